@@ -1,0 +1,78 @@
+# Shared build rules: warning flags for our own code, sanitizers, and the
+# helpers every folder uses to declare libraries, tests, benchmarks and fuzzers.
+
+set(SUITE_WARNINGS -Wall -Wextra -Werror)
+
+if(SUITE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Fuzz builds instrument everything for coverage; only the fuzz targets link the driver.
+if(SUITE_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# suite_library(<name> [SHARED|STATIC|MODULE] SOURCES ... [LIBS ...] [PUBLIC_LIBS ...])
+function(suite_library name)
+  cmake_parse_arguments(A "SHARED;STATIC;MODULE" "" "SOURCES;LIBS;PUBLIC_LIBS" ${ARGN})
+  set(kind STATIC)
+  if(A_SHARED)
+    set(kind SHARED)
+  elseif(A_MODULE)
+    set(kind MODULE)
+  endif()
+  add_library(${name} ${kind} ${A_SOURCES})
+  target_compile_options(${name} PRIVATE ${SUITE_WARNINGS})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} PUBLIC ${A_PUBLIC_LIBS})
+endfunction()
+
+# suite_test(<name> SOURCES ... [LIBS ...] [ENV VAR=value ...])
+# One GoogleTest binary; its cases are registered with CTest one by one.
+function(suite_test name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_compile_options(${name} PRIVATE ${SUITE_WARNINGS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SUITE_TEST_DATA=${CMAKE_SOURCE_DIR};${A_ENV}"
+               TIMEOUT 600)
+endfunction()
+
+# suite_benchmark(<name> SOURCES ... [LIBS ...]): Google Benchmark programs, never run by ctest.
+function(suite_benchmark name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${A_SOURCES})
+  target_compile_options(${name} PRIVATE ${SUITE_WARNINGS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} benchmark::benchmark)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endfunction()
+
+# suite_fuzzer(<name> SOURCES ... [LIBS ...]): a libFuzzer target (LLVMFuzzerTestOneInput).
+function(suite_fuzzer name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_compile_options(${name} PRIVATE ${SUITE_WARNINGS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${A_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+endfunction()
+
+# Adds every sub-folder of the current folder that has a CMakeLists.txt.
+function(suite_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()

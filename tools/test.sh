@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is needed, configures, builds and runs the whole test suite.
+#   tools/test.sh              normal build in build/
+#   SANITIZE=1 tools/test.sh   address and undefined-behaviour sanitizers in build-asan/
+# Extra arguments are passed to ctest (for example -R Registry).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/tools/install-deps.sh"
+build="$top/build"
+flags=()
+if [ "${SANITIZE:-0}" = 1 ]; then
+  build="$top/build-asan"
+  flags+=(-DSUITE_SANITIZE=ON -DSUITE_BENCH=OFF)
+fi
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}"
+cmake --build "$build" -j "$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+cd "$build"
+ctest --output-on-failure -j "$(nproc)" --timeout 900 "$@"
