@@ -5,6 +5,9 @@
 
 #include "platform/win/types.h"
 
+#include <cstring>
+#include <new>
+
 class CPageImage;
 
 // Results of CImageCodec::Load.
@@ -14,10 +17,17 @@ constexpr int IMAGE_LOAD_STOPPED = 2;
 
 class CImageCodec {
 public:
-    explicit CImageCodec(const char* path);
+    explicit CImageCodec(const char* path) {
+        const std::size_t length = path ? std::strlen(path) : 0;
+        m_pszPath = new (std::nothrow) char[length + 1];
+        if (m_pszPath) {
+            if (length) std::memcpy(m_pszPath, path, length);
+            m_pszPath[length] = '\0';
+        }
+    }
     CImageCodec(const CImageCodec&) = delete;
     CImageCodec& operator=(const CImageCodec&) = delete;
-    virtual ~CImageCodec();
+    virtual ~CImageCodec() { delete[] m_pszPath; }
 
     // Loads the file into `page`, a new empty page image: 1 loaded, 0 failed,
     // 2 stopped because `stopEvent` was found set (it is only tested, never
@@ -27,5 +37,5 @@ public:
     virtual BOOL Save(CPageImage* page, int option) = 0;
 
 protected:
-    char* m_pszPath;  // the codec's own copy of the path (empty when none could be had)
+    char* m_pszPath;  // the codec's own copy of the path; NULL when memory was short
 };
