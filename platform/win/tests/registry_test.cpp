@@ -30,6 +30,7 @@ protected:
         setenv("SUITE_REGISTRY_DIR", dir_.c_str(), 1);
         unsetenv("SUITE_REGISTRY_USER");
         unsetenv("SUITE_REGISTRY_MACHINE");
+        unsetenv("SUITE_REGISTRY_WAIT_MS");
     }
     void TearDown() override {
         for (HKEY k : open_) RegCloseKey(k);
@@ -477,6 +478,22 @@ TEST_F(RegistryTest, KilledInsideATransactionLeavesTheTreeAsBefore) {
     // The store takes writes again at once.
     SetString(base, "Shared", "next");
     EXPECT_EQ(GetString(base, "Shared"), "next");
+}
+
+TEST_F(RegistryTest, AWriterHeldUpByAnotherProcessGivesUpInTime) {
+    setenv("SUITE_REGISTRY_WAIT_MS", "300", 1);  // read when this test's store opens
+    HKEY base = Create(HKEY_CURRENT_USER, "Software\\Base");
+    SetString(base, "Shared", "original");
+    SetString(base, "Doomed", "x");
+    ChildProcess child("registry_child", {"hold-transaction", "1"});
+    ASSERT_EQ(child.ReadLine(), "ready");
+    EXPECT_EQ(GetString(base, "Shared"), "original");  // readers see the state before the transaction
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RegSetValueExA(base, "X", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_TIMEOUT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    child.Kill();
+    SetString(base, "X", "y");
+    unsetenv("SUITE_REGISTRY_WAIT_MS");
 }
 
 TEST_F(RegistryTest, KilledWriterLosesNothingAlreadyReturned) {
