@@ -89,7 +89,7 @@ DWORD CopyList(const std::vector<std::string>& names, LPSTR out, DWORD size) {
 DWORD CopyText(std::string_view text, LPSTR out, DWORD size) {
     if (out == nullptr || size == 0) return 0;
     size_t n = std::min<size_t>(text.size(), size - 1);
-    std::memcpy(out, text.data(), n);
+    if (n > 0) std::memcpy(out, text.data(), n);
     out[n] = '\0';
     return static_cast<DWORD>(n);
 }

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -105,6 +106,25 @@ TEST_F(RegistryTest, CreateReportsNewOrExistingAndMakesEveryLevel) {
     EXPECT_FALSE(Exists(HKEY_LOCAL_MACHINE, "Software\\Maker"));
     EXPECT_FALSE(Exists(HKEY_CLASSES_ROOT, "Software\\Maker"));
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
+    // Key names are at most 255 characters.
+    std::string longest(255, 'k');
+    Create(deep, longest.c_str());
+    HKEY tooLong = nullptr;
+    EXPECT_EQ(RegCreateKeyA(deep, (longest + "k").c_str(), &tooLong), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryTest, AStoreThatIsNotADatabaseIsReported) {
+    std::string user = dir_ + "/user.db";
+    std::FILE* f = std::fopen(user.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::string junk(8192, 'J');
+    std::fwrite(junk.data(), 1, junk.size(), f);
+    std::fclose(f);
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software", &key), ERROR_REGISTRY_CORRUPT);
+    EXPECT_EQ(key, nullptr);
+    // The machine store is not affected.
+    Create(HKEY_LOCAL_MACHINE, "Software");
 }
 
 TEST_F(RegistryTest, NamesKeepTheirCaseAndMatchWithoutIt) {
