@@ -11,4 +11,4 @@
 
 // The symbol under which a library exports its entry number n; GetProcAddress
 // with MAKEINTRESOURCE(n) looks this name up.
-#define OUTSIDE_ORDINAL_SYMBOL(n) "Ordinal" #n
+#define OUTSIDE_ORDINAL_SYMBOL(n) "suite_ordinal_" #n

@@ -14,13 +14,14 @@
 namespace testpages {
 
 void ensureGui() {
-    static std::unique_ptr<QGuiApplication> app;
     if (QGuiApplication::instance()) return;
     static int argc = 1;
     static char name[] = "engines-test";
     static char* argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = std::make_unique<QGuiApplication>(argc, argv);
+    // Kept to the end of the process: tearing it down during exit races the
+    // font cache's own teardown.
+    new QGuiApplication(argc, argv);
     QFontDatabase::addApplicationFont("/usr/share/fonts/truetype/wqy/wqy-microhei.ttc");
 }
 

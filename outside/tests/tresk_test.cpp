@@ -8,6 +8,7 @@
 
 #include "outside/include/tresk.h"
 #include "outside/ocrkit/codepage.h"
+#include "outside/tests/harness.h"
 #include "outside/tests/loader.h"
 #include "outside/tests/pages.h"
 #include "platform/win/memory.h"
@@ -31,18 +32,11 @@ Tresk& tresk() {
     return t;
 }
 
-HGLOBAL planeBlock(const Plane& p) {
-    HGLOBAL h = GlobalAlloc(GHND, p.bits.size());
-    std::memcpy(GlobalLock(h), p.bits.data(), p.bits.size());
-    GlobalUnlock(h);
-    return h;
-}
-
 struct Blocks {
     std::vector<_recblock> records;
-    explicit Blocks(const Page& page) {
+    Blocks(const Page& page, int m) {
         for (const TextBlock& b : page.blocks)
-            records.push_back({b.vertical ? 1 : 0, b.rect.left - 10, b.rect.top - 10, b.rect.right + 10, b.rect.bottom + 10, nullptr});
+            records.push_back({b.vertical ? 1 : 0, b.rect.left - m, b.rect.top - m, b.rect.right + m, b.rect.bottom + m, nullptr});
         for (std::size_t i = 0; i + 1 < records.size(); ++i) records[i].next = &records[i + 1];
     }
     _recblock* head() { return records.empty() ? nullptr : records.data(); }
@@ -65,13 +59,14 @@ struct Outcome {
     int segLines = 0;
     bool ok = false;
     std::vector<_charinfo> firstChars;
+    std::vector<_lineinfo> lineRecords;
 };
 
-Outcome recognise(const Page& page, int code, int traditional) {
+Outcome recognise(const Page& page, int code, int traditional, int widen = 10) {
     Outcome run;
     int cp = code == 'B' ? 950 : 936;
     HGLOBAL plane = planeBlock(page.plane);
-    Blocks blocks(page);
+    Blocks blocks(page, widen);
     char folder[] = "";
     _seg_regioninfo* seg = tresk().segImg(plane, static_cast<short>(page.plane.width),
                                           static_cast<short>(page.plane.height), blocks.head(), folder);
@@ -88,6 +83,7 @@ Outcome recognise(const Page& page, int code, int traditional) {
         int n = 0;
         for (_lineinfo* l = r->pLines; l; l = l->next, ++n) {
             ++run.lines;
+            run.lineRecords.push_back(*l);
             std::string bytes;
             for (_charinfo* c = l->pChars; c; c = c->next) {
                 ++run.chars;
@@ -106,13 +102,6 @@ Outcome recognise(const Page& page, int code, int traditional) {
     return run;
 }
 
-std::string expected(const Page& page) {
-    std::string s;
-    for (const TextBlock& b : page.blocks)
-        for (const std::string& l : b.lines) s += l + "\n";
-    return s;
-}
-
 std::string joined(const Outcome& r) {
     std::string s;
     for (const std::string& b : r.blockText) s += b;
@@ -125,11 +114,10 @@ TEST(Tresk, ReadsSimplifiedCleanAndNoisyPages) {
     Page clean = textPage(simplifiedText(3, 2), 2480, 900, Style{});
     Outcome r = recognise(clean, 'G', 0);
     ASSERT_TRUE(r.ok);
-    double acc = charAccuracy(expected(clean), joined(r), false);
+    double acc = charAccuracy(expectedText(clean), joined(r), false);
     EXPECT_GE(acc, 0.97) << joined(r);
     // Line cutting found the lines that recognition then reports.
-    int wantLines = 0;
-    for (auto& b : clean.blocks) wantLines += static_cast<int>(b.lines.size());
+    int wantLines = expectedLines(clean);
     EXPECT_EQ(r.segLines, wantLines);
     EXPECT_EQ(r.lines, wantLines);
     // No typed spaces between Chinese characters, in the result or the pieces.
@@ -140,5 +128,104 @@ TEST(Tresk, ReadsSimplifiedCleanAndNoisyPages) {
     Page noisy = textPage(simplifiedText(3, 2), 2480, 900, Style{50, 0.6, 0.002, 7});
     Outcome n = recognise(noisy, 'G', 0);
     ASSERT_TRUE(n.ok);
-    EXPECT_GE(charAccuracy(expected(noisy), joined(n), false), 0.93) << joined(n);
+    EXPECT_GE(charAccuracy(expectedText(noisy), joined(n), false), 0.93) << joined(n);
+}
+
+TEST(Tresk, ReadsTraditionalInBig5AndInGbk) {
+    Page page = textPage(traditionalText(5, 2), 2480, 900, Style{});
+    Outcome big5 = recognise(page, 'B', 1);
+    ASSERT_TRUE(big5.ok);
+    EXPECT_GE(charAccuracy(expectedText(page), joined(big5), false), 0.96) << joined(big5);
+    // Every candidate is a Big5 double-byte code (lead byte in the low half) or ASCII.
+    for (const _charinfo& c : big5.firstChars) {
+        ASSERT_GE(c.nCands, 1);
+        ASSERT_LE(c.nCands, TRESK_MAX_CANDIDATES);
+        for (int k = 0; k < c.nCands; ++k) {
+            WORD code = c.wCand[k];
+            if (code >= 0x100) {
+                EXPECT_GE(code & 0xFF, 0xA1);
+                EXPECT_LE(code & 0xFF, 0xF9);
+            } else {
+                EXPECT_LT(code, 0x80);
+            }
+        }
+    }
+    // 'K' reads the same page with both models and answers in GBK.
+    Outcome gbk = recognise(page, 'K', 1);
+    ASSERT_TRUE(gbk.ok);
+    EXPECT_GE(charAccuracy(expectedText(page), joined(gbk), false), 0.9) << joined(gbk);
+}
+
+TEST(Tresk, MixedTextKeepsSpacesOnlyBetweenLatinWords) {
+    Page page = textPage(mixedText(2, 2), 2480, 900, Style{});
+    Outcome r = recognise(page, 'G', 0);
+    ASSERT_TRUE(r.ok);
+    EXPECT_GE(charAccuracy(expectedText(page), joined(r), false), 0.93) << joined(r);
+    EXPECT_NE(joined(r).find("PDF"), std::string::npos) << joined(r);
+    // A space never stands between two Chinese characters.
+    std::string t = joined(r);
+    for (std::size_t i = 1; i + 1 < t.size(); ++i)
+        if (t[i] == ' ') {
+            EXPECT_FALSE(static_cast<unsigned char>(t[i - 1]) >= 0x80 && static_cast<unsigned char>(t[i + 1]) >= 0x80) << t;
+        }
+}
+
+TEST(Tresk, VerticalColumnsAreReadFromTheRight) {
+    Page page = verticalPage(simplifiedText(9, 1), 900, 1400, Style{});
+    Outcome r = recognise(page, 'G', 0);
+    ASSERT_TRUE(r.ok);
+    EXPECT_GE(charAccuracy(expectedText(page), joined(r), false), 0.9) << joined(r);
+    ASSERT_GE(r.lineRecords.size(), 2u);
+    EXPECT_GT(r.lineRecords[0].left, r.lineRecords[1].left);
+    EXPECT_EQ(r.segLines, expectedLines(page));
+}
+
+TEST(Tresk, ClassLettersFollowConfidence) {
+    Page page = textPage(simplifiedText(4, 1), 2480, 600, Style{});
+    Outcome r = recognise(page, 'G', 0);
+    ASSERT_TRUE(r.ok);
+    int sure = 0;
+    for (const _charinfo& c : r.firstChars) {
+        EXPECT_GE(c.nDist, 0);
+        EXPECT_LE(c.nDist, 255);
+        sure += c.nDist <= 80;
+        // Boxes are inside the page and the line.
+        EXPECT_LE(c.left, c.right);
+        EXPECT_LE(c.top, c.bottom);
+    }
+    EXPECT_GT(sure * 10, static_cast<int>(r.firstChars.size()) * 8);
+}
+
+TEST(Tresk, PumpCancelsAndBadInputFails) {
+    Page page = textPage(simplifiedText(6, 2), 2480, 900, Style{});
+    g_cancelAfter = 2;
+    Outcome r = recognise(page, 'G', 0);
+    g_cancelAfter = -1;
+    EXPECT_FALSE(r.ok);
+    EXPECT_LE(g_pumps, 4);
+
+    HGLOBAL plane = planeBlock(page.plane);
+    _recblock block{0, 0, 0, 100, 100, nullptr};
+    char folder[] = "";
+    short w = static_cast<short>(page.plane.width), h = static_cast<short>(page.plane.height);
+    // No blocks, a handle that is no block, a block too small for the size.
+    EXPECT_EQ(tresk().segImg(plane, w, h, nullptr, folder), nullptr);
+    int bogus = 0;
+    EXPECT_EQ(tresk().segImg(&bogus, w, h, &block, folder), nullptr);
+    EXPECT_EQ(tresk().segImg(plane, w, static_cast<short>(h * 2), &block, folder), nullptr);
+    _seg_regioninfo* seg = tresk().segImg(plane, w, h, &block, folder);
+    ASSERT_NE(seg, nullptr);
+    EXPECT_EQ(tresk().recog(seg, plane, w, h, folder, 'X', 0, 0, &onText, &onPump), nullptr);
+    EXPECT_EQ(tresk().recog(nullptr, plane, w, h, folder, 'G', 0, 0, &onText, &onPump), nullptr);
+    tresk().freeSeg(seg);
+    tresk().freeSeg(nullptr);
+    tresk().freeResult(nullptr);
+    // A block outside the page is an entry without lines, not a failure.
+    _recblock outside{0, 5000, 5000, 5100, 5100, nullptr};
+    seg = tresk().segImg(plane, w, h, &outside, folder);
+    ASSERT_NE(seg, nullptr);
+    EXPECT_EQ(seg->nLines, 0);
+    tresk().freeSeg(seg);
+    GlobalFree(plane);
+    EXPECT_EQ(tresk().init(folder), 1);
 }

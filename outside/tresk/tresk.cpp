@@ -139,10 +139,38 @@ struct Output {
     TRESK_TEXT_CALLBACK text;
 };
 
+// The full-width form of ASCII punctuation, or "" for other text.
+std::string fullWidthOf(const std::string& s) {
+    static const char* const ascii = ",;:?!()";
+    static const char* const wide[] = {"\uFF0C", "\uFF1B", "\uFF1A", "\uFF1F", "\uFF01", "\uFF08", "\uFF09"};
+    if (s.size() != 1) return {};
+    const char* p = std::strchr(ascii, s[0]);
+    return p && *p ? wide[p - ascii] : std::string();
+}
+
+// The models sometimes read Chinese punctuation as its ASCII look-alike;
+// next to Chinese characters it is the full-width mark (the ASCII one stays a
+// candidate).
+void widenPunctuation(ocrkit::Line& line) {
+    std::vector<ocrkit::Symbol*> syms;
+    for (ocrkit::Word& w : line.words)
+        for (ocrkit::Symbol& s : w.symbols) syms.push_back(&s);
+    auto wideAt = [&](std::size_t i) {
+        return i < syms.size() && ocrkit::isWideCharacter(ocrkit::firstCodePoint(syms[i]->utf8));
+    };
+    for (std::size_t i = 0; i < syms.size(); ++i) {
+        std::string wide = fullWidthOf(syms[i]->utf8);
+        if (wide.empty() || !(wideAt(i + 1) || (i > 0 && wideAt(i - 1)))) continue;
+        syms[i]->choices.insert(syms[i]->choices.begin(), {wide, syms[i]->confidence});
+        syms[i]->utf8 = wide;
+    }
+}
+
 // Turns the engine's lines of one block into the block's result entry.
-bool buildBlock(const std::vector<ocrkit::Line>& lines, bool vertical, const Output& out, _regioninfo* region) {
+bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& out, _regioninfo* region) {
     _lineinfo** lineTail = &region->pLines;
-    for (const ocrkit::Line& src : lines) {
+    for (ocrkit::Line& src : lines) {
+        widenPunctuation(src);
         auto* line = new (std::nothrow) _lineinfo{};
         if (!line) return false;
         *lineTail = line;
