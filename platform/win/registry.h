@@ -1,13 +1,20 @@
 // The registry: a tree of keys with typed values, kept in a database file per
-// store (the user's for HKEY_CURRENT_USER and HKEY_CLASSES_ROOT's user part, the
-// machine's for HKEY_LOCAL_MACHINE). Names are bytes in the ANSI code page,
+// store (the user's holds HKEY_CURRENT_USER and, as a tree of its own,
+// HKEY_CLASSES_ROOT; the machine's holds HKEY_LOCAL_MACHINE). Names are bytes in the ANSI code page,
 // compared without regard to case and stored with the case they were created
 // with. Every call is atomic and durable when it returns; several processes may
 // use one store at once.
 //
 // Store locations: $SUITE_REGISTRY_USER and $SUITE_REGISTRY_MACHINE name the
-// database files; otherwise they live under $SUITE_REGISTRY_DIR, or the user's
-// configuration folder.
+// database files; otherwise they are "user.db" and "machine.db" under
+// $SUITE_REGISTRY_DIR, or under "ocrsuite/registry" of the user's configuration
+// folder ($XDG_CONFIG_HOME, else ~/.config). The environment is read at each
+// call on a predefined key, so a changed variable takes effect at once.
+//
+// Handles opened with rights that lack KEY_SET_VALUE / KEY_CREATE_SUB_KEY /
+// KEY_QUERY_VALUE / KEY_ENUMERATE_SUB_KEYS get ERROR_ACCESS_DENIED for those
+// operations. A handle to a key deleted since gets ERROR_KEY_DELETED. Waits for
+// another process or thread are bounded (ERROR_TIMEOUT after 30 s).
 #pragma once
 
 #include "platform/win/errors.h"
@@ -90,7 +97,10 @@ LONG RegCopyTreeA(HKEY source, LPCSTR subKey, HKEY destination);
 // the store that holds `key`, between begin and commit, become visible and
 // durable together; a rollback, or the end of the process before the commit,
 // leaves the store as it was. Other threads' calls on that store wait for the
-// end of the transaction. Transactions do not nest.
+// end of the transaction. Transactions do not nest (a second begin on the
+// same store gives ERROR_INVALID_FUNCTION); commit or rollback without one
+// gives ERROR_TRANSACTION_NOT_ACTIVE. HKEY_CURRENT_USER and HKEY_CLASSES_ROOT
+// share one store, hence one transaction.
 LONG SuiteRegBeginTransaction(HKEY key);
 LONG SuiteRegCommitTransaction(HKEY key);
 LONG SuiteRegRollbackTransaction(HKEY key);

@@ -1,0 +1,256 @@
+// Grey and colour pages: the working plane made from the source bitmap by a
+// between-class-variance threshold, whole or by rectangle.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "imaging/dib_layout.h"
+#include "imaging/image_block.h"
+#include "imaging/otsu_threshold.h"
+#include "imaging/page_image.h"
+#include "imaging/plane_bits.h"
+#include "shell/shell_services.h"
+
+namespace {
+
+// A locked source bitmap and its layout, checked against its block.
+struct SourceBitmap {
+    CBlockLock lock;
+    DibLayout layout;
+    bool valid = false;
+    explicit SourceBitmap(HDIB h) : lock(h) { valid = lock && DescribeDib(lock.get(), lock.size(), layout); }
+};
+
+// Counts of 256 levels, taken through four partial tables so that equal
+// neighbouring values do not stall on one counter.
+void addToHistogram(DWORD hist[256], const BYTE* p, int count, int step) {
+    DWORD part[4][256] = {};
+    int i = 0;
+    for (; i + 3 < count; i += 4) {
+        ++part[0][p[0]];
+        ++part[1][p[step]];
+        ++part[2][p[2 * step]];
+        ++part[3][p[3 * step]];
+        p += 4 * step;
+    }
+    for (; i < count; ++i, p += step) ++part[0][*p];
+    for (int v = 0; v < 256; ++v) hist[v] += part[0][v] + part[1][v] + part[2][v] + part[3][v];
+}
+
+// Writes whole bytes firstByte..lastByte of plane row `out` from a row of
+// samples (one every `step` bytes): a pixel is black when ink[sample] is 1.
+// Pixels beyond the page width are written 0.
+void writeByteColumns(BYTE* out, const BYTE* samples, int step, int firstByte, int lastByte, int width,
+                      const BYTE ink[256]) {
+    for (int b = firstByte; b <= lastByte; ++b) {
+        const int x0 = b * 8;
+        const BYTE* p = samples + static_cast<std::size_t>(x0) * step;
+        BYTE v;
+        if (x0 + 8 <= width) {
+            v = static_cast<BYTE>(ink[p[0]] << 7 | ink[p[step]] << 6 | ink[p[2 * step]] << 5 | ink[p[3 * step]] << 4 |
+                                  ink[p[4 * step]] << 3 | ink[p[5 * step]] << 2 | ink[p[6 * step]] << 1 |
+                                  ink[p[7 * step]]);
+        } else {
+            v = 0;
+            for (int k = 0; x0 + k < width; ++k) v |= static_cast<BYTE>(ink[p[k * step]] << (7 - k));
+        }
+        out[b] = v;
+    }
+}
+
+// The channel that separates ink from paper best, with its threshold and polarity.
+struct ChannelChoice {
+    int channel = 0;
+    int threshold = 128;
+    bool lightInk = false;  // black where value >= threshold
+    bool inBand = false;
+};
+
+ChannelChoice chooseChannel(const DWORD hist[3][256]) {
+    ChannelChoice choice;
+    double ratio[3];
+    int threshold[3];
+    bool lightInk[3];
+    for (int c = 0; c < 3; ++c) {
+        int t = CPageImage::HistogramThreshold(hist[c]);
+        if (t == 0 || t == 255) t = 128;
+        double below = 0, above = 0;
+        for (int v = 0; v < 256; ++v) (v < t ? below : above) += hist[c][v];
+        const double d = 1 + below, l = 1 + above;
+        ratio[c] = std::min(d, l) / (d + l);
+        threshold[c] = t;
+        lightInk[c] = below > above;
+    }
+    int best = -1;
+    for (int c = 0; c < 3; ++c)
+        if (ratio[c] > 0.02 && ratio[c] <= 0.2 && (best < 0 || ratio[c] < ratio[best])) best = c;
+    choice.inBand = best >= 0;
+    if (best < 0) {
+        best = 0;
+        for (int c = 1; c < 3; ++c)
+            if (ratio[c] < ratio[best]) best = c;
+    }
+    choice.channel = best;
+    choice.threshold = threshold[best];
+    choice.lightInk = lightInk[best];
+    return choice;
+}
+
+void inkTable(const ChannelChoice& choice, BYTE ink[256]) {
+    for (int v = 0; v < 256; ++v) ink[v] = (choice.lightInk ? v >= choice.threshold : v < choice.threshold) ? 1 : 0;
+}
+
+bool documentIsPdf() {
+    std::string path = ShellServices().CurrentDocumentPath();
+    if (path.size() < 4) return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char& ch : tail) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return tail == ".pdf";
+}
+
+// Clips an inclusive rectangle to the page; false when nothing is left.
+bool clipToPage(int& left, int& top, int& right, int& bottom, int width, int height) {
+    if (left > right) std::swap(left, right);
+    if (top > bottom) std::swap(top, bottom);
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, width - 1);
+    bottom = std::min(bottom, height - 1);
+    return left <= right && top <= bottom;
+}
+
+}  // namespace
+
+int CPageImage::HistogramThreshold(const DWORD hist[256]) {
+    std::uint64_t total = 0;
+    for (int v = 0; v < 256; ++v) total += hist[v];
+    const std::uint64_t c = total / 200;
+    int low = 0;
+    for (std::uint64_t sum = 1; low < 255; ++low) {
+        sum += hist[low];
+        if (sum > c) break;
+    }
+    if (low > 0 && hist[low] > c) --low;
+    int high = 255;
+    for (std::uint64_t sum = 1; high > 0; --high) {
+        sum += hist[high];
+        if (sum > c) break;
+    }
+    if (high < 255 && hist[high] > c) ++high;
+    if (low >= high) return low;
+    return BetweenClassThreshold(hist, low, high - 1);
+}
+
+int CPageImage::Binarize() {
+    if (m_nBitCount == 8)
+        BinarizeGray();
+    else if (m_nBitCount == 24)
+        BinarizeColor();
+    return 1;
+}
+
+int CPageImage::BinarizeGray() { return BinarizeGrayRect(0, 0, m_nWidth - 1, m_nHeight - 1); }
+
+int CPageImage::BinarizeGrayRect(int left, int top, int right, int bottom) {
+    if (m_nBitCount != 8 || !m_hDib) return 0;
+    SourceBitmap src(m_hDib);
+    if (!src.valid || src.layout.bitCount != 8) return 0;
+    const int width = std::min(m_nWidth, src.layout.width), height = std::min(m_nHeight, src.layout.height);
+    if (!clipToPage(left, top, right, bottom, width, height)) return 1;
+    if (!EnsurePlane()) return 0;
+    CBlockLock plane(m_hBits);
+    if (!plane) return 0;
+
+    DWORD hist[256] = {};
+    for (int y = top; y <= bottom; ++y) addToHistogram(hist, src.layout.Row(y) + left, right - left + 1, 1);
+    const int threshold = BetweenClassThreshold(hist, 0, 255);
+    BYTE ink[256];
+    for (int v = 0; v < 256; ++v) ink[v] = v <= threshold ? 1 : 0;
+
+    const DWORD rowBytes = RowBytes();
+    for (int y = top; y <= bottom; ++y)
+        writeByteColumns(plane.get() + static_cast<std::size_t>(y) * rowBytes, src.layout.Row(y), 1, left / 8,
+                         right / 8, width, ink);
+    return 1;
+}
+
+BOOL CPageImage::BinarizeColor() {
+    if (m_nBitCount != 24 || !m_hDib) return FALSE;
+    SourceBitmap src(m_hDib);
+    if (!src.valid || src.layout.bitCount != 24) return FALSE;
+    const int width = std::min(m_nWidth, src.layout.width), height = std::min(m_nHeight, src.layout.height);
+    if (!EnsurePlane()) return FALSE;
+    CBlockLock plane(m_hBits);
+    if (!plane) return FALSE;
+
+    DWORD hist[3][256] = {};
+    for (int y = 0; y < height; ++y)
+        for (int c = 0; c < 3; ++c) addToHistogram(hist[c], src.layout.Row(y) + c, width, 3);
+    const ChannelChoice choice = chooseChannel(hist);
+    BYTE ink[256];
+    inkTable(choice, ink);
+    const DWORD rowBytes = RowBytes();
+    for (int y = 0; y < height; ++y)
+        writeByteColumns(plane.get() + static_cast<std::size_t>(y) * rowBytes, src.layout.Row(y) + choice.channel, 3, 0,
+                         (width - 1) / 8, width, ink);
+    return choice.inBand ? TRUE : FALSE;
+}
+
+int CPageImage::BinarizeRect(int left, int top, int right, int bottom) {
+    if (m_nBitCount == 8)
+        BinarizeGrayRect(left, top, right, bottom);
+    else if (m_nBitCount == 24)
+        BinarizeColorRect(left, top, right, bottom);
+    return 1;
+}
+
+void CPageImage::BinarizeColorRect(int left, int top, int right, int bottom) {
+    if (m_nBitCount != 24 || !m_hDib) return;
+    if (right - 10 < left || bottom - 10 < top) return;
+    SourceBitmap src(m_hDib);
+    if (!src.valid || src.layout.bitCount != 24) return;
+    const int width = std::min(m_nWidth, src.layout.width), height = std::min(m_nHeight, src.layout.height);
+    if (!clipToPage(left, top, right, bottom, width, height)) return;
+    const int w = right - left + 1, h = bottom - top + 1;
+
+    // Work copy of the rectangle's pixels, so that darkening leaves the page alone.
+    std::vector<BYTE> work;
+    try {
+        work.resize(static_cast<std::size_t>(w) * h * 3);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    for (int y = 0; y < h; ++y)
+        std::memcpy(work.data() + static_cast<std::size_t>(y) * w * 3, src.layout.Row(top + y) + left * 3,
+                    static_cast<std::size_t>(w) * 3);
+
+    if (documentIsPdf()) {
+        std::uint64_t sum = 0;
+        for (std::size_t i = 0; i < work.size(); i += 3) sum += (work[i] + work[i + 1] + work[i + 2]) / 3;
+        if (sum / (static_cast<std::uint64_t>(w) * h) > 200)
+            for (BYTE& v : work) v = v < 30 ? 0 : static_cast<BYTE>(v - 30);
+    }
+
+    DWORD hist[3][256] = {};
+    for (int c = 0; c < 3; ++c) addToHistogram(hist[c], work.data() + c, w * h, 3);
+    const ChannelChoice choice = chooseChannel(hist);
+    BYTE ink[256];
+    inkTable(choice, ink);
+
+    if (!EnsurePlane()) return;
+    CBlockLock plane(m_hBits);
+    if (!plane) return;
+    const DWORD rowBytes = RowBytes();
+    for (int y = 0; y < h; ++y) {
+        BYTE* out = plane.get() + static_cast<std::size_t>(top + y) * rowBytes;
+        const BYTE* p = work.data() + static_cast<std::size_t>(y) * w * 3 + choice.channel;
+        for (int x = 0; x < w; ++x, p += 3) {
+            if (ink[*p])
+                SetPlaneBit(out, left + x);
+            else
+                ClearPlaneBit(out, left + x);
+        }
+    }
+}

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "imaging/otsu_threshold.h"
+#include "imaging/page_image.h"
+#include "imaging/tests/dib_builder.h"
+#include "shell/tests/fake_shell_services.h"
+
+namespace {
+
+int countBlack(const CPageImage& page, int left, int top, int right, int bottom) {
+    int n = 0;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x) n += PixelOf(page, x, y);
+    return n;
+}
+
+TEST(BetweenClass, BimodalHistogramSplitsBetweenThePeaks) {
+    std::mt19937 rng(7);
+    std::normal_distribution<double> ink(50, 12), paper(200, 15);
+    DWORD hist[256] = {};
+    for (int i = 0; i < 20000; ++i) ++hist[std::clamp(static_cast<int>(paper(rng)), 0, 255)];
+    for (int i = 0; i < 3000; ++i) ++hist[std::clamp(static_cast<int>(ink(rng)), 0, 255)];
+    const int t = BetweenClassThreshold(hist, 0, 255);
+    EXPECT_GT(t, 90);
+    EXPECT_LT(t, 150);
+    EXPECT_EQ(OtsuThreshold(hist, 23000), t);
+    const int trimmed = CPageImage::HistogramThreshold(hist);
+    EXPECT_GT(trimmed, 90);
+    EXPECT_LT(trimmed, 150);
+}
+
+TEST(BetweenClass, TwoValuesAndOneValueGiveZero) {
+    DWORD hist[256] = {};
+    hist[0] = 10;
+    hist[255] = 30;
+    EXPECT_EQ(BetweenClassThreshold(hist, 0, 255), 0);
+    DWORD flat[256] = {};
+    flat[90] = 100;
+    EXPECT_EQ(BetweenClassThreshold(flat, 0, 255), 0);
+    DWORD none[256] = {};
+    EXPECT_EQ(OtsuThreshold(none, 0), 0);
+}
+
+TEST(HistogramThreshold, TrimsHalfAPercentAtEachEnd) {
+    // Outliers at 0 and 255 (below half a percent) must not pull the threshold.
+    DWORD hist[256] = {};
+    hist[100] = 5000;
+    hist[160] = 5000;
+    hist[0] = 10;
+    hist[255] = 10;
+    const int t = CPageImage::HistogramThreshold(hist);
+    EXPECT_GE(t, 100);
+    EXPECT_LT(t, 160);
+    DWORD single[256] = {};
+    single[42] = 1000;
+    EXPECT_EQ(CPageImage::HistogramThreshold(single), 41) << "low stepped back one; low >= high gives low";
+}
+
+TEST(GreyBinarisation, ZeroAndWhiteGiveThresholdZero) {
+    ScopedPage page;
+    ASSERT_EQ(page.AttachDib(GreyDib(20, 10, [](int x, int) { return x < 5 ? 0 : 255; }).Make()), 0);
+    EXPECT_EQ(countBlack(page, 0, 0, 4, 9), 50);
+    EXPECT_EQ(countBlack(page, 5, 0, 19, 9), 0);
+    EXPECT_EQ(PlaneOf(page)[2] & 0x0F, 0) << "bits past the width stay 0";
+}
+
+TEST(GreyBinarisation, SingleValueRectangles) {
+    ScopedPage white, black;
+    white.AttachDib(GreyDib(16, 16, [](int, int) { return 255; }).Make());
+    black.AttachDib(GreyDib(16, 16, [](int, int) { return 0; }).Make());
+    EXPECT_EQ(countBlack(white, 0, 0, 15, 15), 0);
+    EXPECT_EQ(countBlack(black, 0, 0, 15, 15), 256);
+}
+
+TEST(GreyBinarisation, BimodalPageWithNoise) {
+    std::mt19937 rng(3);
+    std::normal_distribution<double> noise(0, 10);
+    auto dib = GreyDib(64, 64, [&](int x, int y) {
+        const bool ink = (x / 4 + y / 4) % 5 == 0;
+        return std::clamp(static_cast<int>((ink ? 40 : 210) + noise(rng)), 0, 255);
+    });
+    ScopedPage page;
+    page.AttachDib(dib.Make());
+    int wrong = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) wrong += PixelOf(page, x, y) != ((x / 4 + y / 4) % 5 == 0);
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST(GreyBinarisation, RectangleRewritesWholeBytesWithItsThreshold) {
+    // Left half dark grey 100 with ink 20, right half light 230 with ink 150.
+    auto dib = GreyDib(32, 8, [](int x, int y) {
+        if (x < 16) return y == 0 ? 20 : 100;
+        return y == 0 ? 150 : 230;
+    });
+    ScopedPage page;
+    page.AttachDib(dib.Make());
+    // The whole page threshold lies between 100 and 150 or so: row 1 of the left half is black.
+    ASSERT_TRUE(PixelOf(page, 0, 1));
+    // The left half's own threshold: only row 0 is ink. Rectangle 3..12 covers bytes 0 and 1.
+    EXPECT_EQ(page.BinarizeGrayRect(3, 0, 12, 7), 1);
+    EXPECT_TRUE(PixelOf(page, 0, 0));
+    EXPECT_FALSE(PixelOf(page, 0, 1)) << "pixel left of the rectangle, same byte, rewritten";
+    EXPECT_FALSE(PixelOf(page, 15, 1));
+    // Out-of-page rectangles are clipped rather than overrunning the plane.
+    EXPECT_EQ(page.BinarizeGrayRect(-50, -50, 500, 500), 1);
+}
+
+TEST(GreyBinarisation, NotAGreyPage) {
+    ScopedPage page;
+    MakeMonoPage(page, 16, 16, [](int, int) { return false; });
+    EXPECT_EQ(page.BinarizeGrayRect(0, 0, 15, 15), 0);
+    EXPECT_EQ(page.Binarize(), 1);
+}
+
+// Ink and paper each spread over a few levels, as scanned pages are.
+BYTE spread(int base, int x, int y) { return static_cast<BYTE>(base + (x * 13 + y * 7) % 9); }
+
+Bgr darkTextOnWhite(int x, int y) {
+    if ((x % 10) < 2 && (y % 10) < 5) return Bgr{spread(30, x, y), spread(40, x, y), spread(35, x, y)};
+    return Bgr{spread(235, x, y), spread(240, x, y), spread(230, x, y)};
+}
+
+TEST(ColourBinarisation, DarkTextOnWhite) {
+    ScopedPage page;
+    ASSERT_EQ(page.AttachDib(ColourDib(50, 50, darkTextOnWhite).Make()), 0);
+    // The threshold is the top level of the ink, and a pixel is ink below it:
+    // only ink pixels at that very level may be lost.
+    int wrongPaper = 0, inkFound = 0;
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 50; ++x) {
+            const bool ink = (x % 10) < 2 && (y % 10) < 5;
+            wrongPaper += !ink && PixelOf(page, x, y);
+            inkFound += ink && PixelOf(page, x, y);
+        }
+    EXPECT_EQ(wrongPaper, 0);
+    EXPECT_GT(inkFound, 250 * 8 / 10);
+    EXPECT_TRUE(page.BinarizeColor()) << "ink share 0.1 lies in the band";
+}
+
+TEST(ColourBinarisation, LightTextOnDarkIsInked) {
+    ScopedPage page;
+    page.AttachDib(ColourDib(40, 40, [](int x, int y) {
+                       if ((x % 10) < 2 && (y % 10) < 5) return Bgr{spread(230, x, y), spread(230, x, y), spread(230, x, y)};
+                       return Bgr{spread(20, x, y), spread(30, x, y), spread(25, x, y)};
+                   }).Make());
+    EXPECT_TRUE(PixelOf(page, 0, 0));
+    EXPECT_FALSE(PixelOf(page, 5, 5));
+}
+
+TEST(ColourBinarisation, ChannelThresholdOf255BecomesMiddle) {
+    // Every channel almost constant at 255 with 254 in a few pixels: trimmed
+    // thresholds come out as 255 and are taken as 128; nothing is below 128.
+    ScopedPage page;
+    page.AttachDib(ColourDib(20, 20, [](int x, int) { return x == 0 ? Bgr{254, 254, 254} : Bgr{255, 255, 255}; }).Make());
+    EXPECT_EQ(countBlack(page, 0, 0, 19, 19), 0);
+}
+
+TEST(ColourBinarisation, RectangleMustBeMoreThanTenPixels) {
+    ScopedPage page;
+    page.AttachDib(ColourDib(40, 40, [](int, int) { return Bgr{255, 255, 255}; }).Make());
+    // Paint ink into the bitmap afterwards, so only rectangle binarisation can find it.
+    {
+        BYTE* p = static_cast<BYTE*>(GlobalLock(page.m_hDib));
+        BYTE* rows = p + 40;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x)
+                if ((x + y) % 7 == 0) std::memset(rows + (39 - y) * 120 + x * 3, 0, 3);
+        GlobalUnlock(page.m_hDib);
+    }
+    page.BinarizeColorRect(0, 0, 9, 20);  // 10 wide: nothing
+    EXPECT_EQ(countBlack(page, 0, 0, 39, 39), 0);
+    page.BinarizeColorRect(0, 0, 10, 20);  // 11 wide
+    EXPECT_TRUE(PixelOf(page, 0, 0));
+    EXPECT_FALSE(PixelOf(page, 11, 3)) << "bits right of the rectangle keep their values";
+}
+
+// Ink at 15 on paper at 240 (mean above 200). Undarkened the threshold is 15
+// and nothing lies below it; darkened the ink is 0, the threshold 0 is taken
+// as 128 and the ink is found.
+TEST(ColourBinarisation, PdfPagesAreDarkenedBeforeThresholding) {
+    auto make = [] {
+        return ColourDib(30, 30, [](int x, int) { return x < 3 ? Bgr{15, 15, 15} : Bgr{240, 240, 240}; });
+    };
+    CFakeShellServices shell;
+    for (auto [path, expected] : {std::pair{"C:\\scan\\page.PDF", 90}, {"C:\\scan\\page.tif", 0}, {"", 0}}) {
+        shell.documentPath = path;
+        ScopedPage page;
+        page.AttachDib(make().Make());
+        page.AllocBits(page.PlaneBytes());
+        page.BinarizeColorRect(0, 0, 29, 29);
+        EXPECT_EQ(countBlack(page, 0, 0, 29, 29), expected) << path;
+    }
+}
+
+}  // namespace

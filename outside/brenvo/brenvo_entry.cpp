@@ -1,0 +1,21 @@
+// The picture writer "Brenvo.dll": one bitmap as a one-page PDF file.
+#include "outside/include/library_export.h"
+#include "outside/include/pdf_libraries.h"
+
+#include "outside/brenvo/pdf_picture_writer.h"
+#include "outside/convert/file_io.h"
+
+SUITE_LIBRARY_EXPORT int Brenvo(HDIB dib, const char* path) {
+    if (!path) return BRENVO_ERR_WRITE;
+    std::vector<BYTE> file;
+    {
+        convert::DibReader reader;
+        if (!reader.open(dib)) return BRENVO_ERR_BITMAP;
+        brenvo::PictureStream picture;
+        if (!brenvo::encodePicture(reader, picture)) return BRENVO_ERR_ENCODE;
+        auto dpiOf = [](LONG pelsPerMeter) { return pelsPerMeter > 0 ? pelsPerMeter * 0.0254 : 300.0; };
+        file = brenvo::buildPdf(picture, reader.width(), reader.height(), dpiOf(reader.header().biXPelsPerMeter),
+                                dpiOf(reader.header().biYPelsPerMeter));
+    }
+    return convert::replaceFileWith(convert::nativePath(path), file) ? 0 : BRENVO_ERR_WRITE;
+}

@@ -1,0 +1,181 @@
+#include "outside/convert/tiff_format.h"
+
+#include <tiffio.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace convert {
+namespace {
+
+// libtiff reports through these; the library's callers only see the result.
+void quietHandler(const char*, const char*, va_list) {}
+
+struct TiffCloser {
+    void operator()(TIFF* t) const { TIFFClose(t); }
+};
+using TiffFile = std::unique_ptr<TIFF, TiffCloser>;
+
+TiffFile openTiff(const std::string& path, const char* mode) {
+    static const bool quiet = [] {
+        TIFFSetErrorHandler(quietHandler);
+        TIFFSetWarningHandler(quietHandler);
+        return true;
+    }();
+    (void)quiet;
+    return TiffFile(TIFFOpen(path.c_str(), mode));
+}
+
+LONG pelsPerMeter(TIFF* tif, ttag_t tag) {
+    float res = 0;
+    uint16_t unit = RESUNIT_INCH;
+    if (!TIFFGetField(tif, tag, &res) || !(res > 0) || res > 100000) return 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+    if (unit == RESUNIT_CENTIMETER) return static_cast<LONG>(std::lround(res * 100.0));
+    if (unit == RESUNIT_NONE) return 0;
+    return static_cast<LONG>(std::lround(res / 0.0254));
+}
+
+bool readScanlines(TIFF* tif, DibBuilder& out, int bits, bool invert, const StopCheck& stop) {
+    const tmsize_t lineSize = TIFFScanlineSize(tif);
+    const std::size_t needed = bits == 1 ? (static_cast<std::size_t>(out.width()) + 7) / 8
+                                         : static_cast<std::size_t>(out.width());
+    if (lineSize <= 0 || static_cast<std::size_t>(lineSize) < needed) return false;
+    std::vector<BYTE> line(static_cast<std::size_t>(lineSize));
+    for (LONG y = 0; y < out.height(); ++y) {
+        if ((y & 63) == 0 && stop && stop()) return false;
+        if (TIFFReadScanline(tif, line.data(), static_cast<uint32_t>(y), 0) < 0) return false;
+        BYTE* dst = out.row(y);
+        for (std::size_t i = 0; i < needed; ++i) dst[i] = invert ? static_cast<BYTE>(~line[i]) : line[i];
+        if (bits == 1 && out.width() % 8) dst[needed - 1] &= static_cast<BYTE>(0xFF << (8 - out.width() % 8));
+    }
+    return true;
+}
+
+bool readRgba(TIFF* tif, DibBuilder& out, const StopCheck& stop) {
+    const std::size_t w = static_cast<std::size_t>(out.width());
+    const std::size_t h = static_cast<std::size_t>(out.height());
+    std::vector<uint32_t> raster;
+    try {
+        raster.resize(w * h);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (stop && stop()) return false;
+    if (!TIFFReadRGBAImageOriented(tif, static_cast<uint32_t>(w), static_cast<uint32_t>(h), raster.data(),
+                                   ORIENTATION_TOPLEFT, 0))
+        return false;
+    for (std::size_t y = 0; y < h; ++y) {
+        const uint32_t* src = raster.data() + y * w;
+        BYTE* dst = out.row(static_cast<LONG>(y));
+        for (std::size_t x = 0; x < w; ++x) {
+            const uint32_t p = src[x];
+            dst[3 * x] = static_cast<BYTE>(TIFFGetB(p));
+            dst[3 * x + 1] = static_cast<BYTE>(TIFFGetG(p));
+            dst[3 * x + 2] = static_cast<BYTE>(TIFFGetR(p));
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+HDIB decodeTiff(const std::string& path, const StopCheck& stop) {
+    TiffFile tif = openTiff(path, "r");
+    if (!tif) return nullptr;
+    uint32_t width = 0, height = 0;
+    uint16_t bps = 1, spp = 1, photometric = PHOTOMETRIC_MINISWHITE, planar = PLANARCONFIG_CONTIG;
+    if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
+        return nullptr;
+    if (width == 0 || height == 0 || width > static_cast<uint32_t>(kMaxSide) || height > static_cast<uint32_t>(kMaxSide))
+        return nullptr;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bps);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &spp);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
+    if (!TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric)) photometric = PHOTOMETRIC_MINISWHITE;
+    const bool plain = spp == 1 && !TIFFIsTiled(tif.get()) &&
+                       (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
+    const int bits = plain && bps == 1 ? 1 : plain && bps == 8 ? 8 : 24;
+    DibBuilder out;
+    if (!out.create(static_cast<LONG>(width), static_cast<LONG>(height), bits,
+                    pelsPerMeter(tif.get(), TIFFTAG_XRESOLUTION), pelsPerMeter(tif.get(), TIFFTAG_YRESOLUTION)))
+        return nullptr;
+    bool ok = false;
+    if (bits == 1) ok = readScanlines(tif.get(), out, 1, photometric == PHOTOMETRIC_MINISBLACK, stop);
+    else if (bits == 8) ok = readScanlines(tif.get(), out, 8, photometric == PHOTOMETRIC_MINISWHITE, stop);
+    else ok = readRgba(tif.get(), out, stop);
+    return ok ? out.release() : nullptr;
+}
+
+bool encodeTiff(const DibReader& dib, const std::string& path) {
+    TiffFile tif = openTiff(path, "w");
+    if (!tif) return false;
+    TIFF* t = tif.get();
+    const uint32_t width = static_cast<uint32_t>(dib.width());
+    const uint32_t height = static_cast<uint32_t>(dib.height());
+    const bool mono = dib.bits() == 1;
+    const bool grey = dib.bits() == 8 && dib.paletteIsGrey();
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    if (mono) {
+        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+        TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, height);
+    } else {
+        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, grey ? 1 : 3);
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+        TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+        TIFFSetField(t, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+    }
+    const LONG xRes = dib.header().biXPelsPerMeter;
+    const LONG yRes = dib.header().biYPelsPerMeter;
+    if (xRes > 0 && yRes > 0) {
+        TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+        TIFFSetField(t, TIFFTAG_XRESOLUTION, static_cast<float>(std::round(xRes * 0.0254)));
+        TIFFSetField(t, TIFFTAG_YRESOLUTION, static_cast<float>(std::round(yRes * 0.0254)));
+    }
+    const bool monoOneIsBlack = dib.monoOneIsBlack();
+    const std::size_t w = width;
+    std::vector<BYTE> line(mono ? (w + 7) / 8 : grey ? w : 3 * w);
+    for (uint32_t y = 0; y < height; ++y) {
+        const BYTE* src = dib.row(static_cast<LONG>(y));
+        if (mono) {
+            for (std::size_t i = 0; i < line.size(); ++i)
+                line[i] = monoOneIsBlack ? src[i] : static_cast<BYTE>(~src[i]);
+        } else if (grey) {
+            for (std::size_t x = 0; x < w; ++x) line[x] = dib.grey(src[x]);
+        } else if (dib.bits() == 8) {
+            for (std::size_t x = 0; x < w; ++x) {
+                const BYTE i = src[x];
+                const RGBQUAD c = i < dib.paletteEntries() ? dib.palette()[i] : RGBQUAD{i, i, i, 0};
+                line[3 * x] = c.rgbRed;
+                line[3 * x + 1] = c.rgbGreen;
+                line[3 * x + 2] = c.rgbBlue;
+            }
+        } else {
+            for (std::size_t x = 0; x < w; ++x) {
+                line[3 * x] = src[3 * x + 2];
+                line[3 * x + 1] = src[3 * x + 1];
+                line[3 * x + 2] = src[3 * x];
+            }
+        }
+        if (TIFFWriteScanline(t, line.data(), y, 0) < 0) return false;
+    }
+    TIFF* raw = tif.release();
+    if (!TIFFFlush(raw)) {
+        TIFFClose(raw);
+        return false;
+    }
+    TIFFClose(raw);
+    return true;
+}
+
+}  // namespace convert

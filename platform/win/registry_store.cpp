@@ -1,0 +1,516 @@
+#include "platform/win/registry_store.h"
+
+#include "platform/win/errors.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+
+namespace suite::reg {
+
+namespace {
+
+// How long a call waits for another thread's transaction, and for the
+// database's write lock held by another process, before it gives up.
+constexpr auto kWaitLimit = std::chrono::seconds(30);
+// SQLite's own busy wait per attempt; attempts repeat until kWaitLimit.
+constexpr int kBusyMillis = 2000;
+
+constexpr const char* kRootNames[3] = {"HKEY_CURRENT_USER", "HKEY_CLASSES_ROOT", "HKEY_LOCAL_MACHINE"};
+
+// Resets a cached statement when the operation that used it ends.
+class Statement {
+public:
+    explicit Statement(sqlite3_stmt* s) : s_(s) {}
+    ~Statement() {
+        if (s_ != nullptr) {
+            sqlite3_reset(s_);
+            sqlite3_clear_bindings(s_);
+        }
+    }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    explicit operator bool() const { return s_ != nullptr; }
+    sqlite3_stmt* get() const { return s_; }
+
+    void Bind(int index, std::int64_t v) { sqlite3_bind_int64(s_, index, v); }
+    // Zero-length blobs are bound as such, never as NULL.
+    void Bind(int index, std::string_view bytes) {
+        if (bytes.empty())
+            sqlite3_bind_zeroblob(s_, index, 0);
+        else
+            sqlite3_bind_blob(s_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+    }
+    int Step() { return sqlite3_step(s_); }
+    std::int64_t Int(int column) const { return sqlite3_column_int64(s_, column); }
+    std::string Bytes(int column) const {
+        const void* p = sqlite3_column_blob(s_, column);
+        int n = sqlite3_column_bytes(s_, column);
+        return p == nullptr ? std::string() : std::string(static_cast<const char*>(p), static_cast<size_t>(n));
+    }
+
+private:
+    sqlite3_stmt* s_;
+};
+
+// Step result of a statement that must finish without rows.
+LONG Done(int rc) { return rc == SQLITE_DONE || rc == SQLITE_ROW ? ERROR_SUCCESS : ErrorFromSqlite(rc); }
+
+// The stores on which the calling thread holds a transaction; rolled back when
+// the thread ends without committing.
+struct ThreadTransactions {
+    std::vector<std::weak_ptr<Store>> stores;
+    ~ThreadTransactions() {
+        for (auto& weak : stores)
+            if (auto store = weak.lock()) store->Abandon();
+    }
+};
+thread_local ThreadTransactions threadTransactions;
+
+}  // namespace
+
+std::string FoldName(std::string_view name) {
+    std::string out(name);
+    for (size_t i = 0; i < out.size(); ++i) {
+        auto c = static_cast<unsigned char>(out[i]);
+        if (i + 1 < out.size() && IsDoubleByte(c, static_cast<unsigned char>(out[i + 1]))) {
+            ++i;  // keep the trail byte as it is
+        } else if (c >= 'a' && c <= 'z') {
+            out[i] = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
+std::vector<std::string_view> SplitKeyPath(std::string_view path) {
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && i + 1 < path.size() &&
+            IsDoubleByte(static_cast<unsigned char>(path[i]), static_cast<unsigned char>(path[i + 1]))) {
+            ++i;
+            continue;
+        }
+        if (i == path.size() || path[i] == '\\') {
+            if (i > start) parts.push_back(path.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return parts;
+}
+
+LONG ErrorFromSqlite(int code) {
+    switch (code & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_DONE:
+    case SQLITE_ROW:
+        return ERROR_SUCCESS;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return ERROR_TIMEOUT;
+    case SQLITE_NOMEM:
+        return ERROR_OUTOFMEMORY;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return ERROR_ACCESS_DENIED;
+    case SQLITE_FULL:
+        return ERROR_DISK_FULL;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return ERROR_REGISTRY_CORRUPT;
+    case SQLITE_CANTOPEN:
+        return ERROR_CANTOPEN;
+    case SQLITE_IOERR:
+        return ERROR_WRITE_FAULT;
+    case SQLITE_TOOBIG:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+        return ERROR_BADDB;
+    }
+}
+
+std::int64_t FileTimeNow() {
+    using namespace std::chrono;
+    auto since1970 = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count() / 100;
+    return since1970 + 116444736000000000LL;
+}
+
+std::shared_ptr<Store> Store::Open(const std::string& path, LONG& error) {
+    std::shared_ptr<Store> store(new Store());
+    store->path_ = path;
+    int rc = sqlite3_open_v2(path.c_str(), &store->db_,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        error = rc == SQLITE_CANTOPEN ? ERROR_CANTOPEN : ErrorFromSqlite(rc);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(store->db_, kBusyMillis);
+    auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
+    // Switching to WAL needs a moment alone with the file; another process
+    // opening it at the same time makes us wait, never fail at once.
+    for (;;) {
+        error = store->Exec("PRAGMA journal_mode=WAL");
+        if (error != ERROR_TIMEOUT || std::chrono::steady_clock::now() > deadline) break;
+    }
+    if (error == ERROR_SUCCESS) error = store->Exec("PRAGMA synchronous=FULL");
+    if (error == ERROR_SUCCESS) error = store->BeginImmediate();
+    if (error != ERROR_SUCCESS) return nullptr;
+    error = store->Exec(
+        "CREATE TABLE IF NOT EXISTS keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,"
+        " name BLOB NOT NULL, fold BLOB NOT NULL, written INTEGER NOT NULL);"
+        "CREATE UNIQUE INDEX IF NOT EXISTS keys_by_name ON keys(parent, fold);"
+        "CREATE INDEX IF NOT EXISTS keys_by_parent ON keys(parent, id);"
+        "CREATE TABLE IF NOT EXISTS vals(id INTEGER PRIMARY KEY AUTOINCREMENT, key INTEGER NOT NULL,"
+        " name BLOB NOT NULL, fold BLOB NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL);"
+        "CREATE UNIQUE INDEX IF NOT EXISTS vals_by_name ON vals(key, fold);"
+        "CREATE INDEX IF NOT EXISTS vals_by_key ON vals(key, id);");
+    for (int hive = 0; hive < 3 && error == ERROR_SUCCESS; ++hive) {
+        std::int64_t id = 0;
+        error = store->FindChild(0, kRootNames[hive], id);
+        if (error == ERROR_SUCCESS && id == 0) error = store->CreateChild(0, kRootNames[hive], id);
+        store->roots_[hive] = id;
+    }
+    if (error == ERROR_SUCCESS) error = store->Exec("COMMIT");
+    if (error != ERROR_SUCCESS) {
+        store->Exec("ROLLBACK");
+        return nullptr;
+    }
+    return store;
+}
+
+Store::~Store() {
+    for (auto& entry : statements_) sqlite3_finalize(entry.second);
+    sqlite3_close(db_);
+}
+
+LONG Store::Exec(const char* sql) { return ErrorFromSqlite(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr)); }
+
+LONG Store::BeginImmediate() {
+    auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
+    for (;;) {
+        LONG error = Exec("BEGIN IMMEDIATE");
+        if (error != ERROR_TIMEOUT || std::chrono::steady_clock::now() > deadline) return error;
+    }
+}
+
+sqlite3_stmt* Store::Prepare(const char* sql, LONG& error) {
+    auto found = statements_.find(sql);
+    if (found != statements_.end()) return found->second;
+    sqlite3_stmt* s = nullptr;
+    int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr);
+    if (rc != SQLITE_OK) {
+        error = ErrorFromSqlite(rc);
+        return nullptr;
+    }
+    statements_.emplace(sql, s);
+    return s;
+}
+
+LONG Store::RefreshStamp() {
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare("PRAGMA data_version", error));
+    if (!s) return error;
+    int rc = s.Step();
+    if (rc != SQLITE_ROW) return ErrorFromSqlite(rc);
+    stamp_.dataVersion = s.Int(0);
+    return ERROR_SUCCESS;
+}
+
+LONG Store::Enter(std::unique_lock<std::mutex>& lock, bool write) {
+    auto me = std::this_thread::get_id();
+    if (inTransaction_ && owner_ != me) {
+        if (!idle_.wait_for(lock, kWaitLimit, [&] { return !inTransaction_; })) return ERROR_TIMEOUT;
+    }
+    if (write && !inTransaction_) {
+        LONG error = BeginImmediate();
+        if (error != ERROR_SUCCESS) return error;
+    }
+    LONG error = RefreshStamp();
+    if (error != ERROR_SUCCESS && write && !inTransaction_) Exec("ROLLBACK");
+    return error;
+}
+
+LONG Store::Leave(bool write, LONG error) {
+    if (!write) return error;
+    Changed();
+    if (inTransaction_) return error;
+    if (error == ERROR_SUCCESS) {
+        error = Exec("COMMIT");
+        if (error != ERROR_SUCCESS && sqlite3_get_autocommit(db_) == 0) Exec("ROLLBACK");
+    } else if (sqlite3_get_autocommit(db_) == 0) {
+        Exec("ROLLBACK");
+    }
+    return error;
+}
+
+LONG Store::Begin() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    auto me = std::this_thread::get_id();
+    if (inTransaction_ && owner_ == me) return ERROR_INVALID_FUNCTION;
+    if (inTransaction_ && !idle_.wait_for(lock, kWaitLimit, [&] { return !inTransaction_; })) return ERROR_TIMEOUT;
+    LONG error = BeginImmediate();
+    if (error != ERROR_SUCCESS) return error;
+    inTransaction_ = true;
+    owner_ = me;
+    auto& mine = threadTransactions.stores;
+    std::erase_if(mine, [](const std::weak_ptr<Store>& w) { return w.expired(); });
+    mine.push_back(weak_from_this());
+    return ERROR_SUCCESS;
+}
+
+LONG Store::Commit() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!inTransaction_ || owner_ != std::this_thread::get_id()) return ERROR_TRANSACTION_NOT_ACTIVE;
+    LONG error = Exec("COMMIT");
+    if (error != ERROR_SUCCESS && sqlite3_get_autocommit(db_) == 0) Exec("ROLLBACK");
+    inTransaction_ = false;
+    Changed();
+    idle_.notify_all();
+    return error;
+}
+
+LONG Store::Rollback() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!inTransaction_ || owner_ != std::this_thread::get_id()) return ERROR_TRANSACTION_NOT_ACTIVE;
+    LONG error = sqlite3_get_autocommit(db_) == 0 ? Exec("ROLLBACK") : ERROR_SUCCESS;
+    inTransaction_ = false;
+    Changed();
+    idle_.notify_all();
+    return error;
+}
+
+void Store::Abandon() { Rollback(); }
+
+LONG Store::KeyExists(std::int64_t id, bool& exists) {
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare("SELECT 1 FROM keys WHERE id=?1", error));
+    if (!s) return error;
+    s.Bind(1, id);
+    int rc = s.Step();
+    exists = rc == SQLITE_ROW;
+    return rc == SQLITE_ROW || rc == SQLITE_DONE ? ERROR_SUCCESS : ErrorFromSqlite(rc);
+}
+
+LONG Store::FindChild(std::int64_t parent, std::string_view name, std::int64_t& id) {
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare("SELECT id FROM keys WHERE parent=?1 AND fold=?2", error));
+    if (!s) return error;
+    std::string fold = FoldName(name);
+    s.Bind(1, parent);
+    s.Bind(2, fold);
+    int rc = s.Step();
+    id = rc == SQLITE_ROW ? s.Int(0) : 0;
+    return rc == SQLITE_ROW || rc == SQLITE_DONE ? ERROR_SUCCESS : ErrorFromSqlite(rc);
+}
+
+LONG Store::CreateChild(std::int64_t parent, std::string_view name, std::int64_t& id) {
+    LONG error = ERROR_SUCCESS;
+    {
+        Statement s(Prepare("INSERT INTO keys(parent, name, fold, written) VALUES(?1, ?2, ?3, ?4)", error));
+        if (!s) return error;
+        std::string fold = FoldName(name);
+        s.Bind(1, parent);
+        s.Bind(2, name);
+        s.Bind(3, fold);
+        s.Bind(4, FileTimeNow());
+        error = Done(s.Step());
+        if (error != ERROR_SUCCESS) return error;
+    }
+    id = sqlite3_last_insert_rowid(db_);
+    return parent == 0 ? ERROR_SUCCESS : Touch(parent);
+}
+
+LONG Store::Touch(std::int64_t key) {
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare("UPDATE keys SET written=?2 WHERE id=?1", error));
+    if (!s) return error;
+    s.Bind(1, key);
+    s.Bind(2, FileTimeNow());
+    return Done(s.Step());
+}
+
+LONG Store::Children(std::int64_t parent, std::vector<ChildKey>& out) {
+    out.clear();
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare("SELECT id, name, written FROM keys WHERE parent=?1 ORDER BY id", error));
+    if (!s) return error;
+    s.Bind(1, parent);
+    int rc;
+    while ((rc = s.Step()) == SQLITE_ROW) out.push_back(ChildKey{s.Int(0), s.Bytes(1), s.Int(2)});
+    return Done(rc);
+}
+
+LONG Store::Values(std::int64_t key, std::vector<ValueInfo>& out) {
+    out.clear();
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare("SELECT id, name, type, length(data) FROM vals WHERE key=?1 ORDER BY id", error));
+    if (!s) return error;
+    s.Bind(1, key);
+    int rc;
+    while ((rc = s.Step()) == SQLITE_ROW)
+        out.push_back(ValueInfo{s.Int(0), s.Bytes(1), static_cast<DWORD>(s.Int(2)), static_cast<DWORD>(s.Int(3))});
+    return Done(rc);
+}
+
+LONG Store::Written(std::int64_t key, std::int64_t& written) {
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare("SELECT written FROM keys WHERE id=?1", error));
+    if (!s) return error;
+    s.Bind(1, key);
+    int rc = s.Step();
+    written = rc == SQLITE_ROW ? s.Int(0) : 0;
+    return Done(rc);
+}
+
+LONG Store::GetValue(std::int64_t key, std::string_view name, DWORD& type, std::string& data) {
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare("SELECT type, data FROM vals WHERE key=?1 AND fold=?2", error));
+    if (!s) return error;
+    std::string fold = FoldName(name);
+    s.Bind(1, key);
+    s.Bind(2, fold);
+    int rc = s.Step();
+    if (rc == SQLITE_DONE) return ERROR_FILE_NOT_FOUND;
+    if (rc != SQLITE_ROW) return ErrorFromSqlite(rc);
+    type = static_cast<DWORD>(s.Int(0));
+    data = s.Bytes(1);
+    return ERROR_SUCCESS;
+}
+
+LONG Store::GetValueById(std::int64_t valueId, std::string& data) {
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare("SELECT data FROM vals WHERE id=?1", error));
+    if (!s) return error;
+    s.Bind(1, valueId);
+    int rc = s.Step();
+    if (rc == SQLITE_DONE) return ERROR_FILE_NOT_FOUND;
+    if (rc != SQLITE_ROW) return ErrorFromSqlite(rc);
+    data = s.Bytes(0);
+    return ERROR_SUCCESS;
+}
+
+LONG Store::SetValue(std::int64_t key, std::string_view name, DWORD type, std::string_view data) {
+    LONG error = ERROR_SUCCESS;
+    {
+        // An existing value keeps its place in the enumeration and its spelling.
+        Statement s(Prepare("INSERT INTO vals(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+                            " ON CONFLICT(key, fold) DO UPDATE SET type=excluded.type, data=excluded.data",
+                            error));
+        if (!s) return error;
+        std::string fold = FoldName(name);
+        s.Bind(1, key);
+        s.Bind(2, name);
+        s.Bind(3, fold);
+        s.Bind(4, static_cast<std::int64_t>(type));
+        s.Bind(5, data);
+        error = Done(s.Step());
+        if (error != ERROR_SUCCESS) return error;
+    }
+    return Touch(key);
+}
+
+LONG Store::DeleteValue(std::int64_t key, std::string_view name) {
+    LONG error = ERROR_SUCCESS;
+    {
+        Statement s(Prepare("DELETE FROM vals WHERE key=?1 AND fold=?2", error));
+        if (!s) return error;
+        std::string fold = FoldName(name);
+        s.Bind(1, key);
+        s.Bind(2, fold);
+        error = Done(s.Step());
+        if (error != ERROR_SUCCESS) return error;
+        if (sqlite3_changes(db_) == 0) return ERROR_FILE_NOT_FOUND;
+    }
+    return Touch(key);
+}
+
+LONG Store::HasChildren(std::int64_t key, bool& has) {
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare("SELECT 1 FROM keys WHERE parent=?1 LIMIT 1", error));
+    if (!s) return error;
+    s.Bind(1, key);
+    int rc = s.Step();
+    has = rc == SQLITE_ROW;
+    return Done(rc);
+}
+
+LONG Store::DeleteTree(std::int64_t key, bool self) {
+    std::vector<std::int64_t> ids;
+    LONG error = ERROR_SUCCESS;
+    {
+        Statement s(Prepare("WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL"
+                            " SELECT keys.id FROM keys JOIN sub ON keys.parent=sub.id) SELECT id FROM sub",
+                            error));
+        if (!s) return error;
+        s.Bind(1, key);
+        int rc;
+        while ((rc = s.Step()) == SQLITE_ROW) ids.push_back(s.Int(0));
+        error = Done(rc);
+        if (error != ERROR_SUCCESS) return error;
+    }
+    std::int64_t parent = 0;
+    if (self) {
+        Statement s(Prepare("SELECT parent FROM keys WHERE id=?1", error));
+        if (!s) return error;
+        s.Bind(1, key);
+        if (s.Step() == SQLITE_ROW) parent = s.Int(0);
+    }
+    for (std::int64_t id : ids) {
+        {
+            Statement s(Prepare("DELETE FROM vals WHERE key=?1", error));
+            if (!s) return error;
+            s.Bind(1, id);
+            error = Done(s.Step());
+            if (error != ERROR_SUCCESS) return error;
+        }
+        if (id == key && !self) continue;
+        Statement s(Prepare("DELETE FROM keys WHERE id=?1", error));
+        if (!s) return error;
+        s.Bind(1, id);
+        error = Done(s.Step());
+        if (error != ERROR_SUCCESS) return error;
+    }
+    return Touch(self ? parent : key);
+}
+
+LONG Store::Snapshot(std::int64_t key, TreeCopy& out) {
+    std::vector<ValueInfo> values;
+    LONG error = Values(key, values);
+    if (error != ERROR_SUCCESS) return error;
+    out.values.clear();
+    for (auto& v : values) {
+        TreeCopy::Value copy{v.name, v.type, {}};
+        error = GetValueById(v.id, copy.data);
+        if (error != ERROR_SUCCESS) return error;
+        out.values.push_back(std::move(copy));
+    }
+    std::vector<ChildKey> children;
+    error = Children(key, children);
+    if (error != ERROR_SUCCESS) return error;
+    out.children.clear();
+    out.children.resize(children.size());
+    for (size_t i = 0; i < children.size(); ++i) {
+        out.children[i].name = children[i].name;
+        error = Snapshot(children[i].id, out.children[i]);
+        if (error != ERROR_SUCCESS) return error;
+    }
+    return ERROR_SUCCESS;
+}
+
+LONG Store::Apply(std::int64_t key, const TreeCopy& tree) {
+    for (auto& v : tree.values) {
+        LONG error = SetValue(key, v.name, v.type, v.data);
+        if (error != ERROR_SUCCESS) return error;
+    }
+    for (auto& child : tree.children) {
+        std::int64_t id = 0;
+        LONG error = FindChild(key, child.name, id);
+        if (error == ERROR_SUCCESS && id == 0) error = CreateChild(key, child.name, id);
+        if (error == ERROR_SUCCESS) error = Apply(id, child);
+        if (error != ERROR_SUCCESS) return error;
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace suite::reg

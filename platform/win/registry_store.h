@@ -1,0 +1,171 @@
+// The registry's database side: one SQLite file per store (the user's, which
+// holds HKEY_CURRENT_USER and HKEY_CLASSES_ROOT as two separate trees, and the
+// machine's, which holds HKEY_LOCAL_MACHINE), its schema, its locking and its
+// transactions. registry.cpp builds the Win32 calls on top of it.
+//
+// Schema: table `keys` (id, parent, name, fold, written) and table `vals`
+// (id, key, name, fold, type, data). Ids come from AUTOINCREMENT, so they grow
+// with creation and are never reused: ordering children by id is creation
+// order, and a handle whose key id has vanished names a deleted key (even when
+// a key of the same name was made again). `fold` is the name with ASCII letters
+// upper-cased outside double-byte characters; the unique indexes on
+// (parent, fold) and (key, fold) give case-insensitive, case-preserving names.
+//
+// Durability: WAL journal with synchronous=FULL, so every commit is on disk
+// (the WAL is synced) before the call returns; NORMAL would only survive a
+// crash of the process, not of the machine. Calls outside a transaction pay one
+// WAL sync each; transactions pay one for all their changes.
+#pragma once
+
+#include "platform/win/types.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace suite::reg {
+
+// The trees a store file can hold.
+enum class Hive { CurrentUser, ClassesRoot, LocalMachine };
+
+// True when `lead` and the byte after it form one double-byte character of the
+// ANSI code pages the suite uses (lead 0x81-0xFE, trail 0x40-0xFE but 0x7F).
+constexpr bool IsDoubleByte(unsigned char lead, unsigned char trail) {
+    return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
+}
+
+// The comparison form of a name: ASCII letters upper-cased, double-byte
+// characters untouched (their trail bytes may look like ASCII letters). The
+// rule does not depend on the process's code page, so folded names stored in a
+// database stay valid whatever code page a later process uses.
+std::string FoldName(std::string_view name);
+
+// The parts of a sub-key path separated by '\' (never a trail byte that looks
+// like one). Empty parts are dropped.
+std::vector<std::string_view> SplitKeyPath(std::string_view path);
+
+// Changes seen by this process: this store's own writes, and the database's
+// data version, which moves when another connection commits.
+struct Stamp {
+    std::int64_t dataVersion = -1;
+    std::uint64_t local = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+struct ChildKey {
+    std::int64_t id;
+    std::string name;
+    std::int64_t written;  // FILETIME units
+};
+
+struct ValueInfo {
+    std::int64_t id;
+    std::string name;
+    DWORD type;
+    DWORD size;
+};
+
+// A detached copy of a key's values and sub-keys, for copying trees.
+struct TreeCopy {
+    struct Value {
+        std::string name;
+        DWORD type;
+        std::string data;
+    };
+    std::string name;
+    std::vector<Value> values;
+    std::vector<TreeCopy> children;
+};
+
+class Store : public std::enable_shared_from_this<Store> {
+public:
+    // Opens (creating when needed) the database at `path`. Returns nullptr and
+    // sets `error` on failure.
+    static std::shared_ptr<Store> Open(const std::string& path, LONG& error);
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::int64_t RootId(Hive hive) const { return roots_[static_cast<int>(hive)]; }
+
+    // Runs `body` with the store to itself: other threads' calls wait while
+    // this thread holds a transaction (bounded; ERROR_TIMEOUT), and a write
+    // outside a transaction gets one of its own, committed when `body` returns
+    // ERROR_SUCCESS and rolled back otherwise.
+    template <typename Body>
+    LONG Run(bool write, Body&& body) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        LONG error = Enter(lock, write);
+        if (error != 0) return error;
+        error = body();
+        return Leave(write, error);
+    }
+
+    // Transactions of the calling thread (see registry.h).
+    LONG Begin();
+    LONG Commit();
+    LONG Rollback();
+    // Rolls back a transaction the calling thread still holds (thread exit).
+    void Abandon();
+
+    // --- Operations; call only inside Run. ---
+    const Stamp& CurrentStamp() const { return stamp_; }
+    // Marks a change, invalidating caches keyed by the stamp.
+    void Changed() { ++stamp_.local; }
+
+    LONG KeyExists(std::int64_t id, bool& exists);
+    LONG FindChild(std::int64_t parent, std::string_view name, std::int64_t& id);  // id 0 when absent
+    LONG CreateChild(std::int64_t parent, std::string_view name, std::int64_t& id);
+    LONG Children(std::int64_t parent, std::vector<ChildKey>& out);
+    LONG Values(std::int64_t key, std::vector<ValueInfo>& out);
+    LONG Written(std::int64_t key, std::int64_t& written);
+    // ERROR_FILE_NOT_FOUND when the value does not exist.
+    LONG GetValue(std::int64_t key, std::string_view name, DWORD& type, std::string& data);
+    LONG GetValueById(std::int64_t valueId, std::string& data);
+    LONG SetValue(std::int64_t key, std::string_view name, DWORD type, std::string_view data);
+    LONG DeleteValue(std::int64_t key, std::string_view name);
+    LONG HasChildren(std::int64_t key, bool& has);
+    // Deletes everything below `key`, and `key` itself when `self`.
+    LONG DeleteTree(std::int64_t key, bool self);
+    LONG Snapshot(std::int64_t key, TreeCopy& out);
+    // Merges `tree`'s values and sub-keys into `key` (its own name is ignored).
+    LONG Apply(std::int64_t key, const TreeCopy& tree);
+
+private:
+    Store() = default;
+    LONG Enter(std::unique_lock<std::mutex>& lock, bool write);
+    LONG Leave(bool write, LONG error);
+    LONG Exec(const char* sql);
+    LONG BeginImmediate();
+    LONG RefreshStamp();
+    LONG Touch(std::int64_t key);
+    sqlite3_stmt* Prepare(const char* sql, LONG& error);
+
+    std::string path_;
+    sqlite3* db_ = nullptr;
+    std::int64_t roots_[3] = {0, 0, 0};
+    std::mutex mutex_;
+    std::condition_variable idle_;
+    bool inTransaction_ = false;
+    std::thread::id owner_;
+    Stamp stamp_;
+    std::unordered_map<const void*, sqlite3_stmt*> statements_;
+};
+
+// Maps an SQLite result code to a Win32 error code.
+LONG ErrorFromSqlite(int code);
+
+// Now as FILETIME units (100 ns since 1601-01-01).
+std::int64_t FileTimeNow();
+
+}  // namespace suite::reg
