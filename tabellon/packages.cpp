@@ -3,11 +3,13 @@
 // complete. An import first reads and checks the whole package, then makes
 // every change in one transaction: new page files first, the old target's
 // files deleted only after the commit.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
 
+#include "platform/win/files.h"
 #include "tabellon/doc_database.h"
 #include "tabellon/package_format.h"
 #include "tabellon/store_system.h"
@@ -29,34 +31,41 @@ public:
         auto tmp = sys::makeTempFile(sys::folderOf(target), ".package");
         if (!tmp) throw DbError{DB_ERR_CREATE_FILE};
         tmp_ = *tmp;
-        f_.reset(std::fopen(tmp_.c_str(), "r+b"));
-        if (!f_) {
+        h_ = CreateFileA(tmp_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+        if (h_ == INVALID_HANDLE_VALUE) {
             sys::removeFile(tmp_);
             throw DbError{DB_ERR_CREATE_FILE};
         }
     }
     ~PackageWriter() {
-        f_.reset();
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
         if (!finished_) sys::removeFile(tmp_);
     }
     std::uint64_t position() const { return pos_; }
     void bytes(const void* data, size_t n) {
-        if (n && std::fwrite(data, 1, n, f_.get()) != n) throw DbError{DB_ERR_NO_SPACE};
-        pos_ += n;
+        const char* p = static_cast<const char*>(data);
+        while (n > 0) {
+            DWORD chunk = DWORD(std::min<size_t>(n, 1u << 30)), written = 0;
+            if (!WriteFile(h_, p, chunk, &written, nullptr) || written != chunk) throw DbError{DB_ERR_NO_SPACE};
+            p += chunk;
+            n -= chunk;
+            pos_ += chunk;
+        }
     }
     void number(std::uint64_t v, int width) {
         std::uint8_t b[8];
         for (int i = 0; i < width; ++i) b[i] = std::uint8_t(v >> (8 * i));
         bytes(b, size_t(width));
     }
-    // Appends a whole file; false when it cannot be read.
+    // Appends a whole file of `expected` bytes; false when it cannot be opened.
     bool file(const std::string& path, std::uint64_t expected) {
         std::unique_ptr<std::FILE, FileCloser> in(std::fopen(sys::nativePath(path).c_str(), "rb"));
         if (!in) return false;
         std::vector<char> buf(size_t(std::min<std::uint64_t>(expected ? expected : 1, 1 << 20)));
         std::uint64_t copied = 0;
         size_t n;
-        while ((n = std::fread(buf.data(), 1, buf.size(), in.get())) > 0) {
+        while (copied < expected && (n = std::fread(buf.data(), 1, std::min<std::uint64_t>(buf.size(), expected - copied), in.get())) > 0) {
             bytes(buf.data(), n);
             copied += n;
         }
@@ -64,8 +73,10 @@ public:
         return true;
     }
     void finish() {
-        if (std::fflush(f_.get()) != 0 || !sys::syncFile(f_.get())) throw DbError{DB_ERR_NO_SPACE};
-        if (std::fclose(f_.release()) != 0) throw DbError{DB_ERR_NO_SPACE};
+        if (!FlushFileBuffers(h_)) throw DbError{DB_ERR_NO_SPACE};
+        BOOL closed = CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+        if (!closed) throw DbError{DB_ERR_NO_SPACE};
         if (!sys::renameOver(tmp_, target_)) throw DbError{DB_ERR_CREATE_FILE};
         finished_ = true;
     }
@@ -73,7 +84,7 @@ public:
 private:
     std::string target_;
     std::string tmp_;
-    std::unique_ptr<std::FILE, FileCloser> f_;
+    HANDLE h_ = INVALID_HANDLE_VALUE;
     std::uint64_t pos_ = 0;
     bool finished_ = false;
 };

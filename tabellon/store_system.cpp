@@ -8,55 +8,26 @@
 #include <random>
 #include <system_error>
 
-#include <dlfcn.h>
-#include <unistd.h>
+#include "platform/win/files.h"
+#include "platform/win/library.h"
+#include "platform/win/path.h"
+#include "platform/win/time.h"
 
 namespace fs = std::filesystem;
 
 namespace tabellon::sys {
 
-namespace {
+HMODULE loadLibrary(const std::string& name) { return LoadLibraryA(name.c_str()); }
 
-std::string ownFolder() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&ownFolder), &info) && info.dli_fname) return fs::path(info.dli_fname).parent_path().string();
-    return {};
+void* findSymbol(HMODULE module, const char* symbol) {
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, symbol)) : nullptr;
 }
-
-}  // namespace
-
-// "Name.dll" is found as libName.so beside this library, then on the library
-// path; a name with a folder is taken as it is (with .dll read as .so).
-HMODULE loadLibrary(const std::string& name) {
-    std::string native = nativePath(name);
-    fs::path p(native);
-    std::string stem = p.stem().string();
-    std::string ext = p.extension().string();
-    bool dll = ext == ".dll" || ext == ".DLL" || ext == ".Dll";
-    std::string file = dll ? "lib" + stem + ".so" : p.filename().string();
-    void* h = nullptr;
-    if (p.has_parent_path()) {
-        h = dlopen((p.parent_path() / file).c_str(), RTLD_NOW | RTLD_LOCAL);
-    } else {
-        std::string here = ownFolder();
-        if (!here.empty()) h = dlopen((fs::path(here) / file).c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!h) h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    }
-    return reinterpret_cast<HMODULE>(h);
-}
-
-void* findSymbol(HMODULE module, const char* symbol) { return module ? dlsym(module, symbol) : nullptr; }
 
 void freeLibrary(HMODULE module) {
-    if (module) dlclose(module);
+    if (module) FreeLibrary(module);
 }
 
-std::string nativePath(const std::string& path) {
-    std::string s = path;
-    for (char& c : s)
-        if (c == '\\') c = '/';
-    return s;
-}
+std::string nativePath(const std::string& path) { return suite::NativePath(path); }
 
 bool fileExists(const std::string& path) {
     std::error_code ec;
@@ -75,10 +46,7 @@ std::optional<std::uint64_t> fileSize(const std::string& path) {
     return n;
 }
 
-bool copyNew(const std::string& from, const std::string& to) {
-    std::error_code ec;
-    return fs::copy_file(nativePath(from), nativePath(to), fs::copy_options::none, ec) && !ec;
-}
+bool copyNew(const std::string& from, const std::string& to) { return CopyFileA(from.c_str(), to.c_str(), TRUE) != 0; }
 
 bool linkNew(const std::string& from, const std::string& to) {
     std::error_code ec;
@@ -87,22 +55,12 @@ bool linkNew(const std::string& from, const std::string& to) {
 }
 
 bool copyReplace(const std::string& from, const std::string& to) {
-    std::error_code ec;
-    return fs::copy_file(nativePath(from), nativePath(to), fs::copy_options::overwrite_existing, ec) && !ec;
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
-bool copyAtomically(const std::string& from, const std::string& to) {
-    auto tmp = makeTempFile(folderOf(nativePath(to)), ".tabellon");
-    if (!tmp) return false;
-    std::error_code ec;
-    bool ok = fs::copy_file(nativePath(from), *tmp, fs::copy_options::overwrite_existing, ec) && !ec;
-    if (ok) fs::rename(*tmp, nativePath(to), ec);
-    if (!ok || ec) {
-        fs::remove(*tmp, ec);
-        return false;
-    }
-    return true;
-}
+bool copyAtomically(const std::string& from, const std::string& to) { return copyReplace(from, to); }
+
+bool removeFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 bool renameOver(const std::string& from, const std::string& to) {
     std::error_code ec;
@@ -110,17 +68,14 @@ bool renameOver(const std::string& from, const std::string& to) {
     return !ec;
 }
 
-bool syncFile(std::FILE* f) { return fsync(fileno(f)) == 0; }
-
-bool removeFile(const std::string& path) {
-    std::error_code ec;
-    return fs::remove(nativePath(path), ec);
-}
-
 bool createFolder(const std::string& path) {
     std::error_code ec;
-    fs::create_directories(nativePath(path), ec);
-    return fs::is_directory(nativePath(path), ec);
+    std::string native = nativePath(path);
+    if (native.empty()) return false;
+    fs::create_directories(native, ec);
+    if (!fs::is_directory(native, ec)) return false;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    return true;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -139,16 +94,22 @@ std::string leafOf(const std::string& path) {
 }
 
 std::optional<std::uint64_t> freeSpace(const std::string& folder) {
-    std::error_code ec;
-    fs::space_info info = fs::space(nativePath(folder), ec);
-    if (ec) return std::nullopt;
-    return info.available;
+    ULARGE_INTEGER free{}, total{}, totalFree{};
+    if (!GetDiskFreeSpaceExA(folder.c_str(), &free, &total, &totalFree)) return std::nullopt;
+    return free.QuadPart;
 }
 
 std::optional<std::string> makeTempFile(const std::string& folder, const char* stem) {
     std::error_code ec;
-    fs::path dir = folder.empty() ? fs::temp_directory_path(ec) : fs::path(nativePath(folder));
-    if (ec) return std::nullopt;
+    std::string where = folder;
+    if (where.empty()) {
+        char temp[MAX_PATH];
+        DWORD n = GetTempPathA(sizeof temp, temp);
+        if (n == 0 || n >= sizeof temp) return std::nullopt;
+        where = temp;
+    }
+    fs::path dir = nativePath(where);
+    if (dir.empty()) return std::nullopt;
     static std::mt19937_64 rng{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[64];
@@ -165,22 +126,7 @@ std::optional<std::string> makeTempFile(const std::string& folder, const char* s
 }
 
 bool writeFileAtomically(const std::string& path, const std::string& text) {
-    auto tmp = makeTempFile(folderOf(nativePath(path)), ".tabellon");
-    if (!tmp) return false;
-    bool ok;
-    {
-        std::ofstream out(*tmp, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), std::streamsize(text.size()));
-        out.flush();
-        ok = bool(out);
-    }
-    std::error_code ec;
-    if (ok) fs::rename(*tmp, nativePath(path), ec);
-    if (!ok || ec) {
-        fs::remove(*tmp, ec);
-        return false;
-    }
-    return true;
+    return suite::WriteNativeFileAtomic(nativePath(path), text);
 }
 
 bool sameText(const std::string& a, const std::string& b) {
@@ -195,21 +141,8 @@ bool sameText(const std::string& a, const std::string& b) {
 }
 
 SYSTEMTIME utcNow() {
-    using namespace std::chrono;
-    auto now = system_clock::now();
-    auto days = floor<std::chrono::days>(now);
-    year_month_day ymd{days};
-    hh_mm_ss hms{floor<milliseconds>(now - days)};
-    weekday wd{days};
     SYSTEMTIME t{};
-    t.wYear = WORD(int(ymd.year()));
-    t.wMonth = WORD(unsigned(ymd.month()));
-    t.wDay = WORD(unsigned(ymd.day()));
-    t.wDayOfWeek = WORD(wd.c_encoding());
-    t.wHour = WORD(hms.hours().count());
-    t.wMinute = WORD(hms.minutes().count());
-    t.wSecond = WORD(hms.seconds().count());
-    t.wMilliseconds = WORD(hms.subseconds().count());
+    GetSystemTime(&t);
     return t;
 }
 

@@ -31,13 +31,12 @@ bool linkNew(const std::string& from, const std::string& to);
 // Copies, replacing the target (used only for files the store has just named).
 bool copyReplace(const std::string& from, const std::string& to);
 // Copies through a fresh sibling of the target renamed into place, so the
-// target is either the old file or the complete copy.
+// target is either the old file or the complete copy (as every copy here is).
 bool copyAtomically(const std::string& from, const std::string& to);
 bool removeFile(const std::string& path);
 // Renames `from` over `to` (native or Windows-style paths).
 bool renameOver(const std::string& from, const std::string& to);
-// Forces a written stream's bytes to the disk.
-bool syncFile(std::FILE* f);
+
 bool createFolder(const std::string& path);
 bool sameFile(const std::string& a, const std::string& b);
 // The folder part of a path (up to the last separator), without the separator.

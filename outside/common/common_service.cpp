@@ -8,6 +8,7 @@
 
 #include "outside/common/ini_file.h"
 #include "outside/include/common_service.h"
+#include "platform/win/path.h"
 #include "platform/win/registry.h"
 
 namespace {
@@ -80,7 +81,7 @@ HKEY getInstallerKey(DWORD, LPCSTR programFolder, LPSTR keyPath) {
 
 BOOL writeIniString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR ini) {
     if (!section || !key || !ini) return FALSE;
-    return common::writeIniValue(ini, section, key, text ? text : "");
+    return common::writeIniValue(suite::NativePath(ini), section, key, text ? text : "");
 }
 
 BOOL writeIniInt(LPCSTR section, LPCSTR key, int value, LPCSTR ini) {
@@ -90,7 +91,7 @@ BOOL writeIniInt(LPCSTR section, LPCSTR key, int value, LPCSTR ini) {
 BOOL readIniString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD size, LPCSTR ini) {
     if (!buffer || size == 0) return FALSE;
     std::optional<std::string> v;
-    if (section && key && ini) v = common::readIniValue(ini, section, key);
+    if (section && key && ini) v = common::readIniValue(suite::NativePath(ini), section, key);
     std::string text = v ? *v : (def ? def : "");
     size_t n = std::min<size_t>(text.size(), size - 1);
     std::memcpy(buffer, text.data(), n);
@@ -100,7 +101,7 @@ BOOL readIniString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD s
 
 int readIniInt(LPCSTR section, LPCSTR key, int def, LPCSTR ini) {
     if (!section || !key || !ini) return def;
-    std::optional<std::string> v = common::readIniValue(ini, section, key);
+    std::optional<std::string> v = common::readIniValue(suite::NativePath(ini), section, key);
     if (!v || v->empty()) return def;
     char* end = nullptr;
     long long n = std::strtoll(v->c_str(), &end, 10);

@@ -12,6 +12,7 @@
 
 #include "outside/imagelib/image_codecs.h"
 #include "outside/include/image_library.h"
+#include "platform/win/path.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ bool toImage(const Pixels& px, IL_IMAGE* img, DWORD flags) {
 
 int getImageFileInfo(LPCSTR path, int* format, IL_FILEINFO* info) {
     imagelib::Probe p;
-    if (!path || !imagelib::probeFile(path, p)) return 1;
+    if (!path || !imagelib::probeFile(suite::NativePath(path), p)) return 1;
     if (format) *format = p.format;
     if (info) *info = IL_FILEINFO{p.width, p.height, p.bits, p.xdpi, p.ydpi, p.pages};
     return 0;
@@ -78,7 +79,7 @@ int getImageFileInfo(LPCSTR path, int* format, IL_FILEINFO* info) {
 int loadImage(IL_IMAGE* image, LPCSTR path, int format, int, DWORD flags) {
     if (!image || !path) return 1;
     Pixels px;
-    if (!imagelib::readFile(path, format, px)) return 1;
+    if (!imagelib::readFile(suite::NativePath(path), format, px)) return 1;
     return toImage(px, image, flags & ~IL_FLAG_LIBRARY_RECORD) ? 0 : 1;
 }
 
@@ -98,7 +99,9 @@ int saveImage(LPCSTR path, int format, const IL_SAVEOPTIONS* options, IL_IMAGE* 
     if (!path || !fromImage(image, px) || format < 0 || format > 3) return 1;
     int quality = 85;
     if (options && options->Quality >= 1 && options->Quality <= 100) quality = int(options->Quality);
-    std::string tmp = std::string(path) + ".ilXXXXXX";
+    std::string target = suite::NativePath(path);
+    if (target.empty()) return 1;
+    std::string tmp = target + ".ilXXXXXX";
     int fd = mkstemp(tmp.data());
     if (fd < 0) return 1;
     std::FILE* f = fdopen(fd, "wb");
@@ -113,7 +116,7 @@ int saveImage(LPCSTR path, int format, const IL_SAVEOPTIONS* options, IL_IMAGE* 
     ok = (std::fclose(f) == 0) && ok;
     if (ok) {
         ::chmod(tmp.c_str(), 0644);
-        ok = std::rename(tmp.c_str(), path) == 0;
+        ok = std::rename(tmp.c_str(), target.c_str()) == 0;
     }
     if (!ok) {
         unlink(tmp.c_str());
