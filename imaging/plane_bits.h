@@ -26,3 +26,23 @@ inline const std::array<BYTE, 256>& BitCountTable() {
     }();
     return table;
 }
+
+// The 8 bits of a row starting at pixel `bit` (bits past the row's end are 0).
+inline BYTE ReadBits8(const BYTE* row, std::size_t rowBytes, std::size_t bit) {
+    const std::size_t b = bit >> 3;
+    const unsigned s = bit & 7;
+    const unsigned hi = row[b];
+    const unsigned lo = (s && b + 1 < rowBytes) ? row[b + 1] : 0u;
+    return static_cast<BYTE>((hi << s) | (lo >> (8 - s)));
+}
+
+// Writes the top `count` (1..8) bits of `value` at pixel `bit` of a row,
+// keeping every other bit of the row.
+inline void WriteBits(BYTE* row, std::size_t bit, BYTE value, int count) {
+    const std::size_t b = bit >> 3;
+    const unsigned s = bit & 7;
+    const unsigned mask = (0xFFu << (8 - count)) & 0xFFu;
+    const unsigned v = value & mask;
+    row[b] = static_cast<BYTE>((row[b] & ~(mask >> s)) | (v >> s));
+    if (s + count > 8) row[b + 1] = static_cast<BYTE>((row[b + 1] & ~(mask << (8 - s))) | ((v << (8 - s)) & 0xFFu));
+}

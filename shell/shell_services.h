@@ -47,6 +47,9 @@ public:
     virtual std::string DataFolder() const = 0;      // m_strDataDir
     virtual std::string ProgramFolder() const = 0;   // m_strAppDir
     virtual int DefaultResolution() const = 0;       // m_nResolution
+    // The conversion library loaded at start-up (m_hConvertDll); NULL when it
+    // could not be loaded.
+    virtual HMODULE ConvertLibrary() const { return nullptr; }
 
     // A modal message box; returns the button pressed (IDOK ...).
     virtual int MessageBox(const std::string& text, const std::string& caption, UINT style) = 0;

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "imaging/compress/ccitt.h"
 #include "imaging/compress/deflater.h"
 #include "imaging/compress/inflater.h"
+#include "imaging/compress/lzw.h"
 #include "imaging/compress/tests/test_pages.h"
 
 namespace {
@@ -79,6 +81,127 @@ void BenchZlib(const char* name, const testpages::Page& page, int runs) {
     Row("inflate (zlib level 6 stream)", tOurs, tZlib, out == raw ? "" : "MISMATCH");
 }
 
+// A TIFF file in memory, so libtiff's timings hold no disk traffic.
+struct MemFile {
+    Bytes data;
+    toff_t pos = 0;
+    static tmsize_t Read(thandle_t h, void* buf, tmsize_t n) {
+        auto* f = static_cast<MemFile*>(h);
+        tmsize_t k = std::min<tmsize_t>(n, static_cast<tmsize_t>(f->data.size() - std::min<toff_t>(f->pos, f->data.size())));
+        if (k > 0) std::memcpy(buf, f->data.data() + f->pos, static_cast<std::size_t>(k));
+        f->pos += static_cast<toff_t>(k > 0 ? k : 0);
+        return k;
+    }
+    static tmsize_t Write(thandle_t h, void* buf, tmsize_t n) {
+        auto* f = static_cast<MemFile*>(h);
+        if (f->pos + static_cast<toff_t>(n) > f->data.size()) f->data.resize(f->pos + static_cast<toff_t>(n));
+        std::memcpy(f->data.data() + f->pos, buf, static_cast<std::size_t>(n));
+        f->pos += static_cast<toff_t>(n);
+        return n;
+    }
+    static toff_t Seek(thandle_t h, toff_t off, int whence) {
+        auto* f = static_cast<MemFile*>(h);
+        f->pos = whence == SEEK_SET ? off : whence == SEEK_CUR ? f->pos + off : f->data.size() + off;
+        return f->pos;
+    }
+    static int Close(thandle_t) { return 0; }
+    static toff_t Size(thandle_t h) { return static_cast<MemFile*>(h)->data.size(); }
+    static int Map(thandle_t, void**, toff_t*) { return 0; }
+    static void Unmap(thandle_t, void*, toff_t) {}
+    TIFF* Open(const char* mode) {
+        pos = 0;
+        return TIFFClientOpen("mem", mode, this, Read, Write, Seek, Close, Size, Map, Unmap);
+    }
+};
+
+// Writes the page as one strip through libtiff; returns the file.
+MemFile LibtiffEncode(const testpages::Page& p, int compression, std::uint32_t g3options = 0) {
+    MemFile f;
+    TIFF* t = f.Open("w");
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(p.width));
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(p.height));
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, compression);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(p.height));
+    if (compression == COMPRESSION_CCITTFAX3) TIFFSetField(t, TIFFTAG_GROUP3OPTIONS, g3options);
+    TIFFWriteEncodedStrip(t, 0, const_cast<std::uint8_t*>(p.bits.data()), static_cast<tmsize_t>(p.bits.size()));
+    TIFFClose(t);
+    return f;
+}
+
+std::size_t LibtiffStripSize(MemFile& f) {
+    TIFF* t = f.Open("r");
+    toff_t* counts = nullptr;
+    TIFFGetField(t, TIFFTAG_STRIPBYTECOUNTS, &counts);
+    std::size_t n = counts[0];
+    TIFFClose(t);
+    return n;
+}
+
+Bytes LibtiffDecode(MemFile& f, std::size_t size) {
+    Bytes out(size);
+    TIFF* t = f.Open("r");
+    TIFFReadEncodedStrip(t, 0, out.data(), static_cast<tmsize_t>(size));
+    TIFFClose(t);
+    return out;
+}
+
+Bytes FaxDecode(const Bytes& coded, coders::ccitt::Scheme scheme, const testpages::Page& p) {
+    Bytes out(p.bits.size());
+    coders::ccitt::CFaxDecoder d(scheme, p.width);
+    d.Start(coded.data(), coded.size());
+    for (int y = 0; y < p.height; ++y) d.DecodeRow(out.data() + y * p.RowBytes());
+    return out;
+}
+
+void BenchTiff(const char* name, const testpages::Page& page, int runs) {
+    using namespace coders;
+    std::printf("%s page, %zu bytes of 1-bit rows\n", name, page.bits.size());
+    struct Kind {
+        const char* label;
+        int compression;
+        std::uint32_t g3;
+        ccitt::Scheme scheme;
+        Bytes (*encode)(const testpages::Page&);
+    };
+    const Kind kinds[] = {
+        {"Group 4", COMPRESSION_CCITTFAX4, 0, ccitt::Scheme::Group4,
+         [](const testpages::Page& p) { return ccitt::EncodeGroup4(p.bits.data(), p.width, p.height); }},
+        {"Group 3", COMPRESSION_CCITTFAX3, GROUP3OPT_FILLBITS, ccitt::Scheme::Group3,
+         [](const testpages::Page& p) { return ccitt::EncodeGroup3(p.bits.data(), p.width, p.height); }},
+        {"LZW", COMPRESSION_LZW, 0, ccitt::Scheme::Group4,
+         [](const testpages::Page& p) { return lzw::Encode(p.bits.data(), p.bits.size()); }},
+    };
+    for (const Kind& k : kinds) {
+        Bytes ours;
+        MemFile theirs;
+        double tOurs = BestMs([&] { ours = k.encode(page); }, runs);
+        double tTheirs = BestMs([&] { theirs = LibtiffEncode(page, k.compression, k.g3); }, runs);
+        char buf[160];
+        std::size_t theirSize = LibtiffStripSize(theirs);
+        std::snprintf(buf, sizeof buf, "size ours %zu libtiff %zu (%+.1f %%)", ours.size(), theirSize,
+                      100.0 * (static_cast<double>(ours.size()) / static_cast<double>(theirSize) - 1));
+        Row((std::string(k.label) + " encode").c_str(), tOurs, tTheirs, buf);
+        Bytes decoded, ref;
+        if (k.compression == COMPRESSION_LZW) {
+            decoded.resize(page.bits.size());
+            tOurs = BestMs(
+                [&] {
+                    std::size_t n = 0;
+                    lzw::Decode(ours.data(), ours.size(), decoded.data(), decoded.size(), &n);
+                },
+                runs);
+        } else {
+            tOurs = BestMs([&] { decoded = FaxDecode(ours, k.scheme, page); }, runs);
+        }
+        tTheirs = BestMs([&] { ref = LibtiffDecode(theirs, page.bits.size()); }, runs);
+        Row((std::string(k.label) + " decode").c_str(), tOurs, tTheirs,
+            decoded == page.bits && ref == page.bits ? "" : "MISMATCH");
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,5 +211,6 @@ int main(int argc, char** argv) {
     const testpages::Page pages[3] = {testpages::Text(w, h), testpages::Blank(w, h), testpages::Halftone(w, h)};
     const char* names[3] = {"text", "blank", "halftone"};
     for (int i = 0; i < 3; ++i) BenchZlib(names[i], pages[i], runs);
+    for (int i = 0; i < 3; ++i) BenchTiff(names[i], pages[i], runs);
     return 0;
 }

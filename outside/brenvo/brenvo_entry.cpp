@@ -3,7 +3,7 @@
 #include "outside/include/pdf_libraries.h"
 
 #include "outside/brenvo/pdf_picture_writer.h"
-#include "outside/convert/file_io.h"
+#include "platform/win/atomic_file.h"
 
 SUITE_LIBRARY_EXPORT int Brenvo(HDIB dib, const char* path) {
     if (!path) return BRENVO_ERR_WRITE;
@@ -17,5 +17,5 @@ SUITE_LIBRARY_EXPORT int Brenvo(HDIB dib, const char* path) {
         file = brenvo::buildPdf(picture, reader.width(), reader.height(), dpiOf(reader.header().biXPelsPerMeter),
                                 dpiOf(reader.header().biYPelsPerMeter));
     }
-    return convert::replaceFileWith(convert::nativePath(path), file) ? 0 : BRENVO_ERR_WRITE;
+    return SuiteWriteFileAtomically(path, file.data(), file.size()) ? 0 : BRENVO_ERR_WRITE;
 }

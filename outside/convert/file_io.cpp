@@ -1,19 +1,11 @@
 #include "outside/convert/file_io.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace convert {
-
-std::string nativePath(const char* path) {
-    std::string native = path ? path : "";
-    for (char& c : native)
-        if (c == '\\') c = '/';
-    return native;
-}
 
 bool readFileBytes(const std::string& path, std::size_t limit, std::vector<BYTE>& bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -32,37 +24,6 @@ bool readFileBytes(const std::string& path, std::size_t limit, std::vector<BYTE>
     }
     ::close(fd);
     return ok;
-}
-
-bool replaceFile(const std::string& path, const std::function<bool(const std::string& tempPath)>& write) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    ::close(fd);
-    bool ok = write(temp);
-    if (ok) {
-        const int sync = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
-        ok = sync >= 0 && ::fsync(sync) == 0;
-        if (sync >= 0) ::close(sync);
-    }
-    if (ok) {
-        // The new file gets the usual permissions rather than mkstemp's 0600.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::chmod(temp.c_str(), 0666 & ~mask);
-        ok = ::rename(temp.c_str(), path.c_str()) == 0;
-    }
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
-}
-
-bool replaceFileWith(const std::string& path, const std::vector<BYTE>& bytes) {
-    return replaceFile(path, [&](const std::string& temp) {
-        FILE* f = std::fopen(temp.c_str(), "wb");
-        if (!f) return false;
-        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        return (std::fclose(f) == 0) && written;
-    });
 }
 
 }  // namespace convert

@@ -5,8 +5,8 @@
 #include "outside/include/library_export.h"
 #include "outside/include/pdf_libraries.h"
 
-#include "outside/convert/file_io.h"
 #include "outside/convert/packed_dib.h"
+#include "platform/win/path.h"
 
 #include <poppler-document.h>
 #include <poppler-global.h>
@@ -105,7 +105,7 @@ SUITE_LIBRARY_EXPORT PDFDOC pdfCreateDoc(const char* path, int* error, BOOL hasP
     std::lock_guard guard(s.lock);
     setError(error, PDF_ERR_OPEN);
     if (!path) return nullptr;
-    const std::string native = convert::nativePath(path);
+    const std::string native = suite::NativePath(path);
     const std::string secret = hasPassword && password ? password : "";
     // A document that needs a password, or was given a wrong one, comes back locked.
     std::unique_ptr<poppler::document> pdf(poppler::document::load_from_file(native, secret, secret));

@@ -3,12 +3,11 @@
 // keep enumeration by index at constant cost per call.
 #include "platform/win/registry.h"
 
+#include "platform/win/folders.h"
+#include "platform/win/path.h"
 #include "platform/win/registry_store.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -71,29 +70,12 @@ std::string EnvOr(const char* name) {
     return v != nullptr ? std::string(v) : std::string();
 }
 
-std::string StoreFolder() {
-    std::string dir = EnvOr("SUITE_REGISTRY_DIR");
-    if (!dir.empty()) return dir;
-    std::string config = EnvOr("XDG_CONFIG_HOME");
-    if (config.empty()) {
-        std::string home = EnvOr("HOME");
-        config = (home.empty() ? std::string("/tmp") : home) + "/.config";
-    }
-    return config + "/ocrsuite/registry";
-}
-
 std::string StorePath(Hive hive) {
     std::string path = EnvOr(hive == Hive::LocalMachine ? "SUITE_REGISTRY_MACHINE" : "SUITE_REGISTRY_USER");
     if (!path.empty()) return path;
-    return StoreFolder() + (hive == Hive::LocalMachine ? "/machine.db" : "/user.db");
-}
-
-// Creates the folders above `file`.
-void MakeParents(const std::string& file) {
-    for (size_t slash = file.find('/', 1); slash != std::string::npos; slash = file.find('/', slash + 1)) {
-        std::string dir = file.substr(0, slash);
-        if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return;
-    }
+    std::string dir = EnvOr("SUITE_REGISTRY_DIR");
+    if (dir.empty()) dir = suite::JoinNative(suite::NativeFolder(CSIDL_APPDATA), "suite/registry");
+    return suite::JoinNative(dir, hive == Hive::LocalMachine ? "machine.db" : "user.db");
 }
 
 bool PredefinedHive(HKEY key, Hive& hive) {
@@ -119,7 +101,8 @@ HandlePtr Resolve(HKEY key, LONG& error) {
         std::lock_guard<std::mutex> lock(s.mutex);
         auto& store = s.stores[path];
         if (!store) {
-            MakeParents(path);
+            size_t slash = path.rfind('/');
+            if (slash != std::string::npos && slash > 0) suite::MakeNativeFolders(path.substr(0, slash));
             store = Store::Open(path, error);
             if (!store) {
                 s.stores.erase(path);

@@ -7,8 +7,8 @@
 //
 // Store locations: $SUITE_REGISTRY_USER and $SUITE_REGISTRY_MACHINE name the
 // database files; otherwise they are "user.db" and "machine.db" under
-// $SUITE_REGISTRY_DIR, or under "ocrsuite/registry" of the user's configuration
-// folder ($XDG_CONFIG_HOME, else ~/.config). The environment is read at each
+// $SUITE_REGISTRY_DIR, or under "suite/registry" of the user's application
+// data folder (CSIDL_APPDATA of folders.h). The environment is read at each
 // call on a predefined key, so a changed variable takes effect at once.
 //
 // Handles opened with rights that lack KEY_SET_VALUE / KEY_CREATE_SUB_KEY /

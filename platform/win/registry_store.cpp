@@ -69,32 +69,14 @@ thread_local ThreadTransactions threadTransactions;
 
 }  // namespace
 
-std::string FoldName(std::string_view name) {
-    std::string out(name);
-    for (size_t i = 0; i < out.size(); ++i) {
-        auto c = static_cast<unsigned char>(out[i]);
-        if (i + 1 < out.size() && IsDoubleByte(c, static_cast<unsigned char>(out[i + 1]))) {
-            ++i;  // keep the trail byte as it is
-        } else if (c >= 'a' && c <= 'z') {
-            out[i] = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
-}
-
 std::vector<std::string_view> SplitKeyPath(std::string_view path) {
     std::vector<std::string_view> parts;
     size_t start = 0;
-    for (size_t i = 0; i <= path.size(); ++i) {
-        if (i < path.size() && i + 1 < path.size() &&
-            IsDoubleByte(static_cast<unsigned char>(path[i]), static_cast<unsigned char>(path[i + 1]))) {
-            ++i;
-            continue;
-        }
-        if (i == path.size() || path[i] == '\\') {
-            if (i > start) parts.push_back(path.substr(start, i - start));
-            start = i + 1;
-        }
+    while (start <= path.size()) {
+        size_t end = FindAnsiChar(path, '\\', start);
+        if (end == std::string_view::npos) end = path.size();
+        if (end > start) parts.push_back(path.substr(start, end - start));
+        start = end + 1;
     }
     return parts;
 }

@@ -17,6 +17,7 @@
 // WAL sync each; transactions pay one for all their changes.
 #pragma once
 
+#include "platform/win/ansi_names.h"
 #include "platform/win/types.h"
 
 #include <condition_variable>
@@ -37,17 +38,7 @@ namespace suite::reg {
 // The trees a store file can hold.
 enum class Hive { CurrentUser, ClassesRoot, LocalMachine };
 
-// True when `lead` and the byte after it form one double-byte character of the
-// ANSI code pages the suite uses (lead 0x81-0xFE, trail 0x40-0xFE but 0x7F).
-constexpr bool IsDoubleByte(unsigned char lead, unsigned char trail) {
-    return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
-}
-
-// The comparison form of a name: ASCII letters upper-cased, double-byte
-// characters untouched (their trail bytes may look like ASCII letters). The
-// rule does not depend on the process's code page, so folded names stored in a
-// database stay valid whatever code page a later process uses.
-std::string FoldName(std::string_view name);
+using suite::FoldName;
 
 // The parts of a sub-key path separated by '\' (never a trail byte that looks
 // like one). Empty parts are dropped.

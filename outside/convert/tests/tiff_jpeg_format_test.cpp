@@ -171,13 +171,3 @@ TEST_F(ConvertFiles, JpegRoundTripsGreyAndColourAndRefusesMonochrome) {
     EXPECT_FALSE(encodeJpeg(r, jpeg));
 }
 
-TEST_F(ConvertFiles, FailedWritesLeaveTheOldFileAndNoTemporaryFile) {
-    const std::string path = file("keep.bin");
-    ASSERT_TRUE(replaceFileWith(path, {1, 2, 3}));
-    EXPECT_FALSE(replaceFile(path, [](const std::string&) { return false; }));
-    std::vector<BYTE> bytes;
-    ASSERT_TRUE(readFileBytes(path, 100, bytes));
-    EXPECT_EQ(bytes, (std::vector<BYTE>{1, 2, 3}));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << "no temporary left";
-    EXPECT_FALSE(replaceFileWith(file("no/such/folder/x.bin"), {1}));
-}

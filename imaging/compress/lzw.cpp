@@ -1,0 +1,194 @@
+#include "imaging/compress/lzw.h"
+
+#include <cstring>
+
+namespace coders::lzw {
+
+namespace {
+
+constexpr int kClear = 256;
+constexpr int kEnd = 257;
+constexpr int kFirst = 258;
+constexpr int kTableSize = 4096;
+
+}  // namespace
+
+LzwStatus Decode(const std::uint8_t* data, std::size_t size, std::uint8_t* out, std::size_t outSize,
+                 std::size_t* written) {
+    // Each entry: the code of its prefix string, its last byte, its first
+    // byte and its length.
+    struct Entry {
+        std::int16_t prefix;
+        std::uint8_t last;
+        std::uint8_t first;
+        std::uint16_t length;
+    };
+    std::vector<Entry> table(kTableSize);
+    for (int i = 0; i < 256; ++i) table[i] = {-1, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 1};
+
+    std::size_t pos = 0;         // next byte of data
+    std::uint32_t acc = 0;
+    int accBits = 0;
+    int width = 9;
+    int nextFree = kFirst;
+    int prev = -1;  // previous code; -1 right after Clear
+    std::size_t o = 0;
+    LzwStatus status = LzwStatus::OutOfData;
+
+    for (;;) {
+        while (accBits < width) {
+            if (pos >= size) {
+                *written = o;
+                return LzwStatus::OutOfData;
+            }
+            acc = (acc << 8) | data[pos++];
+            accBits += 8;
+        }
+        int code = static_cast<int>((acc >> (accBits - width)) & ((1u << width) - 1));
+        accBits -= width;
+        if (code == kEnd) {
+            status = LzwStatus::Ended;
+            break;
+        }
+        if (code == kClear) {
+            width = 9;
+            nextFree = kFirst;
+            prev = -1;
+            continue;
+        }
+        if (prev < 0) {
+            // The first code after Clear must be a single byte.
+            if (code >= 256) {
+                status = LzwStatus::BadCode;
+                break;
+            }
+            if (o >= outSize) {
+                status = LzwStatus::Full;
+                break;
+            }
+            out[o++] = static_cast<std::uint8_t>(code);
+            prev = code;
+            continue;
+        }
+        if (code > nextFree || (code == nextFree && nextFree >= kTableSize) || code == kClear || code == kEnd) {
+            status = LzwStatus::BadCode;
+            break;
+        }
+        // The new entry: previous string + first byte of this code's string
+        // (for the code not yet defined, the previous string's own first byte).
+        std::uint8_t first = code == nextFree ? table[prev].first : table[code].first;
+        if (nextFree < kTableSize) {
+            table[nextFree] = {static_cast<std::int16_t>(prev), first, table[prev].first,
+                               static_cast<std::uint16_t>(table[prev].length + 1)};
+            ++nextFree;
+            if (nextFree == 511) width = 10;
+            else if (nextFree == 1023) width = 11;
+            else if (nextFree == 2047) width = 12;
+        }
+        // Write the string backwards from its end, cut at the buffer's end.
+        const Entry& e = table[code];
+        std::size_t len = e.length;
+        std::size_t room = outSize - o;
+        int c = code;
+        std::size_t skip = len > room ? len - room : 0;
+        for (std::size_t i = len; i-- > 0;) {
+            if (i < len - skip) out[o + i] = table[c].last;
+            c = table[c].prefix;
+        }
+        if (skip) {
+            o = outSize;
+            status = LzwStatus::Full;
+            break;
+        }
+        o += len;
+        prev = code;
+        if (o == outSize) {
+            status = LzwStatus::Full;
+            break;
+        }
+    }
+    *written = o;
+    return status;
+}
+
+std::vector<std::uint8_t> Encode(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::uint8_t> out;
+    out.reserve(size / 2 + 64);
+    std::uint64_t acc = 0;
+    int accBits = 0;
+    int width = 9;
+    auto put = [&](int code) {
+        acc = (acc << width) | static_cast<std::uint32_t>(code);
+        accBits += width;
+        while (accBits >= 8) {
+            accBits -= 8;
+            out.push_back(static_cast<std::uint8_t>(acc >> accBits));
+        }
+    };
+    // Open hash of (prefix code, byte) -> code; a stamp marks the entries of
+    // the current table, so a reset costs nothing.
+    constexpr int kHashBits = 13;
+    constexpr std::uint32_t kHashSize = 1u << kHashBits;
+    struct Slot {
+        std::uint32_t key;
+        std::uint16_t code;
+        std::uint16_t stamp;
+    };
+    std::vector<Slot> hash(kHashSize, Slot{0, 0, 0});
+    std::uint16_t stamp = 1;
+    int nextFree = kFirst;
+
+    put(kClear);
+    if (size == 0) {
+        put(kEnd);
+        if (accBits) out.push_back(static_cast<std::uint8_t>(acc << (8 - accBits)));
+        return out;
+    }
+    int w = data[0];
+    for (std::size_t i = 1; i < size; ++i) {
+        const std::uint8_t c = data[i];
+        const std::uint32_t key = (static_cast<std::uint32_t>(w) << 8) | c;
+        std::uint32_t h = (key * 2654435761u) >> (32 - kHashBits);
+        bool found = false;
+        while (hash[h].stamp == stamp) {
+            if (hash[h].key == key) {
+                w = hash[h].code;
+                found = true;
+                break;
+            }
+            h = (h + 1) & (kHashSize - 1);
+        }
+        if (found) continue;
+        put(w);
+        hash[h] = {key, static_cast<std::uint16_t>(nextFree), stamp};
+        ++nextFree;
+        w = c;
+        if (nextFree == 4094) {
+            // Table full: Clear, and start again from this byte.
+            put(kClear);
+            width = 9;
+            nextFree = kFirst;
+            if (++stamp == 0) {
+                std::fill(hash.begin(), hash.end(), Slot{0, 0, 0});
+                stamp = 1;
+            }
+        } else if (nextFree == 512) {
+            width = 10;
+        } else if (nextFree == 1024) {
+            width = 11;
+        } else if (nextFree == 2048) {
+            width = 12;
+        }
+    }
+    put(w);
+    // The decoder grows the width after this last code's entry one code
+    // earlier than we do: follow it for the end code.
+    if (nextFree + 1 == 512) width = 10;
+    else if (nextFree + 1 == 1024) width = 11;
+    else if (nextFree + 1 == 2048) width = 12;
+    put(kEnd);
+    if (accBits) out.push_back(static_cast<std::uint8_t>(acc << (8 - accBits)));
+    return out;
+}
+
+}  // namespace coders::lzw

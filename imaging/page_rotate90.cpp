@@ -1,0 +1,141 @@
+// Quarter turns of a page: the 1-bit plane by 8 x 8 bit blocks, the source
+// bitmap of a grey or colour page pixel by pixel. A turn either completes or
+// leaves the page exactly as it was.
+#include <cstring>
+#include <utility>
+
+#include "imaging/bit_transpose.h"
+#include "imaging/dib_layout.h"
+#include "imaging/image_block.h"
+#include "imaging/page_image.h"
+
+namespace {
+
+// Turns a plane of width x height into `out` (height x width). Clockwise: new
+// pixel (x', y') = old (y', height - 1 - x'); counter-clockwise: old (width - 1 - y', x').
+void turnPlane(const BYTE* in, int width, int height, BYTE* out, bool clockwise) {
+    const int inRow = (width + 7) / 8, outRow = (height + 7) / 8;
+    BYTE block[8], turned[8];
+    for (int j = 0; j < outRow; ++j) {          // byte column of the new plane = 8 old rows
+        for (int bx = 0; bx < inRow; ++bx) {    // byte column of the old plane = 8 new rows
+            for (int k = 0; k < 8; ++k) {
+                const int x = 8 * j + k;        // new column
+                const int oldY = clockwise ? height - 1 - x : x;
+                block[k] = (x < height) ? in[static_cast<std::size_t>(oldY) * inRow + bx] : 0;
+            }
+            Transpose8x8(block, turned);
+            for (int m = 0; m < 8; ++m) {
+                const int oldX = 8 * bx + m;
+                if (oldX >= width) break;
+                const int newY = clockwise ? oldX : width - 1 - oldX;
+                out[static_cast<std::size_t>(newY) * outRow + j] = turned[m];
+            }
+        }
+    }
+}
+
+// Turns the rows of a grey or colour bitmap into `out` (rows of the turned size, bottom-up).
+void turnPixels(const DibLayout& dib, BYTE* out, DWORD outStride, bool clockwise) {
+    const int bpp = dib.bitCount / 8;
+    const int newHeight = dib.width;
+    for (int ny = 0; ny < newHeight; ++ny) {               // page row of the new bitmap
+        BYTE* dst = out + static_cast<std::size_t>(newHeight - 1 - ny) * outStride;
+        for (int nx = 0; nx < dib.height; ++nx) {
+            const int ox = clockwise ? ny : dib.width - 1 - ny;
+            const int oy = clockwise ? dib.height - 1 - nx : nx;
+            const BYTE* src = dib.Row(oy) + static_cast<std::size_t>(ox) * bpp;
+            std::memcpy(dst + static_cast<std::size_t>(nx) * bpp, src, bpp);
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Turns the plane of `page` in a new block; false (page unchanged) when memory fails.
+bool turnPageBits(CPageImage& page, bool clockwise) {
+    if (!page.m_hBits || page.m_nWidth <= 0 || page.m_nHeight <= 0) return false;
+    const DWORD newRow = (static_cast<DWORD>(page.m_nHeight) + 7) / 8;
+    HGLOBAL turned = AllocImageBlock(GMEM_MOVEABLE, static_cast<SIZE_T>(newRow) * page.m_nWidth);
+    if (!turned) return false;
+    {
+        CBlockLock src(page.m_hBits), dst(turned);
+        if (!src || !dst || src.size() < page.PlaneBytes()) {
+            GlobalFree(turned);
+            return false;
+        }
+        turnPlane(src.get(), page.m_nWidth, page.m_nHeight, dst.get(), clockwise);
+    }
+    GlobalFree(page.m_hBits);
+    page.m_hBits = turned;
+    std::swap(page.m_nWidth, page.m_nHeight);
+    return true;
+}
+
+BOOL turnPageDib(CPageImage& page, bool clockwise) {
+    if ((page.m_nBitCount != 8 && page.m_nBitCount != 24) || !page.m_hDib) return FALSE;
+    CBlockLock dib(page.m_hDib);
+    DibLayout layout;
+    if (!dib || !DescribeDib(dib.get(), dib.size(), layout)) return FALSE;
+    const DWORD newStride = WIDTHBYTES(static_cast<DWORD>(layout.height * layout.bitCount));
+    const std::size_t rowsBytes = static_cast<std::size_t>(newStride) * layout.width;
+    CBlockOwner work(AllocImageBlock(layout.bitCount == 8 ? GMEM_MOVEABLE : GHND, rowsBytes));
+    if (!work.get()) return FALSE;
+    CBlockLock rows(work.get());
+    if (!rows) return FALSE;
+    if (layout.bitCount == 8) std::memset(rows.get(), 255, rowsBytes);
+    turnPixels(layout, rows.get(), newStride, clockwise);
+
+    // A plane of the turned size, had before anything is changed; it is rebuilt from the bitmap.
+    const SIZE_T planeBytes = static_cast<SIZE_T>((layout.height + 7) / 8) * layout.width;
+    CBlockOwner plane(AllocImageBlock(GHND, planeBytes));
+    if (!plane.get()) return FALSE;
+    const std::size_t headerBytes = static_cast<std::size_t>(layout.bits - dib.get());
+    if (!ReAllocImageBlock(page.m_hDib, headerBytes + rowsBytes, GMEM_MOVEABLE)) return FALSE;
+    if (page.m_hBits) GlobalFree(page.m_hBits);
+    page.m_hBits = plane.release();
+    BYTE* p = static_cast<BYTE*>(GlobalLock(page.m_hDib));  // the block may have moved
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(p);
+    std::memcpy(p + headerBytes, rows.get(), rowsBytes);
+    std::swap(header->biWidth, header->biHeight);
+    GlobalUnlock(page.m_hDib);
+    std::swap(page.m_nWidth, page.m_nHeight);
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL CPageImage::RotateDibRight() { return turnPageDib(*this, true); }
+BOOL CPageImage::RotateDibLeft() { return turnPageDib(*this, false); }
+
+namespace {
+
+// A quarter turn of the whole page; grey and colour pages turn their bitmap
+// and rebuild the plane from it (official pages by dark and red ink).
+int turnPage(CPageImage& page, bool clockwise, RECT* pRedRect) {
+    const bool official = pRedRect != nullptr;
+    if (official) *pRedRect = RECT{0, 0, 0, 0};
+    if (page.m_nBitCount != 8 && page.m_nBitCount != 24) return turnPageBits(page, clockwise) ? 1 : 0;
+    if (!turnPageDib(page, clockwise)) return 0;
+    if (official && page.m_nBitCount == 24)
+        page.BinarizeOfficial(pRedRect);
+    else
+        page.Binarize();
+    return 1;
+}
+
+}  // namespace
+
+int CPageImage::RotateRight() { return turnPage(*this, true, nullptr); }
+int CPageImage::RotateLeft() { return turnPage(*this, false, nullptr); }
+
+int CPageImage::RotateRightOfficial(RECT* pRedRect) {
+    RECT ignored{};
+    return turnPage(*this, true, pRedRect ? pRedRect : &ignored);
+}
+
+int CPageImage::RotateLeftOfficial(RECT* pRedRect) {
+    RECT ignored{};
+    return turnPage(*this, false, pRedRect ? pRedRect : &ignored);
+}
