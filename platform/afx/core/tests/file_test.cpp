@@ -1,0 +1,132 @@
+#include "platform/afx/core/file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+class FileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("afx_file_" + std::to_string(::getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    std::string Path(const char* name) const { return (m_dir / name).string(); }
+    static std::string Bytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::filesystem::path m_dir;
+};
+
+}  // namespace
+
+TEST_F(FileTest, StdioTextModeWritesCrLfAndReadsLines) {
+    std::string path = Path("lines.txt");
+    {
+        CStdioFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeText);
+        f.WriteString("first\nsecond \xD6\xD0\n");
+        f.WriteString("\nlast");
+        f.Close();
+    }
+    EXPECT_EQ(Bytes(path), "first\r\nsecond \xD6\xD0\r\n\r\nlast");
+
+    CStdioFile f;
+    ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead));
+    CString line;
+    ASSERT_TRUE(f.ReadString(line));
+    EXPECT_STREQ(line, "first");
+    ASSERT_TRUE(f.ReadString(line));
+    EXPECT_STREQ(line, "second \xD6\xD0");
+    ASSERT_TRUE(f.ReadString(line));
+    EXPECT_STREQ(line, "");
+    ASSERT_TRUE(f.ReadString(line));
+    EXPECT_STREQ(line, "last");
+    EXPECT_FALSE(f.ReadString(line));
+
+    f.SeekToBegin();
+    char buf[8];
+    EXPECT_STREQ(f.ReadString(buf, sizeof buf), "first\n") << "the LF is kept, the CR dropped";
+    EXPECT_STREQ(f.ReadString(buf, 4), "sec");
+}
+
+TEST_F(FileTest, BinaryModeKeepsBytesAndLoneCarriageReturns) {
+    std::string path = Path("bin.dat");
+    {
+        CStdioFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+        f.WriteString("a\nb");
+    }
+    EXPECT_EQ(Bytes(path), "a\nb");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "x\ry\r\n";
+    }
+    CStdioFile f(path.c_str(), CFile::modeRead | CFile::typeText);
+    CString line;
+    ASSERT_TRUE(f.ReadString(line));
+    EXPECT_STREQ(line, "x\ry") << "a CR without LF is data";
+    EXPECT_FALSE(f.ReadString(line));
+}
+
+TEST_F(FileTest, NoTruncateAppendsAndErrorsCarryTheCause) {
+    std::string path = Path("data.bin");
+    {
+        CFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+        f.Write("12345", 5);
+        EXPECT_EQ(f.GetLength(), 5u);
+    }
+    {
+        CFile f(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+        EXPECT_EQ(f.SeekToEnd(), 5u);
+        f.Write("67", 2);
+        f.Seek(-3, CFile::end);
+        char got[4] = {};
+        EXPECT_EQ(f.Read(got, 3), 3u);
+        EXPECT_STREQ(got, "567");
+        EXPECT_EQ(f.Read(got, 3), 0u) << "end of file";
+        f.SetLength(2);
+        EXPECT_EQ(f.GetLength(), 2u);
+        EXPECT_STREQ(f.GetFileName(), "data.bin");
+        EXPECT_STREQ(f.GetFileTitle(), "data");
+    }
+    CFile missing;
+    CFileException error;
+    EXPECT_FALSE(missing.Open(Path("none.bin").c_str(), CFile::modeRead, &error));
+    EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
+
+    try {
+        CFile f(Path("none/deeper.bin").c_str(), CFile::modeRead);
+        FAIL() << "opening a missing file throws";
+    } catch (CFileException* e) {
+        EXPECT_TRUE(e->m_cause == CFileException::badPath || e->m_cause == CFileException::fileNotFound);
+        e->Delete();
+    }
+}
+
+TEST_F(FileTest, FindFileWalksAFolder) {
+    for (const char* n : {"b.txt", "a.txt", "c.dat"}) std::ofstream(Path(n)) << n;
+    CFileFind find;
+    std::string pattern = (m_dir / "*.txt").string();
+    ASSERT_TRUE(find.FindFile(pattern.c_str()));
+    std::string names;
+    BOOL more = TRUE;
+    while (more) {
+        more = find.FindNextFile();
+        if (find.IsDots()) continue;
+        names += static_cast<LPCTSTR>(find.GetFileName());
+        names += ';';
+        EXPECT_EQ(find.GetLength(), 5u);
+    }
+    EXPECT_EQ(names, "a.txt;b.txt;");
+    EXPECT_FALSE(CFileFind().FindFile(Path("*.none").c_str()));
+}
