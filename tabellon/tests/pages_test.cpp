@@ -1,0 +1,1 @@
+#include "tabellon/tests/store_host.h"
