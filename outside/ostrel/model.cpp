@@ -56,8 +56,8 @@ QImage readPicture(const SPagePicture* p) {
     if (p->format != SPAGE_PICTURE_DIB) return {};
     BITMAPINFOHEADER h;
     std::memcpy(&h, p->pBits, sizeof h);
-    if (h.biSize < sizeof h || h.biWidth <= 0 || h.biHeight == 0 || h.biWidth > 30000 || std::abs(h.biHeight) > 30000)
-        return {};
+    // The record's size must be the bitmap's: the buffer holds no length of its own.
+    if (h.biSize < sizeof h || h.biSize > 124 || h.biWidth != p->width || std::abs(h.biHeight) != p->height) return {};
     if (h.biCompression != BI_RGB) return {};
     int bits = h.biBitCount;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return {};

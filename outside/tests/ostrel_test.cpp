@@ -4,10 +4,12 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QImage>
 #include <QRegularExpression>
 #include <QString>
 #include <QXmlStreamReader>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -289,4 +291,33 @@ TEST_F(Export, FailuresWriteNothingAndKeepTheOldFile) {
     QByteArray html = read(p);
     EXPECT_EQ(html.count("<table"), 2);
     EXPECT_TRUE(html.contains("<hr>"));
+}
+
+TEST_F(Export, ColourBitmapsAreKeptAndMismatchedOnesLeftOut) {
+    // A 4 × 2 bitmap of 24 bits, bottom-up rows padded to four bytes.
+    std::vector<std::uint8_t> dib(sizeof(BITMAPINFOHEADER) + 2 * 12, 0);
+    BITMAPINFOHEADER h{};
+    h.biSize = sizeof h;
+    h.biWidth = 4;
+    h.biHeight = 2;
+    h.biPlanes = 1;
+    h.biBitCount = 24;
+    std::memcpy(dib.data(), &h, sizeof h);
+    dib[sizeof h + 2] = 0xFF;  // bottom-left pixel red (blue, green, red order)
+    SPagePicture good{10, 10, SPAGE_PICTURE_DIB, 4, 2, dib.data()};
+    SPagePicture bad{10, 10, SPAGE_PICTURE_DIB, 400, 200, dib.data()};
+    std::vector<std::uint8_t> blocks(SPageBlockArrayBytes(2), 0);
+    auto* list = reinterpret_cast<SPageBlockArray*>(blocks.data());
+    list->nCount = 2;
+    list->aEntries[0] = {SPAGE_BLOCK_PICTURE, &good};
+    list->aEntries[1] = {SPAGE_BLOCK_PICTURE, &bad};
+    SPage page{2480, 3508, 300, 2, list, nullptr};
+    ASSERT_EQ(run(&page, path("p.htm"), OSTREL_FORMAT_HTML), 1);
+    QByteArray html = read(path("p.htm"));
+    ASSERT_EQ(html.count("data:image/png;base64,"), 1);
+    int start = html.indexOf("base64,") + 7;
+    QImage img = QImage::fromData(QByteArray::fromBase64(html.mid(start, html.indexOf('"', start) - start)), "PNG");
+    ASSERT_EQ(img.size(), QSize(4, 2));
+    EXPECT_EQ(img.pixelColor(0, 1), QColor(255, 0, 0));
+    EXPECT_EQ(img.pixelColor(0, 0), QColor(0, 0, 0));
 }
