@@ -1,6 +1,8 @@
 // Page files: names, page order, thumbnails, replacement, images from the
 // host and writing pages out.
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "tabellon/tests/store_host.h"
 
@@ -270,6 +272,68 @@ TEST_F(PagesTest, ExportPagesAsksPerPageUntilNumberedNamesTakeOver) {
     EXPECT_EQ(log.written,
               (std::vector<std::string>{log.folder + "first.bmp", log.folder + "p 1.png", log.folder + "p 2.png"}));
     for (auto& f : log.written) EXPECT_TRUE(fs::exists(f)) << f;
+}
+
+}  // namespace
+}  // namespace tabellon_test
+
+namespace tabellon_test {
+namespace {
+
+class StorageTest : public StoreTest {};
+
+TEST_F(StorageTest, ReorderedFoldersOnlyRenumberTheValues) {
+    std::string second = freshFolder("second") + "/s";
+    storage.push_back(second);
+    Config two(storage);
+    t.DB_SetStorageFolders(&two.config, nullptr);
+    DWORD d = document(0, "d", 2);
+    std::string before = contentOf();
+    std::reverse(storage.begin(), storage.end());
+    Config swapped(storage);
+    t.DB_SetStorageFolders(&swapped.config, nullptr);
+    EXPECT_EQ(pageValues(d)[0].substr(0, 2), "2,");
+    EXPECT_EQ(contentOf(), before);
+}
+
+TEST_F(StorageTest, LeavingFoldersHandTheirPagesOnWithoutOverwriting) {
+    DWORD d = document(0, "d", 2);
+    std::string before = contentOf();
+    std::string oldFolder = storage[0];
+    std::string moved = freshFolder("target") + "/pages";
+    fs::create_directories(moved);
+    // A stranger's file under the name the first page has.
+    std::string leaf = pageValues(d)[0].substr(2);
+    {
+        std::ofstream(moved + "/" + leaf) << "someone else's file";
+    }
+    storage = {moved};
+    Config next(storage);
+    t.DB_SetStorageFolders(&next.config, nullptr);
+    EXPECT_EQ(contentOf(), before);
+    EXPECT_EQ(fileBytes(moved + "/" + leaf), "someone else's file");
+    for (auto& v : pageValues(d)) EXPECT_EQ(v.substr(0, 2), "1,") << v;
+    size_t left = 0;
+    for (auto& e : fs::directory_iterator(oldFolder)) left += e.is_regular_file();
+    EXPECT_EQ(left, 0u);
+    reopen();
+    EXPECT_EQ(contentOf(), before);
+}
+
+int DB_CALL stopMoving(DWORD, DWORD, DWORD, DWORD) { return 0; }
+
+TEST_F(StorageTest, AStoppedMoveKeepsTheLeavingFolderInTheList) {
+    document(0, "d", 3);
+    std::string before = contentOf();
+    std::string oldFolder = storage[0];
+    // Another volume is not at hand here; a progress that stops at once still
+    // lets the first page move and keeps the rest where they are.
+    std::string moved = freshFolder("target2") + "/pages";
+    Config next({moved});
+    next.config.Progress = stopMoving;
+    t.DB_SetStorageFolders(&next.config, nullptr);
+    storage = {moved, oldFolder};
+    EXPECT_EQ(contentOf(), before);
 }
 
 }  // namespace
