@@ -298,6 +298,11 @@ DWORD FileErrorFromErrno(int error, const std::string& nativePath) {
     }
 }
 
+int FileDescriptorOf(HANDLE file) {
+    auto f = LookupHandleAs<FileObject>(file);
+    return f ? f->fd() : -1;
+}
+
 std::string ProgramPath() {
     char buf[4096];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);

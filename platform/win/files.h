@@ -188,6 +188,8 @@ namespace suite {
 // The last error matching an errno value of a file call on `nativePath`
 // (ENOENT becomes ERROR_PATH_NOT_FOUND when the folder above is missing too).
 DWORD FileErrorFromErrno(int error, const std::string& nativePath = {});
+// The descriptor behind a file handle of CreateFileA, -1 for any other handle.
+int FileDescriptorOf(HANDLE file);
 // The program's own native path and folder.
 std::string ProgramPath();
 std::string ProgramFolder();

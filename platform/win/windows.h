@@ -11,4 +11,6 @@
 #include "platform/win/folders.h"
 #include "platform/win/time.h"
 #include "platform/win/library.h"
+#include "platform/win/sync.h"
+#include "platform/win/process.h"
 #include "platform/win/registry.h"
