@@ -7,43 +7,47 @@
 
 namespace coders::ccitt {
 
-namespace {
-
-// Run-length lookup: the next 13 bits index a table of (run, length, kind).
-constexpr int kRunBits = 13;
-enum : std::uint8_t { kBad = 0, kTerm = 1, kMakeup = 2, kEolCode = 3 };
-struct RunEntry {
-    std::uint16_t run;
-    std::uint8_t len;
-    std::uint8_t kind;
-};
-
 // Mode lookup over the next 7 bits.
-enum : std::uint8_t { kModeBad = 0, kModePass, kModeHorizontal, kModeVertical };
 struct ModeEntry {
     std::int8_t offset;  // a1 - b1 for vertical modes
     std::uint8_t len;
     std::uint8_t kind;
 };
 
+namespace {
+
+enum : std::uint8_t { kModeBad = 0, kModePass, kModeHorizontal, kModeVertical };
+
+// Run-length lookup: the next 12 (white) or 13 (black) bits index a table
+// of entries holding the run in the low 12 bits and the code length above;
+// runs below 64 are terminating codes, the rest make-ups; 0 is no code.
+constexpr int kWhiteBits = 12;
+constexpr int kBlackBits = 13;
+constexpr std::uint16_t kEolRun = 4095;
+constexpr std::uint16_t RunOf(std::uint16_t e) { return e & 0x0FFF; }
+constexpr int LenOf(std::uint16_t e) { return e >> 12; }
+
 struct Tables {
-    RunEntry run[2][1 << kRunBits] = {};
+    std::uint16_t white[1 << kWhiteBits] = {};
+    std::uint16_t black[1 << kBlackBits] = {};
     ModeEntry mode[128] = {};
     std::uint8_t reverse[256];
 
-    static void Fill(RunEntry* t, Code c, std::uint16_t run, std::uint8_t kind) {
-        int shift = kRunBits - c.len;
-        for (int i = 0; i < (1 << shift); ++i) t[(c.bits << shift) | i] = {run, c.len, kind};
+    static void Fill(std::uint16_t* t, int bits, Code c, std::uint16_t run) {
+        int shift = bits - c.len;
+        for (int i = 0; i < (1 << shift); ++i)
+            t[(c.bits << shift) | i] = static_cast<std::uint16_t>(run | (c.len << 12));
     }
     Tables() {
         for (int colour = 0; colour < 2; ++colour) {
-            RunEntry* t = run[colour];
+            std::uint16_t* t = colour ? black : white;
+            const int bits = colour ? kBlackBits : kWhiteBits;
             const Code* term = colour ? kBlackTerm : kWhiteTerm;
             const Code* makeup = colour ? kBlackMakeup : kWhiteMakeup;
-            for (int i = 0; i < 64; ++i) Fill(t, term[i], static_cast<std::uint16_t>(i), kTerm);
-            for (int i = 0; i < 27; ++i) Fill(t, makeup[i], static_cast<std::uint16_t>(64 * (i + 1)), kMakeup);
-            for (int i = 0; i < 13; ++i) Fill(t, kExtMakeup[i], static_cast<std::uint16_t>(1792 + 64 * i), kMakeup);
-            Fill(t, kEol, 0, kEolCode);
+            for (int i = 0; i < 64; ++i) Fill(t, bits, term[i], static_cast<std::uint16_t>(i));
+            for (int i = 0; i < 27; ++i) Fill(t, bits, makeup[i], static_cast<std::uint16_t>(64 * (i + 1)));
+            for (int i = 0; i < 13; ++i) Fill(t, bits, kExtMakeup[i], static_cast<std::uint16_t>(1792 + 64 * i));
+            Fill(t, bits, kEol, kEolRun);
         }
         auto fillMode = [&](Code c, std::int8_t offset, std::uint8_t kind) {
             int shift = 7 - c.len;
@@ -128,7 +132,10 @@ CFaxDecoder::CFaxDecoder(Scheme scheme, int width, bool reverseBits, bool twoDim
       m_reverse(reverseBits),
       m_twoDim(scheme == Scheme::Group4 || (scheme == Scheme::Group3 && twoDimensional)),
       m_ref(static_cast<std::size_t>(m_width) + 8),
-      m_cur(static_cast<std::size_t>(m_width) + 8) {
+      m_cur(static_cast<std::size_t>(m_width) + 8),
+      m_white(T().white),
+      m_black(T().black),
+      m_modes(T().mode) {
     Start(nullptr, 0);
 }
 
@@ -145,6 +152,16 @@ void CFaxDecoder::Start(const std::uint8_t* data, std::size_t size) {
 }
 
 void CFaxDecoder::Refill() {
+    if (!m_reverse && m_pos + 8 <= m_size) {
+        // Eight bytes at once; bytes only partly taken in are taken again
+        // next time, into the same bit places.
+        std::uint64_t v = 0;
+        for (int i = 0; i < 8; ++i) v = (v << 8) | m_data[m_pos + i];
+        m_buf |= v >> m_count;
+        m_pos += static_cast<std::size_t>((63 - m_count) >> 3);
+        m_count |= 56;
+        return;
+    }
     const std::uint8_t* rev = T().reverse;
     while (m_count <= 56) {
         std::uint8_t b = 0;
@@ -180,15 +197,16 @@ bool CFaxDecoder::SkipEol() {
 }
 
 int CFaxDecoder::DecodeRun(int colour) {
-    const RunEntry* t = T().run[colour];
+    const std::uint16_t* t = colour ? m_black : m_white;
+    const int bits = colour ? kBlackBits : kWhiteBits;
     int run = 0;
     for (;;) {
-        RunEntry e = t[Peek(kRunBits)];
-        if (e.kind == kBad) return NearEnd(kRunBits) ? -3 : -1;
-        if (e.kind == kEolCode) return -2;
-        Skip(e.len);
-        run += e.run;
-        if (e.kind == kTerm) return run;
+        const std::uint16_t e = t[Peek(bits)];
+        if (e == 0) return NearEnd(bits) ? -3 : -1;
+        if (RunOf(e) == kEolRun) return -2;
+        Skip(LenOf(e));
+        run += RunOf(e);
+        if (RunOf(e) < 64) return run;
         if (run > m_width) return run;  // make-ups already past the row: the caller clips
     }
 }
@@ -225,7 +243,6 @@ RowStatus CFaxDecoder::Decode1D() {
 }
 
 RowStatus CFaxDecoder::Decode2D() {
-    const Tables& t = T();
     int a0 = -1, colour = 0;
     int bi = 0;  // index of b1 candidates in m_ref
     const int* ref = m_ref.data();
@@ -238,7 +255,7 @@ RowStatus CFaxDecoder::Decode2D() {
         const int b1 = ref[bi];
         const int b2 = ref[bi + 1];
         std::uint32_t p = Peek(7);
-        ModeEntry m = t.mode[p];
+        ModeEntry m = m_modes[p];
         if (m.kind == kModeBad) {
             if (Peek(12) == kEol.bits || NearEnd(7)) return RowStatus::End;  // end of facsimile block
             return RowStatus::Corrupt;
@@ -283,7 +300,7 @@ void CFaxDecoder::Emit(std::uint8_t* row) {
         SetRun(row, m_cur[i], to);
     }
     // This row is the reference for the next.
-    std::copy(m_cur.begin(), m_cur.begin() + m_curCount, m_ref.begin());
+    std::swap(m_cur, m_ref);
     m_refCount = m_curCount;
     for (int i = 0; i < 4; ++i) m_ref[m_refCount + i] = m_width;
 }

@@ -19,6 +19,8 @@ enum class RowStatus {
     End,      // the data ran out (or an end-of-facsimile mark came) before the row; it is white
 };
 
+struct ModeEntry;
+
 class CFaxDecoder {
 public:
     // reverseBits: bytes hold their first bit in the least significant place
@@ -75,6 +77,9 @@ private:
     std::vector<int> m_cur;
     int m_curCount = 0;
     int m_at = 0;  // where the row being decoded stands
+    const std::uint16_t* m_white;
+    const std::uint16_t* m_black;
+    const ModeEntry* m_modes;
 };
 
 // Encoders: `rows` holds height rows of (width + 7) / 8 bytes; bits past the

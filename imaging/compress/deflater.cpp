@@ -645,7 +645,7 @@ CDeflater::CDeflater(Sink sink, int level) : m_s(std::make_unique<State>()) {
     const std::uint32_t cmf = 0x78;
     const std::uint32_t flevel = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
     std::uint32_t flg = flevel << 6;
-    flg += 31 - (cmf * 256 + flg) % 31;
+    flg += (31 - (cmf * 256 + flg) % 31) % 31;
     s.out.push_back(static_cast<std::uint8_t>(cmf));
     s.out.push_back(static_cast<std::uint8_t>(flg));
 }

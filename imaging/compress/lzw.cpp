@@ -1,5 +1,6 @@
 #include "imaging/compress/lzw.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace coders::lzw {
@@ -15,25 +16,24 @@ constexpr int kTableSize = 4096;
 
 LzwStatus Decode(const std::uint8_t* data, std::size_t size, std::uint8_t* out, std::size_t outSize,
                  std::size_t* written) {
-    // Each entry: the code of its prefix string, its last byte, its first
-    // byte and its length.
+    // Every string of the table has already been written out once: an entry
+    // keeps where (offset) and how long, so a code is one copy from earlier
+    // output. Codes below 256 are the bytes themselves.
     struct Entry {
-        std::int16_t prefix;
-        std::uint8_t last;
-        std::uint8_t first;
-        std::uint16_t length;
+        std::uint32_t offset;
+        std::uint32_t length;
     };
     std::vector<Entry> table(kTableSize);
-    for (int i = 0; i < 256; ++i) table[i] = {-1, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 1};
 
-    std::size_t pos = 0;         // next byte of data
+    std::size_t pos = 0;  // next byte of data
     std::uint32_t acc = 0;
     int accBits = 0;
     int width = 9;
     int nextFree = kFirst;
-    int prev = -1;  // previous code; -1 right after Clear
+    bool afterClear = true;
+    std::size_t prevOff = 0, prevLen = 0;  // the previous code's string in the output
     std::size_t o = 0;
-    LzwStatus status = LzwStatus::OutOfData;
+    LzwStatus status;
 
     for (;;) {
         while (accBits < width) {
@@ -44,7 +44,7 @@ LzwStatus Decode(const std::uint8_t* data, std::size_t size, std::uint8_t* out, 
             acc = (acc << 8) | data[pos++];
             accBits += 8;
         }
-        int code = static_cast<int>((acc >> (accBits - width)) & ((1u << width) - 1));
+        const int code = static_cast<int>((acc >> (accBits - width)) & ((1u << width) - 1));
         accBits -= width;
         if (code == kEnd) {
             status = LzwStatus::Ended;
@@ -53,10 +53,10 @@ LzwStatus Decode(const std::uint8_t* data, std::size_t size, std::uint8_t* out, 
         if (code == kClear) {
             width = 9;
             nextFree = kFirst;
-            prev = -1;
+            afterClear = true;
             continue;
         }
-        if (prev < 0) {
+        if (afterClear) {
             // The first code after Clear must be a single byte.
             if (code >= 256) {
                 status = LzwStatus::BadCode;
@@ -66,42 +66,58 @@ LzwStatus Decode(const std::uint8_t* data, std::size_t size, std::uint8_t* out, 
                 status = LzwStatus::Full;
                 break;
             }
+            prevOff = o;
+            prevLen = 1;
             out[o++] = static_cast<std::uint8_t>(code);
-            prev = code;
+            afterClear = false;
             continue;
         }
-        if (code > nextFree || (code == nextFree && nextFree >= kTableSize) || code == kClear || code == kEnd) {
+        if (code > nextFree || (code == nextFree && nextFree >= kTableSize)) {
             status = LzwStatus::BadCode;
             break;
         }
-        // The new entry: previous string + first byte of this code's string
-        // (for the code not yet defined, the previous string's own first byte).
-        std::uint8_t first = code == nextFree ? table[prev].first : table[code].first;
+        // The new entry is the previous string plus the first byte of this
+        // code's string, which is where this code's output begins: so it
+        // lies in the output at the previous string's offset, one longer.
         if (nextFree < kTableSize) {
-            table[nextFree] = {static_cast<std::int16_t>(prev), first, table[prev].first,
-                               static_cast<std::uint16_t>(table[prev].length + 1)};
+            table[nextFree] = {static_cast<std::uint32_t>(prevOff), static_cast<std::uint32_t>(prevLen + 1)};
             ++nextFree;
             if (nextFree == 511) width = 10;
             else if (nextFree == 1023) width = 11;
             else if (nextFree == 2047) width = 12;
         }
-        // Write the string backwards from its end, cut at the buffer's end.
-        const Entry& e = table[code];
-        std::size_t len = e.length;
-        std::size_t room = outSize - o;
-        int c = code;
-        std::size_t skip = len > room ? len - room : 0;
-        for (std::size_t i = len; i-- > 0;) {
-            if (i < len - skip) out[o + i] = table[c].last;
-            c = table[c].prefix;
-        }
-        if (skip) {
-            o = outSize;
+        if (o >= outSize) {
             status = LzwStatus::Full;
             break;
         }
-        o += len;
-        prev = code;
+        if (code < 256) {
+            prevOff = o;
+            prevLen = 1;
+            out[o++] = static_cast<std::uint8_t>(code);
+        } else {
+            const Entry e = table[code];
+            const std::size_t len = e.length;
+            const std::size_t n = std::min(len, outSize - o);
+            const std::size_t dist = o - e.offset;
+            if (dist >= n) {
+                std::memcpy(out + o, out + e.offset, n);
+            } else {
+                // The string runs into its own copy: copy it in pieces no
+                // longer than the distance, each from bytes already written.
+                for (std::size_t c = 0; c < n;) {
+                    std::size_t k = std::min(dist, n - c);
+                    std::memcpy(out + o + c, out + e.offset + c, k);
+                    c += k;
+                }
+            }
+            prevOff = o;
+            prevLen = len;
+            o += n;
+            if (n < len) {
+                status = LzwStatus::Full;
+                break;
+            }
+        }
         if (o == outSize) {
             status = LzwStatus::Full;
             break;

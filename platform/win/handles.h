@@ -31,6 +31,9 @@ public:
     // A wait was satisfied by this object: take it (reset an auto-reset event,
     // own a mutex). Returns true when the object was abandoned by its owner.
     virtual bool Acquire() { return false; }
+    // A wait for all of several objects found this one signalled but not the
+    // others: undo whatever IsSignaled took hold of.
+    virtual void CancelProbe() {}
     // True when the object's state may change without NotifyWaiters (another
     // process's doing), so waits must look again now and then.
     virtual bool NeedsPolling() const { return false; }

@@ -89,7 +89,7 @@ DWORD CopyList(const std::vector<std::string>& names, LPSTR out, DWORD size) {
 DWORD CopyText(std::string_view text, LPSTR out, DWORD size) {
     if (out == nullptr || size == 0) return 0;
     size_t n = std::min<size_t>(text.size(), size - 1);
-    std::memcpy(out, text.data(), n);
+    if (n > 0) std::memcpy(out, text.data(), n);
     out[n] = '\0';
     return static_cast<DWORD>(n);
 }
@@ -114,6 +114,21 @@ bool Load(LPCSTR file, std::string& path, IniDocument& doc, bool& exists, std::s
 }
 
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+// True when the last byte is the lead byte of a character that is not there.
+bool EndsInHalfCharacter(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (StartsDoubleByte(text, i))
+            i += 2;
+        else if (i + 1 == text.size() && c >= 0x81 && c <= 0xFE)
+            return true;
+        else
+            ++i;
+    }
+    return false;
+}
 
 // Reads, edits and writes back one file under the writers' lock.
 template <typename Edit>
@@ -289,6 +304,19 @@ void IniDocument::ReplaceSection(std::string_view section, const std::vector<std
     lines_.insert(lines_.begin() + static_cast<long>(first), lines.begin(), lines.end());
 }
 
+bool IniDocument::IsWritableSection(std::string_view section) {
+    return !HasLineBreak(section) && FindAnsiChar(section, ']') == std::string_view::npos &&
+           !EndsInHalfCharacter(Trim(section));
+}
+
+bool IniDocument::IsWritableKey(std::string_view key) {
+    std::string_view name = Trim(key);
+    return !HasLineBreak(key) && FindAnsiChar(key, '=') == std::string_view::npos && !EndsInHalfCharacter(name) &&
+           (name.empty() || (name.front() != '[' && name.front() != ';'));
+}
+
+bool IniDocument::IsWritableValue(std::string_view value) { return !HasLineBreak(value); }
+
 std::string IniNativePath(std::string_view file) {
     bool bare = file.find_first_of("\\/") == std::string_view::npos && !(file.size() >= 2 && file[1] == ':');
     if (!bare) return NativePath(file);
@@ -344,8 +372,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         return FALSE;
     }
     std::string_view s(section), k(key != nullptr ? key : ""), v(value != nullptr ? value : "");
-    if (suite::HasLineBreak(s) || suite::FindAnsiChar(s, ']') != std::string_view::npos || suite::HasLineBreak(k) ||
-        suite::FindAnsiChar(k, '=') != std::string_view::npos || suite::HasLineBreak(v)) {
+    if (!IniDocument::IsWritableSection(s) || !IniDocument::IsWritableKey(k) || !IniDocument::IsWritableValue(v)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -373,14 +400,13 @@ DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR out, DWORD size, LPCSTR fi
 }
 
 BOOL WritePrivateProfileSectionA(LPCSTR section, LPCSTR data, LPCSTR file) {
-    if (section == nullptr || suite::HasLineBreak(section) ||
-        suite::FindAnsiChar(section, ']') != std::string_view::npos) {
+    if (section == nullptr || !IniDocument::IsWritableSection(section)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     std::vector<std::string> lines;
     for (const char* p = data; p != nullptr && *p != '\0'; p += std::strlen(p) + 1) {
-        if (suite::HasLineBreak(p)) {
+        if (!IniDocument::IsWritableValue(p)) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
         }

@@ -35,8 +35,8 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT def, LPCSTR file);
 // section (at the end of the file) when missing. `value` nullptr deletes the
 // key, `key` nullptr the whole section. All three nullptr does nothing (there
 // is no cache to flush) and succeeds. FALSE with GetLastError set on failure;
-// names containing line breaks, keys containing '=' and sections containing
-// ']' are refused (ERROR_INVALID_PARAMETER) since they would break the file.
+// text that would break the file's structure (IniDocument::IsWritable...) is
+// refused with ERROR_INVALID_PARAMETER.
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
 // The file's section names as a list (see GetPrivateProfileStringA).
 DWORD GetPrivateProfileSectionNamesA(LPSTR out, DWORD size, LPCSTR file);
@@ -64,6 +64,14 @@ public:
     bool HasSection(std::string_view section) const;
     // The value, trimmed and unquoted; false when the key is missing.
     bool Get(std::string_view section, std::string_view key, std::string& value) const;
+
+    // Whether text can be written as a section name, key or value without
+    // changing the file's structure: no line breaks; no ']' in a section, no
+    // '=' in a key, nor a key that reads as a header or comment (leading '['
+    // or ';'); no name ending in half a double-byte character.
+    static bool IsWritableSection(std::string_view section);
+    static bool IsWritableKey(std::string_view key);
+    static bool IsWritableValue(std::string_view value);
 
     void Set(std::string_view section, std::string_view key, std::string_view value);
     void DeleteKey(std::string_view section, std::string_view key);

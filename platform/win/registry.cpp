@@ -127,10 +127,13 @@ HandlePtr Resolve(HKEY key, LONG& error) {
     return found->second;
 }
 
-HKEY NewHandle(const HandlePtr& parent, std::int64_t id, REGSAM access) {
+// A handle to key `id`, which was seen to exist at `seen`.
+HKEY NewHandle(const HandlePtr& parent, std::int64_t id, REGSAM access, const Stamp& seen) {
     auto h = std::make_shared<KeyHandle>();
     h->store = parent->store;
     h->id = id;
+    h->verified = true;
+    h->verifiedStamp = seen;
     if (access & (kMaximumAllowed | kGenericAll)) access |= KEY_ALL_ACCESS;
     if (access & kGenericRead) access |= KEY_READ;
     if (access & kGenericWrite) access |= KEY_WRITE;
@@ -257,9 +260,11 @@ LONG OpenOrCreate(HKEY key, LPCSTR subKey, REGSAM access, bool create, PHKEY res
     if (!h) return error;
     std::string_view path = View(subKey);
     std::int64_t id = 0;
+    Stamp seen;
     // Most creates open a key that exists; find it without taking the write lock.
     error = h->store->Run(false, [&]() -> LONG {
         LONG e = Alive(*h);
+        seen = h->store->CurrentStamp();
         return e != ERROR_SUCCESS ? e : Walk(*h->store, h->id, path, false, id, nullptr);
     });
     bool created = false;
@@ -272,7 +277,7 @@ LONG OpenOrCreate(HKEY key, LPCSTR subKey, REGSAM access, bool create, PHKEY res
     }
     if (error != ERROR_SUCCESS) return error;
     if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    *result = NewHandle(h, id, access);
+    *result = NewHandle(h, id, access, seen);
     return ERROR_SUCCESS;
 }
 

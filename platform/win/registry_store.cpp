@@ -4,17 +4,26 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 namespace suite::reg {
 
 namespace {
 
 // How long a call waits for another thread's transaction, and for the
-// database's write lock held by another process, before it gives up.
-constexpr auto kWaitLimit = std::chrono::seconds(30);
-// SQLite's own busy wait per attempt; attempts repeat until kWaitLimit.
+// database's write lock held by another process, before it gives up
+// (milliseconds; $SUITE_REGISTRY_WAIT_MS when set, read as a store opens).
+constexpr long kDefaultWaitMillis = 30000;
+// SQLite's own busy wait per attempt; attempts repeat until the wait limit.
 constexpr int kBusyMillis = 2000;
+
+std::chrono::milliseconds WaitLimitFromEnvironment() {
+    const char* text = std::getenv("SUITE_REGISTRY_WAIT_MS");
+    long ms = text != nullptr ? std::strtol(text, nullptr, 10) : 0;
+    return std::chrono::milliseconds(ms > 0 ? ms : kDefaultWaitMillis);
+}
 
 constexpr const char* kRootNames[3] = {"HKEY_CURRENT_USER", "HKEY_CLASSES_ROOT", "HKEY_LOCAL_MACHINE"};
 
@@ -127,8 +136,9 @@ std::shared_ptr<Store> Store::Open(const std::string& path, LONG& error) {
         error = rc == SQLITE_CANTOPEN ? ERROR_CANTOPEN : ErrorFromSqlite(rc);
         return nullptr;
     }
-    sqlite3_busy_timeout(store->db_, kBusyMillis);
-    auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
+    store->waitLimit_ = WaitLimitFromEnvironment();
+    sqlite3_busy_timeout(store->db_, static_cast<int>(std::min<long>(kBusyMillis, store->waitLimit_.count())));
+    auto deadline = std::chrono::steady_clock::now() + store->waitLimit_;
     // Switching to WAL needs a moment alone with the file; another process
     // opening it at the same time makes us wait, never fail at once.
     for (;;) {
@@ -169,7 +179,7 @@ Store::~Store() {
 LONG Store::Exec(const char* sql) { return ErrorFromSqlite(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr)); }
 
 LONG Store::BeginImmediate() {
-    auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
+    auto deadline = std::chrono::steady_clock::now() + waitLimit_;
     for (;;) {
         LONG error = Exec("BEGIN IMMEDIATE");
         if (error != ERROR_TIMEOUT || std::chrono::steady_clock::now() > deadline) return error;
@@ -202,7 +212,7 @@ LONG Store::RefreshStamp() {
 LONG Store::Enter(std::unique_lock<std::mutex>& lock, bool write) {
     auto me = std::this_thread::get_id();
     if (inTransaction_ && owner_ != me) {
-        if (!idle_.wait_for(lock, kWaitLimit, [&] { return !inTransaction_; })) return ERROR_TIMEOUT;
+        if (!idle_.wait_for(lock, waitLimit_, [&] { return !inTransaction_; })) return ERROR_TIMEOUT;
     }
     if (write && !inTransaction_) {
         LONG error = BeginImmediate();
@@ -230,7 +240,7 @@ LONG Store::Begin() {
     std::unique_lock<std::mutex> lock(mutex_);
     auto me = std::this_thread::get_id();
     if (inTransaction_ && owner_ == me) return ERROR_INVALID_FUNCTION;
-    if (inTransaction_ && !idle_.wait_for(lock, kWaitLimit, [&] { return !inTransaction_; })) return ERROR_TIMEOUT;
+    if (inTransaction_ && !idle_.wait_for(lock, waitLimit_, [&] { return !inTransaction_; })) return ERROR_TIMEOUT;
     LONG error = BeginImmediate();
     if (error != ERROR_SUCCESS) return error;
     inTransaction_ = true;

@@ -20,6 +20,7 @@
 #include "platform/win/ansi_names.h"
 #include "platform/win/types.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -144,6 +145,7 @@ private:
 
     std::string path_;
     sqlite3* db_ = nullptr;
+    std::chrono::milliseconds waitLimit_{30000};
     std::int64_t roots_[3] = {0, 0, 0};
     std::mutex mutex_;
     std::condition_variable idle_;

@@ -11,4 +11,7 @@
 #include "platform/win/folders.h"
 #include "platform/win/time.h"
 #include "platform/win/library.h"
+#include "platform/win/sync.h"
+#include "platform/win/process.h"
+#include "platform/win/system.h"
 #include "platform/win/registry.h"

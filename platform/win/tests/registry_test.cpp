@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -30,6 +31,7 @@ protected:
         setenv("SUITE_REGISTRY_DIR", dir_.c_str(), 1);
         unsetenv("SUITE_REGISTRY_USER");
         unsetenv("SUITE_REGISTRY_MACHINE");
+        unsetenv("SUITE_REGISTRY_WAIT_MS");
     }
     void TearDown() override {
         for (HKEY k : open_) RegCloseKey(k);
@@ -104,6 +106,25 @@ TEST_F(RegistryTest, CreateReportsNewOrExistingAndMakesEveryLevel) {
     EXPECT_FALSE(Exists(HKEY_LOCAL_MACHINE, "Software\\Maker"));
     EXPECT_FALSE(Exists(HKEY_CLASSES_ROOT, "Software\\Maker"));
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
+    // Key names are at most 255 characters.
+    std::string longest(255, 'k');
+    Create(deep, longest.c_str());
+    HKEY tooLong = nullptr;
+    EXPECT_EQ(RegCreateKeyA(deep, (longest + "k").c_str(), &tooLong), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryTest, AStoreThatIsNotADatabaseIsReported) {
+    std::string user = dir_ + "/user.db";
+    std::FILE* f = std::fopen(user.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::string junk(8192, 'J');
+    std::fwrite(junk.data(), 1, junk.size(), f);
+    std::fclose(f);
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software", &key), ERROR_REGISTRY_CORRUPT);
+    EXPECT_EQ(key, nullptr);
+    // The machine store is not affected.
+    Create(HKEY_LOCAL_MACHINE, "Software");
 }
 
 TEST_F(RegistryTest, NamesKeepTheirCaseAndMatchWithoutIt) {
@@ -477,6 +498,22 @@ TEST_F(RegistryTest, KilledInsideATransactionLeavesTheTreeAsBefore) {
     // The store takes writes again at once.
     SetString(base, "Shared", "next");
     EXPECT_EQ(GetString(base, "Shared"), "next");
+}
+
+TEST_F(RegistryTest, AWriterHeldUpByAnotherProcessGivesUpInTime) {
+    setenv("SUITE_REGISTRY_WAIT_MS", "300", 1);  // read when this test's store opens
+    HKEY base = Create(HKEY_CURRENT_USER, "Software\\Base");
+    SetString(base, "Shared", "original");
+    SetString(base, "Doomed", "x");
+    ChildProcess child("registry_child", {"hold-transaction", "1"});
+    ASSERT_EQ(child.ReadLine(), "ready");
+    EXPECT_EQ(GetString(base, "Shared"), "original");  // readers see the state before the transaction
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RegSetValueExA(base, "X", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_TIMEOUT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    child.Kill();
+    SetString(base, "X", "y");
+    unsetenv("SUITE_REGISTRY_WAIT_MS");
 }
 
 TEST_F(RegistryTest, KilledWriterLosesNothingAlreadyReturned) {

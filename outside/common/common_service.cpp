@@ -1,0 +1,129 @@
+// The Common Library's table: version check, key-tree copies, the installer
+// key and the ini-file routines.
+#include <cstdio>
+#include <cstdlib>
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "outside/common/ini_file.h"
+#include "outside/include/common_service.h"
+#include "platform/win/path.h"
+#include "platform/win/registry.h"
+
+namespace {
+
+int checkVersion(const WORD* v) {
+    if (!v) return 1;
+    std::uint64_t asked = (std::uint64_t(v[0]) << 48) | (std::uint64_t(v[1]) << 32) | (std::uint64_t(v[2]) << 16) | v[3];
+    std::uint64_t own = (std::uint64_t(0) << 48) | (std::uint64_t(9) << 32) | (std::uint64_t(1) << 16);
+    return asked <= own ? 0 : 1;
+}
+
+void terminate() {}
+
+bool keyExists(HKEY root, LPCSTR sub) {
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(root, sub, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c + 32);
+    return s;
+}
+
+BOOL copyKey(HKEY sourceRoot, LPCSTR sourceSub, HKEY targetRoot, LPCSTR targetSub) {
+    if (!sourceSub || !targetSub || !*targetSub) return FALSE;
+    if (sourceRoot == targetRoot) {
+        std::string s = lower(sourceSub), t = lower(targetSub);
+        if (t == s || (t.size() > s.size() && t.compare(0, s.size(), s) == 0 && t[s.size()] == '\\')) return FALSE;
+    }
+    HKEY src = nullptr;
+    if (RegOpenKeyExA(sourceRoot, sourceSub, 0, KEY_READ, &src) != ERROR_SUCCESS) return FALSE;
+    if (keyExists(targetRoot, targetSub)) {
+        RegCloseKey(src);
+        return FALSE;
+    }
+    HKEY dst = nullptr;
+    DWORD disposition = 0;
+    BOOL ok = FALSE;
+    if (RegCreateKeyExA(targetRoot, targetSub, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &dst,
+                        &disposition) == ERROR_SUCCESS) {
+        ok = RegCopyTreeA(src, nullptr, dst) == ERROR_SUCCESS;
+        RegCloseKey(dst);
+        if (!ok) RegDeleteTreeA(targetRoot, targetSub);
+    }
+    RegCloseKey(src);
+    return ok;
+}
+
+// The installer key of the bundle: HKCU "Software\Selvint Corp\" + the last
+// component of the program folder.
+HKEY getInstallerKey(DWORD, LPCSTR programFolder, LPSTR keyPath) {
+    std::string folder = programFolder ? programFolder : "";
+    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    size_t cut = folder.find_last_of("\\/");
+    std::string leaf = cut == std::string::npos ? folder : folder.substr(cut + 1);
+    if (leaf.empty()) return nullptr;
+    std::string path = "Software\\Selvint Corp\\" + leaf;
+    if (path.size() > 260) return nullptr;
+    HKEY k = nullptr;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &k,
+                        &disposition) != ERROR_SUCCESS)
+        return nullptr;
+    if (keyPath) std::snprintf(keyPath, 261, "%s", path.c_str());
+    return k;
+}
+
+BOOL writeIniString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR ini) {
+    if (!section || !key || !ini) return FALSE;
+    return common::writeIniValue(suite::NativePath(ini), section, key, text ? text : "");
+}
+
+BOOL writeIniInt(LPCSTR section, LPCSTR key, int value, LPCSTR ini) {
+    return writeIniString(section, key, std::to_string(value).c_str(), ini);
+}
+
+BOOL readIniString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD size, LPCSTR ini) {
+    if (!buffer || size == 0) return FALSE;
+    std::optional<std::string> v;
+    if (section && key && ini) v = common::readIniValue(suite::NativePath(ini), section, key);
+    std::string text = v ? *v : (def ? def : "");
+    size_t n = std::min<size_t>(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+    return v.has_value();
+}
+
+int readIniInt(LPCSTR section, LPCSTR key, int def, LPCSTR ini) {
+    if (!section || !key || !ini) return def;
+    std::optional<std::string> v = common::readIniValue(suite::NativePath(ini), section, key);
+    if (!v || v->empty()) return def;
+    char* end = nullptr;
+    long long n = std::strtoll(v->c_str(), &end, 10);
+    if (end == v->c_str()) return def;
+    return int(n);
+}
+
+COMMON_SERVICE_TABLE makeTable() {
+    COMMON_SERVICE_TABLE t{};
+    t.CheckVersion = checkVersion;
+    t.Terminate = terminate;
+    t.GetInstallerKey = getInstallerKey;
+    t.CopyKey = copyKey;
+    t.WriteIniString = writeIniString;
+    t.WriteIniInt = writeIniInt;
+    t.ReadIniString = readIniString;
+    t.ReadIniInt = readIniInt;
+    return t;
+}
+
+const COMMON_SERVICE_TABLE table = makeTable();
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const COMMON_SERVICE_TABLE* CommonService() { return &table; }

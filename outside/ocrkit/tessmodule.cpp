@@ -1,0 +1,136 @@
+// The recognition module: Tesseract behind the ocrkit::Engine interface.
+
+#include <leptonica/allheaders.h>
+#include <memory>
+#include <tesseract/baseapi.h>
+#include <tesseract/ocrclass.h>
+#include <tesseract/resultiterator.h>
+
+#include "outside/ocrkit/tess.h"
+
+namespace ocrkit {
+
+namespace {
+
+class TessEngine : public Engine {
+public:
+    tesseract::TessBaseAPI api;
+    bool recognise(Pix* page, const Box& box, bool vertical, const CancelCheck& cancel,
+                   std::vector<Line>& lines) override;
+    ~TessEngine() override { api.End(); }
+};
+
+struct CancelContext {
+    const CancelCheck* check;
+    bool cancelled;
+};
+
+bool cancelThunk(void* data, int) {
+    auto* ctx = static_cast<CancelContext*>(data);
+    if (!ctx->cancelled && *ctx->check && (*ctx->check)()) ctx->cancelled = true;
+    return ctx->cancelled;
+}
+
+Box iteratorBox(const tesseract::PageIterator& it, tesseract::PageIteratorLevel level) {
+    int l, t, r, b;
+    if (!it.BoundingBox(level, &l, &t, &r, &b)) return Box{};
+    return Box{l, t, r - 1, b - 1};
+}
+
+std::string takeText(char* s) {
+    std::string out = s ? s : "";
+    delete[] s;
+    return out;
+}
+
+bool TessEngine::recognise(Pix* page, const Box& boxIn, bool vertical, const CancelCheck& cancel,
+                       std::vector<Line>& lines) {
+    lines.clear();
+    if (!page) return false;
+    int pw = pixGetWidth(page), ph = pixGetHeight(page);
+    // A few pixels of margin help the line finder with tightly cut blocks.
+    Box box{std::max(boxIn.left - 4, 0), std::max(boxIn.top - 4, 0), std::min(boxIn.right + 4, pw - 1),
+            std::min(boxIn.bottom + 4, ph - 1)};
+    if (box.empty()) return true;
+    api.SetImage(page);
+    api.SetSourceResolution(300);
+    api.SetPageSegMode(vertical ? tesseract::PSM_SINGLE_BLOCK_VERT_TEXT : tesseract::PSM_SINGLE_BLOCK);
+    api.SetRectangle(box.left, box.top, box.width(), box.height());
+    tesseract::ETEXT_DESC monitor;
+    CancelContext ctx{&cancel, false};
+    monitor.cancel = &cancelThunk;
+    monitor.cancel_this = &ctx;
+    int rc = api.Recognize(&monitor);
+    if (ctx.cancelled) {
+        api.Clear();
+        return false;
+    }
+    if (rc != 0) {
+        api.Clear();
+        return false;
+    }
+    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    if (!it) {
+        api.Clear();
+        return true;
+    }
+    using tesseract::RIL_PARA;
+    using tesseract::RIL_SYMBOL;
+    using tesseract::RIL_TEXTLINE;
+    using tesseract::RIL_WORD;
+    it->Begin();
+    do {
+        if (it->Empty(RIL_SYMBOL)) continue;
+        if (lines.empty() || it->IsAtBeginningOf(RIL_TEXTLINE)) {
+            Line line;
+            line.box = iteratorBox(*it, RIL_TEXTLINE);
+            line.paragraphStart = it->IsAtBeginningOf(RIL_PARA);
+            lines.push_back(std::move(line));
+        }
+        Line& line = lines.back();
+        if (line.words.empty() || it->IsAtBeginningOf(RIL_WORD)) {
+            Word w;
+            w.blanks = line.words.empty() ? 0 : std::max(it->BlanksBeforeWord(), 1);
+            line.words.push_back(std::move(w));
+        }
+        Symbol s;
+        s.utf8 = takeText(it->GetUTF8Text(RIL_SYMBOL));
+        if (s.utf8.empty()) continue;
+        s.box = iteratorBox(*it, RIL_SYMBOL);
+        s.confidence = it->Confidence(RIL_SYMBOL);
+        s.choices.push_back({s.utf8, s.confidence});
+        tesseract::ChoiceIterator ci(*it);
+        do {
+            const char* t = ci.GetUTF8Text();
+            if (!t || !*t) continue;
+            bool seen = false;
+            for (const Choice& c : s.choices) seen = seen || c.utf8 == t;
+            if (!seen) s.choices.push_back({t, ci.Confidence()});
+        } while (ci.Next() && s.choices.size() < 16);
+        line.words.back().symbols.push_back(std::move(s));
+    } while (it->Next(RIL_SYMBOL));
+    // Words or lines that ended up without symbols are of no use.
+    for (Line& l : lines)
+        std::erase_if(l.words, [](const Word& w) { return w.symbols.empty(); });
+    std::erase_if(lines, [](const Line& l) { return l.words.empty(); });
+    it.reset();
+    api.Clear();
+    return true;
+}
+
+}  // namespace
+}  // namespace ocrkit
+
+extern "C" __attribute__((visibility("default"))) ocrkit::Engine* SuiteTessCreateEngine(const char* modelFolder,
+                                                                                       const char* languages) {
+    auto e = std::make_unique<ocrkit::TessEngine>();
+    // Per-character alternatives come from the LSTM's choice mode.
+    std::vector<std::string> names{"lstm_choice_mode", "lstm_choice_iterations"};
+    // One pass of the choice search already gives the alternatives of every
+    // character; the default five cost a third more time for Chinese.
+    std::vector<std::string> values{"2", "1"};
+    if (e->api.Init(modelFolder, languages, tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) != 0)
+        return nullptr;
+    e->api.SetVariable("debug_file", "/dev/null");
+    return e.release();
+}

@@ -1,0 +1,158 @@
+// Layout analysis and slant measurement through the library's entries.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "outside/include/plenmar.h"
+#include "outside/tests/harness.h"
+#include "outside/tests/loader.h"
+
+using namespace testpages;
+
+namespace {
+
+struct Plenmar {
+    Library lib{PLENMAR_DLL};
+    PFN_PLENMAR_SEG seg = lib.get<PFN_PLENMAR_SEG>("seg");
+    PFN_PLENMAR_SKEW skew = lib.get<PFN_PLENMAR_SKEW>("skew");
+    PFN_PLENMAR_DELLINK del = lib.get<PFN_PLENMAR_DELLINK>("DelLink");
+};
+
+Plenmar& plenmar() {
+    static Plenmar p;
+    return p;
+}
+
+struct Area {
+    RECT r;
+    LONG kind;
+};
+
+std::vector<Area> analyse(Page& page, int type) {
+    RECT all{0, 0, page.plane.width - 1, page.plane.height - 1};
+    CArea* list = plenmar().seg(page.plane.bits.data(), static_cast<DWORD>(page.plane.width),
+                                static_cast<DWORD>(page.plane.height), 300, type, all);
+    std::vector<Area> out;
+    for (CArea* a = list; a; a = a->next) out.push_back({{a->left, a->top, a->right, a->bottom}, a->kind});
+    plenmar().del(list);
+    return out;
+}
+
+bool covers(const RECT& a, const Rect& b, int slack = 12) {
+    return a.left <= b.left + slack && a.top <= b.top + slack && a.right >= b.right - slack && a.bottom >= b.bottom - slack;
+}
+
+// The index of the area that holds the centre of b, or -1.
+int areaAt(const std::vector<Area>& areas, const Rect& b) {
+    int cx = (b.left + b.right) / 2, cy = (b.top + b.bottom) / 2;
+    for (std::size_t i = 0; i < areas.size(); ++i)
+        if (areas[i].r.left <= cx && cx <= areas[i].r.right && areas[i].r.top <= cy && cy <= areas[i].r.bottom)
+            return static_cast<int>(i);
+    return -1;
+}
+
+}  // namespace
+
+TEST(Plenmar, ParagraphsComeInReadingOrder) {
+    for (double noise : {0.0, 0.002}) {
+        Page page = textPage(simplifiedText(21, 3), 2480, 1500, Style{50, 0, noise, 5});
+        auto areas = analyse(page, PLENMAR_PAGE_AUTO);
+        ASSERT_EQ(areas.size(), page.blocks.size()) << "noise " << noise;
+        for (std::size_t i = 0; i < areas.size(); ++i) {
+            EXPECT_NE(areas[i].kind, PLENMAR_AREA_VERTICAL);
+            EXPECT_NE(areas[i].kind, PLENMAR_AREA_PICTURE);
+            EXPECT_TRUE(covers(areas[i].r, {page.blocks[i].rect.left, page.blocks[i].rect.top,
+                                            page.blocks[i].rect.left + 200, page.blocks[i].rect.bottom - 20}));
+        }
+    }
+}
+
+TEST(Plenmar, ColumnsLeftToRightAndVerticalTextRightToLeft) {
+    Page two = textPage(englishText(22, 6), 2480, 1400, Style{40}, 2);
+    auto areas = analyse(two, PLENMAR_PAGE_COLUMNS);
+    int lastIndex = -1;
+    for (const TextBlock& b : two.blocks) {
+        int i = areaAt(areas, b.rect);
+        ASSERT_GE(i, 0);
+        EXPECT_GE(i, lastIndex);
+        lastIndex = i;
+    }
+    // Two columns of vertical text side by side, far apart: the right one first.
+    Page right = verticalPage(simplifiedText(23, 1), 700, 1400, Style{});
+    Page left = verticalPage(simplifiedText(24, 1), 700, 1400, Style{});
+    Page both;
+    both.plane.width = 1600;
+    both.plane.height = 1400;
+    both.plane.bits.assign(static_cast<std::size_t>(both.plane.stride()) * 1400, 0);
+    for (int y = 0; y < 1400; ++y)
+        for (int x = 0; x < 700; ++x) {
+            auto put = [&](int bx, const Plane& src) {
+                if (src.black(x, y)) both.plane.bits[y * both.plane.stride() + (bx + x) / 8] |= 0x80 >> ((bx + x) % 8);
+            };
+            put(0, left.plane);
+            put(900, right.plane);
+        }
+    auto v = analyse(both, PLENMAR_PAGE_AUTO);
+    ASSERT_EQ(v.size(), 2u);
+    EXPECT_EQ(v[0].kind, PLENMAR_AREA_VERTICAL);
+    EXPECT_EQ(v[1].kind, PLENMAR_AREA_VERTICAL);
+    EXPECT_GT(v[0].r.left, v[1].r.right);
+}
+
+TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
+    std::vector<std::vector<std::string>> cells = {{"名称", "数量", "价格"}, {"苹果", "12", "35.00"}, {"香蕉", "8", "16.50"}};
+    Page page = tablePage("二〇二四年水果销售表", cells, true, Style{});
+    auto areas = analyse(page, PLENMAR_PAGE_AUTO);
+    ASSERT_EQ(areas.size(), 3u);
+    EXPECT_EQ(areas[0].kind, PLENMAR_AREA_TEXT);
+    EXPECT_TRUE(covers(areas[0].r, page.blocks[0].rect));
+    EXPECT_EQ(areas[1].kind, PLENMAR_AREA_TABLE);
+    EXPECT_TRUE(covers(areas[1].r, page.tables[0], 4));
+    EXPECT_EQ(areas[2].kind, PLENMAR_AREA_PICTURE);
+    EXPECT_TRUE(covers(areas[2].r, page.pictures[0], 4));
+
+    Page pic = picturePage(englishText(25, 2), Style{});
+    auto pa = analyse(pic, PLENMAR_PAGE_AUTO);
+    ASSERT_EQ(pa.size(), 2u);
+    EXPECT_EQ(pa[0].kind, PLENMAR_AREA_TEXT);
+    EXPECT_EQ(pa[1].kind, PLENMAR_AREA_PICTURE);
+}
+
+TEST(Plenmar, AreaArgumentLimitsTheAnalysisAndBadInputGivesNothing) {
+    Page page = textPage(simplifiedText(26, 3), 2480, 1500, Style{});
+    RECT firstOnly{0, 0, 2479, page.blocks[0].rect.bottom + 20};
+    CArea* list = plenmar().seg(page.plane.bits.data(), 2480, 1500, 300, 0, firstOnly);
+    int n = 0;
+    for (CArea* a = list; a; a = a->next, ++n) EXPECT_LE(a->bottom, firstOnly.bottom);
+    EXPECT_EQ(n, 1);
+    plenmar().del(list);
+    EXPECT_EQ(plenmar().seg(nullptr, 2480, 1500, 300, 0, firstOnly), nullptr);
+    EXPECT_EQ(plenmar().seg(page.plane.bits.data(), 2480, 1500, 300, 0, RECT{3000, 3000, 4000, 4000}), nullptr);
+    std::vector<std::uint8_t> white(2480 / 8 * 100, 0);
+    EXPECT_EQ(plenmar().seg(white.data(), 2480, 100, 300, 0, RECT{0, 0, 2479, 99}), nullptr);
+    plenmar().del(nullptr);
+}
+
+TEST(Plenmar, SkewGivesTheSlopeOfTheLines) {
+    for (double degrees : {0.0, 1.5, -2.0}) {
+        Page page = textPage(englishText(27, 3), 2480, 1500, Style{50, degrees, 0.001, 9});
+        HGLOBAL h = planeBlock(page.plane);
+        int dx = 0, dy = 0;
+        int rc = plenmar().skew(static_cast<unsigned char*>(GlobalLock(h)), h, 2480, 1500, 300, dx, dy);
+        GlobalUnlock(h);
+        GlobalFree(h);
+        ASSERT_EQ(rc, 0) << degrees;
+        ASSERT_GT(dx, 0);
+        // The painter turns clockwise: lines then fall to the right (dy > 0).
+        double measured = std::atan2(dy, dx) * 180 / M_PI;
+        EXPECT_NEAR(measured, degrees, 0.2) << dx << " " << dy;
+    }
+    std::vector<std::uint8_t> white(2480 / 8 * 100, 0);
+    int dx = 7, dy = 7;
+    EXPECT_NE(plenmar().skew(white.data(), nullptr, 2480, 100, 300, dx, dy), 0);
+    EXPECT_EQ(dx, 0);
+    EXPECT_EQ(dy, 0);
+    EXPECT_NE(plenmar().skew(nullptr, nullptr, 2480, 100, 300, dx, dy), 0);
+}

@@ -1,0 +1,235 @@
+// The Chinese engine driven through its entries only, on rendered pages.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "outside/include/tresk.h"
+#include "outside/ocrkit/codepage.h"
+#include "outside/tests/harness.h"
+#include "outside/tests/loader.h"
+#include "outside/tests/pages.h"
+#include "platform/win/memory.h"
+
+using namespace testpages;
+
+namespace {
+
+struct Tresk {
+    Library lib{TRESK_DLL};
+    PFN_OR_CHN40_INIT init = lib.get<PFN_OR_CHN40_INIT>("OR_CHN40_Init");
+    PFN_OR_CHN40_TERM term = lib.get<PFN_OR_CHN40_TERM>("OR_CHN40_Term");
+    PFN_OR_CHN40_SEGIMG segImg = lib.get<PFN_OR_CHN40_SEGIMG>("OR_CHN40_SegImg");
+    PFN_OR_CHN40_RECOG recog = lib.get<PFN_OR_CHN40_RECOG>("OR_CHN40_Recog");
+    PFN_OR_CHN40_FREESEGINFO freeSeg = lib.get<PFN_OR_CHN40_FREESEGINFO>("OR_CHN40_FreeSegInfo");
+    PFN_TRESK_FREERESULT freeResult = lib.ordinal<PFN_TRESK_FREERESULT>(TRESK_ORDINAL_FREERESULT);
+};
+
+Tresk& tresk() {
+    static Tresk t;
+    return t;
+}
+
+struct Blocks {
+    std::vector<_recblock> records;
+    Blocks(const Page& page, int m) {
+        for (const TextBlock& b : page.blocks)
+            records.push_back({b.vertical ? 1 : 0, b.rect.left - m, b.rect.top - m, b.rect.right + m, b.rect.bottom + m, nullptr});
+        for (std::size_t i = 0; i + 1 < records.size(); ++i) records[i].next = &records[i + 1];
+    }
+    _recblock* head() { return records.empty() ? nullptr : records.data(); }
+};
+
+std::vector<std::string> g_pieces;
+int g_pumps = 0;
+int g_cancelAfter = -1;
+void onText(const char* piece) { g_pieces.push_back(piece); }
+int onPump() {
+    ++g_pumps;
+    return g_cancelAfter >= 0 && g_pumps > g_cancelAfter ? 1 : 0;
+}
+
+struct Outcome {
+    std::vector<std::string> blockText;  // UTF-8, lines joined by '\n'
+    std::string callbackText;            // UTF-8 from the text callback
+    int chars = 0;
+    int lines = 0;
+    int segLines = 0;
+    bool ok = false;
+    std::vector<_charinfo> firstChars;
+    std::vector<_lineinfo> lineRecords;
+};
+
+Outcome recognise(const Page& page, int code, int traditional, int widen = 10) {
+    Outcome run;
+    int cp = code == 'B' ? 950 : 936;
+    HGLOBAL plane = planeBlock(page.plane);
+    Blocks blocks(page, widen);
+    char folder[] = "";
+    _seg_regioninfo* seg = tresk().segImg(plane, static_cast<short>(page.plane.width),
+                                          static_cast<short>(page.plane.height), blocks.head(), folder);
+    for (_seg_regioninfo* s = seg; s; s = s->next) run.segLines += s->nLines;
+    g_pieces.clear();
+    g_pumps = 0;
+    _regioninfo* result = tresk().recog(seg, plane, static_cast<short>(page.plane.width),
+                                        static_cast<short>(page.plane.height), folder, code, traditional, 0,
+                                        &onText, &onPump);
+    tresk().freeSeg(seg);
+    run.ok = result != nullptr;
+    for (_regioninfo* r = result; r; r = r->next) {
+        std::string text;
+        int n = 0;
+        for (_lineinfo* l = r->pLines; l; l = l->next, ++n) {
+            ++run.lines;
+            run.lineRecords.push_back(*l);
+            std::string bytes;
+            for (_charinfo* c = l->pChars; c; c = c->next) {
+                ++run.chars;
+                if (run.firstChars.size() < 400) run.firstChars.push_back(*c);
+                bytes.append(c->nSpaces, ' ');
+                bytes += ocrkit::unpackCode(c->wCand[0]);
+            }
+            text += ocrkit::toUtf8(bytes, cp) + "\n";
+        }
+        EXPECT_EQ(n, r->nLines);
+        run.blockText.push_back(text);
+    }
+    tresk().freeResult(result);
+    for (const std::string& p : g_pieces) run.callbackText += ocrkit::toUtf8(p, cp);
+    GlobalFree(plane);
+    return run;
+}
+
+std::string joined(const Outcome& r) {
+    std::string s;
+    for (const std::string& b : r.blockText) s += b;
+    return s;
+}
+
+}  // namespace
+
+TEST(Tresk, ReadsSimplifiedCleanAndNoisyPages) {
+    Page clean = textPage(simplifiedText(3, 2), 2480, 900, Style{});
+    Outcome r = recognise(clean, 'G', 0);
+    ASSERT_TRUE(r.ok);
+    double acc = charAccuracy(expectedText(clean), joined(r), false);
+    EXPECT_GE(acc, 0.97) << joined(r);
+    // Line cutting found the lines that recognition then reports.
+    int wantLines = expectedLines(clean);
+    EXPECT_EQ(r.segLines, wantLines);
+    EXPECT_EQ(r.lines, wantLines);
+    // No typed spaces between Chinese characters, in the result or the pieces.
+    EXPECT_EQ(joined(r).find(' '), std::string::npos);
+    EXPECT_EQ(normalise(r.callbackText, false), normalise(joined(r), false));
+    EXPECT_GT(g_pumps, r.lines);
+
+    Page noisy = textPage(simplifiedText(3, 2), 2480, 900, Style{50, 0.6, 0.002, 7});
+    Outcome n = recognise(noisy, 'G', 0);
+    ASSERT_TRUE(n.ok);
+    EXPECT_GE(charAccuracy(expectedText(noisy), joined(n), false), 0.93) << joined(n);
+}
+
+TEST(Tresk, ReadsTraditionalInBig5AndInGbk) {
+    Page page = textPage(traditionalText(5, 2), 2480, 900, Style{});
+    Outcome big5 = recognise(page, 'B', 1);
+    ASSERT_TRUE(big5.ok);
+    EXPECT_GE(charAccuracy(expectedText(page), joined(big5), false), 0.96) << joined(big5);
+    // Every candidate is a Big5 double-byte code (lead byte in the low half) or ASCII.
+    for (const _charinfo& c : big5.firstChars) {
+        ASSERT_GE(c.nCands, 1);
+        ASSERT_LE(c.nCands, TRESK_MAX_CANDIDATES);
+        for (int k = 0; k < c.nCands; ++k) {
+            WORD code = c.wCand[k];
+            if (code >= 0x100) {
+                EXPECT_GE(code & 0xFF, 0xA1);
+                EXPECT_LE(code & 0xFF, 0xF9);
+            } else {
+                EXPECT_LT(code, 0x80);
+            }
+        }
+    }
+    // 'K' reads the same page with both models and answers in GBK.
+    Outcome gbk = recognise(page, 'K', 1);
+    ASSERT_TRUE(gbk.ok);
+    EXPECT_GE(charAccuracy(expectedText(page), joined(gbk), false), 0.9) << joined(gbk);
+}
+
+TEST(Tresk, MixedTextKeepsSpacesOnlyBetweenLatinWords) {
+    Page page = textPage(mixedText(2, 2), 2480, 900, Style{});
+    Outcome r = recognise(page, 'G', 0);
+    ASSERT_TRUE(r.ok);
+    EXPECT_GE(charAccuracy(expectedText(page), joined(r), false), 0.93) << joined(r);
+    EXPECT_NE(joined(r).find("PDF"), std::string::npos) << joined(r);
+    // A space never stands between two Chinese characters.
+    std::string t = joined(r);
+    for (std::size_t i = 1; i + 1 < t.size(); ++i)
+        if (t[i] == ' ') {
+            EXPECT_FALSE(static_cast<unsigned char>(t[i - 1]) >= 0x80 && static_cast<unsigned char>(t[i + 1]) >= 0x80) << t;
+        }
+}
+
+TEST(Tresk, VerticalColumnsAreReadFromTheRight) {
+    Page page = verticalPage(simplifiedText(9, 1), 900, 1400, Style{});
+    Outcome r = recognise(page, 'G', 0);
+    ASSERT_TRUE(r.ok);
+    EXPECT_GE(charAccuracy(expectedText(page), joined(r), false), 0.9) << joined(r);
+    ASSERT_GE(r.lineRecords.size(), 2u);
+    EXPECT_GT(r.lineRecords[0].left, r.lineRecords[1].left);
+    EXPECT_EQ(r.segLines, expectedLines(page));
+}
+
+TEST(Tresk, ClassLettersFollowConfidence) {
+    Page page = textPage(simplifiedText(4, 1), 2480, 600, Style{});
+    Outcome r = recognise(page, 'G', 0);
+    ASSERT_TRUE(r.ok);
+    int sure = 0;
+    for (const _charinfo& c : r.firstChars) {
+        EXPECT_GE(c.nDist, 0);
+        EXPECT_LE(c.nDist, 255);
+        sure += c.nDist <= 80;
+        // Boxes are inside the page and the line.
+        EXPECT_LE(c.left, c.right);
+        EXPECT_LE(c.top, c.bottom);
+    }
+    EXPECT_GT(sure * 10, static_cast<int>(r.firstChars.size()) * 8);
+    // The engine's alternatives come along as further candidates.
+    int withAlternatives = 0;
+    for (const _charinfo& c : r.firstChars) withAlternatives += c.nCands >= 2;
+    EXPECT_GT(withAlternatives * 2, static_cast<int>(r.firstChars.size())) << withAlternatives;
+}
+
+TEST(Tresk, PumpCancelsAndBadInputFails) {
+    Page page = textPage(simplifiedText(6, 2), 2480, 900, Style{});
+    g_cancelAfter = 2;
+    Outcome r = recognise(page, 'G', 0);
+    g_cancelAfter = -1;
+    EXPECT_FALSE(r.ok);
+    EXPECT_LE(g_pumps, 4);
+
+    HGLOBAL plane = planeBlock(page.plane);
+    _recblock block{0, 0, 0, 100, 100, nullptr};
+    char folder[] = "";
+    short w = static_cast<short>(page.plane.width), h = static_cast<short>(page.plane.height);
+    // No blocks, a handle that is no block, a block too small for the size.
+    EXPECT_EQ(tresk().segImg(plane, w, h, nullptr, folder), nullptr);
+    int bogus = 0;
+    EXPECT_EQ(tresk().segImg(&bogus, w, h, &block, folder), nullptr);
+    EXPECT_EQ(tresk().segImg(plane, w, static_cast<short>(h * 2), &block, folder), nullptr);
+    _seg_regioninfo* seg = tresk().segImg(plane, w, h, &block, folder);
+    ASSERT_NE(seg, nullptr);
+    EXPECT_EQ(tresk().recog(seg, plane, w, h, folder, 'X', 0, 0, &onText, &onPump), nullptr);
+    EXPECT_EQ(tresk().recog(nullptr, plane, w, h, folder, 'G', 0, 0, &onText, &onPump), nullptr);
+    tresk().freeSeg(seg);
+    tresk().freeSeg(nullptr);
+    tresk().freeResult(nullptr);
+    // A block outside the page is an entry without lines, not a failure.
+    _recblock outside{0, 5000, 5000, 5100, 5100, nullptr};
+    seg = tresk().segImg(plane, w, h, &outside, folder);
+    ASSERT_NE(seg, nullptr);
+    EXPECT_EQ(seg->nLines, 0);
+    tresk().freeSeg(seg);
+    GlobalFree(plane);
+    EXPECT_EQ(tresk().init(folder), 1);
+}

@@ -1,0 +1,362 @@
+// Chinese recognition: line cutting by projection profiles, recognition of
+// each block through Tesseract's Chinese models, characters in GBK or Big5.
+
+#include "outside/include/tresk.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <leptonica/allheaders.h>
+#include <new>
+#include <string>
+
+#include "outside/ocrkit/bands.h"
+#include "outside/ocrkit/codepage.h"
+#include "outside/ocrkit/plane.h"
+#include "outside/ocrkit/tess.h"
+#include "platform/win/memory.h"
+
+namespace {
+
+using ocrkit::PlaneView;
+
+// The plane behind a movable block, locked for the lifetime of this object.
+class LockedPlane {
+public:
+    LockedPlane(void* handle, short width, short height) : handle_(handle) {
+        if (!handle || width <= 0 || height <= 0) return;
+        std::size_t need = static_cast<std::size_t>((width + 7) / 8) * static_cast<std::size_t>(height);
+        if (GlobalSize(handle) < need) return;
+        auto* bits = static_cast<const std::uint8_t*>(GlobalLock(handle));
+        if (!bits) return;
+        locked_ = true;
+        view_ = PlaneView(bits, width, height);
+    }
+    ~LockedPlane() {
+        if (locked_) GlobalUnlock(handle_);
+    }
+    bool ok() const { return locked_; }
+    const PlaneView& view() const { return view_; }
+
+private:
+    void* handle_;
+    bool locked_ = false;
+    PlaneView view_;
+};
+
+short clampShort(int v) { return static_cast<short>(std::clamp(v, -32768, 32767)); }
+
+void freeSegLines(_seg_lineinfo* l) {
+    while (l) {
+        _seg_lineinfo* n = l->next;
+        delete l;
+        l = n;
+    }
+}
+
+// Lines of a block: rows of ink for horizontal text, columns (right to left)
+// for vertical text.
+_seg_lineinfo* cutLines(const PlaneView& p, const ocrkit::Box& box, bool vertical, int& count) {
+    count = 0;
+    auto profile = vertical ? ocrkit::columnProfile(p, box) : ocrkit::rowProfile(p, box);
+    auto bands = ocrkit::findBands(profile, 2);
+    if (vertical) std::reverse(bands.begin(), bands.end());
+    _seg_lineinfo* head = nullptr;
+    _seg_lineinfo** tail = &head;
+    for (auto [a, b] : bands) {
+        auto* l = new (std::nothrow) _seg_lineinfo{};
+        if (!l) {
+            freeSegLines(head);
+            count = -1;
+            return nullptr;
+        }
+        if (vertical) {
+            l->left = clampShort(box.left + a);
+            l->right = clampShort(box.left + b);
+            l->top = clampShort(box.top);
+            l->bottom = clampShort(box.bottom);
+        } else {
+            l->left = clampShort(box.left);
+            l->right = clampShort(box.right);
+            l->top = clampShort(box.top + a);
+            l->bottom = clampShort(box.top + b);
+        }
+        *tail = l;
+        tail = &l->next;
+        ++count;
+    }
+    return head;
+}
+
+void freeSeg(_seg_regioninfo* s) {
+    while (s) {
+        _seg_regioninfo* n = s->next;
+        freeSegLines(s->pLines);
+        delete s;
+        s = n;
+    }
+}
+
+void freeResult(_regioninfo* r) {
+    while (r) {
+        _regioninfo* n = r->next;
+        for (_lineinfo* l = r->pLines; l;) {
+            _lineinfo* ln = l->next;
+            for (_charinfo* c = l->pChars; c;) {
+                _charinfo* cn = c->next;
+                delete c;
+                c = cn;
+            }
+            delete l;
+            l = ln;
+        }
+        delete r;
+        r = n;
+    }
+}
+
+// The models a code letter and traditional flag ask for.
+std::string languagesFor(int code, int traditional, bool vertical) {
+    std::string sim = vertical ? "chi_sim_vert" : "chi_sim";
+    std::string tra = vertical ? "chi_tra_vert" : "chi_tra";
+    if (!traditional) return sim;
+    if (code == 'K') return sim + "+" + tra;
+    return tra;
+}
+
+// Confidence 0..100 as the engine's distance: up to 80 (confidence 75 and
+// more) sure, above 150 (below about 53) very doubtful.
+short distanceOf(float confidence) {
+    float c = std::clamp(confidence, 0.0f, 100.0f);
+    return static_cast<short>(std::lround((100.0f - c) * 3.2f));
+}
+
+// A character that the code page cannot hold is shown as a white square.
+std::uint16_t unknownCode(int codePage) { return codePage == 950 ? 0xBCA1 : 0xF5A1; }
+
+struct Output {
+    int codePage;
+    TRESK_TEXT_CALLBACK text;
+};
+
+// The full-width form of ASCII punctuation, or "" for other text.
+std::string fullWidthOf(const std::string& s) {
+    static const char* const ascii = ",;:?!()";
+    static const char* const wide[] = {"\uFF0C", "\uFF1B", "\uFF1A", "\uFF1F", "\uFF01", "\uFF08", "\uFF09"};
+    if (s.size() != 1) return {};
+    const char* p = std::strchr(ascii, s[0]);
+    return p && *p ? wide[p - ascii] : std::string();
+}
+
+// The models sometimes read Chinese punctuation as its ASCII look-alike;
+// next to Chinese characters it is the full-width mark (the ASCII one stays a
+// candidate).
+void widenPunctuation(ocrkit::Line& line) {
+    std::vector<ocrkit::Symbol*> syms;
+    for (ocrkit::Word& w : line.words)
+        for (ocrkit::Symbol& s : w.symbols) syms.push_back(&s);
+    auto wideAt = [&](std::size_t i) {
+        return i < syms.size() && ocrkit::isWideCharacter(ocrkit::firstCodePoint(syms[i]->utf8));
+    };
+    for (std::size_t i = 0; i < syms.size(); ++i) {
+        std::string wide = fullWidthOf(syms[i]->utf8);
+        if (wide.empty() || !(wideAt(i + 1) || (i > 0 && wideAt(i - 1)))) continue;
+        syms[i]->choices.insert(syms[i]->choices.begin(), {wide, syms[i]->confidence});
+        syms[i]->utf8 = wide;
+    }
+}
+
+// Turns the engine's lines of one block into the block's result entry.
+bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& out, _regioninfo* region) {
+    _lineinfo** lineTail = &region->pLines;
+    for (ocrkit::Line& src : lines) {
+        widenPunctuation(src);
+        auto* line = new (std::nothrow) _lineinfo{};
+        if (!line) return false;
+        *lineTail = line;
+        lineTail = &line->next;
+        ++region->nLines;
+        line->byAttr = src.paragraphStart ? 1 : 0;
+        line->left = clampShort(src.box.left);
+        line->top = clampShort(src.box.top);
+        line->right = clampShort(src.box.right);
+        line->bottom = clampShort(src.box.bottom);
+        _charinfo** charTail = &line->pChars;
+        std::string lineText;
+        bool prevWide = false;
+        for (const ocrkit::Word& w : src.words) {
+            bool firstOfWord = true;
+            for (const ocrkit::Symbol& s : w.symbols) {
+                // One engine symbol may hold several characters (ligatures):
+                // they share its box, cut along the reading direction.
+                auto parts = ocrkit::splitUtf8(s.utf8);
+                for (std::size_t k = 0; k < parts.size(); ++k) {
+                    auto* c = new (std::nothrow) _charinfo{};
+                    if (!c) return false;
+                    *charTail = c;
+                    charTail = &c->next;
+                    ++line->nChars;
+                    ocrkit::Box b = s.box;
+                    if (parts.size() > 1) {
+                        int n = static_cast<int>(parts.size()), i = static_cast<int>(k);
+                        if (vertical) {
+                            int h = b.height();
+                            b.top = s.box.top + h * i / n;
+                            b.bottom = s.box.top + h * (i + 1) / n - 1;
+                        } else {
+                            int wd = b.width();
+                            b.left = s.box.left + wd * i / n;
+                            b.right = s.box.left + wd * (i + 1) / n - 1;
+                        }
+                    }
+                    c->left = clampShort(b.left);
+                    c->top = clampShort(b.top);
+                    c->right = clampShort(std::max(b.right, b.left));
+                    c->bottom = clampShort(std::max(b.bottom, b.top));
+                    bool wide = ocrkit::isWideCharacter(ocrkit::firstCodePoint(parts[k]));
+                    // Blanks the engine puts between Chinese characters are not typed spaces.
+                    if (firstOfWord && k == 0 && w.blanks > 0 && !wide && !prevWide)
+                        c->nSpaces = static_cast<short>(std::min(w.blanks, 8));
+                    prevWide = wide;
+                    c->nDist = distanceOf(s.confidence);
+                    // Candidates: the best reading, then the engine's alternatives.
+                    std::vector<std::string> cands;
+                    if (parts.size() == 1) {
+                        for (const ocrkit::Choice& ch : s.choices) cands.push_back(ch.utf8);
+                    } else {
+                        cands.push_back(parts[k]);
+                    }
+                    for (const std::string& u : cands) {
+                        if (c->nCands >= TRESK_MAX_CANDIDATES) break;
+                        if (ocrkit::splitUtf8(u).size() != 1) continue;
+                        std::string bytes;
+                        if (!ocrkit::fromUtf8(u, out.codePage, bytes) || bytes.empty() || bytes.size() > 2) continue;
+                        std::uint16_t code = ocrkit::packCode(bytes);
+                        bool dup = false;
+                        for (int j = 0; j < c->nCands; ++j) dup = dup || c->wCand[j] == code;
+                        if (!dup) c->wCand[c->nCands++] = code;
+                    }
+                    if (c->nCands == 0) {
+                        c->wCand[c->nCands++] = unknownCode(out.codePage);
+                        c->nDist = 255;
+                    }
+                    for (int j = 0; j < c->nSpaces; ++j) lineText += ' ';
+                    lineText += ocrkit::unpackCode(c->wCand[0]);
+                }
+                firstOfWord = false;
+            }
+        }
+        if (out.text) {
+            out.text(lineText.c_str());
+            out.text("\n");
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+OUTSIDE_EXPORT int OR_CHN40_Init(char* folder) {
+    std::string f = folder ? folder : "";
+    return ocrkit::findModelFolder("chi_sim", f).empty() && ocrkit::findModelFolder("chi_tra", f).empty() ? 0 : 1;
+}
+
+OUTSIDE_EXPORT void OR_CHN40_Term() { ocrkit::Engine::releaseThread(); }
+
+OUTSIDE_EXPORT _seg_regioninfo* OR_CHN40_SegImg(void* plane, short width, short height, _recblock* blocks,
+                                                char* /*folder*/) {
+    if (!blocks) return nullptr;
+    LockedPlane locked(plane, width, height);
+    if (!locked.ok()) return nullptr;
+    const PlaneView& p = locked.view();
+    _seg_regioninfo* head = nullptr;
+    _seg_regioninfo** tail = &head;
+    for (_recblock* b = blocks; b; b = b->next) {
+        auto* s = new (std::nothrow) _seg_regioninfo{};
+        if (!s) {
+            freeSeg(head);
+            return nullptr;
+        }
+        *tail = s;
+        tail = &s->next;
+        s->bVertical = b->bVertical ? 1 : 0;
+        ocrkit::Box box = p.clip(ocrkit::Box{b->left, b->top, b->right, b->bottom});
+        s->left = box.left;
+        s->top = box.top;
+        s->right = box.right;
+        s->bottom = box.bottom;
+        if (box.empty()) continue;
+        int count = 0;
+        s->pLines = cutLines(p, box, s->bVertical != 0, count);
+        if (count < 0) {
+            freeSeg(head);
+            return nullptr;
+        }
+        s->nLines = static_cast<SHORT>(std::min(count, 32767));
+    }
+    return head;
+}
+
+OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, short width, short height,
+                                           char* folder, int code, int traditional, int /*reserved*/,
+                                           TRESK_TEXT_CALLBACK text, TRESK_PUMP_CALLBACK pump) {
+    if (!seg) return nullptr;
+    if (code != 'G' && code != 'K' && code != 'B') return nullptr;
+    LockedPlane locked(plane, width, height);
+    if (!locked.ok()) return nullptr;
+    std::string programFolder = folder ? folder : "";
+    Output out{code == 'B' ? 950 : 936, text};
+    Pix* pix = ocrkit::toPix(locked.view(), 3);
+    if (!pix) return nullptr;
+    bool cancelled = false;
+    ocrkit::CancelCheck check = [&]() {
+        if (pump && pump() != 0) cancelled = true;
+        return cancelled;
+    };
+    _regioninfo* head = nullptr;
+    _regioninfo** tail = &head;
+    bool failed = false;
+    for (_seg_regioninfo* s = seg; s && !failed; s = s->next) {
+        auto* r = new (std::nothrow) _regioninfo{};
+        if (!r) {
+            failed = true;
+            break;
+        }
+        *tail = r;
+        tail = &r->next;
+        r->bVertical = s->bVertical;
+        r->left = s->left;
+        r->top = s->top;
+        r->right = s->right;
+        r->bottom = s->bottom;
+        if (check()) break;
+        ocrkit::Box box{s->left, s->top, s->right, s->bottom};
+        if (box.empty() || s->nLines == 0) continue;
+        ocrkit::Engine* engine =
+            ocrkit::Engine::forThread(languagesFor(code, traditional, s->bVertical != 0), programFolder);
+        if (!engine) {
+            failed = true;
+            break;
+        }
+        std::vector<ocrkit::Line> lines;
+        if (!engine->recognise(pix, box, s->bVertical != 0, check, lines)) {
+            failed = true;
+            break;
+        }
+        if (!buildBlock(lines, s->bVertical != 0, out, r)) failed = true;
+    }
+    pixDestroy(&pix);
+    if (failed || cancelled) {
+        freeResult(head);
+        return nullptr;
+    }
+    return head;
+}
+
+OUTSIDE_EXPORT void OR_CHN40_FreeSegInfo(_seg_regioninfo* seg) { freeSeg(seg); }
+
+extern "C" __attribute__((visibility("default"))) void TreskFreeResult(_regioninfo* result) __asm__(
+    OUTSIDE_ORDINAL_SYMBOL(7));
+void TreskFreeResult(_regioninfo* result) { freeResult(result); }
+
+static_assert(std::is_same_v<decltype(&TreskFreeResult), PFN_TRESK_FREERESULT>);

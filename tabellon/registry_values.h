@@ -1,0 +1,59 @@
+// Typed value access on open registry keys for the store. The setters throw
+// DbError(-92) when the registry refuses, so a change stops and rolls back.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/win/registry.h"
+#include "tabellon/db_error.h"
+#include "tabellon/tabellon_api.h"
+
+namespace tabellon::reg {
+
+std::optional<DWORD> getDword(HKEY key, const char* name);
+DWORD getDword(HKEY key, const char* name, DWORD fallback);
+std::optional<std::string> getString(HKEY key, const char* name);
+void setDword(HKEY key, const char* name, DWORD value);
+void setString(HKEY key, const char* name, const std::string& value);
+void deleteValue(HKEY key, const char* name);
+
+// "year,month,day,hour,minute,second,milliseconds,day of week"
+std::string formatTime(const SYSTEMTIME& t);
+SYSTEMTIME parseTime(const std::string& text);
+
+// An open key that closes itself.
+class Key {
+public:
+    Key() = default;
+    explicit Key(HKEY h) : h_(h) {}
+    ~Key() { reset(); }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    Key(Key&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
+    Key& operator=(Key&& o) noexcept {
+        if (this != &o) {
+            reset();
+            h_ = o.h_;
+            o.h_ = nullptr;
+        }
+        return *this;
+    }
+    HKEY get() const { return h_; }
+    HKEY* out() {
+        reset();
+        return &h_;
+    }
+    void reset() {
+        if (h_) RegCloseKey(h_);
+        h_ = nullptr;
+    }
+
+private:
+    HKEY h_ = nullptr;
+};
+
+// Opens `sub` below `parent` for reading and writing; throws `code` on failure.
+Key open(HKEY parent, const std::string& sub, int code = DB_ERR_FAILED);
+
+}  // namespace tabellon::reg
