@@ -216,11 +216,6 @@ bool fillFindData(const std::string& nativeEntry, const std::string& ansiName, W
     return true;
 }
 
-// One character of ANSI text: one byte, or two for a double-byte character.
-size_t charLength(std::string_view s, size_t i) {
-    return IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-
 bool sameChar(std::string_view a, size_t ai, size_t al, std::string_view b, size_t bi, size_t bl) {
     if (al != bl) return false;
     if (al == 2) return a[ai] == b[bi] && a[ai + 1] == b[bi + 1];
@@ -244,18 +239,18 @@ private:
     bool compute(size_t pi, size_t si) {
         if (pi == p_.size()) return si == s_.size();
         if (p_[pi] == '*') {
-            for (size_t k = si;; k += charLength(s_, k)) {
+            for (size_t k = si;; k += suite::AnsiCharLength(s_, k)) {
                 if (match(pi + 1, k)) return true;
                 if (k >= s_.size()) return false;
             }
         }
         if (p_[pi] == '?') {
-            if (si < s_.size() && match(pi + 1, si + charLength(s_, si))) return true;
+            if (si < s_.size() && match(pi + 1, si + suite::AnsiCharLength(s_, si))) return true;
             return (si == s_.size() || s_[si] == '.') && match(pi + 1, si);
         }
         if (si == s_.size()) return false;
-        size_t pl = charLength(p_, pi);
-        size_t sl = charLength(s_, si);
+        size_t pl = suite::AnsiCharLength(p_, pi);
+        size_t sl = suite::AnsiCharLength(s_, si);
         return sameChar(p_, pi, pl, s_, si, sl) && match(pi + pl, si + sl);
     }
 

@@ -102,7 +102,7 @@ std::string_view PathLastPart(std::string_view path) {
     // Walk forwards: a trail byte of a double-byte character may be 0x5C.
     size_t start = 0;
     for (size_t i = 0; i < path.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+        if (AnsiCharLength(path, i) == 2) {
             ++i;
         } else if (IsPathSeparator(path[i])) {
             start = i + 1;
@@ -235,7 +235,7 @@ void copyPart(std::string_view part, char* out, size_t size) {
     if (!out) return;
     size_t n = 0;
     while (n < part.size()) {
-        size_t len = IsDBCSLeadByte(static_cast<BYTE>(part[n])) && n + 1 < part.size() ? 2 : 1;
+        size_t len = suite::AnsiCharLength(part, n);
         if (n + len > size - 1) break;
         n += len;
     }
@@ -257,7 +257,7 @@ void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext
     // The last '.' of the last part, found walking forwards (double-byte aware).
     size_t dot = std::string_view::npos;
     for (size_t i = 0; i < last.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(last[i])) && i + 1 < last.size()) {
+        if (suite::AnsiCharLength(last, i) == 2) {
             ++i;
         } else if (last[i] == '.') {
             dot = i;
