@@ -1,7 +1,9 @@
 // Quarter turns of a page: the 1-bit plane by 8 x 8 bit blocks, the source
 // bitmap of a grey or colour page pixel by pixel. A turn either completes or
 // leaves the page exactly as it was.
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <utility>
 
 #include "imaging/bit_transpose.h"
@@ -15,20 +17,25 @@ namespace {
 // pixel (x', y') = old (y', height - 1 - x'); counter-clockwise: old (width - 1 - y', x').
 void turnPlane(const BYTE* in, int width, int height, BYTE* out, bool clockwise) {
     const int inRow = (width + 7) / 8, outRow = (height + 7) / 8;
-    BYTE block[8], turned[8];
-    for (int j = 0; j < outRow; ++j) {          // byte column of the new plane = 8 old rows
-        for (int bx = 0; bx < inRow; ++bx) {    // byte column of the old plane = 8 new rows
-            for (int k = 0; k < 8; ++k) {
-                const int x = 8 * j + k;        // new column
-                const int oldY = clockwise ? height - 1 - x : x;
-                block[k] = (x < height) ? in[static_cast<std::size_t>(oldY) * inRow + bx] : 0;
-            }
+    const std::vector<BYTE> blank(inRow, 0);
+    const BYTE* rows[8];
+    for (int j = 0; j < outRow; ++j) {  // byte column of the new plane = 8 old rows
+        for (int k = 0; k < 8; ++k) {
+            const int x = 8 * j + k;   // new column
+            rows[k] = x < height ? in + static_cast<std::size_t>(clockwise ? height - 1 - x : x) * inRow : blank.data();
+        }
+        for (int bx = 0; bx < inRow; ++bx) {  // byte column of the old plane = 8 new rows
+            const BYTE block[8] = {rows[0][bx], rows[1][bx], rows[2][bx], rows[3][bx],
+                                   rows[4][bx], rows[5][bx], rows[6][bx], rows[7][bx]};
+            BYTE turned[8];
             Transpose8x8(block, turned);
-            for (int m = 0; m < 8; ++m) {
-                const int oldX = 8 * bx + m;
-                if (oldX >= width) break;
-                const int newY = clockwise ? oldX : width - 1 - oldX;
-                out[static_cast<std::size_t>(newY) * outRow + j] = turned[m];
+            const int count = std::min(8, width - 8 * bx);
+            if (clockwise) {
+                BYTE* o = out + static_cast<std::size_t>(8 * bx) * outRow + j;
+                for (int m = 0; m < count; ++m, o += outRow) *o = turned[m];
+            } else {
+                BYTE* o = out + static_cast<std::size_t>(width - 1 - 8 * bx) * outRow + j;
+                for (int m = 0; m < count; ++m, o -= outRow) *o = turned[m];
             }
         }
     }

@@ -18,7 +18,7 @@ using coders::InflateError;
 
 constexpr std::uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 // Planes above this many bytes are refused rather than tried.
-constexpr std::uint64_t kMaxPlaneBytes = 0x7FFFFFFFu;
+constexpr std::uint64_t kMaxPlaneBytes = 0x10000000u;  // 256 MiB: beyond any scanned page
 constexpr std::size_t kIdatSize = 8192;
 
 std::uint32_t Be32(const std::uint8_t* p) {

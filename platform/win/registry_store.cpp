@@ -217,14 +217,28 @@ LONG Store::Enter(std::unique_lock<std::mutex>& lock, bool write) {
     if (write && !inTransaction_) {
         LONG error = BeginImmediate();
         if (error != ERROR_SUCCESS) return error;
+    } else if (!inTransaction_) {
+        // One read transaction for the whole call: one snapshot, and one
+        // round of the WAL's read locks instead of one per statement.
+        LONG error = StepOnce("BEGIN");
+        if (error != ERROR_SUCCESS) return error;
     }
     LONG error = RefreshStamp();
-    if (error != ERROR_SUCCESS && write && !inTransaction_) Exec("ROLLBACK");
+    if (error != ERROR_SUCCESS && !inTransaction_) Exec("ROLLBACK");
     return error;
 }
 
+LONG Store::StepOnce(const char* sql) {
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare(sql, error));
+    return s ? Done(s.Step()) : error;
+}
+
 LONG Store::Leave(bool write, LONG error) {
-    if (!write) return error;
+    if (!write) {
+        if (!inTransaction_ && sqlite3_get_autocommit(db_) == 0) StepOnce("COMMIT");
+        return error;
+    }
     Changed();
     if (inTransaction_) return error;
     if (error == ERROR_SUCCESS) {

@@ -1,0 +1,143 @@
+#include "imaging/formats/pcx_codec.h"
+
+#include "imaging/formats/tests/codec_test_support.h"
+
+using codectest::Signals;
+using codectest::TempFile;
+using testpages::Page;
+
+namespace {
+
+std::vector<std::uint8_t> Header(unsigned width, unsigned height, unsigned bytesPerLine, std::uint8_t version = 5) {
+    std::vector<std::uint8_t> h(128, 0);
+    h[0] = 10;
+    h[1] = version;
+    h[2] = 1;
+    h[3] = 1;
+    h[8] = static_cast<std::uint8_t>(width - 1);
+    h[9] = static_cast<std::uint8_t>((width - 1) >> 8);
+    h[10] = static_cast<std::uint8_t>(height - 1);
+    h[11] = static_cast<std::uint8_t>((height - 1) >> 8);
+    h[65] = 1;
+    h[66] = static_cast<std::uint8_t>(bytesPerLine);
+    h[67] = static_cast<std::uint8_t>(bytesPerLine >> 8);
+    return h;
+}
+
+int Load(const TempFile& f, CPageImage& img, HANDLE stop = nullptr) {
+    return CPcxCodec(f.path.c_str()).Load(&img, stop, nullptr);
+}
+
+}  // namespace
+
+TEST(PcxCodec, WriteThenReadGivesTheSamePlane) {
+    CFakeShellServices shell;
+    const Page pages[] = {testpages::Text(1700, 900, 51), testpages::Noise(9, 30, 52), testpages::Halftone(640, 300, 53),
+                          testpages::Blank(1, 1)};
+    for (const Page& page : pages) {
+        CPageImage img;
+        codectest::Fill(img, page);
+        TempFile tmp(".pcx");
+        ASSERT_TRUE(CPcxCodec(tmp.path.c_str()).Save(&img, 0));
+        auto bytes = tmp.Bytes();
+        EXPECT_EQ(bytes[66] | (bytes[67] << 8), static_cast<int>(page.RowBytes())) << "bytes per line";
+        CPageImage back;
+        ASSERT_EQ(Load(tmp, back), 1) << page.width << "x" << page.height;
+        EXPECT_EQ(codectest::Plane(back), page.bits) << "every row, the bottom ones of a noisy page too";
+        img.Empty();
+        back.Empty();
+    }
+    EXPECT_EQ(shell.waitCursorDepth, 0);
+    EXPECT_GT(shell.waitCursorCalls, 0);
+}
+
+TEST(PcxCodec, RunCoding) {
+    CFakeShellServices shell;
+    Page p = testpages::Blank(800, 2);  // 100 bytes a row
+    p.bits[100] = 0xC5;                 // a single high byte
+    p.bits[101] = 0x3F;                 // a single low byte
+    CPageImage img;
+    codectest::Fill(img, p);
+    TempFile tmp(".pcx");
+    ASSERT_TRUE(CPcxCodec(tmp.path.c_str()).Save(&img, 0));
+    auto b = tmp.Bytes();
+    std::vector<std::uint8_t> data(b.begin() + 128, b.end());
+    EXPECT_EQ(data, (std::vector<std::uint8_t>{0xFF, 0x00, 0xE5, 0x00,                                 // 63 + 37 white
+                                               0xC1, 0xC5, 0x3F, 0xFF, 0x00, 0xE3, 0x00}));            // C5, 3F, 98 white
+    img.Empty();
+}
+
+TEST(PcxCodec, ReadsOtherWritersFiles) {
+    CFakeShellServices shell;
+    // A 9-pixel page with 4 bytes a line: the padding is dropped; runs that
+    // go on past a line's end continue into the next; any version byte.
+    for (std::uint8_t version : {0, 2, 3, 5}) {
+        auto f = Header(9, 3, 4, version);
+        f.insert(f.end(), {0x12, 0xC1, 0xC0, 0x00, 0x00,  // row 0: 12 C0 | padding
+                           0xC8, 0x80,                    // row 1 and 2: 80 80 | padding twice across the row end
+                           0x77, 0x00});
+        TempFile tmp(".pcx");
+        tmp.Put(f);
+        CPageImage img;
+        ASSERT_EQ(Load(tmp, img), 1) << int(version);
+        EXPECT_EQ(codectest::Plane(img), (std::vector<std::uint8_t>{0x12, 0xC0, 0x80, 0x80, 0x80, 0x80}));
+        img.Empty();
+    }
+    EXPECT_TRUE(shell.messages.empty());
+}
+
+TEST(PcxCodec, RefusesWhatItCannotRead) {
+    CFakeShellServices shell;
+    std::vector<std::vector<std::uint8_t>> bad;
+    auto twoPlanes = Header(16, 2, 2);
+    twoPlanes[65] = 2;
+    bad.push_back(twoPlanes);
+    auto eightBit = Header(16, 2, 16);
+    eightBit[3] = 8;
+    bad.push_back(eightBit);
+    auto notPcx = Header(16, 2, 2);
+    notPcx[0] = 11;
+    bad.push_back(notPcx);
+    bad.push_back(Header(100, 2, 4));  // fewer bytes a line than the row needs
+    auto inverted = Header(16, 2, 2);
+    inverted[4] = 20;  // Xmin past Xmax
+    bad.push_back(inverted);
+    auto cut = Header(16, 3, 2);
+    cut.insert(cut.end(), {1, 2, 3, 4, 0xC2});  // ends inside the third row
+    bad.push_back(cut);
+    bad.push_back(std::vector<std::uint8_t>(50, 10));  // shorter than a header
+    for (std::size_t i = 0; i < bad.size(); ++i) {
+        TempFile tmp(".pcx");
+        tmp.Put(bad[i]);
+        CPageImage img;
+        EXPECT_EQ(Load(tmp, img), 0) << "case " << i;
+        img.Empty();
+    }
+    EXPECT_TRUE(shell.messages.empty()) << "PCX reading shows no message";
+    CPageImage img;
+    EXPECT_EQ(CPcxCodec("/no/such/file.pcx").Load(&img, nullptr, nullptr), 0);
+}
+
+TEST(PcxCodec, StopAndProgress) {
+    CFakeShellServices shell;
+    const Page page = testpages::Text(300, 40, 54);
+    CPageImage img;
+    codectest::Fill(img, page);
+    TempFile tmp(".pcx");
+    ASSERT_TRUE(CPcxCodec(tmp.path.c_str()).Save(&img, 0));
+    img.Empty();
+    Signals sig;
+    CPageImage a;
+    ASSERT_EQ(Load(tmp, a, Signals::Event()), 1);
+    EXPECT_EQ(sig.posts.size(), 10u);
+    a.Empty();
+    Signals::testsUntilStop = 0;
+    EXPECT_EQ(Load(tmp, a, Signals::Event()), 2);
+    a.Empty();
+    Signals::testsUntilStop = 5;
+    sig.posts.clear();
+    EXPECT_EQ(Load(tmp, a, Signals::Event()), 2);
+    ASSERT_EQ(sig.posts.size(), 1u) << "four rows done, then the stop";
+    EXPECT_EQ(sig.posts[0].first, 4u);
+    a.Empty();
+}
