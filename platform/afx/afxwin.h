@@ -18,3 +18,4 @@
 #include "platform/afx/ui/splitter.h"
 #include "platform/afx/ui/dialog.h"
 #include "platform/afx/ui/controls.h"
+#include "platform/afx/ui/commdlg.h"

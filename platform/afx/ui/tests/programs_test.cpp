@@ -2,6 +2,8 @@
 // messages to the window of another process.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -16,9 +18,15 @@
 
 namespace {
 
-std::string Env(const char* name, const char* fallback) {
-    const char* v = std::getenv(name);
-    return v && *v ? v : fallback;
+// The programs sit beside the test binary; pictures go to the build's test output.
+std::string BinDir() {
+    EnsureUi();
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+std::string OutputDir() {
+    QString dir = QCoreApplication::applicationDirPath() + "/../test-output/afx_ui";
+    QDir().mkpath(dir);
+    return QDir(dir).absolutePath().toStdString();
 }
 
 int CountPixels(const QImage& img, const QRect& area, const std::function<bool(QRgb)>& match) {
@@ -31,8 +39,8 @@ int CountPixels(const QImage& img, const QRect& area, const std::function<bool(Q
 }
 
 TEST(SampleProgram, ShowsFrameWithBarsSplitterAndViews) {
-    std::string out = Env("AFX_UI_TEST_OUTPUT", "/tmp");
-    std::string bin = Env("AFX_UI_BIN", ".");
+    std::string out = OutputDir();
+    std::string bin = BinDir();
     QString png = QString::fromStdString(out + "/sample_frame.png");
     QFile::remove(png);
     QProcess p;
@@ -58,9 +66,8 @@ TEST(SampleProgram, ShowsFrameWithBarsSplitterAndViews) {
 }
 
 TEST(CrossProcess, FindsAnotherProgramsWindowAndTalksToIt) {
-    EnsureUi();
-    std::string bin = Env("AFX_UI_BIN", ".");
-    std::string out = Env("AFX_UI_TEST_OUTPUT", "/tmp") + "/peer_value.txt";
+    std::string bin = BinDir();
+    std::string out = OutputDir() + "/peer_value.txt";
     std::remove(out.c_str());
     QProcess p;
     p.setProgram(QString::fromStdString(bin + "/afx_ui_peer"));
