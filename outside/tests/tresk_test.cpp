@@ -194,6 +194,10 @@ TEST(Tresk, ClassLettersFollowConfidence) {
         EXPECT_LE(c.top, c.bottom);
     }
     EXPECT_GT(sure * 10, static_cast<int>(r.firstChars.size()) * 8);
+    // The engine's alternatives come along as further candidates.
+    int withAlternatives = 0;
+    for (const _charinfo& c : r.firstChars) withAlternatives += c.nCands >= 2;
+    EXPECT_GT(withAlternatives * 2, static_cast<int>(r.firstChars.size())) << withAlternatives;
 }
 
 TEST(Tresk, PumpCancelsAndBadInputFails) {

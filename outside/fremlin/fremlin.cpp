@@ -1,0 +1,231 @@
+// Table grid extraction: ruling lines are found as long runs of black along
+// rows and columns, their positions become the grid's lines, and every cell
+// of the grid is walked to see which of its four sides are ruled. A side
+// without a rule joins the cell to its neighbour (merged cells).
+
+#include "outside/include/fremlin.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+
+namespace {
+
+struct Rule {
+    int from, to;       // thickness: first and last row (or column)
+    int start, end;     // extent along the rule
+    int centre() const { return (from + to) / 2; }
+};
+
+class Image {
+public:
+    Image(unsigned char* bits, int w, int h) : bits_(bits), w_(w), h_(h), stride_((w + 7) / 8) {}
+    bool black(int x, int y) const { return (bits_[y * stride_ + (x >> 3)] >> (7 - (x & 7))) & 1; }
+    void clear(int x, int y) { bits_[y * stride_ + (x >> 3)] &= static_cast<unsigned char>(~(0x80 >> (x & 7))); }
+    int width() const { return w_; }
+    int height() const { return h_; }
+
+private:
+    unsigned char* bits_;
+    int w_, h_, stride_;
+};
+
+// Rules along one direction: runs of at least minLen black pixels, joined
+// over neighbouring rows (columns) into lines a few pixels thick.
+std::vector<Rule> findRules(const Image& img, bool horizontal, int minLen) {
+    int lines = horizontal ? img.height() : img.width();
+    int along = horizontal ? img.width() : img.height();
+    auto at = [&](int line, int pos) { return horizontal ? img.black(pos, line) : img.black(line, pos); };
+    std::vector<Rule> rules;
+    std::vector<Rule> open;
+    for (int l = 0; l < lines; ++l) {
+        std::vector<std::pair<int, int>> runs;
+        int p = 0;
+        while (p < along) {
+            if (!at(l, p)) {
+                ++p;
+                continue;
+            }
+            int s = p;
+            // A rule may have single-pixel breaks (noise, scanning).
+            int gapAllowed = 2, gap = 0;
+            while (p < along && (at(l, p) || gap < gapAllowed)) {
+                gap = at(l, p) ? 0 : gap + 1;
+                ++p;
+            }
+            int e = p - 1 - gap;
+            if (e - s + 1 >= minLen) runs.push_back({s, e});
+        }
+        std::vector<Rule> next;
+        for (auto [s, e] : runs) {
+            bool joined = false;
+            for (Rule& r : open)
+                if (!joined && r.to == l - 1 && s <= r.end && e >= r.start) {
+                    r.to = l;
+                    r.start = std::min(r.start, s);
+                    r.end = std::max(r.end, e);
+                    next.push_back(r);
+                    r.to = -100;  // moved on
+                    joined = true;
+                }
+            if (!joined) next.push_back({l, l, s, e});
+        }
+        for (const Rule& r : open)
+            if (r.to != -100) rules.push_back(r);
+        open = next;
+    }
+    for (const Rule& r : open) rules.push_back(r);
+    // Thick black areas are not rules.
+    std::erase_if(rules, [&](const Rule& r) { return r.to - r.from + 1 > std::max(12, along / 50); });
+    std::sort(rules.begin(), rules.end(), [](const Rule& a, const Rule& b) { return a.centre() < b.centre(); });
+    // Rules whose centres lie close together are one grid line.
+    std::vector<Rule> merged;
+    for (const Rule& r : rules) {
+        if (!merged.empty() && r.from - merged.back().to <= 4) {
+            Rule& m = merged.back();
+            m.from = std::min(m.from, r.from);
+            m.to = std::max(m.to, r.to);
+            m.start = std::min(m.start, r.start);
+            m.end = std::max(m.end, r.end);
+        } else {
+            merged.push_back(r);
+        }
+    }
+    return merged;
+}
+
+// Share of the span a..b on rule r that is black.
+bool ruled(const Image& img, const Rule& r, bool horizontal, int a, int b) {
+    if (b < a) return false;
+    int black = 0;
+    for (int p = a; p <= b; ++p) {
+        bool any = false;
+        for (int t = r.from; t <= r.to && !any; ++t) any = horizontal ? img.black(p, t) : img.black(t, p);
+        black += any;
+    }
+    return black * 10 >= (b - a + 1) * 8;
+}
+
+void freeGrid(TableGrid* g) {
+    if (!g) return;
+    for (int i = 0; i < g->nRows; ++i) delete[] g->ppRows[i];
+    delete[] g->ppRows;
+    delete[] g->pCellsPerRow;
+    delete g;
+}
+
+TableGrid* extract(unsigned char* bits, int width, int height) {
+    Image img(bits, width, height);
+    auto hs = findRules(img, true, std::max(width / 10, 40));
+    if (hs.size() < 2) return nullptr;
+    // A column rule runs at least from one row rule to the next; strokes of
+    // characters inside the cells never do.
+    auto vs = findRules(img, false, 20);
+    std::erase_if(vs, [&](const Rule& v) {
+        for (std::size_t i = 0; i + 1 < hs.size(); ++i)
+            if (ruled(img, v, false, hs[i].to + 1, hs[i + 1].from - 1)) return false;
+        return true;
+    });
+    if (vs.size() < 2) return nullptr;
+
+    int rows = static_cast<int>(hs.size()) - 1, cols = static_cast<int>(vs.size()) - 1;
+    // Which sides are ruled: h[i][c] the top of row i over column c, v[j][r]
+    // the left of column j over row r.
+    std::vector<std::vector<char>> h(rows + 1, std::vector<char>(cols)), v(cols + 1, std::vector<char>(rows));
+    for (int i = 0; i <= rows; ++i)
+        for (int c = 0; c < cols; ++c) h[i][c] = ruled(img, hs[i], true, vs[c].to + 1, vs[c + 1].from - 1);
+    for (int j = 0; j <= cols; ++j)
+        for (int r = 0; r < rows; ++r) v[j][r] = ruled(img, vs[j], false, hs[r].to + 1, hs[r + 1].from - 1);
+
+    auto* grid = new (std::nothrow) TableGrid{};
+    if (!grid) return nullptr;
+    grid->nRows = rows;
+    grid->nColumns = cols;
+    grid->pCellsPerRow = new (std::nothrow) INT[rows]();
+    grid->ppRows = new (std::nothrow) TableCell*[rows]();
+    if (!grid->pCellsPerRow || !grid->ppRows) {
+        grid->nRows = grid->ppRows ? rows : 0;
+        freeGrid(grid);
+        return nullptr;
+    }
+    for (int r = 0; r < rows; ++r) {
+        std::vector<TableCell> cells;
+        int c = 0;
+        while (c < cols) {
+            int last = c;
+            while (last + 1 < cols && !v[last + 1][r]) ++last;
+            TableCell cell{};
+            cell.nFirstCol = c;
+            cell.nLastCol = last + 1;
+            cell.nFirstRow = r;
+            cell.nLastRow = r + 1;
+            cell.left = vs[c].to + 1;
+            cell.right = vs[last + 1].from - 1;
+            cell.top = hs[r].to + 1;
+            cell.bottom = hs[r + 1].from - 1;
+            bool top = true, bottom = true;
+            for (int k = c; k <= last; ++k) {
+                top = top && h[r][k];
+                bottom = bottom && h[r + 1][k];
+            }
+            cell.nLeftRule = v[c][r];
+            cell.nRightRule = v[last + 1][r];
+            cell.nTopRule = top;
+            cell.nBottomRule = bottom;
+            cell.nLeftWidth = cell.nLeftRule ? vs[c].to - vs[c].from + 1 : 0;
+            cell.nRightWidth = cell.nRightRule ? vs[last + 1].to - vs[last + 1].from + 1 : 0;
+            cell.nTopWidth = top ? hs[r].to - hs[r].from + 1 : 0;
+            cell.nBottomWidth = bottom ? hs[r + 1].to - hs[r + 1].from + 1 : 0;
+            cell.nColumns = last - c + 1;
+            // Without a rule above, the cell goes on from the row above when
+            // that row has a cell of the same span.
+            cell.bOwn = 1;
+            if (r > 0 && !top)
+                for (int k = 0; k < grid->pCellsPerRow[r - 1]; ++k) {
+                    const TableCell& up = grid->ppRows[r - 1][k];
+                    if (up.nFirstCol == cell.nFirstCol && up.nLastCol == cell.nLastCol) cell.bOwn = 0;
+                }
+            cells.push_back(cell);
+            c = last + 1;
+        }
+        grid->ppRows[r] = new (std::nothrow) TableCell[cells.size()];
+        if (!grid->ppRows[r]) {
+            freeGrid(grid);
+            return nullptr;
+        }
+        std::copy(cells.begin(), cells.end(), grid->ppRows[r]);
+        grid->pCellsPerRow[r] = static_cast<INT>(cells.size());
+    }
+    // The rules are taken out of the picture so that only the cells' text is left.
+    for (const Rule& r : hs)
+        for (int y = r.from; y <= r.to; ++y)
+            for (int x = r.start; x <= r.end; ++x) img.clear(x, y);
+    for (const Rule& r : vs)
+        for (int x = r.from; x <= r.to; ++x)
+            for (int y = r.start; y <= r.end; ++y) img.clear(x, y);
+    return grid;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) TableGrid* FremlinExtract(unsigned char* image, int width, int height,
+                                                                          int reserved, TableGrid** out) __asm__(
+    OUTSIDE_ORDINAL_SYMBOL(3));
+extern "C" __attribute__((visibility("default"))) void FremlinFree(TableGrid** grid) __asm__(OUTSIDE_ORDINAL_SYMBOL(5));
+
+TableGrid* FremlinExtract(unsigned char* image, int width, int height, int /*reserved*/, TableGrid** out) {
+    TableGrid* grid = nullptr;
+    if (image && width > 0 && height > 0 && width <= 65535 && height <= 65535) grid = extract(image, width, height);
+    if (out) *out = grid;
+    return grid;
+}
+
+void FremlinFree(TableGrid** grid) {
+    if (!grid) return;
+    freeGrid(*grid);
+    *grid = nullptr;
+}
+
+static_assert(std::is_same_v<decltype(&FremlinExtract), PFN_FREMLIN_EXTRACT>);
+static_assert(std::is_same_v<decltype(&FremlinFree), PFN_FREMLIN_FREE>);

@@ -1,0 +1,257 @@
+// Table grids and handwriting rows and boxes through the libraries' entries.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <numeric>
+#include <vector>
+
+#include "outside/include/fremlin.h"
+#include "outside/include/glenrith.h"
+#include "outside/tests/harness.h"
+#include "outside/tests/loader.h"
+
+using namespace testpages;
+
+namespace {
+
+struct Fremlin {
+    Library lib{FREMLIN_DLL};
+    PFN_FREMLIN_EXTRACT extract = lib.ordinal<PFN_FREMLIN_EXTRACT>(FREMLIN_ORDINAL_EXTRACT);
+    PFN_FREMLIN_FREE free = lib.ordinal<PFN_FREMLIN_FREE>(FREMLIN_ORDINAL_FREE);
+};
+
+Fremlin& fremlin() {
+    static Fremlin f;
+    return f;
+}
+
+// The bits of r of the plane as the program cuts them out: rows of
+// (width + 7) / 8 bytes.
+std::vector<std::uint8_t> cut(const Plane& p, const Rect& r, int& w, int& h) {
+    w = r.right - r.left + 1;
+    h = r.bottom - r.top + 1;
+    return cropBits(p, r.left, r.top, w, h);
+}
+
+// A plane with black rectangles painted on it.
+Plane planeWith(int w, int h, const std::vector<QRect>& rects) {
+    ensureGui();
+    QImage img(w, h, QImage::Format_Grayscale8);
+    img.fill(255);
+    QPainter p(&img);
+    for (const QRect& r : rects) p.fillRect(r, Qt::black);
+    p.end();
+    Plane plane;
+    plane.width = w;
+    plane.height = h;
+    plane.bits.assign(static_cast<std::size_t>(plane.stride()) * h, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (img.pixelColor(x, y).lightness() < 128) plane.bits[y * plane.stride() + x / 8] |= 0x80 >> (x % 8);
+    return plane;
+}
+
+}  // namespace
+
+TEST(Fremlin, GridOfARuledTableWithItsRulesTakenOut) {
+    std::vector<std::vector<std::string>> cells = {{"名称", "数量", "价格"}, {"苹果", "12", "35.00"}, {"香蕉", "8", "16.50"}};
+    for (double noise : {0.0, 0.002}) {
+        Page page = tablePage("表", cells, false, Style{50, 0, noise, 4});
+        Rect r = page.tables[0];
+        r.left -= 5;
+        r.top -= 5;
+        r.right += 5;
+        r.bottom += 5;
+        int w, h;
+        auto bits = cut(page.plane, r, w, h);
+        TableGrid* grid = nullptr;
+        TableGrid* got = fremlin().extract(bits.data(), w, h, 0, &grid);
+        ASSERT_NE(got, nullptr);
+        EXPECT_EQ(got, grid);
+        ASSERT_EQ(grid->nRows, 3);
+        EXPECT_EQ(grid->nColumns, 3);
+        for (int row = 0; row < 3; ++row) {
+            ASSERT_EQ(grid->pCellsPerRow[row], 3);
+            for (int c = 0; c < 3; ++c) {
+                const TableCell& cell = grid->ppRows[row][c];
+                EXPECT_EQ(cell.bOwn, 1);
+                EXPECT_EQ(cell.nFirstCol, c);
+                EXPECT_EQ(cell.nLastCol, c + 1);
+                EXPECT_EQ(cell.nFirstRow, row);
+                EXPECT_EQ(cell.nLastRow, row + 1);
+                // The inside of the cell lies between the drawn rules (3 pixels wide).
+                EXPECT_NEAR(cell.left + r.left, page.tableColLines[c] + 3, 2);
+                EXPECT_NEAR(cell.right + r.left, page.tableColLines[c + 1] - 1, 2);
+                EXPECT_NEAR(cell.top + r.top, page.tableRowLines[row] + 3, 2);
+                EXPECT_NEAR(cell.bottom + r.top, page.tableRowLines[row + 1] - 1, 2);
+                EXPECT_EQ(cell.nTopRule, 1);
+                EXPECT_EQ(cell.nBottomRule, 1);
+                EXPECT_NEAR(cell.nTopWidth, 3, 1);
+                EXPECT_NEAR(cell.nBottomWidth, 3, 1);
+            }
+        }
+        // The rules are gone from the image: the rule rows are white now.
+        int stride = (w + 7) / 8, y = page.tableRowLines[1] + 1 - r.top, black = 0;
+        for (int x = 0; x < w; ++x) black += (bits[y * stride + x / 8] >> (7 - x % 8)) & 1;
+        EXPECT_LT(black, w / 50);
+        fremlin().free(&grid);
+        EXPECT_EQ(grid, nullptr);
+    }
+}
+
+TEST(Fremlin, MergedCellsBecomeContinuationEntries) {
+    // Three rows, three columns; row 0 columns 1-2 are one cell; column 0
+    // rows 1-2 are one cell.
+    const int W = 903, H = 303;
+    std::vector<QRect> rules = {
+        {0, 0, W, 3}, {0, 300, W, 3},      // top and bottom
+        {300, 100, 603, 3}, {0, 100, W, 3}, // row line 1 (full)
+        {300, 200, 603, 3},                // row line 2 only right of column 0
+        {0, 0, 3, H}, {900, 0, 3, H},      // outer columns
+        {300, 0, 3, H},                    // column line 1
+        {600, 100, 3, 203},                // column line 2 below row 0
+    };
+    Plane plane = planeWith(W + 3, H + 3, rules);
+    TableGrid* grid = nullptr;
+    ASSERT_NE(fremlin().extract(plane.bits.data(), plane.width, plane.height, 0, &grid), nullptr);
+    ASSERT_EQ(grid->nRows, 3);
+    ASSERT_EQ(grid->pCellsPerRow[0], 2);
+    EXPECT_EQ(grid->ppRows[0][1].nFirstCol, 1);
+    EXPECT_EQ(grid->ppRows[0][1].nLastCol, 3);
+    EXPECT_EQ(grid->ppRows[0][1].nColumns, 2);
+    ASSERT_EQ(grid->pCellsPerRow[2], 3);
+    const TableCell& below = grid->ppRows[2][0];
+    EXPECT_EQ(below.bOwn, 0);
+    EXPECT_EQ(below.nFirstCol, grid->ppRows[1][0].nFirstCol);
+    EXPECT_EQ(below.nLastCol, grid->ppRows[1][0].nLastCol);
+    EXPECT_EQ(grid->ppRows[1][0].nBottomRule, 0);
+    EXPECT_EQ(grid->ppRows[1][0].nBottomWidth, 0);
+    EXPECT_EQ(grid->ppRows[2][1].bOwn, 1);
+    fremlin().free(&grid);
+}
+
+TEST(Fremlin, NoGridAndBadInput) {
+    Page text = textPage(simplifiedText(31, 1), 1200, 400, Style{});
+    TableGrid* grid = reinterpret_cast<TableGrid*>(1);
+    EXPECT_EQ(fremlin().extract(text.plane.bits.data(), text.plane.width, text.plane.height, 0, &grid), nullptr);
+    EXPECT_EQ(grid, nullptr);
+    EXPECT_EQ(fremlin().extract(nullptr, 100, 100, 0, &grid), nullptr);
+    EXPECT_EQ(fremlin().extract(text.plane.bits.data(), 0, 100, 0, nullptr), nullptr);
+    fremlin().free(&grid);
+    fremlin().free(nullptr);
+}
+
+namespace {
+
+struct Glenrith {
+    Library lib{GLENRITH_DLL};
+    PFN_GLENRITH_ROWSEGMENT rows = lib.get<PFN_GLENRITH_ROWSEGMENT>("RowSegment");
+    PFN_GLENRITH_DELROWNODE delRows = lib.get<PFN_GLENRITH_DELROWNODE>("DelRowNode");
+    PFN_GLENRITH_INITWORDDIVIDER init = lib.get<PFN_GLENRITH_INITWORDDIVIDER>("InitWordDivider");
+    PFN_GLENRITH_WORDSEGMENT words = lib.get<PFN_GLENRITH_WORDSEGMENT>("WordSegment");
+    PFN_GLENRITH_EXITWORDDIVIDER exit = lib.get<PFN_GLENRITH_EXITWORDDIVIDER>("ExitWordDivider");
+};
+
+Glenrith& glenrith() {
+    static Glenrith g;
+    return g;
+}
+
+int charCount(const std::string& utf8) { return static_cast<int>(normalise(utf8, false).size() / 3); }
+
+}  // namespace
+
+TEST(Glenrith, RowsAndCharacterBoxesOfHorizontalText) {
+    Page page = textPage({"今天上午市图书馆举办了一场讲座", "修复师介绍说每一页旧纸都需要清洁"}, 1400, 700, Style{60, 0, 0.001, 2});
+    Plane& p = page.plane;
+    RECT region{100, 100, 1300, 600};
+    SIZE size{p.width, p.height};
+    RowNode* rows = glenrith().rows(p.bits.data(), size, region, 1);
+    std::vector<RowNode> list;
+    for (RowNode* r = rows; r; r = r->next) list.push_back(*r);
+    // Every paragraph here is one line of text.
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_NEAR(region.top + list[0].nStart, page.blocks[0].rect.top, 20);
+    ASSERT_TRUE(glenrith().init(p.bits.data(), size, region.left, region.right, 1));
+    int prev = region.top;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        WordNodeList row{};
+        int start = region.top + list[i].nStart, end = region.top + list[i].nEnd;
+        int next = i + 1 < list.size() ? region.top + list[i + 1].nStart : region.bottom - 1;
+        int n = glenrith().words(start, end, prev, next, 0, &row);
+        int want = charCount(page.blocks[i].lines[0]);
+        EXPECT_NEAR(n, want, 2) << i;
+        EXPECT_EQ(row.nBoxes, n);
+        EXPECT_GE(row.nGroups, 1);
+        // The blocks come back unlocked, with room for a full row.
+        EXPECT_EQ(GlobalFlags(row.hGroups) & GMEM_LOCKCOUNT, 0u);
+        EXPECT_EQ(row.nBoxCap, GLENRITH_ROW_CAPACITY);
+        auto* groups = static_cast<WordGroup*>(GlobalLock(row.hGroups));
+        auto* boxes = static_cast<WordBox*>(GlobalLock(row.hBoxes));
+        int sum = 0;
+        for (int g = 0; g < row.nGroups; ++g) {
+            EXPECT_EQ(groups[g].wFirstBox, sum);
+            EXPECT_EQ(groups[g].byFlags, GLENRITH_FLAG_SET);
+            sum += groups[g].nBoxes;
+        }
+        EXPECT_EQ(sum, n);
+        for (int b = 0; b < n; ++b) {
+            EXPECT_GE(boxes[b].top, start);
+            EXPECT_LE(boxes[b].bottom, end);
+            EXPECT_GE(boxes[b].left, row.left);
+            if (b) {
+                EXPECT_GT(boxes[b].left, boxes[b - 1].right);
+            }
+            // A character of 60 pixels is about as wide as high.
+            EXPECT_LE(boxes[b].right - boxes[b].left, 80);
+        }
+        EXPECT_NEAR(row.nCharH, 60, 15);
+        GlobalUnlock(row.hGroups);
+        GlobalUnlock(row.hBoxes);
+        GlobalFree(row.hGroups);
+        GlobalFree(row.hBoxes);
+        prev = row.bottom;
+    }
+    glenrith().delRows(rows);
+    glenrith().exit();
+    // After the end no row can be cut.
+    WordNodeList row{};
+    EXPECT_EQ(glenrith().words(100, 160, -1, 300, 1, &row), 0);
+    EXPECT_EQ(row.hGroups, nullptr);
+}
+
+TEST(Glenrith, VerticalColumnsAreRowsFromTheLeft) {
+    Page page = verticalPage({"今天上午市图书馆举办了一场关于古籍修复的公开讲座吸引了许多读者前来参加修复师介绍说每一页"}, 800, 1400, Style{});
+    RECT region{100, 100, 700, 1300};
+    SIZE size{page.plane.width, page.plane.height};
+    RowNode* rows = glenrith().rows(page.plane.bits.data(), size, region, 0);
+    int n = 0, last = -1;
+    for (RowNode* r = rows; r; r = r->next, ++n) {
+        EXPECT_GT(r->nStart, last);
+        EXPECT_LE(r->nStart, r->nEnd);
+        last = r->nEnd;
+    }
+    EXPECT_EQ(n, static_cast<int>(page.blocks[0].lines.size()));
+    ASSERT_TRUE(glenrith().init(page.plane.bits.data(), size, region.top, region.bottom, 0));
+    WordNodeList row{};
+    int boxes = glenrith().words(region.left + rows->nStart, region.left + rows->nEnd, region.left, region.right + 1, 1, &row);
+    EXPECT_NEAR(boxes, charCount(page.blocks[0].lines.back()), 2);
+    EXPECT_GT(row.bottom - row.top, row.right - row.left);
+    GlobalFree(row.hGroups);
+    GlobalFree(row.hBoxes);
+    glenrith().delRows(rows);
+    glenrith().exit();
+}
+
+TEST(Glenrith, BadInputGivesNothing) {
+    std::vector<std::uint8_t> white(100 * 13, 0);
+    EXPECT_EQ(glenrith().rows(white.data(), SIZE{100, 100}, RECT{0, 0, 99, 99}, 1), nullptr);
+    EXPECT_EQ(glenrith().rows(nullptr, SIZE{100, 100}, RECT{0, 0, 99, 99}, 1), nullptr);
+    EXPECT_EQ(glenrith().rows(white.data(), SIZE{100, 100}, RECT{200, 200, 300, 300}, 1), nullptr);
+    EXPECT_FALSE(glenrith().init(white.data(), SIZE{100, 100}, 50, 10, 1));
+    EXPECT_EQ(glenrith().words(0, 10, -1, 20, 1, nullptr), 0);
+    glenrith().delRows(nullptr);
+    glenrith().exit();
+}
