@@ -146,6 +146,7 @@ void CDocDatabase::Close() {
     if (refs_ == 0) return;
     if (--refs_ > 0) return;
     folders_.clear();
+    hostFolders_.clear();
     haveFolders_ = false;
     issuedNames_.clear();
     top_.reset();

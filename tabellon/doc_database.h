@@ -175,7 +175,8 @@ private:
 
     // ---- pages (page_files.cpp) ----
     PageRef readPage(HKEY docKey, DWORD page) const;
-    std::string pagePath(const PageRef& ref) const;
+    std::string pagePath(const PageRef& ref) const;      // native path for file work
+    std::string hostPagePath(const PageRef& ref) const;  // the host's form of it
     DWORD chooseFolder(std::uint64_t bytes) const;  // 1-based; -95 when none has room
     std::string newPageName(DWORD docId, DWORD folder, int format) const;
     DWORD storageFolderOf(const std::string& file) const;  // 1-based, 0 when outside them all
@@ -199,7 +200,8 @@ private:
     DWORD nextFolderId_ = 0xFFFFFFFFu;
     DWORD nextDocId_ = 1;
     std::unique_ptr<Level> top_;
-    std::vector<std::string> folders_;  // storage folders, numbered from 1
+    std::vector<std::string> folders_;      // storage folders (native paths), numbered from 1
+    std::vector<std::string> hostFolders_;  // the same as the host spelled them
     bool haveFolders_ = false;
     DWORD thumbSize_ = 0;
     std::string defaultFolderName_;

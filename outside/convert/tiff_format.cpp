@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <memory>
 #include <vector>
 
@@ -38,18 +39,22 @@ LONG pelsPerMeter(TIFF* tif, ttag_t tag) {
     return static_cast<LONG>(std::lround(res / 0.0254));
 }
 
+// Reads the scanlines straight into the DIB's rows and fixes them up in place:
+// inverted for the other photometric sense, channel order for RGB.
 bool readScanlines(TIFF* tif, DibBuilder& out, int bits, bool invert, const StopCheck& stop) {
     const tmsize_t lineSize = TIFFScanlineSize(tif);
-    const std::size_t needed = bits == 1 ? (static_cast<std::size_t>(out.width()) + 7) / 8
-                                         : static_cast<std::size_t>(out.width());
-    if (lineSize <= 0 || static_cast<std::size_t>(lineSize) < needed) return false;
-    std::vector<BYTE> line(static_cast<std::size_t>(lineSize));
+    const std::size_t w = static_cast<std::size_t>(out.width());
+    const std::size_t needed = bits == 1 ? (w + 7) / 8 : w * static_cast<std::size_t>(bits / 8);
+    if (lineSize <= 0 || static_cast<std::size_t>(lineSize) != needed) return false;
     for (LONG y = 0; y < out.height(); ++y) {
         if ((y & 63) == 0 && stop && stop()) return false;
-        if (TIFFReadScanline(tif, line.data(), static_cast<uint32_t>(y), 0) < 0) return false;
         BYTE* dst = out.row(y);
-        for (std::size_t i = 0; i < needed; ++i) dst[i] = invert ? static_cast<BYTE>(~line[i]) : line[i];
-        if (bits == 1 && out.width() % 8) dst[needed - 1] &= static_cast<BYTE>(0xFF << (8 - out.width() % 8));
+        if (TIFFReadScanline(tif, dst, static_cast<uint32_t>(y), 0) < 0) return false;
+        if (invert)
+            for (std::size_t i = 0; i < needed; ++i) dst[i] = static_cast<BYTE>(~dst[i]);
+        if (bits == 24)
+            for (std::size_t x = 0; x < w; ++x) std::swap(dst[3 * x], dst[3 * x + 2]);
+        if (bits == 1 && w % 8) dst[needed - 1] &= static_cast<BYTE>(0xFF << (8 - w % 8));
     }
     return true;
 }
@@ -95,8 +100,10 @@ HDIB decodeTiff(const std::string& path, const StopCheck& stop) {
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &spp);
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
     if (!TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric)) photometric = PHOTOMETRIC_MINISWHITE;
-    const bool plain = spp == 1 && !TIFFIsTiled(tif.get()) &&
+    const bool tiled = TIFFIsTiled(tif.get());
+    const bool plain = spp == 1 && !tiled &&
                        (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
+    const bool rgb = spp == 3 && bps == 8 && !tiled && photometric == PHOTOMETRIC_RGB && planar == PLANARCONFIG_CONTIG;
     const int bits = plain && bps == 1 ? 1 : plain && bps == 8 ? 8 : 24;
     DibBuilder out;
     if (!out.create(static_cast<LONG>(width), static_cast<LONG>(height), bits,
@@ -105,6 +112,7 @@ HDIB decodeTiff(const std::string& path, const StopCheck& stop) {
     bool ok = false;
     if (bits == 1) ok = readScanlines(tif.get(), out, 1, photometric == PHOTOMETRIC_MINISBLACK, stop);
     else if (bits == 8) ok = readScanlines(tif.get(), out, 8, photometric == PHOTOMETRIC_MINISWHITE, stop);
+    else if (rgb) ok = readScanlines(tif.get(), out, 24, false, stop);
     else ok = readRgba(tif.get(), out, stop);
     return ok ? out.release() : nullptr;
 }

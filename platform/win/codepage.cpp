@@ -29,6 +29,12 @@ struct CodePageTable {
 };
 
 bool isLeadByte(UINT cp, unsigned char b) { return (cp == 936 || cp == 950) && b >= 0x81 && b <= 0xFE; }
+bool isTrailByte(unsigned char b) { return b >= 0x40 && b != 0x7F && b != 0xFF; }
+
+// Whether s[i] starts a double-byte character of the code page.
+bool startsPair(UINT cp, const unsigned char* s, size_t n, size_t i) {
+    return isLeadByte(cp, s[i]) && i + 1 < n && isTrailByte(s[i + 1]);
+}
 
 // Converts one character's bytes with iconv; returns kUnmapped when iconv refuses them.
 char16_t convertOne(iconv_t cd, const unsigned char* bytes, size_t count) {
@@ -211,7 +217,7 @@ void decodeTable(const CodePageTable& t, UINT cp, const unsigned char* s, size_t
     for (size_t i = 0; i < n; ++i) {
         unsigned char b = s[i];
         if (t.doubleByte && isLeadByte(cp, b)) {
-            if (i + 1 < n && s[i + 1] >= 0x40 && s[i + 1] != 0x7F && s[i + 1] != 0xFF) {
+            if (startsPair(cp, s, n, i)) {
                 char16_t u = t.pairs[b * 256u + s[i + 1]];
                 ++i;
                 if (u != kUnmapped) {
@@ -279,13 +285,13 @@ unsigned char asciiLower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? stat
 // Applies `change` to every single-byte character, stepping over double-byte ones whole.
 template <typename F>
 void changeCase(char* text, size_t length, UINT cp, F change) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     for (size_t i = 0; i < length; ++i) {
-        auto b = static_cast<unsigned char>(text[i]);
-        if (isLeadByte(cp, b) && i + 1 < length && text[i + 1] != '\0') {
+        if (startsPair(cp, bytes, length, i)) {
             ++i;
             continue;
         }
-        text[i] = static_cast<char>(change(b));
+        text[i] = static_cast<char>(change(bytes[i]));
     }
 }
 
@@ -376,6 +382,11 @@ std::string Utf8ToAnsi(std::string_view utf8, UINT codePage, bool* ok) {
     return out;
 }
 
+size_t AnsiCharLength(std::string_view text, size_t i, UINT codePage) {
+    if (i >= text.size()) return 0;
+    return startsPair(ResolveCodePage(codePage), reinterpret_cast<const unsigned char*>(text.data()), text.size(), i) ? 2 : 1;
+}
+
 std::string AnsiToUpper(std::string_view ansi, UINT codePage) {
     std::string s(ansi);
     changeCase(s.data(), s.size(), ResolveCodePage(codePage), asciiUpper);
@@ -423,8 +434,7 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLen, LPS
     // The default character is the first character of the given text.
     std::string_view fallback = "?";
     if (defaultChar && *defaultChar) {
-        size_t len = isLeadByte(cp, static_cast<unsigned char>(defaultChar[0])) && defaultChar[1] ? 2 : 1;
-        fallback = std::string_view(defaultChar, len);
+        fallback = std::string_view(defaultChar, suite::AnsiCharLength(std::string_view(defaultChar, defaultChar[1] ? 2 : 1), 0, cp));
     }
     std::string out;
     bool exact = true;
@@ -457,8 +467,7 @@ LCID GetUserDefaultLCID() { return GetUserDefaultLangID(); }
 
 LPSTR CharNextA(LPCSTR text) {
     if (!text || !*text) return const_cast<LPSTR>(text);
-    if (IsDBCSLeadByte(static_cast<BYTE>(*text)) && text[1] != '\0') return const_cast<LPSTR>(text + 2);
-    return const_cast<LPSTR>(text + 1);
+    return const_cast<LPSTR>(text + suite::AnsiCharLength(std::string_view(text, text[1] ? 2 : 1), 0));
 }
 
 LPSTR CharPrevA(LPCSTR start, LPCSTR current) {

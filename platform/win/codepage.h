@@ -10,6 +10,7 @@
 // ANSI code page (936, 950, 1252 or 65001), so tests can run either way.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -103,6 +104,11 @@ std::u16string AnsiToUtf16(std::string_view ansi, UINT codePage = CP_ACP, bool* 
 std::string Utf16ToAnsi(std::u16string_view text, UINT codePage = CP_ACP, bool* ok = nullptr);
 std::u16string Utf8ToUtf16(std::string_view utf8, bool* ok = nullptr);
 std::string Utf16ToUtf8(std::u16string_view text, bool* ok = nullptr);
+
+// Bytes of the character starting at text[i]: 2 for a lead byte followed by
+// a trail byte (0x40-0xFE but 0x7F), else 1 (a lead byte before anything else
+// is a bad character of its own, as the conversions treat it).
+std::size_t AnsiCharLength(std::string_view text, std::size_t i, UINT codePage = CP_ACP);
 
 // Double-byte aware ASCII case changes and comparison on ANSI bytes.
 std::string AnsiToUpper(std::string_view ansi, UINT codePage = CP_ACP);

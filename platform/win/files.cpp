@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -215,11 +216,6 @@ bool fillFindData(const std::string& nativeEntry, const std::string& ansiName, W
     return true;
 }
 
-// One character of ANSI text: one byte, or two for a double-byte character.
-size_t charLength(std::string_view s, size_t i) {
-    return IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-
 bool sameChar(std::string_view a, size_t ai, size_t al, std::string_view b, size_t bi, size_t bl) {
     if (al != bl) return false;
     if (al == 2) return a[ai] == b[bi] && a[ai + 1] == b[bi + 1];
@@ -243,18 +239,18 @@ private:
     bool compute(size_t pi, size_t si) {
         if (pi == p_.size()) return si == s_.size();
         if (p_[pi] == '*') {
-            for (size_t k = si;; k += charLength(s_, k)) {
+            for (size_t k = si;; k += suite::AnsiCharLength(s_, k)) {
                 if (match(pi + 1, k)) return true;
                 if (k >= s_.size()) return false;
             }
         }
         if (p_[pi] == '?') {
-            if (si < s_.size() && match(pi + 1, si + charLength(s_, si))) return true;
+            if (si < s_.size() && match(pi + 1, si + suite::AnsiCharLength(s_, si))) return true;
             return (si == s_.size() || s_[si] == '.') && match(pi + 1, si);
         }
         if (si == s_.size()) return false;
-        size_t pl = charLength(p_, pi);
-        size_t sl = charLength(s_, si);
+        size_t pl = suite::AnsiCharLength(p_, pi);
+        size_t sl = suite::AnsiCharLength(s_, si);
         return sameChar(p_, pi, pl, s_, si, sl) && match(pi + pl, si + sl);
     }
 
@@ -995,4 +991,121 @@ BOOL GetDiskFreeSpaceExA(LPCSTR folder, PULARGE_INTEGER freeToCaller, PULARGE_IN
     if (total) total->QuadPart = static_cast<ULONGLONG>(vfs.f_blocks) * unit;
     if (totalFree) totalFree->QuadPart = static_cast<ULONGLONG>(vfs.f_bfree) * unit;
     return TRUE;
+}
+
+BOOL GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS level, LPVOID information) {
+    if (level != GetFileExInfoStandard || !information) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string native;
+    if (!nativeOf(name, native)) return FALSE;
+    WIN32_FIND_DATAA found;
+    if (!fillFindData(native, std::string(suite::PathLastPart(native)), found)) {
+        failWithErrno(native);
+        return FALSE;
+    }
+    auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(information);
+    data->dwFileAttributes = found.dwFileAttributes;
+    data->ftCreationTime = found.ftCreationTime;
+    data->ftLastAccessTime = found.ftLastAccessTime;
+    data->ftLastWriteTime = found.ftLastWriteTime;
+    data->nFileSizeHigh = found.nFileSizeHigh;
+    data->nFileSizeLow = found.nFileSizeLow;
+    return TRUE;
+}
+
+namespace {
+
+std::vector<std::string> nameList(LPCSTR list) {
+    std::vector<std::string> names;
+    for (const char* p = list; p && *p; p += std::strlen(p) + 1) names.emplace_back(p);
+    return names;
+}
+
+// The Windows-style names a source stands for: itself, or what its wildcards match.
+bool expandSource(const std::string& source, bool filesOnly, std::vector<std::string>& out) {
+    std::string_view last = suite::PathLastPart(source);
+    if (last.find_first_of("*?") == std::string_view::npos) {
+        if (!PathFileExistsA(source.c_str())) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return false;
+        }
+        out.push_back(source);
+        return true;
+    }
+    std::string folder = source.substr(0, source.size() - last.size());
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA(source.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;  // nothing matched: nothing to do
+    do {
+        std::string_view n = fd.cFileName;
+        if (n == "." || n == "..") continue;
+        if (filesOnly && (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        out.push_back(folder + fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return true;
+}
+
+bool removeTree(const std::string& name) {
+    std::string native;
+    if (!nativeOf(name.c_str(), native)) return false;
+    std::error_code ec;
+    std::filesystem::remove_all(native, ec);
+    if (ec) SetLastError(suite::FileErrorFromErrno(ec.value(), native));
+    return !ec;
+}
+
+bool copyTree(const std::string& from, const std::string& to) {
+    if (!PathIsDirectoryA(from.c_str())) return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+    std::string src, dst;
+    if (!nativeOf(from.c_str(), src) || !nativeOf(to.c_str(), dst)) return false;
+    std::error_code ec;
+    std::filesystem::copy(src, dst,
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing,
+                          ec);
+    if (ec) SetLastError(suite::FileErrorFromErrno(ec.value(), dst));
+    return !ec;
+}
+
+}  // namespace
+
+int SHFileOperationA(LPSHFILEOPSTRUCTA op) {
+    if (!op || op->wFunc < FO_MOVE || op->wFunc > FO_RENAME) return ERROR_INVALID_PARAMETER;
+    op->fAnyOperationsAborted = FALSE;
+    std::vector<std::string> sources;
+    for (const auto& name : nameList(op->pFrom)) {
+        if (!expandSource(name, (op->fFlags & FOF_FILESONLY) != 0, sources)) return static_cast<int>(GetLastError());
+    }
+    std::vector<std::string> targets = nameList(op->pTo);
+    if (op->wFunc != FO_DELETE && targets.empty()) return ERROR_INVALID_PARAMETER;
+    bool multi = (op->fFlags & FOF_MULTIDESTFILES) && targets.size() == sources.size();
+    for (size_t i = 0; i < sources.size(); ++i) {
+        const std::string& from = sources[i];
+        bool ok = true;
+        if (op->wFunc == FO_DELETE) {
+            ok = removeTree(from);
+        } else {
+            std::string to = multi ? targets[i] : targets[0];
+            // Into an existing folder, the source keeps its name there.
+            if (op->wFunc != FO_RENAME && PathIsDirectoryA(to.c_str())) {
+                if (!to.empty() && !suite::PathLastPart(to).empty()) to.push_back('\\');
+                to += std::string(suite::PathLastPart(from));
+            }
+            if (op->wFunc == FO_COPY) {
+                ok = copyTree(from, to);
+            } else if (op->wFunc == FO_RENAME) {
+                ok = MoveFileA(from.c_str(), to.c_str()) != FALSE;
+            } else {
+                ok = MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE ||
+                     (copyTree(from, to) && removeTree(from));
+            }
+        }
+        if (!ok) {
+            op->fAnyOperationsAborted = TRUE;
+            return static_cast<int>(GetLastError() ? GetLastError() : ERROR_GEN_FAILURE);
+        }
+    }
+    return 0;
 }

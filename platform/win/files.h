@@ -183,6 +183,52 @@ BOOL PathIsDirectoryA(LPCSTR name);
 BOOL GetDiskFreeSpaceExA(LPCSTR folder, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,
                          PULARGE_INTEGER totalFree);
 
+enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard, GetFileExMaxInfoLevel };
+struct WIN32_FILE_ATTRIBUTE_DATA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+};
+BOOL GetFileAttributesExA(LPCSTR name, GET_FILEEX_INFO_LEVELS level, LPVOID information);
+
+// The shell's file operations, without any dialog: every confirmation is
+// taken as "yes" (so copies and moves replace existing files) and deletion is
+// final (there is no wastebasket). `pFrom` (and `pTo`) are lists of names,
+// each ended by a NUL, the list by a second NUL; a name's last part may hold
+// wildcards. Folders are copied, moved and deleted with their contents.
+#define FO_MOVE 0x0001u
+#define FO_COPY 0x0002u
+#define FO_DELETE 0x0003u
+#define FO_RENAME 0x0004u
+#define FOF_MULTIDESTFILES 0x0001u
+#define FOF_CONFIRMMOUSE 0x0002u
+#define FOF_SILENT 0x0004u
+#define FOF_RENAMEONCOLLISION 0x0008u
+#define FOF_NOCONFIRMATION 0x0010u
+#define FOF_ALLOWUNDO 0x0040u
+#define FOF_FILESONLY 0x0080u
+#define FOF_SIMPLEPROGRESS 0x0100u
+#define FOF_NOCONFIRMMKDIR 0x0200u
+#define FOF_NOERRORUI 0x0400u
+using FILEOP_FLAGS = WORD;
+struct SHFILEOPSTRUCTA {
+    HWND hwnd;
+    UINT wFunc;
+    LPCSTR pFrom;
+    LPCSTR pTo;
+    FILEOP_FLAGS fFlags;
+    BOOL fAnyOperationsAborted;
+    LPVOID hNameMappings;
+    LPCSTR lpszProgressTitle;
+};
+using LPSHFILEOPSTRUCTA = SHFILEOPSTRUCTA*;
+// 0 when every name was dealt with, else the last error of the first failure
+// (ERROR_FILE_NOT_FOUND for a name without wildcards that does not exist).
+int SHFileOperationA(LPSHFILEOPSTRUCTA operation);
+
 namespace suite {
 
 // The last error matching an errno value of a file call on `nativePath`

@@ -6,6 +6,10 @@
 #include "platform/win/folders.h"
 #include "platform/win/path.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -130,18 +134,62 @@ bool EndsInHalfCharacter(std::string_view text) {
     return false;
 }
 
-// Reads, edits and writes back one file under the writers' lock.
+// Writers in other processes: an advisory lock on the file's folder (the file
+// itself is replaced by each write, so it cannot carry the lock). Waits are
+// bounded; a folder that cannot be opened is not locked (the write then fails
+// on its own).
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& path) {
+        size_t slash = path.rfind('/');
+        std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0) return;
+        for (int waited = 0; ::flock(fd_, LOCK_EX | LOCK_NB) != 0; waited += 5) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= kWaitMillis) {
+                timedOut_ = errno == EWOULDBLOCK;
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+            ::usleep(5000);
+        }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    bool TimedOut() const { return timedOut_; }
+
+private:
+    static constexpr int kWaitMillis = 10000;
+    int fd_ = -1;
+    bool timedOut_ = false;
+};
+
+// Reads, edits and writes back one file under the writers' locks.
 template <typename Edit>
 BOOL EditFile(LPCSTR file, Edit edit) {
     std::lock_guard<std::mutex> lock(WriteMutex());
-    std::string path, original;
+    if (file == nullptr || *file == '\0') {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string path = IniNativePath(file);
+    if (!std::strchr(file, '\\') && !std::strchr(file, '/')) MakeNativeFolders(NativeFolder(CSIDL_WINDOWS));
+    FolderLock folderLock(path);
+    if (folderLock.TimedOut()) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
+    std::string original;
     IniDocument doc;
     bool exists = false;
     if (!Load(file, path, doc, exists, original)) return FALSE;
     edit(doc);
     std::string bytes = doc.Serialize();
     if ((exists && bytes == original) || (!exists && bytes.empty())) return TRUE;
-    if (!std::strchr(file, '\\') && !std::strchr(file, '/')) MakeNativeFolders(NativeFolder(CSIDL_WINDOWS));
     if (!WriteNativeFileAtomic(path, bytes)) {
         SetLastError(FileErrorFromErrno(errno, path));
         return FALSE;

@@ -10,7 +10,8 @@
 // Writing edits the file in place, keeping every other line, comment and the
 // file's line ends (CR LF for a new file), and replaces it atomically (a
 // temporary file beside it, then a rename), so a reader never sees half a
-// file. Writers in one process are serialised.
+// file. Writers are serialised, in one process by a lock and across processes
+// by an advisory lock on the file's folder (bounded wait; ERROR_SHARING_VIOLATION).
 //
 // A file name without a folder lives in the Windows folder, as on the original.
 #pragma once

@@ -41,9 +41,9 @@ void* allocateBytes(SIZE_T bytes) {
 }  // namespace
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
-    void* data = allocateBytes(bytes);
+    // calloc gets fresh pages already zero, which matters for page-sized blocks.
+    void* data = (flags & GMEM_ZEROINIT) ? std::calloc(bytes == 0 ? 1 : bytes, 1) : allocateBytes(bytes);
     if (!data) return nullptr;
-    if (flags & GMEM_ZEROINIT) std::memset(data, 0, bytes == 0 ? 1 : bytes);
     auto* block = new (std::nothrow) Block{data, bytes, flags & (GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE), 0};
     if (!block) {
         std::free(data);

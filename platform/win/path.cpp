@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <vector>
 
@@ -101,7 +102,7 @@ std::string_view PathLastPart(std::string_view path) {
     // Walk forwards: a trail byte of a double-byte character may be 0x5C.
     size_t start = 0;
     for (size_t i = 0; i < path.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+        if (AnsiCharLength(path, i) == 2) {
             ++i;
         } else if (IsPathSeparator(path[i])) {
             start = i + 1;
@@ -226,3 +227,65 @@ std::string FullWindowsPath(std::string_view windowsPath) {
 }
 
 }  // namespace suite
+
+namespace {
+
+// Copies at most size - 1 bytes of `part`, never splitting a double-byte character.
+void copyPart(std::string_view part, char* out, size_t size) {
+    if (!out) return;
+    size_t n = 0;
+    while (n < part.size()) {
+        size_t len = suite::AnsiCharLength(part, n);
+        if (n + len > size - 1) break;
+        n += len;
+    }
+    if (n > 0) std::memcpy(out, part.data(), n);
+    out[n] = '\0';
+}
+
+}  // namespace
+
+void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext) {
+    std::string_view p = path ? path : "";
+    std::string_view d;
+    if (p.size() >= 2 && p[1] == ':') {
+        d = p.substr(0, 2);
+        p.remove_prefix(2);
+    }
+    std::string_view last = suite::PathLastPart(p);
+    std::string_view folder = p.substr(0, p.size() - last.size());
+    // The last '.' of the last part, found walking forwards (double-byte aware).
+    size_t dot = std::string_view::npos;
+    for (size_t i = 0; i < last.size(); ++i) {
+        if (suite::AnsiCharLength(last, i) == 2) {
+            ++i;
+        } else if (last[i] == '.') {
+            dot = i;
+        }
+    }
+    copyPart(d, drive, _MAX_DRIVE);
+    copyPart(folder, dir, _MAX_DIR);
+    copyPart(last.substr(0, dot), fname, _MAX_FNAME);
+    copyPart(dot == std::string_view::npos ? std::string_view() : last.substr(dot), ext, _MAX_EXT);
+}
+
+void _makepath(char* path, const char* drive, const char* dir, const char* fname, const char* ext) {
+    if (!path) return;
+    std::string out;
+    if (drive && *drive) {
+        out.push_back(drive[0]);
+        out.push_back(':');
+    }
+    if (dir && *dir) {
+        out += dir;
+        // Ends with a separator exactly when nothing follows its last one (a
+        // trail byte 0x5C at the end is no separator).
+        if (!suite::PathLastPart(out).empty()) out.push_back('\\');
+    }
+    if (fname) out += fname;
+    if (ext && *ext) {
+        if (ext[0] != '.') out.push_back('.');
+        out += ext;
+    }
+    copyPart(out, path, _MAX_PATH);
+}

@@ -23,6 +23,22 @@
 #include <string>
 #include <string_view>
 
+#define _MAX_PATH 260
+#define _MAX_DRIVE 3
+#define _MAX_DIR 256
+#define _MAX_FNAME 256
+#define _MAX_EXT 256
+
+// Splits a Windows-style path into drive ("C:"), folder (up to and with its
+// last separator), name and extension (from the last '.' of the last part,
+// with the dot). Any output may be null; buffers are _MAX_DRIVE, _MAX_DIR,
+// _MAX_FNAME and _MAX_EXT bytes, and longer parts are cut at a character
+// boundary. Double-byte aware: a trail byte 0x5C is no separator.
+void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext);
+// Joins the parts, adding ':' after a drive letter, a backslash after a
+// folder without one, and '.' before an extension without one.
+void _makepath(char* path, const char* drive, const char* dir, const char* fname, const char* ext);
+
 namespace suite {
 
 // True for '\\' and '/'.

@@ -31,7 +31,6 @@ public:
 };
 
 bool isSpace(char c) { return c == ' ' || c == '\t'; }
-bool isLead(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; }
 
 bool isExecutableFile(const std::string& native) {
     struct stat st;
@@ -211,7 +210,7 @@ std::vector<std::string> SplitCommandLine(std::string_view s) {
         while (i < s.size()) {
             char c = s[i];
             if (isSpace(c) && !quoted) break;
-            if (isLead(c) && i + 1 < s.size()) {
+            if (suite::AnsiCharLength(s, i) == 2) {
                 // A double-byte character whole: its trail byte may be 0x5C.
                 arg.push_back(c);
                 arg.push_back(s[i + 1]);
@@ -255,7 +254,7 @@ std::string QuoteArgument(std::string_view a) {
     size_t backslashes = 0;
     for (size_t i = 0; i < a.size(); ++i) {
         char c = a[i];
-        if (isLead(c) && i + 1 < a.size()) {
+        if (suite::AnsiCharLength(a, i) == 2) {
             out.append(backslashes, '\\');
             backslashes = 0;
             out.push_back(c);
@@ -263,6 +262,12 @@ std::string QuoteArgument(std::string_view a) {
         } else if (c == '\\') {
             ++backslashes;
         } else if (c == '"') {
+            if (backslashes == 0 && i > 0 && IsDBCSLeadByte(static_cast<BYTE>(a[i - 1]))) {
+                // After a lone lead byte an escaping backslash would pair with
+                // it as a trail byte; a doubled quote needs no backslash.
+                out += "\"\"";
+                continue;
+            }
             out.append(backslashes * 2 + 1, '\\');
             backslashes = 0;
             out.push_back('"');

@@ -146,7 +146,18 @@ std::shared_ptr<Store> Store::Open(const std::string& path, LONG& error) {
         if (error != ERROR_TIMEOUT || std::chrono::steady_clock::now() > deadline) break;
     }
     if (error == ERROR_SUCCESS) error = store->Exec("PRAGMA synchronous=FULL");
-    if (error == ERROR_SUCCESS) error = store->BeginImmediate();
+    if (error != ERROR_SUCCESS) return nullptr;
+    // A store made before needs no write lock to open: another process's long
+    // transaction does not hold up this one's start.
+    if (sqlite3_table_column_metadata(store->db_, nullptr, "keys", "fold", nullptr, nullptr, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK) {
+        bool complete = true;
+        for (int hive = 0; hive < 3 && complete; ++hive)
+            complete = store->FindChild(0, kRootNames[hive], store->roots_[hive]) == ERROR_SUCCESS &&
+                       store->roots_[hive] != 0;
+        if (complete) return store;
+    }
+    error = store->BeginImmediate();
     if (error != ERROR_SUCCESS) return nullptr;
     error = store->Exec(
         "CREATE TABLE IF NOT EXISTS keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,"
@@ -217,14 +228,28 @@ LONG Store::Enter(std::unique_lock<std::mutex>& lock, bool write) {
     if (write && !inTransaction_) {
         LONG error = BeginImmediate();
         if (error != ERROR_SUCCESS) return error;
+    } else if (!inTransaction_) {
+        // One read transaction for the whole call: one snapshot, and one
+        // round of the WAL's read locks instead of one per statement.
+        LONG error = StepOnce("BEGIN");
+        if (error != ERROR_SUCCESS) return error;
     }
     LONG error = RefreshStamp();
-    if (error != ERROR_SUCCESS && write && !inTransaction_) Exec("ROLLBACK");
+    if (error != ERROR_SUCCESS && !inTransaction_) Exec("ROLLBACK");
     return error;
 }
 
+LONG Store::StepOnce(const char* sql) {
+    LONG error = ERROR_SUCCESS;
+    Statement s(Prepare(sql, error));
+    return s ? Done(s.Step()) : error;
+}
+
 LONG Store::Leave(bool write, LONG error) {
-    if (!write) return error;
+    if (!write) {
+        if (!inTransaction_ && sqlite3_get_autocommit(db_) == 0) StepOnce("COMMIT");
+        return error;
+    }
     Changed();
     if (inTransaction_) return error;
     if (error == ERROR_SUCCESS) {

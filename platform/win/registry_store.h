@@ -138,6 +138,8 @@ private:
     LONG Enter(std::unique_lock<std::mutex>& lock, bool write);
     LONG Leave(bool write, LONG error);
     LONG Exec(const char* sql);
+    // Runs a cached statement that returns no rows.
+    LONG StepOnce(const char* sql);
     LONG BeginImmediate();
     LONG RefreshStamp();
     LONG Touch(std::int64_t key);

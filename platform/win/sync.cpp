@@ -183,8 +183,11 @@ thread_local OwnedMutexes ownedMutexes;
 
 void rememberOwned(const std::shared_ptr<MutexObject>& m) {
     auto& list = ownedMutexes.list;
-    // Drop entries of mutexes gone or released.
+    // Drop entries of mutexes gone; a mutex taken again is listed once.
     std::erase_if(list, [](const std::weak_ptr<MutexObject>& w) { return w.expired(); });
+    for (const auto& w : list) {
+        if (w.lock() == m) return;
+    }
     list.push_back(m);
 }
 

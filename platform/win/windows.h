@@ -13,4 +13,5 @@
 #include "platform/win/library.h"
 #include "platform/win/sync.h"
 #include "platform/win/process.h"
+#include "platform/win/system.h"
 #include "platform/win/registry.h"

@@ -157,6 +157,15 @@ TEST_F(Files, AttributesAndDeletion) {
     EXPECT_TRUE(RemoveDirectoryA("C:\\DIR\\"));
     EXPECT_FALSE(PathFileExistsA("C:\\dir"));
 
+    // Folder names ending in a backslash, as code creating a path level by level writes them.
+    EXPECT_FALSE(PathFileExistsA("C:\\Level\\"));
+    EXPECT_TRUE(CreateDirectoryA("C:\\Level\\", nullptr));
+    EXPECT_TRUE(PathFileExistsA("C:\\LEVEL\\"));
+    EXPECT_TRUE(CreateDirectoryA("C:\\level\\Two\\", nullptr));
+    EXPECT_TRUE(ScratchFolder::Exists(scratch / "c/Level/Two"));
+    ScratchFolder::MakeFile(scratch / "c/plain.txt");
+    EXPECT_TRUE(PathFileExistsA("C:\\Level\\Two\\..\\..\\PLAIN.TXT"));
+    EXPECT_FALSE(PathFileExistsA("C:\\Level\\Two\\..\\..\\PLAIN.TXT\\")) << "a file is no folder";
     EXPECT_TRUE(CreateDirectoryA("C:\\New", nullptr));
     EXPECT_TRUE(PathIsDirectoryA("c:\\new"));
     EXPECT_FALSE(CreateDirectoryA("C:\\a\\b", nullptr));
@@ -324,4 +333,75 @@ TEST_F(Files, WholeFileHelpersReplaceAtomically) {
     EXPECT_FALSE(suite::WriteNativeFileAtomic(scratch / "c/none/x.ini", "x"));
     EXPECT_FALSE(suite::ReadNativeFile(scratch / "c/none/x.ini", back));
     EXPECT_EQ(find("C:\\*").size(), 3u) << "., .. and the file: no temporary left";
+}
+
+TEST_F(Files, ShellOperationsDeleteCopyAndMoveWithoutAsking) {
+    ::mkdir((scratch / "c/job").c_str(), 0777);
+    ::mkdir((scratch / "c/job/deep").c_str(), 0777);
+    for (const char* n : {"job/a.tmp", "job/b.TMP", "job/keep.txt", "job/deep/x.tmp"})
+        ScratchFolder::MakeFile(scratch / "c/" + n, n);
+
+    SHFILEOPSTRUCTA op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = "C:\\JOB\\*.tmp\0";
+    op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_FILESONLY;
+    EXPECT_EQ(SHFileOperationA(&op), 0);
+    EXPECT_EQ(find("C:\\job\\*"), (std::vector<std::string>{".", "..", "deep", "keep.txt"}));
+    EXPECT_TRUE(ScratchFolder::Exists(scratch / "c/job/deep/x.tmp")) << "wildcards do not reach into folders";
+
+    ::mkdir((scratch / "c/out").c_str(), 0777);
+    op.wFunc = FO_COPY;
+    op.pFrom = "C:\\job\\keep.txt\0C:\\job\\deep\0";
+    op.pTo = "C:\\Out\0";
+    EXPECT_EQ(SHFileOperationA(&op), 0);
+    EXPECT_EQ(contents(scratch / "c/out/keep.txt"), "job/keep.txt");
+    EXPECT_EQ(contents(scratch / "c/out/deep/x.tmp"), "job/deep/x.tmp") << "folders are copied whole";
+
+    op.wFunc = FO_MOVE;
+    op.pFrom = "C:\\job\\keep.txt\0";
+    op.pTo = "C:\\out\\moved.txt\0";
+    EXPECT_EQ(SHFileOperationA(&op), 0);
+    EXPECT_EQ(contents(scratch / "c/out/moved.txt"), "job/keep.txt");
+    EXPECT_FALSE(ScratchFolder::Exists(scratch / "c/job/keep.txt"));
+
+    op.wFunc = FO_DELETE;
+    op.pFrom = "C:\\job\0";
+    op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+    EXPECT_EQ(SHFileOperationA(&op), 0);
+    EXPECT_FALSE(ScratchFolder::Exists(scratch / "c/job")) << "a folder is deleted with its contents";
+    op.pFrom = "C:\\job\0";
+    EXPECT_EQ(SHFileOperationA(&op), static_cast<int>(ERROR_FILE_NOT_FOUND));
+    op.pFrom = "C:\\out\\*.none\0";
+    EXPECT_EQ(SHFileOperationA(&op), 0) << "a pattern that matches nothing leaves nothing to do";
+}
+
+TEST_F(Files, AttributeDataAndPathSplitting) {
+    ScratchFolder::MakeFile(scratch / "c/five.bin", "12345");
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExA("C:\\FIVE.BIN", GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 5u);
+    EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_FALSE(GetFileAttributesExA("C:\\none", GetFileExInfoStandard, &data));
+    EXPECT_EQ(lastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+    char drive[_MAX_DRIVE], dir[_MAX_DIR], fname[_MAX_FNAME], ext[_MAX_EXT];
+    _splitpath("C:\\My Dir\\scan.001.tif", drive, dir, fname, ext);
+    EXPECT_STREQ(drive, "C:");
+    EXPECT_STREQ(dir, "\\My Dir\\");
+    EXPECT_STREQ(fname, "scan.001");
+    EXPECT_STREQ(ext, ".tif");
+    _splitpath("dir.d/noext", drive, dir, fname, ext);
+    EXPECT_STREQ(drive, "");
+    EXPECT_STREQ(dir, "dir.d/");
+    EXPECT_STREQ(fname, "noext");
+    EXPECT_STREQ(ext, "");
+    // A folder whose last character has the trail byte 0x5C.
+    _splitpath("C:\\\x81\x5C\\\xD6\xD0.bmp", drive, dir, fname, ext);
+    EXPECT_STREQ(dir, "\\\x81\x5C\\");
+    EXPECT_STREQ(fname, "\xD6\xD0");
+    char path[_MAX_PATH];
+    _makepath(path, "D", "\\work", "atemp000", "idx");
+    EXPECT_STREQ(path, "D:\\work\\atemp000.idx");
+    _makepath(path, "C:", "\\\x81\x5C", "f", ".x");
+    EXPECT_STREQ(path, "C:\\\x81\x5C\\f.x") << "a trail byte 0x5C does not end the folder";
 }

@@ -1,6 +1,7 @@
 #include "platform/win/ini.h"
 
 #include "platform/win/errors.h"
+#include "platform/win/tests/child_process.h"
 #include "platform/win/tests/scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -259,6 +260,19 @@ TEST_F(IniTest, WritersInOneProcessLoseNothing) {
             }
         });
     for (auto& t : threads) t.join();
+    std::vector<char> buffer(4096);
+    DWORD n = GetPrivateProfileStringA("S", nullptr, "", buffer.data(), 4096, file.c_str());
+    EXPECT_EQ(Split(buffer.data(), n).size(), 120u);
+}
+
+TEST_F(IniTest, WritersInTwoProcessesLoseNothing) {
+    const std::string file = Path();
+    suite::test::ChildProcess a("ini_child", {file, "a", "40"});
+    suite::test::ChildProcess b("ini_child", {file, "b", "40"});
+    for (int i = 0; i < 40; ++i)
+        EXPECT_TRUE(WritePrivateProfileStringA("S", ("c" + std::to_string(i)).c_str(), "v", file.c_str()));
+    EXPECT_EQ(a.Wait(), 0);
+    EXPECT_EQ(b.Wait(), 0);
     std::vector<char> buffer(4096);
     DWORD n = GetPrivateProfileStringA("S", nullptr, "", buffer.data(), 4096, file.c_str());
     EXPECT_EQ(Split(buffer.data(), n).size(), 120u);

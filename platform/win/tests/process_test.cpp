@@ -66,7 +66,9 @@ TEST(CommandLines, SplitByTheQuotingRules) {
 
 TEST(CommandLines, QuotingRoundTrips) {
     const Strings tricky{"plain", "with space", "", "quote\"inside", "ends\\", "ends space\\", "back\\\\\"slash",
-                         "\t", "\x81\x5C", "\x81\x5C space"};
+                         "\t", "\x81\x5C", "\x81\x5C space",
+                         // A lead byte before a quote or at the end is a character of its own.
+                         "!\xEF\"\x98", "\x98"};
     Strings all{"C:\\Program Files\\prog.exe"};
     all.insert(all.end(), tricky.begin(), tricky.end());
     EXPECT_EQ(suite::SplitCommandLine(suite::JoinCommandLine(all)), all);

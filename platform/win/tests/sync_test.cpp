@@ -283,6 +283,19 @@ TEST(Clocks, FileTimesAndSystemTimes) {
     GetSystemTime(&sys);
     EXPECT_GE(sys.wYear, 2024);
 
+    // Local file times follow the time zone (a fixed zone here, no daylight saving).
+    const char* oldTz = std::getenv("TZ");
+    std::string savedTz = oldTz ? oldTz : "";
+    ::setenv("TZ", "CST-8", 1);
+    ::tzset();
+    FILETIME utc = suite::MakeFileTime(125911584000000000ULL), local, again;
+    ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &local));
+    EXPECT_EQ(suite::FileTimeValue(local) - suite::FileTimeValue(utc), 8ULL * 36000000000ULL);
+    ASSERT_TRUE(LocalFileTimeToFileTime(&local, &again));
+    EXPECT_EQ(suite::FileTimeValue(again), suite::FileTimeValue(utc));
+    if (oldTz) ::setenv("TZ", savedTz.c_str(), 1); else ::unsetenv("TZ");
+    ::tzset();
+
     DWORD a = GetTickCount();
     Sleep(20);
     EXPECT_GE(GetTickCount() - a, 19u);

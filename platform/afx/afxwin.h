@@ -1,0 +1,14 @@
+// The application framework in one include, for the system's windows,
+// documents, views, dialogs and controls.
+#pragma once
+
+#include "platform/afx/core/afx_core.h"
+#include "platform/afx/core/resource.h"
+#include "platform/afx/ui/winuser.h"
+#include "platform/afx/ui/cmdtarget.h"
+#include "platform/afx/ui/wnd.h"
+#include "platform/afx/ui/thread.h"
+#include "platform/afx/ui/app.h"
+#include "platform/afx/ui/menu.h"
+#include "platform/afx/ui/docview.h"
+#include "platform/afx/ui/msgbox.h"

@@ -1,0 +1,324 @@
+// Windows of other programs: each process with top-level windows listens on a
+// per-user local socket (one file per process in the endpoint folder);
+// FindWindow asks every live endpoint, and messages and show requests to the
+// found handle travel over it. Every wait is bounded.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/afx/ui/ui_private.h"
+
+namespace afx_detail {
+
+namespace {
+constexpr std::uintptr_t kRemoteBit = std::uintptr_t(1) << 62;
+constexpr int kConnectMs = 500;
+enum Op : BYTE { kFind = 1, kPost = 2, kSend = 3, kShow = 4 };
+
+struct RemoteWindow {
+    qint64 pid;
+    quint64 hwnd;
+};
+std::mutex g_remoteMu;
+std::vector<RemoteWindow> g_remotes;
+
+QString EndpointDir() {
+    QString dir;
+    if (const char* d = std::getenv("SUITE_IPC_DIR"); d && *d) dir = QString::fromLocal8Bit(d);
+    else if (const char* r = std::getenv("XDG_RUNTIME_DIR"); r && *r) dir = QString::fromLocal8Bit(r) + "/suite-windows";
+    else dir = QString("/tmp/suite-windows-%1").arg(getuid());
+    QDir().mkpath(dir);
+    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return dir;
+}
+
+QString EndpointOf(qint64 pid) { return EndpointDir() + QString("/%1.sock").arg(pid); }
+
+HWND RemoteHandle(qint64 pid, quint64 hwnd) {
+    std::lock_guard<std::mutex> l(g_remoteMu);
+    for (size_t i = 0; i < g_remotes.size(); ++i)
+        if (g_remotes[i].pid == pid && g_remotes[i].hwnd == hwnd) return reinterpret_cast<HWND>(kRemoteBit | i);
+    g_remotes.push_back({pid, hwnd});
+    return reinterpret_cast<HWND>(kRemoteBit | (g_remotes.size() - 1));
+}
+
+bool Lookup(HWND h, RemoteWindow* out) {
+    auto v = reinterpret_cast<std::uintptr_t>(h);
+    if (!(v & kRemoteBit)) return false;
+    std::lock_guard<std::mutex> l(g_remoteMu);
+    size_t i = v & ~kRemoteBit;
+    if (i >= g_remotes.size()) return false;
+    *out = g_remotes[i];
+    return true;
+}
+
+void PutString(QByteArray& b, const char* s) {
+    if (!s) {
+        b.append(static_cast<char>(0));
+        return;
+    }
+    b.append(static_cast<char>(1));
+    quint16 n = static_cast<quint16>(std::strlen(s) > 0xFFFF ? 0xFFFF : std::strlen(s));
+    b.append(reinterpret_cast<const char*>(&n), 2);
+    b.append(s, n);
+}
+
+template <class T>
+void Put(QByteArray& b, T v) {
+    b.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+struct Reader {
+    const QByteArray& b;
+    int at = 0;
+    bool ok = true;
+    template <class T>
+    T Get() {
+        T v{};
+        if (at + static_cast<int>(sizeof v) > b.size()) {
+            ok = false;
+            return v;
+        }
+        std::memcpy(&v, b.constData() + at, sizeof v);
+        at += sizeof v;
+        return v;
+    }
+    bool String(std::string* out, bool* present) {
+        BYTE flag = Get<BYTE>();
+        *present = flag != 0;
+        if (!flag) return ok;
+        quint16 n = Get<quint16>();
+        if (!ok || at + n > b.size()) return ok = false;
+        out->assign(b.constData() + at, n);
+        at += n;
+        return true;
+    }
+};
+
+// One request, one reply, on a fresh connection.
+bool Exchange(qint64 pid, const QByteArray& request, QByteArray* reply, int timeoutMs) {
+    QLocalSocket s;
+    s.connectToServer(EndpointOf(pid));
+    if (!s.waitForConnected(kConnectMs)) {
+        if (::kill(static_cast<pid_t>(pid), 0) != 0) QFile::remove(EndpointOf(pid));  // a dead program's endpoint
+        return false;
+    }
+    QByteArray frame;
+    Put<quint32>(frame, static_cast<quint32>(request.size()));
+    frame += request;
+    s.write(frame);
+    if (!s.waitForBytesWritten(timeoutMs)) return false;
+    QByteArray in;
+    QElapsedTimer timer;
+    timer.start();
+    while (true) {
+        if (in.size() >= 4) {
+            quint32 n;
+            std::memcpy(&n, in.constData(), 4);
+            if (in.size() >= static_cast<int>(4 + n)) {
+                *reply = in.mid(4, static_cast<int>(n));
+                return true;
+            }
+        }
+        int left = timeoutMs - static_cast<int>(timer.elapsed());
+        if (left <= 0) return false;
+        if (!s.waitForReadyRead(left)) return false;
+        in += s.readAll();
+    }
+}
+
+bool Matches(CWnd* w, const char* cls, const char* title) {
+    if (!w || (w->m_dwStyle & WS_CHILD) || !w->m_hWnd) return false;
+    if (cls && w->m_strClass.CompareNoCase(cls) != 0) return false;
+    if (title) {
+        CString t;
+        w->GetWindowText(t);
+        if (t.CompareNoCase(title) != 0) return false;
+    }
+    return true;
+}
+
+HWND FindLocal(const char* cls, const char* title) {
+    for (HWND h : AllWindows())
+        if (CWnd* w = CWnd::FromHandlePermanent(h); Matches(w, cls, title)) return h;
+    return nullptr;
+}
+
+QByteArray Handle(const QByteArray& req) {
+    Reader r{req};
+    BYTE op = r.Get<BYTE>();
+    QByteArray out;
+    if (op == kFind) {
+        std::string cls, title;
+        bool hasCls = false, hasTitle = false;
+        r.String(&cls, &hasCls);
+        r.String(&title, &hasTitle);
+        HWND h = r.ok ? FindLocal(hasCls ? cls.c_str() : nullptr, hasTitle ? title.c_str() : nullptr) : nullptr;
+        Put<quint64>(out, reinterpret_cast<quint64>(h));
+        return out;
+    }
+    auto hwnd = reinterpret_cast<HWND>(r.Get<quint64>());
+    if (op == kShow) {
+        int cmd = r.Get<qint32>();
+        BYTE fg = r.Get<BYTE>();
+        CWnd* w = CWnd::FromHandlePermanent(hwnd);
+        if (r.ok && w) {
+            if (cmd >= 0) w->ShowWindow(cmd);
+            if (fg) w->SetForegroundWindow();
+        }
+        Put<BYTE>(out, r.ok && w ? 1 : 0);
+        return out;
+    }
+    UINT msg = r.Get<quint32>();
+    auto wp = static_cast<WPARAM>(r.Get<quint64>());
+    auto lp = static_cast<LPARAM>(r.Get<qint64>());
+    bool ok = r.ok && IsLocalWindow(hwnd);
+    LRESULT result = 0;
+    if (ok && op == kPost) ok = ::PostMessage(hwnd, msg, wp, lp);
+    if (ok && op == kSend) result = ::SendMessage(hwnd, msg, wp, lp);
+    Put<BYTE>(out, ok ? 1 : 0);
+    Put<qint64>(out, static_cast<qint64>(result));
+    return out;
+}
+
+class Endpoint : public QObject {
+public:
+    Endpoint() {
+        path_ = EndpointOf(QCoreApplication::applicationPid());
+        QLocalServer::removeServer(path_);
+        server_.setSocketOptions(QLocalServer::UserAccessOption);
+        server_.listen(path_);
+        connect(&server_, &QLocalServer::newConnection, this, [this] {
+            while (QLocalSocket* s = server_.nextPendingConnection()) {
+                connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+                connect(s, &QLocalSocket::readyRead, s, [s] {
+                    QByteArray buf = s->property("buf").toByteArray() + s->readAll();
+                    if (buf.size() > (1 << 20)) {  // no request is this large
+                        s->abort();
+                        return;
+                    }
+                    while (buf.size() >= 4) {
+                        quint32 n;
+                        std::memcpy(&n, buf.constData(), 4);
+                        if (buf.size() < static_cast<int>(4 + n)) break;
+                        QByteArray req = buf.mid(4, static_cast<int>(n));
+                        buf.remove(0, static_cast<int>(4 + n));
+                        QPointer<QLocalSocket> guard(s);
+                        QByteArray reply = Handle(req);
+                        if (!guard) return;
+                        QByteArray frame;
+                        Put<quint32>(frame, static_cast<quint32>(reply.size()));
+                        frame += reply;
+                        s->write(frame);
+                        s->flush();
+                    }
+                    s->setProperty("buf", buf);
+                });
+            }
+        });
+    }
+    ~Endpoint() override {
+        server_.close();
+        QFile::remove(path_);
+    }
+
+private:
+    QLocalServer server_;
+    QString path_;
+};
+
+Endpoint* g_endpoint = nullptr;
+}  // namespace
+
+bool IsRemoteHandle(HWND hwnd) { return (reinterpret_cast<std::uintptr_t>(hwnd) & kRemoteBit) != 0; }
+
+void PublishWindows() {
+    if (g_endpoint || !QCoreApplication::instance()) return;
+    g_endpoint = new Endpoint;
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] {
+        delete g_endpoint;
+        g_endpoint = nullptr;
+    });
+    std::atexit([] {
+        QFile::remove(EndpointOf(getpid()));
+    });
+}
+
+HWND RemoteFind(LPCSTR cls, LPCSTR title) {
+    QByteArray req;
+    Put<BYTE>(req, kFind);
+    PutString(req, cls);
+    PutString(req, title);
+    qint64 self = QCoreApplication::applicationPid();
+    QDir dir(EndpointDir());
+    for (const QString& name : dir.entryList({"*.sock"}, QDir::System | QDir::Files, QDir::Name)) {
+        bool ok = false;
+        qint64 pid = name.left(name.size() - 5).toLongLong(&ok);
+        if (!ok || pid == self) continue;
+        QByteArray reply;
+        if (!Exchange(pid, req, &reply, 2000) || reply.size() < 8) continue;
+        quint64 h;
+        std::memcpy(&h, reply.constData(), 8);
+        if (h) return RemoteHandle(pid, h);
+    }
+    return nullptr;
+}
+
+namespace {
+QByteArray MessageRequest(BYTE op, const RemoteWindow& rw, UINT message, WPARAM wParam, LPARAM lParam) {
+    QByteArray req;
+    Put<BYTE>(req, op);
+    Put<quint64>(req, rw.hwnd);
+    Put<quint32>(req, message);
+    Put<quint64>(req, wParam);
+    Put<qint64>(req, lParam);
+    return req;
+}
+}  // namespace
+
+BOOL RemotePost(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    RemoteWindow rw;
+    if (!Lookup(hwnd, &rw)) return FALSE;
+    QByteArray req = MessageRequest(kPost, rw, message, wParam, lParam), reply;
+    return Exchange(rw.pid, req, &reply, 2000) && reply.size() >= 1 && reply[0] == 1;
+}
+
+LRESULT RemoteSend(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT timeout, bool* ok) {
+    if (ok) *ok = false;
+    RemoteWindow rw;
+    if (!Lookup(hwnd, &rw)) return 0;
+    QByteArray req = MessageRequest(kSend, rw, message, wParam, lParam), reply;
+    if (!Exchange(rw.pid, req, &reply, static_cast<int>(timeout)) || reply.size() < 9 || reply[0] != 1) return 0;
+    qint64 r;
+    std::memcpy(&r, reply.constData() + 1, 8);
+    if (ok) *ok = true;
+    return static_cast<LRESULT>(r);
+}
+
+BOOL RemoteShow(HWND hwnd, int cmd, bool foreground) {
+    RemoteWindow rw;
+    if (!Lookup(hwnd, &rw)) return FALSE;
+    QByteArray req, reply;
+    Put<BYTE>(req, kShow);
+    Put<quint64>(req, rw.hwnd);
+    Put<qint32>(req, cmd);
+    Put<BYTE>(req, foreground ? 1 : 0);
+    return Exchange(rw.pid, req, &reply, 2000) && reply.size() >= 1 && reply[0] == 1;
+}
+
+}  // namespace afx_detail
+
+HWND FindWindow(LPCSTR className, LPCSTR title) {
+    if (className && IS_INTRESOURCE(className)) className = nullptr;
+    if (HWND h = afx_detail::FindLocal(className, title)) return h;
+    return afx_detail::RemoteFind(className, title);
+}

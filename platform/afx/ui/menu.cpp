@@ -1,0 +1,567 @@
+// Menus over Qt menus. The item lists are ours (the state callers change by
+// position or id); Qt menus are rebuilt from them when shown.
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QWidgetAction>
+
+#include <map>
+#include <set>
+
+#include "platform/afx/ui/menu.h"
+#include "platform/afx/ui/msgbox.h"
+#include "platform/afx/ui/ui_private.h"
+
+using namespace afx_detail;
+
+namespace {
+struct MenuData;
+struct Item {
+    UINT flags = 0;  // MF_ state and kind flags, without MF_BYPOSITION/MF_END
+    UINT id = 0;
+    CString text;
+    MenuData* sub = nullptr;
+    DWORD_PTR data = 0;
+};
+struct MenuData {
+    bool bar = false;
+    std::vector<Item> items;
+    HWND owner = nullptr;
+    QMenu* qmenu = nullptr;
+    std::unique_ptr<CMenu> wrapper;  // the permanent CMenu of FromHandle
+    int defaultItem = -1;
+};
+std::set<MenuData*>& Live() {
+    static std::set<MenuData*> s;
+    return s;
+}
+MenuData* Data(HMENU h) {
+    auto* d = reinterpret_cast<MenuData*>(h);
+    return Live().count(d) ? d : nullptr;
+}
+HMENU Handle(MenuData* d) { return reinterpret_cast<HMENU>(d); }
+
+MenuData* NewMenu(bool bar) {
+    auto* d = new MenuData;
+    d->bar = bar;
+    Live().insert(d);
+    return d;
+}
+
+void Free(MenuData* d) {
+    if (!Live().count(d)) return;
+    for (Item& i : d->items)
+        if (i.sub) Free(i.sub);
+    Live().erase(d);
+    delete d->qmenu;
+    if (d->wrapper) d->wrapper->m_hMenu = nullptr;
+    delete d;
+}
+
+// The item at `pos` (by position or by command id, searching popups too).
+bool Find(MenuData* d, UINT pos, UINT flags, MenuData** owner, size_t* index) {
+    if (!d) return false;
+    if (flags & MF_BYPOSITION) {
+        if (pos >= d->items.size()) return false;
+        *owner = d;
+        *index = pos;
+        return true;
+    }
+    for (size_t i = 0; i < d->items.size(); ++i) {
+        Item& it = d->items[i];
+        if (!(it.flags & MF_POPUP) && it.id == pos && !(it.flags & MF_SEPARATOR)) {
+            *owner = d;
+            *index = i;
+            return true;
+        }
+        if (it.sub && Find(it.sub, pos, flags, owner, index)) return true;
+    }
+    return false;
+}
+
+void Build(MenuData* d, const std::vector<CMenuTemplateItem>& items) {
+    for (const auto& t : items) {
+        Item it;
+        it.flags = t.flags & ~(MF_END);
+        it.text = t.text;
+        if (t.flags & MF_POPUP) {
+            it.sub = NewMenu(false);
+            Build(it.sub, t.children);
+        } else if (t.IsSeparator()) {
+            it.flags |= MF_SEPARATOR;
+        } else {
+            it.id = t.id;
+        }
+        d->items.push_back(it);
+    }
+}
+
+QString MenuText(const CString& text) {
+    // '&' marks the mnemonic in both; a tab separates the accelerator text.
+    return ToQ(text);
+}
+
+
+HWND OwnerOf(MenuData* d) { return d->owner; }
+
+// Draws an owner-drawn item through its owner's WM_DRAWITEM.
+class OwnerDrawItem : public QWidget {
+public:
+    OwnerDrawItem(MenuData* menu, size_t index, QWidget* parent) : QWidget(parent), menu_(menu), index_(index) {
+        setMouseTracking(true);
+        MEASUREITEMSTRUCT mis{ODT_MENU, 0, menu->items[index].id, 100, 20, menu->items[index].data};
+        if (CWnd* o = CWnd::FromHandlePermanent(OwnerOf(menu))) CallWnd(o, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
+        setFixedSize(static_cast<int>(mis.itemWidth), static_cast<int>(mis.itemHeight));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QImage img(size(), QImage::Format_RGB32);
+        img.fill(palette().color(QPalette::Window));
+        CWnd* o = Live().count(menu_) ? CWnd::FromHandlePermanent(OwnerOf(menu_)) : nullptr;
+        if (o && index_ < menu_->items.size()) {
+            const Item& it = menu_->items[index_];
+            UINT state = 0;
+            if (underMouse()) state |= ODS_SELECTED;
+            if (it.flags & MF_GRAYED) state |= ODS_GRAYED | ODS_DISABLED;
+            if (it.flags & MF_CHECKED) state |= ODS_CHECKED;
+            HDC dc = ImageDC(&img);
+            DRAWITEMSTRUCT dis{ODT_MENU, 0, it.id, ODA_DRAWENTIRE, state, reinterpret_cast<HWND>(Handle(menu_)), dc,
+                               RECT{0, 0, width(), height()}, it.data};
+            CallWnd(o, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+            ReleaseImageDC(dc);
+        }
+        QPainter(this).drawImage(0, 0, img);
+    }
+    void enterEvent(QEnterEvent*) override { update(); }
+    void leaveEvent(QEvent*) override { update(); }
+    void mouseReleaseEvent(QMouseEvent*) override {
+        if (!Live().count(menu_) || index_ >= menu_->items.size()) return;
+        const Item& it = menu_->items[index_];
+        if (it.flags & MF_GRAYED) return;
+        if (auto* m = qobject_cast<QMenu*>(parentWidget())) {
+            for (QAction* a : m->actions())
+                if (auto* wa = qobject_cast<QWidgetAction*>(a); wa && wa->defaultWidget() == this) {
+                    wa->trigger();
+                    break;
+                }
+            // Close the whole chain of menus.
+            for (QWidget* w = m; w; w = w->parentWidget())
+                if (auto* mm = qobject_cast<QMenu*>(w)) mm->close();
+        }
+    }
+
+private:
+    MenuData* menu_;
+    size_t index_;
+};
+
+void AddItems(MenuData* d, QWidget* target, bool isBar) {
+    auto add = [&](QAction* a) { target->addAction(a); };
+    for (size_t i = 0; i < d->items.size(); ++i) {
+        Item& it = d->items[i];
+        if (it.flags & MF_SEPARATOR) {
+            auto* a = new QAction(target);
+            a->setSeparator(true);
+            add(a);
+            continue;
+        }
+        if (it.sub) {
+            auto* sub = new QMenu(MenuText(it.text), target);
+            MenuData* sd = it.sub;
+            sd->owner = d->owner;
+            sd->qmenu = nullptr;
+            size_t index = i;
+            MenuData* parent = d;
+            QObject::connect(sub, &QMenu::aboutToShow, sub, [sd, sub, parent, index] {
+                if (!Live().count(sd)) return;
+                sd->owner = parent->owner;
+                if (CWnd* o = CWnd::FromHandlePermanent(sd->owner))
+                    CallWnd(o, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(Handle(sd)), MAKELPARAM(static_cast<WORD>(index), 0));
+                if (!Live().count(sd)) return;
+                sub->clear();
+                AddItems(sd, sub, false);
+            });
+            sub->setEnabled(!(it.flags & MF_GRAYED));
+            QAction* a = sub->menuAction();
+            add(a);
+            // Items are filled when the popup opens; an empty one would not open.
+            if (isBar || true) sub->addAction(QString());
+            continue;
+        }
+        UINT id = it.id;
+        HWND owner = d->owner;
+        QAction* a;
+        if (it.flags & MF_OWNERDRAW) {
+            auto* wa = new QWidgetAction(target);
+            wa->setDefaultWidget(new OwnerDrawItem(d, i, target));
+            a = wa;
+        } else {
+            a = new QAction(MenuText(it.text), target);
+        }
+        a->setEnabled(!(it.flags & MF_GRAYED));
+        if (it.flags & MF_CHECKED) {
+            a->setCheckable(true);
+            a->setChecked(true);
+        }
+        if (static_cast<int>(i) == d->defaultItem) {
+            QFont f = a->font();
+            f.setBold(true);
+            a->setFont(f);
+        }
+        a->setProperty("afxId", id);
+        QObject::connect(a, &QAction::triggered, a, [id, owner] {
+            if (CWnd* o = CWnd::FromHandlePermanent(owner)) o->PostMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), 0), 0);
+        });
+        add(a);
+    }
+}
+
+}  // namespace
+
+namespace afx_detail {
+void RebuildMenuBar(WindowState* s) {
+    if (!s || !s->widget) return;
+    MenuData* d = s->menu ? Data(s->menu->m_hMenu) : nullptr;
+    if (!d) {
+        delete s->menuBar;
+        s->menuBar = nullptr;
+    } else {
+        if (!s->menuBar) s->menuBar = new QMenuBar(s->widget);
+        s->menuBar->clear();
+        d->owner = s->hwnd;
+        AddItems(d, s->menuBar, true);
+        s->menuBar->show();
+    }
+    LayoutNonClient(s);
+}
+}  // namespace afx_detail
+
+IMPLEMENT_DYNCREATE(CMenu, CObject)
+
+CMenu::~CMenu() {
+    // A temporary wrapper never owns its menu.
+    if (!m_bTemporary && m_hMenu) {
+        MenuData* d = Data(m_hMenu);
+        if (d && d->wrapper.get() != this) DestroyMenu();
+    }
+}
+
+HMENU CMenu::GetSafeHmenu() const {
+    const CMenu* self = this;
+    asm("" : "+r"(self));
+    return self ? self->m_hMenu : nullptr;
+}
+
+CMenu* CMenu::FromHandle(HMENU h) {
+    MenuData* d = Data(h);
+    if (!d) return nullptr;
+    if (!d->wrapper) {
+        d->wrapper = std::make_unique<CMenu>();
+        d->wrapper->m_hMenu = h;
+        d->wrapper->m_bTemporary = true;
+    }
+    return d->wrapper.get();
+}
+
+BOOL CMenu::Attach(HMENU h) {
+    if (m_hMenu || !Data(h)) return FALSE;
+    m_hMenu = h;
+    return TRUE;
+}
+
+HMENU CMenu::Detach() {
+    HMENU h = m_hMenu;
+    m_hMenu = nullptr;
+    return h;
+}
+
+BOOL CMenu::CreateMenu() { return Attach(::CreateMenu()); }
+BOOL CMenu::CreatePopupMenu() { return Attach(::CreatePopupMenu()); }
+BOOL CMenu::LoadMenu(LPCTSTR name) { return Attach(::LoadMenu(AfxGetResourceHandle(), name)); }
+
+BOOL CMenu::DestroyMenu() {
+    HMENU h = Detach();
+    return h ? ::DestroyMenu(h) : FALSE;
+}
+
+UINT CMenu::GetMenuItemCount() const {
+    MenuData* d = Data(m_hMenu);
+    return d ? static_cast<UINT>(d->items.size()) : static_cast<UINT>(-1);
+}
+
+UINT CMenu::GetMenuItemID(int pos) const {
+    MenuData* d = Data(m_hMenu);
+    if (!d || pos < 0 || static_cast<size_t>(pos) >= d->items.size()) return 0;
+    const Item& it = d->items[static_cast<size_t>(pos)];
+    if (it.sub) return static_cast<UINT>(-1);
+    return it.id;
+}
+
+UINT CMenu::GetMenuState(UINT item, UINT flags) const {
+    MenuData* owner;
+    size_t i;
+    if (!Find(Data(m_hMenu), item, flags, &owner, &i)) return static_cast<UINT>(-1);
+    const Item& it = owner->items[i];
+    UINT st = it.flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_SEPARATOR | MF_OWNERDRAW | MF_POPUP | MF_MENUBREAK | MF_MENUBARBREAK);
+    if (it.sub) st |= (static_cast<UINT>(it.sub->items.size()) << 8);
+    return st;
+}
+
+int CMenu::GetMenuString(UINT item, LPTSTR text, int maxCount, UINT flags) const {
+    CString s;
+    int n = GetMenuString(item, s, flags);
+    if (!text || maxCount <= 0) return n;
+    int c = n < maxCount - 1 ? n : maxCount - 1;
+    std::memcpy(text, s.GetString(), static_cast<size_t>(c));
+    text[c] = 0;
+    return c;
+}
+
+int CMenu::GetMenuString(UINT item, CString& text, UINT flags) const {
+    MenuData* owner;
+    size_t i;
+    text.Empty();
+    if (!Find(Data(m_hMenu), item, flags, &owner, &i)) return 0;
+    text = owner->items[i].text;
+    return text.GetLength();
+}
+
+CMenu* CMenu::GetSubMenu(int pos) const {
+    MenuData* d = Data(m_hMenu);
+    if (!d || pos < 0 || static_cast<size_t>(pos) >= d->items.size()) return nullptr;
+    MenuData* sub = d->items[static_cast<size_t>(pos)].sub;
+    return sub ? FromHandle(Handle(sub)) : nullptr;
+}
+
+DWORD_PTR CMenu::GetItemData(UINT item, UINT flags) const {
+    MenuData* owner;
+    size_t i;
+    return Find(Data(m_hMenu), item, flags, &owner, &i) ? owner->items[i].data : 0;
+}
+
+namespace {
+Item MakeItem(UINT flags, UINT_PTR idOrPopup, LPCTSTR text) {
+    Item it;
+    it.flags = flags & ~(MF_BYPOSITION | MF_END);
+    if (flags & MF_POPUP) {
+        it.sub = Data(reinterpret_cast<HMENU>(idOrPopup));
+        if (!it.sub) it.flags &= ~MF_POPUP;
+    } else {
+        it.id = static_cast<UINT>(idOrPopup);
+    }
+    if (flags & MF_OWNERDRAW) it.data = reinterpret_cast<DWORD_PTR>(text);
+    else if (!(flags & MF_SEPARATOR) && text) it.text = text;
+    return it;
+}
+void Changed(MenuData* d) {
+    // A frame's menu bar shows changes to its top level at once.
+    for (HWND h : AllWindows())
+        if (WindowState* s = StateOf(h); s && s->menu && Data(s->menu->m_hMenu) == d) RebuildMenuBar(s);
+}
+}  // namespace
+
+BOOL CMenu::AppendMenu(UINT flags, UINT_PTR idOrPopup, LPCTSTR text) {
+    MenuData* d = Data(m_hMenu);
+    if (!d) return FALSE;
+    d->items.push_back(MakeItem(flags, idOrPopup, text));
+    Changed(d);
+    return TRUE;
+}
+
+BOOL CMenu::InsertMenu(UINT pos, UINT flags, UINT_PTR idOrPopup, LPCTSTR text) {
+    MenuData* d = Data(m_hMenu);
+    if (!d) return FALSE;
+    MenuData* owner = d;
+    size_t i = d->items.size();
+    if (pos != static_cast<UINT>(-1) && !Find(d, pos, flags, &owner, &i)) {
+        if (!(flags & MF_BYPOSITION)) return FALSE;
+        owner = d;
+        i = d->items.size();
+    }
+    owner->items.insert(owner->items.begin() + static_cast<std::ptrdiff_t>(i), MakeItem(flags, idOrPopup, text));
+    Changed(d);
+    return TRUE;
+}
+
+BOOL CMenu::ModifyMenu(UINT pos, UINT flags, UINT_PTR idOrPopup, LPCTSTR text) {
+    MenuData* owner;
+    size_t i;
+    MenuData* d = Data(m_hMenu);
+    if (!Find(d, pos, flags, &owner, &i)) return FALSE;
+    Item next = MakeItem(flags, idOrPopup, text);
+    Item& it = owner->items[i];
+    if (it.sub && it.sub != next.sub) Free(it.sub);
+    it = next;
+    Changed(d);
+    return TRUE;
+}
+
+BOOL CMenu::RemoveMenu(UINT pos, UINT flags) {
+    MenuData* owner;
+    size_t i;
+    MenuData* d = Data(m_hMenu);
+    if (!Find(d, pos, flags, &owner, &i)) return FALSE;
+    owner->items.erase(owner->items.begin() + static_cast<std::ptrdiff_t>(i));
+    Changed(d);
+    return TRUE;
+}
+
+BOOL CMenu::DeleteMenu(UINT pos, UINT flags) {
+    MenuData* owner;
+    size_t i;
+    MenuData* d = Data(m_hMenu);
+    if (!Find(d, pos, flags, &owner, &i)) return FALSE;
+    if (MenuData* sub = owner->items[i].sub) Free(sub);
+    owner->items.erase(owner->items.begin() + static_cast<std::ptrdiff_t>(i));
+    Changed(d);
+    return TRUE;
+}
+
+UINT CMenu::EnableMenuItem(UINT item, UINT enable) {
+    MenuData* owner;
+    size_t i;
+    MenuData* d = Data(m_hMenu);
+    if (!Find(d, item, enable, &owner, &i)) return static_cast<UINT>(-1);
+    Item& it = owner->items[i];
+    UINT old = it.flags & (MF_GRAYED | MF_DISABLED);
+    it.flags = (it.flags & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
+    if (owner == d && d->bar && old != (it.flags & (MF_GRAYED | MF_DISABLED))) Changed(d);
+    return old;
+}
+
+UINT CMenu::CheckMenuItem(UINT item, UINT check) {
+    MenuData* owner;
+    size_t i;
+    if (!Find(Data(m_hMenu), item, check, &owner, &i)) return static_cast<UINT>(-1);
+    Item& it = owner->items[i];
+    UINT old = it.flags & MF_CHECKED;
+    it.flags = (it.flags & ~MF_CHECKED) | (check & MF_CHECKED);
+    return old;
+}
+
+BOOL CMenu::CheckMenuRadioItem(UINT first, UINT last, UINT item, UINT flags) {
+    MenuData* d = Data(m_hMenu);
+    if (!d) return FALSE;
+    BOOL found = FALSE;
+    for (UINT p = first; p <= last; ++p) {
+        MenuData* owner;
+        size_t i;
+        if (!Find(d, p, flags, &owner, &i)) continue;
+        Item& it = owner->items[i];
+        if (p == item) {
+            it.flags |= MF_CHECKED;
+            found = TRUE;
+        } else {
+            it.flags &= ~MF_CHECKED;
+        }
+    }
+    return found;
+}
+
+BOOL CMenu::SetDefaultItem(UINT item, BOOL byPos) {
+    MenuData* d = Data(m_hMenu);
+    if (!d) return FALSE;
+    if (item == static_cast<UINT>(-1)) {
+        d->defaultItem = -1;
+        return TRUE;
+    }
+    MenuData* owner;
+    size_t i;
+    if (!Find(d, item, byPos ? MF_BYPOSITION : 0, &owner, &i) || owner != d) return FALSE;
+    d->defaultItem = static_cast<int>(i);
+    return TRUE;
+}
+
+BOOL CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* owner, LPCRECT) {
+    return ::TrackPopupMenu(m_hMenu, flags, x, y, 0, owner ? owner->m_hWnd : nullptr, nullptr);
+}
+
+void CMenu::DrawItem(LPDRAWITEMSTRUCT) {}
+void CMenu::MeasureItem(LPMEASUREITEMSTRUCT) {}
+
+HMENU CreateMenu() { return Handle(NewMenu(true)); }
+HMENU CreatePopupMenu() { return Handle(NewMenu(false)); }
+BOOL IsMenu(HMENU h) { return Data(h) != nullptr; }
+
+BOOL DestroyMenu(HMENU h) {
+    MenuData* d = Data(h);
+    if (!d) return FALSE;
+    for (HWND w : AllWindows())
+        if (WindowState* s = StateOf(w); s && s->menu && s->menu->m_hMenu == h) {
+            s->menu = nullptr;
+            RebuildMenuBar(s);
+        }
+    Free(d);
+    return TRUE;
+}
+
+HMENU LoadMenu(HINSTANCE module, LPCSTR name) {
+    CMenuTemplate t;
+    if (!AfxLoadMenuTemplate(module, name, t)) return nullptr;
+    MenuData* d = NewMenu(true);
+    Build(d, t.items);
+    return Handle(d);
+}
+
+BOOL TrackPopupMenu(HMENU h, UINT flags, int x, int y, int, HWND owner, LPCRECT) {
+    MenuData* d = Data(h);
+    if (!d) return FALSE;
+    d->owner = owner;
+    CWnd* o = CWnd::FromHandlePermanent(owner);
+    if (o) CallWnd(o, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(h), 0);
+    if (!Data(h)) return FALSE;
+    UINT chosen = 0;
+    if (AfxTestScript::Enabled()) {
+        // A script answers with the command id to choose (0: dismissed).
+        int answer = 0;
+        AfxTestScript::TakeAnswer(&answer);
+        AfxShownRecord rec;
+        rec.kind = "menu";
+        rec.result = answer;
+        for (const Item& it : d->items) rec.buttons.push_back(it.text.GetString());
+        AfxTestScript::Record(rec);
+        chosen = static_cast<UINT>(answer);
+    } else {
+        EnsureApplication();
+        QMenu menu(o && o->m_pWidget ? o->m_pWidget->window() : nullptr);
+        d->owner = nullptr;  // the chosen action is returned below, not posted
+        AddItems(d, &menu, false);
+        QAction* a = menu.exec(QPoint(x, y));
+        if (a) chosen = a->property("afxId").toUInt();
+        if (Data(h)) d->owner = owner;
+    }
+    if (flags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
+    if (chosen && o && !(flags & TPM_NONOTIFY)) o->PostMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(chosen), 0), 0);
+    return chosen != 0;
+}
+
+// Menus of windows.
+CMenu* CWnd::GetMenu() const {
+    WindowState* s = StateOf(m_hWnd);
+    return s ? s->menu : nullptr;
+}
+
+BOOL CWnd::SetMenu(CMenu* menu) {
+    WindowState* s = StateOf(m_hWnd);
+    if (!s) return FALSE;
+    s->menu = menu ? CMenu::FromHandle(menu->m_hMenu) : nullptr;
+    RebuildMenuBar(s);
+    QRect c = ClientRectQ(s);
+    CallWnd(this, WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(c.width()), static_cast<WORD>(c.height())));
+    return TRUE;
+}
+
+void CWnd::DrawMenuBar() { RebuildMenuBar(StateOf(m_hWnd)); }
+
+CMenu* CWnd::GetSystemMenu(BOOL) const {
+    static CMenu* sys = nullptr;
+    if (!sys) {
+        sys = new CMenu;
+        sys->CreatePopupMenu();
+    }
+    return sys;
+}

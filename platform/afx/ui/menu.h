@@ -1,0 +1,105 @@
+// Menus: menu bars of frames and popup menus, made from menu templates in the
+// resources or built by calls, changed by position or command id, shown by
+// TrackPopupMenu. Choosing an item sends WM_COMMAND with its id to the
+// menu's owner; before a popup opens its owner gets WM_INITMENUPOPUP, where
+// the frame runs the items' update handlers. Owner-drawn items are measured
+// and drawn by their owner (WM_MEASUREITEM / WM_DRAWITEM).
+#pragma once
+
+#include "platform/afx/core/resource.h"
+#include "platform/afx/ui/wnd.h"
+
+#define TPM_LEFTBUTTON 0x0000u
+#define TPM_RIGHTBUTTON 0x0002u
+#define TPM_LEFTALIGN 0x0000u
+#define TPM_CENTERALIGN 0x0004u
+#define TPM_RIGHTALIGN 0x0008u
+#define TPM_TOPALIGN 0x0000u
+#define TPM_VCENTERALIGN 0x0010u
+#define TPM_BOTTOMALIGN 0x0020u
+#define TPM_NONOTIFY 0x0080u
+#define TPM_RETURNCMD 0x0100u
+#define MFS_GRAYED 0x00000003u
+#define MFS_DISABLED MFS_GRAYED
+#define MFS_CHECKED MF_CHECKED
+#define MFS_ENABLED MF_ENABLED
+#define MFS_DEFAULT MF_DEFAULT
+#define MF_USECHECKBITMAPS 0x0200u
+#define MF_UNHILITE 0x0000u
+#define MF_HILITE 0x0080u
+#define MF_SYSMENU 0x2000u
+#define MF_MOUSESELECT 0x8000u
+#define MNC_IGNORE 0
+#define MNC_CLOSE 1
+#define MNC_EXECUTE 2
+#define MNC_SELECT 3
+
+class AFX_UI_API CMenu : public CObject {
+    DECLARE_DYNCREATE(CMenu)
+public:
+    CMenu() = default;
+    ~CMenu() override;
+
+    HMENU m_hMenu = nullptr;
+    operator HMENU() const { return m_hMenu; }
+    HMENU GetSafeHmenu() const;
+    static CMenu* FromHandle(HMENU menu);
+    BOOL Attach(HMENU menu);
+    HMENU Detach();
+
+    BOOL CreateMenu();
+    BOOL CreatePopupMenu();
+    BOOL LoadMenu(LPCTSTR name);
+    BOOL LoadMenu(UINT id) { return LoadMenu(MAKEINTRESOURCE(id)); }
+    BOOL DestroyMenu();
+
+    UINT GetMenuItemCount() const;
+    UINT GetMenuItemID(int pos) const;
+    UINT GetMenuState(UINT item, UINT flags) const;
+    int GetMenuString(UINT item, LPTSTR text, int maxCount, UINT flags) const;
+    int GetMenuString(UINT item, CString& text, UINT flags) const;
+    CMenu* GetSubMenu(int pos) const;
+    // The item data of an owner-drawn item.
+    DWORD_PTR GetItemData(UINT item, UINT flags) const;
+
+    BOOL AppendMenu(UINT flags, UINT_PTR idOrPopup = 0, LPCTSTR text = nullptr);
+    BOOL InsertMenu(UINT pos, UINT flags, UINT_PTR idOrPopup = 0, LPCTSTR text = nullptr);
+    BOOL ModifyMenu(UINT pos, UINT flags, UINT_PTR idOrPopup = 0, LPCTSTR text = nullptr);
+    BOOL RemoveMenu(UINT pos, UINT flags);
+    BOOL DeleteMenu(UINT pos, UINT flags);
+    UINT EnableMenuItem(UINT item, UINT enable);
+    UINT CheckMenuItem(UINT item, UINT check);
+    BOOL CheckMenuRadioItem(UINT first, UINT last, UINT item, UINT flags);
+    BOOL SetDefaultItem(UINT item, BOOL byPos = FALSE);
+
+    // Shows the popup at screen point (x, y) for `owner`; with TPM_RETURNCMD
+    // returns the chosen id (0: none) instead of sending it.
+    BOOL TrackPopupMenu(UINT flags, int x, int y, CWnd* owner, LPCRECT rect = nullptr);
+
+    virtual void DrawItem(LPDRAWITEMSTRUCT dis);
+    virtual void MeasureItem(LPMEASUREITEMSTRUCT mis);
+
+private:
+    bool m_bTemporary = false;
+    friend struct MenuAccess;
+};
+
+AFX_UI_API HMENU CreateMenu();
+AFX_UI_API HMENU CreatePopupMenu();
+AFX_UI_API BOOL DestroyMenu(HMENU menu);
+AFX_UI_API HMENU LoadMenu(HINSTANCE module, LPCSTR name);
+AFX_UI_API BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, LPCRECT rect);
+AFX_UI_API BOOL IsMenu(HMENU menu);
+
+// Menu handlers with a CMenu argument.
+template <class C, auto F>
+LRESULT afx_thunk::InitMenuPopup(CCmdTarget* t, AFX_MSGCALL& c) {
+    void (C::*f)(CMenu*, UINT, BOOL) = F;
+    (static_cast<C*>(t)->*f)(CMenu::FromHandle(reinterpret_cast<HMENU>(c.wParam)), LOWORD(c.lParam), HIWORD(c.lParam));
+    return 0;
+}
+template <class C, auto F>
+LRESULT afx_thunk::MenuChar(CCmdTarget* t, AFX_MSGCALL& c) {
+    LRESULT (C::*f)(UINT, UINT, CMenu*) = F;
+    return (static_cast<C*>(t)->*f)(LOWORD(c.wParam), HIWORD(c.wParam), CMenu::FromHandle(reinterpret_cast<HMENU>(c.lParam)));
+}
