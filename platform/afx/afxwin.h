@@ -19,3 +19,4 @@
 #include "platform/afx/ui/dialog.h"
 #include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/commdlg.h"
+#include "platform/afx/ui/listctrl.h"
