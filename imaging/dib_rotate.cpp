@@ -22,10 +22,11 @@ TurnedSize turnedSize(int w, int h, double c, double s) {
 }
 
 // Samples the turned image. Rows are stored rows (sigma = +1 bottom-up,
-// -1 top-down); pixels are `bpp` bytes. Destination pixels whose source lies
-// outside keep what the destination holds.
+// -1 top-down); pixels are Bpp bytes. Destination pixels whose source lies
+// outside, and the padding of each destination row, get `fill`.
+template <int Bpp>
 void sampleTurned(const BYTE* src, int w, int h, std::size_t srcStride, BYTE* dst, int w2, int h2,
-                  std::size_t dstStride, int bpp, int sigma, double c, double s) {
+                  std::size_t dstStride, int sigma, double c, double s, BYTE fill) {
     const double ss = sigma * s;
     const double x0 = w / 2 - (w2 / 2) * c + (h2 / 2) * ss + 0.5;
     const double y0 = h / 2 - (w2 / 2) * ss - (h2 / 2) * c + 0.5;
@@ -33,16 +34,18 @@ void sampleTurned(const BYTE* src, int w, int h, std::size_t srcStride, BYTE* ds
     for (int j = 0; j < h2; ++j, xr -= ss, yr += c) {
         BYTE* out = dst + static_cast<std::size_t>(j) * dstStride;
         double x = xr, y = yr;
-        for (int i = 0; i < w2; ++i, x += c, y += ss) {
+        for (int i = 0; i < w2; ++i, x += c, y += ss, out += Bpp) {
             // Truncation towards zero, as a conversion to int does.
-            if (!(x > -1.0 && x < w && y > -1.0 && y < h)) continue;
-            const int xi = static_cast<int>(x), yi = static_cast<int>(y);
-            const BYTE* p = src + static_cast<std::size_t>(yi) * srcStride + static_cast<std::size_t>(xi) * bpp;
-            if (bpp == 1)
-                out[i] = *p;
-            else
-                std::memcpy(out + static_cast<std::size_t>(i) * bpp, p, bpp);
+            if (x > -1.0 && x < w && y > -1.0 && y < h) {
+                const BYTE* p = src + static_cast<std::size_t>(static_cast<int>(y)) * srcStride +
+                                static_cast<std::size_t>(static_cast<int>(x)) * Bpp;
+                for (int b = 0; b < Bpp; ++b) out[b] = p[b];
+            } else {
+                for (int b = 0; b < Bpp; ++b) out[b] = fill;
+            }
         }
+        const std::size_t used = static_cast<std::size_t>(w2) * Bpp;
+        if (dstStride > used) std::memset(dst + static_cast<std::size_t>(j) * dstStride + used, fill, dstStride - used);
     }
 }
 
@@ -91,13 +94,15 @@ int RotateDib(HDIB hDib, double angle) {
     if (!ReAllocImageBlock(hDib, headerBytes + rows2, GMEM_MOVEABLE)) return kRotateOutOfMemory;
 
     BYTE* p = static_cast<BYTE*>(GlobalLock(hDib));
-    std::memset(p, 0xFF, headerBytes + rows2);
     std::memcpy(p, header.data(), headerBytes);
     auto* bih = reinterpret_cast<BITMAPINFOHEADER*>(p);
     bih->biWidth = turned.width;
     bih->biHeight = sigma * turned.height;
     bih->biSizeImage = static_cast<DWORD>(rows2);
-    sampleTurned(pixels.data(), w, h, stride, p + headerBytes, turned.width, turned.height, stride2, bpp, sigma, c, s);
+    if (bpp == 1)
+        sampleTurned<1>(pixels.data(), w, h, stride, p + headerBytes, turned.width, turned.height, stride2, sigma, c, s, 0xFF);
+    else
+        sampleTurned<3>(pixels.data(), w, h, stride, p + headerBytes, turned.width, turned.height, stride2, sigma, c, s, 0xFF);
     GlobalUnlock(hDib);
     return kRotateDone;
 }
@@ -112,7 +117,7 @@ int RotateBits(HGLOBAL hBits, int* pWidth, int* pHeight, double angle) {
     std::vector<BYTE> bytes, turnedBytes;
     try {
         bytes.resize(static_cast<std::size_t>(w) * h);
-        turnedBytes.assign(static_cast<std::size_t>(turned.width) * turned.height, 1);
+        turnedBytes.resize(static_cast<std::size_t>(turned.width) * turned.height);
     } catch (const std::bad_alloc&) {
         return kRotateOutOfMemory;
     }
@@ -137,7 +142,7 @@ int RotateBits(HGLOBAL hBits, int* pWidth, int* pHeight, double angle) {
             }
         GlobalUnlock(hBits);
     }
-    sampleTurned(bytes.data(), w, h, w, turnedBytes.data(), turned.width, turned.height, turned.width, 1, 1, c, s);
+    sampleTurned<1>(bytes.data(), w, h, w, turnedBytes.data(), turned.width, turned.height, turned.width, 1, c, s, 1);
     const std::size_t size2 = rowBytes2 * turned.height;
     if (!ReAllocImageBlock(hBits, size2 ? size2 : 1, GMEM_MOVEABLE)) return kRotateOutOfMemory;
     BYTE* p = static_cast<BYTE*>(GlobalLock(hBits));

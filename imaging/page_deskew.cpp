@@ -133,46 +133,72 @@ BOOL CPageImage::Deskew(int dx, int dy, int left, int top, int right, int bottom
         return __builtin_bswap64(v);
     };
     std::vector<BYTE> shifted(static_cast<std::size_t>(rowBytes) + 8);
-    // Every word gets the same number of pieces (padded with empty ones), so
-    // that the inner loop runs a fixed count; missing source rows read a blank row.
-    int maxShift = 0, perWord = 1;
-    for (const Piece& piece : pieces) maxShift = std::max(maxShift, piece.shift);
-    for (const Word& word : words) perWord = std::max(perWord, word.count);
-    std::vector<Piece> table(words.size() * perWord, Piece{0, 0, INT32_MAX});
-    for (std::size_t w = 0; w < words.size(); ++w)
-        for (int i = 0; i < words[w].count; ++i) {
-            table[w * perWord + i] = pieces[words[w].first + i];
-            if (dx > 0) table[w * perWord + i].bound = INT32_MAX;
-        }
-    const std::vector<BYTE> blank(static_cast<std::size_t>(rowBytes) + 8, 0);
-    std::vector<const BYTE*> rowFor(static_cast<std::size_t>(maxShift) + 1);
+    // Words are sorted by their number of pieces, so that each inner loop runs
+    // a fixed count; a piece whose source row lies outside the plane reads a
+    // blank row instead.
+    struct Source {
+        std::uint64_t mask;
+        std::ptrdiff_t delta;  // from the output row's own row in the plane to the source row
+        int shift;
+        int bound;
+    };
+    const std::ptrdiff_t step = dx > 0 ? -static_cast<std::ptrdiff_t>(rowBytes) : rowBytes;
     const bool partialLast = !words.empty() && words.back().offset + 8 > rowBytes;
     const std::size_t wholeWords = words.size() - (partialLast ? 1 : 0);
+    int perWord = 1;
+    for (const Word& word : words) perWord = std::max(perWord, word.count);
+    struct Group {
+        int count;
+        std::vector<int> offsets;
+        std::vector<Source> sources;  // count per word
+    };
+    std::vector<Group> byCount(perWord + 1);
+    for (int c = 0; c <= perWord; ++c) byCount[c].count = c;
+    auto sourceOf = [&](const Piece& p) {
+        return Source{p.mask, p.shift * step, p.shift, dx > 0 ? INT32_MAX : p.bound};
+    };
+    for (std::size_t w = 0; w < wholeWords; ++w) {
+        Group& g = byCount[words[w].count];
+        g.offsets.push_back(words[w].offset);
+        for (int i = 0; i < words[w].count; ++i) g.sources.push_back(sourceOf(pieces[words[w].first + i]));
+    }
+    const std::vector<BYTE> blank(static_cast<std::size_t>(rowBytes) + 8, 0);
     for (int y = top; y <= bottom; ++y) {
-        for (int sh = 0; sh <= maxShift; ++sh) {
-            const int sourceRow = dx > 0 ? y - sh : y + sh;
-            rowFor[sh] = sourceRow >= 0 && sourceRow < height ? in + static_cast<std::size_t>(sourceRow) * rowBytes
-                                                               : blank.data();
-        }
-        const Piece* piece = table.data();
-        for (std::size_t w = 0; w < wholeWords; ++w, piece += perWord) {
-            const int offset = words[w].offset;
-            std::uint64_t v = 0;
-            for (int i = 0; i < perWord; ++i) {
-                std::uint64_t src;
-                std::memcpy(&src, rowFor[piece[i].shift] + offset, 8);
-                v |= src & (y < piece[i].bound ? piece[i].mask : 0);
+        const BYTE* here = in + static_cast<std::size_t>(y) * rowBytes;
+        const int validShifts = dx > 0 ? y : height - 1 - y;  // shifts up to this stay inside the plane
+        auto source = [&](const Source& src) { return src.shift <= validShifts ? here + src.delta : blank.data(); };
+        auto gather = [&](const Group& g, auto count) {
+            const Source* src = g.sources.data();
+            for (std::size_t w = 0; w < g.offsets.size(); ++w, src += count()) {
+                const int offset = g.offsets[w];
+                std::uint64_t v = 0;
+                for (int i = 0; i < count(); ++i) {
+                    std::uint64_t bits;
+                    std::memcpy(&bits, source(src[i]) + offset, 8);
+                    v |= bits & (y < src[i].bound ? src[i].mask : 0);
+                }
+                std::memcpy(line + offset, &v, 8);
             }
-            std::memcpy(line + offset, &v, 8);
+        };
+        for (const Group& g : byCount) {
+            if (g.offsets.empty()) continue;
+            switch (g.count) {
+                case 1: gather(g, [] { return 1; }); break;
+                case 2: gather(g, [] { return 2; }); break;
+                case 3: gather(g, [] { return 3; }); break;
+                default: gather(g, [c = g.count] { return c; }); break;
+            }
         }
+        const Piece* piece = pieces.data() + (partialLast ? words.back().first : 0);
         if (partialLast) {
             const int offset = words.back().offset;
             std::uint64_t v = 0;
-            for (int i = 0; i < perWord; ++i) {
-                std::uint64_t src = 0;
-                const BYTE* from = rowFor[piece[i].shift] + offset;
-                for (int b = 0; offset + b < rowBytes; ++b) src |= std::uint64_t(from[b]) << (8 * b);
-                v |= src & (y < piece[i].bound ? piece[i].mask : 0);
+            for (int i = 0; i < words.back().count; ++i) {
+                const Source src = sourceOf(piece[i]);
+                std::uint64_t bits = 0;
+                const BYTE* from = source(src) + offset;
+                for (int b = 0; offset + b < rowBytes; ++b) bits |= std::uint64_t(from[b]) << (8 * b);
+                v |= bits & (y < src.bound ? src.mask : 0);
             }
             std::memcpy(line + offset, &v, 8);  // the margin takes the bytes past the row
         }
@@ -180,7 +206,8 @@ BOOL CPageImage::Deskew(int dx, int dy, int left, int top, int right, int bottom
 
         const int s = k[y];
         const int q = s / 8, r = s % 8;
-        for (int i = 0; i < rowBytes; i += 8) {
+        BYTE* row = out + static_cast<std::size_t>(y) * rowBytes;
+        auto word = [&](int i) {
             std::uint64_t v;
             if (dx > 0) {
                 const BYTE* from = line + i + q;
@@ -189,11 +216,18 @@ BOOL CPageImage::Deskew(int dx, int dy, int left, int top, int right, int bottom
                 const BYTE* from = line + i - q;
                 v = r ? (loadBig(from) >> r | std::uint64_t(from[-1]) << (64 - r)) : loadBig(from);
             }
-            v = __builtin_bswap64(v);
-            std::memcpy(shifted.data() + i, &v, 8);
+            return __builtin_bswap64(v);
+        };
+        int i = 0;
+        for (; i + 8 <= rowBytes; i += 8) {
+            const std::uint64_t v = word(i);
+            std::memcpy(row + i, &v, 8);
         }
-        BYTE* row = out + static_cast<std::size_t>(y) * rowBytes;
-        std::memcpy(row, shifted.data(), rowBytes);
+        if (i < rowBytes) {
+            const std::uint64_t v = word(i);
+            std::memcpy(shifted.data(), &v, 8);
+            std::memcpy(row + i, shifted.data(), rowBytes - i);
+        }
         row[rowBytes - 1] &= lastMask;
     }
     return TRUE;

@@ -18,24 +18,42 @@ namespace {
 void turnPlane(const BYTE* in, int width, int height, BYTE* out, bool clockwise) {
     const int inRow = (width + 7) / 8, outRow = (height + 7) / 8;
     const std::vector<BYTE> blank(inRow, 0);
-    const BYTE* rows[8];
-    for (int j = 0; j < outRow; ++j) {  // byte column of the new plane = 8 old rows
-        for (int k = 0; k < 8; ++k) {
-            const int x = 8 * j + k;   // new column
-            rows[k] = x < height ? in + static_cast<std::size_t>(clockwise ? height - 1 - x : x) * inRow : blank.data();
-        }
+    // Tiles of 8 new byte columns (64 old rows): their old rows stay in the
+    // first-level cache while every old byte column is turned, and each new
+    // row receives 8 neighbouring bytes at a time.
+    constexpr int kTile = 8;
+    const BYTE* rows[kTile][8];
+    for (int j0 = 0; j0 < outRow; j0 += kTile) {
+        const int tile = std::min(kTile, outRow - j0);
+        for (int t = 0; t < tile; ++t)
+            for (int k = 0; k < 8; ++k) {
+                const int x = 8 * (j0 + t) + k;  // new column
+                rows[t][k] = x < height ? in + static_cast<std::size_t>(clockwise ? height - 1 - x : x) * inRow
+                                        : blank.data();
+            }
         for (int bx = 0; bx < inRow; ++bx) {  // byte column of the old plane = 8 new rows
-            const BYTE block[8] = {rows[0][bx], rows[1][bx], rows[2][bx], rows[3][bx],
-                                   rows[4][bx], rows[5][bx], rows[6][bx], rows[7][bx]};
-            BYTE turned[8];
-            Transpose8x8(block, turned);
             const int count = std::min(8, width - 8 * bx);
-            if (clockwise) {
-                BYTE* o = out + static_cast<std::size_t>(8 * bx) * outRow + j;
-                for (int m = 0; m < count; ++m, o += outRow) *o = turned[m];
-            } else {
-                BYTE* o = out + static_cast<std::size_t>(width - 1 - 8 * bx) * outRow + j;
-                for (int m = 0; m < count; ++m, o -= outRow) *o = turned[m];
+            BYTE* first = out + static_cast<std::size_t>(clockwise ? 8 * bx : width - 1 - 8 * bx) * outRow + j0;
+            const std::ptrdiff_t next = clockwise ? outRow : -static_cast<std::ptrdiff_t>(outRow);
+            for (int t = 0; t < tile; ++t) {
+                const BYTE* const* r = rows[t];
+                const std::uint64_t x = Transpose8x8(
+                    std::uint64_t(r[0][bx]) << 56 | std::uint64_t(r[1][bx]) << 48 | std::uint64_t(r[2][bx]) << 40 |
+                    std::uint64_t(r[3][bx]) << 32 | std::uint64_t(r[4][bx]) << 24 | std::uint64_t(r[5][bx]) << 16 |
+                    std::uint64_t(r[6][bx]) << 8 | std::uint64_t(r[7][bx]));
+                BYTE* o = first + t;
+                if (count == 8) {
+                    o[0] = static_cast<BYTE>(x >> 56);
+                    o[next] = static_cast<BYTE>(x >> 48);
+                    o[2 * next] = static_cast<BYTE>(x >> 40);
+                    o[3 * next] = static_cast<BYTE>(x >> 32);
+                    o[4 * next] = static_cast<BYTE>(x >> 24);
+                    o[5 * next] = static_cast<BYTE>(x >> 16);
+                    o[6 * next] = static_cast<BYTE>(x >> 8);
+                    o[7 * next] = static_cast<BYTE>(x);
+                } else {
+                    for (int m = 0; m < count; ++m, o += next) *o = static_cast<BYTE>(x >> (56 - 8 * m));
+                }
             }
         }
     }

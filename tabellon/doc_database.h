@@ -28,8 +28,11 @@ struct Node {
     std::string name;
     std::string path;  // key names from the database key down, joined by backslashes
     DWORD totalPages = 0;
-    SYSTEMTIME created{};
-    SYSTEMTIME modified{};
+    // Times are read from the registry when first asked for: reading them for
+    // every node would double the cost of opening a large store.
+    mutable SYSTEMTIME created{};
+    mutable SYSTEMTIME modified{};
+    mutable bool timesLoaded = true;
     std::unique_ptr<Level> children;  // folders only; null while the folder has none
 };
 
@@ -131,6 +134,9 @@ public:
     int ReplacePageImage(DWORD id, DWORD page, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options);
     int InsertPageImage(DWORD id, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options, DWORD* page);
 
+    // Reads a node's times on first use.
+    void loadTimes(const Node& node);
+
     // For the package reader's fuzz target: the outside libraries it needs.
     void adoptLibraries(const COMMON_SERVICE_TABLE* common, const IL_FUNCTIONTABLE* image);
 
@@ -175,7 +181,8 @@ private:
 
     // ---- pages (page_files.cpp) ----
     PageRef readPage(HKEY docKey, DWORD page) const;
-    std::string pagePath(const PageRef& ref) const;
+    std::string pagePath(const PageRef& ref) const;      // native path for file work
+    std::string hostPagePath(const PageRef& ref) const;  // the host's form of it
     DWORD chooseFolder(std::uint64_t bytes) const;  // 1-based; -95 when none has room
     std::string newPageName(DWORD docId, DWORD folder, int format) const;
     DWORD storageFolderOf(const std::string& file) const;  // 1-based, 0 when outside them all
@@ -199,7 +206,8 @@ private:
     DWORD nextFolderId_ = 0xFFFFFFFFu;
     DWORD nextDocId_ = 1;
     std::unique_ptr<Level> top_;
-    std::vector<std::string> folders_;  // storage folders, numbered from 1
+    std::vector<std::string> folders_;      // storage folders (native paths), numbered from 1
+    std::vector<std::string> hostFolders_;  // the same as the host spelled them
     bool haveFolders_ = false;
     DWORD thumbSize_ = 0;
     std::string defaultFolderName_;

@@ -58,7 +58,11 @@ PageRef CDocDatabase::readPage(HKEY docKey, DWORD page) const {
     return ref;
 }
 
-std::string CDocDatabase::pagePath(const PageRef& ref) const { return folders_[ref.folder - 1] + "\\" + ref.name; }
+std::string CDocDatabase::pagePath(const PageRef& ref) const { return folders_[ref.folder - 1] + "/" + ref.name; }
+
+std::string CDocDatabase::hostPagePath(const PageRef& ref) const {
+    return hostFolders_[ref.folder - 1] + "\\" + ref.name;
+}
 
 DWORD CDocDatabase::chooseFolder(std::uint64_t bytes) const {
     std::uint64_t need = bytes + 3ull * thumbSize_ * thumbSize_ + 44;
@@ -75,14 +79,14 @@ std::string CDocDatabase::newPageName(DWORD docId, DWORD folder, int format) con
         char name[128];
         std::snprintf(name, sizeof name, "%d-%d-%d-%d-%d-%d-%d.%s", int(docId), t.wYear, t.wMonth, t.wDay, t.wHour,
                       t.wMinute, t.wSecond + n, extensionOf(format));
-        std::string path = folders_[folder - 1] + "\\" + name;
+        std::string path = folders_[folder - 1] + "/" + name;
         if (!sys::fileExists(path) && !sys::fileExists(path + ".Thn") && !issuedNames_.count(path)) return path;
     }
     throw DbError{DB_ERR_NO_SPACE};
 }
 
 DWORD CDocDatabase::storageFolderOf(const std::string& file) const {
-    std::string folder = sys::folderOf(file);
+    std::string folder = sys::folderOf(sys::nativePath(file));
     if (folder.empty()) return 0;
     for (size_t i = 0; i < folders_.size(); ++i)
         if (sys::sameFile(folder, folders_[i])) return DWORD(i + 1);
@@ -167,7 +171,7 @@ int CDocDatabase::addPageFile(DWORD id, DWORD position, const char* file, DWORD*
         if (image_->GetImageFileInfo(file, &format, &info) != 0 || format < 0 || format > 3) return DB_ERR_BAD_IMAGE;
         DWORD inFolder = storageFolderOf(file);
         std::string leaf = sys::leafOf(file);
-        std::string issued = inFolder ? folders_[inFolder - 1] + "\\" + leaf : "";
+        std::string issued = inFolder ? folders_[inFolder - 1] + "/" + leaf : "";
         bool inPlace = inFolder && (issuedNames_.count(issued) || !pageFileInUse(file));
         DWORD folder = inFolder;
         std::string target = issued;
@@ -217,7 +221,7 @@ int CDocDatabase::ReplacePageFile(DWORD id, DWORD page, const char* file) {
         if (image_->LoadImage(&img.image, file, -1, 1, 0) != 0) return DB_ERR_BAD_IMAGE;
         img.loaded = true;
         DWORD inFolder = storageFolderOf(file);
-        std::string issued = inFolder ? folders_[inFolder - 1] + "\\" + sys::leafOf(file) : "";
+        std::string issued = inFolder ? folders_[inFolder - 1] + "/" + sys::leafOf(file) : "";
         Change change(*this);
         if (inFolder && sys::sameFile(file, oldPath)) {
             // The page file itself was rewritten: only its thumbnail is renewed.
@@ -319,8 +323,9 @@ int CDocDatabase::GetPageFileName(DWORD id, DWORD page, char* pagePathOut, char*
         Hit hit = findDocument(id);
         if (page < 1 || page > hit.node->totalPages) return DB_ERR_NOT_FOUND;
         NodeKey k = nodeKey(hit.node->path);
-        std::string path = pagePath(readPage(k.h, page));
-        if (!sys::fileExists(path)) return DB_ERR_FAILED;
+        PageRef ref = readPage(k.h, page);
+        if (!sys::fileExists(pagePath(ref))) return DB_ERR_FAILED;
+        std::string path = hostPagePath(ref);
         if (path.size() + 4 >= 260) return DB_ERR_FAILED;
         copyOut(pagePathOut, path);
         copyOut(thumbPathOut, path + ".Thn");
@@ -332,8 +337,9 @@ int CDocDatabase::GetNewPageFileName(DWORD id, char* out, int format, DWORD size
     return guarded([&] {
         findDocument(id);
         if (!out) return DB_ERR_FAILED;
-        std::string path = newPageName(id, chooseFolder(size), format);
-        copyOut(out, path);
+        DWORD folder = chooseFolder(size);
+        std::string path = newPageName(id, folder, format);
+        copyOut(out, hostPagePath({folder, sys::leafOf(path)}));
         issuedNames_.insert(path);
         return DB_OK;
     });

@@ -17,11 +17,19 @@ std::optional<DWORD> getDword(HKEY key, const char* name) {
 DWORD getDword(HKEY key, const char* name, DWORD fallback) { return getDword(key, name).value_or(fallback); }
 
 std::optional<std::string> getString(HKEY key, const char* name) {
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+    // Most values are short: one call reads them; longer ones take a second.
+    char small[256];
+    DWORD type = 0, size = sizeof small - 1;
+    LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(small), &size);
+    if (rc == ERROR_SUCCESS) {
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+        small[std::min<size_t>(size, sizeof small - 1)] = '\0';
+        return std::string(small);
+    }
+    if (rc != ERROR_MORE_DATA) return std::nullopt;
     std::vector<char> buf(size_t(size) + 1, '\0');
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::nullopt;
     buf[std::min<size_t>(size, buf.size() - 1)] = '\0';
     return std::string(buf.data());

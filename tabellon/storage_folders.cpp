@@ -23,13 +23,13 @@ int indexIn(const std::vector<std::string>& list, const std::string& folder) {
 
 // A name for `leaf` in `folder` that no file has yet: the same name when free.
 std::string freeNameIn(const std::string& folder, const std::string& leaf) {
-    std::string path = folder + "\\" + leaf;
+    std::string path = folder + "/" + leaf;
     if (!sys::fileExists(path) && !sys::fileExists(path + ".Thn")) return path;
     size_t dot = leaf.find_last_of('.');
     std::string stem = dot == std::string::npos ? leaf : leaf.substr(0, dot);
     std::string ext = dot == std::string::npos ? "" : leaf.substr(dot);
     for (unsigned n = 1;; ++n) {
-        path = folder + "\\" + stem + "-" + std::to_string(n) + ext;
+        path = folder + "/" + stem + "-" + std::to_string(n) + ext;
         if (!sys::fileExists(path) && !sys::fileExists(path + ".Thn")) return path;
     }
 }
@@ -38,12 +38,14 @@ std::string freeNameIn(const std::string& folder, const std::string& leaf) {
 
 void CDocDatabase::SetStorageFolders(const DB_STORAGECONFIG* config) {
     if (!config || refs_ == 0) return;
-    std::vector<std::string> list;
+    std::vector<std::string> hostList, list;  // as the host spelled them, and native
     if (config->Folders)
         for (DWORD i = 0; i < config->Folders->Count; ++i)
-            list.emplace_back(config->Folders->Paths[i], strnlen(config->Folders->Paths[i], 260));
-    for (const std::string& f : list)
+            hostList.emplace_back(config->Folders->Paths[i], strnlen(config->Folders->Paths[i], 260));
+    for (const std::string& f : hostList) {
         if (!sys::folderExists(f)) sys::createFolder(f);
+        list.push_back(sys::nativePath(f));
+    }
     auto keepSettings = [&] {
         thumbSize_ = config->ThumbnailSize;
         defaultFolderName_.assign(config->DefaultFolderName, strnlen(config->DefaultFolderName, 260));
@@ -54,6 +56,7 @@ void CDocDatabase::SetStorageFolders(const DB_STORAGECONFIG* config) {
     };
     if (!haveFolders_ || !top_) {
         folders_ = list;
+        hostFolders_ = hostList;
         haveFolders_ = true;
         keepSettings();
         return;
@@ -92,12 +95,12 @@ void CDocDatabase::SetStorageFolders(const DB_STORAGECONFIG* config) {
             if (indexIn(list, old[i]) < 0) leaving.push_back(int(i));
 
         Change change(*this);
-        std::vector<std::string> finalList = list;
+        std::vector<std::string> finalList = list, finalHost = hostList;
         if (!leaving.empty()) {
             std::uint64_t total = 0, moved = 0;
             for (const Page& p : pages)
                 if (indexIn(list, old[p.folder - 1]) < 0) {
-                    std::string path = old[p.folder - 1] + "\\" + p.name;
+                    std::string path = old[p.folder - 1] + "/" + p.name;
                     total += sys::fileSize(path).value_or(0) + sys::fileSize(path + ".Thn").value_or(0);
                 }
             bool stopped = false;
@@ -106,7 +109,7 @@ void CDocDatabase::SetStorageFolders(const DB_STORAGECONFIG* config) {
                 bool kept = false;
                 for (Page& p : pages) {
                     if (int(p.folder) - 1 != from) continue;
-                    std::string source = old[from] + "\\" + p.name;
+                    std::string source = old[from] + "/" + p.name;
                     std::uint64_t size = sys::fileSize(source).value_or(0);
                     std::uint64_t thumb = sys::fileSize(source + ".Thn").value_or(0);
                     if (!stopped) {
@@ -147,7 +150,10 @@ void CDocDatabase::SetStorageFolders(const DB_STORAGECONFIG* config) {
                 }
                 if (kept) stayed.push_back(from);
             }
-            for (int from : stayed) finalList.push_back(old[from]);
+            for (int from : stayed) {
+                finalList.push_back(old[from]);
+                finalHost.push_back(hostFolders_[size_t(from)]);
+            }
         }
         // Every value now names its folder by its number in the final list.
         for (Page& p : pages) {
@@ -162,6 +168,7 @@ void CDocDatabase::SetStorageFolders(const DB_STORAGECONFIG* config) {
         sys::crashPoint("storage:values");
         change.commit();
         folders_ = finalList;
+        hostFolders_ = finalHost;
     } catch (...) {
         // The old list stays: every value still names a folder of it.
         return;

@@ -27,7 +27,12 @@ void freeLibrary(HMODULE module) {
     if (module) FreeLibrary(module);
 }
 
-std::string nativePath(const std::string& path) { return suite::NativePath(path); }
+// Paths the store builds itself are native already; host paths in Windows
+// style (backslashes or a drive) go through the path layer.
+std::string nativePath(const std::string& path) {
+    bool windows = path.find('\\') != std::string::npos || (path.size() >= 2 && path[1] == ':');
+    return windows ? suite::NativePath(path) : path;
+}
 
 bool fileExists(const std::string& path) {
     std::error_code ec;
@@ -46,7 +51,33 @@ std::optional<std::uint64_t> fileSize(const std::string& path) {
     return n;
 }
 
-bool copyNew(const std::string& from, const std::string& to) { return CopyFileA(from.c_str(), to.c_str(), TRUE) != 0; }
+namespace {
+
+// Copies into a fresh sibling of the target; its path, or nothing.
+std::optional<std::string> copyBeside(const std::string& from, const std::string& to) {
+    auto tmp = makeTempFile(folderOf(nativePath(to)), ".tabellon");
+    if (!tmp) return std::nullopt;
+    std::error_code ec;
+    if (!fs::copy_file(nativePath(from), *tmp, fs::copy_options::overwrite_existing, ec) || ec) {
+        fs::remove(*tmp, ec);
+        return std::nullopt;
+    }
+    return tmp;
+}
+
+}  // namespace
+
+// The complete copy gets its name by a hard link, which fails when the name is
+// taken: an existing file is never replaced.
+bool copyNew(const std::string& from, const std::string& to) {
+    auto tmp = copyBeside(from, to);
+    if (!tmp) return false;
+    std::error_code ec;
+    fs::create_hard_link(*tmp, nativePath(to), ec);
+    std::error_code ignored;
+    fs::remove(*tmp, ignored);
+    return !ec;
+}
 
 bool linkNew(const std::string& from, const std::string& to) {
     std::error_code ec;
@@ -55,12 +86,20 @@ bool linkNew(const std::string& from, const std::string& to) {
 }
 
 bool copyReplace(const std::string& from, const std::string& to) {
-    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+    auto tmp = copyBeside(from, to);
+    if (!tmp) return false;
+    std::error_code ec;
+    fs::rename(*tmp, nativePath(to), ec);
+    if (ec) fs::remove(*tmp, ec);
+    return !ec;
 }
 
 bool copyAtomically(const std::string& from, const std::string& to) { return copyReplace(from, to); }
 
-bool removeFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool removeFile(const std::string& path) {
+    std::error_code ec;
+    return fs::remove(nativePath(path), ec);
+}
 
 bool renameOver(const std::string& from, const std::string& to) {
     std::error_code ec;

@@ -200,3 +200,25 @@ TEST(CleanColorPicture, TextCrossingTheSealTakesItsColourAndPaperTurnsWhite) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OfficialRotation, TurnedColourPageFindsTheSealAgain) {
+    ScopedPage page;
+    ASSERT_EQ(page.AttachDib(OfficialPage::Make().Make()), 0);
+    RECT seal{-1, -1, -1, -1};
+    ASSERT_EQ(page.RotateRightOfficial(&seal), 1);
+    EXPECT_EQ(page.m_nWidth, OfficialPage::H);
+    // Clockwise: old (x, y) goes to (H - 1 - y, x); the seal's centre (450, 900) to (399, 450).
+    EXPECT_NEAR((seal.left + seal.right) / 2, OfficialPage::H - 1 - 900, 8);
+    EXPECT_NEAR((seal.top + seal.bottom) / 2, 450, 8);
+    EXPECT_FALSE(PixelOf(page, OfficialPage::H - 1 - 900, 450 - 224)) << "seal ink stays out of the plane";
+    ScopedPage grey;
+    grey.AttachDib(GreyDib(20, 10, [](int, int) { return 0; }).Make());
+    RECT none{5, 5, 5, 5};
+    ASSERT_EQ(grey.RotateLeftOfficial(&none), 1);
+    EXPECT_EQ(none.left + none.top + none.right + none.bottom, 0);
+    EXPECT_TRUE(PixelOf(grey, 3, 3));
+}
+
+}  // namespace

@@ -13,6 +13,14 @@
 
 namespace {
 
+// Windows-style paths (backslashes or a drive) go through the path layer;
+// native ones are taken as they are.
+std::string nativeOf(const char* path) {
+    std::string p = path ? path : "";
+    bool windows = p.find('\\') != std::string::npos || (p.size() >= 2 && p[1] == ':');
+    return windows ? suite::NativePath(p) : p;
+}
+
 int checkVersion(const WORD* v) {
     if (!v) return 1;
     std::uint64_t asked = (std::uint64_t(v[0]) << 48) | (std::uint64_t(v[1]) << 32) | (std::uint64_t(v[2]) << 16) | v[3];
@@ -81,7 +89,7 @@ HKEY getInstallerKey(DWORD, LPCSTR programFolder, LPSTR keyPath) {
 
 BOOL writeIniString(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR ini) {
     if (!section || !key || !ini) return FALSE;
-    return common::writeIniValue(suite::NativePath(ini), section, key, text ? text : "");
+    return common::writeIniValue(nativeOf(ini), section, key, text ? text : "");
 }
 
 BOOL writeIniInt(LPCSTR section, LPCSTR key, int value, LPCSTR ini) {
@@ -91,7 +99,7 @@ BOOL writeIniInt(LPCSTR section, LPCSTR key, int value, LPCSTR ini) {
 BOOL readIniString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD size, LPCSTR ini) {
     if (!buffer || size == 0) return FALSE;
     std::optional<std::string> v;
-    if (section && key && ini) v = common::readIniValue(suite::NativePath(ini), section, key);
+    if (section && key && ini) v = common::readIniValue(nativeOf(ini), section, key);
     std::string text = v ? *v : (def ? def : "");
     size_t n = std::min<size_t>(text.size(), size - 1);
     std::memcpy(buffer, text.data(), n);
@@ -101,7 +109,7 @@ BOOL readIniString(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buffer, DWORD s
 
 int readIniInt(LPCSTR section, LPCSTR key, int def, LPCSTR ini) {
     if (!section || !key || !ini) return def;
-    std::optional<std::string> v = common::readIniValue(suite::NativePath(ini), section, key);
+    std::optional<std::string> v = common::readIniValue(nativeOf(ini), section, key);
     if (!v || v->empty()) return def;
     char* end = nullptr;
     long long n = std::strtoll(v->c_str(), &end, 10);

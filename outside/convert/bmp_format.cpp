@@ -9,6 +9,9 @@ static_assert(std::endian::native == std::endian::little, "BMP headers are read 
 namespace convert {
 namespace {
 
+// Pixels one byte of run-length data can stand for at most, deltas included.
+constexpr std::size_t kMaxRunLengthGain = 255 * 128;
+
 DWORD readDword(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<DWORD>(p[3]) << 24); }
 WORD readWord(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 
@@ -185,7 +188,11 @@ HDIB decodeBmp(const BYTE* data, std::size_t size, const StopCheck& stop) {
     std::vector<BYTE> rle;
     std::size_t srcStride = 0;
     if (h.compression == BI_RLE4 || h.compression == BI_RLE8) {
-        if (w * static_cast<std::size_t>(h.height) > kMaxPixelBytes) return nullptr;
+        // A run pair of 2 bytes covers at most 255 pixels and a delta escape a
+        // few rows, so a real file is never smaller than this; the bound keeps a
+        // tiny damaged file from asking for a huge picture.
+        const std::size_t area = w * static_cast<std::size_t>(h.height);
+        if (area > kMaxPixelBytes || area / kMaxRunLengthGain > size) return nullptr;
         if (!decodeRle(h, pixels, end, rle)) return nullptr;
     } else {
         srcStride = dibStride(h.width, h.bits);

@@ -16,6 +16,14 @@
 
 namespace {
 
+// Windows-style paths (backslashes or a drive) go through the path layer;
+// native ones are taken as they are.
+std::string nativeOf(const char* path) {
+    std::string p = path ? path : "";
+    bool windows = p.find('\\') != std::string::npos || (p.size() >= 2 && p[1] == ':');
+    return windows ? suite::NativePath(p) : p;
+}
+
 using imagelib::Pixels;
 
 int checkVersion(const WORD* v) {
@@ -70,7 +78,7 @@ bool toImage(const Pixels& px, IL_IMAGE* img, DWORD flags) {
 
 int getImageFileInfo(LPCSTR path, int* format, IL_FILEINFO* info) {
     imagelib::Probe p;
-    if (!path || !imagelib::probeFile(suite::NativePath(path), p)) return 1;
+    if (!path || !imagelib::probeFile(nativeOf(path), p)) return 1;
     if (format) *format = p.format;
     if (info) *info = IL_FILEINFO{p.width, p.height, p.bits, p.xdpi, p.ydpi, p.pages};
     return 0;
@@ -79,7 +87,7 @@ int getImageFileInfo(LPCSTR path, int* format, IL_FILEINFO* info) {
 int loadImage(IL_IMAGE* image, LPCSTR path, int format, int, DWORD flags) {
     if (!image || !path) return 1;
     Pixels px;
-    if (!imagelib::readFile(suite::NativePath(path), format, px)) return 1;
+    if (!imagelib::readFile(nativeOf(path), format, px)) return 1;
     return toImage(px, image, flags & ~IL_FLAG_LIBRARY_RECORD) ? 0 : 1;
 }
 
@@ -99,7 +107,7 @@ int saveImage(LPCSTR path, int format, const IL_SAVEOPTIONS* options, IL_IMAGE* 
     if (!path || !fromImage(image, px) || format < 0 || format > 3) return 1;
     int quality = 85;
     if (options && options->Quality >= 1 && options->Quality <= 100) quality = int(options->Quality);
-    std::string target = suite::NativePath(path);
+    std::string target = nativeOf(path);
     if (target.empty()) return 1;
     std::string tmp = target + ".ilXXXXXX";
     int fd = mkstemp(tmp.data());

@@ -32,12 +32,16 @@ struct RendererState {
     std::set<Document*> open;  // handles given out and not yet deleted
 };
 
+// Lives as long as the library is loaded: the programs load and free the
+// library around each operation.
 RendererState& state() {
-    static RendererState* s = [] {
+    static RendererState s;
+    static const bool quiet = [] {
         poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr);
-        return new RendererState;
+        return true;
     }();
-    return *s;
+    (void)quiet;
+    return s;
 }
 
 void setError(int* error, int code) {

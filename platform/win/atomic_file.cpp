@@ -1,6 +1,7 @@
 #include "platform/win/atomic_file.h"
 
 #include "platform/win/errors.h"
+#include "platform/win/files.h"
 #include "platform/win/path.h"
 
 #include <cerrno>
@@ -74,18 +75,14 @@ BOOL SuiteReplaceFileAtomically(const char* path, const std::function<bool(const
 }
 
 BOOL SuiteWriteFileAtomically(const char* path, const void* data, std::size_t size) {
-    return SuiteReplaceFileAtomically(path, [&](const std::string& temp) {
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (fd < 0) return false;
-        const auto* bytes = static_cast<const BYTE*>(data);
-        std::size_t done = 0;
-        bool ok = true;
-        while (ok && done < size) {
-            const ssize_t n = ::write(fd, bytes + done, size - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) ok = false;
-            else done += static_cast<std::size_t>(n);
-        }
-        return ::close(fd) == 0 && ok;
-    });
+    std::string target;
+    if (!path || !suite::TryNativePath(path, target)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return FALSE;
+    }
+    if (!suite::WriteNativeFileAtomic(target, std::string_view(static_cast<const char*>(data), size))) {
+        SetLastError(errorOf(errno));
+        return FALSE;
+    }
+    return TRUE;
 }

@@ -239,7 +239,7 @@ void copyPart(std::string_view part, char* out, size_t size) {
         if (n + len > size - 1) break;
         n += len;
     }
-    std::memcpy(out, part.data(), n);
+    if (n > 0) std::memcpy(out, part.data(), n);
     out[n] = '\0';
 }
 

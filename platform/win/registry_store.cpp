@@ -146,7 +146,18 @@ std::shared_ptr<Store> Store::Open(const std::string& path, LONG& error) {
         if (error != ERROR_TIMEOUT || std::chrono::steady_clock::now() > deadline) break;
     }
     if (error == ERROR_SUCCESS) error = store->Exec("PRAGMA synchronous=FULL");
-    if (error == ERROR_SUCCESS) error = store->BeginImmediate();
+    if (error != ERROR_SUCCESS) return nullptr;
+    // A store made before needs no write lock to open: another process's long
+    // transaction does not hold up this one's start.
+    if (sqlite3_table_column_metadata(store->db_, nullptr, "keys", "fold", nullptr, nullptr, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK) {
+        bool complete = true;
+        for (int hive = 0; hive < 3 && complete; ++hive)
+            complete = store->FindChild(0, kRootNames[hive], store->roots_[hive]) == ERROR_SUCCESS &&
+                       store->roots_[hive] != 0;
+        if (complete) return store;
+    }
+    error = store->BeginImmediate();
     if (error != ERROR_SUCCESS) return nullptr;
     error = store->Exec(
         "CREATE TABLE IF NOT EXISTS keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,"

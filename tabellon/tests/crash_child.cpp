@@ -67,7 +67,12 @@ int main(int argc, char** argv) {
     std::vector<std::string> storage = split(argv[2]);
     Config c(storage);
     DB_VERSION v{1, 0, 0, 0};
-    if (t.DB_Open(&v, &c.config, root) != DB_OK) return 2;
+    int opened = t.DB_Open(&v, &c.config, root);
+    if (opened != DB_OK) return 100 - 90 - opened;  // -92 gives 102
+    if (std::string(argv[3]) == "open") {
+        t.DB_Close();
+        return 0;
+    }
     int rc = run(t, argv[3], argv + 4, storage);
     t.DB_Close();
     return rc == DB_OK ? 0 : 3;

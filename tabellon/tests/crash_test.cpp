@@ -232,6 +232,34 @@ INSTANTIATE_TEST_SUITE_P(Operations, CrashTest, ::testing::ValuesIn(params()), [
     return name;
 });
 
+class OpenFailureTest : public StoreTest {};
+
+void setMachineValue(const char* name, const char* value) {
+    HKEY k = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Selvint Corp\\Common Files", 0, KEY_ALL_ACCESS, &k),
+              ERROR_SUCCESS);
+    if (value)
+        RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), DWORD(std::strlen(value) + 1));
+    else
+        RegDeleteValueA(k, name);
+    RegCloseKey(k);
+}
+
+// The outside libraries stay loaded once loaded, so each case opens in a fresh process.
+TEST_F(OpenFailureTest, MissingOutsideLibrariesFailTheOpen) {
+    std::vector<std::string> args = {rootPath, storage[0], "open"};
+    EXPECT_EQ(runChild(args, nullptr, 0), 0);
+    setMachineValue("Image Library", "NoSuchImaging.dll");
+    EXPECT_EQ(runChild(args, nullptr, 0), 102);
+    setMachineValue("Image Library", "ImageLib.dll");
+    setMachineValue("Common Library", nullptr);
+    EXPECT_EQ(runChild(args, nullptr, 0), 102);
+    setMachineValue("Common Library", "ImageLib.dll");  // a library without CommonService
+    EXPECT_EQ(runChild(args, nullptr, 0), 102);
+    setMachineValue("Common Library", "Common.dll");
+    EXPECT_EQ(runChild(args, nullptr, 0), 0);
+}
+
 class ExportCrashTest : public StoreTest {};
 
 TEST_F(ExportCrashTest, AnInterruptedExportLeavesTheOldPackage) {

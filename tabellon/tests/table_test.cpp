@@ -117,17 +117,6 @@ TEST_F(OpenTest, OpenRepairsCountersDuplicateIdsAndCounts) {
     EXPECT_EQ(f, 0xFFFFFFFEu);
 }
 
-TEST_F(OpenTest, MissingOutsideLibrariesFailTheOpen) {
-    t.DB_Close();
-    open = false;
-    // The libraries stay loaded once loaded, so a fresh process is needed to
-    // see the failure; here the registry path only must be intact.
-    HKEY k = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Selvint Corp\\Common Files", 0, KEY_READ, &k), ERROR_SUCCESS);
-    RegCloseKey(k);
-    reopen();
-}
-
 TEST_F(OpenTest, StorageFolderIsCreatedWhenMissing) {
     std::string extra = freshFolder("more") + "/new/nested";
     storage.push_back(extra);

@@ -157,7 +157,7 @@ TEST(ImageFileType, ExtensionsDecideTheTypeAndNothingElse) {
 }
 
 TEST(ImageFileType, FactoryMakesCodecsForImageTypesOnly) {
-    for (int type : {IMGTYPE_BMP, IMGTYPE_TIF, IMGTYPE_BKI, IMGTYPE_JPG, IMGTYPE_PDF}) {
+    for (int type : {IMGTYPE_BMP, IMGTYPE_TIF, IMGTYPE_PCX, IMGTYPE_PNG, IMGTYPE_BKI, IMGTYPE_JPG, IMGTYPE_PDF}) {
         std::unique_ptr<CImageCodec> codec(CreateImageCodec("x", type));
         EXPECT_NE(codec, nullptr) << type;
     }
@@ -194,6 +194,21 @@ TEST_F(ImageCodecs, PagesRoundTripThroughTheFactoryInEveryLosslessFormatAndDepth
             EXPECT_EQ(back->m_nWidth, page->m_nWidth);
             EXPECT_EQ(back->m_nHeight, page->m_nHeight);
             EXPECT_EQ(planeOf(*back), planeOf(*page)) << path << ": the top row included";
+            back->Empty();
+            page->Empty();
+        }
+    }
+}
+
+TEST_F(ImageCodecs, OwnFormatsSaveTheWorkingPlaneOfEveryDepth) {
+    for (const char* extension : {"pcx", "png"}) {
+        for (int bits : {1, 8, 24}) {
+            auto page = makePage(bits);
+            const std::string path = file("own" + std::to_string(bits) + "." + extension);
+            ASSERT_TRUE(save(*page, path)) << path;
+            auto back = load(path);
+            EXPECT_EQ(back->m_nBitCount, 1) << path << ": grey and colour pages are saved binarised";
+            EXPECT_EQ(planeOf(*back), planeOf(*page)) << path;
             back->Empty();
             page->Empty();
         }

@@ -183,6 +183,16 @@ TEST(BmpFormat, RunLengthFilesDecodeWithRunsClippedAtTheRowEnd) {
     EXPECT_EQ(std::memcmp(r.row(1), expectedBottom, 4), 0);
 }
 
+TEST(BmpFormat, TinyRunLengthFilesCannotAskForHugePictures) {
+    BmpBuilder rle;
+    rle.info(65535, 60000, 8, BI_RLE8, 2);
+    rle.colour(0, 0, 0);
+    rle.colour(255, 255, 255);
+    rle.pixelsStart();
+    rle.raw({0, 1});
+    EXPECT_EQ(decode(rle.bytes), nullptr);
+}
+
 TEST(BmpFormat, DamagedFilesAreRefusedAtEveryTruncation) {
     DibHandle original(makePattern(21, 9, 8));
     std::vector<BYTE> file;

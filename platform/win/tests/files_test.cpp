@@ -157,6 +157,15 @@ TEST_F(Files, AttributesAndDeletion) {
     EXPECT_TRUE(RemoveDirectoryA("C:\\DIR\\"));
     EXPECT_FALSE(PathFileExistsA("C:\\dir"));
 
+    // Folder names ending in a backslash, as code creating a path level by level writes them.
+    EXPECT_FALSE(PathFileExistsA("C:\\Level\\"));
+    EXPECT_TRUE(CreateDirectoryA("C:\\Level\\", nullptr));
+    EXPECT_TRUE(PathFileExistsA("C:\\LEVEL\\"));
+    EXPECT_TRUE(CreateDirectoryA("C:\\level\\Two\\", nullptr));
+    EXPECT_TRUE(ScratchFolder::Exists(scratch / "c/Level/Two"));
+    ScratchFolder::MakeFile(scratch / "c/plain.txt");
+    EXPECT_TRUE(PathFileExistsA("C:\\Level\\Two\\..\\..\\PLAIN.TXT"));
+    EXPECT_FALSE(PathFileExistsA("C:\\Level\\Two\\..\\..\\PLAIN.TXT\\")) << "a file is no folder";
     EXPECT_TRUE(CreateDirectoryA("C:\\New", nullptr));
     EXPECT_TRUE(PathIsDirectoryA("c:\\new"));
     EXPECT_FALSE(CreateDirectoryA("C:\\a\\b", nullptr));

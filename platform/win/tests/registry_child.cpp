@@ -6,6 +6,7 @@
 //                                       print "ready" and wait to be killed
 //   registry_child write-acked N        set values V0..V(N-1) of Software\Acked one
 //                                       call each, printing i after each returns
+//   registry_child read-shared         print the value Software\Base\Shared
 //   registry_child write-keys P N T     create Software\Shared\P0..P(N-1) with two
 //                                       values each; T > 0 groups T keys a transaction
 #include "platform/win/registry.h"
@@ -68,6 +69,18 @@ int WriteAcked(int count) {
     return 0;
 }
 
+int ReadShared() {
+    HKEY base = nullptr;
+    LONG e = RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Base", 0, KEY_READ, &base);
+    if (e != ERROR_SUCCESS) return Fail("open", e);
+    char text[64];
+    DWORD size = sizeof text;
+    e = RegQueryValueExA(base, "Shared", nullptr, nullptr, reinterpret_cast<LPBYTE>(text), &size);
+    if (e != ERROR_SUCCESS) return Fail("query", e);
+    std::printf("%s\n", text);
+    return 0;
+}
+
 int WriteKeys(const std::string& prefix, int count, int perTransaction) {
     for (int i = 0; i < count; ++i) {
         bool group = perTransaction > 0 && i % perTransaction == 0;
@@ -100,6 +113,7 @@ int WriteKeys(const std::string& prefix, int count, int perTransaction) {
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "hold-transaction") == 0) return HoldTransaction(std::atoi(argv[2]));
     if (argc >= 3 && std::strcmp(argv[1], "write-acked") == 0) return WriteAcked(std::atoi(argv[2]));
+    if (argc >= 2 && std::strcmp(argv[1], "read-shared") == 0) return ReadShared();
     if (argc >= 5 && std::strcmp(argv[1], "write-keys") == 0)
         return WriteKeys(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     std::fprintf(stderr, "registry_child: unknown command\n");

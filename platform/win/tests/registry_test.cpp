@@ -508,6 +508,10 @@ TEST_F(RegistryTest, AWriterHeldUpByAnotherProcessGivesUpInTime) {
     ChildProcess child("registry_child", {"hold-transaction", "1"});
     ASSERT_EQ(child.ReadLine(), "ready");
     EXPECT_EQ(GetString(base, "Shared"), "original");  // readers see the state before the transaction
+    // A process starting now opens the store and reads without waiting.
+    ChildProcess reader("registry_child", {"read-shared"});
+    EXPECT_EQ(reader.ReadLine(), "original");
+    EXPECT_EQ(reader.Wait(), 0);
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(RegSetValueExA(base, "X", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_TIMEOUT);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));

@@ -1,0 +1,73 @@
+// The Common Library stand-in: ini values and key-tree copies.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "outside/include/common_service.h"
+#include "platform/win/registry.h"
+
+namespace {
+
+const COMMON_SERVICE_TABLE& common() { return *CommonService(); }
+
+struct Temp {
+    std::string dir;
+    Temp() {
+        char pattern[] = "/tmp/common-XXXXXX";
+        dir = mkdtemp(pattern);
+        setenv("SUITE_REGISTRY_DIR", dir.c_str(), 1);
+        setenv("SUITE_REGISTRY_USER", (dir + "/user.db").c_str(), 1);
+        setenv("SUITE_REGISTRY_MACHINE", (dir + "/machine.db").c_str(), 1);
+    }
+};
+Temp& temp() {
+    static Temp t;
+    return t;
+}
+
+TEST(CommonIni, ValuesRoundTripIgnoringCase) {
+    std::string ini = temp().dir + "/a.ini";
+    ASSERT_TRUE(common().WriteIniString("System", "Path", "A\\B=C", ini.c_str()));
+    ASSERT_TRUE(common().WriteIniInt("System", "Total Pages", 12, ini.c_str()));
+    ASSERT_TRUE(common().WriteIniString("Files", "1", "PNG,24,100,20", ini.c_str()));
+    ASSERT_TRUE(common().WriteIniString("system", "PATH", "again", ini.c_str()));
+    char buf[64];
+    EXPECT_TRUE(common().ReadIniString("SYSTEM", "path", "", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "again");
+    EXPECT_EQ(common().ReadIniInt("System", "Total Pages", 0, ini.c_str()), 12);
+    EXPECT_FALSE(common().ReadIniString("Files", "2", "dflt", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "dflt");
+    char tiny[4];
+    EXPECT_TRUE(common().ReadIniString("Files", "1", "", tiny, sizeof tiny, ini.c_str()));
+    EXPECT_STREQ(tiny, "PNG");
+    EXPECT_EQ(common().ReadIniInt("Nope", "x", -5, ini.c_str()), -5);
+    EXPECT_FALSE(common().WriteIniString("S", "bad\nkey", "v", ini.c_str()));
+}
+
+TEST(CommonKeys, CopiesTreesButNeverOntoAnExistingKeyOrIntoItself) {
+    temp();
+    HKEY src = nullptr;
+    DWORD disposition = 0;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\CopyTest\\Src\\Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &src, &disposition),
+              ERROR_SUCCESS);
+    DWORD v = 7;
+    RegSetValueExA(src, "N", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    RegCloseKey(src);
+    EXPECT_TRUE(common().CopyKey(HKEY_CURRENT_USER, "Software\\CopyTest\\Src", HKEY_CURRENT_USER, "Software\\CopyTest\\Dst"));
+    HKEY copy = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\CopyTest\\Dst\\Child", 0, KEY_READ, &copy), ERROR_SUCCESS);
+    DWORD got = 0, size = 4, type = 0;
+    RegQueryValueExA(copy, "N", nullptr, &type, reinterpret_cast<BYTE*>(&got), &size);
+    EXPECT_EQ(got, 7u);
+    RegCloseKey(copy);
+    EXPECT_FALSE(common().CopyKey(HKEY_CURRENT_USER, "Software\\CopyTest\\Src", HKEY_CURRENT_USER, "Software\\CopyTest\\dst"));
+    EXPECT_FALSE(common().CopyKey(HKEY_CURRENT_USER, "Software\\CopyTest\\Src", HKEY_CURRENT_USER,
+                                  "Software\\CopyTest\\Src\\Child\\Deeper"));
+    EXPECT_FALSE(common().CopyKey(HKEY_CURRENT_USER, "Software\\CopyTest\\Missing", HKEY_CURRENT_USER, "Software\\X"));
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// The Image Library stand-in: every format round-trips its pixels (JPEG
+// within its loss), scaling averages, and failures leave no file behind.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "outside/include/image_library.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Image {
+    IL_IMAGEHEADER header{};
+    std::vector<BYTE> bits;
+    IL_IMAGE image{};
+    Image(int w, int h, int bpp) {
+        header = IL_IMAGEHEADER{sizeof(IL_IMAGEHEADER), w, h, DWORD((w * bpp / 8 + 3) & ~3), WORD(bpp), 0, 300, 300};
+        bits.assign(size_t(header.BytesPerLine) * size_t(h), 0);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w * bpp / 8; ++x) bits[size_t(y) * header.BytesPerLine + size_t(x)] = BYTE((x + y * 2) & 0xFF);
+        image = IL_IMAGE{&header, 0, bits.data()};
+    }
+};
+
+class ImageLibrary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/imagelib-XXXXXX";
+        dir = mkdtemp(pattern);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    const IL_FUNCTIONTABLE& il = *IL_GetFunctionTable();
+    std::string dir;
+};
+
+TEST_F(ImageLibrary, VersionsUpToItsOwnAreAccepted) {
+    const WORD store[4] = {2, 1, 1, 1}, manager[4] = {2, 3, 0, 0}, newer[4] = {2, 3, 0, 1};
+    EXPECT_EQ(il.CheckVersion(store), 0);
+    EXPECT_EQ(il.CheckVersion(manager), 0);
+    EXPECT_NE(il.CheckVersion(newer), 0);
+}
+
+TEST_F(ImageLibrary, EveryFormatRoundTrips) {
+    for (int bpp : {8, 24}) {
+        Image src(37, 23, bpp);
+        for (int format = 0; format <= 3; ++format) {
+            std::string path = dir + "/p" + std::to_string(format) + "-" + std::to_string(bpp);
+            IL_SAVEOPTIONS options{1, 100};
+            ASSERT_EQ(il.SaveImage(path.c_str(), format, &options, &src.image, nullptr, nullptr), 0) << format;
+            int found = -1;
+            IL_FILEINFO info{};
+            ASSERT_EQ(il.GetImageFileInfo(path.c_str(), &found, &info), 0);
+            EXPECT_EQ(found, format);
+            EXPECT_EQ(info.Width, 37u);
+            EXPECT_EQ(info.Height, 23u);
+            IL_IMAGE back{};
+            ASSERT_EQ(il.LoadImage(&back, path.c_str(), IL_FORMAT_AUTO, 1, 0), 0);
+            ASSERT_EQ(back.Header->BitsPerPixel, bpp);
+            int worst = 0;
+            for (int y = 0; y < 23; ++y)
+                for (int x = 0; x < 37 * bpp / 8; ++x)
+                    worst = std::max(worst, std::abs(int(back.Bits[size_t(y) * back.Header->BytesPerLine + size_t(x)]) -
+                                                     int(src.bits[size_t(y) * src.header.BytesPerLine + size_t(x)])));
+            EXPECT_LE(worst, format == IL_FORMAT_JPG ? 40 : 0) << "format " << format << " bpp " << bpp;
+            il.FreeImage(&back);
+            EXPECT_EQ(back.Header, nullptr);
+        }
+    }
+}
+
+TEST_F(ImageLibrary, ScalingAveragesAndIsFreedAfterSaving) {
+    Image src(4, 2, 8);
+    for (size_t i = 0; i < src.bits.size(); ++i) src.bits[i] = (i % src.header.BytesPerLine) < 2 ? 0 : 200;
+    IL_IMAGE* half = il.ScaleImage(&src.image, 2, 1);
+    ASSERT_NE(half, nullptr);
+    EXPECT_EQ(half->Bits[0], 0);
+    EXPECT_EQ(half->Bits[1], 200);
+    EXPECT_TRUE(half->Flags & IL_FLAG_FREE_AFTER_USE);
+    IL_SAVEOPTIONS options{1, 0xFFFFFFFFu};
+    EXPECT_EQ(il.SaveImage((dir + "/t.bmp").c_str(), IL_FORMAT_BMP, &options, half, nullptr, nullptr), 0);
+    EXPECT_EQ(il.ScaleImage(&src.image, 0, 5), nullptr);
+}
+
+TEST_F(ImageLibrary, BadInputFailsWithoutLeavingFiles) {
+    std::string junk = dir + "/junk.bmp";
+    std::ofstream(junk) << "BM but not really a bitmap at all";
+    IL_IMAGE img{};
+    EXPECT_NE(il.LoadImage(&img, junk.c_str(), IL_FORMAT_AUTO, 1, 0), 0);
+    int format = 0;
+    IL_FILEINFO info{};
+    EXPECT_NE(il.GetImageFileInfo((dir + "/none.png").c_str(), &format, &info), 0);
+    Image src(5, 5, 8);
+    std::string target = dir + "/keep.png";
+    std::ofstream(target) << "old";
+    EXPECT_NE(il.SaveImage(target.c_str(), 9, nullptr, &src.image, nullptr, nullptr), 0);
+    IL_IMAGEHEADER broken = src.header;
+    broken.BitsPerPixel = 5;
+    IL_IMAGE bad{&broken, 0, src.bits.data()};
+    EXPECT_NE(il.SaveImage(target.c_str(), IL_FORMAT_PNG, nullptr, &bad, nullptr, nullptr), 0);
+    std::ifstream in(target);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(text, "old");
+    size_t files = 0;
+    for (auto& e : fs::directory_iterator(dir)) files += e.is_regular_file();
+    EXPECT_EQ(files, 2u);  // junk.bmp and keep.png
+}
+
+}  // namespace
