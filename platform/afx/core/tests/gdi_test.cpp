@@ -365,7 +365,7 @@ std::vector<BYTE> MakeDib(int w, int h, int bpp, const std::vector<RGBQUAD>& pal
     std::vector<BYTE> dib(40 + palette.size() * 4 + stride * static_cast<size_t>(h), 0);
     BITMAPINFOHEADER hdr{40, w, h, 1, static_cast<WORD>(bpp), BI_RGB, 0, 0, 0, static_cast<DWORD>(palette.size()), 0};
     std::memcpy(dib.data(), &hdr, 40);
-    std::memcpy(dib.data() + 40, palette.data(), palette.size() * 4);
+    if (!palette.empty()) std::memcpy(dib.data() + 40, palette.data(), palette.size() * 4);
     BYTE* bits = dib.data() + 40 + palette.size() * 4;
     for (int y = 0; y < h; ++y) {
         BYTE* row = bits + stride * static_cast<size_t>(h - 1 - y);
