@@ -206,7 +206,8 @@ BOOL CPageImage::Deskew(int dx, int dy, int left, int top, int right, int bottom
 
         const int s = k[y];
         const int q = s / 8, r = s % 8;
-        for (int i = 0; i < rowBytes; i += 8) {
+        BYTE* row = out + static_cast<std::size_t>(y) * rowBytes;
+        auto word = [&](int i) {
             std::uint64_t v;
             if (dx > 0) {
                 const BYTE* from = line + i + q;
@@ -215,11 +216,18 @@ BOOL CPageImage::Deskew(int dx, int dy, int left, int top, int right, int bottom
                 const BYTE* from = line + i - q;
                 v = r ? (loadBig(from) >> r | std::uint64_t(from[-1]) << (64 - r)) : loadBig(from);
             }
-            v = __builtin_bswap64(v);
-            std::memcpy(shifted.data() + i, &v, 8);
+            return __builtin_bswap64(v);
+        };
+        int i = 0;
+        for (; i + 8 <= rowBytes; i += 8) {
+            const std::uint64_t v = word(i);
+            std::memcpy(row + i, &v, 8);
         }
-        BYTE* row = out + static_cast<std::size_t>(y) * rowBytes;
-        std::memcpy(row, shifted.data(), rowBytes);
+        if (i < rowBytes) {
+            const std::uint64_t v = word(i);
+            std::memcpy(shifted.data(), &v, 8);
+            std::memcpy(row + i, shifted.data(), rowBytes - i);
+        }
         row[rowBytes - 1] &= lastMask;
     }
     return TRUE;

@@ -1,9 +1,13 @@
 // The registry: a tree of keys with typed values, kept in a database file per
 // store (the user's holds HKEY_CURRENT_USER and, as a tree of its own,
-// HKEY_CLASSES_ROOT; the machine's holds HKEY_LOCAL_MACHINE). Names are bytes in the ANSI code page,
-// compared without regard to case and stored with the case they were created
-// with. Every call is atomic and durable when it returns; several processes may
-// use one store at once.
+// HKEY_CLASSES_ROOT; the machine's holds HKEY_LOCAL_MACHINE). HKEY_USERS is
+// not offered (ERROR_INVALID_HANDLE). Names are bytes in the ANSI code page,
+// compared without regard to ASCII case (double-byte characters byte for
+// byte) and stored with the case they were created with; key names are at
+// most 255 bytes a level. Every call is atomic and durable when it returns;
+// several processes may use one store at once, and readers see only committed
+// changes. Strings are stored with their terminating NUL (added when the
+// caller's data lacks it). REG_OPTION_VOLATILE keys are kept like the others.
 //
 // Store locations: $SUITE_REGISTRY_USER and $SUITE_REGISTRY_MACHINE name the
 // database files; otherwise they are "user.db" and "machine.db" under
@@ -14,7 +18,8 @@
 // Handles opened with rights that lack KEY_SET_VALUE / KEY_CREATE_SUB_KEY /
 // KEY_QUERY_VALUE / KEY_ENUMERATE_SUB_KEYS get ERROR_ACCESS_DENIED for those
 // operations. A handle to a key deleted since gets ERROR_KEY_DELETED. Waits for
-// another process or thread are bounded (ERROR_TIMEOUT after 30 s).
+// another process or thread are bounded (ERROR_TIMEOUT after 30 s, or
+// $SUITE_REGISTRY_WAIT_MS milliseconds).
 #pragma once
 
 #include "platform/win/errors.h"

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "platform/afx/core/exception.h"
 #include "platform/afx/core/resource.h"
 #include "platform/afx/ui/app.h"
 #include "platform/afx/ui/msgbox.h"
@@ -420,6 +421,8 @@ void AfxWinInit(int argc, char** argv) {
         }
     }
     CurrentQueue();
+    // Exceptions reported by the core show as message boxes from now on.
+    AfxSetReportErrorHook([](LPCTSTR message, UINT type) { return AfxMessageBox(message, type); });
     if (g_app) {
         for (int i = 1; i < argc; ++i) g_app->m_args.push_back(CString(argv[i]));
         if (!g_app->m_pszAppName) {

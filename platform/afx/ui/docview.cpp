@@ -501,11 +501,13 @@ void CFrameWnd::ActivateFrame(int cmdShow) {
 void CFrameWnd::InitialUpdateFrame(CDocument* doc, BOOL makeVisible) {
     CView* view = GetActiveView();
     if (!view) {
-        // The first pane becomes the active view.
-        if (CWnd* w = GetDlgItem(AFX_IDW_PANE_FIRST); w && w->IsKindOf(RUNTIME_CLASS(CView))) {
-            view = static_cast<CView*>(w);
-            SetActiveView(view, FALSE);
+        // The first view (the first pane, or the first pane of a splitter there) becomes active.
+        if (CWnd* w = GetDlgItem(AFX_IDW_PANE_FIRST)) {
+            if (w->IsKindOf(RUNTIME_CLASS(CView))) view = static_cast<CView*>(w);
+            else if (CWnd* inner = w->GetDlgItem(AFX_IDW_PANE_FIRST); inner && inner->IsKindOf(RUNTIME_CLASS(CView)))
+                view = static_cast<CView*>(inner);
         }
+        if (view) SetActiveView(view, FALSE);
     }
     SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, TRUE);
     if (makeVisible) {

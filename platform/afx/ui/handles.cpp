@@ -149,6 +149,16 @@ std::string Upper(const char* s) {
 }
 }  // namespace
 
+namespace {
+thread_local std::function<void(WindowState*)> t_pendingSetup;
+}
+void SetPendingSetup(std::function<void(WindowState*)> setup) { t_pendingSetup = std::move(setup); }
+void RunPendingSetup(WindowState* s) {
+    auto setup = std::move(t_pendingSetup);
+    t_pendingSetup = nullptr;
+    if (setup) setup(s);
+}
+
 void RegisterWidgetFactory(const char* className, WidgetFactory factory) {
     std::lock_guard<std::mutex> l(g_factoryMu);
     Factories()[Upper(className)] = std::move(factory);

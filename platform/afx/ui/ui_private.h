@@ -132,8 +132,11 @@ struct WindowState {
     bool acceptFiles = false;
     bool mouseInside = false;
     bool redraw = true;
-    // Result of the message being handled: Default() was asked for.
-    int defaultDepth = 0;
+    // The default processing of a control's own messages (BM_, EM_, CB_, ...).
+    std::function<bool(UINT, WPARAM, LPARAM, LRESULT*)> controlProc;
+    // The CWnd object was made by the framework (a dialog's control) and goes with the window.
+    bool autoDelete = false;
+    QSize reportedSize{-1, -1};  // the client size the last WM_SIZE told
 };
 
 WindowState* StateOf(HWND hwnd);
@@ -172,6 +175,8 @@ void PublishWindows();  // starts this process's endpoint when it has top-level 
 QPoint ClientOrigin(const WindowState* s);
 QRect ClientRectQ(const WindowState* s);
 void LayoutNonClient(WindowState* s);
+// Lays out the non-client parts and sends WM_SIZE when the client size changed.
+void ReportSize(WindowState* s);
 
 // Calls the window procedure for a message delivered by the bridge;
 // `wantDefault` reports whether the window asked for default processing (or
@@ -186,6 +191,9 @@ void EnsureApplication();
 // Handles a registered window class name -> widget factory for controls.
 using WidgetFactory = std::function<QWidget*(CWnd*, CREATESTRUCT&, QWidget*)>;
 void RegisterWidgetFactory(const char* className, WidgetFactory factory);
+// A factory's setup of the window's state, run once the window has its handle.
+void SetPendingSetup(std::function<void(WindowState*)> setup);
+void RunPendingSetup(WindowState* s);
 WidgetFactory FindWidgetFactory(const char* className);
 
 // Paint support: runs WM_PAINT for a window that owns its painting.
@@ -202,6 +210,8 @@ const CRuntimeClass* FrameClass();
 HWND& FocusOverride();
 int ShowMessageBox(CWnd* owner, LPCSTR text, LPCSTR caption, UINT type);
 bool KeyIsDown(UINT vk);
+// Shift, Ctrl and Alt as an input event had them.
+void SetModifiersFrom(const QEvent* event);
 void SetKeyDown(UINT vk, bool down);
 
 // Cursors and icons behind HCURSOR / HICON.
@@ -224,6 +234,16 @@ void SetDCOrigin(CDC* dc, int x, int y);
 // The file dialogs behind the document commands.
 BOOL SaveAsDialog(CDocument* doc, CString& path);
 BOOL OpenDialog(CString& path);
+
+// Controls made from templates belong to the framework until a member takes them over.
+void OwnControl(CWnd* wnd);
+void ReleaseOwnedControl(CWnd* old);
+
+// The SB_ code of a scroll bar action of the window system (-1: none; SB_THUMBTRACK for a drag).
+int ScrollCodeOf(int sliderAction);
+// Runs messages until `*ended` or the window goes; TRUE when it ended normally.
+// `filter` sees each message first (dialogs' keyboard handling).
+BOOL RunModalLoop(const BOOL* ended, HWND self, const std::function<BOOL(MSG*)>& filter);
 
 // Keyboard translation.
 UINT VirtualKeyOf(int qtKey);

@@ -43,22 +43,27 @@ void AfxWindowWidget::paintEvent(QPaintEvent*) {
         p.fillRect(c.rect.translated(ClientOrigin(s)), Qt::black);
 }
 
+int ScrollCodeOf(int action) {
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: return SB_LINEDOWN;
+    case QAbstractSlider::SliderSingleStepSub: return SB_LINEUP;
+    case QAbstractSlider::SliderPageStepAdd: return SB_PAGEDOWN;
+    case QAbstractSlider::SliderPageStepSub: return SB_PAGEUP;
+    case QAbstractSlider::SliderToMinimum: return SB_TOP;
+    case QAbstractSlider::SliderToMaximum: return SB_BOTTOM;
+    case QAbstractSlider::SliderMove: return SB_THUMBTRACK;
+    default: return -1;
+    }
+}
+
 namespace {
 void OnScrollAction(HWND hwnd, int bar, int action) {
     WindowState* s = StateOf(hwnd);
     if (!s) return;
     QScrollBar* sb = s->scroll[bar].bar;
-    UINT code;
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
-    case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
-    case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
-    case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
-    case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
-    case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
-    case QAbstractSlider::SliderMove: code = SB_THUMBTRACK; break;
-    default: return;
-    }
+    int mapped = ScrollCodeOf(action);
+    if (mapped < 0) return;
+    auto code = static_cast<UINT>(mapped);
     int pos = sb->sliderPosition();
     s->scroll[bar].trackPos = pos;
     UINT msg = bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL;
@@ -161,7 +166,11 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
     WindowState* s = StateOf(hwnd);
     if (!s) return FALSE;
     CWnd* old = s->wnd;
-    if (old && old != this) old->m_hWnd = nullptr;
+    if (old && old != this) {
+        old->m_hWnd = nullptr;
+        old->m_pWidget = nullptr;
+        s->autoDelete = false;
+    }
     s->wnd = this;
     m_hWnd = hwnd;
     m_pWidget = s->widget;
@@ -176,17 +185,23 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
 
 HWND CWnd::UnsubclassWindow() { return Detach(); }
 
+namespace afx_detail {
+void OwnControl(CWnd* wnd) {
+    if (WindowState* s = StateOf(wnd)) s->autoDelete = true;
+}
+void ReleaseOwnedControl(CWnd* old) {
+    // The framework's object for the control was replaced by the caller's.
+    if (old && !old->m_hWnd && !old->m_bTemporary) delete old;
+}
+}  // namespace afx_detail
+
 BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
     CWnd* item = parent ? parent->GetDlgItem(static_cast<int>(id)) : nullptr;
     if (!item) return FALSE;
     HWND h = item->m_hWnd;
-    bool owned = !item->m_bTemporary && item != this;
+    if (item == this) return TRUE;
     if (!SubclassWindow(h)) return FALSE;
-    if (owned) {
-        // The dialog made a plain object for the control; this one takes over.
-        item->m_hWnd = nullptr;
-        item->m_pWidget = nullptr;
-    }
+    ReleaseOwnedControl(item);
     return TRUE;
 }
 
@@ -235,8 +250,12 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD 
     m_dwExStyle = cs.dwExStyle;
     m_strClass = cls;
     m_nID = child ? static_cast<UINT>(reinterpret_cast<std::uintptr_t>(cs.hMenu)) : 0;
+    SetPendingSetup(nullptr);
     QWidget* w = CreateWidget(cs, child ? pw : nullptr);
-    if (!w) return FALSE;
+    if (!w) {
+        SetPendingSetup(nullptr);
+        return FALSE;
+    }
     if (!child) {
         if (pw) {
             // An owned top-level window stays above its owner.
@@ -253,6 +272,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD 
     m_hWnd = RegisterWindow(this, w);
     WindowState* s = StateOf(m_hWnd);
     s->ownsPainting = dynamic_cast<AfxWindowWidget*>(w) != nullptr || FindMessageEntry(WM_PAINT, 0, 0) != nullptr;
+    RunPendingSetup(s);
     InstallBridge(w);
     if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
         AliasWidget(area->viewport(), m_hWnd);
@@ -280,8 +300,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD 
         return FALSE;
     }
     if (!StateOf(self)) return FALSE;
-    QRect c = ClientRectQ(s);
-    CallWnd(this, WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(c.width()), static_cast<WORD>(c.height())));
+    ReportSize(s);
     if (!StateOf(self)) return FALSE;
     if (style & WS_VISIBLE) {
         if (style & WS_MAXIMIZE) w->showMaximized();
@@ -325,6 +344,7 @@ BOOL CWnd::DestroyWindow() {
         s->timers.clear();
     }
     CallWnd(this, WM_NCDESTROY, 0, 0);
+    bool autoDelete = s->autoDelete;
     UnregisterWindow(h);
     m_hWnd = nullptr;
     m_pWidget = nullptr;
@@ -335,6 +355,7 @@ BOOL CWnd::DestroyWindow() {
         w->setParent(nullptr);
     }
     PostNcDestroy();
+    if (autoDelete) delete this;
     return TRUE;
 }
 
@@ -455,6 +476,11 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     MessageFrame* f = CurrentFrame();
     if (f && f->msg.hwnd == m_hWnd && f->msg.message == message) f->defaultCalled = true;
     WindowState* s = StateOf(m_hWnd);
+    if (s && s->controlProc) {
+        LRESULT r = 0;
+        auto proc = s->controlProc;  // the call may destroy the window
+        if (proc(message, wParam, lParam, &r)) return r;
+    }
     switch (message) {
     case WM_CLOSE:
         DestroyWindow();
@@ -754,8 +780,11 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
     QPoint origin(0, 0);
     if (m_dwStyle & WS_CHILD)
         if (CWnd* p = GetParent()) origin = ClientOrigin(StateOf(p->m_hWnd));
+    HWND self = m_hWnd;
     s->widget->setGeometry(x + origin.x(), y + origin.y(), width < 0 ? 0 : width, height < 0 ? 0 : height);
-    if (repaint) s->widget->update();
+    // A hidden widget hears of its new size only when shown; the window is told now.
+    if (WindowState* now = StateOf(self)) ReportSize(now);
+    if (WindowState* now = StateOf(self); now && repaint && now->widget) now->widget->update();
 }
 
 void CWnd::MoveWindow(LPCRECT r, BOOL repaint) { MoveWindow(r->left, r->top, r->right - r->left, r->bottom - r->top, repaint); }
@@ -1452,13 +1481,13 @@ BOOL SetCursorPos(int x, int y) {
     return TRUE;
 }
 short GetKeyState(int vk) {
-    Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
     Qt::MouseButtons b = QGuiApplication::mouseButtons();
     bool down = false;
     switch (vk) {
-    case VK_SHIFT: down = m & Qt::ShiftModifier; break;
-    case VK_CONTROL: down = m & Qt::ControlModifier; break;
-    case VK_MENU: down = m & Qt::AltModifier; break;
+    // Modifiers as the messages being handled had them.
+    case VK_SHIFT: down = KeyIsDown(VK_SHIFT); break;
+    case VK_CONTROL: down = KeyIsDown(VK_CONTROL); break;
+    case VK_MENU: down = KeyIsDown(VK_MENU); break;
     case VK_LBUTTON: down = b & Qt::LeftButton; break;
     case VK_RBUTTON: down = b & Qt::RightButton; break;
     case VK_MBUTTON: down = b & Qt::MiddleButton; break;
@@ -1466,7 +1495,13 @@ short GetKeyState(int vk) {
     }
     return down ? static_cast<short>(0x8000) : 0;
 }
-short GetAsyncKeyState(int vk) { return GetKeyState(vk); }
+short GetAsyncKeyState(int vk) {
+    Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
+    if (vk == VK_SHIFT) return (m & Qt::ShiftModifier) ? static_cast<short>(0x8000) : 0;
+    if (vk == VK_CONTROL) return (m & Qt::ControlModifier) ? static_cast<short>(0x8000) : 0;
+    if (vk == VK_MENU) return (m & Qt::AltModifier) ? static_cast<short>(0x8000) : 0;
+    return GetKeyState(vk);
+}
 BOOL MessageBeep(UINT) {
     QApplication::beep();
     return TRUE;

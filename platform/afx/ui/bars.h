@@ -1,0 +1,233 @@
+// Control bars of frames: tool bars, status bars, dialog bars and dock bars,
+// laid out along the frame's edges by RecalcLayout, their item states kept
+// current by update handlers while the application is idle.
+#pragma once
+
+#include <vector>
+
+#include "platform/afx/ui/docview.h"
+
+#define CBRS_ALIGN_LEFT 0x1000u
+#define CBRS_ALIGN_TOP 0x2000u
+#define CBRS_ALIGN_RIGHT 0x4000u
+#define CBRS_ALIGN_BOTTOM 0x8000u
+#define CBRS_ALIGN_ANY 0xF000u
+#define CBRS_BORDER_LEFT 0x0100u
+#define CBRS_BORDER_TOP 0x0200u
+#define CBRS_BORDER_RIGHT 0x0400u
+#define CBRS_BORDER_BOTTOM 0x0800u
+#define CBRS_BORDER_ANY 0x0F00u
+#define CBRS_TOOLTIPS 0x0010u
+#define CBRS_FLYBY 0x0020u
+#define CBRS_FLOAT_MULTI 0x0040u
+#define CBRS_BORDER_3D 0x0080u
+#define CBRS_HIDE_INPLACE 0x0008u
+#define CBRS_SIZE_DYNAMIC 0x0004u
+#define CBRS_SIZE_FIXED 0x0002u
+#define CBRS_FLOATING 0x0001u
+#define CBRS_GRIPPER 0x00400000u
+#define CBRS_ORIENT_HORZ (CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM)
+#define CBRS_ORIENT_VERT (CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT)
+#define CBRS_ORIENT_ANY (CBRS_ORIENT_HORZ | CBRS_ORIENT_VERT)
+#define CBRS_ALL 0x0040FFFFu
+#define CBRS_NOALIGN 0x00000000u
+#define CBRS_LEFT (CBRS_ALIGN_LEFT | CBRS_BORDER_RIGHT)
+#define CBRS_TOP (CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM)
+#define CBRS_RIGHT (CBRS_ALIGN_RIGHT | CBRS_BORDER_LEFT)
+#define CBRS_BOTTOM (CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP)
+#define TBSTYLE_FLAT 0x0800u
+#define TBSTYLE_TRANSPARENT 0x8000u
+#define TBSTYLE_TOOLTIPS 0x0100u
+#define TBSTYLE_WRAPABLE 0x0200u
+#define TBSTYLE_LIST 0x1000u
+#define TBBS_BUTTON 0x0000u
+#define TBBS_SEPARATOR 0x0001u
+#define TBBS_CHECKBOX 0x0002u
+#define TBBS_GROUP 0x0004u
+#define TBBS_CHECKGROUP (TBBS_GROUP | TBBS_CHECKBOX)
+#define TBBS_CHECKED 0x0100u
+#define TBBS_PRESSED 0x0200u
+#define TBBS_DISABLED 0x0400u
+#define TBBS_INDETERMINATE 0x0800u
+#define TBBS_HIDDEN 0x1000u
+#define TB_SETBUTTONSIZE 0x041Fu
+#define TB_SETBITMAPSIZE 0x0420u
+#define SBPS_NORMAL 0x0000u
+#define SBPS_NOBORDERS 0x0100u
+#define SBPS_POPOUT 0x0200u
+#define SBPS_OWNERDRAW 0x1000u
+#define SBPS_DISABLED 0x04000000u
+#define SBPS_STRETCH 0x08000000u
+#define LM_STRETCH 0x01
+#define LM_HORZ 0x02
+#define LM_MRUWIDTH 0x04
+#define LM_HORZDOCK 0x08
+#define LM_VERTDOCK 0x10
+#define LM_LENGTHY 0x20
+#define LM_COMMIT 0x40
+
+class AFX_UI_API CControlBar : public CWnd {
+    DECLARE_DYNAMIC(CControlBar)
+public:
+    CControlBar();
+    ~CControlBar() override;
+
+    virtual CSize CalcFixedLayout(BOOL stretch, BOOL horz);
+    virtual CSize CalcDynamicLayout(int length, DWORD mode);
+    // Brings the items' states up to date through `target`'s update handlers.
+    virtual void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) = 0;
+    virtual void DoPaint(CDC* dc);
+    virtual void DelayShow(BOOL show);
+    virtual BOOL IsVisible() const;
+    void SetBarStyle(DWORD style);
+    DWORD GetBarStyle() const { return m_dwBarStyle; }
+    void EnableDocking(DWORD dockStyle);
+    BOOL IsFloating() const { return FALSE; }
+    CFrameWnd* GetDockingFrame() const { return m_pDockSite; }
+    int GetCount() const;
+    BOOL IsHorz() const { return (m_dwBarStyle & CBRS_ORIENT_HORZ) != 0; }
+    void CalcInsideRect(CRect& rect, BOOL horz) const;
+    void SetBorders(int left = 0, int top = 0, int right = 0, int bottom = 0);
+    void PostNcDestroy() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    afx_msg LRESULT OnIdleUpdateCmdUIMessage(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnPaint();
+    afx_msg BOOL OnEraseBkgnd(CDC* dc);
+
+    DWORD m_dwBarStyle = 0;
+    DWORD m_dwDockStyle = 0;
+    CFrameWnd* m_pDockSite = nullptr;
+    CWnd* m_pDockBar = nullptr;
+    BOOL m_bAutoDelete = FALSE;
+    int m_cxLeftBorder = 6, m_cxRightBorder = 6, m_cyTopBorder = 2, m_cyBottomBorder = 2;
+    int m_nCount = 0;
+    int m_nMRUWidth = 32767;
+    CSize m_sizeDefault;
+
+protected:
+    BOOL CreateBar(CWnd* parent, DWORD style, UINT id, LPCTSTR name);
+    DECLARE_MESSAGE_MAP()
+};
+
+// A bar holding other bars at one edge of a frame (made by EnableDocking).
+class AFX_UI_API CDockBar : public CControlBar {
+    DECLARE_DYNAMIC(CDockBar)
+public:
+    CDockBar() = default;
+    BOOL Create(CWnd* parent, DWORD style, UINT id);
+    CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
+    void OnUpdateCmdUI(CFrameWnd*, BOOL) override {}
+    std::vector<CControlBar*> m_arrBars;
+};
+
+class AFX_UI_API CToolBar : public CControlBar {
+    DECLARE_DYNAMIC(CToolBar)
+public:
+    CToolBar();
+    ~CToolBar() override;
+    BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT id = AFX_IDW_TOOLBAR);
+    BOOL CreateEx(CWnd* parent, DWORD ctrlStyle = TBSTYLE_FLAT, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP,
+                  CRect borders = CRect(0, 0, 0, 0), UINT id = AFX_IDW_TOOLBAR);
+    // The tool-bar resource's buttons and its bitmap of the same id.
+    BOOL LoadToolBar(LPCTSTR name);
+    BOOL LoadToolBar(UINT id) { return LoadToolBar(MAKEINTRESOURCE(id)); }
+    BOOL LoadBitmap(LPCTSTR name);
+    BOOL LoadBitmap(UINT id) { return LoadBitmap(MAKEINTRESOURCE(id)); }
+    BOOL SetBitmap(HBITMAP bitmap);
+    BOOL SetButtons(const UINT* ids, int count);
+    void SetSizes(SIZE button, SIZE image);
+    void SetHeight(int height);
+    int CommandToIndex(UINT id) const;
+    UINT GetItemID(int index) const;
+    void GetItemRect(int index, LPRECT rect) const;
+    UINT GetButtonStyle(int index) const;
+    void SetButtonStyle(int index, UINT style);
+    void GetButtonInfo(int index, UINT& id, UINT& style, int& image) const;
+    void SetButtonInfo(int index, UINT id, UINT style, int image);
+    BOOL SetButtonText(int index, LPCTSTR text);
+    CString GetButtonText(int index) const;
+    CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
+    CSize CalcDynamicLayout(int length, DWORD mode) override;
+    void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    afx_msg void OnPaint();
+    afx_msg void OnLButtonDown(UINT flags, CPoint point);
+    afx_msg void OnLButtonUp(UINT flags, CPoint point);
+    afx_msg void OnMouseMove(UINT flags, CPoint point);
+
+    struct Button {
+        UINT id = 0;
+        UINT style = 0;
+        int image = -1;
+        CString text;
+    };
+    std::vector<Button> m_buttons;
+    CSize m_sizeButton{23, 22};
+    CSize m_sizeImage{16, 15};
+    HBITMAP m_hbmImageWell = nullptr;
+    int m_nPressed = -1;
+    int m_nHot = -1;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+class AFX_UI_API CStatusBar : public CControlBar {
+    DECLARE_DYNAMIC(CStatusBar)
+public:
+    CStatusBar();
+    ~CStatusBar() override;
+    BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, UINT id = AFX_IDW_STATUS_BAR);
+    BOOL CreateEx(CWnd* parent, DWORD ctrlStyle = 0, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM,
+                  UINT id = AFX_IDW_STATUS_BAR);
+    // One pane an id; a pane's text is the string of its id (ID_SEPARATOR: empty, stretching).
+    BOOL SetIndicators(const UINT* ids, int count);
+    int CommandToIndex(UINT id) const;
+    UINT GetItemID(int index) const;
+    void GetItemRect(int index, LPRECT rect) const;
+    void GetPaneInfo(int index, UINT& id, UINT& style, int& width) const;
+    void SetPaneInfo(int index, UINT id, UINT style, int width);
+    UINT GetPaneStyle(int index) const;
+    void SetPaneStyle(int index, UINT style);
+    CString GetPaneText(int index) const;
+    void GetPaneText(int index, CString& text) const;
+    BOOL SetPaneText(int index, LPCTSTR text, BOOL update = TRUE);
+    // Owner-drawn panes (SBPS_OWNERDRAW) are drawn here; itemData is the pane's text.
+    virtual void DrawItem(LPDRAWITEMSTRUCT dis);
+    CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
+    void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    afx_msg void OnPaint();
+    afx_msg void OnSize(UINT type, int cx, int cy);
+
+    struct Pane {
+        UINT id = 0;
+        UINT style = 0;
+        int width = 0;
+        CString text;
+    };
+    std::vector<Pane> m_panes;
+
+protected:
+    void Layout(std::vector<CRect>* rects) const;
+    DECLARE_MESSAGE_MAP()
+};
+
+// A bar made from a dialog template; its controls' states follow update handlers.
+class AFX_UI_API CDialogBar : public CControlBar {
+    DECLARE_DYNAMIC(CDialogBar)
+public:
+    CDialogBar();
+    ~CDialogBar() override;
+    BOOL Create(CWnd* parent, LPCTSTR templateName, UINT style, UINT id);
+    BOOL Create(CWnd* parent, UINT templateId, UINT style, UINT id) {
+        return Create(parent, MAKEINTRESOURCE(templateId), style, id);
+    }
+    CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
+    void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,530 @@
+// Common dialogs over Qt's, the tray icon, and printing through Qt's printer.
+#include <QApplication>
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QSystemTrayIcon>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "platform/afx/core/afxgdi.h"
+#include "platform/afx/core/dc_qt.h"
+#include "platform/afx/ui/app.h"
+#include "platform/afx/ui/commdlg.h"
+#include "platform/afx/ui/docview.h"
+#include "platform/afx/ui/msgbox.h"
+#include "platform/afx/ui/ui_private.h"
+
+using namespace afx_detail;
+
+namespace {
+// "Desc|*.a;*.b|Other|*.*||" -> Qt's "Desc (*.a *.b);;Other (*)".
+QString QtFilter(const CString& filter, QStringList* list) {
+    std::vector<CString> parts;
+    CString rest = filter;
+    while (!rest.IsEmpty()) {
+        int bar = rest.Find('|');
+        if (bar < 0) {
+            parts.push_back(rest);
+            break;
+        }
+        parts.push_back(rest.Left(bar));
+        rest = rest.Mid(bar + 1);
+    }
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].IsEmpty() && parts[i + 1].IsEmpty()) break;
+        QString patterns = ToQ(parts[i + 1]).trimmed();
+        patterns.replace(';', ' ');
+        if (patterns == "*.*") patterns = "*";
+        list->append(ToQ(parts[i]).trimmed() + " (" + patterns + ")");
+    }
+    return list->join(";;");
+}
+
+CString ParentOf(const CString& path) {
+    int cut = path.ReverseFind('/');
+    int cut2 = path.ReverseFind('\\');
+    if (cut2 > cut) cut = cut2;
+    return cut >= 0 ? path.Left(cut) : CString();
+}
+}  // namespace
+
+// File dialogs.
+IMPLEMENT_DYNAMIC(CFileDialog, CDialog)
+
+CFileDialog::CFileDialog(BOOL open, LPCTSTR defExt, LPCTSTR fileName, DWORD flags, LPCTSTR filter, CWnd* parent)
+    : m_bOpenFileDialog(open), m_strFilter(filter), m_strDefExt(defExt) {
+    m_pParentWnd = parent;
+    m_ofn.lStructSize = sizeof m_ofn;
+    m_ofn.Flags = flags;
+    m_ofn.lpstrFile = m_szFile;
+    m_ofn.nMaxFile = sizeof m_szFile;
+    if (fileName) std::snprintf(m_szFile, sizeof m_szFile, "%s", fileName);
+    m_ofn.lpstrDefExt = defExt;
+}
+
+INT_PTR CFileDialog::DoModal() {
+    m_paths.clear();
+    CString title = m_ofn.lpstrTitle ? CString(m_ofn.lpstrTitle) : m_strTitle;
+    CString filter = m_ofn.lpstrFilter && m_strFilter.IsEmpty() ? CString(m_ofn.lpstrFilter) : m_strFilter;
+    std::vector<std::string> chosen;
+    bool ok = false;
+    if (AfxTestScript::Enabled()) {
+        AfxShownRecord rec;
+        rec.kind = "file";
+        rec.title = title.GetString();
+        rec.text = filter.GetString();
+        rec.type = m_ofn.Flags;
+        ok = AfxTestScript::TakeFiles(&chosen) && !chosen.empty();
+        rec.result = ok ? IDOK : IDCANCEL;
+        AfxTestScript::Record(rec);
+    } else {
+        EnsureApplication();
+        QStringList names;
+        QString qfilter = QtFilter(filter, &names);
+        QFileDialog dlg(m_pParentWnd && m_pParentWnd->m_pWidget ? m_pParentWnd->m_pWidget->window() : nullptr, ToQ(title));
+        dlg.setNameFilters(names);
+        if (!names.isEmpty() && m_ofn.nFilterIndex >= 1 && m_ofn.nFilterIndex <= static_cast<DWORD>(names.size()))
+            dlg.selectNameFilter(names[static_cast<int>(m_ofn.nFilterIndex) - 1]);
+        dlg.setAcceptMode(m_bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        dlg.setFileMode(m_bOpenFileDialog ? ((m_ofn.Flags & OFN_ALLOWMULTISELECT) ? QFileDialog::ExistingFiles
+                                                                                   : QFileDialog::ExistingFile)
+                                          : QFileDialog::AnyFile);
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, !(m_ofn.Flags & OFN_OVERWRITEPROMPT));
+        if (m_ofn.lpstrInitialDir) dlg.setDirectory(ToQ(m_ofn.lpstrInitialDir));
+        if (m_szFile[0]) dlg.selectFile(ToQ(m_szFile));
+        (void)qfilter;
+        ok = dlg.exec() == QDialog::Accepted;
+        if (ok)
+            for (const QString& f : dlg.selectedFiles()) chosen.push_back(FromQ(QDir::toNativeSeparators(f)).GetString());
+    }
+    if (!ok) return IDCANCEL;
+    for (std::string& p : chosen) {
+        CString path(p.c_str());
+        // A saved name without an extension takes the default one.
+        if (!m_bOpenFileDialog && !m_strDefExt.IsEmpty()) {
+            CString name = path.Mid(ParentOf(path).GetLength());
+            if (name.Find('.') < 0) path += CString(".") + m_strDefExt;
+        }
+        m_paths.push_back(path);
+    }
+    // The caller's buffer gets the path, or for several files the folder then the names, NUL-separated.
+    std::string out;
+    if (m_paths.size() == 1) {
+        out = m_paths[0].GetString();
+        out.push_back('\0');
+    } else {
+        out = ParentOf(m_paths[0]).GetString();
+        out.push_back('\0');
+        for (const CString& p : m_paths) {
+            out += p.Mid(ParentOf(p).GetLength() + 1).GetString();
+            out.push_back('\0');
+        }
+    }
+    out.push_back('\0');
+    if (m_ofn.lpstrFile && m_ofn.nMaxFile > 0) {
+        if (out.size() > m_ofn.nMaxFile) return IDCANCEL;  // the buffer is too small: nothing chosen
+        std::memcpy(m_ofn.lpstrFile, out.data(), out.size());
+    }
+    CString first = m_paths[0];
+    m_ofn.nFileOffset = static_cast<WORD>(ParentOf(first).GetLength() + (ParentOf(first).IsEmpty() ? 0 : 1));
+    int dot = first.ReverseFind('.');
+    m_ofn.nFileExtension = static_cast<WORD>(dot > m_ofn.nFileOffset ? dot + 1 : 0);
+    return IDOK;
+}
+
+CString CFileDialog::GetPathName() const { return m_paths.empty() ? CString() : m_paths[0]; }
+CString CFileDialog::GetFileName() const {
+    CString p = GetPathName();
+    CString dir = ParentOf(p);
+    return dir.IsEmpty() ? p : p.Mid(dir.GetLength() + 1);
+}
+CString CFileDialog::GetFileExt() const {
+    CString n = GetFileName();
+    int dot = n.ReverseFind('.');
+    return dot >= 0 ? n.Mid(dot + 1) : CString();
+}
+CString CFileDialog::GetFileTitle() const {
+    CString n = GetFileName();
+    int dot = n.ReverseFind('.');
+    return dot >= 0 ? n.Left(dot) : n;
+}
+POSITION CFileDialog::GetStartPosition() const { return m_paths.empty() ? nullptr : reinterpret_cast<POSITION>(1); }
+CString CFileDialog::GetNextPathName(POSITION& pos) const {
+    size_t i = reinterpret_cast<size_t>(pos) - 1;
+    if (i >= m_paths.size()) {
+        pos = nullptr;
+        return CString();
+    }
+    pos = i + 1 < m_paths.size() ? reinterpret_cast<POSITION>(i + 2) : nullptr;
+    return m_paths[i];
+}
+
+// The document commands' file dialogs.
+namespace afx_detail {
+BOOL SaveAsDialog(CDocument* doc, CString& path) {
+    CString filter, ext;
+    if (CDocTemplate* t = doc->GetDocTemplate()) {
+        CString name, pattern;
+        t->GetDocString(name, CDocTemplate::filterName);
+        t->GetDocString(pattern, CDocTemplate::filterExt);
+        if (!pattern.IsEmpty()) {
+            filter = name + "|*" + pattern + "|";
+            ext = pattern.Mid(pattern.Find('.') + 1);
+        }
+    }
+    filter += "All Files (*.*)|*.*||";
+    CFileDialog dlg(FALSE, ext.IsEmpty() ? nullptr : ext.GetString(), doc->GetTitle(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter);
+    if (dlg.DoModal() != IDOK) return FALSE;
+    path = dlg.GetPathName();
+    return TRUE;
+}
+
+BOOL OpenDialog(CString& path) {
+    CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, "All Files (*.*)|*.*||");
+    if (dlg.DoModal() != IDOK) return FALSE;
+    path = dlg.GetPathName();
+    return TRUE;
+}
+}  // namespace afx_detail
+
+// Colours.
+IMPLEMENT_DYNAMIC(CColorDialog, CDialog)
+
+CColorDialog::CColorDialog(COLORREF initial, DWORD flags, CWnd* parent) : m_color(initial), m_dwFlags(flags) { m_pParentWnd = parent; }
+
+INT_PTR CColorDialog::DoModal() {
+    if (AfxTestScript::Enabled()) {
+        AfxShownRecord rec;
+        rec.kind = "color";
+        int answer = IDCANCEL;
+        AfxTestScript::TakeAnswer(&answer);
+        std::vector<std::string> files;
+        // A queued "#RRGGBB" is the colour chosen.
+        if (answer == IDOK && AfxTestScript::TakeFiles(&files) && !files.empty() && files[0].size() == 7 && files[0][0] == '#') {
+            unsigned v = static_cast<unsigned>(std::strtoul(files[0].c_str() + 1, nullptr, 16));
+            m_color = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+        }
+        rec.result = answer;
+        AfxTestScript::Record(rec);
+        return answer == IDOK ? IDOK : IDCANCEL;
+    }
+    EnsureApplication();
+    QColor c = QColorDialog::getColor(QColor(GetRValue(m_color), GetGValue(m_color), GetBValue(m_color)),
+                                      m_pParentWnd && m_pParentWnd->m_pWidget ? m_pParentWnd->m_pWidget->window() : nullptr);
+    if (!c.isValid()) return IDCANCEL;
+    m_color = RGB(static_cast<BYTE>(c.red()), static_cast<BYTE>(c.green()), static_cast<BYTE>(c.blue()));
+    return IDOK;
+}
+
+// Folders.
+LPITEMIDLIST SHBrowseForFolder(BROWSEINFO* info) {
+    if (!info) return nullptr;
+    std::string folder;
+    if (AfxTestScript::Enabled()) {
+        AfxShownRecord rec;
+        rec.kind = "folder";
+        rec.title = info->lpszTitle ? info->lpszTitle : "";
+        std::vector<std::string> chosen;
+        bool ok = AfxTestScript::TakeFiles(&chosen) && !chosen.empty();
+        rec.result = ok ? IDOK : IDCANCEL;
+        AfxTestScript::Record(rec);
+        if (!ok) return nullptr;
+        folder = chosen[0];
+    } else {
+        EnsureApplication();
+        CWnd* owner = CWnd::FromHandlePermanent(info->hwndOwner);
+        QString dir = QFileDialog::getExistingDirectory(owner && owner->m_pWidget ? owner->m_pWidget->window() : nullptr,
+                                                        ToQ(info->lpszTitle));
+        if (dir.isEmpty()) return nullptr;
+        folder = FromQ(QDir::toNativeSeparators(dir)).GetString();
+    }
+    if (info->pszDisplayName) {
+        size_t cut = folder.find_last_of("/\\");
+        std::string name = cut == std::string::npos ? folder : folder.substr(cut + 1);
+        std::snprintf(info->pszDisplayName, MAX_PATH, "%s", name.c_str());
+    }
+    char* block = static_cast<char*>(std::malloc(folder.size() + 1));
+    if (!block) return nullptr;
+    std::memcpy(block, folder.c_str(), folder.size() + 1);
+    return reinterpret_cast<LPITEMIDLIST>(block);
+}
+
+BOOL SHGetPathFromIDList(LPCITEMIDLIST list, LPSTR path) {
+    if (!list || !path) return FALSE;
+    const char* s = reinterpret_cast<const char*>(list);
+    if (std::strlen(s) >= MAX_PATH) return FALSE;
+    std::strcpy(path, s);
+    return TRUE;
+}
+
+void CoTaskMemFree(void* block) { std::free(block); }
+
+// Tray icons.
+namespace {
+struct TrayEntry {
+    QSystemTrayIcon* icon = nullptr;
+    UINT callback = 0;
+};
+std::map<std::pair<HWND, UINT>, TrayEntry>& Tray() {
+    static std::map<std::pair<HWND, UINT>, TrayEntry> m;
+    return m;
+}
+}  // namespace
+
+BOOL Shell_NotifyIcon(DWORD message, NOTIFYICONDATA* data) {
+    if (!data || !IsWindow(data->hWnd)) return FALSE;
+    EnsureApplication();
+    auto key = std::make_pair(data->hWnd, data->uID);
+    auto& tray = Tray();
+    if (message == NIM_DELETE) {
+        auto it = tray.find(key);
+        if (it == tray.end()) return FALSE;
+        delete it->second.icon;
+        tray.erase(it);
+        return TRUE;
+    }
+    if (message == NIM_ADD && tray.count(key)) return FALSE;
+    if (message == NIM_MODIFY && !tray.count(key)) return FALSE;
+    TrayEntry& e = tray[key];
+    if (!e.icon) {
+        e.icon = new QSystemTrayIcon;
+        HWND hwnd = data->hWnd;
+        UINT id = data->uID;
+        QObject::connect(e.icon, &QSystemTrayIcon::activated, e.icon, [hwnd, id](QSystemTrayIcon::ActivationReason r) {
+            auto it = Tray().find({hwnd, id});
+            if (it == Tray().end() || !it->second.callback) return;
+            LPARAM what = r == QSystemTrayIcon::DoubleClick ? WM_LBUTTONDBLCLK : r == QSystemTrayIcon::Context ? WM_RBUTTONUP : WM_LBUTTONUP;
+            ::PostMessage(hwnd, it->second.callback, id, what);
+        });
+    }
+    if (data->uFlags & NIF_MESSAGE) e.callback = data->uCallbackMessage;
+    if (data->uFlags & NIF_ICON) e.icon->setIcon(QIcon(QPixmap::fromImage(IconImage(data->hIcon))));
+    if (data->uFlags & NIF_TIP) e.icon->setToolTip(ToQ(data->szTip));
+    // Without a notification area the icon is kept (and can be changed or removed) but not shown.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) e.icon->show();
+    return TRUE;
+}
+
+// Printing.
+namespace {
+struct PrinterDC {
+    QImage page;
+    HDC dc = nullptr;
+    std::unique_ptr<QPrinter> printer;
+    std::unique_ptr<QPainter> painter;
+    bool inDoc = false, inPage = false, anyPage = false;
+};
+std::map<HDC, PrinterDC*>& Printers() {
+    static std::map<HDC, PrinterDC*> m;
+    return m;
+}
+CString g_lastOutput;
+constexpr int kDpi = 150;
+}  // namespace
+
+HDC AfxCreatePrinterDC() {
+    EnsureApplication();
+    auto* p = new PrinterDC;
+    p->page = QImage(static_cast<int>(8.27 * kDpi), static_cast<int>(11.69 * kDpi), QImage::Format_RGB32);
+    p->page.setDotsPerMeterX(static_cast<int>(kDpi / 0.0254));
+    p->page.setDotsPerMeterY(static_cast<int>(kDpi / 0.0254));
+    p->page.fill(Qt::white);
+    p->dc = AfxCreateImageDC(&p->page, QPoint(0, 0), p->page.rect());
+    if (!p->dc) {
+        delete p;
+        return nullptr;
+    }
+    Printers()[p->dc] = p;
+    return p->dc;
+}
+
+int StartDoc(HDC dc, const DOCINFO* info) {
+    auto it = Printers().find(dc);
+    if (it == Printers().end() || it->second->inDoc) return SP_ERROR;
+    PrinterDC* p = it->second;
+    p->printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QString out;
+    if (info && info->lpszOutput) out = ToQ(info->lpszOutput);
+    else if (const char* env = std::getenv("SUITE_PRINT_PDF"); env && *env) out = QString::fromLocal8Bit(env);
+    bool toFile = !out.isEmpty() || QPrinterInfo::availablePrinterNames().isEmpty();
+    if (toFile) {
+        if (out.isEmpty()) {
+            QString name = info && info->lpszDocName ? ToQ(info->lpszDocName) : QString("document");
+            name.replace(QRegularExpression("[\\\\/:*?\"<>|]"), "_");
+            out = QDir::temp().filePath(name + ".pdf");
+        }
+        p->printer->setOutputFormat(QPrinter::PdfFormat);
+        p->printer->setOutputFileName(out);
+    }
+    p->printer->setDocName(info && info->lpszDocName ? ToQ(info->lpszDocName) : QString("document"));
+    p->printer->setPageSize(QPageSize(QPageSize::A4));
+    p->painter = std::make_unique<QPainter>();
+    if (!p->painter->begin(p->printer.get())) {
+        p->painter.reset();
+        p->printer.reset();
+        return SP_ERROR;
+    }
+    g_lastOutput = toFile ? FromQ(out) : CString(p->printer->printerName().toLocal8Bit().constData());
+    p->inDoc = true;
+    p->anyPage = false;
+    return 1;
+}
+
+int StartPage(HDC dc) {
+    auto it = Printers().find(dc);
+    if (it == Printers().end() || !it->second->inDoc || it->second->inPage) return SP_ERROR;
+    it->second->page.fill(Qt::white);
+    it->second->inPage = true;
+    return 1;
+}
+
+int EndPage(HDC dc) {
+    auto it = Printers().find(dc);
+    if (it == Printers().end() || !it->second->inPage) return SP_ERROR;
+    PrinterDC* p = it->second;
+    if (p->anyPage) p->printer->newPage();
+    QRect target = p->painter->viewport();
+    p->painter->drawImage(target, p->page);
+    p->anyPage = true;
+    p->inPage = false;
+    return 1;
+}
+
+int EndDoc(HDC dc) {
+    auto it = Printers().find(dc);
+    if (it == Printers().end() || !it->second->inDoc) return SP_ERROR;
+    PrinterDC* p = it->second;
+    if (p->inPage) EndPage(dc);
+    bool ok = p->painter->end();
+    p->painter.reset();
+    p->printer.reset();
+    p->inDoc = false;
+    return ok ? 1 : SP_ERROR;
+}
+
+int AbortDoc(HDC dc) {
+    auto it = Printers().find(dc);
+    if (it == Printers().end()) return SP_ERROR;
+    PrinterDC* p = it->second;
+    if (p->painter) p->painter->end();
+    p->painter.reset();
+    p->printer.reset();
+    p->inDoc = p->inPage = false;
+    return 1;
+}
+
+CString AfxLastPrintOutput() { return g_lastOutput; }
+
+namespace {
+void DeletePrinterDC(HDC dc) {
+    auto it = Printers().find(dc);
+    if (it == Printers().end()) return;
+    if (it->second->inDoc) AbortDoc(dc);
+    ::DeleteDC(dc);
+    delete it->second;
+    Printers().erase(it);
+}
+}  // namespace
+
+IMPLEMENT_DYNAMIC(CPrintDialog, CDialog)
+
+CPrintDialog::CPrintDialog(BOOL setupOnly, DWORD flags, CWnd* parent) : m_dwFlags(flags), m_bPrintSetupOnly(setupOnly) {
+    m_pParentWnd = parent;
+}
+
+CPrintDialog::~CPrintDialog() {
+    if (m_hDC) DeletePrinterDC(m_hDC);
+}
+
+INT_PTR CPrintDialog::DoModal() {
+    int answer = IDOK;
+    if (AfxTestScript::Enabled()) {
+        AfxShownRecord rec;
+        rec.kind = "print";
+        AfxTestScript::TakeAnswer(&answer);
+        rec.result = answer;
+        AfxTestScript::Record(rec);
+    } else if (!QPrinterInfo::availablePrinterNames().isEmpty()) {
+        EnsureApplication();
+        QPrinter printer;
+        QPrintDialog dlg(&printer, m_pParentWnd && m_pParentWnd->m_pWidget ? m_pParentWnd->m_pWidget->window() : nullptr);
+        answer = dlg.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+        m_strDevice = FromQ(printer.printerName());
+    }
+    // Without a printer the document goes to a PDF file: nothing to ask.
+    if (answer != IDOK) return IDCANCEL;
+    if (!m_bPrintSetupOnly) CreatePrinterDC();
+    return IDOK;
+}
+
+BOOL CPrintDialog::GetDefaults() {
+    m_strDevice = QPrinterInfo::defaultPrinterName().isEmpty() ? CString("PDF") : FromQ(QPrinterInfo::defaultPrinterName());
+    return CreatePrinterDC() != nullptr;
+}
+
+HDC CPrintDialog::GetPrinterDC() const { return m_hDC; }
+
+HDC CPrintDialog::CreatePrinterDC() {
+    if (m_hDC) DeletePrinterDC(m_hDC);
+    m_hDC = AfxCreatePrinterDC();
+    return m_hDC;
+}
+
+CPrintInfo::CPrintInfo() : m_pPD(new CPrintDialog(FALSE)) {}
+CPrintInfo::~CPrintInfo() { delete m_pPD; }
+
+// The view's print command: prepare, then each page through OnPrepareDC and OnPrint.
+BOOL CView::DoPreparePrinting(CPrintInfo* info) {
+    if (info->m_bDirect || info->m_bPreview) return info->m_pPD->GetDefaults();
+    return info->m_pPD->DoModal() == IDOK && info->m_pPD->GetPrinterDC() != nullptr;
+}
+
+void CView::OnFilePrint() {
+    CPrintInfo info;
+    const MSG* msg = GetCurrentMessage();
+    info.m_bDirect = msg && LOWORD(msg->wParam) == ID_FILE_PRINT_DIRECT;
+    if (!OnPreparePrinting(&info)) return;
+    HDC hdc = info.m_pPD->GetPrinterDC();
+    CDC* dc = CDC::FromHandle(hdc);
+    if (!dc) return;
+    OnBeginPrinting(dc, &info);
+    CString title = m_pDocument ? m_pDocument->GetTitle() : CString("document");
+    DOCINFO di{sizeof(DOCINFO), title.GetString(), nullptr, nullptr, 0};
+    if (StartDoc(hdc, &di) == SP_ERROR) {
+        OnEndPrinting(dc, &info);
+        AfxMessageBox("The document could not be printed.", MB_ICONEXCLAMATION);
+        return;
+    }
+    QImage* page = AfxDCImage(hdc);
+    info.m_rectDraw = CRect(0, 0, page ? page->width() : 0, page ? page->height() : 0);
+    bool failed = false;
+    for (info.m_nCurPage = info.GetFromPage(); info.m_nCurPage <= info.GetToPage(); ++info.m_nCurPage) {
+        OnPrepareDC(dc, &info);
+        if (!info.m_bContinuePrinting) break;
+        if (StartPage(hdc) == SP_ERROR) {
+            failed = true;
+            break;
+        }
+        OnPrint(dc, &info);
+        if (EndPage(hdc) == SP_ERROR) {
+            failed = true;
+            break;
+        }
+        // Without a page count the first page ends the document.
+        if (info.GetMaxPage() == 0xFFFF) break;
+    }
+    if (failed) AbortDoc(hdc);
+    else if (EndDoc(hdc) == SP_ERROR) failed = true;
+    OnEndPrinting(dc, &info);
+    if (failed) AfxMessageBox("The document could not be printed.", MB_ICONEXCLAMATION);
+}
+
+void CView::OnFilePrintPreview() { OnFilePrint(); }

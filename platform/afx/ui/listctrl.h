@@ -1,0 +1,277 @@
+// List controls (report and icon views) with item data, item states, in-place
+// label editing and custom drawing of item colours; image lists.
+#pragma once
+
+#include <vector>
+
+#include "platform/afx/core/collections.h"
+#include "platform/afx/ui/wnd.h"
+
+#define LVS_ICON 0x0000u
+#define LVS_REPORT 0x0001u
+#define LVS_SMALLICON 0x0002u
+#define LVS_LIST 0x0003u
+#define LVS_TYPEMASK 0x0003u
+#define LVS_SINGLESEL 0x0004u
+#define LVS_SHOWSELALWAYS 0x0008u
+#define LVS_SORTASCENDING 0x0010u
+#define LVS_EDITLABELS 0x0200u
+#define LVS_NOCOLUMNHEADER 0x4000u
+#define LVS_EX_GRIDLINES 0x00000001u
+#define LVS_EX_FULLROWSELECT 0x00000020u
+#define LVS_EX_CHECKBOXES 0x00000004u
+#define LVIS_FOCUSED 0x0001u
+#define LVIS_SELECTED 0x0002u
+#define LVIS_STATEIMAGEMASK 0xF000u
+#define LVIF_TEXT 0x0001u
+#define LVIF_IMAGE 0x0002u
+#define LVIF_PARAM 0x0004u
+#define LVIF_STATE 0x0008u
+#define LVNI_ALL 0x0000u
+#define LVNI_FOCUSED 0x0001u
+#define LVNI_SELECTED 0x0002u
+#define LVCFMT_LEFT 0x0000
+#define LVCFMT_RIGHT 0x0001
+#define LVCFMT_CENTER 0x0002
+#define LVSCW_AUTOSIZE (-1)
+#define LVSCW_AUTOSIZE_USEHEADER (-2)
+#define LVSIL_NORMAL 0
+#define LVSIL_SMALL 1
+#define LVIR_BOUNDS 0
+#define LVIR_LABEL 2
+#define LVHT_ONITEM 0x000Eu
+#define LVHT_NOWHERE 0x0001u
+#define NM_FIRST 0u
+#define NM_CLICK (0u - 2u)
+#define NM_DBLCLK (0u - 3u)
+#define NM_RETURN (0u - 4u)
+#define NM_RCLICK (0u - 5u)
+#define NM_SETFOCUS (0u - 7u)
+#define NM_KILLFOCUS (0u - 8u)
+#define NM_CUSTOMDRAW (0u - 12u)
+#define LVN_ITEMCHANGED (0u - 101u)
+#define LVN_DELETEITEM (0u - 103u)
+#define LVN_BEGINDRAG (0u - 109u)
+#define LVN_BEGINLABELEDIT (0u - 175u)
+#define LVN_ENDLABELEDIT (0u - 176u)
+#define LVN_KEYDOWN (0u - 155u)
+#define LVN_COLUMNCLICK (0u - 108u)
+#define CDDS_PREPAINT 0x00000001u
+#define CDDS_ITEM 0x00010000u
+#define CDDS_ITEMPREPAINT (CDDS_ITEM | CDDS_PREPAINT)
+#define CDRF_DODEFAULT 0x00000000u
+#define CDRF_NEWFONT 0x00000002u
+#define CDRF_SKIPDEFAULT 0x00000004u
+#define CDRF_NOTIFYITEMDRAW 0x00000020u
+#define ILC_COLOR 0x0000u
+#define ILC_MASK 0x0001u
+#define ILC_COLOR24 0x0018u
+#define ILC_COLOR32 0x0020u
+
+struct LVITEM {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state;
+    UINT stateMask;
+    LPSTR pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+};
+using LV_ITEM = LVITEM;
+struct NMLISTVIEW {
+    NMHDR hdr;
+    int iItem;
+    int iSubItem;
+    UINT uNewState;
+    UINT uOldState;
+    UINT uChanged;
+    POINT ptAction;
+    LPARAM lParam;
+};
+using NM_LISTVIEW = NMLISTVIEW;
+struct NMLVDISPINFO {
+    NMHDR hdr;
+    LVITEM item;
+};
+using LV_DISPINFO = NMLVDISPINFO;
+struct NMLVKEYDOWN {
+    NMHDR hdr;
+    WORD wVKey;
+    UINT flags;
+};
+using LV_KEYDOWN = NMLVKEYDOWN;
+struct NMCUSTOMDRAW {
+    NMHDR hdr;
+    DWORD dwDrawStage;
+    HDC hdc;
+    RECT rc;
+    DWORD_PTR dwItemSpec;
+    UINT uItemState;
+    LPARAM lItemlParam;
+};
+struct NMLVCUSTOMDRAW {
+    NMCUSTOMDRAW nmcd;
+    COLORREF clrText;
+    COLORREF clrTextBk;
+    int iSubItem;
+};
+struct LVHITTESTINFO {
+    POINT pt;
+    UINT flags;
+    int iItem;
+    int iSubItem;
+};
+
+// Images of one size, added from bitmaps (a strip of images) or icons.
+class AFX_UI_API CImageList : public CObject {
+public:
+    CImageList() = default;
+    ~CImageList() override = default;
+    BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
+    BOOL Create(UINT bitmapId, int cx, int grow, COLORREF mask);
+    int Add(class CBitmap* bitmap, COLORREF mask);
+    int Add(HICON icon);
+    int GetImageCount() const { return static_cast<int>(m_images.size()); }
+    BOOL Remove(int index);
+    BOOL DeleteImageList();
+    CSize GetIconSize() const { return m_size; }
+    void* GetSafeHandle() const { return const_cast<CImageList*>(this); }
+    std::vector<void*> m_images;  // internal: image data
+    CSize m_size{16, 16};
+};
+
+class AFX_UI_API CListCtrl : public CWnd {
+    DECLARE_DYNAMIC(CListCtrl)
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    int InsertColumn(int col, LPCTSTR heading, int format = LVCFMT_LEFT, int width = -1, int subItem = -1);
+    BOOL DeleteColumn(int col);
+    BOOL SetColumnWidth(int col, int width);
+    int GetColumnWidth(int col) const;
+    int InsertItem(int index, LPCTSTR text, int image = -1);
+    int InsertItem(const LVITEM* item);
+    BOOL SetItem(const LVITEM* item);
+    BOOL GetItem(LVITEM* item) const;
+    BOOL DeleteItem(int index);
+    BOOL DeleteAllItems();
+    int GetItemCount() const;
+    BOOL SetItemText(int item, int sub, LPCTSTR text);
+    CString GetItemText(int item, int sub) const;
+    BOOL SetItemData(int item, DWORD_PTR data);
+    DWORD_PTR GetItemData(int item) const;
+    BOOL SetItemState(int item, UINT state, UINT mask);
+    UINT GetItemState(int item, UINT mask) const;
+    int GetNextItem(int start, UINT flags) const;
+    UINT GetSelectedCount() const;
+    POSITION GetFirstSelectedItemPosition() const;
+    int GetNextSelectedItem(POSITION& pos) const;
+    BOOL EnsureVisible(int item, BOOL partialOk);
+    BOOL GetItemRect(int item, LPRECT rect, UINT code) const;
+    int HitTest(POINT pt, UINT* flags = nullptr) const;
+    int HitTest(LVHITTESTINFO* info) const;
+    CImageList* SetImageList(CImageList* list, int kind);
+    CImageList* GetImageList(int kind) const;
+    DWORD SetExtendedStyle(DWORD style);
+    DWORD GetExtendedStyle() const { return m_dwExStyleLV; }
+    // Starts editing an item's label in place; Enter ends it with
+    // LVN_ENDLABELEDIT (the parent's non-zero answer keeps the new text), Esc cancels.
+    CWnd* EditLabel(int item);
+    BOOL RedrawItems(int first, int last);
+    int GetTopIndex() const;
+    int GetCountPerPage() const;
+    DWORD m_dwExStyleLV = 0;
+    CImageList* m_pImages[2] = {nullptr, nullptr};
+};
+
+class AFX_UI_API CTabCtrl : public CWnd {
+    DECLARE_DYNAMIC(CTabCtrl)
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    int InsertItem(int index, LPCTSTR text);
+    BOOL DeleteItem(int index);
+    int GetItemCount() const;
+    int GetCurSel() const;
+    int SetCurSel(int index);
+};
+#define TCN_SELCHANGE (0u - 551u)
+#define TCN_SELCHANGING (0u - 552u)
+
+class AFX_UI_API CToolTipCtrl : public CWnd {
+    DECLARE_DYNAMIC(CToolTipCtrl)
+public:
+    BOOL Create(CWnd* parent, DWORD style = 0);
+    BOOL AddTool(CWnd* wnd, LPCTSTR text, LPCRECT rect = nullptr, UINT_PTR id = 0);
+    void UpdateTipText(LPCTSTR text, CWnd* wnd, UINT_PTR id = 0);
+    void DelTool(CWnd* wnd, UINT_PTR id = 0);
+    void Activate(BOOL activate);
+    void RelayEvent(LPMSG msg) { (void)msg; }
+    BOOL m_bActive = TRUE;
+};
+
+// Tree controls.
+struct HTREEITEM__;
+using HTREEITEM = HTREEITEM__*;
+#define TVI_ROOT (reinterpret_cast<HTREEITEM>(static_cast<std::intptr_t>(-0x10000)))
+#define TVI_FIRST (reinterpret_cast<HTREEITEM>(static_cast<std::intptr_t>(-0x0FFFF)))
+#define TVI_LAST (reinterpret_cast<HTREEITEM>(static_cast<std::intptr_t>(-0x0FFFE)))
+#define TVI_SORT (reinterpret_cast<HTREEITEM>(static_cast<std::intptr_t>(-0x0FFFD)))
+#define TVS_HASBUTTONS 0x0001u
+#define TVS_HASLINES 0x0002u
+#define TVS_LINESATROOT 0x0004u
+#define TVS_EDITLABELS 0x0008u
+#define TVS_SHOWSELALWAYS 0x0020u
+#define TVE_COLLAPSE 0x0001u
+#define TVE_EXPAND 0x0002u
+#define TVE_TOGGLE 0x0003u
+#define TVSIL_NORMAL 0
+#define TVN_SELCHANGED (0u - 402u)
+#define TVN_ITEMEXPANDED (0u - 406u)
+struct TVITEM {
+    UINT mask;
+    HTREEITEM hItem;
+    UINT state;
+    UINT stateMask;
+    LPSTR pszText;
+    int cchTextMax;
+    int iImage;
+    int iSelectedImage;
+    int cChildren;
+    LPARAM lParam;
+};
+struct NMTREEVIEW {
+    NMHDR hdr;
+    UINT action;
+    TVITEM itemOld;
+    TVITEM itemNew;
+    POINT ptDrag;
+};
+
+class AFX_UI_API CTreeCtrl : public CWnd {
+    DECLARE_DYNAMIC(CTreeCtrl)
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    HTREEITEM InsertItem(LPCTSTR text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
+    HTREEITEM InsertItem(LPCTSTR text, int image, int selectedImage, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
+    BOOL DeleteItem(HTREEITEM item);
+    BOOL DeleteAllItems();
+    CString GetItemText(HTREEITEM item) const;
+    BOOL SetItemText(HTREEITEM item, LPCTSTR text);
+    DWORD_PTR GetItemData(HTREEITEM item) const;
+    BOOL SetItemData(HTREEITEM item, DWORD_PTR data);
+    BOOL SetItemImage(HTREEITEM item, int image, int selectedImage);
+    HTREEITEM GetRootItem() const;
+    HTREEITEM GetParentItem(HTREEITEM item) const;
+    HTREEITEM GetChildItem(HTREEITEM item) const;
+    HTREEITEM GetNextSiblingItem(HTREEITEM item) const;
+    HTREEITEM GetPrevSiblingItem(HTREEITEM item) const;
+    BOOL ItemHasChildren(HTREEITEM item) const;
+    HTREEITEM GetSelectedItem() const;
+    BOOL SelectItem(HTREEITEM item);
+    BOOL Expand(HTREEITEM item, UINT code);
+    UINT GetCount() const;
+    BOOL EnsureVisible(HTREEITEM item);
+    CImageList* SetImageList(CImageList* list, int kind);
+    CImageList* m_pImages = nullptr;
+};
