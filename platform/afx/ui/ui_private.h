@@ -237,6 +237,8 @@ BOOL OpenDialog(CString& path);
 
 // Controls made from templates belong to the framework until a member takes them over.
 void OwnControl(CWnd* wnd);
+// A new object of the control class that goes with a window class ("Button" -> CButton...).
+CWnd* NewControlObject(const CString& className);
 void ReleaseOwnedControl(CWnd* old);
 
 // The SB_ code of a scroll bar action of the window system (-1: none; SB_THUMBTRACK for a drag).
