@@ -30,17 +30,19 @@ function(suite_library name)
   target_link_libraries(${name} PRIVATE ${A_LIBS} PUBLIC ${A_PUBLIC_LIBS})
 endfunction()
 
-# suite_test(<name> SOURCES ... [LIBS ...] [ENV VAR=value ...])
-# One GoogleTest binary; its cases are registered with CTest one by one.
+# suite_test(<name> SOURCES ... [LIBS ...])
+# One GoogleTest binary; its cases are registered with CTest one by one. They
+# run on Qt's offscreen platform; SUITE_TEST_DATA names the source root.
 function(suite_test name)
-  cmake_parse_arguments(A "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_compile_options(${name} PRIVATE ${SUITE_WARNINGS})
+  target_compile_definitions(${name} PRIVATE SUITE_TEST_DATA="${CMAKE_SOURCE_DIR}")
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SUITE_TEST_DATA=${CMAKE_SOURCE_DIR};${A_ENV}"
+    PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
                TIMEOUT 600)
 endfunction()
 

@@ -175,8 +175,7 @@ std::unique_ptr<Level> CDocDatabase::readLevel(HKEY key, DWORD parentId, const s
         node.path = parentPath.empty() ? node.name : parentPath + "\\" + node.name;
         node.isDoc = reg::getDword(sub.get(), "Is Document", 0) == 1;
         node.id = reg::getDword(sub.get(), "ID", 0);
-        node.created = reg::parseTime(reg::getString(sub.get(), "Create Time").value_or(""));
-        node.modified = reg::parseTime(reg::getString(sub.get(), "Modified Time").value_or(""));
+        node.timesLoaded = false;
         if (node.isDoc) {
             node.totalPages = reg::getDword(sub.get(), "Total Pages", 0);
         } else {
@@ -261,6 +260,18 @@ void CDocDatabase::repairAfterLoad() {
     }
     change.commit();
     if (!fresh.empty()) reloadTree();
+}
+
+void CDocDatabase::loadTimes(const Node& node) {
+    if (node.timesLoaded) return;
+    try {
+        NodeKey k = nodeKey(node.path);
+        node.created = reg::parseTime(reg::getString(k.h, "Create Time").value_or(""));
+        node.modified = reg::parseTime(reg::getString(k.h, "Modified Time").value_or(""));
+    } catch (const DbError&) {
+        node.created = node.modified = SYSTEMTIME{};
+    }
+    node.timesLoaded = true;
 }
 
 CDocDatabase::NodeKey CDocDatabase::nodeKey(const std::string& path) {

@@ -28,8 +28,11 @@ struct Node {
     std::string name;
     std::string path;  // key names from the database key down, joined by backslashes
     DWORD totalPages = 0;
-    SYSTEMTIME created{};
-    SYSTEMTIME modified{};
+    // Times are read from the registry when first asked for: reading them for
+    // every node would double the cost of opening a large store.
+    mutable SYSTEMTIME created{};
+    mutable SYSTEMTIME modified{};
+    mutable bool timesLoaded = true;
     std::unique_ptr<Level> children;  // folders only; null while the folder has none
 };
 
@@ -130,6 +133,9 @@ public:
     int AppendPageImage(DWORD id, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options, DWORD* page);
     int ReplacePageImage(DWORD id, DWORD page, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options);
     int InsertPageImage(DWORD id, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options, DWORD* page);
+
+    // Reads a node's times on first use.
+    void loadTimes(const Node& node);
 
     // For the package reader's fuzz target: the outside libraries it needs.
     void adoptLibraries(const COMMON_SERVICE_TABLE* common, const IL_FUNCTIONTABLE* image);

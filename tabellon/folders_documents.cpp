@@ -20,7 +20,8 @@ DB_TIME recordTime(const SYSTEMTIME& t) {
 
 void copyName(char* out, const std::string& name) { std::snprintf(out, 260, "%s", name.c_str()); }
 
-void fillFolder(DB_FOLDERINFO& info, const Node& n) {
+void fillFolder(CDocDatabase& db, DB_FOLDERINFO& info, const Node& n) {
+    db.loadTimes(n);
     info.ID = n.id;
     copyName(info.Name, n.name);
     info.FolderCount = n.children ? n.children->folderCount() : 0;
@@ -29,7 +30,8 @@ void fillFolder(DB_FOLDERINFO& info, const Node& n) {
     info.ModifiedTime = recordTime(n.modified);
 }
 
-void fillDoc(DB_DOCINFO& info, const Node& n) {
+void fillDoc(CDocDatabase& db, DB_DOCINFO& info, const Node& n) {
+    db.loadTimes(n);
     info.ID = n.id;
     copyName(info.Name, n.name);
     info.TotalPages = n.totalPages;
@@ -52,13 +54,12 @@ static int enumerate(CDocDatabase& db, Level* level, DWORD start, bool docs, DB_
         if (!started) continue;
         if (docs) {
             documents.emplace_back();
-            fillDoc(documents.back(), n);
+            fillDoc(db, documents.back(), n);
         } else {
             folders.emplace_back();
-            fillFolder(folders.back(), n);
+            fillFolder(db, folders.back(), n);
         }
     }
-    (void)db;
     // The walk runs over copies, so a callback may change the store safely.
     for (auto& f : folders)
         if (proc(&f, user) != 0) return DB_STOPPED;
@@ -109,7 +110,7 @@ int CDocDatabase::GetFolderInfo(DB_FOLDERINFO* info) {
         Hit hit = find(info->ID);
         if (!hit.node) return DB_ERR_NOT_FOUND;
         if (hit.node->isDoc) return DB_NOT_FOLDER;
-        fillFolder(*info, *hit.node);
+        fillFolder(*this, *info, *hit.node);
         return DB_OK;
     });
 }
@@ -118,7 +119,7 @@ int CDocDatabase::GetDocumentInfo(DB_DOCINFO* info) {
     return guarded([&] {
         if (!info) return DB_ERR_FAILED;
         Hit hit = findDocument(info->ID);
-        fillDoc(*info, *hit.node);
+        fillDoc(*this, *info, *hit.node);
         return DB_OK;
     });
 }
@@ -136,7 +137,7 @@ int CDocDatabase::GetParentInfo(DWORD id, DB_FOLDERINFO* info) {
             info->FolderCount = top_->folderCount();
             info->DocCount = top_->docCount();
         } else {
-            fillFolder(*info, *hit.parent);
+            fillFolder(*this, *info, *hit.parent);
         }
         return DB_OK;
     });
@@ -278,7 +279,7 @@ int CDocDatabase::CreateFolder(DWORD parent, DB_FOLDERINFO* info) {
         if (name.empty()) name = freeName(*level, defaultFolderName_.empty() ? "New Folder" : defaultFolderName_);
         Change change(*this);
         Node& n = createNodeRaw(level, folder, name, false);
-        fillFolder(*info, n);
+        fillFolder(*this, *info, n);
         change.commit();
         return DB_OK;
     });
@@ -293,7 +294,7 @@ int CDocDatabase::CreateDocument(DWORD parent, DB_DOCINFO* info) {
         if (name.empty()) name = freeName(*level, defaultDocName_.empty() ? "New Document" : defaultDocName_);
         Change change(*this);
         Node& n = createNodeRaw(level, folder, name, true);
-        fillDoc(*info, n);
+        fillDoc(*this, *info, n);
         change.commit();
         return DB_OK;
     });

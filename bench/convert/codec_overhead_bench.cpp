@@ -11,7 +11,7 @@
 #include "outside/include/pdf_libraries.h"
 #include "platform/win/library.h"
 #include "platform/win/memory.h"
-#include "shell/shell_services.h"
+#include "shell/tests/fake_shell_services.h"
 
 #include <jpeglib.h>
 #include <poppler-document.h>
@@ -37,26 +37,6 @@ constexpr LONG kWidth = 2480;
 constexpr LONG kHeight = 3508;
 constexpr int kRuns = 5;
 
-class BenchShell final : public CShellServices {
-public:
-    HMODULE convert = nullptr;
-    HMODULE ConvertLibrary() const override { return convert; }
-    std::string CurrentDocumentPath() const override { return {}; }
-    int PageListCurrentRow() const override { return -1; }
-    int PageListRowCount() const override { return 0; }
-    std::string PageListItemText(int, int) const override { return {}; }
-    bool IsSimplified() const override { return true; }
-    WORD SystemLanguageId() const override { return 2052; }
-    std::string DataFolder() const override { return {}; }
-    std::string ProgramFolder() const override { return {}; }
-    int DefaultResolution() const override { return 300; }
-    int MessageBox(const std::string&, const std::string&, UINT) override { return IDOK; }
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-    void ClearProgress() override {}
-    void DrawProgress(int, int, int) override {}
-    void RefreshProgress() override {}
-};
 
 double medianMs(const std::function<void()>& work) {
     std::vector<double> times;
@@ -134,16 +114,15 @@ void plainPopplerRender(const std::string& path) {
 
 int main() {
     setenv("SUITE_LIBRARY_PATH", SUITE_LIBRARY_FOLDER, 1);
-    BenchShell shell;
-    shell.convert = LoadLibraryA("Convert.dll");
-    if (!shell.convert) {
+    CFakeShellServices shell;
+    shell.convertLibrary = LoadLibraryA("Convert.dll");
+    if (!shell.convertLibrary) {
         std::fprintf(stderr, "Convert.dll not found\n");
         return 1;
     }
-    SetShellServices(&shell);
-    auto bmpRead = reinterpret_cast<PFN_CONVERT_READ>(GetProcAddress(shell.convert, "Bmp2HDIB"));
-    auto tiffRead = reinterpret_cast<PFN_CONVERT_READ>(GetProcAddress(shell.convert, "Tiff2HDIB"));
-    auto jpegRead = reinterpret_cast<PFN_CONVERT_READ>(GetProcAddress(shell.convert, "Jpg2HDIB"));
+    auto bmpRead = reinterpret_cast<PFN_CONVERT_READ>(GetProcAddress(shell.convertLibrary, "Bmp2HDIB"));
+    auto tiffRead = reinterpret_cast<PFN_CONVERT_READ>(GetProcAddress(shell.convertLibrary, "Tiff2HDIB"));
+    auto jpegRead = reinterpret_cast<PFN_CONVERT_READ>(GetProcAddress(shell.convertLibrary, "Jpg2HDIB"));
     HMODULE marlith = LoadLibraryA("Marlith.dll");
     auto pdfInit = reinterpret_cast<PFN_PDFINIT>(GetProcAddress(marlith, "pdfInit"));
     auto pdfOpen = reinterpret_cast<PFN_PDFCREATEDOC>(GetProcAddress(marlith, "pdfCreateDoc"));

@@ -4,7 +4,7 @@
 #include "imaging/codecs/image_file_type.h"
 #include "imaging/page_image.h"
 #include "platform/win/library.h"
-#include "shell/shell_services.h"
+#include "shell/tests/fake_shell_services.h"
 
 #include <unistd.h>
 
@@ -15,41 +15,20 @@
 
 namespace {
 
-// A shell with nothing but the conversion library; messages go nowhere.
-class FuzzShell final : public CShellServices {
-public:
-    HMODULE convert = nullptr;
-    HMODULE ConvertLibrary() const override { return convert; }
-    std::string CurrentDocumentPath() const override { return {}; }
-    int PageListCurrentRow() const override { return -1; }
-    int PageListRowCount() const override { return 0; }
-    std::string PageListItemText(int, int) const override { return {}; }
-    bool IsSimplified() const override { return true; }
-    WORD SystemLanguageId() const override { return 2052; }
-    std::string DataFolder() const override { return {}; }
-    std::string ProgramFolder() const override { return {}; }
-    int DefaultResolution() const override { return 300; }
-    int MessageBox(const std::string&, const std::string&, UINT) override { return IDOK; }
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-    void ClearProgress() override {}
-    void DrawProgress(int, int, int) override {}
-    void RefreshProgress() override {}
-};
 
-FuzzShell g_shell;
+CFakeShellServices* g_shell = nullptr;
 std::string g_folder;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("SUITE_LIBRARY_PATH", SUITE_LIBRARY_FOLDER, 1);
-    g_shell.convert = LoadLibraryA("Convert.dll");
+    g_shell = new CFakeShellServices;  // installs itself for the whole run
+    g_shell->convertLibrary = LoadLibraryA("Convert.dll");
     // The PDF libraries are loaded and freed around each page; holding one
     // reference keeps them mapped, which the fuzzer's coverage tables need.
     LoadLibraryA("Marlith.dll");
     LoadLibraryA("Brenvo.dll");
-    SetShellServices(&g_shell);
     char pattern[] = "/tmp/codec-fuzz-XXXXXX";
     g_folder = mkdtemp(pattern);
     return 0;

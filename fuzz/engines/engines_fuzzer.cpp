@@ -12,6 +12,7 @@
 #include "outside/include/glenrith.h"
 #include "outside/include/ostrel.h"
 #include "outside/include/plenmar.h"
+#include "platform/win/memory.h"
 
 extern "C" TableGrid* FremlinExtract(unsigned char*, int, int, int, TableGrid**) __asm__(OUTSIDE_ORDINAL_SYMBOL(3));
 extern "C" void FremlinFree(TableGrid**) __asm__(OUTSIDE_ORDINAL_SYMBOL(5));

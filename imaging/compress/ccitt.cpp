@@ -211,7 +211,7 @@ int CFaxDecoder::DecodeRun(int colour) {
     }
 }
 
-bool CFaxDecoder::AddChange(int pos) {
+inline __attribute__((always_inline)) bool CFaxDecoder::AddChange(int pos) {
     // Changes rise strictly; a zero-length run cancels the change before it,
     // so the list never holds more than one change per pixel.
     if (m_curCount > 0 && m_cur[m_curCount - 1] == pos) {
@@ -235,10 +235,8 @@ RowStatus CFaxDecoder::Decode1D() {
         a0 = std::min(a0 + run, m_width);
         if (!AddChange(a0) || past) return RowStatus::Corrupt;
         colour ^= 1;
-        if (PastEnd()) return RowStatus::End;
     }
-    // A row that ends on a black run closes with a terminating white code
-    // of 0 in some writers' data only when more follows; nothing to read.
+    if (PastEnd()) return RowStatus::End;
     return RowStatus::Ok;
 }
 
@@ -250,7 +248,8 @@ RowStatus CFaxDecoder::Decode2D() {
         m_at = std::max(a0, 0);
         // b1: the first change of the reference row right of a0 whose colour
         // is the opposite of a0's (its index parity equals the colour).
-        while (ref[bi] <= a0 && bi < m_refCount) ++bi;
+        // The sentinels (the width) after the changes end the search.
+        while (ref[bi] <= a0) ++bi;
         if ((bi & 1) != colour) ++bi;
         const int b1 = ref[bi];
         const int b2 = ref[bi + 1];
@@ -287,8 +286,9 @@ RowStatus CFaxDecoder::Decode2D() {
             // when the reference row's change at b1 is still to the right.
             if (bi > 0) --bi;
         }
-        if (PastEnd()) return RowStatus::End;
     }
+    // A row completed only with the zero bits read past the data's end.
+    if (PastEnd()) return RowStatus::End;
     return RowStatus::Ok;
 }
 

@@ -249,6 +249,30 @@ bool readJpegInto(std::FILE* f, Pixels* px) {
     return true;
 }
 
+bool probeJpeg(std::FILE* f, Probe* out) {
+    jpeg_decompress_struct cinfo;
+    JpegError err;
+    cinfo.err = jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = jpegFail;
+    err.mgr.emit_message = jpegSilent;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, f);
+    jpeg_read_header(&cinfo, TRUE);
+    out->width = cinfo.image_width;
+    out->height = cinfo.image_height;
+    out->bits = std::uint32_t(cinfo.num_components) * 8;
+    if (cinfo.density_unit == 1) {
+        out->xdpi = cinfo.X_density;
+        out->ydpi = cinfo.Y_density;
+    }
+    jpeg_destroy_decompress(&cinfo);
+    return sizeOk(out->width, out->height);
+}
+
 bool readJpeg(const std::string& path, Pixels& px) {
     File f(std::fopen(path.c_str(), "rb"));
     return f && readJpegInto(f.get(), &px);
@@ -383,17 +407,71 @@ bool readFile(const std::string& path, int format, Pixels& out) {
     }
 }
 
+// Reads only what the headers say; the pixels are checked when loaded.
 bool probeFile(const std::string& path, Probe& out) {
-    Pixels px;
     out.format = sniffFormat(path);
-    if (out.format < 0 || !readFile(path, out.format, px)) return false;
-    out.width = std::uint32_t(px.width);
-    out.height = std::uint32_t(px.height);
-    out.bits = std::uint32_t(px.channels * 8);
-    out.xdpi = px.xdpi;
-    out.ydpi = px.ydpi;
     out.pages = 1;
-    return true;
+    switch (out.format) {
+        case 0: {
+            File f(std::fopen(path.c_str(), "rb"));
+            std::uint8_t h[54] = {};
+            size_t n = f ? std::fread(h, 1, sizeof h, f.get()) : 0;
+            if (n < 26) return false;
+            std::uint32_t size = le32(&h[14]);
+            if (size == 12) {
+                out.width = le16(&h[18]);
+                out.height = le16(&h[20]);
+                out.bits = le16(&h[24]);
+            } else if (size >= 40 && n >= 54) {
+                std::int32_t w = std::int32_t(le32(&h[18])), ht = std::int32_t(le32(&h[22]));
+                out.width = std::uint32_t(w < 0 ? 0 : w);
+                out.height = std::uint32_t(ht < 0 ? -std::int64_t(ht) : ht);
+                out.bits = le16(&h[28]);
+                out.xdpi = std::uint32_t(le32(&h[38]) * 254ull / 10000);
+                out.ydpi = std::uint32_t(le32(&h[42]) * 254ull / 10000);
+            } else {
+                return false;
+            }
+            return sizeOk(out.width, out.height);
+        }
+        case 1: {
+            File f(std::fopen(path.c_str(), "rb"));
+            return f && probeJpeg(f.get(), &out);
+        }
+        case 2: {
+            TIFFSetErrorHandler(nullptr);
+            TIFFSetWarningHandler(nullptr);
+            TIFF* t = TIFFOpen(path.c_str(), "r");
+            if (!t) return false;
+            std::uint16_t spp = 1, bps = 1;
+            float xr = 0, yr = 0;
+            TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &out.width);
+            TIFFGetField(t, TIFFTAG_IMAGELENGTH, &out.height);
+            TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &spp);
+            TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bps);
+            TIFFGetField(t, TIFFTAG_XRESOLUTION, &xr);
+            TIFFGetField(t, TIFFTAG_YRESOLUTION, &yr);
+            out.pages = TIFFNumberOfDirectories(t);
+            TIFFClose(t);
+            out.bits = std::uint32_t(spp) * bps;
+            out.xdpi = std::uint32_t(xr);
+            out.ydpi = std::uint32_t(yr);
+            return sizeOk(out.width, out.height);
+        }
+        case 3: {
+            png_image img;
+            std::memset(&img, 0, sizeof img);
+            img.version = PNG_IMAGE_VERSION;
+            if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
+            out.width = img.width;
+            out.height = img.height;
+            out.bits = PNG_IMAGE_PIXEL_CHANNELS(img.format) * 8;
+            png_image_free(&img);
+            return sizeOk(out.width, out.height);
+        }
+        default:
+            return false;
+    }
 }
 
 bool writeFile(std::FILE* f, const std::string& name, int format, const Pixels& px, int quality) {

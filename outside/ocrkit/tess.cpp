@@ -64,6 +64,13 @@ std::string findModelFolder(const std::string& languages, const std::string& pro
         candidates.push_back(programFolder);
         candidates.push_back(fs::path(programFolder) / "tessdata");
     }
+    // The folder the libraries themselves were installed in (the program folder).
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&findModelFolder), &info) && info.dli_fname) {
+        fs::path own = fs::path(info.dli_fname).parent_path();
+        candidates.push_back(own);
+        candidates.push_back(own / "tessdata");
+    }
     if (const char* prefix = std::getenv("TESSDATA_PREFIX"); prefix && *prefix) {
         candidates.push_back(prefix);
         candidates.push_back(fs::path(prefix) / "tessdata");

@@ -378,3 +378,9 @@ double charAccuracy(const std::string& want, const std::string& got, bool keepSp
 }
 
 }  // namespace testpages
+
+// Sanitizer builds: the font and drawing libraries keep memory for the life
+// of the process, which is not a leak of ours.
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\nleak:libQt6\n";
+}

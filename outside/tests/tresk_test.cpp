@@ -233,3 +233,24 @@ TEST(Tresk, PumpCancelsAndBadInputFails) {
     GlobalFree(plane);
     EXPECT_EQ(tresk().init(folder), 1);
 }
+
+TEST(Tresk, LongLinesReachTheTextCallbackInBoundedPieces) {
+    // Small print on a wide page: well over 240 bytes a line.
+    std::string para;
+    for (const std::string& p : simplifiedText(41, 3)) para += p;
+    Page page = textPage({para}, 4000, 300, Style{22});
+    Outcome r = recognise(page, 'G', 0);
+    ASSERT_TRUE(r.ok);
+    std::size_t longest = 0, lineBytes = 0;
+    for (const std::string& p : g_pieces) {
+        EXPECT_LE(p.size(), 240u);
+        if (p == "\n") {
+            longest = std::max(longest, lineBytes);
+            lineBytes = 0;
+        } else {
+            lineBytes += p.size();
+        }
+    }
+    EXPECT_GT(longest, 240u);
+    EXPECT_EQ(normalise(r.callbackText, false), normalise(joined(r), false));
+}

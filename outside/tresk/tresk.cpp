@@ -166,6 +166,26 @@ void widenPunctuation(ocrkit::Line& line) {
     }
 }
 
+// Hands a line to the text callback in pieces of at most kPieceBytes bytes
+// (the receiver copies each into a buffer of its own), never splitting a
+// double-byte character, then the line end.
+constexpr std::size_t kPieceBytes = 240;
+
+void sendLine(TRESK_TEXT_CALLBACK text, const std::string& line) {
+    std::size_t i = 0;
+    while (i < line.size()) {
+        std::size_t end = i;
+        while (end < line.size()) {
+            std::size_t unit = static_cast<unsigned char>(line[end]) >= 0x80 && end + 1 < line.size() ? 2 : 1;
+            if (end + unit - i > kPieceBytes) break;
+            end += unit;
+        }
+        text(line.substr(i, end - i).c_str());
+        i = end;
+    }
+    text("\n");
+}
+
 // Turns the engine's lines of one block into the block's result entry.
 bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& out, _regioninfo* region) {
     _lineinfo** lineTail = &region->pLines;
@@ -246,10 +266,7 @@ bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& o
                 firstOfWord = false;
             }
         }
-        if (out.text) {
-            out.text(lineText.c_str());
-            out.text("\n");
-        }
+        if (out.text) sendLine(out.text, lineText);
     }
     return true;
 }

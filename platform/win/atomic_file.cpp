@@ -27,51 +27,84 @@ DWORD errorOf(int e) {
     }
 }
 
-bool flushToDisk(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 }  // namespace
 
-BOOL SuiteReplaceFileAtomically(const char* path, const std::function<bool(const std::string&)>& write) {
-    std::string target;
-    if (!path || !suite::TryNativePath(path, target)) {
+namespace suite {
+
+AtomicFile::AtomicFile(const char* path) {
+    if (!path || !*path || !TryNativePath(path, m_final)) {
         SetLastError(ERROR_INVALID_NAME);
-        return FALSE;
+        return;
     }
-    std::string temp = target + ".~XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    m_temp = m_final + ".~XXXXXX";
+    const int fd = ::mkstemp(m_temp.data());
     if (fd < 0) {
         SetLastError(errorOf(errno));
-        return FALSE;
+        m_temp.clear();
+        return;
     }
-    ::close(fd);
-    bool ok = write(temp);
-    int failure = ok ? 0 : EIO;
-    if (ok && !flushToDisk(temp)) {
-        ok = false;
-        failure = errno;
+    m_file = ::fdopen(fd, "wb");
+    if (!m_file) {
+        ::close(fd);
+        ::unlink(m_temp.c_str());
+        m_temp.clear();
+    }
+}
+
+AtomicFile::~AtomicFile() {
+    CloseStream();
+    if (!m_temp.empty()) ::unlink(m_temp.c_str());
+}
+
+bool AtomicFile::Write(const void* data, std::size_t size) {
+    if (!m_file || m_failed) return false;
+    if (size && std::fwrite(data, 1, size, m_file) != size) m_failed = true;
+    return !m_failed;
+}
+
+void AtomicFile::CloseStream() {
+    if (m_file && std::fclose(m_file) != 0) m_failed = true;
+    m_file = nullptr;
+}
+
+bool AtomicFile::Commit() {
+    if (m_temp.empty()) return false;
+    bool ok = !m_failed && (!m_file || std::fflush(m_file) == 0);
+    CloseStream();
+    int failure = ok && !m_failed ? 0 : EIO;
+    ok = ok && !m_failed;
+    if (ok) {
+        const int fd = ::open(m_temp.c_str(), O_RDONLY | O_CLOEXEC);
+        ok = fd >= 0 && ::fsync(fd) == 0;
+        if (!ok) failure = errno;
+        if (fd >= 0) ::close(fd);
     }
     if (ok) {
         // The new file gets the permissions a newly created file would have.
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        ::chmod(temp.c_str(), 0666 & ~mask);
-        if (::rename(temp.c_str(), target.c_str()) != 0) {
+        ::chmod(m_temp.c_str(), 0666 & ~mask);
+        if (::rename(m_temp.c_str(), m_final.c_str()) != 0) {
             ok = false;
             failure = errno;
         }
     }
     if (!ok) {
-        ::unlink(temp.c_str());
         SetLastError(errorOf(failure));
-        return FALSE;
+        return false;
     }
-    return TRUE;
+    m_temp.clear();
+    return true;
+}
+
+}  // namespace suite
+
+BOOL SuiteReplaceFileAtomically(const char* path, const std::function<bool(const std::string&)>& write) {
+    suite::AtomicFile file(path);
+    if (file.NativeTempPath().empty()) return FALSE;
+    file.CloseStream();
+    if (!write(file.NativeTempPath())) file.Fail();
+    return file.Commit() ? TRUE : FALSE;
 }
 
 BOOL SuiteWriteFileAtomically(const char* path, const void* data, std::size_t size) {

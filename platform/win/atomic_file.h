@@ -6,8 +6,43 @@
 #include "platform/win/types.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <string>
+
+namespace suite {
+
+// A file being written under a temporary name beside its target (a path of
+// the system's own form). Commit gives it the target's name; without a commit
+// the temporary file is removed when the object goes.
+class AtomicFile {
+public:
+    explicit AtomicFile(const char* path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // The temporary file as a stream; nullptr when it could not be made.
+    std::FILE* Stream() const { return m_file; }
+    const std::string& NativeTempPath() const { return m_temp; }
+    bool Write(const void* data, std::size_t size);
+    // Marks the contents as bad (a writer's own failure): Commit will refuse.
+    void Fail() { m_failed = true; }
+    // Closes the stream (if still open), flushes the file to disk and renames
+    // it over the target. False, with the old file untouched, on any error;
+    // GetLastError then tells why.
+    bool Commit();
+    // Closes the stream without committing, for writers that reopen the
+    // temporary file by its path.
+    void CloseStream();
+
+private:
+    std::string m_final, m_temp;
+    std::FILE* m_file = nullptr;
+    bool m_failed = false;
+};
+
+}  // namespace suite
 
 // Writes `size` bytes to `path` (Windows-style, ANSI). FALSE, with the old file
 // untouched and no temporary file left, when any step fails; GetLastError then

@@ -24,6 +24,7 @@ public:
     std::string dataFolder, programFolder;
     int defaultResolution = 300;
     int messageAnswer = IDOK;
+    HMODULE convertLibrary = nullptr;
 
     std::vector<std::string> messages;
     int waitCursorDepth = 0;
@@ -42,6 +43,7 @@ public:
     std::string DataFolder() const override { return dataFolder; }
     std::string ProgramFolder() const override { return programFolder; }
     int DefaultResolution() const override { return defaultResolution; }
+    HMODULE ConvertLibrary() const override { return convertLibrary; }
     int MessageBox(const std::string& text, const std::string&, UINT) override {
         messages.push_back(text);
         return messageAnswer;

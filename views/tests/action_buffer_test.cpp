@@ -1,6 +1,6 @@
 #include "views/action_buffer.h"
 
-#include "shell/shell_services.h"
+#include "shell/tests/fake_shell_services.h"
 
 #include <gtest/gtest.h>
 
@@ -8,28 +8,6 @@
 
 namespace {
 
-class MessageRecorder final : public CShellServices {
-public:
-    std::vector<std::string> shown;
-    std::string CurrentDocumentPath() const override { return {}; }
-    int PageListCurrentRow() const override { return -1; }
-    int PageListRowCount() const override { return 0; }
-    std::string PageListItemText(int, int) const override { return {}; }
-    bool IsSimplified() const override { return true; }
-    WORD SystemLanguageId() const override { return 2052; }
-    std::string DataFolder() const override { return {}; }
-    std::string ProgramFolder() const override { return {}; }
-    int DefaultResolution() const override { return 300; }
-    int MessageBox(const std::string& text, const std::string&, UINT) override {
-        shown.push_back(text);
-        return IDOK;
-    }
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-    void ClearProgress() override {}
-    void DrawProgress(int, int, int) override {}
-    void RefreshProgress() override {}
-};
 
 const WORD kCounts[3] = {4, 0x1234, 65535};
 
@@ -85,21 +63,19 @@ TEST(ActionBuffer, ARecordThatDoesNotFitDropsTheHistory) {
 }
 
 TEST(ActionBuffer, RefusedRecordsLeaveTheHistoryAlone) {
-    MessageRecorder shell;
-    SetShellServices(&shell);
+    CFakeShellServices shell;
     CActionBuffer buffer;
     ASSERT_EQ(buffer.PushAction(ACTION_INSERT, 3, kCounts, 5, 1, nullptr, 0), 1);
     EXPECT_EQ(buffer.PushAction(ACTION_INSERT, 0, kCounts, 5, 1, nullptr, 0), 0) << "no line counts: no record";
     EXPECT_EQ(buffer.PushAction(ACTION_INSERT, 3, nullptr, 5, 1, nullptr, 0), 0);
     EXPECT_EQ(buffer.PushAction(ACTION_INSERT, 3, kCounts, 5, 0, nullptr, 0), 0);
     EXPECT_EQ(buffer.PushAction(ACTION_DELETE, 3, kCounts, 5, 4, nullptr, 0), 0) << "a delete needs its bytes";
-    EXPECT_TRUE(shell.shown.empty());
+    EXPECT_TRUE(shell.messages.empty());
     std::vector<BYTE> huge(70000, 'y');
     EXPECT_EQ(buffer.PushAction(ACTION_DELETE, 3, kCounts, 0, 70000, huge.data(), 0), 0);
-    ASSERT_EQ(shell.shown.size(), 1u);
-    EXPECT_EQ(shell.shown[0], kMsgNoEnoughActionBuffer);
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(shell.messages[0], kMsgNoEnoughActionBuffer);
     CActionRecord r;
     ASSERT_EQ(buffer.PopAction(&r), 1) << "the earlier record survives a refused one";
     EXPECT_EQ(r.dwOffset, 5u);
-    SetShellServices(nullptr);
 }

@@ -6,7 +6,7 @@
 #include "platform/win/library.h"
 #include "platform/win/memory.h"
 #include "platform/win/sync.h"
-#include "shell/shell_services.h"
+#include "shell/tests/fake_shell_services.h"
 
 #include <gtest/gtest.h>
 
@@ -22,33 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The shell as the codecs see it: the conversion library it loaded, and the
-// message boxes it was asked to show.
-class TestShell final : public CShellServices {
-public:
-    HMODULE convert = nullptr;
-    std::vector<std::string> messages;
-    int waitCursors = 0;
-    std::string CurrentDocumentPath() const override { return {}; }
-    int PageListCurrentRow() const override { return -1; }
-    int PageListRowCount() const override { return 0; }
-    std::string PageListItemText(int, int) const override { return {}; }
-    bool IsSimplified() const override { return true; }
-    WORD SystemLanguageId() const override { return 2052; }
-    std::string DataFolder() const override { return {}; }
-    std::string ProgramFolder() const override { return {}; }
-    int DefaultResolution() const override { return 300; }
-    HMODULE ConvertLibrary() const override { return convert; }
-    int MessageBox(const std::string& text, const std::string&, UINT) override {
-        messages.push_back(text);
-        return IDOK;
-    }
-    void BeginWaitCursor() override { ++waitCursors; }
-    void EndWaitCursor() override {}
-    void ClearProgress() override {}
-    void DrawProgress(int, int, int) override {}
-    void RefreshProgress() override {}
-};
 
 // A page of the given depth with a diagonal band, attached as a codec would.
 std::unique_ptr<CPageImage> makePage(int bits, LONG width = 61, LONG height = 23) {
@@ -96,20 +69,18 @@ std::vector<BYTE> planeOf(const CPageImage& page) {
 
 class ImageCodecs : public ::testing::Test {
 protected:
-    TestShell shell;
+    CFakeShellServices shell;
     fs::path dir;
     void SetUp() override {
-        shell.convert = LoadLibraryA("Convert.dll");
-        ASSERT_NE(shell.convert, nullptr);
-        SetShellServices(&shell);
+        shell.convertLibrary = LoadLibraryA("Convert.dll");
+        ASSERT_NE(shell.convertLibrary, nullptr);
         dir = fs::temp_directory_path() / ("codecs-" + std::to_string(::getpid()) + "-" +
                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
     void TearDown() override {
-        SetShellServices(nullptr);
-        FreeLibrary(shell.convert);
+        FreeLibrary(shell.convertLibrary);
         fs::remove_all(dir);
     }
     std::string file(const std::string& name) const { return (dir / name).string(); }
@@ -157,7 +128,7 @@ TEST(ImageFileType, ExtensionsDecideTheTypeAndNothingElse) {
 }
 
 TEST(ImageFileType, FactoryMakesCodecsForImageTypesOnly) {
-    for (int type : {IMGTYPE_BMP, IMGTYPE_TIF, IMGTYPE_BKI, IMGTYPE_JPG, IMGTYPE_PDF}) {
+    for (int type : {IMGTYPE_BMP, IMGTYPE_TIF, IMGTYPE_PCX, IMGTYPE_PNG, IMGTYPE_BKI, IMGTYPE_JPG, IMGTYPE_PDF}) {
         std::unique_ptr<CImageCodec> codec(CreateImageCodec("x", type));
         EXPECT_NE(codec, nullptr) << type;
     }
@@ -180,7 +151,7 @@ TEST_F(ImageCodecs, OneBitBmpHasTheFixedLayout) {
     EXPECT_EQ(bytes[28], 1);
     const BYTE palette[8] = {0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::memcmp(bytes.data() + 54, palette, 8), 0);
-    EXPECT_EQ(shell.waitCursors, 1);
+    EXPECT_EQ(shell.waitCursorCalls, 1);
 }
 
 TEST_F(ImageCodecs, PagesRoundTripThroughTheFactoryInEveryLosslessFormatAndDepth) {
@@ -194,6 +165,21 @@ TEST_F(ImageCodecs, PagesRoundTripThroughTheFactoryInEveryLosslessFormatAndDepth
             EXPECT_EQ(back->m_nWidth, page->m_nWidth);
             EXPECT_EQ(back->m_nHeight, page->m_nHeight);
             EXPECT_EQ(planeOf(*back), planeOf(*page)) << path << ": the top row included";
+            back->Empty();
+            page->Empty();
+        }
+    }
+}
+
+TEST_F(ImageCodecs, OwnFormatsSaveTheWorkingPlaneOfEveryDepth) {
+    for (const char* extension : {"pcx", "png"}) {
+        for (int bits : {1, 8, 24}) {
+            auto page = makePage(bits);
+            const std::string path = file("own" + std::to_string(bits) + "." + extension);
+            ASSERT_TRUE(save(*page, path)) << path;
+            auto back = load(path);
+            EXPECT_EQ(back->m_nBitCount, 1) << path << ": grey and colour pages are saved binarised";
+            EXPECT_EQ(planeOf(*back), planeOf(*page)) << path;
             back->Empty();
             page->Empty();
         }
@@ -226,8 +212,8 @@ TEST_F(ImageCodecs, WithoutTheConversionLibraryOnlyItsFormatsFail) {
     const std::string path = file("page.tif");
     ASSERT_TRUE(save(*page, path));
     page->Empty();
-    FreeLibrary(shell.convert);
-    shell.convert = nullptr;
+    FreeLibrary(shell.convertLibrary);
+    shell.convertLibrary = nullptr;
     for (const char* name : {"page.tif", "page.bmp", "page.jpg"}) {
         auto none = load(file(name), IMAGE_LOAD_FAILED);
         EXPECT_EQ(none->m_hBits, nullptr);
@@ -237,7 +223,7 @@ TEST_F(ImageCodecs, WithoutTheConversionLibraryOnlyItsFormatsFail) {
     auto again = makePage(24);
     EXPECT_FALSE(save(*again, file("again.tif")));
     again->Empty();
-    shell.convert = LoadLibraryA("Convert.dll");
+    shell.convertLibrary = LoadLibraryA("Convert.dll");
 }
 
 TEST_F(ImageCodecs, DamagedFilesFailWithoutAPage) {

@@ -67,7 +67,7 @@ TEST(FaxEncoders, RunCodesOfLongRows) {
     mh = EncodeModifiedHuffman(wide.data(), 3000, 1);
     EXPECT_EQ(Bits(mh, 28), "000000011111" "00110111" "01011001");
     // A row that starts black starts with a white run of 0.
-    std::uint8_t black[1] = {0xF0};
+    std::uint8_t black[2] = {0xF0, 0xF0};  // two rows for Group 3 below
     mh = EncodeModifiedHuffman(black, 8, 1);
     EXPECT_EQ(Bits(mh, 16), "00110101" "011" "1011" "0");
     // Group 3: the first end-of-line code is 00 01, byte-aligned.

@@ -14,8 +14,8 @@ int TranslateAccelerator(HWND hwnd, HACCEL table, LPMSG msg) {
     if (n <= 0) return 0;
     std::vector<ACCEL> entries(static_cast<size_t>(n));
     CopyAcceleratorTable(table, entries.data(), n);
-    bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0 || afx_detail::KeyIsDown(VK_SHIFT);
-    bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0 || afx_detail::KeyIsDown(VK_CONTROL);
+    bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     bool alt = msg->message == WM_SYSKEYDOWN || msg->message == WM_SYSCHAR || (GetKeyState(VK_MENU) & 0x8000) != 0;
     for (const ACCEL& a : entries) {
         bool virt = (a.fVirt & FVIRTKEY) != 0;

@@ -134,12 +134,25 @@ struct HDropData {
 };
 }  // namespace
 
+void ReportSize(WindowState* s) {
+    if (!s || !s->widget) return;
+    LayoutNonClient(s);
+    QRect c = ClientRectQ(s);
+    if (c.size() == s->reportedSize) return;
+    s->reportedSize = c.size();
+    if (s->ownsPainting) s->invalid = QRegion(QRect(QPoint(0, 0), c.size()));
+    QWidget* w = s->widget;
+    UINT kind = w->isMaximized() ? SIZE_MAXIMIZED : w->isMinimized() ? SIZE_MINIMIZED : SIZE_RESTORED;
+    Send(s->wnd, WM_SIZE, kind, MAKELPARAM(static_cast<WORD>(c.width()), static_cast<WORD>(c.height())));
+}
+
 void DeliverInput(HWND hwnd, QEvent* e) {
     WindowState* s = StateOf(hwnd);
     if (!s || !s->wnd || !s->widget) return;
     CWnd* wnd = s->wnd;
     QPointer<QWidget> widget = s->widget;
     bool def = true;
+    SetModifiersFrom(e);
     switch (e->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
@@ -314,14 +327,9 @@ bool Bridge::eventFilter(QObject* obj, QEvent* e) {
             }
         }
         return false;
-    case QEvent::Resize: {
-        LayoutNonClient(s);
-        QRect c = ClientRectQ(s);
-        if (s->ownsPainting) s->invalid = QRegion(QRect(QPoint(0, 0), c.size()));
-        UINT kind = widget->isMaximized() ? SIZE_MAXIMIZED : widget->isMinimized() ? SIZE_MINIMIZED : SIZE_RESTORED;
-        Send(wnd, WM_SIZE, kind, MAKELPARAM(static_cast<WORD>(c.width()), static_cast<WORD>(c.height())));
+    case QEvent::Resize:
+        ReportSize(s);
         return false;
-    }
     case QEvent::Move:
         Send(wnd, WM_MOVE, 0, PackPoint(widget->pos()));
         return false;

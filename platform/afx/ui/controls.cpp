@@ -24,6 +24,7 @@
 #include "platform/afx/core/dc_qt.h"
 #include "platform/afx/core/resource.h"
 #include "platform/afx/ui/controls.h"
+#include "platform/afx/ui/listctrl.h"
 #include "platform/afx/ui/ui_private.h"
 
 using namespace afx_detail;
@@ -1062,3 +1063,22 @@ CWnd* CSpinButtonCtrl::SetBuddy(CWnd* buddy) {
 CWnd* CSpinButtonCtrl::GetBuddy() const {
     return CWnd::FromHandle(reinterpret_cast<HWND>(const_cast<CSpinButtonCtrl*>(this)->SendMessage(UDM_GETBUDDY)));
 }
+
+namespace afx_detail {
+CWnd* NewControlObject(const CString& cls) {
+    // Callers cast a dialog's controls to their classes, so each is made as one.
+    if (cls.CompareNoCase("Button") == 0) return new CButton;
+    if (cls.CompareNoCase("Edit") == 0) return new CEdit;
+    if (cls.CompareNoCase("Static") == 0) return new CStatic;
+    if (cls.CompareNoCase("ComboBox") == 0) return new CComboBox;
+    if (cls.CompareNoCase("ListBox") == 0) return new CListBox;
+    if (cls.CompareNoCase("ScrollBar") == 0) return new CScrollBar;
+    if (cls.CompareNoCase("msctls_progress32") == 0) return new CProgressCtrl;
+    if (cls.CompareNoCase("msctls_trackbar32") == 0) return new CSliderCtrl;
+    if (cls.CompareNoCase("msctls_updown32") == 0) return new CSpinButtonCtrl;
+    if (cls.CompareNoCase("SysListView32") == 0) return new CListCtrl;
+    if (cls.CompareNoCase("SysTreeView32") == 0) return new CTreeCtrl;
+    if (cls.CompareNoCase("SysTabControl32") == 0) return new CTabCtrl;
+    return new CWnd;
+}
+}  // namespace afx_detail

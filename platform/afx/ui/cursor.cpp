@@ -19,9 +19,10 @@ struct IconData {
 };
 
 namespace {
+// Cursors and icons live as long as the program (handles stay valid to the end).
 std::map<std::uintptr_t, CursorData*>& Standard() {
-    static std::map<std::uintptr_t, CursorData*> m;
-    return m;
+    static auto* m = new std::map<std::uintptr_t, CursorData*>;
+    return *m;
 }
 Qt::CursorShape ShapeOf(std::uintptr_t id) {
     switch (id) {
@@ -57,7 +58,7 @@ QImage IconImage(HICON icon) {
 
 HICON LoadIconResource(HINSTANCE module, LPCSTR name) {
     if (!name) return nullptr;
-    static std::map<std::pair<HINSTANCE, std::string>, IconData*> cache;
+    static auto& cache = *new std::map<std::pair<HINSTANCE, std::string>, IconData*>;
     std::string key = IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<std::uintptr_t>(name)) : name;
     auto it = cache.find({module, key});
     if (it != cache.end()) return reinterpret_cast<HICON>(it->second);
@@ -91,7 +92,7 @@ HCURSOR LoadCursor(HINSTANCE module, LPCSTR name) {
         if (!m.count(id)) m[id] = new CursorData{QCursor(ShapeOf(id))};
         return reinterpret_cast<HCURSOR>(m[id]);
     }
-    static std::map<std::pair<HINSTANCE, std::string>, CursorData*> cache;
+    static auto& cache = *new std::map<std::pair<HINSTANCE, std::string>, CursorData*>;
     std::string key = IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<std::uintptr_t>(name)) : name;
     auto it = cache.find({module, key});
     if (it != cache.end()) return reinterpret_cast<HCURSOR>(it->second);

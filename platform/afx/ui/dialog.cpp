@@ -64,8 +64,7 @@ CSize AfxCreateDialogControls(CWnd* parent, const CDialogTemplate& tmpl) {
         RECT r = ToPixels(base, item.x, item.y, item.cx, item.cy);
         // A combo box's height in the template includes its drop-down list.
         if (cls.CompareNoCase("ComboBox") == 0) r.bottom = r.top + base.cy + 8;
-        auto* control = new CWnd;
-        control->m_bTemporary = false;
+        CWnd* control = NewControlObject(cls);
         UINT id = item.id == 0xFFFF ? 0xFFFF : item.id;
         if (!control->CreateEx(item.exStyle, cls, item.text, item.style | WS_CHILD, r, parent, id)) {
             delete control;

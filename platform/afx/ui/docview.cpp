@@ -408,6 +408,7 @@ const RECT CFrameWnd::rectDefault = {static_cast<LONG>(0x80000000), static_cast<
 CFrameWnd::CFrameWnd() = default;
 
 CFrameWnd::~CFrameWnd() {
+    if (m_hAccelTable) DestroyAcceleratorTable(m_hAccelTable);
     if (m_pMenu) {
         m_pMenu->DestroyMenu();
         delete m_pMenu;

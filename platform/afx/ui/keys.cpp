@@ -1,4 +1,6 @@
 // Keyboard: Qt keys <-> virtual keys, and the key-down state GetKeyState reports.
+#include <QInputEvent>
+
 #include <set>
 
 #include "platform/afx/ui/ui_private.h"
@@ -50,6 +52,26 @@ bool KeyIsDown(UINT vk) { return Down().count(vk) != 0; }
 void SetKeyDown(UINT vk, bool down) {
     if (down) Down().insert(vk);
     else Down().erase(vk);
+}
+
+void SetModifiersFrom(const QEvent* e) {
+    Qt::KeyboardModifiers m;
+    switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+        m = static_cast<const QInputEvent*>(e)->modifiers();
+        break;
+    default:
+        return;
+    }
+    SetKeyDown(VK_SHIFT, m & Qt::ShiftModifier);
+    SetKeyDown(VK_CONTROL, m & Qt::ControlModifier);
+    SetKeyDown(VK_MENU, m & Qt::AltModifier);
 }
 
 HWND& FocusOverride() {

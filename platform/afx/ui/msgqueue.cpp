@@ -232,7 +232,10 @@ void ProcessSent(ThreadQueue* q) {
 void Hand(QueuedMessage& m, MSG* out, bool remove) {
     *out = m.msg;
     out->lPrivate = 0;
-    if (m.input) out->lPrivate = remove ? KeepInput(m.input) : 0;
+    if (m.input) {
+        out->lPrivate = remove ? KeepInput(m.input) : 0;
+        if (remove) SetModifiersFrom(m.input.get());
+    }
     if (remove) m.release = nullptr;
 }
 }  // namespace

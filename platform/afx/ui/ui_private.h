@@ -136,6 +136,7 @@ struct WindowState {
     std::function<bool(UINT, WPARAM, LPARAM, LRESULT*)> controlProc;
     // The CWnd object was made by the framework (a dialog's control) and goes with the window.
     bool autoDelete = false;
+    QSize reportedSize{-1, -1};  // the client size the last WM_SIZE told
 };
 
 WindowState* StateOf(HWND hwnd);
@@ -174,6 +175,8 @@ void PublishWindows();  // starts this process's endpoint when it has top-level 
 QPoint ClientOrigin(const WindowState* s);
 QRect ClientRectQ(const WindowState* s);
 void LayoutNonClient(WindowState* s);
+// Lays out the non-client parts and sends WM_SIZE when the client size changed.
+void ReportSize(WindowState* s);
 
 // Calls the window procedure for a message delivered by the bridge;
 // `wantDefault` reports whether the window asked for default processing (or
@@ -207,6 +210,8 @@ const CRuntimeClass* FrameClass();
 HWND& FocusOverride();
 int ShowMessageBox(CWnd* owner, LPCSTR text, LPCSTR caption, UINT type);
 bool KeyIsDown(UINT vk);
+// Shift, Ctrl and Alt as an input event had them.
+void SetModifiersFrom(const QEvent* event);
 void SetKeyDown(UINT vk, bool down);
 
 // Cursors and icons behind HCURSOR / HICON.
@@ -232,6 +237,8 @@ BOOL OpenDialog(CString& path);
 
 // Controls made from templates belong to the framework until a member takes them over.
 void OwnControl(CWnd* wnd);
+// A new object of the control class that goes with a window class ("Button" -> CButton...).
+CWnd* NewControlObject(const CString& className);
 void ReleaseOwnedControl(CWnd* old);
 
 // The SB_ code of a scroll bar action of the window system (-1: none; SB_THUMBTRACK for a drag).

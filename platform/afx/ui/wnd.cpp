@@ -300,8 +300,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD 
         return FALSE;
     }
     if (!StateOf(self)) return FALSE;
-    QRect c = ClientRectQ(s);
-    CallWnd(this, WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(c.width()), static_cast<WORD>(c.height())));
+    ReportSize(s);
     if (!StateOf(self)) return FALSE;
     if (style & WS_VISIBLE) {
         if (style & WS_MAXIMIZE) w->showMaximized();
@@ -781,8 +780,11 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
     QPoint origin(0, 0);
     if (m_dwStyle & WS_CHILD)
         if (CWnd* p = GetParent()) origin = ClientOrigin(StateOf(p->m_hWnd));
+    HWND self = m_hWnd;
     s->widget->setGeometry(x + origin.x(), y + origin.y(), width < 0 ? 0 : width, height < 0 ? 0 : height);
-    if (repaint) s->widget->update();
+    // A hidden widget hears of its new size only when shown; the window is told now.
+    if (WindowState* now = StateOf(self)) ReportSize(now);
+    if (WindowState* now = StateOf(self); now && repaint && now->widget) now->widget->update();
 }
 
 void CWnd::MoveWindow(LPCRECT r, BOOL repaint) { MoveWindow(r->left, r->top, r->right - r->left, r->bottom - r->top, repaint); }
@@ -1479,13 +1481,13 @@ BOOL SetCursorPos(int x, int y) {
     return TRUE;
 }
 short GetKeyState(int vk) {
-    Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
     Qt::MouseButtons b = QGuiApplication::mouseButtons();
     bool down = false;
     switch (vk) {
-    case VK_SHIFT: down = m & Qt::ShiftModifier; break;
-    case VK_CONTROL: down = m & Qt::ControlModifier; break;
-    case VK_MENU: down = m & Qt::AltModifier; break;
+    // Modifiers as the messages being handled had them.
+    case VK_SHIFT: down = KeyIsDown(VK_SHIFT); break;
+    case VK_CONTROL: down = KeyIsDown(VK_CONTROL); break;
+    case VK_MENU: down = KeyIsDown(VK_MENU); break;
     case VK_LBUTTON: down = b & Qt::LeftButton; break;
     case VK_RBUTTON: down = b & Qt::RightButton; break;
     case VK_MBUTTON: down = b & Qt::MiddleButton; break;
@@ -1493,7 +1495,13 @@ short GetKeyState(int vk) {
     }
     return down ? static_cast<short>(0x8000) : 0;
 }
-short GetAsyncKeyState(int vk) { return GetKeyState(vk); }
+short GetAsyncKeyState(int vk) {
+    Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
+    if (vk == VK_SHIFT) return (m & Qt::ShiftModifier) ? static_cast<short>(0x8000) : 0;
+    if (vk == VK_CONTROL) return (m & Qt::ControlModifier) ? static_cast<short>(0x8000) : 0;
+    if (vk == VK_MENU) return (m & Qt::AltModifier) ? static_cast<short>(0x8000) : 0;
+    return GetKeyState(vk);
+}
 BOOL MessageBeep(UINT) {
     QApplication::beep();
     return TRUE;

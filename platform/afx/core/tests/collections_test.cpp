@@ -4,6 +4,22 @@
 
 #include <string>
 
+namespace {
+
+// True when the call throws a CNotSupportedException* (which is freed).
+template <class Fn>
+bool ThrowsNotSupported(Fn fn) {
+    try {
+        fn();
+    } catch (CNotSupportedException* e) {
+        e->Delete();
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 TEST(Arrays, GrowInsertRemove) {
     CDWordArray a;
     a.SetSize(3);
@@ -22,7 +38,7 @@ TEST(Arrays, GrowInsertRemove) {
     a.InsertAt(7, 1);  // past the end grows with zeros
     EXPECT_EQ(a.GetSize(), 8);
     EXPECT_EQ(a[6], 0u);
-    EXPECT_THROW(a.RemoveAt(7, 2), CNotSupportedException*);
+    EXPECT_TRUE(ThrowsNotSupported([&] { a.RemoveAt(7, 2); }));
 
     CStringArray s;
     s.Add("one");
@@ -58,7 +74,7 @@ TEST(Lists, WalkInsertAndRemoveByPosition) {
     EXPECT_EQ(list.RemoveTail(), &c);
     EXPECT_TRUE(list.IsEmpty());
     EXPECT_EQ(list.GetHeadPosition(), nullptr);
-    EXPECT_THROW(list.RemoveHead(), CNotSupportedException*);
+    EXPECT_TRUE(ThrowsNotSupported([&] { list.RemoveHead(); }));
 
     CStringList names;
     names.AddTail("b");

@@ -130,3 +130,36 @@ TEST_F(FileTest, FindFileWalksAFolder) {
     EXPECT_EQ(names, "a.txt;b.txt;");
     EXPECT_FALSE(CFileFind().FindFile(Path("*.none").c_str()));
 }
+
+TEST_F(FileTest, StdioFileMixesReadsWritesAndSeeks) {
+    std::string path = Path("mixed.txt");
+    {
+        CStdioFile f(path.c_str(), CFile::modeCreate | CFile::modeReadWrite);
+        f.WriteString("one\ntwo\n");
+        EXPECT_EQ(f.GetLength(), 10u) << "pending text counts in the length";
+        f.SeekToBegin();
+        CString line;
+        ASSERT_TRUE(f.ReadString(line));
+        EXPECT_STREQ(line, "one");
+        f.WriteString("TWO\n");  // writes where the reader stands
+        f.SeekToBegin();
+        ASSERT_TRUE(f.ReadString(line));
+        ASSERT_TRUE(f.ReadString(line));
+        EXPECT_STREQ(line, "TWO");
+        EXPECT_FALSE(f.ReadString(line));
+    }
+    EXPECT_EQ(Bytes(path), "one\r\nTWO\r\n");
+    CFile::Rename(path.c_str(), Path("renamed.txt").c_str());
+    CFileStatus status;
+    ASSERT_TRUE(CFile::GetStatus(Path("renamed.txt").c_str(), status));
+    EXPECT_EQ(status.m_size, 10);
+    CFile::Remove(Path("renamed.txt").c_str());
+    EXPECT_FALSE(CFile::GetStatus(Path("renamed.txt").c_str(), status));
+    try {
+        CFile::Remove(Path("renamed.txt").c_str());
+        FAIL() << "removing a missing file throws";
+    } catch (CFileException* e) {
+        EXPECT_EQ(e->m_cause, CFileException::fileNotFound);
+        e->Delete();
+    }
+}

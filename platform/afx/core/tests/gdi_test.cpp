@@ -365,7 +365,7 @@ std::vector<BYTE> MakeDib(int w, int h, int bpp, const std::vector<RGBQUAD>& pal
     std::vector<BYTE> dib(40 + palette.size() * 4 + stride * static_cast<size_t>(h), 0);
     BITMAPINFOHEADER hdr{40, w, h, 1, static_cast<WORD>(bpp), BI_RGB, 0, 0, 0, static_cast<DWORD>(palette.size()), 0};
     std::memcpy(dib.data(), &hdr, 40);
-    std::memcpy(dib.data() + 40, palette.data(), palette.size() * 4);
+    if (!palette.empty()) std::memcpy(dib.data() + 40, palette.data(), palette.size() * 4);
     BYTE* bits = dib.data() + 40 + palette.size() * 4;
     for (int y = 0; y < h; ++y) {
         BYTE* row = bits + stride * static_cast<size_t>(h - 1 - y);
@@ -544,4 +544,139 @@ TEST(Clipboard, DibsRoundTrip) {
     EXPECT_EQ(SetClipboardData(CF_DIB, bad), nullptr) << "a malformed DIB is refused";
     CloseClipboard();
     GlobalFree(bad);
+}
+
+TEST(Brushes, HatchesPatternsAndRegions) {
+    Canvas c(16, 16, 24);
+    c.Fill(RGB(255, 255, 255));
+    c.dc.SetBkColor(RGB(0, 0, 255));
+    CBrush hatch(HS_HORIZONTAL, RGB(255, 0, 0));
+    CRect r(0, 0, 8, 8);
+    c.dc.FillRect(&r, &hatch);
+    EXPECT_EQ(c.dc.GetPixel(3, 7), RGB(255, 0, 0)) << "the hatch line";
+    EXPECT_EQ(c.dc.GetPixel(3, 2), RGB(0, 0, 255)) << "gaps in the background colour";
+
+    // A monochrome pattern brush takes the DC's text (0 bits) and background (1 bits) colours.
+    const BYTE rows[16] = {0xF0, 0, 0xF0, 0, 0xF0, 0, 0xF0, 0, 0x0F, 0, 0x0F, 0, 0x0F, 0, 0x0F, 0};
+    CBitmap pattern;
+    ASSERT_TRUE(pattern.CreateBitmap(8, 8, 1, 1, rows));
+    CBrush brush(&pattern);
+    c.dc.SetTextColor(RGB(10, 10, 10));
+    c.dc.SetBkColor(RGB(200, 200, 200));
+    CRect all(0, 0, 16, 16);
+    c.dc.FillRect(&all, &brush);
+    EXPECT_EQ(c.dc.GetPixel(0, 0), RGB(200, 200, 200));
+    EXPECT_EQ(c.dc.GetPixel(4, 0), RGB(10, 10, 10));
+    EXPECT_EQ(c.dc.GetPixel(12, 4), RGB(200, 200, 200)) << "the pattern repeats";
+    EXPECT_EQ(c.dc.GetPixel(8, 12), RGB(10, 10, 10));
+
+    CRgn a, b, both;
+    a.CreateRectRgn(0, 0, 8, 8);
+    b.CreateRectRgn(4, 4, 12, 12);
+    both.CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(both.CombineRgn(&a, &b, RGN_XOR), COMPLEXREGION);
+    EXPECT_FALSE(both.PtInRegion(5, 5));
+    EXPECT_TRUE(both.PtInRegion(1, 1));
+    EXPECT_TRUE(both.PtInRegion(11, 11));
+    CRect box;
+    both.GetRgnBox(&box);
+    EXPECT_EQ(box, CRect(0, 0, 12, 12));
+    CBrush black(RGB(0, 0, 0));
+    c.Fill(RGB(255, 255, 255));
+    c.dc.FillRgn(&both, &black);
+    EXPECT_EQ(c.dc.GetPixel(1, 1), RGB(0, 0, 0));
+    EXPECT_EQ(c.dc.GetPixel(5, 5), RGB(255, 255, 255));
+    c.dc.SelectClipRgn(&both);
+    CBrush green(RGB(0, 255, 0));
+    c.dc.FillRect(&all, &green);
+    EXPECT_EQ(c.dc.GetPixel(5, 5), CLR_INVALID) << "outside the clip nothing is read";
+    c.dc.SelectClipRgn(nullptr);
+    EXPECT_EQ(c.dc.GetPixel(5, 5), RGB(255, 255, 255)) << "clipped away by the region";
+    EXPECT_EQ(c.dc.GetPixel(11, 11), RGB(0, 255, 0));
+    c.dc.SelectStockObject(WHITE_BRUSH);
+}
+
+TEST(Edges, ThreeDRectanglesAndEdgesUseTheSystemColours) {
+    Canvas c(12, 12, 24);
+    c.Fill(RGB(255, 255, 255));
+    c.dc.Draw3dRect(CRect(1, 1, 11, 11), RGB(1, 1, 1), RGB(2, 2, 2));
+    EXPECT_EQ(c.dc.GetPixel(1, 1), RGB(1, 1, 1));
+    EXPECT_EQ(c.dc.GetPixel(9, 1), RGB(1, 1, 1));
+    EXPECT_EQ(c.dc.GetPixel(10, 1), RGB(2, 2, 2)) << "the top-right corner belongs to the right edge";
+    EXPECT_EQ(c.dc.GetPixel(1, 10), RGB(2, 2, 2));
+    EXPECT_EQ(c.dc.GetPixel(5, 5), RGB(255, 255, 255));
+
+    CRect r(0, 0, 12, 12);
+    c.dc.DrawEdge(&r, EDGE_SUNKEN, BF_RECT | BF_ADJUST | BF_MIDDLE);
+    EXPECT_EQ(r, CRect(2, 2, 10, 10)) << "two borders taken off";
+    EXPECT_EQ(c.dc.GetPixel(0, 5), GetSysColor(COLOR_3DSHADOW));
+    EXPECT_EQ(c.dc.GetPixel(11, 5), GetSysColor(COLOR_3DHIGHLIGHT));
+    EXPECT_EQ(c.dc.GetPixel(1, 5), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(c.dc.GetPixel(10, 5), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_EQ(c.dc.GetPixel(5, 5), GetSysColor(COLOR_3DFACE));
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(212, 208, 200));
+    EXPECT_GT(GetSystemMetrics(SM_CYMENU), 0);
+}
+
+TEST(Objects, SelectionRulesAndStockObjects) {
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.CreateBitmap(4, 4, 1, 24, nullptr));
+    CDC one, two;
+    one.CreateCompatibleDC(nullptr);
+    two.CreateCompatibleDC(nullptr);
+    CBitmap* old = one.SelectObject(&bitmap);
+    ASSERT_NE(old, nullptr);
+    EXPECT_EQ(two.SelectObject(&bitmap), nullptr) << "a bitmap is in one DC at a time";
+    EXPECT_FALSE(DeleteObject(bitmap)) << "a selected bitmap stays";
+    one.SelectObject(old);
+    EXPECT_NE(two.SelectObject(&bitmap), nullptr);
+    two.SelectObject(old);
+
+    EXPECT_TRUE(DeleteObject(GetStockObject(BLACK_PEN)));
+    EXPECT_EQ(GetObjectType(GetStockObject(BLACK_PEN)), static_cast<DWORD>(OBJ_PEN)) << "stock objects survive";
+    EXPECT_EQ(CGdiObject::FromHandle(GetStockObject(WHITE_BRUSH))->GetRuntimeClass(), RUNTIME_CLASS(CBrush));
+    HPEN stray = CreatePen(PS_SOLID, 1, 0);
+    EXPECT_TRUE(DeleteObject(stray));
+    EXPECT_FALSE(DeleteObject(stray)) << "a deleted handle is refused, not reused";
+    EXPECT_EQ(SelectObject(one, stray), nullptr);
+
+    LOGPEN lp{};
+    CPen pen(PS_DOT, 1, RGB(1, 2, 3));
+    ASSERT_EQ(pen.GetLogPen(&lp), static_cast<int>(sizeof lp));
+    EXPECT_EQ(lp.lopnColor, RGB(1, 2, 3));
+    CFont font;
+    font.CreatePointFont(120, "Arial");
+    LOGFONT lf{};
+    font.GetLogFont(&lf);
+    EXPECT_EQ(lf.lfHeight, -16) << "12 points at 96 dots an inch";
+
+    int level = one.SaveDC();
+    one.SetTextColor(RGB(9, 9, 9));
+    one.SaveDC();
+    one.SetTextColor(RGB(8, 8, 8));
+    EXPECT_TRUE(one.RestoreDC(level));
+    EXPECT_EQ(one.GetTextColor(), RGB(0, 0, 0)) << "restoring an older level drops the later ones";
+    EXPECT_FALSE(one.RestoreDC(-1));
+}
+
+TEST(Text, AlignmentAndOpaqueRectangles) {
+    Canvas c(100, 40, 24);
+    c.Fill(RGB(255, 255, 255));
+    c.dc.SetTextAlign(TA_UPDATECP);
+    c.dc.MoveTo(5, 5);
+    c.dc.TextOut(0, 0, CString("abc"));
+    CSize ext = c.dc.GetTextExtent("abc", 3);
+    EXPECT_EQ(c.dc.GetCurrentPosition(), CPoint(5 + ext.cx, 5)) << "the current position moves on";
+    c.dc.SetTextAlign(TA_LEFT | TA_TOP);
+
+    CRect box(50, 20, 60, 30);
+    c.dc.SetBkColor(RGB(7, 7, 7));
+    c.dc.ExtTextOut(0, 0, ETO_OPAQUE, &box, CString(), nullptr);
+    EXPECT_EQ(c.dc.GetPixel(59, 29), RGB(7, 7, 7));
+    EXPECT_EQ(c.dc.GetPixel(60, 29), RGB(255, 255, 255));
+
+    CRect cell(0, 20, 100, 40);
+    c.dc.SetBkMode(TRANSPARENT);
+    int h = c.dc.DrawText(CString("x"), &cell, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    EXPECT_GT(h, 0);
 }

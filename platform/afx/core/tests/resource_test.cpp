@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 
 #include <cstring>
 
 #include "platform/afx/core/dib_qt.h"
 #include "platform/afx/core/rc/rc_compiler.h"
+#include "platform/afx/core/resource_qt.h"
 #include "platform/afx/core/tests/resource_ids.h"
 #include "platform/win/memory.h"
 
@@ -193,4 +195,32 @@ TEST(ResourceCompiler, BitmapsBecomePackedDibs) {
     }
     ASSERT_EQ(r.inputs.size(), 1u) << "the bitmap is a build dependency";
     EXPECT_NE(r.inputs[0].find("afx_rc_bitmap.png"), std::string::npos);
+}
+
+TEST(ResourceCompiler, IconsAndCursorsKeepTheirFilesAndHotSpots) {
+    QImage small(16, 16, QImage::Format_ARGB32);
+    small.fill(qRgba(10, 20, 30, 255));
+    std::string dir = ::testing::TempDir();
+    ASSERT_TRUE(small.save(QString::fromStdString(dir + "/afx_rc_icon.png")));
+    suite::rc::Result r = suite::rc::CompileText(
+        "7 ICON \"afx_rc_icon.png\"\n8 CURSOR \"afx_rc_icon.png\", 3, 12\n", dir + "/t.rc", {});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    ASSERT_EQ(r.resources.size(), 2u);
+    QImage icon;
+    ASSERT_TRUE(AfxDecodeIcon(r.resources[0].data.data(), static_cast<DWORD>(r.resources[0].data.size()), icon));
+    EXPECT_EQ(icon.size(), QSize(16, 16));
+    EXPECT_EQ(icon.pixel(5, 5), qRgba(10, 20, 30, 255));
+    QImage cursor;
+    QPoint hot;
+    ASSERT_TRUE(AfxDecodeCursor(r.resources[1].data.data(), static_cast<DWORD>(r.resources[1].data.size()), cursor, hot));
+    EXPECT_EQ(hot, QPoint(3, 12));
+    EXPECT_FALSE(AfxDecodeIcon("junk", 4, icon));
+
+    {
+        QFile junk(QString::fromStdString(dir + "/afx_rc_junk.ico"));
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("not an icon at all");
+    }
+    suite::rc::Result bad = suite::rc::CompileText("9 ICON \"afx_rc_junk.ico\"\n", dir + "/t.rc", {});
+    EXPECT_NE(bad.error.find("cannot read the image"), std::string::npos) << "a file that is not an image is refused";
 }
