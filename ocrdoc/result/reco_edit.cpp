@@ -33,7 +33,7 @@ BOOL CRecoResult::InsertText(const BYTE* bytes, UINT count, UINT offset, BOOL re
         return TRUE;
     }
     if (static_cast<unsigned long long>(count) + m_nTextLen >= m_nTextCapacity) {
-        ShellServices().MessageBox(kMsgNotEnoughMemory, "", MB_OK | MB_ICONSTOP);
+        ShellServices().MessageBox(kMsgTextNoRoom, "", MB_OK | MB_ICONSTOP);
         return FALSE;
     }
     // Bytes that would break the text form become spaces: a marker that does

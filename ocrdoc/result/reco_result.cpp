@@ -20,7 +20,7 @@ const char* const kMsgIdxOpenError = "File Idx open error!";
 const char* const kMsgTxtOpenError = "File Txt open error!";
 const char* const kMsgWorkFilesDamaged = "The recognition work files are damaged!";
 const char* const kMsgTextCreateError = "File text creation error!";
-const char* const kMsgNotEnoughMemory = "Not enough memory!";
+const char* const kMsgTextNoRoom = "Not enough memory!";
 const char* const kMsgTooManyChars = "Too many characters on the page!";
 
 RECT RecoCharBox(const RecoCharInfo& rec) {

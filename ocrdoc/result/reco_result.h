@@ -209,5 +209,5 @@ extern const char* const kMsgIdxOpenError;
 extern const char* const kMsgTxtOpenError;
 extern const char* const kMsgWorkFilesDamaged;
 extern const char* const kMsgTextCreateError;
-extern const char* const kMsgNotEnoughMemory;
+extern const char* const kMsgTextNoRoom;
 extern const char* const kMsgTooManyChars;

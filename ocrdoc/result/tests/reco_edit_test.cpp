@@ -61,7 +61,7 @@ TEST_F(Edit, InsertCountsLineEndsAndRefusesAtCapacity) {
     // Length + count reaching the capacity is refused with a message.
     UINT room = store.m_nTextCapacity - store.m_nTextLen;
     EXPECT_FALSE(Insert(std::string(room, 'w'), 0));
-    EXPECT_EQ(shell.messages, std::vector<std::string>{kMsgNotEnoughMemory});
+    EXPECT_EQ(shell.messages, std::vector<std::string>{kMsgTextNoRoom});
     EXPECT_TRUE(Insert(std::string(room - 1, 'w'), 0));
 }
 

@@ -54,31 +54,31 @@ TEST(RecoFill, ChineseResultGivesUnitsRecordsAndClasses) {
     EXPECT_EQ(TextOf(store), expect);
     ASSERT_EQ(store.RecordCount(), 4u);
     const RecoCharInfo& r0 = *store.Record(0);
-    EXPECT_EQ(r0.nBoxAlong, 110);
-    EXPECT_EQ(r0.nBoxAcross, 52);
-    EXPECT_EQ(r0.nBoxLen, 20);
-    EXPECT_EQ(r0.nBoxThick, 28);
-    EXPECT_EQ(r0.nLineX, 100);
-    EXPECT_EQ(r0.nLineThick, 31);
-    EXPECT_EQ(r0.nLineLen, 201);
+    EXPECT_EQ(+r0.nBoxAlong, 110);
+    EXPECT_EQ(+r0.nBoxAcross, 52);
+    EXPECT_EQ(+r0.nBoxLen, 20);
+    EXPECT_EQ(+r0.nBoxThick, 28);
+    EXPECT_EQ(+r0.nLineX, 100);
+    EXPECT_EQ(+r0.nLineThick, 31);
+    EXPECT_EQ(+r0.nLineLen, 201);
     EXPECT_EQ(r0.byLineAttr, 1);
     EXPECT_EQ(r0.byFlags, 'S');
     EXPECT_EQ(r0.chClass, 'A');
-    EXPECT_EQ(r0.wCand[0], 0xA1B0);
-    EXPECT_EQ(r0.wCand[1], 0xA2B0);
-    EXPECT_EQ(r0.wCand[2], 'x' << 8);  // single-byte candidate: 0 then the byte
-    EXPECT_EQ(r0.wCand[3], 0);
+    EXPECT_EQ(+r0.wCand[0], 0xA1B0);
+    EXPECT_EQ(+r0.wCand[1], 0xA2B0);
+    EXPECT_EQ(+r0.wCand[2], 'x' << 8);  // single-byte candidate: 0 then the byte
+    EXPECT_EQ(+r0.wCand[3], 0);
     EXPECT_EQ(store.Record(1)->chClass, 'D');
     EXPECT_EQ(store.Record(1)->byChar, 1);
     EXPECT_EQ(store.Record(2)->chClass, 'E');
     const RecoCharInfo& v = *store.Record(3);
     EXPECT_EQ(v.byFlags, 0x80);
-    EXPECT_EQ(v.nBoxAcross, 528);  // right x
-    EXPECT_EQ(v.nBoxAlong, 110);   // top y
-    EXPECT_EQ(v.nBoxThick, 27);
-    EXPECT_EQ(v.nBoxLen, 31);
-    EXPECT_EQ(v.nLineX, 530);
-    EXPECT_EQ(v.wBlock, 1);
+    EXPECT_EQ(+v.nBoxAcross, 528);  // right x
+    EXPECT_EQ(+v.nBoxAlong, 110);   // top y
+    EXPECT_EQ(+v.nBoxThick, 27);
+    EXPECT_EQ(+v.nBoxLen, 31);
+    EXPECT_EQ(+v.nLineX, 530);
+    EXPECT_EQ(+v.wBlock, 1);
     RECT box = RecoCharBox(v);
     EXPECT_EQ(box.left, 502);
     EXPECT_EQ(box.bottom, 140);
@@ -97,9 +97,9 @@ TEST(RecoFill, EveryEngineEntryIsOneBlockEvenWhenEmpty) {
     CRecoResult store;
     ASSERT_EQ(store.LoadFromChineseResult(b.Result()), 3);
     ASSERT_EQ(store.RecordCount(), 2u);
-    EXPECT_EQ(store.Record(0)->wBlock, 1);
+    EXPECT_EQ(+store.Record(0)->wBlock, 1);
     EXPECT_EQ(store.Record(0)->byLine, 1);
-    EXPECT_EQ(store.Record(1)->wBlock, 2);
+    EXPECT_EQ(+store.Record(1)->wBlock, 2);
 }
 
 TEST(RecoFill, BoxesAreBoundedByThePageAndNeverEmpty) {
@@ -109,10 +109,10 @@ TEST(RecoFill, BoxesAreBoundedByThePageAndNeverEmpty) {
     b.AddChar(line, 'b', 0, 50, 10, 40, 20);  // right before left
     CRecoResult store;
     ASSERT_EQ(store.LoadFromChineseResult(b.Result(), 100, 200), 1);
-    EXPECT_EQ(store.Record(0)->nBoxLen, 10);  // 90..99
-    EXPECT_EQ(store.Record(0)->nLineX, 0);
-    EXPECT_EQ(store.Record(0)->nLineLen, 100);
-    EXPECT_EQ(store.Record(1)->nBoxLen, 1);
+    EXPECT_EQ(+store.Record(0)->nBoxLen, 10);  // 90..99
+    EXPECT_EQ(+store.Record(0)->nLineX, 0);
+    EXPECT_EQ(+store.Record(0)->nLineLen, 100);
+    EXPECT_EQ(+store.Record(1)->nBoxLen, 1);
 }
 
 TEST(RecoFill, MoreRecordsThanSixteenBitIndexesAreRefused) {
@@ -166,13 +166,13 @@ TEST(RecoFill, EnglishResultStoresAsciiCodesAndWordBlanks) {
     EXPECT_EQ(TextOf(store), RecoUnit(0, 'A', 0) + RecoUnit(0, '~', 1) + " " + RecoUnit(0, 'A', 2) + "\r\n");
     EXPECT_EQ(store.m_nLineCount, 1u);
     const RecoCharInfo& r0 = *store.Record(0);
-    EXPECT_EQ(r0.wCand[0], 0x4100);
-    EXPECT_EQ(r0.wCand[1], '~' << 8);
+    EXPECT_EQ(+r0.wCand[0], 0x4100);
+    EXPECT_EQ(+r0.wCand[1], '~' << 8);
     EXPECT_EQ(r0.chClass, 'A');
     EXPECT_EQ(r0.byLineAttr, 1);
-    EXPECT_EQ(r0.wBlock, 1);  // the first entry had no lines
-    EXPECT_EQ(r0.nLineThick, 20);
-    EXPECT_EQ(r0.nLineLen, 56);
+    EXPECT_EQ(+r0.wBlock, 1);  // the first entry had no lines
+    EXPECT_EQ(+r0.nLineThick, 20);
+    EXPECT_EQ(+r0.nLineLen, 56);
     EXPECT_EQ(store.Record(1)->chClass, 'E');
     EXPECT_EQ(store.Record(1)->byLineAttr, 0);
     EXPECT_EQ(store.Record(2)->chClass, 'D');
@@ -252,26 +252,26 @@ TEST_F(WorkFiles, FillFromWorkFiles) {
     EXPECT_EQ(store.m_bModified, 1);
     ASSERT_EQ(store.RecordCount(), 3u);
     const RecoCharInfo& r0 = *store.Record(0);
-    EXPECT_EQ(r0.nLineX, 100);
-    EXPECT_EQ(r0.nLineY, 50);
+    EXPECT_EQ(+r0.nLineX, 100);
+    EXPECT_EQ(+r0.nLineY, 50);
     EXPECT_EQ(r0.byLineAttr, 7);
     EXPECT_EQ(r0.byFlags, 'S');
-    EXPECT_EQ(r0.nBoxAlong, 110);
+    EXPECT_EQ(+r0.nBoxAlong, 110);
     EXPECT_EQ(r0.chClass, 'A');
-    EXPECT_EQ(r0.wCand[0], 'A' << 8);  // two bytes below 0x80: the second alone
-    EXPECT_EQ(r0.wCand[1], 0xA2B0);
-    EXPECT_EQ(r0.wBlock, 0);
-    EXPECT_EQ(store.Record(1)->nBoxLen, 1);
+    EXPECT_EQ(+r0.wCand[0], 'A' << 8);  // two bytes below 0x80: the second alone
+    EXPECT_EQ(+r0.wCand[1], 0xA2B0);
+    EXPECT_EQ(+r0.wBlock, 0);
+    EXPECT_EQ(+store.Record(1)->nBoxLen, 1);
     EXPECT_EQ(store.Record(1)->chClass, 'E');
     const RecoCharInfo& v = *store.Record(2);
     EXPECT_EQ(v.chClass, 'C');  // a work-file letter stays as it is
     EXPECT_EQ(v.byFlags, 0x80 | 'H');
-    EXPECT_EQ(v.nLineX, 600);
-    EXPECT_EQ(v.nLineY, 40);
-    EXPECT_EQ(v.wBlock, 1);
-    EXPECT_EQ(v.wCand[0], 'b' << 8);
-    EXPECT_EQ(v.wCand[1], 'c' << 8);  // 0x01 'c': both below 0x80, the second alone
-    EXPECT_EQ(v.wCand[9], 'k' << 8);  // at most ten candidates
+    EXPECT_EQ(+v.nLineX, 600);
+    EXPECT_EQ(+v.nLineY, 40);
+    EXPECT_EQ(+v.wBlock, 1);
+    EXPECT_EQ(+v.wCand[0], 'b' << 8);
+    EXPECT_EQ(+v.wCand[1], 'c' << 8);  // 0x01 'c': both below 0x80, the second alone
+    EXPECT_EQ(+v.wCand[9], 'k' << 8);  // at most ten candidates
 }
 
 TEST_F(WorkFiles, MissingFilesAreReportedInOrder) {
@@ -327,10 +327,10 @@ TEST_F(WorkFiles, BlocksFollowTheIndexNumbers) {
                      Ce('A', {Code('a', 'b')}) + Ce('A', {Code('a', 'b')});
     CRecoResult store;
     ASSERT_TRUE(store.LoadFromWorkFileBytes(ce, idx, "abcd"));
-    EXPECT_EQ(store.Record(0)->wBlock, 0);
-    EXPECT_EQ(store.Record(1)->wBlock, 1);
-    EXPECT_EQ(store.Record(2)->wBlock, 1);
-    EXPECT_EQ(store.Record(3)->wBlock, 2);
+    EXPECT_EQ(+store.Record(0)->wBlock, 0);
+    EXPECT_EQ(+store.Record(1)->wBlock, 1);
+    EXPECT_EQ(+store.Record(2)->wBlock, 1);
+    EXPECT_EQ(+store.Record(3)->wBlock, 2);
     EXPECT_EQ(TextOf(store).substr(TextOf(store).size() - 2), "\r\n");  // a final line end is added
 }
 
