@@ -24,6 +24,7 @@ std::string BinDir() {
     return QCoreApplication::applicationDirPath().toStdString();
 }
 std::string OutputDir() {
+    EnsureUi();  // the program's folder is known only once the application object exists
     QString dir = QCoreApplication::applicationDirPath() + "/../test-output/afx_ui";
     QDir().mkpath(dir);
     return QDir(dir).absolutePath().toStdString();
