@@ -18,6 +18,7 @@
 // and the text ends with CR LF. An empty result is the two bytes CR LF.
 #pragma once
 
+#include "ocrdoc/helpers/dbcs.h"
 #include <bit>
 #include <cstddef>
 #include <string>
@@ -61,8 +62,8 @@ constexpr UINT kRecoMaxRecords = 65535;  // record indexes are 16-bit
 constexpr BYTE kRecoVertical = 0x80;
 
 // Lead and trail bytes of a double-byte character in GBK and Big5.
-constexpr bool IsRecoLeadByte(BYTE b) { return b >= 0x81 && b <= 0xFE; }
-constexpr bool IsRecoTrailByte(BYTE b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+constexpr bool IsRecoLeadByte(BYTE b) { return dochelpers::IsLeadByte(b); }
+constexpr bool IsRecoTrailByte(BYTE b) { return dochelpers::IsTrailByte(b); }
 
 // The page box (inclusive) of a record, for either reading direction.
 RECT RecoCharBox(const RecoCharInfo& rec);
