@@ -108,7 +108,7 @@ using DB_COPYPROC = int(DB_CALL*)(DWORD total, DWORD copied, const char* sourceN
 using DB_PACKAGEPROC = int(DB_CALL*)(DWORD docId, DWORD totalPages, DWORD page, void* user);
 using DB_IMPORTPROC = int(DB_CALL*)(DWORD one, const char* docName, DWORD totalPages, DWORD page, void* user);
 // Stage 1 before a page (file NULL, the export record to fill; nonzero stops), stage 2
-// after a page was written (spec NULL).
+// after a page was written (record NULL).
 using DB_EXPORTPAGESPROC = int(DB_CALL*)(int stage, DWORD total, DWORD page, const char* file, DB_EXPORTSPEC* spec,
                                          void* user);
 
