@@ -3,6 +3,7 @@
 // programs exchange, so they stay fixed.
 #pragma once
 
+#include "platform/win/process.h"
 #include <cstdint>
 
 #include "platform/afx/core/afx_types.h"
@@ -222,20 +223,7 @@ using LPSCROLLINFO = SCROLLINFO*;
 #define VK_NUMLOCK 0x90
 #define VK_SCROLL 0x91
 
-// ShowWindow.
-#define SW_HIDE 0
-#define SW_SHOWNORMAL 1
-#define SW_NORMAL 1
-#define SW_SHOWMINIMIZED 2
-#define SW_SHOWMAXIMIZED 3
-#define SW_MAXIMIZE 3
-#define SW_SHOWNOACTIVATE 4
-#define SW_SHOW 5
-#define SW_MINIMIZE 6
-#define SW_SHOWMINNOACTIVE 7
-#define SW_SHOWNA 8
-#define SW_RESTORE 9
-#define SW_SHOWDEFAULT 10
+// ShowWindow codes (SW_*) come from platform/win/process.h.
 
 // SetWindowPos.
 #define SWP_NOSIZE 0x0001u
