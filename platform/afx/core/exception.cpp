@@ -9,6 +9,7 @@
 IMPLEMENT_DYNAMIC(CException, CObject)
 IMPLEMENT_DYNAMIC(CMemoryException, CException)
 IMPLEMENT_DYNAMIC(CNotSupportedException, CException)
+IMPLEMENT_DYNAMIC(CResourceException, CException)
 IMPLEMENT_DYNAMIC(CFileException, CException)
 IMPLEMENT_DYNAMIC(CArchiveException, CException)
 
@@ -67,6 +68,11 @@ BOOL CMemoryException::GetErrorMessage(LPTSTR buffer, UINT maxChars, PUINT helpC
 BOOL CNotSupportedException::GetErrorMessage(LPTSTR buffer, UINT maxChars, PUINT helpContext) {
     if (helpContext) *helpContext = 0;
     return CopyMessage("An unsupported operation was attempted.", buffer, maxChars);
+}
+
+BOOL CResourceException::GetErrorMessage(LPTSTR buffer, UINT maxChars, PUINT helpContext) {
+    if (helpContext) *helpContext = 0;
+    return CopyMessage("A window or other user-interface resource could not be created.", buffer, maxChars);
 }
 
 CFileException::CFileException(int cause, LONG osError, LPCTSTR fileName)
@@ -153,6 +159,7 @@ BOOL CArchiveException::GetErrorMessage(LPTSTR buffer, UINT maxChars, PUINT help
 
 void AfxThrowMemoryException() { throw new CMemoryException; }
 void AfxThrowNotSupportedException() { throw new CNotSupportedException; }
+void AfxThrowResourceException() { throw new CResourceException; }
 void AfxThrowFileException(int cause, LONG osError, LPCTSTR fileName) {
     throw new CFileException(cause, osError, fileName);
 }
