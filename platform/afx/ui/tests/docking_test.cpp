@@ -301,7 +301,7 @@ TEST(DockingFrame, AFrameClosingWithAFloatingBarTakesEverythingWithIt) {
 }
 
 TEST(DockingFrame, WithoutDockBarsABarSitsAlongTheEdgeItself) {
-    EnsureUi();
+    ASSERT_TRUE(UseSampleResources());
     auto* frame = new DockFrame;
     ASSERT_TRUE(frame->Create(nullptr, "Plain", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 300)));
     frame->ShowWindow(SW_SHOW);
