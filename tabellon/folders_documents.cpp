@@ -39,6 +39,15 @@ void fillDoc(CDocDatabase& db, DB_DOCINFO& info, const Node& n) {
     info.ModifiedTime = recordTime(n.modified);
 }
 
+// The top level as a folder: ID 0, no name and no times.
+void fillTop(const Level& top, DB_FOLDERINFO& info) {
+    info.ID = 0;
+    info.Name[0] = '\0';
+    info.FolderCount = top.folderCount();
+    info.DocCount = top.docCount();
+    info.CreateTime = info.ModifiedTime = 0;
+}
+
 }  // namespace
 
 // ---- enumeration and information ----
@@ -95,10 +104,7 @@ int CDocDatabase::GetFolderInfo(DB_FOLDERINFO* info) {
         requireOpen();
         if (!info) return DB_ERR_FAILED;
         if (info->ID == 0) {
-            info->Name[0] = '\0';
-            info->FolderCount = top_->folderCount();
-            info->DocCount = top_->docCount();
-            info->CreateTime = info->ModifiedTime = 0;
+            fillTop(*top_, *info);
             return DB_OK;
         }
         Hit hit = find(info->ID);
@@ -126,10 +132,7 @@ int CDocDatabase::GetParentInfo(DWORD id, DB_FOLDERINFO* info) {
         Hit hit = find(id);
         if (!hit.node) return DB_ERR_NOT_FOUND;
         if (!hit.parent) {
-            info->ID = 0;
-            info->Name[0] = '\0';
-            info->FolderCount = top_->folderCount();
-            info->DocCount = top_->docCount();
+            fillTop(*top_, *info);
         } else {
             fillFolder(*this, *info, *hit.parent);
         }

@@ -147,9 +147,15 @@ TEST_F(FoldersTest, ParentInfoNamesTheHoldingFolder) {
     EXPECT_EQ(p.ID, f);
     EXPECT_STREQ(p.Name, "outer");
     EXPECT_EQ(p.FolderCount, 1u);
+    EXPECT_NE(p.CreateTime, 0u);
+    // The top level has no times: none are left over from the last answer.
     ASSERT_EQ(t.DB_GetParentInfo(f, &p), DB_OK);
     EXPECT_EQ(p.ID, 0u);
     EXPECT_STREQ(p.Name, "");
+    EXPECT_EQ(p.FolderCount, 1u);
+    EXPECT_EQ(p.DocCount, 0u);
+    EXPECT_EQ(p.CreateTime, 0u);
+    EXPECT_EQ(p.ModifiedTime, 0u);
 }
 
 TEST_F(FoldersTest, TimesAreTheStoredUtcTimes) {
