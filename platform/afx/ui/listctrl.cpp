@@ -3,7 +3,9 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTabBar>
@@ -16,6 +18,7 @@
 #include "platform/afx/core/resource.h"
 #include "platform/afx/core/dib_qt.h"
 #include "platform/afx/ui/controls.h"
+#include "platform/afx/ui/dcwnd.h"
 #include "platform/afx/ui/listctrl.h"
 #include "platform/afx/ui/listicon.h"
 #include "platform/afx/ui/ui_private.h"
@@ -65,9 +68,129 @@ public:
         }
         if (cd.clrTextBk != 0xFFFFFFFFu) option->backgroundBrush = QColor(GetRValue(cd.clrTextBk), GetGValue(cd.clrTextBk), GetBValue(cd.clrTextBk));
     }
+    // Owner-drawn rows are as high as the parent's answer to WM_MEASUREITEM, asked once.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize base = QStyledItemDelegate::sizeHint(option, index);
+        CWnd* w = CWnd::FromHandlePermanent(list_);
+        if (!w || !(w->GetStyle() & LVS_OWNERDRAWFIXED)) return base;
+        if (rowHeight_ <= 0) {
+            MEASUREITEMSTRUCT mis{ODT_LISTVIEW, static_cast<UINT>(w->GetDlgCtrlID()), 0, static_cast<UINT>(base.width()),
+                                  static_cast<UINT>(base.height()), 0};
+            if (CWnd* parent = w->GetParent())
+                parent->SendMessage(WM_MEASUREITEM, static_cast<WPARAM>(w->GetDlgCtrlID()), reinterpret_cast<LPARAM>(&mis));
+            rowHeight_ = mis.itemHeight > 0 ? static_cast<int>(mis.itemHeight) : base.height();
+        }
+        return QSize(base.width(), rowHeight_);
+    }
 
 private:
     HWND list_;
+    mutable int rowHeight_ = 0;
+};
+
+constexpr int kStateRole = Qt::UserRole + 4;  // LVIS_CUT and LVIS_DROPHILITED
+constexpr int kDragDistance = 4;
+
+// The report view: Qt's tree widget with owner-drawn rows (LVS_OWNERDRAWFIXED:
+// WM_DRAWITEM per row with a DC in the list's client coordinates), painting
+// for windows with a WM_PAINT handler of their own (the handler's Default()
+// draws the rows, then it draws over them), clicks on empty space and drags.
+class ReportTree : public QTreeWidget {
+public:
+    explicit ReportTree(QWidget* parent) : QTreeWidget(parent) {}
+    HWND hwnd = nullptr;
+
+    // The default painting of a window with a WM_PAINT handler: the rows are
+    // painted by the widget, under what the handler draws (into a clear surface).
+    void PaintDefault(WindowState* s) {
+        PAINTSTRUCT ps;
+        if (::BeginPaint(s->hwnd, &ps)) ::EndPaint(s->hwnd, &ps);
+        s->surface = QImage(ClientRectQ(s).size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        s->surface.fill(Qt::transparent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        WindowState* s = StateOf(hwnd);
+        if (!s || !s->ownsPainting) {
+            QTreeWidget::paintEvent(e);
+            return;
+        }
+        QPoint at = viewport()->pos();
+        PaintSurface(s, QRegion(QRect(QPoint(0, 0), size())));
+        if ((s = StateOf(hwnd)) == nullptr) return;
+        QTreeWidget::paintEvent(e);
+        QPainter p(viewport());
+        p.drawImage(QPoint(0, 0), s->surface, QRect(at, viewport()->size()));
+    }
+
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        CWnd* w = CWnd::FromHandlePermanent(hwnd);
+        QTreeWidgetItem* it = itemFromIndex(index);
+        if (!w || !it || !(w->GetStyle() & LVS_OWNERDRAWFIXED)) {
+            QTreeWidget::drawRow(painter, option, index);
+            return;
+        }
+        QRect row = visualItemRect(it);
+        QPoint at = viewport()->pos();
+        QImage img(QSize(viewport()->width(), row.height()).expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        img.fill(Qt::white);
+        // Image pixel (0, 0) is the row's top at the viewport's left edge.
+        HDC dc = AfxCreateImageDC(&img, QPoint(-at.x(), -(row.top() + at.y())), img.rect());
+        UINT state = 0;
+        if (it->isSelected()) state |= ODS_SELECTED;
+        if (currentItem() == it && hasFocus()) state |= ODS_FOCUS;
+        QRect client = row.translated(at);
+        DRAWITEMSTRUCT dis{ODT_LISTVIEW, static_cast<UINT>(w->GetDlgCtrlID()), static_cast<UINT>(indexOfTopLevelItem(it)),
+                           ODA_DRAWENTIRE, state, hwnd, dc,
+                           RECT{client.left(), client.top(), client.left() + client.width(), client.top() + client.height()},
+                           static_cast<std::uintptr_t>(it->data(0, kDataRole).toLongLong())};
+        if (CWnd* parent = w->GetParent())
+            parent->SendMessage(WM_DRAWITEM, static_cast<WPARAM>(w->GetDlgCtrlID()), reinterpret_cast<LPARAM>(&dis));
+        ::DeleteDC(dc);
+        painter->drawImage(QPoint(0, row.top()), img);
+    }
+
+    void mousePressEvent(QMouseEvent* e) override {
+        QTreeWidget::mousePressEvent(e);
+        pressItem_ = e->button() == Qt::LeftButton ? indexOfTopLevelItem(itemAt(e->position().toPoint())) : -1;
+        pressPt_ = e->position().toPoint();
+        dragged_ = false;
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        QTreeWidget::mouseMoveEvent(e);
+        QPoint d = e->position().toPoint() - pressPt_;
+        if (pressItem_ >= 0 && !dragged_ && (e->buttons() & Qt::LeftButton) && (std::abs(d.x()) > kDragDistance || std::abs(d.y()) > kDragDistance)) {
+            dragged_ = true;
+            NMLISTVIEW nm{};
+            nm.iItem = pressItem_;
+            QPoint c = pressPt_ + viewport()->pos();
+            nm.ptAction = POINT{c.x(), c.y()};
+            if (QTreeWidgetItem* it = topLevelItem(pressItem_)) nm.lParam = it->data(0, kDataRole).toLongLong();
+            NotifyParent(hwnd, LVN_BEGINDRAG, &nm.hdr);
+        }
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        HWND self = hwnd;
+        QTreeWidget::mouseReleaseEvent(e);
+        if (!StateOf(self)) return;
+        bool dragged = dragged_;
+        pressItem_ = -1;
+        dragged_ = false;
+        if (dragged || (e->button() != Qt::LeftButton && e->button() != Qt::RightButton)) return;
+        QPoint p = e->position().toPoint();
+        NMLISTVIEW nm{};
+        nm.iItem = indexOfTopLevelItem(itemAt(p));
+        nm.iSubItem = nm.iItem >= 0 ? columnAt(p.x()) : 0;
+        QPoint c = p + viewport()->pos();
+        nm.ptAction = POINT{c.x(), c.y()};
+        NotifyParent(self, e->button() == Qt::LeftButton ? NM_CLICK : NM_RCLICK, &nm.hdr);
+    }
+
+private:
+    int pressItem_ = -1;
+    QPoint pressPt_;
+    bool dragged_ = false;
 };
 
 QTreeWidgetItem* ItemAt(const CWnd* w, int index) {
@@ -78,7 +201,7 @@ QTreeWidgetItem* ItemAt(const CWnd* w, int index) {
 QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     UINT style = static_cast<UINT>(cs.style);
     if ((style & LVS_TYPEMASK) != LVS_REPORT) return MakeIconList(cs, parent);
-    auto* t = new QTreeWidget(parent);
+    auto* t = new ReportTree(parent);
     t->setRootIsDecorated(false);
     t->setItemsExpandable(false);
     t->setUniformRowHeights(true);
@@ -89,6 +212,13 @@ QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SetPendingSetup([t](WindowState* s) {
         HWND h = s->hwnd;
+        t->hwnd = h;
+        s->controlProc = [t](UINT m, WPARAM, LPARAM, LRESULT* r) {
+            if (m != WM_PAINT) return false;
+            if (WindowState* st = StateOf(t->hwnd)) t->PaintDefault(st);
+            *r = 0;
+            return true;
+        };
         t->setItemDelegate(new CustomDrawDelegate(h, t));
         QObject::connect(t, &QTreeWidget::itemSelectionChanged, t, [t, h] {
             // Every item whose selection changed gets LVN_ITEMCHANGED.
@@ -106,12 +236,6 @@ QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
                 NotifyParent(h, LVN_ITEMCHANGED, &nm.hdr);
                 if (!StateOf(h)) return;
             }
-        });
-        QObject::connect(t, &QTreeWidget::itemClicked, t, [t, h](QTreeWidgetItem* it, int col) {
-            NMLISTVIEW nm{};
-            nm.iItem = t->indexOfTopLevelItem(it);
-            nm.iSubItem = col;
-            NotifyParent(h, NM_CLICK, &nm.hdr);
         });
         QObject::connect(t, &QTreeWidget::itemDoubleClicked, t, [t, h](QTreeWidgetItem* it, int col) {
             NMLISTVIEW nm{};
@@ -267,11 +391,135 @@ BOOL CImageList::Draw(CDC* dc, int index, POINT pt, UINT style) const {
     return AfxDrawImage(dc->GetSafeHdc(), pt.x, pt.y, blend);
 }
 
+// Drag images: a frameless window above the others follows the drag.
+namespace {
+struct DragState {
+    CImageList* list = nullptr;
+    QImage image;
+    QPoint hotSpot;
+    QPoint pt;                 // in the lock window's coordinates
+    QPointer<QWidget> lock;
+    QPointer<QLabel> label;
+    bool shown = false;
+};
+DragState& Drag() {
+    static DragState d;
+    return d;
+}
+void PlaceDrag() {
+    DragState& d = Drag();
+    if (!d.label) return;
+    QPoint screen = d.lock ? d.lock->mapToGlobal(d.pt) : d.pt;
+    d.label->move(screen - d.hotSpot);
+    d.label->setVisible(d.shown);
+}
+}  // namespace
+
+BOOL CImageList::BeginDrag(int image, CPoint hotSpot) {
+    QImage* img = ImageAt(this, image);
+    if (!img) return FALSE;
+    EndDrag();
+    DragState& d = Drag();
+    d.list = this;
+    d.image = *img;
+    d.hotSpot = QPoint(hotSpot.x, hotSpot.y);
+    auto* label = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label->setAttribute(Qt::WA_ShowWithoutActivating);
+    label->setPixmap(QPixmap::fromImage(d.image));
+    label->resize(d.image.size());
+    label->setWindowOpacity(0.7);
+    d.label = label;
+    return TRUE;
+}
+
+BOOL CImageList::DragEnter(CWnd* lock, CPoint pt) {
+    DragState& d = Drag();
+    if (!d.list) return FALSE;
+    d.lock = lock && lock->m_hWnd && lock->m_hWnd != ::GetDesktopWindow() ? lock->GetWidget() : nullptr;
+    d.pt = QPoint(pt.x, pt.y);
+    d.shown = true;
+    PlaceDrag();
+    return TRUE;
+}
+
+BOOL CImageList::DragMove(CPoint pt) {
+    DragState& d = Drag();
+    if (!d.list) return FALSE;
+    d.pt = QPoint(pt.x, pt.y);
+    PlaceDrag();
+    return TRUE;
+}
+
+BOOL CImageList::DragShowNolock(BOOL show) {
+    DragState& d = Drag();
+    if (!d.list) return FALSE;
+    d.shown = show != FALSE;
+    PlaceDrag();
+    return TRUE;
+}
+
+BOOL CImageList::DragLeave(CWnd*) { return DragShowNolock(FALSE); }
+
+void CImageList::EndDrag() {
+    DragState& d = Drag();
+    if (d.label) delete d.label.data();
+    d = DragState{};
+}
+
+CImageList* CImageList::GetDragImage(LPPOINT pt, LPPOINT hotSpot) {
+    DragState& d = Drag();
+    if (!d.list) return nullptr;
+    if (pt) *pt = POINT{d.pt.x(), d.pt.y()};
+    if (hotSpot) *hotSpot = POINT{d.hotSpot.x(), d.hotSpot.y()};
+    return d.list;
+}
+
+CImageList* CListCtrl::CreateDragImage(int item, LPPOINT upLeft) {
+    QRect r;
+    QImage picture;
+    if (IconListView* v = IconViewOf(this)) {
+        if (!v->ItemRect(item, LVIR_SELECTBOUNDS, r)) return nullptr;
+        picture = v->grab(r).toImage();
+    } else {
+        QTreeWidget* t = TreeOf(this);
+        QTreeWidgetItem* it = ItemAt(this, item);
+        if (!t || !it) return nullptr;
+        QRect row = t->visualItemRect(it);
+        picture = t->viewport()->grab(row & t->viewport()->rect()).toImage();
+        r = row.translated(t->viewport()->pos());
+    }
+    if (picture.isNull()) return nullptr;
+    auto* list = new CImageList;
+    list->Create(picture.width(), picture.height(), ILC_COLOR24, 1, 0);
+    list->m_images.push_back(new QImage(picture.convertToFormat(QImage::Format_ARGB32)));
+    if (upLeft) *upLeft = POINT{r.left(), r.top()};
+    return list;
+}
+
 // List controls.
 IMPLEMENT_DYNAMIC(CListCtrl, CWnd)
 
 BOOL CListCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
     return CWnd::Create("SysListView32", nullptr, style, rect, parent, id);
+}
+
+void CListCtrl::DrawItem(LPDRAWITEMSTRUCT) {}
+void CListCtrl::MeasureItem(LPMEASUREITEMSTRUCT) {}
+
+BOOL CListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    // Owner-drawn rows the parent left alone are drawn by the control's class.
+    if (message == WM_DRAWITEM) {
+        DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+        if (pResult) *pResult = TRUE;
+        return TRUE;
+    }
+    if (message == WM_MEASUREITEM) {
+        MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));
+        if (pResult) *pResult = TRUE;
+        return TRUE;
+    }
+    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
 }
 
 int CListCtrl::InsertColumn(int col, LPCTSTR heading, int format, int width, int) {
@@ -478,8 +726,19 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
         if ((mask & LVIS_FOCUSED) && (state & LVIS_FOCUSED)) {
             QSignalBlocker block(t->selectionModel());
             t->setCurrentItem(it, 0, QItemSelectionModel::NoUpdate);
+        } else if ((mask & LVIS_FOCUSED) && t->currentItem() == it) {
+            QSignalBlocker block(t->selectionModel());
+            t->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         }
+        if (mask & (LVIS_CUT | LVIS_DROPHILITED)) {
+            UINT kept = static_cast<UINT>(it->data(0, kStateRole).toUInt());
+            UINT m = mask & (LVIS_CUT | LVIS_DROPHILITED);
+            it->setData(0, kStateRole, (kept & ~m) | (state & m));
+        }
+        if ((mask & LVIS_STATEIMAGEMASK) && it->data(0, Qt::CheckStateRole).isValid())
+            it->setCheckState(0, ((state & LVIS_STATEIMAGEMASK) >> 12) == 2 ? Qt::Checked : Qt::Unchecked);
     }
+    if (mask & (LVIS_CUT | LVIS_DROPHILITED)) t->viewport()->update();
     return TRUE;
 }
 
@@ -491,6 +750,7 @@ UINT CListCtrl::GetItemState(int item, UINT mask) const {
     UINT s = 0;
     if (it->isSelected()) s |= LVIS_SELECTED;
     if (t->currentItem() == it) s |= LVIS_FOCUSED;
+    s |= static_cast<UINT>(it->data(0, kStateRole).toUInt()) & (LVIS_CUT | LVIS_DROPHILITED);
     if (it->data(0, Qt::CheckStateRole).isValid()) s |= INDEXTOSTATEIMAGEMASK(it->checkState(0) == Qt::Checked ? 2 : 1);
     return s & mask;
 }
