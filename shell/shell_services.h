@@ -6,9 +6,12 @@
 // list, messages dropped).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/win/types.h"
+
+class COcrDoc;
 
 // Message box styles and answers the callers use.
 #ifndef MB_OK
@@ -62,7 +65,49 @@ public:
     virtual void ClearProgress() = 0;
     virtual void DrawProgress(int first, int last, int current) = 0;
     virtual void RefreshProgress() = 0;
+
+    // --- What the OCR document asks of the application and its main frame.
+    // The application's open document (m_pOcrDoc): the document registers
+    // itself when made and withdraws when destroyed.
+    virtual void SetCurrentDocument(COcrDoc*) {}
+    virtual COcrDoc* CurrentDocument() const { return nullptr; }
+    // m_bBusy: set by the batch loops before they open a page, cleared when it arrives.
+    virtual bool IsBusy() const { return false; }
+    virtual void SetBusy(bool) {}
+    // m_nBatchMode: 0 outside a batch, else the batch option (2 redoes everything).
+    virtual int BatchMode() const { return 0; }
+    // m_bSaveAsJpg: grey and colour pages from the scanner are saved as .jpg.
+    virtual bool SaveAsJpg() const { return false; }
+    // m_bViewText: the text view's pane is shown.
+    virtual bool IsTextViewShown() const { return false; }
+    virtual void SetTextViewShown(bool) {}
+    // The main frame's splitter: whether a column is hidden, and hiding the
+    // text view's column (nothing when one is hidden already).
+    virtual bool IsSplitterColumnHidden() const { return false; }
+    virtual void HideTextColumn() {}
+    // The main frame's title update after the document set its path.
+    virtual void UpdateFrameTitle(BOOL) {}
+    // The scan-name box of the file bar: the next scan file name (at most
+    // kScanNameMax characters are read).
+    virtual std::string ScanName() const { return {}; }
+    virtual void SetScanName(const std::string&) {}
+    // The last scanned bitmap, handed over to the caller (NULL when none).
+    virtual HDIB TakeScannedDib() { return nullptr; }
+    // The page-image file dialog: `name` in and out; FALSE on cancel.
+    virtual BOOL PromptImageFileName(BOOL /*open*/, const char* /*defaultExt*/, std::string& /*name*/,
+                                     DWORD /*flags*/, UINT /*filterId*/) {
+        return FALSE;
+    }
+    // Page list: number of selected rows, and column 0 of the first selected
+    // row set to `path` (its row, -1 when none is selected).
+    virtual int PageListSelectedCount() const { return 0; }
+    virtual int PageListSetSelectedItemText(const std::string&) { return -1; }
+    // Posts a command (WM_COMMAND) to the main window.
+    virtual void PostMainCommand(UINT) {}
 };
+
+// At most this many characters of the scan-name box are read.
+constexpr std::size_t kScanNameMax = 256;
 
 // The answers given while no shell is installed.
 class CNoShellServices final : public CShellServices {

@@ -33,10 +33,22 @@ struct LoadedImage {
     const IL_FUNCTIONTABLE* il;
     IL_IMAGE image{};
     bool loaded = false;
+    bool load(const char* file) {
+        loaded = il->LoadImage(&image, file, -1, 1, 0) == 0;
+        return loaded;
+    }
     ~LoadedImage() {
         if (loaded) il->FreeImage(&image);
     }
 };
+
+// Copies the page value numbered from over the one numbered to, as the page
+// order shifts; a missing value means the order is broken.
+void copyPageValue(HKEY docKey, DWORD from, DWORD to) {
+    auto v = reg::getString(docKey, std::to_string(from).c_str());
+    if (!v) throw DbError{DB_ERR_FAILED};
+    reg::setString(docKey, std::to_string(to).c_str(), *v);
+}
 
 }  // namespace
 
@@ -108,7 +120,7 @@ bool CDocDatabase::pageFileInUse(const std::string& file) {
             NodeKey k = nodeKey(n.path);
             for (DWORD i = 1; i <= n.totalPages && !used; ++i) {
                 auto text = reg::getString(k.h, std::to_string(i).c_str());
-                if (!text || text->size() < leaf.size() || !sys::sameText(text->substr(text->size() - leaf.size()), leaf))
+                if (!text || text->size() < leaf.size() || !suite::SameName(text->substr(text->size() - leaf.size()), leaf))
                     continue;
                 try {
                     used = sys::sameFile(pagePath(readPage(k.h, i)), file);
@@ -146,51 +158,74 @@ void CDocDatabase::makeThumbnail(IL_IMAGE* image, const std::string& page, Chang
 
 void CDocDatabase::insertValue(HKEY docKey, Node& doc, DWORD position, const std::string& value) {
     DWORD count = doc.totalPages;
-    for (DWORD i = count; i >= position && i >= 1; --i) {
-        auto v = reg::getString(docKey, std::to_string(i).c_str());
-        if (!v) throw DbError{DB_ERR_FAILED};
-        reg::setString(docKey, std::to_string(i + 1).c_str(), *v);
-    }
+    for (DWORD i = count; i >= position && i >= 1; --i)
+        copyPageValue(docKey, i, i + 1);
     reg::setString(docKey, std::to_string(position).c_str(), value);
     sys::crashPoint("pages:shifted");
     reg::setDword(docKey, "Total Pages", count + 1);
     doc.totalPages = count + 1;
 }
 
+DWORD CDocDatabase::newPagePosition(const Node& doc, DWORD position) {
+    DWORD pos = position == DB_APPEND ? doc.totalPages + 1 : position;
+    if (pos < 1 || pos > doc.totalPages + 1) throw DbError{DB_ERR_NOT_FOUND};
+    return pos;
+}
+
+void CDocDatabase::copyPageFile(const std::string& from, const std::string& to, Change& change) {
+    if (!sys::copyNew(from, to)) throw DbError{DB_ERR_NO_SPACE};
+    change.created(to);
+    if (sys::fileExists(from + ".Thn") && sys::copyReplace(from + ".Thn", to + ".Thn")) change.created(to + ".Thn");
+}
+
+void CDocDatabase::removeValue(HKEY docKey, Node& doc, DWORD page) {
+    DWORD count = doc.totalPages;
+    for (DWORD i = page + 1; i <= count; ++i)
+        copyPageValue(docKey, i, i - 1);
+    reg::deleteValue(docKey, std::to_string(count).c_str());
+    reg::setDword(docKey, "Total Pages", count - 1);
+    doc.totalPages = count - 1;
+}
+
 // ---- adding page files ----
+
+int CDocDatabase::pageFormatOf(const char* file) const {
+    int format = -1;
+    IL_FILEINFO info{};
+    if (image_->GetImageFileInfo(file, &format, &info) != 0 || format < 0 || format > 3) throw DbError{DB_ERR_BAD_IMAGE};
+    return format;
+}
+
+CDocDatabase::Placement CDocDatabase::placeHostFile(DWORD docId, const char* file, int format, DWORD inFolder,
+                                                    const std::string& issued) {
+    Placement p{inFolder && (issuedNames_.count(issued) || !pageFileInUse(file)), inFolder, issued};
+    if (!p.inPlace) {
+        p.folder = chooseFolder(sys::fileSize(file).value_or(4000000));
+        p.target = newPageName(docId, p.folder, format);
+    }
+    return p;
+}
 
 int CDocDatabase::addPageFile(DWORD id, DWORD position, const char* file, DWORD* page) {
     return guarded([&] {
         Hit hit = findDocument(id);
         if (!file) return DB_ERR_FAILED;
-        DWORD count = hit.node->totalPages;
-        DWORD pos = position == DB_APPEND ? count + 1 : position;
-        if (pos < 1 || pos > count + 1) return DB_ERR_NOT_FOUND;
-        int format = -1;
-        IL_FILEINFO info{};
-        if (image_->GetImageFileInfo(file, &format, &info) != 0 || format < 0 || format > 3) return DB_ERR_BAD_IMAGE;
+        DWORD pos = newPagePosition(*hit.node, position);
+        int format = pageFormatOf(file);
         DWORD inFolder = storageFolderOf(file);
-        std::string leaf = sys::leafOf(file);
-        std::string issued = inFolder ? folders_[inFolder - 1] + "/" + leaf : "";
-        bool inPlace = inFolder && (issuedNames_.count(issued) || !pageFileInUse(file));
-        DWORD folder = inFolder;
-        std::string target = issued;
-        if (!inPlace) {
-            folder = chooseFolder(sys::fileSize(file).value_or(4000000));
-            target = newPageName(id, folder, format);
-        }
+        std::string issued = inFolder ? folders_[inFolder - 1] + "/" + sys::leafOf(file) : "";
+        Placement place = placeHostFile(id, file, format, inFolder, issued);
         LoadedImage img{image_};
-        if (image_->LoadImage(&img.image, file, -1, 1, 0) != 0) return DB_ERR_BAD_IMAGE;
-        img.loaded = true;
+        if (!img.load(file)) return DB_ERR_BAD_IMAGE;
         Change change(*this);
-        if (!inPlace) {
-            if (!sys::copyNew(file, target)) return DB_ERR_NO_SPACE;
-            change.created(target);
+        if (!place.inPlace) {
+            if (!sys::copyNew(file, place.target)) return DB_ERR_NO_SPACE;
+            change.created(place.target);
         }
         sys::crashPoint("add:file");
-        makeThumbnail(&img.image, target, change);
+        makeThumbnail(&img.image, place.target, change);
         NodeKey k = nodeKey(hit.node->path);
-        insertValue(k.h, *hit.node, pos, valueText({folder, sys::leafOf(target)}));
+        insertValue(k.h, *hit.node, pos, valueText({place.folder, sys::leafOf(place.target)}));
         change.commit();
         issuedNames_.erase(issued);
         if (page) *page = position == DB_APPEND ? pos : pos + 1;
@@ -214,12 +249,9 @@ int CDocDatabase::ReplacePageFile(DWORD id, DWORD page, const char* file) {
         if (page < 1 || page > hit.node->totalPages) return DB_ERR_NOT_FOUND;
         NodeKey k = nodeKey(hit.node->path);
         std::string oldPath = pagePath(readPage(k.h, page));
-        int format = -1;
-        IL_FILEINFO info{};
-        if (image_->GetImageFileInfo(file, &format, &info) != 0 || format < 0 || format > 3) return DB_ERR_BAD_IMAGE;
+        int format = pageFormatOf(file);
         LoadedImage img{image_};
-        if (image_->LoadImage(&img.image, file, -1, 1, 0) != 0) return DB_ERR_BAD_IMAGE;
-        img.loaded = true;
+        if (!img.load(file)) return DB_ERR_BAD_IMAGE;
         DWORD inFolder = storageFolderOf(file);
         std::string issued = inFolder ? folders_[inFolder - 1] + "/" + sys::leafOf(file) : "";
         Change change(*this);
@@ -229,20 +261,13 @@ int CDocDatabase::ReplacePageFile(DWORD id, DWORD page, const char* file) {
             change.commit();
             return DB_OK;
         }
-        bool inPlace = inFolder && (issuedNames_.count(issued) || !pageFileInUse(file));
-        DWORD folder = inFolder;
-        std::string target = issued;
-        if (!inPlace) {
-            folder = chooseFolder(sys::fileSize(file).value_or(4000000));
-            target = newPageName(id, folder, format);
-            if (!sys::copyNew(file, target)) return DB_ERR_NO_SPACE;
-            change.created(target);
+        Placement place = placeHostFile(id, file, format, inFolder, issued);
+        if (!place.inPlace) {
+            if (!sys::copyNew(file, place.target)) return DB_ERR_NO_SPACE;
+            change.created(place.target);
         }
-        makeThumbnail(&img.image, target, change);
-        sys::crashPoint("replace:file");
-        reg::setString(k.h, std::to_string(page).c_str(), valueText({folder, sys::leafOf(target)}));
-        change.obsolete(oldPath);
-        change.obsolete(oldPath + ".Thn");
+        makeThumbnail(&img.image, place.target, change);
+        replaceValue(k.h, page, {place.folder, sys::leafOf(place.target)}, oldPath, change);
         change.commit();
         issuedNames_.erase(issued);
         return DB_OK;
@@ -251,31 +276,45 @@ int CDocDatabase::ReplacePageFile(DWORD id, DWORD page, const char* file) {
 
 // ---- adding images ----
 
+int CDocDatabase::storePageImage(DWORD id, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options,
+                                 const std::function<void(const PageRef&, Change&)>& record) {
+    std::uint64_t bytes = std::uint64_t(image->Header->Height > 0 ? image->Header->Height : 0) * image->Header->BytesPerLine;
+    DWORD folder = chooseFolder(bytes);
+    std::string target = newPageName(id, folder, format);
+    Change change(*this);
+    // The caller's image must outlive a failed save, so it is freed only after the commit.
+    DWORD flags = image->Flags;
+    image->Flags &= ~IL_FLAG_FREE_AFTER_USE;
+    int saved = image_->SaveImage(target.c_str(), format, options, image, nullptr, nullptr);
+    image->Flags = flags;
+    if (saved != 0) return DB_ERR_NO_SPACE;
+    change.created(target);
+    makeThumbnail(image, target, change);
+    record({folder, sys::leafOf(target)}, change);
+    change.commit();
+    if (flags & IL_FLAG_FREE_AFTER_USE) image_->FreeImage(image);
+    return DB_OK;
+}
+
+void CDocDatabase::replaceValue(HKEY docKey, DWORD page, const PageRef& ref, const std::string& oldPath,
+                                Change& change) {
+    sys::crashPoint("replace:file");
+    reg::setString(docKey, std::to_string(page).c_str(), valueText(ref));
+    change.obsolete(oldPath);
+    change.obsolete(oldPath + ".Thn");
+}
+
 int CDocDatabase::addPageImage(DWORD id, DWORD position, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options,
                                DWORD* page) {
     return guarded([&] {
         Hit hit = findDocument(id);
         if (!image || !image->Header || !image->Bits) return DB_ERR_FAILED;
-        DWORD count = hit.node->totalPages;
-        DWORD pos = position == DB_APPEND ? count + 1 : position;
-        if (pos < 1 || pos > count + 1) return DB_ERR_NOT_FOUND;
+        DWORD pos = newPagePosition(*hit.node, position);
         NodeKey k = nodeKey(hit.node->path);
-        std::uint64_t bytes = std::uint64_t(image->Header->Height > 0 ? image->Header->Height : 0) * image->Header->BytesPerLine;
-        DWORD folder = chooseFolder(bytes);
-        std::string target = newPageName(id, folder, format);
-        Change change(*this);
-        DWORD flags = image->Flags;
-        image->Flags &= ~IL_FLAG_FREE_AFTER_USE;
-        int saved = image_->SaveImage(target.c_str(), format, options, image, nullptr, nullptr);
-        image->Flags = flags;
-        if (saved != 0) return DB_ERR_NO_SPACE;
-        change.created(target);
-        makeThumbnail(image, target, change);
-        insertValue(k.h, *hit.node, pos, valueText({folder, sys::leafOf(target)}));
-        change.commit();
-        if (flags & IL_FLAG_FREE_AFTER_USE) image_->FreeImage(image);
-        if (page) *page = position == DB_APPEND ? pos : pos + 1;
-        return DB_OK;
+        int rc = storePageImage(id, image, format, options,
+                                [&](const PageRef& ref, Change&) { insertValue(k.h, *hit.node, pos, valueText(ref)); });
+        if (rc == DB_OK && page) *page = position == DB_APPEND ? pos : pos + 1;
+        return rc;
     });
 }
 
@@ -295,24 +334,9 @@ int CDocDatabase::ReplacePageImage(DWORD id, DWORD page, IL_IMAGE* image, int fo
         if (page < 1 || page > hit.node->totalPages) return DB_ERR_NOT_FOUND;
         NodeKey k = nodeKey(hit.node->path);
         std::string oldPath = pagePath(readPage(k.h, page));
-        std::uint64_t bytes = std::uint64_t(image->Header->Height > 0 ? image->Header->Height : 0) * image->Header->BytesPerLine;
-        DWORD folder = chooseFolder(bytes);
-        std::string target = newPageName(id, folder, format);
-        Change change(*this);
-        DWORD flags = image->Flags;
-        image->Flags &= ~IL_FLAG_FREE_AFTER_USE;
-        int saved = image_->SaveImage(target.c_str(), format, options, image, nullptr, nullptr);
-        image->Flags = flags;
-        if (saved != 0) return DB_ERR_NO_SPACE;
-        change.created(target);
-        makeThumbnail(image, target, change);
-        sys::crashPoint("replace:file");
-        reg::setString(k.h, std::to_string(page).c_str(), valueText({folder, sys::leafOf(target)}));
-        change.obsolete(oldPath);
-        change.obsolete(oldPath + ".Thn");
-        change.commit();
-        if (flags & IL_FLAG_FREE_AFTER_USE) image_->FreeImage(image);
-        return DB_OK;
+        return storePageImage(id, image, format, options, [&](const PageRef& ref, Change& change) {
+            replaceValue(k.h, page, ref, oldPath, change);
+        });
     });
 }
 
@@ -359,15 +383,8 @@ int CDocDatabase::DeletePage(DWORD id, DWORD page) {
         } catch (const DbError&) {
             // A value without a usable file is still taken out of the order.
         }
-        for (DWORD i = page + 1; i <= count; ++i) {
-            auto v = reg::getString(k.h, std::to_string(i).c_str());
-            if (!v) throw DbError{DB_ERR_FAILED};
-            reg::setString(k.h, std::to_string(i - 1).c_str(), *v);
-        }
+        removeValue(k.h, *hit.node, page);
         sys::crashPoint("pages:shifted");
-        reg::deleteValue(k.h, std::to_string(count).c_str());
-        reg::setDword(k.h, "Total Pages", count - 1);
-        hit.node->totalPages = count - 1;
         change.commit();
         return DB_OK;
     });
@@ -389,17 +406,11 @@ int CDocDatabase::MovePage(DWORD source, DWORD target, DWORD page, DWORD positio
             if (!moved) return DB_ERR_FAILED;
             Change change(*this);
             if (pos < page) {
-                for (DWORD i = page; i > pos; --i) {
-                    auto v = reg::getString(ks.h, std::to_string(i - 1).c_str());
-                    if (!v) throw DbError{DB_ERR_FAILED};
-                    reg::setString(ks.h, std::to_string(i).c_str(), *v);
-                }
+                for (DWORD i = page; i > pos; --i)
+                    copyPageValue(ks.h, i - 1, i);
             } else {
-                for (DWORD i = page; i < pos; ++i) {
-                    auto v = reg::getString(ks.h, std::to_string(i + 1).c_str());
-                    if (!v) throw DbError{DB_ERR_FAILED};
-                    reg::setString(ks.h, std::to_string(i).c_str(), *v);
-                }
+                for (DWORD i = page; i < pos; ++i)
+                    copyPageValue(ks.h, i + 1, i);
             }
             sys::crashPoint("pages:shifted");
             reg::setString(ks.h, std::to_string(pos).c_str(), *moved);
@@ -407,21 +418,12 @@ int CDocDatabase::MovePage(DWORD source, DWORD target, DWORD page, DWORD positio
             return DB_OK;
         }
         Hit dst = findDocument(target);
-        DWORD targetCount = dst.node->totalPages;
-        DWORD pos = position == DB_APPEND ? targetCount + 1 : position;
-        if (pos < 1 || pos > targetCount + 1) return DB_ERR_NOT_FOUND;
+        DWORD pos = newPagePosition(*dst.node, position);
         NodeKey kt = nodeKey(dst.node->path);
         auto moved = reg::getString(ks.h, std::to_string(page).c_str());
         if (!moved) return DB_ERR_FAILED;
         Change change(*this);
-        for (DWORD i = page + 1; i <= count; ++i) {
-            auto v = reg::getString(ks.h, std::to_string(i).c_str());
-            if (!v) throw DbError{DB_ERR_FAILED};
-            reg::setString(ks.h, std::to_string(i - 1).c_str(), *v);
-        }
-        reg::deleteValue(ks.h, std::to_string(count).c_str());
-        reg::setDword(ks.h, "Total Pages", count - 1);
-        src.node->totalPages = count - 1;
+        removeValue(ks.h, *src.node, page);
         sys::crashPoint("move-page:taken");
         insertValue(kt.h, *dst.node, pos, *moved);
         change.commit();
@@ -436,19 +438,12 @@ int CDocDatabase::CopyPage(DWORD source, DWORD target, DWORD page, DWORD positio
         NodeKey ks = nodeKey(src.node->path);
         std::string from = pagePath(readPage(ks.h, page));
         Hit dst = source == target ? src : findDocument(target);
-        DWORD targetCount = dst.node->totalPages;
-        DWORD pos = position == DB_APPEND ? targetCount + 1 : position;
-        if (pos < 1 || pos > targetCount + 1) return DB_ERR_NOT_FOUND;
-        int format = -1;
-        IL_FILEINFO info{};
-        if (image_->GetImageFileInfo(from.c_str(), &format, &info) != 0 || format < 0 || format > 3)
-            return DB_ERR_BAD_IMAGE;
+        DWORD pos = newPagePosition(*dst.node, position);
+        int format = pageFormatOf(from.c_str());
         DWORD folder = chooseFolder(sys::fileSize(from).value_or(4000000));
         std::string to = newPageName(target, folder, format);
         Change change(*this);
-        if (!sys::copyNew(from, to)) return DB_ERR_NO_SPACE;
-        change.created(to);
-        if (sys::fileExists(from + ".Thn") && sys::copyReplace(from + ".Thn", to + ".Thn")) change.created(to + ".Thn");
+        copyPageFile(from, to, change);
         NodeKey kt = nodeKey(dst.node->path);
         insertValue(kt.h, *dst.node, pos, valueText({folder, sys::leafOf(to)}));
         change.commit();
@@ -462,8 +457,7 @@ int CDocDatabase::exportOnePage(const std::string& source, const std::string& ta
     if (format == 0xFFFFFFFFu) return sys::copyAtomically(source, target) ? DB_OK : DB_ERR_FAILED;
     if (format > 3) return DB_ERR_FAILED;
     LoadedImage img{image_};
-    if (image_->LoadImage(&img.image, source.c_str(), -1, 1, 0) != 0) return DB_ERR_FAILED;
-    img.loaded = true;
+    if (!img.load(source.c_str())) return DB_ERR_FAILED;
     IL_SAVEOPTIONS options{1, quality};
     return image_->SaveImage(target.c_str(), int(format), &options, &img.image, nullptr, nullptr) == 0 ? DB_OK
                                                                                                         : DB_ERR_FAILED;

@@ -7,19 +7,12 @@
 
 #include <unistd.h>
 
+#include "platform/win/ansi_names.h"
+
 namespace common {
 namespace {
 
-bool sameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = char(x + 32);
-        if (y >= 'A' && y <= 'Z') y = char(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
+using suite::SameName;
 
 std::string trim(const std::string& s) {
     size_t b = s.find_first_not_of(" \t\r\n");
@@ -52,12 +45,12 @@ std::optional<std::string> readIniValue(const std::string& path, const std::stri
     bool inSection = false;
     for (const std::string& line : readLines(path)) {
         if (auto s = sectionOf(line)) {
-            inSection = sameText(*s, section);
+            inSection = SameName(*s, section);
             continue;
         }
         if (!inSection) continue;
         size_t eq = line.find('=');
-        if (eq == std::string::npos || !sameText(trim(line.substr(0, eq)), key)) continue;
+        if (eq == std::string::npos || !SameName(trim(line.substr(0, eq)), key)) continue;
         std::string v = trim(line.substr(eq + 1));
         if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
         return v;
@@ -75,14 +68,14 @@ bool writeIniValue(const std::string& path, const std::string& section, const st
     size_t sectionEnd = std::string::npos;  // line index after the section's last key line
     for (size_t i = 0; i < lines.size() && !done; ++i) {
         if (auto s = sectionOf(lines[i])) {
-            inSection = sameText(*s, section);
+            inSection = SameName(*s, section);
             if (inSection) sectionEnd = i + 1;
             continue;
         }
         if (!inSection) continue;
         size_t eq = lines[i].find('=');
         if (eq != std::string::npos) {
-            if (sameText(trim(lines[i].substr(0, eq)), key)) {
+            if (SameName(trim(lines[i].substr(0, eq)), key)) {
                 lines[i] = entry;
                 done = true;
             }

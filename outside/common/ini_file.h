@@ -1,5 +1,6 @@
 // Ini files as the Common Library reads and writes them: "[Section]" lines and
-// "key=value" lines, sections and keys compared without regard to ASCII case.
+// "key=value" lines, sections and keys compared as the platform compares names
+// (ASCII letters without regard to case, double-byte characters byte for byte).
 #pragma once
 
 #include <optional>

@@ -26,6 +26,22 @@ public:
     int messageAnswer = IDOK;
     HMODULE convertLibrary = nullptr;
 
+    // What the document asks of the application and its main frame.
+    COcrDoc* currentDocument = nullptr;
+    bool busy = false;
+    int batchMode = 0;
+    bool saveAsJpg = false;
+    bool textViewShown = true;
+    bool columnHidden = false;
+    std::string scanName;
+    HDIB scannedDib = nullptr;              // handed over by TakeScannedDib
+    std::vector<std::string> promptAnswers;  // file dialog answers in order; "" cancels
+    std::vector<std::string> promptedNames;  // the names the dialog was opened with
+    int selectedCount = 0;
+    std::vector<std::string> selectedItemTexts;  // paths set on the selected row
+    std::vector<UINT> postedCommands;
+    int frameTitleUpdates = 0;
+
     std::vector<std::string> messages;
     int waitCursorDepth = 0;
     int waitCursorCalls = 0;
@@ -53,4 +69,46 @@ public:
     void ClearProgress() override { progress.clear(); }
     void DrawProgress(int, int, int current) override { progress.push_back(current); }
     void RefreshProgress() override {}
+
+    void SetCurrentDocument(COcrDoc* doc) override { currentDocument = doc; }
+    COcrDoc* CurrentDocument() const override { return currentDocument; }
+    bool IsBusy() const override { return busy; }
+    void SetBusy(bool on) override { busy = on; }
+    int BatchMode() const override { return batchMode; }
+    bool SaveAsJpg() const override { return saveAsJpg; }
+    bool IsTextViewShown() const override { return textViewShown; }
+    void SetTextViewShown(bool on) override { textViewShown = on; }
+    bool IsSplitterColumnHidden() const override { return columnHidden; }
+    void HideTextColumn() override { columnHidden = true; }
+    void UpdateFrameTitle(BOOL) override { ++frameTitleUpdates; }
+    std::string ScanName() const override { return scanName.substr(0, kScanNameMax); }
+    void SetScanName(const std::string& name) override { scanName = name; }
+    HDIB TakeScannedDib() override {
+        HDIB dib = scannedDib;
+        scannedDib = nullptr;
+        return dib;
+    }
+    BOOL PromptImageFileName(BOOL, const char*, std::string& name, DWORD, UINT) override {
+        promptedNames.push_back(name);
+        if (promptAnswers.empty()) return FALSE;
+        std::string answer = promptAnswers.front();
+        promptAnswers.erase(promptAnswers.begin());
+        if (answer.empty()) return FALSE;
+        name = answer;
+        return TRUE;
+    }
+    int PageListSelectedCount() const override { return selectedCount; }
+    int PageListSetSelectedItemText(const std::string& path) override {
+        if (selectedCount <= 0) return -1;
+        selectedItemTexts.push_back(path);
+        return currentRow;
+    }
+    void PostMainCommand(UINT id) override {
+        postedCommands.push_back(id);
+        // The main frame hides the text column on ID_VIEW_TEXT_WINDOW when none is hidden.
+        if (id == 32830 && !columnHidden) {
+            columnHidden = true;
+            textViewShown = !textViewShown;
+        }
+    }
 };

@@ -47,6 +47,25 @@ TEST(CommonIni, ValuesRoundTripIgnoringCase) {
     EXPECT_FALSE(common().WriteIniString("S", "bad\nkey", "v", ini.c_str()));
 }
 
+TEST(CommonIni, DoubleByteNamesKeepTheirTrailBytes) {
+    // GBK characters whose trail bytes are 'a' and 'A' name different keys;
+    // the ASCII letters around them still ignore case.
+    std::string ini = temp().dir + "/dbcs.ini";
+    ASSERT_TRUE(common().WriteIniString("\x81\x61", "k", "lower", ini.c_str()));
+    ASSERT_TRUE(common().WriteIniString("\x81\x41", "k", "upper", ini.c_str()));
+    ASSERT_TRUE(common().WriteIniString("S", "x\xB0\x61", "one", ini.c_str()));
+    ASSERT_TRUE(common().WriteIniString("S", "X\xB0\x41", "two", ini.c_str()));
+    char buf[16];
+    EXPECT_TRUE(common().ReadIniString("\x81\x61", "K", "", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "lower");
+    EXPECT_TRUE(common().ReadIniString("\x81\x41", "k", "", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "upper");
+    EXPECT_TRUE(common().ReadIniString("s", "X\xB0\x61", "", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "one");
+    EXPECT_TRUE(common().ReadIniString("S", "x\xB0\x41", "", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "two");
+}
+
 TEST(CommonKeys, CopiesTreesButNeverOntoAnExistingKeyOrIntoItself) {
     temp();
     HKEY src = nullptr;

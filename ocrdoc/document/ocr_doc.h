@@ -1,0 +1,158 @@
+// The OCR document: the one open page with its page image, its layout-region
+// tree, its recognition result (the second base) and the per-region text-line
+// counts, and the background thread that brings a page in.
+//
+// Opening a page never loads it on the user-interface thread: OnOpenDocument
+// starts the page-load thread and returns FALSE at once; the page arrives
+// later as WM_PAGELOADED at the page view, which hands it to AttachLoadedPage.
+// The project file beside the image (image path + ".PST") is written when the
+// page is left (SaveModified), never by asking the user.
+//
+// The views are reached only through the framework: UpdateAllViews with the
+// hints below, messages to the page view's window, and commands routed to the
+// first view. Everything here runs on the user-interface thread except
+// ProjectLoadThread, which touches only m_loadParam and m_csLoad.
+#pragma once
+
+#include "imaging/page_image.h"
+#include "ocrdoc/regions/layout_region.h"
+#include "ocrdoc/result/reco_result.h"
+#include "platform/afx/afxwin.h"
+#include "platform/win/sync.h"
+#include "platform/win/types.h"
+
+// The program's private window messages (2033 to 2038).
+#define WM_PAGELOADED (WM_USER + 1009)    // wParam project block or 0, lParam CPageImage* or 0
+#define WM_CANDIDATEBAR (WM_USER + 1010)  // candidate panel to the text view
+#define WM_STRIPBUTTON (WM_USER + 1011)   // button strip to its parent, lParam the button
+#ifndef WM_IMAGEPROGRESS
+#define WM_IMAGEPROGRESS (WM_USER + 1013)  // wParam rows done, lParam total rows
+#endif
+#define WM_RESULTSTATE (WM_USER + 1014)   // show or hide the text view's pane
+#define WM_PRIVATE_FIRST WM_PAGELOADED
+#define WM_PRIVATE_LAST WM_RESULTSTATE
+
+// Commands of the document and the ones it sends on.
+#define ID_VIEW_TEXT_WINDOW 32830
+#define ID_PAGE_FROM_SCANNER 32836
+#define ID_ZOOM_IN 32848
+#define ID_ZOOM_OUT 32849
+
+// Hints of UpdateAllViews from the document.
+enum : LPARAM {
+    kHintResetPageView = 0x5101,    // the page view starts afresh on the new page (ResetView)
+    kHintRefreshTextView = 0x5102,  // the text view fetches its lines again
+};
+
+// Strings of the language libraries the document shows.
+#define IDS_OLD_PROJECT_FILE 61247  // "旧版本的PST文件, 不能处理"
+#define IDS_IMAGE_READ_ONLY 61255   // "图像文件属性为'只读', 不能保存"
+#define IDS_NO_BINARY_JPG 61257     // "二值图像不能另存为jpg"
+#define IDS_IMAGE_FILTER 61205      // the page-image file dialog's filter
+#define IDS_PAGE_TYPE_OFFICIAL 61215  // "公文"
+
+// Fixed texts of the document.
+extern const char* const kMsgSaveImageFailed;     // "保存图像文件:%s 失败!" in GBK
+extern const char* const kMsgTextLineError;       // "Text line number error"
+extern const char* const kMsgLineCountMismatch;   // "Error, dwLen<0 or dwLen != m_dwBkNum"
+extern const char* const kMsgNoFreeScanName;      // no free scan file name left
+extern const char* const kPlaceholderPath;        // "C:\EMPTY$$$.TIF": open no page
+
+class COcrDoc;
+
+// The page-load thread's parameter block; it lives inside the document.
+struct LoadThreadParam {
+    COcrDoc* pDoc;
+    char szPath[256];  // image path, at most 255 characters
+    HWND hTarget;      // the page view's window
+    HANDLE hStopEvent;
+    HANDLE hAckEvent;
+};
+
+// Both bases have a modified flag: CDocument::m_bModified (the page image was
+// edited; IsModified / SetModifiedFlag) and CRecoResult::m_bModified (the
+// result text was edited). Name them qualified.
+class COcrDoc : public CDocument, public CRecoResult {
+    DECLARE_DYNCREATE(COcrDoc)
+public:
+    COcrDoc();
+    ~COcrDoc() override;
+
+    // --- Framework overrides (ocr_doc.cpp).
+    void SetPathName(LPCTSTR path, BOOL addToMru = TRUE) override;
+    BOOL IsModified() override;
+    void SetModifiedFlag(BOOL modified = TRUE) override;
+    BOOL OnNewDocument() override;
+    BOOL OnOpenDocument(LPCTSTR path) override;
+    BOOL OnSaveDocument(LPCTSTR path) override;
+    BOOL SaveModified() override;
+
+    // Writes the page image to `path` through the codec of its extension,
+    // leaving the document's path and flags alone. FALSE silently when the
+    // extension has no codec; with `report`, a failed write shows
+    // kMsgSaveImageFailed.
+    BOOL WriteImageFile(LPCTSTR path, BOOL report);
+
+    // Commands (ocr_doc.cpp).
+    afx_msg void OnFileSave();
+    afx_msg void OnFileSaveAs();
+    afx_msg void OnUpdateFileSave(CCmdUI* ui);
+    afx_msg void OnUpdateFileSaveAs(CCmdUI* ui);
+    afx_msg void OnPageFromScanner();
+    afx_msg void OnZoomIn();
+    afx_msg void OnZoomOut();
+    afx_msg void OnUpdateZoomIn(CCmdUI* ui);
+    afx_msg void OnUpdateZoomOut(CCmdUI* ui);
+
+    // The first view (the page view) and its window; NULL when none.
+    CView* GetPageView() const;
+    HWND GetPageViewWindow() const;
+    // Tells the views through UpdateAllViews.
+    void ResetPageView();
+    void RefreshTextView();
+    // The scan name after `name`: the last 3 characters of the stem read as a
+    // number (non-digits as 0), plus `step`, modulo 1000, padded to 3 digits.
+    static std::string AdvanceScanName(const std::string& name, int step = 1);
+
+    // --- Text-line counts (line_counts.cpp).
+    void RebuildLineCounts();
+    int AdjustRegionLineCount(int line, int delta);
+    int OnTextPasted(HGLOBAL hText, int line);
+    int GetRegionLineCountAt(int line);
+    void GetRegionLineRange(int index, int* outFirst, int* outLast);
+    BOOL SetAllLineCounts(int n, const WORD* values);
+    int Undo(UINT* outRow, UINT* outCol);
+    int RestoreOriginalImage();
+
+    // --- Project file (project_file.cpp).
+    BOOL WriteProjectFile();
+    void ParseProject(HGLOBAL block);
+
+    // --- Page load (page_load.cpp).
+    void StartPageLoad(LPCTSTR path);  // the start steps, called by OnOpenDocument
+    void StopLoadThread();             // bounded; afterwards no load thread runs
+    BOOL AttachLoadedPage(HGLOBAL block, CPageImage* image);
+    BOOL OpenPageNow(LPCTSTR path);
+    int ReadProjectFile(LPCTSTR path, HGLOBAL* outBlock, CPageImage** outImage);
+
+    CPageImage* m_pImage;
+    CPageRegion* m_pPageRegion;
+    int m_bLayoutDirty;
+    int m_bHasLayout;
+    CWinThread* m_pLoadThread;
+    LoadThreadParam m_loadParam;
+    HANDLE m_hStopEvent;
+    HANDLE m_hAckEvent;
+    CRITICAL_SECTION m_csLoad;
+    DWORD m_dwBkNum;
+    WORD* m_pLineCounts;
+
+protected:
+    // Frees the page image and the region tree.
+    void FreePage();
+
+private:
+    bool m_bForwardingZoom = false;  // a zoom command on its way to the page view
+
+    DECLARE_MESSAGE_MAP()
+};
