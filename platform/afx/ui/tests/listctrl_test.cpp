@@ -7,6 +7,7 @@
 #include <QLineEdit>
 
 #include "platform/afx/ui/listctrl.h"
+#include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/tests/test_app.h"
 
 namespace {
@@ -89,25 +90,24 @@ TEST_F(ListTest, ItemsKeepTextDataAndStates) {
 TEST_F(ListTest, LabelEditsAskTheParent) {
     CWnd* edit = list.EditLabel(1);
     ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(list.GetEditControl(), edit);
     edit->SetWindowText("renamed.tif");
-    auto* line = qobject_cast<QLineEdit*>(edit->GetWidget());
-    ASSERT_NE(line, nullptr);
-    emit line->returnPressed();
+    AfxTestKey(edit, VK_RETURN);
+    EXPECT_EQ(list.GetEditControl(), nullptr);
     EXPECT_EQ(parent.endEdits, 1);
     EXPECT_STREQ(list.GetItemText(1, 0), "renamed.tif");
     parent.acceptEdit = FALSE;
     edit = list.EditLabel(0);
     ASSERT_NE(edit, nullptr);
     edit->SetWindowText("refused.tif");
-    emit qobject_cast<QLineEdit*>(edit->GetWidget())->returnPressed();
+    AfxTestKey(edit, VK_RETURN);
     EXPECT_STREQ(list.GetItemText(0, 0), "page1.tif");
     // Esc cancels: the parent hears of it with no text.
     parent.acceptEdit = TRUE;
     edit = list.EditLabel(2);
     ASSERT_NE(edit, nullptr);
     edit->SetWindowText("cancelled.tif");
-    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(edit->GetWidget(), &esc);
+    AfxTestKey(edit, VK_ESCAPE);
     EXPECT_STREQ(list.GetItemText(2, 0), "page3.tif");
     EXPECT_EQ(parent.endEdits, 3);
 }
