@@ -129,6 +129,7 @@ struct WindowState {
     QMenuBar* menuBar = nullptr;
     CMenu* menu = nullptr;
     HCURSOR classCursor = nullptr;
+    HFONT font = nullptr;        // WM_SETFONT's font (nullptr: the default)
     bool acceptFiles = false;
     bool mouseInside = false;
     bool redraw = true;
