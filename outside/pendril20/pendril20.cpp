@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <leptonica/allheaders.h>
-#include <new>
 #include <string>
 
 #include "outside/ocrkit/chain.h"

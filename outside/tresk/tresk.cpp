@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <leptonica/allheaders.h>
-#include <new>
 #include <string>
 
 #include "outside/ocrkit/bands.h"
@@ -89,7 +88,6 @@ _seg_lineinfo* cutLines(const PlaneView& p, const ocrkit::Box& box, bool vertica
     }
     return head;
 }
-
 
 // The models a code letter and traditional flag ask for.
 std::string languagesFor(int code, int traditional, bool vertical) {
