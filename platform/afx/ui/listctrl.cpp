@@ -207,6 +207,8 @@ QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     t->setUniformRowHeights(true);
     t->setColumnCount(1);
     t->setHeaderHidden((style & LVS_TYPEMASK) != LVS_REPORT || (style & LVS_NOCOLUMNHEADER));
+    t->header()->setSectionsClickable(true);
+    t->header()->setStretchLastSection(false);  // columns keep the widths they are given
     t->setSelectionMode((style & LVS_SINGLESEL) ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -236,6 +238,12 @@ QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
                 NotifyParent(h, LVN_ITEMCHANGED, &nm.hdr);
                 if (!StateOf(h)) return;
             }
+        });
+        QObject::connect(t->header(), &QHeaderView::sectionClicked, t, [h](int col) {
+            NMLISTVIEW nm{};
+            nm.iItem = -1;
+            nm.iSubItem = col;
+            NotifyParent(h, LVN_COLUMNCLICK, &nm.hdr);
         });
         QObject::connect(t, &QTreeWidget::itemDoubleClicked, t, [t, h](QTreeWidgetItem* it, int col) {
             NMLISTVIEW nm{};
@@ -509,16 +517,7 @@ void CListCtrl::MeasureItem(LPMEASUREITEMSTRUCT) {}
 
 BOOL CListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     // Owner-drawn rows the parent left alone are drawn by the control's class.
-    if (message == WM_DRAWITEM) {
-        DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
-        if (pResult) *pResult = TRUE;
-        return TRUE;
-    }
-    if (message == WM_MEASUREITEM) {
-        MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));
-        if (pResult) *pResult = TRUE;
-        return TRUE;
-    }
+    if (OwnerDrawNotify(this, message, lParam, pResult)) return TRUE;
     return CWnd::OnChildNotify(message, wParam, lParam, pResult);
 }
 
@@ -1113,6 +1112,92 @@ int CListCtrl::GetCountPerPage() const {
     int h = t->visualItemRect(t->topLevelItem(0)).height();
     return h > 0 ? t->viewport()->height() / h : 0;
 }
+
+// Column headers of report views.
+IMPLEMENT_DYNAMIC(CHeaderCtrl, CWnd)
+
+namespace {
+QHeaderView* HeaderViewOf(const CWnd* w) { return w ? qobject_cast<QHeaderView*>(w->m_pWidget) : nullptr; }
+
+// The divider at header point `x`: the column whose right edge is within a few pixels, or -1.
+int DividerAt(QHeaderView* h, int x) {
+    for (int v = h->count() - 1; v >= 0; --v) {
+        int logical = h->logicalIndex(v);
+        if (h->isSectionHidden(logical)) continue;
+        int right = h->sectionViewportPosition(logical) + h->sectionSize(logical);
+        if (std::abs(x - right) <= kDragDistance) return logical;
+    }
+    return -1;
+}
+
+// Asks the list about a divider action; TRUE when the list swallows it.
+class HeaderFilter : public QObject {
+public:
+    HeaderFilter(QHeaderView* header, HWND headerHandle, HWND list) : QObject(header), header_(header), self_(headerHandle), list_(list) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick) return false;
+        auto* m = static_cast<QMouseEvent*>(e);
+        if (m->button() != Qt::LeftButton) return false;
+        int col = DividerAt(header_, m->position().toPoint().x());
+        if (col < 0) return false;
+        CWnd* list = CWnd::FromHandlePermanent(list_);
+        if (!list) return false;
+        HDITEM item{HDI_WIDTH, header_->sectionSize(col), nullptr, nullptr, 0, 0, 0};
+        NMHEADER nm{};
+        nm.hdr.hwndFrom = self_;
+        nm.hdr.idFrom = 0;
+        nm.hdr.code = e->type() == QEvent::MouseButtonPress ? HDN_BEGINTRACK : HDN_DIVIDERDBLCLICK;
+        nm.iItem = col;
+        nm.pitem = &item;
+        return list->SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm)) != 0;
+    }
+
+private:
+    QHeaderView* header_;
+    HWND self_;
+    HWND list_;
+};
+
+// The header of a report list gets a window of its own once asked for.
+CHeaderCtrl* HeaderOf(QTreeWidget* t, HWND list) {
+    QHeaderView* h = t ? t->header() : nullptr;
+    if (!h) return nullptr;
+    if (HWND known = HandleOfWidget(h))
+        if (auto* c = dynamic_cast<CHeaderCtrl*>(CWnd::FromHandlePermanent(known))) return c;
+    auto* c = new CHeaderCtrl;
+    c->m_pWidget = h;
+    c->m_dwStyle = WS_CHILD | WS_VISIBLE;
+    c->m_strClass = "SysHeader32";
+    c->m_hWnd = RegisterWindow(c, h);
+    h->viewport()->installEventFilter(new HeaderFilter(h, c->m_hWnd, list));
+    return c;
+}
+}  // namespace
+
+int CHeaderCtrl::GetItemCount() const {
+    QHeaderView* h = HeaderViewOf(this);
+    auto* t = h ? qobject_cast<QTreeWidget*>(h->parentWidget()) : nullptr;
+    return t ? t->property("afxColumns").toInt() : 0;
+}
+
+BOOL CHeaderCtrl::GetItemRect(int index, LPRECT rect) const {
+    QHeaderView* h = HeaderViewOf(this);
+    if (!h || !rect || index < 0 || index >= GetItemCount()) return FALSE;
+    int left = h->sectionViewportPosition(index) + h->viewport()->pos().x();
+    *rect = RECT{left, 0, left + h->sectionSize(index), h->height()};
+    return TRUE;
+}
+
+BOOL CHeaderCtrl::DestroyWindow() {
+    if (!m_hWnd) return FALSE;
+    UnregisterWindow(m_hWnd);
+    m_hWnd = nullptr;
+    m_pWidget = nullptr;
+    delete this;
+    return TRUE;
+}
+
+CHeaderCtrl* CListCtrl::GetHeaderCtrl() const { return HeaderOf(TreeOf(this), m_hWnd); }
 
 // Tab controls.
 IMPLEMENT_DYNAMIC(CTabCtrl, CWnd)

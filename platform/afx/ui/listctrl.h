@@ -219,6 +219,47 @@ public:
     UINT m_flags = 0;
 };
 
+// The column header of a report list. Pressing or double-clicking a column
+// divider first asks the list (WM_NOTIFY with HDN_BEGINTRACK /
+// HDN_DIVIDERDBLCLICK, ANSI forms); a non-zero answer swallows the action.
+#define HDN_ITEMCHANGED (0u - 301u)
+#define HDN_ITEMCLICK (0u - 302u)
+#define HDN_DIVIDERDBLCLICK (0u - 305u)
+#define HDN_BEGINTRACK (0u - 306u)
+#define HDN_ENDTRACK (0u - 307u)
+#define HDN_ITEMCHANGEDW (0u - 321u)
+#define HDN_ITEMCLICKW (0u - 322u)
+#define HDN_DIVIDERDBLCLICKW (0u - 325u)
+#define HDN_BEGINTRACKW (0u - 326u)
+#define HDN_ENDTRACKW (0u - 327u)
+#define HDI_WIDTH 0x0001u
+#define HDI_TEXT 0x0002u
+struct HDITEM {
+    UINT mask;
+    int cxy;
+    LPSTR pszText;
+    HBITMAP hbm;
+    int cchTextMax;
+    int fmt;
+    LPARAM lParam;
+};
+struct NMHEADER {
+    NMHDR hdr;
+    int iItem;
+    int iButton;
+    HDITEM* pitem;
+};
+
+class AFX_UI_API CHeaderCtrl : public CWnd {
+    DECLARE_DYNAMIC(CHeaderCtrl)
+public:
+    int GetItemCount() const;
+    // A column's rectangle in the header's client coordinates.
+    BOOL GetItemRect(int index, LPRECT rect) const;
+    // The header goes with its list: destroying it only forgets the handle.
+    BOOL DestroyWindow() override;
+};
+
 class AFX_UI_API CListCtrl : public CWnd {
     DECLARE_DYNAMIC(CListCtrl)
 public:
@@ -274,6 +315,8 @@ public:
     BOOL GetCheck(int item) const;
     BOOL SetCheck(int item, BOOL check = TRUE);
     int GetStringWidth(LPCTSTR text) const;
+    // The column header of the report view (nullptr in the other views).
+    CHeaderCtrl* GetHeaderCtrl() const;
     // A new image list (the caller deletes it) holding a picture of the item;
     // `upLeft` receives the picture's top left in client coordinates.
     CImageList* CreateDragImage(int item, LPPOINT upLeft);

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QAbstractScrollArea>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 #include <algorithm>
 
@@ -20,7 +22,11 @@ public:
     int endEdits = 0;
     BOOL acceptEdit = TRUE;
     int customDraws = 0;
-    std::vector<int> clicks, drags;
+    std::vector<int> clicks, drags, columnClicks;
+    void OnColumnClick(NMHDR* hdr, LRESULT* result) {
+        columnClicks.push_back(reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem);
+        *result = 0;
+    }
     void OnClick(NMHDR* hdr, LRESULT* result) {
         clicks.push_back(reinterpret_cast<NMLISTVIEW*>(hdr)->iItem);
         *result = 0;
@@ -52,6 +58,7 @@ BEGIN_MESSAGE_MAP(ListParent, CWnd)
     ON_NOTIFY(LVN_ENDLABELEDIT, 30, OnEndLabelEdit)
     ON_NOTIFY(NM_CUSTOMDRAW, 30, OnCustomDraw)
     ON_NOTIFY(NM_CLICK, 30, OnClick)
+    ON_NOTIFY(LVN_COLUMNCLICK, 30, OnColumnClick)
     ON_NOTIFY(LVN_BEGINDRAG, 30, OnBeginDrag)
 END_MESSAGE_MAP()
 
@@ -256,6 +263,72 @@ TEST(OwnerDrawnReport, RowsAreDrawnByTheClassAndItsPaintingGoesOnTop) {
     // The class's own painting lies over the rows.
     EXPECT_EQ(QColor(shot.pixel(50, r0.bottom)), QColor(255, 0, 0));
     parent.DestroyWindow();
+}
+
+// A report whose columns the user may not resize, as the page list wants.
+class FixedColumns : public CListCtrl {
+public:
+    std::vector<std::pair<UINT, int>> asked;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
+        auto* nm = reinterpret_cast<NMHEADER*>(lParam);
+        if (nm->hdr.code == HDN_BEGINTRACK || nm->hdr.code == HDN_DIVIDERDBLCLICK) {
+            asked.emplace_back(nm->hdr.code, nm->iItem);
+            *pResult = 1;
+            return TRUE;
+        }
+        return CListCtrl::OnNotify(wParam, lParam, pResult);
+    }
+};
+
+// Drags the header's divider from x to x + dx.
+void DragDivider(CHeaderCtrl* header, int x, int dx) {
+    QWidget* vp = static_cast<QAbstractScrollArea*>(header->GetWidget())->viewport();
+    QPointF from(x, 5), to(x + dx, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, from, vp->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &press);
+    QMouseEvent move(QEvent::MouseMove, to, vp->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, vp->mapToGlobal(to), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &release);
+}
+
+TEST(ReportHeader, DividerDragsAskTheListAndColumnClicksReachTheParent) {
+    EnsureUi();
+    ListParent parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "Pages", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200, nullptr, nullptr));
+    FixedColumns fixed;
+    CListCtrl free;
+    ASSERT_TRUE(fixed.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 380, 90), &parent, 32));
+    ASSERT_TRUE(free.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 100, 380, 190), &parent, 30));
+    for (CListCtrl* l : {static_cast<CListCtrl*>(&fixed), &free}) {
+        l->InsertColumn(0, "File", LVCFMT_LEFT, 150);
+        l->InsertColumn(1, "Language", LVCFMT_LEFT, 80);
+    }
+    parent.ShowWindow(SW_SHOW);
+    CHeaderCtrl* header = fixed.GetHeaderCtrl();
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(fixed.GetHeaderCtrl(), header);
+    EXPECT_EQ(header->GetItemCount(), 2);
+    CRect second;
+    ASSERT_TRUE(header->GetItemRect(1, &second));
+    EXPECT_EQ(second.Width(), 80);
+    EXPECT_GT(second.bottom, 0);
+    DragDivider(header, 150, 50);
+    EXPECT_EQ(fixed.GetColumnWidth(0), 150);
+    ASSERT_EQ(fixed.asked.size(), 1u);
+    EXPECT_EQ(fixed.asked[0], std::make_pair(HDN_BEGINTRACK, 0));
+    DragDivider(free.GetHeaderCtrl(), 150, 50);
+    EXPECT_GT(free.GetColumnWidth(0), 150);
+    // A click on a column heading.
+    QWidget* vp = static_cast<QAbstractScrollArea*>(free.GetHeaderCtrl()->GetWidget())->viewport();
+    QPointF at(250, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, vp->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, vp->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &release);
+    EXPECT_EQ(parent.columnClicks, (std::vector<int>{1}));
+    parent.DestroyWindow();
+    EXPECT_EQ(fixed.m_hWnd, nullptr);
 }
 
 TEST(TreeControl, BuildsWalksAndRefusesForeignHandles) {
