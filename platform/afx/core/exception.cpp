@@ -127,6 +127,7 @@ int CFileException::OsErrorToException(LONG osError) {
     case ERROR_SHARING_VIOLATION: return sharingViolation;
     case ERROR_DISK_FULL: return diskFull;
     case ERROR_HANDLE_EOF: return endOfFile;
+    case ERROR_NEGATIVE_SEEK: return badSeek;
     case ERROR_READ_FAULT:
     case ERROR_WRITE_FAULT: return hardIO;
     default: return generic;
