@@ -42,25 +42,35 @@ void InkPage(ScopedPage& page, int w, int h, const std::vector<RecoCharInfo>& re
     });
 }
 
+// A page inked with the records' boxes and a strip bitmap to render into.
+struct Scene {
+    ScopedPage page;
+    Strip strip;
+    SIZE size{};
+    int startCol = -1;
+    Scene(int pageW, int pageH, const std::vector<RecoCharInfo>& recs, int stripW, int stripH) : strip(stripW, stripH) {
+        InkPage(page, pageW, pageH, recs);
+    }
+    bool Render(CRecoResult& store, UINT row = 0) {
+        return store.RenderLineImage(row, &page, strip.bitmap, strip.width, strip.height, &size, &startCol) != FALSE;
+    }
+};
+
 TEST(LineImage, HorizontalLineCopiesThePageStripUnderItsBoxes) {
     CFakeShellServices shell;
     std::vector<RecoCharInfo> recs = {MakeRecord(0, 0, 'A', 16, 10, 8, 12), MakeRecord(0, 0, 'A', 24, 10, 8, 12)};
     CRecoResult store;
     ASSERT_TRUE(LoadText(store, RecoUnit(0, 'a', 0) + RecoUnit(0, 'b', 1) + "\r\n", recs));
-    ScopedPage page;
-    InkPage(page, 64, 40, recs);
-    Strip strip(64, 32);
-    SIZE size{};
-    int startCol = -1;
-    ASSERT_TRUE(store.RenderLineImage(0, &page, strip.bitmap, strip.width, strip.height, &size, &startCol));
-    EXPECT_EQ(size.cx, 17);  // from x 16 to 32
-    EXPECT_EQ(size.cy, 13);  // rows 10 to 22
-    EXPECT_EQ(startCol, 0);
-    std::vector<BYTE> bits = strip.Bits();
-    EXPECT_TRUE(strip.Pixel(bits, 0, 0));     // page (16, 10)
-    EXPECT_TRUE(strip.Pixel(bits, 15, 11));   // page (31, 21)
-    EXPECT_FALSE(strip.Pixel(bits, 0, 12));   // page row 22 is below the boxes
-    EXPECT_FALSE(strip.Pixel(bits, 16, 0));   // page (32, 10)
+    Scene sc(64, 40, recs, 64, 32);
+    ASSERT_TRUE(sc.Render(store));
+    EXPECT_EQ(sc.size.cx, 17);  // from x 16 to 32
+    EXPECT_EQ(sc.size.cy, 13);  // rows 10 to 22
+    EXPECT_EQ(sc.startCol, 0);
+    std::vector<BYTE> bits = sc.strip.Bits();
+    EXPECT_TRUE(sc.strip.Pixel(bits, 0, 0));     // page (16, 10)
+    EXPECT_TRUE(sc.strip.Pixel(bits, 15, 11));   // page (31, 21)
+    EXPECT_FALSE(sc.strip.Pixel(bits, 0, 12));   // page row 22 is below the boxes
+    EXPECT_FALSE(sc.strip.Pixel(bits, 16, 0));   // page (32, 10)
     EXPECT_EQ(store.m_nStripBlock, 0);
     EXPECT_EQ(store.m_nStripLine, 0);
 }
@@ -81,23 +91,19 @@ TEST(LineImage, VerticalLineSetsItsCharactersSideBySide) {
     std::vector<RecoCharInfo> recs = {a, b};
     CRecoResult store;
     ASSERT_TRUE(LoadText(store, RecoUnit(0xD6, 0xD0, 0) + RecoUnit(0xB9, 0xFA, 1) + "\r\n", recs));
-    ScopedPage page;
-    InkPage(page, 64, 64, recs);
-    Strip strip(48, 16);
-    SIZE size{};
-    int startCol = -1;
-    ASSERT_TRUE(store.RenderLineImage(0, &page, strip.bitmap, strip.width, strip.height, &size, &startCol));
-    EXPECT_EQ(size.cx, 24);  // two squares of the tallest height, 12
-    EXPECT_EQ(size.cy, 12);
-    std::vector<BYTE> bits = strip.Bits();
-    EXPECT_TRUE(strip.Pixel(bits, 0, 0));
-    EXPECT_TRUE(strip.Pixel(bits, 9, 11));
-    EXPECT_FALSE(strip.Pixel(bits, 10, 0));
+    Scene sc(64, 64, recs, 48, 16);
+    ASSERT_TRUE(sc.Render(store));
+    EXPECT_EQ(sc.size.cx, 24);  // two squares of the tallest height, 12
+    EXPECT_EQ(sc.size.cy, 12);
+    std::vector<BYTE> bits = sc.strip.Bits();
+    EXPECT_TRUE(sc.strip.Pixel(bits, 0, 0));
+    EXPECT_TRUE(sc.strip.Pixel(bits, 9, 11));
+    EXPECT_FALSE(sc.strip.Pixel(bits, 10, 0));
     // The shorter second character is centred: rows 2 to 9 from x 12.
-    EXPECT_FALSE(strip.Pixel(bits, 12, 1));
-    EXPECT_TRUE(strip.Pixel(bits, 12, 2));
-    EXPECT_TRUE(strip.Pixel(bits, 21, 9));
-    EXPECT_FALSE(strip.Pixel(bits, 12, 10));
+    EXPECT_FALSE(sc.strip.Pixel(bits, 12, 1));
+    EXPECT_TRUE(sc.strip.Pixel(bits, 12, 2));
+    EXPECT_TRUE(sc.strip.Pixel(bits, 21, 9));
+    EXPECT_FALSE(sc.strip.Pixel(bits, 12, 10));
 }
 
 TEST(LineImage, OnlyTheFirstCharactersBlockLineCounts) {
@@ -107,13 +113,9 @@ TEST(LineImage, OnlyTheFirstCharactersBlockLineCounts) {
                                       MakeRecord(1, 0, 'A', 50, 10, 8, 12)};
     CRecoResult store;
     ASSERT_TRUE(LoadText(store, RecoUnit(0, 'a', 0) + RecoUnit(0, 'b', 1) + RecoUnit(0, 'c', 2) + "\r\n", recs));
-    ScopedPage page;
-    InkPage(page, 64, 40, recs);
-    Strip strip(64, 32);
-    SIZE size{};
-    int startCol = -1;
-    ASSERT_TRUE(store.RenderLineImage(0, &page, strip.bitmap, strip.width, strip.height, &size, &startCol));
-    EXPECT_EQ(size.cx, 9);  // x 8 to 16: the first character alone
+    Scene sc(64, 40, recs, 64, 32);
+    ASSERT_TRUE(sc.Render(store));
+    EXPECT_EQ(sc.size.cx, 9);  // x 8 to 16: the first character alone
     EXPECT_EQ(store.m_nStripBlock, 0);
 }
 
@@ -124,15 +126,11 @@ TEST(LineImage, TheCaretsPartOfATableRowStartsAfterItsRule) {
     CRecoResult store;
     ASSERT_TRUE(LoadText(store, v + RecoUnit(0, 'a', 0) + v + RecoUnit(0, 'b', 1) + v + "\r\n", recs));
     store.m_nCaretOffset = 2 + 6 + 2;  // on b
-    ScopedPage page;
-    InkPage(page, 64, 40, recs);
-    Strip strip(64, 32);
-    SIZE size{};
-    int startCol = -1;
-    ASSERT_TRUE(store.RenderLineImage(0, &page, strip.bitmap, strip.width, strip.height, &size, &startCol));
-    EXPECT_EQ(startCol, 5);  // rule, a, rule
+    Scene sc(64, 40, recs, 64, 32);
+    ASSERT_TRUE(sc.Render(store));
+    EXPECT_EQ(sc.startCol, 5);  // rule, a, rule
     EXPECT_EQ(store.m_nStripBlock, 1);
-    EXPECT_EQ(size.cx, 9);  // b alone, x 40 to 48
+    EXPECT_EQ(sc.size.cx, 9);  // b alone, x 40 to 48
 }
 
 TEST(LineImage, BoxesOutsideThePageAndBitmapAreCut) {
@@ -142,25 +140,21 @@ TEST(LineImage, BoxesOutsideThePageAndBitmapAreCut) {
     RecoCharInfo high = MakeRecord(0, 0, 'A', 20, -50, 8, 12);
     CRecoResult store;
     ASSERT_TRUE(LoadText(store, RecoUnit(0, 'a', 0) + RecoUnit(0, 'b', 1) + "\r\n", {high, wide}));
-    ScopedPage page;
-    InkPage(page, 64, 40, {});
-    Strip strip(16, 8);
-    SIZE size{};
-    int startCol = 0;
-    ASSERT_TRUE(store.RenderLineImage(0, &page, strip.bitmap, strip.width, strip.height, &size, &startCol));
-    EXPECT_EQ(size.cx, 16);
-    EXPECT_EQ(size.cy, 8);
+    Scene sc(64, 40, {}, 16, 8);
+    ASSERT_TRUE(sc.Render(store));
+    EXPECT_EQ(sc.size.cx, 16);
+    EXPECT_EQ(sc.size.cy, 8);
     // Vertical characters whose boxes leave the page are left blank.
     for (RecoCharInfo* r : {&wide, &high}) r->byFlags = kRecoVertical;
     ASSERT_TRUE(LoadText(store, RecoUnit(0, 'a', 0) + RecoUnit(0, 'b', 1) + "\r\n", {wide, high}));
-    store.RenderLineImage(0, &page, strip.bitmap, strip.width, strip.height, &size, &startCol);
-    EXPECT_LE(size.cx, 16);
-    EXPECT_LE(size.cy, 8);
+    sc.Render(store);
+    EXPECT_LE(sc.size.cx, 16);
+    EXPECT_LE(sc.size.cy, 8);
     // A line without recognised characters, or past the last line, draws nothing.
     ASSERT_TRUE(LoadText(store, "typed\r\n", {}));
-    EXPECT_FALSE(store.RenderLineImage(0, &page, strip.bitmap, strip.width, strip.height, &size, &startCol));
-    EXPECT_EQ(size.cy, 0);
-    EXPECT_FALSE(store.RenderLineImage(5, &page, strip.bitmap, strip.width, strip.height, &size, &startCol));
+    EXPECT_FALSE(sc.Render(store));
+    EXPECT_EQ(sc.size.cy, 0);
+    EXPECT_FALSE(sc.Render(store, 5));
 }
 
 }  // namespace
