@@ -269,6 +269,16 @@ struct CDeflater::State {
         out.push_back(static_cast<std::uint8_t>(~k >> 8));
         out.insert(out.end(), p, p + k);
     }
+    // Whether the stream still takes data: not after an error, and not once
+    // finished (which is an error of its own).
+    bool Open() {
+        if (error != DeflateError::None) return false;
+        if (finished) {
+            error = DeflateError::Finished;
+            return false;
+        }
+        return true;
+    }
     bool Drain(bool all) {
         if (error != DeflateError::None) return false;
         if (out.size() >= 65536 || (all && !out.empty())) {
@@ -651,22 +661,14 @@ CDeflater::~CDeflater() = default;
 
 bool CDeflater::Write(const std::uint8_t* data, std::size_t n) {
     State& s = *m_s;
-    if (s.error != DeflateError::None) return false;
-    if (s.finished) {
-        s.error = DeflateError::Finished;
-        return false;
-    }
+    if (!s.Open()) return false;
     s.adler = Adler32(s.adler, data, n);
     return s.Feed(data, n);
 }
 
 bool CDeflater::Finish() {
     State& s = *m_s;
-    if (s.error != DeflateError::None) return false;
-    if (s.finished) {
-        s.error = DeflateError::Finished;
-        return false;
-    }
+    if (!s.Open()) return false;
     s.finished = true;
     if (!s.Compress(true)) return false;
     if (s.level == 0) {

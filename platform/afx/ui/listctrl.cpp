@@ -3,7 +3,9 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTabBar>
@@ -16,6 +18,7 @@
 #include "platform/afx/core/resource.h"
 #include "platform/afx/core/dib_qt.h"
 #include "platform/afx/ui/controls.h"
+#include "platform/afx/ui/dcwnd.h"
 #include "platform/afx/ui/listctrl.h"
 #include "platform/afx/ui/listicon.h"
 #include "platform/afx/ui/ui_private.h"
@@ -65,9 +68,129 @@ public:
         }
         if (cd.clrTextBk != 0xFFFFFFFFu) option->backgroundBrush = QColor(GetRValue(cd.clrTextBk), GetGValue(cd.clrTextBk), GetBValue(cd.clrTextBk));
     }
+    // Owner-drawn rows are as high as the parent's answer to WM_MEASUREITEM, asked once.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize base = QStyledItemDelegate::sizeHint(option, index);
+        CWnd* w = CWnd::FromHandlePermanent(list_);
+        if (!w || !(w->GetStyle() & LVS_OWNERDRAWFIXED)) return base;
+        if (rowHeight_ <= 0) {
+            MEASUREITEMSTRUCT mis{ODT_LISTVIEW, static_cast<UINT>(w->GetDlgCtrlID()), 0, static_cast<UINT>(base.width()),
+                                  static_cast<UINT>(base.height()), 0};
+            if (CWnd* parent = w->GetParent())
+                parent->SendMessage(WM_MEASUREITEM, static_cast<WPARAM>(w->GetDlgCtrlID()), reinterpret_cast<LPARAM>(&mis));
+            rowHeight_ = mis.itemHeight > 0 ? static_cast<int>(mis.itemHeight) : base.height();
+        }
+        return QSize(base.width(), rowHeight_);
+    }
 
 private:
     HWND list_;
+    mutable int rowHeight_ = 0;
+};
+
+constexpr int kStateRole = Qt::UserRole + 4;  // LVIS_CUT and LVIS_DROPHILITED
+constexpr int kDragDistance = 4;
+
+// The report view: Qt's tree widget with owner-drawn rows (LVS_OWNERDRAWFIXED:
+// WM_DRAWITEM per row with a DC in the list's client coordinates), painting
+// for windows with a WM_PAINT handler of their own (the handler's Default()
+// draws the rows, then it draws over them), clicks on empty space and drags.
+class ReportTree : public QTreeWidget {
+public:
+    explicit ReportTree(QWidget* parent) : QTreeWidget(parent) {}
+    HWND hwnd = nullptr;
+
+    // The default painting of a window with a WM_PAINT handler: the rows are
+    // painted by the widget, under what the handler draws (into a clear surface).
+    void PaintDefault(WindowState* s) {
+        PAINTSTRUCT ps;
+        if (::BeginPaint(s->hwnd, &ps)) ::EndPaint(s->hwnd, &ps);
+        s->surface = QImage(ClientRectQ(s).size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        s->surface.fill(Qt::transparent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        WindowState* s = StateOf(hwnd);
+        if (!s || !s->ownsPainting) {
+            QTreeWidget::paintEvent(e);
+            return;
+        }
+        QPoint at = viewport()->pos();
+        PaintSurface(s, QRegion(QRect(QPoint(0, 0), size())));
+        if ((s = StateOf(hwnd)) == nullptr) return;
+        QTreeWidget::paintEvent(e);
+        QPainter p(viewport());
+        p.drawImage(QPoint(0, 0), s->surface, QRect(at, viewport()->size()));
+    }
+
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        CWnd* w = CWnd::FromHandlePermanent(hwnd);
+        QTreeWidgetItem* it = itemFromIndex(index);
+        if (!w || !it || !(w->GetStyle() & LVS_OWNERDRAWFIXED)) {
+            QTreeWidget::drawRow(painter, option, index);
+            return;
+        }
+        QRect row = visualItemRect(it);
+        QPoint at = viewport()->pos();
+        QImage img(QSize(viewport()->width(), row.height()).expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        img.fill(Qt::white);
+        // Image pixel (0, 0) is the row's top at the viewport's left edge.
+        HDC dc = AfxCreateImageDC(&img, QPoint(-at.x(), -(row.top() + at.y())), img.rect());
+        UINT state = 0;
+        if (it->isSelected()) state |= ODS_SELECTED;
+        if (currentItem() == it && hasFocus()) state |= ODS_FOCUS;
+        QRect client = row.translated(at);
+        DRAWITEMSTRUCT dis{ODT_LISTVIEW, static_cast<UINT>(w->GetDlgCtrlID()), static_cast<UINT>(indexOfTopLevelItem(it)),
+                           ODA_DRAWENTIRE, state, hwnd, dc,
+                           RECT{client.left(), client.top(), client.left() + client.width(), client.top() + client.height()},
+                           static_cast<std::uintptr_t>(it->data(0, kDataRole).toLongLong())};
+        if (CWnd* parent = w->GetParent())
+            parent->SendMessage(WM_DRAWITEM, static_cast<WPARAM>(w->GetDlgCtrlID()), reinterpret_cast<LPARAM>(&dis));
+        ::DeleteDC(dc);
+        painter->drawImage(QPoint(0, row.top()), img);
+    }
+
+    void mousePressEvent(QMouseEvent* e) override {
+        QTreeWidget::mousePressEvent(e);
+        pressItem_ = e->button() == Qt::LeftButton ? indexOfTopLevelItem(itemAt(e->position().toPoint())) : -1;
+        pressPt_ = e->position().toPoint();
+        dragged_ = false;
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        QTreeWidget::mouseMoveEvent(e);
+        QPoint d = e->position().toPoint() - pressPt_;
+        if (pressItem_ >= 0 && !dragged_ && (e->buttons() & Qt::LeftButton) && (std::abs(d.x()) > kDragDistance || std::abs(d.y()) > kDragDistance)) {
+            dragged_ = true;
+            NMLISTVIEW nm{};
+            nm.iItem = pressItem_;
+            QPoint c = pressPt_ + viewport()->pos();
+            nm.ptAction = POINT{c.x(), c.y()};
+            if (QTreeWidgetItem* it = topLevelItem(pressItem_)) nm.lParam = it->data(0, kDataRole).toLongLong();
+            NotifyParent(hwnd, LVN_BEGINDRAG, &nm.hdr);
+        }
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        HWND self = hwnd;
+        QTreeWidget::mouseReleaseEvent(e);
+        if (!StateOf(self)) return;
+        bool dragged = dragged_;
+        pressItem_ = -1;
+        dragged_ = false;
+        if (dragged || (e->button() != Qt::LeftButton && e->button() != Qt::RightButton)) return;
+        QPoint p = e->position().toPoint();
+        NMLISTVIEW nm{};
+        nm.iItem = indexOfTopLevelItem(itemAt(p));
+        nm.iSubItem = nm.iItem >= 0 ? columnAt(p.x()) : 0;
+        QPoint c = p + viewport()->pos();
+        nm.ptAction = POINT{c.x(), c.y()};
+        NotifyParent(self, e->button() == Qt::LeftButton ? NM_CLICK : NM_RCLICK, &nm.hdr);
+    }
+
+private:
+    int pressItem_ = -1;
+    QPoint pressPt_;
+    bool dragged_ = false;
 };
 
 QTreeWidgetItem* ItemAt(const CWnd* w, int index) {
@@ -78,17 +201,26 @@ QTreeWidgetItem* ItemAt(const CWnd* w, int index) {
 QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     UINT style = static_cast<UINT>(cs.style);
     if ((style & LVS_TYPEMASK) != LVS_REPORT) return MakeIconList(cs, parent);
-    auto* t = new QTreeWidget(parent);
+    auto* t = new ReportTree(parent);
     t->setRootIsDecorated(false);
     t->setItemsExpandable(false);
     t->setUniformRowHeights(true);
     t->setColumnCount(1);
     t->setHeaderHidden((style & LVS_TYPEMASK) != LVS_REPORT || (style & LVS_NOCOLUMNHEADER));
+    t->header()->setSectionsClickable(true);
+    t->header()->setStretchLastSection(false);  // columns keep the widths they are given
     t->setSelectionMode((style & LVS_SINGLESEL) ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SetPendingSetup([t](WindowState* s) {
         HWND h = s->hwnd;
+        t->hwnd = h;
+        s->controlProc = [t](UINT m, WPARAM, LPARAM, LRESULT* r) {
+            if (m != WM_PAINT) return false;
+            if (WindowState* st = StateOf(t->hwnd)) t->PaintDefault(st);
+            *r = 0;
+            return true;
+        };
         t->setItemDelegate(new CustomDrawDelegate(h, t));
         QObject::connect(t, &QTreeWidget::itemSelectionChanged, t, [t, h] {
             // Every item whose selection changed gets LVN_ITEMCHANGED.
@@ -107,11 +239,11 @@ QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
                 if (!StateOf(h)) return;
             }
         });
-        QObject::connect(t, &QTreeWidget::itemClicked, t, [t, h](QTreeWidgetItem* it, int col) {
+        QObject::connect(t->header(), &QHeaderView::sectionClicked, t, [h](int col) {
             NMLISTVIEW nm{};
-            nm.iItem = t->indexOfTopLevelItem(it);
+            nm.iItem = -1;
             nm.iSubItem = col;
-            NotifyParent(h, NM_CLICK, &nm.hdr);
+            NotifyParent(h, LVN_COLUMNCLICK, &nm.hdr);
         });
         QObject::connect(t, &QTreeWidget::itemDoubleClicked, t, [t, h](QTreeWidgetItem* it, int col) {
             NMLISTVIEW nm{};
@@ -267,11 +399,126 @@ BOOL CImageList::Draw(CDC* dc, int index, POINT pt, UINT style) const {
     return AfxDrawImage(dc->GetSafeHdc(), pt.x, pt.y, blend);
 }
 
+// Drag images: a frameless window above the others follows the drag.
+namespace {
+struct DragState {
+    CImageList* list = nullptr;
+    QImage image;
+    QPoint hotSpot;
+    QPoint pt;                 // in the lock window's coordinates
+    QPointer<QWidget> lock;
+    QPointer<QLabel> label;
+    bool shown = false;
+};
+DragState& Drag() {
+    static DragState d;
+    return d;
+}
+void PlaceDrag() {
+    DragState& d = Drag();
+    if (!d.label) return;
+    QPoint screen = d.lock ? d.lock->mapToGlobal(d.pt) : d.pt;
+    d.label->move(screen - d.hotSpot);
+    d.label->setVisible(d.shown);
+}
+}  // namespace
+
+BOOL CImageList::BeginDrag(int image, CPoint hotSpot) {
+    QImage* img = ImageAt(this, image);
+    if (!img) return FALSE;
+    EndDrag();
+    DragState& d = Drag();
+    d.list = this;
+    d.image = *img;
+    d.hotSpot = QPoint(hotSpot.x, hotSpot.y);
+    auto* label = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label->setAttribute(Qt::WA_ShowWithoutActivating);
+    label->setPixmap(QPixmap::fromImage(d.image));
+    label->resize(d.image.size());
+    label->setWindowOpacity(0.7);
+    d.label = label;
+    return TRUE;
+}
+
+BOOL CImageList::DragEnter(CWnd* lock, CPoint pt) {
+    DragState& d = Drag();
+    if (!d.list) return FALSE;
+    d.lock = lock && lock->m_hWnd && lock->m_hWnd != ::GetDesktopWindow() ? lock->GetWidget() : nullptr;
+    d.pt = QPoint(pt.x, pt.y);
+    d.shown = true;
+    PlaceDrag();
+    return TRUE;
+}
+
+BOOL CImageList::DragMove(CPoint pt) {
+    DragState& d = Drag();
+    if (!d.list) return FALSE;
+    d.pt = QPoint(pt.x, pt.y);
+    PlaceDrag();
+    return TRUE;
+}
+
+BOOL CImageList::DragShowNolock(BOOL show) {
+    DragState& d = Drag();
+    if (!d.list) return FALSE;
+    d.shown = show != FALSE;
+    PlaceDrag();
+    return TRUE;
+}
+
+BOOL CImageList::DragLeave(CWnd*) { return DragShowNolock(FALSE); }
+
+void CImageList::EndDrag() {
+    DragState& d = Drag();
+    if (d.label) delete d.label.data();
+    d = DragState{};
+}
+
+CImageList* CImageList::GetDragImage(LPPOINT pt, LPPOINT hotSpot) {
+    DragState& d = Drag();
+    if (!d.list) return nullptr;
+    if (pt) *pt = POINT{d.pt.x(), d.pt.y()};
+    if (hotSpot) *hotSpot = POINT{d.hotSpot.x(), d.hotSpot.y()};
+    return d.list;
+}
+
+CImageList* CListCtrl::CreateDragImage(int item, LPPOINT upLeft) {
+    QRect r;
+    QImage picture;
+    if (IconListView* v = IconViewOf(this)) {
+        if (!v->ItemRect(item, LVIR_SELECTBOUNDS, r)) return nullptr;
+        picture = v->grab(r).toImage();
+    } else {
+        QTreeWidget* t = TreeOf(this);
+        QTreeWidgetItem* it = ItemAt(this, item);
+        if (!t || !it) return nullptr;
+        QRect row = t->visualItemRect(it);
+        picture = t->viewport()->grab(row & t->viewport()->rect()).toImage();
+        r = row.translated(t->viewport()->pos());
+    }
+    if (picture.isNull()) return nullptr;
+    auto* list = new CImageList;
+    list->Create(picture.width(), picture.height(), ILC_COLOR24, 1, 0);
+    list->m_images.push_back(new QImage(picture.convertToFormat(QImage::Format_ARGB32)));
+    if (upLeft) *upLeft = POINT{r.left(), r.top()};
+    return list;
+}
+
 // List controls.
 IMPLEMENT_DYNAMIC(CListCtrl, CWnd)
 
 BOOL CListCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
     return CWnd::Create("SysListView32", nullptr, style, rect, parent, id);
+}
+
+void CListCtrl::DrawItem(LPDRAWITEMSTRUCT) {}
+void CListCtrl::MeasureItem(LPMEASUREITEMSTRUCT) {}
+
+BOOL CListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    // Owner-drawn rows the parent left alone are drawn by the control's class.
+    if (OwnerDrawNotify(this, message, lParam, pResult)) return TRUE;
+    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
 }
 
 int CListCtrl::InsertColumn(int col, LPCTSTR heading, int format, int width, int) {
@@ -478,8 +725,19 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
         if ((mask & LVIS_FOCUSED) && (state & LVIS_FOCUSED)) {
             QSignalBlocker block(t->selectionModel());
             t->setCurrentItem(it, 0, QItemSelectionModel::NoUpdate);
+        } else if ((mask & LVIS_FOCUSED) && t->currentItem() == it) {
+            QSignalBlocker block(t->selectionModel());
+            t->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
         }
+        if (mask & (LVIS_CUT | LVIS_DROPHILITED)) {
+            UINT kept = static_cast<UINT>(it->data(0, kStateRole).toUInt());
+            UINT m = mask & (LVIS_CUT | LVIS_DROPHILITED);
+            it->setData(0, kStateRole, (kept & ~m) | (state & m));
+        }
+        if ((mask & LVIS_STATEIMAGEMASK) && it->data(0, Qt::CheckStateRole).isValid())
+            it->setCheckState(0, ((state & LVIS_STATEIMAGEMASK) >> 12) == 2 ? Qt::Checked : Qt::Unchecked);
     }
+    if (mask & (LVIS_CUT | LVIS_DROPHILITED)) t->viewport()->update();
     return TRUE;
 }
 
@@ -491,6 +749,7 @@ UINT CListCtrl::GetItemState(int item, UINT mask) const {
     UINT s = 0;
     if (it->isSelected()) s |= LVIS_SELECTED;
     if (t->currentItem() == it) s |= LVIS_FOCUSED;
+    s |= static_cast<UINT>(it->data(0, kStateRole).toUInt()) & (LVIS_CUT | LVIS_DROPHILITED);
     if (it->data(0, Qt::CheckStateRole).isValid()) s |= INDEXTOSTATEIMAGEMASK(it->checkState(0) == Qt::Checked ? 2 : 1);
     return s & mask;
 }
@@ -853,6 +1112,92 @@ int CListCtrl::GetCountPerPage() const {
     int h = t->visualItemRect(t->topLevelItem(0)).height();
     return h > 0 ? t->viewport()->height() / h : 0;
 }
+
+// Column headers of report views.
+IMPLEMENT_DYNAMIC(CHeaderCtrl, CWnd)
+
+namespace {
+QHeaderView* HeaderViewOf(const CWnd* w) { return w ? qobject_cast<QHeaderView*>(w->m_pWidget) : nullptr; }
+
+// The divider at header point `x`: the column whose right edge is within a few pixels, or -1.
+int DividerAt(QHeaderView* h, int x) {
+    for (int v = h->count() - 1; v >= 0; --v) {
+        int logical = h->logicalIndex(v);
+        if (h->isSectionHidden(logical)) continue;
+        int right = h->sectionViewportPosition(logical) + h->sectionSize(logical);
+        if (std::abs(x - right) <= kDragDistance) return logical;
+    }
+    return -1;
+}
+
+// Asks the list about a divider action; TRUE when the list swallows it.
+class HeaderFilter : public QObject {
+public:
+    HeaderFilter(QHeaderView* header, HWND headerHandle, HWND list) : QObject(header), header_(header), self_(headerHandle), list_(list) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick) return false;
+        auto* m = static_cast<QMouseEvent*>(e);
+        if (m->button() != Qt::LeftButton) return false;
+        int col = DividerAt(header_, m->position().toPoint().x());
+        if (col < 0) return false;
+        CWnd* list = CWnd::FromHandlePermanent(list_);
+        if (!list) return false;
+        HDITEM item{HDI_WIDTH, header_->sectionSize(col), nullptr, nullptr, 0, 0, 0};
+        NMHEADER nm{};
+        nm.hdr.hwndFrom = self_;
+        nm.hdr.idFrom = 0;
+        nm.hdr.code = e->type() == QEvent::MouseButtonPress ? HDN_BEGINTRACK : HDN_DIVIDERDBLCLICK;
+        nm.iItem = col;
+        nm.pitem = &item;
+        return list->SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm)) != 0;
+    }
+
+private:
+    QHeaderView* header_;
+    HWND self_;
+    HWND list_;
+};
+
+// The header of a report list gets a window of its own once asked for.
+CHeaderCtrl* HeaderOf(QTreeWidget* t, HWND list) {
+    QHeaderView* h = t ? t->header() : nullptr;
+    if (!h) return nullptr;
+    if (HWND known = HandleOfWidget(h))
+        if (auto* c = dynamic_cast<CHeaderCtrl*>(CWnd::FromHandlePermanent(known))) return c;
+    auto* c = new CHeaderCtrl;
+    c->m_pWidget = h;
+    c->m_dwStyle = WS_CHILD | WS_VISIBLE;
+    c->m_strClass = "SysHeader32";
+    c->m_hWnd = RegisterWindow(c, h);
+    h->viewport()->installEventFilter(new HeaderFilter(h, c->m_hWnd, list));
+    return c;
+}
+}  // namespace
+
+int CHeaderCtrl::GetItemCount() const {
+    QHeaderView* h = HeaderViewOf(this);
+    auto* t = h ? qobject_cast<QTreeWidget*>(h->parentWidget()) : nullptr;
+    return t ? t->property("afxColumns").toInt() : 0;
+}
+
+BOOL CHeaderCtrl::GetItemRect(int index, LPRECT rect) const {
+    QHeaderView* h = HeaderViewOf(this);
+    if (!h || !rect || index < 0 || index >= GetItemCount()) return FALSE;
+    int left = h->sectionViewportPosition(index) + h->viewport()->pos().x();
+    *rect = RECT{left, 0, left + h->sectionSize(index), h->height()};
+    return TRUE;
+}
+
+BOOL CHeaderCtrl::DestroyWindow() {
+    if (!m_hWnd) return FALSE;
+    UnregisterWindow(m_hWnd);
+    m_hWnd = nullptr;
+    m_pWidget = nullptr;
+    delete this;
+    return TRUE;
+}
+
+CHeaderCtrl* CListCtrl::GetHeaderCtrl() const { return HeaderOf(TreeOf(this), m_hWnd); }
 
 // Tab controls.
 IMPLEMENT_DYNAMIC(CTabCtrl, CWnd)

@@ -116,6 +116,7 @@
 #define ILD_FOCUS 0x0002u
 #define ILD_SELECTED 0x0004u
 #define ILD_BLEND50 ILD_SELECTED
+#define ODT_LISTVIEW 102
 #define ILC_COLOR 0x0000u
 #define ILC_MASK 0x0001u
 #define ILC_COLOR24 0x0018u
@@ -200,15 +201,75 @@ public:
     // ILD_FOCUS blend it half with the highlight colour.
     BOOL Draw(class CDC* dc, int index, POINT pt, UINT style) const;
     void* GetSafeHandle() const { return const_cast<CImageList*>(this); }
+    // Dragging an image over the screen, one drag at a time: BeginDrag picks
+    // the image and its hot spot; DragEnter shows it with the hot spot at
+    // `pt` (coordinates of `lock`'s window, of the screen without one),
+    // DragMove moves it, DragShowNolock hides or shows it, DragLeave hides
+    // it and EndDrag ends the drag.
+    BOOL BeginDrag(int image, CPoint hotSpot);
+    static BOOL DragEnter(CWnd* lock, CPoint pt);
+    static BOOL DragMove(CPoint pt);
+    static BOOL DragShowNolock(BOOL show);
+    static BOOL DragLeave(CWnd* lock);
+    static void EndDrag();
+    // The list being dragged with the drag point and the hot spot; nullptr when none.
+    static CImageList* GetDragImage(LPPOINT pt, LPPOINT hotSpot);
     std::vector<void*> m_images;  // internal: image data
     CSize m_size{16, 16};
     UINT m_flags = 0;
+};
+
+// The column header of a report list. Pressing or double-clicking a column
+// divider first asks the list (WM_NOTIFY with HDN_BEGINTRACK /
+// HDN_DIVIDERDBLCLICK, ANSI forms); a non-zero answer swallows the action.
+#define HDN_ITEMCHANGED (0u - 301u)
+#define HDN_ITEMCLICK (0u - 302u)
+#define HDN_DIVIDERDBLCLICK (0u - 305u)
+#define HDN_BEGINTRACK (0u - 306u)
+#define HDN_ENDTRACK (0u - 307u)
+#define HDN_ITEMCHANGEDW (0u - 321u)
+#define HDN_ITEMCLICKW (0u - 322u)
+#define HDN_DIVIDERDBLCLICKW (0u - 325u)
+#define HDN_BEGINTRACKW (0u - 326u)
+#define HDN_ENDTRACKW (0u - 327u)
+#define HDI_WIDTH 0x0001u
+#define HDI_TEXT 0x0002u
+struct HDITEM {
+    UINT mask;
+    int cxy;
+    LPSTR pszText;
+    HBITMAP hbm;
+    int cchTextMax;
+    int fmt;
+    LPARAM lParam;
+};
+struct NMHEADER {
+    NMHDR hdr;
+    int iItem;
+    int iButton;
+    HDITEM* pitem;
+};
+
+class AFX_UI_API CHeaderCtrl : public CWnd {
+    DECLARE_DYNAMIC(CHeaderCtrl)
+public:
+    int GetItemCount() const;
+    // A column's rectangle in the header's client coordinates.
+    BOOL GetItemRect(int index, LPRECT rect) const;
+    // The header goes with its list: destroying it only forgets the handle.
+    BOOL DestroyWindow() override;
 };
 
 class AFX_UI_API CListCtrl : public CWnd {
     DECLARE_DYNAMIC(CListCtrl)
 public:
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    // Rows of an owner-drawn report (LVS_OWNERDRAWFIXED) that the parent does
+    // not draw: `dis->hDC` draws in the list's client coordinates, rcItem is
+    // the row's box. MeasureItem gives the row height, asked once.
+    virtual void DrawItem(LPDRAWITEMSTRUCT dis);
+    virtual void MeasureItem(LPMEASUREITEMSTRUCT mis);
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     int InsertColumn(int col, LPCTSTR heading, int format = LVCFMT_LEFT, int width = -1, int subItem = -1);
     BOOL DeleteColumn(int col);
     BOOL SetColumnWidth(int col, int width);
@@ -254,6 +315,11 @@ public:
     BOOL GetCheck(int item) const;
     BOOL SetCheck(int item, BOOL check = TRUE);
     int GetStringWidth(LPCTSTR text) const;
+    // The column header of the report view (nullptr in the other views).
+    CHeaderCtrl* GetHeaderCtrl() const;
+    // A new image list (the caller deletes it) holding a picture of the item;
+    // `upLeft` receives the picture's top left in client coordinates.
+    CImageList* CreateDragImage(int item, LPPOINT upLeft);
 
     // Icon and small-icon views: item positions (top left of the item's
     // box, in view coordinates) and their arrangement in a grid of cells.
