@@ -878,8 +878,20 @@ BOOL CListCtrl::GetItemRect(int item, LPRECT rect, UINT code) const {
     QTreeWidgetItem* it = ItemAt(this, item);
     if (!it || !rect) return FALSE;
     QTreeWidget* t = TreeOf(this);
-    QRect r = t->visualItemRect(it).translated(t->viewport()->pos());
-    *rect = RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+    QPoint at = t->viewport()->pos();
+    QRect r = t->visualItemRect(it).translated(at);
+    if (code != LVIR_BOUNDS) {
+        // The first column holds the small image, then the label.
+        int left = t->header()->sectionViewportPosition(0) + at.x();
+        int icon = m_pImages[LVSIL_SMALL] ? m_pImages[LVSIL_SMALL]->m_size.cx : 0;
+        int width = t->columnWidth(0);
+        if (icon > width) icon = width;
+        if (code == LVIR_ICON) r = QRect(left, r.top(), icon, r.height());
+        else if (code == LVIR_LABEL || code == LVIR_SELECTBOUNDS) r = QRect(left + icon, r.top(), width - icon, r.height());
+        else return FALSE;
+        if (code == LVIR_SELECTBOUNDS) r.setLeft(left);
+    }
+    *rect = RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
     return TRUE;
 }
 

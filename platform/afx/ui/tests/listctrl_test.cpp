@@ -257,6 +257,12 @@ TEST(OwnerDrawnReport, RowsAreDrawnByTheClassAndItsPaintingGoesOnTop) {
     list.GetItemRect(0, &r0, LVIR_BOUNDS);
     list.GetItemRect(1, &r1, LVIR_BOUNDS);
     EXPECT_EQ(r0.Height(), 20);
+    // The label is the first column's cell; the row spans every column.
+    CRect label0;
+    list.GetItemRect(0, &label0, LVIR_LABEL);
+    EXPECT_EQ(label0.left, r0.left);
+    EXPECT_EQ(label0.Width(), 200);
+    EXPECT_EQ(r0.Width(), 260);
     EXPECT_EQ(list.firstRect, r0);  // the row's box in client coordinates
     EXPECT_NE(std::find(list.states.begin(), list.states.end(), static_cast<UINT>(ODS_SELECTED)), list.states.end());
     EXPECT_EQ(QColor(shot.pixel(r0.left + 30, r0.top + 5)), QColor(0, 200, 0));

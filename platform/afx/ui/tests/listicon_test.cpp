@@ -621,17 +621,21 @@ TEST(ImageList, StripsAreCutMaskedReplacedAndDrawn) {
     dc.SelectObject(old);
 }
 
-// A picture of the icon view for people to look at.
+// Pictures go to the build's test output, for people to look at.
+CString PicturePath(const char* name) {
+    QString dir = QCoreApplication::applicationDirPath() + "/../test-output/afx_ui";
+    QDir().mkpath(dir);
+    return CString((dir + "/" + name).toLocal8Bit().constData());
+}
+
+// A picture of the icon view.
 TEST_F(IconView, GrabsAPicture) {
     Make(LVS_ICON | LVS_SHOWSELALWAYS | LVS_EDITLABELS);
     Fill(7);
     parent.cyanItem = 3;
     list.SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     parent.ShowWindow(SW_SHOW);
-    QString dir = QCoreApplication::applicationDirPath() + "/../test-output/afx_ui";
-    QDir().mkpath(dir);
-    CString path = (dir + "/list_icon_view.png").toLocal8Bit().constData();
-    EXPECT_TRUE(list.GrabToFile(path));
+    EXPECT_TRUE(list.GrabToFile(PicturePath("list_icon_view.png")));
 }
 
 TEST_F(IconView, GrabsAPictureOfTheListView) {
@@ -643,10 +647,7 @@ TEST_F(IconView, GrabsAPictureOfTheListView) {
     Fill(8);
     list.SetItemState(4, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     parent.ShowWindow(SW_SHOW);
-    QString dir = QCoreApplication::applicationDirPath() + "/../test-output/afx_ui";
-    QDir().mkpath(dir);
-    CString path = (dir + "/list_list_view.png").toLocal8Bit().constData();
-    EXPECT_TRUE(list.GrabToFile(path));
+    EXPECT_TRUE(list.GrabToFile(PicturePath("list_list_view.png")));
 }
 
 }  // namespace
