@@ -7,6 +7,7 @@
 // written before the transaction commits and old ones are deleted only after.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -167,7 +168,12 @@ private:
     // ---- folders and documents (folders_documents.cpp) ----
     std::string checkedName(const char* name) const;
     std::string freeName(const Level& level, const std::string& stem) const;
+    int enumerateNodes(DWORD parent, DWORD start, bool docs, DB_ENUMPROC proc, void* user);
     Node& createNodeRaw(Level* level, Node* folder, const std::string& name, bool isDoc);
+    // One change creating a node under parent, named as asked or by the first free default name;
+    // report sees the new node before the change commits.
+    int createNode(DWORD parent, const char* requestedName, bool isDoc, const std::function<void(const Node&)>& report);
+    int deleteNode(DWORD id, bool isDoc);
     std::vector<std::string> pageFilesBelow(const Node& node);
     void removeNodeRaw(Hit hit, Change& change);  // key tree, memory, counts; files after the commit
     Hit findPath(const std::string& path);        // node at a key path, or none
@@ -189,10 +195,17 @@ private:
     bool pageFileInUse(const std::string& file);
     void makeThumbnail(IL_IMAGE* image, const std::string& pagePath, Change& change);
     void insertValue(HKEY docKey, Node& doc, DWORD position, const std::string& value);
+    void removeValue(HKEY docKey, Node& doc, DWORD page);  // later pages move up one
     static std::string valueText(const PageRef& ref);
     std::string numberedName(const DB_EXPORTSPEC& spec, const std::string& pageName, DWORD& number) const;
     int addPageFile(DWORD id, DWORD position, const char* file, DWORD* page);
     int addPageImage(DWORD id, DWORD position, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options, DWORD* page);
+    // One change saving the image as a new page file of document id with its
+    // thumbnail; record enters the page's value before the change commits.
+    int storePageImage(DWORD id, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options,
+                       const std::function<void(const PageRef&, Change&)>& record);
+    // Points page at its new file; the old file and its thumbnail go after the commit.
+    void replaceValue(HKEY docKey, DWORD page, const PageRef& ref, const std::string& oldPath, Change& change);
     int exportOnePage(const std::string& source, const std::string& target, DWORD format, DWORD quality);
 
     // ---- state ----

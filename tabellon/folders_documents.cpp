@@ -68,7 +68,7 @@ static int enumerate(CDocDatabase& db, Level* level, DWORD start, bool docs, DB_
     return DB_OK;
 }
 
-int CDocDatabase::EnumFolders(DWORD parent, DWORD start, DB_ENUMPROC proc, void* user) {
+int CDocDatabase::enumerateNodes(DWORD parent, DWORD start, bool docs, DB_ENUMPROC proc, void* user) {
     return guarded([&] {
         requireOpen();
         Level* level = top_.get();
@@ -78,22 +78,16 @@ int CDocDatabase::EnumFolders(DWORD parent, DWORD start, DB_ENUMPROC proc, void*
             if (hit.node->isDoc) return DB_NOT_FOLDER;
             level = hit.node->children.get();
         }
-        return enumerate(*this, level, start, false, proc, user);
+        return enumerate(*this, level, start, docs, proc, user);
     });
 }
 
+int CDocDatabase::EnumFolders(DWORD parent, DWORD start, DB_ENUMPROC proc, void* user) {
+    return enumerateNodes(parent, start, false, proc, user);
+}
+
 int CDocDatabase::EnumDocuments(DWORD parent, DWORD start, DB_ENUMPROC proc, void* user) {
-    return guarded([&] {
-        requireOpen();
-        Level* level = top_.get();
-        if (parent != 0) {
-            Hit hit = find(parent);
-            if (!hit.node) return DB_OK;
-            if (hit.node->isDoc) return DB_NOT_FOLDER;
-            level = hit.node->children.get();
-        }
-        return enumerate(*this, level, start, true, proc, user);
-    });
+    return enumerateNodes(parent, start, true, proc, user);
 }
 
 int CDocDatabase::GetFolderInfo(DB_FOLDERINFO* info) {
@@ -270,34 +264,31 @@ Node& CDocDatabase::createNodeRaw(Level* level, Node* folder, const std::string&
     return level->nodes.back();
 }
 
-int CDocDatabase::CreateFolder(DWORD parent, DB_FOLDERINFO* info) {
+int CDocDatabase::createNode(DWORD parent, const char* requestedName, bool isDoc,
+                             const std::function<void(const Node&)>& report) {
     return guarded([&] {
-        if (!info) return DB_ERR_FAILED;
         Node* folder = nullptr;
         Level* level = findParentLevel(parent, &folder);
-        std::string name = checkedName(info->Name);
-        if (name.empty()) name = freeName(*level, defaultFolderName_.empty() ? "New Folder" : defaultFolderName_);
+        std::string name = checkedName(requestedName);
+        if (name.empty()) {
+            const std::string& stem = isDoc ? defaultDocName_ : defaultFolderName_;
+            name = freeName(*level, stem.empty() ? (isDoc ? "New Document" : "New Folder") : stem);
+        }
         Change change(*this);
-        Node& n = createNodeRaw(level, folder, name, false);
-        fillFolder(*this, *info, n);
+        report(createNodeRaw(level, folder, name, isDoc));
         change.commit();
         return DB_OK;
     });
 }
 
+int CDocDatabase::CreateFolder(DWORD parent, DB_FOLDERINFO* info) {
+    if (!info) return DB_ERR_FAILED;
+    return createNode(parent, info->Name, false, [&](const Node& n) { fillFolder(*this, *info, n); });
+}
+
 int CDocDatabase::CreateDocument(DWORD parent, DB_DOCINFO* info) {
-    return guarded([&] {
-        if (!info) return DB_ERR_FAILED;
-        Node* folder = nullptr;
-        Level* level = findParentLevel(parent, &folder);
-        std::string name = checkedName(info->Name);
-        if (name.empty()) name = freeName(*level, defaultDocName_.empty() ? "New Document" : defaultDocName_);
-        Change change(*this);
-        Node& n = createNodeRaw(level, folder, name, true);
-        fillDoc(*this, *info, n);
-        change.commit();
-        return DB_OK;
-    });
+    if (!info) return DB_ERR_FAILED;
+    return createNode(parent, info->Name, true, [&](const Node& n) { fillDoc(*this, *info, n); });
 }
 
 // ---- delete ----
@@ -333,9 +324,9 @@ void CDocDatabase::removeNodeRaw(Hit hit, Change& change) {
     for (const std::string& f : files) change.obsolete(f);
 }
 
-int CDocDatabase::DeleteFolder(DWORD id) {
+int CDocDatabase::deleteNode(DWORD id, bool isDoc) {
     return guarded([&] {
-        Hit hit = findNode(id, false);
+        Hit hit = findNode(id, isDoc);
         Change change(*this);
         removeNodeRaw(hit, change);
         change.commit();
@@ -343,15 +334,8 @@ int CDocDatabase::DeleteFolder(DWORD id) {
     });
 }
 
-int CDocDatabase::DeleteDocument(DWORD id) {
-    return guarded([&] {
-        Hit hit = findNode(id, true);
-        Change change(*this);
-        removeNodeRaw(hit, change);
-        change.commit();
-        return DB_OK;
-    });
-}
+int CDocDatabase::DeleteFolder(DWORD id) { return deleteNode(id, false); }
+int CDocDatabase::DeleteDocument(DWORD id) { return deleteNode(id, true); }
 
 // ---- rename ----
 

@@ -38,6 +38,14 @@ struct LoadedImage {
     }
 };
 
+// Copies the page value numbered from over the one numbered to, as the page
+// order shifts; a missing value means the order is broken.
+void copyPageValue(HKEY docKey, DWORD from, DWORD to) {
+    auto v = reg::getString(docKey, std::to_string(from).c_str());
+    if (!v) throw DbError{DB_ERR_FAILED};
+    reg::setString(docKey, std::to_string(to).c_str(), *v);
+}
+
 }  // namespace
 
 std::string CDocDatabase::valueText(const PageRef& ref) { return std::to_string(ref.folder) + "," + ref.name; }
@@ -146,15 +154,21 @@ void CDocDatabase::makeThumbnail(IL_IMAGE* image, const std::string& page, Chang
 
 void CDocDatabase::insertValue(HKEY docKey, Node& doc, DWORD position, const std::string& value) {
     DWORD count = doc.totalPages;
-    for (DWORD i = count; i >= position && i >= 1; --i) {
-        auto v = reg::getString(docKey, std::to_string(i).c_str());
-        if (!v) throw DbError{DB_ERR_FAILED};
-        reg::setString(docKey, std::to_string(i + 1).c_str(), *v);
-    }
+    for (DWORD i = count; i >= position && i >= 1; --i)
+        copyPageValue(docKey, i, i + 1);
     reg::setString(docKey, std::to_string(position).c_str(), value);
     sys::crashPoint("pages:shifted");
     reg::setDword(docKey, "Total Pages", count + 1);
     doc.totalPages = count + 1;
+}
+
+void CDocDatabase::removeValue(HKEY docKey, Node& doc, DWORD page) {
+    DWORD count = doc.totalPages;
+    for (DWORD i = page + 1; i <= count; ++i)
+        copyPageValue(docKey, i, i - 1);
+    reg::deleteValue(docKey, std::to_string(count).c_str());
+    reg::setDword(docKey, "Total Pages", count - 1);
+    doc.totalPages = count - 1;
 }
 
 // ---- adding page files ----
@@ -239,10 +253,7 @@ int CDocDatabase::ReplacePageFile(DWORD id, DWORD page, const char* file) {
             change.created(target);
         }
         makeThumbnail(&img.image, target, change);
-        sys::crashPoint("replace:file");
-        reg::setString(k.h, std::to_string(page).c_str(), valueText({folder, sys::leafOf(target)}));
-        change.obsolete(oldPath);
-        change.obsolete(oldPath + ".Thn");
+        replaceValue(k.h, page, {folder, sys::leafOf(target)}, oldPath, change);
         change.commit();
         issuedNames_.erase(issued);
         return DB_OK;
@@ -250,6 +261,34 @@ int CDocDatabase::ReplacePageFile(DWORD id, DWORD page, const char* file) {
 }
 
 // ---- adding images ----
+
+int CDocDatabase::storePageImage(DWORD id, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options,
+                                 const std::function<void(const PageRef&, Change&)>& record) {
+    std::uint64_t bytes = std::uint64_t(image->Header->Height > 0 ? image->Header->Height : 0) * image->Header->BytesPerLine;
+    DWORD folder = chooseFolder(bytes);
+    std::string target = newPageName(id, folder, format);
+    Change change(*this);
+    // The caller's image must outlive a failed save, so it is freed only after the commit.
+    DWORD flags = image->Flags;
+    image->Flags &= ~IL_FLAG_FREE_AFTER_USE;
+    int saved = image_->SaveImage(target.c_str(), format, options, image, nullptr, nullptr);
+    image->Flags = flags;
+    if (saved != 0) return DB_ERR_NO_SPACE;
+    change.created(target);
+    makeThumbnail(image, target, change);
+    record({folder, sys::leafOf(target)}, change);
+    change.commit();
+    if (flags & IL_FLAG_FREE_AFTER_USE) image_->FreeImage(image);
+    return DB_OK;
+}
+
+void CDocDatabase::replaceValue(HKEY docKey, DWORD page, const PageRef& ref, const std::string& oldPath,
+                                Change& change) {
+    sys::crashPoint("replace:file");
+    reg::setString(docKey, std::to_string(page).c_str(), valueText(ref));
+    change.obsolete(oldPath);
+    change.obsolete(oldPath + ".Thn");
+}
 
 int CDocDatabase::addPageImage(DWORD id, DWORD position, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options,
                                DWORD* page) {
@@ -260,22 +299,10 @@ int CDocDatabase::addPageImage(DWORD id, DWORD position, IL_IMAGE* image, int fo
         DWORD pos = position == DB_APPEND ? count + 1 : position;
         if (pos < 1 || pos > count + 1) return DB_ERR_NOT_FOUND;
         NodeKey k = nodeKey(hit.node->path);
-        std::uint64_t bytes = std::uint64_t(image->Header->Height > 0 ? image->Header->Height : 0) * image->Header->BytesPerLine;
-        DWORD folder = chooseFolder(bytes);
-        std::string target = newPageName(id, folder, format);
-        Change change(*this);
-        DWORD flags = image->Flags;
-        image->Flags &= ~IL_FLAG_FREE_AFTER_USE;
-        int saved = image_->SaveImage(target.c_str(), format, options, image, nullptr, nullptr);
-        image->Flags = flags;
-        if (saved != 0) return DB_ERR_NO_SPACE;
-        change.created(target);
-        makeThumbnail(image, target, change);
-        insertValue(k.h, *hit.node, pos, valueText({folder, sys::leafOf(target)}));
-        change.commit();
-        if (flags & IL_FLAG_FREE_AFTER_USE) image_->FreeImage(image);
-        if (page) *page = position == DB_APPEND ? pos : pos + 1;
-        return DB_OK;
+        int rc = storePageImage(id, image, format, options,
+                                [&](const PageRef& ref, Change&) { insertValue(k.h, *hit.node, pos, valueText(ref)); });
+        if (rc == DB_OK && page) *page = position == DB_APPEND ? pos : pos + 1;
+        return rc;
     });
 }
 
@@ -295,24 +322,9 @@ int CDocDatabase::ReplacePageImage(DWORD id, DWORD page, IL_IMAGE* image, int fo
         if (page < 1 || page > hit.node->totalPages) return DB_ERR_NOT_FOUND;
         NodeKey k = nodeKey(hit.node->path);
         std::string oldPath = pagePath(readPage(k.h, page));
-        std::uint64_t bytes = std::uint64_t(image->Header->Height > 0 ? image->Header->Height : 0) * image->Header->BytesPerLine;
-        DWORD folder = chooseFolder(bytes);
-        std::string target = newPageName(id, folder, format);
-        Change change(*this);
-        DWORD flags = image->Flags;
-        image->Flags &= ~IL_FLAG_FREE_AFTER_USE;
-        int saved = image_->SaveImage(target.c_str(), format, options, image, nullptr, nullptr);
-        image->Flags = flags;
-        if (saved != 0) return DB_ERR_NO_SPACE;
-        change.created(target);
-        makeThumbnail(image, target, change);
-        sys::crashPoint("replace:file");
-        reg::setString(k.h, std::to_string(page).c_str(), valueText({folder, sys::leafOf(target)}));
-        change.obsolete(oldPath);
-        change.obsolete(oldPath + ".Thn");
-        change.commit();
-        if (flags & IL_FLAG_FREE_AFTER_USE) image_->FreeImage(image);
-        return DB_OK;
+        return storePageImage(id, image, format, options, [&](const PageRef& ref, Change& change) {
+            replaceValue(k.h, page, ref, oldPath, change);
+        });
     });
 }
 
@@ -359,15 +371,8 @@ int CDocDatabase::DeletePage(DWORD id, DWORD page) {
         } catch (const DbError&) {
             // A value without a usable file is still taken out of the order.
         }
-        for (DWORD i = page + 1; i <= count; ++i) {
-            auto v = reg::getString(k.h, std::to_string(i).c_str());
-            if (!v) throw DbError{DB_ERR_FAILED};
-            reg::setString(k.h, std::to_string(i - 1).c_str(), *v);
-        }
+        removeValue(k.h, *hit.node, page);
         sys::crashPoint("pages:shifted");
-        reg::deleteValue(k.h, std::to_string(count).c_str());
-        reg::setDword(k.h, "Total Pages", count - 1);
-        hit.node->totalPages = count - 1;
         change.commit();
         return DB_OK;
     });
@@ -389,17 +394,11 @@ int CDocDatabase::MovePage(DWORD source, DWORD target, DWORD page, DWORD positio
             if (!moved) return DB_ERR_FAILED;
             Change change(*this);
             if (pos < page) {
-                for (DWORD i = page; i > pos; --i) {
-                    auto v = reg::getString(ks.h, std::to_string(i - 1).c_str());
-                    if (!v) throw DbError{DB_ERR_FAILED};
-                    reg::setString(ks.h, std::to_string(i).c_str(), *v);
-                }
+                for (DWORD i = page; i > pos; --i)
+                    copyPageValue(ks.h, i - 1, i);
             } else {
-                for (DWORD i = page; i < pos; ++i) {
-                    auto v = reg::getString(ks.h, std::to_string(i + 1).c_str());
-                    if (!v) throw DbError{DB_ERR_FAILED};
-                    reg::setString(ks.h, std::to_string(i).c_str(), *v);
-                }
+                for (DWORD i = page; i < pos; ++i)
+                    copyPageValue(ks.h, i + 1, i);
             }
             sys::crashPoint("pages:shifted");
             reg::setString(ks.h, std::to_string(pos).c_str(), *moved);
@@ -414,14 +413,7 @@ int CDocDatabase::MovePage(DWORD source, DWORD target, DWORD page, DWORD positio
         auto moved = reg::getString(ks.h, std::to_string(page).c_str());
         if (!moved) return DB_ERR_FAILED;
         Change change(*this);
-        for (DWORD i = page + 1; i <= count; ++i) {
-            auto v = reg::getString(ks.h, std::to_string(i).c_str());
-            if (!v) throw DbError{DB_ERR_FAILED};
-            reg::setString(ks.h, std::to_string(i - 1).c_str(), *v);
-        }
-        reg::deleteValue(ks.h, std::to_string(count).c_str());
-        reg::setDword(ks.h, "Total Pages", count - 1);
-        src.node->totalPages = count - 1;
+        removeValue(ks.h, *src.node, page);
         sys::crashPoint("move-page:taken");
         insertValue(kt.h, *dst.node, pos, *moved);
         change.commit();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "outside/ocrkit/bands.h"
+#include "outside/ocrkit/chain.h"
 #include "outside/ocrkit/plane.h"
 #include "platform/win/memory.h"
 
@@ -68,13 +69,7 @@ OUTSIDE_EXPORT RowNode* RowSegment(unsigned char* plane, SIZE size, RECT region,
     return head;
 }
 
-OUTSIDE_EXPORT void DelRowNode(RowNode* rows) {
-    while (rows) {
-        RowNode* n = rows->next;
-        delete rows;
-        rows = n;
-    }
-}
+OUTSIDE_EXPORT void DelRowNode(RowNode* rows) { ocrkit::freeChain(rows); }
 
 OUTSIDE_EXPORT BOOL InitWordDivider(unsigned char* plane, SIZE size, int from, int to, int horizontal) {
     g_divider = Divider{};

@@ -30,6 +30,9 @@ void put32(std::vector<std::uint8_t>& v, std::uint32_t x) {
     put16(v, x >> 16);
 }
 
+// A bitmap header's pixels a metre as dots an inch.
+std::uint32_t dpiOf(std::uint32_t pelsPerMetre) { return std::uint32_t(pelsPerMetre * 254ull / 10000); }
+
 bool sizeOk(std::uint64_t w, std::uint64_t h) { return w > 0 && h > 0 && w <= 65535 && h <= 65535 && w * h <= kMaxPixels; }
 
 bool readWhole(const std::string& path, std::vector<std::uint8_t>& out) {
@@ -61,8 +64,8 @@ bool readBmp(const std::string& path, Pixels& px) {
         bpp = le16(&d[28]);
         comp = le32(&d[30]);
         clrUsed = le32(&d[46]);
-        px.xdpi = std::uint32_t(le32(&d[38]) * 254ull / 10000);
-        px.ydpi = std::uint32_t(le32(&d[42]) * 254ull / 10000);
+        px.xdpi = dpiOf(le32(&d[38]));
+        px.ydpi = dpiOf(le32(&d[42]));
     } else {
         return false;
     }
@@ -171,11 +174,16 @@ bool writeBmp(std::FILE* f, const Pixels& px) {
 }
 
 // ---- PNG ----
-bool readPng(const std::string& path, Pixels& px) {
-    png_image img;
+// Reads a PNG file's header into img; on success img must be finished or freed.
+bool beginPng(const std::string& path, png_image& img) {
     std::memset(&img, 0, sizeof img);
     img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
+    return png_image_begin_read_from_file(&img, path.c_str()) != 0;
+}
+
+bool readPng(const std::string& path, Pixels& px) {
+    png_image img;
+    if (!beginPng(path, img)) return false;
     if (!sizeOk(img.width, img.height)) {
         png_image_free(&img);
         return false;
@@ -212,44 +220,9 @@ struct JpegError {
 void jpegFail(j_common_ptr c) { std::longjmp(reinterpret_cast<JpegError*>(c->err)->jump, 1); }
 void jpegSilent(j_common_ptr, int) {}
 
-// Plain C-style bodies: nothing with a destructor lives across setjmp.
-bool readJpegInto(std::FILE* f, Pixels* px) {
-    jpeg_decompress_struct cinfo;
-    JpegError err;
-    cinfo.err = jpeg_std_error(&err.mgr);
-    err.mgr.error_exit = jpegFail;
-    err.mgr.emit_message = jpegSilent;
-    if (setjmp(err.jump)) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, f);
-    jpeg_read_header(&cinfo, TRUE);
-    if (!sizeOk(cinfo.image_width, cinfo.image_height)) {
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    cinfo.out_color_space = cinfo.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_start_decompress(&cinfo);
-    px->width = std::int32_t(cinfo.output_width);
-    px->height = std::int32_t(cinfo.output_height);
-    px->channels = cinfo.output_components;
-    if (cinfo.density_unit == 1) {
-        px->xdpi = cinfo.X_density;
-        px->ydpi = cinfo.Y_density;
-    }
-    px->rows.resize(size_t(px->width) * size_t(px->height) * size_t(px->channels));
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = &px->rows[size_t(cinfo.output_scanline) * size_t(px->width) * size_t(px->channels)];
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
-
-bool probeJpeg(std::FILE* f, Probe* out) {
+// Reads a JPEG stream's header into out and, when px is given, its pixels
+// into px. Plain C-style bodies: nothing with a destructor lives across setjmp.
+bool decodeJpeg(std::FILE* f, Probe* out, Pixels* px) {
     jpeg_decompress_struct cinfo;
     JpegError err;
     cinfo.err = jpeg_std_error(&err.mgr);
@@ -269,13 +242,33 @@ bool probeJpeg(std::FILE* f, Probe* out) {
         out->xdpi = cinfo.X_density;
         out->ydpi = cinfo.Y_density;
     }
+    if (!px || !sizeOk(out->width, out->height)) {
+        jpeg_destroy_decompress(&cinfo);
+        return !px && sizeOk(out->width, out->height);
+    }
+    cinfo.out_color_space = cinfo.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    px->width = std::int32_t(cinfo.output_width);
+    px->height = std::int32_t(cinfo.output_height);
+    px->channels = cinfo.output_components;
+    if (cinfo.density_unit == 1) {
+        px->xdpi = out->xdpi;
+        px->ydpi = out->ydpi;
+    }
+    px->rows.resize(size_t(px->width) * size_t(px->height) * size_t(px->channels));
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = &px->rows[size_t(cinfo.output_scanline) * size_t(px->width) * size_t(px->channels)];
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    return sizeOk(out->width, out->height);
+    return true;
 }
 
 bool readJpeg(const std::string& path, Pixels& px) {
     File f(std::fopen(path.c_str(), "rb"));
-    return f && readJpegInto(f.get(), &px);
+    Probe header;
+    return f && decodeJpeg(f.get(), &header, &px);
 }
 
 bool writeJpeg(std::FILE* f, const Pixels* px, int quality) {
@@ -311,20 +304,41 @@ bool writeJpeg(std::FILE* f, const Pixels* px, int quality) {
 }
 
 // ---- TIFF ----
-bool readTiff(const std::string& path, Pixels& px) {
+// libtiff reports through handlers that print; the codecs report by result.
+void quietTiff() {
     TIFFSetErrorHandler(nullptr);
     TIFFSetWarningHandler(nullptr);
+}
+
+// What the first directory of a TIFF file says of its image.
+struct TiffHeader {
+    std::uint32_t width = 0, height = 0;
+    std::uint16_t samples = 1, bitsPerSample = 1, photometric = 0;
+    float xres = 0, yres = 0;
+};
+
+// Opens a TIFF file and reads its header; null when it does not open.
+TIFF* openTiff(const std::string& path, TiffHeader& h) {
+    quietTiff();
     TIFF* t = TIFFOpen(path.c_str(), "r");
+    if (!t) return nullptr;
+    TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &h.width);
+    TIFFGetField(t, TIFFTAG_IMAGELENGTH, &h.height);
+    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &h.samples);
+    TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &h.bitsPerSample);
+    TIFFGetFieldDefaulted(t, TIFFTAG_PHOTOMETRIC, &h.photometric);
+    TIFFGetField(t, TIFFTAG_XRESOLUTION, &h.xres);
+    TIFFGetField(t, TIFFTAG_YRESOLUTION, &h.yres);
+    return t;
+}
+
+bool readTiff(const std::string& path, Pixels& px) {
+    TiffHeader header;
+    TIFF* t = openTiff(path, header);
     if (!t) return false;
-    std::uint32_t w = 0, h = 0;
-    std::uint16_t spp = 1, photo = 0;
-    TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &w);
-    TIFFGetField(t, TIFFTAG_IMAGELENGTH, &h);
-    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &spp);
-    TIFFGetFieldDefaulted(t, TIFFTAG_PHOTOMETRIC, &photo);
-    float xr = 0, yr = 0;
-    TIFFGetField(t, TIFFTAG_XRESOLUTION, &xr);
-    TIFFGetField(t, TIFFTAG_YRESOLUTION, &yr);
+    std::uint32_t w = header.width, h = header.height;
+    std::uint16_t spp = header.samples, photo = header.photometric;
+    float xr = header.xres, yr = header.yres;
     if (!sizeOk(w, h)) {
         TIFFClose(t);
         return false;
@@ -354,8 +368,7 @@ bool readTiff(const std::string& path, Pixels& px) {
 }
 
 bool writeTiff(std::FILE* f, const std::string& name, const Pixels& px) {
-    TIFFSetErrorHandler(nullptr);
-    TIFFSetWarningHandler(nullptr);
+    quietTiff();
     std::fflush(f);
     // libtiff closes the descriptor it is given, so hand it a duplicate.
     TIFF* t = TIFFFdOpen(dup(fileno(f)), name.c_str(), "w");
@@ -427,8 +440,8 @@ bool probeFile(const std::string& path, Probe& out) {
                 out.width = std::uint32_t(w < 0 ? 0 : w);
                 out.height = std::uint32_t(ht < 0 ? -std::int64_t(ht) : ht);
                 out.bits = le16(&h[28]);
-                out.xdpi = std::uint32_t(le32(&h[38]) * 254ull / 10000);
-                out.ydpi = std::uint32_t(le32(&h[42]) * 254ull / 10000);
+                out.xdpi = dpiOf(le32(&h[38]));
+                out.ydpi = dpiOf(le32(&h[42]));
             } else {
                 return false;
             }
@@ -436,33 +449,24 @@ bool probeFile(const std::string& path, Probe& out) {
         }
         case 1: {
             File f(std::fopen(path.c_str(), "rb"));
-            return f && probeJpeg(f.get(), &out);
+            return f && decodeJpeg(f.get(), &out, nullptr);
         }
         case 2: {
-            TIFFSetErrorHandler(nullptr);
-            TIFFSetWarningHandler(nullptr);
-            TIFF* t = TIFFOpen(path.c_str(), "r");
+            TiffHeader header;
+            TIFF* t = openTiff(path, header);
             if (!t) return false;
-            std::uint16_t spp = 1, bps = 1;
-            float xr = 0, yr = 0;
-            TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &out.width);
-            TIFFGetField(t, TIFFTAG_IMAGELENGTH, &out.height);
-            TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &spp);
-            TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bps);
-            TIFFGetField(t, TIFFTAG_XRESOLUTION, &xr);
-            TIFFGetField(t, TIFFTAG_YRESOLUTION, &yr);
             out.pages = TIFFNumberOfDirectories(t);
             TIFFClose(t);
-            out.bits = std::uint32_t(spp) * bps;
-            out.xdpi = std::uint32_t(xr);
-            out.ydpi = std::uint32_t(yr);
+            out.width = header.width;
+            out.height = header.height;
+            out.bits = std::uint32_t(header.samples) * header.bitsPerSample;
+            out.xdpi = std::uint32_t(header.xres);
+            out.ydpi = std::uint32_t(header.yres);
             return sizeOk(out.width, out.height);
         }
         case 3: {
             png_image img;
-            std::memset(&img, 0, sizeof img);
-            img.version = PNG_IMAGE_VERSION;
-            if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
+            if (!beginPng(path, img)) return false;
             out.width = img.width;
             out.height = img.height;
             out.bits = PNG_IMAGE_PIXEL_CHANNELS(img.format) * 8;

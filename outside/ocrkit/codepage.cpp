@@ -1,74 +1,37 @@
 #include "outside/ocrkit/codepage.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <iconv.h>
-#include <mutex>
+#include <algorithm>
+#include <string_view>
 
-#include "platform/win/types.h"
-
-// The platform's code-page query, when the platform layer provides it.
-UINT GetACP() __attribute__((weak));
+#include "platform/win/codepage.h"
 
 namespace ocrkit {
 
-namespace {
-
-const char* iconvName(int codePage) {
-    switch (codePage) {
-    case 936: return "GBK";
-    case 950: return "BIG5";
-    case 65001: return "UTF-8";
-    default: return "WINDOWS-1252";
-    }
-}
-
-// Converts all of in; false on an unconvertible or invalid sequence unless
-// lenient, where such bytes become replacement.
-bool convert(const char* to, const char* from, const std::string& in, std::string& out, bool lenient,
-             const std::string& replacement) {
-    out.clear();
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    bool ok = true;
-    char* src = const_cast<char*>(in.data());
-    std::size_t left = in.size();
-    char buf[1024];
-    while (left > 0) {
-        char* dst = buf;
-        std::size_t room = sizeof buf;
-        std::size_t r = iconv(cd, &src, &left, &dst, &room);
-        out.append(buf, dst - buf);
-        if (r == static_cast<std::size_t>(-1)) {
-            if (errno == E2BIG) continue;
-            if (!lenient) {
-                ok = false;
-                break;
-            }
-            out += replacement;
-            ++src;
-            --left;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
-    }
-    char* dst = buf;
-    std::size_t room = sizeof buf;
-    iconv(cd, nullptr, nullptr, &dst, &room);
-    out.append(buf, dst - buf);
-    iconv_close(cd);
-    return ok;
-}
-
-}  // namespace
+// The conversions themselves are the platform's, so the engines write the
+// very codes the system reads back.
 
 bool fromUtf8(const std::string& utf8, int codePage, std::string& out) {
-    return convert(iconvName(codePage), "UTF-8", utf8, out, false, {});
+    bool exact = false;
+    out = suite::Utf8ToAnsi(utf8, static_cast<UINT>(codePage), &exact);
+    return exact;
 }
 
 std::string toUtf8(const std::string& text, int codePage) {
+    const UINT cp = static_cast<UINT>(codePage);
+    bool exact = false;
+    std::string whole = suite::AnsiToUtf8(text, cp, &exact);
+    // UTF-8 input already comes back with U+FFFD for what does not decode.
+    if (exact || suite::ResolveCodePage(cp) == CP_UTF8) return whole;
+    // Character by character, so that each one that does not decode becomes
+    // U+FFFD rather than a question mark that could be real text.
     std::string out;
-    convert("UTF-8", iconvName(codePage), text, out, true, "\xEF\xBF\xBD");
+    const std::string_view bytes(text);
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t n = suite::AnsiCharLength(bytes, i, cp);
+        std::string one = suite::AnsiToUtf8(bytes.substr(i, n), cp, &exact);
+        out += exact ? one : std::string("\xEF\xBF\xBD");
+        i += n;
+    }
     return out;
 }
 
@@ -122,10 +85,6 @@ std::string unpackCode(std::uint16_t code) {
     return s;
 }
 
-int ansiCodePage() {
-    if (GetACP) return static_cast<int>(GetACP());
-    if (const char* forced = std::getenv("SUITE_ACP"); forced && *forced) return std::atoi(forced) == 950 ? 950 : 936;
-    return 936;
-}
+int ansiCodePage() { return static_cast<int>(GetACP()); }
 
 }  // namespace ocrkit

@@ -58,6 +58,14 @@ void serialiseThisThread() {
 
 }  // namespace
 
+CancelCheck pumpCheck(int (*pump)(), bool& cancelled) {
+    cancelled = false;
+    return [pump, &cancelled] {
+        if (pump && pump() != 0) cancelled = true;
+        return cancelled;
+    };
+}
+
 std::string findModelFolder(const std::string& languages, const std::string& programFolder) {
     std::vector<fs::path> candidates;
     if (!programFolder.empty()) {

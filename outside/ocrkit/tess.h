@@ -39,6 +39,10 @@ struct Line {
 // Asked between words; true stops recognition.
 using CancelCheck = std::function<bool()>;
 
+// A check that runs the host's message pump (none when null) and says stop
+// once the pump has asked for it; cancelled then stays true for the caller.
+CancelCheck pumpCheck(int (*pump)(), bool& cancelled);
+
 // Folder holding <language>.traineddata for every part of a "+"-joined
 // language list: the program folder (or its tessdata sub-folder), then
 // TESSDATA_PREFIX, then the system's folders. Empty when not found.

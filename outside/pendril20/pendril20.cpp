@@ -8,35 +8,22 @@
 #include <new>
 #include <string>
 
+#include "outside/ocrkit/chain.h"
 #include "outside/ocrkit/codepage.h"
 #include "outside/ocrkit/plane.h"
 #include "outside/ocrkit/tess.h"
 
 namespace {
 
-short clampShort(int v) { return static_cast<short>(std::clamp(v, -32768, 32767)); }
+using ocrkit::appendNew;
+using ocrkit::clampShort;
 
-void freeResult(_regioninfoeng* r) {
-    while (r) {
-        _regioninfoeng* rn = r->next;
-        for (_lineinfoeng* l = r->pLines; l;) {
-            _lineinfoeng* ln = l->next;
-            for (_wordinfoeng* w = l->pWords; w;) {
-                _wordinfoeng* wn = w->next;
-                for (_charinfoeng* c = w->pChars; c;) {
-                    _charinfoeng* cn = c->next;
-                    delete c;
-                    c = cn;
-                }
-                delete w;
-                w = wn;
-            }
-            delete l;
-            l = ln;
-        }
-        delete r;
-        r = rn;
-    }
+void freeResult(_regioninfoeng* result) {
+    ocrkit::freeChain(result, [](_regioninfoeng* r) {
+        ocrkit::freeChain(r->pLines, [](_lineinfoeng* l) {
+            ocrkit::freeChain(l->pWords, [](_wordinfoeng* w) { ocrkit::freeChain(w->pChars); });
+        });
+    });
 }
 
 // The engine's reading of one character as plain ASCII: typographic quotes,
@@ -74,8 +61,8 @@ short distanceOf(float confidence) {
     return static_cast<short>(std::lround((100.0f - c) * 4.0f));
 }
 
-_charinfoeng* newChar(const ocrkit::Box& b, short dist) {
-    auto* c = new (std::nothrow) _charinfoeng{};
+_charinfoeng* appendChar(_charinfoeng**& tail, const ocrkit::Box& b, short dist) {
+    _charinfoeng* c = appendNew(tail);
     if (!c) return nullptr;
     c->top = clampShort(b.top);
     c->bottom = clampShort(std::max(b.bottom, b.top));
@@ -88,10 +75,8 @@ _charinfoeng* newChar(const ocrkit::Box& b, short dist) {
 bool buildBlock(const std::vector<ocrkit::Line>& lines, _regioninfoeng* region) {
     _lineinfoeng** lineTail = &region->pLines;
     for (const ocrkit::Line& src : lines) {
-        auto* line = new (std::nothrow) _lineinfoeng{};
+        _lineinfoeng* line = appendNew(lineTail);
         if (!line) return false;
-        *lineTail = line;
-        lineTail = &line->next;
         ++region->nLines;
         line->top = clampShort(src.box.top);
         line->bottom = clampShort(src.box.bottom);
@@ -99,10 +84,8 @@ bool buildBlock(const std::vector<ocrkit::Line>& lines, _regioninfoeng* region) 
         line->right = clampShort(src.box.right);
         _wordinfoeng** wordTail = &line->pWords;
         for (const ocrkit::Word& w : src.words) {
-            auto* word = new (std::nothrow) _wordinfoeng{};
+            _wordinfoeng* word = appendNew(wordTail);
             if (!word) return false;
-            *wordTail = word;
-            wordTail = &word->next;
             word->nBlanks = static_cast<short>(std::min(w.blanks, 8));
             _charinfoeng** charTail = &word->pChars;
             for (const ocrkit::Symbol& s : w.symbols) {
@@ -120,10 +103,8 @@ bool buildBlock(const std::vector<ocrkit::Line>& lines, _regioninfoeng* region) 
                         b.left = s.box.left + s.box.width() * k / n;
                         b.right = s.box.left + s.box.width() * (k + 1) / n - 1;
                     }
-                    _charinfoeng* c = newChar(b, dist);
+                    _charinfoeng* c = appendChar(charTail, b, dist);
                     if (!c) return false;
-                    *charTail = c;
-                    charTail = &c->next;
                     ++word->nChars;
                     c->wCand[c->nCands++] = static_cast<unsigned char>(best[k]);
                     if (n > 1) continue;
@@ -158,22 +139,17 @@ OUTSIDE_EXPORT _regioninfoeng* OR_PENDRIL20_RECOGIMG_ENGSTR(unsigned char* plane
     int total = 0;
     for (_recblockeng* b = blocks; b; b = b->next) ++total;
     bool cancelled = false;
-    ocrkit::CancelCheck check = [&]() {
-        if (pump && pump() != 0) cancelled = true;
-        return cancelled;
-    };
+    ocrkit::CancelCheck check = ocrkit::pumpCheck(pump, cancelled);
     _regioninfoeng* head = nullptr;
     _regioninfoeng** tail = &head;
     bool failed = false;
     int done = 0;
     for (_recblockeng* b = blocks; b && !failed; b = b->next, ++done) {
-        auto* r = new (std::nothrow) _regioninfoeng{};
+        _regioninfoeng* r = appendNew(tail);
         if (!r) {
             failed = true;
             break;
         }
-        *tail = r;
-        tail = &r->next;
         if (progress) progress(static_cast<unsigned>(done * 100 / total));
         if (check()) break;
         ocrkit::Box box = view.clip(ocrkit::Box{b->left, b->top, b->right, b->bottom});

@@ -12,6 +12,7 @@
 #include <new>
 #include <vector>
 
+#include "outside/ocrkit/chain.h"
 #include "outside/ocrkit/plane.h"
 
 namespace {
@@ -198,14 +199,6 @@ Params paramsFor(int typeIndex, const std::vector<ocrkit::Component>& comps) {
     return p;
 }
 
-void freeList(CArea* list) {
-    while (list) {
-        CArea* n = list->next;
-        delete list;
-        list = n;
-    }
-}
-
 }  // namespace
 
 OUTSIDE_EXPORT CArea* seg(unsigned char* plane, DWORD width, DWORD height, int /*resolution*/, int typeIndex,
@@ -266,9 +259,9 @@ OUTSIDE_EXPORT CArea* seg(unsigned char* plane, DWORD width, DWORD height, int /
     CArea** tail = &head;
     int margin = std::max(prm.charSize / 4, 2);
     for (const Leaf& l : leaves) {
-        auto* a = new (std::nothrow) CArea{};
+        CArea* a = ocrkit::appendNew(tail);
         if (!a) {
-            freeList(head);
+            ocrkit::freeChain(head);
             return nullptr;
         }
         a->left = std::max(l.box.left - margin, region.left);
@@ -276,8 +269,6 @@ OUTSIDE_EXPORT CArea* seg(unsigned char* plane, DWORD width, DWORD height, int /
         a->right = std::min(l.box.right + margin, region.right);
         a->bottom = std::min(l.box.bottom + margin, region.bottom);
         a->kind = l.kind;
-        *tail = a;
-        tail = &a->next;
     }
     return head;
 }
@@ -300,4 +291,4 @@ OUTSIDE_EXPORT int skew(unsigned char* plane, void* /*planeHandle*/, DWORD width
     return 0;
 }
 
-OUTSIDE_EXPORT void DelLink(CArea* list) { freeList(list); }
+OUTSIDE_EXPORT void DelLink(CArea* list) { ocrkit::freeChain(list); }

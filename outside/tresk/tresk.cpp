@@ -11,6 +11,7 @@
 #include <string>
 
 #include "outside/ocrkit/bands.h"
+#include "outside/ocrkit/chain.h"
 #include "outside/ocrkit/codepage.h"
 #include "outside/ocrkit/plane.h"
 #include "outside/ocrkit/tess.h"
@@ -44,14 +45,17 @@ private:
     PlaneView view_;
 };
 
-short clampShort(int v) { return static_cast<short>(std::clamp(v, -32768, 32767)); }
+using ocrkit::appendNew;
+using ocrkit::clampShort;
 
-void freeSegLines(_seg_lineinfo* l) {
-    while (l) {
-        _seg_lineinfo* n = l->next;
-        delete l;
-        l = n;
-    }
+void freeSeg(_seg_regioninfo* seg) {
+    ocrkit::freeChain(seg, [](_seg_regioninfo* s) { ocrkit::freeChain(s->pLines); });
+}
+
+void freeResult(_regioninfo* result) {
+    ocrkit::freeChain(result, [](_regioninfo* r) {
+        ocrkit::freeChain(r->pLines, [](_lineinfo* l) { ocrkit::freeChain(l->pChars); });
+    });
 }
 
 // Lines of a block: rows of ink for horizontal text, columns (right to left)
@@ -64,9 +68,9 @@ _seg_lineinfo* cutLines(const PlaneView& p, const ocrkit::Box& box, bool vertica
     _seg_lineinfo* head = nullptr;
     _seg_lineinfo** tail = &head;
     for (auto [a, b] : bands) {
-        auto* l = new (std::nothrow) _seg_lineinfo{};
+        _seg_lineinfo* l = appendNew(tail);
         if (!l) {
-            freeSegLines(head);
+            ocrkit::freeChain(head);
             count = -1;
             return nullptr;
         }
@@ -81,39 +85,11 @@ _seg_lineinfo* cutLines(const PlaneView& p, const ocrkit::Box& box, bool vertica
             l->top = clampShort(box.top + a);
             l->bottom = clampShort(box.top + b);
         }
-        *tail = l;
-        tail = &l->next;
         ++count;
     }
     return head;
 }
 
-void freeSeg(_seg_regioninfo* s) {
-    while (s) {
-        _seg_regioninfo* n = s->next;
-        freeSegLines(s->pLines);
-        delete s;
-        s = n;
-    }
-}
-
-void freeResult(_regioninfo* r) {
-    while (r) {
-        _regioninfo* n = r->next;
-        for (_lineinfo* l = r->pLines; l;) {
-            _lineinfo* ln = l->next;
-            for (_charinfo* c = l->pChars; c;) {
-                _charinfo* cn = c->next;
-                delete c;
-                c = cn;
-            }
-            delete l;
-            l = ln;
-        }
-        delete r;
-        r = n;
-    }
-}
 
 // The models a code letter and traditional flag ask for.
 std::string languagesFor(int code, int traditional, bool vertical) {
@@ -191,10 +167,8 @@ bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& o
     _lineinfo** lineTail = &region->pLines;
     for (ocrkit::Line& src : lines) {
         widenPunctuation(src);
-        auto* line = new (std::nothrow) _lineinfo{};
+        _lineinfo* line = appendNew(lineTail);
         if (!line) return false;
-        *lineTail = line;
-        lineTail = &line->next;
         ++region->nLines;
         line->byAttr = src.paragraphStart ? 1 : 0;
         line->left = clampShort(src.box.left);
@@ -211,10 +185,8 @@ bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& o
                 // they share its box, cut along the reading direction.
                 auto parts = ocrkit::splitUtf8(s.utf8);
                 for (std::size_t k = 0; k < parts.size(); ++k) {
-                    auto* c = new (std::nothrow) _charinfo{};
+                    _charinfo* c = appendNew(charTail);
                     if (!c) return false;
-                    *charTail = c;
-                    charTail = &c->next;
                     ++line->nChars;
                     ocrkit::Box b = s.box;
                     if (parts.size() > 1) {
@@ -289,13 +261,11 @@ OUTSIDE_EXPORT _seg_regioninfo* OR_CHN40_SegImg(void* plane, short width, short 
     _seg_regioninfo* head = nullptr;
     _seg_regioninfo** tail = &head;
     for (_recblock* b = blocks; b; b = b->next) {
-        auto* s = new (std::nothrow) _seg_regioninfo{};
+        _seg_regioninfo* s = appendNew(tail);
         if (!s) {
             freeSeg(head);
             return nullptr;
         }
-        *tail = s;
-        tail = &s->next;
         s->bVertical = b->bVertical ? 1 : 0;
         ocrkit::Box box = p.clip(ocrkit::Box{b->left, b->top, b->right, b->bottom});
         s->left = box.left;
@@ -326,21 +296,16 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
     Pix* pix = ocrkit::toPix(locked.view(), 3);
     if (!pix) return nullptr;
     bool cancelled = false;
-    ocrkit::CancelCheck check = [&]() {
-        if (pump && pump() != 0) cancelled = true;
-        return cancelled;
-    };
+    ocrkit::CancelCheck check = ocrkit::pumpCheck(pump, cancelled);
     _regioninfo* head = nullptr;
     _regioninfo** tail = &head;
     bool failed = false;
     for (_seg_regioninfo* s = seg; s && !failed; s = s->next) {
-        auto* r = new (std::nothrow) _regioninfo{};
+        _regioninfo* r = appendNew(tail);
         if (!r) {
             failed = true;
             break;
         }
-        *tail = r;
-        tail = &r->next;
         r->bVertical = s->bVertical;
         r->left = s->left;
         r->top = s->top;

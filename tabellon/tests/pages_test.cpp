@@ -205,7 +205,19 @@ TEST_F(PagesTest, HostImagesAreSavedAsPages) {
     std::string old = pageFile(d, 3);
     ASSERT_EQ(t.DB_ReplacePageImage(d, 3, keep, DB_FORMAT_BMP, &options), DB_OK);
     EXPECT_FALSE(fs::exists(old));
+    EXPECT_FALSE(fs::exists(old + ".Thn"));
     EXPECT_TRUE(pageFile(d, 3).ends_with(".bmp"));
+    EXPECT_TRUE(fs::exists(pageFile(d, 3) + ".Thn"));
+    EXPECT_NE(keep->Header, nullptr);
+    // A replacement asked to free its image does so once the page is in place.
+    IL_IMAGE* once = makeImage(20, 10, IL_FLAG_FREE_AFTER_USE);
+    old = pageFile(d, 1);
+    ASSERT_EQ(t.DB_ReplacePageImage(d, 1, once, DB_FORMAT_PNG, &options), DB_OK);
+    EXPECT_EQ(once->Header, nullptr);
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_TRUE(pageFile(d, 1).ends_with(".png"));
+    EXPECT_EQ(pageValues(d).size(), 3u);
+    delete once;
     // A save that fails reports it and keeps the old page.
     std::string still = pageFile(d, 3);
     EXPECT_EQ(t.DB_ReplacePageImage(d, 3, keep, 9, &options), DB_ERR_NO_SPACE);

@@ -58,9 +58,19 @@ TEST_F(ImageLibrary, EveryFormatRoundTrips) {
             EXPECT_EQ(found, format);
             EXPECT_EQ(info.Width, 37u);
             EXPECT_EQ(info.Height, 23u);
+            EXPECT_EQ(info.BitsPerPixel, DWORD(bpp)) << format;
+            EXPECT_EQ(info.Pages, 1u);
             IL_IMAGE back{};
             ASSERT_EQ(il.LoadImage(&back, path.c_str(), IL_FORMAT_AUTO, 1, 0), 0);
             ASSERT_EQ(back.Header->BitsPerPixel, bpp);
+            // JPEG and TIFF keep the resolution exactly; the file info and the
+            // loaded image agree on it for every format.
+            if (format == IL_FORMAT_JPG || format == IL_FORMAT_TIF) {
+                EXPECT_EQ(info.XResolution, 300u) << format;
+                EXPECT_EQ(info.YResolution, 300u) << format;
+            }
+            EXPECT_EQ(back.Header->XResolution, info.XResolution) << format;
+            EXPECT_EQ(back.Header->YResolution, info.YResolution) << format;
             int worst = 0;
             for (int y = 0; y < 23; ++y)
                 for (int x = 0; x < 37 * bpp / 8; ++x)
