@@ -323,7 +323,9 @@ BOOL CWnd::DestroyWindow() {
     if (!StateOf(h)) return TRUE;
     QPointer<QWidget> w = s->widget;
     if (w) {
-        for (QObject* o : w->children()) {
+        // A copy: each child leaves the list as it goes.
+        const QObjectList children = w->children();
+        for (QObject* o : children) {
             auto* cw = qobject_cast<QWidget*>(o);
             HWND ch = cw ? HandleOfWidget(cw) : nullptr;
             if (ch && ch != h)
