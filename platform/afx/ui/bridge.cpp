@@ -219,10 +219,14 @@ void DeliverInput(HWND hwnd, QEvent* e) {
         break;
     }
     if (def && widget && StateOf(hwnd)) {
-        // The window left the event to the widget's own handling.
+        // The window left the event to the widget's own handling; a scroll
+        // area takes the mouse through its viewport (positions are the viewport's).
         QEvent* copy = e->clone();
         ++t_replaying;
-        QCoreApplication::sendEvent(widget, copy);
+        QWidget* to = widget;
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(widget.data()); area && e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)
+            to = area->viewport();
+        QCoreApplication::sendEvent(to, copy);
         --t_replaying;
         delete copy;
     }

@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+#include "platform/afx/core/afxgdi.h"
+#include "platform/afx/core/dc_qt.h"
 #include "platform/afx/ui/ui_private.h"
 #include "platform/afx/ui/window_widget.h"
 
@@ -501,6 +503,17 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         DefaultPaint(this);
         return 0;
+    case WM_SETFONT:
+        if (s) {
+            s->font = reinterpret_cast<HFONT>(wParam);
+            if (s->widget) {
+                s->widget->setFont(s->font ? AfxFontOf(s->font) : QFont());
+                if (lParam) s->widget->update();
+            }
+        }
+        return 0;
+    case WM_GETFONT:
+        return s ? reinterpret_cast<LRESULT>(s->font) : 0;
     case WM_ERASEBKGND:
         return DefaultErase(this, reinterpret_cast<HDC>(wParam));
     case WM_CONTEXTMENU:
@@ -1044,6 +1057,15 @@ void CWnd::ScrollWindow(int dx, int dy, LPCRECT, LPCRECT) {
     // Child windows move with the contents.
     for (QObject* o : s->widget->children())
         if (auto* cw = qobject_cast<QWidget*>(o); cw && HandleOfWidget(cw) && !cw->isWindow()) cw->move(cw->pos() + QPoint(dx, dy));
+}
+
+void CWnd::SetFont(CFont* font, BOOL redraw) {
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font ? font->GetSafeHandle() : nullptr), redraw);
+}
+
+CFont* CWnd::GetFont() const {
+    auto font = reinterpret_cast<HFONT>(const_cast<CWnd*>(this)->SendMessage(WM_GETFONT));
+    return font ? CFont::FromHandle(font) : nullptr;
 }
 
 // Text.
