@@ -109,7 +109,53 @@ public:
         s->surface.fill(Qt::transparent);
     }
 
+    // The default of WM_KEYDOWN: the key moves the focus and selection now,
+    // so a handler sees the result right after Default(); the widget then
+    // ignores the same key when the window system hands it on.
+    void DefaultKey(UINT vk) {
+        int key = QtKeyOf(vk);
+        if (!key) return;
+        Qt::KeyboardModifiers mods;
+        if (KeyIsDown(VK_SHIFT)) mods |= Qt::ShiftModifier;
+        if (KeyIsDown(VK_CONTROL)) mods |= Qt::ControlModifier;
+        QKeyEvent e(QEvent::KeyPress, key, mods);
+        QTreeWidget::keyPressEvent(&e);
+        keyDone_ = key;
+        // A key sent in code is not handed on: forget it once the input is over.
+        QMetaObject::invokeMethod(this, [this] { keyDone_ = 0; }, Qt::QueuedConnection);
+    }
+    // The default of WM_VSCROLL / WM_HSCROLL: the scroll bar takes the step,
+    // unless the message came from the bar itself, which then steps on its own.
+    bool scrolling = false;
+    bool fromBar = false;
+    void DefaultScroll(bool vert, UINT code, int pos) {
+        if (fromBar) return;
+        QScrollBar* bar = vert ? verticalScrollBar() : horizontalScrollBar();
+        scrolling = true;
+        switch (code) {
+        case SB_LINEUP: bar->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+        case SB_LINEDOWN: bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+        case SB_PAGEUP: bar->triggerAction(QAbstractSlider::SliderPageStepSub); break;
+        case SB_PAGEDOWN: bar->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
+        case SB_TOP: bar->triggerAction(QAbstractSlider::SliderToMinimum); break;
+        case SB_BOTTOM: bar->triggerAction(QAbstractSlider::SliderToMaximum); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: bar->setValue(pos); break;
+        default: break;
+        }
+        scrolling = false;
+    }
+
 protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (keyDone_ && e->key() == keyDone_) {
+            keyDone_ = 0;
+            return;
+        }
+        keyDone_ = 0;
+        QTreeWidget::keyPressEvent(e);
+    }
+
     void paintEvent(QPaintEvent* e) override {
         WindowState* s = StateOf(hwnd);
         if (!s || !s->ownsPainting) {
@@ -188,6 +234,7 @@ protected:
     }
 
 private:
+    int keyDone_ = 0;
     int pressItem_ = -1;
     QPoint pressPt_;
     bool dragged_ = false;
@@ -215,12 +262,37 @@ QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     SetPendingSetup([t](WindowState* s) {
         HWND h = s->hwnd;
         t->hwnd = h;
-        s->controlProc = [t](UINT m, WPARAM, LPARAM, LRESULT* r) {
-            if (m != WM_PAINT) return false;
-            if (WindowState* st = StateOf(t->hwnd)) t->PaintDefault(st);
+        s->controlProc = [t](UINT m, WPARAM wp, LPARAM, LRESULT* r) {
+            switch (m) {
+            case WM_PAINT:
+                if (WindowState* st = StateOf(t->hwnd)) t->PaintDefault(st);
+                break;
+            case WM_KEYDOWN:
+                t->DefaultKey(static_cast<UINT>(wp));
+                break;
+            case WM_VSCROLL:
+            case WM_HSCROLL:
+                t->DefaultScroll(m == WM_VSCROLL, LOWORD(wp), static_cast<short>(HIWORD(wp)));
+                break;
+            default:
+                return false;
+            }
             *r = 0;
             return true;
         };
+        // The scroll bars' actions reach the window as WM_VSCROLL / WM_HSCROLL before they scroll.
+        for (QScrollBar* bar : {t->verticalScrollBar(), t->horizontalScrollBar()}) {
+            bool vert = bar == t->verticalScrollBar();
+            QObject::connect(bar, &QAbstractSlider::actionTriggered, t, [t, bar, vert](int action) {
+                int code = ScrollCodeOf(action);
+                if (code < 0 || t->scrolling) return;
+                CWnd* w = CWnd::FromHandlePermanent(t->hwnd);
+                if (!w) return;
+                t->fromBar = true;
+                CallWnd(w, vert ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(static_cast<WORD>(code), static_cast<WORD>(bar->sliderPosition())), 0);
+                t->fromBar = false;
+            });
+        }
         t->setItemDelegate(new CustomDrawDelegate(h, t));
         QObject::connect(t, &QTreeWidget::itemSelectionChanged, t, [t, h] {
             // Every item whose selection changed gets LVN_ITEMCHANGED.
@@ -806,8 +878,20 @@ BOOL CListCtrl::GetItemRect(int item, LPRECT rect, UINT code) const {
     QTreeWidgetItem* it = ItemAt(this, item);
     if (!it || !rect) return FALSE;
     QTreeWidget* t = TreeOf(this);
-    QRect r = t->visualItemRect(it).translated(t->viewport()->pos());
-    *rect = RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+    QPoint at = t->viewport()->pos();
+    QRect r = t->visualItemRect(it).translated(at);
+    if (code != LVIR_BOUNDS) {
+        // The first column holds the small image, then the label.
+        int left = t->header()->sectionViewportPosition(0) + at.x();
+        int icon = m_pImages[LVSIL_SMALL] ? m_pImages[LVSIL_SMALL]->m_size.cx : 0;
+        int width = t->columnWidth(0);
+        if (icon > width) icon = width;
+        if (code == LVIR_ICON) r = QRect(left, r.top(), icon, r.height());
+        else if (code == LVIR_LABEL || code == LVIR_SELECTBOUNDS) r = QRect(left + icon, r.top(), width - icon, r.height());
+        else return FALSE;
+        if (code == LVIR_SELECTBOUNDS) r.setLeft(left);
+    }
+    *rect = RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
     return TRUE;
 }
 

@@ -182,7 +182,9 @@ struct LVHITTESTINFO {
 class AFX_UI_API CImageList : public CObject {
 public:
     CImageList() = default;
-    ~CImageList() override = default;
+    ~CImageList() override { DeleteImageList(); }
+    CImageList(const CImageList&) = delete;
+    CImageList& operator=(const CImageList&) = delete;
     BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
     BOOL Create(UINT bitmapId, int cx, int grow, COLORREF mask);
     // Adds the bitmap cut into images of the list's width, left to right;

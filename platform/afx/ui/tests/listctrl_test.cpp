@@ -7,6 +7,7 @@
 #include <QAbstractScrollArea>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -256,6 +257,12 @@ TEST(OwnerDrawnReport, RowsAreDrawnByTheClassAndItsPaintingGoesOnTop) {
     list.GetItemRect(0, &r0, LVIR_BOUNDS);
     list.GetItemRect(1, &r1, LVIR_BOUNDS);
     EXPECT_EQ(r0.Height(), 20);
+    // The label is the first column's cell; the row spans every column.
+    CRect label0;
+    list.GetItemRect(0, &label0, LVIR_LABEL);
+    EXPECT_EQ(label0.left, r0.left);
+    EXPECT_EQ(label0.Width(), 200);
+    EXPECT_EQ(r0.Width(), 260);
     EXPECT_EQ(list.firstRect, r0);  // the row's box in client coordinates
     EXPECT_NE(std::find(list.states.begin(), list.states.end(), static_cast<UINT>(ODS_SELECTED)), list.states.end());
     EXPECT_EQ(QColor(shot.pixel(r0.left + 30, r0.top + 5)), QColor(0, 200, 0));
@@ -329,6 +336,53 @@ TEST(ReportHeader, DividerDragsAskTheListAndColumnClicksReachTheParent) {
     EXPECT_EQ(parent.columnClicks, (std::vector<int>{1}));
     parent.DestroyWindow();
     EXPECT_EQ(fixed.m_hWnd, nullptr);
+}
+
+// A report that looks at the list right after the default handling, as the page list does.
+class KeyedList : public CListCtrl {
+public:
+    std::vector<int> focusAfterDefault;
+    std::vector<UINT> scrolls;
+    afx_msg void OnKeyDown(UINT ch, UINT repeat, UINT flags) {
+        CListCtrl::OnKeyDown(ch, repeat, flags);
+        focusAfterDefault.push_back(GetNextItem(-1, LVNI_FOCUSED));
+    }
+    afx_msg void OnVScroll(UINT code, UINT pos, CScrollBar* bar) {
+        scrolls.push_back(code);
+        CListCtrl::OnVScroll(code, pos, bar);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(KeyedList, CListCtrl)
+    ON_WM_KEYDOWN()
+    ON_WM_VSCROLL()
+END_MESSAGE_MAP()
+
+TEST(ReportDefaults, KeysMoveTheFocusBeforeTheHandlerLooksAndScrollingGoesThroughMessages) {
+    EnsureUi();
+    ListParent parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "Pages", WS_OVERLAPPEDWINDOW, 0, 0, 300, 120, nullptr, nullptr));
+    KeyedList list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, CRect(0, 0, 280, 100), &parent, 33));
+    list.InsertColumn(0, "File", LVCFMT_LEFT, 200);
+    for (int i = 0; i < 30; ++i) list.InsertItem(i, "page.tif");
+    parent.ShowWindow(SW_SHOW);
+    list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    AfxTestKey(&list, VK_DOWN);
+    EXPECT_EQ(list.focusAfterDefault, (std::vector<int>{1}));
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), 1);  // moved once, not twice
+    AfxTestKey(&list, VK_DOWN);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), 2);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 2);
+    // Scrolling in code and by the bar both reach the handler.
+    int top = list.GetTopIndex();
+    list.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+    EXPECT_EQ(list.GetTopIndex(), top + 1);
+    auto* area = static_cast<QAbstractScrollArea*>(list.GetWidget());
+    area->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(list.GetTopIndex(), top + 2);
+    EXPECT_EQ(list.scrolls, (std::vector<UINT>{SB_LINEDOWN, SB_LINEDOWN}));
+    parent.DestroyWindow();
 }
 
 TEST(TreeControl, BuildsWalksAndRefusesForeignHandles) {

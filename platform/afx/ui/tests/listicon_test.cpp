@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/afx/ui/dialog.h"
 #include "platform/afx/ui/listctrl.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/tests/test_app.h"
@@ -620,17 +621,104 @@ TEST(ImageList, StripsAreCutMaskedReplacedAndDrawn) {
     dc.SelectObject(old);
 }
 
-// A picture of the icon view for people to look at.
+// Pictures go to the build's test output, for people to look at.
+CString PicturePath(const char* name) {
+    QString dir = QCoreApplication::applicationDirPath() + "/../test-output/afx_ui";
+    QDir().mkpath(dir);
+    return CString((dir + "/" + name).toLocal8Bit().constData());
+}
+
+// A picture of the icon view.
 TEST_F(IconView, GrabsAPicture) {
     Make(LVS_ICON | LVS_SHOWSELALWAYS | LVS_EDITLABELS);
     Fill(7);
     parent.cyanItem = 3;
     list.SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     parent.ShowWindow(SW_SHOW);
-    QString dir = QCoreApplication::applicationDirPath() + "/../test-output/afx_ui";
-    QDir().mkpath(dir);
-    CString path = (dir + "/list_icon_view.png").toLocal8Bit().constData();
-    EXPECT_TRUE(list.GrabToFile(path));
+    EXPECT_TRUE(list.GrabToFile(PicturePath("list_icon_view.png")));
+}
+
+TEST_F(IconView, GrabsAPictureOfTheListView) {
+    Make(LVS_LIST | LVS_SHOWSELALWAYS, 320, 90);
+    CImageList small;
+    ASSERT_TRUE(small.Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 1));
+    small.Add(&strip, kMask);  // a 32-pixel strip cut into 16-pixel images
+    list.SetImageList(&small, LVSIL_SMALL);
+    Fill(8);
+    list.SetItemState(4, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    parent.ShowWindow(SW_SHOW);
+    EXPECT_TRUE(list.GrabToFile(PicturePath("list_list_view.png")));
+}
+
+}  // namespace
+
+namespace {
+
+// A modeless dialog holding a one-column button list, made from a template in memory.
+class ButtonsDlg : public CDialog {
+public:
+    int oks = 0, cancels = 0;
+    void OnOK() override { ++oks; }
+    void OnCancel() override { ++cancels; }
+};
+
+MSG KeyDown(HWND h, UINT vk) {
+    MSG m{};
+    m.hwnd = h;
+    m.message = WM_KEYDOWN;
+    m.wParam = vk;
+    return m;
+}
+
+TEST(IconViewInDialog, TemplateListsAreIconViewsAndTheirLabelEditsKeepEnterAndEsc) {
+    EnsureUi();
+    CDialogTemplate tmpl;
+    tmpl.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+    tmpl.cx = 200;
+    tmpl.cy = 150;
+    tmpl.caption = "Button Configuration";
+    CDialogItemTemplate listItem;
+    listItem.id = kList;
+    listItem.className = "SysListView32";
+    listItem.style = WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_ICON | LVS_SINGLESEL | LVS_EDITLABELS | LVS_SHOWSELALWAYS;
+    listItem.x = 5;
+    listItem.y = 5;
+    listItem.cx = 120;
+    listItem.cy = 130;
+    CDialogItemTemplate ok;
+    ok.id = IDOK;
+    ok.className = "Button";
+    ok.text = "OK";
+    ok.style = WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON;
+    ok.x = 140;
+    ok.y = 5;
+    ok.cx = 50;
+    ok.cy = 14;
+    tmpl.items = {listItem, ok};
+    ButtonsDlg dlg;
+    ASSERT_TRUE(dlg.CreateIndirect(tmpl));
+    auto* list = dynamic_cast<CListCtrl*>(dlg.GetDlgItem(kList));
+    ASSERT_NE(list, nullptr);
+    ASSERT_GE(list->InsertItem(0, "Scan to File", -1), 0);
+    CPoint pos;
+    EXPECT_TRUE(list->GetItemPosition(0, &pos));  // an icon view: items have positions
+    dlg.ShowWindow(SW_SHOW);
+    CEdit* edit = list->EditLabel(0);
+    ASSERT_NE(edit, nullptr);
+    // The dialog leaves Enter and Esc to the label's edit box ...
+    MSG enter = KeyDown(edit->m_hWnd, VK_RETURN);
+    EXPECT_FALSE(dlg.IsDialogMessage(&enter));
+    MSG esc = KeyDown(edit->m_hWnd, VK_ESCAPE);
+    EXPECT_FALSE(dlg.IsDialogMessage(&esc));
+    edit->SetWindowText("Scan to Folder");
+    AfxTestKey(edit, VK_RETURN);
+    EXPECT_EQ(dlg.oks, 0);
+    EXPECT_EQ(list->GetEditControl(), nullptr);
+    // ... but takes them from the list itself.
+    MSG onList = KeyDown(list->m_hWnd, VK_RETURN);
+    EXPECT_TRUE(dlg.IsDialogMessage(&onList));
+    EXPECT_EQ(dlg.oks, 1);
+    dlg.DestroyWindow();
 }
 
 }  // namespace
