@@ -2,6 +2,8 @@
 // new page from the scanner and the zoom commands it passes to the page view.
 #include "ocrdoc/document/ocr_doc.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
@@ -37,18 +39,6 @@ void ShowDocString(UINT id) {
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// The first `limit` bytes of `text`, never ending in half a double-byte character.
-std::string CutAtCharacter(const std::string& text, std::size_t limit) {
-    if (text.size() <= limit) return text;
-    std::size_t end = 0;
-    while (end < limit) {
-        std::size_t step = dochelpers::IsLeadByte(static_cast<BYTE>(text[end])) && end + 1 < text.size() ? 2 : 1;
-        if (end + step > limit) break;
-        end += step;
-    }
-    return text.substr(0, end);
-}
 
 struct PathParts {
     std::string drive, folder, stem, ext;  // ext with its dot
@@ -261,7 +251,7 @@ void COcrDoc::OnFileSaveAs() {
     // The document and its row take the new name only once the file is written.
     if (!OnSaveDocument(name.c_str())) return;
     shell.PageListSetSelectedItemText(m_strPathName.GetString());
-    PathParts box = SplitPath(CutAtCharacter(shell.ScanName(), kScanNameMax));
+    PathParts box = SplitPath(BoundScanName(shell.ScanName()));
     shell.SetScanName(suite::AnsiToLower(chosen.drive + chosen.folder + box.stem + box.ext));
 }
 
@@ -272,6 +262,18 @@ void COcrDoc::OnUpdateFileSaveAs(CCmdUI* ui) {
 }
 
 // --- New page from the scanner -----------------------------------------------
+
+std::string COcrDoc::BoundScanName(const std::string& text) {
+    // Whole characters only: a lead byte whose trail was cut goes too.
+    std::size_t limit = std::min(text.size(), kScanNameMax);
+    std::size_t end = 0;
+    while (end < limit) {
+        std::size_t step = dochelpers::IsLeadByte(static_cast<BYTE>(text[end])) ? 2 : 1;
+        if (end + step > limit) break;
+        end += step;
+    }
+    return text.substr(0, end);
+}
 
 std::string COcrDoc::AdvanceScanName(const std::string& name, int step) {
     PathParts parts = SplitPath(name);
@@ -318,7 +320,7 @@ void COcrDoc::OnPageFromScanner() {
 
     // The save name: the box's name, or the first later number whose image
     // and companions do not exist yet, so that no earlier scan is replaced.
-    const std::string box = CutAtCharacter(shell.ScanName(), kScanNameMax);
+    const std::string box = BoundScanName(shell.ScanName());
     const bool asJpg = (m_pImage->m_nBitCount == 8 || m_pImage->m_nBitCount == 24) && shell.SaveAsJpg();
     std::string saveName;
     int used = -1;

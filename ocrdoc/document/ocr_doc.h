@@ -21,6 +21,8 @@
 #include "platform/win/sync.h"
 #include "platform/win/types.h"
 
+#include <string>
+
 // The program's private window messages (2033 to 2038).
 #define WM_PAGELOADED (WM_USER + 1009)    // wParam project block or 0, lParam CPageImage* or 0
 #define WM_CANDIDATEBAR (WM_USER + 1010)  // candidate panel to the text view
@@ -113,6 +115,9 @@ public:
     // The scan name after `name`: the last 3 characters of the stem read as a
     // number (non-digits as 0), plus `step`, modulo 1000, padded to 3 digits.
     static std::string AdvanceScanName(const std::string& name, int step = 1);
+    // The scan-name box's text as the document uses it: at most kScanNameMax
+    // bytes, never ending in half a double-byte character.
+    static std::string BoundScanName(const std::string& text);
 
     // --- Text-line counts (line_counts.cpp).
     void RebuildLineCounts();

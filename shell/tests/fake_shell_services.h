@@ -81,7 +81,7 @@ public:
     bool IsSplitterColumnHidden() const override { return columnHidden; }
     void HideTextColumn() override { columnHidden = true; }
     void UpdateFrameTitle(BOOL) override { ++frameTitleUpdates; }
-    std::string ScanName() const override { return scanName.substr(0, kScanNameMax); }
+    std::string ScanName() const override { return scanName; }
     void SetScanName(const std::string& name) override { scanName = name; }
     HDIB TakeScannedDib() override {
         HDIB dib = scannedDib;

@@ -23,7 +23,7 @@ public:
     void OnUpdate(CView*, LPARAM hint, CObject*) override { hints.push_back(hint); }
 
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* info) override {
-        if (nID == ID_ZOOM_IN || nID == ID_ZOOM_OUT) {
+        if (handlesZoom && (nID == ID_ZOOM_IN || nID == ID_ZOOM_OUT)) {
             if (nCode == CN_COMMAND) commands.push_back(nID);
             else if (nCode == CN_UPDATE_COMMAND_UI && pExtra) static_cast<CCmdUI*>(pExtra)->Enable(zoomEnabled);
             return TRUE;
@@ -51,6 +51,7 @@ public:
     std::vector<BOOL> attachResults;
     int pagesLoaded = 0;
     BOOL zoomEnabled = TRUE;
+    bool handlesZoom = true;  // false: zoom commands go on to the document
 
     bool HasHint(LPARAM hint) const {
         for (LPARAM h : hints)
