@@ -323,7 +323,9 @@ bool Bridge::eventFilter(QObject* obj, QEvent* e) {
     switch (t) {
     case QEvent::Paint:
         if (s->ownsPainting) {
-            PaintSurface(s, static_cast<QPaintEvent*>(e)->region().translated(-ClientOrigin(s)));
+            // The surface keeps what was drawn, with or without WM_PAINT (a client DC's
+            // drawing too): only what the window invalidated is painted again.
+            PaintSurface(s, QRegion());
             if (!dynamic_cast<AfxWindowWidget*>(widget) && StateOf(hwnd)) {
                 QPainter p(widget);
                 p.drawImage(ClientOrigin(s), s->surface);

@@ -113,6 +113,16 @@ public:
     // so a handler sees the result right after Default(); the widget then
     // ignores the same key when the window system hands it on.
     void DefaultKey(UINT vk) {
+        HWND self = hwnd;
+        NMLVKEYDOWN kd{};
+        kd.wVKey = static_cast<WORD>(vk);
+        NotifyParent(self, LVN_KEYDOWN, &kd.hdr);
+        if (!StateOf(self)) return;
+        if (vk == VK_RETURN) {
+            NMHDR hdr{};
+            NotifyParent(self, NM_RETURN, &hdr);
+            return;
+        }
         int key = QtKeyOf(vk);
         if (!key) return;
         Qt::KeyboardModifiers mods;

@@ -593,7 +593,8 @@ CWnd* CWnd::SetParent(CWnd* parent) {
     WindowState* s = StateOf(m_hWnd);
     if (!s || !s->widget) return nullptr;
     if (parent && parent->m_pWidget) {
-        bool vis = s->widget->isVisible();
+        // The window keeps its own visibility, whatever the new parent's.
+        bool vis = !s->widget->isHidden();
         s->widget->setParent(parent->m_pWidget);
         s->widget->setVisible(vis);
         m_dwStyle |= WS_CHILD;
@@ -794,6 +795,15 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
     if (m_dwStyle & WS_CHILD)
         if (CWnd* p = GetParent()) origin = ClientOrigin(StateOf(p->m_hWnd));
     HWND self = m_hWnd;
+    if (s->widget->isWindow()) {
+        // A top-level window's rectangle takes in its frame, as GetWindowRect reports it.
+        QRect frame = s->widget->frameGeometry(), inner = s->widget->geometry();
+        QMargins m(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                   frame.bottom() - inner.bottom());
+        origin = QPoint(m.left(), m.top());
+        width -= m.left() + m.right();
+        height -= m.top() + m.bottom();
+    }
     s->widget->setGeometry(x + origin.x(), y + origin.y(), width < 0 ? 0 : width, height < 0 ? 0 : height);
     // A hidden widget hears of its new size only when shown; the window is told now.
     if (WindowState* now = StateOf(self)) ReportSize(now);

@@ -24,6 +24,11 @@ public:
     BOOL acceptEdit = TRUE;
     int customDraws = 0;
     std::vector<int> clicks, drags, columnClicks;
+    std::vector<UINT> keys;
+    void OnKey(NMHDR* hdr, LRESULT* result) {
+        keys.push_back(hdr->code == NM_RETURN ? 0u : reinterpret_cast<NMLVKEYDOWN*>(hdr)->wVKey);
+        *result = 0;
+    }
     void OnColumnClick(NMHDR* hdr, LRESULT* result) {
         columnClicks.push_back(reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem);
         *result = 0;
@@ -60,6 +65,8 @@ BEGIN_MESSAGE_MAP(ListParent, CWnd)
     ON_NOTIFY(NM_CUSTOMDRAW, 30, OnCustomDraw)
     ON_NOTIFY(NM_CLICK, 30, OnClick)
     ON_NOTIFY(LVN_COLUMNCLICK, 30, OnColumnClick)
+    ON_NOTIFY(LVN_KEYDOWN, 33, OnKey)
+    ON_NOTIFY(NM_RETURN, 33, OnKey)
     ON_NOTIFY(LVN_BEGINDRAG, 30, OnBeginDrag)
 END_MESSAGE_MAP()
 
@@ -374,6 +381,8 @@ TEST(ReportDefaults, KeysMoveTheFocusBeforeTheHandlerLooksAndScrollingGoesThroug
     AfxTestKey(&list, VK_DOWN);
     EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), 2);
     EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 2);
+    AfxTestKey(&list, VK_RETURN);
+    EXPECT_EQ(parent.keys, (std::vector<UINT>{VK_DOWN, VK_DOWN, VK_RETURN, 0u}));  // Enter also as NM_RETURN
     // Scrolling in code and by the bar both reach the handler.
     int top = list.GetTopIndex();
     list.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
