@@ -40,9 +40,15 @@ function(suite_test name)
   target_compile_definitions(${name} PRIVATE SUITE_TEST_DATA="${CMAKE_SOURCE_DIR}")
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  set(sanitizer_env "")
+  if(SUITE_SANITIZE)
+    # The font library keeps caches for the life of the process.
+    set(sanitizer_env ENVIRONMENT_MODIFICATION "LSAN_OPTIONS=set:suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
+               ${sanitizer_env}
                TIMEOUT 600)
 endfunction()
 

@@ -374,7 +374,7 @@ Hit CDocDatabase::findPath(const std::string& path) {
         Node* found = nullptr;
         size_t index = 0;
         for (size_t i = 0; i < level->nodes.size(); ++i)
-            if (sys::sameText(level->nodes[i].name, part)) {
+            if (suite::SameName(level->nodes[i].name, part)) {
                 found = &level->nodes[i];
                 index = i;
                 break;
@@ -400,7 +400,7 @@ DWORD CDocDatabase::ensureFolderPath(const std::string& path) {
         Level* level = findParentLevel(parentId, &folder);
         Node* found = nullptr;
         for (Node& n : level->nodes)
-            if (sys::sameText(n.name, part)) found = &n;
+            if (suite::SameName(n.name, part)) found = &n;
         if (found && found->isDoc) throw DbError{DB_ERR_FAILED};
         parentId = found ? found->id : createNodeRaw(level, folder, part, false).id;
         if (cut == std::string::npos) return parentId;

@@ -170,6 +170,7 @@ private:
     std::string freeName(const Level& level, const std::string& stem) const;
     int enumerateNodes(DWORD parent, DWORD start, bool docs, DB_ENUMPROC proc, void* user);
     Node& createNodeRaw(Level* level, Node* folder, const std::string& name, bool isDoc);
+    Node& createNodeIn(DWORD parent, const std::string& name, bool isDoc);  // parent 0: the top level
     // One change creating a node under parent, named as asked or by the first free default name;
     // report sees the new node before the change commits.
     int createNode(DWORD parent, const char* requestedName, bool isDoc, const std::function<void(const Node&)>& report);
@@ -192,10 +193,25 @@ private:
     DWORD chooseFolder(std::uint64_t bytes) const;  // 1-based; -95 when none has room
     std::string newPageName(DWORD docId, DWORD folder, int format) const;
     DWORD storageFolderOf(const std::string& file) const;  // 1-based, 0 when outside them all
+    int pageFormatOf(const char* file) const;  // a page format 0-3; throws -98 for anything else
+    // Where a host's file becomes a page of a document: the file itself when
+    // it sits in storage folder inFolder (as issued) and was handed out by
+    // GetNewPageFileName or is no page yet, else a fresh name where there is room.
+    struct Placement {
+        bool inPlace;
+        DWORD folder;
+        std::string target;  // native path of the page file
+    };
+    Placement placeHostFile(DWORD docId, const char* file, int format, DWORD inFolder, const std::string& issued);
     bool pageFileInUse(const std::string& file);
     void makeThumbnail(IL_IMAGE* image, const std::string& pagePath, Change& change);
     void insertValue(HKEY docKey, Node& doc, DWORD position, const std::string& value);
     void removeValue(HKEY docKey, Node& doc, DWORD page);  // later pages move up one
+    // Where a new page goes: DB_APPEND after the last, else position (1 to one
+    // past the last; -97 otherwise).
+    static DWORD newPagePosition(const Node& doc, DWORD position);
+    // Copies a page file and, when it has one, its thumbnail; both join the change.
+    static void copyPageFile(const std::string& from, const std::string& to, Change& change);
     static std::string valueText(const PageRef& ref);
     std::string numberedName(const DB_EXPORTSPEC& spec, const std::string& pageName, DWORD& number) const;
     int addPageFile(DWORD id, DWORD position, const char* file, DWORD* page);
@@ -230,18 +246,6 @@ private:
     std::set<std::string> issuedNames_;  // names handed out by GetNewPageFileName
     bool changing_ = false;
 };
-
-// Runs a slot's body and turns a thrown result code (or any failure) into its result.
-template <typename Body>
-int guarded(Body&& body) {
-    try {
-        return body();
-    } catch (const DbError& e) {
-        return e.code;
-    } catch (...) {
-        return DB_ERR_FAILED;
-    }
-}
 
 // The library's single store.
 CDocDatabase& database();

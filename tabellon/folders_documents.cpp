@@ -39,6 +39,15 @@ void fillDoc(CDocDatabase& db, DB_DOCINFO& info, const Node& n) {
     info.ModifiedTime = recordTime(n.modified);
 }
 
+// The top level as a folder: ID 0, no name and no times.
+void fillTop(const Level& top, DB_FOLDERINFO& info) {
+    info.ID = 0;
+    info.Name[0] = '\0';
+    info.FolderCount = top.folderCount();
+    info.DocCount = top.docCount();
+    info.CreateTime = info.ModifiedTime = 0;
+}
+
 }  // namespace
 
 // ---- enumeration and information ----
@@ -95,10 +104,7 @@ int CDocDatabase::GetFolderInfo(DB_FOLDERINFO* info) {
         requireOpen();
         if (!info) return DB_ERR_FAILED;
         if (info->ID == 0) {
-            info->Name[0] = '\0';
-            info->FolderCount = top_->folderCount();
-            info->DocCount = top_->docCount();
-            info->CreateTime = info->ModifiedTime = 0;
+            fillTop(*top_, *info);
             return DB_OK;
         }
         Hit hit = find(info->ID);
@@ -126,10 +132,7 @@ int CDocDatabase::GetParentInfo(DWORD id, DB_FOLDERINFO* info) {
         Hit hit = find(id);
         if (!hit.node) return DB_ERR_NOT_FOUND;
         if (!hit.parent) {
-            info->ID = 0;
-            info->Name[0] = '\0';
-            info->FolderCount = top_->folderCount();
-            info->DocCount = top_->docCount();
+            fillTop(*top_, *info);
         } else {
             fillFolder(*this, *info, *hit.parent);
         }
@@ -208,7 +211,7 @@ std::string CDocDatabase::checkedName(const char* name) const {
 std::string CDocDatabase::freeName(const Level& level, const std::string& stem) const {
     auto taken = [&](const std::string& candidate) {
         for (const Node& n : level.nodes)
-            if (sys::sameText(n.name, candidate)) return true;
+            if (suite::SameName(n.name, candidate)) return true;
         return false;
     };
     if (!taken(stem)) return stem;
@@ -224,7 +227,7 @@ Node& CDocDatabase::createNodeRaw(Level* level, Node* folder, const std::string&
     std::string path = folder ? folder->path + "\\" + name : name;
     if (path.size() >= 600) throw DbError{DB_ERR_FAILED};
     for (const Node& n : level->nodes)
-        if (sys::sameText(n.name, name)) throw DbError{DB_ERR_EXISTS};
+        if (suite::SameName(n.name, name)) throw DbError{DB_ERR_EXISTS};
     // The counter moves on before the node exists, so an ID is never handed out twice.
     DWORD id;
     if (isDoc) {
@@ -262,6 +265,12 @@ Node& CDocDatabase::createNodeRaw(Level* level, Node* folder, const std::string&
     level->nodes.push_back(std::move(node));
     writeCounts(*level, folder);
     return level->nodes.back();
+}
+
+Node& CDocDatabase::createNodeIn(DWORD parent, const std::string& name, bool isDoc) {
+    Node* folder = nullptr;
+    Level* level = findParentLevel(parent, &folder);
+    return createNodeRaw(level, folder, name, isDoc);
 }
 
 int CDocDatabase::createNode(DWORD parent, const char* requestedName, bool isDoc,
@@ -346,13 +355,13 @@ int CDocDatabase::renameNode(DWORD id, const char* newName, bool isDoc) {
         if (name.empty()) return DB_ERR_FAILED;
         if (name == hit.node->name) return DB_OK;
         for (const Node& n : hit.level->nodes)
-            if (&n != hit.node && sys::sameText(n.name, name)) return DB_ERR_EXISTS;
+            if (&n != hit.node && suite::SameName(n.name, name)) return DB_ERR_EXISTS;
         std::string parentPath = hit.parent ? hit.parent->path : "";
         std::string newPath = parentPath.empty() ? name : parentPath + "\\" + name;
         if (newPath.size() >= 600) return DB_ERR_FAILED;
         std::string oldPath = hit.node->path;
         Change change(*this);
-        if (sys::sameText(name, hit.node->name)) {
+        if (suite::SameName(name, hit.node->name)) {
             // Only the case changes: the key names clash, so go through a spare name.
             std::string spare = freeName(*hit.level, name + ".~");
             std::string sparePath = parentPath.empty() ? spare : parentPath + "\\" + spare;
@@ -386,7 +395,7 @@ int CDocDatabase::moveNode(DWORD id, DWORD target, DWORD* out, bool isDoc) {
         if (!isDoc && target != 0 && isBelow(*hit.node, target)) return DB_ERR_FAILED;
         hit = find(id);  // the target lookup may have given the target a block
         for (const Node& n : targetLevel->nodes)
-            if (sys::sameText(n.name, hit.node->name)) return DB_ERR_EXISTS;
+            if (suite::SameName(n.name, hit.node->name)) return DB_ERR_EXISTS;
         std::string targetPath = targetFolder ? targetFolder->path : "";
         std::string newPath = targetPath.empty() ? hit.node->name : targetPath + "\\" + hit.node->name;
         if (newPath.size() >= 600) return DB_ERR_FAILED;
@@ -420,9 +429,7 @@ int CDocDatabase::MoveDocument(DWORD id, DWORD folder, DWORD* newId) { return mo
 DWORD CDocDatabase::copyDocumentRaw(const std::string& sourcePath, const std::string& sourceName, DWORD sourcePages,
                                     DWORD targetFolder, const std::string& name, DB_COPYPROC proc, void* user,
                                     const char* callerName, Change& change) {
-    Node* folder = nullptr;
-    Level* level = findParentLevel(targetFolder, &folder);
-    Node& created = createNodeRaw(level, folder, name, true);
+    Node& created = createNodeIn(targetFolder, name, true);
     DWORD newId = created.id;
     std::string newPath = created.path;
     NodeKey src = nodeKey(sourcePath);
@@ -439,12 +446,10 @@ DWORD CDocDatabase::copyDocumentRaw(const std::string& sourcePath, const std::st
         std::string from = pagePath(ref);
         if (!sys::fileExists(from)) continue;
         std::string ext = from.size() >= 3 ? from.substr(from.size() - 3) : "";
-        int format = sys::sameText(ext, "bmp") ? 0 : sys::sameText(ext, "jpg") ? 1 : sys::sameText(ext, "png") ? 3 : 2;
+        int format = suite::SameName(ext, "bmp") ? 0 : suite::SameName(ext, "jpg") ? 1 : suite::SameName(ext, "png") ? 3 : 2;
         DWORD f = chooseFolder(sys::fileSize(from).value_or(4000000));
         std::string to = newPageName(newId, f, format);
-        if (!sys::copyNew(from, to)) throw DbError{DB_ERR_NO_SPACE};
-        change.created(to);
-        if (sys::fileExists(from + ".Thn") && sys::copyReplace(from + ".Thn", to + ".Thn")) change.created(to + ".Thn");
+        copyPageFile(from, to, change);
         ++copied;
         reg::setString(dst.h, std::to_string(copied).c_str(), std::to_string(f) + "," + sys::leafOf(to));
         sys::crashPoint("copy:page");
@@ -487,15 +492,10 @@ int CDocDatabase::CopyFolder(DWORD id, DWORD target, const char* name, DWORD* ne
                 if (k.isDoc) copyDocumentRaw(k.path, k.name, k.pages, into, k.name, nullptr, nullptr, nullptr, change);
             for (const Snapshot& k : from.kids) {
                 if (k.isDoc) continue;
-                Node* f = nullptr;
-                Level* lv = findParentLevel(into, &f);
-                DWORD sub = createNodeRaw(lv, f, k.name, false).id;
-                copyInto(k, sub);
+                copyInto(k, createNodeIn(into, k.name, false).id);
             }
         };
-        Node* f = nullptr;
-        Level* lv = findParentLevel(target, &f);
-        DWORD top = createNodeRaw(lv, f, newName, false).id;
+        DWORD top = createNodeIn(target, newName, false).id;
         copyInto(source, top);
         change.commit();
         if (newId) *newId = top;

@@ -15,17 +15,6 @@ namespace tabellon {
 
 namespace {
 
-template <typename Body>
-int guardedRead(Body&& body) {
-    try {
-        return body();
-    } catch (const DbError& e) {
-        return e.code;
-    } catch (...) {
-        return DB_ERR_FAILED;
-    }
-}
-
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -97,7 +86,7 @@ bool validPath(const std::string& path, bool allowEmpty) {
 
 bool below(const std::string& path, const std::string& root) {
     if (root.empty()) return true;
-    return path.size() > root.size() + 1 && sys::sameText(path.substr(0, root.size()), root) && path[root.size()] == '\\';
+    return path.size() > root.size() + 1 && suite::SameName(path.substr(0, root.size()), root) && path[root.size()] == '\\';
 }
 
 bool parseUnsigned(const char*& p, std::uint64_t& out, std::uint64_t max) {
@@ -200,7 +189,7 @@ Package readWith(PackageFile& f, const COMMON_SERVICE_TABLE& common, int kind, L
     if (info < h.end || info > trailer) throw DbError{DB_ERR_FAILED};
     if (kind == 0) {
         PackageDocument doc = readDocumentInfo(f, common, h.end, info, trailer, "Ulbry.Info");
-        if (!sys::sameText(doc.path, h.path)) throw DbError{DB_ERR_FAILED};
+        if (!suite::SameName(doc.path, h.path)) throw DbError{DB_ERR_FAILED};
         pkg.documents.push_back(std::move(doc));
         return pkg;
     }
@@ -210,7 +199,7 @@ Package readWith(PackageFile& f, const COMMON_SERVICE_TABLE& common, int kind, L
         bool found = false;
         std::string folder = iniString(common, "Folder", std::to_string(i), ini.path, 1040, &found);
         if (!found || folder.empty()) break;
-        if (!validPath(folder, false) || !(sys::sameText(folder, h.path) || below(folder, h.path)))
+        if (!validPath(folder, false) || !(suite::SameName(folder, h.path) || below(folder, h.path)))
             throw DbError{DB_ERR_FAILED};
         pkg.folders.push_back(folder);
     }
@@ -238,7 +227,7 @@ bool oldLayout(PackageFile& f) { return f.number(20, 4) != 0; }
 }  // namespace
 
 int readPackageHeader(const std::string& file, int& kind, std::string& path) {
-    return guardedRead([&] {
+    return guarded([&] {
         PackageFile f(file);
         if (!f.ok()) return DB_ERR_FAILED;
         int k = magicKind(f);
@@ -251,7 +240,7 @@ int readPackageHeader(const std::string& file, int& kind, std::string& path) {
 }
 
 int readPackage(const std::string& file, const COMMON_SERVICE_TABLE& common, Package& out) {
-    return guardedRead([&] {
+    return guarded([&] {
         PackageFile f(file);
         if (!f.ok()) return DB_ERR_FAILED;
         int kind = magicKind(f);

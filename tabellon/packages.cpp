@@ -294,9 +294,7 @@ int CDocDatabase::ImportPackage(const char* package, DWORD* outId, DB_IMPORTPROC
             size_t cut = d.path.find_last_of('\\');
             std::string name = cut == std::string::npos ? d.path : d.path.substr(cut + 1);
             DWORD parent = ensureFolderPath(cut == std::string::npos ? "" : d.path.substr(0, cut));
-            Node* folder = nullptr;
-            Level* level = findParentLevel(parent, &folder);
-            Node& created = createNodeRaw(level, folder, name, true);
+            Node& created = createNodeIn(parent, name, true);
             DWORD docId = created.id;
             std::string docPath = created.path;
             NodeKey k = nodeKey(docPath);

@@ -33,6 +33,10 @@ struct LoadedImage {
     const IL_FUNCTIONTABLE* il;
     IL_IMAGE image{};
     bool loaded = false;
+    bool load(const char* file) {
+        loaded = il->LoadImage(&image, file, -1, 1, 0) == 0;
+        return loaded;
+    }
     ~LoadedImage() {
         if (loaded) il->FreeImage(&image);
     }
@@ -116,7 +120,7 @@ bool CDocDatabase::pageFileInUse(const std::string& file) {
             NodeKey k = nodeKey(n.path);
             for (DWORD i = 1; i <= n.totalPages && !used; ++i) {
                 auto text = reg::getString(k.h, std::to_string(i).c_str());
-                if (!text || text->size() < leaf.size() || !sys::sameText(text->substr(text->size() - leaf.size()), leaf))
+                if (!text || text->size() < leaf.size() || !suite::SameName(text->substr(text->size() - leaf.size()), leaf))
                     continue;
                 try {
                     used = sys::sameFile(pagePath(readPage(k.h, i)), file);
@@ -162,6 +166,18 @@ void CDocDatabase::insertValue(HKEY docKey, Node& doc, DWORD position, const std
     doc.totalPages = count + 1;
 }
 
+DWORD CDocDatabase::newPagePosition(const Node& doc, DWORD position) {
+    DWORD pos = position == DB_APPEND ? doc.totalPages + 1 : position;
+    if (pos < 1 || pos > doc.totalPages + 1) throw DbError{DB_ERR_NOT_FOUND};
+    return pos;
+}
+
+void CDocDatabase::copyPageFile(const std::string& from, const std::string& to, Change& change) {
+    if (!sys::copyNew(from, to)) throw DbError{DB_ERR_NO_SPACE};
+    change.created(to);
+    if (sys::fileExists(from + ".Thn") && sys::copyReplace(from + ".Thn", to + ".Thn")) change.created(to + ".Thn");
+}
+
 void CDocDatabase::removeValue(HKEY docKey, Node& doc, DWORD page) {
     DWORD count = doc.totalPages;
     for (DWORD i = page + 1; i <= count; ++i)
@@ -173,38 +189,43 @@ void CDocDatabase::removeValue(HKEY docKey, Node& doc, DWORD page) {
 
 // ---- adding page files ----
 
+int CDocDatabase::pageFormatOf(const char* file) const {
+    int format = -1;
+    IL_FILEINFO info{};
+    if (image_->GetImageFileInfo(file, &format, &info) != 0 || format < 0 || format > 3) throw DbError{DB_ERR_BAD_IMAGE};
+    return format;
+}
+
+CDocDatabase::Placement CDocDatabase::placeHostFile(DWORD docId, const char* file, int format, DWORD inFolder,
+                                                    const std::string& issued) {
+    Placement p{inFolder && (issuedNames_.count(issued) || !pageFileInUse(file)), inFolder, issued};
+    if (!p.inPlace) {
+        p.folder = chooseFolder(sys::fileSize(file).value_or(4000000));
+        p.target = newPageName(docId, p.folder, format);
+    }
+    return p;
+}
+
 int CDocDatabase::addPageFile(DWORD id, DWORD position, const char* file, DWORD* page) {
     return guarded([&] {
         Hit hit = findDocument(id);
         if (!file) return DB_ERR_FAILED;
-        DWORD count = hit.node->totalPages;
-        DWORD pos = position == DB_APPEND ? count + 1 : position;
-        if (pos < 1 || pos > count + 1) return DB_ERR_NOT_FOUND;
-        int format = -1;
-        IL_FILEINFO info{};
-        if (image_->GetImageFileInfo(file, &format, &info) != 0 || format < 0 || format > 3) return DB_ERR_BAD_IMAGE;
+        DWORD pos = newPagePosition(*hit.node, position);
+        int format = pageFormatOf(file);
         DWORD inFolder = storageFolderOf(file);
-        std::string leaf = sys::leafOf(file);
-        std::string issued = inFolder ? folders_[inFolder - 1] + "/" + leaf : "";
-        bool inPlace = inFolder && (issuedNames_.count(issued) || !pageFileInUse(file));
-        DWORD folder = inFolder;
-        std::string target = issued;
-        if (!inPlace) {
-            folder = chooseFolder(sys::fileSize(file).value_or(4000000));
-            target = newPageName(id, folder, format);
-        }
+        std::string issued = inFolder ? folders_[inFolder - 1] + "/" + sys::leafOf(file) : "";
+        Placement place = placeHostFile(id, file, format, inFolder, issued);
         LoadedImage img{image_};
-        if (image_->LoadImage(&img.image, file, -1, 1, 0) != 0) return DB_ERR_BAD_IMAGE;
-        img.loaded = true;
+        if (!img.load(file)) return DB_ERR_BAD_IMAGE;
         Change change(*this);
-        if (!inPlace) {
-            if (!sys::copyNew(file, target)) return DB_ERR_NO_SPACE;
-            change.created(target);
+        if (!place.inPlace) {
+            if (!sys::copyNew(file, place.target)) return DB_ERR_NO_SPACE;
+            change.created(place.target);
         }
         sys::crashPoint("add:file");
-        makeThumbnail(&img.image, target, change);
+        makeThumbnail(&img.image, place.target, change);
         NodeKey k = nodeKey(hit.node->path);
-        insertValue(k.h, *hit.node, pos, valueText({folder, sys::leafOf(target)}));
+        insertValue(k.h, *hit.node, pos, valueText({place.folder, sys::leafOf(place.target)}));
         change.commit();
         issuedNames_.erase(issued);
         if (page) *page = position == DB_APPEND ? pos : pos + 1;
@@ -228,12 +249,9 @@ int CDocDatabase::ReplacePageFile(DWORD id, DWORD page, const char* file) {
         if (page < 1 || page > hit.node->totalPages) return DB_ERR_NOT_FOUND;
         NodeKey k = nodeKey(hit.node->path);
         std::string oldPath = pagePath(readPage(k.h, page));
-        int format = -1;
-        IL_FILEINFO info{};
-        if (image_->GetImageFileInfo(file, &format, &info) != 0 || format < 0 || format > 3) return DB_ERR_BAD_IMAGE;
+        int format = pageFormatOf(file);
         LoadedImage img{image_};
-        if (image_->LoadImage(&img.image, file, -1, 1, 0) != 0) return DB_ERR_BAD_IMAGE;
-        img.loaded = true;
+        if (!img.load(file)) return DB_ERR_BAD_IMAGE;
         DWORD inFolder = storageFolderOf(file);
         std::string issued = inFolder ? folders_[inFolder - 1] + "/" + sys::leafOf(file) : "";
         Change change(*this);
@@ -243,17 +261,13 @@ int CDocDatabase::ReplacePageFile(DWORD id, DWORD page, const char* file) {
             change.commit();
             return DB_OK;
         }
-        bool inPlace = inFolder && (issuedNames_.count(issued) || !pageFileInUse(file));
-        DWORD folder = inFolder;
-        std::string target = issued;
-        if (!inPlace) {
-            folder = chooseFolder(sys::fileSize(file).value_or(4000000));
-            target = newPageName(id, folder, format);
-            if (!sys::copyNew(file, target)) return DB_ERR_NO_SPACE;
-            change.created(target);
+        Placement place = placeHostFile(id, file, format, inFolder, issued);
+        if (!place.inPlace) {
+            if (!sys::copyNew(file, place.target)) return DB_ERR_NO_SPACE;
+            change.created(place.target);
         }
-        makeThumbnail(&img.image, target, change);
-        replaceValue(k.h, page, {folder, sys::leafOf(target)}, oldPath, change);
+        makeThumbnail(&img.image, place.target, change);
+        replaceValue(k.h, page, {place.folder, sys::leafOf(place.target)}, oldPath, change);
         change.commit();
         issuedNames_.erase(issued);
         return DB_OK;
@@ -295,9 +309,7 @@ int CDocDatabase::addPageImage(DWORD id, DWORD position, IL_IMAGE* image, int fo
     return guarded([&] {
         Hit hit = findDocument(id);
         if (!image || !image->Header || !image->Bits) return DB_ERR_FAILED;
-        DWORD count = hit.node->totalPages;
-        DWORD pos = position == DB_APPEND ? count + 1 : position;
-        if (pos < 1 || pos > count + 1) return DB_ERR_NOT_FOUND;
+        DWORD pos = newPagePosition(*hit.node, position);
         NodeKey k = nodeKey(hit.node->path);
         int rc = storePageImage(id, image, format, options,
                                 [&](const PageRef& ref, Change&) { insertValue(k.h, *hit.node, pos, valueText(ref)); });
@@ -406,9 +418,7 @@ int CDocDatabase::MovePage(DWORD source, DWORD target, DWORD page, DWORD positio
             return DB_OK;
         }
         Hit dst = findDocument(target);
-        DWORD targetCount = dst.node->totalPages;
-        DWORD pos = position == DB_APPEND ? targetCount + 1 : position;
-        if (pos < 1 || pos > targetCount + 1) return DB_ERR_NOT_FOUND;
+        DWORD pos = newPagePosition(*dst.node, position);
         NodeKey kt = nodeKey(dst.node->path);
         auto moved = reg::getString(ks.h, std::to_string(page).c_str());
         if (!moved) return DB_ERR_FAILED;
@@ -428,19 +438,12 @@ int CDocDatabase::CopyPage(DWORD source, DWORD target, DWORD page, DWORD positio
         NodeKey ks = nodeKey(src.node->path);
         std::string from = pagePath(readPage(ks.h, page));
         Hit dst = source == target ? src : findDocument(target);
-        DWORD targetCount = dst.node->totalPages;
-        DWORD pos = position == DB_APPEND ? targetCount + 1 : position;
-        if (pos < 1 || pos > targetCount + 1) return DB_ERR_NOT_FOUND;
-        int format = -1;
-        IL_FILEINFO info{};
-        if (image_->GetImageFileInfo(from.c_str(), &format, &info) != 0 || format < 0 || format > 3)
-            return DB_ERR_BAD_IMAGE;
+        DWORD pos = newPagePosition(*dst.node, position);
+        int format = pageFormatOf(from.c_str());
         DWORD folder = chooseFolder(sys::fileSize(from).value_or(4000000));
         std::string to = newPageName(target, folder, format);
         Change change(*this);
-        if (!sys::copyNew(from, to)) return DB_ERR_NO_SPACE;
-        change.created(to);
-        if (sys::fileExists(from + ".Thn") && sys::copyReplace(from + ".Thn", to + ".Thn")) change.created(to + ".Thn");
+        copyPageFile(from, to, change);
         NodeKey kt = nodeKey(dst.node->path);
         insertValue(kt.h, *dst.node, pos, valueText({folder, sys::leafOf(to)}));
         change.commit();
@@ -454,8 +457,7 @@ int CDocDatabase::exportOnePage(const std::string& source, const std::string& ta
     if (format == 0xFFFFFFFFu) return sys::copyAtomically(source, target) ? DB_OK : DB_ERR_FAILED;
     if (format > 3) return DB_ERR_FAILED;
     LoadedImage img{image_};
-    if (image_->LoadImage(&img.image, source.c_str(), -1, 1, 0) != 0) return DB_ERR_FAILED;
-    img.loaded = true;
+    if (!img.load(source.c_str())) return DB_ERR_FAILED;
     IL_SAVEOPTIONS options{1, quality};
     return image_->SaveImage(target.c_str(), int(format), &options, &img.image, nullptr, nullptr) == 0 ? DB_OK
                                                                                                         : DB_ERR_FAILED;

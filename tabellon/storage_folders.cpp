@@ -17,7 +17,7 @@ namespace {
 
 int indexIn(const std::vector<std::string>& list, const std::string& folder) {
     for (size_t i = 0; i < list.size(); ++i)
-        if (sys::sameText(list[i], folder) || sys::sameFile(list[i], folder)) return int(i);
+        if (suite::SameName(list[i], folder) || sys::sameFile(list[i], folder)) return int(i);
     return -1;
 }
 

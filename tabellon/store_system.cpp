@@ -168,17 +168,6 @@ bool writeFileAtomically(const std::string& path, const std::string& text) {
     return suite::WriteNativeFileAtomic(nativePath(path), text);
 }
 
-bool sameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = char(x + 32);
-        if (y >= 'A' && y <= 'Z') y = char(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
 SYSTEMTIME utcNow() {
     SYSTEMTIME t{};
     GetSystemTime(&t);

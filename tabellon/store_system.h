@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/win/ansi_names.h"
 #include "platform/win/types.h"
 
 namespace tabellon::sys {
@@ -50,9 +51,6 @@ std::optional<std::uint64_t> freeSpace(const std::string& folder);
 std::optional<std::string> makeTempFile(const std::string& folder, const char* stem);
 // Writes `text` to `path` through a fresh sibling that is renamed into place.
 bool writeFileAtomically(const std::string& path, const std::string& text);
-
-// Equal without regard to ASCII case, as key and folder names compare.
-bool sameText(const std::string& a, const std::string& b);
 
 // ---- time ----
 SYSTEMTIME utcNow();

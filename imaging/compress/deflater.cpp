@@ -257,6 +257,28 @@ struct CDeflater::State {
         }
         acc = 0;
     }
+    // A stored block: its header bits, then the byte-aligned length, its
+    // complement and the k (at most 65535) bytes from p.
+    void PutStoredBlock(bool lastBlock, const std::uint8_t* p, unsigned k) {
+        PutBits(lastBlock ? 1 : 0, 1);
+        PutBits(0, 2);
+        AlignBits();
+        out.push_back(static_cast<std::uint8_t>(k));
+        out.push_back(static_cast<std::uint8_t>(k >> 8));
+        out.push_back(static_cast<std::uint8_t>(~k));
+        out.push_back(static_cast<std::uint8_t>(~k >> 8));
+        out.insert(out.end(), p, p + k);
+    }
+    // Whether the stream still takes data: not after an error, and not once
+    // finished (which is an error of its own).
+    bool Open() {
+        if (error != DeflateError::None) return false;
+        if (finished) {
+            error = DeflateError::Finished;
+            return false;
+        }
+        return true;
+    }
     bool Drain(bool all) {
         if (error != DeflateError::None) return false;
         if (out.size() >= 65536 || (all && !out.empty())) {
@@ -465,14 +487,7 @@ struct CDeflater::State {
             do {
                 unsigned k = static_cast<unsigned>(std::min<std::uint64_t>(left, 65535));
                 left -= k;
-                PutBits((last && left == 0) ? 1 : 0, 1);
-                PutBits(0, 2);
-                AlignBits();
-                out.push_back(static_cast<std::uint8_t>(k));
-                out.push_back(static_cast<std::uint8_t>(k >> 8));
-                out.push_back(static_cast<std::uint8_t>(~k));
-                out.push_back(static_cast<std::uint8_t>(~k >> 8));
-                out.insert(out.end(), p, p + k);
+                PutStoredBlock(last && left == 0, p, k);
                 p += k;
             } while (left > 0);
         } else if (fixedBits <= dynBits) {
@@ -520,15 +535,7 @@ struct CDeflater::State {
                 // bytes not yet written; the rest waits unless flushing.
                 while (strstart - blockStart >= kWindow || (flush && strstart > blockStart)) {
                     unsigned k = static_cast<unsigned>(std::min<long>(65535, strstart - blockStart));
-                    PutBits(0, 1);
-                    PutBits(0, 2);
-                    AlignBits();
-                    out.push_back(static_cast<std::uint8_t>(k));
-                    out.push_back(static_cast<std::uint8_t>(k >> 8));
-                    out.push_back(static_cast<std::uint8_t>(~k));
-                    out.push_back(static_cast<std::uint8_t>(~k >> 8));
-                    out.insert(out.end(), &win[static_cast<std::size_t>(blockStart)],
-                               &win[static_cast<std::size_t>(blockStart)] + k);
+                    PutStoredBlock(false, &win[static_cast<std::size_t>(blockStart)], k);
                     blockStart += k;
                     if (!Drain(false)) return false;
                 }
@@ -654,22 +661,14 @@ CDeflater::~CDeflater() = default;
 
 bool CDeflater::Write(const std::uint8_t* data, std::size_t n) {
     State& s = *m_s;
-    if (s.error != DeflateError::None) return false;
-    if (s.finished) {
-        s.error = DeflateError::Finished;
-        return false;
-    }
+    if (!s.Open()) return false;
     s.adler = Adler32(s.adler, data, n);
     return s.Feed(data, n);
 }
 
 bool CDeflater::Finish() {
     State& s = *m_s;
-    if (s.error != DeflateError::None) return false;
-    if (s.finished) {
-        s.error = DeflateError::Finished;
-        return false;
-    }
+    if (!s.Open()) return false;
     s.finished = true;
     if (!s.Compress(true)) return false;
     if (s.level == 0) {

@@ -6,16 +6,14 @@
 
 #include "ocrdoc/helpers/path_helpers.h"
 
-namespace {
-
-bool GridUsable(const TableGrid* grid) {
+bool IsUsableTableGrid(const TableGrid* grid) {
     if (!grid || grid->nRows < 1 || !grid->pCellsPerRow || !grid->ppRows) return false;
     for (INT r = 0; r < grid->nRows; ++r)
         if (grid->pCellsPerRow[r] < 0 || (grid->pCellsPerRow[r] > 0 && !grid->ppRows[r])) return false;
     return true;
 }
 
-const TableCell* FindContinuation(const TableGrid* grid, int row, const TableCell& own) {
+const TableCell* FindContinuationEntry(const TableGrid* grid, int row, const TableCell& own) {
     for (INT i = 0; i < grid->pCellsPerRow[row]; ++i) {
         const TableCell& c = grid->ppRows[row][i];
         if (!c.bOwn && c.nFirstCol == own.nFirstCol && c.nLastCol == own.nLastCol) return &c;
@@ -23,19 +21,24 @@ const TableCell* FindContinuation(const TableGrid* grid, int row, const TableCel
     return nullptr;
 }
 
-}  // namespace
-
 int CountTableCells(const TableGrid* grid) {
-    if (!GridUsable(grid)) return 0;
+    if (!IsUsableTableGrid(grid)) return 0;
     int n = 0;
     for (INT r = 0; r < grid->nRows; ++r)
         for (INT i = 0; i < grid->pCellsPerRow[r]; ++i) n += grid->ppRows[r][i].bOwn == 1;
     return n;
 }
 
+int CountTableEntries(const TableGrid* grid) {
+    if (!IsUsableTableGrid(grid)) return 0;
+    long long n = 0;
+    for (INT r = 0; r < grid->nRows; ++r) n += grid->pCellsPerRow[r];
+    return n > 0x7FFFFFFF ? 0 : static_cast<int>(n);
+}
+
 std::vector<int> GetTableRowBoundaries(const TableGrid* grid) {
     std::vector<int> out;
-    if (!GridUsable(grid)) return out;
+    if (!IsUsableTableGrid(grid)) return out;
     int previous = 0;
     for (INT r = 0; r < grid->nRows; ++r) {
         long long sum = 0;
@@ -52,14 +55,14 @@ std::vector<int> GetTableRowBoundaries(const TableGrid* grid) {
 }
 
 BOOL GetTableLayoutCell(TableLayoutCell* out, int k, const TableGrid* grid) {
-    if (!out || k < 0 || !GridUsable(grid)) return FALSE;
+    if (!out || k < 0 || !IsUsableTableGrid(grid)) return FALSE;
     for (INT r = 0; r < grid->nRows; ++r) {
         for (INT i = 0; i < grid->pCellsPerRow[r]; ++i) {
             const TableCell& own = grid->ppRows[r][i];
             if (own.bOwn != 1 || k-- > 0) continue;
             const TableCell* last = &own;
             for (INT below = r + 1; below < grid->nRows; ++below) {
-                const TableCell* next = FindContinuation(grid, below, own);
+                const TableCell* next = FindContinuationEntry(grid, below, own);
                 if (!next) break;
                 last = next;
             }

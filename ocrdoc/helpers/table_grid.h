@@ -21,8 +21,15 @@ struct TableLayoutCell {
     const char* pText;  // lines separated by CR LF
 };
 
+// A grid with at least one row whose row arrays are all present.
+bool IsUsableTableGrid(const TableGrid* grid);
+// The continuation entry in `row` of the cell `own` (bOwn 0, same column
+// lines), or NULL. The row must exist in a usable grid.
+const TableCell* FindContinuationEntry(const TableGrid* grid, int row, const TableCell& own);
 // Own entries of the grid (bOwn 1); 0 for a NULL or malformed grid.
 int CountTableCells(const TableGrid* grid);
+// Every entry of the grid, continuation entries included; 0 for a bad grid.
+int CountTableEntries(const TableGrid* grid);
 // rows + 1 boundaries: row i's top is the mean over its entries of
 // top - (top rule width + 1) / 2, the last the mean over the last row's
 // entries of bottom + (bottom rule width + 1) / 2. Empty for a bad grid.

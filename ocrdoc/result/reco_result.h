@@ -29,6 +29,8 @@
 #include "platform/win/types.h"
 #include "views/action_buffer.h"
 
+class CPageImage;
+
 static_assert(std::endian::native == std::endian::little, "records are stored as little-endian bytes");
 
 #pragma pack(push, 1)
@@ -159,6 +161,17 @@ public:
     int ApplyUndo(UINT* outRow, UINT* outCol, int* outCountsLen, WORD* outCounts, int countsCapacity);
     BOOL RangeHasTableLineChar(UINT from, UINT to) const;
 
+    // --- Line image.
+    // Draws the page pixels of the characters of line `row` (from the caret's
+    // part of the line, between table rules) into the 1-bit bitmap of the
+    // given size: a horizontal line as the page strip under its boxes, a
+    // vertical line as its characters set upright side by side. *outSize is
+    // the size drawn (height 0: nothing drawn, the bitmap untouched) and
+    // *outStartCol the display column where the drawn part starts. Every copy
+    // is bounded by the page and by the bitmap, whatever the boxes say.
+    BOOL RenderLineImage(UINT row, CPageImage* image, HBITMAP hBitmap, int bitmapWidth, int bitmapHeight,
+                         SIZE* outSize, int* outStartCol);
+
     // --- Access.
     UINT RecordCount() const { return m_nCharBytes / sizeof(RecoCharInfo); }
     const RecoCharInfo* Record(UINT index) const { return index < RecordCount() ? m_pChars + index : nullptr; }
@@ -212,3 +225,4 @@ extern const char* const kMsgWorkFilesDamaged;
 extern const char* const kMsgTextCreateError;
 extern const char* const kMsgTextNoRoom;
 extern const char* const kMsgTooManyChars;
+extern const char* const kMsgCantLockMemory;

@@ -13,13 +13,7 @@
 
 namespace {
 
-// Windows-style paths (backslashes or a drive) go through the path layer;
-// native ones are taken as they are.
-std::string nativeOf(const char* path) {
-    std::string p = path ? path : "";
-    bool windows = p.find('\\') != std::string::npos || (p.size() >= 2 && p[1] == ':');
-    return windows ? suite::NativePath(p) : p;
-}
+std::string nativeOf(const char* path) { return suite::NativePathOfEither(path ? path : ""); }
 
 int checkVersion(const WORD* v) {
     if (!v) return 1;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <new>
 
+#include "outside/ocrkit/plane.h"
+
 namespace ocrkit {
 
 // A new zeroed record linked at *tail, tail then pointing at its `next`;
@@ -37,5 +39,21 @@ void freeChain(T* head) {
 
 // A coordinate as the records' 16-bit fields hold it.
 inline short clampShort(int v) { return static_cast<short>(std::clamp(v, -32768, 32767)); }
+
+// A box into a record's left, top, right and bottom.
+template <typename Record>
+void setBox(Record& r, const Box& b) {
+    r.left = clampShort(b.left);
+    r.top = clampShort(b.top);
+    r.right = clampShort(b.right);
+    r.bottom = clampShort(b.bottom);
+}
+
+// The same for a character, which covers at least one pixel even where the
+// engine's box for it is empty.
+template <typename Record>
+void setCharBox(Record& r, const Box& b) {
+    setBox(r, Box{b.left, b.top, std::max(b.right, b.left), std::max(b.bottom, b.top)});
+}
 
 }  // namespace ocrkit

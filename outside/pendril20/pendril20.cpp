@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <leptonica/allheaders.h>
-#include <new>
 #include <string>
 
 #include "outside/ocrkit/chain.h"
@@ -16,7 +15,6 @@
 namespace {
 
 using ocrkit::appendNew;
-using ocrkit::clampShort;
 
 void freeResult(_regioninfoeng* result) {
     ocrkit::freeChain(result, [](_regioninfoeng* r) {
@@ -64,10 +62,7 @@ short distanceOf(float confidence) {
 _charinfoeng* appendChar(_charinfoeng**& tail, const ocrkit::Box& b, short dist) {
     _charinfoeng* c = appendNew(tail);
     if (!c) return nullptr;
-    c->top = clampShort(b.top);
-    c->bottom = clampShort(std::max(b.bottom, b.top));
-    c->left = clampShort(b.left);
-    c->right = clampShort(std::max(b.right, b.left));
+    ocrkit::setCharBox(*c, b);
     c->nDist = dist;
     return c;
 }
@@ -78,10 +73,7 @@ bool buildBlock(const std::vector<ocrkit::Line>& lines, _regioninfoeng* region) 
         _lineinfoeng* line = appendNew(lineTail);
         if (!line) return false;
         ++region->nLines;
-        line->top = clampShort(src.box.top);
-        line->bottom = clampShort(src.box.bottom);
-        line->left = clampShort(src.box.left);
-        line->right = clampShort(src.box.right);
+        ocrkit::setBox(*line, src.box);
         _wordinfoeng** wordTail = &line->pWords;
         for (const ocrkit::Word& w : src.words) {
             _wordinfoeng* word = appendNew(wordTail);

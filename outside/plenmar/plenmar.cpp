@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <leptonica/allheaders.h>
-#include <new>
 #include <vector>
 
 #include "outside/ocrkit/chain.h"

@@ -72,6 +72,27 @@ TEST(OcrkitChain, RecordsAreLinkedInOrderAndFreedWhole) {
     EXPECT_EQ(ocrkit::clampShort(-5), -5);
 }
 
+struct ShortBox {
+    short left, top, right, bottom;
+};
+
+TEST(OcrkitChain, BoxesGoIntoShortFieldsAndCharactersAreNeverEmpty) {
+    ShortBox r{};
+    ocrkit::setBox(r, ocrkit::Box{-40000, 5, 40000, 9});
+    EXPECT_EQ(r.left, -32768);
+    EXPECT_EQ(r.top, 5);
+    EXPECT_EQ(r.right, 32767);
+    EXPECT_EQ(r.bottom, 9);
+    ocrkit::setBox(r, ocrkit::Box{10, 20, 8, 19});  // lines keep what the engine said
+    EXPECT_EQ(r.right, 8);
+    EXPECT_EQ(r.bottom, 19);
+    ocrkit::setCharBox(r, ocrkit::Box{10, 20, 8, 19});
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.right, 10);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(r.bottom, 20);
+}
+
 int g_pumpCalls = 0;
 int g_stopAt = 0;
 int pump() { return ++g_pumpCalls >= g_stopAt ? 1 : 0; }

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <leptonica/allheaders.h>
-#include <new>
 #include <string>
 
 #include "outside/ocrkit/bands.h"
@@ -46,7 +45,6 @@ private:
 };
 
 using ocrkit::appendNew;
-using ocrkit::clampShort;
 
 void freeSeg(_seg_regioninfo* seg) {
     ocrkit::freeChain(seg, [](_seg_regioninfo* s) { ocrkit::freeChain(s->pLines); });
@@ -74,22 +72,14 @@ _seg_lineinfo* cutLines(const PlaneView& p, const ocrkit::Box& box, bool vertica
             count = -1;
             return nullptr;
         }
-        if (vertical) {
-            l->left = clampShort(box.left + a);
-            l->right = clampShort(box.left + b);
-            l->top = clampShort(box.top);
-            l->bottom = clampShort(box.bottom);
-        } else {
-            l->left = clampShort(box.left);
-            l->right = clampShort(box.right);
-            l->top = clampShort(box.top + a);
-            l->bottom = clampShort(box.top + b);
-        }
+        if (vertical)
+            ocrkit::setBox(*l, ocrkit::Box{box.left + a, box.top, box.left + b, box.bottom});
+        else
+            ocrkit::setBox(*l, ocrkit::Box{box.left, box.top + a, box.right, box.top + b});
         ++count;
     }
     return head;
 }
-
 
 // The models a code letter and traditional flag ask for.
 std::string languagesFor(int code, int traditional, bool vertical) {
@@ -171,10 +161,7 @@ bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& o
         if (!line) return false;
         ++region->nLines;
         line->byAttr = src.paragraphStart ? 1 : 0;
-        line->left = clampShort(src.box.left);
-        line->top = clampShort(src.box.top);
-        line->right = clampShort(src.box.right);
-        line->bottom = clampShort(src.box.bottom);
+        ocrkit::setBox(*line, src.box);
         _charinfo** charTail = &line->pChars;
         std::string lineText;
         bool prevWide = false;
@@ -201,10 +188,7 @@ bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& o
                             b.right = s.box.left + wd * (i + 1) / n - 1;
                         }
                     }
-                    c->left = clampShort(b.left);
-                    c->top = clampShort(b.top);
-                    c->right = clampShort(std::max(b.right, b.left));
-                    c->bottom = clampShort(std::max(b.bottom, b.top));
+                    ocrkit::setCharBox(*c, b);
                     bool wide = ocrkit::isWideCharacter(ocrkit::firstCodePoint(parts[k]));
                     // Blanks the engine puts between Chinese characters are not typed spaces.
                     if (firstOfWord && k == 0 && w.blanks > 0 && !wide && !prevWide)

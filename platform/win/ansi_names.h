@@ -36,6 +36,20 @@ inline std::string FoldName(std::string_view name) {
     return out;
 }
 
+// Whether two names are one under the rule above (FoldName(a) == FoldName(b)),
+// without building the folded forms.
+inline bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    bool trailA = false, trailB = false;  // the byte is the trail of a double-byte character
+    for (size_t i = 0; i < a.size(); ++i) {
+        if ((trailA ? a[i] : upper(a[i])) != (trailB ? b[i] : upper(b[i]))) return false;
+        trailA = !trailA && StartsDoubleByte(a, i);
+        trailB = !trailB && StartsDoubleByte(b, i);
+    }
+    return true;
+}
+
 // The first `c` at or after `from` that is not a trail byte; npos when none.
 inline size_t FindAnsiChar(std::string_view text, char c, size_t from = 0) {
     for (size_t i = from; i < text.size(); ++i) {

@@ -49,8 +49,6 @@ Line Classify(std::string_view raw) {
     return {Kind::Entry, Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
 }
 
-bool SameName(std::string_view a, std::string_view b) { return a.size() == b.size() && FoldName(a) == FoldName(b); }
-
 std::string_view Unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         return value.substr(1, value.size() - 2);

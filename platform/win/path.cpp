@@ -173,6 +173,11 @@ std::string NativePath(std::string_view windowsPath) {
     return native;
 }
 
+std::string NativePathOfEither(std::string_view path) {
+    bool windows = path.find('\\') != std::string_view::npos || (path.size() >= 2 && path[1] == ':');
+    return windows ? NativePath(path) : std::string(path);
+}
+
 std::string WindowsPath(std::string_view nativePath) {
     std::string path(nativePath);
     std::string prefix;

@@ -49,6 +49,10 @@ constexpr bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 bool TryNativePath(std::string_view windowsPath, std::string& native);
 // As TryNativePath, returning "" on failure.
 std::string NativePath(std::string_view windowsPath);
+// For callers that take paths either way: a Windows-style path (one with a
+// backslash or a drive) through NativePath, any other taken as native already
+// (so its UTF-8 bytes are not converted a second time).
+std::string NativePathOfEither(std::string_view path);
 
 // The Windows-style form (ANSI bytes, backslashes, drive) of a native path.
 // A relative native path stays relative. Characters the code page lacks become '?'.

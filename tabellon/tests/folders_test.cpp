@@ -57,6 +57,29 @@ TEST_F(FoldersTest, ExistingOrInvalidNamesChangeNothing) {
     EXPECT_EQ(info.FolderCount, 1u);
 }
 
+TEST_F(FoldersTest, DoubleByteNamesMatchAsTheirKeysDo) {
+    // Two GBK characters whose trail bytes are 'a' and 'A' are different
+    // names, as their registry keys are; ASCII letters around them still fold.
+    folder(0, "\xB0\x61");
+    DB_FOLDERINFO other{};
+    std::snprintf(other.Name, 260, "\xB0\x41");
+    EXPECT_EQ(t.DB_CreateFolder(0, &other), DB_OK);
+    DWORD doc = document(0, "ab\xB1\x6D");
+    DB_DOCINFO same{};
+    std::snprintf(same.Name, 260, "AB\xB1\x6D");
+    EXPECT_EQ(t.DB_CreateDocument(0, &same), DB_ERR_EXISTS);
+    EXPECT_EQ(t.DB_RenameDocument(doc, "\xB0\x61"), DB_ERR_EXISTS);
+    ASSERT_EQ(t.DB_RenameDocument(doc, "\xB1\x4D"), DB_OK);  // not a change of case
+    DB_DOCINFO info{};
+    info.ID = doc;
+    ASSERT_EQ(t.DB_GetDocumentInfo(&info), DB_OK);
+    EXPECT_STREQ(info.Name, "\xB1\x4D");
+    DB_FOLDERINFO top{};
+    ASSERT_EQ(t.DB_GetFolderInfo(&top), DB_OK);
+    EXPECT_EQ(top.FolderCount, 2u);
+    EXPECT_EQ(top.DocCount, 1u);
+}
+
 TEST_F(FoldersTest, EnumerationStartsAtTheStartIdAndStopsOnRequest) {
     DWORD p = folder(0, "P");
     folder(p, "a");
@@ -124,9 +147,15 @@ TEST_F(FoldersTest, ParentInfoNamesTheHoldingFolder) {
     EXPECT_EQ(p.ID, f);
     EXPECT_STREQ(p.Name, "outer");
     EXPECT_EQ(p.FolderCount, 1u);
+    EXPECT_NE(p.CreateTime, 0u);
+    // The top level has no times: none are left over from the last answer.
     ASSERT_EQ(t.DB_GetParentInfo(f, &p), DB_OK);
     EXPECT_EQ(p.ID, 0u);
     EXPECT_STREQ(p.Name, "");
+    EXPECT_EQ(p.FolderCount, 1u);
+    EXPECT_EQ(p.DocCount, 0u);
+    EXPECT_EQ(p.CreateTime, 0u);
+    EXPECT_EQ(p.ModifiedTime, 0u);
 }
 
 TEST_F(FoldersTest, TimesAreTheStoredUtcTimes) {

@@ -101,6 +101,17 @@ TEST(Deflater, RefusingSinkFailsTheStream) {
     CDeflater bad([](const std::uint8_t*, std::size_t) { return true; }, 10);
     EXPECT_FALSE(bad.Finish());
     EXPECT_EQ(bad.Error(), coders::DeflateError::BadLevel);
+    // A finished stream takes nothing more, and says why.
+    std::vector<std::uint8_t> out;
+    CDeflater done([&](const std::uint8_t* p, std::size_t n) { out.insert(out.end(), p, p + n); return true; }, 6);
+    ASSERT_TRUE(done.Write(data.data(), 100));
+    ASSERT_TRUE(done.Finish());
+    const std::size_t size = out.size();
+    EXPECT_FALSE(done.Write(data.data(), 1));
+    EXPECT_EQ(done.Error(), coders::DeflateError::Finished);
+    EXPECT_FALSE(done.Finish());
+    EXPECT_EQ(out.size(), size);
+    EXPECT_EQ(testzlib::Inflate(out, 100), std::vector<std::uint8_t>(data.begin(), data.begin() + 100));
 }
 
 TEST(HuffmanLengths, LimitedCompleteAndNeverSingle) {

@@ -47,6 +47,52 @@ TEST(CommonIni, ValuesRoundTripIgnoringCase) {
     EXPECT_FALSE(common().WriteIniString("S", "bad\nkey", "v", ini.c_str()));
 }
 
+TEST(CommonIni, DoubleByteNamesKeepTheirTrailBytes) {
+    // GBK characters whose trail bytes are 'a' and 'A' name different keys;
+    // the ASCII letters around them still ignore case.
+    std::string ini = temp().dir + "/dbcs.ini";
+    ASSERT_TRUE(common().WriteIniString("\x81\x61", "k", "lower", ini.c_str()));
+    ASSERT_TRUE(common().WriteIniString("\x81\x41", "k", "upper", ini.c_str()));
+    ASSERT_TRUE(common().WriteIniString("S", "x\xB0\x61", "one", ini.c_str()));
+    ASSERT_TRUE(common().WriteIniString("S", "X\xB0\x41", "two", ini.c_str()));
+    char buf[16];
+    EXPECT_TRUE(common().ReadIniString("\x81\x61", "K", "", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "lower");
+    EXPECT_TRUE(common().ReadIniString("\x81\x41", "k", "", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "upper");
+    EXPECT_TRUE(common().ReadIniString("s", "X\xB0\x61", "", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "one");
+    EXPECT_TRUE(common().ReadIniString("S", "x\xB0\x41", "", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "two");
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+TEST(CommonIni, EditsKeepTheRestOfTheFile) {
+    std::string ini = temp().dir + "/kept.ini";
+    std::ofstream(ini, std::ios::binary) << "; written by hand\n[System]\nPath = \"C:\\a b\"\n\n[Other]\nx=1\n";
+    char buf[32];
+    EXPECT_TRUE(common().ReadIniString("system", "path", "", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "C:\\a b");
+    ASSERT_TRUE(common().WriteIniString("System", "Pages", "3", ini.c_str()));
+    ASSERT_TRUE(common().WriteIniString("Other", "X", "2", ini.c_str()));
+    // The comment, the blank line and the file's own line ends stay; a new key
+    // goes at the end of its section.
+    EXPECT_EQ(fileText(ini), "; written by hand\n[System]\nPath = \"C:\\a b\"\nPages=3\n\n[Other]\nx=2\n");
+    // Text that would break the file's lines is refused and changes nothing.
+    EXPECT_FALSE(common().WriteIniString("System", "[Fake]", "v", ini.c_str()));
+    EXPECT_FALSE(common().WriteIniString("System", "k", "two\nlines", ini.c_str()));
+    EXPECT_FALSE(common().WriteIniString("Sys]tem", "k", "v", ini.c_str()));
+    EXPECT_EQ(fileText(ini), "; written by hand\n[System]\nPath = \"C:\\a b\"\nPages=3\n\n[Other]\nx=2\n");
+    // A double-byte section name whose trail byte is ']' is a name like any other.
+    ASSERT_TRUE(common().WriteIniString("\x81\x5D", "k", "v", ini.c_str()));
+    EXPECT_TRUE(common().ReadIniString("\x81\x5D", "K", "", buf, sizeof buf, ini.c_str()));
+    EXPECT_STREQ(buf, "v");
+}
+
 TEST(CommonKeys, CopiesTreesButNeverOntoAnExistingKeyOrIntoItself) {
     temp();
     HKEY src = nullptr;

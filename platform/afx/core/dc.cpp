@@ -351,6 +351,20 @@ HDC AfxGetScreenDC() {
 
 QImage* AfxDCImage(HDC h) { return Target(AsDC(h)); }
 
+BOOL AfxDrawImage(HDC h, int x, int y, const QImage& image) {
+    DC* dc = AsDC(h);
+    QImage* target = dc ? Target(dc) : nullptr;
+    if (!target || image.isNull()) return FALSE;
+    QPoint at = ToImage(dc, x, y);
+    {
+        QPainter p(target);
+        p.setClipRegion(DrawableRegion(dc));
+        p.drawImage(at, image);
+    }
+    if (Bitmap* b = TargetBitmap(dc)) Requantize(b, QRect(at, image.size()) & target->rect());
+    return TRUE;
+}
+
 QFont AfxDCFont(HDC h) {
     DC* dc = AsDC(h);
     return dc ? QtFont(dc) : QFont();

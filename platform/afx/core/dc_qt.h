@@ -16,6 +16,9 @@ AFX_CORE_API QImage* AfxDCImage(HDC dc);
 // A bitmap's pixels (RGB32) and a new bitmap from an image.
 AFX_CORE_API QImage AfxBitmapImage(HBITMAP bitmap);
 AFX_CORE_API HBITMAP AfxBitmapFromImage(const QImage& image);
+// Draws an image (its alpha respected) with its top left at logical point
+// (x, y), inside the DC's clipping; FALSE for a DC without pixels.
+AFX_CORE_API BOOL AfxDrawImage(HDC dc, int x, int y, const QImage& image);
 // The font a DC would draw text with.
 AFX_CORE_API QFont AfxDCFont(HDC dc);
 AFX_CORE_API QFont AfxFontOf(HFONT font);

@@ -9,6 +9,7 @@
 IMPLEMENT_DYNAMIC(CException, CObject)
 IMPLEMENT_DYNAMIC(CMemoryException, CException)
 IMPLEMENT_DYNAMIC(CNotSupportedException, CException)
+IMPLEMENT_DYNAMIC(CResourceException, CException)
 IMPLEMENT_DYNAMIC(CFileException, CException)
 IMPLEMENT_DYNAMIC(CArchiveException, CException)
 
@@ -69,6 +70,11 @@ BOOL CNotSupportedException::GetErrorMessage(LPTSTR buffer, UINT maxChars, PUINT
     return CopyMessage("An unsupported operation was attempted.", buffer, maxChars);
 }
 
+BOOL CResourceException::GetErrorMessage(LPTSTR buffer, UINT maxChars, PUINT helpContext) {
+    if (helpContext) *helpContext = 0;
+    return CopyMessage("A window or other user-interface resource could not be created.", buffer, maxChars);
+}
+
 CFileException::CFileException(int cause, LONG osError, LPCTSTR fileName)
     : m_cause(cause), m_lOsError(osError), m_strFileName(fileName) {}
 
@@ -121,6 +127,7 @@ int CFileException::OsErrorToException(LONG osError) {
     case ERROR_SHARING_VIOLATION: return sharingViolation;
     case ERROR_DISK_FULL: return diskFull;
     case ERROR_HANDLE_EOF: return endOfFile;
+    case ERROR_NEGATIVE_SEEK: return badSeek;
     case ERROR_READ_FAULT:
     case ERROR_WRITE_FAULT: return hardIO;
     default: return generic;
@@ -153,6 +160,7 @@ BOOL CArchiveException::GetErrorMessage(LPTSTR buffer, UINT maxChars, PUINT help
 
 void AfxThrowMemoryException() { throw new CMemoryException; }
 void AfxThrowNotSupportedException() { throw new CNotSupportedException; }
+void AfxThrowResourceException() { throw new CResourceException; }
 void AfxThrowFileException(int cause, LONG osError, LPCTSTR fileName) {
     throw new CFileException(cause, osError, fileName);
 }

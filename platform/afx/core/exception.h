@@ -38,6 +38,13 @@ public:
     BOOL GetErrorMessage(LPTSTR buffer, UINT maxChars, PUINT helpContext = nullptr) override;
 };
 
+// A window, bar or other user-interface resource could not be made.
+class AFX_CORE_API CResourceException : public CException {
+    DECLARE_DYNAMIC(CResourceException)
+public:
+    BOOL GetErrorMessage(LPTSTR buffer, UINT maxChars, PUINT helpContext = nullptr) override;
+};
+
 class AFX_CORE_API CFileException : public CException {
     DECLARE_DYNAMIC(CFileException)
 public:
@@ -81,6 +88,7 @@ public:
 
 [[noreturn]] AFX_CORE_API void AfxThrowMemoryException();
 [[noreturn]] AFX_CORE_API void AfxThrowNotSupportedException();
+[[noreturn]] AFX_CORE_API void AfxThrowResourceException();
 [[noreturn]] AFX_CORE_API void AfxThrowFileException(int cause, LONG osError = -1, LPCTSTR fileName = nullptr);
 [[noreturn]] AFX_CORE_API void AfxThrowArchiveException(int cause, LPCTSTR fileName = nullptr);
 

@@ -1,10 +1,11 @@
-// Control bars: layout along the frame's edges, idle updates, and the tool,
-// status, dialog and dock bars.
+// Control bars: layout along the frame's edges, docking and floating, idle
+// updates, and the tool, status, dialog and dock bars.
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QToolTip>
 
+#include <cstdlib>
 #include <map>
 
 #include "platform/afx/core/dc_qt.h"
@@ -41,6 +42,51 @@ CFrameWnd* FrameOf(CWnd* w) {
     while (p && !p->IsKindOf(RUNTIME_CLASS(CFrameWnd))) p = p->GetParent();
     return static_cast<CFrameWnd*>(p);
 }
+
+// The item at `index` of a bar's items, or null when there is none.
+template <class Items>
+auto* ItemAt(Items& items, int index) {
+    return index >= 0 && static_cast<size_t>(index) < items.size() ? &items[static_cast<size_t>(index)] : nullptr;
+}
+
+// The style bits of a tool-bar button or status-bar pane; 0 when there is none.
+template <class Items>
+UINT ItemStyle(const Items& items, int index) {
+    auto* item = ItemAt(items, index);
+    return item ? item->style : 0;
+}
+
+// Sets an item's style bits and repaints just that item.
+template <class Bar, class Items>
+void SetItemStyle(Bar* bar, Items& items, int index, UINT style) {
+    auto* item = ItemAt(items, index);
+    if (!item) return;
+    item->style = style;
+    CRect r;
+    bar->GetItemRect(index, &r);
+    bar->InvalidateRect(&r);
+}
+
+// The edges in the order a bar docks at the first one it allows.
+struct Edge {
+    DWORD align;
+    UINT id;
+};
+constexpr Edge kEdges[] = {{CBRS_ALIGN_TOP, AFX_IDW_DOCKBAR_TOP},
+                           {CBRS_ALIGN_BOTTOM, AFX_IDW_DOCKBAR_BOTTOM},
+                           {CBRS_ALIGN_LEFT, AFX_IDW_DOCKBAR_LEFT},
+                           {CBRS_ALIGN_RIGHT, AFX_IDW_DOCKBAR_RIGHT}};
+
+CDockBar* DockBarOf(CFrameWnd* frame, UINT id) {
+    CControlBar* b = frame->GetControlBar(id);
+    return b && b->IsKindOf(RUNTIME_CLASS(CDockBar)) ? static_cast<CDockBar*>(b) : nullptr;
+}
+
+// A drag shorter than this (in pixels, either way) is a click.
+constexpr int kDragThreshold = 4;
+// A bar dropped this close to a dock bar (or the edge where an empty one sits) docks there.
+constexpr int kDockZone = 12;
+constexpr DWORD kPlacementBits = CBRS_ALIGN_ANY | CBRS_BORDER_ANY | CBRS_FLOATING;
 }  // namespace
 
 // Control bars.
@@ -50,11 +96,15 @@ BEGIN_MESSAGE_MAP(CControlBar, CWnd)
     ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUIMessage)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
 
 CControlBar::CControlBar() = default;
 
 CControlBar::~CControlBar() {
+    if (m_pDockBar) m_pDockBar->RemoveControlBar(this);
     if (m_pDockSite) m_pDockSite->RemoveControlBar(this);
     if (m_hWnd) DestroyWindow();
 }
@@ -72,20 +122,21 @@ BOOL CControlBar::CreateBar(CWnd* parent, DWORD style, UINT id, LPCTSTR name) {
     return TRUE;
 }
 
+void CControlBar::StretchToParent(CSize& size, BOOL horz) const {
+    CRect r;
+    if (CWnd* p = GetParent()) p->GetClientRect(&r);
+    if (horz) size.cx = r.Width();
+    else size.cy = r.Height();
+}
+
 CSize CControlBar::CalcFixedLayout(BOOL stretch, BOOL horz) {
     CSize s = m_sizeDefault;
-    if (stretch) {
-        CWnd* p = GetParent();
-        CRect r;
-        if (p) p->GetClientRect(&r);
-        if (horz) s.cx = r.Width();
-        else s.cy = r.Height();
-    }
+    if (stretch) StretchToParent(s, horz);
     return s;
 }
 
 CSize CControlBar::CalcDynamicLayout(int, DWORD mode) {
-    return CalcFixedLayout((mode & LM_STRETCH) != 0 || (mode & (LM_HORZDOCK | LM_VERTDOCK)) != 0, (mode & LM_HORZ) != 0);
+    return CalcFixedLayout((mode & LM_STRETCH) != 0, (mode & LM_HORZ) != 0);
 }
 
 void CControlBar::DoPaint(CDC* dc) {
@@ -118,10 +169,73 @@ BOOL CControlBar::IsVisible() const { return IsWindowVisible(); }
 
 void CControlBar::SetBarStyle(DWORD style) {
     m_dwBarStyle = style & CBRS_ALL;
-    if (m_pDockSite) m_pDockSite->RecalcLayout();
+    RecalcHolderLayout();
 }
 
 void CControlBar::EnableDocking(DWORD dockStyle) { m_dwDockStyle = dockStyle & CBRS_ALIGN_ANY; }
+
+BOOL CControlBar::IsFloating() const { return m_pDockBar && m_pDockBar->m_bFloating; }
+
+void CControlBar::RecalcHolderLayout() {
+    if (m_pDockSite) m_pDockSite->RecalcLayout();
+    else if (CFrameWnd* f = FrameOf(this)) f->RecalcLayout();
+}
+
+void CControlBar::ToggleDocking() {
+    CFrameWnd* site = m_pDockSite;
+    if (!site || !m_dwDockStyle || !m_pDockBar) return;
+    if (IsFloating()) {
+        site->DockControlBar(this, m_nLastDockID);
+        return;
+    }
+    if (!site->m_pFloatingFrameClass) return;
+    CPoint at = m_ptLastFloat;
+    if (at.x == static_cast<int>(0x80000000)) {
+        // Never floated: just inside where it is docked now.
+        CRect r;
+        GetWindowRect(&r);
+        at = CPoint(r.left + 16, r.top + 16);
+    }
+    site->FloatControlBar(this, at, IsHorz() ? CBRS_ALIGN_TOP : CBRS_ALIGN_LEFT);
+}
+
+void CControlBar::OnLButtonDblClk(UINT, CPoint) {
+    if (m_pDockSite && m_dwDockStyle && m_pDockBar) ToggleDocking();
+    else Default();
+}
+
+void CControlBar::OnLButtonDown(UINT, CPoint point) {
+    if (!m_pDockSite || !m_dwDockStyle || !m_pDockBar) {
+        Default();
+        return;
+    }
+    m_bDragging = TRUE;
+    m_ptDragStart = point;
+    ClientToScreen(&m_ptDragStart);
+    SetCapture();
+}
+
+void CControlBar::OnLButtonUp(UINT, CPoint point) {
+    if (!m_bDragging) {
+        Default();
+        return;
+    }
+    m_bDragging = FALSE;
+    if (GetCapture() == this) ReleaseCapture();
+    ClientToScreen(&point);
+    CSize moved = point - m_ptDragStart;
+    if (std::abs(moved.cx) < kDragThreshold && std::abs(moved.cy) < kDragThreshold) return;
+    CRect r;
+    GetWindowRect(&r);
+    r.OffsetRect(moved);
+    CFrameWnd* site = m_pDockSite;
+    if (UINT id = site->DockBarFromPoint(point, m_dwDockStyle)) {
+        site->DockControlBar(this, id, &r);
+    } else if (site->m_pFloatingFrameClass) {
+        // A floating bar's frame moves with it; a docked bar floats where it was dropped.
+        site->FloatControlBar(this, r.TopLeft(), IsHorz() ? CBRS_ALIGN_TOP : CBRS_ALIGN_LEFT);
+    }
+}
 
 int CControlBar::GetCount() const { return m_nCount; }
 
@@ -141,6 +255,7 @@ void CControlBar::SetBorders(int l, int t, int r, int b) {
 }
 
 void CControlBar::PostNcDestroy() {
+    if (m_pDockBar) m_pDockBar->RemoveControlBar(this);
     if (m_pDockSite) {
         m_pDockSite->RemoveControlBar(this);
         m_pDockSite = nullptr;
@@ -165,7 +280,9 @@ void CWnd::RepositionBars(UINT first, UINT last, UINT idLeftOver, UINT, LPRECT, 
     else GetClientRect(&r);
     std::vector<CControlBar*> bars;
     if (IsKindOf(RUNTIME_CLASS(CFrameWnd))) {
-        bars = static_cast<CFrameWnd*>(this)->m_listControlBars;
+        // The frame's list also holds its docked and floating bars; only its own children are placed here.
+        for (CControlBar* b : static_cast<CFrameWnd*>(this)->m_listControlBars)
+            if (b->m_hWnd && b->GetParent() == this) bars.push_back(b);
     } else if (WindowState* s = StateOf(m_hWnd); s && s->widget) {
         for (QObject* o : s->widget->children())
             if (auto* w = qobject_cast<QWidget*>(o))
@@ -173,14 +290,16 @@ void CWnd::RepositionBars(UINT first, UINT last, UINT idLeftOver, UINT, LPRECT, 
                     bars.push_back(static_cast<CControlBar*>(c));
     }
     for (CControlBar* bar : bars) {
-        if (!bar->m_hWnd || !bar->IsWindowVisible()) continue;
         UINT id = static_cast<UINT>(bar->GetDlgCtrlID());
         if (id < first || id > last) continue;
+        auto* dock = bar->IsKindOf(RUNTIME_CLASS(CDockBar)) ? static_cast<CDockBar*>(bar) : nullptr;
+        // A dock bar shows while it holds a visible bar; empty, it still marks its edge with no room taken.
+        if (dock) dock->ShowWindow(dock->GetDockedVisibleCount() ? SW_SHOWNA : SW_HIDE);
+        else if (!bar->IsWindowVisible()) continue;
         DWORD align = bar->m_dwBarStyle & CBRS_ALIGN_ANY;
         bool horz = (align & CBRS_ORIENT_HORZ) != 0 || align == 0;
-        CSize size = (bar->m_dwBarStyle & CBRS_SIZE_DYNAMIC)
-                         ? bar->CalcDynamicLayout(-1, horz ? (LM_HORZ | LM_HORZDOCK) : LM_VERTDOCK)
-                         : bar->CalcFixedLayout(TRUE, horz);
+        CSize size = bar->CalcDynamicLayout(-1, LM_STRETCH | (horz ? (LM_HORZ | LM_HORZDOCK) : LM_VERTDOCK));
+        if (dock && !dock->GetDockedVisibleCount()) size = CSize(0, 0);
         CRect place;
         if (align & CBRS_ALIGN_BOTTOM) {
             place = CRect(r.left, r.bottom - size.cy, r.right, r.bottom);
@@ -199,6 +318,7 @@ void CWnd::RepositionBars(UINT first, UINT last, UINT idLeftOver, UINT, LPRECT, 
         bar->GetWindowRect(&now);
         ScreenToClient(&now);
         if (now != place) bar->MoveWindow(&place);
+        if (dock) dock->LayoutBars();
     }
     if (r.right < r.left) r.right = r.left;
     if (r.bottom < r.top) r.bottom = r.top;
@@ -222,41 +342,124 @@ CControlBar* CFrameWnd::GetControlBar(UINT id) {
     return nullptr;
 }
 
-void CFrameWnd::EnableDocking(DWORD dockStyle) { m_dwDockStyle = dockStyle & CBRS_ALIGN_ANY; }
+void CFrameWnd::EnableDocking(DWORD dockStyle) {
+    m_dwDockStyle = dockStyle & CBRS_ALIGN_ANY;
+    m_pFloatingFrameClass = RUNTIME_CLASS(CMiniDockFrameWnd);
+    for (const Edge& e : kEdges) {
+        if (!(dockStyle & e.align) || DockBarOf(this, e.id)) continue;
+        auto* dock = new CDockBar;
+        dock->m_bAutoDelete = TRUE;
+        if (!dock->Create(this, WS_CHILD | WS_VISIBLE | e.align, e.id)) {
+            delete dock;
+            AfxThrowResourceException();
+        }
+    }
+}
 
-void CFrameWnd::DockControlBar(CControlBar* bar, UINT dockBarId, LPCRECT) {
-    if (!bar) return;
-    DWORD align = 0;
-    switch (dockBarId) {
-    case AFX_IDW_DOCKBAR_TOP: align = CBRS_ALIGN_TOP; break;
-    case AFX_IDW_DOCKBAR_BOTTOM: align = CBRS_ALIGN_BOTTOM; break;
-    case AFX_IDW_DOCKBAR_LEFT: align = CBRS_ALIGN_LEFT; break;
-    case AFX_IDW_DOCKBAR_RIGHT: align = CBRS_ALIGN_RIGHT; break;
-    default: {
-        // The first edge both the bar and the frame allow, in the order top, bottom, left, right.
-        DWORD allowed = (bar->m_dwDockStyle ? bar->m_dwDockStyle : CBRS_ALIGN_ANY) & (m_dwDockStyle ? m_dwDockStyle : CBRS_ALIGN_ANY);
-        for (DWORD a : {CBRS_ALIGN_TOP, CBRS_ALIGN_BOTTOM, CBRS_ALIGN_LEFT, CBRS_ALIGN_RIGHT})
-            if (allowed & a) {
-                align = a;
+void CFrameWnd::DockControlBar(CControlBar* bar, UINT dockBarId, LPCRECT rect) {
+    if (!bar || !bar->m_hWnd) return;
+    DWORD allowed = bar->m_dwDockStyle ? bar->m_dwDockStyle : CBRS_ALIGN_ANY;
+    CDockBar* dock = nullptr;
+    if (dockBarId) {
+        dock = DockBarOf(this, dockBarId);
+    } else {
+        for (const Edge& e : kEdges)
+            if ((allowed & e.align) && (dock = DockBarOf(this, e.id))) break;
+    }
+    bar->m_pDockSite = this;
+    AddControlBar(bar);
+    if (dock) {
+        dock->DockControlBar(bar, rect);
+    } else {
+        // No dock bar there: the bar becomes the frame's own child along that edge.
+        DWORD align = 0;
+        for (const Edge& e : kEdges)
+            if (e.id == dockBarId || (!dockBarId && (allowed & e.align))) {
+                align = e.align;
                 break;
             }
         if (!align) align = bar->m_dwBarStyle & CBRS_ALIGN_ANY;
+        CDockBar* old = bar->m_pDockBar;
+        if (old) {
+            CRect was;
+            bar->GetWindowRect(&was);
+            bar->SetParent(this);
+            ScreenToClient(&was);
+            bar->MoveWindow(&was);
+            old->RemoveControlBar(bar);
+        }
+        bar->m_dwBarStyle = (bar->m_dwBarStyle & ~kPlacementBits) | align;
+        // A newly docked bar goes inside the bars already on that edge.
+        RemoveControlBar(bar);
+        AddControlBar(bar);
     }
-    }
-    bar->m_dwBarStyle = (bar->m_dwBarStyle & ~(CBRS_ALIGN_ANY | CBRS_BORDER_ANY | CBRS_FLOATING)) | align;
-    // A newly docked bar goes inside the bars already on that edge.
-    RemoveControlBar(bar);
-    AddControlBar(bar);
-    bar->m_pDockSite = this;
     RecalcLayout();
 }
 
-void CFrameWnd::FloatControlBar(CControlBar* bar, CPoint, DWORD) { DockControlBar(bar); }
+void CFrameWnd::FloatControlBar(CControlBar* bar, CPoint point, DWORD style) {
+    if (!bar || !bar->m_hWnd) return;
+    bar->m_pDockSite = this;
+    AddControlBar(bar);
+    bar->m_ptLastFloat = point;
+    if (bar->IsFloating()) {
+        // Already floating: its frame moves.
+        if (CWnd* mini = bar->m_pDockBar->GetParent())
+            mini->SetWindowPos(nullptr, point.x, point.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    if (bar->m_pDockBar) bar->m_nLastDockID = static_cast<UINT>(bar->m_pDockBar->GetDlgCtrlID());
+    const CRuntimeClass* cls = m_pFloatingFrameClass ? m_pFloatingFrameClass : RUNTIME_CLASS(CMiniDockFrameWnd);
+    CObject* made = cls->CreateObject();
+    auto* mini = dynamic_cast<CMiniDockFrameWnd*>(made);
+    if (!mini) {
+        delete made;
+        return;
+    }
+    DWORD orient = (style & CBRS_ORIENT_VERT) && !(style & CBRS_ORIENT_HORZ) ? CBRS_ALIGN_LEFT : CBRS_ALIGN_TOP;
+    if (!mini->Create(this, orient)) return;  // a frame that failed to open has deleted itself
+    CString title;
+    bar->GetWindowText(title);
+    mini->SetWindowText(title);
+    bool shown = bar->GetWidget() && !bar->GetWidget()->isHidden();
+    mini->m_wndDockBar.DockControlBar(bar);
+    // Placed once shown, when its caption is known to the window system.
+    if (shown) mini->ShowWindow(SW_SHOWNA);
+    mini->RecalcLayout();
+    mini->SetWindowPos(nullptr, point.x, point.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RecalcLayout();
+}
 
 void CFrameWnd::ShowControlBar(CControlBar* bar, BOOL show, BOOL) {
     if (!bar || !bar->m_hWnd) return;
     bar->ShowWindow(show ? SW_SHOWNA : SW_HIDE);
+    if (bar->IsFloating()) {
+        CWnd* mini = bar->m_pDockBar->GetParent();
+        if (mini && mini->IsKindOf(RUNTIME_CLASS(CMiniDockFrameWnd))) {
+            static_cast<CMiniDockFrameWnd*>(mini)->RecalcLayout();
+            mini->ShowWindow(bar->m_pDockBar->GetDockedVisibleCount() ? SW_SHOWNA : SW_HIDE);
+        }
+    }
     RecalcLayout();
+}
+
+UINT CFrameWnd::DockBarFromPoint(CPoint point, DWORD dockStyle) {
+    for (const Edge& e : kEdges) {
+        CDockBar* dock = (dockStyle & e.align) ? DockBarOf(this, e.id) : nullptr;
+        if (!dock) continue;
+        CRect zone;
+        dock->GetWindowRect(&zone);
+        zone.InflateRect(kDockZone, kDockZone);
+        if (zone.PtInRect(point)) return e.id;
+    }
+    return 0;
+}
+
+void CFrameWnd::RecalcFloatingFrames() {
+    std::vector<CControlBar*> bars = m_listControlBars;
+    for (CControlBar* bar : bars)
+        if (bar->m_hWnd && bar->IsFloating())
+            if (CWnd* mini = bar->m_pDockBar->GetParent(); mini && mini->IsKindOf(RUNTIME_CLASS(CMiniDockFrameWnd)))
+                static_cast<CMiniDockFrameWnd*>(mini)->RecalcLayout();
 }
 
 void CFrameWnd::RecalcLayoutLater() { PostMessage(WM_SIZE, 0, 0); }
@@ -280,36 +483,216 @@ BOOL CFrameWnd::OnBarCheck(UINT id) {
 // Dock bars.
 IMPLEMENT_DYNAMIC(CDockBar, CControlBar)
 
-BOOL CDockBar::Create(CWnd* parent, DWORD style, UINT id) { return CreateBar(parent, style, id, nullptr); }
+CDockBar::CDockBar(BOOL floating) : m_bFloating(floating) { SetBorders(0, 0, 0, 0); }
+
+CDockBar::~CDockBar() {
+    for (CControlBar* b : m_arrBars)
+        if (b->m_pDockBar == this) b->m_pDockBar = nullptr;
+}
+
+BOOL CDockBar::Create(CWnd* parent, DWORD style, UINT id) {
+    if (!CreateBar(parent, style, id, nullptr)) return FALSE;
+    // A dock bar only holds bars; it never docks or floats itself.
+    m_dwDockStyle = 0;
+    return TRUE;
+}
+
+CSize CDockBar::BarSize(CControlBar* bar) const {
+    bool horz = IsHorz();
+    if (m_bFloating) return bar->CalcDynamicLayout(-1, (horz ? LM_HORZ : 0) | LM_MRUWIDTH);
+    return bar->CalcDynamicLayout(-1, horz ? (LM_HORZ | LM_HORZDOCK) : LM_VERTDOCK);
+}
+
+int CDockBar::GetDockedVisibleCount() const {
+    int n = 0;
+    for (CControlBar* b : m_arrBars)
+        if (b->m_hWnd && b->GetWidget() && !b->GetWidget()->isHidden()) ++n;
+    return n;
+}
 
 CSize CDockBar::CalcFixedLayout(BOOL stretch, BOOL horz) {
-    CSize s = CControlBar::CalcFixedLayout(stretch, horz);
+    CSize s(0, 0);
     for (CControlBar* b : m_arrBars) {
-        CSize bs = b->CalcFixedLayout(FALSE, horz);
-        if (horz) s.cy += bs.cy;
-        else s.cx += bs.cx;
+        if (!b->m_hWnd || !b->GetWidget() || b->GetWidget()->isHidden()) continue;
+        CSize bs = BarSize(b);
+        if (horz) {
+            s.cy += bs.cy;
+            s.cx = std::max(s.cx, bs.cx);
+        } else {
+            s.cx += bs.cx;
+            s.cy = std::max(s.cy, bs.cy);
+        }
     }
+    if (stretch) StretchToParent(s, horz);
     return s;
 }
 
-// Tool bars.
+void CDockBar::LayoutBars() {
+    bool horz = IsHorz();
+    int at = 0;
+    for (CControlBar* b : m_arrBars) {
+        if (!b->m_hWnd || !b->GetWidget() || b->GetWidget()->isHidden()) continue;
+        CSize bs = BarSize(b);
+        CRect place = horz ? CRect(0, at, bs.cx, at + bs.cy) : CRect(at, 0, at + bs.cx, bs.cy);
+        at += horz ? bs.cy : bs.cx;
+        CRect now;
+        b->GetWindowRect(&now);
+        ScreenToClient(&now);
+        if (now != place) b->MoveWindow(&place);
+    }
+    Invalidate();
+}
+
+void CDockBar::DockControlBar(CControlBar* bar, LPCRECT rect) {
+    if (!bar || !bar->m_hWnd) return;
+    CDockBar* old = bar->m_pDockBar;
+    if (old != this) {
+        bar->SetParent(this);
+    } else {
+        auto it = std::find(m_arrBars.begin(), m_arrBars.end(), bar);
+        if (it != m_arrBars.end()) m_arrBars.erase(it);
+    }
+    // Its place: before the first bar lying further down (or right) than `rect`, else last.
+    auto pos = m_arrBars.end();
+    if (rect) {
+        for (auto it = m_arrBars.begin(); it != m_arrBars.end(); ++it) {
+            CRect r;
+            (*it)->GetWindowRect(&r);
+            if (IsHorz() ? rect->top < r.top + r.Height() / 2 : rect->left < r.left + r.Width() / 2) {
+                pos = it;
+                break;
+            }
+        }
+    }
+    m_arrBars.insert(pos, bar);
+    bar->m_pDockBar = this;
+    DWORD align = m_dwBarStyle & CBRS_ALIGN_ANY;
+    bar->m_dwBarStyle = (bar->m_dwBarStyle & ~kPlacementBits) | align | (m_bFloating ? CBRS_FLOATING : 0);
+    if (!m_bFloating) bar->m_nLastDockID = static_cast<UINT>(GetDlgCtrlID());
+    // The old holder lets it go only now that it sits here: a floating frame left empty closes.
+    if (old && old != this) old->RemoveControlBar(bar);
+}
+
+BOOL CDockBar::RemoveControlBar(CControlBar* bar) {
+    auto it = std::find(m_arrBars.begin(), m_arrBars.end(), bar);
+    if (it == m_arrBars.end()) return FALSE;
+    m_arrBars.erase(it);
+    if (bar->m_pDockBar == this) bar->m_pDockBar = nullptr;
+    if (m_bFloating && m_arrBars.empty() && m_hWnd)
+        if (CWnd* mini = GetParent(); mini && mini->IsKindOf(RUNTIME_CLASS(CMiniDockFrameWnd)) &&
+                                      !static_cast<CMiniDockFrameWnd*>(mini)->m_bDestroying)
+            mini->DestroyWindow();
+    return TRUE;
+}
+
+// Floating frames.
+IMPLEMENT_DYNCREATE(CMiniFrameWnd, CFrameWnd)
+
+BOOL CMiniFrameWnd::Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect, CWnd* parent, UINT) {
+    if (!CFrameWnd::Create(className, title, style & ~WS_VISIBLE, rect, parent)) return FALSE;
+    // A tool window: small caption, kept above its owner, no task-bar entry.
+    if (m_pWidget) m_pWidget->setWindowFlag(Qt::Tool, true);
+    if (style & WS_VISIBLE) ShowWindow(SW_SHOWNA);
+    return TRUE;
+}
+
+IMPLEMENT_DYNCREATE(CMiniDockFrameWnd, CMiniFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMiniDockFrameWnd, CMiniFrameWnd)
+    ON_WM_CLOSE()
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CMiniDockFrameWnd::CMiniDockFrameWnd() : m_wndDockBar(TRUE) {}
+
+BOOL CMiniDockFrameWnd::Create(CWnd* parent, DWORD barStyle) {
+    if (!CMiniFrameWnd::Create(nullptr, nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU, CRect(0, 0, 40, 40), parent))
+        return FALSE;
+    DWORD align = (barStyle & CBRS_ORIENT_VERT) && !(barStyle & CBRS_ORIENT_HORZ) ? CBRS_ALIGN_LEFT : CBRS_ALIGN_TOP;
+    if (!m_wndDockBar.Create(this, WS_CHILD | WS_VISIBLE | align, AFX_IDW_DOCKBAR_FLOAT)) {
+        DestroyWindow();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CMiniDockFrameWnd::OnDestroy() {
+    // Its bars going with it must not close it a second time.
+    m_bDestroying = TRUE;
+    CMiniFrameWnd::OnDestroy();
+}
+
+void CMiniDockFrameWnd::RecalcLayout(BOOL) {
+    if (!m_hWnd || !m_wndDockBar.m_hWnd || m_bInRecalc) return;
+    m_bInRecalc = true;
+    CSize s = m_wndDockBar.CalcFixedLayout(FALSE, m_wndDockBar.IsHorz());
+    if (s.cx < 1) s.cx = 1;
+    if (s.cy < 1) s.cy = 1;
+    CRect window, client;
+    GetWindowRect(&window);
+    GetClientRect(&client);
+    int cx = s.cx + window.Width() - client.Width(), cy = s.cy + window.Height() - client.Height();
+    if (window.Width() != cx || window.Height() != cy)
+        SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_wndDockBar.MoveWindow(0, 0, s.cx, s.cy);
+    m_wndDockBar.LayoutBars();
+    m_bInRecalc = false;
+}
+
+void CMiniDockFrameWnd::OnClose() {
+    // Closing hides the bars; they stay the frame's and can be shown again.
+    std::vector<CControlBar*> bars = m_wndDockBar.m_arrBars;
+    for (CControlBar* b : bars) {
+        if (b->m_pDockSite) b->m_pDockSite->ShowControlBar(b, FALSE, FALSE);
+        else b->ShowWindow(SW_HIDE);
+    }
+    ShowWindow(SW_HIDE);
+}
+
+// Update handlers of bar items. Tool and status bars keep an item's state in
+// its style bits; a bit is written only when it changes, so that nothing is
+// repainted for an update that changes nothing.
 namespace {
-class CToolCmdUI : public CCmdUI {
+template <class Bar, UINT (Bar::*Get)(int) const, void (Bar::*Set)(int, UINT), UINT Disabled>
+class CBarItemCmdUI : public CCmdUI {
 public:
     void Enable(BOOL on) override {
         m_bEnableChanged = TRUE;
-        auto* bar = static_cast<CToolBar*>(m_pOther);
-        UINT style = bar->GetButtonStyle(static_cast<int>(m_nIndex));
-        UINT next = on ? (style & ~TBBS_DISABLED) : (style | TBBS_DISABLED);
-        if (next != style) bar->SetButtonStyle(static_cast<int>(m_nIndex), next);
+        Change(Disabled, on ? 0 : Disabled);
     }
+
+protected:
+    void Change(UINT remove, UINT add) {
+        auto* bar = static_cast<Bar*>(m_pOther);
+        int index = static_cast<int>(m_nIndex);
+        UINT style = (bar->*Get)(index);
+        UINT next = (style & ~remove) | add;
+        if (next != style) (bar->*Set)(index, next);
+    }
+};
+
+// Runs `state` over `items` of `bar`, skipping those `skip` says have no command.
+template <class Items, class Skip>
+void UpdateBarItems(CCmdUI& state, CControlBar* bar, const Items& items, CFrameWnd* target, BOOL disableIfNoHandler,
+                    Skip skip) {
+    state.m_pOther = bar;
+    state.m_nIndexMax = static_cast<UINT>(items.size());
+    for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
+        const auto& item = items[state.m_nIndex];
+        if (skip(item)) continue;
+        state.m_nID = item.id;
+        state.DoUpdate(target, disableIfNoHandler);
+    }
+}
+}  // namespace
+
+// Tool bars.
+namespace {
+class CToolCmdUI : public CBarItemCmdUI<CToolBar, &CToolBar::GetButtonStyle, &CToolBar::SetButtonStyle, TBBS_DISABLED> {
+public:
     void SetCheck(int check) override {
-        auto* bar = static_cast<CToolBar*>(m_pOther);
-        UINT style = bar->GetButtonStyle(static_cast<int>(m_nIndex));
-        UINT next = (style & ~(TBBS_CHECKED | TBBS_INDETERMINATE)) | TBBS_CHECKBOX;
-        if (check == 1) next |= TBBS_CHECKED;
-        else if (check == 2) next |= TBBS_INDETERMINATE;
-        if (next != style) bar->SetButtonStyle(static_cast<int>(m_nIndex), next);
+        Change(TBBS_CHECKED | TBBS_INDETERMINATE,
+               TBBS_CHECKBOX | (check == 1 ? TBBS_CHECKED : check == 2 ? TBBS_INDETERMINATE : 0));
     }
     void SetText(LPCTSTR) override {}
 };
@@ -323,6 +706,7 @@ BEGIN_MESSAGE_MAP(CToolBar, CControlBar)
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
 
 CToolBar::CToolBar() { SetBorders(2, 2, 2, 2); }
@@ -382,7 +766,7 @@ BOOL CToolBar::SetButtons(const UINT* ids, int count) {
         m_buttons.push_back(b);
     }
     m_nCount = count;
-    if (m_pDockSite) m_pDockSite->RecalcLayout();
+    RecalcHolderLayout();
     Invalidate();
     return TRUE;
 }
@@ -390,7 +774,7 @@ BOOL CToolBar::SetButtons(const UINT* ids, int count) {
 void CToolBar::SetSizes(SIZE button, SIZE image) {
     m_sizeButton = button;
     m_sizeImage = image;
-    if (m_pDockSite) m_pDockSite->RecalcLayout();
+    RecalcHolderLayout();
     Invalidate();
 }
 
@@ -403,7 +787,8 @@ int CToolBar::CommandToIndex(UINT id) const {
 }
 
 UINT CToolBar::GetItemID(int index) const {
-    return index >= 0 && static_cast<size_t>(index) < m_buttons.size() ? m_buttons[static_cast<size_t>(index)].id : 0;
+    const Button* b = ItemAt(m_buttons, index);
+    return b ? b->id : 0;
 }
 
 void CToolBar::GetItemRect(int index, LPRECT rect) const {
@@ -424,43 +809,37 @@ void CToolBar::GetItemRect(int index, LPRECT rect) const {
     ::SetRectEmpty(rect);
 }
 
-UINT CToolBar::GetButtonStyle(int index) const {
-    return index >= 0 && static_cast<size_t>(index) < m_buttons.size() ? m_buttons[static_cast<size_t>(index)].style : 0;
-}
-
-void CToolBar::SetButtonStyle(int index, UINT style) {
-    if (index < 0 || static_cast<size_t>(index) >= m_buttons.size()) return;
-    m_buttons[static_cast<size_t>(index)].style = style;
-    CRect r;
-    GetItemRect(index, &r);
-    InvalidateRect(&r);
-}
+UINT CToolBar::GetButtonStyle(int index) const { return ItemStyle(m_buttons, index); }
+void CToolBar::SetButtonStyle(int index, UINT style) { SetItemStyle(this, m_buttons, index, style); }
 
 void CToolBar::GetButtonInfo(int index, UINT& id, UINT& style, int& image) const {
     id = GetItemID(index);
     style = GetButtonStyle(index);
-    image = index >= 0 && static_cast<size_t>(index) < m_buttons.size() ? m_buttons[static_cast<size_t>(index)].image : -1;
+    const Button* b = ItemAt(m_buttons, index);
+    image = b ? b->image : -1;
 }
 
 void CToolBar::SetButtonInfo(int index, UINT id, UINT style, int image) {
-    if (index < 0 || static_cast<size_t>(index) >= m_buttons.size()) return;
-    Button& b = m_buttons[static_cast<size_t>(index)];
-    b.id = id;
-    b.style = style;
-    b.image = image;  // for a separator: its width
-    if (m_pDockSite) m_pDockSite->RecalcLayout();
+    Button* b = ItemAt(m_buttons, index);
+    if (!b) return;
+    b->id = id;
+    b->style = style;
+    b->image = image;  // for a separator: its width
+    RecalcHolderLayout();
     Invalidate();
 }
 
 BOOL CToolBar::SetButtonText(int index, LPCTSTR text) {
-    if (index < 0 || static_cast<size_t>(index) >= m_buttons.size()) return FALSE;
-    m_buttons[static_cast<size_t>(index)].text = text;
+    Button* b = ItemAt(m_buttons, index);
+    if (!b) return FALSE;
+    b->text = text;
     Invalidate();
     return TRUE;
 }
 
 CString CToolBar::GetButtonText(int index) const {
-    return index >= 0 && static_cast<size_t>(index) < m_buttons.size() ? m_buttons[static_cast<size_t>(index)].text : CString();
+    const Button* b = ItemAt(m_buttons, index);
+    return b ? b->text : CString();
 }
 
 CSize CToolBar::CalcFixedLayout(BOOL stretch, BOOL horz) {
@@ -472,27 +851,14 @@ CSize CToolBar::CalcFixedLayout(BOOL stretch, BOOL horz) {
     }
     CSize s = horz ? CSize(extent + m_cxRightBorder, m_sizeButton.cy + m_cyTopBorder + m_cyBottomBorder)
                    : CSize(m_sizeButton.cx + m_cxLeftBorder + m_cxRightBorder, extent + m_cyBottomBorder);
-    if (stretch) {
-        CRect r;
-        if (CWnd* p = GetParent()) p->GetClientRect(&r);
-        if (horz) s.cx = r.Width();
-        else s.cy = r.Height();
-    }
+    if (stretch) StretchToParent(s, horz);
     return s;
 }
 
-CSize CToolBar::CalcDynamicLayout(int, DWORD mode) { return CalcFixedLayout(TRUE, (mode & LM_HORZ) != 0); }
-
 void CToolBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) {
     CToolCmdUI state;
-    state.m_pOther = this;
-    state.m_nIndexMax = static_cast<UINT>(m_buttons.size());
-    for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
-        const Button& b = m_buttons[state.m_nIndex];
-        if (b.style & TBBS_SEPARATOR) continue;
-        state.m_nID = b.id;
-        state.DoUpdate(target, disableIfNoHandler);
-    }
+    UpdateBarItems(state, this, m_buttons, target, disableIfNoHandler,
+                   [](const Button& b) { return (b.style & TBBS_SEPARATOR) != 0; });
 }
 
 LRESULT CToolBar::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -569,15 +935,24 @@ int HitButton(const CToolBar* bar, CPoint p) {
 }
 }  // namespace
 
-void CToolBar::OnLButtonDown(UINT, CPoint point) {
+void CToolBar::OnLButtonDown(UINT flags, CPoint point) {
     int i = HitButton(this, point);
-    if (i < 0 || (m_buttons[static_cast<size_t>(i)].style & TBBS_DISABLED)) return;
+    if (i < 0) {
+        // Outside the buttons the bar itself is dragged.
+        CControlBar::OnLButtonDown(flags, point);
+        return;
+    }
+    if (m_buttons[static_cast<size_t>(i)].style & TBBS_DISABLED) return;
     m_nPressed = i;
     SetCapture();
     Invalidate(FALSE);
 }
 
-void CToolBar::OnLButtonUp(UINT, CPoint point) {
+void CToolBar::OnLButtonUp(UINT flags, CPoint point) {
+    if (m_nPressed < 0) {
+        CControlBar::OnLButtonUp(flags, point);
+        return;
+    }
     int pressed = m_nPressed;
     m_nPressed = -1;
     if (GetCapture() == this) ReleaseCapture();
@@ -585,6 +960,12 @@ void CToolBar::OnLButtonUp(UINT, CPoint point) {
     if (pressed < 0 || HitButton(this, point) != pressed) return;
     UINT id = m_buttons[static_cast<size_t>(pressed)].id;
     if (CWnd* owner = GetOwner()) owner->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), 0);
+}
+
+void CToolBar::OnLButtonDblClk(UINT flags, CPoint point) {
+    // On a button the second click of a double click is a press like the first.
+    if (HitButton(this, point) >= 0) OnLButtonDown(flags, point);
+    else CControlBar::OnLButtonDblClk(flags, point);
 }
 
 void CToolBar::OnMouseMove(UINT, CPoint point) {
@@ -603,21 +984,10 @@ void CToolBar::OnMouseMove(UINT, CPoint point) {
 
 // Status bars.
 namespace {
-class CStatusCmdUI : public CCmdUI {
+class CStatusCmdUI
+    : public CBarItemCmdUI<CStatusBar, &CStatusBar::GetPaneStyle, &CStatusBar::SetPaneStyle, SBPS_DISABLED> {
 public:
-    void Enable(BOOL on) override {
-        m_bEnableChanged = TRUE;
-        auto* bar = static_cast<CStatusBar*>(m_pOther);
-        UINT style = bar->GetPaneStyle(static_cast<int>(m_nIndex));
-        UINT next = on ? (style & ~SBPS_DISABLED) : (style | SBPS_DISABLED);
-        if (next != style) bar->SetPaneStyle(static_cast<int>(m_nIndex), next);
-    }
-    void SetCheck(int check) override {
-        auto* bar = static_cast<CStatusBar*>(m_pOther);
-        UINT style = bar->GetPaneStyle(static_cast<int>(m_nIndex));
-        UINT next = check ? (style | SBPS_POPOUT) : (style & ~SBPS_POPOUT);
-        if (next != style) bar->SetPaneStyle(static_cast<int>(m_nIndex), next);
-    }
+    void SetCheck(int check) override { Change(SBPS_POPOUT, check ? SBPS_POPOUT : 0); }
     void SetText(LPCTSTR text) override { static_cast<CStatusBar*>(m_pOther)->SetPaneText(static_cast<int>(m_nIndex), text); }
 };
 }  // namespace
@@ -663,7 +1033,8 @@ int CStatusBar::CommandToIndex(UINT id) const {
 }
 
 UINT CStatusBar::GetItemID(int index) const {
-    return index >= 0 && static_cast<size_t>(index) < m_panes.size() ? m_panes[static_cast<size_t>(index)].id : 0;
+    const Pane* p = ItemAt(m_panes, index);
+    return p ? p->id : 0;
 }
 
 void CStatusBar::Layout(std::vector<CRect>* rects) const {
@@ -696,42 +1067,35 @@ void CStatusBar::GetItemRect(int index, LPRECT rect) const {
 void CStatusBar::GetPaneInfo(int index, UINT& id, UINT& style, int& width) const {
     id = GetItemID(index);
     style = GetPaneStyle(index);
-    width = index >= 0 && static_cast<size_t>(index) < m_panes.size() ? m_panes[static_cast<size_t>(index)].width : 0;
+    const Pane* p = ItemAt(m_panes, index);
+    width = p ? p->width : 0;
 }
 
 void CStatusBar::SetPaneInfo(int index, UINT id, UINT style, int width) {
-    if (index < 0 || static_cast<size_t>(index) >= m_panes.size()) return;
-    Pane& p = m_panes[static_cast<size_t>(index)];
-    p.id = id;
-    p.style = style;
-    p.width = width;
+    Pane* p = ItemAt(m_panes, index);
+    if (!p) return;
+    p->id = id;
+    p->style = style;
+    p->width = width;
     Invalidate();
 }
 
-UINT CStatusBar::GetPaneStyle(int index) const {
-    return index >= 0 && static_cast<size_t>(index) < m_panes.size() ? m_panes[static_cast<size_t>(index)].style : 0;
-}
-
-void CStatusBar::SetPaneStyle(int index, UINT style) {
-    if (index < 0 || static_cast<size_t>(index) >= m_panes.size()) return;
-    m_panes[static_cast<size_t>(index)].style = style;
-    CRect r;
-    GetItemRect(index, &r);
-    InvalidateRect(&r);
-}
+UINT CStatusBar::GetPaneStyle(int index) const { return ItemStyle(m_panes, index); }
+void CStatusBar::SetPaneStyle(int index, UINT style) { SetItemStyle(this, m_panes, index, style); }
 
 CString CStatusBar::GetPaneText(int index) const {
-    return index >= 0 && static_cast<size_t>(index) < m_panes.size() ? m_panes[static_cast<size_t>(index)].text : CString();
+    const Pane* p = ItemAt(m_panes, index);
+    return p ? p->text : CString();
 }
 
 void CStatusBar::GetPaneText(int index, CString& text) const { text = GetPaneText(index); }
 
 BOOL CStatusBar::SetPaneText(int index, LPCTSTR text, BOOL update) {
-    if (index < 0 || static_cast<size_t>(index) >= m_panes.size()) return FALSE;
-    Pane& p = m_panes[static_cast<size_t>(index)];
+    Pane* p = ItemAt(m_panes, index);
+    if (!p) return FALSE;
     CString next(text);
-    if (p.text == next) return TRUE;
-    p.text = next;
+    if (p->text == next) return TRUE;
+    p->text = next;
     if (update) {
         CRect r;
         GetItemRect(index, &r);
@@ -745,25 +1109,15 @@ void CStatusBar::DrawItem(LPDRAWITEMSTRUCT) {}
 CSize CStatusBar::CalcFixedLayout(BOOL stretch, BOOL horz) {
     QFontMetrics fm(QApplication::font());
     CSize s(0, fm.height() + 8 + m_cyTopBorder);
-    if (stretch) {
-        CRect r;
-        if (CWnd* p = GetParent()) p->GetClientRect(&r);
-        s.cx = r.Width();
-    }
     (void)horz;
+    if (stretch) StretchToParent(s, TRUE);
     return s;
 }
 
-void CStatusBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) {
+void CStatusBar::OnUpdateCmdUI(CFrameWnd* target, BOOL) {
+    // Panes without an update handler stay as they are.
     CStatusCmdUI state;
-    state.m_pOther = this;
-    state.m_nIndexMax = static_cast<UINT>(m_panes.size());
-    for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
-        state.m_nID = m_panes[state.m_nIndex].id;
-        // Panes without an update handler stay as they are.
-        state.DoUpdate(target, FALSE);
-    }
-    (void)disableIfNoHandler;
+    UpdateBarItems(state, this, m_panes, target, FALSE, [](const Pane&) { return false; });
 }
 
 LRESULT CStatusBar::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -833,19 +1187,8 @@ BOOL CDialogBar::Create(CWnd* parent, LPCTSTR templateName, UINT style, UINT id)
     if (!CreateBar(parent, style | WS_CHILD, id, nullptr)) return FALSE;
     CSize size = AfxCreateDialogControls(this, t);
     m_sizeDefault = size;
-    if (m_pDockSite) m_pDockSite->RecalcLayout();
+    RecalcHolderLayout();
     return TRUE;
-}
-
-CSize CDialogBar::CalcFixedLayout(BOOL stretch, BOOL horz) {
-    CSize s = m_sizeDefault;
-    if (stretch) {
-        CRect r;
-        if (CWnd* p = GetParent()) p->GetClientRect(&r);
-        if (horz) s.cx = r.Width();
-        else s.cy = r.Height();
-    }
-    return s;
 }
 
 void CDialogBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) {

@@ -66,6 +66,12 @@
 #define LM_LENGTHY 0x20
 #define LM_COMMIT 0x40
 
+class CDockBar;
+
+// A bar along an edge of a frame. A bar its frame lets dock (EnableDocking on
+// both) sits in one of the frame's dock bars, or floats in a small frame of its
+// own: a double click on the bar outside its items, or a drag of it by that
+// area, moves it between the two.
 class AFX_UI_API CControlBar : public CWnd {
     DECLARE_DYNAMIC(CControlBar)
 public:
@@ -82,8 +88,11 @@ public:
     void SetBarStyle(DWORD style);
     DWORD GetBarStyle() const { return m_dwBarStyle; }
     void EnableDocking(DWORD dockStyle);
-    BOOL IsFloating() const { return FALSE; }
+    // Floating in a frame of its own rather than docked at an edge.
+    BOOL IsFloating() const;
     CFrameWnd* GetDockingFrame() const { return m_pDockSite; }
+    // Floats a docked bar where it last floated; docks a floating one at the edge it last left.
+    void ToggleDocking();
     int GetCount() const;
     BOOL IsHorz() const { return (m_dwBarStyle & CBRS_ORIENT_HORZ) != 0; }
     void CalcInsideRect(CRect& rect, BOOL horz) const;
@@ -94,31 +103,82 @@ public:
     afx_msg LRESULT OnIdleUpdateCmdUIMessage(WPARAM wParam, LPARAM lParam);
     afx_msg void OnPaint();
     afx_msg BOOL OnEraseBkgnd(CDC* dc);
+    afx_msg void OnLButtonDown(UINT flags, CPoint point);
+    afx_msg void OnLButtonUp(UINT flags, CPoint point);
+    afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
 
     DWORD m_dwBarStyle = 0;
     DWORD m_dwDockStyle = 0;
     CFrameWnd* m_pDockSite = nullptr;
-    CWnd* m_pDockBar = nullptr;
+    CDockBar* m_pDockBar = nullptr;
     BOOL m_bAutoDelete = FALSE;
     int m_cxLeftBorder = 6, m_cxRightBorder = 6, m_cyTopBorder = 2, m_cyBottomBorder = 2;
     int m_nCount = 0;
     int m_nMRUWidth = 32767;
     CSize m_sizeDefault;
+    // Where the bar goes back to: the dock bar it last left, the screen point it last floated at.
+    UINT m_nLastDockID = 0;
+    CPoint m_ptLastFloat{static_cast<int>(0x80000000), 0};
 
 protected:
     BOOL CreateBar(CWnd* parent, DWORD style, UINT id, LPCTSTR name);
+    // Widens (horizontal) or lengthens `size` to the parent's client area.
+    void StretchToParent(CSize& size, BOOL horz) const;
+    // Lays out again whatever holds the bar: its frame, or its floating frame.
+    void RecalcHolderLayout();
+    BOOL m_bDragging = FALSE;
+    CPoint m_ptDragStart;  // screen point where a drag of the bar began
     DECLARE_MESSAGE_MAP()
 };
 
-// A bar holding other bars at one edge of a frame (made by EnableDocking).
+// The bars docked at one edge of a frame, one row (top, bottom) or column
+// (left, right) each; or the one bar of a floating frame. A dock bar without
+// visible bars takes no room.
 class AFX_UI_API CDockBar : public CControlBar {
     DECLARE_DYNAMIC(CDockBar)
 public:
-    CDockBar() = default;
+    explicit CDockBar(BOOL floating = FALSE);
+    ~CDockBar() override;
     BOOL Create(CWnd* parent, DWORD style, UINT id);
     CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
     void OnUpdateCmdUI(CFrameWnd*, BOOL) override {}
+    // Takes `bar` from wherever it is; `rect` (screen) picks its place among the bars here.
+    void DockControlBar(CControlBar* bar, LPCRECT rect = nullptr);
+    // Lets `bar` go; a floating frame left empty goes too. FALSE when it was not here.
+    BOOL RemoveControlBar(CControlBar* bar);
+    int GetDockedVisibleCount() const;
+    // Places the docked bars inside the dock bar's client area.
+    void LayoutBars();
     std::vector<CControlBar*> m_arrBars;
+    BOOL m_bFloating;
+
+protected:
+    CSize BarSize(CControlBar* bar) const;
+};
+
+// A small frame with a tool-window caption.
+class AFX_UI_API CMiniFrameWnd : public CFrameWnd {
+    DECLARE_DYNCREATE(CMiniFrameWnd)
+public:
+    CMiniFrameWnd() = default;
+    BOOL Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect, CWnd* parent = nullptr, UINT id = 0);
+};
+
+// The frame a floating bar lives in: one floating dock bar, the frame sized to
+// fit it. Closing it hides the bar; the bar's commands still go to the frame
+// it belongs to.
+class AFX_UI_API CMiniDockFrameWnd : public CMiniFrameWnd {
+    DECLARE_DYNCREATE(CMiniDockFrameWnd)
+public:
+    CMiniDockFrameWnd();
+    // `barStyle` CBRS_ALIGN_TOP or _BOTTOM lays the bar out horizontally, _LEFT or _RIGHT vertically.
+    virtual BOOL Create(CWnd* parent, DWORD barStyle);
+    void RecalcLayout(BOOL notify = TRUE) override;
+    afx_msg void OnClose();
+    afx_msg void OnDestroy();
+    CDockBar m_wndDockBar;
+    BOOL m_bDestroying = FALSE;
+    DECLARE_MESSAGE_MAP()
 };
 
 class AFX_UI_API CToolBar : public CControlBar {
@@ -148,7 +208,6 @@ public:
     BOOL SetButtonText(int index, LPCTSTR text);
     CString GetButtonText(int index) const;
     CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
-    CSize CalcDynamicLayout(int length, DWORD mode) override;
     void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -156,6 +215,7 @@ public:
     afx_msg void OnLButtonDown(UINT flags, CPoint point);
     afx_msg void OnLButtonUp(UINT flags, CPoint point);
     afx_msg void OnMouseMove(UINT flags, CPoint point);
+    afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
 
     struct Button {
         UINT id = 0;
@@ -225,7 +285,6 @@ public:
     BOOL Create(CWnd* parent, UINT templateId, UINT style, UINT id) {
         return Create(parent, MAKEINTRESOURCE(templateId), style, id);
     }
-    CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
     void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;

@@ -219,10 +219,14 @@ void DeliverInput(HWND hwnd, QEvent* e) {
         break;
     }
     if (def && widget && StateOf(hwnd)) {
-        // The window left the event to the widget's own handling.
+        // The window left the event to the widget's own handling; a scroll
+        // area takes the mouse through its viewport (positions are the viewport's).
         QEvent* copy = e->clone();
         ++t_replaying;
-        QCoreApplication::sendEvent(widget, copy);
+        QWidget* to = widget;
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(widget.data()); area && e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)
+            to = area->viewport();
+        QCoreApplication::sendEvent(to, copy);
         --t_replaying;
         delete copy;
     }
@@ -319,7 +323,9 @@ bool Bridge::eventFilter(QObject* obj, QEvent* e) {
     switch (t) {
     case QEvent::Paint:
         if (s->ownsPainting) {
-            PaintSurface(s, static_cast<QPaintEvent*>(e)->region().translated(-ClientOrigin(s)));
+            // The surface keeps what was drawn, with or without WM_PAINT (a client DC's
+            // drawing too): only what the window invalidated is painted again.
+            PaintSurface(s, QRegion());
             if (!dynamic_cast<AfxWindowWidget*>(widget) && StateOf(hwnd)) {
                 QPainter p(widget);
                 p.drawImage(ClientOrigin(s), s->surface);

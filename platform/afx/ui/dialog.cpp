@@ -470,6 +470,10 @@ BOOL CDialog::IsDialogMessage(MSG* msg) {
     if (msg->message != WM_KEYDOWN) return FALSE;
     CWnd* target = FromHandlePermanent(msg->hwnd);
     if (!target || (target != this && !IsChild(target))) return FALSE;
+    // A control that wants every key (an item label being edited) keeps Enter and Esc.
+    if ((msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN) && target != this &&
+        (target->SendMessage(WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg)) & DLGC_WANTALLKEYS))
+        return FALSE;
     if (msg->wParam == VK_ESCAPE) {
         if (CWnd* c = GetDlgItem(IDCANCEL); !c || c->IsWindowEnabled()) SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), c ? reinterpret_cast<LPARAM>(c->m_hWnd) : 0);
         return TRUE;

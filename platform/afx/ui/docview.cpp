@@ -1,6 +1,7 @@
 // Documents, views, frames, document templates and the application's document calls.
 #include <QApplication>
 
+#include "platform/afx/ui/bars.h"
 #include "platform/afx/ui/docview.h"
 #include "platform/afx/ui/menu.h"
 #include "platform/afx/ui/msgbox.h"
@@ -485,6 +486,7 @@ void CFrameWnd::RecalcLayout(BOOL) {
     if (m_bInRecalc || !m_hWnd) return;
     m_bInRecalc = true;
     RepositionBars(AFX_IDW_CONTROLBAR_FIRST, AFX_IDW_CONTROLBAR_LAST, AFX_IDW_PANE_FIRST);
+    RecalcFloatingFrames();
     m_bInRecalc = false;
 }
 
@@ -668,8 +670,12 @@ void CFrameWnd::OnMenuSelect(UINT itemId, UINT, HMENU) {
     if (itemId && itemId < 0xF000) SetMessageText(itemId);
 }
 
-LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM, LPARAM) {
+LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM) {
     OnUpdateFrameTitle(TRUE);
+    // Floating bars are not among the frame's descendants; they follow it here.
+    std::vector<CControlBar*> bars = m_listControlBars;
+    for (CControlBar* bar : bars)
+        if (bar->m_hWnd && bar->IsFloating()) bar->SendMessage(WM_IDLEUPDATECMDUI, wParam, 0);
     return 0;
 }
 

@@ -26,6 +26,7 @@ class CControlBar;
 #define AFX_IDW_DOCKBAR_LEFT 0xE81C
 #define AFX_IDW_DOCKBAR_RIGHT 0xE81D
 #define AFX_IDW_DOCKBAR_BOTTOM 0xE81E
+#define AFX_IDW_DOCKBAR_FLOAT 0xE81F
 #define AFX_IDW_DIALOGBAR 0xE805
 #define AFX_IDW_CONTROLBAR_FIRST 0xE800
 #define AFX_IDW_CONTROLBAR_LAST 0xE8FF
@@ -199,15 +200,24 @@ public:
     void EndModalState();
     BOOL InModalState() const { return m_cModalStack > 0; }
 
-    // Control bars.
+    // Control bars. EnableDocking makes a dock bar for each edge of the mask
+    // (CBRS_ALIGN_*) that has none yet; DockControlBar puts a bar into the dock
+    // bar of that id (0: the first edge, in the order top, bottom, left, right,
+    // that the bar allows), or along the edge itself when the frame has no such
+    // dock bar; FloatControlBar moves it into a floating frame at screen point
+    // `point`, laid out horizontally unless `style` is CBRS_ALIGN_LEFT or _RIGHT.
     void EnableDocking(DWORD dockStyle);
     void DockControlBar(CControlBar* bar, UINT dockBarId = 0, LPCRECT rect = nullptr);
     void FloatControlBar(CControlBar* bar, CPoint point, DWORD style = 0);
     void ShowControlBar(CControlBar* bar, BOOL show, BOOL delay);
+    // The dock bar (of this frame, allowed by `dockStyle`) whose edge takes a bar dropped at screen point `point`; 0 for none.
+    UINT DockBarFromPoint(CPoint point, DWORD dockStyle);
     CControlBar* GetControlBar(UINT id);
     void AddControlBar(CControlBar* bar);
     void RemoveControlBar(CControlBar* bar);
     void RecalcLayoutLater();
+    // Sizes the floating frames of this frame's bars to their bars.
+    void RecalcFloatingFrames();
     void OnUpdateControlBarMenu(CCmdUI* ui);
     BOOL OnBarCheck(UINT id);
 
@@ -232,6 +242,8 @@ public:
     CView* m_pViewActive = nullptr;
     std::vector<CControlBar*> m_listControlBars;
     DWORD m_dwDockStyle = 0;
+    // The frame class that floating bars are put in (set by EnableDocking).
+    const CRuntimeClass* m_pFloatingFrameClass = nullptr;
     int m_cModalStack = 0;
     CMenu* m_pMenu = nullptr;
     UINT m_nIDResource = 0;

@@ -396,6 +396,10 @@ LRESULT DispatchMessage(const MSG* msg) {
         DeliverInput(msg->hwnd, e.get());
         return 0;
     }
+    if (msg->message == WM_TIMER && msg->hwnd) {
+        WindowState* s = StateOf(msg->hwnd);
+        if (!s || !s->timers.count(msg->wParam)) return 0;  // killed since it was queued
+    }
     if (msg->message == WM_TIMER && msg->lParam) {
         auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
         proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
@@ -404,10 +408,6 @@ LRESULT DispatchMessage(const MSG* msg) {
     if (!msg->hwnd) return 0;  // thread messages are seen by the loop's PreTranslateMessage
     CWnd* w = CWnd::FromHandlePermanent(msg->hwnd);
     if (!w) return 0;
-    if (msg->message == WM_TIMER) {
-        WindowState* s = StateOf(msg->hwnd);
-        if (!s || !s->timers.count(msg->wParam)) return 0;  // killed since it was queued
-    }
     return w->WindowProc(msg->message, msg->wParam, msg->lParam);
 }
 

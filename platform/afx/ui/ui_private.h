@@ -129,6 +129,7 @@ struct WindowState {
     QMenuBar* menuBar = nullptr;
     CMenu* menu = nullptr;
     HCURSOR classCursor = nullptr;
+    HFONT font = nullptr;        // WM_SETFONT's font (nullptr: the default)
     bool acceptFiles = false;
     bool mouseInside = false;
     bool redraw = true;
@@ -246,6 +247,22 @@ int ScrollCodeOf(int sliderAction);
 // Runs messages until `*ended` or the window goes; TRUE when it ended normally.
 // `filter` sees each message first (dialogs' keyboard handling).
 BOOL RunModalLoop(const BOOL* ended, HWND self, const std::function<BOOL(MSG*)>& filter);
+
+// Owner drawing that the parent left to the control: WM_DRAWITEM goes to the
+// control class's DrawItem, WM_MEASUREITEM to its MeasureItem when it has one.
+template <class Control>
+bool OwnerDrawNotify(Control* c, UINT message, LPARAM lParam, LRESULT* pResult) {
+    if (message == WM_DRAWITEM) {
+        c->DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+    } else if constexpr (requires { c->MeasureItem(LPMEASUREITEMSTRUCT{}); }) {
+        if (message != WM_MEASUREITEM) return false;
+        c->MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));
+    } else {
+        return false;
+    }
+    if (pResult) *pResult = TRUE;
+    return true;
+}
 
 // Keyboard translation.
 UINT VirtualKeyOf(int qtKey);

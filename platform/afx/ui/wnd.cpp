@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+#include "platform/afx/core/afxgdi.h"
+#include "platform/afx/core/dc_qt.h"
 #include "platform/afx/ui/ui_private.h"
 #include "platform/afx/ui/window_widget.h"
 
@@ -501,6 +503,17 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         DefaultPaint(this);
         return 0;
+    case WM_SETFONT:
+        if (s) {
+            s->font = reinterpret_cast<HFONT>(wParam);
+            if (s->widget) {
+                s->widget->setFont(s->font ? AfxFontOf(s->font) : QFont());
+                if (lParam) s->widget->update();
+            }
+        }
+        return 0;
+    case WM_GETFONT:
+        return s ? reinterpret_cast<LRESULT>(s->font) : 0;
     case WM_ERASEBKGND:
         return DefaultErase(this, reinterpret_cast<HDC>(wParam));
     case WM_CONTEXTMENU:
@@ -580,7 +593,8 @@ CWnd* CWnd::SetParent(CWnd* parent) {
     WindowState* s = StateOf(m_hWnd);
     if (!s || !s->widget) return nullptr;
     if (parent && parent->m_pWidget) {
-        bool vis = s->widget->isVisible();
+        // The window keeps its own visibility, whatever the new parent's.
+        bool vis = !s->widget->isHidden();
         s->widget->setParent(parent->m_pWidget);
         s->widget->setVisible(vis);
         m_dwStyle |= WS_CHILD;
@@ -781,6 +795,15 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {
     if (m_dwStyle & WS_CHILD)
         if (CWnd* p = GetParent()) origin = ClientOrigin(StateOf(p->m_hWnd));
     HWND self = m_hWnd;
+    if (s->widget->isWindow()) {
+        // A top-level window's rectangle takes in its frame, as GetWindowRect reports it.
+        QRect frame = s->widget->frameGeometry(), inner = s->widget->geometry();
+        QMargins m(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                   frame.bottom() - inner.bottom());
+        origin = QPoint(m.left(), m.top());
+        width -= m.left() + m.right();
+        height -= m.top() + m.bottom();
+    }
     s->widget->setGeometry(x + origin.x(), y + origin.y(), width < 0 ? 0 : width, height < 0 ? 0 : height);
     // A hidden widget hears of its new size only when shown; the window is told now.
     if (WindowState* now = StateOf(self)) ReportSize(now);
@@ -1044,6 +1067,15 @@ void CWnd::ScrollWindow(int dx, int dy, LPCRECT, LPCRECT) {
     // Child windows move with the contents.
     for (QObject* o : s->widget->children())
         if (auto* cw = qobject_cast<QWidget*>(o); cw && HandleOfWidget(cw) && !cw->isWindow()) cw->move(cw->pos() + QPoint(dx, dy));
+}
+
+void CWnd::SetFont(CFont* font, BOOL redraw) {
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font ? font->GetSafeHandle() : nullptr), redraw);
+}
+
+CFont* CWnd::GetFont() const {
+    auto font = reinterpret_cast<HFONT>(const_cast<CWnd*>(this)->SendMessage(WM_GETFONT));
+    return font ? CFont::FromHandle(font) : nullptr;
 }
 
 // Text.

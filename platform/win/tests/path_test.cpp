@@ -97,6 +97,17 @@ TEST_F(PathLayer, GbkNamesAreUtf8OnDisk) {
     FindClose(search);
 }
 
+TEST_F(PathLayer, PathsGivenEitherWayAreConvertedOnlyWhenWindowsStyle) {
+    ASSERT_TRUE(CreateDirectoryA("C:\\\xD6\xD0\xCE\xC4", nullptr));  // 中文
+    const std::string native = scratch / "c/\xE4\xB8\xAD\xE6\x96\x87/a.txt";
+    EXPECT_EQ(suite::NativePathOfEither("C:\\\xD6\xD0\xCE\xC4\\a.txt"), native);
+    EXPECT_EQ(suite::NativePathOfEither("c:/\xD6\xD0\xCE\xC4/a.txt"), native);  // a drive, slashes
+    // Native paths keep their UTF-8 bytes and their case.
+    EXPECT_EQ(suite::NativePathOfEither(native), native);
+    EXPECT_EQ(suite::NativePathOfEither("rel/\xE4\xB8\xAD/A.TXT"), "rel/\xE4\xB8\xAD/A.TXT");
+    EXPECT_EQ(suite::NativePathOfEither(""), "");
+}
+
 TEST_F(PathLayer, TrailBytesAreNeitherSeparatorsNorFoldedLetters) {
     // 0x81 0x5C has '\' as its trail byte; 0x81 0x41 and 0x81 0x61 differ only
     // in an ASCII letter's case in the trail byte, yet are different characters.

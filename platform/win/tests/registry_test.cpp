@@ -1,5 +1,7 @@
 #include "platform/win/registry.h"
 
+#include "platform/win/ansi_names.h"
+
 #include "platform/win/tests/child_process.h"
 
 #include <gtest/gtest.h>
@@ -156,6 +158,15 @@ TEST_F(RegistryTest, DoubleByteNamesFoldOnlyTheirAsciiCharacters) {
     std::vector<std::string> names = SubKeys(root);
     ASSERT_EQ(names.size(), 4u);
     EXPECT_EQ(names[3], "\x81\x5C" "tail");
+}
+
+TEST(AnsiNames, SameNameIsEqualityOfTheFoldedForms) {
+    const char* names[] = {"", "a", "A", "ab", "AB", "\x81\x61", "\x81\x41", "\x81", "\x81" "1", "\x81\x7F",
+                           "x\xB0\x61", "X\xB0\x41", "X\xB0\x61", "\xB0\xB0\x61", "\xB0\xB0\x41", "\xFF" "a",
+                           "\xFF" "A", "\x81\x81\x61", "\x81\x81\x41"};
+    for (const char* a : names)
+        for (const char* b : names)
+            EXPECT_EQ(suite::SameName(a, b), suite::FoldName(a) == suite::FoldName(b)) << a << " / " << b;
 }
 
 TEST_F(RegistryTest, TypedValuesRoundTripWithTheirSizes) {

@@ -163,3 +163,49 @@ TEST_F(FileTest, StdioFileMixesReadsWritesAndSeeks) {
         e->Delete();
     }
 }
+
+TEST_F(FileTest, MisuseRaisesTheCauseCallersCheck) {
+    std::string path = Path("kept.bin");
+    {
+        CFile f(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+        f.Write("abc", 3);
+    }
+    auto causeOf = [](auto&& action) -> int {
+        try {
+            action();
+        } catch (CFileException* e) {
+            int cause = e->m_cause;
+            e->Delete();
+            return cause;
+        }
+        return CFileException::none;
+    };
+    CFile reading(path.c_str(), CFile::modeRead);
+    EXPECT_EQ(causeOf([&] { reading.Write("x", 1); }), CFileException::accessDenied);
+    EXPECT_EQ(causeOf([&] { reading.Seek(-1, CFile::begin); }), CFileException::badSeek);
+    EXPECT_EQ(reading.GetPosition(), 0u);  // a refused seek leaves the position
+    reading.Close();
+    EXPECT_EQ(causeOf([&] { CFile::Remove(Path("none.bin").c_str()); }), CFileException::fileNotFound);
+    EXPECT_EQ(causeOf([&] { CFile::Rename(Path("none.bin").c_str(), Path("other.bin").c_str()); }),
+              CFileException::fileNotFound);
+    // The message names the file.
+    try {
+        CFile missing(Path("none.bin").c_str(), CFile::modeRead);
+        FAIL() << "opening a missing file throws";
+    } catch (CFileException* e) {
+        char text[512] = {};
+        EXPECT_TRUE(e->GetErrorMessage(text, sizeof text));
+        EXPECT_NE(std::string(text).find("none.bin"), std::string::npos) << text;
+        e->Delete();
+    }
+    // A file object closed and opened again still closes its file when it goes.
+    {
+        CFile again;
+        ASSERT_TRUE(again.Open(path.c_str(), CFile::modeRead));
+        again.Close();
+        ASSERT_TRUE(again.Open(path.c_str(), CFile::modeReadWrite | CFile::shareExclusive));
+    }
+    CFile exclusive;
+    EXPECT_TRUE(exclusive.Open(path.c_str(), CFile::modeReadWrite | CFile::shareExclusive));
+    EXPECT_EQ(Bytes(path), "abc");
+}

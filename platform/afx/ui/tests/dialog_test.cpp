@@ -11,12 +11,6 @@
 
 namespace {
 
-void UseSampleResources() {
-    static HINSTANCE res = LoadLibraryA("afx_ui_sample_res.DLL");
-    ASSERT_NE(res, nullptr);
-    AfxSetResourceHandle(res);
-}
-
 class SettingsDlg : public CDialog {
 public:
     SettingsDlg() : CDialog(IDD_SETTINGS) {}
@@ -60,7 +54,7 @@ class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         EnsureUi();
-        UseSampleResources();
+        ASSERT_TRUE(UseSampleResources());
         AfxTestScript::Enable(true);
         AfxTestScript::Clear();
     }

@@ -17,31 +17,19 @@
 
 namespace {
 
-std::vector<UINT> g_commands;
-
-class MenuOwner : public CFrameWnd {
+class MenuOwner : public CommandFrame {
 public:
-    BOOL m_zoomEnabled = FALSE;
-    void OnCommandRange(UINT id) { g_commands.push_back(id); }
-    void OnUpdateZoom(CCmdUI* ui) { ui->Enable(m_zoomEnabled); }
     void OnUpdatePen(CCmdUI* ui) { ui->SetCheck(1); }
     DECLARE_MESSAGE_MAP()
 };
-BEGIN_MESSAGE_MAP(MenuOwner, CFrameWnd)
-    ON_COMMAND_RANGE(ID_VIEW_ZOOM_IN, ID_TOOL_ERASE, OnCommandRange)
-    ON_COMMAND_RANGE(ID_FILE_NEW, ID_FILE_SAVE, OnCommandRange)
-    ON_UPDATE_COMMAND_UI(ID_VIEW_ZOOM_IN, OnUpdateZoom)
+BEGIN_MESSAGE_MAP(MenuOwner, CommandFrame)
     ON_UPDATE_COMMAND_UI(ID_TOOL_PEN, OnUpdatePen)
 END_MESSAGE_MAP()
 
 class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureUi();
-        static HINSTANCE res = LoadLibraryA("afx_ui_sample_res.DLL");
-        ASSERT_NE(res, nullptr);
-        AfxSetResourceHandle(res);
-        g_commands.clear();
+        ASSERT_TRUE(UseSampleResources());
         frame = new MenuOwner;
         ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME));
     }
@@ -107,11 +95,11 @@ TEST_F(FrameTest, PopupMenusReturnOrSendTheChoice) {
     popup.AppendMenu(MF_STRING, ID_TOOL_ERASE, "Eraser");
     AfxTestScript::QueueAnswer(ID_TOOL_ERASE);
     EXPECT_EQ(static_cast<UINT>(popup.TrackPopupMenu(TPM_RETURNCMD | TPM_NONOTIFY, 10, 10, frame)), static_cast<UINT>(ID_TOOL_ERASE));
-    EXPECT_TRUE(g_commands.empty());
+    EXPECT_TRUE(frame->m_commands.empty());
     AfxTestScript::QueueAnswer(ID_TOOL_PEN);
     EXPECT_TRUE(popup.TrackPopupMenu(TPM_RIGHTBUTTON, 10, 10, frame));
     AfxPumpMessages();
-    EXPECT_EQ(g_commands, std::vector<UINT>{ID_TOOL_PEN});
+    EXPECT_EQ(frame->m_commands, std::vector<UINT>{ID_TOOL_PEN});
     AfxTestScript::QueueAnswer(0);
     EXPECT_FALSE(popup.TrackPopupMenu(0, 10, 10, frame));
 }
@@ -131,7 +119,7 @@ TEST_F(FrameTest, AcceleratorsBecomeCommands) {
         taken.push_back(AfxGetApp()->PreTranslateMessage(&msg));
     }
     EXPECT_EQ(taken, (std::vector<BOOL>{TRUE, FALSE, FALSE}));
-    EXPECT_EQ(g_commands, std::vector<UINT>{ID_FILE_OPEN});
+    EXPECT_EQ(frame->m_commands, std::vector<UINT>{ID_FILE_OPEN});
 }
 
 TEST_F(FrameTest, BarsTakeTheirEdgesAndFollowUpdateHandlers) {
@@ -165,7 +153,7 @@ TEST_F(FrameTest, BarsTakeTheirEdgesAndFollowUpdateHandlers) {
     CRect item;
     toolbar.GetItemRect(toolbar.CommandToIndex(ID_FILE_OPEN), &item);
     AfxTestClick(&toolbar, item.CenterPoint());
-    EXPECT_EQ(g_commands, std::vector<UINT>{ID_FILE_OPEN});
+    EXPECT_EQ(frame->m_commands, std::vector<UINT>{ID_FILE_OPEN});
     // Docking on the left puts the bar along that edge.
     toolbar.EnableDocking(CBRS_ALIGN_ANY);
     frame->EnableDocking(CBRS_ALIGN_ANY);

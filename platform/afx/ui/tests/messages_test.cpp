@@ -281,4 +281,65 @@ TEST_F(MessagesTest, WindowTextRoundTripsThroughTheCodePage) {
     EXPECT_EQ(wnd.GetWindowText(small, 4), 3);
 }
 
+// A window whose handler works for a while and pumps meanwhile, as long
+// operations on the user-interface thread do.
+constexpr UINT WM_WORK = WM_USER + 5;
+int g_procTicks = 0;
+void CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_procTicks; }
+
+class Worker : public CWnd {
+public:
+    int ticks = 0, ticksWhileWorking = 0;
+    bool working = false;
+    BOOL Make() { return CreateEx(0, nullptr, "Worker", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr); }
+    LRESULT OnWork(WPARAM ms, LPARAM) {
+        working = true;
+        PumpUntil([] { return false; }, static_cast<int>(ms));
+        working = false;
+        return 0;
+    }
+    afx_msg void OnTimer(UINT_PTR) {
+        ++ticks;
+        if (working) ++ticksWhileWorking;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(Worker, CWnd)
+    ON_MESSAGE(WM_WORK, OnWork)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+// Pumps until a WM_TIMER for `hwnd` waits in the queue, without taking it.
+bool TimerWaiting(HWND hwnd) {
+    return PumpUntil([hwnd] {
+        MSG m;
+        return ::PeekMessage(&m, hwnd, WM_TIMER, WM_TIMER, PM_NOREMOVE) != FALSE;
+    }, 3000);
+}
+
+TEST(Timers, TickInsideANestedPumpAndStopForGoodWhenKilled) {
+    EnsureUi();
+    Worker w;
+    ASSERT_TRUE(w.Make());
+    ASSERT_EQ(w.SetTimer(1, 10), 1u);
+    w.SendMessage(WM_WORK, 200, 0);
+    EXPECT_GE(w.ticksWhileWorking, 2);
+    EXPECT_EQ(w.ticksWhileWorking, w.ticks);
+    // A tick already waiting when the timer is killed is never delivered.
+    ASSERT_TRUE(TimerWaiting(w.m_hWnd));
+    EXPECT_TRUE(w.KillTimer(1));
+    int seen = w.ticks;
+    PumpUntil([] { return false; }, 60);
+    EXPECT_EQ(w.ticks, seen);
+    // The same for a timer with a callback of its own.
+    g_procTicks = 0;
+    ASSERT_EQ(::SetTimer(w.m_hWnd, 2, 10, CountTick), 2u);
+    ASSERT_TRUE(TimerWaiting(w.m_hWnd));
+    EXPECT_TRUE(::KillTimer(w.m_hWnd, 2));
+    PumpUntil([] { return false; }, 60);
+    EXPECT_EQ(g_procTicks, 0);
+    EXPECT_EQ(w.ticks, seen);
+    w.DestroyWindow();
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 
 #include <chrono>
@@ -64,6 +65,44 @@ TEST(SampleProgram, ShowsFrameWithBarsSplitterAndViews) {
     // Tool-bar glyphs near the top: the yellow folder and the green magnifier's plus.
     EXPECT_GT(CountPixels(img, QRect(0, 0, 300, 80), [](QRgb c) { return c == qRgb(240, 200, 40); }), 20);
     EXPECT_GT(CountPixels(img, QRect(0, 0, 300, 80), [](QRgb c) { return c == qRgb(30, 150, 60); }), 3);
+}
+
+TEST(SampleProgram, ShowsItsToolBarFloatingInAFrameOfItsOwn) {
+    std::string out = OutputDir();
+    std::string bin = BinDir();
+    QString framePng = QString::fromStdString(out + "/sample_frame_nobar.png");
+    QString barPng = QString::fromStdString(out + "/sample_floating_bar.png");
+    QFile::remove(framePng);
+    QFile::remove(barPng);
+    QProcess p;
+    p.setProgram(QString::fromStdString(bin + "/afx_ui_sample"));
+    p.setArguments({framePng, barPng});
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start();
+    ASSERT_TRUE(p.waitForStarted(10000));
+    ASSERT_TRUE(p.waitForFinished(60000)) << p.readAll().toStdString();
+    EXPECT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
+    QImage frame(framePng), bar(barPng);
+    ASSERT_FALSE(frame.isNull());
+    ASSERT_FALSE(bar.isNull());
+    auto folder = [](QRgb c) { return c == qRgb(240, 200, 40); };
+    // The frame's top edge has no tool bar now; the views reach up to the menu.
+    EXPECT_EQ(CountPixels(frame, QRect(0, 0, 300, 80), folder), 0);
+    EXPECT_GT(CountPixels(frame, QRect(0, 40, 420, 400), [](QRgb c) { return c == qRgb(128, 128, 128); }), 1000);
+    // The floating frame is just the bar: its glyphs on the face colour.
+    EXPECT_LT(bar.width(), 300);
+    EXPECT_LT(bar.height(), 60);
+    EXPECT_GT(CountPixels(bar, bar.rect(), folder), 20);
+    EXPECT_GT(CountPixels(bar, bar.rect(), [](QRgb c) { return c == qRgb(30, 150, 60); }), 3);
+    // One picture of both for people to look at: the floating frame where it was, outlined.
+    QImage both = frame.convertToFormat(QImage::Format_RGB32);
+    {
+        QPainter paint(&both);
+        paint.drawImage(560, 140, bar);
+        paint.setPen(QColor(60, 60, 60));
+        paint.drawRect(559, 139, bar.width() + 1, bar.height() + 1);
+    }
+    EXPECT_TRUE(both.save(QString::fromStdString(out + "/sample_frame_floating.png")));
 }
 
 TEST(CrossProcess, FindsAnotherProgramsWindowAndTalksToIt) {

@@ -1,7 +1,8 @@
 // The sample program of the user-interface tests: a frame from a resource
 // module with a menu, a tool bar, a status bar and a splitter holding two
 // views of one document. With a file argument it grabs its window to that
-// PNG file once it is up and quits.
+// PNG file once it is up and quits; with a second one the tool bar floats in
+// its own frame, which is grabbed to that file.
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +17,7 @@ namespace {
 
 constexpr UINT_PTR kGrabTimer = 77;
 const char* g_grabPath = nullptr;
+const char* g_floatGrabPath = nullptr;
 
 class SampleDoc : public CDocument {
     DECLARE_DYNCREATE(SampleDoc)
@@ -118,6 +120,14 @@ public:
         AfxGetApp()->OnIdle(0);  // bring the bars' states up to date before the picture
         UpdateWindow();
         int code = GrabToFile(g_grabPath) ? 0 : 3;
+        if (code == 0 && g_floatGrabPath) {
+            CFrameWnd* floating = m_wndToolBar.IsFloating() ? m_wndToolBar.GetParentFrame() : nullptr;
+            if (!floating) code = 4;
+            else {
+                floating->UpdateWindow();
+                if (!floating->GrabToFile(g_floatGrabPath)) code = 3;
+            }
+        }
         PostQuitMessage(code);
     }
     DECLARE_MESSAGE_MAP()
@@ -151,6 +161,13 @@ public:
         m_pMainWnd->MoveWindow(0, 0, 900, 600);
         m_pMainWnd->ShowWindow(SW_SHOW);
         m_pMainWnd->UpdateWindow();
+        if (g_floatGrabPath) {
+            // Floated over the text view, right of the splitter.
+            auto* frame = static_cast<MainFrame*>(m_pMainWnd);
+            CRect r;
+            frame->GetWindowRect(&r);
+            frame->FloatControlBar(&frame->m_wndToolBar, CPoint(r.left + 560, r.top + 140));
+        }
         if (g_grabPath) m_pMainWnd->SetTimer(kGrabTimer, 400);
         return TRUE;
     }
@@ -161,5 +178,6 @@ SampleApp theApp;
 
 int main(int argc, char** argv) {
     if (argc > 1) g_grabPath = argv[1];
+    if (argc > 2) g_floatGrabPath = argv[2];
     return AfxWinMain(argc, argv);
 }

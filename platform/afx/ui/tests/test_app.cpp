@@ -3,6 +3,9 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/afx/ui/tests/sample_ids.h"
+#include "platform/win/library.h"
+
 TestApp theTestApp;
 
 void EnsureUi() { AfxWinInit(); }
@@ -16,3 +19,16 @@ bool PumpUntil(const std::function<bool()>& done, int ms) {
     }
     return true;
 }
+
+bool UseSampleResources() {
+    EnsureUi();
+    static HINSTANCE res = LoadLibraryA("afx_ui_sample_res.DLL");
+    if (res) AfxSetResourceHandle(res);
+    return res != nullptr;
+}
+
+BEGIN_MESSAGE_MAP(CommandFrame, CFrameWnd)
+    ON_COMMAND_RANGE(ID_VIEW_ZOOM_IN, ID_TOOL_ERASE, OnCommandRange)
+    ON_COMMAND_RANGE(ID_FILE_NEW, ID_FILE_SAVE, OnCommandRange)
+    ON_UPDATE_COMMAND_UI(ID_VIEW_ZOOM_IN, OnUpdateZoom)
+END_MESSAGE_MAP()

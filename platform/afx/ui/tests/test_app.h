@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "platform/afx/afxwin.h"
 
@@ -15,3 +16,18 @@ public:
 void EnsureUi();
 // Pumps messages until `done` or `ms` pass; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, int ms = 5000);
+
+// Loads the sample program's resource module once and makes it the resource
+// handle; FALSE when it is missing.
+bool UseSampleResources();
+
+// A frame that records the commands of the sample's menus and tool bar in
+// order, and whose zoom-in command is enabled at will.
+class CommandFrame : public CFrameWnd {
+public:
+    std::vector<UINT> m_commands;
+    BOOL m_zoomEnabled = FALSE;
+    void OnCommandRange(UINT id) { m_commands.push_back(id); }
+    void OnUpdateZoom(CCmdUI* ui) { ui->Enable(m_zoomEnabled); }
+    DECLARE_MESSAGE_MAP()
+};
