@@ -135,7 +135,7 @@ public:
 
     // --- Page load (page_load.cpp).
     void StartPageLoad(LPCTSTR path);  // the start steps, called by OnOpenDocument
-    void StopLoadThread();             // bounded; afterwards no load thread runs
+    BOOL StopLoadThread();             // bounded; FALSE when the thread was let go unanswered
     BOOL AttachLoadedPage(HGLOBAL block, CPageImage* image);
     BOOL OpenPageNow(LPCTSTR path);
     int ReadProjectFile(LPCTSTR path, HGLOBAL* outBlock, CPageImage** outImage);

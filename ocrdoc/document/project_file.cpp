@@ -5,13 +5,17 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <string>
 
+#include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/regions/layout_region.h"
 #include "ocrdoc/regions/table_region.h"
 #include "ocrdoc/result/reco_result.h"
+#include "platform/win/atomic_file.h"
 #include "platform/win/files.h"
 #include "platform/win/memory.h"
 #include "platform/win/sync.h"
+#include "shell/shell_services.h"
 
 static_assert(std::endian::native == std::endian::little, "the project file is little-endian");
 static_assert(sizeof(TableCell) == kProjectCellBytes);
@@ -304,4 +308,120 @@ int ReadProjectBody(HANDLE file, HGLOBAL block, HANDLE stopEvent, DWORD length) 
     }
     GlobalUnlock(block);
     return stopped() ? kProjectBodyStopped : kProjectBodyRead;
+}
+
+// --- The document's side --------------------------------------------------------
+
+namespace {
+
+void ShowProjectMessage(const std::string& text) { ShellServices().MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION); }
+
+// The project on disk says that the page lives in its .BKI file, and the
+// file is there: a page written there before and not edited since.
+bool PageLivesInEditedFile(const std::string& projectPath, const std::string& editedPath) {
+    if (GetFileAttributesA(editedPath.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    HANDLE file = CreateFileA(projectPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BYTE head[kProjectMagicBytes + kProjectTagBytes] = {};
+    DWORD got = 0;
+    const bool read = ReadFile(file, head, sizeof head, &got, nullptr) && got == sizeof head;
+    CloseHandle(file);
+    return read && std::memcmp(head, kProjectMagic, kProjectMagicBytes) == 0 &&
+           std::memcmp(head + kProjectMagicBytes, kProjectEditedTag, kProjectTagBytes) == 0;
+}
+
+// A project that cannot be used is reported as an old or foreign one.
+void ShowProjectUnusable() {
+    CString text;
+    text.LoadString(IDS_OLD_PROJECT_FILE);
+    ShowProjectMessage(text.GetString());
+}
+
+}  // namespace
+
+const char* const kMsgProjectCreateError = "File PST create error!";
+const char* const kMsgProjectNotForImage = "Post is not for this file.";
+
+BOOL COcrDoc::WriteProjectFile() {
+    if (!IsModified() && !m_bLayoutDirty && !CRecoResult::m_bModified) return TRUE;
+    const std::string path = GetPathName().GetString();
+    if (path.empty()) return FALSE;  // no image file, so no place beside it
+    const std::string projectPath = path + kProjectSuffix;
+    if (!m_pImage) {
+        DeleteFileA(projectPath.c_str());
+        return TRUE;
+    }
+
+    ProjectContents contents;
+    const std::size_t tagFrom = path.size() >= kProjectTagBytes ? path.size() - kProjectTagBytes : 0;
+    path.copy(contents.tag, kProjectTagBytes, tagFrom);
+    // An edited page goes to its .BKI file; only a page that is really there
+    // may be named by the tag, else the next load would drop the project.
+    // A page saved there by an earlier write stays there.
+    const std::string editedPath = path + kEditedPageSuffix;
+    bool imageSaved = true;
+    bool edited = false;
+    if (IsModified()) {
+        imageSaved = WriteImageFile(editedPath.c_str(), TRUE) != FALSE;
+        edited = imageSaved;
+    } else {
+        edited = PageLivesInEditedFile(projectPath, editedPath);
+    }
+    if (edited) std::memcpy(contents.tag, kProjectEditedTag, kProjectTagBytes);
+    if (m_pPageRegion) {
+        contents.page = m_pPageRegion->Rect();
+        contents.records = CollectProjectRecords(*m_pPageRegion);
+    } else {
+        contents.page = RECT{0, 0, m_pImage->m_nWidth, m_pImage->m_nHeight};
+    }
+    bool textSaved = true;
+    if (m_bHasResult) {
+        textSaved = WriteTextFile(ResultTextPath(path).c_str()) != FALSE;
+        contents.hasText = true;
+        contents.text = m_pText;
+        contents.textLen = m_nTextLen;
+        contents.chars = reinterpret_cast<const BYTE*>(m_pChars);
+        contents.charBytes = m_nCharBytes;
+    }
+    const std::vector<BYTE> bytes = FormatProject(contents);
+    if (bytes.size() > kProjectMaxFileBytes || !SuiteWriteFileAtomically(projectPath.c_str(), bytes.data(), bytes.size())) {
+        ShellServices().MessageBox(kMsgProjectCreateError, "", MB_OK | MB_ICONSTOP);
+        return FALSE;
+    }
+    // What is on disk now is clean; what could not be written stays dirty so
+    // that the next write tries again.
+    m_bLayoutDirty = 0;
+    if (textSaved) CRecoResult::m_bModified = 0;
+    if (imageSaved) SetModifiedFlag(FALSE);
+    return imageSaved && textSaved;
+}
+
+void COcrDoc::ParseProject(HGLOBAL block) {
+    const auto* data = block ? static_cast<const BYTE*>(GlobalLock(block)) : nullptr;
+    if (!data) {
+        RefreshTextView();
+        return;
+    }
+    const std::size_t size = GlobalSize(block);
+    ProjectContents contents;
+    const ProjectScanResult scan = ScanProject(data, size, ProjectForm::Block, &contents);
+    // The tag tells where the page came from, even when the rest is unusable.
+    SetModifiedFlag(size >= kProjectMagicBytes + kProjectTagBytes &&
+                    std::memcmp(data + kProjectMagicBytes, kProjectEditedTag, kProjectTagBytes) == 0);
+    const bool loadText = contents.hasText && contents.textLen > 0 && ShellServices().BatchMode() == 0;
+    if (scan != kProjectScanOk) {
+        ShowProjectUnusable();
+    } else if (!m_pImage || !m_pPageRegion ||
+               !ProjectPageFitsImage(contents.page, m_pImage->m_nWidth, m_pImage->m_nHeight)) {
+        ShowProjectMessage(kMsgProjectNotForImage);
+    } else if (loadText && !LoadSaved(1, contents.text, contents.textLen, contents.chars, contents.charBytes)) {
+        // Text and records that do not belong together: nothing of the project is used.
+        Reset();
+        ShowProjectUnusable();
+    } else {
+        if (!loadText) Reset();
+        if (ApplyProjectRecords(contents, *m_pPageRegion, m_pImage) > 0) m_bHasLayout = 1;
+    }
+    RefreshTextView();
+    GlobalUnlock(block);
 }

@@ -53,6 +53,10 @@ constexpr int kProjectMaxGridCells = 65535;
 constexpr char kProjectSuffix[] = ".PST";
 constexpr char kEditedPageSuffix[] = ".BKI";
 
+// Messages of the project file.
+extern const char* const kMsgProjectCreateError;  // "File PST create error!"
+extern const char* const kMsgProjectNotForImage;  // "Post is not for this file."
+
 // Results of ReadProjectBody.
 constexpr int kProjectBodyStopped = 0;
 constexpr int kProjectBodyRead = 1;

@@ -1,7 +1,11 @@
 #include "ocrdoc/document/project_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <memory>
 
 #include <cstring>
 #include <filesystem>
@@ -10,13 +14,21 @@
 #include <string>
 #include <vector>
 
+#include "imaging/codecs/codec_factory.h"
+#include "imaging/codecs/image_file_type.h"
+#include "imaging/tests/dib_builder.h"
+#include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document/tests/fake_page_view.h"
 #include "ocrdoc/regions/layout_region.h"
 #include "ocrdoc/regions/table_region.h"
 #include "ocrdoc/result/reco_result.h"
 #include "platform/win/files.h"
 #include "platform/win/handles.h"
+#include "platform/win/library.h"
 #include "platform/win/memory.h"
+#include "platform/win/path.h"
 #include "platform/win/sync.h"
+#include "shell/tests/fake_shell_services.h"
 
 namespace fs = std::filesystem;
 
@@ -382,4 +394,275 @@ TEST_F(ProjectFiles, ReaderStaysInsideItsBlockAndStopsOnRequest) {
     CloseHandle(file);
     EXPECT_EQ(ScanBlock(longer, &read, &copy), kProjectScanNoProject);
     EXPECT_EQ(ReadProjectBody(INVALID_HANDLE_VALUE, nullptr, nullptr, 28), kProjectBodyRead);
+}
+
+// --- The document's write and parse ---------------------------------------------
+
+namespace {
+
+// A result with a recognised single-byte and double-byte character, a typed
+// GBK pair, a typed Big5 pair, ASCII and two lines.
+const std::string kResultText = std::string("\x80\x00" "A\x00\x00\x80", 6) +
+                                std::string("\x80\xD6\xD0\x01\x00\x80", 6) + "\xB9\xFA" "\xA4\xA4" "x\r\n\r\n";
+std::vector<BYTE> ResultRecords() {
+    std::vector<BYTE> chars(2 * sizeof(RecoCharInfo));
+    for (size_t i = 0; i < chars.size(); ++i) chars[i] = static_cast<BYTE>(i * 7 + 1);
+    return chars;
+}
+
+class ProjectDoc : public ProjectFiles {
+protected:
+    CFakeShellServices shell;
+    CSimplifiedStrings strings;
+    COcrDoc* doc = nullptr;
+    std::string image;
+
+    void SetUp() override {
+        ProjectFiles::SetUp();
+        shell.convertLibrary = LoadLibraryA("Convert.dll");
+        ASSERT_NE(shell.convertLibrary, nullptr);
+        image = File("P001.TIF");
+        doc = NewDoc(640, 480);
+        doc->SetPathName(image.c_str());
+    }
+    void TearDown() override {
+        delete doc;
+        FreeLibrary(shell.convertLibrary);
+        ProjectFiles::TearDown();
+    }
+
+    // A document holding a 1-bit page of this size, as after a page load.
+    static COcrDoc* NewDoc(int width, int height) {
+        auto* d = new COcrDoc;
+        d->m_pImage = new CPageImage;
+        EXPECT_EQ(d->m_pImage->AttachDib(MonoDib(width, height, [](int x, int y) { return (x ^ y) % 7 == 0; }).Make()), 0);
+        d->m_pPageRegion = new CPageRegion(RECT{0, 0, width, height});
+        return d;
+    }
+    void GiveResult(COcrDoc* d) {
+        const std::vector<BYTE> chars = ResultRecords();
+        ASSERT_TRUE(d->LoadSaved(1, reinterpret_cast<const BYTE*>(kResultText.data()),
+                                 static_cast<UINT>(kResultText.size()), chars.data(),
+                                 static_cast<UINT>(chars.size())));
+        d->CRecoResult::m_bModified = 1;
+    }
+    std::string Project() const { return image + ".PST"; }
+    std::vector<BYTE> ProjectBytes() const {
+        std::ifstream in(Project(), std::ios::binary);
+        return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
+    }
+    // The project as the load thread reads it, parsed into a fresh document
+    // with a page of this size.
+    COcrDoc* Reload(int width = 640, int height = 480) { return ReloadBytes(ProjectBytes(), width, height); }
+    COcrDoc* ReloadBytes(const std::vector<BYTE>& bytes, int width = 640, int height = 480) {
+        HGLOBAL block = Load(bytes);
+        COcrDoc* d = NewDoc(width, height);
+        d->ParseProject(block);
+        GlobalFree(block);
+        return d;
+    }
+    std::string Text(const COcrDoc& d) const { return std::string(d.Text()); }
+};
+
+}  // namespace
+
+TEST_F(ProjectDoc, RegionsTablesSealAndResultComeBackEqual) {
+    FillPage(*doc->m_pPageRegion);
+    GiveResult(doc);
+    doc->m_bLayoutDirty = 1;
+
+    ASSERT_TRUE(doc->WriteProjectFile());
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_EQ(doc->m_bLayoutDirty, 0);
+    EXPECT_EQ(doc->CRecoResult::m_bModified, 0);
+    EXPECT_FALSE(fs::exists(image + ".BKI"));
+    const std::vector<BYTE> bytes = ProjectBytes();
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "PST10TIF");
+    // The plain text goes where the store reads and writes it.
+    std::ifstream txt(ResultTextPath(image), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(txt), {}), doc->PlainText(0, doc->m_nTextLen));
+
+    std::unique_ptr<COcrDoc> back(Reload());
+    EXPECT_TRUE(shell.messages.empty());
+    ExpectSameTree(*doc->m_pPageRegion, *back->m_pPageRegion);
+    EXPECT_EQ(back->m_bHasLayout, 1);
+    EXPECT_FALSE(back->IsModified());
+    EXPECT_EQ(back->m_bHasResult, 1);
+    EXPECT_EQ(back->CRecoResult::m_bModified, 0);
+    EXPECT_EQ(Text(*back), kResultText);
+    EXPECT_EQ(back->m_nCharBytes, doc->m_nCharBytes);
+    EXPECT_EQ(std::memcmp(back->m_pChars, doc->m_pChars, doc->m_nCharBytes), 0);
+}
+
+TEST_F(ProjectDoc, NothingDirtyWritesNothingAndNoPageDeletesTheProject) {
+    EXPECT_TRUE(doc->WriteProjectFile());
+    EXPECT_FALSE(fs::exists(Project()));
+
+    doc->m_bLayoutDirty = 1;
+    ASSERT_TRUE(doc->WriteProjectFile());
+    EXPECT_EQ(ProjectBytes().size(), kProjectHeaderBytes) << "a page without regions or result is its header";
+    const RECT seal{10, 10, 30, 40};
+    doc->m_pPageRegion->SetSealRect(&seal);
+    doc->m_bLayoutDirty = 1;
+    ASSERT_TRUE(doc->WriteProjectFile());
+    EXPECT_EQ(ProjectBytes().size(), kProjectHeaderBytes + kProjectRecordBytes);
+    std::unique_ptr<COcrDoc> back(Reload());
+    ASSERT_NE(back->m_pPageRegion->m_pSealRect, nullptr);
+    EXPECT_TRUE(RectsEqual(*back->m_pPageRegion->m_pSealRect, seal));
+    EXPECT_EQ(back->m_pPageRegion->GetChildCount(), 0);
+
+    delete doc->m_pImage;
+    doc->m_pImage = nullptr;
+    doc->m_bLayoutDirty = 1;
+    EXPECT_TRUE(doc->WriteProjectFile());
+    EXPECT_FALSE(fs::exists(Project()));
+}
+
+TEST_F(ProjectDoc, EditedPageGoesToItsBkiAndThePathStays) {
+    doc->m_pPageRegion->AddRegionEx(RECT{10, 10, 100, 50}, kRegionHorizontal, 1);
+    doc->SetModifiedFlag(TRUE);
+    ASSERT_TRUE(doc->WriteProjectFile());
+    EXPECT_TRUE(fs::exists(image + ".BKI"));
+    EXPECT_EQ(std::string(doc->GetPathName().GetString()), suite::FullWindowsPath(image));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(ProjectBytes().data()) + 5, 3), "BKI");
+
+    // A later write goes beside the image again, never beside the .BKI, and
+    // still names the .BKI, where the page now lives.
+    doc->m_bLayoutDirty = 1;
+    ASSERT_TRUE(doc->WriteProjectFile());
+    EXPECT_FALSE(fs::exists(image + ".BKI.PST"));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(ProjectBytes().data()) + 5, 3), "BKI");
+
+    // The edited page is a readable TIFF of the same size, and the project
+    // loaded with it says the page is edited.
+    CPageImage edited;
+    std::unique_ptr<CImageCodec> codec(CreateImageCodec((image + ".BKI").c_str(), IMGTYPE_BKI));
+    ASSERT_EQ(codec->Load(&edited, nullptr, nullptr), IMAGE_LOAD_DONE);
+    EXPECT_EQ(edited.m_nWidth, 640);
+    EXPECT_EQ(edited.m_nHeight, 480);
+    edited.Empty();
+    std::unique_ptr<COcrDoc> back(Reload());
+    EXPECT_TRUE(back->IsModified());
+    EXPECT_EQ(back->m_pPageRegion->GetChildCount(), 1);
+}
+
+TEST_F(ProjectDoc, FailedBkiSaveKeepsTheImageTagAndTheEditedFlag) {
+    fs::create_directories(image + ".BKI/x");  // nothing can be renamed over a folder with files
+    doc->m_pPageRegion->AddRegionEx(RECT{10, 10, 100, 50}, kRegionHorizontal, 1);
+    doc->SetModifiedFlag(TRUE);
+    doc->m_bLayoutDirty = 1;
+    EXPECT_FALSE(doc->WriteProjectFile());
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_NE(shell.messages[0].find(".BKI"), std::string::npos);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(ProjectBytes().data()) + 5, 3), "TIF");
+    EXPECT_TRUE(doc->IsModified()) << "the edit is not saved yet";
+    EXPECT_EQ(doc->m_bLayoutDirty, 0);
+    std::unique_ptr<COcrDoc> back(Reload());
+    EXPECT_EQ(back->m_pPageRegion->GetChildCount(), 1) << "the regions are not lost";
+}
+
+TEST_F(ProjectDoc, AnExistingProjectSurvivesAFailedWrite) {
+    doc->m_pPageRegion->AddRegionEx(RECT{10, 10, 100, 50}, kRegionHorizontal, 1);
+    doc->m_bLayoutDirty = 1;
+    ASSERT_TRUE(doc->WriteProjectFile());
+    const std::vector<BYTE> before = ProjectBytes();
+
+    // Files may not grow beyond a few kilobytes now: the new project cannot be written.
+    GiveResult(doc);
+    std::string big = std::string(20000, 'a') + "\r\n";
+    ASSERT_TRUE(doc->LoadSaved(1, reinterpret_cast<const BYTE*>(big.data()), static_cast<UINT>(big.size()), nullptr, 0));
+    doc->CRecoResult::m_bModified = 1;
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const BOOL written = doc->WriteProjectFile();
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(written);
+    ASSERT_FALSE(shell.messages.empty());
+    EXPECT_EQ(shell.messages.back(), kMsgProjectCreateError);
+    EXPECT_EQ(ProjectBytes(), before);
+    EXPECT_EQ(doc->CRecoResult::m_bModified, 1) << "still to be saved";
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"P001.TIF.PST"}) << "no temporary file is left behind";
+}
+
+TEST_F(ProjectDoc, AProjectOfAnotherPageSizeIsNotApplied) {
+    doc->m_pPageRegion->AddRegionEx(RECT{10, 10, 100, 50}, kRegionHorizontal, 1);
+    GiveResult(doc);
+    ASSERT_TRUE(doc->WriteProjectFile());
+    std::unique_ptr<COcrDoc> back(Reload(320, 480));
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(shell.messages[0], kMsgProjectNotForImage);
+    EXPECT_EQ(back->m_pPageRegion->GetChildCount(), 0);
+    EXPECT_TRUE(RectsEqual(*back->m_pPageRegion, RECT{0, 0, 320, 480}));
+    EXPECT_EQ(back->m_bHasResult, 0);
+    EXPECT_EQ(back->m_bHasLayout, 0);
+}
+
+TEST_F(ProjectDoc, StoredTextIsLeftOutWhenEmptyOrInABatch) {
+    doc->m_pPageRegion->AddRegionEx(RECT{10, 10, 100, 50}, kRegionHorizontal, 1);
+    GiveResult(doc);
+    ASSERT_TRUE(doc->WriteProjectFile());
+    shell.batchMode = 1;
+    std::unique_ptr<COcrDoc> batch(Reload());
+    EXPECT_EQ(batch->m_bHasResult, 0);
+    EXPECT_EQ(batch->m_pPageRegion->GetChildCount(), 1) << "the regions still load";
+    shell.batchMode = 0;
+
+    // T = 0 with records behind it.
+    std::vector<BYTE> bytes = ProjectBytes();
+    const size_t textAt = bytes.size() - ResultRecords().size() - kResultText.size() - 4;
+    bytes.erase(bytes.begin() + static_cast<long>(textAt) + 4,
+                bytes.begin() + static_cast<long>(textAt + 4 + kResultText.size()));
+    std::memset(bytes.data() + textAt, 0, 4);
+    std::unique_ptr<COcrDoc> empty(ReloadBytes(bytes));
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_EQ(empty->m_bHasResult, 0);
+    EXPECT_EQ(empty->m_pPageRegion->GetChildCount(), 1);
+}
+
+TEST_F(ProjectDoc, DamagedProjectsLoadAsNoProjectData) {
+    doc->m_pPageRegion->AddRegionEx(RECT{10, 10, 100, 50}, kRegionHorizontal, 1);
+    doc->m_pPageRegion->AddRegionEx(RECT{10, 60, 100, 100}, kRegionTable, 0);
+    doc->SetModifiedFlag(TRUE);
+    GiveResult(doc);
+    ASSERT_TRUE(doc->WriteProjectFile());
+    const std::vector<BYTE> bytes = ProjectBytes();
+    const std::string unusable = CSimplifiedStrings::Get(IDS_OLD_PROJECT_FILE);
+    ASSERT_FALSE(unusable.empty());
+    for (size_t cut = kProjectHeaderBytes; cut < bytes.size(); ++cut) {
+        shell.messages.clear();
+        std::unique_ptr<COcrDoc> back(ReloadBytes(std::vector<BYTE>(bytes.begin(), bytes.begin() + static_cast<long>(cut))));
+        EXPECT_TRUE(back->IsModified()) << "the tag still names the edited page; cut " << cut;
+        const int regions = back->m_pPageRegion->GetChildCount();
+        if (regions == 2) continue;  // a cut at a whole part: what is there is sound
+        EXPECT_EQ(regions, 0) << cut;
+        EXPECT_EQ(back->m_bHasResult, 0) << cut;
+        EXPECT_EQ(back->m_bHasLayout, 0) << cut;
+        EXPECT_EQ(shell.messages, std::vector<std::string>{unusable}) << cut;
+    }
+
+    // Text whose record index lies beyond the records: nothing is applied.
+    std::vector<BYTE> wrongIndex = bytes;
+    const size_t textAt = bytes.size() - ResultRecords().size() - kResultText.size();
+    wrongIndex[textAt + 9] = 5;  // the second unit's index
+    shell.messages.clear();
+    std::unique_ptr<COcrDoc> back(ReloadBytes(wrongIndex));
+    EXPECT_EQ(shell.messages, std::vector<std::string>{unusable});
+    EXPECT_EQ(back->m_pPageRegion->GetChildCount(), 0);
+    EXPECT_EQ(back->m_bHasResult, 0);
+}
+
+TEST_F(ProjectDoc, HeaderOnlyProjectOfAnEditedPageKeepsItsTag) {
+    std::vector<BYTE> bytes = Header(0, "BKI");
+    std::unique_ptr<COcrDoc> back(ReloadBytes(bytes));
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_TRUE(back->IsModified());
+    EXPECT_EQ(back->m_bHasLayout, 0);
+    EXPECT_TRUE(RectsEqual(*back->m_pPageRegion, RECT{0, 0, 640, 480}));
 }
