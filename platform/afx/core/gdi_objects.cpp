@@ -449,7 +449,10 @@ LONG SetBitmapBits(HBITMAP bitmap, DWORD bytes, const void* bits) {
         for (int x = 0; x < w; ++x) {
             switch (b->bpp) {
             case 1: dst[x] = b->palette[(src[x / 8] >> (7 - x % 8)) & 1]; break;
-            case 8: dst[x] = b->palette[src[x]]; break;
+            case 8:
+                // An index past a short palette (a 16-colour DIB's) shows as its first colour.
+                dst[x] = src[x] < b->palette.size() ? b->palette[src[x]] : b->palette[0];
+                break;
             case 24: dst[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]); break;
             default: dst[x] = qRgb(src[4 * x + 2], src[4 * x + 1], src[4 * x]); break;
             }
@@ -516,10 +519,8 @@ HBITMAP CreateDIBitmapFromPacked(const void* packed, size_t size) {
         for (QRgb c : image.colorTable()) b->palette.push_back(c | 0xFF000000u);
         if (b->palette.empty()) b->palette = GreyRamp();
     }
-    if (bpp == 1) {
-        QList<QRgb> t = image.colorTable();
-        if (t.size() == 2) b->palette = {t[0] | 0xFF000000u, t[1] | 0xFF000000u};
-    }
+    // A monochrome bitmap keeps black for 0 bits and white for 1 bits whatever
+    // the DIB's two colours were: its pixels are brought to the nearer of the two.
     b->image = image.convertToFormat(QImage::Format_RGB32);
     if (bpp == 1) Requantize(b, b->image.rect());
     return static_cast<HBITMAP>(Register(b));

@@ -116,3 +116,75 @@ TEST(DrawingLimits, ShapesFarLargerThanTheBitmapDrawOnlyWhatShows) {
     EXPECT_EQ(s.Count(RGB(255, 0, 0), CRect(0, 0, 4, 4)), 16);
     EXPECT_EQ(s.Count(RGB(255, 0, 0)), 16);
 }
+
+namespace {
+
+// A packed bottom-up DIB; value(x, y) (y from the top) is a palette index or 0xRRGGBB.
+std::vector<BYTE> PackedDib(int w, int h, int bpp, const std::vector<RGBQUAD>& palette, int (*value)(int, int),
+                            bool topDown = false) {
+    const size_t stride = WIDTHBYTES(static_cast<DWORD>(w * bpp));
+    std::vector<BYTE> dib(40 + palette.size() * 4 + stride * static_cast<size_t>(h), 0);
+    BITMAPINFOHEADER hdr{40, w, topDown ? -h : h, 1, static_cast<WORD>(bpp), BI_RGB, 0, 0, 0,
+                         static_cast<DWORD>(palette.size()), 0};
+    std::memcpy(dib.data(), &hdr, 40);
+    if (!palette.empty()) std::memcpy(dib.data() + 40, palette.data(), palette.size() * 4);
+    BYTE* bits = dib.data() + 40 + palette.size() * 4;
+    for (int y = 0; y < h; ++y) {
+        BYTE* row = bits + stride * static_cast<size_t>(topDown ? y : h - 1 - y);
+        for (int x = 0; x < w; ++x) {
+            const int v = value(x, y);
+            if (bpp == 1) row[x / 8] |= static_cast<BYTE>((v & 1) << (7 - x % 8));
+            else if (bpp == 4) row[x / 2] |= static_cast<BYTE>((v & 15) << (x % 2 ? 0 : 4));
+            else if (bpp == 8) row[x] = static_cast<BYTE>(v);
+            else {
+                row[3 * x] = static_cast<BYTE>(v);
+                row[3 * x + 1] = static_cast<BYTE>(v >> 8);
+                row[3 * x + 2] = static_cast<BYTE>(v >> 16);
+            }
+        }
+    }
+    return dib;
+}
+
+}  // namespace
+
+TEST(Bitmaps, DibPalettesShorterThanTheDepthAndInvertedMonochrome) {
+    // A 16-colour DIB becomes an 8-bit bitmap with a 16-entry palette; bits
+    // set afterwards may hold any byte, and must never index past it.
+    std::vector<RGBQUAD> sixteen(16);
+    for (int i = 0; i < 16; ++i) sixteen[static_cast<size_t>(i)] = {static_cast<BYTE>(i * 16), 0, static_cast<BYTE>(255 - i * 16), 0};
+    std::vector<BYTE> dib = PackedDib(4, 2, 4, sixteen, [](int x, int y) { return x + 4 * y; });
+    CBitmap colours;
+    ASSERT_TRUE(colours.Attach(CreateDIBitmapFromPacked(dib.data(), dib.size())));
+    BITMAP bm{};
+    colours.GetBitmap(&bm);
+    ASSERT_EQ(bm.bmBitsPixel, 8);
+    BYTE bits[8] = {0, 7, 15, 16, 200, 255, 3, 1};  // rows of 4 bytes
+    ASSERT_EQ(colours.SetBitmapBits(sizeof bits, bits), 8u);
+    BYTE back[8] = {};
+    ASSERT_EQ(colours.GetBitmapBits(sizeof back, back), 8u);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(back[i], bits[i] < 16 ? bits[i] : 0) << "byte " << i;
+
+    // A monochrome DIB whose palette is white then black (0 bits white):
+    // the bitmap still has 0 bits black, and its bits survive a round trip.
+    std::vector<RGBQUAD> inverted = {{255, 255, 255, 0}, {0, 0, 0, 0}};
+    std::vector<BYTE> mono = PackedDib(16, 2, 1, inverted, [](int x, int y) { return (x + y) % 3 == 0 ? 1 : 0; });
+    CBitmap m;
+    ASSERT_TRUE(m.Attach(CreateDIBitmapFromPacked(mono.data(), mono.size())));
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CBitmap* old = dc.SelectObject(&m);
+    for (int x = 0; x < 16; ++x) {
+        EXPECT_EQ(dc.GetPixel(x, 0), (x % 3 == 0) ? kBlack : kWhite) << "the DIB's colours, x " << x;
+    }
+    BYTE got[4] = {};
+    ASSERT_EQ(m.GetBitmapBits(4, got), 4u);
+    EXPECT_EQ(got[0] & 0x80, 0) << "black pixels are 0 bits";
+    const BYTE set[4] = {0x0F, 0xF0, 0xAA, 0x55};
+    ASSERT_EQ(m.SetBitmapBits(4, set), 4u);
+    EXPECT_EQ(dc.GetPixel(0, 0), kBlack) << "a 0 bit is black";
+    EXPECT_EQ(dc.GetPixel(4, 0), kWhite) << "a 1 bit is white";
+    ASSERT_EQ(m.GetBitmapBits(4, got), 4u);
+    EXPECT_EQ(std::memcmp(got, set, 4), 0) << "bits set are the bits read";
+    dc.SelectObject(old);
+}
