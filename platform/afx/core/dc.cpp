@@ -38,10 +38,21 @@ QPoint ToImage(DC* dc, int x, int y) {
                   y - dc->s.windowOrg.y() + dc->s.viewportOrg.y() + dc->offset.y());
 }
 
-QFont QtFont(DC* dc) {
+namespace {
+Font* CurrentFont(DC* dc) {
     Font* f = AsFont(dc->s.font);
-    if (!f) f = AsFont(GetStockObject(SYSTEM_FONT));
-    return f->font;
+    return f ? f : AsFont(GetStockObject(SYSTEM_FONT));
+}
+}  // namespace
+
+QFont QtFont(DC* dc) { return FontOf(CurrentFont(dc)); }
+
+UINT TextCodePage(DC* dc) {
+    switch (CurrentFont(dc)->lf.lfCharSet) {
+    case GB2312_CHARSET: return 936;
+    case CHINESEBIG5_CHARSET: return 950;
+    default: return GetACP();
+    }
 }
 
 namespace {
@@ -379,7 +390,7 @@ QFont AfxDCFont(HDC h) {
 
 QFont AfxFontOf(HFONT font) {
     Font* f = AsFont(font);
-    return f ? f->font : QFont();
+    return f ? FontOf(f) : QFont();
 }
 
 QImage AfxBitmapImage(HBITMAP bitmap) {

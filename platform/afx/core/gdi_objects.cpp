@@ -1,4 +1,5 @@
 // GDI objects, handles, system colours and metrics, bitmaps and regions.
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainterPath>
 #include <QPolygon>
@@ -105,10 +106,10 @@ void Requantize(Bitmap* bitmap, const QRect& area) {
     }
 }
 
-QString FromAnsi(LPCSTR text, int length) {
+QString FromAnsi(LPCSTR text, int length, UINT codePage) {
     if (!text) return QString();
     size_t n = length < 0 ? std::strlen(text) : static_cast<size_t>(length);
-    std::u16string w = suite::AnsiToUtf16(std::string_view(text, n));
+    std::u16string w = suite::AnsiToUtf16(std::string_view(text, n), codePage);
     return QString::fromUtf16(w.data(), static_cast<qsizetype>(w.size()));
 }
 
@@ -353,6 +354,24 @@ HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) {
     b->lb = *brush;
     return static_cast<HBRUSH>(Register(b));
 }
+
+namespace afxgdi {
+
+const QFont& FontOf(Font* f) {
+    std::call_once(f->sized, [f] {
+        const LONG cell = f->lf.lfHeight;
+        if (cell <= 0) return;  // the character height, as made
+        int size = static_cast<int>(std::min<LONG>(cell, 4096));
+        for (; size > 1; --size) {
+            f->font.setPixelSize(size);
+            if (QFontMetrics(f->font).height() <= cell) break;
+        }
+        f->font.setPixelSize(size);
+    });
+    return f->font;
+}
+
+}  // namespace afxgdi
 
 HFONT CreateFontIndirectA(const LOGFONTA* lf) {
     if (!lf) return nullptr;

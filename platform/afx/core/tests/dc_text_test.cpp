@@ -44,11 +44,13 @@ struct Surface {
         return n;
     }
     int Count(COLORREF c) const { return Count(c, CRect(0, 0, width, height)); }
-    // Saves the picture when DC_TEXT_PICTURES names a folder (to look at by eye).
+    // Saves the picture four times enlarged when DC_TEXT_PICTURES names a
+    // folder, to look at by eye.
     void Save(const char* name) const {
         const char* folder = std::getenv("DC_TEXT_PICTURES");
         if (!folder) return;
-        AfxBitmapImage(bitmap).save(QString::fromUtf8(folder) + QLatin1Char('/') + QString::fromUtf8(name));
+        const QImage image = AfxBitmapImage(bitmap);
+        image.scaled(image.size() * 4).save(QString::fromUtf8(folder) + QLatin1Char('/') + QString::fromUtf8(name));
     }
     int width, height;
     CDC dc;
@@ -187,4 +189,120 @@ TEST(Bitmaps, DibPalettesShorterThanTheDepthAndInvertedMonochrome) {
     ASSERT_EQ(m.GetBitmapBits(4, got), 4u);
     EXPECT_EQ(std::memcmp(got, set, 4), 0) << "bits set are the bits read";
     dc.SelectObject(old);
+}
+
+namespace {
+
+// The box of the pixels that are not `background` (empty when there are none).
+CRect InkBox(const Surface& s, COLORREF background = kWhite) {
+    CRect box(s.width, s.height, 0, 0);
+    for (int y = 0; y < s.height; ++y) {
+        for (int x = 0; x < s.width; ++x) {
+            if (s.dc.GetPixel(x, y) == background) continue;
+            box.left = std::min<LONG>(box.left, x);
+            box.top = std::min<LONG>(box.top, y);
+            box.right = std::max<LONG>(box.right, x + 1);
+            box.bottom = std::max<LONG>(box.bottom, y + 1);
+        }
+    }
+    return box.IsRectEmpty() ? CRect() : box;
+}
+
+bool SamePixels(const Surface& a, const Surface& b) {
+    return AfxBitmapImage(a.bitmap) == AfxBitmapImage(b.bitmap);
+}
+
+}  // namespace
+
+TEST(Fonts, PositiveHeightsAreCellsNegativeHeightsCharacters) {
+    // The text view's font: height 16, weight 500, GB character set. Its
+    // cell (the extent of "A") must be 16 high: rows, caret and strip are
+    // laid out in cells of that height.
+    Surface s(160, 40);
+    CFont gb;
+    ASSERT_TRUE(gb.CreateFont(16, 0, 0, 0, 500, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN"));
+    CFont* old = s.dc.SelectObject(&gb);
+    TEXTMETRIC tm{};
+    ASSERT_TRUE(s.dc.GetTextMetrics(&tm));
+    EXPECT_LE(tm.tmHeight, 16);
+    EXPECT_GE(tm.tmHeight, 14) << "the largest size whose cell fits";
+    EXPECT_EQ(tm.tmAscent + tm.tmDescent, tm.tmHeight);
+    EXPECT_EQ(tm.tmCharSet, GB2312_CHARSET);
+    const CSize cell = s.dc.GetTextExtent("A", 1);
+    EXPECT_EQ(cell.cy, tm.tmHeight);
+    EXPECT_GT(cell.cx, 0);
+    const CSize zh = s.dc.GetTextExtent("\xD6\xD0\xCE\xC4", 4);  // two GB characters
+    EXPECT_EQ(zh.cy, tm.tmHeight);
+    EXPECT_GT(zh.cx, 2 * cell.cx) << "Chinese characters are wider than Latin letters";
+
+    // Drawn transparently, the glyphs stay inside their cell.
+    s.dc.SetBkMode(TRANSPARENT);
+    s.dc.TextOut(4, 10, "\xD6\xD0\xCE\xC4" "Ag", 6);
+    CRect ink = InkBox(s);
+    ASSERT_FALSE(ink.IsRectEmpty());
+    EXPECT_GE(ink.top, 10);
+    EXPECT_LE(ink.bottom, 10 + tm.tmHeight) << "a descender stays in the cell";
+    EXPECT_GE(ink.left, 4);
+    s.Save("cell_font.png");
+    s.dc.SelectObject(old);
+
+    // A negative height is the character height: the cell is taller by the internal leading.
+    CFont character;
+    ASSERT_TRUE(character.CreateFont(-16, 0, 0, 0, 500, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN"));
+    old = s.dc.SelectObject(&character);
+    TEXTMETRIC big{};
+    ASSERT_TRUE(s.dc.GetTextMetrics(&big));
+    EXPECT_EQ(big.tmHeight - big.tmInternalLeading, 16);
+    EXPECT_GT(big.tmHeight, tm.tmHeight);
+    s.dc.SelectObject(old);
+
+    // The stock fonts are given by cell height too.
+    s.dc.SelectStockObject(SYSTEM_FONT);
+    TEXTMETRIC system{};
+    ASSERT_TRUE(s.dc.GetTextMetrics(&system));
+    EXPECT_LE(system.tmHeight, 16);
+    EXPECT_GE(system.tmHeight, 14);
+}
+
+TEST(Text, ChineseFontsReadTheirOwnCodePage) {
+    // The traditional font shows Big5 bytes and the simplified one GB bytes,
+    // whatever the system's code page: the same two characters either way.
+    Surface gbSurface(120, 30), big5Surface(120, 30);
+    CFont gb, big5;
+    ASSERT_TRUE(gb.CreateFont(16, 0, 0, 0, 500, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN"));
+    ASSERT_TRUE(big5.CreateFont(16, 0, 0, 0, 500, 0, 0, 0, CHINESEBIG5_CHARSET, 0, 0, 0, 0, "MINGLIU"));
+    CFont* oldGb = gbSurface.dc.SelectObject(&gb);
+    CFont* oldBig5 = big5Surface.dc.SelectObject(&big5);
+    const char gbText[] = "\xD6\xD0\xCE\xC4 ok";     // GB
+    const char big5Text[] = "\xA4\xA4\xA4\xE5 ok";   // Big5
+    EXPECT_EQ(gbSurface.dc.GetTextExtent(gbText, 7), big5Surface.dc.GetTextExtent(big5Text, 7));
+    gbSurface.dc.TextOut(3, 5, gbText, 7);
+    big5Surface.dc.TextOut(3, 5, big5Text, 7);
+    EXPECT_FALSE(InkBox(gbSurface).IsRectEmpty());
+    EXPECT_TRUE(SamePixels(gbSurface, big5Surface));
+    TEXTMETRIC tm{};
+    big5Surface.dc.GetTextMetrics(&tm);
+    EXPECT_EQ(tm.tmCharSet, CHINESEBIG5_CHARSET);
+    gbSurface.Save("gb_text.png");
+    big5Surface.Save("big5_text.png");
+
+    // The text view's call: one glyph call, one cell of advance a byte, a
+    // double-byte character taking the cells of both its bytes.
+    const int w = gbSurface.dc.GetTextExtent("A", 1).cx;
+    gbSurface.Clear();
+    big5Surface.Clear();
+    const INT advances[5] = {w, w, w, w, w};
+    gbSurface.dc.ExtTextOut(0, 5, 0, nullptr, "\xD6\xD0" "AB", 4, advances);
+    gbSurface.dc.SelectObject(oldGb);
+    big5Surface.dc.SelectObject(&gb);
+    big5Surface.dc.TextOut(2 * w, 5, "A", 1);
+    big5Surface.dc.TextOut(3 * w, 5, "B", 1);
+    big5Surface.dc.SelectObject(oldBig5);
+    const CRect letters(2 * w, 0, 120, 30);
+    int differences = 0;
+    for (int y = letters.top; y < letters.bottom; ++y) {
+        for (int x = letters.left; x < letters.right; ++x) differences += gbSurface.dc.GetPixel(x, y) != big5Surface.dc.GetPixel(x, y);
+    }
+    EXPECT_EQ(differences, 0) << "the letters sit at columns 2 and 3";
+    EXPECT_LT(InkBox(gbSurface).left, w) << "the Chinese character at column 0";
 }
