@@ -306,3 +306,71 @@ TEST(Text, ChineseFontsReadTheirOwnCodePage) {
     EXPECT_EQ(differences, 0) << "the letters sit at columns 2 and 3";
     EXPECT_LT(InkBox(gbSurface).left, w) << "the Chinese character at column 0";
 }
+
+TEST(Pens, StyledPensDashEveryKindOfPath) {
+    // Dots are three pixels on, three off, counted along the whole path.
+    Surface s(64, 24);
+    CPen dot(PS_DOT, 1, kBlack);
+    CPen* oldPen = s.dc.SelectObject(&dot);
+    s.dc.SetBkMode(TRANSPARENT);
+    s.dc.MoveTo(0, 2);
+    s.dc.LineTo(60, 2);
+    for (int x = 0; x < 60; ++x) ASSERT_EQ(s.dc.GetPixel(x, 2), (x % 6) < 3 ? kBlack : kWhite) << "line x " << x;
+
+    // A polyline keeps counting round its corner.
+    const POINT corner[3] = {{0, 5}, {10, 5}, {10, 20}};
+    s.dc.Polyline(corner, 3);
+    for (int x = 0; x < 10; ++x) ASSERT_EQ(s.dc.GetPixel(x, 5), (x % 6) < 3 ? kBlack : kWhite) << "polyline x " << x;
+    for (int y = 5; y < 20; ++y) {
+        const int along = 10 + (y - 5);
+        ASSERT_EQ(s.dc.GetPixel(10, y), (along % 6) < 3 ? kBlack : kWhite) << "polyline y " << y;
+    }
+    EXPECT_EQ(s.dc.GetPixel(10, 20), kWhite) << "the last point is left out";
+
+    // Opaque: the gaps take the background colour.
+    s.Clear();
+    s.dc.SetBkMode(OPAQUE);
+    s.dc.SetBkColor(RGB(0, 0, 255));
+    s.dc.MoveTo(0, 2);
+    s.dc.LineTo(12, 2);
+    EXPECT_EQ(s.dc.GetPixel(1, 2), kBlack);
+    EXPECT_EQ(s.dc.GetPixel(4, 2), RGB(0, 0, 255));
+    EXPECT_EQ(s.dc.GetPixel(12, 2), kWhite);
+
+    // A dashed frame with a hollow brush: gaps along its edges, inside untouched.
+    s.Clear(RGB(0, 255, 0));
+    s.dc.SetBkMode(TRANSPARENT);
+    CPen dash(PS_DASH, 1, kBlack);
+    s.dc.SelectObject(&dash);
+    CGdiObject* oldBrush = s.dc.SelectStockObject(NULL_BRUSH);
+    s.dc.Rectangle(2, 2, 62, 22);
+    const CRect top(2, 2, 62, 3);
+    EXPECT_EQ(s.Count(kBlack, top), 18 + 18 + 12) << "60 pixels of 18 on, 6 off";
+    EXPECT_EQ(s.dc.GetPixel(2, 2), kBlack) << "the dashes start at the top-left corner";
+    EXPECT_EQ(s.dc.GetPixel(20, 2), RGB(0, 255, 0));
+    EXPECT_GT(s.Count(kBlack, CRect(61, 2, 62, 22)), 0) << "the right edge at right - 1";
+    EXPECT_EQ(s.Count(kBlack, CRect(62, 0, 64, 24)), 0);
+    EXPECT_EQ(s.Count(RGB(0, 255, 0), CRect(3, 3, 61, 21)), 58 * 18) << "a hollow brush leaves the inside";
+    s.Save("dashed_frame.png");
+
+    // With a brush, the inside is filled up to the frame; a rubber band drawn
+    // twice with NOTXOR is gone.
+    s.Clear();
+    CBrush red(RGB(255, 0, 0));
+    s.dc.SelectObject(&red);
+    s.dc.Rectangle(2, 2, 30, 20);
+    EXPECT_EQ(s.dc.GetPixel(3, 3), RGB(255, 0, 0));
+    EXPECT_EQ(s.dc.GetPixel(28, 18), RGB(255, 0, 0));
+    s.dc.SelectStockObject(NULL_BRUSH);
+    const QImage before = AfxBitmapImage(s.bitmap);
+    s.dc.SetROP2(R2_NOTXORPEN);
+    const POINT band[4] = {{5, 5}, {40, 9}, {20, 22}, {5, 5}};
+    for (int pass = 0; pass < 2; ++pass) {
+        s.dc.Rectangle(4, 4, 50, 21);
+        s.dc.Polyline(band, 4);
+    }
+    EXPECT_EQ(AfxBitmapImage(s.bitmap), before);
+    s.dc.SetROP2(R2_COPYPEN);
+    s.dc.SelectObject(oldBrush);
+    s.dc.SelectObject(oldPen);
+}
