@@ -70,11 +70,17 @@ QRgb Rop3(BYTE code, QRgb p, QRgb s, QRgb d) {
     return (r & 0xFFFFFF) | 0xFF000000u;
 }
 
+// The part of `box` (image pixels) the DC may draw into: shapes may reach far
+// past the image, but only this part is ever gathered or visited.
+QRect VisiblePart(DC* dc, const QRect& box) { return box.intersected(DrawableRegion(dc).boundingRect()); }
+
 // The pixels a primitive covers, within a box, before clipping.
 class Coverage {
 public:
-    explicit Coverage(const QRect& box) : m_box(box), m_bits(static_cast<size_t>(std::max(0, box.width())) *
-                                                             static_cast<size_t>(std::max(0, box.height())), 0) {}
+    // Only the part of `box` the DC may draw into is kept.
+    Coverage(DC* dc, const QRect& box)
+        : m_box(VisiblePart(dc, box)),
+          m_bits(static_cast<size_t>(std::max(0, m_box.width())) * static_cast<size_t>(std::max(0, m_box.height())), 0) {}
     void Set(int x, int y) {
         if (!m_box.contains(x, y)) return;
         m_bits[Index(x, y)] = 1;
@@ -253,8 +259,8 @@ void StampDisc(Coverage& c, int cx, int cy, int width) {
 void PenLine(DC* dc, QPoint a, QPoint b, bool includeLast, int& dashPos) {
     PenInfo pen = CurrentPen(dc);
     if (pen.none) return;
-    Coverage on(LineBox(a, b, pen.width));
-    Coverage off(on.Box());
+    Coverage on(dc, LineBox(a, b, pen.width));
+    Coverage off(dc, on.Box());
     const std::vector<int>& pattern = DashPattern(pen.style);
     int period = 0;
     for (int v : pattern) period += v;
@@ -285,8 +291,9 @@ QRect NormalRect(QPoint a, QPoint b) {
 
 // A shape painted with QPainter into a mask over `box`.
 template <class Draw>
-Coverage MaskOf(const QRect& box, Draw draw) {
-    Coverage c(box);
+Coverage MaskOf(DC* dc, const QRect& shapeBox, Draw draw) {
+    Coverage c(dc, shapeBox);
+    const QRect& box = c.Box();
     if (box.isEmpty()) return c;
     QImage mask(box.size(), QImage::Format_ARGB32);
     mask.fill(Qt::transparent);
@@ -695,7 +702,7 @@ BOOL Polyline(HDC h, const POINT* points, int count) {
     // Gather every segment first so no pixel is combined twice.
     QRect box;
     for (int i = 0; i < count; ++i) box |= LineBox(ToImage(dc, points[i].x, points[i].y), ToImage(dc, points[i].x, points[i].y), pen.width);
-    Coverage c(box);
+    Coverage c(dc, box);
     for (int i = 0; i + 1 < count; ++i) {
         QPoint a = ToImage(dc, points[i].x, points[i].y), b = ToImage(dc, points[i + 1].x, points[i + 1].y);
         Bresenham(a.x(), a.y(), b.x(), b.y(), pen.width > 1, [&](int x, int y) {
@@ -719,14 +726,14 @@ BOOL Polygon(HDC h, const POINT* points, int count) {
         box |= LineBox(p, p, pen.width);
     }
     Qt::FillRule rule = dc->s.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill;
-    Coverage fill = MaskOf(box, [&](QPainter& p) {
+    Coverage fill = MaskOf(dc, box, [&](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::black);
         p.drawPolygon(poly, rule);
     });
     PaintWithBrush(dc, fill);
     if (!pen.none) {
-        Coverage outline(box);
+        Coverage outline(dc, box);
         for (int i = 0; i < count; ++i) {
             QPoint a = poly[i], b = poly[(i + 1) % count];
             Bresenham(a.x(), a.y(), b.x(), b.y(), true, [&](int x, int y) {
@@ -747,7 +754,7 @@ BOOL Rectangle(HDC h, int left, int top, int right, int bottom) {
     PenInfo pen = CurrentPen(dc);
     if (pen.none) {
         // Without a pen the filled area is one pixel smaller on the right and bottom.
-        Coverage fill(r);
+        Coverage fill(dc, r);
         fill.SetRect(r.adjusted(0, 0, -1, -1));
         PaintWithBrush(dc, fill);
         return TRUE;
@@ -755,18 +762,18 @@ BOOL Rectangle(HDC h, int left, int top, int right, int bottom) {
     int w = pen.width;
     QRect outer = pen.style == PS_INSIDEFRAME ? r : r.adjusted(-(w / 2), -(w / 2), w - 1 - w / 2, w - 1 - w / 2);
     QRect inner = outer.adjusted(w, w, -w, -w);
-    Coverage frame(outer);
-    frame.SetRect(outer);
-    Coverage fill(outer);
+    Coverage frame(dc, outer);
+    Coverage fill(dc, outer);
     if (inner.isValid()) {
         fill.SetRect(inner);
-        Coverage hole(outer);
-        for (int y = outer.top(); y <= outer.bottom(); ++y) {
-            for (int x = outer.left(); x <= outer.right(); ++x) {
-                if (!inner.contains(x, y)) hole.Set(x, y);
+        const QRect& box = frame.Box();
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            for (int x = box.left(); x <= box.right(); ++x) {
+                if (!inner.contains(x, y)) frame.Set(x, y);
             }
         }
-        frame = hole;
+    } else {
+        frame.SetRect(outer);
     }
     PaintWithBrush(dc, fill);
     PaintWithPen(dc, frame, pen.colour);
@@ -783,7 +790,7 @@ BOOL CurvedShape(HDC h, int left, int top, int right, int bottom,
     QRect r = NormalRect(ToImage(dc, left, top), ToImage(dc, right, bottom));
     if (r.width() < 2 || r.height() < 2) return TRUE;
     QRectF path(r.left(), r.top(), r.width() - 1, r.height() - 1);
-    Coverage fill = MaskOf(r, [&](QPainter& p) {
+    Coverage fill = MaskOf(dc, r, [&](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::black);
         shape(p, path);
@@ -791,7 +798,7 @@ BOOL CurvedShape(HDC h, int left, int top, int right, int bottom,
     PaintWithBrush(dc, fill);
     PenInfo pen = CurrentPen(dc);
     if (!pen.none) {
-        Coverage outline = MaskOf(r, [&](QPainter& p) {
+        Coverage outline = MaskOf(dc, r, [&](QPainter& p) {
             p.setPen(QPen(Qt::black, pen.width > 1 ? pen.width : 0));
             p.setBrush(Qt::NoBrush);
             shape(p, path);
@@ -835,7 +842,7 @@ COLORREF GetPixel(HDC h, int x, int y) {
 namespace {
 // Fills image pixels of `r` with a brush, replacing what is there.
 void FillImageRect(DC* dc, const QRect& r, Brush* b) {
-    Coverage c(r);
+    Coverage c(dc, r);
     c.SetRect(r);
     c.Apply(dc, [&](int x, int y, QRgb d) {
         QRgb p;
@@ -871,7 +878,7 @@ BOOL InvertRect(HDC h, LPCRECT rect) {
     DC* dc = AsDC(h);
     if (!dc || !rect) return FALSE;
     QRect r = NormalRect(ToImage(dc, rect->left, rect->top), ToImage(dc, rect->right, rect->bottom));
-    Coverage c(r);
+    Coverage c(dc, r);
     c.SetRect(r);
     c.Apply(dc, [](int, int, QRgb d) { return (~d & 0xFFFFFF) | 0xFF000000u; });
     return TRUE;
@@ -883,7 +890,7 @@ BOOL DrawFocusRect(HDC h, LPCRECT rect) {
     QRect r = NormalRect(ToImage(dc, rect->left, rect->top), ToImage(dc, rect->right, rect->bottom));
     if (r.isEmpty()) return TRUE;
     // A dotted frame drawn by inverting every other pixel: drawing it twice removes it.
-    Coverage c(r);
+    Coverage c(dc, r);
     for (int x = r.left(); x <= r.right(); ++x) {
         if ((x - r.left()) % 2 == 0) {
             c.Set(x, r.top());
