@@ -98,6 +98,19 @@ protected:
     }
 };
 
+// Check boxes; a three-state one clicks from unchecked to checked to indeterminate.
+class CheckWidget : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override {
+        if (!isTristate()) return QCheckBox::nextCheckState();
+        Qt::CheckState now = checkState();
+        setCheckState(now == Qt::Unchecked ? Qt::Checked : now == Qt::Checked ? Qt::PartiallyChecked : Qt::Unchecked);
+    }
+};
+
 // Radio buttons of one group: from a WS_GROUP control to the next one.
 std::vector<CWnd*> GroupOf(CWnd* button) {
     std::vector<CWnd*> out;
@@ -130,7 +143,7 @@ QWidget* MakeButton(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     case BS_AUTOCHECKBOX:
     case BS_3STATE:
     case BS_AUTO3STATE: {
-        auto* c = new QCheckBox(text, parent);
+        auto* c = new CheckWidget(text, parent);
         c->setTristate(type == BS_3STATE || type == BS_AUTO3STATE);
         b = c;
         break;
@@ -167,10 +180,18 @@ QWidget* MakeButton(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
         HWND h = s->hwnd;
         if (b) {
             if (manual) {
-                // A plain check box or radio button changes only when its owner says so.
-                QObject::connect(b, &QAbstractButton::clicked, b, [b](bool) {
+                // A plain check box or radio button changes only when its owner says so:
+                // the state from before the click comes back.
+                auto before = std::make_shared<int>(0);
+                auto stateOf = [b] {
+                    auto* c = qobject_cast<QCheckBox*>(b);
+                    return c ? static_cast<int>(c->checkState()) : b->isChecked() ? 2 : 0;
+                };
+                QObject::connect(b, &QAbstractButton::pressed, b, [before, stateOf] { *before = stateOf(); });
+                QObject::connect(b, &QAbstractButton::clicked, b, [b, before] {
                     QSignalBlocker block(b);
-                    b->setChecked(!b->isChecked());
+                    if (auto* c = qobject_cast<QCheckBox*>(b)) c->setCheckState(static_cast<Qt::CheckState>(*before));
+                    else b->setChecked(*before != 0);
                 });
             }
             QObject::connect(b, &QAbstractButton::clicked, b, [h, autoRadio, b] {
@@ -257,12 +278,13 @@ class ByteLimit : public QValidator {
 public:
     explicit ByteLimit(QLineEdit* edit) : QValidator(edit) {
         // The length before a change (the widget's own text already holds the change).
-        QObject::connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { before_ = AnsiLength(t, false); });
+        QObject::connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { Track(t); });
     }
     State validate(QString& input, int&) const override {
         int n = AnsiLength(input, false);
         return n <= limit || n <= before_ ? Acceptable : Invalid;
     }
+    void Track(const QString& text) { before_ = AnsiLength(text, false); }
     int limit = kDefaultEditLimit;
 
 private:
@@ -380,7 +402,7 @@ QWidget* MakeEdit(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     else if (style & ES_RIGHT) e->setAlignment(Qt::AlignRight);
     auto* limit = new ByteLimit(e);
     e->setValidator(limit);
-    e->setText(text);  // counted by the limit's record of the length
+    limit->Track(text);
     bool number = style & ES_NUMBER, upper = style & ES_UPPERCASE, lower = style & ES_LOWERCASE;
     SetPendingSetup([e, limit, number, upper, lower](WindowState* s) {
         HWND h = s->hwnd;
@@ -599,7 +621,13 @@ QWidget* MakeCombo(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
         HWND h = s->hwnd;
         c->hwnd = h;
         QObject::connect(c, QOverload<int>::of(&QComboBox::activated), c, [h](int) { Notify(h, CBN_SELENDOK); Notify(h, CBN_SELCHANGE); });
-        if (c->lineEdit()) QObject::connect(c->lineEdit(), &QLineEdit::textEdited, c, [h] { Notify(h, CBN_EDITCHANGE); });
+        ByteLimit* limit = nullptr;
+        if (QLineEdit* edit = c->lineEdit()) {
+            QObject::connect(edit, &QLineEdit::textEdited, c, [h] { Notify(h, CBN_EDITCHANGE); });
+            limit = new ByteLimit(edit);
+            edit->setValidator(limit);
+            limit->Track(edit->text());
+        }
         // Changes of the list leave the selection and the edit text as they were
         // (Qt would select the first item put into an empty list, or a neighbour
         // of a deleted one).
@@ -612,7 +640,7 @@ QWidget* MakeCombo(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
             if ((before < 0 || lost) && c->currentIndex() >= 0) c->setCurrentIndex(-1);
             if ((before < 0 || lost) && c->isEditable() && c->currentText() != edit) c->setEditText(edit);
         };
-        s->controlProc = [c, h, sorted, strings, keepSelection](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
+        s->controlProc = [c, h, sorted, strings, keepSelection, limit](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
             auto textAt = [c](int i) { return c->itemText(i); };
             auto dataAt = [c](int i) { return static_cast<DWORD_PTR>(c->itemData(i).toLongLong()); };
             int count = c->count();
@@ -682,7 +710,7 @@ QWidget* MakeCombo(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
                 return true;
             case CB_GETDROPPEDSTATE: *r = c->view() && c->view()->isVisible(); return true;
             case CB_LIMITTEXT:
-                if (c->lineEdit()) c->lineEdit()->setMaxLength(wp ? static_cast<int>(wp) : 32767);
+                if (limit) limit->limit = wp ? static_cast<int>(wp) : 0x7FFFFFFE;
                 *r = TRUE;
                 return true;
             default: break;

@@ -383,6 +383,8 @@ BOOL CDialog::CreateFromTemplate(const CDialogTemplate& tmpl, CWnd* parent, bool
     HWND self = m_hWnd;
     BOOL focusSet = !CallWnd(this, WM_INITDIALOG, 0, 0);
     if (!StateOf(self)) return FALSE;
+    // A modal dialog ended by its own initialisation is never shown.
+    if (modal && m_bEnded) return TRUE;
     // Shown first: the first tab stop can take the focus only in a visible dialog.
     if (tmpl.style & WS_VISIBLE || modal) ShowWindow(SW_SHOW);
     if (!focusSet)

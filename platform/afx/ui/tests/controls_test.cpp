@@ -121,6 +121,42 @@ CString TextOf(const CWnd& w) {
 const COLORREF kColours[8] = {0x000000, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
 int Brightness(DWORD_PTR c) { return static_cast<int>((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)); }
 
+TEST_F(ControlsUse, ButtonsReportClicksButNotTheProgramsChecks) {
+    CButton keep, manual, three, push;
+    ASSERT_TRUE(keep.Create("&Keep", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, CRect(10, 10, 150, 30), &parent, 1081));
+    ASSERT_TRUE(manual.Create("Manual", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, CRect(10, 40, 150, 60), &parent, 1082));
+    ASSERT_TRUE(three.Create("Three", WS_CHILD | WS_VISIBLE | BS_AUTO3STATE, CRect(10, 70, 150, 90), &parent, 1083));
+    ASSERT_TRUE(push.Create("Go", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(10, 100, 150, 125), &parent, 1084));
+    keep.SetCheck(BST_CHECKED);
+    three.SetCheck(BST_INDETERMINATE);
+    EXPECT_EQ(three.GetCheck(), BST_INDETERMINATE);
+    EXPECT_TRUE(parent.commands.empty());
+    // A person's click toggles an automatic box and is reported with its id and window.
+    AfxTestClick(&keep, CPoint(8, 10));
+    EXPECT_EQ(keep.GetCheck(), BST_UNCHECKED);
+    ASSERT_EQ(parent.commands.size(), 1u);
+    EXPECT_EQ(parent.commands[0].id, 1081u);
+    EXPECT_EQ(parent.commands[0].code, static_cast<UINT>(BN_CLICKED));
+    EXPECT_EQ(parent.commands[0].from, keep.m_hWnd);
+    // A plain check box is reported but left to its owner.
+    manual.SendMessage(BM_CLICK);
+    EXPECT_EQ(parent.Count(1082, BN_CLICKED), 1);
+    EXPECT_EQ(manual.GetCheck(), BST_UNCHECKED);
+    manual.SetCheck(BST_CHECKED);
+    manual.SendMessage(BM_CLICK);
+    EXPECT_EQ(manual.GetCheck(), BST_CHECKED);
+    // A three-state box clicks through checked, indeterminate and unchecked.
+    three.SetCheck(BST_UNCHECKED);
+    std::vector<int> states;
+    for (int i = 0; i < 3; ++i) {
+        three.SendMessage(BM_CLICK);
+        states.push_back(three.GetCheck());
+    }
+    EXPECT_EQ(states, (std::vector<int>{BST_CHECKED, BST_INDETERMINATE, BST_UNCHECKED}));
+    push.SendMessage(BM_CLICK);
+    EXPECT_EQ(parent.Count(1084, BN_CLICKED), 1);
+}
+
 TEST_F(ControlsUse, OwnerDrawnListsWithoutStringsKeepColoursInTheOwnersOrder) {
     std::vector<std::pair<UINT, DWORD_PTR>> asked;
     parent.compare = [&](const COMPAREITEMSTRUCT& c) {
@@ -267,6 +303,11 @@ TEST_F(ControlsUse, DropDownCombosKeepTheirTextAndReportTheChoiceBeforeClosing) 
     // Typing reports an edit change.
     AfxTestKey(&folders, 0, "D");
     EXPECT_EQ(parent.Count(1114, CBN_EDITCHANGE), 1);
+    // The edit's limit counts bytes, as the edit control's does.
+    folders.LimitText(3);
+    AfxTestKey(&folders, 0, "\xE4\xB8\xAD");  // 中 typed (UTF-8)
+    AfxTestKey(&folders, 0, "x");
+    EXPECT_STREQ(TextOf(folders), CString("D") + kZhong);
 
     // A drop-down list chosen from with the keyboard: at the close the new item is already selected.
     CComboBox kinds;
@@ -681,6 +722,33 @@ TEST(DialogData, RefusedInputKeepsTheDialogOpenOnTheControl) {
     EXPECT_EQ(shown[2].result, IDOK);
     AfxTestScript::Clear();
     AfxTestScript::Enable(false);
+}
+
+// A dialog whose initialisation finds nothing to show.
+class EmptyDlg : public CDialog {
+public:
+    EmptyDlg() : CDialog(IDD_SETTINGS) {}
+    int shows = 0;
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        EndDialog(IDABORT);
+        return TRUE;
+    }
+    LRESULT WindowProc(UINT m, WPARAM wp, LPARAM lp) override {
+        if (m == WM_SHOWWINDOW && wp) ++shows;
+        return CDialog::WindowProc(m, wp, lp);
+    }
+};
+
+TEST(DialogData, EndingInInitialisationNeverShowsTheDialog) {
+    ASSERT_TRUE(UseSampleResources());
+    EmptyDlg dlg;
+    AfxTestScript::Enable(true);
+    AfxTestScript::Clear();
+    EXPECT_EQ(dlg.DoModal(), IDABORT);
+    AfxTestScript::Enable(false);
+    EXPECT_EQ(dlg.shows, 0);
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
 }
 
 // A modeless dialog that owns itself, as tool windows are written.
