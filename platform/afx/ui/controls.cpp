@@ -475,30 +475,47 @@ QWidget* MakeStatic(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
         l->setFrameShape(QFrame::Box);
         if (type == SS_ETCHEDFRAME) l->setFrameShadow(QFrame::Sunken);
     } else {
-        QString text = ToQ(cs.lpszName);
-        if (!(style & SS_NOPREFIX)) {
-            // '&' marks a mnemonic and is not shown; "&&" is one '&'.
-            text.replace("&&", QString(QChar(0xE000)));
-            text.remove('&');
-            text.replace(QChar(0xE000), "&");
-        }
-        l->setText(text);
         l->setWordWrap(type == SS_LEFT && !(style & SS_CENTERIMAGE));
         l->setAlignment((type == SS_CENTER ? Qt::AlignHCenter : type == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft) |
                         ((style & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop));
     }
     if (style & SS_SUNKEN) l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     bool notify = style & SS_NOTIFY;
-    SetPendingSetup([l, notify](WindowState* s) {
+    bool textual = !(type == SS_ICON || type == SS_BITMAP || type == SS_BLACKRECT || type == SS_GRAYRECT || type == SS_WHITERECT ||
+                     type == SS_BLACKFRAME || type == SS_ETCHEDFRAME);
+    bool prefix = !(style & SS_NOPREFIX);
+    // The window text is kept as given; the label shows it with '&' marking a
+    // mnemonic (not shown; "&&" is one '&') unless SS_NOPREFIX.
+    auto raw = std::make_shared<QString>(ToQ(cs.lpszName));
+    auto show = [l, raw, textual, prefix] {
+        if (!textual) return;
+        QString text = *raw;
+        if (prefix) {
+            text.replace("&&", QString(QChar(0xE000)));
+            text.remove('&');
+            text.replace(QChar(0xE000), "&");
+        }
+        l->setText(text);
+    };
+    show();
+    SetPendingSetup([l, notify, raw, show](WindowState* s) {
         if (!notify) l->setAttribute(Qt::WA_TransparentForMouseEvents);
-        s->controlProc = [l](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
+        s->controlProc = [l, raw, show](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
             if (m == STM_SETICON || (m == STM_SETIMAGE && wp == IMAGE_ICON)) {
                 HICON icon = reinterpret_cast<HICON>(m == STM_SETICON ? wp : static_cast<WPARAM>(lp));
                 l->setPixmap(QPixmap::fromImage(IconImage(icon)));
                 *r = 0;
                 return true;
             }
-            return TextProc(m, wp, lp, r, [l] { return l->text(); }, [l](const QString& t) { l->setText(t); });
+            if (m == STM_SETIMAGE && wp == IMAGE_BITMAP) {
+                l->setPixmap(QPixmap::fromImage(AfxBitmapImage(reinterpret_cast<HBITMAP>(lp))));
+                *r = 0;
+                return true;
+            }
+            return TextProc(m, wp, lp, r, [raw] { return *raw; }, [raw, show](const QString& t) {
+                *raw = t;
+                show();
+            });
         };
     });
     return l;
@@ -884,6 +901,7 @@ QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
                 if (delegate) {
                     delegate->height_ = static_cast<UINT>(lp);
                     delegate->fixedSet_ = true;
+                    l->doItemsLayout();  // the view measured its items before
                 }
                 *r = 0;
                 return true;

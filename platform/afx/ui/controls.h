@@ -337,6 +337,9 @@ public:
     int GetTopIndex() const { return static_cast<int>(const_cast<CListBox*>(this)->SendMessage(LB_GETTOPINDEX)); }
     int SetTopIndex(int index) { return static_cast<int>(SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(index))); }
     int SetItemHeight(int index, UINT height) { return static_cast<int>(SendMessage(LB_SETITEMHEIGHT, static_cast<WPARAM>(index), height)); }
+    int GetItemHeight(int index) const {
+        return static_cast<int>(const_cast<CListBox*>(this)->SendMessage(LB_GETITEMHEIGHT, static_cast<WPARAM>(index)));
+    }
     int GetItemRect(int index, LPRECT rect) const {
         return static_cast<int>(const_cast<CListBox*>(this)->SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect)));
     }

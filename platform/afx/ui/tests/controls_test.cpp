@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QToolButton>
@@ -199,6 +200,36 @@ TEST_F(ControlsUse, OwnerDrawnListsWithoutStringsKeepColoursInTheOwnersOrder) {
     QImage rows = view->viewport()->grab().toImage();
     EXPECT_EQ(rows.pixelColor(inRow1.x(), inRow1.y()), QColor(0, 0, 255));  // COLORREF 0xFF0000 is blue
     (void)shot;
+}
+
+TEST_F(ControlsUse, StaticTextKeepsItsMnemonicMarks) {
+    CStatic label, plain;
+    ASSERT_TRUE(label.Create("&Saving Folder:", WS_CHILD | WS_VISIBLE, CRect(10, 10, 200, 30), &parent));
+    ASSERT_TRUE(plain.Create("A&B", WS_CHILD | WS_VISIBLE | SS_NOPREFIX, CRect(10, 40, 200, 60), &parent));
+    // The window text is what was given; only the shown text loses the mark.
+    EXPECT_STREQ(TextOf(label), "&Saving Folder:");
+    EXPECT_EQ(qobject_cast<QLabel*>(label.GetWidget())->text(), QString("Saving Folder:"));
+    label.SetWindowText("Fish && &Chips");
+    EXPECT_STREQ(TextOf(label), "Fish && &Chips");
+    EXPECT_EQ(qobject_cast<QLabel*>(label.GetWidget())->text(), QString("Fish & Chips"));
+    EXPECT_EQ(qobject_cast<QLabel*>(plain.GetWidget())->text(), QString("A&B"));
+}
+
+TEST_F(ControlsUse, OwnerDrawnItemHeightsFollowSetItemHeight) {
+    CListBox list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, CRect(10, 10, 110, 200), &parent, 60));
+    list.AddString("a");
+    list.AddString("b");
+    list.GetWidget()->grab();  // laid out and painted once at the first height
+    EXPECT_EQ(list.SetItemHeight(0, 24), 0);
+    EXPECT_EQ(list.GetItemHeight(0), 24);
+    CRect r;
+    ASSERT_EQ(list.GetItemRect(1, &r), 0);
+    EXPECT_EQ(r.top, 24);
+    EXPECT_EQ(r.Height(), 24);
+    CString t;
+    list.GetText(1, t);
+    EXPECT_STREQ(t, "b");  // with LBS_HASSTRINGS the items keep their text
 }
 
 // A colour list whose class orders the items itself, when its parent leaves that to it.
