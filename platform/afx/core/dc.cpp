@@ -38,10 +38,21 @@ QPoint ToImage(DC* dc, int x, int y) {
                   y - dc->s.windowOrg.y() + dc->s.viewportOrg.y() + dc->offset.y());
 }
 
-QFont QtFont(DC* dc) {
+namespace {
+Font* CurrentFont(DC* dc) {
     Font* f = AsFont(dc->s.font);
-    if (!f) f = AsFont(GetStockObject(SYSTEM_FONT));
-    return f->font;
+    return f ? f : AsFont(GetStockObject(SYSTEM_FONT));
+}
+}  // namespace
+
+QFont QtFont(DC* dc) { return FontOf(CurrentFont(dc)); }
+
+UINT TextCodePage(DC* dc) {
+    switch (CurrentFont(dc)->lf.lfCharSet) {
+    case GB2312_CHARSET: return 936;
+    case CHINESEBIG5_CHARSET: return 950;
+    default: return GetACP();
+    }
 }
 
 namespace {
@@ -92,6 +103,12 @@ public:
         }
     }
     bool Get(int x, int y) const { return m_box.contains(x, y) && m_bits[Index(x, y)]; }
+    // Drops the pixels `other` (over the same box) covers.
+    void Subtract(const Coverage& other) {
+        for (size_t i = 0; i < m_bits.size() && i < other.m_bits.size(); ++i) {
+            if (other.m_bits[i]) m_bits[i] = 0;
+        }
+    }
     const QRect& Box() const { return m_box; }
     // Takes the set pixels of a painted mask whose (0, 0) is the box's corner.
     void FromMask(const QImage& mask) {
@@ -254,32 +271,46 @@ void StampDisc(Coverage& c, int cx, int cy, int width) {
     }
 }
 
-// Draws a line in image pixels with the current pen; the end point is left
-// out for one-pixel pens, as callers expect.
-void PenLine(DC* dc, QPoint a, QPoint b, bool includeLast, int& dashPos) {
+// Strokes the path through image points `points` with the current pen (a
+// closed path goes back to its first point). Each segment leaves out its last
+// pixel unless `includeLast`, as callers expect of lines; wide pens are solid
+// and keep their ends. A styled one-pixel pen dashes along the whole path,
+// its gaps in the background colour when the DC is opaque. Every pixel is
+// combined once, however often the path crosses it.
+void StrokePath(DC* dc, const std::vector<QPoint>& points, bool closed, bool includeLast) {
     PenInfo pen = CurrentPen(dc);
-    if (pen.none) return;
-    Coverage on(dc, LineBox(a, b, pen.width));
-    Coverage off(dc, on.Box());
+    if (pen.none || points.size() < 2) return;
+    QRect box;
+    for (const QPoint& p : points) box |= LineBox(p, p, pen.width);
+    Coverage on(dc, box);
+    Coverage off(dc, box);
     const std::vector<int>& pattern = DashPattern(pen.style);
     int period = 0;
     for (int v : pattern) period += v;
-    Bresenham(a.x(), a.y(), b.x(), b.y(), includeLast || pen.width > 1, [&](int x, int y) {
-        if (pen.width > 1) {
-            StampDisc(on, x, y, pen.width);
-            return;
-        }
-        bool draw = true;
-        if (period) {
-            int at = dashPos % period, k = 0;
-            while (at >= pattern[static_cast<size_t>(k)]) at -= pattern[static_cast<size_t>(k++)];
-            draw = k % 2 == 0;
-        }
-        ++dashPos;
-        (draw ? on : off).Set(x, y);
-    });
+    int dashPos = 0;
+    const size_t segments = closed ? points.size() : points.size() - 1;
+    for (size_t i = 0; i < segments; ++i) {
+        const QPoint a = points[i], b = points[(i + 1) % points.size()];
+        Bresenham(a.x(), a.y(), b.x(), b.y(), includeLast || pen.width > 1, [&](int x, int y) {
+            if (pen.width > 1) {
+                StampDisc(on, x, y, pen.width);
+                return;
+            }
+            bool draw = true;
+            if (period) {
+                int at = dashPos % period, k = 0;
+                while (at >= pattern[static_cast<size_t>(k)]) at -= pattern[static_cast<size_t>(k++)];
+                draw = k % 2 == 0;
+            }
+            ++dashPos;
+            (draw ? on : off).Set(x, y);
+        });
+    }
     PaintWithPen(dc, on, pen.colour);
-    if (period && dc->s.bkMode == OPAQUE) PaintWithPen(dc, off, ToRgb(dc->s.bkColor));
+    if (period && dc->s.bkMode == OPAQUE) {
+        off.Subtract(on);
+        PaintWithPen(dc, off, ToRgb(dc->s.bkColor));
+    }
 }
 
 QRect NormalRect(QPoint a, QPoint b) {
@@ -379,7 +410,7 @@ QFont AfxDCFont(HDC h) {
 
 QFont AfxFontOf(HFONT font) {
     Font* f = AsFont(font);
-    return f ? f->font : QFont();
+    return f ? FontOf(f) : QFont();
 }
 
 QImage AfxBitmapImage(HBITMAP bitmap) {
@@ -688,8 +719,7 @@ BOOL GetCurrentPositionEx(HDC h, LPPOINT pos) {
 BOOL LineTo(HDC h, int x, int y) {
     DC* dc = AsDC(h);
     if (!dc) return FALSE;
-    int dash = 0;
-    PenLine(dc, ToImage(dc, dc->s.position.x, dc->s.position.y), ToImage(dc, x, y), false, dash);
+    StrokePath(dc, {ToImage(dc, dc->s.position.x, dc->s.position.y), ToImage(dc, x, y)}, false, false);
     dc->s.position = POINT{x, y};
     return TRUE;
 }
@@ -697,20 +727,10 @@ BOOL LineTo(HDC h, int x, int y) {
 BOOL Polyline(HDC h, const POINT* points, int count) {
     DC* dc = AsDC(h);
     if (!dc || !points || count < 2) return FALSE;
-    PenInfo pen = CurrentPen(dc);
-    if (pen.none) return TRUE;
-    // Gather every segment first so no pixel is combined twice.
-    QRect box;
-    for (int i = 0; i < count; ++i) box |= LineBox(ToImage(dc, points[i].x, points[i].y), ToImage(dc, points[i].x, points[i].y), pen.width);
-    Coverage c(dc, box);
-    for (int i = 0; i + 1 < count; ++i) {
-        QPoint a = ToImage(dc, points[i].x, points[i].y), b = ToImage(dc, points[i + 1].x, points[i + 1].y);
-        Bresenham(a.x(), a.y(), b.x(), b.y(), pen.width > 1, [&](int x, int y) {
-            if (pen.width > 1) StampDisc(c, x, y, pen.width);
-            else c.Set(x, y);
-        });
-    }
-    PaintWithPen(dc, c, pen.colour);
+    std::vector<QPoint> path;
+    path.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) path.push_back(ToImage(dc, points[i].x, points[i].y));
+    StrokePath(dc, path, false, false);
     return TRUE;
 }
 
@@ -732,17 +752,7 @@ BOOL Polygon(HDC h, const POINT* points, int count) {
         p.drawPolygon(poly, rule);
     });
     PaintWithBrush(dc, fill);
-    if (!pen.none) {
-        Coverage outline(dc, box);
-        for (int i = 0; i < count; ++i) {
-            QPoint a = poly[i], b = poly[(i + 1) % count];
-            Bresenham(a.x(), a.y(), b.x(), b.y(), true, [&](int x, int y) {
-                if (pen.width > 1) StampDisc(outline, x, y, pen.width);
-                else outline.Set(x, y);
-            });
-        }
-        PaintWithPen(dc, outline, pen.colour);
-    }
+    StrokePath(dc, std::vector<QPoint>(poly.begin(), poly.end()), true, true);
     return TRUE;
 }
 
@@ -757,6 +767,14 @@ BOOL Rectangle(HDC h, int left, int top, int right, int bottom) {
         Coverage fill(dc, r);
         fill.SetRect(r.adjusted(0, 0, -1, -1));
         PaintWithBrush(dc, fill);
+        return TRUE;
+    }
+    if (pen.width == 1 && !DashPattern(pen.style).empty()) {
+        // A styled frame: the inside filled, the edges dashed around from the top-left corner.
+        Coverage fill(dc, r);
+        fill.SetRect(r.adjusted(1, 1, -1, -1));
+        PaintWithBrush(dc, fill);
+        StrokePath(dc, {r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft()}, true, true);
         return TRUE;
     }
     int w = pen.width;
