@@ -79,9 +79,10 @@ ThreadQueue::~ThreadQueue() {
     delete waker;
 }
 
-void ThreadQueue::Post(QueuedMessage m) {
+bool ThreadQueue::Post(QueuedMessage m, bool limited) {
     {
         std::lock_guard<std::mutex> l(mu_);
+        if (limited && q_.size() >= kMaxQueued) return false;
         if (m.send) {
             // Sent messages go before posted ones, after earlier sent ones.
             auto it = q_.begin();
@@ -93,6 +94,7 @@ void ThreadQueue::Post(QueuedMessage m) {
     }
     cv_.notify_all();
     Wake();
+    return true;
 }
 
 void ThreadQueue::Wake() {
@@ -216,7 +218,7 @@ void ProcessSent(ThreadQueue* q) {
     QueuedMessage m;
     while (q->TakeSent(m)) {
         LRESULT r = 0;
-        if (CWnd* w = CWnd::FromHandlePermanent(m.msg.hwnd)) r = w->WindowProc(m.msg.message, m.msg.wParam, m.msg.lParam);
+        if (CWnd* w = CWnd::FromHandlePermanent(m.msg.hwnd)) r = CallWnd(w, m.msg.message, m.msg.wParam, m.msg.lParam);
         {
             std::lock_guard<std::mutex> l(m.send->mu);
             m.send->result = r;
@@ -271,8 +273,8 @@ BOOL PostTo(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, void (*releas
     m.msg.time = NowMs();
     m.release = release;
     m.timer = timer;
-    q->Post(std::move(m));
-    return TRUE;
+    // Timer ticks are bounded by their timers (one waits at a time); posts by the queue's limit.
+    return q->Post(std::move(m), !timer) ? TRUE : FALSE;
 }
 
 }  // namespace afx_detail
@@ -307,8 +309,7 @@ BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
     m.msg.wParam = wParam;
     m.msg.lParam = lParam;
     m.msg.time = NowMs();
-    q->Post(std::move(m));
-    return TRUE;
+    return q->Post(std::move(m), true) ? TRUE : FALSE;
 }
 
 void PostQuitMessage(int exitCode) { CurrentQueue()->SetQuit(exitCode); }
@@ -408,47 +409,68 @@ LRESULT DispatchMessage(const MSG* msg) {
     if (!msg->hwnd) return 0;  // thread messages are seen by the loop's PreTranslateMessage
     CWnd* w = CWnd::FromHandlePermanent(msg->hwnd);
     if (!w) return 0;
-    return w->WindowProc(msg->message, msg->wParam, msg->lParam);
+    // In a frame of its own, so that the handler's Default() processes this message.
+    return CallWnd(w, msg->message, msg->wParam, msg->lParam);
 }
 
-LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!hwnd) return 0;
-    if (IsRemoteHandle(hwnd)) return RemoteSend(hwnd, message, wParam, lParam, 5000, nullptr);
+namespace {
+// Sends to a window of this process: directly on the window's own thread,
+// otherwise through its thread's queue, waiting while the window exists and
+// at most `timeoutMs` (negative: without limit). `*answered` tells whether
+// the window's procedure ran and gave the result.
+LRESULT SendLocal(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs, bool* answered) {
+    *answered = false;
     auto q = QueueOfWindow(hwnd);
     if (!q) return 0;
     if (q->owner == std::this_thread::get_id()) {
         CWnd* w = CWnd::FromHandlePermanent(hwnd);
-        return w ? w->WindowProc(message, wParam, lParam) : 0;
+        if (!w) return 0;
+        *answered = true;
+        return CallWnd(w, message, wParam, lParam);
     }
-    // Another thread's window: the call runs there; wait while it exists.
     QueuedMessage m;
     m.msg.hwnd = hwnd;
     m.msg.message = message;
     m.msg.wParam = wParam;
     m.msg.lParam = lParam;
+    m.msg.time = NowMs();
     m.send = std::make_shared<SendState>();
     auto send = m.send;
     q->Post(std::move(m));
+    // A message the receiver takes after the sender gave up is still run; its result is dropped.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     std::unique_lock<std::mutex> l(send->mu);
     while (!send->done) {
-        send->cv.wait_for(l, std::chrono::milliseconds(100));
+        auto step = std::chrono::steady_clock::duration(std::chrono::milliseconds(100));
+        if (timeoutMs >= 0) {
+            auto left = deadline - std::chrono::steady_clock::now();
+            if (left <= std::chrono::steady_clock::duration::zero()) return 0;
+            if (left < step) step = left;
+        }
+        send->cv.wait_for(l, step);
         if (!send->done && !IsLocalWindow(hwnd)) return 0;
     }
+    *answered = true;
     return send->result;
+}
+}  // namespace
+
+LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!hwnd) return 0;
+    if (IsRemoteHandle(hwnd)) return RemoteSend(hwnd, message, wParam, lParam, 5000, nullptr);
+    bool answered = false;
+    return SendLocal(hwnd, message, wParam, lParam, -1, &answered);
 }
 
 LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT, UINT timeout,
                            DWORD_PTR* result) {
-    if (IsRemoteHandle(hwnd)) {
-        bool ok = false;
-        LRESULT r = RemoteSend(hwnd, message, wParam, lParam, timeout, &ok);
-        if (result) *result = static_cast<DWORD_PTR>(r);
-        return ok ? 1 : 0;
-    }
-    if (!IsLocalWindow(hwnd)) return 0;
-    LRESULT r = SendMessage(hwnd, message, wParam, lParam);
-    if (result) *result = static_cast<DWORD_PTR>(r);
-    return 1;
+    bool ok = false;
+    LRESULT r = 0;
+    int ms = timeout > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(timeout);
+    if (IsRemoteHandle(hwnd)) r = RemoteSend(hwnd, message, wParam, lParam, timeout, &ok);
+    else if (hwnd) r = SendLocal(hwnd, message, wParam, lParam, ms, &ok);
+    if (result) *result = ok ? static_cast<DWORD_PTR>(r) : 0;
+    return ok ? 1 : 0;
 }
 
 DWORD GetMessageTime() { return LastMessage().time; }

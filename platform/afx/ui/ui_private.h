@@ -74,7 +74,10 @@ public:
     std::thread::id owner;
     CWinThread* thread = nullptr;
 
-    void Post(QueuedMessage m);
+    // Queues a message; a posted one (`limited`) is refused when the queue
+    // already holds kMaxQueued messages, so a flood nobody takes cannot grow without bound.
+    bool Post(QueuedMessage m, bool limited = false);
+    static constexpr size_t kMaxQueued = 10000;
     // The first message matching the filter; removed when `remove`.
     bool Take(HWND hwnd, UINT first, UINT last, bool remove, QueuedMessage& out);
     int Remove(HWND hwnd, UINT first, UINT last);
@@ -138,6 +141,7 @@ struct WindowState {
     // The CWnd object was made by the framework (a dialog's control) and goes with the window.
     bool autoDelete = false;
     QSize reportedSize{-1, -1};  // the client size the last WM_SIZE told
+    bool destroying = false;     // DestroyWindow is under way (handlers may ask again)
 };
 
 WindowState* StateOf(HWND hwnd);

@@ -317,7 +317,9 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD 
 BOOL CWnd::DestroyWindow() {
     HWND h = m_hWnd;
     WindowState* s = StateOf(h);
-    if (!s) return FALSE;
+    // A handler of the destruction asking for it again (its own or a parent's) changes nothing.
+    if (!s || s->destroying) return FALSE;
+    s->destroying = true;
     // Children first get WM_DESTROY after their parent, as the window system does.
     CallWnd(this, WM_DESTROY, 0, 0);
     if (!StateOf(h)) return TRUE;
