@@ -118,7 +118,11 @@ int CFileException::OsErrorToException(LONG osError) {
     case ERROR_SUCCESS: return none;
     case ERROR_FILE_NOT_FOUND: return fileNotFound;
     case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME: return badPath;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_BAD_NETPATH:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY: return badPath;
     case ERROR_TOO_MANY_OPEN_FILES: return tooManyOpenFiles;
     case ERROR_ACCESS_DENIED:
     case ERROR_FILE_EXISTS:
@@ -129,7 +133,8 @@ int CFileException::OsErrorToException(LONG osError) {
     case ERROR_HANDLE_EOF: return endOfFile;
     case ERROR_NEGATIVE_SEEK: return badSeek;
     case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT: return hardIO;
+    case ERROR_WRITE_FAULT:
+    case ERROR_GEN_FAILURE: return hardIO;
     default: return generic;
     }
 }
