@@ -8,6 +8,7 @@
 #include "platform/afx/core/collections.h"
 #include "platform/afx/core/cstring.h"
 #include "platform/afx/core/datetime.h"
+#include "platform/afx/core/exception.h"
 
 // 0xD6 0xD0 and 0xCE 0xC4 are two ordinary characters; 0x95 0x5C has a
 // backslash as its trail byte; 0xA1 0xA1 is the full-width space.
@@ -155,4 +156,25 @@ TEST(TimeFormat, KeepsAnsiTextAndLongResults) {
     EXPECT_EQ(t.Format(many.c_str()).GetLength(), 4000 * 5);
     EXPECT_STREQ(t.FormatGmt("%H:%M:%S"), "09:04:05");
     EXPECT_STREQ((t - CTime(2024, 2, 28, 9, 4, 5)).Format("%D %H"), "2 00") << "across a leap day";
+}
+
+TEST(ExceptionsOwnership, DeleteFreesOnlyWhatNewMade) {
+    // A stack exception passed where a thrown one may go survives Delete.
+    CFileException onStack(CFileException::diskFull, 112, "c:\\out.txt");
+    CException* asBase = &onStack;
+    asBase->Delete();
+    EXPECT_EQ(onStack.m_cause, CFileException::diskFull);
+
+    try {
+        AfxThrowFileException(CFileException::accessDenied, 5, "c:\\in.txt");
+    } catch (CFileException* e) {
+        CFileException copy(*e);  // a stack copy of a heap exception
+        copy.Delete();
+        CFileException assigned;
+        assigned = *e;
+        assigned.Delete();
+        EXPECT_STREQ(copy.m_strFileName, "c:\\in.txt");
+        EXPECT_EQ(assigned.m_cause, CFileException::accessDenied);
+        e->Delete();  // freed: the sanitizers' leak check holds this
+    }
 }
