@@ -1002,8 +1002,9 @@ void CToolBar::OnMouseMove(UINT, CPoint point) {
     m_nHot = hot;
     Invalidate(FALSE);
     if (hot < 0) {
-        // Off the buttons: no tip of the last one lingers over the bar.
+        // Off the buttons: no tip or prompt of the last one lingers.
         if (m_pWidget) m_pWidget->setToolTip(QString());
+        if ((m_dwBarStyle & CBRS_FLYBY) && m_pDockSite) m_pDockSite->SetMessageText(AFX_IDS_IDLEMESSAGE);
         return;
     }
     // Tool tip and fly-by text: the parts of the command's string after and before the line feed.

@@ -328,16 +328,16 @@ void CScrollView::OnPrepareDC(CDC* dc, CPrintInfo* info) {
 BOOL CScrollView::OnScrollBy(CSize size, BOOL doScroll) {
     CRect client;
     GetClientRect(&client);
-    CPoint old = m_pos;
-    m_pos.x += size.cx;
-    m_pos.y += size.cy;
+    CPoint next(m_pos.x + size.cx, m_pos.y + size.cy);
     int maxX = m_totalLog.cx - client.Width(), maxY = m_totalLog.cy - client.Height();
-    if (m_pos.x > maxX) m_pos.x = maxX;
-    if (m_pos.y > maxY) m_pos.y = maxY;
-    if (m_pos.x < 0) m_pos.x = 0;
-    if (m_pos.y < 0) m_pos.y = 0;
-    if (m_pos == old) return FALSE;
+    if (next.x > maxX) next.x = maxX;
+    if (next.y > maxY) next.y = maxY;
+    if (next.x < 0) next.x = 0;
+    if (next.y < 0) next.y = 0;
+    if (next == m_pos) return FALSE;
+    // Without doScroll the caller only asks whether it could scroll: nothing moves.
     if (doScroll) {
+        m_pos = next;
         SetScrollPos(SB_HORZ, m_pos.x);
         SetScrollPos(SB_VERT, m_pos.y);
         Invalidate(TRUE);
@@ -688,8 +688,15 @@ void CFrameWnd::OnInitMenuPopup(CMenu* popup, UINT, BOOL sysMenu) {
     }
 }
 
-void CFrameWnd::OnMenuSelect(UINT itemId, UINT, HMENU) {
-    if (itemId && itemId < 0xF000) SetMessageText(itemId);
+void CFrameWnd::OnMenuSelect(UINT itemId, UINT flags, HMENU menu) {
+    if (flags == 0xFFFF && !menu) {
+        // The menu closed: the prompt of its last item gives way to the idle message.
+        SetMessageText(AFX_IDS_IDLEMESSAGE);
+    } else if (itemId == 0 || (flags & (MF_POPUP | MF_SEPARATOR))) {
+        SetMessageText("");
+    } else if (itemId < 0xF000) {
+        SetMessageText(itemId);
+    }
 }
 
 LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM) {

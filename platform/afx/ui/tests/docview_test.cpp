@@ -450,9 +450,26 @@ TEST(FrameLayout, ToolDialogAndStatusBarsStackAroundTheViewAndGiveBackTheirRoom)
     EXPECT_EQ(sb.bottom, client.bottom);
     EXPECT_EQ(RectIn(view, frame), CRect(0, db.bottom, client.right, sb.top));
 
-    // The frame's message text goes to the first pane; the indicators keep theirs.
-    frame->SetMessageText(ID_FILE_OPEN);
+    // Menu prompts and the tool bar's fly-by prompts go to the first pane, and
+    // give way to the idle message when the menu closes or the mouse leaves the buttons.
+    CString idle;
+    ASSERT_TRUE(AfxLoadString(AFX_IDS_IDLEMESSAGE, idle));
+    CMenu popup;
+    ASSERT_TRUE(popup.CreatePopupMenu());
+    popup.AppendMenu(MF_STRING, ID_FILE_OPEN, "Open");
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_FILE_OPEN, 0), reinterpret_cast<LPARAM>(popup.m_hMenu));
     EXPECT_STREQ(status.GetPaneText(0), "Open a page");
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_STREQ(status.GetPaneText(0), idle);
+    tools.SetBarStyle(tools.GetBarStyle() | CBRS_FLYBY);
+    CRect button;
+    tools.GetItemRect(tools.CommandToIndex(ID_FILE_SAVE), &button);
+    AfxTestMouse(&tools, WM_MOUSEMOVE, button.CenterPoint());
+    EXPECT_STREQ(status.GetPaneText(0), "Save the page");
+    AfxTestMouse(&tools, WM_MOUSEMOVE, POINT{tb.right - 5, button.CenterPoint().y});
+    EXPECT_STREQ(status.GetPaneText(0), idle);
+    frame->SetMessageText(ID_FILE_OPEN);
+    // The indicators keep their own texts.
     EXPECT_EQ(status.CommandToIndex(ID_INDICATOR_CAPS), 2);
     EXPECT_EQ(status.CommandToIndex(ID_INDICATOR_NUM), -1);
     // A wider pane takes its room from the stretching one; moved to another pane, the stretch follows.

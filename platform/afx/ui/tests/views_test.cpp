@@ -100,6 +100,10 @@ TEST(ScrollView, APageShrinkingUnderTheScrollPositionIsDrawnAtTheNewPosition) {
     view->ScrollToPosition(CPoint(0, 1700));
     view->UpdateWindow();
     ASSERT_EQ(view->GetDeviceScrollPosition(), CPoint(0, 1700));
+    // Asking whether it could scroll moves nothing.
+    EXPECT_TRUE(view->OnScrollBy(CSize(0, -100), FALSE));
+    EXPECT_FALSE(view->OnScrollBy(CSize(-100, 0), FALSE));
+    EXPECT_EQ(view->GetDeviceScrollPosition(), CPoint(0, 1700));
     // The page becomes shorter than the place it was scrolled to: the end of the
     // new page meets the window's, the mark now shows at the top, and a point
     // clicked maps to the page as shown.
