@@ -38,10 +38,21 @@ QPoint ToImage(DC* dc, int x, int y) {
                   y - dc->s.windowOrg.y() + dc->s.viewportOrg.y() + dc->offset.y());
 }
 
-QFont QtFont(DC* dc) {
+namespace {
+Font* CurrentFont(DC* dc) {
     Font* f = AsFont(dc->s.font);
-    if (!f) f = AsFont(GetStockObject(SYSTEM_FONT));
-    return f->font;
+    return f ? f : AsFont(GetStockObject(SYSTEM_FONT));
+}
+}  // namespace
+
+QFont QtFont(DC* dc) { return FontOf(CurrentFont(dc)); }
+
+UINT TextCodePage(DC* dc) {
+    switch (CurrentFont(dc)->lf.lfCharSet) {
+    case GB2312_CHARSET: return 936;
+    case CHINESEBIG5_CHARSET: return 950;
+    default: return GetACP();
+    }
 }
 
 namespace {
@@ -70,11 +81,17 @@ QRgb Rop3(BYTE code, QRgb p, QRgb s, QRgb d) {
     return (r & 0xFFFFFF) | 0xFF000000u;
 }
 
+// The part of `box` (image pixels) the DC may draw into: shapes may reach far
+// past the image, but only this part is ever gathered or visited.
+QRect VisiblePart(DC* dc, const QRect& box) { return box.intersected(DrawableRegion(dc).boundingRect()); }
+
 // The pixels a primitive covers, within a box, before clipping.
 class Coverage {
 public:
-    explicit Coverage(const QRect& box) : m_box(box), m_bits(static_cast<size_t>(std::max(0, box.width())) *
-                                                             static_cast<size_t>(std::max(0, box.height())), 0) {}
+    // Only the part of `box` the DC may draw into is kept.
+    Coverage(DC* dc, const QRect& box)
+        : m_box(VisiblePart(dc, box)),
+          m_bits(static_cast<size_t>(std::max(0, m_box.width())) * static_cast<size_t>(std::max(0, m_box.height())), 0) {}
     void Set(int x, int y) {
         if (!m_box.contains(x, y)) return;
         m_bits[Index(x, y)] = 1;
@@ -86,6 +103,12 @@ public:
         }
     }
     bool Get(int x, int y) const { return m_box.contains(x, y) && m_bits[Index(x, y)]; }
+    // Drops the pixels `other` (over the same box) covers.
+    void Subtract(const Coverage& other) {
+        for (size_t i = 0; i < m_bits.size() && i < other.m_bits.size(); ++i) {
+            if (other.m_bits[i]) m_bits[i] = 0;
+        }
+    }
     const QRect& Box() const { return m_box; }
     // Takes the set pixels of a painted mask whose (0, 0) is the box's corner.
     void FromMask(const QImage& mask) {
@@ -248,32 +271,46 @@ void StampDisc(Coverage& c, int cx, int cy, int width) {
     }
 }
 
-// Draws a line in image pixels with the current pen; the end point is left
-// out for one-pixel pens, as callers expect.
-void PenLine(DC* dc, QPoint a, QPoint b, bool includeLast, int& dashPos) {
+// Strokes the path through image points `points` with the current pen (a
+// closed path goes back to its first point). Each segment leaves out its last
+// pixel unless `includeLast`, as callers expect of lines; wide pens are solid
+// and keep their ends. A styled one-pixel pen dashes along the whole path,
+// its gaps in the background colour when the DC is opaque. Every pixel is
+// combined once, however often the path crosses it.
+void StrokePath(DC* dc, const std::vector<QPoint>& points, bool closed, bool includeLast) {
     PenInfo pen = CurrentPen(dc);
-    if (pen.none) return;
-    Coverage on(LineBox(a, b, pen.width));
-    Coverage off(on.Box());
+    if (pen.none || points.size() < 2) return;
+    QRect box;
+    for (const QPoint& p : points) box |= LineBox(p, p, pen.width);
+    Coverage on(dc, box);
+    Coverage off(dc, box);
     const std::vector<int>& pattern = DashPattern(pen.style);
     int period = 0;
     for (int v : pattern) period += v;
-    Bresenham(a.x(), a.y(), b.x(), b.y(), includeLast || pen.width > 1, [&](int x, int y) {
-        if (pen.width > 1) {
-            StampDisc(on, x, y, pen.width);
-            return;
-        }
-        bool draw = true;
-        if (period) {
-            int at = dashPos % period, k = 0;
-            while (at >= pattern[static_cast<size_t>(k)]) at -= pattern[static_cast<size_t>(k++)];
-            draw = k % 2 == 0;
-        }
-        ++dashPos;
-        (draw ? on : off).Set(x, y);
-    });
+    int dashPos = 0;
+    const size_t segments = closed ? points.size() : points.size() - 1;
+    for (size_t i = 0; i < segments; ++i) {
+        const QPoint a = points[i], b = points[(i + 1) % points.size()];
+        Bresenham(a.x(), a.y(), b.x(), b.y(), includeLast || pen.width > 1, [&](int x, int y) {
+            if (pen.width > 1) {
+                StampDisc(on, x, y, pen.width);
+                return;
+            }
+            bool draw = true;
+            if (period) {
+                int at = dashPos % period, k = 0;
+                while (at >= pattern[static_cast<size_t>(k)]) at -= pattern[static_cast<size_t>(k++)];
+                draw = k % 2 == 0;
+            }
+            ++dashPos;
+            (draw ? on : off).Set(x, y);
+        });
+    }
     PaintWithPen(dc, on, pen.colour);
-    if (period && dc->s.bkMode == OPAQUE) PaintWithPen(dc, off, ToRgb(dc->s.bkColor));
+    if (period && dc->s.bkMode == OPAQUE) {
+        off.Subtract(on);
+        PaintWithPen(dc, off, ToRgb(dc->s.bkColor));
+    }
 }
 
 QRect NormalRect(QPoint a, QPoint b) {
@@ -285,8 +322,9 @@ QRect NormalRect(QPoint a, QPoint b) {
 
 // A shape painted with QPainter into a mask over `box`.
 template <class Draw>
-Coverage MaskOf(const QRect& box, Draw draw) {
-    Coverage c(box);
+Coverage MaskOf(DC* dc, const QRect& shapeBox, Draw draw) {
+    Coverage c(dc, shapeBox);
+    const QRect& box = c.Box();
     if (box.isEmpty()) return c;
     QImage mask(box.size(), QImage::Format_ARGB32);
     mask.fill(Qt::transparent);
@@ -372,7 +410,7 @@ QFont AfxDCFont(HDC h) {
 
 QFont AfxFontOf(HFONT font) {
     Font* f = AsFont(font);
-    return f ? f->font : QFont();
+    return f ? FontOf(f) : QFont();
 }
 
 QImage AfxBitmapImage(HBITMAP bitmap) {
@@ -681,8 +719,7 @@ BOOL GetCurrentPositionEx(HDC h, LPPOINT pos) {
 BOOL LineTo(HDC h, int x, int y) {
     DC* dc = AsDC(h);
     if (!dc) return FALSE;
-    int dash = 0;
-    PenLine(dc, ToImage(dc, dc->s.position.x, dc->s.position.y), ToImage(dc, x, y), false, dash);
+    StrokePath(dc, {ToImage(dc, dc->s.position.x, dc->s.position.y), ToImage(dc, x, y)}, false, false);
     dc->s.position = POINT{x, y};
     return TRUE;
 }
@@ -690,20 +727,10 @@ BOOL LineTo(HDC h, int x, int y) {
 BOOL Polyline(HDC h, const POINT* points, int count) {
     DC* dc = AsDC(h);
     if (!dc || !points || count < 2) return FALSE;
-    PenInfo pen = CurrentPen(dc);
-    if (pen.none) return TRUE;
-    // Gather every segment first so no pixel is combined twice.
-    QRect box;
-    for (int i = 0; i < count; ++i) box |= LineBox(ToImage(dc, points[i].x, points[i].y), ToImage(dc, points[i].x, points[i].y), pen.width);
-    Coverage c(box);
-    for (int i = 0; i + 1 < count; ++i) {
-        QPoint a = ToImage(dc, points[i].x, points[i].y), b = ToImage(dc, points[i + 1].x, points[i + 1].y);
-        Bresenham(a.x(), a.y(), b.x(), b.y(), pen.width > 1, [&](int x, int y) {
-            if (pen.width > 1) StampDisc(c, x, y, pen.width);
-            else c.Set(x, y);
-        });
-    }
-    PaintWithPen(dc, c, pen.colour);
+    std::vector<QPoint> path;
+    path.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) path.push_back(ToImage(dc, points[i].x, points[i].y));
+    StrokePath(dc, path, false, false);
     return TRUE;
 }
 
@@ -719,23 +746,13 @@ BOOL Polygon(HDC h, const POINT* points, int count) {
         box |= LineBox(p, p, pen.width);
     }
     Qt::FillRule rule = dc->s.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill;
-    Coverage fill = MaskOf(box, [&](QPainter& p) {
+    Coverage fill = MaskOf(dc, box, [&](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::black);
         p.drawPolygon(poly, rule);
     });
     PaintWithBrush(dc, fill);
-    if (!pen.none) {
-        Coverage outline(box);
-        for (int i = 0; i < count; ++i) {
-            QPoint a = poly[i], b = poly[(i + 1) % count];
-            Bresenham(a.x(), a.y(), b.x(), b.y(), true, [&](int x, int y) {
-                if (pen.width > 1) StampDisc(outline, x, y, pen.width);
-                else outline.Set(x, y);
-            });
-        }
-        PaintWithPen(dc, outline, pen.colour);
-    }
+    StrokePath(dc, std::vector<QPoint>(poly.begin(), poly.end()), true, true);
     return TRUE;
 }
 
@@ -747,26 +764,34 @@ BOOL Rectangle(HDC h, int left, int top, int right, int bottom) {
     PenInfo pen = CurrentPen(dc);
     if (pen.none) {
         // Without a pen the filled area is one pixel smaller on the right and bottom.
-        Coverage fill(r);
+        Coverage fill(dc, r);
         fill.SetRect(r.adjusted(0, 0, -1, -1));
         PaintWithBrush(dc, fill);
+        return TRUE;
+    }
+    if (pen.width == 1 && !DashPattern(pen.style).empty()) {
+        // A styled frame: the inside filled, the edges dashed around from the top-left corner.
+        Coverage fill(dc, r);
+        fill.SetRect(r.adjusted(1, 1, -1, -1));
+        PaintWithBrush(dc, fill);
+        StrokePath(dc, {r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft()}, true, true);
         return TRUE;
     }
     int w = pen.width;
     QRect outer = pen.style == PS_INSIDEFRAME ? r : r.adjusted(-(w / 2), -(w / 2), w - 1 - w / 2, w - 1 - w / 2);
     QRect inner = outer.adjusted(w, w, -w, -w);
-    Coverage frame(outer);
-    frame.SetRect(outer);
-    Coverage fill(outer);
+    Coverage frame(dc, outer);
+    Coverage fill(dc, outer);
     if (inner.isValid()) {
         fill.SetRect(inner);
-        Coverage hole(outer);
-        for (int y = outer.top(); y <= outer.bottom(); ++y) {
-            for (int x = outer.left(); x <= outer.right(); ++x) {
-                if (!inner.contains(x, y)) hole.Set(x, y);
+        const QRect& box = frame.Box();
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            for (int x = box.left(); x <= box.right(); ++x) {
+                if (!inner.contains(x, y)) frame.Set(x, y);
             }
         }
-        frame = hole;
+    } else {
+        frame.SetRect(outer);
     }
     PaintWithBrush(dc, fill);
     PaintWithPen(dc, frame, pen.colour);
@@ -783,7 +808,7 @@ BOOL CurvedShape(HDC h, int left, int top, int right, int bottom,
     QRect r = NormalRect(ToImage(dc, left, top), ToImage(dc, right, bottom));
     if (r.width() < 2 || r.height() < 2) return TRUE;
     QRectF path(r.left(), r.top(), r.width() - 1, r.height() - 1);
-    Coverage fill = MaskOf(r, [&](QPainter& p) {
+    Coverage fill = MaskOf(dc, r, [&](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::black);
         shape(p, path);
@@ -791,7 +816,7 @@ BOOL CurvedShape(HDC h, int left, int top, int right, int bottom,
     PaintWithBrush(dc, fill);
     PenInfo pen = CurrentPen(dc);
     if (!pen.none) {
-        Coverage outline = MaskOf(r, [&](QPainter& p) {
+        Coverage outline = MaskOf(dc, r, [&](QPainter& p) {
             p.setPen(QPen(Qt::black, pen.width > 1 ? pen.width : 0));
             p.setBrush(Qt::NoBrush);
             shape(p, path);
@@ -835,7 +860,7 @@ COLORREF GetPixel(HDC h, int x, int y) {
 namespace {
 // Fills image pixels of `r` with a brush, replacing what is there.
 void FillImageRect(DC* dc, const QRect& r, Brush* b) {
-    Coverage c(r);
+    Coverage c(dc, r);
     c.SetRect(r);
     c.Apply(dc, [&](int x, int y, QRgb d) {
         QRgb p;
@@ -871,7 +896,7 @@ BOOL InvertRect(HDC h, LPCRECT rect) {
     DC* dc = AsDC(h);
     if (!dc || !rect) return FALSE;
     QRect r = NormalRect(ToImage(dc, rect->left, rect->top), ToImage(dc, rect->right, rect->bottom));
-    Coverage c(r);
+    Coverage c(dc, r);
     c.SetRect(r);
     c.Apply(dc, [](int, int, QRgb d) { return (~d & 0xFFFFFF) | 0xFF000000u; });
     return TRUE;
@@ -883,7 +908,7 @@ BOOL DrawFocusRect(HDC h, LPCRECT rect) {
     QRect r = NormalRect(ToImage(dc, rect->left, rect->top), ToImage(dc, rect->right, rect->bottom));
     if (r.isEmpty()) return TRUE;
     // A dotted frame drawn by inverting every other pixel: drawing it twice removes it.
-    Coverage c(r);
+    Coverage c(dc, r);
     for (int x = r.left(); x <= r.right(); ++x) {
         if ((x - r.left()) % 2 == 0) {
             c.Set(x, r.top());

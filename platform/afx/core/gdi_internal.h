@@ -6,9 +6,11 @@
 #include <QRegion>
 
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/afx/core/gdi.h"
+#include "platform/win/codepage.h"
 
 namespace afxgdi {
 
@@ -36,7 +38,8 @@ struct Brush : Object {
 struct Font : Object {
     Font() : Object(OBJ_FONT) {}
     LOGFONTA lf{};
-    QFont font;  // made once from lf
+    QFont font;  // made once from lf; sized on first use (FontOf)
+    std::once_flag sized;
 };
 
 // Pixels are kept as RGB32 at every depth; after each change the touched
@@ -125,7 +128,16 @@ void Requantize(Bitmap* bitmap, const QRect& area);
 QRgb Rop3(BYTE code, QRgb p, QRgb s, QRgb d);
 bool BrushPixel(DC* dc, const Brush* b, int x, int y, QRgb& out);
 
+// The Qt font of a font object. A negative height is the character (em)
+// height; a positive one the cell height (ascent plus descent), so the font
+// takes the largest size whose cell fits. Sized on first use, when the font
+// database is there.
+const QFont& FontOf(Font* f);
+// The DC's font (the system font when none is selected).
 QFont QtFont(DC* dc);
-QString FromAnsi(LPCSTR text, int length);
+// The code page of text drawn with the DC's font: its Chinese character set
+// when it names one, else the ANSI code page.
+UINT TextCodePage(DC* dc);
+QString FromAnsi(LPCSTR text, int length, UINT codePage = CP_ACP);
 
 }  // namespace afxgdi

@@ -1,4 +1,5 @@
 // GDI objects, handles, system colours and metrics, bitmaps and regions.
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainterPath>
 #include <QPolygon>
@@ -105,10 +106,10 @@ void Requantize(Bitmap* bitmap, const QRect& area) {
     }
 }
 
-QString FromAnsi(LPCSTR text, int length) {
+QString FromAnsi(LPCSTR text, int length, UINT codePage) {
     if (!text) return QString();
     size_t n = length < 0 ? std::strlen(text) : static_cast<size_t>(length);
-    std::u16string w = suite::AnsiToUtf16(std::string_view(text, n));
+    std::u16string w = suite::AnsiToUtf16(std::string_view(text, n), codePage);
     return QString::fromUtf16(w.data(), static_cast<qsizetype>(w.size()));
 }
 
@@ -354,6 +355,24 @@ HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) {
     return static_cast<HBRUSH>(Register(b));
 }
 
+namespace afxgdi {
+
+const QFont& FontOf(Font* f) {
+    std::call_once(f->sized, [f] {
+        const LONG cell = f->lf.lfHeight;
+        if (cell <= 0) return;  // the character height, as made
+        int size = static_cast<int>(std::min<LONG>(cell, 4096));
+        for (; size > 1; --size) {
+            f->font.setPixelSize(size);
+            if (QFontMetrics(f->font).height() <= cell) break;
+        }
+        f->font.setPixelSize(size);
+    });
+    return f->font;
+}
+
+}  // namespace afxgdi
+
 HFONT CreateFontIndirectA(const LOGFONTA* lf) {
     if (!lf) return nullptr;
     auto* f = new Font;
@@ -449,7 +468,10 @@ LONG SetBitmapBits(HBITMAP bitmap, DWORD bytes, const void* bits) {
         for (int x = 0; x < w; ++x) {
             switch (b->bpp) {
             case 1: dst[x] = b->palette[(src[x / 8] >> (7 - x % 8)) & 1]; break;
-            case 8: dst[x] = b->palette[src[x]]; break;
+            case 8:
+                // An index past a short palette (a 16-colour DIB's) shows as its first colour.
+                dst[x] = src[x] < b->palette.size() ? b->palette[src[x]] : b->palette[0];
+                break;
             case 24: dst[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]); break;
             default: dst[x] = qRgb(src[4 * x + 2], src[4 * x + 1], src[4 * x]); break;
             }
@@ -516,10 +538,8 @@ HBITMAP CreateDIBitmapFromPacked(const void* packed, size_t size) {
         for (QRgb c : image.colorTable()) b->palette.push_back(c | 0xFF000000u);
         if (b->palette.empty()) b->palette = GreyRamp();
     }
-    if (bpp == 1) {
-        QList<QRgb> t = image.colorTable();
-        if (t.size() == 2) b->palette = {t[0] | 0xFF000000u, t[1] | 0xFF000000u};
-    }
+    // A monochrome bitmap keeps black for 0 bits and white for 1 bits whatever
+    // the DIB's two colours were: its pixels are brought to the nearer of the two.
     b->image = image.convertToFormat(QImage::Format_RGB32);
     if (bpp == 1) Requantize(b, b->image.rect());
     return static_cast<HBITMAP>(Register(b));

@@ -115,7 +115,8 @@ BOOL ExtTextOutA(HDC h, int x, int y, UINT options, LPCRECT rect, LPCSTR text, U
         if (options & ETO_CLIPPED) p->setClipRect(r, Qt::IntersectClip);
     }
     if (!text || length == 0) return TRUE;
-    QString s = FromAnsi(text, static_cast<int>(length));
+    const UINT codePage = TextCodePage(dc);
+    QString s = FromAnsi(text, static_cast<int>(length), codePage);
     QFontMetrics fm(p->font());
     int width = fm.horizontalAdvance(s);
     if (dx) {
@@ -138,10 +139,10 @@ BOOL ExtTextOutA(HDC h, int x, int y, UINT options, LPCRECT rect, LPCSTR text, U
         // One advance a byte; a double-byte character takes the advances of both bytes.
         int pos = at.x();
         for (UINT i = 0; i < length;) {
-            int n = (IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < length) ? 2 : 1;
+            int n = (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[i])) && i + 1 < length) ? 2 : 1;
             int advance = 0;
             for (int k = 0; k < n; ++k) advance += dx[i + static_cast<UINT>(k)];
-            DrawRun(dc, p, QPoint(pos, at.y()), FromAnsi(text + i, n), opaque);
+            DrawRun(dc, p, QPoint(pos, at.y()), FromAnsi(text + i, n, codePage), opaque);
             pos += advance;
             i += static_cast<UINT>(n);
         }
@@ -162,7 +163,7 @@ BOOL GetTextExtentPoint32A(HDC h, LPCSTR text, int length, SIZE* size) {
     DC* dc = AsDC(h);
     if (!dc || !size || length < 0 || (!text && length > 0)) return FALSE;
     QFontMetrics fm(QtFont(dc));
-    *size = SIZE{fm.horizontalAdvance(FromAnsi(text, length)), fm.height()};
+    *size = SIZE{fm.horizontalAdvance(FromAnsi(text, length, TextCodePage(dc))), fm.height()};
     return TRUE;
 }
 
@@ -190,7 +191,8 @@ BOOL GetTextMetricsA(HDC h, TEXTMETRICA* tm) {
     tm->tmStruckOut = f.strikeOut();
     // Bit 0 set means a variable pitch font.
     tm->tmPitchAndFamily = static_cast<BYTE>((f.fixedPitch() ? 0 : 1) | 0x06);
-    tm->tmCharSet = GetACP() == 950 ? CHINESEBIG5_CHARSET : GB2312_CHARSET;
+    const UINT codePage = TextCodePage(dc);
+    tm->tmCharSet = codePage == 950 ? CHINESEBIG5_CHARSET : codePage == 936 ? GB2312_CHARSET : ANSI_CHARSET;
     return TRUE;
 }
 
@@ -206,7 +208,7 @@ int GetTextFaceA(HDC h, int size, LPSTR face) {
 int DrawTextA(HDC h, LPCSTR text, int length, LPRECT rect, UINT format) {
     DC* dc = AsDC(h);
     if (!dc || !rect || !text) return 0;
-    QString s = FromAnsi(text, length);
+    QString s = FromAnsi(text, length, TextCodePage(dc));
     if (!(format & DT_NOPREFIX)) s = StripPrefixes(s);
     QFontMetrics fm(QtFont(dc));
     if (format & DT_EXPANDTABS) {

@@ -87,6 +87,7 @@
 #define CBS_DROPDOWN 0x2u
 #define CBS_DROPDOWNLIST 0x3u
 #define CBS_OWNERDRAWFIXED 0x10u
+#define CBS_OWNERDRAWVARIABLE 0x20u
 #define CBS_AUTOHSCROLL 0x40u
 #define CBS_SORT 0x100u
 #define CBS_HASSTRINGS 0x200u
@@ -147,6 +148,20 @@
 #define LB_SETITEMHEIGHT 0x01A0u
 #define LB_GETITEMHEIGHT 0x01A1u
 #define LB_FINDSTRINGEXACT 0x01A2u
+
+// Owner-drawn sorted lists without strings ask their owner to order items.
+#define WM_COMPAREITEM 0x0039u
+struct COMPAREITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    HWND hwndItem;
+    UINT itemID1;  // (UINT)-1: the item being inserted or searched for
+    DWORD_PTR itemData1;
+    UINT itemID2;
+    DWORD_PTR itemData2;
+    DWORD dwLocaleId;
+};
+using LPCOMPAREITEMSTRUCT = COMPAREITEMSTRUCT*;
 
 // Scroll bars.
 #define SBS_HORZ 0x0u
@@ -216,6 +231,7 @@ struct NMUPDOWN {
 class AFX_UI_API CButton : public CWnd {
     DECLARE_DYNAMIC(CButton)
 public:
+    using CWnd::Create;
     BOOL Create(LPCTSTR caption, DWORD style, const RECT& rect, CWnd* parent, UINT id);
     int GetCheck() const { return static_cast<int>(const_cast<CButton*>(this)->SendMessage(BM_GETCHECK)); }
     void SetCheck(int check) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(check)); }
@@ -233,6 +249,7 @@ public:
 class AFX_UI_API CEdit : public CWnd {
     DECLARE_DYNAMIC(CEdit)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     void SetSel(int start, int end, BOOL noScroll = FALSE);
     void GetSel(int& start, int& end) const;
@@ -252,6 +269,7 @@ public:
 class AFX_UI_API CStatic : public CWnd {
     DECLARE_DYNAMIC(CStatic)
 public:
+    using CWnd::Create;
     BOOL Create(LPCTSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id = 0xFFFF);
     HICON SetIcon(HICON icon);
     HBITMAP SetBitmap(HBITMAP bitmap);
@@ -260,6 +278,7 @@ public:
 class AFX_UI_API CComboBox : public CWnd {
     DECLARE_DYNAMIC(CComboBox)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     int AddString(LPCTSTR text) { return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))); }
     int InsertString(int index, LPCTSTR text) {
@@ -283,11 +302,17 @@ public:
     void ShowDropDown(BOOL show = TRUE) { SendMessage(CB_SHOWDROPDOWN, static_cast<WPARAM>(show)); }
     BOOL GetDroppedState() const { return static_cast<BOOL>(const_cast<CComboBox*>(this)->SendMessage(CB_GETDROPPEDSTATE)); }
     BOOL LimitText(int maxChars) { return static_cast<BOOL>(SendMessage(CB_LIMITTEXT, static_cast<WPARAM>(maxChars))); }
+    // Orders the items of an owner-drawn sorted combo box without strings when
+    // the parent does not handle WM_COMPAREITEM: -1, 0 or 1 as item 1 comes
+    // before, with or after item 2. Equal by default (insertion order).
+    virtual int CompareItem(LPCOMPAREITEMSTRUCT cis);
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 };
 
 class AFX_UI_API CListBox : public CWnd {
     DECLARE_DYNAMIC(CListBox)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     int AddString(LPCTSTR text) { return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))); }
     int InsertString(int index, LPCTSTR text) {
@@ -323,12 +348,15 @@ public:
     // Owner-drawn list boxes draw (and measure) their items here when their parent does not.
     virtual void DrawItem(LPDRAWITEMSTRUCT dis);
     virtual void MeasureItem(LPMEASUREITEMSTRUCT mis);
+    // Orders the items of a sorted owner-drawn list without strings (see CComboBox::CompareItem).
+    virtual int CompareItem(LPCOMPAREITEMSTRUCT cis);
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 };
 
 class AFX_UI_API CScrollBar : public CWnd {
     DECLARE_DYNAMIC(CScrollBar)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     int GetScrollPos() const { return static_cast<int>(const_cast<CScrollBar*>(this)->SendMessage(SBM_GETPOS)); }
     int SetScrollPos(int pos, BOOL redraw = TRUE) { return static_cast<int>(SendMessage(SBM_SETPOS, static_cast<WPARAM>(pos), redraw)); }
@@ -344,6 +372,7 @@ public:
 class AFX_UI_API CProgressCtrl : public CWnd {
     DECLARE_DYNAMIC(CProgressCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     void SetRange(short lower, short upper) { SendMessage(PBM_SETRANGE, 0, MAKELPARAM(static_cast<WORD>(lower), static_cast<WORD>(upper))); }
     void SetRange32(int lower, int upper) { SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(lower), upper); }
@@ -357,6 +386,7 @@ public:
 class AFX_UI_API CSliderCtrl : public CWnd {
     DECLARE_DYNAMIC(CSliderCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     int GetPos() const { return static_cast<int>(const_cast<CSliderCtrl*>(this)->SendMessage(TBM_GETPOS)); }
     void SetPos(int pos) { SendMessage(TBM_SETPOS, TRUE, pos); }
@@ -376,6 +406,7 @@ public:
 class AFX_UI_API CSpinButtonCtrl : public CWnd {
     DECLARE_DYNAMIC(CSpinButtonCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     void SetRange(short lower, short upper) { SendMessage(UDM_SETRANGE, 0, MAKELPARAM(static_cast<WORD>(upper), static_cast<WORD>(lower))); }
     void SetRange32(int lower, int upper) { SendMessage(UDM_SETRANGE32, static_cast<WPARAM>(lower), upper); }

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <set>
 
 #include "platform/afx/ui/ui_private.h"
 
@@ -34,6 +35,13 @@ std::uintptr_t KeepInput(std::shared_ptr<QEvent> e) {
     while (t_inputs.size() > kMaxKeptInputs) t_inputs.erase(t_inputs.begin());
     return id;
 }
+
+struct ThreadTimer {
+    QTimer* timer;
+    TIMERPROC proc;
+};
+thread_local std::map<UINT_PTR, ThreadTimer> t_threadTimers;
+thread_local UINT_PTR t_nextThreadTimer = 0;
 
 bool Matches(const MSG& m, HWND hwnd, UINT first, UINT last) {
     if (hwnd && m.hwnd != hwnd) return false;
@@ -79,9 +87,10 @@ ThreadQueue::~ThreadQueue() {
     delete waker;
 }
 
-void ThreadQueue::Post(QueuedMessage m) {
+bool ThreadQueue::Post(QueuedMessage m, bool limited) {
     {
         std::lock_guard<std::mutex> l(mu_);
+        if (limited && q_.size() >= kMaxQueued) return false;
         if (m.send) {
             // Sent messages go before posted ones, after earlier sent ones.
             auto it = q_.begin();
@@ -93,6 +102,7 @@ void ThreadQueue::Post(QueuedMessage m) {
     }
     cv_.notify_all();
     Wake();
+    return true;
 }
 
 void ThreadQueue::Wake() {
@@ -216,7 +226,7 @@ void ProcessSent(ThreadQueue* q) {
     QueuedMessage m;
     while (q->TakeSent(m)) {
         LRESULT r = 0;
-        if (CWnd* w = CWnd::FromHandlePermanent(m.msg.hwnd)) r = w->WindowProc(m.msg.message, m.msg.wParam, m.msg.lParam);
+        if (CWnd* w = CWnd::FromHandlePermanent(m.msg.hwnd)) r = CallWnd(w, m.msg.message, m.msg.wParam, m.msg.lParam);
         {
             std::lock_guard<std::mutex> l(m.send->mu);
             m.send->result = r;
@@ -271,8 +281,8 @@ BOOL PostTo(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, void (*releas
     m.msg.time = NowMs();
     m.release = release;
     m.timer = timer;
-    q->Post(std::move(m));
-    return TRUE;
+    // Timer ticks are bounded by their timers (one waits at a time); posts by the queue's limit.
+    return q->Post(std::move(m), !timer) ? TRUE : FALSE;
 }
 
 }  // namespace afx_detail
@@ -307,8 +317,7 @@ BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPara
     m.msg.wParam = wParam;
     m.msg.lParam = lParam;
     m.msg.time = NowMs();
-    q->Post(std::move(m));
-    return TRUE;
+    return q->Post(std::move(m), true) ? TRUE : FALSE;
 }
 
 void PostQuitMessage(int exitCode) { CurrentQueue()->SetQuit(exitCode); }
@@ -396,59 +405,89 @@ LRESULT DispatchMessage(const MSG* msg) {
         DeliverInput(msg->hwnd, e.get());
         return 0;
     }
-    if (msg->message == WM_TIMER && msg->hwnd) {
-        WindowState* s = StateOf(msg->hwnd);
-        if (!s || !s->timers.count(msg->wParam)) return 0;  // killed since it was queued
-    }
-    if (msg->message == WM_TIMER && msg->lParam) {
-        auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
-        proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
-        return 0;
+    if (msg->message == WM_TIMER && (msg->hwnd || msg->lParam)) {
+        // Only a live timer ticks (a tick queued before KillTimer is dropped), and
+        // only the callback it was set with is called.
+        TIMERPROC proc = nullptr;
+        if (msg->hwnd) {
+            WindowState* s = StateOf(msg->hwnd);
+            if (!s || !s->timers.count(msg->wParam)) return 0;
+            proc = s->timerProcs[msg->wParam];
+        } else {
+            auto it = t_threadTimers.find(msg->wParam);
+            if (it == t_threadTimers.end()) return 0;
+            proc = it->second.proc;
+        }
+        if (proc && msg->lParam) {
+            proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
+            return 0;
+        }
     }
     if (!msg->hwnd) return 0;  // thread messages are seen by the loop's PreTranslateMessage
     CWnd* w = CWnd::FromHandlePermanent(msg->hwnd);
     if (!w) return 0;
-    return w->WindowProc(msg->message, msg->wParam, msg->lParam);
+    // In a frame of its own, so that the handler's Default() processes this message.
+    return CallWnd(w, msg->message, msg->wParam, msg->lParam);
 }
 
-LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!hwnd) return 0;
-    if (IsRemoteHandle(hwnd)) return RemoteSend(hwnd, message, wParam, lParam, 5000, nullptr);
+namespace {
+// Sends to a window of this process: directly on the window's own thread,
+// otherwise through its thread's queue, waiting while the window exists and
+// at most `timeoutMs` (negative: without limit). `*answered` tells whether
+// the window's procedure ran and gave the result.
+LRESULT SendLocal(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs, bool* answered) {
+    *answered = false;
     auto q = QueueOfWindow(hwnd);
     if (!q) return 0;
     if (q->owner == std::this_thread::get_id()) {
         CWnd* w = CWnd::FromHandlePermanent(hwnd);
-        return w ? w->WindowProc(message, wParam, lParam) : 0;
+        if (!w) return 0;
+        *answered = true;
+        return CallWnd(w, message, wParam, lParam);
     }
-    // Another thread's window: the call runs there; wait while it exists.
     QueuedMessage m;
     m.msg.hwnd = hwnd;
     m.msg.message = message;
     m.msg.wParam = wParam;
     m.msg.lParam = lParam;
+    m.msg.time = NowMs();
     m.send = std::make_shared<SendState>();
     auto send = m.send;
     q->Post(std::move(m));
+    // A message the receiver takes after the sender gave up is still run; its result is dropped.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     std::unique_lock<std::mutex> l(send->mu);
     while (!send->done) {
-        send->cv.wait_for(l, std::chrono::milliseconds(100));
+        auto step = std::chrono::steady_clock::duration(std::chrono::milliseconds(100));
+        if (timeoutMs >= 0) {
+            auto left = deadline - std::chrono::steady_clock::now();
+            if (left <= std::chrono::steady_clock::duration::zero()) return 0;
+            if (left < step) step = left;
+        }
+        send->cv.wait_for(l, step);
         if (!send->done && !IsLocalWindow(hwnd)) return 0;
     }
+    *answered = true;
     return send->result;
+}
+}  // namespace
+
+LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!hwnd) return 0;
+    if (IsRemoteHandle(hwnd)) return RemoteSend(hwnd, message, wParam, lParam, 5000, nullptr);
+    bool answered = false;
+    return SendLocal(hwnd, message, wParam, lParam, -1, &answered);
 }
 
 LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT, UINT timeout,
                            DWORD_PTR* result) {
-    if (IsRemoteHandle(hwnd)) {
-        bool ok = false;
-        LRESULT r = RemoteSend(hwnd, message, wParam, lParam, timeout, &ok);
-        if (result) *result = static_cast<DWORD_PTR>(r);
-        return ok ? 1 : 0;
-    }
-    if (!IsLocalWindow(hwnd)) return 0;
-    LRESULT r = SendMessage(hwnd, message, wParam, lParam);
-    if (result) *result = static_cast<DWORD_PTR>(r);
-    return 1;
+    bool ok = false;
+    LRESULT r = 0;
+    int ms = timeout > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(timeout);
+    if (IsRemoteHandle(hwnd)) r = RemoteSend(hwnd, message, wParam, lParam, timeout, &ok);
+    else if (hwnd) r = SendLocal(hwnd, message, wParam, lParam, ms, &ok);
+    if (result) *result = ok ? static_cast<DWORD_PTR>(r) : 0;
+    return ok ? 1 : 0;
 }
 
 DWORD GetMessageTime() { return LastMessage().time; }
@@ -460,6 +499,7 @@ DWORD GetMessagePos() {
 UINT RegisterWindowMessage(LPCSTR name) {
     static std::mutex mu;
     static std::map<std::string, UINT> names;
+    static std::set<UINT> used;
     if (!name || !*name) return 0;
     // The same name always gives the same number, also in another process.
     std::string key;
@@ -469,15 +509,50 @@ UINT RegisterWindowMessage(LPCSTR name) {
     if (it != names.end()) return it->second;
     UINT h = 2166136261u;
     for (unsigned char c : key) h = (h ^ c) * 16777619u;
+    if (used.size() >= 0x3FFFu) return 0;  // every number is taken
+    // A name whose number is taken already gets the next free one.
     UINT id = 0xC000u + (h % 0x3FFFu);
-    for (auto& [k, v] : names)
-        if (v == id) id = 0xC000u + ((id - 0xC000u + 1) % 0x3FFFu);
+    while (used.count(id)) id = 0xC000u + ((id - 0xC000u + 1) % 0x3FFFu);
     names[key] = id;
+    used.insert(id);
     return id;
 }
 
 // Timers.
+namespace {
+// A timer of the thread without a window: its ticks are thread messages
+// (hwnd nullptr) that DispatchMessage hands to the callback.
+UINT_PTR SetThreadTimer(UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    if (!QCoreApplication::instance()) return 0;
+    auto it = t_threadTimers.find(id);
+    if (it == t_threadTimers.end()) {
+        // A new timer gets a number of its own; the id asked for names an existing one only.
+        do id = ++t_nextThreadTimer;
+        while (id == 0 || t_threadTimers.count(id));
+        it = t_threadTimers.emplace(id, ThreadTimer{new QTimer, proc}).first;
+    }
+    QTimer* t = it->second.timer;
+    it->second.proc = proc;
+    t->disconnect();
+    QObject::connect(t, &QTimer::timeout, [id] {
+        auto found = t_threadTimers.find(id);
+        auto q = CurrentQueue();
+        if (found == t_threadTimers.end() || q->HasTimer(nullptr, id)) return;
+        QueuedMessage m;
+        m.msg.message = WM_TIMER;
+        m.msg.wParam = id;
+        m.msg.lParam = reinterpret_cast<LPARAM>(found->second.proc);
+        m.msg.time = NowMs();
+        m.timer = true;
+        q->Post(std::move(m));
+    });
+    t->start(static_cast<int>(elapse < 10 ? 10 : elapse));
+    return id;
+}
+}  // namespace
+
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    if (!hwnd) return SetThreadTimer(id, elapse, proc);
     WindowState* s = StateOf(hwnd);
     if (!s || !s->widget) return 0;
     if (id == 0) id = 1;
@@ -497,6 +572,14 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
+    if (!hwnd) {
+        auto it = t_threadTimers.find(id);
+        if (it == t_threadTimers.end()) return FALSE;
+        it->second.timer->stop();
+        it->second.timer->deleteLater();
+        t_threadTimers.erase(it);
+        return TRUE;
+    }
     WindowState* s = StateOf(hwnd);
     if (!s) return FALSE;
     auto it = s->timers.find(id);

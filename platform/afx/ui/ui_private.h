@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QColor>
+#include <QCursor>
 #include <QImage>
 #include <QMargins>
 #include <QObject>
@@ -74,7 +75,10 @@ public:
     std::thread::id owner;
     CWinThread* thread = nullptr;
 
-    void Post(QueuedMessage m);
+    // Queues a message; a posted one (`limited`) is refused when the queue
+    // already holds kMaxQueued messages, so a flood nobody takes cannot grow without bound.
+    bool Post(QueuedMessage m, bool limited = false);
+    static constexpr size_t kMaxQueued = 10000;
     // The first message matching the filter; removed when `remove`.
     bool Take(HWND hwnd, UINT first, UINT last, bool remove, QueuedMessage& out);
     int Remove(HWND hwnd, UINT first, UINT last);
@@ -129,6 +133,10 @@ struct WindowState {
     QMenuBar* menuBar = nullptr;
     CMenu* menu = nullptr;
     HCURSOR classCursor = nullptr;
+    // The cursor the widget came with (an edit box's I-beam), which the default
+    // processing of WM_SETCURSOR puts back; without one the parent's shows.
+    bool hasOwnCursor = false;
+    QCursor ownCursor;
     HFONT font = nullptr;        // WM_SETFONT's font (nullptr: the default)
     bool acceptFiles = false;
     bool mouseInside = false;
@@ -138,6 +146,7 @@ struct WindowState {
     // The CWnd object was made by the framework (a dialog's control) and goes with the window.
     bool autoDelete = false;
     QSize reportedSize{-1, -1};  // the client size the last WM_SIZE told
+    bool destroying = false;     // DestroyWindow is under way (handlers may ask again)
 };
 
 WindowState* StateOf(HWND hwnd);
@@ -219,6 +228,8 @@ void SetKeyDown(UINT vk, bool down);
 struct CursorData;
 struct IconData;
 QCursor CursorOf(HCURSOR cursor);
+// The default processing of WM_SETCURSOR over the client area: the window's own cursor.
+void ShowOwnCursor(WindowState* s);
 QImage IconImage(HICON icon);
 HICON LoadIconResource(HINSTANCE module, LPCSTR name);
 // The documents' templates of an application, freed with it.

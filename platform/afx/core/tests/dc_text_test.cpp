@@ -1,0 +1,376 @@
+// Drawing as the page and text views use it: fonts by cell or character
+// height, Chinese text, styled pens, shapes far larger than the bitmap,
+// bitmaps with short palettes, and DIBs with odd source rectangles.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/afx/core/afxgdi.h"
+#include "platform/afx/core/dc_qt.h"
+#include "platform/afx/core/dib_qt.h"
+
+namespace {
+
+// The fonts need the application object that gdi_test.cpp's environment
+// makes for the whole test program.
+
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kBlack = RGB(0, 0, 0);
+
+// A memory DC drawing into a bitmap of the given depth, filled white.
+struct Surface {
+    Surface(int w, int h, int bpp = 24) : width(w), height(h) {
+        dc.CreateCompatibleDC(nullptr);
+        bitmap.CreateBitmap(w, h, 1, static_cast<UINT>(bpp), nullptr);
+        old = dc.SelectObject(&bitmap);
+        Clear();
+    }
+    ~Surface() { dc.SelectObject(old); }
+    void Clear(COLORREF c = kWhite) {
+        CRect all(0, 0, width, height);
+        CBrush b(c);
+        dc.FillRect(&all, &b);
+    }
+    int Count(COLORREF c, const CRect& r) const {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y) {
+            for (int x = r.left; x < r.right; ++x) n += dc.GetPixel(x, y) == c;
+        }
+        return n;
+    }
+    int Count(COLORREF c) const { return Count(c, CRect(0, 0, width, height)); }
+    // Saves the picture four times enlarged when DC_TEXT_PICTURES names a
+    // folder, to look at by eye.
+    void Save(const char* name) const {
+        const char* folder = std::getenv("DC_TEXT_PICTURES");
+        if (!folder) return;
+        const QImage image = AfxBitmapImage(bitmap);
+        image.scaled(image.size() * 4).save(QString::fromUtf8(folder) + QLatin1Char('/') + QString::fromUtf8(name));
+    }
+    int width, height;
+    CDC dc;
+    CBitmap bitmap;
+    CBitmap* old = nullptr;
+};
+
+}  // namespace
+
+TEST(DrawingLimits, ShapesFarLargerThanTheBitmapDrawOnlyWhatShows) {
+    // Scrolled views draw in page coordinates: shapes may reach far past the
+    // bitmap on every side and must cost (and touch) only what shows.
+    Surface s(16, 12);
+    const int far = 1 << 20;
+    CBrush red(RGB(255, 0, 0));
+    CRect huge(-far, -far, far, far);
+    s.dc.FillRect(&huge, &red);
+    EXPECT_EQ(s.Count(RGB(255, 0, 0)), 16 * 12);
+
+    s.Clear();
+    s.dc.InvertRect(&huge);
+    EXPECT_EQ(s.Count(kBlack), 16 * 12);
+
+    // A frame whose edges lie outside: the inside fills everything, no edge shows.
+    s.Clear();
+    CBrush* oldBrush = s.dc.SelectObject(&red);
+    s.dc.Rectangle(-far, -far, far, far);
+    EXPECT_EQ(s.Count(RGB(255, 0, 0)), 16 * 12);
+    // A frame around the bitmap with its left edge inside at x 3.
+    s.Clear();
+    s.dc.Rectangle(3, -far, far, far);
+    EXPECT_EQ(s.Count(kBlack), 12) << "only the left edge shows";
+    EXPECT_EQ(s.dc.GetPixel(3, 5), kBlack);
+    EXPECT_EQ(s.dc.GetPixel(4, 5), RGB(255, 0, 0));
+    EXPECT_EQ(s.dc.GetPixel(2, 5), kWhite);
+
+    s.Clear();
+    s.dc.Ellipse(-far, -far, far, far);
+    EXPECT_EQ(s.Count(RGB(255, 0, 0)), 16 * 12) << "the middle of a huge ellipse";
+    s.Clear();
+    POINT triangle[3] = {{-far, -far}, {far, -far}, {0, far}};
+    s.dc.Polygon(triangle, 3);
+    EXPECT_EQ(s.Count(RGB(255, 0, 0)), 16 * 12) << "the middle of a huge triangle";
+    s.dc.SelectObject(oldBrush);
+
+    s.Clear();
+    s.dc.DrawFocusRect(&huge);
+    EXPECT_EQ(s.Count(kWhite), 16 * 12) << "the dotted frame lies outside";
+
+    // A wide pen along a long line through the bitmap.
+    s.Clear();
+    CPen wide(PS_SOLID, 3, RGB(0, 0, 255));
+    CPen* oldPen = s.dc.SelectObject(&wide);
+    s.dc.MoveTo(-far, 6);
+    s.dc.LineTo(far, 6);
+    s.dc.SelectObject(oldPen);
+    EXPECT_EQ(s.Count(RGB(0, 0, 255)), 16 * 3);
+
+    // Scrolled far into a page: the window origin moves the same shapes back into view.
+    s.Clear();
+    s.dc.SetWindowOrg(far - 8, far - 6);
+    CRect near(far - 8, far - 6, far - 4, far - 2);
+    s.dc.FillRect(&near, &red);
+    s.dc.SetWindowOrg(0, 0);
+    EXPECT_EQ(s.Count(RGB(255, 0, 0), CRect(0, 0, 4, 4)), 16);
+    EXPECT_EQ(s.Count(RGB(255, 0, 0)), 16);
+}
+
+namespace {
+
+// A packed bottom-up DIB; value(x, y) (y from the top) is a palette index or 0xRRGGBB.
+std::vector<BYTE> PackedDib(int w, int h, int bpp, const std::vector<RGBQUAD>& palette, int (*value)(int, int),
+                            bool topDown = false) {
+    const size_t stride = WIDTHBYTES(static_cast<DWORD>(w * bpp));
+    std::vector<BYTE> dib(40 + palette.size() * 4 + stride * static_cast<size_t>(h), 0);
+    BITMAPINFOHEADER hdr{40, w, topDown ? -h : h, 1, static_cast<WORD>(bpp), BI_RGB, 0, 0, 0,
+                         static_cast<DWORD>(palette.size()), 0};
+    std::memcpy(dib.data(), &hdr, 40);
+    if (!palette.empty()) std::memcpy(dib.data() + 40, palette.data(), palette.size() * 4);
+    BYTE* bits = dib.data() + 40 + palette.size() * 4;
+    for (int y = 0; y < h; ++y) {
+        BYTE* row = bits + stride * static_cast<size_t>(topDown ? y : h - 1 - y);
+        for (int x = 0; x < w; ++x) {
+            const int v = value(x, y);
+            if (bpp == 1) row[x / 8] |= static_cast<BYTE>((v & 1) << (7 - x % 8));
+            else if (bpp == 4) row[x / 2] |= static_cast<BYTE>((v & 15) << (x % 2 ? 0 : 4));
+            else if (bpp == 8) row[x] = static_cast<BYTE>(v);
+            else {
+                row[3 * x] = static_cast<BYTE>(v);
+                row[3 * x + 1] = static_cast<BYTE>(v >> 8);
+                row[3 * x + 2] = static_cast<BYTE>(v >> 16);
+            }
+        }
+    }
+    return dib;
+}
+
+}  // namespace
+
+TEST(Bitmaps, DibPalettesShorterThanTheDepthAndInvertedMonochrome) {
+    // A 16-colour DIB becomes an 8-bit bitmap with a 16-entry palette; bits
+    // set afterwards may hold any byte, and must never index past it.
+    std::vector<RGBQUAD> sixteen(16);
+    for (int i = 0; i < 16; ++i) sixteen[static_cast<size_t>(i)] = {static_cast<BYTE>(i * 16), 0, static_cast<BYTE>(255 - i * 16), 0};
+    std::vector<BYTE> dib = PackedDib(4, 2, 4, sixteen, [](int x, int y) { return x + 4 * y; });
+    CBitmap colours;
+    ASSERT_TRUE(colours.Attach(CreateDIBitmapFromPacked(dib.data(), dib.size())));
+    BITMAP bm{};
+    colours.GetBitmap(&bm);
+    ASSERT_EQ(bm.bmBitsPixel, 8);
+    BYTE bits[8] = {0, 7, 15, 16, 200, 255, 3, 1};  // rows of 4 bytes
+    ASSERT_EQ(colours.SetBitmapBits(sizeof bits, bits), 8u);
+    BYTE back[8] = {};
+    ASSERT_EQ(colours.GetBitmapBits(sizeof back, back), 8u);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(back[i], bits[i] < 16 ? bits[i] : 0) << "byte " << i;
+
+    // A monochrome DIB whose palette is white then black (0 bits white):
+    // the bitmap still has 0 bits black, and its bits survive a round trip.
+    std::vector<RGBQUAD> inverted = {{255, 255, 255, 0}, {0, 0, 0, 0}};
+    std::vector<BYTE> mono = PackedDib(16, 2, 1, inverted, [](int x, int y) { return (x + y) % 3 == 0 ? 1 : 0; });
+    CBitmap m;
+    ASSERT_TRUE(m.Attach(CreateDIBitmapFromPacked(mono.data(), mono.size())));
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CBitmap* old = dc.SelectObject(&m);
+    for (int x = 0; x < 16; ++x) {
+        EXPECT_EQ(dc.GetPixel(x, 0), (x % 3 == 0) ? kBlack : kWhite) << "the DIB's colours, x " << x;
+    }
+    BYTE got[4] = {};
+    ASSERT_EQ(m.GetBitmapBits(4, got), 4u);
+    EXPECT_EQ(got[0] & 0x80, 0) << "black pixels are 0 bits";
+    const BYTE set[4] = {0x0F, 0xF0, 0xAA, 0x55};
+    ASSERT_EQ(m.SetBitmapBits(4, set), 4u);
+    EXPECT_EQ(dc.GetPixel(0, 0), kBlack) << "a 0 bit is black";
+    EXPECT_EQ(dc.GetPixel(4, 0), kWhite) << "a 1 bit is white";
+    ASSERT_EQ(m.GetBitmapBits(4, got), 4u);
+    EXPECT_EQ(std::memcmp(got, set, 4), 0) << "bits set are the bits read";
+    dc.SelectObject(old);
+}
+
+namespace {
+
+// The box of the pixels that are not `background` (empty when there are none).
+CRect InkBox(const Surface& s, COLORREF background = kWhite) {
+    CRect box(s.width, s.height, 0, 0);
+    for (int y = 0; y < s.height; ++y) {
+        for (int x = 0; x < s.width; ++x) {
+            if (s.dc.GetPixel(x, y) == background) continue;
+            box.left = std::min<LONG>(box.left, x);
+            box.top = std::min<LONG>(box.top, y);
+            box.right = std::max<LONG>(box.right, x + 1);
+            box.bottom = std::max<LONG>(box.bottom, y + 1);
+        }
+    }
+    return box.IsRectEmpty() ? CRect() : box;
+}
+
+bool SamePixels(const Surface& a, const Surface& b) {
+    return AfxBitmapImage(a.bitmap) == AfxBitmapImage(b.bitmap);
+}
+
+}  // namespace
+
+TEST(Fonts, PositiveHeightsAreCellsNegativeHeightsCharacters) {
+    // The text view's font: height 16, weight 500, GB character set. Its
+    // cell (the extent of "A") must be 16 high: rows, caret and strip are
+    // laid out in cells of that height.
+    Surface s(160, 40);
+    CFont gb;
+    ASSERT_TRUE(gb.CreateFont(16, 0, 0, 0, 500, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN"));
+    CFont* old = s.dc.SelectObject(&gb);
+    TEXTMETRIC tm{};
+    ASSERT_TRUE(s.dc.GetTextMetrics(&tm));
+    EXPECT_LE(tm.tmHeight, 16);
+    EXPECT_GE(tm.tmHeight, 14) << "the largest size whose cell fits";
+    EXPECT_EQ(tm.tmAscent + tm.tmDescent, tm.tmHeight);
+    EXPECT_EQ(tm.tmCharSet, GB2312_CHARSET);
+    const CSize cell = s.dc.GetTextExtent("A", 1);
+    EXPECT_EQ(cell.cy, tm.tmHeight);
+    EXPECT_GT(cell.cx, 0);
+    const CSize zh = s.dc.GetTextExtent("\xD6\xD0\xCE\xC4", 4);  // two GB characters
+    EXPECT_EQ(zh.cy, tm.tmHeight);
+    EXPECT_GT(zh.cx, 2 * cell.cx) << "Chinese characters are wider than Latin letters";
+
+    // Drawn transparently, the glyphs stay inside their cell.
+    s.dc.SetBkMode(TRANSPARENT);
+    s.dc.TextOut(4, 10, "\xD6\xD0\xCE\xC4" "Ag", 6);
+    CRect ink = InkBox(s);
+    ASSERT_FALSE(ink.IsRectEmpty());
+    EXPECT_GE(ink.top, 10);
+    EXPECT_LE(ink.bottom, 10 + tm.tmHeight) << "a descender stays in the cell";
+    EXPECT_GE(ink.left, 4);
+    s.Save("cell_font.png");
+    s.dc.SelectObject(old);
+
+    // A negative height is the character height: the cell is taller by the internal leading.
+    CFont character;
+    ASSERT_TRUE(character.CreateFont(-16, 0, 0, 0, 500, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN"));
+    old = s.dc.SelectObject(&character);
+    TEXTMETRIC big{};
+    ASSERT_TRUE(s.dc.GetTextMetrics(&big));
+    EXPECT_EQ(big.tmHeight - big.tmInternalLeading, 16);
+    EXPECT_GT(big.tmHeight, tm.tmHeight);
+    s.dc.SelectObject(old);
+
+    // The stock fonts are given by cell height too.
+    s.dc.SelectStockObject(SYSTEM_FONT);
+    TEXTMETRIC system{};
+    ASSERT_TRUE(s.dc.GetTextMetrics(&system));
+    EXPECT_LE(system.tmHeight, 16);
+    EXPECT_GE(system.tmHeight, 14);
+}
+
+TEST(Text, ChineseFontsReadTheirOwnCodePage) {
+    // The traditional font shows Big5 bytes and the simplified one GB bytes,
+    // whatever the system's code page: the same two characters either way.
+    Surface gbSurface(120, 30), big5Surface(120, 30);
+    CFont gb, big5;
+    ASSERT_TRUE(gb.CreateFont(16, 0, 0, 0, 500, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN"));
+    ASSERT_TRUE(big5.CreateFont(16, 0, 0, 0, 500, 0, 0, 0, CHINESEBIG5_CHARSET, 0, 0, 0, 0, "MINGLIU"));
+    CFont* oldGb = gbSurface.dc.SelectObject(&gb);
+    CFont* oldBig5 = big5Surface.dc.SelectObject(&big5);
+    const char gbText[] = "\xD6\xD0\xCE\xC4 ok";     // GB
+    const char big5Text[] = "\xA4\xA4\xA4\xE5 ok";   // Big5
+    EXPECT_EQ(gbSurface.dc.GetTextExtent(gbText, 7), big5Surface.dc.GetTextExtent(big5Text, 7));
+    gbSurface.dc.TextOut(3, 5, gbText, 7);
+    big5Surface.dc.TextOut(3, 5, big5Text, 7);
+    EXPECT_FALSE(InkBox(gbSurface).IsRectEmpty());
+    EXPECT_TRUE(SamePixels(gbSurface, big5Surface));
+    TEXTMETRIC tm{};
+    big5Surface.dc.GetTextMetrics(&tm);
+    EXPECT_EQ(tm.tmCharSet, CHINESEBIG5_CHARSET);
+    gbSurface.Save("gb_text.png");
+    big5Surface.Save("big5_text.png");
+
+    // The text view's call: one glyph call, one cell of advance a byte, a
+    // double-byte character taking the cells of both its bytes.
+    const int w = gbSurface.dc.GetTextExtent("A", 1).cx;
+    gbSurface.Clear();
+    big5Surface.Clear();
+    const INT advances[5] = {w, w, w, w, w};
+    gbSurface.dc.ExtTextOut(0, 5, 0, nullptr, "\xD6\xD0" "AB", 4, advances);
+    gbSurface.dc.SelectObject(oldGb);
+    big5Surface.dc.SelectObject(&gb);
+    big5Surface.dc.TextOut(2 * w, 5, "A", 1);
+    big5Surface.dc.TextOut(3 * w, 5, "B", 1);
+    big5Surface.dc.SelectObject(oldBig5);
+    const CRect letters(2 * w, 0, 120, 30);
+    int differences = 0;
+    for (int y = letters.top; y < letters.bottom; ++y) {
+        for (int x = letters.left; x < letters.right; ++x) differences += gbSurface.dc.GetPixel(x, y) != big5Surface.dc.GetPixel(x, y);
+    }
+    EXPECT_EQ(differences, 0) << "the letters sit at columns 2 and 3";
+    EXPECT_LT(InkBox(gbSurface).left, w) << "the Chinese character at column 0";
+}
+
+TEST(Pens, StyledPensDashEveryKindOfPath) {
+    // Dots are three pixels on, three off, counted along the whole path.
+    Surface s(64, 24);
+    CPen dot(PS_DOT, 1, kBlack);
+    CPen* oldPen = s.dc.SelectObject(&dot);
+    s.dc.SetBkMode(TRANSPARENT);
+    s.dc.MoveTo(0, 2);
+    s.dc.LineTo(60, 2);
+    for (int x = 0; x < 60; ++x) ASSERT_EQ(s.dc.GetPixel(x, 2), (x % 6) < 3 ? kBlack : kWhite) << "line x " << x;
+
+    // A polyline keeps counting round its corner.
+    const POINT corner[3] = {{0, 5}, {10, 5}, {10, 20}};
+    s.dc.Polyline(corner, 3);
+    for (int x = 0; x < 10; ++x) ASSERT_EQ(s.dc.GetPixel(x, 5), (x % 6) < 3 ? kBlack : kWhite) << "polyline x " << x;
+    for (int y = 5; y < 20; ++y) {
+        const int along = 10 + (y - 5);
+        ASSERT_EQ(s.dc.GetPixel(10, y), (along % 6) < 3 ? kBlack : kWhite) << "polyline y " << y;
+    }
+    EXPECT_EQ(s.dc.GetPixel(10, 20), kWhite) << "the last point is left out";
+
+    // Opaque: the gaps take the background colour.
+    s.Clear();
+    s.dc.SetBkMode(OPAQUE);
+    s.dc.SetBkColor(RGB(0, 0, 255));
+    s.dc.MoveTo(0, 2);
+    s.dc.LineTo(12, 2);
+    EXPECT_EQ(s.dc.GetPixel(1, 2), kBlack);
+    EXPECT_EQ(s.dc.GetPixel(4, 2), RGB(0, 0, 255));
+    EXPECT_EQ(s.dc.GetPixel(12, 2), kWhite);
+
+    // A dashed frame with a hollow brush: gaps along its edges, inside untouched.
+    s.Clear(RGB(0, 255, 0));
+    s.dc.SetBkMode(TRANSPARENT);
+    CPen dash(PS_DASH, 1, kBlack);
+    s.dc.SelectObject(&dash);
+    CGdiObject* oldBrush = s.dc.SelectStockObject(NULL_BRUSH);
+    s.dc.Rectangle(2, 2, 62, 22);
+    const CRect top(2, 2, 62, 3);
+    EXPECT_EQ(s.Count(kBlack, top), 18 + 18 + 12) << "60 pixels of 18 on, 6 off";
+    EXPECT_EQ(s.dc.GetPixel(2, 2), kBlack) << "the dashes start at the top-left corner";
+    EXPECT_EQ(s.dc.GetPixel(20, 2), RGB(0, 255, 0));
+    EXPECT_GT(s.Count(kBlack, CRect(61, 2, 62, 22)), 0) << "the right edge at right - 1";
+    EXPECT_EQ(s.Count(kBlack, CRect(62, 0, 64, 24)), 0);
+    EXPECT_EQ(s.Count(RGB(0, 255, 0), CRect(3, 3, 61, 21)), 58 * 18) << "a hollow brush leaves the inside";
+    s.Save("dashed_frame.png");
+
+    // With a brush, the inside is filled up to the frame; a rubber band drawn
+    // twice with NOTXOR is gone.
+    s.Clear();
+    CBrush red(RGB(255, 0, 0));
+    s.dc.SelectObject(&red);
+    s.dc.Rectangle(2, 2, 30, 20);
+    EXPECT_EQ(s.dc.GetPixel(3, 3), RGB(255, 0, 0));
+    EXPECT_EQ(s.dc.GetPixel(28, 18), RGB(255, 0, 0));
+    s.dc.SelectStockObject(NULL_BRUSH);
+    const QImage before = AfxBitmapImage(s.bitmap);
+    s.dc.SetROP2(R2_NOTXORPEN);
+    const POINT band[4] = {{5, 5}, {40, 9}, {20, 22}, {5, 5}};
+    for (int pass = 0; pass < 2; ++pass) {
+        s.dc.Rectangle(4, 4, 50, 21);
+        s.dc.Polyline(band, 4);
+    }
+    EXPECT_EQ(AfxBitmapImage(s.bitmap), before);
+    s.dc.SetROP2(R2_COPYPEN);
+    s.dc.SelectObject(oldBrush);
+    s.dc.SelectObject(oldPen);
+}
