@@ -822,6 +822,19 @@ TEST(DialogModeless, SelfOwnedDialogsGoAwayCleanly) {
         EXPECT_FALSE(dlg.IsWindowVisible());
         list.DestroyWindow();
     }
+    // One whose member took over a control goes with its scope while still open.
+    {
+        class MemberDlg : public CDialog {
+        public:
+            MemberDlg() : CDialog(IDD_SETTINGS) {}
+            CComboBox m_kind;
+            void DoDataExchange(CDataExchange* dx) override { DDX_Control(dx, IDC_KIND, m_kind); }
+        } open;
+        ASSERT_TRUE(open.Create(IDD_SETTINGS));
+        open.ShowWindow(SW_SHOW);
+        EXPECT_EQ(open.GetDlgItem(IDC_KIND), &open.m_kind);
+        open.m_kind.AddString("text");
+    }
     AfxPumpMessages();
 }
 
