@@ -61,10 +61,7 @@ const SuiteResourceEntry* FindIn(HMODULE module, DWORD type, const Key& name) {
 }
 
 // Searches the given module, or the current resource module then the program.
-const SuiteResourceEntry* Find(HMODULE module, LPCSTR name, LPCSTR type, HMODULE* foundIn = nullptr) {
-    if (!name || !type || !IS_INTRESOURCE(type)) return nullptr;
-    DWORD t = static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(type));
-    Key key = MakeKey(name);
+const SuiteResourceEntry* FindKey(HMODULE module, DWORD t, const Key& key, HMODULE* foundIn = nullptr) {
     HMODULE order[2] = {module, nullptr};
     if (!module) {
         order[0] = AfxGetResourceHandle();
@@ -80,9 +77,29 @@ const SuiteResourceEntry* Find(HMODULE module, LPCSTR name, LPCSTR type, HMODULE
     return nullptr;
 }
 
+const SuiteResourceEntry* Find(HMODULE module, LPCSTR name, LPCSTR type, HMODULE* foundIn = nullptr) {
+    if (!name || !type || !IS_INTRESOURCE(type)) return nullptr;
+    return FindKey(module, static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(type)), MakeKey(name), foundIn);
+}
+
+constexpr DWORD kResourceNameNotFound = 1814;  // ERROR_RESOURCE_NAME_NOT_FOUND
+
 const SuiteResourceEntry* FindOrFail(HMODULE module, LPCSTR name, LPCSTR type) {
     const SuiteResourceEntry* e = Find(module, name, type);
-    if (!e) SetLastError(1814);  // ERROR_RESOURCE_NAME_NOT_FOUND
+    if (!e) SetLastError(kResourceNameNotFound);
+    return e;
+}
+
+// A string by its id, which may be 0 (not a MAKEINTRESOURCE name) but never
+// more than 16 bits.
+const SuiteResourceEntry* FindString(HMODULE module, UINT id) {
+    const SuiteResourceEntry* e = nullptr;
+    if (id <= 0xFFFF) {
+        Key key;
+        key.id = id;
+        e = FindKey(module, 6 /* RT_STRING */, key);
+    }
+    if (!e) SetLastError(kResourceNameNotFound);
     return e;
 }
 
@@ -220,7 +237,7 @@ int LoadStringA(HINSTANCE module, UINT id, LPSTR buffer, int size) {
     buffer[0] = '\0';
     CString text;
     if (module) {
-        const SuiteResourceEntry* e = FindOrFail(module, MAKEINTRESOURCE(id), RT_STRING);
+        const SuiteResourceEntry* e = FindString(module, id);
         if (!e) return 0;
         text = Ansi(std::string(reinterpret_cast<const char*>(e->data), e->size));
     } else if (!AfxLoadString(id, text)) {
@@ -239,8 +256,7 @@ int LoadStringA(HINSTANCE module, UINT id, LPSTR buffer, int size) {
 }
 
 BOOL AfxLoadString(UINT id, CString& out) {
-    if (id > 0xFFFF) return FALSE;
-    const SuiteResourceEntry* e = FindOrFail(nullptr, MAKEINTRESOURCE(id), RT_STRING);
+    const SuiteResourceEntry* e = FindString(nullptr, id);
     if (!e) return FALSE;
     out = Ansi(std::string(reinterpret_cast<const char*>(e->data), e->size));
     return TRUE;
@@ -264,7 +280,7 @@ int CopyAcceleratorTableA(HACCEL handle, LPACCEL entries, int count) {
     auto* table = reinterpret_cast<AccelTable*>(handle);
     if (!table) return 0;
     if (!entries) return static_cast<int>(table->entries.size());
-    int n = std::min(count, static_cast<int>(table->entries.size()));
+    int n = std::clamp(count, 0, static_cast<int>(table->entries.size()));
     for (int i = 0; i < n; ++i) entries[i] = table->entries[static_cast<size_t>(i)];
     return n;
 }

@@ -3,10 +3,10 @@
 #include <QByteArray>
 #include <QImage>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -14,6 +14,7 @@
 
 #include "platform/afx/core/dib_qt.h"
 #include "platform/win/codepage.h"
+#include "platform/win/files.h"
 
 namespace suite::rc {
 namespace {
@@ -44,20 +45,24 @@ std::string Upper(std::string s) {
     return s;
 }
 
+// Only regular files are read: a folder would read as empty, and a device or
+// pipe might never end.
+bool IsRegularFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
 bool ReadWhole(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::stringstream s;
-    s << in.rdbuf();
-    out = s.str();
-    return true;
+    return IsRegularFile(path) && suite::ReadNativeFile(path, out);
 }
 
 // Splits text into lines of tokens, dropping comments and joining lines that
 // end in ',' or '|'.
 class Lexer {
 public:
-    Lexer(const std::string& text, const std::string& file) : m_text(text), m_file(file) {}
+    Lexer(const std::string& text, const std::string& file) : m_text(text), m_file(file) {
+        if (m_text.compare(0, 3, "\xEF\xBB\xBF") == 0) m_pos = 3;  // a UTF-8 byte-order mark
+    }
 
     std::vector<Line> Lines() {
         std::vector<Line> lines;
@@ -289,54 +294,97 @@ private:
         return args;
     }
 
-    // Evaluates an expression of numbers and names with | & + - ~ ( ) and NOT.
+    // Evaluates an expression of numbers and names as C does, with
+    // | & << >> + - * / % ~ ( ) and NOT; `x | NOT y` clears the bits y from x.
+    // Arithmetic wraps (64 bits); a division by zero or nesting deeper than
+    // kMaxNesting makes the expression bad.
+    static constexpr int kMaxNesting = 100;
+    using Value = std::optional<std::int64_t>;
+    static std::int64_t Wrap(std::uint64_t v) { return static_cast<std::int64_t>(v); }
+    static std::uint64_t Bits(std::int64_t v) { return static_cast<std::uint64_t>(v); }
+
     std::optional<std::int64_t> TryEval(const std::vector<Token>& toks) {
         size_t i = 0;
-        std::optional<std::int64_t> v = EvalOr(toks, i);
+        Value v = EvalOr(toks, i, 0);
         if (!v || i != toks.size()) return std::nullopt;
         return v;
     }
-    std::optional<std::int64_t> EvalOr(const std::vector<Token>& t, size_t& i) {
-        std::optional<std::int64_t> v = EvalSum(t, i);
-        while (v && i < t.size() && (IsPunct(t[i], "|") || IsPunct(t[i], "&"))) {
-            bool isOr = IsPunct(t[i], "|");
+    Value EvalOr(const std::vector<Token>& t, size_t& i, int depth) {
+        Value v = EvalAnd(t, i, depth);
+        while (v && i < t.size() && IsPunct(t[i], "|")) {
             ++i;
-            if (isOr && i < t.size() && IsWord(t[i], "NOT")) {
-                ++i;
-                std::optional<std::int64_t> r = EvalSum(t, i);
-                if (!r) return std::nullopt;
-                v = *v & ~*r;
-                continue;
-            }
-            std::optional<std::int64_t> r = EvalSum(t, i);
+            bool clear = i < t.size() && IsWord(t[i], "NOT");
+            if (clear) ++i;
+            Value r = EvalAnd(t, i, depth);
             if (!r) return std::nullopt;
-            v = isOr ? (*v | *r) : (*v & *r);
+            v = clear ? (*v & ~*r) : (*v | *r);
         }
         return v;
     }
-    std::optional<std::int64_t> EvalSum(const std::vector<Token>& t, size_t& i) {
-        std::optional<std::int64_t> v = EvalUnary(t, i);
+    Value EvalAnd(const std::vector<Token>& t, size_t& i, int depth) {
+        Value v = EvalShift(t, i, depth);
+        while (v && i < t.size() && IsPunct(t[i], "&")) {
+            ++i;
+            Value r = EvalShift(t, i, depth);
+            if (!r) return std::nullopt;
+            v = *v & *r;
+        }
+        return v;
+    }
+    Value EvalShift(const std::vector<Token>& t, size_t& i, int depth) {
+        Value v = EvalSum(t, i, depth);
+        while (v && i + 1 < t.size() && ((IsPunct(t[i], "<") && IsPunct(t[i + 1], "<")) ||
+                                         (IsPunct(t[i], ">") && IsPunct(t[i + 1], ">")))) {
+            bool left = IsPunct(t[i], "<");
+            i += 2;
+            Value r = EvalSum(t, i, depth);
+            if (!r || *r < 0 || *r > 63) return std::nullopt;
+            v = left ? Wrap(Bits(*v) << *r) : (*v >> *r);
+        }
+        return v;
+    }
+    Value EvalSum(const std::vector<Token>& t, size_t& i, int depth) {
+        Value v = EvalProduct(t, i, depth);
         while (v && i < t.size() && (IsPunct(t[i], "+") || IsPunct(t[i], "-"))) {
             bool plus = IsPunct(t[i], "+");
             ++i;
-            std::optional<std::int64_t> r = EvalUnary(t, i);
+            Value r = EvalProduct(t, i, depth);
             if (!r) return std::nullopt;
-            v = plus ? *v + *r : *v - *r;
+            v = plus ? Wrap(Bits(*v) + Bits(*r)) : Wrap(Bits(*v) - Bits(*r));
         }
         return v;
     }
-    std::optional<std::int64_t> EvalUnary(const std::vector<Token>& t, size_t& i) {
-        if (i >= t.size()) return std::nullopt;
-        const Token& k = t[i];
-        if (IsPunct(k, "-") || IsPunct(k, "~") || IsWord(k, "NOT")) {
+    Value EvalProduct(const std::vector<Token>& t, size_t& i, int depth) {
+        Value v = EvalUnary(t, i, depth);
+        while (v && i < t.size() && (IsPunct(t[i], "*") || IsPunct(t[i], "/") || IsPunct(t[i], "%"))) {
+            char op = t[i].text[0];
             ++i;
-            std::optional<std::int64_t> r = EvalUnary(t, i);
+            Value r = EvalUnary(t, i, depth);
             if (!r) return std::nullopt;
-            return IsPunct(k, "-") ? -*r : ~*r;
+            if (op == '*') {
+                v = Wrap(Bits(*v) * Bits(*r));
+            } else if (*r == 0) {
+                return std::nullopt;
+            } else if (*r == -1) {
+                v = op == '/' ? Wrap(0 - Bits(*v)) : 0;
+            } else {
+                v = op == '/' ? *v / *r : *v % *r;
+            }
+        }
+        return v;
+    }
+    Value EvalUnary(const std::vector<Token>& t, size_t& i, int depth) {
+        if (i >= t.size() || depth > kMaxNesting) return std::nullopt;
+        const Token& k = t[i];
+        if (IsPunct(k, "-") || IsPunct(k, "+") || IsPunct(k, "~") || IsWord(k, "NOT")) {
+            ++i;
+            Value r = EvalUnary(t, i, depth + 1);
+            if (!r) return std::nullopt;
+            return IsPunct(k, "-") ? Wrap(0 - Bits(*r)) : IsPunct(k, "+") ? *r : ~*r;
         }
         if (IsPunct(k, "(")) {
             ++i;
-            std::optional<std::int64_t> r = EvalOr(t, i);
+            Value r = EvalOr(t, i, depth + 1);
             if (!r || i >= t.size() || !IsPunct(t[i], ")")) return std::nullopt;
             ++i;
             return r;
@@ -353,7 +401,6 @@ private:
         }
         return std::nullopt;
     }
-
     std::int64_t Eval(const Line& line, const std::vector<Token>& toks, const char* what) {
         if (toks.empty()) Fail(line, std::string("missing ") + what);
         std::optional<std::int64_t> v = TryEval(toks);
@@ -374,6 +421,9 @@ private:
     void Id(const Line& line, const Token& t, Resource& r) {
         if (t.kind == Tok::String || (t.kind == Tok::Name && !m_defines.count(t.text))) {
             if (t.text.empty()) Fail(line, "empty resource name");
+            for (char c : t.text) {
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) Fail(line, "control character in a resource name");
+            }
             r.name = Upper(t.text);
             return;
         }
@@ -401,9 +451,9 @@ private:
     std::string FilePath(const Line& line, const std::vector<Token>& toks) {
         std::string name = Text(line, toks, "file name");
         std::filesystem::path p = m_folder / name;
-        if (!std::filesystem::exists(p)) {
+        if (!IsRegularFile(p)) {
             for (const std::string& d : m_includeDirs) {
-                if (std::filesystem::exists(std::filesystem::path(d) / name)) {
+                if (IsRegularFile(std::filesystem::path(d) / name)) {
                     p = std::filesystem::path(d) / name;
                     break;
                 }
@@ -421,8 +471,24 @@ private:
 
     // ---- statements
 
+    // Load and memory options after a resource type mean nothing here; they
+    // are dropped so that the arguments start right after the type.
+    static void DropMemoryOptions(Line& line, size_t from) {
+        static const char* const options[] = {"PRELOAD", "LOADONCALL", "FIXED",  "MOVEABLE", "DISCARDABLE",
+                                              "PURE",    "IMPURE",     "SHARED", "NONSHARED"};
+        while (from < line.tokens.size() && line.tokens[from].kind == Tok::Name &&
+               std::any_of(std::begin(options), std::end(options),
+                           [&](const char* o) { return IsWord(line.tokens[from], o); })) {
+            line.tokens.erase(line.tokens.begin() + static_cast<std::ptrdiff_t>(from));
+        }
+    }
+    void NothingAfter(const Line& line, size_t from, const char* what) const {
+        if (line.tokens.size() > from) Fail(line, "unexpected " + line.tokens[from].text + " after " + what);
+    }
+
     void Statement() {
-        const Line& line = Next();
+        Line& line = m_lines[m_at];
+        Next();
         const Token& first = line.tokens[0];
         if (first.kind == Tok::Name && first.text == "#include") return Include(line);
         if (first.kind == Tok::Name && first.text == "#define") return Define(line, true);
@@ -430,11 +496,17 @@ private:
                                         first.text == "#ifndef" || first.text == "#endif" || first.text == "#undef")) {
             return;
         }
-        if (IsWord(first, "STRINGTABLE")) return StringTable(line);
+        if (IsWord(first, "STRINGTABLE")) {
+            DropMemoryOptions(line, 1);
+            NothingAfter(line, 1, "STRINGTABLE");
+            return StringTable(line);
+        }
         if (line.tokens.size() < 2 || line.tokens[1].kind != Tok::Name) Fail(line, "expected `id TYPE ...`");
         std::string type = Upper(line.tokens[1].text);
+        DropMemoryOptions(line, 2);
         Resource r;
         Id(line, first, r);
+        if (type == "MENU" || type == "ACCELERATORS") NothingAfter(line, 2, type.c_str());
         if (type == "MENU") return Menu(line, std::move(r));
         if (type == "DIALOG" || type == "DIALOGEX") return Dialog(line, std::move(r));
         if (type == "ACCELERATORS") return Accelerators(line, std::move(r));
@@ -813,7 +885,7 @@ private:
         std::uint32_t exStyle = 0, pointSize = 0;
         std::string caption, font, menu, cls;
         std::vector<Control> controls;
-        bool inBody = false;
+        bool inBody = false, hasFont = false;
         for (;;) {
             const Line& l = Next();
             if (!inBody) {
@@ -834,7 +906,7 @@ private:
                     if (a.size() < 2) Fail(l, "expected FONT size, \"name\"");
                     pointSize = Word16(l, a[0], "font size");
                     font = Text(l, a[1], "font name");
-                    style |= 0x40u;  // DS_SETFONT
+                    hasFont = true;
                 } else if (IsWord(k, "MENU")) {
                     if (l.tokens.size() != 2) Fail(l, "expected MENU id");
                     Resource m;
@@ -852,6 +924,7 @@ private:
             controls.push_back(ParseControl(l));
             if (controls.size() > 0xFFFF) Fail(l, "too many controls");
         }
+        if (hasFont) style |= 0x40u;  // DS_SETFONT, whether STYLE came before FONT or after
         Writer w;
         w.Dword(0x474C4453u);  // "SDLG"
         w.Dword(style);
@@ -983,10 +1056,18 @@ std::string EmitLibrarySource(const std::vector<Resource>& resources) {
         if (r.name.empty()) {
             out << "nullptr";
         } else {
+            // Anything but plain printable ASCII goes out as an octal escape,
+            // so no byte of a name can end or bend the literal.
             out << '"';
             for (char c : r.name) {
-                if (c == '"' || c == '\\') out << '\\';
-                out << c;
+                unsigned char b = static_cast<unsigned char>(c);
+                if (b >= 0x20 && b < 0x7F && c != '"' && c != '\\' && c != '?') {
+                    out << c;
+                } else {
+                    char esc[8];
+                    std::snprintf(esc, sizeof esc, "\\%03o", b);
+                    out << esc;
+                }
             }
             out << '"';
         }

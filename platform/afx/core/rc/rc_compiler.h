@@ -61,7 +61,10 @@
 //   IDR_DATA RCDATA "data/table.bin"              any file, stored as is
 //
 // An id is a number, a defined name, or else a name (a quoted or unknown
-// identifier, stored upper-case).
+// identifier, stored upper-case). Numbers may be C expressions of numbers and
+// defined names (| & << >> + - * / % ~ and parentheses). Load and memory
+// options after a type (PRELOAD, DISCARDABLE, MOVEABLE, ...) are accepted and
+// ignored. Files named by a script must be regular files.
 #pragma once
 
 #include <cstdint>
