@@ -522,3 +522,89 @@ TEST(Objects, ObjectsGivenBackBySelectionOutliveIdleTime) {
     EXPECT_EQ(GetCurrentObject(saved, OBJ_PEN), GetStockObject(BLACK_PEN));
     EXPECT_TRUE(background.DeleteObject()) << "put back, the background is no longer selected";
 }
+
+TEST(Objects, PensBrushesAndFontsDeletedWhileSelectedDrawUntilDeselected) {
+    // Drawing code often lets its pen, brush or font go out of scope still
+    // selected; the DC goes on drawing with them until they are deselected,
+    // and no new object takes over their handles before.
+    Surface s(40, 40);
+    HGDIOBJ penHandle, brushHandle, fontHandle;
+    CSize bigText;
+    {
+        CPen red(PS_SOLID, 1, RGB(255, 0, 0));
+        CBrush green(RGB(0, 255, 0));
+        CFont big;
+        ASSERT_TRUE(big.CreateFont(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN"));
+        penHandle = red.m_hObject;
+        brushHandle = green.m_hObject;
+        fontHandle = big.m_hObject;
+        s.dc.SelectObject(&red);
+        s.dc.SelectObject(&green);
+        s.dc.SelectObject(&big);
+        bigText = s.dc.GetTextExtent("Ag", 2);
+    }
+    std::vector<HPEN> others;  // new objects that might take over a freed handle
+    for (int i = 0; i < 8; ++i) others.push_back(CreatePen(PS_SOLID, 1, RGB(0, 0, 255)));
+    HBRUSH otherBrush = CreateSolidBrush(RGB(0, 0, 255));
+
+    EXPECT_EQ(GetCurrentObject(s.dc, OBJ_PEN), penHandle);
+    s.dc.Rectangle(2, 2, 20, 20);
+    EXPECT_EQ(s.dc.GetPixel(2, 2), RGB(255, 0, 0)) << "the deleted pen still draws";
+    EXPECT_EQ(s.dc.GetPixel(10, 10), RGB(0, 255, 0)) << "the deleted brush still fills";
+    EXPECT_EQ(s.dc.GetTextExtent("Ag", 2), bigText) << "the deleted font still measures";
+
+    // Saved states hold them too; deselected and no longer saved, they go.
+    int level = s.dc.SaveDC();
+    s.dc.SelectStockObject(BLACK_PEN);
+    s.dc.SelectStockObject(WHITE_BRUSH);
+    s.dc.SelectStockObject(SYSTEM_FONT);
+    EXPECT_EQ(GetObjectType(penHandle), static_cast<DWORD>(OBJ_PEN)) << "still held by the saved state";
+    s.dc.RestoreDC(level);
+    EXPECT_EQ(GetCurrentObject(s.dc, OBJ_BRUSH), brushHandle);
+    s.dc.SelectStockObject(BLACK_PEN);
+    s.dc.SelectStockObject(WHITE_BRUSH);
+    s.dc.SelectStockObject(SYSTEM_FONT);
+    EXPECT_EQ(GetObjectType(penHandle), 0u) << "deselected, the pen is gone";
+    EXPECT_EQ(GetObjectType(brushHandle), 0u);
+    EXPECT_EQ(GetObjectType(fontHandle), 0u);
+
+    // Not selected anywhere, deletion is at once.
+    EXPECT_TRUE(DeleteObject(otherBrush));
+    EXPECT_EQ(GetObjectType(otherBrush), 0u);
+    for (HPEN p : others) DeleteObject(p);
+}
+
+TEST(Bitmaps, ZeroSizedBitmapsAndMonochromeStretchModes) {
+    // A zero-sized client area still gets a bitmap: 1 x 1, monochrome.
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    Surface colour(8, 2);
+    for (int size : {0, 1}) {
+        CBitmap empty;
+        ASSERT_TRUE(size ? empty.CreateCompatibleBitmap(&colour.dc, 0, 5) : empty.CreateBitmap(0, 0, 1, 24, nullptr));
+        BITMAP bm{};
+        empty.GetBitmap(&bm);
+        EXPECT_EQ(bm.bmWidth, 1);
+        EXPECT_EQ(bm.bmHeight, 1);
+        EXPECT_EQ(bm.bmBitsPixel, 1);
+    }
+    CBitmap negative;
+    EXPECT_FALSE(negative.CreateBitmap(-4, 4, 1, 1, nullptr));
+
+    // Shrinking a monochrome bitmap follows the DC's stretch mode: ANDing
+    // keeps black (0 bits, the text colour), ORing keeps white (1 bits, the
+    // background colour).
+    const BYTE bits[2] = {0x10, 0x00};  // one white pixel of eight
+    CBitmap mono;
+    ASSERT_TRUE(mono.CreateBitmap(8, 1, 1, 1, bits));
+    CBitmap* old = dc.SelectObject(&mono);
+    colour.dc.SetTextColor(RGB(0, 0, 255));
+    colour.dc.SetBkColor(RGB(255, 255, 128));
+    colour.dc.SetStretchBltMode(BLACKONWHITE);
+    colour.dc.StretchBlt(0, 0, 1, 1, &dc, 0, 0, 8, 1, SRCCOPY);
+    EXPECT_EQ(colour.dc.GetPixel(0, 0), RGB(0, 0, 255));
+    colour.dc.SetStretchBltMode(WHITEONBLACK);
+    colour.dc.StretchBlt(1, 0, 1, 1, &dc, 0, 0, 8, 1, SRCCOPY);
+    EXPECT_EQ(colour.dc.GetPixel(1, 0), RGB(255, 255, 128));
+    dc.SelectObject(old);
+}
