@@ -608,3 +608,46 @@ TEST(Bitmaps, ZeroSizedBitmapsAndMonochromeStretchModes) {
     EXPECT_EQ(colour.dc.GetPixel(1, 0), RGB(255, 255, 128));
     dc.SelectObject(old);
 }
+
+TEST(Scenes, TextViewRowsWithSelectionAndStrip) {
+    // A text view row as it paints: byte cells of "A" width, a selected run
+    // white on navy one pixel taller than the cell, a recognised character
+    // drawn again in red, and the line image strip (1-bit, stretched) below.
+    ViewText s(240, 80);
+    const int w = s.dc.GetTextExtent("A", 1).cx;
+    const int h = s.tm.tmHeight;
+    const char line[] = "ab\xD6\xD0\xCE\xC4 cd ";
+    const int n = static_cast<int>(sizeof line - 1);
+    std::vector<INT> cells(static_cast<size_t>(n), w);
+    s.dc.SetTextColor(kBlack);
+    s.dc.SetBkColor(kWhite);
+    s.dc.ExtTextOut(0, 0, 0, nullptr, line, 2, cells.data());
+    CRect selected(2 * w, 0, 6 * w, h + 1);
+    s.dc.SetTextColor(kWhite);
+    s.dc.SetBkColor(RGB(0, 0, 128));
+    s.dc.ExtTextOut(2 * w, 0, ETO_OPAQUE, &selected, line + 2, 4, cells.data());
+    s.dc.SetTextColor(RGB(255, 0, 0));
+    s.dc.SetBkColor(kWhite);
+    s.dc.ExtTextOut(7 * w, 0, 0, nullptr, line + 7, 2, cells.data());
+    EXPECT_EQ(s.dc.GetPixel(2 * w, h), RGB(0, 0, 128)) << "the selection is a pixel taller than the cell";
+    EXPECT_EQ(s.dc.GetPixel(6 * w, 1), kWhite) << "and ends at its last cell";
+    EXPECT_GT(s.Count(RGB(255, 0, 0), CRect(7 * w, 0, 9 * w, h)), 0);
+
+    // The strip: ink bits (1) in blue, clear bits in light yellow, stretched to the cell height + 2.
+    std::vector<BYTE> bits(4 * 8, 0);
+    for (int y = 0; y < 8; ++y) bits[static_cast<size_t>(y * 4)] = static_cast<BYTE>(0x81 | (0x10 >> (y % 4)));
+    CBitmap image;
+    ASSERT_TRUE(image.CreateBitmap(32, 8, 1, 1, bits.data()));
+    CDC memory;
+    memory.CreateCompatibleDC(&s.dc);
+    CBitmap* old = memory.SelectObject(&image);
+    s.dc.SetBkColor(RGB(0, 0, 255));
+    s.dc.SetTextColor(RGB(255, 255, 128));
+    s.dc.SetStretchBltMode(BLACKONWHITE);
+    s.dc.StretchBlt(0, 2 * h + h / 2, 96, h + 2, &memory, 0, 0, 32, 8, SRCCOPY);
+    memory.SelectObject(old);
+    EXPECT_EQ(s.dc.GetPixel(0, 2 * h + h / 2), RGB(0, 0, 255)) << "an ink bit";
+    EXPECT_EQ(s.dc.GetPixel(50, 2 * h + h / 2), RGB(255, 255, 128)) << "a clear bit";
+    EXPECT_EQ(s.dc.GetPixel(96, 2 * h + h / 2), kWhite) << "the strip ends where it was asked to";
+    s.Save("text_view_rows.png");
+}
