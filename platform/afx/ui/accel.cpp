@@ -26,8 +26,6 @@ int TranslateAccelerator(HWND hwnd, HACCEL table, LPMSG msg) {
         CWnd* w = CWnd::FromHandlePermanent(hwnd);
         if (!w) return 0;
         // A command whose update handler disables it is not sent.
-        CCmdUI probe;
-        probe.m_nID = a.cmd;
         struct Probe : CCmdUI {
             BOOL enabled = TRUE;
             void Enable(BOOL on) override { enabled = on; }

@@ -191,12 +191,10 @@ void DeliverInput(HWND hwnd, QEvent* e) {
         if (e->type() == QEvent::MouseButtonPress) msg = base;
         else if (e->type() == QEvent::MouseButtonRelease) msg = base + 1;
         else if (e->type() == QEvent::MouseButtonDblClick) msg = base + 2;
-        if (msg == WM_MOUSEMOVE) {
-            LRESULT handled = 0;
-            bool d = Send(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), &handled);
-            if (d || !handled) {
-                if (StateOf(hwnd) && widget) widget->unsetCursor();
-            }
+        if (msg == WM_MOUSEMOVE && !GetCapture()) {
+            // The window picks its cursor (its default processing shows its own);
+            // while the mouse is captured the drag keeps the cursor it set.
+            Send(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
             if (!StateOf(hwnd)) return;
         }
         def = Send(wnd, msg, flags, PackPoint(p));

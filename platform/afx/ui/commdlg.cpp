@@ -21,6 +21,8 @@
 #include "platform/afx/ui/docview.h"
 #include "platform/afx/ui/msgbox.h"
 #include "platform/afx/ui/ui_private.h"
+#include "platform/win/atomic_file.h"
+#include "platform/win/codepage.h"
 
 using namespace afx_detail;
 
@@ -48,11 +50,47 @@ QString QtFilter(const CString& filter, QStringList* list) {
     return list->join(";;");
 }
 
-CString ParentOf(const CString& path) {
-    int cut = path.ReverseFind('/');
-    int cut2 = path.ReverseFind('\\');
-    if (cut2 > cut) cut = cut2;
-    return cut >= 0 ? path.Left(cut) : CString();
+// The position of the last folder separator of a path, -1 when none (a
+// trail byte 0x5C of a double-byte character is no separator).
+int LastSeparator(const CString& path) {
+    const char* p = path.GetString();
+    int n = path.GetLength(), last = -1;
+    for (int i = 0; i < n; ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(p[i])) && i + 1 < n) {
+            ++i;
+            continue;
+        }
+        if (p[i] == '/' || p[i] == '\\') last = i;
+    }
+    return last;
+}
+
+// The folder of a path ("/" for a file at the root, "" without a folder).
+CString FolderOf(const CString& path) {
+    int cut = LastSeparator(path);
+    if (cut < 0) return CString();
+    return cut == 0 ? path.Left(1) : path.Left(cut);
+}
+
+CString NameOf(const CString& path) { return path.Mid(LastSeparator(path) + 1); }
+
+bool IsAbsolute(const std::string& path) {
+    return !path.empty() && (path[0] == '/' || path[0] == '\\' || (path.size() > 1 && path[1] == ':'));
+}
+
+CString Joined(const CString& folder, const CString& name) {
+    if (folder.IsEmpty()) return name;
+    int last = LastSeparator(folder);
+    return last == folder.GetLength() - 1 ? folder + name : folder + "/" + name;
+}
+
+// A filter the caller wrote into the record itself: "Desc\0*.a\0...\0\0", or
+// the '|' form; returned in the '|' form.
+CString RecordFilter(LPCSTR filter) {
+    if (std::strchr(filter, '|')) return CString(filter);
+    CString out;
+    for (const char* p = filter; *p; p += std::strlen(p) + 1) out += CString(p) + "|";
+    return out + "|";
 }
 }  // namespace
 
@@ -67,13 +105,25 @@ CFileDialog::CFileDialog(BOOL open, LPCTSTR defExt, LPCTSTR fileName, DWORD flag
     m_ofn.lpstrFile = m_szFile;
     m_ofn.nMaxFile = sizeof m_szFile;
     if (fileName) std::snprintf(m_szFile, sizeof m_szFile, "%s", fileName);
-    m_ofn.lpstrDefExt = defExt;
+    m_ofn.lpstrDefExt = defExt ? m_strDefExt.GetString() : nullptr;
+}
+
+// The name in the caller's buffer (the initial name, or the last answer).
+static CString BufferName(const OPENFILENAME& ofn) {
+    if (!ofn.lpstrFile || ofn.nMaxFile == 0) return CString();
+    return CString(std::string(ofn.lpstrFile, strnlen(ofn.lpstrFile, ofn.nMaxFile)).c_str());
 }
 
 INT_PTR CFileDialog::DoModal() {
-    m_paths.clear();
     CString title = m_ofn.lpstrTitle ? CString(m_ofn.lpstrTitle) : m_strTitle;
-    CString filter = m_ofn.lpstrFilter && m_strFilter.IsEmpty() ? CString(m_ofn.lpstrFilter) : m_strFilter;
+    CString filter = m_ofn.lpstrFilter && m_strFilter.IsEmpty() ? RecordFilter(m_ofn.lpstrFilter) : m_strFilter;
+    CString defExt = m_ofn.lpstrDefExt ? CString(m_ofn.lpstrDefExt) : m_strDefExt;
+    // The dialog starts in the initial folder, else in that of the initial name.
+    CString initialName = BufferName(m_ofn);
+    CString folder = m_ofn.lpstrInitialDir ? CString(m_ofn.lpstrInitialDir) : m_strInitialDir;
+    if (folder.IsEmpty()) folder = FolderOf(initialName);
+    QStringList names;
+    QtFilter(filter, &names);
     std::vector<std::string> chosen;
     bool ok = false;
     if (AfxTestScript::Enabled()) {
@@ -82,13 +132,17 @@ INT_PTR CFileDialog::DoModal() {
         rec.title = title.GetString();
         rec.text = filter.GetString();
         rec.type = m_ofn.Flags;
+        rec.folder = folder.GetString();
+        rec.name = NameOf(initialName).GetString();
         ok = AfxTestScript::TakeFiles(&chosen) && !chosen.empty();
         rec.result = ok ? IDOK : IDCANCEL;
         AfxTestScript::Record(rec);
-    } else {
-        EnsureApplication();
-        QStringList names;
-        QString qfilter = QtFilter(filter, &names);
+        // A bare name is typed into the dialog: it lies in the dialog's folder.
+        CString base = folder.IsEmpty() ? FromQ(QDir::currentPath()) : folder;
+        for (std::string& p : chosen)
+            if (!IsAbsolute(p)) p = Joined(base, CString(p.c_str())).GetString();
+        if (!names.isEmpty() && (m_ofn.nFilterIndex < 1 || m_ofn.nFilterIndex > static_cast<DWORD>(names.size()))) m_ofn.nFilterIndex = 1;
+    } else if (!NobodyToAsk("file dialog", title.GetString())) {
         QFileDialog dlg(m_pParentWnd && m_pParentWnd->m_pWidget ? m_pParentWnd->m_pWidget->window() : nullptr, ToQ(title));
         dlg.setNameFilters(names);
         if (!names.isEmpty() && m_ofn.nFilterIndex >= 1 && m_ofn.nFilterIndex <= static_cast<DWORD>(names.size()))
@@ -98,33 +152,35 @@ INT_PTR CFileDialog::DoModal() {
                                                                                    : QFileDialog::ExistingFile)
                                           : QFileDialog::AnyFile);
         dlg.setOption(QFileDialog::DontConfirmOverwrite, !(m_ofn.Flags & OFN_OVERWRITEPROMPT));
-        if (m_ofn.lpstrInitialDir) dlg.setDirectory(ToQ(m_ofn.lpstrInitialDir));
-        if (m_szFile[0]) dlg.selectFile(ToQ(m_szFile));
-        (void)qfilter;
+        // The dialog adds the extension itself, so that it asks about overwriting the final name.
+        if (!m_bOpenFileDialog && !defExt.IsEmpty()) dlg.setDefaultSuffix(ToQ(defExt));
+        if (!folder.IsEmpty()) dlg.setDirectory(ToQ(folder));
+        if (!initialName.IsEmpty()) dlg.selectFile(ToQ(initialName));
         ok = dlg.exec() == QDialog::Accepted;
-        if (ok)
+        if (ok) {
             for (const QString& f : dlg.selectedFiles()) chosen.push_back(FromQ(QDir::toNativeSeparators(f)).GetString());
+            int index = names.indexOf(dlg.selectedNameFilter());
+            if (index >= 0) m_ofn.nFilterIndex = static_cast<DWORD>(index + 1);
+        }
     }
-    if (!ok) return IDCANCEL;
+    if (!ok || chosen.empty()) return IDCANCEL;
+    std::vector<CString> paths;
     for (std::string& p : chosen) {
         CString path(p.c_str());
         // A saved name without an extension takes the default one.
-        if (!m_bOpenFileDialog && !m_strDefExt.IsEmpty()) {
-            CString name = path.Mid(ParentOf(path).GetLength());
-            if (name.Find('.') < 0) path += CString(".") + m_strDefExt;
-        }
-        m_paths.push_back(path);
+        if (!m_bOpenFileDialog && !defExt.IsEmpty() && NameOf(path).Find('.') < 0) path += CString(".") + defExt;
+        paths.push_back(path);
     }
     // The caller's buffer gets the path, or for several files the folder then the names, NUL-separated.
     std::string out;
-    if (m_paths.size() == 1) {
-        out = m_paths[0].GetString();
+    if (paths.size() == 1) {
+        out = paths[0].GetString();
         out.push_back('\0');
     } else {
-        out = ParentOf(m_paths[0]).GetString();
+        out = FolderOf(paths[0]).GetString();
         out.push_back('\0');
-        for (const CString& p : m_paths) {
-            out += p.Mid(ParentOf(p).GetLength() + 1).GetString();
+        for (const CString& p : paths) {
+            out += NameOf(p).GetString();
             out.push_back('\0');
         }
     }
@@ -133,19 +189,17 @@ INT_PTR CFileDialog::DoModal() {
         if (out.size() > m_ofn.nMaxFile) return IDCANCEL;  // the buffer is too small: nothing chosen
         std::memcpy(m_ofn.lpstrFile, out.data(), out.size());
     }
-    CString first = m_paths[0];
-    m_ofn.nFileOffset = static_cast<WORD>(ParentOf(first).GetLength() + (ParentOf(first).IsEmpty() ? 0 : 1));
+    m_paths = std::move(paths);
+    const CString& first = m_paths[0];
+    m_ofn.nFileOffset = static_cast<WORD>(LastSeparator(first) + 1);
     int dot = first.ReverseFind('.');
-    m_ofn.nFileExtension = static_cast<WORD>(dot > m_ofn.nFileOffset ? dot + 1 : 0);
+    m_ofn.nFileExtension = static_cast<WORD>(dot >= m_ofn.nFileOffset ? dot + 1 : 0);
     return IDOK;
 }
 
-CString CFileDialog::GetPathName() const { return m_paths.empty() ? CString() : m_paths[0]; }
-CString CFileDialog::GetFileName() const {
-    CString p = GetPathName();
-    CString dir = ParentOf(p);
-    return dir.IsEmpty() ? p : p.Mid(dir.GetLength() + 1);
-}
+// Before the first answer (and after a cancel) the name is the one in the buffer.
+CString CFileDialog::GetPathName() const { return m_paths.empty() ? BufferName(m_ofn) : m_paths[0]; }
+CString CFileDialog::GetFileName() const { return NameOf(GetPathName()); }
 CString CFileDialog::GetFileExt() const {
     CString n = GetFileName();
     int dot = n.ReverseFind('.');
@@ -216,7 +270,7 @@ INT_PTR CColorDialog::DoModal() {
         AfxTestScript::Record(rec);
         return answer == IDOK ? IDOK : IDCANCEL;
     }
-    EnsureApplication();
+    if (NobodyToAsk("colour dialog", "")) return IDCANCEL;
     QColor c = QColorDialog::getColor(QColor(GetRValue(m_color), GetGValue(m_color), GetBValue(m_color)),
                                       m_pParentWnd && m_pParentWnd->m_pWidget ? m_pParentWnd->m_pWidget->window() : nullptr);
     if (!c.isValid()) return IDCANCEL;
@@ -239,7 +293,7 @@ LPITEMIDLIST SHBrowseForFolder(BROWSEINFO* info) {
         if (!ok) return nullptr;
         folder = chosen[0];
     } else {
-        EnsureApplication();
+        if (NobodyToAsk("folder browser", info->lpszTitle)) return nullptr;
         CWnd* owner = CWnd::FromHandlePermanent(info->hwndOwner);
         QString dir = QFileDialog::getExistingDirectory(owner && owner->m_pWidget ? owner->m_pWidget->window() : nullptr,
                                                         ToQ(info->lpszTitle));
@@ -280,10 +334,12 @@ std::map<std::pair<HWND, UINT>, TrayEntry>& Tray() {
 }  // namespace
 
 BOOL Shell_NotifyIcon(DWORD message, NOTIFYICONDATA* data) {
-    if (!data || !IsWindow(data->hWnd)) return FALSE;
+    if (!data) return FALSE;
     EnsureApplication();
     auto key = std::make_pair(data->hWnd, data->uID);
     auto& tray = Tray();
+    // An icon can be removed after its window went; it is added or changed only for a live one.
+    if (message != NIM_DELETE && !IsWindow(data->hWnd)) return FALSE;
     if (message == NIM_DELETE) {
         auto it = tray.find(key);
         if (it == tray.end()) return FALSE;
@@ -291,8 +347,8 @@ BOOL Shell_NotifyIcon(DWORD message, NOTIFYICONDATA* data) {
         tray.erase(it);
         return TRUE;
     }
-    if (message == NIM_ADD && tray.count(key)) return FALSE;
-    if (message == NIM_MODIFY && !tray.count(key)) return FALSE;
+    if (message != NIM_ADD && message != NIM_MODIFY) return FALSE;
+    if ((message == NIM_ADD) == (tray.count(key) != 0)) return FALSE;
     TrayEntry& e = tray[key];
     if (!e.icon) {
         e.icon = new QSystemTrayIcon;
@@ -307,7 +363,11 @@ BOOL Shell_NotifyIcon(DWORD message, NOTIFYICONDATA* data) {
     }
     if (data->uFlags & NIF_MESSAGE) e.callback = data->uCallbackMessage;
     if (data->uFlags & NIF_ICON) e.icon->setIcon(QIcon(QPixmap::fromImage(IconImage(data->hIcon))));
-    if (data->uFlags & NIF_TIP) e.icon->setToolTip(ToQ(data->szTip));
+    if (data->uFlags & NIF_TIP) {
+        // The tip field need not hold its terminator.
+        std::string tip(data->szTip, strnlen(data->szTip, sizeof data->szTip));
+        e.icon->setToolTip(ToQ(tip.c_str()));
+    }
     // Without a notification area the icon is kept (and can be changed or removed) but not shown.
     if (QSystemTrayIcon::isSystemTrayAvailable()) e.icon->show();
     return TRUE;
@@ -320,6 +380,10 @@ struct PrinterDC {
     HDC dc = nullptr;
     std::unique_ptr<QPrinter> printer;
     std::unique_ptr<QPainter> painter;
+    // A PDF file is written under a temporary name and takes its own at EndDoc,
+    // so that a failed or aborted document leaves no half-written file.
+    std::unique_ptr<suite::AtomicFile> file;
+    CString output;  // the file or printer the document goes to
     bool inDoc = false, inPage = false, anyPage = false;
 };
 std::map<HDC, PrinterDC*>& Printers() {
@@ -361,8 +425,17 @@ int StartDoc(HDC dc, const DOCINFO* info) {
             name.replace(QRegularExpression("[\\\\/:*?\"<>|]"), "_");
             out = QDir::temp().filePath(name + ".pdf");
         }
+        p->file = std::make_unique<suite::AtomicFile>(FromQ(out).GetString());
+        if (!p->file->Stream()) {
+            p->file.reset();
+            p->printer.reset();
+            return SP_ERROR;
+        }
+        p->file->CloseStream();
         p->printer->setOutputFormat(QPrinter::PdfFormat);
-        p->printer->setOutputFileName(out);
+        p->printer->setOutputFileName(QString::fromStdString(p->file->NativeTempPath()));
+        // The page image is the whole sheet.
+        p->printer->setFullPage(true);
     }
     p->printer->setDocName(info && info->lpszDocName ? ToQ(info->lpszDocName) : QString("document"));
     p->printer->setPageSize(QPageSize(QPageSize::A4));
@@ -370,9 +443,10 @@ int StartDoc(HDC dc, const DOCINFO* info) {
     if (!p->painter->begin(p->printer.get())) {
         p->painter.reset();
         p->printer.reset();
+        p->file.reset();
         return SP_ERROR;
     }
-    g_lastOutput = toFile ? FromQ(out) : CString(p->printer->printerName().toLocal8Bit().constData());
+    p->output = toFile ? FromQ(out) : FromQ(p->printer->printerName());
     p->inDoc = true;
     p->anyPage = false;
     return 1;
@@ -406,8 +480,12 @@ int EndDoc(HDC dc) {
     bool ok = p->painter->end();
     p->painter.reset();
     p->printer.reset();
+    if (p->file) ok = ok && p->file->Commit();
+    p->file.reset();
     p->inDoc = false;
-    return ok ? 1 : SP_ERROR;
+    if (!ok) return SP_ERROR;
+    g_lastOutput = p->output;
+    return 1;
 }
 
 int AbortDoc(HDC dc) {
@@ -417,6 +495,7 @@ int AbortDoc(HDC dc) {
     if (p->painter) p->painter->end();
     p->painter.reset();
     p->printer.reset();
+    p->file.reset();  // removes what was written
     p->inDoc = p->inPage = false;
     return 1;
 }
@@ -447,13 +526,14 @@ CPrintDialog::~CPrintDialog() {
 INT_PTR CPrintDialog::DoModal() {
     int answer = IDOK;
     if (AfxTestScript::Enabled()) {
+        // Like every scripted dialog, one without a queued answer is cancelled.
         AfxShownRecord rec;
         rec.kind = "print";
-        AfxTestScript::TakeAnswer(&answer);
+        if (!AfxTestScript::TakeAnswer(&answer)) answer = IDCANCEL;
         rec.result = answer;
         AfxTestScript::Record(rec);
     } else if (!QPrinterInfo::availablePrinterNames().isEmpty()) {
-        EnsureApplication();
+        if (NobodyToAsk("print dialog", "")) return IDCANCEL;
         QPrinter printer;
         QPrintDialog dlg(&printer, m_pParentWnd && m_pParentWnd->m_pWidget ? m_pParentWnd->m_pWidget->window() : nullptr);
         answer = dlg.exec() == QDialog::Accepted ? IDOK : IDCANCEL;

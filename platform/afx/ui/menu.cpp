@@ -10,10 +10,12 @@
 
 #include <map>
 #include <set>
+#include <type_traits>
 
 #include "platform/afx/ui/menu.h"
 #include "platform/afx/ui/msgbox.h"
 #include "platform/afx/ui/ui_private.h"
+#include "platform/win/codepage.h"
 
 using namespace afx_detail;
 
@@ -31,7 +33,8 @@ struct MenuData {
     std::vector<Item> items;
     HWND owner = nullptr;
     QMenu* qmenu = nullptr;
-    std::unique_ptr<CMenu> wrapper;  // the permanent CMenu of FromHandle
+    std::unique_ptr<CMenu> wrapper;  // the framework's own CMenu for the handle
+    std::vector<CMenu*> attached;    // callers' CMenu objects holding the handle
     int defaultItem = -1;
 };
 std::set<MenuData*>& Live() {
@@ -51,15 +54,38 @@ MenuData* NewMenu(bool bar) {
     return d;
 }
 
+// An item is disabled by MF_GRAYED or by MF_DISABLED alone.
+bool Disabled(UINT flags) { return (flags & (MF_GRAYED | MF_DISABLED)) != 0; }
+
+// TRUE when `target` is `from` or lies among its popups (at any depth).
+bool Reaches(MenuData* from, MenuData* target) {
+    if (from == target) return true;
+    for (const Item& it : from->items)
+        if (it.sub && Reaches(it.sub, target)) return true;
+    return false;
+}
+
 void Free(MenuData* d) {
     if (!Live().count(d)) return;
+    Live().erase(d);
     for (Item& i : d->items)
         if (i.sub) Free(i.sub);
-    Live().erase(d);
+    // A popup destroyed on its own leaves no dangling item in the menus that held it.
+    for (MenuData* other : Live())
+        for (Item& it : other->items)
+            if (it.sub == d) it.sub = nullptr;
     delete d->qmenu;
+    // Objects still holding the handle must not reach the freed menu (or a new one at its address).
+    for (CMenu* m : d->attached) m->m_hMenu = nullptr;
     if (d->wrapper) d->wrapper->m_hMenu = nullptr;
     delete d;
 }
+
+// The caller's object attached to the handle, if any.
+CMenu* Permanent(MenuData* d) { return d && !d->attached.empty() ? d->attached.front() : nullptr; }
+
+// The framework's own object for the handle; it lives as long as the menu.
+CMenu* Wrapper(MenuData* d);
 
 // The item at `pos` (by position or by command id, searching popups too).
 bool Find(MenuData* d, UINT pos, UINT flags, MenuData** owner, size_t* index) {
@@ -107,13 +133,32 @@ QString MenuText(const CString& text) {
 
 HWND OwnerOf(MenuData* d) { return d->owner; }
 
+// Measuring or drawing an owner-drawn item: the owner's WM_MEASUREITEM /
+// WM_DRAWITEM first; what the owner leaves to the default goes to the menu
+// object the caller attached to the handle (its MeasureItem / DrawItem).
+template <class Struct>
+void OwnerDraw(MenuData* menu, UINT message, Struct* data) {
+    bool defaulted = true;
+    if (CWnd* o = CWnd::FromHandlePermanent(OwnerOf(menu)))
+        CallWnd(o, message, 0, reinterpret_cast<LPARAM>(data), &defaulted);
+    if (!defaulted || !Live().count(menu)) return;
+    if (CMenu* m = Permanent(menu)) {
+        if constexpr (std::is_same_v<Struct, DRAWITEMSTRUCT>) m->DrawItem(data);
+        else m->MeasureItem(data);
+    }
+}
+
+// While a popup is tracked its choice is returned by TrackPopupMenu, not posted by the item.
+int g_tracking = 0;
+
 // Draws an owner-drawn item through its owner's WM_DRAWITEM.
 class OwnerDrawItem : public QWidget {
 public:
     OwnerDrawItem(MenuData* menu, size_t index, QWidget* parent) : QWidget(parent), menu_(menu), index_(index) {
         setMouseTracking(true);
         MEASUREITEMSTRUCT mis{ODT_MENU, 0, menu->items[index].id, 100, 20, menu->items[index].data};
-        if (CWnd* o = CWnd::FromHandlePermanent(OwnerOf(menu))) CallWnd(o, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
+        OwnerDraw(menu, WM_MEASUREITEM, &mis);
+        if (!Live().count(menu)) return;
         setFixedSize(static_cast<int>(mis.itemWidth), static_cast<int>(mis.itemHeight));
     }
 
@@ -121,17 +166,17 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QImage img(size(), QImage::Format_RGB32);
         img.fill(palette().color(QPalette::Window));
-        CWnd* o = Live().count(menu_) ? CWnd::FromHandlePermanent(OwnerOf(menu_)) : nullptr;
-        if (o && index_ < menu_->items.size()) {
+        if (Live().count(menu_) && index_ < menu_->items.size()) {
             const Item& it = menu_->items[index_];
             UINT state = 0;
             if (underMouse()) state |= ODS_SELECTED;
-            if (it.flags & MF_GRAYED) state |= ODS_GRAYED | ODS_DISABLED;
+            if (it.flags & MF_GRAYED) state |= ODS_GRAYED;
+            if (Disabled(it.flags)) state |= ODS_DISABLED;
             if (it.flags & MF_CHECKED) state |= ODS_CHECKED;
             HDC dc = ImageDC(&img);
             DRAWITEMSTRUCT dis{ODT_MENU, 0, it.id, ODA_DRAWENTIRE, state, reinterpret_cast<HWND>(Handle(menu_)), dc,
                                RECT{0, 0, width(), height()}, it.data};
-            CallWnd(o, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+            OwnerDraw(menu_, WM_DRAWITEM, &dis);
             ReleaseImageDC(dc);
         }
         QPainter(this).drawImage(0, 0, img);
@@ -141,7 +186,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override {
         if (!Live().count(menu_) || index_ >= menu_->items.size()) return;
         const Item& it = menu_->items[index_];
-        if (it.flags & MF_GRAYED) return;
+        if (Disabled(it.flags)) return;
         if (auto* m = qobject_cast<QMenu*>(parentWidget())) {
             for (QAction* a : m->actions())
                 if (auto* wa = qobject_cast<QWidgetAction*>(a); wa && wa->defaultWidget() == this) {
@@ -159,7 +204,13 @@ private:
     size_t index_;
 };
 
-void AddItems(MenuData* d, QWidget* target, bool isBar) {
+// The popups made for a bar or popup the last time it was filled go when it
+// is filled again (later: one of them may be sending the signal that refills).
+void DropChildMenus(QWidget* target) {
+    for (QMenu* m : target->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) m->deleteLater();
+}
+
+void AddItems(MenuData* d, QWidget* target) {
     auto add = [&](QAction* a) { target->addAction(a); };
     for (size_t i = 0; i < d->items.size(); ++i) {
         Item& it = d->items[i];
@@ -177,19 +228,20 @@ void AddItems(MenuData* d, QWidget* target, bool isBar) {
             size_t index = i;
             MenuData* parent = d;
             QObject::connect(sub, &QMenu::aboutToShow, sub, [sd, sub, parent, index] {
-                if (!Live().count(sd)) return;
+                if (!Live().count(sd) || !Live().count(parent)) return;
                 sd->owner = parent->owner;
                 if (CWnd* o = CWnd::FromHandlePermanent(sd->owner))
                     CallWnd(o, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(Handle(sd)), MAKELPARAM(static_cast<WORD>(index), 0));
                 if (!Live().count(sd)) return;
                 sub->clear();
-                AddItems(sd, sub, false);
+                DropChildMenus(sub);
+                AddItems(sd, sub);
             });
-            sub->setEnabled(!(it.flags & MF_GRAYED));
+            sub->setEnabled(!Disabled(it.flags));
             QAction* a = sub->menuAction();
             add(a);
             // Items are filled when the popup opens; an empty one would not open.
-            if (isBar || true) sub->addAction(QString());
+            sub->addAction(QString());
             continue;
         }
         UINT id = it.id;
@@ -202,7 +254,7 @@ void AddItems(MenuData* d, QWidget* target, bool isBar) {
         } else {
             a = new QAction(MenuText(it.text), target);
         }
-        a->setEnabled(!(it.flags & MF_GRAYED));
+        a->setEnabled(!Disabled(it.flags));
         if (it.flags & MF_CHECKED) {
             a->setCheckable(true);
             a->setChecked(true);
@@ -214,6 +266,7 @@ void AddItems(MenuData* d, QWidget* target, bool isBar) {
         }
         a->setProperty("afxId", id);
         QObject::connect(a, &QAction::triggered, a, [id, owner] {
+            if (g_tracking) return;
             if (CWnd* o = CWnd::FromHandlePermanent(owner)) o->PostMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), 0), 0);
         });
         add(a);
@@ -232,8 +285,9 @@ void RebuildMenuBar(WindowState* s) {
     } else {
         if (!s->menuBar) s->menuBar = new QMenuBar(s->widget);
         s->menuBar->clear();
+        DropChildMenus(s->menuBar);
         d->owner = s->hwnd;
-        AddItems(d, s->menuBar, true);
+        AddItems(d, s->menuBar);
         s->menuBar->show();
     }
     LayoutNonClient(s);
@@ -248,6 +302,9 @@ CMenu::~CMenu() {
         MenuData* d = Data(m_hMenu);
         if (d && d->wrapper.get() != this) DestroyMenu();
     }
+    // A detached or destroyed object is no longer listed; this covers one
+    // whose handle was never valid.
+    for (MenuData* d : Live()) std::erase(d->attached, this);
 }
 
 HMENU CMenu::GetSafeHmenu() const {
@@ -256,32 +313,57 @@ HMENU CMenu::GetSafeHmenu() const {
     return self ? self->m_hMenu : nullptr;
 }
 
-CMenu* CMenu::FromHandle(HMENU h) {
-    MenuData* d = Data(h);
-    if (!d) return nullptr;
+struct MenuAccess {
+    static void MarkTemporary(CMenu* m) { m->m_bTemporary = true; }
+};
+
+namespace {
+CMenu* Wrapper(MenuData* d) {
     if (!d->wrapper) {
         d->wrapper = std::make_unique<CMenu>();
-        d->wrapper->m_hMenu = h;
-        d->wrapper->m_bTemporary = true;
+        d->wrapper->m_hMenu = Handle(d);
+        MenuAccess::MarkTemporary(d->wrapper.get());
     }
     return d->wrapper.get();
 }
+}  // namespace
+
+// The object the caller attached to the handle (a derived menu class that
+// draws its own items), else the framework's own one.
+CMenu* CMenu::FromHandle(HMENU h) {
+    MenuData* d = Data(h);
+    if (!d) return nullptr;
+    if (CMenu* m = Permanent(d)) return m;
+    return Wrapper(d);
+}
 
 BOOL CMenu::Attach(HMENU h) {
-    if (m_hMenu || !Data(h)) return FALSE;
+    MenuData* d = Data(h);
+    if (m_hMenu || !d) return FALSE;
     m_hMenu = h;
+    if (!m_bTemporary) d->attached.push_back(this);
     return TRUE;
 }
 
 HMENU CMenu::Detach() {
     HMENU h = m_hMenu;
+    if (MenuData* d = Data(h)) std::erase(d->attached, this);
     m_hMenu = nullptr;
     return h;
 }
 
-BOOL CMenu::CreateMenu() { return Attach(::CreateMenu()); }
-BOOL CMenu::CreatePopupMenu() { return Attach(::CreatePopupMenu()); }
-BOOL CMenu::LoadMenu(LPCTSTR name) { return Attach(::LoadMenu(AfxGetResourceHandle(), name)); }
+namespace {
+// Attaches a new menu, or destroys it when the object holds one already.
+BOOL AttachNew(CMenu* m, HMENU h) {
+    if (m->Attach(h)) return TRUE;
+    if (h) ::DestroyMenu(h);
+    return FALSE;
+}
+}  // namespace
+
+BOOL CMenu::CreateMenu() { return !m_hMenu && AttachNew(this, ::CreateMenu()); }
+BOOL CMenu::CreatePopupMenu() { return !m_hMenu && AttachNew(this, ::CreatePopupMenu()); }
+BOOL CMenu::LoadMenu(LPCTSTR name) { return !m_hMenu && AttachNew(this, ::LoadMenu(AfxGetResourceHandle(), name)); }
 
 BOOL CMenu::DestroyMenu() {
     HMENU h = Detach();
@@ -315,8 +397,15 @@ int CMenu::GetMenuString(UINT item, LPTSTR text, int maxCount, UINT flags) const
     CString s;
     int n = GetMenuString(item, s, flags);
     if (!text || maxCount <= 0) return n;
-    int c = n < maxCount - 1 ? n : maxCount - 1;
-    std::memcpy(text, s.GetString(), static_cast<size_t>(c));
+    // Cut to the buffer, never between the two bytes of a double-byte character.
+    const char* src = s.GetString();
+    int c = 0;
+    while (c < n) {
+        int step = IsDBCSLeadByte(static_cast<BYTE>(src[c])) && c + 1 < n ? 2 : 1;
+        if (c + step > maxCount - 1) break;
+        c += step;
+    }
+    std::memcpy(text, src, static_cast<size_t>(c));
     text[c] = 0;
     return c;
 }
@@ -344,18 +433,21 @@ DWORD_PTR CMenu::GetItemData(UINT item, UINT flags) const {
 }
 
 namespace {
-Item MakeItem(UINT flags, UINT_PTR idOrPopup, LPCTSTR text) {
-    Item it;
+// The item that flags describe; FALSE for a popup that is not a menu or
+// that would contain the menu it goes into (`into`).
+bool MakeItem(UINT flags, UINT_PTR idOrPopup, LPCTSTR text, MenuData* into, Item* out) {
+    Item& it = *out;
+    it = Item{};
     it.flags = flags & ~(MF_BYPOSITION | MF_END);
     if (flags & MF_POPUP) {
         it.sub = Data(reinterpret_cast<HMENU>(idOrPopup));
-        if (!it.sub) it.flags &= ~MF_POPUP;
+        if (!it.sub || Reaches(it.sub, into)) return false;
     } else {
         it.id = static_cast<UINT>(idOrPopup);
     }
     if (flags & MF_OWNERDRAW) it.data = reinterpret_cast<DWORD_PTR>(text);
     else if (!(flags & MF_SEPARATOR) && text) it.text = text;
-    return it;
+    return true;
 }
 void Changed(MenuData* d) {
     // A frame's menu bar shows changes to its top level at once.
@@ -366,8 +458,9 @@ void Changed(MenuData* d) {
 
 BOOL CMenu::AppendMenu(UINT flags, UINT_PTR idOrPopup, LPCTSTR text) {
     MenuData* d = Data(m_hMenu);
-    if (!d) return FALSE;
-    d->items.push_back(MakeItem(flags, idOrPopup, text));
+    Item it;
+    if (!d || !MakeItem(flags, idOrPopup, text, d, &it)) return FALSE;
+    d->items.push_back(it);
     Changed(d);
     return TRUE;
 }
@@ -382,7 +475,9 @@ BOOL CMenu::InsertMenu(UINT pos, UINT flags, UINT_PTR idOrPopup, LPCTSTR text) {
         owner = d;
         i = d->items.size();
     }
-    owner->items.insert(owner->items.begin() + static_cast<std::ptrdiff_t>(i), MakeItem(flags, idOrPopup, text));
+    Item it;
+    if (!MakeItem(flags, idOrPopup, text, owner, &it)) return FALSE;
+    owner->items.insert(owner->items.begin() + static_cast<std::ptrdiff_t>(i), it);
     Changed(d);
     return TRUE;
 }
@@ -392,7 +487,8 @@ BOOL CMenu::ModifyMenu(UINT pos, UINT flags, UINT_PTR idOrPopup, LPCTSTR text) {
     size_t i;
     MenuData* d = Data(m_hMenu);
     if (!Find(d, pos, flags, &owner, &i)) return FALSE;
-    Item next = MakeItem(flags, idOrPopup, text);
+    Item next;
+    if (!MakeItem(flags, idOrPopup, text, owner, &next)) return FALSE;
     Item& it = owner->items[i];
     if (it.sub && it.sub != next.sub) Free(it.sub);
     it = next;
@@ -483,6 +579,29 @@ BOOL CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* owner, LPCRECT) {
 void CMenu::DrawItem(LPDRAWITEMSTRUCT) {}
 void CMenu::MeasureItem(LPMEASUREITEMSTRUCT) {}
 
+namespace {
+// The id a script chose from a tracked popup, as a person could choose it:
+// the popups on the way to the item open first (their owner updates them),
+// and an id that is not an enabled command of the menu dismisses it (0).
+UINT ScriptedChoice(MenuData* d, UINT id, CWnd* owner) {
+    if (id == 0) return 0;
+    for (size_t i = 0; i < d->items.size(); ++i) {
+        const Item& it = d->items[i];
+        if (it.sub) {
+            MenuData* where;
+            size_t at;
+            if (Disabled(it.flags) || !Find(it.sub, id, MF_BYCOMMAND, &where, &at)) continue;
+            MenuData* sub = it.sub;  // the owner's update may change the items
+            if (owner)
+                CallWnd(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(Handle(sub)), MAKELPARAM(static_cast<WORD>(i), 0));
+            return Live().count(sub) ? ScriptedChoice(sub, id, owner) : 0;
+        }
+        if (it.id == id && !(it.flags & MF_SEPARATOR)) return Disabled(it.flags) ? 0 : id;
+    }
+    return 0;
+}
+}  // namespace
+
 HMENU CreateMenu() { return Handle(NewMenu(true)); }
 HMENU CreatePopupMenu() { return Handle(NewMenu(false)); }
 BOOL IsMenu(HMENU h) { return Data(h) != nullptr; }
@@ -521,18 +640,19 @@ BOOL TrackPopupMenu(HMENU h, UINT flags, int x, int y, int, HWND owner, LPCRECT)
         AfxTestScript::TakeAnswer(&answer);
         AfxShownRecord rec;
         rec.kind = "menu";
-        rec.result = answer;
         for (const Item& it : d->items) rec.buttons.push_back(it.text.GetString());
+        chosen = ScriptedChoice(d, static_cast<UINT>(answer), o);
+        rec.result = static_cast<int>(chosen);
         AfxTestScript::Record(rec);
-        chosen = static_cast<UINT>(answer);
+    } else if (NobodyToAsk("menu", "")) {
+        chosen = 0;
     } else {
-        EnsureApplication();
         QMenu menu(o && o->m_pWidget ? o->m_pWidget->window() : nullptr);
-        d->owner = nullptr;  // the chosen action is returned below, not posted
-        AddItems(d, &menu, false);
+        AddItems(d, &menu);
+        ++g_tracking;
         QAction* a = menu.exec(QPoint(x, y));
+        --g_tracking;
         if (a) chosen = a->property("afxId").toUInt();
-        if (Data(h)) d->owner = owner;
     }
     if (flags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
     if (chosen && o && !(flags & TPM_NONOTIFY)) o->PostMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(chosen), 0), 0);
@@ -548,7 +668,9 @@ CMenu* CWnd::GetMenu() const {
 BOOL CWnd::SetMenu(CMenu* menu) {
     WindowState* s = StateOf(m_hWnd);
     if (!s) return FALSE;
-    s->menu = menu ? CMenu::FromHandle(menu->m_hMenu) : nullptr;
+    // The framework's own object: it lives as long as the menu, unlike the caller's.
+    MenuData* d = menu ? Data(menu->m_hMenu) : nullptr;
+    s->menu = d ? Wrapper(d) : nullptr;
     RebuildMenuBar(s);
     QRect c = ClientRectQ(s);
     CallWnd(this, WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(c.width()), static_cast<WORD>(c.height())));

@@ -1,8 +1,10 @@
 // Message boxes over the window system's message box, and the test script.
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <cstdio>
 #include <deque>
 
 #include "platform/afx/core/resource.h"
@@ -39,6 +41,16 @@ ButtonSet ButtonsOf(UINT type) {
     case MB_RETRYCANCEL: return {{{"Retry", IDRETRY}, {"Cancel", IDCANCEL}}};
     default: return {{{"OK", IDOK}}};
     }
+}
+
+// The answer of a box closed without a button: Cancel where it has one, else
+// No, else its first button.
+int ClosedAnswer(UINT type) {
+    ButtonSet set = ButtonsOf(type);
+    for (int wanted : {IDCANCEL, IDNO})
+        for (auto& b : set.buttons)
+            if (b.second == wanted) return wanted;
+    return set.buttons.front().second;
 }
 }  // namespace
 
@@ -107,6 +119,14 @@ void AfxTestScript::Record(const AfxShownRecord& r) {
 
 namespace afx_detail {
 
+bool NobodyToAsk(const char* kind, const char* title) {
+    EnsureApplication();
+    QString platform = QGuiApplication::platformName();
+    if (platform != "offscreen" && platform != "minimal") return false;
+    std::fprintf(stderr, "%s \"%s\" not shown: no screen to ask on and no scripted answer\n", kind, title ? title : "");
+    return true;
+}
+
 int ShowMessageBox(CWnd* owner, LPCSTR text, LPCSTR caption, UINT type) {
     ButtonSet set = ButtonsOf(type);
     size_t def = (type & MB_DEFMASK) == MB_DEFBUTTON2 ? 1 : (type & MB_DEFMASK) == MB_DEFBUTTON3 ? 2 : 0;
@@ -130,7 +150,7 @@ int ShowMessageBox(CWnd* owner, LPCSTR text, LPCSTR caption, UINT type) {
         AfxTestScript::Record(rec);
         return answer;
     }
-    EnsureApplication();
+    if (NobodyToAsk("message box", text)) return ClosedAnswer(type);
     QWidget* parent = owner && owner->m_pWidget ? owner->m_pWidget->window() : nullptr;
     QMessageBox box(parent);
     box.setWindowTitle(ToQ(title.c_str()));
@@ -147,13 +167,12 @@ int ShowMessageBox(CWnd* owner, LPCSTR text, LPCSTR caption, UINT type) {
         QAbstractButton* b = box.addButton(QString::fromLatin1(set.buttons[i].first), QMessageBox::ActionRole);
         map.emplace_back(b, set.buttons[i].second);
         if (i == def) box.setDefaultButton(static_cast<QPushButton*>(b));
+        if (set.buttons[i].second == ClosedAnswer(type)) box.setEscapeButton(b);
     }
     box.exec();
-    int result = (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
-    if ((type & MB_TYPEMASK) == MB_OK) result = IDOK;
+    int result = ClosedAnswer(type);
     for (auto& [b, id] : map)
         if (box.clickedButton() == b) result = id;
-    rec.result = result;
     return result;
 }
 

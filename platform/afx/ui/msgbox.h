@@ -14,12 +14,13 @@ AFX_UI_API int MessageBox(HWND owner, LPCTSTR text, LPCTSTR caption, UINT type);
 
 // What a message box or modal dialog showed (texts in the ANSI code page).
 struct AfxShownRecord {
-    std::string kind;     // "message", "dialog", "file", "folder", "color", "print"
+    std::string kind;     // "message", "dialog", "file", "folder", "color", "print", "menu"
     std::string title;
     std::string text;
     UINT type = 0;        // MB_ flags of a message box; template id of a dialog
-    std::vector<std::string> buttons;  // "OK", "Cancel", "Yes", "No", ...
-    int result = 0;
+    std::vector<std::string> buttons;  // "OK", "Cancel", "Yes", "No", ...; a popup menu's item texts
+    std::string folder, name;          // a file dialog's starting folder and file name
+    int result = 0;                    // a popup menu's: the command chosen, 0 when dismissed
 };
 
 class AFX_UI_API AfxTestScript {
@@ -45,3 +46,11 @@ public:
     static bool TakeDialogAction(void (**action)(CWnd*, void*), void** data);
     static void Record(const AfxShownRecord& record);
 };
+
+namespace afx_detail {
+// TRUE, with a note on the error output, when a modal question (`kind`,
+// `title`) cannot be put to anyone: no test script answers it and the window
+// system has no screen (the offscreen platform). The caller then takes the
+// answer of a closed dialog instead of waiting for ever.
+AFX_UI_API bool NobodyToAsk(const char* kind, const char* title);
+}  // namespace afx_detail

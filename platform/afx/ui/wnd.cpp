@@ -119,6 +119,10 @@ void ApplyScroll(WindowState* s, int bar) {
 
 }  // namespace afx_detail
 
+namespace {
+HWND g_capture = nullptr;  // the window that holds the mouse capture
+}  // namespace
+
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
@@ -150,7 +154,8 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
 
 BOOL CWnd::Attach(HWND hwnd) {
     WindowState* s = StateOf(hwnd);
-    if (!s || m_hWnd) return FALSE;
+    // A handle belongs to one object at a time.
+    if (!s || m_hWnd || (s->wnd && s->wnd != this)) return FALSE;
     s->wnd = this;
     m_hWnd = hwnd;
     m_pWidget = s->widget;
@@ -159,6 +164,8 @@ BOOL CWnd::Attach(HWND hwnd) {
 
 HWND CWnd::Detach() {
     HWND h = m_hWnd;
+    // The window stays, without an object: messages no longer reach this one (nor a deleted one).
+    if (WindowState* s = StateOf(h); s && s->wnd == this) s->wnd = nullptr;
     m_hWnd = nullptr;
     m_pWidget = nullptr;
     return h;
@@ -273,6 +280,10 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD 
     m_pWidget = w;
     m_hWnd = RegisterWindow(this, w);
     WindowState* s = StateOf(m_hWnd);
+    if (w->testAttribute(Qt::WA_SetCursor)) {
+        s->hasOwnCursor = true;
+        s->ownCursor = w->cursor();
+    }
     s->ownsPainting = dynamic_cast<AfxWindowWidget*>(w) != nullptr || FindMessageEntry(WM_PAINT, 0, 0) != nullptr;
     RunPendingSetup(s);
     InstallBridge(w);
@@ -330,8 +341,9 @@ BOOL CWnd::DestroyWindow() {
         for (QObject* o : children) {
             auto* cw = qobject_cast<QWidget*>(o);
             HWND ch = cw ? HandleOfWidget(cw) : nullptr;
-            if (ch && ch != h)
-                if (CWnd* c = FromHandlePermanent(ch)) c->DestroyWindow();
+            if (!ch || ch == h) continue;
+            if (CWnd* c = FromHandlePermanent(ch)) c->DestroyWindow();
+            else UnregisterWindow(ch);  // detached: its widget goes with this one
         }
         // Owned top-level windows go too.
         for (QWidget* tl : QApplication::topLevelWidgets()) {
@@ -342,6 +354,10 @@ BOOL CWnd::DestroyWindow() {
         }
     }
     if (Caret().hwnd == h) Caret().hwnd = nullptr;
+    if (g_capture == h) {
+        if (w) w->releaseMouse();
+        g_capture = nullptr;
+    }
     if (s->timers.size()) {
         for (auto& [id, t] : s->timers) {
             t->stop();
@@ -497,7 +513,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETTEXTLENGTH:
         return s && s->widget ? FromQ(s->widget->windowTitle()).GetLength() : 0;
     case WM_GETTEXT: {
-        if (!s || !s->widget || wParam == 0) return 0;
+        if (!s || !s->widget || wParam == 0 || !lParam) return 0;
         CString t = FromQ(s->widget->windowTitle());
         int n = t.GetLength() < static_cast<int>(wParam) - 1 ? t.GetLength() : static_cast<int>(wParam) - 1;
         std::memcpy(reinterpret_cast<char*>(lParam), t.GetString(), static_cast<size_t>(n));
@@ -528,6 +544,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
         if (CWnd* p = GetParent(); p && (m_dwStyle & WS_CHILD))
             if (p->SendMessage(message, wParam, lParam)) return TRUE;
+        // Nobody chose one: the window under the mouse shows its own cursor.
+        if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == m_hWnd) ShowOwnCursor(s);
         return FALSE;
     case WM_MOUSEACTIVATE:
         return 1;
@@ -1195,14 +1213,13 @@ CWnd* CWnd::GetFocus() {
     return nullptr;
 }
 
-namespace {
-HWND g_capture = nullptr;
-}
-
 CWnd* CWnd::SetCapture() {
     CWnd* old = GetCapture();
+    if (!StateOf(m_hWnd)) return old;
     if (m_pWidget) m_pWidget->grabMouse();
     g_capture = m_hWnd;
+    // The window losing the capture hears which window took it.
+    if (old && old != this) CallWnd(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(m_hWnd));
     return old;
 }
 

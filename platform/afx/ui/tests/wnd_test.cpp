@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QWidget>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <set>
@@ -210,6 +211,176 @@ TEST(WndQueue, PostingStopsAtTheQueueLimitWithoutLosingPayloads) {
     EXPECT_EQ(AfxRemovePostedMessages(w.m_hWnd, 0, 0), accepted);
     EXPECT_TRUE(w.PostMessage(WM_PING));
     AfxPumpMessages();
+}
+
+
+// Capture and cursors: a window under the mouse that picks its cursor after
+// the default processing, as views do, and one that records capture changes.
+class Pointer : public CWnd {
+public:
+    HCURSOR pick = nullptr;   // the cursor chosen over the client area (none: the default)
+    int setCursors = 0;
+    std::vector<HWND> lostTo;  // WM_CAPTURECHANGED: the window that took the capture
+    BOOL Make(CWnd* parent = nullptr) {
+        if (parent) return Create(nullptr, "Child", WS_CHILD | WS_VISIBLE, CRect(10, 10, 60, 60), parent, 7);
+        return CreateEx(0, nullptr, "Pointer", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr, nullptr);
+    }
+    afx_msg BOOL OnSetCursor(CWnd* wnd, UINT hit, UINT message) {
+        ++setCursors;
+        BOOL done = CWnd::OnSetCursor(wnd, hit, message);
+        if (!pick || hit != HTCLIENT) return done;
+        ::SetCursor(pick);
+        return TRUE;
+    }
+    afx_msg void OnCaptureChanged(CWnd* wnd) { lostTo.push_back(wnd ? wnd->m_hWnd : nullptr); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(Pointer, CWnd)
+    ON_WM_SETCURSOR()
+    ON_WM_CAPTURECHANGED()
+END_MESSAGE_MAP()
+
+// A child without cursor handling of its own.
+class Plain : public CWnd {};
+
+TEST(WndCursor, ACursorChosenAfterTheDefaultStaysAndTheDefaultComesBack) {
+    EnsureUi();
+    Pointer w;
+    ASSERT_TRUE(w.Make());
+    w.pick = ::LoadCursor(nullptr, IDC_CROSS);
+    AfxTestMouse(&w, WM_MOUSEMOVE, POINT{20, 20});
+    EXPECT_EQ(w.setCursors, 1);
+    EXPECT_EQ(w.GetWidget()->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(::GetCursor(), w.pick);
+    // Nothing chosen any more: the default processing puts the window's own cursor back.
+    w.pick = nullptr;
+    AfxTestMouse(&w, WM_MOUSEMOVE, POINT{22, 20});
+    EXPECT_EQ(w.GetWidget()->cursor().shape(), Qt::ArrowCursor);
+    // A parent choosing the cursor for a child without a choice of its own.
+    Plain child;
+    ASSERT_TRUE(child.Create(nullptr, "Child", WS_CHILD | WS_VISIBLE, CRect(10, 10, 60, 60), &w, 7));
+    w.pick = ::LoadCursor(nullptr, IDC_IBEAM);
+    AfxTestMouse(&child, WM_MOUSEMOVE, POINT{5, 5});
+    EXPECT_EQ(child.GetWidget()->cursor().shape(), Qt::IBeamCursor);
+    // While the mouse is captured nobody is asked: the drag keeps its cursor.
+    int asked = w.setCursors;
+    w.SetCapture();
+    ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
+    AfxTestMouse(&w, WM_MOUSEMOVE, POINT{30, 20});
+    EXPECT_EQ(w.setCursors, asked);
+    EXPECT_EQ(w.GetWidget()->cursor().shape(), Qt::SizeHorCursor);
+    ReleaseCapture();
+    child.DestroyWindow();
+    w.DestroyWindow();
+}
+
+TEST(WndCapture, TheWindowLosingTheCaptureHearsWhoTookIt) {
+    EnsureUi();
+    Pointer a, b;
+    ASSERT_TRUE(a.Make());
+    ASSERT_TRUE(b.Make());
+    EXPECT_EQ(a.SetCapture(), nullptr);
+    EXPECT_EQ(CWnd::GetCapture(), &a);
+    EXPECT_TRUE(a.lostTo.empty());
+    a.SetCapture();  // taking it again changes nothing
+    EXPECT_TRUE(a.lostTo.empty());
+    EXPECT_EQ(b.SetCapture(), &a);
+    EXPECT_EQ(a.lostTo, std::vector<HWND>{b.m_hWnd});
+    EXPECT_EQ(::GetCapture(), b.m_hWnd);
+    EXPECT_TRUE(ReleaseCapture());
+    EXPECT_EQ(b.lostTo, std::vector<HWND>{nullptr});
+    EXPECT_EQ(::GetCapture(), nullptr);
+    ReleaseCapture();  // nobody has it: nobody hears of it
+    EXPECT_EQ(b.lostTo.size(), 1u);
+    // A window destroyed with the capture leaves nobody holding it.
+    {
+        Pointer gone;
+        ASSERT_TRUE(gone.Make());
+        gone.SetCapture();
+        gone.DestroyWindow();
+    }
+    EXPECT_EQ(::GetCapture(), nullptr);
+    EXPECT_EQ(a.SetCapture(), nullptr);
+    ReleaseCapture();
+    a.DestroyWindow();
+    b.DestroyWindow();
+}
+
+std::vector<UINT_PTR> g_threadTicks;
+void ThreadTick(HWND hwnd, UINT message, UINT_PTR id, DWORD) {
+    EXPECT_EQ(hwnd, nullptr);
+    EXPECT_EQ(message, WM_TIMER);
+    g_threadTicks.push_back(id);
+}
+
+TEST(WndTimers, ThreadTimersWithoutAWindowTickUntilKilled) {
+    EnsureUi();
+    g_threadTicks.clear();
+    UINT_PTR a = ::SetTimer(nullptr, 0, 10, ThreadTick);
+    UINT_PTR b = ::SetTimer(nullptr, 0, 10, ThreadTick);
+    ASSERT_NE(a, 0u);
+    ASSERT_NE(b, 0u);
+    EXPECT_NE(a, b);
+    auto count = [](UINT_PTR id) { return std::count(g_threadTicks.begin(), g_threadTicks.end(), id); };
+    ASSERT_TRUE(PumpUntil([&] { return count(a) >= 2 && count(b) >= 2; }, 3000));
+    EXPECT_TRUE(::KillTimer(nullptr, a));
+    EXPECT_FALSE(::KillTimer(nullptr, a));
+    // A tick of the killed timer already waiting is not delivered.
+    auto seen = count(a);
+    ASSERT_TRUE(PumpUntil([&] { return count(b) >= 5; }, 3000));
+    EXPECT_EQ(count(a), seen);
+    // Setting an existing thread timer again keeps its id.
+    EXPECT_EQ(::SetTimer(nullptr, b, 10, ThreadTick), b);
+    EXPECT_TRUE(::KillTimer(nullptr, b));
+    AfxPumpMessages();
+}
+
+TEST(WndHandles, ADetachedObjectNoLongerOwnsItsHandle) {
+    EnsureUi();
+    auto* first = new Probe;
+    ASSERT_TRUE(first->Make());
+    HWND h = first->Detach();
+    EXPECT_EQ(first->m_hWnd, nullptr);
+    delete first;  // the window stays; the map must not keep the deleted object
+    EXPECT_TRUE(::IsWindow(h));
+    EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
+    Probe second;
+    ASSERT_TRUE(second.Attach(h));
+    EXPECT_EQ(CWnd::FromHandle(h), &second);
+    EXPECT_EQ(second.SendMessage(WM_PING, 2), 3);
+    // Text into a missing buffer is refused rather than written anywhere.
+    EXPECT_EQ(second.SendMessage(WM_GETTEXT, 16, 0), 0);
+    EXPECT_TRUE(second.DestroyWindow());
+    EXPECT_FALSE(::IsWindow(h));
+}
+
+
+TEST(WndRemote, MessagesFromAnotherProgramCannotCarryPointers) {
+    EnsureUi();
+    QProcess p;
+    p.setProgram(QCoreApplication::applicationDirPath() + "/afx_ui_peer");
+    p.start();
+    ASSERT_TRUE(p.waitForStarted(10000));
+    HWND peer = nullptr;
+    for (int i = 0; i < 200 && !peer; ++i) {
+        peer = FindWindow("UiPeerClass", nullptr);
+        if (!peer) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_NE(peer, nullptr);
+    DWORD_PTR result = 0;
+    // Addresses mean nothing in the other program: text in or out, a timer's
+    // callback, a reflected notification's record are all refused there.
+    EXPECT_FALSE(SendMessageTimeout(peer, WM_GETTEXT, 64, 0x10, SMTO_NORMAL, 2000, &result));
+    EXPECT_FALSE(SendMessageTimeout(peer, WM_SETTEXT, 0, 0x10, SMTO_NORMAL, 2000, &result));
+    EXPECT_FALSE(PostMessage(peer, WM_TIMER, 1, 0x1));
+    EXPECT_FALSE(PostMessage(peer, WM_REFLECT_BASE + WM_NOTIFY, 0, 0x10));
+    // The program lives on and still answers its own messages.
+    EXPECT_EQ(SendMessage(peer, WM_USER + 7, 20, 22), 42);
+    EXPECT_TRUE(SendMessageTimeout(peer, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result));
+    ASSERT_TRUE(PostMessage(peer, WM_CLOSE, 0, 0));
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
 }
 
 }  // namespace
