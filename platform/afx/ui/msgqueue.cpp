@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <set>
 
 #include "platform/afx/ui/ui_private.h"
 
@@ -498,6 +499,7 @@ DWORD GetMessagePos() {
 UINT RegisterWindowMessage(LPCSTR name) {
     static std::mutex mu;
     static std::map<std::string, UINT> names;
+    static std::set<UINT> used;
     if (!name || !*name) return 0;
     // The same name always gives the same number, also in another process.
     std::string key;
@@ -507,10 +509,12 @@ UINT RegisterWindowMessage(LPCSTR name) {
     if (it != names.end()) return it->second;
     UINT h = 2166136261u;
     for (unsigned char c : key) h = (h ^ c) * 16777619u;
+    if (used.size() >= 0x3FFFu) return 0;  // every number is taken
+    // A name whose number is taken already gets the next free one.
     UINT id = 0xC000u + (h % 0x3FFFu);
-    for (auto& [k, v] : names)
-        if (v == id) id = 0xC000u + ((id - 0xC000u + 1) % 0x3FFFu);
+    while (used.count(id)) id = 0xC000u + ((id - 0xC000u + 1) % 0x3FFFu);
     names[key] = id;
+    used.insert(id);
     return id;
 }
 

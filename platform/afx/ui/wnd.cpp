@@ -24,6 +24,24 @@ AfxWindowWidget::AfxWindowWidget(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(false);
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
+    // Typing through an input method (Chinese) arrives as WM_CHAR bytes.
+    setAttribute(Qt::WA_InputMethodEnabled);
+}
+
+QVariant AfxWindowWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle: {
+        HWND hwnd = HandleOfWidget(this);
+        WindowState* s = StateOf(hwnd);
+        const CaretState& c = Caret();
+        if (s && c.hwnd == hwnd) return QRect(c.rect.translated(ClientOrigin(s)));
+        return QRect();
+    }
+    default:
+        return QWidget::inputMethodQuery(query);
+    }
 }
 
 CaretState& Caret() {
@@ -1071,22 +1089,31 @@ void CWnd::SetRedraw(BOOL redraw) {
     s->widget->setUpdatesEnabled(s->redraw);
 }
 
-void CWnd::ScrollWindow(int dx, int dy, LPCRECT, LPCRECT) {
+void CWnd::ScrollWindow(int dx, int dy, LPCRECT scrollRect, LPCRECT clipRect) {
     WindowState* s = StateOf(m_hWnd);
     if (!s || !s->widget) return;
-    if (s->ownsPainting && !s->surface.isNull()) {
-        QImage moved(s->surface.size(), s->surface.format());
-        moved.fill(Qt::white);
-        {
-            QPainter p(&moved);
-            p.drawImage(dx, dy, s->surface);
+    QRect client(QPoint(0, 0), ClientRectQ(s).size());
+    auto toQ = [](const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); };
+    // The pixels of the area move inside it; what comes in waits to be painted,
+    // and so does what waited already, at its new place.
+    QRect area = client;
+    if (scrollRect) area &= toQ(*scrollRect);
+    if (clipRect) area &= toQ(*clipRect);
+    if (!area.isEmpty() && (dx || dy)) {
+        if (s->ownsPainting && !s->surface.isNull()) {
+            QImage before = s->surface.copy();
+            QPainter p(&s->surface);
+            p.setClipRect(area);
+            p.fillRect(area, BackgroundOf(this));
+            p.drawImage(area.topLeft() + QPoint(dx, dy), before, area);
         }
-        s->surface = moved;
-        QRegion all(QRect(QPoint(0, 0), s->surface.size()));
-        s->invalid += all - QRegion(QRect(QPoint(dx, dy), s->surface.size()));
-        s->widget->update();
+        QRegion inside = s->invalid & area;
+        QRegion landed = QRegion(area.translated(dx, dy)) & area;
+        s->invalid = (s->invalid - QRegion(area)) + (inside.translated(dx, dy) & area) + (QRegion(area) - landed);
+        if (s->redraw) s->widget->update();
     }
-    // Child windows move with the contents.
+    // Child windows move with the contents when the whole client area scrolls.
+    if (scrollRect || clipRect) return;
     for (QObject* o : s->widget->children())
         if (auto* cw = qobject_cast<QWidget*>(o); cw && HandleOfWidget(cw) && !cw->isWindow()) cw->move(cw->pos() + QPoint(dx, dy));
 }

@@ -9,11 +9,13 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QProcess>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -64,7 +66,11 @@ public:
         AfxPumpMessages();
         return 5;
     }
-    LRESULT OnPing(WPARAM wp, LPARAM) { return static_cast<LRESULT>(wp) + 1; }
+    LRESULT OnPing(WPARAM wp, LPARAM) {
+        ++pings;
+        return static_cast<LRESULT>(wp) + 1;
+    }
+    int pings = 0;
     DECLARE_MESSAGE_MAP()
 };
 
@@ -381,6 +387,187 @@ TEST(WndRemote, MessagesFromAnotherProgramCannotCarryPointers) {
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 0);
+}
+
+
+// Records keyboard and wheel messages with their parameters.
+class Typist : public CWnd {
+public:
+    struct Seen {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    std::vector<Seen> seen;
+    std::vector<UINT> chars;
+    BOOL Make() { return CreateEx(0, nullptr, "Typist", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr, nullptr); }
+    LRESULT Note() {
+        const MSG* m = GetCurrentMessage();
+        seen.push_back({m->message, m->wParam, m->lParam});
+        return 0;
+    }
+    afx_msg void OnKeyDown(UINT, UINT, UINT) { Note(); }
+    afx_msg void OnKeyUp(UINT, UINT, UINT) { Note(); }
+    afx_msg void OnSysKeyDown(UINT, UINT, UINT) { Note(); }
+    LRESULT OnSysKeyUp(WPARAM, LPARAM) { return Note(); }
+    afx_msg void OnChar(UINT ch, UINT, UINT) { chars.push_back(ch); }
+    afx_msg void OnSysChar(UINT, UINT, UINT) {}
+    afx_msg BOOL OnMouseWheel(UINT, short, CPoint) { return Note() == 0; }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(Typist, CWnd)
+    ON_WM_KEYDOWN()
+    ON_WM_KEYUP()
+    ON_WM_SYSKEYDOWN()
+    ON_MESSAGE(WM_SYSKEYUP, OnSysKeyUp)
+    ON_WM_CHAR()
+    ON_WM_SYSCHAR()
+    ON_WM_MOUSEWHEEL()
+END_MESSAGE_MAP()
+
+TEST(WndInput, APumpSeesInputMessagesWithTheParametersTheWindowGets) {
+    EnsureUi();
+    Typist t;
+    ASSERT_TRUE(t.Make());
+    QWidget* w = t.GetWidget();
+    QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+    QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a"));
+    QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyPress, Qt::Key_F, Qt::AltModifier));
+    QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyRelease, Qt::Key_F, Qt::AltModifier));
+    QPointF global = w->mapToGlobal(QPointF(30, 40));
+    QCoreApplication::postEvent(w, new QWheelEvent(QPointF(30, 40), global, QPoint(), QPoint(0, -240), Qt::NoButton,
+                                                   Qt::ControlModifier, Qt::NoScrollPhase, false));
+    std::vector<Typist::Seen> peeked;
+    MSG msg;
+    while (::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.hwnd == t.m_hWnd) peeked.push_back({msg.message, msg.wParam, msg.lParam});
+        ::TranslateMessage(&msg);
+        ::DispatchMessage(&msg);
+    }
+    ASSERT_EQ(peeked.size(), 5u);
+    ASSERT_EQ(t.seen.size(), 5u);
+    const UINT kinds[] = {WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_MOUSEWHEEL};
+    for (size_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(peeked[i].message, kinds[i]);
+        EXPECT_EQ(t.seen[i].message, kinds[i]);
+        EXPECT_EQ(peeked[i].wParam, t.seen[i].wParam);
+        EXPECT_EQ(peeked[i].lParam, t.seen[i].lParam);
+    }
+    // Key messages: a repeat count of one, the previous state and transition bits of a release, Alt's context bit.
+    EXPECT_EQ(t.seen[0].wParam, WPARAM('A'));
+    EXPECT_EQ(LOWORD(t.seen[0].lParam), 1);
+    EXPECT_EQ((t.seen[0].lParam >> 30) & 3, 0);
+    EXPECT_EQ((t.seen[1].lParam >> 30) & 3, 3);
+    EXPECT_NE(t.seen[2].lParam & (1 << 29), 0);
+    EXPECT_EQ((t.seen[3].lParam >> 30) & 3, 3);
+    // The wheel: two notches towards the user, with Ctrl, at the screen point.
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(t.seen[4].wParam), -240);
+    EXPECT_EQ(LOWORD(t.seen[4].wParam) & MK_CONTROL, MK_CONTROL);
+    EXPECT_EQ(GET_X_LPARAM(t.seen[4].lParam), qRound(global.x()));
+    EXPECT_EQ(GET_Y_LPARAM(t.seen[4].lParam), qRound(global.y()));
+    EXPECT_EQ(t.chars, std::vector<UINT>{'a'});
+}
+
+TEST(WndInput, TextFromAnInputMethodArrivesAsCodePageBytes) {
+    EnsureUi();
+    Typist t;
+    ASSERT_TRUE(t.Make());
+    QWidget* w = t.GetWidget();
+    // The input method asks where the caret is, to place its candidate window there.
+    t.CreateSolidCaret(2, 16);
+    t.SetCaretPos(CPoint(24, 8));
+    EXPECT_TRUE(w->inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_EQ(w->inputMethodQuery(Qt::ImCursorRectangle).toRect().topLeft(), QPoint(24, 8));
+    // Composition in progress shows nothing; the committed text arrives as
+    // WM_CHAR bytes, lead byte first, as typed double-byte characters do.
+    QInputMethodEvent composing("zhong", {});
+    QCoreApplication::sendEvent(w, &composing);
+    EXPECT_TRUE(t.chars.empty());
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("中文a"));
+    QCoreApplication::sendEvent(w, &commit);
+    EXPECT_EQ(t.chars, (std::vector<UINT>{0xD6, 0xD0, 0xCE, 0xC4, 'a'}));
+    ::DestroyCaret();
+}
+
+// A thread whose idle processing posts a message once, then asks to quit.
+class IdleLoop : public CWinThread {
+public:
+    std::vector<LONG> counts;
+    HWND target = nullptr;
+    bool posted = false;
+    BOOL OnIdle(LONG count) override {
+        counts.push_back(count);
+        if (count < 2) return TRUE;
+        if (!posted) {
+            posted = true;
+            ::PostMessage(target, WM_PING, 0, 0);
+            return TRUE;
+        }
+        PostQuitMessage(7);
+        return FALSE;
+    }
+};
+
+TEST(WndLoop, IdleCountsRestartAfterAMessageAndTheLoopEndsWithTheQuitCode) {
+    EnsureUi();
+    Probe w;
+    ASSERT_TRUE(w.Make());
+    CWinThread* before = AfxGetThread();
+    auto* loop = new IdleLoop;
+    loop->target = w.m_hWnd;
+    EXPECT_EQ(loop->Run(), 7);
+    EXPECT_EQ(loop->counts, (std::vector<LONG>{0, 1, 2, 0, 1, 2}));
+    EXPECT_EQ(w.pings, 1);
+    delete loop;
+    // The loop's object is gone: the thread is the one it was before, also for
+    // messages the window system's own loop dispatches (as under a modal box).
+    EXPECT_EQ(AfxGetThread(), before);
+    ASSERT_TRUE(w.PostMessage(WM_PING));
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (w.pings < 2 && std::chrono::steady_clock::now() < until) QCoreApplication::processEvents();
+    EXPECT_EQ(w.pings, 2);
+    MSG msg;
+    EXPECT_FALSE(::PeekMessage(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+}
+
+TEST(WndMessages, RegisteredNumbersAreDistinctPerNameAndStable) {
+    std::map<UINT, std::string> byId;
+    std::vector<UINT> ids;
+    for (int i = 0; i < 3000; ++i) {
+        std::string name = "WndTest.Registered." + std::to_string(i);
+        UINT id = RegisterWindowMessage(name.c_str());
+        ASSERT_GE(id, 0xC000u);
+        ASSERT_LE(id, 0xFFFFu);
+        auto [it, fresh] = byId.emplace(id, name);
+        ASSERT_TRUE(fresh) << name << " and " << it->second << " got the same number " << id;
+        ids.push_back(id);
+    }
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(RegisterWindowMessage(("WNDTEST.REGISTERED." + std::to_string(i)).c_str()), ids[static_cast<size_t>(i)]);
+}
+
+TEST(WndPaint, ScrollingMovesWhatWaitsToBePaintedWithTheContents) {
+    EnsureUi();
+    Probe w;
+    ASSERT_TRUE(w.Make());
+    w.UpdateWindow();  // painted once: nothing waits
+    CRect r;
+    EXPECT_FALSE(w.GetUpdateRect(&r));
+    CRect part(10, 10, 20, 20);
+    w.InvalidateRect(&part, FALSE);
+    w.ScrollWindow(0, 30);
+    // The band scrolled in and the part that waited, now 30 pixels lower.
+    EXPECT_TRUE(w.GetUpdateRect(&r));
+    CRect client;
+    w.GetClientRect(&client);
+    EXPECT_EQ(r, CRect(0, 0, client.right, 50));
+    // Scrolling the other way: the band comes in at the bottom.
+    w.UpdateWindow();
+    w.ScrollWindow(0, -25);
+    EXPECT_TRUE(w.GetUpdateRect(&r));
+    EXPECT_EQ(r, CRect(0, client.bottom - 25, client.right, client.bottom));
 }
 
 }  // namespace
