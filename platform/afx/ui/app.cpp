@@ -92,8 +92,22 @@ BOOL CWinThread::PumpMessage() {
 }
 
 int CWinThread::Run() {
+    // The loop's thread object while it runs; the one before it afterwards
+    // (the loop's object may be gone by then).
+    CWinThread* outerThread = t_thread;
+    auto queue = CurrentQueue();
+    CWinThread* outerQueueThread = queue->thread;
     t_thread = this;
-    CurrentQueue()->thread = this;
+    queue->thread = this;
+    struct Restore {
+        CWinThread* thread;
+        std::shared_ptr<ThreadQueue> queue;
+        CWinThread* queueThread;
+        ~Restore() {
+            t_thread = thread;
+            queue->thread = queueThread;
+        }
+    } restore{outerThread, queue, outerQueueThread};
     LONG idleCount = 0;
     bool idle = true;
     for (;;) {

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
@@ -43,6 +44,7 @@ LPARAM PackPoint(QPoint p) { return MAKELPARAM(static_cast<WORD>(p.x()), static_
 
 bool IsInput(QEvent::Type t) {
     switch (t) {
+    case QEvent::InputMethod:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::MouseButtonPress:
@@ -55,6 +57,31 @@ bool IsInput(QEvent::Type t) {
         return false;
     }
 }
+// The key message of a key event and its lParam: a repeat count of one, the
+// scan code, Alt's context bit, and the previous-state and transition bits.
+UINT KeyMessage(const QKeyEvent* k) {
+    bool alt = (k->modifiers() & Qt::AltModifier) != 0;
+    if (k->type() == QEvent::KeyPress) return alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    return alt ? WM_SYSKEYUP : WM_KEYUP;
+}
+
+LPARAM KeyLParam(const QKeyEvent* k) {
+    LPARAM lp = 1 | (static_cast<LPARAM>(k->nativeScanCode() & 0xFF) << 16);
+    if (k->modifiers() & Qt::AltModifier) lp |= (1 << 29);
+    if (k->type() != QEvent::KeyPress) lp |= (static_cast<LPARAM>(3) << 30);
+    else if (k->isAutoRepeat()) lp |= (1 << 30);
+    return lp;
+}
+
+// WM_MOUSEWHEEL: key state and turn in wParam, the screen point in lParam.
+WPARAM WheelWParam(const QWheelEvent* w) {
+    UINT flags = KeyFlags(w->modifiers(), w->buttons());
+    return MAKEWPARAM(static_cast<WORD>(flags), static_cast<WORD>(static_cast<short>(w->angleDelta().y())));
+}
+LPARAM WheelLParam(const QWheelEvent* w) { return PackPoint(w->globalPosition().toPoint()); }
+
+// The text an input method committed, in the code page: one WM_CHAR a byte.
+CString CommittedBytes(const QInputMethodEvent* e) { return FromQ(e->commitString()); }
 }  // namespace
 
 MessageFrame* CurrentFrame() { return t_frame; }
@@ -154,6 +181,14 @@ void DeliverInput(HWND hwnd, QEvent* e) {
     bool def = true;
     SetModifiersFrom(e);
     switch (e->type()) {
+    case QEvent::InputMethod: {
+        CString bytes = CommittedBytes(static_cast<QInputMethodEvent*>(e));
+        for (int i = 0; i < bytes.GetLength() && StateOf(hwnd); ++i) {
+            bool d = Send(wnd, WM_CHAR, static_cast<BYTE>(bytes[i]), 1);
+            def = def && d;
+        }
+        break;
+    }
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
         auto* k = static_cast<QKeyEvent*>(e);
@@ -161,14 +196,8 @@ void DeliverInput(HWND hwnd, QEvent* e) {
         if (vk) SetKeyDown(vk, e->type() == QEvent::KeyPress);
         bool alt = (k->modifiers() & Qt::AltModifier) != 0;
         bool press = e->type() == QEvent::KeyPress;
-        LPARAM lp = 1 | (static_cast<LPARAM>(k->nativeScanCode() & 0xFF) << 16);
-        if (alt) lp |= (1 << 29);
-        if (!press) lp |= (static_cast<LPARAM>(3) << 30);
-        else if (k->isAutoRepeat()) lp |= (1 << 30);
-        if (vk) {
-            UINT msg = press ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
-            def = Send(wnd, msg, vk, lp);
-        }
+        LPARAM lp = KeyLParam(k);
+        if (vk) def = Send(wnd, KeyMessage(k), vk, lp);
         if (press && !k->text().isEmpty() && StateOf(hwnd)) {
             // Each byte of the character in the ANSI code page is one WM_CHAR, lead byte first.
             CString bytes = FromQ(k->text());
@@ -191,12 +220,10 @@ void DeliverInput(HWND hwnd, QEvent* e) {
         if (e->type() == QEvent::MouseButtonPress) msg = base;
         else if (e->type() == QEvent::MouseButtonRelease) msg = base + 1;
         else if (e->type() == QEvent::MouseButtonDblClick) msg = base + 2;
-        if (msg == WM_MOUSEMOVE) {
-            LRESULT handled = 0;
-            bool d = Send(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), &handled);
-            if (d || !handled) {
-                if (StateOf(hwnd) && widget) widget->unsetCursor();
-            }
+        if (msg == WM_MOUSEMOVE && !GetCapture()) {
+            // The window picks its cursor (its default processing shows its own);
+            // while the mouse is captured the drag keeps the cursor it set.
+            Send(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
             if (!StateOf(hwnd)) return;
         }
         def = Send(wnd, msg, flags, PackPoint(p));
@@ -208,11 +235,8 @@ void DeliverInput(HWND hwnd, QEvent* e) {
     }
     case QEvent::Wheel: {
         auto* w = static_cast<QWheelEvent*>(e);
-        int delta = w->angleDelta().y();
-        UINT flags = KeyFlags(w->modifiers(), w->buttons());
-        QPoint g = w->globalPosition().toPoint();
-        def = Send(wnd, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(flags), static_cast<WORD>(static_cast<short>(delta))),
-                   PackPoint(g));
+        // A sideways turn alone is no WM_MOUSEWHEEL: it goes on to the widget.
+        if (w->angleDelta().y() != 0) def = Send(wnd, WM_MOUSEWHEEL, WheelWParam(w), WheelLParam(w));
         break;
     }
     default:
@@ -286,19 +310,31 @@ bool Bridge::eventFilter(QObject* obj, QEvent* e) {
             // A pump is collecting messages: the input waits in the queue in order.
             QueuedMessage m;
             m.msg.hwnd = hwnd;
+            // The message a pump sees carries the parameters the window will get.
             switch (t) {
-            case QEvent::KeyPress: {
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease: {
                 auto* k = static_cast<QKeyEvent*>(e);
-                m.msg.message = (k->modifiers() & Qt::AltModifier) ? WM_SYSKEYDOWN : WM_KEYDOWN;
+                m.msg.message = KeyMessage(k);
                 m.msg.wParam = VirtualKeyOf(k->key());
+                m.msg.lParam = KeyLParam(k);
                 break;
             }
-            case QEvent::KeyRelease:
-                m.msg.message = WM_KEYUP;
-                m.msg.wParam = VirtualKeyOf(static_cast<QKeyEvent*>(e)->key());
+            case QEvent::InputMethod: {
+                CString bytes = CommittedBytes(static_cast<QInputMethodEvent*>(e));
+                if (bytes.IsEmpty()) {  // composition in progress: nothing typed yet, nothing to queue
+                    DeliverInput(hwnd, e);
+                    return true;
+                }
+                m.msg.message = WM_CHAR;
+                m.msg.wParam = static_cast<BYTE>(bytes[0]);
+                m.msg.lParam = 1;
                 break;
+            }
             case QEvent::Wheel:
                 m.msg.message = WM_MOUSEWHEEL;
+                m.msg.wParam = WheelWParam(static_cast<QWheelEvent*>(e));
+                m.msg.lParam = WheelLParam(static_cast<QWheelEvent*>(e));
                 break;
             default: {
                 auto* me = static_cast<QMouseEvent*>(e);

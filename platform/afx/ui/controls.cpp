@@ -18,8 +18,13 @@
 #include <QSlider>
 #include <QStyledItemDelegate>
 #include <QToolButton>
+#include <QValidator>
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstring>
+#include <optional>
 
 #include "platform/afx/core/dc_qt.h"
 #include "platform/afx/core/resource.h"
@@ -222,33 +227,130 @@ QWidget* MakeButton(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     return widget;
 }
 
-// Edits.
+// Edits. Positions and limits count bytes of the ANSI text (a line break of a
+// multi-line edit is CR LF, two bytes), as callers index CString.
+int BytesBefore(const QString& text, int pos, bool crlf) {
+    QString head = text.left(pos);
+    int n = FromQ(head).GetLength();
+    return crlf ? n + static_cast<int>(head.count('\n')) : n;
+}
+
+// The widget position of a byte offset; an offset inside a double-byte character falls after it.
+int PosOfBytes(const QString& text, int bytes, bool crlf) {
+    int b = 0;
+    for (int i = 0; i < text.size();) {
+        if (b >= bytes) return i;
+        int w = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        b += FromQ(text.mid(i, w)).GetLength() + (crlf && text[i] == '\n' ? 1 : 0);
+        i += w;
+    }
+    return static_cast<int>(text.size());
+}
+
+int AnsiLength(const QString& text, bool crlf) { return BytesBefore(text, static_cast<int>(text.size()), crlf); }
+
+constexpr int kDefaultEditLimit = 32767;
+
+// The limit of a single-line edit on what the user types or pastes; text the
+// program sets (WM_SETTEXT) is never cut, and text above the limit may shrink.
+class ByteLimit : public QValidator {
+public:
+    explicit ByteLimit(QLineEdit* edit) : QValidator(edit) {
+        // The length before a change (the widget's own text already holds the change).
+        QObject::connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { before_ = AnsiLength(t, false); });
+    }
+    State validate(QString& input, int&) const override {
+        int n = AnsiLength(input, false);
+        return n <= limit || n <= before_ ? Acceptable : Invalid;
+    }
+    int limit = kDefaultEditLimit;
+
+private:
+    int before_ = 0;
+};
+
+// EM_GETSEL's answer: the byte offsets of the selection's start and end.
+LRESULT ReportSel(int start, int end, WPARAM wp, LPARAM lp) {
+    if (wp) *reinterpret_cast<DWORD*>(wp) = static_cast<DWORD>(start);
+    if (lp) *reinterpret_cast<DWORD*>(lp) = static_cast<DWORD>(end);
+    return MAKELONG(static_cast<WORD>(start), static_cast<WORD>(end));
+}
+
+// EM_SETSEL's range in widget positions: start -1 removes the selection
+// (nullopt), an end of -1 or past the text means the end of the text.
+std::optional<std::pair<int, int>> RequestedSel(const QString& text, WPARAM wp, LPARAM lp, bool crlf) {
+    int a = static_cast<int>(static_cast<intptr_t>(wp)), b = static_cast<int>(lp);
+    if (a < 0) return std::nullopt;
+    int len = static_cast<int>(text.size());
+    int pa = PosOfBytes(text, a, crlf);
+    int pb = b < 0 ? len : PosOfBytes(text, b, crlf);
+    return std::make_pair(pa, pb);
+}
+
+struct MultiLineState {
+    int limit = kDefaultEditLimit;
+    bool programmatic = false;  // WM_SETTEXT: not limited
+    bool reverting = false;     // taking back an addition past the limit: no EN_CHANGE
+    int changeAt = 0, changeAdded = 0;
+};
+
 QWidget* MakeEdit(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     UINT style = static_cast<UINT>(cs.style);
     QString text = ToQ(cs.lpszName);
     if (style & ES_MULTILINE) {
         auto* e = new QPlainTextEdit(parent);
-        e->setPlainText(text);
+        e->setPlainText(QString(text).replace("\r\n", "\n"));
         e->setReadOnly(style & ES_READONLY);
         e->setLineWrapMode((style & (WS_HSCROLL | ES_AUTOHSCROLL)) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
         SetPendingSetup([e](WindowState* s) {
             HWND h = s->hwnd;
-            QObject::connect(e, &QPlainTextEdit::textChanged, e, [h] { Notify(h, EN_CHANGE); });
-            s->controlProc = [e](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
+            auto st = std::make_shared<MultiLineState>();
+            QObject::connect(e->document(), &QTextDocument::contentsChange, e, [st](int at, int, int added) {
+                st->changeAt = at;
+                st->changeAdded = added;
+            });
+            QObject::connect(e, &QPlainTextEdit::textChanged, e, [e, h, st] {
+                if (st->reverting) return;
+                if (!st->programmatic && st->changeAdded > 0 && AnsiLength(e->toPlainText(), true) > st->limit) {
+                    // Typed or pasted past the limit: the addition is taken back.
+                    QTextCursor c(e->document());
+                    c.setPosition(st->changeAt);
+                    c.setPosition(st->changeAt + st->changeAdded, QTextCursor::KeepAnchor);
+                    st->reverting = true;
+                    c.removeSelectedText();
+                    st->reverting = false;
+                    return;
+                }
+                Notify(h, EN_CHANGE);
+            });
+            s->controlProc = [e, st](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
                 switch (m) {
                 case EM_SETREADONLY: e->setReadOnly(wp != 0); *r = TRUE; return true;
                 case EM_GETLINECOUNT: *r = e->document()->blockCount(); return true;
                 case EM_GETMODIFY: *r = e->document()->isModified(); return true;
                 case EM_SETMODIFY: e->document()->setModified(wp != 0); *r = 0; return true;
-                case EM_REPLACESEL: e->insertPlainText(ToQ(reinterpret_cast<LPCSTR>(lp))); *r = 0; return true;
+                case EM_LIMITTEXT: st->limit = wp == 0 ? 0x7FFFFFFE : static_cast<int>(wp); *r = 0; return true;
+                case EM_GETLIMITTEXT: *r = st->limit; return true;
+                case EM_REPLACESEL: {
+                    const char* t = reinterpret_cast<LPCSTR>(lp);
+                    e->insertPlainText(ToQ(t ? t : "").replace("\r\n", "\n"));
+                    *r = 0;
+                    return true;
+                }
+                case EM_GETSEL: {
+                    QTextCursor c = e->textCursor();
+                    QString t = e->toPlainText();
+                    *r = ReportSel(BytesBefore(t, c.selectionStart(), true), BytesBefore(t, c.selectionEnd(), true), wp, lp);
+                    return true;
+                }
                 case EM_SETSEL: {
                     QTextCursor c = e->textCursor();
-                    int len = e->toPlainText().size();
-                    int a = static_cast<int>(static_cast<intptr_t>(wp)), b = static_cast<int>(lp);
-                    if (a < 0) { c.clearSelection(); e->setTextCursor(c); *r = 0; return true; }
-                    if (b < 0 || b > len) b = len;
-                    c.setPosition(a > len ? len : a);
-                    c.setPosition(b, QTextCursor::KeepAnchor);
+                    auto sel = RequestedSel(e->toPlainText(), wp, lp, true);
+                    if (!sel) c.clearSelection();
+                    else {
+                        c.setPosition(sel->first);
+                        c.setPosition(sel->second, QTextCursor::KeepAnchor);
+                    }
                     e->setTextCursor(c);
                     *r = 0;
                     return true;
@@ -256,11 +358,17 @@ QWidget* MakeEdit(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
                 case WM_CUT: e->cut(); *r = 0; return true;
                 case WM_COPY: e->copy(); *r = 0; return true;
                 case WM_PASTE: e->paste(); *r = 0; return true;
+                case WM_CLEAR: e->textCursor().removeSelectedText(); *r = 0; return true;
                 case EM_UNDO: e->undo(); *r = TRUE; return true;
+                case EM_CANUNDO: *r = e->document()->isUndoAvailable(); return true;
                 default: break;
                 }
                 return TextProc(m, wp, lp, r, [e] { return e->toPlainText().replace("\n", "\r\n"); },
-                                [e](const QString& t) { e->setPlainText(QString(t).replace("\r\n", "\n")); });
+                                [e, st](const QString& t) {
+                                    st->programmatic = true;
+                                    e->setPlainText(QString(t).replace("\r\n", "\n"));
+                                    st->programmatic = false;
+                                });
             };
         });
         return e;
@@ -270,8 +378,11 @@ QWidget* MakeEdit(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     if (style & ES_PASSWORD) e->setEchoMode(QLineEdit::Password);
     if (style & ES_CENTER) e->setAlignment(Qt::AlignHCenter);
     else if (style & ES_RIGHT) e->setAlignment(Qt::AlignRight);
+    auto* limit = new ByteLimit(e);
+    e->setValidator(limit);
+    e->setText(text);  // counted by the limit's record of the length
     bool number = style & ES_NUMBER, upper = style & ES_UPPERCASE, lower = style & ES_LOWERCASE;
-    SetPendingSetup([e, number, upper, lower](WindowState* s) {
+    SetPendingSetup([e, limit, number, upper, lower](WindowState* s) {
         HWND h = s->hwnd;
         QObject::connect(e, &QLineEdit::textEdited, e, [e, number, upper, lower](const QString& t) {
             QString next = t;
@@ -286,32 +397,30 @@ QWidget* MakeEdit(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
         });
         // Windows sends EN_CHANGE for every change, SetWindowText included.
         QObject::connect(e, &QLineEdit::textChanged, e, [h] { Notify(h, EN_CHANGE); });
-        s->controlProc = [e](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
+        s->controlProc = [e, limit](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
             switch (m) {
-            case EM_LIMITTEXT: e->setMaxLength(wp == 0 ? 32767 : static_cast<int>(wp)); *r = 0; return true;
-            case EM_GETLIMITTEXT: *r = e->maxLength(); return true;
+            case EM_LIMITTEXT: limit->limit = wp == 0 ? 0x7FFFFFFE : static_cast<int>(wp); *r = 0; return true;
+            case EM_GETLIMITTEXT: *r = limit->limit; return true;
             case EM_SETREADONLY: e->setReadOnly(wp != 0); *r = TRUE; return true;
             case EM_GETMODIFY: *r = e->isModified(); return true;
             case EM_SETMODIFY: e->setModified(wp != 0); *r = 0; return true;
             case EM_GETLINECOUNT: *r = 1; return true;
-            case EM_REPLACESEL: e->insert(ToQ(reinterpret_cast<LPCSTR>(lp))); *r = 0; return true;
+            case EM_REPLACESEL: {
+                const char* t = reinterpret_cast<LPCSTR>(lp);
+                e->insert(ToQ(t ? t : ""));
+                *r = 0;
+                return true;
+            }
             case EM_GETSEL: {
-                // Positions count bytes of the ANSI text, as callers index CString.
                 int a = e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
-                int b = e->hasSelectedText() ? a + static_cast<int>(e->selectedText().size()) : a;
-                int ba = FromQ(e->text().left(a)).GetLength(), bb = FromQ(e->text().left(b)).GetLength();
-                if (wp) *reinterpret_cast<DWORD*>(wp) = static_cast<DWORD>(ba);
-                if (lp) *reinterpret_cast<DWORD*>(lp) = static_cast<DWORD>(bb);
-                *r = MAKELONG(static_cast<WORD>(ba), static_cast<WORD>(bb));
+                int b = e->hasSelectedText() ? e->selectionEnd() : a;
+                *r = ReportSel(BytesBefore(e->text(), a, false), BytesBefore(e->text(), b, false), wp, lp);
                 return true;
             }
             case EM_SETSEL: {
-                int a = static_cast<int>(static_cast<intptr_t>(wp)), b = static_cast<int>(lp);
-                int len = e->text().size();
-                if (a < 0) { e->deselect(); *r = 0; return true; }
-                if (b < 0 || b > len) b = len;
-                if (a > len) a = len;
-                e->setSelection(a, b - a);
+                auto sel = RequestedSel(e->text(), wp, lp, false);
+                if (!sel) e->deselect();
+                else e->setSelection(sel->first, sel->second - sel->first);
                 *r = 0;
                 return true;
             }
@@ -385,59 +494,150 @@ int SortedPosition(const std::function<QString(int)>& textAt, int count, const Q
     return lo;
 }
 
-int FindItem(const std::function<QString(int)>& textAt, int count, int start, LPCSTR text, bool exact) {
-    if (!text || count == 0) return -1;
-    CString want(text);
+// The first item after `start` (wrapping; from the top when `start` is out of range) that `hit` takes.
+int FindFrom(int count, int start, const std::function<bool(int)>& hit) {
     for (int k = 1; k <= count; ++k) {
-        int i = (start + k) % count;
-        if (start < 0 || start >= count) i = k - 1;
-        CString item = FromQ(textAt(i));
-        bool hit = exact ? item.CompareNoCase(want) == 0 : item.Left(want.GetLength()).CompareNoCase(want) == 0;
-        if (hit) return i;
+        int i = (start < 0 || start >= count) ? k - 1 : (start + k) % count;
+        if (hit(i)) return i;
     }
     return -1;
 }
 
+int FindItem(const std::function<QString(int)>& textAt, int count, int start, LPCSTR text, bool exact) {
+    if (!text) return -1;
+    CString want(text);
+    return FindFrom(count, start, [&](int i) {
+        CString item = FromQ(textAt(i));
+        return exact ? item.CompareNoCase(want) == 0 : item.Left(want.GetLength()).CompareNoCase(want) == 0;
+    });
+}
+
+// Owner-drawn lists without strings keep only item data: the owner orders them
+// (WM_COMPAREITEM, or the control class's CompareItem when the owner does not
+// handle it) and searches match the data. Equal items keep their order.
+int ComparedPosition(HWND ctl, UINT ctlType, int count, const std::function<DWORD_PTR(int)>& dataAt, DWORD_PTR data) {
+    CWnd* w = CWnd::FromHandlePermanent(ctl);
+    CWnd* parent = w ? w->GetParent() : nullptr;
+    if (!parent) return count;
+    UINT id = static_cast<UINT>(w->GetDlgCtrlID());
+    int lo = 0, hi = count;
+    while (lo < hi) {
+        int mid = (lo + hi) / 2;
+        COMPAREITEMSTRUCT cis{ctlType, id, ctl, static_cast<UINT>(-1), data, static_cast<UINT>(mid), dataAt(mid), 0};
+        LRESULT r = 0;
+        LPARAM lp = reinterpret_cast<LPARAM>(&cis);
+        if (!parent->OnWndMsg(WM_COMPAREITEM, id, lp, &r)) w->OnChildNotify(WM_COMPAREITEM, id, lp, &r);
+        if (!StateOf(ctl)) return count;
+        if (static_cast<int>(r) >= 0) lo = mid + 1;
+        else hi = mid;
+    }
+    return lo;
+}
+
+// The items of a combo or list box as the insertion and search code sees them.
+struct ItemList {
+    HWND hwnd;
+    UINT ctlType;  // ODT_LISTBOX, ODT_COMBOBOX
+    bool strings;  // false: owner-drawn without strings, item data only
+    std::function<QString(int)> textAt;
+    std::function<DWORD_PTR(int)> dataAt;
+};
+
+// Where ADDSTRING (`add`) or INSERTSTRING puts a new item with text `t` (or data `lp`).
+int ItemPosition(bool add, int index, int count, bool sorted, const ItemList& items, const QString& t, LPARAM lp) {
+    if (!add) return index < 0 || index > count ? count : index;
+    if (!sorted) return count;
+    if (items.strings) return SortedPosition(items.textAt, count, t);
+    return ComparedPosition(items.hwnd, items.ctlType, count, items.dataAt, static_cast<DWORD_PTR>(lp));
+}
+
+// LB_GETTEXT / CB_GETLBTEXT of an item without a string: its item data.
+LRESULT CopyItemData(DWORD_PTR data, LPARAM buffer) {
+    std::memcpy(reinterpret_cast<void*>(buffer), &data, sizeof data);
+    return static_cast<LRESULT>(sizeof data);
+}
+
+// LB_GETTEXT / CB_GETLBTEXT of a string; the caller's buffer holds GETTEXTLEN + 1 bytes.
+LRESULT CopyItemText(const QString& text, LPARAM buffer) {
+    CString t = FromQ(text);
+    std::memcpy(reinterpret_cast<char*>(buffer), t.GetString(), static_cast<size_t>(t.GetLength()) + 1);
+    return t.GetLength();
+}
+
+// A combo box that tells its parent when its list opens and closes.
+class ComboWidget : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override {
+        if (hwnd) Notify(hwnd, CBN_DROPDOWN);
+        dropped_ = true;
+        QComboBox::showPopup();
+    }
+    void hidePopup() override {
+        QComboBox::hidePopup();
+        if (!dropped_) return;
+        dropped_ = false;
+        // Qt closes the list before it takes the chosen item; the owner hears of
+        // the close after the choice, so it reads the new selection.
+        HWND h = hwnd;
+        QMetaObject::invokeMethod(this, [h] { Notify(h, CBN_CLOSEUP); }, Qt::QueuedConnection);
+    }
+    HWND hwnd = nullptr;
+
+private:
+    bool dropped_ = false;
+};
+
 QWidget* MakeCombo(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     UINT style = static_cast<UINT>(cs.style);
-    auto* c = new QComboBox(parent);
+    auto* c = new ComboWidget(parent);
     c->setEditable((style & 3) != CBS_DROPDOWNLIST);
     c->setInsertPolicy(QComboBox::NoInsert);
     bool sorted = style & CBS_SORT;
-    SetPendingSetup([c, sorted](WindowState* s) {
+    bool strings = !(style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) || (style & CBS_HASSTRINGS);
+    SetPendingSetup([c, sorted, strings](WindowState* s) {
         HWND h = s->hwnd;
+        c->hwnd = h;
         QObject::connect(c, QOverload<int>::of(&QComboBox::activated), c, [h](int) { Notify(h, CBN_SELENDOK); Notify(h, CBN_SELCHANGE); });
         if (c->lineEdit()) QObject::connect(c->lineEdit(), &QLineEdit::textEdited, c, [h] { Notify(h, CBN_EDITCHANGE); });
-        s->controlProc = [c, sorted](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
+        // Changes of the list leave the selection and the edit text as they were
+        // (Qt would select the first item put into an empty list, or a neighbour
+        // of a deleted one).
+        auto keepSelection = [c](const std::function<void()>& change, bool deleting, int index) {
+            QSignalBlocker block(c);
+            int before = c->currentIndex();
+            QString edit = c->isEditable() ? c->currentText() : QString();
+            change();
+            bool lost = deleting && index == before;
+            if ((before < 0 || lost) && c->currentIndex() >= 0) c->setCurrentIndex(-1);
+            if ((before < 0 || lost) && c->isEditable() && c->currentText() != edit) c->setEditText(edit);
+        };
+        s->controlProc = [c, h, sorted, strings, keepSelection](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
             auto textAt = [c](int i) { return c->itemText(i); };
+            auto dataAt = [c](int i) { return static_cast<DWORD_PTR>(c->itemData(i).toLongLong()); };
             int count = c->count();
             int index = static_cast<int>(static_cast<intptr_t>(wp));
             switch (m) {
-            case CB_ADDSTRING: {
-                QString t = ToQ(reinterpret_cast<LPCSTR>(lp));
-                int at = sorted ? SortedPosition(textAt, count, t) : count;
-                QSignalBlocker block(c);
-                c->insertItem(at, t);
-                if (c->currentIndex() >= 0 && !c->isEditable() && count == 0) c->setCurrentIndex(-1);
-                *r = at;
-                return true;
-            }
+            case CB_ADDSTRING:
             case CB_INSERTSTRING: {
-                int at = index < 0 || index > count ? count : index;
-                QSignalBlocker block(c);
-                c->insertItem(at, ToQ(reinterpret_cast<LPCSTR>(lp)));
-                if (count == 0) c->setCurrentIndex(-1);
+                if (strings && !lp) { *r = CB_ERR; return true; }
+                QString t = strings ? ToQ(reinterpret_cast<LPCSTR>(lp)) : QString();
+                int at = ItemPosition(m == CB_ADDSTRING, index, count, sorted, {h, ODT_COMBOBOX, strings, textAt, dataAt}, t, lp);
+                if (!StateOf(h)) { *r = CB_ERR; return true; }
+                QVariant data = strings ? QVariant::fromValue<qlonglong>(0) : QVariant::fromValue<qlonglong>(lp);
+                keepSelection([&] { c->insertItem(at, t, data); }, false, -1);
                 *r = at;
                 return true;
             }
             case CB_DELETESTRING:
                 if (index < 0 || index >= count) { *r = CB_ERR; return true; }
-                c->removeItem(index);
+                keepSelection([&] { c->removeItem(index); }, true, index);
                 *r = c->count();
                 return true;
             case CB_RESETCONTENT: {
                 QSignalBlocker block(c);
                 c->clear();
+                if (c->isEditable()) c->setEditText(QString());
                 *r = 0;
                 return true;
             }
@@ -446,22 +646,23 @@ QWidget* MakeCombo(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
             case CB_SETCURSEL: {
                 QSignalBlocker block(c);
                 c->setCurrentIndex(index >= 0 && index < count ? index : -1);
+                if (index < 0 && c->isEditable()) c->setEditText(QString());
                 *r = index >= 0 && index < count ? index : CB_ERR;
                 return true;
             }
-            case CB_GETLBTEXTLEN: *r = index >= 0 && index < count ? FromQ(c->itemText(index)).GetLength() : CB_ERR; return true;
-            case CB_GETLBTEXT: {
-                if (index < 0 || index >= count) { *r = CB_ERR; return true; }
-                CString t = FromQ(c->itemText(index));
-                std::memcpy(reinterpret_cast<char*>(lp), t.GetString(), static_cast<size_t>(t.GetLength()) + 1);
-                *r = t.GetLength();
+            case CB_GETLBTEXTLEN:
+                *r = index < 0 || index >= count ? CB_ERR : strings ? FromQ(c->itemText(index)).GetLength() : static_cast<LRESULT>(sizeof(DWORD_PTR));
                 return true;
-            }
-            case CB_FINDSTRING: *r = FindItem(textAt, count, index, reinterpret_cast<LPCSTR>(lp), false); return true;
-            case CB_FINDSTRINGEXACT: *r = FindItem(textAt, count, index, reinterpret_cast<LPCSTR>(lp), true); return true;
+            case CB_GETLBTEXT:
+                if (index < 0 || index >= count || !lp) { *r = CB_ERR; return true; }
+                *r = strings ? CopyItemText(c->itemText(index), lp) : CopyItemData(dataAt(index), lp);
+                return true;
+            case CB_FINDSTRING:
+            case CB_FINDSTRINGEXACT:
             case CB_SELECTSTRING: {
-                int i = FindItem(textAt, count, index, reinterpret_cast<LPCSTR>(lp), false);
-                if (i >= 0) {
+                int i = strings ? FindItem(textAt, count, index, reinterpret_cast<LPCSTR>(lp), m == CB_FINDSTRINGEXACT)
+                                : FindFrom(count, index, [&](int k) { return dataAt(k) == static_cast<DWORD_PTR>(lp); });
+                if (m == CB_SELECTSTRING && i >= 0) {
                     QSignalBlocker block(c);
                     c->setCurrentIndex(i);
                 }
@@ -488,6 +689,7 @@ QWidget* MakeCombo(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
             }
             return TextProc(m, wp, lp, r, [c] { return c->isEditable() ? c->currentText() : (c->currentIndex() >= 0 ? c->currentText() : QString()); },
                             [c](const QString& t) {
+                                QSignalBlocker block(c);
                                 if (c->isEditable()) c->setEditText(t);
                                 else c->setCurrentIndex(c->findText(t));
                             });
@@ -542,10 +744,11 @@ QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     bool notify = style & LBS_NOTIFY;
     bool multi = style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL);
     bool owner = style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE);
+    bool strings = !owner || (style & LBS_HASSTRINGS);
     l->setSelectionMode(style & LBS_MULTIPLESEL ? QAbstractItemView::MultiSelection
                         : style & LBS_EXTENDEDSEL ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
     l->setUniformItemSizes(!(style & LBS_OWNERDRAWVARIABLE));
-    SetPendingSetup([l, sorted, notify, multi, owner](WindowState* s) {
+    SetPendingSetup([l, sorted, notify, multi, owner, strings](WindowState* s) {
         HWND h = s->hwnd;
         OwnerDrawDelegate* delegate = nullptr;
         if (owner) {
@@ -556,35 +759,44 @@ QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
             QObject::connect(l, &QListWidget::itemSelectionChanged, l, [h] { Notify(h, LBN_SELCHANGE); });
             QObject::connect(l, &QListWidget::itemDoubleClicked, l, [h](QListWidgetItem*) { Notify(h, LBN_DBLCLK); });
         }
-        s->controlProc = [l, sorted, multi, delegate](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
+        s->controlProc = [l, h, sorted, multi, strings, delegate](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
             auto textAt = [l](int i) { return l->item(i)->text(); };
+            auto dataAt = [l](int i) { return static_cast<DWORD_PTR>(l->item(i)->data(Qt::UserRole).toLongLong()); };
             int count = l->count();
             int index = static_cast<int>(static_cast<intptr_t>(wp));
             QSignalBlocker block(l);
             switch (m) {
             case LB_ADDSTRING:
             case LB_INSERTSTRING: {
-                QString t = ToQ(reinterpret_cast<LPCSTR>(lp));
-                int at = m == LB_ADDSTRING ? (sorted ? SortedPosition(textAt, count, t) : count) : (index < 0 || index > count ? count : index);
+                if (strings && !lp) { *r = LB_ERR; return true; }
+                QString t = strings ? ToQ(reinterpret_cast<LPCSTR>(lp)) : QString();
+                int at = ItemPosition(m == LB_ADDSTRING, index, count, sorted, {h, ODT_LISTBOX, strings, textAt, dataAt}, t, lp);
+                if (!StateOf(h)) { *r = LB_ERR; return true; }
                 auto* item = new QListWidgetItem(t);
-                if (delegate) item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(0));
+                item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(strings ? 0 : lp));
                 l->insertItem(at, item);
                 *r = at;
                 return true;
             }
-            case LB_DELETESTRING:
+            case LB_DELETESTRING: {
                 if (index < 0 || index >= count) { *r = LB_ERR; return true; }
+                bool selectedGone = !multi && l->item(index)->isSelected();
                 delete l->takeItem(index);
+                // The selection goes with its item; Qt would move it to a neighbour.
+                if (selectedGone) l->clearSelection();
                 *r = l->count();
                 return true;
+            }
             case LB_RESETCONTENT: l->clear(); *r = 0; return true;
             case LB_GETCOUNT: *r = count; return true;
             case LB_GETCURSEL: *r = l->currentRow() >= 0 && (multi || l->currentItem()->isSelected()) ? l->currentRow() : LB_ERR; return true;
             case LB_SETCURSEL:
+                // Lists of several selections take LB_SETSEL.
+                if (multi) { *r = LB_ERR; return true; }
                 if (index < 0 || index >= count) {
                     l->clearSelection();
                     l->setCurrentRow(-1);
-                    *r = index < 0 ? 0 : LB_ERR;
+                    *r = LB_ERR;
                     return true;
                 }
                 l->setCurrentRow(index);
@@ -593,32 +805,35 @@ QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
             case LB_GETSEL: *r = index >= 0 && index < count ? l->item(index)->isSelected() : LB_ERR; return true;
             case LB_SETSEL: {
                 int which = static_cast<int>(lp);
+                if (!multi || which < -1 || which >= count) { *r = LB_ERR; return true; }
                 for (int i = 0; i < count; ++i)
                     if (which == -1 || i == which) l->item(i)->setSelected(wp != 0);
+                if (which >= 0) l->setCurrentRow(which, QItemSelectionModel::NoUpdate);
                 *r = 0;
                 return true;
             }
-            case LB_GETSELCOUNT: *r = static_cast<LRESULT>(l->selectedItems().size()); return true;
+            case LB_GETSELCOUNT: *r = multi ? static_cast<LRESULT>(l->selectedItems().size()) : LB_ERR; return true;
             case LB_GETSELITEMS: {
+                if (!multi || (!lp && index > 0)) { *r = LB_ERR; return true; }
                 int n = 0;
                 for (int i = 0; i < count && n < index; ++i)
                     if (l->item(i)->isSelected()) reinterpret_cast<int*>(lp)[n++] = i;
                 *r = n;
                 return true;
             }
-            case LB_GETTEXTLEN: *r = index >= 0 && index < count ? FromQ(l->item(index)->text()).GetLength() : LB_ERR; return true;
-            case LB_GETTEXT: {
-                if (index < 0 || index >= count) { *r = LB_ERR; return true; }
-                CString t = FromQ(l->item(index)->text());
-                std::memcpy(reinterpret_cast<char*>(lp), t.GetString(), static_cast<size_t>(t.GetLength()) + 1);
-                *r = t.GetLength();
+            case LB_GETTEXTLEN:
+                *r = index < 0 || index >= count ? LB_ERR : strings ? FromQ(l->item(index)->text()).GetLength() : static_cast<LRESULT>(sizeof(DWORD_PTR));
                 return true;
-            }
-            case LB_FINDSTRING: *r = FindItem(textAt, count, index, reinterpret_cast<LPCSTR>(lp), false); return true;
-            case LB_FINDSTRINGEXACT: *r = FindItem(textAt, count, index, reinterpret_cast<LPCSTR>(lp), true); return true;
+            case LB_GETTEXT:
+                if (index < 0 || index >= count || !lp) { *r = LB_ERR; return true; }
+                *r = strings ? CopyItemText(l->item(index)->text(), lp) : CopyItemData(dataAt(index), lp);
+                return true;
+            case LB_FINDSTRING:
+            case LB_FINDSTRINGEXACT:
             case LB_SELECTSTRING: {
-                int i = FindItem(textAt, count, index, reinterpret_cast<LPCSTR>(lp), false);
-                if (i >= 0) l->setCurrentRow(i);
+                int i = strings ? FindItem(textAt, count, index, reinterpret_cast<LPCSTR>(lp), m == LB_FINDSTRINGEXACT)
+                                : FindFrom(count, index, [&](int k) { return dataAt(k) == static_cast<DWORD_PTR>(lp); });
+                if (m == LB_SELECTSTRING && i >= 0 && !multi) l->setCurrentRow(i);
                 *r = i;
                 return true;
             }
@@ -659,70 +874,91 @@ QWidget* MakeList(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     return l;
 }
 
-// Scroll bars reporting SB_ codes; the owner sets the position.
+// Scroll bars reporting SB_ codes; the owner sets the position. The range and
+// page are the owner's; the widget shows positions up to max - (page - 1).
+struct ScrollState {
+    int min = 0, max = 100, page = 0, pos = 0;
+    int LastPos() const { return std::max(min, max - std::max(page - 1, 0)); }
+    void Clamp() { pos = std::clamp(pos, min, LastPos()); }
+};
+
+void ShowScroll(QScrollBar* b, const ScrollState& st) {
+    QSignalBlocker block(b);
+    b->setRange(st.min, st.LastPos());
+    b->setPageStep(st.page > 0 ? st.page : std::max(1, (st.max - st.min) / 10));
+    b->setValue(st.pos);
+}
+
 QWidget* MakeScrollBar(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     bool vert = (static_cast<UINT>(cs.style) & SBS_VERT) != 0;
     auto* b = new QScrollBar(vert ? Qt::Vertical : Qt::Horizontal, parent);
-    b->setRange(0, 100);
-    SetPendingSetup([b, vert](WindowState* s) {
+    auto st = std::make_shared<ScrollState>();
+    ShowScroll(b, *st);
+    SetPendingSetup([b, vert, st](WindowState* s) {
         HWND h = s->hwnd;
-        auto pos = std::make_shared<int>(0);
         auto send = [h, vert](UINT code, int p) {
             CWnd* w = CWnd::FromHandlePermanent(h);
             CWnd* parent = w ? w->GetParent() : nullptr;
             if (parent) parent->SendMessage(vert ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(static_cast<WORD>(code), static_cast<WORD>(p)), reinterpret_cast<LPARAM>(h));
         };
-        QObject::connect(b, &QAbstractSlider::actionTriggered, b, [b, send, pos, h](int action) {
+        QObject::connect(b, &QAbstractSlider::actionTriggered, b, [b, send, st, h](int action) {
             int code = ScrollCodeOf(action);
             if (code < 0) return;
             send(static_cast<UINT>(code), b->sliderPosition());
             // The owner moves the bar itself (SBM_SETPOS); undo the widget's own step.
-            if (code != SB_THUMBTRACK && StateOf(h)) b->setSliderPosition(*pos);
+            if (code != SB_THUMBTRACK && StateOf(h)) b->setSliderPosition(st->pos);
         });
-        QObject::connect(b, &QAbstractSlider::sliderReleased, b, [b, send] {
+        QObject::connect(b, &QAbstractSlider::sliderReleased, b, [b, send, st, h] {
             send(SB_THUMBPOSITION, b->sliderPosition());
+            if (!StateOf(h)) return;
             send(SB_ENDSCROLL, 0);
+            // A thumb the owner did not follow goes back to the owner's position.
+            if (StateOf(h)) ShowScroll(b, *st);
         });
-        s->controlProc = [b, pos](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
-            QSignalBlocker block(b);
+        s->controlProc = [b, st](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
             switch (m) {
             case SBM_SETPOS: {
-                int old = *pos;
-                int p = static_cast<int>(static_cast<intptr_t>(wp));
-                *pos = p < b->minimum() ? b->minimum() : p > b->maximum() ? b->maximum() : p;
-                b->setValue(*pos);
-                *r = old;
+                *r = st->pos;
+                st->pos = static_cast<int>(static_cast<intptr_t>(wp));
+                st->Clamp();
+                ShowScroll(b, *st);
                 return true;
             }
-            case SBM_GETPOS: *r = *pos; return true;
+            case SBM_GETPOS: *r = st->pos; return true;
             case SBM_SETRANGE:
-                b->setRange(static_cast<int>(wp), static_cast<int>(lp));
-                *pos = b->value();
-                *r = 0;
+                *r = st->pos;
+                st->min = static_cast<int>(static_cast<intptr_t>(wp));
+                st->max = std::max(st->min, static_cast<int>(lp));
+                st->Clamp();
+                ShowScroll(b, *st);
                 return true;
             case SBM_GETRANGE:
-                if (wp) *reinterpret_cast<int*>(wp) = b->minimum();
-                if (lp) *reinterpret_cast<int*>(lp) = b->maximum() + (b->pageStep() > 1 ? b->pageStep() - 1 : 0);
+                if (wp) *reinterpret_cast<int*>(wp) = st->min;
+                if (lp) *reinterpret_cast<int*>(lp) = st->max;
                 *r = 0;
                 return true;
             case SBM_SETSCROLLINFO: {
                 auto* si = reinterpret_cast<SCROLLINFO*>(lp);
-                int page = (si->fMask & SIF_PAGE) ? static_cast<int>(si->nPage) : b->pageStep();
-                if (si->fMask & SIF_RANGE) b->setRange(si->nMin, si->nMax - (page > 0 ? page - 1 : 0));
-                if (si->fMask & SIF_PAGE) b->setPageStep(page > 0 ? page : 1);
-                if (si->fMask & SIF_POS) {
-                    *pos = si->nPos < b->minimum() ? b->minimum() : si->nPos > b->maximum() ? b->maximum() : si->nPos;
-                    b->setValue(*pos);
+                if (!si) { *r = st->pos; return true; }
+                if (si->fMask & SIF_RANGE) {
+                    st->min = si->nMin;
+                    st->max = std::max(si->nMin, si->nMax);
                 }
-                *r = *pos;
+                if (si->fMask & SIF_PAGE) st->page = static_cast<int>(si->nPage);
+                st->page = std::clamp(st->page, 0, st->max - st->min + 1);
+                if (si->fMask & SIF_POS) st->pos = si->nPos;
+                st->Clamp();
+                ShowScroll(b, *st);
+                *r = st->pos;
                 return true;
             }
             case SBM_GETSCROLLINFO: {
                 auto* si = reinterpret_cast<SCROLLINFO*>(lp);
-                si->nMin = b->minimum();
-                si->nMax = b->maximum() + b->pageStep() - 1;
-                si->nPage = static_cast<UINT>(b->pageStep());
-                si->nPos = *pos;
+                if (!si) { *r = FALSE; return true; }
+                si->nMin = st->min;
+                si->nMax = st->max;
+                si->nPage = static_cast<UINT>(st->page);
+                si->nPos = st->pos;
                 si->nTrackPos = b->sliderPosition();
                 *r = TRUE;
                 return true;
@@ -785,6 +1021,8 @@ QWidget* MakeSlider(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
             case QAbstractSlider::SliderSingleStepSub: send(TB_LINEUP, sl->sliderPosition()); break;
             case QAbstractSlider::SliderPageStepAdd: send(TB_PAGEDOWN, sl->sliderPosition()); break;
             case QAbstractSlider::SliderPageStepSub: send(TB_PAGEUP, sl->sliderPosition()); break;
+            case QAbstractSlider::SliderToMinimum: send(TB_TOP, sl->sliderPosition()); break;
+            case QAbstractSlider::SliderToMaximum: send(TB_BOTTOM, sl->sliderPosition()); break;
             case QAbstractSlider::SliderMove: send(TB_THUMBTRACK, sl->sliderPosition()); break;
             default: break;
             }
@@ -796,7 +1034,8 @@ QWidget* MakeSlider(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
         s->controlProc = [sl](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
             QSignalBlocker block(sl);
             switch (m) {
-            case TBM_GETPOS: *r = sl->value(); return true;
+            // The thumb's place: while the owner handles a step, the widget's value still lags behind.
+            case TBM_GETPOS: *r = sl->sliderPosition(); return true;
             case TBM_SETPOS: sl->setValue(static_cast<int>(lp)); *r = 0; return true;
             case TBM_SETRANGE: sl->setRange(static_cast<SHORT>(LOWORD(lp)), static_cast<SHORT>(HIWORD(lp))); *r = 0; return true;
             case TBM_SETRANGEMIN: sl->setMinimum(static_cast<int>(lp)); *r = 0; return true;
@@ -838,12 +1077,28 @@ public:
     HWND buddy = nullptr;
 };
 
-QWidget* MakeSpin(CWnd* wnd, CREATESTRUCT& cs, QWidget* parent) {
+// The number a buddy edit shows (thousands separators allowed), when it shows one.
+std::optional<int> BuddyNumber(HWND buddy) {
+    CWnd* b = CWnd::FromHandlePermanent(buddy);
+    if (!b) return std::nullopt;
+    CString t;
+    b->GetWindowText(t);
+    t.Remove(',');
+    t.Trim();
+    if (t.IsEmpty()) return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(t.GetString(), &end, 10);
+    if (*end || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return std::nullopt;
+    return static_cast<int>(v);
+}
+
+QWidget* MakeSpin(CWnd*, CREATESTRUCT& cs, QWidget* parent) {
     UINT style = static_cast<UINT>(cs.style);
     auto* sp = new SpinWidget(parent, style & UDS_HORZ);
-    (void)wnd;
     SetPendingSetup([sp, style](WindowState* s) {
         HWND h = s->hwnd;
+        auto bounds = [sp] { return std::make_pair(std::min(sp->lower, sp->upper), std::max(sp->lower, sp->upper)); };
         auto showBuddy = [sp, style] {
             if ((style & UDS_SETBUDDYINT) && sp->buddy)
                 if (CWnd* b = CWnd::FromHandlePermanent(sp->buddy)) {
@@ -852,38 +1107,73 @@ QWidget* MakeSpin(CWnd* wnd, CREATESTRUCT& cs, QWidget* parent) {
                     b->SetWindowText(buf);
                 }
         };
-        auto step = [sp, h, style, showBuddy](int delta) {
-            int lo = sp->lower < sp->upper ? sp->lower : sp->upper, hi = sp->lower < sp->upper ? sp->upper : sp->lower;
+        // What the person typed into the buddy is the position the arrows start from.
+        auto readBuddy = [sp, style, bounds] {
+            if (!(style & UDS_SETBUDDYINT) || !sp->buddy) return;
+            auto [lo, hi] = bounds();
+            if (auto v = BuddyNumber(sp->buddy); v && *v >= lo && *v <= hi) sp->pos = *v;
+        };
+        auto attach = [sp, style](HWND buddy) {
+            sp->buddy = buddy;
+            CWnd* b = CWnd::FromHandlePermanent(buddy);
+            if (!b || !(style & (UDS_ALIGNRIGHT | UDS_ALIGNLEFT)) || !b->m_pWidget || b->m_pWidget->parentWidget() != sp->parentWidget()) return;
+            // Aligned arrows sit against the buddy, which gives up their width.
+            QRect r = b->m_pWidget->geometry();
+            int w = sp->width();
+            if (r.width() <= w) return;
+            if (style & UDS_ALIGNRIGHT) {
+                b->m_pWidget->setGeometry(r.left(), r.top(), r.width() - w, r.height());
+                sp->setGeometry(r.right() + 1 - w, r.top(), w, r.height());
+            } else {
+                b->m_pWidget->setGeometry(r.left() + w, r.top(), r.width() - w, r.height());
+                sp->setGeometry(r.left(), r.top(), w, r.height());
+            }
+        };
+        if ((style & UDS_AUTOBUDDY) && sp->parentWidget()) {
+            // The control made just before the arrows.
+            HWND previous = nullptr;
+            for (QObject* o : sp->parentWidget()->children()) {
+                if (o == sp) break;
+                if (auto* w = qobject_cast<QWidget*>(o))
+                    if (HWND hw = HandleOfWidget(w)) previous = hw;
+            }
+            if (previous) attach(previous);
+        }
+        auto step = [sp, h, style, showBuddy, readBuddy, bounds](int delta) {
+            readBuddy();
+            auto [lo, hi] = bounds();
             // The direction follows the range: a backward range counts down on the up arrow.
             int d = sp->lower <= sp->upper ? delta : -delta;
             CWnd* w = CWnd::FromHandlePermanent(h);
             CWnd* parent = w ? w->GetParent() : nullptr;
             NMUPDOWN nm{{h, static_cast<UINT_PTR>(w ? w->GetDlgCtrlID() : 0), static_cast<UINT>(UDN_DELTAPOS)}, sp->pos, d};
             if (parent && parent->SendMessage(WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm))) return;
-            int next = sp->pos + nm.iDelta;
+            if (!StateOf(h)) return;
+            long long next = static_cast<long long>(sp->pos) + nm.iDelta;
             if (next > hi) next = (style & UDS_WRAP) ? lo : hi;
             if (next < lo) next = (style & UDS_WRAP) ? hi : lo;
-            sp->pos = next;
+            sp->pos = static_cast<int>(next);
             showBuddy();
             if (parent && StateOf(h))
-                parent->SendMessage((style & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, static_cast<WORD>(next)), reinterpret_cast<LPARAM>(h));
+                parent->SendMessage((style & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, static_cast<WORD>(sp->pos)), reinterpret_cast<LPARAM>(h));
         };
         QObject::connect(sp->up_, &QToolButton::clicked, sp, [step] { step(1); });
         QObject::connect(sp->down_, &QToolButton::clicked, sp, [step] { step(-1); });
-        s->controlProc = [sp, showBuddy](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
+        s->controlProc = [sp, showBuddy, readBuddy, bounds, attach](UINT m, WPARAM wp, LPARAM lp, LRESULT* r) -> bool {
             switch (m) {
             case UDM_SETRANGE: sp->upper = static_cast<SHORT>(LOWORD(lp)); sp->lower = static_cast<SHORT>(HIWORD(lp)); *r = 0; return true;
             case UDM_SETRANGE32: sp->lower = static_cast<int>(wp); sp->upper = static_cast<int>(lp); *r = 0; return true;
             case UDM_GETRANGE: *r = MAKELONG(static_cast<WORD>(sp->upper), static_cast<WORD>(sp->lower)); return true;
             case UDM_SETPOS: {
                 int old = sp->pos;
-                sp->pos = static_cast<SHORT>(LOWORD(lp));
+                auto [lo, hi] = bounds();
+                sp->pos = std::clamp(static_cast<int>(static_cast<SHORT>(LOWORD(lp))), lo, hi);
                 showBuddy();
                 *r = old;
                 return true;
             }
-            case UDM_GETPOS: *r = sp->pos; return true;
-            case UDM_SETBUDDY: *r = reinterpret_cast<LRESULT>(sp->buddy); sp->buddy = reinterpret_cast<HWND>(wp); return true;
+            case UDM_GETPOS: readBuddy(); *r = sp->pos; return true;
+            case UDM_SETBUDDY: *r = reinterpret_cast<LRESULT>(sp->buddy); attach(reinterpret_cast<HWND>(wp)); return true;
             case UDM_GETBUDDY: *r = reinterpret_cast<LRESULT>(sp->buddy); return true;
             default: return false;
             }
@@ -988,6 +1278,15 @@ DWORD_PTR CComboBox::GetItemData(int index) const {
 int CComboBox::SetItemData(int index, DWORD_PTR data) {
     return static_cast<int>(SendMessage(CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)));
 }
+int CComboBox::CompareItem(LPCOMPAREITEMSTRUCT) { return 0; }
+BOOL CComboBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (message == WM_COMPAREITEM) {
+        int r = CompareItem(reinterpret_cast<LPCOMPAREITEMSTRUCT>(lParam));
+        if (pResult) *pResult = r;
+        return TRUE;
+    }
+    return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+}
 
 BOOL CListBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) { return CWnd::Create("ListBox", nullptr, style, rect, parent, id); }
 void CListBox::GetText(int index, CString& text) const {
@@ -1020,8 +1319,14 @@ int CListBox::SetItemData(int index, DWORD_PTR data) {
 }
 void CListBox::DrawItem(LPDRAWITEMSTRUCT) {}
 void CListBox::MeasureItem(LPMEASUREITEMSTRUCT) {}
+int CListBox::CompareItem(LPCOMPAREITEMSTRUCT) { return 0; }
 BOOL CListBox::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     if (OwnerDrawNotify(this, message, lParam, pResult)) return TRUE;
+    if (message == WM_COMPAREITEM) {
+        int r = CompareItem(reinterpret_cast<LPCOMPAREITEMSTRUCT>(lParam));
+        if (pResult) *pResult = r;
+        return TRUE;
+    }
     return CWnd::OnChildNotify(message, wParam, lParam, pResult);
 }
 

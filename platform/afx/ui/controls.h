@@ -87,6 +87,7 @@
 #define CBS_DROPDOWN 0x2u
 #define CBS_DROPDOWNLIST 0x3u
 #define CBS_OWNERDRAWFIXED 0x10u
+#define CBS_OWNERDRAWVARIABLE 0x20u
 #define CBS_AUTOHSCROLL 0x40u
 #define CBS_SORT 0x100u
 #define CBS_HASSTRINGS 0x200u
@@ -147,6 +148,20 @@
 #define LB_SETITEMHEIGHT 0x01A0u
 #define LB_GETITEMHEIGHT 0x01A1u
 #define LB_FINDSTRINGEXACT 0x01A2u
+
+// Owner-drawn sorted lists without strings ask their owner to order items.
+#define WM_COMPAREITEM 0x0039u
+struct COMPAREITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    HWND hwndItem;
+    UINT itemID1;  // (UINT)-1: the item being inserted or searched for
+    DWORD_PTR itemData1;
+    UINT itemID2;
+    DWORD_PTR itemData2;
+    DWORD dwLocaleId;
+};
+using LPCOMPAREITEMSTRUCT = COMPAREITEMSTRUCT*;
 
 // Scroll bars.
 #define SBS_HORZ 0x0u
@@ -283,6 +298,11 @@ public:
     void ShowDropDown(BOOL show = TRUE) { SendMessage(CB_SHOWDROPDOWN, static_cast<WPARAM>(show)); }
     BOOL GetDroppedState() const { return static_cast<BOOL>(const_cast<CComboBox*>(this)->SendMessage(CB_GETDROPPEDSTATE)); }
     BOOL LimitText(int maxChars) { return static_cast<BOOL>(SendMessage(CB_LIMITTEXT, static_cast<WPARAM>(maxChars))); }
+    // Orders the items of an owner-drawn sorted combo box without strings when
+    // the parent does not handle WM_COMPAREITEM: -1, 0 or 1 as item 1 comes
+    // before, with or after item 2. Equal by default (insertion order).
+    virtual int CompareItem(LPCOMPAREITEMSTRUCT cis);
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 };
 
 class AFX_UI_API CListBox : public CWnd {
@@ -323,6 +343,8 @@ public:
     // Owner-drawn list boxes draw (and measure) their items here when their parent does not.
     virtual void DrawItem(LPDRAWITEMSTRUCT dis);
     virtual void MeasureItem(LPMEASUREITEMSTRUCT mis);
+    // Orders the items of a sorted owner-drawn list without strings (see CComboBox::CompareItem).
+    virtual int CompareItem(LPCOMPAREITEMSTRUCT cis);
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 };
 

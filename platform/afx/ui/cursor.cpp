@@ -51,6 +51,13 @@ QCursor CursorOf(HCURSOR c) {
     return d ? d->cursor : QCursor(Qt::ArrowCursor);
 }
 
+void ShowOwnCursor(WindowState* s) {
+    if (!s || !s->widget) return;
+    if (s->classCursor) s->widget->setCursor(CursorOf(s->classCursor));
+    else if (s->hasOwnCursor) s->widget->setCursor(s->ownCursor);
+    else s->widget->unsetCursor();
+}
+
 QImage IconImage(HICON icon) {
     auto* d = reinterpret_cast<IconData*>(icon);
     return d ? d->image : QImage();
@@ -113,8 +120,12 @@ HCURSOR LoadCursor(HINSTANCE module, LPCSTR name) {
 HCURSOR SetCursor(HCURSOR cursor) {
     HCURSOR old = g_current;
     g_current = cursor;
-    // The window the mouse is in (or that holds the capture) shows it.
+    // The window that holds the capture shows it; else, while WM_SETCURSOR is
+    // asked (also of a parent on its child's behalf), the window under the
+    // mouse; else the window whose message is being handled.
     HWND target = GetCapture();
+    for (MessageFrame* f = CurrentFrame(); !target && f; f = f->outer)
+        if (f->msg.message == WM_SETCURSOR) target = reinterpret_cast<HWND>(f->msg.wParam);
     if (!target)
         if (MessageFrame* f = CurrentFrame()) target = f->msg.hwnd;
     if (WindowState* s = StateOf(target); s && s->widget) {

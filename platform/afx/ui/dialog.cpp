@@ -372,14 +372,21 @@ BOOL CDialog::CreateFromTemplate(const CDialogTemplate& tmpl, CWnd* parent, bool
             if (tmpl.pointSize) f.setPointSize(tmpl.pointSize);
             m_pWidget->setFont(f);
         }
+    // Enter presses the template's default push button.
+    for (const CDialogItemTemplate& item : tmpl.items)
+        if (ClassOfItem(item).CompareNoCase("Button") == 0 && (item.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+            m_nDefID = item.id;
+            break;
+        }
     AfxCreateDialogControls(this, tmpl);
     if (!child && ((tmpl.style & DS_CENTER) || modal)) CenterWindow();
     HWND self = m_hWnd;
     BOOL focusSet = !CallWnd(this, WM_INITDIALOG, 0, 0);
     if (!StateOf(self)) return FALSE;
-    if (!focusSet)
-        if (CWnd* first = GetNextDlgTabItem(nullptr)) first->SetFocus();
+    // Shown first: the first tab stop can take the focus only in a visible dialog.
     if (tmpl.style & WS_VISIBLE || modal) ShowWindow(SW_SHOW);
+    if (!focusSet)
+        if (CWnd* first = GetNextDlgTabItem(nullptr)) GotoDlgCtrl(first);
     return TRUE;
 }
 
@@ -470,6 +477,16 @@ BOOL CDialog::IsDialogMessage(MSG* msg) {
     if (msg->message != WM_KEYDOWN) return FALSE;
     CWnd* target = FromHandlePermanent(msg->hwnd);
     if (!target || (target != this && !IsChild(target))) return FALSE;
+    if (msg->wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
+        // Tab and Shift+Tab walk the WS_TABSTOP controls in template order,
+        // unless the control takes Tab itself.
+        if (target != this && (target->SendMessage(WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg)) & (DLGC_WANTTAB | DLGC_WANTALLKEYS)))
+            return FALSE;
+        CWnd* from = target;
+        while (from && from != this && from->GetParent() != this) from = from->GetParent();
+        if (CWnd* next = GetNextDlgTabItem(from == this ? nullptr : from, GetKeyState(VK_SHIFT) < 0)) GotoDlgCtrl(next);
+        return TRUE;
+    }
     // A control that wants every key (an item label being edited) keeps Enter and Esc.
     if ((msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN) && target != this &&
         (target->SendMessage(WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg)) & DLGC_WANTALLKEYS))
@@ -500,9 +517,27 @@ void CDialog::PrevDlgCtrl() const {
     if (CWnd* n = GetNextDlgTabItem(GetFocus(), TRUE)) n->SetFocus();
 }
 void CDialog::GotoDlgCtrl(CWnd* control) {
-    if (control) control->SetFocus();
+    if (!control) return;
+    control->SetFocus();
+    // An edit reached from the keyboard has its text selected, ready to be typed over.
+    if (control->m_strClass.CompareNoCase("Edit") == 0) control->SendMessage(EM_SETSEL, 0, -1);
 }
-void CDialog::SetDefID(UINT id) { m_nDefID = id; }
+void CDialog::SetDefID(UINT id) {
+    // The default look moves from the old default push button to the new one.
+    auto restyle = [this](UINT of, UINT type) {
+        CWnd* c = GetDlgItem(static_cast<int>(of));
+        UINT now = c ? (c->m_dwStyle & BS_TYPEMASK) : BS_TYPEMASK;
+        if (c && c->m_strClass.CompareNoCase("Button") == 0 && (now == BS_PUSHBUTTON || now == BS_DEFPUSHBUTTON)) {
+            c->m_dwStyle = (c->m_dwStyle & ~BS_TYPEMASK) | type;
+            c->SendMessage(BM_SETSTYLE, type, TRUE);
+        }
+    };
+    if (m_hWnd && id != m_nDefID) {
+        restyle(m_nDefID, BS_PUSHBUTTON);
+        restyle(id, BS_DEFPUSHBUTTON);
+    }
+    m_nDefID = id;
+}
 DWORD CDialog::GetDefID() const { return MAKELONG(static_cast<WORD>(m_nDefID), 0x534B /* DC_HASDEFID */); }
 
 void CDialog::MapDialogRect(LPRECT r) const {

@@ -153,6 +153,33 @@ HWND FindLocal(const char* cls, const char* title) {
     return nullptr;
 }
 
+// What another program may send or post here. Its addresses mean nothing in
+// this process, so the system's messages that carry pointers (text, records,
+// a timer's callback, reflected notifications) are refused; the pointer-free
+// ones and the programs' own messages (WM_USER and up, registered ones) pass.
+bool AcceptedFromOutside(UINT message) {
+    switch (message) {
+    case WM_NULL:
+    case WM_CLOSE:
+    case WM_COMMAND:
+    case WM_SYSCOMMAND:
+    case WM_SYSCOLORCHANGE:
+    case WM_ACTIVATEAPP:
+    case WM_CANCELMODE:
+        return true;
+    default:
+        break;
+    }
+    if (message < WM_USER) return false;
+    return !(message >= WM_REFLECT_BASE && message < WM_REFLECT_BASE + WM_USER);
+}
+
+// The windows other programs reach: this process's top-level windows, as FindWindow finds them.
+CWnd* OutsideTarget(HWND hwnd) {
+    CWnd* w = IsLocalWindow(hwnd) ? CWnd::FromHandlePermanent(hwnd) : nullptr;
+    return w && !(w->m_dwStyle & WS_CHILD) ? w : nullptr;
+}
+
 QByteArray Handle(const QByteArray& req) {
     Reader r{req};
     BYTE op = r.Get<BYTE>();
@@ -170,7 +197,7 @@ QByteArray Handle(const QByteArray& req) {
     if (op == kShow) {
         int cmd = r.Get<qint32>();
         BYTE fg = r.Get<BYTE>();
-        CWnd* w = CWnd::FromHandlePermanent(hwnd);
+        CWnd* w = OutsideTarget(hwnd);
         if (r.ok && w) {
             if (cmd >= 0) w->ShowWindow(cmd);
             if (fg) w->SetForegroundWindow();
@@ -181,7 +208,7 @@ QByteArray Handle(const QByteArray& req) {
     UINT msg = r.Get<quint32>();
     auto wp = static_cast<WPARAM>(r.Get<quint64>());
     auto lp = static_cast<LPARAM>(r.Get<qint64>());
-    bool ok = r.ok && IsLocalWindow(hwnd);
+    bool ok = r.ok && OutsideTarget(hwnd) && AcceptedFromOutside(msg);
     LRESULT result = 0;
     if (ok && op == kPost) ok = ::PostMessage(hwnd, msg, wp, lp);
     if (ok && op == kSend) result = ::SendMessage(hwnd, msg, wp, lp);
@@ -297,7 +324,8 @@ LRESULT RemoteSend(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT t
     RemoteWindow rw;
     if (!Lookup(hwnd, &rw)) return 0;
     QByteArray req = MessageRequest(kSend, rw, message, wParam, lParam), reply;
-    if (!Exchange(rw.pid, req, &reply, static_cast<int>(timeout)) || reply.size() < 9 || reply[0] != 1) return 0;
+    int ms = timeout > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(timeout);
+    if (!Exchange(rw.pid, req, &reply, ms) || reply.size() < 9 || reply[0] != 1) return 0;
     qint64 r;
     std::memcpy(&r, reply.constData() + 1, 8);
     if (ok) *ok = true;

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <set>
 
 #include "platform/afx/ui/ui_private.h"
 
@@ -34,6 +35,13 @@ std::uintptr_t KeepInput(std::shared_ptr<QEvent> e) {
     while (t_inputs.size() > kMaxKeptInputs) t_inputs.erase(t_inputs.begin());
     return id;
 }
+
+struct ThreadTimer {
+    QTimer* timer;
+    TIMERPROC proc;
+};
+thread_local std::map<UINT_PTR, ThreadTimer> t_threadTimers;
+thread_local UINT_PTR t_nextThreadTimer = 0;
 
 bool Matches(const MSG& m, HWND hwnd, UINT first, UINT last) {
     if (hwnd && m.hwnd != hwnd) return false;
@@ -397,14 +405,23 @@ LRESULT DispatchMessage(const MSG* msg) {
         DeliverInput(msg->hwnd, e.get());
         return 0;
     }
-    if (msg->message == WM_TIMER && msg->hwnd) {
-        WindowState* s = StateOf(msg->hwnd);
-        if (!s || !s->timers.count(msg->wParam)) return 0;  // killed since it was queued
-    }
-    if (msg->message == WM_TIMER && msg->lParam) {
-        auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
-        proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
-        return 0;
+    if (msg->message == WM_TIMER && (msg->hwnd || msg->lParam)) {
+        // Only a live timer ticks (a tick queued before KillTimer is dropped), and
+        // only the callback it was set with is called.
+        TIMERPROC proc = nullptr;
+        if (msg->hwnd) {
+            WindowState* s = StateOf(msg->hwnd);
+            if (!s || !s->timers.count(msg->wParam)) return 0;
+            proc = s->timerProcs[msg->wParam];
+        } else {
+            auto it = t_threadTimers.find(msg->wParam);
+            if (it == t_threadTimers.end()) return 0;
+            proc = it->second.proc;
+        }
+        if (proc && msg->lParam) {
+            proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
+            return 0;
+        }
     }
     if (!msg->hwnd) return 0;  // thread messages are seen by the loop's PreTranslateMessage
     CWnd* w = CWnd::FromHandlePermanent(msg->hwnd);
@@ -482,6 +499,7 @@ DWORD GetMessagePos() {
 UINT RegisterWindowMessage(LPCSTR name) {
     static std::mutex mu;
     static std::map<std::string, UINT> names;
+    static std::set<UINT> used;
     if (!name || !*name) return 0;
     // The same name always gives the same number, also in another process.
     std::string key;
@@ -491,15 +509,50 @@ UINT RegisterWindowMessage(LPCSTR name) {
     if (it != names.end()) return it->second;
     UINT h = 2166136261u;
     for (unsigned char c : key) h = (h ^ c) * 16777619u;
+    if (used.size() >= 0x3FFFu) return 0;  // every number is taken
+    // A name whose number is taken already gets the next free one.
     UINT id = 0xC000u + (h % 0x3FFFu);
-    for (auto& [k, v] : names)
-        if (v == id) id = 0xC000u + ((id - 0xC000u + 1) % 0x3FFFu);
+    while (used.count(id)) id = 0xC000u + ((id - 0xC000u + 1) % 0x3FFFu);
     names[key] = id;
+    used.insert(id);
     return id;
 }
 
 // Timers.
+namespace {
+// A timer of the thread without a window: its ticks are thread messages
+// (hwnd nullptr) that DispatchMessage hands to the callback.
+UINT_PTR SetThreadTimer(UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    if (!QCoreApplication::instance()) return 0;
+    auto it = t_threadTimers.find(id);
+    if (it == t_threadTimers.end()) {
+        // A new timer gets a number of its own; the id asked for names an existing one only.
+        do id = ++t_nextThreadTimer;
+        while (id == 0 || t_threadTimers.count(id));
+        it = t_threadTimers.emplace(id, ThreadTimer{new QTimer, proc}).first;
+    }
+    QTimer* t = it->second.timer;
+    it->second.proc = proc;
+    t->disconnect();
+    QObject::connect(t, &QTimer::timeout, [id] {
+        auto found = t_threadTimers.find(id);
+        auto q = CurrentQueue();
+        if (found == t_threadTimers.end() || q->HasTimer(nullptr, id)) return;
+        QueuedMessage m;
+        m.msg.message = WM_TIMER;
+        m.msg.wParam = id;
+        m.msg.lParam = reinterpret_cast<LPARAM>(found->second.proc);
+        m.msg.time = NowMs();
+        m.timer = true;
+        q->Post(std::move(m));
+    });
+    t->start(static_cast<int>(elapse < 10 ? 10 : elapse));
+    return id;
+}
+}  // namespace
+
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    if (!hwnd) return SetThreadTimer(id, elapse, proc);
     WindowState* s = StateOf(hwnd);
     if (!s || !s->widget) return 0;
     if (id == 0) id = 1;
@@ -519,6 +572,14 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
+    if (!hwnd) {
+        auto it = t_threadTimers.find(id);
+        if (it == t_threadTimers.end()) return FALSE;
+        it->second.timer->stop();
+        it->second.timer->deleteLater();
+        t_threadTimers.erase(it);
+        return TRUE;
+    }
     WindowState* s = StateOf(hwnd);
     if (!s) return FALSE;
     auto it = s->timers.find(id);

@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QColor>
+#include <QCursor>
 #include <QImage>
 #include <QMargins>
 #include <QObject>
@@ -132,6 +133,10 @@ struct WindowState {
     QMenuBar* menuBar = nullptr;
     CMenu* menu = nullptr;
     HCURSOR classCursor = nullptr;
+    // The cursor the widget came with (an edit box's I-beam), which the default
+    // processing of WM_SETCURSOR puts back; without one the parent's shows.
+    bool hasOwnCursor = false;
+    QCursor ownCursor;
     HFONT font = nullptr;        // WM_SETFONT's font (nullptr: the default)
     bool acceptFiles = false;
     bool mouseInside = false;
@@ -223,6 +228,8 @@ void SetKeyDown(UINT vk, bool down);
 struct CursorData;
 struct IconData;
 QCursor CursorOf(HCURSOR cursor);
+// The default processing of WM_SETCURSOR over the client area: the window's own cursor.
+void ShowOwnCursor(WindowState* s);
 QImage IconImage(HICON icon);
 HICON LoadIconResource(HINSTANCE module, LPCSTR name);
 // The documents' templates of an application, freed with it.

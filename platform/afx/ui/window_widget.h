@@ -12,6 +12,9 @@ class AfxWindowWidget : public QWidget {
 public:
     explicit AfxWindowWidget(QWidget* parent);
 
+    // An input method asks where the caret is (to put its candidates there).
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 protected:
     void paintEvent(QPaintEvent* e) override;
 };

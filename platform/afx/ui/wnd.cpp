@@ -24,6 +24,24 @@ AfxWindowWidget::AfxWindowWidget(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(false);
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
+    // Typing through an input method (Chinese) arrives as WM_CHAR bytes.
+    setAttribute(Qt::WA_InputMethodEnabled);
+}
+
+QVariant AfxWindowWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle: {
+        HWND hwnd = HandleOfWidget(this);
+        WindowState* s = StateOf(hwnd);
+        const CaretState& c = Caret();
+        if (s && c.hwnd == hwnd) return QRect(c.rect.translated(ClientOrigin(s)));
+        return QRect();
+    }
+    default:
+        return QWidget::inputMethodQuery(query);
+    }
 }
 
 CaretState& Caret() {
@@ -119,6 +137,10 @@ void ApplyScroll(WindowState* s, int bar) {
 
 }  // namespace afx_detail
 
+namespace {
+HWND g_capture = nullptr;  // the window that holds the mouse capture
+}  // namespace
+
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
@@ -150,7 +172,8 @@ CWnd* CWnd::FromHandle(HWND hwnd) {
 
 BOOL CWnd::Attach(HWND hwnd) {
     WindowState* s = StateOf(hwnd);
-    if (!s || m_hWnd) return FALSE;
+    // A handle belongs to one object at a time.
+    if (!s || m_hWnd || (s->wnd && s->wnd != this)) return FALSE;
     s->wnd = this;
     m_hWnd = hwnd;
     m_pWidget = s->widget;
@@ -159,6 +182,8 @@ BOOL CWnd::Attach(HWND hwnd) {
 
 HWND CWnd::Detach() {
     HWND h = m_hWnd;
+    // The window stays, without an object: messages no longer reach this one (nor a deleted one).
+    if (WindowState* s = StateOf(h); s && s->wnd == this) s->wnd = nullptr;
     m_hWnd = nullptr;
     m_pWidget = nullptr;
     return h;
@@ -273,6 +298,10 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD 
     m_pWidget = w;
     m_hWnd = RegisterWindow(this, w);
     WindowState* s = StateOf(m_hWnd);
+    if (w->testAttribute(Qt::WA_SetCursor)) {
+        s->hasOwnCursor = true;
+        s->ownCursor = w->cursor();
+    }
     s->ownsPainting = dynamic_cast<AfxWindowWidget*>(w) != nullptr || FindMessageEntry(WM_PAINT, 0, 0) != nullptr;
     RunPendingSetup(s);
     InstallBridge(w);
@@ -330,8 +359,9 @@ BOOL CWnd::DestroyWindow() {
         for (QObject* o : children) {
             auto* cw = qobject_cast<QWidget*>(o);
             HWND ch = cw ? HandleOfWidget(cw) : nullptr;
-            if (ch && ch != h)
-                if (CWnd* c = FromHandlePermanent(ch)) c->DestroyWindow();
+            if (!ch || ch == h) continue;
+            if (CWnd* c = FromHandlePermanent(ch)) c->DestroyWindow();
+            else UnregisterWindow(ch);  // detached: its widget goes with this one
         }
         // Owned top-level windows go too.
         for (QWidget* tl : QApplication::topLevelWidgets()) {
@@ -342,6 +372,10 @@ BOOL CWnd::DestroyWindow() {
         }
     }
     if (Caret().hwnd == h) Caret().hwnd = nullptr;
+    if (g_capture == h) {
+        if (w) w->releaseMouse();
+        g_capture = nullptr;
+    }
     if (s->timers.size()) {
         for (auto& [id, t] : s->timers) {
             t->stop();
@@ -497,7 +531,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETTEXTLENGTH:
         return s && s->widget ? FromQ(s->widget->windowTitle()).GetLength() : 0;
     case WM_GETTEXT: {
-        if (!s || !s->widget || wParam == 0) return 0;
+        if (!s || !s->widget || wParam == 0 || !lParam) return 0;
         CString t = FromQ(s->widget->windowTitle());
         int n = t.GetLength() < static_cast<int>(wParam) - 1 ? t.GetLength() : static_cast<int>(wParam) - 1;
         std::memcpy(reinterpret_cast<char*>(lParam), t.GetString(), static_cast<size_t>(n));
@@ -528,6 +562,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
         if (CWnd* p = GetParent(); p && (m_dwStyle & WS_CHILD))
             if (p->SendMessage(message, wParam, lParam)) return TRUE;
+        // Nobody chose one: the window under the mouse shows its own cursor.
+        if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == m_hWnd) ShowOwnCursor(s);
         return FALSE;
     case WM_MOUSEACTIVATE:
         return 1;
@@ -1053,22 +1089,31 @@ void CWnd::SetRedraw(BOOL redraw) {
     s->widget->setUpdatesEnabled(s->redraw);
 }
 
-void CWnd::ScrollWindow(int dx, int dy, LPCRECT, LPCRECT) {
+void CWnd::ScrollWindow(int dx, int dy, LPCRECT scrollRect, LPCRECT clipRect) {
     WindowState* s = StateOf(m_hWnd);
     if (!s || !s->widget) return;
-    if (s->ownsPainting && !s->surface.isNull()) {
-        QImage moved(s->surface.size(), s->surface.format());
-        moved.fill(Qt::white);
-        {
-            QPainter p(&moved);
-            p.drawImage(dx, dy, s->surface);
+    QRect client(QPoint(0, 0), ClientRectQ(s).size());
+    auto toQ = [](const RECT& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); };
+    // The pixels of the area move inside it; what comes in waits to be painted,
+    // and so does what waited already, at its new place.
+    QRect area = client;
+    if (scrollRect) area &= toQ(*scrollRect);
+    if (clipRect) area &= toQ(*clipRect);
+    if (!area.isEmpty() && (dx || dy)) {
+        if (s->ownsPainting && !s->surface.isNull()) {
+            QImage before = s->surface.copy();
+            QPainter p(&s->surface);
+            p.setClipRect(area);
+            p.fillRect(area, BackgroundOf(this));
+            p.drawImage(area.topLeft() + QPoint(dx, dy), before, area);
         }
-        s->surface = moved;
-        QRegion all(QRect(QPoint(0, 0), s->surface.size()));
-        s->invalid += all - QRegion(QRect(QPoint(dx, dy), s->surface.size()));
-        s->widget->update();
+        QRegion inside = s->invalid & area;
+        QRegion landed = QRegion(area.translated(dx, dy)) & area;
+        s->invalid = (s->invalid - QRegion(area)) + (inside.translated(dx, dy) & area) + (QRegion(area) - landed);
+        if (s->redraw) s->widget->update();
     }
-    // Child windows move with the contents.
+    // Child windows move with the contents when the whole client area scrolls.
+    if (scrollRect || clipRect) return;
     for (QObject* o : s->widget->children())
         if (auto* cw = qobject_cast<QWidget*>(o); cw && HandleOfWidget(cw) && !cw->isWindow()) cw->move(cw->pos() + QPoint(dx, dy));
 }
@@ -1195,14 +1240,13 @@ CWnd* CWnd::GetFocus() {
     return nullptr;
 }
 
-namespace {
-HWND g_capture = nullptr;
-}
-
 CWnd* CWnd::SetCapture() {
     CWnd* old = GetCapture();
+    if (!StateOf(m_hWnd)) return old;
     if (m_pWidget) m_pWidget->grabMouse();
     g_capture = m_hWnd;
+    // The window losing the capture hears which window took it.
+    if (old && old != this) CallWnd(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(m_hWnd));
     return old;
 }
 

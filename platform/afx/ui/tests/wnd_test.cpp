@@ -9,10 +9,13 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QProcess>
+#include <QWheelEvent>
 #include <QWidget>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -63,7 +66,11 @@ public:
         AfxPumpMessages();
         return 5;
     }
-    LRESULT OnPing(WPARAM wp, LPARAM) { return static_cast<LRESULT>(wp) + 1; }
+    LRESULT OnPing(WPARAM wp, LPARAM) {
+        ++pings;
+        return static_cast<LRESULT>(wp) + 1;
+    }
+    int pings = 0;
     DECLARE_MESSAGE_MAP()
 };
 
@@ -210,6 +217,357 @@ TEST(WndQueue, PostingStopsAtTheQueueLimitWithoutLosingPayloads) {
     EXPECT_EQ(AfxRemovePostedMessages(w.m_hWnd, 0, 0), accepted);
     EXPECT_TRUE(w.PostMessage(WM_PING));
     AfxPumpMessages();
+}
+
+
+// Capture and cursors: a window under the mouse that picks its cursor after
+// the default processing, as views do, and one that records capture changes.
+class Pointer : public CWnd {
+public:
+    HCURSOR pick = nullptr;   // the cursor chosen over the client area (none: the default)
+    int setCursors = 0;
+    std::vector<HWND> lostTo;  // WM_CAPTURECHANGED: the window that took the capture
+    BOOL Make(CWnd* parent = nullptr) {
+        if (parent) return Create(nullptr, "Child", WS_CHILD | WS_VISIBLE, CRect(10, 10, 60, 60), parent, 7);
+        return CreateEx(0, nullptr, "Pointer", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr, nullptr);
+    }
+    afx_msg BOOL OnSetCursor(CWnd* wnd, UINT hit, UINT message) {
+        ++setCursors;
+        BOOL done = CWnd::OnSetCursor(wnd, hit, message);
+        if (!pick || hit != HTCLIENT) return done;
+        ::SetCursor(pick);
+        return TRUE;
+    }
+    afx_msg void OnCaptureChanged(CWnd* wnd) { lostTo.push_back(wnd ? wnd->m_hWnd : nullptr); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(Pointer, CWnd)
+    ON_WM_SETCURSOR()
+    ON_WM_CAPTURECHANGED()
+END_MESSAGE_MAP()
+
+// A child without cursor handling of its own.
+class Plain : public CWnd {};
+
+TEST(WndCursor, ACursorChosenAfterTheDefaultStaysAndTheDefaultComesBack) {
+    EnsureUi();
+    Pointer w;
+    ASSERT_TRUE(w.Make());
+    w.pick = ::LoadCursor(nullptr, IDC_CROSS);
+    AfxTestMouse(&w, WM_MOUSEMOVE, POINT{20, 20});
+    EXPECT_EQ(w.setCursors, 1);
+    EXPECT_EQ(w.GetWidget()->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(::GetCursor(), w.pick);
+    // Nothing chosen any more: the default processing puts the window's own cursor back.
+    w.pick = nullptr;
+    AfxTestMouse(&w, WM_MOUSEMOVE, POINT{22, 20});
+    EXPECT_EQ(w.GetWidget()->cursor().shape(), Qt::ArrowCursor);
+    // A parent choosing the cursor for a child without a choice of its own.
+    Plain child;
+    ASSERT_TRUE(child.Create(nullptr, "Child", WS_CHILD | WS_VISIBLE, CRect(10, 10, 60, 60), &w, 7));
+    w.pick = ::LoadCursor(nullptr, IDC_IBEAM);
+    AfxTestMouse(&child, WM_MOUSEMOVE, POINT{5, 5});
+    EXPECT_EQ(child.GetWidget()->cursor().shape(), Qt::IBeamCursor);
+    // While the mouse is captured nobody is asked: the drag keeps its cursor.
+    int asked = w.setCursors;
+    w.SetCapture();
+    ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
+    AfxTestMouse(&w, WM_MOUSEMOVE, POINT{30, 20});
+    EXPECT_EQ(w.setCursors, asked);
+    EXPECT_EQ(w.GetWidget()->cursor().shape(), Qt::SizeHorCursor);
+    ReleaseCapture();
+    child.DestroyWindow();
+    w.DestroyWindow();
+}
+
+TEST(WndCapture, TheWindowLosingTheCaptureHearsWhoTookIt) {
+    EnsureUi();
+    Pointer a, b;
+    ASSERT_TRUE(a.Make());
+    ASSERT_TRUE(b.Make());
+    EXPECT_EQ(a.SetCapture(), nullptr);
+    EXPECT_EQ(CWnd::GetCapture(), &a);
+    EXPECT_TRUE(a.lostTo.empty());
+    a.SetCapture();  // taking it again changes nothing
+    EXPECT_TRUE(a.lostTo.empty());
+    EXPECT_EQ(b.SetCapture(), &a);
+    EXPECT_EQ(a.lostTo, std::vector<HWND>{b.m_hWnd});
+    EXPECT_EQ(::GetCapture(), b.m_hWnd);
+    EXPECT_TRUE(ReleaseCapture());
+    EXPECT_EQ(b.lostTo, std::vector<HWND>{nullptr});
+    EXPECT_EQ(::GetCapture(), nullptr);
+    ReleaseCapture();  // nobody has it: nobody hears of it
+    EXPECT_EQ(b.lostTo.size(), 1u);
+    // A window destroyed with the capture leaves nobody holding it.
+    {
+        Pointer gone;
+        ASSERT_TRUE(gone.Make());
+        gone.SetCapture();
+        gone.DestroyWindow();
+    }
+    EXPECT_EQ(::GetCapture(), nullptr);
+    EXPECT_EQ(a.SetCapture(), nullptr);
+    ReleaseCapture();
+    a.DestroyWindow();
+    b.DestroyWindow();
+}
+
+std::vector<UINT_PTR> g_threadTicks;
+void ThreadTick(HWND hwnd, UINT message, UINT_PTR id, DWORD) {
+    EXPECT_EQ(hwnd, nullptr);
+    EXPECT_EQ(message, WM_TIMER);
+    g_threadTicks.push_back(id);
+}
+
+TEST(WndTimers, ThreadTimersWithoutAWindowTickUntilKilled) {
+    EnsureUi();
+    g_threadTicks.clear();
+    UINT_PTR a = ::SetTimer(nullptr, 0, 10, ThreadTick);
+    UINT_PTR b = ::SetTimer(nullptr, 0, 10, ThreadTick);
+    ASSERT_NE(a, 0u);
+    ASSERT_NE(b, 0u);
+    EXPECT_NE(a, b);
+    auto count = [](UINT_PTR id) { return std::count(g_threadTicks.begin(), g_threadTicks.end(), id); };
+    ASSERT_TRUE(PumpUntil([&] { return count(a) >= 2 && count(b) >= 2; }, 3000));
+    EXPECT_TRUE(::KillTimer(nullptr, a));
+    EXPECT_FALSE(::KillTimer(nullptr, a));
+    // A tick of the killed timer already waiting is not delivered.
+    auto seen = count(a);
+    ASSERT_TRUE(PumpUntil([&] { return count(b) >= 5; }, 3000));
+    EXPECT_EQ(count(a), seen);
+    // Setting an existing thread timer again keeps its id.
+    EXPECT_EQ(::SetTimer(nullptr, b, 10, ThreadTick), b);
+    EXPECT_TRUE(::KillTimer(nullptr, b));
+    AfxPumpMessages();
+}
+
+TEST(WndHandles, ADetachedObjectNoLongerOwnsItsHandle) {
+    EnsureUi();
+    auto* first = new Probe;
+    ASSERT_TRUE(first->Make());
+    HWND h = first->Detach();
+    EXPECT_EQ(first->m_hWnd, nullptr);
+    delete first;  // the window stays; the map must not keep the deleted object
+    EXPECT_TRUE(::IsWindow(h));
+    EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
+    Probe second;
+    ASSERT_TRUE(second.Attach(h));
+    EXPECT_EQ(CWnd::FromHandle(h), &second);
+    EXPECT_EQ(second.SendMessage(WM_PING, 2), 3);
+    // Text into a missing buffer is refused rather than written anywhere.
+    EXPECT_EQ(second.SendMessage(WM_GETTEXT, 16, 0), 0);
+    EXPECT_TRUE(second.DestroyWindow());
+    EXPECT_FALSE(::IsWindow(h));
+}
+
+
+TEST(WndRemote, MessagesFromAnotherProgramCannotCarryPointers) {
+    EnsureUi();
+    QProcess p;
+    p.setProgram(QCoreApplication::applicationDirPath() + "/afx_ui_peer");
+    p.start();
+    ASSERT_TRUE(p.waitForStarted(10000));
+    HWND peer = nullptr;
+    for (int i = 0; i < 200 && !peer; ++i) {
+        peer = FindWindow("UiPeerClass", nullptr);
+        if (!peer) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_NE(peer, nullptr);
+    DWORD_PTR result = 0;
+    // Addresses mean nothing in the other program: text in or out, a timer's
+    // callback, a reflected notification's record are all refused there.
+    EXPECT_FALSE(SendMessageTimeout(peer, WM_GETTEXT, 64, 0x10, SMTO_NORMAL, 2000, &result));
+    EXPECT_FALSE(SendMessageTimeout(peer, WM_SETTEXT, 0, 0x10, SMTO_NORMAL, 2000, &result));
+    EXPECT_FALSE(PostMessage(peer, WM_TIMER, 1, 0x1));
+    EXPECT_FALSE(PostMessage(peer, WM_REFLECT_BASE + WM_NOTIFY, 0, 0x10));
+    // The program lives on and still answers its own messages.
+    EXPECT_EQ(SendMessage(peer, WM_USER + 7, 20, 22), 42);
+    EXPECT_TRUE(SendMessageTimeout(peer, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result));
+    ASSERT_TRUE(PostMessage(peer, WM_CLOSE, 0, 0));
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+}
+
+
+// Records keyboard and wheel messages with their parameters.
+class Typist : public CWnd {
+public:
+    struct Seen {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    std::vector<Seen> seen;
+    std::vector<UINT> chars;
+    BOOL Make() { return CreateEx(0, nullptr, "Typist", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr, nullptr); }
+    LRESULT Note() {
+        const MSG* m = GetCurrentMessage();
+        seen.push_back({m->message, m->wParam, m->lParam});
+        return 0;
+    }
+    afx_msg void OnKeyDown(UINT, UINT, UINT) { Note(); }
+    afx_msg void OnKeyUp(UINT, UINT, UINT) { Note(); }
+    afx_msg void OnSysKeyDown(UINT, UINT, UINT) { Note(); }
+    LRESULT OnSysKeyUp(WPARAM, LPARAM) { return Note(); }
+    afx_msg void OnChar(UINT ch, UINT, UINT) { chars.push_back(ch); }
+    afx_msg void OnSysChar(UINT, UINT, UINT) {}
+    afx_msg BOOL OnMouseWheel(UINT, short, CPoint) { return Note() == 0; }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(Typist, CWnd)
+    ON_WM_KEYDOWN()
+    ON_WM_KEYUP()
+    ON_WM_SYSKEYDOWN()
+    ON_MESSAGE(WM_SYSKEYUP, OnSysKeyUp)
+    ON_WM_CHAR()
+    ON_WM_SYSCHAR()
+    ON_WM_MOUSEWHEEL()
+END_MESSAGE_MAP()
+
+TEST(WndInput, APumpSeesInputMessagesWithTheParametersTheWindowGets) {
+    EnsureUi();
+    Typist t;
+    ASSERT_TRUE(t.Make());
+    QWidget* w = t.GetWidget();
+    QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+    QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a"));
+    QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyPress, Qt::Key_F, Qt::AltModifier));
+    QCoreApplication::postEvent(w, new QKeyEvent(QEvent::KeyRelease, Qt::Key_F, Qt::AltModifier));
+    QPointF global = w->mapToGlobal(QPointF(30, 40));
+    QCoreApplication::postEvent(w, new QWheelEvent(QPointF(30, 40), global, QPoint(), QPoint(0, -240), Qt::NoButton,
+                                                   Qt::ControlModifier, Qt::NoScrollPhase, false));
+    std::vector<Typist::Seen> peeked;
+    MSG msg;
+    while (::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.hwnd == t.m_hWnd) peeked.push_back({msg.message, msg.wParam, msg.lParam});
+        ::TranslateMessage(&msg);
+        ::DispatchMessage(&msg);
+    }
+    ASSERT_EQ(peeked.size(), 5u);
+    ASSERT_EQ(t.seen.size(), 5u);
+    const UINT kinds[] = {WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_MOUSEWHEEL};
+    for (size_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(peeked[i].message, kinds[i]);
+        EXPECT_EQ(t.seen[i].message, kinds[i]);
+        EXPECT_EQ(peeked[i].wParam, t.seen[i].wParam);
+        EXPECT_EQ(peeked[i].lParam, t.seen[i].lParam);
+    }
+    // Key messages: a repeat count of one, the previous state and transition bits of a release, Alt's context bit.
+    EXPECT_EQ(t.seen[0].wParam, WPARAM('A'));
+    EXPECT_EQ(LOWORD(t.seen[0].lParam), 1);
+    EXPECT_EQ((t.seen[0].lParam >> 30) & 3, 0);
+    EXPECT_EQ((t.seen[1].lParam >> 30) & 3, 3);
+    EXPECT_NE(t.seen[2].lParam & (1 << 29), 0);
+    EXPECT_EQ((t.seen[3].lParam >> 30) & 3, 3);
+    // The wheel: two notches towards the user, with Ctrl, at the screen point.
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(t.seen[4].wParam), -240);
+    EXPECT_EQ(LOWORD(t.seen[4].wParam) & MK_CONTROL, MK_CONTROL);
+    EXPECT_EQ(GET_X_LPARAM(t.seen[4].lParam), qRound(global.x()));
+    EXPECT_EQ(GET_Y_LPARAM(t.seen[4].lParam), qRound(global.y()));
+    EXPECT_EQ(t.chars, std::vector<UINT>{'a'});
+}
+
+TEST(WndInput, TextFromAnInputMethodArrivesAsCodePageBytes) {
+    EnsureUi();
+    Typist t;
+    ASSERT_TRUE(t.Make());
+    QWidget* w = t.GetWidget();
+    // The input method asks where the caret is, to place its candidate window there.
+    t.CreateSolidCaret(2, 16);
+    t.SetCaretPos(CPoint(24, 8));
+    EXPECT_TRUE(w->inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_EQ(w->inputMethodQuery(Qt::ImCursorRectangle).toRect().topLeft(), QPoint(24, 8));
+    // Composition in progress shows nothing; the committed text arrives as
+    // WM_CHAR bytes, lead byte first, as typed double-byte characters do.
+    QInputMethodEvent composing("zhong", {});
+    QCoreApplication::sendEvent(w, &composing);
+    EXPECT_TRUE(t.chars.empty());
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("中文a"));
+    QCoreApplication::sendEvent(w, &commit);
+    EXPECT_EQ(t.chars, (std::vector<UINT>{0xD6, 0xD0, 0xCE, 0xC4, 'a'}));
+    ::DestroyCaret();
+}
+
+// A thread whose idle processing posts a message once, then asks to quit.
+class IdleLoop : public CWinThread {
+public:
+    std::vector<LONG> counts;
+    HWND target = nullptr;
+    bool posted = false;
+    BOOL OnIdle(LONG count) override {
+        counts.push_back(count);
+        if (count < 2) return TRUE;
+        if (!posted) {
+            posted = true;
+            ::PostMessage(target, WM_PING, 0, 0);
+            return TRUE;
+        }
+        PostQuitMessage(7);
+        return FALSE;
+    }
+};
+
+TEST(WndLoop, IdleCountsRestartAfterAMessageAndTheLoopEndsWithTheQuitCode) {
+    EnsureUi();
+    Probe w;
+    ASSERT_TRUE(w.Make());
+    CWinThread* before = AfxGetThread();
+    auto* loop = new IdleLoop;
+    loop->target = w.m_hWnd;
+    EXPECT_EQ(loop->Run(), 7);
+    EXPECT_EQ(loop->counts, (std::vector<LONG>{0, 1, 2, 0, 1, 2}));
+    EXPECT_EQ(w.pings, 1);
+    delete loop;
+    // The loop's object is gone: the thread is the one it was before, also for
+    // messages the window system's own loop dispatches (as under a modal box).
+    EXPECT_EQ(AfxGetThread(), before);
+    ASSERT_TRUE(w.PostMessage(WM_PING));
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (w.pings < 2 && std::chrono::steady_clock::now() < until) QCoreApplication::processEvents();
+    EXPECT_EQ(w.pings, 2);
+    MSG msg;
+    EXPECT_FALSE(::PeekMessage(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+}
+
+TEST(WndMessages, RegisteredNumbersAreDistinctPerNameAndStable) {
+    std::map<UINT, std::string> byId;
+    std::vector<UINT> ids;
+    for (int i = 0; i < 3000; ++i) {
+        std::string name = "WndTest.Registered." + std::to_string(i);
+        UINT id = RegisterWindowMessage(name.c_str());
+        ASSERT_GE(id, 0xC000u);
+        ASSERT_LE(id, 0xFFFFu);
+        auto [it, fresh] = byId.emplace(id, name);
+        ASSERT_TRUE(fresh) << name << " and " << it->second << " got the same number " << id;
+        ids.push_back(id);
+    }
+    for (int i = 0; i < 3000; ++i)
+        ASSERT_EQ(RegisterWindowMessage(("WNDTEST.REGISTERED." + std::to_string(i)).c_str()), ids[static_cast<size_t>(i)]);
+}
+
+TEST(WndPaint, ScrollingMovesWhatWaitsToBePaintedWithTheContents) {
+    EnsureUi();
+    Probe w;
+    ASSERT_TRUE(w.Make());
+    w.UpdateWindow();  // painted once: nothing waits
+    CRect r;
+    EXPECT_FALSE(w.GetUpdateRect(&r));
+    CRect part(10, 10, 20, 20);
+    w.InvalidateRect(&part, FALSE);
+    w.ScrollWindow(0, 30);
+    // The band scrolled in and the part that waited, now 30 pixels lower.
+    EXPECT_TRUE(w.GetUpdateRect(&r));
+    CRect client;
+    w.GetClientRect(&client);
+    EXPECT_EQ(r, CRect(0, 0, client.right, 50));
+    // Scrolling the other way: the band comes in at the bottom.
+    w.UpdateWindow();
+    w.ScrollWindow(0, -25);
+    EXPECT_TRUE(w.GetUpdateRect(&r));
+    EXPECT_EQ(r, CRect(0, client.bottom - 25, client.right, client.bottom));
 }
 
 }  // namespace
