@@ -34,6 +34,9 @@ public:
     void Offset(SIZE s) { Offset(s.cx, s.cy); }
     bool operator==(POINT p) const { return x == p.x && y == p.y; }
     bool operator!=(POINT p) const { return !(*this == p); }
+    // Same-type forms, so that comparing two CPoints is not ambiguous with the reversed candidate.
+    bool operator==(const CPoint& p) const { return *this == static_cast<const POINT&>(p); }
+    bool operator!=(const CPoint& p) const { return !(*this == p); }
     void operator+=(SIZE s) { Offset(s); }
     void operator-=(SIZE s) { Offset(-s.cx, -s.cy); }
     void operator+=(POINT p) { Offset(p); }
@@ -53,6 +56,8 @@ public:
     explicit CSize(POINT p) : SIZE{p.x, p.y} {}
     bool operator==(SIZE s) const { return cx == s.cx && cy == s.cy; }
     bool operator!=(SIZE s) const { return !(*this == s); }
+    bool operator==(const CSize& s) const { return *this == static_cast<const SIZE&>(s); }
+    bool operator!=(const CSize& s) const { return !(*this == s); }
     void operator+=(SIZE s) { cx += s.cx; cy += s.cy; }
     void operator-=(SIZE s) { cx -= s.cx; cy -= s.cy; }
     CSize operator+(SIZE s) const { return CSize(cx + s.cx, cy + s.cy); }
@@ -107,6 +112,8 @@ public:
 
     bool operator==(const RECT& r) const { return ::EqualRect(this, &r) != FALSE; }
     bool operator!=(const RECT& r) const { return !(*this == r); }
+    bool operator==(const CRect& r) const { return *this == static_cast<const RECT&>(r); }
+    bool operator!=(const CRect& r) const { return !(*this == r); }
     void operator+=(POINT p) { OffsetRect(p); }
     void operator+=(SIZE s) { OffsetRect(s); }
     void operator-=(POINT p) { OffsetRect(-p.x, -p.y); }

@@ -139,6 +139,7 @@ class AFX_UI_API CDockBar : public CControlBar {
 public:
     explicit CDockBar(BOOL floating = FALSE);
     ~CDockBar() override;
+    using CWnd::Create;
     BOOL Create(CWnd* parent, DWORD style, UINT id);
     CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
     void OnUpdateCmdUI(CFrameWnd*, BOOL) override {}
@@ -186,6 +187,7 @@ class AFX_UI_API CToolBar : public CControlBar {
 public:
     CToolBar();
     ~CToolBar() override;
+    using CWnd::Create;
     BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT id = AFX_IDW_TOOLBAR);
     BOOL CreateEx(CWnd* parent, DWORD ctrlStyle = TBSTYLE_FLAT, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP,
                   CRect borders = CRect(0, 0, 0, 0), UINT id = AFX_IDW_TOOLBAR);
@@ -238,6 +240,7 @@ class AFX_UI_API CStatusBar : public CControlBar {
 public:
     CStatusBar();
     ~CStatusBar() override;
+    using CWnd::Create;
     BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, UINT id = AFX_IDW_STATUS_BAR);
     BOOL CreateEx(CWnd* parent, DWORD ctrlStyle = 0, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM,
                   UINT id = AFX_IDW_STATUS_BAR);
@@ -281,6 +284,7 @@ class AFX_UI_API CDialogBar : public CControlBar {
 public:
     CDialogBar();
     ~CDialogBar() override;
+    using CWnd::Create;
     BOOL Create(CWnd* parent, LPCTSTR templateName, UINT style, UINT id);
     BOOL Create(CWnd* parent, UINT templateId, UINT style, UINT id) {
         return Create(parent, MAKEINTRESOURCE(templateId), style, id);

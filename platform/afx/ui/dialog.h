@@ -80,6 +80,7 @@ public:
     // its result, or -1 when the template cannot be loaded.
     virtual INT_PTR DoModal();
     // A modeless dialog.
+    using CWnd::Create;
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
     BOOL Create(LPCTSTR templateName, CWnd* parent = nullptr);
     BOOL CreateIndirect(const CDialogTemplate& tmpl, CWnd* parent = nullptr);

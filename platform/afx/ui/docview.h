@@ -167,6 +167,7 @@ public:
     ~CFrameWnd() override;
 
     static const RECT rectDefault;
+    using CWnd::Create;
     BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style = WS_OVERLAPPEDWINDOW,
                 const RECT& rect = rectDefault, CWnd* parent = nullptr, LPCTSTR menuName = nullptr,
                 DWORD exStyle = 0, CCreateContext* context = nullptr);

@@ -265,6 +265,7 @@ public:
 class AFX_UI_API CListCtrl : public CWnd {
     DECLARE_DYNAMIC(CListCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     // Rows of an owner-drawn report (LVS_OWNERDRAWFIXED) that the parent does
     // not draw: `dis->hDC` draws in the list's client coordinates, rcItem is
@@ -342,6 +343,7 @@ public:
 class AFX_UI_API CTabCtrl : public CWnd {
     DECLARE_DYNAMIC(CTabCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     int InsertItem(int index, LPCTSTR text);
     BOOL DeleteItem(int index);
@@ -355,6 +357,7 @@ public:
 class AFX_UI_API CToolTipCtrl : public CWnd {
     DECLARE_DYNAMIC(CToolTipCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(CWnd* parent, DWORD style = 0);
     BOOL AddTool(CWnd* wnd, LPCTSTR text, LPCRECT rect = nullptr, UINT_PTR id = 0);
     void UpdateTipText(LPCTSTR text, CWnd* wnd, UINT_PTR id = 0);
@@ -405,6 +408,7 @@ struct NMTREEVIEW {
 class AFX_UI_API CTreeCtrl : public CWnd {
     DECLARE_DYNAMIC(CTreeCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     HTREEITEM InsertItem(LPCTSTR text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
     HTREEITEM InsertItem(LPCTSTR text, int image, int selectedImage, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
