@@ -365,11 +365,12 @@ TEST(WndRemote, MessagesFromAnotherProgramCannotCarryPointers) {
     EnsureUi();
     QProcess p;
     p.setProgram(QCoreApplication::applicationDirPath() + "/afx_ui_peer");
+    p.setArguments({QString(), "WndRemotePeer"});  // a class of its own: other tests run peers too
     p.start();
     ASSERT_TRUE(p.waitForStarted(10000));
     HWND peer = nullptr;
     for (int i = 0; i < 200 && !peer; ++i) {
-        peer = FindWindow("UiPeerClass", nullptr);
+        peer = FindWindow("WndRemotePeer", nullptr);
         if (!peer) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ASSERT_NE(peer, nullptr);
