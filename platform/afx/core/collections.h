@@ -53,7 +53,12 @@ public:
 
     void SetAtGrow(INT_PTR i, ARG_TYPE v) {
         if (i < 0) AfxThrowNotSupportedException();
-        if (static_cast<size_t>(i) >= m_data.size()) m_data.resize(static_cast<size_t>(i) + 1);
+        if (static_cast<size_t>(i) >= m_data.size()) {
+            TYPE value(v);  // `v` may refer into this array, which the growth moves
+            m_data.resize(static_cast<size_t>(i) + 1);
+            m_data[static_cast<size_t>(i)] = std::move(value);
+            return;
+        }
         m_data[static_cast<size_t>(i)] = v;
     }
     INT_PTR Add(ARG_TYPE v) {

@@ -11,6 +11,7 @@
 #include "platform/afx/core/dc_qt.h"
 #include "platform/afx/core/dib_qt.h"
 #include "platform/afx/ui/bars.h"
+#include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/dcwnd.h"
 #include "platform/afx/ui/dialog.h"
 #include "platform/afx/ui/ui_private.h"
@@ -810,7 +811,16 @@ void CToolBar::GetItemRect(int index, LPRECT rect) const {
 }
 
 UINT CToolBar::GetButtonStyle(int index) const { return ItemStyle(m_buttons, index); }
-void CToolBar::SetButtonStyle(int index, UINT style) { SetItemStyle(this, m_buttons, index, style); }
+void CToolBar::SetButtonStyle(int index, UINT style) {
+    UINT old = GetButtonStyle(index);
+    SetItemStyle(this, m_buttons, index, style);
+    // Hiding or showing a button (or making it a separator) moves every item
+    // after it and changes the bar's length: all of it is laid out and drawn again.
+    if (ItemAt(m_buttons, index) && ((old ^ style) & (TBBS_HIDDEN | TBBS_SEPARATOR))) {
+        RecalcHolderLayout();
+        Invalidate();
+    }
+}
 
 void CToolBar::GetButtonInfo(int index, UINT& id, UINT& style, int& image) const {
     id = GetItemID(index);
@@ -958,8 +968,26 @@ void CToolBar::OnLButtonUp(UINT flags, CPoint point) {
     if (GetCapture() == this) ReleaseCapture();
     Invalidate(FALSE);
     if (pressed < 0 || HitButton(this, point) != pressed) return;
+    ToggleCheck(pressed);
     UINT id = m_buttons[static_cast<size_t>(pressed)].id;
     if (CWnd* owner = GetOwner()) owner->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), 0);
+}
+
+void CToolBar::ToggleCheck(int index) {
+    UINT style = GetButtonStyle(index);
+    if (!(style & TBBS_CHECKBOX)) return;
+    if (!(style & TBBS_GROUP)) {
+        SetButtonStyle(index, style ^ TBBS_CHECKED);
+        return;
+    }
+    // One of a group (the run of group buttons around it): it is checked, the others are not.
+    int first = index, last = index;
+    auto inGroup = [this](int i) { return (GetButtonStyle(i) & (TBBS_CHECKGROUP | TBBS_SEPARATOR)) == TBBS_CHECKGROUP; };
+    while (first > 0 && inGroup(first - 1)) --first;
+    while (last + 1 < static_cast<int>(m_buttons.size()) && inGroup(last + 1)) ++last;
+    for (int i = first; i <= last; ++i)
+        if (i != index) SetButtonStyle(i, GetButtonStyle(i) & ~TBBS_CHECKED);
+    SetButtonStyle(index, (style | TBBS_CHECKED) & ~TBBS_INDETERMINATE);
 }
 
 void CToolBar::OnLButtonDblClk(UINT flags, CPoint point) {
@@ -973,7 +1001,12 @@ void CToolBar::OnMouseMove(UINT, CPoint point) {
     if (hot == m_nHot) return;
     m_nHot = hot;
     Invalidate(FALSE);
-    if (hot < 0) return;
+    if (hot < 0) {
+        // Off the buttons: no tip or prompt of the last one lingers.
+        if (m_pWidget) m_pWidget->setToolTip(QString());
+        if ((m_dwBarStyle & CBRS_FLYBY) && m_pDockSite) m_pDockSite->SetMessageText(AFX_IDS_IDLEMESSAGE);
+        return;
+    }
     // Tool tip and fly-by text: the parts of the command's string after and before the line feed.
     CString s;
     AfxLoadString(m_buttons[static_cast<size_t>(hot)].id, s);
@@ -1191,6 +1224,17 @@ BOOL CDialogBar::Create(CWnd* parent, LPCTSTR templateName, UINT style, UINT id)
     return TRUE;
 }
 
+namespace {
+// Controls that lose their use without a handler of their id: push-like
+// buttons, which stand for commands. Boxes, lists, edits and the buttons that
+// keep a state of their own stay usable.
+bool DisabledWithoutHandler(const CWnd* control) {
+    if (control->m_strClass.CompareNoCase("Button") != 0) return false;
+    UINT type = control->m_dwStyle & BS_TYPEMASK;
+    return type != BS_AUTOCHECKBOX && type != BS_AUTO3STATE && type != BS_GROUPBOX && type != BS_AUTORADIOBUTTON;
+}
+}  // namespace
+
 void CDialogBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) {
     WindowState* s = StateOf(m_hWnd);
     if (!s || !s->widget) return;
@@ -1200,21 +1244,24 @@ void CDialogBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) {
         if (!c || c == this || c->GetDlgCtrlID() == 0 || c->GetDlgCtrlID() == 0xFFFF) continue;
         state.m_pOther = c;
         state.m_nID = static_cast<UINT>(c->GetDlgCtrlID());
-        // Static texts have no command.
-        state.DoUpdate(target, disableIfNoHandler && c->m_strClass.CompareNoCase("Static") != 0);
+        // The bar's own update handlers come first, then those of the frame.
+        if (CControlBar::OnCmdMsg(state.m_nID, CN_UPDATE_COMMAND_UI, &state, nullptr)) continue;
+        state.DoUpdate(target, disableIfNoHandler && DisabledWithoutHandler(c));
     }
 }
 
 BOOL CDialogBar::OnCommand(WPARAM wParam, LPARAM lParam) {
-    // Commands of the bar's controls go to its owner (the frame) as menu commands would.
+    // The bar's own handlers first; the rest go to its owner (the frame) as menu commands would.
+    if (CControlBar::OnCommand(wParam, lParam)) return TRUE;
     if (CWnd* owner = GetOwner()) return static_cast<BOOL>(owner->SendMessage(WM_COMMAND, wParam, lParam));
-    return CControlBar::OnCommand(wParam, lParam);
+    return FALSE;
 }
 
 BOOL CDialogBar::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (CControlBar::OnNotify(wParam, lParam, pResult)) return TRUE;
     if (CWnd* owner = GetOwner()) {
         *pResult = owner->SendMessage(WM_NOTIFY, wParam, lParam);
         return TRUE;
     }
-    return CControlBar::OnNotify(wParam, lParam, pResult);
+    return FALSE;
 }

@@ -218,6 +218,8 @@ public:
     afx_msg void OnLButtonUp(UINT flags, CPoint point);
     afx_msg void OnMouseMove(UINT flags, CPoint point);
     afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
+    // A click on a check button: it flips, or, in a group, becomes the checked one.
+    void ToggleCheck(int index);
 
     struct Button {
         UINT id = 0;

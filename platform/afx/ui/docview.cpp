@@ -114,12 +114,19 @@ BOOL CDocument::OnSaveDocument(LPCTSTR) {
 void CDocument::OnCloseDocument() {
     BOOL autoDelete = m_bAutoDelete;
     m_bAutoDelete = FALSE;  // the frames going away must not delete it under us
-    std::vector<CView*> views = m_viewList;
-    for (CView* v : views) {
-        if (CFrameWnd* f = v->GetParentFrame()) {
+    // A frame takes all its views with it (a splitter holds several), so the
+    // list is read again after each one goes rather than walked as it was.
+    while (!m_viewList.empty()) {
+        CView* v = m_viewList.front();
+        CFrameWnd* f = v->GetParentFrame();
+        if (f) {
             PreCloseFrame(f);
             f->DestroyWindow();
+        } else {
+            v->DestroyWindow();
         }
+        // A view that is no window (or outlived its frame) lets go of the document here.
+        if (!m_viewList.empty() && m_viewList.front() == v) RemoveView(v);
     }
     m_bAutoDelete = autoDelete;
     DeleteContents();
@@ -286,9 +293,7 @@ void CScrollView::UpdateBars() {
     if (!m_hWnd) return;
     CRect client;
     GetClientRect(&client);
-    CSize page = m_pageDev;
-    if (page.cx == 0) page.cx = m_totalLog.cx / 10;
-    if (page.cy == 0) page.cy = m_totalLog.cy / 10;
+    CPoint was = m_pos;
     for (int bar = SB_HORZ; bar <= SB_VERT; ++bar) {
         int total = bar == SB_HORZ ? m_totalLog.cx : m_totalLog.cy;
         int view = bar == SB_HORZ ? client.Width() : client.Height();
@@ -301,6 +306,8 @@ void CScrollView::UpdateBars() {
                       static_cast<UINT>(view > 0 ? view : 0), pos, 0};
         SetScrollInfo(bar, &si, TRUE);
     }
+    // A smaller page or a larger window moved the origin: what shows was drawn at the old one.
+    if (m_pos != was) Invalidate(TRUE);
 }
 
 CPoint CScrollView::GetScrollPosition() const { return m_pos; }
@@ -321,16 +328,16 @@ void CScrollView::OnPrepareDC(CDC* dc, CPrintInfo* info) {
 BOOL CScrollView::OnScrollBy(CSize size, BOOL doScroll) {
     CRect client;
     GetClientRect(&client);
-    CPoint old = m_pos;
-    m_pos.x += size.cx;
-    m_pos.y += size.cy;
+    CPoint next(m_pos.x + size.cx, m_pos.y + size.cy);
     int maxX = m_totalLog.cx - client.Width(), maxY = m_totalLog.cy - client.Height();
-    if (m_pos.x > maxX) m_pos.x = maxX;
-    if (m_pos.y > maxY) m_pos.y = maxY;
-    if (m_pos.x < 0) m_pos.x = 0;
-    if (m_pos.y < 0) m_pos.y = 0;
-    if (m_pos == old) return FALSE;
+    if (next.x > maxX) next.x = maxX;
+    if (next.y > maxY) next.y = maxY;
+    if (next.x < 0) next.x = 0;
+    if (next.y < 0) next.y = 0;
+    if (next == m_pos) return FALSE;
+    // Without doScroll the caller only asks whether it could scroll: nothing moves.
     if (doScroll) {
+        m_pos = next;
         SetScrollPos(SB_HORZ, m_pos.x);
         SetScrollPos(SB_VERT, m_pos.y);
         Invalidate(TRUE);
@@ -599,17 +606,32 @@ BOOL CFrameWnd::PreTranslateMessage(MSG* msg) {
     return FALSE;
 }
 
+namespace {
+// Asks every document of the application but `asked` (which its frame asked
+// already) whether it may close; FALSE as soon as one refuses.
+BOOL SaveOtherDocuments(CWinApp* app, CDocument* asked) {
+    for (POSITION tp = app->GetFirstDocTemplatePosition(); tp;) {
+        CDocTemplate* tmpl = app->GetNextDocTemplate(tp);
+        if (!tmpl) continue;
+        for (POSITION dp = tmpl->GetFirstDocPosition(); dp;)
+            if (CDocument* d = tmpl->GetNextDoc(dp); d && d != asked && !d->SaveModified()) return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
 void CFrameWnd::OnClose() {
     if (m_cModalStack > 0) return;
     CWinApp* app = AfxGetApp();
-    if (CDocument* doc = GetActiveDocument(); doc && !doc->CanCloseFrame(this)) return;
+    CDocument* doc = GetActiveDocument();
+    if (doc && !doc->CanCloseFrame(this)) return;
     if (app && app->m_pMainWnd == this) {
-        if (!app->SaveAllModified()) return;
+        // The active document has had its say; the others are asked once each.
+        if (!SaveOtherDocuments(app, doc)) return;
         app->CloseAllDocuments(FALSE);
-        if (!m_hWnd) {
-            PostQuitMessage(0);
-            return;
-        }
+        // Closing the documents may have destroyed this frame (and deleted it):
+        // nothing of it may be touched then. Its WM_DESTROY posted the quit.
+        if (!app->m_pMainWnd) return;
     }
     DestroyWindow();
 }
@@ -666,8 +688,15 @@ void CFrameWnd::OnInitMenuPopup(CMenu* popup, UINT, BOOL sysMenu) {
     }
 }
 
-void CFrameWnd::OnMenuSelect(UINT itemId, UINT, HMENU) {
-    if (itemId && itemId < 0xF000) SetMessageText(itemId);
+void CFrameWnd::OnMenuSelect(UINT itemId, UINT flags, HMENU menu) {
+    if (flags == 0xFFFF && !menu) {
+        // The menu closed: the prompt of its last item gives way to the idle message.
+        SetMessageText(AFX_IDS_IDLEMESSAGE);
+    } else if (itemId == 0 || (flags & (MF_POPUP | MF_SEPARATOR))) {
+        SetMessageText("");
+    } else if (itemId < 0xF000) {
+        SetMessageText(itemId);
+    }
 }
 
 LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM) {
@@ -851,10 +880,15 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(LPCTSTR path, BOOL makeVisible) 
             return nullptr;
         }
     } else {
+        // The document agreed to be replaced: what it held is no longer a
+        // change of the file about to be read.
+        doc->SetModifiedFlag(FALSE);
         BOOL ok = doc->OnOpenDocument(path);
         if (!ok) {
-            // A failed (or deferred) open leaves the frame as it is.
+            // A failed (or deferred) open leaves the frame as it is; a new one is
+            // shown all the same, as the application's main window when it has none.
             if (created && frame && !frame->IsWindowVisible()) {
+                if (CWinApp* app = AfxGetApp(); app && !app->m_pMainWnd) app->m_pMainWnd = frame;
                 InitialUpdateFrame(frame, doc, makeVisible);
             }
             return nullptr;

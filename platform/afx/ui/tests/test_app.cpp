@@ -1,5 +1,8 @@
 #include "platform/afx/ui/tests/test_app.h"
 
+#include <QPixmap>
+#include <QWidget>
+
 #include <chrono>
 #include <thread>
 
@@ -18,6 +21,16 @@ bool PumpUntil(const std::function<bool()>& done, int ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
+}
+
+QImage Picture(CWnd* w) { return w->GetWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+int PixelsOf(const QImage& img, const QRect& area, QRgb colour) {
+    int n = 0;
+    QRect r = area & img.rect();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) n += img.pixel(x, y) == colour;
+    return n;
 }
 
 bool UseSampleResources() {

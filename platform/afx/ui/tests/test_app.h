@@ -1,6 +1,8 @@
 // The application object shared by the user-interface tests, and helpers.
 #pragma once
 
+#include <QImage>
+
 #include <functional>
 #include <vector>
 
@@ -16,6 +18,11 @@ public:
 void EnsureUi();
 // Pumps messages until `done` or `ms` pass; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, int ms = 5000);
+
+// The window's picture as the window system shows it.
+QImage Picture(CWnd* w);
+// How many pixels of `area` of `img` are `colour`.
+int PixelsOf(const QImage& img, const QRect& area, QRgb colour);
 
 // Loads the sample program's resource module once and makes it the resource
 // handle; FALSE when it is missing.

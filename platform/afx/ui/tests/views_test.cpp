@@ -18,16 +18,6 @@
 
 namespace {
 
-QImage Picture(CWnd* w) { return w->GetWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-
-int Count(const QImage& img, const QRect& area, QRgb colour) {
-    int n = 0;
-    QRect r = area & img.rect();
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) n += img.pixel(x, y) == colour;
-    return n;
-}
-
 // A page of 1000 x 2000 with a red mark at logical (0, 500)-(50, 510).
 class PageView : public CScrollView {
     DECLARE_DYNCREATE(PageView)
@@ -40,16 +30,25 @@ public:
 };
 IMPLEMENT_DYNCREATE(PageView, CScrollView)
 
-TEST(ScrollView, ScrollingMovesTheLogicalOriginWithinTheTotalSize) {
+// A shown frame with a page view of 200 x 300 pixels in it; null when either failed.
+PageView* ShowPageView(CFrameWnd** frameOut) {
     EnsureUi();
     auto* frame = new CFrameWnd;
-    ASSERT_TRUE(frame->Create(nullptr, "Scroll", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 400)));
+    *frameOut = frame;
+    if (!frame->Create(nullptr, "Scroll", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 400))) return nullptr;
     CCreateContext ctx;
     ctx.m_pNewViewClass = RUNTIME_CLASS(PageView);
     auto* view = static_cast<PageView*>(frame->CreateView(&ctx));
-    ASSERT_NE(view, nullptr);
+    if (!view) return nullptr;
     frame->ShowWindow(SW_SHOW);
     view->MoveWindow(0, 0, 200, 300);
+    return view;
+}
+
+TEST(ScrollView, ScrollingMovesTheLogicalOriginWithinTheTotalSize) {
+    CFrameWnd* frame = nullptr;
+    PageView* view = ShowPageView(&frame);
+    ASSERT_NE(view, nullptr);
     view->OnInitialUpdate();
     CRect client;
     view->GetClientRect(&client);
@@ -65,8 +64,8 @@ TEST(ScrollView, ScrollingMovesTheLogicalOriginWithinTheTotalSize) {
     view->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 450), 0);
     EXPECT_EQ(view->GetScrollPosition().y, 450);
     QImage img = Picture(view);
-    EXPECT_EQ(Count(img, QRect(0, 50, 50, 10), qRgb(255, 0, 0)), 500);
-    EXPECT_EQ(Count(img, QRect(0, 40, 50, 10), qRgb(255, 0, 0)), 0);
+    EXPECT_EQ(PixelsOf(img, QRect(0, 50, 50, 10), qRgb(255, 0, 0)), 500);
+    EXPECT_EQ(PixelsOf(img, QRect(0, 40, 50, 10), qRgb(255, 0, 0)), 0);
     // A click maps back to the logical point it hit.
     CClientDC dc(view);
     view->OnPrepareDC(&dc);
@@ -88,6 +87,36 @@ TEST(ScrollView, ScrollingMovesTheLogicalOriginWithinTheTotalSize) {
     // A window grown past the page has nothing to scroll.
     view->MoveWindow(0, 0, 1100, 2100);
     EXPECT_EQ(view->GetScrollPosition(), CPoint(0, 0));
+    frame->DestroyWindow();
+}
+
+TEST(ScrollView, APageShrinkingUnderTheScrollPositionIsDrawnAtTheNewPosition) {
+    CFrameWnd* frame = nullptr;
+    PageView* view = ShowPageView(&frame);
+    ASSERT_NE(view, nullptr);
+    view->SetScrollSizes(MM_TEXT, CSize(1000, 2000));
+    CRect client;
+    view->GetClientRect(&client);
+    view->ScrollToPosition(CPoint(0, 1700));
+    view->UpdateWindow();
+    ASSERT_EQ(view->GetDeviceScrollPosition(), CPoint(0, 1700));
+    // Asking whether it could scroll moves nothing.
+    EXPECT_TRUE(view->OnScrollBy(CSize(0, -100), FALSE));
+    EXPECT_FALSE(view->OnScrollBy(CSize(-100, 0), FALSE));
+    EXPECT_EQ(view->GetDeviceScrollPosition(), CPoint(0, 1700));
+    // The page becomes shorter than the place it was scrolled to: the end of the
+    // new page meets the window's, the mark now shows at the top, and a point
+    // clicked maps to the page as shown.
+    view->SetScrollSizes(MM_TEXT, CSize(1000, 500 + client.Height()));
+    EXPECT_EQ(view->GetDeviceScrollPosition(), CPoint(0, 500));
+    view->UpdateWindow();
+    QImage img = Picture(view);
+    EXPECT_EQ(PixelsOf(img, QRect(0, 0, 50, 10), qRgb(255, 0, 0)), 500);
+    CClientDC dc(view);
+    view->OnPrepareDC(&dc);
+    CPoint hit(10, 5);
+    dc.DPtoLP(&hit);
+    EXPECT_EQ(hit, CPoint(10, 505));
     frame->DestroyWindow();
 }
 
@@ -225,12 +254,12 @@ TEST(StatusBar, PanesTakeDrawingFromOutsideAndOwnerDrawnPanesDrawThemselves) {
     }
     QImage img = Picture(&status);
     QRect inner(pane1.left + 1, pane1.top + 1, pane1.Width() - 2, pane1.Height() - 2);
-    EXPECT_EQ(Count(img, inner, qRgb(0, 0, 128)), inner.width() * inner.height());
-    EXPECT_EQ(Count(img, QRect(pane2.left, pane2.top, pane2.Width(), pane2.Height()), qRgb(0, 0, 128)), 0);
+    EXPECT_EQ(PixelsOf(img, inner, qRgb(0, 0, 128)), inner.width() * inner.height());
+    EXPECT_EQ(PixelsOf(img, QRect(pane2.left, pane2.top, pane2.Width(), pane2.Height()), qRgb(0, 0, 128)), 0);
     status.SetPaneText(1, "Page 2 of 9");
     img = Picture(&status);
-    EXPECT_EQ(Count(img, inner, qRgb(0, 0, 128)), 0);
-    EXPECT_GT(Count(img, inner, qRgb(0, 0, 0)), 10);  // the text
+    EXPECT_EQ(PixelsOf(img, inner, qRgb(0, 0, 128)), 0);
+    EXPECT_GT(PixelsOf(img, inner, qRgb(0, 0, 0)), 10);  // the text
 
     // An owner-drawn pane is given its rectangle inside the border and a DC drawing into it.
     status.SetPaneStyle(2, SBPS_OWNERDRAW);
@@ -238,7 +267,7 @@ TEST(StatusBar, PanesTakeDrawingFromOutsideAndOwnerDrawnPanesDrawThemselves) {
     EXPECT_GE(status.m_drawn, 1);
     EXPECT_EQ(status.m_drawRect, CRect(pane2.left + 1, pane2.top + 1, pane2.right - 1, pane2.bottom - 1));
     QRect drawn(pane2.left + 1, pane2.top + 1, pane2.Width() - 2, pane2.Height() - 2);
-    EXPECT_EQ(Count(img, drawn, qRgb(0, 128, 0)), drawn.width() * drawn.height());
+    EXPECT_EQ(PixelsOf(img, drawn, qRgb(0, 128, 0)), drawn.width() * drawn.height());
     status.DestroyWindow();
     frame->DestroyWindow();
 }
