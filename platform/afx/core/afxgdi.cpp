@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 IMPLEMENT_DYNCREATE(CGdiObject, CObject)
 IMPLEMENT_DYNAMIC(CPen, CGdiObject)
@@ -52,16 +53,35 @@ HGDIOBJ AfxSafeHandle(const CGdiObject* object) { return object ? object->m_hObj
 HDC AfxSafeHdc(const CDC* dc) { return dc ? dc->m_hDC : nullptr; }
 
 void AfxDeleteTempGdiObjects() {
+    // Callers keep the object a selection gave back, to select it again later
+    // (a saved background's original bitmap), across idle time; so a wrapper
+    // goes only once its handle has: the memory stays bounded by the live
+    // handles, and no kept pointer dangles while its handle lives.
     HandleMaps& m = Maps();
-    std::map<std::pair<HGDIOBJ, DWORD>, std::unique_ptr<CGdiObject>> objects;
-    std::map<HDC, std::unique_ptr<CDC>> dcs;
+    std::vector<std::unique_ptr<CGdiObject>> objects;
+    std::vector<std::unique_ptr<CDC>> dcs;
     {
         std::lock_guard<std::mutex> hold(m.lock);
-        objects.swap(m.temporaries);
-        dcs.swap(m.dcTemporaries);
+        for (auto it = m.temporaries.begin(); it != m.temporaries.end();) {
+            const auto& [handle, type] = it->first;
+            if (type != 0 && ::GetObjectType(handle) == type) {
+                ++it;
+                continue;
+            }
+            objects.push_back(std::move(it->second));
+            it = m.temporaries.erase(it);
+        }
+        for (auto it = m.dcTemporaries.begin(); it != m.dcTemporaries.end();) {
+            if (::GetObjectType(it->first) != 0) {
+                ++it;
+                continue;
+            }
+            dcs.push_back(std::move(it->second));
+            it = m.dcTemporaries.erase(it);
+        }
     }
-    for (auto& [key, object] : objects) object->m_hObject = nullptr;
-    for (auto& [key, dc] : dcs) dc->m_hDC = nullptr;
+    for (auto& object : objects) object->m_hObject = nullptr;
+    for (auto& dc : dcs) dc->m_hDC = dc->m_hAttribDC = nullptr;
 }
 
 CGdiObject::~CGdiObject() {

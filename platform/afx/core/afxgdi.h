@@ -1,7 +1,8 @@
 // The framework's drawing classes over the handle-based calls of gdi.h.
 // Objects own their handles (deleted with the object); FromHandle gives a
-// temporary wrapper for a handle that no object owns, kept until
-// AfxDeleteTempGdiObjects (the window layer calls it when idle).
+// temporary wrapper for a handle that no object owns, kept while the handle
+// lives (AfxDeleteTempGdiObjects, called when idle, frees those of handles
+// that have gone).
 #pragma once
 
 #include "platform/afx/core/cstring.h"
@@ -280,5 +281,5 @@ public:
     HDC m_hAttribDC = nullptr;
 };
 
-// Frees the temporary wrappers made by FromHandle.
+// Frees the temporary wrappers made by FromHandle whose handles have gone.
 AFX_CORE_API void AfxDeleteTempGdiObjects();

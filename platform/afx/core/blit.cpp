@@ -2,6 +2,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -116,7 +117,9 @@ bool Transfer(DC* dc, int dx, int dy, int dw, int dh, const Source* src, int sx,
                     if (sx0 < sourceBounds.left() || sx1 - 1 > sourceBounds.right()) continue;
                     S = (sx1 - sx0 == 1 && sy1 - sy0 == 1)
                             ? (reinterpret_cast<const QRgb*>(simg->constScanLine(sy0))[sx0] | kBlack)
-                            : Combine(*simg, sx0, sx1, sy0, sy1, src->mono ? BLACKONWHITE : stretchMode);
+                            // (halftoning a monochrome source ANDs: averages would lose thin strokes)
+                            : Combine(*simg, sx0, sx1, sy0, sy1,
+                                      src->mono && stretchMode == HALFTONE ? BLACKONWHITE : stretchMode);
                     if (src->realColours) {
                         S = MapToDepth(depth, S);
                     } else if (src->mono && !targetMono) {
@@ -157,21 +160,51 @@ size_t HeaderBytes(const BITMAPINFOHEADER* h) {
     return h->biSize + palette;
 }
 
-// A packed copy of a DIB given as header (with palette) and separate rows.
-std::vector<BYTE> PackDib(const BITMAPINFOHEADER* h, const void* bits) {
-    size_t head = HeaderBytes(h);
-    if (!head || h->biBitCount == 0 || h->biBitCount > 32) return {};
-    if (h->biWidth <= 0 || h->biWidth > (1 << 20) || h->biHeight == 0 || h->biHeight > (1 << 20) ||
-        h->biHeight < -(1 << 20)) {
-        return {};
+// The rows of a DIB that a source band needs, as an image: a page drawn
+// scrolled shows a few hundred of its thousands of rows, and only those are
+// converted at each paint.
+struct DibBand {
+    bool valid = false;  // false for a malformed DIB
+    QImage image;        // RGB32; null when the band misses the DIB
+    int top = 0;         // the DIB row (from the top) of the image's first row
+};
+
+// Rows `sy` .. of the band of height `sh` (negative: the rows above `sy`, as
+// the transfers read them), counted from the DIB's top.
+DibBand DecodeBand(const BITMAPINFOHEADER* h, const void* bits, int sy, int sh) {
+    DibBand band;
+    const size_t head = HeaderBytes(h);
+    if (!head || h->biBitCount == 0 || h->biBitCount > 32 || h->biWidth <= 0 || h->biWidth > (1 << 20) ||
+        h->biHeight == 0 || h->biHeight > (1 << 20) || h->biHeight < -(1 << 20)) {
+        return band;
     }
-    size_t stride = WIDTHBYTES(static_cast<DWORD>(h->biWidth) * h->biBitCount);
-    size_t rows = static_cast<size_t>(h->biHeight < 0 ? -h->biHeight : h->biHeight);
+    band.valid = true;
+    const bool bottomUp = h->biHeight > 0;
+    const long long height = bottomUp ? h->biHeight : -static_cast<long long>(h->biHeight);
+    long long first = sh < 0 ? static_cast<long long>(sy) + sh + 1 : sy;
+    long long last = first + (sh < 0 ? -static_cast<long long>(sh) : sh);  // one past
+    first = std::max(first, 0LL);
+    last = std::min(last, height);
+    if (first >= last) return band;
+    const size_t stride = WIDTHBYTES(static_cast<DWORD>(h->biWidth) * h->biBitCount);
+    const size_t rows = static_cast<size_t>(last - first);
+    // Rows lie in memory bottom row first in a bottom-up DIB.
+    const size_t firstInMemory = static_cast<size_t>(bottomUp ? height - last : first);
     std::vector<BYTE> packed(head + stride * rows);
     std::memcpy(packed.data(), h, head);
-    const void* rowsStart = bits ? bits : reinterpret_cast<const BYTE*>(h) + head;
-    std::memcpy(packed.data() + head, rowsStart, stride * rows);
-    return packed;
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(packed.data());
+    header->biHeight = bottomUp ? static_cast<LONG>(rows) : -static_cast<LONG>(rows);
+    header->biSizeImage = 0;
+    const BYTE* rowsStart = bits ? static_cast<const BYTE*>(bits) : reinterpret_cast<const BYTE*>(h) + head;
+    std::memcpy(packed.data() + head, rowsStart + stride * firstInMemory, stride * rows);
+    band.image = AfxDibToImage(packed.data(), packed.size());
+    if (band.image.isNull()) {
+        band.valid = false;
+        return band;
+    }
+    band.image = band.image.convertToFormat(QImage::Format_RGB32);
+    band.top = static_cast<int>(first);
+    return band;
 }
 
 }  // namespace
@@ -207,18 +240,22 @@ int StretchDIBits(HDC h, int x, int y, int width, int height, int srcX, int srcY
                   const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop) {
     DC* dc = AsDC(h);
     if (!dc || !info || !bits || usage != DIB_RGB_COLORS) return 0;
-    std::vector<BYTE> packed = PackDib(&info->bmiHeader, bits);
-    QImage image = AfxDibToImage(packed.data(), packed.size());
-    if (image.isNull()) return 0;
-    image = image.convertToFormat(QImage::Format_RGB32);
     // Source y counts from the bottom row of a bottom-up DIB.
-    int top = info->bmiHeader.biHeight > 0 ? image.height() - (srcY + srcHeight) : srcY;
+    const LONG dibHeight = info->bmiHeader.biHeight;
+    const int top = dibHeight > 0 ? static_cast<int>(dibHeight) - (srcY + srcHeight) : srcY;
+    DibBand band = DecodeBand(&info->bmiHeader, bits, top, srcHeight);
+    if (!band.valid) return 0;
+    const int lines = srcHeight < 0 ? -srcHeight : srcHeight;
+    if (band.image.isNull()) return lines;  // no row of the DIB falls in the source rectangle
     Source s;
-    s.image = &image;
+    s.image = &band.image;
     s.realColours = true;
     QPoint p = ToImage(dc, x, y);
-    if (!Transfer(dc, p.x(), p.y(), width, height, &s, srcX, top, srcWidth, srcHeight, rop, dc->s.stretchMode)) return 0;
-    return srcHeight < 0 ? -srcHeight : srcHeight;
+    if (!Transfer(dc, p.x(), p.y(), width, height, &s, srcX, top - band.top, srcWidth, srcHeight, rop,
+                  dc->s.stretchMode)) {
+        return 0;
+    }
+    return lines;
 }
 
 int SetDIBitsToDevice(HDC h, int x, int y, DWORD width, DWORD height, int srcX, int srcY, UINT startScan,
@@ -233,12 +270,11 @@ int SetDIBitsToDevice(HDC h, int x, int y, DWORD width, DWORD height, int srcX, 
     if (!headBytes) return 0;
     std::vector<BYTE> head(reinterpret_cast<const BYTE*>(info), reinterpret_cast<const BYTE*>(info) + headBytes);
     std::memcpy(head.data(), &band, sizeof band);
-    std::vector<BYTE> packed = PackDib(reinterpret_cast<const BITMAPINFOHEADER*>(head.data()), bits);
-    QImage image = AfxDibToImage(packed.data(), packed.size());
-    if (image.isNull()) return 0;
-    image = image.convertToFormat(QImage::Format_RGB32);
+    DibBand rows = DecodeBand(reinterpret_cast<const BITMAPINFOHEADER*>(head.data()), bits, 0,
+                              static_cast<int>(std::min<UINT>(scanLines, INT_MAX)));
+    if (!rows.valid || rows.image.isNull()) return 0;
     Source s;
-    s.image = &image;
+    s.image = &rows.image;
     s.realColours = true;
     const int fullHeight = info->bmiHeader.biHeight < 0 ? -info->bmiHeader.biHeight : info->bmiHeader.biHeight;
     int copied = 0;
@@ -275,18 +311,20 @@ BOOL DrawDibDraw(HDRAWDIB dd, HDC h, int x, int y, int width, int height, const 
     DC* dc = AsDC(h);
     if (!dd || !dc || !header) return FALSE;
     if (flags & DDF_DONTDRAW) return TRUE;
-    std::vector<BYTE> packed = PackDib(header, bits);
-    QImage image = AfxDibToImage(packed.data(), packed.size());
-    if (image.isNull()) return FALSE;
-    image = image.convertToFormat(QImage::Format_RGB32);
-    if (srcWidth < 0) srcWidth = image.width() - srcX;
-    if (srcHeight < 0) srcHeight = image.height() - srcY;
+    if (srcWidth < 0) srcWidth = static_cast<int>(std::clamp<long long>(static_cast<long long>(header->biWidth) - srcX, INT_MIN, INT_MAX));
+    if (srcHeight < 0) {
+        const long long rows = header->biHeight < 0 ? -static_cast<long long>(header->biHeight) : header->biHeight;
+        srcHeight = static_cast<int>(std::clamp<long long>(rows - srcY, INT_MIN, INT_MAX));
+    }
     if (width < 0) width = srcWidth;
     if (height < 0) height = srcHeight;
+    DibBand band = DecodeBand(header, bits, srcY, srcHeight);
+    if (!band.valid) return FALSE;
+    if (band.image.isNull()) return TRUE;  // the source rectangle misses the picture
     Source s;
-    s.image = &image;
+    s.image = &band.image;
     s.realColours = true;
     QPoint p = ToImage(dc, x, y);
-    return Transfer(dc, p.x(), p.y(), width, height, &s, srcX, srcY, srcWidth, srcHeight, SRCCOPY,
+    return Transfer(dc, p.x(), p.y(), width, height, &s, srcX, srcY - band.top, srcWidth, srcHeight, SRCCOPY,
                     (flags & DDF_HALFTONE) ? HALFTONE : COLORONCOLOR);
 }

@@ -53,7 +53,12 @@ public:
 
     void SetAtGrow(INT_PTR i, ARG_TYPE v) {
         if (i < 0) AfxThrowNotSupportedException();
-        if (static_cast<size_t>(i) >= m_data.size()) m_data.resize(static_cast<size_t>(i) + 1);
+        if (static_cast<size_t>(i) >= m_data.size()) {
+            TYPE value(v);  // `v` may refer into this array, which the growth moves
+            m_data.resize(static_cast<size_t>(i) + 1);
+            m_data[static_cast<size_t>(i)] = std::move(value);
+            return;
+        }
         m_data[static_cast<size_t>(i)] = v;
     }
     INT_PTR Add(ARG_TYPE v) {
@@ -88,7 +93,7 @@ public:
         m_data.insert(m_data.begin() + start, copy.begin(), copy.end());
     }
     void RemoveAt(INT_PTR i, INT_PTR count = 1) {
-        if (i < 0 || count < 0 || static_cast<size_t>(i + count) > m_data.size()) AfxThrowNotSupportedException();
+        if (i < 0 || count < 0 || i > GetSize() || count > GetSize() - i) AfxThrowNotSupportedException();
         m_data.erase(m_data.begin() + i, m_data.begin() + i + count);
     }
 

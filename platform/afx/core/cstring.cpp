@@ -20,14 +20,53 @@ size_t Clamp(int v, size_t hi) {
     return std::min(static_cast<size_t>(v), hi);
 }
 
-// True when `c` (one byte, not a lead byte) is in the NUL-terminated set.
-bool InSet(LPCSTR set, char c) { return set && c != '\0' && std::strchr(set, c) != nullptr; }
+// True when the character of `n` bytes at `c` is one of the characters of the
+// NUL-terminated set. The set is walked by characters, so a single byte never
+// matches the trail byte of a double-byte character in the set.
+bool InSet(LPCSTR set, const char* c, size_t n) {
+    if (!set || n == 0 || c[0] == '\0') return false;
+    for (const char* p = set; *p;) {
+        size_t len = static_cast<size_t>(AfxCharLength(p));
+        if (len == n && std::memcmp(p, c, n) == 0) return true;
+        p += len;
+    }
+    return false;
+}
 
 }  // namespace
 
 int AfxCharLength(const char* p) { return *p ? static_cast<int>(CharNextA(p) - p) : 1; }
 
-int CString::CharLen(size_t i) const { return (IsLead(m_s[i]) && i + 1 < m_s.size()) ? 2 : 1; }
+// The same pairing rule as the code-page conversions: a lead byte forms a
+// character with the next byte only when that byte is a valid trail byte.
+int CString::CharLen(size_t i) const { return static_cast<int>(suite::AnsiCharLength(m_s, i)); }
+
+size_t CString::CharStart(size_t pos) const {
+    if (pos >= m_s.size()) return m_s.size();
+    // Any byte that is not a lead byte ends a character, so the walk can start
+    // just after the last such byte before `pos`.
+    size_t i = pos;
+    while (i > 0 && IsLead(m_s[i - 1])) --i;
+    while (i < pos) {
+        size_t n = static_cast<size_t>(CharLen(i));
+        if (i + n > pos) return i;
+        i += n;
+    }
+    return pos;
+}
+
+size_t CString::CharEnd(size_t pos) const {
+    size_t start = CharStart(pos);
+    return start == pos ? pos : start + static_cast<size_t>(CharLen(start));
+}
+
+char CString::GetAt(int index) const {
+    return (index >= 0 && static_cast<size_t>(index) < m_s.size()) ? m_s[static_cast<size_t>(index)] : '\0';
+}
+
+void CString::SetAt(int index, char ch) {
+    if (index >= 0 && static_cast<size_t>(index) < m_s.size()) m_s[static_cast<size_t>(index)] = ch;
+}
 
 CString::CString(LPCSTR text) : m_s(text ? text : "") {}
 CString::CString(LPCSTR text, int length) {
@@ -87,23 +126,27 @@ int CString::CompareNoCase(LPCSTR other) const {
 CString CString::Mid(int first) const { return Mid(first, GetLength()); }
 CString CString::Mid(int first, int count) const {
     size_t from = Clamp(first, m_s.size());
-    size_t n = Clamp(count, m_s.size() - from);
-    return CString(std::string_view(m_s).substr(from, n));
+    size_t to = from + Clamp(count, m_s.size() - from);
+    from = CharStart(from);
+    to = CharStart(to);
+    return CString(std::string_view(m_s).substr(from, to - from));
 }
-CString CString::Left(int count) const { return CString(std::string_view(m_s).substr(0, Clamp(count, m_s.size()))); }
+CString CString::Left(int count) const {
+    return CString(std::string_view(m_s).substr(0, CharStart(Clamp(count, m_s.size()))));
+}
 CString CString::Right(int count) const {
     size_t n = Clamp(count, m_s.size());
-    return CString(std::string_view(m_s).substr(m_s.size() - n));
+    return CString(std::string_view(m_s).substr(CharStart(m_s.size() - n)));
 }
 
 CString CString::SpanIncluding(LPCSTR charSet) const {
     size_t i = 0;
-    while (i < m_s.size() && CharLen(i) == 1 && InSet(charSet, m_s[i])) ++i;
+    while (i < m_s.size() && InSet(charSet, &m_s[i], static_cast<size_t>(CharLen(i)))) i += static_cast<size_t>(CharLen(i));
     return Left(static_cast<int>(i));
 }
 CString CString::SpanExcluding(LPCSTR charSet) const {
     size_t i = 0;
-    while (i < m_s.size() && !(CharLen(i) == 1 && InSet(charSet, m_s[i]))) i += static_cast<size_t>(CharLen(i));
+    while (i < m_s.size() && !InSet(charSet, &m_s[i], static_cast<size_t>(CharLen(i)))) i += static_cast<size_t>(CharLen(i));
     return Left(static_cast<int>(i));
 }
 
@@ -131,7 +174,7 @@ void CString::TrimLeft(char target) {
 }
 void CString::TrimLeft(LPCSTR targets) {
     size_t i = 0;
-    while (i < m_s.size() && CharLen(i) == 1 && InSet(targets, m_s[i])) ++i;
+    while (i < m_s.size() && InSet(targets, &m_s[i], static_cast<size_t>(CharLen(i)))) i += static_cast<size_t>(CharLen(i));
     m_s.erase(0, i);
 }
 
@@ -150,7 +193,7 @@ void CString::TrimRight(char target) {
 void CString::TrimRight(LPCSTR targets) {
     size_t keep = 0;
     for (size_t i = 0; i < m_s.size(); i += static_cast<size_t>(CharLen(i))) {
-        if (!(CharLen(i) == 1 && InSet(targets, m_s[i]))) keep = i + static_cast<size_t>(CharLen(i));
+        if (!InSet(targets, &m_s[i], static_cast<size_t>(CharLen(i)))) keep = i + static_cast<size_t>(CharLen(i));
     }
     m_s.resize(keep);
 }
@@ -207,16 +250,18 @@ int CString::Remove(char ch) {
 }
 
 int CString::Insert(int index, char ch) {
-    m_s.insert(Clamp(index, m_s.size()), 1, ch);
+    m_s.insert(CharStart(Clamp(index, m_s.size())), 1, ch);
     return GetLength();
 }
 int CString::Insert(int index, LPCSTR text) {
-    if (text) m_s.insert(Clamp(index, m_s.size()), std::string(text));
+    if (text) m_s.insert(CharStart(Clamp(index, m_s.size())), std::string(text));
     return GetLength();
 }
 int CString::Delete(int index, int count) {
     if (index >= 0 && count > 0 && static_cast<size_t>(index) < m_s.size()) {
-        m_s.erase(static_cast<size_t>(index), static_cast<size_t>(count));
+        size_t from = CharStart(static_cast<size_t>(index));
+        size_t to = CharEnd(static_cast<size_t>(index) + Clamp(count, m_s.size() - static_cast<size_t>(index)));
+        m_s.erase(from, to - from);
     }
     return GetLength();
 }
@@ -250,7 +295,7 @@ int CString::ReverseFind(char ch) const {
 
 int CString::FindOneOf(LPCSTR charSet) const {
     for (size_t i = 0; i < m_s.size(); i += static_cast<size_t>(CharLen(i))) {
-        if (CharLen(i) == 1 && InSet(charSet, m_s[i])) return static_cast<int>(i);
+        if (InSet(charSet, &m_s[i], static_cast<size_t>(CharLen(i)))) return static_cast<int>(i);
     }
     return -1;
 }

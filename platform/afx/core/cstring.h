@@ -32,9 +32,10 @@ public:
     int GetLength() const { return static_cast<int>(m_s.size()); }
     BOOL IsEmpty() const { return m_s.empty(); }
     void Empty() { m_s.clear(); }
-    char GetAt(int index) const { return m_s[static_cast<size_t>(index)]; }
+    // An index outside the string reads as NUL and is not written.
+    char GetAt(int index) const;
     char operator[](int index) const { return GetAt(index); }
-    void SetAt(int index, char ch) { m_s[static_cast<size_t>(index)] = ch; }
+    void SetAt(int index, char ch);
     operator LPCTSTR() const { return m_s.c_str(); }
     LPCTSTR GetString() const { return m_s.c_str(); }
     const std::string& str() const { return m_s; }
@@ -56,10 +57,16 @@ public:
     int Collate(LPCSTR other) const { return Compare(other); }
     int CollateNoCase(LPCSTR other) const { return CompareNoCase(other); }
 
+    // Byte counts and positions; one that falls on the trail byte of a
+    // double-byte character moves to that character's start, so no piece
+    // holds half a character and Left(n) + Mid(n) is always the whole string
+    // (Right(n) may so hold n + 1 bytes).
     CString Mid(int first) const;
     CString Mid(int first, int count) const;
     CString Left(int count) const;
     CString Right(int count) const;
+    // Character sets (SpanIncluding/SpanExcluding, FindOneOf, the Trim
+    // forms with targets) may hold double-byte characters; they match whole.
     CString SpanIncluding(LPCSTR charSet) const;
     CString SpanExcluding(LPCSTR charSet) const;
 
@@ -79,10 +86,12 @@ public:
     int Replace(char oldChar, char newChar);
     int Replace(LPCSTR oldText, LPCSTR newText);
     int Remove(char ch);
-    // Inserts before `index` (clamped to the string); returns the new length.
+    // Inserts before `index` (clamped to the string, and never inside a
+    // double-byte character); returns the new length.
     int Insert(int index, char ch);
     int Insert(int index, LPCSTR text);
-    // Deletes `count` bytes from `index`; returns the new length.
+    // Deletes `count` bytes from `index`, widened to whole characters where
+    // the range cuts a double-byte character; returns the new length.
     int Delete(int index, int count = 1);
 
     // Byte index of the first match at a character boundary at or after
@@ -128,6 +137,10 @@ public:
 private:
     // Length in bytes of the character that starts at `i` (1 or 2).
     int CharLen(size_t i) const;
+    // The start (end) of the character holding byte `pos`; `pos` itself when
+    // it is a character boundary or the end.
+    size_t CharStart(size_t pos) const;
+    size_t CharEnd(size_t pos) const;
     std::string m_s;
 };
 

@@ -1,7 +1,11 @@
 #include "platform/afx/core/datetime.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <locale.h>
 #include <string>
+#include <time.h>
 
 namespace {
 
@@ -17,15 +21,28 @@ std::time_t FromLocal(int year, int month, int day, int hour, int minute, int se
     return std::mktime(&t);
 }
 
+// The "C" locale: day and month names and %c/%x/%X stay ASCII whatever
+// locale the process runs in, so the result is valid text in the ANSI code
+// page (a UTF-8 locale would put UTF-8 names into an ANSI string), and bytes
+// of the format other than the codes are copied unchanged.
+locale_t ClassicLocale() {
+    static const locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return classic;
+}
+
 CString FormatTm(const struct tm& t, LPCTSTR format) {
     if (!format || !*format) return CString();
+    // strftime reports 0 both for a buffer too small and for an empty result;
+    // no code expands to more than 16 times its own length in the C locale.
+    const size_t enough = std::strlen(format) * 16 + 256;
     std::string buffer(256, '\0');
-    for (int tries = 0; tries < 6; ++tries) {
-        size_t n = std::strftime(buffer.data(), buffer.size(), format, &t);
-        if (n > 0 || buffer.size() > 4096) return CString(std::string_view(buffer.data(), n));
-        buffer.resize(buffer.size() * 4);
+    locale_t classic = ClassicLocale();
+    for (;;) {
+        size_t n = classic ? ::strftime_l(buffer.data(), buffer.size(), format, &t, classic)
+                           : std::strftime(buffer.data(), buffer.size(), format, &t);
+        if (n > 0 || buffer.size() >= enough) return CString(std::string_view(buffer.data(), n));
+        buffer.resize(std::min(buffer.size() * 4, enough));
     }
-    return CString();
 }
 
 }  // namespace

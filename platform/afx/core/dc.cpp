@@ -431,9 +431,8 @@ BOOL DeleteDC(HDC h) {
     if (!dc || h == AfxGetScreenDC()) return FALSE;
     UnregisterDC(dc);
     if (Bitmap* b = AsBitmap(dc->s.bitmap)) --b->selected;
-    for (const State& s : dc->saved) {
-        (void)s;  // saved states hold no selection counts of their own
-    }
+    ReleaseDeleted(dc->s);
+    for (const State& s : dc->saved) ReleaseDeleted(s);
     if (Bitmap* d = AsBitmap(dc->defaultBitmap)) {
         d->selected = 0;
         DeleteObject(dc->defaultBitmap);
@@ -446,10 +445,16 @@ HGDIOBJ SelectObject(HDC h, HGDIOBJ object) {
     DC* dc = AsDC(h);
     Object* o = Lookup(object);
     if (!dc || !o) return nullptr;
+    // The previous pen, brush or font goes now if it was deleted while selected.
+    auto swap = [](auto& slot, HGDIOBJ now) {
+        HGDIOBJ before = std::exchange(slot, static_cast<std::remove_reference_t<decltype(slot)>>(now));
+        ReleaseIfDeleted(before);
+        return before;
+    };
     switch (o->kind) {
-    case OBJ_PEN: return std::exchange(dc->s.pen, static_cast<HPEN>(object));
-    case OBJ_BRUSH: return std::exchange(dc->s.brush, static_cast<HBRUSH>(object));
-    case OBJ_FONT: return std::exchange(dc->s.font, static_cast<HFONT>(object));
+    case OBJ_PEN: return swap(dc->s.pen, object);
+    case OBJ_BRUSH: return swap(dc->s.brush, object);
+    case OBJ_FONT: return swap(dc->s.font, object);
     case OBJ_BITMAP: {
         if (dc->surface != Surface::Memory) return nullptr;
         auto* b = static_cast<Bitmap*>(o);
@@ -570,6 +575,7 @@ BOOL RestoreDC(HDC h, int saved) {
     int target = saved < 0 ? n + saved + 1 : saved;
     if (target < 1 || target > n) return FALSE;
     State s = dc->saved[static_cast<size_t>(target - 1)];
+    std::vector<State> dropped(dc->saved.begin() + (target - 1), dc->saved.end());
     dc->saved.resize(static_cast<size_t>(target - 1));
     if (s.bitmap != dc->s.bitmap) {
         Bitmap* now = AsBitmap(dc->s.bitmap);
@@ -584,7 +590,9 @@ BOOL RestoreDC(HDC h, int saved) {
     if (!AsPen(s.pen)) s.pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
     if (!AsBrush(s.brush)) s.brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     if (!AsFont(s.font)) s.font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-    dc->s = s;
+    const State before = std::exchange(dc->s, s);
+    ReleaseDeleted(before);
+    for (const State& d : dropped) ReleaseDeleted(d);
     return TRUE;
 }
 

@@ -17,6 +17,16 @@ namespace {
 
 AfxReportErrorHook g_reportHook = nullptr;
 
+// The block CException::operator new handed out last on this thread, until
+// the exception constructed in it has claimed it.
+thread_local const void* t_newException = nullptr;
+
+bool ClaimNewBlock(const void* self) {
+    if (self != t_newException) return false;
+    t_newException = nullptr;
+    return true;
+}
+
 BOOL CopyMessage(const CString& text, LPTSTR buffer, UINT maxChars) {
     if (!buffer || maxChars == 0) return FALSE;
     size_t n = std::min(static_cast<size_t>(text.GetLength()), static_cast<size_t>(maxChars - 1));
@@ -34,6 +44,23 @@ BOOL CopyMessage(const CString& text, LPTSTR buffer, UINT maxChars) {
 }
 
 }  // namespace
+
+void* CException::operator new(size_t size) {
+    void* block = ::operator new(size);
+    t_newException = block;
+    return block;
+}
+
+void CException::operator delete(void* block) { ::operator delete(block); }
+
+CException::CException() : m_bAutoDelete(ClaimNewBlock(this)) {}
+
+CException::CException(const CException& other) : CObject(other), m_bAutoDelete(ClaimNewBlock(this)) {}
+
+CException& CException::operator=(const CException& other) {
+    CObject::operator=(other);
+    return *this;
+}
 
 void CException::Delete() {
     if (m_bAutoDelete) delete this;
@@ -118,7 +145,11 @@ int CFileException::OsErrorToException(LONG osError) {
     case ERROR_SUCCESS: return none;
     case ERROR_FILE_NOT_FOUND: return fileNotFound;
     case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME: return badPath;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_BAD_NETPATH:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY: return badPath;
     case ERROR_TOO_MANY_OPEN_FILES: return tooManyOpenFiles;
     case ERROR_ACCESS_DENIED:
     case ERROR_FILE_EXISTS:
@@ -129,7 +160,8 @@ int CFileException::OsErrorToException(LONG osError) {
     case ERROR_HANDLE_EOF: return endOfFile;
     case ERROR_NEGATIVE_SEEK: return badSeek;
     case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT: return hardIO;
+    case ERROR_WRITE_FAULT:
+    case ERROR_GEN_FAILURE: return hardIO;
     default: return generic;
     }
 }

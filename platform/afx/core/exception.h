@@ -3,13 +3,21 @@
 // with C++ exceptions underneath; TRY/CATCH/END_CATCH spell the same thing.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/afx/core/object.h"
 #include "platform/afx/core/cstring.h"
 
 class AFX_CORE_API CException : public CObject {
     DECLARE_DYNAMIC(CException)
 public:
-    CException() = default;
+    // An exception knows whether it was made with new: only those free
+    // themselves in Delete. A copy or an assignment does not change that.
+    CException();
+    CException(const CException& other);
+    CException& operator=(const CException& other);
+    static void* operator new(size_t size);
+    static void operator delete(void* block);
     // Frees a heap exception; one made on the stack is left alone.
     void Delete();
     // Writes a message describing the error, truncated to `maxChars` bytes
@@ -19,7 +27,7 @@ public:
     // interface is up; stderr before that). Returns the hook's result.
     virtual int ReportError(UINT type = 0x30 /* MB_ICONEXCLAMATION */, UINT messageId = 0);
 
-    bool m_bAutoDelete = true;  // false for exceptions not made with new
+    bool m_bAutoDelete;  // false for exceptions not made with new
 };
 
 // The user-interface library installs a hook that shows exception messages.

@@ -41,9 +41,12 @@ CFile::~CFile() {
 
 void CFile::ThrowLastError() const { CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), m_strFileName); }
 
-BOOL CFile::Open(LPCTSTR fileName, UINT openFlags, CFileException* error) {
+BOOL CFile::Open(LPCTSTR text, UINT openFlags, CFileException* error) {
     if (IsOpen()) Abort();
-    m_strFileName = fileName;
+    // A copy first: `text` may be this file's own name, which the assignment replaces.
+    const CString name(text);
+    LPCTSTR fileName = text ? static_cast<LPCTSTR>(name) : nullptr;
+    m_strFileName = name;
     DWORD access = 0;
     switch (openFlags & 3u) {
     case modeRead: access = GENERIC_READ; break;
@@ -196,7 +199,21 @@ CStdioFile::~CStdioFile() {
 }
 
 BOOL CStdioFile::Open(LPCTSTR fileName, UINT openFlags, CFileException* error) {
+    if (IsOpen()) {
+        // Opening again first closes the file open now, writing what is still
+        // buffered for it; a failure there is this call's failure.
+        const CString name(fileName);
+        try {
+            Close();
+        } catch (CFileException* e) {
+            if (error) *error = CFileException(e->m_cause, e->m_lOsError, e->m_strFileName);
+            e->Delete();
+            return FALSE;
+        }
+        return Open(fileName ? static_cast<LPCTSTR>(name) : nullptr, openFlags, error);
+    }
     m_text = (openFlags & typeBinary) == 0;
+    m_writable = (openFlags & 3u) != modeRead;
     DropReadAhead();
     m_writeBuffer.clear();
     return CFile::Open(fileName, openFlags & ~static_cast<UINT>(typeText | typeBinary), error);
@@ -248,6 +265,9 @@ UINT CStdioFile::Read(void* buffer, UINT count) {
 }
 
 void CStdioFile::Write(const void* buffer, UINT count) {
+    // Refuse now rather than when the buffer is flushed, which may be in the
+    // destructor where the failure could not be reported.
+    if (!m_writable) AfxThrowFileException(CFileException::accessDenied, ERROR_ACCESS_DENIED, m_strFileName);
     if (m_readPos < m_readAhead.size()) {
         // Put the file pointer back where the reader stands before writing.
         LONG back = -static_cast<LONG>(m_readAhead.size() - m_readPos);

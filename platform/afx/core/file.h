@@ -104,7 +104,8 @@ public:
     void Close() override;
     void Abort() override;
 
-    // Writes the text (LF becomes CR LF in text mode).
+    // Writes the text (LF becomes CR LF in text mode). Writes are buffered,
+    // but one to a file opened for reading only throws at once.
     virtual void WriteString(LPCTSTR text);
     // Reads one line without its line end; FALSE at the end of the file.
     virtual BOOL ReadString(CString& line);
@@ -118,6 +119,7 @@ private:
     void FlushWrites();
 
     bool m_text = true;
+    bool m_writable = true;  // false when opened for reading only
     std::string m_readAhead;
     size_t m_readPos = 0;
     std::string m_writeBuffer;

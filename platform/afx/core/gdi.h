@@ -403,7 +403,8 @@ inline HFONT CreateFont(int h, int w, int e, int o, int wt, DWORD i, DWORD u, DW
 
 // Device-dependent bitmaps: 1 bit a pixel (0 black, 1 white), 8 (indexes of a
 // grey ramp), 24 or 32 (blue, green, red[, unused]). Bits handed in and out
-// are top-down rows padded to two bytes.
+// are top-down rows padded to two bytes. A zero width or height gives a 1x1
+// monochrome bitmap.
 AFX_CORE_API HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
 AFX_CORE_API HBITMAP CreateBitmapIndirect(const BITMAP* bitmap);
 AFX_CORE_API HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);

@@ -19,6 +19,7 @@ struct Object {
     virtual ~Object() = default;
     DWORD kind;
     bool stock = false;
+    bool deleted = false;  // deleted while selected: goes once no DC holds it
 };
 
 struct Pen : Object {
@@ -100,6 +101,10 @@ Bitmap* AsBitmap(HGDIOBJ h);
 Region* AsRegion(HGDIOBJ h);
 DC* AsDC(HDC h);
 HGDIOBJ Register(Object* object);
+// Frees a pen, brush or font deleted while selected once no DC (current or
+// saved state) holds it any more; ReleaseDeleted does so for those of a state.
+void ReleaseIfDeleted(HGDIOBJ h);
+void ReleaseDeleted(const State& s);
 HDC RegisterDC(DC* dc);
 void UnregisterDC(DC* dc);
 Bitmap* NewBitmap(int width, int height, int bpp);

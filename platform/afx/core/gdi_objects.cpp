@@ -75,6 +75,34 @@ bool Unregister(Object* o) {
     return Live().erase(o) != 0;
 }
 
+namespace {
+// Whether a DC holds the object in its current or a saved state.
+bool Held(const void* h) {
+    std::lock_guard<std::mutex> hold(g_lock);
+    auto holds = [h](const State& s) { return s.pen == h || s.brush == h || s.font == h; };
+    for (const void* d : LiveDCs()) {
+        const DC* dc = static_cast<const DC*>(d);
+        if (holds(dc->s)) return true;
+        for (const State& s : dc->saved) {
+            if (holds(s)) return true;
+        }
+    }
+    return false;
+}
+}  // namespace
+
+void ReleaseIfDeleted(HGDIOBJ h) {
+    Object* o = Lookup(h);
+    if (!o || !o->deleted || Held(h)) return;
+    if (Unregister(o)) delete o;
+}
+
+void ReleaseDeleted(const State& s) {
+    ReleaseIfDeleted(s.pen);
+    ReleaseIfDeleted(s.brush);
+    ReleaseIfDeleted(s.font);
+}
+
 QRgb MapToDepth(const Bitmap* bitmap, QRgb c) {
     c |= 0xFF000000u;
     if (!bitmap || bitmap->bpp >= 24) return c;
@@ -276,8 +304,14 @@ HGDIOBJ GetStockObject(int index) { return StockObject(index); }
 BOOL DeleteObject(HGDIOBJ object) {
     Object* o = Lookup(object);
     if (!o) return FALSE;
-    if (o->stock) return TRUE;  // stock objects stay
+    if (o->stock || o->deleted) return TRUE;  // stock objects stay
     if (o->kind == OBJ_BITMAP && static_cast<Bitmap*>(o)->selected > 0) return FALSE;
+    if (o->kind != OBJ_BITMAP && o->kind != OBJ_REGION && Held(object)) {
+        // A pen, brush or font deleted while selected keeps drawing until it
+        // is deselected (and never hands its address to a new object before).
+        o->deleted = true;
+        return TRUE;
+    }
     if (!Unregister(o)) return FALSE;
     delete o;
     return TRUE;
@@ -425,6 +459,7 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
 
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
     if (planes != 1) return nullptr;
+    if ((width == 0 || height == 0) && width >= 0 && height >= 0) return CreateBitmap(1, 1, 1, 1, nullptr);
     Bitmap* b = NewBitmap(width, height, static_cast<int>(bitsPerPixel));
     if (!b) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -445,6 +480,7 @@ HBITMAP CreateBitmapIndirect(const BITMAP* bm) {
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
     DC* dc = AsDC(hdc);
     if (!dc) return nullptr;
+    if ((width == 0 || height == 0) && width >= 0 && height >= 0) return CreateBitmap(0, 0, 1, 1, nullptr);
     int bpp = 32;
     if (dc->surface == Surface::Memory) {
         Bitmap* selected = AsBitmap(dc->s.bitmap);

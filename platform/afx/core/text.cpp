@@ -84,7 +84,9 @@ QStringList Wrap(const QString& line, const QFontMetrics& fm, int width) {
                 break;
             }
         }
-        if (cut <= 0) {
+        if (cut <= 0 && IsWide(rest[0])) {
+            cut = 1;  // a Chinese character wider than the line still has a line of its own
+        } else if (cut <= 0) {
             // A word longer than the line stays whole up to its end.
             qsizetype end = rest.indexOf(QLatin1Char(' '), std::max<qsizetype>(fit, 1));
             cut = end < 0 ? rest.size() : end;

@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -195,7 +197,15 @@ private:
             case 't': out += '\t'; break;
             case 'r': out += '\r'; break;
             case 'a': out += '\b'; break;
-            case '0': out += '\0'; break;
+            case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': {
+                int v = e - '0';  // up to three octal digits, as in C
+                for (int n = 1; n < 3 && m_pos < m_text.size() && m_text[m_pos] >= '0' && m_text[m_pos] <= '7'; ++n) {
+                    v = v * 8 + (m_text[m_pos++] - '0');
+                }
+                if (v > 0xFF) Fail(line, "bad octal escape");
+                out += static_cast<char>(v);
+                break;
+            }
             case '\\': out += '\\'; break;
             case '"': out += '"'; break;
             case 'x': {
@@ -257,7 +267,8 @@ public:
         m_lines = lexer.Lines();
         m_folder = std::filesystem::path(path).parent_path();
         m_at = 0;
-        while (m_at < m_lines.size()) Statement();
+        while (SkipDirectives()) Statement();
+        if (!m_conditions.empty()) Fail(m_conditions.back().opened, "#if without #endif");
     }
 
 private:
@@ -267,12 +278,112 @@ private:
         throw Error(line.file + ":" + std::to_string(line.number) + ": " + what);
     }
 
+    // The next line to compile, after handling the directives before it and
+    // skipping the lines of branches not taken.
     const Line& Next() {
-        if (m_at >= m_lines.size()) {
+        if (!SkipDirectives()) {
             const Line& last = m_lines.back();
             Fail(last, "unexpected end of script (missing END?)");
         }
         return m_lines[m_at++];
+    }
+
+    // ---- directives
+
+    struct Conditional {
+        Line opened;        // the #if, for a missing #endif
+        bool outer;         // whether the enclosing branch is compiled
+        bool active;        // whether this branch is compiled
+        bool taken;         // whether some branch so far was
+        bool sawElse;
+    };
+
+    bool Active() const { return m_conditions.empty() || m_conditions.back().active; }
+    static bool IsDirective(const Line& l) { return l.tokens[0].kind == Tok::Name && l.tokens[0].text[0] == '#'; }
+
+    // Handles directives up to the next line to compile; false at the end.
+    bool SkipDirectives() {
+        while (m_at < m_lines.size()) {
+            const Line& l = m_lines[m_at];
+            if (IsDirective(l)) {
+                ++m_at;
+                Directive(l);
+            } else if (!Active()) {
+                ++m_at;
+            } else {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void Directive(const Line& l) {
+        const std::string word = l.tokens[0].text.substr(1);
+        if (word == "if" || word == "ifdef" || word == "ifndef") {
+            bool outer = Active();
+            bool yes = outer && Condition(l, word);
+            m_conditions.push_back(Conditional{l, outer, yes, yes, false});
+            return;
+        }
+        if (word == "elif" || word == "else" || word == "endif") {
+            if (m_conditions.empty()) Fail(l, "#" + word + " without #if");
+            Conditional& c = m_conditions.back();
+            if (word == "endif") {
+                m_conditions.pop_back();
+                return;
+            }
+            if (c.sawElse) Fail(l, "#" + word + " after #else");
+            bool yes = c.outer && !c.taken && (word == "else" || Condition(l, word));
+            c.active = yes;
+            c.taken = c.taken || yes;
+            c.sawElse = word == "else";
+            return;
+        }
+        if (!Active()) return;  // other directives of a branch not taken are not read
+        if (word == "include") return Include(l);
+        if (word == "define") return Define(l, true);
+        if (word == "undef") {
+            if (l.tokens.size() != 2 || l.tokens[1].kind != Tok::Name) Fail(l, "expected #undef NAME");
+            m_defines.erase(l.tokens[1].text);
+            m_defined.erase(l.tokens[1].text);
+            return;
+        }
+        if (word == "pragma") return;
+        if (word == "error") Fail(l, "#error");
+        Fail(l, "unknown directive " + l.tokens[0].text);
+    }
+
+    bool IsDefined(const std::string& name) const { return m_defines.count(name) || m_defined.count(name); }
+
+    // The condition of #if, #elif, #ifdef or #ifndef. In #if and #elif,
+    // `defined NAME` and `defined(NAME)` test a name, and names without a
+    // value count as 0, as in C.
+    bool Condition(const Line& l, const std::string& word) {
+        if (word == "ifdef" || word == "ifndef") {
+            if (l.tokens.size() != 2 || l.tokens[1].kind != Tok::Name) Fail(l, "expected #" + word + " NAME");
+            return IsDefined(l.tokens[1].text) == (word == "ifdef");
+        }
+        std::vector<Token> expr;
+        const std::vector<Token>& t = l.tokens;
+        for (size_t i = 1; i < t.size(); ++i) {
+            if (t[i].kind == Tok::Name && t[i].text == "defined") {
+                bool paren = i + 1 < t.size() && IsPunct(t[i + 1], "(");
+                size_t at = i + (paren ? 2 : 1);
+                if (at >= t.size() || t[at].kind != Tok::Name || (paren && (at + 1 >= t.size() || !IsPunct(t[at + 1], ")")))) {
+                    Fail(l, "expected defined(NAME)");
+                }
+                expr.push_back(Token{Tok::Number, "", IsDefined(t[at].text) ? 1 : 0});
+                i = at + (paren ? 1 : 0);
+            } else if (t[i].kind == Tok::Name && !m_defines.count(t[i].text) && !IsWord(t[i], "NOT")) {
+                expr.push_back(Token{Tok::Number, "", 0});
+            } else {
+                expr.push_back(t[i]);
+            }
+        }
+        if (expr.empty()) Fail(l, "expected #" + word + " expression");
+        std::optional<std::int64_t> v = TryEval(expr);
+        if (!v) Fail(l, "bad #" + word + " expression");
+        return *v != 0;
     }
 
     static bool IsWord(const Token& t, const char* word) { return t.kind == Tok::Name && Upper(t.text) == word; }
@@ -294,10 +405,11 @@ private:
         return args;
     }
 
-    // Evaluates an expression of numbers and names as C does, with
-    // | & << >> + - * / % ~ ( ) and NOT; `x | NOT y` clears the bits y from x.
-    // Arithmetic wraps (64 bits); a division by zero or nesting deeper than
-    // kMaxNesting makes the expression bad.
+    // Evaluates an expression of numbers and names as C does: binary
+    // || && | ^ & == != < > <= >= << >> + - * / %, unary - + ~ ! and NOT,
+    // parentheses; `x | NOT y` clears the bits y from x. Arithmetic wraps
+    // (64 bits); a division by zero, a shift out of range or nesting deeper
+    // than kMaxNesting makes the expression bad.
     static constexpr int kMaxNesting = 100;
     using Value = std::optional<std::int64_t>;
     static std::int64_t Wrap(std::uint64_t v) { return static_cast<std::int64_t>(v); }
@@ -305,86 +417,87 @@ private:
 
     std::optional<std::int64_t> TryEval(const std::vector<Token>& toks) {
         size_t i = 0;
-        Value v = EvalOr(toks, i, 0);
+        Value v = EvalBinary(toks, i, 1, 0);
         if (!v || i != toks.size()) return std::nullopt;
         return v;
     }
-    Value EvalOr(const std::vector<Token>& t, size_t& i, int depth) {
-        Value v = EvalAnd(t, i, depth);
-        while (v && i < t.size() && IsPunct(t[i], "|")) {
-            ++i;
-            bool clear = i < t.size() && IsWord(t[i], "NOT");
-            if (clear) ++i;
-            Value r = EvalAnd(t, i, depth);
-            if (!r) return std::nullopt;
-            v = clear ? (*v & ~*r) : (*v | *r);
-        }
-        return v;
-    }
-    Value EvalAnd(const std::vector<Token>& t, size_t& i, int depth) {
-        Value v = EvalShift(t, i, depth);
-        while (v && i < t.size() && IsPunct(t[i], "&")) {
-            ++i;
-            Value r = EvalShift(t, i, depth);
-            if (!r) return std::nullopt;
-            v = *v & *r;
-        }
-        return v;
-    }
-    Value EvalShift(const std::vector<Token>& t, size_t& i, int depth) {
-        Value v = EvalSum(t, i, depth);
-        while (v && i + 1 < t.size() && ((IsPunct(t[i], "<") && IsPunct(t[i + 1], "<")) ||
-                                         (IsPunct(t[i], ">") && IsPunct(t[i + 1], ">")))) {
-            bool left = IsPunct(t[i], "<");
-            i += 2;
-            Value r = EvalSum(t, i, depth);
-            if (!r || *r < 0 || *r > 63) return std::nullopt;
-            v = left ? Wrap(Bits(*v) << *r) : (*v >> *r);
-        }
-        return v;
-    }
-    Value EvalSum(const std::vector<Token>& t, size_t& i, int depth) {
-        Value v = EvalProduct(t, i, depth);
-        while (v && i < t.size() && (IsPunct(t[i], "+") || IsPunct(t[i], "-"))) {
-            bool plus = IsPunct(t[i], "+");
-            ++i;
-            Value r = EvalProduct(t, i, depth);
-            if (!r) return std::nullopt;
-            v = plus ? Wrap(Bits(*v) + Bits(*r)) : Wrap(Bits(*v) - Bits(*r));
-        }
-        return v;
-    }
-    Value EvalProduct(const std::vector<Token>& t, size_t& i, int depth) {
-        Value v = EvalUnary(t, i, depth);
-        while (v && i < t.size() && (IsPunct(t[i], "*") || IsPunct(t[i], "/") || IsPunct(t[i], "%"))) {
-            char op = t[i].text[0];
-            ++i;
-            Value r = EvalUnary(t, i, depth);
-            if (!r) return std::nullopt;
-            if (op == '*') {
-                v = Wrap(Bits(*v) * Bits(*r));
-            } else if (*r == 0) {
-                return std::nullopt;
-            } else if (*r == -1) {
-                v = op == '/' ? Wrap(0 - Bits(*v)) : 0;
-            } else {
-                v = op == '/' ? *v / *r : *v % *r;
+
+    // The binary operator at token i (operators of two characters are two
+    // tokens) and its precedence, higher binding tighter; 0 when there is none.
+    static int BinaryOperator(const std::vector<Token>& t, size_t i, std::string& op) {
+        static const struct {
+            const char* text;
+            int precedence;
+        } operators[] = {{"||", 1}, {"&&", 2}, {"==", 6}, {"!=", 6}, {"<=", 7}, {">=", 7}, {"<<", 8}, {">>", 8},
+                         {"|", 3},  {"^", 4},  {"&", 5},  {"<", 7},  {">", 7},  {"+", 9},  {"-", 9},  {"*", 10},
+                         {"/", 10}, {"%", 10}};
+        if (i >= t.size() || t[i].kind != Tok::Punct) return 0;
+        std::string two = t[i].text;
+        if (i + 1 < t.size() && t[i + 1].kind == Tok::Punct) two += t[i + 1].text;
+        for (const auto& o : operators) {
+            size_t n = std::strlen(o.text);
+            if (two.compare(0, n, o.text) == 0) {
+                op = o.text;
+                return o.precedence;
             }
         }
+        return 0;
+    }
+
+    static Value Apply(const std::string& op, std::int64_t a, std::int64_t b) {
+        if (op == "||") return (a || b) ? 1 : 0;
+        if (op == "&&") return (a && b) ? 1 : 0;
+        if (op == "|") return a | b;
+        if (op == "^") return a ^ b;
+        if (op == "&") return a & b;
+        if (op == "==") return a == b ? 1 : 0;
+        if (op == "!=") return a != b ? 1 : 0;
+        if (op == "<") return a < b ? 1 : 0;
+        if (op == ">") return a > b ? 1 : 0;
+        if (op == "<=") return a <= b ? 1 : 0;
+        if (op == ">=") return a >= b ? 1 : 0;
+        if (op == "<<" || op == ">>") {
+            if (b < 0 || b > 63) return std::nullopt;
+            return op == "<<" ? Wrap(Bits(a) << b) : a >> b;
+        }
+        if (op == "+") return Wrap(Bits(a) + Bits(b));
+        if (op == "-") return Wrap(Bits(a) - Bits(b));
+        if (op == "*") return Wrap(Bits(a) * Bits(b));
+        if (b == 0) return std::nullopt;
+        if (b == -1) return op == "/" ? Wrap(0 - Bits(a)) : 0;  // no overflow on the lowest value
+        return op == "/" ? a / b : a % b;
+    }
+
+    // Operators of at least `precedence`, left to right (precedence climbing).
+    Value EvalBinary(const std::vector<Token>& t, size_t& i, int precedence, int depth) {
+        Value v = EvalUnary(t, i, depth);
+        std::string op;
+        for (int p; v && (p = BinaryOperator(t, i, op)) >= precedence;) {
+            i += op.size();
+            bool clear = op == "|" && i < t.size() && IsWord(t[i], "NOT");
+            if (clear) ++i;
+            Value r = EvalBinary(t, i, p + 1, depth + 1);
+            if (!r) return std::nullopt;
+            v = clear ? Value(*v & ~*r) : Apply(op, *v, *r);
+        }
         return v;
     }
+
     Value EvalUnary(const std::vector<Token>& t, size_t& i, int depth) {
         if (i >= t.size() || depth > kMaxNesting) return std::nullopt;
         const Token& k = t[i];
-        if (IsPunct(k, "-") || IsPunct(k, "+") || IsPunct(k, "~") || IsWord(k, "NOT")) {
+        if (IsPunct(k, "-") || IsPunct(k, "+") || IsPunct(k, "~") || IsPunct(k, "!") || IsWord(k, "NOT")) {
             ++i;
             Value r = EvalUnary(t, i, depth + 1);
             if (!r) return std::nullopt;
-            return IsPunct(k, "-") ? Wrap(0 - Bits(*r)) : IsPunct(k, "+") ? *r : ~*r;
+            if (IsPunct(k, "-")) return Wrap(0 - Bits(*r));
+            if (IsPunct(k, "+")) return *r;
+            if (IsPunct(k, "!")) return *r == 0 ? 1 : 0;
+            return ~*r;
         }
         if (IsPunct(k, "(")) {
             ++i;
-            Value r = EvalOr(t, i, depth + 1);
+            Value r = EvalBinary(t, i, 1, depth + 1);
             if (!r || i >= t.size() || !IsPunct(t[i], ")")) return std::nullopt;
             ++i;
             return r;
@@ -441,7 +554,7 @@ private:
     }
 
     void SkipBegin() {
-        if (m_at < m_lines.size()) {
+        if (SkipDirectives()) {
             const Line& l = m_lines[m_at];
             if (l.tokens.size() == 1 && (IsWord(l.tokens[0], "BEGIN") || IsPunct(l.tokens[0], "{"))) ++m_at;
         }
@@ -490,12 +603,6 @@ private:
         Line& line = m_lines[m_at];
         Next();
         const Token& first = line.tokens[0];
-        if (first.kind == Tok::Name && first.text == "#include") return Include(line);
-        if (first.kind == Tok::Name && first.text == "#define") return Define(line, true);
-        if (first.kind == Tok::Name && (first.text == "#pragma" || first.text == "#if" || first.text == "#ifdef" ||
-                                        first.text == "#ifndef" || first.text == "#endif" || first.text == "#undef")) {
-            return;
-        }
         if (IsWord(first, "STRINGTABLE")) {
             DropMemoryOptions(line, 1);
             NothingAfter(line, 1, "STRINGTABLE");
@@ -518,39 +625,51 @@ private:
 
     void Include(const Line& line) {
         if (line.tokens.size() != 2 || line.tokens[1].kind != Tok::String) Fail(line, "expected #include \"file\"");
-        std::string name = line.tokens[1].text;
-        std::vector<std::filesystem::path> tries{m_folder / name};
+        if (!IncludeHeader(line.tokens[1].text, m_folder, 0)) Fail(line, "cannot find include file " + line.tokens[1].text);
+    }
+
+    // Takes every #define of a header, and of the headers it includes in
+    // quotes (found beside it, then in the include folders); anything else in
+    // a header is C++ and ignored. A header is read once. False when the
+    // header is not found.
+    bool IncludeHeader(const std::string& name, const std::filesystem::path& from, int depth) {
+        std::vector<std::filesystem::path> tries{from / name};
         for (const std::string& d : m_includeDirs) tries.push_back(std::filesystem::path(d) / name);
         for (const auto& p : tries) {
             std::string text;
             if (!ReadWhole(p.string(), text)) continue;
+            std::error_code ec;
+            std::filesystem::path canonical = std::filesystem::weakly_canonical(p, ec);
+            if (!m_headersRead.insert(ec ? p.string() : canonical.string()).second) return true;
             m_result.inputs.push_back(p.string());
-            // Only the #define lines of a header count; anything else in it is C++.
             Lexer lexer(text, p.string());
             std::vector<Line> lines;
             try {
                 lines = lexer.Lines();
             } catch (const Error&) {
-                lines = DefineLinesOnly(text, p.string());
+                lines = DirectiveLinesOnly(text, p.string());
             }
             for (const Line& l : lines) {
-                if (l.tokens.size() >= 3 && l.tokens[0].kind == Tok::Name && l.tokens[0].text == "#define") {
+                if (l.tokens.size() >= 2 && l.tokens[0].kind == Tok::Name && l.tokens[0].text == "#define") {
                     Define(l, false);
+                } else if (l.tokens.size() == 2 && l.tokens[0].kind == Tok::Name && l.tokens[0].text == "#include" &&
+                           l.tokens[1].kind == Tok::String && depth < kMaxIncludeDepth) {
+                    IncludeHeader(l.tokens[1].text, p.parent_path(), depth + 1);  // one not found is skipped
                 }
             }
-            return;
+            return true;
         }
-        Fail(line, "cannot find include file " + name);
+        return false;
     }
 
-    // Lexes only the #define lines of a header that the full lexer rejects.
-    static std::vector<Line> DefineLinesOnly(const std::string& text, const std::string& file) {
+    // Lexes only the #define and #include lines of a header that the full lexer rejects.
+    static std::vector<Line> DirectiveLinesOnly(const std::string& text, const std::string& file) {
         std::vector<Line> out;
         std::istringstream in(text);
         std::string l;
         while (std::getline(in, l)) {
             size_t p = l.find_first_not_of(" \t");
-            if (p == std::string::npos || l.compare(p, 7, "#define") != 0) continue;
+            if (p == std::string::npos || (l.compare(p, 7, "#define") != 0 && l.compare(p, 8, "#include") != 0)) continue;
             try {
                 Lexer lexer(l, file);
                 for (Line& x : lexer.Lines()) out.push_back(std::move(x));
@@ -567,12 +686,18 @@ private:
         }
         // A function-like macro has '(' right after its name; it is not a value.
         std::vector<Token> value(line.tokens.begin() + 2, line.tokens.end());
+        if (value.empty()) {  // defined without a value: for #ifdef only
+            m_defines.erase(line.tokens[1].text);
+            m_defined.insert(line.tokens[1].text);
+            return;
+        }
         std::optional<std::int64_t> v = TryEval(value);
         if (!v) {
             if (strict) Fail(line, "bad #define value");
             return;
         }
         m_defines[line.tokens[1].text] = *v;
+        m_defined.erase(line.tokens[1].text);
     }
 
     void StringTable(const Line& header) {
@@ -582,6 +707,10 @@ private:
             const Line& l = Next();
             if (IsEnd(l)) return;
             auto args = Args(l, 0);
+            if (args.size() == 1 && args[0].size() >= 2 && args[0].back().kind == Tok::String) {
+                args.push_back({args[0].back()});  // `id "text"`: the comma is optional
+                args[0].pop_back();
+            }
             if (args.size() != 2) Fail(l, "expected `id, \"text\"`");
             Resource r;
             r.type = kString;
@@ -837,7 +966,7 @@ private:
             return c;
         }
         if (kind == "ICON") {
-            if (a.size() < 4) Fail(l, "expected ICON icon, id, x, y");
+            if (a.size() < 4 || a.size() == 5 || a.size() > 7) Fail(l, "expected ICON icon, id, x, y [, width, height [, style]]");
             if (a[0].size() == 1 && a[0][0].kind == Tok::String) {
                 c.text = a[0][0].text;
             } else {
@@ -960,11 +1089,8 @@ private:
         if (args.size() != 1) Fail(line, "expected `id BITMAP \"file\"`");
         std::string path = FilePath(line, args[0]);
         std::vector<std::uint8_t> bytes = FileBytes(line, path);
-        AfxDibLayout layout;
-        if (bytes.size() > 14 && bytes[0] == 'B' && bytes[1] == 'M' &&
-            AfxDibLayoutOf(bytes.data() + 14, bytes.size() - 14, layout)) {
-            r.data.assign(bytes.begin() + 14, bytes.end());  // the file less its file header
-        } else {
+        r.data = PackedDibOfBmp(bytes);
+        if (r.data.empty()) {
             QImage image;
             if (!image.loadFromData(bytes.data(), static_cast<int>(bytes.size()))) {
                 Fail(line, "cannot read the bitmap " + path);
@@ -973,6 +1099,29 @@ private:
             if (r.data.empty()) Fail(line, "cannot convert the bitmap " + path);
         }
         Add(line, std::move(r));
+    }
+
+    // An uncompressed BMP file as a packed DIB: the file less its file header,
+    // with the rows brought up to the colour table when the file leaves a gap
+    // before them (its offset of the rows says where they are). Empty when
+    // the file is not such a BMP.
+    static std::vector<std::uint8_t> PackedDibOfBmp(const std::vector<std::uint8_t>& bytes) {
+        constexpr size_t kFileHeader = 14;
+        AfxDibLayout layout;
+        if (bytes.size() <= kFileHeader || bytes[0] != 'B' || bytes[1] != 'M' ||
+            !AfxDibLayoutOf(bytes.data() + kFileHeader, bytes.size() - kFileHeader, layout)) {
+            return {};
+        }
+        size_t rows = static_cast<size_t>(bytes[10]) | (static_cast<size_t>(bytes[11]) << 8) |
+                      (static_cast<size_t>(bytes[12]) << 16) | (static_cast<size_t>(bytes[13]) << 24);
+        size_t packedRows = kFileHeader + layout.bitsOffset;
+        if (rows <= packedRows || rows >= bytes.size()) {
+            return std::vector<std::uint8_t>(bytes.begin() + kFileHeader, bytes.end());
+        }
+        std::vector<std::uint8_t> dib(bytes.begin() + kFileHeader, bytes.begin() + static_cast<std::ptrdiff_t>(packedRows));
+        dib.insert(dib.end(), bytes.begin() + static_cast<std::ptrdiff_t>(rows), bytes.end());
+        if (!AfxDibLayoutOf(dib.data(), dib.size(), layout)) return {};
+        return dib;
     }
 
     void RawFile(const Line& line, const std::string& type, Resource r) {
@@ -1005,6 +1154,10 @@ private:
     size_t m_at = 0;
     std::filesystem::path m_folder;
     std::map<std::string, std::int64_t> m_defines;
+    std::set<std::string> m_defined;  // defined without a value
+    std::set<std::string> m_headersRead;
+    static constexpr int kMaxIncludeDepth = 16;
+    std::vector<Conditional> m_conditions;
     std::vector<std::uint8_t> m_pending;
 };
 

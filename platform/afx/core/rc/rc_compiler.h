@@ -6,13 +6,17 @@
 // `//` and `/* */` comments; arguments separated by commas):
 //
 //   #include "platform/afx/ui/winuser.h"   takes every `#define NAME value`
-//                                          of a header (path relative to the
-//                                          script, then the -I folders)
+//                                          of a header and of the headers it
+//                                          includes (path relative to the
+//                                          including file, then the -I folders)
 //   #define IDS_TITLE 101
+//   #if / #ifdef / #ifndef / #elif / #else / #endif, #undef, #error
+//                                          as in C (`defined(NAME)`; names
+//                                          without a value count as 0)
 //
 //   STRINGTABLE
 //   BEGIN
-//       IDS_TITLE, "Text with \"escapes\"\n and \x41"
+//       IDS_TITLE, "Text with \"escapes\"\n and \x41"   (the comma may be left out)
 //   END
 //
 //   IDR_MAIN MENU
@@ -62,7 +66,7 @@
 //
 // An id is a number, a defined name, or else a name (a quoted or unknown
 // identifier, stored upper-case). Numbers may be C expressions of numbers and
-// defined names (| & << >> + - * / % ~ and parentheses). Load and memory
+// defined names (the operators of C but ?: and assignments). Load and memory
 // options after a type (PRELOAD, DISCARDABLE, MOVEABLE, ...) are accepted and
 // ignored. Files named by a script must be regular files.
 #pragma once

@@ -58,9 +58,9 @@ TEST(CStringDbcs, EditsKeepCharactersWhole) {
     t.TrimRight();
     t.TrimLeft();
     EXPECT_STREQ(t, ZHONG);
-    CString u("x\x81 ");  // the space is the lead byte's partner, not trailing space
+    CString u("x\x81 ");  // a space is no trail byte: the lead byte stands alone
     u.TrimRight();
-    EXPECT_EQ(u.GetLength(), 3);
+    EXPECT_EQ(u.GetLength(), 2);
     CString v(DBCS_a "a");
     v.TrimRight('a');
     EXPECT_STREQ(v, DBCS_a);
@@ -68,7 +68,7 @@ TEST(CStringDbcs, EditsKeepCharactersWhole) {
     CString w(ZHONG "--" ZHONG);
     EXPECT_EQ(w.Replace("-", ZHONG), 2);
     EXPECT_STREQ(w, ZHONG ZHONG ZHONG ZHONG);
-    EXPECT_EQ(CString("\xD6-" "-").Replace("-", "+"), 1) << "0xD6 0x2D is one character";
+    EXPECT_EQ(CString("\xD6-" "-").Replace("-", "+"), 2) << "0x2D is no trail byte: 0xD6 stands alone";
 }
 
 TEST(CString, FormatFollowsPrintf) {

@@ -208,6 +208,24 @@ CRect InkBox(const Surface& s, COLORREF background = kWhite) {
     return box.IsRectEmpty() ? CRect() : box;
 }
 
+// The text view's fonts: height 16, weight 500, GB or Big5.
+bool CreateViewFont(CFont& font, BYTE charSet = GB2312_CHARSET, const char* face = "SIMSUN", int height = 16) {
+    return font.CreateFont(height, 0, 0, 0, 500, 0, 0, 0, charSet, 0, 0, 0, 0, face);
+}
+
+// A surface with the GB view font selected and its metrics.
+struct ViewText : Surface {
+    ViewText(int w, int h) : Surface(w, h) {
+        CreateViewFont(font);
+        oldFont = dc.SelectObject(&font);
+        dc.GetTextMetrics(&tm);
+    }
+    ~ViewText() { dc.SelectObject(oldFont); }
+    CFont font;
+    CFont* oldFont = nullptr;
+    TEXTMETRIC tm{};
+};
+
 bool SamePixels(const Surface& a, const Surface& b) {
     return AfxBitmapImage(a.bitmap) == AfxBitmapImage(b.bitmap);
 }
@@ -215,15 +233,10 @@ bool SamePixels(const Surface& a, const Surface& b) {
 }  // namespace
 
 TEST(Fonts, PositiveHeightsAreCellsNegativeHeightsCharacters) {
-    // The text view's font: height 16, weight 500, GB character set. Its
-    // cell (the extent of "A") must be 16 high: rows, caret and strip are
+    // The text view's font. Its cell (the extent of "A") must be 16 high: rows, caret and strip are
     // laid out in cells of that height.
-    Surface s(160, 40);
-    CFont gb;
-    ASSERT_TRUE(gb.CreateFont(16, 0, 0, 0, 500, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN"));
-    CFont* old = s.dc.SelectObject(&gb);
-    TEXTMETRIC tm{};
-    ASSERT_TRUE(s.dc.GetTextMetrics(&tm));
+    ViewText s(160, 40);
+    const TEXTMETRIC& tm = s.tm;
     EXPECT_LE(tm.tmHeight, 16);
     EXPECT_GE(tm.tmHeight, 14) << "the largest size whose cell fits";
     EXPECT_EQ(tm.tmAscent + tm.tmDescent, tm.tmHeight);
@@ -244,17 +257,15 @@ TEST(Fonts, PositiveHeightsAreCellsNegativeHeightsCharacters) {
     EXPECT_LE(ink.bottom, 10 + tm.tmHeight) << "a descender stays in the cell";
     EXPECT_GE(ink.left, 4);
     s.Save("cell_font.png");
-    s.dc.SelectObject(old);
 
     // A negative height is the character height: the cell is taller by the internal leading.
     CFont character;
-    ASSERT_TRUE(character.CreateFont(-16, 0, 0, 0, 500, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN"));
-    old = s.dc.SelectObject(&character);
+    ASSERT_TRUE(CreateViewFont(character, GB2312_CHARSET, "SIMSUN", -16));
+    s.dc.SelectObject(&character);
     TEXTMETRIC big{};
     ASSERT_TRUE(s.dc.GetTextMetrics(&big));
     EXPECT_EQ(big.tmHeight - big.tmInternalLeading, 16);
     EXPECT_GT(big.tmHeight, tm.tmHeight);
-    s.dc.SelectObject(old);
 
     // The stock fonts are given by cell height too.
     s.dc.SelectStockObject(SYSTEM_FONT);
@@ -269,8 +280,8 @@ TEST(Text, ChineseFontsReadTheirOwnCodePage) {
     // whatever the system's code page: the same two characters either way.
     Surface gbSurface(120, 30), big5Surface(120, 30);
     CFont gb, big5;
-    ASSERT_TRUE(gb.CreateFont(16, 0, 0, 0, 500, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN"));
-    ASSERT_TRUE(big5.CreateFont(16, 0, 0, 0, 500, 0, 0, 0, CHINESEBIG5_CHARSET, 0, 0, 0, 0, "MINGLIU"));
+    ASSERT_TRUE(CreateViewFont(gb));
+    ASSERT_TRUE(CreateViewFont(big5, CHINESEBIG5_CHARSET, "MINGLIU"));
     CFont* oldGb = gbSurface.dc.SelectObject(&gb);
     CFont* oldBig5 = big5Surface.dc.SelectObject(&big5);
     const char gbText[] = "\xD6\xD0\xCE\xC4 ok";     // GB
@@ -373,4 +384,270 @@ TEST(Pens, StyledPensDashEveryKindOfPath) {
     s.dc.SetROP2(R2_COPYPEN);
     s.dc.SelectObject(oldBrush);
     s.dc.SelectObject(oldPen);
+}
+
+TEST(DibDrawing, SourceRectanglesClipInEitherRowOrder) {
+    // Four colours for an 8-bit DIB: indexes past them show the first.
+    const std::vector<RGBQUAD> four = {{0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}};
+    const COLORREF colour[4] = {kBlack, RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
+    auto value = [](int x, int y) { return x == 5 ? 9 : (x + y) % 4; };  // column 5 past the palette
+    auto expected = [&](int x, int y) { return x == 5 ? colour[0] : colour[(x + y) % 4]; };
+    for (bool topDown : {false, true}) {
+        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
+        std::vector<BYTE> dib = PackedDib(6, 5, 8, four, value, topDown);
+        const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+        const BYTE* bits = dib.data() + 40 + 4 * 4;
+        Surface s(24, 12);
+        ASSERT_EQ(StretchDIBits(s.dc, 0, 0, 6, 5, 0, 0, 6, 5, bits, info, DIB_RGB_COLORS, SRCCOPY), 5);
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 0; x < 6; ++x) ASSERT_EQ(s.dc.GetPixel(x, y), expected(x, y)) << x << "," << y;
+        }
+
+        // Rows 1 and 2 counted in the DIB's own order: from the bottom row of a bottom-up DIB.
+        s.Clear();
+        StretchDIBits(s.dc, 0, 0, 6, 2, 0, 1, 6, 2, bits, info, DIB_RGB_COLORS, SRCCOPY);
+        const int firstRow = topDown ? 1 : 5 - 1 - 2;
+        for (int x = 0; x < 6; ++x) {
+            EXPECT_EQ(s.dc.GetPixel(x, 0), expected(x, firstRow)) << x;
+            EXPECT_EQ(s.dc.GetPixel(x, 1), expected(x, firstRow + 1)) << x;
+        }
+        EXPECT_EQ(s.dc.GetPixel(0, 2), kWhite);
+
+        // Source rectangles reaching past the DIB draw only the part inside it.
+        s.Clear();
+        StretchDIBits(s.dc, 10, 0, 6, 5, 3, 0, 6, 5, bits, info, DIB_RGB_COLORS, SRCCOPY);
+        StretchDIBits(s.dc, 0, 6, 6, 5, -2, 0, 6, 5, bits, info, DIB_RGB_COLORS, SRCCOPY);
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 0; x < 3; ++x) EXPECT_EQ(s.dc.GetPixel(10 + x, y), expected(3 + x, y)) << "right part " << x << "," << y;
+            for (int x = 3; x < 6; ++x) EXPECT_EQ(s.dc.GetPixel(10 + x, y), kWhite) << "past the right edge " << x << "," << y;
+            for (int x = 0; x < 2; ++x) EXPECT_EQ(s.dc.GetPixel(x, 6 + y), kWhite) << "before the left edge " << x << "," << y;
+            for (int x = 2; x < 6; ++x) EXPECT_EQ(s.dc.GetPixel(x, 6 + y), expected(x - 2, y)) << "left part " << x << "," << y;
+        }
+        s.Clear();
+        StretchDIBits(s.dc, 0, 0, 24, 12, 1000, -1000, 6, 5, bits, info, DIB_RGB_COLORS, SRCCOPY);
+        StretchDIBits(s.dc, 0, 0, 24, 12, -1000000, 0, 2000000, 5, bits, info, DIB_RGB_COLORS, SRCCOPY);
+        EXPECT_EQ(s.Count(kWhite), 24 * 12) << "nothing of the DIB falls in these";
+
+        // A negative destination height turns the picture upside down; doubling repeats pixels.
+        s.Clear();
+        StretchDIBits(s.dc, 0, 4, 6, -5, 0, 0, 6, 5, bits, info, DIB_RGB_COLORS, SRCCOPY);
+        for (int x = 0; x < 6; ++x) EXPECT_EQ(s.dc.GetPixel(x, 0), expected(x, 4)) << x;
+        s.dc.SetStretchBltMode(COLORONCOLOR);
+        StretchDIBits(s.dc, 8, 0, 12, 10, 0, 0, 6, 5, bits, info, DIB_RGB_COLORS, SRCCOPY);
+        for (int y = 0; y < 10; ++y) {
+            for (int x = 0; x < 12; ++x) ASSERT_EQ(s.dc.GetPixel(8 + x, y), expected(x / 2, y / 2)) << x << "," << y;
+        }
+    }
+
+    // Halftone shrinking averages each block of a colour DIB.
+    std::vector<BYTE> rgb = PackedDib(4, 2, 24, {}, [](int x, int) { return x % 2 ? 0xC86432 : 0x000000; });
+    Surface s(4, 4);
+    s.dc.SetStretchBltMode(HALFTONE);
+    StretchDIBits(s.dc, 0, 0, 2, 1, 0, 0, 4, 2, rgb.data() + 40, reinterpret_cast<const BITMAPINFO*>(rgb.data()),
+                  DIB_RGB_COLORS, SRCCOPY);
+    EXPECT_EQ(s.dc.GetPixel(0, 0), RGB(100, 50, 25));
+    EXPECT_EQ(s.dc.GetPixel(1, 0), RGB(100, 50, 25));
+    EXPECT_EQ(s.dc.GetPixel(2, 0), kWhite);
+}
+
+TEST(Text, DrawTextBreaksMeasuresAndPlaces) {
+    ViewText s(200, 120);
+    const TEXTMETRIC& tm = s.tm;
+    const char six[] = "\xD6\xD0\xCE\xC4\xD7\xD6\xB7\xFB\xCA\xB6\xB1\xF0";  // six Chinese characters, no spaces
+    const int three = s.dc.GetTextExtent(six, 6).cx;
+
+    // Chinese text breaks between any two characters.
+    CRect calc(0, 0, three, 0);
+    EXPECT_EQ(s.dc.DrawText(six, -1, &calc, DT_CALCRECT | DT_WORDBREAK), 2 * tm.tmHeight);
+    EXPECT_EQ(calc, CRect(0, 0, three, 2 * tm.tmHeight));
+    // Narrower than one character: a character a line, none lost.
+    CRect narrow(0, 0, 1, 0);
+    EXPECT_EQ(s.dc.DrawText(six, -1, &narrow, DT_CALCRECT | DT_WORDBREAK), 6 * tm.tmHeight);
+    // Latin words break at spaces; a word longer than the line stays whole.
+    const int word = s.dc.GetTextExtent("abcdef", 6).cx;
+    CRect latin(10, 10, 10 + word, 10);
+    EXPECT_EQ(s.dc.DrawText("abcdef ghi abcdefghijkl x", -1, &latin, DT_CALCRECT | DT_WORDBREAK), 4 * tm.tmHeight);
+    EXPECT_EQ(latin.Width(), s.dc.GetTextExtent("abcdefghijkl", 12).cx) << "the widest line sets the width";
+    EXPECT_EQ(latin.top, 10);
+
+    // A single line, centred both ways in its rectangle.
+    s.dc.SetBkMode(TRANSPARENT);
+    CRect cell(20, 20, 180, 60);
+    const int offset = s.dc.DrawText("\xD6\xD0 Mid", -1, &cell, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    const CRect ink = InkBox(s);
+    const int width = s.dc.GetTextExtent("\xD6\xD0 Mid", 6).cx;
+    EXPECT_NEAR(ink.left, 20 + (160 - width) / 2, 2);
+    const int top = 20 + (40 - tm.tmHeight) / 2;
+    EXPECT_EQ(offset, top - 20 + tm.tmHeight) << "from the rectangle's top to the text's bottom";
+    EXPECT_GE(ink.top, top);
+    EXPECT_LE(ink.bottom, top + tm.tmHeight);
+    s.Save("drawtext_centred.png");
+
+    // A name too long for its column ends with an ellipsis inside the column.
+    s.Clear();
+    CRect column(5, 80, 65, 100);
+    const char name[] = "\xCD\xBC\xCF\xF1\xCE\xC4\xBC\xFE long_file_name.tif";
+    s.dc.DrawText(name, -1, &column, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    const CRect shortened = InkBox(s);
+    ASSERT_FALSE(shortened.IsRectEmpty());
+    EXPECT_GE(shortened.left, 5);
+    EXPECT_LE(shortened.right, 65);
+    EXPECT_GT(shortened.right, 45) << "the column is used up to near its end";
+    CRect measured(5, 80, 65, 100);
+    s.dc.DrawText(name, -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    EXPECT_LE(measured.Width(), 60);
+    s.Save("drawtext_ellipsis.png");
+}
+
+TEST(Objects, ObjectsGivenBackBySelectionOutliveIdleTime) {
+    // A button keeps a memory DC with its saved background selected, and the
+    // bitmap the selection gave back, to put back when it goes.
+    CDC saved;
+    ASSERT_TRUE(saved.CreateCompatibleDC(nullptr));
+    CBitmap background;
+    ASSERT_TRUE(background.CreateBitmap(8, 8, 1, 24, nullptr));
+    CBitmap* original = saved.SelectObject(&background);
+    ASSERT_NE(original, nullptr);
+    const HGDIOBJ originalHandle = original->m_hObject;
+    CPen pen(PS_SOLID, 1, RGB(1, 2, 3));
+    CPen* stockPen = saved.SelectObject(&pen);
+    ASSERT_NE(stockPen, nullptr);
+
+    AfxDeleteTempGdiObjects();  // idle time between two messages
+
+    EXPECT_EQ(original->m_hObject, originalHandle);
+    EXPECT_EQ(CBitmap::FromHandle(static_cast<HBITMAP>(originalHandle)), original) << "one wrapper a handle";
+    EXPECT_EQ(saved.SelectObject(original), &background);
+    EXPECT_EQ(saved.SelectObject(stockPen), &pen);
+    EXPECT_EQ(GetCurrentObject(saved, OBJ_PEN), GetStockObject(BLACK_PEN));
+    EXPECT_TRUE(background.DeleteObject()) << "put back, the background is no longer selected";
+}
+
+TEST(Objects, PensBrushesAndFontsDeletedWhileSelectedDrawUntilDeselected) {
+    // Drawing code often lets its pen, brush or font go out of scope still
+    // selected; the DC goes on drawing with them until they are deselected,
+    // and no new object takes over their handles before.
+    Surface s(40, 40);
+    HGDIOBJ penHandle, brushHandle, fontHandle;
+    CSize bigText;
+    {
+        CPen red(PS_SOLID, 1, RGB(255, 0, 0));
+        CBrush green(RGB(0, 255, 0));
+        CFont big;
+        ASSERT_TRUE(big.CreateFont(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN"));
+        penHandle = red.m_hObject;
+        brushHandle = green.m_hObject;
+        fontHandle = big.m_hObject;
+        s.dc.SelectObject(&red);
+        s.dc.SelectObject(&green);
+        s.dc.SelectObject(&big);
+        bigText = s.dc.GetTextExtent("Ag", 2);
+    }
+    std::vector<HPEN> others;  // new objects that might take over a freed handle
+    for (int i = 0; i < 8; ++i) others.push_back(CreatePen(PS_SOLID, 1, RGB(0, 0, 255)));
+    HBRUSH otherBrush = CreateSolidBrush(RGB(0, 0, 255));
+
+    EXPECT_EQ(GetCurrentObject(s.dc, OBJ_PEN), penHandle);
+    s.dc.Rectangle(2, 2, 20, 20);
+    EXPECT_EQ(s.dc.GetPixel(2, 2), RGB(255, 0, 0)) << "the deleted pen still draws";
+    EXPECT_EQ(s.dc.GetPixel(10, 10), RGB(0, 255, 0)) << "the deleted brush still fills";
+    EXPECT_EQ(s.dc.GetTextExtent("Ag", 2), bigText) << "the deleted font still measures";
+
+    // Saved states hold them too; deselected and no longer saved, they go.
+    int level = s.dc.SaveDC();
+    s.dc.SelectStockObject(BLACK_PEN);
+    s.dc.SelectStockObject(WHITE_BRUSH);
+    s.dc.SelectStockObject(SYSTEM_FONT);
+    EXPECT_EQ(GetObjectType(penHandle), static_cast<DWORD>(OBJ_PEN)) << "still held by the saved state";
+    s.dc.RestoreDC(level);
+    EXPECT_EQ(GetCurrentObject(s.dc, OBJ_BRUSH), brushHandle);
+    s.dc.SelectStockObject(BLACK_PEN);
+    s.dc.SelectStockObject(WHITE_BRUSH);
+    s.dc.SelectStockObject(SYSTEM_FONT);
+    EXPECT_EQ(GetObjectType(penHandle), 0u) << "deselected, the pen is gone";
+    EXPECT_EQ(GetObjectType(brushHandle), 0u);
+    EXPECT_EQ(GetObjectType(fontHandle), 0u);
+
+    // Not selected anywhere, deletion is at once.
+    EXPECT_TRUE(DeleteObject(otherBrush));
+    EXPECT_EQ(GetObjectType(otherBrush), 0u);
+    for (HPEN p : others) DeleteObject(p);
+}
+
+TEST(Bitmaps, ZeroSizedBitmapsAndMonochromeStretchModes) {
+    // A zero-sized client area still gets a bitmap: 1 x 1, monochrome.
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    Surface colour(8, 2);
+    for (int size : {0, 1}) {
+        CBitmap empty;
+        ASSERT_TRUE(size ? empty.CreateCompatibleBitmap(&colour.dc, 0, 5) : empty.CreateBitmap(0, 0, 1, 24, nullptr));
+        BITMAP bm{};
+        empty.GetBitmap(&bm);
+        EXPECT_EQ(bm.bmWidth, 1);
+        EXPECT_EQ(bm.bmHeight, 1);
+        EXPECT_EQ(bm.bmBitsPixel, 1);
+    }
+    CBitmap negative;
+    EXPECT_FALSE(negative.CreateBitmap(-4, 4, 1, 1, nullptr));
+
+    // Shrinking a monochrome bitmap follows the DC's stretch mode: ANDing
+    // keeps black (0 bits, the text colour), ORing keeps white (1 bits, the
+    // background colour).
+    const BYTE bits[2] = {0x10, 0x00};  // one white pixel of eight
+    CBitmap mono;
+    ASSERT_TRUE(mono.CreateBitmap(8, 1, 1, 1, bits));
+    CBitmap* old = dc.SelectObject(&mono);
+    colour.dc.SetTextColor(RGB(0, 0, 255));
+    colour.dc.SetBkColor(RGB(255, 255, 128));
+    colour.dc.SetStretchBltMode(BLACKONWHITE);
+    colour.dc.StretchBlt(0, 0, 1, 1, &dc, 0, 0, 8, 1, SRCCOPY);
+    EXPECT_EQ(colour.dc.GetPixel(0, 0), RGB(0, 0, 255));
+    colour.dc.SetStretchBltMode(WHITEONBLACK);
+    colour.dc.StretchBlt(1, 0, 1, 1, &dc, 0, 0, 8, 1, SRCCOPY);
+    EXPECT_EQ(colour.dc.GetPixel(1, 0), RGB(255, 255, 128));
+    dc.SelectObject(old);
+}
+
+TEST(Scenes, TextViewRowsWithSelectionAndStrip) {
+    // A text view row as it paints: byte cells of "A" width, a selected run
+    // white on navy one pixel taller than the cell, a recognised character
+    // drawn again in red, and the line image strip (1-bit, stretched) below.
+    ViewText s(240, 80);
+    const int w = s.dc.GetTextExtent("A", 1).cx;
+    const int h = s.tm.tmHeight;
+    const char line[] = "ab\xD6\xD0\xCE\xC4 cd ";
+    const int n = static_cast<int>(sizeof line - 1);
+    std::vector<INT> cells(static_cast<size_t>(n), w);
+    s.dc.SetTextColor(kBlack);
+    s.dc.SetBkColor(kWhite);
+    s.dc.ExtTextOut(0, 0, 0, nullptr, line, 2, cells.data());
+    CRect selected(2 * w, 0, 6 * w, h + 1);
+    s.dc.SetTextColor(kWhite);
+    s.dc.SetBkColor(RGB(0, 0, 128));
+    s.dc.ExtTextOut(2 * w, 0, ETO_OPAQUE, &selected, line + 2, 4, cells.data());
+    s.dc.SetTextColor(RGB(255, 0, 0));
+    s.dc.SetBkColor(kWhite);
+    s.dc.ExtTextOut(7 * w, 0, 0, nullptr, line + 7, 2, cells.data());
+    EXPECT_EQ(s.dc.GetPixel(2 * w, h), RGB(0, 0, 128)) << "the selection is a pixel taller than the cell";
+    EXPECT_EQ(s.dc.GetPixel(6 * w, 1), kWhite) << "and ends at its last cell";
+    EXPECT_GT(s.Count(RGB(255, 0, 0), CRect(7 * w, 0, 9 * w, h)), 0);
+
+    // The strip: ink bits (1) in blue, clear bits in light yellow, stretched to the cell height + 2.
+    std::vector<BYTE> bits(4 * 8, 0);
+    for (int y = 0; y < 8; ++y) bits[static_cast<size_t>(y * 4)] = static_cast<BYTE>(0x81 | (0x10 >> (y % 4)));
+    CBitmap image;
+    ASSERT_TRUE(image.CreateBitmap(32, 8, 1, 1, bits.data()));
+    CDC memory;
+    memory.CreateCompatibleDC(&s.dc);
+    CBitmap* old = memory.SelectObject(&image);
+    s.dc.SetBkColor(RGB(0, 0, 255));
+    s.dc.SetTextColor(RGB(255, 255, 128));
+    s.dc.SetStretchBltMode(BLACKONWHITE);
+    s.dc.StretchBlt(0, 2 * h + h / 2, 96, h + 2, &memory, 0, 0, 32, 8, SRCCOPY);
+    memory.SelectObject(old);
+    EXPECT_EQ(s.dc.GetPixel(0, 2 * h + h / 2), RGB(0, 0, 255)) << "an ink bit";
+    EXPECT_EQ(s.dc.GetPixel(50, 2 * h + h / 2), RGB(255, 255, 128)) << "a clear bit";
+    EXPECT_EQ(s.dc.GetPixel(96, 2 * h + h / 2), kWhite) << "the strip ends where it was asked to";
+    s.Save("text_view_rows.png");
 }

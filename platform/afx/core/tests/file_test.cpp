@@ -1,4 +1,5 @@
 #include "platform/afx/core/file.h"
+#include "platform/win/errors.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,9 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
     std::string Path(const char* name) const { return (m_dir / name).string(); }
+    void Put(const char* name, const std::string& bytes) const {
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+    }
     static std::string Bytes(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         std::stringstream s;
@@ -28,6 +32,20 @@ protected:
     }
     std::filesystem::path m_dir;
 };
+
+// The cause of the CFileException* the action throws (none when it does not).
+template <class Fn>
+int CauseOf(Fn action, CString* fileName = nullptr) {
+    try {
+        action();
+    } catch (CFileException* e) {
+        int cause = e->m_cause;
+        if (fileName) *fileName = e->m_strFileName;
+        e->Delete();
+        return cause;
+    }
+    return CFileException::none;
+}
 
 }  // namespace
 
@@ -208,4 +226,104 @@ TEST_F(FileTest, MisuseRaisesTheCauseCallersCheck) {
     CFile exclusive;
     EXPECT_TRUE(exclusive.Open(path.c_str(), CFile::modeReadWrite | CFile::shareExclusive));
     EXPECT_EQ(Bytes(path), "abc");
+}
+
+TEST_F(FileTest, LineEndsSplitAcrossTheReadBuffer) {
+    // The reader fills 8 KB at a time: put a CR LF and a lone CR on the seams.
+    std::string first(8191, 'a');
+    std::string second(8192 * 2 - 8193 - 1, 'b');
+    Put("seams.txt", first + "\r\n" + second + "\rc\r\n\xD6\xD0");
+    CStdioFile f(Path("seams.txt").c_str(), CFile::modeRead);
+    CString line;
+    ASSERT_TRUE(f.ReadString(line));
+    EXPECT_EQ(line.GetLength(), 8191);
+    EXPECT_EQ(f.GetPosition(), 8193u) << "the position counts the bytes on disk";
+    ASSERT_TRUE(f.ReadString(line));
+    EXPECT_EQ(line.str(), second + "\rc") << "a CR not followed by LF is data";
+    ASSERT_TRUE(f.ReadString(line));
+    EXPECT_STREQ(line, "\xD6\xD0");
+    EXPECT_FALSE(f.ReadString(line));
+
+    // Seeking relative to the reader's place, not to the file's read-ahead.
+    f.SeekToBegin();
+    ASSERT_TRUE(f.ReadString(line));
+    f.Seek(2, CFile::current);
+    char two[3] = {};
+    EXPECT_EQ(f.Read(two, 2), 2u);
+    EXPECT_STREQ(two, "bb");
+    EXPECT_EQ(f.GetPosition(), 8197u);
+}
+
+TEST_F(FileTest, WritesToAReadOnlyFileFailAtOnce) {
+    Put("kept.txt", "kept\r\n");
+    CString name;
+    {
+        CStdioFile f(Path("kept.txt").c_str(), CFile::modeRead);
+        EXPECT_EQ(CauseOf([&] { f.WriteString("lost\n"); }, &name), CFileException::accessDenied)
+            << "not only when the buffer is flushed by the destructor";
+        EXPECT_EQ(name, Path("kept.txt").c_str());
+        CString line;
+        ASSERT_TRUE(f.ReadString(line));
+        EXPECT_STREQ(line, "kept");
+    }
+    EXPECT_EQ(Bytes(Path("kept.txt")), "kept\r\n");
+
+    // A read-write text file still buffers and writes on close.
+    {
+        CStdioFile f(Path("kept.txt").c_str(), CFile::modeReadWrite);
+        f.SeekToEnd();
+        f.WriteString("more\n");
+    }
+    EXPECT_EQ(Bytes(Path("kept.txt")), "kept\r\nmore\r\n");
+}
+
+TEST_F(FileTest, OpenFailuresNameTheirCause) {
+    Put("plain.txt", "x");
+    CFile f;
+    CFileException error;
+    // A path through an ordinary file.
+    EXPECT_FALSE(f.Open(Path("plain.txt/inner.txt").c_str(), CFile::modeRead, &error));
+    EXPECT_EQ(error.m_cause, CFileException::badPath);
+    // A name longer than any folder entry may be.
+    std::string longName = Path((std::string(300, 'n') + ".txt").c_str());
+    EXPECT_FALSE(f.Open(longName.c_str(), CFile::modeCreate | CFile::modeWrite, &error));
+    EXPECT_EQ(error.m_cause, CFileException::badPath);
+    EXPECT_EQ(error.m_strFileName, longName.c_str());
+    EXPECT_EQ(CauseOf([&] { CStdioFile missing(Path("gone/none.txt").c_str(), CFile::modeRead); }),
+              CFileException::badPath);
+    EXPECT_EQ(CFileException::OsErrorToException(ERROR_GEN_FAILURE), CFileException::hardIO);
+}
+
+
+namespace {
+
+// Opens the file it has open again under its own name.
+class CReopenedFile : public CStdioFile {
+public:
+    BOOL Reopen(UINT flags) { return Open(m_strFileName, flags); }
+};
+
+}  // namespace
+
+TEST_F(FileTest, OpeningAgainKeepsWhatWasWritten) {
+    std::string first = Path("first-of-two-files-with-long-names.txt");
+    std::string second = Path("second-of-two-files-with-long-names.txt");
+    CStdioFile f(first.c_str(), CFile::modeCreate | CFile::modeWrite);
+    f.WriteString("buffered\n");
+    ASSERT_TRUE(f.Open(second.c_str(), CFile::modeCreate | CFile::modeWrite));
+    EXPECT_EQ(Bytes(first), "buffered\r\n") << "the first file got its text before it was closed";
+    f.WriteString("two\n");
+    f.Close();
+    EXPECT_EQ(Bytes(second), "two\r\n");
+
+    CReopenedFile again;
+    ASSERT_TRUE(again.Open(first.c_str(), CFile::modeWrite | CFile::modeNoTruncate | CFile::modeCreate));
+    again.SeekToEnd();
+    again.WriteString("more\n");
+    ASSERT_TRUE(again.Reopen(CFile::modeRead));
+    EXPECT_STREQ(again.GetFilePath(), first.c_str());
+    CString line;
+    ASSERT_TRUE(again.ReadString(line));
+    ASSERT_TRUE(again.ReadString(line));
+    EXPECT_STREQ(line, "more");
 }

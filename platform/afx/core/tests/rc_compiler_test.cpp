@@ -2,12 +2,15 @@
 // against what the compiler stores.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "platform/afx/core/dib_qt.h"
 #include "platform/afx/core/rc/rc_compiler.h"
 #include "platform/afx/core/resource.h"
 #include "platform/afx/core/tests/resource_ids.h"
@@ -312,4 +315,130 @@ TEST(ResourceStrings, EveryIdIsReachableAndBuffersAreCutBetweenCharacters) {
     AfxSetResourceHandle(nullptr);
     EXPECT_EQ(LoadStringA(nullptr, 16, buf, sizeof buf), 0) << "switched back to the program, which has none";
     FreeLibrary(module);
+}
+
+TEST(ResourceCompilerScripts, ConditionalsCompileOneBranch) {
+    suite::rc::Result r = Compile(R"(#define LEVEL 2
+#define FLAG
+#if LEVEL > 1 && defined(FLAG)
+STRINGTABLE
+BEGIN
+    1, "taken"
+#ifdef NOPE
+    2, "not taken"
+#else
+    3 "else, without a comma"
+#endif
+END
+#elif 1
+this line would not compile
+#else
+neither would this
+#endif
+#ifndef FLAG
+#include "missing.h"
+#endif
+#if 0
+#error not reached
+#endif
+#undef LEVEL
+#if LEVEL
+4 RCDATA "nope"
+#endif
+5 MENU
+BEGIN
+#if !defined(FLAG) || LEVEL
+    MENUITEM "no", 1
+#elif LEVEL == 0 && (1 << 3) >= 8
+    MENUITEM "yes", 2
+#else
+    MENUITEM "no either", 3
+#endif
+END
+)");
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    ASSERT_EQ(r.resources.size(), 3u);
+    EXPECT_EQ(r.resources[0].id, 1u);
+    EXPECT_EQ(r.resources[1].id, 3u);
+    EXPECT_EQ(std::string(r.resources[1].data.begin(), r.resources[1].data.end()), "else, without a comma");
+    CMenuTemplate menu = ParseMenu(r.resources[2]);
+    ASSERT_EQ(menu.items.size(), 1u);
+    EXPECT_EQ(menu.items[0].id, 2u);
+
+    EXPECT_TRUE(StartsWith(ErrorOf("#else\n"), "t.rc:1: #else without #if"));
+    EXPECT_TRUE(StartsWith(ErrorOf("\n#if 1\n"), "t.rc:2: #if without #endif"));
+    EXPECT_TRUE(StartsWith(ErrorOf("#if 1\n#else\n#elif 1\n#endif\n"), "t.rc:3: #elif after #else"));
+    EXPECT_TRUE(StartsWith(ErrorOf("#if 1\n#error stop here\n#endif\n"), "t.rc:2: #error"));
+    EXPECT_TRUE(StartsWith(ErrorOf("#if 1 +\n#endif\n"), "t.rc:1: bad #if expression"));
+    EXPECT_TRUE(StartsWith(ErrorOf("#if defined(\n#endif\n"), "t.rc:1: expected defined(NAME)"));
+    EXPECT_TRUE(StartsWith(ErrorOf("#frob 1\n"), "t.rc:1: unknown directive #frob"));
+    EXPECT_TRUE(Compile("#if 0\n#if (\n#endif\n#endif\n").error.empty()) << "a branch not taken is not evaluated";
+}
+
+TEST(ResourceCompilerFiles, HeadersIncludedByHeadersAreRead) {
+    std::string dir = ::testing::TempDir() + "/afx_rc_headers";
+    std::filesystem::create_directories(dir + "/sub");
+    ASSERT_TRUE(suite::WriteNativeFileAtomic(dir + "/a.h", "#pragma once\n#define A_VALUE 5\n#include \"sub/b.h\"\n"
+                                                           "struct NotForTheCompiler { char c = '\"'; };\n"));
+    ASSERT_TRUE(suite::WriteNativeFileAtomic(dir + "/sub/b.h",
+                                             "#include \"../a.h\"\n#include \"absent.h\"\n#define B_VALUE (A_VALUE + 1)\n"));
+    suite::rc::Result r =
+        Compile("#include \"a.h\"\n#include \"sub/b.h\"\nSTRINGTABLE\nBEGIN\n  B_VALUE, \"b\"\nEND\n", dir + "/t.rc");
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.resources[0].id, 6u);
+    EXPECT_EQ(r.inputs.size(), 2u) << "each header once, the cycle broken";
+}
+
+TEST(ResourceCompilerStrings, EscapesAsInC) {
+    auto text = [](const std::string& literal) {
+        suite::rc::Result r = Compile("STRINGTABLE\nBEGIN\n  1, " + literal + "\nEND\n");
+        return r.error.empty() ? std::string(r.resources[0].data.begin(), r.resources[0].data.end()) : "error: " + r.error;
+    };
+    EXPECT_EQ(text(R"("a\012b")"), "a\nb") << "octal escapes take up to three digits";
+    EXPECT_EQ(text(R"("\101\x42\103")"), "ABC");
+    EXPECT_EQ(text(R"("\08")"), std::string("\0" "8", 2));
+    EXPECT_EQ(text(R"("x\0")"), std::string("x\0", 2)) << "a NUL is kept";
+    EXPECT_EQ(text(R"("say ""hi"" \"now\"")"), "say \"hi\" \"now\"");
+    EXPECT_EQ(text("\"中文\\t繁體\""), "中文\t繁體") << "stored as UTF-8";
+    EXPECT_TRUE(StartsWith(text(R"("\777")"), "error: t.rc:3: bad octal escape"));
+    EXPECT_TRUE(StartsWith(text(R"("\q")"), "error: t.rc:3: unknown escape \\q"));
+    EXPECT_TRUE(StartsWith(text(R"("\x")"), "error: t.rc:3: bad \\x escape"));
+    EXPECT_TRUE(StartsWith(text("\"\xD6\xD0\""), "error: t.rc:3: string is not valid UTF-8")) << "a script in GBK";
+}
+
+TEST(ResourceCompilerFiles, BitmapRowsAreFoundWhereTheFileSaysTheyAre) {
+    // A 2 x 2 24-bit BMP whose rows start 16 bytes after its header.
+    std::string bmp = "BM";
+    auto put32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) bmp += static_cast<char>(v >> (8 * i));
+    };
+    auto put16 = [&](std::uint16_t v) {
+        bmp += static_cast<char>(v);
+        bmp += static_cast<char>(v >> 8);
+    };
+    put32(14 + 40 + 16 + 16);
+    put32(0);
+    put32(14 + 40 + 16);
+    put32(40);
+    put32(2);
+    put32(2);
+    put16(1);
+    put16(24);
+    for (int i = 0; i < 6; ++i) put32(0);
+    bmp += std::string(16, '\xAA');
+    // Bottom row first: blue, green; then red, white. Pixels are B, G, R.
+    bmp += std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00", 8);
+    bmp += std::string("\x00\x00\xFF\xFF\xFF\xFF\x00\x00", 8);
+    std::string dir = ::testing::TempDir();
+    ASSERT_TRUE(suite::WriteNativeFileAtomic(dir + "/afx_rc_gap.bmp", bmp));
+    suite::rc::Result r = Compile("1 BITMAP \"afx_rc_gap.bmp\"\n", dir + "/t.rc");
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    const auto& dib = r.resources[0].data;
+    EXPECT_EQ(dib.size(), 40u + 16u) << "the gap is not stored";
+    QImage image = AfxDibToImage(dib.data(), dib.size());
+    ASSERT_EQ(image.size(), QSize(2, 2));
+    EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(image.pixel(1, 0) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(image.pixel(0, 1) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(image.pixel(1, 1) & 0xFFFFFF, 0x00FF00u);
 }
