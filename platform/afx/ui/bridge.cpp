@@ -29,6 +29,7 @@ namespace afx_detail {
 namespace {
 thread_local MessageFrame* t_frame = nullptr;
 thread_local int t_replaying = 0;
+thread_local HWND t_focusLost = nullptr;  // the window the last FocusOut left
 
 UINT KeyFlags(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
     UINT f = 0;
@@ -386,12 +387,21 @@ bool Bridge::eventFilter(QObject* obj, QEvent* e) {
         e->ignore();
         Send(wnd, WM_CLOSE, 0, 0);
         return true;
-    case QEvent::FocusIn:
-        Send(wnd, WM_SETFOCUS, 0, 0);
+    case QEvent::FocusIn: {
+        // wParam names the window that lost the focus, lParam nothing.
+        HWND lost = t_focusLost == hwnd ? nullptr : t_focusLost;
+        t_focusLost = nullptr;
+        Send(wnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(lost), 0);
         return false;
-    case QEvent::FocusOut:
-        Send(wnd, WM_KILLFOCUS, 0, 0);
+    }
+    case QEvent::FocusOut: {
+        // The window system has already chosen the window that gets the focus: wParam names it.
+        HWND next = nullptr;
+        for (QWidget* f = QApplication::focusWidget(); f && !next; f = f->parentWidget()) next = HandleOfWidget(f);
+        t_focusLost = hwnd;
+        Send(wnd, WM_KILLFOCUS, reinterpret_cast<WPARAM>(next == hwnd ? nullptr : next), 0);
         return false;
+    }
     case QEvent::Leave:
         Send(wnd, WM_MOUSELEAVE, 0, 0);
         return false;

@@ -29,6 +29,11 @@ std::set<UINT>& Down() {
     thread_local std::set<UINT> d;
     return d;
 }
+// Keys whose toggle is on: each press (up to down) flips it.
+std::set<UINT>& Toggled() {
+    thread_local std::set<UINT> t;
+    return t;
+}
 }  // namespace
 
 UINT VirtualKeyOf(int key) {
@@ -49,9 +54,13 @@ int QtKeyOf(UINT vk) {
 }
 
 bool KeyIsDown(UINT vk) { return Down().count(vk) != 0; }
+bool KeyIsToggled(UINT vk) { return Toggled().count(vk) != 0; }
 void SetKeyDown(UINT vk, bool down) {
-    if (down) Down().insert(vk);
-    else Down().erase(vk);
+    if (down) {
+        if (Down().insert(vk).second && !Toggled().erase(vk)) Toggled().insert(vk);
+    } else {
+        Down().erase(vk);
+    }
 }
 
 void SetModifiersFrom(const QEvent* e) {

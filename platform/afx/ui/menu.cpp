@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QWidgetAction>
 
+#include <cctype>
 #include <map>
 #include <set>
 #include <type_traits>
@@ -35,11 +37,11 @@ struct MenuData {
     QMenu* qmenu = nullptr;
     std::unique_ptr<CMenu> wrapper;  // the framework's own CMenu for the handle
     std::vector<CMenu*> attached;    // callers' CMenu objects holding the handle
-    int defaultItem = -1;
 };
+// Never destroyed: menus held by static objects may go after it at exit.
 std::set<MenuData*>& Live() {
-    static std::set<MenuData*> s;
-    return s;
+    static auto* s = new std::set<MenuData*>;
+    return *s;
 }
 MenuData* Data(HMENU h) {
     auto* d = reinterpret_cast<MenuData*>(h);
@@ -151,7 +153,13 @@ void OwnerDraw(MenuData* menu, UINT message, Struct* data) {
 // While a popup is tracked its choice is returned by TrackPopupMenu, not posted by the item.
 int g_tracking = 0;
 
-// Draws an owner-drawn item through its owner's WM_DRAWITEM.
+// Closes a popup and the popups it was opened from.
+void CloseChain(QMenu* m) {
+    for (QWidget* w = m; w; w = w->parentWidget())
+        if (auto* mm = qobject_cast<QMenu*>(w)) mm->close();
+}
+
+// An owner-drawn item: measured and drawn through OwnerDraw, chosen by a click.
 class OwnerDrawItem : public QWidget {
 public:
     OwnerDrawItem(MenuData* menu, size_t index, QWidget* parent) : QWidget(parent), menu_(menu), index_(index) {
@@ -193,15 +201,81 @@ protected:
                     wa->trigger();
                     break;
                 }
-            // Close the whole chain of menus.
-            for (QWidget* w = m; w; w = w->parentWidget())
-                if (auto* mm = qobject_cast<QMenu*>(w)) mm->close();
+            CloseChain(m);
         }
     }
 
 private:
     MenuData* menu_;
     size_t index_;
+};
+
+// TRUE when a text item of the menu has `ch` as its '&' mnemonic (any case).
+bool HasMnemonic(MenuData* d, char ch) {
+    for (const Item& it : d->items) {
+        if (it.flags & (MF_SEPARATOR | MF_OWNERDRAW)) continue;
+        const char* t = it.text.GetString();
+        for (int i = 0; t[i]; ++i) {
+            if (IsDBCSLeadByte(static_cast<BYTE>(t[i])) && t[i + 1]) {
+                ++i;
+            } else if (t[i] == '&') {
+                if (t[i + 1] == '&') {
+                    ++i;
+                } else {
+                    if (std::tolower(static_cast<unsigned char>(t[i + 1])) == std::tolower(static_cast<unsigned char>(ch))) return true;
+                    break;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+// A character typed in an open popup that no item's mnemonic takes (owner-
+// drawn items have none) is put to the owner as WM_MENUCHAR; its answer
+// executes, selects or closes.
+class MenuCharFilter : public QObject {
+public:
+    MenuCharFilter(MenuData* d, QMenu* menu) : QObject(menu), d_(d), menu_(menu) { menu->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::KeyPress || !Live().count(d_)) return false;
+        auto* k = static_cast<QKeyEvent*>(e);
+        QString t = k->text();
+        if ((k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) || t.size() != 1 || t[0].unicode() <= 0x20 || t[0].unicode() >= 0x7F)
+            return false;
+        char ch = static_cast<char>(t[0].unicode());
+        CWnd* o = CWnd::FromHandlePermanent(d_->owner);
+        if (!o || HasMnemonic(d_, ch)) return false;
+        LRESULT r = CallWnd(o, WM_MENUCHAR, MAKEWPARAM(static_cast<BYTE>(ch), MF_POPUP), reinterpret_cast<LPARAM>(Handle(d_)));
+        QList<QAction*> actions = menu_->actions();
+        int pos = LOWORD(r);
+        bool valid = Live().count(d_) && pos < actions.size() && actions[pos]->isEnabled() && !actions[pos]->isSeparator();
+        switch (HIWORD(r)) {
+        case MNC_EXECUTE:
+            if (!valid) return true;
+            if (actions[pos]->menu()) {
+                menu_->setActiveAction(actions[pos]);
+            } else {
+                actions[pos]->trigger();
+                CloseChain(menu_);
+            }
+            return true;
+        case MNC_SELECT:
+            if (valid) menu_->setActiveAction(actions[pos]);
+            return true;
+        case MNC_CLOSE:
+            menu_->close();
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    MenuData* d_;
+    QMenu* menu_;
 };
 
 // The popups made for a bar or popup the last time it was filled go when it
@@ -223,6 +297,7 @@ void AddItems(MenuData* d, QWidget* target) {
         if (it.sub) {
             auto* sub = new QMenu(MenuText(it.text), target);
             MenuData* sd = it.sub;
+            new MenuCharFilter(sd, sub);
             sd->owner = d->owner;
             sd->qmenu = nullptr;
             size_t index = i;
@@ -254,12 +329,13 @@ void AddItems(MenuData* d, QWidget* target) {
         } else {
             a = new QAction(MenuText(it.text), target);
         }
-        a->setEnabled(!Disabled(it.flags));
+        // A popup item whose menu was destroyed has nothing to open or send.
+        a->setEnabled(!Disabled(it.flags) && !(it.flags & MF_POPUP));
         if (it.flags & MF_CHECKED) {
             a->setCheckable(true);
             a->setChecked(true);
         }
-        if (static_cast<int>(i) == d->defaultItem) {
+        if (it.flags & MF_DEFAULT) {
             QFont f = a->font();
             f.setBold(true);
             a->setFont(f);
@@ -302,9 +378,7 @@ CMenu::~CMenu() {
         MenuData* d = Data(m_hMenu);
         if (d && d->wrapper.get() != this) DestroyMenu();
     }
-    // A detached or destroyed object is no longer listed; this covers one
-    // whose handle was never valid.
-    for (MenuData* d : Live()) std::erase(d->attached, this);
+    if (MenuData* d = Data(m_hMenu)) std::erase(d->attached, this);
 }
 
 HMENU CMenu::GetSafeHmenu() const {
@@ -388,7 +462,7 @@ UINT CMenu::GetMenuState(UINT item, UINT flags) const {
     size_t i;
     if (!Find(Data(m_hMenu), item, flags, &owner, &i)) return static_cast<UINT>(-1);
     const Item& it = owner->items[i];
-    UINT st = it.flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_SEPARATOR | MF_OWNERDRAW | MF_POPUP | MF_MENUBREAK | MF_MENUBARBREAK);
+    UINT st = it.flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_SEPARATOR | MF_OWNERDRAW | MF_POPUP | MF_MENUBREAK | MF_MENUBARBREAK | MF_DEFAULT);
     if (it.sub) st |= (static_cast<UINT>(it.sub->items.size()) << 8);
     return st;
 }
@@ -559,16 +633,15 @@ BOOL CMenu::CheckMenuRadioItem(UINT first, UINT last, UINT item, UINT flags) {
 }
 
 BOOL CMenu::SetDefaultItem(UINT item, BOOL byPos) {
+    // The default is a state of the item, so it stays with it when others come or go.
     MenuData* d = Data(m_hMenu);
     if (!d) return FALSE;
-    if (item == static_cast<UINT>(-1)) {
-        d->defaultItem = -1;
-        return TRUE;
-    }
-    MenuData* owner;
-    size_t i;
-    if (!Find(d, item, byPos ? MF_BYPOSITION : 0, &owner, &i) || owner != d) return FALSE;
-    d->defaultItem = static_cast<int>(i);
+    MenuData* owner = d;
+    size_t i = 0;
+    if (item != static_cast<UINT>(-1) && (!Find(d, item, byPos ? MF_BYPOSITION : 0, &owner, &i) || owner != d)) return FALSE;
+    for (Item& it : d->items) it.flags &= ~MF_DEFAULT;
+    if (item != static_cast<UINT>(-1)) d->items[i].flags |= MF_DEFAULT;
+    Changed(d);
     return TRUE;
 }
 
@@ -648,10 +721,15 @@ BOOL TrackPopupMenu(HMENU h, UINT flags, int x, int y, int, HWND owner, LPCRECT)
         chosen = 0;
     } else {
         QMenu menu(o && o->m_pWidget ? o->m_pWidget->window() : nullptr);
+        new MenuCharFilter(d, &menu);
         AddItems(d, &menu);
+        // Items triggered directly (owner-drawn ones, WM_MENUCHAR) end the menu without being its result.
+        QAction* triggered = nullptr;
+        QObject::connect(&menu, &QMenu::triggered, &menu, [&triggered](QAction* a) { triggered = a; });
         ++g_tracking;
         QAction* a = menu.exec(QPoint(x, y));
         --g_tracking;
+        if (!a) a = triggered;
         if (a) chosen = a->property("afxId").toUInt();
     }
     if (flags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);

@@ -33,6 +33,10 @@
 #define MNC_CLOSE 1
 #define MNC_EXECUTE 2
 #define MNC_SELECT 3
+// A WM_MENUCHAR answer: the item position and one of the MNC_ codes.
+#ifndef MAKELRESULT
+#define MAKELRESULT(low, high) static_cast<LRESULT>(MAKELONG(low, high))
+#endif
 
 class AFX_UI_API CMenu : public CObject {
     DECLARE_DYNCREATE(CMenu)

@@ -220,6 +220,7 @@ const CRuntimeClass* FrameClass();
 HWND& FocusOverride();
 int ShowMessageBox(CWnd* owner, LPCSTR text, LPCSTR caption, UINT type);
 bool KeyIsDown(UINT vk);
+bool KeyIsToggled(UINT vk);
 // Shift, Ctrl and Alt as an input event had them.
 void SetModifiersFrom(const QEvent* event);
 void SetKeyDown(UINT vk, bool down);

@@ -1044,6 +1044,8 @@ void CWnd::ValidateRect(LPCRECT rect) {
     if (!s) return;
     if (!rect) s->invalid = QRegion();
     else s->invalid -= QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
+    // An erase asked for with the validated part is not owed any more.
+    if (s->invalid.isEmpty()) s->erase = false;
 }
 
 void CWnd::UpdateWindow() {
@@ -1573,14 +1575,16 @@ short GetKeyState(int vk) {
     case VK_MBUTTON: down = b & Qt::MiddleButton; break;
     default: down = KeyIsDown(static_cast<UINT>(vk)); break;
     }
-    return down ? static_cast<short>(0x8000) : 0;
+    // The high bit: down; the low bit: toggled (Caps Lock, Num Lock, ... on).
+    int state = (down ? 0x8000 : 0) | (KeyIsToggled(static_cast<UINT>(vk)) ? 1 : 0);
+    return static_cast<short>(state);
 }
 short GetAsyncKeyState(int vk) {
     Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
     if (vk == VK_SHIFT) return (m & Qt::ShiftModifier) ? static_cast<short>(0x8000) : 0;
     if (vk == VK_CONTROL) return (m & Qt::ControlModifier) ? static_cast<short>(0x8000) : 0;
     if (vk == VK_MENU) return (m & Qt::AltModifier) ? static_cast<short>(0x8000) : 0;
-    return GetKeyState(vk);
+    return static_cast<short>(GetKeyState(vk) & 0x8000);
 }
 BOOL MessageBeep(UINT) {
     QApplication::beep();

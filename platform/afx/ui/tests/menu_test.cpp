@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
@@ -48,6 +49,17 @@ TEST(MenuHandles, DestroyedMenusLeaveNoDanglingItemsOrObjects) {
     EXPECT_EQ(bar.GetSubMenu(0), nullptr);
     EXPECT_EQ(bar.GetMenuState(100, MF_BYCOMMAND), static_cast<UINT>(-1));
     EXPECT_EQ(bar.GetMenuItemCount(), 1u);
+    // Shown in a frame's bar, the item is there but cannot be used.
+    auto* frame = new CFrameWnd;
+    ASSERT_TRUE(frame->Create(nullptr, "Gone"));
+    frame->SetMenu(&bar);
+    auto* qbar = frame->GetWidget()->findChild<QMenuBar*>();
+    ASSERT_NE(qbar, nullptr);
+    ASSERT_EQ(qbar->actions().size(), 1);
+    EXPECT_FALSE(qbar->actions()[0]->isEnabled());
+    frame->SetMenu(nullptr);
+    frame->DestroyWindow();
+    AfxPumpMessages();
 
     // An object holding a popup that dies with its parent lets go of the
     // handle, and its own end does not reach a menu made since.
@@ -183,6 +195,23 @@ TEST_F(MenuBarTest, OpeningAPopupShowsWhatTheUpdateHandlersSetAndItemsSendTheirC
     EXPECT_EQ(bar->actions()[1]->text(), QString("&Tools"));
 }
 
+TEST_F(MenuBarTest, TheDefaultItemStaysWithItsItemWhenOthersComeAndGo) {
+    CMenu* file = frame->GetMenu()->GetSubMenu(0);
+    ASSERT_TRUE(file->SetDefaultItem(ID_FILE_SAVE));
+    ASSERT_TRUE(file->RemoveMenu(ID_FILE_NEW, MF_BYCOMMAND));
+    ASSERT_TRUE(file->InsertMenu(0, MF_BYPOSITION | MF_STRING, ID_FILE_NEW, "&New"));
+    ASSERT_TRUE(file->DeleteMenu(1, MF_BYPOSITION));  // Open
+    EXPECT_TRUE(file->GetMenuState(ID_FILE_SAVE, MF_BYCOMMAND) & MF_DEFAULT);
+    QMenu* menu = OpenBarPopup(frame, 0);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(ActionOf(menu, ID_FILE_SAVE)->font().bold());
+    EXPECT_FALSE(ActionOf(menu, ID_FILE_NEW)->font().bold());
+    EXPECT_FALSE(ActionOf(menu, ID_APP_EXIT)->font().bold());
+    ASSERT_TRUE(file->SetDefaultItem(static_cast<UINT>(-1)));
+    menu = OpenBarPopup(frame, 0);
+    EXPECT_FALSE(ActionOf(menu, ID_FILE_SAVE)->font().bold());
+}
+
 // Owner-drawn items: the owner measures and paints them from their item data.
 class DrawingFrame : public CFrameWnd {
 public:
@@ -285,6 +314,57 @@ TEST(OwnerDrawnMenus, OwnersOrTheMenuObjectMeasureAndDrawFromTheItemData) {
     EXPECT_EQ(self.m_drawn, std::vector<UINT>{61});
     plain->SetMenu(nullptr);
     plain->DestroyWindow();
+    AfxPumpMessages();
+}
+
+// Typed characters that no mnemonic takes go to the owner as WM_MENUCHAR.
+class MnemonicFrame : public CFrameWnd {
+public:
+    std::vector<UINT> m_chars, m_commands;
+    HMENU m_menu = nullptr;
+    LRESULT OnMenuChar(UINT ch, UINT flags, CMenu* menu) {
+        m_chars.push_back(ch);
+        if (!(flags & MF_POPUP) || !menu || menu->m_hMenu != m_menu) return 0;
+        if (ch == 'b' || ch == 'B') return MAKELRESULT(1, MNC_EXECUTE);
+        if (ch == 'c') return MAKELRESULT(2, MNC_EXECUTE);  // the separator: nothing
+        return 0;
+    }
+    void OnItem(UINT id) { m_commands.push_back(id); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(MnemonicFrame, CFrameWnd)
+    ON_WM_MENUCHAR()
+    ON_COMMAND_RANGE(701, 703, OnItem)
+END_MESSAGE_MAP()
+
+TEST(OwnerDrawnMenus, CharactersWithoutAMnemonicAreAnsweredByTheOwner) {
+    EnsureUi();
+    auto* frame = new MnemonicFrame;
+    ASSERT_TRUE(frame->Create(nullptr, "Mnemonics"));
+    CMenu bar, popup;
+    ASSERT_TRUE(bar.CreateMenu() && popup.CreatePopupMenu());
+    popup.AppendMenu(MF_OWNERDRAW, 701, nullptr);
+    popup.AppendMenu(MF_OWNERDRAW, 702, nullptr);
+    popup.AppendMenu(MF_SEPARATOR);
+    popup.AppendMenu(MF_STRING, 703, "&Alpha\tCtrl+A");
+    bar.AppendMenu(MF_POPUP, reinterpret_cast<UINT_PTR>(popup.m_hMenu), "&Icons");
+    frame->m_menu = popup.m_hMenu;
+    frame->SetMenu(&bar);
+    QMenu* menu = OpenBarPopup(frame, 0);
+    ASSERT_NE(menu, nullptr);
+    auto type = [&](Qt::Key key, const char* text) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString::fromLatin1(text));
+        QCoreApplication::sendEvent(menu, &press);
+    };
+    type(Qt::Key_A, "a");  // the text item's own mnemonic: chosen without asking
+    type(Qt::Key_B, "B");
+    type(Qt::Key_C, "c");
+    type(Qt::Key_Z, "z");
+    AfxPumpMessages();
+    EXPECT_EQ(frame->m_chars, (std::vector<UINT>{'B', 'c', 'z'}));
+    EXPECT_EQ(frame->m_commands, (std::vector<UINT>{703, 702}));
+    frame->SetMenu(nullptr);
+    frame->DestroyWindow();
     AfxPumpMessages();
 }
 

@@ -1,5 +1,6 @@
 // A second program for the cross-process tests: one top-level window of
-// class "UiPeerClass" titled "Peer Window". A sent WM_USER+7 answers
+// class "UiPeerClass" (or the class named by the second argument, so that
+// tests running at once each find their own) titled "Peer Window". A sent WM_USER+7 answers
 // wParam + lParam; a posted WM_USER+8 writes its wParam to the file named
 // by the first argument; WM_CLOSE ends the program. It gives up after 30 s.
 #include <cstdio>
@@ -8,6 +9,7 @@
 
 namespace {
 const char* g_outFile = nullptr;
+const char* g_className = "UiPeerClass";
 
 class PeerWnd : public CWnd {
 public:
@@ -35,7 +37,7 @@ public:
     PeerApp() : CWinApp("Peer") {}
     BOOL InitInstance() override {
         auto* w = new PeerWnd;
-        if (!w->CreateEx(0, "UiPeerClass", "Peer Window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 120, nullptr, nullptr))
+        if (!w->CreateEx(0, g_className, "Peer Window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 120, nullptr, nullptr))
             return FALSE;
         w->SetTimer(1, 30000);
         m_pMainWnd = w;
@@ -46,6 +48,7 @@ PeerApp theApp;
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) g_outFile = argv[1];
+    if (argc > 1 && argv[1][0]) g_outFile = argv[1];
+    if (argc > 2) g_className = argv[2];
     return AfxWinMain(argc, argv);
 }

@@ -365,11 +365,12 @@ TEST(WndRemote, MessagesFromAnotherProgramCannotCarryPointers) {
     EnsureUi();
     QProcess p;
     p.setProgram(QCoreApplication::applicationDirPath() + "/afx_ui_peer");
+    p.setArguments({QString(), "WndRemotePeer"});  // a class of its own: other tests run peers too
     p.start();
     ASSERT_TRUE(p.waitForStarted(10000));
     HWND peer = nullptr;
     for (int i = 0; i < 200 && !peer; ++i) {
-        peer = FindWindow("UiPeerClass", nullptr);
+        peer = FindWindow("WndRemotePeer", nullptr);
         if (!peer) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ASSERT_NE(peer, nullptr);
@@ -568,6 +569,133 @@ TEST(WndPaint, ScrollingMovesWhatWaitsToBePaintedWithTheContents) {
     w.ScrollWindow(0, -25);
     EXPECT_TRUE(w.GetUpdateRect(&r));
     EXPECT_EQ(r, CRect(0, client.bottom - 25, client.right, client.bottom));
+}
+
+
+// Records focus changes with the window named in them, and paint requests.
+class Focusable : public CWnd {
+public:
+    std::vector<std::string>* log = nullptr;
+    std::string name;
+    int erases = 0, paints = 0;
+    BOOL Make(CWnd* parent, const char* n, std::vector<std::string>* l, int x) {
+        name = n;
+        log = l;
+        return Create(nullptr, n, WS_CHILD | WS_VISIBLE | WS_TABSTOP, CRect(x, 0, x + 50, 40), parent, 0);
+    }
+    static std::string NameOf(CWnd* w) {
+        auto* f = dynamic_cast<Focusable*>(w);
+        return f ? f->name : w ? "?" : "-";
+    }
+    afx_msg void OnSetFocus(CWnd* old) { log->push_back(name + ".set(" + NameOf(old) + ")"); }
+    afx_msg void OnKillFocus(CWnd* next) { log->push_back(name + ".kill(" + NameOf(next) + ")"); }
+    afx_msg BOOL OnEraseBkgnd(CDC* dc) {
+        ++erases;
+        return CWnd::OnEraseBkgnd(dc);
+    }
+    afx_msg void OnPaint() {
+        ++paints;
+        CPaintDC dc(this);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(Focusable, CWnd)
+    ON_WM_SETFOCUS()
+    ON_WM_KILLFOCUS()
+    ON_WM_ERASEBKGND()
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+TEST(WndFocus, TheWindowLosingFocusHearsFirstAndBothNameEachOther) {
+    EnsureUi();
+    for (bool shown : {false, true}) {
+        SCOPED_TRACE(shown ? "shown and active" : "never shown");
+        Probe top;
+        ASSERT_TRUE(top.Make());
+        if (shown) {
+            top.ShowWindow(SW_SHOW);
+            top.SetForegroundWindow();
+            PumpUntil([&] { return CWnd::GetForegroundWindow() == &top; }, 2000);
+        }
+        std::vector<std::string> log;
+        Focusable a, b;
+        ASSERT_TRUE(a.Make(&top, "a", &log, 0));
+        ASSERT_TRUE(b.Make(&top, "b", &log, 60));
+        a.SetFocus();
+        AfxPumpMessages();
+        EXPECT_EQ(CWnd::GetFocus(), &a);
+        log.clear();
+        EXPECT_EQ(b.SetFocus(), &a);
+        AfxPumpMessages();
+        EXPECT_EQ(CWnd::GetFocus(), &b);
+        EXPECT_EQ(log, (std::vector<std::string>{"a.kill(b)", "b.set(a)"}));
+        // Asking again for the window that has it changes nothing.
+        log.clear();
+        b.SetFocus();
+        AfxPumpMessages();
+        EXPECT_TRUE(log.empty());
+        a.DestroyWindow();
+        b.DestroyWindow();
+        top.DestroyWindow();
+    }
+}
+
+TEST(WndPaint, EraseOnlyWhenAskedAndNothingPaintsOnceValidated) {
+    EnsureUi();
+    Probe top;
+    ASSERT_TRUE(top.Make());
+    std::vector<std::string> log;
+    Focusable w;
+    ASSERT_TRUE(w.Make(&top, "w", &log, 0));
+    w.UpdateWindow();
+    EXPECT_EQ(w.paints, 1);
+    int erases = w.erases;
+    w.Invalidate(FALSE);
+    w.UpdateWindow();
+    EXPECT_EQ(w.paints, 2);
+    EXPECT_EQ(w.erases, erases);
+    w.Invalidate(TRUE);
+    w.UpdateWindow();
+    EXPECT_EQ(w.paints, 3);
+    EXPECT_EQ(w.erases, erases + 1);
+    // Validated after asking for an erase: neither paint nor erase is owed any more.
+    w.Invalidate(TRUE);
+    w.ValidateRect(nullptr);
+    w.UpdateWindow();
+    EXPECT_EQ(w.paints, 3);
+    w.Invalidate(FALSE);
+    w.UpdateWindow();
+    EXPECT_EQ(w.paints, 4);
+    EXPECT_EQ(w.erases, erases + 1);
+    // Part of it validated: the rest is still owed.
+    CRect all(0, 0, 50, 40), left(0, 0, 25, 40);
+    w.InvalidateRect(&all, FALSE);
+    w.ValidateRect(&left);
+    CRect r;
+    EXPECT_TRUE(w.GetUpdateRect(&r));
+    EXPECT_EQ(r, CRect(25, 0, 50, 40));
+}
+
+TEST(WndKeys, KeyStateFollowsTheMessagesAndLockKeysToggle) {
+    EnsureUi();
+    Typist t;
+    ASSERT_TRUE(t.Make());
+    short caps = GetKeyState(VK_CAPITAL);
+    AfxTestKey(&t, VK_CAPITAL);
+    EXPECT_EQ(GetKeyState(VK_CAPITAL) & 1, (caps & 1) ^ 1) << "a press of Caps Lock toggles it";
+    EXPECT_EQ(GetKeyState(VK_CAPITAL) & 0x8000, 0) << "and it is up again";
+    AfxTestKey(&t, VK_CAPITAL);
+    EXPECT_EQ(GetKeyState(VK_CAPITAL) & 1, caps & 1);
+    // Held keys read as down while their messages are handled, up after the release.
+    QWidget* w = t.GetWidget();
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Right, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(w, &down);
+    EXPECT_LT(GetKeyState(VK_SHIFT), 0);
+    EXPECT_LT(GetKeyState(VK_RIGHT), 0);
+    QKeyEvent up(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &up);
+    EXPECT_GE(GetKeyState(VK_SHIFT), 0);
+    EXPECT_GE(GetKeyState(VK_RIGHT), 0);
 }
 
 }  // namespace
