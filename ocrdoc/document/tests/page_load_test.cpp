@@ -467,21 +467,30 @@ TEST_F(PageLoadTest, OpenedPageArrivesWithItsRegions) {
     EXPECT_FALSE(shell.busy);
 }
 
-TEST_F(PageLoadTest, OldProjectFileIsReportedByTheDocumentAndThePageHasNoRegions) {
+TEST_F(PageLoadTest, UnusableProjectFileIsReportedAndTheImageStillOpensWithoutIt) {
     CFakeShellServices shell;
     CSimplifiedStrings strings;
     COcrDoc doc;
     CPageViewWindow window(&doc);
-    const std::string image = Path("old.pcx");
+    const std::string image = Path("unusable.pcx");
     SaveImage(image, 80, 40, 0x00);
-    WriteBytes(image + ".PST", ProjectBytes("PST01", "PCX", RECT{0, 0, 80, 40}, {{1, 1, 30, 30, 1, 1}}));
-    doc.OnOpenDocument(image.c_str());
-    ASSERT_TRUE(PumpUntil([&] { return window.view->pagesLoaded == 1; }));
-    ASSERT_NE(doc.m_pImage, nullptr);
-    EXPECT_EQ(doc.m_pPageRegion->GetChildCount(), 0);
-    ASSERT_EQ(shell.messages.size(), 1u);
-    EXPECT_EQ(shell.messages[0], CSimplifiedStrings::Get(IDS_OLD_PROJECT_FILE));
-    EXPECT_FALSE(shell.messages[0].empty());
+    const std::vector<std::vector<int>> region{{1, 1, 30, 30, 1, 1}};
+    std::vector<char> damaged = ProjectBytes("PST10", "PCX", RECT{0, 0, 80, 40}, region);
+    damaged[24] = 9;  // the right magic, but a record count that runs past the end
+    const std::vector<std::vector<char>> cases{ProjectBytes("PST01", "PCX", RECT{0, 0, 80, 40}, region), damaged};
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        shell.messages.clear();
+        WriteBytes(image + ".PST", cases[i]);
+        doc.OnOpenDocument(image.c_str());
+        ASSERT_TRUE(PumpUntil([&] { return window.view->pagesLoaded == static_cast<int>(i) + 1; })) << i;
+        EXPECT_TRUE(window.view->attachResults.back()) << i;
+        ASSERT_NE(doc.m_pImage, nullptr) << i;
+        EXPECT_EQ(doc.m_pImage->m_nWidth, 80) << i;
+        EXPECT_EQ(doc.m_pPageRegion->GetChildCount(), 0) << i;
+        EXPECT_FALSE(doc.m_bHasLayout) << i;
+        EXPECT_EQ(shell.messages, std::vector<std::string>{CSimplifiedStrings::Get(IDS_OLD_PROJECT_FILE)}) << i;
+        EXPECT_FALSE(shell.messages.empty() || shell.messages[0].empty()) << i;
+    }
 }
 
 TEST_F(PageLoadTest, EmptyPageMessageLeavesNoPage) {

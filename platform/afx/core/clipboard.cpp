@@ -56,6 +56,19 @@ HGLOBAL NewBlock(const void* data, size_t size) {
     return h;
 }
 
+// What the desktop holds, copied so that formats can be added to it. Text
+// and images go by their own calls: a bitmap held as an image is not
+// available as bytes.
+void CopyFormats(const QMimeData& from, QMimeData& to) {
+    if (from.hasImage()) to.setImageData(from.imageData());
+    if (from.hasText()) to.setText(from.text());
+    for (const QString& f : from.formats()) {
+        if (to.hasFormat(f)) continue;
+        QByteArray bytes = from.data(f);
+        if (!bytes.isEmpty()) to.setData(f, bytes);
+    }
+}
+
 QString WithLf(QString s) { return s.replace(QLatin1String("\r\n"), QLatin1String("\n")); }
 
 const QMimeData* Current() {
@@ -111,9 +124,7 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
     }
     if (!st.pending) {
         st.pending = std::make_unique<QMimeData>();
-        if (const QMimeData* now = Desktop()->mimeData()) {
-            for (const QString& f : now->formats()) st.pending->setData(f, now->data(f));
-        }
+        if (const QMimeData* now = Desktop()->mimeData()) CopyFormats(*now, *st.pending);
     }
     HGLOBAL block = static_cast<HGLOBAL>(data);
     switch (format) {

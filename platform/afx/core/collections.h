@@ -93,7 +93,7 @@ public:
         m_data.insert(m_data.begin() + start, copy.begin(), copy.end());
     }
     void RemoveAt(INT_PTR i, INT_PTR count = 1) {
-        if (i < 0 || count < 0 || static_cast<size_t>(i + count) > m_data.size()) AfxThrowNotSupportedException();
+        if (i < 0 || count < 0 || i > GetSize() || count > GetSize() - i) AfxThrowNotSupportedException();
         m_data.erase(m_data.begin() + i, m_data.begin() + i + count);
     }
 

@@ -2,13 +2,21 @@
 // are changed while they are walked, and time texts.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <string>
 
+#include "platform/afx/core/clipboard.h"
 #include "platform/afx/core/collections.h"
 #include "platform/afx/core/cstring.h"
 #include "platform/afx/core/datetime.h"
 #include "platform/afx/core/exception.h"
+#include "platform/win/memory.h"
 
 // 0xD6 0xD0 and 0xCE 0xC4 are two ordinary characters; 0x95 0x5C has a
 // backslash as its trail byte; 0xA1 0xA1 is the full-width space.
@@ -103,6 +111,13 @@ TEST(CollectionsWhileChanging, GrowFromOwnElementAndRemoveDuringWalks) {
     ASSERT_EQ(names.GetSize(), 1001);
     EXPECT_EQ(names[1000].GetLength(), 100);
     EXPECT_TRUE(names[500].IsEmpty());
+    try {
+        names.RemoveAt(1, std::numeric_limits<INT_PTR>::max());  // a count that overflows the index sum
+        ADD_FAILURE() << "a range past the end is refused";
+    } catch (CNotSupportedException* e) {
+        e->Delete();
+    }
+    EXPECT_EQ(names.GetSize(), 1001);
 
     // Removing the element just walked past, the usual way.
     CPtrList list;
@@ -177,4 +192,30 @@ TEST(ExceptionsOwnership, DeleteFreesOnlyWhatNewMade) {
         EXPECT_EQ(assigned.m_cause, CFileException::accessDenied);
         e->Delete();  // freed: the sanitizers' leak check holds this
     }
+}
+
+TEST(ClipboardKeeps, FormatsAddedWithoutEmptyingLeaveTheOthersUsable) {
+    QImage picture(6, 3, QImage::Format_RGB32);
+    picture.fill(qRgb(10, 200, 30));
+    QGuiApplication::clipboard()->setImage(picture);
+
+    // Adding text without emptying keeps the bitmap that was there.
+    const char text[] = "one\r\n" ZHONG;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+    std::memcpy(GlobalLock(block), text, sizeof text);
+    GlobalUnlock(block);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    ASSERT_NE(SetClipboardData(CF_TEXT, block), nullptr);
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+    HANDLE dib = GetClipboardData(CF_DIB);
+    ASSERT_NE(dib, nullptr) << "the bitmap is still readable while the clipboard is open";
+    EXPECT_EQ(static_cast<const BITMAPINFOHEADER*>(GlobalLock(dib))->biWidth, 6);
+    GlobalUnlock(dib);
+    ASSERT_TRUE(CloseClipboard());
+
+    QImage after = QGuiApplication::clipboard()->image();
+    ASSERT_FALSE(after.isNull());
+    EXPECT_EQ(after.size(), QSize(6, 3));
+    EXPECT_EQ(after.pixel(5, 2) & 0xFFFFFF, qRgb(10, 200, 30) & 0xFFFFFF);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("one\n中"));
 }
