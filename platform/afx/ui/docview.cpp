@@ -793,9 +793,11 @@ void CDocTemplate::RemoveDocument(CDocument* doc) { doc->m_pDocTemplate = nullpt
 
 CDocTemplate::Confidence CDocTemplate::MatchDocType(LPCTSTR path, CDocument*& match) {
     match = nullptr;
+    // No path names no file: it is never the one an untitled document holds.
+    if (!path || !*path) return yesAttemptNative;
     for (POSITION pos = GetFirstDocPosition(); pos;) {
         CDocument* d = GetNextDoc(pos);
-        if (d && path && d->GetPathName().CompareNoCase(path) == 0) {
+        if (d && d->GetPathName().CompareNoCase(path) == 0) {
             match = d;
             return yesAlreadyOpen;
         }

@@ -204,6 +204,15 @@ TEST_F(DocTemplateTest, OpeningReplacesTheDocumentOnlyWhenItAgreesAndNeverOpensT
     EXPECT_EQ(app->OpenDocumentFile("/data/pages/c.tif"), doc);
     EXPECT_EQ(g_log, (std::vector<std::string>{"save?", "open /data/pages/c.tif"}));
 
+    // An empty path is no file: an untitled document is not taken for it.
+    g_deferOpen = false;
+    EXPECT_EQ(NewDocument(), doc);
+    g_log.clear();
+    g_openResult = FALSE;
+    EXPECT_EQ(app->OpenDocumentFile(""), nullptr);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"save?", "open "}));
+    g_openResult = TRUE;
+
     // File New reuses the document and the frame, and starts its views afresh.
     g_log.clear();
     EXPECT_EQ(NewDocument(), doc);
@@ -238,7 +247,7 @@ TEST_F(DocTemplateTest, ViewsHearOfChangesMadeThroughAnotherAndTakeTurnsBeingAct
     EXPECT_EQ(g_updates[0].view, 0);
     EXPECT_EQ(g_updates[1].view, 1);
 
-    // The other pane becomes active: both are told, and commands go to it now.
+    // The other pane becomes active, and both are told.
     g_log.clear();
     frame->m_split.SetActivePane(0, 1);
     EXPECT_EQ(frame->GetActiveView(), views[1]);
