@@ -54,6 +54,8 @@ int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
 CWnd* CWinThread::GetMainWnd() { return m_pActiveWnd ? m_pActiveWnd : m_pMainWnd; }
 
 BOOL CWinThread::PreTranslateMessage(MSG* msg) {
+    // A message for the thread itself goes to its own handlers (ON_THREAD_MESSAGE).
+    if (!msg->hwnd) return DispatchWindowMessage(msg->message, msg->wParam, msg->lParam, nullptr);
     // The window the message is for, then its parents, may take it first.
     for (CWnd* w = CWnd::FromHandlePermanent(msg->hwnd); w; w = (w->m_dwStyle & WS_CHILD) ? w->GetParent() : nullptr) {
         HWND h = w->m_hWnd;

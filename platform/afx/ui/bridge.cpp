@@ -373,9 +373,16 @@ bool Bridge::eventFilter(QObject* obj, QEvent* e) {
     case QEvent::Resize:
         ReportSize(s);
         return false;
-    case QEvent::Move:
-        Send(wnd, WM_MOVE, 0, PackPoint(widget->pos()));
+    case QEvent::Move: {
+        // Where the client area now starts: in the parent's client coordinates
+        // for a child (below the parent's menu bar), on the screen for a top-level window.
+        QPoint at = widget->mapToGlobal(ClientOrigin(s));
+        if (!widget->isWindow())
+            if (WindowState* ps = StateOf(HandleOfWidget(widget->parentWidget())); ps && ps->widget)
+                at = ps->widget->mapFromGlobal(at) - ClientOrigin(ps);
+        Send(wnd, WM_MOVE, 0, PackPoint(at));
         return false;
+    }
     case QEvent::Show:
         Send(wnd, WM_SHOWWINDOW, TRUE, 0);
         return false;

@@ -698,4 +698,84 @@ TEST(WndKeys, KeyStateFollowsTheMessagesAndLockKeysToggle) {
     EXPECT_GE(GetKeyState(VK_RIGHT), 0);
 }
 
+
+// A thread with a handler of its own for a thread message.
+constexpr UINT WM_THREADWORK = WM_APP + 17;
+class MessageLoop : public CWinThread {
+public:
+    std::vector<WPARAM> work;
+    bool posted = false;
+    BOOL OnIdle(LONG) override {
+        if (!posted) {
+            posted = true;
+            EXPECT_TRUE(::PostThreadMessage(AfxGetApp()->m_nThreadID, WM_THREADWORK, 11, 0));
+            EXPECT_TRUE(::PostThreadMessage(AfxGetApp()->m_nThreadID, WM_THREADWORK, 12, 0));
+        }
+        return FALSE;
+    }
+    LRESULT OnThreadWork(WPARAM wp, LPARAM) {
+        work.push_back(wp);
+        if (work.size() == 2) PostQuitMessage(4);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(MessageLoop, CWinThread)
+    ON_THREAD_MESSAGE(WM_THREADWORK, OnThreadWork)
+END_MESSAGE_MAP()
+
+TEST(WndLoop, ThreadMessagesReachTheThreadsOwnHandlers) {
+    EnsureUi();
+    MessageLoop loop;
+    EXPECT_EQ(loop.Run(), 4);
+    EXPECT_EQ(loop.work, (std::vector<WPARAM>{11, 12}));
+}
+
+
+class Mover : public CWnd {
+public:
+    std::vector<CPoint> moves;
+    afx_msg void OnMove(int x, int y) { moves.push_back(CPoint(x, y)); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(Mover, CWnd)
+    ON_WM_MOVE()
+END_MESSAGE_MAP()
+
+TEST(WndGeometry, ChildPositionsAreInTheParentsClientAreaBelowItsMenu) {
+    EnsureUi();
+    Probe top;
+    ASSERT_TRUE(top.Make());
+    CMenu menu;
+    ASSERT_TRUE(menu.CreateMenu());
+    menu.AppendMenu(MF_STRING, 100, "File");
+    top.SetMenu(&menu);
+    top.ShowWindow(SW_SHOW);
+    Mover child;
+    ASSERT_TRUE(child.Create(nullptr, "Child", WS_CHILD | WS_VISIBLE, CRect(5, 6, 35, 26), &top, 3));
+    auto placed = [&] {
+        CRect r;
+        child.GetWindowRect(&r);
+        top.ScreenToClient(&r);
+        return r;
+    };
+    EXPECT_EQ(placed(), CRect(5, 6, 35, 26));
+    EXPECT_TRUE(child.SetWindowPos(nullptr, 0, 0, 50, 40, SWP_NOMOVE | SWP_NOZORDER));
+    EXPECT_EQ(placed(), CRect(5, 6, 55, 46));
+    child.moves.clear();
+    EXPECT_TRUE(child.SetWindowPos(nullptr, 9, 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
+    EXPECT_EQ(placed(), CRect(9, 8, 59, 48));
+    AfxPumpMessages();
+    ASSERT_FALSE(child.moves.empty());
+    EXPECT_EQ(child.moves.back(), CPoint(9, 8));
+    // A point goes to the screen and back unchanged.
+    CPoint p(3, 4);
+    child.ClientToScreen(&p);
+    top.ScreenToClient(&p);
+    EXPECT_EQ(p, CPoint(12, 12));
+    child.DestroyWindow();
+    top.SetMenu(nullptr);
+    top.DestroyWindow();
+}
+
 }  // namespace
