@@ -79,8 +79,11 @@ bool AfxDibLayoutOf(const void* packed, size_t size, AfxDibLayout& out) {
             if (size < offset + 12) return false;
             for (int i = 0; i < 3; ++i) out.masks[i] = Get32(p + offset + 4 * static_cast<size_t>(i));
             offset += 12;
-        } else {
+        } else if (headerSize >= 52) {
             for (int i = 0; i < 3; ++i) out.masks[i] = Get32(p + 40 + 4 * static_cast<size_t>(i));
+        } else {
+            // Longer than the basic header but too short to hold the masks: no known layout.
+            return false;
         }
     } else if (bitCount == 16) {
         out.masks[0] = 0x7C00;

@@ -651,3 +651,45 @@ TEST(Scenes, TextViewRowsWithSelectionAndStrip) {
     EXPECT_EQ(s.dc.GetPixel(96, 2 * h + h / 2), kWhite) << "the strip ends where it was asked to";
     s.Save("text_view_rows.png");
 }
+
+// 16-bit bit-field DIBs keep their masks after a 40-byte header or inside a
+// header of 52 bytes or more; a header between the two has no room for them
+// and is refused rather than read past its end.
+TEST(Bitmaps, BitFieldMasksAreReadOnlyWhereTheHeaderHasThem) {
+    auto make = [](DWORD headerSize, bool masksAfter) {
+        std::vector<BYTE> dib(headerSize + (masksAfter ? 12 : 0) + 4, 0);
+        auto put32 = [&](size_t at, DWORD v) { std::memcpy(dib.data() + at, &v, 4); };
+        put32(0, headerSize);
+        put32(4, 2);   // width
+        put32(8, 1);   // height
+        dib[12] = 1;   // planes
+        dib[14] = 16;  // bits per pixel
+        put32(16, BI_BITFIELDS);
+        const size_t masks = masksAfter ? headerSize : 40;
+        if (headerSize >= 52 || masksAfter) {
+            put32(masks, 0xF800);
+            put32(masks + 4, 0x07E0);
+            put32(masks + 8, 0x001F);
+        }
+        const size_t bits = dib.size() - 4;
+        dib[bits] = 0x00;  // first pixel pure red in 5-6-5
+        dib[bits + 1] = 0xF8;
+        return dib;
+    };
+    for (DWORD headerSize : {40u, 52u, 56u}) {
+        const std::vector<BYTE> dib = make(headerSize, headerSize == 40);
+        AfxDibLayout layout;
+        ASSERT_TRUE(AfxDibLayoutOf(dib.data(), dib.size(), layout)) << headerSize;
+        EXPECT_EQ(layout.masks[0], 0xF800u) << headerSize;
+        const QImage image = AfxDibToImage(dib.data(), dib.size());
+        ASSERT_FALSE(image.isNull()) << headerSize;
+        EXPECT_EQ(qRed(image.pixel(0, 0)), 255) << headerSize;
+        EXPECT_EQ(qGreen(image.pixel(0, 0)), 0) << headerSize;
+    }
+    for (DWORD headerSize : {41u, 44u, 51u}) {
+        const std::vector<BYTE> dib = make(headerSize, false);
+        AfxDibLayout layout;
+        EXPECT_FALSE(AfxDibLayoutOf(dib.data(), dib.size(), layout)) << headerSize;
+        EXPECT_TRUE(AfxDibToImage(dib.data(), dib.size()).isNull()) << headerSize;
+    }
+}
