@@ -3,6 +3,7 @@
 // lifetime.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -24,6 +25,9 @@ public:
     std::string dataFolder, programFolder;
     int defaultResolution = 300;
     int messageAnswer = IDOK;
+    // When set, message boxes go to it instead of being recorded (it may be
+    // called from another thread, where the record would race the test).
+    std::function<int(const std::string& text)> onMessageBox;
     HMODULE convertLibrary = nullptr;
 
     // What the document asks of the application and its main frame.
@@ -61,6 +65,7 @@ public:
     int DefaultResolution() const override { return defaultResolution; }
     HMODULE ConvertLibrary() const override { return convertLibrary; }
     int MessageBox(const std::string& text, const std::string&, UINT) override {
+        if (onMessageBox) return onMessageBox(text);
         messages.push_back(text);
         return messageAnswer;
     }

@@ -102,34 +102,18 @@ void WriteBytes(const std::string& path, const std::vector<char>& bytes) {
 }
 
 // A message box that waits until the test lets it go, as a person would.
-class CBlockingShell final : public CShellServices {
+class CBlockingMessage {
 public:
-    CBlockingShell() { SetShellServices(this); }
-    ~CBlockingShell() override {
-        Release();
-        SetShellServices(nullptr);
+    explicit CBlockingMessage(CFakeShellServices& shell) {
+        shell.onMessageBox = [this](const std::string&) {
+            std::unique_lock<std::mutex> lock(mu_);
+            ++shown_;
+            cv_.notify_all();
+            cv_.wait(lock, [&] { return released_; });
+            return IDOK;
+        };
     }
-    std::string CurrentDocumentPath() const override { return {}; }
-    int PageListCurrentRow() const override { return -1; }
-    int PageListRowCount() const override { return 0; }
-    std::string PageListItemText(int, int) const override { return {}; }
-    bool IsSimplified() const override { return true; }
-    WORD SystemLanguageId() const override { return 2052; }
-    std::string DataFolder() const override { return {}; }
-    std::string ProgramFolder() const override { return {}; }
-    int DefaultResolution() const override { return 300; }
-    int MessageBox(const std::string&, const std::string&, UINT) override {
-        std::unique_lock<std::mutex> lock(mu_);
-        ++shown_;
-        cv_.notify_all();
-        cv_.wait(lock, [&] { return released_; });
-        return IDOK;
-    }
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-    void ClearProgress() override {}
-    void DrawProgress(int, int, int) override {}
-    void RefreshProgress() override {}
+    ~CBlockingMessage() { Release(); }
 
     bool WaitShown(int ms) {
         std::unique_lock<std::mutex> lock(mu_);
@@ -588,7 +572,8 @@ TEST_F(PageLoadTest, QueuedPageOfAStoppedLoadIsDroppedAndFreed) {
 }
 
 TEST_F(PageLoadTest, StopWaitIsBoundedWhileTheThreadShowsAMessage) {
-    CBlockingShell shell;
+    CFakeShellServices shell;
+    CBlockingMessage message(shell);
     SetPageLoadStopTimeout(200);
     const std::string image = Path("page.bmp");
     WriteBytes(image, std::vector<char>(100, 0));
@@ -598,7 +583,7 @@ TEST_F(PageLoadTest, StopWaitIsBoundedWhileTheThreadShowsAMessage) {
         // Without the conversion library the reader tells so in a message box,
         // from the load thread, and waits for it to be answered.
         doc.OnOpenDocument(image.c_str());
-        ASSERT_TRUE(shell.WaitShown(10000));
+        ASSERT_TRUE(message.WaitShown(10000));
         HANDLE oldStop = doc.m_hStopEvent;
         EXPECT_FALSE(doc.StopLoadThread());
         EXPECT_EQ(doc.m_pLoadThread, nullptr);
@@ -614,7 +599,7 @@ TEST_F(PageLoadTest, StopWaitIsBoundedWhileTheThreadShowsAMessage) {
     }
     // The box is answered after the document is gone: the thread ends
     // without posting and is deleted with its job.
-    shell.Release();
+    message.Release();
     EXPECT_EQ(ReapAbandonedLoadThreads(10000), 0);
 }
 

@@ -16,18 +16,7 @@
 
 namespace {
 
-class ScriptedDialogs : public ::testing::Test {
-protected:
-    void SetUp() override {
-        EnsureUi();
-        AfxTestScript::Enable(true);
-        AfxTestScript::Clear();
-    }
-    void TearDown() override {
-        AfxTestScript::Clear();
-        AfxTestScript::Enable(false);
-    }
-};
+class ScriptedDialogs : public ScriptedUiTest {};
 
 // The names of a multiple selection as callers walk the buffer: the folder,
 // then each name, joined with a separator unless the folder ends in one.

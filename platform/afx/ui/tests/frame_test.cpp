@@ -26,21 +26,7 @@ BEGIN_MESSAGE_MAP(MenuOwner, CommandFrame)
     ON_UPDATE_COMMAND_UI(ID_TOOL_PEN, OnUpdatePen)
 END_MESSAGE_MAP()
 
-class FrameTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(UseSampleResources());
-        frame = new MenuOwner;
-        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME));
-    }
-    void TearDown() override {
-        if (frame && frame->m_hWnd) frame->DestroyWindow();
-        AfxPumpMessages();
-        AfxTestScript::Clear();
-        AfxTestScript::Enable(false);
-    }
-    MenuOwner* frame = nullptr;
-};
+class FrameTest : public SampleFrameTest<MenuOwner, IDR_MAINFRAME> {};
 
 TEST_F(FrameTest, MenusFromResourcesChangeByPositionAndId) {
     CMenu* bar = frame->GetMenu();

@@ -135,21 +135,7 @@ BEGIN_MESSAGE_MAP(ZoomFrame, CommandFrame)
     ON_UPDATE_COMMAND_UI(ID_TOOL_PEN, OnUpdatePen)
 END_MESSAGE_MAP()
 
-class MenuBarTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(UseSampleResources());
-        frame = new ZoomFrame;
-        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME));
-    }
-    void TearDown() override {
-        if (frame && frame->m_hWnd) frame->DestroyWindow();
-        AfxPumpMessages();
-        AfxTestScript::Clear();
-        AfxTestScript::Enable(false);
-    }
-    ZoomFrame* frame = nullptr;
-};
+class MenuBarTest : public SampleFrameTest<ZoomFrame, IDR_MAINFRAME> {};
 
 TEST_F(MenuBarTest, OpeningAPopupShowsWhatTheUpdateHandlersSetAndItemsSendTheirCommands) {
     auto* bar = frame->GetWidget()->findChild<QMenuBar*>();

@@ -12,18 +12,7 @@
 
 namespace {
 
-class ShellTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        EnsureUi();
-        AfxTestScript::Enable(true);
-        AfxTestScript::Clear();
-    }
-    void TearDown() override {
-        AfxTestScript::Clear();
-        AfxTestScript::Enable(false);
-    }
-};
+class ShellTest : public ScriptedUiTest {};
 
 TEST_F(ShellTest, FileDialogsTakeScriptedPaths) {
     AfxTestScript::QueueFile("/data/pages/scan01.tif");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
@@ -37,4 +38,36 @@ public:
     void OnCommandRange(UINT id) { m_commands.push_back(id); }
     void OnUpdateZoom(CCmdUI* ui) { ui->Enable(m_zoomEnabled); }
     DECLARE_MESSAGE_MAP()
+};
+
+// Tests whose message boxes and dialogs are answered by the test script.
+class ScriptedUiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureUi();
+        AfxTestScript::Enable(true);
+        AfxTestScript::Clear();
+    }
+    void TearDown() override {
+        AfxTestScript::Clear();
+        AfxTestScript::Enable(false);
+    }
+};
+
+// Tests of a frame of class Frame loaded from the sample's resources `frameId`.
+template <class Frame, UINT frameId>
+class SampleFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(UseSampleResources());
+        frame = new Frame;
+        ASSERT_TRUE(frame->LoadFrame(frameId));
+    }
+    void TearDown() override {
+        if (frame && frame->m_hWnd) frame->DestroyWindow();
+        AfxPumpMessages();
+        AfxTestScript::Clear();
+        AfxTestScript::Enable(false);
+    }
+    Frame* frame = nullptr;
 };
