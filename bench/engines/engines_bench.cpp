@@ -10,8 +10,8 @@
 // 1-bit PNG with its own page layout analysis. Both run with one OpenMP
 // thread; pages are shared among the worker threads.
 
-#include <QImage>
 #include <cstring>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -120,15 +120,17 @@ std::string recogniseOurs(Libs& libs, Lang lang, Plane& p) {
     return ocrkit::toUtf8(bytes, code == 'B' ? 950 : 936);
 }
 
+// Characters of a UTF-8 string (every byte that does not continue one).
+int characterCount(const std::string& utf8) {
+    return static_cast<int>(std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 std::string recogniseCli(Lang lang, const Plane& p, const fs::path& work, double& seconds) {
-    QImage img(p.width, p.height, QImage::Format_Mono);
-    img.setColor(0, qRgb(255, 255, 255));
-    img.setColor(1, qRgb(0, 0, 0));
-    for (int y = 0; y < p.height; ++y) std::memcpy(img.scanLine(y), p.bits.data() + static_cast<std::size_t>(y) * p.stride(), p.stride());
-    img.setDotsPerMeterX(11811);
-    img.setDotsPerMeterY(11811);
     fs::path png = work / "page.png", out = work / "out";
-    img.save(QString::fromStdString(png.string()), "PNG");
+    if (!testpages::savePng(p, png.string())) {
+        seconds = 0;
+        return {};
+    }
     std::string cmd = "OMP_THREAD_LIMIT=1 tesseract '" + png.string() + "' '" + out.string() + "' -l " + kCliLang[lang] +
                       " >/dev/null 2>&1";
     // Only the command is timed, not the writing of its input.
@@ -209,7 +211,7 @@ int main(int argc, char** argv) {
             o.cli = charAccuracy(want, cli, spaces);
             o.oursSec = std::chrono::duration<double>(t1 - t0).count();
             o.cliSec = cliSec;
-            o.chars = static_cast<int>(QString::fromStdString(normalise(want, spaces)).size());
+            o.chars = characterCount(normalise(want, spaces));
         }
         fs::remove_all(work);
     };

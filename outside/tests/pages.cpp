@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QString>
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <random>
 
@@ -375,6 +376,19 @@ double charAccuracy(const std::string& want, const std::string& got, bool keepSp
     std::string a = normalise(want, keepSpaces), b = normalise(got, keepSpaces);
     auto n = decode(a).size();
     return 1.0 - static_cast<double>(editDistance(a, b)) / static_cast<double>(n ? n : 1);
+}
+
+bool savePng(const Plane& p, const std::string& path, int dpi) {
+    QImage img(p.width, p.height, QImage::Format_Mono);
+    if (img.isNull()) return false;
+    img.setColor(0, qRgb(255, 255, 255));
+    img.setColor(1, qRgb(0, 0, 0));
+    for (int y = 0; y < p.height; ++y)
+        std::memcpy(img.scanLine(y), p.bits.data() + static_cast<std::size_t>(y) * p.stride(), p.stride());
+    const int dotsPerMetre = static_cast<int>(dpi / 0.0254 + 0.5);
+    img.setDotsPerMeterX(dotsPerMetre);
+    img.setDotsPerMeterY(dotsPerMetre);
+    return img.save(QString::fromStdString(path), "PNG");
 }
 
 }  // namespace testpages

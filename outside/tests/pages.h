@@ -55,6 +55,9 @@ Page tablePage(const std::string& heading, const std::vector<std::vector<std::st
 // A paragraph block and a picture block beside it.
 Page picturePage(const std::vector<std::string>& paragraphs, const Style& style);
 
+// Writes the plane as a 1-bit PNG of `dpi` dots per inch; false on failure.
+bool savePng(const Plane& p, const std::string& path, int dpi = 300);
+
 // Flips a share of pixels at random (salt and pepper).
 void addNoise(Plane& p, double share, unsigned seed);
 
