@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "ocrdoc/helpers/helper_lists.h"
-#include "ocrdoc/helpers/tests/test_shell.h"
 
 namespace {
 
