@@ -12,6 +12,7 @@
 #include "platform/win/types.h"
 
 class COcrDoc;
+class CTextView;
 
 // Message box styles and answers the callers use.
 #ifndef MB_OK
@@ -104,6 +105,19 @@ public:
     virtual int PageListSetSelectedItemText(const std::string&) { return -1; }
     // Posts a command (WM_COMMAND) to the main window.
     virtual void PostMainCommand(UINT) {}
+
+    // --- What the text view asks of the application and its main frame.
+    // m_pTextView: the text view registers itself when its window is made.
+    virtual void SetTextView(CTextView*) {}
+    virtual CTextView* TextView() const { return nullptr; }
+    // m_bInsertMode of the main frame: insert (true) or overwrite.
+    virtual bool IsInsertMode() const { return true; }
+    // m_strExternEditPath: the external editor's program.
+    virtual std::string ExternEditPath() const { return {}; }
+    // A status-bar pane's text (pane 5: the text caret's position).
+    virtual void SetStatusPaneText(int /*pane*/, const std::string& /*text*/) {}
+    // m_osvi's platform: true on the old consumer platform (strip stretch mode 2).
+    virtual bool IsLegacyPlatform() const { return false; }
 };
 
 // At most this many characters of the scan-name box are read.

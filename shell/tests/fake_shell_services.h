@@ -46,6 +46,15 @@ public:
     std::vector<UINT> postedCommands;
     int frameTitleUpdates = 0;
 
+    // What the text view asks of the application and its main frame.
+    CTextView* textView = nullptr;
+    bool insertMode = true;
+    std::string externEditPath;
+    std::map<int, std::string> statusPanes;  // pane -> text
+    bool legacyPlatform = false;
+    // Runs when the insert mode is toggled (the frame rebuilds the view's caret).
+    std::function<void()> onInsertToggled;
+
     std::vector<std::string> messages;
     int waitCursorDepth = 0;
     int waitCursorCalls = 0;
@@ -107,6 +116,17 @@ public:
         if (selectedCount <= 0) return -1;
         selectedItemTexts.push_back(path);
         return currentRow;
+    }
+    void SetTextView(CTextView* view) override { textView = view; }
+    CTextView* TextView() const override { return textView; }
+    bool IsInsertMode() const override { return insertMode; }
+    std::string ExternEditPath() const override { return externEditPath; }
+    void SetStatusPaneText(int pane, const std::string& text) override { statusPanes[pane] = text; }
+    bool IsLegacyPlatform() const override { return legacyPlatform; }
+    // ID_TOGGLE_INSERT of the main frame: flips the mode, then the caret follows.
+    void ToggleInsertMode() {
+        insertMode = !insertMode;
+        if (onInsertToggled) onInsertToggled();
     }
     void PostMainCommand(UINT id) override {
         postedCommands.push_back(id);
