@@ -4,7 +4,9 @@
 #include "imaging/page_image.h"
 #include "outside/include/convert_library.h"
 #include "platform/win/atomic_file.h"
+#include "platform/win/errors.h"
 #include "platform/win/library.h"
+#include "platform/win/resolution.h"
 #include "shell/pdf/pdf_page_access.h"
 #include "shell/shell_services.h"
 
@@ -12,6 +14,9 @@
 #include <cstring>
 
 const char* const kMsgCannotLoadConvertDll = "can not load convert.dll";
+const char* const kMsgCannotWriteBmp = "Cannot write bmp file!";
+const char* const kMsgCannotWriteTiff = "Cannot write tiff file!";
+const char* const kMsgCannotWriteJpg = "Cannot write jpg file!";
 
 namespace {
 
@@ -36,10 +41,19 @@ int loadThroughLibrary(const char* entry, const char* path, CPageImage* page, HA
     return page->AttachDib(dib) == 0 ? IMAGE_LOAD_DONE : IMAGE_LOAD_FAILED;
 }
 
-BOOL saveThroughLibrary(const char* entry, const char* path, HDIB dib) {
+// Writes through the library; a failed write is reported with its cause
+// (the library leaves it as the last error).
+BOOL writeThroughLibrary(PFN_CONVERT_WRITE write, const char* path, HDIB dib, const char* failure) {
+    SetLastError(ERROR_SUCCESS);
+    if (write(nullptr, dib, path)) return TRUE;
+    ShowImageWriteFailure(failure);
+    return FALSE;
+}
+
+BOOL saveThroughLibrary(const char* entry, const char* path, HDIB dib, const char* failure) {
     if (!path || !dib) return FALSE;
     auto write = convertEntry<PFN_CONVERT_WRITE>(entry);
-    return write && write(nullptr, dib, path) ? TRUE : FALSE;
+    return write ? writeThroughLibrary(write, path, dib, failure) : FALSE;
 }
 
 // A packed 1-bit DIB of the page's working plane: palette white, black, rows
@@ -82,8 +96,6 @@ HDIB monoDibOfPlane(const CPageImage& page, LONG pelsPerMeter) {
     return dib;
 }
 
-LONG pelsPerMeterOf(int dpi) { return dpi > 0 ? static_cast<LONG>(std::lround(dpi / 0.0254)) : 0; }
-
 }  // namespace
 
 std::vector<BYTE> MonoBmpFileOfPlane(const CPageImage& page) {
@@ -119,7 +131,7 @@ BOOL CBmpCodec::Save(CPageImage* page, int) {
         const std::vector<BYTE> file = MonoBmpFileOfPlane(*page);
         return !file.empty() && SuiteWriteFileAtomically(m_pszPath, file.data(), file.size()) ? TRUE : FALSE;
     }
-    return saveThroughLibrary("HDIB2Bmp", m_pszPath, page->m_hDib);
+    return saveThroughLibrary("HDIB2Bmp", m_pszPath, page->m_hDib, kMsgCannotWriteBmp);
 }
 
 int CTiffCodec::Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) {
@@ -131,11 +143,12 @@ BOOL CTiffCodec::Save(CPageImage* page, int) {
     CShellWaitCursor wait;
     auto write = convertEntry<PFN_CONVERT_WRITE>("HDIB2Tiff");
     if (!write) return FALSE;
-    if (page->m_nBitCount != 1) return page->m_hDib && write(nullptr, page->m_hDib, m_pszPath) ? TRUE : FALSE;
+    if (page->m_nBitCount != 1)
+        return page->m_hDib ? writeThroughLibrary(write, m_pszPath, page->m_hDib, kMsgCannotWriteTiff) : FALSE;
     // The page's resolution goes with it, so that a saved page opens at its size.
-    HDIB mono = monoDibOfPlane(*page, pelsPerMeterOf(page->PageResolution()));
+    HDIB mono = monoDibOfPlane(*page, suite::PelsPerMeterOfDpi(page->PageResolution()));
     if (!mono) return FALSE;
-    const BOOL written = write(nullptr, mono, m_pszPath) ? TRUE : FALSE;
+    const BOOL written = writeThroughLibrary(write, m_pszPath, mono, kMsgCannotWriteTiff);
     GlobalFree(mono);
     return written;
 }
@@ -147,7 +160,7 @@ int CJpgCodec::Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) {
 BOOL CJpgCodec::Save(CPageImage* page, int) {
     if (!page || page->m_nBitCount == 1) return FALSE;  // JPEG holds grey and colour pages only
     CShellWaitCursor wait;
-    return saveThroughLibrary("HDIB2Jpg", m_pszPath, page->m_hDib);
+    return saveThroughLibrary("HDIB2Jpg", m_pszPath, page->m_hDib, kMsgCannotWriteJpg);
 }
 
 int CPdfCodec::Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) {
