@@ -8,9 +8,6 @@
 const char* ImageWriteFailureCause(unsigned long error) {
     switch (error) {
         case ERROR_DISK_FULL: return "The disk is full.";
-        case ERROR_ACCESS_DENIED: return "Writing to this folder is not allowed.";
-        case ERROR_PATH_NOT_FOUND: return "The folder does not exist.";
-        case ERROR_INVALID_NAME: return "The file name is not valid.";
         case ERROR_WRITE_FAULT: return "The disk could not be written.";
         default: return "";
     }

@@ -14,9 +14,6 @@
 #include <cstring>
 
 const char* const kMsgCannotLoadConvertDll = "can not load convert.dll";
-const char* const kMsgCannotWriteBmp = "Cannot write bmp file!";
-const char* const kMsgCannotWriteTiff = "Cannot write tiff file!";
-const char* const kMsgCannotWriteJpg = "Cannot write jpg file!";
 
 namespace {
 
@@ -41,19 +38,18 @@ int loadThroughLibrary(const char* entry, const char* path, CPageImage* page, HA
     return page->AttachDib(dib) == 0 ? IMAGE_LOAD_DONE : IMAGE_LOAD_FAILED;
 }
 
-// Writes through the library; a failed write is reported with its cause
-// (the library leaves it as the last error).
-BOOL writeThroughLibrary(PFN_CONVERT_WRITE write, const char* path, HDIB dib, const char* failure) {
+// Writes through the library. These codecs show no message of their own; a
+// failed write leaves its cause (a full disk) as the last error for the
+// caller's report, and no older error is mistaken for it.
+BOOL writeThroughLibrary(PFN_CONVERT_WRITE write, const char* path, HDIB dib) {
     SetLastError(ERROR_SUCCESS);
-    if (write(nullptr, dib, path)) return TRUE;
-    ShowImageWriteFailure(failure);
-    return FALSE;
+    return write(nullptr, dib, path) ? TRUE : FALSE;
 }
 
-BOOL saveThroughLibrary(const char* entry, const char* path, HDIB dib, const char* failure) {
+BOOL saveThroughLibrary(const char* entry, const char* path, HDIB dib) {
     if (!path || !dib) return FALSE;
     auto write = convertEntry<PFN_CONVERT_WRITE>(entry);
-    return write ? writeThroughLibrary(write, path, dib, failure) : FALSE;
+    return write ? writeThroughLibrary(write, path, dib) : FALSE;
 }
 
 // A packed 1-bit DIB of the page's working plane: palette white, black, rows
@@ -131,7 +127,7 @@ BOOL CBmpCodec::Save(CPageImage* page, int) {
         const std::vector<BYTE> file = MonoBmpFileOfPlane(*page);
         return !file.empty() && SuiteWriteFileAtomically(m_pszPath, file.data(), file.size()) ? TRUE : FALSE;
     }
-    return saveThroughLibrary("HDIB2Bmp", m_pszPath, page->m_hDib, kMsgCannotWriteBmp);
+    return saveThroughLibrary("HDIB2Bmp", m_pszPath, page->m_hDib);
 }
 
 int CTiffCodec::Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) {
@@ -144,11 +140,11 @@ BOOL CTiffCodec::Save(CPageImage* page, int) {
     auto write = convertEntry<PFN_CONVERT_WRITE>("HDIB2Tiff");
     if (!write) return FALSE;
     if (page->m_nBitCount != 1)
-        return page->m_hDib ? writeThroughLibrary(write, m_pszPath, page->m_hDib, kMsgCannotWriteTiff) : FALSE;
+        return page->m_hDib ? writeThroughLibrary(write, m_pszPath, page->m_hDib) : FALSE;
     // The page's resolution goes with it, so that a saved page opens at its size.
     HDIB mono = monoDibOfPlane(*page, suite::PelsPerMeterOfDpi(page->PageResolution()));
     if (!mono) return FALSE;
-    const BOOL written = writeThroughLibrary(write, m_pszPath, mono, kMsgCannotWriteTiff);
+    const BOOL written = writeThroughLibrary(write, m_pszPath, mono);
     GlobalFree(mono);
     return written;
 }
@@ -160,7 +156,7 @@ int CJpgCodec::Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) {
 BOOL CJpgCodec::Save(CPageImage* page, int) {
     if (!page || page->m_nBitCount == 1) return FALSE;  // JPEG holds grey and colour pages only
     CShellWaitCursor wait;
-    return saveThroughLibrary("HDIB2Jpg", m_pszPath, page->m_hDib, kMsgCannotWriteJpg);
+    return saveThroughLibrary("HDIB2Jpg", m_pszPath, page->m_hDib);
 }
 
 int CPdfCodec::Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) {

@@ -38,10 +38,6 @@ public:
 
 // The message shown when the conversion library is not loaded.
 extern const char* const kMsgCannotLoadConvertDll;
-// A write through the library failed (the cause follows on a second line).
-extern const char* const kMsgCannotWriteBmp;
-extern const char* const kMsgCannotWriteTiff;
-extern const char* const kMsgCannotWriteJpg;
 
 // The 1-bit BMP file of a page's working plane: a 62-byte header (palette
 // white, black) and the rows bottom-up, each padded to 4 bytes. Empty when the

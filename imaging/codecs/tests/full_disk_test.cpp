@@ -154,13 +154,15 @@ TEST_F(FullDisk, OwnWritersReportTheFullDisk) {
     expectDiskFull(*page, "page.bmp", nullptr);
 }
 
-TEST_F(FullDisk, LibraryWritersReportTheFullDisk) {
+TEST_F(FullDisk, LibraryWritersLeaveTheFullDiskAsTheLastError) {
+    // The codecs over the conversion library show nothing themselves: the
+    // caller's message tells the cause from the last error.
     auto mono = noisePage(1, 1200, 900);
-    expectDiskFull(*mono, "page.tif", kMsgCannotWriteTiff);
+    expectDiskFull(*mono, "page.tif", nullptr);
     auto colour = noisePage(24, 400, 300);
-    expectDiskFull(*colour, "colour.tif", kMsgCannotWriteTiff);
-    expectDiskFull(*colour, "colour.bmp", kMsgCannotWriteBmp);
-    expectDiskFull(*colour, "colour.jpg", kMsgCannotWriteJpg);
+    expectDiskFull(*colour, "colour.tif", nullptr);
+    expectDiskFull(*colour, "colour.bmp", nullptr);
+    expectDiskFull(*colour, "colour.jpg", nullptr);
 }
 
 TEST_F(FullDisk, AWriteThatFitsStillSucceeds) {
