@@ -148,6 +148,7 @@ public:
     void ToggleInsertMode() {
         insertMode = !insertMode;
         if (onInsertToggled) onInsertToggled();
+    }
     CTask* Task() override { return task; }
     void SetBatchMode(int mode) override {
         batchMode = mode;
