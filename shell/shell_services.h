@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/win/memory.h"
 #include "platform/win/types.h"
 
 class COcrDoc;
@@ -104,6 +105,21 @@ public:
     virtual int PageListSetSelectedItemText(const std::string&) { return -1; }
     // Posts a command (WM_COMMAND) to the main window.
     virtual void PostMainCommand(UINT) {}
+
+    // --- What the page view asks of the application and its main frame.
+    // m_bViewsShown: the image and text views have room beside the manager bar.
+    virtual bool ViewsShown() const { return true; }
+    // m_bAutoResize: the page view crops after the page rectangle was dragged.
+    virtual bool AutoResize() const { return false; }
+    // The splitter's second state flag (ID_WINDOW_SPLIT is enabled only while clear).
+    virtual bool IsSplitterSecondFlagSet() const { return false; }
+    // Shows the splitter's hidden column again.
+    virtual void ShowTextColumn() {}
+    // Puts a bitmap in the last-scanned slot, which owns it from then on (one
+    // left there is freed).
+    virtual void PutScannedDib(HDIB dib) { GlobalFree(dib); }
+    // Text of a status-bar pane.
+    virtual void SetStatusText(int /*pane*/, const std::string& /*text*/) {}
 };
 
 // At most this many characters of the scan-name box are read.

@@ -108,6 +108,25 @@ public:
         selectedItemTexts.push_back(path);
         return currentRow;
     }
+    // What the page view asks.
+    bool viewsShown = true;
+    bool autoResize = false;
+    bool splitterSecondFlag = false;
+    int columnsShown = 0;
+    std::map<int, std::string> statusTexts;  // pane -> last text
+    bool ViewsShown() const override { return viewsShown; }
+    bool AutoResize() const override { return autoResize; }
+    bool IsSplitterSecondFlagSet() const override { return splitterSecondFlag; }
+    void ShowTextColumn() override {
+        ++columnsShown;
+        columnHidden = false;
+    }
+    void PutScannedDib(HDIB dib) override {
+        if (scannedDib) GlobalFree(scannedDib);
+        scannedDib = dib;
+    }
+    void SetStatusText(int pane, const std::string& text) override { statusTexts[pane] = text; }
+
     void PostMainCommand(UINT id) override {
         postedCommands.push_back(id);
         // The main frame hides the text column on ID_VIEW_TEXT_WINDOW when none is hidden.
