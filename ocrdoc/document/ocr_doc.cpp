@@ -10,8 +10,10 @@
 
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
+#include "imaging/image_messages.h"
 #include "ocrdoc/helpers/dbcs.h"
 #include "platform/win/codepage.h"
+#include "platform/win/errors.h"
 #include "platform/win/files.h"
 #include "platform/win/handles.h"
 #include "platform/win/path.h"
@@ -179,12 +181,21 @@ BOOL COcrDoc::WriteImageFile(LPCTSTR path, BOOL report) {
     if (!GetImageFileType(path, &type)) return FALSE;
     CImageCodec* codec = CreateImageCodec(path, type);
     if (!codec) return FALSE;
+    SetLastError(ERROR_SUCCESS);
     BOOL written = m_pImage && codec->Save(m_pImage, 0);
     delete codec;
     if (!written && report) {
+        // The codec leaves the cause (a full disk) as the last error.
+        const DWORD error = GetLastError();
         CString text;
         text.Format(kMsgSaveImageFailed, path);
+        const char* cause = ImageWriteFailureCause(error);
+        if (*cause) {
+            text += "\n";
+            text += cause;
+        }
         ShowDocMessage(text.GetString());
+        SetLastError(error);
     }
     return written;
 }
