@@ -88,13 +88,7 @@ COcrView::~COcrView() {
 
 BOOL COcrView::DiscardResult() {
     COcrDoc* doc = GetDocument();
-    if (!doc || !doc->m_bHasResult) return TRUE;
-    CString prompt;
-    prompt.LoadString(IDS_DISCARD_RESULT);
-    if (ShellServices().MessageBox(prompt.GetString(), "", MB_YESNO | MB_ICONQUESTION) != IDYES) return FALSE;
-    doc->Reset();
-    doc->RefreshTextView();
-    return TRUE;
+    return doc ? doc->DiscardResult(TRUE) : TRUE;
 }
 
 void COcrView::SetModified() {
@@ -217,13 +211,13 @@ void COcrView::OnUpdate(CView*, LPARAM hint, CObject* hintObject) {
     SyncPage();
     switch (hint) {
     case kHintResetPageView: ResetView(); return;
-    case kHintRebuildPageView:
+    case kHintPageImageChanged:
         m_controller.DropZoomImage();
         UpdateDisplayImage();
         Invalidate(FALSE);
         return;
-    case kHintInvalidatePageRect:
-        if (auto* rect = dynamic_cast<CPageRectHint*>(hintObject)) InvalidateImageRect(rect->m_rect);
+    case kHintInvalidateRegion:
+        if (auto* rect = dynamic_cast<CRegionRectHint*>(hintObject)) InvalidateImageRect(rect->rect);
         return;
     case kHintClearDragRect:
         if (GetCapture() == this) ReleaseCapture();

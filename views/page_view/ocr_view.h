@@ -10,20 +10,6 @@
 #include "views/page_view/page_view_controller.h"
 #include "views/page_view/page_view_renderer.h"
 
-// Hints of UpdateAllViews that the page view answers besides kHintResetPageView.
-enum : LPARAM {
-    kHintRebuildPageView = 0x5111,    // page pixels changed: drop the zoom copy, rebuild, repaint
-    kHintInvalidatePageRect = 0x5112, // repaint a page rectangle (hint object: CPageRectHint)
-    kHintClearDragRect = 0x5113,      // a drag under way is dropped
-};
-
-// The page rectangle of kHintInvalidatePageRect.
-class CPageRectHint : public CObject {
-public:
-    explicit CPageRectHint(const RECT& rect) : m_rect(rect) {}
-    RECT m_rect;
-};
-
 class COcrView : public CView, private CPageViewHost {
     DECLARE_DYNCREATE(COcrView)
 public:

@@ -180,7 +180,7 @@ TEST_F(PageViewWindow, PrivateMessagesAndTheStrip) {
     doc.m_bHasResult = 1;
     view->SendMessage(WM_RESULTSTATE);
     EXPECT_TRUE(shell.textViewShown);
-    EXPECT_EQ(shell.columnsShown, 1);
+    EXPECT_EQ(shell.textColumnShows, 1);
     doc.m_bHasResult = 0;
 }
 
@@ -203,7 +203,7 @@ TEST_F(PageViewWindow, GrabsAtEveryZoom) {
     PaintInk(page, RECT{760, 160, 1120, 520});
     for (int r = 0; r <= 4; ++r) PaintInk(page, RECT{120, 1000 + r * 60, 1120, 1001 + r * 60});
     for (int c = 0; c <= 4; ++c) PaintInk(page, RECT{120 + c * 250, 1000, 121 + c * 250, 1240});
-    doc.UpdateAllViews(nullptr, kHintRebuildPageView);
+    doc.UpdateAllViews(nullptr, kHintPageImageChanged);
     CPageRegion& tree = *doc.m_pPageRegion;
     tree.AddRegion(RECT{110, 150, 700, 960}, kRegionHorizontal);
     tree.AddRegion(RECT{750, 150, 1130, 530}, kRegionPicture);
