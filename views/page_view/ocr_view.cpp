@@ -7,6 +7,7 @@
 #include "platform/afx/ui/dcwnd.h"
 #include "platform/afx/ui/menu.h"
 #include "shell/shell_services.h"
+#include "views/page_view/page_image_tools.h"
 #include "views/page_view/page_view_ids.h"
 
 namespace {
@@ -75,6 +76,22 @@ BEGIN_MESSAGE_MAP(COcrView, CView)
     ON_UPDATE_COMMAND_UI(ID_MOUSE_SWITCH, OnUpdateMouseTool)
     ON_COMMAND(ID_IMAGE_SEAL, OnImageSeal)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_SEAL, OnUpdateImageSeal)
+    ON_COMMAND(ID_IMAGE_INVERT, OnImageInvert)
+    ON_COMMAND(ID_IMAGE_ROTATE_LEFT, OnImageRotateLeft)
+    ON_COMMAND(ID_IMAGE_ROTATE_RIGHT, OnImageRotateRight)
+    ON_COMMAND(ID_IMAGE_RESIZE, OnImageResize)
+    ON_COMMAND(ID_IMAGE_RESTORE, OnImageRestore)
+    ON_COMMAND(ID_IMAGE_ERASER, OnImageNothing)
+    ON_COMMAND(ID_IMAGE_DESPECKLE, OnImageNothing)
+    ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+    ON_COMMAND(ID_EDIT_CUT, OnEditCut)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATE_LEFT, OnUpdateImageTool)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATE_RIGHT, OnUpdateImageTool)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_INVERT, OnUpdateImageInvert)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_RESIZE, OnUpdateImageResize)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_RESTORE, OnUpdateImageRestore)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateEditCopy)
 END_MESSAGE_MAP()
 
 COcrView::COcrView() { m_controller.SetHost(this); }
@@ -544,4 +561,114 @@ void COcrView::OnUpdateImageSeal(CCmdUI* ui) {
     const bool enabled = IsOfficialColourPage();
     ui->Enable(enabled);
     ui->SetCheck(enabled && m_controller.SealMode() ? 1 : 0);
+}
+
+// --- Image tools and the clipboard --------------------------------------------------------------
+
+namespace {
+
+CString LoadText(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+}  // namespace
+
+void COcrView::OnImageNothing() {}
+
+void COcrView::OnImageInvert() {
+    COcrDoc* doc = GetDocument();
+    if (!doc) return;
+    SyncPage();
+    CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
+    if (tools.Invert()) {
+        SetScrollBars();
+        Invalidate(FALSE);
+    }
+}
+
+void COcrView::Rotate(bool left) {
+    COcrDoc* doc = GetDocument();
+    if (!doc) return;
+    SyncPage();
+    CShellWaitCursor wait;
+    CShellServices& shell = ShellServices();
+    const int row = shell.PageListCurrentRow();
+    CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
+    if (!tools.HasPage() || row < 0) return;
+    shell.SetStatusPaneText(0, LoadText(IDS_ROTATING).GetString());
+    const bool official = IsOfficialPageType(shell.PageListItemText(row, kPageListType));
+    if (tools.Rotate(left, official, true)) {
+        SetScrollBars();
+        Invalidate(FALSE);
+    }
+    shell.SetStatusPaneText(0, LoadText(IDS_READY_PROMPT).GetString());
+}
+
+void COcrView::OnImageRotateLeft() { Rotate(true); }
+
+void COcrView::OnImageRotateRight() { Rotate(false); }
+
+void COcrView::OnImageResize() {
+    COcrDoc* doc = GetDocument();
+    if (!doc) return;
+    SyncPage();
+    CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
+    if (tools.Crop()) {
+        SetScrollBars();
+        Invalidate(FALSE);
+    }
+}
+
+void COcrView::OnImageRestore() {
+    COcrDoc* doc = GetDocument();
+    if (doc && doc->m_pImage && doc->RestoreOriginalImage()) Invalidate(FALSE);
+}
+
+void COcrView::OnEditCopy() {
+    COcrDoc* doc = GetDocument();
+    if (!doc) return;
+    SyncPage();
+    CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
+    tools.Copy(GetSafeHwnd());
+}
+
+void COcrView::OnEditCut() {
+    COcrDoc* doc = GetDocument();
+    if (!doc) return;
+    SyncPage();
+    CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
+    if (tools.Cut(GetSafeHwnd())) Invalidate(FALSE);
+}
+
+void COcrView::OnUpdateImageTool(CCmdUI* ui) {
+    SyncPage();
+    ui->Enable(ShellServices().ViewsShown() && m_controller.HasPage());
+}
+
+void COcrView::OnUpdateImageInvert(CCmdUI* ui) {
+    SyncPage();
+    ui->Enable(ShellServices().ViewsShown() && m_controller.HasPage() && m_controller.Image()->m_nBitCount == 1);
+}
+
+void COcrView::OnUpdateImageResize(CCmdUI* ui) {
+    COcrDoc* doc = GetDocument();
+    SyncPage();
+    bool enable = false;
+    if (doc && ShellServices().ViewsShown()) {
+        CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
+        enable = tools.CanCrop();
+    }
+    ui->Enable(enable);
+}
+
+void COcrView::OnUpdateImageRestore(CCmdUI* ui) {
+    COcrDoc* doc = GetDocument();
+    ui->Enable(doc && doc->m_pImage && doc->IsModified());
+}
+
+void COcrView::OnUpdateEditCopy(CCmdUI* ui) {
+    COcrDoc* doc = GetDocument();
+    ui->Enable(doc && doc->m_pImage && doc->m_pPageRegion && doc->m_pPageRegion->GetSelectedChild());
 }

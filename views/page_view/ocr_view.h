@@ -84,6 +84,19 @@ protected:
     afx_msg void OnUpdateMouseTool(CCmdUI* ui);
     afx_msg void OnImageSeal();
     afx_msg void OnUpdateImageSeal(CCmdUI* ui);
+    afx_msg void OnImageInvert();
+    afx_msg void OnImageRotateLeft();
+    afx_msg void OnImageRotateRight();
+    afx_msg void OnImageResize();
+    afx_msg void OnImageRestore();
+    afx_msg void OnImageNothing();
+    afx_msg void OnEditCopy();
+    afx_msg void OnEditCut();
+    afx_msg void OnUpdateImageTool(CCmdUI* ui);
+    afx_msg void OnUpdateImageInvert(CCmdUI* ui);
+    afx_msg void OnUpdateImageResize(CCmdUI* ui);
+    afx_msg void OnUpdateImageRestore(CCmdUI* ui);
+    afx_msg void OnUpdateEditCopy(CCmdUI* ui);
     DECLARE_MESSAGE_MAP()
 
 public:
@@ -99,6 +112,7 @@ public:
     bool IsOfficialColourPage() const;
 
 private:
+    void Rotate(bool left);
     // Takes the document's page and tree into the controller.
     void SyncPage();
     void SetScrollBars();

@@ -663,14 +663,18 @@ RECT CPageViewController::ButtonUp(POINT client) {
 }
 
 RECT CPageViewController::ApplyNormalDrag(RECT r, POINT release, RECT repaint) {
+    // Asking to drop the result may end the drag from outside (the document
+    // tells its views to drop their drag rectangles): work from copies.
+    const bool reorder = m_bReorderDrag, boxDrag = m_bBoxDrag, splitDrag = m_bSplitDrag;
+    const RECT splitBox = m_rcSplitBox;
     CLayoutRegion* parent = m_pHitParent;
     CLayoutRegion* region = m_pHitRegion;
-    const bool boxEdit = m_bBoxDrag || m_bSplitDrag;
+    const bool boxEdit = boxDrag || splitDrag;
     const bool bigEnough = InclusiveWidth(r) >= 2 && InclusiveHeight(r) >= 2;
     bool dropped = false;
     // A reorder asks only when it would move something, however small its band.
     CLayoutRegion* reorderTarget = nullptr;
-    if (m_bReorderDrag && parent && region) {
+    if (reorder && parent && region) {
         const int tol = ReorderTolerance();
         for (int i = 0; i < parent->GetChildCount() && !reorderTarget; ++i) {
             CLayoutRegion* target = parent->GetChild(i);
@@ -688,7 +692,7 @@ RECT CPageViewController::ApplyNormalDrag(RECT r, POINT release, RECT repaint) {
     };
 
     CLayoutRegion* found = nullptr;
-    if (parent && dropped && !m_bReorderDrag && !boxEdit) {
+    if (parent && dropped && !reorder && !boxEdit) {
         if (!PartlyOverlapsOther(parent, r, region)) {
             if (region) parent->RemoveInsideExcept(r, region);
             else parent->FindChildInside(r, &found);
@@ -697,12 +701,12 @@ RECT CPageViewController::ApplyNormalDrag(RECT r, POINT release, RECT repaint) {
     if (parent && m_pTree) r = RectClipped(r, m_pTree->Rect());
     if (r.right < r.left || r.bottom < r.top) return repaint;
 
-    if (!m_bReorderDrag && !m_bSplitDrag && !SharesPixelsWithOther(parent, r, region, found) &&
+    if (!reorder && !splitDrag && !SharesPixelsWithOther(parent, r, region, found) &&
         (m_pImage->m_nBitCount == 1 || !region) && (parent || !region)) {
         r = TrimToInk(r);
     }
 
-    if (m_bReorderDrag) {
+    if (reorder) {
         if (dropped && reorderTarget) {
             parent->MoveChildAfter(reorderTarget, region);
             dirty();
@@ -710,16 +714,16 @@ RECT CPageViewController::ApplyNormalDrag(RECT r, POINT release, RECT repaint) {
         }
         return repaint;
     }
-    if (m_bSplitDrag) {
+    if (splitDrag) {
         CTextRegion* text = region ? region->AsTextRegion() : nullptr;
         if (!text) return repaint;
-        const BOOL done = release.x < m_rcSplitBox.left || release.x > m_rcSplitBox.right
+        const BOOL done = release.x < splitBox.left || release.x > splitBox.right
                               ? text->ExtendSelectedBox(release)
                               : text->SplitSelectedBox(m_pImage, release.x);
         if (done) dirty();
         return RectUnion(repaint, text->Rect());
     }
-    if (m_bBoxDrag) {
+    if (boxDrag) {
         if (InclusiveWidth(r) <= kBoxMinSide || InclusiveHeight(r) <= kBoxMinSide || !parent) return repaint;
         BOOL done = FALSE;
         if (region) {

@@ -28,10 +28,12 @@ inline std::unique_ptr<CPageImage> MakeMonoPage(int w, int h) {
 // Sets (ink) or clears the pixels of an inclusive rectangle of the plane.
 inline void PaintInk(CPageImage& page, const RECT& r, bool ink = true) {
     CBlockLock plane(page.m_hBits);
+    BYTE* bits = plane.get();
+    if (!bits) return;
     const DWORD row = page.RowBytes();
     for (int y = r.top; y <= r.bottom; ++y)
         for (int x = r.left; x <= r.right; ++x) {
-            BYTE& b = plane.get()[static_cast<std::size_t>(y) * row + static_cast<std::size_t>(x / 8)];
+            BYTE& b = bits[static_cast<std::size_t>(y) * row + static_cast<std::size_t>(x / 8)];
             const BYTE bit = static_cast<BYTE>(0x80 >> (x % 8));
             b = ink ? static_cast<BYTE>(b | bit) : static_cast<BYTE>(b & ~bit);
         }
