@@ -4,6 +4,7 @@
 
 #include "ocrdoc/document/ocr_page.h"
 #include "shell/shell_services.h"
+#include "views/page_view/ocr_view.h"
 
 IMPLEMENT_DYNCREATE(CTextView, CView)
 
@@ -135,22 +136,8 @@ void CTextView::RecreateCaret() {
 }
 
 void CTextView::PaintTextArea(CDC* dc, const RECT* clip) {
-    const RECT& area = m_controller.TextArea();
-    const int width = static_cast<int>(area.right - area.left), height = static_cast<int>(area.bottom - area.top);
-    if (width <= 0 || height <= 0) return;
-    // The area is drawn into a memory bitmap and copied in one piece.
-    CDC memory;
-    CBitmap surface;
-    if (!memory.CreateCompatibleDC(dc) || !surface.CreateCompatibleBitmap(dc, width, height)) {
-        m_renderer.Paint(dc, m_controller, ShellServices().SystemLanguageId(), ShellServices().IsLegacyPlatform(), clip);
-        return;
-    }
-    CBitmap* old = memory.SelectObject(&surface);
-    memory.SetViewportOrg(-static_cast<int>(area.left), -static_cast<int>(area.top));
-    m_renderer.Paint(&memory, m_controller, ShellServices().SystemLanguageId(), ShellServices().IsLegacyPlatform());
-    memory.SetViewportOrg(0, 0);
-    dc->BitBlt(area.left, area.top, width, height, &memory, 0, 0, SRCCOPY);
-    memory.SelectObject(old);
+    // The window's paint surface is already an off-screen image: the renderer draws into it directly.
+    m_renderer.Paint(dc, m_controller, ShellServices().SystemLanguageId(), ShellServices().IsLegacyPlatform(), clip);
 }
 
 void CTextView::OnDraw(CDC* dc) {
@@ -173,7 +160,10 @@ void CTextView::OnDraw(CDC* dc) {
         MakeCaret();
         ShowCaret();
     }
-    PaintTextArea(dc);
+    // Only the rows the paint asks for are drawn again.
+    CRect clip;
+    const bool clipped = dc->GetClipBox(&clip) != NULLREGION && !clip.IsRectEmpty();
+    PaintTextArea(dc, clipped ? &clip : nullptr);
     if (m_bCaretDirty) {
         m_controller.UpdateCaret(true);
         m_bCaretDirty = false;
@@ -319,8 +309,8 @@ WORD CTextView::PanelCandidate(int k) const {
 void CTextView::FrameCharBox(const RECT& box) {
     COcrDoc* doc = GetDocument();
     if (!doc) return;
-    if (auto* frame = dynamic_cast<CCharBoxFrame*>(doc->GetPageView()))
-        frame->ShowCharBox(box.left, box.top, box.right, box.bottom);
+    // The page view is the document's first view.
+    if (auto* page = dynamic_cast<COcrView*>(doc->GetPageView())) page->ShowCharBox(box.left, box.top, box.right, box.bottom);
 }
 
 void CTextView::SetScrollBars(int lastLine, int topRow, int firstCol) {

@@ -9,13 +9,6 @@
 #include "views/text/text_view_controller.h"
 #include "views/text/text_view_renderer.h"
 
-// What the document's first view offers for framing the caret character.
-class CCharBoxFrame {
-public:
-    virtual ~CCharBoxFrame() = default;
-    virtual void ShowCharBox(int left, int top, int right, int bottom) = 0;
-};
-
 class CTextView : public CView, private CTextViewHost {
     DECLARE_DYNCREATE(CTextView)
 public:
@@ -40,7 +33,8 @@ public:
     void RecreateCaret();
     // The panel moves to its other layout; the text area follows.
     void RelayoutPanel() override;
-    // The text area as the view paints it, into dc (client coordinates).
+    // The text area as the view paints it, into dc (client coordinates); rows
+    // outside clip are left alone.
     void PaintTextArea(CDC* dc, const RECT* clip = nullptr);
 
     void OnDraw(CDC* dc) override;

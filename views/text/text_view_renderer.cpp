@@ -137,23 +137,32 @@ void CTextViewRenderer::PaintStrip(CDC* dc, const CTextViewController& view, boo
                area.top + (caretRow - view.topRow() + kTextStripRows) * cell.cy};
     strip.bottom = std::min(strip.bottom, area.bottom);
     dc->FillSolidRect(&strip, kTextPaper);
-    m_sizeLineImageUsed = SIZE{0, 0};
     COcrDoc* doc = view.Document();
-    if (!doc || !m_bHasBitmap) return;
-    SIZE size{0, 0};
-    int startCol = 0;
-    doc->RenderLineImage(static_cast<UINT>(caretRow), doc->m_pImage, m_bmpLineImage, kLineImageWidth,
-                         kLineImageHeight, &size, &startCol);
-    m_sizeLineImageUsed = size;
+    if (!doc || !m_bHasBitmap) {
+        m_sizeLineImageUsed = SIZE{0, 0};
+        return;
+    }
+    StripSource source{caretRow, doc->m_nCaretOffset,
+                       std::string(doc->Text().substr(line.start, line.end - line.start)), doc->m_pImage, 0};
+    if (!(source.row == m_stripSource.row && source.caretOffset == m_stripSource.caretOffset &&
+          source.line == m_stripSource.line && source.page == m_stripSource.page)) {
+        SIZE rendered{0, 0};
+        doc->RenderLineImage(static_cast<UINT>(caretRow), doc->m_pImage, m_bmpLineImage, kLineImageWidth,
+                             kLineImageHeight, &rendered, &source.startCol);
+        m_sizeLineImageUsed = rendered;
+        m_stripSource = std::move(source);
+    }
+    const SIZE size = m_sizeLineImageUsed;
+    const int startCol = m_stripSource.startCol;
     if (size.cy <= 0 || size.cx <= 0) return;
     const bool tableLine = std::any_of(line.units.begin(), line.units.end(), [](const TextLineUnit& u) {
         return u.width == 2 && IsTableLineChar(static_cast<WORD>((u.bytes[0] << 8) | u.bytes[1]));
     });
     const int width = tableLine ? static_cast<int>(static_cast<long long>(size.cx) * cell.cy / size.cy) : lineWidth;
     if (width <= 0) return;
-    CDC source;
-    if (!source.CreateCompatibleDC(dc)) return;
-    CBitmap* old = source.SelectObject(&m_bmpLineImage);
+    CDC image;
+    if (!image.CreateCompatibleDC(dc)) return;
+    CBitmap* old = image.SelectObject(&m_bmpLineImage);
     const int saved = dc->SaveDC();
     dc->IntersectClipRect(&strip);
     // Ink (set bits) in blue, paper in light yellow.
@@ -161,10 +170,10 @@ void CTextViewRenderer::PaintStrip(CDC* dc, const CTextViewController& view, boo
     dc->SetTextColor(kStripPaper);
     dc->SetStretchBltMode(legacyPlatform ? WHITEONBLACK : BLACKONWHITE);
     dc->StretchBlt(static_cast<int>(area.left) + (startCol - view.firstCol()) * cell.cx,
-                   static_cast<int>(strip.top) + cell.cy / 2, width, cell.cy + 2, &source, 0, 0, size.cx, size.cy,
+                   static_cast<int>(strip.top) + cell.cy / 2, width, cell.cy + 2, &image, 0, 0, size.cx, size.cy,
                    SRCCOPY);
     dc->RestoreDC(saved);
-    source.SelectObject(old);
+    image.SelectObject(old);
 }
 
 void CTextViewRenderer::Paint(CDC* dc, const CTextViewController& view, WORD languageId, bool legacyPlatform,

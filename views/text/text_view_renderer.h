@@ -4,6 +4,8 @@
 // strip with the page image of that line. Grey without a result.
 #pragma once
 
+#include <string>
+
 #include "platform/afx/afxwin.h"
 #include "views/text/text_view_controller.h"
 
@@ -49,6 +51,17 @@ public:
 private:
     void PaintLine(CDC* dc, const CTextViewController& view, const TextLine& line, int row, int y, int visCols);
     void PaintStrip(CDC* dc, const CTextViewController& view, bool legacyPlatform);
+
+    // What the line image in the bitmap was rendered from: it is rendered
+    // again only when the caret line, the caret or the page changed.
+    struct StripSource {
+        int row = -1;
+        UINT caretOffset = 0;
+        std::string line;
+        const void* page = nullptr;
+        int startCol = 0;
+    };
+    StripSource m_stripSource;
 
     CFont m_fontGB;
     CFont m_fontBig5;

@@ -12,17 +12,10 @@
 #include "platform/win/codepage.h"
 #include "platform/win/library.h"
 #include "views/text/tests/text_view_fixtures.h"
+#include "views/page_view/ocr_view.h"
 #include "views/text/text_view.h"
 
 namespace {
-
-// The document's first view: records the boxes it is asked to frame.
-class CFramingView : public CView, public CCharBoxFrame {
-public:
-    void OnDraw(CDC*) override {}
-    void ShowCharBox(int left, int top, int right, int bottom) override { boxes.push_back(CRect(left, top, right, bottom)); }
-    std::vector<CRect> boxes;
-};
 
 class TextViewWindow : public ::testing::Test {
 protected:
@@ -30,7 +23,7 @@ protected:
     HMODULE strings = nullptr;
     COcrDoc doc;
     CFrameWnd* frame = nullptr;
-    CFramingView* pageView = nullptr;
+    COcrView* pageView = nullptr;
     CTextView* view = nullptr;
 
     void SetUp() override {
@@ -45,7 +38,7 @@ protected:
         frame->MoveWindow(0, 0, 700, 480);
         CCreateContext context;
         context.m_pCurrentDoc = &doc;
-        pageView = new CFramingView;
+        pageView = new COcrView;
         pageView->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 10, 10), frame, AFX_IDW_PANE_FIRST + 1, &context);
         view = new CTextView;
         ASSERT_TRUE(view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 680, 440), frame,
@@ -177,15 +170,14 @@ TEST_F(TextViewWindow, ACandidateClickReplacesTheCaretCharacterAndThePageViewFra
     std::vector<RecoCharInfo> recs;
     Recognised(&text, &recs, "\xD6\xD0\xCE\xC4", "DA");
     LoadPage(text + "\r\n", recs, {1});
-    ASSERT_FALSE(pageView->boxes.empty());
-    EXPECT_EQ(pageView->boxes.back(), CRect(12, 20, 31, 39));
+    EXPECT_EQ(CRect(pageView->Controller().CurrentChar()), CRect(12, 20, 31, 39));
     EXPECT_EQ(view->Panel().Layout().ItemText(2), 0xC4CE);
     const RECT second = view->Panel().Layout().Item(2).rc;
     AfxTestClick(&view->Panel(), POINT{(second.left + second.right) / 2, (second.top + second.bottom) / 2});
     EXPECT_EQ(std::string(doc.Text()), RecoUnit(0xCE, 0xC4, 0) + RecoUnit(0xCE, 0xC4, 1) + "\r\n");
     EXPECT_EQ(doc.Record(0)->chClass, 'A');
     EXPECT_EQ(view->Controller().caretCol(), 2);
-    EXPECT_EQ(pageView->boxes.back(), CRect(36, 20, 55, 39)) << "the next character is framed";
+    EXPECT_EQ(CRect(pageView->Controller().CurrentChar()), CRect(36, 20, 55, 39)) << "the next character is framed";
     // Ctrl+F3 takes the third candidate as the panel shows it.
     view->SendMessage(WM_COMMAND, ID_CANDIDATE_1 + 2);
     EXPECT_EQ(std::string(doc.Text()), RecoUnit(0xCE, 0xC4, 0) + RecoUnit(0xD7, 0xD6, 1) + "\r\n");
