@@ -7,6 +7,7 @@
 #include "platform/afx/ui/dcwnd.h"
 #include "platform/afx/ui/menu.h"
 #include "shell/shell_services.h"
+#include "views/dialogs/dlg_manual_deskew.h"
 #include "views/page_view/page_image_tools.h"
 #include "views/page_view/page_view_ids.h"
 
@@ -76,6 +77,10 @@ BEGIN_MESSAGE_MAP(COcrView, CView)
     ON_UPDATE_COMMAND_UI(ID_MOUSE_SWITCH, OnUpdateMouseTool)
     ON_COMMAND(ID_IMAGE_SEAL, OnImageSeal)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_SEAL, OnUpdateImageSeal)
+    ON_COMMAND(ID_IMAGE_AUTO_DESKEW, OnImageAutoDeskew)
+    ON_COMMAND(ID_IMAGE_MANUAL_DESKEW, OnImageManualDeskew)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_AUTO_DESKEW, OnUpdateImageTool)
+    ON_UPDATE_COMMAND_UI(ID_IMAGE_MANUAL_DESKEW, OnUpdateImageTool)
     ON_COMMAND(ID_IMAGE_INVERT, OnImageInvert)
     ON_COMMAND(ID_IMAGE_ROTATE_LEFT, OnImageRotateLeft)
     ON_COMMAND(ID_IMAGE_ROTATE_RIGHT, OnImageRotateRight)
@@ -94,9 +99,17 @@ BEGIN_MESSAGE_MAP(COcrView, CView)
     ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateEditCopy)
 END_MESSAGE_MAP()
 
+namespace {
+CManualDeskewRunner& ManualDeskewRunner() {
+    static CManualDeskewRunner runner;
+    return runner;
+}
+}  // namespace
+
 COcrView::COcrView() { m_controller.SetHost(this); }
 
 COcrView::~COcrView() {
+    if (ManualDeskewDialog() == &ManualDeskewRunner()) SetManualDeskewDialog(nullptr);
     m_controller.SetPage(nullptr, nullptr);
     m_menuContext.DestroyMenu();
 }
@@ -147,6 +160,8 @@ int COcrView::OnCreate(LPCREATESTRUCT cs) {
     SetScrollRange(SB_HORZ, 0, 0, FALSE);
     SetScrollRange(SB_VERT, 0, 0, FALSE);
     if (m_menuContext.LoadMenu(IDR_PAGE_CONTEXT_MENU) == FALSE) m_menuContext.m_hMenu = nullptr;
+    // The document's manual deskew command reaches the dialog through this.
+    SetManualDeskewDialog(&ManualDeskewRunner());
     return 0;
 }
 
@@ -671,4 +686,28 @@ void COcrView::OnUpdateImageRestore(CCmdUI* ui) {
 void COcrView::OnUpdateEditCopy(CCmdUI* ui) {
     COcrDoc* doc = GetDocument();
     ui->Enable(doc && doc->m_pImage && doc->m_pPageRegion && doc->m_pPageRegion->GetSelectedChild());
+}
+
+void COcrView::OnImageAutoDeskew() {
+    COcrDoc* doc = GetDocument();
+    if (!doc || !doc->m_pImage || !doc->m_pPageRegion) return;
+    doc->m_pPageRegion->m_nCursor = 0;
+    // A page that already has regions is never deskewed from here.
+    if (doc->m_pPageRegion->GetChildCount() != 0 || doc->m_bHasLayout) return;
+    doc->AutoDeskew();
+    SyncPage();
+    m_controller.DropZoomImage();
+    UpdateDisplayImage();
+    Invalidate(FALSE);
+}
+
+void COcrView::OnImageManualDeskew() {
+    COcrDoc* doc = GetDocument();
+    if (!doc || !doc->m_pImage) return;
+    if (!doc->DiscardResult(TRUE)) return;
+    doc->ManualDeskew(GetSafeHwnd());
+    SyncPage();
+    m_controller.DropZoomImage();
+    UpdateDisplayImage();
+    Invalidate(FALSE);
 }

@@ -84,6 +84,8 @@ protected:
     afx_msg void OnUpdateMouseTool(CCmdUI* ui);
     afx_msg void OnImageSeal();
     afx_msg void OnUpdateImageSeal(CCmdUI* ui);
+    afx_msg void OnImageAutoDeskew();
+    afx_msg void OnImageManualDeskew();
     afx_msg void OnImageInvert();
     afx_msg void OnImageRotateLeft();
     afx_msg void OnImageRotateRight();
