@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 #include "outside/include/keyrider_scan.h"
 #include "outside/scan/tests/sane_test_device.h"
@@ -36,7 +37,7 @@ int main() {
         return 1;
     }
     auto table = reinterpret_cast<SCAN_DLGENTRY>(GetProcAddress(module, "ScanDlgEntry"))();
-    const int runs = 3;
+    const int runs = 7;
     double ours = 1e9, theirs = 1e9;
     for (int run = 0; run < runs; ++run) {
         SCAN_SETTINGS s{};

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <unistd.h>
 
 #include "keyrider/keyrider_app.h"
 #include "keyrider/keyrider_dlg.h"
@@ -69,6 +70,8 @@ protected:
         link("Disconnect.ico", "Disconnect.ico");
         options_.programFolder = folder_.string() + "/";
         options_.buttons = 12;
+        // Its own product: its own instance mutex beside tests running at the same time.
+        options_.productName = "Keyrider Fixture " + std::to_string(::getpid());
     }
     void TearDown() override {
         if (app_) {
