@@ -10,6 +10,7 @@
 #include "imaging/image_block.h"
 #include "imaging/page_image.h"
 #include "ocrdoc/block_list.h"
+#include "platform/win/resolution.h"
 #include "shell/shell_services.h"
 
 namespace {
@@ -101,16 +102,16 @@ int CPageImage::PageResolution() const {
         CBlockLock dib(m_hDib);
         if (dib && dib.size() >= sizeof(BITMAPINFOHEADER)) {
             const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.get());
-            const int r = static_cast<int>(header->biXPelsPerMeter * 0.0254);
-            if (r > 0) return r;
+            if (const int r = suite::DpiOfPelsPerMeter(header->biXPelsPerMeter)) return r;
         }
     }
-    // No resolution in the bitmap: the page list's resolution for this page, else 300 dpi.
+    // No usable resolution in the bitmap: the page list's resolution for this
+    // page, else 300 dpi.
     CShellServices& shell = ShellServices();
     const int row = shell.PageListCurrentRow();
     if (row >= 0) {
-        const int listed = std::atoi(shell.PageListItemText(row, kPageListResolution).c_str());
-        if (listed > 0) return listed;
+        const double listed = std::atof(shell.PageListItemText(row, kPageListResolution).c_str());
+        if (const int r = suite::KnownDpi(listed)) return r;
     }
     return 300;
 }
@@ -131,8 +132,8 @@ BOOL CPageImage::FindInkRegionIn(const BYTE* pMask, int width, int height, RECT*
     bool first = true;
     for (int i = 0; i < blocks.Count(); ++i) {
         const BlockRecord& b = blocks.Block(i);
-        int limit = nResolution;
-        if (b.top < height / 3) limit += nResolution * 80 / 300;
+        long long limit = nResolution;
+        if (b.top < height / 3) limit += static_cast<long long>(nResolution) * 80 / 300;
         if (b.bottom - b.top + 1 <= limit || b.right - b.left + 1 <= limit) continue;
         if (first) {
             out = RECT{b.left, b.top, b.right, b.bottom};

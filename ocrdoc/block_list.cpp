@@ -175,8 +175,9 @@ BOOL BoxesOverlap(const RECT& a, const RECT& b) {
 }
 
 void CBlockList::MergeBlocks(int nFlag) {
-    const int r = m_nResolution;
-    const int margin = r * 20 / 300, limit = r * 1000 / 300;
+    // In 64 bits: a caller's resolution must not overflow the scaled limits.
+    const long long r = m_nResolution;
+    const long long margin = r * 20 / 300, limit = r * 1000 / 300;
     if (nFlag == 1) {
         for (int i = 0; i < m_nBlocks; ++i) {
             BlockRecord& b = m_blocks[i];

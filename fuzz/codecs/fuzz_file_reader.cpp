@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "fuzz/common/scratch_folder.h"
 #include "imaging/page_image.h"
 #ifdef FUZZ_PCX
 #include "imaging/formats/pcx_codec.h"
@@ -15,7 +16,7 @@ using Codec = CPngCodec;
 #endif
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = "/tmp/fuzz_image_" + std::to_string(getpid());
+    static const std::string path = fuzzing::ScratchFolder() + "/input";
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return 0;
     std::fwrite(data, 1, size, f);

@@ -20,7 +20,7 @@ public:
         return true;
     }
     std::size_t Read(void* buf, std::size_t n) override {
-        if (m_pos >= m_data.size()) return 0;
+        if (n == 0 || m_pos >= m_data.size()) return 0;
         std::size_t k = std::min<std::size_t>(n, m_data.size() - m_pos);
         std::memcpy(buf, m_data.data() + m_pos, k);
         m_pos += k;
@@ -75,7 +75,7 @@ std::vector<std::uint8_t> Wrap(const std::uint8_t* data, std::size_t size) {
     const std::size_t share = strips ? size / strips : 0;
     for (unsigned s = 0; s < strips; ++s) u32(static_cast<unsigned>(dataAt + s * share));
     for (unsigned s = 0; s < strips; ++s) u32(static_cast<unsigned>(s + 1 == strips ? size - s * share : share));
-    f.insert(f.end(), data, data + size);
+    if (size) f.insert(f.end(), data, data + size);
     return f;
 }
 #endif

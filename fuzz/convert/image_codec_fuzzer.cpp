@@ -1,5 +1,6 @@
 // Any bytes as an image file of each type the conversion library and the PDF
 // renderer read, loaded through the codec factory into a page image.
+#include "fuzz/common/scratch_folder.h"
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
 #include "imaging/page_image.h"
@@ -29,8 +30,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // reference keeps them mapped, which the fuzzer's coverage tables need.
     LoadLibraryA("Marlith.dll");
     LoadLibraryA("Brenvo.dll");
-    char pattern[] = "/tmp/codec-fuzz-XXXXXX";
-    g_folder = mkdtemp(pattern);
+    g_folder = fuzzing::ScratchFolder();
     return 0;
 }
 

@@ -4,7 +4,9 @@
 #include "imaging/page_image.h"
 #include "outside/include/convert_library.h"
 #include "platform/win/atomic_file.h"
+#include "platform/win/errors.h"
 #include "platform/win/library.h"
+#include "platform/win/resolution.h"
 #include "shell/pdf/pdf_page_access.h"
 #include "shell/shell_services.h"
 
@@ -36,10 +38,18 @@ int loadThroughLibrary(const char* entry, const char* path, CPageImage* page, HA
     return page->AttachDib(dib) == 0 ? IMAGE_LOAD_DONE : IMAGE_LOAD_FAILED;
 }
 
+// Writes through the library. These codecs show no message of their own; a
+// failed write leaves its cause (a full disk) as the last error for the
+// caller's report, and no older error is mistaken for it.
+BOOL writeThroughLibrary(PFN_CONVERT_WRITE write, const char* path, HDIB dib) {
+    SetLastError(ERROR_SUCCESS);
+    return write(nullptr, dib, path) ? TRUE : FALSE;
+}
+
 BOOL saveThroughLibrary(const char* entry, const char* path, HDIB dib) {
     if (!path || !dib) return FALSE;
     auto write = convertEntry<PFN_CONVERT_WRITE>(entry);
-    return write && write(nullptr, dib, path) ? TRUE : FALSE;
+    return write ? writeThroughLibrary(write, path, dib) : FALSE;
 }
 
 // A packed 1-bit DIB of the page's working plane: palette white, black, rows
@@ -81,8 +91,6 @@ HDIB monoDibOfPlane(const CPageImage& page, LONG pelsPerMeter) {
     GlobalUnlock(dib);
     return dib;
 }
-
-LONG pelsPerMeterOf(int dpi) { return dpi > 0 ? static_cast<LONG>(std::lround(dpi / 0.0254)) : 0; }
 
 }  // namespace
 
@@ -131,11 +139,12 @@ BOOL CTiffCodec::Save(CPageImage* page, int) {
     CShellWaitCursor wait;
     auto write = convertEntry<PFN_CONVERT_WRITE>("HDIB2Tiff");
     if (!write) return FALSE;
-    if (page->m_nBitCount != 1) return page->m_hDib && write(nullptr, page->m_hDib, m_pszPath) ? TRUE : FALSE;
+    if (page->m_nBitCount != 1)
+        return page->m_hDib ? writeThroughLibrary(write, m_pszPath, page->m_hDib) : FALSE;
     // The page's resolution goes with it, so that a saved page opens at its size.
-    HDIB mono = monoDibOfPlane(*page, pelsPerMeterOf(page->PageResolution()));
+    HDIB mono = monoDibOfPlane(*page, suite::PelsPerMeterOfDpi(page->PageResolution()));
     if (!mono) return FALSE;
-    const BOOL written = write(nullptr, mono, m_pszPath) ? TRUE : FALSE;
+    const BOOL written = writeThroughLibrary(write, m_pszPath, mono);
     GlobalFree(mono);
     return written;
 }

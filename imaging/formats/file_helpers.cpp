@@ -20,4 +20,13 @@ long long BytesLeft(std::FILE* f) {
     return end > here ? end - here : 0;
 }
 
+bool KnownBytesLeft(std::FILE* f, unsigned long long& left) {
+    const long here = std::ftell(f);
+    if (here < 0 || std::fseek(f, 0, SEEK_END) != 0) return false;
+    const long end = std::ftell(f);
+    if (end < 0 || std::fseek(f, here, SEEK_SET) != 0) return false;
+    left = end > here ? static_cast<unsigned long long>(end - here) : 0;
+    return true;
+}
+
 }  // namespace codecs

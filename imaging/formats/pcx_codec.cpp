@@ -40,6 +40,16 @@ private:
     std::size_t m_pos = 0, m_len = 0;
 };
 
+// Files of other programs commonly say, in the colour map, that pixel value 0
+// is black and 1 white; the files written here say entry 0 is white and leave
+// entry 1 black, so that 1 is ink. A map whose entry 1 is lighter than its
+// entry 0 makes 1 the paper. Version 3 files carry no colour map.
+bool OneIsPaper(const std::uint8_t* h) {
+    if (h[1] == 3) return false;
+    const unsigned zero = h[16] + h[17] + h[18], one = h[19] + h[20] + h[21];
+    return one > zero;
+}
+
 int Read(std::FILE* f, CPageImage* page, HANDLE stopEvent, HWND window) {
     std::uint8_t h[kHeaderSize];
     if (std::fread(h, 1, kHeaderSize, f) != kHeaderSize) return 0;
@@ -51,6 +61,15 @@ int Read(std::FILE* f, CPageImage* page, HANDLE stopEvent, HWND window) {
     const unsigned rowBytes = (width + 7) / 8;
     // A line shorter than the row would leave part of every row unknown.
     if (bytesPerLine < rowBytes) return 0;
+    // The plane and the line buffer must fit the limit together, and the coded
+    // data (two bytes give at most 63) must be able to fill the page, before
+    // any memory is taken for it. A pipe's length cannot be known beforehand.
+    const unsigned long long lineBytes = static_cast<unsigned long long>(bytesPerLine) * height;
+    unsigned long long coded = 0;
+    if (!codecs::FitsImageLimit(static_cast<unsigned long long>(rowBytes) * height, bytesPerLine) ||
+        (codecs::KnownBytesLeft(f, coded) && !codecs::DataCanHold(coded, 63, 2 * lineBytes)))
+        return 0;
+    const bool invert = OneIsPaper(h);
 
     page->m_nWidth = static_cast<std::int32_t>(width);
     page->m_nHeight = static_cast<std::int32_t>(height);
@@ -101,7 +120,12 @@ int Read(std::FILE* f, CPageImage* page, HANDLE stopEvent, HWND window) {
             }
         }
         if (result != 1) break;
-        std::memcpy(plane + static_cast<std::size_t>(y) * rowBytes, line.data(), rowBytes);
+        std::uint8_t* dst = plane + static_cast<std::size_t>(y) * rowBytes;
+        if (invert) {
+            for (unsigned i = 0; i < rowBytes; ++i) dst[i] = static_cast<std::uint8_t>(~line[i]);
+        } else {
+            std::memcpy(dst, line.data(), rowBytes);
+        }
         codecs::PostRowProgress(window, static_cast<int>(y + 1), static_cast<int>(height));
     }
     GlobalUnlock(page->m_hBits);
@@ -178,7 +202,7 @@ BOOL CPcxCodec::Save(CPageImage* page, int /*option*/) {
     }
     GlobalUnlock(page->m_hBits);
     if (!file.Write(h, kHeaderSize) || !file.Write(out.data(), out.size()) || !file.Commit()) {
-        ShowImageMessage("File open error");
+        ShowImageWriteFailure("File write error");
         return FALSE;
     }
     return TRUE;

@@ -17,8 +17,9 @@ namespace {
 using coders::InflateError;
 
 constexpr std::uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
-// Planes above this many bytes are refused rather than tried.
-constexpr std::uint64_t kMaxPlaneBytes = 0x10000000u;  // 256 MiB: beyond any scanned page
+// Deflate gives at most 258 bytes for a match coded in two bits: 1032 bytes
+// for each byte of the stream.
+constexpr unsigned long long kMaxInflateGain = 1032;
 constexpr std::size_t kIdatSize = 8192;
 
 std::uint32_t Be32(const std::uint8_t* p) {
@@ -158,9 +159,18 @@ bool CPngReader::Header(const Chunk& c) {
         ShowImageMessage("Invalid Bit Depth");
         return false;
     }
-    const std::uint64_t plane = (static_cast<std::uint64_t>(m_width) + 7) / 8 * m_height;
-    if (m_width == 0 || m_height == 0 || m_width > 0x7FFFFFFFu || m_height > 0x7FFFFFFFu || plane > kMaxPlaneBytes) {
+    // The plane and the two row buffers must fit the limit together.
+    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(m_width) + 7) / 8;
+    if (m_width == 0 || m_height == 0 || m_width > 0x7FFFFFFFu || m_height > 0x7FFFFFFFu ||
+        !codecs::FitsImageLimit(rowBytes * m_height, 2 * (rowBytes + 1))) {
         ShowImageMessage("Invalid Image Size");
+        return false;
+    }
+    // Every row is a filter byte and its samples; what is left of the file
+    // must be able to inflate to that much before memory is taken for it.
+    unsigned long long coded = 0;
+    if (codecs::KnownBytesLeft(m_file, coded) && !codecs::DataCanHold(coded, kMaxInflateGain, (rowBytes + 1) * m_height)) {
+        ShowImageMessage("Premature End-Of-File");
         return false;
     }
     return true;
@@ -406,7 +416,7 @@ BOOL CPngCodec::Save(CPageImage* page, int option) {
     header[11] = 0;  // adaptive filtering (every row: None)
     header[12] = 0;  // not interlaced
     if (!file.Write(kSignature, 8) || !CIdatWriter::WriteChunk(file, "IHDR", header, 13)) {
-        ShowImageMessage("Cannot write png file!");
+        ShowImageWriteFailure("Cannot write png file!");
         return FALSE;
     }
     CIdatWriter idat(file);
@@ -427,12 +437,15 @@ BOOL CPngCodec::Save(CPageImage* page, int option) {
     GlobalUnlock(page->m_hBits);
     ok = ok && deflater.Finish() && idat.Flush() && CIdatWriter::WriteChunk(file, "IEND", nullptr, 0);
     if (!ok) {
-        ShowImageMessage(deflater.Error() == coders::DeflateError::BadCodeTable ? "Invalid Huffman Code Generated"
-                                                                                  : "Cannot write png file!");
+        if (deflater.Error() == coders::DeflateError::BadCodeTable) {
+            ShowImageMessage("Invalid Huffman Code Generated");
+        } else {
+            ShowImageWriteFailure("Cannot write png file!");
+        }
         return FALSE;
     }
     if (!file.Commit()) {
-        ShowImageMessage("Cannot write png file!");
+        ShowImageWriteFailure("Cannot write png file!");
         return FALSE;
     }
     return TRUE;

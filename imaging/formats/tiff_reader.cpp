@@ -9,14 +9,14 @@
 #include "imaging/compress/ccitt.h"
 #include "imaging/compress/lzw.h"
 #include "imaging/compress/packbits.h"
+#include "imaging/formats/file_helpers.h"
 #include "imaging/image_messages.h"
+#include "platform/win/resolution.h"
 
 namespace {
 
 enum : WORD { kAscii = 2, kShort = 3, kLong = 4, kRational = 5 };
 
-// Pages above this many plane bytes are refused.
-constexpr std::uint64_t kMaxPlaneBytes = 0x10000000u;  // 256 MiB: beyond any scanned page
 
 struct Entry {
     WORD tag, type;
@@ -129,6 +129,7 @@ private:
         m_strip.clear();
         if (s >= m_l.offsets.size()) return;
         // Counts were cut to the file's end when the directory was read.
+        if (m_l.counts[s] == 0) return;
         m_strip.resize(m_l.counts[s]);
         if (!m_file->Seek(m_l.offsets[s])) {
             m_strip.clear();
@@ -149,14 +150,24 @@ public:
     using CTiffDecoderBase::CTiffDecoderBase;
 
 protected:
+    // Only as many rows are held as the strip's bytes can code: a strip that
+    // declares more rows than its data can fill takes no memory for the rest.
     void StartStrip() override {
-        m_rows.assign(static_cast<std::size_t>(StripRows()) * m_rowBytes, 0);
-        Expand(m_rows.data(), m_rows.size());  // what the strip lacks stays white
+        const std::uint64_t rows = static_cast<std::uint64_t>(StripRows()) * m_rowBytes;
+        const std::uint64_t coded = static_cast<std::uint64_t>(m_strip.size()) * MaxGain();
+        m_rows.assign(static_cast<std::size_t>(std::min(rows, coded)), 0);
+        if (!m_rows.empty()) Expand(m_rows.data(), m_rows.size());
     }
+    // What the strip lacks stays white.
     void DecodeRow(BYTE* row) override {
-        std::memcpy(row, m_rows.data() + static_cast<std::size_t>(RowInStrip()) * m_rowBytes, m_rowBytes);
+        const std::size_t at = static_cast<std::size_t>(RowInStrip()) * m_rowBytes;
+        const std::size_t have = at < m_rows.size() ? std::min<std::size_t>(m_rowBytes, m_rows.size() - at) : 0;
+        if (have) std::memcpy(row, m_rows.data() + at, have);
+        std::memset(row + have, 0, m_rowBytes - have);
     }
     virtual void Expand(BYTE* out, std::size_t size) = 0;
+    // Most decoded bytes one coded byte can stand for.
+    virtual std::uint64_t MaxGain() const = 0;
 
 private:
     std::vector<BYTE> m_rows;
@@ -167,9 +178,8 @@ public:
     using CTiffBufferedDecoder::CTiffBufferedDecoder;
 
 protected:
-    void Expand(BYTE* out, std::size_t size) override {
-        std::memcpy(out, m_strip.data(), std::min(size, m_strip.size()));
-    }
+    void Expand(BYTE* out, std::size_t size) override { std::memcpy(out, m_strip.data(), std::min(size, m_strip.size())); }
+    std::uint64_t MaxGain() const override { return 1; }
 };
 
 class CTiffLzwDecoder : public CTiffBufferedDecoder {
@@ -181,6 +191,8 @@ protected:
         std::size_t n = 0;
         coders::lzw::Decode(m_strip.data(), m_strip.size(), out, size, &n);
     }
+    // A 9-bit code can stand for a string of up to 4096 bytes.
+    std::uint64_t MaxGain() const override { return 4096; }
 };
 
 class CTiffPackBitsDecoder : public CTiffBufferedDecoder {
@@ -191,6 +203,8 @@ protected:
     void Expand(BYTE* out, std::size_t size) override {
         coders::packbits::Decode(m_strip.data(), m_strip.size(), out, size);
     }
+    // Two bytes repeat one byte up to 128 times.
+    std::uint64_t MaxGain() const override { return 64; }
 };
 
 // The fax kinds decode row by row from the strip.
@@ -318,7 +332,10 @@ CTiffStripDecoder* ReadTiffImage(CTiffFile* file, WORD bitsPerPixel) {
         return Fail("XResolution tag error");
     if (const Entry* e = dir.Find(283); e && (e->type != kRational || e->count != 1 || !dir.Rational(*e, yres)))
         return Fail("YResolution tag error");
-    l.resolution = static_cast<WORD>(std::min<DWORD>(std::max(xres, yres), 0xFFFF));
+    // A resolution outside 1 to 10,000 dpi is unknown: the default stands for it.
+    if (!suite::KnownDpi(xres)) xres = 96;
+    if (!suite::KnownDpi(yres)) yres = 96;
+    l.resolution = static_cast<WORD>(std::max(xres, yres));
     if (const Entry* e = dir.Find(284); e && (e->type != kShort || e->count != 1 || Scalar(*e) < 1 || Scalar(*e) > 2))
         return Fail("PlanarConfiguration tag error");
     if (const Entry* e = dir.Find(296); e && (e->type != kShort || e->count != 1 || Scalar(*e) > 3))
@@ -327,7 +344,7 @@ CTiffStripDecoder* ReadTiffImage(CTiffFile* file, WORD bitsPerPixel) {
 
     if (l.photometric > 1 || bitsCount != 1) return Fail("Unsupport color-TIFF format");
     if (bits != 1) return Fail("Unsupport gray-TIFF format");
-    if ((std::uint64_t{l.width} + 7) / 8 * l.height > kMaxPlaneBytes) return Fail("Invalid Image Size");
+    if (!codecs::FitsImageLimit((std::uint64_t{l.width} + 7) / 8 * l.height, 0)) return Fail("Invalid Image Size");
 
     CTiffStripDecoder* d = nullptr;
     switch (l.compression) {

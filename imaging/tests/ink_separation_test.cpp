@@ -112,6 +112,57 @@ TEST(PageResolution, MissingResolutionFallsBackToThePageListThen300) {
     EXPECT_EQ(page.PageResolution(), 300);
 }
 
+TEST(PageResolution, ValuesOutsideOneToTenThousandDpiAreUnknown) {
+    ScopedPage page;
+    page.AttachDib(ColourDib(16, 16, [](int, int) { return Bgr{255, 255, 255}; }).Make());
+    auto setPelsPerMeter = [&](LONG ppm) {
+        auto* h = static_cast<BITMAPINFOHEADER*>(GlobalLock(page.m_hDib));
+        h->biXPelsPerMeter = ppm;
+        GlobalUnlock(page.m_hDib);
+    };
+    struct Case {
+        LONG ppm;
+        int dpi;
+    } cases[] = {{40, 1}, {39, 300}, {393700, 9999}, {393740, 10000}, {393741, 300}, {1642071291, 300}, {-11811, 300},
+                 {0x7FFFFFFF, 300}, {static_cast<LONG>(0x80000000u), 300}};
+    for (const Case& c : cases) {
+        setPelsPerMeter(c.ppm);
+        EXPECT_EQ(page.PageResolution(), c.dpi) << c.ppm << " pixels per metre";
+    }
+    // The page list's value is bounded the same way.
+    setPelsPerMeter(1642071291);
+    CFakeShellServices shell;
+    shell.currentRow = 0;
+    shell.cells[{0, kPageListResolution}] = "41707611";
+    EXPECT_EQ(page.PageResolution(), 300);
+    shell.cells[{0, kPageListResolution}] = "600";
+    EXPECT_EQ(page.PageResolution(), 600);
+}
+
+TEST(InkSeparation, DamagedHeaderResolutionCountsAsUnknown) {
+    // 1,642,071,291 pixels per metre would be 41.7 million dpi: the page is
+    // taken at the default 300 dpi and separates as the 300-dpi page does.
+    ScopedPage damaged, sound;
+    ASSERT_EQ(damaged.AttachDib(OfficialPage::Make(1642071291).Make()), 0);
+    ASSERT_EQ(sound.AttachDib(OfficialPage::Make(11811).Make()), 0);
+    const DWORD bytes = sound.PlaneBytes();
+    auto planeOf = [bytes](const CPageImage& p) {
+        std::vector<BYTE> v(bytes);
+        CopyFromGlobal(p.m_hBits, 0, v.data(), bytes);
+        return v;
+    };
+    EXPECT_EQ(planeOf(damaged), planeOf(sound)) << "binarisation does not depend on the resolution";
+    RECT damagedSeal{}, soundSeal{};
+    ASSERT_EQ(damaged.BinarizeOfficial(&damagedSeal), 1);
+    ASSERT_EQ(sound.BinarizeOfficial(&soundSeal), 1);
+    EXPECT_EQ(damagedSeal.left, soundSeal.left);
+    EXPECT_EQ(damagedSeal.top, soundSeal.top);
+    EXPECT_EQ(damagedSeal.right, soundSeal.right);
+    EXPECT_EQ(damagedSeal.bottom, soundSeal.bottom);
+    EXPECT_GT(damagedSeal.right - damagedSeal.left, 400) << "the seal is found";
+    EXPECT_EQ(planeOf(damaged), planeOf(sound)) << "the seal is kept out of the plane";
+}
+
 TEST(InkSeparation, ZeroResolutionDoesNotTurnRedTextIntoSeals) {
     // With r = 0 every red blob would exceed the size limit.
     ScopedPage page;
@@ -128,6 +179,18 @@ std::vector<BYTE> squareMask(int w, int h, int left, int top, int size) {
     for (int y = top; y < top + size; ++y)
         for (int x = left; x < left + size; ++x) m[y * ((w + 7) / 8) + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
     return m;
+}
+
+TEST(FindInkRegion, HugeResolutionDoesNotOverflow) {
+    const int w = 600, h = 600;
+    auto mask = squareMask(w, h, 100, 100, 400);
+    RECT out{-1, -1, -1, -1};
+    for (int r : {0x7FFFFFFF, 41707611}) {
+        EXPECT_TRUE(CPageImage::FindInkRegionIn(mask.data(), w, h, &out, r, nullptr, 1));
+        EXPECT_EQ(out.right, 0) << "no blob is that large";
+        EXPECT_TRUE(CPageImage::FindInkRegionIn(mask.data(), w, h, &out, r, nullptr, 0));
+        EXPECT_EQ(out.right, 0);
+    }
 }
 
 TEST(FindInkRegion, SizeLimitGrowsInTheUpperThird) {

@@ -10,8 +10,10 @@
 
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
+#include "imaging/image_messages.h"
 #include "ocrdoc/helpers/dbcs.h"
 #include "platform/win/codepage.h"
+#include "platform/win/errors.h"
 #include "platform/win/files.h"
 #include "platform/win/handles.h"
 #include "platform/win/path.h"
@@ -76,20 +78,38 @@ BEGIN_MESSAGE_MAP(COcrDoc, CDocument)
     ON_COMMAND(ID_ZOOM_OUT, OnZoomOut)
     ON_UPDATE_COMMAND_UI(ID_ZOOM_OUT, OnUpdateZoomOut)
     ON_COMMAND(ID_PAGE_FROM_SCANNER, OnPageFromScanner)
+    ON_COMMAND(ID_DOC_LAYOUT, OnDocLayout)
+    ON_UPDATE_COMMAND_UI(ID_DOC_LAYOUT, OnUpdatePageCommand)
+    ON_COMMAND(ID_DOC_CLEAR_LAYOUT, OnDocClearLayout)
+    ON_UPDATE_COMMAND_UI(ID_DOC_CLEAR_LAYOUT, OnUpdatePageCommand)
+    ON_COMMAND(ID_PAGE_SEGMENT, OnPageSegment)
+    ON_UPDATE_COMMAND_UI(ID_PAGE_SEGMENT, OnUpdatePageCommand)
+    ON_COMMAND(ID_DOC_RECOGNIZE, OnDocRecognize)
+    ON_UPDATE_COMMAND_UI(ID_DOC_RECOGNIZE, OnUpdatePageCommand)
+    ON_COMMAND(ID_REGION_IMAGE, OnRegionImage)
+    ON_COMMAND(ID_REGION_HTEXT, OnRegionHText)
+    ON_COMMAND(ID_REGION_VTEXT, OnRegionVText)
+    ON_COMMAND(ID_REGION_TABLE, OnRegionTable)
+    ON_COMMAND(ID_REGION_ENGLISH, OnRegionEnglish)
+    ON_UPDATE_COMMAND_UI(ID_REGION_IMAGE, OnUpdateRegionType)
+    ON_UPDATE_COMMAND_UI(ID_REGION_HTEXT, OnUpdateRegionType)
+    ON_UPDATE_COMMAND_UI(ID_REGION_VTEXT, OnUpdateRegionType)
+    ON_UPDATE_COMMAND_UI(ID_REGION_TABLE, OnUpdateRegionType)
+    ON_UPDATE_COMMAND_UI(ID_REGION_ENGLISH, OnUpdateRegionType)
+    ON_COMMAND(ID_REGION_CANCEL, OnRegionCancel)
+    ON_UPDATE_COMMAND_UI(ID_REGION_CANCEL, OnUpdateRegionCancel)
+    ON_COMMAND(ID_LEARN_PAGE, OnLearnPage)
+    ON_UPDATE_COMMAND_UI(ID_LEARN_PAGE, OnUpdateLearnPage)
+    ON_COMMAND(ID_LEARN_CHAR, OnLearnChar)
+    ON_UPDATE_COMMAND_UI(ID_LEARN_CHAR, OnUpdateLearnChar)
 END_MESSAGE_MAP()
 
 COcrDoc::COcrDoc()
-    : m_pImage(nullptr),
-      m_pPageRegion(nullptr),
-      m_bLayoutDirty(0),
-      m_bHasLayout(0),
-      m_pLoadThread(nullptr),
+    : m_pLoadThread(nullptr),
       m_loadParam{},
       m_hStopEvent(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
       m_hAckEvent(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
-      m_csLoad{},
-      m_dwBkNum(0),
-      m_pLineCounts(nullptr) {
+      m_csLoad{} {
     m_loadParam.pDoc = this;
     m_loadParam.hStopEvent = m_hStopEvent;
     m_loadParam.hAckEvent = m_hAckEvent;
@@ -104,23 +124,10 @@ COcrDoc::~COcrDoc() {
     delete m_pLoadThread;
     m_pLoadThread = nullptr;
     FreePage();
-    delete[] m_pLineCounts;
-    m_pLineCounts = nullptr;
-    m_dwBkNum = 0;
     if (m_hStopEvent) CloseHandle(m_hStopEvent);
     if (m_hAckEvent) CloseHandle(m_hAckEvent);
     DeleteCriticalSection(&m_csLoad);
     if (ShellServices().CurrentDocument() == this) ShellServices().SetCurrentDocument(nullptr);
-}
-
-void COcrDoc::FreePage() {
-    if (m_pImage) {
-        m_pImage->Empty();
-        delete m_pImage;
-        m_pImage = nullptr;
-    }
-    delete m_pPageRegion;
-    m_pPageRegion = nullptr;
 }
 
 // --- Framework overrides -----------------------------------------------------
@@ -145,6 +152,9 @@ void COcrDoc::SetModifiedFlag(BOOL modified) { CDocument::m_bModified = modified
 BOOL COcrDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
 
 BOOL COcrDoc::OnOpenDocument(LPCTSTR path) {
+    // An engine reads this page right now (its callbacks dispatch messages):
+    // nothing may replace the page until the run ends.
+    if (IsPageHeld()) return FALSE;
     if (path && std::strcmp(path, kPlaceholderPath) == 0) {
         StopLoadThread();
         delete m_pLoadThread;
@@ -179,12 +189,21 @@ BOOL COcrDoc::WriteImageFile(LPCTSTR path, BOOL report) {
     if (!GetImageFileType(path, &type)) return FALSE;
     CImageCodec* codec = CreateImageCodec(path, type);
     if (!codec) return FALSE;
+    SetLastError(ERROR_SUCCESS);
     BOOL written = m_pImage && codec->Save(m_pImage, 0);
     delete codec;
     if (!written && report) {
+        // The codec leaves the cause (a full disk) as the last error.
+        const DWORD error = GetLastError();
         CString text;
         text.Format(kMsgSaveImageFailed, path);
+        const char* cause = ImageWriteFailureCause(error);
+        if (*cause) {
+            text += "\n";
+            text += cause;
+        }
         ShowDocMessage(text.GetString());
+        SetLastError(error);
     }
     return written;
 }

@@ -1,4 +1,5 @@
 #include "outside/convert/bmp_format.h"
+#include "platform/win/resolution.h"
 
 #include <algorithm>
 #include <bit>
@@ -67,8 +68,9 @@ bool parseHeader(const BYTE* data, std::size_t size, BmpHeader& h) {
         h.height = static_cast<LONG>(readDword(ih + 8));
         h.bits = readWord(ih + 14);
         h.compression = readDword(ih + 16);
-        h.xRes = static_cast<LONG>(readDword(ih + 24));
-        h.yRes = static_cast<LONG>(readDword(ih + 28));
+        // A resolution outside 1 to 10,000 dpi is unknown (0).
+        h.xRes = suite::KnownPelsPerMeter(static_cast<LONG>(readDword(ih + 24)));
+        h.yRes = suite::KnownPelsPerMeter(static_cast<LONG>(readDword(ih + 28)));
         clrUsed = readDword(ih + 32);
         if (h.compression == BI_BITFIELDS) {
             if (headerSize >= 52) {

@@ -1,4 +1,5 @@
 #include "outside/convert/jpeg_format.h"
+#include "platform/win/resolution.h"
 
 #include <cstdio>
 #include <csetjmp>
@@ -19,10 +20,10 @@ void fail(j_common_ptr info) {
 }
 void silent(j_common_ptr) {}
 
+// 0 when the density has no unit or lies outside 1 to 10,000 dpi.
 LONG densityToPelsPerMeter(unsigned unit, unsigned density) {
-    if (density == 0) return 0;
-    if (unit == 1) return static_cast<LONG>((density * 10000u + 127u) / 254u);
-    if (unit == 2) return static_cast<LONG>(density * 100u);
+    if (unit == 1) return suite::PelsPerMeterOfDpi(density);
+    if (unit == 2) return suite::PelsPerMeterOfDpi(density * 2.54);
     return 0;
 }
 
@@ -112,12 +113,12 @@ bool runEncoder(Encoder& e, const DibReader& dib) {
     e.info.in_color_space = grey ? JCS_GRAYSCALE : dib.bits() == 24 ? JCS_EXT_BGR : JCS_RGB;
     jpeg_set_defaults(&e.info);
     jpeg_set_quality(&e.info, 85, TRUE);
-    const LONG xRes = dib.header().biXPelsPerMeter;
-    const LONG yRes = dib.header().biYPelsPerMeter;
+    const LONG xRes = suite::KnownPelsPerMeter(dib.header().biXPelsPerMeter);
+    const LONG yRes = suite::KnownPelsPerMeter(dib.header().biYPelsPerMeter);
     if (xRes > 0 && yRes > 0) {
         e.info.density_unit = 1;
-        e.info.X_density = static_cast<UINT16>((xRes * 254 + 5000) / 10000);
-        e.info.Y_density = static_cast<UINT16>((yRes * 254 + 5000) / 10000);
+        e.info.X_density = static_cast<UINT16>(std::lround(xRes * suite::kMetresPerInch));
+        e.info.Y_density = static_cast<UINT16>(std::lround(yRes * suite::kMetresPerInch));
     }
     if (dib.bits() == 8) {
         e.line = static_cast<JSAMPLE*>(std::malloc(3 * w));

@@ -1,7 +1,9 @@
 #include "outside/convert/tiff_format.h"
+#include "platform/win/resolution.h"
 
 #include <tiffio.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -29,14 +31,25 @@ TiffFile openTiff(const std::string& path, const char* mode) {
     return TiffFile(TIFFOpen(path.c_str(), mode));
 }
 
+// Closes a file whose writing failed and returns false, keeping the errno of
+// the failed write (a full disk) for the caller to report.
+bool failKeepingErrno(TiffFile& tif) {
+    const int error = errno;
+    tif.reset();
+    errno = error;
+    return false;
+}
+
+// Pixels per metre of a resolution tag; 0 when absent, without a unit, or
+// outside 1 to 10,000 dpi.
 LONG pelsPerMeter(TIFF* tif, ttag_t tag) {
     float res = 0;
     uint16_t unit = RESUNIT_INCH;
-    if (!TIFFGetField(tif, tag, &res) || !(res > 0) || res > 100000) return 0;
+    if (!TIFFGetField(tif, tag, &res)) return 0;
     TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
-    if (unit == RESUNIT_CENTIMETER) return static_cast<LONG>(std::lround(res * 100.0));
+    if (unit == RESUNIT_CENTIMETER) return suite::PelsPerMeterOfDpi(res * 2.54);
     if (unit == RESUNIT_NONE) return 0;
-    return static_cast<LONG>(std::lround(res / 0.0254));
+    return suite::PelsPerMeterOfDpi(res);
 }
 
 // Reads the scanlines straight into the DIB's rows and fixes them up in place:
@@ -143,12 +156,12 @@ bool encodeTiff(const DibReader& dib, const std::string& path) {
         TIFFSetField(t, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
         TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
     }
-    const LONG xRes = dib.header().biXPelsPerMeter;
-    const LONG yRes = dib.header().biYPelsPerMeter;
+    const LONG xRes = suite::KnownPelsPerMeter(dib.header().biXPelsPerMeter);
+    const LONG yRes = suite::KnownPelsPerMeter(dib.header().biYPelsPerMeter);
     if (xRes > 0 && yRes > 0) {
         TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-        TIFFSetField(t, TIFFTAG_XRESOLUTION, static_cast<float>(std::round(xRes * 0.0254)));
-        TIFFSetField(t, TIFFTAG_YRESOLUTION, static_cast<float>(std::round(yRes * 0.0254)));
+        TIFFSetField(t, TIFFTAG_XRESOLUTION, static_cast<float>(std::round(xRes * suite::kMetresPerInch)));
+        TIFFSetField(t, TIFFTAG_YRESOLUTION, static_cast<float>(std::round(yRes * suite::kMetresPerInch)));
     }
     const bool monoOneIsBlack = dib.monoOneIsBlack();
     const std::size_t w = width;
@@ -175,14 +188,10 @@ bool encodeTiff(const DibReader& dib, const std::string& path) {
                 line[3 * x + 2] = src[3 * x];
             }
         }
-        if (TIFFWriteScanline(t, line.data(), y, 0) < 0) return false;
+        if (TIFFWriteScanline(t, line.data(), y, 0) < 0) return failKeepingErrno(tif);
     }
-    TIFF* raw = tif.release();
-    if (!TIFFFlush(raw)) {
-        TIFFClose(raw);
-        return false;
-    }
-    TIFFClose(raw);
+    if (!TIFFFlush(tif.get())) return failKeepingErrno(tif);
+    tif.reset();
     return true;
 }
 

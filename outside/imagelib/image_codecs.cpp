@@ -1,6 +1,7 @@
 // BMP is read and written here; TIFF, JPEG and PNG go through libtiff,
 // libjpeg-turbo and libpng.
 #include "outside/imagelib/image_codecs.h"
+#include "platform/win/resolution.h"
 
 #include <csetjmp>
 #include <cstring>
@@ -30,8 +31,12 @@ void put32(std::vector<std::uint8_t>& v, std::uint32_t x) {
     put16(v, x >> 16);
 }
 
-// A bitmap header's pixels a metre as dots an inch.
-std::uint32_t dpiOf(std::uint32_t pelsPerMetre) { return std::uint32_t(pelsPerMetre * 254ull / 10000); }
+// A bitmap header's pixels a metre as dots an inch; 0 (unknown) outside 1 to 10,000.
+std::uint32_t dpiOf(std::uint32_t pelsPerMetre) {
+    return std::uint32_t(suite::DpiOfPelsPerMeter(static_cast<LONG>(pelsPerMetre)));
+}
+// A resolution read as dots an inch; 0 (unknown) outside 1 to 10,000.
+std::uint32_t knownDpi(double dpi) { return std::uint32_t(suite::KnownDpi(dpi)); }
 
 bool sizeOk(std::uint64_t w, std::uint64_t h) { return w > 0 && h > 0 && w <= 65535 && h <= 65535 && w * h <= kMaxPixels; }
 
@@ -239,8 +244,8 @@ bool decodeJpeg(std::FILE* f, Probe* out, Pixels* px) {
     out->height = cinfo.image_height;
     out->bits = std::uint32_t(cinfo.num_components) * 8;
     if (cinfo.density_unit == 1) {
-        out->xdpi = cinfo.X_density;
-        out->ydpi = cinfo.Y_density;
+        out->xdpi = knownDpi(cinfo.X_density);
+        out->ydpi = knownDpi(cinfo.Y_density);
     }
     if (!px || !sizeOk(out->width, out->height)) {
         jpeg_destroy_decompress(&cinfo);
@@ -351,8 +356,8 @@ bool readTiff(const std::string& path, Pixels& px) {
     px.width = std::int32_t(w);
     px.height = std::int32_t(h);
     px.channels = grey ? 1 : 3;
-    px.xdpi = std::uint32_t(xr);
-    px.ydpi = std::uint32_t(yr);
+    px.xdpi = knownDpi(xr);
+    px.ydpi = knownDpi(yr);
     px.rows.resize(size_t(w) * h * size_t(px.channels));
     for (size_t i = 0; i < rgba.size(); ++i) {
         std::uint32_t v = rgba[i];
@@ -460,8 +465,8 @@ bool probeFile(const std::string& path, Probe& out) {
             out.width = header.width;
             out.height = header.height;
             out.bits = std::uint32_t(header.samples) * header.bitsPerSample;
-            out.xdpi = std::uint32_t(header.xres);
-            out.ydpi = std::uint32_t(header.yres);
+            out.xdpi = knownDpi(header.xres);
+            out.ydpi = knownDpi(header.yres);
             return sizeOk(out.width, out.height);
         }
         case 3: {

@@ -13,6 +13,7 @@
 #include "outside/imagelib/image_codecs.h"
 #include "outside/include/image_library.h"
 #include "platform/win/path.h"
+#include "platform/win/resolution.h"
 
 namespace {
 
@@ -37,8 +38,8 @@ bool fromImage(const IL_IMAGE* img, Pixels& px) {
     px.width = h.Width;
     px.height = h.Height;
     px.channels = h.BitsPerPixel / 8;
-    px.xdpi = h.XResolution;
-    px.ydpi = h.YResolution;
+    px.xdpi = DWORD(suite::KnownDpi(h.XResolution));
+    px.ydpi = DWORD(suite::KnownDpi(h.YResolution));
     size_t line = size_t(h.Width) * size_t(px.channels);
     if (h.BytesPerLine < line) return false;
     px.rows.resize(line * size_t(h.Height));

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "outside/ocrkit/codepage.h"
+#include "platform/win/resolution.h"
 
 namespace ostrel {
 
@@ -159,7 +160,7 @@ bool readPages(const SPage* page, std::vector<PageModel>& out) {
             m.width = page->width;
             m.height = page->height;
         }
-        if (page->resolution > 0) m.resolution = page->resolution;
+        if (suite::KnownDpi(page->resolution)) m.resolution = page->resolution;
         int n = page->pBlocks ? page->pBlocks->nCount : 0;
         if (n < 0 || n > kMaxItems) return false;
         for (int i = 0; i < n; ++i) {

@@ -56,23 +56,43 @@ AtomicFile::~AtomicFile() {
     if (!m_temp.empty()) ::unlink(m_temp.c_str());
 }
 
+void AtomicFile::Fail(int error) {
+    if (!m_failed && error) m_error = error;
+    m_failed = true;
+}
+
 bool AtomicFile::Write(const void* data, std::size_t size) {
-    if (!m_file || m_failed) return false;
-    if (size && std::fwrite(data, 1, size, m_file) != size) m_failed = true;
+    if (!m_file || m_failed) {
+        SetLastError(errorOf(m_error ? m_error : EIO));
+        return false;
+    }
+    errno = 0;
+    if (size && std::fwrite(data, 1, size, m_file) != size) {
+        Fail(errno ? errno : EIO);
+        SetLastError(errorOf(m_error));
+    }
     return !m_failed;
 }
 
 void AtomicFile::CloseStream() {
-    if (m_file && std::fclose(m_file) != 0) m_failed = true;
+    if (m_file) {
+        errno = 0;
+        if (std::fclose(m_file) != 0) Fail(errno ? errno : EIO);
+    }
     m_file = nullptr;
 }
 
 bool AtomicFile::Commit() {
     if (m_temp.empty()) return false;
-    bool ok = !m_failed && (!m_file || std::fflush(m_file) == 0);
+    // What is still buffered reaches the disk here: a full disk shows first
+    // at this flush.
+    if (!m_failed && m_file) {
+        errno = 0;
+        if (std::fflush(m_file) != 0) Fail(errno ? errno : EIO);
+    }
     CloseStream();
-    int failure = ok && !m_failed ? 0 : EIO;
-    ok = ok && !m_failed;
+    bool ok = !m_failed;
+    int failure = ok ? 0 : (m_error ? m_error : EIO);
     if (ok) {
         const int fd = ::open(m_temp.c_str(), O_RDONLY | O_CLOEXEC);
         ok = fd >= 0 && ::fsync(fd) == 0;
@@ -103,7 +123,8 @@ BOOL SuiteReplaceFileAtomically(const char* path, const std::function<bool(const
     suite::AtomicFile file(path);
     if (file.NativeTempPath().empty()) return FALSE;
     file.CloseStream();
-    if (!write(file.NativeTempPath())) file.Fail();
+    errno = 0;
+    if (!write(file.NativeTempPath())) file.Fail(errno);
     return file.Commit() ? TRUE : FALSE;
 }
 

@@ -25,9 +25,12 @@ public:
     // The temporary file as a stream; nullptr when it could not be made.
     std::FILE* Stream() const { return m_file; }
     const std::string& NativeTempPath() const { return m_temp; }
+    // False once any write has failed; GetLastError then tells why.
     bool Write(const void* data, std::size_t size);
     // Marks the contents as bad (a writer's own failure): Commit will refuse.
-    void Fail() { m_failed = true; }
+    // `error` is the errno of the failed step, when there was one; Commit then
+    // reports it (a full disk as ERROR_DISK_FULL).
+    void Fail(int error = 0);
     // Closes the stream (if still open), flushes the file to disk and renames
     // it over the target. False, with the old file untouched, on any error;
     // GetLastError then tells why.
@@ -40,6 +43,7 @@ private:
     std::string m_final, m_temp;
     std::FILE* m_file = nullptr;
     bool m_failed = false;
+    int m_error = 0;  // errno of the first failed step
 };
 
 }  // namespace suite

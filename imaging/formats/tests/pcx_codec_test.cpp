@@ -141,3 +141,83 @@ TEST(PcxCodec, StopAndProgress) {
     EXPECT_EQ(sig.posts[0].first, 4u);
     a.Empty();
 }
+
+TEST(PcxCodec, ColourMapSaysWhichValueIsInk) {
+    CFakeShellServices shell;
+    // Two rows of 16 pixels: 0F F0 and 00 FF as stored.
+    const std::vector<std::uint8_t> data = {0x0F, 0xC1, 0xF0, 0x00, 0xC1, 0xFF};
+    const std::vector<std::uint8_t> asStored = {0x0F, 0xF0, 0x00, 0xFF};
+    const std::vector<std::uint8_t> inverted = {0xF0, 0x0F, 0xFF, 0x00};
+    struct Case {
+        const char* what;
+        std::uint8_t version;
+        std::vector<std::uint8_t> zero, one;  // the first two colour-map entries
+        const std::vector<std::uint8_t>& plane;
+    } cases[] = {
+        {"entry 0 black, entry 1 white: 1 is paper", 5, {0, 0, 0}, {255, 255, 255}, inverted},
+        {"entry 0 dark grey, entry 1 light grey", 2, {40, 40, 40}, {220, 220, 220}, inverted},
+        {"entry 0 white, the rest black, as written here", 5, {255, 255, 255}, {0, 0, 0}, asStored},
+        {"no colour map at all", 5, {0, 0, 0}, {0, 0, 0}, asStored},
+        {"version 3 files carry no colour map", 3, {0, 0, 0}, {255, 255, 255}, asStored},
+    };
+    for (const Case& c : cases) {
+        auto f = Header(16, 2, 2, c.version);
+        std::copy(c.zero.begin(), c.zero.end(), f.begin() + 16);
+        std::copy(c.one.begin(), c.one.end(), f.begin() + 19);
+        f.insert(f.end(), data.begin(), data.end());
+        TempFile tmp(".pcx");
+        tmp.Put(f);
+        CPageImage img;
+        ASSERT_EQ(Load(tmp, img), 1) << c.what;
+        EXPECT_EQ(codectest::Plane(img), c.plane) << c.what;
+        img.Empty();
+    }
+}
+
+TEST(PcxCodec, OwnFilesReadBackUnchangedWhateverTheInk) {
+    CFakeShellServices shell;
+    // Pages mostly black and mostly white both come back as they were: the
+    // colour map written here keeps 1 as ink.
+    for (Page page : {testpages::Text(120, 40, 55), testpages::Blank(64, 8)}) {
+        for (int pass = 0; pass < 2; ++pass) {
+            CPageImage img;
+            codectest::Fill(img, page);
+            TempFile tmp(".pcx");
+            ASSERT_TRUE(CPcxCodec(tmp.path.c_str()).Save(&img, 0));
+            const auto bytes = tmp.Bytes();
+            EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 16, bytes.begin() + 22),
+                      (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0, 0, 0}));
+            CPageImage back;
+            ASSERT_EQ(Load(tmp, back), 1);
+            EXPECT_EQ(codectest::Plane(back), page.bits);
+            img.Empty();
+            back.Empty();
+            for (auto& b : page.bits) b = static_cast<std::uint8_t>(~b);
+        }
+    }
+}
+
+TEST(PcxCodec, DeclaredSizeTheDataCannotFillIsRefusedBeforeAllocating) {
+    CFakeShellServices shell;
+    // 65536 x 65536 pixels would be a 512 MiB plane; 4096 x 65536 is within
+    // the limit but 64 bytes cannot code its 32 MiB.
+    for (auto [width, height] : {std::pair<unsigned, unsigned>{65536, 65536}, {4096, 65536}}) {
+        auto f = Header(width, height, (width + 7) / 8);
+        f.insert(f.end(), 64, 0xFF);
+        TempFile tmp(".pcx");
+        tmp.Put(f);
+        CPageImage img;
+        EXPECT_EQ(Load(tmp, img), 0) << width << " x " << height;
+        EXPECT_EQ(img.m_hBits, nullptr) << "no plane was allocated";
+        img.Empty();
+    }
+    // The same page with data enough to fill it loads: 32 bytes code 1008 bytes.
+    auto f = Header(4096, 2, 512);
+    for (int i = 0; i < 16; ++i) f.insert(f.end(), {0xFF, 0x00});
+    f.insert(f.end(), {0xD0, 0x00});  // the last 16 bytes
+    TempFile tmp(".pcx");
+    tmp.Put(f);
+    CPageImage img;
+    EXPECT_EQ(Load(tmp, img), 1);
+    img.Empty();
+}

@@ -1,6 +1,9 @@
 #include "imaging/formats/png_codec.h"
 
 #include <png.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include "imaging/compress/checksum.h"
@@ -389,4 +392,90 @@ TEST(PngCodec, StopAndProgress) {
         img.Empty();
     }
     EXPECT_TRUE(shell.messages.empty());
+}
+
+namespace {
+
+// Loads a file in a child process and measures how far the child's peak
+// resident memory rose during the load: {result, rise in bytes}.
+std::pair<int, long long> LoadMeasuringPeakMemory(const std::string& path) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return {-1, -1};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        CFakeShellServices shell;
+        rusage before{}, after{};
+        ::getrusage(RUSAGE_SELF, &before);
+        CPageImage img;
+        const int result = Load(path, img);
+        ::getrusage(RUSAGE_SELF, &after);
+        img.Empty();
+        const long long report[2] = {result, (after.ru_maxrss - before.ru_maxrss) * 1024LL};
+        const bool sent = ::write(pipeFds[1], report, sizeof report) == static_cast<ssize_t>(sizeof report);
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(pipeFds[1]);
+    long long report[2] = {-1, -1};
+    const bool got = ::read(pipeFds[0], report, sizeof report) == static_cast<ssize_t>(sizeof report);
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return {-1, -1};
+    return {static_cast<int>(report[0]), report[1]};
+}
+
+}  // namespace
+
+TEST(PngCodec, DeclaredSizesAreCheckedBeforeMemoryIsTaken) {
+    constexpr long long kPeakLimit = 64ll << 20;
+    // A 170-byte file declaring a row of 2^31 - 1 pixels: its plane alone
+    // meets the limit, its row buffers would double it, and its data could
+    // never fill it.
+    PngBuilder wide;
+    wide.Header(0x7FFFFFFFu, 1);
+    wide.Chunk("IDAT", std::vector<std::uint8_t>(113, 0x55));
+    wide.Chunk("IEND", {});
+    ASSERT_EQ(wide.bytes.size(), 170u);
+    // A plane well inside the limit (112 MiB) whose data is a few bytes.
+    PngBuilder square;
+    square.Header(30000, 30000);
+    square.Chunk("IDAT", Zlib(std::vector<std::uint8_t>(3751 * 2, 0)));
+    square.Chunk("IEND", {});
+    for (const auto* file : {&wide.bytes, &square.bytes}) {
+        TempFile tmp(".png");
+        tmp.Put(*file);
+        const auto [result, rise] = LoadMeasuringPeakMemory(tmp.path);
+        EXPECT_EQ(result, 0) << file->size() << " bytes";
+        EXPECT_GE(rise, 0) << "the child reported";
+        EXPECT_LT(rise, kPeakLimit) << file->size() << " bytes";
+    }
+    {
+        CFakeShellServices shell;
+        TempFile tmp(".png");
+        tmp.Put(wide.bytes);
+        CPageImage img;
+        EXPECT_EQ(Load(tmp.path, img), 0);
+        ASSERT_EQ(shell.messages.size(), 1u);
+        EXPECT_EQ(shell.messages[0], "Invalid Image Size");
+        EXPECT_EQ(img.m_hBits, nullptr) << "no plane was allocated";
+        tmp.Put(square.bytes);
+        EXPECT_EQ(Load(tmp.path, img), 0);
+        ASSERT_EQ(shell.messages.size(), 2u);
+        EXPECT_EQ(shell.messages[1], "Premature End-Of-File");
+        EXPECT_EQ(img.m_hBits, nullptr) << "no plane was allocated";
+    }
+}
+
+TEST(PngCodec, LargePagesThatTheirDataFillsStillLoad) {
+    // A white page of 20000 x 2000 pixels compresses about a thousandfold:
+    // the bound on what the data can hold must let it through.
+    CFakeShellServices shell;
+    const Page page = testpages::Blank(20000, 2000);
+    TempFile tmp(".png");
+    tmp.Put(BuildFile(page, Zlib(RowsStream(page), 9), 8192));
+    CPageImage img;
+    ASSERT_EQ(Load(tmp.path, img), 1) << (shell.messages.empty() ? "" : shell.messages[0]);
+    EXPECT_EQ(codectest::Plane(img), page.bits);
+    img.Empty();
 }

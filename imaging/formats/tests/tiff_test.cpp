@@ -342,3 +342,66 @@ TEST(TiffReader, ValuesAsTheyAreStored) {
         EXPECT_EQ(Rows(*d), (std::vector<std::uint8_t>{0x11, 0x22, 0x33, 0x00}));
     }
 }
+
+TEST(TiffReader, ResolutionsOutsideOneToTenThousandDpiAreUnknown) {
+    CFakeShellServices shell;
+    struct Case {
+        DWORD xNum, xDen, yNum, yDen;
+        WORD resolution;
+    } cases[] = {
+        {300, 1, 1642071291, 1, 300},  // a damaged direction counts as unknown, the other stands
+        {4000000000u, 1, 4000000000u, 1, 96},
+        {10000, 1, 1, 1, 10000},
+        {20001, 2, 1, 1, 96},  // 10,000.5 dpi, taken as 10,001
+        {0, 1, 0, 1, 96},
+        {1, 3, 1, 3, 96},  // a third of a dot per inch
+    };
+    for (const Case& c : cases) {
+        auto b = Minimal();
+        b.Rational(282, c.xNum, c.xDen);
+        b.Rational(283, c.yNum, c.yDen);
+        TempFile tmp(".tif");
+        tmp.Put(b.Build());
+        OpenFile f(tmp.path, "rb");
+        auto d = Open(f);
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->m_nResolution, c.resolution) << c.xNum << "/" << c.xDen << " by " << c.yNum << "/" << c.yDen;
+    }
+}
+
+TEST(TiffReader, EmptyStripsGiveWhiteRows) {
+    // Every kind of strip decoder meets a first strip of no bytes; the rows
+    // after it still come from the second strip.
+    CFakeShellServices shell;
+    for (WORD compression : {1, 5, 32773, 2}) {
+        TiffBuilder b;
+        b.Add(256, 3, 1, 8);
+        b.Add(257, 3, 1, 4);
+        b.Add(259, 3, 1, compression);
+        b.Add(262, 3, 1, 0);
+        const DWORD dataAt = 8 + 2 + 12 * 7 + 4;
+        b.Add(273, 3, 2, dataAt | (dataAt << 16));
+        b.Add(278, 3, 1, 2);
+        if (compression == 1) {
+            b.data = {0x11, 0x22};
+        } else if (compression == 32773) {
+            b.data = {0x01, 0x11, 0x22};  // a literal run of two bytes
+        } else {
+            b.data = {0x00, 0x00, 0x00};
+        }
+        b.Add(279, 3, 2, static_cast<DWORD>(b.data.size()) << 16);
+        TempFile tmp(".tif");
+        tmp.Put(b.Build());
+        OpenFile f(tmp.path, "rb");
+        auto d = Open(f);
+        ASSERT_TRUE(d) << compression;
+        const auto rows = Rows(*d);
+        ASSERT_EQ(rows.size(), 4u);
+        EXPECT_EQ(rows[0], 0x00) << compression;
+        EXPECT_EQ(rows[1], 0x00) << compression;
+        if (compression == 1 || compression == 32773) {
+            EXPECT_EQ(rows[2], 0x11) << compression;
+            EXPECT_EQ(rows[3], 0x22) << compression;
+        }
+    }
+}

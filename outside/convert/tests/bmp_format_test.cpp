@@ -242,3 +242,24 @@ TEST(PackedDib, ReaderRefusesBlocksSmallerThanTheirHeaderClaims) {
     DibReader r;
     EXPECT_FALSE(r.open(d.h));
 }
+
+TEST(BmpFormat, ResolutionsOutsideOneToTenThousandDpiAreUnknown) {
+    struct Case {
+        DWORD pels;
+        LONG kept;
+    } cases[] = {{1642071291u, 0}, {39, 0}, {40, 40}, {3780, 3780}, {393740, 393740}, {393741, 0}, {0xFFFFFFFFu, 0}};
+    for (const Case& c : cases) {
+        BmpBuilder b;
+        b.info(8, 1, 24, BI_RGB, 0);
+        std::memcpy(b.bytes.data() + 38, &c.pels, 4);
+        std::memcpy(b.bytes.data() + 42, &c.pels, 4);
+        b.pixelsStart();
+        b.raw({0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 255, 255});
+        DibHandle back(decode(b.bytes));
+        ASSERT_NE(back.h, nullptr) << c.pels;
+        DibReader r;
+        ASSERT_TRUE(r.open(back.h));
+        EXPECT_EQ(r.header().biXPelsPerMeter, c.kept) << c.pels;
+        EXPECT_EQ(r.header().biYPelsPerMeter, c.kept) << c.pels;
+    }
+}

@@ -171,3 +171,60 @@ TEST_F(ConvertFiles, JpegRoundTripsGreyAndColourAndRefusesMonochrome) {
     EXPECT_FALSE(encodeJpeg(r, jpeg));
 }
 
+
+TEST_F(ConvertFiles, ResolutionsOutsideOneToTenThousandDpiAreUnknown) {
+    // A bitmap whose header says 41.7 million dpi is written without a
+    // resolution, and reads back as unknown (0), by either format.
+    for (LONG damaged : {1642071291L, 39L, -11811L}) {
+        DibBuilder b;
+        ASSERT_TRUE(b.create(16, 16, 24, damaged, damaged));
+        DibHandle picture(b.release());
+        DibReader r;
+        ASSERT_TRUE(r.open(picture.h));
+        const std::string tiff = file("damaged.tif");
+        ASSERT_TRUE(encodeTiff(r, tiff));
+        DibHandle fromTiff(decodeTiff(tiff, {}));
+        ASSERT_NE(fromTiff.h, nullptr);
+        std::vector<BYTE> jpeg;
+        ASSERT_TRUE(encodeJpeg(r, jpeg));
+        DibHandle fromJpeg(decodeJpeg(jpeg.data(), jpeg.size(), {}));
+        ASSERT_NE(fromJpeg.h, nullptr);
+        for (HDIB h : {fromTiff.h, fromJpeg.h}) {
+            DibReader back;
+            ASSERT_TRUE(back.open(h));
+            EXPECT_EQ(back.header().biXPelsPerMeter, 0) << damaged;
+            EXPECT_EQ(back.header().biYPelsPerMeter, 0) << damaged;
+        }
+    }
+    // Files of other writers with out-of-range resolutions: each direction on its own.
+    struct Case {
+        float x, y;
+        uint16_t unit;
+        LONG xPels, yPels;
+    } cases[] = {{50000.0f, 300.0f, RESUNIT_INCH, 0, 11811},
+                 {0.5f, 3e9f, RESUNIT_INCH, 0, 0},
+                 {118.11f, 5000.0f, RESUNIT_CENTIMETER, 11811, 0},
+                 {10000.0f, 1.0f, RESUNIT_INCH, 393701, 39}};
+    for (const Case& c : cases) {
+        const std::string path = file("other.tif");
+        TIFF* t = TIFFOpen(path.c_str(), "w");
+        ASSERT_NE(t, nullptr);
+        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 8);
+        TIFFSetField(t, TIFFTAG_IMAGELENGTH, 1);
+        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+        TIFFSetField(t, TIFFTAG_XRESOLUTION, c.x);
+        TIFFSetField(t, TIFFTAG_YRESOLUTION, c.y);
+        TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, c.unit);
+        BYTE line[1] = {0x81};
+        ASSERT_GE(TIFFWriteScanline(t, line, 0, 0), 0);
+        TIFFClose(t);
+        DibHandle back(decodeTiff(path, {}));
+        ASSERT_NE(back.h, nullptr);
+        DibReader r;
+        ASSERT_TRUE(r.open(back.h));
+        EXPECT_NEAR(r.header().biXPelsPerMeter, c.xPels, 1) << c.x;
+        EXPECT_NEAR(r.header().biYPelsPerMeter, c.yPels, 1) << c.y;
+    }
+}
