@@ -68,7 +68,7 @@ public:
     }
     // The CRC-32 of the whole file but [skipFrom, skipTo).
     std::uint32_t crcOutside(std::uint64_t skipFrom, std::uint64_t skipTo) {
-        std::vector<std::uint8_t> buf(1 << 20);
+        std::vector<std::uint8_t> buf(size_t(std::clamp<std::uint64_t>(size_, 1, 1 << 20)));
         std::uint32_t crc = 0;
         auto feed = [&](std::uint64_t from, std::uint64_t to) {
             while (from < to) {
