@@ -14,6 +14,7 @@
 #include "platform/win/types.h"
 
 class COcrDoc;
+class CTextView;
 class CTask;
 
 // A page-list row as CFileListCtrl::UpdateItem takes it.
@@ -124,6 +125,16 @@ public:
     // Posts a command (WM_COMMAND) to the main window.
     virtual void PostMainCommand(UINT) {}
 
+    // --- What the text view asks of the application and its main frame.
+    // m_pTextView: the text view registers itself when its window is made.
+    virtual void SetTextView(CTextView*) {}
+    virtual CTextView* TextView() const { return nullptr; }
+    // m_bInsertMode of the main frame: insert (true) or overwrite.
+    virtual bool IsInsertMode() const { return true; }
+    // m_strExternEditPath: the external editor's program.
+    virtual std::string ExternEditPath() const { return {}; }
+    // m_osvi's platform: true on the old consumer platform (strip stretch mode 2).
+    virtual bool IsLegacyPlatform() const { return false; }
     // --- What the recognition pipeline and the batch task ask.
     // The application's one batch task (m_task).
     virtual CTask* Task() { return nullptr; }

@@ -27,11 +27,8 @@ void Link(std::vector<_recblockeng>& blocks) {
 }
 
 void SetLines(CLayoutRegion* region, int lines) {
-    if (CTextRegion* text = region->AsTextRegion()) {
-        if (text->m_pRows) text->ClearContent();
-        text->m_nRows = lines;
-    }
-    region->m_nLines = lines;
+    if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
+    region->m_nLines = lines > 0 ? lines : 0;
 }
 
 // Runs the engine on the locked recognition plane; the plane is freed after.
@@ -165,10 +162,7 @@ BOOL COcrPage::MergeEnglishResult(const char* text, UINT textLen, const RecoChar
             merged.append(from.substr(pos, span));
             pos += span;
         };
-        auto rowsOf = [](CLayoutRegion* region) {
-            CTextRegion* t = region->AsTextRegion();
-            return t ? std::max(t->m_nRows, 0) : 0;
-        };
+        auto rowsOf = [](CLayoutRegion* region) { return region ? std::max(region->m_nLines, 0) : 0; };
         for (int i = 0; i < m_pPageRegion->GetChildCount(); ++i) {
             CLayoutRegion* region = m_pPageRegion->GetChild(i);
             if (region->m_nFlags & kRegionEnglish) {

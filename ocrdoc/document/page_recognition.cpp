@@ -29,13 +29,12 @@ void ForEachChineseBlock(CPageRegion* page, const std::function<void(CLayoutRegi
     }
 }
 
-// Counts of one block from an engine entry: rows and lines.
+// The text lines of one block from an engine entry. A text region's row
+// count belongs to its row array (handwriting boxes), which recognition
+// drops; the lines are counted in m_nLines.
 void SetBlockLines(CLayoutRegion* region, int lines) {
-    if (CTextRegion* text = region->AsTextRegion()) {
-        if (text->m_pRows) text->ClearContent();
-        text->m_nRows = lines;
-    }
-    region->m_nLines = lines;
+    if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
+    region->m_nLines = lines > 0 ? lines : 0;
 }
 
 template <typename Entry>
@@ -72,13 +71,11 @@ void COcrPage::ZeroRegionCounts() {
     for (int i = 0; i < m_pPageRegion->GetChildCount(); ++i) {
         CLayoutRegion* region = m_pPageRegion->GetChild(i);
         region->m_nLines = 0;
-        if (CTextRegion* text = region->AsTextRegion()) text->m_nRows = 0;
         auto* table = (region->m_nFlags & kRegionTable) ? static_cast<CTableRegion*>(region) : nullptr;
         if (table && table->m_pGrid) {
             for (int c = 0; c < table->GetChildCount(); ++c) {
                 CLayoutRegion* cell = table->GetChild(c);
                 cell->m_nLines = 0;
-                if (CTextRegion* text = cell->AsTextRegion()) text->m_nRows = 0;
             }
         }
     }
@@ -196,7 +193,7 @@ BOOL COcrPage::CutTextLines(_seg_regioninfo** outSeg) {
     progress.nTotal = 0;
     const _seg_regioninfo* entry = seg;
     for (CLayoutRegion* region : regions) {
-        if (CTextRegion* text = region->AsTextRegion()) text->ClearContent();
+        if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
         if (!entry) continue;
         SetBlockLines(region, entry->nLines);
         progress.nTotal += entry->nLines > 0 ? entry->nLines : 0;

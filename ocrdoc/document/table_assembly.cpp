@@ -14,10 +14,8 @@
 
 namespace {
 
-int RowsOf(CLayoutRegion* region) {
-    CTextRegion* text = region ? region->AsTextRegion() : nullptr;
-    return text ? std::max(text->m_nRows, 0) : 0;
-}
+// The text lines a region holds in the text.
+int RowsOf(CLayoutRegion* region) { return region ? std::max(region->m_nLines, 0) : 0; }
 
 // The plain text of escaped lines, and the record index of every character
 // the table layout numbers (in its order).

@@ -46,6 +46,13 @@ public:
     std::vector<UINT> postedCommands;
     int frameTitleUpdates = 0;
 
+    // What the text view asks of the application and its main frame.
+    CTextView* textView = nullptr;
+    bool insertMode = true;
+    std::string externEditPath;
+    bool legacyPlatform = false;
+    // Runs when the insert mode is toggled (the frame rebuilds the view's caret).
+    std::function<void()> onInsertToggled;
     // The recognition pipeline and the batch task.
     CTask* task = nullptr;
     std::vector<int> batchModes;  // every value SetBatchMode was given
@@ -131,6 +138,16 @@ public:
         if (selectedCount <= 0) return -1;
         selectedItemTexts.push_back(path);
         return currentRow;
+    }
+    void SetTextView(CTextView* view) override { textView = view; }
+    CTextView* TextView() const override { return textView; }
+    bool IsInsertMode() const override { return insertMode; }
+    std::string ExternEditPath() const override { return externEditPath; }
+    bool IsLegacyPlatform() const override { return legacyPlatform; }
+    // ID_TOGGLE_INSERT of the main frame: flips the mode, then the caret follows.
+    void ToggleInsertMode() {
+        insertMode = !insertMode;
+        if (onInsertToggled) onInsertToggled();
     }
     CTask* Task() override { return task; }
     void SetBatchMode(int mode) override {
