@@ -2,6 +2,8 @@
 // refuse or succeed, never misbehave, and agree on what they read.
 #include "outside/include/image_library.h"
 
+#include "fuzz/fuzz_scratch.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,8 +17,7 @@ std::string g_path;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char pattern[] = "/tmp/imagelib-fuzz-XXXXXX";
-    g_path = std::string(mkdtemp(pattern)) + "/in.img";
+    g_path = fuzz::ScratchPath("in.img");
     return 0;
 }
 
