@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
@@ -285,6 +286,11 @@ std::string COcrDoc::AdvanceScanName(const std::string& name, int step) {
     return parts.drive + parts.folder + stem.substr(0, cut) + digits + parts.ext;
 }
 
+void COcrDoc::SetNextNewPageName(const std::string& name, bool replace) {
+    m_strNextNewPage = name;
+    m_bNextNewPageReplaces = replace;
+}
+
 void COcrDoc::OnPageFromScanner() {
     CShellServices& shell = ShellServices();
     HDIB dib = shell.TakeScannedDib();
@@ -314,11 +320,15 @@ void COcrDoc::OnPageFromScanner() {
 
     // The save name: the box's name, or the first later number whose image
     // and companions do not exist yet, so that no earlier scan is replaced.
-    const std::string box = BoundScanName(shell.ScanName());
+    const std::string chosen = std::exchange(m_strNextNewPage, std::string());
+    const bool replaceChosen = std::exchange(m_bNextNewPageReplaces, false);
+    const std::string box = chosen.empty() ? BoundScanName(shell.ScanName()) : chosen;
     const bool asJpg = (m_pImage->m_nBitCount == 8 || m_pImage->m_nBitCount == 24) && shell.SaveAsJpg();
     std::string saveName;
     int used = -1;
-    for (int step = 0; !box.empty() && step < kScanNumbers; ++step) {
+    // A name the user chose to replace is taken as it is.
+    if (!chosen.empty() && replaceChosen) saveName = chosen, used = 0;
+    for (int step = 0; used < 0 && !box.empty() && step < kScanNumbers; ++step) {
         std::string candidate = step == 0 ? box : AdvanceScanName(box, step);
         if (asJpg) candidate = WithExtension(candidate, ".jpg");
         if (IsFreePageName(candidate)) {

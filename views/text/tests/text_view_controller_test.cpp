@@ -11,6 +11,7 @@
 
 #include "ocrdoc/result/table_line_char.h"
 #include "views/text/tests/text_view_fixtures.h"
+#include "platform/win/tests/temporary_folder.h"
 
 namespace {
 
@@ -502,9 +503,8 @@ TEST_F(TextViewController, TheCaretCharacterImageIsClippedToThePage) {
 }
 
 TEST_F(TextViewController, ExternalEditorGetsTheFileAsOneArgument) {
-    char folder[] = "/tmp/textview_editorXXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string dir = folder;
+    suite_test::TemporaryFolder folder("textview-editor");
+    const std::string dir = folder.path();
     const std::string record = dir + "/args.txt";
     const std::string editor = dir + "/editor.sh";
     {
@@ -527,9 +527,6 @@ TEST_F(TextViewController, ExternalEditorGetsTheFileAsOneArgument) {
         if (got.empty()) usleep(20000);
     }
     EXPECT_EQ(got, "1|" + host.exportPath + "|");
-    std::remove(record.c_str());
-    std::remove(editor.c_str());
-    rmdir(folder);
 }
 
 TEST_F(TextViewController, RegionLineCountBoxAndPanelRequests) {
