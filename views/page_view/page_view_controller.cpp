@@ -11,8 +11,6 @@
 #include "platform/afx/afxwin.h"
 #include "shell/shell_services.h"
 
-const char* const kMsgCantLockMemory = "Can't Lock Memory";
-
 namespace {
 
 bool RectIsEmpty(const RECT& r) { return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0; }
