@@ -465,11 +465,7 @@ TEST_F(TextViewController, CaretStatusAndCaretShapes) {
 }
 
 TEST_F(TextViewController, TheCaretCharacterImageIsClippedToThePage) {
-    doc.m_pImage = new CPageImage();
-    doc.m_pImage->m_nWidth = 300;
-    doc.m_pImage->m_nHeight = 300;
-    doc.m_pImage->m_nBitCount = 1;
-    ASSERT_TRUE(doc.m_pImage->AllocBits(doc.m_pImage->PlaneBytes()));
+    ASSERT_TRUE(GiveBlankPage(doc, 300, 300));
     doc.m_pImage->DrawLine(0, 50, 299, 50, 3);
     RecoCharInfo inside = MakeRecord(0, 0, 'A', 40, 40, 20, 20);
     RecoCharInfo offPage = MakeRecord(0, 0, 'A', 500, 500, 20, 20);
