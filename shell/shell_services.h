@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/memory.h"
 #include "platform/win/types.h"
 
 class COcrDoc;
@@ -172,6 +173,15 @@ public:
     // the job description dialog (IDOK with the edited text).
     virtual int RunBatchRecognitionDialog() { return IDCANCEL; }
     virtual int RunProjectDescriptionDialog(const std::string& /*name*/, std::string& /*text*/) { return IDCANCEL; }
+
+    // --- What the page view asks of the application and its main frame.
+    // m_bAutoResize: the page view crops after the page rectangle was dragged.
+    virtual bool AutoResize() const { return false; }
+    // The splitter's second state flag (ID_WINDOW_SPLIT is enabled only while clear).
+    virtual bool IsSplitterSecondFlagSet() const { return false; }
+    // Puts a bitmap in the last-scanned slot, which owns it from then on (one
+    // left there is freed).
+    virtual void PutScannedDib(HDIB dib) { GlobalFree(dib); }
 };
 
 // At most this many characters of the scan-name box are read.

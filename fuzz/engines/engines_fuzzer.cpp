@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "fuzz/fuzz_scratch.h"
+#include "fuzz/common/scratch_folder.h"
 #include "outside/include/fremlin.h"
 #include "outside/include/glenrith.h"
 #include "outside/include/ostrel.h"
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     list->nCount = 1;
     list->aEntries[0] = {SPAGE_BLOCK_PICTURE, &picture};
     SPage page{2480, 3508, 300, 1, list, nullptr};
-    static const std::string path = fuzz::ScratchPath("page.htm");
+    static const std::string path = fuzzing::ScratchFolder() + "/page.htm";
     std::string target = path;
     ExportToFile(&page, target.data(), OSTREL_FORMAT_HTML);
     unlink(path.c_str());

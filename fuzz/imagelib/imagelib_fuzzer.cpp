@@ -2,7 +2,7 @@
 // refuse or succeed, never misbehave, and agree on what they read.
 #include "outside/include/image_library.h"
 
-#include "fuzz/fuzz_scratch.h"
+#include "fuzz/common/scratch_folder.h"
 
 #include <unistd.h>
 
@@ -17,7 +17,7 @@ std::string g_path;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    g_path = fuzz::ScratchPath("in.img");
+    g_path = fuzzing::ScratchFolder() + "/in.img";
     return 0;
 }
 

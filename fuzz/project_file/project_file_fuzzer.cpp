@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/fuzz_scratch.h"
+#include "fuzz/common/scratch_folder.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/project_file.h"
 #include "platform/win/files.h"
@@ -40,7 +40,7 @@ COcrDoc& Document() {
 }
 
 const std::string& ScratchFile() {
-    static const std::string path = fuzz::ScratchPath("page.PST");
+    static const std::string path = fuzzing::ScratchFolder() + "/page.PST";
     return path;
 }
 

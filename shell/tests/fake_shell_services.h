@@ -139,6 +139,16 @@ public:
         selectedItemTexts.push_back(path);
         return currentRow;
     }
+    // What the page view asks.
+    bool autoResize = false;
+    bool splitterSecondFlag = false;
+    bool AutoResize() const override { return autoResize; }
+    bool IsSplitterSecondFlagSet() const override { return splitterSecondFlag; }
+    void PutScannedDib(HDIB dib) override {
+        if (scannedDib) GlobalFree(scannedDib);
+        scannedDib = dib;
+    }
+
     void SetTextView(CTextView* view) override { textView = view; }
     CTextView* TextView() const override { return textView; }
     bool IsInsertMode() const override { return insertMode; }

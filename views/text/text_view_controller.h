@@ -73,6 +73,7 @@ TextViewLayout ComputeTextViewLayout(int width, int height, int vbarWidth, int h
 class CTextViewController {
 public:
     CTextViewController(COcrDoc* doc, CTextViewHost* host);
+    void SetDocument(COcrDoc* doc) { m_pDoc = doc; }
 
     // --- State the renderer and the view read.
     bool HasResult() const;

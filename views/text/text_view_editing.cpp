@@ -14,7 +14,9 @@
 #include "platform/afx/afxwin.h"
 #include "platform/afx/core/clipboard.h"
 #include "platform/win/handles.h"
+#include "platform/win/codepage.h"
 #include "platform/win/memory.h"
+#include "platform/win/path.h"
 #include "platform/win/process.h"
 #include "shell/shell_services.h"
 #include "views/text/text_view_controller.h"
@@ -494,8 +496,11 @@ void CTextViewController::TextToEditor() {
     if (!m_pHost->ExportForEditor(&path) || path.empty()) return;
     const std::string editor = ShellServices().ExternEditPath();
     if (editor.empty()) return;
-    // The file path is one argument, whatever spaces it holds.
-    if (HANDLE process = suite::StartProgram(editor, {path})) CloseHandle(process);
+    // The file path is one argument, whatever spaces it holds, as the editor
+    // (a program of this system) finds the file.
+    std::string native;
+    const std::string argument = suite::TryNativePath(path, native) ? suite::Utf8ToAnsi(native) : path;
+    if (HANDLE process = suite::StartProgram(editor, {argument})) CloseHandle(process);
 }
 
 void CTextViewController::ShowBlockLineCount() {

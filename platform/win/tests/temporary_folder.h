@@ -14,11 +14,16 @@
 
 namespace suite_test {
 
+// The temporary folder the test run was given: $TMPDIR, else /tmp.
+inline std::string TemporaryRoot() {
+    const char* temp = std::getenv("TMPDIR");
+    return temp != nullptr && *temp != '\0' ? temp : "/tmp";
+}
+
 class TemporaryFolder {
 public:
     explicit TemporaryFolder(const std::string& prefix = "suite-test") {
-        const char* temp = std::getenv("TMPDIR");
-        std::string pattern = std::string(temp != nullptr && *temp != '\0' ? temp : "/tmp") + "/" + prefix + "-XXXXXX";
+        std::string pattern = TemporaryRoot() + "/" + prefix + "-XXXXXX";
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
         path_ = pattern;
     }

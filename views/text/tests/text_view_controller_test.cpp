@@ -11,6 +11,7 @@
 
 #include "ocrdoc/result/table_line_char.h"
 #include "views/text/tests/text_view_fixtures.h"
+#include "platform/win/tests/temporary_folder.h"
 
 namespace {
 
@@ -464,11 +465,7 @@ TEST_F(TextViewController, CaretStatusAndCaretShapes) {
 }
 
 TEST_F(TextViewController, TheCaretCharacterImageIsClippedToThePage) {
-    doc.m_pImage = new CPageImage();
-    doc.m_pImage->m_nWidth = 300;
-    doc.m_pImage->m_nHeight = 300;
-    doc.m_pImage->m_nBitCount = 1;
-    ASSERT_TRUE(doc.m_pImage->AllocBits(doc.m_pImage->PlaneBytes()));
+    ASSERT_TRUE(GiveBlankPage(doc, 300, 300));
     doc.m_pImage->DrawLine(0, 50, 299, 50, 3);
     RecoCharInfo inside = MakeRecord(0, 0, 'A', 40, 40, 20, 20);
     RecoCharInfo offPage = MakeRecord(0, 0, 'A', 500, 500, 20, 20);
@@ -502,9 +499,8 @@ TEST_F(TextViewController, TheCaretCharacterImageIsClippedToThePage) {
 }
 
 TEST_F(TextViewController, ExternalEditorGetsTheFileAsOneArgument) {
-    char folder[] = "/tmp/textview_editorXXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string dir = folder;
+    suite_test::TemporaryFolder folder("textview-editor");
+    const std::string dir = folder.path();
     const std::string record = dir + "/args.txt";
     const std::string editor = dir + "/editor.sh";
     {
@@ -527,9 +523,6 @@ TEST_F(TextViewController, ExternalEditorGetsTheFileAsOneArgument) {
         if (got.empty()) usleep(20000);
     }
     EXPECT_EQ(got, "1|" + host.exportPath + "|");
-    std::remove(record.c_str());
-    std::remove(editor.c_str());
-    rmdir(folder);
 }
 
 TEST_F(TextViewController, RegionLineCountBoxAndPanelRequests) {
