@@ -9,9 +9,11 @@ if(SUITE_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# Fuzz builds instrument everything for coverage; only the fuzz targets link the driver.
+# Fuzz builds instrument everything for coverage; only the fuzz targets link the
+# driver. Undefined behaviour is fatal, so the fuzzer stops and saves its input.
 if(SUITE_FUZZ)
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
@@ -49,7 +51,19 @@ function(suite_test name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
                ${sanitizer_env}
-               TIMEOUT 600)
+               TIMEOUT 600
+               FIXTURES_REQUIRED suite_temp_folder)
+endfunction()
+
+# Runs after every test: the temporary folder a run of tools/test.sh gives the
+# tests must be empty again (skipped when ctest runs without such a folder).
+function(suite_temp_folder_check)
+  add_test(NAME TemporaryFolderIsLeftEmpty
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/check-temp-folder.sh)
+  set_tests_properties(TemporaryFolderIsLeftEmpty PROPERTIES
+    FIXTURES_CLEANUP suite_temp_folder
+    SKIP_RETURN_CODE 77
+    TIMEOUT 60)
 endfunction()
 
 # suite_benchmark(<name> SOURCES ... [LIBS ...]): Google Benchmark programs, never run by ctest.

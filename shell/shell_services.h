@@ -7,11 +7,32 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "platform/win/memory.h"
 #include "platform/win/types.h"
 
 class COcrDoc;
+class CTextView;
+class CTask;
+
+// A page-list row as CFileListCtrl::UpdateItem takes it.
+struct FileItemInfo {
+    std::string path;
+    std::string language;    // column 1
+    std::string type;        // column 2
+    int status = 0;          // column 3's value
+    std::string resolution;  // column 4, decimal
+};
+
+// What the application's open-document path did with a path.
+enum OpenDocumentResult { kOpenFailed = 0, kOpenStarted = 1, kOpenAlreadyOpen = 2 };
+
+// Status-bar panes the pipeline writes.
+enum StatusPane { kStatusPrompt = 0, kStatusCounter = 1, kStatusLanguage = 2, kStatusType = 3,
+                  kStatusResolution = 4 };
 
 // Message box styles and answers the callers use.
 #ifndef MB_OK
@@ -104,6 +125,63 @@ public:
     virtual int PageListSetSelectedItemText(const std::string&) { return -1; }
     // Posts a command (WM_COMMAND) to the main window.
     virtual void PostMainCommand(UINT) {}
+
+    // --- What the text view asks of the application and its main frame.
+    // m_pTextView: the text view registers itself when its window is made.
+    virtual void SetTextView(CTextView*) {}
+    virtual CTextView* TextView() const { return nullptr; }
+    // m_bInsertMode of the main frame: insert (true) or overwrite.
+    virtual bool IsInsertMode() const { return true; }
+    // m_strExternEditPath: the external editor's program.
+    virtual std::string ExternEditPath() const { return {}; }
+    // m_osvi's platform: true on the old consumer platform (strip stretch mode 2).
+    virtual bool IsLegacyPlatform() const { return false; }
+    // --- What the recognition pipeline and the batch task ask.
+    // The application's one batch task (m_task).
+    virtual CTask* Task() { return nullptr; }
+    virtual void SetBatchMode(int) {}
+    // m_nIngoredFlag: 0 keep all results, 1 keep the layout, 2 redo all.
+    virtual int IgnoredFlag() const { return 0; }
+    virtual bool AutoAdjust() const { return false; }    // m_bAutoAdjust
+    virtual bool OutputToExe() const { return false; }   // m_bOutputToExe
+    virtual int LangCode() const { return 0; }           // m_nLangCode
+    virtual int PageType() const { return 0; }           // m_nPageType
+    virtual int EditFileType() const { return 0; }       // m_nEditFileType
+    virtual bool ViewsShown() const { return true; }     // the main frame's m_bViewsShown
+    // Shows the splitter's hidden column (the text view) again.
+    virtual void ShowTextColumn() {}
+    // Status-bar pane texts.
+    virtual std::string StatusPaneText(int) const { return {}; }
+    virtual void SetStatusPaneText(int, const std::string&) {}
+    // The application's learning step after the learning file was written.
+    virtual void ShowLearnStatus() {}
+    // The application's open-document path (SaveModified, then the open).
+    virtual int OpenDocumentPath(const std::string&) { return kOpenFailed; }
+    // Sends a command (WM_COMMAND) to the main window and returns when it ran.
+    virtual void SendMainCommand(UINT) {}
+    // Opens a file with the shell's default action (SW_RESTORE); FALSE on failure.
+    virtual BOOL OpenWithDefaultAction(const std::string&) { return FALSE; }
+    // Page list rows.
+    virtual void PageListSelectItem(int) {}
+    virtual int PageListFindItem(const std::string&) { return -1; }
+    virtual std::vector<int> PageListSelectedRows() const { return {}; }
+    virtual int PageListUpdateItem(const FileItemInfo&) { return -1; }
+    virtual void PageListSetItemValue(int, std::uintptr_t) {}
+    virtual void PageListSetItemText(int, int, const std::string&) {}
+    virtual void PageListDeleteAll() {}
+    // The batch recognition dialog (runs the selected pages; its result) and
+    // the job description dialog (IDOK with the edited text).
+    virtual int RunBatchRecognitionDialog() { return IDCANCEL; }
+    virtual int RunProjectDescriptionDialog(const std::string& /*name*/, std::string& /*text*/) { return IDCANCEL; }
+
+    // --- What the page view asks of the application and its main frame.
+    // m_bAutoResize: the page view crops after the page rectangle was dragged.
+    virtual bool AutoResize() const { return false; }
+    // The splitter's second state flag (ID_WINDOW_SPLIT is enabled only while clear).
+    virtual bool IsSplitterSecondFlagSet() const { return false; }
+    // Puts a bitmap in the last-scanned slot, which owns it from then on (one
+    // left there is freed).
+    virtual void PutScannedDib(HDIB dib) { GlobalFree(dib); }
 };
 
 // At most this many characters of the scan-name box are read.

@@ -17,5 +17,12 @@ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[
 jobs=${JOBS:-$(nproc)}
 cmake --build "$build" -j "$jobs"
 export QT_QPA_PLATFORM=offscreen
+# The tests get a temporary folder and a runtime folder of this run alone
+# (other runs may go on beside it); the last test checks that the temporary
+# folder was left empty, and the run's folder goes when the run ends.
+run=$(mktemp -d "${TMPDIR:-/tmp}/suite-test-run.XXXXXX")
+trap 'chmod -R u+rwX "$run" 2>/dev/null; rm -rf "$run"' EXIT
+mkdir -m 700 "$run/tmp" "$run/runtime"
+export TMPDIR="$run/tmp" TEST_TMPDIR="$run/tmp" SUITE_TEST_TMPDIR="$run/tmp" XDG_RUNTIME_DIR="$run/runtime"
 cd "$build"
 ctest --output-on-failure -j "$jobs" --timeout 900 "$@"

@@ -17,12 +17,16 @@ inline std::string& ScratchFolderPath() {
     return path;
 }
 
-// The folder's path; empty when it could not be made.
+// The folder's path. A run that cannot make it stops at once: its files would
+// otherwise land wherever an empty path leads.
 inline const std::string& ScratchFolder() {
     static const bool made = [] {
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/fuzz-scratch-XXXXXX";
-        if (!::mkdtemp(pattern.data())) return false;
+        if (!::mkdtemp(pattern.data())) {
+            std::perror("fuzzing: cannot make a scratch folder");
+            std::abort();
+        }
         ScratchFolderPath() = pattern;
         std::atexit([] {
             ::nftw(

@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "fuzz/common/scratch_folder.h"
 #include "outside/include/fremlin.h"
 #include "outside/include/glenrith.h"
 #include "outside/include/ostrel.h"
@@ -60,8 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     list->nCount = 1;
     list->aEntries[0] = {SPAGE_BLOCK_PICTURE, &picture};
     SPage page{2480, 3508, 300, 1, list, nullptr};
-    std::string path = "/tmp/engines-fuzz-" + std::to_string(getpid()) + ".htm";
-    ExportToFile(&page, path.data(), OSTREL_FORMAT_HTML);
+    static const std::string path = fuzzing::ScratchFolder() + "/page.htm";
+    std::string target = path;
+    ExportToFile(&page, target.data(), OSTREL_FORMAT_HTML);
     unlink(path.c_str());
     return 0;
 }

@@ -3,6 +3,8 @@
 #include "fuzz/common/scratch_folder.h"
 #include "outside/include/image_library.h"
 
+#include "fuzz/common/scratch_folder.h"
+
 #include <unistd.h>
 
 #include <cstdio>

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/common/scratch_folder.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/project_file.h"
 #include "platform/win/files.h"
@@ -39,7 +40,7 @@ COcrDoc& Document() {
 }
 
 const std::string& ScratchFile() {
-    static const std::string path = "/tmp/project_file_fuzzer_" + std::to_string(::getpid()) + ".PST";
+    static const std::string path = fuzzing::ScratchFolder() + "/page.PST";
     return path;
 }
 

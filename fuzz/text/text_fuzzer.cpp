@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/common/scratch_folder.h"
 #include "platform/win/codepage.h"
 #include "platform/win/files.h"
 #include "platform/win/path.h"
@@ -39,7 +40,7 @@ void conversions(UINT cp, const std::string& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     static const bool setUp = [] {
-        ::setenv("SUITE_DRIVE_C", "/tmp", 1);
+        ::setenv("SUITE_DRIVE_C", fuzzing::ScratchFolder().c_str(), 1);
         ::setenv("SUITE_ACP", "936", 1);
         return true;
     }();

@@ -44,7 +44,7 @@ int FindRegionOfLine(const CPageRegion* page, int line, int* outIndex, long long
 
 }  // namespace
 
-void COcrDoc::RebuildLineCounts() {
+void COcrPage::RebuildLineCounts() {
     delete[] m_pLineCounts;
     m_pLineCounts = nullptr;
     m_dwBkNum = 0;
@@ -93,7 +93,7 @@ int COcrDoc::GetRegionLineCountAt(int line) {
     return m_pPageRegion->GetChild(index)->m_nLines;
 }
 
-void COcrDoc::GetRegionLineRange(int index, int* outFirst, int* outLast) {
+void COcrPage::GetRegionLineRange(int index, int* outFirst, int* outLast) {
     int first = -1, last = -1;
     int count = m_pPageRegion ? m_pPageRegion->GetChildCount() : 0;
     if (index >= 0 && index < count) {

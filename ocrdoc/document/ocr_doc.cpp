@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
@@ -78,20 +79,38 @@ BEGIN_MESSAGE_MAP(COcrDoc, CDocument)
     ON_COMMAND(ID_ZOOM_OUT, OnZoomOut)
     ON_UPDATE_COMMAND_UI(ID_ZOOM_OUT, OnUpdateZoomOut)
     ON_COMMAND(ID_PAGE_FROM_SCANNER, OnPageFromScanner)
+    ON_COMMAND(ID_DOC_LAYOUT, OnDocLayout)
+    ON_UPDATE_COMMAND_UI(ID_DOC_LAYOUT, OnUpdatePageCommand)
+    ON_COMMAND(ID_DOC_CLEAR_LAYOUT, OnDocClearLayout)
+    ON_UPDATE_COMMAND_UI(ID_DOC_CLEAR_LAYOUT, OnUpdatePageCommand)
+    ON_COMMAND(ID_PAGE_SEGMENT, OnPageSegment)
+    ON_UPDATE_COMMAND_UI(ID_PAGE_SEGMENT, OnUpdatePageCommand)
+    ON_COMMAND(ID_DOC_RECOGNIZE, OnDocRecognize)
+    ON_UPDATE_COMMAND_UI(ID_DOC_RECOGNIZE, OnUpdatePageCommand)
+    ON_COMMAND(ID_REGION_IMAGE, OnRegionImage)
+    ON_COMMAND(ID_REGION_HTEXT, OnRegionHText)
+    ON_COMMAND(ID_REGION_VTEXT, OnRegionVText)
+    ON_COMMAND(ID_REGION_TABLE, OnRegionTable)
+    ON_COMMAND(ID_REGION_ENGLISH, OnRegionEnglish)
+    ON_UPDATE_COMMAND_UI(ID_REGION_IMAGE, OnUpdateRegionType)
+    ON_UPDATE_COMMAND_UI(ID_REGION_HTEXT, OnUpdateRegionType)
+    ON_UPDATE_COMMAND_UI(ID_REGION_VTEXT, OnUpdateRegionType)
+    ON_UPDATE_COMMAND_UI(ID_REGION_TABLE, OnUpdateRegionType)
+    ON_UPDATE_COMMAND_UI(ID_REGION_ENGLISH, OnUpdateRegionType)
+    ON_COMMAND(ID_REGION_CANCEL, OnRegionCancel)
+    ON_UPDATE_COMMAND_UI(ID_REGION_CANCEL, OnUpdateRegionCancel)
+    ON_COMMAND(ID_LEARN_PAGE, OnLearnPage)
+    ON_UPDATE_COMMAND_UI(ID_LEARN_PAGE, OnUpdateLearnPage)
+    ON_COMMAND(ID_LEARN_CHAR, OnLearnChar)
+    ON_UPDATE_COMMAND_UI(ID_LEARN_CHAR, OnUpdateLearnChar)
 END_MESSAGE_MAP()
 
 COcrDoc::COcrDoc()
-    : m_pImage(nullptr),
-      m_pPageRegion(nullptr),
-      m_bLayoutDirty(0),
-      m_bHasLayout(0),
-      m_pLoadThread(nullptr),
+    : m_pLoadThread(nullptr),
       m_loadParam{},
       m_hStopEvent(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
       m_hAckEvent(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
-      m_csLoad{},
-      m_dwBkNum(0),
-      m_pLineCounts(nullptr) {
+      m_csLoad{} {
     m_loadParam.pDoc = this;
     m_loadParam.hStopEvent = m_hStopEvent;
     m_loadParam.hAckEvent = m_hAckEvent;
@@ -106,23 +125,10 @@ COcrDoc::~COcrDoc() {
     delete m_pLoadThread;
     m_pLoadThread = nullptr;
     FreePage();
-    delete[] m_pLineCounts;
-    m_pLineCounts = nullptr;
-    m_dwBkNum = 0;
     if (m_hStopEvent) CloseHandle(m_hStopEvent);
     if (m_hAckEvent) CloseHandle(m_hAckEvent);
     DeleteCriticalSection(&m_csLoad);
     if (ShellServices().CurrentDocument() == this) ShellServices().SetCurrentDocument(nullptr);
-}
-
-void COcrDoc::FreePage() {
-    if (m_pImage) {
-        m_pImage->Empty();
-        delete m_pImage;
-        m_pImage = nullptr;
-    }
-    delete m_pPageRegion;
-    m_pPageRegion = nullptr;
 }
 
 // --- Framework overrides -----------------------------------------------------
@@ -147,6 +153,9 @@ void COcrDoc::SetModifiedFlag(BOOL modified) { CDocument::m_bModified = modified
 BOOL COcrDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
 
 BOOL COcrDoc::OnOpenDocument(LPCTSTR path) {
+    // An engine reads this page right now (its callbacks dispatch messages):
+    // nothing may replace the page until the run ends.
+    if (IsPageHeld()) return FALSE;
     if (path && std::strcmp(path, kPlaceholderPath) == 0) {
         StopLoadThread();
         delete m_pLoadThread;
@@ -302,6 +311,11 @@ std::string COcrDoc::AdvanceScanName(const std::string& name, int step) {
     return parts.drive + parts.folder + stem.substr(0, cut) + digits + parts.ext;
 }
 
+void COcrDoc::SetNextNewPageName(const std::string& name, bool replace) {
+    m_strNextNewPage = name;
+    m_bNextNewPageReplaces = replace;
+}
+
 void COcrDoc::OnPageFromScanner() {
     CShellServices& shell = ShellServices();
     HDIB dib = shell.TakeScannedDib();
@@ -331,11 +345,15 @@ void COcrDoc::OnPageFromScanner() {
 
     // The save name: the box's name, or the first later number whose image
     // and companions do not exist yet, so that no earlier scan is replaced.
-    const std::string box = BoundScanName(shell.ScanName());
+    const std::string chosen = std::exchange(m_strNextNewPage, std::string());
+    const bool replaceChosen = std::exchange(m_bNextNewPageReplaces, false);
+    const std::string box = chosen.empty() ? BoundScanName(shell.ScanName()) : chosen;
     const bool asJpg = (m_pImage->m_nBitCount == 8 || m_pImage->m_nBitCount == 24) && shell.SaveAsJpg();
     std::string saveName;
     int used = -1;
-    for (int step = 0; !box.empty() && step < kScanNumbers; ++step) {
+    // A name the user chose to replace is taken as it is.
+    if (!chosen.empty() && replaceChosen) saveName = chosen, used = 0;
+    for (int step = 0; used < 0 && !box.empty() && step < kScanNumbers; ++step) {
         std::string candidate = step == 0 ? box : AdvanceScanName(box, step);
         if (asJpg) candidate = WithExtension(candidate, ".jpg");
         if (IsFreePageName(candidate)) {

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "imaging/page_image.h"
+#include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/regions/layout_region.h"
 #include "ocrdoc/result/reco_result.h"
 #include "platform/afx/afxwin.h"
@@ -40,6 +41,20 @@
 #define ID_ZOOM_IN 32848
 #define ID_ZOOM_OUT 32849
 
+// Commands of the recognition pipeline.
+#define ID_REGION_IMAGE 32789
+#define ID_REGION_HTEXT 32790
+#define ID_REGION_VTEXT 32791
+#define ID_REGION_TABLE 32792
+#define ID_REGION_CANCEL 32801
+#define ID_LEARN_PAGE 32806
+#define ID_LEARN_CHAR 32807
+#define ID_DOC_LAYOUT 32841
+#define ID_DOC_CLEAR_LAYOUT 32842
+#define ID_PAGE_SEGMENT 32843
+#define ID_DOC_RECOGNIZE 32844
+#define ID_REGION_ENGLISH 32866
+
 // Hints of UpdateAllViews from the document.
 enum : LPARAM {
     kHintResetPageView = 0x5101,    // the page view starts afresh on the new page (ResetView)
@@ -62,6 +77,12 @@ extern const char* const kPlaceholderPath;        // "C:\EMPTY$$$.TIF": open no 
 
 class COcrDoc;
 
+// The rectangle passed with kHintInvalidateRegion and kHintClearDragRect.
+class CRegionRectHint : public CObject {
+public:
+    RECT rect{};
+};
+
 // The page-load thread's parameter block; it lives inside the document.
 struct LoadThreadParam {
     COcrDoc* pDoc;
@@ -74,7 +95,7 @@ struct LoadThreadParam {
 // Both bases have a modified flag: CDocument::m_bModified (the page image was
 // edited; IsModified / SetModifiedFlag) and CRecoResult::m_bModified (the
 // result text was edited). Name them qualified.
-class COcrDoc : public CDocument, public CRecoResult {
+class COcrDoc : public CDocument, public COcrPage {
     DECLARE_DYNCREATE(COcrDoc)
 public:
     COcrDoc();
@@ -101,6 +122,10 @@ public:
     afx_msg void OnUpdateFileSave(CCmdUI* ui);
     afx_msg void OnUpdateFileSaveAs(CCmdUI* ui);
     afx_msg void OnPageFromScanner();
+    // The next page from the last-scanned slot is saved under `name` (a file
+    // there replaced only with `replace`, the user's Yes) instead of the next
+    // free scan name; used once.
+    void SetNextNewPageName(const std::string& name, bool replace);
     afx_msg void OnZoomIn();
     afx_msg void OnZoomOut();
     afx_msg void OnUpdateZoomIn(CCmdUI* ui);
@@ -119,12 +144,46 @@ public:
     // bytes, never ending in half a double-byte character.
     static std::string BoundScanName(const std::string& text);
 
+    // --- The pipeline's hooks to the views and the shell (ocr_doc_pipeline.cpp).
+    bool ReadPageSettings() override;
+    void UpdateViews(LPARAM hint, const RECT* rect = nullptr) override;
+    void ShowTextColumn() override;
+    void SetViewText(bool shown) override;
+    void ShowMessage(const std::string& text) override;
+    bool AskYesNo(const std::string& text) override;
+    void SetPageEdited(BOOL edited) override { SetModifiedFlag(edited); }
+    BOOL IsPageEdited() override { return IsModified(); }
+    std::string PagePath() const override;
+    HWND TextWindow() const override { return GetPageViewWindow(); }
+    void PumpPending() override;
+    void BeginWait() override;
+    void EndWait() override;
+
+    // Pipeline commands (ocr_doc_pipeline.cpp).
+    afx_msg void OnDocLayout();
+    afx_msg void OnDocClearLayout();
+    afx_msg void OnPageSegment();
+    afx_msg void OnDocRecognize();
+    afx_msg void OnUpdatePageCommand(CCmdUI* ui);
+    afx_msg void OnRegionImage();
+    afx_msg void OnRegionHText();
+    afx_msg void OnRegionVText();
+    afx_msg void OnRegionTable();
+    afx_msg void OnRegionEnglish();
+    afx_msg void OnUpdateRegionType(CCmdUI* ui);
+    afx_msg void OnRegionCancel();
+    afx_msg void OnUpdateRegionCancel(CCmdUI* ui);
+    afx_msg void OnLearnPage();
+    afx_msg void OnLearnChar();
+    afx_msg void OnUpdateLearnPage(CCmdUI* ui);
+    afx_msg void OnUpdateLearnChar(CCmdUI* ui);
+    // The column type command's flags by its id, 0 for another id.
+    static int RegionTypeFlags(UINT id);
+
     // --- Text-line counts (line_counts.cpp).
-    void RebuildLineCounts();
     int AdjustRegionLineCount(int line, int delta);
     int OnTextPasted(HGLOBAL hText, int line);
     int GetRegionLineCountAt(int line);
-    void GetRegionLineRange(int index, int* outFirst, int* outLast);
     BOOL SetAllLineCounts(int n, const WORD* values);
     int Undo(UINT* outRow, UINT* outCol);
     int RestoreOriginalImage();
@@ -140,23 +199,15 @@ public:
     BOOL OpenPageNow(LPCTSTR path);
     int ReadProjectFile(LPCTSTR path, HGLOBAL* outBlock, CPageImage** outImage);
 
-    CPageImage* m_pImage;
-    CPageRegion* m_pPageRegion;
-    int m_bLayoutDirty;
-    int m_bHasLayout;
     CWinThread* m_pLoadThread;
     LoadThreadParam m_loadParam;
     HANDLE m_hStopEvent;
     HANDLE m_hAckEvent;
     CRITICAL_SECTION m_csLoad;
-    DWORD m_dwBkNum;
-    WORD* m_pLineCounts;
-
-protected:
-    // Frees the page image and the region tree.
-    void FreePage();
 
 private:
+    std::string m_strNextNewPage;
+    bool m_bNextNewPageReplaces = false;
     bool m_bForwardingZoom = false;  // a zoom command on its way to the page view
 
     DECLARE_MESSAGE_MAP()

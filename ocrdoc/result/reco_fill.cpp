@@ -191,7 +191,7 @@ BOOL CRecoResult::LoadFromEnglishResult(const _regioninfoeng* result, int pageWi
                     SetGeometry(rec, false, page, ch->left, ch->top, ch->right, ch->bottom, line->left, line->top,
                                 line->right, line->bottom);
                     rec.wBlock = static_cast<WORD>(block);
-                    rec.chClass = ch->nDist >= 126 ? 'E' : ch->nDist <= 100 ? 'A' : 'D';
+                    rec.chClass = EnglishCharClass(ch->nDist);
                     int cands = std::clamp<int>(ch->nCands, 0, PENDRIL20_MAX_CANDIDATES);
                     auto ascii = [](unsigned code) { return code > 128 ? 126u : code; };
                     for (int k = 0; k < cands; ++k) rec.wCand[k] = CandidateValue(ascii(ch->wCand[k]));

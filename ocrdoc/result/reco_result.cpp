@@ -108,6 +108,36 @@ bool CRecoResult::AllocBlocks(UINT records, UINT textCapacity) {
     return true;
 }
 
+BOOL CRecoResult::ReplaceContents(std::string_view text, const RecoCharInfo* records, UINT count) {
+    if (count > kRecoMaxRecords || text.size() > (1u << 30) || (count > 0 && !records)) return FALSE;
+    const UINT length = static_cast<UINT>(text.size());
+    const UINT capacity = std::max<UINT>(length + 64000, 128000);
+    HGLOBAL hChars = GlobalAlloc(GHND, static_cast<SIZE_T>(count + 1) * sizeof(RecoCharInfo));
+    HGLOBAL hText = GlobalAlloc(GHND, capacity);
+    auto* chars = hChars ? static_cast<RecoCharInfo*>(GlobalLock(hChars)) : nullptr;
+    auto* bytes = hText ? static_cast<BYTE*>(GlobalLock(hText)) : nullptr;
+    if (!chars || !bytes) {
+        if (chars) GlobalUnlock(hChars);
+        if (bytes) GlobalUnlock(hText);
+        if (hChars) GlobalFree(hChars);
+        if (hText) GlobalFree(hText);
+        return FALSE;
+    }
+    if (count) std::memcpy(chars, records, static_cast<std::size_t>(count) * sizeof(RecoCharInfo));
+    if (length) std::memcpy(bytes, text.data(), length);
+    const int modified = m_bModified;
+    FreeBlocks();
+    m_hChars = hChars;
+    m_hText = hText;
+    m_pChars = chars;
+    m_pText = bytes;
+    m_pCurChar = chars;
+    m_nTextCapacity = capacity;
+    m_nTextLen = length;
+    FinishFill(count, modified);
+    return TRUE;
+}
+
 void CRecoResult::FinishFill(UINT records, int modified) {
     if (m_nTextLen == 0) {
         m_pText[0] = 13;

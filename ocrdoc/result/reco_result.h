@@ -67,6 +67,10 @@ constexpr BYTE kRecoVertical = 0x80;
 constexpr bool IsRecoLeadByte(BYTE b) { return dochelpers::IsLeadByte(b); }
 constexpr bool IsRecoTrailByte(BYTE b) { return dochelpers::IsTrailByte(b); }
 
+// The class letter of an English character by the engine's distance: 'A' up
+// to 100, 'D' up to 150, 'E' above.
+constexpr BYTE EnglishCharClass(int distance) { return distance <= 100 ? 'A' : distance <= 150 ? 'D' : 'E'; }
+
 // The page box (inclusive) of a record, for either reading direction.
 RECT RecoCharBox(const RecoCharInfo& rec);
 
@@ -102,6 +106,10 @@ public:
     BOOL LoadFromWorkFileBytes(std::string_view ce, std::string_view idx, std::string_view txt);
     // Empties the text state (keeps the blocks and the current record).
     void Reset();
+    // Takes a new text and record set built elsewhere (a merge, a table
+    // layout). Both new blocks are made before the old ones are freed, so on
+    // failure (FALSE) the store is unchanged. The modified flag is kept.
+    BOOL ReplaceContents(std::string_view text, const RecoCharInfo* records, UINT count);
 
     // --- Navigation and reading; offsets are byte offsets into the text.
 

@@ -28,6 +28,8 @@ void ensureGui() {
 
 namespace {
 
+bool scanned(const Style& style) { return style.blurRadius > 0 || style.greyNoise > 0 || style.threshold > 0; }
+
 QFont pageFont(int pixelSize) {
     QFont f("WenQuanYi Micro Hei");
     f.setPixelSize(pixelSize);
@@ -35,16 +37,57 @@ QFont pageFont(int pixelSize) {
     return f;
 }
 
+// Box blur along rows then columns, radius r, done twice (close to a Gaussian).
+void blur(QImage& img, int r) {
+    const int w = img.width(), h = img.height();
+    std::vector<int> line;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int y = 0; y < h; ++y) {
+            uchar* row = img.scanLine(y);
+            line.assign(row, row + w);
+            int sum = 0, n = 0;
+            for (int x = -r; x < w; ++x) {
+                if (x + r < w) sum += line[x + r], ++n;
+                if (x - r - 1 >= 0) sum -= line[x - r - 1], --n;
+                if (x >= 0) row[x] = static_cast<uchar>(sum / n);
+            }
+        }
+        for (int x = 0; x < w; ++x) {
+            line.resize(h);
+            for (int y = 0; y < h; ++y) line[y] = img.scanLine(y)[x];
+            int sum = 0, n = 0;
+            for (int y = -r; y < h; ++y) {
+                if (y + r < h) sum += line[y + r], ++n;
+                if (y - r - 1 >= 0) sum -= line[y - r - 1], --n;
+                if (y >= 0) img.scanLine(y)[x] = static_cast<uchar>(sum / n);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+QFont styleFont(const Style& style, double scale) {
+    if (style.families.empty()) return pageFont(static_cast<int>(style.pixelSize * scale));
+    QFont f;
+    QStringList names;
+    for (const std::string& n : style.families) names << QString::fromStdString(n);
+    f.setFamilies(names);
+    f.setPixelSize(static_cast<int>(style.pixelSize * scale));
+    f.setStyleStrategy(scanned(style) ? QFont::PreferAntialias : QFont::NoAntialias);
+    return f;
+}
+
 // Paints with the page's skew and turns the grey picture into the plane.
-template <typename Draw>
-Plane render(int width, int height, const Style& style, Draw draw) {
+Plane renderPage(int width, int height, const Style& style, const std::function<void(QPainter&)>& draw) {
     ensureGui();
     QImage img(width, height, QImage::Format_Grayscale8);
     img.fill(255);
+    const bool grey = scanned(style);
     {
         QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setRenderHint(QPainter::Antialiasing, grey);
+        p.setRenderHint(QPainter::TextAntialiasing, grey);
         if (style.skewDegrees != 0) {
             p.translate(width / 2.0, height / 2.0);
             p.rotate(style.skewDegrees);
@@ -53,6 +96,16 @@ Plane render(int width, int height, const Style& style, Draw draw) {
         p.setPen(Qt::black);
         draw(p);
     }
+    if (style.blurRadius > 0) blur(img, style.blurRadius);
+    if (style.greyNoise > 0) {
+        std::mt19937 rng(style.seed * 7919u + 17u);
+        std::normal_distribution<double> spread(0.0, style.greyNoise);
+        for (int y = 0; y < height; ++y) {
+            uchar* row = img.scanLine(y);
+            for (int x = 0; x < width; ++x) row[x] = static_cast<uchar>(std::clamp(row[x] + spread(rng), 0.0, 255.0));
+        }
+    }
+    const int cut = style.threshold > 0 ? style.threshold : 128;
     Plane plane;
     plane.width = width;
     plane.height = height;
@@ -60,7 +113,7 @@ Plane render(int width, int height, const Style& style, Draw draw) {
     for (int y = 0; y < height; ++y) {
         const uchar* row = img.constScanLine(y);
         for (int x = 0; x < width; ++x)
-            if (row[x] < 128) plane.bits[y * plane.stride() + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+            if (row[x] < cut) plane.bits[y * plane.stride() + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
     }
     if (style.noise > 0) addNoise(plane, style.noise, style.seed);
     return plane;
@@ -90,11 +143,9 @@ std::vector<QString> wrap(const QString& text, const QFontMetrics& fm, int maxWi
     return lines;
 }
 
-}  // namespace
-
 Page textPage(const std::vector<std::string>& paragraphs, int width, int height, const Style& style, int columns) {
     Page page;
-    QFont font = pageFont(style.pixelSize);
+    QFont font = styleFont(style);
     ensureGui();
     QFontMetrics fm(font);
     const int margin = 120, gutter = 120;
@@ -125,7 +176,7 @@ Page textPage(const std::vector<std::string>& paragraphs, int width, int height,
         if (!block.lines.empty()) page.blocks.push_back(block);
         y += lineStep;  // a blank line between paragraphs
     }
-    page.plane = render(width, height, style, [&](QPainter& p) {
+    page.plane = renderPage(width, height, style, [&](QPainter& p) {
         p.setFont(font);
         for (const Placed& pl : placed) p.drawText(pl.x, pl.y, pl.text);
     });
@@ -134,7 +185,7 @@ Page textPage(const std::vector<std::string>& paragraphs, int width, int height,
 
 Page verticalPage(const std::vector<std::string>& columns, int width, int height, const Style& style) {
     Page page;
-    QFont font = pageFont(style.pixelSize);
+    QFont font = styleFont(style);
     ensureGui();
     QFontMetrics fm(font);
     const int margin = 150;
@@ -161,7 +212,7 @@ Page verticalPage(const std::vector<std::string>& columns, int width, int height
     }
     block.rect = {x + step, margin, width - margin - 1, height - margin - 1};
     page.blocks.push_back(block);
-    page.plane = render(width, height, style, [&](QPainter& p) {
+    page.plane = renderPage(width, height, style, [&](QPainter& p) {
         p.setFont(font);
         for (const Placed& pl : placed) p.drawText(pl.x, pl.y, pl.ch);
     });
@@ -172,7 +223,7 @@ Page tablePage(const std::string& heading, const std::vector<std::vector<std::st
                const Style& style) {
     Page page;
     const int width = 2000, height = withPicture ? 1900 : 1300;
-    QFont font = pageFont(style.pixelSize);
+    QFont font = styleFont(style);
     ensureGui();
     QFontMetrics fm(font);
     int rows = static_cast<int>(cells.size()), cols = rows ? static_cast<int>(cells[0].size()) : 0;
@@ -186,7 +237,7 @@ Page tablePage(const std::string& heading, const std::vector<std::vector<std::st
     page.tables.push_back({left, top, left + cols * cellW + 2, top + rows * cellH + 2});
     page.tableCells = cells;
     if (withPicture) page.pictures.push_back({width / 2 - 300, top + rows * cellH + 150, width / 2 + 300, top + rows * cellH + 650});
-    page.plane = render(width, height, style, [&](QPainter& p) {
+    page.plane = renderPage(width, height, style, [&](QPainter& p) {
         p.setFont(font);
         p.drawText(left, 150 + fm.ascent(), QString::fromStdString(heading));
         for (int r = 0; r <= rows; ++r) p.fillRect(left, top + r * cellH, cols * cellW + 3, 3, Qt::black);
@@ -210,7 +261,7 @@ Page picturePage(const std::vector<std::string>& paragraphs, const Style& style)
     // The text keeps to the left half; a picture stands on the right.
     Page out;
     const int width = 2480, height = 1500;
-    QFont font = pageFont(style.pixelSize);
+    QFont font = styleFont(style);
     ensureGui();
     QFontMetrics fm(font);
     int lineStep = style.pixelSize * 3 / 2, y = 150, x = 150, colWidth = 1200;
@@ -226,7 +277,7 @@ Page picturePage(const std::vector<std::string>& paragraphs, const Style& style)
     block.rect = {x, 150, x + colWidth - 1, y - 1};
     out.blocks.push_back(block);
     out.pictures.push_back({1600, 200, 2300, 1100});
-    out.plane = render(width, height, style, [&](QPainter& p) {
+    out.plane = renderPage(width, height, style, [&](QPainter& p) {
         p.setFont(font);
         for (auto& [text, baseline] : placed) p.drawText(x, baseline, text);
         p.setBrush(Qt::black);

@@ -2,9 +2,15 @@
 // the 1-bit plane the outside libraries read, clean or with specks and skew.
 #pragma once
 
+#include <QFont>
+#include <QFontMetrics>
+#include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+class QPainter;
 
 namespace testpages {
 
@@ -40,7 +46,25 @@ struct Style {
     double skewDegrees = 0;   // clockwise turn of the whole page
     double noise = 0;         // share of pixels flipped at random
     unsigned seed = 1;
+    // Font families in order of preference per character (empty: the CJK
+    // sans-serif the tests have always used).
+    std::vector<std::string> families = {};
+    // A scanned look: the page is painted in grey with smooth edges, blurred
+    // over blurRadius pixels, given grey noise of this spread (0..255) and cut
+    // at threshold. All 0: crisp 1-bit painting.
+    int blurRadius = 0;
+    double greyNoise = 0;
+    int threshold = 0;
 };
+
+// Paints a page of the given size with the style's turn and scanning
+// effects and turns it into the plane; draw receives a QPainter.
+Plane renderPage(int width, int height, const Style& style, const std::function<void(QPainter&)>& draw);
+// The style's font at its pixel size.
+QFont styleFont(const Style& style, double scale = 1.0);
+// Splits a paragraph into lines that fit maxWidth: Latin words stay whole,
+// every CJK character is a unit.
+std::vector<QString> wrap(const QString& text, const QFontMetrics& fm, int maxWidth);
 
 // Lays out paragraphs of text (UTF-8) as horizontal lines in one column
 // (or two columns) on a page of the given size.

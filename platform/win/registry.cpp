@@ -7,13 +7,17 @@
 #include "platform/win/path.h"
 #include "platform/win/registry_store.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 
 using suite::reg::ChildKey;
@@ -65,6 +69,31 @@ State& state() {
     return *s;
 }
 
+// At the normal end of the process every store is checkpointed and closed, so
+// its database file holds everything without its WAL. A store used after this
+// opens again (and stays open). Forked children that exit without exec leave
+// their parent's stores alone.
+pid_t g_storesOwner = 0;
+
+void CloseStoresAtExit() {
+    if (::getpid() != g_storesOwner) return;
+    State& s = state();
+    std::unique_lock<std::mutex> lock(s.mutex, std::defer_lock);
+    // Another thread may still be inside a call as the process ends; its
+    // store is left open rather than waited for without end.
+    for (int i = 0; i < 400 && !lock.try_lock(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (!lock.owns_lock()) return;
+    for (auto& entry : s.stores) entry.second->Close(std::chrono::milliseconds(2000));
+}
+
+void CloseStoresAtExitOnce() {
+    static const bool registered = [] {
+        g_storesOwner = ::getpid();
+        return std::atexit(CloseStoresAtExit) == 0;
+    }();
+    (void)registered;
+}
+
 std::string EnvOr(const char* name) {
     const char* v = std::getenv(name);
     return v != nullptr ? std::string(v) : std::string();
@@ -101,6 +130,7 @@ HandlePtr Resolve(HKEY key, LONG& error) {
         std::lock_guard<std::mutex> lock(s.mutex);
         auto& store = s.stores[path];
         if (!store) {
+            CloseStoresAtExitOnce();
             size_t slash = path.rfind('/');
             if (slash != std::string::npos && slash > 0) suite::MakeNativeFolders(path.substr(0, slash));
             store = Store::Open(path, error);
@@ -523,8 +553,9 @@ LONG RegCopyTreeA(HKEY source, LPCSTR subKey, HKEY destination) {
             LONG e = snapshot();
             return e != ERROR_SUCCESS ? e : apply();
         });
-    // The write lock keeps the snapshot consistent against other processes.
-    error = from->store->Run(true, snapshot);
+    // The write lock keeps the snapshot consistent against other processes
+    // (a read-only store has none, and no writer either).
+    error = from->store->Run(!from->store->ReadOnly(), snapshot);
     return error != ERROR_SUCCESS ? error : to->store->Run(true, apply);
 }
 

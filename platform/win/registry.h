@@ -20,6 +20,12 @@
 // operations. A handle to a key deleted since gets ERROR_KEY_DELETED. Waits for
 // another process or thread are bounded (ERROR_TIMEOUT after 30 s, or
 // $SUITE_REGISTRY_WAIT_MS milliseconds).
+//
+// A store on a read-only medium (or in a folder this process may not write)
+// opens for reading: reads work, and every write, key creation or transaction
+// gets ERROR_ACCESS_DENIED; a store that does not exist there reads as an
+// empty tree. At the normal end of the process every store is closed, so its
+// database file is complete on its own (no "-wal" file beside it is needed).
 #pragma once
 
 #include "platform/win/errors.h"

@@ -3,6 +3,8 @@
 #include "platform/win/errors.h"
 
 #include <sqlite3.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -76,6 +78,41 @@ struct ThreadTransactions {
 };
 thread_local ThreadTransactions threadTransactions;
 
+// The file name in a URI: the characters URIs give a meaning are escaped.
+std::string UriPath(const std::string& path) {
+    std::string out;
+    for (char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            static const char hex[] = "0123456789ABCDEF";
+            unsigned char u = static_cast<unsigned char>(c);
+            out += '%';
+            out += hex[u >> 4];
+            out += hex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Whether the store file, or the folder that would hold it and its WAL, is on
+// a read-only mount or cannot be written by this process.
+bool OnReadOnlyMedium(const std::string& path) {
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return true;
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    // The nearest folder that exists decides for the folders it would have to hold.
+    for (;;) {
+        if (::access(folder.c_str(), F_OK) == 0) break;
+        size_t up = folder.rfind('/');
+        if (up == std::string::npos) return false;
+        folder = up == 0 ? "/" : folder.substr(0, up);
+    }
+    struct statvfs fs;
+    if (::statvfs(folder.c_str(), &fs) == 0 && (fs.f_flag & ST_RDONLY) != 0) return true;
+    return ::access(folder.c_str(), W_OK) != 0;
+}
+
 }  // namespace
 
 std::vector<std::string_view> SplitKeyPath(std::string_view path) {
@@ -130,36 +167,99 @@ std::int64_t FileTimeNow() {
 std::shared_ptr<Store> Store::Open(const std::string& path, LONG& error) {
     std::shared_ptr<Store> store(new Store());
     store->path_ = path;
-    int rc = sqlite3_open_v2(path.c_str(), &store->db_,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        error = rc == SQLITE_CANTOPEN ? ERROR_CANTOPEN : ErrorFromSqlite(rc);
-        return nullptr;
-    }
     store->waitLimit_ = WaitLimitFromEnvironment();
-    sqlite3_busy_timeout(store->db_, static_cast<int>(std::min<long>(kBusyMillis, store->waitLimit_.count())));
-    auto deadline = std::chrono::steady_clock::now() + store->waitLimit_;
+    error = store->Connect();
+    return error == ERROR_SUCCESS ? store : nullptr;
+}
+
+Store::~Store() { Disconnect(); }
+
+void Store::Disconnect() {
+    for (auto& entry : statements_) sqlite3_finalize(entry.second);
+    statements_.clear();
+    if (db_ != nullptr) sqlite3_close(db_);
+    db_ = nullptr;
+}
+
+LONG Store::Connect() {
+    readOnly_ = false;
+    LONG error = ConnectReadWrite();
+    if (error == ERROR_SUCCESS) return error;
+    Disconnect();
+    if ((error == ERROR_CANTOPEN || error == ERROR_ACCESS_DENIED) && OnReadOnlyMedium(path_)) {
+        error = ConnectReadOnly();
+        if (error != ERROR_SUCCESS) Disconnect();
+    }
+    return error;
+}
+
+LONG Store::ConnectReadWrite() {
+    int rc = sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    if (rc != SQLITE_OK) return rc == SQLITE_CANTOPEN ? ERROR_CANTOPEN : ErrorFromSqlite(rc);
+    sqlite3_busy_timeout(db_, static_cast<int>(std::min<long>(kBusyMillis, waitLimit_.count())));
+    auto deadline = std::chrono::steady_clock::now() + waitLimit_;
     // Switching to WAL needs a moment alone with the file; another process
     // opening it at the same time makes us wait, never fail at once.
+    LONG error;
     for (;;) {
-        error = store->Exec("PRAGMA journal_mode=WAL");
+        error = Exec("PRAGMA journal_mode=WAL");
         if (error != ERROR_TIMEOUT || std::chrono::steady_clock::now() > deadline) break;
     }
-    if (error == ERROR_SUCCESS) error = store->Exec("PRAGMA synchronous=FULL");
-    if (error != ERROR_SUCCESS) return nullptr;
+    if (error == ERROR_SUCCESS) error = Exec("PRAGMA synchronous=FULL");
+    if (error != ERROR_SUCCESS) return error;
     // A store made before needs no write lock to open: another process's long
     // transaction does not hold up this one's start.
-    if (sqlite3_table_column_metadata(store->db_, nullptr, "keys", "fold", nullptr, nullptr, nullptr, nullptr,
-                                      nullptr) == SQLITE_OK) {
-        bool complete = true;
-        for (int hive = 0; hive < 3 && complete; ++hive)
-            complete = store->FindChild(0, kRootNames[hive], store->roots_[hive]) == ERROR_SUCCESS &&
-                       store->roots_[hive] != 0;
-        if (complete) return store;
+    if (FindRoots()) {
+        // A file that cannot be written (its folder can) opens read-only by itself.
+        readOnly_ = sqlite3_db_readonly(db_, "main") == 1;
+        return ERROR_SUCCESS;
     }
-    error = store->BeginImmediate();
-    if (error != ERROR_SUCCESS) return nullptr;
-    error = store->Exec(
+    return CreateSchema();
+}
+
+LONG Store::ConnectReadOnly() {
+    readOnly_ = true;
+    if (::access(path_.c_str(), F_OK) == 0) {
+        // With its WAL beside it the file is read through the WAL; a file alone
+        // on the medium cannot get one, and is whole (it was closed cleanly).
+        for (const char* options : {"?mode=ro", "?mode=ro&immutable=1"}) {
+            std::string uri = "file:" + UriPath(path_) + options;
+            int rc = sqlite3_open_v2(uri.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                                     nullptr);
+            if (rc == SQLITE_OK) {
+                sqlite3_busy_timeout(db_, static_cast<int>(std::min<long>(kBusyMillis, waitLimit_.count())));
+                rc = sqlite3_exec(db_, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+            }
+            if (rc == SQLITE_OK) {
+                if (FindRoots()) return ERROR_SUCCESS;
+                break;  // a readable file without the tree reads as an empty store
+            }
+            Disconnect();
+            if ((rc & 0xFF) != SQLITE_CANTOPEN) return ErrorFromSqlite(rc);
+        }
+        Disconnect();
+    }
+    // Nothing to read: an empty tree held in memory, refusing writes like the medium.
+    int rc = sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) return ErrorFromSqlite(rc);
+    LONG error = CreateSchema();
+    return error != ERROR_SUCCESS ? error : Exec("PRAGMA query_only=1");
+}
+
+bool Store::FindRoots() {
+    if (sqlite3_table_column_metadata(db_, nullptr, "keys", "fold", nullptr, nullptr, nullptr, nullptr, nullptr) !=
+        SQLITE_OK)
+        return false;
+    for (int hive = 0; hive < 3; ++hive)
+        if (FindChild(0, kRootNames[hive], roots_[hive]) != ERROR_SUCCESS || roots_[hive] == 0) return false;
+    return true;
+}
+
+LONG Store::CreateSchema() {
+    LONG error = BeginImmediate();
+    if (error != ERROR_SUCCESS) return error;
+    error = Exec(
         "CREATE TABLE IF NOT EXISTS keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER NOT NULL,"
         " name BLOB NOT NULL, fold BLOB NOT NULL, written INTEGER NOT NULL);"
         "CREATE UNIQUE INDEX IF NOT EXISTS keys_by_name ON keys(parent, fold);"
@@ -170,21 +270,36 @@ std::shared_ptr<Store> Store::Open(const std::string& path, LONG& error) {
         "CREATE INDEX IF NOT EXISTS vals_by_key ON vals(key, id);");
     for (int hive = 0; hive < 3 && error == ERROR_SUCCESS; ++hive) {
         std::int64_t id = 0;
-        error = store->FindChild(0, kRootNames[hive], id);
-        if (error == ERROR_SUCCESS && id == 0) error = store->CreateChild(0, kRootNames[hive], id);
-        store->roots_[hive] = id;
+        error = FindChild(0, kRootNames[hive], id);
+        if (error == ERROR_SUCCESS && id == 0) error = CreateChild(0, kRootNames[hive], id);
+        roots_[hive] = id;
     }
-    if (error == ERROR_SUCCESS) error = store->Exec("COMMIT");
-    if (error != ERROR_SUCCESS) {
-        store->Exec("ROLLBACK");
-        return nullptr;
-    }
-    return store;
+    if (error == ERROR_SUCCESS) error = Exec("COMMIT");
+    if (error != ERROR_SUCCESS) Exec("ROLLBACK");
+    return error;
 }
 
-Store::~Store() {
+bool Store::Close(std::chrono::milliseconds wait) {
+    std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
+    auto deadline = std::chrono::steady_clock::now() + wait;
+    while (!lock.try_lock()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (db_ == nullptr) return true;
+    if (sqlite3_get_autocommit(db_) == 0) Exec("ROLLBACK");
+    if (inTransaction_) {
+        inTransaction_ = false;
+        idle_.notify_all();
+    }
     for (auto& entry : statements_) sqlite3_finalize(entry.second);
-    sqlite3_close(db_);
+    statements_.clear();
+    // Closing the last connection checkpoints by itself; with other processes
+    // still on the store the explicit checkpoint makes the file whole anyway.
+    if (!readOnly_) sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    Disconnect();
+    Changed();
+    return true;
 }
 
 LONG Store::Exec(const char* sql) { return ErrorFromSqlite(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr)); }
@@ -225,6 +340,11 @@ LONG Store::Enter(std::unique_lock<std::mutex>& lock, bool write) {
     if (inTransaction_ && owner_ != me) {
         if (!idle_.wait_for(lock, waitLimit_, [&] { return !inTransaction_; })) return ERROR_TIMEOUT;
     }
+    if (db_ == nullptr) {  // closed at the end of the process, and used again
+        LONG error = Connect();
+        if (error != ERROR_SUCCESS) return error;
+    }
+    if (write && readOnly_) return ERROR_ACCESS_DENIED;
     if (write && !inTransaction_) {
         LONG error = BeginImmediate();
         if (error != ERROR_SUCCESS) return error;
@@ -266,6 +386,11 @@ LONG Store::Begin() {
     auto me = std::this_thread::get_id();
     if (inTransaction_ && owner_ == me) return ERROR_INVALID_FUNCTION;
     if (inTransaction_ && !idle_.wait_for(lock, waitLimit_, [&] { return !inTransaction_; })) return ERROR_TIMEOUT;
+    if (db_ == nullptr) {
+        LONG error = Connect();
+        if (error != ERROR_SUCCESS) return error;
+    }
+    if (readOnly_) return ERROR_ACCESS_DENIED;
     LONG error = BeginImmediate();
     if (error != ERROR_SUCCESS) return error;
     inTransaction_ = true;

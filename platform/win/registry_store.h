@@ -14,7 +14,14 @@
 // Durability: WAL journal with synchronous=FULL, so every commit is on disk
 // (the WAL is synced) before the call returns; NORMAL would only survive a
 // crash of the process, not of the machine. Calls outside a transaction pay one
-// WAL sync each; transactions pay one for all their changes.
+// WAL sync each; transactions pay one for all their changes. Close() moves the
+// WAL into the database file, so a store closed at the end of a process is
+// whole in its one file.
+//
+// Read-only media: where the file or its folder cannot be written (a
+// read-only mount, a folder without write permission) the store opens for
+// reading only; a missing store there reads as an empty tree. Writes and
+// transactions then fail with ERROR_ACCESS_DENIED.
 #pragma once
 
 #include "platform/win/ansi_names.h"
@@ -88,6 +95,13 @@ public:
     Store& operator=(const Store&) = delete;
 
     const std::string& Path() const { return path_; }
+    bool ReadOnly() const { return readOnly_; }
+
+    // Rolls back a transaction still open, checkpoints the WAL into the
+    // database file and closes the file. The next call opens it again. Waits
+    // at most `wait` for a call in progress on another thread; false when the
+    // store was left open because of one.
+    bool Close(std::chrono::milliseconds wait);
     std::int64_t RootId(Hive hive) const { return roots_[static_cast<int>(hive)]; }
 
     // Runs `body` with the store to itself: other threads' calls wait while
@@ -135,6 +149,14 @@ public:
 
 private:
     Store() = default;
+    // Opens the database file (read-only where the medium is) and finds or
+    // makes the roots.
+    LONG Connect();
+    LONG ConnectReadWrite();
+    LONG ConnectReadOnly();
+    void Disconnect();
+    bool FindRoots();
+    LONG CreateSchema();
     LONG Enter(std::unique_lock<std::mutex>& lock, bool write);
     LONG Leave(bool write, LONG error);
     LONG Exec(const char* sql);
@@ -147,6 +169,7 @@ private:
 
     std::string path_;
     sqlite3* db_ = nullptr;
+    bool readOnly_ = false;
     std::chrono::milliseconds waitLimit_{30000};
     std::int64_t roots_[3] = {0, 0, 0};
     std::mutex mutex_;

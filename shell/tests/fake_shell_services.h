@@ -46,6 +46,37 @@ public:
     std::vector<UINT> postedCommands;
     int frameTitleUpdates = 0;
 
+    // What the text view asks of the application and its main frame.
+    CTextView* textView = nullptr;
+    bool insertMode = true;
+    std::string externEditPath;
+    bool legacyPlatform = false;
+    // Runs when the insert mode is toggled (the frame rebuilds the view's caret).
+    std::function<void()> onInsertToggled;
+    // The recognition pipeline and the batch task.
+    CTask* task = nullptr;
+    std::vector<int> batchModes;  // every value SetBatchMode was given
+    int ignoredFlag = 0;
+    bool autoAdjust = false;
+    bool outputToExe = false;
+    int langCode = 0, pageType = 0, editFileType = 0;
+    bool viewsShown = true;
+    int textColumnShows = 0;
+    std::map<int, std::string> statusPanes;
+    int learnStatusShown = 0;
+    std::vector<std::string> openedPaths;  // paths given to the open-document path
+    // Answers the open; without it the open fails.
+    std::function<int(const std::string& path)> onOpenDocument;
+    std::vector<UINT> sentCommands;
+    std::function<void(UINT id)> onSendCommand;
+    std::vector<std::string> defaultActionPaths;
+    std::vector<int> selectedRows;  // in list order
+    std::map<int, std::uintptr_t> itemValues;
+    std::vector<FileItemInfo> updatedItems;
+    int deleteAllCalls = 0;
+    std::function<int()> onBatchDialog;
+    std::function<int(const std::string&, std::string&)> onDescriptionDialog;
+
     std::vector<std::string> messages;
     int waitCursorDepth = 0;
     int waitCursorCalls = 0;
@@ -107,6 +138,102 @@ public:
         if (selectedCount <= 0) return -1;
         selectedItemTexts.push_back(path);
         return currentRow;
+    }
+    // What the page view asks.
+    bool autoResize = false;
+    bool splitterSecondFlag = false;
+    bool AutoResize() const override { return autoResize; }
+    bool IsSplitterSecondFlagSet() const override { return splitterSecondFlag; }
+    void PutScannedDib(HDIB dib) override {
+        if (scannedDib) GlobalFree(scannedDib);
+        scannedDib = dib;
+    }
+
+    void SetTextView(CTextView* view) override { textView = view; }
+    CTextView* TextView() const override { return textView; }
+    bool IsInsertMode() const override { return insertMode; }
+    std::string ExternEditPath() const override { return externEditPath; }
+    bool IsLegacyPlatform() const override { return legacyPlatform; }
+    // ID_TOGGLE_INSERT of the main frame: flips the mode, then the caret follows.
+    void ToggleInsertMode() {
+        insertMode = !insertMode;
+        if (onInsertToggled) onInsertToggled();
+    }
+    CTask* Task() override { return task; }
+    void SetBatchMode(int mode) override {
+        batchMode = mode;
+        batchModes.push_back(mode);
+    }
+    int IgnoredFlag() const override { return ignoredFlag; }
+    bool AutoAdjust() const override { return autoAdjust; }
+    bool OutputToExe() const override { return outputToExe; }
+    int LangCode() const override { return langCode; }
+    int PageType() const override { return pageType; }
+    int EditFileType() const override { return editFileType; }
+    bool ViewsShown() const override { return viewsShown; }
+    void ShowTextColumn() override {
+        ++textColumnShows;
+        columnHidden = false;
+    }
+    std::string StatusPaneText(int pane) const override {
+        auto it = statusPanes.find(pane);
+        return it == statusPanes.end() ? std::string() : it->second;
+    }
+    void SetStatusPaneText(int pane, const std::string& text) override { statusPanes[pane] = text; }
+    void ShowLearnStatus() override { ++learnStatusShown; }
+    int OpenDocumentPath(const std::string& path) override {
+        openedPaths.push_back(path);
+        return onOpenDocument ? onOpenDocument(path) : kOpenFailed;
+    }
+    void SendMainCommand(UINT id) override {
+        sentCommands.push_back(id);
+        if (onSendCommand) onSendCommand(id);
+    }
+    BOOL OpenWithDefaultAction(const std::string& path) override {
+        defaultActionPaths.push_back(path);
+        return TRUE;
+    }
+    // Selecting a row makes it the only selected and the focused row.
+    void PageListSelectItem(int row) override {
+        currentRow = row;
+        selectedRows = {row};
+        selectedCount = 1;
+    }
+    int PageListFindItem(const std::string& path) override {
+        for (int r = 0; r < rowCount; ++r)
+            if (PageListItemText(r, kPageListPath) == path) {
+                PageListSelectItem(r);
+                return r;
+            }
+        return -1;
+    }
+    std::vector<int> PageListSelectedRows() const override { return selectedRows; }
+    int PageListUpdateItem(const FileItemInfo& item) override {
+        updatedItems.push_back(item);
+        int row = -1;
+        for (int r = 0; r < rowCount && row < 0; ++r)
+            if (PageListItemText(r, kPageListPath) == item.path) row = r;
+        if (row < 0) row = rowCount++;
+        cells[{row, kPageListPath}] = item.path;
+        cells[{row, kPageListLanguage}] = item.language;
+        cells[{row, kPageListType}] = item.type;
+        cells[{row, kPageListStatus}] = std::to_string(item.status);
+        cells[{row, kPageListResolution}] = item.resolution;
+        return row;
+    }
+    void PageListSetItemValue(int row, std::uintptr_t value) override { itemValues[row] = value; }
+    void PageListSetItemText(int row, int column, const std::string& text) override { cells[{row, column}] = text; }
+    void PageListDeleteAll() override {
+        ++deleteAllCalls;
+        cells.clear();
+        rowCount = 0;
+        selectedRows.clear();
+        selectedCount = 0;
+        currentRow = -1;
+    }
+    int RunBatchRecognitionDialog() override { return onBatchDialog ? onBatchDialog() : IDCANCEL; }
+    int RunProjectDescriptionDialog(const std::string& name, std::string& text) override {
+        return onDescriptionDialog ? onDescriptionDialog(name, text) : IDCANCEL;
     }
     void PostMainCommand(UINT id) override {
         postedCommands.push_back(id);

@@ -11,14 +11,15 @@
 #include <vector>
 
 #include "imaging/compress/tests/test_pages.h"
+#include "platform/win/tests/temporary_folder.h"
 
 namespace testtiff {
 
 struct TempPath {
     std::string path;
     TempPath() {
-        char name[] = "/tmp/codec_testXXXXXX";
-        int fd = mkstemp(name);
+        std::string name = suite_test::TemporaryRoot() + "/codec_testXXXXXX";
+        int fd = mkstemp(name.data());
         if (fd < 0) throw std::runtime_error("mkstemp");
         close(fd);
         path = name;

@@ -13,6 +13,7 @@
 #include "imaging/formats/codec_signals.h"
 #include "imaging/page_image.h"
 #include "shell/tests/fake_shell_services.h"
+#include "platform/win/tests/temporary_folder.h"
 
 namespace codectest {
 
@@ -49,11 +50,11 @@ inline std::vector<std::uint8_t> Trim(std::vector<std::uint8_t> bits, int width)
 struct TempFile {
     std::string path;
     explicit TempFile(const char* ext) {
-        char name[] = "/tmp/codec_fileXXXXXX";
-        int fd = mkstemp(name);
+        std::string name = suite_test::TemporaryRoot() + "/codec_fileXXXXXX";
+        int fd = mkstemp(name.data());
         close(fd);
-        std::remove(name);
-        path = std::string(name) + ext;
+        std::remove(name.c_str());
+        path = name + ext;
     }
     ~TempFile() { std::remove(path.c_str()); }
     std::vector<std::uint8_t> Bytes() const {

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <string>
 
+#include "platform/win/tests/temporary_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -183,8 +185,8 @@ class CreateFolderPathTest : public ::testing::Test {
 protected:
     fs::path root;
     void SetUp() override {
-        char pattern[] = "/tmp/folderpathXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
+        std::string pattern = suite_test::TemporaryRoot() + "/folderpathXXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         root = pattern;
         setenv("SUITE_DRIVE_T", root.c_str(), 1);
     }

@@ -8,16 +8,16 @@
 
 #include "outside/include/common_service.h"
 #include "platform/win/registry.h"
+#include "platform/win/tests/temporary_folder.h"
 
 namespace {
 
 const COMMON_SERVICE_TABLE& common() { return *CommonService(); }
 
 struct Temp {
-    std::string dir;
+    suite_test::TemporaryFolder folder{"common"};
+    std::string dir = folder.path();
     Temp() {
-        char pattern[] = "/tmp/common-XXXXXX";
-        dir = mkdtemp(pattern);
         setenv("SUITE_REGISTRY_DIR", dir.c_str(), 1);
         setenv("SUITE_REGISTRY_USER", (dir + "/user.db").c_str(), 1);
         setenv("SUITE_REGISTRY_MACHINE", (dir + "/machine.db").c_str(), 1);

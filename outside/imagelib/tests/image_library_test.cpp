@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "outside/include/image_library.h"
+#include "platform/win/tests/temporary_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -31,8 +32,9 @@ struct Image {
 class ImageLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/imagelib-XXXXXX";
-        dir = mkdtemp(pattern);
+        std::string pattern = suite_test::TemporaryRoot() + "/imagelib-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
     }
     void TearDown() override { fs::remove_all(dir); }
     const IL_FUNCTIONTABLE& il = *IL_GetFunctionTable();

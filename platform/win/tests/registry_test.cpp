@@ -8,7 +8,9 @@
 
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -27,8 +29,9 @@ using suite::test::ChildProcess;
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/registry_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
+        const char* temp = getenv("TMPDIR");
+        std::string pattern = std::string(temp != nullptr && *temp != '\0' ? temp : "/tmp") + "/registry_test_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         dir_ = pattern;
         setenv("SUITE_REGISTRY_DIR", dir_.c_str(), 1);
         unsetenv("SUITE_REGISTRY_USER");
@@ -544,6 +547,80 @@ TEST_F(RegistryTest, KilledWriterLosesNothingAlreadyReturned) {
                   ERROR_SUCCESS)
             << name;
         EXPECT_EQ(v, static_cast<DWORD>(i));
+    }
+}
+
+TEST_F(RegistryTest, AStoreIsWholeInItsFileOnceItsProcessHasEnded) {
+    ChildProcess child("registry_child", {"write-and-exit", "200"});
+    ASSERT_EQ(child.Wait(), 0);
+    std::error_code ignored;
+    EXPECT_EQ(std::filesystem::file_size(dir_ + "/user.db-wal", ignored), static_cast<std::uintmax_t>(-1))
+        << "the WAL is gone";
+    // The database file alone, copied elsewhere, holds every value.
+    std::filesystem::create_directory(dir_ + "/copy");
+    std::filesystem::copy_file(dir_ + "/user.db", dir_ + "/copy/user.db");
+    setenv("SUITE_REGISTRY_USER", (dir_ + "/copy/user.db").c_str(), 1);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Exit", 0, KEY_READ, &key), ERROR_SUCCESS);
+    open_.push_back(key);
+    EXPECT_EQ(ValueNames(key).size(), 200u);
+    DWORD v = 0, size = 4;
+    EXPECT_EQ(RegQueryValueExA(key, "V199", nullptr, nullptr, reinterpret_cast<LPBYTE>(&v), &size), ERROR_SUCCESS);
+    EXPECT_EQ(v, 199u);
+    unsetenv("SUITE_REGISTRY_USER");
+}
+
+// A store on a read-only medium: the tree reads as it is, every write is
+// refused with ERROR_ACCESS_DENIED, and a store never made reads as empty.
+// As root only a read-only mount stops writes; the child makes one in a
+// mount namespace of its own. Other users get a folder and files without
+// write permission.
+TEST_F(RegistryTest, AReadOnlyMediumIsReadAndRefusesWrites) {
+    const bool root = ::geteuid() == 0;
+    std::vector<std::string> args{"read-only"};
+    if (root) args.push_back("bind");
+    auto setWritable = [&](bool writable) {
+        if (root) return;
+        for (auto& entry : std::filesystem::directory_iterator(dir_))
+            ::chmod(entry.path().c_str(), writable ? 0600 : 0400);
+        ::chmod(dir_.c_str(), writable ? 0700 : 0500);
+    };
+    const std::string denied = std::to_string(ERROR_ACCESS_DENIED);
+    // First a store its writer closed (the database file alone), then one
+    // this process still has open (with its WAL beside it).
+    for (const char* expected : {"original", "still in the WAL"}) {
+        SCOPED_TRACE(expected);
+        if (std::string(expected) == "original") {
+            ChildProcess writer("registry_child", {"write-and-exit", "3"});
+            ASSERT_EQ(writer.Wait(), 0);
+            ASSERT_FALSE(std::filesystem::exists(dir_ + "/user.db-wal"));
+        } else {
+            SetString(Create(HKEY_CURRENT_USER, "Software\\Base"), "Shared", expected);
+            ASSERT_TRUE(std::filesystem::exists(dir_ + "/user.db-wal"));
+        }
+        setWritable(false);
+        ChildProcess child("registry_child", args);
+        std::vector<std::string> lines;
+        for (std::string line = child.ReadLine(); !line.empty(); line = child.ReadLine()) lines.push_back(line);
+        int code = child.Wait();
+        setWritable(true);
+        if (code == 77) GTEST_SKIP() << "mounting is not permitted here";
+        ASSERT_EQ(code, 0);
+        const std::string read = std::string("0 ") + expected;
+        EXPECT_EQ(lines, (std::vector<std::string>{
+                             "read " + read,
+                             "enum 0 Child",
+                             "create-existing 0 " + std::to_string(REG_OPENED_EXISTING_KEY),
+                             "set " + denied,
+                             "delete-value " + denied,
+                             "delete-key " + denied,
+                             "create-new " + denied,
+                             "begin " + denied,
+                             "machine-open " + std::to_string(ERROR_FILE_NOT_FOUND),
+                             "machine-create " + denied,
+                             "read-again " + read,
+                         }));
+        EXPECT_FALSE(std::filesystem::exists(dir_ + "/machine.db"));
     }
 }
 

@@ -3,13 +3,13 @@
 // The system's text is GBK in these tests whatever the machine's locale.
 #pragma once
 
-#include <ftw.h>
+#include "platform/win/tests/temporary_folder.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -20,32 +20,20 @@ inline const bool kAnsiIsGbk = (::setenv("SUITE_ACP", "936", 1), true);
 class ScratchFolder {
 public:
     ScratchFolder() {
-        char pattern[] = "/tmp/suite-test-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        path_ = made ? made : "/tmp";
         for (const char* var : {"SUITE_DOCUMENTS_DIR", "SUITE_WINDOWS_DIR", "SUITE_SYSTEM_DIR", "SUITE_DRIVE_C",
                                 "SUITE_APPDATA_DIR", "SUITE_LOCAL_APPDATA_DIR", "SUITE_DESKTOP_DIR"})
             ::unsetenv(var);
-        ::setenv("SUITE_HOME", path_.c_str(), 1);
-        ::setenv("SUITE_DATA_DIR", (path_ + "/data").c_str(), 1);
-        ::setenv("SUITE_TEMP_DIR", (path_ + "/tmp").c_str(), 1);
-        ::mkdir((path_ + "/tmp").c_str(), 0777);
-    }
-    ~ScratchFolder() {
-        ::nftw(
-            path_.c_str(),
-            [](const char* p, const struct stat*, int, struct FTW*) {
-                ::chmod(p, 0700);
-                return std::remove(p);
-            },
-            16, FTW_DEPTH | FTW_PHYS);
+        ::setenv("SUITE_HOME", path().c_str(), 1);
+        ::setenv("SUITE_DATA_DIR", (path() + "/data").c_str(), 1);
+        ::setenv("SUITE_TEMP_DIR", (path() + "/tmp").c_str(), 1);
+        ::mkdir((path() + "/tmp").c_str(), 0777);
     }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     // The native path of `relative` inside the folder.
-    std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
-    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& relative) const { return folder_ / relative; }
+    const std::string& path() const { return folder_.path(); }
 
     static void MakeFile(const std::string& native, const std::string& contents = "x") {
         std::ofstream(native, std::ios::binary) << contents;
@@ -56,7 +44,7 @@ public:
     }
 
 private:
-    std::string path_;
+    TemporaryFolder folder_;
 };
 
 // A test whose drive C: is the folder "c" of its scratch folder.

@@ -529,6 +529,18 @@ private:
         if (toks.size() != 1 || toks[0].kind != Tok::String) Fail(line, std::string("expected a quoted ") + what);
         return toks[0].text;
     }
+    // A text stored in a menu or dialog template. Menu texts end at their NUL
+    // and dialog texts are read into NUL-terminated strings, so a NUL inside
+    // would not come back as written; dialog texts carry a 16-bit length.
+    std::string TemplateText(const Line& line, const std::vector<Token>& toks, const char* what) {
+        std::string text = Text(line, toks, what);
+        CheckTemplateText(line, text, what);
+        return text;
+    }
+    void CheckTemplateText(const Line& line, const std::string& text, const char* what) {
+        if (text.find('\0') != std::string::npos) Fail(line, std::string("NUL character in the ") + what);
+        if (text.size() > 0xFFFF) Fail(line, std::string(what) + " too long");
+    }
 
     // A resource id: a number or defined name, else a name.
     void Id(const Line& line, const Token& t, Resource& r) {
@@ -771,7 +783,7 @@ private:
                 auto args = Args(l, 1);
                 if (args.empty()) Fail(l, "expected POPUP \"text\"");
                 it.flags = 0x0010u | MenuOptions(l, args, 1);
-                it.text = Text(l, args[0], "popup text");
+                it.text = TemplateText(l, args[0], "popup text");
                 it.popup = true;
                 std::vector<std::uint8_t> saved;
                 saved.swap(m_pending);
@@ -785,7 +797,7 @@ private:
                 }
                 auto args = Args(l, 1);
                 if (args.size() < 2) Fail(l, "expected MENUITEM \"text\", id");
-                it.text = Text(l, args[0], "item text");
+                it.text = TemplateText(l, args[0], "item text");
                 it.id = Word16(l, args[1], "command id");
                 it.flags = MenuOptions(l, args, 2);
             } else {
@@ -929,7 +941,7 @@ private:
         };
         auto textAndId = [&]() {
             if (a.size() < 2) Fail(l, "expected \"text\", id");
-            c.text = Text(l, a[0], "control text");
+            c.text = TemplateText(l, a[0], "control text");
             c.id = Word16(l, a[1], "control id");
         };
         struct Shape {
@@ -958,7 +970,7 @@ private:
         if (kind == "CONTROL") {
             if (a.size() < 8) Fail(l, "expected CONTROL \"text\", id, \"class\", style, x, y, width, height");
             textAndId();
-            c.cls = Text(l, a[2], "class name");
+            c.cls = TemplateText(l, a[2], "class name");
             c.style = Style(l, a[3], WS_CHILD | WS_VISIBLE);
             rect(4);
             if (a.size() > 8) c.exStyle = static_cast<std::uint32_t>(Eval(l, a[8], "extended style"));
@@ -968,7 +980,7 @@ private:
         if (kind == "ICON") {
             if (a.size() < 4 || a.size() == 5 || a.size() > 7) Fail(l, "expected ICON icon, id, x, y [, width, height [, style]]");
             if (a[0].size() == 1 && a[0][0].kind == Tok::String) {
-                c.text = a[0][0].text;
+                c.text = TemplateText(l, a[0], "icon name");
             } else {
                 c.text = "#" + std::to_string(Word16(l, a[0], "icon id"));
             }
@@ -1030,20 +1042,21 @@ private:
                     exStyle = static_cast<std::uint32_t>(Eval(l, std::vector<Token>(l.tokens.begin() + 1, l.tokens.end()), "extended style"));
                 } else if (IsWord(k, "CAPTION")) {
                     if (a.size() != 1) Fail(l, "expected CAPTION \"text\"");
-                    caption = Text(l, a[0], "caption");
+                    caption = TemplateText(l, a[0], "caption");
                 } else if (IsWord(k, "FONT")) {
                     if (a.size() < 2) Fail(l, "expected FONT size, \"name\"");
                     pointSize = Word16(l, a[0], "font size");
-                    font = Text(l, a[1], "font name");
+                    font = TemplateText(l, a[1], "font name");
                     hasFont = true;
                 } else if (IsWord(k, "MENU")) {
                     if (l.tokens.size() != 2) Fail(l, "expected MENU id");
                     Resource m;
                     Id(l, l.tokens[1], m);
                     menu = m.name.empty() ? "#" + std::to_string(m.id) : m.name;
+                    CheckTemplateText(l, menu, "menu name");
                 } else if (IsWord(k, "CLASS")) {
                     if (a.size() != 1) Fail(l, "expected CLASS \"name\"");
-                    cls = Text(l, a[0], "class name");
+                    cls = TemplateText(l, a[0], "class name");
                 } else {
                     Fail(l, "expected STYLE, EXSTYLE, CAPTION, FONT, MENU, CLASS or BEGIN");
                 }

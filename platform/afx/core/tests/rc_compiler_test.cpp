@@ -15,6 +15,7 @@
 #include "platform/afx/core/resource.h"
 #include "platform/afx/core/tests/resource_ids.h"
 #include "platform/win/files.h"
+#include "platform/win/tests/temporary_folder.h"
 
 namespace {
 
@@ -64,7 +65,8 @@ TEST(ResourceCompilerExpressions, FollowCPrecedenceAndRefuseWhatCannotBeComputed
     EXPECT_EQ(StringId("0xFFFFFFFF * 0xFFFFFFFF & 0xFF"), 1) << "wraps instead of overflowing";
 
     // Defines from a header are evaluated with the same rules.
-    std::string dir = ::testing::TempDir();
+    suite_test::TemporaryFolder temp("afx-rc");
+    const std::string dir = temp.path();
     ASSERT_TRUE(suite::WriteNativeFileAtomic(dir + "/afx_rc_flags.h",
                                              "#pragma once\n#define FLAG_A (1 << 2)\n#define FLAG_B (FLAG_A * 4)\n"
                                              "#define BOTH (FLAG_A | FLAG_B)\n"));
@@ -85,7 +87,8 @@ TEST(ResourceCompilerExpressions, FollowCPrecedenceAndRefuseWhatCannotBeComputed
 }
 
 TEST(ResourceCompilerFiles, OnlyRegularFilesAreRead) {
-    std::string dir = ::testing::TempDir();
+    suite_test::TemporaryFolder temp("afx-rc");
+    const std::string dir = temp.path();
     std::filesystem::create_directories(dir + "/afx_rc_folder");
     // A folder or a device used to read as an empty file and compile.
     EXPECT_TRUE(StartsWith(ErrorOf("1 RCDATA \"afx_rc_folder\"\n", dir + "/t.rc"), dir + "/t.rc:1: cannot read"));
@@ -248,9 +251,8 @@ END
 }
 
 TEST(ResourceCompilerProgram, FailsWithoutWritingItsOutput) {
-    std::string dir = ::testing::TempDir() + "/afx_rc_program";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    suite_test::TemporaryFolder temp("afx-rc");
+    const std::string dir = temp.path();
     ASSERT_TRUE(suite::WriteNativeFileAtomic(dir + "/bad.rc", "STRINGTABLE\nBEGIN\n  1, \"a\"\n  1, \"b\"\nEND\n"));
     ASSERT_TRUE(suite::WriteNativeFileAtomic(dir + "/good.rc", "STRINGTABLE\nBEGIN\n  1, \"a\"\nEND\n"));
     std::string tool = suite::ProgramFolder() + "/suite_rc";
@@ -376,7 +378,8 @@ END
 }
 
 TEST(ResourceCompilerFiles, HeadersIncludedByHeadersAreRead) {
-    std::string dir = ::testing::TempDir() + "/afx_rc_headers";
+    suite_test::TemporaryFolder temp("afx-rc");
+    const std::string dir = temp.path();
     std::filesystem::create_directories(dir + "/sub");
     ASSERT_TRUE(suite::WriteNativeFileAtomic(dir + "/a.h", "#pragma once\n#define A_VALUE 5\n#include \"sub/b.h\"\n"
                                                            "struct NotForTheCompiler { char c = '\"'; };\n"));
@@ -406,6 +409,58 @@ TEST(ResourceCompilerStrings, EscapesAsInC) {
     EXPECT_TRUE(StartsWith(text("\"\xD6\xD0\""), "error: t.rc:3: string is not valid UTF-8")) << "a script in GBK";
 }
 
+// Menu and dialog templates hold texts the loader reads into NUL-terminated
+// strings: what cannot come back as written is refused with its line, and
+// what compiles reads back unchanged.
+TEST(ResourceCompilerTemplates, TextsTheLoaderCannotReadBackAreRefusedWithTheirLine) {
+    const std::string menu = "1 MENU\nBEGIN\n";
+    const std::string popup = menu + "  POPUP \"&File\"\n  BEGIN\n";
+    EXPECT_TRUE(StartsWith(ErrorOf(menu + "  POPUP \"a\\0b\"\n  BEGIN\n    MENUITEM \"x\", 1\n  END\nEND\n"),
+                           "t.rc:3: NUL character in the popup text"));
+    EXPECT_TRUE(StartsWith(ErrorOf(popup + "    MENUITEM \"ok\", 1\n    MENUITEM \"Open\\0\", 2\n  END\nEND\n"),
+                           "t.rc:6: NUL character in the item text"));
+    EXPECT_TRUE(StartsWith(ErrorOf(popup + "    MENUITEM \"\\x00\", 2\n  END\nEND\n"), "t.rc:5: NUL character"))
+        << "a hexadecimal escape of NUL";
+    EXPECT_TRUE(StartsWith(ErrorOf(popup + "    MENUITEM \"a\\000\", 2\n  END\nEND\n"), "t.rc:5: NUL character"));
+
+    const std::string dialog = "1 DIALOG 0, 0, 80, 40\n";
+    const std::string body = "BEGIN\n  LTEXT \"ok\", 1, 0, 0, 10, 10\n";
+    EXPECT_TRUE(StartsWith(ErrorOf(dialog + "CAPTION \"Ab\\0out\"\n" + body + "END\n"),
+                           "t.rc:2: NUL character in the caption"));
+    EXPECT_TRUE(StartsWith(ErrorOf(dialog + "FONT 9, \"Sim\\0Sun\"\n" + body + "END\n"),
+                           "t.rc:2: NUL character in the font name"));
+    EXPECT_TRUE(StartsWith(ErrorOf(dialog + "CLASS \"My\\0Class\"\n" + body + "END\n"),
+                           "t.rc:2: NUL character in the class name"));
+    EXPECT_TRUE(StartsWith(ErrorOf(dialog + body + "  PUSHBUTTON \"O\\0K\", 2, 0, 0, 10, 10\nEND\n"),
+                           "t.rc:4: NUL character in the control text"));
+    EXPECT_TRUE(StartsWith(ErrorOf(dialog + body + "  CONTROL \"t\", 2, \"Bu\\0tton\", 0, 0, 0, 10, 10\nEND\n"),
+                           "t.rc:4: NUL character in the class name"));
+    EXPECT_TRUE(StartsWith(ErrorOf(dialog + body + "  ICON \"lo\\0go\", 2, 0, 0\nEND\n"),
+                           "t.rc:4: NUL character in the icon name"));
+    // Dialog texts carry a 16-bit length.
+    std::string huge(70000, 'x');
+    EXPECT_TRUE(StartsWith(ErrorOf(dialog + body + "  LTEXT \"" + huge + "\", 2, 0, 0, 10, 10\nEND\n"),
+                           "t.rc:4: control text too long"));
+    EXPECT_TRUE(StartsWith(ErrorOf(dialog + "MENU " + huge + "\n" + body + "END\n"), "t.rc:2: menu name too long"));
+
+    // String tables are stored with their length: a NUL stays.
+    suite::rc::Result strings = Compile("STRINGTABLE\nBEGIN\n  1, \"a\\0b\"\nEND\n");
+    ASSERT_TRUE(strings.error.empty()) << strings.error;
+    EXPECT_EQ(strings.resources[0].data.size(), 3u);
+
+    // Everything else reads back as written, escapes and other scripts included.
+    suite::rc::Result r = Compile(popup + "    MENUITEM \"\\x01\\t中\\\"q\\\"\", 2\n  END\nEND\n" + "2 DIALOG 0, 0, 80, 40\n" +
+                                  "CAPTION \"中\\001\"\nFONT 9, \"Sim Sun\"\n" + body + "END\n");
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    CMenuTemplate m = ParseMenu(r.resources[0]);
+    ASSERT_EQ(m.items.size(), 1u);
+    ASSERT_EQ(m.items[0].children.size(), 1u);
+    EXPECT_EQ(std::string(m.items[0].children[0].text), "\x01\t\xD6\xD0\"q\"");
+    CDialogTemplate d = ParseDialog(r.resources[1]);
+    EXPECT_EQ(std::string(d.caption), "\xD6\xD0\x01");
+    EXPECT_EQ(std::string(d.fontName), "Sim Sun");
+}
+
 TEST(ResourceCompilerFiles, BitmapRowsAreFoundWhereTheFileSaysTheyAre) {
     // A 2 x 2 24-bit BMP whose rows start 16 bytes after its header.
     std::string bmp = "BM";
@@ -429,7 +484,8 @@ TEST(ResourceCompilerFiles, BitmapRowsAreFoundWhereTheFileSaysTheyAre) {
     // Bottom row first: blue, green; then red, white. Pixels are B, G, R.
     bmp += std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00", 8);
     bmp += std::string("\x00\x00\xFF\xFF\xFF\xFF\x00\x00", 8);
-    std::string dir = ::testing::TempDir();
+    suite_test::TemporaryFolder temp("afx-rc");
+    const std::string dir = temp.path();
     ASSERT_TRUE(suite::WriteNativeFileAtomic(dir + "/afx_rc_gap.bmp", bmp));
     suite::rc::Result r = Compile("1 BITMAP \"afx_rc_gap.bmp\"\n", dir + "/t.rc");
     ASSERT_TRUE(r.error.empty()) << r.error;

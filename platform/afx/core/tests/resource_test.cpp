@@ -13,6 +13,7 @@
 #include "platform/afx/core/resource_qt.h"
 #include "platform/afx/core/tests/resource_ids.h"
 #include "platform/win/memory.h"
+#include "platform/win/tests/temporary_folder.h"
 
 namespace {
 
@@ -177,7 +178,8 @@ TEST(ResourceCompiler, BitmapsBecomePackedDibs) {
     for (int y = 0; y < 2; ++y) {
         for (int x = 0; x < 3; ++x) image.setPixel(x, y, static_cast<uint>((x + y) % 3));
     }
-    std::string dir = ::testing::TempDir();
+    suite_test::TemporaryFolder temp("afx-rc");
+    const std::string dir = temp.path();
     std::string png = dir + "/afx_rc_bitmap.png";
     ASSERT_TRUE(image.save(QString::fromStdString(png)));
     suite::rc::Result r = suite::rc::CompileText("5 BITMAP \"afx_rc_bitmap.png\"\n", dir + "/t.rc", {});
@@ -200,7 +202,8 @@ TEST(ResourceCompiler, BitmapsBecomePackedDibs) {
 TEST(ResourceCompiler, IconsAndCursorsKeepTheirFilesAndHotSpots) {
     QImage small(16, 16, QImage::Format_ARGB32);
     small.fill(qRgba(10, 20, 30, 255));
-    std::string dir = ::testing::TempDir();
+    suite_test::TemporaryFolder temp("afx-rc");
+    const std::string dir = temp.path();
     ASSERT_TRUE(small.save(QString::fromStdString(dir + "/afx_rc_icon.png")));
     suite::rc::Result r = suite::rc::CompileText(
         "7 ICON \"afx_rc_icon.png\"\n8 CURSOR \"afx_rc_icon.png\", 3, 12\n", dir + "/t.rc", {});

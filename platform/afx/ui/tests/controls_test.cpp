@@ -22,6 +22,7 @@
 #include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/tests/sample_ids.h"
 #include "platform/afx/ui/tests/test_app.h"
+#include "platform/win/tests/temporary_folder.h"
 
 namespace {
 
@@ -849,7 +850,8 @@ TEST(DialogLook, SettingsDialogShowsItsControls) {
     static_cast<CListBox*>(dlg.GetDlgItem(IDC_LIST))->AddString(kZhongWen);
     static_cast<CProgressCtrl*>(dlg.GetDlgItem(IDC_PROGRESS))->SetPos(60);
     AfxPumpMessages();
-    CString path = CString(::testing::TempDir().c_str()) + "settings_dialog.png";
+    suite_test::TemporaryFolder temp("afx-ui-grab");
+    CString path = CString((temp / "settings_dialog.png").c_str());
     ASSERT_TRUE(dlg.GrabToFile(path));
     QImage shot(QString::fromLocal8Bit(path.GetString()));
     ASSERT_FALSE(shot.isNull());

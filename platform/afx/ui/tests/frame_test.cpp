@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -14,6 +13,7 @@
 #include "platform/afx/ui/tests/sample_ids.h"
 #include "platform/afx/ui/tests/test_app.h"
 #include "platform/win/library.h"
+#include "platform/win/tests/temporary_folder.h"
 
 namespace {
 
@@ -201,11 +201,9 @@ TEST(Splitter, ColumnsFollowIdealAndMinimumWidths) {
 TEST(Profile, SettingsRoundTripThroughTheRegistry) {
     EnsureUi();
     // A registry of the test's own, never the user's.
-    QString dir = QDir::temp().filePath(QString("afx_ui_profile_%1").arg(QCoreApplication::applicationPid()));
-    QDir(dir).removeRecursively();
-    QDir().mkpath(dir);
-    setenv("SUITE_REGISTRY_USER", (dir + "/user.db").toLocal8Bit().constData(), 1);
-    setenv("SUITE_REGISTRY_MACHINE", (dir + "/machine.db").toLocal8Bit().constData(), 1);
+    suite_test::TemporaryFolder dir("afx-ui-profile");
+    setenv("SUITE_REGISTRY_USER", (dir / "user.db").c_str(), 1);
+    setenv("SUITE_REGISTRY_MACHINE", (dir / "machine.db").c_str(), 1);
     CWinApp* app = AfxGetApp();
     app->SetRegistryKey("UiTestsCompany");
     EXPECT_TRUE(app->WriteProfileInt("Settings", "Zoom", 256));
@@ -221,6 +219,8 @@ TEST(Profile, SettingsRoundTripThroughTheRegistry) {
     EXPECT_STREQ(app->GetProfileString("Recent File List", "File1"), "/p/b.tif");
     app->LoadStdProfileSettings(4);
     EXPECT_STREQ((*app->m_pRecentFileList)[1], "/p/a.tif");
+    unsetenv("SUITE_REGISTRY_USER");
+    unsetenv("SUITE_REGISTRY_MACHINE");
 }
 
 }  // namespace

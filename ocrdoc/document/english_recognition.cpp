@@ -1,0 +1,186 @@
+// English recognition: the English engine on a whole English page (with
+// progress and cancel) or on the English regions of a Chinese page, and the
+// merge of an English answer into a Chinese result.
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ocrdoc/document/english_text.h"
+#include "ocrdoc/document/ocr_page.h"
+#include "ocrdoc/document/outside_library.h"
+#include "ocrdoc/regions/table_region.h"
+#include "ocrdoc/regions/text_region.h"
+#include "platform/win/memory.h"
+
+void AnalyzeTablesOn(CPageRegion* page, HGLOBAL plane, int width, int height);
+
+namespace {
+
+_recblockeng BlockOf(const CLayoutRegion& r) {
+    return _recblockeng{static_cast<SHORT>(r.top), static_cast<SHORT>(r.bottom), static_cast<SHORT>(r.left),
+                        static_cast<SHORT>(r.right), nullptr};
+}
+
+void Link(std::vector<_recblockeng>& blocks) {
+    for (std::size_t i = 0; i + 1 < blocks.size(); ++i) blocks[i].next = &blocks[i + 1];
+}
+
+void SetLines(CLayoutRegion* region, int lines) {
+    if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
+    region->m_nLines = lines > 0 ? lines : 0;
+}
+
+// Runs the engine on the locked recognition plane; the plane is freed after.
+_regioninfoeng* RunEnglishEngine(CPageImage& image, std::vector<_recblockeng>& blocks,
+                                 PENDRIL20_PROGRESS_CALLBACK progress, PENDRIL20_PUMP_CALLBACK pump) {
+    _regioninfoeng* result = nullptr;
+    auto recog = OutsideEntry<PFN_OR_PENDRIL20_RECOGIMG_ENGSTR>(PENDRIL20_DLL, "OR_PENDRIL20_RECOGIMG_ENGSTR");
+    if (recog && image.m_hRecoBits) {
+        if (auto* plane = static_cast<unsigned char*>(GlobalLock(image.m_hRecoBits))) {
+            Link(blocks);
+            result = recog(plane, static_cast<short>(image.m_nWidth), static_cast<short>(image.m_nHeight),
+                           blocks.empty() ? nullptr : blocks.data(), progress, pump);
+            GlobalUnlock(image.m_hRecoBits);
+        }
+    }
+    GlobalFree(image.m_hRecoBits);
+    image.m_hRecoBits = nullptr;
+    return result;
+}
+
+}  // namespace
+
+BOOL COcrPage::RecognizeEnglish(HWND textWindow, char* textBuffer, BYTE* cancel, _regioninfoeng** outResult) {
+    CPipelineWait wait(*this);
+    RecoProgress& progress = ThreadRecoProgress();
+    progress.pTextBuf = textBuffer;
+    progress.hTextWnd = textWindow;
+    progress.pCancel = cancel;
+    if (outResult) *outResult = nullptr;
+    if (!ReadPageSettings() || !m_pImage || !m_pPageRegion || !outResult) return FALSE;
+    RecoClearProgress();
+    if (!m_settings.IsEnglish()) return FALSE;
+    if (!MakeRecoPlane()) return FALSE;
+    CPageImage& image = *m_pImage;
+    AnalyzeTablesOn(m_pPageRegion, image.m_hRecoBits, image.m_nWidth, image.m_nHeight);
+
+    std::vector<_recblockeng> blocks;
+    std::vector<CLayoutRegion*> regions;
+    for (int i = 0; i < m_pPageRegion->GetChildCount(); ++i) {
+        CLayoutRegion* region = m_pPageRegion->GetChild(i);
+        if (region->m_nFlags & kRegionAnyText) {
+            blocks.push_back(BlockOf(*region));
+            regions.push_back(region);
+        } else if (region->m_nFlags & kRegionTable) {
+            for (int c = 0; c < region->GetChildCount(); ++c) {
+                blocks.push_back(BlockOf(*region->GetChild(c)));
+                regions.push_back(region->GetChild(c));
+            }
+        }
+    }
+    *outResult = RunEnglishEngine(image, blocks, EngProgressCallback, EngPumpCallback);
+    RecoRefreshProgress();
+    // Success is counted in characters, not in the words' first fields.
+    if (!*outResult || CountEnglishChars(*outResult) == 0) return FALSE;
+    RecoSendText("\n");
+    const _regioninfoeng* entry = *outResult;
+    for (CLayoutRegion* region : regions) {
+        if (!entry) break;
+        SetLines(region, entry->nLines);
+        entry = entry->next;
+    }
+    return TRUE;
+}
+
+BOOL COcrPage::RecognizeEnglishRegions(_regioninfoeng** outResult) {
+    if (outResult) *outResult = nullptr;
+    if (!m_pImage || !m_pPageRegion || !outResult) return FALSE;
+    if (!MakeRecoPlane()) return FALSE;
+    std::vector<_recblockeng> blocks;
+    std::vector<CLayoutRegion*> regions;
+    for (int i = 0; i < m_pPageRegion->GetChildCount(); ++i) {
+        CLayoutRegion* region = m_pPageRegion->GetChild(i);
+        if (region->m_nFlags & kRegionEnglish) {
+            blocks.push_back(BlockOf(*region));
+            regions.push_back(region);
+        }
+    }
+    *outResult = RunEnglishEngine(*m_pImage, blocks, nullptr, nullptr);
+    const _regioninfoeng* entry = *outResult;
+    for (CLayoutRegion* region : regions) {
+        if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
+        if (!entry) continue;
+        SetLines(region, entry->nLines);
+        entry = entry->next;
+    }
+    return *outResult ? TRUE : FALSE;
+}
+
+BOOL COcrPage::AppendEnglishResult(const _regioninfoeng* result) {
+    if (!result) return FALSE;
+    std::string text;
+    std::vector<RecoCharInfo> records;
+    try {
+        if (!ConvertEnglishResult(result, text, records)) return FALSE;
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+    // The buffers are sized from the answer; the merge gets what was written.
+    return MergeEnglishResult(text.data(), static_cast<UINT>(text.size()), records.data(),
+                              static_cast<UINT>(records.size() * sizeof(RecoCharInfo)));
+}
+
+BOOL COcrPage::MergeEnglishResult(const char* text, UINT textLen, const RecoCharInfo* records, UINT recordsLen) {
+    if (!m_pPageRegion || (textLen && !text) || (recordsLen && !records)) return FALSE;
+    const UINT oldCount = RecordCount();
+    const UINT newCount = recordsLen / static_cast<UINT>(sizeof(RecoCharInfo));
+    if (static_cast<unsigned long long>(oldCount) + newCount > kRecoMaxRecords) return FALSE;
+    try {
+        std::vector<RecoCharInfo> all;
+        all.reserve(oldCount + newCount);
+        if (oldCount) all.assign(m_pChars, m_pChars + oldCount);
+        const WORD raise = oldCount ? static_cast<WORD>(m_pChars[oldCount - 1].wBlock + 1) : 0;
+        for (UINT i = 0; i < newCount; ++i) {
+            RecoCharInfo rec;
+            std::memcpy(&rec, reinterpret_cast<const BYTE*>(records) + static_cast<std::size_t>(i) * sizeof rec,
+                        sizeof rec);
+            rec.wBlock = static_cast<WORD>(rec.wBlock + raise);
+            all.push_back(rec);
+        }
+        std::string english(text ? text : "", textLen);
+        // The walk below takes whole lines; a text with cut units is refused.
+        if (!IsWholeTextForm(english, newCount)) return FALSE;
+        RaiseRecordIndexes(english, oldCount);
+        const std::string_view old = Text();
+
+        std::string merged;
+        merged.reserve(old.size() + english.size());
+        std::size_t oldPos = 0, engPos = 0;
+        auto take = [&](std::string_view from, std::size_t& pos, int lines) {
+            const std::size_t span = SpanOfLines(from, pos, lines);
+            merged.append(from.substr(pos, span));
+            pos += span;
+        };
+        auto rowsOf = [](CLayoutRegion* region) { return region ? std::max(region->m_nLines, 0) : 0; };
+        for (int i = 0; i < m_pPageRegion->GetChildCount(); ++i) {
+            CLayoutRegion* region = m_pPageRegion->GetChild(i);
+            if (region->m_nFlags & kRegionEnglish) {
+                take(english, engPos, rowsOf(region));
+            } else if (region->m_nFlags & kRegionTable) {
+                if (!static_cast<CTableRegion*>(region)->m_pGrid) continue;
+                for (int c = 0; c < region->GetChildCount(); ++c) take(old, oldPos, rowsOf(region->GetChild(c)));
+            } else if (region->m_nFlags & (kRegionHorizontal | kRegionVertical)) {
+                take(old, oldPos, rowsOf(region));
+            }
+        }
+        // A line cut by the end of its text still ends like every line.
+        if (!merged.empty() && (merged.size() < 2 || merged.compare(merged.size() - 2, 2, "\r\n") != 0)) {
+            while (!merged.empty() && (merged.back() == '\r' || merged.back() == '\n')) merged.pop_back();
+            merged.append("\r\n");
+        }
+        return ReplaceContents(merged, all.data(), static_cast<UINT>(all.size()));
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+}

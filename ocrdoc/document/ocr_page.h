@@ -1,0 +1,196 @@
+// One page with everything the recognition pipeline works on, without any
+// window: the page image, the layout-region tree, the recognition result (the
+// base), the per-region line counts, and the page's settings. The OCR
+// document is one of these with a window side; a batch worker makes its own
+// on its own thread, so every pipeline step lives here and reaches the user
+// only through the hooks below (no-ops for a worker).
+#pragma once
+
+#include <string>
+
+#include "imaging/page_image.h"
+#include "ocrdoc/document/page_settings.h"
+#include "ocrdoc/document/reco_progress.h"
+#include "ocrdoc/regions/layout_region.h"
+#include "ocrdoc/result/reco_result.h"
+#include "outside/include/ostrel.h"
+#include "outside/include/pendril20.h"
+#include "outside/include/tresk.h"
+#include "platform/win/types.h"
+
+class CTableRegion;
+
+// Hints the pipeline gives the views (UpdateAllViews), beside the
+// document's own (ocr_doc.h uses 0x5101 and 0x5102).
+enum : LPARAM {
+    kHintPipelineAll = 0,              // every view redraws
+    kHintPageImageChanged = 1,         // the page image was replaced: rebuild the display image
+    kHintClearDragRect = 0x5103,       // the page view drops its drag rectangle
+    kHintInvalidateRegion = 0x5104,    // the page view invalidates the CRect passed as the object
+    kHintResetTextView = 0x5105,       // the text view starts afresh on the new result
+};
+
+// The text that has no further room in the batch dialog's buffer.
+constexpr std::size_t kBatchTextBufferSize = 128;
+
+// Buffers and limits of the pipeline.
+constexpr UINT kTableTextBufferBytes = 256000;
+constexpr int kLearnBoxLimit = 256;      // learning takes boxes below this many pixels
+constexpr int kMaxPageSide = 32767;      // the engines take 16-bit page sizes
+constexpr int kMinTextAreaSide = 8;      // a thinner text area is taken as a picture
+
+// Frees an export page chain: each page's entries, then (flag bit 0) the page.
+void FreeSPage(SPage* page, int flags);
+// UTF-16 of text in the code page; nullptr when it cannot be converted or
+// would exceed 2,097,152 units. new[]-allocated; outUnits gets the units
+// written (the mark included), the terminating zero not counted.
+char16_t* MultiByteToUnicode(const char* text, int codePage, BOOL withBom, std::size_t* outUnits = nullptr);
+
+class COcrPage;
+
+// Gives an English engine result back (NULL allowed).
+void FreeEnglishResult(_regioninfoeng* result);
+// The export library's ExportToFile; FALSE when it failed or is missing.
+BOOL CallExportToFile(SPage* page, const std::string& path, int format);
+// Writes bytes as path through a temporary file; FALSE when nothing was written.
+BOOL WriteUnicodeTextFile(const std::string& path, const std::u16string& text);
+
+// The wait cursor of a page's run, for the life of the object.
+class CPipelineWait {
+public:
+    explicit CPipelineWait(COcrPage& page);
+    ~CPipelineWait();
+    CPipelineWait(const CPipelineWait&) = delete;
+    CPipelineWait& operator=(const CPipelineWait&) = delete;
+
+private:
+    COcrPage& m_page;
+};
+
+// Holds the page for the life of the object (see COcrPage::IsPageHeld).
+class CPageHold {
+public:
+    explicit CPageHold(COcrPage& page);
+    ~CPageHold();
+    CPageHold(const CPageHold&) = delete;
+    CPageHold& operator=(const CPageHold&) = delete;
+
+private:
+    COcrPage& m_page;
+};
+
+class COcrPage : public CRecoResult {
+public:
+    COcrPage();
+    ~COcrPage() override;
+    COcrPage(const COcrPage&) = delete;
+    COcrPage& operator=(const COcrPage&) = delete;
+
+    CPageImage* m_pImage = nullptr;
+    CPageRegion* m_pPageRegion = nullptr;
+    int m_bLayoutDirty = 0;
+    int m_bHasLayout = 0;
+    DWORD m_dwBkNum = 0;
+    WORD* m_pLineCounts = nullptr;
+    // The settings of the page's row, as the last step read them.
+    PageSettings m_settings;
+
+    // --- Hooks to the user; a page without a window does nothing here.
+    // The settings of the page's row; false when there is no row (every
+    // step then does nothing). A worker's page keeps the ones it was given.
+    virtual bool ReadPageSettings() { return m_settings.valid; }
+    virtual void UpdateViews(LPARAM /*hint*/, const RECT* /*rect*/ = nullptr) {}
+    virtual void ShowTextColumn() {}
+    virtual void SetViewText(bool /*shown*/) {}
+    virtual void ShowMessage(const std::string& /*text*/) {}
+    // Asks a yes-no question; a page without a window takes yes.
+    virtual bool AskYesNo(const std::string& /*text*/) { return true; }
+    // Marks the page image edited (saved as .BKI with the next project file).
+    virtual void SetPageEdited(BOOL edited) { m_bPageEdited = edited; }
+    virtual BOOL IsPageEdited() { return m_bPageEdited; }
+    // The path of the page's image file, empty when none.
+    virtual std::string PagePath() const { return m_strPagePath; }
+    // The window told of each text piece of a single-page run (the page view).
+    virtual HWND TextWindow() const { return nullptr; }
+    // Dispatches the thread's waiting messages (the user-interface thread only).
+    virtual void PumpPending() {}
+    virtual void BeginWait() {}
+    virtual void EndWait() {}
+    // A run (layout analysis, recognition, an engine call) holds the page:
+    // nothing may replace or free it until the run ends.
+    bool IsPageHeld() const { return m_nPageHolds > 0; }
+    // The question every discard asks; true for yes.
+    bool AskDiscard();
+
+    // --- Layout analysis (layout_analysis.cpp).
+    void AnalyzeLayout();
+    BOOL SegmentLayout();
+    void AutoDeskew();
+    void ClearLayout(BOOL ask);
+    void SegmentPage();
+
+    // --- Recognition (page_recognition.cpp, english_recognition.cpp).
+    void RecognizePage();
+    int RecognizePageBatch(HWND textWindow, char* textBuffer, BYTE* cancel);
+    BOOL CutTextLines(_seg_regioninfo** outSeg);
+    BOOL RecognizeChinese(HWND textWindow, char* textBuffer, BYTE* cancel, _seg_regioninfo* seg,
+                          _regioninfo** outResult);
+    BOOL RecognizeEnglish(HWND textWindow, char* textBuffer, BYTE* cancel, _regioninfoeng** outResult);
+    BOOL RecognizeEnglishRegions(_regioninfoeng** outResult);
+    BOOL AppendEnglishResult(const _regioninfoeng* result);
+    BOOL MergeEnglishResult(const char* text, UINT textLen, const RecoCharInfo* records, UINT recordsLen);
+
+    // --- Export and table text (export_page.cpp, table_assembly.cpp).
+    SPage* BuildExportPage();
+    SPageTextBlock* NewExportTextBlock(int block, int firstLine, int lastLine, const RECT& rect);
+    // The store's text as UTF-16 (no mark) from the code page's bytes, as
+    // long as the text is.
+    std::u16string TextAsUnicode(UINT codePage) const;
+    // The file step of sending the text to the external editor: the data
+    // folder's "\work\" + the image's stem and extension letters + the
+    // editor format's extension. FALSE when nothing was written.
+    BOOL ExportRecognizedText(std::string& outPath);
+    void AssembleTableText();
+    void AssembleTableTextEnglish();
+
+    // --- Region commands and learning (region_commands.cpp).
+    virtual BOOL DiscardResult(BOOL ask);
+    BOOL HasTextRows() const;
+    // Gives the selected column the flags of a column type command; FALSE
+    // when there is no page or no selected column or the result was kept.
+    BOOL SetSelectedColumnType(int flags);
+    void CancelSelectedRegion();
+    CLayoutRegion* DeepestSelectedRegion(CLayoutRegion** outParent = nullptr) const;
+    BOOL GetSelectedRegion(BOOL remove, RECT* outRect);
+    HGLOBAL CopySelectedRegionImage();
+    void ManualDeskew(HWND parent);
+    BOOL WriteLearnFile(BOOL currentOnly);
+
+    // --- Text-line counts (line_counts.cpp).
+    void RebuildLineCounts();
+    void GetRegionLineRange(int index, int* outFirst, int* outLast);
+
+    // Page image and tree are replaced (a new page); the result is kept.
+    void FreePage();
+    // The page region replaced by an empty one of the page's size.
+    BOOL ResetRegionTree();
+
+protected:
+    std::string m_strPagePath;
+    BOOL m_bPageEdited = FALSE;
+    int m_nPageHolds = 0;
+
+    friend class CPageHold;
+
+private:
+    // Steps shared by the Chinese page path of RecognizePage and RecognizePageBatch.
+    int RecognizeChinesePage(bool batch, HWND textWindow, char* textBuffer, BYTE* cancel);
+    int RecognizeEnglishPage(bool batch, BYTE* cancel);
+    void ZeroRegionCounts();
+    void BinarizeForRecognition();
+    void ReplaceEnglishByText();
+    void LoadEnglishOnly(_regioninfoeng* english);
+    void AssembleTables(bool english);
+    BOOL MakeRecoPlane();
+    BOOL DeskewInto(int dx, int dy, HGLOBAL* outBlock);
+};

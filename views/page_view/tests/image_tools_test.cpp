@@ -1,0 +1,133 @@
+// Whole-page commands and the clipboard copy and cut, without the window.
+#include "views/page_view/page_image_tools.h"
+#include "views/page_view/tests/page_view_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/afx/core/clipboard.h"
+#include "shell/tests/fake_shell_services.h"
+
+namespace {
+
+class ImageTools : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsurePageViewUi();
+        page = MakeMonoPage(400, 300);
+        tree = new CPageRegion(RECT{0, 0, 399, 299});
+        view.SetPage(page.get(), tree);
+        view.SetImageArea(300, 200);
+        view.ResetView();
+    }
+    void TearDown() override {
+        view.SetPage(nullptr, nullptr);
+        delete tree;
+        FreePage(page);
+    }
+    CPageImageTools Tools() { return CPageImageTools(view, host, page.get(), tree); }
+    CFakeShellServices shell;
+    CRecordingHost host;
+    CPageViewController view{&host};
+    std::unique_ptr<CPageImage> page;
+    CPageRegion* tree = nullptr;
+};
+
+TEST_F(ImageTools, InvertFlipsEveryPixelAndEmptiesTheTree) {
+    tree->AddRegion(RECT{10, 10, 50, 50}, kRegionHorizontal);
+    PaintInk(*page, RECT{0, 0, 9, 9});
+    auto tools = Tools();
+    ASSERT_TRUE(tools.Invert());
+    EXPECT_FALSE(InkAt(*page, 5, 5));
+    EXPECT_TRUE(InkAt(*page, 100, 100));
+    EXPECT_EQ(tree->GetChildCount(), 0);
+    EXPECT_EQ(view.Tree(), tree);
+    EXPECT_EQ(host.modified, 1);
+    host.discardAnswer = FALSE;
+    EXPECT_FALSE(tools.Invert()) << "kept result: nothing happens";
+    EXPECT_TRUE(InkAt(*page, 100, 100));
+}
+
+TEST_F(ImageTools, RotateChecksTheRowBeforeAskingAndTurnsThePage) {
+    tree->AddRegion(RECT{10, 10, 50, 50}, kRegionHorizontal);
+    auto tools = Tools();
+    EXPECT_FALSE(tools.Rotate(true, false, false));
+    EXPECT_EQ(host.discardAsks, 0) << "no row: the result is not dropped for nothing";
+    EXPECT_EQ(tree->GetChildCount(), 1);
+    PaintInk(*page, RECT{0, 0, 9, 0});
+    ASSERT_TRUE(tools.Rotate(true, false, true));
+    EXPECT_EQ(page->m_nWidth, 300);
+    EXPECT_EQ(page->m_nHeight, 400);
+    EXPECT_EQ(tree->GetChildCount(), 0);
+    EXPECT_EQ(tree->Rect().right, 299);
+    EXPECT_EQ(tree->m_pSealRect, nullptr);
+    EXPECT_TRUE(InkAt(*page, 0, 399)) << "the top-left row turned left lies along the left edge, at the bottom";
+    ASSERT_TRUE(tools.Rotate(false, true, true)) << "a 1-bit page is never turned as official";
+    EXPECT_EQ(page->m_nWidth, 400);
+    EXPECT_TRUE(InkAt(*page, 0, 0));
+}
+
+TEST_F(ImageTools, CropIsEnabledOnlyForAnInwardPageRectangle) {
+    auto tools = Tools();
+    EXPECT_FALSE(tools.CanCrop());
+    CLayoutRegion* region = tree->AddRegion(RECT{60, 60, 100, 100}, kRegionHorizontal);
+    ASSERT_NE(region, nullptr);
+    ASSERT_TRUE(tree->ResizeWithin(RECT{50, 40, 249, 199}, RECT{0, 0, 399, 299}));
+    EXPECT_TRUE(tools.CanCrop());
+    PaintInk(*page, RECT{50, 40, 50, 40});
+    ASSERT_TRUE(tools.Crop());
+    EXPECT_EQ(page->m_nWidth, 200);
+    EXPECT_EQ(page->m_nHeight, 160);
+    EXPECT_EQ(tree->Rect().left, 0);
+    EXPECT_EQ(tree->Rect().right, 199);
+    EXPECT_EQ(tree->GetChild(0)->Rect().left, 10);
+    EXPECT_TRUE(InkAt(*page, 0, 0));
+    EXPECT_FALSE(tools.CanCrop());
+}
+
+TEST_F(ImageTools, CopyPutsTheSelectedRegionOnTheClipboard) {
+    auto tools = Tools();
+    EXPECT_FALSE(tools.Copy(nullptr)) << "no selected region";
+    tree->AddRegion(RECT{10, 20, 49, 39}, kRegionHorizontal);
+    PaintInk(*page, RECT{10, 20, 10, 20});
+    ASSERT_TRUE(tools.Copy(nullptr));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    auto* dib = static_cast<const BITMAPINFOHEADER*>(GlobalLock(GetClipboardData(CF_DIB)));
+    ASSERT_NE(dib, nullptr);
+    EXPECT_EQ(dib->biWidth, 40);
+    EXPECT_EQ(dib->biHeight, 20);
+    GlobalUnlock(GetClipboardData(CF_DIB));
+    CloseClipboard();
+}
+
+TEST_F(ImageTools, CutErasesOnlyAfterAGoodCopy) {
+    tree->AddRegion(RECT{10, 20, 49, 39}, kRegionHorizontal);
+    PaintInk(*page, RECT{10, 20, 49, 39});
+    auto tools = Tools();
+    // The clipboard is held elsewhere: nothing is lost.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_FALSE(tools.Cut(nullptr));
+    CloseClipboard();
+    EXPECT_TRUE(InkAt(*page, 30, 30));
+    EXPECT_EQ(tree->GetChildCount(), 1);
+    ASSERT_TRUE(tools.Cut(nullptr));
+    EXPECT_FALSE(InkAt(*page, 30, 30));
+    EXPECT_EQ(tree->GetChildCount(), 0);
+    EXPECT_EQ(host.modified, 1);
+}
+
+TEST_F(ImageTools, CopiedBitsKeepTheirRowsAndColumns) {
+    PaintInk(*page, RECT{13, 21, 13, 21});
+    auto tools = Tools();
+    HGLOBAL block = tools.CopyRectAsDib(RECT{10, 20, 19, 29});
+    ASSERT_NE(block, nullptr);
+    const BYTE* p = static_cast<const BYTE*>(GlobalLock(block));
+    const BYTE* rows = p + sizeof(BITMAPINFOHEADER) + 8;
+    // Page row 21 is rectangle row 1, stored bottom-up as row 8; column 3.
+    EXPECT_EQ(rows[8 * 4], 0x10);
+    EXPECT_EQ(rows[0], 0);
+    GlobalUnlock(block);
+    GlobalFree(block);
+    EXPECT_EQ(tools.CopyRectAsDib(RECT{500, 500, 600, 600}), nullptr);
+}
+
+}  // namespace
