@@ -184,31 +184,6 @@ BOOL COcrDoc::OnOpenDocument(LPCTSTR path) {
     return FALSE;
 }
 
-BOOL COcrDoc::WriteImageFile(LPCTSTR path, BOOL report) {
-    if (!path || !*path) return FALSE;
-    int type = IMGTYPE_UNKNOWN;
-    if (!GetImageFileType(path, &type)) return FALSE;
-    CImageCodec* codec = CreateImageCodec(path, type);
-    if (!codec) return FALSE;
-    SetLastError(ERROR_SUCCESS);
-    BOOL written = m_pImage && codec->Save(m_pImage, 0);
-    delete codec;
-    if (!written && report) {
-        // The codec leaves the cause (a full disk) as the last error.
-        const DWORD error = GetLastError();
-        CString text;
-        text.Format(kMsgSaveImageFailed, path);
-        const char* cause = ImageWriteFailureCause(error);
-        if (*cause) {
-            text += "\n";
-            text += cause;
-        }
-        ShowDocMessage(text.GetString());
-        SetLastError(error);
-    }
-    return written;
-}
-
 BOOL COcrDoc::OnSaveDocument(LPCTSTR path) {
     if (!WriteImageFile(path, TRUE)) return FALSE;
     SetPathName(path, TRUE);

@@ -110,11 +110,6 @@ public:
     BOOL OnSaveDocument(LPCTSTR path) override;
     BOOL SaveModified() override;
 
-    // Writes the page image to `path` through the codec of its extension,
-    // leaving the document's path and flags alone. FALSE silently when the
-    // extension has no codec; with `report`, a failed write shows
-    // kMsgSaveImageFailed.
-    BOOL WriteImageFile(LPCTSTR path, BOOL report);
 
     // Commands (ocr_doc.cpp).
     afx_msg void OnFileSave();
@@ -189,7 +184,6 @@ public:
     int RestoreOriginalImage();
 
     // --- Project file (project_file.cpp).
-    BOOL WriteProjectFile();
     void ParseProject(HGLOBAL block);
 
     // --- Page load (page_load.cpp).
