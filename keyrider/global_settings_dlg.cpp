@@ -248,12 +248,33 @@ LRESULT CGlobalSettingsDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     }
     if (message == WM_COMMAND && multi_) {
         for (int side = 0; side < 2; ++side)
-            for (int m = 0; m < 3; ++m)
+            for (int m = 0; m < 3; ++m) {
                 if (LOWORD(wParam) == kChecks[side][m] && HIWORD(wParam) == BN_CLICKED) {
                     multi_->Click(side, m);
                     ShowMultiImage();
                     return 0;
                 }
+                if (LOWORD(wParam) == kCombos[side][m] && HIWORD(wParam) == CBN_SELCHANGE) {
+                    auto* combo = static_cast<CComboBox*>(multiPage_->GetDlgItem(int(kCombos[side][m])));
+                    const int dpi = combo ? int(combo->GetItemData(combo->GetCurSel())) : 0;
+                    // A listed resolution is taken; "Custom" keeps the value and opens the edit.
+                    if (dpi) multi_->Type(side, m, dpi);
+                    if (CWnd* edit = multiPage_->GetDlgItem(int(kEdits[side][m]))) {
+                        edit->SetWindowText(std::to_string(multi_->At(side, m).dpi).c_str());
+                        edit->EnableWindow(dpi == 0);
+                    }
+                    return 0;
+                }
+                if (LOWORD(wParam) == kEdits[side][m] && HIWORD(wParam) == EN_KILLFOCUS) {
+                    BOOL ok = FALSE;
+                    const int dpi = int(multiPage_->GetDlgItemInt(int(kEdits[side][m]), &ok, FALSE));
+                    if (!ok || !multi_->Type(side, m, dpi)) {
+                        MessageBeep(MB_ICONEXCLAMATION);
+                        multiPage_->SetDlgItemText(int(kEdits[side][m]), std::to_string(multi_->At(side, m).dpi).c_str());
+                    }
+                    return 0;
+                }
+            }
     }
     return CDialog::WindowProc(message, wParam, lParam);
 }

@@ -424,6 +424,13 @@ BOOL CKeyriderDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
         case IDC_GLOBAL_SETTINGS:
             openGlobalSettings();
             return TRUE;
+        case IDC_HELP_BUTTON: {
+            // The help file opens with the desktop's viewer for it.
+            const std::string help = ReadString(app_.Settings().AppKey, "Help File");
+            if (!help.empty() && std::filesystem::exists(suite::NativePathOfEither(help)))
+                ShellExecuteA(GetSafeHwnd(), "open", help.c_str(), nullptr, nullptr, SW_SHOW);
+            return TRUE;
+        }
         case IDC_DESCRIPTION:
             if (code == EN_CHANGE && initialised_ && current_ >= 0) {
                 ButtonRecord& b = *app_.Buttons().Buttons()[std::size_t(current_)];

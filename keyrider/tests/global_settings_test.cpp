@@ -151,6 +151,16 @@ TEST_F(KeyriderFixture, GrabsOfTheMainDialogAndEachSettingsPage) {
     ASSERT_NE(frontGray, nullptr);
     EXPECT_EQ(frontGray->GetCheck(), BST_CHECKED);
     EXPECT_FALSE(frontGray->IsWindowEnabled());
+    // A typed resolution outside the template's range is refused and the old one shown again.
+    CWnd* page = dialog.Page(2);
+    page->SetDlgItemText(1007, "5000");
+    dialog.SendMessage(WM_COMMAND, MAKEWPARAM(1007, EN_KILLFOCUS), 0);
+    CString shown;
+    page->GetDlgItemText(1007, shown);
+    EXPECT_STREQ(shown, "200");
+    page->SetDlgItemText(1007, "450");
+    dialog.SendMessage(WM_COMMAND, MAKEWPARAM(1007, EN_KILLFOCUS), 0);
+    EXPECT_EQ(dialog.MultiImage()->At(0, 2).dpi, 450);
     dialog.OnCancel();
 }
 

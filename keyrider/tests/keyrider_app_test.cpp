@@ -5,6 +5,7 @@
 
 #include "keyrider/button_model.h"
 #include "keyrider/keyrider_ids.h"
+#include "platform/win/ini.h"
 
 namespace keyridertest {
 namespace {
@@ -267,6 +268,53 @@ TEST_F(KeyriderFixture, EjectDirectionTwoRemovesTheEjectMenu) {
     ASSERT_TRUE(Start());
     CString text;
     EXPECT_EQ(Dialog()->TrayPopup()->GetMenuString(ID_EJECT_FORWARD, text, MF_BYCOMMAND), 0);
+}
+
+TEST_F(KeyriderFixture, ShowSwitchDoubleClickAndApplyNotifications) {
+    WriteTree();
+    ASSERT_TRUE(Start({"/M"}));
+    EXPECT_TRUE(Dialog()->IsWindowVisible());
+    Dialog()->ShowWindow(SW_HIDE);
+    // A double click on the tray icon opens the dialog while the scanner is there.
+    const UINT trayMessage = RegisterWindowMessage(options_.productName.c_str());
+    Dialog()->SendMessage(trayMessage, 0, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(Dialog()->IsWindowVisible());
+    // Templates tell of edits and of changed global settings.
+    const UINT apply = RegisterWindowMessage("Keyrider Apply Notification");
+    EXPECT_FALSE(Dialog()->ApplyEnabled());
+    Dialog()->SendMessage(apply, keyrider::kApplyNotifyChanged, 1);
+    EXPECT_TRUE(Dialog()->ApplyEnabled());
+    Dialog()->SendMessage(apply, keyrider::kApplyNotifyChanged, 2);
+    EXPECT_EQ(Count(Template()->calls, "global 1"), 1);
+    // Closing only hides.
+    Dialog()->SendMessage(WM_CLOSE, 0, 0);
+    EXPECT_FALSE(Dialog()->IsWindowVisible());
+    EXPECT_TRUE(::IsWindow(Dialog()->GetSafeHwnd()));
+}
+
+TEST_F(KeyriderFixture, WithoutScannerTheShowSwitchKeepsTheDialogHidden) {
+    WriteTree();
+    ASSERT_TRUE(Start({"/M"}, 0));
+    EXPECT_FALSE(Dialog()->IsWindowVisible());
+    const UINT trayMessage = RegisterWindowMessage(options_.productName.c_str());
+    Dialog()->SendMessage(trayMessage, 0, WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(Dialog()->IsWindowVisible());
+}
+
+TEST_F(KeyriderFixture, ExportButtonWritesTheJobIniBesideTheProgram) {
+    WriteTree();
+    ASSERT_TRUE(Start());
+    Dialog()->SendMessage(WM_COMMAND, IDC_EXPORT_INI, 0);
+    const fs::path ini = folder_ / "Keyrider.ini";
+    ASSERT_TRUE(fs::exists(ini));
+    char text[64] = {};
+    GetPrivateProfileStringA("Summary", "Utility Count", "", text, sizeof text, ini.c_str());
+    EXPECT_STREQ(text, "12");
+    GetPrivateProfileStringA("Summary", "12", "", text, sizeof text, ini.c_str());
+    EXPECT_STREQ(text, "filing");
+    GetPrivateProfileStringA("12", "Description", "", text, sizeof text, ini.c_str());
+    EXPECT_STREQ(text, "Filing the scanned pages");
+    EXPECT_TRUE(AfxTestScript::Shown().empty());  // no error box
 }
 
 }  // namespace
