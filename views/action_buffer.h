@@ -48,6 +48,8 @@ public:
     int PopAction(CActionRecord* pRecord);
     // 1 while there is something to undo.
     int CanUndo() const { return m_nLength != 0 ? 1 : 0; }
+    // Bytes of history held; it falls when a record dropped the older ones.
+    int Length() const { return m_nLength; }
     void Reset();
 
     // Size of a record of this kind, with n counts and L payload bytes.

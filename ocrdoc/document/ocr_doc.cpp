@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
@@ -183,31 +184,6 @@ BOOL COcrDoc::OnOpenDocument(LPCTSTR path) {
     return FALSE;
 }
 
-BOOL COcrDoc::WriteImageFile(LPCTSTR path, BOOL report) {
-    if (!path || !*path) return FALSE;
-    int type = IMGTYPE_UNKNOWN;
-    if (!GetImageFileType(path, &type)) return FALSE;
-    CImageCodec* codec = CreateImageCodec(path, type);
-    if (!codec) return FALSE;
-    SetLastError(ERROR_SUCCESS);
-    BOOL written = m_pImage && codec->Save(m_pImage, 0);
-    delete codec;
-    if (!written && report) {
-        // The codec leaves the cause (a full disk) as the last error.
-        const DWORD error = GetLastError();
-        CString text;
-        text.Format(kMsgSaveImageFailed, path);
-        const char* cause = ImageWriteFailureCause(error);
-        if (*cause) {
-            text += "\n";
-            text += cause;
-        }
-        ShowDocMessage(text.GetString());
-        SetLastError(error);
-    }
-    return written;
-}
-
 BOOL COcrDoc::OnSaveDocument(LPCTSTR path) {
     if (!WriteImageFile(path, TRUE)) return FALSE;
     SetPathName(path, TRUE);
@@ -310,6 +286,11 @@ std::string COcrDoc::AdvanceScanName(const std::string& name, int step) {
     return parts.drive + parts.folder + stem.substr(0, cut) + digits + parts.ext;
 }
 
+void COcrDoc::SetNextNewPageName(const std::string& name, bool replace) {
+    m_strNextNewPage = name;
+    m_bNextNewPageReplaces = replace;
+}
+
 void COcrDoc::OnPageFromScanner() {
     CShellServices& shell = ShellServices();
     HDIB dib = shell.TakeScannedDib();
@@ -339,11 +320,15 @@ void COcrDoc::OnPageFromScanner() {
 
     // The save name: the box's name, or the first later number whose image
     // and companions do not exist yet, so that no earlier scan is replaced.
-    const std::string box = BoundScanName(shell.ScanName());
+    const std::string chosen = std::exchange(m_strNextNewPage, std::string());
+    const bool replaceChosen = std::exchange(m_bNextNewPageReplaces, false);
+    const std::string box = chosen.empty() ? BoundScanName(shell.ScanName()) : chosen;
     const bool asJpg = (m_pImage->m_nBitCount == 8 || m_pImage->m_nBitCount == 24) && shell.SaveAsJpg();
     std::string saveName;
     int used = -1;
-    for (int step = 0; !box.empty() && step < kScanNumbers; ++step) {
+    // A name the user chose to replace is taken as it is.
+    if (!chosen.empty() && replaceChosen) saveName = chosen, used = 0;
+    for (int step = 0; used < 0 && !box.empty() && step < kScanNumbers; ++step) {
         std::string candidate = step == 0 ? box : AdvanceScanName(box, step);
         if (asJpg) candidate = WithExtension(candidate, ".jpg");
         if (IsFreePageName(candidate)) {

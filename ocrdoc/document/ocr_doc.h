@@ -110,11 +110,6 @@ public:
     BOOL OnSaveDocument(LPCTSTR path) override;
     BOOL SaveModified() override;
 
-    // Writes the page image to `path` through the codec of its extension,
-    // leaving the document's path and flags alone. FALSE silently when the
-    // extension has no codec; with `report`, a failed write shows
-    // kMsgSaveImageFailed.
-    BOOL WriteImageFile(LPCTSTR path, BOOL report);
 
     // Commands (ocr_doc.cpp).
     afx_msg void OnFileSave();
@@ -122,6 +117,10 @@ public:
     afx_msg void OnUpdateFileSave(CCmdUI* ui);
     afx_msg void OnUpdateFileSaveAs(CCmdUI* ui);
     afx_msg void OnPageFromScanner();
+    // The next page from the last-scanned slot is saved under `name` (a file
+    // there replaced only with `replace`, the user's Yes) instead of the next
+    // free scan name; used once.
+    void SetNextNewPageName(const std::string& name, bool replace);
     afx_msg void OnZoomIn();
     afx_msg void OnZoomOut();
     afx_msg void OnUpdateZoomIn(CCmdUI* ui);
@@ -185,7 +184,6 @@ public:
     int RestoreOriginalImage();
 
     // --- Project file (project_file.cpp).
-    BOOL WriteProjectFile();
     void ParseProject(HGLOBAL block);
 
     // --- Page load (page_load.cpp).
@@ -202,6 +200,8 @@ public:
     CRITICAL_SECTION m_csLoad;
 
 private:
+    std::string m_strNextNewPage;
+    bool m_bNextNewPageReplaces = false;
     bool m_bForwardingZoom = false;  // a zoom command on its way to the page view
 
     DECLARE_MESSAGE_MAP()

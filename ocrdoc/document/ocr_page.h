@@ -170,6 +170,19 @@ public:
     void RebuildLineCounts();
     void GetRegionLineRange(int index, int* outFirst, int* outLast);
 
+    // --- Files beside the image (page_files.cpp, project_file.cpp).
+    // Writes the page image to `path` through the codec of its extension,
+    // leaving path and flags alone. FALSE silently when the extension has no
+    // codec; with `report`, a failed write is shown.
+    BOOL WriteImageFile(const char* path, BOOL report);
+    // The project file (and the plain text of a result) beside the image,
+    // when anything changed; both written atomically.
+    BOOL WriteProjectFile();
+    // Takes a loaded page and its project block (both owned from now on, the
+    // block freed here) for a page without a window. `batchOption` 0 keeps
+    // the stored result, 1 keeps only the layout, 2 takes nothing stored.
+    BOOL TakeLoadedPage(CPageImage* image, HGLOBAL block, int batchOption);
+
     // Page image and tree are replaced (a new page); the result is kept.
     void FreePage();
     // The page region replaced by an empty one of the page's size.

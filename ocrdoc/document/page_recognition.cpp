@@ -3,6 +3,7 @@
 // Chinese engine, the result into the store, tables laid out, line counts.
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -156,16 +157,22 @@ BOOL COcrPage::CutTextLines(_seg_regioninfo** outSeg) {
     if (outSeg) *outSeg = nullptr;
     if (!ReadPageSettings() || !m_pImage || !m_pPageRegion) return FALSE;
     if (m_settings.IsHandwriting()) {
+        // The segmentation library keeps its word divider between calls:
+        // one page at a time, whichever thread runs it.
+        static std::mutex segmentation;
+        std::lock_guard<std::mutex> guard(segmentation);
         bool handled = false;
         for (int i = 0; i < m_pPageRegion->GetChildCount(); ++i) {
             CLayoutRegion* region = m_pPageRegion->GetChild(i);
             CTextRegion* text = region->AsTextRegion();
             if (!text || !(region->m_nFlags & (kRegionHorizontal | kRegionVertical))) continue;
             text->ClearContent();
-            text->SegmentHandwriting(m_pImage, 0);
+            text->SegmentHandwritingAs(m_pImage, 0, true);
             text->m_nLines = text->m_nRows;
             handled = true;
         }
+        // The rows and line counts belong to the project file.
+        if (handled) m_bLayoutDirty = 1;
         return handled;
     }
     if (!MakeRecoPlane()) return FALSE;

@@ -342,9 +342,9 @@ void ShowProjectUnusable() {
 const char* const kMsgProjectCreateError = "File PST create error!";
 const char* const kMsgProjectNotForImage = "Post is not for this file.";
 
-BOOL COcrDoc::WriteProjectFile() {
-    if (!IsModified() && !m_bLayoutDirty && !CRecoResult::m_bModified) return TRUE;
-    const std::string path = GetPathName().GetString();
+BOOL COcrPage::WriteProjectFile() {
+    if (!IsPageEdited() && !m_bLayoutDirty && !CRecoResult::m_bModified) return TRUE;
+    const std::string path = PagePath();
     if (path.empty()) return FALSE;  // no image file, so no place beside it
     const std::string projectPath = path + kProjectSuffix;
     if (!m_pImage) {
@@ -361,7 +361,7 @@ BOOL COcrDoc::WriteProjectFile() {
     const std::string editedPath = path + kEditedPageSuffix;
     bool imageSaved = true;
     bool edited = false;
-    if (IsModified()) {
+    if (IsPageEdited()) {
         imageSaved = WriteImageFile(editedPath.c_str(), TRUE) != FALSE;
         edited = imageSaved;
     } else {
@@ -392,7 +392,7 @@ BOOL COcrDoc::WriteProjectFile() {
     // that the next write tries again.
     m_bLayoutDirty = 0;
     if (textSaved) CRecoResult::m_bModified = 0;
-    if (imageSaved) SetModifiedFlag(FALSE);
+    if (imageSaved) SetPageEdited(FALSE);
     return imageSaved && textSaved;
 }
 

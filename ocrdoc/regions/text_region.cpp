@@ -213,7 +213,11 @@ BOOL CTextRegion::SegmentHandwriting(CPageImage* image, int flag) {
     CShellServices& shell = ShellServices();
     const int listRow = shell.PageListCurrentRow();
     if (listRow < 0) return FALSE;
-    const int notHandwriting = IsHandwritingPageType(shell.PageListItemText(listRow, kPageListType)) ? 0 : 1;
+    return SegmentHandwritingAs(image, flag, IsHandwritingPageType(shell.PageListItemText(listRow, kPageListType)));
+}
+
+BOOL CTextRegion::SegmentHandwritingAs(CPageImage* image, int flag, bool handwriting) {
+    const int notHandwriting = handwriting ? 0 : 1;
     if (!image || !image->m_hBits || image->m_nWidth <= 0 || image->m_nHeight <= 0 ||
         GlobalSize(image->m_hBits) < image->PlaneBytes())
         return FALSE;
@@ -273,7 +277,7 @@ BOOL CTextRegion::SegmentHandwriting(CPageImage* image, int flag) {
     if (!m_pRows) {
         for (TextRow& row : rows) FreeTextRow(row);
         m_nRowPitch = 36;
-        shell.MessageBox(kNoEnoughMemory, "", MB_OK | MB_ICONEXCLAMATION);
+        ShellServices().MessageBox(kNoEnoughMemory, "", MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {

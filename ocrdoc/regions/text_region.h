@@ -53,6 +53,9 @@ public:
     // FALSE when no page-list row is selected, the library or the rows cannot
     // be had, or memory runs out ("No Enough Memory").
     BOOL SegmentHandwriting(CPageImage* image, int flag);
+    // The same for a page whose type the caller knows (a page without a row
+    // in the page list, such as a batch worker's).
+    BOOL SegmentHandwritingAs(CPageImage* image, int flag, bool handwriting);
 
     // Box edits of the page view. Refused edits return FALSE and change nothing.
     BOOL AddRow(const RECT& rect);

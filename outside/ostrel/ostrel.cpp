@@ -6,6 +6,7 @@
 
 #include "outside/include/ostrel.h"
 #include "outside/ostrel/model.h"
+#include "platform/win/path.h"
 
 namespace {
 
@@ -36,7 +37,8 @@ OUTSIDE_EXPORT int ExportToFile(SPage* page, char* path, int format) {
     std::vector<ostrel::PageModel> pages;
     if (!ostrel::readPages(page, pages)) return 0;
     // Written beside the target and put in its place only when complete.
-    QSaveFile file(QString::fromUtf8(path));
+    // The program names the file the Windows way; the file system wants its own form.
+    QSaveFile file(QString::fromUtf8(suite::NativePathOfEither(path).c_str()));
     if (!file.open(QIODevice::WriteOnly)) return 0;
     bool ok = false;
     switch (format) {

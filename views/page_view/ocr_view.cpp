@@ -4,11 +4,13 @@
 
 #include "ocrdoc/document/page_load.h"
 #include "ocrdoc/regions/text_region.h"
+#include "platform/afx/core/clipboard.h"
 #include "platform/afx/ui/dcwnd.h"
 #include "platform/afx/ui/menu.h"
 #include "shell/shell_services.h"
 #include "views/dialogs/dlg_manual_deskew.h"
 #include "views/page_view/page_image_tools.h"
+#include "views/page_view/page_paste.h"
 #include "views/page_view/page_view_ids.h"
 
 namespace {
@@ -90,6 +92,8 @@ BEGIN_MESSAGE_MAP(COcrView, CView)
     ON_COMMAND(ID_IMAGE_DESPECKLE, OnImageNothing)
     ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
     ON_COMMAND(ID_EDIT_CUT, OnEditCut)
+    ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdateEditPaste)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATE_LEFT, OnUpdateImageTool)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_ROTATE_RIGHT, OnUpdateImageTool)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_INVERT, OnUpdateImageInvert)
@@ -711,3 +715,11 @@ void COcrView::OnImageManualDeskew() {
     UpdateDisplayImage();
     Invalidate(FALSE);
 }
+
+void COcrView::OnEditPaste() {
+    CWnd* main = AfxGetMainWnd();
+    CPagePaste paste(GetDocument());
+    paste.Run(main ? main->GetSafeHwnd() : GetSafeHwnd());
+}
+
+void COcrView::OnUpdateEditPaste(CCmdUI* ui) { ui->Enable(IsClipboardFormatAvailable(CF_DIB)); }

@@ -94,6 +94,8 @@ protected:
     afx_msg void OnImageNothing();
     afx_msg void OnEditCopy();
     afx_msg void OnEditCut();
+    afx_msg void OnEditPaste();
+    afx_msg void OnUpdateEditPaste(CCmdUI* ui);
     afx_msg void OnUpdateImageTool(CCmdUI* ui);
     afx_msg void OnUpdateImageInvert(CCmdUI* ui);
     afx_msg void OnUpdateImageResize(CCmdUI* ui);

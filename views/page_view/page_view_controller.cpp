@@ -11,8 +11,6 @@
 #include "platform/afx/afxwin.h"
 #include "shell/shell_services.h"
 
-const char* const kMsgCantLockMemory = "Can't Lock Memory";
-
 namespace {
 
 bool RectIsEmpty(const RECT& r) { return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0; }
@@ -224,7 +222,10 @@ BOOL CPageViewController::UpdateDisplayImage() {
     return TRUE;
 }
 
-void CPageViewController::ShowImageLockMessage() { ShellServices().MessageBox(kMsgCantLockMemory, "", MB_OK); }
+void CPageViewController::ShowImageLockMessage() {
+    // The staging rows could not be locked: the display stays as it was.
+    ShellServices().MessageBox("Can't Lock Memory", "", MB_OK | MB_ICONSTOP);
+}
 
 void CPageViewController::ResetView() {
     CancelDrag();

@@ -215,6 +215,16 @@ TEST_F(TextViewController, JoiningLinesPastTheLimitIsRefused) {
     Key(VK_HOME, true);
     Key(VK_DELETE);
     EXPECT_EQ(doc.m_nLineCount, 2u);
+    // Joined to exactly 512, the lines take no character in place of the selection.
+    Caret(0, 212);
+    Key(VK_DOWN, true);
+    Key(VK_HOME, true);
+    Type("z");
+    view.OnCandidateBar(0xD0D6, 1);
+    EXPECT_EQ(doc.m_nLineCount, 2u);
+    Key(VK_DELETE);
+    EXPECT_EQ(doc.m_nLineCount, 1u);
+    EXPECT_EQ(view.FetchLine(0).length, 512);
 }
 
 TEST_F(TextViewController, RefusedStoreChangesLeaveNoRecordAndNoCountChange) {
@@ -465,11 +475,7 @@ TEST_F(TextViewController, CaretStatusAndCaretShapes) {
 }
 
 TEST_F(TextViewController, TheCaretCharacterImageIsClippedToThePage) {
-    doc.m_pImage = new CPageImage();
-    doc.m_pImage->m_nWidth = 300;
-    doc.m_pImage->m_nHeight = 300;
-    doc.m_pImage->m_nBitCount = 1;
-    ASSERT_TRUE(doc.m_pImage->AllocBits(doc.m_pImage->PlaneBytes()));
+    ASSERT_TRUE(GiveBlankPage(doc, 300, 300));
     doc.m_pImage->DrawLine(0, 50, 299, 50, 3);
     RecoCharInfo inside = MakeRecord(0, 0, 'A', 40, 40, 20, 20);
     RecoCharInfo offPage = MakeRecord(0, 0, 'A', 500, 500, 20, 20);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/page_image.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/result/tests/result_fixtures.h"
 #include "platform/afx/afxwin.h"
@@ -15,6 +16,29 @@
 #include "views/text/text_view_controller.h"
 
 inline CWinApp theTextViewTestApp("TextViewTests");
+
+// A blank 1-bit page of the given size becomes the document's page image.
+inline bool GiveBlankPage(COcrDoc& doc, int width, int height) {
+    delete doc.m_pImage;
+    doc.m_pImage = new CPageImage();
+    doc.m_pImage->m_nWidth = width;
+    doc.m_pImage->m_nHeight = height;
+    doc.m_pImage->m_nBitCount = 1;
+    return doc.m_pImage->AllocBits(doc.m_pImage->PlaneBytes()) != FALSE;
+}
+
+// Top-level regions holding these line counts, stacked down the page.
+inline bool GiveRegions(COcrDoc& doc, const std::vector<int>& counts, int width = 1000, int height = 2000) {
+    delete doc.m_pPageRegion;
+    doc.m_pPageRegion = new CPageRegion(RECT{0, 0, width, height});
+    int top = 10;
+    for (int count : counts) {
+        if (!doc.m_pPageRegion->AddRegionEx(RECT{10, top, width / 2, top + 100}, 1, count)) return false;
+        top += 120;
+    }
+    doc.RebuildLineCounts();
+    return true;
+}
 
 struct RecordingTextHost : CTextViewHost {
     std::vector<std::pair<int, int>> lines;  // invalidated line ranges
@@ -91,14 +115,7 @@ protected:
     // the records, and a page whose regions hold these line counts.
     void Load(const std::string& text, const std::vector<RecoCharInfo>& records, const std::vector<int>& regions) {
         ASSERT_TRUE(LoadText(doc, text, records));
-        delete doc.m_pPageRegion;
-        doc.m_pPageRegion = new CPageRegion(RECT{0, 0, 1000, 2000});
-        int top = 10;
-        for (int count : regions) {
-            ASSERT_NE(doc.m_pPageRegion->AddRegionEx(RECT{10, top, 500, top + 100}, 1, count), nullptr);
-            top += 150;
-        }
-        doc.RebuildLineCounts();
+        ASSERT_TRUE(GiveRegions(doc, regions));
         view.ResetView();
         view.UpdateCaret(true);
     }

@@ -1,0 +1,476 @@
+#include "ocrdoc/task/task.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document/page_settings.h"
+#include "ocrdoc/document/project_file.h"
+#include "ocrdoc/helpers/path_helpers.h"
+#include "ocrdoc/helpers/table_grid.h"
+#include "platform/afx/afxwin.h"
+#include "platform/win/atomic_file.h"
+#include "platform/win/codepage.h"
+#include "platform/win/files.h"
+#include "platform/win/path.h"
+#include "shell/shell_services.h"
+
+namespace {
+
+const char* const kDefaultTaskName = "Default Task";
+const char* const kMsgExportFailed = "The output file %s could not be written.";
+const char* const kMsgDescriptionFailed = "Create work description file failure";
+
+struct PathParts {
+    std::string drive, folder, stem, ext;  // ext with its dot
+};
+
+PathParts Split(const std::string& path) {
+    char drive[_MAX_DRIVE] = {}, dir[_MAX_DIR] = {}, stem[_MAX_FNAME] = {}, ext[_MAX_EXT] = {};
+    _splitpath(path.c_str(), drive, dir, stem, ext);
+    return {drive, dir, stem, ext};
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The built-in texts of the task's strings (simplified Chinese, UTF-8).
+const char* BuiltinString(UINT id) {
+    switch (id) {
+    case IDS_SAVING_RESULT: return "\u6B63\u5728\u4FDD\u5B58\u8BC6\u522B\u7ED3\u679C...";
+    case IDS_READY_PROMPT: return "\u6309TAB\u952E\u8F6C\u6362\u64CD\u4F5C\u7A97\u53E3\uFF0CF1\u952E\u8BF7\u6C42\u7CFB\u7EDF\u5E2E\u52A9";
+    case IDS_LAYOUT_PROMPT: return "\u6309ESC\u952E\u7EC8\u6B62\u5206\u5272...";
+    case IDS_PATHS_DIFFER: return "\u56FE\u50CF\u8DEF\u5F84\u4E0D\u4E00\u81F4, \u4E0D\u80FD\u6539\u540D";
+    case IDS_NAME_EXISTS: return "\u540C\u540D\u56FE\u50CF\u6587\u4EF6%1\u5DF2\u5B58\u5728\uFF0C\u65E0\u6CD5\u7EE7\u7EED\u547D\u540D\u3002";
+    default: return "";
+    }
+}
+
+// Reads a whole small file; false when it cannot be read.
+bool ReadSmallFile(const std::string& path, std::string& out, DWORD limit) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const DWORD size = GetFileSize(file, nullptr);
+    bool ok = size != INVALID_FILE_SIZE && size <= limit;
+    if (ok) {
+        out.assign(size, '\0');
+        DWORD read = 0;
+        ok = size == 0 || (ReadFile(file, out.data(), size, &read, nullptr) && read == size);
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+// Exports through a temporary file beside the output, so that a failed
+// export never leaves a half-written or emptied output behind.
+BOOL ExportViaTemporary(SPage* page, const std::string& path, int type) {
+    const std::string temporary = path + ".part";
+    DeleteFileA(temporary.c_str());
+    if (!CallExportToFile(page, temporary, type)) {
+        DeleteFileA(temporary.c_str());
+        return FALSE;
+    }
+    if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(temporary.c_str());
+        return FALSE;
+    }
+    return TRUE;
+}
+
+UINT CodePageOf(WORD language) { return language == 1028 ? 950 : 936; }
+
+}  // namespace
+
+std::string TaskString(UINT id) {
+    CString text;
+    if (AfxLoadString(id, text) && !text.IsEmpty()) return std::string(text.GetString());
+    return suite::Utf8ToAnsi(BuiltinString(id), 936);
+}
+
+CTask::CTask() : m_strName(kDefaultTaskName) {
+    m_strFolder = ShellServices().ProgramFolder();
+    if (!m_strFolder.empty() && m_strFolder.back() != '\\' && m_strFolder.back() != '/') m_strFolder += '\\';
+    m_strFolder += "OCRFiles\\";
+}
+
+CTask::~CTask() = default;
+
+void CTask::SetPrompt(UINT id) { ShellServices().SetStatusPaneText(kStatusPrompt, TaskString(id)); }
+
+BOOL CTask::AddImageToList(const std::string& path, std::uintptr_t itemValue) {
+    CShellServices& shell = ShellServices();
+    const PageSettings names = PageSettings::Defaults();
+    FileItemInfo item;
+    item.path = path;
+    const int lang = shell.LangCode(), type = shell.PageType();
+    item.language = lang >= 0 && lang < 3 ? names.languageNames[lang] : std::string();
+    item.type = type >= 0 && type < 5 ? names.typeNames[type] : std::string();
+    item.resolution = std::to_string(shell.DefaultResolution());
+    const int row = shell.PageListUpdateItem(item);
+    if (row < 0) return FALSE;
+    shell.PageListSetItemValue(row, itemValue);
+    return TRUE;
+}
+
+void CTask::ShowRow(int row) {
+    CShellServices& shell = ShellServices();
+    const std::string path = shell.PageListItemText(row, kPageListPath);
+    const PathParts rowParts = Split(path);
+    const PathParts box = Split(shell.ScanName());
+    shell.SetScanName(suite::AnsiToLower(rowParts.drive + rowParts.folder + box.stem + box.ext));
+    char counter[64];
+    std::snprintf(counter, sizeof counter, "%6d  /  %d", row + 1, shell.PageListRowCount());
+    shell.SetStatusPaneText(kStatusCounter, counter);
+    shell.SetStatusPaneText(kStatusLanguage, shell.PageListItemText(row, kPageListLanguage));
+    shell.SetStatusPaneText(kStatusType, shell.PageListItemText(row, kPageListType));
+    shell.SetStatusPaneText(kStatusResolution, shell.PageListItemText(row, kPageListResolution));
+}
+
+void CTask::SelectImage(int row) {
+    CShellServices& shell = ShellServices();
+    if (row < 0) {
+        shell.OpenDocumentPath(kPlaceholderPath);
+        for (int pane = kStatusCounter; pane <= kStatusResolution; ++pane) shell.SetStatusPaneText(pane, " ");
+        return;
+    }
+    // The path as the list holds it: an upper-cased name may be another file here.
+    shell.OpenDocumentPath(shell.PageListItemText(row, kPageListPath));
+    ShowRow(row);
+}
+
+void CTask::New() {
+    CShellServices& shell = ShellServices();
+    if (shell.PageListRowCount() > 0) {
+        if (m_bJobModified && !SaveModified()) return;
+        m_strName = kDefaultTaskName;
+        shell.PageListDeleteAll();
+        SelectImage(-1);
+        return;
+    }
+    m_strName = kDefaultTaskName;
+}
+
+int CTask::CountSelected() const { return static_cast<int>(ShellServices().PageListSelectedRows().size()); }
+
+BOOL CTask::HasImages() const { return ShellServices().PageListRowCount() > 0; }
+
+void CTask::PumpBatchMessages() {
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+            m_bCancel = 1;
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessage(&msg);
+    }
+}
+
+BOOL CTask::OpenRowAndWait(int row) {
+    CShellServices& shell = ShellServices();
+    shell.PageListSelectItem(row);
+    ShowRow(row);
+    const std::string path = shell.PageListItemText(row, kPageListPath);
+    shell.SetBusy(true);
+    const int opened = shell.OpenDocumentPath(path);
+    m_bAlreadyOpen = opened == kOpenAlreadyOpen;
+    if (opened != kOpenStarted) {
+        shell.SetBusy(false);
+        return m_bAlreadyOpen;
+    }
+    // Waits for the page with a bound: it also ends when the load thread has
+    // ended without a page arriving.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_nLoadTimeoutMs);
+    int drainsAfterEnd = 0;
+    while (shell.IsBusy()) {
+        // Esc is noted here; the page that is on its way is still waited for.
+        PumpBatchMessages();
+        if (!shell.IsBusy()) break;
+        COcrDoc* doc = shell.CurrentDocument();
+        CWinThread* thread = doc ? doc->m_pLoadThread : nullptr;
+        const bool ended = !thread || !thread->m_hThread || WaitForSingleObject(thread->m_hThread, 0) == WAIT_OBJECT_0;
+        // The thread's last post may still be queued: a few more pumps first.
+        if (ended && ++drainsAfterEnd > 50) break;
+        if (std::chrono::steady_clock::now() > deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const bool arrived = !shell.IsBusy();
+    shell.SetBusy(false);
+    COcrDoc* doc = shell.CurrentDocument();
+    return arrived && doc && doc->m_pImage;
+}
+
+void CTask::AnalyzeSelected() {
+    CShellServices& shell = ShellServices();
+    SetPrompt(IDS_LAYOUT_PROMPT);
+    m_bCancel = 0;
+    shell.SetBatchMode(shell.IgnoredFlag());
+    for (int row : shell.PageListSelectedRows()) {
+        const BOOL open = OpenRowAndWait(row);
+        if (open) {
+            if (m_bAlreadyOpen && shell.BatchMode() == 2) shell.SendMainCommand(ID_CLEAR_LAYOUT_SEND);
+            shell.SendMainCommand(ID_RECOG_LAYOUT_SEND);
+        }
+        if (m_bCancel) break;
+    }
+    shell.SetBatchMode(0);
+    SetPrompt(IDS_READY_PROMPT);
+}
+
+void CTask::RecognizeSelected() {
+    CShellServices& shell = ShellServices();
+    shell.SetBatchMode(shell.IgnoredFlag());
+    shell.RunBatchRecognitionDialog();
+    shell.SetBatchMode(0);
+}
+
+int CTask::ExportTypeFor(const std::string& path, WORD systemLanguage) {
+    const int type = GetExportFormat(path.c_str());
+    if (systemLanguage == 1028) {
+        // The export library has Big5 variants of HTML and RTF only; a
+        // spreadsheet stays a spreadsheet.
+        if (type == OSTREL_FORMAT_HTML) return OSTREL_FORMAT_BIG5_HTML;
+        if (type == OSTREL_FORMAT_RTF) return OSTREL_FORMAT_BIG5_RTF;
+    }
+    return type;
+}
+
+BOOL CTask::ExportSelected(const std::string& outputPath) {
+    CShellServices& shell = ShellServices();
+    SetPrompt(IDS_SAVING_RESULT);
+    shell.SetBatchMode(0);
+    m_bCancel = 0;
+    const WORD language = shell.SystemLanguageId();
+    const int type = ExportTypeFor(outputPath, language);
+    BOOL written = FALSE;
+    if (type != -2) {
+        std::u16string text;
+        SPage* first = nullptr;
+        SPage* last = nullptr;
+        for (int row : shell.PageListSelectedRows()) {
+            // Esc is taken from the queue here but does not end the export.
+            if (!OpenRowAndWait(row)) continue;
+            COcrDoc* doc = shell.CurrentDocument();
+            if (!doc) continue;
+            if (type == -1) {
+                if (doc->m_bHasResult) text += doc->TextAsUnicode(CodePageOf(language));
+            } else if (SPage* page = doc->BuildExportPage()) {
+                if (last) last->next = page;
+                else first = page;
+                last = page;
+            }
+        }
+        if (type == -1) written = WriteUnicodeTextFile(outputPath, text);
+        else written = first && ExportViaTemporary(first, outputPath, type);
+        FreeSPage(first, 1);
+    }
+    if (!written) {
+        char message[600];
+        std::snprintf(message, sizeof message, kMsgExportFailed, outputPath.c_str());
+        shell.MessageBox(message, "", MB_OK | MB_ICONEXCLAMATION);
+    } else if (shell.OutputToExe()) {
+        shell.OpenWithDefaultAction(outputPath);
+    }
+    SetPrompt(IDS_READY_PROMPT);
+    return written;
+}
+
+std::string CTask::SameNameOutput(const std::string& dataFolder, const std::string& imagePath, int type) {
+    const char* ext = nullptr;
+    switch (type) {
+    case -1: ext = ".TXT"; break;
+    case 0: ext = ".PDF"; break;
+    case 1: case 4: ext = ".HTM"; break;
+    case 2: case 3: ext = ".RTF"; break;
+    case 5: ext = ".XLS"; break;
+    default: return {};
+    }
+    const PathParts parts = Split(suite::AnsiToUpper(imagePath));
+    std::string letters = parts.ext.size() > 1 ? parts.ext.substr(1, 3) : std::string();
+    return dataFolder + "\\OUTPUT\\" + parts.stem + letters + ext;
+}
+
+int CTask::SaveSelectedSameName(int type) {
+    CShellServices& shell = ShellServices();
+    SetPrompt(IDS_SAVING_RESULT);
+    shell.SetBatchMode(0);
+    m_bCancel = 0;
+    const WORD language = shell.SystemLanguageId();
+    int written = 0, failed = 0;
+    const std::string folder = shell.DataFolder() + "\\OUTPUT\\";
+    CreateFolderPath(folder.c_str());
+    for (int row : shell.PageListSelectedRows()) {
+        if (!OpenRowAndWait(row)) continue;
+        COcrDoc* doc = shell.CurrentDocument();
+        if (!doc) continue;
+        const std::string name = SameNameOutput(shell.DataFolder(), shell.PageListItemText(row, kPageListPath), type);
+        if (name.empty()) continue;
+        BOOL ok = FALSE;
+        if (type == -1) {
+            if (!doc->m_bHasResult) continue;
+            ok = WriteUnicodeTextFile(name, doc->TextAsUnicode(CodePageOf(language)));
+        } else {
+            int format = type;
+            if (language == 1028 && format == OSTREL_FORMAT_HTML) format = OSTREL_FORMAT_BIG5_HTML;
+            if (language == 1028 && format == OSTREL_FORMAT_RTF) format = OSTREL_FORMAT_BIG5_RTF;
+            SPage* page = doc->BuildExportPage();
+            ok = page && ExportViaTemporary(page, name, format);
+            FreeSPage(page, 1);
+        }
+        if (ok) ++written;
+        else ++failed;
+    }
+    if (failed) {
+        char message[600];
+        std::snprintf(message, sizeof message, kMsgExportFailed, folder.c_str());
+        shell.MessageBox(message, "", MB_OK | MB_ICONEXCLAMATION);
+    }
+    SetPrompt(IDS_READY_PROMPT);
+    return written;
+}
+
+void CTask::ClearLayoutSelected() {
+    CShellServices& shell = ShellServices();
+    const int focused = shell.PageListCurrentRow();
+    shell.SetBatchMode(shell.IgnoredFlag());
+    for (int row : shell.PageListSelectedRows()) {
+        shell.PageListSelectItem(row);
+        const std::string project = shell.PageListItemText(row, kPageListPath) + kProjectSuffix;
+        std::string head;
+        // Only a project file is cut, and only through a whole rewrite: the
+        // header stays, the record count becomes 0.
+        if (!ReadSmallFile(project, head, kProjectMaxFileBytes) || head.size() < kProjectHeaderBytes ||
+            head.compare(0, kProjectMagicBytes, kProjectMagic, kProjectMagicBytes) != 0)
+            continue;
+        head.resize(kProjectHeaderBytes);
+        head[24] = head[25] = head[26] = head[27] = '\0';
+        SuiteWriteFileAtomically(project.c_str(), head.data(), head.size());
+    }
+    if (COcrDoc* doc = shell.CurrentDocument()) doc->ClearLayout(FALSE);
+    shell.SetBatchMode(0);
+    if (focused >= 0) shell.PageListSelectItem(focused);
+}
+
+BOOL CTask::AllSelectedInScanFolder() const {
+    CShellServices& shell = ShellServices();
+    const PathParts box = Split(shell.ScanName());
+    const std::string boxFolder = suite::AnsiToLower(box.drive + box.folder);
+    for (int row : shell.PageListSelectedRows()) {
+        const PathParts parts = Split(shell.PageListItemText(row, kPageListPath));
+        if (suite::AnsiToLower(parts.drive + parts.folder) != boxFolder) return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CTask::StemEndsInCounter(const std::string& path) {
+    const std::string stem = Split(path).stem;
+    if (stem.size() <= 2) return FALSE;
+    return std::all_of(stem.end() - 3, stem.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+BOOL CTask::IsScanImageFile(const std::string& path) {
+    const std::string ext = suite::AnsiToLower(Split(path).ext);
+    return ext == ".tif" || ext == ".bmp" || ext == ".jpg";
+}
+
+void CTask::AppendCounter(std::string& path) {
+    const PathParts parts = Split(path);
+    path = parts.drive + parts.folder + parts.stem + "001" + parts.ext;
+}
+
+BOOL CTask::RenameToScanNames() {
+    CShellServices& shell = ShellServices();
+    if (!AllSelectedInScanFolder()) {
+        shell.MessageBox(TaskString(IDS_PATHS_DIFFER), "", MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    const std::string box = shell.ScanName();
+    if (!StemEndsInCounter(box)) {
+        shell.MessageBox(TaskString(IDS_NAME_RULE), "", MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    const PathParts boxParts = Split(box);
+    const std::string prefix = boxParts.stem.substr(0, boxParts.stem.size() - 3);
+    int counter = std::stoi(boxParts.stem.substr(boxParts.stem.size() - 3));
+    static const char* const kOld[4] = {".pst", ".bki", ".dat", ".txt"};
+    static const char* const kTemp[4] = {".pss", ".bkk", ".daa", ".txx"};
+    struct Move {
+        int row;
+        std::string oldPath, temp, final;
+    };
+    std::vector<Move> moves;
+    for (int row : shell.PageListSelectedRows()) {
+        const std::string oldPath = shell.PageListItemText(row, kPageListPath);
+        const PathParts parts = Split(oldPath);
+        char number[8];
+        std::snprintf(number, sizeof number, "%03d", counter);
+        counter = (counter + 1) % 1000;
+        const std::string stem = prefix + number;
+        moves.push_back({row, oldPath, parts.drive + parts.folder + stem + ".OR$", parts.drive + parts.folder + stem + parts.ext});
+    }
+    // Phase 1: images to their temporary names, companions to their temporary ones.
+    for (const Move& m : moves) {
+        DeleteFileA(m.temp.c_str());
+        MoveFileA(m.oldPath.c_str(), m.temp.c_str());
+        for (int k = 0; k < 4; ++k) {
+            const std::string target = m.final + kTemp[k];
+            DeleteFileA(target.c_str());
+            MoveFileA((m.oldPath + kOld[k]).c_str(), target.c_str());
+        }
+    }
+    // Phase 2: a final name taken by another file puts every name back.
+    for (const Move& m : moves) {
+        if (!Exists(m.final)) continue;
+        for (const Move& back : moves) {
+            MoveFileA(back.temp.c_str(), back.oldPath.c_str());
+            for (int k = 0; k < 4; ++k) MoveFileA((back.final + kTemp[k]).c_str(), (back.oldPath + kOld[k]).c_str());
+        }
+        std::string text = TaskString(IDS_NAME_EXISTS);
+        const std::size_t at = text.find("%1");
+        if (at != std::string::npos) text.replace(at, 2, m.final);
+        shell.MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    // Phase 3: the final names.
+    COcrDoc* doc = shell.CurrentDocument();
+    const std::string open = doc ? std::string(doc->GetPathName().GetString()) : std::string();
+    for (const Move& m : moves) {
+        MoveFileA(m.temp.c_str(), m.final.c_str());
+        for (int k = 0; k < 4; ++k) MoveFileA((m.final + kTemp[k]).c_str(), (m.final + kOld[k]).c_str());
+        shell.PageListSetItemText(m.row, kPageListPath, m.final);
+        if (doc && suite::AnsiCompareNoCase(open, m.oldPath) == 0) doc->SetPathName(m.final.c_str(), FALSE);
+    }
+    // The box goes on to the next free number.
+    std::string next = box;
+    for (int tries = 0; tries < 1000; ++tries) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%03d", counter);
+        next = boxParts.drive + boxParts.folder + prefix + number + boxParts.ext;
+        if (!Exists(next)) break;
+        counter = (counter + 1) % 1000;
+    }
+    shell.SetScanName(next);
+    if (m_strName != kDefaultTaskName) Save();
+    return TRUE;
+}
+
+std::string CTask::DescriptionPath() const {
+    if (m_strName.size() < 3) return m_strName + "des";
+    return m_strName.substr(0, m_strName.size() - 3) + "des";
+}
+
+void CTask::EditDescription() {
+    std::string text;
+    ReadSmallFile(DescriptionPath(), text, 1u << 20);
+    const std::string stem = Split(m_strName).stem;
+    if (ShellServices().RunProjectDescriptionDialog(stem, text) == IDOK) WriteDescription(text);
+}
+
+BOOL CTask::WriteDescription(const std::string& text) {
+    if (!SuiteWriteFileAtomically(DescriptionPath().c_str(), text.data(), text.size())) {
+        ShellServices().MessageBox(kMsgDescriptionFailed, "", MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    return TRUE;
+}

@@ -1,0 +1,114 @@
+// What the task's tests share: rendered pages saved as image files, an open
+// document with a page view wired to the fake shell's open path and
+// commands, and small file helpers.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "imaging/codecs/codec_factory.h"
+#include "imaging/codecs/image_file_type.h"
+#include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document/tests/fake_page_view.h"
+#include "ocrdoc/document/page_settings.h"
+#include "outside/tests/pages.h"
+#include "platform/win/memory.h"
+#include "platform/win/path.h"
+#include "shell/tests/fake_shell_services.h"
+
+namespace taskfix {
+
+namespace fs = std::filesystem;
+
+// Writes the plane as an image file through the codec of its extension.
+inline bool SavePlane(const testpages::Plane& plane, const std::string& path) {
+    CPageImage page;
+    page.m_nWidth = plane.width;
+    page.m_nHeight = plane.height;
+    page.m_nBitCount = 1;
+    if (!page.AllocBits(page.PlaneBytes())) return false;
+    std::memcpy(GlobalLock(page.m_hBits), plane.bits.data(), plane.bits.size());
+    GlobalUnlock(page.m_hBits);
+    int type = IMGTYPE_UNKNOWN;
+    CImageCodec* codec = GetImageFileType(path.c_str(), &type) ? CreateImageCodec(path.c_str(), type) : nullptr;
+    const bool saved = codec && codec->Save(&page, 0);
+    delete codec;
+    page.Empty();
+    return saved;
+}
+
+inline std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void Write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+// A temporary folder for one test.
+struct TempFolder {
+    fs::path dir;
+    explicit TempFolder(const std::string& name) {
+        dir = fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    ~TempFolder() { fs::remove_all(dir); }
+    std::string operator/(const std::string& file) const { return (dir / file).string(); }
+};
+
+// The shell's page list rows: path, language and type by name index, resolution 300.
+inline void AddRow(CFakeShellServices& shell, const std::string& path, int language, int type) {
+    const PageSettings names = PageSettings::Defaults();
+    const int row = shell.rowCount++;
+    shell.cells[{row, kPageListPath}] = path;
+    shell.cells[{row, kPageListLanguage}] = names.languageNames[language];
+    shell.cells[{row, kPageListType}] = names.typeNames[type];
+    shell.cells[{row, kPageListResolution}] = "300";
+}
+
+inline void SelectRows(CFakeShellServices& shell, const std::vector<int>& rows) {
+    shell.selectedRows = rows;
+    shell.selectedCount = static_cast<int>(rows.size());
+    shell.currentRow = rows.empty() ? -1 : rows.front();
+}
+
+// The open document with its page view, reached by the shell's open path
+// and the main window's commands as the application reaches it.
+struct OpenDocument {
+    CFakeShellServices& shell;
+    COcrDoc doc;
+    CPageViewWindow window{&doc};
+
+    explicit OpenDocument(CFakeShellServices& s) : shell(s) {
+        shell.onOpenDocument = [this](const std::string& path) {
+            if (!doc.GetPathName().IsEmpty() && suite::FullWindowsPath(path) == doc.GetPathName().GetString() && doc.m_pImage)
+                return int(kOpenAlreadyOpen);
+            doc.SaveModified();
+            doc.OnOpenDocument(path.c_str());
+            return int(kOpenStarted);
+        };
+        shell.onSendCommand = [this](UINT id) {
+            if (id == ID_DOC_LAYOUT) doc.OnDocLayout();
+            if (id == ID_DOC_CLEAR_LAYOUT) doc.OnDocClearLayout();
+        };
+    }
+    ~OpenDocument() {
+        shell.onOpenDocument = nullptr;
+        shell.onSendCommand = nullptr;
+    }
+    // Opens path and pumps until the page arrived.
+    bool Open(const std::string& path) {
+        const int before = window.view->pagesLoaded;
+        doc.SaveModified();
+        doc.OnOpenDocument(path.c_str());
+        return PumpUntil([&] { return window.view->pagesLoaded > before; }, 30000) && doc.m_pImage;
+    }
+};
+
+}  // namespace taskfix

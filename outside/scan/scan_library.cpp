@@ -1,0 +1,238 @@
+// The scan library's table: start-up with the paper list, the watcher that
+// reports the scanner's presence and front-panel buttons, and page scanning.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "outside/include/library_export.h"
+#include "outside/scan/sane_device.h"
+#include "platform/afx/ui/winuser.h"
+#include "platform/win/handles.h"
+#include "platform/win/sync.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Devices are opened only while this cross-process lock is held, so that two
+// programs never drive the scanner at once.
+const char* const kDeviceLockName = "Suite Scan Device";
+constexpr DWORD kPollLockWaitMs = 50;
+constexpr DWORD kScanLockWaitMs = 10000;
+constexpr auto kButtonPeriod = 200ms;
+constexpr auto kPresencePeriod = 2000ms;
+constexpr int kMaxPagesPerScan = 100000;
+
+struct Event {
+    int type;
+    int value;
+};
+
+struct State {
+    std::mutex lock;
+    std::condition_variable wake;
+    std::deque<Event> events;
+    std::thread watcher;
+    bool stop = false;
+    std::atomic<bool> scanning{false};
+    std::atomic<int> present{0};
+    SCANSTATUSPROC status = nullptr;
+    void* context = nullptr;
+    UINT_PTR deliveryTimer = 0;
+    bool running = false;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+class DeviceLock {
+public:
+    explicit DeviceLock(DWORD waitMs) {
+        handle_ = CreateMutexA(nullptr, FALSE, kDeviceLockName);
+        if (!handle_) return;
+        DWORD r = WaitForSingleObject(handle_, waitMs);
+        held_ = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+    }
+    ~DeviceLock() {
+        if (held_) ReleaseMutex(handle_);
+        if (handle_) CloseHandle(handle_);
+    }
+    bool held() const { return held_; }
+
+private:
+    HANDLE handle_ = nullptr;
+    bool held_ = false;
+};
+
+void post(int type, int value) {
+    State& s = state();
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.events.push_back({type, value});
+}
+
+// Runs on the ScanInit thread: hands the queued events to the status callback.
+void deliver(HWND, UINT, UINT_PTR, DWORD) {
+    State& s = state();
+    for (;;) {
+        Event e{};
+        {
+            std::lock_guard<std::mutex> guard(s.lock);
+            if (s.events.empty() || !s.status) return;
+            e = s.events.front();
+            s.events.pop_front();
+        }
+        s.status(e.type, e.value, s.context);
+    }
+}
+
+bool scannerThere() { return !scan::ChooseDevice(scan::ListDevices()).empty(); }
+
+void watch() {
+    State& s = state();
+    auto nextPresence = std::chrono::steady_clock::now();
+    std::vector<int> previous;
+    bool havePrevious = false;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> guard(s.lock);
+            if (s.wake.wait_for(guard, kButtonPeriod, [&] { return s.stop; })) return;
+        }
+        if (s.scanning) continue;
+        if (std::chrono::steady_clock::now() >= nextPresence) {
+            nextPresence = std::chrono::steady_clock::now() + kPresencePeriod;
+            int now = scannerThere() ? 1 : 0;
+            if (now != s.present.exchange(now)) {
+                post(SCAN_STATUS_CONNECTION, now);
+                havePrevious = false;
+            }
+        }
+        if (!s.present) continue;
+        DeviceLock device(kPollLockWaitMs);
+        if (!device.held() || s.scanning) continue;
+        scan::SaneDevice scanner;
+        if (!scanner.open(scan::ChooseDevice(scan::ListDevices()))) continue;
+        std::vector<int> values = scanner.readHardSelect(scanner.hardSelectOptions());
+        if (havePrevious && values.size() == previous.size())
+            for (std::size_t i = 0; i < values.size(); ++i)
+                if (values[i] && !previous[i]) post(SCAN_STATUS_BUTTON, int(i) + 1);
+        previous = values;
+        havePrevious = true;
+    }
+}
+
+void stopWatcher() {
+    State& s = state();
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.stop = true;
+    }
+    s.wake.notify_all();
+    if (s.watcher.joinable()) s.watcher.join();
+    if (s.deliveryTimer) KillTimer(nullptr, s.deliveryTimer);
+    s.deliveryTimer = 0;
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.events.clear();
+    s.status = nullptr;
+    s.running = false;
+}
+
+int scanInit(LPCSTR, LPCSTR, SCANSTATUSPROC status, KEYRIDER_SETTINGS* settings, void* context) {
+    State& s = state();
+    if (s.running) stopWatcher();
+    if (!scan::EnsureSaneStarted()) return 0;
+    std::string device = scan::ChooseDevice(scan::ListDevices());
+    s.present = device.empty() ? 0 : 1;
+    if (settings) {
+        settings->ScannerPresent = s.present;
+        if (!device.empty() && !settings->Papers) {
+            DeviceLock lock(kScanLockWaitMs);
+            scan::SaneDevice scanner;
+            if (lock.held() && scanner.open(device)) {
+                std::vector<KEYRIDER_PAPER> papers = scan::PapersFor(scanner);
+                if (!papers.empty()) {
+                    auto* list = static_cast<KEYRIDER_PAPER*>(std::malloc(papers.size() * sizeof(KEYRIDER_PAPER)));
+                    if (list) {
+                        std::memcpy(list, papers.data(), papers.size() * sizeof(KEYRIDER_PAPER));
+                        settings->Papers = list;
+                        settings->PaperCount = DWORD(papers.size());
+                    }
+                }
+            }
+        }
+    }
+    s.status = status;
+    s.context = context;
+    s.stop = false;
+    s.deliveryTimer = SetTimer(nullptr, 0, 50, deliver);
+    s.watcher = std::thread(watch);
+    s.running = true;
+    return 1;
+}
+
+int scanIsScannerPresent() {
+    int now = scannerThere() ? 1 : 0;
+    return now;
+}
+
+void scanTerminate() {
+    stopWatcher();
+    scan::StopSane();
+}
+
+int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
+    if (!settings || !page) return 0;
+    State& s = state();
+    struct Busy {
+        std::atomic<bool>& flag;
+        explicit Busy(std::atomic<bool>& f) : flag(f) { flag = true; }
+        ~Busy() { flag = false; }
+    } busy(s.scanning);
+    DeviceLock lock(kScanLockWaitMs);
+    if (!lock.held()) return 0;
+    scan::SaneDevice scanner;
+    if (!scanner.open(scan::ChooseDevice(scan::ListDevices()))) return 0;
+    scan::ApplySettings(scanner, *settings);
+    const bool feeder = scan::IsFeederSource(*settings);
+    int pages = 0;
+    while (pages < kMaxPagesPerScan) {
+        IL_IMAGE image{};
+        if (scanner.readPage(image, settings->Resolution) != scan::PageResult::Page) break;
+        ++pages;
+        int goOn = page(&image, argument);
+        // What the callback did not free is freed here.
+        delete image.Header;
+        std::free(image.Bits);
+        if (!goOn || !feeder) break;
+    }
+    scanner.cancel();
+    return pages > 0 ? 1 : 0;
+}
+
+int scanEndJob(const BYTE*) { return 1; }
+int scanLoadSettings() { return 1; }
+int scanSettingsApplied() { return 1; }
+
+SCAN_FUNCTIONTABLE makeTable() {
+    SCAN_FUNCTIONTABLE t{};
+    t.ScanInit = scanInit;
+    t.ScanIsScannerPresent = scanIsScannerPresent;
+    t.ScanTerminate = scanTerminate;
+    t.ScanPages = scanPages;
+    t.ScanEndJob = scanEndJob;
+    t.ScanLoadSettings = scanLoadSettings;
+    t.ScanSettingsApplied = scanSettingsApplied;
+    return t;
+}
+
+const SCAN_FUNCTIONTABLE table = makeTable();
+
+}  // namespace
+
+SUITE_LIBRARY_EXPORT const SCAN_FUNCTIONTABLE* ScanDlgEntry() { return &table; }

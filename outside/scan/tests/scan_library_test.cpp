@@ -1,0 +1,193 @@
+// The scan library against SANE's test backend: pages as scanimage scans
+// them, the feeder's end, a jam, the callback's stop, the paper list and the
+// front-panel options.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "outside/include/keyrider_scan.h"
+#include "outside/scan/sane_device.h"
+#include "outside/scan/tests/sane_test_device.h"
+#include "platform/win/library.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ScanLibraryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / ("scan_test_" + std::to_string(::getpid()));
+        scantest::PrepareSaneTestDevice(folder_ / "sane", readStatus());
+        module_ = LoadLibraryA("Scan.dll");
+        ASSERT_NE(module_, nullptr);
+        auto entry = reinterpret_cast<SCAN_DLGENTRY>(GetProcAddress(module_, "ScanDlgEntry"));
+        ASSERT_NE(entry, nullptr);
+        table_ = entry();
+        ASSERT_NE(table_, nullptr);
+    }
+    void TearDown() override {
+        if (table_ && table_->ScanTerminate) table_->ScanTerminate();
+        if (module_) FreeLibrary(module_);
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+    }
+    virtual std::string readStatus() const { return "Default"; }
+
+    static SCAN_SETTINGS Settings(int source, int mode, int dpi) {
+        SCAN_SETTINGS s{};
+        s.Source = source;
+        s.Mode = mode;
+        s.Resolution = dpi;
+        return s;
+    }
+
+    fs::path folder_;
+    HMODULE module_ = nullptr;
+    const SCAN_FUNCTIONTABLE* table_ = nullptr;
+};
+
+struct Collected {
+    std::vector<IL_IMAGE> copies;  // header and bits taken over from the library
+    std::vector<std::vector<BYTE>> pixels;
+    std::vector<IL_IMAGEHEADER> headers;
+    int stopAfter = 1 << 30;
+    bool freeInCallback = false;
+};
+
+int Collect(IL_IMAGE* page, void* argument) {
+    auto* c = static_cast<Collected*>(argument);
+    EXPECT_EQ(page->Flags & IL_FLAG_FREE_AFTER_USE, IL_FLAG_FREE_AFTER_USE);
+    c->headers.push_back(*page->Header);
+    const std::size_t bytes = std::size_t(page->Header->BytesPerLine) * std::size_t(page->Header->Height);
+    c->pixels.emplace_back(page->Bits, page->Bits + bytes);
+    if (c->freeInCallback) {  // as IL_FreeImage does: free and null
+        delete page->Header;
+        std::free(page->Bits);
+        page->Header = nullptr;
+        page->Bits = nullptr;
+    }
+    return int(c->pixels.size()) < c->stopAfter ? 1 : 0;
+}
+
+// Runs scanimage with `arguments` in batch mode into `folder`; the page files in order.
+std::vector<fs::path> ScanImage(const fs::path& folder, const std::string& arguments) {
+    fs::create_directories(folder);
+    std::string command = "scanimage -d test:0 --format=pnm " + arguments + " --batch='" + (folder / "p%d.pnm").string() +
+                          "' > /dev/null 2>&1";
+    std::system(command.c_str());
+    std::vector<fs::path> pages;
+    for (int i = 1; fs::exists(folder / ("p" + std::to_string(i) + ".pnm")); ++i)
+        pages.push_back(folder / ("p" + std::to_string(i) + ".pnm"));
+    return pages;
+}
+
+void ExpectSamePixels(const scantest::Pnm& pnm, const IL_IMAGEHEADER& h, const std::vector<BYTE>& bits) {
+    ASSERT_EQ(pnm.width, h.Width);
+    ASSERT_EQ(pnm.height, h.Height);
+    ASSERT_EQ(pnm.channels * 8, h.BitsPerPixel);
+    std::size_t differing = 0;
+    const std::size_t rowSamples = std::size_t(pnm.width) * std::size_t(pnm.channels);
+    for (int y = 0; y < pnm.height; ++y)
+        for (std::size_t s = 0; s < rowSamples; ++s)
+            if (pnm.samples[std::size_t(y) * rowSamples + s] != bits[std::size_t(y) * h.BytesPerLine + s]) ++differing;
+    EXPECT_EQ(differing, 0u);
+}
+
+TEST_F(ScanLibraryTest, PagesEqualScanimageForEachModeAndSource) {
+    struct Case {
+        int source, mode, dpi;
+        const char* arguments;
+    } cases[] = {
+        {0, 0, 75, "--source Flatbed --mode Color --depth 8 --resolution 75 --batch-count=1"},
+        {0, 1, 100, "--source Flatbed --mode Gray --depth 8 --resolution 100 --batch-count=1"},
+        {3, 2, 60, "--source 'Automatic Document Feeder' --mode Gray --depth 1 --resolution 60 --batch-count=2"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        std::vector<fs::path> expected = ScanImage(folder_ / ("ref" + std::to_string(n++)), c.arguments);
+        ASSERT_FALSE(expected.empty());
+        SCAN_SETTINGS s = Settings(c.source, c.mode, c.dpi);
+        Collected got;
+        got.stopAfter = int(expected.size());
+        ASSERT_EQ(table_->ScanPages(&s, Collect, &got), 1);
+        ASSERT_EQ(got.pixels.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            scantest::Pnm pnm;
+            ASSERT_TRUE(scantest::ReadPnm(expected[i], pnm));
+            ExpectSamePixels(pnm, got.headers[i], got.pixels[i]);
+            EXPECT_EQ(got.headers[i].XResolution, DWORD(c.dpi));
+        }
+    }
+}
+
+TEST_F(ScanLibraryTest, FeederGivesTenPagesThenTheEndAndFlatbedOne) {
+    SCAN_SETTINGS feeder = Settings(3, 1, 25);
+    Collected all;
+    all.freeInCallback = true;  // pages the callback freed are not freed again
+    EXPECT_EQ(table_->ScanPages(&feeder, Collect, &all), 1);
+    EXPECT_EQ(all.pixels.size(), 10u);
+
+    SCAN_SETTINGS flatbed = Settings(0, 0, 25);
+    Collected one;
+    EXPECT_EQ(table_->ScanPages(&flatbed, Collect, &one), 1);
+    EXPECT_EQ(one.pixels.size(), 1u);
+    EXPECT_EQ(one.headers[0].BitsPerPixel, 24);
+}
+
+TEST_F(ScanLibraryTest, CallbackZeroStopsTheRun) {
+    SCAN_SETTINGS feeder = Settings(3, 1, 25);
+    Collected some;
+    some.stopAfter = 3;
+    EXPECT_EQ(table_->ScanPages(&feeder, Collect, &some), 1);
+    EXPECT_EQ(some.pixels.size(), 3u);
+    EXPECT_EQ(table_->ScanPages(nullptr, Collect, &some), 0);
+    EXPECT_EQ(table_->ScanPages(&feeder, nullptr, &some), 0);
+}
+
+TEST_F(ScanLibraryTest, InitFillsThePaperListThatFitsTheDevice) {
+    KEYRIDER_SETTINGS settings{};
+    ASSERT_NE(table_->ScanInit("Software\\X", "/tmp/", nullptr, &settings, nullptr), 0);
+    EXPECT_TRUE(settings.ScannerPresent);
+    EXPECT_NE(table_->ScanIsScannerPresent(), 0);
+    ASSERT_NE(settings.Papers, nullptr);
+    ASSERT_GT(settings.PaperCount, 0u);
+    for (DWORD i = 0; i < settings.PaperCount; ++i) {
+        EXPECT_LE(settings.Papers[i].Area[2], 2000u) << settings.Papers[i].Name;  // the test device is 200 mm
+        EXPECT_LE(settings.Papers[i].Area[3], 2000u) << settings.Papers[i].Name;
+    }
+    std::free(settings.Papers);
+    EXPECT_NE(table_->ScanLoadSettings(), 0);
+}
+
+TEST_F(ScanLibraryTest, WatcherFindsTheHardSelectOptions) {
+    scan::SaneDevice device;
+    ASSERT_TRUE(device.open(scan::ChooseDevice(scan::ListDevices())));
+    std::vector<int> options = device.hardSelectOptions();
+    ASSERT_FALSE(options.empty());
+    for (int i : options) {
+        const SANE_Option_Descriptor* d = device.descriptor(i);
+        EXPECT_TRUE(d->cap & SANE_CAP_HARD_SELECT) << d->name;
+        EXPECT_FALSE(d->cap & SANE_CAP_SOFT_SELECT) << d->name;
+    }
+    EXPECT_EQ(device.readHardSelect(options).size(), options.size());
+}
+
+class JammedScanTest : public ScanLibraryTest {
+protected:
+    std::string readStatus() const override { return "SANE_STATUS_JAMMED"; }
+};
+
+TEST_F(JammedScanTest, JamEndsTheRunCleanly) {
+    SCAN_SETTINGS feeder = Settings(3, 1, 25);
+    Collected none;
+    EXPECT_EQ(table_->ScanPages(&feeder, Collect, &none), 0);
+    EXPECT_TRUE(none.pixels.empty());
+}
+
+}  // namespace

@@ -1,0 +1,22 @@
+#include "outside/tarrik/message_texts.h"
+
+namespace tarrik {
+
+const char* MessageText(int id) {
+    switch (id) {
+        case 5: return "Creating the PDF file from %1 pages...";
+        case 6: return "Adding page %1 of %2 to the PDF file...";
+        case 8: return "The serial number of \"%1\" has reached its largest value. Choose another prefix or start number.";
+        case 10: return "The prefix holds a character that a file name cannot hold: \\ / : * ? \" < > |";
+        case 14: return "Do you want to exit %1? The scanner buttons will not work until it is started again.";
+        case 15: return "The scanner is not present. Connect the scanner, turn it on and try again.";
+        case 16: return "No mail program is installed, so the files cannot be sent by e-mail.";
+        case 26: return "The connection to the FTP server could not be made. Check the host name, user name and password.";
+        case 28: return "Export to ini";
+        case 29: return "Exporting the button settings to %s...";
+        case 30: return "The job file \"%1\" does not exist.";
+        default: return nullptr;
+    }
+}
+
+}  // namespace tarrik
