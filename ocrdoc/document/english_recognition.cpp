@@ -13,8 +13,6 @@
 #include "ocrdoc/regions/text_region.h"
 #include "platform/win/memory.h"
 
-void AnalyzeTablesOn(CPageRegion* page, HGLOBAL plane, int width, int height);
-
 namespace {
 
 _recblockeng BlockOf(const CLayoutRegion& r) {
