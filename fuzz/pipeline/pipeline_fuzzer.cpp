@@ -43,8 +43,14 @@ void CheckStore(const CRecoResult& store) {
     const std::string_view text = store.Text();
     Require(IsWholeTextForm(text, store.RecordCount()));
     Require(text.size() >= 2 && text.substr(text.size() - 2) == "\r\n");
+    // Line ends counted unit by unit: a record index may hold the byte 10.
     UINT lines = 0;
-    for (char c : text) lines += c == '\n';
+    for (std::size_t p = 0; p < text.size();) {
+        const auto b = static_cast<BYTE>(text[p]);
+        if (b == 0x80) p += 6;
+        else if (b == 13) p += 2, ++lines;
+        else p += b > 0x80 ? 2 : 1;
+    }
     Require(lines == store.m_nLineCount);
 }
 
