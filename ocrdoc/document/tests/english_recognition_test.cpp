@@ -219,3 +219,22 @@ TEST_F(EnglishRecognition, EnglishPageIsReadThroughTheEngine) {
     EXPECT_EQ(lines, static_cast<int>(page.m_nLineCount));
     for (UINT i = 0; i < page.RecordCount(); ++i) EXPECT_NE(std::string("ADE").find(static_cast<char>(page.Record(i)->chClass)), std::string::npos);
 }
+
+TEST_F(EnglishRecognition, MergeWalksStrayHighBytesAsTheStoreDoesAndEndsEveryLine) {
+    PutPlane(page, BlankPlane(300, 200));
+    page.m_pPageRegion->AddRegion(RECT{10, 10, 280, 90}, kRegionEnglish)->m_nLines = 2;
+    page.m_pPageRegion->AddRegion(RECT{10, 100, 280, 190}, kRegionHorizontal)->m_nLines = 1;
+    std::vector<RecoCharInfo> records = {TestRecord(10, 110, 20, 20, 0)};
+    ASSERT_TRUE(page.ReplaceContents(Unit(0xD6, 0xD0, 0) + "\r\n", records.data(), 1));
+    // 0xFF is never a lead byte, and the last 0x9B has no trail: single
+    // bytes both, so the unit after them is still a whole recognised character.
+    RecoCharInfo one = TestRecord(20, 20, 10, 20, 0);
+    const std::string english = std::string("\xFF\x9B\x9B\x9B ") + Unit(0, 'g', 0);  // one line, no line end
+    ASSERT_TRUE(page.MergeEnglishResult(english.data(), static_cast<UINT>(english.size()), &one, sizeof one));
+    EXPECT_EQ(std::string(page.Text()), english.substr(0, 5) + Unit(0, 'g', 1) + "\r\n" + Unit(0xD6, 0xD0, 0) + "\r\n");
+    // A lead byte right before a unit would take its marker as its trail: refused.
+    const std::string eaten = std::string("\x9B") + Unit(0, 'g', 0) + "\r\n";
+    EXPECT_FALSE(page.MergeEnglishResult(eaten.data(), static_cast<UINT>(eaten.size()), &one, sizeof one));
+    EXPECT_EQ(page.m_nLineCount, 2u);
+    EXPECT_TRUE(IsWholeTextForm(page.Text(), page.RecordCount()));
+}
