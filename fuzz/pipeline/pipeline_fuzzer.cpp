@@ -46,10 +46,9 @@ void CheckStore(const CRecoResult& store) {
     // Line ends counted unit by unit: a record index may hold the byte 10.
     UINT lines = 0;
     for (std::size_t p = 0; p < text.size();) {
-        const auto b = static_cast<BYTE>(text[p]);
-        if (b == 0x80) p += 6;
-        else if (b == 13) p += 2, ++lines;
-        else p += b > 0x80 ? 2 : 1;
+        const std::size_t len = TextUnitLength(text, p);
+        lines += text[p] == 13 && len == 2;
+        p += len;
     }
     Require(lines == store.m_nLineCount);
 }
