@@ -95,21 +95,21 @@ TEST_F(EnglishRecognition, AnswerBecomesTextFormWithClassesAndCodes) {
                              " " + Unit(0, 'd', 4) + "\r\n" + "\r\n";
     EXPECT_EQ(text, want);
     ASSERT_EQ(records.size(), 5u);
-    EXPECT_EQ(records[0].chClass, 'A');
-    EXPECT_EQ(records[1].chClass, 'D');
-    EXPECT_EQ(records[2].chClass, 'D');
-    EXPECT_EQ(records[3].chClass, 'E');
-    EXPECT_EQ(records[0].wCand[0], 0x4100);  // a single byte in the high half
-    EXPECT_EQ(records[3].wCand[0], 0xA9B3);
-    EXPECT_EQ(records[0].byLineAttr, 1);
-    EXPECT_EQ(records[3].byChar, 3);
-    EXPECT_EQ(records[4].byLine, 1);
-    EXPECT_EQ(records[4].byChar, 0);
-    EXPECT_EQ(records[4].byLineAttr, 1);
-    EXPECT_EQ(records[0].byFlags, 'S');
-    EXPECT_EQ(records[0].nLineThick, 21);
-    EXPECT_EQ(records[0].nBoxLen, 10);
-    EXPECT_EQ(records[0].nBoxAlong, 10);
+    EXPECT_EQ(+records[0].chClass, 'A');
+    EXPECT_EQ(+records[1].chClass, 'D');
+    EXPECT_EQ(+records[2].chClass, 'D');
+    EXPECT_EQ(+records[3].chClass, 'E');
+    EXPECT_EQ(+records[0].wCand[0], 0x4100);  // a single byte in the high half
+    EXPECT_EQ(+records[3].wCand[0], 0xA9B3);
+    EXPECT_EQ(+records[0].byLineAttr, 1);
+    EXPECT_EQ(+records[3].byChar, 3);
+    EXPECT_EQ(+records[4].byLine, 1);
+    EXPECT_EQ(+records[4].byChar, 0);
+    EXPECT_EQ(+records[4].byLineAttr, 1);
+    EXPECT_EQ(+records[0].byFlags, 'S');
+    EXPECT_EQ(+records[0].nLineThick, 21);
+    EXPECT_EQ(+records[0].nBoxLen, 10);
+    EXPECT_EQ(+records[0].nBoxAlong, 10);
 }
 
 TEST_F(EnglishRecognition, MergeRenumbersRecordsAndBlocksAfterTheChineseOnes) {
@@ -132,8 +132,8 @@ TEST_F(EnglishRecognition, MergeRenumbersRecordsAndBlocksAfterTheChineseOnes) {
     a.Word(a.Line(a.Entry(), 130, 10), 0, {{'O', 10}, {'K', 10}});
     ASSERT_TRUE(page.AppendEnglishResult(a.Head()));
     ASSERT_EQ(page.RecordCount(), 12u);
-    EXPECT_EQ(page.Record(10)->wBlock, 3);  // the last Chinese block was 2
-    EXPECT_EQ(page.Record(11)->wBlock, 3);
+    EXPECT_EQ(+page.Record(10)->wBlock, 3);  // the last Chinese block was 2
+    EXPECT_EQ(+page.Record(11)->wBlock, 3);
     EXPECT_EQ(std::string(page.Text()), text + Unit(0, 'O', 10) + Unit(0, 'K', 11) + "\r\n");
     EXPECT_EQ(page.m_nLineCount, 3u);
 }

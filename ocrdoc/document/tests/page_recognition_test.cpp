@@ -239,8 +239,8 @@ TEST_F(PageRecognition, ChineseAndEnglishRegionsAreMergedInReadingOrder) {
     EXPECT_EQ(StoreUtf8(page), "Hi\r\n中\r\n");
     ASSERT_EQ(page.RecordCount(), 3u);
     // The English records follow the Chinese one, in the blocks after it.
-    EXPECT_EQ(page.Record(0)->wBlock, 0);
-    EXPECT_EQ(page.Record(1)->wBlock, 1);
+    EXPECT_EQ(+page.Record(0)->wBlock, 0);
+    EXPECT_EQ(+page.Record(1)->wBlock, 1);
     const std::string_view form = page.Text();
     EXPECT_EQ(static_cast<BYTE>(form[3]), 1);  // "H" is record 1
 }
