@@ -1,11 +1,27 @@
 // Reading and checking package files. Nothing here changes the store: the
 // import works from the checked description this produces.
+//
+// What a package must be before it is accepted:
+// - each info block says what it is ("Type" 0 for a document, 2 for a folder
+//   package) and names the path of the header (a document package's own
+//   block, a folder package's folder block);
+// - the numbered entries ("Files", "Folder", "Document") are exactly 1 .. n,
+//   and a document's "Total Pages" is the number of its "Files" entries;
+// - the pages of a document follow each other without gap or overlap and end
+//   where its info block begins; the records of a folder package follow each
+//   other from the first to the folder info block the trailer names;
+// - every folder and document lies below the package's path, has its parent
+//   folder in the package (or is at the package's top), and occurs once;
+// - when the package carries a checksum block, the length and CRC match.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 
+#include "imaging/compress/checksum.h"
+#include "platform/win/ini.h"
 #include "tabellon/db_error.h"
 #include "tabellon/package_format.h"
 #include "tabellon/store_system.h"
@@ -15,19 +31,19 @@ namespace tabellon {
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
+[[noreturn]] void refuse() { throw DbError{DB_ERR_FAILED}; }
 
 class PackageFile {
 public:
-    explicit PackageFile(const std::string& path) : f_(std::fopen(sys::nativePath(path).c_str(), "rb")) {
+    explicit PackageFile(const std::string& path)
+        : f_(std::fopen(sys::nativePath(path).c_str(), "rb"), FileCloser{}) {
         if (f_ && std::fseek(f_.get(), 0, SEEK_END) == 0) {
             long end = std::ftell(f_.get());
             if (end >= 0) size_ = std::uint64_t(end);
         }
     }
-    bool ok() const { return bool(f_); }
+    bool ok() const { return f_ != nullptr; }
+    std::shared_ptr<std::FILE> handle() const { return f_; }
     std::uint64_t size() const { return size_; }
     bool read(std::uint64_t pos, void* out, size_t n) {
         if (pos > size_ || n > size_ - pos) return false;
@@ -36,36 +52,40 @@ public:
     }
     std::uint64_t number(std::uint64_t pos, int width) {
         std::uint8_t b[8] = {};
-        if (!read(pos, b, size_t(width))) throw DbError{DB_ERR_FAILED};
+        if (!read(pos, b, size_t(width))) refuse();
         std::uint64_t v = 0;
         for (int i = width - 1; i >= 0; --i) v = (v << 8) | b[i];
         return v;
     }
-    // Copies [from, to) into a new temporary file; the info blocks are read from there.
-    std::string extract(std::uint64_t from, std::uint64_t to, const char* stem) {
+    // The bytes of [from, to): an info block, bounded so that a bent
+    // position cannot ask for an unbounded buffer.
+    std::string text(std::uint64_t from, std::uint64_t to) {
         constexpr std::uint64_t kMaxInfo = 64ull << 20;
-        if (from > to || to > size_ || to - from > kMaxInfo) throw DbError{DB_ERR_FAILED};
-        auto tmp = sys::makeTempFile("", stem);
-        if (!tmp) throw DbError{DB_ERR_FAILED};
-        std::string text(size_t(to - from), '\0');
-        if (!read(from, text.data(), text.size()) || !sys::writeFileAtomically(*tmp, text)) {
-            sys::removeFile(*tmp);
-            throw DbError{DB_ERR_FAILED};
-        }
-        return *tmp;
+        if (from > to || to > size_ || to - from > kMaxInfo) refuse();
+        std::string out(size_t(to - from), '\0');
+        if (!read(from, out.data(), out.size())) refuse();
+        return out;
+    }
+    // The CRC-32 of the whole file but [skipFrom, skipTo).
+    std::uint32_t crcOutside(std::uint64_t skipFrom, std::uint64_t skipTo) {
+        std::vector<std::uint8_t> buf(size_t(std::clamp<std::uint64_t>(size_, 1, 1 << 20)));
+        std::uint32_t crc = 0;
+        auto feed = [&](std::uint64_t from, std::uint64_t to) {
+            while (from < to) {
+                size_t n = size_t(std::min<std::uint64_t>(buf.size(), to - from));
+                if (!read(from, buf.data(), n)) refuse();
+                crc = coders::Crc32(crc, buf.data(), n);
+                from += n;
+            }
+        };
+        feed(0, skipFrom);
+        feed(skipTo, size_);
+        return crc;
     }
 
 private:
-    std::unique_ptr<std::FILE, FileCloser> f_;
+    std::shared_ptr<std::FILE> f_;
     std::uint64_t size_ = 0;
-};
-
-// A temporary file removed when the step ends.
-struct TempFile {
-    std::string path;
-    ~TempFile() {
-        if (!path.empty()) sys::removeFile(path);
-    }
 };
 
 bool validPath(const std::string& path, bool allowEmpty) {
@@ -84,9 +104,15 @@ bool validPath(const std::string& path, bool allowEmpty) {
     return true;
 }
 
+// The folder part of a node path ("" at the top), as the import splits it.
+std::string parentOf(const std::string& path) {
+    size_t cut = path.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
 bool below(const std::string& path, const std::string& root) {
     if (root.empty()) return true;
-    return path.size() > root.size() + 1 && suite::SameName(path.substr(0, root.size()), root) && path[root.size()] == '\\';
+    return path.size() > root.size() + 1 && path.compare(0, root.size(), root) == 0 && path[root.size()] == '\\';
 }
 
 bool parseUnsigned(const char*& p, std::uint64_t& out, std::uint64_t max) {
@@ -101,6 +127,66 @@ bool parseUnsigned(const char*& p, std::uint64_t& out, std::uint64_t max) {
     out = v;
     return true;
 }
+
+// A whole text that is one decimal number up to max.
+bool wholeNumber(const std::string& text, std::uint64_t& out, std::uint64_t max) {
+    const char* p = text.c_str();
+    return parseUnsigned(p, out, max) && *p == '\0';
+}
+
+// One info block: its text, parsed for the lists of its keys, and written to
+// a temporary file whose values the Common Library's ini routines read.
+class InfoBlock {
+public:
+    InfoBlock(PackageFile& f, const COMMON_SERVICE_TABLE& common, std::uint64_t from, std::uint64_t to,
+              const char* stem)
+        : common_(common) {
+        std::string text = f.text(from, to);
+        doc_ = suite::IniDocument::Parse(text);
+        auto tmp = sys::makeTempFile("", stem);
+        if (!tmp) refuse();
+        path_ = *tmp;
+        if (!sys::writeFileAtomically(path_, text)) refuse();
+    }
+    ~InfoBlock() {
+        if (!path_.empty()) sys::removeFile(path_);
+    }
+    InfoBlock(const InfoBlock&) = delete;
+    InfoBlock& operator=(const InfoBlock&) = delete;
+
+    // A value that must be there.
+    std::string value(const char* section, const std::string& key, DWORD size) const {
+        std::vector<char> buf(size, '\0');
+        if (!common_.ReadIniString(section, key.c_str(), "", buf.data(), size, path_.c_str())) refuse();
+        buf[size - 1] = '\0';
+        return std::string(buf.data());
+    }
+    // A section that occurs at most once (the ini routines read only the first).
+    void once(const char* section) const {
+        size_t headers = 0;
+        for (const std::string& s : doc_.Sections()) headers += suite::SameName(s, section);
+        if (headers > 1) refuse();
+    }
+    // The number of entries of a numbered section, whose keys must be 1 .. n in order.
+    size_t numbered(const char* section) const {
+        once(section);
+        std::vector<std::string> keys = doc_.Keys(section);
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] != std::to_string(i + 1)) refuse();
+        return keys.size();
+    }
+    // The path of the "System" section, whose type must be the one expected.
+    std::string system(const char* type) const {
+        once("System");
+        if (value("System", "Type", 16) != type) refuse();
+        return value("System", "Path", 1040);
+    }
+
+private:
+    const COMMON_SERVICE_TABLE& common_;
+    suite::IniDocument doc_;
+    std::string path_;
+};
 
 struct Layout {
     int lengthWidth;
@@ -126,55 +212,59 @@ Header readHeader(PackageFile& f, int kind, Layout layout) {
     h.kind = kind;
     std::uint64_t length = f.number(16, layout.lengthWidth);
     std::uint64_t start = 16 + std::uint64_t(layout.lengthWidth);
-    if (length > kMaxNodePath || length > f.size() - start) throw DbError{DB_ERR_FAILED};
+    if (length > kMaxNodePath || length > f.size() - start) refuse();
     h.path.assign(size_t(length), '\0');
-    if (!f.read(start, h.path.data(), size_t(length))) throw DbError{DB_ERR_FAILED};
-    if (h.path.find('\0') != std::string::npos || !validPath(h.path, kind == 1)) throw DbError{DB_ERR_FAILED};
+    if (!f.read(start, h.path.data(), size_t(length))) refuse();
+    if (h.path.find('\0') != std::string::npos || !validPath(h.path, kind == 1)) refuse();
     h.end = start + length;
     return h;
 }
 
-std::string iniString(const COMMON_SERVICE_TABLE& common, const char* section, const std::string& key,
-                      const std::string& ini, DWORD size, bool* found = nullptr) {
-    std::vector<char> buf(size, '\0');
-    BOOL got = common.ReadIniString(section, key.c_str(), "", buf.data(), size, ini.c_str());
-    if (found) *found = got != 0;
-    buf[size - 1] = '\0';
-    return std::string(buf.data());
-}
-
-// One document's info block, lying in [infoStart, infoEnd); its page bytes lie in [recordStart, infoStart).
-PackageDocument readDocumentInfo(PackageFile& f, const COMMON_SERVICE_TABLE& common, std::uint64_t recordStart,
-                                 std::uint64_t infoStart, std::uint64_t infoEnd, const char* stem) {
-    TempFile ini{f.extract(infoStart, infoEnd, stem)};
+struct Record {
     PackageDocument doc;
-    doc.path = iniString(common, "System", "Path", ini.path, 1040);
-    if (!validPath(doc.path, false)) throw DbError{DB_ERR_FAILED};
-    int total = common.ReadIniInt("System", "Total Pages", 0, ini.path.c_str());
-    if (total < 0) throw DbError{DB_ERR_FAILED};
-    // Every recorded page takes a line of the info block, which bounds the count.
-    std::uint64_t most = (infoEnd - infoStart) / 6;
-    std::uint64_t pages = std::min<std::uint64_t>(std::uint64_t(total), most);
-    for (std::uint64_t i = 1; i <= pages; ++i) {
-        bool found = false;
-        std::string entry = iniString(common, "Files", std::to_string(i), ini.path, 260, &found);
-        if (!found || entry.empty()) continue;  // a page the export could not read
+    std::uint64_t start = 0;  // where its first page (or, without pages, its info block) begins
+};
+
+// One document's info block, lying in [infoStart, infoEnd). Its pages must
+// follow each other without gap or overlap and end where the block begins.
+Record readDocumentInfo(PackageFile& f, const COMMON_SERVICE_TABLE& common, std::uint64_t infoStart,
+                        std::uint64_t infoEnd, const char* stem) {
+    InfoBlock info(f, common, infoStart, infoEnd, stem);
+    Record r;
+    r.doc.path = info.system("0");
+    if (!validPath(r.doc.path, false)) refuse();
+    std::uint64_t total = 0;
+    if (!wholeNumber(info.value("System", "Total Pages", 16), total, 0xFFFFFFFFull)) refuse();
+    if (info.numbered("Files") != total) refuse();
+    std::uint64_t cursor = infoStart;
+    for (std::uint64_t i = 1; i <= total; ++i) {
+        std::string entry = info.value("Files", std::to_string(i), 260);
         size_t comma = entry.find(',');
-        if (comma == std::string::npos || comma > 16) throw DbError{DB_ERR_FAILED};
+        if (comma == std::string::npos || comma > 16) refuse();
         PackagePage page;
         page.ext = entry.substr(0, comma);
         const char* p = entry.c_str() + comma + 1;
         std::uint64_t size = 0, thumb = 0;
         if (!parseUnsigned(p, page.position, ~0ull) || *p++ != ',' || !parseUnsigned(p, size, 0xFFFFFFFFull) ||
             *p++ != ',' || !parseUnsigned(p, thumb, 0xFFFFFFFFull) || *p != '\0')
-            throw DbError{DB_ERR_FAILED};
+            refuse();
+        if (i == 1) cursor = page.position;
+        if (page.position != cursor || cursor > infoStart || size + thumb > infoStart - cursor) refuse();
+        cursor += size + thumb;
         page.size = std::uint32_t(size);
         page.thumbSize = std::uint32_t(thumb);
-        if (page.position < recordStart || page.position > infoStart || size + thumb > infoStart - page.position)
-            throw DbError{DB_ERR_FAILED};
-        doc.pages.push_back(page);
+        r.doc.pages.push_back(page);
     }
-    return doc;
+    if (cursor != infoStart) refuse();
+    r.start = r.doc.pages.empty() ? infoStart : r.doc.pages.front().position;
+    return r;
+}
+
+// Where the first record of a package may begin: `at` exactly in the
+// current layout, anywhere from `at` in the old ones (whose header fields
+// before the records are not fixed).
+void checkFirstRecord(std::uint64_t start, std::uint64_t at, bool exact) {
+    if (exact ? start != at : start < at) refuse();
 }
 
 Package readWith(PackageFile& f, const COMMON_SERVICE_TABLE& common, int kind, Layout layout) {
@@ -182,41 +272,79 @@ Package readWith(PackageFile& f, const COMMON_SERVICE_TABLE& common, int kind, L
     Header h = readHeader(f, kind, layout);
     pkg.kind = kind;
     pkg.path = h.path;
-    const int w = layout.positionWidth;
-    if (f.size() < h.end + std::uint64_t(w)) throw DbError{DB_ERR_FAILED};
-    std::uint64_t trailer = f.size() - std::uint64_t(w);
-    std::uint64_t info = f.number(trailer, w);
-    if (info < h.end || info > trailer) throw DbError{DB_ERR_FAILED};
+    pkg.source = f.handle();
+    const bool current = layout.lengthWidth == 8;
+    const std::uint64_t w = std::uint64_t(layout.positionWidth);
+    // Folder packages of the current layout carry a zero and the library's
+    // version between the header and the records.
+    std::uint64_t recordStart = h.end + (current && kind == 1 ? 8 : 0);
+    if (f.size() < recordStart + w) refuse();
+    char marker[8];
+    if (current && f.size() >= recordStart + kChecksumBlockSize + w && f.read(recordStart, marker, 8) &&
+        std::memcmp(marker, kChecksumMarker, 8) == 0) {
+        if (f.number(recordStart + 8, 8) != f.size()) refuse();
+        std::uint32_t crc = std::uint32_t(f.number(recordStart + 16, 4));
+        if (f.crcOutside(recordStart, recordStart + kChecksumBlockSize) != crc) refuse();
+        recordStart += kChecksumBlockSize;
+        pkg.checksummed = true;
+    }
+    const std::uint64_t trailer = f.size() - w;
+    const std::uint64_t info = f.number(trailer, int(w));
+    if (info < recordStart || info > trailer) refuse();
+
     if (kind == 0) {
-        PackageDocument doc = readDocumentInfo(f, common, h.end, info, trailer, "Ulbry.Info");
-        if (!suite::SameName(doc.path, h.path)) throw DbError{DB_ERR_FAILED};
-        pkg.documents.push_back(std::move(doc));
+        Record r = readDocumentInfo(f, common, info, trailer, "Ulbry.Info");
+        if (r.doc.path != h.path) refuse();
+        checkFirstRecord(r.start, recordStart, current);
+        pkg.documents.push_back(std::move(r.doc));
         return pkg;
     }
-    TempFile ini{f.extract(info, trailer, "Ulbry.Info")};
-    std::uint64_t most = (trailer - info) / 4;
-    for (std::uint64_t i = 1; i <= most; ++i) {
-        bool found = false;
-        std::string folder = iniString(common, "Folder", std::to_string(i), ini.path, 1040, &found);
-        if (!found || folder.empty()) break;
-        if (!validPath(folder, false) || !(suite::SameName(folder, h.path) || below(folder, h.path)))
-            throw DbError{DB_ERR_FAILED};
+
+    InfoBlock block(f, common, info, trailer, "Ulbry.Info");
+    if (block.system("2") != h.path) refuse();
+    // Folder and document paths by their folded names: each occurs once.
+    std::set<std::string> folders, taken;
+    size_t folderCount = block.numbered("Folder");
+    for (size_t i = 1; i <= folderCount; ++i) {
+        std::string folder = block.value("Folder", std::to_string(i), 1040);
+        if (!validPath(folder, false)) refuse();
+        if (i == 1 && !h.path.empty()) {
+            if (folder != h.path) refuse();  // one folder's package starts with that folder
+        } else {
+            std::string parent = parentOf(folder);
+            if (!below(folder, h.path) || !(parent.empty() ? h.path.empty() : folders.count(suite::FoldName(parent))))
+                refuse();
+        }
+        if (!folders.insert(suite::FoldName(folder)).second) refuse();
         pkg.folders.push_back(folder);
     }
-    for (std::uint64_t j = 1; j <= most; ++j) {
-        bool found = false;
-        std::string text = iniString(common, "Document", std::to_string(j), ini.path, 260, &found);
-        if (!found || text.empty()) break;
-        const char* p = text.c_str();
+    if (!h.path.empty() && folderCount == 0) refuse();
+    taken = folders;
+    size_t documentCount = block.numbered("Document");
+    std::uint64_t next = recordStart;  // where the next record must begin
+    for (size_t j = 1; j <= documentCount; ++j) {
         std::uint64_t end = 0;
-        if (!parseUnsigned(p, end, ~0ull) || *p != '\0') throw DbError{DB_ERR_FAILED};
-        if (end < h.end + std::uint64_t(w) || end > info) throw DbError{DB_ERR_FAILED};
-        std::uint64_t docInfo = f.number(end - std::uint64_t(w), w);
-        if (docInfo < h.end || docInfo > end - std::uint64_t(w)) throw DbError{DB_ERR_FAILED};
-        PackageDocument doc = readDocumentInfo(f, common, h.end, docInfo, end - std::uint64_t(w), "Vask.Info");
-        if (!below(doc.path, h.path)) throw DbError{DB_ERR_FAILED};
-        pkg.documents.push_back(std::move(doc));
+        if (!wholeNumber(block.value("Document", std::to_string(j), 260), end, ~0ull)) refuse();
+        if (end < next + w || end > info) refuse();
+        std::uint64_t docInfo = f.number(end - w, int(w));
+        if (docInfo < next || docInfo > end - w) refuse();
+        Record r = readDocumentInfo(f, common, docInfo, end - w, "Vask.Info");
+        if (j == 1)
+            checkFirstRecord(r.start, next, current);
+        else if (r.start != next)
+            refuse();
+        std::string parent = parentOf(r.doc.path);
+        if (!below(r.doc.path, h.path) || !(parent.empty() ? h.path.empty() : folders.count(suite::FoldName(parent))))
+            refuse();
+        if (!taken.insert(suite::FoldName(r.doc.path)).second) refuse();
+        pkg.documents.push_back(std::move(r.doc));
+        next = end;
     }
+    // The trailer names the block that follows the last record.
+    if (documentCount == 0)
+        checkFirstRecord(info, recordStart, current);
+    else if (next != info)
+        refuse();
     return pkg;
 }
 

@@ -1,14 +1,17 @@
 // Package export and import. An export is written to a fresh file beside the
 // target, every write checked, and renamed over the target only when it is
-// complete. An import first reads and checks the whole package, then makes
-// every change in one transaction: new page files first, the old target's
-// files deleted only after the commit.
+// complete; it carries a checksum block that the import checks. An import
+// first reads and checks the whole package, then makes every change in one
+// transaction: new page files first, the old target's files deleted only
+// after the commit, so a failure at any step leaves the store as it was.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "imaging/compress/checksum.h"
 #include "platform/win/files.h"
 #include "tabellon/doc_database.h"
 #include "tabellon/package_format.h"
@@ -20,10 +23,6 @@ namespace {
 
 // Printed as "%u%u%u%u" of the library's version 1.0.0.0.
 constexpr DWORD kLibraryVersionNumber = 1000;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 class PackageWriter {
 public:
@@ -45,6 +44,7 @@ public:
     std::uint64_t position() const { return pos_; }
     void bytes(const void* data, size_t n) {
         const char* p = static_cast<const char*>(data);
+        crc_ = coders::Crc32(crc_, reinterpret_cast<const std::uint8_t*>(p), n);
         while (n > 0) {
             DWORD chunk = DWORD(std::min<size_t>(n, 1u << 30)), written = 0;
             if (!WriteFile(h_, p, chunk, &written, nullptr) || written != chunk) throw DbError{DB_ERR_NO_SPACE};
@@ -55,8 +55,18 @@ public:
     }
     void number(std::uint64_t v, int width) {
         std::uint8_t b[8];
-        for (int i = 0; i < width; ++i) b[i] = std::uint8_t(v >> (8 * i));
+        encode(v, width, b);
         bytes(b, size_t(width));
+    }
+    // Leaves room for the checksum block here; finish fills it in. The
+    // block's bytes stay out of the sum.
+    void checksumBlock() {
+        std::uint32_t sum = crc_;
+        checksumAt_ = pos_;
+        std::uint8_t block[kChecksumBlockSize] = {};
+        std::memcpy(block, kChecksumMarker, 8);
+        bytes(block, sizeof block);
+        crc_ = sum;
     }
     // Appends a whole file of `expected` bytes; false when it cannot be opened.
     bool file(const std::string& path, std::uint64_t expected) {
@@ -73,6 +83,17 @@ public:
         return true;
     }
     void finish() {
+        if (checksumAt_) {
+            std::uint8_t tail[12];
+            encode(pos_, 8, tail);
+            encode(crc_, 4, tail + 8);
+            LARGE_INTEGER at{};
+            at.QuadPart = LONGLONG(*checksumAt_ + 8);
+            DWORD written = 0;
+            if (!SetFilePointerEx(h_, at, nullptr, FILE_BEGIN) || !WriteFile(h_, tail, sizeof tail, &written, nullptr) ||
+                written != sizeof tail)
+                throw DbError{DB_ERR_NO_SPACE};
+        }
         if (!FlushFileBuffers(h_)) throw DbError{DB_ERR_NO_SPACE};
         BOOL closed = CloseHandle(h_);
         h_ = INVALID_HANDLE_VALUE;
@@ -82,10 +103,16 @@ public:
     }
 
 private:
+    static void encode(std::uint64_t v, int width, std::uint8_t* out) {
+        for (int i = 0; i < width; ++i) out[i] = std::uint8_t(v >> (8 * i));
+    }
+
     std::string target_;
     std::string tmp_;
     HANDLE h_ = INVALID_HANDLE_VALUE;
     std::uint64_t pos_ = 0;
+    std::uint32_t crc_ = 0;
+    std::optional<std::uint64_t> checksumAt_;
     bool finished_ = false;
 };
 
@@ -143,6 +170,9 @@ struct PackageWork {
             return 0;
         }
         CDocDatabase::NodeKey k = db.nodeKey(doc.path);
+        // Pages whose file cannot be read are left out; the entries of the
+        // others are numbered without gaps and the count says how many there are.
+        DWORD written = 0;
         for (DWORD i = 1; i <= doc.pages; ++i) {
             PageRef ref;
             try {
@@ -162,13 +192,14 @@ struct PackageWork {
             char entry[128];
             std::snprintf(entry, sizeof entry, "%s,%llu,%u,%u", ext.c_str(), static_cast<unsigned long long>(at),
                           unsigned(*size), unsigned(thumb));
-            ini(info.path, "Files", std::to_string(i), entry);
+            ini(info.path, "Files", std::to_string(++written), entry);
             sys::crashPoint("export:page");
             if (proc && proc(doc.id, doc.pages, i, user) == DB_STOPPED) {
                 stopped = true;
                 return 0;
             }
         }
+        if (written != doc.pages) ini(info.path, "System", "Total Pages", std::to_string(written));
         std::string text = readAll(info.path);
         std::uint64_t infoAt = out.position();
         out.bytes(text.data(), text.size());
@@ -186,6 +217,7 @@ int CDocDatabase::ExportDocumentPackage(DWORD id, const char* package, DB_PACKAG
         out.bytes(kDocumentMagic, 16);
         out.number(doc.path.size(), 8);
         out.bytes(doc.path.data(), doc.path.size());
+        out.checksumBlock();
         PackageWork work{*this, out, proc, user};
         work.document(doc);
         if (work.stopped) return DB_STOPPED;
@@ -213,6 +245,7 @@ int CDocDatabase::ExportFolderPackage(DWORD id, const char* package, DB_PACKAGEP
         out.bytes(root.path.data(), root.path.size());
         out.number(0, 4);
         out.number(kLibraryVersionNumber, 4);
+        out.checksumBlock();
         TempIni info("Folder.ifo");
         PackageWork work{*this, out, proc, user};
         work.ini(info.path, "System", "Type", "2");
@@ -264,8 +297,7 @@ int CDocDatabase::ImportPackage(const char* package, DWORD* outId, DB_IMPORTPROC
         Package pkg;
         int rc = readPackage(package, *common_, pkg);
         if (rc != DB_OK) return rc;
-        std::unique_ptr<std::FILE, FileCloser> in(std::fopen(sys::nativePath(package).c_str(), "rb"));
-        if (!in) return DB_ERR_FAILED;
+        std::FILE* in = pkg.source.get();
         // The room the pages need is checked before anything changes.
         for (const PackageDocument& d : pkg.documents)
             for (const PackagePage& p : d.pages) chooseFolder(std::uint64_t(p.size) + p.thumbSize);
@@ -305,7 +337,7 @@ int CDocDatabase::ImportPackage(const char* package, DWORD* outId, DB_IMPORTPROC
                 std::string target = newPageName(docId, f, format);
                 buf.resize(std::max<size_t>({size_t(p.size), size_t(p.thumbSize), 1}));
                 auto writeOut = [&](const std::string& path, std::uint64_t at, std::uint32_t n) {
-                    if (std::fseek(in.get(), long(at), SEEK_SET) != 0 || std::fread(buf.data(), 1, n, in.get()) != n)
+                    if (std::fseek(in, long(at), SEEK_SET) != 0 || std::fread(buf.data(), 1, n, in) != n)
                         throw DbError{DB_ERR_FAILED};
                     std::unique_ptr<std::FILE, FileCloser> o(std::fopen(sys::nativePath(path).c_str(), "wbx"));
                     if (!o) throw DbError{DB_ERR_NO_SPACE};

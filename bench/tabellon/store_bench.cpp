@@ -55,13 +55,26 @@ int DB_CALL countRecord(void*, void* user) {
 
 int main(int argc, char** argv) {
     std::string bin = argc > 1 ? argv[1] : (fs::path(argv[0]).parent_path().parent_path() / "bin").string();
-    std::string work = (fs::temp_directory_path() / ("tabellon-bench-" + std::to_string(getpid()))).string();
+    // A private folder for the registry, the pages and the packages, removed
+    // however the run ends.
+    std::string work = (fs::temp_directory_path() / "tabellon-bench-XXXXXX").string();
+    if (!mkdtemp(work.data())) return 1;
+    struct Remove {
+        std::string path;
+        ~Remove() {
+            std::error_code ec;
+            fs::remove_all(path, ec);
+        }
+    } removeWork{work};
     fs::create_directories(work + "/registry");
     fs::create_directories(work + "/pages");
     setenv("SUITE_REGISTRY_DIR", (work + "/registry").c_str(), 1);
     setenv("SUITE_REGISTRY_USER", (work + "/registry/user.db").c_str(), 1);
     setenv("SUITE_REGISTRY_MACHINE", (work + "/registry/machine.db").c_str(), 1);
     setenv("SUITE_LIBRARY_PATH", bin.c_str(), 1);
+    // The store's temporary info files too stay in the bench's own folder.
+    fs::create_directories(work + "/temp");
+    setenv("SUITE_TEMP_DIR", (work + "/temp").c_str(), 1);
 
     void* lib = dlopen((bin + "/libTabellon.so").c_str(), RTLD_NOW);
     void* il = dlopen((bin + "/libImageLib.so").c_str(), RTLD_NOW);
@@ -230,6 +243,5 @@ int main(int argc, char** argv) {
     auto i1 = Clock::now();
     std::printf("import 500-page folder  %8.1f ms (%d)\n", ms(i0, i1), rc);
     t.DB_Close();
-    fs::remove_all(work);
     return 0;
 }

@@ -112,6 +112,11 @@ void CheckForm(COcrDoc& doc, CTextViewController& view) {
             lineBytes = 0;
             ++lines;
             p += 2;
+        } else if (b >= 0x81 && b <= 0xFE && p + 1 < t.size() && static_cast<BYTE>(t[p + 1]) >= 0x40 &&
+                   static_cast<BYTE>(t[p + 1]) != 0x7F && static_cast<BYTE>(t[p + 1]) != 0xFF) {
+            // A double-byte character (its trail may be 0x80).
+            lineBytes += 2;
+            p += 2;
         } else {
             Require(b != 10);
             ++lineBytes;

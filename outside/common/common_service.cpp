@@ -62,8 +62,10 @@ BOOL copyKey(HKEY sourceRoot, LPCSTR sourceSub, HKEY targetRoot, LPCSTR targetSu
     return ok;
 }
 
-// The installer key of the bundle: HKCU "Software\Selvint Corp\" + the last
-// component of the program folder.
+// The installer key of the bundle: "Software\Selvint Corp\" + the last
+// component of the program folder. The key is opened where it is, in HKCU,
+// else (read only) in HKLM; nothing is created, so that a caller finding no
+// HKCU tree can copy the machine's tree first.
 HKEY getInstallerKey(DWORD, LPCSTR programFolder, LPSTR keyPath) {
     std::string folder = programFolder ? programFolder : "";
     while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
@@ -73,9 +75,8 @@ HKEY getInstallerKey(DWORD, LPCSTR programFolder, LPSTR keyPath) {
     std::string path = "Software\\Selvint Corp\\" + leaf;
     if (path.size() > 260) return nullptr;
     HKEY k = nullptr;
-    DWORD disposition = 0;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &k,
-                        &disposition) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS &&
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
         return nullptr;
     if (keyPath) std::snprintf(keyPath, 261, "%s", path.c_str());
     return k;

@@ -32,6 +32,7 @@ struct UTILITY_CONTEXT {
     CWnd* Owner;                // the main dialog
     BOOL TemplateAvailable;     // the probe gave 0
     UTILITY_SCANBLOCK* ScanBlock;
+    CString TemplateKeyPath;    // the template's key path, relative to the app key
 };
 
 // The blank-page thresholds handed to UtilitySetBlankPage.

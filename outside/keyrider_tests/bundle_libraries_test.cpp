@@ -14,7 +14,9 @@
 #include "outside/convert/jpeg_format.h"
 #include "outside/convert/bmp_format.h"
 #include "outside/convert/packed_dib.h"
+#include "outside/duvrin/page_placement.h"
 #include "outside/gorsey/edge_fill_fields.h"
+#include "outside/include/duvrin.h"
 #include "outside/include/gorsey.h"
 #include "outside/include/lorvex.h"
 #include "outside/include/our_pdf.h"
@@ -350,6 +352,65 @@ TEST(RegistryKeyObject, ReadsWithDefaultsAndWritesTyped) {
     EXPECT_FALSE(read.SetInt(1, "Int"));
     read.Close();
     EXPECT_FALSE(read.GetInt(i, "Int"));
+}
+
+// --- printer library ---
+
+TEST(PrinterLibrary, PlacesPagesFittedScaledOrCentred) {
+    // A 2000 x 1000 page at 200 dpi on a 150 dpi area of 1200 x 1700.
+    RECT natural = duvrin::PlacePage(2000, 1000, 200, 150, 1200, 1700, PRINTER_FLAGS_BASE, 100);
+    EXPECT_EQ(natural.right - natural.left, 1500);
+    EXPECT_EQ(natural.bottom - natural.top, 750);
+    RECT fit = duvrin::PlacePage(2000, 1000, 200, 150, 1200, 1700, PRINTER_FLAGS_BASE | PRINTER_FLAG_FIT, 100);
+    EXPECT_EQ(fit.right - fit.left, 1200);
+    EXPECT_EQ(fit.bottom - fit.top, 600);
+    RECT half = duvrin::PlacePage(2000, 1000, 200, 150, 1200, 1700,
+                                  PRINTER_FLAGS_BASE | PRINTER_FLAG_SCALE | PRINTER_FLAG_CENTER, 50);
+    EXPECT_EQ(half.right - half.left, 750);
+    EXPECT_EQ(half.left, (1200 - 750) / 2);
+    EXPECT_EQ(half.top, (1700 - 375) / 2);
+    RECT unknownDpi = duvrin::PlacePage(200, 100, 0, 150, 1200, 1700, PRINTER_FLAGS_BASE, 100);
+    EXPECT_EQ(unknownDpi.right, 150);
+}
+
+TEST(PrinterLibrary, PrintsEachPageAndCopyToThePdfPrinter) {
+    AfxWinInit();
+    auto* t = TableOf<PRINTER_TABLE>("Duvrin.dll", "Printer_Interface");
+    ASSERT_NE(t, nullptr);
+    fs::path dir = TempFolder() / "print";
+    fs::create_directories(dir);
+    const fs::path pdf = dir / "printed.pdf";
+    setenv("SUITE_PRINT_PDF", pdf.c_str(), 1);
+    PRINTER_RECORD printer;
+    std::memset(&printer, 0xAB, sizeof printer);
+    PRINTER_NAMES names{"PDF", "", ""};
+    ASSERT_EQ(t->PrinterBeginJob(&printer, &names, &printer), 1);
+    EXPECT_EQ(printer.Started, 0u);
+    PRINT_JOB job{};
+    std::snprintf(job.Title, sizeof job.Title, "Copy");
+    job.Copies = 2;
+    job.Scale = 100;
+    job.Flags = PRINTER_FLAGS_BASE | PRINTER_FLAG_FIT;
+    job.Printer = &printer;
+    EXPECT_EQ(t->PrinterPrintPage(&job), 0);  // no document yet
+    ASSERT_EQ(t->PrinterStartDoc(&job), 1);
+    EXPECT_EQ(t->PrinterStartDoc(&job), 0);  // one document at a time
+    for (int bits : {24, 8}) {
+        IL_IMAGEHEADER header{sizeof(IL_IMAGEHEADER), 300, 200, bits == 24 ? 900u : 300u, WORD(bits), 0, 100, 100};
+        std::vector<BYTE> pixels(std::size_t(header.BytesPerLine) * 200, 0x80);
+        IL_IMAGE page{&header, 8, pixels.data()};
+        job.Page = &page;
+        EXPECT_EQ(t->PrinterPrintPage(&job), 1);
+    }
+    IL_IMAGEHEADER bad{sizeof(IL_IMAGEHEADER), 300, 200, 10, 24, 0, 100, 100};
+    std::vector<BYTE> few(10);
+    IL_IMAGE badPage{&bad, 8, few.data()};
+    job.Page = &badPage;
+    EXPECT_EQ(t->PrinterPrintPage(&job), 0);  // rows shorter than the width say
+    EXPECT_EQ(t->PrinterEndDoc(&job, 0), 1);
+    EXPECT_EQ(printer.Pages, 4u);
+    EXPECT_EQ(Shell("qpdf --show-npages " + pdf.string()), "4\n");
+    EXPECT_EQ(t->PrinterEndDoc(&job, 0), 0);
 }
 
 }  // namespace

@@ -203,13 +203,21 @@ PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
         sane_cancel(handle_);
         return PageResult::Failed;
     }
-    // The raw rows as the device sends them.
-    std::vector<SANE_Byte> raw;
-    if (p.lines > 0) raw.reserve(std::size_t(p.lines) * std::size_t(p.bytes_per_line));
-    std::vector<SANE_Byte> chunk(64 * 1024);
+    // The raw rows as the device sends them, read straight into one buffer
+    // (grown only when the device does not tell its height).
+    std::vector<SANE_Byte> raw(p.lines > 0 ? std::size_t(p.lines) * std::size_t(p.bytes_per_line) : std::size_t(1) << 20);
+    std::size_t filled = 0;
     for (;;) {
+        if (filled == raw.size()) {
+            if (raw.size() >= kMaxPageBytes) {
+                sane_cancel(handle_);
+                return PageResult::Failed;
+            }
+            raw.resize(std::min(raw.size() * 2, kMaxPageBytes));
+        }
         SANE_Int got = 0;
-        status = sane_read(handle_, chunk.data(), SANE_Int(chunk.size()), &got);
+        const std::size_t room = std::min<std::size_t>(raw.size() - filled, std::size_t(1) << 24);
+        status = sane_read(handle_, raw.data() + filled, SANE_Int(room), &got);
         if (status == SANE_STATUS_EOF) break;
         if (status != SANE_STATUS_GOOD) {
             sane_cancel(handle_);
@@ -218,12 +226,9 @@ PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
             if (status == SANE_STATUS_CANCELLED) return PageResult::Cancelled;
             return PageResult::Failed;
         }
-        if (raw.size() + std::size_t(got) > kMaxPageBytes) {
-            sane_cancel(handle_);
-            return PageResult::Failed;
-        }
-        raw.insert(raw.end(), chunk.begin(), chunk.begin() + got);
+        filled += std::size_t(got);
     }
+    raw.resize(filled);
     const std::size_t inRow = std::size_t(p.bytes_per_line);
     const LONG height = LONG(raw.size() / inRow);
     const LONG width = p.pixels_per_line;
@@ -231,7 +236,7 @@ PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
     const int channels = p.format == SANE_FRAME_RGB ? 3 : 1;
     const DWORD outRow = (DWORD(width) * DWORD(channels) + 3u) & ~3u;
     auto* header = new (std::nothrow) IL_IMAGEHEADER{};
-    auto* bits = static_cast<BYTE*>(std::calloc(std::size_t(outRow) * std::size_t(height), 1));
+    auto* bits = static_cast<BYTE*>(std::malloc(std::size_t(outRow) * std::size_t(height)));
     if (!header || !bits) {
         delete header;
         std::free(bits);
@@ -241,6 +246,11 @@ PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
         const SANE_Byte* src = raw.data() + std::size_t(y) * inRow;
         BYTE* dst = bits + std::size_t(y) * outRow;
         const std::size_t samples = std::size_t(width) * std::size_t(channels);
+        std::memset(dst + samples, 0, outRow - samples);  // row padding
+        if (p.depth == 8) {
+            std::memcpy(dst, src, samples);
+            continue;
+        }
         for (std::size_t s = 0; s < samples; ++s) {
             if (p.depth == 8)
                 dst[s] = src[s];

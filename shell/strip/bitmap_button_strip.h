@@ -21,6 +21,7 @@ public:
     CBitmapButtonStrip() = default;
     ~CBitmapButtonStrip() override;
 
+    using CWnd::Create;
     // FALSE without a parent, when the window cannot be made or a bitmap is
     // missing ("Load Bmp Fail.").
     BOOL Create(const RECT& rect, BOOL horizontal, int count, int itemWidth, int itemHeight, const UINT* bitmapIds,

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "imaging/compress/checksum.h"
+#include "tabellon/tests/package_builder.h"
 #include "tabellon/tests/store_host.h"
 
 namespace fs = std::filesystem;
@@ -89,9 +91,14 @@ TEST_F(PackagesTest, DocumentWithoutPagesHasOnlyHeaderInfoAndTrailer) {
     EXPECT_EQ(b.substr(0, 16), "GGYY7788GYGY7878");
     EXPECT_EQ(le(b, 16, 8), 5u);
     EXPECT_EQ(b.substr(24, 5), "empty");
+    // The checksum block: marker, the package's length, the CRC-32 of every byte outside the block.
+    EXPECT_EQ(b.substr(29, 8), "PKGCRC32");
+    EXPECT_EQ(le(b, 37, 8), b.size());
+    std::string outside = b.substr(0, 29) + b.substr(49);
+    EXPECT_EQ(le(b, 45, 4), coders::Crc32(0, reinterpret_cast<const std::uint8_t*>(outside.data()), outside.size()));
     std::uint64_t info = le(b, b.size() - 8, 8);
-    EXPECT_EQ(info, 29u);
-    std::string text = b.substr(29, b.size() - 8 - 29);
+    EXPECT_EQ(info, 49u);
+    std::string text = b.substr(49, b.size() - 8 - 49);
     EXPECT_NE(text.find("Total Pages=0"), std::string::npos) << text;
     EXPECT_EQ(text.find("[Files]"), std::string::npos) << text;
 }
@@ -138,6 +145,7 @@ TEST_F(PackagesTest, WholeStoreRoundTripEmptiesTheStoreFirst) {
     EXPECT_EQ(le(b, 16, 8), 0u);
     EXPECT_EQ(le(b, 24, 4), 0u);
     EXPECT_EQ(le(b, 28, 4), 1000u);
+    EXPECT_EQ(b.substr(32, 8), "PKGCRC32");
     folder(0, "new");
     document(a, "more", 1);
     DWORD id = 5;
@@ -283,6 +291,181 @@ TEST_F(PackagesTest, DamagedPackagesAreRefusedAndChangeNothing) {
     writeBytes(pkg("bad.pkg"), bent);
     EXPECT_EQ(t.DB_ImportPackage(pkg("bad.pkg").c_str(), &id, nullptr, nullptr), DB_ERR_FAILED);
     EXPECT_EQ(contentOf(), before);
+}
+
+// The value of `key=` on its own line in an info block's text, replaced.
+void setEntry(std::string& text, const std::string& key, const std::string& value) {
+    size_t at = text.find("\n" + key + "=");
+    ASSERT_NE(at, std::string::npos) << key << " in " << text;
+    size_t start = at + 2 + key.size(), end = text.find('\r', start);
+    text.replace(start, end - start, value);
+}
+
+std::string entryOf(const std::string& text, const std::string& key) {
+    size_t at = text.find("\n" + key + "=");
+    if (at == std::string::npos) return "";
+    size_t start = at + 2 + key.size();
+    return text.substr(start, text.find('\r', start) - start);
+}
+
+class ForeignPackagesTest : public PackagesTest {
+protected:
+    void SetUp() override {
+        PackagesTest::SetUp();
+        DWORD a = folder(0, "A");
+        d1 = document(a, "d1", 2);
+        DWORD b = folder(a, "B");
+        d2 = document(b, "d2", 1);
+        document(0, "loose", 1);
+        before = contentOf();
+        state = storeState(root, storage);
+    }
+    DocumentBytes bytesOf(DWORD doc, const std::string& path) {
+        DocumentBytes d{path, {}};
+        DB_DOCINFO info{};
+        info.ID = doc;
+        EXPECT_EQ(t.DB_GetDocumentInfo(&info), DB_OK);
+        for (DWORD p = 1; p <= info.TotalPages; ++p) d.pages.push_back({"PNG", fileBytes(pageFile(doc, p)), "thumb" + std::to_string(p)});
+        return d;
+    }
+    PackageBuilder folderA() { return {1, "A", {"A", "A\\B"}, {bytesOf(d1, "A\\d1"), bytesOf(d2, "A\\B\\d2")}}; }
+    PackageBuilder whole() { return {1, "", {"A", "A\\B"}, {bytesOf(d1, "A\\d1"), bytesOf(d2, "A\\B\\d2")}}; }
+    PackageBuilder docD1() { return {0, "A\\d1", {}, {bytesOf(d1, "A\\d1")}}; }
+    // Imports bytes that must be refused with -92, leaving the store as it was.
+    void refused(const std::string& bytes, const std::string& what) {
+        writeBytes(pkg("bad.pkg"), bytes);
+        DWORD id = 0;
+        EXPECT_EQ(t.DB_ImportPackage(pkg("bad.pkg").c_str(), &id, nullptr, nullptr), DB_ERR_FAILED) << what;
+        EXPECT_EQ(storeState(root, storage), state) << what;
+    }
+    DWORD d1 = 0, d2 = 0;
+    std::string before, state;
+};
+
+TEST_F(ForeignPackagesTest, PackagesWithoutChecksumBlockImport) {
+    auto expected = contentByPath();
+    for (PackageBuilder p : {docD1(), folderA(), whole()}) {
+        writeBytes(pkg("p.pkg"), p.bytes());
+        DWORD id = 0;
+        ASSERT_EQ(t.DB_ImportPackage(pkg("p.pkg").c_str(), &id, nullptr, nullptr), DB_OK) << p.path;
+        checkInvariants(root, storage);
+        if (p.kind == 1 && p.path.empty()) expected.erase("loose");  // the whole store's package has no "loose"
+        EXPECT_EQ(contentByPath(), expected) << p.path;
+        if (p.kind == 0) {
+            EXPECT_EQ(fileBytes(pageFile(id, 2) + ".Thn"), "thumb2");
+        }
+    }
+}
+
+TEST_F(ForeignPackagesTest, CutPackagesAreRefusedWhereverTheyEnd) {
+    // Right after a document record (its end is the "Document" entry), after
+    // the last record, and inside page bytes: the store keeps everything.
+    std::string all = whole().bytes(), a = folderA().bytes();
+    for (const std::string& bytes : {all, a}) {
+        std::uint64_t info = le(bytes, bytes.size() - 8, 8);
+        std::string block = bytes.substr(info, bytes.size() - 8 - info);
+        std::string ends = block.substr(block.find("[Document]"));
+        size_t first = std::stoul(entryOf(ends, "1")), second = std::stoul(entryOf(ends, "2"));
+        for (size_t cut : {first, second, size_t(info), size_t(60), size_t(first + 30)})
+            refused(bytes.substr(0, cut), "cut at " + std::to_string(cut));
+    }
+    EXPECT_EQ(contentOf(), before);
+}
+
+TEST_F(ForeignPackagesTest, InfoBlocksMustSayWhatIsImported) {
+    auto folderEdit = [&](PackageBuilder p, std::function<void(std::string&)> edit, const char* what) {
+        p.editFolder = std::move(edit);
+        refused(p.bytes(), what);
+    };
+    auto documentEdit = [&](PackageBuilder p, size_t index, std::function<void(std::string&)> edit, const char* what) {
+        p.editDocument = [&](size_t i, std::string& text) {
+            if (i == index) edit(text);
+        };
+        refused(p.bytes(), what);
+    };
+    folderEdit(whole(), [](std::string& s) { setEntry(s, "Type", "0"); }, "a whole store whose block is a document's");
+    folderEdit(folderA(), [](std::string& s) { setEntry(s, "Path", "Z"); }, "a folder block naming another folder");
+    folderEdit(whole(), [](std::string& s) { setEntry(s, "Path", "A"); }, "a whole store naming a folder");
+    folderEdit(folderA(), [](std::string& s) { setEntry(s, "1", "A\\B"); }, "a folder package whose first folder is not its own");
+    folderEdit(folderA(), [](std::string& s) { s.replace(s.find("[Folder]"), 8, "[Folders]"); }, "its folders missing");
+    documentEdit(docD1(), 0, [](std::string& s) { setEntry(s, "Type", "2"); }, "a document block of a folder type");
+    documentEdit(docD1(), 0, [](std::string& s) { setEntry(s, "Path", "A\\d9"); }, "a document block naming another document");
+    documentEdit(folderA(), 1, [](std::string& s) { setEntry(s, "Path", "A\\C\\d2"); }, "a document in a folder the package lacks");
+    documentEdit(folderA(), 1, [](std::string& s) { setEntry(s, "Path", "Z\\d2"); }, "a document outside the package's folder");
+    documentEdit(folderA(), 1, [](std::string& s) { setEntry(s, "Path", "A\\D1"); }, "two documents of one name");
+    documentEdit(folderA(), 1, [](std::string& s) { setEntry(s, "Path", "A\\b"); }, "a document named as a folder");
+    documentEdit(docD1(), 0, [](std::string& s) { s += "[SYSTEM]\r\nType=0\r\n"; }, "a second System section");
+    EXPECT_EQ(contentOf(), before);
+}
+
+TEST_F(ForeignPackagesTest, CountsAndPositionsMustAgree) {
+    auto documentEdit = [&](PackageBuilder p, std::function<void(std::string&)> edit, const char* what) {
+        p.editDocument = [&](size_t i, std::string& text) {
+            if (i == 0) edit(text);
+        };
+        refused(p.bytes(), what);
+    };
+    auto pageEntry = [](std::string& s, const char* key, int field, std::int64_t delta) {
+        std::string v = entryOf(s, key);
+        std::vector<std::string> parts;
+        for (size_t start = 0;;) {
+            size_t comma = v.find(',', start);
+            parts.push_back(v.substr(start, comma - start));
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+        parts[size_t(field)] = std::to_string(std::stoll(parts[size_t(field)]) + delta);
+        setEntry(s, key, parts[0] + "," + parts[1] + "," + parts[2] + "," + parts[3]);
+    };
+    for (PackageBuilder p : {docD1(), folderA()}) {
+        documentEdit(p, [](std::string& s) { setEntry(s, "Total Pages", "3"); }, "more pages declared than recorded");
+        documentEdit(p, [](std::string& s) { setEntry(s, "Total Pages", "1"); }, "fewer pages declared than recorded");
+        documentEdit(p, [](std::string& s) { setEntry(s, "Total Pages", "2x"); }, "a count that is no number");
+        documentEdit(p, [](std::string& s) { s.replace(s.find("\n2="), 3, "\n3="); }, "a gap in the page entries");
+        documentEdit(p, [&](std::string& s) { pageEntry(s, "2", 1, -10); }, "a page overlapping the one before");
+        documentEdit(p, [&](std::string& s) { pageEntry(s, "2", 1, 3); }, "a gap between pages");
+        documentEdit(p, [&](std::string& s) { pageEntry(s, "2", 2, 5); }, "a page reaching into the info block");
+        documentEdit(p, [&](std::string& s) { pageEntry(s, "1", 3, -1); }, "a thumbnail shorter than its place");
+        documentEdit(p, [&](std::string& s) { pageEntry(s, "1", 1, -100000); }, "a page before the file");
+    }
+    // A missing "Document" entry is not the end of the list.
+    PackageBuilder p = whole();
+    p.editFolder = [](std::string& s) { s.replace(s.find("\n1="), 3, "\n3="); };
+    refused(p.bytes(), "a document entry missing");
+    p.editFolder = [](std::string& s) { s.resize(s.find("[Document]")); };
+    refused(p.bytes(), "no document entries at all");
+    p.editFolder = [](std::string& s) { setEntry(s.replace(0, s.find("[Document]"), ""), "2", entryOf(s, "1")); };
+    refused(p.bytes(), "two entries for one record");
+    // A trailer pointing at a document's info block or into page bytes.
+    std::string bytes = folderA().bytes();
+    std::uint64_t info = le(bytes, bytes.size() - 8, 8);
+    std::string block = bytes.substr(info, bytes.size() - 8 - info);
+    std::uint64_t firstEnd = std::stoull(entryOf(block.substr(block.find("[Document]")), "1"));
+    for (std::uint64_t to : {le(bytes, firstEnd - 8, 8), std::uint64_t(50)}) {
+        std::string bent = bytes;
+        bent.resize(bent.size() - 8);
+        put(bent, to, 8);
+        refused(bent, "trailer at " + std::to_string(to));
+    }
+    EXPECT_EQ(contentOf(), before);
+}
+
+TEST_F(PackagesTest, ExportCountsOnlyThePagesItWrites) {
+    DWORD d = document(0, "d", 3);
+    std::string first = fileBytes(pageFile(d, 1)), third = fileBytes(pageFile(d, 3));
+    ASSERT_TRUE(fs::remove(pageFile(d, 2)));
+    ASSERT_EQ(t.DB_ExportDocumentPackage(d, pkg("d.pkg").c_str(), nullptr, nullptr), DB_OK);
+    std::string b = fileBytes(pkg("d.pkg"));
+    std::uint64_t info = le(b, b.size() - 8, 8);
+    std::string text = b.substr(info, b.size() - 8 - info);
+    EXPECT_EQ(entryOf(text, "Total Pages"), "2") << text;
+    EXPECT_NE(entryOf(text, "2"), "") << text;
+    EXPECT_EQ(entryOf(text, "3"), "") << text;
+    DWORD id = 0;
+    ASSERT_EQ(t.DB_ImportPackage(pkg("d.pkg").c_str(), &id, nullptr, nullptr), DB_OK);
+    ASSERT_EQ(pageValues(id).size(), 2u);
+    EXPECT_EQ(fileBytes(pageFile(id, 1)), first);
+    EXPECT_EQ(fileBytes(pageFile(id, 2)), third);
 }
 
 }  // namespace

@@ -18,8 +18,41 @@ namespace tabellon_test {
 
 namespace {
 
+// The private folder of this test program, below the system's temporary
+// folder: every folder the tests make, the registry store and the store's own
+// temporary files live in it, and it is removed when the program ends. A
+// crash-test child works in its parent's folder and leaves it alone.
+struct PrivateFolder {
+    PrivateFolder() {
+        if (const char* inherited = std::getenv("SUITE_TABELLON_TEST_DIR")) {
+            path = inherited;
+            return;
+        }
+        std::string pattern = (fs::temp_directory_path() / "tabellon-tests-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) std::abort();
+        path = pattern;
+        owner = getpid();
+        setenv("SUITE_TABELLON_TEST_DIR", path.c_str(), 1);
+        std::string temp = path + "/temp";
+        fs::create_directories(temp);
+        setenv("SUITE_TEMP_DIR", temp.c_str(), 1);
+    }
+    ~PrivateFolder() {
+        if (owner != getpid()) return;
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    std::string path;
+    pid_t owner = 0;
+};
+
+PrivateFolder& privateFolder() {
+    static PrivateFolder folder;
+    return folder;
+}
+
 std::string makeTemp(const std::string& stem) {
-    std::string pattern = (fs::temp_directory_path() / (stem + "XXXXXX")).string();
+    std::string pattern = privateFolder().path + "/" + stem + "XXXXXX";
     if (!mkdtemp(pattern.data())) std::abort();
     return pattern;
 }
@@ -29,9 +62,10 @@ std::string makeTemp(const std::string& stem) {
 // libraries through the machine key, as installed.
 struct Environment {
     Environment() {
+        privateFolder();
         // A crash-test child works on its parent's registry.
         if (std::getenv("TABELLON_CHILD")) return;
-        std::string dir = makeTemp("tabellon-registry-");
+        std::string dir = makeTemp("registry-");
         setenv("SUITE_REGISTRY_DIR", dir.c_str(), 1);
         setenv("SUITE_REGISTRY_USER", (dir + "/user.db").c_str(), 1);
         setenv("SUITE_REGISTRY_MACHINE", (dir + "/machine.db").c_str(), 1);
@@ -89,7 +123,10 @@ const IL_FUNCTIONTABLE& imageLib() {
     return *t;
 }
 
-std::string freshFolder(const std::string& stem) { return makeTemp("tabellon-" + stem + "-"); }
+std::string freshFolder(const std::string& stem) {
+    environment();
+    return makeTemp(stem + "-");
+}
 
 Config::Config(const std::vector<std::string>& folders, DWORD thumb) {
     list.assign(DB_FolderListSize(DWORD(folders.size())), 0);
@@ -217,37 +254,98 @@ void checkInvariants(HKEY root, const std::vector<std::string>& folders) {
     RegCloseKey(db);
 }
 
+namespace {
+
+// Walks the store through the table in tree order: each level's documents
+// (name and page digests, " 1a2b3c" each, " ?" for a page without a file
+// name), then its folders, entered and left.
+struct ContentVisitor {
+    std::function<void(const std::string& name, const std::string& pages)> document;
+    std::function<void(const std::string& name)> enter;
+    std::function<void()> leave;
+};
+
+void visitContent(DWORD parent, const ContentVisitor& v) {
+    Collected c;
+    table().DB_EnumFolders(parent, 0, collectFolder, &c);
+    table().DB_EnumDocuments(parent, 0, collectDoc, &c);
+    for (DWORD d : c.docs) {
+        DB_DOCINFO info{};
+        info.ID = d;
+        table().DB_GetDocumentInfo(&info);
+        std::ostringstream pages;
+        for (DWORD p = 1; p <= info.TotalPages; ++p) {
+            char path[260] = {};
+            if (table().DB_GetPageFileName(d, p, path, nullptr) != DB_OK)
+                pages << " ?";
+            else
+                pages << " " << std::hex << (std::hash<std::string>{}(fileBytes(native(path))) & 0xFFFFFF) << std::dec;
+        }
+        v.document(info.Name, pages.str());
+    }
+    for (DWORD f : c.folders) {
+        DB_FOLDERINFO info{};
+        info.ID = f;
+        table().DB_GetFolderInfo(&info);
+        v.enter(info.Name);
+        visitContent(f, v);
+        v.leave();
+    }
+}
+
+}  // namespace
+
 std::string contentOf() {
     std::ostringstream out;
-    std::function<void(DWORD)> walk = [&](DWORD parent) {
-        Collected c;
-        table().DB_EnumFolders(parent, 0, collectFolder, &c);
-        table().DB_EnumDocuments(parent, 0, collectDoc, &c);
-        for (DWORD d : c.docs) {
-            DB_DOCINFO info{};
-            info.ID = d;
-            table().DB_GetDocumentInfo(&info);
-            out << "D(" << info.Name << ":";
-            for (DWORD p = 1; p <= info.TotalPages; ++p) {
-                char path[260] = {};
-                if (table().DB_GetPageFileName(d, p, path, nullptr) != DB_OK) {
-                    out << " ?";
-                    continue;
-                }
-                out << " " << std::hex << (std::hash<std::string>{}(fileBytes(native(path))) & 0xFFFFFF) << std::dec;
-            }
-            out << ")";
+    visitContent(0, {[&](const std::string& name, const std::string& pages) { out << "D(" << name << ":" << pages << ")"; },
+                     [&](const std::string& name) { out << "F(" << name << ":"; }, [&] { out << ")"; }});
+    return out.str();
+}
+
+std::map<std::string, std::string> contentByPath() {
+    std::map<std::string, std::string> out;
+    std::vector<std::string> prefix{""};
+    visitContent(0, {[&](const std::string& name, const std::string& pages) { out[prefix.back() + name] = "D" + pages; },
+                     [&](const std::string& name) {
+                         out[prefix.back() + name] = "F";
+                         prefix.push_back(prefix.back() + name + "\\");
+                     },
+                     [&] { prefix.pop_back(); }});
+    return out;
+}
+
+std::string storeState(HKEY root, const std::vector<std::string>& folders) {
+    std::ostringstream out;
+    std::function<void(HKEY, const std::string&)> walk = [&](HKEY key, const std::string& where) {
+        out << "[" << where << "]\n";
+        for (DWORD i = 0;; ++i) {
+            char name[300];
+            BYTE data[2048];
+            DWORD chars = sizeof name, type = 0, size = sizeof data;
+            if (RegEnumValueA(key, i, name, &chars, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+            out << name << "=" << type << ":" << std::string(reinterpret_cast<char*>(data), size) << "\n";
         }
-        for (DWORD f : c.folders) {
-            DB_FOLDERINFO info{};
-            info.ID = f;
-            table().DB_GetFolderInfo(&info);
-            out << "F(" << info.Name << ":";
-            walk(f);
-            out << ")";
+        for (DWORD i = 0;; ++i) {
+            char name[300];
+            DWORD chars = sizeof name;
+            if (RegEnumKeyExA(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            HKEY sub = nullptr;
+            if (RegOpenKeyExA(key, name, 0, KEY_READ, &sub) != ERROR_SUCCESS) {
+                out << "unreadable " << name << "\n";
+                continue;
+            }
+            walk(sub, where + "\\" + name);
+            RegCloseKey(sub);
         }
     };
-    walk(0);
+    walk(root, "");
+    for (const std::string& folder : folders) {
+        std::set<std::string> files;
+        std::error_code ec;
+        for (fs::recursive_directory_iterator it(native(folder), ec), end; !ec && it != end; it.increment(ec))
+            if (it->is_regular_file()) files.insert(it->path().string() + " " + std::to_string(it->file_size()));
+        for (const std::string& f : files) out << f << "\n";
+    }
     return out.str();
 }
 
@@ -266,7 +364,7 @@ void StoreTest::SetUp() {
 
 void StoreTest::reopen() {
     if (open) t.DB_Close();
-    Config c(storage);
+    Config c(storage, thumbSize);
     DB_VERSION v{1, 0, 0, 0};
     ASSERT_EQ(t.DB_Open(&v, &c.config, root), DB_OK);
     open = true;

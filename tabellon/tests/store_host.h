@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,15 @@ void checkInvariants(HKEY root, const std::vector<std::string>& folders);
 // each document, its pages' bytes as short digests.
 std::string contentOf();
 
+// The same content by key path: "F" for a folder, "D" and the page digests
+// for a document ("A\\B\\doc" -> "D 1a2b3c 4d5e6f").
+std::map<std::string, std::string> contentByPath();
+
+// Every key and value below the store's root key and every file in the
+// storage folders with its size: equal before and after only when nothing
+// at all changed.
+std::string storeState(HKEY root, const std::vector<std::string>& folders);
+
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -65,6 +75,7 @@ protected:
     std::vector<std::string> storage;  // storage folders
     bool open = false;
     int imageSeed = 0;
+    DWORD thumbSize = 32;  // of the storage configuration
 };
 
 }  // namespace tabellon_test

@@ -14,6 +14,7 @@
 #include "platform/win/files.h"
 #include "shell/shell_services.h"
 #include "views/page_view/page_view_ids.h"
+#include "views/page_view/pasted_dib.h"
 
 namespace {
 
@@ -89,16 +90,6 @@ private:
 };
 
 }  // namespace
-
-bool IsUsablePastedDib(const BYTE* dib, std::size_t size, int* outBitCount) {
-    if (!dib || size < sizeof(BITMAPINFOHEADER)) return false;
-    // DescribeDib needs a writable block; the clipboard's copy is only read.
-    std::vector<BYTE> copy(dib, dib + size);
-    DibLayout layout;
-    if (!DescribeDib(copy.data(), copy.size(), layout)) return false;
-    if (outBitCount) *outBitCount = layout.bitCount;
-    return true;
-}
 
 PasteOutcome CPagePaste::Run(HWND owner) {
     CClipboardScope clipboard(owner);

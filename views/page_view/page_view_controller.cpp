@@ -222,7 +222,10 @@ BOOL CPageViewController::UpdateDisplayImage() {
     return TRUE;
 }
 
-void CPageViewController::ShowImageLockMessage() { ShellServices().MessageBox(kMsgCantLockMemory, "", MB_OK); }
+void CPageViewController::ShowImageLockMessage() {
+    // The staging rows could not be locked: the display stays as it was.
+    ShellServices().MessageBox("Can't Lock Memory", "", MB_OK | MB_ICONSTOP);
+}
 
 void CPageViewController::ResetView() {
     CancelDrag();

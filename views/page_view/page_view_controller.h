@@ -13,9 +13,6 @@
 #include "ocrdoc/regions/layout_region.h"
 #include "platform/win/types.h"
 
-// Shown when the staging rows cannot be locked.
-extern const char* const kMsgCantLockMemory;
-
 // What the controller asks of the document and the shell around it.
 class CPageViewHost {
 public:

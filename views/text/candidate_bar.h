@@ -18,6 +18,7 @@ public:
     CCandidateBar();
     ~CCandidateBar() override;
 
+    using CWnd::Create;
     // Loads the faces and makes the child window; FALSE when a face is missing
     // or the window cannot be made.
     BOOL Create(const RECT& rect, CWnd* parent);

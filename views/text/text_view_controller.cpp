@@ -3,6 +3,7 @@
 #include "views/text/text_view_controller.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "imaging/page_image.h"
@@ -286,7 +287,10 @@ void CTextViewController::UpdateCaret(bool withCandidates) {
         if (rec) {
             CharImageFor(*rec, image);
             m_pHost->ShowCharImage(image);
-            m_pHost->ShowCandidates(rec->wCand, 10);
+            // The record is packed: its codes are copied out before they are read as WORDs.
+            WORD codes[10];
+            std::memcpy(codes, reinterpret_cast<const BYTE*>(rec) + offsetof(RecoCharInfo, wCand), sizeof codes);
+            m_pHost->ShowCandidates(codes, 10);
             // The page view frames the box, clipped to the page.
             RECT box = RecoCharBox(*rec);
             if (const CPageImage* page = m_pDoc->m_pImage) {

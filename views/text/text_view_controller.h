@@ -166,6 +166,8 @@ private:
     bool InsertMode() const;
     // Display bytes of the line the selection leaves behind when deleted.
     int JoinedLengthAfterSelection() const;
+    // Display bytes of the caret line once `count` bytes went in (in place of a selection).
+    int LengthAfterAdding(int count) const;
 
     // Editing steps: each returns whether the store accepted the change.
     std::vector<WORD> CountsNow() const;

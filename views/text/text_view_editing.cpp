@@ -187,10 +187,20 @@ void CTextViewController::ReplaceAtCaret(const BYTE* bytes, int count, bool over
     UpdateCaret(true);
 }
 
+int CTextViewController::LengthAfterAdding(int count) const {
+    int length = FetchLine(m_nCaretRow).length;
+    // A selection over several lines leaves them joined before the new bytes go in.
+    if (HasSelection()) {
+        int r0 = 0, r1 = 0;
+        SelectionRange(&r0, nullptr, &r1, nullptr);
+        if (r1 > r0) length = std::max(length, JoinedLengthAfterSelection());
+    }
+    return length + count;
+}
+
 void CTextViewController::TypeBytes(const BYTE* bytes, int count) {
-    TextLine line = FetchLine(m_nCaretRow);
     const bool overwrite = !InsertMode();
-    if (line.length + count > kTextLineCapacity) return;
+    if (LengthAfterAdding(count) > kTextLineCapacity) return;
     if (overwrite && CaretOnTableLineChar()) return;
     if (SelectionHasTableLineChar()) return;
     if (count == 2 && IsTableLineChar(static_cast<WORD>((bytes[0] << 8) | bytes[1]))) return;
@@ -468,7 +478,7 @@ void CTextViewController::OnCandidateBar(WORD code, int request) {
     m_pHost->TakeFocus();
     // A candidate always replaces the character at the caret: never a frame character.
     if (CaretOnTableLineChar() || SelectionHasTableLineChar()) return;
-    if (FetchLine(m_nCaretRow).length + 2 > kTextLineCapacity) return;
+    if (LengthAfterAdding(2) > kTextLineCapacity) return;
     if (code == kBlankCandidate) return;
     const BYTE first = static_cast<BYTE>(code & 0xFF), second = static_cast<BYTE>(code >> 8);
     BYTE bytes[2] = {first, second};

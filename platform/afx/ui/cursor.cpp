@@ -7,7 +7,10 @@
 #include <map>
 
 #include "platform/afx/core/resource.h"
+#include <set>
+
 #include "platform/afx/ui/ui_private.h"
+#include "platform/win/path.h"
 
 namespace afx_detail {
 
@@ -144,4 +147,28 @@ int ShowCursor(BOOL show) {
         if (g_showCount-- == 0 && QCoreApplication::instance()) QApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
     }
     return g_showCount;
+}
+
+namespace {
+// Icons read from files, kept until destroyed (resource icons are shared and never destroyed).
+std::set<afx_detail::IconData*>& FileIcons() {
+    static auto* icons = new std::set<afx_detail::IconData*>;
+    return *icons;
+}
+}  // namespace
+
+HICON AfxLoadIconFile(LPCSTR path) {
+    if (!path || !*path) return nullptr;
+    QImage image(QString::fromStdString(suite::NativePathOfEither(path)));
+    if (image.isNull()) return nullptr;
+    auto* d = new afx_detail::IconData{image};
+    FileIcons().insert(d);
+    return reinterpret_cast<HICON>(d);
+}
+
+BOOL DestroyIcon(HICON icon) {
+    auto* d = reinterpret_cast<afx_detail::IconData*>(icon);
+    if (!FileIcons().erase(d)) return FALSE;
+    delete d;
+    return TRUE;
 }

@@ -498,6 +498,10 @@ AFX_UI_API BOOL SetCursorPos(int x, int y);
 AFX_UI_API HCURSOR SetCursor(HCURSOR cursor);
 AFX_UI_API HCURSOR GetCursor();
 AFX_UI_API HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name);
+// An icon from an .ico or .png file (a path of the system's own form); null
+// when it cannot be read. It lives until DestroyIcon or the program's end.
+AFX_UI_API HICON AfxLoadIconFile(LPCSTR path);
+AFX_UI_API BOOL DestroyIcon(HICON icon);
 AFX_UI_API int ShowCursor(BOOL show);
 AFX_UI_API short GetKeyState(int virtKey);
 AFX_UI_API short GetAsyncKeyState(int virtKey);

@@ -4,6 +4,8 @@
 
 #include "shell/strip/strip_buttons.h"
 
+#include <vector>
+
 namespace {
 
 TEST(ButtonStrip, HitTestExcludesEdges) {
@@ -67,6 +69,61 @@ TEST(ButtonStrip, EighthButtonIsShownButNotReported) {
     EXPECT_EQ(report, 6);
     strip.Layout(true, 40, 18, 16);
     EXPECT_EQ(strip.Count(), CStripButtons::kMaxItems);
+}
+
+}  // namespace
+
+// The strip as a window: its picture and the click it sends to its parent.
+#include "platform/afx/ui/testing.h"
+#include "platform/win/library.h"
+#include "shell/strip/bitmap_button_strip.h"
+
+namespace {
+
+CWinApp theStripTestApp("StripTests");
+
+class StripParent : public CWnd {
+public:
+    std::vector<LPARAM> clicks;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_STRIPBUTTON) {
+            clicks.push_back(lParam);
+            return 0;
+        }
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(ButtonStrip, WindowDrawsItsButtonAndReportsClicks) {
+    AfxWinInit();
+    HMODULE module = LoadLibraryA("\\Ruvuradavad.DLL");
+    ASSERT_NE(module, nullptr);
+    AfxSetResourceHandle(module);
+    StripParent parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "Parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 200, 100), nullptr, 0));
+    CBitmapButtonStrip strip;
+    const UINT ids[] = {210};
+    ASSERT_TRUE(strip.Create(CRect(10, 10, 28, 26), TRUE, 1, 18, 16, ids, &parent));
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CBitmap bitmap;
+    bitmap.CreateBitmap(24, 20, 1, 32, nullptr);
+    CBitmap* old = dc.SelectObject(&bitmap);
+    strip.Draw(dc, CRect(0, 0, 24, 20));
+    EXPECT_EQ(dc.GetPixel(0, 0) & 0xFFFFFF, RGB(192, 192, 192)) << "the light-grey face";
+    EXPECT_EQ(dc.GetPixel(5, 19) & 0xFFFFFF, RGB(0, 0, 0)) << "the black bottom line";
+    EXPECT_EQ(dc.GetPixel(21, 5) & 0xFFFFFF, RGB(192, 192, 192)) << "face beside the button";
+    EXPECT_EQ(dc.GetPixel(2, 1) & 0xFFFFFF, RGB(0, 0, 128)) << "the bitmap's page outline";
+    dc.SelectObject(old);
+    AfxTestClick(&strip, POINT{9, 8});
+    AfxPumpMessages();
+    ASSERT_EQ(parent.clicks.size(), 1u);
+    EXPECT_EQ(parent.clicks[0], 0);
+    strip.DestroyWindow();
+    parent.DestroyWindow();
+    AfxPumpMessages();
+    AfxSetResourceHandle(nullptr);
+    FreeLibrary(module);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "imaging/tests/dib_builder.h"
 #include "platform/afx/core/clipboard.h"
 #include "shell/tests/fake_shell_services.h"
 
@@ -128,6 +129,40 @@ TEST_F(ImageTools, CopiedBitsKeepTheirRowsAndColumns) {
     GlobalUnlock(block);
     GlobalFree(block);
     EXPECT_EQ(tools.CopyRectAsDib(RECT{500, 500, 600, 600}), nullptr);
+}
+
+TEST_F(ImageTools, OfficialColourPageKeepsItsRedInkAsTheSeal) {
+    // A 900 x 1300 official page at 300 dpi: black text above, a red seal
+    // ring 460 pixels across centred at (450, 900).
+    auto tint = [](int base, int x, int y) { return static_cast<BYTE>(base + (x * 13 + y * 7) % 9); };
+    auto ring = [](int x, int y) {
+        const int d2 = (x - 450) * (x - 450) + (y - 900) * (y - 900);
+        return d2 >= 218 * 218 && d2 <= 230 * 230;
+    };
+    TestDib dib = ColourDib(900, 1300, [&](int x, int y) {
+        if (ring(x, y)) return Bgr{tint(40, x, y), tint(35, x, y), tint(215, x, y)};
+        if (y >= 60 && y < 420 && x >= 60 && x < 840 && x % 20 < 6 && y % 30 < 10)
+            return Bgr{tint(20, x, y), tint(22, x, y), tint(20, x, y)};
+        return Bgr{tint(238, x, y), tint(240, x, y), tint(240, x, y)};
+    });
+    dib.xPelsPerMeter = 11811;
+    auto colour = std::make_unique<CPageImage>();
+    ASSERT_EQ(colour->AttachDib(dib.Make()), 0);
+    CPageRegion* colourTree = new CPageRegion(RECT{0, 0, 899, 1299});
+    view.SetPage(colour.get(), colourTree);
+    CPageImageTools official(view, host, colour.get(), colourTree);
+    ASSERT_TRUE(official.Rotate(true, true, true));
+    ASSERT_NE(colourTree->m_pSealRect, nullptr);
+    // Counter-clockwise: (x, y) goes to (y, W - 1 - x); the seal's centre (450, 900) to (900, 449).
+    EXPECT_NEAR((colourTree->m_pSealRect->left + colourTree->m_pSealRect->right) / 2, 900, 8);
+    EXPECT_NEAR((colourTree->m_pSealRect->top + colourTree->m_pSealRect->bottom) / 2, 449, 8);
+    EXPECT_EQ(colour->m_nWidth, 1300);
+    // Turned as an ordinary page: no seal.
+    ASSERT_TRUE(official.Rotate(false, false, true));
+    EXPECT_EQ(colourTree->m_pSealRect, nullptr);
+    view.SetPage(page.get(), tree);
+    delete colourTree;
+    colour->Empty();
 }
 
 }  // namespace

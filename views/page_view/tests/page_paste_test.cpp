@@ -1,6 +1,7 @@
 // Copy a region, then paste the clipboard's bitmap as a new page: names,
 // the user's answers, the page-list row, and the hand-over to the document.
 #include "views/page_view/page_paste.h"
+#include "views/page_view/pasted_dib.h"
 #include "views/page_view/page_image_tools.h"
 #include "views/page_view/tests/page_view_fixtures.h"
 

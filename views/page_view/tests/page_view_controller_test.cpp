@@ -456,4 +456,34 @@ TEST_F(PageViewDrag, CursorsShowTheEdges) {
     EXPECT_EQ(view.CursorAt(POINT{150, 100}), PageCursor::kPen);
 }
 
+TEST_F(PageViewDrag, BoxSplitOnAHandwritingPageStopsWhenTheResultIsKept) {
+    host.handwriting = true;
+    shell.currentRow = 0;
+    shell.rowCount = 1;
+    shell.cells[{0, kPageListType}] = "手写";
+    CLayoutRegion* region = owner->tree->AddRegion(RECT{100, 300, 399, 399}, kRegionHorizontal);
+    ASSERT_NE(region, nullptr);
+    CTextRegion* text = region->AsTextRegion();
+    ASSERT_NE(text, nullptr);
+    ASSERT_TRUE(text->AddRow(RECT{110, 320, 300, 360}));
+    ASSERT_EQ(text->m_nRows, 1);
+    PaintInk(*owner->page, RECT{120, 325, 180, 355});
+    PaintInk(*owner->page, RECT{220, 325, 290, 355});
+    const int boxes = text->m_pRows[0].nBoxes;
+
+    host.discardAnswer = FALSE;
+    ASSERT_TRUE(view.ButtonDown(POINT{200, 340}));
+    EXPECT_TRUE(view.SplitDrag());
+    EXPECT_EQ(view.BandStyle(), 11);
+    view.MouseMove(POINT{203, 350});
+    view.ButtonUp(POINT{203, 350});
+    EXPECT_EQ(text->m_pRows[0].nBoxes, boxes) << "the user kept the result: no box is split";
+
+    host.discardAnswer = TRUE;
+    ASSERT_TRUE(view.ButtonDown(POINT{200, 340}));
+    view.MouseMove(POINT{203, 350});
+    view.ButtonUp(POINT{203, 350});
+    EXPECT_EQ(text->m_pRows[0].nBoxes, boxes + 1);
+}
+
 }  // namespace

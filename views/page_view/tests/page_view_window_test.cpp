@@ -91,6 +91,20 @@ TEST_F(PageViewWindow, LayoutLeavesRoomForBarsAndStrip) {
     EXPECT_EQ(bar.top, 16) << "the strip sits above the vertical bar";
 }
 
+TEST_F(PageViewWindow, ScrollRangesComeFromTheImageArea) {
+    OpenPage(2000, 1500);
+    const RECT& area = view->ImageArea();
+    int low = 0, high = 0;
+    view->HorizontalBar().GetScrollRange(&low, &high);
+    EXPECT_EQ(high, 2000 - (area.right - area.left));
+    view->VerticalBar().GetScrollRange(&low, &high);
+    EXPECT_EQ(high, 1500 - (area.bottom - area.top));
+    view->MoveWindow(0, 0, 500, 400);
+    AfxPumpMessages();
+    view->VerticalBar().GetScrollRange(&low, &high);
+    EXPECT_EQ(high, 1500 - (view->ImageArea().bottom - view->ImageArea().top));
+}
+
 TEST_F(PageViewWindow, DrawingAndEditingRegionsByMouse) {
     OpenPage(1000, 1000);
     Drag(POINT{50, 50}, POINT{150, 120});

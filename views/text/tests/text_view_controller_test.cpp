@@ -215,6 +215,16 @@ TEST_F(TextViewController, JoiningLinesPastTheLimitIsRefused) {
     Key(VK_HOME, true);
     Key(VK_DELETE);
     EXPECT_EQ(doc.m_nLineCount, 2u);
+    // Joined to exactly 512, the lines take no character in place of the selection.
+    Caret(0, 212);
+    Key(VK_DOWN, true);
+    Key(VK_HOME, true);
+    Type("z");
+    view.OnCandidateBar(0xD0D6, 1);
+    EXPECT_EQ(doc.m_nLineCount, 2u);
+    Key(VK_DELETE);
+    EXPECT_EQ(doc.m_nLineCount, 1u);
+    EXPECT_EQ(view.FetchLine(0).length, 512);
 }
 
 TEST_F(TextViewController, RefusedStoreChangesLeaveNoRecordAndNoCountChange) {

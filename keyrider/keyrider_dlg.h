@@ -1,0 +1,92 @@
+// The main dialog (hidden at start): the button list, the template choice
+// and panel, the description, and the tray icon with its menu. What it does
+// is the button model's and the controller's; it only shows and forwards.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "keyrider/blank_page_table.h"
+#include "keyrider/global_settings_dlg.h"
+#include "keyrider/keyrider_controller.h"
+#include "keyrider/tray_icon.h"
+#include "platform/afx/afxwin.h"
+
+namespace keyrider {
+
+class CKeyriderApp;
+
+// Notifications of the templates and the settings dialog.
+inline constexpr WPARAM kApplyNotifyChanged = 0x05080330;
+inline constexpr WPARAM kApplyNotifyIcon = 0x02200115;
+inline constexpr UINT kMsgShowTrayAgain = 6579;
+inline constexpr UINT kMsgLockValue = 6580;
+
+class CKeyriderDlg : public CDialog, public KeyriderView {
+public:
+    explicit CKeyriderDlg(CKeyriderApp& app);
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    // KeyriderView.
+    void SetTrayIcon(bool connected) override;
+    void PostCommand(unsigned id) override;
+    void HideDialog() override;
+    void EnableDialog(bool enable) override;
+    void UpdateEjectMenu(bool connected) override;
+    void FirstConnect() override;
+    int Ask(const std::string& text) override;
+    void Stop(const std::string& text) override;
+    void Quit() override;
+    void StartUtility(const std::string& exe) override;
+
+    // The tray's popup menu as it stands (for the tray and for tests).
+    CMenu* TrayPopup();
+    // Refreshes the popup's enabled states as before every popup.
+    void UpdateTrayMenu();
+    CTrayIcon& Tray() { return tray_; }
+    int CurrentLock() const { return currentLock_; }
+    int LockOf(int index) const;
+    bool ApplyEnabled();
+    BlankPageTable& BlankPages() { return blankPages_; }
+    int SensitivityLevel() const { return level_; }
+    // What the "Global Settings" dialog starts from for the current button.
+    GlobalSettingsInput SettingsInput();
+    EDGEFILL_SETTINGS& EdgeFill() { return edgeFill_; }
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void fillControls();
+    void selectButton(int index);
+    void buildTrayMenu();
+    void apply();
+    void exportIni();
+    void enableApply(bool enable);
+    void readEdgeFill();
+    void writeEdgeFill();
+    void openGlobalSettings();
+
+    CKeyriderApp& app_;
+    CMenu trayMenu_;
+    CTrayIcon tray_;
+    UINT trayMessage_ = 0;
+    UINT applyMessage_ = 0;
+    int connectedIcon_ = -1, disconnectedIcon_ = -1;
+    int current_ = -1;
+    bool initialised_ = false;
+    bool ejectRemoved_ = false;
+    bool hide_ = false;
+    std::array<int, 11> locks_{};
+    int currentLock_ = 0;
+    BlankPageTable blankPages_;
+    int level_ = 0;
+    EDGEFILL_SETTINGS edgeFill_{};
+};
+
+}  // namespace keyrider

@@ -1,0 +1,25 @@
+// The registry tree an installer of the button manager writes to the local
+// machine: the bundle's locator key, the installer tree with its buttons,
+// button templates (keys named by their action), output formats and the PDF
+// library. At first start the program copies the installer tree to the user.
+#pragma once
+
+#include <string>
+
+namespace keyrider {
+
+struct MachineTreeOptions {
+    std::string programFolder;  // ends in "/" or "\"
+    int buttons = 9;
+    std::string templateDll = "ButtonTemplate.dll";
+    std::string productName = "Keyrider Scanner";
+    bool exportEnabled = true;
+};
+
+// "Software\Selvint Corp\" + the last component of the program folder.
+std::string InstallerKeyPathFor(const std::string& programFolder);
+
+// Writes (replacing) the machine's tree; false when a key cannot be written.
+bool WriteMachineTree(const MachineTreeOptions& options);
+
+}  // namespace keyrider

@@ -1,0 +1,151 @@
+// The program itself: two copies (the second forwards quit and show, or says
+// that the scanner is missing), and the whole road of a button press on the
+// set-up tool's tree and SANE's test device.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "keyrider/setup/machine_tree.h"
+#include "outside/scan/tests/sane_test_device.h"
+#include "platform/afx/afxwin.h"
+#include "platform/win/handles.h"
+#include "platform/win/library.h"
+#include "platform/win/process.h"
+#include "platform/win/registry.h"
+#include "platform/win/sync.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path Bin() { return fs::path(suite::ModuleNativePath(GetModuleHandleA(nullptr))).parent_path(); }
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        AfxPumpMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+class ProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AfxWinInit();
+        char pattern[] = "/tmp/keyrider-process-XXXXXX";
+        root_ = mkdtemp(pattern);
+        setenv("SUITE_REGISTRY_USER", (root_ / "user.db").c_str(), 1);
+        setenv("SUITE_REGISTRY_MACHINE", (root_ / "machine.db").c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        options_.programFolder = Bin().string() + "/";
+        // Each test has its own product, hence its own instance mutex and window title.
+        options_.productName = "Keyrider Test " + std::to_string(::getpid());
+        ASSERT_TRUE(keyrider::WriteMachineTree(options_));
+        title_ = "Button Configuration (" + options_.productName + ")";
+    }
+    void TearDown() override {
+        if (first_) {
+            if (WaitForSingleObject(first_, 0) == WAIT_TIMEOUT) TerminateProcess(first_, 9);
+            CloseHandle(first_);
+        }
+        fs::remove_all(root_);
+    }
+    void Scanner(bool present) {
+        if (present) {
+            scantest::PrepareSaneTestDevice(root_ / "sane");
+        } else {
+            fs::create_directories(root_ / "nosane");
+            std::ofstream(root_ / "nosane" / "dll.conf") << "\n";
+            setenv("SANE_CONFIG_DIR", (root_ / "nosane").c_str(), 1);
+        }
+    }
+    void StartFirst() {
+        first_ = suite::StartProgram((Bin() / "Keyrider").string(), {});
+        ASSERT_NE(first_, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return FindWindow(nullptr, title_.c_str()) != nullptr; }, 20000));
+    }
+    // Runs a second copy to its end; its error output.
+    std::string Second(const std::string& arguments) {
+        const fs::path err = root_ / "second.err";
+        const std::string command = "'" + (Bin() / "Keyrider").string() + "' " + arguments + " 2> '" + err.string() + "'";
+        int status = std::system(command.c_str());
+        (void)status;
+        return ReadAll(err);
+    }
+    bool FirstRunning() { return first_ && WaitForSingleObject(first_, 0) == WAIT_TIMEOUT; }
+
+    fs::path root_;
+    keyrider::MachineTreeOptions options_;
+    std::string title_;
+    HANDLE first_ = nullptr;
+};
+
+TEST_F(ProcessTest, SecondCopyForwardsOnlyQuitAndShow) {
+    Scanner(true);
+    StartFirst();
+    Second("/q x");
+    EXPECT_TRUE(FirstRunning());
+    Second("/M");
+    EXPECT_TRUE(FirstRunning());
+    Second("/q");
+    EXPECT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);  // ended without a question
+}
+
+TEST_F(ProcessTest, ButtonWithoutScannerInTheSecondCopyShowsMessage15Only) {
+    Scanner(false);
+    StartFirst();
+    std::string err = Second("/B 1");
+    // One box, message 15, and nothing asked of the first copy.
+    std::size_t first = err.find("message box \"The scanner is not present.");
+    EXPECT_NE(first, std::string::npos) << err;
+    EXPECT_EQ(err.find("not shown", err.find("not shown", first) + 1), std::string::npos) << err;
+    EXPECT_TRUE(FirstRunning());
+    Second("/q");
+    EXPECT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
+}
+
+TEST_F(ProcessTest, EndToEndAPressRunsTheButtonsJobProgram) {
+    Scanner(true);
+    // The templates hand their jobs to the recording program.
+    const std::string recorder = (Bin() / "keyrider_recording_program").string();
+    for (const char* t : {"copy", "filing", "pdf", "e-mail", "custom"}) {
+        HKEY k = nullptr;
+        std::string path = keyrider::InstallerKeyPathFor(options_.programFolder) + "\\Keyrider\\" + t;
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &k);
+        RegSetValueExA(k, "Program", 0, REG_SZ, reinterpret_cast<const BYTE*>(recorder.c_str()), DWORD(recorder.size() + 1));
+        RegCloseKey(k);
+    }
+    const fs::path record = root_ / "record.txt";
+    setenv("KEYRIDER_RECORD_FILE", record.c_str(), 1);
+    StartFirst();
+    HWND window = FindWindow(nullptr, title_.c_str());
+    ASSERT_NE(window, nullptr);
+    ::PostMessage(window, WM_COMMAND, 32775, 0);
+    ASSERT_TRUE(WaitFor([&] { return ReadAll(record).find("ini:") != std::string::npos; }, 20000));
+    const std::string text = ReadAll(record);
+    EXPECT_NE(text.find("arg: /SKIPBTN\narg: /B\narg: 1\narg: "), std::string::npos) << text;
+    EXPECT_NE(text.find("[Summary]"), std::string::npos) << text;
+    EXPECT_NE(text.find("1=copy"), std::string::npos) << text;
+    EXPECT_NE(text.find("[1]"), std::string::npos) << text;
+    EXPECT_NE(text.find("Description=Copy the scanned pages"), std::string::npos) << text;
+    EXPECT_NE(text.find("[1\\ADF]"), std::string::npos) << text;
+    Second("/q");
+    EXPECT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
+}
+
+}  // namespace
