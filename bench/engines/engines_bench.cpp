@@ -214,6 +214,12 @@ void scoreCandidates(const std::string& truth, const Reading& ours, int& wrong, 
         if (d[i][j] == d[i - 1][j - 1] + (same ? 0 : 1)) {
             if (!same) {
                 ++wrong;
+                // ENGINES_BENCH_MISSES=1 lists each wrong character with its candidates.
+                if (getenv("ENGINES_BENCH_MISSES")) {
+                    std::string line = "want " + QString::fromStdU32String(std::u32string(1, want[i - 1])).toStdString() + " got";
+                    for (const std::string& c : *got[j - 1]) line += " " + c;
+                    std::fprintf(stderr, "%s\n", line.c_str());
+                }
                 for (const std::string& c : *got[j - 1])
                     if (u32(c) == std::u32string(1, want[i - 1])) {
                         ++found;

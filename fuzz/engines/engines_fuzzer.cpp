@@ -1,6 +1,10 @@
 // Arbitrary planes and pictures through the entries that measure and cut
 // pages: layout analysis, slant, table grids, rows and boxes, and the export
 // library's reading of pictures. None may crash or read outside its input.
+// Inputs whose first byte has its top bit set draw a page of a few hundred
+// pixels instead: runs of character-sized blocks (text lines), ruling lines
+// and frames and solid blobs, tilted by a small slope, so that the layout's
+// cuts, its slant measurement and the table finder all see page-like input.
 
 #include <cstdint>
 #include <cstring>
@@ -18,13 +22,59 @@
 extern "C" TableGrid* FremlinExtract(unsigned char*, int, int, int, TableGrid**) __asm__(OUTSIDE_ORDINAL_SYMBOL(3));
 extern "C" void FremlinFree(TableGrid**) __asm__(OUTSIDE_ORDINAL_SYMBOL(5));
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 4) return 0;
-    int w = 1 + (data[0] | (data[1] & 1) << 8);  // up to 512 pixels
-    int h = 1 + (data[2] | (data[3] & 1) << 8);
+namespace {
+
+// Draws the page the input describes: after three header bytes (width,
+// height, slope), records of five bytes: what, x, y, length, size.
+std::vector<std::uint8_t> drawPage(const std::uint8_t* data, std::size_t size, int& w, int& h) {
+    w = 160 + data[1] * 3;  // up to 925 pixels
+    h = 160 + data[2] * 3;
+    const int slope = static_cast<std::int8_t>(data[0] << 1) / 8;  // -16..15 pixels over the width
     std::size_t stride = (w + 7) / 8;
     std::vector<std::uint8_t> plane(stride * h, 0);
-    std::memcpy(plane.data(), data + 4, std::min(plane.size(), size - 4));
+    auto set = [&](int x, int y) {
+        y += slope * x / w;
+        if (x >= 0 && y >= 0 && x < w && y < h) plane[y * stride + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    };
+    auto fill = [&](int x0, int y0, int bw, int bh) {
+        for (int y = y0; y < y0 + bh; ++y)
+            for (int x = x0; x < x0 + bw; ++x) set(x, y);
+    };
+    for (std::size_t i = 3; i + 5 <= size; i += 5) {
+        const int what = data[i] % 5, x = data[i + 1] * w / 256, y = data[i + 2] * h / 256;
+        const int len = 1 + data[i + 3] * 3, s = 2 + data[i + 4] % 40;
+        switch (what) {
+        case 0:  // a text line: characters of size s
+            for (int cx = x; cx < x + len; cx += s + s / 5 + 1) fill(cx, y, s, s);
+            break;
+        case 1: fill(x, y, len, 1 + s % 4); break;  // a horizontal rule
+        case 2: fill(x, y, 1 + s % 4, len); break;  // a vertical rule
+        case 3:  // a ruled frame of cells
+            for (int k = 0; k <= 1 + s % 5; ++k) {
+                fill(x, y + k * len / (2 + s % 5), len, 2);
+                fill(x + k * len / (2 + s % 5), y, 2, len);
+            }
+            break;
+        default: fill(x, y, s * 3, len / 2 + 1); break;  // a blob
+        }
+    }
+    return plane;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 4) return 0;
+    int w = 0, h = 0;
+    std::vector<std::uint8_t> plane;
+    if (data[0] & 0x80) {
+        plane = drawPage(data, size, w, h);
+    } else {
+        w = 1 + (data[0] | (data[1] & 1) << 8);  // up to 512 pixels
+        h = 1 + (data[2] | (data[3] & 1) << 8);
+        plane.assign(static_cast<std::size_t>((w + 7) / 8) * h, 0);
+        std::memcpy(plane.data(), data + 4, std::min(plane.size(), size - 4));
+    }
 
     CArea* areas = seg(plane.data(), w, h, 300, data[1] % 6, RECT{0, 0, w - 1, h - 1});
     for (CArea* a = areas; a; a = a->next)

@@ -19,7 +19,9 @@ static_assert(offsetof(_recblockeng, next) == 8);
 
 #define PENDRIL20_MAX_CANDIDATES 10
 
-// One character. Codes are single bytes (ASCII) in the low half.
+// One character. Codes are ASCII bytes in the low half, or letters outside
+// ASCII as double-byte codes of the program's code page (lead byte low); a
+// character the code page cannot hold is its white square, distance 255.
 struct _charinfoeng {
     SHORT nCands;  // candidates in wCand, 1..10
     WORD wCand[PENDRIL20_MAX_CANDIDATES];

@@ -87,4 +87,6 @@ std::string unpackCode(std::uint16_t code) {
 
 int ansiCodePage() { return static_cast<int>(GetACP()); }
 
+std::uint16_t unknownCode(int codePage) { return codePage == 950 ? 0xBCA1 : 0xF5A1; }
+
 }  // namespace ocrkit

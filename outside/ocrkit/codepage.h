@@ -29,4 +29,8 @@ std::string unpackCode(std::uint16_t code);
 // The program's code page: 950 on a traditional-Chinese system, else 936.
 int ansiCodePage();
 
+// The mark the engines give for a character the code page cannot hold: a
+// white square.
+std::uint16_t unknownCode(int codePage);
+
 }  // namespace ocrkit

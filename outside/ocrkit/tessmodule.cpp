@@ -1,5 +1,6 @@
 // The recognition module: Tesseract behind the ocrkit::Engine interface.
 
+#include <algorithm>
 #include <leptonica/allheaders.h>
 #include <memory>
 #include <tesseract/baseapi.h>
@@ -40,6 +41,43 @@ Box iteratorBox(const tesseract::PageIterator& it, tesseract::PageIteratorLevel 
 std::string takeText(char* s) {
     std::string out = s ? s : "";
     delete[] s;
+    return out;
+}
+
+// Alternatives of the symbol the iterator stands on, after the symbol's own
+// reading: first the recogniser's choices for the symbol, then the readings
+// that were among the top ones at the steps of the network the symbol covers
+// (where the right character of a misread Latin letter often is), each group
+// by its score. Step readings rank below the symbol's choices: with models
+// that spell a character in several steps they are often parts of others.
+std::vector<Choice> choicesOf(const tesseract::ResultIterator& it, const std::string& own, float ownConfidence) {
+    std::vector<Choice> choices, steps;
+    auto note = [&](std::vector<Choice>& list, const char* text, float p) {
+        if (!text || !*text || own == text) return;
+        for (Choice& c : list)
+            if (c.utf8 == text) {
+                c.confidence = std::max(c.confidence, p);
+                return;
+            }
+        list.push_back({text, p});
+    };
+    tesseract::ChoiceIterator ci(it);
+    if (auto* timesteps = ci.Timesteps())
+        for (const auto& step : *timesteps)
+            for (const auto& [text, p] : step) note(steps, text, p * 100.0f);
+    do {
+        note(choices, ci.GetUTF8Text(), ci.Confidence() * 100.0f);
+    } while (ci.Next());
+    auto byScore = [](const Choice& a, const Choice& b) { return a.confidence > b.confidence; };
+    std::stable_sort(choices.begin(), choices.end(), byScore);
+    std::stable_sort(steps.begin(), steps.end(), byScore);
+    std::vector<Choice> out{{own, ownConfidence}};
+    for (auto* list : {&choices, &steps})
+        for (Choice& c : *list) {
+            bool seen = false;
+            for (const Choice& o : out) seen = seen || o.utf8 == c.utf8;
+            if (!seen && out.size() < 16) out.push_back(std::move(c));
+        }
     return out;
 }
 
@@ -98,15 +136,7 @@ bool TessEngine::recognise(Pix* page, const Box& boxIn, bool vertical, const Can
         if (s.utf8.empty()) continue;
         s.box = iteratorBox(*it, RIL_SYMBOL);
         s.confidence = it->Confidence(RIL_SYMBOL);
-        s.choices.push_back({s.utf8, s.confidence});
-        tesseract::ChoiceIterator ci(*it);
-        do {
-            const char* t = ci.GetUTF8Text();
-            if (!t || !*t) continue;
-            bool seen = false;
-            for (const Choice& c : s.choices) seen = seen || c.utf8 == t;
-            if (!seen) s.choices.push_back({t, ci.Confidence()});
-        } while (ci.Next() && s.choices.size() < 16);
+        s.choices = choicesOf(*it, s.utf8, s.confidence);
         line.words.back().symbols.push_back(std::move(s));
     } while (it->Next(RIL_SYMBOL));
     // Words or lines that ended up without symbols are of no use.

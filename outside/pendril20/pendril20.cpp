@@ -25,7 +25,7 @@ void freeResult(_regioninfoeng* result) {
 }
 
 // The engine's reading of one character as plain ASCII: typographic quotes,
-// dashes and ligatures become their keyboard forms; 0 when there is none.
+// dashes and ligatures become their keyboard forms; empty when there is none.
 std::string asciiOf(const std::string& utf8) {
     std::string out;
     for (const std::string& ch : ocrkit::splitUtf8(utf8)) {
@@ -67,7 +67,26 @@ _charinfoeng* appendChar(_charinfoeng**& tail, const ocrkit::Box& b, short dist)
     return c;
 }
 
+// The codes of one reading: ASCII where it has a keyboard form, else the
+// letter in the program's code page (accented letters the code page holds);
+// empty when the code page cannot hold it.
+std::vector<WORD> codesOf(const std::string& utf8, int codePage) {
+    std::vector<WORD> codes;
+    std::string a = asciiOf(utf8);
+    if (!a.empty()) {
+        for (char ch : a) codes.push_back(static_cast<unsigned char>(ch));
+        return codes;
+    }
+    for (const std::string& ch : ocrkit::splitUtf8(utf8)) {
+        std::string bytes;
+        if (!ocrkit::fromUtf8(ch, codePage, bytes) || bytes.empty() || bytes.size() > 2) return {};
+        codes.push_back(ocrkit::packCode(bytes));
+    }
+    return codes;
+}
+
 bool buildBlock(const std::vector<ocrkit::Line>& lines, _regioninfoeng* region) {
+    const int codePage = ocrkit::ansiCodePage();
     _lineinfoeng** lineTail = &region->pLines;
     for (const ocrkit::Line& src : lines) {
         _lineinfoeng* line = appendNew(lineTail);
@@ -81,10 +100,10 @@ bool buildBlock(const std::vector<ocrkit::Line>& lines, _regioninfoeng* region) 
             word->nBlanks = static_cast<short>(std::min(w.blanks, 8));
             _charinfoeng** charTail = &word->pChars;
             for (const ocrkit::Symbol& s : w.symbols) {
-                std::string best = asciiOf(s.utf8);
+                std::vector<WORD> best = codesOf(s.utf8, codePage);
                 short dist = distanceOf(s.confidence);
                 if (best.empty()) {
-                    best.assign(1, '~');
+                    best.push_back(ocrkit::unknownCode(codePage));
                     dist = 255;
                 }
                 // A ligature or ellipsis gives several characters sharing its box.
@@ -98,13 +117,13 @@ bool buildBlock(const std::vector<ocrkit::Line>& lines, _regioninfoeng* region) 
                     _charinfoeng* c = appendChar(charTail, b, dist);
                     if (!c) return false;
                     ++word->nChars;
-                    c->wCand[c->nCands++] = static_cast<unsigned char>(best[k]);
+                    c->wCand[c->nCands++] = best[k];
                     if (n > 1) continue;
                     for (const ocrkit::Choice& ch : s.choices) {
                         if (c->nCands >= PENDRIL20_MAX_CANDIDATES) break;
-                        std::string a = asciiOf(ch.utf8);
+                        std::vector<WORD> a = codesOf(ch.utf8, codePage);
                         if (a.size() != 1) continue;
-                        WORD code = static_cast<unsigned char>(a[0]);
+                        WORD code = a[0];
                         bool dup = false;
                         for (int j = 0; j < c->nCands; ++j) dup = dup || c->wCand[j] == code;
                         if (!dup) c->wCand[c->nCands++] = code;

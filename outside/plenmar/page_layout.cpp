@@ -260,7 +260,7 @@ private:
         auto ys = coverage(items_, idx, true);
         if (ys.empty()) return {};
         int height = ys.back().second - ys.front().first + 1;
-        if (height >= 8 * cs_) return cuts;
+        if (height >= 12 * cs_) return cuts;
         return cutsOf(xs, std::max(tx_, (height >= 2 * cs_ ? 2.5 : 4.0) * cs_));
     }
 
@@ -380,9 +380,10 @@ std::pair<int, double> period(const std::vector<double>& v, int minLag, int maxL
     }
     double best = 0;
     for (int lag = minLag; lag <= maxLag; ++lag) best = std::max(best, ac[lag]);
-    // The first lag nearly as strong as the best: the period, not a multiple of it.
+    // The first peak at least half as strong as the best: the period, not a
+    // multiple of it.
     for (int lag = minLag; lag <= maxLag; ++lag)
-        if (ac[lag] >= 0.85 * best && ac[lag] >= ac[lag - 1] && ac[lag] >= ac[lag + 1]) return {lag, best};
+        if (ac[lag] >= 0.5 * best && ac[lag] >= ac[lag - 1] && ac[lag] >= ac[lag + 1]) return {lag, ac[lag]};
     return {0, 0};
 }
 
@@ -405,14 +406,18 @@ int lineCharSize(const std::vector<Component>& comps, const Turn& turn, int size
         cols[ix] += c.pixels;
     }
     const int minLag = std::max(6, sizeOfInk) / bin, maxLag = 300 / bin;
-    const int pr = period(rows, minLag, maxLag).first, pc = period(cols, minLag, maxLag).first;
-    // The shorter period is the advance of the characters along their
-    // lines (CJK text lines its characters up both ways), about one size.
-    int pitch = std::min(pr > 0 ? pr : 1 << 20, pc > 0 ? pc : 1 << 20) * bin;
-    if (pitch >= (1 << 20) || sizeOfInk * 5 >= pitch * 2) return sizeOfInk;
+    auto [pr, sr] = period(rows, minLag, maxLag);
+    auto [pc, sc] = period(cols, minLag, maxLag);
+    // Characters that line up both ways (CJK text) repeat along both axes;
+    // the shorter period is their advance along the lines, about one size.
+    // A light face can make the ink of every character look far smaller.
+
+    if (sr < 0.4 || sc < 0.4) return sizeOfInk;
+    int pitch = std::min(pr, pc) * bin;
+    if (pitch * 20 <= sizeOfInk * 23) return sizeOfInk;
     // Never more than twice the ink's size: wide spacing is no reason to
     // see columns only across very wide gaps.
-    return std::max(sizeOfInk, std::min(pitch * 9 / 10, 2 * sizeOfInk));
+    return std::max(sizeOfInk, std::min(pitch * 19 / 20, 2 * sizeOfInk));
 }
 
 }  // namespace

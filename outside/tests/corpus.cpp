@@ -87,8 +87,8 @@ Style styleFor(Script script, unsigned seed, bool degraded) {
         double tilt = 0.5 + 0.5 * static_cast<double>(seed % 4);
         st.skewDegrees = seed % 2 ? tilt : -tilt;
         st.blurRadius = 1;
-        st.greyNoise = 18 + static_cast<double>(seed % 3) * 8;
-        st.threshold = 115 + static_cast<int>((seed * 13) % 35);
+        st.greyNoise = 10 + static_cast<double>(seed % 3) * 6;
+        st.threshold = 130 + static_cast<int>((seed * 13) % 30);
         st.noise = 0.0004;
     }
     return st;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "outside/include/pendril20.h"
+#include "outside/ocrkit/codepage.h"
 #include "outside/tests/harness.h"
 #include "outside/tests/loader.h"
 
@@ -79,11 +80,12 @@ Outcome recognise(const Page& page, std::vector<_recblockeng> blocks, bool callb
                 int count = 0;
                 for (_charinfoeng* c = w->pChars; c; c = c->next, ++count) {
                     ++o.chars;
-                    o.text += static_cast<char>(c->wCand[0]);
+                    o.text += ocrkit::toUtf8(ocrkit::unpackCode(c->wCand[0]), ocrkit::ansiCodePage());
                     const _recblockeng& b = blocks[bi];
                     if (c->left < b.left - 5 || c->right > b.right + 5 || c->top < b.top - 5 || c->bottom > b.bottom + 5)
                         o.boxesInside = false;
-                    for (int k = 0; k < c->nCands; ++k) EXPECT_LT(c->wCand[k], 0x80);
+                    // ASCII, or a double-byte code of the code page; never a lone high byte.
+                    for (int k = 0; k < c->nCands; ++k) EXPECT_TRUE(c->wCand[k] < 0x80 || c->wCand[k] > 0xFF);
                 }
                 EXPECT_EQ(count, w->nChars);
             }
@@ -144,4 +146,17 @@ TEST(Pendril20, EmptyBlocksAndBadInput) {
     std::vector<std::uint8_t> bits(10);
     EXPECT_EQ(pendril().recog(bits.data(), 0, 100, blocks.data(), nullptr, nullptr), nullptr);
     pendril().freeResult(nullptr);
+}
+
+TEST(Pendril20, LettersOutsideAsciiComeInTheCodePage) {
+    // The code page (GBK) holds e acute; the engine gives it as its
+    // double-byte code, not as a placeholder.
+    Style st;
+    st.families = {"DejaVu Serif"};
+    Page page = textPage({"The caf\u00e9 in Z\u00fcrich serves a na\u00efve r\u00e9sum\u00e9 of caf\u00e9 recipes."}, 2480, 400, st);
+    Outcome o = recognise(page, blocksOf(page), false);
+    ASSERT_TRUE(o.ok);
+    EXPECT_NE(o.text.find("caf\u00e9"), std::string::npos) << o.text;
+    EXPECT_NE(o.text.find("r\u00e9sum\u00e9"), std::string::npos) << o.text;
+    EXPECT_EQ(o.text.find('~'), std::string::npos) << o.text;
 }

@@ -97,9 +97,6 @@ short distanceOf(float confidence) {
     return static_cast<short>(std::lround((100.0f - c) * 3.2f));
 }
 
-// A character that the code page cannot hold is shown as a white square.
-std::uint16_t unknownCode(int codePage) { return codePage == 950 ? 0xBCA1 : 0xF5A1; }
-
 struct Output {
     int codePage;
     TRESK_TEXT_CALLBACK text;
@@ -213,7 +210,7 @@ bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& o
                         if (!dup) c->wCand[c->nCands++] = code;
                     }
                     if (c->nCands == 0) {
-                        c->wCand[c->nCands++] = unknownCode(out.codePage);
+                        c->wCand[c->nCands++] = ocrkit::unknownCode(out.codePage);
                         c->nDist = 255;
                     }
                     for (int j = 0; j < c->nSpaces; ++j) lineText += ' ';
