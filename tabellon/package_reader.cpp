@@ -146,7 +146,10 @@ public:
         auto tmp = sys::makeTempFile("", stem);
         if (!tmp) refuse();
         path_ = *tmp;
-        if (!sys::writeFileAtomically(path_, text)) refuse();
+        if (!sys::writeScratchFile(path_, text)) {
+            sys::removeFile(path_);  // the destructor does not run for a constructor that throws
+            refuse();
+        }
     }
     ~InfoBlock() {
         if (!path_.empty()) sys::removeFile(path_);

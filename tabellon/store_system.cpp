@@ -168,6 +168,13 @@ bool writeFileAtomically(const std::string& path, const std::string& text) {
     return suite::WriteNativeFileAtomic(nativePath(path), text);
 }
 
+bool writeScratchFile(const std::string& path, const std::string& text) {
+    std::FILE* f = std::fopen(nativePath(path).c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    return std::fclose(f) == 0 && ok;
+}
+
 SYSTEMTIME utcNow() {
     SYSTEMTIME t{};
     GetSystemTime(&t);

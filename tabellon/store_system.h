@@ -51,6 +51,9 @@ std::optional<std::uint64_t> freeSpace(const std::string& folder);
 std::optional<std::string> makeTempFile(const std::string& folder, const char* stem);
 // Writes `text` to `path` through a fresh sibling that is renamed into place.
 bool writeFileAtomically(const std::string& path, const std::string& text);
+// Writes `text` into a temporary file of ours in place, without forcing it to
+// the disk: it is read back at once and removed when its step ends.
+bool writeScratchFile(const std::string& path, const std::string& text);
 
 // ---- time ----
 SYSTEMTIME utcNow();

@@ -1,5 +1,6 @@
 // Any bytes as an image file for the Image Library: probing and loading must
 // refuse or succeed, never misbehave, and agree on what they read.
+#include "fuzz/common/scratch_folder.h"
 #include "outside/include/image_library.h"
 
 #include "fuzz/common/scratch_folder.h"
@@ -37,6 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (h.Width <= 0 || h.Height <= 0 || (h.BitsPerPixel != 8 && h.BitsPerPixel != 24) ||
             h.BytesPerLine < DWORD(h.Width) * (h.BitsPerPixel / 8) || !image.Bits)
             __builtin_trap();
+        // A resolution is either unknown (0) or within 1 to 10,000 dpi.
+        if (h.XResolution > 10000 || h.YResolution > 10000) __builtin_trap();
         il.FreeImage(&image);
     }
     return 0;

@@ -17,7 +17,6 @@ namespace {
 
 enum : WORD { kAscii = 2, kShort = 3, kLong = 4, kRational = 5 };
 
-
 struct Entry {
     WORD tag, type;
     DWORD count, value;

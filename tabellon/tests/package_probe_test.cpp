@@ -66,19 +66,16 @@ protected:
         return info.ID;
     }
 
-    // The content as an exporter without the checksum block writes it.
+    // The content as an exporter without the checksum block writes it, with
+    // short stand-ins for the thumbnails (the import does not read them, and
+    // a smaller package makes fewer cases).
     DocumentBytes documentBytes(const std::string& path) {
         DocumentBytes d{path, {}};
         DB_DOCINFO info{};
         info.ID = docs.at(path);
         EXPECT_EQ(t.DB_GetDocumentInfo(&info), DB_OK);
         for (DWORD p = 1; p <= info.TotalPages; ++p) {
-            char page[260] = {}, thumb[260] = {};
-            EXPECT_EQ(t.DB_GetPageFileName(info.ID, p, page, thumb), DB_OK);
-            std::string native = page, nativeThumb = thumb;
-            for (char& c : native) c = c == '\\' ? '/' : c;
-            for (char& c : nativeThumb) c = c == '\\' ? '/' : c;
-            d.pages.push_back({"PNG", fileBytes(native), fileBytes(nativeThumb)});
+            d.pages.push_back({"PNG", fileBytes(pageFile(info.ID, p)), "thumb" + std::to_string(p)});
         }
         return d;
     }
@@ -156,7 +153,7 @@ protected:
 
     void run(const std::string& withChecksum, const std::string& without, const std::string& target) {
         Tally summed = probeAll(withChecksum, target, true, 300, 17);
-        Tally plain = probeAll(without, target, false, 200, 29);
+        Tally plain = probeAll(without, target, false, 100, 29);
         std::printf("[ probe    ] %zu bytes with checksum: %zu refused, %zu accepted; %zu bytes without: %zu refused, "
                     "%zu accepted (%zu of them cut)\n",
                     withChecksum.size(), summed.refused, summed.accepted, without.size(), plain.refused, plain.accepted,

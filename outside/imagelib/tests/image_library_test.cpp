@@ -1,6 +1,7 @@
 // The Image Library stand-in: every format round-trips its pixels (JPEG
 // within its loss), scaling averages, and failures leave no file behind.
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -120,6 +121,39 @@ TEST_F(ImageLibrary, BadInputFailsWithoutLeavingFiles) {
     size_t files = 0;
     for (auto& e : fs::directory_iterator(dir)) files += e.is_regular_file();
     EXPECT_EQ(files, 2u);  // junk.bmp and keep.png
+}
+
+
+TEST_F(ImageLibrary, ResolutionsOutsideOneToTenThousandDpiAreUnknown) {
+    // A bitmap file whose header says 1,642,071,291 pixels a metre (41.7
+    // million dpi) reads with no resolution.
+    std::vector<BYTE> bmp = {'B', 'M', 66, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0};
+    bmp.resize(54, 0);
+    const DWORD damaged = 1642071291u;
+    std::memcpy(&bmp[38], &damaged, 4);
+    std::memcpy(&bmp[42], &damaged, 4);
+    bmp.resize(66, 0x80);
+    const std::string path = dir + "/damaged.bmp";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bmp.data()), std::streamsize(bmp.size()));
+    int format = -1;
+    IL_FILEINFO info{};
+    ASSERT_EQ(il.GetImageFileInfo(path.c_str(), &format, &info), 0);
+    EXPECT_EQ(info.XResolution, 0u);
+    EXPECT_EQ(info.YResolution, 0u);
+    IL_IMAGE back{};
+    ASSERT_EQ(il.LoadImage(&back, path.c_str(), IL_FORMAT_AUTO, 1, 0), 0);
+    EXPECT_EQ(back.Header->XResolution, 0u);
+    il.FreeImage(&back);
+    // An image handed in with such a resolution is saved without one.
+    Image src(8, 8, 24);
+    src.header.XResolution = src.header.YResolution = 41707611;
+    for (int f = 0; f <= 3; ++f) {
+        const std::string saved = dir + "/saved" + std::to_string(f);
+        ASSERT_EQ(il.SaveImage(saved.c_str(), f, nullptr, &src.image, nullptr, nullptr), 0) << f;
+        ASSERT_EQ(il.GetImageFileInfo(saved.c_str(), &format, &info), 0) << f;
+        EXPECT_EQ(info.XResolution, 0u) << f;
+        EXPECT_EQ(info.YResolution, 0u) << f;
+    }
 }
 
 }  // namespace

@@ -221,7 +221,11 @@ TEST_F(CandidateBarWindow, ClicksBecomeRequestsToTheParent) {
     ASSERT_EQ(shell.messages.size(), 1u);
     EXPECT_EQ(shell.messages[0], kMsgImagePointerNull);
     // The panel's faces are the language library's.
-    for (int id : {169, 170, 171, 172, 179, 190, 202, 207}) EXPECT_NE(LoadBitmapA(nullptr, MAKEINTRESOURCE(id)), nullptr);
+    for (int id : {169, 170, 171, 172, 179, 190, 202, 207}) {
+        HBITMAP face = LoadBitmapA(nullptr, MAKEINTRESOURCE(id));
+        EXPECT_NE(face, nullptr) << id;
+        if (face) DeleteObject(face);
+    }
 }
 
 TEST_F(CandidateBarWindow, CreationFailsWithoutItsFaces) {

@@ -129,7 +129,8 @@ TEST_F(ProofreadingEndToEnd, ARecognisedPageIsCorrectedAndTheCorrectionsAreKept)
     // Overwrite it by typing a GB character, then take the second candidate of the next one.
     shell.insertMode = false;
     AfxTestKey(view, 0, "正");
-    const TextLineUnit* typed = c.FetchLine(0).UnitAt(target);
+    const TextLine typedLine = c.FetchLine(0);
+    const TextLineUnit* typed = typedLine.UnitAt(target);
     ASSERT_NE(typed, nullptr);
     EXPECT_EQ(typed->bytes[0], 0xD5);
     EXPECT_EQ(typed->bytes[1], 0xFD);
@@ -139,7 +140,8 @@ TEST_F(ProofreadingEndToEnd, ARecognisedPageIsCorrectedAndTheCorrectionsAreKept)
     const RECT second = view->Panel().Layout().Item(2).rc;
     ASSERT_NE(candidate, kBlankCandidate) << "the engine gives more than one candidate";
     AfxTestClick(&view->Panel(), POINT{(second.left + second.right) / 2, (second.top + second.bottom) / 2});
-    const TextLineUnit* taken = c.FetchLine(0).UnitAt(next);
+    const TextLine takenLine = c.FetchLine(0);
+    const TextLineUnit* taken = takenLine.UnitAt(next);
     ASSERT_NE(taken, nullptr);
     if ((candidate & 0xFF) == ' ') {
         EXPECT_EQ(taken->width, 1) << "a single-byte candidate";
