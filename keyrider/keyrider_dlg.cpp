@@ -549,6 +549,10 @@ LRESULT CKeyriderDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         ShowWindow(SW_HIDE);
         return 0;
     }
+    if (message == WM_DESTROY) {
+        tray_.SetIcon(-1, false);
+        trayMenu_.DestroyMenu();
+    }
     return CDialog::WindowProc(message, wParam, lParam);
 }
 
