@@ -72,10 +72,11 @@ HKEY Fresh(const char* path) {
 
 int main(int argc, char** argv) {
     int count = argc > 1 ? std::atoi(argv[1]) : 10000;
-    char pattern[] = "/tmp/registry_bench_XXXXXX";
-    if (mkdtemp(pattern) == nullptr) return 1;
-    setenv("SUITE_REGISTRY_DIR", pattern, 1);
-    std::printf("%d keys, two values each; store in %s\n", count, pattern);
+    const char* temp = std::getenv("TMPDIR");
+    std::string pattern = std::string(temp != nullptr && *temp != '\0' ? temp : "/tmp") + "/registry_bench_XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) return 1;
+    setenv("SUITE_REGISTRY_DIR", pattern.c_str(), 1);
+    std::printf("%d keys, two values each; store in %s\n", count, pattern.c_str());
 
     HKEY inTxn = Fresh("Software\\Bench\\InTransaction");
     auto t = Clock::now();

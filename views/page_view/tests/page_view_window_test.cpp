@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <thread>
 
+#include "imaging/codecs/codec_factory.h"
+#include "imaging/codecs/image_file_type.h"
 #include "ocrdoc/regions/table_region.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/win/library.h"
@@ -244,6 +248,35 @@ TEST_F(PageViewWindow, GrabsAtEveryZoom) {
         EXPECT_TRUE(view->GrabToFile(path.c_str())) << path;
         EXPECT_TRUE(std::filesystem::exists(path));
     }
+}
+
+TEST_F(PageViewWindow, RestoreBringsBackTheImageAsOpened) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("page_view_restore_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "page.pcx").string();
+    {
+        auto page = MakeMonoPage(800, 600);
+        PaintInk(*page, RECT{100, 100, 300, 300});
+        int type = IMGTYPE_UNKNOWN;
+        CImageCodec* codec = GetImageFileType(path.c_str(), &type) ? CreateImageCodec(path.c_str(), type) : nullptr;
+        ASSERT_NE(codec, nullptr);
+        ASSERT_TRUE(codec->Save(page.get(), 0));
+        delete codec;
+        FreePage(page);
+    }
+    doc.OnOpenDocument(path.c_str());
+    ASSERT_TRUE(PumpFor([&] { return doc.m_pImage != nullptr; }, 10000));
+    view->SetZoom(256);
+    ASSERT_TRUE(InkAt(*doc.m_pImage, 200, 200));
+    view->SendMessage(WM_COMMAND, ID_MOUSE_SCISSORS);
+    const POINT a = view->Controller().PageToClient(POINT{150, 150}), b = view->Controller().PageToClient(POINT{250, 250});
+    Drag(a, b);
+    ASSERT_FALSE(InkAt(*doc.m_pImage, 200, 200));
+    ASSERT_TRUE(doc.IsModified());
+    view->SendMessage(WM_COMMAND, ID_IMAGE_RESTORE);
+    EXPECT_TRUE(PumpFor([&] { return doc.m_pImage != nullptr && InkAt(*doc.m_pImage, 200, 200); }, 10000));
+    EXPECT_FALSE(doc.IsModified());
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -215,4 +215,36 @@ TEST_F(TextViewWindow, PicturesOfTheView) {
     Grab("text_view_no_result.png");
 }
 
+TEST_F(TextViewWindow, TheContextMenuGreysWhatCannotBeDone) {
+    if (GetACP() != 936) GTEST_SKIP() << "needs code page 936";
+    LoadPage("abc\r\ndef\r\n", {}, {2});
+    AfxTestScript::Enable(true);
+    AfxTestScript::Clear();
+    // Nothing selected and nothing to undo: copy is greyed and cannot be chosen.
+    AfxTestScript::QueueAnswer(ID_EDIT_COPY);
+    AfxTestMouse(view, WM_RBUTTONDOWN, POINT{20, 100});
+    AfxPumpMessages();
+    std::vector<AfxShownRecord> shown = AfxTestScript::Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, "menu");
+    ASSERT_EQ(shown[0].buttons.size(), 7u) << "undo, cut, copy, paste, select all and two separators";
+    EXPECT_EQ(shown[0].buttons[0], suite::Utf8ToAnsi("撤销", 936));
+    EXPECT_EQ(shown[0].buttons[6], suite::Utf8ToAnsi("全选", 936));
+    EXPECT_EQ(shown[0].result, 0);
+    // Select all is there; then copy is.
+    AfxTestScript::QueueAnswer(ID_EDIT_SELECT_ALL);
+    AfxTestMouse(view, WM_RBUTTONDOWN, POINT{20, 100});
+    AfxPumpMessages();
+    EXPECT_TRUE(view->Controller().HasSelection());
+    AfxTestScript::QueueAnswer(ID_EDIT_COPY);
+    AfxTestMouse(view, WM_RBUTTONDOWN, POINT{20, 100});
+    AfxPumpMessages();
+    shown = AfxTestScript::Shown();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[1].result, ID_EDIT_SELECT_ALL);
+    EXPECT_EQ(shown[2].result, ID_EDIT_COPY);
+    AfxTestScript::Clear();
+    AfxTestScript::Enable(false);
+}
+
 }  // namespace
