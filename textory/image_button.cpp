@@ -128,9 +128,12 @@ int CImageButton::AttachMenu(UINT menuId, HWND owner, int look, UINT toolbarId, 
         textory::SetIconMenuLookSwitches(look);
         if (!m_menu.LoadMenu(menuId)) return 1;
         if (toolbarId) {
-            // Tool-bar icons for the menu are not offered: the menu goes without.
             m_menu.SetMaskColor(mask);
             m_menu.SetIconExtent(iconWidth, iconHeight);
+            if (!m_menu.LoadToolBarIcons(toolbarId)) {
+                m_menu.DestroyMenu();
+                return 1;
+            }
         }
         m_state.hasMenu = true;
     }
