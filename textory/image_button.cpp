@@ -289,8 +289,8 @@ void CImageButton::CaptureBackground(CDC& itemDC) {
 
 void CImageButton::DrawItem(LPDRAWITEMSTRUCT dis) {
     if (!dis || !dis->hDC) return;
-    CDC dc;
-    dc.Attach(dis->hDC);
+    // The caller's DC, borrowed: attaching it would take it from its owner.
+    CDC& dc = *CDC::FromHandle(dis->hDC);
     if (m_state.seeThrough) CaptureBackground(dc);
     textory::ImageButtonFace face;
     face.icon = m_icon;
@@ -301,5 +301,4 @@ void CImageButton::DrawItem(LPDRAWITEMSTRUCT dis) {
     face.caption = caption.GetString();
     face.savedBackground = m_background.GetSafeHandle() ? &m_backgroundDC : nullptr;
     textory::PaintImageButton(dc, dis->rcItem, dis->itemState, m_state, m_colours, face);
-    dc.Detach();
 }
