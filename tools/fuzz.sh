@@ -8,7 +8,8 @@
 # Corpora grow in build-fuzz/corpus/<target>/; inputs that fail are saved in
 # build-fuzz/findings/<target>/ (emptied when the target runs again) and listed at the end with the executions of
 # every target. The targets write their scratch files under a temporary
-# folder of this run, which is removed at its end. Exits non-zero when a
+# folder of this run (and Qt its runtime files beside it), which is removed at
+# its end. Exits non-zero when a
 # target found something.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,8 +26,10 @@ else
 fi
 run=$(mktemp -d "${TMPDIR:-/tmp}/suite-fuzz-run.XXXXXX")
 trap 'rm -rf "$run"' EXIT
+mkdir -m 700 "$run/runtime"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export QT_QPA_PLATFORM=offscreen
+# Targets over Qt want a runtime folder; without one Qt makes it in TMPDIR.
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$run/runtime"
 
 fuzz_one() {
   local target=$1 corpus="$build/corpus/$1" findings="$build/findings/$1" log="$run/$1.log"
