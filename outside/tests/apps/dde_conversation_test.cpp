@@ -75,6 +75,7 @@ struct Recorder {
         std::string text(DdeGetData(data, nullptr, 0, 0), '\0');
         DdeGetData(data, reinterpret_cast<BYTE*>(text.data()), static_cast<DWORD>(text.size()), 0);
         events.push_back("execute " + std::string(text.c_str()));
+        EXPECT_FALSE(DdeFreeDataHandle(data));  // lent to the callback, not its own
         return reinterpret_cast<HDDEDATA>(static_cast<std::uintptr_t>(text == std::string("no\0", 3) ? DDE_FNOTPROCESSED : DDE_FACK));
     }
 };
@@ -139,15 +140,15 @@ TEST_F(Client, TalksToAServerOfItsOwnProcessOnlyOnItsTopic) {
     DWORD flags = 0;
     EXPECT_EQ(DdeClientTransaction(reinterpret_cast<const BYTE*>("no"), 3, c, nullptr, CF_TEXT_DDE, XTYP_EXECUTE, 2000, &flags), nullptr);
     EXPECT_EQ(DdeGetLastError(inst), DMLERR_NOTPROCESSED);
+    // A withdrawn name reaches nobody new, but the open conversation goes on.
+    EXPECT_NE(DdeNameService(Recorder::instance, hs, nullptr, DNS_UNREGISTER), nullptr);
+    EXPECT_EQ(Connect(service, "Topic"), nullptr);
+    EXPECT_TRUE(DdeExecuteText(c, "[AFTER]", 2000));
     EXPECT_TRUE(DdeDisconnect(c));
     WaitFor([] { return !Recorder::events.empty() && Recorder::events.back() == "disconnect"; }, 2000);
     std::vector<std::string> want = {"connect Other " + service, "connect Topic " + service, "execute [NEW_DOCUMENT]",
-                                     "execute no", "disconnect"};
+                                     "execute no", "execute [AFTER]", "disconnect"};
     EXPECT_EQ(Recorder::events, want);
-
-    // Once withdrawn, the name reaches nobody.
-    EXPECT_NE(DdeNameService(Recorder::instance, hs, nullptr, DNS_UNREGISTER), nullptr);
-    EXPECT_EQ(Connect(service, "Topic"), nullptr);
     DdeUninitialize(Recorder::instance);
 }
 
@@ -168,6 +169,14 @@ TEST_F(Client, RefusesBadArgumentsAndUnknownServices) {
     EXPECT_EQ(DdeNameService(inst, s, nullptr, DNS_REGISTER), nullptr);
     EXPECT_TRUE(DdeFreeStringHandle(inst, s));
     EXPECT_FALSE(DdeFreeStringHandle(inst, s));
+    HDDEDATA d = DdeCreateDataHandle(inst, reinterpret_cast<const BYTE*>("abcdef"), 6, 2, nullptr, CF_TEXT_DDE, 0);
+    BYTE got[8] = {};
+    EXPECT_EQ(DdeGetData(d, nullptr, 0, 0), 4u);
+    EXPECT_EQ(DdeGetData(d, got, 3, 1), 3u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(got)), "def");
+    EXPECT_EQ(DdeGetData(d, got, 3, 9), 0u);
+    EXPECT_TRUE(DdeFreeDataHandle(d));
+    EXPECT_FALSE(DdeFreeDataHandle(d));
 }
 
 TEST_F(Client, SendsCommandsToAnotherProgramInOrder) {

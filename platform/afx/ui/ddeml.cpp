@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -75,6 +76,8 @@ std::mutex g_mu;
 std::map<DWORD, std::unique_ptr<Instance>> g_instances;
 DWORD g_nextInstance = 1;
 int g_nextEndpoint = 0;
+// Data handles the caller made (and may free); the ones handed to callbacks are not among them.
+std::set<HDDEDATA__*> g_dataHandles;
 
 Instance* Find(DWORD id) {
     std::lock_guard<std::mutex> l(g_mu);
@@ -148,9 +151,12 @@ void PumpFor(DWORD ms, const std::function<bool()>& done = {}) {
 int AwaitAnswer(HCONV__* c, DWORD ms, DdeFrame* answer) {
     QLocalSocket* s = c->socket;
     if (!s) return -1;
+    DWORD instance = c->instance;
     int state = 0;
     auto take = [&] {
-        if (!c->socket || !c->socket->isOpen()) {
+        Instance* in = Find(instance);
+        // A message handler run during the wait may have closed the conversation.
+        if (!in || !in->conversations.count(c) || !c->socket || !c->socket->isOpen()) {
             state = -1;
             return;
         }
@@ -204,6 +210,12 @@ HDDEDATA Call(Instance* in, UINT type, HCONV conv, const std::string& s1, const 
     return in->callback(type, data ? CF_TEXT_DDE : 0, conv, &a, s2 ? &b : nullptr, data ? &d : nullptr, 0, 0);
 }
 
+// Whether a callback left the instance, the conversation and its socket alive.
+bool StillOpen(DWORD instance, HCONV__* c, const QPointer<QLocalSocket>& s) {
+    Instance* in = Find(instance);
+    return in && in->conversations.count(c) && s;
+}
+
 // One frame from a client of this server.
 void ServeFrame(DWORD instance, HCONV__* c, const DdeFrame& f) {
     Instance* in = Find(instance);
@@ -215,7 +227,7 @@ void ServeFrame(DWORD instance, HCONV__* c, const DdeFrame& f) {
         bool ours = std::any_of(in->services.begin(), in->services.end(),
                                 [&](const Service& sv) { return SameName(sv.name, f.service); });
         bool accepted = ours && Call(in, XTYP_CONNECT, nullptr, f.topic, &f.service, nullptr) != nullptr;
-        if (!s || !Find(instance)) return;
+        if (!StillOpen(instance, c, s)) return;
         answer.flags = accepted ? 1 : 0;
         Send(s, answer);
         if (!accepted) {
@@ -230,7 +242,7 @@ void ServeFrame(DWORD instance, HCONV__* c, const DdeFrame& f) {
     }
     if (f.op == DdeOp::kExecute && c->confirmed) {
         HDDEDATA r = Call(in, XTYP_EXECUTE, reinterpret_cast<HCONV>(c), c->topic, nullptr, &f.data);
-        if (!s || !Find(instance)) return;
+        if (!StillOpen(instance, c, s)) return;
         answer.flags = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(r));
         Send(s, answer);
         return;
@@ -246,6 +258,7 @@ void Accept(DWORD instance, QLocalServer* server) {
             s->deleteLater();
             continue;
         }
+        s->setParent(nullptr);  // a withdrawn name keeps its open conversations
         auto* c = new HCONV__;
         c->instance = instance;
         c->socket = s;
@@ -355,6 +368,8 @@ HDDEDATA DdeCreateDataHandle(DWORD, const BYTE* data, DWORD size, DWORD offset, 
     auto* d = new HDDEDATA__;
     if (data && size > offset) d->bytes.assign(data + offset, data + size);
     d->format = format;
+    std::lock_guard<std::mutex> l(g_mu);
+    g_dataHandles.insert(d);
     return d;
 }
 
@@ -368,6 +383,10 @@ DWORD DdeGetData(HDDEDATA data, BYTE* buffer, DWORD size, DWORD offset) {
 }
 
 BOOL DdeFreeDataHandle(HDDEDATA data) {
+    {
+        std::lock_guard<std::mutex> l(g_mu);
+        if (!g_dataHandles.erase(data)) return FALSE;
+    }
     delete data;
     return TRUE;
 }
