@@ -258,7 +258,7 @@ HDIB readBmpFile(const std::string& path, std::size_t limit, const StopCheck& st
     if (!direct || stride == 0 || pixelBytes > size - pixelOffset) {
         // Everything else, and damaged files, the way the decoder takes them.
         std::vector<BYTE> bytes(size);
-        std::memcpy(bytes.data(), head.data(), head.size());
+        if (!head.empty()) std::memcpy(bytes.data(), head.data(), head.size());  // an empty file has none
         if (size > head.size() &&
             !readAt(file.get(), bytes.data() + head.size(), size - head.size(), static_cast<off_t>(head.size())))
             return nullptr;
