@@ -192,7 +192,8 @@ TEST_F(Client, SendsCommandsToAnotherProgramInOrder) {
     EXPECT_FALSE(DdeExecuteText(c, "[BUSY]", 5000));
     EXPECT_EQ(DdeGetLastError(inst), DMLERR_BUSY);
     EXPECT_TRUE(DdeExecuteText(c, "[ENDAPPLICATION]", 5000));
-    EXPECT_TRUE(p.waitForFinished(10000));
+    // The wait above runs the loop, which may have seen the program end already.
+    EXPECT_TRUE(p.state() == QProcess::NotRunning || p.waitForFinished(10000));
     DdeDisconnect(c);
     std::vector<std::string> want = {"<started>", "[NEW_DOCUMENT]", "[INPUT](/tmp/a b.jpg)", "[FAIL]", "[BUSY]",
                                      "[ENDAPPLICATION]"};
