@@ -1,0 +1,56 @@
+// The main window of Scribant: the page view above the text view in a
+// splitter whose text row can be hidden, the file bar with the page list at a
+// side edge, a tool bar and the nine-pane status bar whose pane 1 doubles as
+// the progress bar.
+#pragma once
+
+#include <string>
+
+#include "platform/afx/afxwin.h"
+#include "shell/frame/file_manager_bar.h"
+#include "shell/frame/hide_splitter_wnd.h"
+#include "shell/frame/progress_pane.h"
+
+class CMainFrame : public CFrameWnd {
+    DECLARE_DYNCREATE(CMainFrame)
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    BOOL OnCreateClient(LPCREATESTRUCT cs, CCreateContext* context) override;
+
+    CFileListCtrl& PageList() { return fileBar_.List(); }
+    CFileManagerBar& FileBar() { return fileBar_; }
+    CStatusBar& StatusBar() { return statusBar_; }
+    CHideSplitterWnd& Splitter() { return splitter_; }
+
+    // Status-bar progress (pane 1).
+    void ClearProgress();
+    void DrawProgress(int first, int last, int current);
+    void RefreshProgress();
+    const ProgressPane& Progress() const { return progress_; }
+
+    // The text view's row of the splitter.
+    bool IsTextRowHidden() const { return splitter_.IsLineHidden(); }
+    void HideTextRow();
+    void ShowTextRow();
+
+    std::string PaneText(int pane) const;
+    void SetPaneText(int pane, const std::string& text);
+
+    // Removes the items the program does not offer from the frame's menu.
+    static void TrimMenu(CMenu* menu);
+
+    afx_msg int OnCreate(LPCREATESTRUCT cs);
+    afx_msg void OnClose();
+    afx_msg void OnOpenQueuedImages();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CFileManagerBar fileBar_;
+    CStatusBar statusBar_;
+    CToolBar toolBar_;
+    CHideSplitterWnd splitter_;
+    ProgressPane progress_;
+};
