@@ -198,13 +198,25 @@ void CKeyriderDlg::fillControls() {
     if (!list || !combo) return;
     list->DeleteAllItems();
     combo->ResetContent();
+    // The templates' icons: "Icon" when the template is available, else
+    // "Disable Icon", from the program folder; the program's own without them.
+    images_.DeleteImageList();
+    const int size = app_.Buttons().IconSize() > 0 ? app_.Buttons().IconSize() : 32;
+    images_.Create(size, size, ILC_COLOR24, 0, 4);
+    HICON fallback = AfxGetApp()->LoadIcon(IDI_KEYRIDER);
+    const std::string folder = app_.Settings().ProgramFolder.GetString();
+    for (const TemplateRecord& t : app_.Buttons().Templates()) {
+        HICON icon = AfxLoadIconFile((folder + (t.probe == 0 ? t.icon : t.disableIcon)).c_str());
+        images_.Add(icon ? icon : fallback);
+    }
+    list->SetImageList(&images_, LVSIL_NORMAL);
     for (const TemplateRecord& t : app_.Buttons().Templates()) {
         int at = combo->AddString(t.name.c_str());
         combo->SetItemData(at, DWORD_PTR(t.index));
     }
     int i = 0;
     for (const auto& b : app_.Buttons().Buttons()) {
-        list->InsertItem(i, b->text.c_str());
+        list->InsertItem(i, b->text.c_str(), b->templateNumber - 1);
         list->SetItemData(i, DWORD_PTR(b->textEditable));
         ++i;
     }
@@ -449,6 +461,8 @@ BOOL CKeyriderDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
                 ButtonRecord& b = *app_.Buttons().Buttons()[std::size_t(current_)];
                 const int chosen = combo ? int(combo->GetItemData(combo->GetCurSel())) : 0;
                 if (chosen > 0 && chosen != b.templateNumber && app_.Buttons().SwitchTemplate(b.number, chosen)) {
+                    if (auto* list = static_cast<CListCtrl*>(GetDlgItem(IDC_BUTTON_LIST)))
+                        list->SetItem(current_, 0, LVIF_IMAGE, nullptr, chosen - 1, 0, 0, 0);
                     FirstConnect();
                     if (b.table && b.table->UtilityShow) b.table->UtilityShow(b.context.get(), TRUE);
                     SetDlgItemText(IDC_DESCRIPTION, b.description.c_str());
@@ -548,6 +562,10 @@ LRESULT CKeyriderDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
         ShowWindow(SW_HIDE);
         return 0;
+    }
+    if (message == WM_DESTROY) {
+        tray_.SetIcon(-1, false);
+        trayMenu_.DestroyMenu();
     }
     return CDialog::WindowProc(message, wParam, lParam);
 }

@@ -74,6 +74,7 @@ private:
 
     CKeyriderApp& app_;
     CMenu trayMenu_;
+    CImageList images_;  // one icon a template, in template order
     CTrayIcon tray_;
     UINT trayMessage_ = 0;
     UINT applyMessage_ = 0;

@@ -29,6 +29,7 @@
 #include "imaging/page_image.h"
 #include "imaging/codecs/image_file_type.h"
 #include "ocrdoc/document/page_settings.h"
+#include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "ocrdoc/task/batch_recognizer.h"
 #include "outside/tests/corpus.h"
 #include "platform/afx/afxwin.h"
@@ -42,22 +43,6 @@ using Clock = std::chrono::steady_clock;
 using namespace testpages;
 
 namespace {
-
-bool SavePlane(const Plane& plane, const std::string& path) {
-    CPageImage page;
-    page.m_nWidth = plane.width;
-    page.m_nHeight = plane.height;
-    page.m_nBitCount = 1;
-    if (!page.AllocBits(page.PlaneBytes())) return false;
-    std::memcpy(GlobalLock(page.m_hBits), plane.bits.data(), plane.bits.size());
-    GlobalUnlock(page.m_hBits);
-    int type = IMGTYPE_UNKNOWN;
-    CImageCodec* codec = GetImageFileType(path.c_str(), &type) ? CreateImageCodec(path.c_str(), type) : nullptr;
-    const bool saved = codec && codec->Save(&page, 0);
-    delete codec;
-    page.Empty();
-    return saved;
-}
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -123,7 +108,7 @@ int main(int argc, char** argv) {
         plan.settings.language = names.languageNames[language];
         plan.settings.type = names.typeNames[cls.layout == Layout::RuledTable ? 3 : 0];
         plan.path = (single / name).string();
-        if (!SavePlane(page.page.plane, plan.path)) {
+        if (!SavePlaneAsImage(page.page.plane, plan.path)) {
             std::fprintf(stderr, "cannot write %s\n", plan.path.c_str());
             return 1;
         }

@@ -43,8 +43,13 @@ void CheckStore(const CRecoResult& store) {
     const std::string_view text = store.Text();
     Require(IsWholeTextForm(text, store.RecordCount()));
     Require(text.size() >= 2 && text.substr(text.size() - 2) == "\r\n");
+    // Line ends counted unit by unit: a record index may hold the byte 10.
     UINT lines = 0;
-    for (char c : text) lines += c == '\n';
+    for (std::size_t p = 0; p < text.size();) {
+        const std::size_t len = TextUnitLength(text, p);
+        lines += text[p] == 13 && len == 2;
+        p += len;
+    }
     Require(lines == store.m_nLineCount);
 }
 

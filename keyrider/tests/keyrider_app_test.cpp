@@ -292,6 +292,34 @@ TEST_F(KeyriderFixture, ShowSwitchDoubleClickAndApplyNotifications) {
     EXPECT_TRUE(::IsWindow(Dialog()->GetSafeHwnd()));
 }
 
+LRESULT EndLabelEdit(CWnd* dialog, int item, char* text) {
+    NMLVDISPINFO info{};
+    info.hdr.idFrom = IDC_BUTTON_LIST;
+    info.hdr.code = LVN_ENDLABELEDIT;
+    info.hdr.hwndFrom = dialog->GetDlgItem(IDC_BUTTON_LIST)->GetSafeHwnd();
+    info.item.iItem = item;
+    info.item.pszText = text;
+    return dialog->SendMessage(WM_NOTIFY, IDC_BUTTON_LIST, reinterpret_cast<LPARAM>(&info));
+}
+
+TEST_F(KeyriderFixture, LabelEditRenamesTheButtonAndItsTrayItem) {
+    WriteTree();
+    ASSERT_TRUE(Start());
+    char empty[] = "";
+    EndLabelEdit(Dialog(), 1, empty);
+    EXPECT_EQ(app_->Buttons().Find(2)->text, "Filing 2");  // an empty name is refused
+    EXPECT_FALSE(Dialog()->ApplyEnabled());
+    std::string longName(300, 'x');
+    EndLabelEdit(Dialog(), 1, longName.data());
+    EXPECT_EQ(app_->Buttons().Find(2)->text.size(), 259u);  // bounded to the button text's 260 bytes
+    char name[] = "To the archive";
+    EndLabelEdit(Dialog(), 1, name);
+    EXPECT_TRUE(Dialog()->ApplyEnabled());
+    CString text;
+    Dialog()->TrayPopup()->GetSubMenu(1)->GetMenuString(1, text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "2) To the archive");
+}
+
 TEST_F(KeyriderFixture, WithoutScannerTheShowSwitchKeepsTheDialogHidden) {
     WriteTree();
     ASSERT_TRUE(Start({"/M"}, 0));

@@ -13,8 +13,6 @@
 #include "ocrdoc/regions/text_region.h"
 #include "platform/win/memory.h"
 
-void AnalyzeTablesOn(CPageRegion* page, HGLOBAL plane, int width, int height);
-
 namespace {
 
 _recblockeng BlockOf(const CLayoutRegion& r) {
@@ -157,10 +155,13 @@ BOOL COcrPage::MergeEnglishResult(const char* text, UINT textLen, const RecoChar
         std::string merged;
         merged.reserve(old.size() + english.size());
         std::size_t oldPos = 0, engPos = 0;
+        // A region's lines; a text that ends inside a line still gives that
+        // line its end, so that the next region starts a line of its own.
         auto take = [&](std::string_view from, std::size_t& pos, int lines) {
             const std::size_t span = SpanOfLines(from, pos, lines);
             merged.append(from.substr(pos, span));
             pos += span;
+            if (span > 0 && merged.back() != '\n') merged.append("\r\n");
         };
         auto rowsOf = [](CLayoutRegion* region) { return region ? std::max(region->m_nLines, 0) : 0; };
         for (int i = 0; i < m_pPageRegion->GetChildCount(); ++i) {
@@ -173,11 +174,6 @@ BOOL COcrPage::MergeEnglishResult(const char* text, UINT textLen, const RecoChar
             } else if (region->m_nFlags & (kRegionHorizontal | kRegionVertical)) {
                 take(old, oldPos, rowsOf(region));
             }
-        }
-        // A line cut by the end of its text still ends like every line.
-        if (!merged.empty() && (merged.size() < 2 || merged.compare(merged.size() - 2, 2, "\r\n") != 0)) {
-            while (!merged.empty() && (merged.back() == '\r' || merged.back() == '\n')) merged.pop_back();
-            merged.append("\r\n");
         }
         return ReplaceContents(merged, all.data(), static_cast<UINT>(all.size()));
     } catch (const std::bad_alloc&) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ocrdoc/helpers/dbcs.h"
+
 namespace {
 
 // Walking a result made by another library: its lists are bounded here so
@@ -91,57 +93,53 @@ BOOL ConvertEnglishResult(const _regioninfoeng* result, std::string& text, std::
     return TRUE;
 }
 
+std::size_t TextUnitLength(std::string_view text, std::size_t pos) {
+    if (pos >= text.size()) return 0;
+    const std::size_t left = text.size() - pos;
+    const auto b = static_cast<BYTE>(text[pos]);
+    if (b == kRecoMark) return std::min<std::size_t>(kRecoUnitLength, left);
+    if (left >= 2 && b == 13 && text[pos + 1] == 10) return 2;
+    if (left >= 2 && dochelpers::IsLeadByte(b) && dochelpers::IsTrailByte(static_cast<BYTE>(text[pos + 1]))) return 2;
+    return 1;
+}
+
 std::size_t SpanOfLines(std::string_view text, std::size_t pos, int lines) {
     std::size_t p = std::min(pos, text.size());
     for (int l = 0; l < lines && p < text.size(); ++l) {
         while (p < text.size()) {
-            const auto b = static_cast<BYTE>(text[p]);
-            if (b == 10) {
-                ++p;
-                break;
-            }
-            p += b == kRecoMark ? kRecoUnitLength : b > kRecoMark ? 2 : 1;
+            const std::size_t len = TextUnitLength(text, p);
+            p += len;
+            if (text[p - 1] == 10) break;
         }
     }
-    return std::min(p, text.size()) - std::min(pos, text.size());
+    return p - std::min(pos, text.size());
 }
 
 void RaiseRecordIndexes(std::string& text, UINT delta) {
     for (std::size_t p = 0; p < text.size();) {
-        const auto b = static_cast<BYTE>(text[p]);
-        if (b == kRecoMark && p + kRecoUnitLength <= text.size()) {
+        const std::size_t len = TextUnitLength(text, p);
+        if (static_cast<BYTE>(text[p]) == kRecoMark && len == kRecoUnitLength) {
             UINT index = static_cast<BYTE>(text[p + 3]) | (static_cast<UINT>(static_cast<BYTE>(text[p + 4])) << 8);
             index += delta;
             text[p + 3] = static_cast<char>(index & 0xFF);
             text[p + 4] = static_cast<char>((index >> 8) & 0xFF);
-            p += kRecoUnitLength;
-        } else {
-            p += b > kRecoMark ? 2 : 1;
         }
+        p += len;
     }
 }
 
 bool IsWholeTextForm(std::string_view text, UINT recordCount) {
     for (std::size_t p = 0; p < text.size();) {
         const auto b = static_cast<BYTE>(text[p]);
+        const std::size_t len = TextUnitLength(text, p);
         if (b == kRecoMark) {
-            if (p + kRecoUnitLength > text.size() || static_cast<BYTE>(text[p + 5]) != kRecoMark) return false;
+            if (len != kRecoUnitLength || static_cast<BYTE>(text[p + 5]) != kRecoMark) return false;
             const UINT index = static_cast<BYTE>(text[p + 3]) | (static_cast<UINT>(static_cast<BYTE>(text[p + 4])) << 8);
             if (index >= recordCount) return false;
-            p += kRecoUnitLength;
-        } else if (b == 13) {
-            if (p + 1 >= text.size() || text[p + 1] != 10) return false;
-            p += 2;
-        } else if (b == 10) {
-            return false;
-        } else if (b > kRecoMark) {
-            if (p + 1 >= text.size()) return false;
-            const auto t = static_cast<BYTE>(text[p + 1]);
-            if (t == 10 || t == 13 || t == kRecoMark) return false;
-            p += 2;
-        } else {
-            ++p;
+        } else if ((b == 13 || b == 10) && len != 2) {
+            return false;  // a CR or LF that is not a CR LF pair
         }
+        p += len;
     }
     return true;
 }

@@ -16,9 +16,12 @@
 BOOL ConvertEnglishResult(const _regioninfoeng* result, std::string& text, std::vector<RecoCharInfo>& records);
 // Characters of an answer (over all entries, lines, words).
 long long CountEnglishChars(const _regioninfoeng* result);
-// Bytes of text form from pos through `lines` line ends (LF), never past
-// the text's end: a recognised character counts six bytes, a byte above 0x80
-// two, any other byte one.
+// Length of the unit at pos, as the result store walks its text: a
+// recognised character six bytes, CR LF two, a lead byte with its trail two,
+// any other byte one (never past the text's end).
+std::size_t TextUnitLength(std::string_view text, std::size_t pos);
+// Bytes of text form from pos through `lines` line ends (LF), unit by unit,
+// never past the text's end.
 std::size_t SpanOfLines(std::string_view text, std::size_t pos, int lines);
 // Raises every record index of the recognised characters in text by delta.
 void RaiseRecordIndexes(std::string& text, UINT delta);

@@ -1,6 +1,7 @@
 // The OCR document: construction, open and save, the image save commands, the
 // new page from the scanner and the zoom commands it passes to the page view.
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document/page_load.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -124,6 +125,9 @@ COcrDoc::~COcrDoc() {
     StopLoadThread();
     delete m_pLoadThread;
     m_pLoadThread = nullptr;
+    if (m_bDeferredPage)
+        FreePageLoadedPayload(reinterpret_cast<WPARAM>(m_hDeferredBlock), reinterpret_cast<LPARAM>(m_pDeferredImage));
+    m_bDeferredPage = false;
     FreePage();
     if (m_hStopEvent) CloseHandle(m_hStopEvent);
     if (m_hAckEvent) CloseHandle(m_hAckEvent);

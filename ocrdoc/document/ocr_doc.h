@@ -154,6 +154,10 @@ public:
     void BeginWait() override;
     void EndWait() override;
 
+    // A page that arrived while a run held the page waits here and is taken
+    // when the run has ended.
+    void AttachDeferredPage();
+
     // Pipeline commands (ocr_doc_pipeline.cpp).
     afx_msg void OnDocLayout();
     afx_msg void OnDocClearLayout();
@@ -203,6 +207,9 @@ private:
     std::string m_strNextNewPage;
     bool m_bNextNewPageReplaces = false;
     bool m_bForwardingZoom = false;  // a zoom command on its way to the page view
+    bool m_bDeferredPage = false;
+    HGLOBAL m_hDeferredBlock = nullptr;
+    CPageImage* m_pDeferredImage = nullptr;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -40,8 +40,11 @@ void COcrDoc::EndWait() { ShellServices().EndWaitCursor(); }
 
 void COcrDoc::OnDocLayout() {
     if (IsPageHeld()) return;
-    CPageHold hold(*this);
-    AnalyzeLayout();
+    {
+        CPageHold hold(*this);
+        AnalyzeLayout();
+    }
+    AttachDeferredPage();
 }
 
 void COcrDoc::OnDocClearLayout() {
@@ -50,11 +53,17 @@ void COcrDoc::OnDocClearLayout() {
 
 void COcrDoc::OnPageSegment() {
     if (IsPageHeld()) return;
-    CPageHold hold(*this);
-    SegmentPage();
+    {
+        CPageHold hold(*this);
+        SegmentPage();
+    }
+    AttachDeferredPage();
 }
 
-void COcrDoc::OnDocRecognize() { RecognizePage(); }
+void COcrDoc::OnDocRecognize() {
+    RecognizePage();
+    AttachDeferredPage();
+}
 
 void COcrDoc::OnUpdatePageCommand(CCmdUI* ui) { ui->Enable(m_pImage != nullptr && !IsPageHeld()); }
 

@@ -30,9 +30,6 @@ enum : LPARAM {
     kHintResetTextView = 0x5105,       // the text view starts afresh on the new result
 };
 
-// The text that has no further room in the batch dialog's buffer.
-constexpr std::size_t kBatchTextBufferSize = 128;
-
 // Buffers and limits of the pipeline.
 constexpr UINT kTableTextBufferBytes = 256000;
 constexpr int kLearnBoxLimit = 256;      // learning takes boxes below this many pixels
@@ -52,7 +49,12 @@ class COcrPage;
 void FreeEnglishResult(_regioninfoeng* result);
 // The export library's ExportToFile; FALSE when it failed or is missing.
 BOOL CallExportToFile(SPage* page, const std::string& path, int format);
-// Writes bytes as path through a temporary file; FALSE when nothing was written.
+// Analyses the table regions of `page` on the recognition copy `plane` (the
+// form library erases their rules there) and builds their cells; the tables
+// keep no pointer to the temporary image made for it.
+void AnalyzeTablesOn(CPageRegion* page, HGLOBAL plane, int width, int height);
+// Writes UTF-16 text with its byte-order mark as path, through a temporary
+// file; FALSE when nothing was written.
 BOOL WriteUnicodeTextFile(const std::string& path, const std::u16string& text);
 
 // The wait cursor of a page's run, for the life of the object.

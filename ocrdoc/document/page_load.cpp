@@ -462,6 +462,16 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
         FreePageLoadedPayload(reinterpret_cast<WPARAM>(block), reinterpret_cast<LPARAM>(image));
         return FALSE;
     }
+    // A run reads the page now (its engine pumps messages): the new page
+    // waits until the run has ended instead of freeing the plane under it.
+    if (IsPageHeld()) {
+        if (m_bDeferredPage) FreePageLoadedPayload(reinterpret_cast<WPARAM>(m_hDeferredBlock),
+                                                   reinterpret_cast<LPARAM>(m_pDeferredImage));
+        m_bDeferredPage = true;
+        m_hDeferredBlock = block;
+        m_pDeferredImage = image;
+        return FALSE;
+    }
     const UINT notice = job ? job->m_nNotice.exchange(0) : 0;
 
     ShellServices().SetBusy(false);
@@ -500,6 +510,16 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
     }
     if (notice) ShowDocString(notice);
     return attached;
+}
+
+void COcrDoc::AttachDeferredPage() {
+    if (!m_bDeferredPage || IsPageHeld()) return;
+    m_bDeferredPage = false;
+    HGLOBAL block = m_hDeferredBlock;
+    CPageImage* image = m_pDeferredImage;
+    m_hDeferredBlock = nullptr;
+    m_pDeferredImage = nullptr;
+    if (AttachLoadedPage(block, image)) ResetPageView();
 }
 
 BOOL COcrDoc::OpenPageNow(LPCTSTR path) {

@@ -131,8 +131,6 @@ BOOL COcrPage::MakeRecoPlane() {
     return TRUE;
 }
 
-// Analyses the table regions on the recognition copy (the form library
-// erases their rules there) and makes their cells.
 void AnalyzeTablesOn(CPageRegion* page, HGLOBAL plane, int width, int height) {
     CPageImage temporary;
     temporary.m_hBits = plane;

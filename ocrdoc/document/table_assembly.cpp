@@ -36,7 +36,7 @@ void PlainAndNumbered(std::string_view escaped, std::string& plain, std::vector<
             p += kRecoUnitLength;
         } else {
             // Typed characters: the layout numbers them too, but they have no record.
-            const std::size_t len = (b > kRecoMark && p + 1 < escaped.size()) ? 2 : 1;
+            const std::size_t len = TextUnitLength(escaped, p);
             if (b != 13 && b != 10 && b != ' ' && (len == 2 || b <= kRecoMark)) numbered.push_back(kRecoMaxRecords);
             plain.append(escaped.substr(p, len));
             p += len;
@@ -61,14 +61,12 @@ void COcrPage::AssembleTables(bool english) {
             CLayoutRegion* region = m_pPageRegion->GetChild(i);
             const int flags = region->m_nFlags;
             const bool text = (flags & (kRegionHorizontal | kRegionVertical)) || (english && (flags & kRegionEnglish));
-            if (flags & kRegionEnglish && !english) {
+            if ((flags & kRegionEnglish && !english) || (text && !(flags & kRegionTable))) {
                 const std::size_t span = SpanOfLines(copy, pos, RowsOf(region));
                 out.append(copy, pos, span);
                 pos += span;
-            } else if (text && !(flags & kRegionTable)) {
-                const std::size_t span = SpanOfLines(copy, pos, RowsOf(region));
-                out.append(copy, pos, span);
-                pos += span;
+                // A text that ends inside a line still ends that line.
+                if (span > 0 && out.back() != '\n') out.append("\r\n");
             } else if (flags & kRegionTable) {
                 auto* table = static_cast<CTableRegion*>(region);
                 if (!table->m_pGrid) continue;
@@ -112,6 +110,7 @@ void COcrPage::AssembleTables(bool english) {
                 if (rows == kTableLayoutRefused) {
                     // Refused: the cells keep their own lines.
                     out.append(copy, tableStart, pos - tableStart);
+                    if (pos > tableStart && out.back() != '\n') out.append("\r\n");
                     table->m_nLines = totalLines;
                     continue;
                 }

@@ -23,10 +23,7 @@ public:
 // What a worker's engines report goes to the window as posted messages.
 class CWorkerSink : public CRecoProgressSink {
 public:
-    CWorkerSink(CBatchRecognizer& run, std::atomic<bool>& stop, HWND window, int page)
-        : m_stop(stop), m_window(window), m_page(page) {
-        (void)run;
-    }
+    CWorkerSink(std::atomic<bool>& stop, HWND window, int page) : m_stop(stop), m_window(window), m_page(page) {}
     void OnText(const char* piece) override {
         if (!m_window) return;
         auto* payload = new BatchPiece{m_page, piece ? piece : ""};
@@ -153,7 +150,7 @@ BatchPageDone CBatchRecognizer::RunPage(int index) {
         done.outcome = BatchPageOutcome::kLoadFailed;
         return done;
     }
-    CWorkerSink sink(*this, m_bStop, m_hWindow, index);
+    CWorkerSink sink(m_bStop, m_hWindow, index);
     RecoProgress& progress = ThreadRecoProgress();
     progress = RecoProgress{};
     progress.pSink = &sink;

@@ -209,8 +209,8 @@ void CTask::AnalyzeSelected() {
     for (int row : shell.PageListSelectedRows()) {
         const BOOL open = OpenRowAndWait(row);
         if (open) {
-            if (m_bAlreadyOpen && shell.BatchMode() == 2) shell.SendMainCommand(ID_CLEAR_LAYOUT_SEND);
-            shell.SendMainCommand(ID_RECOG_LAYOUT_SEND);
+            if (m_bAlreadyOpen && shell.BatchMode() == 2) shell.SendMainCommand(ID_DOC_CLEAR_LAYOUT);
+            shell.SendMainCommand(ID_DOC_LAYOUT);
         }
         if (m_bCancel) break;
     }

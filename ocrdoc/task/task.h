@@ -21,10 +21,6 @@ class COcrDoc;
 #define IDS_NAME_EXISTS 61253     // "同名图像文件%1已存在，无法继续命名。"
 #define IDS_NAME_RULE 61453       // the scan-name rule
 
-// Commands the task sends to the main window.
-#define ID_RECOG_LAYOUT_SEND 32841   // ID_DOC_LAYOUT
-#define ID_CLEAR_LAYOUT_SEND 32842   // ID_DOC_CLEAR_LAYOUT
-
 class CTask {
 public:
     CTask();

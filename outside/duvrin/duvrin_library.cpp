@@ -25,7 +25,7 @@ int startDoc(PRINT_JOB* job) {
     info.cbSize = sizeof info;
     info.lpszDocName = job->Title[0] ? job->Title : "Scanned pages";
     if (StartDoc(dc, &info) <= 0) {
-        DeleteDC(dc);
+        AfxDeletePrinterDC(dc);
         return 0;
     }
     job->Printer->Dc = dc;
@@ -91,7 +91,7 @@ int endDoc(PRINT_JOB* job, int abort) {
     if (!job || !job->Printer || !job->Printer->Started) return 0;
     HDC dc = job->Printer->Dc;
     int r = abort ? AbortDoc(dc) : EndDoc(dc);
-    DeleteDC(dc);
+    AfxDeletePrinterDC(dc);
     job->Printer->Dc = nullptr;
     job->Printer->Started = 0;
     return r > 0 ? 1 : 0;

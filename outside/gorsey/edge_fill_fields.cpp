@@ -59,15 +59,26 @@ std::array<std::string, kFieldCount> FieldsOf(const EDGEFILL_SETTINGS& s) {
 }
 
 bool ReadFields(const std::array<std::string, kFieldCount>& t, EDGEFILL_SETTINGS& settings) {
-    EDGEFILL_SETTINGS s = settings;
-    const double min = s.Min, max = s.Max >= s.Min ? s.Max : s.Min;
-    if (!parseFlag(t[kEnable], s.Enable) || !parseFlag(t[kAllSame], s.AllSame) ||
-        !parseNumber(t[kTop], min, max, s.Top) || !parseNumber(t[kLeft], min, max, s.Left) ||
-        !parseNumber(t[kRight], min, max, s.Right) || !parseNumber(t[kBottom], min, max, s.Bottom) ||
-        !parseColour(t[kColor], s.Color) || !parseColour(t[kGray], s.Gray) || !parseColour(t[kBW], s.BW))
+    // The record is packed: its members are read into aligned locals first.
+    const double min = settings.Min, max = settings.Max >= settings.Min ? settings.Max : settings.Min;
+    BOOL enable = FALSE, allSame = FALSE;
+    double top = 0, left = 0, right = 0, bottom = 0;
+    DWORD colour = 0, gray = 0, bw = 0;
+    if (!parseFlag(t[kEnable], enable) || !parseFlag(t[kAllSame], allSame) || !parseNumber(t[kTop], min, max, top) ||
+        !parseNumber(t[kLeft], min, max, left) || !parseNumber(t[kRight], min, max, right) ||
+        !parseNumber(t[kBottom], min, max, bottom) || !parseColour(t[kColor], colour) || !parseColour(t[kGray], gray) ||
+        !parseColour(t[kBW], bw))
         return false;
-    if (s.AllSame) s.Left = s.Right = s.Bottom = s.Top;
-    settings = s;
+    if (allSame) left = right = bottom = top;
+    settings.Enable = enable;
+    settings.AllSame = allSame;
+    settings.Top = top;
+    settings.Left = left;
+    settings.Right = right;
+    settings.Bottom = bottom;
+    settings.Color = colour;
+    settings.Gray = gray;
+    settings.BW = bw;
     return true;
 }
 

@@ -187,9 +187,13 @@ TEST(EdgeFill, FieldsRoundTripAndRefuseOutOfRange) {
     texts[gorsey::kEnable] = "1";
     texts[gorsey::kColor] = "00FF00";
     ASSERT_TRUE(gorsey::ReadFields(texts, s));
-    EXPECT_DOUBLE_EQ(s.Top, 0.5);
-    EXPECT_TRUE(s.Enable);
-    EXPECT_EQ(s.Color, 0x00FF00u);
+    // The record is packed: its members are compared through aligned copies.
+    const double top = s.Top;
+    const BOOL enable = s.Enable;
+    const DWORD colour = s.Color;
+    EXPECT_DOUBLE_EQ(top, 0.5);
+    EXPECT_TRUE(enable);
+    EXPECT_EQ(colour, 0x00FF00u);
 
     EDGEFILL_SETTINGS before = s;
     for (auto [field, text] : std::vector<std::pair<int, std::string>>{
@@ -204,8 +208,9 @@ TEST(EdgeFill, FieldsRoundTripAndRefuseOutOfRange) {
     same[gorsey::kAllSame] = "1";
     same[gorsey::kTop] = "0.25";
     ASSERT_TRUE(gorsey::ReadFields(same, s));
-    EXPECT_DOUBLE_EQ(s.Left, 0.25);
-    EXPECT_DOUBLE_EQ(s.Bottom, 0.25);
+    const double left = s.Left, bottom = s.Bottom;
+    EXPECT_DOUBLE_EQ(left, 0.25);
+    EXPECT_DOUBLE_EQ(bottom, 0.25);
 }
 
 TEST(EdgeFill, PageShowsAndReadsTheRecord) {
@@ -222,7 +227,8 @@ TEST(EdgeFill, PageShowsAndReadsTheRecord) {
     ASSERT_NE(page, nullptr);
     EDGEFILL_SETTINGS back = Defaults();
     EXPECT_EQ(t->ReadPage(page, &back), 1);
-    EXPECT_DOUBLE_EQ(back.Top, 0.3);
+    const double top = back.Top;
+    EXPECT_DOUBLE_EQ(top, 0.3);
     t->DestroyPage(page, &back);
     EXPECT_EQ(t->ReadPage(page, &back), 0);
     EXPECT_EQ(t->CreatePage(nullptr, host.GetSafeHwnd(), &area, &s), nullptr);

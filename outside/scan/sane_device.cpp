@@ -38,12 +38,13 @@ std::recursive_mutex& SaneLock() {
 
 namespace {
 bool started = false;
-}
+}  // namespace
 
 void StopSane() {
+    // SANE stays initialised for the life of the process: sane_exit would
+    // unload backends whose reader threads may still be winding down, and
+    // the next ScanInit finds the devices again either way.
     std::lock_guard<std::recursive_mutex> guard(SaneLock());
-    if (started) sane_exit();
-    started = false;
 }
 
 bool EnsureSaneStarted() {

@@ -19,7 +19,7 @@ namespace scan {
 // sane_init once for the process, and the lock every SANE call is made under.
 std::recursive_mutex& SaneLock();
 bool EnsureSaneStarted();
-// sane_exit; every device must be closed first.
+// Called when the library stops; every device must be closed first.
 void StopSane();
 
 // The devices SANE sees now (names); the first, unless $SUITE_SCAN_DEVICE

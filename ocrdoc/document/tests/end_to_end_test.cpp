@@ -16,6 +16,7 @@
 #include "imaging/codecs/image_file_type.h"
 #include "ocrdoc/document/page_load.h"
 #include "ocrdoc/document/tests/fake_page_view.h"
+#include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "ocrdoc/regions/table_region.h"
 #include "outside/include/plenmar.h"
 #include "outside/include/tresk.h"
@@ -29,23 +30,6 @@ namespace fs = std::filesystem;
 using testpages::Library;
 
 namespace {
-
-// Writes the test page's plane as an image file through its codec.
-bool SavePlane(const testpages::Plane& plane, const std::string& path) {
-    CPageImage page;
-    page.m_nWidth = plane.width;
-    page.m_nHeight = plane.height;
-    page.m_nBitCount = 1;
-    if (!page.AllocBits(page.PlaneBytes())) return false;
-    std::memcpy(GlobalLock(page.m_hBits), plane.bits.data(), plane.bits.size());
-    GlobalUnlock(page.m_hBits);
-    int type = IMGTYPE_UNKNOWN;
-    CImageCodec* codec = GetImageFileType(path.c_str(), &type) ? CreateImageCodec(path.c_str(), type) : nullptr;
-    const bool saved = codec && codec->Save(&page, 0);
-    delete codec;
-    page.Empty();
-    return saved;
-}
 
 // The document's region kinds of the layout library's areas.
 int RegionFlagsOf(LONG kind) {
@@ -151,7 +135,7 @@ TEST(EndToEnd, PageOpensIsAnalysedRecognisedSavedAndReadBack) {
     const std::vector<std::vector<std::string>> cells = {{"名称", "数量"}, {"苹果", "12"}};
     testpages::Page test = testpages::tablePage(heading, cells, true, testpages::Style{50, 0, 0, 3});
     const std::string image = (dir / "page.tif").string();
-    ASSERT_TRUE(SavePlane(test.plane, image));
+    ASSERT_TRUE(SavePlaneAsImage(test.plane, image));
 
     std::string text;
     std::vector<RecoCharInfo> records;

@@ -95,21 +95,21 @@ TEST_F(EnglishRecognition, AnswerBecomesTextFormWithClassesAndCodes) {
                              " " + Unit(0, 'd', 4) + "\r\n" + "\r\n";
     EXPECT_EQ(text, want);
     ASSERT_EQ(records.size(), 5u);
-    EXPECT_EQ(records[0].chClass, 'A');
-    EXPECT_EQ(records[1].chClass, 'D');
-    EXPECT_EQ(records[2].chClass, 'D');
-    EXPECT_EQ(records[3].chClass, 'E');
-    EXPECT_EQ(records[0].wCand[0], 0x4100);  // a single byte in the high half
-    EXPECT_EQ(records[3].wCand[0], 0xA9B3);
-    EXPECT_EQ(records[0].byLineAttr, 1);
-    EXPECT_EQ(records[3].byChar, 3);
-    EXPECT_EQ(records[4].byLine, 1);
-    EXPECT_EQ(records[4].byChar, 0);
-    EXPECT_EQ(records[4].byLineAttr, 1);
-    EXPECT_EQ(records[0].byFlags, 'S');
-    EXPECT_EQ(records[0].nLineThick, 21);
-    EXPECT_EQ(records[0].nBoxLen, 10);
-    EXPECT_EQ(records[0].nBoxAlong, 10);
+    EXPECT_EQ(+records[0].chClass, 'A');
+    EXPECT_EQ(+records[1].chClass, 'D');
+    EXPECT_EQ(+records[2].chClass, 'D');
+    EXPECT_EQ(+records[3].chClass, 'E');
+    EXPECT_EQ(+records[0].wCand[0], 0x4100);  // a single byte in the high half
+    EXPECT_EQ(+records[3].wCand[0], 0xA9B3);
+    EXPECT_EQ(+records[0].byLineAttr, 1);
+    EXPECT_EQ(+records[3].byChar, 3);
+    EXPECT_EQ(+records[4].byLine, 1);
+    EXPECT_EQ(+records[4].byChar, 0);
+    EXPECT_EQ(+records[4].byLineAttr, 1);
+    EXPECT_EQ(+records[0].byFlags, 'S');
+    EXPECT_EQ(+records[0].nLineThick, 21);
+    EXPECT_EQ(+records[0].nBoxLen, 10);
+    EXPECT_EQ(+records[0].nBoxAlong, 10);
 }
 
 TEST_F(EnglishRecognition, MergeRenumbersRecordsAndBlocksAfterTheChineseOnes) {
@@ -132,8 +132,8 @@ TEST_F(EnglishRecognition, MergeRenumbersRecordsAndBlocksAfterTheChineseOnes) {
     a.Word(a.Line(a.Entry(), 130, 10), 0, {{'O', 10}, {'K', 10}});
     ASSERT_TRUE(page.AppendEnglishResult(a.Head()));
     ASSERT_EQ(page.RecordCount(), 12u);
-    EXPECT_EQ(page.Record(10)->wBlock, 3);  // the last Chinese block was 2
-    EXPECT_EQ(page.Record(11)->wBlock, 3);
+    EXPECT_EQ(+page.Record(10)->wBlock, 3);  // the last Chinese block was 2
+    EXPECT_EQ(+page.Record(11)->wBlock, 3);
     EXPECT_EQ(std::string(page.Text()), text + Unit(0, 'O', 10) + Unit(0, 'K', 11) + "\r\n");
     EXPECT_EQ(page.m_nLineCount, 3u);
 }
@@ -218,4 +218,23 @@ TEST_F(EnglishRecognition, EnglishPageIsReadThroughTheEngine) {
     for (int i = 0; i < page.m_pPageRegion->GetChildCount(); ++i) lines += page.m_pPageRegion->GetChild(i)->m_nLines;
     EXPECT_EQ(lines, static_cast<int>(page.m_nLineCount));
     for (UINT i = 0; i < page.RecordCount(); ++i) EXPECT_NE(std::string("ADE").find(static_cast<char>(page.Record(i)->chClass)), std::string::npos);
+}
+
+TEST_F(EnglishRecognition, MergeWalksStrayHighBytesAsTheStoreDoesAndEndsEveryLine) {
+    PutPlane(page, BlankPlane(300, 200));
+    page.m_pPageRegion->AddRegion(RECT{10, 10, 280, 90}, kRegionEnglish)->m_nLines = 2;
+    page.m_pPageRegion->AddRegion(RECT{10, 100, 280, 190}, kRegionHorizontal)->m_nLines = 1;
+    std::vector<RecoCharInfo> records = {TestRecord(10, 110, 20, 20, 0)};
+    ASSERT_TRUE(page.ReplaceContents(Unit(0xD6, 0xD0, 0) + "\r\n", records.data(), 1));
+    // 0xFF is never a lead byte, and the last 0x9B has no trail: single
+    // bytes both, so the unit after them is still a whole recognised character.
+    RecoCharInfo one = TestRecord(20, 20, 10, 20, 0);
+    const std::string english = std::string("\xFF\x9B\x9B\x9B ") + Unit(0, 'g', 0);  // one line, no line end
+    ASSERT_TRUE(page.MergeEnglishResult(english.data(), static_cast<UINT>(english.size()), &one, sizeof one));
+    EXPECT_EQ(std::string(page.Text()), english.substr(0, 5) + Unit(0, 'g', 1) + "\r\n" + Unit(0xD6, 0xD0, 0) + "\r\n");
+    // A lead byte right before a unit would take its marker as its trail: refused.
+    const std::string eaten = std::string("\x9B") + Unit(0, 'g', 0) + "\r\n";
+    EXPECT_FALSE(page.MergeEnglishResult(eaten.data(), static_cast<UINT>(eaten.size()), &one, sizeof one));
+    EXPECT_EQ(page.m_nLineCount, 2u);
+    EXPECT_TRUE(IsWholeTextForm(page.Text(), page.RecordCount()));
 }

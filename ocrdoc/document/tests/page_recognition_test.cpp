@@ -239,8 +239,8 @@ TEST_F(PageRecognition, ChineseAndEnglishRegionsAreMergedInReadingOrder) {
     EXPECT_EQ(StoreUtf8(page), "Hi\r\n中\r\n");
     ASSERT_EQ(page.RecordCount(), 3u);
     // The English records follow the Chinese one, in the blocks after it.
-    EXPECT_EQ(page.Record(0)->wBlock, 0);
-    EXPECT_EQ(page.Record(1)->wBlock, 1);
+    EXPECT_EQ(+page.Record(0)->wBlock, 0);
+    EXPECT_EQ(+page.Record(1)->wBlock, 1);
     const std::string_view form = page.Text();
     EXPECT_EQ(static_cast<BYTE>(form[3]), 1);  // "H" is record 1
 }
@@ -367,17 +367,27 @@ TEST_F(PageRecognition, RunHoldsThePageAgainstOpensFromItsPump) {
     shell.rowCount = 1;
     shell.cells[{0, kPageListLanguage}] = TestSettings(0, 0).languageNames[0];
     CPageImage* before = doc.m_pImage;
-    BOOL opened = TRUE;
+    CPageImage* arriving = ImageOfPlane(BlankPlane(50, 40));
+    BOOL opened = TRUE, attached = TRUE;
     g_cn.whileRecognising = [&] {
         opened = doc.OnOpenDocument("C:\\EMPTY$$$.TIF");
+        // A page that was on its way arrives while the engine reads this one.
+        attached = doc.AttachLoadedPage(nullptr, arriving);
         EXPECT_EQ(doc.m_pImage, before);
     };
-    doc.RecognizePage();
+    doc.OnDocRecognize();
     EXPECT_FALSE(opened);
-    EXPECT_EQ(doc.m_pImage, before);
-    EXPECT_TRUE(doc.m_bHasResult);
+    EXPECT_FALSE(attached);
     EXPECT_FALSE(doc.IsPageHeld());
+    // Taken once the run had ended.
+    EXPECT_EQ(doc.m_pImage, arriving);
     // After the run the page may be changed again.
     EXPECT_TRUE(doc.OnOpenDocument("C:\\EMPTY$$$.TIF"));
+    // A deferred page left behind is freed with the document.
+    COcrDoc other;
+    {
+        CPageHold hold(other);
+        EXPECT_FALSE(other.AttachLoadedPage(nullptr, ImageOfPlane(BlankPlane(20, 20))));
+    }
     EXPECT_EQ(doc.m_pImage, nullptr);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/codecs/codec_factory.h"
+#include "imaging/codecs/image_file_type.h"
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/document/outside_library.h"
 #include "outside/tests/pages.h"
@@ -67,6 +69,23 @@ inline CPageImage* ImageOfPlane(const testpages::Plane& plane) {
     std::memcpy(GlobalLock(image->m_hBits), plane.bits.data(), plane.bits.size());
     GlobalUnlock(image->m_hBits);
     return image;
+}
+
+// Writes the plane as an image file through the codec of its extension.
+inline bool SavePlaneAsImage(const testpages::Plane& plane, const std::string& path) {
+    CPageImage page;
+    page.m_nWidth = plane.width;
+    page.m_nHeight = plane.height;
+    page.m_nBitCount = 1;
+    if (!page.AllocBits(page.PlaneBytes())) return false;
+    std::memcpy(GlobalLock(page.m_hBits), plane.bits.data(), plane.bits.size());
+    GlobalUnlock(page.m_hBits);
+    int type = IMGTYPE_UNKNOWN;
+    CImageCodec* codec = GetImageFileType(path.c_str(), &type) ? CreateImageCodec(path.c_str(), type) : nullptr;
+    const bool saved = codec && codec->Save(&page, 0);
+    delete codec;
+    page.Empty();
+    return saved;
 }
 
 // An empty white 1-bit page.

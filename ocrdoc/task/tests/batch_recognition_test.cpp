@@ -83,7 +83,7 @@ protected:
             page.row = row++;
             page.path = folder / spec.name;
             const testpages::Page rendered = Render(spec);
-            EXPECT_TRUE(SavePlane(rendered.plane, page.path));
+            EXPECT_TRUE(SavePlaneAsImage(rendered.plane, page.path));
             sizes[page.path] = {rendered.plane.width, rendered.plane.height};
             page.settings = names;
             page.settings.valid = true;

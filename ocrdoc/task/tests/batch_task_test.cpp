@@ -38,7 +38,7 @@ protected:
             language == 2 ? testpages::englishText(seed, 1) : testpages::simplifiedText(seed, 1);
         testpages::Page page = testpages::textPage(text, 900, 360, testpages::Style{40});
         const std::string path = folder / name;
-        EXPECT_TRUE(SavePlane(page.plane, path));
+        EXPECT_TRUE(SavePlaneAsImage(page.plane, path));
         AddRow(shell, path, language, 0);
         return path;
     }

@@ -84,7 +84,7 @@ TEST(PipelineEndToEnd, JobIsAnalysedRecognisedStoppedRerunAndExported) {
     pages.push_back({"handwriting.tif", 0, 4, testpages::textPage(testpages::simplifiedText(26, 1), 900, 360, style)});
     std::vector<int> rows;
     for (const JobPage& p : pages) {
-        ASSERT_TRUE(SavePlane(p.page.plane, job / p.name));
+        ASSERT_TRUE(SavePlaneAsImage(p.page.plane, job / p.name));
         AddRow(shell, job / p.name, p.language, p.type);
         rows.push_back(static_cast<int>(rows.size()));
     }

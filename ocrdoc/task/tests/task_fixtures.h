@@ -16,6 +16,7 @@
 #include "imaging/codecs/image_file_type.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/tests/fake_page_view.h"
+#include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "ocrdoc/document/page_settings.h"
 #include "outside/tests/pages.h"
 #include "platform/win/memory.h"
@@ -25,23 +26,6 @@
 namespace taskfix {
 
 namespace fs = std::filesystem;
-
-// Writes the plane as an image file through the codec of its extension.
-inline bool SavePlane(const testpages::Plane& plane, const std::string& path) {
-    CPageImage page;
-    page.m_nWidth = plane.width;
-    page.m_nHeight = plane.height;
-    page.m_nBitCount = 1;
-    if (!page.AllocBits(page.PlaneBytes())) return false;
-    std::memcpy(GlobalLock(page.m_hBits), plane.bits.data(), plane.bits.size());
-    GlobalUnlock(page.m_hBits);
-    int type = IMGTYPE_UNKNOWN;
-    CImageCodec* codec = GetImageFileType(path.c_str(), &type) ? CreateImageCodec(path.c_str(), type) : nullptr;
-    const bool saved = codec && codec->Save(&page, 0);
-    delete codec;
-    page.Empty();
-    return saved;
-}
 
 inline std::string Read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <utility>
+#include <vector>
 #include <sstream>
 #include <string>
 
@@ -16,14 +17,20 @@ namespace scantest {
 inline std::string PrepareSaneTestDevice(const std::filesystem::path& folder, const std::string& readStatus = "Default") {
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "dll.conf") << "test\n";
+    // The system's settings, line by line, with the test's own in place of theirs.
     std::ifstream in("/etc/sane.d/test.conf");
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string conf = text.str();
-    conf = std::regex_replace(conf, std::regex("(^|\n)enable-test-options[^\n]*"), "$1enable-test-options true");
-    conf = std::regex_replace(conf, std::regex("(^|\n)test-picture[^\n]*"), "$1test-picture \"Color pattern\"");
-    conf = std::regex_replace(conf, std::regex("(^|\n)read-status-code[^\n]*"), "$1read-status-code \"" + readStatus + "\"");
-    conf = std::regex_replace(conf, std::regex("(^|\n)number_of_devices[^\n]*"), "$1number_of_devices 1");
+    std::string conf, line;
+    const std::pair<std::string, std::string> replaced[] = {
+        {"enable-test-options", "enable-test-options true"},
+        {"test-picture", "test-picture \"Color pattern\""},
+        {"read-status-code", "read-status-code \"" + readStatus + "\""},
+        {"number_of_devices", "number_of_devices 1"},
+    };
+    while (std::getline(in, line)) {
+        for (const auto& [key, value] : replaced)
+            if (line.compare(0, key.size(), key) == 0 && (line.size() == key.size() || line[key.size()] == ' ')) line = value;
+        conf += line + "\n";
+    }
     std::ofstream(folder / "test.conf") << conf;
     setenv("SANE_CONFIG_DIR", folder.c_str(), 1);
     return folder.string();

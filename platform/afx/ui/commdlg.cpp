@@ -513,6 +513,12 @@ void DeletePrinterDC(HDC dc) {
 }
 }  // namespace
 
+BOOL AfxDeletePrinterDC(HDC dc) {
+    if (Printers().find(dc) == Printers().end()) return FALSE;
+    DeletePrinterDC(dc);
+    return TRUE;
+}
+
 IMPLEMENT_DYNAMIC(CPrintDialog, CDialog)
 
 CPrintDialog::CPrintDialog(BOOL setupOnly, DWORD flags, CWnd* parent) : m_dwFlags(flags), m_bPrintSetupOnly(setupOnly) {

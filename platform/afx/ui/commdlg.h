@@ -149,6 +149,9 @@ struct DOCINFO {
 // go to the printer, or to a PDF file (lpszOutput, else $SUITE_PRINT_PDF,
 // else "<document>.pdf" in the temporary folder) when no printer is set up.
 AFX_UI_API HDC AfxCreatePrinterDC();
+// Ends a printer device context of AfxCreatePrinterDC (an unfinished
+// document is abandoned); DeleteDC alone leaves its page behind.
+AFX_UI_API BOOL AfxDeletePrinterDC(HDC dc);
 AFX_UI_API int StartDoc(HDC dc, const DOCINFO* info);
 AFX_UI_API int StartPage(HDC dc);
 AFX_UI_API int EndPage(HDC dc);
