@@ -104,6 +104,26 @@ bool CQueueFile::PutBack(const std::vector<std::string>& lines) const {
     return writeWhole(native, contents);
 }
 
+bool CQueueFile::TakeBack(const std::string& line) const {
+    QueueLock lock(lockName_, lockTimeoutMs);
+    if (!lock.held) return false;
+    const std::string native = suite::NativePathOfEither(path_);
+    std::ifstream in(native, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream text;
+    text << in.rdbuf();
+    in.close();
+    std::vector<std::string> lines = SplitQueueLines(text.str());
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+        if (*it != line) continue;
+        lines.erase(std::next(it).base());
+        std::string contents;
+        for (const std::string& rest : lines) contents += rest + "\n";
+        return writeWhole(native, contents);
+    }
+    return false;
+}
+
 bool CQueueFile::Clear() const {
     QueueLock lock(lockName_, lockTimeoutMs);
     if (!lock.held) return false;

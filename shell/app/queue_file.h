@@ -24,6 +24,9 @@ public:
     std::vector<std::string> TakeAll(bool* ok = nullptr) const;
     // Puts lines back at the front of the queue (a hand-off that nobody took).
     bool PutBack(const std::vector<std::string>& lines) const;
+    // Removes the last line equal to `line` (a hand-off that this start takes
+    // back); FALSE when no such line is queued any more (someone took it).
+    bool TakeBack(const std::string& line) const;
     // Empties the file.
     bool Clear() const;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "ocrdoc/document/ocr_doc.h"
 #include "platform/win/codepage.h"
@@ -27,6 +28,30 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
+// A file named on the command line as a full Windows-style path: the
+// program's arguments are native paths (relative to the folder it started
+// in); anything that names no native file is taken as a Windows-style path.
+std::string commandLinePath(const std::string& arg) {
+    std::error_code ec;
+    const std::filesystem::path native(arg);
+    if (!arg.empty() && std::filesystem::exists(native, ec))
+        return suite::WindowsPath(std::filesystem::absolute(native, ec).lexically_normal().string());
+    return suite::FullWindowsPath(arg);
+}
+
+// The command line as the framework reads it, except that an argument naming
+// an existing file is a file even when it begins with '/' (a native absolute
+// path), not a switch.
+void parseArguments(const std::vector<CString>& args, CCommandLineInfo& info) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string a = args[i].GetString();
+        std::error_code ec;
+        const bool isFile = !a.empty() && a[0] == '/' && std::filesystem::exists(std::filesystem::path(a), ec);
+        const bool flag = !isFile && a.size() > 1 && (a[0] == '/' || a[0] == '-');
+        info.ParseParam(flag ? a.c_str() + 1 : a.c_str(), flag, i + 1 == args.size());
+    }
+}
+
 bool isQueuedImage(const std::string& ext) { return ext == ".tif" || ext == ".bmp" || ext == ".jpg"; }
 
 bool folderExists(const std::string& path) {
@@ -38,10 +63,6 @@ bool folderExists(const std::string& path) {
 constexpr UINT kHandOffTimeoutMs = 5000;
 
 }  // namespace
-
-BEGIN_MESSAGE_MAP(CScribantApp, CWinApp)
-ON_COMMAND(32813, OnNewTask)
-END_MESSAGE_MAP()
 
 CScribantApp* ScribantApp() { return dynamic_cast<CScribantApp*>(AfxGetApp()); }
 
@@ -105,7 +126,7 @@ BOOL CScribantApp::InitInstance() {
     m_strOutputPath = GetProfileString("Config", "OutputPath", "").GetString();
 
     CCommandLineInfo info;
-    ParseCommandLine(info);
+    parseArguments(m_args, info);
     const std::string file = info.m_strFileName.GetString();
     const std::string ext = lowerExtension(file);
 
@@ -131,6 +152,7 @@ BOOL CScribantApp::InitInstance() {
         return TRUE;
     }
     m_strAppDir = moduleFolder;
+    m_task.m_strFolder = m_strAppDir + "\\OCRFiles\\";
 
     if (!makeFolder(m_strDataDir, "WORK", "Can not find or create WORK directory!") ||
         !makeFolder(m_strDataDir, "OUTPUT", "Can not find or create OUTPUT directory!") ||
@@ -183,15 +205,18 @@ bool CScribantApp::HandOffToRunningInstance(const std::string& file, bool queueI
         return true;
     }
     // The running program reads lines that are whole paths.
-    const std::string line = suite::FullWindowsPath(file);
+    const std::string line = commandLinePath(file);
     if (!queue_->Append(line)) StartupMessage("open Ruziruvud.txt error when add");
+    // Nobody to take it, or no answer in time: this start takes its line back
+    // and lists it itself; a line already taken was handed over after all.
     if (!running) {
-        queue_->TakeAll();  // nobody takes it: this start lists it itself
+        queue_->TakeBack(line);
         return false;
     }
     DWORD_PTR result = 0;
     if (!SendMessageTimeout(running, WM_COMMAND, ID_OPEN_QUEUED_IMAGES, 0, SMTO_ABORTIFHUNG, kHandOffTimeoutMs,
-                            &result)) {
+                            &result) &&
+        queue_->TakeBack(line)) {
         return false;
     }
     if (::IsIconic(running)) ::ShowWindow(running, SW_RESTORE);
@@ -203,7 +228,7 @@ BOOL CScribantApp::OpenCommandLineFile(CCommandLineInfo& info) {
     OnNewTask();
     if (!m_pMainWnd) return FALSE;
     if (info.m_nShellCommand != CCommandLineInfo::FileOpen || info.m_strFileName.IsEmpty()) return TRUE;
-    const std::string path = suite::FullWindowsPath(info.m_strFileName.GetString());
+    const std::string path = commandLinePath(info.m_strFileName.GetString());
     m_settings.lastFilePath = path;
     return OpenImagePath(path);
 }
@@ -233,8 +258,18 @@ BOOL CScribantApp::OpenImagePath(const std::string& path) {
     return TRUE;
 }
 
+BOOL CScribantApp::OnIdle(LONG count) {
+    BOOL more = CWinApp::OnIdle(count);
+    if (queuePending_ && !m_bBusy && m_nBatchMode == 0) OpenQueuedImages();
+    return more;
+}
+
 void CScribantApp::OpenQueuedImages() {
     if (!queue_) return;
+    // A recognition in progress owns the page list: the paths wait in the
+    // queue file until it has ended.
+    queuePending_ = m_bBusy || m_nBatchMode != 0;
+    if (queuePending_) return;
     for (const std::string& line : queue_->TakeAll()) {
         if (!isQueuedImage(lowerExtension(line))) continue;
         m_settings.lastFilePath = line;
@@ -357,8 +392,14 @@ void CScribantApp::PostMainCommand(UINT id) {
 void CScribantApp::SendMainCommand(UINT id) {
     if (m_pMainWnd) m_pMainWnd->SendMessage(WM_COMMAND, id, 0);
 }
-bool CScribantApp::IsInsertMode() const { return true; }
-bool CScribantApp::ViewsShown() const { return true; }
+bool CScribantApp::IsInsertMode() const {
+    CMainFrame* f = MainFrame();
+    return f && f->IsInsertMode();
+}
+bool CScribantApp::ViewsShown() const {
+    CMainFrame* f = MainFrame();
+    return !f || f->ViewsShown() != 0;
+}
 std::string CScribantApp::StatusPaneText(int pane) const {
     CMainFrame* f = MainFrame();
     return f ? f->PaneText(pane) : std::string();

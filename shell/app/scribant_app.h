@@ -11,6 +11,7 @@
 #include "ocrdoc/task/task.h"
 #include "platform/afx/afxwin.h"
 #include "shell/app/queue_file.h"
+#include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_settings.h"
 #include "shell/shell_services.h"
 
@@ -23,6 +24,7 @@ public:
 
     BOOL InitInstance() override;
     int ExitInstance() override;
+    BOOL OnIdle(LONG count) override;
 
     // Opens the paths of the queue file (the frame's ID_OPEN_QUEUED_IMAGES).
     void OpenQueuedImages();
@@ -117,6 +119,8 @@ public:
     void PageListSetItemText(int row, int column, const std::string& text) override;
     void PageListDeleteAll() override;
     bool AutoResize() const override { return m_settings.autoResize; }
+    BOOL PromptImageFileName(BOOL open, const char* defaultExt, std::string& name, DWORD flags,
+                             UINT filterId) override;
 
 protected:
     // The folder of the language libraries and outside libraries.
@@ -131,7 +135,33 @@ protected:
     // (or there was nothing to hand over and it was raised).
     virtual bool HandOffToRunningInstance(const std::string& file, bool queueIt);
 
+    // Whether the open page has layout regions.
+    bool PageHasLayout() const;
+
     afx_msg void OnNewTask();
+    afx_msg void OnScan();
+    afx_msg void OnOpenImages();
+    afx_msg void OnNoAction();
+    afx_msg void OnRecentFile(UINT id);
+    afx_msg void OnUpdateAlwaysEnabled(CCmdUI* ui);
+    afx_msg void OnUpdateSaveProject(CCmdUI* ui);
+    afx_msg void OnUpdateHasImages(CCmdUI* ui);
+    afx_msg void OnUpdateTaskCommandB(CCmdUI* ui);
+    afx_msg void OnRecogStart();
+    afx_msg void OnSplitHandwriting();
+    afx_msg void OnUpdateSplitHandwriting(CCmdUI* ui);
+    afx_msg void OnRecogLayout();
+    afx_msg void OnUpdateRecogLayout(CCmdUI* ui);
+    afx_msg void OnRecogCancelLayout();
+    afx_msg void OnUpdateRecogCancelLayout(CCmdUI* ui);
+    afx_msg void OnPageNext();
+    afx_msg void OnUpdatePageNext(CCmdUI* ui);
+    afx_msg void OnPagePrev();
+    afx_msg void OnUpdatePagePrev(CCmdUI* ui);
+    afx_msg void OnSelectAll();
+    afx_msg void OnOutputToFormat();
+    afx_msg void OnImageRename();
+    afx_msg void OnCharInput();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -139,10 +169,12 @@ private:
     void closeMutex();
 
     std::unique_ptr<CQueueFile> queue_;
+    CScribantCommands commands_{m_task};
     COcrDoc* document_ = nullptr;
     CTextView* textView_ = nullptr;
     HDIB scannedDib_ = nullptr;
     int waitDepth_ = 0;
+    bool queuePending_ = false;
 };
 
 CScribantApp* ScribantApp();

@@ -12,3 +12,8 @@
 #define IDS_APP_NAME 57344
 #define IDS_MAIN_TITLE 61461
 #define IDS_PDF_UNSUPPORTED 61462
+
+// Posted by the scanner glue: a scanned page (wParam, a packed DIB) and the
+// glue's state (wParam 0: idle).
+#define WM_SCANIMAGE (WM_USER + 257)
+#define WM_SCANSTATE (WM_USER + 258)

@@ -18,6 +18,7 @@ public:
     std::string ScanName() const;
     void SetScanName(const std::string& name);
     int Width() const { return width_; }
+    void SetWidth(int width) { width_ = width; }
 
     afx_msg void OnSize(UINT type, int cx, int cy);
     DECLARE_MESSAGE_MAP()

@@ -42,7 +42,30 @@ public:
     // Removes the items the program does not offer from the frame's menu.
     static void TrimMenu(CMenu* menu);
 
+    void OnUpdateFrameTitle(BOOL addToTitle) override;
+
+    // Layouts: 0 the page list only, 1 every pane, 2 the views only.
+    int ViewsShown() const { return viewsShown_; }
+    void ApplyLayout(int mode);
+    bool IsInsertMode() const { return insertMode_; }
+    bool IsScanIdle() const { return scanIdle_; }
+
     afx_msg int OnCreate(LPCREATESTRUCT cs);
+    afx_msg void OnViewTextWindow();
+    afx_msg void OnUpdateViewTextWindow(CCmdUI* ui);
+    afx_msg void OnViewManagerBar();
+    afx_msg void OnUpdateViewManagerBar(CCmdUI* ui);
+    afx_msg void OnLayoutShowAll();
+    afx_msg void OnLayoutManagerOnly();
+    afx_msg void OnLayoutImageText();
+    afx_msg void OnUpdateLayoutShowAll(CCmdUI* ui);
+    afx_msg void OnUpdateLayoutManagerOnly(CCmdUI* ui);
+    afx_msg void OnUpdateLayoutImageText(CCmdUI* ui);
+    afx_msg void OnToggleInsert();
+    afx_msg void OnUpdateScan(CCmdUI* ui);
+    afx_msg LRESULT OnScanState(WPARAM wParam, LPARAM lParam);
+    // A scanned page from the scanner glue (wParam: its packed DIB, owned from here).
+    afx_msg LRESULT OnScanImageArrived(WPARAM wParam, LPARAM lParam);
     afx_msg void OnClose();
     afx_msg void OnOpenQueuedImages();
     DECLARE_MESSAGE_MAP()
@@ -53,4 +76,7 @@ private:
     CToolBar toolBar_;
     CHideSplitterWnd splitter_;
     ProgressPane progress_;
+    int viewsShown_ = 1;
+    bool insertMode_ = false;
+    bool scanIdle_ = true;
 };

@@ -10,6 +10,7 @@ bool ProgressPane::Set(int first, int last, int current, int width) {
     const long long span = static_cast<long long>(last) - first + 1;
     const long long done = std::clamp(static_cast<long long>(current) - first + 1, 0LL, span);
     filled_ = static_cast<int>(done * width / span);
+    percent_ = static_cast<int>(done * 100 / span);
     active_ = true;
     return true;
 }

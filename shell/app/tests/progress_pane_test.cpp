@@ -8,10 +8,12 @@ TEST(ProgressPane, FillsInProportionAndNeverPastThePane) {
     ProgressPane p;
     EXPECT_TRUE(p.Set(1, 10, 5, 100));
     EXPECT_EQ(p.Filled(), 50);
+    EXPECT_EQ(p.Percent(), 50);
     EXPECT_TRUE(p.Set(1, 10, 10, 100));
     EXPECT_EQ(p.Filled(), 100);
     EXPECT_TRUE(p.Set(1, 10, 50, 100));
     EXPECT_EQ(p.Filled(), 100);
+    EXPECT_EQ(p.Percent(), 100);
     EXPECT_TRUE(p.Set(1, 10, -7, 100));
     EXPECT_EQ(p.Filled(), 0);
     // One step: the whole pane at its only position.

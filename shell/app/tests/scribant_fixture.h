@@ -46,11 +46,13 @@ inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
 class ScribantHome : public ::testing::Test {
 protected:
     void SetUp() override {
-        AfxWinInit();
-        AfxTestScript::Enable(true);
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/scribant-XXXXXX";
         root_ = mkdtemp(pattern.data());
+        // Windows of other tests running beside this one stay out of reach.
+        setenv("SUITE_IPC_DIR", (root_ / "ipc").c_str(), 1);
+        AfxWinInit();
+        AfxTestScript::Enable(true);
         for (const char* var : {"SUITE_DOCUMENTS_DIR", "SUITE_APPDATA_DIR", "SUITE_LOCAL_APPDATA_DIR",
                                 "SUITE_REGISTRY_USER", "SUITE_REGISTRY_DIR", "SUITE_RUNTIME_DIR"})
             unsetenv(var);
