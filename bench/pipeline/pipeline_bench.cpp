@@ -75,7 +75,15 @@ double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Cl
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!getenv("OMP_THREAD_LIMIT")) setenv("OMP_THREAD_LIMIT", "1", 1);
+    // One OpenMP thread for every engine, set before anything loads the
+    // runtime; the libraries are found in the program folder beside this one.
+    if (!getenv("OMP_THREAD_LIMIT")) {
+        setenv("OMP_THREAD_LIMIT", "1", 1);
+        char exe[4096] = {};
+        if (readlink("/proc/self/exe", exe, sizeof exe - 1) > 0 && !getenv("SUITE_LIBRARY_PATH"))
+            setenv("SUITE_LIBRARY_PATH", (fs::path(exe).parent_path().parent_path() / "bin").c_str(), 1);
+        execv("/proc/self/exe", argv);
+    }
     const int pageCount = argc > 1 ? std::atoi(argv[1]) : 40;
     const int workers = argc > 2 ? std::atoi(argv[2]) : 8;
     const int height = argc > 3 ? std::atoi(argv[3]) : 1754;

@@ -164,3 +164,47 @@ TEST(PlenmarCorpus, TiltedRuledTablesAreWholeAndTextBesideThemIsKept) {
         }
     }
 }
+
+TEST(PlenmarCorpus, ColumnsHoldWhenALightScanBreaksEveryCharacter) {
+    // A thin face cut at a light threshold: characters fall apart into
+    // strokes far smaller than themselves, yet their lines keep their pitch.
+    Style st;
+    st.pixelSize = 40;
+    st.families = {"AR PL UMing CN"};
+    st.blurRadius = 1;
+    st.threshold = 118;
+    st.skewDegrees = 1.5;
+    const std::vector<std::string> text = simplifiedText(31, 14);
+    std::vector<std::pair<int, int>> centres;
+    Plane plane = renderPage(2480, 2400, st, [&](QPainter& p) {
+        QFont f = styleFont(st);
+        p.setFont(f);
+        QFontMetrics fm(f);
+        int col = 0, y = 150;
+        for (const std::string& para : text) {
+            for (const QString& l : wrap(QString::fromStdString(para), fm, 1030)) {
+                if (y > 2200) {
+                    if (++col > 1) return;
+                    y = 150;
+                }
+                int x = 150 + col * 1130;
+                p.drawText(x, y + fm.ascent(), l);
+                centres.push_back({x + fm.horizontalAdvance(l) / 2, y + 20});
+                y += 60;
+            }
+            y += 60;
+        }
+    });
+    if (const char* dump = std::getenv("PLENMAR_CORPUS_DUMP")) savePng(plane, std::string(dump) + "/light scan.png");
+    auto areas = analyse(plane);
+    // Every area lies in one column, and the left column's come first.
+    bool right = false;
+    for (const Area& a : areas) {
+        EXPECT_EQ(a.kind, PLENMAR_AREA_TEXT) << describe(areas);
+        EXPECT_TRUE(a.r.right < 1240 + 60 || a.r.left > 1240 - 60) << describe(areas);
+        if (a.r.left > 1240 - 60) right = true;
+        else EXPECT_FALSE(right) << "left column after the right one" << describe(areas);
+    }
+    EXPECT_TRUE(right);
+    EXPECT_LE(areas.size(), 30u) << describe(areas);
+}

@@ -250,6 +250,10 @@ std::vector<std::string> SplitCommandLine(std::string_view s) {
 
 std::string QuoteArgument(std::string_view a) {
     if (!a.empty() && a.find_first_of(" \t\"") == std::string_view::npos) return std::string(a);
+    return QuoteArgumentAlways(a);
+}
+
+std::string QuoteArgumentAlways(std::string_view a) {
     std::string out = "\"";
     size_t backslashes = 0;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -279,6 +283,15 @@ std::string QuoteArgument(std::string_view a) {
     }
     out.append(backslashes * 2, '\\');
     out.push_back('"');
+    return out;
+}
+
+std::string QuotedArgumentLine(const std::vector<std::string>& utf8Arguments) {
+    std::string out;
+    for (const auto& argument : utf8Arguments) {
+        if (!out.empty()) out.push_back(' ');
+        out += QuoteArgumentAlways(suite::Utf8ToAnsi(argument));
+    }
     return out;
 }
 

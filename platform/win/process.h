@@ -112,7 +112,14 @@ namespace suite {
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 // Quotes one argument so that SplitCommandLine gives it back unchanged.
 std::string QuoteArgument(std::string_view argument);
+// As QuoteArgument, but always in double quotes, even when nothing needs them.
+std::string QuoteArgumentAlways(std::string_view argument);
 std::string JoinCommandLine(const std::vector<std::string>& arguments);
+// The command line a program of the original would have received after its
+// own name, from a native argument vector (UTF-8, program name left out):
+// each argument converted to ANSI and in double quotes, one blank between,
+// as the desktop shell's open verb passes a file ("path").
+std::string QuotedArgumentLine(const std::vector<std::string>& utf8Arguments);
 
 // Starts `program` (a Windows-style name, found as CreateProcessA finds it)
 // with `arguments` (ANSI, not counting the program) in `workingFolder` (empty:

@@ -184,3 +184,18 @@ TEST(CommandLines, OwnCommandLineIsQuoted) {
     ASSERT_FALSE(args.empty());
     EXPECT_NE(args[0].find("platform_win_tests"), std::string::npos);
 }
+
+TEST(CommandLines, QuotedArgumentLinesQuoteEveryArgumentAndSplitBack) {
+    EXPECT_EQ(suite::QuoteArgumentAlways("a.tif"), "\"a.tif\"");
+    EXPECT_EQ(suite::QuoteArgumentAlways(""), "\"\"");
+    EXPECT_EQ(suite::QuoteArgumentAlways("C:\\dir\\"), "\"C:\\dir\\\\\"");
+    const Strings args{"/scans/page one.TIF", "plain", "", "x\"y", "end\\"};
+    const std::string line = suite::QuotedArgumentLine(args);
+    EXPECT_EQ(line, "\"/scans/page one.TIF\" \"plain\" \"\" \"x\\\"y\" \"end\\\\\"");
+    Strings split = suite::SplitCommandLine("prog " + line);
+    split.erase(split.begin());
+    EXPECT_EQ(split, args);
+    EXPECT_EQ(suite::QuotedArgumentLine({}), "");
+    // UTF-8 names arrive in the ANSI code page (GBK in these tests).
+    EXPECT_EQ(suite::QuotedArgumentLine({"\xE4\xB8\xAD.jpg"}), "\"\xD6\xD0.jpg\"");
+}
