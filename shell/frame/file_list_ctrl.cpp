@@ -1,7 +1,10 @@
 #include "shell/frame/file_list_ctrl.h"
 
 namespace {
-const char* const kHeadings[] = {"文件", "语言", "类型", "状态", "分辨率"};
+// Column headings from the language library: file, language, type, status,
+// resolution. The language column has no string of its own; GBK "语言".
+const UINT kHeadingIds[] = {61467, 0, 61448, 61449, 61450};
+const char* const kLanguageHeading = "\xD3\xEF\xD1\xD4";
 const int kWidths[] = {160, 48, 48, 40, 56};
 }  // namespace
 
@@ -15,7 +18,12 @@ BOOL CFileListCtrl::Create(CWnd* parent, UINT id) {
     if (!CListCtrl::Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, CRect(0, 0, 100, 100),
                            parent, id))
         return FALSE;
-    for (int c = 0; c < 5; ++c) InsertColumn(c, kHeadings[c], LVCFMT_LEFT, kWidths[c]);
+    for (int c = 0; c < 5; ++c) {
+        CString heading;
+        if (kHeadingIds[c]) heading.LoadString(kHeadingIds[c]);
+        else heading = kLanguageHeading;
+        InsertColumn(c, heading.GetString(), LVCFMT_LEFT, kWidths[c]);
+    }
     return TRUE;
 }
 

@@ -1,4 +1,6 @@
 // Two real processes: the program started by the test runs in this process
+// (each case in a process of its own, as ctest runs them: a process publishes
+// its windows once, in the window-lookup folder of its first test)
 // (so its page list can be read), and real Scribant processes are started
 // beside it with the same home. A hand-off arrives in bounded time, a start
 // without an image only raises the running window, many starts at once lose
@@ -43,7 +45,14 @@ protected:
         long code = -1;
         PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, ms);
         DWORD exit = 0;
-        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &exit)) code = exit;
+        if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &exit)) {
+            code = exit;
+        } else {
+            // A start that did not end (it took the line back and started in
+            // full) is not left running.
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+        }
         CloseHandle(process);
         return code;
     }

@@ -50,7 +50,12 @@ protected:
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/scribant-XXXXXX";
         root_ = mkdtemp(pattern.data());
         // Windows of other tests running beside this one stay out of reach.
-        setenv("SUITE_IPC_DIR", (root_ / "ipc").c_str(), 1);
+        // The lookup folder is made again when the process ends, so it lives
+        // in the runtime folder (emptied by the test run), not the temporary one.
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        const fs::path ipc = runtime && *runtime ? fs::path(runtime) / ("scribant-ipc-" + root_.filename().string())
+                                                 : root_ / "ipc";
+        setenv("SUITE_IPC_DIR", ipc.c_str(), 1);
         AfxWinInit();
         AfxTestScript::Enable(true);
         for (const char* var : {"SUITE_DOCUMENTS_DIR", "SUITE_APPDATA_DIR", "SUITE_LOCAL_APPDATA_DIR",
