@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "platform/win/codepage.h"
+#include "textory/icon_menu_icons.h"
 #include "textory/menu_template_walk.h"
 
 namespace {
@@ -162,7 +163,10 @@ BOOL CIconMenu::AppendIconItem(UINT flags, UINT_PTR idOrPopup, const std::u16str
     record->text = text;
     record->flags = flags;
     record->id = idOrPopup;
-    record->iconIndex = iconIndex;
+    // Icons come from the shared list, where the command may have one already
+    // (tool-bar icons are not offered, so an index given here finds it alike).
+    (void)iconIndex;
+    record->iconIndex = (flags & (MF_POPUP | MF_SEPARATOR)) ? -1 : textory::FindMenuIcon(static_cast<UINT>(idOrPopup));
     ItemRecord* raw = record.get();
     m_records.push_back(std::move(record));
     BOOL ok = AppendMenu(flags & ~static_cast<UINT>(MF_BYPOSITION), idOrPopup, reinterpret_cast<LPCTSTR>(raw));
@@ -173,11 +177,35 @@ BOOL CIconMenu::AppendIconItem(UINT flags, UINT_PTR idOrPopup, const std::u16str
 BOOL CIconMenu::SetItemIcon(const char16_t* text, UINT id, CImageList* list, int index) {
     CIconMenu* level = FindLevelOf(id);
     if (!level || !list || index < 0 || index >= list->GetImageCount()) return FALSE;
+    const textory::IconMenuLook& look = textory::SharedIconMenuLook();
+    const bool copies = look.Flat(textory::IsClassicTheme()) && look.iconShadow;
+    const int position = textory::AddMenuIcon(id, *list, index, m_iconWidth, m_iconHeight, copies);
     for (auto& record : level->m_records) {
         if (record->id != id || (record->flags & MF_POPUP)) continue;
         if (text) record->text = text;
-        record->iconIndex = index;
+        if (position >= 0) record->iconIndex = position;
         level->ModifyMenu(id, MF_BYCOMMAND | record->flags, id, reinterpret_cast<LPCTSTR>(record.get()));
+    }
+    return TRUE;
+}
+
+BOOL CIconMenu::LoadToolBarIcons(UINT toolbarId) {
+    LPCSTR name = MAKEINTRESOURCE(toolbarId);
+    HMODULE module = AfxFindResourceHandle(name, RT_TOOLBAR);
+    CToolBarTemplate bar;
+    if (!module || !AfxLoadToolBarTemplate(module, name, bar) || bar.width == 0 || bar.height == 0) return FALSE;
+    CBitmap bitmap;
+    if (!bitmap.Attach(::LoadBitmapA(module, name))) return FALSE;
+    m_iconWidth = std::max(m_iconWidth, static_cast<int>(bar.width));
+    m_iconHeight = std::max(m_iconHeight, static_cast<int>(bar.height));
+    CImageList list;
+    if (!list.Create(bar.width, bar.height, ILC_COLOR24 | ILC_MASK, 0, 8)) return FALSE;
+    if (list.Add(&bitmap, m_useMaskColour ? m_maskColour : ::GetSysColor(COLOR_BTNFACE)) < 0) return FALSE;
+    int image = 0;
+    for (WORD id : bar.ids) {
+        if (id == 0) continue;
+        if (FindLevelOf(id)) SetItemIcon(nullptr, id, &list, image);
+        ++image;
     }
     return TRUE;
 }

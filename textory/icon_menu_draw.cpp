@@ -4,6 +4,7 @@
 
 #include "platform/win/codepage.h"
 #include "textory/icon_menu.h"
+#include "textory/icon_menu_icons.h"
 
 namespace {
 
@@ -60,8 +61,8 @@ void CIconMenu::DrawItem(LPDRAWITEMSTRUCT dis) {
     if (!dis || !dis->hDC) return;
     const auto* record = reinterpret_cast<const ItemRecord*>(dis->itemData);
     if (!record) return;
-    CDC dc;
-    dc.Attach(dis->hDC);
+    // The caller's DC, borrowed: attaching it would take it from its owner.
+    CDC& dc = *CDC::FromHandle(dis->hDC);
     const int saved = dc.SaveDC();
     const textory::IconMenuLook& look = textory::SharedIconMenuLook();
     const bool classicTheme = textory::IsClassicTheme();
@@ -91,7 +92,6 @@ void CIconMenu::DrawItem(LPDRAWITEMSTRUCT dis) {
             RECT line{item.left, item.top + height / 2, item.right, item.bottom};
             dc.DrawEdge(&line, EDGE_ETCHED, BF_TOP);
             dc.RestoreDC(saved);
-            dc.Detach();
             return;
         }
         if (selected && disabled && !look.highlightDisabledClassic) selected = false;
@@ -103,7 +103,11 @@ void CIconMenu::DrawItem(LPDRAWITEMSTRUCT dis) {
         }
         RECT box{item.left, item.top + l, item.left + m_iconWidth + 4, item.top + l + m_iconHeight + 4};
         if (hasIcon) {
-            if (!disabled && selected) {
+            const POINT at{item.left + 2, item.top + l + 2};
+            if (disabled) {
+                dc.FillSolidRect(&box, back);
+                textory::DrawEmbossedMenuIcon(dc, record->iconIndex, at);
+            } else if (selected) {
                 dc.FillSolidRect(&box, back);
                 if (look.NewStyleEdges()) {
                     if (checked) dc.Draw3dRect(&box, Sys(COLOR_BTNSHADOW), Sys(COLOR_BTNHIGHLIGHT));
@@ -115,6 +119,8 @@ void CIconMenu::DrawItem(LPDRAWITEMSTRUCT dis) {
             } else {
                 dc.FillSolidRect(&box, back);
             }
+            if (!disabled && textory::SharedMenuIcons())
+                textory::SharedMenuIcons()->Draw(&dc, record->iconIndex, at, ILD_TRANSPARENT);
         } else if (checked) {
             RECT check{item.left + 1, item.top + l + 2, item.left + m_iconWidth + 1, item.top + l + m_iconHeight + 2};
             dc.FillSolidRect(&check, selected ? back : textory::LightenColour(back, 0.6));
@@ -149,7 +155,6 @@ void CIconMenu::DrawItem(LPDRAWITEMSTRUCT dis) {
             RECT line{item.left + column + (look.iconShadow ? 7 : 4), item.top + height / 2, item.right, item.bottom};
             dc.DrawEdge(&line, EDGE_ETCHED, BF_TOP);
             dc.RestoreDC(saved);
-            dc.Detach();
             return;
         }
         if (selected) {
@@ -168,11 +173,33 @@ void CIconMenu::DrawItem(LPDRAWITEMSTRUCT dis) {
             CBrush border(frame);
             dc.FrameRect(&check, &border);
             DrawCheckMark(dc, x + 1, y, dot, Sys(COLOR_MENUTEXT));
-        } else if (hasIcon && checked && !disabled) {
+        } else if (hasIcon) {
+            const int x = item.left + std::max((column - m_iconWidth + 1) / 2, 0);
+            const int y = item.top + std::max((height - m_iconHeight + 1) / 2, 0);
             RECT box{item.left + 1, item.top + 1, item.left + column - 1, item.bottom - 1};
-            dc.FillSolidRect(&box, textory::LightenColour(frame, 0.85));
+            CImageList* icons = textory::SharedMenuIcons();
+            const int icon = record->iconIndex;
+            const bool copies = textory::HasMenuIconCopies(icon);
             CBrush border(frame);
-            dc.FrameRect(&box, &border);
+            if (disabled) {
+                textory::DrawEmbossedMenuIcon(dc, icon, POINT{x, y});
+            } else if (selected) {
+                if (checked) {
+                    dc.FrameRect(&box, &border);
+                    icons->Draw(&dc, icon, POINT{x - 1, y - 1}, ILD_TRANSPARENT);
+                } else if (copies) {
+                    icons->Draw(&dc, icon + 2, POINT{x + 1, y + 1}, ILD_TRANSPARENT);
+                    icons->Draw(&dc, icon, POINT{x - 1, y - 1}, ILD_TRANSPARENT);
+                } else {
+                    icons->Draw(&dc, icon, POINT{x, y}, ILD_TRANSPARENT);
+                }
+            } else if (checked) {
+                dc.FillSolidRect(&box, textory::LightenColour(frame, 0.85));
+                dc.FrameRect(&box, &border);
+                icons->Draw(&dc, icon, POINT{x - 1, y - 1}, ILD_TRANSPARENT);
+            } else {
+                icons->Draw(&dc, copies ? icon + 1 : icon, POINT{x, y}, ILD_TRANSPARENT);
+            }
         }
         RECT text{item.left + column + 8, item.top - 1, item.right, item.bottom - 1};
         dc.SetTextColor(!disabled ? Sys(COLOR_MENUTEXT)
@@ -181,5 +208,4 @@ void CIconMenu::DrawItem(LPDRAWITEMSTRUCT dis) {
         DrawItemText(dc, record->text, text, DT_SINGLELINE | DT_VCENTER, m_iconWidth);
     }
     dc.RestoreDC(saved);
-    dc.Detach();
 }

@@ -1,4 +1,5 @@
-// Pictures of the icon menu, the image buttons and a skinned background,
+// Pictures of the icon menu (its commands are numbered apart from the other
+// tests': item icons are shared by command for the program's run), the image buttons and a skinned background,
 // written to $TEXTORY_GRAB_DIR for a person to look at (skipped without it).
 #include <gtest/gtest.h>
 
@@ -65,19 +66,25 @@ TEST(Grabs, IconMenuButtonsAndSkin) {
 
     MenuTemplateBytes t;
     t.Popup(u"&File", true)
-        .Item(1, u"&Open...\tCtrl+O")
-        .Item(2, u"Save &all as text\tCtrl+Shift+S")
+        .Item(9101, u"&Open...\tCtrl+O")
+        .Item(9102, u"Save &all as text\tCtrl+Shift+S")
         .Item(0, u"", false, MF_SEPARATOR)
-        .Item(3, u"&Word wrap")
-        .Item(4, u"&Recognise\tF5")
-        .Item(5, u"E&xit", true);
+        .Item(9103, u"&Word wrap")
+        .Item(9104, u"&Recognise\tF5")
+        .Item(9105, u"E&xit", true);
     CIconMenu menu;
     ASSERT_TRUE(menu.LoadMenuTemplate(t.bytes().data(), t.bytes().size()));
+    HICON icon = MakeIcon(scratch.path());
+    ASSERT_NE(icon, nullptr);
+    CImageList icons;
+    ASSERT_TRUE(icons.Create(16, 15, ILC_COLOR24 | ILC_MASK, 1, 1));
+    ASSERT_EQ(icons.Add(icon), 0);
     auto* file = dynamic_cast<CIconMenu*>(menu.GetSubMenu(0));
     ASSERT_NE(file, nullptr);
-    const UINT states[] = {0, ODS_SELECTED, 0, ODS_CHECKED, ODS_GRAYED, 0};
-    for (int flat : {0, 1}) {
+    const UINT states[] = {ODS_SELECTED, 0, 0, ODS_CHECKED, ODS_GRAYED, 0};
+    for (int flat : {1, 0}) {
         textory::SetIconMenuLookSwitches(flat);
+        for (UINT id : {9101u, 9104u, 9105u}) menu.SetItemIcon(nullptr, id, &icons, 0);
         int y = 0, width = 0;
         std::vector<MEASUREITEMSTRUCT> sizes;
         for (UINT pos = 0; pos < file->GetMenuItemCount(); ++pos) {
@@ -101,8 +108,6 @@ TEST(Grabs, IconMenuButtonsAndSkin) {
     }
     textory::SharedIconMenuLook() = saved;
 
-    HICON icon = MakeIcon(scratch.path());
-    ASSERT_NE(icon, nullptr);
     struct Case {
         const char* caption;
         int flat, over, checkBox, checked;
