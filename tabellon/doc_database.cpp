@@ -157,29 +157,34 @@ void CDocDatabase::Close() {
 
 // ---- the tree ----
 
-void CDocDatabase::reloadTree() { top_ = readLevel(dbKey_, 0, ""); }
+void CDocDatabase::reloadTree() {
+    // The whole tree in one registry call: a call a key and value would cost
+    // more than everything else opening a large store does.
+    suite::reg::TreeCopy tree;
+    if (SuiteRegReadTree(dbKey_, tree) != ERROR_SUCCESS) throw DbError{DB_ERR_FAILED};
+    storedCounts_.clear();
+    storedCounts_[""] = {reg::treeDword(tree, "Child Folder Number"), reg::treeDword(tree, "Child Doc Number")};
+    top_ = readLevel(tree, 0, "");
+}
 
-std::unique_ptr<Level> CDocDatabase::readLevel(HKEY key, DWORD parentId, const std::string& parentPath) {
+std::unique_ptr<Level> CDocDatabase::readLevel(suite::reg::TreeCopy& key, DWORD parentId, const std::string& parentPath) {
     auto level = std::make_unique<Level>();
     level->parentId = parentId;
-    for (DWORD i = 0;; ++i) {
-        char name[261];
-        DWORD chars = sizeof name;
-        LONG rc = RegEnumKeyExA(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc != ERROR_SUCCESS) throw DbError{DB_ERR_FAILED};
-        reg::Key sub;
-        if (RegOpenKeyExA(key, name, 0, KEY_READ, sub.out()) != ERROR_SUCCESS) throw DbError{DB_ERR_FAILED};
+    level->nodes.reserve(key.children.size());
+    for (suite::reg::TreeCopy& sub : key.children) {
         Node node;
-        node.name = name;
+        node.name = std::move(sub.name);
         node.path = parentPath.empty() ? node.name : parentPath + "\\" + node.name;
-        node.isDoc = reg::getDword(sub.get(), "Is Document", 0) == 1;
-        node.id = reg::getDword(sub.get(), "ID", 0);
-        node.timesLoaded = false;
+        node.isDoc = reg::treeDword(sub, "Is Document").value_or(0) == 1;
+        node.id = reg::treeDword(sub, "ID").value_or(0);
+        node.created = reg::parseTime(reg::treeString(sub, "Create Time").value_or(""));
+        node.modified = reg::parseTime(reg::treeString(sub, "Modified Time").value_or(""));
         if (node.isDoc) {
-            node.totalPages = reg::getDword(sub.get(), "Total Pages", 0);
+            node.totalPages = reg::treeDword(sub, "Total Pages").value_or(0);
         } else {
-            auto kids = readLevel(sub.get(), node.id, node.path);
+            storedCounts_[node.path] = {reg::treeDword(sub, "Child Folder Number"),
+                                        reg::treeDword(sub, "Child Doc Number")};
+            auto kids = readLevel(sub, node.id, node.path);
             if (!kids->nodes.empty()) node.children = std::move(kids);
         }
         level->nodes.push_back(std::move(node));
@@ -214,12 +219,13 @@ void CDocDatabase::repairAfterLoad() {
     };
     walk(*top_, "");
     std::vector<std::pair<std::string, const Level*>> wrongCounts;
-    for (auto& [path, level] : counts) {
-        NodeKey k = nodeKey(path);
-        if (reg::getDword(k.h, "Child Folder Number", 0xFFFFFFFFu) != level->folderCount() ||
-            reg::getDword(k.h, "Child Doc Number", 0xFFFFFFFFu) != level->docCount())
-            wrongCounts.emplace_back(path, level);
-    }
+    // The counts as stored, read with the tree; a missing one is wrong.
+    auto countsAre = [&](const std::string& path, DWORD folders, DWORD docs) {
+        auto stored = storedCounts_.find(path);
+        return stored != storedCounts_.end() && stored->second.first == folders && stored->second.second == docs;
+    };
+    for (auto& [path, level] : counts)
+        if (!countsAre(path, level->folderCount(), level->docCount())) wrongCounts.emplace_back(path, level);
     // Folders without children have no level in memory; their counts must read 0.
     std::vector<std::string> emptyFolders;
     std::function<void(const Level&)> walkEmpty = [&](const Level& level) {
@@ -227,10 +233,8 @@ void CDocDatabase::repairAfterLoad() {
             if (n.isDoc) continue;
             if (n.children) {
                 walkEmpty(*n.children);
-            } else {
-                NodeKey k = nodeKey(n.path);
-                if (reg::getDword(k.h, "Child Folder Number", 1) != 0 || reg::getDword(k.h, "Child Doc Number", 1) != 0)
-                    emptyFolders.push_back(n.path);
+            } else if (!countsAre(n.path, 0, 0)) {
+                emptyFolders.push_back(n.path);
             }
         }
     };
@@ -260,18 +264,6 @@ void CDocDatabase::repairAfterLoad() {
     }
     change.commit();
     if (!fresh.empty()) reloadTree();
-}
-
-void CDocDatabase::loadTimes(const Node& node) {
-    if (node.timesLoaded) return;
-    try {
-        NodeKey k = nodeKey(node.path);
-        node.created = reg::parseTime(reg::getString(k.h, "Create Time").value_or(""));
-        node.modified = reg::parseTime(reg::getString(k.h, "Modified Time").value_or(""));
-    } catch (const DbError&) {
-        node.created = node.modified = SYSTEMTIME{};
-    }
-    node.timesLoaded = true;
 }
 
 CDocDatabase::NodeKey CDocDatabase::nodeKey(const std::string& path) {

@@ -10,7 +10,10 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "outside/include/common_service.h"
@@ -29,11 +32,8 @@ struct Node {
     std::string name;
     std::string path;  // key names from the database key down, joined by backslashes
     DWORD totalPages = 0;
-    // Times are read from the registry when first asked for: reading them for
-    // every node would double the cost of opening a large store.
-    mutable SYSTEMTIME created{};
-    mutable SYSTEMTIME modified{};
-    mutable bool timesLoaded = true;
+    SYSTEMTIME created{};
+    SYSTEMTIME modified{};
     std::unique_ptr<Level> children;  // folders only; null while the folder has none
 };
 
@@ -135,9 +135,6 @@ public:
     int ReplacePageImage(DWORD id, DWORD page, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options);
     int InsertPageImage(DWORD id, IL_IMAGE* image, int format, const IL_SAVEOPTIONS* options, DWORD* page);
 
-    // Reads a node's times on first use.
-    void loadTimes(const Node& node);
-
     // For the package reader's fuzz target: the outside libraries it needs.
     void adoptLibraries(const COMMON_SERVICE_TABLE* common, const IL_FUNCTIONTABLE* image);
 
@@ -153,7 +150,7 @@ private:
     Hit findDocument(DWORD id);                 // ID 0: -92; empty: -97; folder or missing: 7
     Level* findParentLevel(DWORD parent, Node** folder);  // 0: top; missing: -97; document: 6
     void reloadTree();
-    std::unique_ptr<Level> readLevel(HKEY key, DWORD parentId, const std::string& parentPath);
+    std::unique_ptr<Level> readLevel(suite::reg::TreeCopy& key, DWORD parentId, const std::string& parentPath);
     void repairAfterLoad();
     // The key of a node path, or the database key itself for "" (not closed then).
     struct NodeKey {
@@ -244,6 +241,9 @@ private:
     DWORD reserved_[2] = {0, 0};
     DB_MOVEPROC moveProgress_ = nullptr;
     std::set<std::string> issuedNames_;  // names handed out by GetNewPageFileName
+    // The child counts each folder ("" the top) had stored when the tree was
+    // read, for the repair after an open; absent values are empty.
+    std::unordered_map<std::string, std::pair<std::optional<DWORD>, std::optional<DWORD>>> storedCounts_;
     bool changing_ = false;
 };
 

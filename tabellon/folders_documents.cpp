@@ -20,8 +20,7 @@ DB_TIME recordTime(const SYSTEMTIME& t) {
 
 void copyName(char* out, const std::string& name) { std::snprintf(out, 260, "%s", name.c_str()); }
 
-void fillFolder(CDocDatabase& db, DB_FOLDERINFO& info, const Node& n) {
-    db.loadTimes(n);
+void fillFolder(DB_FOLDERINFO& info, const Node& n) {
     info.ID = n.id;
     copyName(info.Name, n.name);
     info.FolderCount = n.children ? n.children->folderCount() : 0;
@@ -30,8 +29,7 @@ void fillFolder(CDocDatabase& db, DB_FOLDERINFO& info, const Node& n) {
     info.ModifiedTime = recordTime(n.modified);
 }
 
-void fillDoc(CDocDatabase& db, DB_DOCINFO& info, const Node& n) {
-    db.loadTimes(n);
+void fillDoc(DB_DOCINFO& info, const Node& n) {
     info.ID = n.id;
     copyName(info.Name, n.name);
     info.TotalPages = n.totalPages;
@@ -52,7 +50,7 @@ void fillTop(const Level& top, DB_FOLDERINFO& info) {
 
 // ---- enumeration and information ----
 
-static int enumerate(CDocDatabase& db, Level* level, DWORD start, bool docs, DB_ENUMPROC proc, void* user) {
+static int enumerate(Level* level, DWORD start, bool docs, DB_ENUMPROC proc, void* user) {
     if (!level || !proc) return DB_OK;
     std::vector<DB_FOLDERINFO> folders;
     std::vector<DB_DOCINFO> documents;
@@ -63,10 +61,10 @@ static int enumerate(CDocDatabase& db, Level* level, DWORD start, bool docs, DB_
         if (!started) continue;
         if (docs) {
             documents.emplace_back();
-            fillDoc(db, documents.back(), n);
+            fillDoc(documents.back(), n);
         } else {
             folders.emplace_back();
-            fillFolder(db, folders.back(), n);
+            fillFolder(folders.back(), n);
         }
     }
     // The walk runs over copies, so a callback may change the store safely.
@@ -87,7 +85,7 @@ int CDocDatabase::enumerateNodes(DWORD parent, DWORD start, bool docs, DB_ENUMPR
             if (hit.node->isDoc) return DB_NOT_FOLDER;
             level = hit.node->children.get();
         }
-        return enumerate(*this, level, start, docs, proc, user);
+        return enumerate(level, start, docs, proc, user);
     });
 }
 
@@ -110,7 +108,7 @@ int CDocDatabase::GetFolderInfo(DB_FOLDERINFO* info) {
         Hit hit = find(info->ID);
         if (!hit.node) return DB_ERR_NOT_FOUND;
         if (hit.node->isDoc) return DB_NOT_FOLDER;
-        fillFolder(*this, *info, *hit.node);
+        fillFolder(*info, *hit.node);
         return DB_OK;
     });
 }
@@ -119,7 +117,7 @@ int CDocDatabase::GetDocumentInfo(DB_DOCINFO* info) {
     return guarded([&] {
         if (!info) return DB_ERR_FAILED;
         Hit hit = findDocument(info->ID);
-        fillDoc(*this, *info, *hit.node);
+        fillDoc(*info, *hit.node);
         return DB_OK;
     });
 }
@@ -134,7 +132,7 @@ int CDocDatabase::GetParentInfo(DWORD id, DB_FOLDERINFO* info) {
         if (!hit.parent) {
             fillTop(*top_, *info);
         } else {
-            fillFolder(*this, *info, *hit.parent);
+            fillFolder(*info, *hit.parent);
         }
         return DB_OK;
     });
@@ -292,12 +290,12 @@ int CDocDatabase::createNode(DWORD parent, const char* requestedName, bool isDoc
 
 int CDocDatabase::CreateFolder(DWORD parent, DB_FOLDERINFO* info) {
     if (!info) return DB_ERR_FAILED;
-    return createNode(parent, info->Name, false, [&](const Node& n) { fillFolder(*this, *info, n); });
+    return createNode(parent, info->Name, false, [&](const Node& n) { fillFolder(*info, n); });
 }
 
 int CDocDatabase::CreateDocument(DWORD parent, DB_DOCINFO* info) {
     if (!info) return DB_ERR_FAILED;
-    return createNode(parent, info->Name, true, [&](const Node& n) { fillDoc(*this, *info, n); });
+    return createNode(parent, info->Name, true, [&](const Node& n) { fillDoc(*info, n); });
 }
 
 // ---- delete ----

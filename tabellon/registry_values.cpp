@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace tabellon::reg {
@@ -35,6 +37,39 @@ std::optional<std::string> getString(HKEY key, const char* name) {
     return std::string(buf.data());
 }
 
+namespace {
+
+// Value names compare without regard to ASCII case, as the registry's do.
+const suite::reg::TreeCopy::Value* findValue(const suite::reg::TreeCopy& key, const char* name) {
+    const std::string_view wanted(name);
+    for (const auto& v : key.values) {
+        if (v.name.size() != wanted.size()) continue;
+        bool same = true;
+        for (size_t i = 0; same && i < wanted.size(); ++i) {
+            auto upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+            same = upper(static_cast<unsigned char>(v.name[i])) == upper(static_cast<unsigned char>(wanted[i]));
+        }
+        if (same) return &v;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::optional<DWORD> treeDword(const suite::reg::TreeCopy& key, const char* name) {
+    const auto* v = findValue(key, name);
+    if (!v || v->type != REG_DWORD || v->data.size() != sizeof(DWORD)) return std::nullopt;
+    DWORD value = 0;
+    std::memcpy(&value, v->data.data(), sizeof value);
+    return value;
+}
+
+std::optional<std::string> treeString(const suite::reg::TreeCopy& key, const char* name) {
+    const auto* v = findValue(key, name);
+    if (!v || (v->type != REG_SZ && v->type != REG_EXPAND_SZ)) return std::nullopt;
+    return std::string(v->data.c_str());  // up to the first NUL, as a read into a buffer gives
+}
+
 void setDword(HKEY key, const char* name, DWORD value) {
     if (RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) != ERROR_SUCCESS)
         throw DbError{DB_ERR_FAILED};
@@ -59,8 +94,23 @@ std::string formatTime(const SYSTEMTIME& t) {
 }
 
 SYSTEMTIME parseTime(const std::string& text) {
+    // Fields as "%d,%d,..." reads them (blanks, a sign, digits), by hand: a
+    // store's open parses two of these a node.
     int v[8] = {0, 0, 0, 0, 0, 0, 0, 0};
-    std::sscanf(text.c_str(), "%d,%d,%d,%d,%d,%d,%d,%d", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7]);
+    const char* p = text.c_str();
+    for (int field = 0; field < 8; ++field) {
+        if (field > 0) {
+            if (*p != ',') break;
+            ++p;
+        }
+        while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+        bool negative = false;
+        if (*p == '+' || *p == '-') negative = *p++ == '-';
+        if (*p < '0' || *p > '9') break;
+        long long n = 0;
+        for (; *p >= '0' && *p <= '9'; ++p) n = std::min(n * 10 + (*p - '0'), 1LL << 32);
+        v[field] = static_cast<int>(static_cast<unsigned>(negative ? -n : n));
+    }
     SYSTEMTIME t{};
     t.wYear = WORD(v[0]);
     t.wMonth = WORD(v[1]);

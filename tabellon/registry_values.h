@@ -14,6 +14,9 @@ namespace tabellon::reg {
 std::optional<DWORD> getDword(HKEY key, const char* name);
 DWORD getDword(HKEY key, const char* name, DWORD fallback);
 std::optional<std::string> getString(HKEY key, const char* name);
+// The same reads on a key read whole with SuiteRegReadTree.
+std::optional<DWORD> treeDword(const suite::reg::TreeCopy& key, const char* name);
+std::optional<std::string> treeString(const suite::reg::TreeCopy& key, const char* name);
 void setDword(HKEY key, const char* name, DWORD value);
 void setString(HKEY key, const char* name, const std::string& value);
 void deleteValue(HKEY key, const char* name);

@@ -1,8 +1,13 @@
 #include "outside/convert/bmp_format.h"
 #include "platform/win/resolution.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 
 static_assert(std::endian::native == std::endian::little, "BMP headers are read in place");
@@ -129,6 +134,13 @@ bool parseHeader(const BYTE* data, std::size_t size, BmpHeader& h) {
     return true;
 }
 
+// 1-bit files whose index 1 is the lighter colour are inverted, so that 1 is ink.
+bool monoIsInverted(const BmpHeader& h) {
+    return h.bits == 1 && h.paletteEntries == 2 &&
+           luminance(h.palette[1].rgbRed, h.palette[1].rgbGreen, h.palette[1].rgbBlue) >
+               luminance(h.palette[0].rgbRed, h.palette[0].rgbGreen, h.palette[0].rgbBlue);
+}
+
 bool paletteIsGrey(const BmpHeader& h) {
     for (DWORD i = 0; i < h.paletteEntries; ++i) {
         const RGBQUAD& c = h.palette[i];
@@ -178,7 +190,105 @@ bool decodeRle(const BmpHeader& h, const BYTE* p, const BYTE* end, std::vector<B
     return true;  // data ended without an end mark: keep what was decoded
 }
 
+// Whether the file's rows, as stored, are the rows decodeBmp would make: an
+// uncompressed bottom-up file of 1 or 24 bits, or of 8 bits with the full
+// grey ramp as its palette.
+bool rowsAreDibRows(const BmpHeader& h) {
+    if (h.compression != BI_RGB || h.topDown) return false;
+    if (h.bits == 1 || h.bits == 24) return true;
+    if (h.bits != 8 || h.paletteEntries != 256) return false;
+    for (DWORD i = 0; i < 256; ++i) {
+        const RGBQUAD& c = h.palette[i];
+        if (c.rgbRed != i || c.rgbGreen != i || c.rgbBlue != i) return false;
+    }
+    return true;
+}
+
+bool readAt(int fd, BYTE* into, std::size_t bytes, off_t at) {
+    std::size_t done = 0;
+    while (done < bytes) {
+        const ssize_t n = ::pread(fd, into + done, bytes - done, at + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Headers and palettes of real files fit here; files whose pixels start
+// further in take the whole-file path.
+constexpr std::size_t kHeadBytes = 64 * 1024;
+// Reads of the pixels go in pieces this large, with a stop check between.
+constexpr std::size_t kReadPiece = 4 * 1024 * 1024;
+
 }  // namespace
+
+HDIB readBmpFile(const std::string& path, std::size_t limit, const StopCheck& stop) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        static_cast<std::size_t>(st.st_size) > limit)
+        return nullptr;
+    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    std::vector<BYTE> head(std::min(size, kHeadBytes));
+    if (!readAt(file.get(), head.data(), head.size(), 0)) return nullptr;
+    BmpHeader h;
+    // The header is parsed as if the file ended just after the first pixel
+    // byte: every check it makes then holds for the whole file too.
+    const std::size_t pixelOffset = head.size() >= 14 ? readDword(head.data() + 10) : 0;
+    const bool direct = pixelOffset > 0 && pixelOffset < head.size() &&
+                        parseHeader(head.data(), pixelOffset + 1, h) && rowsAreDibRows(h);
+    const std::size_t stride = direct ? dibStride(h.width, h.bits) : 0;
+    const std::size_t pixelBytes = stride * static_cast<std::size_t>(h.height);
+    if (!direct || stride == 0 || pixelBytes > size - pixelOffset) {
+        // Everything else, and damaged files, the way the decoder takes them.
+        std::vector<BYTE> bytes(size);
+        if (!head.empty()) std::memcpy(bytes.data(), head.data(), head.size());  // an empty file has none
+        if (size > head.size() &&
+            !readAt(file.get(), bytes.data() + head.size(), size - head.size(), static_cast<off_t>(head.size())))
+            return nullptr;
+        return decodeBmp(bytes.data(), bytes.size(), stop);
+    }
+    DibBuilder out;
+    if (!out.create(h.width, h.height, h.bits, h.xRes, h.yRes, false)) return nullptr;
+    // Bottom-up rows in both: the file's pixel block is the DIB's.
+    BYTE* pixels = out.row(h.height - 1);
+    for (std::size_t done = 0; done < pixelBytes; done += kReadPiece) {
+        if (stop && stop()) return nullptr;
+        const std::size_t piece = std::min(kReadPiece, pixelBytes - done);
+        if (!readAt(file.get(), pixels + done, piece, static_cast<off_t>(pixelOffset + done))) return nullptr;
+    }
+    // The bytes past each row's pixels are zero, whatever the file held there.
+    const std::size_t w = static_cast<std::size_t>(h.width);
+    const std::size_t used = h.bits == 1 ? (w + 7) / 8 : w * static_cast<std::size_t>(h.bits / 8);
+    const bool invert = monoIsInverted(h);
+    const BYTE lastMask = w % 8 ? static_cast<BYTE>(0xFF << (8 - w % 8)) : 0xFF;
+    for (LONG top = 0; top < h.height; ++top) {
+        BYTE* row = out.row(top);
+        if (h.bits == 1) {
+            if (invert)
+                for (std::size_t i = 0; i < used; ++i) row[i] = static_cast<BYTE>(~row[i]);
+            row[used - 1] &= lastMask;
+        }
+        if (stride > used) std::memset(row + used, 0, stride - used);
+    }
+    return out.release();
+}
 
 HDIB decodeBmp(const BYTE* data, std::size_t size, const StopCheck& stop) {
     BmpHeader h;
@@ -218,9 +328,7 @@ HDIB decodeBmp(const BYTE* data, std::size_t size, const StopCheck& stop) {
         if (h.bits == 4) return (x & 1) ? (row[x / 2] & 0x0F) : (row[x / 2] >> 4);
         return (row[x / 8] >> (7 - x % 8)) & 1;
     };
-    const bool invertMono = h.bits == 1 && h.paletteEntries == 2 &&
-                            luminance(h.palette[1].rgbRed, h.palette[1].rgbGreen, h.palette[1].rgbBlue) >
-                                luminance(h.palette[0].rgbRed, h.palette[0].rgbGreen, h.palette[0].rgbBlue);
+    const bool invertMono = monoIsInverted(h);
     BYTE greyOf[256];
     for (DWORD i = 0; i < 256; ++i) {
         const RGBQUAD& c = i < h.paletteEntries ? h.palette[i] : h.palette[0];

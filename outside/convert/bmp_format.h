@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace convert {
@@ -19,6 +20,12 @@ using StopCheck = std::function<bool()>;
 // come out as 8-bit grey, other paletted and direct-colour files as 24-bit.
 // NULL for anything damaged, truncated, too large, or stopped.
 HDIB decodeBmp(const BYTE* data, std::size_t size, const StopCheck& stop);
+
+// Reads a BMP file (native path) of at most `limit` bytes. Uncompressed
+// bottom-up 1-bit, 24-bit and grey-ramp 8-bit files, the common case, are read
+// straight into the DIB, which stores their rows as the file does; every other
+// file is read whole and decoded as decodeBmp does. Same results as decodeBmp.
+HDIB readBmpFile(const std::string& path, std::size_t limit, const StopCheck& stop);
 
 // The whole file for a DIB, its colour table and rows as they stand.
 bool encodeBmp(const DibReader& dib, std::vector<BYTE>& file);

@@ -43,7 +43,8 @@ BOOL writeEncoded(HDIB dib, const char* path, Encode encode) {
 }  // namespace
 
 SUITE_LIBRARY_EXPORT HDIB Bmp2HDIB(HWND, const char* path, HANDLE stopEvent) {
-    return readInMemory(path, stopEvent, convert::decodeBmp);
+    if (!path) return nullptr;
+    return convert::readBmpFile(suite::NativePath(path), kMaxFileBytes, stopCheckFor(stopEvent));
 }
 
 SUITE_LIBRARY_EXPORT HDIB Jpg2HDIB(HWND, const char* path, HANDLE stopEvent) {

@@ -18,7 +18,7 @@ DibBuilder::~DibBuilder() {
     }
 }
 
-bool DibBuilder::create(LONG width, LONG height, int bits, LONG xPelsPerMeter, LONG yPelsPerMeter) {
+bool DibBuilder::create(LONG width, LONG height, int bits, LONG xPelsPerMeter, LONG yPelsPerMeter, bool zeroRows) {
     if (block_ || (bits != 1 && bits != 8 && bits != 24)) return false;
     const DWORD stride = dibStride(width, bits);
     if (stride == 0 || height <= 0 || height > kMaxSide) return false;
@@ -26,7 +26,7 @@ bool DibBuilder::create(LONG width, LONG height, int bits, LONG xPelsPerMeter, L
     if (pixelBytes > kMaxPixelBytes) return false;
     const DWORD entries = bits == 1 ? 2 : bits == 8 ? 256 : 0;
     const std::size_t headerBytes = sizeof(BITMAPINFOHEADER) + entries * sizeof(RGBQUAD);
-    block_ = GlobalAlloc(GHND, headerBytes + pixelBytes);
+    block_ = GlobalAlloc(zeroRows ? GHND : GMEM_MOVEABLE, headerBytes + pixelBytes);
     if (!block_) return false;
     auto* base = static_cast<BYTE*>(GlobalLock(block_));
     if (!base) {
@@ -34,6 +34,7 @@ bool DibBuilder::create(LONG width, LONG height, int bits, LONG xPelsPerMeter, L
         block_ = nullptr;
         return false;
     }
+    if (!zeroRows) std::memset(base, 0, headerBytes);
     auto* header = reinterpret_cast<BITMAPINFOHEADER*>(base);
     header->biSize = sizeof(BITMAPINFOHEADER);
     header->biWidth = width;

@@ -27,8 +27,10 @@ public:
     ~DibBuilder();
 
     // bits 1 (palette white, black), 8 (grey ramp) or 24. False when the size is
-    // out of bounds or the memory cannot be had.
-    bool create(LONG width, LONG height, int bits, LONG xPelsPerMeter = 0, LONG yPelsPerMeter = 0);
+    // out of bounds or the memory cannot be had. The rows start zero, unless
+    // `zeroRows` is false for a caller that writes every byte of them itself.
+    bool create(LONG width, LONG height, int bits, LONG xPelsPerMeter = 0, LONG yPelsPerMeter = 0,
+                bool zeroRows = true);
     BYTE* row(LONG top);
     LONG width() const { return width_; }
     LONG height() const { return height_; }

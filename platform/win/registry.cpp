@@ -576,3 +576,9 @@ LONG SuiteRegRollbackTransaction(HKEY key) {
     HandlePtr h = Resolve(key, error);
     return h ? h->store->Rollback() : error;
 }
+
+LONG SuiteRegReadTree(HKEY key, TreeCopy& tree) {
+    tree = TreeCopy{};
+    return OnKey(key, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, false,
+                 [&](KeyHandle& h) { return h.store->Snapshot(h.id, tree); });
+}

@@ -30,6 +30,7 @@
 
 #include "platform/win/errors.h"
 #include "platform/win/types.h"
+#include "platform/win/registry_tree.h"
 
 using REGSAM = DWORD;
 using PHKEY = HKEY*;
@@ -115,3 +116,9 @@ LONG RegCopyTreeA(HKEY source, LPCSTR subKey, HKEY destination);
 LONG SuiteRegBeginTransaction(HKEY key);
 LONG SuiteRegCommitTransaction(HKEY key);
 LONG SuiteRegRollbackTransaction(HKEY key);
+
+// Reads the values and the whole subtree of `key` (an extension of this
+// layer) in one call and one consistent view: for readers of large trees,
+// where a call per key and value would cost more than the reading itself.
+// Needs KEY_QUERY_VALUE and KEY_ENUMERATE_SUB_KEYS; `tree.name` is left empty.
+LONG SuiteRegReadTree(HKEY key, suite::reg::TreeCopy& tree);

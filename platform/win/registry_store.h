@@ -25,6 +25,7 @@
 #pragma once
 
 #include "platform/win/ansi_names.h"
+#include "platform/win/registry_tree.h"
 #include "platform/win/types.h"
 
 #include <chrono>
@@ -71,18 +72,6 @@ struct ValueInfo {
     std::string name;
     DWORD type;
     DWORD size;
-};
-
-// A detached copy of a key's values and sub-keys, for copying trees.
-struct TreeCopy {
-    struct Value {
-        std::string name;
-        DWORD type;
-        std::string data;
-    };
-    std::string name;
-    std::vector<Value> values;
-    std::vector<TreeCopy> children;
 };
 
 class Store : public std::enable_shared_from_this<Store> {
@@ -143,6 +132,7 @@ public:
     LONG HasChildren(std::int64_t key, bool& has);
     // Deletes everything below `key`, and `key` itself when `self`.
     LONG DeleteTree(std::int64_t key, bool self);
+    // Reads the subtree in two statements, whatever its size.
     LONG Snapshot(std::int64_t key, TreeCopy& out);
     // Merges `tree`'s values and sub-keys into `key` (its own name is ignored).
     LONG Apply(std::int64_t key, const TreeCopy& tree);

@@ -3,6 +3,13 @@
 #include "dib_samples.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 using namespace convert;
 using namespace convert::testing;
@@ -262,4 +269,88 @@ TEST(BmpFormat, ResolutionsOutsideOneToTenThousandDpiAreUnknown) {
         EXPECT_EQ(r.header().biXPelsPerMeter, c.kept) << c.pels;
         EXPECT_EQ(r.header().biYPelsPerMeter, c.kept) << c.pels;
     }
+}
+
+namespace {
+
+// A file of the test's own, removed when it goes.
+struct TempFile {
+    std::string path;
+    explicit TempFile(const std::vector<BYTE>& bytes) {
+        path = (std::filesystem::temp_directory_path() / ("bmp-read-" + std::to_string(::getpid()) + ".bmp")).string();
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<std::streamsize>(bytes.size()));
+    }
+    ~TempFile() { std::filesystem::remove(path); }
+};
+
+// Reading the file must give exactly what decoding its bytes gives: the same
+// block byte for byte, or nothing from both.
+void expectFileReadMatchesDecode(const std::vector<BYTE>& file, const std::string& what) {
+    TempFile f(file);
+    DibHandle fromFile(readBmpFile(f.path, std::size_t{1} << 30, {}));
+    DibHandle fromBytes(decode(file));
+    ASSERT_EQ(fromFile.h == nullptr, fromBytes.h == nullptr) << what;
+    if (!fromFile.h) return;
+    ASSERT_EQ(GlobalSize(fromFile.h), GlobalSize(fromBytes.h)) << what;
+    const auto* a = static_cast<const BYTE*>(GlobalLock(fromFile.h));
+    const auto* b = static_cast<const BYTE*>(GlobalLock(fromBytes.h));
+    EXPECT_EQ(std::memcmp(a, b, GlobalSize(fromFile.h)), 0) << what;
+    GlobalUnlock(fromFile.h);
+    GlobalUnlock(fromBytes.h);
+}
+
+std::vector<BYTE> encoded(LONG width, LONG height, int bits) {
+    DibHandle original(makePattern(width, height, bits));
+    std::vector<BYTE> file;
+    DibReader r;
+    if (r.open(original.h)) encodeBmp(r, file);
+    return file;
+}
+
+}  // namespace
+
+TEST(BmpFormat, FileReadsMatchTheDecoderForEveryVariant) {
+    for (int bits : {1, 8, 24}) {
+        for (LONG width : {1L, 13L, 33L, 64L}) {
+            std::vector<BYTE> file = encoded(width, 5, bits);
+            ASSERT_FALSE(file.empty());
+            const std::string what = std::to_string(bits) + " bits, width " + std::to_string(width);
+            expectFileReadMatchesDecode(file, what);
+            // Row padding that is not zero in the file is zero in the picture.
+            DWORD offset = 0;
+            std::memcpy(&offset, file.data() + 10, 4);
+            const std::size_t stride = dibStride(width, bits);
+            const std::size_t used = bits == 1 ? (width + 7) / 8 : std::size_t(width) * std::size_t(bits / 8);
+            std::vector<BYTE> padded = file;
+            for (std::size_t row = 0; row < 5; ++row)
+                for (std::size_t i = used; i < stride; ++i) padded[offset + row * stride + i] = 0xAB;
+            if (bits == 1) padded[offset] |= 0x01;  // bits past the row's last pixel, too
+            expectFileReadMatchesDecode(padded, what + ", dirty padding");
+            // Truncated at every length, and stopped.
+            for (std::size_t cut = 0; cut < file.size(); cut += 7)
+                expectFileReadMatchesDecode(std::vector<BYTE>(file.begin(), file.begin() + std::ptrdiff_t(cut)),
+                                            what + ", cut at " + std::to_string(cut));
+            TempFile f(file);
+            EXPECT_EQ(readBmpFile(f.path, std::size_t{1} << 30, [] { return true; }), nullptr) << what;
+            EXPECT_EQ(readBmpFile(f.path, file.size() - 1, {}), nullptr) << what << ": larger than allowed";
+        }
+    }
+    // Files whose rows are not the picture's: a mono palette with paper first,
+    // a grey palette that is not the full ramp, a colour palette, top-down rows.
+    std::vector<BYTE> mono = encoded(20, 3, 1);
+    std::swap_ranges(mono.begin() + 54, mono.begin() + 58, mono.begin() + 58);
+    expectFileReadMatchesDecode(mono, "mono, black first");
+    std::vector<BYTE> grey = encoded(9, 3, 8);
+    grey[54 + 4 * 7] = grey[55 + 4 * 7] = grey[56 + 4 * 7] = 200;
+    expectFileReadMatchesDecode(grey, "grey palette not the ramp");
+    std::vector<BYTE> colour = encoded(9, 3, 8);
+    colour[54 + 4 * 3] = 0;
+    expectFileReadMatchesDecode(colour, "colour palette");
+    std::vector<BYTE> topDown = encoded(9, 3, 24);
+    const LONG negative = -3;
+    std::memcpy(topDown.data() + 22, &negative, 4);
+    expectFileReadMatchesDecode(topDown, "top-down");
+    EXPECT_EQ(readBmpFile("/nonexistent/folder/page.bmp", 1 << 20, {}), nullptr);
+    EXPECT_EQ(readBmpFile("/", 1 << 20, {}), nullptr) << "a folder";
 }

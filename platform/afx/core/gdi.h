@@ -348,6 +348,25 @@ struct LOGFONTA {
     CHAR lfFaceName[LF_FACESIZE];
 };
 using LOGFONT = LOGFONTA;
+#define SPI_GETNONCLIENTMETRICS 0x0029u
+struct NONCLIENTMETRICSA {
+    UINT cbSize;
+    int iBorderWidth;
+    int iScrollWidth;
+    int iScrollHeight;
+    int iCaptionWidth;
+    int iCaptionHeight;
+    LOGFONTA lfCaptionFont;
+    int iSmCaptionWidth;
+    int iSmCaptionHeight;
+    LOGFONTA lfSmCaptionFont;
+    int iMenuWidth;
+    int iMenuHeight;
+    LOGFONTA lfMenuFont;
+    LOGFONTA lfStatusFont;
+    LOGFONTA lfMessageFont;
+};
+using NONCLIENTMETRICS = NONCLIENTMETRICSA;
 using LPLOGFONT = LOGFONTA*;
 struct TEXTMETRICA {
     LONG tmHeight;
@@ -518,6 +537,14 @@ inline int DrawText(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
     return DrawTextA(dc, text, length, rect, format);
 }
 AFX_CORE_API BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, SIZE* size);
+// The extent of UTF-16 text in the selected font.
+AFX_CORE_API BOOL GetTextExtentPoint32W(HDC dc, const WCHAR* text, int length, SIZE* size);
+// Only SPI_GETNONCLIENTMETRICS: cbSize (and param, when not 0) must be the
+// record's size; every font is the dialog font.
+AFX_CORE_API BOOL SystemParametersInfoA(UINT action, UINT param, LPVOID value, UINT winIni);
+inline BOOL SystemParametersInfo(UINT action, UINT param, LPVOID value, UINT winIni) {
+    return SystemParametersInfoA(action, param, value, winIni);
+}
 inline BOOL GetTextExtentPoint32(HDC dc, LPCSTR text, int length, SIZE* size) {
     return GetTextExtentPoint32A(dc, text, length, size);
 }

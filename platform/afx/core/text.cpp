@@ -169,6 +169,43 @@ BOOL GetTextExtentPoint32A(HDC h, LPCSTR text, int length, SIZE* size) {
     return TRUE;
 }
 
+BOOL GetTextExtentPoint32W(HDC h, const WCHAR* text, int length, SIZE* size) {
+    DC* dc = AsDC(h);
+    if (!dc || !size || length < 0 || (!text && length > 0)) return FALSE;
+    QFontMetrics fm(QtFont(dc));
+    QString s = QString::fromUtf16(text, length);
+    *size = SIZE{fm.horizontalAdvance(s), fm.height()};
+    return TRUE;
+}
+
+BOOL SystemParametersInfoA(UINT action, UINT param, LPVOID value, UINT) {
+    if (action != SPI_GETNONCLIENTMETRICS || !value) return FALSE;
+    auto* metrics = static_cast<NONCLIENTMETRICSA*>(value);
+    if (metrics->cbSize != sizeof(NONCLIENTMETRICSA) || (param != 0 && param != sizeof(NONCLIENTMETRICSA))) return FALSE;
+    // Every font of the frame is the dialog font; sizes are the system metrics.
+    LOGFONTA font{};
+    if (::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font) != sizeof font) {
+        font = LOGFONTA{};
+        font.lfHeight = -12;
+        font.lfWeight = FW_NORMAL;
+        font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+        std::strcpy(font.lfFaceName, "MS Shell Dlg");
+    }
+    metrics->iBorderWidth = 1;
+    metrics->iScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
+    metrics->iScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
+    metrics->iCaptionWidth = metrics->iCaptionHeight = GetSystemMetrics(SM_CYCAPTION);
+    metrics->lfCaptionFont = font;
+    metrics->lfCaptionFont.lfWeight = FW_BOLD;
+    metrics->iSmCaptionWidth = metrics->iSmCaptionHeight = GetSystemMetrics(SM_CYCAPTION) - 3;
+    metrics->lfSmCaptionFont = font;
+    metrics->iMenuWidth = metrics->iMenuHeight = GetSystemMetrics(SM_CYMENU);
+    metrics->lfMenuFont = font;
+    metrics->lfStatusFont = font;
+    metrics->lfMessageFont = font;
+    return TRUE;
+}
+
 BOOL GetTextMetricsA(HDC h, TEXTMETRICA* tm) {
     DC* dc = AsDC(h);
     if (!dc || !tm) return FALSE;

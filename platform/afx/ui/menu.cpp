@@ -17,6 +17,7 @@
 #include "platform/afx/ui/menu.h"
 #include "platform/afx/ui/msgbox.h"
 #include "platform/afx/ui/ui_private.h"
+#include "platform/afx/core/afxgdi.h"
 #include "platform/win/codepage.h"
 
 using namespace afx_detail;
@@ -29,6 +30,8 @@ struct Item {
     CString text;
     MenuData* sub = nullptr;
     DWORD_PTR data = 0;
+    HBITMAP checkedMark = nullptr;  // SetMenuItemBitmaps
+    HBITMAP uncheckedMark = nullptr;
 };
 struct MenuData {
     bool bar = false;
@@ -553,6 +556,37 @@ BOOL CMenu::InsertMenu(UINT pos, UINT flags, UINT_PTR idOrPopup, LPCTSTR text) {
     if (!MakeItem(flags, idOrPopup, text, owner, &it)) return FALSE;
     owner->items.insert(owner->items.begin() + static_cast<std::ptrdiff_t>(i), it);
     Changed(d);
+    return TRUE;
+}
+
+BOOL CMenu::SetMenuItemBitmaps(UINT item, UINT flags, const CBitmap* unchecked, const CBitmap* checked) {
+    return ::SetMenuItemBitmaps(m_hMenu, item, flags, unchecked ? static_cast<HBITMAP>(*unchecked) : nullptr,
+                                checked ? static_cast<HBITMAP>(*checked) : nullptr);
+}
+
+BOOL SetMenuItemBitmaps(HMENU menu, UINT item, UINT flags, HBITMAP unchecked, HBITMAP checked) {
+    MenuData* owner;
+    size_t i;
+    if (!Find(Data(menu), item, flags, &owner, &i)) return FALSE;
+    owner->items[i].uncheckedMark = unchecked;
+    owner->items[i].checkedMark = checked;
+    return TRUE;
+}
+
+BOOL GetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, MENUITEMINFOA* info) {
+    MenuData* owner;
+    size_t i;
+    if (!info || info->cbSize != sizeof(MENUITEMINFOA)) return FALSE;
+    if (!Find(Data(menu), item, byPosition ? MF_BYPOSITION : MF_BYCOMMAND, &owner, &i)) return FALSE;
+    const Item& it = owner->items[i];
+    if (info->fMask & MIIM_STATE) info->fState = it.flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_DEFAULT);
+    if (info->fMask & MIIM_ID) info->wID = it.sub ? 0 : it.id;
+    if (info->fMask & MIIM_SUBMENU) info->hSubMenu = it.sub ? Handle(it.sub) : nullptr;
+    if (info->fMask & MIIM_CHECKMARKS) {
+        info->hbmpChecked = it.checkedMark;
+        info->hbmpUnchecked = it.uncheckedMark;
+    }
+    if (info->fMask & MIIM_DATA) info->dwItemData = it.data;
     return TRUE;
 }
 

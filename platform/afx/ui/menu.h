@@ -33,6 +33,28 @@
 #define MNC_CLOSE 1
 #define MNC_EXECUTE 2
 #define MNC_SELECT 3
+// What GetMenuItemInfo fills: MIIM_STATE, MIIM_ID, MIIM_SUBMENU,
+// MIIM_CHECKMARKS (the bitmaps SetMenuItemBitmaps gave), MIIM_DATA.
+#define MIIM_STATE 0x0001u
+#define MIIM_ID 0x0002u
+#define MIIM_SUBMENU 0x0004u
+#define MIIM_CHECKMARKS 0x0008u
+#define MIIM_DATA 0x0020u
+struct MENUITEMINFOA {
+    UINT cbSize;
+    UINT fMask;
+    UINT fType;
+    UINT fState;
+    UINT wID;
+    HMENU hSubMenu;
+    HBITMAP hbmpChecked;
+    HBITMAP hbmpUnchecked;
+    DWORD_PTR dwItemData;
+    LPSTR dwTypeData;
+    UINT cch;
+    HBITMAP hbmpItem;
+};
+using MENUITEMINFO = MENUITEMINFOA;
 // A WM_MENUCHAR answer: the item position and one of the MNC_ codes.
 #ifndef MAKELRESULT
 #define MAKELRESULT(low, high) static_cast<LRESULT>(MAKELONG(low, high))
@@ -75,6 +97,7 @@ public:
     UINT CheckMenuItem(UINT item, UINT check);
     BOOL CheckMenuRadioItem(UINT first, UINT last, UINT item, UINT flags);
     BOOL SetDefaultItem(UINT item, BOOL byPos = FALSE);
+    BOOL SetMenuItemBitmaps(UINT item, UINT flags, const class CBitmap* unchecked, const class CBitmap* checked);
 
     // Shows the popup at screen point (x, y) for `owner`; with TPM_RETURNCMD
     // returns the chosen id (0: none) instead of sending it.
@@ -94,6 +117,8 @@ AFX_UI_API BOOL DestroyMenu(HMENU menu);
 AFX_UI_API HMENU LoadMenu(HINSTANCE module, LPCSTR name);
 AFX_UI_API BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, LPCRECT rect);
 AFX_UI_API BOOL IsMenu(HMENU menu);
+AFX_UI_API BOOL GetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, MENUITEMINFOA* info);
+AFX_UI_API BOOL SetMenuItemBitmaps(HMENU menu, UINT item, UINT flags, HBITMAP unchecked, HBITMAP checked);
 
 // Menu handlers with a CMenu argument.
 template <class C, auto F>

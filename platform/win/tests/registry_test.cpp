@@ -402,6 +402,65 @@ TEST_F(RegistryTest, CopyTreeCopiesValuesAndSubKeysEvenIntoItself) {
     EXPECT_EQ(RegCopyTreeA(src, "Nothing", dst), ERROR_FILE_NOT_FOUND);
 }
 
+TEST_F(RegistryTest, ReadTreeGivesEveryKeyAndValueInCreationOrder) {
+    HKEY top = Create(HKEY_CURRENT_USER, "Software\\Tree");
+    SetString(top, "Zeta", "z");
+    SetDword(top, "alpha", 1);
+    // Keys made out of name order, one of them later given a value again:
+    // order stays that of creation.
+    HKEY b = Create(top, "B");
+    HKEY a = Create(top, "A");
+    SetDword(a, "N", 2);
+    SetDword(b, "Second", 3);
+    SetDword(b, "First", 4);
+    SetDword(b, "Second", 5);
+    HKEY deep = Create(a, "Inner\\Deepest");
+    const BYTE binary[3] = {0, 1, 0};
+    ASSERT_EQ(RegSetValueExA(deep, "Bytes", 0, REG_BINARY, binary, 3), ERROR_SUCCESS);
+    Create(HKEY_CURRENT_USER, "Software\\Beside");  // outside the tree
+
+    suite::reg::TreeCopy tree;
+    tree.name = "stale";
+    ASSERT_EQ(SuiteRegReadTree(top, tree), ERROR_SUCCESS);
+    EXPECT_EQ(tree.name, "");
+    ASSERT_EQ(tree.values.size(), 2u);
+    EXPECT_EQ(tree.values[0].name, "Zeta");
+    EXPECT_EQ(tree.values[0].type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(tree.values[0].data, std::string("z", 2)) << "strings keep their NUL";
+    EXPECT_EQ(tree.values[1].name, "alpha");
+    ASSERT_EQ(tree.children.size(), 2u);
+    EXPECT_EQ(tree.children[0].name, "B");
+    EXPECT_EQ(tree.children[1].name, "A");
+    ASSERT_EQ(tree.children[0].values.size(), 2u);
+    EXPECT_EQ(tree.children[0].values[0].name, "Second");
+    DWORD second = 0;
+    std::memcpy(&second, tree.children[0].values[0].data.data(), 4);
+    EXPECT_EQ(second, 5u);
+    ASSERT_EQ(tree.children[1].children.size(), 1u);
+    const auto& inner = tree.children[1].children[0];
+    EXPECT_EQ(inner.name, "Inner");
+    EXPECT_TRUE(inner.values.empty());
+    ASSERT_EQ(inner.children.size(), 1u);
+    ASSERT_EQ(inner.children[0].values.size(), 1u);
+    EXPECT_EQ(inner.children[0].values[0].type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(inner.children[0].values[0].data, std::string("\0\1\0", 3));
+    EXPECT_TRUE(inner.children[0].children.empty());
+
+    // A leaf reads as itself alone; rights, deleted keys and bad handles are refused.
+    ASSERT_EQ(SuiteRegReadTree(deep, tree), ERROR_SUCCESS);
+    EXPECT_EQ(tree.values.size(), 1u);
+    EXPECT_TRUE(tree.children.empty());
+    HKEY valuesOnly = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(top, nullptr, 0, KEY_QUERY_VALUE, &valuesOnly), ERROR_SUCCESS);
+    EXPECT_EQ(SuiteRegReadTree(valuesOnly, tree), ERROR_ACCESS_DENIED);
+    RegCloseKey(valuesOnly);
+    ASSERT_EQ(RegDeleteTreeA(top, "A"), ERROR_SUCCESS);
+    EXPECT_EQ(SuiteRegReadTree(a, tree), ERROR_KEY_DELETED);
+    ASSERT_EQ(SuiteRegReadTree(top, tree), ERROR_SUCCESS);
+    EXPECT_EQ(tree.children.size(), 1u);
+    EXPECT_EQ(SuiteRegReadTree(reinterpret_cast<HKEY>(0x1234), tree), ERROR_INVALID_HANDLE);
+}
+
 TEST_F(RegistryTest, BigValuesRoundTrip) {
     HKEY key = Create(HKEY_CURRENT_USER, "Software\\Big");
     std::string big(4 << 20, '\0');
