@@ -141,17 +141,19 @@ std::vector<std::uint8_t> Encode(const std::uint8_t* data, std::size_t size) {
             out.push_back(static_cast<std::uint8_t>(acc >> accBits));
         }
     };
-    // Open hash of (prefix code, byte) -> code; a stamp marks the entries of
-    // the current table, so a reset costs nothing.
-    constexpr int kHashBits = 13;
+    // Open hash of (prefix code, byte) -> code. A slot's tag holds the key
+    // (prefix in bits 8-19, byte below) under the table's stamp (bits 20-31),
+    // so one comparison finds an entry of the current table, and a reset
+    // costs nothing but a new stamp.
+    constexpr int kHashBits = 14;
     constexpr std::uint32_t kHashSize = 1u << kHashBits;
+    constexpr std::uint32_t kStampLimit = 1u << 12;
     struct Slot {
-        std::uint32_t key;
-        std::uint16_t code;
-        std::uint16_t stamp;
+        std::uint32_t tag;
+        std::uint32_t code;
     };
-    std::vector<Slot> hash(kHashSize, Slot{0, 0, 0});
-    std::uint16_t stamp = 1;
+    std::vector<Slot> hash(kHashSize, Slot{0, 0});
+    std::uint32_t stamp = 1;
     int nextFree = kFirst;
 
     put(kClear);
@@ -163,20 +165,25 @@ std::vector<std::uint8_t> Encode(const std::uint8_t* data, std::size_t size) {
     int w = data[0];
     for (std::size_t i = 1; i < size; ++i) {
         const std::uint8_t c = data[i];
-        const std::uint32_t key = (static_cast<std::uint32_t>(w) << 8) | c;
-        std::uint32_t h = (key * 2654435761u) >> (32 - kHashBits);
+        const std::uint32_t tag = (stamp << 20) | (static_cast<std::uint32_t>(w) << 8) | c;
+        // The prefix XOR a scrambled byte: the scrambling does not wait for
+        // the previous lookup, so a hit costs one XOR and one load.
+        std::uint32_t h = (static_cast<std::uint32_t>(w) ^ ((std::uint32_t{c} * 2654435761u) >> (32 - kHashBits))) &
+                          (kHashSize - 1);
         bool found = false;
-        while (hash[h].stamp == stamp) {
-            if (hash[h].key == key) {
-                w = hash[h].code;
+        for (;;) {
+            const Slot& slot = hash[h];
+            if (slot.tag == tag) {
+                w = static_cast<int>(slot.code);
                 found = true;
                 break;
             }
+            if ((slot.tag >> 20) != stamp) break;  // a free slot: not in the table
             h = (h + 1) & (kHashSize - 1);
         }
         if (found) continue;
         put(w);
-        hash[h] = {key, static_cast<std::uint16_t>(nextFree), stamp};
+        hash[h] = {tag, static_cast<std::uint32_t>(nextFree)};
         ++nextFree;
         w = c;
         if (nextFree == 4094) {
@@ -184,8 +191,8 @@ std::vector<std::uint8_t> Encode(const std::uint8_t* data, std::size_t size) {
             put(kClear);
             width = 9;
             nextFree = kFirst;
-            if (++stamp == 0) {
-                std::fill(hash.begin(), hash.end(), Slot{0, 0, 0});
+            if (++stamp == kStampLimit) {
+                std::fill(hash.begin(), hash.end(), Slot{0, 0});
                 stamp = 1;
             }
         } else if (nextFree == 512) {

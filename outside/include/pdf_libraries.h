@@ -1,6 +1,7 @@
 // The PDF libraries the programs load by file name: the page renderer
-// "Marlith.dll" (PDF page to bitmap) and the picture writer "Brenvo.dll"
-// (bitmap to a one-page PDF file). Paths are in the ANSI code page.
+// "Marlith.dll" (PDF page to bitmap), the picture writer "Brenvo.dll"
+// (bitmap to a one-page PDF file) and the converters "Calvet.dll" (PDF to
+// RTF) and "Derrow.dll" (PDF to UTF-16 text). Paths are in the ANSI code page.
 #pragma once
 
 #include "platform/win/types.h"
@@ -25,6 +26,7 @@ enum : int {
     PDF_ERR_RENDER = 6,      // the page could not be drawn
     PDF_ERR_PASSWORD = 7,    // a password is needed, or the one given is wrong
     PDF_ERR_BAD_HANDLE = 8,  // not a document of this renderer
+    PDF_ERR_WRITE = 9,       // (converters) the output file cannot be written
 };
 
 // Colour modes of pdfPage2Dib's first int.
@@ -60,7 +62,30 @@ using PFN_BRENVO = int (*)(HDIB, const char*);
 
 // Results of Brenvo other than 0.
 enum : int { BRENVO_ERR_BITMAP = 1, BRENVO_ERR_ENCODE = 2, BRENVO_ERR_WRITE = 3 };
+
+// The converters. Both take the pages first..last (from 1, within the
+// document), a password (null or empty: none; has-password FALSE ignores it)
+// and answer 0 or one of the PDF_ERR_ codes above. The output file is written
+// whole or not at all; an existing file is replaced only by a complete one.
+// pdfInit and pdfTerm are counted and every call is serialised, as in the
+// page renderer.
+//
+// Progress of an RTF conversion: called with total = 2 x pages, first once
+// per page after parsing it (current 1..pages, `unconvertible` nonzero when
+// the page holds ink outside its text or no text at all), then once per page
+// before writing it (current pages+1..total, `unconvertible` 0). Returns 0 to
+// go on, 1 to stop (the conversion then answers PDF_ERR_STOPPED).
+using PDF_CONVERT_PROGRESS = int (*)(int total, int current, int unconvertible);
+int calvet(const char* input, const char* output, int firstPage, int lastPage, BOOL hasPassword,
+           const char* password, PDF_CONVERT_PROGRESS progress);
+using PFN_CALVET = int (*)(const char*, const char*, int, int, BOOL, const char*, PDF_CONVERT_PROGRESS);
+// Writes the pages' text as UTF-16LE with a byte-order mark, lines ended by
+// CR LF and pages parted by an empty line.
+int derrow(const char* input, const char* output, int firstPage, int lastPage, const char* password);
+using PFN_DERROW = int (*)(const char*, const char*, int, int, const char*);
 }
 
 #define PDF_RENDERER_LIBRARY_NAME "Marlith.dll"
 #define PDF_WRITER_LIBRARY_NAME "Brenvo.dll"
+#define PDF_TO_RTF_LIBRARY_NAME "Calvet.dll"
+#define PDF_TO_TEXT_LIBRARY_NAME "Derrow.dll"

@@ -326,12 +326,19 @@ private:
     // Horizontal text whose page box would take in more than its own lines
     // (the neighbouring column's ink) is cut at the line gap nearest its middle.
     void splitSlanted(const std::vector<int>& text, AreaKind kind, std::vector<Area>& out) const {
-        Box b = pageBounds(text);
+        Box b = pageBounds(text), s = straightBounds(text, true);
         std::vector<char> own(items_.size(), 0);
         for (int i : text) own[i] = 1;
+        // Only text beside the block counts: the lines above and below that
+        // its box grazes are read again by nobody, but a neighbouring
+        // column's would be read twice.
         bool foreign = false;
-        for (std::size_t i = 0; i < items_.size() && !foreign; ++i)
-            foreign = !own[i] && items_[i].significant && items_[i].kind == ItemKind::Text && b.intersects(items_[i].page);
+        for (std::size_t i = 0; i < items_.size() && !foreign; ++i) {
+            const Item& it = items_[i];
+            if (own[i] || !it.significant || it.kind != ItemKind::Text || !b.intersects(it.page)) continue;
+            int cx = (it.straight.left + it.straight.right) / 2;
+            foreign = cx < s.left - cs_ || cx > s.right + cs_;
+        }
         auto rows = coverage(items_, text, true);
         if (!foreign || rows.size() < 2) {
             out.push_back({b, kind});
@@ -418,6 +425,30 @@ int lineCharSize(const std::vector<Component>& comps, const Turn& turn, int size
     // Never more than twice the ink's size: wide spacing is no reason to
     // see columns only across very wide gaps.
     return std::max(sizeOfInk, std::min(pitch * 19 / 20, 2 * sizeOfInk));
+}
+
+// On a slanted page the box of a paragraph takes in slices of the lines
+// above and below it, which the recogniser then reads as lines of their own.
+// Paragraphs that follow each other in one column become one area, as long
+// as its box takes in nothing of any other area.
+void joinSlantedParagraphs(std::vector<Area>& areas, int cs) {
+    for (std::size_t i = 0; i + 1 < areas.size();) {
+        const Box &a = areas[i].box, &b = areas[i + 1].box;
+        bool text = areas[i].kind == AreaKind::Text && areas[i + 1].kind == AreaKind::Text;
+        int overlap = std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
+        int wider = std::max(a.width(), b.width());
+        bool column = text && overlap * 10 >= wider * 8 && b.top - a.bottom <= 4 * cs && b.top >= a.top;
+        Box joined = a;
+        joined.add(b);
+        for (std::size_t k = 0; k < areas.size() && column; ++k)
+            if (k != i && k != i + 1 && joined.intersects(areas[k].box)) column = false;
+        if (!column) {
+            ++i;
+            continue;
+        }
+        areas[i].box = joined;
+        areas.erase(areas.begin() + static_cast<long>(i) + 1);
+    }
 }
 
 }  // namespace
@@ -578,6 +609,7 @@ PageLayout analysePage(const PlaneView& view, const Box& region, const LayoutOpt
     double vertical = 0, horizontal = 0;
     a.directions(root, vertical, horizontal);
     a.emit(root, vertical > horizontal, layout.areas, turn);
+    if (std::abs(turn.tan) > 0.004) joinSlantedParagraphs(layout.areas, cs);
     return layout;
 }
 
