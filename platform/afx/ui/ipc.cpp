@@ -267,6 +267,8 @@ private:
 Endpoint* g_endpoint = nullptr;
 }  // namespace
 
+QString IpcFolder() { return EndpointDir(); }
+
 bool IsRemoteHandle(HWND hwnd) { return (reinterpret_cast<std::uintptr_t>(hwnd) & kRemoteBit) != 0; }
 
 void PublishWindows() {

@@ -182,6 +182,7 @@ LRESULT RemoteSend(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT t
 BOOL RemoteShow(HWND hwnd, int cmd, bool foreground);
 HWND RemoteFind(LPCSTR className, LPCSTR title);
 void PublishWindows();  // starts this process's endpoint when it has top-level windows
+QString IpcFolder();    // the per-user folder of the programs' local sockets
 
 // Client geometry helpers.
 QPoint ClientOrigin(const WindowState* s);
