@@ -106,10 +106,10 @@ ChainResult Bundle::Load(const std::string& programFolder, const std::function<s
     if (!scan_->ScanLoadSettings()) return fail("");
 
     // 7. PDF encryption; 8. messages.
-    lorvexModule_ = LoadLibraryA("Lorvex.dll");
+    lorvexModule_ = LoadLibraryA((byNameFolder_ + "Lorvex.dll").c_str());
     encrypt_ = entry<LORVEX_ENCRYPT>(lorvexModule_, "fnLorvex");
     if (!encrypt_) return fail("Error : lorvexdll Library - Load!");
-    messageModule_ = LoadLibraryA("Tarrik.dll");
+    messageModule_ = LoadLibraryA((byNameFolder_ + "Tarrik.dll").c_str());
     auto messageTable = entry<TARRIK_GETFUNCTIONTABLE>(messageModule_, "Tarrik_GetFunctionTable");
     messages_ = messageTable ? messageTable() : nullptr;
     if (!messages_) return fail("Error : Tarrik Library - Load!");

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "outside/include/common_service.h"
 #include "outside/include/gorsey.h"
@@ -39,6 +40,10 @@ public:
     ChainResult Load(const std::string& programFolder, const std::function<std::string()>& registryStep,
                      const std::function<int(const SCAN_FUNCTIONTABLE&)>& scanInit);
     void Release();
+    // The PDF encryption and message libraries are found by name through the
+    // system search order; a non-empty `folder` (ending in a separator) makes
+    // the chain look for them there alone, as tests of their absence need.
+    void SetByNameFolder(std::string folder) { byNameFolder_ = std::move(folder); }
 
     const COMMON_SERVICE_TABLE* Common() const { return common_; }
     const IL_FUNCTIONTABLE* Image() const { return image_; }
@@ -59,6 +64,7 @@ private:
     const SCAN_FUNCTIONTABLE* scan_ = nullptr;
     const TARRIK_FUNCTIONTABLE* messages_ = nullptr;
     LORVEX_ENCRYPT encrypt_ = nullptr;
+    std::string byNameFolder_;
     bool scanStarted_ = false;
     bool presentAtStart_ = false;
 };

@@ -189,6 +189,27 @@ BOOL CIconMenu::SetItemIcon(const char16_t* text, UINT id, CImageList* list, int
     return TRUE;
 }
 
+BOOL CIconMenu::LoadToolBarIcons(UINT toolbarId) {
+    LPCSTR name = MAKEINTRESOURCE(toolbarId);
+    HMODULE module = AfxFindResourceHandle(name, RT_TOOLBAR);
+    CToolBarTemplate bar;
+    if (!module || !AfxLoadToolBarTemplate(module, name, bar) || bar.width == 0 || bar.height == 0) return FALSE;
+    CBitmap bitmap;
+    if (!bitmap.Attach(::LoadBitmapA(module, name))) return FALSE;
+    m_iconWidth = std::max(m_iconWidth, static_cast<int>(bar.width));
+    m_iconHeight = std::max(m_iconHeight, static_cast<int>(bar.height));
+    CImageList list;
+    if (!list.Create(bar.width, bar.height, ILC_COLOR24 | ILC_MASK, 0, 8)) return FALSE;
+    if (list.Add(&bitmap, m_useMaskColour ? m_maskColour : ::GetSysColor(COLOR_BTNFACE)) < 0) return FALSE;
+    int image = 0;
+    for (WORD id : bar.ids) {
+        if (id == 0) continue;
+        if (FindLevelOf(id)) SetItemIcon(nullptr, id, &list, image);
+        ++image;
+    }
+    return TRUE;
+}
+
 void CIconMenu::SetMaskColor(COLORREF colour) {
     m_maskColour = colour;
     m_useMaskColour = 1;

@@ -33,6 +33,11 @@ public:
     BOOL LoadMenuTemplate(const BYTE* data, size_t size);
     BOOL AppendIconItem(UINT flags, UINT_PTR idOrPopup, const std::u16string& text, int iconIndex = -1);
     BOOL SetItemIcon(const char16_t* text, UINT id, CImageList* list, int index);
+    // Icons for the items from a tool-bar resource and the bitmap of the same
+    // id (current resource module first, then the program's own): each button
+    // that this menu holds gives its item the button's image. The icon size
+    // grows to the tool bar's image size. FALSE when either resource is missing.
+    BOOL LoadToolBarIcons(UINT toolbarId);
     void SetMaskColor(COLORREF colour);
     void SetIconExtent(int width, int height);
     BOOL GetItemText(UINT item, CString& text, UINT flags) const;

@@ -61,8 +61,8 @@ void CIconMenu::DrawItem(LPDRAWITEMSTRUCT dis) {
     if (!dis || !dis->hDC) return;
     const auto* record = reinterpret_cast<const ItemRecord*>(dis->itemData);
     if (!record) return;
-    CDC dc;
-    dc.Attach(dis->hDC);
+    // The caller's DC, borrowed: attaching it would take it from its owner.
+    CDC& dc = *CDC::FromHandle(dis->hDC);
     const int saved = dc.SaveDC();
     const textory::IconMenuLook& look = textory::SharedIconMenuLook();
     const bool classicTheme = textory::IsClassicTheme();
@@ -92,7 +92,6 @@ void CIconMenu::DrawItem(LPDRAWITEMSTRUCT dis) {
             RECT line{item.left, item.top + height / 2, item.right, item.bottom};
             dc.DrawEdge(&line, EDGE_ETCHED, BF_TOP);
             dc.RestoreDC(saved);
-            dc.Detach();
             return;
         }
         if (selected && disabled && !look.highlightDisabledClassic) selected = false;
@@ -156,7 +155,6 @@ void CIconMenu::DrawItem(LPDRAWITEMSTRUCT dis) {
             RECT line{item.left + column + (look.iconShadow ? 7 : 4), item.top + height / 2, item.right, item.bottom};
             dc.DrawEdge(&line, EDGE_ETCHED, BF_TOP);
             dc.RestoreDC(saved);
-            dc.Detach();
             return;
         }
         if (selected) {
@@ -210,5 +208,4 @@ void CIconMenu::DrawItem(LPDRAWITEMSTRUCT dis) {
         DrawItemText(dc, record->text, text, DT_SINGLELINE | DT_VCENTER, m_iconWidth);
     }
     dc.RestoreDC(saved);
-    dc.Detach();
 }

@@ -128,9 +128,12 @@ int CImageButton::AttachMenu(UINT menuId, HWND owner, int look, UINT toolbarId, 
         textory::SetIconMenuLookSwitches(look);
         if (!m_menu.LoadMenu(menuId)) return 1;
         if (toolbarId) {
-            // Tool-bar icons for the menu are not offered: the menu goes without.
             m_menu.SetMaskColor(mask);
             m_menu.SetIconExtent(iconWidth, iconHeight);
+            if (!m_menu.LoadToolBarIcons(toolbarId)) {
+                m_menu.DestroyMenu();
+                return 1;
+            }
         }
         m_state.hasMenu = true;
     }
@@ -286,8 +289,8 @@ void CImageButton::CaptureBackground(CDC& itemDC) {
 
 void CImageButton::DrawItem(LPDRAWITEMSTRUCT dis) {
     if (!dis || !dis->hDC) return;
-    CDC dc;
-    dc.Attach(dis->hDC);
+    // The caller's DC, borrowed: attaching it would take it from its owner.
+    CDC& dc = *CDC::FromHandle(dis->hDC);
     if (m_state.seeThrough) CaptureBackground(dc);
     textory::ImageButtonFace face;
     face.icon = m_icon;
@@ -298,5 +301,4 @@ void CImageButton::DrawItem(LPDRAWITEMSTRUCT dis) {
     face.caption = caption.GetString();
     face.savedBackground = m_background.GetSafeHandle() ? &m_backgroundDC : nullptr;
     textory::PaintImageButton(dc, dis->rcItem, dis->itemState, m_state, m_colours, face);
-    dc.Detach();
 }

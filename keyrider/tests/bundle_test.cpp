@@ -1,5 +1,6 @@
 // The library chain of start-up: every library missing, without its entry or
-// refusing its version gives its message and releases what was loaded; the
+// refusing its version gives its message and releases what was loaded (also
+// the libraries found by name, looked for in a folder of the test's own); the
 // registry step copies the machine's tree at first start.
 #include <gtest/gtest.h>
 
@@ -114,6 +115,38 @@ TEST_F(BundleTest, EachMissingLibraryGivesItsMessage) {
     Expect("Error : Scan Library - Load");
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyrider::kLocatorKey);
     Expect("Error : System Path!");
+}
+
+TEST_F(BundleTest, MissingOrEntrylessLibrariesFoundByNameGiveTheirMessages) {
+    // The encryption and message libraries come last, after the scan library
+    // has started its watcher: each failure stops the watcher and frees all.
+    const fs::path named = root_ / "named";
+    fs::create_directories(named);
+    bundle_.SetByNameFolder(named.string() + "/");
+    HMODULE scan = LoadLibraryA((folder_ / "Scan.dll").c_str());
+    auto* state = reinterpret_cast<SCRIPTED_SCAN>(GetProcAddress(scan, "ScriptedScan"))();
+    const int terminatesBefore = state->terminates;
+
+    Expect("Error : lorvexdll Library - Load!");
+    fs::create_symlink(bin_ / "libGorsey.so", named / "libLorvex.so");  // present, without fnLorvex
+    Expect("Error : lorvexdll Library - Load!");
+    fs::remove(named / "libLorvex.so");
+    fs::create_symlink(bin_ / "libLorvex.so", named / "libLorvex.so");
+    Expect("Error : Tarrik Library - Load!");
+    fs::create_symlink(bin_ / "libGorsey.so", named / "libTarrik.so");  // present, without its table entry
+    Expect("Error : Tarrik Library - Load!");
+    EXPECT_EQ(state->terminates, terminatesBefore + 4);
+
+    fs::remove(named / "libTarrik.so");
+    fs::create_symlink(bin_ / "libTarrik.so", named / "libTarrik.so");
+    keyrider::ChainResult r = Load();
+    EXPECT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(bundle_.LoadedCount(), 6);
+    EXPECT_NE(bundle_.Encrypt(), nullptr);
+    EXPECT_NE(bundle_.Messages(), nullptr);
+    bundle_.Release();
+    keyrider::CloseStartupKeys(settings_);
+    FreeLibrary(scan);
 }
 
 TEST_F(BundleTest, RefusedVersionsGiveTheirMessages) {

@@ -98,10 +98,15 @@ protected:
 TEST_F(ProcessTest, SecondCopyForwardsOnlyQuitAndShow) {
     Scanner(true);
     StartFirst();
+    // Started without "/M", the first copy lives in the tray, its window hidden.
+    HWND window = FindWindow(nullptr, title_.c_str());
+    EXPECT_FALSE(IsWindowVisible(window));
     Second("/q x");
     EXPECT_TRUE(FirstRunning());
+    EXPECT_FALSE(IsWindowVisible(window));
     Second("/M");
     EXPECT_TRUE(FirstRunning());
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window) != FALSE; }, 5000));
     Second("/q");
     EXPECT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);  // ended without a question
 }

@@ -114,3 +114,26 @@ TEST_F(IconMenuIcons, TheFlatLookUsesTheFadedAndShadowCopies) {
     EXPECT_EQ(file->Records()[0]->text, u"Open now");
     EXPECT_FALSE(menu.SetItemIcon(nullptr, 7101, &list, 5));  // no such image
 }
+
+TEST_F(IconMenuIcons, ToolBarButtonsGiveTheirItemsIcons) {
+    HINSTANCE resources = LoadLibraryA("afx_ui_sample_res.DLL");
+    ASSERT_NE(resources, nullptr);
+    HINSTANCE before = AfxGetResourceHandle();
+    AfxSetResourceHandle(resources);
+    textory::SetIconMenuLookSwitches(0);
+    constexpr UINT kPen = 32773, kErase = 32774, kOther = 7301;  // the sample tool bar's last two buttons
+    MenuTemplateBytes t;
+    t.Popup(u"&Tools", true).Item(kPen, u"&Pen").Item(kOther, u"&Other").Item(kErase, u"&Eraser", true);
+    CIconMenu menu;
+    ASSERT_TRUE(menu.LoadMenuTemplate(t.bytes().data(), t.bytes().size()));
+    EXPECT_FALSE(menu.LoadToolBarIcons(4321));  // no such tool bar
+    ASSERT_TRUE(menu.LoadToolBarIcons(128));
+    auto* tools = dynamic_cast<CIconMenu*>(menu.GetSubMenu(0));
+    ASSERT_NE(tools, nullptr);
+    EXPECT_EQ(tools->Records()[0]->iconIndex, textory::FindMenuIcon(kPen));
+    EXPECT_GE(tools->Records()[0]->iconIndex, 0);
+    EXPECT_GE(tools->Records()[2]->iconIndex, 0);
+    EXPECT_NE(tools->Records()[0]->iconIndex, tools->Records()[2]->iconIndex);
+    EXPECT_EQ(tools->Records()[1]->iconIndex, -1);
+    AfxSetResourceHandle(before);
+}

@@ -203,6 +203,7 @@ QByteArray Handle(const QByteArray& req) {
             if (fg) w->SetForegroundWindow();
         }
         Put<BYTE>(out, r.ok && w ? 1 : 0);
+        Put<BYTE>(out, r.ok && w && w->IsWindowVisible() ? 1 : 0);  // the state after the call
         return out;
     }
     UINT msg = r.Get<quint32>();
@@ -265,6 +266,8 @@ private:
 
 Endpoint* g_endpoint = nullptr;
 }  // namespace
+
+QString IpcFolder() { return EndpointDir(); }
 
 bool IsRemoteHandle(HWND hwnd) { return (reinterpret_cast<std::uintptr_t>(hwnd) & kRemoteBit) != 0; }
 
@@ -341,6 +344,18 @@ BOOL RemoteShow(HWND hwnd, int cmd, bool foreground) {
     Put<qint32>(req, cmd);
     Put<BYTE>(req, foreground ? 1 : 0);
     return Exchange(rw.pid, req, &reply, 2000) && reply.size() >= 1 && reply[0] == 1;
+}
+
+int RemoteVisible(HWND hwnd) {
+    RemoteWindow rw;
+    if (!Lookup(hwnd, &rw)) return -1;
+    QByteArray req, reply;
+    Put<BYTE>(req, kShow);
+    Put<quint64>(req, rw.hwnd);
+    Put<qint32>(req, -1);  // show nothing, only ask
+    Put<BYTE>(req, 0);
+    if (!Exchange(rw.pid, req, &reply, 2000) || reply.size() < 2 || reply[0] != 1) return -1;
+    return reply[1] == 1 ? 1 : 0;
 }
 
 }  // namespace afx_detail

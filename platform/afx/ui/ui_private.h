@@ -175,11 +175,14 @@ bool IsLocalWindow(HWND hwnd);
 
 // Remote windows (another process's) have handles of their own kind.
 bool IsRemoteHandle(HWND hwnd);
+// 1 when another process's window is visible, 0 when hidden, -1 when it cannot be asked.
+int RemoteVisible(HWND hwnd);
 BOOL RemotePost(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT RemoteSend(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT timeout, bool* ok);
 BOOL RemoteShow(HWND hwnd, int cmd, bool foreground);
 HWND RemoteFind(LPCSTR className, LPCSTR title);
 void PublishWindows();  // starts this process's endpoint when it has top-level windows
+QString IpcFolder();    // the per-user folder of the programs' local sockets
 
 // Client geometry helpers.
 QPoint ClientOrigin(const WindowState* s);

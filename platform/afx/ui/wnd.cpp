@@ -802,6 +802,7 @@ BOOL CWnd::ShowWindow(int cmdShow) {
 }
 
 BOOL CWnd::IsWindowVisible() const {
+    if (IsRemoteHandle(m_hWnd)) return RemoteVisible(m_hWnd) == 1;
     WindowState* s = StateOf(m_hWnd);
     if (!s || !s->widget) return FALSE;
     // Visible when it and its parents are shown, even if the top level is not on screen yet.
@@ -1457,6 +1458,7 @@ BOOL CWnd::GrabToFile(LPCTSTR path) {
 // The handle-level calls.
 BOOL IsWindow(HWND hwnd) { return IsLocalWindow(hwnd) || IsRemoteHandle(hwnd); }
 BOOL IsWindowVisible(HWND hwnd) {
+    if (IsRemoteHandle(hwnd)) return RemoteVisible(hwnd) == 1;
     CWnd* w = CWnd::FromHandlePermanent(hwnd);
     return w && w->IsWindowVisible();
 }

@@ -127,7 +127,10 @@ TEST(CrossProcess, FindsAnotherProgramsWindowAndTalksToIt) {
     DWORD_PTR result = 0;
     EXPECT_TRUE(SendMessageTimeout(peer, WM_USER + 7, 1, 2, SMTO_NORMAL, 2000, &result));
     EXPECT_EQ(result, 3u);
+    EXPECT_TRUE(ShowWindow(peer, SW_HIDE));
+    EXPECT_FALSE(IsWindowVisible(peer));
     EXPECT_TRUE(ShowWindow(peer, SW_SHOW));
+    EXPECT_TRUE(IsWindowVisible(peer));
     EXPECT_TRUE(SetForegroundWindow(peer));
     ASSERT_TRUE(PostMessage(peer, WM_USER + 8, 1234, 0));
     std::string value;
@@ -142,6 +145,7 @@ TEST(CrossProcess, FindsAnotherProgramsWindowAndTalksToIt) {
     EXPECT_EQ(p.exitCode(), 0);
     // Its endpoint went with it: the handle no longer answers, within a bounded wait.
     EXPECT_FALSE(SendMessageTimeout(peer, WM_USER + 7, 1, 2, SMTO_NORMAL, 500, &result));
+    EXPECT_FALSE(IsWindowVisible(peer));
     EXPECT_EQ(FindWindow("UiPeerClass", nullptr), nullptr);
 }
 

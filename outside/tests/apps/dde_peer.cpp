@@ -1,0 +1,121 @@
+// A stand-in for an outside application driven by DDE commands, for tests.
+// Arguments (name=value, any order):
+//   service=S topic=T     the service and topic it answers (topic "*": any)
+//   record=FILE           each executed command is appended here as a line
+//   class=C title=T       its top-level window (defaults "DdePeerClass", "Dde Peer")
+//   register-on=N         registers the service only after WM_COMMAND N arrives
+//   refuse=1              refuses every conversation
+//   lifetime=MS           ends after this long (default 30000)
+// Commands: "[HANG](ms)" blocks the program that long before answering,
+// "[FAIL]" is not processed, "[BUSY]" answers busy, "[ENDAPPLICATION]" ends
+// it after answering; others are acknowledged.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "platform/afx/afxwin.h"
+#include "platform/afx/ui/ddeml.h"
+#include "platform/win/time.h"
+
+namespace {
+std::map<std::string, std::string> g_args;
+DWORD g_instance = 0;
+HSZ g_service = nullptr;
+
+std::string Arg(const char* key, const char* fallback) {
+    auto it = g_args.find(key);
+    return it == g_args.end() ? fallback : it->second;
+}
+
+void Record(const std::string& line) {
+    std::string path = Arg("record", "");
+    if (path.empty()) return;
+    if (std::FILE* f = std::fopen(path.c_str(), "a")) {
+        std::fprintf(f, "%s\n", line.c_str());
+        std::fclose(f);
+    }
+}
+
+HDDEDATA Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ, HDDEDATA data, DWORD_PTR, DWORD_PTR) {
+    char topic[256] = {};
+    if (hsz1) DdeQueryString(g_instance, hsz1, topic, sizeof topic, CP_WINANSI);
+    if (type == XTYP_CONNECT) {
+        if (Arg("refuse", "0") == "1") return nullptr;
+        std::string want = Arg("topic", "*");
+        return want == "*" || strcasecmp(want.c_str(), topic) == 0 ? reinterpret_cast<HDDEDATA>(1) : nullptr;
+    }
+    if (type == XTYP_DISCONNECT) {
+        Record("<disconnect>");
+        return nullptr;
+    }
+    if (type != XTYP_EXECUTE) return nullptr;
+    std::string command(DdeGetData(data, nullptr, 0, 0), '\0');
+    DdeGetData(data, reinterpret_cast<BYTE*>(command.data()), static_cast<DWORD>(command.size()), 0);
+    if (!command.empty() && command.back() == '\0') command.pop_back();
+    Record(command);
+    if (command.rfind("[HANG](", 0) == 0) {
+        ::Sleep(static_cast<DWORD>(std::atoi(command.c_str() + 7)));
+        return reinterpret_cast<HDDEDATA>(static_cast<std::uintptr_t>(DDE_FACK));
+    }
+    if (command == "[FAIL]") return reinterpret_cast<HDDEDATA>(static_cast<std::uintptr_t>(DDE_FNOTPROCESSED));
+    if (command == "[BUSY]") return reinterpret_cast<HDDEDATA>(static_cast<std::uintptr_t>(DDE_FBUSY));
+    if (command == "[ENDAPPLICATION]") PostQuitMessage(0);
+    return reinterpret_cast<HDDEDATA>(static_cast<std::uintptr_t>(DDE_FACK));
+}
+
+void RegisterService() {
+    if (!g_service) g_service = DdeCreateStringHandle(g_instance, Arg("service", "DdePeer").c_str(), CP_WINANSI);
+    DdeNameService(g_instance, g_service, nullptr, DNS_REGISTER);
+}
+
+class PeerWnd : public CWnd {
+public:
+    BOOL OnCommand(WPARAM wp, LPARAM lp) override {
+        if (std::to_string(LOWORD(wp)) == Arg("register-on", "")) {
+            Record("<command " + std::to_string(LOWORD(wp)) + ">");
+            RegisterService();
+            return TRUE;
+        }
+        return CWnd::OnCommand(wp, lp);
+    }
+    afx_msg void OnTimer(UINT_PTR) { PostQuitMessage(9); }
+    afx_msg void OnDestroy() { PostQuitMessage(0); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(PeerWnd, CWnd)
+    ON_WM_TIMER()
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+class PeerApp : public CWinApp {
+public:
+    PeerApp() : CWinApp("DdePeer") {}
+    BOOL InitInstance() override {
+        if (DdeInitialize(&g_instance, Callback, APPCLASS_STANDARD, 0) != DMLERR_NO_ERROR) return FALSE;
+        auto* w = new PeerWnd;
+        if (!w->CreateEx(0, Arg("class", "DdePeerClass").c_str(), Arg("title", "Dde Peer").c_str(),
+                         WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 120, nullptr, nullptr))
+            return FALSE;
+        w->SetTimer(1, static_cast<UINT>(std::atoi(Arg("lifetime", "30000").c_str())));
+        m_pMainWnd = w;
+        if (Arg("register-on", "").empty()) RegisterService();
+        Record("<started>");
+        return TRUE;
+    }
+    int ExitInstance() override {
+        DdeUninitialize(g_instance);
+        return CWinApp::ExitInstance();
+    }
+};
+PeerApp theApp;
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* eq = std::strchr(argv[i], '=');
+        if (eq) g_args[std::string(argv[i], static_cast<std::size_t>(eq - argv[i]))] = eq + 1;
+    }
+    return AfxWinMain(argc, argv);
+}
