@@ -1,5 +1,5 @@
-// The text converter "Derrow.dll": the pages' text in poppler's reading
-// order, written as UTF-16LE with a byte-order mark and CR LF line ends, the
+// The text converter "Derrow.dll": the pages' text in reading order (columns
+// one after the other, as pdftotext gives it), written as UTF-16LE with a byte-order mark and CR LF line ends, the
 // form of the document's own Unicode text export.
 #include "outside/include/library_export.h"
 #include "outside/include/pdf_libraries.h"
@@ -67,7 +67,7 @@ SUITE_LIBRARY_EXPORT int derrow(const char* input, const char* output, int first
             appendUnit(out, u'\r');
             appendUnit(out, u'\n');
         }
-        appendPage(out, page->text());
+        appendPage(out, page->text(poppler::rectf(), poppler::page::non_raw_non_physical_layout));
     }
     return SuiteWriteFileAtomically(output, out.data(), out.size()) ? PDF_ERR_NONE : PDF_ERR_WRITE;
 }

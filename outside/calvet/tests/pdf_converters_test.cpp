@@ -184,6 +184,27 @@ TEST_F(PdfConverters, DerrowTextEqualsPdftotextButForSpaces) {
     }
 }
 
+TEST_F(PdfConverters, ColumnsKeepTheirBlocksWholeInPdftotextsOrder) {
+    const std::string in = file("columns.pdf");
+    const pdffixtures::TextPage page = pdffixtures::TwoColumnPage();
+    ASSERT_TRUE(pdffixtures::WriteTextPdf(in, {page}));
+    const std::string txt = file("columns.txt");
+    ASSERT_EQ(derrow(in.c_str(), txt.c_str(), 1, 1, nullptr), 0);
+    const std::string text = pdffixtures::WithoutSpaces(derrowText(txt));
+    EXPECT_EQ(text, pdffixtures::WithoutSpaces(pdftotext(in, 1, 1)));
+    // Lines side by side are not interleaved: each column's paragraph stays whole.
+    EXPECT_NE(text.find(pdffixtures::WithoutSpaces(std::vector<std::string>(page.lines.begin(), page.lines.begin() + 3))),
+              std::string::npos);
+    EXPECT_NE(text.find(pdffixtures::WithoutSpaces(
+                  std::vector<std::string>(page.rightColumn.begin(), page.rightColumn.begin() + 3))),
+              std::string::npos);
+    const std::string rtf = file("columns.rtf");
+    ASSERT_EQ(toRtf(in, rtf, 1, 1), 0);
+    const rtftest::Document doc = rtftest::Read(readFile(rtf));
+    ASSERT_EQ(doc.pages.size(), 1u);
+    EXPECT_EQ(pdffixtures::WithoutSpaces(doc.pages[0]), text);
+}
+
 TEST_F(PdfConverters, CalvetRtfHoldsEachPagesTextWithProgressOverTwicePages) {
     const std::string in = file("sample.pdf");
     const auto pages = samplePages(8, 3);

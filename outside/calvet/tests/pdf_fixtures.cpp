@@ -33,6 +33,11 @@ bool WriteTextPdf(const std::string& path, const std::vector<TextPage>& pages) {
             if (!line.empty()) painter.drawText(QPointF(72, y), QString::fromStdString(line));
             y += page.pointSize * (line.empty() ? 1.0 : 1.4);
         }
+        y = 72 + page.pointSize;
+        for (const std::string& line : page.rightColumn) {
+            if (!line.empty()) painter.drawText(QPointF(320, y), QString::fromStdString(line));
+            y += page.pointSize * (line.empty() ? 1.0 : 1.4);
+        }
         if (page.rule) painter.fillRect(QRectF(72, y + 30, 300, 4), Qt::black);
     }
     return painter.end();
@@ -83,6 +88,14 @@ TextPage SamplePage(int seed) {
         if (page.family == "WenQuanYi Micro Hei" || p == 1) page.lines.push_back(chinese[(seed + p) % 3]);
         page.lines.push_back("");
     }
+    return page;
+}
+
+TextPage TwoColumnPage() {
+    TextPage page;
+    page.pointSize = 11;
+    page.lines = {"Left column opens", "and carries on here", "to its own end.", "", "Second left paragraph", "ends now."};
+    page.rightColumn = {"Right column text", "that must follow", "the left one whole.", "", "左栏之后是右栏。"};
     return page;
 }
 

@@ -12,6 +12,7 @@ struct TextPage {
     std::string family = "DejaVu Sans";
     double pointSize = 12;
     bool rule = false;  // a thick line under the text: ink outside the text
+    std::vector<std::string> rightColumn;  // UTF-8 lines set beside `lines`, from the page's middle
 };
 
 // Writes the pages as an A4 PDF at `path` (native). False when it cannot.
@@ -25,5 +26,7 @@ std::string WithoutSpaces(const std::vector<std::string>& lines);
 // A sample page of `seed`'s choice: a heading and paragraphs of Latin and
 // Chinese text in a font and size that vary with the seed.
 TextPage SamplePage(int seed);
+// A page of two columns of short lines.
+TextPage TwoColumnPage();
 
 }  // namespace pdffixtures

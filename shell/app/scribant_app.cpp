@@ -1,0 +1,452 @@
+#include "shell/app/scribant_app.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "ocrdoc/document/ocr_doc.h"
+#include "platform/win/codepage.h"
+#include "platform/win/files.h"
+#include "platform/win/folders.h"
+#include "platform/win/library.h"
+#include "platform/win/path.h"
+#include "platform/win/process.h"
+#include "platform/win/sync.h"
+#include "shell/app/scribant_ids.h"
+#include "shell/frame/main_frame.h"
+#include "views/page_view/ocr_view.h"
+
+namespace {
+
+// The extension of a path, lower-cased ASCII, with its dot; "" when none.
+std::string lowerExtension(const std::string& path) {
+    const std::string_view last = suite::PathLastPart(path);
+    const std::size_t dot = last.rfind('.');
+    if (dot == std::string_view::npos) return {};
+    std::string ext(last.substr(dot));
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+// A file named on the command line as a full Windows-style path: the
+// program's arguments are native paths (relative to the folder it started
+// in); anything that names no native file is taken as a Windows-style path.
+std::string commandLinePath(const std::string& arg) {
+    std::error_code ec;
+    const std::filesystem::path native(arg);
+    if (!arg.empty() && std::filesystem::exists(native, ec))
+        return suite::WindowsPath(std::filesystem::absolute(native, ec).lexically_normal().string());
+    return suite::FullWindowsPath(arg);
+}
+
+// The command line as the framework reads it, except that an argument naming
+// an existing file is a file even when it begins with '/' (a native absolute
+// path), not a switch.
+void parseArguments(const std::vector<CString>& args, CCommandLineInfo& info) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string a = args[i].GetString();
+        std::error_code ec;
+        const bool isFile = !a.empty() && a[0] == '/' && std::filesystem::exists(std::filesystem::path(a), ec);
+        const bool flag = !isFile && a.size() > 1 && (a[0] == '/' || a[0] == '-');
+        info.ParseParam(flag ? a.c_str() + 1 : a.c_str(), flag, i + 1 == args.size());
+    }
+}
+
+bool isQueuedImage(const std::string& ext) { return ext == ".tif" || ext == ".bmp" || ext == ".jpg"; }
+
+bool folderExists(const std::string& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The longest the second start waits for the running program to take a hand-off.
+constexpr UINT kHandOffTimeoutMs = 5000;
+
+}  // namespace
+
+CScribantApp* ScribantApp() { return dynamic_cast<CScribantApp*>(AfxGetApp()); }
+
+CScribantApp::CScribantApp() : CWinApp("Scribant") {}
+
+CScribantApp::~CScribantApp() {
+    if (scannedDib_) GlobalFree(scannedDib_);
+    if (shell_detail::InstalledServices() == this) SetShellServices(nullptr);
+    closeMutex();
+}
+
+std::string CScribantApp::ModuleFolder() const {
+    char path[257] = {};
+    GetModuleFileNameA(nullptr, path, 256);
+    std::string self = path;
+    const std::size_t cut = self.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : self.substr(0, cut);
+}
+
+WORD CScribantApp::ReadSystemLanguage() const { return GetSystemDefaultLangID(); }
+
+void CScribantApp::StartupMessage(const std::string& text) { AfxMessageBox(text.c_str(), MB_OK); }
+
+void CScribantApp::closeMutex() {
+    if (m_hInstanceMutex) CloseHandle(m_hInstanceMutex);
+    m_hInstanceMutex = nullptr;
+}
+
+// Enters `parent` + "\" + `name`, creating it when it is missing; the message
+// when neither works.
+bool CScribantApp::makeFolder(const std::string& parent, const std::string& name, const std::string& message) {
+    const std::string path = parent + "\\" + name;
+    if (folderExists(path) || CreateDirectoryA(path.c_str(), nullptr)) return true;
+    StartupMessage(message);
+    return false;
+}
+
+BOOL CScribantApp::InitInstance() {
+    SetShellServices(this);
+    const std::string moduleFolder = ModuleFolder();
+
+    char documents[MAX_PATH + 1] = {};
+    SHGetSpecialFolderPathA(nullptr, documents, CSIDL_PERSONAL, TRUE);
+    std::string data = documents;
+    while (!data.empty() && suite::IsPathSeparator(data.back())) data.pop_back();
+    if (!makeFolder(data, "My ORdoc Files", "Can not find or create \"My ORdoc Files\" directory!")) return FALSE;
+    data += "\\My ORdoc Files";
+    if (!makeFolder(data, "Scribant", "Can not find or create \"Scribant\" directory!")) return FALSE;
+    data += "\\Scribant";
+    m_strDataDir = data;
+    m_strQueueFile = data + "\\work\\Zoduvezevav.txt";
+    queue_ = std::make_unique<CQueueFile>(m_strQueueFile, m_strInstanceName + " Queue");
+
+    SetRegistryKey("Orvane");
+    LoadStdProfileSettings(4);
+    char windows[MAX_PATH + 1] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    m_settings.Load(*this, m_strDataDir, windows);
+    m_bAutoOpenRtf = static_cast<int>(GetProfileInt("Config", "AutoOpenRtf", 0));
+    m_bAutoOpenTxt = static_cast<int>(GetProfileInt("Config", "AutoOpenTxt", 0));
+    m_strOutputPath = GetProfileString("Config", "OutputPath", "").GetString();
+
+    CCommandLineInfo info;
+    parseArguments(m_args, info);
+    const std::string file = info.m_strFileName.GetString();
+    const std::string ext = lowerExtension(file);
+
+    m_hInstanceMutex = CreateMutexA(nullptr, FALSE, m_strInstanceName.c_str());
+    if (m_hInstanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (file.empty() || !isQueuedImage(ext)) {
+            HandOffToRunningInstance({}, false);
+            closeMutex();
+            return FALSE;
+        }
+        if (HandOffToRunningInstance(file, true)) {
+            closeMutex();
+            return FALSE;
+        }
+    }
+    if (!file.empty() && !isQueuedImage(ext) && ext != ".pdf") {
+        StartupMessage("Wrong startup parameter");
+        closeMutex();
+        return FALSE;
+    }
+    if (info.m_bRunEmbedded || info.m_bRunAutomated) {
+        closeMutex();
+        return TRUE;
+    }
+    m_strAppDir = moduleFolder;
+    m_task.m_strFolder = m_strAppDir + "\\OCRFiles\\";
+
+    if (!makeFolder(m_strDataDir, "WORK", "Can not find or create WORK directory!") ||
+        !makeFolder(m_strDataDir, "OUTPUT", "Can not find or create OUTPUT directory!") ||
+        !makeFolder(m_strDataDir, "IMAGE", "Can not find or create IMAGE directory!")) {
+        closeMutex();
+        return FALSE;
+    }
+
+    m_wSysLangID = ReadSystemLanguage();
+    const bool traditional = IsTraditionalLanguage(m_wSysLangID);
+    m_bSimplified = traditional ? 0 : 1;
+    if (m_settings.langCode == -1) m_settings.langCode = DefaultLangCodeFor(m_wSysLangID);
+    const std::string library = m_strAppDir + (traditional ? "\\Ruvozidever.DLL" : "\\Ruvuradavad.DLL");
+    m_hResDll = LoadLibraryA(library.c_str());
+    if (!m_hResDll) {
+        closeMutex();
+        StartupMessage(library);
+        return FALSE;
+    }
+    AfxSetResourceHandle(m_hResDll);
+    CString appName;
+    if (appName.LoadString(IDS_APP_NAME) && !appName.IsEmpty()) {
+        static std::string kept;
+        kept = appName.Left(255).GetString();
+        m_pszAppName = kept.c_str();
+    }
+
+    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(COcrDoc), RUNTIME_CLASS(CMainFrame),
+                                          RUNTIME_CLASS(COcrView)));
+    m_hConvertDll = LoadLibraryA("Convert.dll");
+
+    if (!OpenCommandLineFile(info)) return FALSE;
+    if (m_pMainWnd) {
+        m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
+        m_pMainWnd->UpdateWindow();
+        CString title;
+        title.LoadString(IDS_MAIN_TITLE);
+        m_pMainWnd->SetWindowText(title.GetString());
+    }
+    return TRUE;
+}
+
+bool CScribantApp::HandOffToRunningInstance(const std::string& file, bool queueIt) {
+    HWND running = FindWindow(SCRIBANT_FRAME_CLASS, nullptr);
+    if (!queueIt) {
+        if (running) {
+            if (::IsIconic(running)) ::ShowWindow(running, SW_RESTORE);
+            else ::SetForegroundWindow(running);
+        }
+        return true;
+    }
+    // The running program reads lines that are whole paths.
+    const std::string line = commandLinePath(file);
+    if (!queue_->Append(line)) StartupMessage("open Ruziruvud.txt error when add");
+    // Nobody to take it, or no answer in time: this start takes its line back
+    // and lists it itself; a line already taken was handed over after all.
+    if (!running) {
+        queue_->TakeBack(line);
+        return false;
+    }
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeout(running, WM_COMMAND, ID_OPEN_QUEUED_IMAGES, 0, SMTO_ABORTIFHUNG, kHandOffTimeoutMs,
+                            &result) &&
+        queue_->TakeBack(line)) {
+        return false;
+    }
+    if (::IsIconic(running)) ::ShowWindow(running, SW_RESTORE);
+    else ::SetForegroundWindow(running);
+    return true;
+}
+
+BOOL CScribantApp::OpenCommandLineFile(CCommandLineInfo& info) {
+    OnNewTask();
+    if (!m_pMainWnd) return FALSE;
+    if (info.m_nShellCommand != CCommandLineInfo::FileOpen || info.m_strFileName.IsEmpty()) return TRUE;
+    const std::string path = commandLinePath(info.m_strFileName.GetString());
+    m_settings.lastFilePath = path;
+    return OpenImagePath(path);
+}
+
+void CScribantApp::OnNewTask() {
+    if (m_pMainWnd) {
+        m_task.New();
+        return;
+    }
+    OnFileNew();
+}
+
+BOOL CScribantApp::OpenImagePath(const std::string& path) {
+    CMainFrame* frame = MainFrame();
+    if (!frame) return FALSE;
+    CFileListCtrl& list = frame->PageList();
+    // A listed path opens its row; adding it again would reset its columns.
+    if (const int row = list.FindItem(path); row >= 0) {
+        m_task.SelectImage(row);
+        return TRUE;
+    }
+    const int n = list.GetItemCount();
+    if (!m_task.AddImageToList(path, 0) || list.GetItemCount() != n + 1) return FALSE;
+    m_task.SelectImage(n);
+    list.SetFocus();
+    list.SelectItem(n);
+    return TRUE;
+}
+
+BOOL CScribantApp::OnIdle(LONG count) {
+    BOOL more = CWinApp::OnIdle(count);
+    if (queuePending_ && !m_bBusy && m_nBatchMode == 0) OpenQueuedImages();
+    return more;
+}
+
+void CScribantApp::OpenQueuedImages() {
+    if (!queue_) return;
+    // A recognition in progress owns the page list: the paths wait in the
+    // queue file until it has ended.
+    queuePending_ = m_bBusy || m_nBatchMode != 0;
+    if (queuePending_) return;
+    for (const std::string& line : queue_->TakeAll()) {
+        if (!isQueuedImage(lowerExtension(line))) continue;
+        m_settings.lastFilePath = line;
+        OpenImagePath(line);
+    }
+}
+
+BOOL CScribantApp::SaveWorkState() {
+    if (CMainFrame* frame = MainFrame()) {
+        m_settings.newFileName = frame->FileBar().ScanName();
+    }
+    return m_task.SaveModified();
+}
+
+int CScribantApp::ExitInstance() {
+    closeMutex();
+    if (m_hResDll) {
+        AfxSetResourceHandle(nullptr);
+        FreeLibrary(m_hResDll);
+        m_hResDll = nullptr;
+    }
+    if (m_hConvertDll) FreeLibrary(m_hConvertDll);
+    m_hConvertDll = nullptr;
+    if (!m_strDataDir.empty()) {
+        m_settings.Save(*this);
+        WriteProfileInt("Config", "AutoOpenRtf", m_bAutoOpenRtf);
+        WriteProfileInt("Config", "AutoOpenTxt", m_bAutoOpenTxt);
+        WriteProfileString("Config", "OutputPath", m_strOutputPath.c_str());
+        for (const char* ext : {".idx", ".txt", ".c&e", ".dat", ".hx"})
+            DeleteFileA((m_strDataDir + "\\work\\atemp000" + ext).c_str());
+    }
+    if (shell_detail::InstalledServices() == this) SetShellServices(nullptr);
+    return CWinApp::ExitInstance();
+}
+
+CMainFrame* CScribantApp::MainFrame() const { return dynamic_cast<CMainFrame*>(m_pMainWnd); }
+
+// --- The shell's services.
+
+std::string CScribantApp::CurrentDocumentPath() const {
+    return document_ ? std::string(document_->GetPathName().GetString()) : std::string();
+}
+int CScribantApp::PageListCurrentRow() const {
+    CMainFrame* f = MainFrame();
+    return f ? f->PageList().CurrentRow() : -1;
+}
+int CScribantApp::PageListRowCount() const {
+    CMainFrame* f = MainFrame();
+    return f ? f->PageList().GetItemCount() : 0;
+}
+std::string CScribantApp::PageListItemText(int row, int column) const {
+    CMainFrame* f = MainFrame();
+    if (!f || row < 0 || row >= f->PageList().GetItemCount() || column < 0 || column > kPageListResolution) return {};
+    return f->PageList().GetItemText(row, column).GetString();
+}
+int CScribantApp::MessageBox(const std::string& text, const std::string& caption, UINT style) {
+    CWnd* main = m_pMainWnd;
+    return ::MessageBox(main ? main->GetSafeHwnd() : nullptr, text.c_str(),
+                        caption.empty() ? m_pszAppName : caption.c_str(), style);
+}
+void CScribantApp::BeginWaitCursor() {
+    if (waitDepth_++ == 0) ::SetCursor(LoadStandardCursor(IDC_WAIT));
+}
+void CScribantApp::EndWaitCursor() {
+    if (waitDepth_ > 0 && --waitDepth_ == 0) ::SetCursor(LoadStandardCursor(IDC_ARROW));
+}
+void CScribantApp::ClearProgress() {
+    if (CMainFrame* f = MainFrame()) f->ClearProgress();
+}
+void CScribantApp::DrawProgress(int first, int last, int current) {
+    if (CMainFrame* f = MainFrame()) f->DrawProgress(first, last, current);
+}
+void CScribantApp::RefreshProgress() {
+    if (CMainFrame* f = MainFrame()) f->RefreshProgress();
+}
+bool CScribantApp::IsSplitterColumnHidden() const {
+    CMainFrame* f = MainFrame();
+    return f && f->IsTextRowHidden();
+}
+void CScribantApp::HideTextColumn() {
+    if (CMainFrame* f = MainFrame()) f->HideTextRow();
+}
+void CScribantApp::ShowTextColumn() {
+    if (CMainFrame* f = MainFrame()) f->ShowTextRow();
+}
+void CScribantApp::UpdateFrameTitle(BOOL addToTitle) {
+    if (CMainFrame* f = MainFrame()) f->OnUpdateFrameTitle(addToTitle);
+}
+std::string CScribantApp::ScanName() const {
+    CMainFrame* f = MainFrame();
+    return f ? f->FileBar().ScanName() : m_settings.newFileName;
+}
+void CScribantApp::SetScanName(const std::string& name) {
+    if (CMainFrame* f = MainFrame()) f->FileBar().SetScanName(name);
+}
+HDIB CScribantApp::TakeScannedDib() {
+    HDIB dib = scannedDib_;
+    scannedDib_ = nullptr;
+    return dib;
+}
+void CScribantApp::PutScannedDib(HDIB dib) {
+    if (scannedDib_) GlobalFree(scannedDib_);
+    scannedDib_ = dib;
+}
+int CScribantApp::PageListSelectedCount() const {
+    CMainFrame* f = MainFrame();
+    return f ? static_cast<int>(f->PageList().SelectedRows().size()) : 0;
+}
+int CScribantApp::PageListSetSelectedItemText(const std::string& path) {
+    CMainFrame* f = MainFrame();
+    if (!f) return -1;
+    const std::vector<int> rows = f->PageList().SelectedRows();
+    if (rows.empty()) return -1;
+    f->PageList().SetItemText(rows.front(), kPageListPath, path.c_str());
+    return rows.front();
+}
+void CScribantApp::PostMainCommand(UINT id) {
+    if (m_pMainWnd) m_pMainWnd->PostMessage(WM_COMMAND, id, 0);
+}
+void CScribantApp::SendMainCommand(UINT id) {
+    if (m_pMainWnd) m_pMainWnd->SendMessage(WM_COMMAND, id, 0);
+}
+bool CScribantApp::IsInsertMode() const {
+    CMainFrame* f = MainFrame();
+    return f && f->IsInsertMode();
+}
+bool CScribantApp::ViewsShown() const {
+    CMainFrame* f = MainFrame();
+    return !f || f->ViewsShown() != 0;
+}
+std::string CScribantApp::StatusPaneText(int pane) const {
+    CMainFrame* f = MainFrame();
+    return f ? f->PaneText(pane) : std::string();
+}
+void CScribantApp::SetStatusPaneText(int pane, const std::string& text) {
+    if (CMainFrame* f = MainFrame()) f->SetPaneText(pane, text);
+}
+void CScribantApp::ShowLearnStatus() {
+    const std::string kept = StatusPaneText(0);
+    CString text;
+    text.LoadString(61233);
+    SetStatusPaneText(0, text.GetString());
+    AfxPumpMessages();
+    BeginWaitCursor();
+    SetStatusPaneText(0, kept);
+    EndWaitCursor();
+}
+int CScribantApp::OpenDocumentPath(const std::string& path) {
+    if (document_ && CurrentDocumentPath() == path) return kOpenAlreadyOpen;
+    if (document_ && !document_->SaveModified()) return kOpenFailed;
+    return OpenDocumentFile(path.c_str()) ? kOpenStarted : kOpenFailed;
+}
+BOOL CScribantApp::OpenWithDefaultAction(const std::string& path) {
+    return reinterpret_cast<std::intptr_t>(ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr,
+                                                         SW_RESTORE)) > 32;
+}
+void CScribantApp::PageListSelectItem(int row) {
+    if (CMainFrame* f = MainFrame()) f->PageList().SelectItem(row);
+}
+int CScribantApp::PageListFindItem(const std::string& path) {
+    CMainFrame* f = MainFrame();
+    return f ? f->PageList().FindItem(path) : -1;
+}
+std::vector<int> CScribantApp::PageListSelectedRows() const {
+    CMainFrame* f = MainFrame();
+    return f ? f->PageList().SelectedRows() : std::vector<int>();
+}
+int CScribantApp::PageListUpdateItem(const FileItemInfo& item) {
+    CMainFrame* f = MainFrame();
+    return f ? f->PageList().UpdateItem(item) : -1;
+}
+void CScribantApp::PageListSetItemValue(int row, std::uintptr_t value) {
+    if (CMainFrame* f = MainFrame()) f->PageList().SetItemData(row, value);
+}
+void CScribantApp::PageListSetItemText(int row, int column, const std::string& text) {
+    if (CMainFrame* f = MainFrame()) f->PageList().SetItemText(row, column, text.c_str());
+}
+void CScribantApp::PageListDeleteAll() {
+    if (CMainFrame* f = MainFrame()) f->PageList().DeleteAllItems();
+}

@@ -1,0 +1,180 @@
+// The application object of Scribant: its folders, the single-instance rule
+// with the hand-off of image paths through the queue file, the language
+// library, the document template, the command-line file, the settings and the
+// clean-up at exit. It is also the shell the document, the task and the views
+// ask for settings and for the main frame's parts.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ocrdoc/task/task.h"
+#include "platform/afx/afxwin.h"
+#include "shell/app/queue_file.h"
+#include "shell/app/scribant_commands.h"
+#include "shell/app/scribant_settings.h"
+#include "shell/shell_services.h"
+
+class CMainFrame;
+
+class CScribantApp : public CWinApp, public CShellServices {
+public:
+    CScribantApp();
+    ~CScribantApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+    BOOL OnIdle(LONG count) override;
+
+    // Opens the paths of the queue file (the frame's ID_OPEN_QUEUED_IMAGES).
+    void OpenQueuedImages();
+    // What the frame's close keeps of the work: the scan name and the file
+    // bar's side; then the job's save question.
+    virtual BOOL SaveWorkState();
+    // Opens one image path into the page list: added and opened, or, when it
+    // is listed already, its row opened. FALSE when it is neither.
+    BOOL OpenImagePath(const std::string& path);
+
+    CMainFrame* MainFrame() const;
+    CQueueFile& Queue() { return *queue_; }
+
+    CTask m_task;
+    ScribantSettings m_settings;
+    std::string m_strAppDir;
+    std::string m_strDataDir;
+    std::string m_strQueueFile;
+    WORD m_wSysLangID = 0;
+    int m_bSimplified = 1;
+    HMODULE m_hResDll = nullptr;
+    HMODULE m_hConvertDll = nullptr;
+    HANDLE m_hInstanceMutex = nullptr;
+    int m_bAutoOpenRtf = 0;
+    int m_bAutoOpenTxt = 0;
+    std::string m_strOutputPath;
+    int m_nBatchMode = 0;
+    bool m_bBusy = false;
+    // The name of the single-instance mutex (the queue lock adds " Queue").
+    std::string m_strInstanceName = "Scribant";
+
+    // CShellServices.
+    std::string CurrentDocumentPath() const override;
+    int PageListCurrentRow() const override;
+    int PageListRowCount() const override;
+    std::string PageListItemText(int row, int column) const override;
+    bool IsSimplified() const override { return m_bSimplified != 0; }
+    WORD SystemLanguageId() const override { return m_wSysLangID; }
+    std::string DataFolder() const override { return m_strDataDir; }
+    std::string ProgramFolder() const override { return m_strAppDir; }
+    int DefaultResolution() const override { return m_settings.resolution; }
+    HMODULE ConvertLibrary() const override { return m_hConvertDll; }
+    int MessageBox(const std::string& text, const std::string& caption, UINT style) override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    void ClearProgress() override;
+    void DrawProgress(int first, int last, int current) override;
+    void RefreshProgress() override;
+    void SetCurrentDocument(COcrDoc* doc) override { document_ = doc; }
+    COcrDoc* CurrentDocument() const override { return document_; }
+    bool IsBusy() const override { return m_bBusy; }
+    void SetBusy(bool on) override { m_bBusy = on; }
+    int BatchMode() const override { return m_nBatchMode; }
+    void SetBatchMode(int mode) override { m_nBatchMode = mode; }
+    bool SaveAsJpg() const override { return m_settings.saveAsJpg; }
+    bool IsTextViewShown() const override { return m_settings.viewText; }
+    void SetTextViewShown(bool on) override { m_settings.viewText = on; }
+    bool IsSplitterColumnHidden() const override;
+    void HideTextColumn() override;
+    void ShowTextColumn() override;
+    void UpdateFrameTitle(BOOL addToTitle) override;
+    std::string ScanName() const override;
+    void SetScanName(const std::string& name) override;
+    HDIB TakeScannedDib() override;
+    void PutScannedDib(HDIB dib) override;
+    int PageListSelectedCount() const override;
+    int PageListSetSelectedItemText(const std::string& path) override;
+    void PostMainCommand(UINT id) override;
+    void SendMainCommand(UINT id) override;
+    void SetTextView(CTextView* view) override { textView_ = view; }
+    CTextView* TextView() const override { return textView_; }
+    bool IsInsertMode() const override;
+    std::string ExternEditPath() const override { return m_settings.externEditPath; }
+    CTask* Task() override { return &m_task; }
+    int IgnoredFlag() const override { return m_settings.ignoredFlag; }
+    bool AutoAdjust() const override { return m_settings.autoAdjust; }
+    bool OutputToExe() const override { return m_settings.outputToExe; }
+    int LangCode() const override { return m_settings.langCode; }
+    int PageType() const override { return m_settings.pageType; }
+    int EditFileType() const override { return m_settings.editFileType; }
+    bool ViewsShown() const override;
+    std::string StatusPaneText(int pane) const override;
+    void SetStatusPaneText(int pane, const std::string& text) override;
+    void ShowLearnStatus() override;
+    int OpenDocumentPath(const std::string& path) override;
+    BOOL OpenWithDefaultAction(const std::string& path) override;
+    void PageListSelectItem(int row) override;
+    int PageListFindItem(const std::string& path) override;
+    std::vector<int> PageListSelectedRows() const override;
+    int PageListUpdateItem(const FileItemInfo& item) override;
+    void PageListSetItemValue(int row, std::uintptr_t value) override;
+    void PageListSetItemText(int row, int column, const std::string& text) override;
+    void PageListDeleteAll() override;
+    bool AutoResize() const override { return m_settings.autoResize; }
+    BOOL PromptImageFileName(BOOL open, const char* defaultExt, std::string& name, DWORD flags,
+                             UINT filterId) override;
+
+protected:
+    // The folder of the language libraries and outside libraries.
+    virtual std::string ModuleFolder() const;
+    // The system language (tests and SUITE_LANGID pick it).
+    virtual WORD ReadSystemLanguage() const;
+    // A start-up message: a message box in the program.
+    virtual void StartupMessage(const std::string& text);
+    // Processes the command-line file: FALSE ends the start.
+    virtual BOOL OpenCommandLineFile(CCommandLineInfo& info);
+    // Hands the command-line file to a running program; TRUE when it took it
+    // (or there was nothing to hand over and it was raised).
+    virtual bool HandOffToRunningInstance(const std::string& file, bool queueIt);
+
+    // Whether the open page has layout regions.
+    bool PageHasLayout() const;
+
+    afx_msg void OnNewTask();
+    afx_msg void OnScan();
+    afx_msg void OnOpenImages();
+    afx_msg void OnNoAction();
+    afx_msg void OnRecentFile(UINT id);
+    afx_msg void OnUpdateAlwaysEnabled(CCmdUI* ui);
+    afx_msg void OnUpdateSaveProject(CCmdUI* ui);
+    afx_msg void OnUpdateHasImages(CCmdUI* ui);
+    afx_msg void OnUpdateTaskCommandB(CCmdUI* ui);
+    afx_msg void OnRecogStart();
+    afx_msg void OnSplitHandwriting();
+    afx_msg void OnUpdateSplitHandwriting(CCmdUI* ui);
+    afx_msg void OnRecogLayout();
+    afx_msg void OnUpdateRecogLayout(CCmdUI* ui);
+    afx_msg void OnRecogCancelLayout();
+    afx_msg void OnUpdateRecogCancelLayout(CCmdUI* ui);
+    afx_msg void OnPageNext();
+    afx_msg void OnUpdatePageNext(CCmdUI* ui);
+    afx_msg void OnPagePrev();
+    afx_msg void OnUpdatePagePrev(CCmdUI* ui);
+    afx_msg void OnSelectAll();
+    afx_msg void OnOutputToFormat();
+    afx_msg void OnImageRename();
+    afx_msg void OnCharInput();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    bool makeFolder(const std::string& parent, const std::string& name, const std::string& message);
+    void closeMutex();
+
+    std::unique_ptr<CQueueFile> queue_;
+    CScribantCommands commands_{m_task};
+    COcrDoc* document_ = nullptr;
+    CTextView* textView_ = nullptr;
+    HDIB scannedDib_ = nullptr;
+    int waitDepth_ = 0;
+    bool queuePending_ = false;
+};
+
+CScribantApp* ScribantApp();

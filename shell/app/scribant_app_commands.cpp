@@ -1,0 +1,163 @@
+// The application's command table: the message map of CScribantApp and its
+// handlers, which hand the work to the command rules, the task and the
+// document.
+#include <cstdio>
+#include <vector>
+
+#include "ocrdoc/document/ocr_doc.h"
+#include "platform/afx/ui/commdlg.h"
+#include "platform/win/files.h"
+#include "platform/win/path.h"
+#include "platform/win/process.h"
+#include "shell/app/scribant_app.h"
+#include "shell/app/scribant_commands.h"
+#include "shell/app/scribant_ids.h"
+#include "shell/frame/main_frame.h"
+
+namespace {
+
+CString LoadText(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CScribantApp, CWinApp)
+ON_COMMAND(ID_TASK_NEW, OnNewTask)
+ON_COMMAND(ID_FILE_SCAN, OnScan)
+ON_COMMAND(ID_FILE_OPEN, OnOpenImages)
+ON_COMMAND(ID_FILE_OPEN_PROJECT, OnNoAction)
+ON_UPDATE_COMMAND_UI(ID_FILE_OPEN_PROJECT, OnUpdateAlwaysEnabled)
+ON_COMMAND(ID_FILE_SAVE_PROJECT, OnNoAction)
+ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_PROJECT, OnUpdateSaveProject)
+ON_COMMAND(ID_PEN_SWITCH, OnNoAction)
+ON_COMMAND(ID_RECOG_START, OnRecogStart)
+ON_UPDATE_COMMAND_UI(ID_RECOG_START, OnUpdateHasImages)
+ON_COMMAND(ID_RECOG_SPLIT_HANDWRITING, OnSplitHandwriting)
+ON_UPDATE_COMMAND_UI(ID_RECOG_SPLIT_HANDWRITING, OnUpdateSplitHandwriting)
+ON_COMMAND(ID_RECOG_LAYOUT, OnRecogLayout)
+ON_UPDATE_COMMAND_UI(ID_RECOG_LAYOUT, OnUpdateRecogLayout)
+ON_COMMAND(ID_RECOG_CANCEL_LAYOUT, OnRecogCancelLayout)
+ON_UPDATE_COMMAND_UI(ID_RECOG_CANCEL_LAYOUT, OnUpdateRecogCancelLayout)
+ON_COMMAND(ID_PAGE_NEXT, OnPageNext)
+ON_UPDATE_COMMAND_UI(ID_PAGE_NEXT, OnUpdatePageNext)
+ON_COMMAND(ID_PAGE_PREV, OnPagePrev)
+ON_UPDATE_COMMAND_UI(ID_PAGE_PREV, OnUpdatePagePrev)
+ON_COMMAND(ID_FILE_SELECT_ALL, OnSelectAll)
+ON_UPDATE_COMMAND_UI(ID_FILE_SELECT_ALL, OnUpdateHasImages)
+ON_COMMAND(ID_OUTPUT_TO_FORMAT, OnOutputToFormat)
+ON_UPDATE_COMMAND_UI(ID_OUTPUT_TO_FORMAT, OnUpdateHasImages)
+ON_UPDATE_COMMAND_UI(ID_OUTPUT_SAME_NAME, OnUpdateHasImages)
+ON_COMMAND(ID_IMAGE_RENAME, OnImageRename)
+ON_UPDATE_COMMAND_UI(ID_IMAGE_RENAME, OnUpdateHasImages)
+ON_COMMAND(ID_TASK_CMD_A, OnNoAction)
+ON_UPDATE_COMMAND_UI(ID_TASK_CMD_A, OnUpdateHasImages)
+ON_COMMAND(ID_TASK_CMD_B, OnNoAction)
+ON_UPDATE_COMMAND_UI(ID_TASK_CMD_B, OnUpdateTaskCommandB)
+ON_COMMAND(ID_CHAR_INPUT, OnCharInput)
+ON_UPDATE_COMMAND_UI(ID_CHAR_INPUT, OnUpdateHasImages)
+ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnRecentFile)
+END_MESSAGE_MAP()
+
+void CScribantApp::OnNoAction() {}
+void CScribantApp::OnRecentFile(UINT) {}
+void CScribantApp::OnUpdateAlwaysEnabled(CCmdUI* ui) { ui->Enable(TRUE); }
+void CScribantApp::OnUpdateSaveProject(CCmdUI* ui) { ui->Enable(m_task.m_bJobModified != 0); }
+void CScribantApp::OnUpdateHasImages(CCmdUI* ui) { ui->Enable(commands_.HasImages()); }
+void CScribantApp::OnUpdateTaskCommandB(CCmdUI* ui) { ui->Enable(commands_.CanTaskCommandB()); }
+void CScribantApp::OnRecogStart() { commands_.RecognizeStart(); }
+void CScribantApp::OnSplitHandwriting() { commands_.SplitHandwriting(); }
+void CScribantApp::OnUpdateSplitHandwriting(CCmdUI* ui) { ui->Enable(commands_.CanSplitHandwriting()); }
+void CScribantApp::OnRecogLayout() { commands_.Layout(); }
+void CScribantApp::OnUpdateRecogLayout(CCmdUI* ui) { ui->Enable(commands_.CanLayout(PageHasLayout())); }
+void CScribantApp::OnRecogCancelLayout() { commands_.CancelLayout(); }
+void CScribantApp::OnUpdateRecogCancelLayout(CCmdUI* ui) { ui->Enable(commands_.CanCancelLayout(PageHasLayout())); }
+void CScribantApp::OnPageNext() { commands_.NextPage(); }
+void CScribantApp::OnUpdatePageNext(CCmdUI* ui) { ui->Enable(commands_.CanNextPage()); }
+void CScribantApp::OnPagePrev() { commands_.PrevPage(); }
+void CScribantApp::OnUpdatePagePrev(CCmdUI* ui) { ui->Enable(commands_.CanPrevPage()); }
+void CScribantApp::OnImageRename() { m_task.RenameToScanNames(); }
+
+bool CScribantApp::PageHasLayout() const { return document_ && document_->m_bHasLayout; }
+
+void CScribantApp::OnSelectAll() {
+    if (CMainFrame* frame = MainFrame()) frame->PageList().SelectAll();
+}
+
+void CScribantApp::OnCharInput() {
+    // The character-input program is an outside program; its result is not examined.
+    const std::string program = m_strAppDir + "\\Wendaro.exe";
+    ShellExecuteA(nullptr, "open", program.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void CScribantApp::OnScan() {
+    // The queue file is left alone: paths handed over by other starts are
+    // still to be opened.
+    const std::string name = commands_.PrepareScanName();
+    if (name.empty()) return;
+    // No scanner glue answers here: the acquisition is refused.
+    AfxMessageBox(LoadText(IDS_CHECK_SCANNER).GetString(), MB_OK);
+}
+
+BOOL CScribantApp::PromptImageFileName(BOOL open, const char* defaultExt, std::string& name, DWORD flags,
+                                       UINT filterId) {
+    CFileDialog dialog(open, defaultExt, name.c_str(), flags, LoadText(filterId).GetString(), m_pMainWnd);
+    if (dialog.DoModal() != IDOK) return FALSE;
+    name = dialog.GetPathName().GetString();
+    if (suite::PathLastPart(name).find('.') == std::string_view::npos) {
+        static const char* const kExtensions[] = {".tif", ".bmp", ".jpg"};
+        const DWORD index = dialog.m_ofn.nFilterIndex;
+        if (index >= 1 && index <= 3) name += kExtensions[index - 1];
+    }
+    return TRUE;
+}
+
+void CScribantApp::OnOpenImages() {
+    std::string& last = m_settings.lastFilePath;
+    if (last.empty() || !exists(last)) last = m_strDataDir + "\\IMAGE\\";
+    const bool isFolder = suite::IsPathSeparator(last.back());
+    CFileDialog dialog(TRUE, nullptr, isFolder ? nullptr : last.c_str(), 0x120Cu, LoadText(61219).GetString(),
+                       m_pMainWnd);
+    const CString title = LoadText(61208);
+    dialog.m_ofn.lpstrTitle = title.GetString();
+    if (isFolder) dialog.m_strInitialDir = last.c_str();
+    if (dialog.DoModal() != IDOK) return;
+    AfxPumpMessages();
+    CMainFrame* frame = MainFrame();
+    if (!frame) return;
+    CFileListCtrl& list = frame->PageList();
+    const int n = list.GetItemCount();
+    std::vector<std::string> paths;
+    POSITION pos = dialog.GetStartPosition();
+    while (pos) paths.emplace_back(dialog.GetNextPathName(pos).GetString());
+    if (paths.empty()) paths.emplace_back(dialog.GetPathName().GetString());
+    for (const std::string& path : paths) {
+        last = path;
+        if (list.FindItem(path) >= 0) {
+            // Listed already: a single choice opens its row.
+            if (paths.size() == 1) m_task.SelectImage(list.FindItem(path));
+            continue;
+        }
+        m_task.AddImageToList(path, 0);
+    }
+    if (list.GetItemCount() > n) {
+        m_task.SelectImage(n);
+        list.SetFocus();
+        list.SelectItem(n);
+    }
+}
+
+void CScribantApp::OnOutputToFormat() {
+    const CString filter = LoadText(61237);
+    CFileDialog dialog(FALSE, nullptr, nullptr, OFN_HIDEREADONLY, filter.GetString(), m_pMainWnd);
+    const CString title = LoadText(61209);
+    dialog.m_ofn.lpstrTitle = title.GetString();
+    dialog.m_strInitialDir = (m_strDataDir + "\\output").c_str();
+    if (dialog.DoModal() != IDOK) return;
+    AfxPumpMessages();
+    m_task.ExportSelected(dialog.GetPathName().GetString());
+}

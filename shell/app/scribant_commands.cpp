@@ -1,0 +1,124 @@
+#include "shell/app/scribant_commands.h"
+
+#include <filesystem>
+
+#include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document/page_settings.h"
+#include "ocrdoc/task/task.h"
+#include "platform/win/files.h"
+#include "platform/win/path.h"
+#include "shell/shell_services.h"
+
+namespace {
+
+std::string folderOf(const std::string& path) {
+    const std::string_view last = suite::PathLastPart(path);
+    return path.substr(0, path.size() - last.size());
+}
+
+std::string replaceFirst(std::string text, const std::string& key, const std::string& value) {
+    const std::size_t at = text.find(key);
+    if (at != std::string::npos) text.replace(at, key.size(), value);
+    return text;
+}
+
+}  // namespace
+
+bool CScribantCommands::HasImages() const { return task_.HasImages() != FALSE; }
+
+int CScribantCommands::firstSelectedRow() const {
+    const std::vector<int> rows = ShellServices().PageListSelectedRows();
+    return rows.empty() ? -1 : rows.front();
+}
+
+bool CScribantCommands::CanLayout(bool pageHasLayout) const {
+    return HasImages() && (!pageHasLayout || task_.CountSelected() > 1);
+}
+
+bool CScribantCommands::CanCancelLayout(bool pageHasLayout) const {
+    return HasImages() && (pageHasLayout || task_.CountSelected() > 1);
+}
+
+bool CScribantCommands::CanSplitHandwriting() const {
+    if (task_.CountSelected() > 1) return false;
+    const int row = ShellServices().PageListCurrentRow();
+    return row >= 0 && ShellServices().PageListItemText(row, kPageListType) == PageSettings::Defaults().typeNames[4];
+}
+
+bool CScribantCommands::CanNextPage() const {
+    return HasImages() && firstSelectedRow() != ShellServices().PageListRowCount() - 1;
+}
+
+bool CScribantCommands::CanPrevPage() const { return HasImages() && firstSelectedRow() != 0; }
+
+bool CScribantCommands::CanTaskCommandB() const { return HasImages() && task_.m_strName != "Default Task"; }
+
+void CScribantCommands::RecognizeStart() {
+    if (task_.CountSelected() > 1) task_.RecognizeSelected();
+    else ShellServices().PostMainCommand(ID_DOC_RECOGNIZE);
+}
+
+void CScribantCommands::Layout() {
+    if (task_.CountSelected() > 1) task_.AnalyzeSelected();
+    else ShellServices().PostMainCommand(ID_DOC_LAYOUT);
+}
+
+void CScribantCommands::CancelLayout() {
+    if (task_.CountSelected() > 1) {
+        if (ShellServices().MessageBox(TaskString(IDS_DISCARD_RESULT), "", MB_YESNO | 0x20u) == IDNO) return;
+        task_.ClearLayoutSelected();
+        return;
+    }
+    ShellServices().PostMainCommand(ID_DOC_CLEAR_LAYOUT);
+}
+
+void CScribantCommands::SplitHandwriting() {
+    if (CanSplitHandwriting()) ShellServices().PostMainCommand(ID_PAGE_SEGMENT);
+}
+
+// The page list's next and previous rows: the row becomes the only selection
+// and its page is opened.
+void CScribantCommands::NextPage() {
+    CShellServices& shell = ShellServices();
+    const int row = firstSelectedRow();
+    if (row + 1 >= shell.PageListRowCount()) return;
+    shell.PageListSelectItem(row + 1);
+    task_.SelectImage(row + 1);
+}
+
+void CScribantCommands::PrevPage() {
+    CShellServices& shell = ShellServices();
+    const int row = firstSelectedRow();
+    const int target = row < 0 ? shell.PageListRowCount() - 1 : row - 1;
+    if (target < 0) return;
+    shell.PageListSelectItem(target);
+    task_.SelectImage(target);
+}
+
+std::string CScribantCommands::PrepareScanName() {
+    CShellServices& shell = ShellServices();
+    std::string name = shell.ScanName();
+    if (name.empty()) {
+        name = shell.DataFolder() + "\\image\\OR001.tif";
+        shell.SetScanName(name);
+    }
+    const std::string folder = folderOf(name);
+    if (!folder.empty()) {
+        const DWORD attributes = GetFileAttributesA(folder.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            if (shell.MessageBox(replaceFirst(TaskString(IDS_CREATE_FOLDER), "%1", folder), "", MB_YESNO) != IDYES)
+                return {};
+            std::error_code ec;
+            std::filesystem::create_directories(suite::NativePathOfEither(folder), ec);
+        }
+    }
+    if (!CTask::IsScanImageFile(name)) {
+        shell.MessageBox(TaskString(IDS_SCAN_EXTENSION), "", MB_OK | MB_ICONEXCLAMATION);
+        return {};
+    }
+    if (!CTask::StemEndsInCounter(name)) {
+        CTask::AppendCounter(name);
+        shell.SetScanName(name);
+    }
+    return name;
+}

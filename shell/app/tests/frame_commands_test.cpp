@@ -1,0 +1,151 @@
+// The main frame's own commands through the command routing: the text
+// window, the three layouts, the file bar toggle, the insert mode, the
+// scanner's state, the title; and a grab of the started window.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include <cstring>
+
+#include "ocrdoc/document/ocr_doc.h"
+#include "outside/tests/pages.h"
+#include "platform/afx/ui/testing.h"
+#include "platform/win/memory.h"
+#include "shell/app/scribant_ids.h"
+#include "shell/app/tests/scribant_fixture.h"
+#include "shell/frame/main_frame.h"
+
+namespace scribanttest {
+namespace {
+
+class FrameCommands : public ScribantHome {
+protected:
+    void SetUp() override {
+        ScribantHome::SetUp();
+        ASSERT_TRUE(Start());
+        frame = app_->MainFrame();
+        ASSERT_NE(frame, nullptr);
+        frame->MoveWindow(0, 0, 1024, 700);
+        AfxPumpMessages();
+    }
+    void command(UINT id) { frame->SendMessage(WM_COMMAND, id, 0); }
+    // Whether a command is enabled and checked, asked as a menu would.
+    std::pair<bool, int> state(UINT id) {
+        struct Probe : CCmdUI {
+            bool enabled = true;
+            int checked = 0;
+            void Enable(BOOL on) override { enabled = on != FALSE; }
+            void SetCheck(int check) override { checked = check; }
+            void SetText(LPCTSTR) override {}
+        } probe;
+        probe.m_nID = id;
+        probe.DoUpdate(frame, TRUE);
+        return {probe.enabled, probe.checked};
+    }
+    CMainFrame* frame = nullptr;
+};
+
+TEST_F(FrameCommands, TheTextWindowCommandFlipsTheSettingAndTheRow) {
+    ASSERT_TRUE(app_->IsSplitterColumnHidden());
+    EXPECT_EQ(state(32830).second, 0);
+    command(32830);
+    EXPECT_FALSE(app_->IsSplitterColumnHidden());
+    EXPECT_TRUE(app_->m_settings.viewText);
+    EXPECT_EQ(state(32830).second, 1);
+    command(32830);
+    EXPECT_TRUE(app_->IsSplitterColumnHidden());
+    EXPECT_FALSE(app_->m_settings.viewText);
+}
+
+TEST_F(FrameCommands, LayoutsCoverHideOrShowThePageList) {
+    EXPECT_EQ(frame->ViewsShown(), 1);
+    command(32817);  // the page list only
+    EXPECT_EQ(frame->ViewsShown(), 0);
+    EXPECT_TRUE(frame->FileBar().IsWindowVisible());
+    EXPECT_EQ(state(32817).second, 1);
+    EXPECT_EQ(state(32818).second, 0);
+    command(32819);  // the views only
+    EXPECT_EQ(frame->ViewsShown(), 2);
+    EXPECT_FALSE(frame->FileBar().IsWindowVisible());
+    EXPECT_EQ(state(32819).second, 1);
+    command(32818);  // every pane again, at the stored width
+    EXPECT_EQ(frame->ViewsShown(), 1);
+    EXPECT_TRUE(frame->FileBar().IsWindowVisible());
+    EXPECT_EQ(frame->FileBar().Width(), app_->m_settings.ocrBarHeight);
+    // The bar toggle: off gives the views only, on with a covering bar the list only.
+    command(32817);
+    command(32829);
+    EXPECT_EQ(frame->ViewsShown(), 2);
+    EXPECT_FALSE(frame->FileBar().IsWindowVisible());
+    command(32829);
+    EXPECT_EQ(frame->ViewsShown(), 0);
+    EXPECT_TRUE(frame->FileBar().IsWindowVisible());
+}
+
+TEST_F(FrameCommands, InsertModeStartsOffAndTheScannerStateDisablesScanning) {
+    EXPECT_FALSE(app_->IsInsertMode());
+    command(32772);
+    EXPECT_TRUE(app_->IsInsertMode());
+    CString insert;
+    insert.LoadString(61451);
+    EXPECT_EQ(app_->StatusPaneText(6), std::string(insert.GetString()));
+    EXPECT_TRUE(state(32773).first);
+    frame->SendMessage(WM_SCANSTATE, 1, 0);
+    EXPECT_FALSE(state(32773).first);
+    EXPECT_FALSE(state(32774).first);
+    frame->SendMessage(WM_SCANSTATE, 0, 0);
+    EXPECT_TRUE(state(32773).first);
+}
+
+TEST_F(FrameCommands, TheTitleBeginsWithTheProductTitle) {
+    frame->OnUpdateFrameTitle(TRUE);
+    CString title;
+    frame->GetWindowText(title);
+    EXPECT_EQ(std::string(title.GetString()).rfind("Scribant - Default Task", 0), 0u) << title.GetString();
+}
+
+TEST_F(FrameCommands, WorkCommandsAreDisabledWithoutImages) {
+    for (UINT id : {32794u, 32793u, 32795u, 32859u, 32858u, 32857u, 32827u, 32894u, 32908u})
+        EXPECT_FALSE(state(id).first) << id;
+    EXPECT_TRUE(state(32828).first);
+}
+
+TEST_F(FrameCommands, APageOpensFromTheListAndTheWindowIsGrabbed) {
+    testpages::ensureGui();
+    testpages::Page test = testpages::textPage(testpages::simplifiedText(3, 2), 1200, 900, testpages::Style{40});
+    const std::string path = suite::WindowsPath((Data() / "IMAGE" / "OR001.tif").string());
+    {
+        COcrDoc writer;
+        writer.m_bAutoDelete = FALSE;
+        writer.m_pImage = new CPageImage;
+        writer.m_pImage->m_nWidth = test.plane.width;
+        writer.m_pImage->m_nHeight = test.plane.height;
+        writer.m_pImage->m_nBitCount = 1;
+        ASSERT_TRUE(writer.m_pImage->AllocBits(writer.m_pImage->PlaneBytes()));
+        std::memcpy(GlobalLock(writer.m_pImage->m_hBits), test.plane.bits.data(), test.plane.bits.size());
+        GlobalUnlock(writer.m_pImage->m_hBits);
+        ASSERT_TRUE(writer.WriteImageFile(path.c_str(), TRUE));
+    }
+    // The writer registered itself as the open document while it lived.
+    app_->SetCurrentDocument(static_cast<COcrDoc*>(frame->GetActiveDocument()));
+    ASSERT_TRUE(app_->OpenImagePath(path));
+    ASSERT_TRUE(PumpUntil([&] {
+        COcrDoc* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+        return doc && doc->m_pImage && app_->CurrentDocumentPath() == path;
+    }, 20000)) << "doc " << app_->CurrentDocument() << " path '" << app_->CurrentDocumentPath() << "' want '" << path << "' rows " << app_->PageListRowCount();
+    EXPECT_EQ(app_->PageListRowCount(), 1);
+    EXPECT_EQ(app_->PageListCurrentRow(), 0);
+    EXPECT_FALSE(app_->StatusPaneText(kStatusCounter).empty());
+    command(32830);
+    for (int i = 0; i < 20; ++i) AfxPumpMessages();
+    const char* keep = std::getenv("SCRIBANT_GRAB_DIR");
+    const std::string grab = keep && *keep ? std::string(keep) + "/scribant_page_open.png"
+                                           : (root_ / "scribant_page_open.png").string();
+    ASSERT_TRUE(frame->GrabToFile(grab.c_str()));
+    std::ifstream png(grab, std::ios::binary | std::ios::ate);
+    EXPECT_GT(static_cast<long>(png.tellg()), 1000L);
+}
+
+}  // namespace
+}  // namespace scribanttest

@@ -1,0 +1,132 @@
+// The main frame as the program starts it: the splitter with its hideable
+// text row, the page list in the file bar, the trimmed menu, the status bar
+// and its progress pane, and the shell services answered by the frame.
+#include <gtest/gtest.h>
+
+#include "shell/app/scribant_ids.h"
+#include "shell/app/tests/scribant_fixture.h"
+#include "shell/frame/main_frame.h"
+#include "views/page_view/ocr_view.h"
+#include "views/text/text_view.h"
+
+namespace scribanttest {
+namespace {
+
+class MainFrame : public ScribantHome {
+protected:
+    void SetUp() override {
+        ScribantHome::SetUp();
+        ASSERT_TRUE(Start());
+        frame = app_->MainFrame();
+        ASSERT_NE(frame, nullptr);
+    }
+    CMainFrame* frame = nullptr;
+    CHideSplitterWnd& splitter() { return frame->Splitter(); }
+};
+
+TEST_F(MainFrame, HidingTheTextRowKeepsThePageViewShown) {
+    // The text view is hidden at start while the settings do not show it.
+    ASSERT_TRUE(app_->IsSplitterColumnHidden());
+    CWnd* top = splitter().GetPane(0, 0);
+    ASSERT_NE(top, nullptr);
+    EXPECT_TRUE(top->IsKindOf(RUNTIME_CLASS(COcrView)));
+    EXPECT_TRUE(top->IsWindowVisible());
+    EXPECT_EQ(splitter().GetRowCount(), 1);
+    ASSERT_NE(app_->TextView(), nullptr);
+    EXPECT_FALSE(app_->TextView()->IsWindowVisible());
+
+    app_->ShowTextColumn();
+    EXPECT_FALSE(app_->IsSplitterColumnHidden());
+    EXPECT_EQ(splitter().GetRowCount(), 2);
+    EXPECT_EQ(splitter().GetPane(0, 0), static_cast<CWnd*>(app_->TextView()));
+    EXPECT_EQ(splitter().GetPane(1, 0), top);
+    EXPECT_TRUE(app_->TextView()->IsWindowVisible());
+    EXPECT_TRUE(top->IsWindowVisible());
+    // Showing again does nothing.
+    app_->ShowTextColumn();
+    EXPECT_EQ(splitter().GetRowCount(), 2);
+
+    app_->HideTextColumn();
+    EXPECT_TRUE(app_->IsSplitterColumnHidden());
+    EXPECT_EQ(splitter().GetPane(0, 0), top);
+    EXPECT_TRUE(top->IsWindowVisible());
+    EXPECT_FALSE(app_->TextView()->IsWindowVisible());
+    // A second hide while one row is hidden changes nothing.
+    app_->HideTextColumn();
+    EXPECT_EQ(splitter().GetRowCount(), 1);
+    EXPECT_EQ(splitter().GetPane(0, 0), top);
+    EXPECT_TRUE(top->IsWindowVisible());
+}
+
+TEST_F(MainFrame, TheMenuLosesTheItemsTheProgramDoesNotOffer) {
+    CMenu* menu = frame->GetMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->GetMenuItemCount(), 6u);
+    CMenu* output = menu->GetSubMenu(3);
+    ASSERT_EQ(output->GetMenuItemCount(), 2u);
+    EXPECT_EQ(output->GetMenuItemID(0), 32827u);
+    EXPECT_EQ(output->GetMenuItemID(1), 32889u);
+    CMenu* view = menu->GetSubMenu(4);
+    ASSERT_EQ(view->GetMenuItemCount(), 6u);
+    for (UINT i = 0; i < 6; ++i) EXPECT_NE(view->GetMenuItemID(static_cast<int>(i)), 32920u);
+    CMenu* help = menu->GetSubMenu(5);
+    for (UINT i = 0; i < help->GetMenuItemCount(); ++i) {
+        EXPECT_NE(help->GetMenuItemID(static_cast<int>(i)), 32912u);
+        EXPECT_NE(help->GetMenuItemID(static_cast<int>(i)), 32928u);
+    }
+    EXPECT_EQ(help->GetMenuItemID(static_cast<int>(help->GetMenuItemCount()) - 1), 57664u);
+}
+
+TEST_F(MainFrame, PageListRowsAreFoundByExactName) {
+    FileItemInfo a{"C:\\scans\\page*.tif", "简体", "自动", 0, "300"};
+    FileItemInfo b{"C:\\scans\\page1.tif", "英文", "表格", 2, "600"};
+    EXPECT_EQ(app_->PageListUpdateItem(a), 0);
+    EXPECT_EQ(app_->PageListUpdateItem(b), 1);
+    EXPECT_EQ(app_->PageListRowCount(), 2);
+    // '*' is an ordinary character: it names only itself.
+    EXPECT_EQ(app_->PageListFindItem("C:\\scans\\page?.tif"), -1);
+    EXPECT_EQ(app_->PageListFindItem("C:\\scans\\page1.tif"), 1);
+    EXPECT_EQ(app_->PageListCurrentRow(), 1);
+    EXPECT_EQ(app_->PageListFindItem("C:\\scans\\page*.tif"), 0);
+    EXPECT_EQ(app_->PageListSelectedRows(), std::vector<int>{0});
+    EXPECT_EQ(app_->PageListItemText(1, kPageListResolution), "600");
+    EXPECT_EQ(app_->PageListItemText(1, kPageListStatus), "2");
+    EXPECT_EQ(app_->PageListItemText(5, kPageListPath), "");
+    EXPECT_EQ(app_->PageListItemText(0, 9), "");
+    // Updating a listed path changes its row, not the row count.
+    b.status = 3;
+    EXPECT_EQ(app_->PageListUpdateItem(b), 1);
+    EXPECT_EQ(app_->PageListRowCount(), 2);
+    EXPECT_EQ(app_->PageListItemText(1, kPageListStatus), "3");
+    app_->PageListDeleteAll();
+    EXPECT_EQ(app_->PageListRowCount(), 0);
+    EXPECT_EQ(app_->PageListCurrentRow(), -1);
+}
+
+TEST_F(MainFrame, StatusPanesAndProgress) {
+    app_->SetStatusPaneText(kStatusLanguage, "简体");
+    EXPECT_EQ(app_->StatusPaneText(kStatusLanguage), "简体");
+    EXPECT_EQ(app_->StatusPaneText(12), "");
+    app_->SetStatusPaneText(12, "nowhere");  // no such pane: nothing happens
+    app_->DrawProgress(1, 4, 2);
+    EXPECT_TRUE(frame->Progress().Active());
+    EXPECT_GT(frame->Progress().Filled(), 0);
+    app_->DrawProgress(5, 4, 4);  // an empty range draws nothing
+    EXPECT_FALSE(frame->Progress().Active());
+    app_->DrawProgress(0, 0, 7);  // past the end: the pane is full, no more
+    CRect pane;
+    frame->StatusBar().GetItemRect(1, &pane);
+    EXPECT_LE(frame->Progress().Filled(), std::max(pane.Width(), 120));
+    app_->ClearProgress();
+    EXPECT_FALSE(frame->Progress().Active());
+}
+
+TEST_F(MainFrame, TheScanNameBoxStartsWithTheStoredNameAndKeepsItAtClose) {
+    EXPECT_EQ(app_->ScanName(), app_->m_settings.newFileName);
+    app_->SetScanName("c:\\scans\\page007.tif");
+    EXPECT_TRUE(app_->SaveWorkState());
+    EXPECT_EQ(app_->m_settings.newFileName, "c:\\scans\\page007.tif");
+}
+
+}  // namespace
+}  // namespace scribanttest

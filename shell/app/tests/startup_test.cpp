@@ -1,0 +1,138 @@
+// Start-up of Scribant under a home of its own: folders, each failure ending
+// the start, the language library by the system language, the wrong
+// parameter, the title, the queue-file hand-off and the settings written at exit.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "shell/app/scribant_ids.h"
+#include "shell/app/tests/scribant_fixture.h"
+#include "shell/frame/main_frame.h"
+
+namespace scribanttest {
+namespace {
+
+using Startup = ScribantHome;
+
+TEST_F(Startup, MakesItsFoldersAndItsWindow) {
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(app_->messages.empty());
+    for (const char* sub : {"WORK", "OUTPUT", "IMAGE"}) EXPECT_TRUE(fs::is_directory(Data() / sub)) << sub;
+    EXPECT_EQ(suite::NativePath(app_->m_strDataDir), Data().string());
+    EXPECT_EQ(app_->m_strQueueFile, app_->m_strDataDir + "\\work\\Zoduvezevav.txt");
+    ASSERT_NE(app_->MainFrame(), nullptr);
+    CString title;
+    app_->m_pMainWnd->GetWindowText(title);
+    EXPECT_STREQ(title.GetString(), "Scribant - \xC4\xAC\xC8\xCF\xB9\xA4\xB3\xCC - \xCE\xDE\xB1\xEA\xCC\xE2");
+    EXPECT_EQ(&ShellServices(), static_cast<CShellServices*>(app_.get()));
+    // A second start finds the running frame by its own class.
+    EXPECT_EQ(FindWindow(SCRIBANT_FRAME_CLASS, nullptr), app_->m_pMainWnd->GetSafeHwnd());
+}
+
+TEST_F(Startup, EachFolderThatCannotBeMadeEndsTheStartWithItsMessage) {
+    struct Case {
+        fs::path blocker;
+        const char* message;
+    } cases[] = {
+        {Documents() / "My ORdoc Files", "Can not find or create \"My ORdoc Files\" directory!"},
+        {Data(), "Can not find or create \"Scribant\" directory!"},
+        {Data() / "WORK", "Can not find or create WORK directory!"},
+        {Data() / "OUTPUT", "Can not find or create OUTPUT directory!"},
+        {Data() / "IMAGE", "Can not find or create IMAGE directory!"},
+    };
+    for (const Case& c : cases) {
+        std::error_code ec;
+        fs::remove_all(Documents(), ec);
+        fs::create_directories(c.blocker.parent_path());
+        std::ofstream(c.blocker) << "a file where a folder belongs";
+        EXPECT_FALSE(Start()) << c.message;
+        ASSERT_EQ(app_->messages.size(), 1u) << c.message;
+        EXPECT_EQ(app_->messages[0], c.message);
+        EXPECT_EQ(app_->m_pMainWnd, nullptr);
+        Stop();
+    }
+}
+
+TEST_F(Startup, TheLanguageLibraryFollowsTheSystemLanguage) {
+    ASSERT_TRUE(Start({}, 0x1004));
+    EXPECT_EQ(app_->m_bSimplified, 0);
+    EXPECT_EQ(app_->m_settings.langCode, 1);
+    CString ole;
+    ole.LoadString(IDS_OLE_INIT_FAILED);
+    // "失敗" of the traditional library, in the code page's bytes.
+    EXPECT_NE(std::string(ole.GetString()).find("OLE"), std::string::npos);
+    const std::string traditional = ole.GetString();
+    Stop();
+    ASSERT_TRUE(Start({}, 0x804));
+    EXPECT_EQ(app_->m_bSimplified, 1);
+    ole.LoadString(IDS_OLE_INIT_FAILED);
+    EXPECT_NE(traditional, std::string(ole.GetString()));
+}
+
+TEST_F(Startup, EnglishSystemsGetEnglishOnlyWhenNothingIsStored) {
+    ASSERT_TRUE(Start({}, 0x409));
+    EXPECT_EQ(app_->m_settings.langCode, 2);
+    EXPECT_EQ(app_->m_bSimplified, 1);
+    app_->m_settings.langCode = 0;
+    Stop();
+    ASSERT_TRUE(Start({}, 0x409));
+    EXPECT_EQ(app_->m_settings.langCode, 0) << "a stored language stays whatever the system's";
+}
+
+TEST_F(Startup, ATraditionalFirstStartWritesItsLanguageCodeAtExit) {
+    ASSERT_TRUE(Start({}, 0x404));
+    Stop();
+    CWinApp reader("Scribant");
+    reader.SetRegistryKey("Orvane");
+    EXPECT_EQ(reader.GetProfileInt("Config", "LangCode", 9), 1u);
+    EXPECT_EQ(reader.GetProfileInt("OcrBar", "Height", 0), 208u);
+    EXPECT_EQ(reader.GetProfileInt("Config", "Res", 0), 300u);
+}
+
+TEST_F(Startup, AFileOfAnotherTypeIsAWrongParameter) {
+    for (const char* file : {"notes.txt", "page.png", "archive"}) {
+        EXPECT_FALSE(Start({file}));
+        ASSERT_EQ(app_->messages.size(), 1u) << file;
+        EXPECT_EQ(app_->messages[0], "Wrong startup parameter");
+        Stop();
+    }
+}
+
+TEST_F(Startup, ExitWritesTheSettingsAndRemovesTheEngineFiles) {
+    ASSERT_TRUE(Start());
+    app_->m_settings.penColor = 6;
+    app_->m_bAutoOpenTxt = 1;
+    app_->m_strOutputPath = "C:\\out";
+    std::ofstream(Data() / "WORK" / "atemp000.idx") << "x";
+    std::ofstream(Data() / "WORK" / "atemp000.c&e") << "x";
+    std::ofstream(Data() / "WORK" / "keep.txt") << "x";
+    Stop();
+    EXPECT_FALSE(fs::exists(Data() / "WORK" / "atemp000.idx"));
+    EXPECT_FALSE(fs::exists(Data() / "WORK" / "atemp000.c&e"));
+    EXPECT_TRUE(fs::exists(Data() / "WORK" / "keep.txt"));
+    CWinApp reader("Scribant");
+    reader.SetRegistryKey("Orvane");
+    EXPECT_EQ(reader.GetProfileInt("Config", "Pen Color", 0), 6u);
+    EXPECT_EQ(reader.GetProfileInt("Config", "AutoOpenTxt", 0), 1u);
+    EXPECT_STREQ(reader.GetProfileString("Config", "OutputPath", "").GetString(), "C:\\out");
+}
+
+TEST_F(Startup, QueuedImagesAreOpenedOnceEachAndTheQueueEmptied) {
+    ASSERT_TRUE(Start());
+    const fs::path image = Data() / "IMAGE" / "queued page.tif";
+    std::ofstream(image) << "not really a picture";
+    const std::string windowsPath = suite::WindowsPath(image.string());
+    ASSERT_TRUE(app_->Queue().Append(windowsPath));
+    ASSERT_TRUE(app_->Queue().Append(windowsPath));
+    ASSERT_TRUE(app_->Queue().Append("C:\\ignored.pdf"));
+    app_->MainFrame()->SendMessage(WM_COMMAND, ID_OPEN_QUEUED_IMAGES, 0);
+    CFileListCtrl& list = app_->MainFrame()->PageList();
+    ASSERT_EQ(list.GetItemCount(), 1);
+    EXPECT_EQ(std::string(list.GetItemText(0, kPageListPath).GetString()), windowsPath);
+    EXPECT_EQ(list.CurrentRow(), 0);
+    EXPECT_TRUE(app_->Queue().TakeAll().empty());
+    EXPECT_EQ(app_->m_settings.lastFilePath, windowsPath);
+}
+
+}  // namespace
+}  // namespace scribanttest

@@ -1,0 +1,237 @@
+#include "shell/frame/main_frame.h"
+
+#include <cstdio>
+
+#include "shell/app/scribant_app.h"
+#include "shell/app/scribant_ids.h"
+#include "views/page_view/ocr_view.h"
+#include "platform/win/path.h"
+#include "views/text/text_view.h"
+
+namespace {
+constexpr UINT kFileBarId = 0xE810;
+constexpr int kStatusPanes = 9;
+constexpr int kTextRowHeight = 360;
+constexpr UINT kIdAppUpdate = 32912;
+constexpr UINT kIdFileScan = 32773;
+constexpr UINT kIdFileSelectScanner = 32774;
+constexpr UINT kIdToggleInsert = 32772;
+constexpr UINT kIdLayoutManagerOnly = 32817;
+constexpr UINT kIdLayoutShowAll = 32818;
+constexpr UINT kIdLayoutImageText = 32819;
+constexpr UINT kIdViewManagerBar = 32829;
+constexpr UINT kIdViewTextWindow = 32830;
+constexpr UINT kInsertText = 61451;
+constexpr UINT kOverwriteText = 61452;
+constexpr int kInsertPane = 6;
+// The width that makes the file bar cover the views.
+constexpr int kCoveringWidth = 2000;
+constexpr UINT kIdHelpOnline = 32928;
+// Pane widths in pixels; pane 0 (the prompt) takes what is left.
+constexpr int kPaneWidths[kStatusPanes] = {0, 120, 48, 48, 48, 40, 60, 40, 40};
+}  // namespace
+
+IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
+ON_WM_CREATE()
+ON_WM_CLOSE()
+ON_COMMAND(ID_OPEN_QUEUED_IMAGES, OnOpenQueuedImages)
+ON_UPDATE_COMMAND_UI(kIdFileSelectScanner, OnUpdateScan)
+ON_UPDATE_COMMAND_UI(kIdFileScan, OnUpdateScan)
+ON_COMMAND(kIdViewManagerBar, OnViewManagerBar)
+ON_UPDATE_COMMAND_UI(kIdViewManagerBar, OnUpdateViewManagerBar)
+ON_COMMAND(kIdViewTextWindow, OnViewTextWindow)
+ON_UPDATE_COMMAND_UI(kIdViewTextWindow, OnUpdateViewTextWindow)
+ON_COMMAND(kIdLayoutShowAll, OnLayoutShowAll)
+ON_COMMAND(kIdLayoutManagerOnly, OnLayoutManagerOnly)
+ON_COMMAND(kIdLayoutImageText, OnLayoutImageText)
+ON_UPDATE_COMMAND_UI(kIdLayoutShowAll, OnUpdateLayoutShowAll)
+ON_UPDATE_COMMAND_UI(kIdLayoutImageText, OnUpdateLayoutImageText)
+ON_UPDATE_COMMAND_UI(kIdLayoutManagerOnly, OnUpdateLayoutManagerOnly)
+ON_COMMAND(kIdToggleInsert, OnToggleInsert)
+ON_MESSAGE(WM_SCANSTATE, OnScanState)
+ON_MESSAGE(WM_SCANIMAGE, OnScanImageArrived)
+END_MESSAGE_MAP()
+
+CMainFrame::CMainFrame() = default;
+CMainFrame::~CMainFrame() = default;
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
+    if (!CFrameWnd::PreCreateWindow(cs)) return FALSE;
+    cs.lpszClass = SCRIBANT_FRAME_CLASS;
+    return TRUE;
+}
+
+int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
+    if (CFrameWnd::OnCreate(cs) == -1) return -1;
+    toolBar_.CreateEx(this);
+    toolBar_.LoadToolBar(IDR_MAINFRAME);
+    if (!statusBar_.Create(this)) return -1;
+    UINT ids[kStatusPanes];
+    for (UINT& id : ids) id = ID_SEPARATOR;
+    statusBar_.SetIndicators(ids, kStatusPanes);
+    statusBar_.SetPaneInfo(0, ID_SEPARATOR, SBPS_STRETCH, 0);
+    for (int p = 1; p < kStatusPanes; ++p) statusBar_.SetPaneInfo(p, ID_SEPARATOR, SBPS_NORMAL, kPaneWidths[p]);
+    CScribantApp* app = ScribantApp();
+    if (!fileBar_.Create(this, kFileBarId, 260)) return -1;
+    if (app) fileBar_.SetScanName(app->m_settings.newFileName);
+    TrimMenu(GetMenu());
+    CString overwrite;
+    overwrite.LoadString(kOverwriteText);
+    SetPaneText(kInsertPane, overwrite.GetString());
+    return 0;
+}
+
+void CMainFrame::TrimMenu(CMenu* menu) {
+    if (!menu) return;
+    // Update, online help, the search bar and the PDF conversions are not
+    // offered: the help menu loses two items by id, the view menu its seventh
+    // item, the output menu its second and third.
+    if (CMenu* help = menu->GetSubMenu(5)) {
+        help->DeleteMenu(kIdAppUpdate, MF_BYCOMMAND);
+        help->DeleteMenu(kIdHelpOnline, MF_BYCOMMAND);
+    }
+    if (CMenu* view = menu->GetSubMenu(4)) view->DeleteMenu(6, MF_BYPOSITION);
+    if (CMenu* output = menu->GetSubMenu(3)) {
+        output->DeleteMenu(2, MF_BYPOSITION);
+        output->DeleteMenu(1, MF_BYPOSITION);
+    }
+}
+
+BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* context) {
+    // The text view above the page view; the text row is hidden unless the
+    // settings show it.
+    if (!splitter_.CreateStatic(this, 2, 1)) return FALSE;
+    if (!splitter_.CreateView(1, 0, RUNTIME_CLASS(COcrView), CSize(100, 100), context)) return FALSE;
+    if (!splitter_.CreateView(0, 0, RUNTIME_CLASS(CTextView), CSize(100, kTextRowHeight), context)) return FALSE;
+    splitter_.SetRowHeight(0, kTextRowHeight);
+    splitter_.HideRow(0);
+    CScribantApp* app = ScribantApp();
+    if (app && app->m_settings.viewText) splitter_.ShowRow();
+    // The page view sits at (0, 0) while the text row is hidden, else at (1, 0).
+    const int pageRow = splitter_.HiddenRow() >= 0 ? 0 : 1;
+    if (CWnd* page = splitter_.GetPane(pageRow, 0)) SetActiveView(static_cast<CView*>(page));
+    return TRUE;
+}
+
+void CMainFrame::OnClose() {
+    if (CScribantApp* app = ScribantApp(); app && !app->SaveWorkState()) return;
+    CFrameWnd::OnClose();
+}
+
+void CMainFrame::OnOpenQueuedImages() {
+    if (CScribantApp* app = ScribantApp()) app->OpenQueuedImages();
+}
+
+void CMainFrame::HideTextRow() { splitter_.HideRow(0); }
+
+void CMainFrame::ShowTextRow() { splitter_.ShowRow(); }
+
+void CMainFrame::ClearProgress() {
+    progress_.Clear();
+    SetPaneText(1, "");
+}
+
+void CMainFrame::DrawProgress(int first, int last, int current) {
+    CRect pane;
+    if (statusBar_.GetSafeHwnd()) statusBar_.GetItemRect(1, &pane);
+    const int width = pane.Width() > 0 ? pane.Width() : kPaneWidths[1];
+    if (!progress_.Set(first, last, current, width)) return;
+    char percent[16];
+    std::snprintf(percent, sizeof percent, "%3i%%", progress_.Percent());
+    SetPaneText(1, percent);
+}
+
+void CMainFrame::RefreshProgress() {
+    if (statusBar_.GetSafeHwnd()) statusBar_.UpdateWindow();
+}
+
+std::string CMainFrame::PaneText(int pane) const {
+    if (!statusBar_.GetSafeHwnd() || pane < 0 || pane >= kStatusPanes) return {};
+    return statusBar_.GetPaneText(pane).GetString();
+}
+
+void CMainFrame::SetPaneText(int pane, const std::string& text) {
+    if (statusBar_.GetSafeHwnd() && pane >= 0 && pane < kStatusPanes) statusBar_.SetPaneText(pane, text.c_str());
+}
+
+void CMainFrame::OnUpdateFrameTitle(BOOL) {
+    // "Scribant - <job> - <page>": the title always begins with the product
+    // title, and a page without a name adds nothing.
+    CString title = "Scribant";
+    CScribantApp* app = ScribantApp();
+    if (app) {
+        const std::string job(suite::PathLastPart(app->m_task.m_strName));
+        title += (" - " + job).c_str();
+        if (CDocument* doc = GetActiveDocument()) {
+            const CString& page = doc->GetTitle();
+            if (!page.IsEmpty() && page != "Untitled" && page != "Empty$$$") title += (" - " + std::string(page.GetString())).c_str();
+        }
+    }
+    SetWindowText(title.GetString());
+}
+
+void CMainFrame::OnViewTextWindow() {
+    CScribantApp* app = ScribantApp();
+    if (app) app->m_settings.viewText = !app->m_settings.viewText;
+    if (splitter_.IsLineHidden()) splitter_.ShowRow();
+    else splitter_.HideRow(0);
+}
+
+void CMainFrame::OnUpdateViewTextWindow(CCmdUI* ui) { ui->SetCheck(splitter_.IsLineHidden() ? 0 : 1); }
+
+void CMainFrame::ApplyLayout(int mode) {
+    if (mode == viewsShown_) return;
+    CScribantApp* app = ScribantApp();
+    const int barWidth = app ? app->m_settings.ocrBarHeight : 208;
+    switch (mode) {
+    case 0:
+        fileBar_.SetWidth(kCoveringWidth);
+        if (!fileBar_.IsWindowVisible()) ShowControlBar(&fileBar_, TRUE, FALSE);
+        break;
+    case 1:
+        fileBar_.SetWidth(barWidth);
+        if (!fileBar_.IsWindowVisible()) ShowControlBar(&fileBar_, TRUE, FALSE);
+        break;
+    default:
+        if (fileBar_.IsWindowVisible()) ShowControlBar(&fileBar_, FALSE, FALSE);
+        mode = 2;
+        break;
+    }
+    viewsShown_ = mode;
+    RecalcLayout();
+}
+
+void CMainFrame::OnLayoutShowAll() { ApplyLayout(1); }
+void CMainFrame::OnLayoutManagerOnly() { ApplyLayout(0); }
+void CMainFrame::OnLayoutImageText() { ApplyLayout(2); }
+void CMainFrame::OnUpdateLayoutShowAll(CCmdUI* ui) { ui->SetCheck(viewsShown_ == 1 && fileBar_.IsWindowVisible()); }
+void CMainFrame::OnUpdateLayoutManagerOnly(CCmdUI* ui) { ui->SetCheck(viewsShown_ == 0 && fileBar_.IsWindowVisible()); }
+void CMainFrame::OnUpdateLayoutImageText(CCmdUI* ui) { ui->SetCheck(viewsShown_ == 2); }
+
+void CMainFrame::OnViewManagerBar() {
+    const bool visible = fileBar_.IsWindowVisible() != FALSE;
+    CRect client;
+    GetClientRect(&client);
+    if (visible) viewsShown_ = 2;
+    else viewsShown_ = fileBar_.Width() >= client.Width() - 8 ? 0 : 1;
+    ShowControlBar(&fileBar_, !visible, FALSE);
+    RecalcLayout();
+}
+
+void CMainFrame::OnUpdateViewManagerBar(CCmdUI* ui) { ui->SetCheck(fileBar_.IsWindowVisible() ? 1 : 0); }
+
+void CMainFrame::OnToggleInsert() {
+    insertMode_ = !insertMode_;
+    CString text;
+    text.LoadString(insertMode_ ? kInsertText : kOverwriteText);
+    SetPaneText(kInsertPane, text.GetString());
+}
+
+void CMainFrame::OnUpdateScan(CCmdUI* ui) { ui->Enable(scanIdle_); }
+
+LRESULT CMainFrame::OnScanState(WPARAM wParam, LPARAM) {
+    scanIdle_ = wParam == 0;
+    return 1;
+}

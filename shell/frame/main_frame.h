@@ -1,0 +1,82 @@
+// The main window of Scribant: the page view above the text view in a
+// splitter whose text row can be hidden, the file bar with the page list at a
+// side edge, a tool bar and the nine-pane status bar whose pane 1 doubles as
+// the progress bar.
+#pragma once
+
+#include <string>
+
+#include "platform/afx/afxwin.h"
+#include "shell/frame/file_manager_bar.h"
+#include "shell/frame/hide_splitter_wnd.h"
+#include "shell/frame/progress_pane.h"
+
+class CMainFrame : public CFrameWnd {
+    DECLARE_DYNCREATE(CMainFrame)
+public:
+    CMainFrame();
+    ~CMainFrame() override;
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    BOOL OnCreateClient(LPCREATESTRUCT cs, CCreateContext* context) override;
+
+    CFileListCtrl& PageList() { return fileBar_.List(); }
+    CFileManagerBar& FileBar() { return fileBar_; }
+    CStatusBar& StatusBar() { return statusBar_; }
+    CHideSplitterWnd& Splitter() { return splitter_; }
+
+    // Status-bar progress (pane 1).
+    void ClearProgress();
+    void DrawProgress(int first, int last, int current);
+    void RefreshProgress();
+    const ProgressPane& Progress() const { return progress_; }
+
+    // The text view's row of the splitter.
+    bool IsTextRowHidden() const { return splitter_.IsLineHidden(); }
+    void HideTextRow();
+    void ShowTextRow();
+
+    std::string PaneText(int pane) const;
+    void SetPaneText(int pane, const std::string& text);
+
+    // Removes the items the program does not offer from the frame's menu.
+    static void TrimMenu(CMenu* menu);
+
+    void OnUpdateFrameTitle(BOOL addToTitle) override;
+
+    // Layouts: 0 the page list only, 1 every pane, 2 the views only.
+    int ViewsShown() const { return viewsShown_; }
+    void ApplyLayout(int mode);
+    bool IsInsertMode() const { return insertMode_; }
+    bool IsScanIdle() const { return scanIdle_; }
+
+    afx_msg int OnCreate(LPCREATESTRUCT cs);
+    afx_msg void OnViewTextWindow();
+    afx_msg void OnUpdateViewTextWindow(CCmdUI* ui);
+    afx_msg void OnViewManagerBar();
+    afx_msg void OnUpdateViewManagerBar(CCmdUI* ui);
+    afx_msg void OnLayoutShowAll();
+    afx_msg void OnLayoutManagerOnly();
+    afx_msg void OnLayoutImageText();
+    afx_msg void OnUpdateLayoutShowAll(CCmdUI* ui);
+    afx_msg void OnUpdateLayoutManagerOnly(CCmdUI* ui);
+    afx_msg void OnUpdateLayoutImageText(CCmdUI* ui);
+    afx_msg void OnToggleInsert();
+    afx_msg void OnUpdateScan(CCmdUI* ui);
+    afx_msg LRESULT OnScanState(WPARAM wParam, LPARAM lParam);
+    // A scanned page from the scanner glue (wParam: its packed DIB, owned from here).
+    afx_msg LRESULT OnScanImageArrived(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnClose();
+    afx_msg void OnOpenQueuedImages();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CFileManagerBar fileBar_;
+    CStatusBar statusBar_;
+    CToolBar toolBar_;
+    CHideSplitterWnd splitter_;
+    ProgressPane progress_;
+    int viewsShown_ = 1;
+    bool insertMode_ = false;
+    bool scanIdle_ = true;
+};

@@ -1,0 +1,139 @@
+// A scanned page arriving at the main frame: its file name is settled with
+// the user first (folder, replacing a file, another name), then the page and
+// the name go to the document, which writes the picture; the page list gets
+// the row only after a good write, so no row ever names an empty file.
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "imaging/image_block.h"
+#include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/task/task.h"
+#include "platform/win/files.h"
+#include "platform/win/memory.h"
+#include "platform/win/path.h"
+#include "shell/app/scribant_app.h"
+#include "shell/frame/main_frame.h"
+
+namespace {
+
+constexpr UINT kAskCreateFolder = 61248;
+constexpr UINT kAskReplace = 61249;
+constexpr UINT kImageFilter = 61205;
+constexpr DWORD kSaveFlags = 0x00000004u | 0x00000008u | 0x00000002u;  // hide read-only, no dir change, ask overwrite
+
+std::string loadText(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text.GetString();
+}
+
+std::string withPercentOne(std::string text, const std::string& value) {
+    const std::size_t at = text.find("%1");
+    if (at != std::string::npos) text.replace(at, 2, value);
+    return text;
+}
+
+// The bits a pixel of a packed DIB.
+int dibBitCount(HDIB dib) {
+    CBlockLock block(dib);
+    const BYTE* bytes = block.get();
+    if (!bytes || GlobalSize(dib) < 16) return 0;
+    return bytes[14] | (bytes[15] << 8);
+}
+
+std::string replaceExtension(const std::string& name, const char* ext) {
+    const std::string_view last = suite::PathLastPart(name);
+    const std::size_t dot = last.rfind('.');
+    const std::size_t cut = dot == std::string_view::npos ? name.size() : name.size() - last.size() + dot;
+    return name.substr(0, cut) + ext;
+}
+
+bool hasExtension(const std::string& name, const char* ext) {
+    const std::string_view last = suite::PathLastPart(name);
+    const std::size_t dot = last.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    std::string got(last.substr(dot));
+    for (char& c : got) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return got == ext;
+}
+
+bool fileExists(const std::string& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
+    HDIB dib = reinterpret_cast<HDIB>(wParam);
+    CScribantApp* app = ScribantApp();
+    if (!dib || !app) return 1;
+    std::string name = fileBar_.ScanName();
+    const int bits = dibBitCount(dib);
+    if ((bits == 8 || bits == 24) && app->m_settings.saveAsJpg) {
+        name = replaceExtension(name, ".jpg");
+    } else if (bits == 1 && hasExtension(name, ".jpg")) {
+        name = replaceExtension(name, ".tif");
+        fileBar_.SetScanName(name);
+    }
+    const std::string folder = name.substr(0, name.size() - suite::PathLastPart(name).size());
+    if (!folder.empty() && GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (app->MessageBox(withPercentOne(loadText(kAskCreateFolder), folder), "", MB_YESNO) != IDYES) {
+            GlobalFree(dib);
+            return 1;
+        }
+        std::error_code ec;
+        std::filesystem::create_directories(suite::NativePathOfEither(folder), ec);
+    }
+    bool replace = false;
+    if (fileExists(name)) {
+        const int answer =
+            app->MessageBox(withPercentOne(loadText(kAskReplace), name), "", 0x00000003u | MB_ICONEXCLAMATION);
+        if (answer == IDCANCEL) {
+            GlobalFree(dib);
+            return 1;
+        }
+        if (answer == IDNO) {
+            if (!app->PromptImageFileName(FALSE, nullptr, name, kSaveFlags, kImageFilter)) {
+                GlobalFree(dib);
+                return 1;
+            }
+            fileBar_.SetScanName(name);
+        }
+        // Yes, or another name the save dialog confirmed: the file is replaced.
+        replace = true;
+    }
+
+    // The document adopts the page and writes it; nothing is on disk before.
+    COcrDoc* doc = app->CurrentDocument();
+    if (!doc) {
+        GlobalFree(dib);
+        return 1;
+    }
+    app->PutScannedDib(dib);
+    doc->SetNextNewPageName(name, replace);
+    SendMessage(WM_COMMAND, ID_PAGE_FROM_SCANNER, 0);
+    const std::string saved = doc->GetPathName().GetString();
+    if (saved.empty() || !fileExists(saved)) {
+        char text[600];
+        std::snprintf(text, sizeof text, "Can not save to file: %s", name.c_str());
+        app->MessageBox(text, "", MB_OK | MB_ICONSTOP);
+        return 1;
+    }
+    CFileListCtrl& list = PageList();
+    int row = list.FindItem(saved);
+    if (row < 0) {
+        const int n = list.GetItemCount();
+        if (!app->m_task.AddImageToList(saved, 0) || list.GetItemCount() != n + 1) return 1;
+        row = n;
+    }
+    list.SetFocus();
+    list.SelectItem(row);
+    char counter[64];
+    std::snprintf(counter, sizeof counter, "%4d  /  %d", row + 1, list.GetItemCount());
+    SetPaneText(1, counter);
+    for (int pane = 2; pane <= 4; ++pane)
+        SetPaneText(pane, list.GetItemText(row, pane - 1).GetString());
+    return 1;
+}
