@@ -17,34 +17,12 @@
 #include "platform/afx/afxwin.h"
 #include "platform/win/library.h"
 #include "platform/win/memory.h"
-#include "shell/shell_services.h"
+#include "shell/tests/fake_shell_services.h"
 #include "views/text/text_view.h"
 
 namespace {
 
 CWinApp theBenchApp("TextViewBench");
-
-class CBenchShell final : public CShellServices {
-public:
-    std::string CurrentDocumentPath() const override { return {}; }
-    int PageListCurrentRow() const override { return -1; }
-    int PageListRowCount() const override { return 0; }
-    std::string PageListItemText(int, int) const override { return {}; }
-    bool IsSimplified() const override { return true; }
-    WORD SystemLanguageId() const override { return 1033; }
-    std::string DataFolder() const override { return {}; }
-    std::string ProgramFolder() const override { return {}; }
-    int DefaultResolution() const override { return 300; }
-    int MessageBox(const std::string&, const std::string&, UINT) override { return IDOK; }
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-    void ClearProgress() override {}
-    void DrawProgress(int, int, int) override {}
-    void RefreshProgress() override {}
-    void SetTextView(CTextView* view) override { m_view = view; }
-    CTextView* TextView() const override { return m_view; }
-    CTextView* m_view = nullptr;
-};
 
 std::string Unit(BYTE b1, BYTE b2, unsigned index) {
     return std::string{static_cast<char>(0x80), static_cast<char>(b1), static_cast<char>(b2),
@@ -52,7 +30,7 @@ std::string Unit(BYTE b1, BYTE b2, unsigned index) {
 }
 
 struct Fixture {
-    CBenchShell shell;
+    CFakeShellServices shell;
     HMODULE strings = nullptr;
     COcrDoc doc;
     CFrameWnd* frame = nullptr;
@@ -60,7 +38,7 @@ struct Fixture {
 
     Fixture() {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        SetShellServices(&shell);
+        shell.languageId = 1033;
         AfxWinInit();
         strings = LoadLibraryA("\\Ruvuradavad.DLL");
         AfxSetResourceHandle(strings);
