@@ -16,8 +16,7 @@
 #include <functional>
 #include <thread>
 
-#include "imaging/codecs/codec_factory.h"
-#include "imaging/codecs/image_file_type.h"
+#include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "outside/include/plenmar.h"
 #include "outside/tests/loader.h"
 #include "outside/tests/pages.h"
@@ -78,23 +77,6 @@ struct Window {
     Window& operator=(const Window&) = delete;
 };
 
-// Writes the test page's plane as an image file through the codec of its extension.
-bool SavePlane(const testpages::Plane& plane, const std::string& path) {
-    CPageImage page;
-    page.m_nWidth = plane.width;
-    page.m_nHeight = plane.height;
-    page.m_nBitCount = 1;
-    if (!page.AllocBits(page.PlaneBytes())) return false;
-    std::memcpy(GlobalLock(page.m_hBits), plane.bits.data(), plane.bits.size());
-    GlobalUnlock(page.m_hBits);
-    int type = IMGTYPE_UNKNOWN;
-    CImageCodec* codec = GetImageFileType(path.c_str(), &type) ? CreateImageCodec(path.c_str(), type) : nullptr;
-    const bool saved = codec && codec->Save(&page, 0);
-    delete codec;
-    page.Empty();
-    return saved;
-}
-
 struct SkewAnswer {
     int tilt = 0;  // left y - right y that lies along the text
 };
@@ -126,7 +108,7 @@ TEST(PageViewEndToEnd, SkewedPageIsStraightenedAnalysedEditedCroppedAndReadBack)
     testpages::Style style{40, std::atan(1.0 / 50) * 180 / M_PI, 0, 7};
     testpages::Page test = testpages::textPage(testpages::simplifiedText(7, 4), 1400, 1800, style);
     const std::string image = (dir / "skewed.pcx").string();
-    ASSERT_TRUE(SavePlane(test.plane, image));
+    ASSERT_TRUE(SavePlaneAsImage(test.plane, image));
     shell.cells[{0, kPageListPath}] = image;
 
     RECT editedRegion{};
