@@ -183,12 +183,16 @@ BOOL CScribantApp::InitInstance() {
 
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(COcrDoc), RUNTIME_CLASS(CMainFrame),
                                           RUNTIME_CLASS(COcrView)));
+    ShowSplash();
     m_hConvertDll = LoadLibraryA("Convert.dll");
     // PDF passwords are asked on this thread, also for the page-load thread.
     pdfPrompts_ = std::make_unique<CUiPdfPrompts>();
     SetPdfPrompts(pdfPrompts_.get());
 
-    if (!OpenCommandLineFile(info)) return FALSE;
+    if (!OpenCommandLineFile(info)) {
+        HideSplash();
+        return FALSE;
+    }
     if (m_pMainWnd) {
         m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
         m_pMainWnd->UpdateWindow();
@@ -265,6 +269,7 @@ BOOL CScribantApp::OpenImagePath(const std::string& path) {
 
 BOOL CScribantApp::OnIdle(LONG count) {
     BOOL more = CWinApp::OnIdle(count);
+    if (SplashWantsIdle()) return TRUE;
     if (queuePending_ && !m_bBusy && m_nBatchMode == 0) OpenQueuedImages();
     return more;
 }
@@ -290,6 +295,7 @@ BOOL CScribantApp::SaveWorkState() {
 }
 
 int CScribantApp::ExitInstance() {
+    HideSplash();
     if (pdfPrompts_) {
         SetPdfPrompts(nullptr);
         pdfPrompts_->Shutdown();

@@ -15,6 +15,7 @@
 #include "shell/app/queue_file.h"
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_settings.h"
+#include "shell/dialogs/splash_dlg.h"
 #include "shell/shell_services.h"
 
 class CMainFrame;
@@ -28,6 +29,9 @@ public:
     BOOL InitInstance() override;
     int ExitInstance() override;
     BOOL OnIdle(LONG count) override;
+    // A key or mouse press takes the start-up picture away.
+    BOOL PreTranslateMessage(MSG* msg) override;
+    bool SplashShown() const;
 
     // Opens the paths of the queue file (the frame's ID_OPEN_QUEUED_IMAGES).
     void OpenQueuedImages();
@@ -176,13 +180,23 @@ protected:
     afx_msg void OnOutputToFormat();
     afx_msg void OnImageRename();
     afx_msg void OnCharInput();
+    afx_msg void OnAppAbout();
+    afx_msg void OnSetExternEditor();
+    afx_msg void OnOutputSameName();
     DECLARE_MESSAGE_MAP()
 
 private:
+    void ShowSplash();
+    void HideSplash();
+    // True while the splash wants more idle time (its 500 ms are not over).
+    bool SplashWantsIdle();
+
     bool makeFolder(const std::string& parent, const std::string& name, const std::string& message);
     void closeMutex();
 
     std::unique_ptr<CQueueFile> queue_;
+    CSplashDlg splash_;
+    DWORD splashTicks_ = 0;
     // The records of split PDF page rows (the rows hold their addresses).
     std::deque<PdfPageRecord> pdfRecords_;
     std::unique_ptr<CUiPdfPrompts> pdfPrompts_;

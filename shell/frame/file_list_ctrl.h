@@ -27,6 +27,3 @@ public:
     void PrevRow();
     void SelectAll();
 };
-
-// The row of `path` in a list of paths, compared byte for byte; -1 when absent.
-int FindExactPath(const std::vector<std::string>& paths, const std::string& path);
