@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "imaging/image_block.h"
 #include "shell/batch/batch_preview.h"
 #include "shell/batch/tests/batch_window_fixture.h"
 
@@ -135,4 +136,40 @@ TEST_F(BatchPreviewDialog, TheSecondEditionsCounterModeUsesItsHooks) {
     EXPECT_EQ(shell.statusPanes[kStatusCounter], "     1/     2");
     EXPECT_EQ(shell.scanTarget, "D:\\IN\\OR001.jpg");
     EXPECT_EQ(shell.scanName, "");  // the file bar's box is not the target here
+}
+
+TEST_F(BatchPreviewDialog, ALockFailureIsSaidOnceAndNotFromThePaint) {
+    TempFolder folder("batch_preview_lock");
+    const std::string path = folder / "page.tif";
+    const testpages::Page rendered = testpages::textPage(testpages::simplifiedText(5, 1), 900, 600, testpages::Style{40});
+    ASSERT_TRUE(SavePlaneAsImage(rendered.plane, path));
+    AddRow(shell, path, 0, 0);
+    SelectRows(shell, {0});
+    OpenDocument open(shell);
+    ASSERT_TRUE(open.Open(path));
+    CDlgBatchRecog dialog(IDD_BATCH_PREVIEW, CDlgBatchRecog::kPreviewMode, nullptr, &open.doc);
+    ASSERT_TRUE(dialog.Create(IDD_BATCH_PREVIEW));
+    dialog.ShowWindow(SW_SHOW);
+    dialog.m_nDisplay = 1;
+    // Painting with a message box open would paint again behind it: the
+    // paint only notes the failure; the box comes afterwards, once.
+    shell.onMessageBox = [&](const std::string& text) {
+        EXPECT_FALSE(dialog.Preview().Built());
+        shell.messages.push_back(text);
+        return IDOK;
+    };
+    SetImageAllocFailAfter(0);
+    for (int i = 0; i < 3; ++i) {
+        dialog.Invalidate(FALSE);
+        dialog.UpdateWindow();
+        AfxPumpMessages();
+    }
+    SetImageAllocFailAfter(-1);
+    EXPECT_EQ(shell.messages, (std::vector<std::string>{"Can't Lock Memory"}));
+    // The next paint tries again, and succeeds.
+    dialog.Invalidate(FALSE);
+    dialog.UpdateWindow();
+    EXPECT_TRUE(dialog.Preview().Built());
+    shell.onMessageBox = nullptr;
+    dialog.DestroyWindow();
 }
