@@ -8,7 +8,11 @@ BEGIN_MESSAGE_MAP(WizardPage, CDialog)
     ON_REGISTERED_MESSAGE(kExportMessage, OnExportMessage)
 END_MESSAGE_MAP()
 
-BOOL WizardPage::CreatePage(CWnd* host) { return Create(templateId_, host); }
+BOOL WizardPage::CreatePage(CWnd* host) {
+    if (!Create(templateId_, host)) return FALSE;
+    ShowWindow(SW_SHOW);
+    return TRUE;
+}
 
 void WizardPage::PostInputState(bool complete) {
     if (CWnd* parent = GetParent()) parent->PostMessage(kExportMessage, kExportInputState, complete ? 1 : 0);

@@ -48,6 +48,8 @@ protected:
         WaitFor([] { return FindWindow("Moplink", nullptr) == nullptr; }, 5000);
         AfxTestScript::Clear();
         AfxTestScript::Enable(false);
+        for (auto it = handles.rbegin(); it != handles.rend(); ++it) ::dlclose(*it);
+        handles.clear();
         ::unsetenv("SUITE_EXPORT_OUTPUT_WAIT_MS");
     }
 

@@ -84,6 +84,8 @@ public:
         ::unsetenv("SUITE_RECORDER_KEEP");
     }
     ~HostWorld() {
+        // The endpoints of this process are looked up again when it ends: not in the removed folder.
+        ::unsetenv("SUITE_IPC_DIR");
         ::unsetenv("SUITE_REGISTRY_DIR");
         ::unsetenv("SUITE_RECORDER_FILE");
         ::unsetenv("SUITE_DDE_PEER");
