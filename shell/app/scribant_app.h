@@ -183,6 +183,7 @@ protected:
     afx_msg void OnAppAbout();
     afx_msg void OnSetExternEditor();
     afx_msg void OnOutputSameName();
+    afx_msg void OnSystemConfig();
     DECLARE_MESSAGE_MAP()
 
 private:
