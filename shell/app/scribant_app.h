@@ -164,8 +164,11 @@ protected:
     afx_msg void OnCharInput();
     DECLARE_MESSAGE_MAP()
 
-private:
+    // Enters `parent` + "\" + `name`, creating it when missing; the start-up
+    // message when neither works.
     bool makeFolder(const std::string& parent, const std::string& name, const std::string& message);
+
+private:
     void closeMutex();
 
     std::unique_ptr<CQueueFile> queue_;

@@ -1,0 +1,192 @@
+#include "textory/app/textory_app.h"
+
+#include <cstdio>
+
+#include "ocrdoc/document/ocr_doc.h"
+#include "platform/win/files.h"
+#include "platform/win/folders.h"
+#include "platform/win/library.h"
+#include "platform/win/path.h"
+#include "shell/app/scribant_ids.h"
+#include "shell/frame/main_frame.h"
+#include "textory/app/textory_frame.h"
+#include "views/page_view/ocr_view.h"
+
+namespace {
+
+constexpr const char* kIllegalArgument = "illegal argument!";
+constexpr const char* kCreateFileFailure = "create file %s failure.";
+
+bool folderExists(const std::string& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string loadedString(UINT id, const char* fallback) {
+    CString text;
+    if (text.LoadString(id) && !text.IsEmpty()) return text.GetString();
+    return fallback;
+}
+
+}  // namespace
+
+CTextoryApp* TextoryApp() { return dynamic_cast<CTextoryApp*>(AfxGetApp()); }
+
+CTextoryApp::CTextoryApp() { m_strInstanceName = "Textory"; }
+
+CTextoryApp::~CTextoryApp() = default;
+
+void CTextoryApp::ErrorLine(const std::string& text) { std::fprintf(stderr, "Textory: %s\n", text.c_str()); }
+
+BOOL CTextoryApp::failStart(int status, const std::string& errorLine) {
+    exitStatus_ = status;
+    if (!errorLine.empty()) ErrorLine(errorLine);
+    return FALSE;
+}
+
+// Textory's own table first; whatever it does not hold (the frame's menu,
+// tool bar and the document's texts) comes from Scribant's language library
+// of the system language.
+bool CTextoryApp::loadResources() {
+    ownResources_ = LoadLibraryA((m_strAppDir + "\\TextoryRes.DLL").c_str());
+    const bool traditional = IsTraditionalLanguage(m_wSysLangID);
+    languageResources_ =
+        LoadLibraryA((m_strAppDir + (traditional ? "\\Ruvozidever.DLL" : "\\Ruvuradavad.DLL")).c_str());
+    if (!ownResources_ || !languageResources_) return false;
+    AfxSetResourceHandle(ownResources_);
+    AfxSetInstanceHandle(languageResources_);
+    return true;
+}
+
+BOOL CTextoryApp::InitInstance() {
+    using textory::CommandLineVerdict;
+    SetShellServices(this);
+    m_strAppDir = ModuleFolder();
+    m_wSysLangID = ReadSystemLanguage();
+    m_bSimplified = m_wSysLangID == 1028 ? 0 : 1;
+    if (!loadResources()) return failStart(textory::kExitStartFailed, "the resource libraries are missing");
+
+    char documents[MAX_PATH + 1] = {};
+    SHGetSpecialFolderPathA(nullptr, documents, CSIDL_PERSONAL, TRUE);
+    std::string data = documents;
+    while (!data.empty() && suite::IsPathSeparator(data.back())) data.pop_back();
+    const std::string ordoc = data + "\\My ORdoc Files";
+    m_strDataDir = folderExists(ordoc) || CreateDirectoryA(ordoc.c_str(), nullptr) ? ordoc : m_strAppDir;
+    m_strQueueFile = "c:\\Dareverud60.txt";
+    m_strListFile = m_strAppDir + "\\nlist.txt";
+
+    SetRegistryKey("Orvane");
+    LoadStdProfileSettings(4);
+
+    std::vector<std::string> args;
+    for (const CString& a : m_args) args.emplace_back(a.GetString());
+    const textory::CommandLine line = textory::ParseArguments(args);
+    if (line.verdict == CommandLineVerdict::kIllegal) {
+        StartupMessage(loadedString(IDS_ILLEGAL_ARGUMENT, kIllegalArgument));
+        return failStart(textory::kExitCommandLineRefused, kIllegalArgument);
+    }
+    if (line.verdict == CommandLineVerdict::kRefused)
+        return failStart(textory::kExitCommandLineRefused,
+                         "the image must be .tif, .bmp or .jpg and the output .doc, .txt or .htm");
+    m_bTaskMode = 1;
+    if (line.embedded) {
+        // Started for automation: nothing of the job runs.
+        exitStatus_ = textory::kExitWritten;
+        return TRUE;
+    }
+
+    SetCurrentDirectoryA(m_strDataDir.c_str());
+    if (!makeFolder(m_strDataDir, "WORK", "Can not find or create WORK directory!") ||
+        !makeFolder(m_strDataDir, "IMAGE", "Can not find or create IMAGE directory!"))
+        return failStart(textory::kExitStartFailed, {});
+    m_task.m_strFolder = m_strAppDir + "\\OCRFiles\\";
+    // The page language starts as Chinese whatever the system: simplified and
+    // traditional on a traditional system, else simplified.
+    if (m_settings.langCode == -1) m_settings.langCode = m_bSimplified ? 0 : 1;
+
+    CString appName;
+    if (appName.LoadString(IDS_APP_NAME) && !appName.IsEmpty()) {
+        static std::string kept;
+        kept = appName.Left(255).GetString();
+        m_pszAppName = kept.c_str();
+    }
+    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(COcrDoc), RUNTIME_CLASS(CTextoryFrame),
+                                          RUNTIME_CLASS(COcrView)));
+    m_hConvertDll = LoadLibraryA("Convert.dll");
+    OnFileNew();
+    if (!MainFrame()) return failStart(textory::kExitStartFailed, "the main window could not be made");
+
+    const DWORD attributes = GetFileAttributesA(line.input.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return failStart(textory::kExitImageUnreadable, "cannot read the image " + line.input);
+    if (!m_task.AddImageToList(line.input, 0) || PageListRowCount() < 1)
+        return failStart(textory::kExitStartFailed, "cannot list the image " + line.input);
+
+    job_.Start(line.input, line.output);
+    sideFiles_.Note(line.input, line.output);
+    SetStatusPaneText(kStatusPrompt, "Reading image ...");
+    m_task.SelectImage(0);
+    PageListSelectItem(0);
+    exitStatus_ = job_.Status();
+    return TRUE;
+}
+
+void CTextoryApp::postToFrame(UINT message, WPARAM wParam) {
+    if (m_pMainWnd) m_pMainWnd->PostMessage(message, wParam, 0);
+}
+
+void CTextoryApp::PageArrived(bool attached) {
+    switch (job_.OnPageArrived(attached, CurrentDocumentPath())) {
+    case textory::CCommandLineJob::Action::kRecognise:
+        PostMainCommand(ID_DOC_RECOGNIZE);
+        break;
+    case textory::CCommandLineJob::Action::kClose: postToFrame(WM_CLOSEMAIN); break;
+    default: break;
+    }
+}
+
+void CTextoryApp::PageRecognitionEnded(bool recognised) {
+    if (job_.OnRecognitionEnded(recognised, CurrentDocumentPath()) ==
+        textory::CCommandLineJob::Action::kWriteOutput)
+        postToFrame(WM_OUTPUTRESULT, recognised ? 1 : 0);
+}
+
+void CTextoryApp::WriteCommandLineOutput(bool /*recognised*/) {
+    if (job_.CurrentStep() != textory::CCommandLineJob::Step::kWriting) return;
+    COcrDoc* doc = CurrentDocument();
+    const textory::OutputOutcome outcome =
+        doc ? textory::WriteCommandLineOutput(*doc, job_.Output(), m_wSysLangID)
+            : textory::OutputOutcome::kNothingRecognised;
+    if (outcome == textory::OutputOutcome::kNotWritten) {
+        char message[600];
+        std::snprintf(message, sizeof message, kCreateFileFailure, job_.Output().c_str());
+        MessageBox(message, "", MB_OK | MB_ICONEXCLAMATION);
+        ErrorLine(message);
+    } else if (outcome == textory::OutputOutcome::kNothingRecognised) {
+        ErrorLine("no text was recognised on " + job_.Input());
+    }
+    if (job_.OnOutputWritten(outcome) == textory::CCommandLineJob::Action::kClose) postToFrame(WM_CLOSEMAIN);
+    exitStatus_ = job_.Status();
+}
+
+void CTextoryApp::OnMainFrameClosing() {
+    job_.OnClosing();
+    if (job_.CurrentStep() != textory::CCommandLineJob::Step::kNone) exitStatus_ = job_.Status();
+}
+
+BOOL CTextoryApp::SaveWorkState() { return m_task.SaveModified(); }
+
+int CTextoryApp::ExitInstance() {
+    OnMainFrameClosing();
+    sideFiles_.RemoveOwn();
+    if (m_hConvertDll) FreeLibrary(m_hConvertDll);
+    m_hConvertDll = nullptr;
+    AfxSetResourceHandle(nullptr);
+    AfxSetInstanceHandle(nullptr);
+    if (ownResources_) FreeLibrary(ownResources_);
+    if (languageResources_) FreeLibrary(languageResources_);
+    ownResources_ = languageResources_ = nullptr;
+    if (shell_detail::InstalledServices() == this) SetShellServices(nullptr);
+    CWinApp::ExitInstance();
+    return exitStatus_;
+}

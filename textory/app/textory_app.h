@@ -1,0 +1,56 @@
+// The application object of Textory: the second OCR program, built on
+// Scribant's application and main frame. Every run is a job named on the
+// command line: the image is opened, recognised, and its text written to the
+// output document; then the program closes, its exit status telling how the
+// job went (see textory_ids.h).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/app/scribant_app.h"
+#include "textory/app/command_line.h"
+#include "textory/app/command_line_job.h"
+#include "textory/app/side_files.h"
+
+class CTextoryApp : public CScribantApp {
+public:
+    CTextoryApp();
+    ~CTextoryApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+    BOOL SaveWorkState() override;
+
+    // The frame's messages of the job.
+    void WriteCommandLineOutput(bool recognised);
+    void OnMainFrameClosing();
+
+    // CShellServices: the job's links.
+    void PageArrived(bool attached) override;
+    void PageRecognitionEnded(bool recognised) override;
+
+    std::string m_strListFile;  // the program folder + "\nlist.txt"
+    int m_bTaskMode = 1;
+
+    const textory::CCommandLineJob& Job() const { return job_; }
+    // The status the program ends with.
+    int ExitStatus() const { return exitStatus_; }
+
+protected:
+    // A line on the error stream for a start that ends without a window.
+    virtual void ErrorLine(const std::string& text);
+
+private:
+    BOOL failStart(int status, const std::string& errorLine);
+    bool loadResources();
+    void postToFrame(UINT message, WPARAM wParam = 0);
+
+    textory::CCommandLineJob job_;
+    textory::CSideFiles sideFiles_;
+    HMODULE ownResources_ = nullptr;
+    HMODULE languageResources_ = nullptr;
+    int exitStatus_ = textory::kExitStartFailed;
+};
+
+CTextoryApp* TextoryApp();
