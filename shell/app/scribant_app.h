@@ -137,6 +137,9 @@ protected:
 
     // Whether the open page has layout regions.
     bool PageHasLayout() const;
+    // Enters `parent` + "\" + `name`, creating it when missing; the start-up
+    // message when neither works.
+    bool makeFolder(const std::string& parent, const std::string& name, const std::string& message);
 
     afx_msg void OnNewTask();
     afx_msg void OnScan();
@@ -163,10 +166,6 @@ protected:
     afx_msg void OnImageRename();
     afx_msg void OnCharInput();
     DECLARE_MESSAGE_MAP()
-
-    // Enters `parent` + "\" + `name`, creating it when missing; the start-up
-    // message when neither works.
-    bool makeFolder(const std::string& parent, const std::string& name, const std::string& message);
 
 private:
     void closeMutex();
