@@ -10,6 +10,10 @@
 #include "shell/app/scribant_ids.h"
 #include "shell/frame/main_frame.h"
 #include "textory/app/textory_frame.h"
+#include "ocrdoc/helpers/path_helpers.h"
+#include "shell/app/scribant_commands.h"
+#include "textory/names/numbered_names.h"
+#include "textory/names/path_parts.h"
 #include "views/page_view/ocr_view.h"
 
 namespace {
@@ -77,6 +81,15 @@ BOOL CTextoryApp::InitInstance() {
 
     SetRegistryKey("Orvane");
     LoadStdProfileSettings(4);
+    // Settings are read back and brought into range ("Tray Mode" only records
+    // how the last run went).
+    char windows[MAX_PATH + 1] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    m_settings.Load(*this, m_strDataDir, windows);
+    m_textory.Load(*this);
+    m_workflow.workMode = m_textory.workMode;
+    m_workflow.outputToWord = m_textory.outputToWord;
+    m_workflow.createToWord = m_textory.createToWord;
 
     std::vector<std::string> args;
     for (const CString& a : m_args) args.emplace_back(a.GetString());
@@ -146,10 +159,58 @@ void CTextoryApp::PageArrived(bool attached) {
 }
 
 void CTextoryApp::PageRecognitionEnded(bool recognised) {
+    // The job's own page writes the job's output; any other recognition
+    // belongs to the workflow.
     if (job_.OnRecognitionEnded(recognised, CurrentDocumentPath()) ==
-        textory::CCommandLineJob::Action::kWriteOutput)
+        textory::CCommandLineJob::Action::kWriteOutput) {
         postToFrame(WM_OUTPUTRESULT, recognised ? 1 : 0);
+        return;
+    }
+    m_workflow.OnRecognitionEnded(recognised);
 }
+
+// --- The workflow's host.
+
+void CTextoryApp::SetStepText(UINT stringId) { m_strStepText = loadedString(stringId, ""); }
+
+std::string CTextoryApp::PrepareScanTarget() {
+    std::string target = m_strScanTarget;
+    if (target.empty()) target = m_strDataDir + "\\image\\OR001.jpg";
+    const textory::PathParts parts = textory::SplitWholePath(target);
+    CreateFolderPath((parts.drive + parts.folder).c_str());
+    target = textory::ReplaceFileExt(target, ".jpg");
+    if (!CTask::StemEndsInCounter(target)) CTask::AppendCounter(target);
+    m_strScanTarget = target;
+    return target;
+}
+
+bool CTextoryApp::AcquireScan(const std::string&) {
+    OnScan();
+    return false;
+}
+
+bool CTextoryApp::StartScan() { return AcquireScan(PrepareScanTarget()); }
+
+bool CTextoryApp::AnalyzeLayout() {
+    COcrDoc* doc = CurrentDocument();
+    if (!doc || !doc->m_pImage) return false;
+    doc->AnalyzeLayout();
+    return doc->m_pPageRegion && doc->m_pPageRegion->GetChildCount() > 0;
+}
+
+void CTextoryApp::PostRecognize() { PostMainCommand(ID_DOC_RECOGNIZE); }
+
+void CTextoryApp::RecognizePage() { SendMainCommand(ID_DOC_RECOGNIZE); }
+
+void CTextoryApp::RecognizeSelected() { m_task.RecognizeSelected(); }
+
+void CTextoryApp::OutputToFormat() { SendMainCommand(ID_OUTPUT_TO_FORMAT); }
+
+void CTextoryApp::EnterRegionMode() {
+    if (m_pMainWnd) m_pMainWnd->ShowWindow(SW_SHOWNORMAL);
+}
+
+void CTextoryApp::ShowMessage(const std::string& text) { MessageBox(text, "", MB_OK); }
 
 void CTextoryApp::WriteCommandLineOutput(bool /*recognised*/) {
     if (job_.CurrentStep() != textory::CCommandLineJob::Step::kWriting) return;

@@ -12,8 +12,11 @@
 #include "textory/app/command_line.h"
 #include "textory/app/command_line_job.h"
 #include "textory/app/side_files.h"
+#include "textory/settings/textory_settings.h"
+#include "textory/workflow/path_history.h"
+#include "textory/workflow/workflow.h"
 
-class CTextoryApp : public CScribantApp {
+class CTextoryApp : public CScribantApp, public CWorkflowHost {
 public:
     CTextoryApp();
     ~CTextoryApp() override;
@@ -32,6 +35,28 @@ public:
 
     std::string m_strListFile;  // the program folder + "\nlist.txt"
     int m_bTaskMode = 1;
+    TextorySettings m_textory;   // Textory's own settings
+    CTextoryWorkflow m_workflow{*this};
+    CPathHistory m_scanHistory;
+    std::string m_strScanTarget;  // the scan-to box: the next scan's file
+    std::string m_strStepText;    // the task bar's step text
+
+    // CWorkflowHost.
+    void SetStepText(UINT stringId) override;
+    bool StartScan() override;
+    bool AnalyzeLayout() override;
+    void PostRecognize() override;
+    void RecognizePage() override;
+    void RecognizeSelected() override;
+    int SelectedRowCount() const override { return PageListSelectedCount(); }
+    void OutputToFormat() override;
+    void CloseBrightnessDialog() override {}
+    void EnterRegionMode() override;
+    void ShowMessage(const std::string& text) override;
+
+    // The scan target made ready for the next page: the data folder's
+    // "image\OR001.jpg" when empty, its folder made, ".jpg", a 3-digit counter.
+    std::string PrepareScanTarget();
 
     const textory::CCommandLineJob& Job() const { return job_; }
     // The status the program ends with.
@@ -40,6 +65,10 @@ public:
 protected:
     // A line on the error stream for a start that ends without a window.
     virtual void ErrorLine(const std::string& text);
+    // Starts the scanner's acquisition into `target`; FALSE when none started.
+    // Until the scanner glue lands the scan command only reports that no
+    // scanner answers.
+    virtual bool AcquireScan(const std::string& target);
 
 private:
     BOOL failStart(int status, const std::string& errorLine);

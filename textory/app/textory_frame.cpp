@@ -10,6 +10,12 @@ ON_WM_CLOSE()
 ON_MESSAGE(WM_OUTPUTRESULT, OnOutputResult)
 ON_MESSAGE(WM_CLOSEMAIN, OnCloseMain)
 ON_MESSAGE(WM_QUERYREADY, OnQueryReady)
+ON_MESSAGE(WM_SCANBUTTON, OnScanButton)
+ON_MESSAGE(WM_STARTSCAN, OnStartScan)
+ON_MESSAGE(WM_SCANDONE, OnScanDone)
+ON_MESSAGE(WM_REGIONSDONE, OnRegionsDone)
+ON_MESSAGE(WM_OUTPUTDONE, OnOutputDone)
+ON_MESSAGE(WM_RUNNEXTSTEP, OnRunNextStep)
 END_MESSAGE_MAP()
 
 CTextoryFrame::CTextoryFrame() = default;
@@ -32,6 +38,36 @@ LRESULT CTextoryFrame::OnCloseMain(WPARAM, LPARAM) {
 }
 
 LRESULT CTextoryFrame::OnQueryReady(WPARAM, LPARAM) { return 1; }
+
+LRESULT CTextoryFrame::OnScanButton(WPARAM, LPARAM) {
+    if (CTextoryApp* app = TextoryApp()) app->m_workflow.OnScanButton();
+    return 0;
+}
+
+LRESULT CTextoryFrame::OnStartScan(WPARAM, LPARAM) {
+    if (CTextoryApp* app = TextoryApp()) app->StartScan();
+    return 0;
+}
+
+LRESULT CTextoryFrame::OnScanDone(WPARAM, LPARAM) {
+    if (CTextoryApp* app = TextoryApp()) app->m_workflow.OnScanDone();
+    return 0;
+}
+
+LRESULT CTextoryFrame::OnRegionsDone(WPARAM, LPARAM) {
+    if (CTextoryApp* app = TextoryApp()) app->m_workflow.OnRegionsDone();
+    return 0;
+}
+
+LRESULT CTextoryFrame::OnOutputDone(WPARAM, LPARAM) {
+    if (CTextoryApp* app = TextoryApp()) app->m_workflow.OnOutputDone();
+    return 0;
+}
+
+LRESULT CTextoryFrame::OnRunNextStep(WPARAM, LPARAM) {
+    if (CTextoryApp* app = TextoryApp()) app->m_workflow.RunNextStep();
+    return 1;
+}
 
 void CTextoryFrame::OnClose() {
     if (CTextoryApp* app = TextoryApp()) app->OnMainFrameClosing();

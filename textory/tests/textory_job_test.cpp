@@ -198,6 +198,16 @@ TEST_F(TextoryJob, SideFilesTheUserHadAreKept) {
     EXPECT_FALSE(fs::exists(image + ".BKI"));
 }
 
+TEST_F(TextoryJob, TheBundledSamplePageIsReadAsRunShowsIt) {
+    const std::string sample = std::string(SUITE_TEST_DATA) + "/tools/sample/page.tif";
+    const fs::path out = fs::path(pages) / "sample.txt";
+    const ProcessRun run = textory({sample, out.string()});
+    ASSERT_EQ(run.status, textory::kExitWritten) << run.errors;
+    const std::string expected = readBytes(std::string(SUITE_TEST_DATA) + "/tools/sample/page.expected.txt");
+    const std::string text = utf16ToUtf8(readBytes(out));
+    EXPECT_GE(testpages::charAccuracy(expected, text, false), 0.98) << text;
+}
+
 TEST_F(TextoryJob, TheLauncherHandsItsFilesOnAndTellsHowItWent) {
     renderPage(kSimplifiedText, "page.tif");
     ProcessRun run = RunProgram("Feedgate", {"page.tif", "handed.txt"}, pages, scratch / "errors.txt");
