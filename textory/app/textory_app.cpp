@@ -14,6 +14,7 @@
 #include "shell/app/scribant_commands.h"
 #include "textory/names/numbered_names.h"
 #include "textory/names/path_parts.h"
+#include "textory/output/export_current_page.h"
 #include "views/page_view/ocr_view.h"
 
 namespace {
@@ -35,6 +36,31 @@ std::string loadedString(UINT id, const char* fallback) {
 }  // namespace
 
 CTextoryApp* TextoryApp() { return dynamic_cast<CTextoryApp*>(AfxGetApp()); }
+
+namespace {
+constexpr UINT kIdOpenJob = 32828;
+constexpr UINT kIdShowMainWindow = 32913;
+constexpr UINT kIdExit = 32914;
+constexpr UINT kIdOutputToFile = 32986;
+constexpr UINT kIdStartReader = 33002;
+constexpr UINT kJobFilter = 61206;
+constexpr UINT kOutputFilter = 61237;
+constexpr DWORD kOpenFlags = 0x00001000u | 0x00000004u | 0x00000008u;  // must exist, no read-only box, folder kept
+constexpr DWORD kSaveFlags = 0x00000002u | 0x00000004u | 0x00000008u;
+// The longest the exit waits for the read-aloud program to end.
+constexpr DWORD kReaderEndMs = 3000;
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CTextoryApp, CScribantApp)
+ON_COMMAND(kIdOpenJob, OnOpenJob)
+ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnOpenRecentJob)
+ON_COMMAND(kIdStartReader, OnStartReader)
+ON_COMMAND(ID_CHAR_INPUT, OnCharacterInput)
+ON_COMMAND(kIdOutputToFile, OnOutputToFile)
+ON_COMMAND(ID_OUTPUT_TO_FORMAT, OnOutputToFile)
+ON_COMMAND(kIdExit, OnExitCommand)
+ON_COMMAND(kIdShowMainWindow, OnShowMainWindow)
+END_MESSAGE_MAP()
 
 CTextoryApp::CTextoryApp() { m_strInstanceName = "Textory"; }
 
@@ -78,6 +104,7 @@ BOOL CTextoryApp::InitInstance() {
     m_strDataDir = folderExists(ordoc) || CreateDirectoryA(ordoc.c_str(), nullptr) ? ordoc : m_strAppDir;
     m_strQueueFile = "c:\\Dareverud60.txt";
     m_strListFile = m_strAppDir + "\\nlist.txt";
+    handOffs_ = std::make_unique<textory::CHandOffs>(m_strAppDir);
 
     SetRegistryKey("Orvane");
     LoadStdProfileSettings(4);
@@ -204,7 +231,7 @@ void CTextoryApp::RecognizePage() { SendMainCommand(ID_DOC_RECOGNIZE); }
 
 void CTextoryApp::RecognizeSelected() { m_task.RecognizeSelected(); }
 
-void CTextoryApp::OutputToFormat() { SendMainCommand(ID_OUTPUT_TO_FORMAT); }
+void CTextoryApp::OutputToFormat() { OnOutputToFile(); }
 
 void CTextoryApp::EnterRegionMode() {
     if (m_pMainWnd) m_pMainWnd->ShowWindow(SW_SHOWNORMAL);
@@ -237,8 +264,93 @@ void CTextoryApp::OnMainFrameClosing() {
 
 BOOL CTextoryApp::SaveWorkState() { return m_task.SaveModified(); }
 
+void CTextoryApp::CloseMainWindow() {
+    if (m_pMainWnd) m_pMainWnd->PostMessage(WM_CLOSE, 0, 0);
+}
+
+// --- Commands Textory adds.
+
+void CTextoryApp::OnOpenJob() {
+    if (m_workflow.InRegionMode()) return;
+    std::string path;
+    if (!PromptImageFileName(TRUE, ".OCR", path, kOpenFlags, kJobFilter) || path.empty()) return;
+    AfxPumpMessages();
+    if (OpenJobPath(path)) AddToRecentFileList(path.c_str());
+}
+
+void CTextoryApp::OnOpenRecentJob(UINT id) {
+    if (!m_pRecentFileList) return;
+    const int index = static_cast<int>(id) - ID_FILE_MRU_FILE1;
+    if (index < 0 || index >= m_pRecentFileList->GetSize()) return;
+    const std::string path = (*m_pRecentFileList)[index].GetString();
+    if (path.empty() || !OpenJobPath(path)) m_pRecentFileList->Remove(index);
+}
+
+BOOL CTextoryApp::OpenJobPath(const std::string& path) {
+    const std::string companion = textory::CompanionPath(path);
+    if (GetFileAttributesA(companion.c_str()) == INVALID_FILE_ATTRIBUTES) return jobFiles_.Open(path);
+    // Prepared for proofreading: the proofreading program takes the job.
+    if (COcrDoc* doc = CurrentDocument()) {
+        doc->WriteProjectFile();
+        doc->SetModifiedFlag(FALSE);
+        doc->CRecoResult::m_bModified = FALSE;
+    }
+    if (!m_task.SaveModified()) return FALSE;
+    if (!handOffs_->StartProofreading(path)) {
+        MessageBox(textory::CHandOffs::NotFoundMessage(handOffs_->Proofreader().Path()), "", MB_OK);
+        return FALSE;
+    }
+    CloseMainWindow();
+    return TRUE;
+}
+
+void CTextoryApp::OnStartReader() {
+    switch (handOffs_->StartReader()) {
+    case textory::CHandOffs::ReaderStart::kAlreadyRunning:
+        MessageBox(textory::CHandOffs::ReaderRunningMessage(), "", MB_OK);
+        break;
+    case textory::CHandOffs::ReaderStart::kNotFound:
+        MessageBox(textory::CHandOffs::NotFoundMessage(handOffs_->Reader().Path()), "", MB_OK);
+        break;
+    default: break;
+    }
+}
+
+void CTextoryApp::OnCharacterInput() {
+    if (!handOffs_->StartCharacterInput())
+        MessageBox(textory::CHandOffs::NotFoundMessage(handOffs_->CharacterInput().Path()), "", MB_OK);
+}
+
+void CTextoryApp::OnOutputToFile() {
+    COcrDoc* doc = CurrentDocument();
+    if (!doc || !doc->m_pImage) return;
+    std::string path;
+    if (!PromptImageFileName(FALSE, ".txt", path, kSaveFlags, kOutputFilter) || path.empty()) return;
+    const textory::ExportOutcome outcome = textory::ExportCurrentPage(*doc, path, m_wSysLangID);
+    if (!outcome.written) {
+        MessageBox(outcome.message, "", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (m_settings.outputToExe) OpenWithDefaultAction(outcome.path);
+}
+
+void CTextoryApp::OnExitCommand() { CloseMainWindow(); }
+
+void CTextoryApp::OnShowMainWindow() {
+    if (!m_workflow.IsIdle() || !m_pMainWnd) return;
+    const bool hidden = !m_pMainWnd->IsWindowVisible();
+    m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
+    if (hidden) {
+        m_bTaskMode = 0;
+        m_workflow.taskMode = false;
+    }
+    m_workflow.BackToIdle();
+    m_pMainWnd->Invalidate();
+}
+
 int CTextoryApp::ExitInstance() {
     OnMainFrameClosing();
+    if (handOffs_) handOffs_->CloseReader(kReaderEndMs);
     sideFiles_.RemoveOwn();
     if (m_hConvertDll) FreeLibrary(m_hConvertDll);
     m_hConvertDll = nullptr;

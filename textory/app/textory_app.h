@@ -5,13 +5,16 @@
 // job went (see textory_ids.h).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "shell/app/scribant_app.h"
 #include "textory/app/command_line.h"
 #include "textory/app/command_line_job.h"
+#include "textory/app/hand_offs.h"
 #include "textory/app/side_files.h"
+#include "textory/job/job_task.h"
 #include "textory/settings/textory_settings.h"
 #include "textory/workflow/path_history.h"
 #include "textory/workflow/workflow.h"
@@ -28,6 +31,8 @@ public:
     // The frame's messages of the job.
     void WriteCommandLineOutput(bool recognised);
     void OnMainFrameClosing();
+    // WM_CLOSEMAIN: the main window is asked to close.
+    virtual void CloseMainWindow();
 
     // CShellServices: the job's links.
     void PageArrived(bool attached) override;
@@ -59,6 +64,21 @@ public:
     std::string PrepareScanTarget();
 
     const textory::CCommandLineJob& Job() const { return job_; }
+    textory::CHandOffs& HandOffs() { return *handOffs_; }
+    textory::CJobFiles& JobFiles() { return jobFiles_; }
+
+    // Commands Textory adds.
+    afx_msg void OnOpenJob();
+    afx_msg void OnOpenRecentJob(UINT id);
+    afx_msg void OnStartReader();
+    afx_msg void OnCharacterInput();
+    afx_msg void OnOutputToFile();
+    afx_msg void OnExitCommand();
+    afx_msg void OnShowMainWindow();
+    // Opens a job file, or hands a job prepared for proofreading (its
+    // companion file exists) to the proofreading program and closes; when
+    // that program cannot be started Textory says so and stays.
+    BOOL OpenJobPath(const std::string& path);
     // The status the program ends with.
     int ExitStatus() const { return exitStatus_; }
 
@@ -70,6 +90,8 @@ protected:
     // scanner answers.
     virtual bool AcquireScan(const std::string& target);
 
+    DECLARE_MESSAGE_MAP()
+
 private:
     BOOL failStart(int status, const std::string& errorLine);
     bool loadResources();
@@ -77,6 +99,8 @@ private:
 
     textory::CCommandLineJob job_;
     textory::CSideFiles sideFiles_;
+    std::unique_ptr<textory::CHandOffs> handOffs_;
+    textory::CJobFiles jobFiles_{m_task, [this](const std::string& path) { AddToRecentFileList(path.c_str()); }};
     HMODULE ownResources_ = nullptr;
     HMODULE languageResources_ = nullptr;
     int exitStatus_ = textory::kExitStartFailed;

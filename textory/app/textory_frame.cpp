@@ -33,7 +33,8 @@ LRESULT CTextoryFrame::OnOutputResult(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CTextoryFrame::OnCloseMain(WPARAM, LPARAM) {
-    PostMessage(WM_CLOSE, 0, 0);
+    if (CTextoryApp* app = TextoryApp()) app->CloseMainWindow();
+    else PostMessage(WM_CLOSE, 0, 0);
     return 0;
 }
 

@@ -77,6 +77,12 @@ void CTextoryWorkflow::StepRecognize() {
     host_.PostRecognize();
 }
 
+void CTextoryWorkflow::StartFromTaskBar() {
+    idle_ = false;
+    if (workMode == 1) PlanScanAndRegions();
+    else PlanFullWorkflow();
+}
+
 void CTextoryWorkflow::OnScanButton() {
     if (!idle_) return;
     if (!taskMode) {

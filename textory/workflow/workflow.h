@@ -29,7 +29,10 @@ public:
     void StepFindRegions();
     void StepRecognize();
 
-    void OnScanButton();                   // message 1286, the task bar's scan button
+    // The task bar's scan button: idle cleared and the plan of the work mode
+    // made (the bar then posts WM_RUNNEXTSTEP).
+    void StartFromTaskBar();
+    void OnScanButton();                   // message 1286
     void OnScanDone();                     // WM_SCANDONE
     void OnRegionsDone();                  // WM_REGIONSDONE
     void OnRecognitionEnded(bool recognised);
@@ -46,6 +49,7 @@ public:
     bool ScanFlag() const { return scanFlag_; }
     void SetScanFlag(bool on) { scanFlag_ = on; }
     int ChainFlag() const { return chain_; }
+    void SetChainFlag(int flag) { chain_ = flag; }
     const CWorkflowSteps& Steps() const { return steps_; }
     CWorkflowSteps& Steps() { return steps_; }
 
