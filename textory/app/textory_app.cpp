@@ -14,6 +14,8 @@
 #include "shell/app/scribant_commands.h"
 #include "textory/names/numbered_names.h"
 #include "textory/names/path_parts.h"
+#include "textory/names/scan_series.h"
+#include "textory/names/scan_target.h"
 #include "textory/output/export_current_page.h"
 #include "views/page_view/ocr_view.h"
 
@@ -217,6 +219,47 @@ bool CTextoryApp::AcquireScan(const std::string&) {
 }
 
 bool CTextoryApp::StartScan() { return AcquireScan(PrepareScanTarget()); }
+
+bool CTextoryApp::TakeScannedPage(HDIB dib) {
+    CTextoryFrame* frame = dynamic_cast<CTextoryFrame*>(MainFrame());
+    if (!frame) {
+        GlobalFree(dib);
+        return false;
+    }
+    std::string target = m_strScanTarget.empty() ? PrepareScanTarget() : m_strScanTarget;
+    if (m_bTaskMode) {
+        textory::ScanTargetAsk ask;
+        ask.tell = [this](const std::string& text) { MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION); };
+        const textory::ScanTarget settled = textory::SettleScanTarget(target, true, ask);
+        if (!settled.save) {
+            GlobalFree(dib);
+            m_workflow.BackToIdle();
+            return false;
+        }
+        target = settled.path;
+    }
+    // The shared scanned-page path saves, lists and opens the page; outside
+    // task-bar mode it asks about a missing folder or a taken name itself.
+    frame->FileBar().SetScanName(target);
+    const int rows = PageListRowCount();
+    const std::string before = CurrentDocumentPath();
+    frame->CMainFrame::OnScanImageArrived(reinterpret_cast<WPARAM>(dib), 0);
+    const std::string saved = CurrentDocumentPath();
+    if (saved.empty() || (saved == before && PageListRowCount() == rows)) {
+        m_workflow.BackToIdle();
+        return false;
+    }
+    m_scanHistory.AddPath(saved);
+    m_strScanTarget = textory::IncrementCounterSuffix(saved);
+    frame->FileBar().SetScanName(m_strScanTarget);
+    if (m_bTaskMode) {
+        m_workflow.SetScanFlag(true);
+        postToFrame(WM_SCANDONE);
+    } else {
+        m_workflow.BackToIdle();
+    }
+    return true;
+}
 
 bool CTextoryApp::AnalyzeLayout() {
     COcrDoc* doc = CurrentDocument();

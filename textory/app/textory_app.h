@@ -59,6 +59,12 @@ public:
     void EnterRegionMode() override;
     void ShowMessage(const std::string& text) override;
 
+    // A scanned page: saved under the scan target (in task-bar mode settled
+    // without questions, dropped with a message when every counter name is
+    // taken), listed and opened; then the next target is made, and the
+    // workflow goes on (WM_SCANDONE) or back to idle. FALSE when dropped.
+    bool TakeScannedPage(HDIB dib);
+
     // The scan target made ready for the next page: the data folder's
     // "image\OR001.jpg" when empty, its folder made, ".jpg", a 3-digit counter.
     std::string PrepareScanTarget();

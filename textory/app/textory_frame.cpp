@@ -1,6 +1,7 @@
 #include "textory/app/textory_frame.h"
 
 #include "textory/app/textory_app.h"
+#include "shell/app/scribant_ids.h"
 #include "textory/app/textory_ids.h"
 
 IMPLEMENT_DYNCREATE(CTextoryFrame, CMainFrame)
@@ -16,6 +17,7 @@ ON_MESSAGE(WM_SCANDONE, OnScanDone)
 ON_MESSAGE(WM_REGIONSDONE, OnRegionsDone)
 ON_MESSAGE(WM_OUTPUTDONE, OnOutputDone)
 ON_MESSAGE(WM_RUNNEXTSTEP, OnRunNextStep)
+ON_MESSAGE(WM_SCANIMAGE, OnTextoryScanImage)
 END_MESSAGE_MAP()
 
 CTextoryFrame::CTextoryFrame() = default;
@@ -67,6 +69,19 @@ LRESULT CTextoryFrame::OnOutputDone(WPARAM, LPARAM) {
 
 LRESULT CTextoryFrame::OnRunNextStep(WPARAM, LPARAM) {
     if (CTextoryApp* app = TextoryApp()) app->m_workflow.RunNextStep();
+    return 1;
+}
+
+LRESULT CTextoryFrame::OnTextoryScanImage(WPARAM wParam, LPARAM lParam) {
+    CTextoryApp* app = TextoryApp();
+    if (!app) return CMainFrame::OnScanImageArrived(wParam, lParam);
+    HDIB dib = reinterpret_cast<HDIB>(wParam);
+    if (!dib) {
+        // The plan waits for the page itself (WM_SCANDONE).
+        app->m_workflow.SetScanFlag(true);
+        return 1;
+    }
+    app->TakeScannedPage(dib);
     return 1;
 }
 

@@ -23,6 +23,9 @@ public:
     afx_msg LRESULT OnRegionsDone(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnOutputDone(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnRunNextStep(WPARAM wParam, LPARAM lParam);
+    // A page from the scanner glue (wParam its packed DIB, owned from here;
+    // 0: the acquisition has started and the page is still to come).
+    afx_msg LRESULT OnTextoryScanImage(WPARAM wParam, LPARAM lParam);
     afx_msg void OnClose();
     DECLARE_MESSAGE_MAP()
 };

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -25,6 +26,7 @@
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/tests/fake_shell_services.h"
 #include "textory/app/textory_app.h"
+#include "shell/app/scribant_ids.h"
 #include "textory/app/textory_ids.h"
 
 namespace {
@@ -47,6 +49,30 @@ protected:
     }
 };
 
+// The rendered page as the scanner glue hands a grey page over: a packed
+// 8-bit DIB, rows bottom-up.
+HDIB GreyDibOf(const testpages::Page& page) {
+    const int w = page.plane.width, h = page.plane.height;
+    const std::size_t stride = (static_cast<std::size_t>(w) + 3) / 4 * 4;
+    const std::size_t size = sizeof(BITMAPINFOHEADER) + 256 * 4 + stride * static_cast<std::size_t>(h);
+    HDIB dib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    BYTE* p = static_cast<BYTE*>(GlobalLock(dib));
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = w;
+    header.biHeight = h;
+    header.biPlanes = 1;
+    header.biBitCount = 8;
+    header.biXPelsPerMeter = header.biYPelsPerMeter = 11811;
+    std::memcpy(p, &header, sizeof header);
+    for (int i = 0; i < 256; ++i) p[sizeof header + i * 4] = p[sizeof header + i * 4 + 1] = p[sizeof header + i * 4 + 2] = static_cast<BYTE>(i);
+    BYTE* rows = p + sizeof header + 256 * 4;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) rows[static_cast<std::size_t>(h - 1 - y) * stride + x] = page.plane.black(x, y) ? 0 : 255;
+    GlobalUnlock(dib);
+    return dib;
+}
+
 std::string readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -61,14 +87,14 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     AfxTestScript::Enable(true);
     testpages::ensureGui();
     const std::string image = scratch / "page.tif";
+    testpages::Page rendered;
     {
         // The codecs write through the conversion library.
         CFakeShellServices writer;
         writer.convertLibrary = LoadLibraryA("Convert.dll");
         ASSERT_NE(writer.convertLibrary, nullptr);
-        const testpages::Page page =
-            testpages::textPage({"今天天气很好我们一起去公园散步"}, 1100, 420, testpages::Style{50, 0, 0, 3});
-        ASSERT_TRUE(SavePlaneAsImage(page.plane, image));
+        rendered = testpages::textPage({"今天天气很好我们一起去公园散步"}, 1100, 420, testpages::Style{50, 0, 0, 3});
+        ASSERT_TRUE(SavePlaneAsImage(rendered.plane, image));
         FreeLibrary(writer.convertLibrary);
     }
     const std::string jobOutput = scratch / "job.txt";
@@ -114,6 +140,23 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     app.m_workflow.Steps().SetPending(3, 1);
     frame->SendMessage(WM_OUTPUTDONE, 0, 0);
     EXPECT_EQ(app.m_workflow.Steps().IsPending(3), 0);
+
+    // A page from the scanner: saved under the target, listed, opened, and
+    // the plan goes on from WM_SCANDONE to the output.
+    frame->SendMessage(WM_SCANBUTTON, 0, 0);
+    ASSERT_FALSE(app.m_workflow.IsIdle());
+    frame->SendMessage(WM_SCANIMAGE, 0, 0);
+    EXPECT_TRUE(app.m_workflow.ScanFlag());
+    EXPECT_FALSE(app.m_workflow.IsIdle()) << "the plan waits for its page";
+    const int rows = app.PageListRowCount();
+    const std::string scannedExport = scratch / "scanned.txt";
+    AfxTestScript::QueueFile(scannedExport);
+    frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(rendered)), 0);
+    EXPECT_EQ(app.PageListRowCount(), rows + 1);
+    EXPECT_TRUE(fs::exists(suite::NativePath(app.m_strDataDir + "\\image\\OR001.jpg")));
+    EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\OR002.jpg");
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
+    EXPECT_TRUE(fs::exists(scannedExport));
 
     frame->DestroyWindow();
     app.m_pMainWnd = nullptr;
