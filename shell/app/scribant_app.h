@@ -155,6 +155,9 @@ protected:
 
     // Whether the open page has layout regions.
     bool PageHasLayout() const;
+    // Enters `parent` + "\" + `name`, creating it when missing; the start-up
+    // message when neither works.
+    bool makeFolder(const std::string& parent, const std::string& name, const std::string& message);
 
     afx_msg void OnNewTask();
     afx_msg void OnScan();
@@ -192,7 +195,6 @@ private:
     // True while the splash wants more idle time (its 500 ms are not over).
     bool SplashWantsIdle();
 
-    bool makeFolder(const std::string& parent, const std::string& name, const std::string& message);
     void closeMutex();
 
     std::unique_ptr<CQueueFile> queue_;
