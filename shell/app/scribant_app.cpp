@@ -269,8 +269,10 @@ BOOL CScribantApp::OpenImagePath(const std::string& path) {
 
 BOOL CScribantApp::OnIdle(LONG count) {
     BOOL more = CWinApp::OnIdle(count);
-    if (SplashWantsIdle()) return TRUE;
     if (queuePending_ && !m_bBusy && m_nBatchMode == 0) OpenQueuedImages();
+    // The splash wants idle passes until its time is over; the hand-offs
+    // waiting meanwhile are not held up by it.
+    if (SplashWantsIdle()) more = TRUE;
     return more;
 }
 
