@@ -132,8 +132,8 @@ TEST_F(RecorderPeer, ThePageListRunShowsItsWindowAndWritesTheResult) {
     const fs::path result = dir / "result.doc";
     Start({"/target=SAVED", "/filetype=doc", QString::fromStdString("/filename=" + result.string()), "/r",
            QString::fromStdString((dir / "DCCR.Fle").string())},
-          {"SUITE_RECORDER_WINDOW_MS=1500"});
-    EXPECT_TRUE(WaitFor([] { return FindWindow("IMC_PCCR40", nullptr) != nullptr; }, 10000));
+          {"SUITE_RECORDER_WINDOW_MS=5000"});
+    ASSERT_TRUE(WaitFor([] { return FindWindow("IMC_PCCR40", nullptr) != nullptr; }, 20000));
     EXPECT_TRUE(WaitFor([] { return FindWindow("IMC_PCCR40", nullptr) == nullptr; }, 10000));
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(ReadAll(result), "recognised text\n");
