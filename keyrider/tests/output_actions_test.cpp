@@ -5,6 +5,7 @@
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "outside/mapi32/compose_dialog.h"
 #include "platform/afx/afxwin.h"
 #include "platform/win/ini.h"
+#include "platform/win/library.h"
 #include "platform/win/path.h"
 #include "platform/win/registry.h"
 #include "platform/win/tests/temporary_folder.h"
@@ -138,6 +140,21 @@ protected:
         s.appKey = appKey;
         s.image = IL_GetFunctionTable();
         s.scan = &scan;
+        s.programFolder = fs::path(suite::ModuleNativePath(GetModuleHandleA(nullptr))).parent_path().string() + "/";
+        s.findPrinter = [](const std::string& name, std::string* driver, std::string* port) {
+            DWORD needed = 0, count = 0;
+            EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+            std::vector<BYTE> buffer(needed);
+            if (!EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) return false;
+            const auto* printers = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+            for (DWORD i = 0; i < count; ++i)
+                if (strcasecmp(printers[i].pPrinterName, name.c_str()) == 0) {
+                    *driver = printers[i].pDriverName;
+                    *port = printers[i].pPortName;
+                    return true;
+                }
+            return false;
+        };
         s.naming.message = [this](int id, const std::string& v) { messages.push_back(std::to_string(id) + ":" + v); };
         s.report = [this](const std::string& text) { reports.push_back(text); };
         auto job = std::make_unique<CScanJob>(JobProfile(ini), std::move(s));
@@ -256,6 +273,37 @@ TEST_F(OutputActions, MailWithoutTheMailLibraryShowsMessage16) {
     EXPECT_EQ(messages, std::vector<std::string>{"16:"});
     ASSERT_EQ(job->Finished().size(), 1u);
     EXPECT_TRUE(fs::exists(suite::NativePath(job->Finished()[0])));
+}
+
+TEST_F(OutputActions, CopyPrintsEveryPageOnceOnTheNamedPrinter) {
+    const fs::path pdf = root / "copy.pdf";
+    setenv("SUITE_PRINT_PDF", pdf.c_str(), 1);
+    Ini("1", "Printer Name", "pdf file");
+    Ini("1", "Copies", "2");
+    Ini("1", "Fit in Page", "1");
+    auto job = Job();
+    Run(*job, "Copy", 3);
+    unsetenv("SUITE_PRINT_PDF");
+    EXPECT_EQ(job->PrintedPages(), 3);
+    EXPECT_TRUE(reports.empty()) << reports[0];
+    EXPECT_EQ(CountPdfPages(pdf.string()), 6);  // two copies of each page
+    // No printer named, or no printer library: not ready, nothing scanned.
+    Ini("1", "Printer Name", "");
+    EXPECT_EQ(Job()->ReadActionSettings("copy"), 0);
+}
+
+TEST(Printers, TheTableListsThePdfFilePrinterAndTellsTheSizeItNeeds) {
+    AfxWinInit();
+    DWORD needed = 0, count = 0;
+    EXPECT_FALSE(EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count));
+    ASSERT_GT(needed, DWORD(sizeof(PRINTER_INFO_2A)));
+    std::vector<BYTE> buffer(needed);
+    ASSERT_TRUE(EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count));
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+    bool pdf = false;
+    for (DWORD i = 0; i < count; ++i) pdf = pdf || std::string(printers[i].pPrinterName) == kPdfFilePrinter;
+    EXPECT_TRUE(pdf);
+    EXPECT_FALSE(EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 1, buffer.data(), needed, &needed, &count));
 }
 
 }  // namespace
