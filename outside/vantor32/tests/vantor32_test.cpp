@@ -19,6 +19,7 @@
 #include "outside/vantor32/source_dialogs.h"
 #include "outside/vantor32/source_settings.h"
 #include "platform/afx/afxwin.h"
+#include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/msgbox.h"
 #include "platform/win/library.h"
 #include "platform/win/memory.h"
@@ -284,6 +285,52 @@ TEST_F(GlueTest, TheSettingsDialogChoosesTheModeAndItsCancelStartsNothing) {
     EXPECT_EQ(vantor::ReadSourceSettings().resolution, 100);
 }
 
+// The dialogs open on the stored settings; with $VANTOR32_GRAB_DIR set their
+// pictures are written there for a person to look at.
+TEST_F(GlueTest, TheDialogsOpenOnTheStoredSettings) {
+    Settings(2, true, 600);
+    struct Seen {
+        std::string device, mode, resolution;
+        LRESULT feeder = 0;
+    };
+    static Seen seen;
+    AfxTestScript::QueueDialogAction(
+        [](CWnd* dialog, void*) {
+            CString text;
+            dialog->GetDlgItemText(vantor::kDeviceListId, text);
+            seen.device = text.GetString();
+            dialog->GetDlgItemText(vantor::kModeListId, text);
+            seen.mode = text.GetString();
+            dialog->GetDlgItemText(vantor::kResolutionId, text);
+            seen.resolution = text.GetString();
+            seen.feeder = dialog->SendDlgItemMessage(vantor::kFeederId, BM_GETCHECK);
+            if (const char* folder = std::getenv("VANTOR32_GRAB_DIR"))
+                dialog->GrabToFile((std::string(folder) + "/scanner_settings.png").c_str());
+        },
+        nullptr);
+    AfxTestScript::QueueAnswer(IDCANCEL);
+    EXPECT_EQ(acquire_(window_.GetSafeHwnd(), 1, 1), 0);
+    EXPECT_EQ(seen.device, "test:0");
+    EXPECT_EQ(seen.mode, "Black and white");
+    EXPECT_EQ(seen.resolution, "600");
+    EXPECT_EQ(seen.feeder, BST_CHECKED);
+
+    static LRESULT chosen;
+    chosen = LB_ERR;
+    ASSERT_EQ(openDsm_(), 1);
+    AfxTestScript::QueueDialogAction(
+        [](CWnd* dialog, void*) {
+            chosen = dialog->SendDlgItemMessage(vantor::kDeviceListId, LB_GETCURSEL);
+            if (const char* folder = std::getenv("VANTOR32_GRAB_DIR"))
+                dialog->GrabToFile((std::string(folder) + "/select_source.png").c_str());
+        },
+        nullptr);
+    AfxTestScript::QueueAnswer(IDCANCEL);
+    EXPECT_EQ(selectDs_(), 0);
+    EXPECT_EQ(chosen, 0) << "the current source is selected";
+    closeDsm_(0);
+}
+
 TEST_F(GlueTest, TheSourceIsChosenOnlyWithTheManagerOpen) {
     EXPECT_EQ(selectDs_(), 0);
     ASSERT_EQ(openDsm_(), 1);
@@ -300,8 +347,9 @@ TEST_F(GlueTest, TheSourceIsChosenOnlyWithTheManagerOpen) {
 }
 
 TEST(SourceSettings, StoredValuesOutOfRangeReadAsDefaults) {
-    const fs::path db = fs::temp_directory_path() / ("vantor32_settings_" + std::to_string(::getpid()) + ".db");
-    setenv("SUITE_REGISTRY_USER", db.c_str(), 1);
+    const fs::path folder = fs::temp_directory_path() / ("vantor32_settings_" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    setenv("SUITE_REGISTRY_USER", (folder / "user.db").c_str(), 1);
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, VANTOR_SOURCE_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
@@ -320,7 +368,7 @@ TEST(SourceSettings, StoredValuesOutOfRangeReadAsDefaults) {
     chosen.device = "gone:2";
     EXPECT_EQ(vantor::DeviceToUse(chosen, {"a:0", "b:1"}), "a:0") << "a device no longer there";
     std::error_code ec;
-    fs::remove(db, ec);
+    fs::remove_all(folder, ec);  // with the database's journal files
 }
 
 class JammedGlueTest : public GlueTest {

@@ -165,6 +165,21 @@ TEST_F(ScannerScan, ExistingNamesFollowTheUsersAnswer) {
     EXPECT_EQ(magic(native("OR001.jpg")).substr(0, 2), "\xFF\xD8");
 }
 
+TEST_F(ScannerScan, AListedNameWhoseFileIsGoneTakesThePageInItsRow) {
+    app_->m_settings.saveAsJpg = true;
+    std::ofstream(native("first.tif")) << "x";
+    ASSERT_TRUE(app_->m_task.AddImageToList(scanName("first.tif"), 0));
+    ASSERT_TRUE(app_->m_task.AddImageToList(scanName("OR001.jpg"), 0));  // listed, no file
+    app_->SetScanName(scanName("OR001.tif"));
+    scan({1, false});
+    ASSERT_TRUE(waitIdle());
+    ASSERT_EQ(app_->PageListRowCount(), 2) << "no second row for the name";
+    EXPECT_EQ(app_->PageListItemText(1, kPageListPath), scanName("OR001.jpg"));
+    EXPECT_EQ(magic(native("OR001.jpg")).substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(app_->PageListCurrentRow(), 1);
+    EXPECT_EQ(app_->StatusPaneText(kStatusCounter), "   2  /  2");
+}
+
 TEST_F(ScannerScan, APageThatCannotBeWrittenIsToldAndNotListed) {
     app_->m_settings.saveAsJpg = true;
     app_->SetScanName(scanName("OR001.tif"));
