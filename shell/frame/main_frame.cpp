@@ -28,6 +28,8 @@ constexpr int kInsertPane = 6;
 constexpr int kCoveringWidth = 2000;
 constexpr UINT kIdHelpOnline = 32928;
 constexpr UINT kIdPdfToRtf = 32913;
+constexpr UINT kFileBarCaption = 61458;
+constexpr int kSideBarMinimum = 64;
 constexpr UINT kIdPdfToTxt = 32919;
 // Pane widths in pixels; pane 0 (the prompt) takes what is left.
 constexpr int kPaneWidths[kStatusPanes] = {0, 120, 48, 48, 48, 40, 60, 40, 40};
@@ -38,6 +40,8 @@ IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 ON_WM_CREATE()
 ON_WM_CLOSE()
+ON_WM_SIZE()
+ON_MESSAGE(WM_CONTROLBAR_RESIZED, OnControlBarResized)
 ON_COMMAND(ID_OPEN_QUEUED_IMAGES, OnOpenQueuedImages)
 ON_UPDATE_COMMAND_UI(kIdFileSelectScanner, OnUpdateScan)
 ON_UPDATE_COMMAND_UI(kIdFileScan, OnUpdateScan)
@@ -79,8 +83,22 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     statusBar_.SetIndicators(ids, kStatusPanes);
     statusBar_.SetPaneInfo(0, ID_SEPARATOR, SBPS_STRETCH, 0);
     for (int p = 1; p < kStatusPanes; ++p) statusBar_.SetPaneInfo(p, ID_SEPARATOR, SBPS_NORMAL, kPaneWidths[p]);
+    // The menus show the tool bar's images; their accelerator texts stay as the menu has them.
+    menuManager_.Install(this);
+    menuManager_.LoadToolbar(IDR_MAINFRAME);
+    menuManager_.m_bAutoAccel = FALSE;
     CScribantApp* app = ScribantApp();
-    if (!fileBar_.Create(this, kFileBarId, 260)) return -1;
+    if (!fileBar_.Create(this, kFileBarId, app && !app->m_bSimplified)) return -1;
+    CString caption;
+    caption.LoadString(kFileBarCaption);
+    fileBar_.SetWindowText(caption);
+    fileBar_.SetBarStyle(fileBar_.GetBarStyle() | CBRS_SIZE_DYNAMIC);
+    fileBar_.EnableDocking(CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT);
+    toolBar_.EnableDocking(CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM);
+    EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&toolBar_);
+    DockControlBar(&fileBar_, app && app->m_settings.ocrBarPosition == 1 ? AFX_IDW_DOCKBAR_RIGHT : AFX_IDW_DOCKBAR_LEFT);
+    fileBar_.ShowWindow(SW_SHOW);
     if (app) fileBar_.SetScanName(app->m_settings.newFileName);
     TrimMenu(GetMenu());
     CString overwrite;
@@ -88,6 +106,23 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     SetPaneText(kInsertPane, overwrite.GetString());
     return 0;
 }
+
+void CMainFrame::EnableDocking(DWORD dockStyle) {
+    CScribantApp* app = ScribantApp();
+    const int size = app ? app->m_settings.ocrBarHeight : 208;
+    for (const auto& [align, id] : {std::pair{CBRS_ALIGN_LEFT, AFX_IDW_DOCKBAR_LEFT}, std::pair{CBRS_ALIGN_RIGHT, AFX_IDW_DOCKBAR_RIGHT}}) {
+        if (!(dockStyle & align) || GetDlgItem(id)) continue;
+        auto* dock = new CMyContrlBar(align, size, kSideBarMinimum);
+        dock->m_bAutoDelete = TRUE;
+        if (!dock->Create(this, WS_CHILD | WS_VISIBLE | align, id)) {
+            delete dock;
+            AfxThrowResourceException();
+        }
+    }
+    CFrameWnd::EnableDocking(dockStyle);
+}
+
+CMyContrlBar* CMainFrame::SideDockBar() const { return dynamic_cast<CMyContrlBar*>(fileBar_.GetParent()); }
 
 void CMainFrame::TrimMenu(CMenu* menu) {
     if (!menu) return;
@@ -215,6 +250,29 @@ void CMainFrame::OnLayoutImageText() { ApplyLayout(2); }
 void CMainFrame::OnUpdateLayoutShowAll(CCmdUI* ui) { ui->SetCheck(viewsShown_ == 1 && fileBar_.IsWindowVisible()); }
 void CMainFrame::OnUpdateLayoutManagerOnly(CCmdUI* ui) { ui->SetCheck(viewsShown_ == 0 && fileBar_.IsWindowVisible()); }
 void CMainFrame::OnUpdateLayoutImageText(CCmdUI* ui) { ui->SetCheck(viewsShown_ == 2); }
+
+void CMainFrame::OnSize(UINT type, int cx, int cy) {
+    // Layout 0 keeps covering the new width; layout 1 whose bar is now as wide as the frame becomes layout 0.
+    if (viewsShown_ == 0) {
+        viewsShown_ = 1;
+        ApplyLayout(0);
+    } else if (viewsShown_ == 1 && cx != 0 && fileBar_.Width() >= cx) {
+        viewsShown_ = 0;
+    }
+    CFrameWnd::OnSize(type, cx, cy);
+}
+
+LRESULT CMainFrame::OnControlBarResized(WPARAM, LPARAM) {
+    CRect client;
+    GetClientRect(&client);
+    if (fileBar_.Width() < client.Width() - 8) {
+        viewsShown_ = 1;
+        if (CScribantApp* app = ScribantApp()) app->m_settings.ocrBarHeight = fileBar_.Width();
+    } else {
+        viewsShown_ = 0;
+    }
+    return 1;
+}
 
 void CMainFrame::OnViewManagerBar() {
     const bool visible = fileBar_.IsWindowVisible() != FALSE;

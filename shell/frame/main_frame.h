@@ -9,6 +9,9 @@
 #include "platform/afx/afxwin.h"
 #include "shell/frame/file_manager_bar.h"
 #include "shell/frame/hide_splitter_wnd.h"
+#include "shell/frame/cool_menu_manager.h"
+#include "shell/frame/my_contrl_bar.h"
+#include "shell/frame/search_tool_bar.h"
 #include "shell/frame/progress_pane.h"
 #include "shell/frame/tool_bar_ex.h"
 
@@ -26,6 +29,13 @@ public:
     CStatusBar& StatusBar() { return statusBar_; }
     CHideSplitterWnd& Splitter() { return splitter_; }
     CToolBarEx& ToolBar() { return toolBar_; }
+    CCoolMenuManager& MenuManager() { return menuManager_; }
+    CSearchToolBar& SearchBar() { return searchBar_; }
+    // The side dock bar that holds the file bar (nullptr before docking).
+    CMyContrlBar* SideDockBar() const;
+    // Docking at the frame's edges: plain dock bars at the top and bottom,
+    // sizing ones (the file bar's) at the left and right.
+    void EnableDocking(DWORD dockStyle);
 
     // Status-bar progress (pane 1).
     void ClearProgress();
@@ -70,12 +80,16 @@ public:
     afx_msg LRESULT OnScanImageArrived(WPARAM wParam, LPARAM lParam);
     afx_msg void OnClose();
     afx_msg void OnOpenQueuedImages();
+    afx_msg void OnSize(UINT type, int cx, int cy);
+    afx_msg LRESULT OnControlBarResized(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 private:
     CFileManagerBar fileBar_;
     CStatusBar statusBar_;
+    CSearchToolBar searchBar_;  // constructed, never created: it holds the chosen search engine
     CToolBarEx toolBar_;
+    CCoolMenuManager menuManager_;
     CHideSplitterWnd splitter_;
     ProgressPane progress_;
     int viewsShown_ = 1;
