@@ -43,7 +43,7 @@ int CFileManagerBar::OnCreate(LPCREATESTRUCT cs) {
 void CFileManagerBar::OnSize(UINT, int cx, int cy) {
     if (scanName_.GetSafeHwnd()) scanName_.MoveWindow(49, 1, cx - 50, kBoxHeight);
     if (strip_.GetSafeHwnd()) strip_.MoveWindow(1, 1, kButtonWidth, kBoxHeight);
-    if (list_.GetSafeHwnd()) list_.MoveWindow(1, kBoxHeight + 2, cx - 2, cy - kBoxHeight - 3);
+    if (list_.GetSafeHwnd()) list_.Resize(cx, cy);
 }
 
 void CFileManagerBar::OnPaint() {

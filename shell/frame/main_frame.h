@@ -81,6 +81,10 @@ public:
     afx_msg void OnClose();
     afx_msg void OnOpenQueuedImages();
     afx_msg void OnSize(UINT type, int cx, int cy);
+    // Tab: the focus goes page list -> pane (0, 0) -> pane (1, 0) -> page list,
+    // past the panes that are hidden.
+    afx_msg void OnNextPane();
+    afx_msg void OnDropFiles(HDROP drop);
     afx_msg LRESULT OnControlBarResized(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 

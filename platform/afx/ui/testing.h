@@ -2,6 +2,9 @@
 // delivered to a window as the window system would deliver them.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/afx/ui/wnd.h"
 
 // A key press and release of virtual key `vk` producing `text` (UTF-8; may
@@ -18,3 +21,7 @@ AFX_UI_API void AfxTestClick(CWnd* wnd, POINT pt);
 // popup as a PNG file at `path`, and closes the menu again. FALSE when the
 // frame has no such popup or the file cannot be written.
 AFX_UI_API BOOL AfxTestGrabMenuBarPopup(CWnd* frame, int pos, LPCTSTR path);
+// Files dropped on a window from a file manager at client point `pt`:
+// WM_DROPFILES as the window system sends it, to a window that accepts files
+// (DragAcceptFiles); FALSE, and nothing sent, to one that does not.
+AFX_UI_API BOOL AfxTestDropFiles(CWnd* wnd, const std::vector<std::string>& paths, POINT pt);
