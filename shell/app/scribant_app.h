@@ -176,6 +176,7 @@ protected:
     afx_msg void OnOutputToFormat();
     afx_msg void OnImageRename();
     afx_msg void OnCharInput();
+    afx_msg void OnSystemConfig();
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -13,6 +13,7 @@
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/batch/dlg_batch_recog.h"
+#include "shell/settings/cfg_sheet.h"
 #include "shell/frame/main_frame.h"
 
 namespace {
@@ -61,6 +62,7 @@ ON_COMMAND(ID_TASK_CMD_B, OnNoAction)
 ON_UPDATE_COMMAND_UI(ID_TASK_CMD_B, OnUpdateTaskCommandB)
 ON_COMMAND(ID_CHAR_INPUT, OnCharInput)
 ON_UPDATE_COMMAND_UI(ID_CHAR_INPUT, OnUpdateHasImages)
+ON_COMMAND(ID_SYSTEM_CONFIG, OnSystemConfig)
 ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnRecentFile)
 END_MESSAGE_MAP()
 
@@ -71,6 +73,8 @@ int CScribantApp::RunBatchRecognitionDialog() {
     m_bBusy = false;
     return result;
 }
+
+void CScribantApp::OnSystemConfig() { RunSettingsSheet(*this, m_settings, MainFrame()); }
 
 void CScribantApp::OnNoAction() {}
 void CScribantApp::OnRecentFile(UINT) {}
