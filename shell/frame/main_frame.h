@@ -9,6 +9,7 @@
 #include "platform/afx/afxwin.h"
 #include "shell/frame/file_manager_bar.h"
 #include "shell/frame/hide_splitter_wnd.h"
+#include "shell/frame/ad_status_bar.h"
 #include "shell/frame/cool_menu_manager.h"
 #include "shell/frame/my_contrl_bar.h"
 #include "shell/frame/search_tool_bar.h"
@@ -90,7 +91,7 @@ public:
 
 private:
     CFileManagerBar fileBar_;
-    CStatusBar statusBar_;
+    CAdStatusBar statusBar_;
     CSearchToolBar searchBar_;  // constructed, never created: it holds the chosen search engine
     CToolBarEx toolBar_;
     CCoolMenuManager menuManager_;

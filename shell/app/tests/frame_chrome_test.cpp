@@ -128,5 +128,26 @@ TEST_F(FrameChrome, DroppedFilesAreListedAndTheFirstNewOneOpens) {
     EXPECT_EQ(app_->PageListRowCount(), 3);
 }
 
+TEST_F(FrameChrome, AClickInTheInsertPaneTogglesTheInsertMode) {
+    auto& bar = static_cast<CAdStatusBar&>(frame->StatusBar());
+    CRect pane;
+    bar.GetItemRect(CAdStatusBar::kInsertPane, &pane);
+    ASSERT_FALSE(pane.IsRectEmpty());
+    EXPECT_EQ(bar.PaneAt(pane.CenterPoint()), CAdStatusBar::kInsertPane);
+    EXPECT_FALSE(app_->IsInsertMode());
+    AfxTestClick(&bar, pane.CenterPoint());
+    AfxPumpMessages();
+    EXPECT_TRUE(app_->IsInsertMode());
+    bar.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(pane.CenterPoint().x, pane.CenterPoint().y));
+    AfxPumpMessages();
+    EXPECT_FALSE(app_->IsInsertMode());
+    // Elsewhere a click does nothing.
+    CRect other;
+    bar.GetItemRect(2, &other);
+    AfxTestClick(&bar, other.CenterPoint());
+    AfxPumpMessages();
+    EXPECT_FALSE(app_->IsInsertMode());
+}
+
 }  // namespace
 }  // namespace scribanttest
