@@ -93,6 +93,9 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     statusBar_.SetIndicators(ids, kStatusPanes);
     statusBar_.SetPaneInfo(0, ID_SEPARATOR, SBPS_STRETCH, 0);
     for (int p = 1; p < kStatusPanes; ++p) statusBar_.SetPaneInfo(p, ID_SEPARATOR, SBPS_NORMAL, kPaneWidths[p]);
+    // Pane 1 draws the progress of long work itself.
+    statusBar_.SetPaneInfo(1, ID_SEPARATOR, SBPS_OWNERDRAW, kPaneWidths[1]);
+    statusBar_.SetProgress(&progress_);
     // The menus show the tool bar's images; their accelerator texts stay as the menu has them.
     menuManager_.Install(this);
     menuManager_.LoadToolbar(IDR_MAINFRAME);
@@ -203,13 +206,15 @@ void CMainFrame::DrawProgress(int first, int last, int current) {
     if (statusBar_.GetSafeHwnd()) statusBar_.GetItemRect(1, &pane);
     const int width = pane.Width() > 0 ? pane.Width() : kPaneWidths[1];
     if (!progress_.Set(first, last, current, width)) return;
-    char percent[16];
-    std::snprintf(percent, sizeof percent, "%3i%%", progress_.Percent());
-    SetPaneText(1, percent);
+    RefreshProgress();
 }
 
 void CMainFrame::RefreshProgress() {
-    if (statusBar_.GetSafeHwnd()) statusBar_.UpdateWindow();
+    if (!statusBar_.GetSafeHwnd()) return;
+    CRect pane;
+    statusBar_.GetItemRect(1, &pane);
+    statusBar_.InvalidateRect(&pane, FALSE);
+    statusBar_.UpdateWindow();
 }
 
 std::string CMainFrame::PaneText(int pane) const {

@@ -8,6 +8,7 @@
 
 #include "platform/afx/ui/msgbox.h"
 #include "platform/win/codepage.h"
+#include "shell/frame/ad_status_bar.h"
 #include "shell/frame/file_manager_bar.h"
 #include "shell/frame/my_contrl_bar.h"
 #include "shell/frame/scan_name_folder.h"
@@ -217,6 +218,40 @@ TEST(SearchBar, TheEngineMenuOpensInsideTheScreenAndSwitchesTheEngine) {
     bar.DestroyWindow();
     frame->DestroyWindow();
     AfxPumpMessages();
+}
+
+TEST(StatusProgress, TheDonePartIsNavyTheRestGreyAndThePercentWhite) {
+    AfxWinInit();
+    ProgressPane progress;
+    ASSERT_TRUE(progress.Set(1, 10, 5, 100));
+    Picture p(102, 20);
+    const CRect inside(1, 1, 101, 19);
+    PaintProgressPane(p.dc, inside, progress, "   5  /  10", 40);
+    EXPECT_EQ(p.At(1, 2), RGB(0, 0, 128));
+    EXPECT_EQ(p.At(35, 17), RGB(0, 0, 128));
+    EXPECT_EQ(p.At(60, 2), RGB(128, 128, 128));
+    EXPECT_EQ(p.At(100, 17), RGB(128, 128, 128));
+    EXPECT_EQ(p.At(0, 0), RGB(1, 2, 3)) << "the pane's edge is left alone";
+    EXPECT_EQ(p.At(101, 10), RGB(1, 2, 3)) << "nothing runs past the pane";
+    int white = 0;
+    for (int y = 1; y < 19; ++y)
+        for (int x = 40; x < 101; ++x) white += p.At(x, y) == RGB(255, 255, 255);
+    EXPECT_GT(white, 10) << "the percentage";
+    // Past the end of the range the pane is full, never more.
+    ASSERT_TRUE(progress.Set(0, 0, 7, 100));
+    Picture full(102, 20);
+    PaintProgressPane(full.dc, inside, progress, "", 40);
+    EXPECT_EQ(full.At(100, 2), RGB(0, 0, 128));
+    EXPECT_EQ(full.At(101, 2), RGB(1, 2, 3));
+    // Without progress: the pane's own text on the face.
+    progress.Clear();
+    Picture idle(102, 20);
+    PaintProgressPane(idle.dc, inside, progress, "   5  /  10", 40);
+    EXPECT_EQ(idle.At(100, 2), GetSysColor(COLOR_BTNFACE));
+    int black = 0;
+    for (int y = 1; y < 19; ++y)
+        for (int x = 1; x < 101; ++x) black += idle.At(x, y) == RGB(0, 0, 0);
+    EXPECT_GT(black, 5);
 }
 
 }  // namespace
