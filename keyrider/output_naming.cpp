@@ -28,7 +28,14 @@ NamingSettings ReadNamingSettings(const JobProfile& p, const std::string& sectio
     return s;
 }
 
-bool IsValidPrefix(const std::string& prefix) { return prefix.find_first_of(kForbiddenPrefixCharacters) == std::string::npos; }
+bool IsValidPrefix(const std::string& prefix) {
+    if (prefix.find_first_of(kForbiddenPrefixCharacters) != std::string::npos) return false;
+    // Every byte must be a character of the code page, and none a control character.
+    for (unsigned char c : prefix)
+        if (c < 0x20 || c == 0x7F) return false;
+    std::string native;
+    return prefix.empty() || suite::TryNativePath(prefix, native);
+}
 
 bool EnsureFolderPath(const std::string& folder) {
     if (folder.empty()) return false;
@@ -114,19 +121,23 @@ std::string OutputNamer::DateTimeStem(const SYSTEMTIME& t) const {
     return s;
 }
 
-NameResult OutputNamer::reserve(const std::string& name, std::string* path) {
+NameResult OutputNamer::reserve(const std::string& name, std::string* path, bool create) {
     if (!EnsureFolderPath(folder_)) return NameResult::NoFolder;
+    if (!create) {
+        *path = folder_ + name;
+        return NameResult::Named;
+    }
     std::string created = suite::CreateNewFileWithSuffix(folder_ + name);
     if (created.empty()) return NameResult::CannotCreate;
     *path = created;
     return NameResult::Named;
 }
 
-NameResult OutputNamer::NextName(const std::string& extension, std::string* path) {
+NameResult OutputNamer::NextName(const std::string& extension, std::string* path, bool create) {
     const std::string dotExtension = "." + extension;
     if (settings_.dateAndTime) {
         SYSTEMTIME t = hooks_.now();
-        return reserve(DateTimeStem(t) + counterSuffix(t) + dotExtension, path);
+        return reserve(DateTimeStem(t) + counterSuffix(t) + dotExtension, path, create);
     }
     ConfirmPrefix();
     long long limit = 1;
@@ -149,7 +160,7 @@ NameResult OutputNamer::NextName(const std::string& extension, std::string* path
                       t.wDay, t.wHour, t.wMinute, t.wSecond);
         name = settings_.prefix + stamp + dotExtension;
     }
-    return reserve(name, path);
+    return reserve(name, path, create);
 }
 
 NameResult OutputNamer::CollectName(const std::string& extension, int formatCode, bool prompt, bool& asked,
