@@ -23,6 +23,11 @@ protected:
     void SetUp() override {
         folder_ = fs::temp_directory_path() / ("scan_test_" + std::to_string(::getpid()));
         scantest::PrepareSaneTestDevice(folder_ / "sane", readStatus());
+        // The scanner lock is a named object shared by every program of the
+        // runtime folder: a private one keeps parallel test processes from
+        // waiting on each other's scans.
+        fs::create_directories(folder_ / "runtime");
+        setenv("SUITE_RUNTIME_DIR", (folder_ / "runtime").c_str(), 1);
         module_ = LoadLibraryA("Scan.dll");
         ASSERT_NE(module_, nullptr);
         auto entry = reinterpret_cast<SCAN_DLGENTRY>(GetProcAddress(module_, "ScanDlgEntry"));

@@ -97,6 +97,11 @@ protected:
     void SetUp() override {
         folder_ = fs::temp_directory_path() / ("vantor32_test_" + std::to_string(::getpid()));
         scantest::PrepareSaneTestDevice(folder_ / "sane", readStatus());
+        // The scanner lock is a named object shared by every program of the
+        // runtime folder: a private one keeps parallel test processes from
+        // waiting on each other's scans.
+        fs::create_directories(folder_ / "runtime");
+        setenv("SUITE_RUNTIME_DIR", (folder_ / "runtime").c_str(), 1);
         setenv("SUITE_REGISTRY_USER", (folder_ / "user.db").c_str(), 1);
         unsetenv("SUITE_SCAN_DEVICE");
         AfxWinInit();
