@@ -35,6 +35,13 @@ public:
     // is listed already, its row opened. FALSE when it is neither.
     BOOL OpenImagePath(const std::string& path);
 
+    // The PDF commands: the selected rows' files (no empty paths, no repeats)
+    // converted to RTF or text; FALSE when the dialog was cancelled.
+    BOOL ConvertSelectedPdfs(BOOL toRtf);
+    BOOL ConvertPdfFiles(std::vector<std::string>& paths, BOOL toRtf);
+    // Whether a selected row's file ends in "pdf" (any case).
+    bool PdfSelected() const;
+
     CMainFrame* MainFrame() const;
     CQueueFile& Queue() { return *queue_; }
 
@@ -162,6 +169,10 @@ protected:
     afx_msg void OnOutputToFormat();
     afx_msg void OnImageRename();
     afx_msg void OnCharInput();
+    afx_msg void OnPdfToRtf();
+    afx_msg void OnPdfToTxt();
+    afx_msg void OnUpdatePdfToRtf(CCmdUI* ui);
+    afx_msg void OnUpdatePdfToTxt(CCmdUI* ui);
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -284,6 +284,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD 
         return FALSE;
     }
     if (!child) {
+        // A window object made again (a kept dialog) forgets its last owner.
+        m_pOwner = nullptr;
         if (pw) {
             // An owned top-level window stays above its owner.
             w->setParent(pw->window(), Qt::Window | ((style & WS_CAPTION) == WS_CAPTION || !(style & WS_POPUP)
@@ -821,6 +823,11 @@ BOOL CWnd::EnableWindow(BOOL enable) {
     if (!s || !s->widget) return FALSE;
     BOOL wasDisabled = !s->widget->isEnabled();
     s->widget->setEnabled(enable != FALSE);
+    // Windows owned by this one (dialogs, pop-ups) keep their own state, as
+    // owned windows do: a modal dialog stays usable over its disabled owner.
+    if (!enable)
+        for (QWidget* owned : s->widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (owned->isWindow() && !owned->testAttribute(Qt::WA_ForceDisabled)) owned->setEnabled(true);
     if (enable) m_dwStyle &= ~WS_DISABLED;
     else m_dwStyle |= WS_DISABLED;
     return wasDisabled;
