@@ -35,6 +35,11 @@ UTILITY_BLANKPAGE BlankPageTable::Thresholds(int level) const {
     return rows_[std::size_t(std::clamp(level, 0, int(rows_.size()) - 1))];
 }
 
+UTILITY_BLANKPAGE BlankPageTable::RowOrZero(int level) const {
+    if (level < 0 || level >= int(rows_.size())) return UTILITY_BLANKPAGE{};
+    return rows_[std::size_t(level)];
+}
+
 int BlankPageTable::CheckedLevel(DWORD stored) { return stored <= 14 ? int(stored) : 0; }
 
 }  // namespace keyrider

@@ -17,6 +17,8 @@ public:
     int Count() const { return int(rows_.size()); }
     // The row of `level`, clamped into the table; all zero when it has no rows.
     UTILITY_BLANKPAGE Thresholds(int level) const;
+    // The row of `level`; all zero when `level` is outside the table.
+    UTILITY_BLANKPAGE RowOrZero(int level) const;
     // A stored sensitivity level: 0..14, anything else reads as 0.
     static int CheckedLevel(DWORD stored);
 

@@ -6,10 +6,12 @@
 #include "keyrider/bounded_text.h"
 #include "keyrider/keyrider_dlg.h"
 #include "keyrider/keyrider_ids.h"
+#include "keyrider/scan_job.h"
 #include "platform/win/handles.h"
 #include "platform/win/ini.h"
 #include "platform/win/library.h"
 #include "platform/win/path.h"
+#include "platform/win/process.h"
 #include "platform/win/sync.h"
 
 namespace keyrider {
@@ -28,6 +30,22 @@ const char* sourceName(int source) {
 const char* modeName(int mode) {
     static const char* const names[] = {"Color", "Gray", "BW"};
     return mode >= 0 && mode <= 2 ? names[mode] : "Gray";
+}
+
+// Starts `program` with `parameters` shown normally, without waiting; the
+// shell's "open" when it cannot be created.
+bool StartProgram(const std::string& program, const std::string& parameters) {
+    std::string line = "\"" + program + "\"" + (parameters.empty() ? "" : " " + parameters);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+        return true;
+    }
+    return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", program.c_str(), parameters.c_str(), nullptr,
+                                                   SW_SHOWNORMAL)) > 32;
 }
 
 }  // namespace
@@ -63,6 +81,14 @@ std::string CKeyriderApp::DialogTitle() const {
     return ReplaceFirstPercentOne(format.IsEmpty() ? "Button Configuration (%1)" : format.GetString(), product, 200);
 }
 
+void CKeyriderApp::ShowText(const std::string& text) {
+    const TARRIK_FUNCTIONTABLE* messages = bundle_.Messages();
+    if (!messages) return;
+    CWnd* owner = AfxGetMainWnd();
+    messages->MsgShowBox(owner ? owner->GetSafeHwnd() : nullptr, 0, text.c_str(), 0,
+                         settings_.ApplicationName.GetString(), MB_ICONHAND, IDI_KEYRIDER);
+}
+
 void CKeyriderApp::ShowMessage(int id, const std::string& value) {
     const TARRIK_FUNCTIONTABLE* messages = bundle_.Messages();
     if (!messages) return;
@@ -82,11 +108,25 @@ bool CKeyriderApp::runJobFile(const std::string& path) {
     GetPrivateProfileStringA("Summary", key.c_str(), "", name, sizeof name, path.c_str());
     const int source = int(GetPrivateProfileIntA(key.c_str(), "Source", 0, path.c_str()));
     const int mode = int(GetPrivateProfileIntA(key.c_str(), "Mode", 1, path.c_str()));
-    (void)sourceName(source);
-    (void)modeName(mode);
-    // No scan job is built into this program yet: a job ini ends the start
-    // without a message, as one without an entry for the button does.
-    return false;
+    if (name[0] == '\0') return false;
+    JobServices services;
+    services.appKey = settings_.AppKey;
+    services.installerKey = settings_.InstallerKey;
+    services.image = bundle_.Image();
+    services.scan = bundle_.Scan();
+    services.messages = bundle_.Messages();
+    if (settings_.Papers) services.papers.assign(settings_.Papers, settings_.Papers + settings_.PaperCount);
+    services.programFolder = ProgramFolder();
+    services.title = settings_.ApplicationName.GetString();
+    services.naming.message = [this](int id, const std::string& value) { ShowMessage(id, value); };
+    services.report = [this](const std::string& text) { ShowText(text); };
+    services.launch = &StartProgram;
+    CScanJob job(JobProfile(path), std::move(services));
+    job.SetNames(key, modeName(mode), sourceName(source));
+    if (!job.ReadActionSettings(name)) return false;
+    job.ReadScanSettings(&job.Block());
+    job.DispatchJobOutput(name);
+    return true;
 }
 
 BOOL CKeyriderApp::InitInstance() {

@@ -137,7 +137,11 @@ bool WriteMachineTree(const MachineTreeOptions& o) {
         w.number(source, "PaperID", 0);
     }
     HKEY formats = w.open(app, "File Format");
-    const char* names[] = {"BMP", "JPEG", "TIFF", "PNG", "Multi-page TIFF", "PDF", "Multi-page PDF", "GIF", "PCX"};
+    // Each entry: the format code, a comma and what the list shows.
+    const char* names[] = {"1,Windows Bitmap (*.bmp)", "2,JPEG File (*.jpg)", "3,Tagged Image File (*.tif)",
+                           "5,Portable Network Graphics (*.png)", "11,Multi-page TIFF (*.tif)",
+                           "6,Image PDF (*.pdf)", "13,Image PDF, pages joined (*.pdf)",
+                           "4,Compressed Tagged Image File (*.tif)", "12,Compressed multi-page TIFF (*.tif)"};
     for (int i = 0; i < 9; ++i) w.text(formats, std::to_string(i + 1).c_str(), names[i]);
     w.text(formats, "Our PDF", folder + "OurPdf.dll");
     HKEY resolution = w.open(app, "Resolution");

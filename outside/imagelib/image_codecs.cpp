@@ -10,6 +10,8 @@
 #include <jpeglib.h>
 #include <png.h>
 #include <tiffio.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace imagelib {
@@ -372,12 +374,8 @@ bool readTiff(const std::string& path, Pixels& px) {
     return true;
 }
 
-bool writeTiff(std::FILE* f, const std::string& name, const Pixels& px) {
-    quietTiff();
-    std::fflush(f);
-    // libtiff closes the descriptor it is given, so hand it a duplicate.
-    TIFF* t = TIFFFdOpen(dup(fileno(f)), name.c_str(), "w");
-    if (!t) return false;
+// Writes one page as the current directory of `t`; the caller closes `t`.
+bool writeTiffPage(TIFF* t, const Pixels& px) {
     TIFFSetField(t, TIFFTAG_IMAGEWIDTH, std::uint32_t(px.width));
     TIFFSetField(t, TIFFTAG_IMAGELENGTH, std::uint32_t(px.height));
     TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(px.channels));
@@ -395,6 +393,16 @@ bool writeTiff(std::FILE* f, const std::string& name, const Pixels& px) {
     size_t stride = size_t(px.width) * size_t(px.channels);
     for (std::int32_t y = 0; y < px.height && ok; ++y)
         ok = TIFFWriteScanline(t, const_cast<std::uint8_t*>(&px.rows[size_t(y) * stride]), std::uint32_t(y), 0) == 1;
+    return ok;
+}
+
+bool writeTiff(std::FILE* f, const std::string& name, const Pixels& px) {
+    quietTiff();
+    std::fflush(f);
+    // libtiff closes the descriptor it is given, so hand it a duplicate.
+    TIFF* t = TIFFFdOpen(dup(fileno(f)), name.c_str(), "w");
+    if (!t) return false;
+    bool ok = writeTiffPage(t, px);
     TIFFClose(t);
     return ok;
 }
@@ -481,6 +489,30 @@ bool probeFile(const std::string& path, Probe& out) {
         default:
             return false;
     }
+}
+
+// libtiff writes the new page's data and directory behind the old ones and
+// links it last, so the pages already there stay readable whatever happens;
+// on failure the file is cut back to its former length.
+bool appendTiff(const std::string& path, const Pixels& px) {
+    struct stat before {};
+    if (::stat(path.c_str(), &before) != 0 || sniffFormat(path) != 2) return false;
+    quietTiff();
+    bool ok = false;
+    if (TIFF* t = TIFFOpen(path.c_str(), "a")) {
+        ok = writeTiffPage(t, px);
+        ok = TIFFWriteDirectory(t) == 1 && ok;
+        TIFFClose(t);
+    }
+    if (ok) {
+        int fd = ::open(path.c_str(), O_WRONLY);
+        ok = fd >= 0 && ::fsync(fd) == 0;
+        if (fd >= 0) ::close(fd);
+    }
+    if (!ok) {
+        if (::truncate(path.c_str(), before.st_size) != 0) return false;
+    }
+    return ok;
 }
 
 bool writeFile(std::FILE* f, const std::string& name, int format, const Pixels& px, int quality) {

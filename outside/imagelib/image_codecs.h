@@ -30,5 +30,8 @@ int sniffFormat(const std::string& path);
 bool probeFile(const std::string& path, Probe& out);
 bool readFile(const std::string& path, int format, Pixels& out);
 bool writeFile(std::FILE* f, const std::string& name, int format, const Pixels& px, int quality);
+// Adds `px` as a further page of the TIFF file at `path`; on failure the file
+// keeps the pages it had.
+bool appendTiff(const std::string& path, const Pixels& px);
 
 }  // namespace imagelib

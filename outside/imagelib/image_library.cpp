@@ -104,6 +104,12 @@ int saveImage(LPCSTR path, int format, const IL_SAVEOPTIONS* options, IL_IMAGE* 
     if (options && options->Quality >= 1 && options->Quality <= 100) quality = int(options->Quality);
     std::string target = nativeOf(path);
     if (target.empty()) return 1;
+    // A further page of an existing multi-page file.
+    if (options && options->Append == 1 && format == IL_FORMAT_TIF && ::access(target.c_str(), F_OK) == 0) {
+        if (!imagelib::appendTiff(target, px)) return 1;
+        if (image->Flags & IL_FLAG_FREE_AFTER_USE) freeImage(image);
+        return 0;
+    }
     std::string tmp = target + ".ilXXXXXX";
     int fd = mkstemp(tmp.data());
     if (fd < 0) return 1;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "outside/include/image_library.h"
 #include "platform/win/tests/temporary_folder.h"
@@ -157,3 +158,41 @@ TEST_F(ImageLibrary, ResolutionsOutsideOneToTenThousandDpiAreUnknown) {
 }
 
 }  // namespace
+
+TEST_F(ImageLibrary, AppendingBuildsAMultiPageTiffAndAFailedAppendKeepsItsPages) {
+    const std::string path = dir + "/pages.tif";
+    IL_SAVEOPTIONS append{1, 0xFFFFFFFFu};
+    // The first page of a missing file starts it; later pages of either depth follow.
+    for (int i = 0; i < 4; ++i) {
+        Image page(20 + i, 10, i % 2 ? 24 : 8);
+        ASSERT_EQ(il.SaveImage(path.c_str(), IL_FORMAT_TIF, &append, &page.image, nullptr, nullptr), 0) << i;
+    }
+    IL_FILEINFO info{};
+    int format = -1;
+    ASSERT_EQ(il.GetImageFileInfo(path.c_str(), &format, &info), 0);
+    EXPECT_EQ(info.Pages, 4u);
+    EXPECT_EQ(info.Width, 20u);
+    const auto size = fs::file_size(path);
+    // A page that cannot be written leaves the file as it was.
+    Image page(20, 10, 8);
+    IL_IMAGEHEADER broken = page.header;
+    broken.BitsPerPixel = 5;
+    IL_IMAGE bad{&broken, 0, page.bits.data()};
+    EXPECT_NE(il.SaveImage(path.c_str(), IL_FORMAT_TIF, &append, &bad, nullptr, nullptr), 0);
+    fs::permissions(path, fs::perms::owner_read);
+    if (::access(path.c_str(), W_OK) != 0) {  // not when the tests run as root
+        EXPECT_NE(il.SaveImage(path.c_str(), IL_FORMAT_TIF, &append, &page.image, nullptr, nullptr), 0);
+    }
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::file_size(path), size);
+    ASSERT_EQ(il.GetImageFileInfo(path.c_str(), &format, &info), 0);
+    EXPECT_EQ(info.Pages, 4u);
+    // A file of another format is never appended to; without the flag the file is replaced.
+    const std::string jpeg = dir + "/page.jpg";
+    ASSERT_EQ(il.SaveImage(jpeg.c_str(), IL_FORMAT_JPG, nullptr, &page.image, nullptr, nullptr), 0);
+    EXPECT_NE(il.SaveImage(jpeg.c_str(), IL_FORMAT_TIF, &append, &page.image, nullptr, nullptr), 0);
+    IL_SAVEOPTIONS fresh{0, 0xFFFFFFFFu};
+    ASSERT_EQ(il.SaveImage(path.c_str(), IL_FORMAT_TIF, &fresh, &page.image, nullptr, nullptr), 0);
+    ASSERT_EQ(il.GetImageFileInfo(path.c_str(), &format, &info), 0);
+    EXPECT_EQ(info.Pages, 1u);
+}

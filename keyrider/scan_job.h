@@ -1,0 +1,123 @@
+// One run of one scanner button from its job description: reads what the
+// button is set to do, fills the scan library's settings block, has the scan
+// library scan, takes every page through the per-page callback and at the
+// end hands the produced files to the action. Nothing is lost on the way: a
+// page that cannot be named or saved stops the scan and is reported, and a
+// file is deleted only after what replaces it was written and checked.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "keyrider/blank_page_table.h"
+#include "keyrider/file_settings.h"
+#include "keyrider/job_profile.h"
+#include "keyrider/output_naming.h"
+#include "keyrider/pdf_join.h"
+#include "keyrider/scan_settings_reader.h"
+#include "outside/include/image_library.h"
+#include "outside/include/keyrider_scan.h"
+#include "outside/include/tarrik.h"
+
+namespace keyrider {
+
+// What a job needs of the program around it.
+struct JobServices {
+    HKEY appKey = nullptr;        // "File Format" and the other action keys
+    HKEY installerKey = nullptr;  // the blank-page table
+    const IL_FUNCTIONTABLE* image = nullptr;
+    const SCAN_FUNCTIONTABLE* scan = nullptr;
+    const TARRIK_FUNCTIONTABLE* messages = nullptr;
+    std::vector<KEYRIDER_PAPER> papers;
+    std::string programFolder;  // ends in a separator
+    std::string title;          // caption of the job's boxes
+    NamingHooks naming;         // clock, message boxes and dialogs of the naming
+    // A problem the user must hear of (a kept page, a failed hand-off).
+    std::function<void(const std::string& text)> report;
+    // Starts a program with its parameters; false when it could not start.
+    std::function<bool(const std::string& program, const std::string& parameters)> launch;
+};
+
+// The action types, compared without case.
+enum class ActionKind { None, Copy, Filing, Mail, Capture, Ocr, Custom, Ftp };
+ActionKind ActionOfType(const std::string& type);
+
+class CScanJob {
+public:
+    CScanJob(JobProfile profile, JobServices services);
+    ~CScanJob();
+    CScanJob(const CScanJob&) = delete;
+    CScanJob& operator=(const CScanJob&) = delete;
+
+    // The three texts of the caller: button section, mode and source names.
+    void SetNames(std::string section, std::string mode, std::string source);
+
+    // 1 when the job can run, 0 when not (then it does not scan).
+    int ReadActionSettings(const std::string& actionType);
+    // Fills `block`; always 1.
+    int ReadScanSettings(SCAN_SETTINGS* block);
+    // Runs the action; always 1.
+    int DispatchJobOutput(const std::string& actionType);
+
+    // The per-page callback handed to ScanPages (reaches the running job).
+    static int OnScannedPage(IL_IMAGE* page, void* argument);
+
+    SCAN_SETTINGS& Block() { return block_; }
+    const EdgeFillGlobals& EdgeFill() const { return edgeFill_; }
+    const FileSettings& Files() const { return files_; }
+    const std::vector<std::string>& OutputFiles() const { return outputFiles_; }
+    // Every file the job finished, in order (images, PDFs, multi-page files).
+    const std::vector<std::string>& Finished() const { return finished_; }
+    // Problems reported in this job.
+    const std::vector<std::string>& Problems() const { return problems_; }
+    const std::string& OutputFolder() const { return outputFolder_; }
+    const std::string& TemporaryFolder();
+    bool ScannedAny() const { return scanned_; }
+
+    // The output stages of e-mail and FTP, replaceable in tests.
+    std::function<void(const std::vector<std::string>& files)> sendMail;
+    std::function<void(const std::vector<std::string>& files)> upload;
+
+private:
+    int savePage(IL_IMAGE* page, bool collect);
+    bool savePageFile(IL_IMAGE* page);
+    bool flushPdf(bool collect);
+    void rescuePages(const std::string& stem);
+    bool name(bool collect, const std::string& extension, std::string* path);
+    void problem(const std::string& text);
+    void handOver(const std::string& file);
+    void runScan(bool collect);
+    void runFiling();
+    void runCollect(ActionKind kind);
+    void runCustom();
+    void deleteFile(const std::string& path);
+
+    JobProfile profile_;
+    JobServices services_;
+    std::string section_, mode_ = "Gray", source_ = "ADF";
+    ActionKind kind_ = ActionKind::None;
+    FileSettings files_;
+    std::unique_ptr<OutputNamer> namer_;
+    std::string outputFolder_;
+    bool promptForName_ = false, askedForName_ = false;
+    // custom program
+    std::string program_, commandLine_;
+    bool launchOnly_ = false;
+    // filing's launch program ("Launch App")
+    std::string launchProgram_;
+    std::string pdfLibrary_;
+    SCAN_SETTINGS block_{};
+    EdgeFillGlobals edgeFill_;
+    BlankPageTable blankPages_;
+    std::vector<std::string> pageFiles_, outputFiles_, finished_, problems_;
+    std::string currentOutput_;
+    bool firstPageNamed_ = false;
+    bool stopped_ = false;
+    bool scanned_ = false;
+    std::string temporaryFolder_;
+    unsigned pageFileCounter_ = 0;
+};
+
+}  // namespace keyrider

@@ -1,0 +1,459 @@
+// The scan job on a scan library of the test's own: settings block, names,
+// page filing as images, multi-page TIFF and PDF batches, and what happens to
+// the pages when naming, saving or joining fails.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "keyrider/scan_job.h"
+#include "platform/win/ini.h"
+#include "platform/win/library.h"
+#include "platform/win/path.h"
+#include "platform/win/registry.h"
+#include "platform/win/tests/temporary_folder.h"
+
+namespace fs = std::filesystem;
+using namespace keyrider;
+
+namespace {
+
+// The test's scan library: `pages` grey pages, each freed afterwards unless
+// the callback did; stops when the callback answers 0.
+struct FakeScanner {
+    int pages = 0;
+    int delivered = 0;
+    int endJobs = 0;
+    SCAN_SETTINGS seen{};
+};
+FakeScanner g_scanner;
+
+int FakeScanPages(SCAN_SETTINGS* settings, SCANPAGEPROC callback, void* argument) {
+    g_scanner.seen = *settings;
+    for (int i = 0; i < g_scanner.pages; ++i) {
+        IL_IMAGE page{};
+        page.Header = new IL_IMAGEHEADER{sizeof(IL_IMAGEHEADER), 40, 30, 40, 8, 0, 200, 200};
+        page.Bits = static_cast<BYTE*>(std::malloc(40 * 30));
+        for (int b = 0; b < 40 * 30; ++b) page.Bits[b] = BYTE((b * 7 + i * 31) & 0xFF);
+        page.Flags = IL_FLAG_FREE_AFTER_USE;
+        ++g_scanner.delivered;
+        int goOn = callback(&page, argument);
+        delete page.Header;
+        std::free(page.Bits);
+        if (!goOn) break;
+    }
+    return g_scanner.delivered > 0;
+}
+int FakeEndJob(const BYTE*) {
+    ++g_scanner.endJobs;
+    return 1;
+}
+
+SCAN_FUNCTIONTABLE MakeScanTable() {
+    SCAN_FUNCTIONTABLE t{};
+    t.ScanPages = FakeScanPages;
+    t.ScanEndJob = FakeEndJob;
+    return t;
+}
+const SCAN_FUNCTIONTABLE kScanTable = MakeScanTable();
+
+std::string BinFolder() {
+    return fs::path(suite::ModuleNativePath(GetModuleHandleA(nullptr))).parent_path().string() + "/";
+}
+
+class ScanJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previousTemp = suite_test::TemporaryRoot();
+        std::string pattern = previousTemp + "/scanjob-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root = pattern;
+        setenv("SUITE_REGISTRY_USER", (root / "user.db").c_str(), 1);
+        setenv("SUITE_REGISTRY_MACHINE", (root / "machine.db").c_str(), 1);
+        setenv("TMPDIR", root.c_str(), 1);
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Test\\Keyrider", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &appKey, nullptr),
+                  ERROR_SUCCESS);
+        const char* entries[] = {"1,Bitmap", "2,JPEG", "3,TIFF", "5,PNG", "11,Multi-page TIFF",
+                                 "6,PDF", "13,PDF", "4,TIFF", "12,Multi-page TIFF"};
+        for (int i = 0; i < 9; ++i) FormatEntry(i + 1, entries[i]);
+        FormatEntry(0, "");
+        SetFormatValue("Our PDF", BinFolder() + "libOurPdf.so");
+        ini = (root / "job.ini").string();
+        out = root / "out";
+        Ini("1\\Folder", "1", out.string());
+        g_scanner = FakeScanner{};
+        clock = SYSTEMTIME{2026, 12, 1, 7, 14, 5, 9, 0};
+    }
+    void TearDown() override {
+        RegCloseKey(appKey);
+        fs::remove_all(root);
+        setenv("TMPDIR", previousTemp.c_str(), 1);
+    }
+    void SetFormatValue(const char* name, const std::string& text) {
+        HKEY k = nullptr;
+        RegCreateKeyExA(appKey, "File Format", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+        RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
+        RegCloseKey(k);
+    }
+    void FormatEntry(int n, const std::string& text) {
+        if (n > 0) SetFormatValue(std::to_string(n).c_str(), text);
+    }
+    void Ini(const std::string& section, const char* key, const std::string& value) {
+        WritePrivateProfileStringA(section.c_str(), key, value.c_str(), ini.c_str());
+    }
+    std::unique_ptr<CScanJob> Job(const std::string& action = "filing") {
+        JobServices s;
+        s.appKey = appKey;
+        s.image = IL_GetFunctionTable();
+        s.scan = &kScanTable;
+        for (int i = 0; i < 8; ++i) {
+            KEYRIDER_PAPER p{};
+            std::snprintf(p.Name, sizeof p.Name, "Paper %d", i + 1);
+            p.Area[2] = DWORD(1000 + i);
+            p.Area[3] = DWORD(2000 + i);
+            s.papers.push_back(p);
+        }
+        s.naming.now = [this] { return clock; };
+        s.naming.message = [this](int id, const std::string& v) { messages.push_back(std::to_string(id) + ":" + v); };
+        s.report = [this](const std::string& text) { reports.push_back(text); };
+        s.launch = [this](const std::string& program, const std::string& parameters) {
+            launched.push_back(program + " " + parameters);
+            return true;
+        };
+        auto job = std::make_unique<CScanJob>(JobProfile(ini), std::move(s));
+        job->SetNames("1", "Gray", "ADF");
+        action_ = action;
+        return job;
+    }
+    // Reads the settings, scans `pages` pages and runs the action.
+    int Run(CScanJob& job, int pages) {
+        g_scanner.pages = pages;
+        if (!job.ReadActionSettings(action_)) return 0;
+        job.ReadScanSettings(&job.Block());
+        return job.DispatchJobOutput(action_);
+    }
+    std::set<std::string> Files(const fs::path& folder) const {
+        std::set<std::string> names;
+        if (fs::exists(folder))
+            for (auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+        return names;
+    }
+    int PagesOf(const fs::path& file) const {
+        int format = -1;
+        IL_FILEINFO info{};
+        return IL_GetFunctionTable()->GetImageFileInfo(file.c_str(), &format, &info) == 0 ? int(info.Pages) : -1;
+    }
+    // Files left in the temporary folder besides the registry stores and the ini.
+    std::set<std::string> Leftovers() const {
+        std::set<std::string> names = Files(root);
+        for (const char* known : {"user.db", "machine.db", "job.ini", "out", "user.db-journal", "machine.db-journal"})
+            names.erase(known);
+        std::set<std::string> left;
+        for (const auto& n : names)
+            if (n.find(".db") == std::string::npos) left.insert(n);
+        return left;
+    }
+
+    fs::path root, out;
+    std::string ini, action_, previousTemp;
+    HKEY appKey = nullptr;
+    SYSTEMTIME clock{};
+    std::vector<std::string> messages, reports, launched;
+};
+
+TEST_F(ScanJobTest, AnEmptySectionGivesTheDefaultBlock) {
+    auto job = Job();
+    SCAN_SETTINGS b{};
+    std::memset(&b, 0x5A, sizeof b);
+    job->ReadScanSettings(&b);
+    EXPECT_EQ(b.Resolution, 200);
+    EXPECT_EQ(b.Gamma, 100);
+    EXPECT_EQ(b.Threshold, 128);
+    EXPECT_EQ(b.PaperIsDefault, 1);
+    EXPECT_EQ(b.PaperArea[2], 1007);  // entry 8 of the paper table
+    EXPECT_EQ(b.PaperArea[3], 2007);
+    EXPECT_EQ(b.Mode, 0);
+    EXPECT_EQ(b.Mode2, 0);
+    EXPECT_EQ(b.Descreen, 0);
+    EXPECT_EQ(b.DefaultPaperIndex, 0);
+    EXPECT_EQ(b.CustomPaperId, 1);
+    EXPECT_EQ(b.Source, -1);
+    EXPECT_EQ(b.Rotate, b.RotateFront);
+    EXPECT_EQ(b.MergeFlags, 0);
+    // Every field the block does not name stays zero.
+    const auto* bytes = reinterpret_cast<const BYTE*>(&b);
+    for (int at : {0, 4, 8, 12, 16, 100, 120, 144, 148, 168, 180, 192, 204, 240, 284})
+        EXPECT_EQ(bytes[at], 0) << at;
+    EdgeFillGlobals edge = job->EdgeFill();
+    EXPECT_EQ(edge.flags, 2u);  // "Unit" defaults to 1
+}
+
+TEST_F(ScanJobTest, TheBlockFollowsTheSourceSectionAndStaysInsideItsTables) {
+    Ini("1", "Source", "4");
+    Ini("1", "Side", "2");
+    Ini("1\\ADF", "Rotate Front", "90");
+    Ini("1\\ADF", "Rotate Rear", "180");
+    Ini("1\\ADF", "Resolution", "300");
+    Ini("1\\ADF", "Mode", "3");
+    Ini("1\\ADF", "PaperID", "3");
+    Ini("1\\ADF", "Duplex Merge", "1");
+    Ini("1\\ADF", "Merge Horizontal", "1");
+    Ini("1\\Reflection", "Resolution", "600");  // another source's section is not read
+    Ini("Global Setting", "Unit", "0");
+    Ini("Global Setting", "Top", "1.5");
+    auto job = Job();
+    SCAN_SETTINGS b{};
+    job->ReadScanSettings(&b);
+    EXPECT_EQ(b.Source, 3);
+    EXPECT_EQ(b.Side, 2);
+    EXPECT_EQ(b.RotateFront, 90);
+    EXPECT_EQ(b.Rotate, 90);
+    EXPECT_EQ(b.RotateRear, 180);
+    EXPECT_EQ(b.Resolution, 300);
+    EXPECT_EQ(b.Mode, 2);
+    EXPECT_EQ(b.PaperIsDefault, 0);
+    EXPECT_EQ(b.PaperArea[2], 1002);
+    EXPECT_EQ(b.MergeFlags, 6);
+    EXPECT_EQ(job->EdgeFill().flags, 0u);
+    EXPECT_DOUBLE_EQ(job->EdgeFill().top, 1.5);
+    // A paper index or blank-page row outside its table gives zeros.
+    Ini("1\\ADF", "PaperID", "9");
+    Ini("Global Setting", "Remove Blank Page Sensitivity", "40");
+    auto other = Job();
+    other->ReadScanSettings(&b);
+    EXPECT_EQ(b.PaperArea[2], 0);
+    EXPECT_EQ(b.BlankThreshold[0], 0);
+    Ini("1\\ADF", "PaperID", "0");
+    Ini("1\\ADF", "CustomPaperID", "5");
+    auto custom = Job();
+    custom->ReadScanSettings(&b);
+    EXPECT_EQ(b.PaperArea[3], 0);
+}
+
+TEST_F(ScanJobTest, SerialNamesRunToTheirLimitThenStopWithOneMessage) {
+    Ini("1", "Date And Time", "0");
+    auto job = Job("FILING");
+    ASSERT_EQ(Run(*job, 103), 1);
+    std::set<std::string> files = Files(out);
+    ASSERT_EQ(files.size(), 100u);
+    EXPECT_TRUE(files.count("Image00.jpg"));
+    EXPECT_TRUE(files.count("Image99.jpg"));
+    EXPECT_EQ(messages, std::vector<std::string>{"8:99"});
+    // The scan stopped at the page that had no name: the rest stay in the feeder.
+    EXPECT_EQ(g_scanner.delivered, 101);
+    EXPECT_FALSE(fs::exists(root / "out.jpg"));
+    EXPECT_TRUE(Leftovers().empty());
+
+    // "Pad" 0: one name, "Image0", then the limit.
+    Ini("1", "Pad", "0");
+    Ini("1\\Folder", "1", (root / "pad0").string());
+    messages.clear();
+    auto pad = Job();
+    Run(*pad, 3);
+    EXPECT_EQ(Files(root / "pad0"), std::set<std::string>{"Image0.jpg"});
+    EXPECT_EQ(messages, std::vector<std::string>{"8:0"});
+}
+
+TEST_F(ScanJobTest, AnExistingSerialNameGetsTheTimeStampedAlternativeAndIsNeverTaken) {
+    Ini("1", "Date And Time", "0");
+    fs::create_directories(out);
+    std::ofstream(out / "Image00.jpg") << "mine";
+    auto job = Job();
+    Run(*job, 2);
+    EXPECT_EQ(Files(out), (std::set<std::string>{"Image00.jpg", "Image01-20261207140509.jpg", "Image01.jpg"}));
+    std::ifstream in(out / "Image00.jpg");
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(text, "mine");
+    // Without the prompt the name is still never taken: a suffix is added.
+    Ini("1", "Overwrite Prompt", "0");
+    auto again = Job();
+    Run(*again, 1);
+    EXPECT_TRUE(Files(out).count("Image00_2.jpg"));
+}
+
+TEST_F(ScanJobTest, DateAndTimeNamesKeepTheirCounterOverTheJob) {
+    Ini("1", "Prefix Type", "2");
+    Ini("1", "Separator", "2");
+    Ini("1", "Hour Style", "0");
+    auto job = Job();
+    Run(*job, 5);
+    std::set<std::string> expected;
+    for (int i = 1; i <= 5; ++i) expected.insert("2026.12.07.PM02.05.09-0" + std::to_string(i) + ".jpg");
+    EXPECT_EQ(Files(out), expected);
+    // A new second starts the counter again; an existing file is never taken.
+    clock.wSecond = 10;
+    clock.wHour = 0;
+    std::ofstream(out / "2026.12.07.AM00.05.10-01.jpg") << "mine";
+    auto next = Job();
+    Run(*next, 1);
+    EXPECT_TRUE(Files(out).count("2026.12.07.AM00.05.10-01_2.jpg"));
+    // Other patterns: no separators, two-digit year, 24 hours.
+    Ini("1", "Separator", "0");
+    Ini("1", "Time Format", "1");
+    Ini("1", "Hour Style", "1");
+    clock.wHour = 14;
+    auto compact = Job();
+    Run(*compact, 1);
+    EXPECT_TRUE(Files(out).count("261207140510-01.jpg"));
+}
+
+TEST_F(ScanJobTest, PdfBatchesJoinEveryPageAndLeaveNoPageFiles) {
+    Ini("1\\Gray", "Format", "6");
+    Ini("1\\Gray", "Pages2PDF", "3");
+    auto job = Job("PDF");
+    Run(*job, 7);
+    ASSERT_EQ(job->Finished().size(), 3u);
+    EXPECT_EQ(CountPdfPages(job->Finished()[0]), 3);
+    EXPECT_EQ(CountPdfPages(job->Finished()[1]), 3);
+    EXPECT_EQ(CountPdfPages(job->Finished()[2]), 1);
+    EXPECT_EQ(Files(out).size(), 3u);
+    EXPECT_TRUE(job->Problems().empty());
+    job.reset();
+    EXPECT_TRUE(Leftovers().empty());
+    // One file for the whole run.
+    Ini("1\\Gray", "PDF Single File", "1");
+    Ini("1\\Folder", "1", (root / "single").string());
+    auto single = Job("pdf");
+    Run(*single, 7);
+    ASSERT_EQ(single->Finished().size(), 1u);
+    EXPECT_EQ(CountPdfPages(single->Finished()[0]), 7);
+}
+
+TEST_F(ScanJobTest, AFailingPdfLibraryKeepsEveryPageAsAnImage) {
+    Ini("1\\Gray", "Format", "7");
+    Ini("1\\Gray", "Pages2PDF", "3");
+    SetFormatValue("Our PDF", (root / "NoSuchPdf.dll").string());
+    auto job = Job("pdf");
+    Run(*job, 7);
+    std::set<std::string> files = Files(out);
+    int images = 0;
+    for (const auto& f : files) {
+        EXPECT_EQ(fs::path(f).extension(), ".jpg") << f;
+        ++images;
+    }
+    EXPECT_EQ(images, 7);
+    EXPECT_FALSE(job->Problems().empty());
+    EXPECT_EQ(g_scanner.delivered, 7);
+    job.reset();
+    EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(ScanJobTest, AMultiPageTiffHoldsTheWholeRunInANewFile) {
+    Ini("1\\Gray", "Format", "5");
+    Ini("1", "Date And Time", "0");
+    fs::create_directories(out);
+    auto job = Job();
+    Run(*job, 7);
+    ASSERT_EQ(job->Finished().size(), 1u);
+    EXPECT_EQ(fs::path(suite::NativePath(job->Finished()[0])).filename(), "Image00.tif");
+    EXPECT_EQ(PagesOf(out / "Image00.tif"), 7);
+    // The next run starts a file of its own rather than adding to one of its name.
+    Ini("1", "Overwrite Prompt", "0");
+    auto next = Job();
+    Run(*next, 2);
+    EXPECT_EQ(PagesOf(out / "Image00.tif"), 7);
+    EXPECT_EQ(PagesOf(out / "Image00_2.tif"), 2);
+}
+
+TEST_F(ScanJobTest, JobsThatCannotRunAreNotReadyAndScanNothing) {
+    // An incomplete format list, a position outside it, no output folder, unknown actions.
+    {
+        HKEY k = nullptr;
+        RegOpenKeyExA(appKey, "File Format", 0, KEY_ALL_ACCESS, &k);
+        RegDeleteValueA(k, "9");
+        RegCloseKey(k);
+        auto job = Job();
+        EXPECT_EQ(job->ReadActionSettings("filing"), 0);
+        FormatEntry(9, "12,Multi-page TIFF");
+    }
+    Ini("1\\Gray", "Format", "10");
+    EXPECT_EQ(Job()->ReadActionSettings("filing"), 0);
+    Ini("1\\Gray", "Format", "2");
+    EXPECT_EQ(Job()->ReadActionSettings("filing"), 1);
+    for (const char* action : {"scan", "", "ocr", "copy"}) EXPECT_EQ(Job()->ReadActionSettings(action), 0) << action;
+    EXPECT_EQ(Job()->ReadActionSettings("custom"), 0);  // no program
+    EXPECT_EQ(Job()->ReadActionSettings("ftp"), 0);     // no host
+    Ini("1\\Folder", "1", "");
+    EXPECT_EQ(Job()->ReadActionSettings("filing"), 0);
+    EXPECT_EQ(g_scanner.delivered, 0);
+}
+
+TEST_F(ScanJobTest, AFolderThatCannotBeMadeStopsTheScanAtTheFirstPage) {
+    std::ofstream(root / "blocker") << "a file where a folder should be";
+    Ini("1\\Folder", "1", (root / "blocker" / "sub").string());
+    auto job = Job();
+    Run(*job, 4);
+    EXPECT_EQ(g_scanner.delivered, 1);
+    ASSERT_EQ(job->Problems().size(), 1u);
+    EXPECT_NE(job->Problems()[0].find("cannot be made"), std::string::npos);
+    EXPECT_FALSE(EnsureFolderPath("/no-such-top-folder-xyz/a/b"));
+}
+
+TEST_F(ScanJobTest, TheCustomProgramGetsEveryFinishedFile) {
+    Ini("1", "Current Application Index", "1");
+    Ini("1\\Applications\\2", "Exe Pathname", "/opt/viewer");
+    Ini("1\\Applications\\2", "Command Line", "  -open %1 -again %1");
+    auto job = Job("Custom");
+    Run(*job, 2);
+    ASSERT_EQ(launched.size(), 2u);
+    EXPECT_EQ(launched[0], "/opt/viewer -open " + job->Finished()[0] + " -again %1");
+    // Batch PDFs and multi-page files are handed over too, once finished.
+    launched.clear();
+    Ini("1\\Applications\\2", "Command Line", "");
+    Ini("1\\Gray", "Format", "6");
+    Ini("1\\Gray", "Pages2PDF", "2");
+    auto pdf = Job("custom");
+    Run(*pdf, 3);
+    ASSERT_EQ(launched.size(), 2u);
+    EXPECT_EQ(launched[1], "/opt/viewer \"" + pdf->Finished()[1] + "\"");
+    launched.clear();
+    Ini("1\\Gray", "Format", "9");
+    auto tiff = Job("custom");
+    Run(*tiff, 3);
+    ASSERT_EQ(launched.size(), 1u);
+    // "Launch Only" starts the program without scanning.
+    launched.clear();
+    g_scanner.delivered = 0;
+    Ini("1", "Launch Only", "1");
+    auto only = Job("custom");
+    Run(*only, 3);
+    EXPECT_EQ(launched, std::vector<std::string>{"/opt/viewer "});
+    EXPECT_EQ(g_scanner.delivered, 0);
+}
+
+TEST_F(ScanJobTest, MailCollectsEveryFileAndNamesTheLastPdfBatchFirst) {
+    std::vector<std::string> sent;
+    auto job = Job("E-Mail");
+    job->sendMail = [&](const std::vector<std::string>& files) { sent = files; };
+    Run(*job, 3);
+    ASSERT_EQ(sent.size(), 3u);
+    for (const auto& f : sent) EXPECT_EQ(fs::path(f).extension(), ".jpg");
+    Ini("1\\Gray", "Format", "6");
+    Ini("1\\Gray", "Pages2PDF", "2");
+    auto pdf = Job("e-mail");
+    pdf->sendMail = [&](const std::vector<std::string>& files) { sent = files; };
+    Run(*pdf, 5);
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(CountPdfPages(sent[2]), 1);
+    EXPECT_NE(sent[1], sent[2]);
+}
+
+TEST(OutputNames, PrefixesThatCannotNameFilesAreRefused) {
+    for (const char* bad : {"a/b", "a\\b", "c:", "*", "what?", "\"q\"", "<", ">", "a|b", "a,b", "a;b"})
+        EXPECT_FALSE(IsValidPrefix(bad)) << bad;
+    EXPECT_TRUE(IsValidPrefix("Scan 2026-12 (final)"));
+    EXPECT_EQ(FormatCodeOfEntry("11,Multi-page"), 11);
+    EXPECT_EQ(FormatCodeOfEntry("x,1"), 0);
+    EXPECT_EQ(FormatCodeOfEntry("99999999999,big"), 0);
+    EXPECT_TRUE(TraitsOfFormat(13).pdf);
+    EXPECT_TRUE(TraitsOfFormat(9).pdf);
+    EXPECT_EQ(TraitsOfFormat(10).extension, "");
+}
+
+}  // namespace
