@@ -20,3 +20,4 @@
 #include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/commdlg.h"
 #include "platform/afx/ui/listctrl.h"
+#include "platform/afx/ui/wndproc.h"

@@ -1,5 +1,7 @@
 #include "platform/win/locator.h"
 
+#include "platform/win/registry_key.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -34,21 +36,7 @@ std::vector<std::string_view> Fields(std::string_view text) {
 
 bool HasNul(std::string_view s) { return s.find('\0') != std::string_view::npos; }
 
-class OpenKey {
-public:
-    OpenKey(HKEY parent, const std::string& path) {
-        if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
-    }
-    ~OpenKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+using OpenKey = RegKey;
 }  // namespace
 
 bool ParseRegistryLocator(std::string_view text, RegistryLocator* out) {
@@ -135,13 +123,15 @@ bool FirstExistingLocatedFile(HKEY key, std::string_view stem, std::string* path
     return false;
 }
 
-bool FindInstalledProgram(HKEY parent, std::string_view stem, bool extraCheck, InstalledProgram* out) {
+bool FindInstalledProgram(HKEY parent, std::string_view stem, bool extraCheck, InstalledProgram* out,
+                          std::size_t maxPath) {
     for (int n = 1; n <= kMaxNumbered; ++n) {
         OpenKey sub(parent, std::string(stem) + std::to_string(n));
         if (!sub.get()) return false;
         std::string exe, program;
         if (!ReadStringValue(sub.get(), "Exe RegPath", &exe)) return false;
         if (!LocateExistingFile(exe, &program)) continue;
+        if (maxPath && program.size() >= maxPath) continue;
         std::string check;
         if (extraCheck && ReadStringValue(sub.get(), "Extra Checked RegPath", &check) && !LocatorDwordMatches(check))
             continue;

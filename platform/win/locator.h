@@ -64,6 +64,9 @@ struct InstalledProgram {
     int number = 0;       // the matching sub-key's number
     std::string program;  // the program's path
 };
-bool FindInstalledProgram(HKEY parent, std::string_view stem, bool extraCheck, InstalledProgram* out);
+// With `maxPath`, a program path of that many bytes or more does not fit the
+// caller's buffer and is taken as not found (the search goes on).
+bool FindInstalledProgram(HKEY parent, std::string_view stem, bool extraCheck, InstalledProgram* out,
+                          std::size_t maxPath = 0);
 
 }  // namespace suite

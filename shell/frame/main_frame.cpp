@@ -27,6 +27,8 @@ constexpr int kInsertPane = 6;
 // The width that makes the file bar cover the views.
 constexpr int kCoveringWidth = 2000;
 constexpr UINT kIdHelpOnline = 32928;
+constexpr UINT kIdPdfToRtf = 32913;
+constexpr UINT kIdPdfToTxt = 32919;
 // Pane widths in pixels; pane 0 (the prompt) takes what is left.
 constexpr int kPaneWidths[kStatusPanes] = {0, 120, 48, 48, 48, 40, 60, 40, 40};
 }  // namespace
@@ -65,8 +67,12 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
 
 int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     if (CFrameWnd::OnCreate(cs) == -1) return -1;
-    toolBar_.CreateEx(this);
-    toolBar_.LoadToolBar(IDR_MAINFRAME);
+    // The main tool bar; the PDF conversions are not offered.
+    if (!toolBar_.CreateEx(this) || !toolBar_.LoadToolBar(IDR_MAINFRAME)) return -1;
+    for (UINT hidden : {kIdPdfToRtf, kIdPdfToTxt})
+        if (const int i = toolBar_.CommandToIndex(hidden); i >= 0)
+            toolBar_.SetButtonStyle(i, toolBar_.GetButtonStyle(i) | TBBS_HIDDEN);
+    toolBar_.SetBarStyle(toolBar_.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
     if (!statusBar_.Create(this)) return -1;
     UINT ids[kStatusPanes];
     for (UINT& id : ids) id = ID_SEPARATOR;

@@ -10,6 +10,7 @@
 #include "shell/frame/file_manager_bar.h"
 #include "shell/frame/hide_splitter_wnd.h"
 #include "shell/frame/progress_pane.h"
+#include "shell/frame/tool_bar_ex.h"
 
 class CMainFrame : public CFrameWnd {
     DECLARE_DYNCREATE(CMainFrame)
@@ -24,6 +25,7 @@ public:
     CFileManagerBar& FileBar() { return fileBar_; }
     CStatusBar& StatusBar() { return statusBar_; }
     CHideSplitterWnd& Splitter() { return splitter_; }
+    CToolBarEx& ToolBar() { return toolBar_; }
 
     // Status-bar progress (pane 1).
     void ClearProgress();
@@ -73,7 +75,7 @@ public:
 private:
     CFileManagerBar fileBar_;
     CStatusBar statusBar_;
-    CToolBar toolBar_;
+    CToolBarEx toolBar_;
     CHideSplitterWnd splitter_;
     ProgressPane progress_;
     int viewsShown_ = 1;

@@ -18,8 +18,10 @@ CBitmapButtonStrip::~CBitmapButtonStrip() {
 
 BOOL CBitmapButtonStrip::Create(const RECT& rect, BOOL horizontal, int count, int itemWidth, int itemHeight,
                                 const UINT* bitmapIds, CWnd* parent) {
+    // The item table holds kMaxItems buttons: a longer strip is refused
+    // rather than cut, so the caller learns that its bitmaps were not all taken.
+    if (!parent || count < 1 || count > CStripButtons::kMaxItems) return FALSE;
     m_buttons.Layout(horizontal != FALSE, count, itemWidth, itemHeight);
-    if (!parent) return FALSE;
     if (!CreateEx(WS_EX_TOOLWINDOW, nullptr, nullptr, WS_CHILD | WS_VISIBLE, rect, parent, 0)) return FALSE;
     for (int i = 0; i < m_buttons.Count(); ++i) {
         auto bitmap = std::make_unique<CBitmap>();

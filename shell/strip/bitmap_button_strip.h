@@ -22,7 +22,7 @@ public:
     ~CBitmapButtonStrip() override;
 
     using CWnd::Create;
-    // FALSE without a parent, when the window cannot be made or a bitmap is
+    // FALSE without a parent, for a count outside 1 to 24, when the window cannot be made or a bitmap is
     // missing ("Load Bmp Fail.").
     BOOL Create(const RECT& rect, BOOL horizontal, int count, int itemWidth, int itemHeight, const UINT* bitmapIds,
                 CWnd* parent);

@@ -1,5 +1,7 @@
 // A stand-in for an outside application driven by DDE commands, for tests.
-// Arguments (name=value, any order):
+// Arguments (name=value, any order), also taken from $SUITE_DDE_PEER (blank-
+// separated, read first) for a peer that a program under test starts with a
+// command line of its own:
 //   service=S topic=T     the service and topic it answers (topic "*": any)
 //   record=FILE           each executed command is appended here as a line
 //   class=C title=T       its top-level window (defaults "DdePeerClass", "Dde Peer")
@@ -113,6 +115,17 @@ PeerApp theApp;
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const char* env = std::getenv("SUITE_DDE_PEER")) {
+        std::string all(env);
+        for (std::size_t at = 0; at < all.size();) {
+            std::size_t end = all.find(' ', at);
+            if (end == std::string::npos) end = all.size();
+            std::string word = all.substr(at, end - at);
+            std::size_t eq = word.find('=');
+            if (eq != std::string::npos) g_args[word.substr(0, eq)] = word.substr(eq + 1);
+            at = end + 1;
+        }
+    }
     for (int i = 1; i < argc; ++i) {
         const char* eq = std::strchr(argv[i], '=');
         if (eq) g_args[std::string(argv[i], static_cast<std::size_t>(eq - argv[i]))] = eq + 1;

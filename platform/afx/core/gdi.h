@@ -432,6 +432,9 @@ AFX_CORE_API LONG GetBitmapBits(HBITMAP bitmap, LONG bytes, LPVOID bits);
 // A bitmap made from a packed DIB (1, 4, 8-bit DIBs keep their palette as an
 // 8-bit bitmap; others become 24-bit).
 AFX_CORE_API HBITMAP CreateDIBitmapFromPacked(const void* packed, size_t size);
+// With no module, OBM_CHECK names the system's check-mark bitmap (13 x 13,
+// monochrome); the caller deletes what it gets.
+#define OBM_CHECK 32760
 AFX_CORE_API HBITMAP LoadBitmapA(HINSTANCE module, LPCSTR name);
 inline HBITMAP LoadBitmap(HINSTANCE module, LPCSTR name) { return LoadBitmapA(module, name); }
 // Writes the bitmap as a packed DIB of `bitCount` bits (0: its own depth) into

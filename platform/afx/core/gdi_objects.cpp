@@ -581,7 +581,25 @@ HBITMAP CreateDIBitmapFromPacked(const void* packed, size_t size) {
     return static_cast<HBITMAP>(Register(b));
 }
 
+namespace {
+// The system's check mark: a 13 x 13 monochrome bitmap, black tick (0 bits)
+// on white (1 bits), the size SM_CXMENUCHECK gives.
+HBITMAP SystemCheckMark() {
+    static const char* const kRows[13] = {
+        ".............", ".............", ".............", ".........#...", "........##...",
+        "...#...###...", "...##.###....", "...#####.....", "....###......", ".....#.......",
+        ".............", ".............", "............."};
+    BYTE bits[13 * 2] = {};
+    for (int y = 0; y < 13; ++y)
+        for (int x = 0; x < 13; ++x)
+            if (kRows[y][x] != '#') bits[y * 2 + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+    return CreateBitmap(13, 13, 1, 1, bits);
+}
+}  // namespace
+
 HBITMAP LoadBitmapA(HINSTANCE module, LPCSTR name) {
+    if (!module && IS_INTRESOURCE(name) && LOWORD(reinterpret_cast<std::uintptr_t>(name)) == OBM_CHECK)
+        return SystemCheckMark();
     HRSRC found = FindResourceA(module, name, RT_BITMAP);
     if (!found) return nullptr;
     HMODULE where = module ? module : AfxFindResourceHandle(name, RT_BITMAP);

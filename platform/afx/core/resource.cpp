@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <string>
 
 #include "platform/win/codepage.h"
@@ -14,8 +16,22 @@ namespace {
 std::atomic<HINSTANCE> g_resourceHandle{nullptr};
 std::atomic<HINSTANCE> g_instanceHandle{nullptr};
 
+std::mutex& AttachedLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::map<HMODULE, const SuiteResourceTable*>& AttachedTables() {
+    static auto* tables = new std::map<HMODULE, const SuiteResourceTable*>;
+    return *tables;
+}
+
 const SuiteResourceTable* TableOf(HMODULE module) {
     if (!module) return nullptr;
+    {
+        std::lock_guard<std::mutex> hold(AttachedLock());
+        auto it = AttachedTables().find(module);
+        if (it != AttachedTables().end()) return it->second;
+    }
     DWORD keep = GetLastError();
     auto* table = reinterpret_cast<const SuiteResourceTable*>(GetProcAddress(module, SUITE_RESOURCE_TABLE_SYMBOL));
     SetLastError(keep);
@@ -197,6 +213,17 @@ HINSTANCE AfxGetResourceHandle() {
 }
 
 void AfxSetResourceHandle(HINSTANCE module) { g_resourceHandle.store(module); }
+
+HINSTANCE AfxExchangeResourceHandle(HINSTANCE module) { return g_resourceHandle.exchange(module); }
+
+void AfxAttachResourceTable(HMODULE module, const SuiteResourceTable* table) {
+    if (!module) return;
+    std::lock_guard<std::mutex> hold(AttachedLock());
+    if (table && table->magic == kSuiteResourceMagic)
+        AttachedTables()[module] = table;
+    else
+        AttachedTables().erase(module);
+}
 
 HINSTANCE AfxGetInstanceHandle() {
     HINSTANCE h = g_instanceHandle.load();

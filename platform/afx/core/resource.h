@@ -86,6 +86,9 @@ using HRSRC = HRSRC__*;
 // The current resource module (null until one is set: then the program's own).
 AFX_CORE_API HINSTANCE AfxGetResourceHandle();
 AFX_CORE_API void AfxSetResourceHandle(HINSTANCE module);
+// Sets the current resource module and returns the one set before, as it was
+// set (null when none was, so that putting it back restores "the program's").
+AFX_CORE_API HINSTANCE AfxExchangeResourceHandle(HINSTANCE module);
 // The program's module handle (as GetModuleHandle(nullptr)).
 AFX_CORE_API HINSTANCE AfxGetInstanceHandle();
 AFX_CORE_API void AfxSetInstanceHandle(HINSTANCE module);
@@ -190,3 +193,8 @@ struct SuiteResourceTable {
 };
 constexpr DWORD kSuiteResourceMagic = 0x53524553;  // "SRES"
 #define SUITE_RESOURCE_TABLE_SYMBOL "suite_resource_table"
+
+// Gives `module` the resource table `table` although the module does not
+// export it (a library that exports only its entry point links its resources
+// in privately and attaches them here when it loads). Null detaches.
+AFX_CORE_API void AfxAttachResourceTable(HMODULE module, const SuiteResourceTable* table);

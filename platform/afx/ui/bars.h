@@ -50,6 +50,8 @@
 #define TBBS_DISABLED 0x0400u
 #define TBBS_INDETERMINATE 0x0800u
 #define TBBS_HIDDEN 0x1000u
+// A button that ends a row of a wrapped (floating) bar.
+#define TBBS_WRAPPED 0x00010000u
 #define TB_SETBUTTONSIZE 0x041Fu
 #define TB_SETBITMAPSIZE 0x0420u
 #define SBPS_NORMAL 0x0000u

@@ -97,7 +97,7 @@ LRESULT CallWnd(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam, bool* def
     t_frame = &frame;
     LRESULT r = 0;
     try {
-        r = wnd->WindowProc(message, wParam, lParam);
+        r = CallWindowChain(wnd, message, wParam, lParam);
     } catch (...) {
         t_frame = frame.outer;
         throw;

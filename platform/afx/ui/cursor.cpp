@@ -8,6 +8,7 @@
 
 #include "platform/afx/core/resource.h"
 #include <set>
+#include <string>
 
 #include "platform/afx/ui/ui_private.h"
 #include "platform/win/path.h"
@@ -164,6 +165,19 @@ HICON AfxLoadIconFile(LPCSTR path) {
     auto* d = new afx_detail::IconData{image};
     FileIcons().insert(d);
     return reinterpret_cast<HICON>(d);
+}
+
+HICON ExtractIconA(HINSTANCE, LPCSTR programPath, UINT index) {
+    if (!programPath || !*programPath || index != 0) return nullptr;
+    std::string path(programPath);
+    std::size_t name = path.find_last_of("\\/");
+    std::size_t dot = path.find_last_of('.');
+    std::string stem = (dot != std::string::npos && (name == std::string::npos || dot > name)) ? path.substr(0, dot) : path;
+    if (stem.empty() || (name != std::string::npos && stem.size() == name + 1)) return nullptr;
+    for (const char* extension : {".ico", ".png"}) {
+        if (HICON icon = AfxLoadIconFile((stem + extension).c_str())) return icon;
+    }
+    return nullptr;
 }
 
 BOOL DestroyIcon(HICON icon) {

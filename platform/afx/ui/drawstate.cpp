@@ -44,8 +44,28 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info) {
     return TRUE;
 }
 
+// A bitmap's ink: its pixels darker than a light grey, in one colour (the
+// light ones, such as a button face or white, are the background).
+QImage BitmapSilhouette(const QImage& bitmap, COLORREF colour) {
+    QImage out = bitmap.convertToFormat(QImage::Format_ARGB32);
+    const QRgb solid = qRgb(GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    for (int y = 0; y < out.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) row[x] = qAlpha(row[x]) >= 128 && qGray(row[x]) < 192 ? solid : qRgba(0, 0, 0, 0);
+    }
+    return out;
+}
+
 BOOL DrawStateA(HDC dc, HBRUSH, void*, LPARAM data, WPARAM, int x, int y, int, int, UINT flags) {
-    if (!dc || (flags & 0x000Fu) != DST_ICON) return FALSE;
+    if (!dc) return FALSE;
+    if ((flags & 0x000Fu) == DST_BITMAP) {
+        QImage bitmap = AfxBitmapImage(reinterpret_cast<HBITMAP>(data));
+        if (bitmap.isNull()) return FALSE;
+        if (!(flags & DSS_DISABLED)) return AfxDrawImage(dc, x, y, bitmap);
+        AfxDrawImage(dc, x + 1, y + 1, BitmapSilhouette(bitmap, ::GetSysColor(COLOR_BTNHIGHLIGHT)));
+        return AfxDrawImage(dc, x, y, BitmapSilhouette(bitmap, ::GetSysColor(COLOR_BTNSHADOW)));
+    }
+    if ((flags & 0x000Fu) != DST_ICON) return FALSE;
     QImage icon = IconImage(reinterpret_cast<HICON>(data));
     if (icon.isNull()) return FALSE;
     if (!(flags & DSS_DISABLED)) return AfxDrawImage(dc, x, y, icon);

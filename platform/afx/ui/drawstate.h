@@ -34,8 +34,10 @@ struct ICONINFO {
     HBITMAP hbmColor;
 };
 AFX_UI_API BOOL GetIconInfo(HICON icon, ICONINFO* info);
-// DrawState: only DST_ICON (data is the HICON), normal or DSS_DISABLED
-// (embossed: a highlight copy one pixel right and down under a shadow copy).
+// DrawState: DST_ICON (data is the HICON) or DST_BITMAP (data is the
+// HBITMAP), normal or DSS_DISABLED (embossed: a highlight copy one pixel
+// right and down under a shadow copy; of a bitmap only the pixels darker
+// than light grey, so its face-coloured or white background stays away).
 #define DST_COMPLEX 0x0000u
 #define DST_TEXT 0x0001u
 #define DST_PREFIXTEXT 0x0002u

@@ -162,6 +162,19 @@ void CloseChain(QMenu* m) {
         if (auto* mm = qobject_cast<QMenu*>(w)) mm->close();
 }
 
+// Moves the highlight of a popup to item `index` (none: past the end):
+// MF_HILITE marks it, so the owner's WM_MENUCHAR handler can read where the
+// highlight is, and owner-drawn items are drawn selected by it.
+void SetHighlight(MenuData* d, size_t index, QWidget* shown) {
+    if (!Live().count(d)) return;
+    for (size_t i = 0; i < d->items.size(); ++i) {
+        if (i == index) d->items[i].flags |= MF_HILITE;
+        else d->items[i].flags &= ~MF_HILITE;
+    }
+    if (shown)
+        for (QWidget* w : shown->findChildren<QWidget*>()) w->update();
+}
+
 // An owner-drawn item: measured and drawn through OwnerDraw, chosen by a click.
 class OwnerDrawItem : public QWidget {
 public:
@@ -180,7 +193,7 @@ protected:
         if (Live().count(menu_) && index_ < menu_->items.size()) {
             const Item& it = menu_->items[index_];
             UINT state = 0;
-            if (underMouse()) state |= ODS_SELECTED;
+            if (it.flags & MF_HILITE) state |= ODS_SELECTED;
             if (it.flags & MF_GRAYED) state |= ODS_GRAYED;
             if (Disabled(it.flags)) state |= ODS_DISABLED;
             if (it.flags & MF_CHECKED) state |= ODS_CHECKED;
@@ -192,8 +205,12 @@ protected:
         }
         QPainter(this).drawImage(0, 0, img);
     }
-    void enterEvent(QEnterEvent*) override { update(); }
-    void leaveEvent(QEvent*) override { update(); }
+    void enterEvent(QEnterEvent*) override { SetHighlight(menu_, index_, parentWidget()); }
+    void leaveEvent(QEvent*) override {
+        if (Live().count(menu_) && index_ < menu_->items.size() && (menu_->items[index_].flags & MF_HILITE))
+            SetHighlight(menu_, static_cast<size_t>(-1), parentWidget());
+    }
+    void focusInEvent(QFocusEvent*) override { SetHighlight(menu_, index_, parentWidget()); }
     void mouseReleaseEvent(QMouseEvent*) override {
         if (!Live().count(menu_) || index_ >= menu_->items.size()) return;
         const Item& it = menu_->items[index_];
@@ -234,6 +251,12 @@ bool HasMnemonic(MenuData* d, char ch) {
     return false;
 }
 
+// Tells the owner that its menu closed (WM_MENUSELECT with flags 0xFFFF and
+// no menu), as it is told once a popup it opened from the bar or tracked ends.
+void TellMenuClosed(HWND owner) {
+    if (CWnd* o = CWnd::FromHandlePermanent(owner)) CallWnd(o, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+}
+
 // A character typed in an open popup that no item's mnemonic takes (owner-
 // drawn items have none) is put to the owner as WM_MENUCHAR; its answer
 // executes, selects or closes.
@@ -266,7 +289,10 @@ protected:
             }
             return true;
         case MNC_SELECT:
-            if (valid) menu_->setActiveAction(actions[pos]);
+            if (valid) {
+                menu_->setActiveAction(actions[pos]);
+                SetHighlight(d_, static_cast<size_t>(pos), menu_);
+            }
             return true;
         case MNC_CLOSE:
             menu_->close();
@@ -301,6 +327,9 @@ void AddItems(MenuData* d, QWidget* target) {
             auto* sub = new QMenu(MenuText(it.text), target);
             MenuData* sd = it.sub;
             new MenuCharFilter(sd, sub);
+            QObject::connect(sub, &QMenu::hovered, sub, [sd, sub](QAction* a) {
+                SetHighlight(sd, static_cast<size_t>(sub->actions().indexOf(a)), sub);
+            });
             sd->owner = d->owner;
             sd->qmenu = nullptr;
             size_t index = i;
@@ -313,8 +342,13 @@ void AddItems(MenuData* d, QWidget* target) {
                 if (!Live().count(sd)) return;
                 sub->clear();
                 DropChildMenus(sub);
+                SetHighlight(sd, static_cast<size_t>(-1), nullptr);
                 AddItems(sd, sub);
             });
+            if (d->bar) {
+                HWND barOwner = d->owner;
+                QObject::connect(sub, &QMenu::aboutToHide, sub, [barOwner] { TellMenuClosed(barOwner); });
+            }
             sub->setEnabled(!Disabled(it.flags));
             QAction* a = sub->menuAction();
             add(a);
@@ -465,7 +499,7 @@ UINT CMenu::GetMenuState(UINT item, UINT flags) const {
     size_t i;
     if (!Find(Data(m_hMenu), item, flags, &owner, &i)) return static_cast<UINT>(-1);
     const Item& it = owner->items[i];
-    UINT st = it.flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_SEPARATOR | MF_OWNERDRAW | MF_POPUP | MF_MENUBREAK | MF_MENUBARBREAK | MF_DEFAULT);
+    UINT st = it.flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_SEPARATOR | MF_OWNERDRAW | MF_POPUP | MF_MENUBREAK | MF_MENUBARBREAK | MF_DEFAULT | MF_HILITE);
     if (it.sub) st |= (static_cast<UINT>(it.sub->items.size()) << 8);
     return st;
 }
@@ -756,6 +790,10 @@ BOOL TrackPopupMenu(HMENU h, UINT flags, int x, int y, int, HWND owner, LPCRECT)
     } else {
         QMenu menu(o && o->m_pWidget ? o->m_pWidget->window() : nullptr);
         new MenuCharFilter(d, &menu);
+        SetHighlight(d, static_cast<size_t>(-1), nullptr);
+        QObject::connect(&menu, &QMenu::hovered, &menu, [d, &menu](QAction* a) {
+            SetHighlight(d, static_cast<size_t>(menu.actions().indexOf(a)), &menu);
+        });
         AddItems(d, &menu);
         // Items triggered directly (owner-drawn ones, WM_MENUCHAR) end the menu without being its result.
         QAction* triggered = nullptr;
@@ -766,6 +804,7 @@ BOOL TrackPopupMenu(HMENU h, UINT flags, int x, int y, int, HWND owner, LPCRECT)
         if (!a) a = triggered;
         if (a) chosen = a->property("afxId").toUInt();
     }
+    TellMenuClosed(owner);
     if (flags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
     if (chosen && o && !(flags & TPM_NONOTIFY)) o->PostMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(chosen), 0), 0);
     return chosen != 0;

@@ -147,6 +147,8 @@ struct WindowState {
     bool autoDelete = false;
     QSize reportedSize{-1, -1};  // the client size the last WM_SIZE told
     bool destroying = false;     // DestroyWindow is under way (handlers may ask again)
+    // A procedure put in front of the window (SetWindowLongPtr); nullptr: the CWnd's own.
+    LRESULT (*wndProc)(HWND, UINT, WPARAM, LPARAM) = nullptr;
 };
 
 WindowState* StateOf(HWND hwnd);
@@ -166,6 +168,8 @@ struct MessageFrame {
     MessageFrame* outer = nullptr;
 };
 MessageFrame* CurrentFrame();
+// The window's procedure: the one put in front of it, else its WindowProc.
+LRESULT CallWindowChain(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Calls a window's procedure inside a message frame.
 LRESULT CallWnd(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam, bool* defaultCalled = nullptr);
 const MSG& LastMessage();

@@ -501,6 +501,14 @@ AFX_UI_API HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name);
 // An icon from an .ico or .png file (a path of the system's own form); null
 // when it cannot be read. It lives until DestroyIcon or the program's end.
 AFX_UI_API HICON AfxLoadIconFile(LPCSTR path);
+// The icon of a program file. Programs here carry no icon resource, so the
+// icon is the .ico (else .png) file beside the program with its stem
+// ("C:\App\ocr.exe" -> "C:\App\ocr.ico"). Index 0 only; null when there
+// is none. Free it with DestroyIcon.
+AFX_UI_API HICON ExtractIconA(HINSTANCE instance, LPCSTR programPath, UINT index);
+inline HICON ExtractIcon(HINSTANCE instance, LPCSTR programPath, UINT index) {
+    return ExtractIconA(instance, programPath, index);
+}
 AFX_UI_API BOOL DestroyIcon(HICON icon);
 AFX_UI_API int ShowCursor(BOOL show);
 AFX_UI_API short GetKeyState(int virtKey);

@@ -120,6 +120,18 @@ TEST(ButtonStrip, WindowDrawsItsButtonAndReportsClicks) {
     ASSERT_EQ(parent.clicks.size(), 1u);
     EXPECT_EQ(parent.clicks[0], 0);
     strip.DestroyWindow();
+    // The item table's bound: 24 buttons fit, a 25th is refused before any
+    // window is made, as is an empty strip.
+    std::vector<UINT> many(25, 210);
+    CBitmapButtonStrip full;
+    EXPECT_TRUE(full.Create(CRect(0, 30, 24 * 18, 46), TRUE, 24, 18, 16, many.data(), &parent));
+    EXPECT_EQ(full.Buttons().Count(), 24);
+    CBitmapButtonStrip over;
+    EXPECT_FALSE(over.Create(CRect(0, 50, 25 * 18, 66), TRUE, 25, 18, 16, many.data(), &parent));
+    EXPECT_EQ(over.GetSafeHwnd(), nullptr);
+    CBitmapButtonStrip none;
+    EXPECT_FALSE(none.Create(CRect(0, 70, 18, 86), TRUE, 0, 18, 16, many.data(), &parent));
+    full.DestroyWindow();
     parent.DestroyWindow();
     AfxPumpMessages();
     AfxSetResourceHandle(nullptr);
