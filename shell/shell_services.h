@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,22 @@ public:
     // the job description dialog (IDOK with the edited text).
     virtual int RunBatchRecognitionDialog() { return IDCANCEL; }
     virtual int RunProjectDescriptionDialog(const std::string& /*name*/, std::string& /*text*/) { return IDCANCEL; }
+    // Edition hooks of the batch recognition window (the defaults are
+    // Scribant's): the bytes of its piece buffer (at most 512), the status
+    // pane 1 text of a row (counted from 1), the scan target its run
+    // rebuilds after each row's folder, the margins of its text panel inside
+    // the client area (left, top, right, bottom) and whether the panel
+    // writes in the dialog's font rather than the fixed system font.
+    virtual std::size_t BatchPieceBytes() const { return 128; }
+    virtual std::string BatchCounterText(int row, int rowCount) const {
+        char text[64];
+        std::snprintf(text, sizeof text, "%6d  /  %d", row, rowCount);
+        return text;
+    }
+    virtual std::string BatchScanTarget() const { return ScanName(); }
+    virtual void SetBatchScanTarget(const std::string& name) { SetScanName(name); }
+    virtual RECT BatchPanelMargins() const { return RECT{24, 50, 24, 70}; }
+    virtual bool BatchPanelUsesDialogFont() const { return SystemLanguageId() == 0x409; }
 
     // --- What the page view asks of the application and its main frame.
     // m_bAutoResize: the page view crops after the page rectangle was dragged.

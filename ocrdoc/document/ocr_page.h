@@ -137,6 +137,13 @@ public:
     BOOL CutTextLines(_seg_regioninfo** outSeg);
     BOOL RecognizeChinese(HWND textWindow, char* textBuffer, BYTE* cancel, _seg_regioninfo* seg,
                           _regioninfo** outResult);
+    // Recognition of the page with a segmentation made beforehand, for a
+    // window that shows the run: each piece lands in `pieceBuffer` (of
+    // `pieceBytes` bytes, cut at a whole character) and the window hears of
+    // it with ID_BATCH_TEXT, and of the lines done with WM_RECOGPROGRESS;
+    // a nonzero `stop` ends the run. Nonzero when the page was recognised.
+    int RecognizeWithSegmentation(HWND window, char* pieceBuffer, std::size_t pieceBytes, BYTE* stop,
+                                  _seg_regioninfo* seg, _regioninfo** outResult);
     BOOL RecognizeEnglish(HWND textWindow, char* textBuffer, BYTE* cancel, _regioninfoeng** outResult);
     BOOL RecognizeEnglishRegions(_regioninfoeng** outResult);
     BOOL AppendEnglishResult(const _regioninfoeng* result);

@@ -241,6 +241,20 @@ BOOL COcrPage::RecognizeChinese(HWND textWindow, char* textBuffer, BYTE* cancel,
     return TRUE;
 }
 
+int COcrPage::RecognizeWithSegmentation(HWND window, char* pieceBuffer, std::size_t pieceBytes, BYTE* stop,
+                                        _seg_regioninfo* seg, _regioninfo** outResult) {
+    RecoProgress& progress = ThreadRecoProgress();
+    progress.nTextBufBytes = pieceBuffer ? pieceBytes : 0;
+    progress.hProgressWnd = window;
+    const BOOL ok = pieceBuffer && pieceBytes > 0 ? RecognizeChinese(window, pieceBuffer, stop, seg, outResult) : FALSE;
+    progress.nTextBufBytes = 0;
+    progress.hProgressWnd = nullptr;
+    progress.hTextWnd = nullptr;
+    progress.pTextBuf = nullptr;
+    progress.pCancel = nullptr;
+    return ok ? 1 : 0;
+}
+
 void COcrPage::LoadEnglishOnly(_regioninfoeng* english) {
     m_bLayoutDirty = 1;
     UpdateViews(kHintPipelineAll);

@@ -56,7 +56,8 @@ void RecoSendText(const char* text) {
     RecoProgress& p = ThreadRecoProgress();
     char local[kBatchTextBytes];
     char* buffer = p.pTextBuf ? p.pTextBuf : local;
-    CopyTextPiece(buffer, kBatchTextBytes, text);
+    const std::size_t size = p.pTextBuf && p.nTextBufBytes ? p.nTextBufBytes : kBatchTextBytes;
+    CopyTextPiece(buffer, size, text);
     if (p.pSink) {
         p.pSink->OnText(buffer);
     } else if (p.hTextWnd && IsWindow(p.hTextWnd)) {
@@ -88,7 +89,11 @@ extern "C" void RecoTextCallback(const char* piece) {
         const int old = p.nLines;
         p.nLines = old + 1;
         const int before = std::min(old, p.nTotal), after = std::min(old + 1, p.nTotal);
-        if (before * 100 / p.nTotal != after * 100 / p.nTotal) RecoDrawProgress(1, p.nTotal, after);
+        if (before * 100 / p.nTotal != after * 100 / p.nTotal) {
+            RecoDrawProgress(1, p.nTotal, after);
+            if (p.hProgressWnd && IsWindow(p.hProgressWnd))
+                ::SendMessage(p.hProgressWnd, WM_RECOGPROGRESS, static_cast<WPARAM>(after), static_cast<LPARAM>(p.nTotal));
+        }
     }
     p.chLast = piece[0];
 }

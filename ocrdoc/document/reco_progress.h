@@ -28,12 +28,17 @@ struct RecoProgress {
     HWND hTextWnd = nullptr;    // told of each piece with ID_BATCH_TEXT
     char* pTextBuf = nullptr;   // kBatchTextBytes bytes; each piece lands here first
     CRecoProgressSink* pSink = nullptr;  // a worker's receiver; null on the user-interface thread
+    std::size_t nTextBufBytes = 0;      // size of pTextBuf; 0 means kBatchTextBytes
+    HWND hProgressWnd = nullptr;        // told of the lines done with WM_RECOGPROGRESS
 };
 
 // The command that tells the text window of a new piece in the buffer.
 #define ID_BATCH_TEXT 32847
 // The size of the text buffer a run is given.
 constexpr std::size_t kBatchTextBytes = 128;
+// Sent to the progress window whenever the whole percentage of lines done
+// changes: wParam lines done (at most the total), lParam the page's lines.
+#define WM_RECOGPROGRESS (WM_USER + 272)
 
 // The calling thread's record.
 RecoProgress& ThreadRecoProgress();

@@ -43,6 +43,8 @@ const char* BuiltinString(UINT id) {
     case IDS_LAYOUT_PROMPT: return "\u6309ESC\u952E\u7EC8\u6B62\u5206\u5272...";
     case IDS_PATHS_DIFFER: return "\u56FE\u50CF\u8DEF\u5F84\u4E0D\u4E00\u81F4, \u4E0D\u80FD\u6539\u540D";
     case IDS_NAME_EXISTS: return "\u540C\u540D\u56FE\u50CF\u6587\u4EF6%1\u5DF2\u5B58\u5728\uFF0C\u65E0\u6CD5\u7EE7\u7EED\u547D\u540D\u3002";
+    case IDS_BATCH_COUNT: return "\u672C\u6B21\u5171 %d \u4E2A\u56FE\u50CF\u6587\u4EF6";
+    case IDS_BATCH_CURRENT: return "\u6B63\u5728\u8BC6\u522B\u7B2C %d \u4E2A\u6587\u4EF6:   %s";
     default: return "";
     }
 }

@@ -20,6 +20,8 @@ class COcrDoc;
 #define IDS_PATHS_DIFFER 61252    // "图像路径不一致, 不能改名"
 #define IDS_NAME_EXISTS 61253     // "同名图像文件%1已存在，无法继续命名。"
 #define IDS_NAME_RULE 61453       // the scan-name rule
+#define IDS_BATCH_COUNT 61222     // "本次共 %d 个图像文件"
+#define IDS_BATCH_CURRENT 61223   // "正在识别第 %d 个文件:   %s"
 
 class CTask {
 public:

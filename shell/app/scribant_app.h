@@ -128,6 +128,7 @@ public:
     bool AutoResize() const override { return m_settings.autoResize; }
     BOOL PromptImageFileName(BOOL open, const char* defaultExt, std::string& name, DWORD flags,
                              UINT filterId) override;
+    int RunBatchRecognitionDialog() override;
 
 protected:
     // The folder of the language libraries and outside libraries.

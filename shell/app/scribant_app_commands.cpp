@@ -12,6 +12,7 @@
 #include "shell/app/scribant_app.h"
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_ids.h"
+#include "shell/batch/dlg_batch_recog.h"
 #include "shell/frame/main_frame.h"
 
 namespace {
@@ -66,6 +67,14 @@ ON_COMMAND(ID_PDF_TO_TXT, OnPdfToTxt)
 ON_UPDATE_COMMAND_UI(ID_PDF_TO_TXT, OnUpdatePdfToTxt)
 ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnRecentFile)
 END_MESSAGE_MAP()
+
+int CScribantApp::RunBatchRecognitionDialog() {
+    CDlgBatchRecog dialog(IDD_BATCH_COUNTER, CDlgBatchRecog::kCounterMode, MainFrame(), CurrentDocument());
+    m_bBusy = true;
+    const int result = static_cast<int>(dialog.DoModal());
+    m_bBusy = false;
+    return result;
+}
 
 void CScribantApp::OnNoAction() {}
 void CScribantApp::OnRecentFile(UINT) {}

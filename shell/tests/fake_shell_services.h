@@ -198,7 +198,10 @@ public:
         currentRow = row;
         selectedRows = {row};
         selectedCount = 1;
+        if (onSelectItem) onSelectItem(row);
     }
+    // Runs after a row was selected.
+    std::function<void(int row)> onSelectItem;
     int PageListFindItem(const std::string& path) override {
         for (int r = 0; r < rowCount; ++r)
             if (PageListItemText(r, kPageListPath) == path) {

@@ -1,0 +1,145 @@
+// The batch recognition window over real pages and engines: Stop in the
+// second of five pages ends that page, starts no further page and closes the
+// window by itself; the panel shows the recognised text while the run goes
+// on (grabbed); Esc and the close box only stop a run.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cstdlib>
+
+#include "ocrdoc/task/task.h"
+#include "ocrdoc/task/tests/task_fixtures.h"
+#include "shell/batch/dlg_batch_recog.h"
+
+using namespace taskfix;
+
+namespace {
+
+class BatchDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AfxWinInit();
+        testpages::ensureGui();
+        convert = LoadLibraryA("Convert.dll");
+        ASSERT_NE(convert, nullptr);
+        shell.convertLibrary = convert;
+    }
+    void TearDown() override {
+        shell.onSelectItem = nullptr;
+        shell.convertLibrary = nullptr;
+        if (convert) FreeLibrary(convert);
+    }
+    // Five simplified pages listed and selected.
+    void ListPages(const TempFolder& folder, int count) {
+        std::vector<int> rows;
+        for (int i = 0; i < count; ++i) {
+            const std::string path = folder / ("page" + std::to_string(i + 1) + ".tif");
+            const testpages::Page page =
+                testpages::textPage(testpages::simplifiedText(static_cast<unsigned>(i + 11), 1), 900, 360,
+                                    testpages::Style{40});
+            ASSERT_TRUE(SavePlaneAsImage(page.plane, path));
+            AddRow(shell, path, 0, 0);
+            rows.push_back(i);
+        }
+        SelectRows(shell, rows);
+    }
+
+    CFakeShellServices shell;
+    CSimplifiedStrings strings;
+    HMODULE convert = nullptr;
+};
+
+// Where a grab goes: SUITE_GRAB_DIR when set (to look at it), else the
+// test's temporary folder.
+std::string GrabPath(const TempFolder& folder, const std::string& name) {
+    if (const char* dir = std::getenv("SUITE_GRAB_DIR")) return std::string(dir) + "/" + name;
+    return folder / name;
+}
+
+}  // namespace
+
+TEST_F(BatchDialog, StopInTheSecondOfFivePagesEndsTheRunAndTheWindow) {
+    TempFolder folder("batch_dialog_stop");
+    ListPages(folder, 5);
+    CDlgBatchRecog dialog(IDD_BATCH_COUNTER, CDlgBatchRecog::kCounterMode, nullptr, nullptr);
+    dialog.m_nWorkers = 1;
+    std::vector<int> shown;
+    shell.onSelectItem = [&](int row) {
+        shown.push_back(row);
+        // The Stop button while the second page is recognised.
+        if (row == 1) dialog.PostMessage(WM_COMMAND, IDCANCEL, 0);
+    };
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(120));
+    EXPECT_EQ(shown, (std::vector<int>{0, 1}));
+    ASSERT_NE(dialog.Run(), nullptr);
+    const std::vector<BatchPageDone> results = dialog.Run()->Results();
+    ASSERT_EQ(results.size(), 5u);
+    EXPECT_EQ(results[0].outcome, BatchPageOutcome::kRecognised);
+    EXPECT_EQ(results[1].outcome, BatchPageOutcome::kStopped);
+    for (int i = 2; i < 5; ++i) EXPECT_EQ(results[static_cast<std::size_t>(i)].outcome, BatchPageOutcome::kNotStarted);
+    // Pages never started keep no project file; the first page has its own.
+    EXPECT_TRUE(fs::exists(folder / "page1.tif.PST") || fs::exists(folder / "PAGE1.TIF.PST"));
+    EXPECT_FALSE(fs::exists(folder / "page3.tif.PST"));
+    EXPECT_EQ(dialog.Panel().CurrentLine(), -1);
+    EXPECT_EQ(dialog.m_bStop, 1);
+}
+
+TEST_F(BatchDialog, PanelShowsTheRecognisedTextWhileTheRunGoesOn) {
+    TempFolder folder("batch_dialog_panel");
+    ListPages(folder, 2);
+    CDlgBatchRecog dialog(IDD_BATCH_COUNTER, CDlgBatchRecog::kCounterMode, nullptr, nullptr);
+    dialog.m_nWorkers = 2;
+    std::string grab;
+    int textLines = -1;
+    CString countText, fileText;
+    RECT panel{};
+    shell.onSelectItem = [&](int row) {
+        if (row != 1) return;
+        panel = dialog.PanelRect();
+        // The first page's text is in the panel when the second is shown.
+        textLines = dialog.Panel().CurrentLine();
+        dialog.GetDlgItemText(IDC_BATCH_COUNT, countText);
+        dialog.UpdateWindow();
+        grab = GrabPath(folder, "batch_dialog_running.png");
+        EXPECT_TRUE(dialog.GrabToFile(grab.c_str()));
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_GT(textLines, 0);
+    EXPECT_EQ(std::string(countText.GetString()), FormatBatchText(TaskString(IDS_BATCH_COUNT), 2));
+    for (const BatchPageDone& done : dialog.Run()->Results()) EXPECT_EQ(done.outcome, BatchPageOutcome::kRecognised);
+    ASSERT_FALSE(grab.empty());
+    QImage shot(QString::fromLocal8Bit(grab.c_str()));
+    ASSERT_FALSE(shot.isNull());
+    // The panel is white with dark text in its first line.
+    int dark = 0, white = 0;
+    for (int y = panel.top + 2; y < panel.top + 18 && y < shot.height(); ++y)
+        for (int x = panel.left + 2; x < panel.right - 2 && x < shot.width(); ++x) {
+            const QRgb p = shot.pixel(x, y);
+            if (qGray(p) < 100) ++dark;
+            if (qGray(p) > 250) ++white;
+        }
+    EXPECT_GT(dark, 20);
+    EXPECT_GT(white, dark);
+}
+
+TEST_F(BatchDialog, EscOnlyStopsARunningBatch) {
+    TempFolder folder("batch_dialog_esc");
+    ListPages(folder, 3);
+    CDlgBatchRecog dialog(IDD_BATCH_COUNTER, CDlgBatchRecog::kCounterMode, nullptr, nullptr);
+    dialog.m_nWorkers = 1;
+    bool stillOpenAfterClose = false;
+    shell.onSelectItem = [&](int row) {
+        if (row != 1) return;
+        // The close box while the second page runs: the window stays until the run ends.
+        dialog.SendMessage(WM_CLOSE, 0, 0);
+        stillOpenAfterClose = dialog.GetSafeHwnd() && dialog.IsWindowVisible();
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(stillOpenAfterClose);
+    const auto results = dialog.Run()->Results();
+    EXPECT_EQ(results[1].outcome, BatchPageOutcome::kStopped);
+    EXPECT_EQ(results[2].outcome, BatchPageOutcome::kNotStarted);
+}
