@@ -1,4 +1,5 @@
 #include "shell/app/scribant_app.h"
+#include "shell/update/update_relay.h"
 
 #include <algorithm>
 #include <cctype>
@@ -286,6 +287,7 @@ BOOL CScribantApp::SaveWorkState() {
 
 int CScribantApp::ExitInstance() {
     closeMutex();
+    UpdateRelay().DestroyRelay();
     if (m_hResDll) {
         AfxSetResourceHandle(nullptr);
         FreeLibrary(m_hResDll);

@@ -41,6 +41,9 @@ public:
     BOOL ConvertPdfFiles(std::vector<std::string>& paths, BOOL toRtf);
     // Whether a selected row's file ends in "pdf" (any case).
     bool PdfSelected() const;
+    // The update check's mode (0: the user asked) and folder.
+    int m_pUpdateParam = 0;
+    virtual std::string UpdateFolder() const;
 
     CMainFrame* MainFrame() const;
     CQueueFile& Queue() { return *queue_; }
@@ -174,6 +177,7 @@ protected:
     afx_msg void OnPdfToTxt();
     afx_msg void OnUpdatePdfToRtf(CCmdUI* ui);
     afx_msg void OnUpdatePdfToTxt(CCmdUI* ui);
+    afx_msg void OnAppUpdate();
     DECLARE_MESSAGE_MAP()
 
 private:

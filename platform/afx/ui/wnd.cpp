@@ -284,8 +284,6 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD 
         return FALSE;
     }
     if (!child) {
-        // A window object made again (a kept dialog) forgets its last owner.
-        m_pOwner = nullptr;
         if (pw) {
             // An owned top-level window stays above its owner.
             w->setParent(pw->window(), Qt::Window | ((style & WS_CAPTION) == WS_CAPTION || !(style & WS_POPUP)
@@ -390,6 +388,9 @@ BOOL CWnd::DestroyWindow() {
     UnregisterWindow(h);
     m_hWnd = nullptr;
     m_pWidget = nullptr;
+    // A window object made again later (a kept dialog) must not find the
+    // owner of its last window, which may be gone by then.
+    m_pOwner = nullptr;
     if (w) {
         w->hide();
         w->removeEventFilter(nullptr);
