@@ -144,6 +144,9 @@ public:
     // a nonzero `stop` ends the run. Nonzero when the page was recognised.
     int RecognizeWithSegmentation(HWND window, char* pieceBuffer, std::size_t pieceBytes, BYTE* stop,
                                   _seg_regioninfo* seg, _regioninfo** outResult);
+    // What CutTextLines and RecognizeWithSegmentation hand out, freed by the engine.
+    static void FreeSegmentation(_seg_regioninfo* seg);
+    static void FreeRecognition(_regioninfo* result);
     BOOL RecognizeEnglish(HWND textWindow, char* textBuffer, BYTE* cancel, _regioninfoeng** outResult);
     BOOL RecognizeEnglishRegions(_regioninfoeng** outResult);
     BOOL AppendEnglishResult(const _regioninfoeng* result);

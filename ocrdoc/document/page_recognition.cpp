@@ -246,6 +246,9 @@ int COcrPage::RecognizeWithSegmentation(HWND window, char* pieceBuffer, std::siz
     RecoProgress& progress = ThreadRecoProgress();
     progress.nTextBufBytes = pieceBuffer ? pieceBytes : 0;
     progress.hProgressWnd = window;
+    // Lines are counted from the first line end on.
+    progress.nLines = 0;
+    progress.chLast = '\n';
     const BOOL ok = pieceBuffer && pieceBytes > 0 ? RecognizeChinese(window, pieceBuffer, stop, seg, outResult) : FALSE;
     progress.nTextBufBytes = 0;
     progress.hProgressWnd = nullptr;
@@ -254,6 +257,12 @@ int COcrPage::RecognizeWithSegmentation(HWND window, char* pieceBuffer, std::siz
     progress.pCancel = nullptr;
     return ok ? 1 : 0;
 }
+
+void COcrPage::FreeSegmentation(_seg_regioninfo* seg) {
+    if (seg) FreeSegInfo(seg);
+}
+
+void COcrPage::FreeRecognition(_regioninfo* result) { FreeChineseResult(result); }
 
 void COcrPage::LoadEnglishOnly(_regioninfoeng* english) {
     m_bLayoutDirty = 1;

@@ -105,7 +105,7 @@ bool LocatorDwordMatches(std::string_view text) {
     return type == REG_DWORD && size == sizeof value && value == want;
 }
 
-bool FirstExistingLocatedFile(HKEY key, std::string_view stem, std::string* path, int* number) {
+bool FirstExistingLocatedFile(HKEY key, std::string_view stem, std::string* path, int* number, std::size_t maxPath) {
     for (int n = 1; n <= kMaxNumbered; ++n) {
         std::string text;
         if (!ReadStringValue(key, std::string(stem) + std::to_string(n), &text)) {
@@ -115,7 +115,7 @@ bool FirstExistingLocatedFile(HKEY key, std::string_view stem, std::string* path
             if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
             continue;
         }
-        if (LocateExistingFile(text, path)) {
+        if (LocateExistingFile(text, path) && (!maxPath || path->size() < maxPath)) {
             if (number) *number = n;
             return true;
         }

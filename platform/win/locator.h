@@ -54,7 +54,10 @@ bool ReadStringValue(HKEY key, const std::string& name, std::string* text);
 // Values `stem` + "1", `stem` + "2", ... of `key` until one is missing (at
 // most 1000): the first whose locator names an existing file. A value that
 // does not parse or cannot be read moves on to the next.
-bool FirstExistingLocatedFile(HKEY key, std::string_view stem, std::string* path, int* number = nullptr);
+// With `maxPath`, a path of that many bytes or more does not fit the caller's
+// buffer and is taken as not found (the search goes on).
+bool FirstExistingLocatedFile(HKEY key, std::string_view stem, std::string* path, int* number = nullptr,
+                              std::size_t maxPath = 0);
 
 // Sub-keys `stem` + "1", `stem` + "2", ... of `parent` until one is missing
 // (at most 1000), each with "Exe RegPath" (a sub-key without it ends the

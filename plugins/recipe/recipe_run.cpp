@@ -1,7 +1,6 @@
 #include "plugins/recipe/recipe_run.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/afx/ui/ddeml.h"
 #include "platform/win/atomic_file.h"
@@ -11,6 +10,7 @@
 #include "platform/win/process.h"
 #include "platform/win/time.h"
 #include "plugins/common/bracket_argument.h"
+#include "plugins/common/wait_bound.h"
 
 namespace recipe {
 
@@ -129,13 +129,7 @@ std::string HandOffIniText(const std::vector<std::string>& files, bool duplex) {
     return text;
 }
 
-DWORD HandOffWaitMs() {
-    if (const char* text = std::getenv("SUITE_HANDOFF_WAIT_MS"); text && *text) {
-        long value = std::strtol(text, nullptr, 10);
-        if (value > 0) return static_cast<DWORD>(value);
-    }
-    return 120000;
-}
+DWORD HandOffWaitMs() { return plugins::WaitBound("SUITE_HANDOFF_WAIT_MS", 120000); }
 
 int RunIniHandOff(const std::string& exePath, const std::vector<std::string>& files, bool duplex, DWORD waitMs) {
     std::string folder = HandOffFolder();

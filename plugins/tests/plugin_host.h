@@ -5,7 +5,10 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <functional>
+#include <thread>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -16,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/afx/afxwin.h"
+#include "platform/win/folders.h"
 #include "platform/win/path.h"
 #include "platform/win/registry.h"
 #include "platform/win/registry_key.h"
@@ -80,6 +84,8 @@ public:
         ::unsetenv("SUITE_RECORDER_KEEP");
     }
     ~HostWorld() {
+        // The endpoints of this process are looked up again when it ends: not in the removed folder.
+        ::unsetenv("SUITE_IPC_DIR");
         ::unsetenv("SUITE_REGISTRY_DIR");
         ::unsetenv("SUITE_RECORDER_FILE");
         ::unsetenv("SUITE_DDE_PEER");
@@ -100,6 +106,17 @@ public:
     }
     suite_test::ScratchFolder scratch;
 };
+
+// Pumps messages until `done` or `ms` milliseconds have passed.
+inline bool WaitFor(const std::function<bool()>& done, int ms) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        AfxPumpMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
 
 inline void SetString(HKEY key, const std::string& name, const std::string& value) {
     RegSetValueExA(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),

@@ -18,6 +18,7 @@ using plugin_test::HostWorld;
 using plugin_test::LoadedPlugin;
 using plugin_test::SetDword;
 using plugin_test::SetString;
+using plugin_test::WaitFor;
 
 class TestHostApp : public CWinApp {
 public:
@@ -308,15 +309,6 @@ TEST_F(RecipeHost, TheIconIsTheImageBesideTheProgram) {
 
 // ---- OcrRun with the peers ----
 
-bool WaitFor(const std::function<bool()>& done, int ms) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        AfxPumpMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
 
 int Count(const std::string& text, const std::string& word) {
     int n = 0;

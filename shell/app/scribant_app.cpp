@@ -14,6 +14,7 @@
 #include "platform/win/process.h"
 #include "platform/win/sync.h"
 #include "shell/app/scribant_ids.h"
+#include "shell/dialogs/ui_pdf_prompts.h"
 #include "shell/frame/main_frame.h"
 #include "views/page_view/ocr_view.h"
 
@@ -184,6 +185,9 @@ BOOL CScribantApp::InitInstance() {
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(COcrDoc), RUNTIME_CLASS(CMainFrame),
                                           RUNTIME_CLASS(COcrView)));
     m_hConvertDll = LoadLibraryA("Convert.dll");
+    // PDF passwords are asked on this thread, also for the page-load thread.
+    pdfPrompts_ = std::make_unique<CUiPdfPrompts>();
+    SetPdfPrompts(pdfPrompts_.get());
 
     if (!OpenCommandLineFile(info)) return FALSE;
     if (m_pMainWnd) {
@@ -230,6 +234,7 @@ BOOL CScribantApp::OpenCommandLineFile(CCommandLineInfo& info) {
     if (!m_pMainWnd) return FALSE;
     if (info.m_nShellCommand != CCommandLineInfo::FileOpen || info.m_strFileName.IsEmpty()) return TRUE;
     const std::string path = commandLinePath(info.m_strFileName.GetString());
+    if (suite::AnsiToLower(suite::PathLastPart(path)).ends_with(".pdf")) return OpenPdfFile(path);
     m_settings.lastFilePath = path;
     return OpenImagePath(path);
 }
@@ -286,6 +291,10 @@ BOOL CScribantApp::SaveWorkState() {
 }
 
 int CScribantApp::ExitInstance() {
+    if (pdfPrompts_) {
+        SetPdfPrompts(nullptr);
+        pdfPrompts_->Shutdown();
+    }
     closeMutex();
     UpdateRelay().DestroyRelay();
     if (m_hResDll) {

@@ -5,17 +5,20 @@
 // ask for settings and for the main frame's parts.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
 
 #include "ocrdoc/task/task.h"
 #include "platform/afx/afxwin.h"
+#include "shell/app/pdf_split.h"
 #include "shell/app/queue_file.h"
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_settings.h"
 #include "shell/shell_services.h"
 
 class CMainFrame;
+class CUiPdfPrompts;
 
 class CScribantApp : public CWinApp, public CShellServices {
 public:
@@ -34,6 +37,11 @@ public:
     // Opens one image path into the page list: added and opened, or, when it
     // is listed already, its row opened. FALSE when it is neither.
     BOOL OpenImagePath(const std::string& path);
+    // Opens a PDF file: a one-page file as one row, a longer one split into
+    // one-page files under the image folder, one row each (the first opened).
+    // A cancelled password opens nothing; TRUE unless no row could be listed
+    // for a one-page file.
+    BOOL OpenPdfFile(const std::string& path);
 
     // The PDF commands: the selected rows' files (no empty paths, no repeats)
     // converted to RTF or text; FALSE when the dialog was cancelled.
@@ -146,6 +154,11 @@ protected:
     // (or there was nothing to hand over and it was raised).
     virtual bool HandOffToRunningInstance(const std::string& file, bool queueIt);
 
+    // Writes pages 1..pages of the open PDF as one-page files into `folder`,
+    // listing each; the split progress window can stop it. The row of the
+    // first page listed, -1 when none was.
+    int SplitPdfIntoPages(const std::string& path, int pages, const std::string& folder, const std::string& password);
+
     // Whether the open page has layout regions.
     bool PageHasLayout() const;
 
@@ -178,6 +191,7 @@ protected:
     afx_msg void OnUpdatePdfToRtf(CCmdUI* ui);
     afx_msg void OnUpdatePdfToTxt(CCmdUI* ui);
     afx_msg void OnAppUpdate();
+    afx_msg void OnSystemConfig();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -185,6 +199,9 @@ private:
     void closeMutex();
 
     std::unique_ptr<CQueueFile> queue_;
+    // The records of split PDF page rows (the rows hold their addresses).
+    std::deque<PdfPageRecord> pdfRecords_;
+    std::unique_ptr<CUiPdfPrompts> pdfPrompts_;
     CScribantCommands commands_{m_task};
     COcrDoc* document_ = nullptr;
     CTextView* textView_ = nullptr;

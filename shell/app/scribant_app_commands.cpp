@@ -13,6 +13,7 @@
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/batch/dlg_batch_recog.h"
+#include "shell/settings/cfg_sheet.h"
 #include "shell/frame/main_frame.h"
 
 namespace {
@@ -66,6 +67,7 @@ ON_UPDATE_COMMAND_UI(ID_PDF_TO_RTF, OnUpdatePdfToRtf)
 ON_COMMAND(ID_PDF_TO_TXT, OnPdfToTxt)
 ON_UPDATE_COMMAND_UI(ID_PDF_TO_TXT, OnUpdatePdfToTxt)
 ON_COMMAND(ID_APP_UPDATE, OnAppUpdate)
+ON_COMMAND(ID_SYSTEM_CONFIG, OnSystemConfig)
 ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnRecentFile)
 END_MESSAGE_MAP()
 
@@ -76,6 +78,8 @@ int CScribantApp::RunBatchRecognitionDialog() {
     m_bBusy = false;
     return result;
 }
+
+void CScribantApp::OnSystemConfig() { RunSettingsSheet(*this, m_settings, MainFrame()); }
 
 void CScribantApp::OnNoAction() {}
 void CScribantApp::OnRecentFile(UINT) {}

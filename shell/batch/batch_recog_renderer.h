@@ -5,9 +5,8 @@
 #pragma once
 
 #include "platform/afx/afxwin.h"
+#include "shell/batch/batch_preview.h"
 #include "shell/batch/batch_text_panel.h"
-
-class CBatchPreview;
 
 class CBatchRecogRenderer {
 public:
@@ -25,7 +24,9 @@ public:
     // The rectangle a change of `line` from `fromColumn` on touches.
     static RECT LineRect(const RECT& panel, const PanelMetrics& metrics, int line, int fromColumn);
 
+    static constexpr COLORREF kPreviewGrey = RGB(128, 128, 128);
     // The preview's area: back buffer, page, frames and tint, then one copy
-    // to `dc` at the area's place.
-    static void DrawPreview(CDC& dc, const RECT& area, CBatchPreview& preview);
+    // to `dc` at the area's place. The preview's build result (a failed
+    // lock draws nothing).
+    static CBatchPreview::Build DrawPreview(CDC& dc, const RECT& area, CBatchPreview& preview);
 };

@@ -23,13 +23,12 @@ BEGIN_MESSAGE_MAP(CDlgBatchRecog, CDialog)
     ON_MESSAGE(WM_BATCH_PAGE, OnBatchPage)
     ON_MESSAGE(WM_BATCH_LINES, OnBatchLines)
     ON_MESSAGE(WM_BATCH_END, OnBatchEnd)
+    ON_MESSAGE(WM_PREVIEWLOCKFAILED, OnPreviewLockFailed)
 END_MESSAGE_MAP()
 
 CDlgBatchRecog::CDlgBatchRecog(UINT templateId, int mode, CWnd* parent, COcrDoc* document)
     : CDialog(templateId, parent), m_nMode(mode), m_pDocument(document),
-      m_nWorkers(CBatchRecognizer::DefaultWorkers()), m_preview(std::make_unique<CBatchPreview>()) {
-    m_preview->m_pDocument = document;
-}
+      m_nWorkers(CBatchRecognizer::DefaultWorkers()), m_preview(std::make_unique<CBatchPreview>()) {}
 
 CDlgBatchRecog::~CDlgBatchRecog() = default;
 
@@ -100,7 +99,17 @@ void CDlgBatchRecog::OnPaint() {
         if (old) dc.SelectObject(old);
         return;
     }
-    CBatchRecogRenderer::DrawPreview(dc, area, *m_preview);
+    m_preview->SetPage(m_pDocument ? m_pDocument->m_pImage : nullptr, m_pDocument ? m_pDocument->m_pPageRegion : nullptr);
+    if (CBatchRecogRenderer::DrawPreview(dc, area, *m_preview) == CBatchPreview::Build::kLockFailed && !m_bLockReported) {
+        // Said once, and not from inside the paint: the next paint tries again.
+        m_bLockReported = true;
+        PostMessage(WM_PREVIEWLOCKFAILED, 0, 0);
+    }
+}
+
+LRESULT CDlgBatchRecog::OnPreviewLockFailed(WPARAM, LPARAM) {
+    ShellServices().MessageBox("Can't Lock Memory", "", MB_OK | MB_ICONEXCLAMATION);
+    return 0;
 }
 
 void CDlgBatchRecog::AddPiece(bool pump) {
@@ -215,6 +224,7 @@ LRESULT CDlgBatchRecog::RecognizeAndClose(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CDlgBatchRecog::OnRecognizePage(WPARAM wParam, LPARAM lParam) {
     int recognised = 0;
+    m_nResult = 0;
     if (m_pDocument)
         recognised = m_pDocument->RecognizeWithSegmentation(GetSafeHwnd(), m_szPiece, PieceBytes(), &m_bStop,
                                                             reinterpret_cast<_seg_regioninfo*>(wParam),

@@ -28,6 +28,8 @@ class CBatchPreview;
 #define IDC_BATCH_STATUS 1178
 #define ID_BATCH_RUN 32845
 #define WM_RECOGNIZEPAGE (WM_USER + 1200)
+// The preview could not lock its work block: said once, outside the paint.
+#define WM_PREVIEWLOCKFAILED (WM_USER + 1201)
 
 class CDlgBatchRecog : public CDialog {
 public:
@@ -81,6 +83,7 @@ protected:
     afx_msg LRESULT OnBatchPage(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnBatchLines(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnBatchEnd(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnPreviewLockFailed(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -98,4 +101,5 @@ private:
     CBatchRecogRenderer::PanelMetrics m_metrics;
     bool m_bMeasured = false;
     bool m_bFinished = false;
+    bool m_bLockReported = false;
 };

@@ -1,5 +1,7 @@
 #include "shell/frame/main_frame.h"
 
+#include "ocrdoc/document/ocr_doc.h"
+
 #include <cstdio>
 
 #include "shell/app/scribant_app.h"
@@ -122,7 +124,11 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* context) {
 }
 
 void CMainFrame::OnClose() {
-    if (CScribantApp* app = ScribantApp(); app && !app->SaveWorkState()) return;
+    CScribantApp* app = ScribantApp();
+    if (app && !app->SaveWorkState()) return;
+    // A page still loading (perhaps waiting for a PDF password) is stopped
+    // with a bounded wait before the document goes.
+    if (COcrDoc* doc = app ? app->CurrentDocument() : nullptr) doc->StopLoadThread();
     CFrameWnd::OnClose();
 }
 

@@ -202,6 +202,27 @@ public:
     }
     // Runs after a row was selected.
     std::function<void(int row)> onSelectItem;
+    // The batch window's edition hooks: Scribant's unless `textoryBatch`,
+    // which answers as the second edition does (its counter text, the scan
+    // target in `scanTarget`, the panel beside the controls).
+    std::size_t batchPieceBytes = 128;
+    bool textoryBatch = false;
+    std::string scanTarget;
+    std::size_t BatchPieceBytes() const override { return batchPieceBytes; }
+    std::string BatchCounterText(int row, int rows) const override {
+        if (!textoryBatch) return CShellServices::BatchCounterText(row, rows);
+        char text[64];
+        std::snprintf(text, sizeof text, "%6d/%6d", row, rows);
+        return text;
+    }
+    std::string BatchScanTarget() const override { return textoryBatch ? scanTarget : scanName; }
+    void SetBatchScanTarget(const std::string& name) override {
+        if (textoryBatch) scanTarget = name;
+        else scanName = name;
+    }
+    RECT BatchPanelMargins() const override {
+        return textoryBatch ? RECT{0, 0, 200, 0} : CShellServices::BatchPanelMargins();
+    }
     int PageListFindItem(const std::string& path) override {
         for (int r = 0; r < rowCount; ++r)
             if (PageListItemText(r, kPageListPath) == path) {

@@ -8,6 +8,9 @@
 //   register-on=N         registers the service only after WM_COMMAND N arrives
 //   refuse=1              refuses every conversation
 //   lifetime=MS           ends after this long (default 30000)
+//   write-outputs=1       acts on output commands as an OCR application would:
+//                         "[OUTPUT](path,NEW)" names the file that "[OCR]"
+//                         then writes, "[SAVEIMG_MULTI](path,99)" writes at once
 // Commands: "[HANG](ms)" blocks the program that long before answering,
 // "[FAIL]" is not processed, "[BUSY]" answers busy, "[ENDAPPLICATION]" ends
 // it after answering; others are acknowledged.
@@ -19,6 +22,7 @@
 
 #include "platform/afx/afxwin.h"
 #include "platform/afx/ui/ddeml.h"
+#include "platform/win/path.h"
 #include "platform/win/time.h"
 
 namespace {
@@ -37,6 +41,32 @@ void Record(const std::string& line) {
     if (std::FILE* f = std::fopen(path.c_str(), "a")) {
         std::fprintf(f, "%s\n", line.c_str());
         std::fclose(f);
+    }
+}
+
+// The path argument of "[NAME](path,rest)".
+std::string FirstArgument(const std::string& command, const char* name) {
+    std::string head = std::string(name) + "(";
+    if (command.rfind(head, 0) != 0) return {};
+    std::size_t end = command.find(',', head.size());
+    return end == std::string::npos ? std::string() : command.substr(head.size(), end - head.size());
+}
+
+void WriteFile(const std::string& windowsPath) {
+    if (std::FILE* f = std::fopen(suite::NativePathOfEither(windowsPath).c_str(), "wb")) {
+        std::fputs("%PDF-1.4 written by the peer\n", f);
+        std::fclose(f);
+    }
+}
+
+std::string g_pendingOutput;
+
+void WriteOutputs(const std::string& command) {
+    if (std::string out = FirstArgument(command, "[OUTPUT]"); !out.empty()) g_pendingOutput = out;
+    if (std::string img = FirstArgument(command, "[SAVEIMG_MULTI]"); !img.empty()) WriteFile(img);
+    if (command == "[OCR]" && !g_pendingOutput.empty()) {
+        WriteFile(g_pendingOutput);
+        g_pendingOutput.clear();
     }
 }
 
@@ -61,6 +91,7 @@ HDDEDATA Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ, HDDEDATA data, DWORD_PT
         ::Sleep(static_cast<DWORD>(std::atoi(command.c_str() + 7)));
         return reinterpret_cast<HDDEDATA>(static_cast<std::uintptr_t>(DDE_FACK));
     }
+    if (Arg("write-outputs", "0") == "1") WriteOutputs(command);
     if (command == "[FAIL]") return reinterpret_cast<HDDEDATA>(static_cast<std::uintptr_t>(DDE_FNOTPROCESSED));
     if (command == "[BUSY]") return reinterpret_cast<HDDEDATA>(static_cast<std::uintptr_t>(DDE_FBUSY));
     if (command == "[ENDAPPLICATION]") PostQuitMessage(0);

@@ -8,28 +8,14 @@
 
 #include <cstdlib>
 
-#include "ocrdoc/task/task.h"
-#include "ocrdoc/task/tests/task_fixtures.h"
-#include "shell/batch/dlg_batch_recog.h"
+#include "shell/batch/tests/batch_window_fixture.h"
 
 using namespace taskfix;
 
 namespace {
 
-class BatchDialog : public ::testing::Test {
+class BatchDialog : public batchtest::BatchWindowTest {
 protected:
-    void SetUp() override {
-        AfxWinInit();
-        testpages::ensureGui();
-        convert = LoadLibraryA("Convert.dll");
-        ASSERT_NE(convert, nullptr);
-        shell.convertLibrary = convert;
-    }
-    void TearDown() override {
-        shell.onSelectItem = nullptr;
-        shell.convertLibrary = nullptr;
-        if (convert) FreeLibrary(convert);
-    }
     // Five simplified pages listed and selected.
     void ListPages(const TempFolder& folder, int count) {
         std::vector<int> rows;
@@ -44,18 +30,7 @@ protected:
         }
         SelectRows(shell, rows);
     }
-
-    CFakeShellServices shell;
-    CSimplifiedStrings strings;
-    HMODULE convert = nullptr;
 };
-
-// Where a grab goes: SUITE_GRAB_DIR when set (to look at it), else the
-// test's temporary folder.
-std::string GrabPath(const TempFolder& folder, const std::string& name) {
-    if (const char* dir = std::getenv("SUITE_GRAB_DIR")) return std::string(dir) + "/" + name;
-    return folder / name;
-}
 
 }  // namespace
 

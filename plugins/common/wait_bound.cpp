@@ -1,0 +1,15 @@
+#include "plugins/common/wait_bound.h"
+
+#include <cstdlib>
+
+namespace plugins {
+
+DWORD WaitBound(const char* variable, DWORD fallback) {
+    const char* text = std::getenv(variable);
+    if (!text || !*text) return fallback;
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    return (end && *end == '\0' && value >= 0) ? static_cast<DWORD>(value) : fallback;
+}
+
+}  // namespace plugins
