@@ -199,6 +199,15 @@ public:
     // Puts a bitmap in the last-scanned slot, which owns it from then on (one
     // left there is freed).
     virtual void PutScannedDib(HDIB dib) { GlobalFree(dib); }
+
+    // --- Where the second edition of the program goes its own way; the
+    // defaults are Scribant's (nothing more happens).
+    // A loaded page reached the document (`attached`: it is the open page now,
+    // else the image could not be read).
+    virtual void PageArrived(bool /*attached*/) {}
+    // The document's page recognition (ID_DOC_RECOGNIZE) has ended, whatever
+    // the outcome; `recognised` when the page holds a result.
+    virtual void PageRecognitionEnded(bool /*recognised*/) {}
 };
 
 // At most this many characters of the scan-name box are read.

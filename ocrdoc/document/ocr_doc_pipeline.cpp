@@ -62,6 +62,7 @@ void COcrDoc::OnPageSegment() {
 
 void COcrDoc::OnDocRecognize() {
     RecognizePage();
+    ShellServices().PageRecognitionEnded(m_bHasResult != 0);
     AttachDeferredPage();
 }
 

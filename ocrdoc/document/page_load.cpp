@@ -509,6 +509,7 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
         }
     }
     if (notice) ShowDocString(notice);
+    ShellServices().PageArrived(attached != FALSE);
     return attached;
 }
 

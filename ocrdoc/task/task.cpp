@@ -66,6 +66,10 @@ bool ReadSmallFile(const std::string& path, std::string& out, DWORD limit) {
 
 // Exports through a temporary file beside the output, so that a failed
 // export never leaves a half-written or emptied output behind.
+UINT CodePageOf(WORD language) { return language == 1028 ? 950 : 936; }
+
+}  // namespace
+
 BOOL ExportViaTemporary(SPage* page, const std::string& path, int type) {
     const std::string temporary = path + ".part";
     DeleteFileA(temporary.c_str());
@@ -79,10 +83,6 @@ BOOL ExportViaTemporary(SPage* page, const std::string& path, int type) {
     }
     return TRUE;
 }
-
-UINT CodePageOf(WORD language) { return language == 1028 ? 950 : 936; }
-
-}  // namespace
 
 std::string TaskString(UINT id) {
     CString text;

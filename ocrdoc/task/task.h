@@ -85,6 +85,11 @@ private:
     void SetPrompt(UINT id);
 };
 
+// Exports `page` as `path` in export format `type` through a temporary file
+// beside it, so a failed export leaves no file and an old one untouched.
+struct SPage;
+BOOL ExportViaTemporary(SPage* page, const std::string& path, int type);
+
 // The loaded string, or its built-in simplified text when the language
 // library lacks it.
 std::string TaskString(UINT id);

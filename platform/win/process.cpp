@@ -337,6 +337,16 @@ std::string FindProgram(std::string_view program) {
     return {};
 }
 
+BOOL AskProcessToEnd(HANDLE handle) {
+    auto process = suite::LookupHandleAs<ProcessObject>(handle);
+    if (!process) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (process->IsComplete()) return FALSE;
+    return ::kill(process->pid, SIGTERM) == 0;
+}
+
 HANDLE StartProgram(std::string_view program, const std::vector<std::string>& arguments,
                     std::string_view workingFolder) {
     std::vector<std::string> all{std::string(program)};

@@ -128,5 +128,8 @@ HANDLE StartProgram(std::string_view program, const std::vector<std::string>& ar
                     std::string_view workingFolder = {});
 // The native program file a Windows-style program name stands for; "" when none.
 std::string FindProgram(std::string_view program);
+// Asks a started process to end as a closing window would (SIGTERM), without
+// waiting; FALSE for a handle that is no process or one that has ended.
+BOOL AskProcessToEnd(HANDLE process);
 
 }  // namespace suite

@@ -161,6 +161,9 @@ protected:
 
     // Whether the open page has layout regions.
     bool PageHasLayout() const;
+    // Enters `parent` + "\" + `name`, creating it when missing; the start-up
+    // message when neither works.
+    bool makeFolder(const std::string& parent, const std::string& name, const std::string& message);
 
     afx_msg void OnNewTask();
     afx_msg void OnScan();
@@ -195,7 +198,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    bool makeFolder(const std::string& parent, const std::string& name, const std::string& message);
     void closeMutex();
 
     std::unique_ptr<CQueueFile> queue_;

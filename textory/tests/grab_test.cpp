@@ -14,32 +14,13 @@
 #include "textory/icon_menu.h"
 #include "textory/image_button_painter.h"
 #include "textory/skin_image.h"
+#include "textory/tests/grab_canvas.h"
 #include "textory/tests/menu_template_bytes.h"
 
 namespace {
 
-std::string GrabFolder() {
-    const char* folder = std::getenv("TEXTORY_GRAB_DIR");
-    return folder ? folder : "";
-}
-
-// A drawing surface of the given size that saves itself as a PNG.
-class Canvas {
-public:
-    Canvas(int width, int height) {
-        dc.CreateCompatibleDC(nullptr);
-        bitmap.CreateBitmap(width, height, 1, 32, nullptr);
-        old = dc.SelectObject(&bitmap);
-        dc.FillSolidRect(0, 0, width, height, RGB(255, 255, 255));
-    }
-    ~Canvas() { dc.SelectObject(old); }
-    bool Save(const std::string& name) {
-        return AfxBitmapImage(static_cast<HBITMAP>(bitmap.GetSafeHandle())).save(QString::fromStdString(GrabFolder() + "/" + name));
-    }
-    CDC dc;
-    CBitmap bitmap;
-    CBitmap* old = nullptr;
-};
+using textorytest::Canvas;
+using textorytest::GrabFolder;
 
 // A 16 x 16 icon: a blue page with a folded corner, saved and loaded as an icon file.
 HICON MakeIcon(const std::string& folder) {

@@ -723,7 +723,8 @@ BOOL CToolBar::CreateEx(CWnd* parent, DWORD, DWORD style, CRect borders, UINT id
 
 BOOL CToolBar::LoadToolBar(LPCTSTR name) {
     CToolBarTemplate t;
-    if (!AfxLoadToolBarTemplate(AfxGetResourceHandle(), name, t)) return FALSE;
+    // The module that holds the tool bar: the current one, else the program's.
+    if (!AfxLoadToolBarTemplate(AfxFindResourceHandle(name, RT_TOOLBAR), name, t)) return FALSE;
     std::vector<UINT> ids(t.ids.begin(), t.ids.end());
     m_sizeImage = CSize(t.width, t.height);
     m_sizeButton = CSize(t.width + 7, t.height + 7);
@@ -732,7 +733,7 @@ BOOL CToolBar::LoadToolBar(LPCTSTR name) {
 }
 
 BOOL CToolBar::LoadBitmap(LPCTSTR name) {
-    HDIB dib = AfxLoadDIBResource(AfxGetResourceHandle(), name);
+    HDIB dib = AfxLoadDIBResource(AfxFindResourceHandle(name, RT_BITMAP), name);
     if (!dib) return FALSE;
     void* bits = GlobalLock(dib);
     QImage img = AfxDibToImage(bits, GlobalSize(dib));

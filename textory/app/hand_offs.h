@@ -1,0 +1,46 @@
+// Textory's hand-offs to outside programs in its program folder: a job
+// prepared for proofreading goes to Emendo10 ("CLIENT" + the job path), and
+// the read-aloud program Lectiva is started from the task bar and ended when
+// Textory exits, and the character-input program Wendaro is started on its
+// command. Only the Lectiva this run started is ever ended.
+#pragma once
+
+#include <string>
+
+#include "shell/outside/outside_program.h"
+
+namespace textory {
+
+class CHandOffs {
+public:
+    enum class ReaderStart { kStarted, kAlreadyRunning, kNotFound };
+
+    explicit CHandOffs(const std::string& programFolder);
+
+    // Starts Emendo10 on the job; FALSE when it could not be started.
+    bool StartProofreading(const std::string& jobPath);
+    ReaderStart StartReader();
+    // Ends this run's read-aloud program, waiting at most `waitMs`.
+    void CloseReader(DWORD waitMs);
+    // The character-input program Wendaro (it takes nothing); where it is
+    // not installed, the desktop's character map ("gucharmap") when there is
+    // one. FALSE when neither could be started.
+    bool StartCharacterInput();
+
+    COutsideProgram& Proofreader() { return emendo_; }
+    COutsideProgram& Reader() { return lectiva_; }
+    COutsideProgram& CharacterInput() { return wendaro_; }
+
+    // The messages, in the program's code page.
+    static std::string ReaderRunningMessage();                  // "Lectiva已经启动"
+    static std::string NotFoundMessage(const std::string& path);  // "未找到文件 %s"
+
+private:
+    std::string folder_;
+    COutsideProgram emendo_;
+    COutsideProgram lectiva_;
+    COutsideProgram wendaro_;
+    COutsideProgram characterMap_;
+};
+
+}  // namespace textory

@@ -1,0 +1,408 @@
+#include "textory/app/textory_app.h"
+
+#include <cstdio>
+
+#include "ocrdoc/document/ocr_doc.h"
+#include "platform/win/files.h"
+#include "platform/win/folders.h"
+#include "platform/win/library.h"
+#include "platform/win/path.h"
+#include "shell/app/scribant_ids.h"
+#include "shell/frame/main_frame.h"
+#include "textory/app/textory_frame.h"
+#include "ocrdoc/helpers/path_helpers.h"
+#include "shell/app/scribant_commands.h"
+#include "textory/names/numbered_names.h"
+#include "textory/names/path_parts.h"
+#include "textory/names/scan_series.h"
+#include "textory/names/scan_target.h"
+#include "textory/output/export_current_page.h"
+#include "views/page_view/ocr_view.h"
+
+namespace {
+
+constexpr const char* kIllegalArgument = "illegal argument!";
+constexpr const char* kCreateFileFailure = "create file %s failure.";
+
+bool folderExists(const std::string& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string loadedString(UINT id, const char* fallback) {
+    CString text;
+    if (text.LoadString(id) && !text.IsEmpty()) return text.GetString();
+    return fallback;
+}
+
+}  // namespace
+
+CTextoryApp* TextoryApp() { return dynamic_cast<CTextoryApp*>(AfxGetApp()); }
+
+namespace {
+constexpr UINT kIdOpenJob = 32828;
+constexpr UINT kIdShowMainWindow = 32913;
+constexpr UINT kIdExit = 32914;
+constexpr UINT kIdOutputToFile = 32986;
+constexpr UINT kIdStartReader = 33002;
+constexpr UINT kJobFilter = 61206;
+constexpr UINT kOutputFilter = 61237;
+constexpr DWORD kOpenFlags = 0x00001000u | 0x00000004u | 0x00000008u;  // must exist, no read-only box, folder kept
+constexpr DWORD kSaveFlags = 0x00000002u | 0x00000004u | 0x00000008u;
+// The longest the exit waits for the read-aloud program to end.
+constexpr DWORD kReaderEndMs = 3000;
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CTextoryApp, CScribantApp)
+ON_COMMAND(kIdOpenJob, OnOpenJob)
+ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnOpenRecentJob)
+ON_COMMAND(kIdStartReader, OnStartReader)
+ON_COMMAND(ID_CHAR_INPUT, OnCharacterInput)
+ON_COMMAND(kIdOutputToFile, OnOutputToFile)
+ON_COMMAND(ID_OUTPUT_TO_FORMAT, OnOutputToFile)
+ON_COMMAND(kIdExit, OnExitCommand)
+ON_COMMAND(kIdShowMainWindow, OnShowMainWindow)
+END_MESSAGE_MAP()
+
+CTextoryApp::CTextoryApp() { m_strInstanceName = "Textory"; }
+
+CTextoryApp::~CTextoryApp() = default;
+
+void CTextoryApp::ErrorLine(const std::string& text) { std::fprintf(stderr, "Textory: %s\n", text.c_str()); }
+
+BOOL CTextoryApp::failStart(int status, const std::string& errorLine) {
+    exitStatus_ = status;
+    if (!errorLine.empty()) ErrorLine(errorLine);
+    return FALSE;
+}
+
+// Textory's own table first; whatever it does not hold (the frame's menu,
+// tool bar and the document's texts) comes from Scribant's language library
+// of the system language.
+bool CTextoryApp::loadResources() {
+    ownResources_ = LoadLibraryA((m_strAppDir + "\\TextoryRes.DLL").c_str());
+    const bool traditional = IsTraditionalLanguage(m_wSysLangID);
+    languageResources_ =
+        LoadLibraryA((m_strAppDir + (traditional ? "\\Ruvozidever.DLL" : "\\Ruvuradavad.DLL")).c_str());
+    if (!ownResources_ || !languageResources_) return false;
+    AfxSetResourceHandle(ownResources_);
+    AfxSetInstanceHandle(languageResources_);
+    return true;
+}
+
+BOOL CTextoryApp::InitInstance() {
+    using textory::CommandLineVerdict;
+    SetShellServices(this);
+    m_strAppDir = ModuleFolder();
+    m_wSysLangID = ReadSystemLanguage();
+    m_bSimplified = m_wSysLangID == 1028 ? 0 : 1;
+    if (!loadResources()) return failStart(textory::kExitStartFailed, "the resource libraries are missing");
+
+    char documents[MAX_PATH + 1] = {};
+    SHGetSpecialFolderPathA(nullptr, documents, CSIDL_PERSONAL, TRUE);
+    std::string data = documents;
+    while (!data.empty() && suite::IsPathSeparator(data.back())) data.pop_back();
+    const std::string ordoc = data + "\\My ORdoc Files";
+    m_strDataDir = folderExists(ordoc) || CreateDirectoryA(ordoc.c_str(), nullptr) ? ordoc : m_strAppDir;
+    m_strQueueFile = "c:\\Dareverud60.txt";
+    m_strListFile = m_strAppDir + "\\nlist.txt";
+    handOffs_ = std::make_unique<textory::CHandOffs>(m_strAppDir);
+
+    SetRegistryKey("Orvane");
+    LoadStdProfileSettings(4);
+    // Settings are read back and brought into range ("Tray Mode" only records
+    // how the last run went).
+    char windows[MAX_PATH + 1] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    m_settings.Load(*this, m_strDataDir, windows);
+    m_textory.Load(*this);
+    m_workflow.workMode = m_textory.workMode;
+    m_workflow.outputToWord = m_textory.outputToWord;
+    m_workflow.createToWord = m_textory.createToWord;
+
+    std::vector<std::string> args;
+    for (const CString& a : m_args) args.emplace_back(a.GetString());
+    const textory::CommandLine line = textory::ParseArguments(args);
+    if (line.verdict == CommandLineVerdict::kIllegal) {
+        StartupMessage(loadedString(IDS_ILLEGAL_ARGUMENT, kIllegalArgument));
+        return failStart(textory::kExitCommandLineRefused, kIllegalArgument);
+    }
+    if (line.verdict == CommandLineVerdict::kRefused)
+        return failStart(textory::kExitCommandLineRefused,
+                         "the image must be .tif, .bmp or .jpg and the output .doc, .txt or .htm");
+    m_bTaskMode = 1;
+    if (line.embedded) {
+        // Started for automation: nothing of the job runs.
+        exitStatus_ = textory::kExitWritten;
+        return TRUE;
+    }
+
+    SetCurrentDirectoryA(m_strDataDir.c_str());
+    if (!makeFolder(m_strDataDir, "WORK", "Can not find or create WORK directory!") ||
+        !makeFolder(m_strDataDir, "IMAGE", "Can not find or create IMAGE directory!"))
+        return failStart(textory::kExitStartFailed, {});
+    m_task.m_strFolder = m_strAppDir + "\\OCRFiles\\";
+    // The page language starts as Chinese whatever the system: simplified and
+    // traditional on a traditional system, else simplified.
+    if (m_settings.langCode == -1) m_settings.langCode = m_bSimplified ? 0 : 1;
+
+    CString appName;
+    if (appName.LoadString(IDS_APP_NAME) && !appName.IsEmpty()) {
+        static std::string kept;
+        kept = appName.Left(255).GetString();
+        m_pszAppName = kept.c_str();
+    }
+    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(COcrDoc), RUNTIME_CLASS(CTextoryFrame),
+                                          RUNTIME_CLASS(COcrView)));
+    m_hConvertDll = LoadLibraryA("Convert.dll");
+    OnFileNew();
+    if (!MainFrame()) return failStart(textory::kExitStartFailed, "the main window could not be made");
+
+    const DWORD attributes = GetFileAttributesA(line.input.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return failStart(textory::kExitImageUnreadable, "cannot read the image " + line.input);
+    if (!m_task.AddImageToList(line.input, 0) || PageListRowCount() < 1)
+        return failStart(textory::kExitStartFailed, "cannot list the image " + line.input);
+
+    job_.Start(line.input, line.output);
+    sideFiles_.Note(line.input, line.output);
+    SetStatusPaneText(kStatusPrompt, "Reading image ...");
+    m_task.SelectImage(0);
+    PageListSelectItem(0);
+    exitStatus_ = job_.Status();
+    return TRUE;
+}
+
+void CTextoryApp::postToFrame(UINT message, WPARAM wParam) {
+    if (m_pMainWnd) m_pMainWnd->PostMessage(message, wParam, 0);
+}
+
+void CTextoryApp::PageArrived(bool attached) {
+    switch (job_.OnPageArrived(attached, CurrentDocumentPath())) {
+    case textory::CCommandLineJob::Action::kRecognise:
+        PostMainCommand(ID_DOC_RECOGNIZE);
+        break;
+    case textory::CCommandLineJob::Action::kClose: postToFrame(WM_CLOSEMAIN); break;
+    default: break;
+    }
+}
+
+void CTextoryApp::PageRecognitionEnded(bool recognised) {
+    // The job's own page writes the job's output; any other recognition
+    // belongs to the workflow.
+    if (job_.OnRecognitionEnded(recognised, CurrentDocumentPath()) ==
+        textory::CCommandLineJob::Action::kWriteOutput) {
+        postToFrame(WM_OUTPUTRESULT, recognised ? 1 : 0);
+        return;
+    }
+    m_workflow.OnRecognitionEnded(recognised);
+}
+
+// --- The workflow's host.
+
+void CTextoryApp::SetStepText(UINT stringId) { m_strStepText = loadedString(stringId, ""); }
+
+std::string CTextoryApp::PrepareScanTarget() {
+    std::string target = m_strScanTarget;
+    if (target.empty()) target = m_strDataDir + "\\image\\OR001.jpg";
+    const textory::PathParts parts = textory::SplitWholePath(target);
+    CreateFolderPath((parts.drive + parts.folder).c_str());
+    target = textory::ReplaceFileExt(target, ".jpg");
+    if (!CTask::StemEndsInCounter(target)) CTask::AppendCounter(target);
+    m_strScanTarget = target;
+    return target;
+}
+
+bool CTextoryApp::AcquireScan(const std::string&) {
+    OnScan();
+    return false;
+}
+
+bool CTextoryApp::StartScan() { return AcquireScan(PrepareScanTarget()); }
+
+bool CTextoryApp::TakeScannedPage(HDIB dib) {
+    CTextoryFrame* frame = dynamic_cast<CTextoryFrame*>(MainFrame());
+    if (!frame) {
+        GlobalFree(dib);
+        return false;
+    }
+    std::string target = m_strScanTarget.empty() ? PrepareScanTarget() : m_strScanTarget;
+    if (m_bTaskMode) {
+        textory::ScanTargetAsk ask;
+        ask.tell = [this](const std::string& text) { MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION); };
+        const textory::ScanTarget settled = textory::SettleScanTarget(target, true, ask);
+        if (!settled.save) {
+            GlobalFree(dib);
+            m_workflow.BackToIdle();
+            return false;
+        }
+        target = settled.path;
+    }
+    // The shared scanned-page path saves, lists and opens the page; outside
+    // task-bar mode it asks about a missing folder or a taken name itself.
+    frame->FileBar().SetScanName(target);
+    const int rows = PageListRowCount();
+    const std::string before = CurrentDocumentPath();
+    frame->CMainFrame::OnScanImageArrived(reinterpret_cast<WPARAM>(dib), 0);
+    const std::string saved = CurrentDocumentPath();
+    if (saved.empty() || (saved == before && PageListRowCount() == rows)) {
+        m_workflow.BackToIdle();
+        return false;
+    }
+    m_scanHistory.AddPath(saved);
+    m_strScanTarget = textory::IncrementCounterSuffix(saved);
+    frame->FileBar().SetScanName(m_strScanTarget);
+    if (m_bTaskMode) {
+        m_workflow.SetScanFlag(true);
+        postToFrame(WM_SCANDONE);
+    } else {
+        m_workflow.BackToIdle();
+    }
+    return true;
+}
+
+bool CTextoryApp::AnalyzeLayout() {
+    COcrDoc* doc = CurrentDocument();
+    if (!doc || !doc->m_pImage) return false;
+    doc->AnalyzeLayout();
+    return doc->m_pPageRegion && doc->m_pPageRegion->GetChildCount() > 0;
+}
+
+void CTextoryApp::PostRecognize() { PostMainCommand(ID_DOC_RECOGNIZE); }
+
+void CTextoryApp::RecognizePage() { SendMainCommand(ID_DOC_RECOGNIZE); }
+
+void CTextoryApp::RecognizeSelected() { m_task.RecognizeSelected(); }
+
+void CTextoryApp::OutputToFormat() { OnOutputToFile(); }
+
+void CTextoryApp::EnterRegionMode() {
+    if (m_pMainWnd) m_pMainWnd->ShowWindow(SW_SHOWNORMAL);
+}
+
+void CTextoryApp::ShowMessage(const std::string& text) { MessageBox(text, "", MB_OK); }
+
+void CTextoryApp::WriteCommandLineOutput(bool /*recognised*/) {
+    if (job_.CurrentStep() != textory::CCommandLineJob::Step::kWriting) return;
+    COcrDoc* doc = CurrentDocument();
+    const textory::OutputOutcome outcome =
+        doc ? textory::WriteCommandLineOutput(*doc, job_.Output(), m_wSysLangID)
+            : textory::OutputOutcome::kNothingRecognised;
+    if (outcome == textory::OutputOutcome::kNotWritten) {
+        char message[600];
+        std::snprintf(message, sizeof message, kCreateFileFailure, job_.Output().c_str());
+        MessageBox(message, "", MB_OK | MB_ICONEXCLAMATION);
+        ErrorLine(message);
+    } else if (outcome == textory::OutputOutcome::kNothingRecognised) {
+        ErrorLine("no text was recognised on " + job_.Input());
+    }
+    if (job_.OnOutputWritten(outcome) == textory::CCommandLineJob::Action::kClose) postToFrame(WM_CLOSEMAIN);
+    exitStatus_ = job_.Status();
+}
+
+void CTextoryApp::OnMainFrameClosing() {
+    job_.OnClosing();
+    if (job_.CurrentStep() != textory::CCommandLineJob::Step::kNone) exitStatus_ = job_.Status();
+}
+
+BOOL CTextoryApp::SaveWorkState() { return m_task.SaveModified(); }
+
+void CTextoryApp::CloseMainWindow() {
+    if (m_pMainWnd) m_pMainWnd->PostMessage(WM_CLOSE, 0, 0);
+}
+
+// --- Commands Textory adds.
+
+void CTextoryApp::OnOpenJob() {
+    if (m_workflow.InRegionMode()) return;
+    std::string path;
+    if (!PromptImageFileName(TRUE, ".OCR", path, kOpenFlags, kJobFilter) || path.empty()) return;
+    AfxPumpMessages();
+    if (OpenJobPath(path)) AddToRecentFileList(path.c_str());
+}
+
+void CTextoryApp::OnOpenRecentJob(UINT id) {
+    if (!m_pRecentFileList) return;
+    const int index = static_cast<int>(id) - ID_FILE_MRU_FILE1;
+    if (index < 0 || index >= m_pRecentFileList->GetSize()) return;
+    const std::string path = (*m_pRecentFileList)[index].GetString();
+    if (path.empty() || !OpenJobPath(path)) m_pRecentFileList->Remove(index);
+}
+
+BOOL CTextoryApp::OpenJobPath(const std::string& path) {
+    const std::string companion = textory::CompanionPath(path);
+    if (GetFileAttributesA(companion.c_str()) == INVALID_FILE_ATTRIBUTES) return jobFiles_.Open(path);
+    // Prepared for proofreading: the proofreading program takes the job.
+    if (COcrDoc* doc = CurrentDocument()) {
+        doc->WriteProjectFile();
+        doc->SetModifiedFlag(FALSE);
+        doc->CRecoResult::m_bModified = FALSE;
+    }
+    if (!m_task.SaveModified()) return FALSE;
+    if (!handOffs_->StartProofreading(path)) {
+        MessageBox(textory::CHandOffs::NotFoundMessage(handOffs_->Proofreader().Path()), "", MB_OK);
+        return FALSE;
+    }
+    CloseMainWindow();
+    return TRUE;
+}
+
+void CTextoryApp::OnStartReader() {
+    switch (handOffs_->StartReader()) {
+    case textory::CHandOffs::ReaderStart::kAlreadyRunning:
+        MessageBox(textory::CHandOffs::ReaderRunningMessage(), "", MB_OK);
+        break;
+    case textory::CHandOffs::ReaderStart::kNotFound:
+        MessageBox(textory::CHandOffs::NotFoundMessage(handOffs_->Reader().Path()), "", MB_OK);
+        break;
+    default: break;
+    }
+}
+
+void CTextoryApp::OnCharacterInput() {
+    if (!handOffs_->StartCharacterInput())
+        MessageBox(textory::CHandOffs::NotFoundMessage(handOffs_->CharacterInput().Path()), "", MB_OK);
+}
+
+void CTextoryApp::OnOutputToFile() {
+    COcrDoc* doc = CurrentDocument();
+    if (!doc || !doc->m_pImage) return;
+    std::string path;
+    if (!PromptImageFileName(FALSE, ".txt", path, kSaveFlags, kOutputFilter) || path.empty()) return;
+    const textory::ExportOutcome outcome = textory::ExportCurrentPage(*doc, path, m_wSysLangID);
+    if (!outcome.written) {
+        MessageBox(outcome.message, "", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (m_settings.outputToExe) OpenWithDefaultAction(outcome.path);
+}
+
+void CTextoryApp::OnExitCommand() { CloseMainWindow(); }
+
+void CTextoryApp::OnShowMainWindow() {
+    if (!m_workflow.IsIdle() || !m_pMainWnd) return;
+    const bool hidden = !m_pMainWnd->IsWindowVisible();
+    m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
+    if (hidden) {
+        m_bTaskMode = 0;
+        m_workflow.taskMode = false;
+    }
+    m_workflow.BackToIdle();
+    m_pMainWnd->Invalidate();
+}
+
+int CTextoryApp::ExitInstance() {
+    OnMainFrameClosing();
+    if (handOffs_) handOffs_->CloseReader(kReaderEndMs);
+    sideFiles_.RemoveOwn();
+    if (m_hConvertDll) FreeLibrary(m_hConvertDll);
+    m_hConvertDll = nullptr;
+    AfxSetResourceHandle(nullptr);
+    AfxSetInstanceHandle(nullptr);
+    if (ownResources_) FreeLibrary(ownResources_);
+    if (languageResources_) FreeLibrary(languageResources_);
+    ownResources_ = languageResources_ = nullptr;
+    if (shell_detail::InstalledServices() == this) SetShellServices(nullptr);
+    CWinApp::ExitInstance();
+    return exitStatus_;
+}

@@ -1,0 +1,115 @@
+// The application object of Textory: the second OCR program, built on
+// Scribant's application and main frame. Every run is a job named on the
+// command line: the image is opened, recognised, and its text written to the
+// output document; then the program closes, its exit status telling how the
+// job went (see textory_ids.h).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/app/scribant_app.h"
+#include "textory/app/command_line.h"
+#include "textory/app/command_line_job.h"
+#include "textory/app/hand_offs.h"
+#include "textory/app/side_files.h"
+#include "textory/job/job_task.h"
+#include "textory/settings/textory_settings.h"
+#include "textory/workflow/path_history.h"
+#include "textory/workflow/workflow.h"
+
+class CTextoryApp : public CScribantApp, public CWorkflowHost {
+public:
+    CTextoryApp();
+    ~CTextoryApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+    BOOL SaveWorkState() override;
+
+    // The frame's messages of the job.
+    void WriteCommandLineOutput(bool recognised);
+    void OnMainFrameClosing();
+    // WM_CLOSEMAIN: the main window is asked to close.
+    virtual void CloseMainWindow();
+
+    // CShellServices: the job's links.
+    void PageArrived(bool attached) override;
+    void PageRecognitionEnded(bool recognised) override;
+
+    std::string m_strListFile;  // the program folder + "\nlist.txt"
+    int m_bTaskMode = 1;
+    TextorySettings m_textory;   // Textory's own settings
+    CTextoryWorkflow m_workflow{*this};
+    CPathHistory m_scanHistory;
+    std::string m_strScanTarget;  // the scan-to box: the next scan's file
+    std::string m_strStepText;    // the task bar's step text
+
+    // CWorkflowHost.
+    void SetStepText(UINT stringId) override;
+    bool StartScan() override;
+    bool AnalyzeLayout() override;
+    void PostRecognize() override;
+    void RecognizePage() override;
+    void RecognizeSelected() override;
+    int SelectedRowCount() const override { return PageListSelectedCount(); }
+    void OutputToFormat() override;
+    void CloseBrightnessDialog() override {}
+    void EnterRegionMode() override;
+    void ShowMessage(const std::string& text) override;
+
+    // A scanned page: saved under the scan target (in task-bar mode settled
+    // without questions, dropped with a message when every counter name is
+    // taken), listed and opened; then the next target is made, and the
+    // workflow goes on (WM_SCANDONE) or back to idle. FALSE when dropped.
+    bool TakeScannedPage(HDIB dib);
+
+    // The scan target made ready for the next page: the data folder's
+    // "image\OR001.jpg" when empty, its folder made, ".jpg", a 3-digit counter.
+    std::string PrepareScanTarget();
+
+    const textory::CCommandLineJob& Job() const { return job_; }
+    textory::CHandOffs& HandOffs() { return *handOffs_; }
+    textory::CJobFiles& JobFiles() { return jobFiles_; }
+
+    // Commands Textory adds.
+    afx_msg void OnOpenJob();
+    afx_msg void OnOpenRecentJob(UINT id);
+    afx_msg void OnStartReader();
+    afx_msg void OnCharacterInput();
+    afx_msg void OnOutputToFile();
+    afx_msg void OnExitCommand();
+    afx_msg void OnShowMainWindow();
+    // Opens a job file, or hands a job prepared for proofreading (its
+    // companion file exists) to the proofreading program and closes; when
+    // that program cannot be started Textory says so and stays.
+    BOOL OpenJobPath(const std::string& path);
+    // The status the program ends with.
+    int ExitStatus() const { return exitStatus_; }
+
+protected:
+    // A line on the error stream for a start that ends without a window.
+    virtual void ErrorLine(const std::string& text);
+    // Starts the scanner's acquisition into `target`; FALSE when none started.
+    // Until the scanner glue lands the scan command only reports that no
+    // scanner answers.
+    virtual bool AcquireScan(const std::string& target);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    BOOL failStart(int status, const std::string& errorLine);
+    bool loadResources();
+    void postToFrame(UINT message, WPARAM wParam = 0);
+
+    textory::CCommandLineJob job_;
+    textory::CSideFiles sideFiles_;
+    std::unique_ptr<textory::CHandOffs> handOffs_;
+    textory::CJobFiles jobFiles_{m_task, [this](const std::string& path) { AddToRecentFileList(path.c_str()); }};
+    HMODULE ownResources_ = nullptr;
+    HMODULE languageResources_ = nullptr;
+    int exitStatus_ = textory::kExitStartFailed;
+};
+
+CTextoryApp* TextoryApp();

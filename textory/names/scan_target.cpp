@@ -1,0 +1,67 @@
+#include "textory/names/scan_target.h"
+
+#include "ocrdoc/helpers/path_helpers.h"
+#include "ocrdoc/task/task.h"
+#include "platform/win/codepage.h"
+#include "platform/win/files.h"
+#include "textory/names/numbered_names.h"
+#include "textory/names/path_parts.h"
+#include "textory/names/scan_series.h"
+
+namespace textory {
+namespace {
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// String 61454: only TIF, BMP, JPG (and PDF) images are saved.
+constexpr const char* kWrongTypeMessage =
+    "图像文件扩展名只支持TIF,BMP,JPG,PDF四种图像格式。请检查\"保存到\"编辑窗口中的图像名。";
+
+}  // namespace
+
+std::string NoFreeScanNameMessage(const std::string& path) {
+    return suite::Utf8ToAnsi("所有扫描文件名都已被占用，本页未保存: ") + path;
+}
+
+ScanTarget SettleScanTarget(const std::string& boxName, bool taskMode, const ScanTargetAsk& ask) {
+    ScanTarget target;
+    std::string name = boxName;
+    const PathParts parts = SplitWholePath(name);
+    const std::string folder = parts.drive + parts.folder;
+    if (!folder.empty() && !exists(folder)) {
+        if (!taskMode && !(ask.createFolder && ask.createFolder(folder))) return target;
+        if (!CreateFolderPath(folder.c_str())) return target;
+    }
+    if (!CTask::IsScanImageFile(name)) {
+        if (!taskMode) {
+            if (ask.tell) ask.tell(suite::Utf8ToAnsi(kWrongTypeMessage));
+            return target;
+        }
+        name = ReplaceFileExt(name, ".jpg");
+    }
+    if (!CTask::StemEndsInCounter(name)) CTask::AppendCounter(name);
+    if (exists(name)) {
+        if (taskMode) {
+            if (!NextFreeCounterName(name)) {
+                if (ask.tell) ask.tell(NoFreeScanNameMessage(name));
+                return target;
+            }
+        } else {
+            const int answer = ask.fileExists ? ask.fileExists(name) : 2;
+            if (answer == 6) {
+                target.replaces = true;
+            } else if (answer == 7 && ask.otherName) {
+                name = ask.otherName(name);
+                if (name.empty()) return target;
+                target.replaces = exists(name);
+            } else {
+                return target;
+            }
+        }
+    }
+    target.save = true;
+    target.path = name;
+    return target;
+}
+
+}  // namespace textory

@@ -1,0 +1,118 @@
+// The outside programs, played by the recording program: the proofreading
+// program gets "CLIENT" + the job path as one argument, the read-aloud
+// program starts once and only the copy this run started is ended; a
+// program that is not there is reported, never taken as started.
+#include "textory/app/hand_offs.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "platform/win/files.h"
+#include "platform/win/path.h"
+#include "platform/win/tests/scratch_folder.h"
+#include "shell/outside/outside_program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TextoryHandOffs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        apps = scratch / "apps";
+        log = scratch / "log";
+        fs::create_directories(apps);
+        fs::create_directories(log);
+        for (const char* name : {"Emendo10", "Lectiva", "Wendaro"})
+            fs::copy_file(suite::ProgramFolder() + "/probe_child", apps + "/" + name);
+        ::setenv("PROBE_LOG", log.c_str(), 1);
+        ::unsetenv("SUITE_PROGRAM_EMENDO10");
+        ::unsetenv("SUITE_PROGRAM_LECTIVA");
+        ::unsetenv("SUITE_PROGRAM_CHARACTERMAP");
+    }
+    void TearDown() override {
+        ::unsetenv("SUITE_PROGRAM_CHARACTERMAP");
+        ::unsetenv("PROBE_LOG");
+        ::unsetenv("PROBE_DELAY_MS");
+        ::unsetenv("SUITE_PROGRAM_EMENDO10");
+        ::unsetenv("SUITE_PROGRAM_LECTIVA");
+    }
+    std::string record(const std::string& name) {
+        const fs::path path = fs::path(log) / (name + ".record");
+        for (int i = 0; i < 500 && !fs::exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::ifstream in(path);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    suite_test::ScratchFolder scratch;
+    std::string apps, log;
+};
+
+TEST_F(TextoryHandOffs, TheProofreaderGetsTheJobAsOneArgument) {
+    textory::CHandOffs handOffs(suite::WindowsPath(apps));
+    ASSERT_TRUE(handOffs.StartProofreading("c:\\my jobs\\job 1.OCR"));
+    const std::string text = record("Emendo10");
+    EXPECT_NE(text.find("name: Emendo10\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("arg: CLIENTc:\\my jobs\\job 1.OCR\n"), std::string::npos) << text;
+    EXPECT_TRUE(handOffs.Proofreader().End(5000));
+    EXPECT_EQ(handOffs.Proofreader().ExitStatus(), 0);
+
+    // The environment names another program.
+    ::setenv("SUITE_PROGRAM_EMENDO10", (apps + "/Lectiva").c_str(), 1);
+    ASSERT_TRUE(handOffs.StartProofreading("c:\\j.OCR"));
+    EXPECT_NE(record("Lectiva").find("arg: CLIENTc:\\j.OCR"), std::string::npos);
+
+    // A program that is not there.
+    textory::CHandOffs missing(suite::WindowsPath(scratch / "nowhere"));
+    ::unsetenv("SUITE_PROGRAM_EMENDO10");
+    EXPECT_FALSE(missing.StartProofreading("c:\\j.OCR"));
+    EXPECT_EQ(missing.StartReader(), textory::CHandOffs::ReaderStart::kNotFound);
+}
+
+TEST_F(TextoryHandOffs, TheReaderStartsOnceAndOnlyItsOwnCopyIsEnded) {
+    ::setenv("PROBE_DELAY_MS", "20000", 1);
+    textory::CHandOffs handOffs(suite::WindowsPath(apps));
+    ASSERT_EQ(handOffs.StartReader(), textory::CHandOffs::ReaderStart::kStarted);
+    EXPECT_NE(record("Lectiva").find("cwd: " + apps), std::string::npos);
+    EXPECT_EQ(handOffs.StartReader(), textory::CHandOffs::ReaderStart::kAlreadyRunning);
+
+    // Another run's reader.
+    COutsideProgram other("Lectiva", suite::WindowsPath(apps) + "\\Lectiva.exe");
+    ASSERT_TRUE(other.Start({}));
+
+    const auto start = std::chrono::steady_clock::now();
+    handOffs.CloseReader(5000);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_FALSE(handOffs.Reader().IsRunning());
+    EXPECT_TRUE(other.IsRunning()) << "another run's reader is left alone";
+    EXPECT_TRUE(other.End(5000));
+    // Ended: it may start again.
+    ::setenv("PROBE_DELAY_MS", "0", 1);
+    EXPECT_EQ(handOffs.StartReader(), textory::CHandOffs::ReaderStart::kStarted);
+    EXPECT_TRUE(handOffs.Reader().End(5000));
+}
+
+TEST_F(TextoryHandOffs, CharacterInputFallsBackToTheDesktopsMap) {
+    textory::CHandOffs handOffs(suite::WindowsPath(apps));
+    ASSERT_TRUE(handOffs.StartCharacterInput());
+    EXPECT_NE(record("Wendaro").find("name: Wendaro"), std::string::npos);
+    handOffs.CharacterInput().End(5000);
+
+    const std::string map = scratch / "map";
+    fs::create_directories(map);
+    fs::copy_file(suite::ProgramFolder() + "/probe_child", map + "/gucharmap");
+    ::setenv("SUITE_PROGRAM_CHARACTERMAP", (map + "/gucharmap").c_str(), 1);
+    textory::CHandOffs withoutWendaro(suite::WindowsPath(scratch / "nowhere"));
+    ASSERT_TRUE(withoutWendaro.StartCharacterInput());
+    EXPECT_NE(record("gucharmap").find("name: gucharmap"), std::string::npos);
+    ::setenv("SUITE_PROGRAM_CHARACTERMAP", (scratch / "nothing-here").c_str(), 1);
+    EXPECT_FALSE(withoutWendaro.StartCharacterInput());
+}
+
+}  // namespace

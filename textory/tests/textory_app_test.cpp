@@ -1,0 +1,167 @@
+// Textory started in this process on a rendered page: the job runs to its
+// output and asks to close once; then, with the page still open, the
+// workflow is driven through the frame's messages (1286, WM_USER+1100 to
+// +1110): a full plan scans (the acquisition stands in), finds regions,
+// recognises and outputs to a file, and the job's own output is never
+// written again.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <thread>
+
+#include "platform/afx/afxwin.h"
+#include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document/tests/pipeline_fixtures.h"
+#include "outside/tests/pages.h"
+#include "platform/afx/ui/msgbox.h"
+#include "platform/win/library.h"
+#include "platform/win/path.h"
+#include "platform/win/tests/scratch_folder.h"
+#include "shell/app/tests/scribant_fixture.h"
+#include "shell/tests/fake_shell_services.h"
+#include "textory/app/textory_app.h"
+#include "shell/app/scribant_ids.h"
+#include "textory/app/textory_ids.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TestTextoryApp : public CTextoryApp {
+public:
+    int closeRequests = 0;
+    std::vector<std::string> scans;
+
+protected:
+    WORD ReadSystemLanguage() const override { return 2052; }
+    void StartupMessage(const std::string&) override {}
+    void ErrorLine(const std::string&) override {}
+    void CloseMainWindow() override { ++closeRequests; }
+    bool AcquireScan(const std::string& target) override {
+        scans.push_back(target);
+        return true;
+    }
+};
+
+// The rendered page as the scanner glue hands a grey page over: a packed
+// 8-bit DIB, rows bottom-up.
+HDIB GreyDibOf(const testpages::Page& page) {
+    const int w = page.plane.width, h = page.plane.height;
+    const std::size_t stride = (static_cast<std::size_t>(w) + 3) / 4 * 4;
+    const std::size_t size = sizeof(BITMAPINFOHEADER) + 256 * 4 + stride * static_cast<std::size_t>(h);
+    HDIB dib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    BYTE* p = static_cast<BYTE*>(GlobalLock(dib));
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = w;
+    header.biHeight = h;
+    header.biPlanes = 1;
+    header.biBitCount = 8;
+    header.biXPelsPerMeter = header.biYPelsPerMeter = 11811;
+    std::memcpy(p, &header, sizeof header);
+    for (int i = 0; i < 256; ++i) p[sizeof header + i * 4] = p[sizeof header + i * 4 + 1] = p[sizeof header + i * 4 + 2] = static_cast<BYTE>(i);
+    BYTE* rows = p + sizeof header + 256 * 4;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) rows[static_cast<std::size_t>(h - 1 - y) * stride + x] = page.plane.black(x, y) ? 0 : 255;
+    GlobalUnlock(dib);
+    return dib;
+}
+
+std::string readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
+    suite_test::ScratchFolder scratch;
+    ::setenv("SUITE_REGISTRY_USER", (scratch / "user.db").c_str(), 1);
+    ::setenv("SUITE_RUNTIME_DIR", (scratch / "runtime").c_str(), 1);
+    fs::create_directories(scratch / "runtime");
+    AfxWinInit();
+    AfxTestScript::Enable(true);
+    testpages::ensureGui();
+    const std::string image = scratch / "page.tif";
+    testpages::Page rendered;
+    {
+        // The codecs write through the conversion library.
+        CFakeShellServices writer;
+        writer.convertLibrary = LoadLibraryA("Convert.dll");
+        ASSERT_NE(writer.convertLibrary, nullptr);
+        rendered = testpages::textPage({"今天天气很好我们一起去公园散步"}, 1100, 420, testpages::Style{50, 0, 0, 3});
+        ASSERT_TRUE(SavePlaneAsImage(rendered.plane, image));
+        FreeLibrary(writer.convertLibrary);
+    }
+    const std::string jobOutput = scratch / "job.txt";
+
+    TestTextoryApp app;
+    app.m_args.emplace_back(image.c_str());
+    app.m_args.emplace_back(jobOutput.c_str());
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_NE(app.m_pMainWnd, nullptr);
+    CWnd* frame = app.m_pMainWnd;
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > 0; }, 120000));
+    EXPECT_EQ(app.Job().Status(), textory::kExitWritten);
+    const std::string written = readBytes(jobOutput);
+    ASSERT_GT(written.size(), 4u);
+    ASSERT_NE(app.CurrentDocument(), nullptr);
+
+    EXPECT_EQ(frame->SendMessage(WM_QUERYREADY, 0, 0), 1);
+    EXPECT_EQ(frame->SendMessage(WM_RUNNEXTSTEP, 0, 0), 1);
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+
+    // The scan button: a full plan that waits for its page.
+    app.m_workflow.outputToWord = false;
+    frame->SendMessage(WM_SCANBUTTON, 0, 0);
+    ASSERT_EQ(app.scans.size(), 1u);
+    EXPECT_EQ(app.scans[0], app.m_strDataDir + "\\image\\OR001.jpg");
+    EXPECT_TRUE(fs::is_directory(suite::NativePath(app.m_strDataDir + "\\image")));
+    EXPECT_FALSE(app.m_workflow.IsIdle());
+    EXPECT_EQ(app.m_workflow.Steps().FirstPending(), 0);
+    frame->SendMessage(WM_SCANBUTTON, 0, 0);
+    EXPECT_EQ(app.scans.size(), 1u) << "no second start while the scan runs";
+
+    // The page has arrived: regions, recognition, output to a file.
+    const std::string exported = scratch / "exported.txt";
+    AfxTestScript::QueueFile(exported);
+    frame->SendMessage(WM_SCANDONE, 0, 0);
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
+    EXPECT_TRUE(fs::exists(exported));
+    EXPECT_EQ(readBytes(jobOutput), written) << "the job's output is never written again";
+    EXPECT_EQ(app.closeRequests, 1) << "a workflow recognition does not close the program";
+
+    frame->SendMessage(WM_STARTSCAN, 0, 0);
+    EXPECT_EQ(app.scans.size(), 2u);
+    app.m_workflow.Steps().SetPending(3, 1);
+    frame->SendMessage(WM_OUTPUTDONE, 0, 0);
+    EXPECT_EQ(app.m_workflow.Steps().IsPending(3), 0);
+
+    // A page from the scanner: saved under the target, listed, opened, and
+    // the plan goes on from WM_SCANDONE to the output.
+    frame->SendMessage(WM_SCANBUTTON, 0, 0);
+    ASSERT_FALSE(app.m_workflow.IsIdle());
+    frame->SendMessage(WM_SCANIMAGE, 0, 0);
+    EXPECT_TRUE(app.m_workflow.ScanFlag());
+    EXPECT_FALSE(app.m_workflow.IsIdle()) << "the plan waits for its page";
+    const int rows = app.PageListRowCount();
+    const std::string scannedExport = scratch / "scanned.txt";
+    AfxTestScript::QueueFile(scannedExport);
+    frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(rendered)), 0);
+    EXPECT_EQ(app.PageListRowCount(), rows + 1);
+    EXPECT_TRUE(fs::exists(suite::NativePath(app.m_strDataDir + "\\image\\OR001.jpg")));
+    EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\OR002.jpg");
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
+    EXPECT_TRUE(fs::exists(scannedExport));
+
+    frame->DestroyWindow();
+    app.m_pMainWnd = nullptr;
+    app.ExitInstance();
+    AfxTestScript::Clear();
+}
+
+}  // namespace

@@ -1,0 +1,162 @@
+// The task bar's state and its painting: faces, tooltips and captions from
+// the settings, what its buttons change, the progress strip (the first
+// message only records, a total of 0 draws nothing), the pixels of the strip,
+// and pictures of both bars for a person ($TEXTORY_GRAB_DIR).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/afx/afxwin.h"
+#include "platform/win/tests/scratch_folder.h"
+#include "textory/taskbar/workflow_bar_renderer.h"
+#include "textory/taskbar/workflow_bar_state.h"
+#include "textory/tests/grab_canvas.h"
+#include "textory/workflow/workflow.h"
+
+namespace {
+
+using namespace textory;
+
+class QuietHost : public CWorkflowHost {
+public:
+    int scans = 0;
+    void SetStepText(UINT) override {}
+    bool StartScan() override { return ++scans > 0; }
+    bool AnalyzeLayout() override { return true; }
+    void PostRecognize() override {}
+    void RecognizePage() override {}
+    void RecognizeSelected() override {}
+    int SelectedRowCount() const override { return 1; }
+    void OutputToFormat() override {}
+    void CloseBrightnessDialog() override {}
+    void EnterRegionMode() override {}
+    void ShowMessage(const std::string&) override {}
+};
+
+using textorytest::Canvas;
+
+TEST(TextoryWorkflowBar, FacesAndCaptionsFollowTheSettings) {
+    TextorySettings settings;
+    QuietHost host;
+    CTextoryWorkflow flow(host);
+    CWorkflowBarState bar(settings, flow);
+    settings.outputToWord = true;
+    EXPECT_EQ(bar.ScanFace(), 329u);
+    EXPECT_EQ(bar.OutputChoiceFace(), 314u);
+    EXPECT_EQ(bar.ScanTooltip(), "扫描输出到Word");
+    bar.OnOutputChoice();
+    EXPECT_FALSE(settings.outputToWord);
+    EXPECT_FALSE(flow.outputToWord);
+    EXPECT_EQ(bar.ScanFace(), 330u);
+    EXPECT_EQ(bar.OutputChoiceFace(), 315u);
+    EXPECT_EQ(bar.ScanTooltip(), "扫描输出到文件");
+
+    const std::pair<int, const char*> resolutions[] = {{0, "200dpi↓"}, {1, "300dpi↓"}, {2, "400dpi↓"}, {7, "200dpi↓"}};
+    for (const auto& [value, caption] : resolutions) {
+        settings.scanResolution = value;
+        EXPECT_EQ(bar.ResolutionCaption(), caption);
+    }
+    settings.scanImageType = 2;
+    EXPECT_EQ(bar.ImageTypeCaption(), "彩色↓");
+    settings.scanImageType = 1;
+    EXPECT_EQ(bar.ImageTypeCaption(), "黑白↓");
+    EXPECT_EQ(bar.LanguageCaption(1), "简繁↓");
+    EXPECT_EQ(bar.LanguageCaption(2), "英文↓");
+    EXPECT_EQ(bar.LanguageCaption(5), "简体↓");
+}
+
+TEST(TextoryWorkflowBar, ButtonsAndRadios) {
+    TextorySettings settings;
+    QuietHost host;
+    CTextoryWorkflow flow(host);
+    CWorkflowBarState bar(settings, flow);
+    bar.OnWorkModeRadio(kBarSingleStepRadio);
+    EXPECT_EQ(settings.workMode, 1);
+    EXPECT_TRUE(settings.manuCorrect && settings.selLayout);
+    EXPECT_EQ(flow.ChainFlag(), 0);
+    ASSERT_TRUE(bar.OnScan());
+    EXPECT_FALSE(flow.IsIdle());
+    EXPECT_EQ(flow.Steps().FirstPending(), 0);
+    EXPECT_EQ(flow.Steps().GetOption(1), 0) << "single step marks regions by hand";
+    EXPECT_FALSE(bar.OnScan()) << "nothing starts while a step runs";
+    flow.BackToIdle();
+    bar.OnWorkModeRadio(kBarAutomaticRadio);
+    EXPECT_EQ(settings.workMode, 0);
+    EXPECT_FALSE(settings.manuCorrect || settings.selLayout);
+    EXPECT_EQ(flow.ChainFlag(), 1);
+    ASSERT_TRUE(bar.OnScan());
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(flow.Steps().IsPending(i), 1);
+    bar.OnCreateToWord();
+    EXPECT_FALSE(settings.createToWord);
+    bar.OnSelLayout();
+    EXPECT_TRUE(settings.selLayout);
+}
+
+TEST(TextoryWorkflowBar, TheProgressStripAndItsPixels) {
+    AfxWinInit();
+    TextorySettings settings;
+    QuietHost host;
+    CTextoryWorkflow flow(host);
+    CWorkflowBarState bar(settings, flow);
+    bar.OnProgress(3, 10);
+    EXPECT_FALSE(bar.HasStrip()) << "the first message only records";
+    bar.OnProgress(5, 10);
+    ASSERT_TRUE(bar.HasStrip());
+    Canvas canvas(kWorkflowBarWidth, kWorkflowBarHeight);
+    PaintWorkflowBar(canvas.dc, bar, 0);
+    QImage image = canvas.Image();
+    RECT step{};
+    for (const BarControlPlace& p : WorkflowBarLayout())
+        if (p.control == kBarStepText) step = p.rect;
+    EXPECT_EQ(image.pixelColor(step.left + 3, step.bottom - 3), QColor(0, 0, 0x80)) << "filled part dark blue";
+    EXPECT_EQ(image.pixelColor(step.right - 3, step.bottom - 3), QColor(0x80, 0x80, 0x80)) << "rest grey";
+    EXPECT_EQ(image.pixelColor(1, 1), QColor(165, 42, 0));
+    canvas.Save("taskbar-progress.png");
+
+    bar.OnProgress(4, 0);  // a page without lines
+    Canvas empty(kWorkflowBarWidth, kWorkflowBarHeight);
+    PaintWorkflowBar(empty.dc, bar, 0);
+    EXPECT_EQ(empty.Image().pixelColor(step.left + 3, step.bottom - 3), QColor(0x80, 0x80, 0x80));
+    bar.OnProgress(-1, 0);
+    EXPECT_FALSE(bar.HasStrip());
+
+    // The bar in both work modes and output choices, for a person to look at.
+    Canvas automatic(kWorkflowBarWidth, kWorkflowBarHeight);
+    PaintWorkflowBar(automatic.dc, bar, 0);
+    automatic.Save("taskbar-automatic-file.png");
+    // The checked radio has its dot.
+    RECT autoRadio{}, singleRadio{};
+    for (const BarControlPlace& p : WorkflowBarLayout()) {
+        if (p.control == kBarAutomaticRadio) autoRadio = p.rect;
+        if (p.control == kBarSingleStepRadio) singleRadio = p.rect;
+    }
+    const QImage painted = automatic.Image();
+    EXPECT_EQ(painted.pixelColor(autoRadio.left + 5, autoRadio.top + 7), QColor(0, 0, 0));
+    EXPECT_EQ(painted.pixelColor(singleRadio.left + 5, singleRadio.top + 7), QColor(255, 255, 255));
+    bar.OnWorkModeRadio(kBarSingleStepRadio);
+    bar.OnOutputChoice();
+    bar.SetProofreadEnabled(true);
+    settings.scanResolution = 2;
+    settings.scanImageType = 2;
+    Canvas single(kWorkflowBarWidth, kWorkflowBarHeight);
+    PaintWorkflowBar(single.dc, bar, 1);
+    single.Save("taskbar-single-word.png");
+}
+
+TEST(TextoryScanToBar, PlacesFollowTheWidth) {
+    AfxWinInit();
+    ScanToBarLayout layout = LayoutScanToBar(453);
+    EXPECT_EQ(layout.button.left, 2);
+    EXPECT_EQ(layout.button.right - layout.button.left, 62);
+    EXPECT_EQ(layout.combo.left, 70);
+    EXPECT_EQ(layout.combo.right - layout.combo.left, 453 - 90);
+    EXPECT_EQ(layout.combo.bottom - layout.combo.top, 178);
+    layout = LayoutScanToBar(120);
+    EXPECT_EQ(layout.combo.right - layout.combo.left, 110) << "narrower than 200 keeps the 200 places";
+    Canvas canvas(453, 26);
+    PaintScanToBar(canvas.dc, 453, 26, "c:\\my ordoc files\\image\\or001.jpg");
+    canvas.Save("scan-to-bar.png");
+}
+
+}  // namespace
