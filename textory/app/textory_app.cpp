@@ -187,6 +187,12 @@ void CTextoryApp::PageArrived(bool attached) {
     }
 }
 
+int CTextoryApp::OpenDocumentPath(const std::string& path) {
+    const int opened = CScribantApp::OpenDocumentPath(path);
+    if (path == kPlaceholderPath) postToFrame(WM_CLOSEMAIN);
+    return opened;
+}
+
 void CTextoryApp::PageRecognitionEnded(bool recognised) {
     // The job's own page writes the job's output; any other recognition
     // belongs to the workflow.

@@ -34,8 +34,10 @@ public:
     // WM_CLOSEMAIN: the main window is asked to close.
     virtual void CloseMainWindow();
 
-    // CShellServices: the job's links.
+    // CShellServices: the job's links. Opening the empty-page placeholder
+    // (the last page left the list) closes the program.
     void PageArrived(bool attached) override;
+    int OpenDocumentPath(const std::string& path) override;
     void PageRecognitionEnded(bool recognised) override;
 
     std::string m_strListFile;  // the program folder + "\nlist.txt"

@@ -3,7 +3,8 @@
 // workflow is driven through the frame's messages (1286, WM_USER+1100 to
 // +1110): a full plan scans (the acquisition stands in), finds regions,
 // recognises and outputs to a file, and the job's own output is never
-// written again.
+// written again; a scanned page carries the plan on; when the last page
+// leaves the list the program closes.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -157,6 +158,13 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\OR002.jpg");
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
     EXPECT_TRUE(fs::exists(scannedExport));
+
+    // The last page leaves the list: nothing is left, the program closes.
+    const int closes = app.closeRequests;
+    app.PageListDeleteAll();
+    app.m_task.SelectImage(-1);
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > closes; }, 10000));
+    EXPECT_TRUE(app.CurrentDocumentPath().empty());
 
     frame->DestroyWindow();
     app.m_pMainWnd = nullptr;
