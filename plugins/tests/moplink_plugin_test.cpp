@@ -56,6 +56,11 @@ TEST_F(MoplinkHost, FormatsByVersionNamedInBitOrder) {
     const char* v9[] = {"HTML (*.htm)", "Text-MS-DOS Format (*.txt)", "Microsoft Rich Text Format (*.rtf)",
                         "PDF Text (*.pdf)", "PDF Image-Text (*.pdf)"};
     for (int i = 0; i < 5; ++i) EXPECT_STREQ(nine.szFormatName[i], v9[i]);
+    // The plug-in key stays open from the first call: a later call finds it
+    // again whatever key the host passes.
+    OCREXPORT_INFO again{};
+    t->OcrExportGetInfo(nullptr, &again);
+    EXPECT_EQ(again.bFound, 1u);
     // The program gone: not found.
     suite::RegKey app = suite::RegKey::Create(HKEY_CURRENT_USER, "Software\\Apps\\Quade");
     SetString(app.get(), "Path", "C:\\nowhere\\quade.exe");
@@ -161,6 +166,29 @@ TEST_F(MoplinkHost, OneFilePerImageWithAutomaticNamesAndTheirOverflow) {
                                                              "[OUTPUT](" + Out("scan99.pdf") + ",NEW)"}));
     EXPECT_EQ(Messages(), (std::vector<std::string>{
                               "The serial number exceed the max value 99 you set up in the pad field, please re-configure!"}));
+}
+
+TEST_F(MoplinkHost, AnAutomaticNameTooLongForAPathIsRefusedWithAMessage) {
+    Install("V10");
+    HKEY k = SettingsKey("PDF Text Only");
+    SetDword(k, "Output Method", 1);
+    SetDword(k, "Auto Assign File Name", 1);
+    std::string folder = "C:\\" + std::string(200, 'f') + "\\";
+    SetString(k, "Folder", folder);
+    SetString(k, "Prefix", std::string(60, 'p'));
+    const OCREXPORT_INTERFACE* t = Load();
+    OCREXPORT_INFO info{};
+    t->OcrExportGetInfo(host.get(), &info);
+    CStringArray files;
+    files.Add("C:\\s\\1.tif");
+    files.Add("C:\\s\\2.tif");
+    t->OcrExportRun(files, kFormatPdfText);
+    PeerGone();
+    EXPECT_TRUE(Starting("[OUTPUT]").empty());
+    EXPECT_TRUE(Starting("[INPUT]").empty());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find("too long"), std::string::npos);
+    EXPECT_NE(Messages()[0].find(folder + std::string(60, 'p') + "0001.pdf"), std::string::npos);
 }
 
 TEST_F(MoplinkHost, ACancelledSaveAsSkipsOnlyThatFile) {

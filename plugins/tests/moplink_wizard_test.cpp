@@ -181,6 +181,43 @@ TEST_F(MoplinkWizard, HtmlRunsStartNextFinishWithItsSummaryAndOutputPage) {
     EXPECT_EQ(Messages(), (std::vector<std::string>{"Export finished!"}));
 }
 
+TEST_F(MoplinkWizard, TextAndRtfScriptsReachThePeer) {
+    const OCREXPORT_INTERFACE* t = Ready();
+    ASSERT_NE(t, nullptr);
+    struct Case {
+        UINT code;
+        const char* format;
+        const char* file;
+    };
+    for (const Case& c : {Case{kFormatText, "[FMTTEXT](14,1,0)", "plain.txt"},
+                          Case{kFormatRtf, "[FMTTEXT](29,1,0)", "rich.rtf"}}) {
+        SCOPED_TRACE(c.format);
+        CWnd* page = Start(t, c.code, c.format);
+        ASSERT_NE(page, nullptr);
+        ASSERT_EQ(Store(page), 1);
+        page = Next(t);
+        ASSERT_NE(page, nullptr);
+        page->SetDlgItemText(1270, Out(c.file).c_str());
+        ASSERT_EQ(Store(page), 1);
+        t->OcrExportWizardFinish();
+        std::remove(record().c_str());
+        AfxTestScript::Clear();
+        CStringArray files;
+        files.Add("C:\\s\\1.tif");
+        t->OcrExportRun(files, c.code);
+        PeerGone();
+        std::vector<std::string> commands = Commands();
+        ASSERT_GE(commands.size(), 4u);
+        EXPECT_EQ(commands[1], c.format);
+        EXPECT_EQ(commands[2], c.format);
+        EXPECT_EQ(commands[3], "[PAGEANALYSIS](ON)");
+        EXPECT_EQ(Starting("[OUTPUT]"), (std::vector<std::string>{"[OUTPUT](" + Out(c.file) + ",NEW)"}));
+        EXPECT_EQ(Starting("[OCR]").size(), 1u);
+        EXPECT_TRUE(OutExists(c.file));
+        EXPECT_EQ(Messages(), (std::vector<std::string>{"Export finished!"}));
+    }
+}
+
 TEST_F(MoplinkWizard, PdfTextRunsThroughItsThreePages) {
     const OCREXPORT_INTERFACE* t = Ready();
     ASSERT_NE(t, nullptr);

@@ -166,3 +166,34 @@ TEST_F(LocatorRegistry, InstalledProgramSearchHonoursTheExtraCheckAndEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LocatorRegistry, ABoundedSearchPassesOverPathsTooLongForTheCallersBuffer) {
+    std::string deep = dir_ + "/" + std::string(200, 'd') + "/" + std::string(100, 'e');
+    std::filesystem::create_directories(deep);
+    std::ofstream(deep + "/moplink.exe") << "x";
+    Str(Key(HKEY_CURRENT_USER, "Software\\Deep"), "Dir", deep);
+    Str(Key(HKEY_LOCAL_MACHINE, "SOFTWARE\\Quade"), nullptr, dir_ + "/Quade");
+    HKEY host = Key(HKEY_CURRENT_USER, "Software\\Host\\V10");
+    Str(host, "Exe RegPath 1", "0,Software\\Deep,Dir,moplink.exe");
+    Str(host, "Exe RegPath 2", "1,SOFTWARE\\Quade,0,moplink.exe");
+    std::string path;
+    int n = 0;
+    ASSERT_TRUE(suite::FirstExistingLocatedFile(host, "Exe RegPath ", &path, &n));
+    EXPECT_EQ(n, 1);
+    ASSERT_TRUE(suite::FirstExistingLocatedFile(host, "Exe RegPath ", &path, &n, MAX_PATH));
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(path, dir_ + "/Quade\\moplink.exe");
+
+    HKEY plugins = Key(HKEY_CURRENT_USER, "Software\\Host\\Plugins");
+    Str(Key(plugins, "Dravel 1"), "Exe RegPath", "0,Software\\Deep,Dir,moplink.exe");
+    Str(Key(plugins, "Dravel 2"), "Exe RegPath", "1,SOFTWARE\\Quade,0,moplink.exe");
+    suite::InstalledProgram found;
+    ASSERT_TRUE(suite::FindInstalledProgram(plugins, "Dravel ", true, &found));
+    EXPECT_EQ(found.number, 1);
+    ASSERT_TRUE(suite::FindInstalledProgram(plugins, "Dravel ", true, &found, MAX_PATH));
+    EXPECT_EQ(found.number, 2);
+}
+
+}  // namespace
