@@ -187,16 +187,16 @@ void SaneDevice::cancel() {
     if (handle_) sane_cancel(handle_);
 }
 
-PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
+PageResult SaneDevice::readFrame(RawFrame& frame) {
     std::lock_guard<std::recursive_mutex> guard(SaneLock());
-    image = IL_IMAGE{};
+    frame = RawFrame{};
     if (!handle_) return PageResult::Failed;
     SANE_Status status = sane_start(handle_);
     if (status == SANE_STATUS_NO_DOCS) return PageResult::NoMoreDocuments;
     if (status == SANE_STATUS_JAMMED) return PageResult::Jammed;
     if (status == SANE_STATUS_CANCELLED) return PageResult::Cancelled;
     if (status != SANE_STATUS_GOOD) return PageResult::Failed;
-    SANE_Parameters p{};
+    SANE_Parameters& p = frame.params;
     if (sane_get_parameters(handle_, &p) != SANE_STATUS_GOOD || p.pixels_per_line <= 0 || p.bytes_per_line <= 0 ||
         std::size_t(p.bytes_per_line) > kMaxRowBytes ||
         !(p.format == SANE_FRAME_GRAY || (p.format == SANE_FRAME_RGB && p.depth != 1)) ||
@@ -206,7 +206,8 @@ PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
     }
     // The raw rows as the device sends them, read straight into one buffer
     // (grown only when the device does not tell its height).
-    std::vector<SANE_Byte> raw(p.lines > 0 ? std::size_t(p.lines) * std::size_t(p.bytes_per_line) : std::size_t(1) << 20);
+    std::vector<SANE_Byte>& raw = frame.bytes;
+    raw.resize(p.lines > 0 ? std::size_t(p.lines) * std::size_t(p.bytes_per_line) : std::size_t(1) << 20);
     std::size_t filled = 0;
     for (;;) {
         if (filled == raw.size()) {
@@ -229,7 +230,16 @@ PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
         }
         filled += std::size_t(got);
     }
-    raw.resize(filled);
+    raw.resize(filled - filled % std::size_t(p.bytes_per_line));
+    return raw.empty() ? PageResult::Failed : PageResult::Page;
+}
+
+PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
+    image = IL_IMAGE{};
+    RawFrame frame;
+    if (const PageResult r = readFrame(frame); r != PageResult::Page) return r;
+    const SANE_Parameters& p = frame.params;
+    const std::vector<SANE_Byte>& raw = frame.bytes;
     const std::size_t inRow = std::size_t(p.bytes_per_line);
     const LONG height = LONG(raw.size() / inRow);
     const LONG width = p.pixels_per_line;

@@ -29,6 +29,12 @@ std::string ChooseDevice(const std::vector<std::string>& devices);
 
 enum class PageResult { Page, NoMoreDocuments, Jammed, Failed, Cancelled };
 
+// One frame as the device sends it: its parameters and its whole rows.
+struct RawFrame {
+    SANE_Parameters params{};
+    std::vector<SANE_Byte> bytes;
+};
+
 class SaneDevice {
 public:
     SaneDevice() = default;
@@ -60,6 +66,9 @@ public:
     // Starts and reads one page; the image is 8-bit gray or 24-bit RGB with
     // rows padded to 4 bytes, header with new, bits with malloc, flags 8.
     PageResult readPage(IL_IMAGE& image, int dpi);
+    // Starts and reads one frame (grey, or single-pass RGB; 1, 8 or 16 bits
+    // a sample) as the device sends it.
+    PageResult readFrame(RawFrame& frame);
     void cancel();
 
 private:

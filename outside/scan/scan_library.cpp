@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "outside/include/library_export.h"
+#include "outside/scan/device_lock.h"
 #include "outside/scan/sane_device.h"
 #include "platform/afx/ui/winuser.h"
 #include "platform/win/handles.h"
@@ -19,9 +20,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Devices are opened only while this cross-process lock is held, so that two
-// programs never drive the scanner at once.
-const char* const kDeviceLockName = "Suite Scan Device";
+// Devices are opened only while the cross-process device lock is held, so
+// that two programs never drive the scanner at once.
 constexpr DWORD kPollLockWaitMs = 50;
 constexpr DWORD kScanLockWaitMs = 10000;
 constexpr auto kButtonPeriod = 200ms;
@@ -52,24 +52,7 @@ State& state() {
     return s;
 }
 
-class DeviceLock {
-public:
-    explicit DeviceLock(DWORD waitMs) {
-        handle_ = CreateMutexA(nullptr, FALSE, kDeviceLockName);
-        if (!handle_) return;
-        DWORD r = WaitForSingleObject(handle_, waitMs);
-        held_ = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
-    }
-    ~DeviceLock() {
-        if (held_) ReleaseMutex(handle_);
-        if (handle_) CloseHandle(handle_);
-    }
-    bool held() const { return held_; }
-
-private:
-    HANDLE handle_ = nullptr;
-    bool held_ = false;
-};
+using scan::DeviceLock;
 
 void post(int type, int value) {
     State& s = state();

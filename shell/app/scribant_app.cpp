@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document/outside_library.h"
+#include "outside/include/tresk.h"
 #include "platform/win/codepage.h"
 #include "platform/win/files.h"
 #include "platform/win/folders.h"
@@ -190,6 +192,13 @@ BOOL CScribantApp::InitInstance() {
     SetPdfPrompts(pdfPrompts_.get());
 
     if (!OpenCommandLineFile(info)) return FALSE;
+    InitTwain();
+    // The Chinese engine's start; its answer (whether a model was found) is not needed here.
+    if (auto init = OutsideEntry<PFN_OR_CHN40_INIT>(TRESK_DLL, "OR_CHN40_Init")) {
+        std::string folder = m_strAppDir;
+        init(folder.data());
+        m_bEngineStarted = true;
+    }
     if (m_pMainWnd) {
         m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
         m_pMainWnd->UpdateWindow();
@@ -291,12 +300,17 @@ BOOL CScribantApp::SaveWorkState() {
 }
 
 int CScribantApp::ExitInstance() {
+    if (m_bEngineStarted) {
+        if (auto term = OutsideEntry<PFN_OR_CHN40_TERM>(TRESK_DLL, "OR_CHN40_Term")) term();
+        m_bEngineStarted = false;
+    }
     if (pdfPrompts_) {
         SetPdfPrompts(nullptr);
         pdfPrompts_->Shutdown();
     }
     closeMutex();
     UpdateRelay().DestroyRelay();
+    m_scanner.Close();
     if (m_hResDll) {
         AfxSetResourceHandle(nullptr);
         FreeLibrary(m_hResDll);
@@ -314,6 +328,11 @@ int CScribantApp::ExitInstance() {
     }
     if (shell_detail::InstalledServices() == this) SetShellServices(nullptr);
     return CWinApp::ExitInstance();
+}
+
+void CScribantApp::InitTwain() {
+    // 0x501: the message the glue posts each scanned page with (WM_SCANIMAGE).
+    if (m_pMainWnd) m_scanner.Initialize(m_pMainWnd->GetSafeHwnd(), m_strDataDir + "\\work\\~temp.bmp", WM_SCANIMAGE);
 }
 
 CMainFrame* CScribantApp::MainFrame() const { return dynamic_cast<CMainFrame*>(m_pMainWnd); }

@@ -14,6 +14,7 @@
 #include "shell/app/pdf_split.h"
 #include "shell/app/queue_file.h"
 #include "shell/app/scribant_commands.h"
+#include "shell/app/scanner_glue.h"
 #include "shell/app/scribant_settings.h"
 #include "shell/shell_services.h"
 
@@ -55,6 +56,10 @@ public:
 
     CMainFrame* MainFrame() const;
     CQueueFile& Queue() { return *queue_; }
+    // Hands the program's identity, the main window, the temporary file and
+    // the page message to the scanner glue.
+    void InitTwain();
+    CScannerGlue& Scanner() { return m_scanner; }
 
     CTask m_task;
     ScribantSettings m_settings;
@@ -66,6 +71,9 @@ public:
     HMODULE m_hResDll = nullptr;
     HMODULE m_hConvertDll = nullptr;
     HANDLE m_hInstanceMutex = nullptr;
+    CScannerGlue m_scanner;
+    // OR_CHN40_Init was called, so exit ends the engine.
+    bool m_bEngineStarted = false;
     int m_bAutoOpenRtf = 0;
     int m_bAutoOpenTxt = 0;
     std::string m_strOutputPath;
@@ -167,6 +175,7 @@ protected:
 
     afx_msg void OnNewTask();
     afx_msg void OnScan();
+    afx_msg void OnSelectScanner();
     afx_msg void OnOpenImages();
     afx_msg void OnNoAction();
     afx_msg void OnRecentFile(UINT id);

@@ -31,6 +31,7 @@ bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 BEGIN_MESSAGE_MAP(CScribantApp, CWinApp)
 ON_COMMAND(ID_TASK_NEW, OnNewTask)
 ON_COMMAND(ID_FILE_SCAN, OnScan)
+ON_COMMAND(ID_FILE_SELECT_SCANNER, OnSelectScanner)
 ON_COMMAND(ID_FILE_OPEN, OnOpenImages)
 ON_COMMAND(ID_FILE_OPEN_PROJECT, OnNoAction)
 ON_UPDATE_COMMAND_UI(ID_FILE_OPEN_PROJECT, OnUpdateAlwaysEnabled)
@@ -117,9 +118,13 @@ void CScribantApp::OnScan() {
     // still to be opened.
     const std::string name = commands_.PrepareScanName();
     if (name.empty()) return;
-    // No scanner glue answers here: the acquisition is refused.
-    AfxMessageBox(LoadText(IDS_CHECK_SCANNER).GetString(), MB_OK);
+    if (!m_scanner.IsSourceOpen()) m_scanner.ResetSource();
+    // The pages arrive later as WM_SCANIMAGE at the main frame.
+    if (m_scanner.Acquire(m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr, 1, 1) == 0)
+        AfxMessageBox(LoadText(IDS_CHECK_SCANNER).GetString(), MB_OK);
 }
+
+void CScribantApp::OnSelectScanner() { m_scanner.SelectSource(); }
 
 BOOL CScribantApp::PromptImageFileName(BOOL open, const char* defaultExt, std::string& name, DWORD flags,
                                        UINT filterId) {

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "platform/win/memory.h"
+
 #include "shell/app/scribant_app.h"
 #include "shell/app/scribant_ids.h"
 #include "views/page_view/ocr_view.h"
@@ -59,7 +61,14 @@ ON_MESSAGE(WM_SCANIMAGE, OnScanImageArrived)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    for (HDIB dib : waitingScans_) GlobalFree(dib);
+}
+
+BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
+    if (CScribantApp* app = ScribantApp(); app && app->Scanner().ProcessMessage(msg, m_hWnd)) return TRUE;
+    return CFrameWnd::PreTranslateMessage(msg);
+}
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
     if (!CFrameWnd::PreCreateWindow(cs)) return FALSE;

@@ -4,6 +4,7 @@
 // the progress bar.
 #pragma once
 
+#include <deque>
 #include <string>
 
 #include "platform/afx/afxwin.h"
@@ -20,6 +21,8 @@ public:
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     BOOL OnCreateClient(LPCREATESTRUCT cs, CCreateContext* context) override;
+    // Offers each message to the scanner glue before the framework's filter.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     CFileListCtrl& PageList() { return fileBar_.List(); }
     CFileManagerBar& FileBar() { return fileBar_; }
@@ -81,4 +84,9 @@ private:
     int viewsShown_ = 1;
     bool insertMode_ = false;
     bool scanIdle_ = true;
+    // Pages that arrived while one was being saved (its questions pump
+    // messages); they are saved in turn afterwards. Owned until then.
+    std::deque<HDIB> waitingScans_;
+    bool savingScan_ = false;
+    void saveScannedPage(HDIB dib);
 };

@@ -67,12 +67,35 @@ bool fileExists(const std::string& path) {
 
 LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
     HDIB dib = reinterpret_cast<HDIB>(wParam);
+    if (!dib) return 1;
+    // The questions below pump messages, so the feeder's next page can
+    // arrive while this one is still being named: it waits its turn.
+    waitingScans_.push_back(dib);
+    if (savingScan_) return 1;
+    savingScan_ = true;
+    while (!waitingScans_.empty()) {
+        HDIB next = waitingScans_.front();
+        waitingScans_.pop_front();
+        saveScannedPage(next);
+    }
+    savingScan_ = false;
+    return 1;
+}
+
+void CMainFrame::saveScannedPage(HDIB dib) {
     CScribantApp* app = ScribantApp();
-    if (!dib || !app) return 1;
-    std::string name = fileBar_.ScanName();
+    if (!app) {
+        GlobalFree(dib);
+        return;
+    }
+    const std::string boxName = fileBar_.ScanName();
+    std::string name = boxName;
+    bool renamed = false;
+    bool jpgInFileOnly = false;
     const int bits = dibBitCount(dib);
     if ((bits == 8 || bits == 24) && app->m_settings.saveAsJpg) {
         name = replaceExtension(name, ".jpg");
+        jpgInFileOnly = name != boxName;
     } else if (bits == 1 && hasExtension(name, ".jpg")) {
         name = replaceExtension(name, ".tif");
         fileBar_.SetScanName(name);
@@ -81,7 +104,7 @@ LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
     if (!folder.empty() && GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (app->MessageBox(withPercentOne(loadText(kAskCreateFolder), folder), "", MB_YESNO) != IDYES) {
             GlobalFree(dib);
-            return 1;
+            return;
         }
         std::error_code ec;
         std::filesystem::create_directories(suite::NativePathOfEither(folder), ec);
@@ -92,14 +115,15 @@ LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
             app->MessageBox(withPercentOne(loadText(kAskReplace), name), "", 0x00000003u | MB_ICONEXCLAMATION);
         if (answer == IDCANCEL) {
             GlobalFree(dib);
-            return 1;
+            return;
         }
         if (answer == IDNO) {
             if (!app->PromptImageFileName(FALSE, nullptr, name, kSaveFlags, kImageFilter)) {
                 GlobalFree(dib);
-                return 1;
+                return;
             }
             fileBar_.SetScanName(name);
+            renamed = true;
         }
         // Yes, or another name the save dialog confirmed: the file is replaced.
         replace = true;
@@ -109,7 +133,7 @@ LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
     COcrDoc* doc = app->CurrentDocument();
     if (!doc) {
         GlobalFree(dib);
-        return 1;
+        return;
     }
     app->PutScannedDib(dib);
     doc->SetNextNewPageName(name, replace);
@@ -119,13 +143,21 @@ LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
         char text[600];
         std::snprintf(text, sizeof text, "Can not save to file: %s", name.c_str());
         app->MessageBox(text, "", MB_OK | MB_ICONSTOP);
-        return 1;
+        return;
+    }
+    // The .jpg of a grey or colour page is the file's, not the box's: the
+    // next name keeps the extension the user typed.
+    if (jpgInFileOnly && !renamed) {
+        const std::string_view last = suite::PathLastPart(boxName);
+        const std::size_t dot = last.rfind('.');
+        const std::string typed = dot == std::string_view::npos ? std::string() : std::string(last.substr(dot));
+        fileBar_.SetScanName(replaceExtension(fileBar_.ScanName(), typed.c_str()));
     }
     CFileListCtrl& list = PageList();
     int row = list.FindItem(saved);
     if (row < 0) {
         const int n = list.GetItemCount();
-        if (!app->m_task.AddImageToList(saved, 0) || list.GetItemCount() != n + 1) return 1;
+        if (!app->m_task.AddImageToList(saved, 0) || list.GetItemCount() != n + 1) return;
         row = n;
     }
     list.SetFocus();
@@ -135,5 +167,4 @@ LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
     SetPaneText(1, counter);
     for (int pane = 2; pane <= 4; ++pane)
         SetPaneText(pane, list.GetItemText(row, pane - 1).GetString());
-    return 1;
 }
