@@ -2,10 +2,14 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <strings.h>
+#include <vector>
 
 #include "keyrider/bounded_text.h"
 #include "keyrider/keyrider_dlg.h"
 #include "keyrider/keyrider_ids.h"
+#include "keyrider/confirm_prefix_dlg.h"
+#include "keyrider/connector_services.h"
 #include "keyrider/scan_job.h"
 #include "platform/win/handles.h"
 #include "platform/win/ini.h"
@@ -46,6 +50,24 @@ bool StartProgram(const std::string& program, const std::string& parameters) {
     }
     return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", program.c_str(), parameters.c_str(), nullptr,
                                                    SW_SHOWNORMAL)) > 32;
+}
+
+// The driver and port of the printer `name` among the local and connected ones.
+bool FindPrinter(const std::string& name, std::string* driver, std::string* port) {
+    DWORD needed = 0, count = 0;
+    EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed);
+    if (!needed || !EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, buffer.data(), needed,
+                                  &needed, &count))
+        return false;
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i)
+        if (printers[i].pPrinterName && strcasecmp(printers[i].pPrinterName, name.c_str()) == 0) {
+            *driver = printers[i].pDriverName ? printers[i].pDriverName : "";
+            *port = printers[i].pPortName ? printers[i].pPortName : "";
+            return true;
+        }
+    return false;
 }
 
 }  // namespace
@@ -121,6 +143,18 @@ bool CKeyriderApp::runJobFile(const std::string& path) {
     services.naming.message = [this](int id, const std::string& value) { ShowMessage(id, value); };
     services.report = [this](const std::string& text) { ShowText(text); };
     services.launch = &StartProgram;
+    services.findPrinter = &FindPrinter;
+    services.connectors = MakeConnectorServices();
+    const std::string message10 = MessageText(bundle_.Messages(), 10);
+    const std::string caption = settings_.ApplicationName.GetString();
+    services.naming.confirmPrefix = [message10, caption](std::string& prefix, bool& keepAsking, const std::string& folder) {
+        ConfirmPrefixModel model(prefix, folder);
+        CConfirmPrefixDlg dialog(model, message10, caption, AfxGetMainWnd());
+        if (dialog.DoModal() != IDOK) return false;
+        prefix = model.Prefix();
+        keepAsking = model.keepAsking;
+        return true;
+    };
     CScanJob job(JobProfile(path), std::move(services));
     job.SetNames(key, modeName(mode), sourceName(source));
     if (!job.ReadActionSettings(name)) return false;

@@ -114,19 +114,23 @@ std::string OutputNamer::DateTimeStem(const SYSTEMTIME& t) const {
     return s;
 }
 
-NameResult OutputNamer::reserve(const std::string& name, std::string* path) {
+NameResult OutputNamer::reserve(const std::string& name, std::string* path, bool create) {
     if (!EnsureFolderPath(folder_)) return NameResult::NoFolder;
+    if (!create) {
+        *path = folder_ + name;
+        return NameResult::Named;
+    }
     std::string created = suite::CreateNewFileWithSuffix(folder_ + name);
     if (created.empty()) return NameResult::CannotCreate;
     *path = created;
     return NameResult::Named;
 }
 
-NameResult OutputNamer::NextName(const std::string& extension, std::string* path) {
+NameResult OutputNamer::NextName(const std::string& extension, std::string* path, bool create) {
     const std::string dotExtension = "." + extension;
     if (settings_.dateAndTime) {
         SYSTEMTIME t = hooks_.now();
-        return reserve(DateTimeStem(t) + counterSuffix(t) + dotExtension, path);
+        return reserve(DateTimeStem(t) + counterSuffix(t) + dotExtension, path, create);
     }
     ConfirmPrefix();
     long long limit = 1;
@@ -149,7 +153,7 @@ NameResult OutputNamer::NextName(const std::string& extension, std::string* path
                       t.wDay, t.wHour, t.wMinute, t.wSecond);
         name = settings_.prefix + stamp + dotExtension;
     }
-    return reserve(name, path);
+    return reserve(name, path, create);
 }
 
 NameResult OutputNamer::CollectName(const std::string& extension, int formatCode, bool prompt, bool& asked,

@@ -60,8 +60,10 @@ public:
     // Shows the Confirm Prefix Name dialog when the settings ask for it.
     void ConfirmPrefix();
     // Mode 1: the next serial or date-and-time name with `extension` ("" ends
-    // the name in "."), its file created empty. Overflow shows message 8 once.
-    NameResult NextName(const std::string& extension, std::string* path);
+    // the name in "."), its file created empty unless `reserve` is false (the
+    // stems of results an outside application writes). Overflow shows
+    // message 8 once.
+    NameResult NextName(const std::string& extension, std::string* path, bool reserve = true);
     // Mode 0: the user's choice when "Prompt for Filename" is set and the job
     // has not asked yet, else a millisecond time stamp; the file created empty.
     NameResult CollectName(const std::string& extension, int formatCode, bool prompt, bool& asked,
@@ -73,7 +75,7 @@ public:
     std::string DateTimeStem(const SYSTEMTIME& t) const;
 
 private:
-    NameResult reserve(const std::string& name, std::string* path);
+    NameResult reserve(const std::string& name, std::string* path, bool create = true);
     std::string counterSuffix(const SYSTEMTIME& t);
 
     NamingSettings settings_;

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/afx/inet/afxinet.h"
 #include "platform/win/exclusive_file.h"
+#include "platform/win/library.h"
 #include "platform/win/files.h"
 #include "platform/win/locator.h"
 #include "platform/win/path.h"
@@ -60,6 +62,8 @@ CScanJob::CScanJob(JobProfile profile, JobServices services)
 
 CScanJob::~CScanJob() {
     if (g_running == this) g_running = nullptr;
+    session_.reset();
+    if (printerModule_) FreeLibrary(printerModule_);
     // The private folder goes when it is empty; a kept page keeps it.
     if (!temporaryFolder_.empty()) {
         std::error_code ec;
@@ -138,9 +142,50 @@ int CScanJob::ReadActionSettings(const std::string& actionType) {
                 ready = 0;
             break;
         }
+        case ActionKind::Copy: {
+            printerName_ = profile_.String(section_, "Printer Name", "");
+            copies_ = profile_.Int(section_, "Copies", 1);
+            const bool center = profile_.Int(section_, "Center On Page", 0) != 0;
+            const bool fit = profile_.Int(section_, "Fit in Page", 0) != 0;
+            scale_ = profile_.Int(section_, "Scale", 100);
+            printFlags_ = PRINTER_FLAGS_BASE | (center ? PRINTER_FLAG_CENTER : 0u);
+            if (fit) {
+                printFlags_ |= PRINTER_FLAG_FIT;
+                scale_ = 100;
+            } else {
+                printFlags_ |= PRINTER_FLAG_SCALE;
+            }
+            // Without the printer library's table there is nothing to print with.
+            ready = !printerName_.empty() && loadPrinterLibrary() ? 1 : 0;
+            if (ready && services_.findPrinter &&
+                !services_.findPrinter(printerName_, &printerDriver_, &printerPort_)) {
+                printerDriver_.clear();
+                printerPort_.clear();
+            }
+            break;
+        }
+        case ActionKind::Ocr: {
+            const std::string name = profile_.String(section_, "Current Application Name", "");
+            std::string why;
+            ready = !name.empty() &&
+                    SelectOcrApplication(services_.appKey, profile_, section_, name, Lower(actionType), &ocr_, &why)
+                        ? 1
+                        : 0;
+            if (!ready && !name.empty()) problem(why);
+            launchExport_ = profile_.Int(section_, "Launch Export Application", 0) != 0;
+            namer_ = std::make_unique<OutputNamer>(ReadNamingSettings(profile_, section_), outputFolder_, hooks);
+            if (outputFolder_.empty()) ready = 0;
+            break;
+        }
         default:
             ready = 0;
             break;
+    }
+    if (kind_ == ActionKind::Ftp) ftp_ = ReadFtpSettings(profile_, section_);
+    // A prefix that could lead the names out of the output folder runs no job.
+    if (namer_ && !IsValidPrefix(namer_->Settings().prefix)) {
+        problem("The file name prefix \"" + namer_->Settings().prefix + "\" cannot name files.");
+        ready = 0;
     }
     if (formats) RegCloseKey(formats);
     return ready;
@@ -239,6 +284,8 @@ int CScanJob::OnScannedPage(IL_IMAGE* page, void* argument) {
     (void)argument;
     CScanJob* job = g_running;
     if (!job || !page) return 0;
+    if (job->kind_ == ActionKind::Copy) return job->printPage(page);
+    if (job->kind_ == ActionKind::Ocr) return job->saveOcrPage(page);
     return job->savePage(page, job->kind_ == ActionKind::Mail || job->kind_ == ActionKind::Ftp);
 }
 
@@ -349,8 +396,14 @@ void CScanJob::runCustom() {
 void CScanJob::runCollect(ActionKind kind) {
     runScan(true);
     if (outputFiles_.empty()) return;
-    if (kind == ActionKind::Mail && sendMail) sendMail(outputFiles_);
-    if (kind == ActionKind::Ftp && upload) upload(outputFiles_);
+    if (kind == ActionKind::Mail) {
+        if (sendMail) sendMail(outputFiles_);
+        else mailFiles(outputFiles_);
+    }
+    if (kind == ActionKind::Ftp) {
+        if (upload) upload(outputFiles_);
+        else uploadFiles(outputFiles_);
+    }
     outputFiles_.clear();
 }
 
@@ -362,9 +415,215 @@ int CScanJob::DispatchJobOutput(const std::string& actionType) {
         case ActionKind::Custom: runCustom(); break;
         case ActionKind::Mail:
         case ActionKind::Ftp: runCollect(kind); break;
+        case ActionKind::Copy: runCopy(); break;
+        case ActionKind::Ocr: runOcr(); break;
         default: break;
     }
     return 1;
+}
+
+void CScanJob::mailFiles(const std::vector<std::string>& files) {
+    unsigned long code = 0;
+    switch (SendFilesByMail(files, mailLibrary, &code)) {
+        case MailOutcome::Sent:
+        case MailOutcome::UserAborted: break;
+        case MailOutcome::NoLibrary:
+            if (services_.naming.message) services_.naming.message(16, "");
+            break;
+        case MailOutcome::Failed:
+            problem("The mail with " + std::to_string(files.size()) + " files could not be sent (" + std::to_string(code) +
+                    "); the files stay in \"" + (namer_ ? namer_->Folder() : std::string()) + "\".");
+            break;
+    }
+}
+
+void CScanJob::uploadFiles(const std::vector<std::string>& files) {
+    if (!session_) {
+        session_ = std::unique_ptr<CInternetSession, void (*)(CInternetSession*)>(
+            new CInternetSession("Keyrider"), [](CInternetSession* s) { delete s; });
+        // Every exchange with the server is bounded.
+        session_->SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, 15000);
+        session_->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, 30000);
+        session_->SetOption(INTERNET_OPTION_SEND_TIMEOUT, 30000);
+    }
+    UploadOutcome outcome = UploadFiles(*session_, ftp_, files, afterUploadedFile);
+    if (!outcome.connected) {
+        if (services_.naming.message) services_.naming.message(26, "");
+        problems_.push_back(outcome.problem);
+        return;
+    }
+    if (outcome.confirmed < int(files.size()))
+        problem("The FTP upload stopped after " + std::to_string(outcome.confirmed) + " of " +
+                std::to_string(files.size()) + " files: " + outcome.problem + " The other files stay where they are.");
+}
+
+bool CScanJob::loadPrinterLibrary() {
+    if (printer_) return true;
+    printerModule_ = LoadLibraryA((services_.programFolder + "Duvrin.dll").c_str());
+    auto entry = printerModule_ ? reinterpret_cast<PRINTER_INTERFACE>(GetProcAddress(printerModule_, "Printer_Interface"))
+                                : nullptr;
+    printer_ = entry ? entry() : nullptr;
+    if (!printer_ || !printer_->PrinterBeginJob || !printer_->PrinterStartDoc || !printer_->PrinterPrintPage ||
+        !printer_->PrinterEndDoc) {
+        printer_ = nullptr;
+        if (printerModule_) FreeLibrary(printerModule_);
+        printerModule_ = nullptr;
+        problem("The printer library \"Duvrin.dll\" cannot be used; nothing is printed.");
+        return false;
+    }
+    return true;
+}
+
+void CScanJob::runCopy() {
+    if (!printer_) return;
+    std::memset(&printerRecord_, 0, sizeof printerRecord_);
+    PRINTER_NAMES names{printerName_.c_str(), printerDriver_.c_str(), printerPort_.c_str()};
+    printer_->PrinterBeginJob(&printerRecord_, &names, &printerRecord_);
+    printerNames_ = printerName_ + '\0' + printerDriver_ + '\0' + printerPort_ + '\0';
+    std::memset(&printJob_, 0, sizeof printJob_);
+    std::snprintf(printJob_.Title, sizeof printJob_.Title, "%s", services_.title.c_str());
+    printJob_.Copies = copies_;
+    printJob_.Scale = scale_;
+    printJob_.Flags = printFlags_;
+    printJob_.PrinterNames = printerNames_.c_str();
+    printJob_.Printer = &printerRecord_;
+    printJob_.ImageTable = services_.image;
+    documentStarted_ = false;
+    BYTE record[284] = {};
+    std::memcpy(record + 8, reinterpret_cast<const BYTE*>(&block_) + 12, 276);
+    g_running = this;
+    stopped_ = false;
+    if (services_.scan && services_.scan->ScanPages) services_.scan->ScanPages(&block_, &CScanJob::OnScannedPage, &printJob_);
+    g_running = nullptr;
+    // One end for the document, whatever happened to its pages.
+    if (documentStarted_) printer_->PrinterEndDoc(&printJob_, 0);
+    documentStarted_ = false;
+    if (services_.scan && services_.scan->ScanEndJob) services_.scan->ScanEndJob(record);
+}
+
+int CScanJob::printPage(IL_IMAGE* page) {
+    if (stopped_ || !printer_) return 0;
+    scanned_ = true;
+    page->Flags &= ~DWORD(IL_FLAG_FREE_AFTER_USE);
+    printJob_.Page = page;
+    printJob_.ImageWidth = page->Header ? DWORD(page->Header->Width) : 0;
+    printJob_.ImageBytesPerLine = page->Header ? page->Header->BytesPerLine : 0;
+    if (!documentStarted_) {
+        if (!printer_->PrinterStartDoc(&printJob_)) {
+            // The page stays in the scanner's hands and the rest in the feeder.
+            problem("The printer \"" + printerName_ + "\" refused the document; the scan stopped.");
+            stopped_ = true;
+            return 0;
+        }
+        documentStarted_ = true;
+    }
+    if (!printer_->PrinterPrintPage(&printJob_)) {
+        // A refused page ends the document, once; the scan stops with it.
+        printer_->PrinterEndDoc(&printJob_, 0);
+        documentStarted_ = false;
+        problem("The printer \"" + printerName_ + "\" refused page " + std::to_string(printedPages_ + 1) +
+                "; the scan stopped.");
+        stopped_ = true;
+        return 0;
+    }
+    ++printedPages_;
+    services_.image->FreeImage(page);
+    return 1;
+}
+
+// A hand-off page's name: the local time and the job's running number.
+std::string CScanJob::ocrPageName() {
+    SYSTEMTIME t{};
+    if (services_.naming.now) t = services_.naming.now();
+    else GetLocalTime(&t);
+    char name[64];
+    std::snprintf(name, sizeof name, "%02d%02d%02d%02d%02d%02d-%02d.%s", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond, ++ocrRunning_, ExtensionOfKind(ocr_.imageKind));
+    const std::string& folder = TemporaryFolder();
+    return folder.empty() ? std::string() : suite::CreateNewFileWithSuffix(folder + name);
+}
+
+bool CScanJob::newOcrBatch() {
+    std::string stem;
+    NameResult r = namer_ ? namer_->NextName("", &stem, false) : NameResult::NoFolder;
+    if (r != NameResult::Named) {
+        if (r == NameResult::NoFolder) problem("The scan stopped: the folder \"" + outputFolder_ + "\" cannot be made.");
+        return false;
+    }
+    ocrNames_.push_back(stem);
+    ocrBatches_.emplace_back();
+    ocrPagesInBatch_ = 0;
+    if (ocr_.imageKind == 4) {
+        ocrBatchFile_ = ocrPageName();
+        if (ocrBatchFile_.empty()) {
+            problem("The scan stopped: no batch file can be made in \"" + TemporaryFolder() + "\".");
+            return false;
+        }
+        ocrBatches_.back().push_back(ocrBatchFile_);
+    }
+    return true;
+}
+
+int CScanJob::saveOcrPage(IL_IMAGE* page) {
+    if (stopped_) return 0;
+    scanned_ = true;
+    page->Flags &= ~DWORD(IL_FLAG_FREE_AFTER_USE);
+    const int format = ImageFormatOfKind(ocr_.imageKind);
+    std::string path;
+    bool ok;
+    if (ocr_.imageKind == 4) {
+        path = ocrBatchFile_;
+        IL_SAVEOPTIONS options{ocrPagesInBatch_ > 0 ? 1u : 0u, 0xFFFFFFFFu};
+        ok = !path.empty() && services_.image->SaveImage(path.c_str(), format, &options, page, nullptr, nullptr) == 0;
+    } else {
+        path = ocrPageName();
+        IL_SAVEOPTIONS options{0, 0xFFFFFFFFu};
+        ok = !path.empty() && services_.image->SaveImage(path.c_str(), format, &options, page, nullptr, nullptr) == 0;
+        if (ok) ocrBatches_.back().push_back(path);
+        else if (!path.empty()) deleteFile(path);
+    }
+    if (!ok) {
+        problem("The scan stopped: a page could not be kept for \"" + ocr_.program + "\".");
+        stopped_ = true;
+        return 0;
+    }
+    services_.image->FreeImage(page);
+    ++ocrPagesInBatch_;
+    const int perFile = ocr_.Option("PagesToFile", 1);
+    if (ocr_.Option("Page Single File") == 0 && perFile > 0 && ocrPagesInBatch_ >= perFile && !newOcrBatch())
+        stopped_ = true;
+    return 1;
+}
+
+void CScanJob::runOcr() {
+    ocrRunning_ = 0;
+    ocrBatches_.clear();
+    ocrNames_.clear();
+    if (!newOcrBatch()) return;
+    BYTE record[284] = {};
+    std::memcpy(record + 8, reinterpret_cast<const BYTE*>(&block_) + 12, 276);
+    g_running = this;
+    stopped_ = false;
+    if (services_.scan && services_.scan->ScanPages) services_.scan->ScanPages(&block_, &CScanJob::OnScannedPage, nullptr);
+    g_running = nullptr;
+    // A batch that got no page is dropped with its name.
+    if (!ocrBatches_.empty() && ocrPagesInBatch_ == 0) {
+        for (const std::string& f : ocrBatches_.back()) deleteFile(f);
+        ocrBatches_.pop_back();
+        ocrNames_.pop_back();
+    }
+    if (services_.scan && services_.scan->ScanEndJob) services_.scan->ScanEndJob(record);
+    if (ocrBatches_.empty()) return;
+    ConnectorServices connectors = services_.connectors;
+    connectors.temporaryFolder = TemporaryFolder();
+    connectors.report = [this](const std::string& text) { problem(text); };
+    if (!connectors.exists)
+        connectors.exists = [](const std::string& path) {
+            std::error_code ec;
+            return fs::exists(Native(path), ec);
+        };
+    for (const std::string& page : SendToOcrApplication(ocr_, ocrBatches_, ocrNames_, launchExport_, false, connectors))
+        deleteFile(page);
 }
 
 }  // namespace keyrider

@@ -13,10 +13,14 @@
 
 #include "keyrider/blank_page_table.h"
 #include "keyrider/file_settings.h"
+#include "keyrider/ftp_upload.h"
+#include "keyrider/mail_output.h"
+#include "keyrider/ocr_connectors.h"
 #include "keyrider/job_profile.h"
 #include "keyrider/output_naming.h"
 #include "keyrider/pdf_join.h"
 #include "keyrider/scan_settings_reader.h"
+#include "outside/include/duvrin.h"
 #include "outside/include/image_library.h"
 #include "outside/include/keyrider_scan.h"
 #include "outside/include/tarrik.h"
@@ -38,6 +42,12 @@ struct JobServices {
     std::function<void(const std::string& text)> report;
     // Starts a program with its parameters; false when it could not start.
     std::function<bool(const std::string& program, const std::string& parameters)> launch;
+    // The driver and port of the printer of that name (case ignored); false
+    // when no such printer is set up.
+    std::function<bool(const std::string& name, std::string* driver, std::string* port)> findPrinter;
+    // Processes, windows and DDE for the OCR and card hand-offs (the job
+    // fills in its folder and its report).
+    ConnectorServices connectors;
 };
 
 // The action types, compared without case.
@@ -79,6 +89,13 @@ public:
     // The output stages of e-mail and FTP, replaceable in tests.
     std::function<void(const std::vector<std::string>& files)> sendMail;
     std::function<void(const std::vector<std::string>& files)> upload;
+    // Runs after each file the FTP server confirmed (its index).
+    std::function<void(int)> afterUploadedFile;
+    std::string mailLibrary = "Mapi32.dll";
+    const OcrApplication& Application() const { return ocr_; }
+    const std::vector<std::string>& OcrNames() const { return ocrNames_; }
+    // Pages the printer took.
+    int PrintedPages() const { return printedPages_; }
 
 private:
     int savePage(IL_IMAGE* page, bool collect);
@@ -93,6 +110,15 @@ private:
     void runCollect(ActionKind kind);
     void runCustom();
     void deleteFile(const std::string& path);
+    int printPage(IL_IMAGE* page);
+    int saveOcrPage(IL_IMAGE* page);
+    bool newOcrBatch();
+    std::string ocrPageName();
+    void runCopy();
+    void runOcr();
+    void mailFiles(const std::vector<std::string>& files);
+    void uploadFiles(const std::vector<std::string>& files);
+    bool loadPrinterLibrary();
 
     JobProfile profile_;
     JobServices services_;
@@ -118,6 +144,26 @@ private:
     bool scanned_ = false;
     std::string temporaryFolder_;
     unsigned pageFileCounter_ = 0;
+    // e-mail and FTP
+    FtpSettings ftp_;
+    std::unique_ptr<CInternetSession, void (*)(CInternetSession*)> session_{nullptr, nullptr};
+    // copy
+    std::string printerName_, printerDriver_, printerPort_, printerNames_;
+    int copies_ = 1, scale_ = 100;
+    DWORD printFlags_ = PRINTER_FLAGS_BASE;
+    HMODULE printerModule_ = nullptr;
+    const PRINTER_TABLE* printer_ = nullptr;
+    PRINTER_RECORD printerRecord_{};
+    PRINT_JOB printJob_{};
+    bool documentStarted_ = false;
+    int printedPages_ = 0;
+    // ocr and bcr
+    OcrApplication ocr_;
+    bool launchExport_ = false;
+    std::vector<std::vector<std::string>> ocrBatches_;
+    std::vector<std::string> ocrNames_;
+    std::string ocrBatchFile_;
+    int ocrRunning_ = 0, ocrPagesInBatch_ = 0;
 };
 
 }  // namespace keyrider

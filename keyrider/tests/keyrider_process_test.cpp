@@ -3,6 +3,7 @@
 // set-up tool's tree and SANE's test device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -149,6 +150,54 @@ TEST_F(ProcessTest, EndToEndAPressRunsTheButtonsJobProgram) {
     EXPECT_NE(text.find("[1]"), std::string::npos) << text;
     EXPECT_NE(text.find("Description=Copy the scanned pages"), std::string::npos) << text;
     EXPECT_NE(text.find("[1\\ADF]"), std::string::npos) << text;
+    Second("/q");
+    EXPECT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
+}
+
+// A start with "/B" and a job ini scans the test device's feeder (ten pages)
+// and files them: ten JPEG files for button 1, one ten-page PDF for button 2.
+TEST_F(ProcessTest, EndToEndAJobIniFilesTheFeedersPages) {
+    Scanner(true);
+    const fs::path ini = root_ / "job.ini", jpegs = root_ / "jpegs", pdfs = root_ / "pdfs";
+    std::ofstream(ini) << "[Summary]\n1=filing\n2=PDF\n"
+                       << "[1]\nSource=4\nMode=1\nDate And Time=0\n[1\\ADF]\nResolution=75\n[1\\Folder]\n1=" << jpegs.string()
+                       << "\n[2]\nSource=4\nMode=1\n[2\\ADF]\nResolution=75\n[2\\Gray]\nFormat=6\nPDF Single File=1\n"
+                       << "[2\\Folder]\n1=" << pdfs.string() << "\n";
+    auto files = [](const fs::path& folder) {
+        std::vector<fs::path> found;
+        if (fs::exists(folder))
+            for (auto& e : fs::directory_iterator(folder)) found.push_back(e.path());
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    first_ = suite::StartProgram((Bin() / "Keyrider").string(), {"/B", "1", ini.string()});
+    ASSERT_NE(first_, nullptr);
+    // The job runs before the program settles in the tray.
+    ASSERT_TRUE(WaitFor([&] { return FindWindow(nullptr, title_.c_str()) != nullptr; }, 60000));
+    std::vector<fs::path> jpegFiles = files(jpegs);
+    ASSERT_EQ(jpegFiles.size(), 10u);
+    EXPECT_EQ(jpegFiles.front().filename(), "Image00.jpg");
+    EXPECT_EQ(jpegFiles.back().filename(), "Image09.jpg");
+    for (const fs::path& f : jpegFiles) {
+        std::ifstream in(f, std::ios::binary);
+        unsigned char magic[3] = {};
+        in.read(reinterpret_cast<char*>(magic), 3);
+        EXPECT_TRUE(magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) << f;
+    }
+    Second("/q");
+    ASSERT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
+    CloseHandle(first_);
+    first_ = suite::StartProgram((Bin() / "Keyrider").string(), {"/B", "2", ini.string()});
+    ASSERT_TRUE(WaitFor([&] { return FindWindow(nullptr, title_.c_str()) != nullptr; }, 60000));
+    std::vector<fs::path> pdfFiles = files(pdfs);
+    ASSERT_EQ(pdfFiles.size(), 1u);
+    const std::string info = root_ / "pdfinfo.txt";
+    const std::string command = "pdfinfo '" + pdfFiles[0].string() + "' > '" + info + "' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadAll(info);
+    const std::string text = ReadAll(info);
+    const std::size_t at = text.find("Pages:");
+    ASSERT_NE(at, std::string::npos) << text;
+    EXPECT_EQ(std::atoi(text.c_str() + at + 6), 10) << text;
     Second("/q");
     EXPECT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
 }

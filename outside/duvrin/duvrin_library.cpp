@@ -19,7 +19,8 @@ int beginJob(PRINTER_RECORD* record, const PRINTER_NAMES*, PRINTER_RECORD*) {
 
 int startDoc(PRINT_JOB* job) {
     if (!job || !job->Printer || job->Printer->Started) return 0;
-    HDC dc = AfxCreatePrinterDC();
+    // The printer named first of the job's three names.
+    HDC dc = AfxCreatePrinterDCFor(job->PrinterNames);
     if (!dc) return 0;
     DOCINFO info{};
     info.cbSize = sizeof info;

@@ -10,6 +10,7 @@
 
 #include "outside/include/mapi32.h"
 #include "outside/include/outside.h"
+#include "outside/mapi32/compose_dialog.h"
 #include "outside/mapi32/mail_sender.h"
 #include "platform/win/path.h"
 
@@ -61,7 +62,7 @@ OUTSIDE_EXPORT ULONG MAPILogoff(LHANDLE session, std::uintptr_t, FLAGS, ULONG) {
     return session ? SUCCESS_SUCCESS : MAPI_E_INVALID_SESSION;
 }
 
-OUTSIDE_EXPORT ULONG MAPISendMail(LHANDLE, std::uintptr_t, MapiMessage* message, FLAGS, ULONG) {
+OUTSIDE_EXPORT ULONG MAPISendMail(LHANDLE, std::uintptr_t, MapiMessage* message, FLAGS flags, ULONG) {
     if (!message) return MAPI_E_FAILURE;
     mapi32::Mail mail;
     mail.subject = message->lpszSubject ? message->lpszSubject : "";
@@ -76,6 +77,18 @@ OUTSIDE_EXPORT ULONG MAPISendMail(LHANDLE, std::uintptr_t, MapiMessage* message,
     }
     for (ULONG i = 0; i < message->nFileCount && message->lpFiles; ++i)
         mail.files.push_back(AttachmentOf(message->lpFiles[i].lpszPathName, message->lpFiles[i].lpszFileName));
+    // With the dialog flag the sender completes the mail in the compose window.
+    if ((flags & MAPI_DIALOG) && mail.to.empty() && mail.cc.empty() && mail.bcc.empty()) {
+        mapi32::MailSettings settings;
+        if (mapi32::ReadMailSettings(&settings)) {
+            mapi32::ComposeModel model;
+            model.subject = mail.subject;
+            for (const mapi32::Attachment& a : mail.files) model.files.push_back(a.name);
+            if (!mapi32::RunComposeDialog(model)) return MAPI_USER_ABORT;
+            mail.to = model.Recipients();
+            mail.subject = model.subject;
+        }
+    }
     return Deliver(mail);
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "outside/include/mapi32.h"
+#include "outside/mapi32/compose_model.h"
 #include "platform/win/library.h"
 #include "platform/win/registry.h"
 
@@ -198,6 +199,21 @@ TEST_F(Mail, WithoutAServerADesktopMailProgramTakesTheFiles) {
     std::vector<std::string> want = {"--attach", pages_[0], "--attach", pages_[2]};
     EXPECT_EQ(Lines(args), want);
     unsetenv("DISPLAY");
+}
+
+TEST(ComposeModel, RecipientsMustBeAddresses) {
+    mapi32::ComposeModel m;
+    EXPECT_FALSE(m.Problem().empty());
+    m.to = "a@b.test; SMTP:c@d.test,  e@f.test";
+    EXPECT_EQ(m.Recipients(), (std::vector<std::string>{"a@b.test", "c@d.test", "e@f.test"}));
+    EXPECT_EQ(m.Problem(), "");
+    for (const char* bad : {"nobody", "@b.test", "a@", "a@b", "a@@b.test", "a@b.test\r\nRCPT TO:<x@y.z>", "<a@b.test>"}) {
+        m.to = bad;
+        EXPECT_FALSE(m.Problem().empty()) << bad;
+    }
+    m.to = "a@b.test";
+    m.subject = "two\r\nlines";
+    EXPECT_FALSE(m.Problem().empty());
 }
 
 }  // namespace

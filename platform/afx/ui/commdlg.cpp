@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/afx/core/afxgdi.h"
 #include "platform/afx/core/dc_qt.h"
@@ -384,6 +386,8 @@ struct PrinterDC {
     // so that a failed or aborted document leaves no half-written file.
     std::unique_ptr<suite::AtomicFile> file;
     CString output;  // the file or printer the document goes to
+    QString printerName;  // a printer of the machine; empty: the default one
+    bool pdfFile = false;  // the PDF file printer was asked for
     bool inDoc = false, inPage = false, anyPage = false;
 };
 std::map<HDC, PrinterDC*>& Printers() {
@@ -393,6 +397,55 @@ std::map<HDC, PrinterDC*>& Printers() {
 CString g_lastOutput;
 constexpr int kDpi = 150;
 }  // namespace
+
+HDC AfxCreatePrinterDCFor(LPCSTR printerName) {
+    HDC dc = AfxCreatePrinterDC();
+    auto it = Printers().find(dc);
+    if (it == Printers().end() || !printerName || !*printerName) return dc;
+    if (std::strcmp(printerName, kPdfFilePrinter) == 0) it->second->pdfFile = true;
+    else if (!QPrinterInfo::printerInfo(ToQ(printerName)).isNull()) it->second->printerName = ToQ(printerName);
+    else it->second->pdfFile = true;  // an unknown printer: never some other printer
+    return dc;
+}
+
+BOOL EnumPrintersA(DWORD, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
+    if (level != 2 || !needed || !returned) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    EnsureApplication();
+    struct Row {
+        std::string name, driver, port;
+    };
+    std::vector<Row> rows;
+    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
+        rows.push_back({info.printerName().toStdString(), info.makeAndModel().toStdString(), info.printerName().toStdString()});
+    rows.push_back({kPdfFilePrinter, "PDF", "FILE:"});
+    DWORD total = DWORD(rows.size() * sizeof(PRINTER_INFO_2A));
+    for (const Row& r : rows) total += DWORD(r.name.size() + r.driver.size() + r.port.size() + 3);
+    *needed = total;
+    *returned = 0;
+    if (!buffer || size < total) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    auto* records = reinterpret_cast<PRINTER_INFO_2A*>(buffer);
+    char* text = reinterpret_cast<char*>(buffer + rows.size() * sizeof(PRINTER_INFO_2A));
+    auto put = [&](const std::string& s) {
+        char* at = text;
+        std::memcpy(text, s.c_str(), s.size() + 1);
+        text += s.size() + 1;
+        return at;
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        records[i] = PRINTER_INFO_2A{};
+        records[i].pPrinterName = put(rows[i].name);
+        records[i].pDriverName = put(rows[i].driver);
+        records[i].pPortName = put(rows[i].port);
+    }
+    *returned = DWORD(rows.size());
+    return TRUE;
+}
 
 HDC AfxCreatePrinterDC() {
     EnsureApplication();
@@ -418,7 +471,8 @@ int StartDoc(HDC dc, const DOCINFO* info) {
     QString out;
     if (info && info->lpszOutput) out = ToQ(info->lpszOutput);
     else if (const char* env = std::getenv("SUITE_PRINT_PDF"); env && *env) out = QString::fromLocal8Bit(env);
-    bool toFile = !out.isEmpty() || QPrinterInfo::availablePrinterNames().isEmpty();
+    if (!p->printerName.isEmpty()) p->printer->setPrinterName(p->printerName);
+    bool toFile = !out.isEmpty() || p->pdfFile || QPrinterInfo::availablePrinterNames().isEmpty();
     if (toFile) {
         if (out.isEmpty()) {
             QString name = info && info->lpszDocName ? ToQ(info->lpszDocName) : QString("document");

@@ -149,6 +149,27 @@ struct DOCINFO {
 // go to the printer, or to a PDF file (lpszOutput, else $SUITE_PRINT_PDF,
 // else "<document>.pdf" in the temporary folder) when no printer is set up.
 AFX_UI_API HDC AfxCreatePrinterDC();
+// The same for the printer of that name (EnumPrinters); the PDF file printer
+// (kPdfFilePrinter), an empty or an unknown name print to a PDF file as above.
+AFX_UI_API HDC AfxCreatePrinterDCFor(LPCSTR printerName);
+
+// The printers set up on this machine, and always the PDF file printer.
+#define PRINTER_ENUM_LOCAL 0x00000002u
+#define PRINTER_ENUM_CONNECTIONS 0x00000004u
+inline constexpr const char* kPdfFilePrinter = "PDF File";
+struct PRINTER_INFO_2A {
+    LPSTR pServerName;
+    LPSTR pPrinterName;
+    LPSTR pShareName;
+    LPSTR pPortName;
+    LPSTR pDriverName;
+    LPSTR pComment;
+    LPSTR pLocation;
+};
+// Level 2 only: records followed by their texts in `buffer`. With too small
+// a buffer FALSE with ERROR_INSUFFICIENT_BUFFER and the size in `needed`.
+AFX_UI_API BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                              LPDWORD returned);
 // Ends a printer device context of AfxCreatePrinterDC (an unfinished
 // document is abandoned); DeleteDC alone leaves its page behind.
 AFX_UI_API BOOL AfxDeletePrinterDC(HDC dc);

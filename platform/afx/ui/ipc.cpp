@@ -22,7 +22,7 @@ namespace afx_detail {
 namespace {
 constexpr std::uintptr_t kRemoteBit = std::uintptr_t(1) << 62;
 constexpr int kConnectMs = 500;
-enum Op : BYTE { kFind = 1, kPost = 2, kSend = 3, kShow = 4 };
+enum Op : BYTE { kFind = 1, kPost = 2, kSend = 3, kShow = 4, kBroadcast = 5 };
 
 struct RemoteWindow {
     qint64 pid;
@@ -193,6 +193,17 @@ QByteArray Handle(const QByteArray& req) {
         Put<quint64>(out, reinterpret_cast<quint64>(h));
         return out;
     }
+    if (op == kBroadcast) {
+        UINT msg = r.Get<quint32>();
+        auto wp = static_cast<WPARAM>(r.Get<quint64>());
+        auto lp = static_cast<LPARAM>(r.Get<qint64>());
+        int posted = 0;
+        if (r.ok && AcceptedFromOutside(msg))
+            for (HWND h : AllWindows())
+                if (OutsideTarget(h) && ::PostMessage(h, msg, wp, lp)) ++posted;
+        Put<BYTE>(out, posted > 0 ? 1 : 0);
+        return out;
+    }
     auto hwnd = reinterpret_cast<HWND>(r.Get<quint64>());
     if (op == kShow) {
         int cmd = r.Get<qint32>();
@@ -333,6 +344,26 @@ LRESULT RemoteSend(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT t
     std::memcpy(&r, reply.constData() + 1, 8);
     if (ok) *ok = true;
     return static_cast<LRESULT>(r);
+}
+
+int RemoteBroadcast(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!QCoreApplication::instance()) return 0;
+    QByteArray req;
+    Put<BYTE>(req, kBroadcast);
+    Put<quint32>(req, message);
+    Put<quint64>(req, wParam);
+    Put<qint64>(req, lParam);
+    qint64 self = QCoreApplication::applicationPid();
+    QDir dir(EndpointDir());
+    int reached = 0;
+    for (const QString& name : dir.entryList({"*.sock"}, QDir::System | QDir::Files, QDir::Name)) {
+        bool ok = false;
+        qint64 pid = name.left(name.size() - 5).toLongLong(&ok);
+        if (!ok || pid == self) continue;
+        QByteArray reply;
+        if (Exchange(pid, req, &reply, 1000) && reply.size() >= 1 && reply[0] == 1) ++reached;
+    }
+    return reached;
 }
 
 BOOL RemoteShow(HWND hwnd, int cmd, bool foreground) {

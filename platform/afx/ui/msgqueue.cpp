@@ -291,6 +291,13 @@ using namespace afx_detail;
 
 BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!hwnd) return PostThreadMessage(CurrentQueue()->id, message, wParam, lParam);
+    if (hwnd == HWND_BROADCAST) {
+        for (HWND h : AllWindows())
+            if (CWnd* w = CWnd::FromHandlePermanent(h); w && w->m_hWnd && !(w->m_dwStyle & WS_CHILD))
+                PostTo(h, message, wParam, lParam, nullptr);
+        RemoteBroadcast(message, wParam, lParam);
+        return TRUE;
+    }
     if (IsRemoteHandle(hwnd)) return RemotePost(hwnd, message, wParam, lParam);
     return PostTo(hwnd, message, wParam, lParam, nullptr);
 }

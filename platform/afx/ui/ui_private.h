@@ -182,6 +182,9 @@ bool IsRemoteHandle(HWND hwnd);
 // 1 when another process's window is visible, 0 when hidden, -1 when it cannot be asked.
 int RemoteVisible(HWND hwnd);
 BOOL RemotePost(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Posts `message` to the top-level windows of every other program; the number
+// of programs that took it.
+int RemoteBroadcast(UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT RemoteSend(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT timeout, bool* ok);
 BOOL RemoteShow(HWND hwnd, int cmd, bool foreground);
 HWND RemoteFind(LPCSTR className, LPCSTR title);

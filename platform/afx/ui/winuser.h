@@ -244,6 +244,9 @@ using LPSCROLLINFO = SCROLLINFO*;
 #define HWND_BOTTOM (reinterpret_cast<HWND>(1))
 #define HWND_TOPMOST (reinterpret_cast<HWND>(-1))
 #define HWND_NOTOPMOST (reinterpret_cast<HWND>(-2))
+// PostMessage to every top-level window, of this program and of the others
+// (which take only the messages they accept from outside, as for any post).
+#define HWND_BROADCAST (reinterpret_cast<HWND>(0xFFFF))
 
 // RedrawWindow.
 #define RDW_INVALIDATE 0x0001u

@@ -1,0 +1,435 @@
+#include "keyrider/ocr_connectors.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <strings.h>
+
+#include "outside/include/image_library.h"
+#include "platform/win/exclusive_file.h"
+#include "platform/win/locator.h"
+#include "platform/win/path.h"
+#include "platform/win/time.h"
+
+namespace keyrider {
+
+namespace {
+
+struct TagRow {
+    const char* tag;
+    const char* dll;
+    const char* stem;  // detection sub-keys: stem + k
+};
+const TagRow kTags[] = {
+    {"Marrowby", "orocr.dll", "OROCR "},     {"halbrook", "halbrook.dll", "Halbrook "},
+    {"maxreader", "maxreader.dll", "MaxReader "}, {"moplink", "Nellith.dll", nullptr},
+    {"thocr", "thocr.dll", "THOCR "},         {"harnel", "harnel.dll", "Harnel "},
+    {"lomart", "lomart.dll", "Lomart "},      {"hotcard", "hotcard.dll", "HotCard "},
+    {"dravel", "dravel.dll", "Dravel "},      {"quenby", "quenby.dll", "Quenby "},
+};
+
+const TagRow* RowOfTag(const std::string& tag) {
+    for (const TagRow& r : kTags)
+        if (strcasecmp(r.tag, tag.c_str()) == 0) return &r;
+    return nullptr;
+}
+
+bool Same(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+std::string Native(const std::string& p) { return suite::NativePathOfEither(p); }
+
+// Writes `text` to a new file `path` (replacing none); false when it cannot.
+bool WriteNewFile(const std::string& path, const std::string& text) {
+    std::ofstream out(Native(path), std::ios::binary | std::ios::trunc);
+    out << text;
+    out.flush();
+    return bool(out);
+}
+
+std::string Lines(const std::vector<std::string>& files) {
+    std::string text;
+    for (const std::string& f : files) text += f + "\r\n";
+    return text;
+}
+
+std::string Stamp(const ConnectorServices& s) {
+    std::array<int, 6> t = s.now ? s.now() : std::array<int, 6>{};
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d%02d", t[0], t[1], t[2], t[3], t[4], t[5]);
+    return text;
+}
+
+// The result name: the output name (ending in ".") and the type, one dot between.
+std::string ResultName(const std::string& name, const std::string& type) {
+    if (type.empty()) return name;
+    if (!name.empty() && name.back() == '.') return name + type;
+    return name + "." + type;
+}
+
+void Report(const ConnectorServices& s, const std::string& text) {
+    if (s.report) s.report(text);
+}
+
+}  // namespace
+
+int OcrApplication::Option(const std::string& name, int def) const {
+    auto it = options.find(name);
+    return it == options.end() ? def : it->second;
+}
+
+std::string OcrTagOfDll(const std::string& dll) {
+    for (const TagRow& r : kTags)
+        if (Same(dll, r.dll)) return r.tag;
+    return dll;
+}
+
+std::string CanonicalOcrName(const std::string& name) {
+    if (Same(name, "Marrowby 6")) return "Marrowby";
+    if (Same(name, "harnel finder")) return "hotcard";
+    return name;
+}
+
+int ImageFormatOfKind(int kind) {
+    switch (kind) {
+        case 1:
+        case 4: return IL_FORMAT_TIF;
+        case 2: return IL_FORMAT_JPG;
+        case 3: return IL_FORMAT_PNG;
+        default: return IL_FORMAT_BMP;
+    }
+}
+
+const char* ExtensionOfKind(int kind) {
+    switch (kind) {
+        case 1:
+        case 4: return "tif";
+        case 2: return "jpg";
+        case 3: return "png";
+        default: return "bmp";
+    }
+}
+
+bool SafeForDdeCommand(const std::string& path) { return path.find_first_of("),\r\n") == std::string::npos; }
+
+bool SelectOcrApplication(HKEY appKey, const JobProfile& p, const std::string& section, const std::string& rawName,
+                          const std::string& actionType, OcrApplication* app, std::string* problem) {
+    const std::string name = CanonicalOcrName(rawName);
+    *app = OcrApplication{};
+    const TagRow* row = RowOfTag(name);
+    if (!row) {
+        *problem = "\"" + rawName + "\" is no application this program can hand pages to.";
+        return false;
+    }
+    HKEY list = nullptr;
+    const std::string listPath = actionType + "\\OCR Application";
+    if (!appKey || RegOpenKeyExA(appKey, listPath.c_str(), 0, KEY_READ, &list) != ERROR_SUCCESS) {
+        *problem = "No application list for \"" + actionType + "\".";
+        return false;
+    }
+    HKEY entry = nullptr;
+    // The list ends at its first missing entry.
+    for (int n = 1; n <= 1000 && !entry; ++n) {
+        HKEY sub = nullptr;
+        if (RegOpenKeyExA(list, std::to_string(n).c_str(), 0, KEY_READ, &sub) != ERROR_SUCCESS) break;
+        std::string dll;
+        if (suite::ReadStringValue(sub, "DLL", &dll) && !dll.empty() && Same(OcrTagOfDll(dll), row->tag)) {
+            entry = sub;
+            app->entry = n;
+        } else {
+            RegCloseKey(sub);
+        }
+    }
+    RegCloseKey(list);
+    if (!entry) {
+        *problem = "\"" + rawName + "\" is not in the application list.";
+        return false;
+    }
+    app->tag = row->tag;
+    bool found = false;
+    if (app->tag == "moplink") {
+        HKEY key = nullptr;
+        for (const char* version : {"Moplink 10", "Moplink 9"}) {
+            if (RegOpenKeyExA(entry, version, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+            found = suite::FirstExistingLocatedFile(key, "Exe RegPath ", &app->program) ||
+                    (suite::ReadStringValue(key, "Exe RegPath", &app->program) &&
+                     suite::LocateExistingFile(app->program, &app->program));
+            DWORD delay = 0, size = sizeof delay, type = 0;
+            if (RegQueryValueExA(key, "Delay seconds", nullptr, &type, reinterpret_cast<BYTE*>(&delay), &size) ==
+                    ERROR_SUCCESS &&
+                type == REG_DWORD)
+                app->delaySeconds = int(delay);
+            HKEY pdf = nullptr;
+            if (RegOpenKeyExA(key, "--Default\\PDF", 0, KEY_READ, &pdf) == ERROR_SUCCESS) {
+                for (const char* v : {"Output Style", "Retain Text Color", "Retain DPI", "Max Dpi", "Reduce Color to BW",
+                                      "Quality", "Create Bookmark"}) {
+                    DWORD value = 0;
+                    size = sizeof value;
+                    if (RegQueryValueExA(pdf, v, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS)
+                        app->pdf[v] = int(value);
+                }
+                RegCloseKey(pdf);
+            }
+            RegCloseKey(key);
+            break;
+        }
+    } else {
+        suite::InstalledProgram installed;
+        found = suite::FindInstalledProgram(entry, row->stem, true, &installed);
+        if (found) app->program = installed.program;
+    }
+    RegCloseKey(entry);
+    if (!found) {
+        *problem = "\"" + rawName + "\" is not installed.";
+        return false;
+    }
+    const std::string priv = section + "\\OCR Application\\" + std::to_string(app->entry) + "\\Private";
+    auto opt = [&](const char* key, int def) { app->options[key] = p.Int(priv, key, def); };
+    app->sendTo = p.String(priv, "Send To", "");
+    if (app->tag == "Marrowby") {
+        opt("PagesToFile", 1), opt("Format", 0), opt("PDF Quality", 0), opt("Auto Deskew", 0), opt("Auto Rotate", 0);
+        opt("Show Options Dialog", 1);
+        std::string language = p.String(priv, "Primary Language", "");
+        app->language = language.empty() ? "english(OR)" : language.size() > 2 ? language.substr(2) : "";
+    } else if (app->tag == "moplink") {
+        opt("PagesToFile", 1), opt("Format", 0), opt("Detect Paper Orientation", 0), opt("Paper Deskew", 0);
+        opt("Numeric Text Only", 0), opt("Primary Language", 0), opt("Secondary Language", 0);
+    } else if (app->tag == "thocr") {
+        opt("Format", 0);
+    } else if (app->tag == "halbrook" || app->tag == "maxreader") {
+        opt("Format", app->tag == "halbrook" ? 1 : 0), opt("PagesToFile", 1), opt("Page Single File", 0);
+    }
+    return true;
+}
+
+std::vector<std::string> SendToOcrApplication(const OcrApplication& app,
+                                              const std::vector<std::vector<std::string>>& batches,
+                                              const std::vector<std::string>& names, bool openResult,
+                                              bool doubleSided, const ConnectorServices& s) {
+    std::vector<std::string> taken;
+    auto all = [&] {
+        std::vector<std::string> files;
+        for (const auto& b : batches) files.insert(files.end(), b.begin(), b.end());
+        return files;
+    };
+    auto sendTo = [&](const std::string& result, bool always) {
+        if ((openResult || always) && !app.sendTo.empty() && s.exists && s.exists(app.sendTo) && s.exists(result) && s.open)
+            s.open(app.sendTo, result);
+    };
+    const std::string& program = app.program;
+    if (app.tag == "dravel" || app.tag == "quenby") {
+        // Started without waiting: the pages stay for the application.
+        const std::vector<std::string> files = all();
+        const std::string list = s.temporaryFolder + (app.tag == "dravel" ? "Dravel_" + Stamp(s) + ".ini" : Stamp(s) + ".txt");
+        const std::string created = suite::CreateNewFileWithSuffix(list);
+        if (created.empty() || !WriteNewFile(created, Lines(files))) {
+            Report(s, "The list file \"" + list + "\" cannot be written.");
+            return taken;
+        }
+        std::string line = Quoted(program) + " /Oltrane ";
+        if (app.tag == "quenby") line += doubleSided ? "/b " : "/r ";
+        line += Quoted(created);
+        if (!s.run || !s.run(line, 0)) Report(s, "\"" + program + "\" could not be started.");
+        return taken;
+    }
+    if (app.tag == "harnel") {
+        const std::vector<std::string> files = all();
+        const std::string ini = s.temporaryFolder + "Harnel.Ini";
+        std::string text = "[Application]\r\nName=Harnel\r\n[Files]\r\nCount=" + std::to_string(files.size()) +
+                           "\r\nDoubleSide=" + (doubleSided ? "1" : "0") + "\r\n[Delete]\r\nFlag=1\r\n[Files]\r\n";
+        for (std::size_t i = 0; i < files.size(); ++i) text += "File" + std::to_string(i) + "=" + Quoted(files[i]) + "\r\n";
+        if (!WriteNewFile(ini, text)) {
+            Report(s, "The ini file \"" + ini + "\" cannot be written.");
+            return taken;
+        }
+        if (!s.run || !s.run(Quoted(program) + " " + Quoted("/f=" + ini), 0)) {
+            Report(s, "\"" + program + "\" could not be started.");
+            return taken;
+        }
+        // The application deletes the ini once it took the files.
+        unsigned waited = 0;
+        while (s.exists && s.exists(ini) && waited < s.waitMs) {
+            Sleep(waited == 0 ? 1000 : 500);
+            waited += waited == 0 ? 1000 : 500;
+        }
+        if (s.exists && s.exists(ini)) {
+            Report(s, "\"" + program + "\" did not take the pages in time; they are kept in \"" + s.temporaryFolder + "\".");
+            return taken;
+        }
+        return files;  // its ini said: delete them
+    }
+    if (app.tag == "hotcard") {
+        const std::vector<std::string> files = all();
+        const std::string list = s.temporaryFolder + "HotCard.Ini";
+        std::string text;
+        for (std::size_t i = 0; i < files.size(); ++i)
+            text += files[i] + std::to_string(doubleSided ? int(i % 2) + 1 : 1) + "\r\n";
+        text += "\r\n";
+        if (!WriteNewFile(list, text)) {
+            Report(s, "The list file \"" + list + "\" cannot be written.");
+            return taken;
+        }
+        const std::string line = Quoted(program) + " /r" + 'e' + "an" + Quoted(list);
+        if (!s.runUntilMessage || !s.runUntilMessage(line, "BCR_COMMANDLINE_MSG", s.waitMs)) {
+            Report(s, "\"" + program + "\" did not answer in time; the pages are kept in \"" + s.temporaryFolder + "\".");
+            return taken;
+        }
+        return files;
+    }
+    if (app.tag == "thocr") {
+        if (names.empty()) return taken;
+        const std::vector<std::string> files = all();
+        const int format = app.Option("Format");
+        const std::string result = ResultName(names[0], format == 0 ? "rtf" : format == 1 ? "html" : "");
+        const std::string list = suite::CreateNewFileWithSuffix(s.temporaryFolder + "THOCR.OCR.lst");
+        if (list.empty() || !WriteNewFile(list, Lines(files)) || !WriteNewFile(result, "")) {
+            Report(s, "The list or result file of \"" + program + "\" cannot be written.");
+            return taken;
+        }
+        if (!s.run || !s.run(Quoted(program) + " /b " + Quoted(list) + " /l /r /e /o " + Quoted(result), 0))
+            Report(s, "\"" + program + "\" could not be started.");
+        sendTo(result, false);
+        return taken;
+    }
+    if (app.tag == "Marrowby") {
+        const int format = app.Option("Format");
+        const std::string type = format == 1 ? "pdf" : format == 2 ? "rtf" : "txt";
+        for (std::size_t i = 0; i < names.size() && i < batches.size(); ++i) {
+            const std::string result = ResultName(names[i], type);
+            const std::string list = suite::CreateNewFileWithSuffix(s.temporaryFolder + "Marrowby.lst");
+            if (list.empty() || !WriteNewFile(list, Lines(batches[i]))) {
+                Report(s, "The list file of \"" + program + "\" cannot be written.");
+                return taken;
+            }
+            char quality[16];
+            std::snprintf(quality, sizeof quality, "%d", app.Option("PDF Quality"));
+            std::string line = Quoted(program) + " -O" + Quoted(result) + " -F" + type + " -Q" + quality + " -I" +
+                               Quoted(list) + " -L" + app.language;
+            const bool deskew = app.Option("Auto Deskew") != 0, rotate = app.Option("Auto Rotate") != 0;
+            if (!deskew && !rotate) line += " -Cnotori+notskew";
+            else if (!deskew) line += " -Cnotskew";
+            else if (!rotate) line += " -Cnotori";
+            const bool ended = s.run && s.run(line, s.waitMs);
+            std::remove(Native(list).c_str());
+            if (!ended) {
+                Report(s, "\"" + program + "\" did not finish in time; its pages are kept.");
+                return taken;
+            }
+            taken.insert(taken.end(), batches[i].begin(), batches[i].end());
+            sendTo(result, false);
+        }
+        return taken;
+    }
+    if (app.tag == "lomart") {
+        for (const std::string& file : all()) {
+            if (!SafeForDdeCommand(file)) {
+                Report(s, "\"" + file + "\" cannot be named in a command of \"" + program + "\"; it is kept.");
+                continue;
+            }
+            ConnectorServices::DdeScript script;
+            script.service = "LOMART";
+            script.topic = "SYSTEM";
+            script.startLine = Quoted(program) + " LOMART/DDE";
+            script.windowClass = "Quade_LomartApplication";
+            script.postCommand = 372;
+            script.commands.push_back({"[EXPORT](" + file + ")", 60000});
+            std::string problem;
+            if (!s.dde || !s.dde(script, &problem)) {
+                Report(s, "\"" + file + "\" was not taken by \"" + program + "\": " + problem);
+                return taken;
+            }
+            taken.push_back(file);
+        }
+        return taken;
+    }
+    if (app.tag == "moplink") {
+        for (std::size_t i = 0; i < names.size() && i < batches.size(); ++i) {
+            const int format = app.Option("Format");
+            const std::string result = ResultName(names[i], format == 0 ? "htm" : format == 1 ? "txt" : format == 2 ? "pdf" : "rtf");
+            bool safe = SafeForDdeCommand(result);
+            for (const std::string& f : batches[i]) safe = safe && SafeForDdeCommand(f);
+            if (!safe) {
+                Report(s, "A path of this batch holds \")\" or \",\" and cannot be sent to \"" + program + "\"; the pages are kept.");
+                continue;
+            }
+            ConnectorServices::DdeScript script;
+            script.service = "Quade";
+            script.topic = "QuadeOCR";
+            script.startLine = Quoted(program) + " -nologo";
+            script.windowTitle = "Moplink";
+            script.endWhenStarted = true;
+            auto add = [&](const std::string& c, unsigned ms = 60000) { script.commands.push_back({c, ms}); };
+            auto onOff = [](bool on) { return on ? std::string("(ON)") : std::string("(OFF)"); };
+            add("[NEW_DOCUMENT]");
+            const int style = app.pdf.count("Output Style") ? app.pdf.at("Output Style") : 0;
+            auto pdfValue = [&](const char* k) { return app.pdf.count(k) ? app.pdf.at(k) : 0; };
+            if (format == 0) add("[FMTTEXT](34,1,0)");
+            else if (format == 1) add("[FMTTEXT](14,1,0)");
+            else if (format == 2) add(style == 0 ? "[FMTTEXT](53,1,0)" : style == 1 ? "[FMTTEXT](54,1,0)" : "[FMTTEXT](75,1,0)");
+            else {
+                add("[FMTTEXT](29,1,0)");
+                add("[FLOWING_COLUMNS](ON)");
+                add("[INSERT_COLUMN_BREAK](ON)");
+            }
+            if (format == 2) {
+                add("[INCLUDEGRAPHICS]" + onOff(style != 0));
+                add("[PDF_EMBED_FONTS](ON)");
+                add("[ENCODECOLORS]" + onOff(pdfValue("Retain Text Color") != 0));
+                if (style != 0) {
+                    std::string options = "[OPTIONS_GRAPHICS_ADVANCED](";
+                    options += pdfValue("Retain DPI") ? "0," : std::to_string(pdfValue("Max Dpi")) + ",";
+                    options += pdfValue("Reduce Color to BW") ? "1,0)" : "0," + std::to_string(pdfValue("Quality")) + ")";
+                    add(options);
+                }
+                add("[PDF_PARAMS]" + onOff(pdfValue("Create Bookmark") != 0));
+            }
+            if (app.Option("Numeric Text Only")) {
+                add("[LANGUAGE_OCR](" + std::to_string(app.Option("Secondary Language")) + ")");
+            } else if (app.Option("Primary Language")) {
+                add("[LANGUAGE_OCR](" + std::to_string(app.Option("Primary Language")) + ")");
+                add("[LANGUAGE_SEC_OCR](" + std::to_string(app.Option("Secondary Language")) + ")");
+            }
+            add("[PAGE_DESKEW]" + onOff(app.Option("Paper Deskew") != 0));
+            add("[AUTO_ORIENTATION]" + onOff(app.Option("Detect Paper Orientation") != 0));
+            add("[PAGEANALYSIS](ON)");
+            add("[INTERLEARN](OFF)");
+            add("[DISABLEWNGNOWINDOW](ON)");
+            add("[HIDE]");
+            add("[DISPLAY_PROGRESS](ON)");
+            add("[FORCE_AS_300DPI](ON)");
+            for (const std::string& f : batches[i]) {
+                add("[INPUT](" + f + ")");
+                add("[SCAN_MULTIPAGE]");
+            }
+            add("[OUTPUT](" + result + ",NEW)");
+            add("[OCR]", 900000);
+            add("[NEW_DOCUMENT]");
+            std::string problem;
+            if (!s.dde || !s.dde(script, &problem)) {
+                Report(s, "\"" + program + "\" did not recognise the pages: " + problem + "; they are kept.");
+                return taken;
+            }
+            // The result must be there before the pages go.
+            unsigned waited = 0;
+            const unsigned bound = unsigned(std::max(app.delaySeconds, 1)) * 1000u;
+            while (!(s.exists && s.exists(result)) && waited < bound) {
+                Sleep(100);
+                waited += 100;
+            }
+            if (!(s.exists && s.exists(result))) {
+                Report(s, "\"" + program + "\" wrote no \"" + result + "\"; the pages are kept.");
+                return taken;
+            }
+            taken.insert(taken.end(), batches[i].begin(), batches[i].end());
+            sendTo(result, false);
+        }
+        return taken;
+    }
+    Report(s, "Pages cannot be handed to \"" + app.tag + "\" by this program; they are kept in \"" + s.temporaryFolder + "\".");
+    return taken;
+}
+
+}  // namespace keyrider

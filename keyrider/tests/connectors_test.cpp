@@ -1,0 +1,369 @@
+// The OCR and card hand-offs: which application a button names and whether
+// it is installed, the exact command lines, lists, inis and DDE scripts each
+// one gets, batches of "PagesToFile" pages, and the stand-in applications
+// (DDE, recorder) taking pages, hanging or refusing.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "keyrider/connector_services.h"
+#include "keyrider/scan_job.h"
+#include "platform/afx/afxwin.h"
+#include "platform/win/ini.h"
+#include "platform/win/library.h"
+#include "platform/win/path.h"
+#include "platform/win/registry.h"
+#include "platform/win/tests/temporary_folder.h"
+
+namespace fs = std::filesystem;
+using namespace keyrider;
+
+namespace {
+
+class TestApp : public CWinApp {
+public:
+    TestApp() : CWinApp("ConnectorTests") {}
+    BOOL InitInstance() override { return TRUE; }
+};
+TestApp theTestApp;
+
+std::string Bin() { return fs::path(suite::ModuleNativePath(GetModuleHandleA(nullptr))).parent_path().string() + "/"; }
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int g_pageCount = 0;
+int ScanPages(SCAN_SETTINGS*, SCANPAGEPROC callback, void* argument) {
+    for (int i = 0; i < g_pageCount; ++i) {
+        IL_IMAGE page{};
+        page.Header = new IL_IMAGEHEADER{sizeof(IL_IMAGEHEADER), 16, 16, 16, 8, 0, 200, 200};
+        page.Bits = static_cast<BYTE*>(std::calloc(256, 1));
+        page.Flags = IL_FLAG_FREE_AFTER_USE;
+        int goOn = callback(&page, argument);
+        delete page.Header;
+        std::free(page.Bits);
+        if (!goOn) break;
+    }
+    return g_pageCount > 0;
+}
+int EndJob(const BYTE*) { return 1; }
+
+class Connectors : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AfxWinInit();
+        previousTemp = suite_test::TemporaryRoot();
+        std::string pattern = previousTemp + "/connectors-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root = pattern;
+        setenv("SUITE_REGISTRY_USER", (root / "user.db").c_str(), 1);
+        setenv("SUITE_REGISTRY_MACHINE", (root / "machine.db").c_str(), 1);
+        setenv("TMPDIR", root.c_str(), 1);
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Test\\Keyrider", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &appKey,
+                        nullptr);
+        ini = (root / "job.ini").string();
+        out = root / "out";
+        Ini("1\\Folder", "1", out.string());
+        Ini("1", "Date And Time", "0");
+        fs::create_directories(root / "apps");
+        scan.ScanPages = ScanPages;
+        scan.ScanEndJob = EndJob;
+    }
+    void TearDown() override {
+        RegCloseKey(appKey);
+        fs::remove_all(root);
+        setenv("TMPDIR", previousTemp.c_str(), 1);
+        unsetenv("SUITE_RECORDER_HANG_MS");
+        unsetenv("SUITE_RECORDER_LOG");
+        unsetenv("SUITE_DDE_PEER");
+    }
+    void Ini(const std::string& section, const char* key, const std::string& value) {
+        WritePrivateProfileStringA(section.c_str(), key, value.c_str(), ini.c_str());
+    }
+    HKEY Key(HKEY parent, const std::string& path) {
+        HKEY k = nullptr;
+        RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+        keys.push_back(k);
+        return k;
+    }
+    void Text(HKEY k, const char* name, const std::string& v) {
+        RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()), DWORD(v.size() + 1));
+    }
+    void Dword(HKEY k, const char* name, DWORD v) { RegSetValueExA(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4); }
+    // List entry `n` of `action` for `dll`, installed as `program` (HKCU "Software\Apps\<dll>", default value = folder).
+    void Install(const std::string& action, int n, const std::string& dll, const char* stem, const fs::path& program) {
+        HKEY entry = Key(appKey, action + "\\OCR Application\\" + std::to_string(n));
+        Text(entry, "DLL", dll);
+        HKEY where = Key(HKEY_CURRENT_USER, "Software\\Apps\\" + dll);
+        Text(where, "", program.parent_path().string());
+        HKEY detect = Key(entry, std::string(stem) + "1");
+        Text(detect, "Exe RegPath", "2,Software\\Apps\\" + dll + ",0," + program.filename().string());
+    }
+    std::unique_ptr<CScanJob> Job(ConnectorServices connectors) {
+        JobServices s;
+        s.appKey = appKey;
+        s.image = IL_GetFunctionTable();
+        s.scan = &scan;
+        s.report = [this](const std::string& t) { reports.push_back(t); };
+        s.connectors = std::move(connectors);
+        auto job = std::make_unique<CScanJob>(JobProfile(ini), std::move(s));
+        job->SetNames("1", "Gray", "ADF");
+        return job;
+    }
+    bool Run(CScanJob& job, const char* action, int pages) {
+        g_pageCount = pages;
+        if (!job.ReadActionSettings(action)) return false;
+        job.ReadScanSettings(&job.Block());
+        job.DispatchJobOutput(action);
+        return true;
+    }
+    // Services that record what would be started and answer as told.
+    ConnectorServices Recording() {
+        ConnectorServices s;
+        s.run = [this](const std::string& line, unsigned wait) {
+            runs.push_back(line + (wait ? " <waited>" : ""));
+            return answer;
+        };
+        s.runUntilMessage = [this](const std::string& line, const std::string& message, unsigned) {
+            runs.push_back(line + " <until " + message + ">");
+            return answer;
+        };
+        s.dde = [this](const ConnectorServices::DdeScript& script, std::string*) {
+            std::string text = script.service + "|" + script.topic + "|" + script.startLine + "|" + script.windowClass +
+                               "|" + script.windowTitle + "|" + std::to_string(script.postCommand);
+            for (const auto& [command, ms] : script.commands) text += "\n" + command + " " + std::to_string(ms);
+            scripts.push_back(text);
+            return answer;
+        };
+        s.now = [] { return std::array<int, 6>{2026, 12, 7, 14, 5, 9}; };
+        s.waitMs = 2000;
+        return s;
+    }
+    std::vector<std::string> PagesLeft() const {
+        std::vector<std::string> left;
+        for (auto& e : fs::recursive_directory_iterator(root))
+            if (e.path().extension() == ".jpg") left.push_back(e.path().string());
+        return left;
+    }
+
+    fs::path root, out;
+    std::string ini, previousTemp;
+    HKEY appKey = nullptr;
+    std::vector<HKEY> keys;
+    SCAN_FUNCTIONTABLE scan{};
+    std::vector<std::string> reports, runs, scripts;
+    bool answer = true;
+};
+
+TEST_F(Connectors, DetectionFollowsTheListAndTheInstallerLocators) {
+    const fs::path program = root / "apps" / "orocr.exe";
+    std::ofstream(program) << "program";
+    HKEY first = Key(appKey, "ocr\\OCR Application\\1");
+    Text(first, "DLL", "harnel.dll");
+    HKEY entry = Key(appKey, "ocr\\OCR Application\\2");
+    Text(entry, "DLL", "OROCR.DLL");
+    HKEY where = Key(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Marrowby");
+    Text(where, "Folder", (root / "apps").string());
+    Dword(where, "Edition", 6);
+    // 1: a file that is not there; 2: there, but its extra check fails; 3: the match.
+    Text(Key(entry, "OROCR 1"), "Exe RegPath", "1,Software\\Vendor\\Marrowby,Folder,missing.exe");
+    HKEY second = Key(entry, "OROCR 2");
+    Text(second, "Exe RegPath", "1,Software\\Vendor\\Marrowby,Folder,orocr.exe");
+    Text(second, "Extra Checked RegPath", "1,Software\\Vendor\\Marrowby,Edition,7");
+    HKEY third = Key(entry, "OROCR 3");
+    Text(third, "Exe RegPath", "1,Software\\Vendor\\Marrowby,Folder,orocr.exe");
+    Text(third, "Extra Checked RegPath", "1,Software\\Vendor\\Marrowby,Edition,6");
+    Ini("1\\OCR Application\\2\\Private", "Primary Language", "xxgerman(OR)");
+    OcrApplication app;
+    std::string problem;
+    ASSERT_TRUE(SelectOcrApplication(appKey, JobProfile(ini), "1", "Marrowby 6", "ocr", &app, &problem)) << problem;
+    EXPECT_EQ(app.tag, "Marrowby");
+    EXPECT_EQ(app.entry, 2);
+    EXPECT_EQ(fs::path(suite::NativePathOfEither(app.program)), program);
+    EXPECT_EQ(app.language, "german(OR)");
+    // Not installed, not listed, the list ending before a match, an unknown name.
+    EXPECT_FALSE(SelectOcrApplication(appKey, JobProfile(ini), "1", "harnel", "ocr", &app, &problem));
+    Text(Key(appKey, "ocr\\OCR Application\\4"), "DLL", "dravel.dll");
+    EXPECT_FALSE(SelectOcrApplication(appKey, JobProfile(ini), "1", "dravel", "ocr", &app, &problem));
+    EXPECT_FALSE(SelectOcrApplication(appKey, JobProfile(ini), "1", "lomart", "bcr", &app, &problem));
+    EXPECT_FALSE(SelectOcrApplication(appKey, JobProfile(ini), "1", "nothing", "ocr", &app, &problem));
+    // A job for an application that is not installed is not ready and scans nothing.
+    Ini("1", "Current Application Name", "harnel");
+    g_pageCount = 0;
+    EXPECT_FALSE(Job(Recording())->ReadActionSettings("ocr"));
+    for (HKEY k : keys) RegCloseKey(k);
+}
+
+TEST_F(Connectors, BatchesOfPagesToFileGetANameEachAndLaunchersTheirLines) {
+    Install("ocr", 1, "orocr.dll", "OROCR ", root / "apps" / "orocr.exe");
+    std::ofstream(root / "apps" / "orocr.exe") << "x";
+    Ini("1", "Current Application Name", "Marrowby");
+    Ini("1\\OCR Application\\1\\Private", "PagesToFile", "2");
+    Ini("1\\OCR Application\\1\\Private", "Format", "1");
+    Ini("1\\OCR Application\\1\\Private", "Auto Rotate", "1");
+    auto job = Job(Recording());
+    ASSERT_TRUE(Run(*job, "OCR", 5));
+    ASSERT_EQ(job->OcrNames().size(), 3u);
+    EXPECT_EQ(fs::path(suite::NativePath(job->OcrNames()[2])).filename(), "Image02.");
+    ASSERT_EQ(runs.size(), 3u);
+    const std::string program = job->Application().program;
+    // One dot before the type; the pages of the batch in its list.
+    EXPECT_EQ(runs[0].rfind("\"" + program + "\" -O\"" + job->OcrNames()[0] + "pdf\" -Fpdf -Q0 -I\"", 0), 0u) << runs[0];
+    EXPECT_NE(runs[0].find(" -Lenglish(OR) -Cnotskew <waited>"), std::string::npos) << runs[0];
+    EXPECT_TRUE(PagesLeft().empty());  // taken by a program that was waited for
+    for (HKEY k : keys) RegCloseKey(k);
+}
+
+TEST_F(Connectors, ProgramsNotWaitedForKeepTheirPagesAndGetTheirLists) {
+    Install("bcr", 1, "dravel.dll", "Dravel ", root / "apps" / "dravel.exe");
+    std::ofstream(root / "apps" / "dravel.exe") << "x";
+    Ini("1", "Current Application Name", "dravel");
+    auto job = Job(Recording());
+    ASSERT_TRUE(Run(*job, "bcr", 3));
+    ASSERT_EQ(runs.size(), 1u);
+    const std::string list = job->TemporaryFolder() + "Dravel_20261207140509.ini";
+    EXPECT_EQ(runs[0], "\"" + job->Application().program + "\" /Oltrane \"" + list + "\"");
+    const std::string text = ReadAll(list);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
+    EXPECT_NE(text.find("-01.jpg\r\n"), std::string::npos) << text;
+    EXPECT_EQ(PagesLeft().size(), 3u);
+    for (HKEY k : keys) RegCloseKey(k);
+}
+
+TEST_F(Connectors, CardScriptsNameEveryFileAndRefuseCommandBreakingPaths) {
+    OcrApplication app;
+    app.tag = "lomart";
+    app.program = "/opt/card";
+    ConnectorServices s = Recording();
+    s.temporaryFolder = (root / "").string();
+    s.report = [this](const std::string& t) { reports.push_back(t); };
+    auto taken = SendToOcrApplication(app, {{"/tmp/a.jpg", "/tmp/b(1).jpg", "/tmp/c,d.jpg"}}, {"/out/Image00."}, false,
+                                      false, s);
+    ASSERT_EQ(scripts.size(), 1u);
+    EXPECT_EQ(scripts[0], "LOMART|SYSTEM|\"/opt/card\" LOMART/DDE|Quade_LomartApplication||372\n[EXPORT](/tmp/a.jpg) 60000");
+    EXPECT_EQ(taken, std::vector<std::string>{"/tmp/a.jpg"});
+    EXPECT_EQ(reports.size(), 2u);
+    // The DDE OCR application: the script of a PDF with graphics.
+    scripts.clear();
+    app.tag = "moplink";
+    app.options = {{"Format", 2}, {"Paper Deskew", 1}, {"Primary Language", 4}, {"Secondary Language", 9}};
+    app.pdf = {{"Output Style", 1}, {"Max Dpi", 300}, {"Quality", 80}, {"Create Bookmark", 1}};
+    app.delaySeconds = 1;
+    std::ofstream(root / "Result.pdf") << "%PDF-";
+    s.exists = [](const std::string& p) { return fs::exists(p); };
+    taken = SendToOcrApplication(app, {{"/tmp/p1.jpg", "/tmp/p2.jpg"}}, {(root / "Result.").string()}, false, false, s);
+    ASSERT_EQ(scripts.size(), 1u);
+    const std::string expected = "Quade|QuadeOCR|\"/opt/card\" -nologo||Moplink|0\n[NEW_DOCUMENT] 60000\n"
+                                 "[FMTTEXT](54,1,0) 60000\n[INCLUDEGRAPHICS](ON) 60000\n[PDF_EMBED_FONTS](ON) 60000\n"
+                                 "[ENCODECOLORS](OFF) 60000\n[OPTIONS_GRAPHICS_ADVANCED](300,0,80) 60000\n"
+                                 "[PDF_PARAMS](ON) 60000\n[LANGUAGE_OCR](4) 60000\n[LANGUAGE_SEC_OCR](9) 60000\n"
+                                 "[PAGE_DESKEW](ON) 60000\n[AUTO_ORIENTATION](OFF) 60000\n[PAGEANALYSIS](ON) 60000\n"
+                                 "[INTERLEARN](OFF) 60000\n[DISABLEWNGNOWINDOW](ON) 60000\n[HIDE] 60000\n"
+                                 "[DISPLAY_PROGRESS](ON) 60000\n[FORCE_AS_300DPI](ON) 60000\n[INPUT](/tmp/p1.jpg) 60000\n"
+                                 "[SCAN_MULTIPAGE] 60000\n[INPUT](/tmp/p2.jpg) 60000\n[SCAN_MULTIPAGE] 60000\n"
+                                 "[OUTPUT](" + (root / "Result.pdf").string() + ",NEW) 60000\n[OCR] 900000\n[NEW_DOCUMENT] 60000";
+    EXPECT_EQ(scripts[0], expected);
+    EXPECT_EQ(taken.size(), 2u);
+    // No result file: the pages stay.
+    taken = SendToOcrApplication(app, {{"/tmp/p1.jpg"}}, {(root / "Other.").string()}, false, false, s);
+    EXPECT_TRUE(taken.empty());
+}
+
+TEST_F(Connectors, IniAndListHandOffsWriteTheirFilesInOrder) {
+    OcrApplication app;
+    app.tag = "harnel";
+    app.program = "/opt/harnel";
+    ConnectorServices s = Recording();
+    s.temporaryFolder = (root / "").string();
+    s.report = [this](const std::string& t) { reports.push_back(t); };
+    std::string iniText;
+    // The application takes the files: it reads and deletes the ini.
+    s.run = [&](const std::string& line, unsigned) {
+        runs.push_back(line);
+        iniText = ReadAll(root / "Harnel.Ini");
+        fs::remove(root / "Harnel.Ini");
+        return true;
+    };
+    s.exists = [](const std::string& p) { return fs::exists(p); };
+    auto taken = SendToOcrApplication(app, {{"/s/1.jpg", "/s/2.jpg"}}, {"x."}, false, true, s);
+    EXPECT_EQ(iniText, "[Application]\r\nName=Harnel\r\n[Files]\r\nCount=2\r\nDoubleSide=1\r\n[Delete]\r\nFlag=1\r\n"
+                       "[Files]\r\nFile0=\"/s/1.jpg\"\r\nFile1=\"/s/2.jpg\"\r\n");
+    EXPECT_EQ(runs.back(), "\"/opt/harnel\" \"/f=" + (root / "Harnel.Ini").string() + "\"");
+    EXPECT_EQ(taken.size(), 2u);
+    // The card list with sides, and its message.
+    app.tag = "hotcard";
+    runs.clear();
+    s = Recording();
+    s.temporaryFolder = (root / "").string();
+    taken = SendToOcrApplication(app, {{"/s/1.jpg", "/s/2.jpg"}}, {"x."}, false, true, s);
+    EXPECT_EQ(ReadAll(root / "HotCard.Ini"), "/s/1.jpg1\r\n/s/2.jpg2\r\n\r\n");
+    EXPECT_EQ(runs.back(), "\"/opt/harnel\" /rean\"" + (root / "HotCard.Ini").string() + "\" <until BCR_COMMANDLINE_MSG>");
+    EXPECT_EQ(taken.size(), 2u);
+}
+
+// The stand-in applications, started for real.
+TEST_F(Connectors, TheCardApplicationAnswersAfterItsCommandAndTakesEachFile) {
+    const fs::path record = root / "dde.txt";
+    setenv("SUITE_DDE_PEER",
+           ("service=LOMART topic=SYSTEM class=Quade_LomartApplication register-on=372 lifetime=20000 record=" +
+            record.string())
+               .c_str(),
+           1);
+    OcrApplication app;
+    app.tag = "lomart";
+    app.program = Bin() + "suite_dde_peer";
+    ConnectorServices s = MakeConnectorServices();
+    s.temporaryFolder = (root / "").string();
+    s.report = [this](const std::string& t) { reports.push_back(t); };
+    auto taken = SendToOcrApplication(app, {{"/s/1.jpg", "/s/2.jpg"}}, {"x."}, false, false, s);
+    EXPECT_EQ(taken.size(), 2u);
+    const std::string text = ReadAll(record);
+    EXPECT_NE(text.find("<command 372>"), std::string::npos) << text;
+    EXPECT_NE(text.find("[EXPORT](/s/1.jpg)\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[EXPORT](/s/2.jpg)\n"), std::string::npos) << text;
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(Connectors, AHangingApplicationEndsTheHandOffInBoundAndKeepsTheFiles) {
+    Install("ocr", 1, "harnel.dll", "Harnel ", fs::path(Bin()) / "suite_recorder_peer");
+    Ini("1", "Current Application Name", "harnel");
+    const fs::path log = root / "recorder.txt";
+    setenv("SUITE_RECORDER_LOG", log.c_str(), 1);
+    setenv("SUITE_RECORDER_HANG_MS", "30000", 1);
+    ConnectorServices s = MakeConnectorServices();
+    s.waitMs = 1500;
+    auto job = Job(s);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Run(*job, "ocr", 2));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(PagesLeft().size(), 2u);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_NE(reports.back().find("in time"), std::string::npos);
+    EXPECT_NE(ReadAll(log).find("Count=2"), std::string::npos);
+    // Without the hang it reads the ini, deletes it, and the pages go.
+    unsetenv("SUITE_RECORDER_HANG_MS");
+    reports.clear();
+    fs::remove_all(out);
+    for (auto& e : fs::directory_iterator(root))
+        if (e.path().filename().string().rfind("keyrider-job-", 0) == 0) fs::remove_all(e.path());
+    auto again = Job(MakeConnectorServices());
+    ASSERT_TRUE(Run(*again, "ocr", 2));
+    EXPECT_TRUE(reports.empty()) << reports[0];
+    EXPECT_TRUE(PagesLeft().empty());
+    for (HKEY k : keys) RegCloseKey(k);
+}
+
+}  // namespace
