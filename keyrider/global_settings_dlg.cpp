@@ -1,6 +1,8 @@
 #include "keyrider/global_settings_dlg.h"
 
+#include "keyrider/gray_level_dlg.h"
 #include "keyrider/keyrider_ids.h"
+#include "platform/afx/ui/commdlg.h"
 #include "keyrider/startup_registry.h"
 #include "platform/win/registry.h"
 
@@ -12,14 +14,14 @@ const UINT kChecks[2][3] = {{1086, 1087, 1088}, {1089, 1090, 1091}};
 const UINT kCombos[2][3] = {{1092, 1093, 1094}, {1095, 1096, 1097}};
 const UINT kEdits[2][3] = {{1005, 1006, 1007}, {1008, 1009, 1010}};
 
-// Scroll messages of a page reach the dialog that owns it.
+// Scroll, command and owner-draw messages of a page reach the dialog that owns it.
 class PageDialog : public CDialog {
 public:
     PageDialog(UINT id, CWnd* owner) : CDialog(id, owner), owner_(owner) {}
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if ((message == WM_HSCROLL || message == WM_COMMAND) && owner_) return owner_->SendMessage(message, wParam, lParam);
+        if ((message == WM_HSCROLL || message == WM_COMMAND || message == WM_DRAWITEM) && owner_) return owner_->SendMessage(message, wParam, lParam);
         return CDialog::WindowProc(message, wParam, lParam);
     }
 
@@ -145,13 +147,8 @@ BOOL CGlobalSettingsDlg::OnInitDialog() {
     if (input_.showPunchHole) {
         punchPage_ = std::make_unique<PageDialog>(IDD_PUNCH_HOLE, this);
         punchPage_->Create(IDD_PUNCH_HOLE, this);
-        HKEY k = nullptr;
-        DWORD custom = 0;
-        if (RegOpenKeyExA(input_.appKey, "Remove Punch Hole", 0, KEY_READ, &k) == ERROR_SUCCESS) {
-            custom = ReadDword(k, "Custom", 0);
-            RegCloseKey(k);
-        }
-        punchPage_->CheckRadioButton(IDC_PUNCH_BACKGROUND, IDC_PUNCH_CUSTOM, custom ? IDC_PUNCH_CUSTOM : IDC_PUNCH_BACKGROUND);
+        punch_ = std::make_unique<PunchHoleModel>(ReadPunchHole(input_.appKey));
+        punchPage_->CheckRadioButton(IDC_PUNCH_BACKGROUND, IDC_PUNCH_CUSTOM, punch_->Values().custom ? IDC_PUNCH_CUSTOM : IDC_PUNCH_BACKGROUND);
         addPage(punchPage_.get(), IDS_TAB_PUNCH_HOLE);
     }
     return TRUE;
@@ -207,14 +204,9 @@ void CGlobalSettingsDlg::OnOK() {
         WriteSide(input_.appKey, "Front", multi_->Values(0));
         WriteSide(input_.appKey, "Rear", multi_->Values(1));
     }
-    if (punchPage_) {
-        HKEY k = nullptr;
-        if (RegCreateKeyExA(input_.appKey, "Remove Punch Hole", 0, nullptr, 0, KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
-                            nullptr, &k, nullptr) == ERROR_SUCCESS) {
-            DWORD custom = punchPage_->GetCheckedRadioButton(IDC_PUNCH_BACKGROUND, IDC_PUNCH_CUSTOM) == IDC_PUNCH_CUSTOM;
-            RegSetValueExA(k, "Custom", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&custom), 4);
-            RegCloseKey(k);
-        }
+    if (punchPage_ && punch_) {
+        punch_->SetCustom(punchPage_->GetCheckedRadioButton(IDC_PUNCH_BACKGROUND, IDC_PUNCH_CUSTOM) == IDC_PUNCH_CUSTOM);
+        WritePunchHole(input_.appKey, punch_->Values());
     }
     closePages();
     CDialog::OnOK();
@@ -246,6 +238,14 @@ LRESULT CGlobalSettingsDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
         if (check) *input_.displayBlankMessage = check->GetCheck() == BST_CHECKED;
         return 0;
     }
+    if (message == WM_DRAWITEM && punch_) {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (item && item->CtlID >= IDC_SWATCH_COLOR && item->CtlID <= IDC_SWATCH_BLACK) {
+            PaintPunchSwatch(item->hDC, item->rcItem, item->CtlID, *punch_);
+            return TRUE;
+        }
+    }
+    if (message == WM_COMMAND && punch_ && onPunchCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
     if (message == WM_COMMAND && multi_) {
         for (int side = 0; side < 2; ++side)
             for (int m = 0; m < 3; ++m) {
@@ -277,6 +277,30 @@ LRESULT CGlobalSettingsDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
             }
     }
     return CDialog::WindowProc(message, wParam, lParam);
+}
+
+bool CGlobalSettingsDlg::onPunchCommand(UINT id, UINT code) {
+    if (code != BN_CLICKED) return false;
+    switch (id) {
+    case IDC_SWATCH_WHITE:
+    case IDC_SWATCH_BLACK: punch_->SwapBlackAndWhite(); break;
+    case IDC_PICK_COLOR: {
+        CColorDialog pick(punch_->Values().color, CC_FULLOPEN, this);
+        if (pick.DoModal() != IDOK) return true;
+        punch_->SetColor(pick.GetColor());
+        break;
+    }
+    case IDC_PICK_GRAY: {
+        CGrayLevelDlg pick(punch_->GrayLevel(), this);
+        if (pick.DoModal() != IDOK) return true;
+        punch_->SetGrayLevel(pick.Level());
+        break;
+    }
+    default: return false;
+    }
+    for (UINT swatch = IDC_SWATCH_COLOR; swatch <= IDC_SWATCH_BLACK; ++swatch)
+        if (CWnd* w = punchPage_->GetDlgItem(int(swatch))) w->Invalidate();
+    return true;
 }
 
 }  // namespace keyrider

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "keyrider/global_settings_model.h"
+#include "keyrider/punch_hole_model.h"
 #include "outside/include/gorsey.h"
 #include "platform/afx/afxwin.h"
 
@@ -43,6 +44,7 @@ public:
     int PageCount() const { return int(pages_.size()); }
     CWnd* Page(int index) { return index >= 0 && index < int(pages_.size()) ? pages_[std::size_t(index)] : nullptr; }
     MultiImageModel* MultiImage() { return multi_.get(); }
+    PunchHoleModel* PunchHole() { return punch_.get(); }
     // Shows the multi-image model's state in the page's controls.
     void ShowMultiImage();
 
@@ -54,6 +56,8 @@ private:
     void addPage(CWnd* page, UINT titleId);
     void showLevel();
     void closePages();
+    // Handles the punch-hole page's clicks; false when the command is not its.
+    bool onPunchCommand(UINT id, UINT code);
 
     GlobalSettingsInput& input_;
     RECT area_{};
@@ -62,6 +66,7 @@ private:
     HWND edgePage_ = nullptr;
     std::unique_ptr<BlankLevelModel> level_;
     std::unique_ptr<MultiImageModel> multi_;
+    std::unique_ptr<PunchHoleModel> punch_;
 };
 
 }  // namespace keyrider

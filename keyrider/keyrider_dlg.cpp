@@ -144,6 +144,7 @@ void CKeyriderDlg::enableApply(bool enable) {
 
 BOOL CKeyriderDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    addAboutToSystemMenu();
     KEYRIDER_SETTINGS& s = app_.Settings();
     RECT panel{};
     if (CWnd* placeholder = GetDlgItem(IDC_TEMPLATE_PANEL)) {
@@ -190,6 +191,16 @@ BOOL CKeyriderDlg::OnInitDialog() {
     if (!app_.Arguments().empty && app_.PendingButton() != -1) exportShown = app_.Arguments().exportSwitch;
     if (CWnd* exportButton = GetDlgItem(IDC_EXPORT_INI)) exportButton->ShowWindow(exportShown ? SW_SHOW : SW_HIDE);
     return TRUE;
+}
+
+void CKeyriderDlg::addAboutToSystemMenu() {
+    CMenu* menu = GetSystemMenu(FALSE);
+    CString about;
+    about.LoadString(IDS_ABOUTBOX);
+    // Added once, also when the dialog is made again on the same menu.
+    if (!menu || about.IsEmpty() || menu->GetMenuState(IDM_ABOUTBOX, MF_BYCOMMAND) != UINT(-1)) return;
+    menu->AppendMenu(MF_SEPARATOR);
+    menu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
 }
 
 void CKeyriderDlg::fillControls() {
@@ -557,6 +568,11 @@ LRESULT CKeyriderDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             locks_[std::size_t(index)] = int(lParam);
             if (index <= 1) currentLock_ = int(lParam);
         }
+        return 0;
+    }
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        CDialog about(IDD_ABOUTBOX, this);
+        about.DoModal();
         return 0;
     }
     if (message == WM_CLOSE) {

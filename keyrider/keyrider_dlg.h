@@ -62,6 +62,7 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void addAboutToSystemMenu();
     void fillControls();
     void selectButton(int index);
     void buildTrayMenu();

@@ -28,7 +28,14 @@ NamingSettings ReadNamingSettings(const JobProfile& p, const std::string& sectio
     return s;
 }
 
-bool IsValidPrefix(const std::string& prefix) { return prefix.find_first_of(kForbiddenPrefixCharacters) == std::string::npos; }
+bool IsValidPrefix(const std::string& prefix) {
+    if (prefix.find_first_of(kForbiddenPrefixCharacters) != std::string::npos) return false;
+    // Every byte must be a character of the code page, and none a control character.
+    for (unsigned char c : prefix)
+        if (c < 0x20 || c == 0x7F) return false;
+    std::string native;
+    return prefix.empty() || suite::TryNativePath(prefix, native);
+}
 
 bool EnsureFolderPath(const std::string& folder) {
     if (folder.empty()) return false;

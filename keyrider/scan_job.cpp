@@ -298,7 +298,9 @@ int CScanJob::savePage(IL_IMAGE* page, bool collect) {
     if (files_.traits.pdf) {
         ok = savePageFile(page);
         if (!ok) problem("The scan stopped: a page could not be kept in \"" + TemporaryFolder() + "\".");
-        else if (!files_.pdfSingleFile && int(pageFiles_.size()) >= files_.pagesPerPdf) flushPdf(collect);
+        else if (!files_.pdfSingleFile && int(pageFiles_.size()) >= files_.pagesPerPdf && !flushPdf(collect) &&
+                 !pageFiles_.empty())
+            stopped_ = true;  // no PDF can be named: the rest stay in the feeder
     } else if (files_.traits.multiPage) {
         // The first page starts a new file; the others are appended to it.
         bool first = !firstPageNamed_;
@@ -372,6 +374,8 @@ void CScanJob::runScan(bool collect) {
     g_running = nullptr;
     // The pages still waiting make one more PDF file.
     if (!pageFiles_.empty()) flushPdf(collect);
+    if (!pageFiles_.empty())
+        problem(std::to_string(pageFiles_.size()) + " scanned pages are kept in \"" + TemporaryFolder() + "\".");
 }
 
 void CScanJob::runFiling() {

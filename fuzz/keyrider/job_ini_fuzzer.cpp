@@ -86,6 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         s.image = IL_GetFunctionTable();
         s.scan = &scan;
         s.launch = [](const std::string&, const std::string&) { return true; };
+        bool reported = false;
+        s.report = [&reported](const std::string&) { reported = true; };
         keyrider::CScanJob job(keyrider::JobProfile(w.ini.string()), std::move(s));
         job.SetNames("1", "Gray", "ADF");
         job.sendMail = [](const std::vector<std::string>&) {};
@@ -97,11 +99,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         job.DispatchJobOutput(action);
         for (const std::string& f : job.Finished())
             if (!Inside(f, w.out)) std::abort();
-    }
-    // Nothing but the output folder, the ini and the registry stores is left.
-    for (const auto& e : fs::directory_iterator(w.root)) {
-        const std::string name = e.path().filename().string();
-        if (name != "out" && name != "job.ini" && name.find(".db") == std::string::npos) std::abort();
+        // Nothing but the output folder, the ini and the registry stores is left,
+        // but for pages the job kept in its own folder and said so.
+        for (const auto& e : fs::directory_iterator(w.root)) {
+            const std::string name = e.path().filename().string();
+            if (name == "out" || name == "job.ini" || name.find(".db") != std::string::npos) continue;
+            if (name.rfind("keyrider-job-", 0) != 0 || !reported) std::abort();
+            std::error_code ec;
+            fs::remove_all(e.path(), ec);
+        }
     }
     std::error_code ec;
     fs::remove_all(w.out, ec);

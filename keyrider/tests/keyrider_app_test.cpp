@@ -345,5 +345,38 @@ TEST_F(KeyriderFixture, ExportButtonWritesTheJobIniBesideTheProgram) {
     EXPECT_TRUE(AfxTestScript::Shown().empty());  // no error box
 }
 
+// The system menu's About item opens dialog 100 (grabbed for a look); other
+// system commands do not.
+TEST_F(KeyriderFixture, SystemMenuAboutItemShowsTheAboutBox) {
+    WriteTree();
+    ASSERT_TRUE(Start());
+    CMenu* menu = Dialog()->GetSystemMenu(FALSE);
+    ASSERT_NE(menu, nullptr);
+    CString text;
+    menu->GetMenuString(IDM_ABOUTBOX, text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "&About Keyrider...");
+    static std::string grab;
+    grab = (BuildFolder().parent_path() / "grabs" / "keyrider" / "about_box.png").string();
+    fs::create_directories(fs::path(grab).parent_path());
+    AfxTestScript::Clear();
+    AfxTestScript::QueueDialogAction([](CWnd* about, void*) { about->GrabToFile(grab.c_str()); }, nullptr);
+    AfxTestScript::QueueAnswer(IDOK);
+    Dialog()->SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    auto shown = AfxTestScript::Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, "dialog");
+    EXPECT_EQ(shown[0].type, UINT(IDD_ABOUTBOX));
+    EXPECT_EQ(shown[0].title, "About Keyrider");
+    EXPECT_TRUE(fs::exists(grab));
+    // The low four bits are the system's own; 32 is no About command.
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(IDOK);
+    Dialog()->SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX + 3, 0);
+    EXPECT_EQ(AfxTestScript::Shown().size(), 1u);
+    AfxTestScript::Clear();
+    Dialog()->SendMessage(WM_SYSCOMMAND, 0x20, 0);
+    EXPECT_TRUE(AfxTestScript::Shown().empty());
+}
+
 }  // namespace
 }  // namespace keyridertest

@@ -1,6 +1,7 @@
 // The program itself: two copies (the second forwards quit and show, or says
-// that the scanner is missing), and the whole road of a button press on the
-// set-up tool's tree and SANE's test device.
+// that the scanner is missing), its tray icon as another process sees it, and
+// the whole road of a button press on the set-up tool's tree and SANE's test
+// device.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -53,6 +54,7 @@ protected:
         setenv("SUITE_REGISTRY_USER", (root_ / "user.db").c_str(), 1);
         setenv("SUITE_REGISTRY_MACHINE", (root_ / "machine.db").c_str(), 1);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        setenv("SUITE_TRAY_LOG", (root_ / "tray.log").c_str(), 1);
         options_.programFolder = Bin().string() + "/";
         // Each test has its own product, hence its own instance mutex and window title.
         options_.productName = "Keyrider Test " + std::to_string(::getpid());
@@ -88,6 +90,19 @@ protected:
         (void)status;
         return ReadAll(err);
     }
+    // The last change of the first copy's tray icon: "add|modify|delete <pid> <id> <tooltip>".
+    std::string TrayState() {
+        std::istringstream lines(ReadAll(root_ / "tray.log"));
+        std::string line, last;
+        while (std::getline(lines, line))
+            if (!line.empty()) last = line;
+        return last;
+    }
+    bool TrayShows(const std::string& tooltip) {
+        const std::string last = TrayState();
+        return last.rfind("delete ", 0) != 0 && last.size() > tooltip.size() &&
+               last.compare(last.size() - tooltip.size(), tooltip.size(), tooltip) == 0;
+    }
     bool FirstRunning() { return first_ && WaitForSingleObject(first_, 0) == WAIT_TIMEOUT; }
 
     fs::path root_;
@@ -102,6 +117,8 @@ TEST_F(ProcessTest, SecondCopyForwardsOnlyQuitAndShow) {
     // Started without "/M", the first copy lives in the tray, its window hidden.
     HWND window = FindWindow(nullptr, title_.c_str());
     EXPECT_FALSE(IsWindowVisible(window));
+    // The test device is found: the tray shows the connected icon.
+    EXPECT_TRUE(WaitFor([&] { return TrayShows("Scanner ready!"); }, 10000)) << TrayState();
     Second("/q x");
     EXPECT_TRUE(FirstRunning());
     EXPECT_FALSE(IsWindowVisible(window));
@@ -110,11 +127,13 @@ TEST_F(ProcessTest, SecondCopyForwardsOnlyQuitAndShow) {
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window) != FALSE; }, 5000));
     Second("/q");
     EXPECT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);  // ended without a question
+    EXPECT_EQ(TrayState().rfind("delete ", 0), 0u) << TrayState();  // and its icon went with it
 }
 
 TEST_F(ProcessTest, ButtonWithoutScannerInTheSecondCopyShowsMessage15Only) {
     Scanner(false);
     StartFirst();
+    EXPECT_TRUE(WaitFor([&] { return TrayShows("Scanner not found!"); }, 10000)) << TrayState();
     std::string err = Second("/B 1");
     // One box, message 15, and nothing asked of the first copy.
     std::size_t first = err.find("message box \"The scanner is not present.");
@@ -141,6 +160,7 @@ TEST_F(ProcessTest, EndToEndAPressRunsTheButtonsJobProgram) {
     StartFirst();
     HWND window = FindWindow(nullptr, title_.c_str());
     ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return TrayShows("Scanner ready!"); }, 10000)) << TrayState();
     ::PostMessage(window, WM_COMMAND, 32775, 0);
     ASSERT_TRUE(WaitFor([&] { return ReadAll(record).find("ini:") != std::string::npos; }, 20000));
     const std::string text = ReadAll(record);

@@ -448,6 +448,8 @@ TEST(OutputNames, PrefixesThatCannotNameFilesAreRefused) {
     for (const char* bad : {"a/b", "a\\b", "c:", "*", "what?", "\"q\"", "<", ">", "a|b", "a,b", "a;b"})
         EXPECT_FALSE(IsValidPrefix(bad)) << bad;
     EXPECT_TRUE(IsValidPrefix("Scan 2026-12 (final)"));
+    EXPECT_FALSE(IsValidPrefix("Sca\x8c\xf5\xaf"));  // no text of the code page
+    EXPECT_FALSE(IsValidPrefix("tab\there"));
     EXPECT_EQ(FormatCodeOfEntry("11,Multi-page"), 11);
     EXPECT_EQ(FormatCodeOfEntry("x,1"), 0);
     EXPECT_EQ(FormatCodeOfEntry("99999999999,big"), 0);

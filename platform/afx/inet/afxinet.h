@@ -72,7 +72,7 @@ private:
     friend class CFtpConnection;
     void Forget(CFtpConnection* connection);
     CString m_strAgent;
-    DWORD_PTR m_context;
+    [[maybe_unused]] DWORD_PTR m_context;
     DWORD m_connectMs = 30000;
     DWORD m_answerMs = 60000;
     CPtrArray m_connections;

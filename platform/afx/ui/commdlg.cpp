@@ -10,6 +10,9 @@
 #include <QRegularExpression>
 #include <QSystemTrayIcon>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -333,6 +336,22 @@ std::map<std::pair<HWND, UINT>, TrayEntry>& Tray() {
     static std::map<std::pair<HWND, UINT>, TrayEntry> m;
     return m;
 }
+
+// With SUITE_TRAY_LOG naming a file, each change of an icon is appended to it
+// as one line "add|modify|delete <process id> <uID> <tooltip>", so that a
+// program's icon can be checked from another process.
+void LogTrayChange(const char* change, UINT id, const QString& tooltip) {
+    const char* path = std::getenv("SUITE_TRAY_LOG");
+    if (!path || !*path) return;
+    std::string line = std::string(change) + " " + std::to_string(::getpid()) + " " + std::to_string(id) + " " +
+                       FromQ(tooltip).GetString() + "\n";
+    // One append of the whole line, so that lines of several processes never mix.
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    ssize_t written = ::write(fd, line.data(), line.size());
+    (void)written;
+    ::close(fd);
+}
 }  // namespace
 
 BOOL Shell_NotifyIcon(DWORD message, NOTIFYICONDATA* data) {
@@ -345,6 +364,7 @@ BOOL Shell_NotifyIcon(DWORD message, NOTIFYICONDATA* data) {
     if (message == NIM_DELETE) {
         auto it = tray.find(key);
         if (it == tray.end()) return FALSE;
+        LogTrayChange("delete", data->uID, it->second.icon ? it->second.icon->toolTip() : QString());
         delete it->second.icon;
         tray.erase(it);
         return TRUE;
@@ -372,6 +392,7 @@ BOOL Shell_NotifyIcon(DWORD message, NOTIFYICONDATA* data) {
     }
     // Without a notification area the icon is kept (and can be changed or removed) but not shown.
     if (QSystemTrayIcon::isSystemTrayAvailable()) e.icon->show();
+    LogTrayChange(message == NIM_ADD ? "add" : "modify", data->uID, e.icon->toolTip());
     return TRUE;
 }
 

@@ -411,6 +411,14 @@ BOOL CDialog::OnInitDialog() {
     return TRUE;
 }
 
+// A modal window disables its owner. Qt disables a parent's child windows
+// with it, so the modal window, itself a window, is enabled again: it must
+// take the input its owner no longer does.
+static void DisableOwnerOf(CWnd* modal, CWnd* owner) {
+    owner->EnableWindow(FALSE);
+    if (modal->m_pWidget && modal->m_pWidget->isWindow()) modal->m_pWidget->setEnabled(true);
+}
+
 INT_PTR CDialog::DoModal() {
     CDialogTemplate t;
     if (!m_template.items.empty() || m_template.cx) t = m_template;
@@ -422,7 +430,7 @@ INT_PTR CDialog::DoModal() {
     if (!CreateFromTemplate(t, m_pParentWnd, true)) {
         return -1;
     }
-    if (ownerWasEnabled) owner->EnableWindow(FALSE);
+    if (ownerWasEnabled) DisableOwnerOf(this, owner);
     HWND self = m_hWnd;
     if (AfxTestScript::Enabled()) {
         AfxShownRecord rec;
@@ -787,7 +795,7 @@ INT_PTR CPropertySheet::DoModal() {
     CenterWindow();
     ShowWindow(SW_SHOW);
     bool ownerWasEnabled = owner && owner->m_hWnd && owner->IsWindowEnabled();
-    if (ownerWasEnabled) owner->EnableWindow(FALSE);
+    if (ownerWasEnabled) DisableOwnerOf(this, owner);
     HWND self = m_hWnd;
     if (AfxTestScript::Enabled()) {
         AfxShownRecord rec;

@@ -36,8 +36,15 @@ struct BarPage {
 };
 
 struct Regions {
-    CPageRegion root{RECT{0, 0, 3000, 4000}};
-    void Add(RECT r, int flags) { root.AddChild(new CLayoutRegion(r, flags)); }
+    explicit Regions(RECT page = RECT{0, 0, 3000, 4000}) : root(page) {}
+    CPageRegion root;
+    // FALSE (and nothing kept) when the tree refuses the region.
+    bool Add(RECT r, int flags) {
+        auto* region = new CLayoutRegion(r, flags);
+        if (root.AddChild(region)) return true;
+        delete region;
+        return false;
+    }
 };
 
 // Paints the preview into an image of the area's size (plus the buffer's edge).
@@ -162,10 +169,10 @@ TEST(BatchPreview, ALockFailureBuildsNothingAndTheNextTryWorks) {
 TEST(BatchPreview, TintRunsThroughWholeRegionsIntoTheCurrentOne) {
     BarPage page(3000, 4000, {});
     Regions regions;
-    regions.Add(RECT{100, 100, 900, 300}, 1);    // 200 high
-    regions.Add(RECT{100, 400, 900, 500}, 1);    // 100
-    regions.Add(RECT{100, 600, 900, 1000}, 2);   // 400
-    regions.Add(RECT{100, 1100, 900, 1400}, 8);  // 300: 1000 in all
+    ASSERT_TRUE(regions.Add(RECT{100, 100, 900, 300}, 1));    // 200 high
+    ASSERT_TRUE(regions.Add(RECT{100, 400, 900, 500}, 1));    // 100
+    ASSERT_TRUE(regions.Add(RECT{100, 600, 900, 1000}, 2));   // 400
+    ASSERT_TRUE(regions.Add(RECT{100, 1100, 900, 1400}, 8));  // 300: 1000 in all
     CBatchPreview preview;
     preview.SetPage(&page.image, &regions.root);
     // 45 of 100 lines: 450 pixels of height, inside the third region.
@@ -193,12 +200,12 @@ TEST(BatchPreview, FramesOnlyForVisibleRegionsWithTheirKindsPens) {
     AfxWinInit();
     // Too wide even for 1/32: only 4448 of its 10000 columns are visible.
     BarPage page(10000, 400, {});
-    Regions regions;
-    regions.Add(RECT{0, 0, 1000, 100}, 8);
-    regions.Add(RECT{0, 100, 1000, 200}, 4 | 1);
-    regions.Add(RECT{1000, 0, 2000, 100}, 0x10);
-    regions.Add(RECT{5000, 0, 6000, 100}, 1);     // outside the visible part
-    regions.Add(RECT{2000, 200, 2500, 300}, 0);   // no kind: no frame
+    Regions regions(RECT{0, 0, 10000, 400});
+    ASSERT_TRUE(regions.Add(RECT{0, 0, 1000, 100}, 8));
+    ASSERT_TRUE(regions.Add(RECT{0, 100, 1000, 200}, 4 | 1));
+    ASSERT_TRUE(regions.Add(RECT{1000, 0, 2000, 100}, 0x10));
+    ASSERT_TRUE(regions.Add(RECT{5000, 0, 6000, 100}, 1));     // outside the visible part
+    ASSERT_TRUE(regions.Add(RECT{2000, 200, 2500, 300}, 0));   // no kind: no frame
     regions.root.m_nSelected = 1;
     CBatchPreview preview;
     preview.SetPage(&page.image, &regions.root);
@@ -224,8 +231,8 @@ TEST(BatchPreview, TintedPartsShowLightYellowWithBlackInk) {
     AfxWinInit();
     BarPage page(3000, 4000, {1600});
     Regions regions;
-    regions.Add(RECT{0, 0, 3000, 2000}, 1);
-    regions.Add(RECT{0, 2000, 3000, 4000}, 1);
+    ASSERT_TRUE(regions.Add(RECT{0, 0, 3000, 2000}, 1));
+    ASSERT_TRUE(regions.Add(RECT{0, 2000, 3000, 4000}, 1));
     CBatchPreview preview;
     preview.SetPage(&page.image, &regions.root);
     preview.SetProgress(1, 4);  // half of the first region

@@ -145,6 +145,30 @@ TEST_F(DialogTest, RangeChecksRejectValuesOutside) {
     EXPECT_EQ(shown.back().result, IDCANCEL);
 }
 
+// A modal dialog over its owner takes input while the owner is disabled, and
+// the owner is enabled again when it ends.
+TEST_F(DialogTest, ModalDialogStaysEnabledOverItsDisabledOwner) {
+    SettingsDlg owner;
+    ASSERT_TRUE(owner.Create(IDD_SETTINGS));
+    static int modalEnabled = -1, ownerEnabled = -1;
+    static CWnd* ownerWindow = nullptr;
+    ownerWindow = &owner;
+    AfxTestScript::QueueDialogAction(
+        [](CWnd* dlg, void*) {
+            modalEnabled = dlg->IsWindowEnabled() ? 1 : 0;
+            ownerEnabled = ownerWindow->IsWindowEnabled() ? 1 : 0;
+        },
+        nullptr);
+    AfxTestScript::QueueAnswer(IDOK);
+    SettingsDlg modal;
+    modal.m_pParentWnd = &owner;
+    EXPECT_EQ(modal.DoModal(), IDOK);
+    EXPECT_EQ(modalEnabled, 1);
+    EXPECT_EQ(ownerEnabled, 0);
+    EXPECT_TRUE(owner.IsWindowEnabled());
+    owner.DestroyWindow();
+}
+
 TEST_F(DialogTest, UnansweredDialogsCancel) {
     SettingsDlg dlg;
     dlg.m_name = "kept";
