@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the main tool bar's images (one 24-bit BMP strip of 16 x 15 images
-on the button face grey) into resources/art/main_toolbar.bmp.
+on the button face grey) into resources/art/main_toolbar.bmp, and the file bar's 48 x 18 folder
+button (a folder and three dots) into resources/art/browse_folder.bmp.
 
 The order follows the tool bar's buttons: new task, open image, scan,
 layout analysis, recognise, output to a format, PDF to RTF, PDF to text,
@@ -172,6 +173,33 @@ GLYPHS = [new_task, open_image, scan, layout, recognise, output, pdf_to("R"), pd
           image_text, help_mark]
 
 
+def browse_button():
+    """48 x 18: a raised face with a small open folder and three dots."""
+    w, h = 48, 18
+    px = [[FACE] * w for _ in range(h)]
+    def dot(x, y, c):
+        px[y][x] = c
+    for x in range(w):
+        dot(x, 0, WHITE)
+        dot(x, h - 1, GREY)
+    for y in range(h):
+        dot(0, y, WHITE)
+        dot(w - 1, y, GREY)
+    for y in range(5, 14):
+        for x in range(8, 22):
+            dot(x, y, YELLOW if y > 6 else OCHRE)
+    for x in range(8, 22):
+        dot(x, 5, BLACK)
+        dot(x, 13, BLACK)
+    for y in range(5, 14):
+        dot(8, y, BLACK)
+        dot(21, y, BLACK)
+    for i in range(3):
+        for (dx, dy) in [(0, 0), (1, 0), (0, 1), (1, 1)]:
+            dot(27 + 5 * i + dx, 11 + dy, BLACK)
+    return px
+
+
 def main():
     strip = [[] for _ in range(H)]
     for draw in GLYPHS:
@@ -181,6 +209,7 @@ def main():
             strip[y] += g.px[y]
     out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "art", "main_toolbar.bmp")
     write_bmp(os.path.normpath(out), strip)
+    write_bmp(os.path.normpath(os.path.join(os.path.dirname(out), "browse_folder.bmp")), browse_button())
 
 
 if __name__ == "__main__":

@@ -1,12 +1,24 @@
 #include "shell/frame/file_list_ctrl.h"
 
+#include "shell/frame/in_place_editors.h"
+
 namespace {
+constexpr UINT kZoomIn = 32848;  // the page view zoom commands
+constexpr UINT kZoomOut = 32849;
 // Column headings from the language library: file, language, type, status,
 // resolution. The language column has no string of its own; GBK "语言".
 const UINT kHeadingIds[] = {61467, 0, 61448, 61449, 61450};
 const char* const kLanguageHeading = "\xD3\xEF\xD1\xD4";
 const int kWidths[] = {160, 48, 48, 40, 56};
 }  // namespace
+
+BEGIN_MESSAGE_MAP(CFileListCtrl, CListCtrl)
+    ON_WM_KEYDOWN()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONUP()
+    ON_NOTIFY_REFLECT(LVN_BEGINDRAG, OnBeginDrag)
+END_MESSAGE_MAP()
 
 int FindExactPath(const std::vector<std::string>& paths, const std::string& path) {
     for (std::size_t i = 0; i < paths.size(); ++i)
@@ -80,4 +92,201 @@ void CFileListCtrl::PrevRow() {
 void CFileListCtrl::SelectAll() {
     for (int r = 0; r < GetItemCount(); ++r) SetItemState(r, LVIS_SELECTED, LVIS_SELECTED);
     SetFocus();
+}
+
+void CFileListCtrl::OpenRow(int row) {
+    if (onOpenRow) onOpenRow(row);
+}
+
+void CFileListCtrl::Modified() {
+    if (onModified) onModified();
+}
+
+void CFileListCtrl::Resize(int cx, int cy) {
+    MoveWindow(1, 20, cx - 2, cy - 24);
+    if (cx - 2 != lastWidth_) LayoutColumns(cx - 2);
+    lastWidth_ = cx - 2;
+}
+
+void CFileListCtrl::LayoutColumns(int width) {
+    const PageListWidths widths = PageListColumnWidths(width);
+    for (int c = 0; c < kPageListColumns; ++c) SetColumnWidth(c, static_cast<WORD>(widths[static_cast<std::size_t>(c)]));
+    Invalidate(TRUE);
+}
+
+BOOL CFileListCtrl::DeleteSelectedItems() {
+    const std::vector<int> order = PageListDeletionOrder(SelectedRows());
+    for (int row : order) DeleteItem(row);
+    if (!order.empty()) Modified();
+    return TRUE;
+}
+
+int CFileListCtrl::HitTestCell(CPoint point, int* column) const {
+    const int top = GetTopIndex();
+    const int last = std::min(GetItemCount(), top + GetCountPerPage() + 1);
+    for (int row = std::max(top, 0); row < last; ++row) {
+        CRect r;
+        if (!GetItemRect(row, &r, LVIR_BOUNDS) || !r.PtInRect(point)) continue;
+        PageListWidths widths{};
+        for (int c = 0; c < kPageListColumns; ++c) widths[static_cast<std::size_t>(c)] = GetColumnWidth(c);
+        const int col = PageListColumnAt(widths, r.left, point.x);
+        if (column) *column = col;
+        return col >= 0 ? row : -1;
+    }
+    return -1;
+}
+
+BOOL CFileListCtrl::EditCell(int row, int column) {
+    if (editor_ || row < 0 || row >= GetItemCount() || column < 0 || column >= kPageListColumns) return FALSE;
+    const PageListEditor kind = PageListEditorFor(column, GetColumnWidth(column));
+    if (kind == PageListEditor::None || !EnsureVisible(row, TRUE)) return FALSE;
+    CRect cell;
+    GetItemRect(row, &cell, LVIR_BOUNDS);
+    for (int c = 0; c < column; ++c) cell.left += GetColumnWidth(c);
+    cell.right = cell.left + GetColumnWidth(column);
+    CRect client;
+    GetClientRect(&client);
+    cell.right = std::min(cell.right, client.right);
+    const std::string text = GetItemText(row, column).GetString();
+    editChoices_.clear();
+    if (kind == PageListEditor::Resolution) {
+        auto* edit = new CInPlaceEdit(this);
+        if (!edit->Create(WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, cell, this, 1008)) {
+            delete edit;
+            return FALSE;
+        }
+        edit->SetFont(GetFont());
+        edit->SetWindowText(text.c_str());
+        edit->SetSel(0, -1);
+        editor_ = edit;
+    } else {
+        CRect drop = cell;
+        drop.bottom = drop.top + cell.Height() * 7;
+        auto* combo = new CInPlaceCombo(this);
+        if (!combo->Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | CBS_DROPDOWNLIST, drop, this, 1008)) {
+            delete combo;
+            return FALSE;
+        }
+        combo->SetFont(GetFont());
+        for (UINT id : PageListEditorChoices(kind)) {
+            CString choice;
+            choice.LoadString(id);
+            editChoices_.push_back(choice.GetString());
+            combo->AddString(choice);
+        }
+        // It opens on the cell's own entry (none when the cell holds another text).
+        combo->SetCurSel(PageListInitialChoice(editChoices_, text));
+        editor_ = combo;
+    }
+    editKind_ = kind;
+    editRow_ = row;
+    editColumn_ = column;
+    editor_->SetFocus();
+    return TRUE;
+}
+
+void CFileListCtrl::EndCellEdit(bool cancelled) {
+    CWnd* editor = editor_;
+    if (!editor) return;
+    editor_ = nullptr;  // ends once, however many ways it is told
+    int chosen = -1;
+    CString typed;
+    if (editKind_ == PageListEditor::Resolution) editor->GetWindowText(typed);
+    else chosen = static_cast<CComboBox*>(editor)->GetCurSel();
+    const std::optional<std::string> result =
+        PageListEditResult(editKind_, cancelled, editChoices_, chosen, typed.GetString());
+    if (result && editRow_ < GetItemCount()) {
+        SetItemText(editRow_, editColumn_, result->c_str());
+        const int pane = editColumn_ == 1 ? 2 : editColumn_ == 2 ? 3 : 4;
+        if (onShowCell) onShowCell(pane, *result);
+    }
+    Modified();
+    editor->DestroyWindow();
+    if (::IsWindow(m_hWnd)) SetFocus();
+}
+
+void CFileListCtrl::OnKeyDown(UINT key, UINT repeat, UINT flags) {
+    CListCtrl::OnKeyDown(key, repeat, flags);
+    const bool ctrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    if (key == VK_DELETE) {
+        DeleteSelectedItems();
+        const int focused = GetNextItem(-1, LVNI_FOCUSED);
+        if (focused >= 0) SelectItem(focused);
+        OpenRow(GetNextItem(-1, LVNI_FOCUSED));
+    } else if (key == 'A' && ctrl) {
+        SelectAll();
+    } else if (key == VK_ADD || key == VK_SUBTRACT) {
+        if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, key == VK_ADD ? kZoomIn : kZoomOut);
+    } else if (key != VK_CONTROL && key != VK_SHIFT) {
+        OpenRow(GetNextItem(-1, LVNI_FOCUSED));
+    }
+}
+
+void CFileListCtrl::OnLButtonDblClk(UINT flags, CPoint point) {
+    CListCtrl::OnLButtonDblClk(flags, point);
+    int column = -1;
+    const int row = HitTestCell(point, &column);
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    if (row < 0) {
+        if (focused >= 0) SelectItem(focused);
+        return;
+    }
+    if (row != focused) return;
+    EditCell(row, column);
+}
+
+void CFileListCtrl::OnBeginDrag(NMHDR* header, LRESULT* result) {
+    const auto* note = reinterpret_cast<const NMLISTVIEW*>(header);
+    dragStart_ = note ? note->iItem : -1;
+    dragging_ = dragStart_ >= 0;
+    if (dragging_) SetCapture();
+    if (result) *result = 0;
+}
+
+void CFileListCtrl::OnMouseMove(UINT flags, CPoint point) {
+    if (!dragging_) CListCtrl::OnMouseMove(flags, point);
+}
+
+void CFileListCtrl::OnLButtonUp(UINT flags, CPoint point) {
+    if (!dragging_) {
+        CListCtrl::OnLButtonUp(flags, point);
+        return;
+    }
+    dragging_ = false;
+    if (GetCapture() == this) ReleaseCapture();
+    // Rows are dropped only onto this list: a release over any other window moves nothing.
+    CPoint screen = point;
+    ClientToScreen(&screen);
+    if (CWnd::WindowFromPoint(screen) != this) return;
+    const int target = HitTest(CPoint(point.x, point.y + 10));
+    MoveRows(dragStart_, target);
+}
+
+void CFileListCtrl::MoveRows(int startRow, int target) {
+    const PageListRun run = PageListDraggedRows(SelectedRows(), startRow);
+    if (run.first < 0 || run.first + run.count > GetItemCount()) return;
+    struct Row {
+        std::vector<CString> cells;
+        DWORD_PTR value;
+        UINT state;
+    };
+    std::vector<Row> rows;
+    for (int r = 0; r < GetItemCount(); ++r) {
+        Row row;
+        for (int c = 0; c < kPageListColumns; ++c) row.cells.push_back(GetItemText(r, c));
+        row.value = GetItemData(r);
+        row.state = GetItemState(r, LVIS_SELECTED | LVIS_FOCUSED);
+        rows.push_back(row);
+    }
+    const std::vector<int> order = PageListDropOrder(static_cast<int>(rows.size()), run, target);
+    // Every row is written back whole, at its new place: no text is cut.
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const Row& row = rows[static_cast<std::size_t>(order[i])];
+        const int r = static_cast<int>(i);
+        for (int c = 0; c < kPageListColumns; ++c) SetItemText(r, c, row.cells[static_cast<std::size_t>(c)]);
+        SetItemData(r, row.value);
+        SetItemState(r, row.state, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    Modified();
+    OpenRow(GetNextItem(-1, LVNI_FOCUSED));
 }

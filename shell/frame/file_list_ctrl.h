@@ -3,10 +3,12 @@
 // page view shows its focused row.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/afx/afxwin.h"
+#include "shell/frame/page_list_model.h"
 #include "shell/shell_services.h"
 
 class CFileListCtrl : public CListCtrl {
@@ -26,6 +28,51 @@ public:
     void NextRow();
     void PrevRow();
     void SelectAll();
+
+    // Lays the list out in the file bar's client area (cx by cy): at (1, 20),
+    // cx - 2 wide; the columns follow a changed width.
+    void Resize(int cx, int cy);
+    void LayoutColumns(int width);
+    // Deletes exactly the selected rows. TRUE.
+    BOOL DeleteSelectedItems();
+    // The row and column under a client point; -1 when no row is there.
+    int HitTestCell(CPoint point, int* column) const;
+    // Opens the editor of a cell of the focused row (Language, Type: a
+    // drop-down list on the cell's entry; Resolution: an edit box); FALSE
+    // when the cell has none.
+    BOOL EditCell(int row, int column);
+    // Ends the open edit: a choice (or a sane resolution) is written into
+    // the cell and shown in the status bar; cancelled or unchosen, the cell stays.
+    void EndCellEdit(bool cancelled);
+    CWnd* CellEditor() const { return editor_; }
+    // Moves the selected rows (or the row the drag began on) before `target`
+    // (-1: after the last row), rows whole with their texts and values.
+    void MoveRows(int startRow, int target);
+
+    // What the list asks of its owner: open a row's image, mark the job
+    // modified, show an edited cell's text in status pane 2, 3 or 4.
+    std::function<void(int row)> onOpenRow;
+    std::function<void()> onModified;
+    std::function<void(int pane, const std::string& text)> onShowCell;
+
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnLButtonDblClk(UINT flags, CPoint point);
+    void OnBeginDrag(NMHDR* header, LRESULT* result);
+    void OnMouseMove(UINT flags, CPoint point);
+    void OnLButtonUp(UINT flags, CPoint point);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void OpenRow(int row);
+    void Modified();
+    CWnd* editor_ = nullptr;
+    PageListEditor editKind_ = PageListEditor::None;
+    int editRow_ = -1;
+    int editColumn_ = -1;
+    std::vector<std::string> editChoices_;
+    int lastWidth_ = 0;
+    bool dragging_ = false;
+    int dragStart_ = -1;
 };
 
 // The row of `path` in a list of paths, compared byte for byte; -1 when absent.

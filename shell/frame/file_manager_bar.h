@@ -1,30 +1,49 @@
-// The file bar: the page list (and, above it, the scan-name box) in a bar
-// docked at the left or right edge of the main frame.
+// The file bar: the scan-name box with its folder button above the page
+// list, in a bar that fills the side dock bar holding it.
 #pragma once
 
 #include <string>
 
 #include "platform/afx/afxwin.h"
 #include "shell/frame/file_list_ctrl.h"
+#include "shell/frame/stretch_bar.h"
+#include "shell/strip/bitmap_button_strip.h"
 
-class CFileManagerBar : public CControlBar {
+class CFileManagerBar : public CStretchBar {
 public:
-    BOOL Create(CFrameWnd* frame, UINT id, int width);
-    CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
-    void OnUpdateCmdUI(CFrameWnd*, BOOL) override {}
+    static constexpr UINT kScanNameId = 1007;
+    static constexpr UINT kListId = 1001;
+    static constexpr UINT kFolderBitmap = 209;             // simplified Chinese
+    static constexpr UINT kFolderBitmapTraditional = 272;  // traditional Chinese
+
+    // Creates the bar, hidden, with its children; `traditional` picks the folder button's bitmap.
+    BOOL Create(CFrameWnd* frame, UINT id, bool traditional = false);
 
     CFileListCtrl& List() { return list_; }
     CEdit& ScanNameEdit() { return scanName_; }
+    CBitmapButtonStrip& FolderButton() { return strip_; }
     std::string ScanName() const;
     void SetScanName(const std::string& name);
-    int Width() const { return width_; }
-    void SetWidth(int width) { width_ = width; }
+    // The width it is given: its side dock bar's size when it sits in one.
+    int Width() const;
+    void SetWidth(int width);
+    // The folder button: the folder browser starts at the box's folder and
+    // the chosen folder takes its place, the file name kept.
+    void BrowseFolder();
 
+protected:
+    afx_msg int OnCreate(LPCREATESTRUCT cs);
     afx_msg void OnSize(UINT type, int cx, int cy);
+    afx_msg void OnPaint();
+    afx_msg void OnTimer(UINT_PTR id);
+    afx_msg void OnDestroy();
+    afx_msg LRESULT OnStripButton(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 private:
     CFileListCtrl list_;
     CEdit scanName_;
-    int width_ = 260;
+    CBitmapButtonStrip strip_;
+    bool traditional_ = false;
+    int width_ = 208;
 };

@@ -2,7 +2,9 @@
 
 #include "ocrdoc/document/ocr_doc.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "platform/win/memory.h"
 
@@ -32,6 +34,10 @@ constexpr int kInsertPane = 6;
 constexpr int kCoveringWidth = 2000;
 constexpr UINT kIdHelpOnline = 32928;
 constexpr UINT kIdPdfToRtf = 32913;
+constexpr UINT kFileBarCaption = 61458;
+constexpr UINT kIdNextPane = 32833;
+constexpr UINT kDroppedPathMax = 260;
+constexpr int kSideBarMinimum = 64;
 constexpr UINT kIdPdfToTxt = 32919;
 // Pane widths in pixels; pane 0 (the prompt) takes what is left.
 constexpr int kPaneWidths[kStatusPanes] = {0, 120, 48, 48, 48, 40, 60, 40, 40};
@@ -42,6 +48,10 @@ IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 ON_WM_CREATE()
 ON_WM_CLOSE()
+ON_WM_SIZE()
+ON_WM_DROPFILES()
+ON_COMMAND(kIdNextPane, OnNextPane)
+ON_MESSAGE(WM_CONTROLBAR_RESIZED, OnControlBarResized)
 ON_COMMAND(ID_OPEN_QUEUED_IMAGES, OnOpenQueuedImages)
 ON_UPDATE_COMMAND_UI(kIdFileSelectScanner, OnUpdateScan)
 ON_UPDATE_COMMAND_UI(kIdFileScan, OnUpdateScan)
@@ -73,11 +83,13 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
     if (!CFrameWnd::PreCreateWindow(cs)) return FALSE;
     cs.lpszClass = SCRIBANT_FRAME_CLASS;
+    cs.dwExStyle |= WS_EX_ACCEPTFILES;
     return TRUE;
 }
 
 int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     if (CFrameWnd::OnCreate(cs) == -1) return -1;
+    DragAcceptFiles(TRUE);
     // The main tool bar; the PDF conversions are not offered.
     if (!toolBar_.CreateEx(this) || !toolBar_.LoadToolBar(IDR_MAINFRAME)) return -1;
     for (UINT hidden : {kIdPdfToRtf, kIdPdfToTxt})
@@ -90,15 +102,59 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     statusBar_.SetIndicators(ids, kStatusPanes);
     statusBar_.SetPaneInfo(0, ID_SEPARATOR, SBPS_STRETCH, 0);
     for (int p = 1; p < kStatusPanes; ++p) statusBar_.SetPaneInfo(p, ID_SEPARATOR, SBPS_NORMAL, kPaneWidths[p]);
+    // Pane 1 draws the progress of long work itself.
+    statusBar_.SetPaneInfo(1, ID_SEPARATOR, SBPS_OWNERDRAW, kPaneWidths[1]);
+    statusBar_.SetProgress(&progress_);
+    // The menus show the tool bar's images; their accelerator texts stay as the menu has them.
+    menuManager_.Install(this);
+    menuManager_.LoadToolbar(IDR_MAINFRAME);
+    menuManager_.m_bAutoAccel = FALSE;
     CScribantApp* app = ScribantApp();
-    if (!fileBar_.Create(this, kFileBarId, 260)) return -1;
+    if (!fileBar_.Create(this, kFileBarId, app && !app->m_bSimplified)) return -1;
+    CString caption;
+    caption.LoadString(kFileBarCaption);
+    fileBar_.SetWindowText(caption);
+    fileBar_.SetBarStyle(fileBar_.GetBarStyle() | CBRS_SIZE_DYNAMIC);
+    fileBar_.EnableDocking(CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT);
+    toolBar_.EnableDocking(CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM);
+    EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&toolBar_);
+    DockControlBar(&fileBar_, app && app->m_settings.ocrBarPosition == 1 ? AFX_IDW_DOCKBAR_RIGHT : AFX_IDW_DOCKBAR_LEFT);
+    fileBar_.ShowWindow(SW_SHOW);
     if (app) fileBar_.SetScanName(app->m_settings.newFileName);
+    // The page list opens rows, marks the job and shows edited cells through the frame.
+    PageList().onOpenRow = [](int row) {
+        if (CScribantApp* a = ScribantApp()) a->m_task.SelectImage(row);
+    };
+    PageList().onModified = [] {
+        if (CScribantApp* a = ScribantApp()) a->m_task.m_bJobModified = 1;
+    };
+    PageList().onShowCell = [this](int pane, const std::string& text) { SetPaneText(pane, text); };
     TrimMenu(GetMenu());
     CString overwrite;
     overwrite.LoadString(kOverwriteText);
     SetPaneText(kInsertPane, overwrite.GetString());
     return 0;
 }
+
+void CMainFrame::EnableDocking(DWORD dockStyle) {
+    CScribantApp* app = ScribantApp();
+    const int size = app ? app->m_settings.ocrBarHeight : 208;
+    // The top and bottom dock bars first, so that they span the whole width.
+    CFrameWnd::EnableDocking(dockStyle & (CBRS_ALIGN_TOP | CBRS_ALIGN_BOTTOM));
+    for (const auto& [align, id] : {std::pair{CBRS_ALIGN_LEFT, AFX_IDW_DOCKBAR_LEFT}, std::pair{CBRS_ALIGN_RIGHT, AFX_IDW_DOCKBAR_RIGHT}}) {
+        if (!(dockStyle & align) || GetDlgItem(id)) continue;
+        auto* dock = new CMyContrlBar(align, size, kSideBarMinimum);
+        dock->m_bAutoDelete = TRUE;
+        if (!dock->Create(this, WS_CHILD | WS_VISIBLE | align, id)) {
+            delete dock;
+            AfxThrowResourceException();
+        }
+    }
+    CFrameWnd::EnableDocking(dockStyle);
+}
+
+CMyContrlBar* CMainFrame::SideDockBar() const { return dynamic_cast<CMyContrlBar*>(fileBar_.GetParent()); }
 
 void CMainFrame::TrimMenu(CMenu* menu) {
     if (!menu) return;
@@ -159,13 +215,15 @@ void CMainFrame::DrawProgress(int first, int last, int current) {
     if (statusBar_.GetSafeHwnd()) statusBar_.GetItemRect(1, &pane);
     const int width = pane.Width() > 0 ? pane.Width() : kPaneWidths[1];
     if (!progress_.Set(first, last, current, width)) return;
-    char percent[16];
-    std::snprintf(percent, sizeof percent, "%3i%%", progress_.Percent());
-    SetPaneText(1, percent);
+    RefreshProgress();
 }
 
 void CMainFrame::RefreshProgress() {
-    if (statusBar_.GetSafeHwnd()) statusBar_.UpdateWindow();
+    if (!statusBar_.GetSafeHwnd()) return;
+    CRect pane;
+    statusBar_.GetItemRect(1, &pane);
+    statusBar_.InvalidateRect(&pane, FALSE);
+    statusBar_.UpdateWindow();
 }
 
 std::string CMainFrame::PaneText(int pane) const {
@@ -230,6 +288,62 @@ void CMainFrame::OnLayoutImageText() { ApplyLayout(2); }
 void CMainFrame::OnUpdateLayoutShowAll(CCmdUI* ui) { ui->SetCheck(viewsShown_ == 1 && fileBar_.IsWindowVisible()); }
 void CMainFrame::OnUpdateLayoutManagerOnly(CCmdUI* ui) { ui->SetCheck(viewsShown_ == 0 && fileBar_.IsWindowVisible()); }
 void CMainFrame::OnUpdateLayoutImageText(CCmdUI* ui) { ui->SetCheck(viewsShown_ == 2); }
+
+void CMainFrame::OnNextPane() {
+    std::vector<CWnd*> cycle;
+    if (fileBar_.IsWindowVisible()) cycle.push_back(&PageList());
+    if (CWnd* first = splitter_.GetPane(0, 0)) cycle.push_back(first);
+    if (!splitter_.IsLineHidden())
+        if (CWnd* second = splitter_.GetPane(1, 0)) cycle.push_back(second);
+    CWnd* focus = GetFocus();
+    auto at = std::find_if(cycle.begin(), cycle.end(), [focus](CWnd* w) { return focus && (w == focus || w->IsChild(focus)); });
+    if (at == cycle.end()) return;  // a focus elsewhere stays where it is
+    CWnd* next = *(at + 1 == cycle.end() ? cycle.begin() : at + 1);
+    next->SetFocus();
+    if (next->IsKindOf(RUNTIME_CLASS(CView))) SetActiveView(static_cast<CView*>(next));
+}
+
+void CMainFrame::OnDropFiles(HDROP drop) {
+    SetActiveWindow();
+    CScribantApp* app = ScribantApp();
+    const int before = PageList().GetItemCount();
+    const UINT count = DragQueryFile(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count && app; ++i) {
+        char path[kDroppedPathMax + 1] = {};
+        // A longer path is not cut to a name it does not have: it is left out.
+        if (DragQueryFile(drop, i, nullptr, 0) > kDroppedPathMax) continue;
+        DragQueryFile(drop, i, path, sizeof path);
+        app->m_task.AddImageToList(path, 0);
+    }
+    DragFinish(drop);
+    if (app && PageList().GetItemCount() > before) {
+        app->m_task.SelectImage(before);
+        PageList().SelectItem(before);
+    }
+}
+
+void CMainFrame::OnSize(UINT type, int cx, int cy) {
+    // Layout 0 keeps covering the new width; layout 1 whose bar is now as wide as the frame becomes layout 0.
+    if (viewsShown_ == 0) {
+        viewsShown_ = 1;
+        ApplyLayout(0);
+    } else if (viewsShown_ == 1 && cx != 0 && fileBar_.Width() >= cx) {
+        viewsShown_ = 0;
+    }
+    CFrameWnd::OnSize(type, cx, cy);
+}
+
+LRESULT CMainFrame::OnControlBarResized(WPARAM, LPARAM) {
+    CRect client;
+    GetClientRect(&client);
+    if (fileBar_.Width() < client.Width() - 8) {
+        viewsShown_ = 1;
+        if (CScribantApp* app = ScribantApp()) app->m_settings.ocrBarHeight = fileBar_.Width();
+    } else {
+        viewsShown_ = 0;
+    }
+    return 1;
+}
 
 void CMainFrame::OnViewManagerBar() {
     const bool visible = fileBar_.IsWindowVisible() != FALSE;

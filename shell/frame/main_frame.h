@@ -10,6 +10,10 @@
 #include "platform/afx/afxwin.h"
 #include "shell/frame/file_manager_bar.h"
 #include "shell/frame/hide_splitter_wnd.h"
+#include "shell/frame/ad_status_bar.h"
+#include "shell/frame/cool_menu_manager.h"
+#include "shell/frame/my_contrl_bar.h"
+#include "shell/frame/search_tool_bar.h"
 #include "shell/frame/progress_pane.h"
 #include "shell/frame/tool_bar_ex.h"
 
@@ -29,6 +33,13 @@ public:
     CStatusBar& StatusBar() { return statusBar_; }
     CHideSplitterWnd& Splitter() { return splitter_; }
     CToolBarEx& ToolBar() { return toolBar_; }
+    CCoolMenuManager& MenuManager() { return menuManager_; }
+    CSearchToolBar& SearchBar() { return searchBar_; }
+    // The side dock bar that holds the file bar (nullptr before docking).
+    CMyContrlBar* SideDockBar() const;
+    // Docking at the frame's edges: plain dock bars at the top and bottom,
+    // sizing ones (the file bar's) at the left and right.
+    void EnableDocking(DWORD dockStyle);
 
     // Status-bar progress (pane 1).
     void ClearProgress();
@@ -73,12 +84,20 @@ public:
     afx_msg LRESULT OnScanImageArrived(WPARAM wParam, LPARAM lParam);
     afx_msg void OnClose();
     afx_msg void OnOpenQueuedImages();
+    afx_msg void OnSize(UINT type, int cx, int cy);
+    // Tab: the focus goes page list -> pane (0, 0) -> pane (1, 0) -> page list,
+    // past the panes that are hidden.
+    afx_msg void OnNextPane();
+    afx_msg void OnDropFiles(HDROP drop);
+    afx_msg LRESULT OnControlBarResized(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 private:
     CFileManagerBar fileBar_;
-    CStatusBar statusBar_;
+    CAdStatusBar statusBar_;
+    CSearchToolBar searchBar_;  // constructed, never created: it holds the chosen search engine
     CToolBarEx toolBar_;
+    CCoolMenuManager menuManager_;
     CHideSplitterWnd splitter_;
     ProgressPane progress_;
     int viewsShown_ = 1;

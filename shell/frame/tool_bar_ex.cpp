@@ -51,13 +51,7 @@ void CToolBarEx::BuildImageList() {
     CBitmap bitmap;
     if (!bitmapId_ || !bitmap.LoadBitmap(bitmapId_)) return;
     if (!images_.Create(m_sizeImage.cx, m_sizeImage.cy, ILC_COLOR24 | ILC_MASK, 0, 4)) return;
-    // The bitmap's background (its top-left pixel, the button face it was drawn on) is see-through.
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
-    CBitmap* old = dc.SelectObject(&bitmap);
-    const COLORREF background = dc.GetPixel(0, 0) & 0xFFFFFF;
-    dc.SelectObject(old);
-    images_.Add(&bitmap, background);
+    images_.Add(&bitmap, BitmapBackground(bitmap));
 }
 
 ToolBarPlace CToolBarEx::Place() const {

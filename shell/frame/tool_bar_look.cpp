@@ -163,6 +163,15 @@ int ToolBarHotTracker::TimerTick(bool cursorInBar) {
     return was;
 }
 
+COLORREF BitmapBackground(CBitmap& bitmap) {
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CBitmap* old = dc.SelectObject(&bitmap);
+    const COLORREF background = dc.GetPixel(0, 0) & 0xFFFFFF;
+    dc.SelectObject(old);
+    return background;
+}
+
 std::vector<int> ChangedButtons(const std::vector<UINT>& before, const std::vector<UINT>& after) {
     std::vector<int> changed;
     for (std::size_t i = 0; i < std::max(before.size(), after.size()); ++i)

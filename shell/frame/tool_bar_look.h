@@ -86,5 +86,9 @@ private:
     int hot_ = -1;
 };
 
+// The colour a tool-bar bitmap was drawn on (its top-left pixel): the
+// colour that becomes see-through when its images go into a list.
+COLORREF BitmapBackground(CBitmap& bitmap);
+
 // The indexes whose style differs between two copies of the buttons' styles.
 std::vector<int> ChangedButtons(const std::vector<UINT>& before, const std::vector<UINT>& after);

@@ -468,6 +468,16 @@ BOOL DragQueryPoint(HDROP drop, LPPOINT point) {
 
 void DragFinish(HDROP drop) { delete reinterpret_cast<afx_detail::HDropData*>(drop); }
 
+BOOL AfxTestDropFiles(CWnd* wnd, const std::vector<std::string>& paths, POINT pt) {
+    afx_detail::WindowState* s = wnd ? afx_detail::StateOf(wnd->m_hWnd) : nullptr;
+    if (!s || !s->acceptFiles) return FALSE;
+    auto* drop = new afx_detail::HDropData;
+    for (const std::string& path : paths) drop->files.emplace_back(path.c_str());
+    drop->pt = pt;
+    afx_detail::CallWnd(wnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    return TRUE;
+}
+
 #include "platform/afx/ui/testing.h"
 
 namespace {

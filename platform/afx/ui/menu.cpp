@@ -16,6 +16,7 @@
 
 #include "platform/afx/ui/menu.h"
 #include "platform/afx/ui/msgbox.h"
+#include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/ui_private.h"
 #include "platform/afx/core/afxgdi.h"
 #include "platform/win/codepage.h"
@@ -183,7 +184,12 @@ public:
         MEASUREITEMSTRUCT mis{ODT_MENU, 0, menu->items[index].id, 100, 20, menu->items[index].data};
         OwnerDraw(menu, WM_MEASUREITEM, &mis);
         if (!Live().count(menu)) return;
-        setFixedSize(static_cast<int>(mis.itemWidth), static_cast<int>(mis.itemHeight));
+        // As the window system does, the check mark's width (less one) is added to
+        // the measured width; every item then spans the popup's whole width.
+        const int width = static_cast<int>(mis.itemWidth) + GetSystemMetrics(SM_CXMENUCHECK) - 1;
+        setMinimumWidth(width);
+        setFixedHeight(static_cast<int>(mis.itemHeight));
+        resize(width, static_cast<int>(mis.itemHeight));
     }
 
 protected:
@@ -837,4 +843,17 @@ CMenu* CWnd::GetSystemMenu(BOOL) const {
         sys->CreatePopupMenu();
     }
     return sys;
+}
+
+BOOL AfxTestGrabMenuBarPopup(CWnd* frame, int pos, LPCTSTR path) {
+    WindowState* s = frame ? StateOf(frame->m_hWnd) : nullptr;
+    if (!s || !s->menuBar || !path || pos < 0 || pos >= s->menuBar->actions().size()) return FALSE;
+    QMenu* popup = s->menuBar->actions()[pos]->menu();
+    if (!popup) return FALSE;
+    popup->popup(s->menuBar->mapToGlobal(QPoint(0, s->menuBar->height())));
+    QApplication::processEvents();
+    const bool saved = popup->grab().save(ToQ(path), "PNG");
+    popup->close();
+    QApplication::processEvents();
+    return saved ? TRUE : FALSE;
 }

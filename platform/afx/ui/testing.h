@@ -2,6 +2,9 @@
 // delivered to a window as the window system would deliver them.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/afx/ui/wnd.h"
 
 // A key press and release of virtual key `vk` producing `text` (UTF-8; may
@@ -13,3 +16,12 @@ AFX_UI_API void AfxTestKey(CWnd* wnd, UINT vk, const char* text = nullptr, UINT 
 AFX_UI_API void AfxTestMouse(CWnd* wnd, UINT message, POINT pt, UINT modifiers = 0, int wheelDelta = 0);
 // A click: button down and up at `pt`.
 AFX_UI_API void AfxTestClick(CWnd* wnd, POINT pt);
+// Opens popup `pos` of the frame's menu bar as a click on the bar would
+// (its owner converts and updates it first), writes a picture of the open
+// popup as a PNG file at `path`, and closes the menu again. FALSE when the
+// frame has no such popup or the file cannot be written.
+AFX_UI_API BOOL AfxTestGrabMenuBarPopup(CWnd* frame, int pos, LPCTSTR path);
+// Files dropped on a window from a file manager at client point `pt`:
+// WM_DROPFILES as the window system sends it, to a window that accepts files
+// (DragAcceptFiles); FALSE, and nothing sent, to one that does not.
+AFX_UI_API BOOL AfxTestDropFiles(CWnd* wnd, const std::vector<std::string>& paths, POINT pt);

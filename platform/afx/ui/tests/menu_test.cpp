@@ -270,8 +270,10 @@ TEST(OwnerDrawnMenus, OwnersOrTheMenuObjectMeasureAndDrawFromTheItemData) {
     QWidget* first = OwnerDrawnWidget(pages, 0);
     QWidget* second = OwnerDrawnWidget(pages, 1);
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->size(), QSize(120, 16));
-    EXPECT_EQ(second->size(), QSize(120, 19));
+    // The check mark's width less one is added to the measured width, as the window system does.
+    const int check = GetSystemMetrics(SM_CXMENUCHECK) - 1;
+    EXPECT_EQ(first->size(), QSize(120 + check, 16));
+    EXPECT_EQ(second->size(), QSize(120 + check, 19));
     EXPECT_EQ(CentreOf(first), 0xFF0000u);
     EXPECT_EQ(CentreOf(second), 0x0000FFu);  // drawn as disabled
     EXPECT_EQ(frame->m_drawn, (std::vector<DWORD_PTR>{6, 9}));
@@ -294,7 +296,7 @@ TEST(OwnerDrawnMenus, OwnersOrTheMenuObjectMeasureAndDrawFromTheItemData) {
     ASSERT_NE(selfMenu, nullptr);
     QWidget* item = OwnerDrawnWidget(selfMenu, 0);
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->size(), QSize(90, 17));
+    EXPECT_EQ(item->size(), QSize(90 + GetSystemMetrics(SM_CXMENUCHECK) - 1, 17));
     EXPECT_EQ(CentreOf(item), 0x00A000u);
     EXPECT_EQ(self.m_measured, std::vector<UINT>{601});
     EXPECT_EQ(self.m_drawn, std::vector<UINT>{61});
