@@ -18,6 +18,8 @@
 class COcrDoc;
 class CTextView;
 class CTask;
+struct _seg_regioninfo;
+struct _regioninfo;
 
 // A page-list row as CFileListCtrl::UpdateItem takes it.
 struct FileItemInfo {
@@ -208,6 +210,11 @@ public:
     // The document's page recognition (ID_DOC_RECOGNIZE) has ended, whatever
     // the outcome; `recognised` when the page holds a result.
     virtual void PageRecognitionEnded(bool /*recognised*/) {}
+    // The page's Chinese regions recognised in the program's progress window
+    // (their segmentation given, the result handed back through `result`):
+    // 1 recognised, 0 failed; -1 (the default) when the page recognises them
+    // itself.
+    virtual int RecognizeInProgressWindow(_seg_regioninfo* /*seg*/, _regioninfo** /*result*/) { return -1; }
 };
 
 // At most this many characters of the scan-name box are read.

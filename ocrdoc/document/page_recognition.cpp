@@ -12,6 +12,7 @@
 #include "ocrdoc/regions/table_region.h"
 #include "ocrdoc/regions/text_region.h"
 #include "platform/win/memory.h"
+#include "shell/shell_services.h"
 
 namespace {
 
@@ -300,8 +301,12 @@ int COcrPage::RecognizeChinesePage(bool batch, HWND textWindow, char* textBuffer
         char localBuffer[kBatchTextBytes] = {};
         BYTE localCancel = 0;
         _regioninfo* result = nullptr;
-        const BOOL ok = RecognizeChinese(batch ? textWindow : TextWindow(), batch && textBuffer ? textBuffer : localBuffer,
-                                         batch && cancel ? cancel : &localCancel, seg, &result);
+        // A single page may be recognised in the program's progress window.
+        const int inWindow = batch ? -1 : ShellServices().RecognizeInProgressWindow(seg, &result);
+        const BOOL ok = inWindow >= 0 ? inWindow != 0
+                                      : RecognizeChinese(batch ? textWindow : TextWindow(),
+                                                         batch && textBuffer ? textBuffer : localBuffer,
+                                                         batch && cancel ? cancel : &localCancel, seg, &result);
         FreeSegInfo(seg);
         if (ok) {
             SetViewText(true);

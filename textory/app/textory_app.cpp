@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "shell/batch/dlg_batch_recog.h"
 #include "platform/win/files.h"
 #include "platform/win/folders.h"
 #include "platform/win/library.h"
@@ -191,6 +192,19 @@ int CTextoryApp::OpenDocumentPath(const std::string& path) {
     const int opened = CScribantApp::OpenDocumentPath(path);
     if (path == kPlaceholderPath) postToFrame(WM_CLOSEMAIN);
     return opened;
+}
+
+int CTextoryApp::RecognizeInProgressWindow(_seg_regioninfo* seg, _regioninfo** result) {
+    COcrDoc* doc = CurrentDocument();
+    if (!doc || !m_pMainWnd) return -1;
+    CDlgBatchRecog window(IDD_BATCH_PREVIEW, CDlgBatchRecog::kPreviewMode, m_pMainWnd, doc);
+    if (!window.Create(IDD_BATCH_PREVIEW, m_pMainWnd)) return -1;
+    window.ShowWindow(SW_SHOW);
+    window.SetStatusText("Segment ...");
+    window.m_nDisplay = 1;
+    const LRESULT code = window.RecognizeAndClose(reinterpret_cast<WPARAM>(seg), reinterpret_cast<LPARAM>(result));
+    window.DestroyWindow();
+    return code == CDlgBatchRecog::kRecognised ? 1 : 0;
 }
 
 void CTextoryApp::PageRecognitionEnded(bool recognised) {

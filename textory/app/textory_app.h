@@ -38,6 +38,10 @@ public:
     // (the last page left the list) closes the program.
     void PageArrived(bool attached) override;
     int OpenDocumentPath(const std::string& path) override;
+    // The job's page is recognised in the progress window (preview mode):
+    // "Segment ...", the page reduced with its regions, the recognised part
+    // tinted, the final picture held 1.5 s.
+    int RecognizeInProgressWindow(_seg_regioninfo* seg, _regioninfo** result) override;
     void PageRecognitionEnded(bool recognised) override;
 
     std::string m_strListFile;  // the program folder + "\nlist.txt"

@@ -1217,7 +1217,7 @@ CDialogBar::~CDialogBar() = default;
 
 BOOL CDialogBar::Create(CWnd* parent, LPCTSTR templateName, UINT style, UINT id) {
     CDialogTemplate t;
-    if (!AfxLoadDialogTemplate(AfxGetResourceHandle(), templateName, t)) return FALSE;
+    if (!AfxLoadDialogTemplate(AfxFindResourceHandle(templateName, RT_DIALOG), templateName, t)) return FALSE;
     if (!CreateBar(parent, style | WS_CHILD, id, nullptr)) return FALSE;
     CSize size = AfxCreateDialogControls(this, t);
     m_sizeDefault = size;

@@ -397,7 +397,7 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) { return Create(MAKEINTRESOU
 BOOL CDialog::Create(LPCTSTR name, CWnd* parent) {
     if (name) m_lpszTemplateName = name;
     CDialogTemplate t;
-    if (!AfxLoadDialogTemplate(AfxGetResourceHandle(), m_lpszTemplateName, t)) return FALSE;
+    if (!AfxLoadDialogTemplate(AfxFindResourceHandle(m_lpszTemplateName, RT_DIALOG), m_lpszTemplateName, t)) return FALSE;
     if (parent) m_pParentWnd = parent;
     return CreateFromTemplate(t, m_pParentWnd, false);
 }
@@ -422,7 +422,7 @@ static void DisableOwnerOf(CWnd* modal, CWnd* owner) {
 INT_PTR CDialog::DoModal() {
     CDialogTemplate t;
     if (!m_template.items.empty() || m_template.cx) t = m_template;
-    else if (!AfxLoadDialogTemplate(AfxGetResourceHandle(), m_lpszTemplateName, t)) return -1;
+    else if (!AfxLoadDialogTemplate(AfxFindResourceHandle(m_lpszTemplateName, RT_DIALOG), m_lpszTemplateName, t)) return -1;
     CWnd* owner = m_pParentWnd ? m_pParentWnd->GetTopLevelParent() : AfxGetMainWnd();
     bool ownerWasEnabled = owner && owner->m_hWnd && owner->IsWindowEnabled();
     m_bEnded = FALSE;
@@ -650,7 +650,7 @@ BOOL CPropertySheet::SetActivePage(int index) {
     CPropertyPage* next = m_pages[static_cast<size_t>(index)];
     if (!next->m_hWnd) {
         CDialogTemplate t;
-        if (!AfxLoadDialogTemplate(AfxGetResourceHandle(), next->m_lpszTemplateName, t)) return FALSE;
+        if (!AfxLoadDialogTemplate(AfxFindResourceHandle(next->m_lpszTemplateName, RT_DIALOG), next->m_lpszTemplateName, t)) return FALSE;
         t.style = (t.style & ~(WS_POPUP | WS_CAPTION | WS_VISIBLE)) | WS_CHILD;
         t.x = t.y = 0;
         if (!next->CreateIndirect(t, this)) return FALSE;
@@ -754,7 +754,7 @@ INT_PTR CPropertySheet::DoModal() {
     CSize largest(200, 120);
     for (CPropertyPage* p : m_pages) {
         CDialogTemplate t;
-        if (!AfxLoadDialogTemplate(AfxGetResourceHandle(), p->m_lpszTemplateName, t)) continue;
+        if (!AfxLoadDialogTemplate(AfxFindResourceHandle(p->m_lpszTemplateName, RT_DIALOG), p->m_lpszTemplateName, t)) continue;
         CSize base = AfxDialogBaseUnits(t);
         largest.cx = std::max<LONG>(largest.cx, t.cx * base.cx / 4);
         largest.cy = std::max<LONG>(largest.cy, t.cy * base.cy / 8);

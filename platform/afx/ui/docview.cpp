@@ -454,7 +454,7 @@ BOOL CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreateCon
     if (nl >= 0) title = title.Left(nl);
     if (title.IsEmpty() && AfxGetAppName()) title = AfxGetAppName();
     if (!Create(nullptr, title, style, rectDefault, parent, MAKEINTRESOURCE(resourceId), 0, context)) return FALSE;
-    m_hAccelTable = LoadAccelerators(AfxGetResourceHandle(), MAKEINTRESOURCE(resourceId));
+    m_hAccelTable = LoadAccelerators(AfxFindResourceHandle(MAKEINTRESOURCE(resourceId), RT_ACCELERATOR), MAKEINTRESOURCE(resourceId));
     if (HICON icon = LoadIconResource(AfxGetResourceHandle(), MAKEINTRESOURCE(resourceId)); icon && m_pWidget)
         m_pWidget->setWindowIcon(QIcon(QPixmap::fromImage(IconImage(icon))));
     if (!context) SendMessageToDescendants(WM_INITIALUPDATE, 0, 0, TRUE);

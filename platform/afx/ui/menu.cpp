@@ -480,7 +480,7 @@ BOOL AttachNew(CMenu* m, HMENU h) {
 
 BOOL CMenu::CreateMenu() { return !m_hMenu && AttachNew(this, ::CreateMenu()); }
 BOOL CMenu::CreatePopupMenu() { return !m_hMenu && AttachNew(this, ::CreatePopupMenu()); }
-BOOL CMenu::LoadMenu(LPCTSTR name) { return !m_hMenu && AttachNew(this, ::LoadMenu(AfxGetResourceHandle(), name)); }
+BOOL CMenu::LoadMenu(LPCTSTR name) { return !m_hMenu && AttachNew(this, ::LoadMenu(AfxFindResourceHandle(name, RT_MENU), name)); }
 
 BOOL CMenu::DestroyMenu() {
     HMENU h = Detach();
