@@ -199,29 +199,41 @@ TEST_F(GlueTest, EachModeArrivesAtItsDepthAndTheScanResolution) {
     EXPECT_EQ(isOpen_(), 0);
 }
 
-TEST_F(GlueTest, GreyPixelsAreTheDevicesRowsBottomUp) {
-    Settings(1, false);
-    ASSERT_TRUE(Scan());
-    ASSERT_EQ(window_.pages.size(), 1u);
+// Grey and black-and-white pages hold the device's rows, bottom-up, as
+// scanimage writes them; black stays black.
+TEST_F(GlueTest, PixelsAreTheDevicesRowsBottomUp) {
     const fs::path ref = folder_ / "ref";
     fs::create_directories(ref);
-    const std::string command = "scanimage -d test:0 --format=pnm --mode Gray --depth 8 --resolution 300 > '" +
-                                (ref / "page.pnm").string() + "' 2>/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    scantest::Pnm pnm;
-    ASSERT_TRUE(scantest::ReadPnm(ref / "page.pnm", pnm));
-    const Page& p = window_.pages[0];
-    ASSERT_EQ(pnm.width, p.width());
-    ASSERT_EQ(pnm.height, p.height());
-    const std::size_t row = (std::size_t(p.width()) + 3) & ~std::size_t(3);
-    const BYTE* pixels = p.dib.data() + 40 + 1024;
-    std::size_t differing = 0;
-    for (int y = 0; y < pnm.height; ++y)
-        for (int x = 0; x < pnm.width; ++x)
-            if (pnm.samples[std::size_t(y) * std::size_t(pnm.width) + std::size_t(x)] !=
-                pixels[std::size_t(pnm.height - 1 - y) * row + std::size_t(x)])
-                ++differing;
-    EXPECT_EQ(differing, 0u);
+    for (int mode : {1, 2}) {
+        Settings(mode, false);
+        window_.pages.clear();
+        ASSERT_TRUE(Scan());
+        ASSERT_EQ(window_.pages.size(), 1u);
+        const std::string depth = mode == 1 ? "8" : "1";
+        const fs::path file = ref / ("page" + depth + ".pnm");
+        const std::string command = "scanimage -d test:0 --format=pnm --mode Gray --depth " + depth +
+                                    " --resolution 300 > '" + file.string() + "' 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        scantest::Pnm pnm;
+        ASSERT_TRUE(scantest::ReadPnm(file, pnm));
+        const Page& p = window_.pages[0];
+        ASSERT_EQ(pnm.width, p.width());
+        ASSERT_EQ(pnm.height, p.height());
+        const std::size_t row = ((std::size_t(p.width()) * std::size_t(p.bits()) + 31) / 32) * 4;
+        const BYTE* pixels = p.dib.data() + 40 + (mode == 1 ? 1024 : 8);
+        std::size_t differing = 0, black = 0;
+        for (int y = 0; y < pnm.height; ++y)
+            for (int x = 0; x < pnm.width; ++x) {
+                const BYTE* r = pixels + std::size_t(pnm.height - 1 - y) * row;
+                // 1-bit: value 1 is the table's black entry.
+                const BYTE got = mode == 1 ? r[x] : ((r[x / 8] >> (7 - x % 8)) & 1 ? 0 : 255);
+                const BYTE want = pnm.samples[std::size_t(y) * std::size_t(pnm.width) + std::size_t(x)];
+                differing += got != want;
+                black += want == 0;
+            }
+        EXPECT_EQ(differing, 0u) << "depth " << depth;
+        EXPECT_GT(black, 0u) << "the picture has black parts";
+    }
 }
 
 TEST_F(GlueTest, TheFeederRunsEmptyAfterTenPagesAndOnlyOneRunAtATime) {
