@@ -51,6 +51,17 @@ ScratchHome& Home() {
     return home;
 }
 
+// The program as built: its libraries lie in the build's bin folder, beside
+// which the benchmarks are put.
+class BenchApp : public CScribantApp {
+protected:
+    std::string ModuleFolder() const override {
+        const std::string bench = CScribantApp::ModuleFolder();
+        const std::size_t cut = bench.find_last_of("\\/");
+        return (cut == std::string::npos ? bench : bench.substr(0, cut)) + "\\bin";
+    }
+};
+
 void Stop(CScribantApp& app) {
     if (app.m_pMainWnd) {
         app.m_pMainWnd->DestroyWindow();
@@ -63,7 +74,7 @@ void BM_StartToShownWindow(benchmark::State& state) {
     Home();
     int n = 0;
     for (auto _ : state) {
-        CScribantApp app;
+        BenchApp app;
         app.m_strInstanceName = "Scribant bench " + std::to_string(++n);
         if (!app.InitInstance() || !app.m_pMainWnd) {
             state.SkipWithError("the program did not start");
@@ -80,7 +91,7 @@ BENCHMARK(BM_StartToShownWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_List5000Pages(benchmark::State& state) {
     Home();
-    CScribantApp app;
+    BenchApp app;
     app.m_strInstanceName = "Scribant bench list";
     if (!app.InitInstance() || !app.MainFrame()) {
         state.SkipWithError("the program did not start");

@@ -186,12 +186,16 @@ BOOL CScribantApp::InitInstance() {
 
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(COcrDoc), RUNTIME_CLASS(CMainFrame),
                                           RUNTIME_CLASS(COcrView)));
+    ShowSplash();
     m_hConvertDll = LoadLibraryA("Convert.dll");
     // PDF passwords are asked on this thread, also for the page-load thread.
     pdfPrompts_ = std::make_unique<CUiPdfPrompts>();
     SetPdfPrompts(pdfPrompts_.get());
 
-    if (!OpenCommandLineFile(info)) return FALSE;
+    if (!OpenCommandLineFile(info)) {
+        HideSplash();
+        return FALSE;
+    }
     InitTwain();
     // The Chinese engine's start; its answer (whether a model was found) is not needed here.
     if (auto init = OutsideEntry<PFN_OR_CHN40_INIT>(TRESK_DLL, "OR_CHN40_Init")) {
@@ -276,6 +280,9 @@ BOOL CScribantApp::OpenImagePath(const std::string& path) {
 BOOL CScribantApp::OnIdle(LONG count) {
     BOOL more = CWinApp::OnIdle(count);
     if (queuePending_ && !m_bBusy && m_nBatchMode == 0) OpenQueuedImages();
+    // The splash wants idle passes until its time is over; the hand-offs
+    // waiting meanwhile are not held up by it.
+    if (SplashWantsIdle()) more = TRUE;
     return more;
 }
 
@@ -300,6 +307,7 @@ BOOL CScribantApp::SaveWorkState() {
 }
 
 int CScribantApp::ExitInstance() {
+    HideSplash();
     if (m_bEngineStarted) {
         if (auto term = OutsideEntry<PFN_OR_CHN40_TERM>(TRESK_DLL, "OR_CHN40_Term")) term();
         m_bEngineStarted = false;

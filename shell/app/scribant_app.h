@@ -16,6 +16,7 @@
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scanner_glue.h"
 #include "shell/app/scribant_settings.h"
+#include "shell/dialogs/splash_dlg.h"
 #include "shell/shell_services.h"
 
 class CMainFrame;
@@ -29,6 +30,9 @@ public:
     BOOL InitInstance() override;
     int ExitInstance() override;
     BOOL OnIdle(LONG count) override;
+    // A key or mouse press takes the start-up picture away.
+    BOOL PreTranslateMessage(MSG* msg) override;
+    bool SplashShown() const;
 
     // Opens the paths of the queue file (the frame's ID_OPEN_QUEUED_IMAGES).
     void OpenQueuedImages();
@@ -203,13 +207,23 @@ protected:
     afx_msg void OnUpdatePdfToRtf(CCmdUI* ui);
     afx_msg void OnUpdatePdfToTxt(CCmdUI* ui);
     afx_msg void OnAppUpdate();
+    afx_msg void OnAppAbout();
+    afx_msg void OnSetExternEditor();
+    afx_msg void OnOutputSameName();
     afx_msg void OnSystemConfig();
     DECLARE_MESSAGE_MAP()
 
 private:
+    void ShowSplash();
+    void HideSplash();
+    // True while the splash wants more idle time (its 500 ms are not over).
+    bool SplashWantsIdle();
+
     void closeMutex();
 
     std::unique_ptr<CQueueFile> queue_;
+    CSplashDlg splash_;
+    DWORD splashTicks_ = 0;
     // The records of split PDF page rows (the rows hold their addresses).
     std::deque<PdfPageRecord> pdfRecords_;
     std::unique_ptr<CUiPdfPrompts> pdfPrompts_;

@@ -10,6 +10,7 @@
 #include "platform/win/path.h"
 #include "platform/win/process.h"
 #include "shell/app/scribant_app.h"
+#include "shell/dialogs/output_file_dialog.h"
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/batch/dlg_batch_recog.h"
@@ -70,6 +71,9 @@ ON_UPDATE_COMMAND_UI(ID_PDF_TO_TXT, OnUpdatePdfToTxt)
 ON_COMMAND(ID_APP_UPDATE, OnAppUpdate)
 ON_COMMAND(ID_SYSTEM_CONFIG, OnSystemConfig)
 ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnRecentFile)
+ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+ON_COMMAND(ID_SET_EXTERN_EDITOR, OnSetExternEditor)
+ON_COMMAND(ID_OUTPUT_SAME_NAME, OnOutputSameName)
 END_MESSAGE_MAP()
 
 int CScribantApp::RunBatchRecognitionDialog() {
@@ -176,11 +180,12 @@ void CScribantApp::OnOpenImages() {
 
 void CScribantApp::OnOutputToFormat() {
     const CString filter = LoadText(61237);
-    CFileDialog dialog(FALSE, nullptr, nullptr, OFN_HIDEREADONLY, filter.GetString(), m_pMainWnd);
+    COutputFileDialog dialog(filter.GetString(), m_pMainWnd, m_settings.outputToExe ? TRUE : FALSE);
     const CString title = LoadText(61209);
     dialog.m_ofn.lpstrTitle = title.GetString();
     dialog.m_strInitialDir = (m_strDataDir + "\\output").c_str();
     if (dialog.DoModal() != IDOK) return;
     AfxPumpMessages();
+    m_settings.outputToExe = dialog.m_bOutputToEditor != FALSE;
     m_task.ExportSelected(dialog.GetPathName().GetString());
 }

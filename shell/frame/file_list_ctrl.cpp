@@ -20,12 +20,6 @@ BEGIN_MESSAGE_MAP(CFileListCtrl, CListCtrl)
     ON_NOTIFY_REFLECT(LVN_BEGINDRAG, OnBeginDrag)
 END_MESSAGE_MAP()
 
-int FindExactPath(const std::vector<std::string>& paths, const std::string& path) {
-    for (std::size_t i = 0; i < paths.size(); ++i)
-        if (paths[i] == path) return static_cast<int>(i);
-    return -1;
-}
-
 BOOL CFileListCtrl::Create(CWnd* parent, UINT id) {
     if (!CListCtrl::Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, CRect(0, 0, 100, 100),
                            parent, id))
@@ -40,9 +34,7 @@ BOOL CFileListCtrl::Create(CWnd* parent, UINT id) {
 }
 
 int CFileListCtrl::FindItem(const std::string& path) {
-    std::vector<std::string> paths;
-    for (int r = 0; r < GetItemCount(); ++r) paths.emplace_back(GetItemText(r, kPageListPath).GetString());
-    const int row = FindExactPath(paths, path);
+    const int row = FindItemText(kPageListPath, path.c_str());
     if (row >= 0) SelectItem(row);
     return row;
 }
@@ -54,9 +46,7 @@ void CFileListCtrl::SelectItem(int row) {
 }
 
 int CFileListCtrl::UpdateItem(const FileItemInfo& item) {
-    int row = -1;
-    for (int r = 0; r < GetItemCount() && row < 0; ++r)
-        if (item.path == GetItemText(r, kPageListPath).GetString()) row = r;
+    int row = FindItemText(kPageListPath, item.path.c_str());
     if (row < 0) row = InsertItem(GetItemCount(), item.path.c_str());
     if (row < 0) return -1;
     SetItemText(row, kPageListLanguage, item.language.c_str());

@@ -74,6 +74,3 @@ private:
     bool dragging_ = false;
     int dragStart_ = -1;
 };
-
-// The row of `path` in a list of paths, compared byte for byte; -1 when absent.
-int FindExactPath(const std::vector<std::string>& paths, const std::string& path);

@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -24,6 +25,7 @@
 #include "platform/afx/ui/app.h"
 #include "platform/afx/ui/commdlg.h"
 #include "platform/afx/ui/docview.h"
+#include "platform/afx/ui/folder_browser.h"
 #include "platform/afx/ui/msgbox.h"
 #include "platform/afx/ui/ui_private.h"
 #include "platform/win/atomic_file.h"
@@ -131,7 +133,25 @@ INT_PTR CFileDialog::DoModal() {
     QtFilter(filter, &names);
     std::vector<std::string> chosen;
     bool ok = false;
+    // The child template's controls: this object is their (hidden) dialog.
+    CDialogTemplate child;
+    bool withChild = false;
+    if ((m_ofn.Flags & OFN_ENABLETEMPLATE) && m_ofn.lpTemplateName &&
+        AfxLoadDialogTemplate(m_ofn.hInstance ? m_ofn.hInstance : AfxGetResourceHandle(), m_ofn.lpTemplateName, child)) {
+        child.style = (child.style & ~static_cast<DWORD>(WS_CHILD | WS_VISIBLE)) | WS_POPUP;
+        withChild = CreateFromTemplate(child, nullptr, false) != FALSE;
+    }
+    struct ChildGoes {
+        CFileDialog* dialog;
+        bool made;
+        ~ChildGoes() {
+            if (made && dialog->m_hWnd) dialog->DestroyWindow();
+        }
+    } childGoes{this, withChild};
     if (AfxTestScript::Enabled()) {
+        void (*action)(CWnd*, void*) = nullptr;
+        void* data = nullptr;
+        if (withChild && AfxTestScript::TakeDialogAction(&action, &data)) action(this, data);
         AfxShownRecord rec;
         rec.kind = "file";
         rec.title = title.GetString();
@@ -161,7 +181,22 @@ INT_PTR CFileDialog::DoModal() {
         if (!m_bOpenFileDialog && !defExt.IsEmpty()) dlg.setDefaultSuffix(ToQ(defExt));
         if (!folder.IsEmpty()) dlg.setDirectory(ToQ(folder));
         if (!initialName.IsEmpty()) dlg.selectFile(ToQ(initialName));
+        if (withChild && m_pWidget) {
+            // Qt's own dialog, so that the child's controls can sit in its layout.
+            dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+            if (auto* grid = qobject_cast<QGridLayout*>(dlg.layout())) {
+                m_pWidget->setParent(&dlg);
+                m_pWidget->setWindowFlags(Qt::Widget);
+                grid->addWidget(m_pWidget, grid->rowCount(), 0, 1, grid->columnCount());
+                m_pWidget->show();
+            }
+        }
         ok = dlg.exec() == QDialog::Accepted;
+        // The child goes back to being a window of its own before the dialog goes.
+        if (withChild && m_pWidget && m_pWidget->parent() == &dlg) {
+            m_pWidget->hide();
+            m_pWidget->setParent(nullptr);
+        }
         if (ok) {
             for (const QString& f : dlg.selectedFiles()) chosen.push_back(FromQ(QDir::toNativeSeparators(f)).GetString());
             int index = names.indexOf(dlg.selectedNameFilter());
@@ -287,7 +322,10 @@ INT_PTR CColorDialog::DoModal() {
 LPITEMIDLIST SHBrowseForFolder(BROWSEINFO* info) {
     if (!info) return nullptr;
     std::string folder;
-    if (AfxTestScript::Enabled()) {
+    if (info->lpfn && (AfxTestScript::Enabled() || !NobodyToAsk("folder browser", info->lpszTitle))) {
+        folder = afx_detail::RunFolderBrowser(*info);
+        if (folder.empty()) return nullptr;
+    } else if (AfxTestScript::Enabled()) {
         AfxShownRecord rec;
         rec.kind = "folder";
         rec.title = info->lpszTitle ? info->lpszTitle : "";

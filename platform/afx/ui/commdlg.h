@@ -21,6 +21,7 @@
 #define OFN_CREATEPROMPT 0x00002000u
 #define OFN_NOREADONLYRETURN 0x00008000u
 #define OFN_EXPLORER 0x00080000u
+#define OFN_ENABLETEMPLATE 0x00000040u
 #define OFN_ENABLESIZING 0x00800000u
 
 struct OPENFILENAME {
@@ -38,6 +39,14 @@ struct OPENFILENAME {
     WORD nFileOffset;
     WORD nFileExtension;
     LPCSTR lpstrDefExt;
+    // With OFN_ENABLETEMPLATE: the child dialog template (of hInstance, else
+    // the resource module) whose controls the dialog shows below its own.
+    // The CFileDialog object is that child's window: its message map gets
+    // the controls' notifications, and OnInitDialog runs once they exist.
+    // Under AfxTestScript the child is made (hidden) and the queued dialog
+    // action runs on it before the scripted file is taken.
+    HINSTANCE hInstance;
+    LPCSTR lpTemplateName;
 };
 
 class AFX_UI_API CFileDialog : public CDialog {
@@ -101,6 +110,21 @@ struct BROWSEINFO {
     LPARAM lParam;
     int iImage;
 };
+// With a callback (lpfn) the browser is a dialog of the framework's own that
+// calls it with BFFM_INITIALIZED (the dialog's window), BFFM_SELCHANGED (lParam
+// the selected folder's path, Windows form) and, the framework's addition,
+// BFFM_OKPRESSED when OK is pressed (a nonzero answer keeps the dialog open);
+// the callback may send the dialog BFFM_SETSTATUSTEXTA, BFFM_ENABLEOK and
+// BFFM_SETSELECTIONA (lParam a path). Its controls: 14146 the prompt, 14147 the
+// status line (BIF_STATUSTEXT), 14145 the list of folders; a strip above the
+// list is left for the caller's controls. Under AfxTestScript a queued folder
+// is selected after BFFM_INITIALIZED, then the queued action and answer run.
+#define BFFM_INITIALIZED 1
+#define BFFM_SELCHANGED 2
+#define BFFM_OKPRESSED 100
+#define BFFM_SETSTATUSTEXTA (WM_USER + 100)
+#define BFFM_ENABLEOK (WM_USER + 101)
+#define BFFM_SETSELECTIONA (WM_USER + 102)
 // The chosen folder as an item list (free it with CoTaskMemFree), or nullptr when cancelled.
 AFX_UI_API LPITEMIDLIST SHBrowseForFolder(BROWSEINFO* info);
 AFX_UI_API BOOL SHGetPathFromIDList(LPCITEMIDLIST list, LPSTR path);

@@ -11,6 +11,7 @@
 #include <QTabBar>
 #include <QTreeWidget>
 
+#include <cstring>
 #include <map>
 
 #include "platform/afx/core/afxgdi.h"
@@ -774,6 +775,26 @@ CString CListCtrl::GetItemText(int item, int sub) const {
     if (IconListView* v = IconViewOf(this)) return v->Text(item, sub);
     QTreeWidgetItem* it = ItemAt(this, item);
     return it ? FromQ(it->text(sub)) : CString();
+}
+
+int CListCtrl::FindItemText(int sub, LPCTSTR text, int start) const {
+    if (!text || sub < 0) return -1;
+    const int n = GetItemCount();
+    if (IconListView* v = IconViewOf(this)) {
+        for (int i = start < 0 ? 0 : start; i < n; ++i)
+            if (std::strcmp(v->Text(i, sub).GetString(), text) == 0) return i;
+        return -1;
+    }
+    QTreeWidget* t = TreeOf(this);
+    if (!t) return -1;
+    const QString wanted = ToQ(text);
+    // Texts that do not come back as they went in are compared as bytes.
+    const bool exact = FromQ(wanted) == CString(text);
+    for (int i = start < 0 ? 0 : start; i < t->topLevelItemCount(); ++i) {
+        const QString have = t->topLevelItem(i)->text(sub);
+        if (have == wanted && (exact || FromQ(have) == CString(text))) return i;
+    }
+    return -1;
 }
 
 BOOL CListCtrl::SetItemData(int item, DWORD_PTR data) {

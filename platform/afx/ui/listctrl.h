@@ -286,6 +286,10 @@ public:
     int GetItemCount() const;
     BOOL SetItemText(int item, int sub, LPCTSTR text);
     CString GetItemText(int item, int sub) const;
+    // The first item from `start` whose column `sub` holds exactly `text`
+    // (byte for byte, no case folding); -1 when none. One pass without
+    // converting each item's text.
+    int FindItemText(int sub, LPCTSTR text, int start = 0) const;
     BOOL SetItemData(int item, DWORD_PTR data);
     DWORD_PTR GetItemData(int item) const;
     BOOL SetItemState(int item, UINT state, UINT mask);

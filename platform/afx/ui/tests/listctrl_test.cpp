@@ -115,6 +115,20 @@ TEST_F(ListTest, ItemsKeepTextDataAndStates) {
     EXPECT_EQ(list.GetItemCount(), 0);
 }
 
+TEST_F(ListTest, FindItemTextMatchesWholeTextsExactly) {
+    EXPECT_EQ(list.FindItemText(0, "page2.tif"), 1);
+    EXPECT_EQ(list.FindItemText(0, "PAGE2.TIF"), -1) << "no case folding";
+    EXPECT_EQ(list.FindItemText(0, "page2"), -1) << "whole texts only";
+    EXPECT_EQ(list.FindItemText(1, "\xD6\xD0\xCE\xC4"), 1);
+    EXPECT_EQ(list.FindItemText(1, "English"), 0);
+    EXPECT_EQ(list.FindItemText(1, "English", 1), 2) << "from the start row on";
+    list.InsertItem(3, "p*ge?.tif");
+    EXPECT_EQ(list.FindItemText(0, "p*ge?.tif"), 3);
+    EXPECT_EQ(list.FindItemText(0, "p*ge1.tif"), -1) << "no wildcards";
+    EXPECT_EQ(list.FindItemText(0, nullptr), -1);
+    EXPECT_EQ(list.FindItemText(9, "page1.tif"), -1);
+}
+
 TEST_F(ListTest, LabelEditsAskTheParent) {
     CWnd* edit = list.EditLabel(1);
     ASSERT_NE(edit, nullptr);
