@@ -10,6 +10,7 @@
 #include "outside/calvet/rtf_writer.h"
 #include "outside/derrow/pdf_source.h"
 #include "platform/win/atomic_file.h"
+#include "platform/win/path.h"
 
 #include <poppler-page.h>
 
@@ -35,7 +36,7 @@ private:
     std::vector<std::string> names_;
 };
 
-rtfconv::PageText readPage(const poppler::page& page, FontTable& fonts) {
+rtfconv::PageText readPage(const poppler::page& page, int number, rtfconv::InkPages& ink, FontTable& fonts) {
     rtfconv::PageText out;
     const poppler::rectf rect = page.page_rect(poppler::crop_box);
     out.width = rect.width();
@@ -56,7 +57,7 @@ rtfconv::PageText readPage(const poppler::page& page, FontTable& fonts) {
         words.push_back(std::move(w));
     }
     out.paragraphs = rtfconv::LayoutWords(words);
-    out.unconvertible = out.paragraphs.empty() || rtfconv::HasInkOutside(page, boxes);
+    out.unconvertible = ink.HasInkOutside(number, boxes) || out.paragraphs.empty();
     return out;
 }
 
@@ -77,13 +78,16 @@ SUITE_LIBRARY_EXPORT int calvet(const char* input, const char* output, int first
     if (int code = pdfconv::CheckPageRange(firstPage, lastPage, pdf->pages())) return code;
     const int pages = lastPage - firstPage + 1;
     const int total = 2 * pages;
+    std::string native;
+    suite::TryNativePath(input, native);
+    rtfconv::InkPages ink(native, hasPassword && password ? password : "", firstPage, lastPage);
     FontTable fonts;
     std::vector<rtfconv::PageText> parsed;
     parsed.reserve(static_cast<std::size_t>(pages));
     for (int k = 1; k <= pages; ++k) {
         std::unique_ptr<poppler::page> page(pdf->create_page(firstPage + k - 2));
         if (!page) return PDF_ERR_RENDER;
-        parsed.push_back(readPage(*page, fonts));
+        parsed.push_back(readPage(*page, firstPage + k - 1, ink, fonts));
         if (progress && progress(total, k, parsed.back().unconvertible ? 1 : 0) != 0) return PDF_ERR_STOPPED;
     }
     const rtfconv::RtfWriter writer(rtfconv::RtfCodePage(), fonts.names());

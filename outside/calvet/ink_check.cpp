@@ -1,12 +1,15 @@
 #include "outside/calvet/ink_check.h"
 
-#include <poppler-image.h>
-#include <poppler-page-renderer.h>
-#include <poppler-page.h>
+#include <GlobalParams.h>
+#include <PDFDoc.h>
+#include <SplashOutputDev.h>
+#include <goo/GooString.h>
+#include <splash/SplashBitmap.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace rtfconv {
 namespace {
@@ -16,21 +19,36 @@ constexpr unsigned char kDark = 160;
 // Pages larger than this (in check dots per side) are not drawn: a poster
 // of several metres is treated as unconvertible rather than allocated.
 constexpr double kMaxDots = 8000;
+// How many drawn pages may wait for the caller.
+constexpr int kAhead = 4;
+
+InkMap drawPage(PDFDoc& doc, SplashOutputDev& out, int page) {
+    InkMap map;
+    const double scale = kInkCheckDpi / 72.0;
+    const double w = doc.getPageCropWidth(page) * scale, h = doc.getPageCropHeight(page) * scale;
+    if (!(w > 0) || !(h > 0) || w > kMaxDots || h > kMaxDots) return map;
+    doc.displayPageSlice(&out, page, kInkCheckDpi, kInkCheckDpi, 0, false, true, false, -1, -1, -1, -1, nullptr,
+                         nullptr, nullptr, nullptr, true);
+    SplashBitmap* bitmap = out.getBitmap();
+    if (!bitmap || bitmap->getWidth() <= 0 || bitmap->getHeight() <= 0) return map;
+    map.drawn = true;
+    map.width = bitmap->getWidth();
+    map.height = bitmap->getHeight();
+    map.dark.assign(static_cast<std::size_t>(map.width) * static_cast<std::size_t>(map.height), 0);
+    for (int y = 0; y < map.height; ++y) {
+        const unsigned char* row = bitmap->getDataPtr() + static_cast<std::ptrdiff_t>(y) * bitmap->getRowSize();
+        unsigned char* dark = map.dark.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(map.width);
+        for (int x = 0; x < map.width; ++x) dark[x] = row[x] < kDark ? 1 : 0;
+    }
+    return map;
+}
 
 }  // namespace
 
-bool HasInkOutside(const poppler::page& page, const std::vector<Box>& boxes) {
-    const poppler::rectf rect = page.page_rect(poppler::crop_box);
+bool HasInkOutside(const InkMap& map, const std::vector<Box>& boxes) {
+    if (!map.drawn) return true;
+    const int width = map.width, height = map.height;
     const double scale = kInkCheckDpi / 72.0;
-    if (!(rect.width() * scale > 0) || !(rect.height() * scale > 0) || rect.width() * scale > kMaxDots ||
-        rect.height() * scale > kMaxDots)
-        return true;
-    poppler::page_renderer renderer;
-    renderer.set_image_format(poppler::image::format_gray8);
-    const poppler::image picture = renderer.render_page(&page, kInkCheckDpi, kInkCheckDpi);
-    if (!picture.is_valid() || picture.width() <= 0 || picture.height() <= 0) return true;
-    const int width = picture.width();
-    const int height = picture.height();
     std::vector<std::uint8_t> text(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
     for (const Box& b : boxes) {
         if (!std::isfinite(b.left) || !std::isfinite(b.top) || !std::isfinite(b.right) || !std::isfinite(b.bottom))
@@ -46,15 +64,68 @@ bool HasInkOutside(const poppler::page& page, const std::vector<Box>& boxes) {
             std::fill(text.begin() + static_cast<std::ptrdiff_t>(y) * width + x0,
                       text.begin() + static_cast<std::ptrdiff_t>(y) * width + x1, 1);
     }
-    const char* bytes = picture.const_data();
-    const std::size_t stride = static_cast<std::size_t>(picture.bytes_per_row());
-    for (int y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const unsigned char*>(bytes + static_cast<std::size_t>(y) * stride);
-        const std::uint8_t* covered = text.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-        for (int x = 0; x < width; ++x)
-            if (row[x] < kDark && !covered[x]) return true;
-    }
+    for (std::size_t i = 0; i < map.dark.size(); ++i)
+        if (map.dark[i] && !text[i]) return true;
     return false;
+}
+
+InkPages::InkPages(const std::string& nativePath, const std::string& password, int first, int last)
+    : m_first(first), m_last(last), m_wanted(first) {
+    m_worker = std::thread([this, nativePath, password] { drawAll(nativePath, password); });
+}
+
+InkPages::~InkPages() {
+    {
+        std::lock_guard guard(m_lock);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    m_worker.join();
+}
+
+void InkPages::drawAll(std::string path, std::string password) {
+    std::optional<GooString> secret;
+    if (!password.empty()) secret.emplace(password.c_str());
+    PDFDoc doc(std::make_unique<GooString>(path.c_str()), secret, secret);
+    SplashColor paper;
+    paper[0] = 255;
+    SplashOutputDev out(splashModeMono8, 4, false, paper);
+    out.setFontAntialias(false);
+    out.setVectorAntialias(false);
+    // The text is what the converter reads: only the rest of the page is drawn.
+    out.setSkipText(true, true);
+    const bool usable = doc.isOk() && doc.getNumPages() >= m_last;
+    if (usable) out.startDoc(&doc);
+    for (int page = m_first; page <= m_last; ++page) {
+        {
+            std::unique_lock guard(m_lock);
+            m_changed.wait(guard, [&] { return m_stop || page < m_wanted + kAhead; });
+            if (m_stop) return;
+        }
+        InkMap map = usable ? drawPage(doc, out, page) : InkMap{};
+        {
+            std::lock_guard guard(m_lock);
+            m_ready[page] = std::move(map);
+        }
+        m_changed.notify_all();
+    }
+}
+
+bool InkPages::HasInkOutside(int page, const std::vector<Box>& boxes) {
+    InkMap map;
+    {
+        std::unique_lock guard(m_lock);
+        m_wanted = page;
+        m_changed.notify_all();
+        m_changed.wait(guard, [&] { return m_ready.count(page) != 0 || page < m_first || page > m_last; });
+        auto it = m_ready.find(page);
+        if (it == m_ready.end()) return true;
+        map = std::move(it->second);
+        m_ready.erase(it);
+        m_wanted = page + 1;
+    }
+    m_changed.notify_all();
+    return rtfconv::HasInkOutside(map, boxes);
 }
 
 }  // namespace rtfconv

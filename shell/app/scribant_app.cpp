@@ -1,4 +1,5 @@
 #include "shell/app/scribant_app.h"
+#include "shell/update/update_relay.h"
 
 #include <algorithm>
 #include <cctype>
@@ -316,6 +317,7 @@ int CScribantApp::ExitInstance() {
         pdfPrompts_->Shutdown();
     }
     closeMutex();
+    UpdateRelay().DestroyRelay();
     m_scanner.Close();
     if (m_hResDll) {
         AfxSetResourceHandle(nullptr);

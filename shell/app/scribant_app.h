@@ -48,6 +48,16 @@ public:
     // for a one-page file.
     BOOL OpenPdfFile(const std::string& path);
 
+    // The PDF commands: the selected rows' files (no empty paths, no repeats)
+    // converted to RTF or text; FALSE when the dialog was cancelled.
+    BOOL ConvertSelectedPdfs(BOOL toRtf);
+    BOOL ConvertPdfFiles(std::vector<std::string>& paths, BOOL toRtf);
+    // Whether a selected row's file ends in "pdf" (any case).
+    bool PdfSelected() const;
+    // The update check's mode (0: the user asked) and folder.
+    int m_pUpdateParam = 0;
+    virtual std::string UpdateFolder() const;
+
     CMainFrame* MainFrame() const;
     CQueueFile& Queue() { return *queue_; }
     // Hands the program's identity, the main window, the temporary file and
@@ -192,6 +202,11 @@ protected:
     afx_msg void OnOutputToFormat();
     afx_msg void OnImageRename();
     afx_msg void OnCharInput();
+    afx_msg void OnPdfToRtf();
+    afx_msg void OnPdfToTxt();
+    afx_msg void OnUpdatePdfToRtf(CCmdUI* ui);
+    afx_msg void OnUpdatePdfToTxt(CCmdUI* ui);
+    afx_msg void OnAppUpdate();
     afx_msg void OnAppAbout();
     afx_msg void OnSetExternEditor();
     afx_msg void OnOutputSameName();

@@ -33,6 +33,9 @@ class CTask;
 #define ID_TASK_CMD_A 32906
 #define ID_TASK_CMD_B 32907
 #define ID_CHAR_INPUT 32908
+#define ID_PDF_TO_RTF 32913
+#define ID_PDF_TO_TXT 32919
+#define ID_APP_UPDATE 32912
 
 #define IDS_DISCARD_RESULT 61246   // "该操作将放弃本次识别结果，\n是否继续？"
 #define IDS_CREATE_FOLDER 61248    // "目录 %1 不存在, 是否创建该文件夹?"

@@ -1,5 +1,6 @@
 #include "shell/pdf/pdf_page_access.h"
 
+#include "shell/pdf/loaded_library.h"
 #include "shell/pdf/pdf_prompts.h"
 
 #include "outside/include/convert_library.h"
@@ -11,25 +12,6 @@
 #include <mutex>
 
 namespace {
-
-// A library loaded by file name for the length of one operation.
-class LoadedLibrary {
-public:
-    explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-    ~LoadedLibrary() {
-        if (module_) FreeLibrary(module_);
-    }
-    explicit operator bool() const { return module_ != nullptr; }
-    template <typename F>
-    F entry(const char* name) const {
-        return module_ ? reinterpret_cast<F>(GetProcAddress(module_, name)) : nullptr;
-    }
-
-private:
-    HMODULE module_;
-};
 
 struct RendererEntries {
     PFN_PDFINIT init = nullptr;
@@ -57,6 +39,7 @@ struct KeptRenderer {
     bool loaded = false;
     RendererEntries entries;
     PDFDOC document = nullptr;
+    std::string documentPath;  // the path `document` was opened from
 };
 
 KeptRenderer& kept() {
@@ -104,6 +87,12 @@ int PdfRenderProgress(int total, int done, void* data) {
     return 0;
 }
 
+// The open document answers only for its own path: another path closes it,
+// so that a count or an open never reports a different file.
+void closeUnlessOpenedFrom(KeptRenderer& r, const char* path) {
+    if (r.document && path && r.documentPath != path) ClosePdfDocument();
+}
+
 void unloadWhenAsked(BOOL unloadAfter) {
     if (unloadAfter) UnloadPdfRenderer();
 }
@@ -127,6 +116,7 @@ int ClosePdfDocument() {
     std::lock_guard guard(r.lock);
     if (r.document && r.entries.deleteDoc) r.entries.deleteDoc(r.document);
     r.document = nullptr;
+    r.documentPath.clear();
     return 1;
 }
 
@@ -149,6 +139,7 @@ int GetPdfPageCount(int* error, const char* path, BOOL unloadAfter) {
     int code = LoadPdfRenderer();
     setError(error, code);
     if (code != 0) return -1;
+    closeUnlessOpenedFrom(r, path);
     if (!r.document) {
         if (!r.entries.createDoc || !path) {
             setError(error, PDF_ACCESS_MISSING_ENTRY);
@@ -162,6 +153,7 @@ int GetPdfPageCount(int* error, const char* path, BOOL unloadAfter) {
             unloadWhenAsked(unloadAfter);
             return code == PDF_ERR_NO_PAGES ? 0 : -1;
         }
+        r.documentPath = path;
     }
     const int pages = r.entries.pageCount ? r.entries.pageCount(r.document) : 0;
     unloadWhenAsked(unloadAfter);
@@ -179,10 +171,12 @@ int OpenPdfWithPassword(int* error, std::string* password, const char* path, BOO
         unloadWhenAsked(unloadAfter);
         return -1;
     }
+    closeUnlessOpenedFrom(r, path);
     if (!r.document) {
         if (password) password->clear();
         r.document = openAskingPassword(r.entries, path, nullptr, nullptr, code, password);
         setError(error, code);
+        if (r.document) r.documentPath = path;
         if (code == PDF_ERR_PASSWORD) {  // cancelled
             unloadWhenAsked(unloadAfter);
             return -1;

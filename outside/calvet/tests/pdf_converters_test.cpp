@@ -255,6 +255,31 @@ TEST_F(PdfConverters, InkOutsideTheTextOrNoTextMarksAPageUnconvertible) {
     EXPECT_EQ(readFile(file("picture.txt")), "\xFF\xFE");
 }
 
+TEST_F(PdfConverters, InkIsCheckedOnTheRightPagesOfARangeAndOfAProtectedFile) {
+    auto pages = samplePages(5);
+    pages[3].rule = true;  // pdf page 4
+    const std::string in = file("range.pdf");
+    ASSERT_TRUE(pdffixtures::WriteTextPdf(in, pages));
+    ASSERT_EQ(toRtf(in, file("range.rtf"), 3, 5), 0);
+    ASSERT_EQ(progress.calls.size(), 6u);
+    EXPECT_EQ(progress.calls[0][2], 0) << "pdf page 3";
+    EXPECT_EQ(progress.calls[1][2], 1) << "pdf page 4";
+    EXPECT_EQ(progress.calls[2][2], 0) << "pdf page 5";
+    // The same pages behind a password: the drawing opens the file with it too.
+    const std::string locked = encrypted(in, "secret");
+    progress.calls.clear();
+    ASSERT_EQ(toRtf(locked, file("locked.rtf"), 4, 5, TRUE, "secret"), 0);
+    ASSERT_EQ(progress.calls.size(), 4u);
+    EXPECT_EQ(progress.calls[0][2], 1);
+    EXPECT_EQ(progress.calls[1][2], 0);
+    // Stopped while the drawing runs ahead: the call ends at once.
+    progress.calls.clear();
+    progress.stopAt = 1;
+    EXPECT_EQ(toRtf(in, file("stopped.rtf"), 1, 5), PDF_ERR_STOPPED);
+    EXPECT_EQ(progress.calls.size(), 1u);
+    progress.stopAt = 0;
+}
+
 TEST_F(PdfConverters, PasswordsAsTheRenderer) {
     const std::string plain = file("plain.pdf");
     const auto pages = samplePages(2);

@@ -388,6 +388,9 @@ BOOL CWnd::DestroyWindow() {
     UnregisterWindow(h);
     m_hWnd = nullptr;
     m_pWidget = nullptr;
+    // A window object made again later (a kept dialog) must not find the
+    // owner of its last window, which may be gone by then.
+    m_pOwner = nullptr;
     if (w) {
         w->hide();
         w->removeEventFilter(nullptr);
@@ -821,6 +824,11 @@ BOOL CWnd::EnableWindow(BOOL enable) {
     if (!s || !s->widget) return FALSE;
     BOOL wasDisabled = !s->widget->isEnabled();
     s->widget->setEnabled(enable != FALSE);
+    // Windows owned by this one (dialogs, pop-ups) keep their own state, as
+    // owned windows do: a modal dialog stays usable over its disabled owner.
+    if (!enable)
+        for (QWidget* owned : s->widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (owned->isWindow() && !owned->testAttribute(Qt::WA_ForceDisabled)) owned->setEnabled(true);
     if (enable) m_dwStyle &= ~WS_DISABLED;
     else m_dwStyle |= WS_DISABLED;
     return wasDisabled;

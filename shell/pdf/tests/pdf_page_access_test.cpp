@@ -1,5 +1,6 @@
 #include "shell/pdf/pdf_page_access.h"
 #include "shell/pdf/pdf_prompts.h"
+#include "shell/pdf/tests/scripted_pdf_prompts.h"
 
 #include "outside/convert/packed_dib.h"
 #include "outside/include/pdf_libraries.h"
@@ -11,38 +12,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Answers password prompts from a script and records what was shown.
-class ScriptedPrompts final : public CPdfPrompts {
-public:
-    std::deque<std::string> answers;  // an empty deque cancels
-    int asked = 0;
-    int wrong = 0;
-    int posts = 0;
-    int pumps = 0;
-    int lastDone = -1;
-    int lastTotal = -1;
-    bool AskPassword(const char*, std::string& password, HANDLE) override {
-        ++asked;
-        if (answers.empty()) return false;
-        password = answers.front();
-        answers.pop_front();
-        return true;
-    }
-    void ShowWrongPassword() override { ++wrong; }
-    void PostProgress(HWND, int done, int total) override {
-        ++posts;
-        lastDone = done;
-        lastTotal = total;
-    }
-    void PumpMessages() override { ++pumps; }
-};
 
 HDIB greyPage() {
     convert::DibBuilder b;
@@ -57,7 +31,7 @@ int run(const std::string& command) { return std::system((command + " >/dev/null
 class PdfPageAccess : public ::testing::Test {
 protected:
     fs::path dir;
-    ScriptedPrompts prompts;
+    ScriptedPdfPrompts prompts;
     std::string onePage, threePages, locked;
 
     void SetUp() override {
@@ -162,4 +136,17 @@ TEST_F(PdfPageAccess, RenderPdfPageTakesAGivenPasswordOrAsks) {
     EXPECT_NE(dib, nullptr);
     if (dib) GlobalFree(dib);
     EXPECT_EQ(prompts.asked, 2);
+}
+
+TEST_F(PdfPageAccess, TheKeptDocumentAnswersOnlyForItsOwnPath) {
+    int error = -1;
+    EXPECT_EQ(GetPdfPageCount(&error, threePages.c_str(), FALSE), 3);
+    EXPECT_EQ(GetPdfPageCount(&error, onePage.c_str(), FALSE), 1) << "another file is opened, not the kept one counted";
+    EXPECT_EQ(GetPdfPageCount(&error, onePage.c_str(), FALSE), 1);
+    std::string password;
+    EXPECT_EQ(OpenPdfWithPassword(&error, &password, threePages.c_str(), FALSE), 3);
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(GetPdfPageCount(&error, (dir / "missing.pdf").string().c_str(), FALSE), -1)
+        << "a file that cannot be opened is not answered by the open one";
+    EXPECT_EQ(RenderPdfPageToFile(&error, 1, (dir / "after").string().c_str(), 0, 0, 72), 0) << "nothing is open";
 }
