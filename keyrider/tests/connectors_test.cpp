@@ -84,7 +84,14 @@ protected:
     }
     void TearDown() override {
         RegCloseKey(appKey);
-        fs::remove_all(root);
+        // A stand-in application may still write its last record while the
+        // conversation it answered closes: retry for a bounded time.
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            std::error_code ec;
+            fs::remove_all(root, ec);
+            if (!ec && !fs::exists(root)) break;
+            Sleep(100);
+        }
         setenv("TMPDIR", previousTemp.c_str(), 1);
         unsetenv("SUITE_RECORDER_HANG_MS");
         unsetenv("SUITE_RECORDER_LOG");
