@@ -14,6 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/afx/ui/tests/pump_until.h"
 #include "keyrider/keyrider_app.h"
 #include "keyrider/keyrider_dlg.h"
 #include "keyrider/setup/machine_tree.h"
@@ -31,15 +32,7 @@ inline fs::path BuildFolder() {
     return fs::path(self).parent_path();
 }
 
-inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        AfxPumpMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using ::PumpUntil;
 
 class TestApp : public keyrider::CKeyriderApp {
 public:

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/afx/ui/tests/pump_until.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "platform/afx/afxwin.h"
 #include "platform/win/library.h"
@@ -83,17 +84,6 @@ struct CPageViewWindow {
     CPageViewWindow(const CPageViewWindow&) = delete;
     CPageViewWindow& operator=(const CPageViewWindow&) = delete;
 };
-
-// Pumps messages until `done` or `ms` milliseconds have passed; returns done().
-inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        AfxPumpMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 // Makes the simplified-Chinese language library the resource module for the
 // life of the object, so that the document's strings load.

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/afx/ui/tests/pump_until.h"
 #include "outside/include/vantor32.h"
 #include "outside/scan/tests/sane_test_device.h"
 #include "outside/vantor32/source_dialogs.h"
@@ -82,15 +83,8 @@ public:
     }
 };
 
-bool PumpUntil(const std::function<bool()>& done, int ms = 20000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        AfxPumpMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+// A whole feeder run may take this long on a loaded machine.
+constexpr int kScanWaitMs = 20000;
 
 class GlueTest : public ::testing::Test {
 protected:
@@ -162,7 +156,7 @@ protected:
     bool Scan(int allPages = 1) {
         const std::size_t before = window_.states.size();
         if (acquire_(window_.GetSafeHwnd(), 0, allPages) != 1) return false;
-        return PumpUntil([&] { return window_.states.size() >= before + 2 && window_.states.back() == 0; });
+        return PumpUntil([&] { return window_.states.size() >= before + 2 && window_.states.back() == 0; }, kScanWaitMs);
     }
 
     fs::path folder_;
@@ -246,7 +240,7 @@ TEST_F(GlueTest, TheFeederRunsEmptyAfterTenPagesAndOnlyOneRunAtATime) {
     ASSERT_EQ(acquire_(window_.GetSafeHwnd(), 0, 1), 1);
     EXPECT_EQ(isOpen_(), 1);
     EXPECT_EQ(acquire_(window_.GetSafeHwnd(), 0, 1), 0) << "a second run while one is busy";
-    ASSERT_TRUE(PumpUntil([&] { return window_.states.size() >= 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return window_.states.size() >= 2; }, kScanWaitMs));
     EXPECT_EQ(window_.states, (std::vector<WPARAM>{1, 0}));
     ASSERT_EQ(window_.pages.size(), 10u);
     for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(window_.pages[i].number, LPARAM(i + 1));
@@ -286,7 +280,7 @@ TEST_F(GlueTest, TheSettingsDialogChoosesTheModeAndItsCancelStartsNothing) {
         nullptr);
     AfxTestScript::QueueAnswer(IDOK);
     ASSERT_EQ(acquire_(window_.GetSafeHwnd(), 1, 1), 1);
-    ASSERT_TRUE(PumpUntil([&] { return window_.states.size() >= 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return window_.states.size() >= 2; }, kScanWaitMs));
     ASSERT_EQ(window_.pages.size(), 1u);
     EXPECT_EQ(window_.pages[0].bits(), 24);
     EXPECT_EQ(window_.pages[0].perMetre(), 3937u) << "100 dpi";

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/afx/ui/tests/pump_until.h"
 #include "platform/afx/afxwin.h"
 #include "platform/afx/ui/msgbox.h"
 #include "platform/win/path.h"
@@ -33,15 +34,7 @@ protected:
     void StartupMessage(const std::string& text) override { messages.push_back(text); }
 };
 
-inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        AfxPumpMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using ::PumpUntil;
 
 class ScribantHome : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 // load thread, is straightened in the manual skew dialog, analysed, its
 // regions edited by mouse and cropped, and its project file and edited
 // image read back with the edits.
+#include "platform/afx/ui/tests/pump_until.h"
 #include "views/page_view/ocr_view.h"
 #include "views/page_view/tests/page_view_fixtures.h"
 
@@ -30,16 +31,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& done, int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        AfxPumpMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 // The slant of the page's text lines as the layout library measures it: dy over dx.
 double Slope(const testpages::Library& plenmar, CPageImage& page) {

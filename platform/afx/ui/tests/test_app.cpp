@@ -13,16 +13,6 @@ TestApp theTestApp;
 
 void EnsureUi() { AfxWinInit(); }
 
-bool PumpUntil(const std::function<bool()>& done, int ms) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        AfxPumpMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
 QImage Picture(CWnd* w) { return w->GetWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 int PixelsOf(const QImage& img, const QRect& area, QRgb colour) {

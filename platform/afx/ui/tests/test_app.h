@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/afx/afxwin.h"
+#include "platform/afx/ui/tests/pump_until.h"
 
 class TestApp : public CWinApp {
 public:
@@ -17,8 +18,6 @@ public:
 
 // Makes the window-system application once.
 void EnsureUi();
-// Pumps messages until `done` or `ms` pass; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, int ms = 5000);
 
 // The window's picture as the window system shows it.
 QImage Picture(CWnd* w);
