@@ -244,7 +244,7 @@ void CToolTipCtrl::FillInfo(TOOLINFOA& info, CWnd* wnd, UINT_PTR id) const {
 BOOL CToolTipCtrl::AddTool(CWnd* wnd, LPCTSTR text, LPCRECT rect, UINT_PTR id) {
     if (!wnd || !m_hWnd) return FALSE;
     TOOLINFOA info;
-    FillInfo(info, wnd, rect ? id : id);
+    FillInfo(info, wnd, id);
     if (rect) {
         info.uFlags &= ~TTF_IDISHWND;
         info.uId = id;
