@@ -167,7 +167,10 @@ NameResult OutputNamer::CollectName(const std::string& extension, int formatCode
                                     std::string* path) {
     if (prompt && !asked && hooks_.saveDialog) {
         if (formatCode == 11 || formatCode == 12) asked = true;
-        std::string chosen = *path;
+        // The dialog starts at the current name, or in the folder.
+        std::string chosen = path->empty() ? folder_ : *path;
+        if (!chosen.empty() && path->empty() && chosen.back() != '\\' && chosen.back() != '/')
+            chosen += chosen.find('\\') != std::string::npos ? '\\' : '/';
         if (!hooks_.saveDialog(chosen, formatCode, extension)) return NameResult::Cancelled;
         std::size_t part = chosen.find_last_of("\\/");
         if (chosen.find('.', part == std::string::npos ? 0 : part) == std::string::npos) chosen += "." + extension;
