@@ -16,6 +16,7 @@
 #include "platform/win/library.h"
 #include "platform/win/files.h"
 #include "platform/win/locator.h"
+#include "platform/win/page_memory.h"
 #include "platform/win/path.h"
 #include "platform/win/registry.h"
 
@@ -430,8 +431,11 @@ int CScanJob::scanPages(void* argument) {
     stopped_ = false;
     pagesSeen_ = 0;
     int result = 0;
+    // Each page is freed before the next of its size arrives: its memory stays for that one.
+    suite::KeepLargeBlocksForReuse(std::size_t(32) << 20);
     if (services_.scan && services_.scan->ScanPages)
         result = services_.scan->ScanPages(&block_, &CScanJob::OnScannedPage, argument);
+    suite::ReleaseKeptMemory();
     g_running = nullptr;
     if (result == SCAN_PAGES_JAMMED)
         problem("The paper jammed after " + std::to_string(pagesSeen_) +
