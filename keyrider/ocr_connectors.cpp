@@ -268,7 +268,8 @@ namespace {
 // "maxreader" takes its pages through a list written by its own page-list
 // library, and shows a window while it works.
 std::vector<std::string> HandToMaxreader(const OcrApplication& app, const std::vector<std::vector<std::string>>& batches,
-                                         const std::vector<std::string>& names, const ConnectorServices& s) {
+                                         const std::vector<std::string>& names, bool openResult,
+                                         const ConnectorServices& s) {
     std::vector<std::string> taken;
     HMODULE module = LoadLibraryA((s.programFolder + "PMDATA.DLL").c_str());
     auto open = module ? reinterpret_cast<PMDATA_OPEN>(GetProcAddress(module, "openPMData")) : nullptr;
@@ -313,7 +314,8 @@ std::vector<std::string> HandToMaxreader(const OcrApplication& app, const std::v
             continue;
         }
         taken.insert(taken.end(), batches[i].begin(), batches[i].end());
-        if (!app.sendTo.empty() && s.exists && s.exists(app.sendTo) && s.exists(result) && s.open) s.open(app.sendTo, result);
+        if (openResult && !app.sendTo.empty() && s.exists && s.exists(app.sendTo) && s.exists(result) && s.open)
+            s.open(app.sendTo, result);
     }
     std::error_code ec;
     fs::remove(Native(list), ec);
@@ -464,7 +466,7 @@ std::vector<std::string> SendToOcrApplication(const OcrApplication& app,
         }
         return taken;
     }
-    if (app.tag == "maxreader") return HandToMaxreader(app, batches, names, s);
+    if (app.tag == "maxreader") return HandToMaxreader(app, batches, names, openResult, s);
     if (app.tag == "lomart") {
         for (const std::string& file : all()) {
             if (!SafeForDdeCommand(file)) {

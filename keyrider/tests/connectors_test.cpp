@@ -487,8 +487,12 @@ TEST_F(Connectors, MaxreaderReadsItsPagesThroughThePageListLibrary) {
     Ini("1", "Current Application Name", "maxreader");
     Ini("1\\OCR Application\\1\\Private", "PagesToFile", "2");
     Ini("1\\OCR Application\\1\\Private", "Format", "6");
+    Ini("1\\OCR Application\\1\\Private", "Send To", Bin() + "suite_recorder_peer");
+    Ini("1", "Launch Export Application", "1");
     ConnectorServices s = MakeConnectorServices();
     s.waitMs = 15000;
+    std::vector<std::string> opened;
+    s.open = [&](const std::string& program, const std::string& file) { opened.push_back(program + " " + file); };
     auto job = Job(s);
     ASSERT_TRUE(Run(*job, "ocr", 3));
     EXPECT_TRUE(reports.empty()) << reports[0];
@@ -507,6 +511,9 @@ TEST_F(Connectors, MaxreaderReadsItsPagesThroughThePageListLibrary) {
     EXPECT_EQ(ReadAll(suite::NativePathOfEither(job->OcrNames()[1] + "txt")), "recognised text\n") << text;
     EXPECT_TRUE(PagesLeft().empty());
     EXPECT_FALSE(fs::exists(list));
+    // Each result goes on to the "Send To" program.
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[1], Bin() + "suite_recorder_peer " + job->OcrNames()[1] + "txt");
     // A page-list library that refuses: nothing handed over, pages kept.
     setenv("SUITE_PMDATA_FAIL", "1", 1);
     auto refused = Job(MakeConnectorServices());
