@@ -10,7 +10,7 @@
 
 namespace {
 
-long MinorFaults() {
+[[maybe_unused]] long MinorFaults() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_minflt;
