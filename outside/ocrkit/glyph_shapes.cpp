@@ -62,8 +62,10 @@ std::pair<std::string, int> faceFile(const char* family) {
     return out;
 }
 
+}  // namespace
+
 // A sans and a Ming face for each set: printed Chinese is mostly one of the two.
-std::vector<std::pair<std::string, int>> facesFor(int codePage) {
+std::vector<std::pair<std::string, int>> chineseFaces(int codePage) {
     std::vector<const char*> families{"WenQuanYi Micro Hei", codePage == 950 ? "AR PL UMing TW" : "AR PL UMing CN"};
     std::vector<std::pair<std::string, int>> faces;
     for (const char* f : families) {
@@ -72,6 +74,8 @@ std::vector<std::pair<std::string, int>> facesFor(int codePage) {
     }
     return faces;
 }
+
+namespace {
 
 class FreeTypeFace {
 public:
@@ -180,6 +184,7 @@ GlyphShapes::GlyphShapes(const std::vector<std::string>& characters,
                     if (variant == 1) thinned(raster);
                     ShapeFeatures f = shapeFeatures(raster);
                     if (f.empty) continue;
+                    firstEntry_.emplace(characters_[i], owner_.size());
                     owner_.push_back(static_cast<int>(i));
                     appendBytes(f.rough, rough_);
                     appendBytes(f.coarse, coarse_);
@@ -224,7 +229,7 @@ const GlyphShapes* GlyphShapes::forCodePage(int codePage) {
     Sets& all = sets();
     SetSlot& slot = codePage == 950 ? all.big5 : all.gb;
     std::call_once(slot.once, [&] {
-        auto faces = facesFor(codePage);
+        auto faces = chineseFaces(codePage);
         if (faces.empty()) return;
         auto shapes = std::make_unique<GlyphShapes>(ideographsOf(codePage), faces, 48, &all.stop);
         if (!shapes->owner_.empty() && !all.stop) slot.shapes = std::move(shapes);
@@ -243,12 +248,39 @@ void GlyphShapes::prepare(int codePage) {
 }
 
 std::vector<std::string> GlyphShapes::nearest(const ShapeFeatures& f, int count) const {
-    std::vector<std::string> out;
-    if (f.empty || count <= 0 || owner_.empty()) return out;
-    const std::size_t n = owner_.size();
+    if (f.empty) return {};
     std::vector<std::uint8_t> rough, coarse;
     appendBytes(f.rough, rough);
     appendBytes(f.coarse, coarse);
+    return nearest(rough.data(), coarse.data(), f.fine.data(), count);
+}
+
+std::vector<std::string> GlyphShapes::lookalikes(const std::string& character, int count) const {
+    auto entry = firstEntry_.find(character);
+    if (entry == firstEntry_.end() || count <= 0) return {};
+    const std::size_t e = entry->second;
+    std::vector<std::string> list;
+    {
+        std::lock_guard<std::mutex> lock(lookalikesMutex_);
+        auto known = lookalikes_.find(e);
+        if (known != lookalikes_.end()) list = known->second;
+    }
+    if (list.empty()) {
+        // The glyph's own entry comes first among its nearest; it is dropped.
+        list = nearest(&rough_[e * kShapeRoughSize], &coarse_[e * kShapeCoarseSize], &fine_[e * kShapeFineSize], 16);
+        std::erase(list, character);
+        std::lock_guard<std::mutex> lock(lookalikesMutex_);
+        lookalikes_.emplace(e, list);
+    }
+    if (list.size() > static_cast<std::size_t>(count)) list.resize(static_cast<std::size_t>(count));
+    return list;
+}
+
+std::vector<std::string> GlyphShapes::nearest(const std::uint8_t* rough, const std::uint8_t* coarse, const float* fine,
+                                              int count) const {
+    std::vector<std::string> out;
+    if (count <= 0 || owner_.empty()) return out;
+    const std::size_t n = owner_.size();
     // Rough scores of every entry; those in the top buckets of their
     // histogram go on (no sort over all entries).
     std::vector<int> roughScore(n);
@@ -256,7 +288,7 @@ std::vector<std::string> GlyphShapes::nearest(const ShapeFeatures& f, int count)
     constexpr int kBucketShift = 6;
     std::vector<int> histogram((255 * 255 >> kBucketShift) + 1, 0);
     for (std::size_t i = 0; i < n; ++i) {
-        roughScore[i] = std::min(byteDot<kShapeRoughSize>(rough.data(), &rough_[i * kShapeRoughSize]), 255 * 255);
+        roughScore[i] = std::min(byteDot<kShapeRoughSize>(rough, &rough_[i * kShapeRoughSize]), 255 * 255);
         ++histogram[static_cast<std::size_t>(roughScore[i] >> kBucketShift)];
     }
     int cut = static_cast<int>(histogram.size()) - 1;
@@ -267,12 +299,12 @@ std::vector<std::string> GlyphShapes::nearest(const ShapeFeatures& f, int count)
     std::vector<std::pair<float, std::size_t>> scores;
     for (std::size_t i = 0; i < n; ++i)
         if ((roughScore[i] >> kBucketShift) >= cut)
-            scores.push_back({static_cast<float>(byteDot<kShapeCoarseSize>(coarse.data(), &coarse_[i * kShapeCoarseSize])), i});
+            scores.push_back({static_cast<float>(byteDot<kShapeCoarseSize>(coarse, &coarse_[i * kShapeCoarseSize])), i});
     const std::size_t keep = std::min(kShortList, scores.size());
     std::partial_sort(scores.begin(), scores.begin() + static_cast<std::ptrdiff_t>(keep), scores.end(),
                       [](const auto& a, const auto& b) { return a.first > b.first; });
     scores.resize(keep);
-    for (auto& [score, i] : scores) score = dot(f.fine.data(), &fine_[i * kShapeFineSize], kShapeFineSize);
+    for (auto& [score, i] : scores) score = dot(fine, &fine_[i * kShapeFineSize], kShapeFineSize);
     std::stable_sort(scores.begin(), scores.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<int> taken;
     for (const auto& [score, i] : scores) {

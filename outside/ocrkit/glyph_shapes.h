@@ -6,7 +6,9 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "outside/ocrkit/plane.h"
@@ -35,9 +37,17 @@ public:
     std::vector<std::string> nearest(const ShapeFeatures& features, int count) const;
     std::vector<std::string> nearest(const PlaneView& plane, const Box& box, int count) const;
 
+    // Up to count other characters whose glyphs look most like this one's
+    // (the candidates of a character the recogniser is sure of); each
+    // character's list is worked out once. Empty for a character not in the set.
+    std::vector<std::string> lookalikes(const std::string& character, int count) const;
+
     std::size_t size() const { return characters_.size(); }
 
 private:
+    std::vector<std::string> nearest(const std::uint8_t* rough, const std::uint8_t* coarse, const float* fine,
+                                     int count) const;
+
     std::vector<std::string> characters_;
     // One entry per character and face.
     std::vector<int> owner_;
@@ -47,7 +57,14 @@ private:
     std::vector<std::uint8_t> rough_;   // kShapeRoughSize per entry
     std::vector<std::uint8_t> coarse_;  // kShapeCoarseSize per entry
     std::vector<float> fine_;           // kShapeFineSize per entry
+    std::unordered_map<std::string, std::size_t> firstEntry_;  // of each character
+    mutable std::mutex lookalikesMutex_;
+    mutable std::unordered_map<std::size_t, std::vector<std::string>> lookalikes_;
 };
+
+// The font file and face index of each installed face that suits the code
+// page (a sans and a Ming face), as fontconfig finds them.
+std::vector<std::pair<std::string, int>> chineseFaces(int codePage);
 
 // The ideographs of the code page's common set, UTF-8 (empty for other code pages).
 std::vector<std::string> ideographsOf(int codePage);

@@ -121,3 +121,16 @@ TEST(GlyphShapes, CodePagesOfferTheirOwnIdeographs) {
     EXPECT_FALSE(has(big5, "汉"));
     EXPECT_TRUE(ocrkit::ideographsOf(1252).empty());
 }
+
+TEST(GlyphShapes, LookalikesAreOtherCharactersOfSimilarShape) {
+    const ocrkit::GlyphShapes* shapes = ocrkit::GlyphShapes::forCodePage(936);
+    ASSERT_NE(shapes, nullptr);
+    auto sun = shapes->lookalikes("日", 9);
+    ASSERT_EQ(sun.size(), 9u);
+    EXPECT_EQ(std::count(sun.begin(), sun.end(), "日"), 0);
+    EXPECT_TRUE(std::find(sun.begin(), sun.end(), "曰") != sun.end() || std::find(sun.begin(), sun.end(), "目") != sun.end());
+    EXPECT_EQ(shapes->lookalikes("日", 3), std::vector<std::string>(sun.begin(), sun.begin() + 3));  // the same list, kept
+    EXPECT_TRUE(shapes->lookalikes("A", 9).empty());
+    EXPECT_TRUE(shapes->lookalikes("漢", 9).empty());  // not in GB2312
+    EXPECT_TRUE(shapes->lookalikes("日", 0).empty());
+}

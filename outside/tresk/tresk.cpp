@@ -112,7 +112,8 @@ struct Output {
 // come first, then the recogniser's alternatives, then further shapes.
 constexpr int kShapesFirst = 6;
 // Characters the recogniser is this sure of (0..100) are nearly always
-// right; matching their shapes would cost time for nothing.
+// right; matching their shapes would cost time for nothing: their further
+// candidates are the characters that look most like them.
 constexpr float kSureConfidence = 99.0f;
 
 bool looksLikeIdeograph(const ocrkit::Symbol& s, const std::string& reading) {
@@ -125,8 +126,13 @@ std::vector<std::string> candidatesOf(const ocrkit::Symbol& s, const ocrkit::Box
     std::vector<std::string> own;
     for (const ocrkit::Choice& ch : s.choices) own.push_back(ch.utf8);
     const ocrkit::GlyphShapes* shapes = out.plane ? out.shapes : nullptr;
-    if (!shapes || own.empty() || s.confidence >= kSureConfidence || !looksLikeIdeograph(s, own[0])) return own;
-    std::vector<std::string> near = shapes->nearest(*out.plane, cell, TRESK_MAX_CANDIDATES);
+    if (!shapes || own.empty()) return own;
+    std::vector<std::string> near;
+    if (s.confidence >= kSureConfidence)
+        near = shapes->lookalikes(own[0], TRESK_MAX_CANDIDATES - 1);
+    else if (looksLikeIdeograph(s, own[0]))
+        near = shapes->nearest(*out.plane, cell, TRESK_MAX_CANDIDATES);
+    if (near.empty()) return own;
     std::vector<std::string> merged{own[0]};
     std::size_t k = 0;
     for (; k < near.size() && k < static_cast<std::size_t>(kShapesFirst); ++k) merged.push_back(near[k]);
