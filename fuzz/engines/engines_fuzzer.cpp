@@ -5,6 +5,9 @@
 // pixels instead: runs of character-sized blocks (text lines), ruling lines
 // and frames and solid blobs, tilted by a small slope, so that the layout's
 // cuts, its slant measurement and the table finder all see page-like input.
+// The Chinese engine's cutting of a line into character cells and the shape
+// matching behind its candidates run on the same plane with boxes taken from
+// the input, as a recogniser could report them.
 
 #include <cstdint>
 #include <cstring>
@@ -17,6 +20,8 @@
 #include "outside/include/glenrith.h"
 #include "outside/include/ostrel.h"
 #include "outside/include/plenmar.h"
+#include "outside/ocrkit/glyph_shapes.h"
+#include "outside/tresk/character_cells.h"
 #include "platform/win/memory.h"
 
 extern "C" TableGrid* FremlinExtract(unsigned char*, int, int, int, TableGrid**) __asm__(OUTSIDE_ORDINAL_SYMBOL(3));
@@ -61,6 +66,36 @@ std::vector<std::uint8_t> drawPage(const std::uint8_t* data, std::size_t size, i
     return plane;
 }
 
+// A few ideographs' shapes, drawn once: enough to exercise the matching.
+// The face is named by its file (the package in the engines' list puts it
+// there): looking it up through fontconfig leaves allocations the leak
+// checker reports at exit.
+const ocrkit::GlyphShapes& someShapes() {
+    static const ocrkit::GlyphShapes shapes([] {
+        auto all = ocrkit::ideographsOf(936);
+        all.resize(std::min<std::size_t>(all.size(), 40));
+        return all;
+    }(), {{"/usr/share/fonts/truetype/wqy/wqy-microhei.ttc", 0}}, 32);
+    return shapes;
+}
+
+// Boxes from the input (four bytes each: x, y, width, height, some of them
+// reaching past the plane), cut into cells and matched against the shapes.
+void cellsAndShapes(const std::uint8_t* data, std::size_t size, const std::vector<std::uint8_t>& plane, int w, int h) {
+    ocrkit::PlaneView view(plane.data(), w, h);
+    std::vector<tresk::CellInput> chars;
+    for (std::size_t i = 4; i + 4 <= size && chars.size() < 64; i += 4) {
+        int x = data[i] * (w + 40) / 256 - 20, y = data[i + 1] * (h + 40) / 256 - 20;
+        int bw = data[i + 2] % 80 - 8, bh = data[i + 3] % 80 - 8;  // some empty
+        chars.push_back({ocrkit::Box{x, y, x + bw, y + bh}, (data[i + 2] & 0x80) != 0});
+    }
+    const bool vertical = (data[3] & 4) != 0;
+    auto cells = tresk::characterCells(view, chars, vertical);
+    if (cells.size() != chars.size()) __builtin_trap();
+    for (std::size_t i = 0; i < cells.size() && i < 6; ++i)
+        if (someShapes().nearest(view, cells[i], 10).size() > 10) __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -99,6 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     DelRowNode(rows);
     ExitWordDivider();
+
+    cellsAndShapes(data, size, plane, w, h);
 
     // The same bytes as a packed bitmap handed to the export library.
     // Room for the largest header, a full palette and rows of 32 bits: what

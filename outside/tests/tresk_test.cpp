@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -253,4 +254,56 @@ TEST(Tresk, LongLinesReachTheTextCallbackInBoundedPieces) {
     }
     EXPECT_GT(longest, 240u);
     EXPECT_EQ(normalise(r.callbackText, false), normalise(joined(r), false));
+}
+
+TEST(Tresk, CandidatesHoldTheRightCharacterWhereAPoorScanIsMisread) {
+    // Thin strokes of a Ming face on a light, blurred, noisy scan: the
+    // recogniser misreads a few; the candidates still hold them.
+    const std::string text = "挚瓷旧椅筝聊稻旁留悠座芽观参房许着春粮带市伞这本小说讲述";
+    Style style;
+    style.families = {"AR PL UMing CN"};
+    style.pixelSize = 40;
+    style.skewDegrees = 0.5;
+    style.blurRadius = 1;
+    style.greyNoise = 16;
+    style.threshold = 140;
+    style.noise = 0.0004;
+    Page page = textPage({text}, 1800, 330, style);
+    HGLOBAL plane = planeBlock(page.plane);
+    Blocks blocks(page, 10);
+    char folder[] = "";
+    _seg_regioninfo* seg = tresk().segImg(plane, static_cast<short>(page.plane.width),
+                                          static_cast<short>(page.plane.height), blocks.head(), folder);
+    _regioninfo* result = tresk().recog(seg, plane, static_cast<short>(page.plane.width),
+                                        static_cast<short>(page.plane.height), folder, 'G', 0, 0, nullptr, &onPump);
+    tresk().freeSeg(seg);
+    ASSERT_NE(result, nullptr);
+    std::vector<std::vector<std::string>> read;
+    for (_regioninfo* r = result; r; r = r->next)
+        for (_lineinfo* l = r->pLines; l; l = l->next)
+            for (_charinfo* c = l->pChars; c; c = c->next) {
+                std::vector<std::string> cands;
+                for (int k = 0; k < c->nCands; ++k) cands.push_back(ocrkit::toUtf8(ocrkit::unpackCode(c->wCand[k]), 936));
+                read.push_back(cands);
+            }
+    tresk().freeResult(result);
+    GlobalFree(plane);
+    auto want = ocrkit::splitUtf8(text);
+    ASSERT_EQ(read.size(), want.size());
+    int wrong = 0, wrongFound = 0, found = 0;
+    std::string missed;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        bool among = std::find(read[i].begin(), read[i].end(), want[i]) != read[i].end();
+        found += among;
+        if (read[i][0] != want[i]) {
+            ++wrong;
+            wrongFound += among;
+        }
+        if (!among) missed += want[i];
+        // The chosen reading always comes first, once.
+        EXPECT_EQ(std::count(read[i].begin(), read[i].end(), read[i][0]), 1);
+    }
+    EXPECT_GE(wrong, 1);
+    EXPECT_GE(wrongFound * 2, wrong) << missed;
+    EXPECT_GE(found * 10, static_cast<int>(want.size()) * 8) << missed;
 }

@@ -12,8 +12,10 @@
 #include "outside/ocrkit/bands.h"
 #include "outside/ocrkit/chain.h"
 #include "outside/ocrkit/codepage.h"
+#include "outside/ocrkit/glyph_shapes.h"
 #include "outside/ocrkit/plane.h"
 #include "outside/ocrkit/tess.h"
+#include "outside/tresk/character_cells.h"
 #include "platform/win/memory.h"
 
 namespace {
@@ -100,7 +102,44 @@ short distanceOf(float confidence) {
 struct Output {
     int codePage;
     TRESK_TEXT_CALLBACK text;
+    const PlaneView* plane = nullptr;
+    const ocrkit::GlyphShapes* shapes = nullptr;  // NULL: no Chinese face installed
 };
+
+// Candidates after the chosen reading: the recogniser's own alternatives
+// rarely hold the right ideograph when it misreads one, so the character's
+// image is also matched against the code page's glyphs; the nearest shapes
+// come first, then the recogniser's alternatives, then further shapes.
+constexpr int kShapesFirst = 6;
+// Characters the recogniser is this sure of (0..100) are nearly always
+// right; matching their shapes would cost time for nothing: their further
+// candidates are the characters that look most like them.
+constexpr float kSureConfidence = 99.0f;
+
+bool looksLikeIdeograph(const ocrkit::Symbol& s, const std::string& reading) {
+    if (ocrkit::isWideCharacter(ocrkit::firstCodePoint(reading))) return true;
+    // A Latin letter or mark read where the ink is as wide as it is tall.
+    return s.box.height() >= 8 && s.box.width() * 10 >= s.box.height() * 7;
+}
+
+std::vector<std::string> candidatesOf(const ocrkit::Symbol& s, const ocrkit::Box& cell, const Output& out) {
+    std::vector<std::string> own;
+    for (const ocrkit::Choice& ch : s.choices) own.push_back(ch.utf8);
+    const ocrkit::GlyphShapes* shapes = out.plane ? out.shapes : nullptr;
+    if (!shapes || own.empty()) return own;
+    std::vector<std::string> near;
+    if (s.confidence >= kSureConfidence)
+        near = shapes->lookalikes(own[0], TRESK_MAX_CANDIDATES - 1);
+    else if (looksLikeIdeograph(s, own[0]))
+        near = shapes->nearest(*out.plane, cell, TRESK_MAX_CANDIDATES);
+    if (near.empty()) return own;
+    std::vector<std::string> merged{own[0]};
+    std::size_t k = 0;
+    for (; k < near.size() && k < static_cast<std::size_t>(kShapesFirst); ++k) merged.push_back(near[k]);
+    for (std::size_t j = 1; j < own.size(); ++j) merged.push_back(own[j]);
+    for (; k < near.size(); ++k) merged.push_back(near[k]);
+    return merged;
+}
 
 // The full-width form of ASCII punctuation, or "" for other text.
 std::string fullWidthOf(const std::string& s) {
@@ -160,11 +199,17 @@ bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& o
         line->byAttr = src.paragraphStart ? 1 : 0;
         ocrkit::setBox(*line, src.box);
         _charinfo** charTail = &line->pChars;
+        std::vector<tresk::CellInput> cellInput;
+        for (const ocrkit::Word& w : src.words)
+            for (const ocrkit::Symbol& s : w.symbols) cellInput.push_back({s.box, !s.utf8.empty() && looksLikeIdeograph(s, s.utf8)});
+        std::vector<ocrkit::Box> cells = out.plane ? tresk::characterCells(*out.plane, cellInput, vertical) : std::vector<ocrkit::Box>(cellInput.size());
+        std::size_t symbolIndex = 0;
         std::string lineText;
         bool prevWide = false;
         for (const ocrkit::Word& w : src.words) {
             bool firstOfWord = true;
             for (const ocrkit::Symbol& s : w.symbols) {
+                const ocrkit::Box& cell = cells[symbolIndex++];
                 // One engine symbol may hold several characters (ligatures):
                 // they share its box, cut along the reading direction.
                 auto parts = ocrkit::splitUtf8(s.utf8);
@@ -195,7 +240,7 @@ bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& o
                     // Candidates: the best reading, then the engine's alternatives.
                     std::vector<std::string> cands;
                     if (parts.size() == 1) {
-                        for (const ocrkit::Choice& ch : s.choices) cands.push_back(ch.utf8);
+                        cands = candidatesOf(s, cell, out);
                     } else {
                         cands.push_back(parts[k]);
                     }
@@ -227,6 +272,9 @@ bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& o
 }  // namespace
 
 OUTSIDE_EXPORT int OR_CHN40_Init(char* folder) {
+    // The glyphs behind the candidates are drawn while the program starts up.
+    ocrkit::GlyphShapes::prepare(936);
+    ocrkit::GlyphShapes::prepare(950);
     std::string f = folder ? folder : "";
     return ocrkit::findModelFolder("chi_sim", f).empty() && ocrkit::findModelFolder("chi_tra", f).empty() ? 0 : 1;
 }
@@ -273,7 +321,8 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
     LockedPlane locked(plane, width, height);
     if (!locked.ok()) return nullptr;
     std::string programFolder = folder ? folder : "";
-    Output out{code == 'B' ? 950 : 936, text};
+    const int codePage = code == 'B' ? 950 : 936;
+    Output out{codePage, text, &locked.view(), ocrkit::GlyphShapes::forCodePage(codePage)};
     Pix* pix = ocrkit::toPix(locked.view(), 3);
     if (!pix) return nullptr;
     bool cancelled = false;

@@ -1,0 +1,324 @@
+#include "outside/ocrkit/glyph_shapes.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include <future>
+#include <mutex>
+#include FT_FREETYPE_H
+
+#include "outside/ocrkit/codepage.h"
+
+namespace ocrkit {
+
+namespace {
+
+// Entries kept after the rough comparison for the coarse one, and after
+// that for the fine one.
+constexpr std::size_t kRoughList = 2500;
+constexpr std::size_t kShortList = 96;
+
+// Features of unit length as bytes.
+template <std::size_t N>
+void appendBytes(const std::array<float, N>& v, std::vector<std::uint8_t>& out) {
+    for (float x : v) out.push_back(static_cast<std::uint8_t>(std::clamp(std::lround(x * 255.0f), 0L, 255L)));
+}
+
+template <int N>
+int byteDot(const std::uint8_t* a, const std::uint8_t* b) {
+    int s = 0;
+    for (int i = 0; i < N; ++i) s += static_cast<int>(a[i]) * static_cast<int>(b[i]);
+    return s;
+}
+
+// The font file and face index fontconfig has for a family; empty when the
+// family is not installed (fontconfig would offer a stand-in).
+std::pair<std::string, int> faceFile(const char* family) {
+    std::pair<std::string, int> out;
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return out;
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match) return out;
+    FcChar8* file = nullptr;
+    int index = 0;
+    bool same = false;
+    for (int i = 0;; ++i) {
+        FcChar8* name = nullptr;
+        if (FcPatternGetString(match, FC_FAMILY, i, &name) != FcResultMatch) break;
+        same = same || std::string(reinterpret_cast<const char*>(name)) == family;
+    }
+    if (same && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        out = {reinterpret_cast<const char*>(file), index};
+    }
+    FcPatternDestroy(match);
+    return out;
+}
+
+}  // namespace
+
+// A sans and a Ming face for each set: printed Chinese is mostly one of the two.
+std::vector<std::pair<std::string, int>> chineseFaces(int codePage) {
+    std::vector<const char*> families{"WenQuanYi Micro Hei", codePage == 950 ? "AR PL UMing TW" : "AR PL UMing CN"};
+    std::vector<std::pair<std::string, int>> faces;
+    for (const char* f : families) {
+        auto face = faceFile(f);
+        if (!face.first.empty()) faces.push_back(face);
+    }
+    return faces;
+}
+
+namespace {
+
+class FreeTypeFace {
+public:
+    FreeTypeFace(FT_Library lib, const std::pair<std::string, int>& file, int pixelSize) {
+        if (FT_New_Face(lib, file.first.c_str(), file.second, &face_) != 0) {
+            face_ = nullptr;
+            return;
+        }
+        if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixelSize)) != 0) {
+            FT_Done_Face(face_);
+            face_ = nullptr;
+        }
+    }
+    ~FreeTypeFace() {
+        if (face_) FT_Done_Face(face_);
+    }
+    FreeTypeFace(const FreeTypeFace&) = delete;
+    FreeTypeFace& operator=(const FreeTypeFace&) = delete;
+
+    // The glyph of the character as ink; false when the face lacks it.
+    bool draw(char32_t c, InkRaster& out) const {
+        if (!face_) return false;
+        FT_UInt glyph = FT_Get_Char_Index(face_, c);
+        if (glyph == 0 || FT_Load_Glyph(face_, glyph, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP) != 0) return false;
+        const FT_Bitmap& bm = face_->glyph->bitmap;
+        if (bm.pixel_mode != FT_PIXEL_MODE_GRAY || bm.width == 0 || bm.rows == 0) return false;
+        out.width = static_cast<int>(bm.width);
+        out.height = static_cast<int>(bm.rows);
+        out.ink.resize(static_cast<std::size_t>(out.width) * out.height);
+        for (int y = 0; y < out.height; ++y) {
+            const unsigned char* row = bm.buffer + static_cast<std::ptrdiff_t>(y) * bm.pitch;
+            for (int x = 0; x < out.width; ++x) out.ink[static_cast<std::size_t>(y) * out.width + x] = row[x] / 255.0f;
+        }
+        return true;
+    }
+
+private:
+    FT_Face face_ = nullptr;
+};
+
+// The glyph as a light scan prints it: blurred and cut at a dark level,
+// thin strokes (the horizontals of a Ming face) fade away or break.
+void thinned(InkRaster& r) {
+    InkRaster out = r;
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x) {
+            float sum = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    int xx = x + dx, yy = y + dy;
+                    sum += xx < 0 || yy < 0 || xx >= r.width || yy >= r.height ? 0.0f : r.at(xx, yy);
+                }
+            out.ink[static_cast<std::size_t>(y) * r.width + x] = sum / 9 > 0.62f ? 1.0f : 0.0f;
+        }
+    r = std::move(out);
+}
+
+float dot(const float* a, const float* b, int n) {
+    float s = 0;
+    for (int i = 0; i < n; ++i) s += a[i] * b[i];
+    return s;
+}
+
+}  // namespace
+
+std::vector<std::string> ideographsOf(int codePage) {
+    // GB2312's two levels of hanzi; Big5's frequent and less frequent ones.
+    struct Range {
+        int leadFirst, leadLast, trailFirst, trailLast;
+    };
+    std::vector<Range> ranges;
+    if (codePage == 936)
+        ranges = {{0xB0, 0xF7, 0xA1, 0xFE}};
+    else if (codePage == 950)
+        ranges = {{0xA4, 0xC6, 0x40, 0x7E}, {0xA4, 0xC6, 0xA1, 0xFE}, {0xC9, 0xF9, 0x40, 0x7E}, {0xC9, 0xF9, 0xA1, 0xFE}};
+    std::vector<std::string> out;
+    for (const Range& r : ranges)
+        for (int lead = r.leadFirst; lead <= r.leadLast; ++lead)
+            for (int trail = r.trailFirst; trail <= r.trailLast; ++trail) {
+                std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
+                std::string utf8 = toUtf8(bytes, codePage);
+                char32_t c = firstCodePoint(utf8);
+                if (splitUtf8(utf8).size() == 1 && c >= 0x3400 && c <= 0x9FFF) out.push_back(utf8);
+            }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+GlyphShapes::GlyphShapes(const std::vector<std::string>& characters,
+                         const std::vector<std::pair<std::string, int>>& faces, int pixelSize,
+                         const std::atomic<bool>* stop)
+    : characters_(characters) {
+    FT_Library lib = nullptr;
+    if (FT_Init_FreeType(&lib) != 0) return;
+    {
+        std::vector<std::unique_ptr<FreeTypeFace>> open;
+        for (const auto& f : faces) open.push_back(std::make_unique<FreeTypeFace>(lib, f, pixelSize));
+        InkRaster raster;
+        for (std::size_t i = 0; i < characters_.size(); ++i) {
+            if (stop && stop->load(std::memory_order_relaxed)) break;
+            char32_t c = firstCodePoint(characters_[i]);
+            for (const auto& face : open) {
+                if (!face->draw(c, raster)) continue;
+                for (int variant = 0; variant < 2; ++variant) {
+                    if (variant == 1) thinned(raster);
+                    ShapeFeatures f = shapeFeatures(raster);
+                    if (f.empty) continue;
+                    firstEntry_.emplace(characters_[i], owner_.size());
+                    owner_.push_back(static_cast<int>(i));
+                    appendBytes(f.rough, rough_);
+                    appendBytes(f.coarse, coarse_);
+                    fine_.insert(fine_.end(), f.fine.begin(), f.fine.end());
+                }
+            }
+        }
+    }
+    FT_Done_FreeType(lib);
+}
+
+namespace {
+
+// The process's sets, drawn once each; a drawing still under way when the
+// library goes away is stopped and waited for.
+struct SetSlot {
+    std::once_flag once;
+    std::unique_ptr<GlyphShapes> shapes;
+};
+
+struct Sets {
+    SetSlot gb, big5;
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::vector<std::future<void>> drawing;
+    bool started936 = false, started950 = false;
+    ~Sets() {
+        stop = true;
+        for (auto& f : drawing) f.wait();
+    }
+};
+
+Sets& sets() {
+    static Sets s;
+    return s;
+}
+
+}  // namespace
+
+const GlyphShapes* GlyphShapes::forCodePage(int codePage) {
+    if (codePage != 936 && codePage != 950) return nullptr;
+    Sets& all = sets();
+    SetSlot& slot = codePage == 950 ? all.big5 : all.gb;
+    std::call_once(slot.once, [&] {
+        auto faces = chineseFaces(codePage);
+        if (faces.empty()) return;
+        auto shapes = std::make_unique<GlyphShapes>(ideographsOf(codePage), faces, 48, &all.stop);
+        if (!shapes->owner_.empty() && !all.stop) slot.shapes = std::move(shapes);
+    });
+    return slot.shapes.get();
+}
+
+void GlyphShapes::prepare(int codePage) {
+    if (codePage != 936 && codePage != 950) return;
+    Sets& all = sets();
+    std::lock_guard<std::mutex> lock(all.mutex);
+    bool& started = codePage == 950 ? all.started950 : all.started936;
+    if (started) return;
+    started = true;
+    all.drawing.push_back(std::async(std::launch::async, [codePage] { forCodePage(codePage); }));
+}
+
+std::vector<std::string> GlyphShapes::nearest(const ShapeFeatures& f, int count) const {
+    if (f.empty) return {};
+    std::vector<std::uint8_t> rough, coarse;
+    appendBytes(f.rough, rough);
+    appendBytes(f.coarse, coarse);
+    return nearest(rough.data(), coarse.data(), f.fine.data(), count);
+}
+
+std::vector<std::string> GlyphShapes::lookalikes(const std::string& character, int count) const {
+    auto entry = firstEntry_.find(character);
+    if (entry == firstEntry_.end() || count <= 0) return {};
+    const std::size_t e = entry->second;
+    std::vector<std::string> list;
+    {
+        std::lock_guard<std::mutex> lock(lookalikesMutex_);
+        auto known = lookalikes_.find(e);
+        if (known != lookalikes_.end()) list = known->second;
+    }
+    if (list.empty()) {
+        // The glyph's own entry comes first among its nearest; it is dropped.
+        list = nearest(&rough_[e * kShapeRoughSize], &coarse_[e * kShapeCoarseSize], &fine_[e * kShapeFineSize], 16);
+        std::erase(list, character);
+        std::lock_guard<std::mutex> lock(lookalikesMutex_);
+        lookalikes_.emplace(e, list);
+    }
+    if (list.size() > static_cast<std::size_t>(count)) list.resize(static_cast<std::size_t>(count));
+    return list;
+}
+
+std::vector<std::string> GlyphShapes::nearest(const std::uint8_t* rough, const std::uint8_t* coarse, const float* fine,
+                                              int count) const {
+    std::vector<std::string> out;
+    if (count <= 0 || owner_.empty()) return out;
+    const std::size_t n = owner_.size();
+    // Rough scores of every entry; those in the top buckets of their
+    // histogram go on (no sort over all entries).
+    std::vector<int> roughScore(n);
+    // Unit vectors as bytes: scores up to 255 * 255.
+    constexpr int kBucketShift = 6;
+    std::vector<int> histogram((255 * 255 >> kBucketShift) + 1, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        roughScore[i] = std::min(byteDot<kShapeRoughSize>(rough, &rough_[i * kShapeRoughSize]), 255 * 255);
+        ++histogram[static_cast<std::size_t>(roughScore[i] >> kBucketShift)];
+    }
+    int cut = static_cast<int>(histogram.size()) - 1;
+    for (std::size_t kept = 0; cut > 0; --cut) {
+        kept += static_cast<std::size_t>(histogram[static_cast<std::size_t>(cut)]);
+        if (kept >= kRoughList) break;
+    }
+    std::vector<std::pair<float, std::size_t>> scores;
+    for (std::size_t i = 0; i < n; ++i)
+        if ((roughScore[i] >> kBucketShift) >= cut)
+            scores.push_back({static_cast<float>(byteDot<kShapeCoarseSize>(coarse, &coarse_[i * kShapeCoarseSize])), i});
+    const std::size_t keep = std::min(kShortList, scores.size());
+    std::partial_sort(scores.begin(), scores.begin() + static_cast<std::ptrdiff_t>(keep), scores.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    scores.resize(keep);
+    for (auto& [score, i] : scores) score = dot(fine, &fine_[i * kShapeFineSize], kShapeFineSize);
+    std::stable_sort(scores.begin(), scores.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<int> taken;
+    for (const auto& [score, i] : scores) {
+        int who = owner_[i];
+        if (std::find(taken.begin(), taken.end(), who) != taken.end()) continue;
+        taken.push_back(who);
+        out.push_back(characters_[static_cast<std::size_t>(who)]);
+        if (static_cast<int>(out.size()) >= count) break;
+    }
+    return out;
+}
+
+std::vector<std::string> GlyphShapes::nearest(const PlaneView& plane, const Box& box, int count) const {
+    return nearest(shapeFeatures(inkOf(plane, box)), count);
+}
+
+}  // namespace ocrkit
