@@ -103,6 +103,13 @@ UINT WinExec(LPCSTR commandLine, UINT show);
 // folder. Returns a value greater than 32 on success, else SE_ERR_FNF,
 // SE_ERR_PNF, SE_ERR_ACCESSDENIED or SE_ERR_NOASSOC (other verbs).
 HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show);
+// Help: the help file opened with the desktop's handler, as a document is by
+// ShellExecuteA (the handler shows the file itself: a context number is not
+// passed on). FALSE when the file does not exist or nothing opened it.
+#define HELP_CONTEXT 0x0001u
+#define HELP_QUIT 0x0002u
+#define HELP_FINDER 0x000Bu
+BOOL WinHelpA(HWND owner, LPCSTR helpFile, UINT command, UINT_PTR data);
 // The program's own command line, quoted by the rules above, in ANSI text.
 LPSTR GetCommandLineA();
 [[noreturn]] void ExitProcess(UINT exitCode);

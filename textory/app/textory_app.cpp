@@ -297,7 +297,9 @@ void CTextoryApp::RecognizeSelected() { m_task.RecognizeSelected(); }
 void CTextoryApp::OutputToFormat() { OnOutputToFile(); }
 
 void CTextoryApp::EnterRegionMode() {
-    if (m_pMainWnd) m_pMainWnd->ShowWindow(SW_SHOWNORMAL);
+    auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd);
+    if (frame && frame->Modes()) frame->Modes()->EnterRegionMode();
+    else if (m_pMainWnd) m_pMainWnd->ShowWindow(SW_SHOWNORMAL);
 }
 
 void CTextoryApp::ShowMessage(const std::string& text) { MessageBox(text, "", MB_OK); }

@@ -28,7 +28,11 @@
 #include "shell/tests/fake_shell_services.h"
 #include "textory/app/textory_app.h"
 #include "shell/app/scribant_ids.h"
+#include "platform/afx/ui/testing.h"
+#include "platform/win/codepage.h"
+#include "textory/app/textory_frame.h"
 #include "textory/app/textory_ids.h"
+#include "views/page_view/ocr_view.h"
 
 namespace {
 
@@ -72,6 +76,121 @@ HDIB GreyDibOf(const testpages::Page& page) {
         for (int x = 0; x < w; ++x) rows[static_cast<std::size_t>(h - 1 - y) * stride + x] = page.plane.black(x, y) ? 0 : 255;
     GlobalUnlock(dib);
     return dib;
+}
+
+std::string titleOf(CWnd* wnd) {
+    CString text;
+    wnd->GetWindowText(text);
+    return text.GetString();
+}
+
+WORD pageZoom(CTextoryApp& app) {
+    COcrDoc* doc = app.CurrentDocument();
+    auto* view = doc ? dynamic_cast<COcrView*>(doc->GetPageView()) : nullptr;
+    return view ? view->Controller().Zoom() : 0;
+}
+
+void grab(CWnd* wnd, const char* name) {
+    const char* folder = std::getenv("TEXTORY_GRAB_DIR");
+    if (!folder) return;
+    AfxPumpMessages();
+    EXPECT_TRUE(wnd->GrabToFile((std::string(folder) + "/" + name).c_str())) << name;
+}
+
+// The modes as the workflow and the mode tool bars reach them.
+void DriveTheModes(TestTextoryApp& app) {
+    auto* frame = dynamic_cast<CTextoryFrame*>(app.m_pMainWnd);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(frame->Modes(), nullptr);
+    ASSERT_TRUE(app.m_workflow.IsIdle());
+    const std::string jobTitle = titleOf(frame);
+    frame->SetWindowPos(nullptr, 0, 0, 900, 700, SWP_NOZORDER);
+    frame->ShowWindow(SW_SHOW);
+
+    // Single step: the scanned page waits in region designation.
+    app.m_workflow.workMode = 1;
+    frame->SendMessage(WM_SCANBUTTON, 0, 0);
+    frame->SendMessage(WM_SCANDONE, 0, 0);
+    ASSERT_TRUE(app.m_workflow.InRegionMode());
+    EXPECT_TRUE(app.m_workflow.Designating());
+    EXPECT_EQ(titleOf(frame), suite::Utf8ToAnsi("Textory--指定识别区域"));
+    EXPECT_EQ(frame->GetMenu(), nullptr);
+    EXPECT_FALSE(frame->FileBar().IsWindowVisible());
+    EXPECT_TRUE(frame->IsTextRowHidden());
+    EXPECT_TRUE(frame->IsWindowVisible());
+    EXPECT_FALSE(frame->TaskBarShown());
+    EXPECT_EQ(pageZoom(app), 64);
+    CToolBarEx& bar = frame->ToolBar();
+    ASSERT_GE(bar.CommandToIndex(32924), 0);
+    ASSERT_GE(bar.CommandToIndex(32945), 0);
+    EXPECT_LT(bar.CommandToIndex(32773), 0) << "the main tool bar gave way";
+    // The arrow of the image tools drops menu 331 down; its choice goes to the page.
+    CRect arrow;
+    bar.GetDropDownArrowRect(bar.CommandToIndex(32988), &arrow);
+    ASSERT_FALSE(arrow.IsRectEmpty());
+    RECT asked{};
+    ASSERT_TRUE(bar.SendMessage(TB_GETRECT, 32988, reinterpret_cast<LPARAM>(&asked)));
+    EXPECT_EQ(asked.right, arrow.right);
+    grab(frame, "textory_region_mode.png");
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(0);
+    AfxTestClick(&bar, arrow.CenterPoint());
+    ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
+    EXPECT_EQ(AfxTestScript::Shown()[0].kind, "menu");
+    EXPECT_EQ(AfxTestScript::Shown()[0].buttons.size(), 6u) << "menu 331: five tools and a separator";
+    // The pointer tools by their command: menu 332, the scissors chosen.
+    AfxTestScript::QueueAnswer(32877);
+    frame->SendMessage(WM_COMMAND, 32991, 0);
+    ASSERT_EQ(AfxTestScript::Shown().size(), 2u);
+    EXPECT_EQ(AfxTestScript::Shown()[1].buttons.size(), 3u) << "menu 332: three pointers";
+    EXPECT_EQ(AfxTestScript::Shown()[1].result, 32877);
+    // Help: no help file in the program folder, and the user is told so.
+    frame->SendMessage(WM_COMMAND, 32951, 0);
+    ASSERT_EQ(AfxTestScript::Shown().size(), 3u);
+    EXPECT_NE(AfxTestScript::Shown()[2].text.find("Scribant.hlp"), std::string::npos);
+
+    // "提交识别": recognised in the mode; the window stays in it.
+    frame->SendMessage(WM_COMMAND, 32924, 0);
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
+    EXPECT_FALSE(app.m_workflow.Designating());
+    EXPECT_TRUE(app.m_workflow.InRegionMode());
+    EXPECT_TRUE(app.CurrentDocument()->m_bHasResult);
+    // "退出": everything back, the window hidden, the task bar shown.
+    frame->SendMessage(WM_COMMAND, 32945, 0);
+    EXPECT_FALSE(app.m_workflow.InRegionMode());
+    EXPECT_NE(frame->GetMenu(), nullptr);
+    EXPECT_EQ(titleOf(frame), jobTitle);
+    EXPECT_GE(frame->ToolBar().CommandToIndex(32773), 0);
+    EXPECT_FALSE(frame->IsWindowVisible());
+    frame->ShowWindow(SW_SHOW);
+    EXPECT_TRUE(frame->FileBar().IsWindowVisible()) << "the page list is back";
+    frame->ShowWindow(SW_HIDE);
+    EXPECT_TRUE(frame->TaskBarShown());
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+
+    // Proofreading: the text view above a strip of the page at 100 %.
+    ASSERT_TRUE(frame->Modes()->StartProofreading());
+    EXPECT_EQ(titleOf(frame), suite::Utf8ToAnsi("Textory--校对"));
+    EXPECT_FALSE(frame->IsTextRowHidden());
+    EXPECT_GE(frame->ToolBar().CommandToIndex(32950), 0);
+    EXPECT_EQ(pageZoom(app), 256);
+    EXPECT_TRUE(frame->IsWindowVisible());
+    grab(frame, "textory_proofread_mode.png");
+    // "返回重新识别", yes: the result is dropped and the page is designated again.
+    AfxTestScript::QueueAnswer(IDYES);
+    frame->SendMessage(WM_COMMAND, 32987, 0);
+    EXPECT_FALSE(app.CurrentDocument()->m_bHasResult);
+    EXPECT_FALSE(app.m_workflow.InProofMode());
+    EXPECT_TRUE(app.m_workflow.InRegionMode());
+    EXPECT_TRUE(frame->IsTextRowHidden());
+    // Proofreading's "退出" leaves region designation too.
+    frame->SendMessage(WM_COMMAND, 32950, 0);
+    EXPECT_FALSE(app.m_workflow.InRegionMode());
+    EXPECT_EQ(titleOf(frame), jobTitle);
+    EXPECT_NE(frame->GetMenu(), nullptr);
+    EXPECT_FALSE(frame->IsWindowVisible());
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+    app.m_workflow.workMode = 0;
 }
 
 std::string readBytes(const fs::path& path) {
@@ -158,6 +277,8 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\OR002.jpg");
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
     EXPECT_TRUE(fs::exists(scannedExport));
+
+    DriveTheModes(app);
 
     // The last page leaves the list: nothing is left, the program closes.
     const int closes = app.closeRequests;
