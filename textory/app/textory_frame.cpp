@@ -8,6 +8,9 @@
 #include "textory/app/textory_ids.h"
 #include "views/page_view/ocr_view.h"
 #include "views/page_view/page_view_ids.h"
+#include "shell/dialogs/browse_folder_dlg.h"
+#include "textory/names/scan_target.h"
+#include "textory/taskbar/workflow_bar_renderer.h"
 
 namespace {
 // The help file of the modes' help command and its topic.
@@ -16,6 +19,9 @@ constexpr UINT kHelpTopic = 36;
 constexpr int kProofreadPageRow = 128;
 constexpr int kProofreadPageRowSmall = 80;
 constexpr int kSmallClient = 208;
+constexpr UINT kViewScanToBar = 32912;
+constexpr UINT kBrowseTitle = 61456;   // "浏览文件夹"
+constexpr UINT kBrowsePrompt = 61457;  // "选择保存图像的文件夹"
 }  // namespace
 
 IMPLEMENT_DYNCREATE(CTextoryFrame, CMainFrame)
@@ -32,6 +38,9 @@ ON_COMMAND(textory::kCmdImageTools, OnImageTools)
 ON_COMMAND(textory::kCmdPointerTools, OnPointerTools)
 ON_COMMAND(textory::kCmdModeHelp, OnModeHelp)
 ON_NOTIFY(TBN_DROPDOWN, AFX_IDW_TOOLBAR, OnToolBarDropDown)
+ON_COMMAND(CScanToBar::kButtonId, OnChooseScanFolder)
+ON_COMMAND(kViewScanToBar, OnViewScanToBar)
+ON_UPDATE_COMMAND_UI(kViewScanToBar, OnUpdateViewScanToBar)
 ON_MESSAGE(WM_OUTPUTRESULT, OnOutputResult)
 ON_MESSAGE(WM_CLOSEMAIN, OnCloseMain)
 ON_MESSAGE(WM_QUERYREADY, OnQueryReady)
@@ -55,9 +64,30 @@ BOOL CTextoryFrame::PreCreateWindow(CREATESTRUCT& cs) {
 
 int CTextoryFrame::OnCreate(LPCREATESTRUCT cs) {
     if (CMainFrame::OnCreate(cs) == -1) return -1;
-    if (CTextoryApp* app = TextoryApp())
-        modes_ = std::make_unique<textory::CWindowModes>(static_cast<textory::CWindowModesHost&>(*this), app->m_textory,
-                                                         app->m_workflow);
+    CTextoryApp* app = TextoryApp();
+    if (!app) return 0;
+    modes_ = std::make_unique<textory::CWindowModes>(static_cast<textory::CWindowModesHost&>(*this), app->m_textory,
+                                                     app->m_workflow);
+    // The scan-to bar holds the next scan's file; what the user types there is the target.
+    if (scanToBar_.Create(this)) {
+        scanToBar_.SetTarget(app->m_strScanTarget);
+        scanToBar_.onTargetEdited = [](const std::string& target) {
+            if (CTextoryApp* a = TextoryApp()) a->m_strScanTarget = target;
+        };
+        scanToBar_.EnableDocking(CBRS_ALIGN_TOP);
+        DockControlBar(&scanToBar_, AFX_IDW_DOCKBAR_TOP);
+    }
+    barState_ = std::make_unique<textory::CWorkflowBarState>(app->m_textory, app->m_workflow);
+    CWorkflowBar::Links links;
+    links.mainFrame = [this]() -> CWnd* { return this; };
+    links.langCode = [] {
+        CTextoryApp* a = TextoryApp();
+        return a ? a->m_settings.langCode : 0;
+    };
+    links.startRedesignation = [this] { return modes_ && modes_->StartRedesignation(); };
+    links.startProofreading = [this] { return modes_ && modes_->StartProofreading(); };
+    taskBar_ = std::make_unique<CWorkflowBar>(*barState_, links);
+    if (!taskBar_->Create()) taskBar_.reset();
     return 0;
 }
 
@@ -130,6 +160,7 @@ void CTextoryFrame::OnModeHelp() {
 
 void CTextoryFrame::ShowSideBars(bool shown) {
     ShowControlBar(&FileBar(), shown ? TRUE : FALSE, FALSE);
+    if (scanToBar_.m_hWnd) ShowControlBar(&scanToBar_, shown ? TRUE : FALSE, FALSE);
     RecalcLayout();
 }
 
@@ -215,7 +246,38 @@ void CTextoryFrame::PlaceAndShow(const RECT& rect) {
 
 void CTextoryFrame::HideMainWindow() { ShowWindow(SW_HIDE); }
 
-void CTextoryFrame::ShowTaskBar(bool shown) { taskBarShown_ = shown; }
+void CTextoryFrame::ShowTaskBar(bool shown) {
+    taskBarShown_ = shown;
+    if (!taskBar_) return;
+    if (shown && !taskBarPlaced_) {
+        // First shown at the top of the screen, in the middle; later where the user dragged it.
+        const int x = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - textory::kWorkflowBarWidth) / 2);
+        taskBar_->SetWindowPos(nullptr, x, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        taskBarPlaced_ = true;
+    }
+    taskBar_->ShowWindow(shown ? SW_SHOWNA : SW_HIDE);
+}
+
+void CTextoryFrame::OnChooseScanFolder() {
+    const std::string target = scanToBar_.Target();
+    CString title, prompt;
+    title.LoadString(kBrowseTitle);
+    prompt.LoadString(kBrowsePrompt);
+    CBrowseFolderDlg browser(title.GetString(), prompt.GetString(), textory::ScanTargetFolder(target), this);
+    if (browser.DoModal() != 1) return;
+    const std::string chosen = textory::ScanTargetInFolder(browser.GetFolderPath(), target);
+    scanToBar_.SetTarget(chosen);
+    if (CTextoryApp* app = TextoryApp()) app->m_strScanTarget = chosen;
+}
+
+void CTextoryFrame::OnViewScanToBar() {
+    if (!scanToBar_.m_hWnd) return;
+    ShowControlBar(&scanToBar_, scanToBar_.IsWindowVisible() ? FALSE : TRUE, FALSE);
+}
+
+void CTextoryFrame::OnUpdateViewScanToBar(CCmdUI* ui) {
+    ui->SetCheck(scanToBar_.m_hWnd && scanToBar_.IsWindowVisible() ? 1 : 0);
+}
 
 void CTextoryFrame::SetPageZoom(WORD zoom) {
     if (COcrView* view = pageView()) view->SetZoom(zoom);

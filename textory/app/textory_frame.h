@@ -11,6 +11,8 @@
 
 #include "shell/frame/main_frame.h"
 #include "textory/modes/window_modes.h"
+#include "textory/taskbar/scan_to_bar.h"
+#include "textory/taskbar/workflow_bar.h"
 
 class COcrView;
 
@@ -31,6 +33,9 @@ public:
     void ShowToolMenu(UINT button);
     // The task bar's visibility as the modes last asked for it.
     bool TaskBarShown() const { return taskBarShown_; }
+    // The task bar's window (NULL outside Textory's application) and the scan-to bar.
+    CWorkflowBar* TaskBar() { return taskBar_.get(); }
+    CScanToBar& ScanToBar() { return scanToBar_; }
 
     afx_msg int OnCreate(LPCREATESTRUCT cs);
     afx_msg LRESULT OnOutputResult(WPARAM wParam, LPARAM lParam);
@@ -55,6 +60,11 @@ public:
     afx_msg void OnPointerTools();
     afx_msg void OnModeHelp();
     afx_msg void OnToolBarDropDown(NMHDR* header, LRESULT* result);
+    // 1111: the scan target's folder chosen with the folder browser.
+    afx_msg void OnChooseScanFolder();
+    // 32912: the scan-to bar shown or hidden.
+    afx_msg void OnViewScanToBar();
+    afx_msg void OnUpdateViewScanToBar(CCmdUI* ui);
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -85,5 +95,9 @@ private:
     bool OnlyPictureRegions() const override;
 
     std::unique_ptr<textory::CWindowModes> modes_;
+    std::unique_ptr<textory::CWorkflowBarState> barState_;
+    std::unique_ptr<CWorkflowBar> taskBar_;
+    CScanToBar scanToBar_;
     bool taskBarShown_ = true;
+    bool taskBarPlaced_ = false;
 };

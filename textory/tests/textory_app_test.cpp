@@ -19,7 +19,10 @@
 #include "platform/afx/afxwin.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
+#include "outside/scan/tests/sane_test_device.h"
 #include "outside/tests/pages.h"
+#include "outside/vantor32/source_dialogs.h"
+#include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/msgbox.h"
 #include "platform/win/library.h"
 #include "platform/win/path.h"
@@ -32,6 +35,7 @@
 #include "platform/win/codepage.h"
 #include "textory/app/textory_frame.h"
 #include "textory/app/textory_ids.h"
+#include "textory/taskbar/workflow_bar_renderer.h"
 #include "views/page_view/ocr_view.h"
 
 namespace {
@@ -42,6 +46,8 @@ class TestTextoryApp : public CTextoryApp {
 public:
     int closeRequests = 0;
     std::vector<std::string> scans;
+    // The real scanner glue (SANE's test device) instead of the recording stand-in.
+    bool realScanner = false;
 
 protected:
     WORD ReadSystemLanguage() const override { return 2052; }
@@ -50,7 +56,7 @@ protected:
     void CloseMainWindow() override { ++closeRequests; }
     bool AcquireScan(const std::string& target) override {
         scans.push_back(target);
-        return true;
+        return realScanner ? CTextoryApp::AcquireScan(target) : true;
     }
 };
 
@@ -77,6 +83,8 @@ HDIB GreyDibOf(const testpages::Page& page) {
     GlobalUnlock(dib);
     return dib;
 }
+
+std::string readBytes(const fs::path& path);
 
 std::string titleOf(CWnd* wnd) {
     CString text;
@@ -157,6 +165,10 @@ void DriveTheModes(TestTextoryApp& app) {
     EXPECT_TRUE(app.CurrentDocument()->m_bHasResult);
     // "退出": everything back, the window hidden, the task bar shown.
     frame->SendMessage(WM_COMMAND, 32945, 0);
+    CWorkflowBar* taskBar = frame->TaskBar();
+    ASSERT_NE(taskBar, nullptr);
+    EXPECT_TRUE(taskBar->IsWindowVisible());
+    grab(taskBar, "textory_task_bar.png");
     EXPECT_FALSE(app.m_workflow.InRegionMode());
     EXPECT_NE(frame->GetMenu(), nullptr);
     EXPECT_EQ(titleOf(frame), jobTitle);
@@ -164,12 +176,31 @@ void DriveTheModes(TestTextoryApp& app) {
     EXPECT_FALSE(frame->IsWindowVisible());
     frame->ShowWindow(SW_SHOW);
     EXPECT_TRUE(frame->FileBar().IsWindowVisible()) << "the page list is back";
+    EXPECT_TRUE(frame->ScanToBar().IsWindowVisible()) << "the scan-to bar is back";
+    EXPECT_EQ(frame->ScanToBar().Target(), app.m_strScanTarget);
+    grab(frame, "textory_main_window.png");
     frame->ShowWindow(SW_HIDE);
     EXPECT_TRUE(frame->TaskBarShown());
     EXPECT_TRUE(app.m_workflow.IsIdle());
 
-    // Proofreading: the text view above a strip of the page at 100 %.
-    ASSERT_TRUE(frame->Modes()->StartProofreading());
+    // The task bar drags by its own background.
+    CRect barAt, barMoved;
+    taskBar->GetWindowRect(&barAt);
+    AfxTestMouse(taskBar, WM_LBUTTONDOWN, CPoint(1, 20));
+    AfxTestMouse(taskBar, WM_MOUSEMOVE, CPoint(41, 50), MK_LBUTTON);
+    AfxTestMouse(taskBar, WM_LBUTTONUP, CPoint(41, 50));
+    taskBar->GetWindowRect(&barMoved);
+    EXPECT_EQ(barMoved.TopLeft(), barAt.TopLeft() + CPoint(40, 30));
+    EXPECT_TRUE(app.m_workflow.IsIdle()) << "a drag is no click";
+    // Proofreading from the task bar: the text view above a strip of the page at 100 %.
+    auto centre = [](int control) {
+        for (const textory::BarControlPlace& p : textory::WorkflowBarLayout())
+            if (p.control == control) return CPoint((p.rect.left + p.rect.right) / 2, (p.rect.top + p.rect.bottom) / 2);
+        return CPoint(0, 0);
+    };
+    AfxTestClick(taskBar, centre(textory::kBarProofreadButton));
+    ASSERT_TRUE(app.m_workflow.InProofMode()) << "a recognised page enables proofreading";
+    EXPECT_FALSE(taskBar->IsWindowVisible());
     EXPECT_EQ(titleOf(frame), suite::Utf8ToAnsi("Textory--校对"));
     EXPECT_FALSE(frame->IsTextRowHidden());
     EXPECT_GE(frame->ToolBar().CommandToIndex(32950), 0);
@@ -190,6 +221,48 @@ void DriveTheModes(TestTextoryApp& app) {
     EXPECT_NE(frame->GetMenu(), nullptr);
     EXPECT_FALSE(frame->IsWindowVisible());
     EXPECT_TRUE(app.m_workflow.IsIdle());
+    app.m_workflow.workMode = 0;
+}
+
+// The scan button with the scanner glue over SANE's test device: a grey
+// page, the source dialog answered, saved as the target, and the single-step
+// plan carried on into region designation.
+void ScanForReal(TestTextoryApp& app, const fs::path& sane) {
+    scantest::PrepareSaneTestDevice(sane);
+    ::unsetenv("SUITE_SCAN_DEVICE");
+    app.realScanner = true;
+    app.m_settings.saveAsJpg = true;
+    app.m_workflow.workMode = 1;
+    CWnd* frame = app.m_pMainWnd;
+    const std::string target = app.m_strDataDir + "\\image\\page010.jpg";
+    app.SetScanTarget(target);
+    const int rows = app.PageListRowCount();
+    AfxTestScript::Clear();
+    AfxTestScript::QueueDialogAction(
+        [](CWnd* dialog, void*) {
+            dialog->SendDlgItemMessage(vantor::kModeListId, CB_SETCURSEL, 1);  // grey
+            dialog->SendDlgItemMessage(vantor::kFeederId, BM_SETCHECK, BST_UNCHECKED);
+            dialog->SetDlgItemText(vantor::kResolutionId, "150");
+        },
+        nullptr);
+    AfxTestScript::QueueAnswer(IDOK);
+    frame->SendMessage(WM_SCANBUTTON, 0, 0);
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.InRegionMode(); }, 60000))
+        << "the page arrives and the plan goes on to region designation";
+    const fs::path saved = suite::NativePath(target);
+    ASSERT_TRUE(fs::exists(saved));
+    EXPECT_EQ(readBytes(saved).substr(0, 2), "\xFF\xD8") << "a grey page saved as JPEG";
+    EXPECT_EQ(app.PageListRowCount(), rows + 1);
+    EXPECT_EQ(app.CurrentDocumentPath(), target);
+    EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\page011.jpg");
+    auto* textoryFrame = dynamic_cast<CTextoryFrame*>(frame);
+    ASSERT_NE(textoryFrame, nullptr);
+    EXPECT_EQ(textoryFrame->ScanToBar().Target(), app.m_strScanTarget);
+    ASSERT_FALSE(textoryFrame->ScanToBar().History().empty());
+    EXPECT_EQ(textoryFrame->ScanToBar().History().front(), target) << "the newest target first";
+    frame->SendMessage(WM_COMMAND, 32945, 0);
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+    app.realScanner = false;
     app.m_workflow.workMode = 0;
 }
 
@@ -279,6 +352,7 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     EXPECT_TRUE(fs::exists(scannedExport));
 
     DriveTheModes(app);
+    ScanForReal(app, scratch / "sane");
 
     // The last page leaves the list: nothing is left, the program closes.
     const int closes = app.closeRequests;
