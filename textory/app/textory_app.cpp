@@ -51,6 +51,8 @@ constexpr UINT kJobFilter = 61206;
 constexpr UINT kOutputFilter = 61237;
 constexpr DWORD kOpenFlags = 0x00001000u | 0x00000004u | 0x00000008u;  // must exist, no read-only box, folder kept
 constexpr DWORD kSaveFlags = 0x00000002u | 0x00000004u | 0x00000008u;
+// The recognition display's scale.
+constexpr int kRecognitionSteps = 10;
 // The longest the exit waits for the read-aloud program to end.
 constexpr DWORD kReaderEndMs = 3000;
 }  // namespace
@@ -196,9 +198,26 @@ int CTextoryApp::OpenDocumentPath(const std::string& path) {
     return opened;
 }
 
+void CTextoryApp::showRecognition(int position, int value) {
+    COcrDoc* doc = CurrentDocument();
+    auto* view = doc ? dynamic_cast<COcrView*>(doc->GetPageView()) : nullptr;
+    if (!view || !doc->m_pImage) return;
+    const RECT& area = view->ImageArea();
+    const int zoom = recognitionDisplay_.OnProgress(position, value, view->Controller().Zoom(), doc->m_pImage->m_nWidth,
+                                                    doc->m_pImage->m_nHeight, area.right - area.left,
+                                                    area.bottom - area.top);
+    if (zoom > 0) view->SetZoom(static_cast<WORD>(zoom));
+}
+
 int CTextoryApp::RecognizeInProgressWindow(_seg_regioninfo* seg, _regioninfo** result) {
     COcrDoc* doc = CurrentDocument();
     if (!doc || !m_pMainWnd) return -1;
+    // The whole page while it is recognised; the user's zoom again after.
+    showRecognition(0, kRecognitionSteps);
+    struct Restore {
+        CTextoryApp* app;
+        ~Restore() { app->showRecognition(-1, 0); }
+    } restore{this};
     CDlgBatchRecog window(IDD_BATCH_PREVIEW, CDlgBatchRecog::kPreviewMode, m_pMainWnd, doc);
     if (!window.Create(IDD_BATCH_PREVIEW, m_pMainWnd)) return -1;
     window.ShowWindow(SW_SHOW);

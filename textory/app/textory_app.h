@@ -16,6 +16,7 @@
 #include "textory/app/side_files.h"
 #include "textory/job/job_task.h"
 #include "textory/settings/textory_settings.h"
+#include "textory/view/recognition_display.h"
 #include "textory/workflow/path_history.h"
 #include "textory/workflow/workflow.h"
 
@@ -114,6 +115,9 @@ private:
     bool loadResources();
     void postToFrame(UINT message, WPARAM wParam = 0);
 
+    // The page view shows the whole page while the page is recognised.
+    void showRecognition(int position, int value);
+    textory::CRecognitionDisplay recognitionDisplay_;
     textory::CCommandLineJob job_;
     textory::CSideFiles sideFiles_;
     std::unique_ptr<textory::CHandOffs> handOffs_;

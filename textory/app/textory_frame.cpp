@@ -9,6 +9,7 @@
 #include "views/page_view/ocr_view.h"
 #include "views/page_view/page_view_ids.h"
 #include "shell/dialogs/browse_folder_dlg.h"
+#include "textory/dialogs/dlg_file_exists.h"
 #include "textory/names/scan_target.h"
 #include "textory/taskbar/workflow_bar_renderer.h"
 
@@ -89,6 +90,15 @@ int CTextoryFrame::OnCreate(LPCREATESTRUCT cs) {
     taskBar_ = std::make_unique<CWorkflowBar>(*barState_, links);
     if (!taskBar_->Create()) taskBar_.reset();
     return 0;
+}
+
+int CTextoryFrame::AskReplaceScannedFile(const std::string& name) {
+    CDlgFileExists question(FileExistsMessage(name), this);
+    switch (question.DoModal()) {
+    case CDlgFileExists::kReplace: return IDYES;
+    case CDlgFileExists::kRename: return IDNO;
+    default: return IDCANCEL;
+    }
 }
 
 void CTextoryFrame::OnUpdateFrameTitle(BOOL addToTitle) {

@@ -23,6 +23,8 @@ public:
     ~CTextoryFrame() override;
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    // The file-exists dialog (375): "是" replaces, "换名" another name, "取消" drops the page.
+    int AskReplaceScannedFile(const std::string& name) override;
     // A mode's title stays while the mode is on.
     void OnUpdateFrameTitle(BOOL addToTitle) override;
 

@@ -266,6 +266,58 @@ void ScanForReal(TestTextoryApp& app, const fs::path& sane) {
     app.m_workflow.workMode = 0;
 }
 
+// Outside task-bar mode a scanned page whose name is taken asks with the
+// file-exists dialog: "取消" drops the page, "换名" saves it under the name
+// the save dialog gives, "是" replaces the file.
+void AskWhenTheNameIsTaken(TestTextoryApp& app, const testpages::Page& page, const fs::path& scratch) {
+    CWnd* frame = app.m_pMainWnd;
+    const std::string taken = app.m_strDataDir + "\\image\\taken001.jpg";
+    const fs::path takenFile = suite::NativePath(taken);
+    std::ofstream(takenFile) << "the user's file";
+    app.m_bTaskMode = 0;
+    const int rows = app.PageListRowCount();
+    auto press = [](UINT button) {
+        static UINT pressed;
+        pressed = button;
+        AfxTestScript::QueueDialogAction(
+            [](CWnd* dialog, void*) {
+                CString text;
+                dialog->GetDlgItemText(1176, text);
+                EXPECT_NE(std::string(text.GetString()).find("taken001.jpg"), std::string::npos);
+                if (const char* folder = std::getenv("TEXTORY_GRAB_DIR"))
+                    dialog->GrabToFile((std::string(folder) + "/textory_file_exists.png").c_str());
+                dialog->SendMessage(WM_COMMAND, pressed, 0);
+            },
+            nullptr);
+    };
+    AfxTestScript::Clear();
+    app.SetScanTarget(taken);
+    press(IDCANCEL);
+    frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(page)), 0);
+    ASSERT_FALSE(AfxTestScript::Shown().empty());
+    EXPECT_EQ(AfxTestScript::Shown()[0].type, 375u);
+    EXPECT_EQ(AfxTestScript::Shown()[0].result, 2);
+    EXPECT_EQ(app.PageListRowCount(), rows) << "dropped";
+    EXPECT_EQ(readBytes(takenFile), "the user's file");
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+
+    const std::string other = (scratch / "other001.jpg").string();
+    app.SetScanTarget(taken);
+    press(3);
+    AfxTestScript::QueueFile(other);
+    frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(page)), 0);
+    EXPECT_EQ(app.PageListRowCount(), rows + 1);
+    EXPECT_EQ(readBytes(takenFile), "the user's file");
+    EXPECT_EQ(readBytes(other).substr(0, 2), "\xFF\xD8");
+
+    app.SetScanTarget(taken);
+    press(IDOK);
+    frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(page)), 0);
+    EXPECT_EQ(readBytes(takenFile).substr(0, 2), "\xFF\xD8") << "replaced by the user's choice";
+    app.m_bTaskMode = 1;
+    AfxTestScript::Clear();
+}
+
 std::string readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -353,6 +405,7 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
 
     DriveTheModes(app);
     ScanForReal(app, scratch / "sane");
+    AskWhenTheNameIsTaken(app, rendered, scratch.path());
 
     // The last page leaves the list: nothing is left, the program closes.
     const int closes = app.closeRequests;
