@@ -2,6 +2,9 @@
 """Draws the main tool bar's images (one 24-bit BMP strip of 16 x 15 images
 on the button face grey) into resources/art/main_toolbar.bmp, and the file bar's 48 x 18 folder
 button (a folder and three dots) into resources/art/browse_folder.bmp.
+Textory's two mode tool bars get strips of their own: region_toolbar.bmp
+(image tools, pointer tools, submit for recognition, help, exit) and
+proofread_toolbar.bmp (back to recognition, output to a file, help, exit).
 
 The order follows the tool bar's buttons: new task, open image, scan,
 layout analysis, recognise, output to a format, PDF to RTF, PDF to text,
@@ -173,6 +176,58 @@ GLYPHS = [new_task, open_image, scan, layout, recognise, output, pdf_to("R"), pd
           image_text, help_mark]
 
 
+def image_tools(g):
+    """A picture (sky and hill) with a small sun: the page's image tools."""
+    g.fill(1, 2, 13, 12, (160, 200, 240))
+    g.box(1, 2, 13, 12, BLACK)
+    for x in range(2, 13):
+        top = 9 - abs(x - 6) // 2
+        g.vline(x, top, 11, GREEN)
+    g.fill(9, 4, 11, 6, YELLOW)
+
+
+def pointer_tools(g):
+    """An arrow pointer."""
+    for y in range(1, 12):
+        g.hline(3, 3 + min(y - 1, 6), y, BLACK)
+        if y > 2:
+            g.hline(4, 2 + min(y - 1, 6), y, WHITE)
+    for (x, y) in [(6, 12), (7, 12), (7, 13), (8, 13), (8, 14)]:
+        g.dot(x, y, BLACK)
+
+
+def submit(g):
+    """The recognise page with a green tick."""
+    recognise(g)
+    for (x, y) in [(8, 11), (9, 12), (10, 11), (11, 10), (12, 9), (13, 8)]:
+        g.dot(x, y, GREEN)
+        g.dot(x, y + 1, GREEN)
+
+
+def back_to_regions(g):
+    """The layout page with a red arrow back."""
+    layout(g)
+    g.hline(1, 7, 12, RED)
+    for (x, y) in [(2, 11), (3, 10), (2, 13), (3, 14)]:
+        g.dot(x, y, RED)
+
+
+def exit_door(g):
+    """An open door with an arrow going out."""
+    g.fill(2, 1, 9, 13, OCHRE)
+    g.box(2, 1, 9, 13, BLACK)
+    g.dot(8, 7, BLACK)
+    g.hline(9, 14, 7, RED)
+    g.dot(13, 6, RED)
+    g.dot(13, 8, RED)
+    g.dot(12, 5, RED)
+    g.dot(12, 9, RED)
+
+
+REGION_GLYPHS = [image_tools, pointer_tools, submit, help_mark, exit_door]
+PROOFREAD_GLYPHS = [back_to_regions, output, help_mark, exit_door]
+
+
 def browse_button():
     """48 x 18: a raised face with a small open folder and three dots."""
     w, h = 48, 18
@@ -200,15 +255,22 @@ def browse_button():
     return px
 
 
-def main():
+def strip_of(glyphs):
     strip = [[] for _ in range(H)]
-    for draw in GLYPHS:
+    for draw in glyphs:
         g = Glyph()
         draw(g)
         for y in range(H):
             strip[y] += g.px[y]
+    return strip
+
+
+def main():
     out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "art", "main_toolbar.bmp")
-    write_bmp(os.path.normpath(out), strip)
+    write_bmp(os.path.normpath(out), strip_of(GLYPHS))
+    art = os.path.dirname(os.path.normpath(out))
+    write_bmp(os.path.join(art, "region_toolbar.bmp"), strip_of(REGION_GLYPHS))
+    write_bmp(os.path.join(art, "proofread_toolbar.bmp"), strip_of(PROOFREAD_GLYPHS))
     write_bmp(os.path.normpath(os.path.join(os.path.dirname(out), "browse_folder.bmp")), browse_button())
 
 

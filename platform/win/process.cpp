@@ -498,6 +498,14 @@ UINT WinExec(LPCSTR commandLine, UINT) {
     return 33;
 }
 
+BOOL WinHelpA(HWND owner, LPCSTR helpFile, UINT command, UINT_PTR) {
+    if (command == HELP_QUIT) return TRUE;
+    if (!helpFile || !*helpFile) return FALSE;
+    const DWORD attributes = GetFileAttributesA(helpFile);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return FALSE;
+    return reinterpret_cast<std::intptr_t>(ShellExecuteA(owner, "open", helpFile, nullptr, nullptr, SW_SHOWNORMAL)) > 32;
+}
+
 HINSTANCE ShellExecuteA(HWND, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT) {
     if (!file || !*file) return shellResult(SE_ERR_FNF);
     std::string v = verb ? verb : "";

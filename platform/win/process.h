@@ -105,6 +105,13 @@ UINT WinExec(LPCSTR commandLine, UINT show);
 // folder. Returns a value greater than 32 on success, else SE_ERR_FNF,
 // SE_ERR_PNF, SE_ERR_ACCESSDENIED or SE_ERR_NOASSOC (other verbs).
 HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show);
+// Help: the help file opened with the desktop's handler, as a document is by
+// ShellExecuteA (the handler shows the file itself: a context number is not
+// passed on). FALSE when the file does not exist or nothing opened it.
+#define HELP_CONTEXT 0x0001u
+#define HELP_QUIT 0x0002u
+#define HELP_FINDER 0x000Bu
+BOOL WinHelpA(HWND owner, LPCSTR helpFile, UINT command, UINT_PTR data);
 // Waits, at most `milliseconds`, until a started program is ready for its
 // user: it has put up its windows (published them for other programs), or it
 // has ended. 0 when ready, WAIT_TIMEOUT when the time ran out, WAIT_FAILED

@@ -93,6 +93,9 @@ public:
     afx_msg LRESULT OnScanState(WPARAM wParam, LPARAM lParam);
     // A scanned page from the scanner glue (wParam: its packed DIB, owned from here).
     afx_msg LRESULT OnScanImageArrived(WPARAM wParam, LPARAM lParam);
+    // A scanned page's file `name` exists already: IDYES replaces it, IDNO
+    // asks for another name, IDCANCEL drops the page (a yes/no/cancel box).
+    virtual int AskReplaceScannedFile(const std::string& name);
     afx_msg void OnClose();
     afx_msg void OnOpenQueuedImages();
     afx_msg void OnSize(UINT type, int cx, int cy);

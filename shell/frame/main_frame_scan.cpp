@@ -65,6 +65,12 @@ bool fileExists(const std::string& path) {
 
 }  // namespace
 
+int CMainFrame::AskReplaceScannedFile(const std::string& name) {
+    CScribantApp* app = ScribantApp();
+    if (!app) return IDCANCEL;
+    return app->MessageBox(withPercentOne(loadText(kAskReplace), name), "", 0x00000003u | MB_ICONEXCLAMATION);
+}
+
 LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
     HDIB dib = reinterpret_cast<HDIB>(wParam);
     if (!dib) return 1;
@@ -111,8 +117,7 @@ void CMainFrame::saveScannedPage(HDIB dib) {
     }
     bool replace = false;
     if (fileExists(name)) {
-        const int answer =
-            app->MessageBox(withPercentOne(loadText(kAskReplace), name), "", 0x00000003u | MB_ICONEXCLAMATION);
+        const int answer = AskReplaceScannedFile(name);
         if (answer == IDCANCEL) {
             GlobalFree(dib);
             return;

@@ -7,17 +7,9 @@
 
 #define ID_SEARCH_ENGINE_1 32921
 #define ID_SEARCH_ENGINE_2 32922
-#ifndef TBN_DROPDOWN
-#define TBN_DROPDOWN (0u - 710u)
-#endif
 #ifndef TPM_VERTICAL
 #define TPM_VERTICAL 0x0040u
 #endif
-// The drop-down notification of a tool-bar button.
-struct NMTOOLBARA {
-    NMHDR hdr;
-    int iItem;
-};
 
 class CSearchToolBar : public CToolBar {
 public:

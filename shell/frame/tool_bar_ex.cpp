@@ -67,6 +67,10 @@ std::vector<ToolButtonView> CToolBarEx::Items() const {
         const Button& b = m_buttons[static_cast<std::size_t>(i)];
         ToolButtonView v;
         GetItemRect(i, &v.rect);
+        // A drop-down button's arrow is painted beside its face.
+        CRect arrow;
+        GetDropDownArrowRect(i, &arrow);
+        if (!arrow.IsRectEmpty()) v.rect.right = arrow.left;
         v.id = b.id;
         v.style = b.style;
         v.image = b.image;
@@ -95,6 +99,12 @@ void CToolBarEx::Paint(CDC& dc, const CRect& update) {
     CFont* oldFont = dc.SelectObject(&font_);
     painter.PaintBar(dc, client, Items(), update, Place(), [this](NMCUSTOMDRAW& r) { return Notify(r); });
     painter.PaintGripper(dc, client, Place());
+    for (int i = 0; i < static_cast<int>(m_buttons.size()); ++i) {
+        CRect arrow;
+        GetDropDownArrowRect(i, &arrow);
+        if (!arrow.IsRectEmpty())
+            AfxDrawDropDownArrow(dc.GetSafeHdc(), arrow, (m_buttons[static_cast<std::size_t>(i)].style & TBBS_DISABLED) != 0);
+    }
     dc.SelectObject(oldFont);
 }
 

@@ -47,10 +47,13 @@ constexpr UINT kIdExit = 32914;
 constexpr UINT kIdSystemConfig = 32915;
 constexpr UINT kIdOutputToFile = 32986;
 constexpr UINT kIdStartReader = 33002;
+constexpr UINT kIdSelectScanner = 32943;
 constexpr UINT kJobFilter = 61206;
 constexpr UINT kOutputFilter = 61237;
 constexpr DWORD kOpenFlags = 0x00001000u | 0x00000004u | 0x00000008u;  // must exist, no read-only box, folder kept
 constexpr DWORD kSaveFlags = 0x00000002u | 0x00000004u | 0x00000008u;
+// The recognition display's scale.
+constexpr int kRecognitionSteps = 10;
 // The longest the exit waits for the read-aloud program to end.
 constexpr DWORD kReaderEndMs = 3000;
 }  // namespace
@@ -64,6 +67,7 @@ ON_COMMAND(kIdOutputToFile, OnOutputToFile)
 ON_COMMAND(ID_OUTPUT_TO_FORMAT, OnOutputToFile)
 ON_COMMAND(kIdExit, OnExitCommand)
 ON_COMMAND(kIdShowMainWindow, OnShowMainWindow)
+ON_COMMAND(kIdSelectScanner, OnSelectScannerCommand)
 ON_COMMAND(kIdSystemConfig, OnSystemConfig)
 END_MESSAGE_MAP()
 
@@ -196,9 +200,26 @@ int CTextoryApp::OpenDocumentPath(const std::string& path) {
     return opened;
 }
 
+void CTextoryApp::showRecognition(int position, int value) {
+    COcrDoc* doc = CurrentDocument();
+    auto* view = doc ? dynamic_cast<COcrView*>(doc->GetPageView()) : nullptr;
+    if (!view || !doc->m_pImage) return;
+    const RECT& area = view->ImageArea();
+    const int zoom = recognitionDisplay_.OnProgress(position, value, view->Controller().Zoom(), doc->m_pImage->m_nWidth,
+                                                    doc->m_pImage->m_nHeight, area.right - area.left,
+                                                    area.bottom - area.top);
+    if (zoom > 0) view->SetZoom(static_cast<WORD>(zoom));
+}
+
 int CTextoryApp::RecognizeInProgressWindow(_seg_regioninfo* seg, _regioninfo** result) {
     COcrDoc* doc = CurrentDocument();
     if (!doc || !m_pMainWnd) return -1;
+    // The whole page while it is recognised; the user's zoom again after.
+    showRecognition(0, kRecognitionSteps);
+    struct Restore {
+        CTextoryApp* app;
+        ~Restore() { app->showRecognition(-1, 0); }
+    } restore{this};
     CDlgBatchRecog window(IDD_BATCH_PREVIEW, CDlgBatchRecog::kPreviewMode, m_pMainWnd, doc);
     if (!window.Create(IDD_BATCH_PREVIEW, m_pMainWnd)) return -1;
     window.ShowWindow(SW_SHOW);
@@ -217,12 +238,27 @@ void CTextoryApp::PageRecognitionEnded(bool recognised) {
         postToFrame(WM_OUTPUTRESULT, recognised ? 1 : 0);
         return;
     }
+    // A recognised page can be proofread from the task bar.
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd); recognised && frame && frame->TaskBar())
+        frame->TaskBar()->State().SetProofreadEnabled(true);
     m_workflow.OnRecognitionEnded(recognised);
 }
 
 // --- The workflow's host.
 
-void CTextoryApp::SetStepText(UINT stringId) { m_strStepText = loadedString(stringId, ""); }
+void CTextoryApp::SetStepText(UINT stringId) {
+    m_strStepText = loadedString(stringId, "");
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd); frame && frame->TaskBar())
+        frame->TaskBar()->SetStepText(m_strStepText);
+}
+
+void CTextoryApp::SetScanTarget(const std::string& target) {
+    m_strScanTarget = target;
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) {
+        frame->ScanToBar().SetTarget(target);
+        if (frame->ScanToBar().m_hWnd) frame->ScanToBar().SetHistory(m_scanHistory.NewestFirst());
+    }
+}
 
 std::string CTextoryApp::PrepareScanTarget() {
     std::string target = m_strScanTarget;
@@ -231,13 +267,37 @@ std::string CTextoryApp::PrepareScanTarget() {
     CreateFolderPath((parts.drive + parts.folder).c_str());
     target = textory::ReplaceFileExt(target, ".jpg");
     if (!CTask::StemEndsInCounter(target)) CTask::AppendCounter(target);
-    m_strScanTarget = target;
+    SetScanTarget(target);
     return target;
 }
 
-bool CTextoryApp::AcquireScan(const std::string&) {
-    OnScan();
-    return false;
+bool CTextoryApp::ensureScanner() {
+    if (m_scanner.IsReady()) return true;
+    // No scanner connection is made at start: the first scan or scanner
+    // choice binds the glue to the main window and its page message.
+    if (!m_pMainWnd) return false;
+    return m_scanner.Initialize(m_pMainWnd->GetSafeHwnd(), m_strDataDir + "\\work\\~temp.bmp", WM_SCANIMAGE);
+}
+
+bool CTextoryApp::AcquireScan(const std::string& target) {
+    if (target.empty()) return false;
+    if (!ensureScanner()) {
+        MessageBox(loadedString(IDS_CHECK_SCANNER, "The scanner does not answer."), "", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (!m_scanner.IsSourceOpen()) m_scanner.ResetSource();
+    // The pages arrive later as WM_SCANIMAGE at the main frame, each saved
+    // under the target as it stands then.
+    if (m_scanner.Acquire(m_pMainWnd->GetSafeHwnd(), 1, 1) == 0) {
+        MessageBox(loadedString(IDS_CHECK_SCANNER, "The scanner does not answer."), "", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+void CTextoryApp::OnSelectScannerCommand() {
+    if (ensureScanner()) m_scanner.SelectSource();
+    else MessageBox(loadedString(IDS_CHECK_SCANNER, "The scanner does not answer."), "", MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool CTextoryApp::StartScan() { return AcquireScan(PrepareScanTarget()); }
@@ -272,7 +332,7 @@ bool CTextoryApp::TakeScannedPage(HDIB dib) {
         return false;
     }
     m_scanHistory.AddPath(saved);
-    m_strScanTarget = textory::IncrementCounterSuffix(saved);
+    SetScanTarget(textory::IncrementCounterSuffix(saved));
     frame->FileBar().SetScanName(m_strScanTarget);
     if (m_bTaskMode) {
         m_workflow.SetScanFlag(true);
@@ -299,7 +359,9 @@ void CTextoryApp::RecognizeSelected() { m_task.RecognizeSelected(); }
 void CTextoryApp::OutputToFormat() { OnOutputToFile(); }
 
 void CTextoryApp::EnterRegionMode() {
-    if (m_pMainWnd) m_pMainWnd->ShowWindow(SW_SHOWNORMAL);
+    auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd);
+    if (frame && frame->Modes()) frame->Modes()->EnterRegionMode();
+    else if (m_pMainWnd) m_pMainWnd->ShowWindow(SW_SHOWNORMAL);
 }
 
 void CTextoryApp::ShowMessage(const std::string& text) { MessageBox(text, "", MB_OK); }
@@ -435,6 +497,8 @@ void CTextoryApp::OnShowMainWindow() {
 
 int CTextoryApp::ExitInstance() {
     OnMainFrameClosing();
+    // Ends the scanner connection (and an acquisition still running).
+    if (m_scanner.IsReady()) m_scanner.Close();
     if (handOffs_) handOffs_->CloseReader(kReaderEndMs);
     sideFiles_.RemoveOwn();
     if (m_hConvertDll) FreeLibrary(m_hConvertDll);

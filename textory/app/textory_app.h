@@ -16,6 +16,7 @@
 #include "textory/app/side_files.h"
 #include "textory/job/job_task.h"
 #include "textory/settings/textory_settings.h"
+#include "textory/view/recognition_display.h"
 #include "textory/settings/word_cfg_page.h"
 #include "textory/workflow/path_history.h"
 #include "textory/workflow/workflow.h"
@@ -81,6 +82,8 @@ public:
     // The scan target made ready for the next page: the data folder's
     // "image\OR001.jpg" when empty, its folder made, ".jpg", a 3-digit counter.
     std::string PrepareScanTarget();
+    // The scan target set, shown in the scan-to bar with the recent targets.
+    void SetScanTarget(const std::string& target);
 
     const textory::CCommandLineJob& Job() const { return job_; }
     textory::CHandOffs& HandOffs() { return *handOffs_; }
@@ -94,6 +97,8 @@ public:
     afx_msg void OnOutputToFile();
     afx_msg void OnExitCommand();
     afx_msg void OnShowMainWindow();
+    // 32943: the scanner chosen (the glue bound first when needed).
+    afx_msg void OnSelectScannerCommand();
     // Opens a job file, or hands a job prepared for proofreading (its
     // companion file exists) to the proofreading program and closes; when
     // that program cannot be started Textory says so and stays.
@@ -104,18 +109,22 @@ public:
 protected:
     // A line on the error stream for a start that ends without a window.
     virtual void ErrorLine(const std::string& text);
-    // Starts the scanner's acquisition into `target`; FALSE when none started.
-    // Until the scanner glue lands the scan command only reports that no
-    // scanner answers.
+    // Starts the scanner glue's acquisition for the page to be saved under
+    // `target` (the glue bound at the first scan); FALSE, after telling the
+    // user, when no scanner answers.
     virtual bool AcquireScan(const std::string& target);
 
     DECLARE_MESSAGE_MAP()
 
 private:
     BOOL failStart(int status, const std::string& errorLine);
+    bool ensureScanner();
     bool loadResources();
     void postToFrame(UINT message, WPARAM wParam = 0);
 
+    // The page view shows the whole page while the page is recognised.
+    void showRecognition(int position, int value);
+    textory::CRecognitionDisplay recognitionDisplay_;
     textory::CCommandLineJob job_;
     textory::CSideFiles sideFiles_;
     std::unique_ptr<textory::CHandOffs> handOffs_;

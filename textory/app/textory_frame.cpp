@@ -1,13 +1,47 @@
 #include "textory/app/textory_frame.h"
 
-#include "textory/app/textory_app.h"
+#include "ocrdoc/document/ocr_doc.h"
+#include "platform/win/process.h"
+#include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_ids.h"
+#include "textory/app/textory_app.h"
 #include "textory/app/textory_ids.h"
+#include "views/page_view/ocr_view.h"
+#include "views/page_view/page_view_ids.h"
+#include "shell/dialogs/browse_folder_dlg.h"
+#include "textory/dialogs/dlg_file_exists.h"
+#include "textory/names/scan_target.h"
+#include "textory/taskbar/workflow_bar_renderer.h"
+
+namespace {
+// The help file of the modes' help command and its topic.
+constexpr const char* kHelpFile = "\\Scribant.hlp";
+constexpr UINT kHelpTopic = 36;
+constexpr int kProofreadPageRow = 128;
+constexpr int kProofreadPageRowSmall = 80;
+constexpr int kSmallClient = 208;
+constexpr UINT kViewScanToBar = 32912;
+constexpr UINT kBrowseTitle = 61456;   // "浏览文件夹"
+constexpr UINT kBrowsePrompt = 61457;  // "选择保存图像的文件夹"
+}  // namespace
 
 IMPLEMENT_DYNCREATE(CTextoryFrame, CMainFrame)
 
 BEGIN_MESSAGE_MAP(CTextoryFrame, CMainFrame)
+ON_WM_CREATE()
 ON_WM_CLOSE()
+ON_COMMAND(textory::kCmdSubmitRegions, OnSubmitRegions)
+ON_COMMAND(textory::kCmdExitRegionMode, OnExitRegionMode)
+ON_COMMAND(textory::kCmdExitProofreadMode, OnExitProofreadMode)
+ON_COMMAND(textory::kCmdBackToRecognition, OnBackToRecognition)
+ON_COMMAND(textory::kCmdRecognizeAndOutput, OnRecognizeAndOutput)
+ON_COMMAND(textory::kCmdImageTools, OnImageTools)
+ON_COMMAND(textory::kCmdPointerTools, OnPointerTools)
+ON_COMMAND(textory::kCmdModeHelp, OnModeHelp)
+ON_NOTIFY(TBN_DROPDOWN, AFX_IDW_TOOLBAR, OnToolBarDropDown)
+ON_COMMAND(CScanToBar::kButtonId, OnChooseScanFolder)
+ON_COMMAND(kViewScanToBar, OnViewScanToBar)
+ON_UPDATE_COMMAND_UI(kViewScanToBar, OnUpdateViewScanToBar)
 ON_MESSAGE(WM_OUTPUTRESULT, OnOutputResult)
 ON_MESSAGE(WM_CLOSEMAIN, OnCloseMain)
 ON_MESSAGE(WM_QUERYREADY, OnQueryReady)
@@ -27,6 +61,271 @@ BOOL CTextoryFrame::PreCreateWindow(CREATESTRUCT& cs) {
     if (!CMainFrame::PreCreateWindow(cs)) return FALSE;
     cs.lpszClass = TEXTORY_FRAME_CLASS;
     return TRUE;
+}
+
+int CTextoryFrame::OnCreate(LPCREATESTRUCT cs) {
+    if (CMainFrame::OnCreate(cs) == -1) return -1;
+    CTextoryApp* app = TextoryApp();
+    if (!app) return 0;
+    modes_ = std::make_unique<textory::CWindowModes>(static_cast<textory::CWindowModesHost&>(*this), app->m_textory,
+                                                     app->m_workflow);
+    // The scan-to bar holds the next scan's file; what the user types there is the target.
+    if (scanToBar_.Create(this)) {
+        scanToBar_.SetTarget(app->m_strScanTarget);
+        scanToBar_.onTargetEdited = [](const std::string& target) {
+            if (CTextoryApp* a = TextoryApp()) a->m_strScanTarget = target;
+        };
+        scanToBar_.EnableDocking(CBRS_ALIGN_TOP);
+        DockControlBar(&scanToBar_, AFX_IDW_DOCKBAR_TOP);
+    }
+    barState_ = std::make_unique<textory::CWorkflowBarState>(app->m_textory, app->m_workflow);
+    CWorkflowBar::Links links;
+    links.mainFrame = [this]() -> CWnd* { return this; };
+    links.langCode = [] {
+        CTextoryApp* a = TextoryApp();
+        return a ? a->m_settings.langCode : 0;
+    };
+    links.startRedesignation = [this] { return modes_ && modes_->StartRedesignation(); };
+    links.startProofreading = [this] { return modes_ && modes_->StartProofreading(); };
+    taskBar_ = std::make_unique<CWorkflowBar>(*barState_, links);
+    if (!taskBar_->Create()) taskBar_.reset();
+    return 0;
+}
+
+int CTextoryFrame::AskReplaceScannedFile(const std::string& name) {
+    CDlgFileExists question(FileExistsMessage(name), this);
+    switch (question.DoModal()) {
+    case CDlgFileExists::kReplace: return IDYES;
+    case CDlgFileExists::kRename: return IDNO;
+    default: return IDCANCEL;
+    }
+}
+
+void CTextoryFrame::OnUpdateFrameTitle(BOOL addToTitle) {
+    if (modes_ && modes_->InMode()) return;
+    CMainFrame::OnUpdateFrameTitle(addToTitle);
+}
+
+COcrView* CTextoryFrame::pageView() const {
+    CTextoryApp* app = TextoryApp();
+    COcrDoc* doc = app ? app->CurrentDocument() : nullptr;
+    return doc ? dynamic_cast<COcrView*>(doc->GetPageView()) : nullptr;
+}
+
+// --- The modes' commands.
+
+void CTextoryFrame::OnSubmitRegions() {
+    if (modes_) modes_->OnSubmitRegions();
+}
+
+void CTextoryFrame::OnExitRegionMode() {
+    if (modes_) modes_->OnExitRegionMode();
+}
+
+void CTextoryFrame::OnExitProofreadMode() {
+    if (modes_) modes_->OnExitProofreadMode();
+}
+
+void CTextoryFrame::OnBackToRecognition() {
+    if (modes_) modes_->OnBackToRecognition();
+}
+
+void CTextoryFrame::OnRecognizeAndOutput() {
+    if (modes_) modes_->OnRecognizeAndOutput();
+}
+
+void CTextoryFrame::OnImageTools() { ShowToolMenu(textory::kCmdImageTools); }
+
+void CTextoryFrame::OnPointerTools() { ShowToolMenu(textory::kCmdPointerTools); }
+
+void CTextoryFrame::ShowToolMenu(UINT button) {
+    const UINT menuId = button == textory::kCmdImageTools ? textory::kImageToolsMenu : textory::kPointerToolsMenu;
+    RECT rect{};
+    if (!ToolBar().SendMessage(TB_GETRECT, button, reinterpret_cast<LPARAM>(&rect))) return;
+    ToolBar().ClientToScreen(&rect);
+    CMenu menu;
+    if (!menu.LoadMenu(menuId)) return;
+    if (CMenu* popup = menu.GetSubMenu(0))
+        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_LEFTBUTTON, rect.left, rect.bottom, this);
+}
+
+void CTextoryFrame::OnToolBarDropDown(NMHDR* header, LRESULT* result) {
+    const auto* note = reinterpret_cast<const NMTOOLBARA*>(header);
+    const UINT button = note ? static_cast<UINT>(note->iItem) : 0;
+    if (button == textory::kCmdImageTools || button == textory::kCmdPointerTools) ShowToolMenu(button);
+    if (result) *result = TBDDRET_DEFAULT;
+}
+
+void CTextoryFrame::OnModeHelp() {
+    CTextoryApp* app = TextoryApp();
+    const std::string file = (app ? app->m_strAppDir : std::string(".")) + kHelpFile;
+    if (!WinHelpA(GetSafeHwnd(), file.c_str(), HELP_CONTEXT, kHelpTopic)) {
+        // Nothing to open: say so rather than do nothing.
+        const std::string text = "Cannot open the help file " + file + ".";
+        ::MessageBox(GetSafeHwnd(), text.c_str(), "Textory", MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+// --- What the modes ask of the frame.
+
+void CTextoryFrame::ShowSideBars(bool shown) {
+    ShowControlBar(&FileBar(), shown ? TRUE : FALSE, FALSE);
+    if (scanToBar_.m_hWnd) ShowControlBar(&scanToBar_, shown ? TRUE : FALSE, FALSE);
+    RecalcLayout();
+}
+
+bool CTextoryFrame::TextRowShown() const { return !IsTextRowHidden(); }
+
+void CTextoryFrame::ShowTextRow(bool shown) {
+    if (shown == TextRowShown()) return;
+    if (shown) CMainFrame::ShowTextRow();
+    else HideTextRow();
+    Splitter().RecalcLayout();
+}
+
+void CTextoryFrame::SplitForProofreading() {
+    CRect client;
+    GetClientRect(&client);
+    const int pageRow = client.Height() < kSmallClient ? kProofreadPageRowSmall : kProofreadPageRow;
+    Splitter().SetRowHeight(0, std::max(1, static_cast<int>(client.Height()) - pageRow));
+    RecalcLayout();
+    Splitter().RecalcLayout();
+}
+
+void CTextoryFrame::FocusPagePane() {
+    const int row = IsTextRowHidden() ? 0 : 1;
+    if (CWnd* pane = Splitter().GetPane(row, 0)) {
+        Splitter().SetActivePane(row, 0, pane);
+        pane->SetFocus();
+    }
+}
+
+void CTextoryFrame::RemoveMainMenu() {
+    CMenu* old = GetMenu();
+    SetMenu(nullptr);
+    if (old) old->DestroyMenu();
+}
+
+void CTextoryFrame::RestoreMainMenu() {
+    if (GetMenu()) return;
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_MAINFRAME)) return;
+    SetMenu(&menu);
+    menu.Detach();
+    TrimMenu(GetMenu());
+}
+
+std::string CTextoryFrame::Title() const {
+    CString text;
+    GetWindowText(text);
+    return text.GetString();
+}
+
+void CTextoryFrame::SetTitle(const std::string& title) { SetWindowText(title.c_str()); }
+
+void CTextoryFrame::LoadToolBar(UINT id, const std::vector<UINT>& dropDowns) {
+    CToolBarEx& bar = ToolBar();
+    if (!bar.LoadToolBar(id) && id != textory::kMainToolBar) bar.LoadToolBar(textory::kMainToolBar);
+    DWORD extended = bar.GetExtendedStyle() & ~TBSTYLE_EX_DRAWDDARROWS;
+    for (UINT button : dropDowns) {
+        const int index = bar.CommandToIndex(button);
+        if (index < 0) continue;
+        bar.SetButtonStyle(index, bar.GetButtonStyle(index) | TBSTYLE_DROPDOWN);
+        extended |= TBSTYLE_EX_DRAWDDARROWS;
+    }
+    bar.SendMessage(TB_SETEXTENDEDSTYLE, 0, static_cast<LPARAM>(extended));
+    RecalcLayout();
+}
+
+void CTextoryFrame::RestoreFrameLook() {
+    SetDlgCtrlID(AFX_IDW_PANE_FIRST);
+    ModifyStyle(0, WS_CAPTION, SWP_FRAMECHANGED);
+}
+
+RECT CTextoryFrame::WindowRect() const {
+    CRect rect;
+    GetWindowRect(&rect);
+    return rect;
+}
+
+void CTextoryFrame::PlaceAndShow(const RECT& rect) {
+    if (rect.right > rect.left && rect.bottom > rect.top)
+        SetWindowPos(nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, SWP_NOZORDER);
+    ShowWindow(SW_SHOW);
+}
+
+void CTextoryFrame::HideMainWindow() { ShowWindow(SW_HIDE); }
+
+void CTextoryFrame::ShowTaskBar(bool shown) {
+    taskBarShown_ = shown;
+    if (!taskBar_) return;
+    if (shown && !taskBarPlaced_) {
+        // First shown at the top of the screen, in the middle; later where the user dragged it.
+        const int x = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - textory::kWorkflowBarWidth) / 2);
+        taskBar_->SetWindowPos(nullptr, x, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        taskBarPlaced_ = true;
+    }
+    taskBar_->ShowWindow(shown ? SW_SHOWNA : SW_HIDE);
+}
+
+void CTextoryFrame::OnChooseScanFolder() {
+    const std::string target = scanToBar_.Target();
+    CString title, prompt;
+    title.LoadString(kBrowseTitle);
+    prompt.LoadString(kBrowsePrompt);
+    CBrowseFolderDlg browser(title.GetString(), prompt.GetString(), textory::ScanTargetFolder(target), this);
+    if (browser.DoModal() != 1) return;
+    const std::string chosen = textory::ScanTargetInFolder(browser.GetFolderPath(), target);
+    scanToBar_.SetTarget(chosen);
+    if (CTextoryApp* app = TextoryApp()) app->m_strScanTarget = chosen;
+}
+
+void CTextoryFrame::OnViewScanToBar() {
+    if (!scanToBar_.m_hWnd) return;
+    ShowControlBar(&scanToBar_, scanToBar_.IsWindowVisible() ? FALSE : TRUE, FALSE);
+}
+
+void CTextoryFrame::OnUpdateViewScanToBar(CCmdUI* ui) {
+    ui->SetCheck(scanToBar_.m_hWnd && scanToBar_.IsWindowVisible() ? 1 : 0);
+}
+
+void CTextoryFrame::SetPageZoom(WORD zoom) {
+    if (COcrView* view = pageView()) view->SetZoom(zoom);
+}
+
+void CTextoryFrame::NormalPointer() {
+    if (COcrView* view = pageView()) view->SendMessage(WM_COMMAND, ID_MOUSE_NORMAL, 0);
+}
+
+void CTextoryFrame::CloseBrightnessDialog() {
+    if (CTextoryApp* app = TextoryApp()) app->CloseBrightnessDialog();
+}
+
+bool CTextoryFrame::AskDiscardResult() {
+    CString question;
+    question.LoadString(IDS_DISCARD_RESULT);
+    return ::MessageBox(GetSafeHwnd(), question.GetString(), "Textory", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool CTextoryFrame::HasResult() const {
+    CTextoryApp* app = TextoryApp();
+    COcrDoc* doc = app ? app->CurrentDocument() : nullptr;
+    return doc && doc->m_bHasResult;
+}
+
+void CTextoryFrame::DropResults() {
+    CTextoryApp* app = TextoryApp();
+    if (COcrDoc* doc = app ? app->CurrentDocument() : nullptr) doc->DiscardResult(FALSE);
+}
+
+bool CTextoryFrame::OnlyPictureRegions() const {
+    CTextoryApp* app = TextoryApp();
+    COcrDoc* doc = app ? app->CurrentDocument() : nullptr;
+    const CLayoutRegion* page = doc ? doc->m_pPageRegion : nullptr;
+    if (!page || page->GetChildCount() == 0) return false;
+    for (int i = 0; i < page->GetChildCount(); ++i)
+        if (!(page->GetChild(i)->m_nFlags & kRegionPicture)) return false;
+    return true;
 }
 
 LRESULT CTextoryFrame::OnOutputResult(WPARAM wParam, LPARAM) {

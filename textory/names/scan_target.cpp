@@ -4,6 +4,7 @@
 #include "ocrdoc/task/task.h"
 #include "platform/win/codepage.h"
 #include "platform/win/files.h"
+#include "platform/win/path.h"
 #include "textory/names/numbered_names.h"
 #include "textory/names/path_parts.h"
 #include "textory/names/scan_series.h"
@@ -18,6 +19,21 @@ constexpr const char* kWrongTypeMessage =
     "图像文件扩展名只支持TIF,BMP,JPG,PDF四种图像格式。请检查\"保存到\"编辑窗口中的图像名。";
 
 }  // namespace
+
+std::string ScanTargetFolder(const std::string& target) {
+    const PathParts parts = SplitWholePath(target);
+    std::string folder = parts.drive + parts.folder;
+    const bool driveRoot = folder.size() == 3 && folder[1] == ':';
+    if (folder.size() > 1 && suite::IsPathSeparator(folder.back()) && !driveRoot) folder.pop_back();
+    return folder;
+}
+
+std::string ScanTargetInFolder(const std::string& chosenFolder, const std::string& target) {
+    const PathParts parts = SplitWholePath(target);
+    std::string folder = suite::AnsiToLower(chosenFolder);
+    if (folder.empty() || !suite::IsPathSeparator(folder.back())) folder += '\\';
+    return folder + parts.stem + parts.ext;
+}
 
 std::string NoFreeScanNameMessage(const std::string& path) {
     return suite::Utf8ToAnsi("所有扫描文件名都已被占用，本页未保存: ") + path;

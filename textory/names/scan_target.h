@@ -30,6 +30,13 @@ struct ScanTarget {
 
 ScanTarget SettleScanTarget(const std::string& boxName, bool taskMode, const ScanTargetAsk& ask);
 
+// The scan-to bar's folder choice: the folder the browser starts in for a
+// target (its trailing separator dropped unless it is a drive's root), and
+// the target a chosen folder gives (the folder lower-cased, a separator
+// added, the target's file name kept).
+std::string ScanTargetFolder(const std::string& target);
+std::string ScanTargetInFolder(const std::string& chosenFolder, const std::string& target);
+
 // Messages of the scan target, in the program's code page.
 std::string NoFreeScanNameMessage(const std::string& path);
 

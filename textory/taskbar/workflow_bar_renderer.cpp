@@ -73,6 +73,13 @@ std::vector<BarControlPlace> WorkflowBarLayout() {
     };
 }
 
+int WorkflowBarControlAt(POINT point) {
+    for (const BarControlPlace& p : WorkflowBarLayout())
+        if (point.x >= p.rect.left && point.x < p.rect.right && point.y >= p.rect.top && point.y < p.rect.bottom)
+            return p.control == kBarStepText ? 0 : p.control;
+    return 0;
+}
+
 void PaintWorkflowBar(CDC& dc, const CWorkflowBarState& state, int langCode) {
     dc.FillSolidRect(0, 0, kWorkflowBarWidth, kWorkflowBarHeight, kBarBackground);
     const RECT menu = placeOf(kBarMenuButton);

@@ -21,6 +21,9 @@ struct BarControlPlace {
     RECT rect;
 };
 std::vector<BarControlPlace> WorkflowBarLayout();
+// The control at a client point of the bar, 0 over the bar's own background
+// (where a press drags the bar).
+int WorkflowBarControlAt(POINT point);
 
 void PaintWorkflowBar(CDC& dc, const CWorkflowBarState& state, int langCode);
 

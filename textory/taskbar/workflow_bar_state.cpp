@@ -68,6 +68,26 @@ void CWorkflowBarState::OnWorkModeRadio(int control) {
     workflow_.SetChainFlag(single ? 0 : 1);
 }
 
+BarAction CWorkflowBarState::OnClick(int control) {
+    switch (control) {
+    case kBarMenuButton: return {BarAction::kPopupMenu, kTaskBarMenu};
+    case kBarScanButton: return OnScan() ? BarAction{BarAction::kRunNextStep} : BarAction{};
+    case kBarOutputChoice: OnOutputChoice(); return {BarAction::kRepaint};
+    case kBarRecognizeButton: return workflow_.IsIdle() ? BarAction{BarAction::kRedesignate} : BarAction{};
+    case kBarProofreadButton:
+        return workflow_.IsIdle() && proofreadEnabled_ ? BarAction{BarAction::kProofread} : BarAction{};
+    case kBarReadButton: return {BarAction::kCommand, kCommandStartReader};
+    case kBarAutomaticRadio:
+    case kBarSingleStepRadio: OnWorkModeRadio(control); return {BarAction::kRepaint};
+    case kBarSelLayoutCheck: OnSelLayout(); return {BarAction::kRepaint};
+    case kBarCreateToWordCheck: OnCreateToWord(); return {BarAction::kRepaint};
+    case kBarResolutionButton: return {BarAction::kPopupMenu, kResolutionMenu};
+    case kBarImageTypeButton: return {BarAction::kPopupMenu, kImageTypeMenu};
+    case kBarLanguageButton: return {BarAction::kPopupMenu, kLanguageMenu};
+    default: return {};
+    }
+}
+
 void CWorkflowBarState::OnSelLayout() { settings_.selLayout = !settings_.selLayout; }
 
 void CWorkflowBarState::OnCreateToWord() {

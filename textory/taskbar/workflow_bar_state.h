@@ -32,6 +32,30 @@ enum WorkflowBarControl {
     kBarStepText = 1175,
 };
 
+// What a click on one of the bar's controls asks of the bar's window.
+struct BarAction {
+    enum Kind {
+        kNone,
+        kRepaint,      // a setting the bar shows changed
+        kRunNextStep,  // a plan was made: post WM_RUNNEXTSTEP to the main frame
+        kPopupMenu,    // pop up menu `id` under the control (its commands go to the main frame)
+        kRedesignate,  // region designation through the main window's modes
+        kProofread,    // proofreading through the main window's modes
+        kCommand,      // send command `id` to the main frame
+    };
+    Kind kind = kNone;
+    UINT id = 0;
+};
+
+// Menus the bar drops down, and the read-aloud command.
+enum WorkflowBarMenu : UINT {
+    kTaskBarMenu = 279,     // 32915 settings, 32943 scanner, 32918 about, 32914 exit
+    kResolutionMenu = 324,  // 32957-32959
+    kImageTypeMenu = 325,   // 32960-32961
+    kLanguageMenu = 327,    // 32962-32964
+    kCommandStartReader = 33002,
+};
+
 class CWorkflowBarState {
 public:
     CWorkflowBarState(TextorySettings& settings, CTextoryWorkflow& workflow);
@@ -60,6 +84,9 @@ public:
     void OnSelLayout();
     void OnCreateToWord();
     bool SingleStep() const { return settings_.workMode == 1; }
+    // A click on `control` (one of WorkflowBarControl): what it changes here
+    // and what the window is to do; starts only while the workflow is idle.
+    BarAction OnClick(int control);
     bool ProofreadEnabled() const { return proofreadEnabled_; }
     void SetProofreadEnabled(bool on) { proofreadEnabled_ = on; }
 

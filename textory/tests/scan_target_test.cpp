@@ -85,3 +85,15 @@ TEST_F(TextoryScanTarget, OutsideTaskBarModeTheUserDecides) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TextoryScanFolderChoice, TheBrowserStartsInTheTargetsFolderAndTheNameIsKept) {
+    EXPECT_EQ(textory::ScanTargetFolder("C:\\Scans\\Week 1\\OR007.jpg"), "C:\\Scans\\Week 1");
+    EXPECT_EQ(textory::ScanTargetFolder("C:\\OR007.jpg"), "C:\\") << "a drive's root keeps its separator";
+    EXPECT_EQ(textory::ScanTargetInFolder("D:\\New Scans", "C:\\Scans\\OR007.jpg"), "d:\\new scans\\OR007.jpg");
+    EXPECT_EQ(textory::ScanTargetInFolder("D:\\", "C:\\Scans\\OR007.jpg"), "d:\\OR007.jpg");
+    EXPECT_EQ(textory::ScanTargetInFolder("D:\\Out", ""), "d:\\out\\");
+}
+
+}  // namespace

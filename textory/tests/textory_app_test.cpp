@@ -19,7 +19,10 @@
 #include "platform/afx/afxwin.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
+#include "outside/scan/tests/sane_test_device.h"
 #include "outside/tests/pages.h"
+#include "outside/vantor32/source_dialogs.h"
+#include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/msgbox.h"
 #include "platform/win/library.h"
 #include "platform/win/path.h"
@@ -28,7 +31,12 @@
 #include "shell/tests/fake_shell_services.h"
 #include "textory/app/textory_app.h"
 #include "shell/app/scribant_ids.h"
+#include "platform/afx/ui/testing.h"
+#include "platform/win/codepage.h"
+#include "textory/app/textory_frame.h"
 #include "textory/app/textory_ids.h"
+#include "textory/taskbar/workflow_bar_renderer.h"
+#include "views/page_view/ocr_view.h"
 
 namespace {
 
@@ -38,6 +46,8 @@ class TestTextoryApp : public CTextoryApp {
 public:
     int closeRequests = 0;
     std::vector<std::string> scans;
+    // The real scanner glue (SANE's test device) instead of the recording stand-in.
+    bool realScanner = false;
 
 protected:
     WORD ReadSystemLanguage() const override { return 2052; }
@@ -46,7 +56,7 @@ protected:
     void CloseMainWindow() override { ++closeRequests; }
     bool AcquireScan(const std::string& target) override {
         scans.push_back(target);
-        return true;
+        return realScanner ? CTextoryApp::AcquireScan(target) : true;
     }
 };
 
@@ -72,6 +82,240 @@ HDIB GreyDibOf(const testpages::Page& page) {
         for (int x = 0; x < w; ++x) rows[static_cast<std::size_t>(h - 1 - y) * stride + x] = page.plane.black(x, y) ? 0 : 255;
     GlobalUnlock(dib);
     return dib;
+}
+
+std::string readBytes(const fs::path& path);
+
+std::string titleOf(CWnd* wnd) {
+    CString text;
+    wnd->GetWindowText(text);
+    return text.GetString();
+}
+
+WORD pageZoom(CTextoryApp& app) {
+    COcrDoc* doc = app.CurrentDocument();
+    auto* view = doc ? dynamic_cast<COcrView*>(doc->GetPageView()) : nullptr;
+    return view ? view->Controller().Zoom() : 0;
+}
+
+void grab(CWnd* wnd, const char* name) {
+    const char* folder = std::getenv("TEXTORY_GRAB_DIR");
+    if (!folder) return;
+    AfxPumpMessages();
+    EXPECT_TRUE(wnd->GrabToFile((std::string(folder) + "/" + name).c_str())) << name;
+}
+
+// The modes as the workflow and the mode tool bars reach them.
+void DriveTheModes(TestTextoryApp& app) {
+    auto* frame = dynamic_cast<CTextoryFrame*>(app.m_pMainWnd);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(frame->Modes(), nullptr);
+    ASSERT_TRUE(app.m_workflow.IsIdle());
+    const std::string jobTitle = titleOf(frame);
+    frame->SetWindowPos(nullptr, 0, 0, 900, 700, SWP_NOZORDER);
+    frame->ShowWindow(SW_SHOW);
+
+    // Single step: the scanned page waits in region designation.
+    app.m_workflow.workMode = 1;
+    frame->SendMessage(WM_SCANBUTTON, 0, 0);
+    frame->SendMessage(WM_SCANDONE, 0, 0);
+    ASSERT_TRUE(app.m_workflow.InRegionMode());
+    EXPECT_TRUE(app.m_workflow.Designating());
+    EXPECT_EQ(titleOf(frame), suite::Utf8ToAnsi("Textory--指定识别区域"));
+    EXPECT_EQ(frame->GetMenu(), nullptr);
+    EXPECT_FALSE(frame->FileBar().IsWindowVisible());
+    EXPECT_TRUE(frame->IsTextRowHidden());
+    EXPECT_TRUE(frame->IsWindowVisible());
+    EXPECT_FALSE(frame->TaskBarShown());
+    EXPECT_EQ(pageZoom(app), 64);
+    CToolBarEx& bar = frame->ToolBar();
+    ASSERT_GE(bar.CommandToIndex(32924), 0);
+    ASSERT_GE(bar.CommandToIndex(32945), 0);
+    EXPECT_LT(bar.CommandToIndex(32773), 0) << "the main tool bar gave way";
+    // The arrow of the image tools drops menu 331 down; its choice goes to the page.
+    CRect arrow;
+    bar.GetDropDownArrowRect(bar.CommandToIndex(32988), &arrow);
+    ASSERT_FALSE(arrow.IsRectEmpty());
+    RECT asked{};
+    ASSERT_TRUE(bar.SendMessage(TB_GETRECT, 32988, reinterpret_cast<LPARAM>(&asked)));
+    EXPECT_EQ(asked.right, arrow.right);
+    grab(frame, "textory_region_mode.png");
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(0);
+    AfxTestClick(&bar, arrow.CenterPoint());
+    ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
+    EXPECT_EQ(AfxTestScript::Shown()[0].kind, "menu");
+    EXPECT_EQ(AfxTestScript::Shown()[0].buttons.size(), 6u) << "menu 331: five tools and a separator";
+    // The pointer tools by their command: menu 332, the scissors chosen.
+    AfxTestScript::QueueAnswer(32877);
+    frame->SendMessage(WM_COMMAND, 32991, 0);
+    ASSERT_EQ(AfxTestScript::Shown().size(), 2u);
+    EXPECT_EQ(AfxTestScript::Shown()[1].buttons.size(), 3u) << "menu 332: three pointers";
+    EXPECT_EQ(AfxTestScript::Shown()[1].result, 32877);
+    // Help: no help file in the program folder, and the user is told so.
+    frame->SendMessage(WM_COMMAND, 32951, 0);
+    ASSERT_EQ(AfxTestScript::Shown().size(), 3u);
+    EXPECT_NE(AfxTestScript::Shown()[2].text.find("Scribant.hlp"), std::string::npos);
+
+    // "提交识别": recognised in the mode; the window stays in it.
+    frame->SendMessage(WM_COMMAND, 32924, 0);
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
+    EXPECT_FALSE(app.m_workflow.Designating());
+    EXPECT_TRUE(app.m_workflow.InRegionMode());
+    EXPECT_TRUE(app.CurrentDocument()->m_bHasResult);
+    // "退出": everything back, the window hidden, the task bar shown.
+    frame->SendMessage(WM_COMMAND, 32945, 0);
+    CWorkflowBar* taskBar = frame->TaskBar();
+    ASSERT_NE(taskBar, nullptr);
+    EXPECT_TRUE(taskBar->IsWindowVisible());
+    grab(taskBar, "textory_task_bar.png");
+    EXPECT_FALSE(app.m_workflow.InRegionMode());
+    EXPECT_NE(frame->GetMenu(), nullptr);
+    EXPECT_EQ(titleOf(frame), jobTitle);
+    EXPECT_GE(frame->ToolBar().CommandToIndex(32773), 0);
+    EXPECT_FALSE(frame->IsWindowVisible());
+    frame->ShowWindow(SW_SHOW);
+    EXPECT_TRUE(frame->FileBar().IsWindowVisible()) << "the page list is back";
+    EXPECT_TRUE(frame->ScanToBar().IsWindowVisible()) << "the scan-to bar is back";
+    EXPECT_EQ(frame->ScanToBar().Target(), app.m_strScanTarget);
+    grab(frame, "textory_main_window.png");
+    frame->ShowWindow(SW_HIDE);
+    EXPECT_TRUE(frame->TaskBarShown());
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+
+    // The task bar drags by its own background.
+    CRect barAt, barMoved;
+    taskBar->GetWindowRect(&barAt);
+    AfxTestMouse(taskBar, WM_LBUTTONDOWN, CPoint(1, 20));
+    AfxTestMouse(taskBar, WM_MOUSEMOVE, CPoint(41, 50), MK_LBUTTON);
+    AfxTestMouse(taskBar, WM_LBUTTONUP, CPoint(41, 50));
+    taskBar->GetWindowRect(&barMoved);
+    EXPECT_EQ(barMoved.TopLeft(), barAt.TopLeft() + CPoint(40, 30));
+    EXPECT_TRUE(app.m_workflow.IsIdle()) << "a drag is no click";
+    // Proofreading from the task bar: the text view above a strip of the page at 100 %.
+    auto centre = [](int control) {
+        for (const textory::BarControlPlace& p : textory::WorkflowBarLayout())
+            if (p.control == control) return CPoint((p.rect.left + p.rect.right) / 2, (p.rect.top + p.rect.bottom) / 2);
+        return CPoint(0, 0);
+    };
+    AfxTestClick(taskBar, centre(textory::kBarProofreadButton));
+    ASSERT_TRUE(app.m_workflow.InProofMode()) << "a recognised page enables proofreading";
+    EXPECT_FALSE(taskBar->IsWindowVisible());
+    EXPECT_EQ(titleOf(frame), suite::Utf8ToAnsi("Textory--校对"));
+    EXPECT_FALSE(frame->IsTextRowHidden());
+    EXPECT_GE(frame->ToolBar().CommandToIndex(32950), 0);
+    EXPECT_EQ(pageZoom(app), 256);
+    EXPECT_TRUE(frame->IsWindowVisible());
+    grab(frame, "textory_proofread_mode.png");
+    // "返回重新识别", yes: the result is dropped and the page is designated again.
+    AfxTestScript::QueueAnswer(IDYES);
+    frame->SendMessage(WM_COMMAND, 32987, 0);
+    EXPECT_FALSE(app.CurrentDocument()->m_bHasResult);
+    EXPECT_FALSE(app.m_workflow.InProofMode());
+    EXPECT_TRUE(app.m_workflow.InRegionMode());
+    EXPECT_TRUE(frame->IsTextRowHidden());
+    // Proofreading's "退出" leaves region designation too.
+    frame->SendMessage(WM_COMMAND, 32950, 0);
+    EXPECT_FALSE(app.m_workflow.InRegionMode());
+    EXPECT_EQ(titleOf(frame), jobTitle);
+    EXPECT_NE(frame->GetMenu(), nullptr);
+    EXPECT_FALSE(frame->IsWindowVisible());
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+    app.m_workflow.workMode = 0;
+}
+
+// The scan button with the scanner glue over SANE's test device: a grey
+// page, the source dialog answered, saved as the target, and the single-step
+// plan carried on into region designation.
+void ScanForReal(TestTextoryApp& app, const fs::path& sane) {
+    scantest::PrepareSaneTestDevice(sane);
+    ::unsetenv("SUITE_SCAN_DEVICE");
+    app.realScanner = true;
+    app.m_settings.saveAsJpg = true;
+    app.m_workflow.workMode = 1;
+    CWnd* frame = app.m_pMainWnd;
+    const std::string target = app.m_strDataDir + "\\image\\page010.jpg";
+    app.SetScanTarget(target);
+    const int rows = app.PageListRowCount();
+    AfxTestScript::Clear();
+    AfxTestScript::QueueDialogAction(
+        [](CWnd* dialog, void*) {
+            dialog->SendDlgItemMessage(vantor::kModeListId, CB_SETCURSEL, 1);  // grey
+            dialog->SendDlgItemMessage(vantor::kFeederId, BM_SETCHECK, BST_UNCHECKED);
+            dialog->SetDlgItemText(vantor::kResolutionId, "150");
+        },
+        nullptr);
+    AfxTestScript::QueueAnswer(IDOK);
+    frame->SendMessage(WM_SCANBUTTON, 0, 0);
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.InRegionMode(); }, 60000))
+        << "the page arrives and the plan goes on to region designation";
+    const fs::path saved = suite::NativePath(target);
+    ASSERT_TRUE(fs::exists(saved));
+    EXPECT_EQ(readBytes(saved).substr(0, 2), "\xFF\xD8") << "a grey page saved as JPEG";
+    EXPECT_EQ(app.PageListRowCount(), rows + 1);
+    EXPECT_EQ(app.CurrentDocumentPath(), target);
+    EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\page011.jpg");
+    auto* textoryFrame = dynamic_cast<CTextoryFrame*>(frame);
+    ASSERT_NE(textoryFrame, nullptr);
+    EXPECT_EQ(textoryFrame->ScanToBar().Target(), app.m_strScanTarget);
+    ASSERT_FALSE(textoryFrame->ScanToBar().History().empty());
+    EXPECT_EQ(textoryFrame->ScanToBar().History().front(), target) << "the newest target first";
+    frame->SendMessage(WM_COMMAND, 32945, 0);
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+    app.realScanner = false;
+    app.m_workflow.workMode = 0;
+}
+
+// Outside task-bar mode a scanned page whose name is taken asks with the
+// file-exists dialog: "取消" drops the page, "换名" saves it under the name
+// the save dialog gives, "是" replaces the file.
+void AskWhenTheNameIsTaken(TestTextoryApp& app, const testpages::Page& page, const fs::path& scratch) {
+    CWnd* frame = app.m_pMainWnd;
+    const std::string taken = app.m_strDataDir + "\\image\\taken001.jpg";
+    const fs::path takenFile = suite::NativePath(taken);
+    std::ofstream(takenFile) << "the user's file";
+    app.m_bTaskMode = 0;
+    const int rows = app.PageListRowCount();
+    auto press = [](UINT button) {
+        static UINT pressed;
+        pressed = button;
+        AfxTestScript::QueueDialogAction(
+            [](CWnd* dialog, void*) {
+                CString text;
+                dialog->GetDlgItemText(1176, text);
+                EXPECT_NE(std::string(text.GetString()).find("taken001.jpg"), std::string::npos);
+                if (const char* folder = std::getenv("TEXTORY_GRAB_DIR"))
+                    dialog->GrabToFile((std::string(folder) + "/textory_file_exists.png").c_str());
+                dialog->SendMessage(WM_COMMAND, pressed, 0);
+            },
+            nullptr);
+    };
+    AfxTestScript::Clear();
+    app.SetScanTarget(taken);
+    press(IDCANCEL);
+    frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(page)), 0);
+    ASSERT_FALSE(AfxTestScript::Shown().empty());
+    EXPECT_EQ(AfxTestScript::Shown()[0].type, 375u);
+    EXPECT_EQ(AfxTestScript::Shown()[0].result, 2);
+    EXPECT_EQ(app.PageListRowCount(), rows) << "dropped";
+    EXPECT_EQ(readBytes(takenFile), "the user's file");
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+
+    const std::string other = (scratch / "other001.jpg").string();
+    app.SetScanTarget(taken);
+    press(3);
+    AfxTestScript::QueueFile(other);
+    frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(page)), 0);
+    EXPECT_EQ(app.PageListRowCount(), rows + 1);
+    EXPECT_EQ(readBytes(takenFile), "the user's file");
+    EXPECT_EQ(readBytes(other).substr(0, 2), "\xFF\xD8");
+
+    app.SetScanTarget(taken);
+    press(IDOK);
+    frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(page)), 0);
+    EXPECT_EQ(readBytes(takenFile).substr(0, 2), "\xFF\xD8") << "replaced by the user's choice";
+    app.m_bTaskMode = 1;
+    AfxTestScript::Clear();
 }
 
 std::string readBytes(const fs::path& path) {
@@ -158,6 +402,10 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\OR002.jpg");
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
     EXPECT_TRUE(fs::exists(scannedExport));
+
+    DriveTheModes(app);
+    ScanForReal(app, scratch / "sane");
+    AskWhenTheNameIsTaken(app, rendered, scratch.path());
 
     // The last page leaves the list: nothing is left, the program closes.
     const int closes = app.closeRequests;

@@ -36,6 +36,41 @@ public:
 
 using textorytest::Canvas;
 
+TEST(TextoryWorkflowBar, ClicksAskTheWindowForWhatTheyStartAndOnlyWhileIdle) {
+    TextorySettings settings;
+    QuietHost host;
+    CTextoryWorkflow flow(host);
+    CWorkflowBarState bar(settings, flow);
+    // Every control is found where the renderer puts it; the bar's own
+    // background and the step text are where a press drags the bar.
+    for (const BarControlPlace& p : WorkflowBarLayout()) {
+        const POINT inside{(p.rect.left + p.rect.right) / 2, (p.rect.top + p.rect.bottom) / 2};
+        EXPECT_EQ(WorkflowBarControlAt(inside), p.control == kBarStepText ? 0 : p.control) << p.control;
+    }
+    EXPECT_EQ(WorkflowBarControlAt(POINT{1, 1}), 0);
+    EXPECT_EQ(WorkflowBarControlAt(POINT{kWorkflowBarWidth - 1, kWorkflowBarHeight - 1}), 0);
+
+    EXPECT_EQ(bar.OnClick(kBarMenuButton).id, kTaskBarMenu);
+    EXPECT_EQ(bar.OnClick(kBarResolutionButton).id, kResolutionMenu);
+    EXPECT_EQ(bar.OnClick(kBarImageTypeButton).id, kImageTypeMenu);
+    EXPECT_EQ(bar.OnClick(kBarLanguageButton).kind, BarAction::kPopupMenu);
+    EXPECT_EQ(bar.OnClick(kBarReadButton).id, kCommandStartReader);
+    EXPECT_EQ(bar.OnClick(kBarRecognizeButton).kind, BarAction::kRedesignate);
+    EXPECT_EQ(bar.OnClick(kBarProofreadButton).kind, BarAction::kNone) << "disabled until a page was recognised";
+    bar.SetProofreadEnabled(true);
+    EXPECT_EQ(bar.OnClick(kBarProofreadButton).kind, BarAction::kProofread);
+    EXPECT_EQ(bar.OnClick(kBarSingleStepRadio).kind, BarAction::kRepaint);
+    EXPECT_EQ(settings.workMode, 1);
+    EXPECT_EQ(bar.OnClick(kBarScanButton).kind, BarAction::kRunNextStep);
+    EXPECT_FALSE(flow.IsIdle());
+    EXPECT_EQ(flow.Steps().FirstPending(), 0);
+    // While the plan runs no button starts anything.
+    EXPECT_EQ(bar.OnClick(kBarScanButton).kind, BarAction::kNone);
+    EXPECT_EQ(bar.OnClick(kBarRecognizeButton).kind, BarAction::kNone);
+    EXPECT_EQ(bar.OnClick(kBarProofreadButton).kind, BarAction::kNone);
+    EXPECT_EQ(bar.OnClick(0).kind, BarAction::kNone);
+}
+
 TEST(TextoryWorkflowBar, FacesAndCaptionsFollowTheSettings) {
     TextorySettings settings;
     QuietHost host;

@@ -104,6 +104,8 @@ TEST(TextoryWorkflow, SingleStepStopsInRegionModeUntilSubmitted) {
     EXPECT_EQ(host.calls, Calls({"scan", "region-mode"}));
     EXPECT_EQ(flow.Steps().FirstPending(), -1);
     flow.SubmitRegions();
+    EXPECT_TRUE(flow.InRegionMode()) << "the window stays in region mode until its exit";
+    flow.LeaveMode();
     EXPECT_FALSE(flow.InRegionMode());
     EXPECT_EQ(host.calls, Calls({"scan", "region-mode", "brightness", "brightness", "post-recognize"}));
     flow.OnRecognitionEnded(true);

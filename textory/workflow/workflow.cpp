@@ -61,6 +61,7 @@ void CTextoryWorkflow::StepFindRegions() {
         return;
     }
     regionMode_ = true;
+    designating_ = true;
     host_.EnterRegionMode();
     steps_.SetPending(CWorkflowSteps::kFindRegions, 0);
 }
@@ -136,7 +137,8 @@ void CTextoryWorkflow::OnOutputDone() {
 
 void CTextoryWorkflow::SubmitRegions() {
     host_.CloseBrightnessDialog();
-    regionMode_ = false;
+    // The main window stays in region mode until its "退出".
+    designating_ = false;
     steps_.Reset();
     steps_.SetPending(CWorkflowSteps::kRecognize, 1);
     steps_.SetOption(CWorkflowSteps::kRecognize, 0);
@@ -146,5 +148,6 @@ void CTextoryWorkflow::SubmitRegions() {
 void CTextoryWorkflow::LeaveMode() {
     regionMode_ = false;
     proofMode_ = false;
+    designating_ = false;
     BackToIdle();
 }

@@ -43,7 +43,12 @@ public:
     void LeaveMode();
 
     bool IsIdle() const { return idle_; }
+    void SetIdle(bool idle) { idle_ = idle; }
     bool InRegionMode() const { return regionMode_; }
+    void SetRegionMode(bool on) { regionMode_ = on; }
+    // The user designates the regions in the page view (region mode).
+    bool Designating() const { return designating_; }
+    void SetDesignating(bool on) { designating_ = on; }
     bool InProofMode() const { return proofMode_; }
     void SetProofMode(bool on) { proofMode_ = on; }
     bool ScanFlag() const { return scanFlag_; }
@@ -59,6 +64,7 @@ private:
     bool idle_ = true;
     bool regionMode_ = false;
     bool proofMode_ = false;
+    bool designating_ = false;
     bool scanFlag_ = false;
     int chain_ = 1;
 };

@@ -814,6 +814,9 @@ void CToolBar::GetItemRect(int index, LPRECT rect) const {
         const Button& b = m_buttons[static_cast<size_t>(i)];
         if (b.style & TBBS_HIDDEN) continue;
         int extent = (b.style & TBBS_SEPARATOR) ? (b.image > 0 ? b.image : kSeparator) : (vert ? m_sizeButton.cy : m_sizeButton.cx);
+        if (!vert && (b.style & TBSTYLE_DROPDOWN) && !(b.style & TBBS_SEPARATOR) &&
+            (m_dwExtendedStyle & TBSTYLE_EX_DRAWDDARROWS))
+            extent += kDropDownArrowWidth;
         if (i == index) {
             if (vert) ::SetRect(rect, x, y, x + m_sizeButton.cx, y + extent);
             else ::SetRect(rect, x, y, x + extent, y + m_sizeButton.cy);
@@ -823,6 +826,25 @@ void CToolBar::GetItemRect(int index, LPRECT rect) const {
         else x += extent;
     }
     ::SetRectEmpty(rect);
+}
+
+void CToolBar::SetExtendedStyle(DWORD style) {
+    m_dwExtendedStyle = style;
+    RecalcHolderLayout();
+    Invalidate();
+}
+
+void CToolBar::GetDropDownArrowRect(int index, LPRECT rect) const {
+    ::SetRectEmpty(rect);
+    const Button* b = ItemAt(m_buttons, index);
+    bool vert = (m_dwBarStyle & CBRS_ORIENT_VERT) && !(m_dwBarStyle & CBRS_ORIENT_HORZ);
+    if (!b || vert || !(b->style & TBSTYLE_DROPDOWN) || (b->style & TBBS_SEPARATOR) ||
+        !(m_dwExtendedStyle & TBSTYLE_EX_DRAWDDARROWS))
+        return;
+    CRect r;
+    GetItemRect(index, &r);
+    if (r.IsRectEmpty()) return;
+    ::SetRect(rect, r.right - kDropDownArrowWidth, r.top, r.right, r.bottom);
 }
 
 UINT CToolBar::GetButtonStyle(int index) const { return ItemStyle(m_buttons, index); }
@@ -897,7 +919,24 @@ LRESULT CToolBar::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Invalidate();
         return TRUE;
     }
+    if (message == TB_SETEXTENDEDSTYLE) {
+        const DWORD old = m_dwExtendedStyle;
+        SetExtendedStyle(static_cast<DWORD>(lParam));
+        return static_cast<LRESULT>(old);
+    }
+    if (message == TB_GETEXTENDEDSTYLE) return static_cast<LRESULT>(m_dwExtendedStyle);
+    if (message == TB_GETRECT) {
+        const int index = CommandToIndex(static_cast<UINT>(wParam));
+        auto* rect = reinterpret_cast<RECT*>(lParam);
+        if (index < 0 || !rect) return FALSE;
+        GetItemRect(index, rect);
+        return !::IsRectEmpty(rect);
+    }
     return CControlBar::DefWindowProc(message, wParam, lParam);
+}
+
+namespace {
+void DrawDropDownArrow(QPainter& p, const RECT& arrow, bool disabled);
 }
 
 void CToolBar::OnPaint() {
@@ -946,8 +985,30 @@ void CToolBar::OnPaint() {
             p.setPen((b.style & TBBS_DISABLED) ? kShadow : Qt::black);
             p.drawText(q, Qt::AlignCenter, ToQ(b.text));
         }
+        CRect arrow;
+        GetDropDownArrowRect(i, &arrow);
+        if (!arrow.IsRectEmpty()) DrawDropDownArrow(p, arrow, (b.style & TBBS_DISABLED) != 0);
     }
 }
+
+void AfxDrawDropDownArrow(HDC dc, const RECT& arrow, BOOL disabled) {
+    QImage* img = AfxDCImage(dc);
+    if (!img) return;
+    QPainter p(img);
+    DrawDropDownArrow(p, arrow, disabled != FALSE);
+}
+
+namespace {
+void DrawDropDownArrow(QPainter& p, const RECT& arrow, bool disabled) {
+    const int cx = (arrow.left + arrow.right) / 2, cy = (arrow.top + arrow.bottom) / 2;
+    QPolygon down;
+    down << QPoint(cx - 3, cy - 1) << QPoint(cx + 3, cy - 1) << QPoint(cx, cy + 2);
+    const QColor ink = disabled ? kShadow : QColor(Qt::black);
+    p.setPen(ink);
+    p.setBrush(ink);
+    p.drawPolygon(down);
+}
+}  // namespace
 
 namespace {
 int HitButton(const CToolBar* bar, CPoint p) {
@@ -969,6 +1030,20 @@ void CToolBar::OnLButtonDown(UINT flags, CPoint point) {
         return;
     }
     if (m_buttons[static_cast<size_t>(i)].style & TBBS_DISABLED) return;
+    CRect arrow;
+    GetDropDownArrowRect(i, &arrow);
+    if (!arrow.IsRectEmpty() && arrow.PtInRect(point)) {
+        // The arrow part: the owner pops up its menu; no command is sent.
+        NMTOOLBARA note{};
+        note.hdr.hwndFrom = m_hWnd;
+        note.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
+        note.hdr.code = TBN_DROPDOWN;
+        note.iItem = static_cast<int>(m_buttons[static_cast<size_t>(i)].id);
+        GetItemRect(i, &note.rcButton);
+        if (CWnd* owner = GetOwner())
+            owner->SendMessage(WM_NOTIFY, static_cast<WPARAM>(note.hdr.idFrom), reinterpret_cast<LPARAM>(&note));
+        return;
+    }
     m_nPressed = i;
     SetCapture();
     Invalidate(FALSE);

@@ -54,6 +54,22 @@
 #define TBBS_WRAPPED 0x00010000u
 #define TB_SETBUTTONSIZE 0x041Fu
 #define TB_SETBITMAPSIZE 0x0420u
+// A button's rectangle by its command id (lParam a RECT*); FALSE when absent.
+#define TB_GETRECT 0x0433u
+#define TB_SETEXTENDEDSTYLE 0x0454u
+#define TB_GETEXTENDEDSTYLE 0x0455u
+// Drop-down buttons get an arrow part of their own; a click on it tells the
+// owner TBN_DROPDOWN instead of sending the button's command.
+#define TBSTYLE_EX_DRAWDDARROWS 0x00000001u
+#define TBSTYLE_DROPDOWN 0x0008u
+#define TBN_DROPDOWN (0u - 710u)
+#define TBDDRET_DEFAULT 0
+// The drop-down notification of a tool-bar button: iItem is its command id.
+struct NMTOOLBARA {
+    NMHDR hdr;
+    int iItem;
+    RECT rcButton;
+};
 #define SBPS_NORMAL 0x0000u
 #define SBPS_NOBORDERS 0x0100u
 #define SBPS_POPOUT 0x0200u
@@ -211,6 +227,13 @@ public:
     void SetButtonInfo(int index, UINT id, UINT style, int image);
     BOOL SetButtonText(int index, LPCTSTR text);
     CString GetButtonText(int index) const;
+    // TBSTYLE_EX_ bits (TB_SETEXTENDEDSTYLE / TB_GETEXTENDEDSTYLE).
+    DWORD GetExtendedStyle() const { return m_dwExtendedStyle; }
+    void SetExtendedStyle(DWORD style);
+    // The arrow part of a drop-down button (empty for other buttons, or while
+    // the bar draws no arrows); it lies at the right end of GetItemRect's.
+    void GetDropDownArrowRect(int index, LPRECT rect) const;
+    static constexpr int kDropDownArrowWidth = 12;
     CSize CalcFixedLayout(BOOL stretch, BOOL horz) override;
     void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -233,11 +256,15 @@ public:
     CSize m_sizeButton{23, 22};
     CSize m_sizeImage{16, 15};
     HBITMAP m_hbmImageWell = nullptr;
+    DWORD m_dwExtendedStyle = 0;
     int m_nPressed = -1;
     int m_nHot = -1;
 
     DECLARE_MESSAGE_MAP()
 };
+
+// Paints the small down arrow of a drop-down button into `arrow` of `dc`.
+AFX_UI_API void AfxDrawDropDownArrow(HDC dc, const RECT& arrow, BOOL disabled);
 
 class AFX_UI_API CStatusBar : public CControlBar {
     DECLARE_DYNAMIC(CStatusBar)

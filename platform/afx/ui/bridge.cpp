@@ -156,11 +156,33 @@ QPoint ToClient(WindowState* s, QObject* receiver, QPointF local) {
     return p - ClientOrigin(s);
 }
 
+// The window being moved by its caption, if any.
+struct CaptionDrag {
+    HWND hwnd = nullptr;
+    QPoint startGlobal;
+    QPoint startOrigin;
+};
+CaptionDrag& TheCaptionDrag() {
+    static CaptionDrag drag;
+    return drag;
+}
+
 struct HDropData {
     std::vector<CString> files;
     POINT pt;
 };
 }  // namespace
+
+void BeginCaptionDrag(HWND hwnd, POINT global) {
+    WindowState* s = StateOf(hwnd);
+    if (!s || !s->wnd) return;
+    CRect r;
+    s->wnd->GetWindowRect(&r);
+    CaptionDrag& d = TheCaptionDrag();
+    d.hwnd = hwnd;
+    d.startGlobal = QPoint(global.x, global.y);
+    d.startOrigin = QPoint(r.left, r.top);
+}
 
 void ReportSize(WindowState* s) {
     if (!s || !s->widget) return;
@@ -214,6 +236,30 @@ void DeliverInput(HWND hwnd, QEvent* e) {
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove: {
         auto* m = static_cast<QMouseEvent*>(e);
+        const QPoint global = m->globalPosition().toPoint();
+        if (CaptionDrag& drag = TheCaptionDrag(); drag.hwnd) {
+            // The window follows the mouse until the button comes up.
+            if (drag.hwnd == hwnd && e->type() == QEvent::MouseMove) {
+                const QPoint to = drag.startOrigin + (global - drag.startGlobal);
+                wnd->SetWindowPos(nullptr, to.x(), to.y(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                return;
+            }
+            if (e->type() == QEvent::MouseButtonRelease) {
+                const bool ours = drag.hwnd == hwnd;
+                drag = CaptionDrag{};
+                if (ours) return;
+            }
+        }
+        if (e->type() == QEvent::MouseButtonPress && m->button() == Qt::LeftButton) {
+            // Where the window says the press landed: on its caption it is moved.
+            LRESULT hit = HTCLIENT;
+            Send(wnd, WM_NCHITTEST, 0, PackPoint(global), &hit);
+            if (!StateOf(hwnd)) return;
+            if (hit == HTCAPTION) {
+                Send(wnd, WM_NCLBUTTONDOWN, HTCAPTION, PackPoint(global));
+                return;
+            }
+        }
         QPoint p = ToClient(s, widget, m->position());
         UINT flags = KeyFlags(m->modifiers(), m->buttons());
         UINT msg = WM_MOUSEMOVE;

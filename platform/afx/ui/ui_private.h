@@ -172,6 +172,10 @@ MessageFrame* CurrentFrame();
 LRESULT CallWindowChain(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Calls a window's procedure inside a message frame.
 LRESULT CallWnd(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam, bool* defaultCalled = nullptr);
+// A press on a window's caption (WM_NCLBUTTONDOWN with HTCAPTION) moves the
+// window with the mouse until the button is released; `global` is the
+// press's screen point.
+void BeginCaptionDrag(HWND hwnd, POINT global);
 const MSG& LastMessage();
 // The process-wide lock of the handle map, for lookups from other threads.
 std::shared_ptr<ThreadQueue> QueueOfWindow(HWND hwnd);

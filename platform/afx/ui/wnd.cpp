@@ -572,6 +572,9 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     case WM_NCHITTEST:
         return HTCLIENT;
+    case WM_NCLBUTTONDOWN:
+        if (wParam == HTCAPTION) BeginCaptionDrag(m_hWnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
     default:
         return 0;
     }

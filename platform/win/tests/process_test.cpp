@@ -182,9 +182,16 @@ TEST_F(Processes, ShellOpensDocumentsWithTheDesktopHandlerAndRunsPrograms) {
     ASSERT_TRUE(waitFor(record));
     EXPECT_EQ(lines(record), Strings{"http://localhost/x"});
     std::remove(record.c_str());
-    ::unsetenv("PROBE_RECORD");
 
-    EXPECT_EQ(result(ShellExecuteA(nullptr, "open", "C:\\missing.txt", nullptr, nullptr, SW_SHOW)), SE_ERR_FNF);
+    // Help files open the same way; a missing one is reported, not opened.
+    suite_test::ScratchFolder::MakeFile(scratch / "c/Scribant.hlp");
+    EXPECT_TRUE(WinHelpA(nullptr, "C:\\scribant.HLP", HELP_CONTEXT, 36));
+    ASSERT_TRUE(waitFor(record));
+    EXPECT_EQ(lines(record), Strings{scratch / "c/Scribant.hlp"});
+    std::remove(record.c_str());
+    EXPECT_FALSE(WinHelpA(nullptr, "C:\\missing.hlp", HELP_CONTEXT, 36));
+    EXPECT_FALSE(WinHelpA(nullptr, "C:\\", HELP_CONTEXT, 36)) << "a folder is no help file";
+    ::unsetenv("PROBE_RECORD");
     EXPECT_EQ(result(ShellExecuteA(nullptr, "print", "C:\\report.txt", nullptr, nullptr, SW_SHOW)), SE_ERR_NOASSOC);
 
     // A program is run with its parameters, not handed to the desktop.

@@ -155,6 +155,102 @@ TEST_F(FrameTest, BarsTakeTheirEdgesAndFollowUpdateHandlers) {
     status.DestroyWindow();
 }
 
+// A frame that keeps the tool bars' drop-down notifications.
+class DropDownFrame : public CommandFrame {
+public:
+    std::vector<int> dropped;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        const auto* note = reinterpret_cast<const NMTOOLBARA*>(lParam);
+        if (note && note->hdr.code == TBN_DROPDOWN) {
+            dropped.push_back(note->iItem);
+            *result = TBDDRET_DEFAULT;
+            return TRUE;
+        }
+        return CommandFrame::OnNotify(wParam, lParam, result);
+    }
+};
+
+TEST_F(FrameTest, DropDownButtonsTellTheirOwnerAndTheirFaceStillCommands) {
+    // A frame deletes itself when its window goes.
+    auto* ownerFrame = new DropDownFrame;
+    ASSERT_TRUE(ownerFrame->Create(nullptr, "Owner"));
+    DropDownFrame& owner = *ownerFrame;
+    CToolBar toolbar;
+    ASSERT_TRUE(toolbar.CreateEx(&owner) && toolbar.LoadToolBar(IDR_MAINFRAME));
+    const int pen = toolbar.CommandToIndex(ID_TOOL_PEN);
+    CRect before, arrow;
+    toolbar.GetItemRect(pen, &before);
+    toolbar.SetButtonStyle(pen, toolbar.GetButtonStyle(pen) | TBSTYLE_DROPDOWN);
+    toolbar.GetDropDownArrowRect(pen, &arrow);
+    EXPECT_TRUE(arrow.IsRectEmpty()) << "no arrows until the bar draws them";
+    EXPECT_EQ(toolbar.SendMessage(TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS), 0);
+    EXPECT_EQ(toolbar.SendMessage(TB_GETEXTENDEDSTYLE, 0, 0), static_cast<LRESULT>(TBSTYLE_EX_DRAWDDARROWS));
+    CRect item;
+    toolbar.GetItemRect(pen, &item);
+    EXPECT_EQ(item.Width(), before.Width() + CToolBar::kDropDownArrowWidth);
+    toolbar.GetDropDownArrowRect(pen, &arrow);
+    EXPECT_EQ(arrow.right, item.right);
+    // The bar answers where a button is by its command.
+    RECT asked{};
+    EXPECT_TRUE(toolbar.SendMessage(TB_GETRECT, ID_TOOL_PEN, reinterpret_cast<LPARAM>(&asked)));
+    EXPECT_EQ(CRect(asked), item);
+    EXPECT_FALSE(toolbar.SendMessage(TB_GETRECT, 4242, reinterpret_cast<LPARAM>(&asked)));
+    // The arrow tells the owner; the face sends the command.
+    AfxTestClick(&toolbar, arrow.CenterPoint());
+    EXPECT_EQ(owner.dropped, std::vector<int>{ID_TOOL_PEN});
+    EXPECT_TRUE(owner.m_commands.empty());
+    AfxTestClick(&toolbar, CPoint(item.left + 4, item.top + 4));
+    EXPECT_EQ(owner.m_commands, std::vector<UINT>{ID_TOOL_PEN});
+    // The buttons after it moved along by the arrow's width.
+    CRect next;
+    toolbar.GetItemRect(pen + 1, &next);
+    EXPECT_GE(next.left, item.right);
+    toolbar.DestroyWindow();
+    owner.DestroyWindow();
+}
+
+// A window whose top strip is its caption, as a tool window without a frame
+// makes a part of itself draggable.
+class CaptionStrip : public CWnd {
+public:
+    std::vector<CPoint> clicks;
+    LRESULT OnNcHitTest(CPoint screen) {
+        CPoint client = screen;
+        ScreenToClient(&client);
+        return client.y < 20 ? HTCAPTION : HTCLIENT;
+    }
+    void OnLButtonDown(UINT, CPoint point) { clicks.push_back(point); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CaptionStrip, CWnd)
+    ON_WM_NCHITTEST()
+    ON_WM_LBUTTONDOWN()
+END_MESSAGE_MAP()
+
+TEST(CaptionDrag, APressOnTheCaptionMovesTheWindowWithTheMouse) {
+    EnsureUi();
+    CaptionStrip strip;
+    ASSERT_TRUE(strip.CreateEx(0, nullptr, "Strip", WS_POPUP | WS_VISIBLE, 100, 100, 200, 60, nullptr, nullptr));
+    CRect start;
+    strip.GetWindowRect(&start);
+    AfxTestMouse(&strip, WM_LBUTTONDOWN, CPoint(10, 10));
+    AfxTestMouse(&strip, WM_MOUSEMOVE, CPoint(60, 40), MK_LBUTTON);
+    AfxTestMouse(&strip, WM_LBUTTONUP, CPoint(60, 40));
+    CRect moved;
+    strip.GetWindowRect(&moved);
+    EXPECT_EQ(moved.left - start.left, 50);
+    EXPECT_EQ(moved.top - start.top, 30);
+    EXPECT_TRUE(strip.clicks.empty()) << "a caption press is no client click";
+    // Below the caption a press is the window's own; the window stays.
+    AfxTestClick(&strip, CPoint(10, 40));
+    AfxTestMouse(&strip, WM_MOUSEMOVE, CPoint(90, 50));
+    CRect after;
+    strip.GetWindowRect(&after);
+    EXPECT_EQ(after, moved);
+    EXPECT_EQ(strip.clicks, std::vector<CPoint>{CPoint(10, 40)});
+    strip.DestroyWindow();
+}
+
 class PaneView : public CView {
     DECLARE_DYNCREATE(PaneView)
 public:
