@@ -10,7 +10,7 @@ constexpr int kTextMax = 256;
 constexpr UINT kKeptFlags = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_SEPARATOR | MF_MENUBREAK | MF_MENUBARBREAK;
 }  // namespace
 
-CCoolMenuManager::CCoolMenuManager() = default;
+CCoolMenuManager::CCoolMenuManager() { PaintRadioMark(AfxGetRadioCheckBitmap()); }
 
 CCoolMenuManager::~CCoolMenuManager() { Destroy(); }
 

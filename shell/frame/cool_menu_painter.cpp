@@ -127,3 +127,21 @@ void CoolMenuPainter::Draw(CDC& dc, const CoolMenuDrawRequest& r) const {
     if (hasBox) DrawButton(dc, r, box);
     DrawText(dc, r);
 }
+
+void PaintRadioMark(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!bitmap || !::GetObject(bitmap, sizeof info, &info)) return;
+    CDC dc;
+    if (!dc.CreateCompatibleDC(nullptr)) return;
+    CBitmap* old = dc.SelectObject(CBitmap::FromHandle(bitmap));
+    dc.FillSolidRect(0, 0, info.bmWidth, info.bmHeight, RGB(255, 255, 255));
+    CBrush black(RGB(0, 0, 0));
+    CPen outline(PS_SOLID, 1, RGB(0, 0, 0));
+    CBrush* oldBrush = dc.SelectObject(&black);
+    CPen* oldPen = dc.SelectObject(&outline);
+    const int x = (info.bmWidth - 4) / 2, y = (info.bmHeight - 4) / 2;
+    dc.Ellipse(x, y, x + 4, y + 4);
+    dc.SelectObject(oldPen);
+    dc.SelectObject(oldBrush);
+    dc.SelectObject(old);
+}

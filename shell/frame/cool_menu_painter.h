@@ -40,3 +40,7 @@ private:
 
 // The system's check-mark bitmap, made once.
 HBITMAP SystemCheckMark();
+
+// Repaints a radio-check bitmap as the menus show it: white, with a black
+// filled dot 4 pixels across at its centre.
+void PaintRadioMark(HBITMAP bitmap);

@@ -113,7 +113,12 @@ void CCmdUI::SetCheck(int check) {
     if (m_pOther) m_pOther->SendMessage(0x00F1 /* BM_SETCHECK */, static_cast<WPARAM>(check), 0);
 }
 
-void CCmdUI::SetRadio(BOOL on) { SetCheck(on ? 1 : 0); }
+void CCmdUI::SetRadio(BOOL on) {
+    SetCheck(on ? 1 : 0);
+    // A menu item shows the radio mark instead of the tick when checked.
+    if (m_pMenu && !m_pSubMenu)
+        ::SetMenuItemBitmaps(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION, nullptr, AfxGetRadioCheckBitmap());
+}
 
 void CCmdUI::SetText(LPCTSTR text) {
     if (m_pMenu) {

@@ -706,6 +706,20 @@ BOOL CMenu::CheckMenuRadioItem(UINT first, UINT last, UINT item, UINT flags) {
     return found;
 }
 
+HBITMAP AfxGetRadioCheckBitmap() {
+    static const HBITMAP dot = [] {
+        // A black dot 6 pixels across (0 bits) on white (1 bits).
+        BYTE bits[13 * 2] = {};
+        for (int y = 0; y < 13; ++y)
+            for (int x = 0; x < 13; ++x) {
+                const int dx = 2 * x - 12, dy = 2 * y - 12;
+                if (dx * dx + dy * dy > 36) bits[y * 2 + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+            }
+        return ::CreateBitmap(13, 13, 1, 1, bits);
+    }();
+    return dot;
+}
+
 BOOL CMenu::SetDefaultItem(UINT item, BOOL byPos) {
     // The default is a state of the item, so it stays with it when others come or go.
     MenuData* d = Data(m_hMenu);

@@ -119,6 +119,10 @@ AFX_UI_API BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserve
 AFX_UI_API BOOL IsMenu(HMENU menu);
 AFX_UI_API BOOL GetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, MENUITEMINFOA* info);
 AFX_UI_API BOOL SetMenuItemBitmaps(HMENU menu, UINT item, UINT flags, HBITMAP unchecked, HBITMAP checked);
+// The framework's radio-check bitmap (13 x 13, monochrome): the checked
+// bitmap that CCmdUI::SetRadio gives menu items, a dot instead of a tick.
+// One for the process; owners may repaint it.
+AFX_UI_API HBITMAP AfxGetRadioCheckBitmap();
 
 // Menu handlers with a CMenu argument.
 template <class C, auto F>

@@ -8,6 +8,7 @@
 #include "shell/app/scribant_commands.h"
 #include "shell/update/sha256.h"
 #include "shell/update/update_check.h"
+#include "shell/frame/tests/chrome_fixture.h"
 
 #include <fstream>
 #include <sstream>
@@ -77,9 +78,19 @@ protected:
 
 TEST_F(UpdateCommand, AGoodUpdaterStartsWithTheChosenEntryAndTheProgramCloses) {
     publish(CSha256::Hex(updater));
+    static std::string shownVersion;
+    AfxTestScript::QueueDialogAction(
+        [](CWnd* dialog, void*) {
+            CString version;
+            dialog->GetDlgItemText(1133, version);
+            shownVersion = version.GetString();
+            dialog->GrabToFile(chrometest::GrabPath("update_dialog.png").c_str());
+        },
+        nullptr);
     AfxTestScript::QueueAnswer(IDOK);
     runUpdate();
     EXPECT_EQ(shown("dialog"), (std::vector<std::string>{"285"}));
+    EXPECT_EQ(shownVersion, "8.1.10");
     EXPECT_TRUE(shown("message").empty());
     EXPECT_TRUE(fs::exists(update / "Rovant.exe"));
     EXPECT_TRUE(PumpUntil([&] { return app_->m_pMainWnd == nullptr; }, 5000)) << "the main window closes";

@@ -2,12 +2,14 @@
 // names, creation asked for, refused and failing, over-long text), the
 // choice of a selected folder, and the window over the framework's folder
 // dialog driven by the test script.
+#include "shell/frame/tests/chrome_fixture.h"
 #include "shell/dialogs/browse_folder_dlg.h"
 #include "shell/dialogs/tests/dialog_test_fixture.h"
 
 #include <filesystem>
 #include <fstream>
 
+#include "platform/win/codepage.h"
 #include "platform/win/path.h"
 
 namespace {
@@ -129,8 +131,10 @@ TEST_F(BrowseFolder, TheWindowShowsTheSelectionInItsEditAndChecksWhatIsTypedOnOk
     fs::create_directories(root_ / "picked");
     // The selection: the edit box shows it; OK takes it.
     AfxTestScript::QueueFile(Under("picked"));
+    AfxTestScript::QueueDialogAction(
+        [](CWnd* dialog, void*) { dialog->GrabToFile(chrometest::GrabPath("browse_folder.png").c_str()); }, nullptr);
     AfxTestScript::QueueAnswer(IDOK);
-    CBrowseFolderDlg chooser("浏览文件夹", "选择保存图像的文件夹", Under(""), nullptr);
+    CBrowseFolderDlg chooser(suite::Utf8ToAnsi("浏览文件夹"), suite::Utf8ToAnsi("选择保存图像的文件夹"), Under(""), nullptr);
     EXPECT_EQ(chooser.DoModal(), 1);
     EXPECT_EQ(chooser.GetFolderPath(), Under("picked"));
 

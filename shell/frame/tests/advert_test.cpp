@@ -290,9 +290,12 @@ TEST_F(AdvertWindows, AdvertViewNavigatesOnlyForItsLatestRequestAndSurvivesGoing
     PumpUntil([] { return false; }, 1800);
     EXPECT_EQ(std::string(view->GetLocationURL().GetString()), local.string());
 
-    // The view goes while its check is under way: the thread posts nothing to it.
+    // The view goes while its check is under way: the thread posts nothing to
+    // it. Being the frame's active view, it is cleared from the frame first.
+    frame->SetActiveView(view);
     view->Navigate("http://10.255.255.1/slow.htm");
     view->DestroyWindow();
+    EXPECT_EQ(frame->GetActiveView(), nullptr);
     PumpUntil([] { return false; }, 1800);
     SUCCEED();
 }

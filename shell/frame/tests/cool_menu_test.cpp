@@ -234,6 +234,61 @@ TEST(CoolMenuPainting, BoxesImagesCheckMarksAndText) {
     }
 }
 
+TEST(CoolMenuPainting, RadioItemsShowTheManagersDotInsteadOfATick) {
+    chrometest::Language language;
+    CCoolMenuManager manager;
+    HBITMAP radio = AfxGetRadioCheckBitmap();
+    ASSERT_NE(radio, nullptr);
+    {  // Repainted: white, a dot 4 pixels across at the centre (the framework's own is wider).
+        CDC dc;
+        ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
+        CBitmap* old = dc.SelectObject(CBitmap::FromHandle(radio));
+        int black = 0;
+        for (int y = 0; y < 13; ++y)
+            for (int x = 0; x < 13; ++x) black += (dc.GetPixel(x, y) & 0xFFFFFF) == 0;
+        EXPECT_GE(black, 4);
+        EXPECT_LE(black, 16);
+        for (const CPoint p : {CPoint(5, 5), CPoint(6, 6), CPoint(5, 6), CPoint(6, 5)})
+            EXPECT_EQ(dc.GetPixel(p.x, p.y) & 0xFFFFFF, 0u) << p.x << "," << p.y;
+        for (const CPoint p : {CPoint(3, 6), CPoint(9, 6), CPoint(6, 3), CPoint(6, 9), CPoint(0, 0), CPoint(12, 12)})
+            EXPECT_EQ(dc.GetPixel(p.x, p.y) & 0xFFFFFF, 0xFFFFFFu) << p.x << "," << p.y;
+        dc.SelectObject(old);
+    }
+    // A radio update gives the menu item that bitmap as its checked mark.
+    CMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    menu.AppendMenu(MF_STRING, 1001, "One");
+    menu.AppendMenu(MF_STRING, 1002, "Two");
+    CCmdUI ui;
+    ui.m_pMenu = &menu;
+    ui.m_nIndex = 1;
+    ui.m_nIndexMax = 2;
+    ui.m_nID = 1002;
+    ui.SetRadio(TRUE);
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_CHECKMARKS | MIIM_STATE;
+    ASSERT_TRUE(::GetMenuItemInfoA(menu.m_hMenu, 1, TRUE, &info));
+    EXPECT_EQ(info.hbmpChecked, radio);
+    EXPECT_TRUE(info.fState & MF_CHECKED);
+
+    // Drawn: a small dot where a tick would be.
+    MenuButtonImages images;
+    CoolMenuPainter painter(images.List(), CSize(16, 15), nullptr, false);
+    CoolMenuItem item{CoolMenuItem::kSignature, A("Two"), 0, -1};
+    auto inkOf = [&](HBITMAP checked) {
+        Picture p(200, 19);
+        painter.Draw(p.dc, {CRect(0, 0, 200, 19), &item, ODS_CHECKED, ODA_DRAWENTIRE, checked, nullptr});
+        int ink = 0;
+        for (int y = 0; y < 19; ++y)
+            for (int x = 0; x < 20; ++x) ink += p.At(x, y) == GetSysColor(COLOR_MENUTEXT);
+        return ink;
+    };
+    const int dot = inkOf(radio), tick = inkOf(nullptr);
+    EXPECT_GE(dot, 4);
+    EXPECT_GT(tick, dot) << "dot " << dot << ", tick " << tick;
+}
+
 // A frame with menu 128 and the manager hooked on it.
 class MenuFrame : public CFrameWnd {
 public:
