@@ -9,7 +9,7 @@
 // Workers 1 skips the side-by-side run. PIPELINE_BENCH_PAGES=1 prints each
 // page's class, times and accuracies; PIPELINE_BENCH_NO_CLI=1 leaves the
 // command line out (for profiling our run alone); PIPELINE_BENCH_DUMP=DIR
-// keeps each page's image, truth and both texts there; PIPELINE_BENCH_ONLY=
+// keeps each page's picture, truth and both texts there; PIPELINE_BENCH_ONLY=
 // 3,27 runs only those pages of the job.
 //
 // Pages come from the test corpus (every layout class, clean and degraded)
@@ -257,7 +257,7 @@ int main(int argc, char** argv) {
             std::ofstream(stem + ".ours.txt") << ours;
             std::ofstream(stem + ".truth.txt") << page.truth;
             std::ofstream(stem + ".cli.txt") << f.cliText;
-            fs::copy_file(planOne[k].path, stem + ".tif", fs::copy_options::overwrite_existing);
+            savePng(page.page.plane, stem + ".png");
         }
         if (perPage)
             std::printf("page %2d %-14s %-11s %s  ours %.3f s %.3f  cli %.3f s %.3f  cli own model %.3f s %.3f\n", i,

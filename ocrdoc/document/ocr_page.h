@@ -66,7 +66,8 @@ void FreeEnglishResult(_regioninfoeng* result);
 BOOL CallExportToFile(SPage* page, const std::string& path, int format);
 // Analyses the table regions of `page` on the recognition copy `plane` (the
 // form library erases their rules there) and builds their cells; the tables
-// keep no pointer to the temporary image made for it.
+// keep no pointer to the temporary image made for it. A table without cells
+// (no grid found) becomes a horizontal text region, read as text.
 void AnalyzeTablesOn(CPageRegion* page, HGLOBAL plane, int width, int height);
 // Writes UTF-16 text with its byte-order mark as path, through a temporary
 // file; FALSE when nothing was written.

@@ -147,6 +147,13 @@ void AnalyzeTablesOn(CPageRegion* page, HGLOBAL plane, int width, int height) {
         if (table->GetChildCount() == 0 && table->m_pGrid) table->BuildCells();
         // The temporary image ends here; the table must not keep pointing at it.
         table->m_pGridImage = nullptr;
+        // Without cells (no grid found: a table drawn without rules, or one
+        // tilted too far) nothing of it would be read: it is read as text.
+        if (table->GetChildCount() == 0) {
+            const int selected = page->m_nSelected;
+            page->ReplaceChild(table, kRegionHorizontal);
+            page->m_nSelected = selected;
+        }
     }
     temporary.m_hBits = nullptr;  // the plane stays the caller's
 }
