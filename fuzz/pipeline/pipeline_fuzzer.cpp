@@ -4,6 +4,11 @@
 // conversion, the merge, the table text and the export page, and checks the
 // text form after every step: whole units whose record indexes exist, CR
 // only before LF, the text ending with CR LF, the line count the line ends.
+// Before that, layout areas are cut back off the regions placed before them
+// (no overlap, never grown, at least half kept) and the rules of a random
+// plane are erased within a random area (ink only taken away, and only
+// inside the area).
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +18,7 @@
 
 #include "ocrdoc/document/english_text.h"
 #include "ocrdoc/document/ocr_page.h"
+#include "ocrdoc/document/rule_eraser.h"
 #include "ocrdoc/regions/table_region.h"
 #include "platform/win/memory.h"
 
@@ -145,10 +151,73 @@ void BuildChinese(Reader& in, std::string& text, std::vector<RecoCharInfo>& reco
 
 class CFuzzPage : public COcrPage {};
 
+long long AreaOf(const RECT& r) {
+    return (static_cast<long long>(r.right) - r.left + 1) * (static_cast<long long>(r.bottom) - r.top + 1);
+}
+
+RECT RandomRect(Reader& in, int width, int height, int beyond) {
+    auto coordinate = [&](int extent) { return static_cast<LONG>(in.Below(static_cast<unsigned>(extent + 2 * beyond))) - beyond; };
+    LONG x0 = coordinate(width), x1 = coordinate(width), y0 = coordinate(height), y1 = coordinate(height);
+    if (x0 > x1) std::swap(x0, x1);
+    if (y0 > y1) std::swap(y0, y1);
+    return RECT{x0, y0, x1, y1};
+}
+
+void CheckTrimmedAreas(Reader& in) {
+    CPageRegion page(RECT{0, 0, 999, 999});
+    const unsigned areas = in.Below(10);
+    for (unsigned i = 0; i < areas; ++i) {
+        const RECT area = RandomRect(in, 1000, 1000, 0);
+        RECT r = area;
+        if (!page.TrimOffChildren(r)) continue;
+        Require(!page.OverlapsChild(r));
+        Require(RectHoldsRect(area, r));
+        Require(AreaOf(r) * 2 >= AreaOf(area));
+        Require(page.AddRegion(r, kRegionHorizontal) != nullptr);
+    }
+}
+
+void CheckErasedRules(Reader& in) {
+    const int width = 1 + static_cast<int>(in.Below(300)), height = 1 + static_cast<int>(in.Below(240));
+    const std::size_t stride = (static_cast<std::size_t>(width) + 7) / 8;
+    std::vector<BYTE> plane(stride * static_cast<std::size_t>(height), 0);
+    // Bars, frames and lines of ink, some long and thin, with stray bytes.
+    const unsigned shapes = in.Below(12);
+    for (unsigned s = 0; s < shapes; ++s) {
+        const RECT r = RandomRect(in, width, height, 0);
+        const bool frame = in.Below(2);
+        for (LONG y = std::max<LONG>(r.top, 0); y <= std::min<LONG>(r.bottom, height - 1); ++y)
+            for (LONG x = std::max<LONG>(r.left, 0); x <= std::min<LONG>(r.right, width - 1); ++x)
+                if (!frame || x <= r.left + 1 || x >= r.right - 1 || y <= r.top + 1 || y >= r.bottom - 1)
+                    plane[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x >> 3)] |=
+                        static_cast<BYTE>(0x80u >> (x & 7));
+    }
+    const unsigned stray = in.Below(64);
+    for (unsigned s = 0; s < stray && !plane.empty(); ++s) plane[in.Word() % plane.size()] |= static_cast<BYTE>(in.Byte());
+    const std::vector<BYTE> before = plane;
+    const RECT area = RandomRect(in, width, height, 20);
+    EraseRulesIn(plane.data(), width, height, area);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x >> 3);
+            const BYTE bit = static_cast<BYTE>(0x80u >> (x & 7));
+            const bool inside = x >= area.left && x <= area.right && y >= area.top && y <= area.bottom;
+            Require((plane[at] & bit) == (before[at] & bit) || (inside && !(plane[at] & bit)));
+        }
+    // Padding bits past the width stay as they were.
+    for (int y = 0; y < height; ++y)
+        for (int x = width; x < static_cast<int>(stride * 8); ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x >> 3);
+            Require(((plane[at] ^ before[at]) & (0x80u >> (x & 7))) == 0);
+        }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Reader in(data, size);
+    CheckTrimmedAreas(in);
+    CheckErasedRules(in);
 
     // The English conversion on its own.
     Answer answer;

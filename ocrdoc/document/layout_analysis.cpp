@@ -64,6 +64,12 @@ BOOL COcrPage::SegmentLayout() {
                std::min<LONG>(area->right, image.m_nWidth - 1), std::min<LONG>(area->bottom, image.m_nHeight - 1)};
         int flags = RegionFlagsOfArea(area->kind);
         if (r.right < r.left || r.bottom < r.top) continue;
+        // The boxes of a tilted page's areas overlap at their corners, and
+        // the page holds no overlapping regions: an area running into those
+        // placed before it is cut back off them rather than left out with its
+        // text (a tilted table below a paragraph). One lying mostly inside
+        // them is left out, as before.
+        if (!m_pPageRegion->TrimOffChildren(r)) continue;
         // Differences computed wide: the areas are the library's, not ours.
         const long long w = static_cast<long long>(r.right) - r.left, h = static_cast<long long>(r.bottom) - r.top;
         if ((flags & (kRegionHorizontal | kRegionVertical)) && (w < kMinTextAreaSide || h < kMinTextAreaSide))

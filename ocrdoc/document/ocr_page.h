@@ -45,13 +45,29 @@ char16_t* MultiByteToUnicode(const char* text, int codePage, BOOL withBom, std::
 
 class COcrPage;
 
+// What a page takes from its stored project (ReadProjectBlock).
+enum class ProjectUse {
+    kTextAndLayout,  // the stored result and regions
+    kLayoutOnly,     // the regions; the result is recognised afresh
+    kNothing,        // only whether the page lives in its edited file
+};
+
+// What ReadProjectBlock found.
+enum class ProjectBlockOutcome {
+    kTaken,          // what was asked for is on the page (also: nothing asked, or no block)
+    kUnusable,       // no project, or a damaged one
+    kNotForImage,    // the page rectangle does not fit the image
+    kTextMismatch,   // text and records do not belong together: nothing was taken
+};
+
 // Gives an English engine result back (NULL allowed).
 void FreeEnglishResult(_regioninfoeng* result);
 // The export library's ExportToFile; FALSE when it failed or is missing.
 BOOL CallExportToFile(SPage* page, const std::string& path, int format);
 // Analyses the table regions of `page` on the recognition copy `plane` (the
 // form library erases their rules there) and builds their cells; the tables
-// keep no pointer to the temporary image made for it.
+// keep no pointer to the temporary image made for it. A table without cells
+// (no grid found) becomes a horizontal text region, read as text.
 void AnalyzeTablesOn(CPageRegion* page, HGLOBAL plane, int width, int height);
 // Writes UTF-16 text with its byte-order mark as path, through a temporary
 // file; FALSE when nothing was written.
@@ -194,6 +210,12 @@ public:
     // block freed here) for a page without a window. `batchOption` 0 keeps
     // the stored result, 1 keeps only the layout, 2 takes nothing stored.
     BOOL TakeLoadedPage(CPageImage* image, HGLOBAL block, int batchOption);
+    // Reads the project block of a page just loaded (its image and an empty
+    // region tree in place; the block stays the caller's): the page is
+    // marked edited when the project says it lives in its .BKI file, then
+    // takes what `use` asks for. The one reader of loaded projects, for the
+    // open document and for batch workers alike.
+    ProjectBlockOutcome ReadProjectBlock(HGLOBAL block, ProjectUse use);
 
     // Page image and tree are replaced (a new page); the result is kept.
     void FreePage();

@@ -1,14 +1,12 @@
 // The page's files beside its image: the page image written through its
 // codec, and a loaded page with its project block taken by a page without a
 // window (a batch worker's).
-#include <cstring>
 #include <new>
 
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
 #include "imaging/image_messages.h"
 #include "ocrdoc/document/ocr_doc.h"
-#include "ocrdoc/document/project_file.h"
 #include "platform/win/errors.h"
 #include "platform/win/memory.h"
 #include "shell/shell_services.h"
@@ -56,27 +54,13 @@ BOOL COcrPage::TakeLoadedPage(CPageImage* image, HGLOBAL block, int batchOption)
         FreePage();
         return FALSE;
     }
-    const auto* data = block ? static_cast<const BYTE*>(GlobalLock(block)) : nullptr;
-    if (data) {
-        const std::size_t size = GlobalSize(block);
-        ProjectContents contents;
-        const ProjectScanResult scan = ScanProject(data, size, ProjectForm::Block, &contents);
-        SetPageEdited(size >= kProjectMagicBytes + kProjectTagBytes &&
-                      std::memcmp(data + kProjectMagicBytes, kProjectEditedTag, kProjectTagBytes) == 0);
+    if (block) {
         // Option 2 redoes everything: nothing stored is used.
-        if (scan == kProjectScanOk && batchOption != 2 &&
-            ProjectPageFitsImage(contents.page, image->m_nWidth, image->m_nHeight)) {
-            const bool loadText = batchOption == 0 && contents.hasText && contents.textLen > 0;
-            if (!loadText || LoadSaved(1, contents.text, contents.textLen, contents.chars, contents.charBytes)) {
-                if (!loadText) Reset();
-                if (ApplyProjectRecords(contents, *m_pPageRegion, m_pImage) > 0) m_bHasLayout = 1;
-            } else {
-                Reset();
-            }
-        }
-        GlobalUnlock(block);
+        ReadProjectBlock(block, batchOption == 0   ? ProjectUse::kTextAndLayout
+                                : batchOption == 1 ? ProjectUse::kLayoutOnly
+                                                   : ProjectUse::kNothing);
+        GlobalFree(block);
     }
-    if (block) GlobalFree(block);
     RebuildLineCounts();
     return TRUE;
 }

@@ -9,6 +9,7 @@
 
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/document/outside_library.h"
+#include "ocrdoc/document/rule_eraser.h"
 #include "ocrdoc/regions/table_region.h"
 #include "ocrdoc/regions/text_region.h"
 #include "platform/win/memory.h"
@@ -147,6 +148,19 @@ void AnalyzeTablesOn(CPageRegion* page, HGLOBAL plane, int width, int height) {
         if (table->GetChildCount() == 0 && table->m_pGrid) table->BuildCells();
         // The temporary image ends here; the table must not keep pointing at it.
         table->m_pGridImage = nullptr;
+        // Without cells (no grid found: a table drawn without rules, or one
+        // tilted too far) nothing of it would be read: it is read as text,
+        // without the rules it may have.
+        if (table->GetChildCount() == 0) {
+            const RECT rect = *table;
+            const int selected = page->m_nSelected;
+            page->ReplaceChild(table, kRegionHorizontal);
+            page->m_nSelected = selected;
+            if (auto* bits = static_cast<BYTE*>(GlobalLock(plane))) {
+                EraseRulesIn(bits, width, height, rect);
+                GlobalUnlock(plane);
+            }
+        }
     }
     temporary.m_hBits = nullptr;  // the plane stays the caller's
 }

@@ -396,32 +396,45 @@ BOOL COcrPage::WriteProjectFile() {
     return imageSaved && textSaved;
 }
 
-void COcrDoc::ParseProject(HGLOBAL block) {
+ProjectBlockOutcome COcrPage::ReadProjectBlock(HGLOBAL block, ProjectUse use) {
     const auto* data = block ? static_cast<const BYTE*>(GlobalLock(block)) : nullptr;
-    if (!data) {
-        RefreshTextView();
-        return;
-    }
+    if (!data) return ProjectBlockOutcome::kTaken;
     const std::size_t size = GlobalSize(block);
     ProjectContents contents;
     const ProjectScanResult scan = ScanProject(data, size, ProjectForm::Block, &contents);
     // The tag tells where the page came from, even when the rest is unusable.
-    SetModifiedFlag(size >= kProjectMagicBytes + kProjectTagBytes &&
-                    std::memcmp(data + kProjectMagicBytes, kProjectEditedTag, kProjectTagBytes) == 0);
-    const bool loadText = contents.hasText && contents.textLen > 0 && ShellServices().BatchMode() == 0;
-    if (scan != kProjectScanOk) {
-        ShowProjectUnusable();
+    SetPageEdited(size >= kProjectMagicBytes + kProjectTagBytes &&
+                  std::memcmp(data + kProjectMagicBytes, kProjectEditedTag, kProjectTagBytes) == 0);
+    const bool loadText = use == ProjectUse::kTextAndLayout && contents.hasText && contents.textLen > 0;
+    ProjectBlockOutcome outcome = ProjectBlockOutcome::kTaken;
+    if (use == ProjectUse::kNothing) {
+        // Nothing stored is used.
+    } else if (scan != kProjectScanOk) {
+        outcome = ProjectBlockOutcome::kUnusable;
     } else if (!m_pImage || !m_pPageRegion ||
                !ProjectPageFitsImage(contents.page, m_pImage->m_nWidth, m_pImage->m_nHeight)) {
-        ShowProjectMessage(kMsgProjectNotForImage);
+        outcome = ProjectBlockOutcome::kNotForImage;
     } else if (loadText && !LoadSaved(1, contents.text, contents.textLen, contents.chars, contents.charBytes)) {
         // Text and records that do not belong together: nothing of the project is used.
         Reset();
-        ShowProjectUnusable();
+        outcome = ProjectBlockOutcome::kTextMismatch;
     } else {
         if (!loadText) Reset();
         if (ApplyProjectRecords(contents, *m_pPageRegion, m_pImage) > 0) m_bHasLayout = 1;
     }
-    RefreshTextView();
     GlobalUnlock(block);
+    return outcome;
+}
+
+void COcrDoc::ParseProject(HGLOBAL block) {
+    // A batch run's option decides the text on its own pages; an open page
+    // meanwhile keeps only the layout.
+    switch (ReadProjectBlock(block, ShellServices().BatchMode() == 0 ? ProjectUse::kTextAndLayout
+                                                                     : ProjectUse::kLayoutOnly)) {
+    case ProjectBlockOutcome::kUnusable:
+    case ProjectBlockOutcome::kTextMismatch: ShowProjectUnusable(); break;
+    case ProjectBlockOutcome::kNotForImage: ShowProjectMessage(kMsgProjectNotForImage); break;
+    case ProjectBlockOutcome::kTaken: break;
+    }
+    RefreshTextView();
 }

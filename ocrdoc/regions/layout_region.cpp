@@ -1,5 +1,6 @@
 #include "ocrdoc/regions/layout_region.h"
 
+#include <algorithm>
 #include <new>
 
 #include "ocrdoc/regions/table_region.h"
@@ -172,6 +173,33 @@ bool CLayoutRegion::OverlapsOtherChild(const RECT& rect, const CLayoutRegion* ex
 }
 
 BOOL CLayoutRegion::OverlapsChild(const RECT& rect) const { return OverlapsOtherChild(rect, nullptr); }
+
+bool CLayoutRegion::TrimOffChildren(RECT& rect) const {
+    auto area = [](const RECT& r) {
+        return (static_cast<long long>(r.right) - r.left + 1) * (static_cast<long long>(r.bottom) - r.top + 1);
+    };
+    const long long whole = area(rect);
+    // A cut only shrinks the rectangle, so a child once cleared stays
+    // cleared: one pass per child at most.
+    for (int pass = 0; pass <= m_nChildren; ++pass) {
+        const CLayoutRegion* hit = nullptr;
+        for (int i = 0; i < m_nChildren && !hit; ++i)
+            if (m_ppChildren[i]->Overlaps(rect)) hit = m_ppChildren[i];
+        if (!hit) return area(rect) * 2 >= whole;
+        const RECT cuts[] = {{rect.left, std::max(rect.top, hit->bottom + 1), rect.right, rect.bottom},
+                             {rect.left, rect.top, rect.right, std::min(rect.bottom, hit->top - 1)},
+                             {std::max(rect.left, hit->right + 1), rect.top, rect.right, rect.bottom},
+                             {rect.left, rect.top, std::min(rect.right, hit->left - 1), rect.bottom}};
+        const RECT* best = nullptr;
+        for (const RECT& cut : cuts)
+            if (cut.left <= cut.right && cut.top <= cut.bottom && !hit->Overlaps(cut) &&
+                (!best || area(cut) > area(*best)))
+                best = &cut;
+        if (!best) return false;
+        rect = *best;
+    }
+    return false;
+}
 
 BOOL CLayoutRegion::SetChildRect(CLayoutRegion* child, const RECT& rect) {
     if (IndexOfChild(child) < 0) return FALSE;

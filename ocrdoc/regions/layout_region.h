@@ -87,6 +87,10 @@ public:
     }
     int IndexOfChild(const CLayoutRegion* child) const;
     CLayoutRegion* GetSelectedChild() const { return GetChild(m_nSelected); }
+    // Cuts `rect` back off every child it overlaps, each time along the side
+    // that keeps most of it, so that it fits beside them. False, with `rect`
+    // cut as far as it got, when less than half of it would be left.
+    bool TrimOffChildren(RECT& rect) const;
 
     // A new child made by CreateRegion and inserted at the end; NULL (and
     // nothing kept) when it is refused.

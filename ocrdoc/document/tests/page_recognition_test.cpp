@@ -195,6 +195,31 @@ TEST_F(PageRecognition, TableCellsAreReadAndLaidOutAsATable) {
     }
 }
 
+TEST_F(PageRecognition, ATableWithoutAGridIsReadAsText) {
+    // A table region over text without rules: no grid is found, and its text
+    // is read all the same, on a Chinese page and on an English one.
+    testpages::ensureGui();
+    for (int language : {0, 2}) {
+        const std::vector<std::string> text =
+            language == 2 ? testpages::englishText(5, 1) : testpages::simplifiedText(5, 1);
+        testpages::Page test = testpages::textPage(text, 900, 420, testpages::Style{44});
+        CTestPage one;
+        PutPlane(one, test.plane);
+        one.m_settings = TestSettings(language, 0);
+        ASSERT_NE(one.m_pPageRegion->AddRegion(RECT{2, 2, test.plane.width - 3, test.plane.height - 3}, kRegionTable),
+                  nullptr);
+        one.m_pPageRegion->Select(0);
+        one.RecognizePage();
+        ASSERT_TRUE(one.m_bHasResult) << language;
+        ASSERT_EQ(one.m_pPageRegion->GetChildCount(), 1);
+        EXPECT_EQ(one.m_pPageRegion->GetChild(0)->m_nFlags, kRegionHorizontal) << language;
+        EXPECT_EQ(one.m_pPageRegion->GetSelectedChild(), one.m_pPageRegion->GetChild(0));
+        EXPECT_GE(testpages::charAccuracy(testpages::expectedText(test), StoreUtf8(one), false), 0.8)
+            << language << ": " << StoreUtf8(one);
+        EXPECT_EQ(SumOfRegionLines(*one.m_pPageRegion), static_cast<int>(one.m_nLineCount)) << language;
+    }
+}
+
 TEST_F(PageRecognition, CodeLetterFollowsLanguageAndSystem) {
     Script();
     struct Case {

@@ -666,3 +666,57 @@ TEST_F(ProjectDoc, HeaderOnlyProjectOfAnEditedPageKeepsItsTag) {
     EXPECT_EQ(back->m_bHasLayout, 0);
     EXPECT_TRUE(RectsEqual(*back->m_pPageRegion, RECT{0, 0, 640, 480}));
 }
+
+namespace {
+
+// What a page took from a project, to compare the open document with a
+// batch worker's page.
+struct Taken {
+    int regions = 0, hasLayout = 0, hasResult = 0;
+    bool edited = false;
+    std::string text;
+    bool operator==(const Taken&) const = default;
+};
+
+Taken TakenBy(COcrPage& page) {
+    return Taken{page.m_pPageRegion ? page.m_pPageRegion->GetChildCount() : -1, page.m_bHasLayout,
+                 page.m_bHasResult, page.IsPageEdited() != FALSE, std::string(page.Text())};
+}
+
+}  // namespace
+
+TEST_F(ProjectDoc, AWorkersPageTakesWhatTheOpenDocumentTakes) {
+    doc->m_pPageRegion->AddRegionEx(RECT{10, 10, 100, 50}, kRegionHorizontal, 1);
+    doc->m_pPageRegion->AddRegionEx(RECT{10, 60, 100, 100}, kRegionTable, 0);
+    doc->SetModifiedFlag(TRUE);
+    GiveResult(doc);
+    ASSERT_TRUE(doc->WriteProjectFile());
+    const std::vector<BYTE> whole = ProjectBytes();
+    std::vector<BYTE> wrongIndex = whole;
+    wrongIndex[whole.size() - ResultRecords().size() - kResultText.size() + 9] = 5;
+    std::vector<std::vector<BYTE>> projects{whole, wrongIndex, Header(0, "BKI"), Header(0, "TIF")};
+    for (std::size_t cut = kProjectHeaderBytes; cut < whole.size(); cut += 5)
+        projects.emplace_back(whole.begin(), whole.begin() + static_cast<long>(cut));
+
+    for (std::size_t i = 0; i < projects.size(); ++i) {
+        for (int option : {0, 1, 2}) {
+            for (int height : {480, 240}) {
+                // The open document reads stored text only outside a batch;
+                // the worker's option 1 is the batch's layout-only reading.
+                shell.batchMode = option == 1 ? 1 : 0;
+                std::unique_ptr<COcrDoc> open(ReloadBytes(projects[i], 640, height));
+                COcrPage worker;
+                auto* page = new CPageImage;
+                ASSERT_EQ(page->AttachDib(MonoDib(640, height, [](int, int) { return false; }).Make()), 0);
+                ASSERT_TRUE(worker.TakeLoadedPage(page, Load(projects[i]), option));
+                Taken expected = TakenBy(*open);
+                if (option == 2) {
+                    // Redo everything: only where the page lives is kept.
+                    expected = Taken{0, 0, 0, expected.edited, ""};
+                }
+                EXPECT_EQ(TakenBy(worker), expected) << "project " << i << " option " << option << " height " << height;
+            }
+        }
+    }
+    shell.batchMode = 0;
+}

@@ -318,6 +318,36 @@ TEST_F(RegionTree, SealRectangleHitsBeforeThePage) {
     EXPECT_EQ(page.m_pSealRect, nullptr);
 }
 
+TEST_F(RegionTree, TrimOffChildrenCutsAlongTheSideThatKeepsMost) {
+    ASSERT_NE(page.AddRegion(R(100, 100, 900, 300), kRegionHorizontal), nullptr);
+    // A tilted table's box reaching ten rows into the paragraph above it.
+    RECT table = R(80, 290, 920, 700);
+    ASSERT_TRUE(page.TrimOffChildren(table));
+    EXPECT_TRUE(RectsEqual(table, R(80, 301, 920, 700)));
+    EXPECT_FALSE(page.OverlapsChild(table));
+    EXPECT_NE(page.AddRegion(table, kRegionTable), nullptr);
+
+    // Running into two regions: cut off each; a column beside them is cut
+    // along its side.
+    RECT beside = R(880, 150, 990, 900);
+    ASSERT_TRUE(page.TrimOffChildren(beside));
+    EXPECT_TRUE(RectsEqual(beside, R(921, 150, 990, 900)));
+
+    // Nothing overlapped: unchanged; touching edges are no overlap.
+    RECT free = R(100, 900, 900, 990);
+    ASSERT_TRUE(page.TrimOffChildren(free));
+    EXPECT_TRUE(RectsEqual(free, R(100, 900, 900, 990)));
+    RECT touching = R(100, 700, 900, 720);
+    ASSERT_TRUE(page.TrimOffChildren(touching));
+    EXPECT_TRUE(RectsEqual(touching, R(100, 700, 900, 720)));
+
+    // Mostly inside others, or wholly: refused.
+    RECT inside = R(150, 150, 400, 400);
+    EXPECT_FALSE(page.TrimOffChildren(inside));
+    RECT within = R(200, 150, 300, 250);
+    EXPECT_FALSE(page.TrimOffChildren(within));
+}
+
 TEST_F(RegionTree, TextRegionsRefuseChildren) {
     auto* text = page.AddRegion(R(10, 10, 500, 500), kRegionHorizontal);
     ASSERT_NE(text, nullptr);
