@@ -15,6 +15,7 @@
 #include "platform/win/path.h"
 #include "platform/win/process.h"
 #include "platform/win/sync.h"
+#include "shell/app/recent_file_menu.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/dialogs/ui_pdf_prompts.h"
 #include "shell/frame/main_frame.h"
@@ -304,6 +305,17 @@ BOOL CScribantApp::SaveWorkState() {
         m_settings.newFileName = frame->FileBar().ScanName();
     }
     return m_task.SaveModified();
+}
+
+void CScribantApp::LoadStdProfileSettings(UINT count) {
+    delete m_pRecentFileList;
+    m_pRecentFileList = nullptr;
+    if (count > 16) count = 16;  // the menu has ids for sixteen entries
+    if (count > 0) {
+        m_pRecentFileList = new CScribantRecentFileList(static_cast<int>(count));
+        m_pRecentFileList->ReadList();
+    }
+    m_nNumPreviewPages = GetProfileInt("Settings", "PreviewPages", 0);
 }
 
 int CScribantApp::ExitInstance() {

@@ -30,6 +30,9 @@ public:
 
     BOOL InitInstance() override;
     int ExitInstance() override;
+    // The recent-file list of the File menu (`count` entries, none for 0)
+    // and "Settings"/"PreviewPages".
+    void LoadStdProfileSettings(UINT count);
     BOOL OnIdle(LONG count) override;
     // A key or mouse press takes the start-up picture away.
     BOOL PreTranslateMessage(MSG* msg) override;

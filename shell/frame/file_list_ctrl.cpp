@@ -17,6 +17,7 @@ BEGIN_MESSAGE_MAP(CFileListCtrl, CListCtrl)
     ON_WM_LBUTTONDBLCLK()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONUP()
+    ON_WM_DESTROY()
     ON_NOTIFY_REFLECT(LVN_BEGINDRAG, OnBeginDrag)
 END_MESSAGE_MAP()
 
@@ -226,15 +227,50 @@ void CFileListCtrl::OnLButtonDblClk(UINT flags, CPoint point) {
 }
 
 void CFileListCtrl::OnBeginDrag(NMHDR* header, LRESULT* result) {
+    if (result) *result = 0;
     const auto* note = reinterpret_cast<const NMLISTVIEW*>(header);
     dragStart_ = note ? note->iItem : -1;
-    dragging_ = dragStart_ >= 0;
-    if (dragging_) SetCapture();
-    if (result) *result = 0;
+    if (dragStart_ < 0 || dragStart_ >= GetItemCount()) return;
+    // A selection with gaps drags only the row the drag began on.
+    const std::vector<int> selected = SelectedRows();
+    const PageListRun run = PageListDraggedRows(selected, dragStart_);
+    if (static_cast<int>(selected.size()) != run.count) SelectItem(dragStart_);
+    dragging_ = true;
+    // The picture of the first dragged row, made as the list would draw it plainly.
+    const bool ownerDrawn = (GetStyle() & LVS_OWNERDRAWFIXED) != 0;
+    if (ownerDrawn) ModifyStyle(LVS_OWNERDRAWFIXED, 0);
+    CPoint upLeft;
+    dragImage_.reset(CreateDragImage(run.first >= 0 ? run.first : dragStart_, &upLeft));
+    if (ownerDrawn) ModifyStyle(0, LVS_OWNERDRAWFIXED);
+    CPoint start = note->ptAction;
+    ClientToScreen(&start);
+    if (dragImage_ && dragImage_->BeginDrag(0, CPoint(8, 8))) CImageList::DragEnter(nullptr, start);
+    SetCapture();
 }
 
 void CFileListCtrl::OnMouseMove(UINT flags, CPoint point) {
-    if (!dragging_) CListCtrl::OnMouseMove(flags, point);
+    if (!dragging_) {
+        CListCtrl::OnMouseMove(flags, point);
+        return;
+    }
+    CPoint screen = point;
+    ClientToScreen(&screen);
+    CImageList::DragMove(screen);
+}
+
+void CFileListCtrl::EndDragImage() {
+    if (!dragImage_) return;
+    CImageList::DragLeave(nullptr);
+    CImageList::EndDrag();
+    dragImage_.reset();
+}
+
+void CFileListCtrl::OnDestroy() {
+    // A list going in the middle of a drag takes its picture off the screen.
+    if (dragging_ && GetCapture() == this) ReleaseCapture();
+    dragging_ = false;
+    EndDragImage();
+    CListCtrl::OnDestroy();
 }
 
 void CFileListCtrl::OnLButtonUp(UINT flags, CPoint point) {
@@ -244,6 +280,7 @@ void CFileListCtrl::OnLButtonUp(UINT flags, CPoint point) {
     }
     dragging_ = false;
     if (GetCapture() == this) ReleaseCapture();
+    EndDragImage();
     // Rows are dropped only onto this list: a release over any other window moves nothing.
     CPoint screen = point;
     ClientToScreen(&screen);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,7 @@ public:
     void OnBeginDrag(NMHDR* header, LRESULT* result);
     void OnMouseMove(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
+    void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -71,6 +73,8 @@ private:
     int editColumn_ = -1;
     std::vector<std::string> editChoices_;
     int lastWidth_ = 0;
+    void EndDragImage();
     bool dragging_ = false;
     int dragStart_ = -1;
+    std::unique_ptr<CImageList> dragImage_;  // the dragged row's picture, from the drag's start to its end
 };

@@ -83,6 +83,8 @@ END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
 CMainFrame::~CMainFrame() {
+    // A page being saved may still be asking the user: it learns that the frame went.
+    *alive_ = false;
     for (HDIB dib : waitingScans_) GlobalFree(dib);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "platform/afx/afxwin.h"
@@ -128,5 +129,8 @@ private:
     // messages); they are saved in turn afterwards. Owned until then.
     std::deque<HDIB> waitingScans_;
     bool savingScan_ = false;
+    // False once the frame is gone: the frame may be closed and deleted
+    // while a page's question pumps messages.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     void saveScannedPage(HDIB dib);
 };

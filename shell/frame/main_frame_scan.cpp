@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
 #include "imaging/image_block.h"
 #include "ocrdoc/document/ocr_doc.h"
@@ -79,12 +80,14 @@ LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
     waitingScans_.push_back(dib);
     if (savingScan_) return 1;
     savingScan_ = true;
-    while (!waitingScans_.empty()) {
+    const std::shared_ptr<bool> alive = alive_;
+    while (*alive && !waitingScans_.empty()) {
         HDIB next = waitingScans_.front();
         waitingScans_.pop_front();
         saveScannedPage(next);
     }
-    savingScan_ = false;
+    // Gone meanwhile: the frame freed the pages still waiting; nothing of it may be touched.
+    if (*alive) savingScan_ = false;
     return 1;
 }
 
@@ -106,9 +109,11 @@ void CMainFrame::saveScannedPage(HDIB dib) {
         name = replaceExtension(name, ".tif");
         fileBar_.SetScanName(name);
     }
+    // Each question pumps messages: the frame may be gone when it is answered.
+    const std::shared_ptr<bool> alive = alive_;
     const std::string folder = name.substr(0, name.size() - suite::PathLastPart(name).size());
     if (!folder.empty() && GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (app->MessageBox(withPercentOne(loadText(kAskCreateFolder), folder), "", MB_YESNO) != IDYES) {
+        if (app->MessageBox(withPercentOne(loadText(kAskCreateFolder), folder), "", MB_YESNO) != IDYES || !*alive) {
             GlobalFree(dib);
             return;
         }
@@ -118,12 +123,12 @@ void CMainFrame::saveScannedPage(HDIB dib) {
     bool replace = false;
     if (fileExists(name)) {
         const int answer = AskReplaceScannedFile(name);
-        if (answer == IDCANCEL) {
+        if (answer == IDCANCEL || !*alive) {
             GlobalFree(dib);
             return;
         }
         if (answer == IDNO) {
-            if (!app->PromptImageFileName(FALSE, nullptr, name, kSaveFlags, kImageFilter)) {
+            if (!app->PromptImageFileName(FALSE, nullptr, name, kSaveFlags, kImageFilter) || !*alive) {
                 GlobalFree(dib);
                 return;
             }
@@ -143,6 +148,7 @@ void CMainFrame::saveScannedPage(HDIB dib) {
     app->PutScannedDib(dib);
     doc->SetNextNewPageName(name, replace);
     SendMessage(WM_COMMAND, ID_PAGE_FROM_SCANNER, 0);
+    if (!*alive) return;  // the document's own messages pump too
     const std::string saved = doc->GetPathName().GetString();
     if (saved.empty() || !fileExists(saved)) {
         char text[600];

@@ -8,6 +8,8 @@
 #include "platform/afx/core/exception.h"
 #include "platform/afx/core/resource.h"
 #include "platform/afx/ui/app.h"
+#include "platform/afx/ui/menu.h"
+#include "platform/win/files.h"
 #include "platform/afx/ui/msgbox.h"
 #include "platform/afx/ui/ui_private.h"
 
@@ -240,20 +242,61 @@ void CRecentFileList::WriteList() {
     }
 }
 
-BOOL CRecentFileList::GetDisplayName(CString& name, int index, LPCTSTR, int, BOOL) const {
+BOOL CRecentFileList::GetDisplayName(CString& name, int index, LPCTSTR curDir, int curDirLength, BOOL atLeastName) const {
     if (index < 0 || index >= m_nSize || m_arrNames[static_cast<size_t>(index)].IsEmpty()) return FALSE;
     name = m_arrNames[static_cast<size_t>(index)];
+    // A file of the current folder shows by its name alone.
+    const CString folder = curDir && curDirLength > 0 ? CString(curDir).Left(curDirLength) : CString();
+    if (!folder.IsEmpty() && name.GetLength() > folder.GetLength() &&
+        name.Left(folder.GetLength()).CompareNoCase(folder) == 0) {
+        CString rest = name.Mid(folder.GetLength());
+        if (rest[0] == '\\' || rest[0] == '/') rest = rest.Mid(1);
+        else if (folder[folder.GetLength() - 1] != '\\' && folder[folder.GetLength() - 1] != '/') rest.Empty();
+        if (!rest.IsEmpty() && rest.FindOneOf("\\/") < 0) name = rest;
+    }
     if (m_nMaxDisplayLength > 0 && name.GetLength() > m_nMaxDisplayLength) {
+        // Too long: the start (drive or first folder), "...", and the file name.
         int cut = name.ReverseFind('\\');
-        if (cut < 0) cut = name.ReverseFind('/');
-        if (cut >= 0) name = CString("...") + name.Mid(cut);
+        if (name.ReverseFind('/') > cut) cut = name.ReverseFind('/');
+        const CString file = cut >= 0 ? name.Mid(cut) : name;
+        int head = name.FindOneOf("\\/");
+        CString shortName = head >= 0 && head < cut ? name.Left(head + 1) + "..." + file : CString("...") + file;
+        if (shortName.GetLength() > m_nMaxDisplayLength && atLeastName) shortName = file.Mid(cut >= 0 ? 1 : 0);
+        name = shortName;
     }
     return TRUE;
 }
 
 void CRecentFileList::UpdateMenu(CCmdUI* ui) {
     if (!ui) return;
-    ui->Enable(GetCount() > 0);
+    CMenu* menu = ui->m_pMenu;
+    if (m_strOriginal.IsEmpty() && menu && !ui->m_pSubMenu) menu->GetMenuString(ui->m_nIndex, m_strOriginal, MF_BYPOSITION);
+    if (GetCount() == 0 || !menu || ui->m_pSubMenu) {
+        // Nothing listed: the placeholder item with its own text, disabled.
+        if (menu && !ui->m_pSubMenu) {
+            for (int i = 1; i < m_nSize; ++i) menu->DeleteMenu(ui->m_nID + static_cast<UINT>(i), MF_BYCOMMAND);
+            if (!m_strOriginal.IsEmpty()) ui->SetText(m_strOriginal);
+        }
+        ui->Enable(FALSE);
+        return;
+    }
+    // The entries take the place of the placeholder (or of the entries shown before).
+    for (int i = 0; i < m_nSize; ++i) menu->DeleteMenu(ui->m_nID + static_cast<UINT>(i), MF_BYCOMMAND);
+    char folder[MAX_PATH + 1] = {};
+    const int folderLength = static_cast<int>(::GetCurrentDirectoryA(MAX_PATH, folder));
+    UINT at = ui->m_nIndex;
+    for (int i = 0; i < m_nSize; ++i) {
+        CString name;
+        if (!GetDisplayName(name, i, folder, folderLength)) continue;
+        name.Replace("&", "&&");  // an ampersand in a name is no mnemonic
+        CString text;
+        text.Format("&%d ", static_cast<int>((m_nStart + static_cast<UINT>(i) + 1) % 10));
+        menu->InsertMenu(at++, MF_STRING | MF_BYPOSITION, ui->m_nID + static_cast<UINT>(i), text + name);
+    }
+    // The caller's walk goes on after the last entry.
+    ui->m_nIndex = at - 1;
+    ui->m_nIndexMax = menu->GetMenuItemCount();
+    ui->m_bEnableChanged = TRUE;
 }
 
 // The application.
@@ -288,7 +331,7 @@ BOOL CWinApp::InitApplication() { return TRUE; }
 BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::ExitInstance() {
-    if (m_pRecentFileList) m_pRecentFileList->WriteList();
+    SaveStdProfileSettings();
     return static_cast<int>(m_msgCur.wParam);
 }
 
@@ -373,10 +416,13 @@ void CWinApp::LoadStdProfileSettings(UINT maxMru) {
         m_pRecentFileList = new CRecentFileList(0, "Recent File List", "File%d", static_cast<int>(maxMru));
         m_pRecentFileList->ReadList();
     }
+    m_nNumPreviewPages = GetProfileInt("Settings", "PreviewPages", 0);
 }
 
 void CWinApp::SaveStdProfileSettings() {
     if (m_pRecentFileList) m_pRecentFileList->WriteList();
+    // The default count is not written: programs that never set one leave no entry.
+    if (m_nNumPreviewPages != 0) WriteProfileInt("Settings", "PreviewPages", static_cast<int>(m_nNumPreviewPages));
 }
 
 void CWinApp::AddToRecentFileList(LPCTSTR path) {

@@ -26,7 +26,12 @@ public:
     virtual void Remove(int index);
     virtual void ReadList();
     virtual void WriteList();
+    // Puts the listed files into the menu in place of the item of `ui`
+    // ("&1 name", "&2 name", ...; the number wraps at 10), or, with none
+    // listed, leaves that item with its own text, disabled.
     virtual void UpdateMenu(CCmdUI* ui);
+    // Entry `index` as a menu shows it: by its name alone in `curDir`, cut
+    // with "..." when longer than the display length. FALSE when empty.
     BOOL GetDisplayName(CString& name, int index, LPCTSTR curDir, int curDirLength, BOOL atLeastName = TRUE) const;
 
     int m_nSize;
@@ -35,6 +40,7 @@ public:
     CString m_strEntryFormat;
     int m_nMaxDisplayLength;
     std::vector<CString> m_arrNames;
+    CString m_strOriginal;  // the placeholder item's text
 };
 
 #define ID_FILE_MRU_FILE1 0xE110
@@ -122,9 +128,11 @@ public:
     BOOL WriteProfileBinary(LPCTSTR section, LPCTSTR entry, LPBYTE data, UINT bytes);
     HKEY GetAppRegistryKey();
     HKEY GetSectionKey(LPCTSTR section);
-    // Reads the recent-file list (up to `maxMru` entries, section "Recent File List").
+    // Reads the recent-file list (up to `maxMru` entries, section "Recent
+    // File List") and "Settings"/"PreviewPages"; exit writes both back.
     void LoadStdProfileSettings(UINT maxMru = 4);
     void SaveStdProfileSettings();
+    UINT m_nNumPreviewPages = 0;  // pages a print preview shows at once (0: its own choice)
     virtual void AddToRecentFileList(LPCTSTR path);
 
     // Documents.

@@ -196,11 +196,15 @@ void ReportSize(WindowState* s) {
     Send(s->wnd, WM_SIZE, kind, MAKELPARAM(static_cast<WORD>(c.width()), static_cast<WORD>(c.height())));
 }
 
-void DeliverInput(HWND hwnd, QEvent* e) {
+void DeliverInput(HWND hwnd, QEvent* e, QObject* receiver) {
     WindowState* s = StateOf(hwnd);
     if (!s || !s->wnd || !s->widget) return;
     CWnd* wnd = s->wnd;
     QPointer<QWidget> widget = s->widget;
+    if (!receiver) {
+        auto* area = qobject_cast<QAbstractScrollArea*>(widget.data());
+        receiver = area ? area->viewport() : widget.data();
+    }
     bool def = true;
     SetModifiersFrom(e);
     switch (e->type()) {
@@ -260,7 +264,7 @@ void DeliverInput(HWND hwnd, QEvent* e) {
                 return;
             }
         }
-        QPoint p = ToClient(s, widget, m->position());
+        QPoint p = ToClient(s, receiver, m->position());
         UINT flags = KeyFlags(m->modifiers(), m->buttons());
         UINT msg = WM_MOUSEMOVE;
         int base = m->button() == Qt::RightButton ? WM_RBUTTONDOWN : m->button() == Qt::MiddleButton ? WM_MBUTTONDOWN : WM_LBUTTONDOWN;
@@ -399,7 +403,7 @@ bool Bridge::eventFilter(QObject* obj, QEvent* e) {
             s->queue->Post(std::move(m));
             return true;
         }
-        DeliverInput(hwnd, e);
+        DeliverInput(hwnd, e, obj);
         return true;
     }
     if (widget != s->widget) return false;  // helper widgets pass everything else

@@ -209,13 +209,24 @@ protected:
     }
 
     void mousePressEvent(QMouseEvent* e) override {
-        QTreeWidget::mousePressEvent(e);
-        pressItem_ = e->button() == Qt::LeftButton ? indexOfTopLevelItem(itemAt(e->position().toPoint())) : -1;
+        QTreeWidgetItem* under = itemAt(e->position().toPoint());
+        const bool plain = !(e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+        // A plain press on a row of a selection of several keeps the selection
+        // until the button comes up, so that the whole selection can be dragged.
+        keepSelection_ = e->button() == Qt::LeftButton && plain && under && under->isSelected() && selectedItems().size() > 1;
+        if (keepSelection_) {
+            setFocus(Qt::MouseFocusReason);
+            setCurrentItem(under, 0, QItemSelectionModel::NoUpdate);
+        } else {
+            QTreeWidget::mousePressEvent(e);
+        }
+        pressItem_ = e->button() == Qt::LeftButton ? indexOfTopLevelItem(under) : -1;
         pressPt_ = e->position().toPoint();
         dragged_ = false;
     }
     void mouseMoveEvent(QMouseEvent* e) override {
-        QTreeWidget::mouseMoveEvent(e);
+        // Moving with the button down from a row drags it; it does not sweep a selection.
+        if (pressItem_ < 0 || !(e->buttons() & Qt::LeftButton)) QTreeWidget::mouseMoveEvent(e);
         QPoint d = e->position().toPoint() - pressPt_;
         if (pressItem_ >= 0 && !dragged_ && (e->buttons() & Qt::LeftButton) && (std::abs(d.x()) > kDragDistance || std::abs(d.y()) > kDragDistance)) {
             dragged_ = true;
@@ -232,6 +243,9 @@ protected:
         QTreeWidget::mouseReleaseEvent(e);
         if (!StateOf(self)) return;
         bool dragged = dragged_;
+        if (keepSelection_ && !dragged && pressItem_ >= 0)
+            if (QTreeWidgetItem* it = topLevelItem(pressItem_)) setCurrentItem(it, 0, QItemSelectionModel::ClearAndSelect);
+        keepSelection_ = false;
         pressItem_ = -1;
         dragged_ = false;
         if (dragged || (e->button() != Qt::LeftButton && e->button() != Qt::RightButton)) return;
@@ -249,6 +263,7 @@ private:
     int pressItem_ = -1;
     QPoint pressPt_;
     bool dragged_ = false;
+    bool keepSelection_ = false;  // the press left a selection of several for a drag
 };
 
 QTreeWidgetItem* ItemAt(const CWnd* w, int index) {

@@ -206,8 +206,11 @@ void ReportSize(WindowState* s);
 // `wantDefault` reports whether the window asked for default processing (or
 // had no handler).
 LRESULT Deliver(CWnd* wnd, UINT message, WPARAM wParam, LPARAM lParam, bool* wantDefault);
-// Delivers a queued keyboard/mouse event (removed from the queue by a pump).
-void DeliverInput(HWND hwnd, QEvent* event);
+// Delivers a keyboard/mouse event (as it comes, or removed from the queue by
+// a pump). A mouse event's position is in `receiver`'s coordinates; without
+// one, in those of the widget that takes the window's mouse input (a scroll
+// area's viewport, else the window's widget).
+void DeliverInput(HWND hwnd, QEvent* event, QObject* receiver = nullptr);
 
 // The application instance of the window system, created on first use.
 void EnsureApplication();

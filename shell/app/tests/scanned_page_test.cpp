@@ -120,5 +120,48 @@ TEST_F(ScannedPage, ARefusedFolderDropsThePage) {
     EXPECT_EQ(app_->PageListRowCount(), 0);
 }
 
+TEST_F(ScannedPage, PagesArrivingWhileOneIsAskedAboutWaitAndAreSavedInOrder) {
+    std::ofstream(native("OR001.tif")) << "the earlier scan";
+    app_->SetScanName(scanName("OR001.tif"));
+    // The feeder's next two pages come while the first page's question is up.
+    int rowsWhileAsking = -1;
+    app_->whileAsking = [&](const std::string&) {
+        arrive(MakeDib(640, 400, 1));
+        arrive(MakeDib(960, 600, 1));
+        rowsWhileAsking = app_->PageListRowCount();
+    };
+    AfxTestScript::QueueAnswer(IDYES);
+    arrive(MakeDib(320, 200, 1));
+    EXPECT_EQ(rowsWhileAsking, 0) << "the waiting pages are not saved inside the question";
+    ASSERT_EQ(app_->PageListRowCount(), 3);
+    const std::string first = app_->PageListItemText(0, kPageListPath);
+    const std::string second = app_->PageListItemText(1, kPageListPath);
+    const std::string third = app_->PageListItemText(2, kPageListPath);
+    EXPECT_EQ(first, scanName("OR001.tif"));
+    EXPECT_NE(second, first);
+    EXPECT_NE(third, second);
+    // In the order they came: the larger the page, the larger its file.
+    auto size = [&](const std::string& listed) { return fs::file_size(native(std::string(suite::PathLastPart(listed)))); };
+    EXPECT_NE(size(first), 16u);
+    EXPECT_LT(size(first), size(second));
+    EXPECT_LT(size(second), size(third));
+}
+
+TEST_F(ScannedPage, AFrameClosedWhileAPageIsAskedAboutDropsThePagesSafely) {
+    std::ofstream(native("OR001.tif")) << "the earlier scan";
+    app_->SetScanName(scanName("OR001.tif"));
+    app_->whileAsking = [&](const std::string&) {
+        arrive(MakeDib(640, 400, 1));  // waits behind the asked page
+        frame->DestroyWindow();        // and the user closes the program meanwhile
+    };
+    AfxTestScript::QueueAnswer(IDYES);
+    // By its handle, as the scanner glue sends it: the frame object goes during the call.
+    ::SendMessage(frame->GetSafeHwnd(), WM_SCANIMAGE, reinterpret_cast<WPARAM>(MakeDib(320, 200, 1)), 0);
+    EXPECT_EQ(app_->m_pMainWnd, nullptr);
+    EXPECT_EQ(fs::file_size(native("OR001.tif")), 16u) << "nothing written for a frame that went";
+    EXPECT_FALSE(fs::exists(native("OR002.tif")));
+    frame = nullptr;
+}
+
 }  // namespace
 }  // namespace scribanttest

@@ -28,6 +28,16 @@ class TestScribantApp : public CScribantApp {
 public:
     WORD language = 0x804;
     std::vector<std::string> messages;
+    // Run once, with the text, when the next message box comes up (before
+    // its scripted answer): what happens while a real one pumps messages.
+    std::function<void(const std::string&)> whileAsking;
+    int MessageBox(const std::string& text, const std::string& caption, UINT style) override {
+        if (auto run = std::move(whileAsking)) {
+            whileAsking = nullptr;
+            run(text);
+        }
+        return CScribantApp::MessageBox(text, caption, style);
+    }
 
 protected:
     WORD ReadSystemLanguage() const override { return language; }

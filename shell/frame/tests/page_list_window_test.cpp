@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/afx/ui/testing.h"
 #include "shell/frame/file_list_ctrl.h"
 #include "shell/frame/tests/chrome_fixture.h"
 
@@ -170,6 +171,48 @@ TEST_F(PageListWindow, ADragReleasedOutsideTheListMovesNothing) {
     list_.OnBeginDrag(&note.hdr, &result);
     list_.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5000, 5000));
     EXPECT_EQ(Names(), before);
+}
+
+
+TEST_F(PageListWindow, AMouseDragCarriesTheRowsPictureAndDropsTheRunBelowTheCursor) {
+    // Row 1 clicked, then Shift pressed on row 2: a run of two, the drag beginning on row 2.
+    AfxTestClick(&list_, CellPoint(1, 0));
+    const CPoint from = CellPoint(2, 0);
+    AfxTestMouse(&list_, WM_LBUTTONDOWN, from, MK_SHIFT);
+    ASSERT_EQ(list_.SelectedRows(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(CImageList::GetDragImage(nullptr, nullptr), nullptr);
+    // Past the drag distance the list begins the drag: the picture shows with its hot spot at the cursor.
+    const CPoint over = CellPoint(6, 0);
+    AfxTestMouse(&list_, WM_MOUSEMOVE, CPoint(from.x, from.y + 8), MK_LBUTTON);
+    AfxTestMouse(&list_, WM_MOUSEMOVE, over, MK_LBUTTON);
+    POINT at{}, hot{};
+    CImageList* picture = CImageList::GetDragImage(&at, &hot);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(CPoint(hot), CPoint(8, 8));
+    CPoint screen = over;
+    list_.ClientToScreen(&screen);
+    EXPECT_EQ(CPoint(at), screen);
+    EXPECT_GT(picture->GetIconSize().cx, 0);
+    AfxTestMouse(&list_, WM_LBUTTONUP, over, 0);
+    EXPECT_EQ(CImageList::GetDragImage(nullptr, nullptr), nullptr) << "the picture goes with the drag";
+    const std::vector<std::string> names = Names();
+    ASSERT_EQ(names.size(), 10u);
+    // Rows 1 and 2 go before the row 10 pixels below the cursor (row 7): after page6.
+    EXPECT_EQ(names, (std::vector<std::string>{"C:\\pages\\page0.tif", "C:\\pages\\page3.tif", "C:\\pages\\page4.tif",
+                                               "C:\\pages\\page5.tif", "C:\\pages\\page6.tif", "C:\\pages\\page1.tif",
+                                               "C:\\pages\\page2.tif", "C:\\pages\\page7.tif", "C:\\pages\\page8.tif",
+                                               "C:\\pages\\page9.tif"}));
+    EXPECT_EQ(modified_, 1);
+    EXPECT_FALSE(opened_.empty());
+}
+
+TEST_F(PageListWindow, AListGoingInTheMiddleOfADragTakesThePictureWithIt) {
+    const CPoint from = CellPoint(4, 0);
+    AfxTestMouse(&list_, WM_LBUTTONDOWN, from, 0);
+    AfxTestMouse(&list_, WM_MOUSEMOVE, CPoint(from.x, from.y + 30), MK_LBUTTON);
+    ASSERT_NE(CImageList::GetDragImage(nullptr, nullptr), nullptr);
+    list_.DestroyWindow();
+    EXPECT_EQ(CImageList::GetDragImage(nullptr, nullptr), nullptr);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <string>
 
 #include "platform/afx/ui/listctrl.h"
 #include "platform/afx/ui/testing.h"
@@ -183,6 +184,76 @@ TEST_F(ListTest, ClicksReportRowsAndEmptySpaceAndDragsBeginOnRows) {
     AfxTestMouse(&list, WM_LBUTTONUP, CPoint(start.x, start.y + 30));
     EXPECT_EQ(parent.drags, (std::vector<int>{1}));
     EXPECT_EQ(parent.clicks.size(), 2u);  // the drag was no click
+}
+
+// A list that notes where its mouse messages say the mouse is.
+class MouseNotingList : public CListCtrl {
+public:
+    std::vector<CPoint> downs, moves;
+    afx_msg void OnLButtonDown(UINT flags, CPoint point) {
+        downs.push_back(point);
+        CListCtrl::OnLButtonDown(flags, point);
+    }
+    afx_msg void OnMouseMove(UINT flags, CPoint point) {
+        moves.push_back(point);
+        CListCtrl::OnMouseMove(flags, point);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(MouseNotingList, CListCtrl)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_MOUSEMOVE()
+END_MESSAGE_MAP()
+
+TEST(ReportMouse, MessagesCarryClientPointsAndADragFromASelectionKeepsIt) {
+    EnsureUi();
+    ListParent parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "Lists", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr));
+    MouseNotingList list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT, CRect(0, 0, 380, 250), &parent, 30));
+    list.InsertColumn(0, "Page", LVCFMT_LEFT, 150);
+    for (int i = 0; i < 8; ++i) list.InsertItem(i, ("page" + std::to_string(i) + ".tif").c_str());
+    parent.ShowWindow(SW_SHOW);
+    auto rowPoint = [&](int row) {
+        CRect r;
+        list.GetItemRect(row, &r, LVIR_BOUNDS);
+        return CPoint(r.left + 20, r.CenterPoint().y);
+    };
+    auto selected = [&] {
+        std::vector<int> rows;
+        for (int r = 0; r < list.GetItemCount(); ++r)
+            if (list.GetItemState(r, LVIS_SELECTED)) rows.push_back(r);
+        return rows;
+    };
+    // The points are the list's client points (below the header), the ones the row rectangles use.
+    AfxTestClick(&list, rowPoint(2));
+    ASSERT_FALSE(list.downs.empty());
+    EXPECT_EQ(list.downs.back(), rowPoint(2));
+    EXPECT_EQ(list.HitTest(list.downs.back()), 2);
+    // Rows 2 to 4 selected; a plain press on row 3 keeps them for a drag.
+    AfxTestMouse(&list, WM_LBUTTONDOWN, rowPoint(4), MK_SHIFT);
+    AfxTestMouse(&list, WM_LBUTTONUP, rowPoint(4), MK_SHIFT);
+    ASSERT_EQ(selected(), (std::vector<int>{2, 3, 4}));
+    AfxTestMouse(&list, WM_LBUTTONDOWN, rowPoint(3));
+    EXPECT_EQ(selected(), (std::vector<int>{2, 3, 4}));
+    // Moving with the button down drags: no row is swept into the selection.
+    AfxTestMouse(&list, WM_MOUSEMOVE, rowPoint(6), MK_LBUTTON);
+    ASSERT_FALSE(list.moves.empty());
+    EXPECT_EQ(list.moves.back(), rowPoint(6));
+    AfxTestMouse(&list, WM_LBUTTONUP, rowPoint(6));
+    EXPECT_EQ(parent.drags, (std::vector<int>{3}));
+    EXPECT_EQ(selected(), (std::vector<int>{2, 3, 4}));
+    // A press and release without a drag makes the row the only selected one.
+    AfxTestClick(&list, rowPoint(3));
+    EXPECT_EQ(selected(), (std::vector<int>{3}));
+    // From a single row, too, moving drags rather than sweeping.
+    AfxTestMouse(&list, WM_LBUTTONDOWN, rowPoint(1));
+    AfxTestMouse(&list, WM_MOUSEMOVE, rowPoint(5), MK_LBUTTON);
+    AfxTestMouse(&list, WM_LBUTTONUP, rowPoint(5));
+    EXPECT_EQ(parent.drags, (std::vector<int>{3, 1}));
+    EXPECT_EQ(selected(), (std::vector<int>{1}));
+    list.DestroyWindow();
+    parent.DestroyWindow();
 }
 
 TEST_F(ListTest, StatesBeyondSelectionAndCheckBoxes) {

@@ -7,6 +7,8 @@
 #include <QFile>
 
 #include <cstdlib>
+#include <vector>
+#include <string>
 
 #include "platform/afx/ui/tests/test_app.h"
 
@@ -172,6 +174,76 @@ TEST(RecentFiles, MostRecentFirstWithoutRepeats) {
     EXPECT_TRUE(list[2].IsEmpty());
     list.Add("");
     EXPECT_EQ(list.GetCount(), 2);
+}
+
+
+// The items of `menu` as "text|enabled" lines.
+std::vector<std::string> MenuLines(CMenu& menu) {
+    std::vector<std::string> lines;
+    for (UINT i = 0; i < menu.GetMenuItemCount(); ++i) {
+        CString text;
+        menu.GetMenuString(i, text, MF_BYPOSITION);
+        const bool grey = (menu.GetMenuState(i, MF_BYPOSITION) & MF_GRAYED) != 0;
+        lines.push_back(std::string(text.GetString()) + (grey ? "|off" : "|on"));
+    }
+    return lines;
+}
+
+TEST(RecentFiles, TheMenuShowsNumberedEntriesInPlaceOfItsPlaceholder) {
+    EnsureUi();
+    CMenu file;
+    ASSERT_TRUE(file.CreatePopupMenu());
+    file.AppendMenu(MF_STRING, ID_FILE_OPEN, "Open");
+    file.AppendMenu(MF_STRING, ID_FILE_MRU_FILE1, "Recent files");
+    file.AppendMenu(MF_STRING, ID_APP_EXIT, "Exit");
+    CRecentFileList list(0, "Recent File List", "File%d", 11, 20);
+    auto update = [&] {
+        CCmdUI ui;
+        ui.m_pMenu = &file;
+        ui.m_nIndex = 1;
+        ui.m_nID = ID_FILE_MRU_FILE1;
+        ui.m_nIndexMax = file.GetMenuItemCount();
+        list.UpdateMenu(&ui);
+        return ui.m_nIndex;
+    };
+    // Nothing listed: the placeholder stays, disabled.
+    update();
+    EXPECT_EQ(MenuLines(file), (std::vector<std::string>{"Open|on", "Recent files|off", "Exit|on"}));
+    list.Add("C:\\pages\\R&D.tif");
+    list.Add("C:\\a very long folder name\\deeper\\page.tif");
+    EXPECT_EQ(update(), 2u) << "the walk goes on after the last entry";
+    EXPECT_EQ(MenuLines(file), (std::vector<std::string>{"Open|on", "&1 C:\\...\\page.tif|on", "&2 C:\\pages\\R&&D.tif|on",
+                                                         "Exit|on"}));
+    // Shown again: the same entries, none twice.
+    update();
+    EXPECT_EQ(file.GetMenuItemCount(), 4u);
+    // The eleventh entry is numbered 1 again (the numbers are single keys).
+    for (int i = 3; i <= 11; ++i) list.Add(("C:\\p\\" + std::to_string(i) + ".tif").c_str());
+    update();
+    ASSERT_EQ(file.GetMenuItemCount(), 13u);
+    CString tenth, eleventh;
+    file.GetMenuString(10, tenth, MF_BYPOSITION);
+    file.GetMenuString(11, eleventh, MF_BYPOSITION);
+    EXPECT_STREQ(tenth, "&0 C:\\...\\page.tif");
+    EXPECT_STREQ(eleventh, "&1 C:\\pages\\R&&D.tif");
+    // Emptied: the placeholder again, with its own text.
+    for (int i = 0; i < 11; ++i) list.Remove(0);
+    update();
+    EXPECT_EQ(MenuLines(file), (std::vector<std::string>{"Open|on", "Recent files|off", "Exit|on"}));
+}
+
+TEST(RecentFiles, FilesOfTheCurrentFolderShowByName) {
+    CRecentFileList list(0, "Recent File List", "File%d", 4, 30);
+    list.Add("C:\\work\\scans\\one.tif");
+    list.Add("C:\\work\\scans\\sub\\two.tif");
+    CString name;
+    ASSERT_TRUE(list.GetDisplayName(name, 1, "C:\\work\\scans", 13));
+    EXPECT_STREQ(name, "one.tif");
+    ASSERT_TRUE(list.GetDisplayName(name, 0, "C:\\work\\scans", 13));
+    EXPECT_STREQ(name, "C:\\work\\scans\\sub\\two.tif") << "in a folder below: the whole path";
+    ASSERT_TRUE(list.GetDisplayName(name, 1, "C:\\work\\sc", 11));
+    EXPECT_STREQ(name, "C:\\work\\scans\\one.tif") << "a folder whose name only begins alike";
+    EXPECT_FALSE(list.GetDisplayName(name, 2, nullptr, 0));
 }
 
 }  // namespace
