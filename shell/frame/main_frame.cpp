@@ -208,6 +208,9 @@ void CMainFrame::ShowTextRow() { splitter_.ShowRow(); }
 void CMainFrame::ClearProgress() {
     progress_.Clear();
     SetPaneText(1, "");
+    // The pane draws itself from the progress, not from its text: the text
+    // may not have changed, so the bar is painted again here.
+    RefreshProgress();
 }
 
 void CMainFrame::DrawProgress(int first, int last, int current) {

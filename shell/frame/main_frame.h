@@ -1,4 +1,4 @@
-// The main window of Scribant: the page view above the text view in a
+// The main window of Scribant: the text view above the page view in a
 // splitter whose text row can be hidden, the file bar with the page list at a
 // side edge, a tool bar and the nine-pane status bar whose pane 1 doubles as
 // the progress bar.

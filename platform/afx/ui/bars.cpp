@@ -24,6 +24,14 @@ const QColor kFace(0xF0, 0xF0, 0xF0);
 const QColor kShadow(0xA0, 0xA0, 0xA0);
 const QColor kHighlight(0xFF, 0xFF, 0xFF);
 
+// Bars draw straight into the DC's image: keep that drawing inside the part
+// being painted, as the DC's own drawing is, so nothing is drawn twice over
+// what the erase left standing.
+void ClipToPaint(QPainter& p, CDC* dc) {
+    CRect box;
+    if (::GetClipBox(dc->GetSafeHdc(), &box) != ERROR) p.setClipRect(QRect(box.left, box.top, box.Width(), box.Height()));
+}
+
 void Edge3D(QPainter& p, const QRect& r, bool sunken) {
     p.setPen(sunken ? kShadow : kHighlight);
     p.drawLine(r.topLeft(), r.topRight());
@@ -144,6 +152,7 @@ void CControlBar::DoPaint(CDC* dc) {
     QImage* img = dc ? AfxDCImage(dc->GetSafeHdc()) : nullptr;
     if (!img) return;
     QPainter p(img);
+    ClipToPaint(p, dc);
     QRect r = img->rect();
     if (m_dwBarStyle & CBRS_BORDER_TOP) {
         p.setPen(kShadow);
@@ -161,7 +170,12 @@ void CControlBar::OnPaint() {
 }
 
 BOOL CControlBar::OnEraseBkgnd(CDC* dc) {
-    if (QImage* img = dc ? AfxDCImage(dc->GetSafeHdc()) : nullptr) QPainter(img).fillRect(img->rect(), kFace);
+    // Through the DC, so only the part being painted is erased: a bar that
+    // repaints one button must not lose the rest of what it drew.
+    if (!dc) return TRUE;
+    CRect client;
+    GetClientRect(&client);
+    dc->FillSolidRect(&client, RGB(kFace.red(), kFace.green(), kFace.blue()));
     return TRUE;
 }
 
@@ -892,6 +906,7 @@ void CToolBar::OnPaint() {
     QImage* img = AfxDCImage(dc.GetSafeHdc());
     if (!img) return;
     QPainter p(img);
+    ClipToPaint(p, &dc);
     const QImage* well = Wells().count(this) ? &Wells()[this] : nullptr;
     for (int i = 0; i < static_cast<int>(m_buttons.size()); ++i) {
         const Button& b = m_buttons[static_cast<size_t>(i)];
@@ -1190,6 +1205,7 @@ void CStatusBar::OnPaint() {
         QRect q(r.left, r.top, r.Width(), r.Height());
         {
             QPainter p(img);
+            ClipToPaint(p, &dc);
             if (!(pane.style & SBPS_NOBORDERS)) Edge3D(p, q.adjusted(0, 0, -1, -1), !(pane.style & SBPS_POPOUT));
             if (!(pane.style & (SBPS_OWNERDRAW | SBPS_DISABLED)) && !pane.text.IsEmpty()) {
                 p.setPen(Qt::black);

@@ -104,6 +104,8 @@ TEST_F(MainFrame, PageListRowsAreFoundByExactName) {
 }
 
 TEST_F(MainFrame, StatusPanesAndProgress) {
+    frame->MoveWindow(0, 0, 800, 600);
+    frame->RecalcLayout();
     app_->SetStatusPaneText(kStatusLanguage, "简体");
     EXPECT_EQ(app_->StatusPaneText(kStatusLanguage), "简体");
     EXPECT_EQ(app_->StatusPaneText(12), "");
@@ -117,8 +119,18 @@ TEST_F(MainFrame, StatusPanesAndProgress) {
     CRect pane;
     frame->StatusBar().GetItemRect(1, &pane);
     EXPECT_LE(frame->Progress().Filled(), std::max(pane.Width(), 120));
+    const CPoint inPane(pane.left + 4, pane.top + pane.Height() / 2);
+    auto pixel = [&] {
+        CDC* dc = frame->StatusBar().GetDC();
+        const COLORREF c = dc ? dc->GetPixel(inPane) : CLR_INVALID;
+        frame->StatusBar().ReleaseDC(dc);
+        return c;
+    };
+    EXPECT_EQ(pixel(), RGB(0, 0, 128));
+    // Cleared: the navy bar goes at once, though the pane's text stays empty.
     app_->ClearProgress();
     EXPECT_FALSE(frame->Progress().Active());
+    EXPECT_NE(pixel(), RGB(0, 0, 128));
 }
 
 TEST_F(MainFrame, TheScanNameBoxStartsWithTheStoredNameAndKeepsItAtClose) {

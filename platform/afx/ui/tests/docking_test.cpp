@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include <QImage>
+#include <QWidget>
+
 #include "platform/afx/ui/bars.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/tests/sample_ids.h"
@@ -319,6 +322,46 @@ TEST(DockingFrame, WithoutDockBarsABarSitsAlongTheEdgeItself) {
     EXPECT_FALSE(bar.IsFloating());
     bar.DestroyWindow();
     frame->DestroyWindow();
+}
+
+
+// A bar that paints only what waits to be painted, in one colour, as a flat
+// tool bar redrawing one button does.
+class OneColourBar : public CToolBar {
+public:
+    COLORREF colour = RGB(255, 0, 0);
+    afx_msg void OnPaint() {
+        CPaintDC dc(this);
+        CRect client;
+        GetClientRect(&client);
+        dc.FillSolidRect(&client, colour);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(OneColourBar, CToolBar)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+TEST_F(DockingTest, RepaintingPartOfABarErasesOnlyThatPart) {
+    OneColourBar bar;
+    ASSERT_TRUE(bar.CreateEx(frame) && bar.LoadToolBar(IDR_MAINFRAME));
+    frame->RecalcLayout();
+    bar.Invalidate(TRUE);
+    bar.UpdateWindow();
+    CRect client;
+    bar.GetClientRect(&client);
+    ASSERT_GT(client.Width(), 60);
+    bar.colour = RGB(0, 0, 255);
+    CRect part(client.left + 10, client.top, client.left + 30, client.bottom);
+    bar.InvalidateRect(&part, TRUE);
+    bar.UpdateWindow();
+    QImage shot = bar.GetWidget()->grab().toImage();
+    const int y = client.Height() / 2;
+    EXPECT_EQ(shot.pixelColor(20, y), QColor(0, 0, 255));
+    // The rest keeps what the first painting drew (the erase took it all).
+    EXPECT_EQ(shot.pixelColor(5, y), QColor(255, 0, 0));
+    EXPECT_EQ(shot.pixelColor(50, y), QColor(255, 0, 0));
+    bar.DestroyWindow();
 }
 
 }  // namespace
