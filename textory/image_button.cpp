@@ -98,6 +98,7 @@ int CImageButton::SetTooltipText(LPCTSTR text, BOOL activate) {
     if (!m_tooltipCreated) {
         m_tooltip.Create(this);
         m_tooltip.Activate(FALSE);
+        m_tooltip.SetMaxTipWidth(400);
         m_tooltipCreated = true;
     }
     m_tooltipText = text;

@@ -1,6 +1,6 @@
 // The launcher started for real: a copy of it sits in a temporary folder
 // beside copies of the recording program named Scribant and Textory, which
-// write what they were given to "<name>.record" in $PROBE_LOG.
+// write what they were given to "<name>.record" in $SUITE_RECORDER_DIR.
 #include "feedgate/feedgate_launch.h"
 
 #include <fcntl.h>
@@ -36,14 +36,14 @@ protected:
         log = scratch / "log";
         fs::create_directories(apps);
         fs::create_directories(log);
-        ::setenv("PROBE_LOG", log.c_str(), 1);
-        ::unsetenv("PROBE_EXIT");
-        ::unsetenv("PROBE_DELAY_MS");
+        ::setenv("SUITE_RECORDER_DIR", log.c_str(), 1);
+        ::unsetenv("SUITE_RECORDER_EXIT");
+        ::unsetenv("SUITE_RECORDER_HANG_MS");
     }
     void TearDown() override {
-        ::unsetenv("PROBE_LOG");
-        ::unsetenv("PROBE_EXIT");
-        ::unsetenv("PROBE_DELAY_MS");
+        ::unsetenv("SUITE_RECORDER_DIR");
+        ::unsetenv("SUITE_RECORDER_EXIT");
+        ::unsetenv("SUITE_RECORDER_HANG_MS");
     }
 
     void install(const std::string& builtName, const std::string& folder, const std::string& name) {
@@ -52,8 +52,8 @@ protected:
     }
     void installAll() {
         install("Feedgate", apps, "Feedgate");
-        install("probe_child", apps, "Scribant");
-        install("probe_child", apps, "Textory");
+        install("suite_recorder", apps, "Scribant");
+        install("suite_recorder", apps, "Textory");
     }
 
     // Runs the launcher copy with native arguments in `cwd`, with `path` as PATH.
@@ -149,13 +149,13 @@ TEST_F(FeedgateLaunch, ScribantIsFoundInTheCurrentFolderThenOnThePath) {
     const std::string onPath = scratch / "bin";
     fs::create_directories(here);
     fs::create_directories(onPath);
-    install("probe_child", onPath, "Scribant");
+    install("suite_recorder", onPath, "Scribant");
     LauncherRun run = runFeedgate({"a.jpg"}, here, onPath + ":/usr/bin:/bin");
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_EQ(field(record("Scribant"), "folder"), onPath);
 
     fs::remove(log + "/Scribant.record");
-    install("probe_child", here, "Scribant");
+    install("suite_recorder", here, "Scribant");
     run = runFeedgate({"a.jpg"}, here, onPath + ":/usr/bin:/bin");
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_EQ(field(record("Scribant"), "folder"), here);
@@ -165,7 +165,7 @@ TEST_F(FeedgateLaunch, SeveralFilesGoToTextoryInTheLaunchersFolder) {
     installAll();
     const std::string a = scratch / "a.bmp";
     const std::string b = scratch / "b c.bmp";
-    ::setenv("PROBE_DELAY_MS", "100", 1);
+    ::setenv("SUITE_RECORDER_HANG_MS", "100", 1);
     LauncherRun run = runFeedgate({a, b}, scratch.path());
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     Strings textory = record("Textory", 0);
@@ -177,7 +177,7 @@ TEST_F(FeedgateLaunch, SeveralFilesGoToTextoryInTheLaunchersFolder) {
 
 TEST_F(FeedgateLaunch, OtherKindsGoToTextoryAndItsStatusIsTheLaunchers) {
     installAll();
-    ::setenv("PROBE_EXIT", "7", 1);
+    ::setenv("SUITE_RECORDER_EXIT", "7", 1);
     for (const char* name : {"page.pdf", "page.png", "page.jpeg", "page.tiff", "page"}) {
         fs::remove(log + "/Textory.record");
         const std::string file = scratch / name;
@@ -213,13 +213,13 @@ TEST_F(FeedgateLaunch, AMissingProgramIsReportedWithANonZeroExit) {
 }
 
 TEST_F(FeedgateLaunch, TheWaitForTextoryIsBounded) {
-    install("probe_child", apps, "Textory");
+    install("suite_recorder", apps, "Textory");
     feedgate::LaunchSettings settings;
     settings.programFolder = apps;
     settings.textoryWaitMs = 200;
     settings.errors = nullptr;
-    ::setenv("PROBE_EXIT", "9", 1);
-    ::setenv("PROBE_DELAY_MS", "1500", 1);
+    ::setenv("SUITE_RECORDER_EXIT", "9", 1);
+    ::setenv("SUITE_RECORDER_HANG_MS", "1500", 1);
     const auto start = std::chrono::steady_clock::now();
     // Still running when the bound passes: the launcher ends with 0.
     EXPECT_EQ(feedgate::Launch("\"x.pdf\"", settings), 0);
@@ -227,7 +227,7 @@ TEST_F(FeedgateLaunch, TheWaitForTextoryIsBounded) {
     EXPECT_EQ(arguments(record("Textory")), Strings{"x.pdf"});
 
     fs::remove(log + "/Textory.record");
-    ::setenv("PROBE_DELAY_MS", "300", 1);
+    ::setenv("SUITE_RECORDER_HANG_MS", "300", 1);
     settings.textoryWaitMs = 10000;
     EXPECT_EQ(feedgate::Launch("\"y.pdf\"", settings), 9);
     EXPECT_EQ(arguments(record("Textory", 0)), Strings{"y.pdf"});
@@ -235,7 +235,7 @@ TEST_F(FeedgateLaunch, TheWaitForTextoryIsBounded) {
 }
 
 TEST_F(FeedgateLaunch, ALoneQuoteIsHandedToTextoryUnchanged) {
-    install("probe_child", apps, "Textory");
+    install("suite_recorder", apps, "Textory");
     feedgate::LaunchSettings settings;
     settings.programFolder = apps;
     settings.errors = nullptr;
@@ -244,18 +244,14 @@ TEST_F(FeedgateLaunch, ALoneQuoteIsHandedToTextoryUnchanged) {
 }
 
 TEST_F(FeedgateLaunch, AnUnquotedJpegGoesToScribantAsGiven) {
-    // The launcher runs in this test program here, so the program folder it
-    // searches first is the build's, where the real Scribant now lies.
-    if (fs::exists(suite::ProgramFolder() + "/Scribant"))
-        GTEST_SKIP() << "the real Scribant beside the tests would be started instead of the probe";
-    install("probe_child", apps, "Scribant");
-    const char* oldPath = std::getenv("PATH");
-    const std::string saved = oldPath ? oldPath : "";
-    ::setenv("PATH", (apps + ":" + saved).c_str(), 1);
-    feedgate::LaunchSettings settings;
-    settings.programFolder = apps;
-    settings.errors = nullptr;
-    EXPECT_EQ(feedgate::Launch("C:\\Scans\\page.jpg", settings), 0);
-    ::setenv("PATH", saved.c_str(), 1);
-    EXPECT_EQ(arguments(record("Scribant")), Strings{"C:\\Scans\\page.jpg"});
+    // A launcher copy that passes its line on unquoted, beside the stand-in,
+    // so the program folder searched first holds the stand-in.
+    install("feedgate_line_launcher", apps, "Feedgate");
+    install("suite_recorder", apps, "Scribant");
+    LauncherRun run = runFeedgate({"C:\\Scans\\page.jpg"}, scratch.path());
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    Strings scribant = record("Scribant");
+    EXPECT_EQ(arguments(scribant), Strings{"C:\\Scans\\page.jpg"});
+    EXPECT_EQ(field(scribant, "folder"), apps);
+    EXPECT_FALSE(recorded("Textory"));
 }

@@ -345,7 +345,7 @@ TEST_F(Connectors, TheCardApplicationAnswersAfterItsCommandAndTakesEachFile) {
 }
 
 TEST_F(Connectors, AHangingApplicationEndsTheHandOffInBoundAndKeepsTheFiles) {
-    Install("ocr", 1, "harnel.dll", "Harnel ", fs::path(Bin()) / "suite_recorder_peer");
+    Install("ocr", 1, "harnel.dll", "Harnel ", fs::path(Bin()) / "suite_recorder");
     Ini("1", "Current Application Name", "harnel");
     const fs::path log = root / "recorder.txt";
     setenv("SUITE_RECORDER_LOG", log.c_str(), 1);

@@ -93,6 +93,28 @@ HRESULT resultOf(CURLcode code, long status) {
     }
 }
 
+struct MemorySink {
+    std::string* body;
+    std::int64_t cap;
+    bool tooLong = false;
+};
+
+size_t appendBody(char* data, size_t size, size_t count, void* user) {
+    auto* sink = static_cast<MemorySink*>(user);
+    const size_t bytes = size * count;
+    if (static_cast<std::int64_t>(sink->body->size() + bytes) > sink->cap) {
+        sink->tooLong = true;
+        return 0;
+    }
+    sink->body->append(data, bytes);
+    return bytes;
+}
+
+int abortWhenCancelled(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* cancel = static_cast<const std::atomic<bool>*>(user);
+    return cancel && cancel->load() ? 1 : 0;
+}
+
 bool endsWithExe(const std::string& name) {
     return name.size() >= 4 && suite::AnsiCompareNoCase(std::string_view(name).substr(name.size() - 4), ".exe") == 0;
 }
@@ -109,6 +131,43 @@ void SetUrlDownloadLimits(const UrlDownloadLimits& value) {
 UrlDownloadLimits GetUrlDownloadLimits() {
     std::lock_guard guard(limitsLock());
     return limits();
+}
+
+HRESULT FetchUrl(const std::string& url, std::int64_t maxBytes, const std::atomic<bool>* cancel, std::string& body,
+                 std::string* contentType) {
+    body.clear();
+    if (contentType) contentType->clear();
+    if (url.empty()) return E_INVALIDARG;
+    const UrlDownloadLimits l = GetUrlDownloadLimits();
+    const std::string address = AnsiToUtf8(url);
+    Curl curl = newCurl(address.c_str(), l);
+    if (!curl) return E_OUTOFMEMORY;
+    MemorySink sink{&body, std::min(maxBytes, l.maxBytes)};
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(curl.get(), CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(sink.cap));
+    curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, abortWhenCancelled);
+    curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancel));
+    const CURLcode code = curl_easy_perform(curl.get());
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        body.clear();
+        return E_ABORT;
+    }
+    long status = 0;
+    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
+    HRESULT result = resultOf(code, status);
+    if (sink.tooLong || code == CURLE_FILESIZE_EXCEEDED) result = INET_E_DOWNLOAD_FAILURE;
+    if (result != S_OK) {
+        body.clear();
+        SetLastError(ERROR_INTERNET_CONNECTION_ABORTED);
+        return result;
+    }
+    if (contentType) {
+        char* type = nullptr;
+        if (curl_easy_getinfo(curl.get(), CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) *contentType = type;
+    }
+    return S_OK;
 }
 
 }  // namespace suite

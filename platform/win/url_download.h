@@ -7,7 +7,9 @@
 #include "platform/win/folders.h"
 #include "platform/win/types.h"
 
+#include <atomic>
 #include <cstdint>
+#include <string>
 
 using LPUNKNOWN = void*;
 using LPBINDSTATUSCALLBACK = void*;
@@ -18,6 +20,9 @@ using LPBINDSTATUSCALLBACK = void*;
 #define INET_E_CANNOT_CONNECT (static_cast<HRESULT>(0x800C0004u))
 #define INET_E_CONNECTION_TIMEOUT (static_cast<HRESULT>(0x800C000Bu))
 #define E_OUTOFMEMORY (static_cast<HRESULT>(0x8007000Eu))
+#ifndef E_ABORT
+#define E_ABORT (static_cast<HRESULT>(0x80004004u))
+#endif
 
 #define FLAG_ICC_FORCE_CONNECTION 0x00000001u
 // Last errors of a failed download or check.
@@ -44,5 +49,12 @@ struct UrlDownloadLimits {
 };
 void SetUrlDownloadLimits(const UrlDownloadLimits& limits);
 UrlDownloadLimits GetUrlDownloadLimits();
+
+// Fetches `url` (ANSI text) into memory under the same waits as downloads,
+// with a cap of its own; `cancel` (may be null) ends the transfer soon after
+// it is set. S_OK with the whole body, else the error of URLDownloadToFileA
+// (E_ABORT when cancelled). `contentType` receives the server's type, if any.
+HRESULT FetchUrl(const std::string& url, std::int64_t maxBytes, const std::atomic<bool>* cancel, std::string& body,
+                 std::string* contentType = nullptr);
 
 }  // namespace suite

@@ -324,7 +324,7 @@ std::vector<std::string> ListFilesIn(const std::string& folder) {
 }
 
 TEST_F(RecipeHost, ListFileRecipesWriteOnePathALineAndStartTheProgram) {
-    Install("Dravel", 1, PeerProgram("suite_command_recorder"));
+    Install("Dravel", 1, PeerProgram("suite_recorder"));
     const OCRAPP_INTERFACE* t = Load("Dravel");
     ASSERT_EQ(t->OcrDetect(host.get()), 1);
     CStringArray files;
@@ -348,7 +348,7 @@ TEST_F(RecipeHost, ListFileRecipesWriteOnePathALineAndStartTheProgram) {
 }
 
 TEST_F(RecipeHost, QuenbyNamesItsListByTheTimeAndSwitchesOnDuplex) {
-    Install("Quenby", 1, PeerProgram("suite_command_recorder"));
+    Install("Quenby", 1, PeerProgram("suite_recorder"));
     const OCRAPP_INTERFACE* t = Load("Quenby");
     ASSERT_EQ(t->OcrDetect(host.get()), 1);
     CStringArray files;
@@ -384,7 +384,7 @@ std::string HandOffIni(const HostWorld& world) {
 }
 
 TEST_F(RecipeHost, HarnelHandsOverAFreshIniAndWaitsUntilItIsTaken) {
-    Install("Harnel", 1, PeerProgram("suite_command_recorder"));
+    Install("Harnel", 1, PeerProgram("suite_recorder"));
     const OCRAPP_INTERFACE* t = Load("Harnel");
     ASSERT_EQ(t->OcrDetect(host.get()), 1);
     // A stale ini of an earlier run leaves nothing behind in the new one.
@@ -410,7 +410,7 @@ TEST_F(RecipeHost, HarnelHandsOverAFreshIniAndWaitsUntilItIsTaken) {
 TEST_F(RecipeHost, HarnelComesBackWithinItsBoundWhenTheIniIsNeverTaken) {
     ::setenv("SUITE_RECORDER_KEEP", "1", 1);
     ::setenv("SUITE_HANDOFF_WAIT_MS", "2000", 1);
-    Install("Harnel", 1, PeerProgram("suite_command_recorder"));
+    Install("Harnel", 1, PeerProgram("suite_recorder"));
     const OCRAPP_INTERFACE* t = Load("Harnel");
     ASSERT_EQ(t->OcrDetect(host.get()), 1);
     CStringArray files;

@@ -2,11 +2,61 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 BEGIN_MESSAGE_MAP(CAdStatusBar, CStatusBar)
+    ON_WM_CREATE()
+    ON_WM_SIZE()
+    ON_WM_TIMER()
+    ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
+
+int CAdStatusBar::OnCreate(LPCREATESTRUCT cs) {
+    if (CStatusBar::OnCreate(cs) == -1) return -1;
+    if (!withBrowser_) return 0;
+    if (!CreateBrowser()) {
+        if (browser_.GetSafeHwnd()) browser_.DestroyWindow();
+        return -1;
+    }
+    return 0;
+}
+
+BOOL CAdStatusBar::CreateBrowser() {
+    CRect pane(0, 0, 0, 0);
+    if (static_cast<int>(m_panes.size()) > kBrowserPane) GetItemRect(kBrowserPane, &pane);
+    return browser_.Create(WS_VISIBLE, pane, this, kBrowserId);
+}
+
+BOOL CAdStatusBar::CreateWithoutBrowser(CWnd* parent) {
+    withBrowser_ = false;
+    return Create(parent);
+}
+
+void CAdStatusBar::PlaceBrowser() {
+    if (!browser_.GetSafeHwnd() || static_cast<int>(m_panes.size()) <= kBrowserPane) return;
+    CRect pane;
+    GetItemRect(kBrowserPane, &pane);
+    browser_.MoveWindow(&pane);
+}
+
+void CAdStatusBar::OnSize(UINT type, int cx, int cy) {
+    CStatusBar::OnSize(type, cx, cy);
+    PlaceBrowser();
+}
+
+LRESULT CAdStatusBar::OnMouseLeave(WPARAM, LPARAM) { return 0; }
+
+void CAdStatusBar::OnTimer(UINT_PTR) {}
+
+BOOL CAdStatusBar::Navigate(LPCTSTR address, DWORD flags, LPCTSTR targetFrame, LPCTSTR postData, DWORD postLength,
+                            LPCTSTR headers) {
+    if (!browser_.GetSafeHwnd() || !address) return FALSE;
+    if (postData && postLength == 0) postLength = static_cast<DWORD>(std::char_traits<char>::length(postData));
+    browser_.Navigate(address, flags, targetFrame, headers, postData, postLength);
+    return TRUE;
+}
 
 int CAdStatusBar::PaneAt(CPoint point) const {
     for (int i = 0; i < static_cast<int>(m_panes.size()); ++i) {

@@ -8,7 +8,11 @@
 
 #include "platform/win/memory.h"
 
+#include "platform/afx/ui/htmlhelp.h"
+#include "platform/win/process.h"
+#include "platform/win/url_download.h"
 #include "shell/app/scribant_app.h"
+#include "shell/frame/online_help.h"
 #include "shell/app/scribant_ids.h"
 #include "views/page_view/ocr_view.h"
 #include "platform/win/path.h"
@@ -39,6 +43,8 @@ constexpr UINT kIdNextPane = 32833;
 constexpr UINT kDroppedPathMax = 260;
 constexpr int kSideBarMinimum = 64;
 constexpr UINT kIdPdfToTxt = 32919;
+constexpr UINT kIdWebSearch = 32916;
+constexpr UINT kNetworkDown = 61489;
 // Pane widths in pixels; pane 0 (the prompt) takes what is left.
 constexpr int kPaneWidths[kStatusPanes] = {0, 120, 48, 48, 48, 40, 60, 40, 40};
 }  // namespace
@@ -68,6 +74,11 @@ ON_UPDATE_COMMAND_UI(kIdLayoutManagerOnly, OnUpdateLayoutManagerOnly)
 ON_COMMAND(kIdToggleInsert, OnToggleInsert)
 ON_MESSAGE(WM_SCANSTATE, OnScanState)
 ON_MESSAGE(WM_SCANIMAGE, OnScanImageArrived)
+ON_COMMAND(ID_HELP_FINDER, OnHelpFinder)
+ON_COMMAND(ID_HELP, OnHelp)
+ON_COMMAND(ID_CONTEXT_HELP, OnHelp)
+ON_COMMAND(kIdHelpOnline, OnHelpOnline)
+ON_COMMAND(kIdWebSearch, OnWebSearch)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
@@ -76,6 +87,24 @@ CMainFrame::~CMainFrame() {
 }
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
+    if (msg && msg->message == WM_KEYDOWN && searchEdit_.GetSafeHwnd() && ::GetFocus() == searchEdit_.m_hWnd) {
+        // The search box: the editing keys with Ctrl, every other Ctrl
+        // combination swallowed, Enter searches.
+        if (::GetKeyState(VK_CONTROL) < 0) {
+            switch (msg->wParam) {
+            case 'C': searchEdit_.SendMessage(WM_COPY); break;
+            case 'V': searchEdit_.SendMessage(WM_PASTE); break;
+            case 'X': searchEdit_.SendMessage(WM_CUT); break;
+            case 'Z': searchEdit_.SendMessage(EM_UNDO); break;
+            default: break;
+            }
+            return TRUE;
+        }
+        if (msg->wParam == VK_RETURN) {
+            OnWebSearch();
+            return TRUE;
+        }
+    }
     if (CScribantApp* app = ScribantApp(); app && app->Scanner().ProcessMessage(msg, m_hWnd)) return TRUE;
     return CFrameWnd::PreTranslateMessage(msg);
 }
@@ -90,13 +119,17 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
 int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     if (CFrameWnd::OnCreate(cs) == -1) return -1;
     DragAcceptFiles(TRUE);
+    // The header advert bar, hidden.
+    if (!headAd_.Create(this, CBRS_TOP, CDlgBarHeadAd::kBarId)) return -1;
+    headAd_.ShowWindow(SW_HIDE);
     // The main tool bar; the PDF conversions are not offered.
     if (!toolBar_.CreateEx(this) || !toolBar_.LoadToolBar(IDR_MAINFRAME)) return -1;
     for (UINT hidden : {kIdPdfToRtf, kIdPdfToTxt})
         if (const int i = toolBar_.CommandToIndex(hidden); i >= 0)
             toolBar_.SetButtonStyle(i, toolBar_.GetButtonStyle(i) | TBBS_HIDDEN);
     toolBar_.SetBarStyle(toolBar_.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
-    if (!statusBar_.Create(this)) return -1;
+    // A status bar whose browser cannot be made goes; one without it takes its place.
+    if (!statusBar_.Create(this) && !statusBar_.CreateWithoutBrowser(this)) return -1;
     UINT ids[kStatusPanes];
     for (UINT& id : ids) id = ID_SEPARATOR;
     statusBar_.SetIndicators(ids, kStatusPanes);
@@ -105,6 +138,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     // Pane 1 draws the progress of long work itself.
     statusBar_.SetPaneInfo(1, ID_SEPARATOR, SBPS_OWNERDRAW, kPaneWidths[1]);
     statusBar_.SetProgress(&progress_);
+    statusBar_.PlaceBrowser();
     // The menus show the tool bar's images; their accelerator texts stay as the menu has them.
     menuManager_.Install(this);
     menuManager_.LoadToolbar(IDR_MAINFRAME);
@@ -185,7 +219,48 @@ BOOL CMainFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* context) {
     // The page view sits at (0, 0) while the text row is hidden, else at (1, 0).
     const int pageRow = splitter_.HiddenRow() >= 0 ? 0 : 1;
     if (CWnd* page = splitter_.GetPane(pageRow, 0)) SetActiveView(static_cast<CView*>(page));
+    // The advert view, a hidden child below the splitter.
+    auto* ad = new CAdvertiseView;
+    if (!ad->Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 100, 100), this, CAdvertiseView::kChildId, nullptr)) return FALSE;
+    adView_ = ad;
     return TRUE;
+}
+
+void CMainFrame::WinHelp(DWORD_PTR, UINT) { OnHelpFinder(); }
+
+void CMainFrame::OnHelp() { WinHelp(0, 0); }
+
+void CMainFrame::OnHelpFinder() {
+    CScribantApp* app = ScribantApp();
+    if (!app) return;
+    const std::string reference = online_help::HelpFinderReference(app->ProgramFolder(), app->m_wSysLangID);
+    HtmlHelpA(m_hWnd, reference.c_str(), HH_DISPLAY_TOPIC, 0);
+}
+
+bool CMainFrame::OpenAddress(const std::string& address) {
+    const auto result =
+        reinterpret_cast<std::intptr_t>(ShellExecuteA(m_hWnd, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (result > 32) return true;
+    return statusBar_.Navigate(address.c_str(), 1) != FALSE;
+}
+
+void CMainFrame::OnHelpOnline() {
+    CScribantApp* app = ScribantApp();
+    if (!app) return;
+    const std::string target = online_help::OnlineHelpTarget(app->ProgramFolder(), [](const std::string& url) {
+        return InternetCheckConnectionA(url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
+    });
+    if (target.empty()) {
+        AfxMessageBox(kNetworkDown);
+        return;
+    }
+    OpenAddress(target);
+}
+
+void CMainFrame::OnWebSearch() {
+    CString text;
+    if (searchEdit_.GetSafeHwnd()) searchEdit_.GetWindowText(text);
+    OpenAddress(online_help::WebSearchAddress(text.GetString(), searchBar_.Engine()));
 }
 
 void CMainFrame::OnClose() {

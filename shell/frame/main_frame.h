@@ -11,6 +11,8 @@
 #include "shell/frame/file_manager_bar.h"
 #include "shell/frame/hide_splitter_wnd.h"
 #include "shell/frame/ad_status_bar.h"
+#include "shell/frame/advertise_view.h"
+#include "shell/frame/head_ad_bar.h"
 #include "shell/frame/cool_menu_manager.h"
 #include "shell/frame/my_contrl_bar.h"
 #include "shell/frame/search_tool_bar.h"
@@ -35,6 +37,15 @@ public:
     CToolBarEx& ToolBar() { return toolBar_; }
     CCoolMenuManager& MenuManager() { return menuManager_; }
     CSearchToolBar& SearchBar() { return searchBar_; }
+    // The search bar's text box (never created by the frame).
+    CEdit& SearchEdit() { return searchEdit_; }
+    CDlgBarHeadAd& HeadAdBar() { return headAd_; }
+    CAdvertiseView* AdView() const { return adView_; }
+    // Every help request of the frame opens the help file of the language.
+    void WinHelp(DWORD_PTR data, UINT cmd = 0);
+    // Opens an address or file through the desktop, else in a browser
+    // window of the status bar; false when neither could.
+    bool OpenAddress(const std::string& address);
     // The side dock bar that holds the file bar (nullptr before docking).
     CMyContrlBar* SideDockBar() const;
     // Docking at the frame's edges: plain dock bars at the top and bottom,
@@ -90,12 +101,19 @@ public:
     afx_msg void OnNextPane();
     afx_msg void OnDropFiles(HDROP drop);
     afx_msg LRESULT OnControlBarResized(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnHelpFinder();
+    afx_msg void OnHelp();
+    afx_msg void OnHelpOnline();
+    afx_msg void OnWebSearch();
     DECLARE_MESSAGE_MAP()
 
 private:
     CFileManagerBar fileBar_;
     CAdStatusBar statusBar_;
     CSearchToolBar searchBar_;  // constructed, never created: it holds the chosen search engine
+    CEdit searchEdit_;          // the search bar's text box, never created either
+    CDlgBarHeadAd headAd_;
+    CAdvertiseView* adView_ = nullptr;
     CToolBarEx toolBar_;
     CCoolMenuManager menuManager_;
     CHideSplitterWnd splitter_;

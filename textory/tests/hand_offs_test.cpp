@@ -30,16 +30,16 @@ protected:
         fs::create_directories(apps);
         fs::create_directories(log);
         for (const char* name : {"Emendo10", "Lectiva", "Wendaro"})
-            fs::copy_file(suite::ProgramFolder() + "/probe_child", apps + "/" + name);
-        ::setenv("PROBE_LOG", log.c_str(), 1);
+            fs::copy_file(suite::ProgramFolder() + "/suite_recorder", apps + "/" + name);
+        ::setenv("SUITE_RECORDER_DIR", log.c_str(), 1);
         ::unsetenv("SUITE_PROGRAM_EMENDO10");
         ::unsetenv("SUITE_PROGRAM_LECTIVA");
         ::unsetenv("SUITE_PROGRAM_CHARACTERMAP");
     }
     void TearDown() override {
         ::unsetenv("SUITE_PROGRAM_CHARACTERMAP");
-        ::unsetenv("PROBE_LOG");
-        ::unsetenv("PROBE_DELAY_MS");
+        ::unsetenv("SUITE_RECORDER_DIR");
+        ::unsetenv("SUITE_RECORDER_HANG_MS");
         ::unsetenv("SUITE_PROGRAM_EMENDO10");
         ::unsetenv("SUITE_PROGRAM_LECTIVA");
     }
@@ -79,7 +79,7 @@ TEST_F(TextoryHandOffs, TheProofreaderGetsTheJobAsOneArgument) {
 }
 
 TEST_F(TextoryHandOffs, TheReaderStartsOnceAndOnlyItsOwnCopyIsEnded) {
-    ::setenv("PROBE_DELAY_MS", "20000", 1);
+    ::setenv("SUITE_RECORDER_HANG_MS", "20000", 1);
     textory::CHandOffs handOffs(suite::WindowsPath(apps));
     ASSERT_EQ(handOffs.StartReader(), textory::CHandOffs::ReaderStart::kStarted);
     EXPECT_NE(record("Lectiva").find("cwd: " + apps), std::string::npos);
@@ -96,7 +96,7 @@ TEST_F(TextoryHandOffs, TheReaderStartsOnceAndOnlyItsOwnCopyIsEnded) {
     EXPECT_TRUE(other.IsRunning()) << "another run's reader is left alone";
     EXPECT_TRUE(other.End(5000));
     // Ended: it may start again.
-    ::setenv("PROBE_DELAY_MS", "0", 1);
+    ::setenv("SUITE_RECORDER_HANG_MS", "0", 1);
     EXPECT_EQ(handOffs.StartReader(), textory::CHandOffs::ReaderStart::kStarted);
     EXPECT_TRUE(handOffs.Reader().End(5000));
 }
@@ -109,7 +109,7 @@ TEST_F(TextoryHandOffs, CharacterInputFallsBackToTheDesktopsMap) {
 
     const std::string map = scratch / "map";
     fs::create_directories(map);
-    fs::copy_file(suite::ProgramFolder() + "/probe_child", map + "/gucharmap");
+    fs::copy_file(suite::ProgramFolder() + "/suite_recorder", map + "/gucharmap");
     ::setenv("SUITE_PROGRAM_CHARACTERMAP", (map + "/gucharmap").c_str(), 1);
     textory::CHandOffs withoutWendaro(suite::WindowsPath(scratch / "nowhere"));
     ASSERT_TRUE(withoutWendaro.StartCharacterInput());

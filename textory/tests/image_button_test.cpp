@@ -8,6 +8,7 @@
 
 #include "platform/afx/ui/drawstate.h"
 #include "platform/afx/ui/testing.h"
+#include "platform/afx/ui/tests/pump_until.h"
 #include "platform/win/tests/scratch_folder.h"
 #include "textory/tests/menu_template_bytes.h"
 
@@ -282,5 +283,26 @@ TEST_F(ImageButtonWindow, StylesAndDialogCodes) {
     EXPECT_EQ(button.State().over, 0);
     EXPECT_EQ(button.SetAlignment(3), 4);
     EXPECT_EQ(button.SetAlignment(1), 0);
+    button.DestroyWindow();
+}
+
+TEST_F(ImageButtonWindow, TheTooltipShowsOnlyOnceActivatedAndGoesOnLeave) {
+    CImageButton button;
+    ASSERT_TRUE(button.Create("Scan", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(10, 10, 90, 40), host, 504));
+    EXPECT_EQ(button.SetTooltipText("Scan to the word processor", FALSE), 0);
+    AfxTestMouse(&button, WM_MOUSEMOVE, CPoint(20, 10));
+    EXPECT_FALSE(PumpUntil([] { return !AfxTestShownToolTip().empty(); }, 800)) << "created inactive";
+    button.ActivateTooltip(TRUE);
+    AfxTestMouse(&button, WM_MOUSEMOVE, CPoint(22, 12));
+    ASSERT_TRUE(PumpUntil([] { return AfxTestShownToolTip() == "Scan to the word processor"; }, 3000));
+    // A new text takes the place of the old one; leaving hides it.
+    button.SetTooltipText("Scan to a file", TRUE);
+    EXPECT_TRUE(PumpUntil([] { return AfxTestShownToolTip() == "Scan to a file"; }, 3000));
+    // The button hands its messages to the tooltip before its own handling.
+    MSG leave{};
+    leave.hwnd = button.GetSafeHwnd();
+    leave.message = WM_MOUSELEAVE;
+    button.PreTranslateMessage(&leave);
+    EXPECT_TRUE(PumpUntil([] { return AfxTestShownToolTip().empty(); }, 3000));
     button.DestroyWindow();
 }

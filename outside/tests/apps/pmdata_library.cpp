@@ -1,6 +1,6 @@
 // A page-list library for tests: writes the list as text, one count line and
 // one path a line. $SUITE_PMDATA_FAIL=1 refuses to open a list; the
-// application's stand-in (recorder_peer) records the list it is handed.
+// application's stand-in (suite_recorder) records the list it is handed.
 #include <cstdio>
 #include <cstdlib>
 #include <string>

@@ -492,7 +492,8 @@ CWnd* CFrameWnd::CreateView(CCreateContext* context, UINT id) {
 void CFrameWnd::RecalcLayout(BOOL) {
     if (m_bInRecalc || !m_hWnd) return;
     m_bInRecalc = true;
-    RepositionBars(AFX_IDW_CONTROLBAR_FIRST, AFX_IDW_CONTROLBAR_LAST, AFX_IDW_PANE_FIRST);
+    // Every bar of the frame, whatever its id (dialog bars often have ids of their own).
+    RepositionBars(0, 0xFFFF, AFX_IDW_PANE_FIRST);
     RecalcFloatingFrames();
     m_bInRecalc = false;
 }

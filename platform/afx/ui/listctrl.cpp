@@ -1348,28 +1348,6 @@ int CTabCtrl::SetCurSel(int index) {
     return old;
 }
 
-// Tool tips: the text shows when the mouse rests on the tool's window.
-IMPLEMENT_DYNAMIC(CToolTipCtrl, CWnd)
-BOOL CToolTipCtrl::Create(CWnd* parent, DWORD) {
-    // A tool-tip control has no window of its own to show: its tools' widgets show the tips.
-    SetOwner(parent);
-    return TRUE;
-}
-BOOL CToolTipCtrl::AddTool(CWnd* wnd, LPCTSTR text, LPCRECT, UINT_PTR) {
-    if (!wnd || !wnd->m_pWidget) return FALSE;
-    wnd->m_pWidget->setToolTip(m_bActive ? ToQ(text) : QString());
-    wnd->m_pWidget->setProperty("afxTip", ToQ(text));
-    return TRUE;
-}
-void CToolTipCtrl::UpdateTipText(LPCTSTR text, CWnd* wnd, UINT_PTR id) { AddTool(wnd, text, nullptr, id); }
-void CToolTipCtrl::DelTool(CWnd* wnd, UINT_PTR) {
-    if (wnd && wnd->m_pWidget) {
-        wnd->m_pWidget->setToolTip(QString());
-        wnd->m_pWidget->setProperty("afxTip", QVariant());
-    }
-}
-void CToolTipCtrl::Activate(BOOL activate) { m_bActive = activate; }
-
 // Tree controls.
 namespace {
 QTreeWidgetItem* Q(HTREEITEM h) { return reinterpret_cast<QTreeWidgetItem*>(h); }

@@ -7,6 +7,7 @@
 
 #include "platform/afx/core/collections.h"
 #include "platform/afx/ui/controls.h"
+#include "platform/afx/ui/tooltip.h"
 #include "platform/afx/ui/wnd.h"
 
 #define LVS_ICON 0x0000u
@@ -357,19 +358,6 @@ public:
 };
 #define TCN_SELCHANGE (0u - 551u)
 #define TCN_SELCHANGING (0u - 552u)
-
-class AFX_UI_API CToolTipCtrl : public CWnd {
-    DECLARE_DYNAMIC(CToolTipCtrl)
-public:
-    using CWnd::Create;
-    BOOL Create(CWnd* parent, DWORD style = 0);
-    BOOL AddTool(CWnd* wnd, LPCTSTR text, LPCRECT rect = nullptr, UINT_PTR id = 0);
-    void UpdateTipText(LPCTSTR text, CWnd* wnd, UINT_PTR id = 0);
-    void DelTool(CWnd* wnd, UINT_PTR id = 0);
-    void Activate(BOOL activate);
-    void RelayEvent(LPMSG msg) { (void)msg; }
-    BOOL m_bActive = TRUE;
-};
 
 // Tree controls.
 struct HTREEITEM__;

@@ -25,3 +25,8 @@ AFX_UI_API BOOL AfxTestGrabMenuBarPopup(CWnd* frame, int pos, LPCTSTR path);
 // WM_DROPFILES as the window system sends it, to a window that accepts files
 // (DragAcceptFiles); FALSE, and nothing sent, to one that does not.
 AFX_UI_API BOOL AfxTestDropFiles(CWnd* wnd, const std::vector<std::string>& paths, POINT pt);
+// The tip a tool-tip control shows now, its lines joined by '\n' (UTF-8);
+// "" when no tip is up.
+AFX_UI_API std::string AfxTestShownToolTip();
+// Writes a picture of the tip that is up as a PNG file; FALSE when none is.
+AFX_UI_API BOOL AfxTestGrabToolTip(LPCTSTR path);

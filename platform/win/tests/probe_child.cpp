@@ -10,10 +10,6 @@
 //   probe_child mutex-hold <name> <file> owns the mutex, writes <file>, sleeps a minute
 //   probe_child mutex-try <name>         exits 0 when it got the mutex, 1 on time-out, 2 abandoned
 // With $PROBE_RECORD set it records its arguments there instead (a document opener).
-// With $PROBE_LOG set (a folder) it stands in for another program, under any
-// name it is copied to: it writes "<name>.record" there (its name, its own
-// folder, its working folder and each argument, one "key: value" a line),
-// then waits $PROBE_DELAY_MS and exits with $PROBE_EXIT (default 0).
 #include <unistd.h>
 
 #include <cstdio>
@@ -32,32 +28,9 @@ int writeLines(const char* file, int first, int argc, char** argv) {
     return out ? 0 : 3;
 }
 
-int recordAsProgram(const char* logFolder, int argc, char** argv) {
-    char self[4096] = {};
-    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string exe = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string(argv[0]);
-    size_t slash = exe.rfind('/');
-    std::string name = slash == std::string::npos ? exe : exe.substr(slash + 1);
-    std::string folder = slash == std::string::npos ? std::string() : exe.substr(0, slash);
-    char cwd[4096] = {};
-    if (!::getcwd(cwd, sizeof cwd)) cwd[0] = 0;
-    std::string record = std::string(logFolder) + "/" + name + ".record";
-    {
-        std::ofstream out(record + ".part", std::ios::binary);
-        out << "name: " << name << "\nfolder: " << folder << "\ncwd: " << cwd << "\n";
-        for (int i = 1; i < argc; ++i) out << "arg: " << argv[i] << "\n";
-        if (!out) return 3;
-    }
-    std::rename((record + ".part").c_str(), record.c_str());
-    if (const char* delay = std::getenv("PROBE_DELAY_MS")) Sleep(static_cast<DWORD>(std::atoi(delay)));
-    const char* status = std::getenv("PROBE_EXIT");
-    return status ? std::atoi(status) : 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const char* log = std::getenv("PROBE_LOG"); log && *log) return recordAsProgram(log, argc, argv);
     if (const char* record = std::getenv("PROBE_RECORD"); record && *record) {
         std::string temp = std::string(record) + ".part";
         int rc = writeLines(temp.c_str(), 1, argc, argv);

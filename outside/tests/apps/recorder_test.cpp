@@ -1,6 +1,7 @@
-// The stand-ins of outside OCR and card applications: the recorder of
-// command lines, lists and inis (with its ini deletion, its broadcast, its
-// result window, and its hanging and failing forms) and the page-list library.
+// The recording program that stands in for outside programs: command lines,
+// lists and inis (with its ini deletion, its broadcast, its result window, its
+// hanging and failing forms, and its window mode that ends on WM_CLOSE) and
+// the page-list library.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -52,7 +53,7 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
     return true;
 }
 
-class RecorderPeer : public ::testing::Test {
+class RecordingProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string pattern = QDir::tempPath().toStdString() + "/recorder-XXXXXX";
@@ -72,7 +73,7 @@ protected:
         e.insert("SUITE_RECORDER_LOG", QString::fromStdString(log.string()));
         for (const QString& kv : env) e.insert(kv.section('=', 0, 0), kv.section('=', 1));
         p.setProcessEnvironment(e);
-        p.setProgram(QString::fromStdString(Bin() + "suite_recorder_peer"));
+        p.setProgram(QString::fromStdString(Bin() + "suite_recorder"));
         p.setArguments(args);
         p.start();
         ASSERT_TRUE(p.waitForStarted(10000));
@@ -81,7 +82,7 @@ protected:
     QProcess p;
 };
 
-TEST_F(RecorderPeer, RecordsItsArgumentsAndTheFilesTheyNameAndDeletesItsIni) {
+TEST_F(RecordingProgram, RecordsItsArgumentsAndTheFilesTheyNameAndDeletesItsIni) {
     const fs::path list = dir / "pages.txt", ini = dir / "Harnel.Ini";
     std::ofstream(list) << "C:\\a.jpg\r\nC:\\b.jpg\r\n";
     std::ofstream(ini) << "[Application]\nName=Harnel\n";
@@ -95,7 +96,7 @@ TEST_F(RecorderPeer, RecordsItsArgumentsAndTheFilesTheyNameAndDeletesItsIni) {
     EXPECT_FALSE(fs::exists(ini));
 }
 
-TEST_F(RecorderPeer, HangingAndFailingFormsKeepTheirFiles) {
+TEST_F(RecordingProgram, HangingAndFailingFormsKeepTheirFiles) {
     const fs::path ini = dir / "Harnel.Ini";
     std::ofstream(ini) << "[Files]\nCount=0\n";
     Start({QString::fromStdString("/f=" + ini.string())}, {"SUITE_RECORDER_EXIT=3"});
@@ -107,7 +108,7 @@ TEST_F(RecorderPeer, HangingAndFailingFormsKeepTheirFiles) {
     EXPECT_TRUE(fs::exists(ini));
 }
 
-TEST_F(RecorderPeer, TheCardCommandLineBroadcastsItsRegisteredMessage) {
+TEST_F(RecordingProgram, TheCardCommandLineBroadcastsItsRegisteredMessage) {
     static int received = 0;
     static UINT message = RegisterWindowMessage("BCR_COMMANDLINE_MSG");
     class Listener : public CWnd {
@@ -128,7 +129,7 @@ TEST_F(RecorderPeer, TheCardCommandLineBroadcastsItsRegisteredMessage) {
     listener.DestroyWindow();
 }
 
-TEST_F(RecorderPeer, ThePageListRunShowsItsWindowAndWritesTheResult) {
+TEST_F(RecordingProgram, ThePageListRunShowsItsWindowAndWritesTheResult) {
     const fs::path result = dir / "result.doc";
     Start({"/target=SAVED", "/filetype=doc", QString::fromStdString("/filename=" + result.string()), "/r",
            QString::fromStdString((dir / "DCCR.Fle").string())},
@@ -139,6 +140,26 @@ TEST_F(RecorderPeer, ThePageListRunShowsItsWindowAndWritesTheResult) {
     EXPECT_EQ(p.state(), QProcess::NotRunning);
     EXPECT_EQ(FindWindow("IMC_PCCR40", nullptr), nullptr);
     EXPECT_EQ(ReadAll(result), "recognised text\n");
+}
+
+TEST_F(RecordingProgram, InWindowModeItShowsItsTitleAndEndsOnClose) {
+    const std::string title = "Reader " + std::to_string(::getpid());
+    fs::create_directories(dir / "records");
+    Start({"one", "two words"}, {QString::fromStdString("SUITE_RECORDER_TITLE=" + title), "SUITE_RECORDER_EXIT=5",
+                                 QString::fromStdString("SUITE_RECORDER_DIR=" + (dir / "records").string())});
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (window = FindWindow(nullptr, title.c_str())) != nullptr; }, 20000));
+    EXPECT_FALSE(p.waitForFinished(300)) << "it stays until it is told to close";
+    ::PostMessage(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitCode(), 5);
+    EXPECT_EQ(FindWindow(nullptr, title.c_str()), nullptr);
+    const std::string text = ReadAll(log);
+    EXPECT_NE(text.find("name: suite_recorder\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("closed\n"), std::string::npos) << text;
+    const std::string record = ReadAll(dir / "records" / "suite_recorder.record");
+    EXPECT_NE(record.find("folder: " + Bin().substr(0, Bin().size() - 1) + "\n"), std::string::npos) << record;
+    EXPECT_NE(record.find("arg: one\narg: two words\n"), std::string::npos) << record;
 }
 
 TEST(PageListLibrary, WritesCompleteListsAndRefusesBrokenOnes) {
