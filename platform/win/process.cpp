@@ -429,6 +429,16 @@ BOOL GetExitCodeProcess(HANDLE handle, LPDWORD exitCode) {
     return TRUE;
 }
 
+DWORD GetProcessId(HANDLE handle) {
+    if (handle == GetCurrentProcess()) return GetCurrentProcessId();
+    auto process = suite::LookupHandleAs<ProcessObject>(handle);
+    if (!process) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return static_cast<DWORD>(process->pid);
+}
+
 BOOL TerminateProcess(HANDLE handle, UINT exitCode) {
     if (handle == GetCurrentProcess()) ::_exit(static_cast<int>(exitCode));
     auto process = suite::LookupHandleAs<ProcessObject>(handle);

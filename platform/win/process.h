@@ -95,6 +95,8 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIB
 // for a program killed by a signal, or the code given to TerminateProcess.
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
+// The system's id of a started process (its pid); 0 for a handle that is no process.
+DWORD GetProcessId(HANDLE process);
 // Starts a command line without waiting: greater than 31 on success, else
 // ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND or ERROR_BAD_FORMAT (11).
 UINT WinExec(LPCSTR commandLine, UINT show);

@@ -17,6 +17,7 @@
 #include "shell/app/scanner_glue.h"
 #include "shell/app/scribant_settings.h"
 #include "shell/dialogs/splash_dlg.h"
+#include "shell/outside/character_input.h"
 #include "shell/shell_services.h"
 
 class CMainFrame;
@@ -227,6 +228,7 @@ private:
     // The records of split PDF page rows (the rows hold their addresses).
     std::deque<PdfPageRecord> pdfRecords_;
     std::unique_ptr<CUiPdfPrompts> pdfPrompts_;
+    std::unique_ptr<CCharacterInputProgram> characterInput_;  // made on the first command
     CScribantCommands commands_{m_task};
     COcrDoc* document_ = nullptr;
     CTextView* textView_ = nullptr;

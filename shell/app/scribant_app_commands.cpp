@@ -112,9 +112,9 @@ void CScribantApp::OnSelectAll() {
 }
 
 void CScribantApp::OnCharInput() {
-    // The character-input program is an outside program; its result is not examined.
-    const std::string program = m_strAppDir + "\\Wendaro.exe";
-    ShellExecuteA(nullptr, "open", program.c_str(), nullptr, nullptr, SW_SHOW);
+    // The character-input program is an outside program; whether it started is not examined.
+    if (!characterInput_) characterInput_ = std::make_unique<CCharacterInputProgram>(m_strAppDir);
+    characterInput_->Start();
 }
 
 void CScribantApp::OnScan() {

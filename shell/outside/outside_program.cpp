@@ -35,6 +35,12 @@ bool COutsideProgram::IsRunning() const {
     return process_ && GetExitCodeProcess(process_, &code) && code == STILL_ACTIVE;
 }
 
+DWORD COutsideProgram::ProcessId() const { return IsRunning() ? GetProcessId(process_) : 0; }
+
+bool COutsideProgram::WaitForEnd(DWORD waitMs) {
+    return !IsRunning() || WaitForSingleObject(process_, waitMs) == WAIT_OBJECT_0;
+}
+
 bool COutsideProgram::End(DWORD waitMs) {
     if (!IsRunning()) return true;
     suite::AskProcessToEnd(process_);

@@ -30,6 +30,11 @@ public:
     bool Start(const std::vector<std::string>& arguments, const std::string& workingFolder = {});
     // The process this launcher started is still running.
     bool IsRunning() const;
+    // Its process id while it runs; 0 when none runs.
+    DWORD ProcessId() const;
+    // Waits at most `waitMs` for the started process to end on its own; TRUE
+    // when none runs any more.
+    bool WaitForEnd(DWORD waitMs);
     // Asks the started process to end and waits at most `waitMs`; a process
     // that has not ended by then is ended. TRUE when it is gone.
     bool End(DWORD waitMs);

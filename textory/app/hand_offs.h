@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "shell/outside/character_input.h"
 #include "shell/outside/outside_program.h"
 
 namespace textory {
@@ -19,8 +20,13 @@ public:
 
     // Starts Emendo10 on the job; FALSE when it could not be started.
     bool StartProofreading(const std::string& jobPath);
+    // A window titled "Lectiva" (of any run), or the copy this run started
+    // still running, means it runs already.
     ReaderStart StartReader();
-    // Ends this run's read-aloud program, waiting at most `waitMs`.
+    // Ends this run's read-aloud program: its own "Lectiva" window is told to
+    // close (WM_CLOSE), as the program expects; one still running after
+    // `waitMs` is asked to end (and ended) by its process. Another run's
+    // reader is never touched.
     void CloseReader(DWORD waitMs);
     // The character-input program Wendaro (it takes nothing); where it is
     // not installed, the desktop's character map ("gucharmap") when there is
@@ -29,7 +35,7 @@ public:
 
     COutsideProgram& Proofreader() { return emendo_; }
     COutsideProgram& Reader() { return lectiva_; }
-    COutsideProgram& CharacterInput() { return wendaro_; }
+    COutsideProgram& CharacterInput() { return characterInput_.Wendaro(); }
 
     // The messages, in the program's code page.
     static std::string ReaderRunningMessage();                  // "Lectiva已经启动"
@@ -39,8 +45,7 @@ private:
     std::string folder_;
     COutsideProgram emendo_;
     COutsideProgram lectiva_;
-    COutsideProgram wendaro_;
-    COutsideProgram characterMap_;
+    CCharacterInputProgram characterInput_;
 };
 
 }  // namespace textory

@@ -1,7 +1,7 @@
 // The outside programs, played by the recording program: the proofreading
 // program gets "CLIENT" + the job path as one argument, the read-aloud
-// program starts once and only the copy this run started is ended; a
-// program that is not there is reported, never taken as started.
+// program starts once and only the window of the copy this run started is
+// closed; a program that is not there is reported, never taken as started.
 #include "textory/app/hand_offs.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include <iterator>
 #include <thread>
 
+#include "platform/afx/afxwin.h"
 #include "platform/win/files.h"
 #include "platform/win/path.h"
 #include "platform/win/tests/scratch_folder.h"
@@ -32,11 +33,21 @@ protected:
         for (const char* name : {"Emendo10", "Lectiva", "Wendaro"})
             fs::copy_file(suite::ProgramFolder() + "/suite_recorder", apps + "/" + name);
         ::setenv("SUITE_RECORDER_DIR", log.c_str(), 1);
+        // Only the windows of the programs this test starts are found.
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        ipc = runtime && *runtime ? fs::path(runtime) / ("handoffs-ipc-" + fs::path(scratch.path()).filename().string())
+                                  : fs::path(scratch.path()) / "ipc";
+        ::setenv("SUITE_IPC_DIR", ipc.c_str(), 1);
+        AfxWinInit();
         ::unsetenv("SUITE_PROGRAM_EMENDO10");
         ::unsetenv("SUITE_PROGRAM_LECTIVA");
         ::unsetenv("SUITE_PROGRAM_CHARACTERMAP");
     }
     void TearDown() override {
+        for (const char* name : {"SUITE_RECORDER_TITLE", "SUITE_RECORDER_LOG", "SUITE_RECORDER_HANG_MS", "SUITE_IPC_DIR"})
+            ::unsetenv(name);
+        std::error_code ec;
+        fs::remove_all(ipc, ec);
         ::unsetenv("SUITE_PROGRAM_CHARACTERMAP");
         ::unsetenv("SUITE_RECORDER_DIR");
         ::unsetenv("SUITE_RECORDER_HANG_MS");
@@ -52,6 +63,7 @@ protected:
 
     suite_test::ScratchFolder scratch;
     std::string apps, log;
+    fs::path ipc;
 };
 
 TEST_F(TextoryHandOffs, TheProofreaderGetsTheJobAsOneArgument) {
@@ -78,27 +90,54 @@ TEST_F(TextoryHandOffs, TheProofreaderGetsTheJobAsOneArgument) {
     EXPECT_EQ(missing.StartReader(), textory::CHandOffs::ReaderStart::kNotFound);
 }
 
-TEST_F(TextoryHandOffs, TheReaderStartsOnceAndOnlyItsOwnCopyIsEnded) {
-    ::setenv("SUITE_RECORDER_HANG_MS", "20000", 1);
+// The window of a started program titled "Lectiva", once it shows.
+bool ReaderWindowOf(const COutsideProgram& program) {
+    for (int i = 0; i < 1000; ++i) {
+        if (suite::FindWindowOfProcess(program.ProcessId(), nullptr, "Lectiva")) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(TextoryHandOffs, TheReaderStartsOnceAndOnlyItsOwnWindowIsClosed) {
+    ::setenv("SUITE_RECORDER_TITLE", "Lectiva", 1);
+    const std::string readerLog = log + "/reader.log";
+    ::setenv("SUITE_RECORDER_LOG", readerLog.c_str(), 1);
     textory::CHandOffs handOffs(suite::WindowsPath(apps));
     ASSERT_EQ(handOffs.StartReader(), textory::CHandOffs::ReaderStart::kStarted);
     EXPECT_NE(record("Lectiva").find("cwd: " + apps), std::string::npos);
+    ASSERT_TRUE(ReaderWindowOf(handOffs.Reader()));
     EXPECT_EQ(handOffs.StartReader(), textory::CHandOffs::ReaderStart::kAlreadyRunning);
 
-    // Another run's reader.
+    // Another run's reader, with its own window of the same title.
     COutsideProgram other("Lectiva", suite::WindowsPath(apps) + "\\Lectiva.exe");
     ASSERT_TRUE(other.Start({}));
+    ASSERT_TRUE(ReaderWindowOf(other));
 
     const auto start = std::chrono::steady_clock::now();
     handOffs.CloseReader(5000);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_FALSE(handOffs.Reader().IsRunning());
+    EXPECT_EQ(handOffs.Reader().ExitStatus(), 0) << "it closed through its window, not by a signal";
+    std::ifstream in(readerLog);
+    EXPECT_EQ(Count(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "closed\n"), 1u);
     EXPECT_TRUE(other.IsRunning()) << "another run's reader is left alone";
+    EXPECT_EQ(handOffs.StartReader(), textory::CHandOffs::ReaderStart::kAlreadyRunning)
+        << "a reader window of any run means it runs";
     EXPECT_TRUE(other.End(5000));
-    // Ended: it may start again.
-    ::setenv("SUITE_RECORDER_HANG_MS", "0", 1);
-    EXPECT_EQ(handOffs.StartReader(), textory::CHandOffs::ReaderStart::kStarted);
-    EXPECT_TRUE(handOffs.Reader().End(5000));
+
+    // A reader that never shows its window is ended by its process, in bound.
+    ::unsetenv("SUITE_RECORDER_TITLE");
+    ::setenv("SUITE_RECORDER_HANG_MS", "20000", 1);
+    ASSERT_EQ(handOffs.StartReader(), textory::CHandOffs::ReaderStart::kStarted);
+    handOffs.CloseReader(2000);
+    EXPECT_FALSE(handOffs.Reader().IsRunning());
 }
 
 TEST_F(TextoryHandOffs, CharacterInputFallsBackToTheDesktopsMap) {

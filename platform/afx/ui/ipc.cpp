@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "platform/afx/ui/ui_private.h"
+#include "platform/win/sync.h"
 
 namespace afx_detail {
 
@@ -294,6 +295,19 @@ void PublishWindows() {
     });
 }
 
+HWND RemoteFindIn(qint64 pid, LPCSTR cls, LPCSTR title) {
+    if (pid <= 0 || pid == QCoreApplication::applicationPid()) return nullptr;
+    QByteArray req;
+    Put<BYTE>(req, kFind);
+    PutString(req, cls);
+    PutString(req, title);
+    QByteArray reply;
+    if (!Exchange(pid, req, &reply, 2000) || reply.size() < 8) return nullptr;
+    quint64 h;
+    std::memcpy(&h, reply.constData(), 8);
+    return h ? RemoteHandle(pid, h) : nullptr;
+}
+
 HWND RemoteFind(LPCSTR cls, LPCSTR title) {
     QByteArray req;
     Put<BYTE>(req, kFind);
@@ -396,3 +410,20 @@ HWND FindWindow(LPCSTR className, LPCSTR title) {
     if (HWND h = afx_detail::FindLocal(className, title)) return h;
     return afx_detail::RemoteFind(className, title);
 }
+
+DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
+    DWORD pid = 0;
+    afx_detail::RemoteWindow remote{};
+    if (afx_detail::Lookup(hwnd, &remote)) pid = static_cast<DWORD>(remote.pid);
+    else if (hwnd && ::IsWindow(hwnd)) pid = GetCurrentProcessId();
+    if (processId) *processId = pid;
+    return pid;
+}
+
+namespace suite {
+HWND FindWindowOfProcess(DWORD processId, LPCSTR className, LPCSTR title) {
+    if (className && IS_INTRESOURCE(className)) className = nullptr;
+    if (processId == GetCurrentProcessId()) return afx_detail::FindLocal(className, title);
+    return afx_detail::RemoteFindIn(processId, className, title);
+}
+}  // namespace suite

@@ -531,6 +531,13 @@ AFX_UI_API int TranslateAccelerator(HWND hwnd, HACCEL table, LPMSG msg);
 // Finds a top-level window of this or another program of the user by class
 // name and/or title (either may be nullptr).
 AFX_UI_API HWND FindWindow(LPCSTR className, LPCSTR title);
+// The program (process id) a window of this or another program belongs to;
+// returns its thread id (the process id here), 0 for no window.
+AFX_UI_API DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId);
+namespace suite {
+// As FindWindow, among the top-level windows of program `processId` only.
+AFX_UI_API HWND FindWindowOfProcess(DWORD processId, LPCSTR className, LPCSTR title);
+}  // namespace suite
 // As SendMessage to another program's window, giving up after `timeout` ms.
 #define SMTO_NORMAL 0x0000u
 #define SMTO_BLOCK 0x0001u

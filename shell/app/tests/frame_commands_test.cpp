@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include <cstring>
 
@@ -12,6 +13,7 @@
 #include "outside/tests/pages.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/win/memory.h"
+#include "platform/win/path.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/frame/main_frame.h"
@@ -145,6 +147,35 @@ TEST_F(FrameCommands, APageOpensFromTheListAndTheWindowIsGrabbed) {
     ASSERT_TRUE(frame->GrabToFile(grab.c_str()));
     std::ifstream png(grab, std::ios::binary | std::ios::ate);
     EXPECT_GT(static_cast<long>(png.tellg()), 1000L);
+}
+
+TEST_F(FrameCommands, CharacterInputStartsTheProgramInItsFolderOrTheDesktopsMap) {
+    // The recording program stands in for both programs.
+    const fs::path apps = root_ / "apps", records = root_ / "records";
+    fs::create_directories(apps);
+    fs::create_directories(records);
+    const fs::path built = fs::path(suite::NativePathOfEither(app_->m_strAppDir)) / "suite_recorder";
+    ASSERT_TRUE(fs::exists(built));
+    fs::copy_file(built, apps / "Wendaro");
+    fs::copy_file(built, apps / "gucharmap");
+    setenv("SUITE_RECORDER_DIR", records.c_str(), 1);
+    setenv("SUITE_PROGRAM_WENDARO", (apps / "Wendaro").c_str(), 1);
+    auto recorded = [&](const char* name) {
+        return PumpUntil([&] { return fs::exists(records / (std::string(name) + ".record")); }, 10000);
+    };
+    command(ID_CHAR_INPUT);
+    ASSERT_TRUE(recorded("Wendaro"));
+    std::ifstream in(records / "Wendaro.record");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("cwd: " + suite::NativePathOfEither(app_->m_strAppDir) + "\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("arg: "), std::string::npos) << "it is given nothing";
+
+    // Not installed: the desktop's character map instead.
+    setenv("SUITE_PROGRAM_WENDARO", (apps / "missing").c_str(), 1);
+    setenv("SUITE_PROGRAM_CHARACTERMAP", (apps / "gucharmap").c_str(), 1);
+    command(ID_CHAR_INPUT);
+    EXPECT_TRUE(recorded("gucharmap"));
+    for (const char* name : {"SUITE_RECORDER_DIR", "SUITE_PROGRAM_WENDARO", "SUITE_PROGRAM_CHARACTERMAP"}) unsetenv(name);
 }
 
 }  // namespace
