@@ -151,21 +151,25 @@ int CPageImage::Binarize() {
     return 1;
 }
 
-int CPageImage::BinarizeGray() { return BinarizeGrayRect(0, 0, m_nWidth - 1, m_nHeight - 1); }
+int CPageImage::BinarizeGray(int threshold) { return BinarizeGrayRect(0, 0, m_nWidth - 1, m_nHeight - 1, threshold); }
 
-int CPageImage::BinarizeGrayRect(int left, int top, int right, int bottom) {
-    if (m_nBitCount != 8 || !m_hDib) return 0;
+int CPageImage::BinarizeGrayRect(int left, int top, int right, int bottom, int threshold) {
+    if (m_nBitCount != 8 || !m_hDib) return -1;
     SourceBitmap src(m_hDib);
-    if (!src.valid || src.layout.bitCount != 8) return 0;
+    if (!src.valid || src.layout.bitCount != 8) return -1;
+    const bool automatic = threshold < 0;
+    threshold = std::min(threshold, 255);
     const int width = std::min(m_nWidth, src.layout.width), height = std::min(m_nHeight, src.layout.height);
-    if (!clipToPage(left, top, right, bottom, width, height)) return 1;
-    if (!EnsurePlane()) return 0;
+    if (!clipToPage(left, top, right, bottom, width, height)) return automatic ? -1 : threshold;
+    if (!EnsurePlane()) return -1;
     CBlockLock plane(m_hBits);
-    if (!plane) return 0;
+    if (!plane) return -1;
 
-    DWORD hist[256] = {};
-    for (int y = top; y <= bottom; ++y) addToHistogram(hist, src.layout.Row(y) + left, right - left + 1, 1);
-    const int threshold = BetweenClassThreshold(hist, 0, 255);
+    if (automatic) {
+        DWORD hist[256] = {};
+        for (int y = top; y <= bottom; ++y) addToHistogram(hist, src.layout.Row(y) + left, right - left + 1, 1);
+        threshold = BetweenClassThreshold(hist, 0, 255);
+    }
     BYTE ink[256];
     for (int v = 0; v < 256; ++v) ink[v] = v <= threshold ? 1 : 0;
 
@@ -173,7 +177,7 @@ int CPageImage::BinarizeGrayRect(int left, int top, int right, int bottom) {
     for (int y = top; y <= bottom; ++y)
         writeByteColumns(plane.get() + static_cast<std::size_t>(y) * rowBytes, src.layout.Row(y), 1, left / 8,
                          right / 8, width, ink);
-    return 1;
+    return threshold;
 }
 
 BOOL CPageImage::BinarizeColor() {

@@ -41,8 +41,15 @@ public:
 
     // --- Binarisation of grey and colour pages ------------------------------
     int Binarize();
-    int BinarizeGray();
-    int BinarizeGrayRect(int left, int top, int right, int bottom);
+    // Grey pages: the 1-bit plane rebuilt inside the rectangle (clamped to the
+    // page) from the grey picture, levels at or below the threshold black.
+    // `threshold` 0..255 (above 255 counts as 255), or negative for the
+    // automatic one (the between-class-variance threshold of the rectangle's
+    // histogram). Returns the threshold used; -1, and nothing changed, for a
+    // page that is not grey or a rectangle outside it with no threshold given.
+    static constexpr int kAutomaticThreshold = -1;
+    int BinarizeGray(int threshold = kAutomaticThreshold);
+    int BinarizeGrayRect(int left, int top, int right, int bottom, int threshold = kAutomaticThreshold);
     BOOL BinarizeColor();
     int BinarizeRect(int left, int top, int right, int bottom);
     void BinarizeColorRect(int left, int top, int right, int bottom);

@@ -18,6 +18,7 @@
 class COcrDoc;
 class CTextView;
 class CTask;
+class CPropertySheet;
 struct _seg_regioninfo;
 struct _regioninfo;
 
@@ -215,6 +216,17 @@ public:
     // 1 recognised, 0 failed; -1 (the default) when the page recognises them
     // itself.
     virtual int RecognizeInProgressWindow(_seg_regioninfo* /*seg*/, _regioninfo** /*result*/) { return -1; }
+    // Whether PDF files are page images to open and write (the default), or
+    // refused as having no image codec (the second edition reads none).
+    virtual bool ReadsPdfImages() const { return true; }
+    // Whether the pointer switch (F9) cycles the page view's mouse tool now;
+    // the second edition ignores it while its main window is in one of its modes.
+    virtual bool PointerSwitchAllowed() const { return true; }
+    // The settings sheet: the pages an edition adds after the common ones,
+    // and the sheet's end (`accepted`: closed with OK, the common values
+    // taken and saved).
+    virtual void AddSettingsPages(CPropertySheet& /*sheet*/) {}
+    virtual void SettingsSheetClosed(bool /*accepted*/) {}
 };
 
 // At most this many characters of the scan-name box are read.

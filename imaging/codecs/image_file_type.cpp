@@ -29,3 +29,10 @@ BOOL GetImageFileType(const char* path, int* type) {
     }
     return FALSE;
 }
+
+BOOL GetImageFileType(const char* path, int* type, bool withPdf) {
+    int found = IMGTYPE_UNKNOWN;
+    if (!GetImageFileType(path, &found) || (found == IMGTYPE_PDF && !withPdf)) return FALSE;
+    if (type) *type = found;
+    return TRUE;
+}

@@ -19,3 +19,6 @@ constexpr int IMGTYPE_PDF = 8;
 // case; FALSE with *type untouched otherwise. The search for the dot does not
 // stop at a folder separator.
 BOOL GetImageFileType(const char* path, int* type);
+// The same without PDF when `withPdf` is false: a .pdf file is then no image
+// file (*type untouched, FALSE).
+BOOL GetImageFileType(const char* path, int* type, bool withPdf);

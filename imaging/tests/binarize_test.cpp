@@ -100,18 +100,51 @@ TEST(GreyBinarisation, RectangleRewritesWholeBytesWithItsThreshold) {
     // The whole page threshold lies between 100 and 150 or so: row 1 of the left half is black.
     ASSERT_TRUE(PixelOf(page, 0, 1));
     // The left half's own threshold: only row 0 is ink. Rectangle 3..12 covers bytes 0 and 1.
-    EXPECT_EQ(page.BinarizeGrayRect(3, 0, 12, 7), 1);
+    const int own = page.BinarizeGrayRect(3, 0, 12, 7);
+    EXPECT_GE(own, 20);
+    EXPECT_LT(own, 100) << "the rectangle's own automatic threshold";
     EXPECT_TRUE(PixelOf(page, 0, 0));
     EXPECT_FALSE(PixelOf(page, 0, 1)) << "pixel left of the rectangle, same byte, rewritten";
     EXPECT_FALSE(PixelOf(page, 15, 1));
     // Out-of-page rectangles are clipped rather than overrunning the plane.
-    EXPECT_EQ(page.BinarizeGrayRect(-50, -50, 500, 500), 1);
+    EXPECT_GE(page.BinarizeGrayRect(-50, -50, 500, 500), 0);
+}
+
+TEST(GreyBinarisation, AGivenThresholdIsUsedAsItStandsAndReturned) {
+    // Levels 0..255 across: x + 32 * y for a 32 x 8 page.
+    auto dib = GreyDib(32, 8, [](int x, int y) { return x + 32 * y; });
+    ScopedPage page;
+    page.AttachDib(dib.Make());
+    EXPECT_EQ(page.BinarizeGray(100), 100);
+    int black = 0;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 32; ++x) {
+            black += PixelOf(page, x, y);
+            EXPECT_EQ(PixelOf(page, x, y), x + 32 * y <= 100) << x << "," << y;
+        }
+    EXPECT_EQ(black, 101);
+    // Only the rectangle changes; a threshold above 255 makes all of it black.
+    EXPECT_EQ(page.BinarizeGrayRect(0, 7, 31, 7, 999), 255);
+    EXPECT_TRUE(PixelOf(page, 31, 7));
+    EXPECT_FALSE(PixelOf(page, 31, 6));
+    EXPECT_EQ(page.BinarizeGrayRect(0, 0, 31, 7, 0), 0);
+    EXPECT_TRUE(PixelOf(page, 0, 0));
+    EXPECT_FALSE(PixelOf(page, 1, 0));
+    // Negative is automatic, as is no threshold.
+    const int automatic = page.BinarizeGray();
+    EXPECT_EQ(page.BinarizeGray(-7), automatic);
+    EXPECT_GT(automatic, 0);
+    EXPECT_LT(automatic, 255);
+    // A rectangle wholly off the page changes nothing.
+    EXPECT_EQ(page.BinarizeGrayRect(40, 0, 50, 7), -1);
+    EXPECT_EQ(page.BinarizeGrayRect(40, 0, 50, 7, 60), 60);
 }
 
 TEST(GreyBinarisation, NotAGreyPage) {
     ScopedPage page;
     MakeMonoPage(page, 16, 16, [](int, int) { return false; });
-    EXPECT_EQ(page.BinarizeGrayRect(0, 0, 15, 15), 0);
+    EXPECT_EQ(page.BinarizeGrayRect(0, 0, 15, 15), -1);
+    EXPECT_EQ(page.BinarizeGrayRect(0, 0, 15, 15, 128), -1);
     EXPECT_EQ(page.Binarize(), 1);
 }
 

@@ -11,11 +11,12 @@
 #include "ocrdoc/document/project_file.h"
 #include "platform/win/errors.h"
 #include "platform/win/memory.h"
+#include "shell/shell_services.h"
 
 BOOL COcrPage::WriteImageFile(const char* path, BOOL report) {
     if (!path || !*path) return FALSE;
     int type = IMGTYPE_UNKNOWN;
-    if (!GetImageFileType(path, &type)) return FALSE;
+    if (!GetImageFileType(path, &type, ShellServices().ReadsPdfImages())) return FALSE;
     CImageCodec* codec = CreateImageCodec(path, type);
     if (!codec) return FALSE;
     SetLastError(ERROR_SUCCESS);

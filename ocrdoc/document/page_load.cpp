@@ -261,14 +261,15 @@ PageLoadOutcome LoadPageAndProject(const char* imagePath, CPageLoadJob* job, HWN
     if (Stopped(job)) return PageLoadOutcome::kStopped;
 
     int type = IMGTYPE_UNKNOWN;
-    if (!GetImageFileType(loadPath.c_str(), &type)) return PageLoadOutcome::kNoCodec;
+    const bool readsPdf = job ? job->m_bReadsPdf : ShellServices().ReadsPdfImages();
+    if (!GetImageFileType(loadPath.c_str(), &type, readsPdf)) return PageLoadOutcome::kNoCodec;
     CImageCodec* codec = CreateImageCodec(loadPath.c_str(), type);
     if (!codec && project.Present()) {
         // Back to the image that was opened, without the project.
         project.Drop();
         loadPath = opened;
         fromEdited = false;
-        if (GetImageFileType(loadPath.c_str(), &type)) codec = CreateImageCodec(loadPath.c_str(), type);
+        if (GetImageFileType(loadPath.c_str(), &type, readsPdf)) codec = CreateImageCodec(loadPath.c_str(), type);
     }
     if (!codec) return PageLoadOutcome::kNoCodec;
     if (Stopped(job)) {
@@ -441,6 +442,7 @@ void COcrDoc::StartPageLoad(LPCTSTR path) {
         return;
     }
     job->m_param = m_loadParam;
+    job->m_bReadsPdf = ShellServices().ReadsPdfImages();
     EnterCriticalSection(&m_csLoad);
     {
         std::lock_guard<std::mutex> gate(job->m_startGate);

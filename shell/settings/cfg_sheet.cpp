@@ -1,6 +1,7 @@
 #include "shell/settings/cfg_sheet.h"
 
 #include "shell/app/scribant_settings.h"
+#include "shell/shell_services.h"
 
 CCfgSheet::CCfgSheet(UINT captionId, CWnd* parent, UINT selectPage) : CPropertySheet(captionId, parent, selectPage) {
     AddPage(&m_doc);
@@ -74,10 +75,13 @@ INT_PTR RunSettingsSheet(CWinApp& app, ScribantSettings& settings, CWnd* parent)
     CCfgSheet sheet(IDS_CFG_CAPTION, parent, 0);
     sheet.SetValues(CfgValues::From(settings));
     sheet.m_pApplyTarget = &settings;
+    // The edition's own pages follow the common ones.
+    ShellServices().AddSettingsPages(sheet);
     const INT_PTR result = sheet.DoModal();
     if (result == IDOK) {
         sheet.Values().To(settings);
         settings.Save(app);
     }
+    ShellServices().SettingsSheetClosed(result == IDOK);
     return result;
 }

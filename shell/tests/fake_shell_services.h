@@ -207,6 +207,10 @@ public:
     // target in `scanTarget`, the panel beside the controls).
     std::size_t batchPieceBytes = 128;
     bool textoryBatch = false;
+    bool readsPdf = true;              // ReadsPdfImages
+    bool pointerSwitchAllowed = true;  // PointerSwitchAllowed
+    bool ReadsPdfImages() const override { return readsPdf; }
+    bool PointerSwitchAllowed() const override { return pointerSwitchAllowed; }
     std::string scanTarget;
     std::size_t BatchPieceBytes() const override { return batchPieceBytes; }
     std::string BatchCounterText(int row, int rows) const override {

@@ -44,6 +44,7 @@ namespace {
 constexpr UINT kIdOpenJob = 32828;
 constexpr UINT kIdShowMainWindow = 32913;
 constexpr UINT kIdExit = 32914;
+constexpr UINT kIdSystemConfig = 32915;
 constexpr UINT kIdOutputToFile = 32986;
 constexpr UINT kIdStartReader = 33002;
 constexpr UINT kJobFilter = 61206;
@@ -63,6 +64,7 @@ ON_COMMAND(kIdOutputToFile, OnOutputToFile)
 ON_COMMAND(ID_OUTPUT_TO_FORMAT, OnOutputToFile)
 ON_COMMAND(kIdExit, OnExitCommand)
 ON_COMMAND(kIdShowMainWindow, OnShowMainWindow)
+ON_COMMAND(kIdSystemConfig, OnSystemConfig)
 END_MESSAGE_MAP()
 
 CTextoryApp::CTextoryApp() { m_strInstanceName = "Textory"; }
@@ -326,6 +328,26 @@ void CTextoryApp::OnMainFrameClosing() {
 }
 
 BOOL CTextoryApp::SaveWorkState() { return m_task.SaveModified(); }
+
+bool CTextoryApp::ReadsPdfImages() const { return false; }
+
+bool CTextoryApp::PointerSwitchAllowed() const { return !m_workflow.InRegionMode(); }
+
+void CTextoryApp::AddSettingsPages(CPropertySheet& sheet) {
+    wordPage_ = std::make_unique<CWordCfgPage>();
+    wordPage_->State().Fill(m_textory, m_bTaskMode != 0);
+    sheet.AddPage(wordPage_.get());
+}
+
+void CTextoryApp::SettingsSheetClosed(bool accepted) {
+    if (accepted && wordPage_) {
+        wordPage_->State().Apply(m_textory);
+        m_workflow.outputToWord = m_textory.outputToWord;
+        m_workflow.createToWord = m_textory.createToWord;
+        m_textory.Save(*this, m_bTaskMode != 0);
+    }
+    wordPage_.reset();
+}
 
 void CTextoryApp::CloseMainWindow() {
     if (m_pMainWnd) m_pMainWnd->PostMessage(WM_CLOSE, 0, 0);

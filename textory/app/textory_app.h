@@ -16,6 +16,7 @@
 #include "textory/app/side_files.h"
 #include "textory/job/job_task.h"
 #include "textory/settings/textory_settings.h"
+#include "textory/settings/word_cfg_page.h"
 #include "textory/workflow/path_history.h"
 #include "textory/workflow/workflow.h"
 
@@ -43,6 +44,12 @@ public:
     // tinted, the final picture held 1.5 s.
     int RecognizeInProgressWindow(_seg_regioninfo* seg, _regioninfo** result) override;
     void PageRecognitionEnded(bool recognised) override;
+    // No PDF pages; the pointer switch waits while the main window is in a
+    // mode; the settings sheet (32915) gains the "Word" page, saved with OK.
+    bool ReadsPdfImages() const override;
+    bool PointerSwitchAllowed() const override;
+    void AddSettingsPages(CPropertySheet& sheet) override;
+    void SettingsSheetClosed(bool accepted) override;
 
     std::string m_strListFile;  // the program folder + "\nlist.txt"
     int m_bTaskMode = 1;
@@ -112,6 +119,7 @@ private:
     textory::CCommandLineJob job_;
     textory::CSideFiles sideFiles_;
     std::unique_ptr<textory::CHandOffs> handOffs_;
+    std::unique_ptr<CWordCfgPage> wordPage_;  // while the settings sheet is open
     textory::CJobFiles jobFiles_{m_task, [this](const std::string& path) { AddToRecentFileList(path.c_str()); }};
     HMODULE ownResources_ = nullptr;
     HMODULE languageResources_ = nullptr;

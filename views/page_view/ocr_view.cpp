@@ -562,7 +562,11 @@ void COcrView::OnMousePen() {
     if (CWinApp* app = AfxGetApp()) ::SetCursor(app->LoadCursor(IDC_CURSOR_PEN));
 }
 
-void COcrView::OnMouseSwitch() { m_controller.SwitchMouseTool(); }
+void COcrView::OnMouseSwitch() {
+    // The second edition keeps the tool while its main window is in a mode.
+    if (!ShellServices().PointerSwitchAllowed()) return;
+    m_controller.SwitchMouseTool();
+}
 
 void COcrView::OnUpdateMouseTool(CCmdUI* ui) {
     SyncPage();

@@ -127,6 +127,21 @@ TEST(ImageFileType, ExtensionsDecideTheTypeAndNothingElse) {
     EXPECT_FALSE(GetImageFileType("C:\\old.bmp\\file", &type)) << "the text after a folder's dot is no extension";
 }
 
+TEST(ImageFileType, WithoutPdfAPdfIsNoImageAndTheOthersStay) {
+    int type = -7;
+    EXPECT_FALSE(GetImageFileType("C:\\scan.PDF", &type, false));
+    EXPECT_EQ(type, -7);
+    EXPECT_TRUE(GetImageFileType("C:\\scan.pdf", &type, true));
+    EXPECT_EQ(type, IMGTYPE_PDF);
+    for (const char* path : {"a.bmp", "a.TIF", "a.pcx", "a.png", "a.bki", "a.pst", "a.jpg"}) {
+        int withPdf = 0, without = 0;
+        EXPECT_TRUE(GetImageFileType(path, &without, false)) << path;
+        GetImageFileType(path, &withPdf);
+        EXPECT_EQ(without, withPdf) << path;
+    }
+    EXPECT_FALSE(GetImageFileType("a.doc", &type, true));
+}
+
 TEST(ImageFileType, FactoryMakesCodecsForImageTypesOnly) {
     for (int type : {IMGTYPE_BMP, IMGTYPE_TIF, IMGTYPE_PCX, IMGTYPE_PNG, IMGTYPE_BKI, IMGTYPE_JPG, IMGTYPE_PDF}) {
         std::unique_ptr<CImageCodec> codec(CreateImageCodec("x", type));

@@ -316,6 +316,22 @@ TEST_F(PageLoadTest, ProjectFilesShorterThanTheHeaderCountAsAbsent) {
     }
 }
 
+TEST_F(PageLoadTest, APdfIsNoPageForAShellThatReadsNone) {
+    CFakeShellServices shell;
+    const std::string pdf = Path("notes.pdf");
+    WriteBytes(pdf, std::vector<char>{'%', 'P', 'D', 'F', '-', '1', '.', '4', '\n'});
+    HGLOBAL block = nullptr;
+    CPageImage* page = nullptr;
+    UINT notice = 0;
+    shell.readsPdf = false;
+    EXPECT_EQ(LoadPageAndProject(pdf.c_str(), nullptr, nullptr, &block, &page, &notice), PageLoadOutcome::kNoCodec);
+    EXPECT_EQ(page, nullptr);
+    // The same file with PDF pages: a reader is tried (and finds no page in it).
+    shell.readsPdf = true;
+    EXPECT_EQ(LoadPageAndProject(pdf.c_str(), nullptr, nullptr, &block, &page, &notice), PageLoadOutcome::kFailed);
+    EXPECT_EQ(page, nullptr);
+}
+
 TEST_F(PageLoadTest, WrongMagicLoadsThePageWithoutProjectAndReportsIt) {
     CFakeShellServices shell;
     const std::string image = Path("old.pcx");

@@ -144,6 +144,13 @@ TEST_F(PageViewWindow, ScissorsAndPenChangeThePage) {
     EXPECT_TRUE(InkAt(*doc.m_pImage, 350, 300));
     view->SendMessage(WM_COMMAND, ID_MOUSE_SWITCH);
     EXPECT_EQ(view->Controller().MouseTool(), kToolScissors);
+    // A shell in one of its modes keeps the tool.
+    shell.pointerSwitchAllowed = false;
+    view->SendMessage(WM_COMMAND, ID_MOUSE_SWITCH);
+    EXPECT_EQ(view->Controller().MouseTool(), kToolScissors);
+    shell.pointerSwitchAllowed = true;
+    view->SendMessage(WM_COMMAND, ID_MOUSE_SWITCH);
+    EXPECT_NE(view->Controller().MouseTool(), kToolScissors);
 }
 
 TEST_F(PageViewWindow, DragPastTheEdgeKeepsScrolling) {
