@@ -10,6 +10,7 @@
 #include "keyrider/keyrider_ids.h"
 #include "keyrider/confirm_prefix_dlg.h"
 #include "keyrider/connector_services.h"
+#include "keyrider/save_name_dialog.h"
 #include "keyrider/scan_job.h"
 #include "platform/win/handles.h"
 #include "platform/win/ini.h"
@@ -36,14 +37,17 @@ const char* modeName(int mode) {
     return mode >= 0 && mode <= 2 ? names[mode] : "Gray";
 }
 
-// Starts `program` with `parameters` shown normally, without waiting; the
-// shell's "open" when it cannot be created.
+// Starts `program` with `parameters` shown normally and waits, at most 15
+// seconds, until it is ready for its user; the shell's "open" when it cannot
+// be created.
 bool StartProgram(const std::string& program, const std::string& parameters) {
     std::string line = "\"" + program + "\"" + (parameters.empty() ? "" : " " + parameters);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                       &info)) {
+        WaitForInputIdle(info.hProcess, 15000);
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
         return true;
@@ -145,6 +149,11 @@ bool CKeyriderApp::runJobFile(const std::string& path) {
     services.launch = &StartProgram;
     services.findPrinter = &FindPrinter;
     services.connectors = MakeConnectorServices();
+    services.owner = AfxGetMainWnd() ? AfxGetMainWnd()->GetSafeHwnd() : nullptr;
+    services.pump = [] { AfxPumpMessages(); };
+    services.naming.saveDialog = [](std::string& path, int, const std::string& extension) {
+        return AskSaveName(path, extension, AfxGetMainWnd());
+    };
     const std::string message10 = MessageText(bundle_.Messages(), 10);
     const std::string caption = settings_.ApplicationName.GetString();
     services.naming.confirmPrefix = [message10, caption](std::string& prefix, bool& keepAsking, const std::string& folder) {

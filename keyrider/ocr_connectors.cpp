@@ -4,16 +4,23 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <strings.h>
 
 #include "outside/include/image_library.h"
+#include "outside/include/pmdata.h"
+#include "platform/win/files.h"
+#include "platform/win/library.h"
+#include "platform/win/process.h"
 #include "platform/win/exclusive_file.h"
 #include "platform/win/locator.h"
 #include "platform/win/path.h"
 #include "platform/win/time.h"
 
 namespace keyrider {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -72,6 +79,49 @@ std::string ResultName(const std::string& name, const std::string& type) {
 
 void Report(const ConnectorServices& s, const std::string& text) {
     if (s.report) s.report(text);
+}
+
+DWORD DwordOf(HKEY key, const char* name) {
+    DWORD value = 0, size = sizeof value, type = 0;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return 0;
+    return value;
+}
+
+// What the installed edition of "halbrook" supports, the image kind it takes
+// and the name of the language picked for it.
+void ReadHalbrookSupport(HKEY entry, const std::string& subKey, const JobProfile& p, OcrApplication* app) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(entry, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    for (const char* name : {"Support PDF", "Support Language", "Support Options Dialog", "Accept Input File Format"})
+        app->options[name] = int(DwordOf(key, name));
+    app->imageKind = app->options["Accept Input File Format"];
+    app->language = "english";
+    HKEY languages = nullptr;
+    if (RegOpenKeyExA(key, "language", 0, KEY_READ, &languages) == ERROR_SUCCESS) {
+        std::string text;
+        const std::string number = std::to_string(p.Int("Halbrook", "Primary Language", 16));
+        if (suite::ReadStringValue(languages, number, &text)) {
+            std::size_t comma = text.find(',');
+            app->language = comma == std::string::npos ? text : text.substr(comma + 1);
+        }
+        RegCloseKey(languages);
+    }
+    RegCloseKey(key);
+}
+
+// The short form of a path for a command line (the path itself when the
+// system has none), quoted when it holds blanks.
+std::string ShortPathArgument(const std::string& path) {
+    std::vector<char> buffer(path.size() + 16);
+    DWORD n = GetShortPathNameA(path.c_str(), buffer.data(), DWORD(buffer.size()));
+    if (n >= buffer.size()) {
+        buffer.resize(n + 1);
+        n = GetShortPathNameA(path.c_str(), buffer.data(), DWORD(buffer.size()));
+    }
+    const std::string shortPath = n > 0 && n < buffer.size() ? std::string(buffer.data(), n) : path;
+    return suite::QuoteArgument(shortPath);
 }
 
 }  // namespace
@@ -177,11 +227,18 @@ bool SelectOcrApplication(HKEY appKey, const JobProfile& p, const std::string& s
             break;
         }
     } else {
+        if (app->tag == "maxreader") {
+            // Its entry is always looked up in the OCR list.
+            RegCloseKey(entry);
+            entry = nullptr;
+            RegOpenKeyExA(appKey, ("Ocr\\OCR Application\\" + std::to_string(app->entry)).c_str(), 0, KEY_READ, &entry);
+        }
         suite::InstalledProgram installed;
-        found = suite::FindInstalledProgram(entry, row->stem, true, &installed);
+        found = entry && suite::FindInstalledProgram(entry, row->stem, true, &installed);
         if (found) app->program = installed.program;
+        if (found && app->tag == "halbrook") ReadHalbrookSupport(entry, std::string(row->stem) + std::to_string(installed.number), p, app);
     }
-    RegCloseKey(entry);
+    if (entry) RegCloseKey(entry);
     if (!found) {
         *problem = "\"" + rawName + "\" is not installed.";
         return false;
@@ -201,9 +258,72 @@ bool SelectOcrApplication(HKEY appKey, const JobProfile& p, const std::string& s
         opt("Format", 0);
     } else if (app->tag == "halbrook" || app->tag == "maxreader") {
         opt("Format", app->tag == "halbrook" ? 1 : 0), opt("PagesToFile", 1), opt("Page Single File", 0);
+        if (app->tag == "halbrook") opt("Show Options Dialog", 1);
     }
     return true;
 }
+
+namespace {
+
+// "maxreader" takes its pages through a list written by its own page-list
+// library, and shows a window while it works.
+std::vector<std::string> HandToMaxreader(const OcrApplication& app, const std::vector<std::vector<std::string>>& batches,
+                                         const std::vector<std::string>& names, bool openResult,
+                                         const ConnectorServices& s) {
+    std::vector<std::string> taken;
+    HMODULE module = LoadLibraryA((s.programFolder + "PMDATA.DLL").c_str());
+    auto open = module ? reinterpret_cast<PMDATA_OPEN>(GetProcAddress(module, "openPMData")) : nullptr;
+    auto count = module ? reinterpret_cast<PMDATA_WRITECOUNT>(GetProcAddress(module, "writePMData_count")) : nullptr;
+    auto file = module ? reinterpret_cast<PMDATA_WRITEFILENAME>(GetProcAddress(module, "writePMData_fileName")) : nullptr;
+    auto close = module ? reinterpret_cast<PMDATA_CLOSE>(GetProcAddress(module, "closePMData")) : nullptr;
+    if (!open || !count || !file || !close) {
+        if (module) FreeLibrary(module);
+        Report(s, "The page-list library \"PMDATA.DLL\" cannot be used; the pages are kept in \"" + s.temporaryFolder +
+                      "\".");
+        return taken;
+    }
+    static const char* const kTypes[] = {"doc", "rtf", "html", "xls", "csv", "slk", "txt"};
+    const int format = app.Option("Format");
+    const char* type = format >= 0 && format <= 6 ? kTypes[format] : "doc";
+    const std::string list = s.temporaryFolder + "DCCR.Fle";
+    for (std::size_t i = 0; i < names.size() && i < batches.size(); ++i) {
+        std::error_code ec;
+        fs::remove(Native(list), ec);
+        // The list is complete on disk before the application reads it.
+        bool listed = open(list.c_str(), 1) != 0;
+        if (listed) {
+            listed = count(int(batches[i].size())) != 0;
+            for (const std::string& page : batches[i]) listed = listed && file(page.c_str()) != 0;
+            listed = close() != 0 && listed;
+        }
+        if (!listed) {
+            Report(s, "The page list \"" + list + "\" cannot be written; the pages are kept.");
+            break;
+        }
+        const std::string result = ResultName(names[i], type);
+        if (!WriteNewFile(result, "")) {
+            Report(s, "The result file \"" + result + "\" cannot be made; the pages are kept.");
+            break;
+        }
+        const std::string line = Quoted(app.program) + " /target=SAVED /filetype=" + type +
+                                 " /filename=" + ShortPathArgument(result) + " /r " + ShortPathArgument(list);
+        const bool done = s.runWhileWindow && s.runWhileWindow(line, "IMC_PCCR40", 100 * 100, s.waitMs);
+        if (!done) {
+            if (fs::file_size(Native(result), ec) == 0 && !ec) fs::remove(Native(result), ec);
+            Report(s, "\"" + app.program + "\" did not recognise the pages in time; they are kept.");
+            continue;
+        }
+        taken.insert(taken.end(), batches[i].begin(), batches[i].end());
+        if (openResult && !app.sendTo.empty() && s.exists && s.exists(app.sendTo) && s.exists(result) && s.open)
+            s.open(app.sendTo, result);
+    }
+    std::error_code ec;
+    fs::remove(Native(list), ec);
+    FreeLibrary(module);
+    return taken;
+}
+
+}  // namespace
 
 std::vector<std::string> SendToOcrApplication(const OcrApplication& app,
                                               const std::vector<std::vector<std::string>>& batches,
@@ -323,6 +443,30 @@ std::vector<std::string> SendToOcrApplication(const OcrApplication& app,
         }
         return taken;
     }
+    if (app.tag == "halbrook") {
+        const int format = app.Option("Format", 1);
+        const char* type = format == 0 ? "txt" : format == 2 ? "xls" : format == 3 ? "pdf" : "rtf";
+        for (std::size_t i = 0; i < names.size() && i < batches.size(); ++i) {
+            const std::string result = ResultName(names[i], type);
+            std::string line = Quoted(program) + " /out " + Quoted(result);
+            if (app.Option("Support Language")) line += " /lang " + app.language;
+            if (app.Option("Support Options Dialog")) line += " /options";
+            // The whole batch: every page of it, in order.
+            for (const std::string& page : batches[i]) line += " " + ShortPathArgument(page);
+            const auto before = fs::file_time_type::clock::now();
+            if (!s.run || !s.run(line, s.waitMs)) {
+                Report(s, "\"" + program + "\" did not finish \"" + result + "\" in time; its pages are kept.");
+                continue;
+            }
+            taken.insert(taken.end(), batches[i].begin(), batches[i].end());
+            std::error_code ec;
+            const auto written = fs::last_write_time(Native(result), ec);
+            if (!ec && written > before && !app.sendTo.empty() && s.exists && s.exists(app.sendTo) && s.open)
+                s.open(app.sendTo, result);
+        }
+        return taken;
+    }
+    if (app.tag == "maxreader") return HandToMaxreader(app, batches, names, openResult, s);
     if (app.tag == "lomart") {
         for (const std::string& file : all()) {
             if (!SafeForDdeCommand(file)) {

@@ -49,6 +49,7 @@ const char* ExtensionOfKind(int kind);
 // What a hand-off needs of the program around it (windows, processes, DDE).
 struct ConnectorServices {
     std::string temporaryFolder;  // the job's private folder (ends in a separator)
+    std::string programFolder;    // the button manager's own folder ("PMDATA.DLL"), ends in a separator
     // Starts a command line; `wait` bounds the wait for its end (0: no wait).
     // False when it could not start or did not end in time.
     std::function<bool(const std::string& commandLine, unsigned waitMs)> run;

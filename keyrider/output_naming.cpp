@@ -121,13 +121,25 @@ std::string OutputNamer::DateTimeStem(const SYSTEMTIME& t) const {
     return s;
 }
 
+// The folder is made once a job; it is looked at again only when a name
+// cannot be created in it (it may have gone meanwhile).
+bool OutputNamer::ensureFolder(bool again) {
+    if (folderReady_ && !again) return true;
+    folderReady_ = EnsureFolderPath(folder_);
+    return folderReady_;
+}
+
 NameResult OutputNamer::reserve(const std::string& name, std::string* path, bool create) {
-    if (!EnsureFolderPath(folder_)) return NameResult::NoFolder;
+    if (!ensureFolder(false)) return NameResult::NoFolder;
     if (!create) {
         *path = folder_ + name;
         return NameResult::Named;
     }
     std::string created = suite::CreateNewFileWithSuffix(folder_ + name);
+    if (created.empty()) {
+        if (!ensureFolder(true)) return NameResult::NoFolder;
+        created = suite::CreateNewFileWithSuffix(folder_ + name);
+    }
     if (created.empty()) return NameResult::CannotCreate;
     *path = created;
     return NameResult::Named;
@@ -152,7 +164,7 @@ NameResult OutputNamer::NextName(const std::string& extension, std::string* path
     std::snprintf(number, sizeof number, "%0*lld", pad, settings_.serial);
     std::string name = settings_.prefix + number + dotExtension;
     ++settings_.serial;
-    if (settings_.overwritePrompt && EnsureFolderPath(folder_) &&
+    if (settings_.overwritePrompt && ensureFolder(false) &&
         std::filesystem::exists(suite::NativePathOfEither(folder_ + name))) {
         SYSTEMTIME t = hooks_.now();
         char stamp[64];
@@ -167,7 +179,10 @@ NameResult OutputNamer::CollectName(const std::string& extension, int formatCode
                                     std::string* path) {
     if (prompt && !asked && hooks_.saveDialog) {
         if (formatCode == 11 || formatCode == 12) asked = true;
-        std::string chosen = *path;
+        // The dialog starts at the current name, or in the folder.
+        std::string chosen = path->empty() ? folder_ : *path;
+        if (!chosen.empty() && path->empty() && chosen.back() != '\\' && chosen.back() != '/')
+            chosen += chosen.find('\\') != std::string::npos ? '\\' : '/';
         if (!hooks_.saveDialog(chosen, formatCode, extension)) return NameResult::Cancelled;
         std::size_t part = chosen.find_last_of("\\/");
         if (chosen.find('.', part == std::string::npos ? 0 : part) == std::string::npos) chosen += "." + extension;

@@ -76,12 +76,14 @@ public:
 
 private:
     NameResult reserve(const std::string& name, std::string* path, bool create = true);
+    bool ensureFolder(bool again);
     std::string counterSuffix(const SYSTEMTIME& t);
 
     NamingSettings settings_;
     std::string folder_;
     NamingHooks hooks_;
     bool overflowShown_ = false;
+    bool folderReady_ = false;  // made (or found) in this job
     bool haveReference_ = false;
     SYSTEMTIME reference_{};
     int counter_ = 0;

@@ -1,5 +1,6 @@
 #include "keyrider/pdf_join.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -30,9 +31,9 @@ namespace {
 // at a time on the job's thread.
 const JoinProgress* g_progress = nullptr;
 
-int OnProgress(int total, int remaining, int, int*) {
-    if (!g_progress || !*g_progress || total <= 0) return 1;
-    return (*g_progress)(total - remaining, total) ? 1 : 0;
+int OnProgress(int total, int remaining, int page, int*) {
+    if (!g_progress || !*g_progress) return 1;
+    return (*g_progress)(total, remaining, page) ? 1 : 0;
 }
 }  // namespace
 
@@ -70,6 +71,27 @@ JoinOutcome JoinPagesWithLibrary(const std::string& libraryPath, const std::vect
     FreeLibrary(module);
     if (!fits || (!result && !flag)) return JoinOutcome::Refused;
     return CountPdfPages(output) == int(pages.size()) ? JoinOutcome::Joined : JoinOutcome::Incomplete;
+}
+
+std::vector<std::string> PdfAppCommands(const std::vector<std::string>& pages, const std::string& output,
+                                        int jpegQuality) {
+    const int graphics = std::max(jpegQuality * 25 / 10, 2);
+    std::vector<std::string> c = {"[NEW_DOCUMENT]",
+                                  "[FMTTEXT](53,1,0)",
+                                  "[OPTIONS_GRAPHICS_ADVANCED](0,0," + std::to_string(graphics) + ")",
+                                  "[PDF_PARAMS](ON)",
+                                  "[INTERLEARN](OFF)",
+                                  "[DISABLEWNGNOWINDOW](ON)",
+                                  "[HIDE]",
+                                  "[DISPLAY_PROGRESS](ON)",
+                                  "[FORCE_AS_300DPI](OFF)"};
+    for (const std::string& page : pages) {
+        c.push_back("[INPUT](" + page + ")");
+        c.push_back("[SCAN_MULTIPAGE]");
+    }
+    c.push_back("[SAVEIMG_MULTI](" + output + ",99)");
+    c.push_back("[NEW_DOCUMENT]");
+    return c;
 }
 
 }  // namespace keyrider

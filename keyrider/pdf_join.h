@@ -15,10 +15,17 @@ int CountPdfPages(const std::string& path);
 
 enum class JoinOutcome { Joined, NoLibrary, Refused, Incomplete };
 
-// Progress: (pages done, page count); false stops the join.
-using JoinProgress = std::function<bool(int done, int total)>;
+// Progress as the PDF library reports it: (page count, pages remaining,
+// current page); false stops the join.
+using JoinProgress = std::function<bool(int total, int remaining, int page)>;
 
 JoinOutcome JoinPagesWithLibrary(const std::string& libraryPath, const std::vector<std::string>& pages,
                                  const std::string& output, int jpegQuality, const JoinProgress& progress);
+
+// The DDE commands that have the OCR application save `pages` as the PDF
+// `output` (every path must be SafeForDdeCommand): "[SAVEIMG_MULTI]" with the
+// pages in order, graphics quality = JPEG quality x 2.5 (at least 2).
+std::vector<std::string> PdfAppCommands(const std::vector<std::string>& pages, const std::string& output,
+                                        int jpegQuality);
 
 }  // namespace keyrider

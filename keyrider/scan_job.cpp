@@ -6,13 +6,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "platform/afx/inet/afxinet.h"
+#include "keyrider/pdf_progress.h"
 #include "platform/win/exclusive_file.h"
+#include "platform/win/ini.h"
 #include "platform/win/library.h"
 #include "platform/win/files.h"
 #include "platform/win/locator.h"
+#include "platform/win/page_memory.h"
 #include "platform/win/path.h"
 #include "platform/win/registry.h"
 
@@ -106,6 +110,8 @@ int CScanJob::ReadActionSettings(const std::string& actionType) {
     if (formats) {
         std::string library;
         if (suite::ReadStringValue(formats, "Our PDF", &library)) pdfLibrary_ = library;
+        // An installed OCR application that makes PDF files goes first.
+        if (!suite::FirstExistingLocatedFile(formats, "Moplink Check Path ", &pdfApp_)) pdfApp_.clear();
     }
     outputFolder_ = profile_.String(section_ + "\\Folder", "1", "");
     NamingHooks hooks = services_.naming;
@@ -175,6 +181,15 @@ int CScanJob::ReadActionSettings(const std::string& actionType) {
             launchExport_ = profile_.Int(section_, "Launch Export Application", 0) != 0;
             namer_ = std::make_unique<OutputNamer>(ReadNamingSettings(profile_, section_), outputFolder_, hooks);
             if (outputFolder_.empty()) ready = 0;
+            break;
+        }
+        case ActionKind::Capture: {
+            ready = detectCaptureApp() ? 1 : 0;
+            if (!ready) problem("The capture application is not installed; nothing is scanned.");
+            // Its pages and list wait in the job's own folder for it.
+            const std::string& folder = TemporaryFolder();
+            namer_ = std::make_unique<OutputNamer>(NamingSettings{}, folder, hooks);
+            if (folder.empty()) ready = 0;
             break;
         }
         default:
@@ -262,11 +277,53 @@ void CScanJob::rescuePages(const std::string& stem) {
     pageFiles_.clear();
 }
 
+// E-mail and FTP name their first file before scanning: the first file made takes that name.
+bool CScanJob::takeName(bool collect, const std::string& extension, std::string* path) {
+    if (collect && !currentOutput_.empty()) {
+        *path = currentOutput_;
+        currentOutput_.clear();
+        return true;
+    }
+    return name(collect, extension, path);
+}
+
+JoinOutcome CScanJob::joinWithPdfApp(const std::string& output) {
+    bool safe = SafeForDdeCommand(output);
+    for (const std::string& page : pageFiles_) safe = safe && SafeForDdeCommand(page);
+    if (!safe) {
+        problem("\"" + output + "\" or one of its pages holds \")\" or \",\" and cannot be named to \"" + pdfApp_ + "\".");
+        return JoinOutcome::Refused;
+    }
+    ConnectorServices::DdeScript script;
+    script.service = "Quade";
+    script.topic = "QuadeOCR";
+    script.startLine = "\"" + pdfApp_ + "\" -nologo";
+    script.windowTitle = "Moplink";
+    script.endWhenStarted = true;
+    for (std::string& command : PdfAppCommands(pageFiles_, output, files_.jpegQuality))
+        script.commands.push_back({std::move(command), 60000});
+    std::string why;
+    if (!services_.connectors.dde || !services_.connectors.dde(script, &why)) {
+        problem("\"" + pdfApp_ + "\" made no PDF file: " + why + ".");
+        return JoinOutcome::Refused;
+    }
+    return CountPdfPages(output) == int(pageFiles_.size()) ? JoinOutcome::Joined : JoinOutcome::Incomplete;
+}
+
 bool CScanJob::flushPdf(bool collect) {
     if (pageFiles_.empty()) return true;
     std::string output;
-    if (!name(collect, "pdf", &output)) return false;
-    const JoinOutcome outcome = JoinPagesWithLibrary(pdfLibrary_, pageFiles_, output, files_.jpegQuality, {});
+    if (!takeName(collect, "pdf", &output)) return false;
+    JoinOutcome outcome;
+    if (!pdfApp_.empty()) {
+        outcome = joinWithPdfApp(output);
+    } else {
+        PdfProgress progress(services_.messages, services_.owner, services_.title, services_.pump);
+        outcome = JoinPagesWithLibrary(pdfLibrary_, pageFiles_, output, files_.jpegQuality,
+                                       [&](int total, int remaining, int page) {
+                                           return progress.Step(total, remaining, page);
+                                       });
+    }
     if (outcome != JoinOutcome::Joined) {
         deleteFile(output);
         rescuePages(StemOf(output));
@@ -284,8 +341,10 @@ int CScanJob::OnScannedPage(IL_IMAGE* page, void* argument) {
     (void)argument;
     CScanJob* job = g_running;
     if (!job || !page) return 0;
+    ++job->pagesSeen_;
     if (job->kind_ == ActionKind::Copy) return job->printPage(page);
     if (job->kind_ == ActionKind::Ocr) return job->saveOcrPage(page);
+    if (job->kind_ == ActionKind::Capture) return job->addPageToCaptureList(page);
     return job->savePage(page, job->kind_ == ActionKind::Mail || job->kind_ == ActionKind::Ftp);
 }
 
@@ -304,7 +363,7 @@ int CScanJob::savePage(IL_IMAGE* page, bool collect) {
     } else if (files_.traits.multiPage) {
         // The first page starts a new file; the others are appended to it.
         bool first = !firstPageNamed_;
-        if (first) {
+        if (first && !(collect && !currentOutput_.empty())) {
             ok = name(collect, files_.traits.extension, &currentOutput_);
             if (collect) askedForName_ = true;
         }
@@ -322,7 +381,7 @@ int CScanJob::savePage(IL_IMAGE* page, bool collect) {
         }
     } else if (files_.traits.imageFormat >= 0) {
         std::string path;
-        ok = name(collect, files_.traits.extension, &path);
+        ok = takeName(collect, files_.traits.extension, &path);
         if (ok) {
             IL_SAVEOPTIONS options{0, DWORD(files_.Quality())};
             ok = il.SaveImage(path.c_str(), files_.traits.imageFormat, &options, page, nullptr, nullptr) == 0;
@@ -364,14 +423,31 @@ void CScanJob::handOver(const std::string& file) {
         problem("The program \"" + program_ + "\" could not be started for \"" + file + "\"; the file is kept.");
 }
 
+// Has the scan library scan, with the job's pages arriving through
+// OnScannedPage; a jam after some pages is reported (those pages are
+// handled as any others).
+int CScanJob::scanPages(void* argument) {
+    g_running = this;
+    stopped_ = false;
+    pagesSeen_ = 0;
+    int result = 0;
+    // Each page is freed before the next of its size arrives: its memory stays for that one.
+    suite::KeepLargeBlocksForReuse(std::size_t(32) << 20);
+    if (services_.scan && services_.scan->ScanPages)
+        result = services_.scan->ScanPages(&block_, &CScanJob::OnScannedPage, argument);
+    suite::ReleaseKeptMemory();
+    g_running = nullptr;
+    if (result == SCAN_PAGES_JAMMED)
+        problem("The paper jammed after " + std::to_string(pagesSeen_) +
+                " pages; the pages scanned before it are kept. Clear the feeder and scan the rest again.");
+    return result;
+}
+
 void CScanJob::runScan(bool collect) {
     BYTE record[284] = {};
     std::memcpy(record + 8, reinterpret_cast<const BYTE*>(&block_) + 12, 276);
-    g_running = this;
-    stopped_ = false;
-    if (services_.scan && services_.scan->ScanPages) services_.scan->ScanPages(&block_, &CScanJob::OnScannedPage, nullptr);
+    scanPages(nullptr);
     if (services_.scan && services_.scan->ScanEndJob) services_.scan->ScanEndJob(record);
-    g_running = nullptr;
     // The pages still waiting make one more PDF file.
     if (!pageFiles_.empty()) flushPdf(collect);
     if (!pageFiles_.empty())
@@ -398,7 +474,17 @@ void CScanJob::runCustom() {
 }
 
 void CScanJob::runCollect(ActionKind kind) {
+    // The first name comes before scanning (the save dialog may show); without one nothing is scanned.
+    if (!name(true, files_.traits.pdf ? "pdf" : files_.traits.extension, &currentOutput_)) {
+        currentOutput_.clear();
+        return;
+    }
+    if (files_.traits.multiPage) askedForName_ = true;
     runScan(true);
+    // A name no file took is given back.
+    if (!currentOutput_.empty() && std::find(finished_.begin(), finished_.end(), currentOutput_) == finished_.end())
+        deleteFile(currentOutput_);
+    currentOutput_.clear();
     if (outputFiles_.empty()) return;
     if (kind == ActionKind::Mail) {
         if (sendMail) sendMail(outputFiles_);
@@ -421,6 +507,7 @@ int CScanJob::DispatchJobOutput(const std::string& actionType) {
         case ActionKind::Ftp: runCollect(kind); break;
         case ActionKind::Copy: runCopy(); break;
         case ActionKind::Ocr: runOcr(); break;
+        case ActionKind::Capture: runCapture(); break;
         default: break;
     }
     return 1;
@@ -495,10 +582,7 @@ void CScanJob::runCopy() {
     documentStarted_ = false;
     BYTE record[284] = {};
     std::memcpy(record + 8, reinterpret_cast<const BYTE*>(&block_) + 12, 276);
-    g_running = this;
-    stopped_ = false;
-    if (services_.scan && services_.scan->ScanPages) services_.scan->ScanPages(&block_, &CScanJob::OnScannedPage, &printJob_);
-    g_running = nullptr;
+    scanPages(&printJob_);
     // One end for the document, whatever happened to its pages.
     if (documentStarted_) printer_->PrinterEndDoc(&printJob_, 0);
     documentStarted_ = false;
@@ -606,10 +690,7 @@ void CScanJob::runOcr() {
     if (!newOcrBatch()) return;
     BYTE record[284] = {};
     std::memcpy(record + 8, reinterpret_cast<const BYTE*>(&block_) + 12, 276);
-    g_running = this;
-    stopped_ = false;
-    if (services_.scan && services_.scan->ScanPages) services_.scan->ScanPages(&block_, &CScanJob::OnScannedPage, nullptr);
-    g_running = nullptr;
+    scanPages(nullptr);
     // A batch that got no page is dropped with its name.
     if (!ocrBatches_.empty() && ocrPagesInBatch_ == 0) {
         for (const std::string& f : ocrBatches_.back()) deleteFile(f);
@@ -620,6 +701,7 @@ void CScanJob::runOcr() {
     if (ocrBatches_.empty()) return;
     ConnectorServices connectors = services_.connectors;
     connectors.temporaryFolder = TemporaryFolder();
+    connectors.programFolder = services_.programFolder;
     connectors.report = [this](const std::string& text) { problem(text); };
     if (!connectors.exists)
         connectors.exists = [](const std::string& path) {
@@ -628,6 +710,100 @@ void CScanJob::runOcr() {
         };
     for (const std::string& page : SendToOcrApplication(ocr_, ocrBatches_, ocrNames_, launchExport_, false, connectors))
         deleteFile(page);
+}
+
+// The capture application: "Exe Pathname" of its first application entry, or
+// the folder a local-machine value names and the program's name.
+bool CScanJob::detectCaptureApp() {
+    HKEY key = nullptr;
+    if (!services_.appKey ||
+        RegOpenKeyExA(services_.appKey, "Fennick\\Default\\Applications\\1", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    std::string path;
+    bool found = suite::ReadStringValue(key, "Exe Pathname", &path) && PathFileExistsA(path.c_str());
+    std::string where, valueName, exeName;
+    if (!found && suite::ReadStringValue(key, "Registry Key", &where) &&
+        suite::ReadStringValue(key, "Registry Exe Pathname", &valueName) &&
+        suite::ReadStringValue(key, "Registry Exe Name", &exeName)) {
+        HKEY folderKey = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, where.c_str(), 0, KEY_READ, &folderKey) == ERROR_SUCCESS) {
+            std::string folder;
+            if (suite::ReadStringValue(folderKey, valueName, &folder) && !folder.empty()) {
+                if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+                path = folder + exeName;
+                found = PathFileExistsA(path.c_str()) != FALSE;
+            }
+            RegCloseKey(folderKey);
+        }
+    }
+    RegCloseKey(key);
+    if (found) captureProgram_ = path;
+    return found;
+}
+
+void CScanJob::runCapture() {
+    capturePages_ = 0;
+    pagesArrived_ = false;
+    const std::string& folder = TemporaryFolder();
+    char list[MAX_PATH * 4] = {};
+    if (folder.empty() || !GetTempFileNameA(folder.c_str(), "Image", 0, list)) {
+        problem("No list file for the capture application can be made in \"" + folder + "\"; nothing is scanned.");
+        return;
+    }
+    captureList_ = list;
+    {
+        std::ofstream out(Native(captureList_), std::ios::binary | std::ios::trunc);
+        out << "[Operation]\r\nDeleteSource=1\r\n[Source]\r\n";
+        if (!out.flush()) {
+            problem("The list file \"" + captureList_ + "\" cannot be written; nothing is scanned.");
+            deleteFile(captureList_);
+            return;
+        }
+    }
+    BYTE record[284] = {};
+    std::memcpy(record + 8, reinterpret_cast<const BYTE*>(&block_) + 12, 276);
+    scanPages(captureList_.data());
+    if (services_.scan && services_.scan->ScanEndJob) services_.scan->ScanEndJob(record);
+    if (!pagesArrived_) {
+        deleteFile(captureList_);
+        return;
+    }
+    // The application takes the pages from the list (and deletes them, as the list says).
+    if (!services_.launch || !services_.launch(captureProgram_, "\"" + captureList_ + "\""))
+        problem("The capture application \"" + captureProgram_ + "\" could not be started; its pages are listed in \"" +
+                captureList_ + "\".");
+}
+
+int CScanJob::addPageToCaptureList(IL_IMAGE* page) {
+    if (stopped_) return 0;
+    scanned_ = true;
+    pagesArrived_ = true;
+    page->Flags &= ~DWORD(IL_FLAG_FREE_AFTER_USE);
+    std::string path;
+    bool ok = name(true, "bmp", &path);
+    if (ok) {
+        IL_SAVEOPTIONS options{0, 0};
+        ok = services_.image->SaveImage(path.c_str(), IL_FORMAT_BMP, &options, page, nullptr, nullptr) == 0;
+        if (!ok) {
+            deleteFile(path);
+            problem("The scan stopped: the page could not be saved as \"" + path + "\".");
+        }
+    }
+    if (ok) {
+        const std::string number = std::to_string(capturePages_ + 1);
+        const std::string entry = "1,0," + path;
+        ok = WritePrivateProfileStringA("source", number.c_str(), entry.c_str(), captureList_.c_str()) &&
+             WritePrivateProfileStringA("source", "count", number.c_str(), captureList_.c_str());
+        if (!ok) problem("The scan stopped: \"" + captureList_ + "\" cannot take page " + number + "; it is kept as \"" + path + "\".");
+        else ++capturePages_;
+        finished_.push_back(path);
+    }
+    if (!ok) {
+        stopped_ = true;
+        return 0;
+    }
+    services_.image->FreeImage(page);
+    return 1;
 }
 
 }  // namespace keyrider

@@ -45,9 +45,13 @@ struct JobServices {
     // The driver and port of the printer of that name (case ignored); false
     // when no such printer is set up.
     std::function<bool(const std::string& name, std::string* driver, std::string* port)> findPrinter;
-    // Processes, windows and DDE for the OCR and card hand-offs (the job
-    // fills in its folder and its report).
+    // Processes, windows and DDE for the OCR and card hand-offs and the DDE
+    // OCR application's PDFs (the job fills in its folder and its report).
     ConnectorServices connectors;
+    // The owner of the PDF progress window, and what keeps the program's
+    // windows answering while a long join runs.
+    HWND owner = nullptr;
+    std::function<void()> pump;
 };
 
 // The action types, compared without case.
@@ -96,11 +100,23 @@ public:
     const std::vector<std::string>& OcrNames() const { return ocrNames_; }
     // Pages the printer took.
     int PrintedPages() const { return printedPages_; }
+    // The program that makes PDF files when a "Moplink Check Path" entry
+    // found it ("" : the PDF library).
+    const std::string& PdfApplication() const { return pdfApp_; }
+    // The capture application and the list file of its last run.
+    const std::string& CaptureProgram() const { return captureProgram_; }
+    const std::string& CaptureList() const { return captureList_; }
 
 private:
     int savePage(IL_IMAGE* page, bool collect);
     bool savePageFile(IL_IMAGE* page);
     bool flushPdf(bool collect);
+    JoinOutcome joinWithPdfApp(const std::string& output);
+    bool takeName(bool collect, const std::string& extension, std::string* path);
+    int scanPages(void* argument);
+    bool detectCaptureApp();
+    void runCapture();
+    int addPageToCaptureList(IL_IMAGE* page);
     void rescuePages(const std::string& stem);
     bool name(bool collect, const std::string& extension, std::string* path);
     void problem(const std::string& text);
@@ -133,7 +149,13 @@ private:
     bool launchOnly_ = false;
     // filing's launch program ("Launch App")
     std::string launchProgram_;
-    std::string pdfLibrary_;
+    std::string pdfLibrary_, pdfApp_;
+    // capture
+    std::string captureProgram_, captureList_;
+    int capturePages_ = 0;
+    bool pagesArrived_ = false;
+    // pages the scan library handed over in this run
+    int pagesSeen_ = 0;
     SCAN_SETTINGS block_{};
     EdgeFillGlobals edgeFill_;
     BlankPageTable blankPages_;

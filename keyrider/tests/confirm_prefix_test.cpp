@@ -9,6 +9,8 @@
 
 #include "keyrider/confirm_prefix_dlg.h"
 #include "keyrider/keyrider_ids.h"
+#include "keyrider/save_name_dialog.h"
+#include "platform/afx/ui/commdlg.h"
 #include "platform/win/library.h"
 
 namespace fs = std::filesystem;
@@ -83,6 +85,34 @@ TEST(ConfirmPrefixDialog, ASlashIsRefusedWithMessage10AndOkTakesTheRest) {
     AfxTestScript::Enable(false);
     AfxSetResourceHandle(nullptr);
     FreeLibrary(resources);
+}
+
+// The save-file dialog of "Prompt for Filename": where it starts, the
+// filter of the format, and what a choice or Cancel gives back.
+TEST(SaveNameDialog, StartsInTheFolderWithTheFormatsFilterAndHandsBackTheChoice) {
+    AfxWinInit();
+    EXPECT_EQ(SaveDialogFilter("jpg"), "JPEG File (*.jpg)|*.jpg||");
+    EXPECT_EQ(SaveDialogFilter("PDF"), "Image Only PDF (*.pdf)|*.pdf||");
+    EXPECT_EQ(SaveDialogFilter("tif"), "Tagged Image File Format (*.tif)|*.tif||");
+    EXPECT_EQ(SaveDialogFilter(""), "");
+    AfxTestScript::Enable(true);
+    AfxTestScript::Clear();
+    AfxTestScript::QueueFile("/tmp/scans/letter.jpg");
+    std::string path = "/tmp/scans/";
+    EXPECT_TRUE(AskSaveName(path, "jpg", nullptr));
+    EXPECT_EQ(path, "/tmp/scans/letter.jpg");
+    ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
+    const AfxShownRecord shown = AfxTestScript::Shown()[0];
+    EXPECT_EQ(shown.kind, "file");
+    EXPECT_EQ(shown.folder.rfind("/tmp/scans", 0), 0u) << shown.folder;
+    const DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+    EXPECT_EQ(shown.type & flags, flags);
+    EXPECT_EQ(shown.name, "");
+    AfxTestScript::QueueFile("");
+    path = "/tmp/scans/old.pdf";
+    EXPECT_FALSE(AskSaveName(path, "pdf", nullptr));
+    EXPECT_EQ(AfxTestScript::Shown().back().name, "old.pdf");
+    AfxTestScript::Enable(false);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "platform/win/ini.h"
 #include "platform/win/library.h"
 #include "platform/win/path.h"
+#include "platform/win/process.h"
 #include "platform/win/registry.h"
 #include "platform/win/tests/temporary_folder.h"
 
@@ -96,6 +97,7 @@ protected:
         unsetenv("SUITE_RECORDER_HANG_MS");
         unsetenv("SUITE_RECORDER_LOG");
         unsetenv("SUITE_DDE_PEER");
+        unsetenv("SUITE_PMDATA_FAIL");
     }
     void Ini(const std::string& section, const char* key, const std::string& value) {
         WritePrivateProfileStringA(section.c_str(), key, value.c_str(), ini.c_str());
@@ -126,6 +128,21 @@ protected:
         s.scan = &scan;
         s.report = [this](const std::string& t) { reports.push_back(t); };
         s.connectors = std::move(connectors);
+        s.programFolder = Bin();
+        // Programs started for the job run to their end here, so their records are complete.
+        s.launch = [this](const std::string& program, const std::string& parameters) {
+            launched.push_back(program + " " + parameters);
+            std::string line = "\"" + program + "\" " + parameters;
+            STARTUPINFOA startup{};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION info{};
+            if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+                return false;
+            WaitForSingleObject(info.hProcess, 20000);
+            CloseHandle(info.hThread);
+            CloseHandle(info.hProcess);
+            return true;
+        };
         auto job = std::make_unique<CScanJob>(JobProfile(ini), std::move(s));
         job->SetNames("1", "Gray", "ADF");
         return job;
@@ -162,7 +179,8 @@ protected:
     std::vector<std::string> PagesLeft() const {
         std::vector<std::string> left;
         for (auto& e : fs::recursive_directory_iterator(root))
-            if (e.path().extension() == ".jpg") left.push_back(e.path().string());
+            for (const char* image : {".jpg", ".png", ".tif", ".bmp"})
+                if (e.path().extension() == image) left.push_back(e.path().string());
         return left;
     }
 
@@ -171,7 +189,7 @@ protected:
     HKEY appKey = nullptr;
     std::vector<HKEY> keys;
     SCAN_FUNCTIONTABLE scan{};
-    std::vector<std::string> reports, runs, scripts;
+    std::vector<std::string> reports, runs, scripts, launched;
     bool answer = true;
 };
 
@@ -370,6 +388,177 @@ TEST_F(Connectors, AHangingApplicationEndsTheHandOffInBoundAndKeepsTheFiles) {
     ASSERT_TRUE(Run(*again, "ocr", 2));
     EXPECT_TRUE(reports.empty()) << reports[0];
     EXPECT_TRUE(PagesLeft().empty());
+    for (HKEY k : keys) RegCloseKey(k);
+}
+
+// The capture application: found by its path or by a local-machine folder
+// value, handed a list of BMP pages that it is to delete after taking them.
+TEST_F(Connectors, TheCaptureApplicationGetsAListOfItsPages) {
+    const fs::path log = root / "capture.txt";
+    setenv("SUITE_RECORDER_LOG", log.c_str(), 1);
+    HKEY entry = Key(appKey, "Fennick\\Default\\Applications\\1");
+    Text(entry, "Exe Pathname", (root / "apps" / "missing.exe").string());
+    // Not installed: not ready, nothing scanned.
+    EXPECT_FALSE(Job(Recording())->ReadActionSettings("fennick"));
+    reports.clear();
+    Text(entry, "Registry Key", "Software\\Vendor\\Capture");
+    Text(entry, "Registry Exe Pathname", "Install Folder");
+    Text(entry, "Registry Exe Name", "suite_recorder_peer");
+    Text(Key(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Capture"), "Install Folder", Bin().substr(0, Bin().size() - 1));
+    auto job = Job(Recording());
+    ASSERT_TRUE(Run(*job, "Fennick", 3));
+    EXPECT_EQ(fs::path(suite::NativePathOfEither(job->CaptureProgram())), fs::path(Bin()) / "suite_recorder_peer");
+    ASSERT_EQ(launched.size(), 1u);
+    const std::string list = job->CaptureList();
+    EXPECT_EQ(launched[0], job->CaptureProgram() + " \"" + list + "\"");
+    EXPECT_EQ(fs::path(list).filename().string().rfind("Ima", 0), 0u) << list;
+    const std::string recorded = ReadAll(log);
+    EXPECT_NE(recorded.find("arg: " + list + "\n"), std::string::npos) << recorded;
+    EXPECT_NE(recorded.find("[Operation]\r\nDeleteSource=1\r\n"), std::string::npos) << recorded;
+    EXPECT_NE(recorded.find("count=3"), std::string::npos) << recorded;
+    // Each listed page is a BMP file that is there for the application.
+    char entryText[1024] = {};
+    for (int n = 1; n <= 3; ++n) {
+        GetPrivateProfileStringA("Source", std::to_string(n).c_str(), "", entryText, sizeof entryText, list.c_str());
+        const std::string line = entryText;
+        ASSERT_EQ(line.rfind("1,0,", 0), 0u) << line;
+        const std::string page = suite::NativePathOfEither(line.substr(4));
+        EXPECT_EQ(fs::path(page).extension(), ".bmp");
+        EXPECT_TRUE(fs::exists(page)) << page;
+    }
+    EXPECT_TRUE(reports.empty());
+    // No page arrived: the application is not started and the list goes.
+    launched.clear();
+    auto empty = Job(Recording());
+    ASSERT_TRUE(Run(*empty, "fennick", 0));
+    EXPECT_TRUE(launched.empty());
+    EXPECT_FALSE(fs::exists(empty->CaptureList()));
+    for (HKEY k : keys) RegCloseKey(k);
+}
+
+TEST_F(Connectors, HalbrookGetsEveryPageOfEachBatchAndItsLanguage) {
+    Install("ocr", 1, "halbrook.dll", "Halbrook ", root / "apps" / "halbrook.exe");
+    std::ofstream(root / "apps" / "halbrook.exe") << "x";
+    HKEY detect = Key(appKey, "ocr\\OCR Application\\1\\Halbrook 1");
+    Dword(detect, "Support Language", 1);
+    Dword(detect, "Support Options Dialog", 1);
+    Dword(detect, "Accept Input File Format", 3);
+    Text(Key(detect, "language"), "7", "7,german");
+    Ini("Halbrook", "Primary Language", "7");
+    Ini("1", "Current Application Name", "halbrook");
+    Ini("1\\OCR Application\\1\\Private", "PagesToFile", "2");
+    Ini("1\\OCR Application\\1\\Private", "Format", "3");
+    auto job = Job(Recording());
+    ASSERT_TRUE(Run(*job, "ocr", 3));
+    EXPECT_EQ(job->Application().imageKind, 3);
+    EXPECT_EQ(job->Application().language, "german");
+    ASSERT_EQ(runs.size(), 2u);
+    const std::string program = job->Application().program;
+    const std::string head = "\"" + program + "\" /out \"" + job->OcrNames()[0] + "pdf\" /lang german /options ";
+    ASSERT_EQ(runs[0].rfind(head, 0), 0u) << runs[0];
+    // Both pages of the first batch, PNG files, and the wait for the end.
+    std::istringstream pages(runs[0].substr(head.size()));
+    std::string first, second, wait;
+    pages >> first >> second >> wait;
+    EXPECT_EQ(fs::path(first).extension(), ".png");
+    EXPECT_EQ(fs::path(second).extension(), ".png");
+    EXPECT_NE(first, second);
+    EXPECT_EQ(wait, "<waited>");
+    EXPECT_EQ(runs[1].find(".png", runs[1].find(".png") + 1), std::string::npos) << "one page in the last batch";
+    EXPECT_TRUE(PagesLeft().empty());
+    // An edition without languages, and an application that does not end in time keeps its pages.
+    runs.clear();
+    answer = false;
+    Dword(detect, "Support Language", 0);
+    Dword(detect, "Accept Input File Format", 2);
+    auto late = Job(Recording());
+    ASSERT_TRUE(Run(*late, "ocr", 1));
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].find("/lang"), std::string::npos) << runs[0];
+    EXPECT_EQ(PagesLeft().size(), 1u);
+    EXPECT_EQ(reports.size(), 1u);
+    for (HKEY k : keys) RegCloseKey(k);
+}
+
+TEST_F(Connectors, MaxreaderReadsItsPagesThroughThePageListLibrary) {
+    const fs::path log = root / "maxreader.txt";
+    setenv("SUITE_RECORDER_LOG", log.c_str(), 1);
+    Install("ocr", 1, "maxreader.dll", "MaxReader ", fs::path(Bin()) / "suite_recorder_peer");
+    Ini("1", "Current Application Name", "maxreader");
+    Ini("1\\OCR Application\\1\\Private", "PagesToFile", "2");
+    Ini("1\\OCR Application\\1\\Private", "Format", "6");
+    Ini("1\\OCR Application\\1\\Private", "Send To", Bin() + "suite_recorder_peer");
+    Ini("1", "Launch Export Application", "1");
+    ConnectorServices s = MakeConnectorServices();
+    s.waitMs = 15000;
+    std::vector<std::string> opened;
+    s.open = [&](const std::string& program, const std::string& file) { opened.push_back(program + " " + file); };
+    auto job = Job(s);
+    ASSERT_TRUE(Run(*job, "ocr", 3));
+    EXPECT_TRUE(reports.empty()) << reports[0];
+    ASSERT_EQ(job->OcrNames().size(), 2u);
+    const std::string text = ReadAll(log);
+    // Two runs, each with its list: the count, then the pages.
+    const std::string list = job->TemporaryFolder() + "DCCR.Fle";
+    std::size_t at = text.find("arg: /filetype=txt\n");
+    ASSERT_NE(at, std::string::npos) << text;
+    EXPECT_NE(text.find("arg: /filename=" + suite::NativePathOfEither(job->OcrNames()[0] + "txt") + "\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("arg: /r\narg: " + list + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("file: " + list + "\n2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("file: " + list + "\n1\n"), std::string::npos) << text;
+    // The application wrote its results; the pages it took are gone, and so is the list.
+    EXPECT_EQ(ReadAll(suite::NativePathOfEither(job->OcrNames()[1] + "txt")), "recognised text\n") << text;
+    EXPECT_TRUE(PagesLeft().empty());
+    EXPECT_FALSE(fs::exists(list));
+    // Each result goes on to the "Send To" program.
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[1], Bin() + "suite_recorder_peer " + job->OcrNames()[1] + "txt");
+    // A page-list library that refuses: nothing handed over, pages kept.
+    setenv("SUITE_PMDATA_FAIL", "1", 1);
+    auto refused = Job(MakeConnectorServices());
+    ASSERT_TRUE(Run(*refused, "ocr", 1));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(PagesLeft().size(), 1u);
+    for (HKEY k : keys) RegCloseKey(k);
+}
+
+// PDF files made by the DDE OCR application when "Moplink Check Path" finds it.
+TEST_F(Connectors, TheOcrApplicationMakesThePdfFilesWhenInstalled) {
+    const fs::path record = root / "pdfapp.txt";
+    setenv("SUITE_DDE_PEER",
+           ("service=Quade topic=QuadeOCR title=Moplink write-outputs=1 lifetime=20000 record=" + record.string()).c_str(), 1);
+    HKEY formats = Key(appKey, "File Format");
+    const char* entries[] = {"1,Bitmap", "2,JPEG", "6,PDF", "3,TIFF", "5,PNG", "11,Multi-page TIFF", "13,PDF", "4,TIFF",
+                             "12,Multi-page TIFF"};
+    for (int i = 0; i < 9; ++i) Text(formats, std::to_string(i + 1).c_str(), entries[i]);
+    Text(formats, "Moplink Check Path 1", "2,Software\\Vendor\\Moplink,0,missing");
+    Text(formats, "Moplink Check Path 2", "2,Software\\Vendor\\Moplink,0,suite_dde_peer");
+    Text(Key(HKEY_CURRENT_USER, "Software\\Vendor\\Moplink"), "", Bin().substr(0, Bin().size() - 1));
+    Ini("1\\Gray", "Format", "3");
+    Ini("1\\Gray", "Pages2PDF", "2");
+    auto job = Job(MakeConnectorServices());
+    ASSERT_TRUE(Run(*job, "pdf", 3));
+    EXPECT_EQ(fs::path(suite::NativePathOfEither(job->PdfApplication())), fs::path(Bin()) / "suite_dde_peer");
+    for (const std::string& r : reports) ADD_FAILURE() << r << "\n" << ReadAll(record);
+    ASSERT_EQ(job->Finished().size(), 2u);
+    EXPECT_EQ(CountPdfPages(job->Finished()[0]), 2);
+    EXPECT_EQ(CountPdfPages(job->Finished()[1]), 1);
+    const std::string text = ReadAll(record);
+    EXPECT_NE(text.find("[NEW_DOCUMENT]\n[FMTTEXT](53,1,0)\n[OPTIONS_GRAPHICS_ADVANCED](0,0,187)\n[PDF_PARAMS](ON)\n"
+                        "[INTERLEARN](OFF)\n[DISABLEWNGNOWINDOW](ON)\n[HIDE]\n[DISPLAY_PROGRESS](ON)\n"
+                        "[FORCE_AS_300DPI](OFF)\n[INPUT]("),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("[SAVEIMG_MULTI](" + job->Finished()[0] + ",99)\n[NEW_DOCUMENT]\n"), std::string::npos) << text;
+    EXPECT_TRUE(PagesLeft().empty());
+    // The application makes a PDF short of pages: the pages stay as images.
+    setenv("SUITE_DDE_PEER", "service=Quade topic=QuadeOCR title=Moplink lifetime=20000", 1);
+    fs::remove_all(out);
+    auto missing = Job(MakeConnectorServices());
+    ASSERT_TRUE(Run(*missing, "pdf", 2));
+    EXPECT_FALSE(reports.empty());
+    EXPECT_EQ(PagesLeft().size(), 2u);
     for (HKEY k : keys) RegCloseKey(k);
 }
 

@@ -35,6 +35,22 @@ std::string ReadAll(const fs::path& p) {
     return s.str();
 }
 
+// The files of `folder` in name order.
+std::vector<fs::path> FilesIn(const fs::path& folder) {
+    std::vector<fs::path> found;
+    if (fs::exists(folder))
+        for (auto& e : fs::directory_iterator(folder)) found.push_back(e.path());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+bool StartsAsJpeg(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    unsigned char magic[3] = {};
+    in.read(reinterpret_cast<char*>(magic), 3);
+    return magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF;
+}
+
 bool WaitFor(const std::function<bool()>& done, int ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
@@ -183,33 +199,21 @@ TEST_F(ProcessTest, EndToEndAJobIniFilesTheFeedersPages) {
                        << "[1]\nSource=4\nMode=1\nDate And Time=0\n[1\\ADF]\nResolution=75\n[1\\Folder]\n1=" << jpegs.string()
                        << "\n[2]\nSource=4\nMode=1\n[2\\ADF]\nResolution=75\n[2\\Gray]\nFormat=6\nPDF Single File=1\n"
                        << "[2\\Folder]\n1=" << pdfs.string() << "\n";
-    auto files = [](const fs::path& folder) {
-        std::vector<fs::path> found;
-        if (fs::exists(folder))
-            for (auto& e : fs::directory_iterator(folder)) found.push_back(e.path());
-        std::sort(found.begin(), found.end());
-        return found;
-    };
     first_ = suite::StartProgram((Bin() / "Keyrider").string(), {"/B", "1", ini.string()});
     ASSERT_NE(first_, nullptr);
     // The job runs before the program settles in the tray.
     ASSERT_TRUE(WaitFor([&] { return FindWindow(nullptr, title_.c_str()) != nullptr; }, 60000));
-    std::vector<fs::path> jpegFiles = files(jpegs);
+    std::vector<fs::path> jpegFiles = FilesIn(jpegs);
     ASSERT_EQ(jpegFiles.size(), 10u);
     EXPECT_EQ(jpegFiles.front().filename(), "Image00.jpg");
     EXPECT_EQ(jpegFiles.back().filename(), "Image09.jpg");
-    for (const fs::path& f : jpegFiles) {
-        std::ifstream in(f, std::ios::binary);
-        unsigned char magic[3] = {};
-        in.read(reinterpret_cast<char*>(magic), 3);
-        EXPECT_TRUE(magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) << f;
-    }
+    for (const fs::path& f : jpegFiles) EXPECT_TRUE(StartsAsJpeg(f)) << f;
     Second("/q");
     ASSERT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
     CloseHandle(first_);
     first_ = suite::StartProgram((Bin() / "Keyrider").string(), {"/B", "2", ini.string()});
     ASSERT_TRUE(WaitFor([&] { return FindWindow(nullptr, title_.c_str()) != nullptr; }, 60000));
-    std::vector<fs::path> pdfFiles = files(pdfs);
+    std::vector<fs::path> pdfFiles = FilesIn(pdfs);
     ASSERT_EQ(pdfFiles.size(), 1u);
     const std::string info = root_ / "pdfinfo.txt";
     const std::string command = "pdfinfo '" + pdfFiles[0].string() + "' > '" + info + "' 2>&1";
@@ -218,6 +222,47 @@ TEST_F(ProcessTest, EndToEndAJobIniFilesTheFeedersPages) {
     const std::size_t at = text.find("Pages:");
     ASSERT_NE(at, std::string::npos) << text;
     EXPECT_EQ(std::atoi(text.c_str() + at + 6), 10) << text;
+    Second("/q");
+    EXPECT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
+}
+
+// A press in the running copy goes through the button's template: it writes
+// the button's settings into a job ini and starts the program's own job, which
+// files the test device's ten pages as a "/B" start does.
+TEST_F(ProcessTest, EndToEndAPressInTheRunningCopyFilesThePagesThroughTheTemplate) {
+    Scanner(true);
+    StartFirst();
+    HWND window = FindWindow(nullptr, title_.c_str());
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return TrayShows("Scanner ready!"); }, 10000)) << TrayState();
+    // Button 2 runs the "filing" template; its settings as the set-up dialogs leave them.
+    const fs::path jpegs = root_ / "jpegs";
+    const std::string button = keyrider::InstallerKeyPathFor(options_.programFolder) + "\\Keyrider\\filing\\2";
+    auto number = [](HKEY k, const char* name, DWORD v) {
+        RegSetValueExA(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+    };
+    HKEY k = nullptr, folder = nullptr, adf = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, button.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+              ERROR_SUCCESS);
+    number(k, "Source", 4);
+    number(k, "Mode", 1);
+    number(k, "Date And Time", 0);
+    RegCreateKeyExA(k, "Folder", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &folder, nullptr);
+    RegSetValueExA(folder, "1", 0, REG_SZ, reinterpret_cast<const BYTE*>(jpegs.c_str()), DWORD(jpegs.string().size() + 1));
+    RegCreateKeyExA(k, "ADF", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &adf, nullptr);
+    number(adf, "Resolution", 75);
+    number(adf, "Mode", 1);
+    for (HKEY h : {adf, folder, k}) RegCloseKey(h);
+    ::PostMessage(window, WM_COMMAND, 32776, 0);
+    ASSERT_TRUE(WaitFor([&] { return FilesIn(jpegs).size() >= 10; }, 90000)) << FilesIn(jpegs).size();
+    // The job ends with the last page: no eleventh file comes.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const std::vector<fs::path> files = FilesIn(jpegs);
+    ASSERT_EQ(files.size(), 10u);
+    EXPECT_EQ(files.front().filename(), "Image00.jpg");
+    EXPECT_EQ(files.back().filename(), "Image09.jpg");
+    for (const fs::path& f : files) EXPECT_TRUE(StartsAsJpeg(f)) << f;
+    EXPECT_TRUE(FirstRunning());
     Second("/q");
     EXPECT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "keyrider/pdf_progress.h"
 #include "keyrider/scan_job.h"
 #include "platform/win/ini.h"
 #include "platform/win/library.h"
@@ -29,6 +30,7 @@ struct FakeScanner {
     int pages = 0;
     int delivered = 0;
     int endJobs = 0;
+    bool jam = false;  // the paper jams after the pages
     SCAN_SETTINGS seen{};
 };
 FakeScanner g_scanner;
@@ -47,7 +49,8 @@ int FakeScanPages(SCAN_SETTINGS* settings, SCANPAGEPROC callback, void* argument
         std::free(page.Bits);
         if (!goOn) break;
     }
-    return g_scanner.delivered > 0;
+    if (g_scanner.delivered == 0) return 0;
+    return g_scanner.jam ? SCAN_PAGES_JAMMED : SCAN_PAGES_DONE;
 }
 int FakeEndJob(const BYTE*) {
     ++g_scanner.endJobs;
@@ -107,7 +110,14 @@ protected:
     void Ini(const std::string& section, const char* key, const std::string& value) {
         WritePrivateProfileStringA(section.c_str(), key, value.c_str(), ini.c_str());
     }
-    std::unique_ptr<CScanJob> Job(const std::string& action = "filing") {
+    std::unique_ptr<CScanJob> Job(const std::string& action = "filing") { return Job(action, Services()); }
+    std::unique_ptr<CScanJob> Job(const std::string& action, JobServices s) {
+        auto job = std::make_unique<CScanJob>(JobProfile(ini), std::move(s));
+        job->SetNames("1", "Gray", "ADF");
+        action_ = action;
+        return job;
+    }
+    JobServices Services() {
         JobServices s;
         s.appKey = appKey;
         s.image = IL_GetFunctionTable();
@@ -126,10 +136,7 @@ protected:
             launched.push_back(program + " " + parameters);
             return true;
         };
-        auto job = std::make_unique<CScanJob>(JobProfile(ini), std::move(s));
-        job->SetNames("1", "Gray", "ADF");
-        action_ = action;
-        return job;
+        return s;
     }
     // Reads the settings, scans `pages` pages and runs the action.
     int Run(CScanJob& job, int pages) {
@@ -442,6 +449,156 @@ TEST_F(ScanJobTest, MailCollectsEveryFileAndNamesTheLastPdfBatchFirst) {
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(CountPdfPages(sent[2]), 1);
     EXPECT_NE(sent[1], sent[2]);
+}
+
+TEST_F(ScanJobTest, AJamAfterSomePagesFilesThemAndIsReported) {
+    g_scanner.jam = true;
+    auto job = Job();
+    Run(*job, 3);
+    EXPECT_EQ(Files(out).size(), 3u);
+    ASSERT_EQ(job->Problems().size(), 1u);
+    EXPECT_NE(job->Problems()[0].find("jammed after 3 pages"), std::string::npos) << job->Problems()[0];
+    // PDF batches: the pages before the jam still make their PDF.
+    Ini("1\\Gray", "Format", "6");
+    Ini("1\\Gray", "PDF Single File", "1");
+    Ini("1\\Folder", "1", (root / "pdf").string());
+    auto pdf = Job("pdf");
+    Run(*pdf, 2);
+    ASSERT_EQ(pdf->Finished().size(), 1u);
+    EXPECT_EQ(CountPdfPages(pdf->Finished()[0]), 2);
+    EXPECT_EQ(pdf->Problems().size(), 1u);
+}
+
+TEST_F(ScanJobTest, PromptForFilenameAsksBeforeScanningAndForEveryFurtherFile) {
+    Ini("1", "Prompt for Filename", "1");
+    fs::create_directories(out);
+    std::vector<std::string> asked, answers, sent;
+    JobServices s = Services();
+    s.naming.saveDialog = [&](std::string& path, int, const std::string& extension) {
+        asked.push_back(path + "|" + extension + "|" + std::to_string(g_scanner.delivered));
+        if (answers.empty()) return false;
+        path = answers.front();
+        answers.erase(answers.begin());
+        return true;
+    };
+    auto mailJob = [&] {
+        auto job = Job("e-mail", s);
+        job->sendMail = [&](const std::vector<std::string>& files) { sent = files; };
+        return job;
+    };
+    answers = {(out / "first").string(), (out / "second.jpg").string(), (out / "third").string()};
+    Run(*mailJob(), 3);
+    // The first name before any page, one for each further page; the dialog starts in the folder.
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0], out.string() + "\\|jpg|0");
+    EXPECT_EQ(asked[1].substr(asked[1].size() - 2), "|2");  // page 2 needs the next name
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(fs::path(sent[0]).filename(), "first.jpg");
+    EXPECT_EQ(fs::path(sent[1]).filename(), "second.jpg");
+    EXPECT_EQ(fs::path(sent[2]).filename(), "third.jpg");
+    // Cancel before scanning: nothing scanned, nothing sent.
+    sent.clear();
+    asked.clear();
+    g_scanner.delivered = 0;
+    Run(*mailJob(), 3);
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_EQ(g_scanner.delivered, 0);
+    EXPECT_TRUE(sent.empty());
+    // A multi-page file is asked for once.
+    answers = {(out / "all").string()};
+    asked.clear();
+    Ini("1\\Gray", "Format", "9");
+    Run(*mailJob(), 4);
+    EXPECT_EQ(asked.size(), 1u);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(fs::path(sent[0]).filename(), "all.tif");
+    EXPECT_EQ(PagesOf(sent[0]), 4);
+    EXPECT_EQ(Files(out).size(), 4u);  // first, second, third, all: no name left empty
+}
+
+// The message library's progress window, as the PDF library reports.
+struct ProgressLog {
+    std::vector<std::string> calls;
+    int cancelAt = -1;  // the percent at which the user presses Cancel
+};
+ProgressLog g_progress;
+int ProgressText(int id, LPSTR buffer, int size) {
+    const char* text = id == 5 ? "Creating the PDF file from %1 pages..." : id == 6 ? "Adding page %1 of %2 to the PDF file..." : "";
+    std::snprintf(buffer, std::size_t(size), "%s", text);
+    return *text != 0;
+}
+int ProgressOpen(const MSG_PROGRESS* p) {
+    g_progress.calls.push_back("open " + std::string(p->Caption) + " " + std::to_string(p->Range));
+    return 1;
+}
+int ProgressSetText(int, LPCSTR text) {
+    g_progress.calls.push_back(text);
+    return 1;
+}
+int ProgressSet(int percent) {
+    g_progress.calls.push_back(std::to_string(percent) + "%");
+    return percent == g_progress.cancelAt ? 0 : 1;
+}
+int ProgressClose() {
+    g_progress.calls.push_back("close");
+    return 1;
+}
+const TARRIK_FUNCTIONTABLE kProgressTable = {ProgressText, nullptr, ProgressOpen, ProgressSetText, ProgressSet, ProgressClose};
+
+TEST(PdfProgressWindow, ShowsEachChangeOnceAndCarriesCancelBack) {
+    g_progress = ProgressLog{};
+    int pumped = 0;
+    {
+        PdfProgress progress(&kProgressTable, nullptr, "Keyrider", [&] { ++pumped; });
+        EXPECT_TRUE(progress.Step(4, 4, 0));
+        EXPECT_TRUE(progress.Step(4, 3, 1));
+        EXPECT_TRUE(progress.Step(4, 3, 1));  // no change: nothing shown
+        EXPECT_TRUE(progress.Step(4, 0, 4));
+    }
+    EXPECT_EQ(pumped, 4);
+    EXPECT_EQ(g_progress.calls,
+              (std::vector<std::string>{"open Keyrider 100", "0%", "Creating the PDF file from 4 pages...", "0%",
+                                        "Adding page 1 of 4 to the PDF file...", "25%",
+                                        "Adding page 4 of 4 to the PDF file...", "100%", "close"}));
+    // A zero page count shows the window and divides by nothing; Cancel stops the join.
+    g_progress = ProgressLog{};
+    g_progress.cancelAt = 50;
+    PdfProgress cancelled(&kProgressTable, nullptr, "K", {});
+    EXPECT_TRUE(cancelled.Step(0, 0, 0));
+    EXPECT_TRUE(cancelled.Step(2, 2, 1));
+    EXPECT_FALSE(cancelled.Step(2, 1, 1));
+    EXPECT_FALSE(cancelled.Step(2, 0, 2));
+    EXPECT_TRUE(cancelled.Cancelled());
+    // Without the message library the join goes on unseen.
+    PdfProgress none(nullptr, nullptr, "K", {});
+    EXPECT_TRUE(none.Step(3, 1, 2));
+}
+
+TEST_F(ScanJobTest, PdfJoinsShowTheirProgressAndACancelKeepsThePages) {
+    Ini("1\\Gray", "Format", "6");
+    Ini("1\\Gray", "PDF Single File", "1");
+    g_progress = ProgressLog{};
+    JobServices s = Services();
+    s.messages = &kProgressTable;
+    s.title = "Keyrider";
+    auto job = Job("pdf", s);
+    Run(*job, 3);
+    ASSERT_EQ(job->Finished().size(), 1u);
+    EXPECT_EQ(CountPdfPages(job->Finished()[0]), 3);
+    ASSERT_GE(g_progress.calls.size(), 3u);
+    EXPECT_EQ(g_progress.calls.front(), "open Keyrider 100");
+    EXPECT_EQ(g_progress.calls[g_progress.calls.size() - 2], "100%");
+    EXPECT_EQ(g_progress.calls.back(), "close");
+    // The user cancels at once: no PDF, every page kept as an image.
+    g_progress = ProgressLog{};
+    g_progress.cancelAt = 0;
+    Ini("1\\Folder", "1", (root / "cancel").string());
+    auto cancelled = Job("pdf", s);
+    Run(*cancelled, 3);
+    int images = 0;
+    for (const auto& f : Files(root / "cancel")) images += fs::path(f).extension() == ".jpg";
+    EXPECT_EQ(images, 3);
+    EXPECT_FALSE(cancelled->Problems().empty());
 }
 
 TEST(OutputNames, PrefixesThatCannotNameFilesAreRefused) {

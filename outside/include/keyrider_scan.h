@@ -121,6 +121,12 @@ using SCAN_INIT = int (*)(LPCSTR appKeyPath, LPCSTR programFolder, SCANSTATUSPRO
                           KEYRIDER_SETTINGS* settings, void* context);
 using SCAN_ISSCANNERPRESENT = int (*)();
 using SCAN_TERMINATE = void (*)();
+// 0 when no page was scanned, SCAN_PAGES_DONE when pages were scanned and
+// the scan ended as it should (feeder empty, one flatbed page, the callback
+// stopped it), SCAN_PAGES_JAMMED when pages were scanned and then the paper
+// jammed.
+#define SCAN_PAGES_DONE 1
+#define SCAN_PAGES_JAMMED 2
 using SCAN_PAGES = int (*)(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument);
 using SCAN_ENDJOB = int (*)(const BYTE* record284);
 using SCAN_LOADSETTINGS = int (*)();

@@ -184,9 +184,12 @@ int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
     scan::ApplySettings(scanner, *settings);
     const bool feeder = scan::IsFeederSource(*settings);
     int pages = 0;
+    bool jammed = false;
     while (pages < kMaxPagesPerScan) {
         IL_IMAGE image{};
-        if (scanner.readPage(image, settings->Resolution) != scan::PageResult::Page) break;
+        const scan::PageResult read = scanner.readPage(image, settings->Resolution);
+        jammed = read == scan::PageResult::Jammed;
+        if (read != scan::PageResult::Page) break;
         ++pages;
         int goOn = page(&image, argument);
         // What the callback did not free is freed here.
@@ -195,7 +198,8 @@ int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
         if (!goOn || !feeder) break;
     }
     scanner.cancel();
-    return pages > 0 ? 1 : 0;
+    if (pages == 0) return 0;
+    return jammed ? SCAN_PAGES_JAMMED : SCAN_PAGES_DONE;
 }
 
 int scanEndJob(const BYTE*) { return 1; }

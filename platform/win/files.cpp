@@ -964,6 +964,18 @@ DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* filePart) {
     return n;
 }
 
+DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
+    if (!longPath || !*longPath) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (!PathFileExistsA(longPath)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    return suite::CopyOutString(suite::NativePathOfEither(longPath), shortPath, size);
+}
+
 BOOL PathFileExistsA(LPCSTR name) {
     std::string native;
     if (!name || !suite::TryNativePath(name, native)) return FALSE;

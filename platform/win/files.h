@@ -178,6 +178,13 @@ BOOL SetCurrentDirectoryA(LPCSTR name);
 // The full Windows-style path of `name`; *filePart (when given) points at its
 // last part in `buffer`, or is null when it ends with a separator.
 DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* filePart);
+// The short form of an existing file's or folder's path, as handed to other
+// programs on their command lines. These file systems keep no second, shorter
+// name: it is the native path of the file, each part spelled as on disk, so
+// that any program can open it as it stands. The length (no NUL), or the size
+// needed (with the NUL) when `size` is too small; 0 with ERROR_FILE_NOT_FOUND
+// when nothing is there.
+DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size);
 BOOL PathFileExistsA(LPCSTR name);
 BOOL PathIsDirectoryA(LPCSTR name);
 BOOL GetDiskFreeSpaceExA(LPCSTR folder, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,

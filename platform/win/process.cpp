@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -337,6 +338,12 @@ std::string FindProgram(std::string_view program) {
     return {};
 }
 
+std::string WindowEndpointFolder() {
+    if (const char* d = std::getenv("SUITE_IPC_DIR"); d && *d) return d;
+    if (const char* r = std::getenv("XDG_RUNTIME_DIR"); r && *r) return std::string(r) + "/suite-windows";
+    return "/tmp/suite-windows-" + std::to_string(::getuid());
+}
+
 BOOL AskProcessToEnd(HANDLE handle) {
     auto process = suite::LookupHandleAs<ProcessObject>(handle);
     if (!process) {
@@ -454,6 +461,23 @@ BOOL TerminateProcess(HANDLE handle, UINT exitCode) {
     process->terminated = true;
     ::kill(process->pid, SIGKILL);
     return TRUE;
+}
+
+DWORD WaitForInputIdle(HANDLE handle, DWORD milliseconds) {
+    auto process = suite::LookupHandleAs<ProcessObject>(handle);
+    if (!process) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return WAIT_FAILED;
+    }
+    const std::string endpoint = suite::WindowEndpointFolder() + "/" + std::to_string(process->pid) + ".sock";
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        struct stat st;
+        if (process->IsComplete() || ::stat(endpoint.c_str(), &st) == 0) return 0;
+        const auto waited = std::chrono::steady_clock::now() - start;
+        if (milliseconds != INFINITE && waited >= std::chrono::milliseconds(milliseconds)) return WAIT_TIMEOUT;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 UINT WinExec(LPCSTR commandLine, UINT) {

@@ -105,6 +105,11 @@ UINT WinExec(LPCSTR commandLine, UINT show);
 // folder. Returns a value greater than 32 on success, else SE_ERR_FNF,
 // SE_ERR_PNF, SE_ERR_ACCESSDENIED or SE_ERR_NOASSOC (other verbs).
 HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show);
+// Waits, at most `milliseconds`, until a started program is ready for its
+// user: it has put up its windows (published them for other programs), or it
+// has ended. 0 when ready, WAIT_TIMEOUT when the time ran out, WAIT_FAILED
+// for a handle that is no process.
+DWORD WaitForInputIdle(HANDLE process, DWORD milliseconds);
 // The program's own command line, quoted by the rules above, in ANSI text.
 LPSTR GetCommandLineA();
 [[noreturn]] void ExitProcess(UINT exitCode);
@@ -133,5 +138,9 @@ std::string FindProgram(std::string_view program);
 // Asks a started process to end as a closing window would (SIGTERM), without
 // waiting; FALSE for a handle that is no process or one that has ended.
 BOOL AskProcessToEnd(HANDLE process);
+// The folder where every program with windows publishes them (one entry
+// "<process id>.sock" each): $SUITE_IPC_DIR, else the user's runtime folder's
+// "suite-windows", else "/tmp/suite-windows-<user id>". Not created here.
+std::string WindowEndpointFolder();
 
 }  // namespace suite

@@ -11,6 +11,8 @@
 //   write-outputs=1       acts on output commands as an OCR application would:
 //                         "[OUTPUT](path,NEW)" names the file that "[OCR]"
 //                         then writes, "[SAVEIMG_MULTI](path,99)" writes at once
+//                         a PDF of one blank page for each "[INPUT]" since
+//                         the last "[NEW_DOCUMENT]"
 // Commands: "[HANG](ms)" blocks the program that long before answering,
 // "[FAIL]" is not processed, "[BUSY]" answers busy, "[ENDAPPLICATION]" ends
 // it after answering; others are acknowledged.
@@ -19,6 +21,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/afx/afxwin.h"
 #include "platform/afx/ui/ddeml.h"
@@ -60,10 +63,41 @@ void WriteFile(const std::string& windowsPath) {
 }
 
 std::string g_pendingOutput;
+int g_inputs = 0;
+
+// A well-formed PDF file of `pages` blank A4 pages.
+void WritePdf(const std::string& windowsPath, int pages) {
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    auto object = [&](const std::string& body) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
+    };
+    object("<< /Type /Catalog /Pages 2 0 R >>");
+    std::string kids;
+    for (int i = 0; i < pages; ++i) kids += std::to_string(3 + i) + " 0 R ";
+    object("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>");
+    for (int i = 0; i < pages; ++i) object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] >>");
+    const std::size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
+    char line[32];
+    for (std::size_t at : offsets) {
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", at);
+        pdf += line;
+    }
+    pdf += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+    if (std::FILE* f = std::fopen(suite::NativePathOfEither(windowsPath).c_str(), "wb")) {
+        std::fwrite(pdf.data(), 1, pdf.size(), f);
+        std::fclose(f);
+    }
+}
 
 void WriteOutputs(const std::string& command) {
     if (std::string out = FirstArgument(command, "[OUTPUT]"); !out.empty()) g_pendingOutput = out;
-    if (std::string img = FirstArgument(command, "[SAVEIMG_MULTI]"); !img.empty()) WriteFile(img);
+    if (command == "[NEW_DOCUMENT]") g_inputs = 0;
+    if (command.rfind("[INPUT](", 0) == 0) ++g_inputs;
+    if (std::string img = FirstArgument(command, "[SAVEIMG_MULTI]"); !img.empty()) WritePdf(img, g_inputs);
     if (command == "[OCR]" && !g_pendingOutput.empty()) {
         WriteFile(g_pendingOutput);
         g_pendingOutput.clear();

@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "platform/afx/ui/ui_private.h"
+#include "platform/win/process.h"
 #include "platform/win/sync.h"
 
 namespace afx_detail {
@@ -33,10 +34,7 @@ std::mutex g_remoteMu;
 std::vector<RemoteWindow> g_remotes;
 
 QString EndpointDir() {
-    QString dir;
-    if (const char* d = std::getenv("SUITE_IPC_DIR"); d && *d) dir = QString::fromLocal8Bit(d);
-    else if (const char* r = std::getenv("XDG_RUNTIME_DIR"); r && *r) dir = QString::fromLocal8Bit(r) + "/suite-windows";
-    else dir = QString("/tmp/suite-windows-%1").arg(getuid());
+    QString dir = QString::fromLocal8Bit(suite::WindowEndpointFolder().c_str());
     QDir().mkpath(dir);
     QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return dir;

@@ -319,6 +319,22 @@ TEST_F(Files, ModuleAndCurrentFolders) {
     EXPECT_EQ(::chdir(saved), 0);
 }
 
+TEST_F(Files, ShortPathsAreTheNativePathsOtherProgramsCanOpen) {
+    ::mkdir((scratch / "c/Scans").c_str(), 0777);
+    ScratchFolder::MakeFile(scratch / "c/Scans/Page One.jpg");
+    const std::string native = scratch / "c/Scans/Page One.jpg";
+    char buf[MAX_PATH * 4];
+    // Any spelling of the path: drive form, other case, mixed separators.
+    for (const std::string& given : {std::string("C:\\scans\\PAGE ONE.JPG"), std::string(scratch / "c/Scans") + "\\Page One.jpg"}) {
+        DWORD n = GetShortPathNameA(given.c_str(), buf, sizeof buf);
+        EXPECT_EQ(std::string(buf, n), native) << given;
+    }
+    const DWORD needed = GetShortPathNameA("C:\\Scans\\Page One.jpg", buf, 4);
+    EXPECT_EQ(needed, native.size() + 1);
+    EXPECT_EQ(GetShortPathNameA("C:\\Scans\\missing.jpg", buf, sizeof buf), 0u);
+    EXPECT_EQ(lastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
 TEST_F(Files, WholeFileHelpersReplaceAtomically) {
     std::string target = scratch / "c/settings.ini";
     ASSERT_TRUE(suite::WriteNativeFileAtomic(target, "a=1\n"));

@@ -6,6 +6,9 @@
 //   probe_child print <text>             writes <text> to standard output
 //   probe_child exit <code>              exits with <code>
 //   probe_child sleep <ms>               sleeps, then exits 0
+//   probe_child publish <ms>             after <ms> publishes windows as a program with
+//                                        windows does (its entry in the window folder),
+//                                        then sleeps a minute
 //   probe_child mutex-exists <name>      exits 10 when the named mutex existed, else 11
 //   probe_child mutex-hold <name> <file> owns the mutex, writes <file>, sleeps a minute
 //   probe_child mutex-try <name>         exits 0 when it got the mutex, 1 on time-out, 2 abandoned
@@ -18,6 +21,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/win/process.h"
 #include "platform/win/sync.h"
 
 namespace {
@@ -57,6 +61,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "exit") return std::atoi(argv[2]);
+    if (mode == "publish") {
+        Sleep(static_cast<DWORD>(std::atoi(argv[2])));
+        std::ofstream(suite::WindowEndpointFolder() + "/" + std::to_string(::getpid()) + ".sock") << "";
+        Sleep(60000);
+        return 0;
+    }
     if (mode == "sleep") {
         Sleep(static_cast<DWORD>(std::atoi(argv[2])));
         return 0;

@@ -131,6 +131,25 @@ TEST_F(Processes, ExitCodesTimeOutsAndTermination) {
     EXPECT_EQ(WinExec("no_such_program_here", SW_HIDE), static_cast<UINT>(ERROR_FILE_NOT_FOUND));
 }
 
+TEST_F(Processes, InputIdleWaitsForPublishedWindowsOrTheEndInBound) {
+    const std::string folder = scratch / "windows";
+    ::mkdir(folder.c_str(), 0700);
+    ::setenv("SUITE_IPC_DIR", folder.c_str(), 1);
+    HANDLE p = suite::StartProgram(child(), {"publish", "300"});
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(WaitForInputIdle(p, 20), WAIT_TIMEOUT) << "no windows yet";
+    EXPECT_EQ(WaitForInputIdle(p, 20000), 0u);
+    TerminateProcess(p, 0);
+    WaitForSingleObject(p, 10000);
+    CloseHandle(p);
+    // A program that ends without windows keeps nobody waiting.
+    HANDLE q = suite::StartProgram(child(), {"exit", "0"});
+    EXPECT_EQ(WaitForInputIdle(q, 20000), 0u);
+    CloseHandle(q);
+    EXPECT_EQ(WaitForInputIdle(nullptr, 10), WAIT_FAILED);
+    ::unsetenv("SUITE_IPC_DIR");
+}
+
 TEST_F(Processes, StandardOutputToAFile) {
     HANDLE f = CreateFileA("C:\\out.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(f, INVALID_HANDLE_VALUE);
