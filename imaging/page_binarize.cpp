@@ -2,9 +2,14 @@
 // between-class-variance threshold, whole or by rectangle.
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "imaging/dib_layout.h"
 #include "imaging/image_block.h"
@@ -28,6 +33,21 @@ struct SourceBitmap {
 void addToHistogram(DWORD hist[256], const BYTE* p, int count, int step) {
     DWORD part[4][256] = {};
     int i = 0;
+    if (step == 1) {
+        // Eight samples a load, taken apart by shifts.
+        for (; i + 7 < count; i += 8, p += 8) {
+            std::uint64_t v;
+            std::memcpy(&v, p, 8);
+            ++part[0][v & 0xFF];
+            ++part[1][(v >> 8) & 0xFF];
+            ++part[2][(v >> 16) & 0xFF];
+            ++part[3][(v >> 24) & 0xFF];
+            ++part[0][(v >> 32) & 0xFF];
+            ++part[1][(v >> 40) & 0xFF];
+            ++part[2][(v >> 48) & 0xFF];
+            ++part[3][v >> 56];
+        }
+    }
     for (; i + 3 < count; i += 4) {
         ++part[0][p[0]];
         ++part[1][p[step]];
@@ -58,6 +78,40 @@ void writeByteColumns(BYTE* out, const BYTE* samples, int step, int firstByte, i
         }
         out[b] = v;
     }
+}
+
+// Bytes with their bits in reverse order.
+struct ReversedBytes {
+    BYTE of[256];
+    constexpr ReversedBytes() : of() {
+        for (int i = 0; i < 256; ++i) {
+            int r = 0;
+            for (int b = 0; b < 8; ++b) r |= ((i >> b) & 1) << (7 - b);
+            of[i] = static_cast<BYTE>(r);
+        }
+    }
+};
+constexpr ReversedBytes kReversed;
+
+// writeByteColumns for a grey row, where ink is every level up to
+// `threshold`: sixteen pixels a step compared at once where the machine can.
+void writeGreyByteColumns(BYTE* out, const BYTE* samples, int firstByte, int lastByte, int width, int threshold,
+                          const BYTE ink[256]) {
+    int b = firstByte;
+#if defined(__SSE2__)
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(threshold));
+    for (; b + 1 <= lastByte && (b + 2) * 8 <= width; b += 2) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + static_cast<std::size_t>(b) * 8));
+        // v <= threshold, unsigned: the smaller of the two is v itself.
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, limit), v)));
+        // The first pixel lands in the lowest bit; the plane wants it highest.
+        out[b] = kReversed.of[mask & 0xFF];
+        out[b + 1] = kReversed.of[mask >> 8];
+    }
+#else
+    (void)threshold;
+#endif
+    if (b <= lastByte) writeByteColumns(out, samples, 1, b, lastByte, width, ink);
 }
 
 // The channel that separates ink from paper best, with its threshold and polarity.
@@ -175,8 +229,8 @@ int CPageImage::BinarizeGrayRect(int left, int top, int right, int bottom, int t
 
     const DWORD rowBytes = RowBytes();
     for (int y = top; y <= bottom; ++y)
-        writeByteColumns(plane.get() + static_cast<std::size_t>(y) * rowBytes, src.layout.Row(y), 1, left / 8,
-                         right / 8, width, ink);
+        writeGreyByteColumns(plane.get() + static_cast<std::size_t>(y) * rowBytes, src.layout.Row(y), left / 8,
+                             right / 8, width, threshold, ink);
     return threshold;
 }
 

@@ -2,6 +2,7 @@
 // (the job's time beyond the JPEG encoding of the same pages), and 100 pages
 // added one by one to a multi-page TIFF against libtiff writing the same
 // pages in one go.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -156,32 +157,38 @@ int main() {
     std::printf("100 A4 300 dpi grey pages as JPEG: encoding %.3f s, job %.3f s, job beyond encoding %.1f %%\n",
                 encoding, job, (job - encoding) / encoding * 100.0);
 
-    // 2. A 100-page TIFF: libtiff writing every page in one go, then the job adding page by page.
-    start = Clock::now();
-    if (TIFF* t = TIFFOpen((root / "once.tif").c_str(), "w")) {
-        for (int i = 0; i < kPages; ++i) {
-            TIFFSetField(t, TIFFTAG_IMAGEWIDTH, std::uint32_t(kWidth));
-            TIFFSetField(t, TIFFTAG_IMAGELENGTH, std::uint32_t(kHeight));
-            TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(1));
-            TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, std::uint16_t(8));
-            TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-            TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-            TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-            TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
-            TIFFSetField(t, TIFFTAG_XRESOLUTION, 300.0f);
-            TIFFSetField(t, TIFFTAG_YRESOLUTION, 300.0f);
-            TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-            const std::vector<BYTE>& bits = g_pages[std::size_t(i) % g_pages.size()];
-            for (LONG y = 0; y < kHeight; ++y)
-                TIFFWriteScanline(t, const_cast<BYTE*>(&bits[std::size_t(y) * kWidth]), std::uint32_t(y), 0);
-            TIFFWriteDirectory(t);
+    // 2. A 100-page TIFF: libtiff writing every page in one go, then the job
+    // adding page by page; the two take turns, best of three each.
+    double once = 1e9, appended = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        fs::remove(root / "once.tif");
+        start = Clock::now();
+        if (TIFF* t = TIFFOpen((root / "once.tif").c_str(), "w")) {
+            for (int i = 0; i < kPages; ++i) {
+                TIFFSetField(t, TIFFTAG_IMAGEWIDTH, std::uint32_t(kWidth));
+                TIFFSetField(t, TIFFTAG_IMAGELENGTH, std::uint32_t(kHeight));
+                TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(1));
+                TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, std::uint16_t(8));
+                TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+                TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+                TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+                TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+                TIFFSetField(t, TIFFTAG_XRESOLUTION, 300.0f);
+                TIFFSetField(t, TIFFTAG_YRESOLUTION, 300.0f);
+                TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+                const std::vector<BYTE>& bits = g_pages[std::size_t(i) % g_pages.size()];
+                for (LONG y = 0; y < kHeight; ++y)
+                    TIFFWriteScanline(t, const_cast<BYTE*>(&bits[std::size_t(y) * kWidth]), std::uint32_t(y), 0);
+                TIFFWriteDirectory(t);
+            }
+            TIFFClose(t);
         }
-        TIFFClose(t);
+        once = std::min(once, Seconds(start));
+        fs::remove_all(root / "out5");
+        appended = std::min(appended, RunJob(root, app, 5));
     }
-    const double once = Seconds(start);
-    const double appended = RunJob(root, app, 5);
-    std::printf("100-page TIFF: libtiff at once %.3f s, job page by page %.3f s, ratio %.2f\n", once, appended,
-                appended / once);
+    std::printf("100-page TIFF (best of 3, interleaved): libtiff at once %.3f s, job page by page %.3f s, ratio %.2f\n",
+                once, appended, appended / once);
     RegCloseKey(formats);
     RegCloseKey(app);
     fs::remove_all(root);

@@ -12,6 +12,7 @@ struct ModeEntry {
     std::int8_t offset;  // a1 - b1 for vertical modes
     std::uint8_t len;
     std::uint8_t kind;
+    std::uint8_t unused;  // four bytes an entry: one scaled index
 };
 
 namespace {
@@ -51,7 +52,7 @@ struct Tables {
         }
         auto fillMode = [&](Code c, std::int8_t offset, std::uint8_t kind) {
             int shift = 7 - c.len;
-            for (int i = 0; i < (1 << shift); ++i) mode[(c.bits << shift) | i] = {offset, c.len, kind};
+            for (int i = 0; i < (1 << shift); ++i) mode[(c.bits << shift) | i] = {offset, c.len, kind, 0};
         };
         fillMode(kPass, 0, kModePass);
         fillMode(kHorizontal, 0, kModeHorizontal);
@@ -133,6 +134,7 @@ CFaxDecoder::CFaxDecoder(Scheme scheme, int width, bool reverseBits, bool twoDim
       m_twoDim(scheme == Scheme::Group4 || (scheme == Scheme::Group3 && twoDimensional)),
       m_ref(static_cast<std::size_t>(m_width) + 8),
       m_cur(static_cast<std::size_t>(m_width) + 8),
+      m_words(static_cast<std::size_t>(m_width) / 64 + 2),
       m_white(T().white),
       m_black(T().black),
       m_modes(T().mode) {
@@ -140,41 +142,118 @@ CFaxDecoder::CFaxDecoder(Scheme scheme, int width, bool reverseBits, bool twoDim
 }
 
 void CFaxDecoder::Start(const std::uint8_t* data, std::size_t size) {
-    m_data = data;
-    m_size = data ? size : 0;
-    m_pos = 0;
-    m_buf = 0;
-    m_count = 0;
+    m_in = FaxBits{};
+    m_in.data = data;
+    m_in.size = data ? size : 0;
+    m_in.reverse = m_reverse;
     m_ended = false;
     m_resync = false;
     m_refCount = 0;
     for (int i = 0; i < 4; ++i) m_ref[i] = m_width;
 }
 
-void CFaxDecoder::Refill() {
-    if (!m_reverse && m_pos + 8 <= m_size) {
+namespace {
+
+#define FAX_INLINE inline __attribute__((always_inline))
+
+// Loads bytes until at least 57 bits wait: reversed bytes and the last bytes
+// of the data one at a time, zero bytes past the end.
+__attribute__((noinline)) FaxBits RefillSlowly(FaxBits in) {
+    const std::uint8_t* rev = T().reverse;
+    while (in.count <= 56) {
+        std::uint8_t b = 0;
+        if (in.pos < in.size) b = in.reverse ? rev[in.data[in.pos]] : in.data[in.pos];
+        ++in.pos;
+        in.buf |= static_cast<std::uint64_t>(b) << (56 - in.count);
+        in.count += 8;
+    }
+    return in;
+}
+
+FAX_INLINE void RefillBits(FaxBits& in) {
+    if (!in.reverse && in.pos + 8 <= in.size) [[likely]] {
         // Eight bytes at once; bytes only partly taken in are taken again
         // next time, into the same bit places.
-        std::uint64_t v = 0;
-        for (int i = 0; i < 8; ++i) v = (v << 8) | m_data[m_pos + i];
-        m_buf |= v >> m_count;
-        m_pos += static_cast<std::size_t>((63 - m_count) >> 3);
-        m_count |= 56;
+        std::uint64_t v;
+        std::memcpy(&v, in.data + in.pos, 8);
+        v = __builtin_bswap64(v);
+        in.buf |= v >> in.count;
+        in.pos += static_cast<std::size_t>((63 - in.count) >> 3);
+        in.count |= 56;
         return;
     }
-    const std::uint8_t* rev = T().reverse;
-    while (m_count <= 56) {
-        std::uint8_t b = 0;
-        if (m_pos < m_size) b = m_reverse ? rev[m_data[m_pos]] : m_data[m_pos];
-        ++m_pos;
-        m_buf |= static_cast<std::uint64_t>(b) << (56 - m_count);
-        m_count += 8;
+    in = RefillSlowly(in);
+}
+
+FAX_INLINE std::uint32_t PeekBits(FaxBits& in, int n) {
+    if (in.count < n) RefillBits(in);
+    return static_cast<std::uint32_t>(in.buf >> (64 - n));
+}
+
+FAX_INLINE void SkipBits(FaxBits& in, int n) {
+    in.buf <<= n;
+    in.count -= n;
+}
+
+// A copy of the reader in locals, field by field: loading it whole as one
+// block right after the last row stored it field by field would stall.
+FAX_INLINE FaxBits LocalCopy(const FaxBits& from) {
+    FaxBits in;
+    in.data = from.data;
+    in.size = from.size;
+    in.pos = from.pos;
+    in.buf = from.buf;
+    in.count = from.count;
+    in.reverse = from.reverse;
+    return in;
+}
+
+FAX_INLINE bool BitsPastEnd(const FaxBits& in) { return 8 * in.pos - static_cast<std::size_t>(in.count) > 8 * in.size; }
+
+// True when the next n bits reach past the strip's data.
+FAX_INLINE bool BitsNearEnd(const FaxBits& in, int n) {
+    return 8 * in.pos - static_cast<std::size_t>(in.count) + static_cast<std::size_t>(n) > 8 * in.size;
+}
+
+// Run length of the given colour (make-up codes added up), or -1 for a bad
+// code, -2 for an end-of-line code, -3 when the data ran out.
+FAX_INLINE int DecodeRun(FaxBits& in, const std::uint16_t* t, int bits, int width) {
+    int run = 0;
+    for (;;) {
+        const std::uint16_t e = t[PeekBits(in, bits)];
+        if (e == 0) [[unlikely]]
+            return BitsNearEnd(in, bits) ? -3 : -1;
+        if (RunOf(e) == kEolRun) [[unlikely]]
+            return -2;
+        SkipBits(in, LenOf(e));
+        run += RunOf(e);
+        if (RunOf(e) < 64) [[likely]]
+            return run;
+        if (run > width) return run;  // make-ups already past the row: the caller clips
     }
 }
 
+// Adds a change to the row being decoded. Changes rise strictly; a
+// zero-length run cancels the change before it, so the list never holds more
+// than one change per pixel.
+FAX_INLINE bool AddChange(int* cur, int& count, int pos, int width) {
+    if (count > 0 && cur[count - 1] >= pos) {
+        if (cur[count - 1] > pos) return false;
+        --count;
+        return true;
+    }
+    if (pos >= width) return true;  // the row end is no change
+    cur[count++] = pos;
+    return true;
+}
+
+}  // namespace
+
+void CFaxDecoder::Refill() { RefillBits(m_in); }
+
 void CFaxDecoder::AlignToByte() {
-    // Bits taken so far = 8 * m_pos - m_count; drop up to the next boundary.
-    Skip(m_count & 7);
+    // Bits taken so far = 8 * pos - count; drop up to the next boundary.
+    Skip(m_in.count & 7);
 }
 
 bool CFaxDecoder::SkipEol() {
@@ -196,108 +275,148 @@ bool CFaxDecoder::SkipEol() {
     }
 }
 
-int CFaxDecoder::DecodeRun(int colour) {
-    const std::uint16_t* t = colour ? m_black : m_white;
-    const int bits = colour ? kBlackBits : kWhiteBits;
-    int run = 0;
-    for (;;) {
-        const std::uint16_t e = t[Peek(bits)];
-        if (e == 0) return NearEnd(bits) ? -3 : -1;
-        if (RunOf(e) == kEolRun) return -2;
-        Skip(LenOf(e));
-        run += RunOf(e);
-        if (RunOf(e) < 64) return run;
-        if (run > m_width) return run;  // make-ups already past the row: the caller clips
-    }
-}
-
-inline __attribute__((always_inline)) bool CFaxDecoder::AddChange(int pos) {
-    // Changes rise strictly; a zero-length run cancels the change before it,
-    // so the list never holds more than one change per pixel.
-    if (m_curCount > 0 && m_cur[m_curCount - 1] == pos) {
-        --m_curCount;
-        return true;
-    }
-    if (m_curCount > 0 && m_cur[m_curCount - 1] > pos) return false;
-    if (pos >= m_width) return true;  // the row end is no change
-    m_cur[m_curCount++] = pos;
-    return true;
-}
-
 RowStatus CFaxDecoder::Decode1D() {
-    int a0 = 0, colour = 0;
-    while (a0 < m_width) {
-        m_at = a0;
-        int run = DecodeRun(colour);
-        if (run == -3) return RowStatus::End;
-        if (run < 0) return RowStatus::Corrupt;
-        bool past = a0 + run > m_width;
-        a0 = std::min(a0 + run, m_width);
-        if (!AddChange(a0) || past) return RowStatus::Corrupt;
+    FaxBits in = LocalCopy(m_in);
+    int* const cur = m_cur.data();
+    int count = 0;
+    const int width = m_width;
+    int a0 = 0, colour = 0, at = 0;
+    RowStatus status = RowStatus::Ok;
+    while (a0 < width) {
+        at = a0;
+        const int run = colour ? DecodeRun(in, m_black, kBlackBits, width) : DecodeRun(in, m_white, kWhiteBits, width);
+        if (run < 0) {
+            status = run == -3 ? RowStatus::End : RowStatus::Corrupt;
+            break;
+        }
+        const bool past = a0 + run > width;
+        const int next = std::min(a0 + run, width);
+        if (!AddChange(cur, count, next, width) || past) {
+            status = RowStatus::Corrupt;
+            break;
+        }
+        a0 = next;
         colour ^= 1;
     }
-    if (PastEnd()) return RowStatus::End;
-    return RowStatus::Ok;
+    if (status == RowStatus::Ok && BitsPastEnd(in)) status = RowStatus::End;
+    m_at = at;
+    m_curCount = count;
+    m_in = in;
+    return status;
 }
 
 RowStatus CFaxDecoder::Decode2D() {
-    int a0 = -1, colour = 0;
-    int bi = 0;  // index of b1 candidates in m_ref
-    const int* ref = m_ref.data();
-    while (a0 < m_width) {
-        m_at = std::max(a0, 0);
+    FaxBits in = LocalCopy(m_in);
+    int* const cur = m_cur.data();
+    const int* const ref = m_ref.data();
+    const ModeEntry* const modes = m_modes;
+    int count = 0;
+    const int width = m_width;
+    int a0 = -1, colour = 0, at = 0;
+    int bi = 0;  // index of b1 candidates in ref
+    RowStatus status = RowStatus::Ok;
+    while (a0 < width) {
+        at = a0;
         // b1: the first change of the reference row right of a0 whose colour
         // is the opposite of a0's (its index parity equals the colour).
         // The sentinels (the width) after the changes end the search.
         while (ref[bi] <= a0) ++bi;
         if ((bi & 1) != colour) ++bi;
         const int b1 = ref[bi];
-        const int b2 = ref[bi + 1];
-        std::uint32_t p = Peek(7);
-        ModeEntry m = m_modes[p];
-        if (m.kind == kModeBad) {
-            if (Peek(12) == kEol.bits || NearEnd(7)) return RowStatus::End;  // end of facsimile block
-            return RowStatus::Corrupt;
-        }
-        Skip(m.len);
-        if (m.kind == kModePass) {
-            if (b2 < a0 || b2 > m_width) return RowStatus::Corrupt;
-            a0 = b2;
-        } else if (m.kind == kModeHorizontal) {
-            int start = std::max(a0, 0);
-            int r1 = DecodeRun(colour);
-            int r2 = r1 < 0 ? r1 : DecodeRun(colour ^ 1);
-            if (r1 == -3 || r2 == -3) return RowStatus::End;
-            if (r1 < 0 || r2 < 0) return RowStatus::Corrupt;
-            int a1 = start + r1, a2 = a1 + r2;
-            if (a2 > m_width) {
-                AddChange(std::min(a1, m_width));
-                return RowStatus::Corrupt;
+        const ModeEntry& m = modes[PeekBits(in, 7)];
+        if (m.kind == kModeVertical) [[likely]] {
+            SkipBits(in, m.len);
+            const int a1 = b1 + m.offset;
+            if (a1 < std::max(a0, 0) || a1 > width || !AddChange(cur, count, a1, width)) {
+                status = RowStatus::Corrupt;
+                break;
             }
-            if (!AddChange(a1) || !AddChange(a2)) return RowStatus::Corrupt;
-            a0 = a2;
-        } else {
-            int a1 = b1 + m.offset;
-            if (a1 < std::max(a0, 0) || a1 > m_width) return RowStatus::Corrupt;
-            if (!AddChange(a1)) return RowStatus::Corrupt;
             a0 = a1;
             colour ^= 1;
             // The next b1 lies right of the new a0: step back one change
             // when the reference row's change at b1 is still to the right.
             if (bi > 0) --bi;
+        } else if (m.kind == kModeHorizontal) {
+            SkipBits(in, m.len);
+            const int start = std::max(a0, 0);
+            const int r1 = colour ? DecodeRun(in, m_black, kBlackBits, width) : DecodeRun(in, m_white, kWhiteBits, width);
+            const int r2 = r1 < 0 ? r1
+                                  : colour ? DecodeRun(in, m_white, kWhiteBits, width)
+                                           : DecodeRun(in, m_black, kBlackBits, width);
+            if (r1 < 0 || r2 < 0) {
+                status = r1 == -3 || r2 == -3 ? RowStatus::End : RowStatus::Corrupt;
+                break;
+            }
+            const int a1 = start + r1, a2 = a1 + r2;
+            if (a2 > width) {
+                AddChange(cur, count, std::min(a1, width), width);
+                status = RowStatus::Corrupt;
+                break;
+            }
+            if (!AddChange(cur, count, a1, width) || !AddChange(cur, count, a2, width)) {
+                status = RowStatus::Corrupt;
+                break;
+            }
+            a0 = a2;
+        } else if (m.kind == kModePass) {
+            SkipBits(in, m.len);
+            const int b2 = ref[bi + 1];
+            if (b2 < a0 || b2 > width) {
+                status = RowStatus::Corrupt;
+                break;
+            }
+            a0 = b2;
+        } else {
+            // An end of facsimile block, or a bad code.
+            status = PeekBits(in, 12) == kEol.bits || BitsNearEnd(in, 7) ? RowStatus::End : RowStatus::Corrupt;
+            break;
         }
     }
     // A row completed only with the zero bits read past the data's end.
-    if (PastEnd()) return RowStatus::End;
-    return RowStatus::Ok;
+    if (status == RowStatus::Ok && BitsPastEnd(in)) status = RowStatus::End;
+    m_at = std::max(at, 0);
+    m_curCount = count;
+    m_in = in;
+    return status;
 }
 
 void CFaxDecoder::Emit(std::uint8_t* row) {
     const std::size_t rowBytes = static_cast<std::size_t>(m_width + 7) / 8;
-    std::memset(row, 0, rowBytes);
-    for (int i = 0; i < m_curCount; i += 2) {
-        int to = i + 1 < m_curCount ? m_cur[i + 1] : m_width;
-        SetRun(row, m_cur[i], to);
+    const int* cur = m_cur.data();
+    const int n = m_curCount;
+    if (n <= static_cast<int>(rowBytes / 4)) {
+        // Few runs: each set on its own.
+        std::memset(row, 0, rowBytes);
+        for (int i = 0; i < n; i += 2) SetRun(row, cur[i], i + 1 < n ? cur[i + 1] : m_width);
+    } else {
+        // Many short runs: the changes of each 64 pixels flip their bits in
+        // one word, which then becomes its running parity from the left,
+        // carried on from the word before.
+        std::uint64_t* words = m_words.data();
+        const std::size_t wordCount = (static_cast<std::size_t>(m_width) + 63) / 64;
+        std::size_t k = 0;
+        std::uint64_t flips = 0, carry = 0;
+        auto finishWord = [&] {
+            std::uint64_t x = flips;
+            x ^= x >> 1;
+            x ^= x >> 2;
+            x ^= x >> 4;
+            x ^= x >> 8;
+            x ^= x >> 16;
+            x ^= x >> 32;
+            x ^= carry;
+            carry = std::uint64_t(0) - (x & 1);
+            words[k++] = __builtin_bswap64(x);
+            flips = 0;
+        };
+        for (int i = 0; i < n; ++i) {
+            const std::size_t word = static_cast<std::size_t>(cur[i]) >> 6;
+            while (k < word) finishWord();
+            flips ^= std::uint64_t(1) << (63 - (cur[i] & 63));
+        }
+        while (k < wordCount) finishWord();
+        std::memcpy(row, words, rowBytes);
+        if (m_width & 7) row[rowBytes - 1] &= static_cast<std::uint8_t>(0xFF00u >> (m_width & 7));
     }
     // This row is the reference for the next.
     std::swap(m_cur, m_ref);

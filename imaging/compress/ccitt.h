@@ -21,6 +21,18 @@ enum class RowStatus {
 
 struct ModeEntry;
 
+// The fax decoder's bit reader: bytes loaded up to pos (counting zero bytes
+// past the end), the bits not yet taken in buf with the next one in the most
+// significant place. Row decoders copy it into locals and back.
+struct FaxBits {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    std::size_t pos = 0;
+    std::uint64_t buf = 0;
+    int count = 0;
+    bool reverse = false;
+};
+
 class CFaxDecoder {
 public:
     // reverseBits: bytes hold their first bit in the least significant place
@@ -40,23 +52,17 @@ public:
 private:
     void Refill();
     std::uint32_t Peek(int n) {
-        if (m_count < n) Refill();
-        return static_cast<std::uint32_t>(m_buf >> (64 - n));
+        if (m_in.count < n) Refill();
+        return static_cast<std::uint32_t>(m_in.buf >> (64 - n));
     }
     void Skip(int n) {
-        m_buf <<= n;
-        m_count -= n;
+        m_in.buf <<= n;
+        m_in.count -= n;
     }
     // True once more bits were taken than the strip holds.
-    bool PastEnd() const { return 8 * m_pos - static_cast<std::size_t>(m_count) > 8 * m_size; }
-    // True when the next n bits reach past the strip's data.
-    bool NearEnd(int n) const { return 8 * m_pos - static_cast<std::size_t>(m_count) + n > 8 * m_size; }
+    bool PastEnd() const { return 8 * m_in.pos - static_cast<std::size_t>(m_in.count) > 8 * m_in.size; }
     void AlignToByte();
     bool SkipEol();
-    // Run length of the given colour (make-up codes added up), or -1 for a
-    // bad code, -2 for an end-of-line code, -3 when the data ran out.
-    int DecodeRun(int colour);
-    bool AddChange(int pos);
     RowStatus Decode1D();
     RowStatus Decode2D();
     void Emit(std::uint8_t* row);
@@ -65,18 +71,15 @@ private:
     int m_width;
     bool m_reverse;
     bool m_twoDim;
-    const std::uint8_t* m_data = nullptr;
-    std::size_t m_size = 0;
-    std::size_t m_pos = 0;      // bytes loaded, counting zero bytes past the end
-    std::uint64_t m_buf = 0;    // bits, the next one in the most significant place
-    int m_count = 0;            // bits in m_buf
+    FaxBits m_in;
     bool m_ended = false;
     bool m_resync = false;
     std::vector<int> m_ref;     // changing elements of the reference row, then sentinels
     int m_refCount = 0;
     std::vector<int> m_cur;
     int m_curCount = 0;
-    int m_at = 0;  // where the row being decoded stands
+    int m_at = 0;  // where the row being decoded stood when it stopped
+    std::vector<std::uint64_t> m_words;  // a row being built, 64 pixels a word
     const std::uint16_t* m_white;
     const std::uint16_t* m_black;
     const ModeEntry* m_modes;

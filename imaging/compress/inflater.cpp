@@ -34,21 +34,34 @@ const char* InflateErrorText(InflateError e) {
 
 namespace {
 
-// A decoding table entry: bits 0-7 the code length (for a sub-table link in a
-// root table: unused), bits 8-12 the extra bits that follow the code, bits
-// 13-15 the kind, bits 16-31 the value (literal byte, base of a length or
-// distance, or the first entry of a sub-table).
+// A word loaded from memory as the little-endian value the stream holds.
+std::uint64_t LittleEndian64(std::uint64_t w) {
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return __builtin_bswap64(w);
+#else
+    return w;
+#endif
+}
+
+// A decoding table entry: bits 0-7 the bits the entry takes (the code, and
+// for a length or distance base its extra bits too, so that one shift takes
+// both; for a sub-table link in a root table: unused), bits 8-12 the extra
+// bits that follow the code, bits 13-15 the kind, bits 16-31 the value
+// (literal byte, base of a length or distance, or the first entry of a
+// sub-table).
 enum : std::uint32_t { kLiteral = 0, kBase = 1, kEndOfBlock = 2, kLink = 3, kInvalid = 4 };
 
 constexpr std::uint32_t Entry(std::uint32_t len, std::uint32_t extra, std::uint32_t kind, std::uint32_t value) {
-    return len | (extra << 8) | (kind << 13) | (value << 16);
+    return (len + (kind == kBase ? extra : 0)) | (extra << 8) | (kind << 13) | (value << 16);
 }
-constexpr std::uint32_t EntryLen(std::uint32_t e) { return e & 0xFF; }
 constexpr std::uint32_t EntryExtra(std::uint32_t e) { return (e >> 8) & 0x1F; }
 constexpr std::uint32_t EntryKind(std::uint32_t e) { return (e >> 13) & 7; }
 constexpr std::uint32_t EntryValue(std::uint32_t e) { return e >> 16; }
+constexpr std::uint32_t EntryBits(std::uint32_t e) { return e & 0xFF; }
+// The length of the code alone.
+constexpr std::uint32_t EntryLen(std::uint32_t e) { return EntryBits(e) - (EntryKind(e) == kBase ? EntryExtra(e) : 0); }
 
-constexpr int kLitRootBits = 10;
+constexpr int kLitRootBits = 11;
 constexpr int kDistRootBits = 8;
 constexpr int kCodeLenRootBits = 7;
 
@@ -165,10 +178,15 @@ struct CInflater::State {
     std::uint64_t bits = 0;
     unsigned nbits = 0;
 
-    // Output buffer: history (up to 32 KiB) then unread and new output.
+    // Output buffer: history (up to 32 KiB) then unread and new output. A
+    // whole stream decoded at once (`whole`) keeps all of its output here
+    // instead, the buffer growing as needed.
     static constexpr std::size_t kBuf = 4 * kWindow;
-    static constexpr std::size_t kLimit = kBuf - kMaxMatch;
-    std::vector<std::uint8_t> buf = std::vector<std::uint8_t>(kBuf + 16);
+    static constexpr std::size_t kSlack = 48;  // block copies may write this far past a match
+    std::vector<std::uint8_t> buf;  // kBuf + kSlack bytes when streaming
+    bool whole = false;
+    std::size_t cap = kBuf;               // bytes of buf output may fill
+    std::size_t limit = kBuf - kMaxMatch;  // a symbol is decoded only below this
     std::size_t pos = 0;  // write position
     std::size_t rd = 0;   // read position of the caller
     std::uint64_t total = 0;
@@ -368,7 +386,7 @@ struct CInflater::State {
     void EndBlock() { phase = lastBlock ? Phase::Trailer : Phase::BlockHeader; }
 
     bool CopyStored() {
-        while (storedLeft > 0 && pos < kBuf) {
+        while (storedLeft > 0 && pos < cap) {
             if (nbits >= 8) {
                 buf[pos++] = static_cast<std::uint8_t>(Take(8));
                 --storedLeft;
@@ -378,7 +396,7 @@ struct CInflater::State {
             // valid bits; they go stale once bytes are taken directly.
             bits = 0;
             if (in == inEnd && !Pull()) return Fail(InflateError::Truncated);
-            std::size_t k = std::min<std::size_t>({storedLeft, static_cast<std::size_t>(inEnd - in), kBuf - pos});
+            std::size_t k = std::min<std::size_t>({storedLeft, static_cast<std::size_t>(inEnd - in), cap - pos});
             std::memcpy(&buf[pos], in, k);
             in += k;
             pos += k;
@@ -388,71 +406,171 @@ struct CInflater::State {
         return true;
     }
 
-    bool DecodeHuffman() {
-        std::uint8_t* out = buf.data();
+    // Decodes symbols until the buffer's limit, the end of the block, or an
+    // error. While at least eight bytes of input remain (`Fast`), every
+    // symbol starts on a refilled buffer of at least 56 bits, more than a
+    // length, a distance and their extra bits take (48), so no count of bits
+    // is checked; the last bytes of the input go the careful way.
+    template <bool Fast>
+    int DecodeSymbols() {
+        std::uint8_t* const out = buf.data();
         const std::uint32_t litMask = (1u << lit->rootBits) - 1;
         const std::uint32_t distMask = (1u << dist->rootBits) - 1;
-        const std::uint32_t* lt = lit->entries.data();
-        const std::uint32_t* dt = dist->entries.data();
-        while (pos < kLimit) {
-            if (nbits < 48) Refill();
-            std::uint32_t e = lt[bits & litMask];
-            if (EntryKind(e) == kLink)
-                e = lt[EntryValue(e) + ((bits >> kLitRootBits) & ((1u << EntryExtra(e)) - 1))];
-            std::uint32_t kind = EntryKind(e);
-            unsigned len = EntryLen(e);
-            if (kind == kLiteral && len <= nbits) {
-                bits >>= len;
-                nbits -= len;
-                out[pos++] = static_cast<std::uint8_t>(EntryValue(e));
+        const std::uint32_t* const lt = lit->entries.data();
+        const std::uint32_t* const dt = dist->entries.data();
+        // The reader, the write position and the limit in locals: stores of
+        // output bytes could otherwise alias them and force a reload after
+        // every byte.
+        const std::size_t end = limit;
+        std::uint64_t b = bits;
+        unsigned nb = nbits;
+        const std::uint8_t* p = in;
+        std::size_t at = pos;
+        auto save = [&] {
+            bits = b;
+            nbits = nb;
+            in = p;
+            pos = at;
+        };
+        auto has = [&](unsigned n) { return Fast || n <= nb; };
+        auto literal = [&](std::uint32_t e) {
+            b >>= EntryBits(e);
+            nb -= EntryBits(e);
+            out[at++] = static_cast<std::uint8_t>(EntryValue(e));
+        };
+        // Tops the bits up and looks the next symbol up; false when the
+        // input is too near its end for the fast way.
+        std::uint32_t e = 0;
+        auto next = [&] {
+            if (Fast) {
+                if (inEnd - p < 8) return false;
+                std::uint64_t w;
+                std::memcpy(&w, p, 8);
+                b |= LittleEndian64(w) << nb;
+                p += (63 - nb) >> 3;
+                nb |= 56;
+            } else if (nb < 48) {
+                save();
+                Refill();
+                b = bits;
+                nb = nbits;
+                p = in;
+            }
+            e = lt[b & litMask];
+            return true;
+        };
+        bool more = next();
+        while (more && at < end) {
+            if (EntryKind(e) == kLiteral && has(EntryLen(e))) {
+                // Literals come in runs: three codes of at most 15 bits fit
+                // in 48, so two more are tried before refilling.
+                literal(e);
+                e = lt[b & litMask];
+                if (EntryKind(e) == kLiteral && has(EntryLen(e))) {
+                    literal(e);
+                    e = lt[b & litMask];
+                    if (EntryKind(e) == kLiteral && has(EntryLen(e))) literal(e);
+                }
+                more = next();
                 continue;
             }
-            if (kind == kInvalid || len > nbits) {
-                std::uint32_t dummy;
-                if (!Decode(*lit, dummy)) return false;  // reports the right error
-                return Fail(InflateError::BadCode);
+            if (EntryKind(e) == kLink) {
+                e = lt[EntryValue(e) + ((b >> kLitRootBits) & ((1u << EntryExtra(e)) - 1))];
+                if (EntryKind(e) == kLiteral && has(EntryLen(e))) {
+                    literal(e);
+                    more = next();
+                    continue;
+                }
             }
-            bits >>= len;
-            nbits -= len;
+            const std::uint32_t kind = EntryKind(e);
+            const unsigned len = EntryLen(e);
+            if (kind == kInvalid || !has(len)) {
+                save();
+                std::uint32_t dummy;
+                if (!Decode(*lit, dummy)) return -1;  // reports the right error
+                Fail(InflateError::BadCode);
+                return -1;
+            }
             if (kind == kEndOfBlock) {
+                b >>= len;
+                nb -= len;
+                save();
                 EndBlock();
-                return true;
+                return 1;
             }
-            unsigned extra = EntryExtra(e);
-            if (extra > nbits) return Fail(InflateError::Truncated);
-            std::size_t length = EntryValue(e) + Take(extra);
-            std::uint32_t d = dt[bits & distMask];
-            if (EntryKind(d) == kLink)
-                d = dt[EntryValue(d) + ((bits >> kDistRootBits) & ((1u << EntryExtra(d)) - 1))];
-            if (EntryKind(d) != kBase || EntryLen(d) > nbits) {
+            // A length base: its extra bits follow the code.
+            if (!has(EntryBits(e))) {
+                b >>= len;
+                nb -= len;
+                save();
+                Fail(InflateError::Truncated);
+                return -1;
+            }
+            const std::uint64_t lengthBits = b;
+            b >>= EntryBits(e);
+            nb -= EntryBits(e);
+            const std::size_t length =
+                EntryValue(e) + static_cast<std::size_t>((lengthBits >> len) & ((std::uint64_t{1} << EntryExtra(e)) - 1));
+            std::uint32_t d = dt[b & distMask];
+            if (EntryKind(d) == kLink) d = dt[EntryValue(d) + ((b >> kDistRootBits) & ((1u << EntryExtra(d)) - 1))];
+            if (EntryKind(d) != kBase || !has(EntryLen(d))) {
+                save();
                 std::uint32_t dummy;
-                if (!Decode(*dist, dummy)) return false;
-                return Fail(InflateError::BadCode);
+                if (!Decode(*dist, dummy)) return -1;
+                Fail(InflateError::BadCode);
+                return -1;
             }
-            bits >>= EntryLen(d);
-            nbits -= EntryLen(d);
-            unsigned dextra = EntryExtra(d);
-            if (dextra > nbits) return Fail(InflateError::Truncated);
-            std::size_t distance = EntryValue(d) + Take(dextra);
-            if (distance > pos) return Fail(InflateError::DistanceTooFar);
-            std::uint8_t* dst = out + pos;
+            if (!has(EntryBits(d))) {
+                save();
+                Fail(InflateError::Truncated);
+                return -1;
+            }
+            const std::uint64_t distanceBits = b;
+            b >>= EntryBits(d);
+            nb -= EntryBits(d);
+            const std::size_t distance =
+                EntryValue(d) +
+                static_cast<std::size_t>((distanceBits >> EntryLen(d)) & ((std::uint64_t{1} << EntryExtra(d)) - 1));
+            if (distance > at) {
+                save();
+                Fail(InflateError::DistanceTooFar);
+                return -1;
+            }
+            std::uint8_t* dst = out + at;
             const std::uint8_t* src = dst - distance;
-            pos += length;
-            if (distance >= 8) {
-                // Eight bytes at a time; the buffer has slack past its end.
-                std::uint8_t* end = dst + length;
-                do {
-                    std::memcpy(dst, src, 8);
-                    dst += 8;
-                    src += 8;
-                } while (dst < end);
+            at += length;
+            // The next symbol is looked up before the copy, which then
+            // overlaps the lookup.
+            more = next();
+            // Blocks of bytes; the buffer has slack past its end. Most matches
+            // are short: the first block or two go without a test.
+            std::uint8_t* const stop = dst + length;
+            if (distance >= 16) {
+                // Sixteen bytes a step once the source lies that far back.
+                std::memcpy(dst, src, 16);
+                std::memcpy(dst + 16, src + 16, 16);
+                for (dst += 32, src += 32; dst < stop; dst += 16, src += 16) std::memcpy(dst, src, 16);
+            } else if (distance >= 8) {
+                std::memcpy(dst, src, 8);
+                std::memcpy(dst + 8, src + 8, 8);
+                for (dst += 16, src += 16; dst < stop; dst += 8, src += 8) std::memcpy(dst, src, 8);
             } else if (distance == 1) {
-                std::memset(dst, *src, length);
+                std::uint8_t v[16];
+                std::memset(v, *src, 16);
+                std::memcpy(dst, v, 16);
+                for (dst += 16; dst < stop; dst += 16) std::memcpy(dst, v, 16);
             } else {
                 for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
             }
         }
-        return true;
+        save();
+        return 0;
+    }
+
+    bool DecodeHuffman() {
+        const int fast = DecodeSymbols<true>();
+        if (fast != 0) return fast > 0;
+        return DecodeSymbols<false>() >= 0;
     }
 
     bool ReadTrailer() {
@@ -467,13 +585,13 @@ struct CInflater::State {
 
     // Decodes until the buffer is full, the stream is done, or it failed.
     void Run() {
-        if (rd == pos && pos >= kLimit) {
+        if (!whole && rd == pos && pos >= limit) {
             // Keep the last 32 KiB as history and start filling again.
             std::memmove(buf.data(), buf.data() + pos - kWindow, kWindow);
             pos = rd = kWindow;
         }
         const std::size_t start = pos;
-        while (pos < kLimit) {
+        while (pos < limit) {
             bool ok = true;
             switch (phase) {
                 case Phase::Header: ok = ReadHeader(); break;
@@ -495,7 +613,10 @@ struct CInflater::State {
     }
 };
 
-CInflater::CInflater(Source source) : m_s(std::make_unique<State>()) { m_s->source = std::move(source); }
+CInflater::CInflater(Source source) : m_s(std::make_unique<State>()) {
+    m_s->source = std::move(source);
+    m_s->buf.resize(State::kBuf + State::kSlack);
+}
 CInflater::~CInflater() = default;
 
 std::size_t CInflater::Read(std::uint8_t* dst, std::size_t n) {
@@ -531,24 +652,34 @@ std::uint64_t CInflater::TotalOut() const { return m_s->total; }
 
 bool CInflater::InflateZlib(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out,
                             InflateError* error) {
+    // The output goes straight into `out`, which grows as it fills: no
+    // window to keep, nothing copied out. Its storage is reused as it comes.
+    State s;
     bool given = false;
-    CInflater inf([&](const std::uint8_t*& d, std::size_t& n) {
+    s.source = [&](const std::uint8_t*& d, std::size_t& n) {
         if (given) return false;
         given = true;
         d = data;
         n = size;
         return true;
-    });
-    out.clear();
-    std::uint8_t piece[65536];
+    };
+    s.whole = true;
+    s.buf.swap(out);
+    // A vector that held output before is used at its size and a little
+    // more, so that little is zeroed again.
+    const std::size_t guess = std::max<std::size_t>({s.buf.size() + 4096, 4 * size, std::size_t{64} << 10});
+    if (s.buf.size() < guess) s.buf.resize(guess);
     for (;;) {
-        std::size_t k = inf.Read(piece, sizeof piece);
-        out.insert(out.end(), piece, piece + k);
-        if (k < sizeof piece) break;
+        s.cap = s.buf.size() - State::kSlack;
+        s.limit = s.cap - kMaxMatch;
+        s.Run();
+        if (s.phase == State::Phase::Done || s.phase == State::Phase::Failed) break;
+        s.buf.resize(2 * s.buf.size());
     }
-    bool ok = inf.Done();
-    if (error) *error = inf.Error();
-    return ok;
+    s.buf.resize(s.pos);
+    out.swap(s.buf);
+    if (error) *error = s.error;
+    return s.phase == State::Phase::Done;
 }
 
 }  // namespace coders

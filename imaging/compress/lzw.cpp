@@ -162,46 +162,108 @@ std::vector<std::uint8_t> Encode(const std::uint8_t* data, std::size_t size) {
         if (accBits) out.push_back(static_cast<std::uint8_t>(acc << (8 - accBits)));
         return out;
     }
-    int w = data[0];
-    for (std::size_t i = 1; i < size; ++i) {
-        const std::uint8_t c = data[i];
-        const std::uint32_t tag = (stamp << 20) | (static_cast<std::uint32_t>(w) << 8) | c;
-        // The prefix XOR a scrambled byte: the scrambling does not wait for
-        // the previous lookup, so a hit costs one XOR and one load.
-        std::uint32_t h = (static_cast<std::uint32_t>(w) ^ ((std::uint32_t{c} * 2654435761u) >> (32 - kHashBits))) &
-                          (kHashSize - 1);
-        bool found = false;
-        for (;;) {
-            const Slot& slot = hash[h];
-            if (slot.tag == tag) {
-                w = static_cast<int>(slot.code);
-                found = true;
-                break;
-            }
-            if ((slot.tag >> 20) != stamp) break;  // a free slot: not in the table
-            h = (h + 1) & (kHashSize - 1);
-        }
-        if (found) continue;
-        put(w);
+    // Strings of one byte repeated (c, cc, ccc, ...) enter the table in
+    // order of length, so those of each byte form a chain: the code of c
+    // repeated m times is chain[m - 1] while the chain belongs to the current
+    // table. A run of c that starts a string then needs no lookup a byte: the
+    // longest run string it holds is found by its length.
+    struct RunChain {
+        std::uint32_t epoch = 0;
+        std::vector<std::uint16_t> codes;
+    };
+    std::vector<RunChain> chains(256);
+    std::uint32_t epoch = 1;  // the table's generation, one up at every Clear
+    // Enters the string `tag` names as the next code, in slot h; false when
+    // that filled the table and a Clear followed.
+    auto addEntry = [&](std::uint32_t h, std::uint32_t tag) {
         hash[h] = {tag, static_cast<std::uint32_t>(nextFree)};
         ++nextFree;
-        w = c;
         if (nextFree == 4094) {
             // Table full: Clear, and start again from this byte.
             put(kClear);
             width = 9;
             nextFree = kFirst;
+            ++epoch;
             if (++stamp == kStampLimit) {
                 std::fill(hash.begin(), hash.end(), Slot{0, 0});
                 stamp = 1;
             }
-        } else if (nextFree == 512) {
-            width = 10;
-        } else if (nextFree == 1024) {
-            width = 11;
-        } else if (nextFree == 2048) {
-            width = 12;
+            return false;
         }
+        if (nextFree == 512) width = 10;
+        else if (nextFree == 1024) width = 11;
+        else if (nextFree == 2048) width = 12;
+        return true;
+    };
+    auto slotOf = [&](int prefix, std::uint8_t c, std::uint32_t tag, bool& found) {
+        // The prefix XOR a scrambled byte: the scrambling does not wait for
+        // the previous lookup, so a hit costs one XOR and one load.
+        std::uint32_t h = (static_cast<std::uint32_t>(prefix) ^
+                           ((std::uint32_t{c} * 2654435761u) >> (32 - kHashBits))) & (kHashSize - 1);
+        for (;;) {
+            const Slot& slot = hash[h];
+            if (slot.tag == tag) {
+                found = true;
+                return h;
+            }
+            if ((slot.tag >> 20) != stamp) break;  // a free slot: not in the table
+            h = (h + 1) & (kHashSize - 1);
+        }
+        found = false;
+        return h;
+    };
+    int w = data[0];
+    for (std::size_t i = 1; i < size; ++i) {
+        const std::uint8_t c = data[i];
+        if (w == c) {
+            // A run of c starts this string: how long is it?
+            std::size_t end = i + 1;
+            const std::uint64_t pattern = 0x0101010101010101ull * c;
+            while (end + 8 <= size) {
+                std::uint64_t v;
+                std::memcpy(&v, data + end, 8);
+                if (v != pattern) break;
+                end += 8;
+            }
+            while (end < size && data[end] == c) ++end;
+            std::size_t left = end - (i - 1);  // bytes of the run, w's own included
+            RunChain& chain = chains[c];
+            for (;;) {
+                if (chain.epoch != epoch) {
+                    chain.epoch = epoch;
+                    chain.codes.assign(1, c);
+                }
+                const std::size_t longest = chain.codes.size();
+                if (left <= longest) {
+                    w = chain.codes[left - 1];
+                    break;
+                }
+                // The run outgrows the table: out goes its longest run string,
+                // and that string and one more c becomes the next.
+                const int code = chain.codes[longest - 1];
+                put(code);
+                const std::uint32_t tag = (stamp << 20) | (static_cast<std::uint32_t>(code) << 8) | c;
+                bool found;  // never: the run outgrew its chain
+                const std::uint32_t h = slotOf(code, c, tag, found);
+                const std::uint16_t added = static_cast<std::uint16_t>(nextFree);
+                if (addEntry(h, tag)) chain.codes.push_back(added);
+                left -= longest;
+                w = c;
+                if (left == 1) break;
+            }
+            i = end - 1;
+            continue;
+        }
+        const std::uint32_t tag = (stamp << 20) | (static_cast<std::uint32_t>(w) << 8) | c;
+        bool found;
+        const std::uint32_t h = slotOf(w, c, tag, found);
+        if (found) {
+            w = static_cast<int>(hash[h].code);
+            continue;
+        }
+        put(w);
+        addEntry(h, tag);
+        w = c;
     }
     put(w);
     // The decoder grows the width after this last code's entry one code

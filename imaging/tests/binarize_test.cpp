@@ -140,6 +140,33 @@ TEST(GreyBinarisation, AGivenThresholdIsUsedAsItStandsAndReturned) {
     EXPECT_EQ(page.BinarizeGrayRect(40, 0, 50, 7, 60), 60);
 }
 
+TEST(GreyBinarisation, EveryLevelUpToThePageThresholdIsInkAtEveryWidth) {
+    // Widths around the sixteen pixels taken at once, levels spread over the
+    // whole range so that many lie next to the threshold.
+    for (int width : {1, 7, 15, 16, 17, 31, 33, 100, 257}) {
+        std::mt19937 rng(static_cast<unsigned>(width));
+        std::vector<int> levels(static_cast<std::size_t>(width) * 9);
+        for (int& v : levels) v = static_cast<int>(rng() % 4 == 0 ? rng() % 120 : 100 + rng() % 156);
+        auto level = [&](int x, int y) { return levels[static_cast<std::size_t>(y) * width + x]; };
+        ScopedPage page;
+        ASSERT_EQ(page.AttachDib(GreyDib(width, 9, level).Make()), 0);
+        DWORD hist[256] = {};
+        for (int v : levels) ++hist[v];
+        const int threshold = BetweenClassThreshold(hist, 0, 255);
+        int wrong = 0;
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < width; ++x) wrong += PixelOf(page, x, y) != (level(x, y) <= threshold);
+        EXPECT_EQ(wrong, 0) << width;
+        const std::vector<BYTE> plane = PlaneOf(page);
+        const std::size_t rowBytes = (static_cast<std::size_t>(width) + 7) / 8;
+        if (width % 8) {
+            for (int y = 0; y < 9; ++y) {
+                EXPECT_EQ(plane[y * rowBytes + rowBytes - 1] & (0xFF >> (width % 8)), 0) << "past the width, " << width;
+            }
+        }
+    }
+}
+
 TEST(GreyBinarisation, NotAGreyPage) {
     ScopedPage page;
     MakeMonoPage(page, 16, 16, [](int, int) { return false; });

@@ -52,6 +52,20 @@ bool readWhole(const std::string& path, std::vector<std::uint8_t>& out) {
 }
 
 // ---- BMP ----
+// A two-entry palette of pure black and pure white (in either order) keeps a
+// 1-bit bitmap black and white; `inverted` when entry 0 is the white one.
+bool blackAndWhite(const std::vector<std::uint8_t>& pal, std::uint32_t entries, bool& inverted) {
+    if (entries != 2) return false;
+    auto is = [&](int i, std::uint8_t v) { return pal[size_t(i) * 3] == v && pal[size_t(i) * 3 + 1] == v && pal[size_t(i) * 3 + 2] == v; };
+    inverted = is(0, 255) && is(1, 0);
+    return inverted || (is(0, 0) && is(1, 255));
+}
+
+// Clears the bits of a packed 1-bit row beyond its last pixel.
+void maskTail(std::uint8_t* row, std::int32_t width) {
+    if (width % 8) row[width / 8] &= std::uint8_t(0xFF00u >> (width % 8));
+}
+
 bool readBmp(const std::string& path, Pixels& px) {
     std::vector<std::uint8_t> d;
     if (!readWhole(path, d) || d.size() < 26 || d[0] != 'B' || d[1] != 'M') return false;
@@ -82,14 +96,15 @@ bool readBmp(const std::string& path, Pixels& px) {
     if (!(comp == 0 || (comp == 3 && bpp == 32))) return false;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) return false;
     std::vector<std::uint8_t> pal;  // RGB triples
+    std::uint32_t entries = 0;
     bool grey = bpp <= 8;
     if (bpp <= 8) {
-        std::uint32_t n = clrUsed ? clrUsed : (1u << bpp);
-        if (n > (1u << bpp)) n = 1u << bpp;
+        entries = clrUsed ? clrUsed : (1u << bpp);
+        if (entries > (1u << bpp)) entries = 1u << bpp;
         size_t palAt = 14 + hdr;
-        if (palAt + n * palEntry > d.size()) return false;
+        if (palAt + entries * palEntry > d.size()) return false;
         pal.assign(size_t(1u << bpp) * 3, 0);
-        for (std::uint32_t i = 0; i < n; ++i) {
+        for (std::uint32_t i = 0; i < entries; ++i) {
             const std::uint8_t* e = &d[palAt + i * palEntry];
             pal[i * 3] = e[2];
             pal[i * 3 + 1] = e[1];
@@ -101,11 +116,25 @@ bool readBmp(const std::string& path, Pixels& px) {
     if (offBits > d.size() || stride * std::uint64_t(h) > d.size() - offBits) return false;
     px.width = std::int32_t(w);
     px.height = std::int32_t(h);
-    px.channels = grey ? 1 : 3;
-    px.rows.assign(size_t(w) * size_t(h) * size_t(px.channels), 0);
+    bool inverted = false;
+    if (bpp == 1 && blackAndWhite(pal, entries, inverted)) {
+        px.bits = 1;
+        const size_t line = px.rowBytes();
+        px.rows.resize(line * size_t(h));
+        for (std::int64_t y = 0; y < h; ++y) {
+            const std::uint8_t* src = &d[offBits + size_t(stride) * size_t(topDown ? y : h - 1 - y)];
+            std::uint8_t* dst = &px.rows[size_t(y) * line];
+            for (size_t i = 0; i < line; ++i) dst[i] = inverted ? std::uint8_t(~src[i]) : src[i];
+            maskTail(dst, px.width);
+        }
+        return true;
+    }
+    const int channels = grey ? 1 : 3;
+    px.bits = channels * 8;
+    px.rows.assign(size_t(w) * size_t(h) * size_t(channels), 0);
     for (std::int64_t y = 0; y < h; ++y) {
         const std::uint8_t* src = &d[offBits + size_t(stride) * size_t(topDown ? y : h - 1 - y)];
-        std::uint8_t* dst = &px.rows[size_t(y) * size_t(w) * size_t(px.channels)];
+        std::uint8_t* dst = &px.rows[size_t(y) * size_t(w) * size_t(channels)];
         for (std::int64_t x = 0; x < w; ++x) {
             std::uint8_t r, g, b;
             if (bpp <= 8) {
@@ -134,10 +163,11 @@ bool readBmp(const std::string& path, Pixels& px) {
     return true;
 }
 
-bool writeBmp(std::FILE* f, const Pixels& px) {
-    std::uint32_t bpp = px.channels == 1 ? 8 : 24;
+bool writeBmp(std::FILE* f, const PixelView& px) {
+    const std::uint32_t bpp = std::uint32_t(px.bits);
     std::uint32_t stride = ((std::uint32_t(px.width) * bpp + 31) / 32) * 4;
-    std::uint32_t palBytes = bpp == 8 ? 1024 : 0;
+    std::uint32_t entries = bpp == 8 ? 256 : bpp == 1 ? 2 : 0;
+    std::uint32_t palBytes = entries * 4;
     std::uint32_t image = stride * std::uint32_t(px.height);
     std::vector<std::uint8_t> h;
     h.push_back('B');
@@ -154,26 +184,28 @@ bool writeBmp(std::FILE* f, const Pixels& px) {
     put32(h, image);
     put32(h, std::uint32_t(px.xdpi * 10000ull / 254));
     put32(h, std::uint32_t(px.ydpi * 10000ull / 254));
-    put32(h, bpp == 8 ? 256 : 0);
+    put32(h, entries);
     put32(h, 0);
-    for (std::uint32_t i = 0; i < palBytes / 4; ++i) {
-        h.push_back(std::uint8_t(i));
-        h.push_back(std::uint8_t(i));
-        h.push_back(std::uint8_t(i));
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        const std::uint8_t v = std::uint8_t(i * 255 / (entries - 1));
+        h.push_back(v);
+        h.push_back(v);
+        h.push_back(v);
         h.push_back(0);
     }
     if (std::fwrite(h.data(), 1, h.size(), f) != h.size()) return false;
     std::vector<std::uint8_t> row(stride, 0);
     for (std::int32_t y = px.height - 1; y >= 0; --y) {
-        const std::uint8_t* src = &px.rows[size_t(y) * size_t(px.width) * size_t(px.channels)];
-        if (px.channels == 1) {
-            std::memcpy(row.data(), src, size_t(px.width));
-        } else {
+        const std::uint8_t* src = px.row(y);
+        if (px.bits == 24) {
             for (std::int32_t x = 0; x < px.width; ++x) {
-                row[x * 3] = src[x * 3 + 2];
-                row[x * 3 + 1] = src[x * 3 + 1];
-                row[x * 3 + 2] = src[x * 3];
+                row[size_t(x) * 3] = src[size_t(x) * 3 + 2];
+                row[size_t(x) * 3 + 1] = src[size_t(x) * 3 + 1];
+                row[size_t(x) * 3 + 2] = src[size_t(x) * 3];
             }
+        } else {
+            std::memcpy(row.data(), src, px.rowBytes());
+            if (px.bits == 1) maskTail(row.data(), px.width);
         }
         if (std::fwrite(row.data(), 1, stride, f) != stride) return false;
     }
@@ -188,6 +220,19 @@ bool beginPng(const std::string& path, png_image& img) {
     return png_image_begin_read_from_file(&img, path.c_str()) != 0;
 }
 
+// Bit depth and colour type from the header chunk, which a PNG file must
+// start with; 0 and 0xFF when the file does not say.
+void pngDepthAndType(const std::string& path, int& depth, int& type) {
+    depth = 0;
+    type = 0xFF;
+    File f(std::fopen(path.c_str(), "rb"));
+    std::uint8_t h[26];
+    if (f && std::fread(h, 1, sizeof h, f.get()) == sizeof h && std::memcmp(h + 12, "IHDR", 4) == 0) {
+        depth = h[24];
+        type = h[25];
+    }
+}
+
 bool readPng(const std::string& path, Pixels& px) {
     png_image img;
     if (!beginPng(path, img)) return false;
@@ -199,24 +244,67 @@ bool readPng(const std::string& path, Pixels& px) {
     img.format = colour ? PNG_FORMAT_RGB : PNG_FORMAT_GRAY;
     px.width = std::int32_t(img.width);
     px.height = std::int32_t(img.height);
-    px.channels = colour ? 3 : 1;
+    px.bits = colour ? 24 : 8;
     px.rows.assign(PNG_IMAGE_SIZE(img), 0);
     png_color white{255, 255, 255};
     if (!png_image_finish_read(&img, &white, px.rows.data(), 0, nullptr)) {
         png_image_free(&img);
         return false;
     }
+    int depth = 0, type = 0;
+    pngDepthAndType(path, depth, type);
+    if (depth == 1 && type == PNG_COLOR_TYPE_GRAY) {
+        // Stored black and white: packed again, eight pixels a byte, in place.
+        const size_t line = packedRowBytes(px.width, 1);
+        for (std::int32_t y = 0; y < px.height; ++y) {
+            const std::uint8_t* grey = &px.rows[size_t(y) * size_t(px.width)];
+            std::uint8_t* out = &px.rows[size_t(y) * line];
+            for (size_t i = 0; i < line; ++i) {
+                std::uint8_t b = 0;
+                for (size_t k = 0; k < 8; ++k) {
+                    const size_t x = i * 8 + k;
+                    if (x < size_t(px.width) && grey[x] >= 128) b |= std::uint8_t(0x80u >> k);
+                }
+                out[i] = b;
+            }
+        }
+        px.bits = 1;
+        px.rows.resize(line * size_t(px.height));
+    }
     return true;
 }
 
-bool writePng(std::FILE* f, const Pixels& px) {
+// libpng reports errors by long jump; nothing with a destructor lives across it.
+void pngFail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void pngQuiet(png_structp, png_const_charp) {}
+
+bool writeBlackAndWhitePng(std::FILE* f, const PixelView* px) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFail, pngQuiet);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_IHDR(png, info, png_uint_32(px->width), png_uint_32(px->height), 1, PNG_COLOR_TYPE_GRAY,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (std::int32_t y = 0; y < px->height; ++y) png_write_row(png, px->row(y));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+bool writePng(std::FILE* f, const PixelView& px) {
+    if (px.bits == 1) return writeBlackAndWhitePng(f, &px);
     png_image img;
     std::memset(&img, 0, sizeof img);
     img.version = PNG_IMAGE_VERSION;
     img.width = std::uint32_t(px.width);
     img.height = std::uint32_t(px.height);
-    img.format = px.channels == 3 ? PNG_FORMAT_RGB : PNG_FORMAT_GRAY;
-    return png_image_write_to_stdio(&img, f, 0, px.rows.data(), 0, nullptr) != 0;
+    img.format = px.bits == 24 ? PNG_FORMAT_RGB : PNG_FORMAT_GRAY;
+    return png_image_write_to_stdio(&img, f, 0, px.data, png_int_32(px.stride), nullptr) != 0;
 }
 
 // ---- JPEG ----
@@ -257,14 +345,14 @@ bool decodeJpeg(std::FILE* f, Probe* out, Pixels* px) {
     jpeg_start_decompress(&cinfo);
     px->width = std::int32_t(cinfo.output_width);
     px->height = std::int32_t(cinfo.output_height);
-    px->channels = cinfo.output_components;
+    px->bits = cinfo.output_components * 8;
     if (cinfo.density_unit == 1) {
         px->xdpi = out->xdpi;
         px->ydpi = out->ydpi;
     }
-    px->rows.resize(size_t(px->width) * size_t(px->height) * size_t(px->channels));
+    px->rows.resize(px->rowBytes() * size_t(px->height));
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = &px->rows[size_t(cinfo.output_scanline) * size_t(px->width) * size_t(px->channels)];
+        JSAMPROW row = &px->rows[size_t(cinfo.output_scanline) * px->rowBytes()];
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
@@ -278,7 +366,12 @@ bool readJpeg(const std::string& path, Pixels& px) {
     return f && decodeJpeg(f.get(), &header, &px);
 }
 
-bool writeJpeg(std::FILE* f, const Pixels* px, int quality) {
+// Spreads a packed 1-bit row over grey bytes, 0 or 255 each.
+void unpackRow(const std::uint8_t* bits, std::int32_t width, std::uint8_t* grey) {
+    for (std::int32_t x = 0; x < width; ++x) grey[x] = (bits[x / 8] >> (7 - x % 8)) & 1 ? 255 : 0;
+}
+
+bool writeJpeg(std::FILE* f, const PixelView* px, int quality, std::uint8_t* spread) {
     jpeg_compress_struct cinfo;
     JpegError err;
     cinfo.err = jpeg_std_error(&err.mgr);
@@ -291,8 +384,8 @@ bool writeJpeg(std::FILE* f, const Pixels* px, int quality) {
     jpeg_stdio_dest(&cinfo, f);
     cinfo.image_width = JDIMENSION(px->width);
     cinfo.image_height = JDIMENSION(px->height);
-    cinfo.input_components = px->channels;
-    cinfo.in_color_space = px->channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.input_components = px->bits == 24 ? 3 : 1;
+    cinfo.in_color_space = px->bits == 24 ? JCS_RGB : JCS_GRAYSCALE;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     if (px->xdpi) {
@@ -302,7 +395,11 @@ bool writeJpeg(std::FILE* f, const Pixels* px, int quality) {
     }
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(&px->rows[size_t(cinfo.next_scanline) * size_t(px->width) * size_t(px->channels)]);
+        JSAMPROW row = const_cast<JSAMPROW>(px->row(std::int32_t(cinfo.next_scanline)));
+        if (px->bits == 1) {
+            unpackRow(row, px->width, spread);
+            row = spread;
+        }
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -310,12 +407,22 @@ bool writeJpeg(std::FILE* f, const Pixels* px, int quality) {
     return true;
 }
 
+bool writeJpeg(std::FILE* f, const PixelView& px, int quality) {
+    // A black-and-white image is written as grey, a row at a time.
+    std::vector<std::uint8_t> spread(px.bits == 1 ? size_t(px.width) : 0);
+    return writeJpeg(f, &px, quality, spread.data());
+}
+
 // ---- TIFF ----
+}  // namespace
+
 // libtiff reports through handlers that print; the codecs report by result.
 void quietTiff() {
     TIFFSetErrorHandler(nullptr);
     TIFFSetWarningHandler(nullptr);
 }
+
+namespace {
 
 // What the first directory of a TIFF file says of its image.
 struct TiffHeader {
@@ -339,28 +446,58 @@ TIFF* openTiff(const std::string& path, TiffHeader& h) {
     return t;
 }
 
+// A black-and-white page read row by row as stored, without spreading it to
+// colour first.
+bool readBilevelTiff(TIFF* t, const TiffHeader& header, Pixels& px) {
+    px.bits = 1;
+    const size_t line = px.rowBytes();
+    if (tmsize_t(line) > TIFFScanlineSize(t)) return false;
+    std::vector<std::uint8_t> scan(size_t(TIFFScanlineSize(t)));
+    px.rows.resize(line * size_t(px.height));
+    const bool invert = header.photometric == PHOTOMETRIC_MINISWHITE;
+    for (std::int32_t y = 0; y < px.height; ++y) {
+        if (TIFFReadScanline(t, scan.data(), std::uint32_t(y), 0) != 1) return false;
+        std::uint8_t* dst = &px.rows[size_t(y) * line];
+        for (size_t i = 0; i < line; ++i) dst[i] = invert ? std::uint8_t(~scan[i]) : scan[i];
+        maskTail(dst, px.width);
+    }
+    return true;
+}
+
+bool bilevel(TIFF* t, const TiffHeader& h) {
+    std::uint16_t orientation = ORIENTATION_TOPLEFT, planar = PLANARCONFIG_CONTIG;
+    TIFFGetFieldDefaulted(t, TIFFTAG_ORIENTATION, &orientation);
+    TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &planar);
+    return h.samples == 1 && h.bitsPerSample == 1 && !TIFFIsTiled(t) && orientation == ORIENTATION_TOPLEFT &&
+           (h.photometric == PHOTOMETRIC_MINISWHITE || h.photometric == PHOTOMETRIC_MINISBLACK);
+}
+
 bool readTiff(const std::string& path, Pixels& px) {
     TiffHeader header;
     TIFF* t = openTiff(path, header);
     if (!t) return false;
     std::uint32_t w = header.width, h = header.height;
     std::uint16_t spp = header.samples, photo = header.photometric;
-    float xr = header.xres, yr = header.yres;
     if (!sizeOk(w, h)) {
         TIFFClose(t);
         return false;
+    }
+    px.width = std::int32_t(w);
+    px.height = std::int32_t(h);
+    px.xdpi = knownDpi(header.xres);
+    px.ydpi = knownDpi(header.yres);
+    if (bilevel(t, header)) {
+        bool ok = readBilevelTiff(t, header, px);
+        TIFFClose(t);
+        return ok;
     }
     std::vector<std::uint32_t> rgba(size_t(w) * h);
     bool ok = TIFFReadRGBAImageOriented(t, w, h, rgba.data(), ORIENTATION_TOPLEFT, 0) != 0;
     TIFFClose(t);
     if (!ok) return false;
     bool grey = spp == 1 && (photo == PHOTOMETRIC_MINISBLACK || photo == PHOTOMETRIC_MINISWHITE);
-    px.width = std::int32_t(w);
-    px.height = std::int32_t(h);
-    px.channels = grey ? 1 : 3;
-    px.xdpi = knownDpi(xr);
-    px.ydpi = knownDpi(yr);
-    px.rows.resize(size_t(w) * h * size_t(px.channels));
+    px.bits = grey ? 8 : 24;
+    px.rows.resize(size_t(w) * h * (grey ? 1 : 3));
     for (size_t i = 0; i < rgba.size(); ++i) {
         std::uint32_t v = rgba[i];
         if (grey) {
@@ -374,35 +511,50 @@ bool readTiff(const std::string& path, Pixels& px) {
     return true;
 }
 
-// Writes one page as the current directory of `t`; the caller closes `t`.
-bool writeTiffPage(TIFF* t, const Pixels& px) {
+}  // namespace
+
+// Writes one page as the current directory of `t`; the caller writes the
+// directory or closes `t`. Black and white goes as Group 4 fax, white 0 as
+// fax readers expect; grey and colour as LZW.
+bool writeTiffPage(TIFF* t, const PixelView& px) {
+    const bool bw = px.bits == 1;
     TIFFSetField(t, TIFFTAG_IMAGEWIDTH, std::uint32_t(px.width));
     TIFFSetField(t, TIFFTAG_IMAGELENGTH, std::uint32_t(px.height));
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(px.channels));
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, std::uint16_t(8));
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, px.channels == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, std::uint16_t(px.bits == 24 ? 3 : 1));
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, std::uint16_t(bw ? 1 : 8));
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC,
+                 bw ? PHOTOMETRIC_MINISWHITE : px.bits == 8 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+    TIFFSetField(t, TIFFTAG_COMPRESSION, bw ? COMPRESSION_CCITTFAX4 : COMPRESSION_LZW);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, bw ? std::uint32_t(px.height) : TIFFDefaultStripSize(t, 0));
     if (px.xdpi) {
         TIFFSetField(t, TIFFTAG_XRESOLUTION, float(px.xdpi));
         TIFFSetField(t, TIFFTAG_YRESOLUTION, float(px.ydpi ? px.ydpi : px.xdpi));
         TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     }
     bool ok = true;
-    size_t stride = size_t(px.width) * size_t(px.channels);
-    for (std::int32_t y = 0; y < px.height && ok; ++y)
-        ok = TIFFWriteScanline(t, const_cast<std::uint8_t*>(&px.rows[size_t(y) * stride]), std::uint32_t(y), 0) == 1;
+    std::vector<std::uint8_t> inverted(bw ? px.rowBytes() : 0);
+    for (std::int32_t y = 0; y < px.height && ok; ++y) {
+        auto* row = const_cast<std::uint8_t*>(px.row(y));
+        if (bw) {
+            for (size_t i = 0; i < inverted.size(); ++i) inverted[i] = std::uint8_t(~row[i]);
+            row = inverted.data();
+        }
+        ok = TIFFWriteScanline(t, row, std::uint32_t(y), 0) == 1;
+    }
     return ok;
 }
 
-bool writeTiff(std::FILE* f, const std::string& name, const Pixels& px) {
+namespace {
+
+bool writeTiff(std::FILE* f, const std::string& name, const PixelView& px) {
     quietTiff();
     std::fflush(f);
     // libtiff closes the descriptor it is given, so hand it a duplicate.
     TIFF* t = TIFFFdOpen(dup(fileno(f)), name.c_str(), "w");
     if (!t) return false;
     bool ok = writeTiffPage(t, px);
+    ok = ok && TIFFFlush(t) == 1;
     TIFFClose(t);
     return ok;
 }
@@ -484,6 +636,9 @@ bool probeFile(const std::string& path, Probe& out) {
             out.height = img.height;
             out.bits = PNG_IMAGE_PIXEL_CHANNELS(img.format) * 8;
             png_image_free(&img);
+            int depth = 0, type = 0;
+            pngDepthAndType(path, depth, type);
+            if (depth == 1 && type == PNG_COLOR_TYPE_GRAY) out.bits = 1;
             return sizeOk(out.width, out.height);
         }
         default:
@@ -491,34 +646,10 @@ bool probeFile(const std::string& path, Probe& out) {
     }
 }
 
-// libtiff writes the new page's data and directory behind the old ones and
-// links it last, so the pages already there stay readable whatever happens;
-// on failure the file is cut back to its former length.
-bool appendTiff(const std::string& path, const Pixels& px) {
-    struct stat before {};
-    if (::stat(path.c_str(), &before) != 0 || sniffFormat(path) != 2) return false;
-    quietTiff();
-    bool ok = false;
-    if (TIFF* t = TIFFOpen(path.c_str(), "a")) {
-        ok = writeTiffPage(t, px);
-        ok = TIFFWriteDirectory(t) == 1 && ok;
-        TIFFClose(t);
-    }
-    if (ok) {
-        int fd = ::open(path.c_str(), O_WRONLY);
-        ok = fd >= 0 && ::fsync(fd) == 0;
-        if (fd >= 0) ::close(fd);
-    }
-    if (!ok) {
-        if (::truncate(path.c_str(), before.st_size) != 0) return false;
-    }
-    return ok;
-}
-
-bool writeFile(std::FILE* f, const std::string& name, int format, const Pixels& px, int quality) {
+bool writeFile(std::FILE* f, const std::string& name, int format, const PixelView& px, int quality) {
     switch (format) {
         case 0: return writeBmp(f, px);
-        case 1: return writeJpeg(f, &px, quality);
+        case 1: return writeJpeg(f, px, quality);
         case 2: return writeTiff(f, name, px);
         case 3: return writePng(f, px);
         default: return false;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "outside/imagelib/image_codecs.h"
+#include "outside/imagelib/tiff_appender.h"
 #include "outside/include/image_library.h"
 #include "platform/win/path.h"
 #include "platform/win/resolution.h"
@@ -20,6 +21,7 @@ namespace {
 std::string nativeOf(const char* path) { return suite::NativePathOfEither(path ? path : ""); }
 
 using imagelib::Pixels;
+using imagelib::PixelView;
 
 int checkVersion(const WORD* v) {
     if (!v) return 1;
@@ -29,28 +31,27 @@ int checkVersion(const WORD* v) {
     return asked <= own ? 0 : 1;
 }
 
-void terminate() {}
+void terminate() { imagelib::Appender().release(); }
 
-bool fromImage(const IL_IMAGE* img, Pixels& px) {
+// The caller's pixels, read in place.
+bool viewOf(const IL_IMAGE* img, PixelView& px) {
     if (!img || !img->Header || !img->Bits) return false;
     const IL_IMAGEHEADER& h = *img->Header;
-    if (h.Width <= 0 || h.Height <= 0 || (h.BitsPerPixel != 8 && h.BitsPerPixel != 24)) return false;
+    if (h.Width <= 0 || h.Height <= 0 || (h.BitsPerPixel != 1 && h.BitsPerPixel != 8 && h.BitsPerPixel != 24)) return false;
     px.width = h.Width;
     px.height = h.Height;
-    px.channels = h.BitsPerPixel / 8;
+    px.bits = h.BitsPerPixel;
     px.xdpi = DWORD(suite::KnownDpi(h.XResolution));
     px.ydpi = DWORD(suite::KnownDpi(h.YResolution));
-    size_t line = size_t(h.Width) * size_t(px.channels);
-    if (h.BytesPerLine < line) return false;
-    px.rows.resize(line * size_t(h.Height));
-    for (LONG y = 0; y < h.Height; ++y) std::memcpy(&px.rows[size_t(y) * line], img->Bits + size_t(y) * h.BytesPerLine, line);
-    return true;
+    px.data = img->Bits;
+    px.stride = h.BytesPerLine;
+    return h.BytesPerLine >= px.rowBytes();
 }
 
 bool toImage(const Pixels& px, IL_IMAGE* img, DWORD flags) {
     auto* h = new (std::nothrow) IL_IMAGEHEADER{};
     if (!h) return false;
-    size_t line = size_t(px.width) * size_t(px.channels);
+    size_t line = px.rowBytes();
     size_t stride = (line + 3) & ~size_t(3);
     auto* bits = static_cast<BYTE*>(std::calloc(stride * size_t(px.height) + 1, 1));
     if (!bits) {
@@ -61,7 +62,7 @@ bool toImage(const Pixels& px, IL_IMAGE* img, DWORD flags) {
     h->Width = px.width;
     h->Height = px.height;
     h->BytesPerLine = DWORD(stride);
-    h->BitsPerPixel = WORD(px.channels * 8);
+    h->BitsPerPixel = WORD(px.bits);
     h->XResolution = px.xdpi;
     h->YResolution = px.ydpi;
     for (std::int32_t y = 0; y < px.height; ++y) std::memcpy(bits + size_t(y) * stride, &px.rows[size_t(y) * line], line);
@@ -98,15 +99,15 @@ void freeImage(IL_IMAGE* image) {
 // Writes beside the target under a fresh name and renames it into place, so a
 // failed save leaves no half-written file and an existing file untouched.
 int saveImage(LPCSTR path, int format, const IL_SAVEOPTIONS* options, IL_IMAGE* image, void*, void*) {
-    Pixels px;
-    if (!path || !fromImage(image, px) || format < 0 || format > 3) return 1;
+    PixelView px;
+    if (!path || !viewOf(image, px) || format < 0 || format > 3) return 1;
     int quality = 85;
     if (options && options->Quality >= 1 && options->Quality <= 100) quality = int(options->Quality);
     std::string target = nativeOf(path);
     if (target.empty()) return 1;
     // A further page of an existing multi-page file.
     if (options && options->Append == 1 && format == IL_FORMAT_TIF && ::access(target.c_str(), F_OK) == 0) {
-        if (!imagelib::appendTiff(target, px)) return 1;
+        if (!imagelib::Appender().append(target, px)) return 1;
         if (image->Flags & IL_FLAG_FREE_AFTER_USE) freeImage(image);
         return 0;
     }
@@ -135,17 +136,23 @@ int saveImage(LPCSTR path, int format, const IL_SAVEOPTIONS* options, IL_IMAGE* 
     return 0;
 }
 
+// Shrinks or enlarges by averaging the source pixels each target pixel
+// covers. Black and white comes out grey, so that a reduced page stays legible.
 IL_IMAGE* scaleImage(IL_IMAGE* image, LONG width, LONG height) {
-    Pixels src;
-    if (width <= 0 || height <= 0 || !fromImage(image, src)) return nullptr;
+    PixelView src;
+    if (width <= 0 || height <= 0 || !viewOf(image, src)) return nullptr;
     Pixels dst;
     dst.width = width;
     dst.height = height;
-    dst.channels = src.channels;
+    dst.bits = src.bits == 1 ? 8 : src.bits;
     dst.xdpi = src.xdpi ? DWORD(std::uint64_t(src.xdpi) * DWORD(width) / DWORD(src.width)) : 0;
     dst.ydpi = src.ydpi ? DWORD(std::uint64_t(src.ydpi) * DWORD(height) / DWORD(src.height)) : 0;
-    const int c = src.channels;
-    dst.rows.resize(size_t(width) * size_t(height) * size_t(c));
+    const int c = dst.bits / 8;
+    auto sample = [&](const std::uint8_t* row, LONG x, int k) -> unsigned {
+        if (src.bits == 1) return (row[x / 8] >> (7 - x % 8)) & 1 ? 255u : 0u;
+        return row[size_t(x) * size_t(c) + size_t(k)];
+    };
+    dst.rows.resize(dst.rowBytes() * size_t(height));
     for (LONG y = 0; y < height; ++y) {
         LONG y0 = LONG(std::int64_t(y) * src.height / height);
         LONG y1 = LONG(std::int64_t(y + 1) * src.height / height);
@@ -157,8 +164,8 @@ IL_IMAGE* scaleImage(IL_IMAGE* image, LONG width, LONG height) {
             for (int k = 0; k < c; ++k) {
                 std::uint64_t sum = 0;
                 for (LONG yy = y0; yy < y1; ++yy) {
-                    const std::uint8_t* row = &src.rows[(size_t(yy) * size_t(src.width)) * size_t(c)];
-                    for (LONG xx = x0; xx < x1; ++xx) sum += row[size_t(xx) * size_t(c) + size_t(k)];
+                    const std::uint8_t* row = src.row(yy);
+                    for (LONG xx = x0; xx < x1; ++xx) sum += sample(row, xx, k);
                 }
                 dst.rows[(size_t(y) * size_t(width) + size_t(x)) * size_t(c) + size_t(k)] =
                     std::uint8_t(sum / std::uint64_t((y1 - y0) * (x1 - x0)));

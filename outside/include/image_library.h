@@ -23,7 +23,10 @@
 #define IL_FLAG_LIBRARY_RECORD 0x80000000u
 
 // Description of the pixels. Rows are top-down, BytesPerLine apart (a multiple
-// of 4). BitsPerPixel is 8 (grey, 0 black .. 255 white) or 24 (R, G, B bytes).
+// of 4). BitsPerPixel is 1 (black and white, eight pixels a byte from the high
+// bit down, 0 black and 1 white), 8 (grey, 0 black .. 255 white) or 24 (R, G,
+// B bytes). Black and white is saved as a 1-bit bitmap or PNG, or as a Group 4
+// fax TIFF, and such files load as black and white again.
 struct IL_IMAGEHEADER {
     DWORD Size;  // sizeof(IL_IMAGEHEADER)
     LONG Width;

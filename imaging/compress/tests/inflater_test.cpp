@@ -1,5 +1,7 @@
 #include "imaging/compress/inflater.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "imaging/compress/checksum.h"
@@ -87,6 +89,48 @@ TEST(Inflater, DecodesZlibAtEveryLevelStrategyAndWindow) {
             ASSERT_EQ(out, *data);
         }
     }
+}
+
+TEST(Inflater, WholeStreamsGrowTheOutputAndReuseTheCallersVector) {
+    // A blank page shrinks to a thousandth: its output outgrows any first guess.
+    const auto blank = PngStream(testpages::Blank(2480, 3508));
+    const auto text = PngStream(testpages::Text(1200, 800, 8));
+    for (const auto* data : {&blank, &text}) {
+        const auto z = testzlib::Deflate(*data, 6);
+        for (std::size_t before : {std::size_t{0}, std::size_t{100}, data->size() - 1, data->size() + 5000,
+                                   2 * data->size()}) {
+            std::vector<std::uint8_t> out(before, 0xAA);
+            ASSERT_TRUE(CInflater::InflateZlib(z.data(), z.size(), out)) << before;
+            ASSERT_EQ(out, *data) << before;
+        }
+        // Cut short: what was decoded, and nothing of what the vector held.
+        std::vector<std::uint8_t> out(2 * data->size(), 0xAA);
+        InflateError e;
+        EXPECT_FALSE(CInflater::InflateZlib(z.data(), z.size() / 2, out, &e));
+        EXPECT_EQ(e, InflateError::Truncated);
+        ASSERT_LT(out.size(), data->size());
+        EXPECT_TRUE(std::equal(out.begin(), out.end(), data->begin()));
+    }
+}
+
+// The checksum taken many bytes at a time agrees with zlib's at every length
+// and alignment, with bytes of 255 (the largest sums) and of any value, from
+// any starting value.
+TEST(Checksums, AdlerAgreesWithZlib) {
+    testpages::Rng rng(9);
+    std::vector<std::uint8_t> ones(3 * 5552 + 100, 0xFF), any(3 * 5552 + 100);
+    for (auto& b : any) b = static_cast<std::uint8_t>(rng.Below(256));
+    std::vector<std::size_t> lengths;
+    for (std::size_t n = 0; n <= 70; ++n) lengths.push_back(n);
+    for (std::size_t n : {5551, 5552, 5553, 5552 + 31, 2 * 5552 + 17, 3 * 5552 + 3}) lengths.push_back(n);
+    for (const auto* data : {&ones, &any})
+        for (std::size_t n : lengths)
+            for (std::size_t offset : {0, 1, 3, 17})
+                for (std::uint32_t start : {1u, 0xFFF0FFF0u, 0x12345678u % 65521u | (40000u << 16)}) {
+                    ASSERT_EQ(coders::Adler32(start, data->data() + offset, n),
+                              adler32(start, data->data() + offset, static_cast<uInt>(n)))
+                        << n << " from " << offset << " start " << start;
+                }
 }
 
 TEST(Inflater, InputAndOutputPiecesOfAnySize) {

@@ -127,6 +127,33 @@ TEST(Lzw, LibtiffBothWays) {
     }
 }
 
+// Runs of one byte are coded by their length alone: runs longer than the table
+// holds, runs of every byte value until the table fills and starts again in
+// the middle of a run, runs cut short by other bytes, and single bytes
+// between them; libtiff and our decoder both get the bytes back.
+TEST(Lzw, RunsOfEveryLengthAcrossTableResets) {
+    std::vector<std::uint8_t> d(70000, 0);  // longer than the run strings the table can hold
+    for (int round = 0; round < 12; ++round)
+        for (int b = 0; b < 256; ++b) {
+            const std::size_t length = static_cast<std::size_t>((b * 37 + round * 11) % 300) + 1;
+            d.insert(d.end(), length, static_cast<std::uint8_t>(b));
+            if (b % 5 == 0) d.push_back(static_cast<std::uint8_t>(b + 1));
+        }
+    d.insert(d.end(), 5000, 0xFF);
+    const std::size_t width = 1000;  // whole rows: the stream ends inside the last run
+    const std::size_t rows = d.size() / width;
+    d.resize(rows * width);
+    auto coded = lzw::Encode(d.data(), d.size());
+    EXPECT_EQ(LzwStrips({coded}, d.size(), d.size()), d);
+    Page page;
+    page.width = static_cast<int>(width * 8);
+    page.height = static_cast<int>(rows);
+    page.bits = d;
+    testtiff::TempPath tmp;
+    testtiff::WriteRaw(tmp.path, page.width, page.height, COMPRESSION_LZW, coded);
+    EXPECT_EQ(testtiff::Read(tmp.path).bits, d);
+}
+
 TEST(PackBits, Codes) {
     // 1, 2, 3, 3, 3: literal (1, 2), then a run of three 3s.
     std::uint8_t row[5] = {1, 2, 3, 3, 3};
