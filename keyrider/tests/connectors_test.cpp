@@ -403,11 +403,11 @@ TEST_F(Connectors, TheCaptureApplicationGetsAListOfItsPages) {
     reports.clear();
     Text(entry, "Registry Key", "Software\\Vendor\\Capture");
     Text(entry, "Registry Exe Pathname", "Install Folder");
-    Text(entry, "Registry Exe Name", "suite_recorder_peer");
+    Text(entry, "Registry Exe Name", "suite_recorder");
     Text(Key(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Capture"), "Install Folder", Bin().substr(0, Bin().size() - 1));
     auto job = Job(Recording());
     ASSERT_TRUE(Run(*job, "Fennick", 3));
-    EXPECT_EQ(fs::path(suite::NativePathOfEither(job->CaptureProgram())), fs::path(Bin()) / "suite_recorder_peer");
+    EXPECT_EQ(fs::path(suite::NativePathOfEither(job->CaptureProgram())), fs::path(Bin()) / "suite_recorder");
     ASSERT_EQ(launched.size(), 1u);
     const std::string list = job->CaptureList();
     EXPECT_EQ(launched[0], job->CaptureProgram() + " \"" + list + "\"");
@@ -483,11 +483,11 @@ TEST_F(Connectors, HalbrookGetsEveryPageOfEachBatchAndItsLanguage) {
 TEST_F(Connectors, MaxreaderReadsItsPagesThroughThePageListLibrary) {
     const fs::path log = root / "maxreader.txt";
     setenv("SUITE_RECORDER_LOG", log.c_str(), 1);
-    Install("ocr", 1, "maxreader.dll", "MaxReader ", fs::path(Bin()) / "suite_recorder_peer");
+    Install("ocr", 1, "maxreader.dll", "MaxReader ", fs::path(Bin()) / "suite_recorder");
     Ini("1", "Current Application Name", "maxreader");
     Ini("1\\OCR Application\\1\\Private", "PagesToFile", "2");
     Ini("1\\OCR Application\\1\\Private", "Format", "6");
-    Ini("1\\OCR Application\\1\\Private", "Send To", Bin() + "suite_recorder_peer");
+    Ini("1\\OCR Application\\1\\Private", "Send To", Bin() + "suite_recorder");
     Ini("1", "Launch Export Application", "1");
     ConnectorServices s = MakeConnectorServices();
     s.waitMs = 15000;
@@ -513,7 +513,7 @@ TEST_F(Connectors, MaxreaderReadsItsPagesThroughThePageListLibrary) {
     EXPECT_FALSE(fs::exists(list));
     // Each result goes on to the "Send To" program.
     ASSERT_EQ(opened.size(), 2u);
-    EXPECT_EQ(opened[1], Bin() + "suite_recorder_peer " + job->OcrNames()[1] + "txt");
+    EXPECT_EQ(opened[1], Bin() + "suite_recorder " + job->OcrNames()[1] + "txt");
     // A page-list library that refuses: nothing handed over, pages kept.
     setenv("SUITE_PMDATA_FAIL", "1", 1);
     auto refused = Job(MakeConnectorServices());
