@@ -179,6 +179,20 @@ TEST(Tresk, VerticalColumnsAreReadFromTheRight) {
     ASSERT_GE(r.lineRecords.size(), 2u);
     EXPECT_GT(r.lineRecords[0].left, r.lineRecords[1].left);
     EXPECT_EQ(r.segLines, expectedLines(page));
+    // Every character has a place of its own down its column, inside it:
+    // the candidates are matched against the ink found there.
+    std::size_t at = 0;
+    for (const _lineinfo& line : r.lineRecords) {
+        int lastTop = -1;
+        for (int i = 0; i < line.nChars && at < r.firstChars.size(); ++i, ++at) {
+            const _charinfo& c = r.firstChars[at];
+            EXPECT_GT(c.bottom - c.top, 10) << "line at " << line.left << ", character " << i;
+            EXPECT_GT(c.top, lastTop);
+            EXPECT_GE(c.top, line.top);
+            EXPECT_LE(c.bottom, line.bottom);
+            lastTop = c.top;
+        }
+    }
 }
 
 TEST(Tresk, ClassLettersFollowConfidence) {

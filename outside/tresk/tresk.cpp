@@ -130,8 +130,13 @@ std::vector<std::string> candidatesOf(const ocrkit::Symbol& s, const ocrkit::Box
     std::vector<std::string> near;
     if (s.confidence >= kSureConfidence)
         near = shapes->lookalikes(own[0], TRESK_MAX_CANDIDATES - 1);
-    else if (looksLikeIdeograph(s, own[0]))
+    else if (looksLikeIdeograph(s, own[0])) {
         near = shapes->nearest(*out.plane, cell, TRESK_MAX_CANDIDATES);
+        // A cell cut without ink (columns of vertical text, touching
+        // characters): the engine's own box, else the shapes like the reading.
+        if (near.empty()) near = shapes->nearest(*out.plane, s.box, TRESK_MAX_CANDIDATES);
+        if (near.empty()) near = shapes->lookalikes(own[0], TRESK_MAX_CANDIDATES - 1);
+    }
     if (near.empty()) return own;
     std::vector<std::string> merged{own[0]};
     std::size_t k = 0;
@@ -188,11 +193,38 @@ void sendLine(TRESK_TEXT_CALLBACK text, const std::string& line) {
     text("\n");
 }
 
+// The recogniser gives no character boxes in some lines (columns of vertical
+// text): its characters then share the line's box evenly along the reading
+// direction, so that cells are cut from the ink near them and the result
+// holds a place for every character.
+void placeCharacters(ocrkit::Line& line, bool vertical) {
+    std::vector<ocrkit::Symbol*> syms;
+    bool missing = false;
+    for (ocrkit::Word& w : line.words)
+        for (ocrkit::Symbol& s : w.symbols) {
+            syms.push_back(&s);
+            missing = missing || s.box.empty();
+        }
+    if (!missing || syms.empty() || line.box.empty()) return;
+    const int n = static_cast<int>(syms.size());
+    const int length = vertical ? line.box.height() : line.box.width();
+    const int start = vertical ? line.box.top : line.box.left;
+    for (int i = 0; i < n; ++i) {
+        ocrkit::Box b = line.box;
+        int low = start + static_cast<int>(static_cast<long long>(length) * i / n);
+        int high = std::max(low, start + static_cast<int>(static_cast<long long>(length) * (i + 1) / n) - 1);
+        (vertical ? b.top : b.left) = low;
+        (vertical ? b.bottom : b.right) = high;
+        syms[static_cast<std::size_t>(i)]->box = b;
+    }
+}
+
 // Turns the engine's lines of one block into the block's result entry.
 bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& out, _regioninfo* region) {
     _lineinfo** lineTail = &region->pLines;
     for (ocrkit::Line& src : lines) {
         widenPunctuation(src);
+        placeCharacters(src, vertical);
         _lineinfo* line = appendNew(lineTail);
         if (!line) return false;
         ++region->nLines;
