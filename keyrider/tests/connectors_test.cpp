@@ -96,6 +96,7 @@ protected:
         setenv("TMPDIR", previousTemp.c_str(), 1);
         unsetenv("SUITE_RECORDER_HANG_MS");
         unsetenv("SUITE_RECORDER_LOG");
+        unsetenv("SUITE_RECORDER_WINDOW_MS");
         unsetenv("SUITE_DDE_PEER");
         unsetenv("SUITE_PMDATA_FAIL");
     }
@@ -483,6 +484,8 @@ TEST_F(Connectors, HalbrookGetsEveryPageOfEachBatchAndItsLanguage) {
 TEST_F(Connectors, MaxreaderReadsItsPagesThroughThePageListLibrary) {
     const fs::path log = root / "maxreader.txt";
     setenv("SUITE_RECORDER_LOG", log.c_str(), 1);
+    // The application's window stays long enough to be seen on a loaded machine.
+    setenv("SUITE_RECORDER_WINDOW_MS", "1500", 1);
     Install("ocr", 1, "maxreader.dll", "MaxReader ", fs::path(Bin()) / "suite_recorder");
     Ini("1", "Current Application Name", "maxreader");
     Ini("1\\OCR Application\\1\\Private", "PagesToFile", "2");
