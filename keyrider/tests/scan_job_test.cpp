@@ -2,6 +2,7 @@
 // page filing as images, multi-page TIFF and PDF batches, and what happens to
 // the pages when naming, saving or joining fails.
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -24,10 +25,12 @@ using namespace keyrider;
 
 namespace {
 
-// The test's scan library: `pages` grey pages, each freed afterwards unless
-// the callback did; stops when the callback answers 0.
+// The test's scan library: `pages` grey pages (or black-and-white ones, rows
+// padded to four bytes), each freed afterwards unless the callback did; stops
+// when the callback answers 0.
 struct FakeScanner {
     int pages = 0;
+    int bits = 8;
     int delivered = 0;
     int endJobs = 0;
     bool jam = false;  // the paper jams after the pages
@@ -39,9 +42,16 @@ int FakeScanPages(SCAN_SETTINGS* settings, SCANPAGEPROC callback, void* argument
     g_scanner.seen = *settings;
     for (int i = 0; i < g_scanner.pages; ++i) {
         IL_IMAGE page{};
-        page.Header = new IL_IMAGEHEADER{sizeof(IL_IMAGEHEADER), 40, 30, 40, 8, 0, 200, 200};
-        page.Bits = static_cast<BYTE*>(std::malloc(40 * 30));
-        for (int b = 0; b < 40 * 30; ++b) page.Bits[b] = BYTE((b * 7 + i * 31) & 0xFF);
+        if (g_scanner.bits == 1) {
+            page.Header = new IL_IMAGEHEADER{sizeof(IL_IMAGEHEADER), 40, 30, 8, 1, 0, 200, 200};
+            page.Bits = static_cast<BYTE*>(std::malloc(8 * 30));
+            for (int y = 0; y < 30; ++y)
+                for (int b = 0; b < 8; ++b) page.Bits[y * 8 + b] = BYTE(b < 5 ? (y * 37 + b * 11 + i * 29) & 0xFF : 0xFF);
+        } else {
+            page.Header = new IL_IMAGEHEADER{sizeof(IL_IMAGEHEADER), 40, 30, 40, 8, 0, 200, 200};
+            page.Bits = static_cast<BYTE*>(std::malloc(40 * 30));
+            for (int b = 0; b < 40 * 30; ++b) page.Bits[b] = BYTE((b * 7 + i * 31) & 0xFF);
+        }
         page.Flags = IL_FLAG_FREE_AFTER_USE;
         ++g_scanner.delivered;
         int goOn = callback(&page, argument);
@@ -366,6 +376,96 @@ TEST_F(ScanJobTest, AMultiPageTiffHoldsTheWholeRunInANewFile) {
     Run(*next, 2);
     EXPECT_EQ(PagesOf(out / "Image00.tif"), 7);
     EXPECT_EQ(PagesOf(out / "Image00_2.tif"), 2);
+}
+
+// Pixel x of row y of black-and-white page i as the test scanner makes it.
+bool ScannedWhite(int i, int x, int y) {
+    const int byte = (y * 37 + (x / 8) * 11 + i * 29) & 0xFF;
+    return (byte >> (7 - x % 8)) & 1;
+}
+
+TEST_F(ScanJobTest, BlackAndWhitePagesStayOneBitInEveryImageFormat) {
+    g_scanner.bits = 1;
+    Ini("1", "Date And Time", "0");
+    // Positions of the format list: 1 bitmap, 4 PNG, 5 multi-page TIFF.
+    const struct {
+        const char* position;
+        std::vector<std::string> files;
+        int format;
+    } cases[] = {{"1", {"Image00.bmp", "Image01.bmp", "Image02.bmp"}, IL_FORMAT_BMP},
+                 {"4", {"Image00.png", "Image01.png", "Image02.png"}, IL_FORMAT_PNG},
+                 {"5", {"Image00.tif"}, IL_FORMAT_TIF}};
+    const IL_FUNCTIONTABLE& il = *IL_GetFunctionTable();
+    for (const auto& c : cases) {
+        const fs::path folder = out / (std::string("bw") + c.position);
+        Ini("1\\Folder", "1", folder.string());
+        Ini("1\\Gray", "Format", c.position);
+        auto job = Job();
+        ASSERT_NE(Run(*job, 3), 0) << c.position;
+        EXPECT_TRUE(job->Problems().empty()) << job->Problems()[0];
+        ASSERT_EQ(job->Finished().size(), c.files.size()) << c.position;
+        for (std::size_t f = 0; f < c.files.size(); ++f) {
+            const fs::path file = folder / c.files[f];
+            ASSERT_EQ(fs::path(suite::NativePath(job->Finished()[f])), file);
+            if (c.format == IL_FORMAT_TIF) continue;  // read page by page below
+            EXPECT_EQ(PagesOf(file), 1) << file;
+            IL_IMAGE back{};
+            ASSERT_EQ(il.LoadImage(&back, file.c_str(), c.format, 1, 0), 0) << file;
+            EXPECT_EQ(back.Header->BitsPerPixel, 1) << file;
+            ASSERT_EQ(back.Header->Width, 40);
+            ASSERT_EQ(back.Header->Height, 30);
+            int wrong = 0;
+            for (int y = 0; y < 30; ++y) {
+                const BYTE* row = back.Bits + std::size_t(y) * back.Header->BytesPerLine;
+                for (int x = 0; x < 40; ++x) wrong += bool((row[x / 8] >> (7 - x % 8)) & 1) != ScannedWhite(int(f), x, y);
+            }
+            EXPECT_EQ(wrong, 0) << file;
+            il.FreeImage(&back);
+        }
+    }
+    // The multi-page file, read by libtiff: three Group 4 pages, each the
+    // page scanned in its place.
+    const fs::path tiff = out / "bw5" / "Image00.tif";
+    EXPECT_EQ(PagesOf(tiff), 3);
+    TIFF* t = TIFFOpen(tiff.c_str(), "r");
+    ASSERT_NE(t, nullptr);
+    for (int p = 0; p < 3; ++p) {
+        ASSERT_EQ(TIFFSetDirectory(t, tdir_t(p)), 1) << "page " << p + 1;
+        std::uint16_t compression = 0, bits = 0, photometric = 0;
+        std::uint32_t width = 0, height = 0;
+        TIFFGetField(t, TIFFTAG_COMPRESSION, &compression);
+        TIFFGetField(t, TIFFTAG_BITSPERSAMPLE, &bits);
+        TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &photometric);
+        TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &width);
+        TIFFGetField(t, TIFFTAG_IMAGELENGTH, &height);
+        EXPECT_EQ(compression, COMPRESSION_CCITTFAX4);
+        EXPECT_EQ(bits, 1);
+        ASSERT_EQ(width, 40u);
+        ASSERT_EQ(height, 30u);
+        std::vector<BYTE> row(std::size_t(TIFFScanlineSize(t)));
+        int wrong = 0;
+        for (std::uint32_t y = 0; y < height; ++y) {
+            ASSERT_EQ(TIFFReadScanline(t, row.data(), y, 0), 1);
+            for (int x = 0; x < 40; ++x) {
+                const bool set = (row[std::size_t(x / 8)] >> (7 - x % 8)) & 1;
+                wrong += (photometric == PHOTOMETRIC_MINISWHITE ? !set : set) != ScannedWhite(p, x, int(y));
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "page " << p + 1;
+    }
+    TIFFClose(t);
+
+    // Black-and-white pages joined into one PDF: every page is in it, and no
+    // page file is left.
+    Ini("1\\Folder", "1", out.string());
+    Ini("1\\Gray", "Format", "6");
+    Ini("1\\Gray", "PDF Single File", "1");
+    auto job = Job("PDF");
+    Run(*job, 4);
+    ASSERT_EQ(job->Finished().size(), 1u) << (job->Problems().empty() ? "" : job->Problems()[0]);
+    EXPECT_EQ(CountPdfPages(job->Finished()[0]), 4);
+    job.reset();
+    EXPECT_TRUE(Leftovers().empty());
 }
 
 TEST_F(ScanJobTest, JobsThatCannotRunAreNotReadyAndScanNothing) {

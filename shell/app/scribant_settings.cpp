@@ -20,24 +20,6 @@ std::string readString(CWinApp& app, const char* section, const char* entry, con
     return app.GetProfileString(section, entry, def.c_str()).GetString();
 }
 
-// Lower-cases ASCII letters only: the bytes of double-byte characters stay.
-std::string asciiLower(std::string s) {
-    bool trail = false;
-    for (char& c : s) {
-        const auto b = static_cast<unsigned char>(c);
-        if (trail) {
-            trail = false;
-            continue;
-        }
-        if (b >= 0x81 && b <= 0xFE) {
-            trail = true;
-            continue;
-        }
-        c = static_cast<char>(std::tolower(b));
-    }
-    return s;
-}
-
 }  // namespace
 
 bool IsTraditionalLanguage(unsigned short id) { return id == 0x404 || id == 0xC04 || id == 0x1404 || id == 0x1004; }
@@ -48,7 +30,9 @@ int DefaultLangCodeFor(unsigned short id) {
 }
 
 void ScribantSettings::Load(CWinApp& app, const std::string& dataFolder, const std::string& windowsFolder) {
-    newFileName = asciiLower(readString(app, "App settings", "New file name", dataFolder + "\\IMAGE\\OR001.tif"));
+    // Kept as written: folders on a case-sensitive disk would be lost if
+    // the name were folded to one case (names compare without case instead).
+    newFileName = readString(app, "App settings", "New file name", dataFolder + "\\IMAGE\\OR001.tif");
     penColor = readInt(app, "Config", "Pen Color", 1, 0, 7);
     penWidth = readInt(app, "Config", "Pen Width", 2, 1, 6);
     // A stored 0 is what an old settings sheet left for "not set".

@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
 
     frame->SendMessage(WM_COMMAND, ID_RECOG_START, 0);  // F8
     if (!pumpUntil([&] { return doc() && doc()->m_bHasResult; }, 300)) return fail("no recognition result");
-    if (frame->IsTextRowHidden()) frame->SendMessage(WM_COMMAND, 32830, 0);  // the text window under the page
+    if (frame->IsTextRowHidden()) frame->SendMessage(WM_COMMAND, 32830, 0);  // the text window above the page
     grab(frame, grabFolder, "4-recognised");
 
     // The program's own spelling of its output folder; the native file is

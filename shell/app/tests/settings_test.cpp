@@ -22,7 +22,7 @@ protected:
 
 TEST_F(Settings, AnEmptyProfileGivesEveryDefault) {
     Load();
-    EXPECT_EQ(s.newFileName, "c:\\data\\image\\or001.tif");
+    EXPECT_EQ(s.newFileName, "C:\\Data\\IMAGE\\OR001.tif");
     EXPECT_EQ(s.penColor, 1);
     EXPECT_EQ(s.penWidth, 2);
     EXPECT_EQ(s.mouseSensibility, 3);
@@ -134,12 +134,13 @@ TEST_F(Settings, SavedValuesReadBackAndFlagsAreWrittenAsOne) {
     EXPECT_EQ(again.ocrBarPosition, 1);
 }
 
-TEST_F(Settings, TheScanNameIsLowerCasedButChineseBytesStay) {
-    // "扫描" in GBK holds bytes that would change if taken for letters.
+TEST_F(Settings, TheScanNameKeepsItsCaseAndItsChineseBytes) {
+    // "扫描" in GBK holds bytes that would change if taken for letters; the
+    // mixed-case folder must survive on a case-sensitive disk.
     const std::string gbk = "\xC9\xA8\xC3\xE8";
     app.WriteProfileString("App settings", "New file name", ("C:\\SCANS\\" + gbk + "PAGE.TIF").c_str());
     Load();
-    EXPECT_EQ(s.newFileName, "c:\\scans\\" + gbk + "page.tif");
+    EXPECT_EQ(s.newFileName, "C:\\SCANS\\" + gbk + "PAGE.TIF");
 }
 
 TEST(LanguageCodes, FollowTheSystemLanguage) {
