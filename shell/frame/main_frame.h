@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/afx/afxwin.h"
 #include "shell/frame/file_manager_bar.h"
@@ -57,6 +58,7 @@ public:
     void ClearProgress();
     void DrawProgress(int first, int last, int current);
     void RefreshProgress();
+    std::vector<int> StatusPaneWidths();
     const ProgressPane& Progress() const { return progress_; }
 
     // The text view's row of the splitter.
