@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QWheelEvent>
 
+#include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/ui_private.h"
 #include "platform/afx/ui/window_widget.h"
 
@@ -527,8 +528,6 @@ BOOL AfxTestDropFiles(CWnd* wnd, const std::vector<std::string>& paths, POINT pt
     afx_detail::CallWnd(wnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     return TRUE;
 }
-
-#include "platform/afx/ui/testing.h"
 
 namespace {
 Qt::KeyboardModifiers Mods(UINT m) {
