@@ -24,6 +24,7 @@ namespace {
 
 constexpr const char* kIllegalArgument = "illegal argument!";
 constexpr const char* kCreateFileFailure = "create file %s failure.";
+constexpr const char* kReadingImage = "Reading image ...";
 
 bool folderExists(const std::string& path) {
     const DWORD a = GetFileAttributesA(path.c_str());
@@ -173,7 +174,7 @@ BOOL CTextoryApp::InitInstance() {
 
     job_.Start(line.input, line.output);
     sideFiles_.Note(line.input, line.output);
-    SetStatusPaneText(kStatusPrompt, "Reading image ...");
+    SetStatusPaneText(kStatusPrompt, kReadingImage);
     m_task.SelectImage(0);
     PageListSelectItem(0);
     exitStatus_ = job_.Status();
@@ -185,6 +186,9 @@ void CTextoryApp::postToFrame(UINT message, WPARAM wParam) {
 }
 
 void CTextoryApp::PageArrived(bool attached) {
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) frame->PageChanged();
+    // The start's prompt is over once the page is read (or could not be).
+    if (StatusPaneText(kStatusPrompt) == kReadingImage) SetStatusPaneText(kStatusPrompt, {});
     switch (job_.OnPageArrived(attached, CurrentDocumentPath())) {
     case textory::CCommandLineJob::Action::kRecognise:
         PostMainCommand(ID_DOC_RECOGNIZE);
@@ -357,6 +361,10 @@ void CTextoryApp::RecognizePage() { SendMainCommand(ID_DOC_RECOGNIZE); }
 void CTextoryApp::RecognizeSelected() { m_task.RecognizeSelected(); }
 
 void CTextoryApp::OutputToFormat() { OnOutputToFile(); }
+
+void CTextoryApp::CloseBrightnessDialog() {
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) frame->ApplyAndCloseBrightness();
+}
 
 void CTextoryApp::EnterRegionMode() {
     auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd);
