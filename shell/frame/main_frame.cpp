@@ -293,12 +293,12 @@ void CMainFrame::HideTextRow() { splitter_.HideRow(0); }
 
 void CMainFrame::ShowTextRow() { splitter_.ShowRow(); }
 
+// Pane 1 shows its text (the page counter) or, during long work, the bar:
+// ClearProgress starts an empty bar, DrawProgress fills it, RefreshProgress
+// removes it so that the text shows again.
 void CMainFrame::ClearProgress() {
-    progress_.Clear();
-    SetPaneText(1, "");
-    // The pane draws itself from the progress, not from its text: the text
-    // may not have changed, so the bar is painted again here.
-    RefreshProgress();
+    progress_.Empty();
+    RepaintProgressPane();
 }
 
 void CMainFrame::DrawProgress(int first, int last, int current) {
@@ -306,10 +306,15 @@ void CMainFrame::DrawProgress(int first, int last, int current) {
     if (statusBar_.GetSafeHwnd()) statusBar_.GetItemRect(1, &pane);
     const int width = pane.Width() > 0 ? pane.Width() : kProgressPaneWidth;
     if (!progress_.Set(first, last, current, width)) return;
-    RefreshProgress();
+    RepaintProgressPane();
 }
 
 void CMainFrame::RefreshProgress() {
+    progress_.Clear();
+    RepaintProgressPane();
+}
+
+void CMainFrame::RepaintProgressPane() {
     if (!statusBar_.GetSafeHwnd()) return;
     CRect pane;
     statusBar_.GetItemRect(1, &pane);
@@ -440,6 +445,10 @@ void CMainFrame::OnDropFiles(HDROP drop) {
         // A longer path is not cut to a name it does not have: it is left out.
         if (DragQueryFile(drop, i, nullptr, 0) > kDroppedPathMax) continue;
         DragQueryFile(drop, i, path, sizeof path);
+        // A listed file keeps its row as it is: adding it again would reset
+        // its language, type and resolution and drop its row value (a split
+        // PDF page's record).
+        if (PageList().FindItemText(kPageListPath, path) >= 0) continue;
         app->m_task.AddImageToList(path, 0);
     }
     DragFinish(drop);

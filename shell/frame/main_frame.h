@@ -58,7 +58,6 @@ public:
     void ClearProgress();
     void DrawProgress(int first, int last, int current);
     void RefreshProgress();
-    std::vector<int> StatusPaneWidths();
     const ProgressPane& Progress() const { return progress_; }
 
     // The text view's row of the splitter.
@@ -114,6 +113,9 @@ public:
     DECLARE_MESSAGE_MAP()
 
 private:
+    void RepaintProgressPane();
+    // Panes 1-8 as wide as the texts they show (see the definition).
+    std::vector<int> StatusPaneWidths();
     CFileManagerBar fileBar_;
     CAdStatusBar statusBar_;
     CSearchToolBar searchBar_;  // constructed, never created: it holds the chosen search engine

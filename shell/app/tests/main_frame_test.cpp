@@ -127,10 +127,18 @@ TEST_F(MainFrame, StatusPanesAndProgress) {
         return c;
     };
     EXPECT_EQ(pixel(), RGB(0, 0, 128));
-    // Cleared: the navy bar goes at once, though the pane's text stays empty.
+    // Cleared: an empty grey bar at once, though the pane's text is the same.
+    app_->SetStatusPaneText(kStatusCounter, "   1  /  3");
     app_->ClearProgress();
+    EXPECT_TRUE(frame->Progress().Active());
+    EXPECT_EQ(pixel(), RGB(128, 128, 128));
+    // Refreshed when the work ends: the bar goes and the counter shows again.
+    app_->DrawProgress(1, 4, 4);
+    app_->RefreshProgress();
     EXPECT_FALSE(frame->Progress().Active());
     EXPECT_NE(pixel(), RGB(0, 0, 128));
+    EXPECT_NE(pixel(), RGB(128, 128, 128));
+    EXPECT_EQ(app_->StatusPaneText(kStatusCounter), "   1  /  3");
 }
 
 TEST_F(MainFrame, EachStatusPaneHoldsTheWidestTextItShows) {
