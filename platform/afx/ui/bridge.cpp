@@ -22,6 +22,7 @@
 #include <QWheelEvent>
 
 #include "platform/afx/ui/drawstate.h"
+#include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/ui_private.h"
 #include "platform/afx/ui/window_widget.h"
 
@@ -533,8 +534,6 @@ BOOL AfxTestDropFiles(CWnd* wnd, const std::vector<std::string>& paths, POINT pt
     afx_detail::CallWnd(wnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     return TRUE;
 }
-
-#include "platform/afx/ui/testing.h"
 
 namespace {
 Qt::KeyboardModifiers Mods(UINT m) {
