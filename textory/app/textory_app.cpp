@@ -81,6 +81,10 @@ void CTextoryApp::ErrorLine(const std::string& text) { std::fprintf(stderr, "Tex
 BOOL CTextoryApp::failStart(int status, const std::string& errorLine) {
     exitStatus_ = status;
     if (!errorLine.empty()) ErrorLine(errorLine);
+    // A main window made before the start failed closes as it would at the
+    // end of a job, its bars and views with it.
+    if (m_pMainWnd && m_pMainWnd->GetSafeHwnd()) m_pMainWnd->SendMessage(WM_CLOSE, 0, 0);
+    exitStatus_ = status;
     return FALSE;
 }
 

@@ -24,6 +24,7 @@
 #include "outside/vantor32/source_dialogs.h"
 #include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/msgbox.h"
+#include "platform/win/files.h"
 #include "platform/win/library.h"
 #include "platform/win/path.h"
 #include "platform/win/tests/scratch_folder.h"
@@ -366,6 +367,75 @@ void DriveTheBrightnessDialog(TestTextoryApp& app) {
     frame->ShowWindow(SW_HIDE);
 }
 
+// F1 and "操作指南" open the guide beside the program with the desktop's
+// opener (a script stands for it); without the guide the user is told.
+void OpenTheGuide(TestTextoryApp& app, const fs::path& scratch) {
+    CWnd* frame = app.m_pMainWnd;
+    const fs::path program = scratch / "guide-program";
+    fs::create_directories(program);
+    const fs::path record = scratch / "opened.txt", opener = scratch / "opener.sh";
+    std::ofstream(opener) << "#!/bin/sh\necho \"$@\" >> '" << record.string() << "'\n";
+    fs::permissions(opener, fs::perms::owner_all);
+    ::setenv("SUITE_OPEN_COMMAND", opener.c_str(), 1);
+    const std::string installed = app.m_strAppDir;
+    app.m_strAppDir = suite::WindowsPath(program.string());
+
+    AfxTestScript::Clear();
+    frame->SendMessage(WM_COMMAND, ID_HELP_FINDER, 0);
+    ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
+    EXPECT_NE(AfxTestScript::Shown()[0].text.find("ORdoc.chm"), std::string::npos);
+    EXPECT_FALSE(fs::exists(record));
+
+    std::ofstream(program / "ORdoc.chm") << "guide";
+    for (UINT command : {UINT(ID_HELP_FINDER), UINT(33005), UINT(ID_HELP)}) frame->SendMessage(WM_COMMAND, command, 0);
+    std::vector<std::string> lines;
+    scribanttest::PumpUntil([&] {
+        lines.clear();
+        std::ifstream in(record);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines.size() >= 3;
+    });
+    ASSERT_EQ(lines.size(), 3u);
+    for (const std::string& line : lines) EXPECT_EQ(line, (program / "ORdoc.chm").string());
+    EXPECT_EQ(AfxTestScript::Shown().size(), 1u) << "no further message";
+    app.m_strAppDir = installed;
+    ::unsetenv("SUITE_OPEN_COMMAND");
+    AfxTestScript::Clear();
+}
+
+// A job prepared for proofreading (its ".con" companion is there) goes to the
+// proofreading program, and Textory closes; when that program cannot be
+// started the user is told "未找到文件 ..." and Textory stays.
+void HandTheJobToTheProofreader(TestTextoryApp& app, const fs::path& scratch) {
+    const fs::path job = scratch / "hand off.OCR";
+    std::ofstream(job) << "";
+    std::ofstream(scratch / "hand off.con") << "";
+    const fs::path missing = scratch / "no-such-folder" / "Emendo10";
+    ::setenv("SUITE_PROGRAM_EMENDO10", missing.c_str(), 1);
+    const int closes = app.closeRequests;
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(IDNO);  // the job list's changes, should it ask
+    EXPECT_FALSE(app.OpenJobPath(suite::WindowsPath(job.string())));
+    EXPECT_EQ(app.closeRequests, closes) << "Textory stays";
+    bool told = false;
+    for (const auto& shown : AfxTestScript::Shown())
+        told = told || shown.text.find(suite::Utf8ToAnsi("未找到文件")) != std::string::npos;
+    EXPECT_TRUE(told);
+
+    const fs::path log = scratch / "recorder-log";
+    fs::create_directories(log);
+    ::setenv("SUITE_RECORDER_DIR", log.c_str(), 1);
+    const std::string recorder = suite::ProgramFolder() + "/suite_recorder";
+    ::setenv("SUITE_PROGRAM_EMENDO10", recorder.c_str(), 1);
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(IDNO);
+    EXPECT_TRUE(app.OpenJobPath(suite::WindowsPath(job.string())));
+    EXPECT_EQ(app.closeRequests, closes + 1) << "handed on: Textory closes";
+    ::unsetenv("SUITE_PROGRAM_EMENDO10");
+    ::unsetenv("SUITE_RECORDER_DIR");
+    AfxTestScript::Clear();
+}
+
 // The scan button with the scanner glue over SANE's test device: a grey
 // page, the source dialog answered, saved as the target, and the single-step
 // plan carried on into region designation.
@@ -547,6 +617,8 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     EXPECT_TRUE(fs::exists(scannedExport));
 
     DriveTheBrightnessDialog(app);
+    OpenTheGuide(app, scratch.path());
+    HandTheJobToTheProofreader(app, scratch.path());
     DriveTheModes(app);
     ScanForReal(app, scratch / "sane");
     AskWhenTheNameIsTaken(app, rendered, scratch.path());
