@@ -10,6 +10,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <tmmintrin.h>
+#endif
 
 #include "imaging/dib_layout.h"
 #include "imaging/image_block.h"
@@ -28,36 +31,73 @@ struct SourceBitmap {
     explicit SourceBitmap(HDIB h) : lock(h) { valid = lock && DescribeDib(lock.get(), lock.size(), layout); }
 };
 
-// Counts of 256 levels, taken through four partial tables so that equal
-// neighbouring values do not stall on one counter.
-void addToHistogram(DWORD hist[256], const BYTE* p, int count, int step) {
-    DWORD part[4][256] = {};
-    int i = 0;
-    if (step == 1) {
+// Counts of 256 levels gathered over many rows, through four partial tables so
+// that equal neighbouring values do not stall on one counter. The tables are
+// cleared once and summed once, not for every row.
+class LevelCounts {
+public:
+    void Add(const BYTE* p, int count) {
+        int i = 0;
         // Eight samples a load, taken apart by shifts.
         for (; i + 7 < count; i += 8, p += 8) {
             std::uint64_t v;
             std::memcpy(&v, p, 8);
-            ++part[0][v & 0xFF];
-            ++part[1][(v >> 8) & 0xFF];
-            ++part[2][(v >> 16) & 0xFF];
-            ++part[3][(v >> 24) & 0xFF];
-            ++part[0][(v >> 32) & 0xFF];
-            ++part[1][(v >> 40) & 0xFF];
-            ++part[2][(v >> 48) & 0xFF];
-            ++part[3][v >> 56];
+            ++part_[0][v & 0xFF];
+            ++part_[1][(v >> 8) & 0xFF];
+            ++part_[2][(v >> 16) & 0xFF];
+            ++part_[3][(v >> 24) & 0xFF];
+            ++part_[0][(v >> 32) & 0xFF];
+            ++part_[1][(v >> 40) & 0xFF];
+            ++part_[2][(v >> 48) & 0xFF];
+            ++part_[3][v >> 56];
         }
+        for (; i < count; ++i) ++part_[i & 3][*p++];
     }
-    for (; i + 3 < count; i += 4) {
-        ++part[0][p[0]];
-        ++part[1][p[step]];
-        ++part[2][p[2 * step]];
-        ++part[3][p[3 * step]];
-        p += 4 * step;
+    void AddTo(DWORD hist[256]) const {
+        for (int v = 0; v < 256; ++v) hist[v] += part_[0][v] + part_[1][v] + part_[2][v] + part_[3][v];
     }
-    for (; i < count; ++i, p += step) ++part[0][*p];
-    for (int v = 0; v < 256; ++v) hist[v] += part[0][v] + part[1][v] + part[2][v] + part[3][v];
-}
+
+private:
+    DWORD part_[4][256] = {};
+};
+
+// The same for the three channels of 24-bit pixels, all counted in one pass
+// over the row: four partial tables a channel, one for each pixel of four.
+class ChannelCounts {
+public:
+    void Add(const BYTE* p, int pixels) {
+        int x = 0;
+        // Four pixels from two eight-byte loads and one of four bytes.
+        for (; x + 3 < pixels; x += 4, p += 12) {
+            std::uint64_t a, b;
+            std::uint32_t c;
+            std::memcpy(&a, p, 8);
+            std::memcpy(&b, p + 4, 8);
+            std::memcpy(&c, p + 8, 4);
+            ++part_[0][0][a & 0xFF];
+            ++part_[1][0][(a >> 8) & 0xFF];
+            ++part_[2][0][(a >> 16) & 0xFF];
+            ++part_[0][1][(a >> 24) & 0xFF];
+            ++part_[1][1][(b >> 0) & 0xFF];
+            ++part_[2][1][(b >> 8) & 0xFF];
+            ++part_[0][2][(b >> 16) & 0xFF];
+            ++part_[1][2][(b >> 24) & 0xFF];
+            ++part_[2][2][c & 0xFF];
+            ++part_[0][3][(c >> 8) & 0xFF];
+            ++part_[1][3][(c >> 16) & 0xFF];
+            ++part_[2][3][c >> 24];
+        }
+        for (; x < pixels; ++x, p += 3)
+            for (int c = 0; c < 3; ++c) ++part_[c][0][p[c]];
+    }
+    void AddTo(DWORD hist[3][256]) const {
+        for (int c = 0; c < 3; ++c)
+            for (int v = 0; v < 256; ++v) hist[c][v] += part_[c][0][v] + part_[c][1][v] + part_[c][2][v] + part_[c][3][v];
+    }
+
+private:
+    DWORD part_[3][4][256] = {};
+};
 
 // Writes whole bytes firstByte..lastByte of plane row `out` from a row of
 // samples (one every `step` bytes): a pixel is black when ink[sample] is 1.
@@ -113,6 +153,42 @@ void writeGreyByteColumns(BYTE* out, const BYTE* samples, int firstByte, int las
 #endif
     if (b <= lastByte) writeByteColumns(out, samples, 1, b, lastByte, width, ink);
 }
+
+#if defined(__x86_64__)
+// The first bytes of a plane row from one channel of a 24-bit row, black
+// where the sample is at least `threshold` (or, unless `lightInk`, below it):
+// sixteen pixels a step, their channel gathered from three loads by shuffles.
+// Returns the first byte it left for the plain loop.
+__attribute__((target("ssse3"))) int writeColourBytesByShuffle(BYTE* out, const BYTE* row, int channel, int lastByte,
+                                                              int width, int threshold, bool lightInk) {
+    __m128i pick[3];
+    for (int j = 0; j < 3; ++j) {
+        alignas(16) char lanes[16];
+        for (int i = 0; i < 16; ++i) {
+            const int at = channel + 3 * i - 16 * j;
+            lanes[i] = at >= 0 && at < 16 ? static_cast<char>(at) : static_cast<char>(0x80);  // 0x80: a zero
+        }
+        pick[j] = _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+    }
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(threshold));
+    const unsigned flip = lightInk ? 0u : 0xFFFFu;
+    int b = 0;
+    // Sixteen pixels are 48 bytes: the step stays inside the row's pixels.
+    for (; b + 1 <= lastByte && (b + 2) * 8 <= width; b += 2) {
+        const BYTE* p = row + static_cast<std::size_t>(b) * 24;
+        const __m128i v = _mm_or_si128(
+            _mm_or_si128(_mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), pick[0]),
+                         _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), pick[1])),
+            _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)), pick[2]));
+        // v >= threshold, unsigned: the larger of the two is v itself.
+        const unsigned mask =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(v, limit), v))) ^ flip;
+        out[b] = kReversed.of[mask & 0xFF];
+        out[b + 1] = kReversed.of[mask >> 8];
+    }
+    return b;
+}
+#endif
 
 // The channel that separates ink from paper best, with its threshold and polarity.
 struct ChannelChoice {
@@ -220,8 +296,10 @@ int CPageImage::BinarizeGrayRect(int left, int top, int right, int bottom, int t
     if (!plane) return -1;
 
     if (automatic) {
+        LevelCounts counts;
+        for (int y = top; y <= bottom; ++y) counts.Add(src.layout.Row(y) + left, right - left + 1);
         DWORD hist[256] = {};
-        for (int y = top; y <= bottom; ++y) addToHistogram(hist, src.layout.Row(y) + left, right - left + 1, 1);
+        counts.AddTo(hist);
         threshold = BetweenClassThreshold(hist, 0, 255);
     }
     BYTE ink[256];
@@ -243,16 +321,26 @@ BOOL CPageImage::BinarizeColor() {
     CBlockLock plane(m_hBits);
     if (!plane) return FALSE;
 
+    ChannelCounts counts;
+    for (int y = 0; y < height; ++y) counts.Add(src.layout.Row(y), width);
     DWORD hist[3][256] = {};
-    for (int y = 0; y < height; ++y)
-        for (int c = 0; c < 3; ++c) addToHistogram(hist[c], src.layout.Row(y) + c, width, 3);
+    counts.AddTo(hist);
     const ChannelChoice choice = chooseChannel(hist);
     BYTE ink[256];
     inkTable(choice, ink);
     const DWORD rowBytes = RowBytes();
-    for (int y = 0; y < height; ++y)
-        writeByteColumns(plane.get() + static_cast<std::size_t>(y) * rowBytes, src.layout.Row(y) + choice.channel, 3, 0,
-                         (width - 1) / 8, width, ink);
+    const int lastByte = (width - 1) / 8;
+    for (int y = 0; y < height; ++y) {
+        BYTE* out = plane.get() + static_cast<std::size_t>(y) * rowBytes;
+        int first = 0;
+#if defined(__x86_64__)
+        static const bool shuffle = __builtin_cpu_supports("ssse3");
+        if (shuffle)
+            first = writeColourBytesByShuffle(out, src.layout.Row(y), choice.channel, lastByte, width, choice.threshold,
+                                              choice.lightInk);
+#endif
+        if (first <= lastByte) writeByteColumns(out, src.layout.Row(y) + choice.channel, 3, first, lastByte, width, ink);
+    }
     return choice.inBand ? TRUE : FALSE;
 }
 
@@ -291,8 +379,10 @@ void CPageImage::BinarizeColorRect(int left, int top, int right, int bottom) {
             for (BYTE& v : work) v = v < 30 ? 0 : static_cast<BYTE>(v - 30);
     }
 
+    ChannelCounts counts;
+    counts.Add(work.data(), w * h);
     DWORD hist[3][256] = {};
-    for (int c = 0; c < 3; ++c) addToHistogram(hist[c], work.data() + c, w * h, 3);
+    counts.AddTo(hist);
     const ChannelChoice choice = chooseChannel(hist);
     BYTE ink[256];
     inkTable(choice, ink);

@@ -200,6 +200,34 @@ TEST(ColourBinarisation, DarkTextOnWhite) {
     EXPECT_TRUE(page.BinarizeColor()) << "ink share 0.1 lies in the band";
 }
 
+TEST(ColourBinarisation, EachChannelIsCountedApartAtEveryWidth) {
+    // Blue carries the page (every eighth pixel ink); green and red are
+    // paper-white throughout and never in the band, so any byte counted in the
+    // wrong channel moves blue's threshold. Widths around the two pixels taken
+    // at once and a row's tail.
+    for (int width : {1, 2, 3, 4, 5, 8, 17, 101}) {
+        const int height = 120;
+        std::mt19937 rng(static_cast<unsigned>(width));
+        std::vector<int> blue(static_cast<std::size_t>(width) * height);
+        for (std::size_t i = 0; i < blue.size(); ++i)
+            blue[i] = static_cast<int>(i % 8 == 0 ? rng() % 100 : 130 + rng() % 126);
+        auto level = [&](int x, int y) { return blue[static_cast<std::size_t>(y) * width + x]; };
+        ScopedPage page;
+        ASSERT_EQ(page.AttachDib(ColourDib(width, height, [&](int x, int y) {
+                                     return Bgr{static_cast<BYTE>(level(x, y)), 255, 255};
+                                 }).Make()),
+                  0);
+        DWORD hist[256] = {};
+        for (int v : blue) ++hist[v];
+        const int threshold = CPageImage::HistogramThreshold(hist);
+        int wrong = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) wrong += PixelOf(page, x, y) != (level(x, y) < threshold);
+        EXPECT_EQ(wrong, 0) << width;
+        EXPECT_TRUE(page.BinarizeColor()) << width;
+    }
+}
+
 TEST(ColourBinarisation, LightTextOnDarkIsInked) {
     ScopedPage page;
     page.AttachDib(ColourDib(40, 40, [](int x, int y) {

@@ -619,78 +619,108 @@ LONG Store::DeleteTree(std::int64_t key, bool self) {
 }
 
 LONG Store::Snapshot(std::int64_t key, TreeCopy& out) {
-    // The keys of the subtree, `key` first, then its values: two statements
-    // instead of three a key, which for a tree of thousands of keys is most of
-    // the time taken.
-    struct Row {
+    // The key table is read whole, in one pass in id (creation) order, and the
+    // subtree picked out of it here: a walk down the tree in SQL costs several
+    // times as much a key. Values come in one pass over the value table when
+    // the subtree holds a fair share of the file's keys, else key by key
+    // through the index, so a small copy in a large file stays cheap.
+    struct KeyRow {
         std::int64_t id;
         std::int64_t parent;
         std::string name;
-        std::vector<std::pair<std::int64_t, TreeCopy::Value>> values;  // with their ids
-        std::vector<size_t> children;
+        std::int32_t firstChild = -1;  // rows, in id order
+        std::int32_t lastChild = -1;
+        std::int32_t nextSibling = -1;
+        TreeCopy* copy = nullptr;  // set for the keys of the subtree
     };
-    std::vector<Row> rows;
-    std::unordered_map<std::int64_t, size_t> rowOf;
+    std::vector<KeyRow> rows;
     LONG error = ERROR_SUCCESS;
     {
-        Statement s(Prepare("WITH RECURSIVE sub(id, parent, name) AS (SELECT ?1, 0, x'' UNION ALL"
-                            " SELECT keys.id, keys.parent, keys.name FROM keys JOIN sub ON keys.parent=sub.id)"
-                            " SELECT id, parent, name FROM sub",
-                            error));
+        Statement s(Prepare("SELECT id, parent, name FROM keys ORDER BY id", error));
         if (!s) return error;
-        s.Bind(1, key);
         int rc;
-        while ((rc = s.Step()) == SQLITE_ROW) {
-            rowOf.emplace(s.Int(0), rows.size());
-            rows.push_back(Row{s.Int(0), s.Int(1), s.Bytes(2), {}, {}});
-        }
+        while ((rc = s.Step()) == SQLITE_ROW) rows.push_back(KeyRow{s.Int(0), s.Int(1), s.Bytes(2)});
         error = Done(rc);
         if (error != ERROR_SUCCESS) return error;
     }
-    {
-        Statement s(Prepare("WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL"
-                            " SELECT keys.id FROM keys JOIN sub ON keys.parent=sub.id)"
-                            " SELECT vals.key, vals.id, vals.name, vals.type, vals.data FROM sub"
-                            " JOIN vals ON vals.key=sub.id",
-                            error));
-        if (!s) return error;
-        s.Bind(1, key);
-        int rc;
-        while ((rc = s.Step()) == SQLITE_ROW) {
-            auto found = rowOf.find(s.Int(0));
-            if (found == rowOf.end()) continue;  // cannot happen inside one read transaction
-            rows[found->second].values.emplace_back(
-                s.Int(1), TreeCopy::Value{s.Bytes(2), static_cast<DWORD>(s.Int(3)), s.Bytes(4)});
-        }
-        error = Done(rc);
-        if (error != ERROR_SUCCESS) return error;
-    }
-    // Children and values in creation order (ids grow with creation),
-    // whatever order the statements gave them in.
-    std::vector<size_t> byId(rows.size());
-    for (size_t i = 0; i < rows.size(); ++i) byId[i] = i;
-    std::sort(byId.begin(), byId.end(), [&](size_t a, size_t b) { return rows[a].id < rows[b].id; });
-    for (size_t i : byId) {
-        if (i == 0) continue;
-        auto parent = rowOf.find(rows[i].parent);
-        if (parent != rowOf.end()) rows[parent->second].children.push_back(i);
-    }
-    auto fill = [&](auto& self, size_t index, TreeCopy& into) -> void {
-        Row& row = rows[index];
-        std::sort(row.values.begin(), row.values.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        into.values.clear();
-        into.values.reserve(row.values.size());
-        for (auto& v : row.values) into.values.push_back(std::move(v.second));
-        into.children.clear();
-        into.children.resize(row.children.size());
-        for (size_t c = 0; c < row.children.size(); ++c) {
-            into.children[c].name = std::move(rows[row.children[c]].name);
-            self(self, row.children[c], into.children[c]);
-        }
+    auto rowOf = [&](std::int64_t id) -> std::int32_t {
+        auto found = std::lower_bound(rows.begin(), rows.end(), id,
+                                      [](const KeyRow& r, std::int64_t v) { return r.id < v; });
+        return found != rows.end() && found->id == id ? static_cast<std::int32_t>(found - rows.begin()) : -1;
     };
-    if (rows.empty()) return ERROR_SUCCESS;
-    fill(fill, 0, out);
+    const std::int32_t top = rowOf(key);
+    if (top < 0) return ERROR_SUCCESS;  // gone: an empty copy, as before
+    for (size_t i = 0; i < rows.size(); ++i) {
+        std::int32_t parent = rows[i].parent == rows[i].id ? -1 : rowOf(rows[i].parent);
+        if (parent < 0) continue;
+        auto index = static_cast<std::int32_t>(i);
+        if (rows[parent].lastChild < 0)
+            rows[parent].firstChild = index;
+        else
+            rows[rows[parent].lastChild].nextSibling = index;
+        rows[parent].lastChild = index;
+    }
+    // Depth first from `key`, each child vector sized before any pointer into
+    // it is kept. A key met twice (a damaged file with a loop) is taken once.
+    std::vector<std::int32_t> members{top};
+    rows[top].copy = &out;
+    for (size_t m = 0; m < members.size(); ++m) {
+        KeyRow& row = rows[members[m]];
+        size_t count = 0;
+        for (std::int32_t c = row.firstChild; c >= 0; c = rows[c].nextSibling) count += rows[c].copy == nullptr;
+        row.copy->children.resize(count);
+        size_t k = 0;
+        for (std::int32_t c = row.firstChild; c >= 0; c = rows[c].nextSibling) {
+            if (rows[c].copy != nullptr) continue;
+            TreeCopy& child = row.copy->children[k++];
+            child.name = std::move(rows[c].name);
+            rows[c].copy = &child;
+            members.push_back(c);
+        }
+    }
+    // A key's values gather in `run` while they come one after another, and
+    // join the key with one allocation.
+    std::vector<TreeCopy::Value> run;
+    auto flush = [&run](TreeCopy* into) {
+        if (into == nullptr || run.empty()) return;
+        size_t need = into->values.size() + run.size();
+        if (into->values.capacity() < need) into->values.reserve(std::max(need, 2 * into->values.capacity()));
+        for (auto& v : run) into->values.push_back(std::move(v));
+        run.clear();
+    };
+    if (members.size() * 4 >= rows.size()) {
+        // By id: each key's values in creation order.
+        Statement s(Prepare("SELECT key, name, type, data FROM vals ORDER BY id", error));
+        if (!s) return error;
+        int rc;
+        std::int64_t lastKey = 0;
+        TreeCopy* into = nullptr;
+        while ((rc = s.Step()) == SQLITE_ROW) {
+            std::int64_t owner = s.Int(0);
+            if (owner != lastKey) {
+                flush(into);
+                std::int32_t r = rowOf(owner);
+                lastKey = owner;
+                into = r >= 0 ? rows[r].copy : nullptr;
+            }
+            if (into == nullptr) continue;  // outside the subtree
+            run.push_back(TreeCopy::Value{s.Bytes(1), static_cast<DWORD>(s.Int(2)), s.Bytes(3)});
+        }
+        flush(into);
+        return Done(rc);
+    }
+    Statement s(Prepare("SELECT name, type, data FROM vals WHERE key=?1 ORDER BY id", error));
+    if (!s) return error;
+    for (std::int32_t m : members) {
+        s.Bind(1, rows[m].id);
+        int rc;
+        while ((rc = s.Step()) == SQLITE_ROW)
+            run.push_back(TreeCopy::Value{s.Bytes(0), static_cast<DWORD>(s.Int(1)), s.Bytes(2)});
+        flush(rows[m].copy);
+        error = Done(rc);
+        if (error != ERROR_SUCCESS) return error;
+        sqlite3_reset(s.get());
+    }
     return ERROR_SUCCESS;
 }
 

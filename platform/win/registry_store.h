@@ -132,7 +132,8 @@ public:
     LONG HasChildren(std::int64_t key, bool& has);
     // Deletes everything below `key`, and `key` itself when `self`.
     LONG DeleteTree(std::int64_t key, bool self);
-    // Reads the subtree in two statements, whatever its size.
+    // Reads the subtree in one read of the key table and one of the values
+    // (one a key when the subtree is a small part of the file).
     LONG Snapshot(std::int64_t key, TreeCopy& out);
     // Merges `tree`'s values and sub-keys into `key` (its own name is ignored).
     LONG Apply(std::int64_t key, const TreeCopy& tree);

@@ -316,19 +316,24 @@ void CMainFrame::SetPaneText(int pane, const std::string& text) {
 }
 
 void CMainFrame::OnUpdateFrameTitle(BOOL) {
-    // "Scribant - <job> - <page>": the title always begins with the product
-    // title, and a page without a name adds nothing.
-    CString title = "Scribant";
-    CScribantApp* app = ScribantApp();
-    if (app) {
-        const std::string job(suite::PathLastPart(app->m_task.m_strName));
-        title += (" - " + job).c_str();
+    // "Scribant - <job> - <page>", job and page by file name and extension
+    // ("Scribant - Default Task - OR001.tif"). The document titles itself
+    // with its full path in brackets, so the page's name comes from its path.
+    // The title always begins with the product title (a second start looks
+    // for it); a document without a page adds nothing.
+    std::string title = "Scribant";
+    if (CScribantApp* app = ScribantApp()) {
+        title += " - " + std::string(suite::PathLastPart(app->m_task.m_strName));
         if (CDocument* doc = GetActiveDocument()) {
-            const CString& page = doc->GetTitle();
-            if (!page.IsEmpty() && page != "Untitled" && page != "Empty$$$") title += (" - " + std::string(page.GetString())).c_str();
+            const CString& path = doc->GetPathName();
+            const CString& name = doc->GetTitle();
+            if (!path.IsEmpty()) title += " - " + std::string(suite::PathLastPart(path.GetString()));
+            else if (!name.IsEmpty() && name != "Untitled" && name != "Empty$$$") title += " - " + std::string(name.GetString());
         }
     }
-    SetWindowText(title.GetString());
+    CString current;
+    GetWindowText(current);
+    if (title != current.GetString()) SetWindowText(title.c_str());
 }
 
 void CMainFrame::OnViewTextWindow() {

@@ -24,6 +24,7 @@ namespace {
 
 constexpr const char* kIllegalArgument = "illegal argument!";
 constexpr const char* kCreateFileFailure = "create file %s failure.";
+constexpr const char* kReadingImage = "Reading image ...";
 
 bool folderExists(const std::string& path) {
     const DWORD a = GetFileAttributesA(path.c_str());
@@ -80,6 +81,10 @@ void CTextoryApp::ErrorLine(const std::string& text) { std::fprintf(stderr, "Tex
 BOOL CTextoryApp::failStart(int status, const std::string& errorLine) {
     exitStatus_ = status;
     if (!errorLine.empty()) ErrorLine(errorLine);
+    // A main window made before the start failed closes as it would at the
+    // end of a job, its bars and views with it.
+    if (m_pMainWnd && m_pMainWnd->GetSafeHwnd()) m_pMainWnd->SendMessage(WM_CLOSE, 0, 0);
+    exitStatus_ = status;
     return FALSE;
 }
 
@@ -173,7 +178,7 @@ BOOL CTextoryApp::InitInstance() {
 
     job_.Start(line.input, line.output);
     sideFiles_.Note(line.input, line.output);
-    SetStatusPaneText(kStatusPrompt, "Reading image ...");
+    SetStatusPaneText(kStatusPrompt, kReadingImage);
     m_task.SelectImage(0);
     PageListSelectItem(0);
     exitStatus_ = job_.Status();
@@ -185,6 +190,9 @@ void CTextoryApp::postToFrame(UINT message, WPARAM wParam) {
 }
 
 void CTextoryApp::PageArrived(bool attached) {
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) frame->PageChanged();
+    // The start's prompt is over once the page is read (or could not be).
+    if (StatusPaneText(kStatusPrompt) == kReadingImage) SetStatusPaneText(kStatusPrompt, {});
     switch (job_.OnPageArrived(attached, CurrentDocumentPath())) {
     case textory::CCommandLineJob::Action::kRecognise:
         PostMainCommand(ID_DOC_RECOGNIZE);
@@ -357,6 +365,10 @@ void CTextoryApp::RecognizePage() { SendMainCommand(ID_DOC_RECOGNIZE); }
 void CTextoryApp::RecognizeSelected() { m_task.RecognizeSelected(); }
 
 void CTextoryApp::OutputToFormat() { OnOutputToFile(); }
+
+void CTextoryApp::CloseBrightnessDialog() {
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) frame->ApplyAndCloseBrightness();
+}
 
 void CTextoryApp::EnterRegionMode() {
     auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd);

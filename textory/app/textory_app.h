@@ -69,7 +69,7 @@ public:
     void RecognizeSelected() override;
     int SelectedRowCount() const override { return PageListSelectedCount(); }
     void OutputToFormat() override;
-    void CloseBrightnessDialog() override {}
+    void CloseBrightnessDialog() override;
     void EnterRegionMode() override;
     void ShowMessage(const std::string& text) override;
 

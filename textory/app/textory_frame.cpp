@@ -9,6 +9,7 @@
 #include "views/page_view/ocr_view.h"
 #include "views/page_view/page_view_ids.h"
 #include "shell/dialogs/browse_folder_dlg.h"
+#include "textory/brightness/dlg_brightness_slider.h"
 #include "textory/dialogs/dlg_file_exists.h"
 #include "textory/names/scan_target.h"
 #include "textory/taskbar/workflow_bar_renderer.h"
@@ -23,6 +24,10 @@ constexpr int kSmallClient = 208;
 constexpr UINT kViewScanToBar = 32912;
 constexpr UINT kBrowseTitle = 61456;   // "浏览文件夹"
 constexpr UINT kBrowsePrompt = 61457;  // "选择保存图像的文件夹"
+// The guide beside the program and the commands that open it.
+constexpr const char* kGuideFile = "ORdoc.chm";
+constexpr UINT kGuideCommand = 33005;
+constexpr WORD kFullSize = 256;
 }  // namespace
 
 IMPLEMENT_DYNCREATE(CTextoryFrame, CMainFrame)
@@ -30,6 +35,13 @@ IMPLEMENT_DYNCREATE(CTextoryFrame, CMainFrame)
 BEGIN_MESSAGE_MAP(CTextoryFrame, CMainFrame)
 ON_WM_CREATE()
 ON_WM_CLOSE()
+ON_WM_DESTROY()
+ON_COMMAND(ID_BRIGHTNESS_SLIDER, OnBrightness)
+ON_UPDATE_COMMAND_UI(ID_BRIGHTNESS_SLIDER, OnUpdateBrightness)
+ON_MESSAGE(WM_SETBRIGHTNESS, OnSetBrightness)
+ON_COMMAND(ID_HELP_FINDER, OnGuide)
+ON_COMMAND(ID_HELP, OnGuide)
+ON_COMMAND(kGuideCommand, OnGuide)
 ON_COMMAND(textory::kCmdSubmitRegions, OnSubmitRegions)
 ON_COMMAND(textory::kCmdExitRegionMode, OnExitRegionMode)
 ON_COMMAND(textory::kCmdExitProofreadMode, OnExitProofreadMode)
@@ -297,8 +309,81 @@ void CTextoryFrame::NormalPointer() {
     if (COcrView* view = pageView()) view->SendMessage(WM_COMMAND, ID_MOUSE_NORMAL, 0);
 }
 
-void CTextoryFrame::CloseBrightnessDialog() {
-    if (CTextoryApp* app = TextoryApp()) app->CloseBrightnessDialog();
+void CTextoryFrame::CloseBrightnessDialog() { ApplyAndCloseBrightness(); }
+
+// --- The brightness dialog.
+
+void CTextoryFrame::OpenBrightnessDialog() {
+    CTextoryApp* app = TextoryApp();
+    COcrDoc* doc = app ? app->CurrentDocument() : nullptr;
+    COcrView* view = pageView();
+    if (!doc || !view || !textory::TakesBrightness(doc->m_pImage)) return;
+    if (brightness_) return;  // one dialog at a time
+    const int value = textory::StartingBrightness(pageBrightness_, *doc->m_pImage);
+    textory::CBrightnessSlider::Host host;
+    const HWND self = GetSafeHwnd();
+    host.setBrightness = [self](bool final, int v) { ::PostMessage(self, WM_SETBRIGHTNESS, final ? 1 : 0, v); };
+    host.restoreZoom = [this] {
+        if (COcrView* v = pageView(); v && zoomBeforeBrightness_) v->SetZoom(zoomBeforeBrightness_);
+    };
+    host.documentPath = [] {
+        CTextoryApp* a = TextoryApp();
+        return a ? a->CurrentDocumentPath() : std::string();
+    };
+    if (!CDlgBrightnessSlider::Open(value, std::move(host), &brightness_, this)) return;
+    zoomBeforeBrightness_ = view->Controller().Zoom();
+    view->SetZoom(kFullSize);
+}
+
+void CTextoryFrame::ApplyAndCloseBrightness() {
+    if (brightness_) brightness_->Close();
+}
+
+void CTextoryFrame::OnBrightness() { OpenBrightnessDialog(); }
+
+void CTextoryFrame::OnUpdateBrightness(CCmdUI* ui) {
+    CTextoryApp* app = TextoryApp();
+    COcrDoc* doc = app ? app->CurrentDocument() : nullptr;
+    ui->Enable(doc && textory::TakesBrightness(doc->m_pImage));
+}
+
+LRESULT CTextoryFrame::OnSetBrightness(WPARAM wParam, LPARAM lParam) {
+    CTextoryApp* app = TextoryApp();
+    COcrDoc* doc = app ? app->CurrentDocument() : nullptr;
+    COcrView* view = pageView();
+    if (!doc || !doc->m_pImage) return 0;
+    const RECT visible = view ? view->Controller().VisiblePageRect() : RECT{0, 0, -1, -1};
+    if (!textory::ApplyBrightness(pageBrightness_, *doc->m_pImage, wParam != 0, static_cast<int>(lParam), visible))
+        return 0;
+    if (view) {
+        view->UpdateDisplayImage();
+        view->Invalidate(FALSE);
+    }
+    return 1;
+}
+
+BOOL CTextoryFrame::OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) {
+    // Zoom-out closes an open brightness dialog the shorter way before it
+    // zooms (the page view handles the command itself).
+    if (id == ID_ZOOM_OUT && code == CN_COMMAND && !info && brightness_) brightness_->CloseForZoomOut();
+    return CMainFrame::OnCmdMsg(id, code, extra, info);
+}
+
+void CTextoryFrame::OnDestroy() {
+    // The dialog goes with the frame; nothing is left pointing at either.
+    if (brightness_) brightness_->Dismiss();
+    CMainFrame::OnDestroy();
+}
+
+void CTextoryFrame::OnGuide() {
+    CTextoryApp* app = TextoryApp();
+    const std::string folder = app ? app->m_strAppDir : std::string(".");
+    const auto opened =
+        reinterpret_cast<std::intptr_t>(ShellExecuteA(GetSafeHwnd(), nullptr, kGuideFile, nullptr, folder.c_str(), SW_RESTORE));
+    if (opened <= 32) {
+        const std::string text = "Cannot open the guide " + folder + "\\" + kGuideFile + ".";
+        ::MessageBox(GetSafeHwnd(), text.c_str(), "Textory", MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 bool CTextoryFrame::AskDiscardResult() {

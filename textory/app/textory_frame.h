@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "shell/frame/main_frame.h"
+#include "textory/brightness/brightness_slider.h"
+#include "textory/brightness/page_brightness.h"
 #include "textory/modes/window_modes.h"
 #include "textory/taskbar/scan_to_bar.h"
 #include "textory/taskbar/workflow_bar.h"
@@ -39,6 +41,19 @@ public:
     CWorkflowBar* TaskBar() { return taskBar_.get(); }
     CScanToBar& ScanToBar() { return scanToBar_; }
 
+    // The brightness dialog of an 8-bit grey page (command 32994): opened
+    // with the page's value, the page shown at 100 % while it is open. Its
+    // values reach the page as WM_SETBRIGHTNESS; applied and closed before a
+    // recognition; closed the shorter way by zoom-out.
+    void OpenBrightnessDialog();
+    void ApplyAndCloseBrightness();
+    // The open dialog's logic (NULL when none is open).
+    textory::CBrightnessSlider* BrightnessDialog() const { return brightness_; }
+    textory::PageBrightness& PageBrightness() { return pageBrightness_; }
+    // A page was opened or scanned: its brightness values are unset.
+    void PageChanged() { pageBrightness_.Reset(); }
+    BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override;
+
     afx_msg int OnCreate(LPCREATESTRUCT cs);
     afx_msg LRESULT OnOutputResult(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnCloseMain(WPARAM wParam, LPARAM lParam);
@@ -53,6 +68,12 @@ public:
     // 0: the acquisition has started and the page is still to come).
     afx_msg LRESULT OnTextoryScanImage(WPARAM wParam, LPARAM lParam);
     afx_msg void OnClose();
+    afx_msg void OnDestroy();
+    afx_msg void OnBrightness();
+    afx_msg void OnUpdateBrightness(CCmdUI* ui);
+    afx_msg LRESULT OnSetBrightness(WPARAM wParam, LPARAM lParam);
+    // F1, "操作指南" (57667, 33005): the guide opened by the desktop.
+    afx_msg void OnGuide();
     afx_msg void OnSubmitRegions();
     afx_msg void OnExitRegionMode();
     afx_msg void OnExitProofreadMode();
@@ -102,4 +123,7 @@ private:
     CScanToBar scanToBar_;
     bool taskBarShown_ = true;
     bool taskBarPlaced_ = false;
+    textory::CBrightnessSlider* brightness_ = nullptr;
+    textory::PageBrightness pageBrightness_;
+    WORD zoomBeforeBrightness_ = 0;
 };

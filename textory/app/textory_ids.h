@@ -13,6 +13,10 @@
 #define WM_OUTPUTDONE (WM_USER + 1105)
 #define WM_RUNNEXTSTEP (WM_USER + 1108)
 #define WM_CLOSEMAIN (WM_USER + 1110)
+// The brightness dialog's value for the page (wParam 0 preview, 1 final; lParam 0..255).
+#define WM_SETBRIGHTNESS (WM_USER + 1120)
+// The brightness dialog's command.
+#define ID_BRIGHTNESS_SLIDER 32994
 
 // The frame's window class (Scribant finds its running copy by its own).
 #define TEXTORY_FRAME_CLASS "TextoryMainFrame"

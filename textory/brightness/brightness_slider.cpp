@@ -13,11 +13,18 @@ CBrightnessSlider::CBrightnessSlider(int value, Host host, CBrightnessSlider** s
     if (slot_) *slot_ = this;
 }
 
-CBrightnessSlider::~CBrightnessSlider() { leave(); }
+CBrightnessSlider::~CBrightnessSlider() { leave(false); }
 
-void CBrightnessSlider::leave() {
+void CBrightnessSlider::leave(bool closeWindow) {
+    const bool wasOpen = open_;
     open_ = false;
     if (slot_ && *slot_ == this) *slot_ = nullptr;
+    slot_ = nullptr;
+    // Last, from a copy: closing the window may destroy this object.
+    if (wasOpen && closeWindow && host_.closeWindow) {
+        const std::function<void()> close = host_.closeWindow;
+        close();
+    }
 }
 
 void CBrightnessSlider::OnScroll(int code, int position) {
@@ -46,14 +53,16 @@ void CBrightnessSlider::Close() {
     if (host_.setBrightness) host_.setBrightness(true, value_);
     const std::string path = host_.documentPath ? host_.documentPath() : std::string();
     if (!path.empty()) SaveBrightness(path + ".ATR", value_);
-    leave();
+    leave(true);
 }
 
 void CBrightnessSlider::CloseForZoomOut() {
     if (!open_) return;
     if (host_.setBrightness) host_.setBrightness(true, value_);
-    leave();
+    leave(true);
 }
+
+void CBrightnessSlider::Dismiss() { leave(true); }
 
 bool SaveBrightness(const std::string& path, int value) {
     const std::uint32_t v = static_cast<std::uint32_t>(value);

@@ -25,6 +25,9 @@ public:
         std::function<void()> restoreZoom;
         // The document's path, for the side file ("" when none).
         std::function<std::string()> documentPath;
+        // The dialog's window goes away (every way out but the window's own
+        // destruction, which needs no telling).
+        std::function<void()> closeWindow;
     };
 
     // `slot` is the owner's pointer to the open dialog; it is set here and
@@ -45,9 +48,11 @@ public:
     void Close();
     // Zoom-out's shorter way: the final value, no side file, zoom left alone.
     void CloseForZoomOut();
+    // The owner goes away first: the window closes and nothing is sent.
+    void Dismiss();
 
 private:
-    void leave();
+    void leave(bool closeWindow);
 
     int value_;
     Host host_;

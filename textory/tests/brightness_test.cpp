@@ -13,8 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "imaging/tests/dib_builder.h"
 #include "platform/win/path.h"
 #include "platform/win/tests/scratch_folder.h"
+#include "textory/brightness/page_brightness.h"
 #include "textory/view/fit_zoom.h"
 
 namespace {
@@ -25,10 +27,11 @@ using textory::CBrightnessSlider;
 struct Recorder {
     std::vector<std::pair<bool, int>> sent;  // (final, value)
     int zoomRestores = 0;
+    int windowCloses = 0;
     std::string path;
     CBrightnessSlider::Host host() {
         return {[this](bool final, int value) { sent.emplace_back(final, value); },
-                [this] { ++zoomRestores; }, [this] { return path; }};
+                [this] { ++zoomRestores; }, [this] { return path; }, [this] { ++windowCloses; }};
     }
 };
 
@@ -66,6 +69,7 @@ TEST(TextoryBrightness, DraggingPreviewsAndOnlyLeavingAppliesAndWritesTheSideFil
     slider->OnScroll(textory::kLineRight, 0);
     slider->Close();
     EXPECT_EQ(r.sent.size(), sent) << "a closed dialog sends nothing";
+    EXPECT_EQ(r.windowCloses, 1);
 }
 
 TEST(TextoryBrightness, EveryWayOutClearsTheOwnersPointer) {
@@ -85,11 +89,84 @@ TEST(TextoryBrightness, EveryWayOutClearsTheOwnersPointer) {
         EXPECT_NE(open, nullptr);
     }
     EXPECT_EQ(open, nullptr) << "destroyed without closing";
+    EXPECT_EQ(r.windowCloses, 1) << "zoom-out closes the window; its own destruction does not ask again";
+    {
+        // The owner goes first: the window closes, nothing reaches the page.
+        CBrightnessSlider slider(40, r.host(), &open);
+        const std::size_t sent = r.sent.size();
+        slider.Dismiss();
+        EXPECT_EQ(open, nullptr);
+        EXPECT_EQ(r.sent.size(), sent);
+        EXPECT_EQ(r.windowCloses, 2);
+        slider.Close();
+        EXPECT_EQ(r.windowCloses, 2) << "once";
+    }
     // A value that cannot be written (no page path) is skipped quietly.
     CBrightnessSlider slider(5, r.host(), &open);
     slider.Close();
     EXPECT_EQ(open, nullptr);
     EXPECT_TRUE(textory::SaveBrightness(suite::WindowsPath("/nonexistent-folder/x.ATR"), 1) == false);
+}
+
+// A grey page 64 x 16 whose level rises to the right: x * 4.
+int blackIn(const CPageImage& page, int left, int top, int right, int bottom) {
+    int n = 0;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x) n += PixelOf(page, x, y);
+    return n;
+}
+
+TEST(TextoryPageBrightness, PreviewsRebuildOnlyTheVisiblePartAndTheFinalValueAllOfIt) {
+    auto dib = GreyDib(64, 16, [](int x, int) { return x * 4; });
+    ScopedPage page;
+    page.AttachDib(dib.Make());
+    textory::PageBrightness state;
+    ASSERT_TRUE(textory::TakesBrightness(&page));
+    const int automatic = textory::StartingBrightness(state, page);
+    EXPECT_GT(automatic, 0) << "unset: the page's own automatic threshold";
+    EXPECT_LT(automatic, 255);
+    ASSERT_EQ(page.BinarizeGray(automatic), automatic);
+    const int rightBefore = blackIn(page, 32, 0, 63, 15), lowerLeftBefore = blackIn(page, 0, 8, 31, 15);
+
+    // A preview of the upper left quarter only, at 0: just the first column there is ink.
+    const RECT visible{0, 0, 31, 7};
+    ASSERT_TRUE(textory::ApplyBrightness(state, page, false, 0, visible));
+    EXPECT_EQ(state.value, 0);
+    EXPECT_EQ(state.lastThreshold, 0);
+    EXPECT_EQ(blackIn(page, 0, 0, 31, 7), 8);
+    EXPECT_EQ(blackIn(page, 32, 0, 63, 15), rightBefore) << "outside the visible part nothing changed";
+    EXPECT_EQ(blackIn(page, 0, 8, 31, 15), lowerLeftBefore);
+    EXPECT_GT(lowerLeftBefore, 8);
+    EXPECT_EQ(textory::StartingBrightness(state, page), 0) << "the page's value is where the dialog starts";
+
+    // The final value: the whole page at 100 (levels 0..100 are x 0..25).
+    ASSERT_TRUE(textory::ApplyBrightness(state, page, true, 100, visible));
+    EXPECT_EQ(state.value, 100);
+    EXPECT_EQ(state.lastThreshold, 100);
+    EXPECT_EQ(blackIn(page, 0, 0, 63, 15), 26 * 16);
+    EXPECT_EQ(blackIn(page, 0, 8, 25, 15), 26 * 8) << "off-view rows too";
+
+    // Values out of range are clamped; a new page forgets them.
+    ASSERT_TRUE(textory::ApplyBrightness(state, page, true, 999, visible));
+    EXPECT_EQ(state.value, 255);
+    state.Reset();
+    EXPECT_EQ(state.value, -1);
+    EXPECT_EQ(state.lastThreshold, -1);
+    state.lastThreshold = 77;
+    EXPECT_EQ(textory::StartingBrightness(state, page), 77) << "no value: the last threshold";
+}
+
+TEST(TextoryPageBrightness, PagesThatAreNotGreyAreLeftAlone) {
+    textory::PageBrightness state;
+    EXPECT_FALSE(textory::TakesBrightness(nullptr));
+    ScopedPage empty;
+    EXPECT_FALSE(textory::TakesBrightness(&empty));
+    EXPECT_EQ(textory::StartingBrightness(state, empty), -1);
+    auto colour = ColourDib(8, 8, [](int, int) { return Bgr{10, 20, 30}; });
+    ScopedPage page;
+    page.AttachDib(colour.Make());
+    EXPECT_FALSE(textory::ApplyBrightness(state, page, true, 120, RECT{0, 0, 7, 7}));
+    EXPECT_EQ(state.value, -1) << "a colour page keeps no brightness";
 }
 
 TEST(TextoryFitZoom, WholePageDuringRecognitionAndViewsOfNoSize) {

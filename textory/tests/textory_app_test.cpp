@@ -24,6 +24,7 @@
 #include "outside/vantor32/source_dialogs.h"
 #include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/msgbox.h"
+#include "platform/win/files.h"
 #include "platform/win/library.h"
 #include "platform/win/path.h"
 #include "platform/win/tests/scratch_folder.h"
@@ -34,6 +35,8 @@
 #include "platform/afx/ui/testing.h"
 #include "platform/win/codepage.h"
 #include "textory/app/textory_frame.h"
+#include "textory/brightness/dlg_brightness_slider.h"
+#include "platform/afx/ui/drawstate.h"
 #include "textory/app/textory_ids.h"
 #include "textory/taskbar/workflow_bar_renderer.h"
 #include "views/page_view/ocr_view.h"
@@ -224,6 +227,215 @@ void DriveTheModes(TestTextoryApp& app) {
     app.m_workflow.workMode = 0;
 }
 
+// Records what an update handler decided.
+class RecordingCmdUI : public CCmdUI {
+public:
+    int enabled = -1;
+    void Enable(BOOL on) override { enabled = on ? 1 : 0; }
+};
+
+int updateOf(CWnd* frame, UINT id) {
+    RecordingCmdUI ui;
+    ui.m_nID = id;
+    ui.DoUpdate(frame, TRUE);
+    return ui.enabled;
+}
+
+// The brightness dialog of the open grey page: a real modeless window over
+// the page at 100 %, previews while the bar moves, the final value on
+// deactivation; zoom-out closes it without the side file; closing it applies
+// the value, brings the zoom back and writes the ".ATR" file; a recognition
+// closes it too. Then the save-as and region-cancel update rules.
+void DriveTheBrightnessDialog(TestTextoryApp& app) {
+    auto* frame = dynamic_cast<CTextoryFrame*>(app.m_pMainWnd);
+    ASSERT_NE(frame, nullptr);
+    COcrDoc* doc = app.CurrentDocument();
+    ASSERT_TRUE(doc && doc->m_pImage);
+    ASSERT_EQ(doc->m_pImage->m_nBitCount, 8) << "a grey page";
+    frame->SetWindowPos(nullptr, 0, 0, 900, 700, SWP_NOZORDER);
+    frame->ShowWindow(SW_SHOW);
+    auto* view = dynamic_cast<COcrView*>(doc->GetPageView());
+    ASSERT_NE(view, nullptr);
+    view->SetZoom(64);
+    const fs::path atr = suite::NativePath(app.CurrentDocumentPath() + ".ATR");
+    fs::remove(atr);
+    auto dialogWindow = [] {
+        HWND h = FindWindow(nullptr, suite::Utf8ToAnsi("亮度调节").c_str());
+        return h ? dynamic_cast<CDlgBrightnessSlider*>(CWnd::FromHandlePermanent(h)) : nullptr;
+    };
+    auto valueShown = [](CWnd* dialog) {
+        CString text;
+        dialog->GetDlgItemText(CDlgBrightnessSlider::kValueEdit, text);
+        return std::string(text.GetString());
+    };
+    auto scroll = [](CWnd* dialog, UINT code, UINT position) {
+        CWnd* bar = dialog->GetDlgItem(CDlgBrightnessSlider::kScrollBar);
+        dialog->SendMessage(WM_HSCROLL, MAKEWPARAM(code, position), reinterpret_cast<LPARAM>(bar->GetSafeHwnd()));
+    };
+    auto blackCount = [&] {
+        int n = 0;
+        CPageImage& page = *doc->m_pImage;
+        const BYTE* plane = static_cast<const BYTE*>(GlobalLock(page.m_hBits));
+        for (DWORD i = 0; i < page.PlaneBytes(); ++i) n += __builtin_popcount(plane[i]);
+        GlobalUnlock(page.m_hBits);
+        return n;
+    };
+
+    EXPECT_EQ(updateOf(frame, ID_BRIGHTNESS_SLIDER), 1) << "a grey page takes brightness";
+    frame->SendMessage(WM_COMMAND, ID_BRIGHTNESS_SLIDER, 0);
+    ASSERT_NE(frame->BrightnessDialog(), nullptr);
+    CDlgBrightnessSlider* dialog = dialogWindow();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->IsWindowVisible());
+    EXPECT_EQ(pageZoom(app), 256) << "the page at 100 % while the dialog is open";
+    EXPECT_EQ((dialog->GetExStyle() & WS_EX_TOPMOST) != 0, (frame->GetExStyle() & WS_EX_TOPMOST) != 0);
+    CRect placed;
+    dialog->GetWindowRect(&placed);
+    EXPECT_NEAR(placed.top, ::GetSystemMetrics(SM_CYSCREEN) / 3, 4) << "a third down the screen (its frame aside)";
+    EXPECT_NEAR(placed.left + placed.Width() / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    const int start = frame->BrightnessDialog()->Value();
+    EXPECT_GE(start, 0) << "unset: the page's automatic threshold";
+    EXPECT_LE(start, 255);
+    EXPECT_EQ(valueShown(dialog), std::to_string(start));
+    grab(dialog, "textory_brightness.png");
+    frame->SendMessage(WM_COMMAND, ID_BRIGHTNESS_SLIDER, 0);
+    EXPECT_EQ(dialogWindow(), dialog) << "one dialog at a time";
+
+    // Dragging to 255 previews: the visible page turns black, the value is the page's.
+    const int blackBefore = blackCount();
+    scroll(dialog, SB_THUMBTRACK, 255);
+    EXPECT_EQ(valueShown(dialog), "255");
+    AfxPumpMessages();
+    EXPECT_EQ(frame->PageBrightness().value, 255);
+    EXPECT_GT(blackCount(), blackBefore * 2);
+    EXPECT_FALSE(fs::exists(atr)) << "nothing written while dragging";
+    // Back one page and deactivated: the final value over the whole page.
+    scroll(dialog, SB_PAGELEFT, 0);
+    dialog->SendMessage(WM_ACTIVATE, WA_INACTIVE, 0);
+    AfxPumpMessages();
+    EXPECT_EQ(frame->PageBrightness().value, 245);
+    EXPECT_EQ(frame->PageBrightness().lastThreshold, 245);
+
+    // Zoom-out: the dialog goes, no side file, the zoom halves from 100 %.
+    frame->SendMessage(WM_COMMAND, ID_ZOOM_OUT, 0);
+    EXPECT_EQ(frame->BrightnessDialog(), nullptr);
+    EXPECT_EQ(dialogWindow(), nullptr);
+    EXPECT_FALSE(fs::exists(atr));
+    EXPECT_EQ(pageZoom(app), 128);
+
+    // Opened again it starts at the page's value; closed with its close box
+    // it applies, restores the zoom and writes the side file.
+    frame->SendMessage(WM_COMMAND, ID_BRIGHTNESS_SLIDER, 0);
+    dialog = dialogWindow();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(valueShown(dialog), "245");
+    scroll(dialog, SB_THUMBPOSITION, 128);
+    dialog->SendMessage(WM_CLOSE, 0, 0);
+    AfxPumpMessages();
+    EXPECT_EQ(frame->BrightnessDialog(), nullptr);
+    EXPECT_EQ(dialogWindow(), nullptr);
+    EXPECT_EQ(pageZoom(app), 128);
+    EXPECT_EQ(frame->PageBrightness().value, 128);
+    EXPECT_EQ(readBytes(atr), std::string("\x80\0\0\0", 4));
+    // A recognition step applies and closes an open dialog.
+    frame->SendMessage(WM_COMMAND, ID_BRIGHTNESS_SLIDER, 0);
+    ASSERT_NE(frame->BrightnessDialog(), nullptr);
+    scroll(dialog = dialogWindow(), SB_LINERIGHT, 0);
+    app.CloseBrightnessDialog();
+    EXPECT_EQ(frame->BrightnessDialog(), nullptr);
+    EXPECT_EQ(dialogWindow(), nullptr);
+    EXPECT_EQ(readBytes(atr), std::string("\x81\0\0\0", 4));
+    fs::remove(atr);
+
+    // Save-as: a page open and fewer than two rows selected.
+    EXPECT_EQ(updateOf(frame, ID_FILE_SAVE_AS), 1);
+    const int row = app.PageListCurrentRow();
+    ASSERT_GE(app.PageListRowCount(), 2);
+    frame->PageList().SetItemState(row == 0 ? 1 : 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(app.PageListSelectedCount(), 2);
+    EXPECT_EQ(updateOf(frame, ID_FILE_SAVE_AS), 0) << "two rows selected";
+    frame->PageList().SetItemState(row == 0 ? 1 : 0, 0, LVIS_SELECTED);
+    // Region cancel: a page, the views shown and a selected region.
+    CLayoutRegion* page = doc->m_pPageRegion;
+    if (page) page->ClearSelection();
+    EXPECT_EQ(updateOf(frame, ID_REGION_CANCEL), 0) << "no region selected";
+    if (page && page->GetChildCount() > 0) {
+        page->Select(0);
+        EXPECT_EQ(updateOf(frame, ID_REGION_CANCEL), 1);
+        page->ClearSelection();
+    }
+    frame->ShowWindow(SW_HIDE);
+}
+
+// F1 and "操作指南" open the guide beside the program with the desktop's
+// opener (a script stands for it); without the guide the user is told.
+void OpenTheGuide(TestTextoryApp& app, const fs::path& scratch) {
+    CWnd* frame = app.m_pMainWnd;
+    const fs::path program = scratch / "guide-program";
+    fs::create_directories(program);
+    const fs::path record = scratch / "opened.txt", opener = scratch / "opener.sh";
+    std::ofstream(opener) << "#!/bin/sh\necho \"$@\" >> '" << record.string() << "'\n";
+    fs::permissions(opener, fs::perms::owner_all);
+    ::setenv("SUITE_OPEN_COMMAND", opener.c_str(), 1);
+    const std::string installed = app.m_strAppDir;
+    app.m_strAppDir = suite::WindowsPath(program.string());
+
+    AfxTestScript::Clear();
+    frame->SendMessage(WM_COMMAND, ID_HELP_FINDER, 0);
+    ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
+    EXPECT_NE(AfxTestScript::Shown()[0].text.find("ORdoc.chm"), std::string::npos);
+    EXPECT_FALSE(fs::exists(record));
+
+    std::ofstream(program / "ORdoc.chm") << "guide";
+    for (UINT command : {UINT(ID_HELP_FINDER), UINT(33005), UINT(ID_HELP)}) frame->SendMessage(WM_COMMAND, command, 0);
+    std::vector<std::string> lines;
+    scribanttest::PumpUntil([&] {
+        lines.clear();
+        std::ifstream in(record);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines.size() >= 3;
+    });
+    ASSERT_EQ(lines.size(), 3u);
+    for (const std::string& line : lines) EXPECT_EQ(line, (program / "ORdoc.chm").string());
+    EXPECT_EQ(AfxTestScript::Shown().size(), 1u) << "no further message";
+    app.m_strAppDir = installed;
+    ::unsetenv("SUITE_OPEN_COMMAND");
+    AfxTestScript::Clear();
+}
+
+// A job prepared for proofreading (its ".con" companion is there) goes to the
+// proofreading program, and Textory closes; when that program cannot be
+// started the user is told "未找到文件 ..." and Textory stays.
+void HandTheJobToTheProofreader(TestTextoryApp& app, const fs::path& scratch) {
+    const fs::path job = scratch / "hand off.OCR";
+    std::ofstream(job) << "";
+    std::ofstream(scratch / "hand off.con") << "";
+    const fs::path missing = scratch / "no-such-folder" / "Emendo10";
+    ::setenv("SUITE_PROGRAM_EMENDO10", missing.c_str(), 1);
+    const int closes = app.closeRequests;
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(IDNO);  // the job list's changes, should it ask
+    EXPECT_FALSE(app.OpenJobPath(suite::WindowsPath(job.string())));
+    EXPECT_EQ(app.closeRequests, closes) << "Textory stays";
+    bool told = false;
+    for (const auto& shown : AfxTestScript::Shown())
+        told = told || shown.text.find(suite::Utf8ToAnsi("未找到文件")) != std::string::npos;
+    EXPECT_TRUE(told);
+
+    const fs::path log = scratch / "recorder-log";
+    fs::create_directories(log);
+    ::setenv("SUITE_RECORDER_DIR", log.c_str(), 1);
+    const std::string recorder = suite::ProgramFolder() + "/suite_recorder";
+    ::setenv("SUITE_PROGRAM_EMENDO10", recorder.c_str(), 1);
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(IDNO);
+    EXPECT_TRUE(app.OpenJobPath(suite::WindowsPath(job.string())));
+    EXPECT_EQ(app.closeRequests, closes + 1) << "handed on: Textory closes";
+    ::unsetenv("SUITE_PROGRAM_EMENDO10");
+    ::unsetenv("SUITE_RECORDER_DIR");
+    AfxTestScript::Clear();
+}
+
 // The scan button with the scanner glue over SANE's test device: a grey
 // page, the source dialog answered, saved as the target, and the single-step
 // plan carried on into region designation.
@@ -352,6 +564,7 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     CWnd* frame = app.m_pMainWnd;
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > 0; }, 120000));
     EXPECT_EQ(app.Job().Status(), textory::kExitWritten);
+    EXPECT_EQ(app.StatusPaneText(kStatusPrompt), "") << "the start's prompt goes once the page is read";
     const std::string written = readBytes(jobOutput);
     ASSERT_GT(written.size(), 4u);
     ASSERT_NE(app.CurrentDocument(), nullptr);
@@ -403,6 +616,9 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
     EXPECT_TRUE(fs::exists(scannedExport));
 
+    DriveTheBrightnessDialog(app);
+    OpenTheGuide(app, scratch.path());
+    HandTheJobToTheProofreader(app, scratch.path());
     DriveTheModes(app);
     ScanForReal(app, scratch / "sane");
     AskWhenTheNameIsTaken(app, rendered, scratch.path());

@@ -21,6 +21,8 @@
 #include <QUrl>
 #include <QWheelEvent>
 
+#include "platform/afx/ui/drawstate.h"
+#include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/ui_private.h"
 #include "platform/afx/ui/window_widget.h"
 
@@ -462,6 +464,11 @@ bool Bridge::eventFilter(QObject* obj, QEvent* e) {
     case QEvent::Leave:
         Send(wnd, WM_MOUSELEAVE, 0, 0);
         return false;
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+        // A top-level window gained or lost the activation.
+        if (widget->isWindow()) Send(wnd, WM_ACTIVATE, t == QEvent::WindowActivate ? WA_ACTIVE : WA_INACTIVE, 0);
+        return false;
     case QEvent::EnabledChange:
         Send(wnd, WM_ENABLE, widget->isEnabled(), 0);
         return false;
@@ -527,8 +534,6 @@ BOOL AfxTestDropFiles(CWnd* wnd, const std::vector<std::string>& paths, POINT pt
     afx_detail::CallWnd(wnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     return TRUE;
 }
-
-#include "platform/afx/ui/testing.h"
 
 namespace {
 Qt::KeyboardModifiers Mods(UINT m) {

@@ -57,6 +57,7 @@ struct HtmlNavigateRequest {
 class AFX_UI_API CHtmlBrowserCtrl : public CWnd {
     DECLARE_DYNAMIC(CHtmlBrowserCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     // Shows `url`: an http, https or ftp address, a file: address, a local
     // path of the system's form, or "about:blank". Post data and extra

@@ -19,6 +19,7 @@
 class AFX_UI_API CMoviePlayerCtrl : public CWnd {
     DECLARE_DYNAMIC(CMoviePlayerCtrl)
 public:
+    using CWnd::Create;
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     BOOL SetMovie(LPCTSTR path);
     CString GetMovie() const;

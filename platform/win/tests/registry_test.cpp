@@ -461,6 +461,41 @@ TEST_F(RegistryTest, ReadTreeGivesEveryKeyAndValueInCreationOrder) {
     EXPECT_EQ(SuiteRegReadTree(reinterpret_cast<HKEY>(0x1234), tree), ERROR_INVALID_HANDLE);
 }
 
+// A tree read takes its values in one pass over the file when the tree is a
+// large part of it and key by key when it is a small one: both give the same
+// copy, with values written in turns to two keys each in their own order.
+TEST_F(RegistryTest, ReadTreeIsTheSameForSmallAndLargeShareOfTheFile) {
+    HKEY top = Create(HKEY_CURRENT_USER, "Software\\Mixed");
+    HKEY p = Create(top, "P");
+    HKEY q = Create(top, "Q");
+    for (DWORD i = 0; i < 3; ++i) {
+        SetDword(p, ("p" + std::to_string(i)).c_str(), i);
+        SetDword(q, ("q" + std::to_string(i)).c_str(), 10 + i);
+    }
+    SetString(top, "Last", "end");
+    auto names = [](const suite::reg::TreeCopy& t) {
+        std::string all;
+        for (const auto& v : t.values) all += v.name + ";";
+        return all;
+    };
+    auto check = [&](const char* share) {
+        suite::reg::TreeCopy tree;
+        ASSERT_EQ(SuiteRegReadTree(top, tree), ERROR_SUCCESS) << share;
+        EXPECT_EQ(names(tree), "Last;") << share;
+        ASSERT_EQ(tree.children.size(), 2u) << share;
+        EXPECT_EQ(tree.children[0].name, "P") << share;
+        EXPECT_EQ(names(tree.children[0]), "p0;p1;p2;") << share;
+        EXPECT_EQ(names(tree.children[1]), "q0;q1;q2;") << share;
+        DWORD q2 = 0;
+        std::memcpy(&q2, tree.children[1].values[2].data.data(), 4);
+        EXPECT_EQ(q2, 12u) << share;
+    };
+    check("large share");
+    HKEY pad = Create(HKEY_CURRENT_USER, "Software\\Padding");
+    for (int i = 0; i < 40; ++i) SetDword(Create(pad, ("Key " + std::to_string(i)).c_str()), "v", DWORD(i));
+    check("small share");
+}
+
 TEST_F(RegistryTest, BigValuesRoundTrip) {
     HKEY key = Create(HKEY_CURRENT_USER, "Software\\Big");
     std::string big(4 << 20, '\0');

@@ -100,11 +100,32 @@ TEST_F(FrameCommands, InsertModeStartsOffAndTheScannerStateDisablesScanning) {
     EXPECT_TRUE(state(32773).first);
 }
 
-TEST_F(FrameCommands, TheTitleBeginsWithTheProductTitle) {
-    frame->OnUpdateFrameTitle(TRUE);
+std::string windowTitle(CWnd* wnd) {
     CString title;
-    frame->GetWindowText(title);
-    EXPECT_EQ(std::string(title.GetString()).rfind("Scribant - Default Task", 0), 0u) << title.GetString();
+    wnd->GetWindowText(title);
+    return title.GetString();
+}
+
+TEST_F(FrameCommands, TheTitleNamesTheJobAndPageByFileName) {
+    frame->OnUpdateFrameTitle(TRUE);
+    EXPECT_EQ(windowTitle(frame), "Scribant - Default Task");
+    // A saved job shows its file name and extension, not its folder.
+    app_->m_task.m_strName = "C:\\jobs\\letters.ocr";
+    frame->OnUpdateFrameTitle(TRUE);
+    EXPECT_EQ(windowTitle(frame), "Scribant - letters.ocr");
+    app_->m_task.m_strName = "Default Task";
+
+    // The document titles itself "[full path]"; the frame shows the page's
+    // name, and a folder name whose trail byte is a backslash is no cut.
+    CDocument* doc = frame->GetActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    doc->SetPathName((suite::WindowsPath(Data().string()) + "\\IMAGE\\OR001.tif").c_str(), FALSE);
+    EXPECT_EQ(windowTitle(frame), "Scribant - Default Task - OR001.tif");
+    doc->SetPathName("C:\\\x95\\\\[1].tif", FALSE);
+    EXPECT_EQ(windowTitle(frame), "Scribant - Default Task - [1].tif");
+    // The placeholder leaves no page: the page part goes.
+    doc->SetPathName(kPlaceholderPath, FALSE);
+    EXPECT_EQ(windowTitle(frame), "Scribant - Default Task");
 }
 
 TEST_F(FrameCommands, WorkCommandsAreDisabledWithoutImages) {
@@ -139,6 +160,7 @@ TEST_F(FrameCommands, APageOpensFromTheListAndTheWindowIsGrabbed) {
     EXPECT_EQ(app_->PageListRowCount(), 1);
     EXPECT_EQ(app_->PageListCurrentRow(), 0);
     EXPECT_FALSE(app_->StatusPaneText(kStatusCounter).empty());
+    EXPECT_EQ(windowTitle(frame), "Scribant - Default Task - OR001.tif");
     command(32830);
     for (int i = 0; i < 20; ++i) AfxPumpMessages();
     const char* keep = std::getenv("SCRIBANT_GRAB_DIR");

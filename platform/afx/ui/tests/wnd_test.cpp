@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/afx/ui/drawstate.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/tests/test_app.h"
 
@@ -638,6 +639,35 @@ TEST(WndFocus, TheWindowLosingFocusHearsFirstAndBothNameEachOther) {
         b.DestroyWindow();
         top.DestroyWindow();
     }
+}
+
+// Records the activation changes a top-level window hears.
+class Activatable : public CWnd {
+public:
+    std::vector<UINT> states;
+    BOOL Make(int x) { return CreateEx(0, nullptr, "Activatable", WS_OVERLAPPEDWINDOW, x, 0, 120, 90, nullptr, nullptr); }
+    afx_msg void OnActivate(UINT state, CWnd*, BOOL) { states.push_back(state); }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(Activatable, CWnd)
+    ON_WM_ACTIVATE()
+END_MESSAGE_MAP()
+
+TEST(WndActivate, TheWindowThatLosesTheActivationHearsWaInactive) {
+    EnsureUi();
+    Activatable a, b;
+    ASSERT_TRUE(a.Make(0));
+    ASSERT_TRUE(b.Make(200));
+    a.ShowWindow(SW_SHOW);
+    a.SetForegroundWindow();
+    ASSERT_TRUE(PumpUntil([&] { return !a.states.empty() && a.states.back() == WA_ACTIVE; }, 3000))
+        << "the activated window hears WA_ACTIVE";
+    b.ShowWindow(SW_SHOW);
+    b.SetForegroundWindow();
+    EXPECT_TRUE(PumpUntil([&] { return a.states.back() == WA_INACTIVE; }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return !b.states.empty() && b.states.back() == WA_ACTIVE; }, 3000));
+    a.DestroyWindow();
+    b.DestroyWindow();
 }
 
 TEST(WndPaint, EraseOnlyWhenAskedAndNothingPaintsOnceValidated) {
