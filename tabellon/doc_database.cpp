@@ -79,8 +79,8 @@ int CDocDatabase::Open(const DB_VERSION* version, const DB_STORAGECONFIG* config
         return DB_OK;
     }
     if (!common_ || !image_) {
-        reg::Key k;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCommonFilesKey, 0, KEY_READ, k.out()) != ERROR_SUCCESS) return DB_ERR_FAILED;
+        suite::RegKey k(HKEY_LOCAL_MACHINE, kCommonFilesKey, KEY_READ);
+        if (!k) return DB_ERR_FAILED;
         auto commonPath = reg::getString(k.get(), "Common Library");
         if (!commonPath || commonPath->size() >= 260) return DB_ERR_FAILED;
         HMODULE cm = sys::loadLibrary(*commonPath);

@@ -154,7 +154,7 @@ private:
     void repairAfterLoad();
     // The key of a node path, or the database key itself for "" (not closed then).
     struct NodeKey {
-        reg::Key owned;
+        suite::RegKey owned;
         HKEY h = nullptr;
     };
     NodeKey nodeKey(const std::string& path);

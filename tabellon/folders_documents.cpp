@@ -237,11 +237,9 @@ Node& CDocDatabase::createNodeRaw(Level* level, Node* folder, const std::string&
         reg::setDword(dbKey_, "Next Folder ID", id - 1);
         nextFolderId_ = id - 1;
     }
-    reg::Key key;
     DWORD disposition = 0;
-    if (RegCreateKeyExA(dbKey_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.out(),
-                        &disposition) != ERROR_SUCCESS)
-        throw DbError{DB_ERR_FAILED};
+    suite::RegKey key = suite::RegKey::Create(dbKey_, path, KEY_ALL_ACCESS, &disposition);
+    if (!key) throw DbError{DB_ERR_FAILED};
     if (disposition == REG_OPENED_EXISTING_KEY) throw DbError{DB_ERR_EXISTS};
     Node node;
     node.isDoc = isDoc;

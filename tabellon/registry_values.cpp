@@ -123,9 +123,9 @@ SYSTEMTIME parseTime(const std::string& text) {
     return t;
 }
 
-Key open(HKEY parent, const std::string& sub, int code) {
-    Key k;
-    if (RegOpenKeyExA(parent, sub.c_str(), 0, KEY_READ | KEY_WRITE, k.out()) != ERROR_SUCCESS) throw DbError{code};
+suite::RegKey open(HKEY parent, const std::string& sub, int code) {
+    suite::RegKey k(parent, sub, KEY_READ | KEY_WRITE);
+    if (!k) throw DbError{code};
     return k;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/win/registry.h"
+#include "platform/win/registry_key.h"
 #include "tabellon/db_error.h"
 #include "tabellon/tabellon_api.h"
 
@@ -25,38 +26,7 @@ void deleteValue(HKEY key, const char* name);
 std::string formatTime(const SYSTEMTIME& t);
 SYSTEMTIME parseTime(const std::string& text);
 
-// An open key that closes itself.
-class Key {
-public:
-    Key() = default;
-    explicit Key(HKEY h) : h_(h) {}
-    ~Key() { reset(); }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    Key(Key&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
-    Key& operator=(Key&& o) noexcept {
-        if (this != &o) {
-            reset();
-            h_ = o.h_;
-            o.h_ = nullptr;
-        }
-        return *this;
-    }
-    HKEY get() const { return h_; }
-    HKEY* out() {
-        reset();
-        return &h_;
-    }
-    void reset() {
-        if (h_) RegCloseKey(h_);
-        h_ = nullptr;
-    }
-
-private:
-    HKEY h_ = nullptr;
-};
-
 // Opens `sub` below `parent` for reading and writing; throws `code` on failure.
-Key open(HKEY parent, const std::string& sub, int code = DB_ERR_FAILED);
+suite::RegKey open(HKEY parent, const std::string& sub, int code = DB_ERR_FAILED);
 
 }  // namespace tabellon::reg

@@ -17,7 +17,7 @@
 #include "platform/win/codepage.h"
 #include "platform/win/atomic_file.h"
 #include "platform/win/memory.h"
-#include "platform/win/path.h"
+#include "ocrdoc/helpers/path_helpers.h"
 #include "shell/shell_services.h"
 
 namespace {
@@ -360,11 +360,10 @@ BOOL COcrPage::ExportRecognizedText(std::string& outPath) {
     if (image.empty() || type < 0 || type > 3) return FALSE;
     // The stem of the image path (not of the window title) and the last
     // three letters of its extension: scan001.tif gives scan001tif.
-    char drive[_MAX_DRIVE] = {}, dir[_MAX_DIR] = {}, stem[_MAX_FNAME] = {}, ext[_MAX_EXT] = {};
-    _splitpath(image.c_str(), drive, dir, stem, ext);
-    std::string letters = ext[0] == '.' ? std::string(ext + 1) : std::string(ext);
+    const PathParts parts = SplitPath(image);
+    std::string letters = parts.ext.empty() ? std::string() : parts.ext.substr(1);
     if (letters.size() > 3) letters = letters.substr(letters.size() - 3);
-    const std::string path = ShellServices().DataFolder() + "\\work\\" + stem + letters + kExtensions[type];
+    const std::string path = ShellServices().DataFolder() + "\\work\\" + parts.stem + letters + kExtensions[type];
     const int format = GetExportFormat(path.c_str());
     BOOL written = FALSE;
     if (format == -1) {

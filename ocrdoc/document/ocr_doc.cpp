@@ -18,6 +18,7 @@
 #include "platform/win/errors.h"
 #include "platform/win/files.h"
 #include "platform/win/handles.h"
+#include "ocrdoc/helpers/path_helpers.h"
 #include "platform/win/path.h"
 #include "shell/shell_services.h"
 
@@ -43,16 +44,6 @@ void ShowDocString(UINT id) {
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-struct PathParts {
-    std::string drive, folder, stem, ext;  // ext with its dot
-};
-
-PathParts SplitPath(const std::string& path) {
-    char drive[_MAX_DRIVE] = {}, dir[_MAX_DIR] = {}, fname[_MAX_FNAME] = {}, ext[_MAX_EXT] = {};
-    _splitpath(path.c_str(), drive, dir, fname, ext);
-    return {drive, dir, fname, ext};
-}
 
 // The name with its extension replaced by `ext` (with its dot).
 std::string WithExtension(const std::string& name, const char* ext) {

@@ -11,14 +11,6 @@ namespace {
 
 using dochelpers::CharBytes;
 
-struct PathParts {
-    char drive[_MAX_DRIVE] = {};
-    char dir[_MAX_DIR] = {};
-    char fname[_MAX_FNAME] = {};
-    char ext[_MAX_EXT] = {};
-    explicit PathParts(const char* path) { _splitpath(path ? path : "", drive, dir, fname, ext); }
-};
-
 // The longest prefix of `text` of at most `limit` bytes that does not end
 // inside a double-byte character.
 std::size_t CharBoundaryPrefix(const std::string& text, std::size_t limit) {
@@ -43,15 +35,21 @@ std::string ReadBuffer(const char* buffer) { return std::string(buffer, strnlen(
 
 }  // namespace
 
+PathParts SplitPath(const std::string& path) {
+    char drive[_MAX_DRIVE] = {}, dir[_MAX_DIR] = {}, stem[_MAX_FNAME] = {}, ext[_MAX_EXT] = {};
+    _splitpath(path.c_str(), drive, dir, stem, ext);
+    return {drive, dir, stem, ext};
+}
+
 BOOL ExtractFileExt(char* buffer) {
-    PathParts p(ReadBuffer(buffer).c_str());
+    const PathParts p = SplitPath(ReadBuffer(buffer));
     StoreInBuffer(buffer, p.ext);
     return TRUE;
 }
 
 BOOL ExtractFileExtStr(CString& path) {
-    PathParts p(path);
-    path = p.ext;
+    const PathParts p = SplitPath(path.GetString());
+    path = p.ext.c_str();
     return TRUE;
 }
 
@@ -64,8 +62,8 @@ BOOL ExtractFileExtNoDot(const char* path, char* out) {
 }
 
 BOOL RemoveFileExt(char* buffer) {
-    PathParts p(ReadBuffer(buffer).c_str());
-    StoreInBuffer(buffer, std::string(p.drive) + p.dir + p.fname);
+    const PathParts p = SplitPath(ReadBuffer(buffer));
+    StoreInBuffer(buffer, p.drive + p.folder + p.stem);
     return TRUE;
 }
 
@@ -77,36 +75,36 @@ BOOL StripFileExtStr(CString& path) {
 }
 
 BOOL ExtractFileName(char* buffer) {
-    PathParts p(ReadBuffer(buffer).c_str());
-    StoreInBuffer(buffer, std::string(p.fname) + p.ext);
+    const PathParts p = SplitPath(ReadBuffer(buffer));
+    StoreInBuffer(buffer, p.stem + p.ext);
     return TRUE;
 }
 
 BOOL ExtractFileNameStr(CString& path) {
-    PathParts p(path);
-    std::string name = std::string(p.fname) + p.ext;
+    const PathParts p = SplitPath(path.GetString());
+    std::string name = p.stem + p.ext;
     if (name.empty()) return FALSE;
     path = name.c_str();
     return TRUE;
 }
 
 BOOL ExtractFolder(char* buffer) {
-    PathParts p(ReadBuffer(buffer).c_str());
-    if (!p.drive[0] || !p.dir[0]) {
+    const PathParts p = SplitPath(ReadBuffer(buffer));
+    if (p.drive.empty() || p.folder.empty()) {
         buffer[0] = '\0';
         return FALSE;
     }
-    StoreInBuffer(buffer, std::string(p.drive) + p.dir);
+    StoreInBuffer(buffer, p.drive + p.folder);
     return TRUE;
 }
 
 BOOL ExtractFolderStr(CString& path) {
-    PathParts p(path);
-    if (!p.drive[0] || !p.dir[0]) {
+    const PathParts p = SplitPath(path.GetString());
+    if (p.drive.empty() || p.folder.empty()) {
         path.Empty();
         return FALSE;
     }
-    path = (std::string(p.drive) + p.dir).c_str();
+    path = (p.drive + p.folder).c_str();
     return TRUE;
 }
 
@@ -124,9 +122,9 @@ const char* FindLastChar(const char* text, char ch) {
 
 BOOL MakeShortBaseName(CString& out, const char* path) {
     out.Empty();
-    PathParts p(path);
-    if (!p.fname[0] || !p.ext[0]) return FALSE;
-    std::string base = p.fname;
+    const PathParts p = SplitPath(path ? path : "");
+    if (p.stem.empty() || p.ext.empty()) return FALSE;
+    std::string base = p.stem;
     std::size_t limit = (base[0] >= '0' && base[0] <= '9') ? 8 : 9;
     out = base.substr(0, CharBoundaryPrefix(base, limit)).c_str();
     return TRUE;
@@ -136,8 +134,8 @@ BOOL MakeXmlOutputPath(CString& out, const char* name) {
     char module[_MAX_PATH] = {};
     DWORD n = GetModuleFileNameA(nullptr, module, sizeof module);
     if (n == 0 || n >= sizeof module) module[0] = '\0';
-    PathParts p(module);
-    out = (std::string(p.drive) + p.dir + "output\\" + (name ? name : "") + ".XML").c_str();
+    const PathParts p = SplitPath(module);
+    out = (p.drive + p.folder + "output\\" + (name ? name : "") + ".XML").c_str();
     return TRUE;
 }
 

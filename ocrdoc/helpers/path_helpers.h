@@ -10,9 +10,18 @@
 // GBK or Big5 character is neither a separator nor a dot.
 #pragma once
 
+#include <string>
+
 #include "platform/afx/core/cstring.h"
 #include "platform/win/path.h"
 #include "platform/win/types.h"
+
+// A path taken apart as _splitpath divides it: drive ("C:"), folder (with
+// its last separator), file name without extension, extension with its dot.
+struct PathParts {
+    std::string drive, folder, stem, ext;
+};
+PathParts SplitPath(const std::string& path);
 
 // The extension with its dot ("" when none).
 BOOL ExtractFileExt(char* buffer);

@@ -23,16 +23,6 @@ const char* const kDefaultTaskName = "Default Task";
 const char* const kMsgExportFailed = "The output file %s could not be written.";
 const char* const kMsgDescriptionFailed = "Create work description file failure";
 
-struct PathParts {
-    std::string drive, folder, stem, ext;  // ext with its dot
-};
-
-PathParts Split(const std::string& path) {
-    char drive[_MAX_DRIVE] = {}, dir[_MAX_DIR] = {}, stem[_MAX_FNAME] = {}, ext[_MAX_EXT] = {};
-    _splitpath(path.c_str(), drive, dir, stem, ext);
-    return {drive, dir, stem, ext};
-}
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The built-in texts of the task's strings (simplified Chinese, UTF-8).
@@ -118,8 +108,8 @@ BOOL CTask::AddImageToList(const std::string& path, std::uintptr_t itemValue) {
 void CTask::ShowRow(int row) {
     CShellServices& shell = ShellServices();
     const std::string path = shell.PageListItemText(row, kPageListPath);
-    const PathParts rowParts = Split(path);
-    const PathParts box = Split(shell.ScanName());
+    const PathParts rowParts = SplitPath(path);
+    const PathParts box = SplitPath(shell.ScanName());
     shell.SetScanName(suite::AnsiToLower(rowParts.drive + rowParts.folder + box.stem + box.ext));
     char counter[64];
     std::snprintf(counter, sizeof counter, "%6d  /  %d", row + 1, shell.PageListRowCount());
@@ -288,7 +278,7 @@ std::string CTask::SameNameOutput(const std::string& dataFolder, const std::stri
     case 5: ext = ".XLS"; break;
     default: return {};
     }
-    const PathParts parts = Split(suite::AnsiToUpper(imagePath));
+    const PathParts parts = SplitPath(suite::AnsiToUpper(imagePath));
     std::string letters = parts.ext.size() > 1 ? parts.ext.substr(1, 3) : std::string();
     return dataFolder + "\\OUTPUT\\" + parts.stem + letters + ext;
 }
@@ -356,28 +346,28 @@ void CTask::ClearLayoutSelected() {
 
 BOOL CTask::AllSelectedInScanFolder() const {
     CShellServices& shell = ShellServices();
-    const PathParts box = Split(shell.ScanName());
+    const PathParts box = SplitPath(shell.ScanName());
     const std::string boxFolder = suite::AnsiToLower(box.drive + box.folder);
     for (int row : shell.PageListSelectedRows()) {
-        const PathParts parts = Split(shell.PageListItemText(row, kPageListPath));
+        const PathParts parts = SplitPath(shell.PageListItemText(row, kPageListPath));
         if (suite::AnsiToLower(parts.drive + parts.folder) != boxFolder) return FALSE;
     }
     return TRUE;
 }
 
 BOOL CTask::StemEndsInCounter(const std::string& path) {
-    const std::string stem = Split(path).stem;
+    const std::string stem = SplitPath(path).stem;
     if (stem.size() <= 2) return FALSE;
     return std::all_of(stem.end() - 3, stem.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 BOOL CTask::IsScanImageFile(const std::string& path) {
-    const std::string ext = suite::AnsiToLower(Split(path).ext);
+    const std::string ext = suite::AnsiToLower(SplitPath(path).ext);
     return ext == ".tif" || ext == ".bmp" || ext == ".jpg";
 }
 
 void CTask::AppendCounter(std::string& path) {
-    const PathParts parts = Split(path);
+    const PathParts parts = SplitPath(path);
     path = parts.drive + parts.folder + parts.stem + "001" + parts.ext;
 }
 
@@ -392,7 +382,7 @@ BOOL CTask::RenameToScanNames() {
         shell.MessageBox(TaskString(IDS_NAME_RULE), "", MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
-    const PathParts boxParts = Split(box);
+    const PathParts boxParts = SplitPath(box);
     const std::string prefix = boxParts.stem.substr(0, boxParts.stem.size() - 3);
     int counter = std::stoi(boxParts.stem.substr(boxParts.stem.size() - 3));
     static const char* const kOld[4] = {".pst", ".bki", ".dat", ".txt"};
@@ -404,7 +394,7 @@ BOOL CTask::RenameToScanNames() {
     std::vector<Move> moves;
     for (int row : shell.PageListSelectedRows()) {
         const std::string oldPath = shell.PageListItemText(row, kPageListPath);
-        const PathParts parts = Split(oldPath);
+        const PathParts parts = SplitPath(oldPath);
         char number[8];
         std::snprintf(number, sizeof number, "%03d", counter);
         counter = (counter + 1) % 1000;
@@ -465,7 +455,7 @@ std::string CTask::DescriptionPath() const {
 void CTask::EditDescription() {
     std::string text;
     ReadSmallFile(DescriptionPath(), text, 1u << 20);
-    const std::string stem = Split(m_strName).stem;
+    const std::string stem = SplitPath(m_strName).stem;
     if (ShellServices().RunProjectDescriptionDialog(stem, text) == IDOK) WriteDescription(text);
 }
 

@@ -34,11 +34,18 @@ InkMap drawPage(PDFDoc& doc, SplashOutputDev& out, int page) {
     map.drawn = true;
     map.width = bitmap->getWidth();
     map.height = bitmap->getHeight();
-    map.dark.assign(static_cast<std::size_t>(map.width) * static_cast<std::size_t>(map.height), 0);
+    // The page is drawn on transparent paper: a dot's grey counts as much as
+    // it covers, the rest of it is white paper.
+    const unsigned char* alpha = bitmap->getAlphaPtr();
     for (int y = 0; y < map.height; ++y) {
         const unsigned char* row = bitmap->getDataPtr() + static_cast<std::ptrdiff_t>(y) * bitmap->getRowSize();
-        unsigned char* dark = map.dark.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(map.width);
-        for (int x = 0; x < map.width; ++x) dark[x] = row[x] < kDark ? 1 : 0;
+        const unsigned char* cover = alpha ? alpha + static_cast<std::ptrdiff_t>(y) * bitmap->getAlphaRowSize() : nullptr;
+        for (int x = 0; x < map.width; ++x) {
+            const unsigned a = cover ? cover[x] : 255u;
+            if (a == 0) continue;
+            const unsigned seen = (row[x] * a + 255u * (255u - a)) / 255u;
+            if (seen < kDark) map.dark.push_back(static_cast<std::uint32_t>(y * map.width + x));
+        }
     }
     return map;
 }
@@ -47,6 +54,7 @@ InkMap drawPage(PDFDoc& doc, SplashOutputDev& out, int page) {
 
 bool HasInkOutside(const InkMap& map, const std::vector<Box>& boxes) {
     if (!map.drawn) return true;
+    if (map.dark.empty()) return false;
     const int width = map.width, height = map.height;
     const double scale = kInkCheckDpi / 72.0;
     std::vector<std::uint8_t> text(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
@@ -64,8 +72,8 @@ bool HasInkOutside(const InkMap& map, const std::vector<Box>& boxes) {
             std::fill(text.begin() + static_cast<std::ptrdiff_t>(y) * width + x0,
                       text.begin() + static_cast<std::ptrdiff_t>(y) * width + x1, 1);
     }
-    for (std::size_t i = 0; i < map.dark.size(); ++i)
-        if (map.dark[i] && !text[i]) return true;
+    for (const std::uint32_t dot : map.dark)
+        if (!text[dot]) return true;
     return false;
 }
 
@@ -87,9 +95,9 @@ void InkPages::drawAll(std::string path, std::string password) {
     std::optional<GooString> secret;
     if (!password.empty()) secret.emplace(password.c_str());
     PDFDoc doc(std::make_unique<GooString>(path.c_str()), secret, secret);
-    SplashColor paper;
-    paper[0] = 255;
-    SplashOutputDev out(splashModeMono8, 4, false, paper);
+    // No paper colour: the drawing keeps its coverage, and the paper is not
+    // laid under every page (the check above does that for the dots it reads).
+    SplashOutputDev out(splashModeMono8, 4, false, nullptr);
     out.setFontAntialias(false);
     out.setVectorAntialias(false);
     // The text is what the converter reads: only the rest of the page is drawn.

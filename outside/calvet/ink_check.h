@@ -11,6 +11,7 @@
 #include "outside/calvet/page_layout.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -23,11 +24,12 @@ namespace rtfconv {
 // Resolution of the check; a glyph's spill at this size stays within the margin.
 constexpr double kInkCheckDpi = 36;
 
-// The dark dots of one drawn page (text left out), row by row.
+// The dark dots of one drawn page (text left out). Most pages of text have
+// none, so only the dark ones are kept.
 struct InkMap {
     bool drawn = false;  // false: the page could not be drawn (counts as ink)
     int width = 0, height = 0;
-    std::vector<unsigned char> dark;  // width x height, 1 = dark
+    std::vector<std::uint32_t> dark;  // y * width + x of each dark dot, in order
 };
 
 // True when `map` has a dark dot outside `boxes` (points, y down, widened by

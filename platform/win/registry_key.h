@@ -26,10 +26,13 @@ public:
         }
         return *this;
     }
-    // Opens `path` under `parent`, creating it when missing.
-    static RegKey Create(HKEY parent, const std::string& path, REGSAM access = KEY_READ | KEY_WRITE) {
+    // Opens `path` under `parent`, creating it when missing; `disposition`
+    // (when given) tells which of the two happened.
+    static RegKey Create(HKEY parent, const std::string& path, REGSAM access = KEY_READ | KEY_WRITE,
+                         DWORD* disposition = nullptr) {
         RegKey k;
-        if (RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, access, nullptr, &k.key_, nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, access, nullptr, &k.key_, disposition) !=
+            ERROR_SUCCESS)
             k.key_ = nullptr;
         return k;
     }

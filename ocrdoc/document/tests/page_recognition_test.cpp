@@ -394,13 +394,19 @@ TEST_F(PageRecognition, RunHoldsThePageAgainstOpensFromItsPump) {
     CPageImage* before = doc.m_pImage;
     CPageImage* arriving = ImageOfPlane(BlankPlane(50, 40));
     BOOL opened = TRUE, attached = TRUE;
+    int pumps = 0;
     g_cn.whileRecognising = [&] {
+        if (pumps++) return;
         opened = doc.OnOpenDocument("C:\\EMPTY$$$.TIF");
         // A page that was on its way arrives while the engine reads this one.
         attached = doc.AttachLoadedPage(nullptr, arriving);
         EXPECT_EQ(doc.m_pImage, before);
+        // A second run started from the pump does not reach the engine.
+        doc.OnDocRecognize();
+        EXPECT_EQ(g_cn.recogCalls, 1);
     };
     doc.OnDocRecognize();
+    EXPECT_EQ(g_cn.recogCalls, 1);
     EXPECT_FALSE(opened);
     EXPECT_FALSE(attached);
     EXPECT_FALSE(doc.IsPageHeld());

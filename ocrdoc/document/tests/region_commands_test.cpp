@@ -270,3 +270,22 @@ TEST_F(RegionCommands, LearningFileHoldsTheBoxesAsTheyLieOnThePage) {
     const std::string one((std::istreambuf_iterator<char>(again)), {});
     EXPECT_EQ(one.size(), second);
 }
+
+TEST_F(RegionCommands, LearningFileNeverOutgrowsThePlane) {
+    // A 64 x 40 one-bit plane is 320 bytes; a 20 x 30 box takes 6 + 90 of
+    // them, so three boxes fit and the fourth and fifth are left out.
+    PutPlane(page, BlankPlane(64, 40));
+    page.m_settings = TestSettings(0, 0);
+    std::vector<RecoCharInfo> records;
+    std::string text;
+    for (UINT i = 0; i < 5; ++i) {
+        records.push_back(TestRecord(2 + 20 * static_cast<int>(i % 3), 5, 20, 30, 0));
+        text += Unit(0xD6, 0xD0, i);
+    }
+    text += "\r\n";
+    ASSERT_TRUE(page.ReplaceContents(text, records.data(), 5));
+    ASSERT_TRUE(page.WriteLearnFile(FALSE));
+    std::ifstream in(dir / "work" / "~temp.pnt", std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(file.size(), 3u * (6 + 90));
+}

@@ -245,6 +245,23 @@ TEST_F(PdfConverters, InkOutsideTheTextOrNoTextMarksAPageUnconvertible) {
     EXPECT_EQ(pdffixtures::WithoutSpaces(doc.pages[1]), pdffixtures::WithoutSpaces(pages[1].lines));
     EXPECT_EQ(doc.pages[2], "");
 
+    // Only dark ink counts: a pale rule is paper, a dark one half covering
+    // the paper is as grey as a mid-grey one, and both are ink.
+    auto rules = samplePages(4);
+    for (auto& page : rules) page.rule = true;
+    rules[0].ruleGrey = 220;
+    rules[1].ruleGrey = 128;
+    rules[2].ruleAlpha = 128;
+    rules[3].ruleAlpha = 40;
+    const std::string ruled = file("rules.pdf");
+    ASSERT_TRUE(pdffixtures::WriteTextPdf(ruled, rules));
+    ASSERT_EQ(toRtf(ruled, file("rules.rtf"), 1, 4), 0);
+    ASSERT_EQ(progress.calls.size(), 8u);
+    EXPECT_EQ(progress.calls[0][2], 0) << "pale";
+    EXPECT_EQ(progress.calls[1][2], 1) << "mid-grey";
+    EXPECT_EQ(progress.calls[2][2], 1) << "black half covering";
+    EXPECT_EQ(progress.calls[3][2], 0) << "black faintly covering";
+
     // A picture page from the picture writer has no text at all.
     const std::string picture = picturePdf();
     ASSERT_EQ(toRtf(picture, file("picture.rtf"), 1, 1), 0);

@@ -38,7 +38,8 @@ bool WriteTextPdf(const std::string& path, const std::vector<TextPage>& pages) {
             if (!line.empty()) painter.drawText(QPointF(320, y), QString::fromStdString(line));
             y += page.pointSize * (line.empty() ? 1.0 : 1.4);
         }
-        if (page.rule) painter.fillRect(QRectF(72, y + 30, 300, 4), Qt::black);
+        if (page.rule)
+            painter.fillRect(QRectF(72, y + 30, 300, 4), QColor(page.ruleGrey, page.ruleGrey, page.ruleGrey, page.ruleAlpha));
     }
     return painter.end();
 }

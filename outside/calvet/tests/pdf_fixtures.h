@@ -12,6 +12,8 @@ struct TextPage {
     std::string family = "DejaVu Sans";
     double pointSize = 12;
     bool rule = false;  // a thick line under the text: ink outside the text
+    int ruleGrey = 0;   // its grey, 0 black to 255 white
+    int ruleAlpha = 255;  // how much it covers, 0 to 255
     std::vector<std::string> rightColumn;  // UTF-8 lines set beside `lines`, from the page's middle
 };
 

@@ -335,6 +335,9 @@ TEST_F(AdvertWindows, StatusBarBrowserCoversPaneTwoAndOpensPagesInANewWindow) {
     // Flag 0: in the pane itself.
     ASSERT_TRUE(bar.Navigate(page.string().c_str()));
     EXPECT_NE(bar.Browser().GetDocumentText().Find("Help text"), -1);
+    bar.SetPaneText(0, "Ready");
+    AfxPumpMessages();
+    EXPECT_TRUE(bar.GrabToFile(chrometest::GrabPath("status_bar_browser.png").c_str()));
     // Post data given without its length takes the text's: not sent, refused.
     ASSERT_TRUE(bar.Navigate(page.string().c_str(), 0, nullptr, "a=1"));
     EXPECT_EQ(bar.Browser().GetLastNavigationError(), HTML_E_UNSUPPORTED);
