@@ -58,3 +58,35 @@ TEST(LanguageLibraries, LoadByTheirProgramNamesWithTheSameStrings) {
     FreeLibrary(simplified);
     FreeLibrary(traditional);
 }
+
+// Both libraries carry the same pictures, menus, windows, tool bars and key
+// tables, so a program switched to the other language finds each of them.
+TEST(LanguageLibraries, CarryTheSameResourcesOfEveryKind) {
+    HMODULE simplified = LoadLibraryA("\\Ruvuradavad.DLL");
+    HMODULE traditional = LoadLibraryA("\\Ruvozidever.DLL");
+    ASSERT_NE(simplified, nullptr);
+    ASSERT_NE(traditional, nullptr);
+    const struct {
+        LPCSTR type;
+        const char* name;
+    } kinds[] = {{RT_BITMAP, "bitmap"}, {RT_MENU, "menu"}, {RT_DIALOG, "dialog"}, {RT_TOOLBAR, "tool bar"},
+                 {RT_ACCELERATOR, "key table"}};
+    for (const auto& kind : kinds) {
+        int count = 0;
+        for (UINT id = 1; id <= 0xFFFF; ++id) {
+            const bool inSimplified = FindResourceA(simplified, MAKEINTRESOURCE(id), kind.type) != nullptr;
+            const bool inTraditional = FindResourceA(traditional, MAKEINTRESOURCE(id), kind.type) != nullptr;
+            EXPECT_EQ(inSimplified, inTraditional) << kind.name << " " << id << " is in one library only";
+            count += inSimplified;
+        }
+        EXPECT_GT(count, 0) << kind.name;
+    }
+    // The search engines' menu and the file bar's folder pictures of each script.
+    for (HMODULE library : {simplified, traditional}) {
+        EXPECT_NE(FindResourceA(library, MAKEINTRESOURCE(283), RT_MENU), nullptr);
+        EXPECT_NE(FindResourceA(library, MAKEINTRESOURCE(209), RT_BITMAP), nullptr);
+        EXPECT_NE(FindResourceA(library, MAKEINTRESOURCE(272), RT_BITMAP), nullptr);
+    }
+    FreeLibrary(simplified);
+    FreeLibrary(traditional);
+}

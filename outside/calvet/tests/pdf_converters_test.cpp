@@ -227,6 +227,26 @@ TEST_F(PdfConverters, CalvetRtfHoldsEachPagesTextWithProgressOverTwicePages) {
     EXPECT_EQ(rtf.find("\\fs20 "), std::string::npos);
 }
 
+// An office suite, where one is installed, reads the RTF and finds every
+// page's text in it.
+TEST_F(PdfConverters, AnInstalledOfficeSuiteReadsEveryPagesText) {
+    std::string office;
+    for (const char* name : {"soffice", "libreoffice"})
+        if (office.empty() && run(std::string("command -v ") + name + " >/dev/null 2>&1")) office = name;
+    if (office.empty()) GTEST_SKIP() << "no office suite installed";
+    const auto pages = samplePages(3);
+    const std::string in = file("office.pdf");
+    ASSERT_TRUE(pdffixtures::WriteTextPdf(in, pages));
+    ASSERT_EQ(toRtf(in, file("office.rtf"), 1, 3), 0);
+    ASSERT_TRUE(run(office + " -env:UserInstallation=file://" + (dir / "profile").string() +
+                    " --headless --convert-to 'txt:Text (encoded):UTF8' --outdir '" + dir.string() + "' '" +
+                    file("office.rtf") + "' >/dev/null 2>&1"));
+    const std::string text = pdffixtures::WithoutSpaces(readFile(file("office.txt")));
+    for (int p = 0; p < 3; ++p)
+        EXPECT_NE(text.find(pdffixtures::WithoutSpaces(pages[static_cast<std::size_t>(p)].lines)), std::string::npos)
+            << "page " << p + 1;
+}
+
 TEST_F(PdfConverters, InkOutsideTheTextOrNoTextMarksAPageUnconvertible) {
     auto pages = samplePages(3);
     pages[1].rule = true;
