@@ -15,7 +15,7 @@ trap 'rm -rf "$home"' EXIT
 cp "$top/tools/sample/page.tif" "$home/page.tif"
 export SUITE_HOME="$home" SUITE_LANGID="${SUITE_LANGID:-0x0804}" QT_QPA_PLATFORM=xcb
 export SUITE_IPC_DIR="$home/ipc" GRAB_OUT="$out" GRAB_BIN="$build/bin" GRAB_TOOLS="$top/tools"
-xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -eu
   grab() { xwd -root -silent > "$GRAB_OUT/$1.xwd" && python3 "$GRAB_TOOLS/xwd_to_png.py" "$GRAB_OUT/$1.xwd" "$GRAB_OUT/$1.png" && rm "$GRAB_OUT/$1.xwd" && echo "grab: $GRAB_OUT/$1.png"; }
   command() { "$GRAB_BIN/scribant_command" --wait 120 "$@"; }
@@ -24,6 +24,8 @@ xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
   for i in $(seq 1 100); do "$GRAB_BIN/scribant_command" --probe && break; sleep 0.2; done
   grab 1-started
   sleep 3; grab 2-page-open
+  want="Scribant - Default Task - page.tif"
+  if "$GRAB_BIN/scribant_command" --title "$want"; then echo "title: $want"; else echo "title: not \"$want\"" >&2; fi
   command 32793; sleep 2; command 32794; sleep 8; grab 3-recognised
   command 32817; sleep 1; grab 4-layout-page-list-only
   command 32819; sleep 1; grab 5-layout-views-only

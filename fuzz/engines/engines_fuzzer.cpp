@@ -5,10 +5,12 @@
 // pixels instead: runs of character-sized blocks (text lines), ruling lines
 // and frames and solid blobs, tilted by a small slope, so that the layout's
 // cuts, its slant measurement and the table finder all see page-like input.
-// The Chinese engine's cutting of a line into character cells and the shape
-// matching behind its candidates run on the same plane with boxes taken from
-// the input, as a recogniser could report them.
+// The Chinese engine's turning of recognised lines into its records (cutting
+// them into character cells, matching the cells' shapes for candidates,
+// converting to the code page) runs on the same plane with lines, boxes and
+// readings taken from the input, as the recogniser could report them.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -21,7 +23,7 @@
 #include "outside/include/ostrel.h"
 #include "outside/include/plenmar.h"
 #include "outside/ocrkit/glyph_shapes.h"
-#include "outside/tresk/character_cells.h"
+#include "outside/tresk/block_result.h"
 #include "platform/win/memory.h"
 
 extern "C" TableGrid* FremlinExtract(unsigned char*, int, int, int, TableGrid**) __asm__(OUTSIDE_ORDINAL_SYMBOL(3));
@@ -79,21 +81,64 @@ const ocrkit::GlyphShapes& someShapes() {
     return shapes;
 }
 
-// Boxes from the input (four bytes each: x, y, width, height, some of them
-// reaching past the plane), cut into cells and matched against the shapes.
-void cellsAndShapes(const std::uint8_t* data, std::size_t size, const std::vector<std::uint8_t>& plane, int w, int h) {
+// Each text line the Chinese engine hands out is handed in pieces of at most
+// this many bytes, then its end.
+void checkPiece(const char* piece) {
+    if (!piece || std::strlen(piece) > 240) __builtin_trap();
+}
+
+// What the recogniser could report for a block of this plane, turned into the
+// Chinese engine's records as it turns the recogniser's lines: boxes of
+// characters (some missing, as in columns of vertical text, some off the
+// plane), readings among ideographs the shapes know, ASCII punctuation next
+// to them, letters, ligatures and characters no code page holds, sure and
+// doubtful confidences. Records of five bytes: what (reading, new word, new
+// line, no box), x, y, size, confidence (top bit: more choices).
+void recognisedBlock(const std::uint8_t* data, std::size_t size, const std::vector<std::uint8_t>& plane, int w, int h) {
+    static const std::vector<std::string> readings = [] {
+        auto ideographs = ocrkit::ideographsOf(936);
+        ideographs.resize(std::min<std::size_t>(ideographs.size(), 6));
+        for (const char* other : {",", "A", "\xC3\xA9", "ab", "\xF0\xA0\x80\x80", "\xE3\x80\x82"}) ideographs.push_back(other);
+        return ideographs;
+    }();
     ocrkit::PlaneView view(plane.data(), w, h);
-    std::vector<tresk::CellInput> chars;
-    for (std::size_t i = 4; i + 4 <= size && chars.size() < 64; i += 4) {
-        int x = data[i] * (w + 40) / 256 - 20, y = data[i + 1] * (h + 40) / 256 - 20;
-        int bw = data[i + 2] % 80 - 8, bh = data[i + 3] % 80 - 8;  // some empty
-        chars.push_back({ocrkit::Box{x, y, x + bw, y + bh}, (data[i + 2] & 0x80) != 0});
+    std::vector<ocrkit::Line> lines;
+    std::size_t symbols = 0;
+    for (std::size_t i = 4; i + 5 <= size && symbols < 96; i += 5, ++symbols) {
+        const std::uint8_t what = data[i];
+        if (lines.empty() || (what & 0x20)) lines.emplace_back();
+        ocrkit::Line& line = lines.back();
+        if (line.words.empty() || (what & 0x10)) line.words.push_back({line.words.empty() ? 0 : 1 + what % 3, {}});
+        ocrkit::Symbol s;
+        s.utf8 = readings[what % readings.size()];
+        if (!(what & 0x40)) {
+            int x = data[i + 1] * (w + 40) / 256 - 20, y = data[i + 2] * (h + 40) / 256 - 20;
+            int side = data[i + 3] % 90 - 6;  // some empty
+            s.box = ocrkit::Box{x, y, x + side, y + side - (data[i + 3] & 7)};
+        }
+        s.confidence = data[i + 4] & 0x80 ? static_cast<float>(data[i + 4] & 0x7F) : 99.0f + (data[i + 4] & 1);
+        s.choices.push_back({s.utf8, s.confidence});
+        if (data[i + 4] & 0x40)
+            for (int k = 1; k <= 2; ++k) s.choices.push_back({readings[(what + k) % readings.size()], s.confidence / (k + 1)});
+        line.box.add(s.box);
+        line.words.back().symbols.push_back(std::move(s));
     }
+    // Lines the recogniser gives no box for share nothing.
+    if (data[3] & 16)
+        for (ocrkit::Line& l : lines) l.box = ocrkit::Box{};
     const bool vertical = (data[3] & 4) != 0;
-    auto cells = tresk::characterCells(view, chars, vertical);
-    if (cells.size() != chars.size()) __builtin_trap();
-    for (std::size_t i = 0; i < cells.size() && i < 6; ++i)
-        if (someShapes().nearest(view, cells[i], 10).size() > 10) __builtin_trap();
+    tresk::Output out{data[3] & 8 ? 950 : 936, &checkPiece, &view, &someShapes()};
+    _regioninfo* region = new _regioninfo{};
+    const bool built = tresk::buildBlock(lines, vertical, out, region);
+    int count = 0;
+    for (_lineinfo* l = region->pLines; l; l = l->next, ++count) {
+        int chars = 0;
+        for (_charinfo* c = l->pChars; c; c = c->next, ++chars)
+            if (c->nCands < 1 || c->nCands > TRESK_MAX_CANDIDATES || c->nDist < 0 || c->nDist > 255) __builtin_trap();
+        if (chars != l->nChars) __builtin_trap();
+    }
+    if (!built || count != region->nLines) __builtin_trap();
+    tresk::freeResult(region);
 }
 
 }  // namespace
@@ -135,7 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DelRowNode(rows);
     ExitWordDivider();
 
-    cellsAndShapes(data, size, plane, w, h);
+    recognisedBlock(data, size, plane, w, h);
 
     // The same bytes as a packed bitmap handed to the export library.
     // Room for the largest header, a full palette and rows of 32 bits: what

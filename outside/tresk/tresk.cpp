@@ -4,8 +4,6 @@
 #include "outside/include/tresk.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
 #include <leptonica/allheaders.h>
 #include <string>
 
@@ -15,7 +13,7 @@
 #include "outside/ocrkit/glyph_shapes.h"
 #include "outside/ocrkit/plane.h"
 #include "outside/ocrkit/tess.h"
-#include "outside/tresk/character_cells.h"
+#include "outside/tresk/block_result.h"
 #include "platform/win/memory.h"
 
 namespace {
@@ -52,12 +50,6 @@ void freeSeg(_seg_regioninfo* seg) {
     ocrkit::freeChain(seg, [](_seg_regioninfo* s) { ocrkit::freeChain(s->pLines); });
 }
 
-void freeResult(_regioninfo* result) {
-    ocrkit::freeChain(result, [](_regioninfo* r) {
-        ocrkit::freeChain(r->pLines, [](_lineinfo* l) { ocrkit::freeChain(l->pChars); });
-    });
-}
-
 // Lines of a block: rows of ink for horizontal text, columns (right to left)
 // for vertical text.
 _seg_lineinfo* cutLines(const PlaneView& p, const ocrkit::Box& box, bool vertical, int& count) {
@@ -90,215 +82,6 @@ std::string languagesFor(int code, int traditional, bool vertical) {
     if (!traditional) return sim;
     if (code == 'K') return sim + "+" + tra;
     return tra;
-}
-
-// Confidence 0..100 as the engine's distance: up to 80 (confidence 75 and
-// more) sure, above 150 (below about 53) very doubtful.
-short distanceOf(float confidence) {
-    float c = std::clamp(confidence, 0.0f, 100.0f);
-    return static_cast<short>(std::lround((100.0f - c) * 3.2f));
-}
-
-struct Output {
-    int codePage;
-    TRESK_TEXT_CALLBACK text;
-    const PlaneView* plane = nullptr;
-    const ocrkit::GlyphShapes* shapes = nullptr;  // NULL: no Chinese face installed
-};
-
-// Candidates after the chosen reading: the recogniser's own alternatives
-// rarely hold the right ideograph when it misreads one, so the character's
-// image is also matched against the code page's glyphs; the nearest shapes
-// come first, then the recogniser's alternatives, then further shapes.
-constexpr int kShapesFirst = 6;
-// Characters the recogniser is this sure of (0..100) are nearly always
-// right; matching their shapes would cost time for nothing: their further
-// candidates are the characters that look most like them.
-constexpr float kSureConfidence = 99.0f;
-
-bool looksLikeIdeograph(const ocrkit::Symbol& s, const std::string& reading) {
-    if (ocrkit::isWideCharacter(ocrkit::firstCodePoint(reading))) return true;
-    // A Latin letter or mark read where the ink is as wide as it is tall.
-    return s.box.height() >= 8 && s.box.width() * 10 >= s.box.height() * 7;
-}
-
-std::vector<std::string> candidatesOf(const ocrkit::Symbol& s, const ocrkit::Box& cell, const Output& out) {
-    std::vector<std::string> own;
-    for (const ocrkit::Choice& ch : s.choices) own.push_back(ch.utf8);
-    const ocrkit::GlyphShapes* shapes = out.plane ? out.shapes : nullptr;
-    if (!shapes || own.empty()) return own;
-    std::vector<std::string> near;
-    if (s.confidence >= kSureConfidence)
-        near = shapes->lookalikes(own[0], TRESK_MAX_CANDIDATES - 1);
-    else if (looksLikeIdeograph(s, own[0])) {
-        near = shapes->nearest(*out.plane, cell, TRESK_MAX_CANDIDATES);
-        // A cell cut without ink (columns of vertical text, touching
-        // characters): the engine's own box, else the shapes like the reading.
-        if (near.empty()) near = shapes->nearest(*out.plane, s.box, TRESK_MAX_CANDIDATES);
-        if (near.empty()) near = shapes->lookalikes(own[0], TRESK_MAX_CANDIDATES - 1);
-    }
-    if (near.empty()) return own;
-    std::vector<std::string> merged{own[0]};
-    std::size_t k = 0;
-    for (; k < near.size() && k < static_cast<std::size_t>(kShapesFirst); ++k) merged.push_back(near[k]);
-    for (std::size_t j = 1; j < own.size(); ++j) merged.push_back(own[j]);
-    for (; k < near.size(); ++k) merged.push_back(near[k]);
-    return merged;
-}
-
-// The full-width form of ASCII punctuation, or "" for other text.
-std::string fullWidthOf(const std::string& s) {
-    static const char* const ascii = ",;:?!()";
-    static const char* const wide[] = {"\uFF0C", "\uFF1B", "\uFF1A", "\uFF1F", "\uFF01", "\uFF08", "\uFF09"};
-    if (s.size() != 1) return {};
-    const char* p = std::strchr(ascii, s[0]);
-    return p && *p ? wide[p - ascii] : std::string();
-}
-
-// The models sometimes read Chinese punctuation as its ASCII look-alike;
-// next to Chinese characters it is the full-width mark (the ASCII one stays a
-// candidate).
-void widenPunctuation(ocrkit::Line& line) {
-    std::vector<ocrkit::Symbol*> syms;
-    for (ocrkit::Word& w : line.words)
-        for (ocrkit::Symbol& s : w.symbols) syms.push_back(&s);
-    auto wideAt = [&](std::size_t i) {
-        return i < syms.size() && ocrkit::isWideCharacter(ocrkit::firstCodePoint(syms[i]->utf8));
-    };
-    for (std::size_t i = 0; i < syms.size(); ++i) {
-        std::string wide = fullWidthOf(syms[i]->utf8);
-        if (wide.empty() || !(wideAt(i + 1) || (i > 0 && wideAt(i - 1)))) continue;
-        syms[i]->choices.insert(syms[i]->choices.begin(), {wide, syms[i]->confidence});
-        syms[i]->utf8 = wide;
-    }
-}
-
-// Hands a line to the text callback in pieces of at most kPieceBytes bytes
-// (the receiver copies each into a buffer of its own), never splitting a
-// double-byte character, then the line end.
-constexpr std::size_t kPieceBytes = 240;
-
-void sendLine(TRESK_TEXT_CALLBACK text, const std::string& line) {
-    std::size_t i = 0;
-    while (i < line.size()) {
-        std::size_t end = i;
-        while (end < line.size()) {
-            std::size_t unit = static_cast<unsigned char>(line[end]) >= 0x80 && end + 1 < line.size() ? 2 : 1;
-            if (end + unit - i > kPieceBytes) break;
-            end += unit;
-        }
-        text(line.substr(i, end - i).c_str());
-        i = end;
-    }
-    text("\n");
-}
-
-// The recogniser gives no character boxes in some lines (columns of vertical
-// text): its characters then share the line's box evenly along the reading
-// direction, so that cells are cut from the ink near them and the result
-// holds a place for every character.
-void placeCharacters(ocrkit::Line& line, bool vertical) {
-    std::vector<ocrkit::Symbol*> syms;
-    bool missing = false;
-    for (ocrkit::Word& w : line.words)
-        for (ocrkit::Symbol& s : w.symbols) {
-            syms.push_back(&s);
-            missing = missing || s.box.empty();
-        }
-    if (!missing || syms.empty() || line.box.empty()) return;
-    const int n = static_cast<int>(syms.size());
-    const int length = vertical ? line.box.height() : line.box.width();
-    const int start = vertical ? line.box.top : line.box.left;
-    for (int i = 0; i < n; ++i) {
-        ocrkit::Box b = line.box;
-        int low = start + static_cast<int>(static_cast<long long>(length) * i / n);
-        int high = std::max(low, start + static_cast<int>(static_cast<long long>(length) * (i + 1) / n) - 1);
-        (vertical ? b.top : b.left) = low;
-        (vertical ? b.bottom : b.right) = high;
-        syms[static_cast<std::size_t>(i)]->box = b;
-    }
-}
-
-// Turns the engine's lines of one block into the block's result entry.
-bool buildBlock(std::vector<ocrkit::Line>& lines, bool vertical, const Output& out, _regioninfo* region) {
-    _lineinfo** lineTail = &region->pLines;
-    for (ocrkit::Line& src : lines) {
-        widenPunctuation(src);
-        placeCharacters(src, vertical);
-        _lineinfo* line = appendNew(lineTail);
-        if (!line) return false;
-        ++region->nLines;
-        line->byAttr = src.paragraphStart ? 1 : 0;
-        ocrkit::setBox(*line, src.box);
-        _charinfo** charTail = &line->pChars;
-        std::vector<tresk::CellInput> cellInput;
-        for (const ocrkit::Word& w : src.words)
-            for (const ocrkit::Symbol& s : w.symbols) cellInput.push_back({s.box, !s.utf8.empty() && looksLikeIdeograph(s, s.utf8)});
-        std::vector<ocrkit::Box> cells = out.plane ? tresk::characterCells(*out.plane, cellInput, vertical) : std::vector<ocrkit::Box>(cellInput.size());
-        std::size_t symbolIndex = 0;
-        std::string lineText;
-        bool prevWide = false;
-        for (const ocrkit::Word& w : src.words) {
-            bool firstOfWord = true;
-            for (const ocrkit::Symbol& s : w.symbols) {
-                const ocrkit::Box& cell = cells[symbolIndex++];
-                // One engine symbol may hold several characters (ligatures):
-                // they share its box, cut along the reading direction.
-                auto parts = ocrkit::splitUtf8(s.utf8);
-                for (std::size_t k = 0; k < parts.size(); ++k) {
-                    _charinfo* c = appendNew(charTail);
-                    if (!c) return false;
-                    ++line->nChars;
-                    ocrkit::Box b = s.box;
-                    if (parts.size() > 1) {
-                        int n = static_cast<int>(parts.size()), i = static_cast<int>(k);
-                        if (vertical) {
-                            int h = b.height();
-                            b.top = s.box.top + h * i / n;
-                            b.bottom = s.box.top + h * (i + 1) / n - 1;
-                        } else {
-                            int wd = b.width();
-                            b.left = s.box.left + wd * i / n;
-                            b.right = s.box.left + wd * (i + 1) / n - 1;
-                        }
-                    }
-                    ocrkit::setCharBox(*c, b);
-                    bool wide = ocrkit::isWideCharacter(ocrkit::firstCodePoint(parts[k]));
-                    // Blanks the engine puts between Chinese characters are not typed spaces.
-                    if (firstOfWord && k == 0 && w.blanks > 0 && !wide && !prevWide)
-                        c->nSpaces = static_cast<short>(std::min(w.blanks, 8));
-                    prevWide = wide;
-                    c->nDist = distanceOf(s.confidence);
-                    // Candidates: the best reading, then the engine's alternatives.
-                    std::vector<std::string> cands;
-                    if (parts.size() == 1) {
-                        cands = candidatesOf(s, cell, out);
-                    } else {
-                        cands.push_back(parts[k]);
-                    }
-                    for (const std::string& u : cands) {
-                        if (c->nCands >= TRESK_MAX_CANDIDATES) break;
-                        if (ocrkit::splitUtf8(u).size() != 1) continue;
-                        std::string bytes;
-                        if (!ocrkit::fromUtf8(u, out.codePage, bytes) || bytes.empty() || bytes.size() > 2) continue;
-                        std::uint16_t code = ocrkit::packCode(bytes);
-                        bool dup = false;
-                        for (int j = 0; j < c->nCands; ++j) dup = dup || c->wCand[j] == code;
-                        if (!dup) c->wCand[c->nCands++] = code;
-                    }
-                    if (c->nCands == 0) {
-                        c->wCand[c->nCands++] = ocrkit::unknownCode(out.codePage);
-                        c->nDist = 255;
-                    }
-                    for (int j = 0; j < c->nSpaces; ++j) lineText += ' ';
-                    lineText += ocrkit::unpackCode(c->wCand[0]);
-                }
-                firstOfWord = false;
-            }
-        }
-        if (out.text) sendLine(out.text, lineText);
-    }
-    return true;
 }
 
 }  // namespace
@@ -354,7 +137,7 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
     if (!locked.ok()) return nullptr;
     std::string programFolder = folder ? folder : "";
     const int codePage = code == 'B' ? 950 : 936;
-    Output out{codePage, text, &locked.view(), ocrkit::GlyphShapes::forCodePage(codePage)};
+    tresk::Output out{codePage, text, &locked.view(), ocrkit::GlyphShapes::forCodePage(codePage)};
     Pix* pix = ocrkit::toPix(locked.view(), 3);
     if (!pix) return nullptr;
     bool cancelled = false;
@@ -387,11 +170,11 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
             failed = true;
             break;
         }
-        if (!buildBlock(lines, s->bVertical != 0, out, r)) failed = true;
+        if (!tresk::buildBlock(lines, s->bVertical != 0, out, r)) failed = true;
     }
     pixDestroy(&pix);
     if (failed || cancelled) {
-        freeResult(head);
+        tresk::freeResult(head);
         return nullptr;
     }
     return head;
@@ -401,6 +184,6 @@ OUTSIDE_EXPORT void OR_CHN40_FreeSegInfo(_seg_regioninfo* seg) { freeSeg(seg); }
 
 extern "C" __attribute__((visibility("default"))) void TreskFreeResult(_regioninfo* result) __asm__(
     OUTSIDE_ORDINAL_SYMBOL(7));
-void TreskFreeResult(_regioninfo* result) { freeResult(result); }
+void TreskFreeResult(_regioninfo* result) { tresk::freeResult(result); }
 
 static_assert(std::is_same_v<decltype(&TreskFreeResult), PFN_TRESK_FREERESULT>);

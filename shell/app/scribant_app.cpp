@@ -225,7 +225,12 @@ bool CScribantApp::HandOffToRunningInstance(const std::string& file, bool queueI
     }
     // The running program reads lines that are whole paths.
     const std::string line = commandLinePath(file);
-    if (!queue_->Append(line)) StartupMessage("open Ruziruvud.txt error when add");
+    // A line that could not be queued would be lost by the hand-off: this
+    // start lists it itself.
+    if (!queue_->Append(line)) {
+        StartupMessage("open Ruziruvud.txt error when add");
+        return false;
+    }
     // Nobody to take it, or no answer in time: this start takes its line back
     // and lists it itself; a line already taken was handed over after all.
     if (!running) {

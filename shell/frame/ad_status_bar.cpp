@@ -88,6 +88,7 @@ void PaintProgressPane(CDC& dc, const CRect& inside, const ProgressPane& progres
     const int done = std::min(progress.Filled(), static_cast<int>(inside.Width()));
     dc.FillSolidRect(inside.left, inside.top, done, inside.Height(), RGB(0, 0, 128));
     dc.FillSolidRect(inside.left + done, inside.top, inside.Width() - done, inside.Height(), RGB(128, 128, 128));
+    if (progress.Percent() < 0) return;
     char percent[16];
     std::snprintf(percent, sizeof percent, "%3i%%", progress.Percent());
     CRect r(textLeft, inside.top, inside.right, inside.bottom);

@@ -45,8 +45,11 @@ constexpr int kSideBarMinimum = 64;
 constexpr UINT kIdPdfToTxt = 32919;
 constexpr UINT kIdWebSearch = 32916;
 constexpr UINT kNetworkDown = 61489;
-// Pane widths in pixels; pane 0 (the prompt) takes what is left.
-constexpr int kPaneWidths[kStatusPanes] = {0, 120, 48, 48, 48, 40, 60, 40, 40};
+// Panes 1-8 are as wide as the strings of these ids, which are blanks; the
+// insert pane is as wide as the wider of its two texts. Pane 0 (the prompt)
+// takes what is left.
+constexpr UINT kPaneSizeIds[kStatusPanes] = {0, 32839, 32841, 32842, 32843, 32837, 0, 32844, 32845};
+constexpr int kProgressPaneWidth = 120;  // until the bar has laid its panes out
 }  // namespace
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
@@ -113,6 +116,13 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
     if (!CFrameWnd::PreCreateWindow(cs)) return FALSE;
+    // The whole screen, maximised: a desktop without a window manager that
+    // ignores the maximised show still gets a window as large as the screen.
+    cs.x = 0;
+    cs.y = 0;
+    cs.cx = GetSystemMetrics(SM_CXSCREEN);
+    cs.cy = GetSystemMetrics(SM_CYSCREEN);
+    cs.style |= WS_MAXIMIZE;
     cs.lpszClass = SCRIBANT_FRAME_CLASS;
     cs.dwExStyle |= WS_EX_ACCEPTFILES;
     return TRUE;
@@ -136,9 +146,10 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     for (UINT& id : ids) id = ID_SEPARATOR;
     statusBar_.SetIndicators(ids, kStatusPanes);
     statusBar_.SetPaneInfo(0, ID_SEPARATOR, SBPS_STRETCH, 0);
-    for (int p = 1; p < kStatusPanes; ++p) statusBar_.SetPaneInfo(p, ID_SEPARATOR, SBPS_NORMAL, kPaneWidths[p]);
+    const std::vector<int> widths = StatusPaneWidths();
+    for (int p = 1; p < kStatusPanes; ++p) statusBar_.SetPaneInfo(p, ID_SEPARATOR, SBPS_NORMAL, widths[static_cast<std::size_t>(p)]);
     // Pane 1 draws the progress of long work itself.
-    statusBar_.SetPaneInfo(1, ID_SEPARATOR, SBPS_OWNERDRAW, kPaneWidths[1]);
+    statusBar_.SetPaneInfo(1, ID_SEPARATOR, SBPS_OWNERDRAW, widths[1]);
     statusBar_.SetProgress(&progress_);
     statusBar_.PlaceBrowser();
     // The menus show the tool bar's images; their accelerator texts stay as the menu has them.
@@ -282,28 +293,64 @@ void CMainFrame::HideTextRow() { splitter_.HideRow(0); }
 
 void CMainFrame::ShowTextRow() { splitter_.ShowRow(); }
 
+// Pane 1 shows its text (the page counter) or, during long work, the bar:
+// ClearProgress starts an empty bar, DrawProgress fills it, RefreshProgress
+// removes it so that the text shows again.
 void CMainFrame::ClearProgress() {
-    progress_.Clear();
-    SetPaneText(1, "");
-    // The pane draws itself from the progress, not from its text: the text
-    // may not have changed, so the bar is painted again here.
-    RefreshProgress();
+    progress_.Empty();
+    RepaintProgressPane();
 }
 
 void CMainFrame::DrawProgress(int first, int last, int current) {
     CRect pane;
     if (statusBar_.GetSafeHwnd()) statusBar_.GetItemRect(1, &pane);
-    const int width = pane.Width() > 0 ? pane.Width() : kPaneWidths[1];
+    const int width = pane.Width() > 0 ? pane.Width() : kProgressPaneWidth;
     if (!progress_.Set(first, last, current, width)) return;
-    RefreshProgress();
+    RepaintProgressPane();
 }
 
 void CMainFrame::RefreshProgress() {
+    progress_.Clear();
+    RepaintProgressPane();
+}
+
+void CMainFrame::RepaintProgressPane() {
     if (!statusBar_.GetSafeHwnd()) return;
     CRect pane;
     statusBar_.GetItemRect(1, &pane);
     statusBar_.InvalidateRect(&pane, FALSE);
     statusBar_.UpdateWindow();
+}
+
+std::vector<int> CMainFrame::StatusPaneWidths() {
+    // Each blank is one half-width character cell: the sizing strings were
+    // written for a font whose blanks, digits and Latin letters are one cell
+    // wide and whose Chinese characters are two, so that the caret's
+    // " 行 %5d 列 %3d" fills its 16 blanks. Drawn in a proportional font a
+    // blank is far narrower than a digit: the cell is the wider of a digit
+    // and half a Chinese character (the insert pane's texts are two).
+    CClientDC dc(&statusBar_);
+    CFont* font = statusBar_.GetFont();
+    CFont* old = font ? dc.SelectObject(font) : nullptr;
+    CString insert, overwrite;
+    insert.LoadString(kInsertText);
+    overwrite.LoadString(kOverwriteText);
+    const int texts = std::max(dc.GetTextExtent(insert).cx, dc.GetTextExtent(overwrite).cx);
+    const int cell = std::max<int>(dc.GetTextExtent("0").cx, (texts + 3) / 4);
+    if (old) dc.SelectObject(old);
+    constexpr int kPadding = 6;
+    std::vector<int> widths(kStatusPanes, 0);
+    for (int p = 1; p < kStatusPanes; ++p) {
+        const UINT id = kPaneSizeIds[p];
+        if (!id) {
+            widths[static_cast<std::size_t>(p)] = texts + kPadding;
+            continue;
+        }
+        CString blanks;
+        blanks.LoadString(id);
+        widths[static_cast<std::size_t>(p)] = blanks.GetLength() * cell + kPadding;
+    }
+    return widths;
 }
 
 std::string CMainFrame::PaneText(int pane) const {
@@ -398,6 +445,10 @@ void CMainFrame::OnDropFiles(HDROP drop) {
         // A longer path is not cut to a name it does not have: it is left out.
         if (DragQueryFile(drop, i, nullptr, 0) > kDroppedPathMax) continue;
         DragQueryFile(drop, i, path, sizeof path);
+        // A listed file keeps its row as it is: adding it again would reset
+        // its language, type and resolution and drop its row value (a split
+        // PDF page's record).
+        if (PageList().FindItemText(kPageListPath, path) >= 0) continue;
         app->m_task.AddImageToList(path, 0);
     }
     DragFinish(drop);

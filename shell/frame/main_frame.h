@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/afx/afxwin.h"
 #include "shell/frame/file_manager_bar.h"
@@ -112,6 +113,9 @@ public:
     DECLARE_MESSAGE_MAP()
 
 private:
+    void RepaintProgressPane();
+    // Panes 1-8 as wide as the texts they show (see the definition).
+    std::vector<int> StatusPaneWidths();
     CFileManagerBar fileBar_;
     CAdStatusBar statusBar_;
     CSearchToolBar searchBar_;  // constructed, never created: it holds the chosen search engine

@@ -5,12 +5,15 @@
 
 class ProgressPane {
 public:
+    // No bar: the pane shows its text.
     void Clear() { filled_ = 0; percent_ = 0; active_ = false; }
+    // An empty bar (all grey, no figure): a long operation is about to start.
+    void Empty() { filled_ = 0; percent_ = -1; active_ = true; }
     // Fills `width` pixels' worth for `current` of [first, last]; FALSE (and
     // nothing drawn) for an empty range.
     bool Set(int first, int last, int current, int width);
     int Filled() const { return filled_; }
-    // The share done, 0 to 100.
+    // The share done, 0 to 100; -1 for an empty bar, which shows no figure.
     int Percent() const { return percent_; }
     bool Active() const { return active_; }
 

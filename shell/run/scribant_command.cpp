@@ -4,6 +4,7 @@
 // (grabs under a virtual screen).
 //   scribant_command [--wait SECONDS] ID...
 //   scribant_command --probe        exit status 0 once the window exists
+//   scribant_command --title TEXT   exit status 0 when its title is TEXT
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     unsigned waitMs = 60000;
     int sent = 0;
     if (argc == 2 && std::strcmp(argv[1], "--probe") == 0) return FindWindow(SCRIBANT_FRAME_CLASS, nullptr) ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], "--title") == 0) return FindWindow(SCRIBANT_FRAME_CLASS, argv[2]) ? 0 : 1;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--wait") == 0 && i + 1 < argc) {
             waitMs = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10)) * 1000u;

@@ -119,10 +119,19 @@ TEST_F(FrameChrome, DroppedFilesAreListedAndTheFirstNewOneOpens) {
     }
     ASSERT_TRUE(app_->m_task.AddImageToList(paths[1], 0));
     ASSERT_EQ(app_->PageListRowCount(), 1);
+    // The listed row's own choices and value (a split PDF page's record).
+    CFileListCtrl& list = frame->PageList();
+    list.SetItemText(0, kPageListType, "table");
+    list.SetItemText(0, kPageListResolution, "600");
+    list.SetItemData(0, 0x5A5A);
     ASSERT_TRUE(AfxTestDropFiles(frame, paths, POINT{300, 300}));
     AfxPumpMessages();
     EXPECT_EQ(app_->PageListRowCount(), 3) << "two rows added, the listed one not again";
     EXPECT_EQ(app_->PageListCurrentRow(), 1) << "the first new row is the open one";
+    EXPECT_EQ(app_->PageListItemText(0, kPageListPath), paths[1]);
+    EXPECT_EQ(app_->PageListItemText(0, kPageListType), "table") << "a dropped listed file changes nothing";
+    EXPECT_EQ(app_->PageListItemText(0, kPageListResolution), "600");
+    EXPECT_EQ(list.GetItemData(0), 0x5A5Au);
     // A path longer than the list takes is left out, not cut.
     ASSERT_TRUE(AfxTestDropFiles(frame, {std::string("C:\\") + std::string(300, 'x') + ".tif"}, POINT{300, 300}));
     EXPECT_EQ(app_->PageListRowCount(), 3);

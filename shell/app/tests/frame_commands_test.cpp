@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include <cstring>
 
@@ -16,6 +17,7 @@
 #include "platform/win/path.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/app/tests/scribant_fixture.h"
+#include "shell/batch/dlg_batch_recog.h"
 #include "shell/frame/main_frame.h"
 
 namespace scribanttest {
@@ -126,6 +128,51 @@ TEST_F(FrameCommands, TheTitleNamesTheJobAndPageByFileName) {
     // The placeholder leaves no page: the page part goes.
     doc->SetPathName(kPlaceholderPath, FALSE);
     EXPECT_EQ(windowTitle(frame), "Scribant - Default Task");
+}
+
+// The work keys as the frame translates them: the table holds each key of
+// the menus, a key of a disabled command sends nothing, F8 on two selected
+// rows opens the batch window and Insert flips the insert mode.
+TEST_F(FrameCommands, TheWorkKeysReachTheirCommands) {
+    const int count = CopyAcceleratorTable(frame->m_hAccelTable, nullptr, 0);
+    ASSERT_GT(count, 0);
+    std::vector<ACCEL> keys(static_cast<std::size_t>(count));
+    CopyAcceleratorTable(frame->m_hAccelTable, keys.data(), count);
+    auto command = [&](BYTE modifiers, WORD key) {
+        for (const ACCEL& a : keys)
+            if (a.key == key && (a.fVirt & (FSHIFT | FCONTROL | FALT)) == modifiers) return static_cast<int>(a.cmd);
+        return 0;
+    };
+    EXPECT_EQ(command(0, VK_F5), 32793);
+    EXPECT_EQ(command(0, VK_F8), 32794);
+    EXPECT_EQ(command(FCONTROL, VK_DELETE), 32795);
+    EXPECT_EQ(command(FCONTROL, VK_NEXT), 32859);
+    EXPECT_EQ(command(FCONTROL, VK_PRIOR), 32858);
+    EXPECT_EQ(command(0, VK_TAB), 32833);
+    EXPECT_EQ(command(0, VK_INSERT), 32772);
+
+    auto press = [&](WORD key) {
+        MSG msg{};
+        msg.hwnd = frame->GetSafeHwnd();
+        msg.message = WM_KEYDOWN;
+        msg.wParam = key;
+        return frame->PreTranslateMessage(&msg) != FALSE;
+    };
+    AfxTestScript::Clear();
+    press(VK_F8);
+    EXPECT_TRUE(AfxTestScript::Shown().empty()) << "no page listed: recognition is disabled";
+    for (const char* name : {"a.tif", "b.tif", "c.tif"})
+        ASSERT_TRUE(app_->m_task.AddImageToList(suite::WindowsPath((Data() / "IMAGE" / name).string()), 0));
+    CFileListCtrl& list = frame->PageList();
+    for (int row : {0, 1}) list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_TRUE(press(VK_F8));
+    bool batch = false;
+    for (const AfxShownRecord& shown : AfxTestScript::Shown())
+        batch = batch || (shown.kind == "dialog" && shown.type == IDD_BATCH_COUNTER);
+    EXPECT_TRUE(batch) << "two selected rows go to the batch window";
+    EXPECT_FALSE(app_->IsInsertMode());
+    EXPECT_TRUE(press(VK_INSERT));
+    EXPECT_TRUE(app_->IsInsertMode());
 }
 
 TEST_F(FrameCommands, WorkCommandsAreDisabledWithoutImages) {

@@ -127,10 +127,50 @@ TEST_F(MainFrame, StatusPanesAndProgress) {
         return c;
     };
     EXPECT_EQ(pixel(), RGB(0, 0, 128));
-    // Cleared: the navy bar goes at once, though the pane's text stays empty.
+    // Cleared: an empty grey bar at once, though the pane's text is the same.
+    app_->SetStatusPaneText(kStatusCounter, "   1  /  3");
     app_->ClearProgress();
+    EXPECT_TRUE(frame->Progress().Active());
+    EXPECT_EQ(pixel(), RGB(128, 128, 128));
+    // Refreshed when the work ends: the bar goes and the counter shows again.
+    app_->DrawProgress(1, 4, 4);
+    app_->RefreshProgress();
     EXPECT_FALSE(frame->Progress().Active());
     EXPECT_NE(pixel(), RGB(0, 0, 128));
+    EXPECT_NE(pixel(), RGB(128, 128, 128));
+    EXPECT_EQ(app_->StatusPaneText(kStatusCounter), "   1  /  3");
+}
+
+TEST_F(MainFrame, EachStatusPaneHoldsTheWidestTextItShows) {
+    frame->MoveWindow(0, 0, 1280, 700);
+    frame->RecalcLayout();
+    CStatusBar& bar = frame->StatusBar();
+    CClientDC dc(&bar);
+    CFont* font = bar.GetFont();
+    CFont* old = font ? dc.SelectObject(font) : nullptr;
+    auto fits = [&](int pane, const char* text) {
+        CRect rect;
+        bar.GetItemRect(pane, &rect);
+        return dc.GetTextExtent(text).cx <= rect.Width();
+    };
+    // The caret's line and column (GBK " 行 %5d 列 %3d"), the page counter,
+    // the page's language, type and resolution, the insert mode.
+    EXPECT_TRUE(fits(5, " \xD0\xD0 99999 \xC1\xD0 999"));
+    EXPECT_TRUE(fits(kStatusCounter, " 99999  /  99999"));
+    EXPECT_TRUE(fits(kStatusLanguage, "\xBC\xF2\xCC\xE5"));
+    EXPECT_TRUE(fits(kStatusType, "\xD7\xD4\xB6\xAF"));
+    EXPECT_TRUE(fits(kStatusResolution, "1200"));
+    CString insert, overwrite;
+    insert.LoadString(61451);
+    overwrite.LoadString(61452);
+    EXPECT_TRUE(fits(CAdStatusBar::kInsertPane, insert.GetString()));
+    EXPECT_TRUE(fits(CAdStatusBar::kInsertPane, overwrite.GetString()));
+    // Four blanks and five: the last pane is the wider of the two empty ones.
+    CRect seventh, eighth;
+    bar.GetItemRect(7, &seventh);
+    bar.GetItemRect(8, &eighth);
+    EXPECT_LT(seventh.Width(), eighth.Width());
+    if (old) dc.SelectObject(old);
 }
 
 TEST_F(MainFrame, TheScanNameBoxStartsWithTheStoredNameAndKeepsItAtClose) {

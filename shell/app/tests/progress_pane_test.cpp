@@ -33,4 +33,9 @@ TEST(ProgressPane, EmptyOrReversedRangesDrawNothing) {
     EXPECT_FALSE(p.Set(0, 9, 3, 0));
     p.Clear();
     EXPECT_EQ(p.Filled(), 0);
+    // The empty bar before long work: grey, without a figure.
+    p.Empty();
+    EXPECT_TRUE(p.Active());
+    EXPECT_EQ(p.Filled(), 0);
+    EXPECT_LT(p.Percent(), 0);
 }

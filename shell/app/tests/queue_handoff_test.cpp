@@ -2,7 +2,10 @@
 // that wait while a recognition holds the page list.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "shell/app/queue_file.h"
 #include "shell/app/scribant_ids.h"
@@ -56,6 +59,46 @@ TEST_F(QueueHandOff, WithoutARunningProgramTheLineIsListedHereAndNotLeftQueued) 
     ASSERT_TRUE(Start({image.string()}));
     EXPECT_EQ(app_->PageListRowCount(), 1);
     EXPECT_EQ(app_->Queue().TakeAll(), std::vector<std::string>{"C:\\earlier.tif"});
+    CloseHandle(other);
+}
+
+// A running window of ours that counts the hand-offs it is told of.
+class CRunningFrame : public CFrameWnd {
+public:
+    int handOffs = 0;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+        if (LOWORD(wParam) == ID_OPEN_QUEUED_IMAGES) ++handOffs;
+        return CFrameWnd::OnCommand(wParam, lParam);
+    }
+};
+
+TEST_F(QueueHandOff, ALineThatCannotBeQueuedIsListedHereNotHandedOver) {
+    const std::string name = "Scribant test " + root_.filename().string();
+    HANDLE other = CreateMutexA(nullptr, FALSE, name.c_str());
+    ASSERT_NE(other, nullptr);
+    // Another start holds the queue's lock all along (from a thread of its own:
+    // a lock is its owner's again at once).
+    std::atomic<bool> held{false}, release{false};
+    std::thread holder([&] {
+        HANDLE lock = CreateMutexA(nullptr, TRUE, (name + " Queue").c_str());
+        held = true;
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ReleaseMutex(lock);
+        CloseHandle(lock);
+    });
+    while (!held) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    auto* running = new CRunningFrame;
+    ASSERT_TRUE(running->Create(SCRIBANT_FRAME_CLASS, "Scribant - Default Task"));
+    const fs::path image = root_ / "kept.tif";
+    std::ofstream(image) << "x";
+    const bool started = Start({image.string()});
+    release = true;
+    holder.join();
+    ASSERT_TRUE(started);
+    EXPECT_EQ(running->handOffs, 0) << "a hand-off without its line would lose the page";
+    EXPECT_EQ(app_->PageListRowCount(), 1);
+    EXPECT_EQ(app_->messages, std::vector<std::string>{"open Ruziruvud.txt error when add"});
+    running->DestroyWindow();
     CloseHandle(other);
 }
 

@@ -7,11 +7,13 @@
 
 #include <fstream>
 #include <utility>
+#include <vector>
 
 #include "outside/scan/tests/sane_test_device.h"
 #include "outside/vantor32/source_dialogs.h"
 #include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/msgbox.h"
+#include "shell/app/queue_file.h"
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/app/tests/scribant_fixture.h"
@@ -97,6 +99,15 @@ TEST_F(ScannerScan, AGreyPageIsSavedAsJpgAndTheNameMovesOn) {
     EXPECT_EQ(app_->ScanName(), scanName("OR002.tif"));
     EXPECT_EQ(app_->StatusPaneText(kStatusCounter), "   1  /  1");
     EXPECT_EQ(app_->PageListItemText(0, kPageListResolution), "300");
+}
+
+TEST_F(ScannerScan, AScanLeavesThePathsOtherStartsHandedOverQueued) {
+    ASSERT_TRUE(app_->Queue().Append("C:\\handed\\over.tif"));
+    app_->SetScanName(scanName("OR001.tif"));
+    scan({1, false});
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(app_->PageListRowCount(), 1);
+    EXPECT_EQ(app_->Queue().TakeAll(), std::vector<std::string>{"C:\\handed\\over.tif"});
 }
 
 TEST_F(ScannerScan, AOneBitPageNamedJpgIsSavedAsTif) {
