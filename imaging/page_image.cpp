@@ -123,7 +123,8 @@ int CPageImage::AttachDib(HDIB hDib) {
 
     const int width = layout.width, height = layout.height;
     const DWORD rowBytes = (static_cast<DWORD>(width) + 7) / 8;
-    m_hBits = AllocImageBlock(GHND, static_cast<SIZE_T>(rowBytes) * height);
+    // A 1-bit page's plane is written whole below; the others start white.
+    m_hBits = AllocImageBlock(layout.bitCount == 1 ? GMEM_MOVEABLE : GHND, static_cast<SIZE_T>(rowBytes) * height);
     if (!m_hBits) return refuse();
 
     if (layout.bitCount == 1) {
@@ -131,12 +132,12 @@ int CPageImage::AttachDib(HDIB hDib) {
         if (!plane) return refuse();
         // Value 1 is black unless the colour table says value 0 is the darker one.
         const bool zeroIsBlack = layout.colorCount >= 2 && brightness(layout.colors[0]) < brightness(layout.colors[1]);
-        const BYTE flip = zeroIsBlack ? 0xFF : 0x00;
         const BYTE lastMask = LastByteMask(width);
         for (int y = 0; y < height; ++y) {
-            const BYTE* src = layout.Row(y);
             BYTE* dst = plane.get() + static_cast<std::size_t>(y) * rowBytes;
-            for (DWORD i = 0; i < rowBytes; ++i) dst[i] = src[i] ^ flip;
+            std::memcpy(dst, layout.Row(y), rowBytes);
+            if (zeroIsBlack)
+                for (DWORD i = 0; i < rowBytes; ++i) dst[i] = static_cast<BYTE>(~dst[i]);
             dst[rowBytes - 1] &= lastMask;
         }
     }

@@ -39,6 +39,14 @@ TEST_F(PageImageAttach, MonoPaletteWithBlackFirstIsHonoured) {
     auto plane = PlaneOf(page);
     EXPECT_EQ(plane[0], 0x0F);
     EXPECT_EQ(plane[1], 0xFF);
+    EXPECT_EQ(plane[2], 0x0F) << "second row";
+    // Turned over, the bits past a 13-pixel row come out set: they are cleared.
+    auto narrow = MonoDib(13, 1, [](int x, int) { return x < 4; });
+    std::swap(narrow.table[0], narrow.table[1]);
+    ASSERT_EQ(page.AttachDib(narrow.Make()), 0);
+    plane = PlaneOf(page);
+    EXPECT_EQ(plane[0], 0x0F);
+    EXPECT_EQ(plane[1], 0xF8);
 }
 
 TEST_F(PageImageAttach, PaddingBitsOfTheLastByteAreCleared) {

@@ -339,6 +339,8 @@ bool CTextoryApp::TakeScannedPage(HDIB dib) {
         m_workflow.BackToIdle();
         return false;
     }
+    // A brightness side file left by an image this page replaced no longer belongs to it.
+    DeleteFileA(textory::CSideFiles::SidePath(saved, ".ATR").c_str());
     m_scanHistory.AddPath(saved);
     SetScanTarget(textory::IncrementCounterSuffix(saved));
     frame->FileBar().SetScanName(m_strScanTarget);

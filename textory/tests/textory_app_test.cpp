@@ -524,8 +524,11 @@ void AskWhenTheNameIsTaken(TestTextoryApp& app, const testpages::Page& page, con
 
     app.SetScanTarget(taken);
     press(IDOK);
+    const fs::path oldBrightness = suite::NativePath(taken + ".ATR");
+    std::ofstream(oldBrightness) << "old";
     frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(page)), 0);
     EXPECT_EQ(readBytes(takenFile).substr(0, 2), "\xFF\xD8") << "replaced by the user's choice";
+    EXPECT_FALSE(fs::exists(oldBrightness)) << "the replaced image's brightness file goes with it";
     app.m_bTaskMode = 1;
     AfxTestScript::Clear();
 }
