@@ -1,5 +1,6 @@
 // Registry figures: creating and reading back N keys with two values each,
-// inside and outside a transaction, and enumerating them by index.
+// inside and outside a transaction, enumerating them by index, and reading
+// them in one call.
 //   registry_bench [N]        (default 10000; stores in a fresh temporary folder)
 #include "platform/win/registry.h"
 
@@ -118,6 +119,19 @@ int main(int argc, char** argv) {
         RegCloseKey(key);
     }
     std::printf("load the tree (enumerate, open, read): %6.1f ms\n", Millis(t));
+    // The same tree, and one of its keys alone, each in one call.
+    suite::reg::TreeCopy tree;
+    t = Clock::now();
+    Check(SuiteRegReadTree(fresh, tree), "read tree");
+    std::printf("read the tree in one call (%zu keys): %7.1f ms\n", tree.children.size(), Millis(t));
+    HKEY one = nullptr;
+    Check(RegOpenKeyExA(fresh, "Node 0", 0, KEY_READ, &one), "open");
+    for (int pass = 0; pass < 2; ++pass) {
+        t = Clock::now();
+        Check(SuiteRegReadTree(one, tree), "read tree");
+        std::printf("read one key's tree in one call:   %8.3f ms%s\n", Millis(t), pass == 0 ? "" : " (again)");
+    }
+    RegCloseKey(one);
     RegCloseKey(fresh);
     std::filesystem::remove_all(pattern);
     return 0;

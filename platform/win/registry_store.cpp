@@ -619,11 +619,12 @@ LONG Store::DeleteTree(std::int64_t key, bool self) {
 }
 
 LONG Store::Snapshot(std::int64_t key, TreeCopy& out) {
-    // The key table is read whole, in one pass in id (creation) order, and the
-    // subtree picked out of it here: a walk down the tree in SQL costs several
-    // times as much a key. Values come in one pass over the value table when
-    // the subtree holds a fair share of the file's keys, else key by key
-    // through the index, so a small copy in a large file stays cheap.
+    // A small subtree is walked down in SQL; a large one is picked out of the
+    // key table read whole in one pass, since the walk costs several times as
+    // much a key as the pass. The walk is tried first and given up past a
+    // sixteenth of the file's keys. Values come in one pass over the value
+    // table when the subtree holds a fair share of the file's keys, else key
+    // by key through the index.
     struct KeyRow {
         std::int64_t id;
         std::int64_t parent;
@@ -635,7 +636,34 @@ LONG Store::Snapshot(std::int64_t key, TreeCopy& out) {
     };
     std::vector<KeyRow> rows;
     LONG error = ERROR_SUCCESS;
+    std::int64_t fileKeys = 0;
     {
+        Statement s(Prepare("SELECT count(*) FROM keys", error));
+        if (!s) return error;
+        int rc = s.Step();
+        if (rc != SQLITE_ROW) return ErrorFromSqlite(rc);
+        fileKeys = s.Int(0);
+    }
+    bool small = false;
+    {
+        Statement s(Prepare("WITH RECURSIVE sub(id, parent) AS (SELECT ?1, 0 UNION ALL"
+                            " SELECT keys.id, keys.parent FROM keys JOIN sub ON keys.parent=sub.id LIMIT ?2)"
+                            " SELECT sub.id, sub.parent, keys.name FROM sub JOIN keys ON keys.id=sub.id",
+                            error));
+        if (!s) return error;
+        const std::int64_t limit = fileKeys / 16 + 16;
+        s.Bind(1, key);
+        s.Bind(2, limit + 1);
+        int rc;
+        while ((rc = s.Step()) == SQLITE_ROW) rows.push_back(KeyRow{s.Int(0), s.Int(1), s.Bytes(2)});
+        error = Done(rc);
+        if (error != ERROR_SUCCESS) return error;
+        small = static_cast<std::int64_t>(rows.size()) <= limit;
+    }
+    if (small) {
+        std::sort(rows.begin(), rows.end(), [](const KeyRow& a, const KeyRow& b) { return a.id < b.id; });
+    } else {
+        rows.clear();
         Statement s(Prepare("SELECT id, parent, name FROM keys ORDER BY id", error));
         if (!s) return error;
         int rc;
@@ -688,7 +716,7 @@ LONG Store::Snapshot(std::int64_t key, TreeCopy& out) {
         for (auto& v : run) into->values.push_back(std::move(v));
         run.clear();
     };
-    if (members.size() * 4 >= rows.size()) {
+    if (static_cast<std::int64_t>(members.size()) * 4 >= fileKeys) {
         // By id: each key's values in creation order.
         Statement s(Prepare("SELECT key, name, type, data FROM vals ORDER BY id", error));
         if (!s) return error;

@@ -461,9 +461,10 @@ TEST_F(RegistryTest, ReadTreeGivesEveryKeyAndValueInCreationOrder) {
     EXPECT_EQ(SuiteRegReadTree(reinterpret_cast<HKEY>(0x1234), tree), ERROR_INVALID_HANDLE);
 }
 
-// A tree read takes its values in one pass over the file when the tree is a
-// large part of it and key by key when it is a small one: both give the same
-// copy, with values written in turns to two keys each in their own order.
+// A tree read walks a small tree down key by key and picks a large one out of
+// the whole file, and takes values in one pass or key by key likewise: every
+// way gives the same copy, with values written in turns to two keys each in
+// their own order.
 TEST_F(RegistryTest, ReadTreeIsTheSameForSmallAndLargeShareOfTheFile) {
     HKEY top = Create(HKEY_CURRENT_USER, "Software\\Mixed");
     HKEY p = Create(top, "P");
@@ -478,22 +479,29 @@ TEST_F(RegistryTest, ReadTreeIsTheSameForSmallAndLargeShareOfTheFile) {
         for (const auto& v : t.values) all += v.name + ";";
         return all;
     };
-    auto check = [&](const char* share) {
+    auto check = [&](const char* share, size_t children) {
         suite::reg::TreeCopy tree;
         ASSERT_EQ(SuiteRegReadTree(top, tree), ERROR_SUCCESS) << share;
         EXPECT_EQ(names(tree), "Last;") << share;
-        ASSERT_EQ(tree.children.size(), 2u) << share;
+        ASSERT_EQ(tree.children.size(), children) << share;
         EXPECT_EQ(tree.children[0].name, "P") << share;
         EXPECT_EQ(names(tree.children[0]), "p0;p1;p2;") << share;
         EXPECT_EQ(names(tree.children[1]), "q0;q1;q2;") << share;
         DWORD q2 = 0;
         std::memcpy(&q2, tree.children[1].values[2].data.data(), 4);
         EXPECT_EQ(q2, 12u) << share;
+        EXPECT_EQ(tree.children.back().name, children > 2 ? "Leaf " + std::to_string(children - 3) : "Q") << share;
     };
-    check("large share");
+    check("few keys, most of the file", 2);
+    ASSERT_EQ(SuiteRegBeginTransaction(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    for (int i = 0; i < 40; ++i) Create(top, ("Leaf " + std::to_string(i)).c_str());
+    ASSERT_EQ(SuiteRegCommitTransaction(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    check("many keys, most of the file", 42);
+    ASSERT_EQ(SuiteRegBeginTransaction(HKEY_CURRENT_USER), ERROR_SUCCESS);
     HKEY pad = Create(HKEY_CURRENT_USER, "Software\\Padding");
-    for (int i = 0; i < 40; ++i) SetDword(Create(pad, ("Key " + std::to_string(i)).c_str()), "v", DWORD(i));
-    check("small share");
+    for (int i = 0; i < 1000; ++i) SetDword(Create(pad, ("Key " + std::to_string(i)).c_str()), "v", DWORD(i));
+    ASSERT_EQ(SuiteRegCommitTransaction(HKEY_CURRENT_USER), ERROR_SUCCESS);
+    check("small part of the file", 42);
 }
 
 TEST_F(RegistryTest, BigValuesRoundTrip) {
