@@ -181,7 +181,8 @@ BOOL CTask::OpenRowAndWait(int row) {
         if (!shell.IsBusy()) break;
         COcrDoc* doc = shell.CurrentDocument();
         CWinThread* thread = doc ? doc->m_pLoadThread : nullptr;
-        const bool ended = !thread || !thread->m_hThread || WaitForSingleObject(thread->m_hThread, 0) == WAIT_OBJECT_0;
+        // The framework's threads carry no handle: Join(0) tells whether it has ended.
+        const bool ended = !thread || thread->Join(0) != FALSE;
         // The thread's last post may still be queued: a few more pumps first.
         if (ended && ++drainsAfterEnd > 50) break;
         if (std::chrono::steady_clock::now() > deadline) break;

@@ -401,12 +401,19 @@ TEST_F(PageRecognition, RunHoldsThePageAgainstOpensFromItsPump) {
         // A page that was on its way arrives while the engine reads this one.
         attached = doc.AttachLoadedPage(nullptr, arriving);
         EXPECT_EQ(doc.m_pImage, before);
-        // A second run started from the pump does not reach the engine.
+        // A second run started from the pump does not reach the engine, and
+        // the page commands are shown disabled meanwhile.
         doc.OnDocRecognize();
         EXPECT_EQ(g_cn.recogCalls, 1);
+        CRecordingCmdUI during;
+        doc.OnUpdatePageCommand(&during);
+        EXPECT_FALSE(during.enabled);
     };
     doc.OnDocRecognize();
     EXPECT_EQ(g_cn.recogCalls, 1);
+    CRecordingCmdUI after;
+    doc.OnUpdatePageCommand(&after);
+    EXPECT_TRUE(after.enabled);
     EXPECT_FALSE(opened);
     EXPECT_FALSE(attached);
     EXPECT_FALSE(doc.IsPageHeld());

@@ -12,6 +12,7 @@
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/document/outside_library.h"
 #include "outside/tests/pages.h"
+#include "platform/afx/ui/cmdtarget.h"
 #include "platform/win/codepage.h"
 #include "platform/win/memory.h"
 
@@ -145,3 +146,12 @@ inline RecoCharInfo TestRecord(int left, int top, int width, int height, WORD bl
     r.chClass = 'A';
     return r;
 }
+
+// Records what a command's update handler asked of its menu item.
+class CRecordingCmdUI : public CCmdUI {
+public:
+    BOOL enabled = -1;
+    int check = -1;
+    void Enable(BOOL on) override { enabled = on; }
+    void SetCheck(int c) override { check = c; }
+};

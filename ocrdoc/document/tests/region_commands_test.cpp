@@ -22,14 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CRecordingCmdUI : public CCmdUI {
-public:
-    BOOL enabled = -1;
-    int check = -1;
-    void Enable(BOOL on) override { enabled = on; }
-    void SetCheck(int c) override { check = c; }
-};
-
 // A manual skew dialog that answers as scripted and may paint the working copy.
 class CScriptedDeskewDialog : public CManualDeskewDialog {
 public:

@@ -10,6 +10,8 @@
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "ocrdoc/task/task.h"
 #include "ocrdoc/task/tests/task_fixtures.h"
+#include "platform/afx/ui/thread.h"
+#include "platform/win/sync.h"
 
 using namespace taskfix;
 
@@ -105,6 +107,30 @@ TEST_F(BatchTask, WaitForAPageThatNeverComesIsBounded) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_TRUE(shell.sentCommands.empty());
     EXPECT_FALSE(shell.busy);
+
+    // A load thread that stays alive and never delivers: the bound alone ends the wait.
+    COcrDoc doc;
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    doc.m_pLoadThread = AfxBeginThread(
+        [](LPVOID event) -> UINT {
+            WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
+            return 0;
+        },
+        release);
+    ASSERT_NE(doc.m_pLoadThread, nullptr);
+    doc.m_pLoadThread->m_bAutoDelete = FALSE;
+    const auto again = std::chrono::steady_clock::now();
+    task.AnalyzeSelected();
+    const auto waited = std::chrono::steady_clock::now() - again;
+    EXPECT_GE(waited, std::chrono::milliseconds(300));
+    EXPECT_LT(waited, std::chrono::seconds(5));
+    EXPECT_TRUE(shell.sentCommands.empty());
+    EXPECT_FALSE(shell.busy);
+    SetEvent(release);
+    EXPECT_TRUE(doc.m_pLoadThread->Join(5000));
+    delete doc.m_pLoadThread;
+    doc.m_pLoadThread = nullptr;
+    CloseHandle(release);
 }
 
 TEST_F(BatchTask, TextExportHoldsEveryPageInOneUtf16File) {
