@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 #include "platform/win/files.h"
@@ -89,6 +90,10 @@ protected:
     long finish(HANDLE process, int ms = 20000) {
         return finish(process, std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
     }
+    std::string startsLog() const {
+        std::ifstream in(root_ / "starts.log");
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
     fs::path image(const std::string& name) {
         const fs::path p = root_ / name;
         std::ofstream(p) << "x";
@@ -128,7 +133,8 @@ TEST_F(TwoProcesses, TwentyStartsAtOnceLoseNoLine) {
     // One bound for all of them, well inside the test's own time limit.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
     for (HANDLE h : starts) EXPECT_GE(finish(h, deadline), 0);
-    ASSERT_TRUE(PumpUntil([&] { return app_->PageListRowCount() == 20; }, 20000)) << app_->PageListRowCount();
+    ASSERT_TRUE(PumpUntil([&] { return app_->PageListRowCount() == 20; }, 20000))
+        << app_->PageListRowCount() << " rows; what the starts said:\n" << startsLog();
     std::set<std::string> listed;
     for (int r = 0; r < 20; ++r) listed.insert(app_->PageListItemText(r, kPageListPath));
     EXPECT_EQ(listed, expected);

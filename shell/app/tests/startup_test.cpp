@@ -98,6 +98,19 @@ TEST_F(Startup, AFileOfAnotherTypeIsAWrongParameter) {
     }
 }
 
+TEST_F(Startup, ServerSwitchesEndTheStartWithoutAWindow) {
+    // No automation is offered: started as a server, the program makes no
+    // window, so its message loop ends at once, and frees its instance name.
+    for (const char* server : {"/Embedding", "-Automation"}) {
+        EXPECT_TRUE(Start({server}));
+        EXPECT_EQ(app_->m_pMainWnd, nullptr) << server;
+        EXPECT_TRUE(app_->messages.empty()) << server;
+        Stop();
+    }
+    ASSERT_TRUE(Start());
+    EXPECT_NE(app_->m_pMainWnd, nullptr) << "the next start is the only one again";
+}
+
 TEST_F(Startup, ExitWritesTheSettingsAndRemovesTheEngineFiles) {
     ASSERT_TRUE(Start());
     app_->m_settings.penColor = 6;
