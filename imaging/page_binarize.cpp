@@ -1,10 +1,15 @@
 // Grey and colour pages: the working plane made from the source bitmap by a
 // between-class-variance threshold, whole or by rectangle.
+#include "imaging/page_binarize.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -22,6 +27,37 @@
 #include "shell/shell_services.h"
 
 namespace {
+
+std::atomic<int> gMaxBands{BinarizeBanding{}.maxBands};
+std::atomic<std::size_t> gMinPixels{BinarizeBanding{}.minPixels};
+
+// The number of bands for `rows` rows of `rowPixels` pixels.
+int bandCount(int rows, std::size_t rowPixels) {
+    const int most = std::min(gMaxBands.load(std::memory_order_relaxed), rows);
+    if (most <= 1 || static_cast<std::size_t>(rows) * rowPixels < gMinPixels.load(std::memory_order_relaxed)) return 1;
+    return most;
+}
+
+// Calls work(band, firstRow, endRow) for rows first..end-1 cut into `bands`
+// nearly equal bands, the first on the calling thread and the others on
+// threads of their own; a band whose thread cannot be started runs here.
+template <class Work>
+void forEachBand(int first, int end, int bands, Work work) {
+    auto bandStart = [&](int band) {
+        return first + static_cast<int>(static_cast<std::int64_t>(end - first) * band / bands);
+    };
+    std::vector<std::thread> threads;
+    threads.reserve(static_cast<std::size_t>(bands));
+    for (int band = 1; band < bands; ++band) {
+        try {
+            threads.emplace_back(work, band, bandStart(band), bandStart(band + 1));
+        } catch (const std::system_error&) {
+            work(band, bandStart(band), bandStart(band + 1));
+        }
+    }
+    work(0, bandStart(0), bandStart(1));
+    for (std::thread& t : threads) t.join();
+}
 
 // A locked source bitmap and its layout, checked against its block.
 struct SourceBitmap {
@@ -253,6 +289,18 @@ bool clipToPage(int& left, int& top, int& right, int& bottom, int width, int hei
 
 }  // namespace
 
+BinarizeBanding CurrentBinarizeBanding() {
+    BinarizeBanding b;
+    b.maxBands = gMaxBands.load();
+    b.minPixels = gMinPixels.load();
+    return b;
+}
+
+void SetBinarizeBanding(const BinarizeBanding& banding) {
+    gMaxBands.store(std::max(banding.maxBands, 1));
+    gMinPixels.store(banding.minPixels);
+}
+
 int CPageImage::HistogramThreshold(const DWORD hist[256]) {
     std::uint64_t total = 0;
     for (int v = 0; v < 256; ++v) total += hist[v];
@@ -295,20 +343,26 @@ int CPageImage::BinarizeGrayRect(int left, int top, int right, int bottom, int t
     CBlockLock plane(m_hBits);
     if (!plane) return -1;
 
+    const int bands = bandCount(bottom - top + 1, static_cast<std::size_t>(right - left + 1));
     if (automatic) {
-        LevelCounts counts;
-        for (int y = top; y <= bottom; ++y) counts.Add(src.layout.Row(y) + left, right - left + 1);
+        std::vector<LevelCounts> counts(static_cast<std::size_t>(bands));
+        forEachBand(top, bottom + 1, bands, [&](int band, int y0, int y1) {
+            for (int y = y0; y < y1; ++y) counts[band].Add(src.layout.Row(y) + left, right - left + 1);
+        });
         DWORD hist[256] = {};
-        counts.AddTo(hist);
+        for (const LevelCounts& c : counts) c.AddTo(hist);
         threshold = BetweenClassThreshold(hist, 0, 255);
     }
     BYTE ink[256];
     for (int v = 0; v < 256; ++v) ink[v] = v <= threshold ? 1 : 0;
 
     const DWORD rowBytes = RowBytes();
-    for (int y = top; y <= bottom; ++y)
-        writeGreyByteColumns(plane.get() + static_cast<std::size_t>(y) * rowBytes, src.layout.Row(y), left / 8,
-                             right / 8, width, threshold, ink);
+    BYTE* const planeBits = plane.get();
+    forEachBand(top, bottom + 1, bands, [&](int, int y0, int y1) {
+        for (int y = y0; y < y1; ++y)
+            writeGreyByteColumns(planeBits + static_cast<std::size_t>(y) * rowBytes, src.layout.Row(y), left / 8,
+                                 right / 8, width, threshold, ink);
+    });
     return threshold;
 }
 
@@ -321,26 +375,35 @@ BOOL CPageImage::BinarizeColor() {
     CBlockLock plane(m_hBits);
     if (!plane) return FALSE;
 
-    ChannelCounts counts;
-    for (int y = 0; y < height; ++y) counts.Add(src.layout.Row(y), width);
+    const int bands = bandCount(height, static_cast<std::size_t>(width));
+    std::vector<ChannelCounts> counts(static_cast<std::size_t>(bands));
+    forEachBand(0, height, bands, [&](int band, int y0, int y1) {
+        for (int y = y0; y < y1; ++y) counts[band].Add(src.layout.Row(y), width);
+    });
     DWORD hist[3][256] = {};
-    counts.AddTo(hist);
+    for (const ChannelCounts& c : counts) c.AddTo(hist);
     const ChannelChoice choice = chooseChannel(hist);
     BYTE ink[256];
     inkTable(choice, ink);
     const DWORD rowBytes = RowBytes();
     const int lastByte = (width - 1) / 8;
-    for (int y = 0; y < height; ++y) {
-        BYTE* out = plane.get() + static_cast<std::size_t>(y) * rowBytes;
-        int first = 0;
+    BYTE* const planeBits = plane.get();
 #if defined(__x86_64__)
-        static const bool shuffle = __builtin_cpu_supports("ssse3");
-        if (shuffle)
-            first = writeColourBytesByShuffle(out, src.layout.Row(y), choice.channel, lastByte, width, choice.threshold,
-                                              choice.lightInk);
+    static const bool shuffle = __builtin_cpu_supports("ssse3");
 #endif
-        if (first <= lastByte) writeByteColumns(out, src.layout.Row(y) + choice.channel, 3, first, lastByte, width, ink);
-    }
+    forEachBand(0, height, bands, [&](int, int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            BYTE* out = planeBits + static_cast<std::size_t>(y) * rowBytes;
+            int first = 0;
+#if defined(__x86_64__)
+            if (shuffle)
+                first = writeColourBytesByShuffle(out, src.layout.Row(y), choice.channel, lastByte, width,
+                                                  choice.threshold, choice.lightInk);
+#endif
+            if (first <= lastByte)
+                writeByteColumns(out, src.layout.Row(y) + choice.channel, 3, first, lastByte, width, ink);
+        }
+    });
     return choice.inBand ? TRUE : FALSE;
 }
 

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "imaging/otsu_threshold.h"
+#include "imaging/page_binarize.h"
 #include "imaging/page_image.h"
 #include "imaging/tests/dib_builder.h"
 #include "shell/tests/fake_shell_services.h"
@@ -281,6 +282,70 @@ TEST(ColourBinarisation, PdfPagesAreDarkenedBeforeThresholding) {
         page.BinarizeColorRect(0, 0, 29, 29);
         EXPECT_EQ(countBlack(page, 0, 0, 29, 29), expected) << path;
     }
+}
+
+// Sets the banding for one scope and puts back what was there.
+struct ScopedBanding {
+    BinarizeBanding saved = CurrentBinarizeBanding();
+    ScopedBanding(int maxBands, std::size_t minPixels) { SetBinarizeBanding({maxBands, minPixels}); }
+    ~ScopedBanding() { SetBinarizeBanding(saved); }
+};
+
+// The plane and the return value of one binarisation with a given banding.
+template <class Binarize>
+std::pair<std::vector<BYTE>, int> binarisedWith(const TestDib& dib, int maxBands, Binarize binarize) {
+    ScopedBanding banding(maxBands, 0);
+    ScopedPage page;
+    page.AttachDib(dib.Make());
+    page.AllocBits(page.PlaneBytes());
+    const int result = binarize(page);
+    return {PlaneOf(page), result};
+}
+
+// Pages cut into bands (heights that do not divide by the band count, fewer
+// rows than bands, widths off the sixteen-pixel step) come out bit for bit as
+// on one band: the band histograms sum to the page's before the threshold.
+TEST(BandedBinarisation, SameBitsAsOneBand) {
+    struct Size {
+        int width, height;
+    };
+    for (Size size : {Size{1, 1}, Size{3, 2}, Size{17, 5}, Size{33, 7}, Size{101, 13}, Size{250, 97}}) {
+        std::mt19937 rng(static_cast<unsigned>(size.width * 1000 + size.height));
+        // Ink on the left rows only, so that bands differ in what they hold.
+        auto grey = GreyDib(size.width, size.height, [&](int x, int y) {
+            return static_cast<int>((x + y) % 5 == 0 && y < size.height / 2 + 1 ? rng() % 90 : 120 + rng() % 136);
+        });
+        auto colour = ColourDib(size.width, size.height, [&](int x, int y) {
+            const bool ink = (x * 3 + y) % 7 == 0;
+            return Bgr{static_cast<BYTE>(ink ? rng() % 60 : 180 + rng() % 76), static_cast<BYTE>(rng() % 256),
+                       static_cast<BYTE>(ink ? 200 + rng() % 56 : rng() % 120)};
+        });
+        const auto wholeGrey = [](CPageImage& p) { return p.BinarizeGray(); };
+        const auto rectGrey = [&](CPageImage& p) {
+            return p.BinarizeGrayRect(size.width / 3, 1, size.width - 1, size.height - 1);
+        };
+        const auto givenGrey = [](CPageImage& p) { return p.BinarizeGray(140); };
+        const auto wholeColour = [](CPageImage& p) { return static_cast<int>(p.BinarizeColor()); };
+        const auto one = binarisedWith(grey, 1, wholeGrey), oneRect = binarisedWith(grey, 1, rectGrey),
+                   oneGiven = binarisedWith(grey, 1, givenGrey), oneColour = binarisedWith(colour, 1, wholeColour);
+        for (int bands : {2, 3, 4, 7}) {
+            const std::string where = std::to_string(size.width) + "x" + std::to_string(size.height) + " in " +
+                                      std::to_string(bands) + " bands";
+            EXPECT_EQ(binarisedWith(grey, bands, wholeGrey), one) << "grey " << where;
+            EXPECT_EQ(binarisedWith(grey, bands, rectGrey), oneRect) << "grey rectangle " << where;
+            EXPECT_EQ(binarisedWith(grey, bands, givenGrey), oneGiven) << "given threshold " << where;
+            EXPECT_EQ(binarisedWith(colour, bands, wholeColour), oneColour) << "colour " << where;
+        }
+    }
+}
+
+TEST(BandedBinarisation, SmallPagesAndOneBandSettings) {
+    // Settings below one band are taken as one; the default keeps small pages whole.
+    ScopedBanding banding(0, 0);
+    EXPECT_EQ(CurrentBinarizeBanding().maxBands, 1);
+    SetBinarizeBanding({});
+    EXPECT_GT(CurrentBinarizeBanding().maxBands, 1);
+    EXPECT_GE(CurrentBinarizeBanding().minPixels, 100000u);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "outside/include/fremlin.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <vector>
 
@@ -207,6 +208,117 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
     return grid;
 }
 
+// The slope (rise per pixel to the right) along which the black pixels
+// project most sharply onto the rows: that of the rules and text lines of a
+// tilted table, whose rows a straight search would not find.
+double ruleSlope(const Image& img) {
+    std::vector<std::pair<int, int>> black;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.black(x, y)) black.push_back({x, y});
+    if (black.empty()) return 0;
+    const int reach = img.width() / 10 + 2;
+    std::vector<double> bins;
+    auto sharpness = [&](double t) {
+        bins.assign(static_cast<std::size_t>(img.height() + 2 * reach + 2), 0.0);
+        for (auto [x, y] : black) {
+            long k = std::lround(y - x * t) + reach;
+            if (k >= 0 && k < static_cast<long>(bins.size())) bins[static_cast<std::size_t>(k)] += 1;
+        }
+        double sum = 0;
+        for (double b : bins) sum += b * b;
+        return sum;
+    };
+    double best = 0, bestScore = sharpness(0);
+    for (int i = -20; i <= 20; ++i) {
+        const double t = i * 0.0025, v = sharpness(t);
+        if (v > bestScore * 1.0001) best = t, bestScore = v;
+    }
+    const double centre = best;
+    for (int i = -5; i <= 5; ++i) {
+        const double t = centre + i * 0.0005, v = sharpness(t);
+        if (v > bestScore * 1.0001) best = t, bestScore = v;
+    }
+    return best;
+}
+
+// Tables tilted by less than this slope are searched as they are.
+constexpr double kLevelSlope = 0.006;
+
+// The grid of a tilted table: found on a copy turned level, its cells given
+// back as the boxes they cover on the image, and the rules taken out of the
+// image where the copy lost them.
+TableGrid* extractTilted(unsigned char* bits, int width, int height, double slope) {
+    Image img(bits, width, height);
+    const double angle = std::atan(slope), c = std::cos(angle), s = std::sin(angle);
+    // Turned coordinates: x' = x c + y s, y' = -x s + y c (rules level).
+    double minX = 1e9, minY = 1e9, maxX = -1e9, maxY = -1e9;
+    for (int x : {0, width})
+        for (int y : {0, height}) {
+            minX = std::min(minX, x * c + y * s);
+            maxX = std::max(maxX, x * c + y * s);
+            minY = std::min(minY, -x * s + y * c);
+            maxY = std::max(maxY, -x * s + y * c);
+        }
+    const int left = static_cast<int>(std::floor(minX)), top = static_cast<int>(std::floor(minY));
+    const int w = static_cast<int>(std::ceil(maxX)) - left + 1, h = static_cast<int>(std::ceil(maxY)) - top + 1;
+    const int stride = (w + 7) / 8;
+    std::vector<unsigned char> level(static_cast<std::size_t>(stride) * h, 0);
+    Image straight(level.data(), w, h);
+    auto source = [&](int x, int y, int& sx, int& sy) {
+        const double tx = left + x + 0.5, ty = top + y + 0.5;
+        sx = static_cast<int>(std::floor(tx * c - ty * s));
+        sy = static_cast<int>(std::floor(tx * s + ty * c));
+        return sx >= 0 && sy >= 0 && sx < width && sy < height;
+    };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int sx, sy;
+            if (source(x, y, sx, sy) && img.black(sx, sy))
+                level[static_cast<std::size_t>(y) * stride + (x >> 3)] |= static_cast<unsigned char>(0x80 >> (x & 7));
+        }
+    const std::vector<unsigned char> before = level;
+    TableGrid* grid = extract(level.data(), w, h);
+    if (!grid) return nullptr;
+    // Cells as the boxes they cover on the image.
+    auto back = [&](double x, double y, int& ox, int& oy) {
+        const double tx = left + x, ty = top + y;
+        ox = static_cast<int>(std::lround(tx * c - ty * s));
+        oy = static_cast<int>(std::lround(tx * s + ty * c));
+    };
+    for (int r = 0; r < grid->nRows; ++r)
+        for (int k = 0; k < grid->pCellsPerRow[r]; ++k) {
+            TableCell& cell = grid->ppRows[r][k];
+            int l = width, t = height, rt = -1, b = -1;
+            for (int x : {cell.left, cell.right + 1})
+                for (int y : {cell.top, cell.bottom + 1}) {
+                    int ox, oy;
+                    back(x, y, ox, oy);
+                    l = std::min(l, ox);
+                    rt = std::max(rt, ox - 1);
+                    t = std::min(t, oy);
+                    b = std::max(b, oy - 1);
+                }
+            cell.left = std::clamp(l, 0, width - 1);
+            cell.right = std::clamp(rt, cell.left, width - 1);
+            cell.top = std::clamp(t, 0, height - 1);
+            cell.bottom = std::clamp(b, cell.top, height - 1);
+        }
+    // A pixel of the image goes where the level copy lost the pixel it
+    // turned into or one beside it (rules' edges).
+    const Image after(level.data(), w, h), was(const_cast<unsigned char*>(before.data()), w, h);
+    auto erased = [&](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h && was.black(x, y) && !after.black(x, y); };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            if (!img.black(x, y)) continue;
+            const double tx = (x + 0.5) * c + (y + 0.5) * s - left, ty = -(x + 0.5) * s + (y + 0.5) * c - top;
+            const int lx = static_cast<int>(std::floor(tx)), ly = static_cast<int>(std::floor(ty));
+            if (erased(lx, ly) || erased(lx + 1, ly) || erased(lx - 1, ly) || erased(lx, ly + 1) || erased(lx, ly - 1))
+                img.clear(x, y);
+        }
+    return grid;
+}
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) TableGrid* FremlinExtract(unsigned char* image, int width, int height,
@@ -216,7 +328,11 @@ extern "C" __attribute__((visibility("default"))) void FremlinFree(TableGrid** g
 
 TableGrid* FremlinExtract(unsigned char* image, int width, int height, int /*reserved*/, TableGrid** out) {
     TableGrid* grid = nullptr;
-    if (image && width > 0 && height > 0 && width <= 65535 && height <= 65535) grid = extract(image, width, height);
+    if (image && width > 0 && height > 0 && width <= 65535 && height <= 65535) {
+        const double slope = ruleSlope(Image(image, width, height));
+        grid = std::abs(slope) >= kLevelSlope ? extractTilted(image, width, height, slope) : nullptr;
+        if (!grid) grid = extract(image, width, height);
+    }
     if (out) *out = grid;
     return grid;
 }

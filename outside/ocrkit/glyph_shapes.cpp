@@ -7,6 +7,7 @@
 #include <ft2build.h>
 #include <future>
 #include <mutex>
+#include <thread>
 #include FT_FREETYPE_H
 
 #include "outside/ocrkit/codepage.h"
@@ -165,35 +166,78 @@ std::vector<std::string> ideographsOf(int codePage) {
     return out;
 }
 
-GlyphShapes::GlyphShapes(const std::vector<std::string>& characters,
-                         const std::vector<std::pair<std::string, int>>& faces, int pixelSize,
-                         const std::atomic<bool>* stop)
-    : characters_(characters) {
+namespace {
+
+// The entries drawn for a run of the characters, in the order of the whole.
+struct DrawnRun {
+    std::vector<int> owner;
+    std::vector<std::uint8_t> rough, coarse;
+    std::vector<float> fine;
+};
+
+// Draws characters [first, last) with a FreeType library and faces of its
+// own (a library is not to be shared between threads).
+DrawnRun drawRun(const std::vector<std::string>& characters, std::size_t first, std::size_t last,
+                 const std::vector<std::pair<std::string, int>>& faces, int pixelSize,
+                 const std::atomic<bool>* stop) {
+    DrawnRun run;
     FT_Library lib = nullptr;
-    if (FT_Init_FreeType(&lib) != 0) return;
+    if (FT_Init_FreeType(&lib) != 0) return run;
     {
         std::vector<std::unique_ptr<FreeTypeFace>> open;
         for (const auto& f : faces) open.push_back(std::make_unique<FreeTypeFace>(lib, f, pixelSize));
         InkRaster raster;
-        for (std::size_t i = 0; i < characters_.size(); ++i) {
+        for (std::size_t i = first; i < last; ++i) {
             if (stop && stop->load(std::memory_order_relaxed)) break;
-            char32_t c = firstCodePoint(characters_[i]);
+            char32_t c = firstCodePoint(characters[i]);
             for (const auto& face : open) {
                 if (!face->draw(c, raster)) continue;
                 for (int variant = 0; variant < 2; ++variant) {
                     if (variant == 1) thinned(raster);
                     ShapeFeatures f = shapeFeatures(raster);
                     if (f.empty) continue;
-                    firstEntry_.emplace(characters_[i], owner_.size());
-                    owner_.push_back(static_cast<int>(i));
-                    appendBytes(f.rough, rough_);
-                    appendBytes(f.coarse, coarse_);
-                    fine_.insert(fine_.end(), f.fine.begin(), f.fine.end());
+                    run.owner.push_back(static_cast<int>(i));
+                    appendBytes(f.rough, run.rough);
+                    appendBytes(f.coarse, run.coarse);
+                    run.fine.insert(run.fine.end(), f.fine.begin(), f.fine.end());
                 }
             }
         }
     }
     FT_Done_FreeType(lib);
+    return run;
+}
+
+}  // namespace
+
+GlyphShapes::GlyphShapes(const std::vector<std::string>& characters,
+                         const std::vector<std::pair<std::string, int>>& faces, int pixelSize,
+                         const std::atomic<bool>* stop)
+    : characters_(characters) {
+    // A full set takes seconds on one core: runs of it are drawn side by
+    // side and joined in order, so the set is the same as drawn in one go.
+    constexpr std::size_t kCharactersPerRun = 1024;
+    constexpr unsigned kMostThreads = 4;
+    const std::size_t n = characters_.size();
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t threads =
+        std::clamp<std::size_t>((n + kCharactersPerRun - 1) / kCharactersPerRun, 1, std::min(cores, kMostThreads));
+    std::vector<std::future<DrawnRun>> drawing;
+    for (std::size_t t = 1; t < threads; ++t)
+        drawing.push_back(std::async(std::launch::async, drawRun, std::cref(characters_), n * t / threads,
+                                     n * (t + 1) / threads, std::cref(faces), pixelSize, stop));
+    std::vector<DrawnRun> runs;
+    runs.push_back(drawRun(characters_, 0, n / threads, faces, pixelSize, stop));
+    for (auto& d : drawing) runs.push_back(d.get());
+    for (DrawnRun& run : runs) {
+        for (int who : run.owner) {
+            firstEntry_.emplace(characters_[static_cast<std::size_t>(who)], owner_.size());
+            owner_.push_back(who);
+        }
+        rough_.insert(rough_.end(), run.rough.begin(), run.rough.end());
+        coarse_.insert(coarse_.end(), run.coarse.begin(), run.coarse.end());
+        fine_.insert(fine_.end(), run.fine.begin(), run.fine.end());
+    }
 }
 
 namespace {
