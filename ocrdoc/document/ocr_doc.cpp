@@ -43,8 +43,6 @@ void ShowDocString(UINT id) {
     ShowDocMessage(text.GetString());
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // The name with its extension replaced by `ext` (with its dot).
 std::string WithExtension(const std::string& name, const char* ext) {
     PathParts parts = SplitPath(name);
@@ -53,8 +51,8 @@ std::string WithExtension(const std::string& name, const char* ext) {
 
 // A page file name is free when neither it nor a companion of it exists.
 bool IsFreePageName(const std::string& name) {
-    return !FileExists(name) && !FileExists(name + ".PST") && !FileExists(name + ".BKI") &&
-           !FileExists(ResultTextPath(name));
+    return !PathFileExistsA(name.c_str()) && !PathFileExistsA((name + ".PST").c_str()) &&
+           !PathFileExistsA((name + ".BKI").c_str()) && !PathFileExistsA(ResultTextPath(name).c_str());
 }
 
 }  // namespace

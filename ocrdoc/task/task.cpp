@@ -23,8 +23,6 @@ const char* const kDefaultTaskName = "Default Task";
 const char* const kMsgExportFailed = "The output file %s could not be written.";
 const char* const kMsgDescriptionFailed = "Create work description file failure";
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // The built-in texts of the task's strings (simplified Chinese, UTF-8).
 const char* BuiltinString(UINT id) {
     switch (id) {
@@ -414,7 +412,7 @@ BOOL CTask::RenameToScanNames() {
     }
     // Phase 2: a final name taken by another file puts every name back.
     for (const Move& m : moves) {
-        if (!Exists(m.final)) continue;
+        if (!PathFileExistsA(m.final.c_str())) continue;
         for (const Move& back : moves) {
             MoveFileA(back.temp.c_str(), back.oldPath.c_str());
             for (int k = 0; k < 4; ++k) MoveFileA((back.final + kTemp[k]).c_str(), (back.oldPath + kOld[k]).c_str());
@@ -440,7 +438,7 @@ BOOL CTask::RenameToScanNames() {
         char number[8];
         std::snprintf(number, sizeof number, "%03d", counter);
         next = boxParts.drive + boxParts.folder + prefix + number + boxParts.ext;
-        if (!Exists(next)) break;
+        if (!PathFileExistsA(next.c_str())) break;
         counter = (counter + 1) % 1000;
     }
     shell.SetScanName(next);

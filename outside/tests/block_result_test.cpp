@@ -71,3 +71,29 @@ TEST(BlockResult, CharactersWithoutBoxesShareTheirColumnInOrder) {
     }
     tresk::freeResult(region);
 }
+
+TEST(BlockResult, MarksAPoorScanConfusesAreEachOthersCandidates) {
+    std::vector<ocrkit::Line> lines(1);
+    lines[0].box = ocrkit::Box{0, 0, 99, 19};
+    // A comma read as a dot, the ideograph one read as a tilde.
+    lines[0].words.push_back({0, {symbol("\xE4\xB8\xAD", 95.0f, {0, 0, 19, 19}), symbol(".", 60.0f, {22, 15, 25, 19}),
+                                  symbol("~", 50.0f, {40, 8, 59, 11}), symbol("\xE6\x96\x87", 95.0f, {60, 0, 79, 19})}});
+    _regioninfo* region = new _regioninfo{};
+    ASSERT_TRUE(tresk::buildBlock(lines, false, tresk::Output{950, nullptr, nullptr, nullptr}, region));
+    std::vector<_charinfo*> chars = charsOf(*region);
+    ASSERT_EQ(chars.size(), 4u);
+    auto candidates = [](const _charinfo* c) {
+        std::vector<std::string> out;
+        for (int k = 0; k < c->nCands; ++k) out.push_back(ocrkit::toUtf8(ocrkit::unpackCode(c->wCand[k]), 950));
+        return out;
+    };
+    // The reading stays first.
+    EXPECT_EQ(candidates(chars[1]), (std::vector<std::string>{".", "\xE3\x80\x82", "\xEF\xBC\x8C", "\xE3\x80\x81"}));
+    std::vector<std::string> stroke = candidates(chars[2]);
+    ASSERT_GE(stroke.size(), 2u);
+    EXPECT_EQ(stroke[0], "~");
+    EXPECT_EQ(stroke[1], "\xE4\xB8\x80");
+    // Characters are not given marks.
+    EXPECT_EQ(candidates(chars[0]).size(), 1u);
+    tresk::freeResult(region);
+}

@@ -39,11 +39,34 @@ bool looksLikeIdeograph(const ocrkit::Symbol& s, const std::string& reading) {
     return s.box.height() >= 8 && s.box.width() * 10 >= s.box.height() * 7;
 }
 
+// Marks a poor scan turns into one another, whose shapes say nothing: a
+// blot at the foot of the cell (full stop, comma, enumeration comma, or the
+// ASCII dot or comma the recogniser takes them for) and a flat stroke (the
+// ideograph one read as a dash or tilde). The other marks of the reading's
+// kind follow it as candidates.
+std::vector<std::string> marksLike(const std::string& reading) {
+    static const std::vector<std::string> blots{".", ",", "\u3002", "\uFF0C", "\u3001"}, blotMarks{"\u3002", "\uFF0C", "\u3001"};
+    static const std::vector<std::string> strokes{"-", "~", "_", "\u2014", "\uFF0D"}, strokeMarks{"\u4E00", "\uFF0D"};
+    std::vector<std::string> out;
+    auto among = [&](const std::vector<std::string>& kind) { return std::find(kind.begin(), kind.end(), reading) != kind.end(); };
+    const std::vector<std::string>* marks = among(blots) ? &blotMarks : among(strokes) ? &strokeMarks : nullptr;
+    if (marks)
+        for (const std::string& m : *marks)
+            if (m != reading) out.push_back(m);
+    return out;
+}
+
 std::vector<std::string> candidatesOf(const ocrkit::Symbol& s, const ocrkit::Box& cell, const Output& out) {
     std::vector<std::string> own;
     for (const ocrkit::Choice& ch : s.choices) own.push_back(ch.utf8);
+    if (own.empty()) return own;
+    std::vector<std::string> marks = marksLike(own[0]);
+    if (!marks.empty()) {
+        own.insert(own.begin() + 1, marks.begin(), marks.end());
+        return own;
+    }
     const ocrkit::GlyphShapes* shapes = out.plane ? out.shapes : nullptr;
-    if (!shapes || own.empty()) return own;
+    if (!shapes) return own;
     std::vector<std::string> near;
     if (s.confidence >= kSureConfidence)
         near = shapes->lookalikes(own[0], TRESK_MAX_CANDIDATES - 1);

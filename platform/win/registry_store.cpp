@@ -583,7 +583,8 @@ LONG Store::DeleteTree(std::int64_t key, bool self) {
     std::vector<std::int64_t> ids;
     LONG error = ERROR_SUCCESS;
     {
-        Statement s(Prepare("WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL"
+        // UNION, not UNION ALL: a damaged file whose keys form a loop ends too.
+        Statement s(Prepare("WITH RECURSIVE sub(id) AS (SELECT ?1 UNION"
                             " SELECT keys.id FROM keys JOIN sub ON keys.parent=sub.id) SELECT id FROM sub",
                             error));
         if (!s) return error;

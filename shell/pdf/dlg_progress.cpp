@@ -16,6 +16,9 @@ BOOL CDlgProgress::Create(CWnd* owner) {
     if (GetSafeHwnd()) Destroy();
     m_controller = CProgressController();
     m_percentWrites = 0;
+    // The window is made again for every conversion: the owner of an earlier
+    // one (a frame that may be gone by now) is no owner of this one.
+    m_pParentWnd = owner;
     if (!CDialog::Create(IDD_PDF_PROGRESS, owner)) return FALSE;
     m_owner = owner;
     if (owner && owner->GetSafeHwnd()) {

@@ -5,6 +5,7 @@
 #include "platform/win/tests/child_process.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <signal.h>
 #include <stdlib.h>
@@ -502,6 +503,33 @@ TEST_F(RegistryTest, ReadTreeIsTheSameForSmallAndLargeShareOfTheFile) {
     for (int i = 0; i < 1000; ++i) SetDword(Create(pad, ("Key " + std::to_string(i)).c_str()), "v", DWORD(i));
     ASSERT_EQ(SuiteRegCommitTransaction(HKEY_CURRENT_USER), ERROR_SUCCESS);
     check("small part of the file", 42);
+}
+
+// A damaged file can make a key its own descendant: a tree read from it
+// still ends and takes each key once, and deleting the tree ends too.
+TEST_F(RegistryTest, ReadTreeEndsOnAKeyLoopInADamagedFile) {
+    HKEY a = Create(HKEY_CURRENT_USER, "Software\\Loop\\A");
+    HKEY b = Create(a, "B");
+    SetDword(b, "In B", 1);
+    for (int i = 0; i < 20; ++i) Create(b, ("Leaf " + std::to_string(i)).c_str());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir_ + "/user.db").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "UPDATE keys SET parent=(SELECT id FROM keys WHERE name=CAST('B' AS BLOB))"
+                           " WHERE name=CAST('A' AS BLOB)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_changes(db), 1);
+    sqlite3_close(db);
+    suite::reg::TreeCopy tree;
+    ASSERT_EQ(SuiteRegReadTree(a, tree), ERROR_SUCCESS);
+    ASSERT_EQ(tree.children.size(), 1u);
+    EXPECT_EQ(tree.children[0].name, "B");
+    ASSERT_EQ(tree.children[0].values.size(), 1u);
+    EXPECT_EQ(tree.children[0].children.size(), 20u) << "A, below B now, is not read again";
+    EXPECT_EQ(RegDeleteTreeA(a, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(SuiteRegReadTree(a, tree), ERROR_SUCCESS);
+    EXPECT_TRUE(tree.children.empty());
 }
 
 TEST_F(RegistryTest, BigValuesRoundTrip) {

@@ -349,6 +349,18 @@ TEST_F(PdfConversion, ProgressTextsFollowTheConvertersTwoPhases) {
     EXPECT_TRUE(main->IsWindowEnabled());
 }
 
+TEST_F(PdfConversion, TheProgressWindowTakesNoOwnerFromAnEarlierConversion) {
+    CDlgProgress& progress = ConversionProgress();
+    ASSERT_TRUE(progress.Create(app_->m_pMainWnd));
+    progress.Destroy();
+    // The program starts again: the first frame is gone.
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(progress.Create(nullptr));
+    ASSERT_NE(progress.GetOwner(), nullptr);
+    EXPECT_EQ(progress.GetOwner()->GetSafeHwnd(), app_->m_pMainWnd->GetSafeHwnd()) << "the running frame owns it";
+    progress.Destroy();
+}
+
 TEST_F(PdfConversion, ProgressDialogShowsAShortenedPathAndEachPercentageOnce) {
     CDlgProgress& progress = ConversionProgress();
     ASSERT_TRUE(progress.Create(nullptr));

@@ -1,11 +1,14 @@
 // The batch recognition window over real pages and engines: Stop in the
 // second of five pages ends that page, starts no further page and closes the
 // window by itself; the panel shows the recognised text while the run goes
-// on (grabbed); Esc and the close box only stop a run.
+// on (grabbed); Esc and the close box only stop a run; pages that cannot be
+// loaded are passed and the run still ends.
 #include <gtest/gtest.h>
 
 #include <QImage>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 
 #include "shell/batch/tests/batch_window_fixture.h"
@@ -136,4 +139,29 @@ TEST_F(BatchDialog, EscOnlyStopsARunningBatch) {
     const auto results = dialog.Run()->Results();
     ASSERT_EQ(results.size(), 5u);
     EXPECT_TRUE(EndsStoppedAfterRecognisedPages(results, 1));
+}
+
+TEST_F(BatchDialog, APageThatCannotBeLoadedIsPassedAndTheRunEnds) {
+    TempFolder folder("batch_dialog_damaged");
+    ListPages(folder, 3);
+    // The second page is no image any more, the third is gone.
+    {
+        std::FILE* f = std::fopen((folder / std::string("page2.tif")).c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("not a picture", f);
+        std::fclose(f);
+    }
+    std::remove((folder / std::string("page3.tif")).c_str());
+    CDlgBatchRecog dialog(IDD_BATCH_COUNTER, CDlgBatchRecog::kCounterMode, nullptr, nullptr);
+    dialog.m_nWorkers = 1;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(120));
+    ASSERT_NE(dialog.Run(), nullptr);
+    const auto results = dialog.Run()->Results();
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(results[0].outcome, BatchPageOutcome::kRecognised);
+    EXPECT_EQ(results[1].outcome, BatchPageOutcome::kLoadFailed);
+    EXPECT_EQ(results[2].outcome, BatchPageOutcome::kLoadFailed);
+    EXPECT_EQ(dialog.m_bStop, 0);
 }
