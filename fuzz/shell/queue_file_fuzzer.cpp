@@ -19,15 +19,26 @@ void Require(bool condition) {
     if (!condition) std::abort();
 }
 
-// One scratch folder for the whole run (the queue file and its lock live there).
+std::string& ScratchFolder() {
+    static std::string folder;
+    return folder;
+}
+
+// One scratch folder for the whole run (the queue file and its lock live
+// there), removed when the run ends.
 const std::string& Folder() {
-    static const std::string folder = [] {
+    std::string& folder = ScratchFolder();
+    if (folder.empty()) {
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/queue-fuzz-XXXXXX";
         Require(mkdtemp(pattern.data()) != nullptr);
         setenv("SUITE_RUNTIME_DIR", pattern.c_str(), 1);
-        return pattern;
-    }();
+        folder = pattern;
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(ScratchFolder(), ec);
+        });
+    }
     return folder;
 }
 
