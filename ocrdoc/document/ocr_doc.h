@@ -202,6 +202,7 @@ public:
     HANDLE m_hStopEvent;
     HANDLE m_hAckEvent;
     CRITICAL_SECTION m_csLoad;
+    unsigned m_nLoadStops = 0;  // stops begun; tells a stop that another ran while it waited
 
 private:
     std::string m_strNextNewPage;

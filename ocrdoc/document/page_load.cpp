@@ -113,8 +113,10 @@ DWORD MillisecondsLeft(Clock::time_point end) {
     return left > 0 ? static_cast<DWORD>(left) : 0;
 }
 
-// Waits for `event` until `end`, keeping the windows alive.
-bool WaitPumping(HANDLE event, Clock::time_point end) {
+// Waits for `event` until `end`, keeping the windows alive; gives up early
+// once `overtaken` says that something the windows did has made the wait moot.
+template <typename Overtaken>
+bool WaitPumping(HANDLE event, Clock::time_point end, Overtaken overtaken) {
     for (;;) {
         const DWORD left = MillisecondsLeft(end);
         const DWORD slice = left < kStopWaitSlice ? left : kStopWaitSlice;
@@ -122,6 +124,7 @@ bool WaitPumping(HANDLE event, Clock::time_point end) {
         if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) return true;
         if (r == WAIT_FAILED || left == 0) return false;
         KeepWindowsAlive();
+        if (overtaken()) return false;
     }
 }
 
@@ -377,7 +380,14 @@ BOOL COcrDoc::StopLoadThread() {
     if (!ThreadEnded(thread)) {
         const auto end = Clock::now() + std::chrono::milliseconds(PageLoadStopTimeout());
         if (job) job->RequestStop();
-        const bool acknowledged = job && WaitPumping(job->m_param.hAckEvent, end);
+        // The wait pumps messages, and one of them may open another page
+        // (a hand-off from a second start): that open stops this thread
+        // itself and may start a new one. The thread and job above are then
+        // gone; whatever loads now is stopped afresh.
+        const unsigned stopsBefore = ++m_nLoadStops;
+        const auto overtaken = [&] { return m_nLoadStops != stopsBefore; };
+        const bool acknowledged = job && WaitPumping(job->m_param.hAckEvent, end, overtaken);
+        if (overtaken()) return StopLoadThread();
         // After the acknowledgement the thread only returns.
         const bool ended = acknowledged ? thread->Join(MillisecondsLeft(end) + 1000) != FALSE : ThreadEnded(thread);
         if (!ended) {

@@ -296,13 +296,24 @@ void CScribantApp::OpenQueuedImages() {
     if (!queue_) return;
     // A recognition in progress owns the page list: the paths wait in the
     // queue file until it has ended.
+    // Opening a page pumps messages while the earlier page's load stops, so
+    // a hand-off can arrive in the middle of an open: its lines stay in the
+    // queue for the next round here rather than opening a page inside
+    // another page's open.
+    if (openingQueued_) {
+        queuePending_ = true;
+        return;
+    }
     queuePending_ = m_bBusy || m_nBatchMode != 0;
     if (queuePending_) return;
-    for (const std::string& line : queue_->TakeAll()) {
-        if (!isQueuedImage(lowerExtension(line))) continue;
-        m_settings.lastFilePath = line;
-        OpenImagePath(line);
-    }
+    openingQueued_ = true;
+    for (std::vector<std::string> lines = queue_->TakeAll(); !lines.empty(); lines = queue_->TakeAll())
+        for (const std::string& line : lines) {
+            if (!isQueuedImage(lowerExtension(line))) continue;
+            m_settings.lastFilePath = line;
+            OpenImagePath(line);
+        }
+    openingQueued_ = false;
 }
 
 BOOL CScribantApp::SaveWorkState() {

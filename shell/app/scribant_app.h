@@ -238,6 +238,7 @@ private:
     HDIB scannedDib_ = nullptr;
     int waitDepth_ = 0;
     bool queuePending_ = false;
+    bool openingQueued_ = false;  // OpenQueuedImages is under way (it pumps while pages open)
 };
 
 CScribantApp* ScribantApp();
