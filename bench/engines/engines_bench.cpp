@@ -197,7 +197,7 @@ std::u32string u32(const std::string& s) { return QString::fromStdString(s).toSt
 
 // Aligns our characters with the truth (whitespace removed) by edit distance
 // and counts the substitutions and those whose right character is a candidate.
-void scoreCandidates(const std::string& truth, const Reading& ours, int& wrong, int& found) {
+void scoreCandidates(const std::string& page, const std::string& truth, const Reading& ours, int& wrong, int& found) {
     std::u32string want = u32(normalise(truth, false));
     std::vector<const Candidates*> got;
     std::u32string gotText;
@@ -220,10 +220,13 @@ void scoreCandidates(const std::string& truth, const Reading& ours, int& wrong, 
         if (d[i][j] == d[i - 1][j - 1] + (same ? 0 : 1)) {
             if (!same) {
                 ++wrong;
-                // ENGINES_BENCH_MISSES=1 lists each wrong character with its candidates.
+                // ENGINES_BENCH_MISSES=1 lists each wrong character with its page, its
+                // candidates and the truth around it.
                 if (getenv("ENGINES_BENCH_MISSES")) {
-                    std::string line = "want " + QString::fromStdU32String(std::u32string(1, want[i - 1])).toStdString() + " got";
+                    std::string line = page + ": want " + QString::fromStdU32String(std::u32string(1, want[i - 1])).toStdString() + " got";
                     for (const std::string& c : *got[j - 1]) line += " " + c;
+                    const std::size_t from = i >= 3 ? i - 3 : 0;
+                    line += " in " + QString::fromStdU32String(want.substr(from, std::min<std::size_t>(5, n - from))).toStdString();
                     std::fprintf(stderr, "%s\n", line.c_str());
                 }
                 for (const std::string& c : *got[j - 1])
@@ -353,10 +356,10 @@ int main(int argc, char** argv) {
             o.ours = charAccuracy(page.truth, ours.text, false);
             o.cli = charAccuracy(page.truth, cli, false);
             o.chars = characterCount(normalise(page.truth, false));
-            scoreCandidates(page.truth, ours, o.wrong, o.rightAmongCandidates);
+            const std::string stem = classes[jobs[k].cls].name + "-" + std::to_string(jobs[k].seed) + (jobs[k].degraded ? "-d" : "-c");
+            scoreCandidates(stem, page.truth, ours, o.wrong, o.rightAmongCandidates);
             if (getenv("ENGINES_BENCH_DUMP")) {
                 fs::path dump = fs::path(getenv("ENGINES_BENCH_DUMP"));
-                std::string stem = classes[jobs[k].cls].name + "-" + std::to_string(jobs[k].seed) + (jobs[k].degraded ? "-d" : "-c");
                 std::ofstream(dump / (stem + ".ours.txt")) << ours.text;
                 std::ofstream(dump / (stem + ".cli.txt")) << cli;
                 std::ofstream(dump / (stem + ".truth.txt")) << page.truth;
