@@ -161,6 +161,27 @@ TEST(ShearedBlock, BoxesAreClippedToThePage) {
         EXPECT_LT(on.bottom, kHeight);
     }
     EXPECT_TRUE(sheared.toPage(ocrkit::Box{}).empty());
+    // Records whose boxes lie in the copy's margin, beside the page, keep
+    // boxes on the page.
+    _charinfo beside[2] = {};
+    beside[0] = {-30, 5, -20, 15, 0, 1, {}, 0, 0, &beside[1]};
+    beside[1] = {static_cast<SHORT>(copy.width + 20), static_cast<SHORT>(copy.height - 4),
+                 static_cast<SHORT>(copy.width + 40), static_cast<SHORT>(copy.height + 30), 0, 1, {}, 0, 0, nullptr};
+    _lineinfo line{0, -30, 5, static_cast<SHORT>(copy.width + 40), static_cast<SHORT>(copy.height + 30), 2, beside, nullptr};
+    _regioninfo region{};
+    region.pLines = &line;
+    sheared.toPage(region);
+    for (const _charinfo& c : beside) {
+        EXPECT_GE(c.left, 0);
+        EXPECT_GE(c.top, 0);
+        EXPECT_LE(c.left, c.right);
+        EXPECT_LE(c.top, c.bottom);
+        EXPECT_LT(c.right, kWidth);
+        EXPECT_LT(c.bottom, kHeight);
+    }
+    EXPECT_EQ(line.left, 0);
+    EXPECT_EQ(line.right, kWidth - 1);
+    EXPECT_EQ(line.bottom, kHeight - 1);
     // Nothing to copy: an empty view and nothing inside.
     tresk::ShearedBlock none(page.view(), ocrkit::Box{kWidth + 10, 0, kWidth + 20, 10}, 2.0);
     EXPECT_EQ(none.view().bits, nullptr);

@@ -55,6 +55,12 @@ ShearedBlock::ShearedBlock(const ocrkit::PlaneView& page, const ocrkit::Box& box
 
 int ShearedBlock::shiftAt(int pageY) const { return static_cast<int>(std::lround((pageY - middle_) * tan_)); }
 
+ocrkit::Box ShearedBlock::clampToPage(const ocrkit::Box& b) const {
+    auto x = [&](int v) { return std::clamp(v, 0, std::max(pageWidth_ - 1, 0)); };
+    auto y = [&](int v) { return std::clamp(v, 0, std::max(pageHeight_ - 1, 0)); };
+    return ocrkit::Box{x(b.left), y(b.top), x(b.right), y(b.bottom)};
+}
+
 ocrkit::Box ShearedBlock::toPage(const ocrkit::Box& b) const {
     if (b.empty()) return b;
     ocrkit::Box out;
@@ -64,24 +70,17 @@ ocrkit::Box ShearedBlock::toPage(const ocrkit::Box& b) const {
         out.add(b.left - dx, py);
         out.add(b.right - dx, py);
     }
-    ocrkit::Box clipped{std::max(out.left, 0), std::max(out.top, 0), std::min(out.right, pageWidth_ - 1),
-                        std::min(out.bottom, pageHeight_ - 1)};
-    return clipped;
+    return clampToPage(out);
 }
 
 void ShearedBlock::toPage(_regioninfo& region) const {
     for (_lineinfo* l = region.pLines; l; l = l->next) {
-        ocrkit::Box lb = toPage(ocrkit::Box{l->left, l->top, l->right, l->bottom});
-        if (!lb.empty()) ocrkit::setBox(*l, lb);
+        ocrkit::setBox(*l, toPage(ocrkit::Box{l->left, l->top, l->right, l->bottom}));
         for (_charinfo* c = l->pChars; c; c = c->next) {
             const int mid = (c->top + c->bottom) / 2;
-            const ocrkit::Box at = toPage(ocrkit::Box{c->left, mid, c->left, mid});
-            if (at.empty()) continue;
-            const int dx = at.left - c->left, dy = at.top - mid;
-            ocrkit::Box moved{c->left + dx, c->top + dy, c->right + dx, c->bottom + dy};
-            moved = ocrkit::Box{std::max(moved.left, 0), std::max(moved.top, 0), std::min(moved.right, pageWidth_ - 1),
-                                std::min(moved.bottom, pageHeight_ - 1)};
-            ocrkit::setCharBox(*c, moved);
+            const int py = mid - kMargin + top_;
+            const int dx = -(pad_ + shiftAt(py) - left_), dy = top_ - kMargin;
+            ocrkit::setCharBox(*c, clampToPage(ocrkit::Box{c->left + dx, c->top + dy, c->right + dx, c->bottom + dy}));
         }
     }
 }

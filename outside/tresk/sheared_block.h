@@ -29,7 +29,8 @@ public:
     // Where the block lies in the copy (its ink stays inside).
     ocrkit::Box inside() const { return inside_; }
     // The page box a box of the copy covers: the extent of its corners taken
-    // back onto the page, clipped to it; empty for an empty box.
+    // back onto the page, each side held on the page (a box beside the page
+    // becomes a sliver at its edge); empty for an empty box.
     ocrkit::Box toPage(const ocrkit::Box& b) const;
     // Takes the boxes of a result entry's lines and characters back onto the
     // page. A character keeps its size and moves with the row of its middle.
@@ -37,6 +38,7 @@ public:
 
 private:
     int shiftAt(int pageY) const;
+    ocrkit::Box clampToPage(const ocrkit::Box& b) const;
 
     std::vector<std::uint8_t> bits_;
     ocrkit::PlaneView view_;
