@@ -9,8 +9,8 @@
 // them into character cells, matching the cells' shapes for candidates,
 // converting to the code page) runs on the same plane with lines, boxes and
 // readings taken from the input, as the recogniser could report them, or on
-// a copy of a vertical block sheared upright, whose boxes are then taken
-// back onto the plane.
+// a copy of a vertical block sheared upright (its strokes thickened), whose
+// boxes are then taken back onto the plane.
 
 #include <algorithm>
 #include <cstdint>
@@ -138,7 +138,9 @@ void recognisedBlock(const std::uint8_t* data, std::size_t size, const std::vect
         const ocrkit::Box block{data[1] % 16 - 8, data[2] % 16 - 8, w - 1 - data[1] % 8, h + 4 - data[2] % 8};
         double slant = tresk::columnSlant(view, block);
         if (slant == 0.0) slant = static_cast<std::int8_t>(data[2]) / 16.0;
-        sheared.emplace(view, block, slant);
+        // Thin strokes are thickened on the copy; the measure sees any box.
+        const bool thin = tresk::thinStrokes(view, block);
+        sheared.emplace(view, block, slant, thin || (data[3] & 64));
         const ocrkit::PlaneView& copy = sheared->view();
         if (copy.bits && !(ocrkit::Box{0, 0, copy.width - 1, copy.height - 1}.contains(sheared->inside()))) __builtin_trap();
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "outside/ocrkit/bands.h"
+#include "outside/ocrkit/plane.h"
 #include "outside/tresk/sheared_block.h"
 
 namespace {
@@ -189,3 +190,68 @@ TEST(ShearedBlock, BoxesAreClippedToThePage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Strokes of a given width: horizontal and vertical bars, the thin ones with
+// a gap of one pixel every ten, as a light scan breaks them.
+Page drawStrokes(int width, bool broken) {
+    Page p;
+    for (int k = 0; k < 20; ++k) {
+        const int x0 = 40 + k * 25, y0 = 100 + k * 80;
+        for (int a = 0; a < 60; ++a) {
+            if (broken && a % 10 == 9) continue;
+            for (int t = 0; t < width; ++t) {
+                p.set(x0 + a, y0 + t);       // across
+                p.set(x0 + 30 + t, y0 + 5 + a);  // down, apart from the bar across
+            }
+        }
+    }
+    return p;
+}
+
+int components(const ocrkit::PlaneView& v) {
+    return static_cast<int>(ocrkit::components(v, ocrkit::Box{0, 0, v.width - 1, v.height - 1}).size());
+}
+
+}  // namespace
+
+TEST(ShearedBlock, ThinStrokesAreToldFromPrintedOnesAndThickenedTogether) {
+    Page thin = drawStrokes(1, true), printed = drawStrokes(4, false);
+    EXPECT_NEAR(tresk::inkPerEdge(thin.view(), kBlock), 1.0, 0.01);
+    EXPECT_GT(tresk::inkPerEdge(printed.view(), kBlock), 1.8);
+    EXPECT_TRUE(tresk::thinStrokes(thin.view(), kBlock));
+    EXPECT_FALSE(tresk::thinStrokes(printed.view(), kBlock));
+    // Only the box counts: the ink beside it says nothing.
+    EXPECT_EQ(tresk::inkPerEdge(thin.view(), ocrkit::Box{kWidth - 10, 0, kWidth - 1, 50}), 0.0);
+    EXPECT_FALSE(tresk::thinStrokes(thin.view(), ocrkit::Box{kWidth - 10, 0, kWidth - 1, 50}));
+    EXPECT_FALSE(tresk::thinStrokes(ocrkit::PlaneView{}, kBlock));
+    // A box that starts and ends inside a byte sees only its own pixels:
+    // a one-pixel stroke just outside it is not counted.
+    Page edge;
+    for (int y = 0; y < 200; ++y) {
+        edge.set(13, y);
+        for (int x = 14; x < 22; ++x) edge.set(x, y);
+        edge.set(22, y);
+    }
+    EXPECT_GT(tresk::inkPerEdge(edge.view(), ocrkit::Box{14, 10, 21, 150}), 2.5);
+
+    // Thickened, the pieces of a broken stroke are one again (each bar is
+    // one piece, the two bars of a pair apart); the upright copy of an
+    // upright block keeps its place on the page.
+    tresk::ShearedBlock plain(thin.view(), kBlock, 0.0), thick(thin.view(), kBlock, 0.0, true);
+    EXPECT_EQ(components(plain.view()), 20 * 12);
+    EXPECT_EQ(components(thick.view()), 20 * 2);
+    auto ink = [](const ocrkit::PlaneView& v) {
+        long n = 0;
+        for (int c : ocrkit::columnProfile(v, ocrkit::Box{0, 0, v.width - 1, v.height - 1})) n += c;
+        return n;
+    };
+    // Strokes one pixel wide become two wide.
+    EXPECT_GT(ink(thick.view()), ink(plain.view()) * 19 / 10);
+    EXPECT_LT(ink(thick.view()), ink(plain.view()) * 23 / 10);
+    const ocrkit::Box on = thick.toPage(ocrkit::Box{thick.inside().left + 50, thick.inside().top + 70, thick.inside().left + 60,
+                                                    thick.inside().top + 90});
+    EXPECT_EQ(on.left, kBlock.left + 50);
+    EXPECT_EQ(on.top, kBlock.top + 70);
+}

@@ -1,6 +1,7 @@
 #include "outside/tresk/sheared_block.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <numbers>
 
@@ -18,9 +19,14 @@ constexpr int kMargin = 8;
 // Drift (pixels over the block's height) below which a block is read as it is.
 constexpr double kLeastDrift = 4.0;
 
+// Ink per edge pixel below which strokes count as thin: strokes one or two
+// pixels wide, which a light scan breaks into pieces (a printed page's
+// strokes at 300 dpi give 2 and more).
+constexpr double kThinStrokes = 1.6;
+
 }  // namespace
 
-ShearedBlock::ShearedBlock(const ocrkit::PlaneView& page, const ocrkit::Box& boxIn, double degrees)
+ShearedBlock::ShearedBlock(const ocrkit::PlaneView& page, const ocrkit::Box& boxIn, double degrees, bool thicken)
     : pageWidth_(page.width), pageHeight_(page.height) {
     const ocrkit::Box box = page.clip(boxIn);
     if (box.empty() || !page.bits) return;
@@ -47,6 +53,20 @@ ShearedBlock::ShearedBlock(const ocrkit::PlaneView& page, const ocrkit::Box& box
                 dst[to >> 3] |= static_cast<std::uint8_t>(0x80 >> (to & 7));
             }
             ++x;
+        }
+    }
+    if (thicken) {
+        // Each black pixel also blackens its left neighbour and the one
+        // above it (rows top-down, so the row below is still unchanged).
+        for (int y = 0; y < height; ++y) {
+            std::uint8_t* row = bits_.data() + static_cast<std::size_t>(y) * stride;
+            const std::uint8_t* below = y + 1 < height ? row + stride : nullptr;
+            std::uint8_t carry = 0;
+            for (std::size_t i = stride; i-- > 0;) {
+                const std::uint8_t own = row[i];
+                row[i] = static_cast<std::uint8_t>(own | own << 1 | carry | (below ? below[i] : 0));
+                carry = static_cast<std::uint8_t>(own >> 7);
+            }
         }
     }
     view_ = ocrkit::PlaneView(bits_.data(), width, height);
@@ -83,6 +103,36 @@ void ShearedBlock::toPage(_regioninfo& region) const {
             ocrkit::setCharBox(*c, clampToPage(ocrkit::Box{c->left + dx, c->top + dy, c->right + dx, c->bottom + dy}));
         }
     }
+}
+
+double inkPerEdge(const ocrkit::PlaneView& page, const ocrkit::Box& boxIn) {
+    const ocrkit::Box box = page.clip(boxIn);
+    if (box.empty() || !page.bits) return 0;
+    // Pixels of the box only: bits outside it count as white.
+    auto byteAt = [&](int y, int i) -> std::uint8_t {
+        if (y < box.top || y > box.bottom || i < box.left >> 3 || i > box.right >> 3) return 0;
+        std::uint8_t v = page.bits[static_cast<std::size_t>(y) * page.stride + static_cast<std::size_t>(i)];
+        if (i == box.left >> 3) v &= static_cast<std::uint8_t>(0xFF >> (box.left & 7));
+        if (i == box.right >> 3) v &= static_cast<std::uint8_t>(0xFF << (7 - (box.right & 7)));
+        return v;
+    };
+    long ink = 0, edge = 0;
+    for (int y = box.top; y <= box.bottom; ++y)
+        for (int i = box.left >> 3; i <= box.right >> 3; ++i) {
+            const std::uint8_t own = byteAt(y, i);
+            if (!own) continue;
+            const std::uint8_t left = static_cast<std::uint8_t>(own >> 1 | byteAt(y, i - 1) << 7);
+            const std::uint8_t right = static_cast<std::uint8_t>(own << 1 | byteAt(y, i + 1) >> 7);
+            const std::uint8_t inner = own & left & right & byteAt(y - 1, i) & byteAt(y + 1, i);
+            ink += std::popcount(own);
+            edge += std::popcount(static_cast<std::uint8_t>(own & ~inner));
+        }
+    return edge ? static_cast<double>(ink) / static_cast<double>(edge) : 0.0;
+}
+
+bool thinStrokes(const ocrkit::PlaneView& page, const ocrkit::Box& box) {
+    const double perEdge = inkPerEdge(page, box);
+    return perEdge > 0 && perEdge < kThinStrokes;
 }
 
 double columnSlant(const ocrkit::PlaneView& page, const ocrkit::Box& boxIn) {

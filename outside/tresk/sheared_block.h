@@ -1,5 +1,6 @@
 // A block of a slanted page copied with each row shifted sideways, so that
-// columns of vertical text that lean on the page stand upright in the copy.
+// columns of vertical text that lean on the page stand upright in the copy,
+// its strokes thickened where they are thin.
 // Read on the page, a column that drifts sideways by more than the gap
 // between columns over its height is followed into its neighbour; read on
 // the copy, each column is one straight band. At the tilts of a scanned page
@@ -20,8 +21,10 @@ class ShearedBlock {
 public:
     // box of page (clipped to it) with row y shifted right by
     // (y - middle row) * tan(degrees), degrees as ocrkit::measureSlant gives
-    // them: positive straightens columns that lean to the left.
-    ShearedBlock(const ocrkit::PlaneView& page, const ocrkit::Box& box, double degrees);
+    // them: positive straightens columns that lean to the left. thicken:
+    // every stroke of the copy grows by a pixel to the left and upwards,
+    // which joins again the pieces of thin strokes a light scan broke apart.
+    ShearedBlock(const ocrkit::PlaneView& page, const ocrkit::Box& box, double degrees, bool thicken = false);
     ShearedBlock(const ShearedBlock&) = delete;
     ShearedBlock& operator=(const ShearedBlock&) = delete;
 
@@ -53,5 +56,14 @@ private:
 // less than a few pixels over the block's height, so that shearing would
 // change nothing.
 double columnSlant(const ocrkit::PlaneView& page, const ocrkit::Box& box);
+
+// Black pixels of a box per black pixel on the ink's edge (about half the
+// width of its strokes); 0 for a box without ink.
+double inkPerEdge(const ocrkit::PlaneView& page, const ocrkit::Box& box);
+
+// Whether the strokes in a box are so thin (one or two pixels) that a light
+// scan breaks them: both the recogniser and the matching of the characters'
+// shapes then read a thickened copy better.
+bool thinStrokes(const ocrkit::PlaneView& page, const ocrkit::Box& box);
 
 }  // namespace tresk

@@ -168,10 +168,12 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
         }
         std::vector<ocrkit::Line> lines;
         // Columns that lean on a slanted page are read on a copy of the
-        // block sheared upright, and the results taken back onto the page.
+        // block sheared upright, and the results taken back onto the page;
+        // thin strokes that a light scan broke are thickened on the copy.
         const double slant = s->bVertical ? tresk::columnSlant(locked.view(), box) : 0.0;
-        if (slant != 0.0) {
-            tresk::ShearedBlock sheared(locked.view(), box, slant);
+        const bool thin = s->bVertical && tresk::thinStrokes(locked.view(), box);
+        if (slant != 0.0 || thin) {
+            tresk::ShearedBlock sheared(locked.view(), box, slant, thin);
             Pix* blockPix = ocrkit::toPix(sheared.view(), 3);
             const bool read = blockPix && engine->recognise(blockPix, sheared.inside(), true, check, lines);
             pixDestroy(&blockPix);
