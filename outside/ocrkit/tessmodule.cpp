@@ -14,9 +14,17 @@ namespace ocrkit {
 
 namespace {
 
+// The API with its left-to-right result iterator reachable: the bidi-aware
+// one works out the order of each line's words again at every step, which
+// no text read here needs.
+class Api : public tesseract::TessBaseAPI {
+public:
+    using tesseract::TessBaseAPI::GetLTRIterator;
+};
+
 class TessEngine : public Engine {
 public:
-    tesseract::TessBaseAPI api;
+    Api api;
     bool recognise(Pix* page, const Box& box, bool vertical, const CancelCheck& cancel,
                    std::vector<Line>& lines) override;
     ~TessEngine() override { api.End(); }
@@ -51,7 +59,7 @@ std::string takeText(char* s) {
 // (where the right character of a misread Latin letter often is), each group
 // by its score. Step readings rank below the symbol's choices: with models
 // that spell a character in several steps they are often parts of others.
-std::vector<Choice> choicesOf(const tesseract::ResultIterator& it, const std::string& own, float ownConfidence) {
+std::vector<Choice> choicesOf(const tesseract::LTRResultIterator& it, const std::string& own, float ownConfidence) {
     std::vector<Choice> choices, steps;
     auto note = [&](std::vector<Choice>& list, const char* text, float p) {
         if (!text || !*text || own == text) return;
@@ -108,7 +116,7 @@ bool TessEngine::recognise(Pix* page, const Box& boxIn, bool vertical, const Can
         api.Clear();
         return false;
     }
-    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    std::unique_ptr<tesseract::LTRResultIterator> it(api.GetLTRIterator());
     if (!it) {
         api.Clear();
         return true;
