@@ -4,6 +4,10 @@
 //
 //   engines_bench [pages per class (8)] [threads (2)] [class name filter] [page height (3508)]
 //
+// ENGINES_BENCH_DUMP=<folder> writes per page the truth, our text and the
+// command line's, the wrong characters with their candidates, the page, the
+// page as our engines read it (rules taken out) and the blocks they were given.
+//
 // The corpus (outside/tests/corpus.h) has one class per layout and script,
 // each clean and degraded (tilted 0.5 to 2 degrees, blurred, noisy, cut at an
 // uneven threshold). Our path is the one the program takes: layout analysis
@@ -197,7 +201,7 @@ std::u32string u32(const std::string& s) { return QString::fromStdString(s).toSt
 
 // Aligns our characters with the truth (whitespace removed) by edit distance
 // and counts the substitutions and those whose right character is a candidate.
-void scoreCandidates(const std::string& truth, const Reading& ours, int& wrong, int& found) {
+void scoreCandidates(const std::string& truth, const Reading& ours, int& wrong, int& found, std::string& misses) {
     std::u32string want = u32(normalise(truth, false));
     std::vector<const Candidates*> got;
     std::u32string gotText;
@@ -220,12 +224,10 @@ void scoreCandidates(const std::string& truth, const Reading& ours, int& wrong, 
         if (d[i][j] == d[i - 1][j - 1] + (same ? 0 : 1)) {
             if (!same) {
                 ++wrong;
-                // ENGINES_BENCH_MISSES=1 lists each wrong character with its candidates.
-                if (getenv("ENGINES_BENCH_MISSES")) {
-                    std::string line = "want " + QString::fromStdU32String(std::u32string(1, want[i - 1])).toStdString() + " got";
-                    for (const std::string& c : *got[j - 1]) line += " " + c;
-                    std::fprintf(stderr, "%s\n", line.c_str());
-                }
+                // Each wrong character with its candidates (from the end of the page back).
+                misses += "want " + QString::fromStdU32String(std::u32string(1, want[i - 1])).toStdString() + " got";
+                for (const std::string& c : *got[j - 1]) misses += " " + c;
+                misses += '\n';
                 for (const std::string& c : *got[j - 1])
                     if (u32(c) == std::u32string(1, want[i - 1])) {
                         ++found;
@@ -353,14 +355,23 @@ int main(int argc, char** argv) {
             o.ours = charAccuracy(page.truth, ours.text, false);
             o.cli = charAccuracy(page.truth, cli, false);
             o.chars = characterCount(normalise(page.truth, false));
-            scoreCandidates(page.truth, ours, o.wrong, o.rightAmongCandidates);
+            std::string misses;
+            scoreCandidates(page.truth, ours, o.wrong, o.rightAmongCandidates, misses);
+            // ENGINES_BENCH_MISSES=1 lists each wrong character with its candidates.
+            if (getenv("ENGINES_BENCH_MISSES")) std::fputs(misses.c_str(), stderr);
             if (getenv("ENGINES_BENCH_DUMP")) {
                 fs::path dump = fs::path(getenv("ENGINES_BENCH_DUMP"));
                 std::string stem = classes[jobs[k].cls].name + "-" + std::to_string(jobs[k].seed) + (jobs[k].degraded ? "-d" : "-c");
                 std::ofstream(dump / (stem + ".ours.txt")) << ours.text;
                 std::ofstream(dump / (stem + ".cli.txt")) << cli;
                 std::ofstream(dump / (stem + ".truth.txt")) << page.truth;
+                std::ofstream(dump / (stem + ".misses.txt")) << misses;
                 savePng(page.page.plane, (dump / (stem + ".png")).string());
+                // The page as the engines read it (rules erased) and the blocks handed to them.
+                savePng(plane, (dump / (stem + ".read.png")).string());
+                std::ofstream list(dump / (stem + ".blocks.txt"));
+                for (const Block& b : blocks)
+                    list << (b.vertical ? "v " : "h ") << b.r.left << ' ' << b.r.top << ' ' << b.r.right << ' ' << b.r.bottom << '\n';
             }
         }
         fs::remove_all(work);
