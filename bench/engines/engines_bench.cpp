@@ -201,7 +201,8 @@ std::u32string u32(const std::string& s) { return QString::fromStdString(s).toSt
 
 // Aligns our characters with the truth (whitespace removed) by edit distance
 // and counts the substitutions and those whose right character is a candidate.
-void scoreCandidates(const std::string& truth, const Reading& ours, int& wrong, int& found, std::string& misses) {
+void scoreCandidates(const std::string& page, const std::string& truth, const Reading& ours, int& wrong, int& found,
+                     std::string& misses) {
     std::u32string want = u32(normalise(truth, false));
     std::vector<const Candidates*> got;
     std::u32string gotText;
@@ -224,10 +225,12 @@ void scoreCandidates(const std::string& truth, const Reading& ours, int& wrong, 
         if (d[i][j] == d[i - 1][j - 1] + (same ? 0 : 1)) {
             if (!same) {
                 ++wrong;
-                // Each wrong character with its candidates (from the end of the page back).
-                misses += "want " + QString::fromStdU32String(std::u32string(1, want[i - 1])).toStdString() + " got";
+                // Each wrong character with its page, its candidates and the
+                // truth around it (from the end of the page back).
+                misses += page + ": want " + QString::fromStdU32String(std::u32string(1, want[i - 1])).toStdString() + " got";
                 for (const std::string& c : *got[j - 1]) misses += " " + c;
-                misses += '\n';
+                const std::size_t from = i >= 3 ? i - 3 : 0;
+                misses += " in " + QString::fromStdU32String(want.substr(from, std::min<std::size_t>(5, n - from))).toStdString() + "\n";
                 for (const std::string& c : *got[j - 1])
                     if (u32(c) == std::u32string(1, want[i - 1])) {
                         ++found;
@@ -355,13 +358,14 @@ int main(int argc, char** argv) {
             o.ours = charAccuracy(page.truth, ours.text, false);
             o.cli = charAccuracy(page.truth, cli, false);
             o.chars = characterCount(normalise(page.truth, false));
+            const std::string stem = classes[jobs[k].cls].name + "-" + std::to_string(jobs[k].seed) + (jobs[k].degraded ? "-d" : "-c");
             std::string misses;
-            scoreCandidates(page.truth, ours, o.wrong, o.rightAmongCandidates, misses);
-            // ENGINES_BENCH_MISSES=1 lists each wrong character with its candidates.
+            scoreCandidates(stem, page.truth, ours, o.wrong, o.rightAmongCandidates, misses);
+            // ENGINES_BENCH_MISSES=1 lists each wrong character with its page, its
+            // candidates and the truth around it.
             if (getenv("ENGINES_BENCH_MISSES")) std::fputs(misses.c_str(), stderr);
             if (getenv("ENGINES_BENCH_DUMP")) {
                 fs::path dump = fs::path(getenv("ENGINES_BENCH_DUMP"));
-                std::string stem = classes[jobs[k].cls].name + "-" + std::to_string(jobs[k].seed) + (jobs[k].degraded ? "-d" : "-c");
                 std::ofstream(dump / (stem + ".ours.txt")) << ours.text;
                 std::ofstream(dump / (stem + ".cli.txt")) << cli;
                 std::ofstream(dump / (stem + ".truth.txt")) << page.truth;

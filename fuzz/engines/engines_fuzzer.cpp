@@ -8,11 +8,14 @@
 // The Chinese engine's turning of recognised lines into its records (cutting
 // them into character cells, matching the cells' shapes for candidates,
 // converting to the code page) runs on the same plane with lines, boxes and
-// readings taken from the input, as the recogniser could report them.
+// readings taken from the input, as the recogniser could report them, or on
+// a copy of a vertical block sheared upright, whose boxes are then taken
+// back onto the plane.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -24,6 +27,7 @@
 #include "outside/include/plenmar.h"
 #include "outside/ocrkit/glyph_shapes.h"
 #include "outside/tresk/block_result.h"
+#include "outside/tresk/sheared_block.h"
 #include "platform/win/memory.h"
 
 extern "C" TableGrid* FremlinExtract(unsigned char*, int, int, int, TableGrid**) __asm__(OUTSIDE_ORDINAL_SYMBOL(3));
@@ -127,14 +131,31 @@ void recognisedBlock(const std::uint8_t* data, std::size_t size, const std::vect
     if (data[3] & 16)
         for (ocrkit::Line& l : lines) l.box = ocrkit::Box{};
     const bool vertical = (data[3] & 4) != 0;
-    tresk::Output out{data[3] & 8 ? 950 : 936, &checkPiece, &view, &someShapes()};
+    // A vertical block may be read on a copy sheared by the slant its
+    // columns show (or one taken from the input), its boxes then taken back.
+    std::optional<tresk::ShearedBlock> sheared;
+    if (vertical && (data[3] & 32)) {
+        const ocrkit::Box block{data[1] % 16 - 8, data[2] % 16 - 8, w - 1 - data[1] % 8, h + 4 - data[2] % 8};
+        double slant = tresk::columnSlant(view, block);
+        if (slant == 0.0) slant = static_cast<std::int8_t>(data[2]) / 16.0;
+        sheared.emplace(view, block, slant);
+        const ocrkit::PlaneView& copy = sheared->view();
+        if (copy.bits && !(ocrkit::Box{0, 0, copy.width - 1, copy.height - 1}.contains(sheared->inside()))) __builtin_trap();
+    }
+    const ocrkit::PlaneView* readOn = sheared && sheared->view().bits ? &sheared->view() : &view;
+    tresk::Output out{data[3] & 8 ? 950 : 936, &checkPiece, readOn, &someShapes()};
     _regioninfo* region = new _regioninfo{};
     const bool built = tresk::buildBlock(lines, vertical, out, region);
+    if (readOn != &view) sheared->toPage(*region);
     int count = 0;
     for (_lineinfo* l = region->pLines; l; l = l->next, ++count) {
         int chars = 0;
-        for (_charinfo* c = l->pChars; c; c = c->next, ++chars)
+        for (_charinfo* c = l->pChars; c; c = c->next, ++chars) {
             if (c->nCands < 1 || c->nCands > TRESK_MAX_CANDIDATES || c->nDist < 0 || c->nDist > 255) __builtin_trap();
+            // Boxes taken back from the copy lie on the page.
+            if (readOn != &view && (c->left < 0 || c->top < 0 || c->right >= w || c->bottom >= h || c->right < c->left))
+                __builtin_trap();
+        }
         if (chars != l->nChars) __builtin_trap();
     }
     if (!built || count != region->nLines) __builtin_trap();

@@ -199,5 +199,11 @@ extern "C" __attribute__((visibility("default"))) ocrkit::Engine* SuiteTessCreat
     if (e->api.Init(modelFolder, languages, tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) != 0)
         return nullptr;
     e->api.SetVariable("debug_file", "/dev/null");
+    // Lines read with little confidence are read a second time inverted, in
+    // case they are light text on a dark ground. Pages come here as 1-bit
+    // scans whose dark grounds the layout analysis makes pictures; on a poor
+    // scan nearly every line is doubtful, and the second reading cost about a
+    // fifth of the time and changed nothing.
+    e->api.SetVariable("tessedit_do_invert", "0");
     return e.release();
 }

@@ -32,13 +32,6 @@ struct LayoutOptions {
     double tableFill = 0.2;  // a ruled frame covers at most this share of its box
 };
 
-// The slant of the text lines of the components in degrees: positive when
-// lines fall to the right (y grows with x). 0 when nothing can be measured.
-double measureSlant(const std::vector<ocrkit::Component>& comps, int charSize);
-
-// Typical character size of the components in pixels (at least 12).
-int typicalCharSize(const std::vector<ocrkit::Component>& comps);
-
 struct PageLayout {
     std::vector<Area> areas;  // in reading order
     int charSize = 12;        // typical character size in pixels

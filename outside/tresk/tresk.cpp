@@ -14,6 +14,7 @@
 #include "outside/ocrkit/plane.h"
 #include "outside/ocrkit/tess.h"
 #include "outside/tresk/block_result.h"
+#include "outside/tresk/sheared_block.h"
 #include "platform/win/memory.h"
 
 namespace {
@@ -166,6 +167,24 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
             break;
         }
         std::vector<ocrkit::Line> lines;
+        // Columns that lean on a slanted page are read on a copy of the
+        // block sheared upright, and the results taken back onto the page.
+        const double slant = s->bVertical ? tresk::columnSlant(locked.view(), box) : 0.0;
+        if (slant != 0.0) {
+            tresk::ShearedBlock sheared(locked.view(), box, slant);
+            Pix* blockPix = ocrkit::toPix(sheared.view(), 3);
+            const bool read = blockPix && engine->recognise(blockPix, sheared.inside(), true, check, lines);
+            pixDestroy(&blockPix);
+            if (!read) {
+                failed = true;
+                break;
+            }
+            tresk::Output blockOut = out;
+            blockOut.plane = &sheared.view();
+            if (!tresk::buildBlock(lines, true, blockOut, r)) failed = true;
+            sheared.toPage(*r);
+            continue;
+        }
         if (!engine->recognise(pix, box, s->bVertical != 0, check, lines)) {
             failed = true;
             break;
