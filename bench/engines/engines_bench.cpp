@@ -200,11 +200,16 @@ Reading readChinese(Libs& libs, Plane& p, const std::vector<Block>& list, bool t
 std::u32string u32(const std::string& s) { return QString::fromStdString(s).toStdU32String(); }
 
 // Aligns our characters with the truth (whitespace removed) by edit distance
-// and counts the substitutions and those whose right character is a candidate.
+// and counts the substitutions and those whose right character is a
+// candidate. Of the alignments with the fewest edits the one with the most
+// such substitutions is taken: where a character was dropped and another put
+// in further on, the characters between them then pair with the truth they
+// were read from rather than each with its neighbour's.
 void scoreCandidates(const std::string& page, const std::string& truth, const Reading& ours, int& wrong, int& found,
                      std::string& misses) {
     std::u32string want = u32(normalise(truth, false));
     std::vector<const Candidates*> got;
+    std::vector<std::u32string> gotCands;  // the single characters among each one's candidates
     std::u32string gotText;
     for (const Candidates& c : ours.chars) {
         if (c.empty()) continue;
@@ -212,34 +217,40 @@ void scoreCandidates(const std::string& page, const std::string& truth, const Re
         if (first.size() != 1 || first[0] == U' ') continue;
         got.push_back(&c);
         gotText += first[0];
+        std::u32string cands;
+        for (const std::string& k : c)
+            if (std::u32string u = u32(k); u.size() == 1) cands += u[0];
+        gotCands.push_back(std::move(cands));
     }
     const std::size_t n = want.size(), m = gotText.size();
-    std::vector<std::vector<int>> d(n + 1, std::vector<int>(m + 1));
-    for (std::size_t i = 0; i <= n; ++i) d[i][0] = static_cast<int>(i);
-    for (std::size_t j = 0; j <= m; ++j) d[0][j] = static_cast<int>(j);
+    // Cost: edits times (n + m + 1), less one for each substitution whose
+    // right character is a candidate (never as much as one edit).
+    const long long edit = static_cast<long long>(n + m + 1);
+    auto among = [&](std::size_t i, std::size_t j) { return gotCands[j - 1].find(want[i - 1]) != std::u32string::npos; };
+    auto substitution = [&](std::size_t i, std::size_t j) {
+        return want[i - 1] == gotText[j - 1] ? 0 : edit - (among(i, j) ? 1 : 0);
+    };
+    std::vector<std::vector<long long>> d(n + 1, std::vector<long long>(m + 1));
+    for (std::size_t i = 0; i <= n; ++i) d[i][0] = static_cast<long long>(i) * edit;
+    for (std::size_t j = 0; j <= m; ++j) d[0][j] = static_cast<long long>(j) * edit;
     for (std::size_t i = 1; i <= n; ++i)
         for (std::size_t j = 1; j <= m; ++j)
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (want[i - 1] == gotText[j - 1] ? 0 : 1)});
+            d[i][j] = std::min({d[i - 1][j] + edit, d[i][j - 1] + edit, d[i - 1][j - 1] + substitution(i, j)});
     for (std::size_t i = n, j = m; i > 0 && j > 0;) {
-        bool same = want[i - 1] == gotText[j - 1];
-        if (d[i][j] == d[i - 1][j - 1] + (same ? 0 : 1)) {
-            if (!same) {
+        if (d[i][j] == d[i - 1][j - 1] + substitution(i, j)) {
+            if (want[i - 1] != gotText[j - 1]) {
                 ++wrong;
+                found += among(i, j);
                 // Each wrong character with its page, its candidates and the
                 // truth around it (from the end of the page back).
                 misses += page + ": want " + QString::fromStdU32String(std::u32string(1, want[i - 1])).toStdString() + " got";
                 for (const std::string& c : *got[j - 1]) misses += " " + c;
                 const std::size_t from = i >= 3 ? i - 3 : 0;
                 misses += " in " + QString::fromStdU32String(want.substr(from, std::min<std::size_t>(5, n - from))).toStdString() + "\n";
-                for (const std::string& c : *got[j - 1])
-                    if (u32(c) == std::u32string(1, want[i - 1])) {
-                        ++found;
-                        break;
-                    }
             }
             --i;
             --j;
-        } else if (d[i][j] == d[i - 1][j] + 1) {
+        } else if (d[i][j] == d[i - 1][j] + edit) {
             --i;
         } else {
             --j;
