@@ -85,6 +85,7 @@ struct Outcome {
     double oursCpu = 0, cliCpu = 0;  // processor seconds, steadier than the clock on a busy machine
     int chars = 0;
     int wrong = 0, rightAmongCandidates = 0;
+    int wrongPlain = 0, rightAmongCandidatesPlain = 0;  // the same on the plain alignment
 };
 
 struct Block {
@@ -201,12 +202,15 @@ std::u32string u32(const std::string& s) { return QString::fromStdString(s).toSt
 
 // Aligns our characters with the truth (whitespace removed) by edit distance
 // and counts the substitutions and those whose right character is a
-// candidate. Of the alignments with the fewest edits the one with the most
-// such substitutions is taken: where a character was dropped and another put
-// in further on, the characters between them then pair with the truth they
-// were read from rather than each with its neighbour's.
-void scoreCandidates(const std::string& page, const std::string& truth, const Reading& ours, int& wrong, int& found,
-                     std::string& misses) {
+// candidate. With `byCandidates`, of the alignments with the fewest edits the
+// one with the most such substitutions is taken: where a character was
+// dropped and another put in further on, the characters between them then
+// pair with the truth they were read from rather than each with its
+// neighbour's. Without it the plain alignment (substitutions taken first from
+// the end back) is scored; both are printed, since the first favours us
+// wherever the alignment is ambiguous.
+void scoreCandidates(const std::string& page, const std::string& truth, const Reading& ours, bool byCandidates,
+                     int& wrong, int& found, std::string& misses) {
     std::u32string want = u32(normalise(truth, false));
     std::vector<const Candidates*> got;
     std::vector<std::u32string> gotCands;  // the single characters among each one's candidates
@@ -228,7 +232,7 @@ void scoreCandidates(const std::string& page, const std::string& truth, const Re
     const long long edit = static_cast<long long>(n + m + 1);
     auto among = [&](std::size_t i, std::size_t j) { return gotCands[j - 1].find(want[i - 1]) != std::u32string::npos; };
     auto substitution = [&](std::size_t i, std::size_t j) {
-        return want[i - 1] == gotText[j - 1] ? 0 : edit - (among(i, j) ? 1 : 0);
+        return want[i - 1] == gotText[j - 1] ? 0 : edit - (byCandidates && among(i, j) ? 1 : 0);
     };
     std::vector<std::vector<long long>> d(n + 1, std::vector<long long>(m + 1));
     for (std::size_t i = 0; i <= n; ++i) d[i][0] = static_cast<long long>(i) * edit;
@@ -371,7 +375,9 @@ int main(int argc, char** argv) {
             o.chars = characterCount(normalise(page.truth, false));
             const std::string stem = classes[jobs[k].cls].name + "-" + std::to_string(jobs[k].seed) + (jobs[k].degraded ? "-d" : "-c");
             std::string misses;
-            scoreCandidates(stem, page.truth, ours, o.wrong, o.rightAmongCandidates, misses);
+            scoreCandidates(stem, page.truth, ours, true, o.wrong, o.rightAmongCandidates, misses);
+            std::string plainMisses;
+            scoreCandidates(stem, page.truth, ours, false, o.wrongPlain, o.rightAmongCandidatesPlain, plainMisses);
             // ENGINES_BENCH_MISSES=1 lists each wrong character with its page, its
             // candidates and the truth around it.
             if (getenv("ENGINES_BENCH_MISSES")) std::fputs(misses.c_str(), stderr);
@@ -398,13 +404,15 @@ int main(int argc, char** argv) {
     std::printf("%d pages per class and condition, %d worker threads, 2480 x %d pixels at 300 dpi\n", pages, threads, height);
     std::printf("accuracy: characters in reading order, whitespace removed; times in seconds per page (ours with warm\n"
                 "engines, the command line with its start); cpu: the same ratio in processor time; seg in ms per page;\n"
-                "cand: wrong characters whose right one is among the candidates\n");
-    std::printf("%-14s %-9s %6s %8s %8s %6s %6s %6s %6s %6s %6s %7s\n", "class", "condition", "chars", "ours", "cli", "ours s",
-                "cli s", "ratio", "cpu", "seg ms", "wrong", "cand");
+                "cand: wrong characters whose right one is among the candidates, aligned with the truth by fewest edits\n"
+                "and, where that is ambiguous, pairing most wrong characters with a right candidate; plain: the same on\n"
+                "the plain alignment (substitutions first)\n");
+    std::printf("%-14s %-9s %6s %8s %8s %6s %6s %6s %6s %6s %6s %7s %6s %7s\n", "class", "condition", "chars", "ours", "cli",
+                "ours s", "cli s", "ratio", "cpu", "seg ms", "wrong", "cand", "wrong", "plain");
     for (std::size_t c = 0; c < classes.size(); ++c)
         for (bool degraded : {false, true}) {
             double errOurs = 0, errCli = 0, sOurs = 0, sCli = 0, sSeg = 0, cOurs = 0, cCli = 0;
-            long chars = 0, wrong = 0, found = 0;
+            long chars = 0, wrong = 0, found = 0, wrongPlain = 0, foundPlain = 0;
             int n = 0;
             for (std::size_t k = 0; k < jobs.size(); ++k) {
                 if (jobs[k].cls != c || jobs[k].degraded != degraded) continue;
@@ -419,13 +427,16 @@ int main(int argc, char** argv) {
                 cCli += o.cliCpu;
                 wrong += o.wrong;
                 found += o.rightAmongCandidates;
+                wrongPlain += o.wrongPlain;
+                foundPlain += o.rightAmongCandidatesPlain;
                 ++n;
             }
             if (n == 0) continue;
-            std::printf("%-14s %-9s %6ld %7.2f%% %7.2f%% %6.2f %6.2f %6.2f %6.2f %6.1f %6ld %6.1f%%\n", classes[c].name.c_str(),
-                        degraded ? "degraded" : "clean", chars, 100 * (1 - errOurs / chars), 100 * (1 - errCli / chars),
-                        sOurs / n, sCli / n, sOurs / sCli, cCli > 0 ? cOurs / cCli : 0.0, 1000 * sSeg / n, wrong,
-                        wrong ? 100.0 * found / wrong : 100.0);
+            std::printf("%-14s %-9s %6ld %7.2f%% %7.2f%% %6.2f %6.2f %6.2f %6.2f %6.1f %6ld %6.1f%% %6ld %6.1f%%\n",
+                        classes[c].name.c_str(), degraded ? "degraded" : "clean", chars, 100 * (1 - errOurs / chars),
+                        100 * (1 - errCli / chars), sOurs / n, sCli / n, sOurs / sCli, cCli > 0 ? cOurs / cCli : 0.0,
+                        1000 * sSeg / n, wrong, wrong ? 100.0 * found / wrong : 100.0, wrongPlain,
+                        wrongPlain ? 100.0 * foundPlain / wrongPlain : 100.0);
         }
     return 0;
 }
