@@ -4,6 +4,10 @@
 //
 //   engines_bench [pages per class (8)] [threads (2)] [class name filter] [page height (3508)]
 //
+// ENGINES_BENCH_DUMP=<folder> writes per page the truth, our text and the
+// command line's, the wrong characters with their candidates, the page, the
+// page as our engines read it (rules taken out) and the blocks they were given.
+//
 // The corpus (outside/tests/corpus.h) has one class per layout and script,
 // each clean and degraded (tilted 0.5 to 2 degrees, blurred, noisy, cut at an
 // uneven threshold). Our path is the one the program takes: layout analysis
@@ -81,6 +85,7 @@ struct Outcome {
     double oursCpu = 0, cliCpu = 0;  // processor seconds, steadier than the clock on a busy machine
     int chars = 0;
     int wrong = 0, rightAmongCandidates = 0;
+    int wrongPlain = 0, rightAmongCandidatesPlain = 0;  // the same on the plain alignment
 };
 
 struct Block {
@@ -196,10 +201,19 @@ Reading readChinese(Libs& libs, Plane& p, const std::vector<Block>& list, bool t
 std::u32string u32(const std::string& s) { return QString::fromStdString(s).toStdU32String(); }
 
 // Aligns our characters with the truth (whitespace removed) by edit distance
-// and counts the substitutions and those whose right character is a candidate.
-void scoreCandidates(const std::string& page, const std::string& truth, const Reading& ours, int& wrong, int& found) {
+// and counts the substitutions and those whose right character is a
+// candidate. With `byCandidates`, of the alignments with the fewest edits the
+// one with the most such substitutions is taken: where a character was
+// dropped and another put in further on, the characters between them then
+// pair with the truth they were read from rather than each with its
+// neighbour's. Without it the plain alignment (substitutions taken first from
+// the end back) is scored; both are printed, since the first favours us
+// wherever the alignment is ambiguous.
+void scoreCandidates(const std::string& page, const std::string& truth, const Reading& ours, bool byCandidates,
+                     int& wrong, int& found, std::string& misses) {
     std::u32string want = u32(normalise(truth, false));
     std::vector<const Candidates*> got;
+    std::vector<std::u32string> gotCands;  // the single characters among each one's candidates
     std::u32string gotText;
     for (const Candidates& c : ours.chars) {
         if (c.empty()) continue;
@@ -207,37 +221,40 @@ void scoreCandidates(const std::string& page, const std::string& truth, const Re
         if (first.size() != 1 || first[0] == U' ') continue;
         got.push_back(&c);
         gotText += first[0];
+        std::u32string cands;
+        for (const std::string& k : c)
+            if (std::u32string u = u32(k); u.size() == 1) cands += u[0];
+        gotCands.push_back(std::move(cands));
     }
     const std::size_t n = want.size(), m = gotText.size();
-    std::vector<std::vector<int>> d(n + 1, std::vector<int>(m + 1));
-    for (std::size_t i = 0; i <= n; ++i) d[i][0] = static_cast<int>(i);
-    for (std::size_t j = 0; j <= m; ++j) d[0][j] = static_cast<int>(j);
+    // Cost: edits times (n + m + 1), less one for each substitution whose
+    // right character is a candidate (never as much as one edit).
+    const long long edit = static_cast<long long>(n + m + 1);
+    auto among = [&](std::size_t i, std::size_t j) { return gotCands[j - 1].find(want[i - 1]) != std::u32string::npos; };
+    auto substitution = [&](std::size_t i, std::size_t j) {
+        return want[i - 1] == gotText[j - 1] ? 0 : edit - (byCandidates && among(i, j) ? 1 : 0);
+    };
+    std::vector<std::vector<long long>> d(n + 1, std::vector<long long>(m + 1));
+    for (std::size_t i = 0; i <= n; ++i) d[i][0] = static_cast<long long>(i) * edit;
+    for (std::size_t j = 0; j <= m; ++j) d[0][j] = static_cast<long long>(j) * edit;
     for (std::size_t i = 1; i <= n; ++i)
         for (std::size_t j = 1; j <= m; ++j)
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (want[i - 1] == gotText[j - 1] ? 0 : 1)});
+            d[i][j] = std::min({d[i - 1][j] + edit, d[i][j - 1] + edit, d[i - 1][j - 1] + substitution(i, j)});
     for (std::size_t i = n, j = m; i > 0 && j > 0;) {
-        bool same = want[i - 1] == gotText[j - 1];
-        if (d[i][j] == d[i - 1][j - 1] + (same ? 0 : 1)) {
-            if (!same) {
+        if (d[i][j] == d[i - 1][j - 1] + substitution(i, j)) {
+            if (want[i - 1] != gotText[j - 1]) {
                 ++wrong;
-                // ENGINES_BENCH_MISSES=1 lists each wrong character with its page, its
-                // candidates and the truth around it.
-                if (getenv("ENGINES_BENCH_MISSES")) {
-                    std::string line = page + ": want " + QString::fromStdU32String(std::u32string(1, want[i - 1])).toStdString() + " got";
-                    for (const std::string& c : *got[j - 1]) line += " " + c;
-                    const std::size_t from = i >= 3 ? i - 3 : 0;
-                    line += " in " + QString::fromStdU32String(want.substr(from, std::min<std::size_t>(5, n - from))).toStdString();
-                    std::fprintf(stderr, "%s\n", line.c_str());
-                }
-                for (const std::string& c : *got[j - 1])
-                    if (u32(c) == std::u32string(1, want[i - 1])) {
-                        ++found;
-                        break;
-                    }
+                found += among(i, j);
+                // Each wrong character with its page, its candidates and the
+                // truth around it (from the end of the page back).
+                misses += page + ": want " + QString::fromStdU32String(std::u32string(1, want[i - 1])).toStdString() + " got";
+                for (const std::string& c : *got[j - 1]) misses += " " + c;
+                const std::size_t from = i >= 3 ? i - 3 : 0;
+                misses += " in " + QString::fromStdU32String(want.substr(from, std::min<std::size_t>(5, n - from))).toStdString() + "\n";
             }
             --i;
             --j;
-        } else if (d[i][j] == d[i - 1][j] + 1) {
+        } else if (d[i][j] == d[i - 1][j] + edit) {
             --i;
         } else {
             --j;
@@ -357,13 +374,25 @@ int main(int argc, char** argv) {
             o.cli = charAccuracy(page.truth, cli, false);
             o.chars = characterCount(normalise(page.truth, false));
             const std::string stem = classes[jobs[k].cls].name + "-" + std::to_string(jobs[k].seed) + (jobs[k].degraded ? "-d" : "-c");
-            scoreCandidates(stem, page.truth, ours, o.wrong, o.rightAmongCandidates);
+            std::string misses;
+            scoreCandidates(stem, page.truth, ours, true, o.wrong, o.rightAmongCandidates, misses);
+            std::string plainMisses;
+            scoreCandidates(stem, page.truth, ours, false, o.wrongPlain, o.rightAmongCandidatesPlain, plainMisses);
+            // ENGINES_BENCH_MISSES=1 lists each wrong character with its page, its
+            // candidates and the truth around it.
+            if (getenv("ENGINES_BENCH_MISSES")) std::fputs(misses.c_str(), stderr);
             if (getenv("ENGINES_BENCH_DUMP")) {
                 fs::path dump = fs::path(getenv("ENGINES_BENCH_DUMP"));
                 std::ofstream(dump / (stem + ".ours.txt")) << ours.text;
                 std::ofstream(dump / (stem + ".cli.txt")) << cli;
                 std::ofstream(dump / (stem + ".truth.txt")) << page.truth;
+                std::ofstream(dump / (stem + ".misses.txt")) << misses;
                 savePng(page.page.plane, (dump / (stem + ".png")).string());
+                // The page as the engines read it (rules erased) and the blocks handed to them.
+                savePng(plane, (dump / (stem + ".read.png")).string());
+                std::ofstream list(dump / (stem + ".blocks.txt"));
+                for (const Block& b : blocks)
+                    list << (b.vertical ? "v " : "h ") << b.r.left << ' ' << b.r.top << ' ' << b.r.right << ' ' << b.r.bottom << '\n';
             }
         }
         fs::remove_all(work);
@@ -375,13 +404,15 @@ int main(int argc, char** argv) {
     std::printf("%d pages per class and condition, %d worker threads, 2480 x %d pixels at 300 dpi\n", pages, threads, height);
     std::printf("accuracy: characters in reading order, whitespace removed; times in seconds per page (ours with warm\n"
                 "engines, the command line with its start); cpu: the same ratio in processor time; seg in ms per page;\n"
-                "cand: wrong characters whose right one is among the candidates\n");
-    std::printf("%-14s %-9s %6s %8s %8s %6s %6s %6s %6s %6s %6s %7s\n", "class", "condition", "chars", "ours", "cli", "ours s",
-                "cli s", "ratio", "cpu", "seg ms", "wrong", "cand");
+                "cand: wrong characters whose right one is among the candidates, aligned with the truth by fewest edits\n"
+                "and, where that is ambiguous, pairing most wrong characters with a right candidate; plain: the same on\n"
+                "the plain alignment (substitutions first)\n");
+    std::printf("%-14s %-9s %6s %8s %8s %6s %6s %6s %6s %6s %6s %7s %6s %7s\n", "class", "condition", "chars", "ours", "cli",
+                "ours s", "cli s", "ratio", "cpu", "seg ms", "wrong", "cand", "wrong", "plain");
     for (std::size_t c = 0; c < classes.size(); ++c)
         for (bool degraded : {false, true}) {
             double errOurs = 0, errCli = 0, sOurs = 0, sCli = 0, sSeg = 0, cOurs = 0, cCli = 0;
-            long chars = 0, wrong = 0, found = 0;
+            long chars = 0, wrong = 0, found = 0, wrongPlain = 0, foundPlain = 0;
             int n = 0;
             for (std::size_t k = 0; k < jobs.size(); ++k) {
                 if (jobs[k].cls != c || jobs[k].degraded != degraded) continue;
@@ -396,13 +427,16 @@ int main(int argc, char** argv) {
                 cCli += o.cliCpu;
                 wrong += o.wrong;
                 found += o.rightAmongCandidates;
+                wrongPlain += o.wrongPlain;
+                foundPlain += o.rightAmongCandidatesPlain;
                 ++n;
             }
             if (n == 0) continue;
-            std::printf("%-14s %-9s %6ld %7.2f%% %7.2f%% %6.2f %6.2f %6.2f %6.2f %6.1f %6ld %6.1f%%\n", classes[c].name.c_str(),
-                        degraded ? "degraded" : "clean", chars, 100 * (1 - errOurs / chars), 100 * (1 - errCli / chars),
-                        sOurs / n, sCli / n, sOurs / sCli, cCli > 0 ? cOurs / cCli : 0.0, 1000 * sSeg / n, wrong,
-                        wrong ? 100.0 * found / wrong : 100.0);
+            std::printf("%-14s %-9s %6ld %7.2f%% %7.2f%% %6.2f %6.2f %6.2f %6.2f %6.1f %6ld %6.1f%% %6ld %6.1f%%\n",
+                        classes[c].name.c_str(), degraded ? "degraded" : "clean", chars, 100 * (1 - errOurs / chars),
+                        100 * (1 - errCli / chars), sOurs / n, sCli / n, sOurs / sCli, cCli > 0 ? cOurs / cCli : 0.0,
+                        1000 * sSeg / n, wrong, wrong ? 100.0 * found / wrong : 100.0, wrongPlain,
+                        wrongPlain ? 100.0 * foundPlain / wrongPlain : 100.0);
         }
     return 0;
 }

@@ -16,6 +16,10 @@ namespace {
 struct Rule {
     int from, to;       // thickness: first and last row (or column)
     int start, end;     // extent along the rule
+    // Where the rule stepped off its rows near its ends (a tilt not quite
+    // levelled, a poor scan): the rows its ink takes there and where along
+    // the rule the ends begin.
+    int reachFrom = 0, reachTo = -1, bodyStart = 0, bodyEnd = -1;
     int centre() const { return (from + to) / 2; }
 };
 
@@ -31,6 +35,45 @@ private:
     unsigned char* bits_;
     int w_, h_, stride_;
 };
+
+// How far a rule may step off its rows, and the breaks it may have, as its
+// ends are followed.
+constexpr int kEndStep = 2, kEndBreak = 3;
+
+// Follows a rule beyond the runs it was found from: a rule the level copy of
+// a tilted table holds a row or two off at its ends, or a poor scan thins
+// there, goes on in short runs beside its rows that are too short to be found
+// as rules themselves, and would be left behind as strokes in the cells.
+// Black within kEndStep rows of the rule's (near the end the rule last
+// touched) carries it on over breaks of at most kEndBreak pixels.
+template <class At>
+void followEnds(Rule& r, int lines, int along, const At& at) {
+    r.bodyStart = r.start;
+    r.bodyEnd = r.end;
+    r.reachFrom = r.from;
+    r.reachTo = r.to;
+    for (int dir : {1, -1}) {
+        int lo = r.from, hi = r.to, gap = 0;
+        for (int p = dir > 0 ? r.end + 1 : r.start - 1; p >= 0 && p < along && gap <= kEndBreak; p += dir) {
+            int first = -1, last = -1;
+            for (int l = std::max(0, lo - 1); l <= std::min(lines - 1, hi + 1); ++l)
+                if (l >= r.from - kEndStep && l <= r.to + kEndStep && at(l, p)) {
+                    if (first < 0) first = l;
+                    last = l;
+                }
+            if (first < 0) {
+                ++gap;
+                continue;
+            }
+            gap = 0;
+            lo = first;
+            hi = last;
+            (dir > 0 ? r.end : r.start) = p;
+            r.reachFrom = std::min(r.reachFrom, first);
+            r.reachTo = std::max(r.reachTo, last);
+        }
+    }
+}
 
 // Rules along one direction: runs of at least minLen black pixels, joined
 // over neighbouring rows (columns) into lines a few pixels thick.
@@ -93,6 +136,7 @@ std::vector<Rule> findRules(const Image& img, bool horizontal, int minLen) {
             merged.push_back(r);
         }
     }
+    for (Rule& r : merged) followEnds(r, lines, along, at);
     return merged;
 }
 
@@ -198,13 +242,22 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
         std::copy(cells.begin(), cells.end(), grid->ppRows[r]);
         grid->pCellsPerRow[r] = static_cast<INT>(cells.size());
     }
-    // The rules are taken out of the picture so that only the cells' text is left.
+    // The rules are taken out of the picture so that only the cells' text is
+    // left; near their ends, the rows they stepped into as well.
+    auto covered = [](const Rule& r, int p) {
+        const bool end = p < r.bodyStart || p > r.bodyEnd;
+        return std::pair{end ? r.reachFrom : r.from, end ? r.reachTo : r.to};
+    };
     for (const Rule& r : hs)
-        for (int y = r.from; y <= r.to; ++y)
-            for (int x = r.start; x <= r.end; ++x) img.clear(x, y);
+        for (int x = r.start; x <= r.end; ++x) {
+            auto [a, b] = covered(r, x);
+            for (int y = a; y <= b; ++y) img.clear(x, y);
+        }
     for (const Rule& r : vs)
-        for (int x = r.from; x <= r.to; ++x)
-            for (int y = r.start; y <= r.end; ++y) img.clear(x, y);
+        for (int y = r.start; y <= r.end; ++y) {
+            auto [a, b] = covered(r, y);
+            for (int x = a; x <= b; ++x) img.clear(x, y);
+        }
     return grid;
 }
 

@@ -27,6 +27,8 @@ public:
     Api api;
     bool recognise(Pix* page, const Box& box, bool vertical, const CancelCheck& cancel,
                    std::vector<Line>& lines) override;
+    // Recognises box of page in the given mode.
+    bool read(Pix* page, const Box& box, tesseract::PageSegMode mode, const CancelCheck& cancel, std::vector<Line>& lines);
     ~TessEngine() override { api.End(); }
 };
 
@@ -90,6 +92,27 @@ std::vector<Choice> choicesOf(const tesseract::LTRResultIterator& it, const std:
     return out;
 }
 
+// Whether the lines the block was cut into are pieces of one line: each
+// shares most of its height with the others' and lies beside them or is a
+// sliver (the top strokes of broken characters). The line finder cuts short
+// lines of light, broken characters (a table cell) into such pieces.
+bool piecesOfOneLine(const std::vector<Line>& lines) {
+    if (lines.size() < 2) return false;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        for (std::size_t j = i + 1; j < lines.size(); ++j) {
+            const Box& a = lines[i].box;
+            const Box& b = lines[j].box;
+            const int lower = std::min(a.height(), b.height()), higher = std::max(a.height(), b.height());
+            const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
+            const int along = std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
+            if (across * 2 < lower) return false;
+            const bool beside = along * 4 < std::min(a.width(), b.width());
+            const bool sliver = lower * 2 < higher;
+            if (!beside && !sliver) return false;
+        }
+    return true;
+}
+
 bool TessEngine::recognise(Pix* page, const Box& boxIn, bool vertical, const CancelCheck& cancel,
                        std::vector<Line>& lines) {
     lines.clear();
@@ -99,20 +122,31 @@ bool TessEngine::recognise(Pix* page, const Box& boxIn, bool vertical, const Can
     Box box{std::max(boxIn.left - 4, 0), std::max(boxIn.top - 4, 0), std::min(boxIn.right + 4, pw - 1),
             std::min(boxIn.bottom + 4, ph - 1)};
     if (box.empty()) return true;
+    if (!read(page, box, vertical ? tesseract::PSM_SINGLE_BLOCK_VERT_TEXT : tesseract::PSM_SINGLE_BLOCK, cancel, lines))
+        return false;
+    // Pieces of one line are read again as the one line they are (unless
+    // nothing comes of that).
+    if (!vertical && piecesOfOneLine(lines)) {
+        std::vector<Line> whole;
+        if (!read(page, box, tesseract::PSM_SINGLE_LINE, cancel, whole)) return false;
+        if (!whole.empty()) lines = std::move(whole);
+    }
+    return true;
+}
+
+bool TessEngine::read(Pix* page, const Box& box, tesseract::PageSegMode mode, const CancelCheck& cancel,
+                      std::vector<Line>& lines) {
+    lines.clear();
     api.SetImage(page);
     api.SetSourceResolution(300);
-    api.SetPageSegMode(vertical ? tesseract::PSM_SINGLE_BLOCK_VERT_TEXT : tesseract::PSM_SINGLE_BLOCK);
+    api.SetPageSegMode(mode);
     api.SetRectangle(box.left, box.top, box.width(), box.height());
     tesseract::ETEXT_DESC monitor;
     CancelContext ctx{&cancel, false};
     monitor.cancel = &cancelThunk;
     monitor.cancel_this = &ctx;
     int rc = api.Recognize(&monitor);
-    if (ctx.cancelled) {
-        api.Clear();
-        return false;
-    }
-    if (rc != 0) {
+    if (ctx.cancelled || rc != 0) {
         api.Clear();
         return false;
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <stdexcept>
 
 namespace testpages {
 
@@ -326,6 +327,12 @@ const std::vector<CorpusClass>& corpusClasses() {
         {"chi+eng-2col", Layout::TwoColumns, {S::Mixed}},
     };
     return classes;
+}
+
+const CorpusClass& corpusClass(const std::string& name) {
+    for (const CorpusClass& c : corpusClasses())
+        if (c.name == name) return c;
+    throw std::out_of_range("no corpus class " + name);
 }
 
 CorpusPage corpusPage(const CorpusClass& cls, unsigned seed, bool degraded, int width, int height) {

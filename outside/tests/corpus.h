@@ -25,6 +25,8 @@ struct CorpusClass {
 
 // The classes the benchmark scores, in the order it prints them.
 const std::vector<CorpusClass>& corpusClasses();
+// The class of that name (std::out_of_range when there is none).
+const CorpusClass& corpusClass(const std::string& name);
 
 struct CorpusPage {
     Page page;

@@ -104,52 +104,79 @@ TEST(Fremlin, GridOfARuledTableWithItsRulesTakenOut) {
 }
 
 TEST(Fremlin, TablesTiltedByUpToTwoDegreesKeepTheirGrid) {
-    const CorpusClass* tables = nullptr;
-    for (const CorpusClass& c : corpusClasses())
-        if (c.layout == Layout::RuledTable) tables = &c;
-    ASSERT_NE(tables, nullptr);
-    // Seeds 101 to 103 turn their pages by 1, 1.5 and 2 degrees.
+    const CorpusClass& tables = corpusClass("ruled-table");
+    // Seeds 101 to 103 turn their pages by 1, 1.5 and 2 degrees. How the
+    // level copy's rows fall on a rule depends on where the table was cut
+    // out, so each is cut with margins of several widths.
     for (unsigned seed : {101u, 102u, 103u}) {
-        SCOPED_TRACE(seed);
-        CorpusPage page = corpusPage(*tables, seed, true, 2480, 1800);
+        CorpusPage page = corpusPage(tables, seed, true, 2480, 1800);
         ASSERT_EQ(page.tables.size(), 1u);
-        // The table's corners as the page was turned about its middle.
-        const double a = page.skewDegrees * 3.14159265358979 / 180.0, mx = 2480 / 2.0, my = 1800 / 2.0;
-        const Rect& t = page.tables[0];
-        Rect r{1 << 20, 1 << 20, -1, -1};
-        for (int x : {t.left, t.right})
-            for (int y : {t.top, t.bottom}) {
-                const int px = static_cast<int>(mx + (x - mx) * std::cos(a) - (y - my) * std::sin(a));
-                const int py = static_cast<int>(my + (x - mx) * std::sin(a) + (y - my) * std::cos(a));
-                r = Rect{std::min(r.left, px - 6), std::min(r.top, py - 6), std::max(r.right, px + 6), std::max(r.bottom, py + 6)};
+        const int charSize = 38 + static_cast<int>((seed * 7) % 12);
+        for (int margin : {6, 13, 22}) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " margin " << margin);
+            // The table's corners as the page was turned about its middle.
+            const double a = page.skewDegrees * 3.14159265358979 / 180.0, mx = 2480 / 2.0, my = 1800 / 2.0;
+            const Rect& t = page.tables[0];
+            Rect r{1 << 20, 1 << 20, -1, -1};
+            for (int x : {t.left, t.right})
+                for (int y : {t.top, t.bottom}) {
+                    const int px = static_cast<int>(mx + (x - mx) * std::cos(a) - (y - my) * std::sin(a));
+                    const int py = static_cast<int>(my + (x - mx) * std::sin(a) + (y - my) * std::cos(a));
+                    r = Rect{std::min(r.left, px - margin), std::min(r.top, py - margin), std::max(r.right, px + margin),
+                             std::max(r.bottom, py + margin)};
+                }
+            int w, h;
+            auto bits = cut(page.page.plane, r, w, h);
+            const long inkBefore = std::accumulate(bits.begin(), bits.end(), 0L, [](long n, std::uint8_t b) { return n + __builtin_popcount(b); });
+            TableGrid* grid = nullptr;
+            fremlin().extract(bits.data(), w, h, 0, &grid);
+            ASSERT_NE(grid, nullptr);
+            EXPECT_EQ(grid->nRows, 4 + static_cast<int>(seed % 4));
+            EXPECT_EQ(grid->nColumns, 3 + static_cast<int>((seed / 2) % 2));
+            for (int row = 0; row < grid->nRows; ++row) {
+                ASSERT_EQ(grid->pCellsPerRow[row], grid->nColumns);
+                for (int c = 0; c + 1 < grid->nColumns; ++c) EXPECT_LT(grid->ppRows[row][c].left, grid->ppRows[row][c + 1].left);
             }
-        int w, h;
-        auto bits = cut(page.page.plane, r, w, h);
-        const long inkBefore = std::accumulate(bits.begin(), bits.end(), 0L, [](long n, std::uint8_t b) { return n + __builtin_popcount(b); });
-        TableGrid* grid = nullptr;
-        fremlin().extract(bits.data(), w, h, 0, &grid);
-        ASSERT_NE(grid, nullptr);
-        EXPECT_EQ(grid->nRows, 4 + static_cast<int>(seed % 4));
-        EXPECT_EQ(grid->nColumns, 3 + static_cast<int>((seed / 2) % 2));
-        for (int row = 0; row < grid->nRows; ++row) {
-            ASSERT_EQ(grid->pCellsPerRow[row], grid->nColumns);
-            for (int c = 0; c + 1 < grid->nColumns; ++c) EXPECT_LT(grid->ppRows[row][c].left, grid->ppRows[row][c + 1].left);
+            // The rules are gone, the text in the cells is not: what is left
+            // is the ink of the text, well under what the rules weigh.
+            const long inkAfter = std::accumulate(bits.begin(), bits.end(), 0L, [](long n, std::uint8_t b) { return n + __builtin_popcount(b); });
+            EXPECT_LT(inkAfter, inkBefore * 3 / 4);
+            EXPECT_GT(inkAfter, inkBefore / 10);
+            // No run of black longer than a character is left along any row:
+            // no piece of a rule the level copy held a row off near its end.
+            int longest = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0, run = 0; x < w; ++x) {
+                    run = (bits[y * ((w + 7) / 8) + x / 8] >> (7 - x % 8)) & 1 ? run + 1 : 0;
+                    longest = std::max(longest, run);
+                }
+            EXPECT_LE(longest, charSize);
+            fremlin().free(&grid);
         }
-        // The rules are gone, the text in the cells is not: what is left
-        // is the ink of the text, well under what the rules weigh.
-        const long inkAfter = std::accumulate(bits.begin(), bits.end(), 0L, [](long n, std::uint8_t b) { return n + __builtin_popcount(b); });
-        EXPECT_LT(inkAfter, inkBefore * 3 / 4);
-        EXPECT_GT(inkAfter, inkBefore / 10);
-        // No long run of black is left along any row: no rule remnant.
-        int longest = 0;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0, run = 0; x < w; ++x) {
-                run = (bits[y * ((w + 7) / 8) + x / 8] >> (7 - x % 8)) & 1 ? run + 1 : 0;
-                longest = std::max(longest, run);
-            }
-        EXPECT_LT(longest, 100);
-        fremlin().free(&grid);
     }
+}
+
+TEST(Fremlin, ARuleThatStepsOffItsRowsIsTakenOutToItsEnds) {
+    // Rules two pixels thick that run level for most of their length but
+    // lie two rows higher near their left end and two rows lower near their
+    // right end, broken there by a gap, in pieces too short to be found as
+    // rules of their own (as the level copy of a tilted table holds them).
+    const int W = 1200, H = 400;
+    std::vector<QRect> rects;
+    for (int y : {20, 190, 360}) {
+        rects.push_back({0, y - 2, 100, 2});
+        rects.push_back({100, y, 900, 2});
+        rects.push_back({1000, y + 2, 88, 2});
+        rects.push_back({1090, y + 2, 83, 2});
+    }
+    for (int x : {0, 580, 1170}) rects.push_back({x, 16, 3, 350});
+    Plane plane = planeWith(W, H, rects);
+    TableGrid* grid = nullptr;
+    ASSERT_NE(fremlin().extract(plane.bits.data(), plane.width, plane.height, 0, &grid), nullptr);
+    EXPECT_EQ(grid->nRows, 2);
+    EXPECT_EQ(grid->nColumns, 2);
+    EXPECT_EQ(std::count(plane.bits.begin(), plane.bits.end(), 0), static_cast<long>(plane.bits.size()));
+    fremlin().free(&grid);
 }
 
 TEST(Fremlin, MergedCellsBecomeContinuationEntries) {
