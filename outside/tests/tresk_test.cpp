@@ -390,3 +390,46 @@ TEST(Tresk, CandidatesHoldTheRightCharacterWhereAPoorScanIsMisread) {
     EXPECT_GE(wrongFound * 2, wrong) << missed;
     EXPECT_GE(found * 10, static_cast<int>(want.size()) * 8) << missed;
 }
+
+// A light, uneven scan breaks the thin strokes of a serif face apart; such
+// horizontal blocks are read on a copy with the strokes thickened, as
+// vertical ones are, so that the pieces join again into characters.
+TEST(Tresk, BrokenThinStrokesOfHorizontalTextAreJoinedBeforeReading) {
+    const auto& classes = corpusClasses();
+    auto twoColumns = std::find_if(classes.begin(), classes.end(), [](const CorpusClass& c) { return c.name == "2col-sim"; });
+    ASSERT_NE(twoColumns, classes.end());
+    CorpusPage corpus = corpusPage(*twoColumns, 107, true);
+    ASSERT_FALSE(corpus.vertical);
+    ASSERT_EQ(corpus.lines.size(), corpus.lineCentres.size());
+    Page& page = corpus.page;
+    // One block per column, around where its lines lie on the turned page.
+    const int middle = page.plane.width / 2;
+    TextBlock columns[2];
+    bool any[2] = {false, false};
+    std::size_t at = 0;
+    for (std::size_t k = 0; k < corpus.lines.size(); ++k) {
+        const std::size_t end = corpus.truth.find('\n', at);
+        const std::string line = corpus.truth.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        at = end == std::string::npos ? corpus.truth.size() : end + 1;
+        const Rect& r = corpus.lines[k];
+        const auto [cx, cy] = corpus.lineCentres[k];
+        const int halfWidth = (r.right - r.left) / 2 + 20, halfHeight = (r.bottom - r.top) / 2 + 20;
+        const int side = cx < middle ? 0 : 1;
+        Rect around{cx - halfWidth, cy - halfHeight, cx + halfWidth, cy + halfHeight};
+        Rect& box = columns[side].rect;
+        if (!any[side]) {
+            box = around;
+            any[side] = true;
+        } else {
+            box = {std::min(box.left, around.left), std::min(box.top, around.top), std::max(box.right, around.right),
+                   std::max(box.bottom, around.bottom)};
+        }
+        columns[side].lines.push_back(line);
+    }
+    ASSERT_TRUE(any[0] && any[1]);
+    page.blocks = {columns[0], columns[1]};
+    Outcome r = recognise(page, 'G', 0, 0);
+    ASSERT_TRUE(r.ok);
+    // Read as they stand, the broken strokes give about two characters in three.
+    EXPECT_GE(charAccuracy(expectedText(page), joined(r), false), 0.75) << joined(r);
+}

@@ -169,13 +169,14 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
         std::vector<ocrkit::Line> lines;
         // Columns that lean on a slanted page are read on a copy of the
         // block sheared upright, and the results taken back onto the page;
-        // thin strokes that a light scan broke are thickened on the copy.
+        // thin strokes that a light scan broke are thickened on the copy,
+        // in vertical and horizontal blocks alike.
         const double slant = s->bVertical ? tresk::columnSlant(locked.view(), box) : 0.0;
-        const bool thin = s->bVertical && tresk::thinStrokes(locked.view(), box);
+        const bool thin = tresk::thinStrokes(locked.view(), box);
         if (slant != 0.0 || thin) {
             tresk::ShearedBlock sheared(locked.view(), box, slant, thin);
             Pix* blockPix = ocrkit::toPix(sheared.view(), 3);
-            const bool read = blockPix && engine->recognise(blockPix, sheared.inside(), true, check, lines);
+            const bool read = blockPix && engine->recognise(blockPix, sheared.inside(), s->bVertical != 0, check, lines);
             pixDestroy(&blockPix);
             if (!read) {
                 failed = true;
@@ -183,7 +184,7 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
             }
             tresk::Output blockOut = out;
             blockOut.plane = &sheared.view();
-            if (!tresk::buildBlock(lines, true, blockOut, r)) failed = true;
+            if (!tresk::buildBlock(lines, s->bVertical != 0, blockOut, r)) failed = true;
             sheared.toPage(*r);
             continue;
         }
