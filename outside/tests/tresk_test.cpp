@@ -202,10 +202,7 @@ TEST(Tresk, VerticalColumnsAreReadFromTheRight) {
 // the columns must come out whole, right to left, and their characters'
 // boxes on their ink on the page.
 TEST(Tresk, ColumnsOfATiltedVerticalPageAreReadWholeAndInOrder) {
-    const auto& classes = corpusClasses();
-    auto vertical = std::find_if(classes.begin(), classes.end(), [](const CorpusClass& c) { return c.name == "vertical"; });
-    ASSERT_NE(vertical, classes.end());
-    CorpusPage corpus = corpusPage(*vertical, 106, true);
+    CorpusPage corpus = corpusPage(corpusClass("vertical"), 106, true);
     ASSERT_TRUE(corpus.vertical);
     ASSERT_EQ(corpus.script, Script::Simplified);
     ASSERT_LE(corpus.skewDegrees, -1.5);
@@ -395,10 +392,7 @@ TEST(Tresk, CandidatesHoldTheRightCharacterWhereAPoorScanIsMisread) {
 // horizontal blocks are read on a copy with the strokes thickened, as
 // vertical ones are, so that the pieces join again into characters.
 TEST(Tresk, BrokenThinStrokesOfHorizontalTextAreJoinedBeforeReading) {
-    const auto& classes = corpusClasses();
-    auto twoColumns = std::find_if(classes.begin(), classes.end(), [](const CorpusClass& c) { return c.name == "2col-sim"; });
-    ASSERT_NE(twoColumns, classes.end());
-    CorpusPage corpus = corpusPage(*twoColumns, 107, true);
+    CorpusPage corpus = corpusPage(corpusClass("2col-sim"), 107, true);
     ASSERT_FALSE(corpus.vertical);
     ASSERT_EQ(corpus.lines.size(), corpus.lineCentres.size());
     Page& page = corpus.page;
