@@ -131,13 +131,17 @@ void recognisedBlock(const std::uint8_t* data, std::size_t size, const std::vect
     if (data[3] & 16)
         for (ocrkit::Line& l : lines) l.box = ocrkit::Box{};
     const bool vertical = (data[3] & 4) != 0;
-    // A vertical block may be read on a copy sheared by the slant its
-    // columns show (or one taken from the input), its boxes then taken back.
+    // A block may be read on a copy, its boxes then taken back: a vertical
+    // one sheared by the slant its columns show (or one taken from the
+    // input), a horizontal one only thickened.
     std::optional<tresk::ShearedBlock> sheared;
-    if (vertical && (data[3] & 32)) {
+    if (data[3] & 32) {
         const ocrkit::Box block{data[1] % 16 - 8, data[2] % 16 - 8, w - 1 - data[1] % 8, h + 4 - data[2] % 8};
-        double slant = tresk::columnSlant(view, block);
-        if (slant == 0.0) slant = static_cast<std::int8_t>(data[2]) / 16.0;
+        double slant = 0.0;
+        if (vertical) {
+            slant = tresk::columnSlant(view, block);
+            if (slant == 0.0) slant = static_cast<std::int8_t>(data[2]) / 16.0;
+        }
         // Thin strokes are thickened on the copy; the measure sees any box.
         const bool thin = tresk::thinStrokes(view, block);
         sheared.emplace(view, block, slant, thin || (data[3] & 64));
