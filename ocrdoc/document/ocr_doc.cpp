@@ -349,8 +349,7 @@ void COcrDoc::OnPageFromScanner() {
         SetModifiedFlag(TRUE);
     }
 
-    RECT page = {0, 0, m_pImage->m_nWidth, m_pImage->m_nHeight};
-    m_pPageRegion = new (std::nothrow) CPageRegion(page);
+    m_pPageRegion = new (std::nothrow) CPageRegion(CPageRegion::WholePage(m_pImage->m_nWidth, m_pImage->m_nHeight));
     if (!m_pPageRegion) {
         FreePage();
         SetModifiedFlag(FALSE);

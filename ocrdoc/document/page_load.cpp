@@ -502,7 +502,7 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
         RefreshTextView();
     } else {
         m_pImage = image;
-        m_pPageRegion = new (std::nothrow) CPageRegion(RECT{0, 0, image->m_nWidth, image->m_nHeight});
+        m_pPageRegion = new (std::nothrow) CPageRegion(CPageRegion::WholePage(image->m_nWidth, image->m_nHeight));
         if (!m_pPageRegion) {
             m_pImage = nullptr;
             FreePageLoadedPayload(reinterpret_cast<WPARAM>(block), reinterpret_cast<LPARAM>(image));

@@ -24,7 +24,7 @@ public:
     // seal rectangle. `hasRow` is false when the page list has no focused
     // row: then nothing is asked and nothing changes.
     bool Rotate(bool left, bool official, bool hasRow);
-    // The page rectangle differs from the whole page.
+    // The page rectangle leaves part of the page out.
     bool CanCrop() const;
     bool Crop();
     // The selected top-level region, NULL when none.
