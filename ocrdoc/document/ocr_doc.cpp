@@ -240,7 +240,7 @@ void COcrDoc::OnFileSaveAs() {
     if (!OnSaveDocument(name.c_str())) return;
     shell.PageListSetSelectedItemText(m_strPathName.GetString());
     PathParts box = SplitPath(BoundScanName(shell.ScanName()));
-    shell.SetScanName(suite::AnsiToLower(chosen.drive + chosen.folder + box.stem + box.ext));
+    shell.SetScanName(chosen.drive + chosen.folder + box.stem + box.ext);
 }
 
 void COcrDoc::OnUpdateFileSave(CCmdUI* ui) { ui->Enable(IsModified()); }

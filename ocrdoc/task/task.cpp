@@ -108,7 +108,7 @@ void CTask::ShowRow(int row) {
     const std::string path = shell.PageListItemText(row, kPageListPath);
     const PathParts rowParts = SplitPath(path);
     const PathParts box = SplitPath(shell.ScanName());
-    shell.SetScanName(suite::AnsiToLower(rowParts.drive + rowParts.folder + box.stem + box.ext));
+    shell.SetScanName(rowParts.drive + rowParts.folder + box.stem + box.ext);
     char counter[64];
     std::snprintf(counter, sizeof counter, "%6d  /  %d", row + 1, shell.PageListRowCount());
     shell.SetStatusPaneText(kStatusCounter, counter);

@@ -65,7 +65,7 @@ void CBatchRunController::ShowPage(int page, std::vector<Step>& steps) {
     CShellServices& shell = ShellServices();
     const BatchPagePlan& plan = m_plan[static_cast<std::size_t>(page)];
     const int row = plan.row;
-    const std::string file = suite::AnsiToUpper(shell.PageListItemText(row, kPageListPath));
+    const std::string file = shell.PageListItemText(row, kPageListPath);
     shell.PageListSelectItem(row);
     shell.SetBatchScanTarget(RebuildScanTarget(file, shell.BatchScanTarget()));
     shell.SetStatusPaneText(kStatusCounter, shell.BatchCounterText(row + 1, shell.PageListRowCount()));

@@ -57,7 +57,7 @@ public:
     std::vector<BatchPageDone> Results() const;
     CBatchRecognizer* Runner() { return m_runner.get(); }
 
-    // The scan target rebuilt for a row's (upper-cased) file: its drive and
+    // The scan target rebuilt for a row's file: its drive and
     // folder with the file name of `target`.
     static std::string RebuildScanTarget(const std::string& rowFile, const std::string& target);
 

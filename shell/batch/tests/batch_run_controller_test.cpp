@@ -79,18 +79,18 @@ TEST(BatchRunController, AShownPageUpdatesRowScanTargetPanesAndCurrentFile) {
     ASSERT_TRUE(run.Runner()->Wait(60000));
     ASSERT_EQ(steps.size(), 1u);
     EXPECT_EQ(shell.currentRow, 0);
-    // The row's folder, upper-cased with its file, and the box's own name.
-    EXPECT_EQ(shell.scanName, "C:\\WORK\\PAGES\\Scan007.tif");
+    // The row's folder and the box's own name, spelled as they are.
+    EXPECT_EQ(shell.scanName, "c:\\work\\pages\\Scan007.tif");
     EXPECT_EQ(shell.statusPanes[kStatusCounter], "     1  /  4");
     EXPECT_EQ(shell.statusPanes[kStatusLanguage], "lang0");
     EXPECT_EQ(shell.statusPanes[kStatusType], "type0");
     EXPECT_EQ(shell.statusPanes[kStatusResolution], "300");
-    EXPECT_EQ(steps[0].text, FormatBatchText(TaskString(IDS_BATCH_CURRENT), 1, "C:\\WORK\\PAGES\\PAGE1.TIF"));
+    EXPECT_EQ(steps[0].text, FormatBatchText(TaskString(IDS_BATCH_CURRENT), 1, "c:\\work\\pages\\page1.tif"));
     steps = run.OnPageEnded(Ended(0));
     EXPECT_EQ(shell.currentRow, 2);
-    EXPECT_EQ(shell.scanName, "E:\\OTHER\\Scan007.tif");
+    EXPECT_EQ(shell.scanName, "e:\\other\\Scan007.tif");
     EXPECT_EQ(shell.statusPanes[kStatusCounter], "     3  /  4");
-    EXPECT_EQ(steps.back().text, FormatBatchText(TaskString(IDS_BATCH_CURRENT), 2, "E:\\OTHER\\P2.BMP"));
+    EXPECT_EQ(steps.back().text, FormatBatchText(TaskString(IDS_BATCH_CURRENT), 2, "e:\\other\\p2.bmp"));
     EXPECT_EQ(run.CountText(), FormatBatchText(TaskString(IDS_BATCH_COUNT), 2));
 }
 
