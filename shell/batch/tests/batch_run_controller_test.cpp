@@ -70,6 +70,27 @@ TEST(BatchRunController, PagesShowInListOrderWithTheirHeldPieces) {
     EXPECT_EQ(Pieces(run.OnPageEnded(Ended(-1))), "");
 }
 
+TEST(BatchRunController, PagesThatFailedAreNamedInTheirTextAndAtTheEnd) {
+    CFakeShellServices shell;
+    CBatchRunController run(PlanOf(shell, {"c:\\a\\p1.tif", "c:\\b\\p2.tif", "c:\\c\\p3.tif"}), 0);
+    std::vector<Step> steps;
+    ASSERT_TRUE(run.Start(nullptr, 1, steps));
+    ASSERT_TRUE(run.Runner()->Wait(60000));
+    BatchPageDone unsaved = Ended(1);
+    unsaved.outcome = BatchPageOutcome::kWriteFailed;
+    EXPECT_EQ(Pieces(run.OnPageEnded(unsaved)), "") << "held until its page is shown";
+    BatchPageDone unread = Ended(0);
+    unread.outcome = BatchPageOutcome::kLoadFailed;
+    EXPECT_EQ(Pieces(run.OnPageEnded(unread)),
+              "\nc:\\a\\p1.tif: the page could not be read.\n\n[1]"
+              "\nc:\\b\\p2.tif: its result could not be saved (the project file was not written).\n\n[2]");
+    run.OnPageEnded(Ended(2));
+    EXPECT_EQ(run.FailureMessage(),
+              "These pages were not recognised and saved:\n"
+              "c:\\a\\p1.tif: the page could not be read.\n"
+              "c:\\b\\p2.tif: its result could not be saved (the project file was not written).");
+}
+
 TEST(BatchRunController, AShownPageUpdatesRowScanTargetPanesAndCurrentFile) {
     CFakeShellServices shell;
     shell.scanName = "D:\\scans\\Scan007.tif";
