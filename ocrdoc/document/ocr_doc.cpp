@@ -285,6 +285,10 @@ void COcrDoc::SetNextNewPageName(const std::string& name, bool replace) {
 }
 
 void COcrDoc::OnPageFromScanner() {
+    if (IsPageHeld()) {
+        m_bDeferredScan = true;
+        return;
+    }
     CShellServices& shell = ShellServices();
     HDIB dib = shell.TakeScannedDib();
     if (!dib) return;

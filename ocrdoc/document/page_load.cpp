@@ -526,13 +526,20 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
 }
 
 void COcrDoc::AttachDeferredPage() {
-    if (!m_bDeferredPage || IsPageHeld()) return;
-    m_bDeferredPage = false;
-    HGLOBAL block = m_hDeferredBlock;
-    CPageImage* image = m_pDeferredImage;
-    m_hDeferredBlock = nullptr;
-    m_pDeferredImage = nullptr;
-    if (AttachLoadedPage(block, image)) ResetPageView();
+    if (IsPageHeld()) return;
+    if (m_bDeferredPage) {
+        m_bDeferredPage = false;
+        HGLOBAL block = m_hDeferredBlock;
+        CPageImage* image = m_pDeferredImage;
+        m_hDeferredBlock = nullptr;
+        m_pDeferredImage = nullptr;
+        if (AttachLoadedPage(block, image)) ResetPageView();
+    }
+    // A scanned or pasted page that arrived meanwhile waited in the shell's slot.
+    if (m_bDeferredScan) {
+        m_bDeferredScan = false;
+        OnPageFromScanner();
+    }
 }
 
 BOOL COcrDoc::OpenPageNow(LPCTSTR path) {

@@ -323,6 +323,8 @@ int CTask::SaveSelectedSameName(int type) {
 
 void CTask::ClearLayoutSelected() {
     CShellServices& shell = ShellServices();
+    // A run reads the open page now: its regions stay until it has ended.
+    if (const COcrDoc* doc = shell.CurrentDocument(); doc && doc->IsPageHeld()) return;
     const int focused = shell.PageListCurrentRow();
     shell.SetBatchMode(shell.IgnoredFlag());
     for (int row : shell.PageListSelectedRows()) {

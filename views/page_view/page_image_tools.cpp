@@ -24,7 +24,7 @@ void CPageImageTools::PixelsChanged() {
 }
 
 bool CPageImageTools::Invert() {
-    if (!HasPage() || m_image->m_nBitCount != 1) return false;
+    if (!CanChangePage() || m_image->m_nBitCount != 1) return false;
     if (!m_host.DiscardResult()) return false;
     m_image->Invert();
     ReplaceTree(nullptr);
@@ -33,7 +33,7 @@ bool CPageImageTools::Invert() {
 }
 
 bool CPageImageTools::Rotate(bool left, bool official, bool hasRow) {
-    if (!HasPage() || !hasRow) return false;
+    if (!CanChangePage() || !hasRow) return false;
     if (!m_host.DiscardResult()) return false;
     RECT red{0, 0, 0, 0};
     const bool officialPage = official && m_image->m_nBitCount == 24;
@@ -49,7 +49,7 @@ bool CPageImageTools::Rotate(bool left, bool official, bool hasRow) {
 }
 
 bool CPageImageTools::CanCrop() const {
-    return HasPage() && m_tree && !m_tree->CoversPage(m_image->m_nWidth, m_image->m_nHeight);
+    return CanChangePage() && m_tree && !m_tree->CoversPage(m_image->m_nWidth, m_image->m_nHeight);
 }
 
 bool CPageImageTools::Crop() {
@@ -129,7 +129,7 @@ bool CPageImageTools::Copy(HWND owner) {
 
 bool CPageImageTools::Cut(HWND owner) {
     CLayoutRegion* region = SelectedRegion();
-    if (!HasPage() || !region) return false;
+    if (!CanChangePage() || !region) return false;
     if (!m_host.DiscardResult()) return false;
     // The pixels go only when they are safely on the clipboard.
     if (!Copy(owner)) return false;
