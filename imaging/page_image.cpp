@@ -94,15 +94,15 @@ void writeGreyRamp(BYTE* dib) {
 }  // namespace
 
 int CPageImage::AttachDib(HDIB hDib) {
-    Empty();
     if (!hDib) return 1;
     BYTE* dib = static_cast<BYTE*>(GlobalLock(hDib));
     DibLayout layout;
+    HGLOBAL bits = nullptr;
+    // A refused bitmap leaves the page as it was.
     auto refuse = [&] {
         if (dib) GlobalUnlock(hDib);
         GlobalFree(hDib);
-        FreeBits();
-        m_nBitCount = 0;
+        if (bits) GlobalFree(bits);
         return 1;
     };
     if (!dib || !DescribeDib(dib, GlobalSize(hDib), layout)) return refuse();
@@ -124,11 +124,11 @@ int CPageImage::AttachDib(HDIB hDib) {
     const int width = layout.width, height = layout.height;
     const DWORD rowBytes = (static_cast<DWORD>(width) + 7) / 8;
     // A 1-bit page's plane is written whole below; the others start white.
-    m_hBits = AllocImageBlock(layout.bitCount == 1 ? GMEM_MOVEABLE : GHND, static_cast<SIZE_T>(rowBytes) * height);
-    if (!m_hBits) return refuse();
+    bits = AllocImageBlock(layout.bitCount == 1 ? GMEM_MOVEABLE : GHND, static_cast<SIZE_T>(rowBytes) * height);
+    if (!bits) return refuse();
 
     if (layout.bitCount == 1) {
-        CBlockLock plane(m_hBits);
+        CBlockLock plane(bits);
         if (!plane) return refuse();
         // Value 1 is black unless the colour table says value 0 is the darker one.
         const bool zeroIsBlack = layout.colorCount >= 2 && brightness(layout.colors[0]) < brightness(layout.colors[1]);
@@ -142,6 +142,9 @@ int CPageImage::AttachDib(HDIB hDib) {
         }
     }
 
+    // The new page is whole: only now does the old one go.
+    Empty();
+    m_hBits = bits;
     m_nWidth = width;
     m_nHeight = height;
     m_nBitCount = layout.bitCount;

@@ -27,7 +27,7 @@ public:
     // Frees both planes; width, height and m_hRecoBits are kept.
     void Empty();
     // Takes ownership of hDib, accepted or not. 0 = accepted, 1 = refused
-    // (page image left empty, hDib freed).
+    // (hDib freed, the page image left as it was).
     int AttachDib(HDIB hDib);
     // Replaces the plane by a zero-filled movable block of nBytes.
     BOOL AllocBits(DWORD nBytes);

@@ -82,17 +82,12 @@ std::unique_ptr<CPageImage> PageFrom(Reader& in) {
     const uint8_t* bytes = in.Take(length, &got);
     auto page = std::make_unique<CPageImage>();
     int bits = 0;
-    if (got > 0 && IsUsablePastedDib(bytes, got, &bits)) {
-        BITMAPINFOHEADER header;
-        std::memcpy(&header, bytes, sizeof header);
-        if (static_cast<int64_t>(header.biWidth) * header.biHeight <= 4'000'000) {
-            HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, got);
-            if (block) {
-                std::memcpy(GlobalLock(block), bytes, got);
-                GlobalUnlock(block);
-                if (page->AttachDib(block) == 0 && page->m_hBits) return page;
-            }
-        }
+    BITMAPINFOHEADER header{};
+    if (got >= sizeof header) std::memcpy(&header, bytes, sizeof header);
+    const int64_t pixels = static_cast<int64_t>(header.biWidth) * header.biHeight;
+    HGLOBAL block = got > 0 && pixels >= -4'000'000 && pixels <= 4'000'000 ? PageDibOfPasted(bytes, got, &bits) : nullptr;
+    if (block) {
+        if (page->AttachDib(block) == 0 && page->m_hBits) return page;
         page = std::make_unique<CPageImage>();
     }
     page->m_nWidth = 320;

@@ -217,7 +217,8 @@ struct CInflater::State {
         }
     }
 
-    // Tops the bit buffer up to at least 56 bits while input lasts.
+    // Tops the bit buffer up to at least 56 bits while input lasts, and never
+    // to all 64: the fast way shifts a word of input by the count it holds.
     void Refill() {
         if (inEnd - in >= 8) {
             std::uint64_t w = 0;
@@ -227,7 +228,7 @@ struct CInflater::State {
             nbits |= 56;
             return;
         }
-        while (nbits <= 56) {
+        while (nbits < 56) {
             if (in == inEnd && !Pull()) return;
             bits |= static_cast<std::uint64_t>(*in++) << nbits;
             nbits += 8;

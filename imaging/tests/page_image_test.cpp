@@ -126,14 +126,27 @@ TEST_F(PageImageAttach, UnsupportedOrLyingHeadersAreRefused) {
     EXPECT_EQ(page.AttachDib(nullptr), 1);
 }
 
-TEST_F(PageImageAttach, RefusedWhenThePlaneCannotBeHad) {
+TEST_F(PageImageAttach, RefusedWhenThePlaneCannotBeHadAndTheOldPageStays) {
+    MakeMonoPage(page, 20, 10, [](int x, int) { return x == 3; });
+    HGLOBAL oldPlane = page.m_hBits;
     HDIB h = GreyDib(8, 8, [](int, int) { return 0; }).Make();
     const SIZE_T before = SuiteLiveGlobalBlocks();
     SetImageAllocFailAfter(0);
     EXPECT_EQ(page.AttachDib(h), 1);
     SetImageAllocFailAfter(-1);
     EXPECT_EQ(SuiteLiveGlobalBlocks(), before - 1);
-    EXPECT_EQ(page.m_hBits, nullptr);
+    // The page is not lost to a bitmap that could not be taken.
+    EXPECT_EQ(page.m_hBits, oldPlane);
+    EXPECT_EQ(page.m_nWidth, 20);
+    EXPECT_EQ(page.m_nBitCount, 1);
+    EXPECT_TRUE(PixelOf(page, 3, 5));
+    // Nor to a bitmap it cannot read.
+    HDIB bad = GreyDib(8, 8, [](int, int) { return 0; }).Make();
+    static_cast<BITMAPINFOHEADER*>(GlobalLock(bad))->biBitCount = 16;
+    GlobalUnlock(bad);
+    EXPECT_EQ(page.AttachDib(bad), 1);
+    EXPECT_EQ(page.m_hBits, oldPlane);
+    EXPECT_EQ(page.m_nHeight, 10);
 }
 
 TEST_F(PageImageAttach, EmptyKeepsSizeAndRecognitionBlock) {

@@ -143,6 +143,7 @@ int COcrDoc::Undo(UINT* outRow, UINT* outCol) {
 }
 
 int COcrDoc::RestoreOriginalImage() {
+    if (IsPageHeld()) return 0;
     if (!IsModified() || m_strPathName.IsEmpty()) return 1;
     std::string path = m_strPathName.GetString();
     DeleteFileA((path + ".PST").c_str());

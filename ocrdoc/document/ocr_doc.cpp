@@ -240,7 +240,7 @@ void COcrDoc::OnFileSaveAs() {
     if (!OnSaveDocument(name.c_str())) return;
     shell.PageListSetSelectedItemText(m_strPathName.GetString());
     PathParts box = SplitPath(BoundScanName(shell.ScanName()));
-    shell.SetScanName(suite::AnsiToLower(chosen.drive + chosen.folder + box.stem + box.ext));
+    shell.SetScanName(chosen.drive + chosen.folder + box.stem + box.ext);
 }
 
 void COcrDoc::OnUpdateFileSave(CCmdUI* ui) { ui->Enable(IsModified()); }
@@ -285,6 +285,10 @@ void COcrDoc::SetNextNewPageName(const std::string& name, bool replace) {
 }
 
 void COcrDoc::OnPageFromScanner() {
+    if (IsPageHeld()) {
+        m_bDeferredScan = true;
+        return;
+    }
     CShellServices& shell = ShellServices();
     HDIB dib = shell.TakeScannedDib();
     if (!dib) return;
@@ -349,8 +353,7 @@ void COcrDoc::OnPageFromScanner() {
         SetModifiedFlag(TRUE);
     }
 
-    RECT page = {0, 0, m_pImage->m_nWidth, m_pImage->m_nHeight};
-    m_pPageRegion = new (std::nothrow) CPageRegion(page);
+    m_pPageRegion = new (std::nothrow) CPageRegion(CPageRegion::WholePage(m_pImage->m_nWidth, m_pImage->m_nHeight));
     if (!m_pPageRegion) {
         FreePage();
         SetModifiedFlag(FALSE);

@@ -154,8 +154,8 @@ public:
     void BeginWait() override;
     void EndWait() override;
 
-    // A page that arrived while a run held the page waits here and is taken
-    // when the run has ended.
+    // A page that arrived while a run held the page waits here (a scanned or
+    // pasted one in the shell's slot) and is taken when the run has ended.
     void AttachDeferredPage();
 
     // Pipeline commands (ocr_doc_pipeline.cpp).
@@ -209,6 +209,7 @@ private:
     bool m_bNextNewPageReplaces = false;
     bool m_bForwardingZoom = false;  // a zoom command on its way to the page view
     bool m_bDeferredPage = false;
+    bool m_bDeferredScan = false;
     HGLOBAL m_hDeferredBlock = nullptr;
     CPageImage* m_pDeferredImage = nullptr;
 

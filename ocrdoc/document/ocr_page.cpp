@@ -39,7 +39,7 @@ void COcrPage::FreePage() {
 
 BOOL COcrPage::ResetRegionTree() {
     if (!m_pImage) return FALSE;
-    auto* fresh = new (std::nothrow) CPageRegion(RECT{0, 0, m_pImage->m_nWidth, m_pImage->m_nHeight});
+    auto* fresh = new (std::nothrow) CPageRegion(CPageRegion::WholePage(m_pImage->m_nWidth, m_pImage->m_nHeight));
     if (!fresh) return FALSE;
     delete m_pPageRegion;
     m_pPageRegion = fresh;

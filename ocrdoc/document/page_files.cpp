@@ -48,7 +48,7 @@ BOOL COcrPage::TakeLoadedPage(CPageImage* image, HGLOBAL block, int batchOption)
         return FALSE;
     }
     m_pImage = image;
-    m_pPageRegion = new (std::nothrow) CPageRegion(RECT{0, 0, image->m_nWidth, image->m_nHeight});
+    m_pPageRegion = new (std::nothrow) CPageRegion(CPageRegion::WholePage(image->m_nWidth, image->m_nHeight));
     if (!m_pPageRegion) {
         if (block) GlobalFree(block);
         FreePage();

@@ -502,7 +502,7 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
         RefreshTextView();
     } else {
         m_pImage = image;
-        m_pPageRegion = new (std::nothrow) CPageRegion(RECT{0, 0, image->m_nWidth, image->m_nHeight});
+        m_pPageRegion = new (std::nothrow) CPageRegion(CPageRegion::WholePage(image->m_nWidth, image->m_nHeight));
         if (!m_pPageRegion) {
             m_pImage = nullptr;
             FreePageLoadedPayload(reinterpret_cast<WPARAM>(block), reinterpret_cast<LPARAM>(image));
@@ -526,13 +526,20 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
 }
 
 void COcrDoc::AttachDeferredPage() {
-    if (!m_bDeferredPage || IsPageHeld()) return;
-    m_bDeferredPage = false;
-    HGLOBAL block = m_hDeferredBlock;
-    CPageImage* image = m_pDeferredImage;
-    m_hDeferredBlock = nullptr;
-    m_pDeferredImage = nullptr;
-    if (AttachLoadedPage(block, image)) ResetPageView();
+    if (IsPageHeld()) return;
+    if (m_bDeferredPage) {
+        m_bDeferredPage = false;
+        HGLOBAL block = m_hDeferredBlock;
+        CPageImage* image = m_pDeferredImage;
+        m_hDeferredBlock = nullptr;
+        m_pDeferredImage = nullptr;
+        if (AttachLoadedPage(block, image)) ResetPageView();
+    }
+    // A scanned or pasted page that arrived meanwhile waited in the shell's slot.
+    if (m_bDeferredScan) {
+        m_bDeferredScan = false;
+        OnPageFromScanner();
+    }
 }
 
 BOOL COcrDoc::OpenPageNow(LPCTSTR path) {

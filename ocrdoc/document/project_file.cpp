@@ -372,7 +372,7 @@ BOOL COcrPage::WriteProjectFile() {
         contents.page = m_pPageRegion->Rect();
         contents.records = CollectProjectRecords(*m_pPageRegion);
     } else {
-        contents.page = RECT{0, 0, m_pImage->m_nWidth, m_pImage->m_nHeight};
+        contents.page = CPageRegion::WholePage(m_pImage->m_nWidth, m_pImage->m_nHeight);
     }
     bool textSaved = true;
     if (m_bHasResult) {

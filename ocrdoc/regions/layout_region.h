@@ -129,6 +129,16 @@ public:
     explicit CPageRegion(const RECT& page) : CLayoutRegion(page, 0) {}
     ~CPageRegion() override;
 
+    // The page rectangle of a whole page: it runs to the width and the
+    // height (the layout library is given right - 1 and bottom - 1), as
+    // project files store it.
+    static RECT WholePage(int width, int height) { return RECT{0, 0, width, height}; }
+    // The page rectangle takes in every pixel of a page of that size (one
+    // drawn to the last column and row does too): there is nothing to crop.
+    bool CoversPage(int width, int height) const {
+        return left <= 0 && top <= 0 && right >= width - 1 && bottom >= height - 1;
+    }
+
     BOOL ResizeWithin(const RECT& rect, const RECT& bound) override;
     // The class the flags name: text (any of 0x13), else picture (4), else table (8), else NULL.
     CLayoutRegion* CreateRegion(const RECT& rect, int flags, int lines) override;

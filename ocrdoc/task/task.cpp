@@ -108,7 +108,7 @@ void CTask::ShowRow(int row) {
     const std::string path = shell.PageListItemText(row, kPageListPath);
     const PathParts rowParts = SplitPath(path);
     const PathParts box = SplitPath(shell.ScanName());
-    shell.SetScanName(suite::AnsiToLower(rowParts.drive + rowParts.folder + box.stem + box.ext));
+    shell.SetScanName(rowParts.drive + rowParts.folder + box.stem + box.ext);
     char counter[64];
     std::snprintf(counter, sizeof counter, "%6d  /  %d", row + 1, shell.PageListRowCount());
     shell.SetStatusPaneText(kStatusCounter, counter);
@@ -323,6 +323,8 @@ int CTask::SaveSelectedSameName(int type) {
 
 void CTask::ClearLayoutSelected() {
     CShellServices& shell = ShellServices();
+    // A run reads the open page now: its regions stay until it has ended.
+    if (const COcrDoc* doc = shell.CurrentDocument(); doc && doc->IsPageHeld()) return;
     const int focused = shell.PageListCurrentRow();
     shell.SetBatchMode(shell.IgnoredFlag());
     for (int row : shell.PageListSelectedRows()) {

@@ -192,6 +192,7 @@ protected:
     afx_msg void OnUpdateHasImages(CCmdUI* ui);
     afx_msg void OnUpdateTaskCommandB(CCmdUI* ui);
     afx_msg void OnRecogStart();
+    afx_msg void OnUpdateRecogStart(CCmdUI* ui);
     afx_msg void OnSplitHandwriting();
     afx_msg void OnUpdateSplitHandwriting(CCmdUI* ui);
     afx_msg void OnRecogLayout();

@@ -40,7 +40,7 @@ ON_COMMAND(ID_FILE_SAVE_PROJECT, OnNoAction)
 ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_PROJECT, OnUpdateSaveProject)
 ON_COMMAND(ID_PEN_SWITCH, OnNoAction)
 ON_COMMAND(ID_RECOG_START, OnRecogStart)
-ON_UPDATE_COMMAND_UI(ID_RECOG_START, OnUpdateHasImages)
+ON_UPDATE_COMMAND_UI(ID_RECOG_START, OnUpdateRecogStart)
 ON_COMMAND(ID_RECOG_SPLIT_HANDWRITING, OnSplitHandwriting)
 ON_UPDATE_COMMAND_UI(ID_RECOG_SPLIT_HANDWRITING, OnUpdateSplitHandwriting)
 ON_COMMAND(ID_RECOG_LAYOUT, OnRecogLayout)
@@ -93,6 +93,7 @@ void CScribantApp::OnUpdateSaveProject(CCmdUI* ui) { ui->Enable(m_task.m_bJobMod
 void CScribantApp::OnUpdateHasImages(CCmdUI* ui) { ui->Enable(commands_.HasImages()); }
 void CScribantApp::OnUpdateTaskCommandB(CCmdUI* ui) { ui->Enable(commands_.CanTaskCommandB()); }
 void CScribantApp::OnRecogStart() { commands_.RecognizeStart(); }
+void CScribantApp::OnUpdateRecogStart(CCmdUI* ui) { ui->Enable(commands_.CanRecognize()); }
 void CScribantApp::OnSplitHandwriting() { commands_.SplitHandwriting(); }
 void CScribantApp::OnUpdateSplitHandwriting(CCmdUI* ui) { ui->Enable(commands_.CanSplitHandwriting()); }
 void CScribantApp::OnRecogLayout() { commands_.Layout(); }

@@ -26,44 +26,54 @@ std::string replaceFirst(std::string text, const std::string& key, const std::st
 
 bool CScribantCommands::HasImages() const { return task_.HasImages() != FALSE; }
 
+bool CScribantCommands::PageHeld() {
+    const COcrDoc* doc = ShellServices().CurrentDocument();
+    return doc && doc->IsPageHeld();
+}
+
+bool CScribantCommands::CanRecognize() const { return HasImages() && !PageHeld(); }
+
 int CScribantCommands::firstSelectedRow() const {
     const std::vector<int> rows = ShellServices().PageListSelectedRows();
     return rows.empty() ? -1 : rows.front();
 }
 
 bool CScribantCommands::CanLayout(bool pageHasLayout) const {
-    return HasImages() && (!pageHasLayout || task_.CountSelected() > 1);
+    return CanRecognize() && (!pageHasLayout || task_.CountSelected() > 1);
 }
 
 bool CScribantCommands::CanCancelLayout(bool pageHasLayout) const {
-    return HasImages() && (pageHasLayout || task_.CountSelected() > 1);
+    return CanRecognize() && (pageHasLayout || task_.CountSelected() > 1);
 }
 
 bool CScribantCommands::CanSplitHandwriting() const {
-    if (task_.CountSelected() > 1) return false;
+    if (task_.CountSelected() > 1 || PageHeld()) return false;
     const int row = ShellServices().PageListCurrentRow();
     return row >= 0 && ShellServices().PageListItemText(row, kPageListType) == PageSettings::Defaults().typeNames[4];
 }
 
 bool CScribantCommands::CanNextPage() const {
-    return HasImages() && firstSelectedRow() != ShellServices().PageListRowCount() - 1;
+    return CanRecognize() && firstSelectedRow() != ShellServices().PageListRowCount() - 1;
 }
 
-bool CScribantCommands::CanPrevPage() const { return HasImages() && firstSelectedRow() != 0; }
+bool CScribantCommands::CanPrevPage() const { return CanRecognize() && firstSelectedRow() != 0; }
 
 bool CScribantCommands::CanTaskCommandB() const { return HasImages() && task_.m_strName != "Default Task"; }
 
 void CScribantCommands::RecognizeStart() {
+    if (PageHeld()) return;
     if (task_.CountSelected() > 1) task_.RecognizeSelected();
     else ShellServices().PostMainCommand(ID_DOC_RECOGNIZE);
 }
 
 void CScribantCommands::Layout() {
+    if (PageHeld()) return;
     if (task_.CountSelected() > 1) task_.AnalyzeSelected();
     else ShellServices().PostMainCommand(ID_DOC_LAYOUT);
 }
 
 void CScribantCommands::CancelLayout() {
+    if (PageHeld()) return;
     if (task_.CountSelected() > 1) {
         if (ShellServices().MessageBox(TaskString(IDS_DISCARD_RESULT), "", MB_YESNO | 0x20u) == IDNO) return;
         task_.ClearLayoutSelected();
@@ -79,6 +89,7 @@ void CScribantCommands::SplitHandwriting() {
 // The page list's next and previous rows: the row becomes the only selection
 // and its page is opened.
 void CScribantCommands::NextPage() {
+    if (PageHeld()) return;
     CShellServices& shell = ShellServices();
     const int row = firstSelectedRow();
     if (row + 1 >= shell.PageListRowCount()) return;
@@ -87,6 +98,7 @@ void CScribantCommands::NextPage() {
 }
 
 void CScribantCommands::PrevPage() {
+    if (PageHeld()) return;
     CShellServices& shell = ShellServices();
     const int row = firstSelectedRow();
     const int target = row < 0 ? shell.PageListRowCount() - 1 : row - 1;

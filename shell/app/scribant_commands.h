@@ -46,8 +46,11 @@ class CScribantCommands {
 public:
     explicit CScribantCommands(CTask& task) : task_(task) {}
 
-    // Update rules.
+    // Update rules. While a run holds the open page (its engine pumps
+    // messages) none of the page commands is enabled, and their handlers do
+    // nothing.
     bool HasImages() const;
+    bool CanRecognize() const;
     // `pageHasLayout`: the open page has layout regions.
     bool CanLayout(bool pageHasLayout) const;
     bool CanCancelLayout(bool pageHasLayout) const;
@@ -71,5 +74,6 @@ public:
 
 private:
     int firstSelectedRow() const;
+    static bool PageHeld();
     CTask& task_;
 };

@@ -1,5 +1,6 @@
 #include "shell/batch/batch_run_controller.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ocrdoc/task/task.h"
@@ -18,6 +19,17 @@ std::string FormatBatchText(const std::string& format, int number, const std::st
     const int n = std::snprintf(buffer.data(), buffer.size(), format.c_str(), number, text.c_str());
     return n < 0 ? std::string() : std::string(buffer.data(), std::min<std::size_t>(static_cast<std::size_t>(n), buffer.size() - 1));
 }
+
+namespace {
+
+// Said after a page's path.
+const char* const kMsgPageNotRead = ": the page could not be read.";
+const char* const kMsgProjectNotWritten = ": its result could not be saved (the project file was not written).";
+const char* const kMsgPagesFailed = "These pages were not recognised and saved:";
+const char* const kMsgMorePagesFailed = "... and %d more.";
+constexpr std::size_t kFailuresListed = 20;
+
+}  // namespace
 
 CBatchRunController::CBatchRunController(std::vector<BatchPagePlan> plan, int batchOption)
     : m_plan(std::move(plan)), m_nOption(batchOption), m_ended(m_plan.size(), false), m_held(m_plan.size()),
@@ -65,7 +77,7 @@ void CBatchRunController::ShowPage(int page, std::vector<Step>& steps) {
     CShellServices& shell = ShellServices();
     const BatchPagePlan& plan = m_plan[static_cast<std::size_t>(page)];
     const int row = plan.row;
-    const std::string file = suite::AnsiToUpper(shell.PageListItemText(row, kPageListPath));
+    const std::string file = shell.PageListItemText(row, kPageListPath);
     shell.PageListSelectItem(row);
     shell.SetBatchScanTarget(RebuildScanTarget(file, shell.BatchScanTarget()));
     shell.SetStatusPaneText(kStatusCounter, shell.BatchCounterText(row + 1, shell.PageListRowCount()));
@@ -114,10 +126,33 @@ void CBatchRunController::Advance(std::vector<Step>& steps) {
 std::vector<CBatchRunController::Step> CBatchRunController::OnPageEnded(const BatchPageDone& done) {
     std::vector<Step> steps;
     if (done.page < 0 || done.page >= PageCount()) return steps;
+    if (done.outcome == BatchPageOutcome::kLoadFailed || done.outcome == BatchPageOutcome::kWriteFailed) {
+        // The page's text says so where its text goes, and the run's end lists it.
+        const char* format = done.outcome == BatchPageOutcome::kLoadFailed ? kMsgPageNotRead : kMsgProjectNotWritten;
+        std::string line = m_plan[static_cast<std::size_t>(done.page)].path + format;
+        m_failures.emplace_back(done.page, line);
+        // A line of its own: the panel takes a piece that starts a line as the line end alone.
+        for (std::string piece : {std::string("\n"), line, std::string("\n")}) {
+            std::vector<Step> said = OnPiece(done.page, std::move(piece));
+            steps.insert(steps.end(), said.begin(), said.end());
+        }
+    }
     m_ended[static_cast<std::size_t>(done.page)] = true;
     // A page that ended before its turn keeps its held text for then.
     Advance(steps);
     return steps;
+}
+
+std::string CBatchRunController::FailureMessage() const {
+    if (m_failures.empty()) return {};
+    // In list order, whichever worker reported first.
+    std::vector<std::pair<int, std::string>> failures = m_failures;
+    std::sort(failures.begin(), failures.end());
+    std::string text = kMsgPagesFailed;
+    for (std::size_t i = 0; i < failures.size() && i < kFailuresListed; ++i) text += "\n" + failures[i].second;
+    if (m_failures.size() > kFailuresListed)
+        text += "\n" + FormatBatchText(kMsgMorePagesFailed, static_cast<int>(m_failures.size() - kFailuresListed));
+    return text;
 }
 
 void CBatchRunController::Stop() {

@@ -12,6 +12,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ocrdoc/task/batch_recognizer.h"
@@ -42,7 +43,8 @@ public:
     BOOL Start(HWND window, int workers, std::vector<Step>& steps);
     // A piece of a page (from the runner's report).
     std::vector<Step> OnPiece(int page, std::string text);
-    // A page ended: the steps of the pages shown next.
+    // A page ended: the steps of the pages shown next. A page that could not
+    // be read or whose project file could not be written says so in its text.
     std::vector<Step> OnPageEnded(const BatchPageDone& done);
     // Every worker has ended.
     void OnRunEnded() { m_bEnded = true; }
@@ -55,9 +57,12 @@ public:
     // The row of the last page shown (-1: none).
     int LastShownRow() const;
     std::vector<BatchPageDone> Results() const;
+    // The closing message that names every page that could not be read or
+    // whose result could not be saved; empty when there was none.
+    std::string FailureMessage() const;
     CBatchRecognizer* Runner() { return m_runner.get(); }
 
-    // The scan target rebuilt for a row's (upper-cased) file: its drive and
+    // The scan target rebuilt for a row's file: its drive and
     // folder with the file name of `target`.
     static std::string RebuildScanTarget(const std::string& rowFile, const std::string& target);
 
@@ -71,6 +76,7 @@ private:
     std::vector<bool> m_ended;
     std::vector<std::deque<std::string>> m_held;
     std::vector<std::size_t> m_heldBytes;
+    std::vector<std::pair<int, std::string>> m_failures;  // page, what is said of it
     int m_nShown = -1;
     bool m_bStop = false;
     bool m_bEnded = false;

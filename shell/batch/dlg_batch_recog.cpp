@@ -198,6 +198,8 @@ void CDlgBatchRecog::FinishRun() {
         const std::string path = shell.PageListItemText(row, kPageListPath);
         if (!path.empty()) doc->OnOpenDocument(path.c_str());
     }
+    if (const std::string failed = m_run ? m_run->FailureMessage() : std::string(); !failed.empty())
+        shell.MessageBox(failed, "", MB_OK | MB_ICONEXCLAMATION);
     EndDialog(IDOK);
 }
 

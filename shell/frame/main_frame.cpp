@@ -278,6 +278,8 @@ void CMainFrame::OnWebSearch() {
 
 void CMainFrame::OnClose() {
     CScribantApp* app = ScribantApp();
+    // A run reads the open page now: the document it works on stays until the run has ended.
+    if (const COcrDoc* doc = app ? app->CurrentDocument() : nullptr; doc && doc->IsPageHeld()) return;
     if (app && !app->SaveWorkState()) return;
     // A page still loading (perhaps waiting for a PDF password) is stopped
     // with a bounded wait before the document goes.

@@ -1,5 +1,6 @@
 #include "views/dialogs/dlg_manual_deskew.h"
 
+#include "imaging/image_messages.h"
 #include "platform/afx/ui/dcwnd.h"
 #include "views/dialogs/dialog_renderer.h"
 #include "views/page_view/page_view_ids.h"
@@ -27,8 +28,13 @@ BOOL CDlgManualDeskew::OnInitDialog() {
 }
 
 void CDlgManualDeskew::OnOK() {
-    // The caller reads the previewed page from its own block.
-    if (m_hWork) m_controller.CopyWorkingTo(m_hWork);
+    // The caller reads the previewed page from its own block: a page that did
+    // not reach it must not replace the page.
+    if (m_hWork && !m_controller.CopyWorkingTo(m_hWork)) {
+        ShowImageMessage(kMsgNoEnoughMemoryToFinish);
+        EndDialog(IDCANCEL);
+        return;
+    }
     CDialog::OnOK();
 }
 

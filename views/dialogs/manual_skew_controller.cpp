@@ -244,7 +244,7 @@ bool CManualSkewController::CopyWorkingTo(HGLOBAL hWork) const {
     const SIZE_T size = GlobalSize(from);
     if (GlobalSize(hWork) < size) {
         // A turned bitmap may be larger: grow the caller's block, keeping its handle.
-        if (!GlobalReAlloc(hWork, size, GMEM_MOVEABLE)) return false;
+        if (!ReAllocImageBlock(hWork, size, GMEM_MOVEABLE)) return false;
     }
     CBlockLock src(from), dst(hWork);
     if (!src || !dst) return false;

@@ -100,7 +100,7 @@ BEGIN_MESSAGE_MAP(COcrView, CView)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_RESIZE, OnUpdateImageResize)
     ON_UPDATE_COMMAND_UI(ID_IMAGE_RESTORE, OnUpdateImageRestore)
     ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
-    ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateEditCopy)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateEditCut)
 END_MESSAGE_MAP()
 
 namespace {
@@ -138,6 +138,11 @@ bool COcrView::IsHandwritingPage() const { return CurrentPageIsHandwriting(); }
 bool COcrView::AutoResize() const { return ShellServices().AutoResize(); }
 
 void COcrView::PostCrop() { PostMessage(WM_COMMAND, ID_IMAGE_RESIZE, 0); }
+
+bool COcrView::PageHeld() const {
+    const COcrDoc* doc = GetDocument();
+    return doc && doc->IsPageHeld();
+}
 
 bool COcrView::IsOfficialColourPage() const {
     const COcrDoc* doc = GetDocument();
@@ -619,7 +624,7 @@ void COcrView::Rotate(bool left) {
     CShellServices& shell = ShellServices();
     const int row = shell.PageListCurrentRow();
     CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
-    if (!tools.HasPage() || row < 0) return;
+    if (!tools.CanChangePage() || row < 0) return;
     shell.SetStatusPaneText(0, LoadText(IDS_ROTATING).GetString());
     const bool official = IsOfficialPageType(shell.PageListItemText(row, kPageListType));
     if (tools.Rotate(left, official, true)) {
@@ -646,7 +651,7 @@ void COcrView::OnImageResize() {
 
 void COcrView::OnImageRestore() {
     COcrDoc* doc = GetDocument();
-    if (doc && doc->m_pImage && doc->RestoreOriginalImage()) Invalidate(FALSE);
+    if (doc && doc->m_pImage && !PageHeld() && doc->RestoreOriginalImage()) Invalidate(FALSE);
 }
 
 void COcrView::OnEditCopy() {
@@ -667,12 +672,13 @@ void COcrView::OnEditCut() {
 
 void COcrView::OnUpdateImageTool(CCmdUI* ui) {
     SyncPage();
-    ui->Enable(ShellServices().ViewsShown() && m_controller.HasPage());
+    ui->Enable(ShellServices().ViewsShown() && m_controller.HasPage() && !PageHeld());
 }
 
 void COcrView::OnUpdateImageInvert(CCmdUI* ui) {
     SyncPage();
-    ui->Enable(ShellServices().ViewsShown() && m_controller.HasPage() && m_controller.Image()->m_nBitCount == 1);
+    ui->Enable(ShellServices().ViewsShown() && m_controller.HasPage() && m_controller.Image()->m_nBitCount == 1 &&
+               !PageHeld());
 }
 
 void COcrView::OnUpdateImageResize(CCmdUI* ui) {
@@ -688,7 +694,7 @@ void COcrView::OnUpdateImageResize(CCmdUI* ui) {
 
 void COcrView::OnUpdateImageRestore(CCmdUI* ui) {
     COcrDoc* doc = GetDocument();
-    ui->Enable(doc && doc->m_pImage && doc->IsModified());
+    ui->Enable(doc && doc->m_pImage && doc->IsModified() && !PageHeld());
 }
 
 void COcrView::OnUpdateEditCopy(CCmdUI* ui) {
@@ -696,9 +702,14 @@ void COcrView::OnUpdateEditCopy(CCmdUI* ui) {
     ui->Enable(doc && doc->m_pImage && doc->m_pPageRegion && doc->m_pPageRegion->GetSelectedChild());
 }
 
+void COcrView::OnUpdateEditCut(CCmdUI* ui) {
+    OnUpdateEditCopy(ui);
+    if (PageHeld()) ui->Enable(FALSE);
+}
+
 void COcrView::OnImageAutoDeskew() {
     COcrDoc* doc = GetDocument();
-    if (!doc || !doc->m_pImage || !doc->m_pPageRegion) return;
+    if (!doc || !doc->m_pImage || !doc->m_pPageRegion || PageHeld()) return;
     doc->m_pPageRegion->m_nCursor = 0;
     // A page that already has regions is never deskewed from here.
     if (doc->m_pPageRegion->GetChildCount() != 0 || doc->m_bHasLayout) return;
@@ -711,7 +722,7 @@ void COcrView::OnImageAutoDeskew() {
 
 void COcrView::OnImageManualDeskew() {
     COcrDoc* doc = GetDocument();
-    if (!doc || !doc->m_pImage) return;
+    if (!doc || !doc->m_pImage || PageHeld()) return;
     if (!doc->DiscardResult(TRUE)) return;
     doc->ManualDeskew(GetSafeHwnd());
     SyncPage();
@@ -721,9 +732,11 @@ void COcrView::OnImageManualDeskew() {
 }
 
 void COcrView::OnEditPaste() {
+    // The pasted page would replace this one.
+    if (PageHeld()) return;
     CWnd* main = AfxGetMainWnd();
     CPagePaste paste(GetDocument());
     paste.Run(main ? main->GetSafeHwnd() : GetSafeHwnd());
 }
 
-void COcrView::OnUpdateEditPaste(CCmdUI* ui) { ui->Enable(IsClipboardFormatAvailable(CF_DIB)); }
+void COcrView::OnUpdateEditPaste(CCmdUI* ui) { ui->Enable(IsClipboardFormatAvailable(CF_DIB) && !PageHeld()); }

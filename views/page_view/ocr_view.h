@@ -101,6 +101,7 @@ protected:
     afx_msg void OnUpdateImageResize(CCmdUI* ui);
     afx_msg void OnUpdateImageRestore(CCmdUI* ui);
     afx_msg void OnUpdateEditCopy(CCmdUI* ui);
+    afx_msg void OnUpdateEditCut(CCmdUI* ui);
     DECLARE_MESSAGE_MAP()
 
 public:
@@ -111,6 +112,7 @@ public:
     bool IsHandwritingPage() const override;
     bool AutoResize() const override;
     void PostCrop() override;
+    bool PageHeld() const override;
 
     // The page list's row of the open page has the type "公文" and the page is 24-bit.
     bool IsOfficialColourPage() const;

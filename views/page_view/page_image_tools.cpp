@@ -8,7 +8,7 @@
 #include "platform/afx/core/clipboard.h"
 
 void CPageImageTools::ReplaceTree(const RECT* seal) {
-    auto* fresh = new (std::nothrow) CPageRegion(RECT{0, 0, m_image->m_nWidth - 1, m_image->m_nHeight - 1});
+    auto* fresh = new (std::nothrow) CPageRegion(CPageRegion::WholePage(m_image->m_nWidth, m_image->m_nHeight));
     if (!fresh) return;
     if (seal) fresh->SetSealRect(seal);
     delete m_tree;
@@ -24,7 +24,7 @@ void CPageImageTools::PixelsChanged() {
 }
 
 bool CPageImageTools::Invert() {
-    if (!HasPage() || m_image->m_nBitCount != 1) return false;
+    if (!CanChangePage() || m_image->m_nBitCount != 1) return false;
     if (!m_host.DiscardResult()) return false;
     m_image->Invert();
     ReplaceTree(nullptr);
@@ -33,7 +33,7 @@ bool CPageImageTools::Invert() {
 }
 
 bool CPageImageTools::Rotate(bool left, bool official, bool hasRow) {
-    if (!HasPage() || !hasRow) return false;
+    if (!CanChangePage() || !hasRow) return false;
     if (!m_host.DiscardResult()) return false;
     RECT red{0, 0, 0, 0};
     const bool officialPage = official && m_image->m_nBitCount == 24;
@@ -49,20 +49,20 @@ bool CPageImageTools::Rotate(bool left, bool official, bool hasRow) {
 }
 
 bool CPageImageTools::CanCrop() const {
-    if (!HasPage() || !m_tree) return false;
-    const RECT whole{0, 0, m_image->m_nWidth - 1, m_image->m_nHeight - 1};
-    return !RectsEqual(m_tree->Rect(), whole);
+    return CanChangePage() && m_tree && !m_tree->CoversPage(m_image->m_nWidth, m_image->m_nHeight);
 }
 
 bool CPageImageTools::Crop() {
     if (!CanCrop()) return false;
     if (!m_host.DiscardResult()) return false;
-    const RECT r = m_tree->Rect();
-    const RECT old{0, 0, m_image->m_nWidth - 1, m_image->m_nHeight - 1};
-    // The crop's right and bottom are exclusive.
+    // The pixels the page rectangle takes in; the crop's right and bottom are exclusive.
+    const RECT r = RectClipped(m_tree->Rect(), RECT{0, 0, m_image->m_nWidth - 1, m_image->m_nHeight - 1});
+    if (r.right < r.left || r.bottom < r.top) return false;
     if (!m_image->Crop(r.left, r.top, r.right + 1, r.bottom + 1)) return false;
-    m_tree->ResizeWithin(r, old);
+    m_tree->ResizeWithin(r, m_tree->Rect());
     m_tree->Offset(-r.left, -r.top);
+    const RECT whole = CPageRegion::WholePage(m_image->m_nWidth, m_image->m_nHeight);
+    m_tree->ResizeWithin(whole, whole);
     m_view.SetPage(m_image, m_tree);
     m_view.ResetView();
     m_host.SetModified();
@@ -129,7 +129,7 @@ bool CPageImageTools::Copy(HWND owner) {
 
 bool CPageImageTools::Cut(HWND owner) {
     CLayoutRegion* region = SelectedRegion();
-    if (!HasPage() || !region) return false;
+    if (!CanChangePage() || !region) return false;
     if (!m_host.DiscardResult()) return false;
     // The pixels go only when they are safely on the clipboard.
     if (!Copy(owner)) return false;

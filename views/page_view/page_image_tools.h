@@ -17,6 +17,8 @@ public:
         : m_view(view), m_host(host), m_image(image), m_tree(tree) {}
 
     bool HasPage() const { return m_image && m_image->m_hBits && m_image->m_nWidth > 0; }
+    // A page the commands below may change: there is one and no run holds it.
+    bool CanChangePage() const { return HasPage() && !m_host.PageHeld(); }
 
     // Every byte of the plane inverted; the tree becomes an empty page region.
     bool Invert();
@@ -24,7 +26,7 @@ public:
     // seal rectangle. `hasRow` is false when the page list has no focused
     // row: then nothing is asked and nothing changes.
     bool Rotate(bool left, bool official, bool hasRow);
-    // The page rectangle differs from the whole page.
+    // The page rectangle leaves part of the page out (and the page may change).
     bool CanCrop() const;
     bool Crop();
     // The selected top-level region, NULL when none.

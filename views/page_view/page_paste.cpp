@@ -97,12 +97,15 @@ PasteOutcome CPagePaste::Run(HWND owner) {
     HGLOBAL data = GetClipboardData(CF_DIB);
     if (!data) return PasteOutcome::kNothing;
     int bitCount = 0;
+    HGLOBAL copy = nullptr;
     {
         CBlockLock lock(data);
-        if (!lock || !IsUsablePastedDib(lock.get(), lock.size(), &bitCount)) return PasteOutcome::kBadBitmap;
+        copy = lock ? PageDibOfPasted(lock.get(), lock.size(), &bitCount) : nullptr;
     }
-    HGLOBAL copy = CopyGlobalBlock(data);
-    if (!copy) return PasteOutcome::kNothing;
+    if (!copy) {
+        ShellServices().MessageBox(kMsgPastedBitmapUnreadable, "", MB_OK | MB_ICONEXCLAMATION);
+        return PasteOutcome::kBadBitmap;
+    }
     const PasteOutcome outcome = WithBitmap(copy, bitCount);
     // The copy went to the last-scanned slot only when the command was posted.
     if (outcome != PasteOutcome::kPosted) GlobalFree(copy);

@@ -13,7 +13,7 @@ class COcrDoc;
 
 enum class PasteOutcome {
     kNothing,       // the clipboard could not be opened or holds no bitmap
-    kBadBitmap,     // the bitmap's header does not describe its block
+    kBadBitmap,     // the bitmap is of a kind no page is made of, or its header does not describe its block (said)
     kCancelled,     // the user said No or Cancel, or the file dialog was cancelled
     kCannotSave,    // the name's folder cannot take the file
     kListRefused,   // the page list refused the name

@@ -405,6 +405,7 @@ void CPageViewController::EndSealMode() {
 }
 
 void CPageViewController::DeleteSeal() {
+    if (PageHeld()) return;
     if (m_pTree) m_pTree->SetSealRect(nullptr);
     m_rcSealEdit = RECT{0, 0, 0, 0};
     if (m_pHost) m_pHost->SetLayoutDirty();
@@ -501,7 +502,7 @@ void CPageViewController::StartSealDrag(POINT view, int code) {
 }
 
 bool CPageViewController::ButtonDown(POINT client) {
-    if (!HasPage() || !m_pTree || m_pDrag) return false;
+    if (!HasPage() || !m_pTree || m_pDrag || PageHeld()) return false;
     const POINT page = ClientToPage(client);
     const POINT view{client.x + m_nScrollX, client.y + m_nScrollY};
     const int tol = EdgeTolerance();
@@ -619,7 +620,7 @@ void CPageViewController::ClearDisplayRect(const RECT& page) {
 
 RECT CPageViewController::ButtonUp(POINT client) {
     const RECT none{0, 0, -1, -1};
-    if (!m_pDrag || !HasPage()) {
+    if (!m_pDrag || !HasPage() || PageHeld()) {
         CancelDrag();
         return none;
     }

@@ -29,6 +29,9 @@ public:
     virtual bool AutoResize() const = 0;
     // Posts the crop command to the view.
     virtual void PostCrop() = 0;
+    // A run holds the page (see COcrPage::IsPageHeld): nothing may change it,
+    // so the mouse tools refuse and the page commands do nothing.
+    virtual bool PageHeld() const { return false; }
 };
 
 enum MouseTool : int { kToolNormal = 0, kToolScissors = 1, kToolPen = 2 };
@@ -146,7 +149,9 @@ public:
     const RECT& SealEdit() const { return m_rcSealEdit; }
 
     // --- Drag machine ------------------------------------------------------------------------
-    // Button down at a client point; true when a drag started (capture the mouse).
+    // Button down at a client point; true when a drag started (capture the
+    // mouse). None starts while the host's page is held, and a drag that a
+    // hold overtook ends at button up without changing anything.
     bool ButtonDown(POINT client);
     // Mouse move during a drag; true when the band moved (repaint). *outPastEdge
     // tells that the mouse lies beyond the area on a free axis (auto-scroll).
@@ -183,6 +188,7 @@ public:
     RECT VisiblePageRect() const;
 
 private:
+    bool PageHeld() const { return m_pHost && m_pHost->PageHeld(); }
     void ClampScroll();
     void RoundScrollXDown() { m_nScrollX -= m_nScrollX % 8; }
     bool MakeZoomImage();

@@ -23,15 +23,15 @@ std::vector<std::uint8_t> PngStream(const testpages::Page& p) {
     return s;
 }
 
-// Inflates with the source handing out pieces of `piece` bytes and the
-// output read in pieces of `readSize` bytes.
-bool InflatePieces(const std::vector<std::uint8_t>& z, std::size_t piece, std::size_t readSize,
+// Inflates with the source handing out pieces of the sizes of `pieces` in
+// turn and the output read in pieces of `readSize` bytes.
+bool InflatePieces(const std::vector<std::uint8_t>& z, std::vector<std::size_t> pieces, std::size_t readSize,
                    std::vector<std::uint8_t>& out, InflateError& err) {
-    std::size_t at = 0;
+    std::size_t at = 0, turn = 0;
     CInflater inf([&](const std::uint8_t*& d, std::size_t& n) {
         if (at >= z.size()) return false;
         d = z.data() + at;
-        n = std::min(piece, z.size() - at);
+        n = std::min(pieces[turn++ % pieces.size()], z.size() - at);
         at += n;
         return true;
     });
@@ -142,8 +142,21 @@ TEST(Inflater, InputAndOutputPiecesOfAnySize) {
             if (piece == 1 && readSize == 1) continue;  // same paths, only slower
             std::vector<std::uint8_t> out;
             InflateError e;
-            ASSERT_TRUE(InflatePieces(z, piece, readSize, out, e)) << coders::InflateErrorText(e);
+            ASSERT_TRUE(InflatePieces(z, {piece}, readSize, out, e)) << coders::InflateErrorText(e);
             ASSERT_EQ(out, data) << "piece " << piece << " read " << readSize;
+        }
+    }
+    // A short piece then a long one: the bytes that top the bit buffer up
+    // across the short piece's end may fill it to the last of its 64 bits
+    // just before the long piece is read the fast way.
+    const auto page = PngStream(testpages::Text(2480, 3508, 3));
+    const auto zpage = testzlib::Deflate(page, 9);
+    for (std::size_t shortPiece = 1; shortPiece < 8; ++shortPiece) {
+        for (std::size_t longPiece = 9; longPiece < 25; ++longPiece) {
+            std::vector<std::uint8_t> out;
+            InflateError e;
+            ASSERT_TRUE(InflatePieces(zpage, {shortPiece, longPiece}, 1 << 20, out, e)) << coders::InflateErrorText(e);
+            ASSERT_EQ(out, page) << "pieces " << shortPiece << " and " << longPiece;
         }
     }
 }

@@ -285,7 +285,7 @@ TEST_F(OcrDoc, AGoodSaveAsRenamesDocumentRowAndScanFolder) {
     EXPECT_EQ(path(), full(file("out/New.png")));
     EXPECT_FALSE(doc->IsModified());
     EXPECT_EQ(shell.selectedItemTexts, std::vector<std::string>{path()});
-    EXPECT_EQ(shell.scanName, suite::AnsiToLower(file("out/") + "Page007.TIF"));
+    EXPECT_EQ(shell.scanName, file("out/") + "Page007.TIF");
 }
 
 TEST_F(OcrDoc, SaveAsIsCancelledOrNeedsAPage) {

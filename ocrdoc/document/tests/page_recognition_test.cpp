@@ -82,10 +82,7 @@ struct ScriptedEnglish {
     bool answer = true;
     int calls = 0;
     int blocks = -1;
-    std::vector<_regioninfoeng> entries;
-    std::vector<_lineinfoeng> lines;
-    std::vector<_wordinfoeng> words;
-    std::vector<_charinfoeng> chars;
+    EnglishHiAnswer hi;
 };
 ScriptedEnglish g_en;
 
@@ -95,21 +92,7 @@ _regioninfoeng* EnRecog(unsigned char*, short, short, _recblockeng* blocks, PEND
     g_en.blocks = 0;
     for (_recblockeng* b = blocks; b; b = b->next) ++g_en.blocks;
     if (!g_en.answer || !g_en.blocks) return nullptr;
-    const auto n = static_cast<std::size_t>(g_en.blocks);
-    g_en.entries.assign(n, _regioninfoeng{});
-    g_en.lines.assign(n, _lineinfoeng{});
-    g_en.words.assign(n, _wordinfoeng{});
-    g_en.chars.assign(2 * n, _charinfoeng{});
-    for (std::size_t i = 0; i < n; ++i) {
-        _charinfoeng& h = g_en.chars[2 * i];
-        _charinfoeng& k = g_en.chars[2 * i + 1];
-        h = _charinfoeng{1, {'H'}, 20, 100, 120, 50, 60, 0, &k};
-        k = _charinfoeng{1, {'i'}, 20, 100, 120, 62, 66, 0, nullptr};
-        g_en.words[i] = _wordinfoeng{2, 0, &h, nullptr};
-        g_en.lines[i] = _lineinfoeng{&g_en.words[i], 100, 120, 50, 66, nullptr};
-        g_en.entries[i] = _regioninfoeng{1, &g_en.lines[i], i + 1 < n ? &g_en.entries[i + 1] : nullptr};
-    }
-    return g_en.entries.data();
+    return g_en.hi.Make(static_cast<std::size_t>(g_en.blocks));
 }
 void EnFree(_regioninfoeng*) {}
 

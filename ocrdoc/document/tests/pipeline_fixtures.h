@@ -11,6 +11,7 @@
 #include "imaging/codecs/image_file_type.h"
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/document/outside_library.h"
+#include "outside/include/pendril20.h"
 #include "outside/tests/pages.h"
 #include "platform/afx/ui/cmdtarget.h"
 #include "platform/win/codepage.h"
@@ -117,6 +118,31 @@ public:
 
 private:
     std::string dll_, entry_;
+};
+
+// A scripted English engine's answer: "Hi" in each of the blocks it is given,
+// held by the object until the next answer.
+struct EnglishHiAnswer {
+    std::vector<_regioninfoeng> entries;
+    std::vector<_lineinfoeng> lines;
+    std::vector<_wordinfoeng> words;
+    std::vector<_charinfoeng> chars;
+    _regioninfoeng* Make(std::size_t n) {
+        entries.assign(n, _regioninfoeng{});
+        lines.assign(n, _lineinfoeng{});
+        words.assign(n, _wordinfoeng{});
+        chars.assign(2 * n, _charinfoeng{});
+        for (std::size_t i = 0; i < n; ++i) {
+            _charinfoeng& h = chars[2 * i];
+            _charinfoeng& k = chars[2 * i + 1];
+            h = _charinfoeng{1, {'H'}, 20, 100, 120, 50, 60, 0, &k};
+            k = _charinfoeng{1, {'i'}, 20, 100, 120, 62, 66, 0, nullptr};
+            words[i] = _wordinfoeng{2, 0, &h, nullptr};
+            lines[i] = _lineinfoeng{&words[i], 100, 120, 50, 66, nullptr};
+            entries[i] = _regioninfoeng{1, &lines[i], i + 1 < n ? &entries[i + 1] : nullptr};
+        }
+        return n ? entries.data() : nullptr;
+    }
 };
 
 // The store's text as plain UTF-8.

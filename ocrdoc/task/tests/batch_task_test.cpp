@@ -229,12 +229,14 @@ TEST_F(BatchTask, LayoutDropCutsOnlyProjectFilesAndKeepsTheirHeader) {
 TEST_F(BatchTask, SelectingRowsAndTheirStatus) {
     const std::string a = AddPage("Mixed_Case.tif", 0, 1);
     AddPage("other.tif", 0, 2);
+    shell.scanName = folder / "Scan001.TIF";
     CTask task;
     task.SelectImage(0);
     EXPECT_EQ(shell.openedPaths.back(), a);
     EXPECT_EQ(shell.statusPanes[kStatusCounter], "     1  /  2");
     EXPECT_EQ(shell.statusPanes[kStatusResolution], "300");
-    EXPECT_EQ(shell.scanName, suite::AnsiToLower(folder / "scan001.tif"));
+    // The row's folder as it is spelled: a path is never case-folded.
+    EXPECT_EQ(shell.scanName, folder / "Scan001.TIF");
     task.SelectImage(-1);
     EXPECT_EQ(shell.openedPaths.back(), kPlaceholderPath);
     EXPECT_EQ(shell.statusPanes[kStatusLanguage], " ");

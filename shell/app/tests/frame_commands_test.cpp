@@ -11,6 +11,8 @@
 #include <cstring>
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document/tests/pipeline_fixtures.h"
+#include "outside/include/pendril20.h"
 #include "outside/tests/pages.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/win/memory.h"
@@ -19,6 +21,8 @@
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/batch/dlg_batch_recog.h"
 #include "shell/frame/main_frame.h"
+#include "views/page_view/ocr_view.h"
+#include "views/page_view/page_view_ids.h"
 
 namespace scribanttest {
 namespace {
@@ -46,6 +50,28 @@ protected:
         probe.m_nID = id;
         probe.DoUpdate(frame, TRUE);
         return {probe.enabled, probe.checked};
+    }
+    // Writes the plane as the image file `path` and opens it from the page list.
+    void OpenTestPage(const testpages::Plane& plane, const std::string& path) {
+        {
+            COcrDoc writer;
+            writer.m_bAutoDelete = FALSE;
+            writer.m_pImage = new CPageImage;
+            writer.m_pImage->m_nWidth = plane.width;
+            writer.m_pImage->m_nHeight = plane.height;
+            writer.m_pImage->m_nBitCount = 1;
+            ASSERT_TRUE(writer.m_pImage->AllocBits(writer.m_pImage->PlaneBytes()));
+            std::memcpy(GlobalLock(writer.m_pImage->m_hBits), plane.bits.data(), plane.bits.size());
+            GlobalUnlock(writer.m_pImage->m_hBits);
+            ASSERT_TRUE(writer.WriteImageFile(path.c_str(), TRUE));
+        }
+        // The writer registered itself as the open document while it lived.
+        app_->SetCurrentDocument(static_cast<COcrDoc*>(frame->GetActiveDocument()));
+        ASSERT_TRUE(app_->OpenImagePath(path));
+        ASSERT_TRUE(PumpUntil([&] {
+            COcrDoc* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+            return doc && doc->m_pImage && app_->CurrentDocumentPath() == path;
+        }, 20000)) << "path '" << app_->CurrentDocumentPath() << "' want '" << path << "' rows " << app_->PageListRowCount();
     }
     CMainFrame* frame = nullptr;
 };
@@ -185,25 +211,8 @@ TEST_F(FrameCommands, APageOpensFromTheListAndTheWindowIsGrabbed) {
     testpages::ensureGui();
     testpages::Page test = testpages::textPage(testpages::simplifiedText(3, 2), 1200, 900, testpages::Style{40});
     const std::string path = suite::WindowsPath((Data() / "IMAGE" / "OR001.tif").string());
-    {
-        COcrDoc writer;
-        writer.m_bAutoDelete = FALSE;
-        writer.m_pImage = new CPageImage;
-        writer.m_pImage->m_nWidth = test.plane.width;
-        writer.m_pImage->m_nHeight = test.plane.height;
-        writer.m_pImage->m_nBitCount = 1;
-        ASSERT_TRUE(writer.m_pImage->AllocBits(writer.m_pImage->PlaneBytes()));
-        std::memcpy(GlobalLock(writer.m_pImage->m_hBits), test.plane.bits.data(), test.plane.bits.size());
-        GlobalUnlock(writer.m_pImage->m_hBits);
-        ASSERT_TRUE(writer.WriteImageFile(path.c_str(), TRUE));
-    }
-    // The writer registered itself as the open document while it lived.
-    app_->SetCurrentDocument(static_cast<COcrDoc*>(frame->GetActiveDocument()));
-    ASSERT_TRUE(app_->OpenImagePath(path));
-    ASSERT_TRUE(PumpUntil([&] {
-        COcrDoc* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
-        return doc && doc->m_pImage && app_->CurrentDocumentPath() == path;
-    }, 20000)) << "doc " << app_->CurrentDocument() << " path '" << app_->CurrentDocumentPath() << "' want '" << path << "' rows " << app_->PageListRowCount();
+    OpenTestPage(test.plane, path);
+    if (HasFatalFailure()) return;
     EXPECT_EQ(app_->PageListRowCount(), 1);
     EXPECT_EQ(app_->PageListCurrentRow(), 0);
     EXPECT_FALSE(app_->StatusPaneText(kStatusCounter).empty());
@@ -216,6 +225,136 @@ TEST_F(FrameCommands, APageOpensFromTheListAndTheWindowIsGrabbed) {
     ASSERT_TRUE(frame->GrabToFile(grab.c_str()));
     std::ifstream png(grab, std::ios::binary | std::ios::ate);
     EXPECT_GT(static_cast<long>(png.tellg()), 1000L);
+}
+
+// An English engine that reads for as long as the test's commands take: it
+// pumps the program's messages (as the engine's callback does) and then
+// answers "Hi" in each block it was given.
+struct PumpingEnglishEngine {
+    std::function<void(PENDRIL20_PUMP_CALLBACK)> whileReading;
+    int calls = 0;
+    EnglishHiAnswer hi;
+};
+PumpingEnglishEngine g_pumping;
+
+_regioninfoeng* PumpingRecog(unsigned char*, short, short, _recblockeng* blocks, PENDRIL20_PROGRESS_CALLBACK,
+                             PENDRIL20_PUMP_CALLBACK pump) {
+    ++g_pumping.calls;
+    if (g_pumping.whileReading) g_pumping.whileReading(pump);
+    std::size_t n = 0;
+    for (_recblockeng* b = blocks; b; b = b->next) ++n;
+    return g_pumping.hi.Make(n);
+}
+void PumpingFree(_regioninfoeng*) {}
+
+// Every command and mouse tool that changes the page, reached from inside a
+// running recognition (the engine pumps the program's messages while it
+// reads the page's regions): each is shown disabled and changes nothing,
+// the window does not close, and the engine's answer lands on the regions it
+// was given. Once the run has ended the commands are enabled again.
+TEST_F(FrameCommands, ARunningRecognitionHoldsThePageAgainstEveryCommandAndTool) {
+    g_pumping = PumpingEnglishEngine{};
+    CScopedEntry recog(PENDRIL20_DLL, "OR_PENDRIL20_RECOGIMG_ENGSTR", &PumpingRecog);
+    CScopedEntry release(PENDRIL20_DLL, "OR_PENDRIL20_FREERGNINFO_ENGSTR", &PumpingFree);
+    app_->m_settings.langCode = 2;  // rows are English pages
+    testpages::Plane plane = BlankPlane(400, 300);
+    for (int y = 40; y < 60; ++y)
+        for (int x = 30; x < 200; ++x) plane.bits[static_cast<std::size_t>(y * plane.stride() + x / 8)] |= 0x80 >> (x % 8);
+    const std::string path = suite::WindowsPath((Data() / "IMAGE" / "hold.tif").string());
+    OpenTestPage(plane, path);
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(app_->m_task.AddImageToList(suite::WindowsPath((Data() / "IMAGE" / "other.tif").string()), 0));
+    auto* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+    auto* view = static_cast<COcrView*>(frame->Splitter().GetPane(0, 0));
+    ASSERT_NE(view, nullptr);
+    // Two text columns inside a page rectangle that leaves a margin out (so
+    // that crop would be offered), the first selected; the image edited (so
+    // that restore would be).
+    CPageRegion* tree = doc->m_pPageRegion;
+    ASSERT_TRUE(tree->ResizeWithin(RECT{5, 5, 390, 290}, RECT{0, 0, 400, 300}));
+    CLayoutRegion* first = tree->AddRegion(RECT{20, 30, 210, 70}, kRegionHorizontal);
+    CLayoutRegion* second = tree->AddRegion(RECT{20, 100, 210, 140}, kRegionHorizontal);
+    ASSERT_TRUE(first && second);
+    tree->Select(0);
+    doc->SetModifiedFlag(TRUE);
+    CPageImage* image = doc->m_pImage;
+    const std::vector<BYTE> pixels(static_cast<const BYTE*>(GlobalLock(image->m_hBits)),
+                                   static_cast<const BYTE*>(GlobalLock(image->m_hBits)) + image->PlaneBytes());
+    GlobalUnlock(image->m_hBits);
+    GlobalUnlock(image->m_hBits);
+    // A bitmap on the clipboard for paste.
+    HGLOBAL dib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BITMAPINFOHEADER) + 8 + 4 * 8);
+    auto* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(dib));
+    *header = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 8, 8, 1, 1, 0, 0, 0, 0, 2, 0};
+    GlobalUnlock(dib);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_DIB, dib);
+    CloseClipboard();
+
+    const std::vector<UINT> viewCommands = {ID_IMAGE_INVERT,      ID_IMAGE_ROTATE_LEFT,   ID_IMAGE_ROTATE_RIGHT,
+                                            ID_IMAGE_RESIZE,      ID_IMAGE_AUTO_DESKEW,   ID_IMAGE_MANUAL_DESKEW,
+                                            ID_IMAGE_RESTORE,     ID_EDIT_CUT,            ID_EDIT_PASTE,
+                                            ID_DOC_CLEAR_LAYOUT,  ID_DOC_LAYOUT,          ID_DOC_RECOGNIZE,
+                                            ID_REGION_IMAGE,      ID_REGION_CANCEL,       ID_PAGE_SEGMENT};
+    const std::vector<UINT> frameCommands = {ID_RECOG_CANCEL_LAYOUT, ID_RECOG_LAYOUT, ID_RECOG_START, ID_PAGE_NEXT};
+    std::vector<UINT> enabledDuring;
+    g_pumping.whileReading = [&](PENDRIL20_PUMP_CALLBACK pump) {
+        ASSERT_TRUE(doc->IsPageHeld());
+        for (UINT id : viewCommands)
+            if (state(id).first) enabledDuring.push_back(id);
+        // Ctrl+Del with several rows selected asks, then drops their layouts.
+        CFileListCtrl& list = frame->PageList();
+        for (int row : {0, 1}) list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+        for (UINT id : frameCommands)
+            if (state(id).first) enabledDuring.push_back(id);
+        AfxTestScript::QueueAnswer(IDYES);
+        // Every command as a menu or a key sends it, dispatched by the engine's pump.
+        for (UINT id : viewCommands) view->PostMessage(WM_COMMAND, id, 0);
+        for (UINT id : frameCommands) frame->PostMessage(WM_COMMAND, id, 0);
+        frame->PostMessage(WM_CLOSE, 0, 0);
+        pump();
+        // A drag over both columns (it would drop the second), the scissors and the pen.
+        const RECT inside = first->Rect();
+        const POINT from = view->Controller().PageToClient(POINT{inside.left + 2, inside.top + 2});
+        const POINT to = view->Controller().PageToClient(POINT{inside.right - 2, 150});
+        for (UINT tool : {ID_MOUSE_NORMAL, ID_MOUSE_SCISSORS, ID_MOUSE_PEN}) {
+            view->SendMessage(WM_COMMAND, tool, 0);
+            AfxTestMouse(view, WM_LBUTTONDOWN, from);
+            AfxTestMouse(view, WM_MOUSEMOVE, to, MK_LBUTTON);
+            AfxTestMouse(view, WM_LBUTTONUP, to);
+        }
+        view->SendMessage(WM_COMMAND, ID_MOUSE_NORMAL, 0);
+        pump();
+        for (int row : {1}) list.SetItemState(row, 0, LVIS_SELECTED);
+    };
+    view->SendMessage(WM_COMMAND, ID_DOC_RECOGNIZE, 0);
+    EXPECT_EQ(g_pumping.calls, 1) << "a second run never started from the pump";
+    EXPECT_TRUE(enabledDuring.empty()) << "enabled while held: " << ::testing::PrintToString(enabledDuring);
+    ASSERT_TRUE(IsWindow(frame->GetSafeHwnd())) << "the window closed under the run";
+    EXPECT_EQ(app_->CurrentDocument(), doc);
+    EXPECT_EQ(doc->m_pImage, image);
+    EXPECT_EQ(doc->m_pPageRegion, tree);
+    ASSERT_EQ(tree->GetChildCount(), 2);
+    EXPECT_EQ(tree->GetChild(0), first);
+    EXPECT_EQ(tree->GetChild(1), second);
+    EXPECT_EQ(tree->Rect().left, 5);
+    EXPECT_EQ(image->m_nWidth, 400);
+    {
+        const auto* now = static_cast<const BYTE*>(GlobalLock(image->m_hBits));
+        EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), now)) << "the page's pixels changed";
+        GlobalUnlock(image->m_hBits);
+    }
+    // The answer landed on the regions the engine was given.
+    EXPECT_TRUE(doc->m_bHasResult);
+    EXPECT_EQ(first->m_nLines, 1);
+    EXPECT_EQ(second->m_nLines, 1);
+    EXPECT_EQ(app_->PageListRowCount(), 2) << "nothing was pasted";
+    EXPECT_FALSE(doc->IsPageHeld());
+    for (UINT id : {ID_IMAGE_INVERT, ID_IMAGE_RESIZE, ID_DOC_CLEAR_LAYOUT}) EXPECT_TRUE(state(id).first) << id;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
 }
 
 TEST_F(FrameCommands, CharacterInputStartsTheProgramInItsFolderOrTheDesktopsMap) {

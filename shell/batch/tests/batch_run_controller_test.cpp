@@ -70,6 +70,27 @@ TEST(BatchRunController, PagesShowInListOrderWithTheirHeldPieces) {
     EXPECT_EQ(Pieces(run.OnPageEnded(Ended(-1))), "");
 }
 
+TEST(BatchRunController, PagesThatFailedAreNamedInTheirTextAndAtTheEnd) {
+    CFakeShellServices shell;
+    CBatchRunController run(PlanOf(shell, {"c:\\a\\p1.tif", "c:\\b\\p2.tif", "c:\\c\\p3.tif"}), 0);
+    std::vector<Step> steps;
+    ASSERT_TRUE(run.Start(nullptr, 1, steps));
+    ASSERT_TRUE(run.Runner()->Wait(60000));
+    BatchPageDone unsaved = Ended(1);
+    unsaved.outcome = BatchPageOutcome::kWriteFailed;
+    EXPECT_EQ(Pieces(run.OnPageEnded(unsaved)), "") << "held until its page is shown";
+    BatchPageDone unread = Ended(0);
+    unread.outcome = BatchPageOutcome::kLoadFailed;
+    EXPECT_EQ(Pieces(run.OnPageEnded(unread)),
+              "\nc:\\a\\p1.tif: the page could not be read.\n\n[1]"
+              "\nc:\\b\\p2.tif: its result could not be saved (the project file was not written).\n\n[2]");
+    run.OnPageEnded(Ended(2));
+    EXPECT_EQ(run.FailureMessage(),
+              "These pages were not recognised and saved:\n"
+              "c:\\a\\p1.tif: the page could not be read.\n"
+              "c:\\b\\p2.tif: its result could not be saved (the project file was not written).");
+}
+
 TEST(BatchRunController, AShownPageUpdatesRowScanTargetPanesAndCurrentFile) {
     CFakeShellServices shell;
     shell.scanName = "D:\\scans\\Scan007.tif";
@@ -79,18 +100,18 @@ TEST(BatchRunController, AShownPageUpdatesRowScanTargetPanesAndCurrentFile) {
     ASSERT_TRUE(run.Runner()->Wait(60000));
     ASSERT_EQ(steps.size(), 1u);
     EXPECT_EQ(shell.currentRow, 0);
-    // The row's folder, upper-cased with its file, and the box's own name.
-    EXPECT_EQ(shell.scanName, "C:\\WORK\\PAGES\\Scan007.tif");
+    // The row's folder and the box's own name, spelled as they are.
+    EXPECT_EQ(shell.scanName, "c:\\work\\pages\\Scan007.tif");
     EXPECT_EQ(shell.statusPanes[kStatusCounter], "     1  /  4");
     EXPECT_EQ(shell.statusPanes[kStatusLanguage], "lang0");
     EXPECT_EQ(shell.statusPanes[kStatusType], "type0");
     EXPECT_EQ(shell.statusPanes[kStatusResolution], "300");
-    EXPECT_EQ(steps[0].text, FormatBatchText(TaskString(IDS_BATCH_CURRENT), 1, "C:\\WORK\\PAGES\\PAGE1.TIF"));
+    EXPECT_EQ(steps[0].text, FormatBatchText(TaskString(IDS_BATCH_CURRENT), 1, "c:\\work\\pages\\page1.tif"));
     steps = run.OnPageEnded(Ended(0));
     EXPECT_EQ(shell.currentRow, 2);
-    EXPECT_EQ(shell.scanName, "E:\\OTHER\\Scan007.tif");
+    EXPECT_EQ(shell.scanName, "e:\\other\\Scan007.tif");
     EXPECT_EQ(shell.statusPanes[kStatusCounter], "     3  /  4");
-    EXPECT_EQ(steps.back().text, FormatBatchText(TaskString(IDS_BATCH_CURRENT), 2, "E:\\OTHER\\P2.BMP"));
+    EXPECT_EQ(steps.back().text, FormatBatchText(TaskString(IDS_BATCH_CURRENT), 2, "e:\\other\\p2.bmp"));
     EXPECT_EQ(run.CountText(), FormatBatchText(TaskString(IDS_BATCH_COUNT), 2));
 }
 

@@ -134,7 +134,7 @@ TEST_F(BatchPreviewDialog, TheSecondEditionsCounterModeUsesItsHooks) {
     ASSERT_TRUE(run.Start(nullptr, 1, steps));
     ASSERT_TRUE(run.Runner()->Wait(60000));
     EXPECT_EQ(shell.statusPanes[kStatusCounter], "     1/     2");
-    EXPECT_EQ(shell.scanTarget, "D:\\IN\\OR001.jpg");
+    EXPECT_EQ(shell.scanTarget, "d:\\in\\OR001.jpg");
     EXPECT_EQ(shell.scanName, "");  // the file bar's box is not the target here
 }
 

@@ -141,7 +141,7 @@ TEST_F(BatchDialog, EscOnlyStopsARunningBatch) {
     EXPECT_TRUE(EndsStoppedAfterRecognisedPages(results, 1));
 }
 
-TEST_F(BatchDialog, APageThatCannotBeLoadedIsPassedAndTheRunEnds) {
+TEST_F(BatchDialog, APageThatCannotBeLoadedIsNamedAndTheRunEnds) {
     TempFolder folder("batch_dialog_damaged");
     ListPages(folder, 3);
     // The second page is no image any more, the third is gone.
@@ -164,4 +164,12 @@ TEST_F(BatchDialog, APageThatCannotBeLoadedIsPassedAndTheRunEnds) {
     EXPECT_EQ(results[1].outcome, BatchPageOutcome::kLoadFailed);
     EXPECT_EQ(results[2].outcome, BatchPageOutcome::kLoadFailed);
     EXPECT_EQ(dialog.m_bStop, 0);
+    // The run's end names both pages; the last one's text says it too.
+    const std::string page2 = folder / std::string("page2.tif"), page3 = folder / std::string("page3.tif");
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_NE(shell.messages[0].find(page2 + ": the page could not be read."), std::string::npos) << shell.messages[0];
+    EXPECT_NE(shell.messages[0].find(page3 + ": the page could not be read."), std::string::npos) << shell.messages[0];
+    std::string panel;
+    for (int i = 0; i < CBatchTextPanel::kMaxLines; ++i) panel += dialog.Panel().Line(i);
+    EXPECT_NE(panel.find("could not be read"), std::string::npos) << panel;
 }

@@ -145,6 +145,35 @@ TEST_F(ManualSkewDialog, GreyPagesPreviewThroughTheirBitmap) {
     grey->Empty();
 }
 
+TEST_F(ManualSkewDialog, OkThatCannotHandThePageOverCancels) {
+    HMODULE module = LoadLibraryA("\\Ruvuradavad.DLL");
+    ASSERT_NE(module, nullptr);
+    AfxSetResourceHandle(module);
+    AfxTestScript::Enable(true);
+    AfxTestScript::Clear();
+    // The caller's block is too small for the page and cannot grow.
+    HGLOBAL work = GlobalAlloc(GHND, 1);
+    AfxTestScript::QueueDialogAction(
+        [](CWnd* w, void*) {
+            for (int i = 0; i < 10; ++i) w->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SKEW_CLOCKWISE, BN_CLICKED));
+            w->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SKEW_PREVIEW, BN_CLICKED));
+            SetImageAllocFailAfter(0);
+            w->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
+            SetImageAllocFailAfter(-1);
+        },
+        nullptr);
+    CManualDeskewRunner runner;
+    ManualDeskewAnswer answer;
+    EXPECT_EQ(runner.RunModal(page.get(), work, nullptr, &answer), IDCANCEL);
+    EXPECT_EQ(shell.messages, std::vector<std::string>{kMsgNoEnoughMemoryToFinish});
+    EXPECT_EQ(GlobalSize(work), 1u);
+    GlobalFree(work);
+    AfxTestScript::Clear();
+    AfxTestScript::Enable(false);
+    AfxSetResourceHandle(nullptr);
+    FreeLibrary(module);
+}
+
 struct SkewRun {
     bool doubleClickOnHandleZoomed = false;
     std::string grab;

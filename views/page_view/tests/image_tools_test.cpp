@@ -15,7 +15,8 @@ protected:
     void SetUp() override {
         EnsurePageViewUi();
         page = MakeMonoPage(400, 300);
-        tree = new CPageRegion(RECT{0, 0, 399, 299});
+        // The page region as the document makes it for a page just opened.
+        tree = new CPageRegion(CPageRegion::WholePage(400, 300));
         view.SetPage(page.get(), tree);
         view.SetImageArea(300, 200);
         view.ResetView();
@@ -59,7 +60,7 @@ TEST_F(ImageTools, RotateChecksTheRowBeforeAskingAndTurnsThePage) {
     EXPECT_EQ(page->m_nWidth, 300);
     EXPECT_EQ(page->m_nHeight, 400);
     EXPECT_EQ(tree->GetChildCount(), 0);
-    EXPECT_EQ(tree->Rect().right, 299);
+    EXPECT_EQ(tree->Rect().right, 300);
     EXPECT_EQ(tree->m_pSealRect, nullptr);
     EXPECT_TRUE(InkAt(*page, 0, 399)) << "the top-left row turned left lies along the left edge, at the bottom";
     ASSERT_TRUE(tools.Rotate(false, true, true)) << "a 1-bit page is never turned as official";
@@ -69,6 +70,12 @@ TEST_F(ImageTools, RotateChecksTheRowBeforeAskingAndTurnsThePage) {
 
 TEST_F(ImageTools, CropIsEnabledOnlyForAnInwardPageRectangle) {
     auto tools = Tools();
+    EXPECT_FALSE(tools.CanCrop()) << "a page just opened has nothing to crop";
+    EXPECT_FALSE(tools.Crop());
+    EXPECT_EQ(host.discardAsks, 0);
+    EXPECT_EQ(host.modified, 0);
+    // A page rectangle drawn out to the last column and row takes in the page too.
+    ASSERT_TRUE(tree->ResizeWithin(RECT{0, 0, 399, 299}, RECT{0, 0, 400, 300}));
     EXPECT_FALSE(tools.CanCrop());
     CLayoutRegion* region = tree->AddRegion(RECT{60, 60, 100, 100}, kRegionHorizontal);
     ASSERT_NE(region, nullptr);
@@ -79,7 +86,7 @@ TEST_F(ImageTools, CropIsEnabledOnlyForAnInwardPageRectangle) {
     EXPECT_EQ(page->m_nWidth, 200);
     EXPECT_EQ(page->m_nHeight, 160);
     EXPECT_EQ(tree->Rect().left, 0);
-    EXPECT_EQ(tree->Rect().right, 199);
+    EXPECT_EQ(tree->Rect().right, 200);
     EXPECT_EQ(tree->GetChild(0)->Rect().left, 10);
     EXPECT_TRUE(InkAt(*page, 0, 0));
     EXPECT_FALSE(tools.CanCrop());

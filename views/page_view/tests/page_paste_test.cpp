@@ -46,12 +46,14 @@ protected:
         if (module) FreeLibrary(module);
         fs::remove_all(folder);
     }
-    // Puts a w x h bitmap of `bits` bits on the clipboard.
-    void PutBitmap(int w, int h, int bits) {
+    // Puts a w x h bitmap of `bits` bits on the clipboard (a negative
+    // height: stored top-down), every byte of its rows `fill`.
+    void PutBitmap(int w, int h, int bits, BYTE fill = 0x80) {
+        const int rows = h < 0 ? -h : h;
         const std::size_t stride = ((static_cast<std::size_t>(w) * static_cast<std::size_t>(bits) + 31) / 32) * 4;
-        const std::size_t colours = bits == 24 ? 0 : std::size_t{1} << bits;
+        const std::size_t colours = bits >= 16 ? 0 : std::size_t{1} << bits;
         HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT,
-                                    sizeof(BITMAPINFOHEADER) + colours * 4 + stride * static_cast<std::size_t>(h));
+                                    sizeof(BITMAPINFOHEADER) + colours * 4 + stride * static_cast<std::size_t>(rows));
         {
             CBlockLock lock(block);
             auto* header = reinterpret_cast<BITMAPINFOHEADER*>(lock.get());
@@ -61,7 +63,10 @@ protected:
             header->biPlanes = 1;
             header->biBitCount = static_cast<WORD>(bits);
             for (std::size_t i = 0; i < colours; ++i) std::memset(lock.get() + sizeof(BITMAPINFOHEADER) + i * 4, static_cast<int>(i * 255 / (colours - 1)), 3);
-            std::memset(lock.get() + sizeof(BITMAPINFOHEADER) + colours * 4, 0x80, stride * static_cast<std::size_t>(h));
+            BYTE* bitsAt = lock.get() + sizeof(BITMAPINFOHEADER) + colours * 4;
+            std::memset(bitsAt, fill, stride * static_cast<std::size_t>(rows));
+            // The first stored row black: the top row of a top-down bitmap.
+            if (h < 0) std::memset(bitsAt, 0, stride);
         }
         ASSERT_TRUE(OpenClipboard(nullptr));
         EmptyClipboard();
@@ -193,6 +198,34 @@ TEST_F(PagePasteTest, MissingFolderIsCreatedOnlyWhenWanted) {
     EXPECT_TRUE(fs::is_directory(folder / "new"));
 }
 
+TEST_F(PagePasteTest, SixteenColourTopDownAnd32BitBitmapsBecomePages) {
+    struct Case {
+        int height, bits, pageBits;
+    } cases[] = {{30, 4, 8}, {-30, 24, 24}, {30, 32, 24}, {-30, 8, 8}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.bits) + " bits, height " + std::to_string(c.height));
+        PutBitmap(40, c.height, c.bits, c.height < 0 ? 0xFF : 0x80);
+        COcrDoc doc;
+        doc.m_bAutoDelete = FALSE;
+        shell.rowCount = 0;
+        shell.cells.clear();
+        shell.scanName = (folder / "page001.png").string();
+        fs::remove(folder / "page001.png");
+        CPagePaste paste(&doc);
+        ASSERT_EQ(paste.Run(nullptr), PasteOutcome::kPosted);
+        doc.OnPageFromScanner();
+        ASSERT_NE(doc.m_pImage, nullptr);
+        EXPECT_EQ(doc.m_pImage->m_nWidth, 40);
+        EXPECT_EQ(doc.m_pImage->m_nHeight, 30);
+        EXPECT_EQ(doc.m_pImage->m_nBitCount, c.pageBits);
+        if (c.height < 0) {
+            EXPECT_TRUE(InkAt(*doc.m_pImage, 5, 0)) << "the top row stays on top";
+            EXPECT_FALSE(InkAt(*doc.m_pImage, 5, 29));
+        }
+    }
+    EXPECT_TRUE(asked.empty());
+}
+
 TEST_F(PagePasteTest, ClipboardHeldElsewhereOrEmpty) {
     PutBitmap(16, 16, 8);
     ASSERT_TRUE(OpenClipboard(nullptr));
@@ -218,18 +251,27 @@ TEST(PastedBitmapHeader, OnlyWholeUsableBitmapsPass) {
     header.biBitCount = 1;
     std::memcpy(dib.data(), &header, sizeof header);
     int bits = 0;
-    EXPECT_TRUE(IsUsablePastedDib(dib.data(), dib.size(), &bits));
+    auto usable = [&](const BYTE* d, std::size_t n) {
+        HGLOBAL block = PageDibOfPasted(d, n, &bits);
+        if (block) GlobalFree(block);
+        return block != nullptr;
+    };
+    EXPECT_TRUE(usable(dib.data(), dib.size()));
     EXPECT_EQ(bits, 1);
-    EXPECT_FALSE(IsUsablePastedDib(dib.data(), dib.size() - 1, &bits)) << "rows cut short";
+    EXPECT_FALSE(usable(dib.data(), dib.size() - 1)) << "rows cut short";
     header.biHeight = 0x40000000;
     std::memcpy(dib.data(), &header, sizeof header);
-    EXPECT_FALSE(IsUsablePastedDib(dib.data(), dib.size(), &bits));
+    EXPECT_FALSE(usable(dib.data(), dib.size()));
     header.biHeight = 4;
     header.biSize = 0xFFFFFFF0u;
     std::memcpy(dib.data(), &header, sizeof header);
-    EXPECT_FALSE(IsUsablePastedDib(dib.data(), dib.size(), &bits));
-    EXPECT_FALSE(IsUsablePastedDib(dib.data(), 12, &bits));
-    EXPECT_FALSE(IsUsablePastedDib(nullptr, 100, &bits));
+    EXPECT_FALSE(usable(dib.data(), dib.size()));
+    header.biSize = sizeof header;
+    header.biBitCount = 16;
+    std::memcpy(dib.data(), &header, sizeof header);
+    EXPECT_FALSE(usable(dib.data(), dib.size())) << "16 bits a pixel";
+    EXPECT_FALSE(usable(dib.data(), 12));
+    EXPECT_FALSE(usable(nullptr, 100));
 }
 
 }  // namespace
