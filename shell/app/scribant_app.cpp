@@ -5,6 +5,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "imaging/codecs/image_file_type.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/outside_library.h"
 #include "outside/include/tresk.h"
@@ -57,7 +58,12 @@ void parseArguments(const std::vector<CString>& args, CCommandLineInfo& info) {
     }
 }
 
-bool isQueuedImage(const std::string& ext) { return ext == ".tif" || ext == ".bmp" || ext == ".jpg"; }
+// A file the program opens as a page of its own (an image of a kind it reads;
+// not the edited page or the project file kept beside one).
+bool opensAsPage(const std::string& path) {
+    int type = IMGTYPE_UNKNOWN;
+    return GetImageFileType(path.c_str(), &type, false) && type != IMGTYPE_BKI && type != IMGTYPE_PST;
+}
 
 bool folderExists(const std::string& path) {
     const DWORD a = GetFileAttributesA(path.c_str());
@@ -135,9 +141,10 @@ BOOL CScribantApp::InitInstance() {
     const std::string file = info.m_strFileName.GetString();
     const std::string ext = lowerExtension(file);
 
+    const bool opensFile = opensAsPage(file) || ext == ".pdf";
     m_hInstanceMutex = CreateMutexA(nullptr, FALSE, m_strInstanceName.c_str());
     if (m_hInstanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (file.empty() || !isQueuedImage(ext)) {
+        if (file.empty() || !opensFile) {
             HandOffToRunningInstance({}, false);
             closeMutex();
             return FALSE;
@@ -147,7 +154,7 @@ BOOL CScribantApp::InitInstance() {
             return FALSE;
         }
     }
-    if (!file.empty() && !isQueuedImage(ext) && ext != ".pdf") {
+    if (!file.empty() && !opensFile) {
         StartupMessage("Wrong startup parameter");
         closeMutex();
         return FALSE;
@@ -309,7 +316,11 @@ void CScribantApp::OpenQueuedImages() {
     openingQueued_ = true;
     for (std::vector<std::string> lines = queue_->TakeAll(); !lines.empty(); lines = queue_->TakeAll())
         for (const std::string& line : lines) {
-            if (!isQueuedImage(lowerExtension(line))) continue;
+            if (lowerExtension(line) == ".pdf") {
+                OpenPdfFile(line);
+                continue;
+            }
+            if (!opensAsPage(line)) continue;
             m_settings.lastFilePath = line;
             OpenImagePath(line);
         }

@@ -115,7 +115,7 @@ TEST_F(TwoProcesses, AnImageHandedOverOpensInTheRunningProgram) {
 
 TEST_F(TwoProcesses, AStartWithoutAnImageOnlyRaises) {
     EXPECT_GE(finish(launch({})), 0);
-    EXPECT_GE(finish(launch({image("notes.pdf").string()})), 0);
+    EXPECT_GE(finish(launch({image("notes.doc").string()})), 0);
     AfxPumpMessages();
     EXPECT_EQ(app_->PageListRowCount(), 0);
     EXPECT_TRUE(app_->Queue().TakeAll().empty());
