@@ -16,6 +16,7 @@
 #include "platform/win/path.h"
 #include "platform/win/process.h"
 #include "platform/win/sync.h"
+#include "platform/win/time.h"
 #include "shell/app/recent_file_menu.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/dialogs/ui_pdf_prompts.h"
@@ -70,8 +71,12 @@ bool folderExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The longest the second start waits for the running program to take a hand-off.
-constexpr UINT kHandOffTimeoutMs = 5000;
+// The longest the second start waits for the running program to take a
+// hand-off; a program that has only just started (its lock taken, its window
+// still being made or its start still running) is waited for as long.
+constexpr UINT kHandOffTimeoutMs = 20000;
+// How often the second start looks for the window meanwhile.
+constexpr UINT kHandOffPollMs = 50;
 
 }  // namespace
 
@@ -238,20 +243,32 @@ bool CScribantApp::HandOffToRunningInstance(const std::string& file, bool queueI
         StartupMessage("open Ruziruvud.txt error when add");
         return false;
     }
-    // Nobody to take it, or no answer in time: this start takes its line back
-    // and lists it itself; a line already taken was handed over after all.
-    if (!running) {
-        queue_->TakeBack(line);
-        return false;
+    // The program that holds the lock may have only just started: its window
+    // is waited for, and its answer, within one bound. The line stays queued
+    // meanwhile, so a program that reads the queue once its window is up
+    // takes it even if this start stops waiting.
+    const DWORD deadline = GetTickCount() + kHandOffTimeoutMs;
+    for (;;) {
+        const DWORD left = deadline - GetTickCount();
+        if (static_cast<int>(left) <= 0) break;
+        if (!running) {
+            Sleep(kHandOffPollMs);
+            running = FindWindow(SCRIBANT_FRAME_CLASS, nullptr);
+            continue;
+        }
+        DWORD_PTR result = 0;
+        if (SendMessageTimeout(running, WM_COMMAND, ID_OPEN_QUEUED_IMAGES, 0, SMTO_ABORTIFHUNG, left, &result)) break;
+        // No answer (the window went, or is busy): look again.
+        Sleep(kHandOffPollMs);
+        running = FindWindow(SCRIBANT_FRAME_CLASS, nullptr);
     }
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeout(running, WM_COMMAND, ID_OPEN_QUEUED_IMAGES, 0, SMTO_ABORTIFHUNG, kHandOffTimeoutMs,
-                            &result) &&
-        queue_->TakeBack(line)) {
-        return false;
+    // Nobody took it in time: this start takes its line back and lists it
+    // itself; a line already taken was handed over after all.
+    if (queue_->TakeBack(line)) return false;
+    if (running) {
+        if (::IsIconic(running)) ::ShowWindow(running, SW_RESTORE);
+        else ::SetForegroundWindow(running);
     }
-    if (::IsIconic(running)) ::ShowWindow(running, SW_RESTORE);
-    else ::SetForegroundWindow(running);
     return true;
 }
 

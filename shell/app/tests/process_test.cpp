@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 
@@ -119,6 +120,48 @@ TEST_F(TwoProcesses, AStartWithoutAnImageOnlyRaises) {
     AfxPumpMessages();
     EXPECT_EQ(app_->PageListRowCount(), 0);
     EXPECT_TRUE(app_->Queue().TakeAll().empty());
+}
+
+// A program whose start is slow: between taking the single-instance lock and
+// making its window it runs `whileStarting` (what the desktop does when it
+// opens two files at once: the second start comes in meanwhile).
+class SlowStartingApp : public TestScribantApp {
+public:
+    std::function<void()> whileStarting;
+
+protected:
+    WORD ReadSystemLanguage() const override {
+        if (auto run = std::move(const_cast<SlowStartingApp*>(this)->whileStarting)) run();
+        return TestScribantApp::ReadSystemLanguage();
+    }
+};
+
+TEST_F(TwoProcesses, TwoFilesOpenedTogetherEndUpInOneWindow) {
+    Stop();  // the running program of the other cases: here nothing runs yet
+    const fs::path first = image("first.tif");
+    const fs::path second = image("second.tif");
+    auto slow = std::make_unique<SlowStartingApp>();
+    slow->m_strInstanceName = "Scribant";
+    slow->m_args.emplace_back(first.string().c_str());
+    const std::string queueFile = (Data() / "WORK" / "Zoduvezevav.txt").string();
+    HANDLE secondStart = nullptr;
+    slow->whileStarting = [&] {
+        secondStart = launch({second.string()});
+        // The second start has found the lock taken and no window yet.
+        PumpUntil([&] {
+            std::ifstream in(queueFile);
+            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            return text.find("second.tif") != std::string::npos;
+        }, 10000);
+        Sleep(300);
+    };
+    app_ = std::move(slow);
+    ASSERT_TRUE(app_->InitInstance());
+    ASSERT_NE(secondStart, nullptr);
+    EXPECT_GE(finish(secondStart), 0);
+    ASSERT_TRUE(PumpUntil([&] { return app_->PageListRowCount() == 2; }, 20000))
+        << app_->PageListRowCount() << " rows; what the second start said:\n" << startsLog();
+    EXPECT_EQ(app_->PageListItemText(1, kPageListPath), suite::WindowsPath(second.string()));
 }
 
 TEST_F(TwoProcesses, TwentyStartsAtOnceLoseNoLine) {
