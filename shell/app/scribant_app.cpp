@@ -151,10 +151,12 @@ BOOL CScribantApp::InitInstance() {
     if (m_hInstanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         if (file.empty() || !opensFile) {
             HandOffToRunningInstance({}, false);
+            handedOff_ = true;
             closeMutex();
             return FALSE;
         }
         if (HandOffToRunningInstance(file, true)) {
+            handedOff_ = true;
             closeMutex();
             return FALSE;
         }
@@ -373,6 +375,11 @@ int CScribantApp::ExitInstance() {
         pdfPrompts_->Shutdown();
     }
     closeMutex();
+    if (handedOff_) {
+        // Nothing of this start ran: what it read belongs to the running program.
+        if (shell_detail::InstalledServices() == this) SetShellServices(nullptr);
+        return 0;
+    }
     UpdateRelay().DestroyRelay();
     m_scanner.Close();
     if (m_hResDll) {

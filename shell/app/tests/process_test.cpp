@@ -17,6 +17,7 @@
 #include "platform/win/files.h"
 #include "platform/win/library.h"
 #include "platform/win/process.h"
+#include "platform/win/profile.h"
 #include "platform/win/sync.h"
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/frame/main_frame.h"
@@ -120,6 +121,19 @@ TEST_F(TwoProcesses, AStartWithoutAnImageOnlyRaises) {
     AfxPumpMessages();
     EXPECT_EQ(app_->PageListRowCount(), 0);
     EXPECT_TRUE(app_->Queue().TakeAll().empty());
+}
+
+TEST_F(TwoProcesses, AHandOffStartLeavesTheRunningProgramsFilesAndSettingsAlone) {
+    // The running program's work files and a setting it has not written yet.
+    const fs::path work = Data() / "WORK" / "atemp000.txt";
+    std::ofstream(work) << "the running program's page text";
+    EXPECT_GE(finish(launch({image("handed over.tif").string()})), 0);
+    ASSERT_TRUE(PumpUntil([&] { return app_->PageListRowCount() == 1; }));
+    EXPECT_TRUE(fs::exists(work));
+    suite::AppProfile profile("Scribant");
+    profile.SetRegistryKey("Orvane");
+    EXPECT_EQ(profile.GetProfileIntA("Config", "AutoOpenRtf", 77), 77u);
+    EXPECT_EQ(profile.GetProfileStringA("Recent File List", "File1", "none"), "none");
 }
 
 // A program whose start is slow: between taking the single-instance lock and
