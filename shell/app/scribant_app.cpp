@@ -77,6 +77,8 @@ bool folderExists(const std::string& path) {
 constexpr UINT kHandOffTimeoutMs = 20000;
 // How often the second start looks for the window meanwhile.
 constexpr UINT kHandOffPollMs = 50;
+// The longest the exit waits for an update check to stop.
+constexpr DWORD kUpdateStopMs = 5000;
 
 }  // namespace
 
@@ -380,7 +382,10 @@ int CScribantApp::ExitInstance() {
         if (shell_detail::InstalledServices() == this) SetShellServices(nullptr);
         return 0;
     }
+    // A check still under way is stopped before what it uses goes: its
+    // requests to the relay are answered as cancelled once the relay is gone.
     UpdateRelay().DestroyRelay();
+    StopUpdateCheck(kUpdateStopMs);
     m_scanner.Close();
     if (m_hResDll) {
         AfxSetResourceHandle(nullptr);
