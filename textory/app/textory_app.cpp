@@ -458,6 +458,7 @@ BOOL CTextoryApp::OpenJobPath(const std::string& path) {
     // Prepared for proofreading: the proofreading program takes the job.
     if (COcrDoc* doc = CurrentDocument()) {
         doc->WriteProjectFile();
+        sideFiles_.Keep(doc->GetPathName().GetString());
         doc->SetModifiedFlag(FALSE);
         doc->CRecoResult::m_bModified = FALSE;
     }
