@@ -37,10 +37,15 @@ int startTextory(std::string_view commandLine, const LaunchSettings& settings) {
         reportCannotStart(settings.errors, line, GetLastError());
         return kCannotStart;
     }
-    int code = 0;
+    // The job ends by its own bounds: its status is the launcher's. A job
+    // still running when the launcher's own bound passes is said to be so.
+    int code = kStillRunning;
     if (WaitForSingleObject(pi.hProcess, settings.textoryWaitMs) == WAIT_OBJECT_0) {
         DWORD status = 0;
-        if (GetExitCodeProcess(pi.hProcess, &status)) code = static_cast<int>(status);
+        code = GetExitCodeProcess(pi.hProcess, &status) ? static_cast<int>(status) : kCannotStart;
+    } else if (settings.errors) {
+        std::fprintf(settings.errors, "Feedgate: %s is still running; its outcome is unknown\n", line.c_str());
+        std::fflush(settings.errors);
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);

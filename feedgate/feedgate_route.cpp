@@ -26,7 +26,7 @@ bool IsDirectImage(std::string_view commandLine) {
     const std::string copy(StripOuterQuotes(commandLine));
     char ext[_MAX_EXT] = {};
     _splitpath(copy.c_str(), nullptr, nullptr, nullptr, ext);
-    for (const char* direct : {".tif", ".bmp", ".jpg"}) {
+    for (const char* direct : {".tif", ".tiff", ".jpg", ".jpeg", ".bmp", ".png", ".pcx", ".pdf"}) {
         if (suite::AnsiCompareNoCase(ext, direct) == 0) return true;
     }
     return false;

@@ -1,9 +1,10 @@
 // Which OCR program a command line handed to the launcher goes to.
 //
-// No file, or exactly one file whose extension is ".tif", ".bmp" or ".jpg"
-// (any case), goes to Scribant, which opens such an image directly; anything
-// else (several quoted files, another kind, no extension) goes to Textory,
-// the command-line OCR job program. The line is passed on unchanged.
+// No file, or exactly one file of a kind Scribant opens (".tif", ".tiff",
+// ".jpg", ".jpeg", ".bmp", ".png", ".pcx" or ".pdf", any case), goes to
+// Scribant; anything else (several quoted files, another kind, no extension)
+// goes to Textory, the command-line OCR job program, which runs the job or
+// says why it cannot. The line is passed on unchanged.
 #pragma once
 
 #include <string>
@@ -22,8 +23,8 @@ std::string_view StripOuterQuotes(std::string_view commandLine);
 // (length - 2) characters of the working copy, for lines longer than 2.
 bool NamesSeveralFiles(std::string_view commandLine);
 
-// Whether the working copy ends in ".tif", ".bmp" or ".jpg" in any case (the
-// extension runs from the last '.' of the file-name part).
+// Whether the working copy ends in the extension of a kind Scribant opens, in
+// any case (the extension runs from the last '.' of the file-name part).
 bool IsDirectImage(std::string_view commandLine);
 
 Program RouteCommandLine(std::string_view commandLine);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Offers the image-file launcher under "open with" for TIFF, BMP and JPEG
-# images: writes its desktop entry into $XDG_DATA_HOME/applications (default
+# Offers the image-file launcher under "open with" for the kinds Scribant
+# opens (TIFF, BMP, JPEG, PNG, PCX images and PDF documents): writes its desktop entry into $XDG_DATA_HOME/applications (default
 # ~/.local/share/applications) with Exec naming the built program, and
 # refreshes that folder's MIME cache. It never makes the launcher the default
 # handler of any kind.

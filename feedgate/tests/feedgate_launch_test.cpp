@@ -175,24 +175,34 @@ TEST_F(FeedgateLaunch, SeveralFilesGoToTextoryInTheLaunchersFolder) {
     EXPECT_FALSE(recorded("Scribant"));
 }
 
-TEST_F(FeedgateLaunch, OtherKindsGoToTextoryAndItsStatusIsTheLaunchers) {
+TEST_F(FeedgateLaunch, EachKindReachesTheProgramThatOpensOrExplainsIt) {
     installAll();
     ::setenv("SUITE_RECORDER_EXIT", "7", 1);
-    for (const char* name : {"page.pdf", "page.png", "page.jpeg", "page.tiff", "page"}) {
+    // What Scribant opens goes to Scribant, whatever the case of the extension.
+    for (const char* name : {"doc.PDF", "page.png", "page.jpeg", "page.tiff", "page.pcx"}) {
+        fs::remove(log + "/Scribant.record");
+        const std::string file = scratch / name;
+        LauncherRun run = runFeedgate({file});
+        EXPECT_EQ(run.exitCode, 0) << name << run.errors;
+        EXPECT_EQ(arguments(record("Scribant")), Strings{file}) << name;
+    }
+    EXPECT_FALSE(recorded("Textory"));
+    // Anything else goes to Textory, which runs it or says why not: its
+    // status is the launcher's.
+    for (const char* name : {"letter.doc", "notes.xyz", "page"}) {
         fs::remove(log + "/Textory.record");
         const std::string file = scratch / name;
         LauncherRun run = runFeedgate({file});
         EXPECT_EQ(run.exitCode, 7) << name << run.errors;
         EXPECT_EQ(arguments(record("Textory", 0)), Strings{file}) << name;
     }
-    EXPECT_FALSE(recorded("Scribant"));
 }
 
 TEST_F(FeedgateLaunch, LongPathsArePassedWhole) {
     installAll();
     // Far beyond fixed buffers of 256 and 772 characters.
     const std::string tif = "/" + std::string(900, 'f') + "/" + std::string(900, 'g') + ".tif";
-    const std::string pdf = "/" + std::string(1500, 'p') + ".pdf";
+    const std::string pdf = "/" + std::string(1500, 'p') + ".doc";
     EXPECT_EQ(runFeedgate({tif}).exitCode, 0);
     EXPECT_EQ(arguments(record("Scribant")), Strings{tif});
     EXPECT_EQ(runFeedgate({pdf}).exitCode, 0);
@@ -205,7 +215,7 @@ TEST_F(FeedgateLaunch, AMissingProgramIsReportedWithANonZeroExit) {
     EXPECT_EQ(run.exitCode, feedgate::kCannotStart);
     EXPECT_NE(run.errors.find("Feedgate: cannot start Scribant.exe"), std::string::npos) << run.errors;
 
-    run = runFeedgate({scratch / "a.pdf"}, scratch.path());
+    run = runFeedgate({scratch / "a.doc"}, scratch.path());
     EXPECT_EQ(run.exitCode, feedgate::kCannotStart);
     EXPECT_NE(run.errors.find("Textory.exe"), std::string::npos) << run.errors;
     EXPECT_FALSE(recorded("Scribant"));
@@ -221,16 +231,19 @@ TEST_F(FeedgateLaunch, TheWaitForTextoryIsBounded) {
     ::setenv("SUITE_RECORDER_EXIT", "9", 1);
     ::setenv("SUITE_RECORDER_HANG_MS", "1500", 1);
     const auto start = std::chrono::steady_clock::now();
-    // Still running when the bound passes: the launcher ends with 0.
-    EXPECT_EQ(feedgate::Launch("\"x.pdf\"", settings), 0);
+    // Still running when the bound passes: the launcher cannot say how the
+    // job went, and does not claim it went well.
+    EXPECT_EQ(feedgate::Launch("\"x.doc\"", settings), feedgate::kStillRunning);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1200));
-    EXPECT_EQ(arguments(record("Textory")), Strings{"x.pdf"});
+    EXPECT_EQ(arguments(record("Textory")), Strings{"x.doc"});
 
+    // The launcher's own bound is no time limit for the job.
+    EXPECT_EQ(feedgate::LaunchSettings{}.textoryWaitMs, INFINITE);
     fs::remove(log + "/Textory.record");
     ::setenv("SUITE_RECORDER_HANG_MS", "300", 1);
-    settings.textoryWaitMs = 10000;
-    EXPECT_EQ(feedgate::Launch("\"y.pdf\"", settings), 9);
-    EXPECT_EQ(arguments(record("Textory", 0)), Strings{"y.pdf"});
+    settings.textoryWaitMs = INFINITE;
+    EXPECT_EQ(feedgate::Launch("\"y.doc\"", settings), 9);
+    EXPECT_EQ(arguments(record("Textory", 0)), Strings{"y.doc"});
     Sleep(1500);  // the first copy ends before the folder goes
 }
 

@@ -15,11 +15,13 @@ TEST(FeedgateRouting, NoFileOrOneDirectImageGoesToScribant) {
     EXPECT_EQ(RouteCommandLine("C:\\Scans\\page.jpg"), Program::Scribant);
     EXPECT_EQ(RouteCommandLine("\"/home/u/my scans/a.Bmp\""), Program::Scribant);
     EXPECT_EQ(RouteCommandLine("\"C:\\v1.2\\page.tif\""), Program::Scribant);
+    for (const char* line : {"\"a.pdf\"", "\"a.PNG\"", "\"a.jpeg\"", "\"a.Tiff\"", "\"a.pcx\""})
+        EXPECT_EQ(RouteCommandLine(line), Program::Scribant) << line;
 }
 
 TEST(FeedgateRouting, OtherKindsAndSeveralFilesGoToTextory) {
-    for (const char* line : {"\"a.pdf\"", "\"a.png\"", "\"a.jpeg\"", "\"a.tiff\"", "\"a.pcx\"", "\"C:\\Scans\\page\"",
-                             "\"C:\\v1.2\\page\"", "page.tif.pdf", "\"a.bmp\" \"b.bmp\"", "\"a.tif\" \"b.jpg\"",
+    for (const char* line : {"\"a.doc\"", "\"a.tif2\"", "\"a.pdfx\"", "\"C:\\Scans\\page\"",
+                             "\"C:\\v1.2\\page\"", "page.pdf.txt", "\"a.bmp\" \"b.bmp\"", "\"a.tif\" \"b.jpg\"",
                              "\"a.pdf\" \"out.rtf\""}) {
         EXPECT_EQ(RouteCommandLine(line), Program::Textory) << line;
     }
@@ -52,7 +54,7 @@ TEST(FeedgateRouting, LinesOfAnyLengthAreRouted) {
     // Far longer than the 256 characters a fixed working copy would hold.
     std::string folder = "C:\\" + std::string(3000, 'd') + "\\";
     EXPECT_EQ(RouteCommandLine("\"" + folder + "page.TIF\""), Program::Scribant);
-    EXPECT_EQ(RouteCommandLine("\"" + folder + "page.pdf\""), Program::Textory);
+    EXPECT_EQ(RouteCommandLine("\"" + folder + "page.doc\""), Program::Textory);
     EXPECT_EQ(RouteCommandLine("\"" + folder + "page." + std::string(400, 't') + "\""), Program::Textory);
     EXPECT_EQ(RouteCommandLine("\"x." + std::string(5000, 'j') + "\" \"b.jpg\""), Program::Textory);
 }

@@ -15,12 +15,17 @@ BOOL GetImageFileType(const char* path, int* type) {
     }
     if (dot == 0) return FALSE;
     const char* extension = path + dot + 1;
-    if (std::strlen(extension) != 3) return FALSE;
-    char upper[4] = {0, 0, 0, 0};
-    for (int i = 0; i < 3; ++i) {
+    const std::size_t letters = std::strlen(extension);
+    if (letters != 3 && letters != 4) return FALSE;
+    char upper[5] = {0, 0, 0, 0, 0};
+    for (std::size_t i = 0; i < letters; ++i) {
         const char c = extension[i];
         upper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     }
+    // The long spellings of TIFF and JPEG files.
+    if (std::memcmp(upper, "TIFF", 5) == 0) std::memcpy(upper, "TIF", 4);
+    if (std::memcmp(upper, "JPEG", 5) == 0) std::memcpy(upper, "JPG", 4);
+    if (upper[3] != 0) return FALSE;
     for (int i = 0; i < 8; ++i) {
         if (std::memcmp(upper, kExtensions[i], 4) == 0) {
             *type = i + 1;

@@ -15,8 +15,9 @@ constexpr int IMGTYPE_JPG = 7;
 constexpr int IMGTYPE_PDF = 8;
 
 // TRUE with *type set to 1..8 when the text after the path's last '.' (the
-// first character excepted) is one of BMP TIF PCX PNG BKI PST JPG PDF in any
-// case; FALSE with *type untouched otherwise. The search for the dot does not
+// first character excepted) is one of BMP TIF PCX PNG BKI PST JPG PDF, or
+// TIFF or JPEG (as TIF and JPG), in any case; FALSE with *type untouched
+// otherwise. The search for the dot does not
 // stop at a folder separator.
 BOOL GetImageFileType(const char* path, int* type);
 // The same without PDF when `withPdf` is false: a .pdf file is then no image

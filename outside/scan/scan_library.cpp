@@ -155,13 +155,21 @@ int scanInit(LPCSTR, LPCSTR, SCANSTATUSPROC status, KEYRIDER_SETTINGS* settings,
     s.stop = false;
     s.deliveryTimer = SetTimer(nullptr, 0, 50, deliver);
     s.watcher = std::thread(watch);
+    std::lock_guard<std::mutex> guard(s.lock);
     s.running = true;
     return 1;
 }
 
+// While the watcher runs, its last look (at most one presence period old) is
+// the answer: the caller (the button manager's timer on its window thread)
+// never waits for the device enumeration, which can take long.
 int scanIsScannerPresent() {
-    int now = scannerThere() ? 1 : 0;
-    return now;
+    State& s = state();
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (s.running) return s.present;
+    }
+    return scannerThere() ? 1 : 0;
 }
 
 void scanTerminate() {

@@ -173,6 +173,10 @@ HRESULT FetchUrl(const std::string& url, std::int64_t maxBytes, const std::atomi
 }  // namespace suite
 
 HRESULT URLDownloadToFileA(LPUNKNOWN, LPCSTR url, LPCSTR file, DWORD, LPBINDSTATUSCALLBACK) {
+    return suite::DownloadToFile(url, file, nullptr);
+}
+
+HRESULT suite::DownloadToFile(LPCSTR url, LPCSTR file, const std::atomic<bool>* cancel) {
     if (!url || !*url || !file || !*file) return E_INVALIDARG;
     const suite::UrlDownloadLimits l = suite::GetUrlDownloadLimits();
     const std::string address = suite::AnsiToUtf8(url);
@@ -184,7 +188,13 @@ HRESULT URLDownloadToFileA(LPUNKNOWN, LPCSTR url, LPCSTR file, DWORD, LPBINDSTAT
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(curl.get(), CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(l.maxBytes));
+    if (cancel) {
+        curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, abortWhenCancelled);
+        curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancel));
+    }
     const CURLcode code = curl_easy_perform(curl.get());
+    if (code == CURLE_ABORTED_BY_CALLBACK) return E_ABORT;  // the temporary file goes with `out`
     long status = 0;
     curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
     HRESULT result = resultOf(code, status);

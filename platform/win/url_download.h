@@ -50,6 +50,10 @@ struct UrlDownloadLimits {
 void SetUrlDownloadLimits(const UrlDownloadLimits& limits);
 UrlDownloadLimits GetUrlDownloadLimits();
 
+// URLDownloadToFileA that `cancel` (may be null) ends soon after it is set,
+// with E_ABORT and the file left as it was.
+HRESULT DownloadToFile(LPCSTR url, LPCSTR file, const std::atomic<bool>* cancel);
+
 // Fetches `url` (ANSI text) into memory under the same waits as downloads,
 // with a cap of its own; `cancel` (may be null) ends the transfer soon after
 // it is set. S_OK with the whole body, else the error of URLDownloadToFileA

@@ -12,4 +12,6 @@ DWORD WaitBound(const char* variable, DWORD fallback) {
     return (end && *end == '\0' && value >= 0) ? static_cast<DWORD>(value) : fallback;
 }
 
+DWORD DdeStartWaitMs() { return WaitBound("SUITE_DDE_START_WAIT_MS", 30000); }
+
 }  // namespace plugins

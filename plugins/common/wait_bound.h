@@ -9,4 +9,8 @@ namespace plugins {
 // $`variable` in milliseconds when it is set to a number, else `fallback`.
 DWORD WaitBound(const char* variable, DWORD fallback);
 
+// How long a started application is waited for until it answers on DDE:
+// $SUITE_DDE_START_WAIT_MS when set, else 30 seconds.
+DWORD DdeStartWaitMs();
+
 }  // namespace plugins

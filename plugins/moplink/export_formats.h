@@ -55,6 +55,7 @@ enum StringId : UINT {
     kIdsNoOutputPath = 39,
     kIdsUnsafePath = 40,
     kIdsOutputMissing = 41,
+    kIdsNotReached = 42,
 };
 
 }  // namespace moplink

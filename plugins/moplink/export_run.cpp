@@ -1,6 +1,7 @@
 #include "plugins/moplink/export_run.h"
 
 #include "platform/afx/ui/ddeml.h"
+#include "platform/afx/ui/pump_wait.h"
 #include "platform/win/files.h"
 #include "platform/win/time.h"
 #include "plugins/common/bracket_argument.h"
@@ -15,10 +16,32 @@ namespace {
 
 HDDEDATA IgnoreDdeEvents(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, DWORD_PTR, DWORD_PTR) { return nullptr; }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+// An output file as it was before its script was sent: a file left by an
+// earlier run is not this run's output unless the application wrote it again.
+struct OutputFile {
+    std::string path;
+    bool existed = false;
+    WIN32_FILE_ATTRIBUTE_DATA before{};
+    bool sent = false;  // every command of its script was taken
 
-void Send(HCONV conversation, const std::vector<ScriptCommand>& script) {
-    for (const ScriptCommand& c : script) DdeExecuteText(conversation, c.text.c_str(), c.timeoutMs);
+    explicit OutputFile(std::string name) : path(std::move(name)) {
+        existed = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &before) != FALSE;
+    }
+    bool WrittenByThisRun() const {
+        WIN32_FILE_ATTRIBUTE_DATA now{};
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &now)) return false;
+        if (!existed) return true;
+        return now.ftLastWriteTime.dwLowDateTime != before.ftLastWriteTime.dwLowDateTime ||
+               now.ftLastWriteTime.dwHighDateTime != before.ftLastWriteTime.dwHighDateTime ||
+               now.nFileSizeLow != before.nFileSizeLow || now.nFileSizeHigh != before.nFileSizeHigh;
+    }
+};
+
+// Sends the script; false when a command was refused or not answered in time.
+bool Send(HCONV conversation, const std::vector<ScriptCommand>& script) {
+    bool all = true;
+    for (const ScriptCommand& c : script) all = DdeExecuteText(conversation, c.text.c_str(), c.timeoutMs) && all;
+    return all;
 }
 
 std::string Lines(const std::vector<std::string>& items) {
@@ -61,18 +84,19 @@ void RunExport(MoplinkApp& app, const ExportFormat& format, const ExportSettings
     DdeStartRecipe how;
     how.commandLine = start.c_str();
     how.windowClass = "Moplink";
-    how.windowWaitMs = 30000;
-    how.retries = 60;
+    how.windowWaitMs = plugins::DdeStartWaitMs();
     how.intervalMs = 500;
+    how.retries = how.windowWaitMs / how.intervalMs;
     BOOL started = FALSE;
     HCONV conversation = DdeConnectOrStart(instance, "Quade", "QuadeOCR", how, &started);
     if (!conversation) {
         DdeUninitialize(instance);
+        app.Message(kIdsNotReached, MB_ICONSTOP, app.ExePath());
         return;
     }
 
     bool stopped = false;
-    std::vector<std::string> outputs;
+    std::vector<OutputFile> outputs;
     if (perImage) {
         unsigned long long limit = NumberLimit(s.width);
         for (std::size_t i = 0; i < files.size(); ++i) {
@@ -98,12 +122,12 @@ void RunExport(MoplinkApp& app, const ExportFormat& format, const ExportSettings
                 if (plugins::IsSafeBracketArgument(files[i])) app.Message(kIdsUnsafePath, MB_ICONSTOP, output);
                 continue;
             }
-            Send(conversation, script);
-            outputs.push_back(output);
+            outputs.emplace_back(output);
+            outputs.back().sent = Send(conversation, script);
         }
     } else {
-        Send(conversation, BuildScript(format, s, files, s.outputPath, app.Numeric().id));
-        outputs.push_back(s.outputPath);
+        outputs.emplace_back(s.outputPath);
+        outputs.back().sent = Send(conversation, BuildScript(format, s, files, s.outputPath, app.Numeric().id));
     }
     if (started) DdeExecuteText(conversation, "[ENDAPPLICATION]", 60000);
     DdeDisconnect(conversation);
@@ -114,11 +138,10 @@ void RunExport(MoplinkApp& app, const ExportFormat& format, const ExportSettings
     std::vector<std::string> missing;
     for (;;) {
         missing.clear();
-        for (const std::string& o : outputs)
-            if (!Exists(o)) missing.push_back(o);
+        for (const OutputFile& o : outputs)
+            if (!o.sent || !o.WrittenByThisRun()) missing.push_back(o.path);
         if (missing.empty() || GetTickCount64() >= deadline) break;
-        AfxPumpMessages();
-        Sleep(100);
+        AfxPumpMessagesFor(100);
     }
     if (missing.empty())
         app.Message(kIdsExportFinished, MB_ICONINFORMATION);

@@ -14,8 +14,10 @@ class MoplinkApp;
 
 // Runs the export of `files` in `format` with `settings`. Refuses, with a
 // message, an empty output path, automatic names too long for a path and
-// paths that cannot be sent; says "Export finished!" only when every output
-// file is there (after a bounded wait), else names the missing ones.
+// paths that cannot be sent; says when the OCR application could not be
+// reached; says "Export finished!" only when every script was taken and every
+// output file was written by this run (after a bounded wait: a file left by
+// an earlier run does not count), else names the missing ones.
 void RunExport(MoplinkApp& app, const ExportFormat& format, const ExportSettings& settings,
                const std::vector<std::string>& files);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/afx/ui/ddeml.h"
+#include "platform/afx/ui/pump_wait.h"
 #include "platform/win/atomic_file.h"
 #include "platform/win/errors.h"
 #include "platform/win/files.h"
@@ -71,10 +72,21 @@ std::string HandOffFolder() {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The paths that can be written one a line, or quoted in an ini entry: a line
+// break would split a path in two, and a quote would end it early.
+std::vector<std::string> LinePaths(const std::vector<std::string>& files) {
+    std::vector<std::string> safe;
+    for (const std::string& file : files)
+        if (!file.empty() && file.find_first_of("\r\n\"") == std::string::npos) safe.push_back(file);
+    return safe;
+}
+
 }  // namespace
 
-int RunListFile(const Variant& variant, const std::string& exePath, const std::vector<std::string>& files,
+int RunListFile(const Variant& variant, const std::string& exePath, const std::vector<std::string>& allFiles,
                 bool duplex) {
+    const std::vector<std::string> files = LinePaths(allFiles);
+    if (files.empty()) return 0;
     std::string listPath;
     HANDLE list = CreateListFile(variant, &listPath);
     if (list == INVALID_HANDLE_VALUE) return 0;
@@ -102,16 +114,22 @@ int RunDdeExport(const std::string& exePath, const std::vector<std::string>& fil
     DdeStartRecipe how;
     how.commandLine = start.c_str();
     how.windowClass = "Quade_LomartApplication";
-    how.windowWaitMs = 30000;
+    how.windowWaitMs = plugins::DdeStartWaitMs();
     how.postCommand = 372;
-    how.retries = 60;
     how.intervalMs = 500;
+    how.retries = how.windowWaitMs / how.intervalMs;
     int handedOver = 0;
     for (const std::string& file : files) {
         std::string command = plugins::BracketCommand("[EXPORT]", file);
         if (command.empty()) continue;
         BOOL started = FALSE;
         HCONV conversation = DdeConnectOrStart(instance, "LOMART", "SYSTEM", how, &started);
+        // The application is started once a run: one that did not answer
+        // after its start is only asked again for the later files.
+        if (started) {
+            how.commandLine = nullptr;
+            how.retries = 0;
+        }
         if (!conversation) continue;
         if (DdeExecuteText(conversation, command.c_str(), 60000)) ++handedOver;
         DdeDisconnect(conversation);
@@ -120,7 +138,8 @@ int RunDdeExport(const std::string& exePath, const std::vector<std::string>& fil
     return handedOver > 0 ? 1 : 0;
 }
 
-std::string HandOffIniText(const std::vector<std::string>& files, bool duplex) {
+std::string HandOffIniText(const std::vector<std::string>& allFiles, bool duplex) {
+    const std::vector<std::string> files = LinePaths(allFiles);
     std::string text = "[Application]\r\nName=Harnel\r\n[Files]\r\n";
     text += "Count=" + std::to_string(files.size()) + "\r\n";
     text += std::string("DoubleSide=") + (duplex ? "1" : "0") + "\r\n";
@@ -132,6 +151,7 @@ std::string HandOffIniText(const std::vector<std::string>& files, bool duplex) {
 DWORD HandOffWaitMs() { return plugins::WaitBound("SUITE_HANDOFF_WAIT_MS", 120000); }
 
 int RunIniHandOff(const std::string& exePath, const std::vector<std::string>& files, bool duplex, DWORD waitMs) {
+    if (LinePaths(files).empty()) return 0;
     std::string folder = HandOffFolder();
     if (folder.empty()) return 0;
     std::string ini = folder + "Harnel.Ini";
@@ -142,16 +162,10 @@ int RunIniHandOff(const std::string& exePath, const std::vector<std::string>& fi
         DeleteFileA(ini.c_str());
         return 0;
     }
-    const DWORD firstLook = 1000, interval = 500;
-    ULONGLONG deadline = GetTickCount64() + waitMs;
-    Sleep(waitMs < firstLook ? waitMs : firstLook);
-    for (;;) {
-        if (!Exists(ini)) return 1;
-        if (GetTickCount64() >= deadline) break;
-        Sleep(interval);
-    }
-    DeleteFileA(ini.c_str());
-    return 0;
+    // The host's windows go on answering while the application starts. An
+    // application slower than the bound still finds its ini: the files are
+    // not reported as handed over, but they are not taken from it either.
+    return AfxPumpMessagesFor(waitMs, [&] { return !Exists(ini); }) ? 1 : 0;
 }
 
 }  // namespace recipe

@@ -8,6 +8,10 @@
 
 namespace recipe {
 
+// Paths holding a line break or a double quote cannot be written into a list
+// or an ini safely: the recipes leave them out (and hand nothing over when
+// none is left).
+//
 // A list file in the temporary folder, one path a line, then the program
 // with the switch and the list. The name is the time stamp; a name already
 // taken gets "_1", "_2", ... so no list the application has not read yet is
@@ -16,16 +20,17 @@ namespace recipe {
 int RunListFile(const Variant& variant, const std::string& exePath, const std::vector<std::string>& files,
                 bool duplex);
 
-// One "[EXPORT](path)" per file to the card application, started when it
-// does not answer. A path that cannot be sent in a bracket command, or whose
+// One "[EXPORT](path)" per file to the card application, started (once a
+// run, waited for up to plugins::DdeStartWaitMs) when it does not answer. A
+// path that cannot be sent in a bracket command, or whose
 // connection fails, is skipped. 1 when at least one file was handed over.
 int RunDdeExport(const std::string& exePath, const std::vector<std::string>& files);
 
 // A fresh ini in the user's own folder, the program started with it, then a
-// wait (bounded by `waitMs`) until the application has deleted it. 1 when it
-// took the files; 0 when it did not start or the wait ran out (the ini is
-// then removed so that a late start does not take files reported as not
-// handed over).
+// wait (bounded by `waitMs`, the host's messages pumped meanwhile) until the
+// application has deleted it. 1 when it took the files; 0 when it did not
+// start (the ini is then removed) or the wait ran out (the ini stays for an
+// application that starts slowly).
 int RunIniHandOff(const std::string& exePath, const std::vector<std::string>& files, bool duplex, DWORD waitMs);
 
 // The ini text of the hand-off.

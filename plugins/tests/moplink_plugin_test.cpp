@@ -3,6 +3,8 @@
 // through the DDE peer that plays the application.
 #include "plugins/tests/moplink_host.h"
 
+#include <chrono>
+
 namespace {
 
 using namespace moplink_test;
@@ -243,6 +245,24 @@ TEST_F(MoplinkHost, RefusedPathsAndMissingOutputsAreReportedNotFinished) {
     EXPECT_EQ(Starting("[OUTPUT]").size(), 1u);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0], "The export did not produce these files:\n" + Out("r.pdf"));
+    // A file left by an earlier run is no output of this one.
+    AfxTestScript::Clear();
+    suite_test::ScratchFolder::MakeFile(world.scratch / "out/r.pdf", "an earlier export");
+    t->OcrExportRun(files, kFormatPdfText);
+    PeerGone();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], "The export did not produce these files:\n" + Out("r.pdf"));
+    // An application that never answers: said so, in bounded time.
+    AfxTestScript::Clear();
+    ::setenv("SUITE_DDE_START_WAIT_MS", "1000", 1);
+    ::setenv("SUITE_DDE_PEER", ("service=Quade topic=QuadeOCR class=Moplink lifetime=3000 refuse=1 record=" + record()).c_str(), 1);
+    const auto start = std::chrono::steady_clock::now();
+    t->OcrExportRun(files, kFormatPdfText);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    ::unsetenv("SUITE_DDE_START_WAIT_MS");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find("could not be reached"), std::string::npos) << Messages()[0];
+    EXPECT_NE(Messages()[0].find("suite_dde_peer"), std::string::npos) << Messages()[0];
 }
 
 }  // namespace

@@ -329,7 +329,9 @@ TEST_F(RecipeHost, ListFileRecipesWriteOnePathALineAndStartTheProgram) {
     ASSERT_EQ(t->OcrDetect(host.get()), 1);
     CStringArray files;
     files.Add("C:\\scans\\page 1.tif");
+    files.Add("C:\\scans\\two\r\nlines.tif");  // would be read as two paths: left out
     files.Add("C:\\scans\\page2.jpg");
+    files.Add("C:\\scans\\\"quoted\".tif");
     // Two runs in the same second never share a list file.
     ASSERT_EQ(t->OcrRun(files, 0, 0, FALSE), 1);
     ASSERT_EQ(t->OcrRun(files, 0, 0, TRUE), 1);
@@ -345,6 +347,11 @@ TEST_F(RecipeHost, ListFileRecipesWriteOnePathALineAndStartTheProgram) {
     std::string record = world.Record();
     EXPECT_NE(record.find("arg: /Oltrane\narg: "), std::string::npos) << record;
     EXPECT_NE(record.find("C:\\scans\\page 1.tif\r\nC:\\scans\\page2.jpg\r\nend-file"), std::string::npos) << record;
+    // Nothing that can be listed: nothing is started.
+    CStringArray unsafe;
+    unsafe.Add("C:\\scans\\a\nb.tif");
+    EXPECT_EQ(t->OcrRun(unsafe, 0, 0, FALSE), 0);
+    EXPECT_EQ(ListFilesIn(world.scratch / "tmp").size(), 2u);
 }
 
 TEST_F(RecipeHost, QuenbyNamesItsListByTheTimeAndSwitchesOnDuplex) {
@@ -394,6 +401,7 @@ TEST_F(RecipeHost, HarnelHandsOverAFreshIniAndWaitsUntilItIsTaken) {
     CStringArray files;
     files.Add("C:\\scans\\a.tif");
     files.Add("C:\\scans\\b.tif");
+    files.Add("C:\\scans\\x\"\r\nFile9=\"C:\\other.tif");  // would add an entry of its own
     files.Add("C:\\scans\\c.tif");
     ASSERT_EQ(t->OcrRun(files, 0, 0, TRUE), 1);
     EXPECT_FALSE(suite_test::ScratchFolder::Exists(ini));
@@ -405,6 +413,7 @@ TEST_F(RecipeHost, HarnelHandsOverAFreshIniAndWaitsUntilItIsTaken) {
               std::string::npos)
         << record;
     EXPECT_EQ(record.find("old.tif"), std::string::npos);
+    EXPECT_EQ(record.find("other.tif"), std::string::npos);
 }
 
 TEST_F(RecipeHost, HarnelComesBackWithinItsBoundWhenTheIniIsNeverTaken) {
@@ -415,10 +424,17 @@ TEST_F(RecipeHost, HarnelComesBackWithinItsBoundWhenTheIniIsNeverTaken) {
     ASSERT_EQ(t->OcrDetect(host.get()), 1);
     CStringArray files;
     files.Add("C:\\scans\\a.tif");
+    // The host's own timers go on while it waits.
+    static int ticks = 0;
+    ticks = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(t->OcrRun(files, 0, 0, FALSE), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    EXPECT_FALSE(suite_test::ScratchFolder::Exists(HandOffIni(world)));
+    KillTimer(nullptr, timer);
+    EXPECT_GE(ticks, 5) << "the host froze while it waited";
+    // An application slower than the bound still finds its files.
+    EXPECT_TRUE(suite_test::ScratchFolder::Exists(HandOffIni(world)));
     EXPECT_NE(world.Record().find("DoubleSide=0"), std::string::npos);
     // A program that does not start is reported at once.
     Install("Harnel", 1, world.MakeProgram("apps/not-a-program.exe"));
@@ -468,6 +484,20 @@ TEST_F(RecipeHost, LomartStartsTheCardApplicationAndSendsOneExportPerFile) {
         if (line != "<disconnect>") lines.push_back(line);
     EXPECT_EQ(lines, (std::vector<std::string>{"<started>", "<command 372>", "[EXPORT](C:\\cards\\one.jpg)",
                                                "[EXPORT](C:\\cards\\two.jpg)", "[ENDAPPLICATION]"}));
+}
+
+TEST_F(RecipeHost, LomartStartsAnApplicationThatDoesNotAnswerOnceARun) {
+    ::setenv("SUITE_DDE_START_WAIT_MS", "600", 1);
+    Install("Lomart", 1, PeerProgram("suite_recorder"));
+    const OCRAPP_INTERFACE* t = Load("Lomart");
+    ASSERT_EQ(t->OcrDetect(host.get()), 1);
+    CStringArray files;
+    for (const char* name : {"C:\\cards\\one.jpg", "C:\\cards\\two.jpg", "C:\\cards\\three.jpg"}) files.Add(name);
+    EXPECT_EQ(t->OcrRun(files, 0, 0, FALSE), 0);
+    ASSERT_TRUE(WaitFor([&] { return Count(world.Record(), "end\n") >= 1; }, 5000));
+    WaitFor([] { return false; }, 300);
+    EXPECT_EQ(Count(world.Record(), "start\n"), 1) << world.Record();
+    ::unsetenv("SUITE_DDE_START_WAIT_MS");
 }
 
 TEST_F(RecipeHost, LomartWithAProgramThatCannotStartHandsNothingOver) {

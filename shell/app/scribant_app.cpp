@@ -5,6 +5,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "imaging/codecs/image_file_type.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/outside_library.h"
 #include "outside/include/tresk.h"
@@ -15,6 +16,7 @@
 #include "platform/win/path.h"
 #include "platform/win/process.h"
 #include "platform/win/sync.h"
+#include "platform/win/time.h"
 #include "shell/app/recent_file_menu.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/dialogs/ui_pdf_prompts.h"
@@ -57,15 +59,26 @@ void parseArguments(const std::vector<CString>& args, CCommandLineInfo& info) {
     }
 }
 
-bool isQueuedImage(const std::string& ext) { return ext == ".tif" || ext == ".bmp" || ext == ".jpg"; }
+// A file the program opens as a page of its own (an image of a kind it reads;
+// not the edited page or the project file kept beside one).
+bool opensAsPage(const std::string& path) {
+    int type = IMGTYPE_UNKNOWN;
+    return GetImageFileType(path.c_str(), &type, false) && type != IMGTYPE_BKI && type != IMGTYPE_PST;
+}
 
 bool folderExists(const std::string& path) {
     const DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The longest the second start waits for the running program to take a hand-off.
-constexpr UINT kHandOffTimeoutMs = 5000;
+// The longest the second start waits for the running program to take a
+// hand-off; a program that has only just started (its lock taken, its window
+// still being made or its start still running) is waited for as long.
+constexpr UINT kHandOffTimeoutMs = 20000;
+// How often the second start looks for the window meanwhile.
+constexpr UINT kHandOffPollMs = 50;
+// The longest the exit waits for an update check to stop.
+constexpr DWORD kUpdateStopMs = 5000;
 
 }  // namespace
 
@@ -135,19 +148,22 @@ BOOL CScribantApp::InitInstance() {
     const std::string file = info.m_strFileName.GetString();
     const std::string ext = lowerExtension(file);
 
+    const bool opensFile = opensAsPage(file) || ext == ".pdf";
     m_hInstanceMutex = CreateMutexA(nullptr, FALSE, m_strInstanceName.c_str());
     if (m_hInstanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (file.empty() || !isQueuedImage(ext)) {
+        if (file.empty() || !opensFile) {
             HandOffToRunningInstance({}, false);
+            handedOff_ = true;
             closeMutex();
             return FALSE;
         }
         if (HandOffToRunningInstance(file, true)) {
+            handedOff_ = true;
             closeMutex();
             return FALSE;
         }
     }
-    if (!file.empty() && !isQueuedImage(ext) && ext != ".pdf") {
+    if (!file.empty() && !opensFile) {
         StartupMessage("Wrong startup parameter");
         closeMutex();
         return FALSE;
@@ -231,20 +247,32 @@ bool CScribantApp::HandOffToRunningInstance(const std::string& file, bool queueI
         StartupMessage("open Ruziruvud.txt error when add");
         return false;
     }
-    // Nobody to take it, or no answer in time: this start takes its line back
-    // and lists it itself; a line already taken was handed over after all.
-    if (!running) {
-        queue_->TakeBack(line);
-        return false;
+    // The program that holds the lock may have only just started: its window
+    // is waited for, and its answer, within one bound. The line stays queued
+    // meanwhile, so a program that reads the queue once its window is up
+    // takes it even if this start stops waiting.
+    const DWORD deadline = GetTickCount() + kHandOffTimeoutMs;
+    for (;;) {
+        const DWORD left = deadline - GetTickCount();
+        if (static_cast<int>(left) <= 0) break;
+        if (!running) {
+            Sleep(kHandOffPollMs);
+            running = FindWindow(SCRIBANT_FRAME_CLASS, nullptr);
+            continue;
+        }
+        DWORD_PTR result = 0;
+        if (SendMessageTimeout(running, WM_COMMAND, ID_OPEN_QUEUED_IMAGES, 0, SMTO_ABORTIFHUNG, left, &result)) break;
+        // No answer (the window went, or is busy): look again.
+        Sleep(kHandOffPollMs);
+        running = FindWindow(SCRIBANT_FRAME_CLASS, nullptr);
     }
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeout(running, WM_COMMAND, ID_OPEN_QUEUED_IMAGES, 0, SMTO_ABORTIFHUNG, kHandOffTimeoutMs,
-                            &result) &&
-        queue_->TakeBack(line)) {
-        return false;
+    // Nobody took it in time: this start takes its line back and lists it
+    // itself; a line already taken was handed over after all.
+    if (queue_->TakeBack(line)) return false;
+    if (running) {
+        if (::IsIconic(running)) ::ShowWindow(running, SW_RESTORE);
+        else ::SetForegroundWindow(running);
     }
-    if (::IsIconic(running)) ::ShowWindow(running, SW_RESTORE);
-    else ::SetForegroundWindow(running);
     return true;
 }
 
@@ -309,7 +337,11 @@ void CScribantApp::OpenQueuedImages() {
     openingQueued_ = true;
     for (std::vector<std::string> lines = queue_->TakeAll(); !lines.empty(); lines = queue_->TakeAll())
         for (const std::string& line : lines) {
-            if (!isQueuedImage(lowerExtension(line))) continue;
+            if (lowerExtension(line) == ".pdf") {
+                OpenPdfFile(line);
+                continue;
+            }
+            if (!opensAsPage(line)) continue;
             m_settings.lastFilePath = line;
             OpenImagePath(line);
         }
@@ -345,7 +377,15 @@ int CScribantApp::ExitInstance() {
         pdfPrompts_->Shutdown();
     }
     closeMutex();
+    if (handedOff_) {
+        // Nothing of this start ran: what it read belongs to the running program.
+        if (shell_detail::InstalledServices() == this) SetShellServices(nullptr);
+        return 0;
+    }
+    // A check still under way is stopped before what it uses goes: its
+    // requests to the relay are answered as cancelled once the relay is gone.
     UpdateRelay().DestroyRelay();
+    StopUpdateCheck(kUpdateStopMs);
     m_scanner.Close();
     if (m_hResDll) {
         AfxSetResourceHandle(nullptr);

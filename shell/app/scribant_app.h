@@ -240,6 +240,10 @@ private:
     int waitDepth_ = 0;
     bool queuePending_ = false;
     bool openingQueued_ = false;  // OpenQueuedImages is under way (it pumps while pages open)
+    // This start only handed its file to the running program (or raised it):
+    // the settings, the recent files and the work folder are the running
+    // program's, and its exit leaves them alone.
+    bool handedOff_ = false;
 };
 
 CScribantApp* ScribantApp();

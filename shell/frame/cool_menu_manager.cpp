@@ -37,8 +37,14 @@ void CCoolMenuManager::Destroy() {
 }
 
 void CCoolMenuManager::Refresh() {
+    // The colours or the menu font changed: the images and the font are made
+    // again. The records stay, for an open popup's items still carry them
+    // (the menu's close gives them back).
     const std::vector<UINT> ids = images_.Loaded();
-    Destroy();
+    images_.Clear();
+    if (font_.GetSafeHandle()) font_.DeleteObject();
+    accelerators_.clear();
+    copiedFrom_ = nullptr;
     for (UINT id : ids) LoadToolbar(id);
 }
 

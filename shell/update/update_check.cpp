@@ -57,11 +57,11 @@ std::string trimmed(const std::string& text) {
 
 // Fetches the updater into a file of its own, checks it against the published
 // hash and only then puts it in place of the old one. 0 or the string to show.
-UINT fetchUpdater(const UpdateFiles& files, const std::string& version) {
+UINT fetchUpdater(const UpdateFiles& files, const std::string& version, const std::atomic<bool>* stop) {
     const std::string url = iniText("Update_Version", "Url_Manage", "", files.Task());
     const std::string expected = lower(trimmed(iniText("Update_Version", "Sha256_Manage", "", files.Task())));
     const std::string fresh = files.NewUpdater();
-    if (url.empty() || URLDownloadToFileA(nullptr, url.c_str(), fresh.c_str(), 0, nullptr) != S_OK) {
+    if (url.empty() || suite::DownloadToFile(url.c_str(), fresh.c_str(), stop) != S_OK) {
         DeleteFileA(fresh.c_str());
         return IDS_UPDATE_FETCH_FAILED;
     }
@@ -78,20 +78,31 @@ UINT fetchUpdater(const UpdateFiles& files, const std::string& version) {
     return 0;
 }
 
+// The check's thread: joined when the next check starts or the program
+// ends. The object is never destroyed, so a thread that outlived the end's
+// bound never finds it gone.
 struct Worker {
     std::mutex lock;
     std::condition_variable ended;
     bool running = false;
+    std::atomic<bool> stop{false};
+    std::thread thread;
 };
 
 Worker& worker() {
-    static Worker w;
-    return w;
+    static Worker* w = new Worker;
+    return *w;
 }
+
+bool stopped(const std::atomic<bool>* stop) { return stop && stop->load(); }
 
 }  // namespace
 
 BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host) {
+    return RunUpdateCheck(files, silent, host, nullptr);
+}
+
+BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host, const std::atomic<bool>* stop) {
     std::string address;
     if (!firstLine(files.Address(), address)) {
         host.Message(IDS_UPDATE_DAMAGED, MB_OK);
@@ -100,10 +111,11 @@ BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host) {
     std::string installed;
     if (exists(files.Installed())) installed = iniText("version", "Main_Version", "0.0.0", files.Installed());
     address = trimmed(address);
-    if (address.empty() || URLDownloadToFileA(nullptr, address.c_str(), files.Task().c_str(), 0, nullptr) != S_OK) {
-        if (!silent) host.Message(IDS_UPDATE_NETWORK, MB_OK);
+    if (address.empty() || suite::DownloadToFile(address.c_str(), files.Task().c_str(), stop) != S_OK) {
+        if (!silent && !stopped(stop)) host.Message(IDS_UPDATE_NETWORK, MB_OK);
         return TRUE;
     }
+    if (stopped(stop)) return TRUE;
     const UpdateVersion current = ParseUpdateVersion(installed);
     const std::string top = iniText("Main_Version", "version_top", "0.0.0", files.Task());
     // Only a newer published version is offered: an equal or older one is not.
@@ -128,15 +140,16 @@ BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host) {
         }
     }
     const int chosen = host.ChooseEntry(files.Task(), start);
-    if (chosen < 1 || chosen > newest) return TRUE;
+    if (chosen < 1 || chosen > newest || stopped(stop)) return TRUE;
     const std::string published = iniText("Update_Version", "version_Manage", "", files.Task());
     const std::string have = iniText("version", "Update_Version", "0.0.0", files.Installed());
     if (suite::AnsiCompareNoCase(published, have) != 0 || !exists(files.Updater())) {
-        if (const UINT refusal = fetchUpdater(files, published)) {
-            host.Message(refusal, MB_OK | MB_ICONWARNING);
+        if (const UINT refusal = fetchUpdater(files, published, stop)) {
+            if (!stopped(stop)) host.Message(refusal, MB_OK | MB_ICONWARNING);
             return TRUE;
         }
     }
+    if (stopped(stop)) return TRUE;
     if (!host.StartUpdater(files.Updater(), std::to_string(chosen), files.folder)) {
         host.Message(IDS_UPDATE_START_FAILED, MB_OK | MB_ICONWARNING);
         return TRUE;
@@ -147,19 +160,35 @@ BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host) {
 
 bool StartUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost* host) {
     Worker& w = worker();
-    {
-        std::lock_guard guard(w.lock);
-        if (w.running || !host) return false;
-        w.running = true;
-    }
-    std::thread([files, silent, host] {
-        RunUpdateCheck(files, silent, *host);
+    std::lock_guard guard(w.lock);
+    if (w.running || !host) return false;
+    // The last check has ended: its thread is only collected.
+    if (w.thread.joinable()) w.thread.join();
+    w.running = true;
+    w.stop = false;
+    w.thread = std::thread([files, silent, host] {
         Worker& done = worker();
-        std::lock_guard guard(done.lock);
+        RunUpdateCheck(files, silent, *host, &done.stop);
+        std::lock_guard ended(done.lock);
         done.running = false;
         done.ended.notify_all();
-    }).detach();
+    });
     return true;
+}
+
+bool StopUpdateCheck(DWORD ms) {
+    Worker& w = worker();
+    w.stop = true;
+    std::unique_lock guard(w.lock);
+    const bool ended = w.ended.wait_for(guard, std::chrono::milliseconds(ms), [&] { return !w.running; });
+    if (!w.thread.joinable()) return true;
+    if (ended) {
+        w.thread.join();
+        return true;
+    }
+    // Past the bound: the thread is left to end by itself (all it uses lives on).
+    w.thread.detach();
+    return false;
 }
 
 bool UpdateCheckRunning() {

@@ -8,6 +8,7 @@
 #include "platform/afx/ui/winuser.h"  // the message-box styles and answers
 #include "platform/win/types.h"
 
+#include <atomic>
 #include <string>
 
 #define IDS_UPDATE_DAMAGED 61470     // "数据文件已经被破坏，不能更新"
@@ -49,6 +50,9 @@ struct UpdateFiles {
 // One run of the check. `silent` makes failures quiet and asks before the
 // dialog. FALSE after handing over to the updater, else TRUE.
 BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host);
+// The same, ending early and quietly (no message, no dialog, no updater)
+// once `stop` is set; a download under way ends within about a second.
+BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host, const std::atomic<bool>* stop);
 
 // Starts the check on a worker thread unless one is running: false then.
 // `host` must outlive the thread (WaitForUpdateCheck).
@@ -56,3 +60,7 @@ bool StartUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost* host);
 bool UpdateCheckRunning();
 // Waits up to `ms` for a running check to end: true when none runs.
 bool WaitForUpdateCheck(DWORD ms);
+// Tells a running check to stop and waits up to `ms` for its thread to end
+// (the program's exit, before the objects the check uses go): true when no
+// check runs any more.
+bool StopUpdateCheck(DWORD ms);

@@ -75,6 +75,8 @@ void CUpdateRelay::CloseProgram() {
 }
 
 CUpdateRelay& UpdateRelay() {
-    static CUpdateRelay relay;
-    return relay;
+    // Never destroyed: a check that outlived the exit's bound still finds it
+    // (with its window gone, every request is answered as cancelled).
+    static CUpdateRelay* relay = new CUpdateRelay;
+    return *relay;
 }

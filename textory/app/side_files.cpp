@@ -22,6 +22,10 @@ void CSideFiles::Note(const std::string& imagePath, const std::string& outputPat
     noted_ = true;
 }
 
+void CSideFiles::Keep(const std::string& imagePath) {
+    if (noted_ && suite::AnsiToLower(imagePath) == suite::AnsiToLower(image_)) existed_.fill(true);
+}
+
 int CSideFiles::RemoveOwn() const {
     if (!noted_) return 0;
     int removed = 0;

@@ -16,7 +16,11 @@ public:
 
     // Notes the side files of `imagePath` (Windows-style) that exist now.
     void Note(const std::string& imagePath, const std::string& outputPath);
-    // Removes the side files that did not exist when noted; the number removed.
+    // The side files of `imagePath` were handed to another program (the
+    // proofreading program reads them): they are the user's from now on.
+    void Keep(const std::string& imagePath);
+    // Removes the side files that did not exist when noted, and were not
+    // kept; the number removed.
     int RemoveOwn() const;
 
     static std::string SidePath(const std::string& imagePath, const char* suffix);

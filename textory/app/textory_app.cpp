@@ -139,9 +139,14 @@ BOOL CTextoryApp::InitInstance() {
         StartupMessage(loadedString(IDS_ILLEGAL_ARGUMENT, kIllegalArgument));
         return failStart(textory::kExitCommandLineRefused, kIllegalArgument);
     }
-    if (line.verdict == CommandLineVerdict::kRefused)
-        return failStart(textory::kExitCommandLineRefused,
-                         "the image must be .tif, .bmp or .jpg and the output .doc, .txt or .htm");
+    if (line.verdict == CommandLineVerdict::kRefused) {
+        // Started from the desktop with a file of another kind: the user is
+        // told why nothing happens.
+        const std::string refusal = "cannot recognise \"" + line.input +
+                                    "\": the image must be .tif, .bmp or .jpg and the output .doc, .txt or .htm";
+        StartupMessage(refusal);
+        return failStart(textory::kExitCommandLineRefused, refusal);
+    }
     m_bTaskMode = 1;
     if (line.embedded) {
         // Started for automation: nothing of the job runs.
@@ -453,6 +458,7 @@ BOOL CTextoryApp::OpenJobPath(const std::string& path) {
     // Prepared for proofreading: the proofreading program takes the job.
     if (COcrDoc* doc = CurrentDocument()) {
         doc->WriteProjectFile();
+        sideFiles_.Keep(doc->GetPathName().GetString());
         doc->SetModifiedFlag(FALSE);
         doc->CRecoResult::m_bModified = FALSE;
     }

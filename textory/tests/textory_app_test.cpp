@@ -538,25 +538,29 @@ std::string readBytes(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
-    suite_test::ScratchFolder scratch;
+// A home of its own for a run in this process, and `text` rendered as the
+// page `image` (written through the conversion library, as the codecs write).
+testpages::Page PrepareHomeAndPage(const suite_test::ScratchFolder& scratch, const std::string& image,
+                                   const std::string& text, int width, int height) {
     ::setenv("SUITE_REGISTRY_USER", (scratch / "user.db").c_str(), 1);
     ::setenv("SUITE_RUNTIME_DIR", (scratch / "runtime").c_str(), 1);
     fs::create_directories(scratch / "runtime");
     AfxWinInit();
     AfxTestScript::Enable(true);
     testpages::ensureGui();
+    CFakeShellServices writer;
+    writer.convertLibrary = LoadLibraryA("Convert.dll");
+    EXPECT_NE(writer.convertLibrary, nullptr);
+    testpages::Page rendered = testpages::textPage({text}, width, height, testpages::Style{50, 0, 0, 3});
+    EXPECT_TRUE(SavePlaneAsImage(rendered.plane, image));
+    if (writer.convertLibrary) FreeLibrary(writer.convertLibrary);
+    return rendered;
+}
+
+TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
+    suite_test::ScratchFolder scratch;
     const std::string image = scratch / "page.tif";
-    testpages::Page rendered;
-    {
-        // The codecs write through the conversion library.
-        CFakeShellServices writer;
-        writer.convertLibrary = LoadLibraryA("Convert.dll");
-        ASSERT_NE(writer.convertLibrary, nullptr);
-        rendered = testpages::textPage({"今天天气很好我们一起去公园散步"}, 1100, 420, testpages::Style{50, 0, 0, 3});
-        ASSERT_TRUE(SavePlaneAsImage(rendered.plane, image));
-        FreeLibrary(writer.convertLibrary);
-    }
+    const testpages::Page rendered = PrepareHomeAndPage(scratch, image, "今天天气很好我们一起去公园散步", 1100, 420);
     const std::string jobOutput = scratch / "job.txt";
 
     TestTextoryApp app;
@@ -637,6 +641,41 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     app.m_pMainWnd = nullptr;
     app.ExitInstance();
     AfxTestScript::Clear();
+}
+
+// The job's own page handed to the proofreading program: the files written
+// beside the image for it outlive Textory's exit.
+TEST(TextoryInProcess, TheFilesHandedToTheProofreaderStay) {
+    suite_test::ScratchFolder scratch;
+    const std::string image = scratch / "page.tif";
+    PrepareHomeAndPage(scratch, image, "今天天气很好", 700, 300);
+    TestTextoryApp app;
+    app.m_args.emplace_back(image.c_str());
+    app.m_args.emplace_back((scratch / "job.txt").c_str());
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > 0; }, 120000));
+    ASSERT_EQ(app.CurrentDocumentPath(), suite::WindowsPath(image));
+    app.CurrentDocument()->CRecoResult::m_bModified = TRUE;
+
+    const fs::path job = scratch / "proof.OCR";
+    std::ofstream(job) << "";
+    std::ofstream(scratch / "proof.con") << "";
+    const fs::path log = scratch / "recorder-log";
+    fs::create_directories(log);
+    ::setenv("SUITE_RECORDER_DIR", log.c_str(), 1);
+    ::setenv("SUITE_PROGRAM_EMENDO10", (suite::ProgramFolder() + "/suite_recorder").c_str(), 1);
+    AfxTestScript::QueueAnswer(IDNO);
+    EXPECT_TRUE(app.OpenJobPath(suite::WindowsPath(job.string())));
+    ::unsetenv("SUITE_PROGRAM_EMENDO10");
+    ::unsetenv("SUITE_RECORDER_DIR");
+    ASSERT_TRUE(fs::exists(image + ".PST"));
+
+    CWnd* frame = app.m_pMainWnd;
+    frame->DestroyWindow();
+    app.m_pMainWnd = nullptr;
+    app.ExitInstance();
+    AfxTestScript::Clear();
+    EXPECT_TRUE(fs::exists(image + ".PST")) << "the proofreading program's project file was removed";
 }
 
 }  // namespace

@@ -215,6 +215,17 @@ TEST_F(TextoryJob, TheLauncherHandsItsFilesOnAndTellsHowItWent) {
     EXPECT_TRUE(fs::exists(fs::path(pages) / "handed.txt"));
     run = RunProgram("Feedgate", {"page.tif", "handed.rtf"}, pages, scratch / "errors.txt");
     EXPECT_EQ(run.status, textory::kExitCommandLineRefused) << run.errors;
+    // A file no program of the suite opens reaches Textory, which says why
+    // it refuses it in a message box (here written out: no screen to show it).
+    std::ofstream(fs::path(pages) / "letter.doc") << "a letter";
+    std::ofstream(fs::path(pages) / "notes.xyz") << "notes";
+    for (const char* name : {"letter.doc", "notes.xyz"}) {
+        run = RunProgram("Feedgate", {name}, pages, scratch / "errors.txt");
+        EXPECT_EQ(run.status, textory::kExitCommandLineRefused) << name << run.errors;
+        EXPECT_NE(run.errors.find("message box \"cannot recognise \"" + (fs::path(pages) / name).string()),
+                  std::string::npos)
+            << run.errors;
+    }
 }
 
 }  // namespace

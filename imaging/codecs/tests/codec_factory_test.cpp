@@ -111,12 +111,12 @@ TEST(ImageFileType, ExtensionsDecideTheTypeAndNothingElse) {
         const char* path;
         int type;  // 0: none
     } cases[] = {
-        {"scan.tif", IMGTYPE_TIF},       {"SCAN.TIF", IMGTYPE_TIF},   {"scan.tiff", 0},
-        {"photo.jpeg", 0},               {"page.bki", IMGTYPE_BKI},   {"page.pst", IMGTYPE_PST},
+        {"scan.tif", IMGTYPE_TIF},       {"SCAN.TIF", IMGTYPE_TIF},   {"scan.tiff", IMGTYPE_TIF},
+        {"photo.JPEG", IMGTYPE_JPG},             {"page.bki", IMGTYPE_BKI},   {"page.pst", IMGTYPE_PST},
         {"C:\\dir.v2\\readme", 0},       {".bmp", 0},                 {"C:\\dir\\.bmp", IMGTYPE_BMP},
         {"name.", 0},                    {"a.PcX", IMGTYPE_PCX},      {"a.png", IMGTYPE_PNG},
         {"x.pdf", IMGTYPE_PDF},          {"x.jpg", IMGTYPE_JPG},      {"noext", 0},
-        {"", 0},
+        {"", 0},                         {"a.pngs", 0},               {"a.tiffs", 0},
     };
     for (const Case& c : cases) {
         int type = -7;

@@ -27,6 +27,7 @@
 #include <set>
 
 #include "platform/afx/ui/dde_frame.h"
+#include "platform/afx/ui/pump_wait.h"
 #include "platform/afx/ui/ui_private.h"
 #include "platform/win/process.h"
 
@@ -125,26 +126,7 @@ int TakeFrame(QByteArray& buf, DdeFrame* f) {
     return ok ? 1 : -1;
 }
 
-// Runs the thread's loop (its messages included) for `ms`, or until `done`.
-void PumpFor(DWORD ms, const std::function<bool()>& done = {}) {
-    if (!QCoreApplication::instance()) {
-        ::Sleep(ms);
-        return;
-    }
-    QEventLoop loop;
-    QTimer timer, poll;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    if (done) {
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (done()) loop.quit();
-        });
-        poll.start(50);
-        if (done()) return;
-    }
-    timer.start(static_cast<int>(std::min<DWORD>(ms, 0x7FFFFFFF)));
-    loop.exec();
-}
+void PumpFor(DWORD ms, const std::function<bool()>& done = {}) { AfxPumpMessagesFor(ms, done); }
 
 // Waits for one answer frame on a client conversation, dispatching messages.
 // 1 answered, 0 timed out, -1 the server went away or broke the stream.

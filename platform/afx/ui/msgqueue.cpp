@@ -4,11 +4,15 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCursor>
+#include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <set>
 
+#include "platform/afx/ui/pump_wait.h"
 #include "platform/afx/ui/ui_private.h"
 
 namespace afx_detail {
@@ -596,6 +600,36 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
     s->timers.erase(it);
     s->timerProcs.erase(id);
     return TRUE;
+}
+
+bool AfxPumpMessagesFor(DWORD ms, const std::function<bool()>& done) {
+    if (!QCoreApplication::instance()) {
+        // No loop to run: the condition is looked at while the time passes.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!(done && done())) {
+            if (std::chrono::steady_clock::now() >= end) return false;
+            ::Sleep(std::min<DWORD>(ms, 50));
+        }
+        return true;
+    }
+    if (done && done()) return true;
+    QEventLoop loop;
+    QTimer timer, poll;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    bool met = false;
+    if (done) {
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (done()) {
+                met = true;
+                loop.quit();
+            }
+        });
+        poll.start(50);
+    }
+    timer.start(static_cast<int>(std::min<DWORD>(ms, 0x7FFFFFFF)));
+    loop.exec();
+    return met;
 }
 
 void AfxPumpMessages() {

@@ -11,6 +11,7 @@
 
 #include "outside/convert/packed_dib.h"
 #include "platform/win/memory.h"
+#include "shell/app/scribant_ids.h"
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/dialogs/pdf_password_dlg.h"
 #include "shell/frame/main_frame.h"
@@ -83,6 +84,16 @@ TEST_F(PdfOnTheCommandLine, ALongerFileIsSplitIntoOnePageFilesAndItsFirstPageOpe
     EXPECT_EQ(app_->PageListSelectedRows(), std::vector<int>{0});
     EXPECT_EQ(app_->m_settings.lastFilePath, Row(0));
     EXPECT_TRUE(PumpUntil([&] { return app_->CurrentDocumentPath() == Row(0); }));
+}
+
+TEST_F(PdfOnTheCommandLine, APdfHandedToTheRunningProgramIsSplitThere) {
+    const std::string pdf = MakePdf("handed.pdf", 2);
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(app_->Queue().Append(suite::WindowsPath(pdf)));
+    app_->MainFrame()->SendMessage(WM_COMMAND, ID_OPEN_QUEUED_IMAGES, 0);
+    ASSERT_EQ(app_->PageListRowCount(), 2);
+    EXPECT_EQ(suite::NativePath(Row(1)), (SplitFolder("handed") / "handed_00002.pdf").string());
+    EXPECT_TRUE(app_->Queue().TakeAll().empty());
 }
 
 TEST_F(PdfOnTheCommandLine, AOnePageFileIsListedAsItIs) {

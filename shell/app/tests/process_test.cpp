@@ -10,12 +10,14 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 
 #include "platform/win/files.h"
 #include "platform/win/library.h"
 #include "platform/win/process.h"
+#include "platform/win/profile.h"
 #include "platform/win/sync.h"
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/frame/main_frame.h"
@@ -115,10 +117,65 @@ TEST_F(TwoProcesses, AnImageHandedOverOpensInTheRunningProgram) {
 
 TEST_F(TwoProcesses, AStartWithoutAnImageOnlyRaises) {
     EXPECT_GE(finish(launch({})), 0);
-    EXPECT_GE(finish(launch({image("notes.pdf").string()})), 0);
+    EXPECT_GE(finish(launch({image("notes.doc").string()})), 0);
     AfxPumpMessages();
     EXPECT_EQ(app_->PageListRowCount(), 0);
     EXPECT_TRUE(app_->Queue().TakeAll().empty());
+}
+
+TEST_F(TwoProcesses, AHandOffStartLeavesTheRunningProgramsFilesAndSettingsAlone) {
+    // The running program's work files and a setting it has not written yet.
+    const fs::path work = Data() / "WORK" / "atemp000.txt";
+    std::ofstream(work) << "the running program's page text";
+    EXPECT_GE(finish(launch({image("handed over.tif").string()})), 0);
+    ASSERT_TRUE(PumpUntil([&] { return app_->PageListRowCount() == 1; }));
+    EXPECT_TRUE(fs::exists(work));
+    suite::AppProfile profile("Scribant");
+    profile.SetRegistryKey("Orvane");
+    EXPECT_EQ(profile.GetProfileIntA("Config", "AutoOpenRtf", 77), 77u);
+    EXPECT_EQ(profile.GetProfileStringA("Recent File List", "File1", "none"), "none");
+}
+
+// A program whose start is slow: between taking the single-instance lock and
+// making its window it runs `whileStarting` (what the desktop does when it
+// opens two files at once: the second start comes in meanwhile).
+class SlowStartingApp : public TestScribantApp {
+public:
+    std::function<void()> whileStarting;
+
+protected:
+    WORD ReadSystemLanguage() const override {
+        if (auto run = std::move(const_cast<SlowStartingApp*>(this)->whileStarting)) run();
+        return TestScribantApp::ReadSystemLanguage();
+    }
+};
+
+TEST_F(TwoProcesses, TwoFilesOpenedTogetherEndUpInOneWindow) {
+    Stop();  // the running program of the other cases: here nothing runs yet
+    const fs::path first = image("first.tif");
+    const fs::path second = image("second.tif");
+    auto slow = std::make_unique<SlowStartingApp>();
+    slow->m_strInstanceName = "Scribant";
+    slow->m_args.emplace_back(first.string().c_str());
+    const std::string queueFile = (Data() / "WORK" / "Zoduvezevav.txt").string();
+    HANDLE secondStart = nullptr;
+    slow->whileStarting = [&] {
+        secondStart = launch({second.string()});
+        // The second start has found the lock taken and no window yet.
+        PumpUntil([&] {
+            std::ifstream in(queueFile);
+            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            return text.find("second.tif") != std::string::npos;
+        }, 10000);
+        Sleep(300);
+    };
+    app_ = std::move(slow);
+    ASSERT_TRUE(app_->InitInstance());
+    ASSERT_NE(secondStart, nullptr);
+    EXPECT_GE(finish(secondStart), 0);
+    ASSERT_TRUE(PumpUntil([&] { return app_->PageListRowCount() == 2; }, 20000))
+        << app_->PageListRowCount() << " rows; what the second start said:\n" << startsLog();
+    EXPECT_EQ(app_->PageListItemText(1, kPageListPath), suite::WindowsPath(second.string()));
 }
 
 TEST_F(TwoProcesses, TwentyStartsAtOnceLoseNoLine) {

@@ -90,7 +90,7 @@ TEST_F(Startup, ATraditionalFirstStartWritesItsLanguageCodeAtExit) {
 }
 
 TEST_F(Startup, AFileOfAnotherTypeIsAWrongParameter) {
-    for (const char* file : {"notes.txt", "page.png", "archive"}) {
+    for (const char* file : {"notes.txt", "page.doc", "archive"}) {
         EXPECT_FALSE(Start({file}));
         ASSERT_EQ(app_->messages.size(), 1u) << file;
         EXPECT_EQ(app_->messages[0], "Wrong startup parameter");
@@ -137,14 +137,20 @@ TEST_F(Startup, QueuedImagesAreOpenedOnceEachAndTheQueueEmptied) {
     const std::string windowsPath = suite::WindowsPath(image.string());
     ASSERT_TRUE(app_->Queue().Append(windowsPath));
     ASSERT_TRUE(app_->Queue().Append(windowsPath));
-    ASSERT_TRUE(app_->Queue().Append("C:\\ignored.pdf"));
+    ASSERT_TRUE(app_->Queue().Append("C:\\ignored.doc"));
+    // Every kind the program opens is taken, not only the first three.
+    const fs::path png = Data() / "IMAGE" / "queued page.PNG";
+    std::ofstream(png) << "not really a picture";
+    const std::string pngPath = suite::WindowsPath(png.string());
+    ASSERT_TRUE(app_->Queue().Append(pngPath));
     app_->MainFrame()->SendMessage(WM_COMMAND, ID_OPEN_QUEUED_IMAGES, 0);
     CFileListCtrl& list = app_->MainFrame()->PageList();
-    ASSERT_EQ(list.GetItemCount(), 1);
+    ASSERT_EQ(list.GetItemCount(), 2);
     EXPECT_EQ(std::string(list.GetItemText(0, kPageListPath).GetString()), windowsPath);
-    EXPECT_EQ(list.CurrentRow(), 0);
+    EXPECT_EQ(std::string(list.GetItemText(1, kPageListPath).GetString()), pngPath);
+    EXPECT_EQ(list.CurrentRow(), 1);
     EXPECT_TRUE(app_->Queue().TakeAll().empty());
-    EXPECT_EQ(app_->m_settings.lastFilePath, windowsPath);
+    EXPECT_EQ(app_->m_settings.lastFilePath, pngPath);
 }
 
 }  // namespace

@@ -125,4 +125,21 @@ TEST_F(UpdateCommand, ASecondCommandWhileACheckRunsStartsNoSecondCheck) {
     EXPECT_EQ(shown("message"), (std::vector<std::string>{network.GetString()}));
 }
 
+TEST_F(UpdateCommand, QuittingWhileACheckDownloadsEndsTheCheckFirstAndQuietly) {
+    server.Serve("/task.ini", "", suite_test::LoopbackHttpServer::Mode::Stall);
+    // A server that stalls far longer than the exit may wait.
+    suite::UrlDownloadLimits patient;
+    patient.stallMs = 60000;
+    patient.totalMs = 120000;
+    suite::SetUrlDownloadLimits(patient);
+    app_->m_pMainWnd->SendMessage(WM_COMMAND, ID_APP_UPDATE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return server.Requests("/task.ini") == 1; }, 10000));
+    const auto start = std::chrono::steady_clock::now();
+    Stop();
+    EXPECT_FALSE(UpdateCheckRunning()) << "the check outlived the program's exit";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+    EXPECT_EQ(shown("message"), std::vector<std::string>{}) << "nothing is shown after the exit";
+    EXPECT_FALSE(fs::exists(update / "UpdateTask.ini"));
+}
+
 }  // namespace scribanttest

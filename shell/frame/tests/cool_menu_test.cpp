@@ -357,6 +357,15 @@ TEST(CoolMenuManager, PopupsAreConvertedWhileOpenAndGivenBackWhenTheMenuCloses) 
     // Typed letters: the mnemonic of the converted items.
     EXPECT_EQ(frame->SendMessage(WM_MENUCHAR, MAKEWPARAM('o', MF_POPUP), reinterpret_cast<LPARAM>(file->GetSafeHmenu())),
               MAKELRESULT(1, MNC_EXECUTE));
+    // The system's colours change while the popup is open: its items keep
+    // their records and are still measured and drawn with their images.
+    frame->SendMessage(WM_SYSCOLORCHANGE, 0, 0);
+    const auto* kept = frame->manager.Records().Find(file->GetItemData(1, MF_BYPOSITION));
+    ASSERT_NE(kept, nullptr) << "the open item's record was freed";
+    EXPECT_EQ(kept->text, CString(A("打开图像(&O)...\tCtrl+O")));
+    EXPECT_EQ(kept->image, frame->manager.Images().ImageOf(57601));
+    EXPECT_GE(kept->image, 0);
+    EXPECT_EQ(frame->SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mine)), TRUE);
     // The menu closes: texts come back, the records go.
     frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_EQ(frame->manager.Records().Count(), 0u);
