@@ -43,6 +43,7 @@
 #include "ocrdoc/document/page_settings.h"
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "ocrdoc/task/batch_recognizer.h"
+#include "bench/common/timed_command.h"
 #include "outside/tests/corpus.h"
 #include "platform/afx/afxwin.h"
 #include "platform/win/codepage.h"
@@ -120,15 +121,7 @@ double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Cl
 }  // namespace
 
 int main(int argc, char** argv) {
-    // One OpenMP thread for every engine, set before anything loads the
-    // runtime; the libraries are found in the program folder beside this one.
-    if (!getenv("OMP_THREAD_LIMIT")) {
-        setenv("OMP_THREAD_LIMIT", "1", 1);
-        char exe[4096] = {};
-        if (readlink("/proc/self/exe", exe, sizeof exe - 1) > 0 && !getenv("SUITE_LIBRARY_PATH"))
-            setenv("SUITE_LIBRARY_PATH", (fs::path(exe).parent_path().parent_path() / "bin").c_str(), 1);
-        execv("/proc/self/exe", argv);
-    }
+    bench::restartWithOneOpenMpThread(argv);
     const int pageCount = argc > 1 ? std::atoi(argv[1]) : 40;
     int workers = argc > 2 ? std::atoi(argv[2]) : 8;
     const int height = argc > 3 ? std::atoi(argv[3]) : 1754;

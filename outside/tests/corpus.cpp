@@ -329,6 +329,10 @@ const std::vector<CorpusClass>& corpusClasses() {
     return classes;
 }
 
+std::vector<std::string> corpusParagraphs(Script script, unsigned seed, int n) { return paragraphsOf(script, seed, n); }
+const std::vector<std::string>& corpusHeadings(Script script) { return headingsOf(script); }
+const std::vector<std::string>& corpusCells(Script script) { return cellsOf(script); }
+
 const CorpusClass& corpusClass(const std::string& name) {
     for (const CorpusClass& c : corpusClasses())
         if (c.name == name) return c;

@@ -28,6 +28,12 @@ const std::vector<CorpusClass>& corpusClasses();
 // The class of that name (std::out_of_range when there is none).
 const CorpusClass& corpusClass(const std::string& name);
 
+// The corpus's text: n paragraphs of a script (mixed: Chinese prose with
+// English words), its headings and the words of its table cells.
+std::vector<std::string> corpusParagraphs(Script script, unsigned seed, int n);
+const std::vector<std::string>& corpusHeadings(Script script);
+const std::vector<std::string>& corpusCells(Script script);
+
 struct CorpusPage {
     Page page;
     Script script = Script::Simplified;

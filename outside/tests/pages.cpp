@@ -78,8 +78,7 @@ QFont styleFont(const Style& style, double scale) {
     return f;
 }
 
-// Paints with the page's skew and turns the grey picture into the plane.
-Plane renderPage(int width, int height, const Style& style, const std::function<void(QPainter&)>& draw) {
+QImage paintPage(int width, int height, const Style& style, const std::function<void(QPainter&)>& draw) {
     ensureGui();
     QImage img(width, height, QImage::Format_Grayscale8);
     img.fill(255);
@@ -105,6 +104,12 @@ Plane renderPage(int width, int height, const Style& style, const std::function<
             for (int x = 0; x < width; ++x) row[x] = static_cast<uchar>(std::clamp(row[x] + spread(rng), 0.0, 255.0));
         }
     }
+    return img;
+}
+
+// Paints with the page's skew and turns the grey picture into the plane.
+Plane renderPage(int width, int height, const Style& style, const std::function<void(QPainter&)>& draw) {
+    const QImage img = paintPage(width, height, style, draw);
     const int cut = style.threshold > 0 ? style.threshold : 128;
     Plane plane;
     plane.width = width;

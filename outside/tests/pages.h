@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -57,8 +58,10 @@ struct Style {
     int threshold = 0;
 };
 
-// Paints a page of the given size with the style's turn and scanning
-// effects and turns it into the plane; draw receives a QPainter.
+// Paints a page of the given size in grey (Format_Grayscale8) with the
+// style's turn, blur and grey noise; draw receives a QPainter.
+QImage paintPage(int width, int height, const Style& style, const std::function<void(QPainter&)>& draw);
+// The same cut into the plane at the style's threshold, with its specks.
 Plane renderPage(int width, int height, const Style& style, const std::function<void(QPainter&)>& draw);
 // The style's font at its pixel size.
 QFont styleFont(const Style& style, double scale = 1.0);

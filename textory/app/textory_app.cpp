@@ -159,9 +159,8 @@ BOOL CTextoryApp::InitInstance() {
         !makeFolder(m_strDataDir, "IMAGE", "Can not find or create IMAGE directory!"))
         return failStart(textory::kExitStartFailed, {});
     m_task.m_strFolder = m_strAppDir + "\\OCRFiles\\";
-    // The page language starts as Chinese whatever the system: simplified and
-    // traditional on a traditional system, else simplified.
-    if (m_settings.langCode == -1) m_settings.langCode = m_bSimplified ? 0 : 1;
+    // The page language starts as the system's, by the rule Scribant starts by.
+    if (m_settings.langCode == -1) m_settings.langCode = DefaultLangCodeFor(m_wSysLangID);
 
     CString appName;
     if (appName.LoadString(IDS_APP_NAME) && !appName.IsEmpty()) {

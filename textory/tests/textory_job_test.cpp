@@ -131,6 +131,20 @@ TEST_F(TextoryJob, ATraditionalSystemWritesBig5Forms) {
         << utf16ToUtf8(readBytes(txt));
 }
 
+// On a US English system the page is read as English, by the same rule as
+// Scribant's start: every word comes back as printed, where the Chinese
+// model would break some of them up.
+TEST_F(TextoryJob, AnEnglishSystemReadsEnglish) {
+    ::setenv("SUITE_LANGID", "0x0409", 1);
+    const std::string english = "She kept a small notebook in which she wrote down every new word";
+    const std::string image = renderPage(english, "page.tif");
+    const fs::path txt = fs::path(pages) / "out.txt";
+    ProcessRun run = textory({image, txt.string()});
+    ASSERT_EQ(run.status, textory::kExitWritten) << run.errors;
+    const std::string text = utf16ToUtf8(readBytes(txt));
+    EXPECT_EQ(testpages::normalise(text, true), english);
+}
+
 TEST_F(TextoryJob, RelativeNamesAreTakenFromTheFolderItStartedIn) {
     renderPage(kSimplifiedText, "page.tif");
     const ProcessRun run = textory({"page.tif", "sub/../result.txt"}, pages);
