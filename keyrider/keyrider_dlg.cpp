@@ -231,7 +231,7 @@ void CKeyriderDlg::fillControls() {
         list->SetItemData(i, DWORD_PTR(b->textEditable));
         ++i;
     }
-    if (app_.Buttons().Count() > 0) selectButton(0);
+    if (app_.Buttons().Count() > 0) selectButton(app_.Buttons().FirstAvailable());
 }
 
 void CKeyriderDlg::selectButton(int index) {
@@ -415,16 +415,33 @@ void CKeyriderDlg::OnOK() {
     ShowWindow(SW_HIDE);
 }
 
+BOOL CKeyriderDlg::PreTranslateMessage(MSG* msg) {
+    // Enter applies and closes nothing: OK does that when it is pressed. A
+    // control that takes every key (a label being edited) still gets it.
+    if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) {
+        CWnd* focus = GetFocus();
+        const bool onPushButton = focus && focus->m_strClass.CompareNoCase("Button") == 0 &&
+                                  (focus->m_dwStyle & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
+        const bool wantsIt =
+            focus && (focus->SendMessage(WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg)) & DLGC_WANTALLKEYS);
+        if (!onPushButton && !wantsIt) return TRUE;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
 void CKeyriderDlg::OnCancel() {
     if (const SCAN_FUNCTIONTABLE* scan = app_.Libraries().Scan()) scan->ScanLoadSettings();
+    app_.Buttons().RestoreCopy();
+    const UTILITY_BLANKPAGE thresholds = blankPages_.Thresholds(level_);
     for (const auto& b : app_.Buttons().Buttons())
-        if (b->modified && b->table && b->table->UtilityRevert) {
-            b->table->UtilityRevert(b->context.get());
-            b->modified = false;
-        }
+        if (b->enabled && b->table && b->table->UtilitySetBlankPage) b->table->UtilitySetBlankPage(b->context.get(), &thresholds);
     enableApply(false);
     ShowWindow(SW_HIDE);
-    current_ = -1;
+    // The list, the icons and the tray menu show the restored buttons.
+    fillControls();
+    if (CMenu* execute = subMenuWith(TrayPopup(), ButtonCommandId(1)))
+        for (const MenuItem& item : app_.Buttons().MenuItems())
+            execute->ModifyMenu(item.id, MF_BYCOMMAND | MF_STRING, item.id, item.text.c_str());
 }
 
 BOOL CKeyriderDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -433,7 +450,7 @@ BOOL CKeyriderDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     switch (id) {
         case ID_BUTTON_CONFIGURATION:
             if (!app_.Controller().JobRunning() && !IsWindowVisible()) {
-                selectButton(0);
+                selectButton(current_ >= 0 ? current_ : app_.Buttons().FirstAvailable());
                 ShowWindow(SW_SHOW);
             }
             SetForegroundWindow();

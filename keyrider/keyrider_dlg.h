@@ -29,6 +29,7 @@ public:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     // KeyriderView.
     void SetTrayIcon(bool connected) override;
