@@ -231,6 +231,13 @@ void CKeyriderDlg::fillControls() {
         list->SetItemData(i, DWORD_PTR(b->textEditable));
         ++i;
     }
+    // One column: each item below the one before, by one item's height.
+    RECT first{};
+    if (i > 0 && list->GetItemRect(0, &first, LVIR_BOUNDS)) {
+        const int height = first.bottom - first.top;
+        for (int at = 1; at < i; ++at) list->SetItemPosition(at, POINT{first.left, first.top + at * height});
+    }
+    customIcons_.clear();
     if (app_.Buttons().Count() > 0) selectButton(app_.Buttons().FirstAvailable());
 }
 
@@ -332,6 +339,29 @@ void CKeyriderDlg::FirstConnect() {
         if (!b->enabled || !b->table) continue;
         if (b->table->UtilityPrepare) b->table->UtilityPrepare(b->context.get());
         if (b->table->UtilitySetBlankPage) b->table->UtilitySetBlankPage(b->context.get(), &thresholds);
+    }
+    // With every page of the Global Settings off there is nothing to open.
+    const GlobalSettingsInput in = SettingsInput();
+    const bool anyPage = in.showBlankPage || in.showEdgeFill || in.showMultiImage || in.showPunchHole;
+    if (CWnd* global = GetDlgItem(IDC_GLOBAL_SETTINGS)) global->ShowWindow(anyPage ? SW_SHOW : SW_HIDE);
+}
+
+void CKeyriderDlg::setButtonIcon(const ButtonIconNotice& notice) {
+    const auto& buttons = app_.Buttons().Buttons();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (buttons[i]->number != notice.number) continue;
+        auto* list = static_cast<CListCtrl*>(GetDlgItem(IDC_BUTTON_LIST));
+        int image = buttons[i]->templateNumber - 1;
+        if (notice.icon) {
+            // A template's own icon takes a place of its own in the image list.
+            auto own = customIcons_.find(notice.number);
+            image = own != customIcons_.end() ? images_.Replace(own->second, notice.icon) : images_.Add(notice.icon);
+            customIcons_[notice.number] = image;
+        } else {
+            customIcons_.erase(notice.number);
+        }
+        if (list) list->SetItem(int(i), 0, LVIF_IMAGE, nullptr, image, 0, 0, 0);
+        return;
     }
 }
 
@@ -519,6 +549,15 @@ BOOL CKeyriderDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 BOOL CKeyriderDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
     if (header && header->idFrom == IDC_BUTTON_LIST) {
+        if (header->code == NM_CUSTOMDRAW) {
+            // The current button's text stands on its own colour.
+            auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
+            *pResult = CDRF_DODEFAULT;
+            if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) *pResult = CDRF_NOTIFYITEMDRAW;
+            else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && int(draw->nmcd.dwItemSpec) == current_)
+                draw->clrTextBk = kCurrentItemBackground;
+            return TRUE;
+        }
         if (header->code == LVN_ITEMCHANGED) {
             auto* change = reinterpret_cast<NMLISTVIEW*>(lParam);
             if (initialised_ && (change->uNewState & LVIS_SELECTED) && change->iItem != current_) selectButton(change->iItem);
@@ -571,6 +610,8 @@ LRESULT CKeyriderDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         } else if (wParam == kApplyNotifyChanged && lParam == 2) {
             for (const auto& b : app_.Buttons().Buttons())
                 if (b->table && b->table->UtilityGlobalChanged) b->table->UtilityGlobalChanged(b->context.get());
+        } else if (wParam == kApplyNotifyIcon && lParam) {
+            setButtonIcon(*reinterpret_cast<const ButtonIconNotice*>(lParam));
         }
         return 0;
     }

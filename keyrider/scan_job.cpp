@@ -446,12 +446,15 @@ void CScanJob::handOver(const std::string& file) {
     std::string parameters;
     std::size_t start = commandLine_.find_first_not_of(' ');
     std::string line = start == std::string::npos ? std::string() : commandLine_.substr(start);
+    const std::string native = Native(file);
     if (line.empty()) {
-        parameters = "\"" + file + "\"";
+        parameters = "\"" + native + "\"";
     } else {
         parameters = line;
         std::size_t at = parameters.find("%1");
-        if (at != std::string::npos) parameters.replace(at, 2, file);
+        // A command line without "%1" takes the file after its own arguments.
+        if (at != std::string::npos) parameters.replace(at, 2, native);
+        else parameters += " \"" + native + "\"";
     }
     if (!services_.launch || !services_.launch(program_, parameters))
         problem("The program \"" + program_ + "\" could not be started for \"" + file + "\"; the file is kept.");

@@ -117,6 +117,14 @@ protected:
 };
 
 TEST_F(ButtonPanels, FilingAndPdfButtonsSetUpInTheirPanelsFileTheFeedersPages) {
+    // Every kind of action has a panel of its own (grabbed for a look).
+    const char* kinds[] = {"copy", "filing", "pdf", "e-mail", "custom", "ftp", "capture", "ocr", "card"};
+    for (int i = 0; i < 9; ++i) {
+        Pick(i);
+        ASSERT_NE(Panel(i + 1), nullptr) << kinds[i];
+        EXPECT_TRUE(Panel(i + 1)->IsWindowVisible()) << kinds[i];
+        Grab(std::string("template-") + kinds[i]);
+    }
     // Filing, button 2: a folder of its own, one multi-page TIFF, gray.
     const fs::path tiffs = root_ / "tiffs";
     Pick(1);
