@@ -1,5 +1,7 @@
 #include "keyrider/button_model.h"
 
+#include <algorithm>
+
 #include <cstdio>
 
 #include "keyrider/startup_registry.h"
@@ -52,19 +54,22 @@ bool ButtonModel::attach(ButtonRecord& button, int templateNumber) {
     context->Panel = panel_;
     context->TemplateKeyPath = t.keyPath.c_str();
     context->TemplateAvailable = t.probe == 0;
-    if (!table || !table->UtilityOpen ||
-        !context->TemplateKey.OpenReadWrite(t.keyPath.c_str(), settings_.AppKey) ||
-        !table->UtilityOpen(context.get(), &settings_)) {
+    if (!table || !table->UtilityOpen || !context->TemplateKey.OpenReadWrite(t.keyPath.c_str(), settings_.AppKey)) {
         if (module) FreeLibrary(module);
         return false;
     }
-    // The button's own settings start from the template's defaults.
+    // The button's own settings start from the template's defaults, before
+    // the template reads them.
     HKEY own = openKey(context->TemplateKey.Key(), std::to_string(button.number));
     if (own)
         RegCloseKey(own);
     else if (settings_.CommonTable)
         settings_.CommonTable->CopyKey(context->TemplateKey.Key(), "Default", context->TemplateKey.Key(),
                                        std::to_string(button.number).c_str());
+    if (!table->UtilityOpen(context.get(), &settings_)) {
+        if (module) FreeLibrary(module);
+        return false;
+    }
     if (HKEY k = openKey(context->TemplateKey.Key(), std::to_string(button.number))) {
         button.description = ReadString(k, "Description");
         RegCloseKey(k);
@@ -150,7 +155,37 @@ bool ButtonModel::Load(CWnd* owner, const RECT& panel) {
         RegSetValueExA(settings_.AppKey, "First Run", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4);
         settings_.FirstRun = 0;
     }
+    keepCopy();
     return true;
+}
+
+void ButtonModel::keepCopy() {
+    saved_.clear();
+    for (const auto& b : buttons_) saved_.push_back({b->number, b->templateNumber, b->text, b->description});
+}
+
+void ButtonModel::RestoreCopy() {
+    for (auto& b : buttons_) {
+        auto s = std::find_if(saved_.begin(), saved_.end(), [&](const SavedButton& x) { return x.number == b->number; });
+        if (s == saved_.end()) continue;
+        if (b->templateNumber != s->templateNumber) {
+            attach(*b, s->templateNumber);
+            if (b->table && b->table->UtilityPrepare) b->table->UtilityPrepare(b->context.get());
+        } else if (b->modified && b->table && b->table->UtilityRevert) {
+            b->table->UtilityRevert(b->context.get());
+        }
+        b->text = s->text;
+        b->description = s->description;
+        b->modified = false;
+    }
+}
+
+int ButtonModel::FirstAvailable() const {
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        const int t = buttons_[i]->templateNumber;
+        if (t >= 1 && t <= int(templates_.size()) && templates_[std::size_t(t - 1)].probe == 0) return int(i);
+    }
+    return buttons_.empty() ? -1 : int(buttons_.size()) - 1;
 }
 
 bool ButtonModel::SwitchTemplate(int number, int templateNumber) {
@@ -200,6 +235,7 @@ void ButtonModel::Apply() {
         if (b->modified && b->table && b->table->UtilitySave) b->table->UtilitySave(b->context.get(), b->description.c_str());
         b->modified = false;
     }
+    keepCopy();
 }
 
 }  // namespace keyrider

@@ -81,16 +81,31 @@ public:
     // The tray sub-menu's button items ("%d) %s"), enabled when the template
     // is available and can run.
     std::vector<MenuItem> MenuItems() const;
-    // Apply: writes texts and template numbers; modified buttons save.
+    // Apply: writes texts and template numbers; modified buttons save. The
+    // copy of the records is taken again.
     void Apply();
+    // Cancel: every button back to the copy taken at loading or the last
+    // Apply: its template (attached again), text and description; the
+    // templates of the others drop their edits.
+    void RestoreCopy();
+    // The index of the first button whose template is available, else the last.
+    int FirstAvailable() const;
 
 private:
+    struct SavedButton {
+        int number;
+        int templateNumber;
+        std::string text, description;
+    };
+    void keepCopy();
+
     bool attach(ButtonRecord& button, int templateNumber);
     void detach(ButtonRecord& button);
 
     KEYRIDER_SETTINGS& settings_;
     std::vector<TemplateRecord> templates_;
     std::vector<std::unique_ptr<ButtonRecord>> buttons_;
+    std::vector<SavedButton> saved_;
     int iconSize_ = 0;
     CWnd* owner_ = nullptr;
     RECT panel_{};

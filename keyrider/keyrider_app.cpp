@@ -12,6 +12,7 @@
 #include "keyrider/connector_services.h"
 #include "keyrider/save_name_dialog.h"
 #include "keyrider/scan_job.h"
+#include "outside/include/tarrik.h"
 #include "platform/win/handles.h"
 #include "platform/win/ini.h"
 #include "platform/win/library.h"
@@ -134,7 +135,10 @@ bool CKeyriderApp::runJobFile(const std::string& path) {
     GetPrivateProfileStringA("Summary", key.c_str(), "", name, sizeof name, path.c_str());
     const int source = int(GetPrivateProfileIntA(key.c_str(), "Source", 0, path.c_str()));
     const int mode = int(GetPrivateProfileIntA(key.c_str(), "Mode", 1, path.c_str()));
-    if (name[0] == '\0') return false;
+    if (name[0] == '\0') {
+        ShowMessage(kMessageNoButtonJob, path);
+        return false;
+    }
     JobServices services;
     services.appKey = settings_.AppKey;
     services.installerKey = settings_.InstallerKey;
@@ -214,6 +218,7 @@ BOOL CKeyriderApp::InitInstance() {
     if (!commandLine_.empty && settings_.ScannerPresent && buttonToRun_ != -1) {
         const std::string ini = commandLine_.quotedPathGiven ? commandLine_.iniPath : folder + "Keyrider.ini";
         if (!runJobFile(ini)) {
+            exitStatus_ = 1;
             if (running) CloseHandle(running);
             return FALSE;
         }
@@ -273,7 +278,8 @@ void CKeyriderApp::releaseAll() {
 
 int CKeyriderApp::ExitInstance() {
     releaseAll();
-    return CWinApp::ExitInstance();
+    const int code = CWinApp::ExitInstance();
+    return exitStatus_ ? exitStatus_ : code;
 }
 
 }  // namespace keyrider

@@ -61,6 +61,7 @@ private:
     HMODULE resources_ = nullptr;
     HANDLE mutex_ = nullptr;
     int buttonToRun_ = -1;
+    int exitStatus_ = 0;  // nonzero: a job of the command line did not run
     UINT_PTR presenceTimer_ = 0;
 };
 

@@ -231,7 +231,14 @@ void CKeyriderDlg::fillControls() {
         list->SetItemData(i, DWORD_PTR(b->textEditable));
         ++i;
     }
-    if (app_.Buttons().Count() > 0) selectButton(0);
+    // One column: each item below the one before, by one item's height.
+    RECT first{};
+    if (i > 0 && list->GetItemRect(0, &first, LVIR_BOUNDS)) {
+        const int height = first.bottom - first.top;
+        for (int at = 1; at < i; ++at) list->SetItemPosition(at, POINT{first.left, first.top + at * height});
+    }
+    customIcons_.clear();
+    if (app_.Buttons().Count() > 0) selectButton(app_.Buttons().FirstAvailable());
 }
 
 void CKeyriderDlg::selectButton(int index) {
@@ -333,6 +340,29 @@ void CKeyriderDlg::FirstConnect() {
         if (b->table->UtilityPrepare) b->table->UtilityPrepare(b->context.get());
         if (b->table->UtilitySetBlankPage) b->table->UtilitySetBlankPage(b->context.get(), &thresholds);
     }
+    // With every page of the Global Settings off there is nothing to open.
+    const GlobalSettingsInput in = SettingsInput();
+    const bool anyPage = in.showBlankPage || in.showEdgeFill || in.showMultiImage || in.showPunchHole;
+    if (CWnd* global = GetDlgItem(IDC_GLOBAL_SETTINGS)) global->ShowWindow(anyPage ? SW_SHOW : SW_HIDE);
+}
+
+void CKeyriderDlg::setButtonIcon(const ButtonIconNotice& notice) {
+    const auto& buttons = app_.Buttons().Buttons();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (buttons[i]->number != notice.number) continue;
+        auto* list = static_cast<CListCtrl*>(GetDlgItem(IDC_BUTTON_LIST));
+        int image = buttons[i]->templateNumber - 1;
+        if (notice.icon) {
+            // A template's own icon takes a place of its own in the image list.
+            auto own = customIcons_.find(notice.number);
+            image = own != customIcons_.end() ? images_.Replace(own->second, notice.icon) : images_.Add(notice.icon);
+            customIcons_[notice.number] = image;
+        } else {
+            customIcons_.erase(notice.number);
+        }
+        if (list) list->SetItem(int(i), 0, LVIF_IMAGE, nullptr, image, 0, 0, 0);
+        return;
+    }
 }
 
 int CKeyriderDlg::Ask(const std::string& text) {
@@ -415,16 +445,33 @@ void CKeyriderDlg::OnOK() {
     ShowWindow(SW_HIDE);
 }
 
+BOOL CKeyriderDlg::PreTranslateMessage(MSG* msg) {
+    // Enter applies and closes nothing: OK does that when it is pressed. A
+    // control that takes every key (a label being edited) still gets it.
+    if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) {
+        CWnd* focus = GetFocus();
+        const bool onPushButton = focus && focus->m_strClass.CompareNoCase("Button") == 0 &&
+                                  (focus->m_dwStyle & BS_TYPEMASK) <= BS_DEFPUSHBUTTON;
+        const bool wantsIt =
+            focus && (focus->SendMessage(WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg)) & DLGC_WANTALLKEYS);
+        if (!onPushButton && !wantsIt) return TRUE;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
 void CKeyriderDlg::OnCancel() {
     if (const SCAN_FUNCTIONTABLE* scan = app_.Libraries().Scan()) scan->ScanLoadSettings();
+    app_.Buttons().RestoreCopy();
+    const UTILITY_BLANKPAGE thresholds = blankPages_.Thresholds(level_);
     for (const auto& b : app_.Buttons().Buttons())
-        if (b->modified && b->table && b->table->UtilityRevert) {
-            b->table->UtilityRevert(b->context.get());
-            b->modified = false;
-        }
+        if (b->enabled && b->table && b->table->UtilitySetBlankPage) b->table->UtilitySetBlankPage(b->context.get(), &thresholds);
     enableApply(false);
     ShowWindow(SW_HIDE);
-    current_ = -1;
+    // The list, the icons and the tray menu show the restored buttons.
+    fillControls();
+    if (CMenu* execute = subMenuWith(TrayPopup(), ButtonCommandId(1)))
+        for (const MenuItem& item : app_.Buttons().MenuItems())
+            execute->ModifyMenu(item.id, MF_BYCOMMAND | MF_STRING, item.id, item.text.c_str());
 }
 
 BOOL CKeyriderDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -433,7 +480,7 @@ BOOL CKeyriderDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     switch (id) {
         case ID_BUTTON_CONFIGURATION:
             if (!app_.Controller().JobRunning() && !IsWindowVisible()) {
-                selectButton(0);
+                selectButton(current_ >= 0 ? current_ : app_.Buttons().FirstAvailable());
                 ShowWindow(SW_SHOW);
             }
             SetForegroundWindow();
@@ -502,6 +549,15 @@ BOOL CKeyriderDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 BOOL CKeyriderDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
     if (header && header->idFrom == IDC_BUTTON_LIST) {
+        if (header->code == NM_CUSTOMDRAW) {
+            // The current button's text stands on its own colour.
+            auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
+            *pResult = CDRF_DODEFAULT;
+            if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) *pResult = CDRF_NOTIFYITEMDRAW;
+            else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && int(draw->nmcd.dwItemSpec) == current_)
+                draw->clrTextBk = kCurrentItemBackground;
+            return TRUE;
+        }
         if (header->code == LVN_ITEMCHANGED) {
             auto* change = reinterpret_cast<NMLISTVIEW*>(lParam);
             if (initialised_ && (change->uNewState & LVIS_SELECTED) && change->iItem != current_) selectButton(change->iItem);
@@ -554,6 +610,8 @@ LRESULT CKeyriderDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         } else if (wParam == kApplyNotifyChanged && lParam == 2) {
             for (const auto& b : app_.Buttons().Buttons())
                 if (b->table && b->table->UtilityGlobalChanged) b->table->UtilityGlobalChanged(b->context.get());
+        } else if (wParam == kApplyNotifyIcon && lParam) {
+            setButtonIcon(*reinterpret_cast<const ButtonIconNotice*>(lParam));
         }
         return 0;
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <string>
 
 #include "keyrider/blank_page_table.h"
@@ -20,6 +21,14 @@ class CKeyriderApp;
 inline constexpr WPARAM kApplyNotifyChanged = 0x05080330;
 inline constexpr WPARAM kApplyNotifyIcon = 0x02200115;
 inline constexpr UINT kMsgShowTrayAgain = 6579;
+// What kApplyNotifyIcon points at: the button and its template's own icon
+// (none: the template's icon again).
+struct ButtonIconNotice {
+    int number;
+    HICON icon;
+};
+// The text background of the current button in the list.
+inline constexpr COLORREF kCurrentItemBackground = 0xFFFF00;
 inline constexpr UINT kMsgLockValue = 6580;
 
 class CKeyriderDlg : public CDialog, public KeyriderView {
@@ -29,6 +38,7 @@ public:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     // KeyriderView.
     void SetTrayIcon(bool connected) override;
@@ -72,10 +82,12 @@ private:
     void readEdgeFill();
     void writeEdgeFill();
     void openGlobalSettings();
+    void setButtonIcon(const ButtonIconNotice& notice);
 
     CKeyriderApp& app_;
     CMenu trayMenu_;
-    CImageList images_;  // one icon a template, in template order
+    CImageList images_;  // one icon a template, in template order, then the templates' own
+    std::map<int, int> customIcons_;  // button number -> its own icon in images_
     CTrayIcon tray_;
     UINT trayMessage_ = 0;
     UINT applyMessage_ = 0;

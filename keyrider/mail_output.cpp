@@ -7,7 +7,23 @@
 
 namespace keyrider {
 
-MailOutcome SendFilesByMail(const std::vector<std::string>& files, const std::string& library, unsigned long* code) {
+std::vector<std::string> MailAddresses(const std::string& text) {
+    std::vector<std::string> addresses;
+    std::string current;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        const char c = i < text.size() ? text[i] : ';';
+        if (c == ';' || c == ',') {
+            if (!current.empty()) addresses.push_back(current);
+            current.clear();
+        } else if (c != ' ' && c != '\t') {
+            current += c;
+        }
+    }
+    return addresses;
+}
+
+MailOutcome SendFilesByMail(const std::vector<std::string>& files, const MailHeading& heading, const std::string& library,
+                            unsigned long* code) {
     if (code) *code = 0;
     HMODULE module = LoadLibraryA(library.c_str());
     if (!module) return MailOutcome::NoLibrary;
@@ -43,8 +59,20 @@ MailOutcome SendFilesByMail(const std::vector<std::string>& files, const std::st
             attached[i] = MapiFileDesc{};
             attached[i].lpszPathName = paths[i].data();
         }
+        std::vector<std::string> addresses;
+        for (const std::string& a : heading.to) addresses.push_back("SMTP:" + a);
+        std::vector<MapiRecipDesc> recipients(addresses.size());
+        for (std::size_t i = 0; i < addresses.size(); ++i) {
+            recipients[i] = MapiRecipDesc{};
+            recipients[i].ulRecipClass = MAPI_TO;
+            recipients[i].lpszAddress = addresses[i].data();
+        }
+        std::string subject = heading.subject;
         MapiMessage message{};
         message.flFlags = 2;
+        message.lpszSubject = subject.empty() ? nullptr : subject.data();
+        message.nRecipCount = ULONG(recipients.size());
+        message.lpRecips = recipients.empty() ? nullptr : recipients.data();
         message.nFileCount = ULONG(attached.size());
         message.lpFiles = attached.data();
         ULONG r = sendMail(session, 0, &message, MAPI_DIALOG, 0);

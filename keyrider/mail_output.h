@@ -12,8 +12,18 @@ namespace keyrider {
 
 enum class MailOutcome { Sent, UserAborted, NoLibrary, Failed };
 
+// Who the mail goes to and what it is about; without recipients the mail
+// library's dialog asks for them.
+struct MailHeading {
+    std::vector<std::string> to;
+    std::string subject;
+};
+
 // `library` is the name the mail library is loaded by ("Mapi32.dll").
-MailOutcome SendFilesByMail(const std::vector<std::string>& files, const std::string& library = "Mapi32.dll",
-                            unsigned long* code = nullptr);
+MailOutcome SendFilesByMail(const std::vector<std::string>& files, const MailHeading& heading = {},
+                            const std::string& library = "Mapi32.dll", unsigned long* code = nullptr);
+
+// The addresses of a "Mail To" text: separated by ";" or ",", blanks dropped.
+std::vector<std::string> MailAddresses(const std::string& text);
 
 }  // namespace keyrider

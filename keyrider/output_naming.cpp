@@ -62,7 +62,10 @@ OutputNamer::OutputNamer(NamingSettings settings, std::string folder, NamingHook
         GetLocalTime(&t);
         return t;
     };
-    if (!folder_.empty() && !suite::IsPathSeparator(folder_.back())) folder_ += '\\';
+    // The names go to other programs as they are: a folder of this system's
+    // own kind of path keeps its own separator.
+    if (!folder_.empty() && !suite::IsPathSeparator(folder_.back()))
+        folder_ += folder_.front() == '/' && folder_.find('\\') == std::string::npos ? '/' : '\\';
 }
 
 void OutputNamer::ConfirmPrefix() {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "outside/include/tarrik.h"
 #include "platform/afx/inet/afxinet.h"
 #include "keyrider/pdf_progress.h"
 #include "platform/win/exclusive_file.h"
@@ -98,6 +99,13 @@ void CScanJob::problem(const std::string& text) {
     if (services_.report) services_.report(text);
 }
 
+void CScanJob::refuse(int message, const std::string& value) {
+    problems_.push_back(std::to_string(message) + ": " + value);
+    if (services_.naming.message) services_.naming.message(message, value);
+}
+
+void CScanJob::refuseMissing(const std::string& what) { refuse(kMessageMissingSetting, what); }
+
 int CScanJob::ReadActionSettings(const std::string& actionType) {
     kind_ = ActionOfType(actionType);
     const std::string modeSection = section_ + "\\" + mode_;
@@ -125,27 +133,41 @@ int CScanJob::ReadActionSettings(const std::string& actionType) {
             if (naming.launchApp) launchProgram_ = profile_.String(section_ + "\\Applications\\1", "Exe Pathname", "");
             namer_ = std::make_unique<OutputNamer>(naming, outputFolder_, hooks);
             ready = filesOk && !outputFolder_.empty() ? 1 : 0;
+            if (!filesOk) refuseMissing("the file type of the pages");
             if (kind_ == ActionKind::Custom) {
                 const int index = profile_.Int(section_, "Current Application Index", 0);
                 const std::string app = section_ + "\\Applications\\" + std::to_string(index + 1);
                 program_ = profile_.String(app, "Exe Pathname", "");
                 commandLine_ = profile_.String(app, "Command Line", "");
                 launchOnly_ = profile_.Int(section_, "Launch Only", 0) != 0;
-                if (program_.empty()) ready = 0;
-                else if (launchOnly_) ready = 1;
+                if (program_.empty()) {
+                    ready = 0;
+                    refuseMissing("the program to hand the pages to");
+                    break;
+                }
+                if (launchOnly_) {
+                    ready = 1;
+                    break;
+                }
             }
+            if (filesOk && outputFolder_.empty()) refuseMissing("the folder to save the pages in");
             break;
         }
         case ActionKind::Mail:
         case ActionKind::Ftp: {
             bool filesOk = readFiles();
             promptForName_ = profile_.Int(section_, "Prompt for Filename", 0) != 0;
+            mailHeading_.to = MailAddresses(profile_.String(section_, "Mail To", ""));
+            mailHeading_.subject = profile_.String(section_, "Mail Subject", "");
             // Without an output folder the files wait in the job's own folder until sent.
             std::string folder = outputFolder_.empty() ? TemporaryFolder() : outputFolder_;
             namer_ = std::make_unique<OutputNamer>(NamingSettings{}, folder, hooks);
             ready = filesOk ? 1 : 0;
-            if (kind_ == ActionKind::Ftp && profile_.String(section_ + "\\Session\\1", "Host Name", "").empty())
+            if (!filesOk) refuseMissing("the file type of the pages");
+            if (kind_ == ActionKind::Ftp && ready && profile_.String(section_ + "\\Session\\1", "Host Name", "").empty()) {
                 ready = 0;
+                refuseMissing("the FTP server to send the files to");
+            }
             break;
         }
         case ActionKind::Copy: {
@@ -161,12 +183,17 @@ int CScanJob::ReadActionSettings(const std::string& actionType) {
             } else {
                 printFlags_ |= PRINTER_FLAG_SCALE;
             }
+            if (printerName_.empty()) {
+                refuseMissing("the printer to print on");
+                break;
+            }
             // Without the printer library's table there is nothing to print with.
-            ready = !printerName_.empty() && loadPrinterLibrary() ? 1 : 0;
+            ready = loadPrinterLibrary() ? 1 : 0;
+            // A printer this machine does not have prints nowhere: nothing is scanned for it.
             if (ready && services_.findPrinter &&
                 !services_.findPrinter(printerName_, &printerDriver_, &printerPort_)) {
-                printerDriver_.clear();
-                printerPort_.clear();
+                ready = 0;
+                refuse(kMessageNoPrinter, printerName_);
             }
             break;
         }
@@ -178,9 +205,15 @@ int CScanJob::ReadActionSettings(const std::string& actionType) {
                         ? 1
                         : 0;
             if (!ready && !name.empty()) problem(why);
+            if (name.empty())
+                refuseMissing(Lower(actionType) == "bcr" ? "the card application to hand the pages to"
+                                                         : "the OCR application to hand the pages to");
             launchExport_ = profile_.Int(section_, "Launch Export Application", 0) != 0;
             namer_ = std::make_unique<OutputNamer>(ReadNamingSettings(profile_, section_), outputFolder_, hooks);
-            if (outputFolder_.empty()) ready = 0;
+            if (ready && outputFolder_.empty()) {
+                ready = 0;
+                refuseMissing("the folder to save the pages in");
+            }
             break;
         }
         case ActionKind::Capture: {
@@ -194,6 +227,7 @@ int CScanJob::ReadActionSettings(const std::string& actionType) {
         }
         default:
             ready = 0;
+            refuse(kMessageUnknownAction, actionType);
             break;
     }
     if (kind_ == ActionKind::Ftp) ftp_ = ReadFtpSettings(profile_, section_);
@@ -412,12 +446,15 @@ void CScanJob::handOver(const std::string& file) {
     std::string parameters;
     std::size_t start = commandLine_.find_first_not_of(' ');
     std::string line = start == std::string::npos ? std::string() : commandLine_.substr(start);
+    const std::string native = Native(file);
     if (line.empty()) {
-        parameters = "\"" + file + "\"";
+        parameters = "\"" + native + "\"";
     } else {
         parameters = line;
         std::size_t at = parameters.find("%1");
-        if (at != std::string::npos) parameters.replace(at, 2, file);
+        // A command line without "%1" takes the file after its own arguments.
+        if (at != std::string::npos) parameters.replace(at, 2, native);
+        else parameters += " \"" + native + "\"";
     }
     if (!services_.launch || !services_.launch(program_, parameters))
         problem("The program \"" + program_ + "\" could not be started for \"" + file + "\"; the file is kept.");
@@ -515,9 +552,13 @@ int CScanJob::DispatchJobOutput(const std::string& actionType) {
 
 void CScanJob::mailFiles(const std::vector<std::string>& files) {
     unsigned long code = 0;
-    switch (SendFilesByMail(files, mailLibrary, &code)) {
-        case MailOutcome::Sent:
-        case MailOutcome::UserAborted: break;
+    switch (SendFilesByMail(files, mailHeading_, mailLibrary, &code)) {
+        case MailOutcome::Sent: dropSent(files, files.size()); break;
+        case MailOutcome::UserAborted:
+            if (outputFolder_.empty())
+                problem("The mail was not sent; its " + std::to_string(files.size()) + " files are in \"" +
+                        (namer_ ? namer_->Folder() : std::string()) + "\".");
+            break;
         case MailOutcome::NoLibrary:
             if (services_.naming.message) services_.naming.message(16, "");
             break;
@@ -538,14 +579,28 @@ void CScanJob::uploadFiles(const std::vector<std::string>& files) {
         session_->SetOption(INTERNET_OPTION_SEND_TIMEOUT, 30000);
     }
     UploadOutcome outcome = UploadFiles(*session_, ftp_, files, afterUploadedFile);
+    const std::string kept = namer_ ? namer_->Folder() : std::string();
     if (!outcome.connected) {
         if (services_.naming.message) services_.naming.message(26, "");
         problems_.push_back(outcome.problem);
+        if (outputFolder_.empty())
+            problem("The " + std::to_string(files.size()) + " files that were not sent are in \"" + kept + "\".");
         return;
     }
+    dropSent(files, std::size_t(outcome.confirmed));
     if (outcome.confirmed < int(files.size()))
         problem("The FTP upload stopped after " + std::to_string(outcome.confirmed) + " of " +
-                std::to_string(files.size()) + " files: " + outcome.problem + " The other files stay where they are.");
+                std::to_string(files.size()) + " files: " + outcome.problem + " The other files are in \"" + kept +
+                "\".");
+}
+
+void CScanJob::dropSent(const std::vector<std::string>& files, std::size_t count) {
+    // Without an output folder the files were made only to be sent.
+    if (!outputFolder_.empty()) return;
+    for (std::size_t i = 0; i < count && i < files.size(); ++i) {
+        std::error_code ec;
+        fs::remove(Native(files[i]), ec);
+    }
 }
 
 bool CScanJob::loadPrinterLibrary() {

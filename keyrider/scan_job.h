@@ -120,6 +120,11 @@ private:
     void rescuePages(const std::string& stem);
     bool name(bool collect, const std::string& extension, std::string* path);
     void problem(const std::string& text);
+    // Message `message` of the message library with "%1" = `value`: why the job does not run.
+    void refuse(int message, const std::string& value);
+    void refuseMissing(const std::string& what);
+    // The first `count` of `files`, sent, go when they were made only to be sent.
+    void dropSent(const std::vector<std::string>& files, std::size_t count);
     void handOver(const std::string& file);
     void runScan(bool collect);
     void runFiling();
@@ -144,6 +149,7 @@ private:
     std::unique_ptr<OutputNamer> namer_;
     std::string outputFolder_;
     bool promptForName_ = false, askedForName_ = false;
+    MailHeading mailHeading_;
     // custom program
     std::string program_, commandLine_;
     bool launchOnly_ = false;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "keyrider/setup/machine_tree.h"
+#include "platform/afx/afxwin.h"
 #include "platform/win/library.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
         std::string self = suite::ModuleNativePath(GetModuleHandleA(nullptr));
         options.programFolder = self.substr(0, self.find_last_of('/') + 1);
     }
+    options.printer = AfxDefaultPrinterName().GetString();
     if (!keyrider::WriteMachineTree(options)) {
         std::fprintf(stderr, "KeyriderSetup: the registry tree could not be written\n");
         return 1;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win/folders.h"
 #include "platform/win/registry.h"
 
 namespace keyrider {
@@ -13,8 +14,29 @@ struct Template {
     const char* key;
     const char* name;
 };
-const Template kTemplates[] = {{"copy", "Copy"}, {"filing", "Filing"}, {"pdf", "PDF"}, {"e-mail", "E-mail"},
-                               {"custom", "Custom"}};
+const Template kTemplates[] = {{"copy", "Copy"},     {"filing", "Filing"},        {"pdf", "PDF"},
+                               {"e-mail", "E-mail"}, {"custom", "Custom"},        {"ftp", "FTP"},
+                               {"fennick", "Capture"}, {"ocr", "OCR"},            {"bcr", "Business Card"}};
+
+// The applications the OCR and card buttons can hand their pages to: the
+// name a button picks and the connector's library name.
+struct Application {
+    const char* name;
+    const char* dll;
+};
+const Application kOcrApplications[] = {{"Marrowby", "orocr.dll"},      {"halbrook", "halbrook.dll"},
+                                        {"maxreader", "maxreader.dll"}, {"moplink", "Nellith.dll"},
+                                        {"thocr", "thocr.dll"},         {"harnel", "harnel.dll"}};
+const Application kCardApplications[] = {{"lomart", "lomart.dll"}, {"hotcard", "hotcard.dll"},
+                                         {"dravel", "dravel.dll"}, {"quenby", "quenby.dll"}};
+
+std::string DocumentsScanFolder() {
+    char documents[MAX_PATH + 1] = {};
+    if (SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, documents) != S_OK || !documents[0]) return {};
+    std::string folder = documents;
+    if (folder.back() != '/' && folder.back() != '\\') folder += '/';
+    return folder + "Scans";
+}
 
 class Writer {
 public:
@@ -51,6 +73,48 @@ public:
 private:
     std::vector<HKEY> keys_;
 };
+
+// The settings a new button of `action` starts from, such that it works when
+// pressed: a folder, a format, a printer, the applications it can pick from.
+void writeActionDefaults(Writer& w, HKEY templateKey, HKEY defaults, const std::string& action,
+                         const MachineTreeOptions& o) {
+    const std::string folder = o.scanFolder.empty() ? DocumentsScanFolder() : o.scanFolder;
+    // Format positions in the "File Format" list: 2 JPEG, 5 multi-page TIFF, 6 PDF.
+    auto format = [&](DWORD position, DWORD singleFile) {
+        for (const char* mode : {"Color", "Gray", "BW"}) {
+            HKEY m = w.open(defaults, mode);
+            w.number(m, "Format", position);
+            w.number(m, "PDF Single File", singleFile);
+        }
+    };
+    auto applications = [&](const Application* list, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            HKEY entry = w.open(templateKey, "OCR Application\\" + std::to_string(i + 1));
+            w.text(entry, "Name", list[i].name);
+            w.text(entry, "DLL", list[i].dll);
+        }
+        w.text(defaults, "Current Application Name", list[0].name);
+    };
+    if (action == "copy") {
+        w.text(defaults, "Printer Name", o.printer.empty() ? "PDF File" : o.printer);
+        w.number(defaults, "Copies", 1);
+        w.number(defaults, "Fit in Page", 1);
+        return;
+    }
+    if (action != "e-mail" && action != "ftp" && action != "fennick") w.text(w.open(defaults, "Folder"), "1", folder);
+    if (action == "filing" || action == "custom") format(2, 0);
+    if (action == "pdf") format(6, 1);
+    if (action == "e-mail" || action == "ftp") format(2, 0);
+    if (action == "ftp") {
+        HKEY session = w.open(defaults, "Session\\1");
+        w.number(session, "Port", 21);
+        w.number(session, "Passive", 1);
+        w.number(session, "Delete File", 1);
+    }
+    if (action == "custom") w.text(w.open(defaults, "Applications\\1"), "Command Line", "\"%1\"");
+    if (action == "ocr") applications(kOcrApplications, sizeof kOcrApplications / sizeof kOcrApplications[0]);
+    if (action == "bcr") applications(kCardApplications, sizeof kCardApplications / sizeof kCardApplications[0]);
+}
 
 }  // namespace
 
@@ -130,11 +194,12 @@ bool WriteMachineTree(const MachineTreeOptions& o) {
         HKEY defaults = w.open(key, "Default");
         w.text(defaults, "Description", std::string(kTemplates[t].name) + " the scanned pages");
         w.number(defaults, "Source", 4);
-        w.number(defaults, "Mode", 1);
+        w.number(defaults, "Mode", 1);  // gray
         HKEY source = w.open(defaults, "ADF");
-        w.number(source, "Mode", 1);
+        w.number(source, "Mode", 2);  // the scan's own count of the same: gray
         w.number(source, "Resolution", 200);
         w.number(source, "PaperID", 0);
+        writeActionDefaults(w, key, defaults, kTemplates[t].key, o);
     }
     HKEY formats = w.open(app, "File Format");
     // Each entry: the format code, a comma and what the list shows.

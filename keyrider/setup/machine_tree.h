@@ -14,6 +14,10 @@ struct MachineTreeOptions {
     std::string templateDll = "ButtonTemplate.dll";
     std::string productName = "Keyrider Scanner";
     bool exportEnabled = true;
+    // Where filing buttons save (empty: "Scans" in the user's documents folder).
+    std::string scanFolder;
+    // The printer of copy buttons (empty: the PDF file printer).
+    std::string printer;
 };
 
 // "Software\Selvint Corp\" + the last component of the program folder.

@@ -5,6 +5,7 @@
 
 #include "keyrider/button_model.h"
 #include "keyrider/keyrider_ids.h"
+#include "platform/afx/ui/testing.h"
 #include "platform/win/ini.h"
 
 namespace keyridertest {
@@ -215,11 +216,28 @@ TEST_F(KeyriderFixture, LabelEditApplyAndCancel) {
     EXPECT_EQ(keyrider::ReadString(k, "Button Text"), "Scan to printer");
     RegCloseKey(k);
     EXPECT_EQ(Count(Template()->calls, "save 1"), 1);
-    // Cancel drops the edits of a modified button.
+    // Cancel drops the edits of a modified button, and a template switch made
+    // in the combo box: the button has its old template, text and settings.
     buttons.Find(3)->modified = true;
+    auto* combo = static_cast<CComboBox*>(Dialog()->GetDlgItem(IDC_TEMPLATE_COMBO));
+    combo->SetCurSel(4);  // "Custom"
+    Dialog()->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_TEMPLATE_COMBO, CBN_SELCHANGE),
+                          reinterpret_cast<LPARAM>(combo->GetSafeHwnd()));
+    EXPECT_EQ(buttons.Find(1)->templateNumber, 5);
+    EXPECT_TRUE(buttons.Rename(1, "Scan to nowhere"));
     Dialog()->SendMessage(WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(Count(Template()->calls, "revert 3"), 1);
     EXPECT_FALSE(Dialog()->IsWindowVisible());
+    EXPECT_EQ(buttons.Find(1)->templateNumber, 1);
+    EXPECT_EQ(buttons.Find(1)->text, "Scan to printer");
+    EXPECT_EQ(buttons.Find(1)->context->TemplateKeyPath, "copy");
+    EXPECT_EQ(combo->GetCurSel(), 0);
+    // A later Apply writes the old template, not the dropped one.
+    Dialog()->SendMessage(WM_COMMAND, IDC_APPLY, 0);
+    RegOpenKeyExA(HKEY_CURRENT_USER,
+                  (keyrider::InstallerKeyPathFor(options_.programFolder) + "\\Keyrider\\Button\\1").c_str(), 0, KEY_READ, &k);
+    EXPECT_EQ(keyrider::ReadDword(k, "Application Type", 0), 1u);
+    RegCloseKey(k);
 }
 
 TEST_F(KeyriderFixture, LockMessageIndexesOutsideTheButtonsAreIgnored) {
@@ -284,6 +302,14 @@ TEST_F(KeyriderFixture, ShowSwitchDoubleClickAndApplyNotifications) {
     EXPECT_FALSE(Dialog()->ApplyEnabled());
     Dialog()->SendMessage(apply, keyrider::kApplyNotifyChanged, 1);
     EXPECT_TRUE(Dialog()->ApplyEnabled());
+    // Enter in the list neither applies nor closes the dialog.
+    CWnd* list = Dialog()->GetDlgItem(IDC_BUTTON_LIST);
+    list->SetFocus();
+    AfxTestKey(list, VK_RETURN);
+    PumpUntil([] { return false; }, 50);
+    EXPECT_TRUE(Dialog()->IsWindowVisible());
+    EXPECT_TRUE(Dialog()->ApplyEnabled());
+    EXPECT_EQ(Count(Template()->calls, "save 1"), 0);
     Dialog()->SendMessage(apply, keyrider::kApplyNotifyChanged, 2);
     EXPECT_EQ(Count(Template()->calls, "global 1"), 1);
     // Closing only hides.
@@ -338,10 +364,11 @@ TEST_F(KeyriderFixture, ExportButtonWritesTheJobIniBesideTheProgram) {
     char text[64] = {};
     GetPrivateProfileStringA("Summary", "Utility Count", "", text, sizeof text, ini.c_str());
     EXPECT_STREQ(text, "12");
+    // Nine templates, one a kind of action: button 12 has the third.
     GetPrivateProfileStringA("Summary", "12", "", text, sizeof text, ini.c_str());
-    EXPECT_STREQ(text, "filing");
+    EXPECT_STREQ(text, "pdf");
     GetPrivateProfileStringA("12", "Description", "", text, sizeof text, ini.c_str());
-    EXPECT_STREQ(text, "Filing the scanned pages");
+    EXPECT_STREQ(text, "PDF the scanned pages");
     EXPECT_TRUE(AfxTestScript::Shown().empty());  // no error box
 }
 

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "keyrider/setup/machine_tree.h"
+#include "keyrider/tests/program_files.h"
 #include "outside/scan/tests/sane_test_device.h"
 #include "platform/afx/afxwin.h"
 #include "platform/win/handles.h"
@@ -26,23 +27,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path Bin() { return fs::path(suite::ModuleNativePath(GetModuleHandleA(nullptr))).parent_path(); }
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The files of `folder` in name order.
-std::vector<fs::path> FilesIn(const fs::path& folder) {
-    std::vector<fs::path> found;
-    if (fs::exists(folder))
-        for (auto& e : fs::directory_iterator(folder)) found.push_back(e.path());
-    std::sort(found.begin(), found.end());
-    return found;
-}
+using keyridertest::Bin;
+using keyridertest::FilesIn;
+using keyridertest::ReadAll;
 
 bool StartsAsJpeg(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "keyrider/scan_job.h"
+#include "keyrider/tests/loopback_server.h"
 #include "outside/mapi32/compose_dialog.h"
 #include "platform/afx/afxwin.h"
 #include "platform/win/ini.h"
@@ -27,6 +28,7 @@
 
 namespace fs = std::filesystem;
 using namespace keyrider;
+using keyridertest::Server;
 
 namespace {
 
@@ -38,39 +40,6 @@ public:
 TestApp theTestApp;
 
 // A loopback server script started with (folder, lifetime); it prints its port.
-class Server {
-public:
-    Server(const char* script, const fs::path& folder) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], 1);
-            close(out[0]);
-            close(out[1]);
-            execl("/usr/bin/python3", "python3", script, folder.c_str(), "60", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        std::FILE* f = fdopen(out[0], "r");
-        if (f && std::fscanf(f, "%d", &port_) != 1) port_ = 0;
-        if (f) std::fclose(f);
-    }
-    ~Server() { Kill(); }
-    void Kill() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-    }
-    int port() const { return port_; }
-
-private:
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
-
 struct Pages {
     int count = 0;
 };
@@ -287,9 +256,14 @@ TEST_F(OutputActions, CopyPrintsEveryPageOnceOnTheNamedPrinter) {
     EXPECT_EQ(job->PrintedPages(), 3);
     EXPECT_TRUE(reports.empty()) << reports[0];
     EXPECT_EQ(CountPdfPages(pdf.string()), 6);  // two copies of each page
-    // No printer named, or no printer library: not ready, nothing scanned.
+    // No printer named, or one this machine lacks: not ready, nothing scanned,
+    // and the user is told which (rather than a PDF left in the temporary folder).
+    messages.clear();
     Ini("1", "Printer Name", "");
     EXPECT_EQ(Job()->ReadActionSettings("copy"), 0);
+    Ini("1", "Printer Name", "No Such Printer");
+    EXPECT_EQ(Job()->ReadActionSettings("copy"), 0);
+    EXPECT_EQ(messages, (std::vector<std::string>{"31:the printer to print on", "32:No Such Printer"}));
 }
 
 TEST(Printers, TheTableListsThePdfFilePrinterAndTellsTheSizeItNeeds) {

@@ -510,6 +510,16 @@ TEST_F(ScanJobTest, TheCustomProgramGetsEveryFinishedFile) {
     Run(*job, 2);
     ASSERT_EQ(launched.size(), 2u);
     EXPECT_EQ(launched[0], "/opt/viewer -open " + job->Finished()[0] + " -again %1");
+    // The program is handed a path of this system, whole.
+    EXPECT_EQ(job->Finished()[0].find('\\'), std::string::npos) << job->Finished()[0];
+    EXPECT_TRUE(fs::exists(job->Finished()[0])) << job->Finished()[0];
+    // A command line without "%1" takes the file after its own arguments.
+    launched.clear();
+    Ini("1\\Applications\\2", "Command Line", "--view");
+    auto plain = Job("custom");
+    Run(*plain, 1);
+    ASSERT_EQ(launched.size(), 1u);
+    EXPECT_EQ(launched[0], "/opt/viewer --view \"" + plain->Finished()[0] + "\"");
     // Batch PDFs and multi-page files are handed over too, once finished.
     launched.clear();
     Ini("1\\Applications\\2", "Command Line", "");
@@ -590,7 +600,7 @@ TEST_F(ScanJobTest, PromptForFilenameAsksBeforeScanningAndForEveryFurtherFile) {
     Run(*mailJob(), 3);
     // The first name before any page, one for each further page; the dialog starts in the folder.
     ASSERT_EQ(asked.size(), 3u);
-    EXPECT_EQ(asked[0], out.string() + "\\|jpg|0");
+    EXPECT_EQ(asked[0], out.string() + "/|jpg|0");
     EXPECT_EQ(asked[1].substr(asked[1].size() - 2), "|2");  // page 2 needs the next name
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(fs::path(sent[0]).filename(), "first.jpg");

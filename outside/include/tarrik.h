@@ -37,4 +37,13 @@ static_assert(sizeof(TARRIK_FUNCTIONTABLE) == 6 * sizeof(void*));
 static_assert(offsetof(TARRIK_FUNCTIONTABLE, MsgCloseProgress) == 5 * sizeof(void*));
 
 using TARRIK_GETFUNCTIONTABLE = const TARRIK_FUNCTIONTABLE* (*)();
+
+// Messages that say why a button's job does not run ("%1": what is missing,
+// the printer's name, the job file, the action).
+enum : int {
+    kMessageMissingSetting = 31,
+    kMessageNoPrinter = 32,
+    kMessageNoButtonJob = 33,
+    kMessageUnknownAction = 34,
+};
 extern "C" const TARRIK_FUNCTIONTABLE* Tarrik_GetFunctionTable();

@@ -4,12 +4,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
 
 #include "outside/include/mapi32.h"
+#include "platform/win/codepage.h"
 #include "platform/win/errors.h"
 #include "platform/win/locator.h"
 #include "platform/win/process.h"
@@ -26,6 +28,44 @@ constexpr DWORD kDesktopWaitMs = 30000;
 bool OneLine(const std::string& s) { return s.find_first_of("\r\n") == std::string::npos; }
 
 std::string Bracketed(const std::string& address) { return "<" + address + ">"; }
+
+std::string Base64(const std::string& bytes) {
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+        unsigned v = 0;
+        for (std::size_t k = 0; k < 3; ++k) v = (v << 8) | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+        for (std::size_t k = 0; k < 4; ++k) out += k <= n ? digits[(v >> (18 - 6 * k)) & 63] : '=';
+    }
+    return out;
+}
+
+// A header text in the program's code page as the mail standards carry it:
+// plain ASCII as it is, anything else as UTF-8 encoded words of at most 75
+// characters, never splitting a character.
+std::string HeaderText(const std::string& ansi) {
+    bool plain = true;
+    for (unsigned char c : ansi) plain = plain && c >= 0x20 && c < 0x7F;
+    if (plain) return ansi;
+    const std::string utf8 = suite::AnsiToUtf8(ansi);
+    std::string out, chunk;
+    auto flush = [&] {
+        if (chunk.empty()) return;
+        out += (out.empty() ? "" : "\r\n ") + std::string("=?UTF-8?B?") + Base64(chunk) + "?=";
+        chunk.clear();
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t len = 1;
+        while (i + len < utf8.size() && (static_cast<unsigned char>(utf8[i + len]) & 0xC0) == 0x80) ++len;
+        // 45 bytes make 60 base64 characters: with "=?UTF-8?B?" and "?=" 72.
+        if (chunk.size() + len > 45) flush();
+        chunk += utf8.substr(i, len);
+        i += len;
+    }
+    flush();
+    return out;
+}
 }  // namespace
 
 bool ReadMailSettings(MailSettings* settings) {
@@ -86,7 +126,11 @@ ULONG SendBySmtp(const MailSettings& settings, const Mail& mail) {
     if (!toLine.empty()) headers = curl_slist_append(headers, ("To: " + toLine).c_str());
     if (!ccLine.empty()) headers = curl_slist_append(headers, ("Cc: " + ccLine).c_str());
     if (!settings.from.empty()) headers = curl_slist_append(headers, ("From: " + settings.from).c_str());
-    headers = curl_slist_append(headers, ("Subject: " + mail.subject).c_str());
+    if (!OneLine(mail.subject)) {
+        freeLists();
+        return MAPI_E_FAILURE;
+    }
+    headers = curl_slist_append(headers, ("Subject: " + HeaderText(mail.subject)).c_str());
 
     curl_mime* mime = curl_mime_init(c);
     curl_mimepart* body = curl_mime_addpart(mime);

@@ -15,6 +15,10 @@ const char* MessageText(int id) {
         case 28: return "Export to ini";
         case 29: return "Exporting the button settings to %s...";
         case 30: return "The job file \"%1\" does not exist.";
+        case 31: return "This button cannot scan yet: set %1 in its panel of the Button Configuration dialog.";
+        case 32: return "The printer \"%1\" is not set up on this computer, so nothing was scanned. Choose another printer for the button.";
+        case 33: return "The job file \"%1\" holds no job for this button, so nothing was scanned.";
+        case 34: return "The button's action \"%1\" is not one this program knows, so nothing was scanned.";
         default: return nullptr;
     }
 }

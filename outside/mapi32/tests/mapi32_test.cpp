@@ -2,6 +2,8 @@
 // the desktop hand-off, and each failure code.
 #include <gtest/gtest.h>
 
+#include "platform/win/codepage.h"
+
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -151,6 +153,15 @@ TEST_F(Mail, SendsThreePagesByteEqualThroughTheServer) {
         std::string name = "page" + std::to_string(i + 1) + ".jpg";
         EXPECT_EQ(ReadAll(got / name), ReadAll(dir_ / name)) << name;
     }
+    // A subject in the program's code page, long enough to take two encoded
+    // words, reads the same at the other end.
+    const std::string chinese = "\xE6\x89\xAB\xE6\x8F\x8F\xE7\x9A\x84\xE9\xA1\xB5\xE9\x9D\xA2";  // 扫描的页面
+    std::string subject, shown;
+    for (int i = 0; i < 4; ++i) shown += chinese;
+    subject = suite::Utf8ToAnsi(shown);
+    ASSERT_EQ(SendPages("desk@example.test", subject.c_str()), ULONG(SUCCESS_SUCCESS));
+    want.back() = shown;
+    EXPECT_EQ(Lines(dir_ / "inbox" / "1" / "envelope"), want);
 }
 
 TEST_F(Mail, ReportsEachFailure) {

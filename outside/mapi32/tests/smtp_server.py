@@ -1,8 +1,10 @@
 # A loopback SMTP server for the tests: each message received becomes a folder
 # (0, 1, ...) in the folder given as the first argument, holding "envelope"
-# (sender, recipients, subject, one a line) and every attachment decoded under
+# (sender, recipients, subject as the reader shows it, one a line, UTF-8) and
+# every attachment decoded under
 # its file name. Prints its port; ends by itself after the given seconds.
 import email
+import email.header
 import os
 import socket
 import sys
@@ -18,8 +20,9 @@ class Keep:
         message = email.message_from_bytes(envelope.content)
         folder = os.path.join(out, str(len([n for n in os.listdir(out) if not n.endswith(".tmp")])))
         os.mkdir(folder + ".tmp")
-        with open(os.path.join(folder + ".tmp", "envelope"), "w") as f:
-            f.write("\n".join([envelope.mail_from, *envelope.rcpt_tos, message["Subject"] or ""]) + "\n")
+        subject = str(email.header.make_header(email.header.decode_header(message["Subject"] or "")))
+        with open(os.path.join(folder + ".tmp", "envelope"), "w", encoding="utf-8") as f:
+            f.write("\n".join([envelope.mail_from, *envelope.rcpt_tos, subject]) + "\n")
         for part in message.walk():
             name = part.get_filename()
             if name:

@@ -467,6 +467,12 @@ HDC AfxCreatePrinterDCFor(LPCSTR printerName) {
     return dc;
 }
 
+CString AfxDefaultPrinterName() {
+    EnsureApplication();
+    const QString name = QPrinterInfo::defaultPrinterName();
+    return name.isEmpty() ? CString(kPdfFilePrinter) : CString(name.toLocal8Bit().constData());
+}
+
 BOOL EnumPrintersA(DWORD, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
     if (level != 2 || !needed || !returned) {
         SetLastError(ERROR_INVALID_PARAMETER);

@@ -194,6 +194,8 @@ struct PRINTER_INFO_2A {
 // a buffer FALSE with ERROR_INSUFFICIENT_BUFFER and the size in `needed`.
 AFX_UI_API BOOL EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
                               LPDWORD returned);
+// The name of the machine's default printer; the PDF file printer when none is set up.
+AFX_UI_API CString AfxDefaultPrinterName();
 // Ends a printer device context of AfxCreatePrinterDC (an unfinished
 // document is abandoned); DeleteDC alone leaves its page behind.
 AFX_UI_API BOOL AfxDeletePrinterDC(HDC dc);
