@@ -3,6 +3,7 @@
 // meanwhile are opened all the same.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 #include "shell/app/tests/scribant_fixture.h"
@@ -13,10 +14,15 @@ namespace {
 using Splash = ScribantHome;
 
 TEST_F(Splash, GoesAtTheFirstIdlePassAfterItsTime) {
+    const auto before = std::chrono::steady_clock::now();
     ASSERT_TRUE(Start());
     ASSERT_TRUE(app_->SplashShown());
-    EXPECT_TRUE(app_->OnIdle(0)) << "more idle time wanted while it is up";
-    EXPECT_TRUE(app_->SplashShown());
+    // Its time runs from within the start: on a loaded machine the start
+    // alone may take longer, and then the first idle pass takes it down.
+    if (std::chrono::steady_clock::now() - before < std::chrono::milliseconds(400)) {
+        EXPECT_TRUE(app_->OnIdle(0)) << "more idle time wanted while it is up";
+        EXPECT_TRUE(app_->SplashShown());
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(550));
     app_->OnIdle(1);
     EXPECT_FALSE(app_->SplashShown());
