@@ -348,13 +348,21 @@ void table(Layout& lay, Dice& dice, Script script, Kind kind, int left, int widt
 
 }  // namespace
 
-RandomPage drawRandomPage(unsigned seed, int index) {
+RandomPage drawRandomPage(unsigned seed, int index, PageLayout layout) {
     testpages::ensureGui();
     Dice dice(seed, index);
     RandomPage out;
     const int kindDraw = dice.between(0, 99);
-    const Kind kind = kindDraw < 58 ? Kind::Columns : kindDraw < 66 ? Kind::RuledTable : kindDraw < 74 ? Kind::PartlyRuledTable
-                      : kindDraw < 82 ? Kind::UnruledTable : Kind::Magazine;
+    Kind kind = kindDraw < 58 ? Kind::Columns : kindDraw < 66 ? Kind::RuledTable : kindDraw < 74 ? Kind::PartlyRuledTable
+                : kindDraw < 82 ? Kind::UnruledTable : Kind::Magazine;
+    switch (layout) {
+    case PageLayout::Drawn: break;
+    case PageLayout::RuledTable: kind = Kind::RuledTable; break;
+    case PageLayout::PartlyRuledTable: kind = Kind::PartlyRuledTable; break;
+    case PageLayout::UnruledTable: kind = Kind::UnruledTable; break;
+    case PageLayout::Magazine: kind = Kind::Magazine; break;
+    default: kind = Kind::Columns; break;
+    }
     const Script scripts[] = {Script::Simplified, Script::Traditional, Script::English, Script::Mixed};
     out.script = kind == Kind::Magazine ? Script::English : scripts[dice.between(0, 3)];
     const bool latin = out.script == Script::English;
@@ -412,7 +420,9 @@ RandomPage drawRandomPage(unsigned seed, int index) {
         top += lay.lineStep() * 2;
     }
     if (kind == Kind::Columns || kind == Kind::Magazine) {
-        const int columns = kind == Kind::Magazine ? dice.between(2, 3) : dice.between(1, 4);
+        int columns = kind == Kind::Magazine ? dice.between(2, 3) : dice.between(1, 4);
+        if (layout >= PageLayout::OneColumn && layout <= PageLayout::FourColumns)
+            columns = 1 + static_cast<int>(layout) - static_cast<int>(PageLayout::OneColumn);
         Columns cols{margin, top, bottom, textWidth, columns, lay.px() * dice.between(10, 40) / 10, columns > 1 && dice.chance(0.35)};
         Footnotes notes;
         const bool withNotes = dice.chance(0.3) || kind == Kind::Magazine;
@@ -459,12 +469,15 @@ RandomPage drawRandomPage(unsigned seed, int index) {
     });
     // Light falling off towards one side or the corners, and paper of a
     // colour: the page is multiplied by both.
-    const bool uneven = !clean && dice.chance(0.4);
+    // A 1-bit page is cut by the scanner against its own paper: light and
+    // paper colour are gone from it (cut at one level they would black out
+    // whole corners, which no reader can read).
+    const bool uneven = !clean && dice.chance(0.4) && !mono;
     const double dim = dice.real(0.55, 0.85), angle = dice.real(0, 6.2832);
     const bool radial = dice.chance(0.4);
     static const QRgb kPapers[] = {qRgb(250, 240, 215), qRgb(228, 236, 250), qRgb(250, 228, 232), qRgb(228, 245, 226),
                                    qRgb(218, 216, 208), qRgb(245, 245, 230)};
-    const bool paper = !clean && dice.chance(0.35);
+    const bool paper = !clean && dice.chance(0.35) && !mono;
     const QRgb tint = paper ? kPapers[dice.between(0, 5)] : qRgb(255, 255, 255);
     QImage page(width, height, QImage::Format_RGB32);
     const double ca = std::cos(angle), sa = std::sin(angle), half = std::hypot(width, height) / 2;

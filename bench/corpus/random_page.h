@@ -27,8 +27,11 @@ struct RandomPage {
     std::string description; // what was drawn, for the pages kept
 };
 
-// Page `index` of the run with `seed`.
-RandomPage drawRandomPage(unsigned seed, int index);
+// The layouts a page is drawn in; `Drawn` leaves the choice to the dice.
+enum class PageLayout { Drawn, OneColumn, TwoColumns, ThreeColumns, FourColumns, RuledTable, PartlyRuledTable, UnruledTable, Magazine };
+
+// Page `index` of the run with `seed`, in the layout given or drawn.
+RandomPage drawRandomPage(unsigned seed, int index, PageLayout layout = PageLayout::Drawn);
 
 // The file name extension the page is written with ("jpg" or "bmp").
 std::string pageExtension(const RandomPage& page);

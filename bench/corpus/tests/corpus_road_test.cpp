@@ -1,0 +1,62 @@
+// One page of each layout of the benchmark's random corpus, drawn with a fixed
+// seed, read through the program's road (Textory IMAGE OUT.txt in a fresh
+// home): every page is written and reads at least its layout's floor. The
+// floors are what the road reads today less a margin; they rise as it gets
+// better. The full comparison with the command line is bench/corpus.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "bench/common/timed_command.h"
+#include "bench/corpus/page_measure.h"
+#include "bench/corpus/random_page.h"
+#include "platform/win/tests/scratch_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using bench::PageLayout;
+
+constexpr unsigned kSeed = 33;
+
+struct Floor {
+    PageLayout layout;
+    const char* name;
+    double chars, words;  // character accuracy and word F1 the road reaches at least
+};
+
+const Floor kFloors[] = {
+    {PageLayout::OneColumn, "OneColumn", 0.88, 0.88},
+    {PageLayout::TwoColumns, "TwoColumns", 0.11, 0.85},
+    {PageLayout::ThreeColumns, "ThreeColumns", 0.06, 0.87},
+    {PageLayout::FourColumns, "FourColumns", 0.20, 0.82},
+    {PageLayout::RuledTable, "RuledTable", 0.31, 0.40},
+    {PageLayout::PartlyRuledTable, "PartlyRuledTable", 0.89, 0.89},
+    {PageLayout::UnruledTable, "UnruledTable", 0.75, 0.89},
+    {PageLayout::Magazine, "Magazine", 0.89, 0.89},
+};
+
+class CorpusRoad : public ::testing::TestWithParam<Floor> {};
+
+TEST_P(CorpusRoad, APageReadsAtLeastItsFloor) {
+    const Floor& floor = GetParam();
+    suite_test::ScratchFolder scratch;
+    testpages::ensureGui();
+    // Each layout its own index, so that scripts, faces and looks vary.
+    const bench::RandomPage page = bench::drawRandomPage(kSeed, static_cast<int>(floor.layout), floor.layout);
+    const fs::path file = scratch / ("page." + bench::pageExtension(page));
+    ASSERT_TRUE(bench::writePage(page, file.string()));
+    const bench::Run run = bench::readWithTextory(page, file, (fs::path(bench::programFolder()) / "Textory").string(), scratch.path());
+    const std::string about = page.className + ": " + page.description;
+    ASSERT_EQ(run.status, 0) << about;
+    const double chars = bench::characterScore(page, run.text), words = bench::wordScore(page, run.text);
+    std::printf("%s: %.1f %% characters, %.1f %% words\n", about.c_str(), 100 * chars, 100 * words);
+    EXPECT_GE(chars, floor.chars) << about;
+    EXPECT_GE(words, floor.words) << about;
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, CorpusRoad, ::testing::ValuesIn(kFloors),
+                         [](const ::testing::TestParamInfo<Floor>& info) { return std::string(info.param.name); });
+
+}  // namespace
