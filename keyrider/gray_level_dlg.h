@@ -1,5 +1,5 @@
 // Dialog 166 "Color": a gray level 0..255 chosen on a trackbar, the number
-// shown beside it.
+// shown beside it and the gray itself in the picture below.
 #pragma once
 
 #include "platform/afx/afxwin.h"
@@ -18,6 +18,7 @@ protected:
 
 private:
     void showNumber(int level);
+    int shownLevel() const;
     int level_;
 };
 

@@ -173,6 +173,8 @@ bool CKeyriderApp::runJobFile(const std::string& path) {
     if (!job.ReadActionSettings(name)) return false;
     job.ReadScanSettings(&job.Block());
     job.DispatchJobOutput(name);
+    // A job that ran but reported a problem (a jam, a file not made, a mail not sent) ends non-zero.
+    if (!job.Problems().empty()) exitStatus_ = 1;
     return true;
 }
 

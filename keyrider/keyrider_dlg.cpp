@@ -372,10 +372,13 @@ int CKeyriderDlg::Ask(const std::string& text) {
                          MB_YESNO | MB_ICONQUESTION, IDI_KEYRIDER);
 }
 
-void CKeyriderDlg::Stop(const std::string& text) {
+void CKeyriderDlg::Stop(const std::string& text) { stopBox(text, {}); }
+
+void CKeyriderDlg::stopBox(const std::string& text, const std::string& caption) {
     const TARRIK_FUNCTIONTABLE* m = app_.Libraries().Messages();
     if (m)
-        m->MsgShowBox(GetSafeHwnd(), 0, text.c_str(), 0, app_.Settings().ApplicationName.GetString(), MB_ICONHAND,
+        m->MsgShowBox(GetSafeHwnd(), 0, text.c_str(), 0,
+                      caption.empty() ? app_.Settings().ApplicationName.GetString() : caption.c_str(), MB_ICONHAND,
                       IDI_KEYRIDER);
 }
 
@@ -408,17 +411,27 @@ void CKeyriderDlg::apply() {
 }
 
 void CKeyriderDlg::exportIni() {
+    // Where to write: the program's own job file unless the user picks another.
+    std::string ini = std::string(app_.Settings().ProgramFolder.GetString()) + "Keyrider.ini";
+    CFileDialog where(FALSE, "ini", ini.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "Job files (*.ini)|*.ini||", this);
+    if (where.DoModal() != IDOK) return;
+    ini = where.GetPathName().GetString();
     const TARRIK_FUNCTIONTABLE* m = app_.Libraries().Messages();
     struct Progress : ExportProgress {
         const TARRIK_FUNCTIONTABLE* m;
+        CWnd* dialog;
         void Text(const std::string& t) override {
             if (m) m->MsgSetProgressText(0, t.c_str());
         }
         void Percent(int p) override {
             if (m) m->MsgSetProgress(p);
+            // The dialog under the progress window stays drawn.
+            dialog->RedrawWindow();
+            dialog->UpdateWindow();
         }
     } progress;
     progress.m = m;
+    progress.dialog = this;
     const std::string caption = MessageText(m, 28);
     if (m) {
         MSG_PROGRESS record{GetSafeHwnd(), caption.c_str(), 100};
@@ -430,14 +443,14 @@ void CKeyriderDlg::exportIni() {
         if (b->templateNumber >= 1 && b->templateNumber <= int(templates.size()))
             buttons.push_back({b->number, templates[std::size_t(b->templateNumber - 1)].keyPath});
     }
-    const std::string ini = std::string(app_.Settings().ProgramFolder.GetString()) + "Keyrider.ini";
     ExportOutcome outcome = ExportJobIni(app_.Settings().AppKeyPath.GetString(), buttons, ini, MessageText(m, 29), &progress);
     if (m) m->MsgCloseProgress();
     if (!outcome.written)
-        Stop("Error while creating the file");
+        stopBox("Error while creating the file", "Registry export");
     else if (!outcome.skipped.empty())
-        Stop("Some settings hold line breaks or \"=\" in their names and were not exported (" +
-             std::to_string(outcome.skipped.size()) + ").");
+        stopBox("Some settings hold line breaks or \"=\" in their names and were not exported (" +
+                 std::to_string(outcome.skipped.size()) + ").",
+             "Registry export");
 }
 
 void CKeyriderDlg::OnOK() {

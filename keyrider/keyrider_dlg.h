@@ -83,6 +83,8 @@ private:
     void writeEdgeFill();
     void openGlobalSettings();
     void setButtonIcon(const ButtonIconNotice& notice);
+    // A stop box of the message library; the application's name is the default caption.
+    void stopBox(const std::string& text, const std::string& caption);
 
     CKeyriderApp& app_;
     CMenu trayMenu_;

@@ -480,11 +480,20 @@ int CScanJob::scanPages(void* argument) {
     return result;
 }
 
+CScanJob::EndJobRecord CScanJob::endJobRecord() const {
+    EndJobRecord record{};
+    std::memcpy(record.data() + 8, reinterpret_cast<const BYTE*>(&block_) + 12, record.size() - 8);
+    return record;
+}
+
+void CScanJob::endJob(const EndJobRecord& record) {
+    if (services_.scan && services_.scan->ScanEndJob) services_.scan->ScanEndJob(record.data());
+}
+
 void CScanJob::runScan(bool collect) {
-    BYTE record[284] = {};
-    std::memcpy(record + 8, reinterpret_cast<const BYTE*>(&block_) + 12, 276);
+    const EndJobRecord record = endJobRecord();
     scanPages(nullptr);
-    if (services_.scan && services_.scan->ScanEndJob) services_.scan->ScanEndJob(record);
+    endJob(record);
     // The pages still waiting make one more PDF file.
     if (!pageFiles_.empty()) flushPdf(collect);
     if (!pageFiles_.empty())
@@ -635,13 +644,12 @@ void CScanJob::runCopy() {
     printJob_.Printer = &printerRecord_;
     printJob_.ImageTable = services_.image;
     documentStarted_ = false;
-    BYTE record[284] = {};
-    std::memcpy(record + 8, reinterpret_cast<const BYTE*>(&block_) + 12, 276);
+    const EndJobRecord record = endJobRecord();
     scanPages(&printJob_);
     // One end for the document, whatever happened to its pages.
     if (documentStarted_) printer_->PrinterEndDoc(&printJob_, 0);
     documentStarted_ = false;
-    if (services_.scan && services_.scan->ScanEndJob) services_.scan->ScanEndJob(record);
+    endJob(record);
 }
 
 int CScanJob::printPage(IL_IMAGE* page) {
@@ -743,8 +751,7 @@ void CScanJob::runOcr() {
     ocrBatches_.clear();
     ocrNames_.clear();
     if (!newOcrBatch()) return;
-    BYTE record[284] = {};
-    std::memcpy(record + 8, reinterpret_cast<const BYTE*>(&block_) + 12, 276);
+    const EndJobRecord record = endJobRecord();
     scanPages(nullptr);
     // A batch that got no page is dropped with its name.
     if (!ocrBatches_.empty() && ocrPagesInBatch_ == 0) {
@@ -752,7 +759,7 @@ void CScanJob::runOcr() {
         ocrBatches_.pop_back();
         ocrNames_.pop_back();
     }
-    if (services_.scan && services_.scan->ScanEndJob) services_.scan->ScanEndJob(record);
+    endJob(record);
     if (ocrBatches_.empty()) return;
     ConnectorServices connectors = services_.connectors;
     connectors.temporaryFolder = TemporaryFolder();
@@ -815,10 +822,9 @@ void CScanJob::runCapture() {
             return;
         }
     }
-    BYTE record[284] = {};
-    std::memcpy(record + 8, reinterpret_cast<const BYTE*>(&block_) + 12, 276);
+    const EndJobRecord record = endJobRecord();
     scanPages(captureList_.data());
-    if (services_.scan && services_.scan->ScanEndJob) services_.scan->ScanEndJob(record);
+    endJob(record);
     if (!pagesArrived_) {
         deleteFile(captureList_);
         return;

@@ -6,6 +6,7 @@
 // file is deleted only after what replaces it was written and checked.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -123,6 +124,11 @@ private:
     // Message `message` of the message library with "%1" = `value`: why the job does not run.
     void refuse(int message, const std::string& value);
     void refuseMissing(const std::string& what);
+    // The record ScanEndJob takes: eight zero bytes, then bytes 12-287 of the
+    // scan settings as they were when the scan started.
+    using EndJobRecord = std::array<BYTE, 284>;
+    EndJobRecord endJobRecord() const;
+    void endJob(const EndJobRecord& record);
     // The first `count` of `files`, sent, go when they were made only to be sent.
     void dropSent(const std::vector<std::string>& files, std::size_t count);
     void handOver(const std::string& file);

@@ -19,7 +19,12 @@ void ReadScanSettings(const JobProfile& p, const ScanSettingsSources& src, SCAN_
     auto get = [&](const char* key, int def) { return LONG(p.Int(source, key, def)); };
     b->Source = LONG(p.Int(section, "Source", 0)) - 1;
     b->Side = LONG(p.Int(section, "Side", 0));
-    b->Mode = get("Mode", 1) - 1;
+    // One colour mode for the job: the button's "Mode" (0 colour, 1 gray, 2
+    // black and white), which also picks the section of its file settings,
+    // rules the scan; the source's own "Mode" (counted from 1) only without it.
+    const int buttonMode = p.Int(section, "Mode", -1);
+    const LONG scanMode = buttonMode >= 0 && buttonMode <= 2 ? LONG(buttonMode) : get("Mode", 1) - 1;
+    b->Mode = scanMode;
     b->RotateFront = get("Rotate Front", 0);
     b->RotateRear = get("Rotate Rear", 0);
     b->Rotate = b->RotateFront;
@@ -52,7 +57,7 @@ void ReadScanSettings(const JobProfile& p, const ScanSettingsSources& src, SCAN_
     b->DefaultPaperIndex = get("DefaultPaperIndex", 1) - 1;
     b->CustomPaperId = get("CustomID", 1);
     b->Descreen = get("Descreen", 1) - 1;
-    b->Mode2 = get("Mode", 1) - 1;
+    b->Mode2 = scanMode;
     if (src.blankPages) {
         const int level = p.Int("Global Setting", "Remove Blank Page Sensitivity", 0);
         UTILITY_BLANKPAGE row = src.blankPages->RowOrZero(level);

@@ -1,5 +1,7 @@
 #include "keyrider/setup/machine_tree.h"
 
+#include "outside/include/common_service.h"
+
 #include <cstring>
 #include <vector>
 
@@ -118,17 +120,12 @@ void writeActionDefaults(Writer& w, HKEY templateKey, HKEY defaults, const std::
 
 }  // namespace
 
-std::string InstallerKeyPathFor(const std::string& programFolder) {
-    std::string folder = programFolder;
-    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-    std::size_t cut = folder.find_last_of("\\/");
-    return "Software\\Selvint Corp\\" + (cut == std::string::npos ? folder : folder.substr(cut + 1));
-}
+std::string InstallerKeyPath() { return kInstallerKeyPath; }
 
 bool WriteMachineTree(const MachineTreeOptions& o) {
     std::string folder = o.programFolder;
     if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
-    const std::string installerPath = InstallerKeyPathFor(folder);
+    const std::string installerPath = InstallerKeyPath();
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, installerPath.c_str());
     Writer w;
 

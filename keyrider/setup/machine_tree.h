@@ -20,8 +20,8 @@ struct MachineTreeOptions {
     std::string printer;
 };
 
-// "Software\Selvint Corp\" + the last component of the program folder.
-std::string InstallerKeyPathFor(const std::string& programFolder);
+// The product's installer key, wherever the program is installed: "Software\Selvint Corp\Keyrider".
+std::string InstallerKeyPath();
 
 // Writes (replacing) the machine's tree; false when a key cannot be written.
 bool WriteMachineTree(const MachineTreeOptions& options);

@@ -166,7 +166,7 @@ TEST_F(BundleTest, RefusedVersionsGiveTheirMessages) {
 
 TEST_F(BundleTest, RegistryStepFailuresAndSilentScanFailures) {
     // No installer tree anywhere.
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyrider::InstallerKeyPathFor(folder_.string()).c_str());
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyrider::InstallerKeyPath().c_str());
     bool ran = false;
     keyrider::ChainResult r = Load(&ran);
     EXPECT_TRUE(ran);
@@ -178,14 +178,14 @@ TEST_F(BundleTest, RegistryStepFailuresAndSilentScanFailures) {
     options.programFolder = folder_.string() + "/";
     keyrider::WriteMachineTree(options);
     HKEY app = nullptr;
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, (keyrider::InstallerKeyPathFor(folder_.string()) + "\\Keyrider").c_str(), 0,
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, (keyrider::InstallerKeyPath() + "\\Keyrider").c_str(), 0,
                   KEY_ALL_ACCESS, &app);
     RegSetValueExA(app, "Browse Dialog Caption", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
     RegCloseKey(app);
     Expect("Error : Installer Registry!");
 
     // ScanInit or ScanLoadSettings refusing ends without a message.
-    RegDeleteTreeA(HKEY_CURRENT_USER, keyrider::InstallerKeyPathFor(folder_.string()).c_str());
+    RegDeleteTreeA(HKEY_CURRENT_USER, keyrider::InstallerKeyPath().c_str());
     keyrider::WriteMachineTree(options);
     HMODULE scan = LoadLibraryA((folder_ / "Scan.dll").c_str());
     auto* state = reinterpret_cast<SCRIPTED_SCAN>(GetProcAddress(scan, "ScriptedScan"))();

@@ -5,6 +5,7 @@
 
 #include "keyrider/global_settings_dlg.h"
 #include "keyrider/global_settings_model.h"
+#include "keyrider/gray_level_dlg.h"
 #include "keyrider/keyrider_ids.h"
 #include "keyrider/punch_hole_model.h"
 
@@ -278,6 +279,13 @@ TEST_F(KeyriderFixture, GrabsOfTheMainDialogAndEachSettingsPage) {
     dialog.SendMessage(WM_COMMAND, MAKEWPARAM(1007, EN_KILLFOCUS), 0);
     EXPECT_EQ(dialog.MultiImage()->At(0, 2).dpi, 450);
     dialog.OnCancel();
+    // The gray level dialog of the punch-hole page shows its gray.
+    keyrider::CGrayLevelDlg gray(0x60, Dialog());
+    ASSERT_TRUE(gray.Create(IDD_GRAY_LEVEL, Dialog()));
+    gray.ShowWindow(SW_SHOW);
+    PumpUntil([] { return false; }, 50);
+    EXPECT_TRUE(gray.GrabToFile((grabs / "gray_level.png").c_str()));
+    gray.DestroyWindow();
 }
 
 // The punch-hole page: the colour dialog, the gray dialog and the black or

@@ -22,7 +22,7 @@ TEST_F(KeyriderFixture, FirstStartCopiesTheMachineTreeAndListsTwelveButtonsInThe
     ASSERT_TRUE(Start());
     // The user's tree came from the machine's.
     HKEY k = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (keyrider::InstallerKeyPathFor(options_.programFolder) + "\\Keyrider").c_str(),
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (keyrider::InstallerKeyPath() + "\\Keyrider").c_str(),
                             0, KEY_READ, &k),
               ERROR_SUCCESS);
     EXPECT_EQ(keyrider::ReadDword(k, "First Run", 7), 0u);  // buttons were loaded
@@ -97,7 +97,7 @@ TEST_F(KeyriderFixture, PressesDuringAJobAreIgnored) {
 TEST_F(KeyriderFixture, HideIgnoresButtonsAndShowsNoIcon) {
     WriteTree();
     HKEY k = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, (keyrider::InstallerKeyPathFor(options_.programFolder) + "\\Keyrider").c_str(), 0,
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, (keyrider::InstallerKeyPath() + "\\Keyrider").c_str(), 0,
                     nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
     DWORD one = 1;
     RegSetValueExA(k, "Hide", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
@@ -212,7 +212,7 @@ TEST_F(KeyriderFixture, LabelEditApplyAndCancel) {
     EXPECT_FALSE(Dialog()->ApplyEnabled());
     HKEY k = nullptr;
     RegOpenKeyExA(HKEY_CURRENT_USER,
-                  (keyrider::InstallerKeyPathFor(options_.programFolder) + "\\Keyrider\\Button\\1").c_str(), 0, KEY_READ, &k);
+                  (keyrider::InstallerKeyPath() + "\\Keyrider\\Button\\1").c_str(), 0, KEY_READ, &k);
     EXPECT_EQ(keyrider::ReadString(k, "Button Text"), "Scan to printer");
     RegCloseKey(k);
     EXPECT_EQ(Count(Template()->calls, "save 1"), 1);
@@ -235,7 +235,7 @@ TEST_F(KeyriderFixture, LabelEditApplyAndCancel) {
     // A later Apply writes the old template, not the dropped one.
     Dialog()->SendMessage(WM_COMMAND, IDC_APPLY, 0);
     RegOpenKeyExA(HKEY_CURRENT_USER,
-                  (keyrider::InstallerKeyPathFor(options_.programFolder) + "\\Keyrider\\Button\\1").c_str(), 0, KEY_READ, &k);
+                  (keyrider::InstallerKeyPath() + "\\Keyrider\\Button\\1").c_str(), 0, KEY_READ, &k);
     EXPECT_EQ(keyrider::ReadDword(k, "Application Type", 0), 1u);
     RegCloseKey(k);
 }
@@ -260,7 +260,7 @@ TEST_F(KeyriderFixture, NoUsableTemplateListsNoButtonsAndKeepsFirstRun) {
     EXPECT_EQ(app_->Buttons().Count(), 0);
     EXPECT_EQ(Dialog()->TrayPopup()->GetSubMenu(1)->GetMenuItemCount(), 0u);
     HKEY k = nullptr;
-    RegOpenKeyExA(HKEY_CURRENT_USER, (keyrider::InstallerKeyPathFor(options_.programFolder) + "\\Keyrider").c_str(), 0,
+    RegOpenKeyExA(HKEY_CURRENT_USER, (keyrider::InstallerKeyPath() + "\\Keyrider").c_str(), 0,
                   KEY_READ, &k);
     EXPECT_EQ(keyrider::ReadDword(k, "First Run", 0), 1u);
     RegCloseKey(k);
@@ -269,7 +269,7 @@ TEST_F(KeyriderFixture, NoUsableTemplateListsNoButtonsAndKeepsFirstRun) {
 TEST_F(KeyriderFixture, EmptyBlankPageTableGivesZeroThresholds) {
     WriteTree();
     RegDeleteTreeA(HKEY_LOCAL_MACHINE,
-                   (keyrider::InstallerKeyPathFor(options_.programFolder) + "\\Remove Blank Page\\Color").c_str());
+                   (keyrider::InstallerKeyPath() + "\\Remove Blank Page\\Color").c_str());
     MachineDword("Keyrider", "Remove Blank Page Sensitivity", 15);
     ASSERT_TRUE(Start());
     EXPECT_EQ(Dialog()->BlankPages().Count(), 0);
@@ -355,11 +355,17 @@ TEST_F(KeyriderFixture, WithoutScannerTheShowSwitchKeepsTheDialogHidden) {
     EXPECT_FALSE(Dialog()->IsWindowVisible());
 }
 
-TEST_F(KeyriderFixture, ExportButtonWritesTheJobIniBesideTheProgram) {
+TEST_F(KeyriderFixture, ExportButtonWritesTheJobIniWhereTheUserSays) {
     WriteTree();
     ASSERT_TRUE(Start());
+    // The save dialog offers the program's own job file; the user picks another place.
+    const fs::path ini = root_ / "exported.ini";
+    AfxTestScript::QueueFile(ini.string());
     Dialog()->SendMessage(WM_COMMAND, IDC_EXPORT_INI, 0);
-    const fs::path ini = folder_ / "Keyrider.ini";
+    ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
+    EXPECT_EQ(AfxTestScript::Shown()[0].kind, "file");
+    EXPECT_EQ(AfxTestScript::Shown()[0].name, "Keyrider.ini");
+    EXPECT_FALSE(fs::exists(folder_ / "Keyrider.ini"));
     ASSERT_TRUE(fs::exists(ini));
     char text[64] = {};
     GetPrivateProfileStringA("Summary", "Utility Count", "", text, sizeof text, ini.c_str());
@@ -369,7 +375,17 @@ TEST_F(KeyriderFixture, ExportButtonWritesTheJobIniBesideTheProgram) {
     EXPECT_STREQ(text, "pdf");
     GetPrivateProfileStringA("12", "Description", "", text, sizeof text, ini.c_str());
     EXPECT_STREQ(text, "PDF the scanned pages");
-    EXPECT_TRUE(AfxTestScript::Shown().empty());  // no error box
+    EXPECT_EQ(AfxTestScript::Shown().size(), 1u);  // no error box
+    // A place that cannot be written is told in the export's own box; Cancel writes nothing.
+    AfxTestScript::Clear();
+    AfxTestScript::QueueFile((root_ / "no-such-folder" / "job.ini").string());
+    Dialog()->SendMessage(WM_COMMAND, IDC_EXPORT_INI, 0);
+    ASSERT_EQ(AfxTestScript::Shown().size(), 2u);
+    EXPECT_EQ(AfxTestScript::Shown()[1].title, "Registry export");
+    EXPECT_EQ(AfxTestScript::Shown()[1].text, "Error while creating the file");
+    AfxTestScript::QueueFile("");
+    Dialog()->SendMessage(WM_COMMAND, IDC_EXPORT_INI, 0);
+    EXPECT_FALSE(fs::exists(folder_ / "Keyrider.ini"));
 }
 
 // The system menu's About item opens dialog 100 (grabbed for a look); other

@@ -78,7 +78,7 @@ protected:
     // Sets a DWORD under the machine's installer tree before start-up.
     void MachineDword(const std::string& sub, const char* name, DWORD v) {
         HKEY k = nullptr;
-        std::string path = keyrider::InstallerKeyPathFor(options_.programFolder) + (sub.empty() ? "" : "\\" + sub);
+        std::string path = keyrider::InstallerKeyPath() + (sub.empty() ? "" : "\\" + sub);
         ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
                   ERROR_SUCCESS);
         RegSetValueExA(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4);

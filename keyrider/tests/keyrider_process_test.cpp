@@ -3,6 +3,7 @@
 // the whole road of a button press on the set-up tool's tree and SANE's test
 // device.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -114,6 +115,25 @@ protected:
     HANDLE first_ = nullptr;
 };
 
+TEST_F(ProcessTest, SetUpToolRefusesABadButtonCountAndNamesTheProductsKey) {
+    const std::string setup = "'" + (Bin() / "KeyriderSetup").string() + "' ";
+    const fs::path out = root_ / "setup.txt";
+    auto run = [&](const std::string& arguments) {
+        const int status = std::system((setup + arguments + " > '" + out.string() + "' 2> /dev/null").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    for (const char* bad : {"abc", "3x", "-1", "100", ""}) {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, keyrider::InstallerKeyPath().c_str());
+        EXPECT_EQ(run(std::string("/buttons ") + bad), 2) << bad;
+        HKEY k = nullptr;
+        EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyrider::InstallerKeyPath().c_str(), 0, KEY_READ, &k), ERROR_SUCCESS)
+            << bad;
+    }
+    // The key is the product's, not one named after the folder it was built in.
+    EXPECT_EQ(run("'" + Bin().string() + "/' /buttons 3"), 0) << ReadAll(out);
+    EXPECT_EQ(ReadAll(out), "Software\\Selvint Corp\\Keyrider\n");
+}
+
 TEST_F(ProcessTest, SecondCopyForwardsOnlyQuitAndShow) {
     Scanner(true);
     StartFirst();
@@ -153,7 +173,7 @@ TEST_F(ProcessTest, EndToEndAPressRunsTheButtonsJobProgram) {
     const std::string recorder = (Bin() / "keyrider_recording_program").string();
     for (const char* t : {"copy", "filing", "pdf", "e-mail", "custom"}) {
         HKEY k = nullptr;
-        std::string path = keyrider::InstallerKeyPathFor(options_.programFolder) + "\\Keyrider\\" + t;
+        std::string path = keyrider::InstallerKeyPath() + "\\Keyrider\\" + t;
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &k);
         RegSetValueExA(k, "Program", 0, REG_SZ, reinterpret_cast<const BYTE*>(recorder.c_str()), DWORD(recorder.size() + 1));
         RegCloseKey(k);
@@ -224,7 +244,7 @@ TEST_F(ProcessTest, EndToEndAPressInTheRunningCopyFilesThePagesThroughTheTemplat
     ASSERT_TRUE(WaitFor([&] { return TrayShows("Scanner ready!"); }, 10000)) << TrayState();
     // Button 2 runs the "filing" template; its settings as the set-up dialogs leave them.
     const fs::path jpegs = root_ / "jpegs";
-    const std::string button = keyrider::InstallerKeyPathFor(options_.programFolder) + "\\Keyrider\\filing\\2";
+    const std::string button = keyrider::InstallerKeyPath() + "\\Keyrider\\filing\\2";
     auto number = [](HKEY k, const char* name, DWORD v) {
         RegSetValueExA(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
     };

@@ -239,6 +239,13 @@ TEST_F(ScanJobTest, TheBlockFollowsTheSourceSectionAndStaysInsideItsTables) {
     EXPECT_EQ(b.MergeFlags, 6);
     EXPECT_EQ(job->EdgeFill().flags, 0u);
     EXPECT_DOUBLE_EQ(job->EdgeFill().top, 1.5);
+    // The button's own "Mode", which names the section of its file settings,
+    // is the scan's colour mode too: gray pages for a gray button.
+    Ini("1", "Mode", "1");
+    auto gray = Job();
+    gray->ReadScanSettings(&b);
+    EXPECT_EQ(b.Mode, 1);
+    EXPECT_EQ(b.Mode2, 1);
     // A paper index or blank-page row outside its table gives zeros.
     Ini("1\\ADF", "PaperID", "9");
     Ini("Global Setting", "Remove Blank Page Sensitivity", "40");

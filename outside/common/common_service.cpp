@@ -62,23 +62,18 @@ BOOL copyKey(HKEY sourceRoot, LPCSTR sourceSub, HKEY targetRoot, LPCSTR targetSu
     return ok;
 }
 
-// The installer key of the bundle: "Software\Selvint Corp\" + the last
-// component of the program folder. The key is opened where it is, in HKCU,
-// else (read only) in HKLM; nothing is created, so that a caller finding no
-// HKCU tree can copy the machine's tree first.
+// The installer key of the bundle: one for the product, wherever its program
+// folder lies. The key is opened where it is, in HKCU, else (read only) in
+// HKLM; nothing is created, so that a caller finding no HKCU tree can copy the
+// machine's tree first. A program folder is still needed: without one there
+// is no bundle.
 HKEY getInstallerKey(DWORD, LPCSTR programFolder, LPSTR keyPath) {
-    std::string folder = programFolder ? programFolder : "";
-    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-    size_t cut = folder.find_last_of("\\/");
-    std::string leaf = cut == std::string::npos ? folder : folder.substr(cut + 1);
-    if (leaf.empty()) return nullptr;
-    std::string path = "Software\\Selvint Corp\\" + leaf;
-    if (path.size() > 260) return nullptr;
+    if (!programFolder || !*programFolder) return nullptr;
     HKEY k = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS &&
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kInstallerKeyPath, 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS &&
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallerKeyPath, 0, KEY_READ, &k) != ERROR_SUCCESS)
         return nullptr;
-    if (keyPath) std::snprintf(keyPath, 261, "%s", path.c_str());
+    if (keyPath) std::snprintf(keyPath, 261, "%s", kInstallerKeyPath);
     return k;
 }
 

@@ -10,6 +10,10 @@
 using COMMON_CHECKVERSION = int (*)(const WORD* version);  // 0 = accepted
 using COMMON_TERMINATE = void (*)();
 // (0, program folder, buffer of 261 chars) -> open installer key, path in buffer; 0 on failure.
+// The installer key of the bundle's product, the same wherever the program
+// folder lies (HKCU, else read only in HKLM); its path (260 characters) goes
+// to `keyPath`.
+inline constexpr const char* kInstallerKeyPath = "Software\\Selvint Corp\\Keyrider";
 using COMMON_GETINSTALLERKEY = HKEY (*)(DWORD reserved, LPCSTR programFolder, LPSTR keyPath);
 // Copies the key tree source\subKey to target\subKey. Nonzero when copied. A
 // target key that exists already, or a target inside the source, is refused.
