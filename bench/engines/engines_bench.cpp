@@ -2,7 +2,10 @@
 // rendered A4 pages, against the tesseract command line (--psm 3) on the same
 // pages in the same run.
 //
-//   engines_bench [pages per class (8)] [threads (2)] [class name filter] [page height (3508)]
+//   engines_bench [pages per class (8)] [threads (2)] [class name filter] [page height (3508)] [seed]
+//
+// The pages' seeds follow from the run's seed (fresh each run unless given),
+// which is printed first.
 //
 // ENGINES_BENCH_DUMP=<folder> writes per page the truth, our text and the
 // command line's, the wrong characters with their candidates, the page, the
@@ -26,6 +29,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -60,6 +64,7 @@ struct Outcome {
     int chars = 0;
     int wrong = 0, rightAmongCandidates = 0;
     int wrongPlain = 0, rightAmongCandidatesPlain = 0;  // the same on the plain alignment
+    std::string stem;
 };
 
 std::string recogniseCli(const std::string& langs, const Plane& p, const fs::path& work, double& seconds, double& cpu) {
@@ -89,6 +94,9 @@ int main(int argc, char** argv) {
     std::string filter = argc > 3 ? argv[3] : "";
     int height = argc > 4 ? std::atoi(argv[4]) : 3508;
     if (pages < 1 || threads < 1 || height < 500) return 2;
+    const unsigned runSeed = argc > 5 ? static_cast<unsigned>(std::strtoul(argv[5], nullptr, 10)) : std::random_device{}() % 100000;
+    std::printf("seed %u\n", runSeed);
+    std::fflush(stdout);
     if (std::system("command -v tesseract >/dev/null 2>&1") != 0) {
         std::fprintf(stderr, "the tesseract command line is not installed\n");
         return 1;
@@ -100,7 +108,7 @@ int main(int argc, char** argv) {
     for (std::size_t c = 0; c < classes.size(); ++c) {
         if (!filter.empty() && classes[c].name.find(filter) == std::string::npos) continue;
         for (int i = 0; i < pages; ++i)
-            for (bool degraded : {false, true}) jobs.push_back({c, degraded, static_cast<unsigned>(100 + i)});
+            for (bool degraded : {false, true}) jobs.push_back({c, degraded, runSeed + static_cast<unsigned>(i)});
     }
     // Pages are rendered up front (Qt paints on the main thread).
     std::vector<CorpusPage> rendered;
@@ -138,6 +146,7 @@ int main(int argc, char** argv) {
             o.cli = charAccuracy(page.truth, cli, false);
             o.chars = characterCount(normalise(page.truth, false));
             const std::string stem = classes[jobs[k].cls].name + "-" + std::to_string(jobs[k].seed) + (jobs[k].degraded ? "-d" : "-c");
+            o.stem = stem;
             std::string misses;
             scoreCandidates(stem, page.truth, ours, true, o.wrong, o.rightAmongCandidates, misses);
             std::string plainMisses;
@@ -202,5 +211,13 @@ int main(int argc, char** argv) {
                         1000 * sSeg / n, wrong, wrong ? 100.0 * found / wrong : 100.0, wrongPlain,
                         wrongPlain ? 100.0 * foundPlain / wrongPlain : 100.0);
         }
+    // Every page read more than 5 points worse than the command line read it.
+    int behind = 0;
+    for (const Outcome& o : outcomes)
+        if (o.ours < o.cli - 0.05) {
+            std::printf("behind: %-24s ours %6.2f%% cli %6.2f%%\n", o.stem.c_str(), 100 * o.ours, 100 * o.cli);
+            ++behind;
+        }
+    std::printf("%d of %zu pages more than 5 points behind the command line\n", behind, outcomes.size());
     return 0;
 }

@@ -1,6 +1,7 @@
 // Arbitrary planes and pictures through the entries that measure and cut
-// pages: layout analysis, slant, table grids, rows and boxes, and the export
-// library's reading of pictures. None may crash or read outside its input.
+// pages: layout analysis (the recogniser's page analysis joined with the one
+// here, and the joining alone with blocks taken from the input), slant,
+// table grids, rows and boxes, and the export library's reading of pictures. None may crash or read outside its input.
 // Inputs whose first byte has its top bit set draw a page of a few hundred
 // pixels instead: runs of character-sized blocks (text lines), ruling lines
 // and frames and solid blobs, tilted by a small slope, so that the layout's
@@ -26,6 +27,7 @@
 #include "outside/include/ostrel.h"
 #include "outside/include/plenmar.h"
 #include "outside/ocrkit/glyph_shapes.h"
+#include "outside/plenmar/recogniser_layout.h"
 #include "outside/tresk/block_result.h"
 #include "outside/tresk/sheared_block.h"
 #include "platform/win/memory.h"
@@ -83,6 +85,46 @@ const ocrkit::GlyphShapes& someShapes() {
         return all;
     }(), {{"/usr/share/fonts/truetype/wqy/wqy-microhei.ttc", 0}}, 32);
     return shapes;
+}
+
+// Blocks the recogniser's page analysis could report for the plane (any
+// kind, lines inside them or reaching out of them, overlapping each other),
+// joined with the analysis here: no line of text may be lost unless a ruled
+// table takes it, and no area may be empty. Records of six bytes: kind, x, y,
+// width, height, lines.
+void recogniserBlocks(const std::uint8_t* data, std::size_t size, const std::vector<std::uint8_t>& plane, int w, int h) {
+    const ocrkit::PlaneView view(plane.data(), w, h);
+    const plenmar::PageLayout own = plenmar::analysePage(view, ocrkit::Box{0, 0, w - 1, h - 1}, plenmar::LayoutOptions{});
+    std::vector<ocrkit::LayoutBlock> blocks;
+    for (std::size_t i = 4; i + 6 <= size && blocks.size() < 24; i += 6) {
+        ocrkit::LayoutBlock b;
+        b.kind = static_cast<ocrkit::BlockKind>(data[i] % 9);
+        const int x = data[i + 1] * w / 256, y = data[i + 2] * h / 256;
+        b.box = ocrkit::Box{x, y, std::min(w - 1, x + data[i + 3] * w / 256), std::min(h - 1, y + data[i + 4] * h / 256)};
+        const int lines = data[i + 5] % 8, step = std::max(1, b.box.height() / std::max(lines, 1));
+        for (int k = 0; k < lines; ++k)
+            b.lines.push_back({b.box.left + (data[i + 5] & 0x40 ? -k : k), b.box.top + k * step, b.box.right, b.box.top + k * step + step / 2});
+        blocks.push_back(std::move(b));
+    }
+    const std::vector<plenmar::Area> areas = plenmar::joinRecogniserLayout(blocks, own, view);
+    for (const plenmar::Area& a : areas)
+        if (a.box.empty()) __builtin_trap();
+    auto inTable = [&](const ocrkit::Box& l) {
+        const int cx = l.left + (l.right - l.left) / 2, cy = l.top + (l.bottom - l.top) / 2;
+        for (const plenmar::Area& a : own.areas)
+            if (a.kind == plenmar::AreaKind::Table && cx >= a.box.left && cx <= a.box.right && cy >= a.box.top && cy <= a.box.bottom)
+                return true;
+        return false;
+    };
+    for (const ocrkit::LayoutBlock& b : blocks) {
+        if (b.kind == ocrkit::BlockKind::Picture || b.kind == ocrkit::BlockKind::Rule || b.kind == ocrkit::BlockKind::Noise) continue;
+        for (const ocrkit::Box& l : b.lines.empty() ? std::vector<ocrkit::Box>{b.box} : b.lines) {
+            if (inTable(l)) continue;
+            bool kept = false;
+            for (const plenmar::Area& a : areas) kept = kept || a.box.contains(l);
+            if (!kept) __builtin_trap();
+        }
+    }
 }
 
 // Each text line the Chinese engine hands out is handed in pieces of at most
@@ -208,6 +250,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ExitWordDivider();
 
     recognisedBlock(data, size, plane, w, h);
+    recogniserBlocks(data, size, plane, w, h);
 
     // The same bytes as a packed bitmap handed to the export library.
     // Room for the largest header, a full palette and rows of 32 bits: what

@@ -26,20 +26,25 @@ bool hasModels(const fs::path& folder, const std::string& languages) {
 // OpenMP threads help one page little and hurt pages recognised side by
 // side, so every engine runs on its caller's thread alone: the limit is set
 // before the module (and with it the OpenMP runtime) is loaded.
-EngineFactory loadFactory() {
-    static EngineFactory factory = nullptr;
+void* loadModule() {
+    static void* module = nullptr;
     static std::once_flag once;
     std::call_once(once, [] {
         setenv("OMP_THREAD_LIMIT", "1", 0);
         Dl_info info{};
         std::string path = "libSuiteTess.so";
-        if (dladdr(reinterpret_cast<void*>(&loadFactory), &info) && info.dli_fname)
+        if (dladdr(reinterpret_cast<void*>(&loadModule), &info) && info.dli_fname)
             path = (fs::path(info.dli_fname).parent_path() / "libSuiteTess.so").string();
-        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!module) module = dlopen("libSuiteTess.so", RTLD_NOW | RTLD_LOCAL);
-        if (module) factory = reinterpret_cast<EngineFactory>(dlsym(module, OCRKIT_ENGINE_FACTORY));
     });
-    return factory;
+    return module;
+}
+
+template <typename Factory>
+Factory factoryNamed(const char* name) {
+    void* module = loadModule();
+    return module ? reinterpret_cast<Factory>(dlsym(module, name)) : nullptr;
 }
 
 // When the runtime was already loaded with the program (other libraries
@@ -96,6 +101,10 @@ std::map<std::string, std::unique_ptr<Engine>>& threadEngines() {
     thread_local std::map<std::string, std::unique_ptr<Engine>> engines;
     return engines;
 }
+std::unique_ptr<LayoutFinder>& layoutFinder() {
+    thread_local std::unique_ptr<LayoutFinder> finder;
+    return finder;
+}
 }  // namespace
 
 Engine* Engine::forThread(const std::string& languages, const std::string& programFolder) {
@@ -104,7 +113,7 @@ Engine* Engine::forThread(const std::string& languages, const std::string& progr
     if (it != engines.end()) return it->second.get();
     std::string folder = findModelFolder(languages, programFolder);
     if (folder.empty()) return nullptr;
-    EngineFactory factory = loadFactory();
+    auto factory = factoryNamed<EngineFactory>(OCRKIT_ENGINE_FACTORY);
     if (!factory) return nullptr;
     serialiseThisThread();
     Engine* e = factory(folder.c_str(), languages.c_str());
@@ -113,6 +122,19 @@ Engine* Engine::forThread(const std::string& languages, const std::string& progr
     return e;
 }
 
-void Engine::releaseThread() { threadEngines().clear(); }
+void Engine::releaseThread() {
+    threadEngines().clear();
+    layoutFinder().reset();
+}
+
+LayoutFinder* LayoutFinder::forThread() {
+    auto& finder = layoutFinder();
+    if (finder) return finder.get();
+    auto factory = factoryNamed<LayoutFinderFactory>(OCRKIT_LAYOUT_FACTORY);
+    if (!factory) return nullptr;
+    serialiseThisThread();
+    finder.reset(factory());
+    return finder.get();
+}
 
 }  // namespace ocrkit

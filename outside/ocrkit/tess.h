@@ -66,8 +66,33 @@ public:
     virtual ~Engine() = default;
 };
 
-// The module's one entry: an engine for languages with models in modelFolder.
+// The module's entries: an engine for languages with models in modelFolder,
+// and a page layout finder (which needs no model).
 using EngineFactory = Engine* (*)(const char* modelFolder, const char* languages);
 #define OCRKIT_ENGINE_FACTORY "SuiteTessCreateEngine"
+
+// What the recogniser's page analysis takes a block of the page for.
+enum class BlockKind { Text, Heading, PullOut, Caption, Vertical, Table, Picture, Rule, Noise };
+
+struct LayoutBlock {
+    Box box;
+    BlockKind kind = BlockKind::Text;
+    std::vector<Box> lines;  // text blocks: their lines, in reading order
+};
+
+// The recogniser's own page layout analysis, the one its page mode uses:
+// the blocks of a region of the page in its reading order.
+class LayoutFinder {
+public:
+    // The calling thread's finder, made on first use; NULL when the module
+    // cannot be loaded.
+    static LayoutFinder* forThread();
+    // False when the analysis failed.
+    virtual bool analyse(Pix* page, const Box& region, std::vector<LayoutBlock>& blocks) = 0;
+    virtual ~LayoutFinder() = default;
+};
+
+using LayoutFinderFactory = LayoutFinder* (*)();
+#define OCRKIT_LAYOUT_FACTORY "SuiteTessCreateLayoutFinder"
 
 }  // namespace ocrkit

@@ -191,8 +191,82 @@ bool TessEngine::read(Pix* page, const Box& box, tesseract::PageSegMode mode, co
     return true;
 }
 
+BlockKind kindOf(tesseract::PolyBlockType type) {
+    switch (type) {
+    case tesseract::PT_HEADING_TEXT: return BlockKind::Heading;
+    case tesseract::PT_PULLOUT_TEXT: return BlockKind::PullOut;
+    case tesseract::PT_CAPTION_TEXT: return BlockKind::Caption;
+    case tesseract::PT_VERTICAL_TEXT: return BlockKind::Vertical;
+    case tesseract::PT_TABLE: return BlockKind::Table;
+    case tesseract::PT_FLOWING_IMAGE:
+    case tesseract::PT_HEADING_IMAGE:
+    case tesseract::PT_PULLOUT_IMAGE: return BlockKind::Picture;
+    case tesseract::PT_HORZ_LINE:
+    case tesseract::PT_VERT_LINE: return BlockKind::Rule;
+    case tesseract::PT_NOISE:
+    case tesseract::PT_UNKNOWN:
+    case tesseract::PT_COUNT: return BlockKind::Noise;
+    default: return BlockKind::Text;
+    }
+}
+
+// The page mode's layout analysis alone: no model is loaded for it.
+class TessLayoutFinder : public LayoutFinder {
+public:
+    tesseract::TessBaseAPI api;
+    TessLayoutFinder() {
+        api.InitForAnalysePage();
+        api.SetVariable("debug_file", "/dev/null");
+    }
+    ~TessLayoutFinder() override { api.End(); }
+
+    bool analyse(Pix* page, const Box& region, std::vector<LayoutBlock>& blocks) override {
+        blocks.clear();
+        if (!page || region.empty()) return false;
+        api.SetImage(page);
+        api.SetSourceResolution(300);
+        api.SetPageSegMode(tesseract::PSM_AUTO);
+        api.SetRectangle(region.left, region.top, region.width(), region.height());
+        std::unique_ptr<tesseract::PageIterator> it(api.AnalyseLayout());
+        if (it) {
+            it->Begin();
+            do {
+                LayoutBlock b;
+                b.box = iteratorBox(*it, tesseract::RIL_BLOCK);
+                b.kind = kindOf(it->BlockType());
+                blocks.push_back(std::move(b));
+            } while (it->Next(tesseract::RIL_BLOCK));
+            // Each line goes to the block it lies in, found by its box from
+            // where the last one was.
+            it->Begin();
+            std::size_t at = 0;
+            do {
+                if (it->Empty(tesseract::RIL_TEXTLINE)) continue;
+                const Box block = iteratorBox(*it, tesseract::RIL_BLOCK);
+                const Box line = iteratorBox(*it, tesseract::RIL_TEXTLINE);
+                for (std::size_t k = at; k < blocks.size(); ++k) {
+                    const Box& b = blocks[k].box;
+                    if (b.left == block.left && b.top == block.top && b.right == block.right && b.bottom == block.bottom) {
+                        at = k;
+                        if (!line.empty()) blocks[k].lines.push_back(line);
+                        break;
+                    }
+                }
+            } while (it->Next(tesseract::RIL_TEXTLINE));
+            std::erase_if(blocks, [](const LayoutBlock& b) { return b.box.empty(); });
+        }
+        it.reset();
+        api.Clear();
+        return true;
+    }
+};
+
 }  // namespace
 }  // namespace ocrkit
+
+extern "C" __attribute__((visibility("default"))) ocrkit::LayoutFinder* SuiteTessCreateLayoutFinder() {
+    return new ocrkit::TessLayoutFinder();
+}
 
 extern "C" __attribute__((visibility("default"))) ocrkit::Engine* SuiteTessCreateEngine(const char* modelFolder,
                                                                                        const char* languages) {

@@ -10,7 +10,9 @@
 
 #include "outside/ocrkit/chain.h"
 #include "outside/ocrkit/plane.h"
+#include "outside/ocrkit/tess.h"
 #include "outside/plenmar/page_layout.h"
+#include "outside/plenmar/recogniser_layout.h"
 
 using ocrkit::PlaneView;
 using Rect = ocrkit::Box;
@@ -52,21 +54,47 @@ OUTSIDE_EXPORT CArea* seg(unsigned char* plane, DWORD width, DWORD height, int /
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
+    // Apart from pages of vertical text and handwriting, the areas come from
+    // the recogniser's page analysis, with the tables found here.
+    if (typeIndex != PLENMAR_PAGE_HANDWRITING && !plenmar::ownLayoutFits(layout))
+        if (ocrkit::LayoutFinder* finder = ocrkit::LayoutFinder::forThread()) {
+            Pix* pix = ocrkit::toPix(view, 0);
+            std::vector<ocrkit::LayoutBlock> blocks;
+            try {
+                if (pix && finder->analyse(pix, region, blocks))
+                    layout.areas = plenmar::joinRecogniserLayout(blocks, layout, view);
+            } catch (const std::bad_alloc&) {
+                pixDestroy(&pix);
+                return nullptr;
+            }
+            pixDestroy(&pix);
+        }
     if (layout.areas.empty()) return nullptr;
-    // A little white around each area helps the recognisers.
+    // White around each area helps the recognisers: a quarter of a
+    // character, or half a character above and below a line standing alone
+    // (a heading with white above and below), which the recogniser reads
+    // better with that room.
     const int margin = std::max(layout.charSize / 4, 2);
     CArea* head = nullptr;
     CArea** tail = &head;
     for (const plenmar::Area& l : layout.areas) {
+        if (!l.box.intersects(region)) continue;
+        bool lone = l.box.height() * 2 <= layout.charSize * 5;
+        for (const plenmar::Area& o : layout.areas)
+            if (&o != &l && o.box.left <= l.box.right && o.box.right >= l.box.left &&
+                o.box.top <= l.box.bottom + layout.charSize && o.box.bottom >= l.box.top - layout.charSize)
+                lone = false;
+        const int marginY = lone ? std::max(layout.charSize / 2, 2) : margin;
+        Rect grown{l.box.left - margin, l.box.top - marginY, l.box.right + margin, l.box.bottom + marginY};
         CArea* a = ocrkit::appendNew(tail);
         if (!a) {
             ocrkit::freeChain(head);
             return nullptr;
         }
-        a->left = std::max(l.box.left - margin, region.left);
-        a->top = std::max(l.box.top - margin, region.top);
-        a->right = std::min(l.box.right + margin, region.right);
-        a->bottom = std::min(l.box.bottom + margin, region.bottom);
+        a->left = std::max(grown.left, region.left);
+        a->top = std::max(grown.top, region.top);
+        a->right = std::min(grown.right, region.right);
+        a->bottom = std::min(grown.bottom, region.bottom);
         a->kind = kindOf(l.kind);
     }
     return head;

@@ -189,6 +189,7 @@ int columnsOf(Layout l, unsigned seed) {
     case Layout::OneColumn: return 1;
     case Layout::TwoColumns: return 2;
     case Layout::ThreeColumns: return 3;
+    case Layout::RuledColumns: return 2 + static_cast<int>((seed / 3) % 2);
     default: return 2 + static_cast<int>(seed % 2);
     }
 }
@@ -196,7 +197,9 @@ int columnsOf(Layout l, unsigned seed) {
 void composeColumns(Composer& c, const CorpusClass& cls, Script script, unsigned seed, const Style& st, int width,
                     int height) {
     const int margin = 140 + static_cast<int>(seed % 5) * 15;
-    const int gutter = st.pixelSize * (16 + static_cast<int>(seed % 5) * 3) / 10;
+    // Columns parted by a thin rule sit closer: one to two character widths.
+    const bool ruled = cls.layout == Layout::RuledColumns;
+    const int gutter = st.pixelSize * (ruled ? 10 + static_cast<int>(seed % 6) * 2 : 16 + static_cast<int>(seed % 5) * 3) / 10;
     std::vector<std::string> paras = paragraphsOf(script, seed, 60);
     int sections = cls.layout == Layout::SpanningHeading ? 2 : 1;
     int top = margin;
@@ -240,6 +243,8 @@ void composeColumns(Composer& c, const CorpusClass& cls, Script script, unsigned
             }
         } else {
             paras = c.flow(paras, margin, colWidth, gutter, columns, top, bottom);
+            for (int col = 1; ruled && col < columns; ++col)
+                c.rule(margin + col * (colWidth + gutter) - gutter / 2 - 1, top, 1 + static_cast<int>(seed % 3), bottom - top);
         }
         top = bottom + c.lineStep();
     }
@@ -325,6 +330,7 @@ const std::vector<CorpusClass>& corpusClasses() {
         {"ruled-table", Layout::RuledTable, {S::Simplified, S::English, S::Traditional}},
         {"chi+eng", Layout::OneColumn, {S::Mixed}},
         {"chi+eng-2col", Layout::TwoColumns, {S::Mixed}},
+        {"ruled-cols", Layout::RuledColumns, {S::Simplified, S::English, S::Traditional}},
     };
     return classes;
 }

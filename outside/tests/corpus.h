@@ -1,5 +1,6 @@
 // A corpus of rendered A4 pages in the layouts real documents have: one to
-// three columns, paragraph gaps that line up across columns, headings over
+// three columns, paragraph gaps that line up across columns, columns with a
+// thin rule in a narrow gutter, headings over
 // several columns, vertical text, ruled tables and Chinese with English
 // words; every page clean or as a poor scan (tilted, blurred, noisy, cut at
 // an uneven threshold). A seed picks the fonts, sizes, gutters and text, so
@@ -15,7 +16,7 @@ namespace testpages {
 
 enum class Script { Simplified, Traditional, English, Mixed };
 
-enum class Layout { OneColumn, TwoColumns, ThreeColumns, AlignedGaps, SpanningHeading, Vertical, RuledTable };
+enum class Layout { OneColumn, TwoColumns, ThreeColumns, AlignedGaps, SpanningHeading, Vertical, RuledTable, RuledColumns };
 
 struct CorpusClass {
     std::string name;

@@ -1,4 +1,5 @@
-// Layout analysis on a few pages of the corpus: columns, spanning headings,
+// Layout analysis on a few pages of the corpus: columns (some parted by thin
+// rules in narrow gutters), spanning headings,
 // aligned paragraph gaps, vertical text and ruled tables, clean and as poor
 // tilted scans. The rest of the corpus is scored by the engines benchmark.
 
@@ -84,7 +85,9 @@ TEST(PlenmarCorpus, ColumnsHeadingsAndAlignedGapsComeInReadingOrder) {
     // Tilts of 2, 1.5 and 1 degrees among them, in both directions.
     for (const Case& c : {Case{"1col-sim", 103, true}, Case{"3col-sim", 103, true}, Case{"2col-eng", 102, true}, Case{"3col-tra", 100, false},
                           Case{"aligned-gaps", 101, false}, Case{"aligned-gaps", 103, true},
-                          Case{"spanning-head", 101, true}, Case{"chi+eng-2col", 103, true}}) {
+                          Case{"spanning-head", 101, true}, Case{"chi+eng-2col", 103, true},
+                          // Thin rules in gutters of one to two character widths.
+                          Case{"ruled-cols", 100, false}, Case{"ruled-cols", 104, true}, Case{"ruled-cols", 105, false}}) {
         CorpusPage page = corpusPage(classNamed(c.cls), c.seed, c.degraded);
         std::string what = std::string(c.cls) + " " + std::to_string(c.seed) + (c.degraded ? " degraded" : " clean");
         auto areas = analyse(page.page.plane);

@@ -1,0 +1,405 @@
+#include "outside/plenmar/recogniser_layout.h"
+
+#include <algorithm>
+
+#include "outside/ocrkit/plane.h"
+
+namespace plenmar {
+
+namespace {
+
+using ocrkit::BlockKind;
+using ocrkit::Box;
+using ocrkit::LayoutBlock;
+
+long long areaOf(const Box& b) { return b.empty() ? 0 : static_cast<long long>(b.width()) * b.height(); }
+
+Box common(const Box& a, const Box& b) {
+    return Box{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+}
+
+bool centreIn(const Box& inner, const Box& outer) {
+    const int cx = inner.left + (inner.right - inner.left) / 2, cy = inner.top + (inner.bottom - inner.top) / 2;
+    return cx >= outer.left && cx <= outer.right && cy >= outer.top && cy <= outer.bottom;
+}
+
+// Most of inner lies in outer.
+bool mostlyIn(const Box& inner, const Box& outer) { return areaOf(common(inner, outer)) * 5 >= areaOf(inner) * 3; }
+
+struct Piece {
+    AreaKind kind = AreaKind::Text;
+    std::vector<Box> lines;  // text: its lines; others: their one box
+    Box box() const {
+        Box b;
+        for (const Box& l : lines) b.add(l);
+        return b;
+    }
+};
+
+bool isText(AreaKind k) { return k == AreaKind::Text || k == AreaKind::Vertical; }
+
+// The rectangles a text piece is read in: runs of its lines whose box takes
+// in nothing of any other piece.
+std::vector<Box> runsOf(const std::vector<Piece>& pieces, std::size_t own) {
+    std::vector<Box> runs;
+    auto foreign = [&](const Box& b) {
+        for (std::size_t k = 0; k < pieces.size(); ++k) {
+            if (k == own) continue;
+            for (const Box& l : pieces[k].lines)
+                if (l.intersects(b)) return true;
+        }
+        return false;
+    };
+    Box run;
+    for (const Box& line : pieces[own].lines) {
+        if (run.empty()) {
+            run = line;
+            continue;
+        }
+        Box grown = run;
+        grown.add(line);
+        if (foreign(grown)) {
+            runs.push_back(run);
+            run = line;
+        } else {
+            run = grown;
+        }
+    }
+    if (!run.empty()) runs.push_back(run);
+    return runs;
+}
+
+// Puts a piece the recogniser's order does not place: after the nearest
+// piece above it in its column; without one, before the first piece below it
+// in its column, or else before the first piece below it at all.
+void insertByPlace(std::vector<Piece>& pieces, Piece piece) {
+    const Box t = piece.box();
+    auto across = [&](const Box& b) { return b.left <= t.right && b.right >= t.left; };
+    auto above = pieces.end();
+    int nearest = 0;
+    for (auto it = pieces.begin(); it != pieces.end(); ++it) {
+        const Box b = it->box();
+        if (!across(b) || b.bottom > t.top) continue;
+        if (above == pieces.end() || b.bottom > nearest) {
+            above = it;
+            nearest = b.bottom;
+        }
+    }
+    if (above != pieces.end()) {
+        pieces.insert(above + 1, std::move(piece));
+        return;
+    }
+    auto at = std::find_if(pieces.begin(), pieces.end(), [&](const Piece& p) { const Box b = p.box(); return across(b) && b.top > t.top; });
+    if (at == pieces.end())
+        at = std::find_if(pieces.begin(), pieces.end(), [&](const Piece& p) { return p.box().top > t.bottom; });
+    pieces.insert(at, std::move(piece));
+}
+
+// Pieces that are one line the recogniser's analysis cut in two (a heading
+// read in two blocks with a column between them) become one.
+void joinPiecesOfOneLine(std::vector<Piece>& pieces) {
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (pieces[i].kind != AreaKind::Text || pieces[i].lines.size() != 1) continue;
+        for (std::size_t j = i + 1; j < pieces.size(); ++j) {
+            if (pieces[j].kind != AreaKind::Text || pieces[j].lines.size() != 1) continue;
+            const Box &a = pieces[i].lines[0], &b = pieces[j].lines[0];
+            const int lower = std::min(a.height(), b.height());
+            const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
+            const int gap = std::max(a.left, b.left) - std::min(a.right, b.right);
+            if (across * 4 < lower * 3 || gap > 2 * lower) continue;
+            pieces[i].lines[0].add(b);
+            pieces.erase(pieces.begin() + static_cast<long>(j));
+            break;
+        }
+    }
+}
+
+// Whether lines of text stand side by side with no gap between them: the
+// recogniser's analysis cut the lines of one column apart (as it can on a
+// page tilted beside a table), where the analysis here reads them whole.
+bool linesCutApart(const std::vector<Piece>& pieces, int cs) {
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+        for (std::size_t j = i + 1; j < pieces.size(); ++j) {
+            if (pieces[i].kind != AreaKind::Text || pieces[j].kind != AreaKind::Text) continue;
+            for (const Box& a : pieces[i].lines)
+                for (const Box& b : pieces[j].lines) {
+                    const int along = std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
+                    if (along < -cs / 2) continue;
+                    const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
+                    if (along * 5 < std::min(a.width(), b.width()) && across * 2 > std::min(a.height(), b.height()))
+                        return true;
+                }
+        }
+    return false;
+}
+
+// Whether a line of text runs from one column the analysis here found into
+// the one beside it (the white gap between them unseen, as on a light scan
+// whose characters fall apart).
+bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, int cs) {
+    auto share = [](const Box& l, const Box& a) {
+        const Box c = common(l, a);
+        return c.empty() ? 0 : c.width();
+    };
+    for (std::size_t i = 0; i < own.areas.size(); ++i)
+        for (std::size_t j = 0; j < own.areas.size(); ++j) {
+            const Box &a = own.areas[i].box, &b = own.areas[j].box;
+            if (own.areas[i].kind != AreaKind::Text || own.areas[j].kind != AreaKind::Text || a.right >= b.left ||
+                a.bottom < b.top || b.bottom < a.top)
+                continue;
+            for (const Piece& p : pieces)
+                for (const Box& l : p.lines) {
+                    const int cy = l.top + l.height() / 2;
+                    if (cy < std::max(a.top, b.top) || cy > std::min(a.bottom, b.bottom)) continue;
+                    if (share(l, a) >= 2 * cs && share(l, b) >= 2 * cs) return true;
+                }
+        }
+    return false;
+}
+
+// Text beside a table that starts no higher than the table is read after it.
+void tablesBeforeTextBeside(std::vector<Piece>& pieces, int cs) {
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (pieces[i].kind != AreaKind::Table) continue;
+        const Box t = pieces[i].box();
+        std::size_t to = i;
+        for (std::size_t j = i; j-- > 0;) {
+            if (!isText(pieces[j].kind)) break;
+            const Box b = pieces[j].box();
+            const int gap = std::max(b.left, t.left) - std::min(b.right, t.right);
+            if (b.top < t.top - cs || b.top > t.bottom || gap > 3 * cs || gap < 0) break;
+            to = j;
+        }
+        if (to == i) continue;
+        Piece table = std::move(pieces[i]);
+        pieces.erase(pieces.begin() + static_cast<long>(i));
+        pieces.insert(pieces.begin() + static_cast<long>(to), std::move(table));
+    }
+}
+
+// Pieces of text that follow each other in one column are one piece: on a
+// tilted page the boxes of its paragraphs overlap, and each would take in
+// slices of the lines of the next. Where another piece reaches in between
+// their lines, the piece is cut again (runsOf).
+void joinColumns(std::vector<Piece>& pieces, int cs) {
+    for (std::size_t i = 0; i + 1 < pieces.size();) {
+        Piece &a = pieces[i], &b = pieces[i + 1];
+        const Box ab = a.box(), bb = b.box();
+        const int overlap = std::min(ab.right, bb.right) - std::max(ab.left, bb.left) + 1;
+        const bool column = a.kind == AreaKind::Text && b.kind == AreaKind::Text &&
+                            overlap * 10 >= std::max(ab.width(), bb.width()) * 8 && bb.top - ab.bottom <= 4 * cs &&
+                            bb.top >= ab.top;
+        if (!column) {
+            ++i;
+            continue;
+        }
+        a.lines.insert(a.lines.end(), b.lines.begin(), b.lines.end());
+        pieces.erase(pieces.begin() + static_cast<long>(i) + 1);
+    }
+}
+
+// Ink of a text area that no piece takes in: boxes of it, apart from marks
+// no wider than a rule's stroke.
+std::vector<Box> uncoveredInk(const Box& area, const std::vector<Piece>& pieces, const ocrkit::PlaneView& plane, int cs) {
+    const Box clipped = plane.clip(area);
+    if (clipped.empty()) return {};
+    std::vector<const Box*> near;
+    for (const Piece& p : pieces)
+        for (const Box& l : p.lines)
+            if (l.intersects(clipped)) near.push_back(&l);
+    std::vector<std::pair<int, int>> spans;  // x ranges of the pieces on a row
+    // Calls f(x) for every black pixel of row y outside the pieces.
+    auto uncovered = [&](int y, auto f) {
+        spans.clear();
+        for (const Box* l : near)
+            if (y >= l->top && y <= l->bottom) spans.push_back({l->left, l->right});
+        for (int x = clipped.left; x <= clipped.right; ++x) {
+            if (!plane.black(x, y)) continue;
+            bool inPiece = false;
+            for (auto [a, b] : spans) inPiece = inPiece || (x >= a && x <= b);
+            if (!inPiece) f(x);
+        }
+    };
+    std::vector<std::pair<int, int>> bands;
+    int start = -1, last = -1;
+    for (int y = clipped.top; y <= clipped.bottom; ++y) {
+        int count = 0;
+        uncovered(y, [&](int) { ++count; });
+        if (count < 2) continue;
+        if (start >= 0 && y - last > cs / 4) {
+            bands.push_back({start, last});
+            start = -1;
+        }
+        if (start < 0) start = y;
+        last = y;
+    }
+    if (start >= 0) bands.push_back({start, last});
+    std::vector<Box> out;
+    std::vector<int> columns(static_cast<std::size_t>(clipped.width()));
+    for (auto [top, bottom] : bands) {
+        if ((bottom - top + 1) * 3 < cs) continue;
+        std::fill(columns.begin(), columns.end(), 0);
+        for (int y = top; y <= bottom; ++y) uncovered(y, [&](int x) { ++columns[x - clipped.left]; });
+        // Pieces of the band apart by more than half a character.
+        for (int x = 0; x < clipped.width();) {
+            if (!columns[x]) {
+                ++x;
+                continue;
+            }
+            int end = x, gap = 0;
+            for (int k = x + 1; k < clipped.width() && gap <= cs / 2; ++k) {
+                if (columns[k]) {
+                    end = k;
+                    gap = 0;
+                } else {
+                    ++gap;
+                }
+            }
+            if ((end - x + 1) * 6 >= cs) out.push_back(Box{clipped.left + x, top, clipped.left + end, bottom});
+            x = end + 1;
+        }
+    }
+    return out;
+}
+
+// Ink beside a line of a piece (a mark its analysis left out) becomes part
+// of that line; false when there is no such line.
+bool joinToLine(std::vector<Piece>& pieces, const Box& ink, int cs) {
+    // Inside a piece of text: read with it, in its place among its lines.
+    for (Piece& p : pieces) {
+        if (!isText(p.kind) || !mostlyIn(ink, p.box())) continue;
+        auto at = std::find_if(p.lines.begin(), p.lines.end(), [&](const Box& l) { return l.top > ink.top; });
+        p.lines.insert(at, ink);
+        return true;
+    }
+    for (Piece& p : pieces) {
+        if (!isText(p.kind)) continue;
+        for (Box& l : p.lines) {
+            const int across = std::min(l.bottom, ink.bottom) - std::max(l.top, ink.top) + 1;
+            const int gap = std::max(l.left, ink.left) - std::min(l.right, ink.right);
+            if (across * 2 >= ink.height() && gap <= 2 * cs) {
+                l.add(ink);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ownLayoutFits(const PageLayout& own) {
+    long long vertical = 0, horizontal = 0;
+    for (const Area& a : own.areas) {
+        if (a.kind == AreaKind::Vertical) vertical += areaOf(a.box);
+        if (a.kind == AreaKind::Text) horizontal += areaOf(a.box);
+    }
+    return vertical > horizontal;
+}
+
+std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, const PageLayout& own,
+                                       const ocrkit::PlaneView& plane) {
+    const int cs = std::max(own.charSize, 4);
+    std::vector<Box> tables;
+    std::vector<const Area*> ownText, ownVertical;
+    for (const Area& a : own.areas) {
+        if (a.kind == AreaKind::Table) tables.push_back(a.box);
+        if (isText(a.kind)) ownText.push_back(&a);
+        if (a.kind == AreaKind::Vertical) ownVertical.push_back(&a);
+    }
+    auto tableOf = [&](const Box& b) {
+        for (std::size_t k = 0; k < tables.size(); ++k)
+            if (centreIn(b, tables[k])) return static_cast<int>(k);
+        return -1;
+    };
+    auto inTable = [&](const Box& b) { return tableOf(b) >= 0; };
+    // A table is read where the recogniser's order first meets it.
+    std::vector<char> tablePlaced(tables.size(), 0);
+    auto inOwnText = [&](const Box& b) {
+        for (const Area* t : ownText)
+            if (mostlyIn(b, t->box)) return true;
+        return false;
+    };
+    std::vector<Piece> pieces;
+    std::vector<char> verticalTaken(ownVertical.size(), 0);
+    for (const LayoutBlock& b : blocks) {
+        const bool picture = b.kind == BlockKind::Picture;
+        if (b.kind == BlockKind::Rule || b.kind == BlockKind::Noise) continue;
+        if (const int k = tableOf(b.box); k >= 0 && (picture || b.lines.empty())) {
+            if (!tablePlaced[k]) pieces.push_back({AreaKind::Table, {tables[k]}});
+            tablePlaced[k] = 1;
+            continue;
+        }
+        // A picture no wider than a stroke is a rule; one inside the text
+        // found here is a part of that text (a large or dark character).
+        if (picture && std::min(b.box.width(), b.box.height()) * 3 <= cs) continue;
+        if (picture && !inOwnText(b.box)) {
+            // Text the analysis here finds in it is read: its areas come
+            // first, and the picture keeps what they leave of it.
+            for (const Area* t : ownText)
+                if (mostlyIn(t->box, b.box) && !inTable(t->box)) pieces.push_back({t->kind, {t->box}});
+            // The blobs found here that it meets give its whole extent.
+            Box whole = b.box;
+            for (const Area& a : own.areas)
+                if (a.kind == AreaKind::Picture && a.box.intersects(b.box)) whole.add(a.box);
+            pieces.push_back({AreaKind::Picture, {whole}});
+            continue;
+        }
+        // The direction of text is the one found here: columns of vertical
+        // text are its areas, whatever the recogniser took them for.
+        bool vertical = false;
+        for (std::size_t k = 0; k < ownVertical.size(); ++k) {
+            const Box& v = ownVertical[k]->box;
+            if (!centreIn(b.box, v) && !mostlyIn(v, b.box)) continue;
+            vertical = true;
+            if (!verticalTaken[k]) pieces.push_back({AreaKind::Vertical, {v}});
+            verticalTaken[k] = 1;
+        }
+        if (vertical) continue;
+        Piece p{AreaKind::Text, {}};
+        for (const Box& l : b.lines.empty() || picture ? std::vector<Box>{b.box} : b.lines) {
+            const int k = tableOf(l);
+            if (k < 0) {
+                p.lines.push_back(l);
+                continue;
+            }
+            // A line of text beside the table that the line finder ran
+            // into the table's rows keeps its part beside the table.
+            const Box& t = tables[static_cast<std::size_t>(k)];
+            if (l.right - t.right > cs) p.lines.push_back(Box{t.right + 1, l.top, l.right, l.bottom});
+            if (t.left - l.left > cs) p.lines.push_back(Box{l.left, l.top, t.left - 1, l.bottom});
+            if (tablePlaced[k]) continue;
+            tablePlaced[k] = 1;
+            if (!p.lines.empty()) pieces.push_back(std::move(p));
+            p = Piece{AreaKind::Text, {}};
+            pieces.push_back({AreaKind::Table, {tables[k]}});
+        }
+        if (!p.lines.empty()) pieces.push_back(std::move(p));
+    }
+    joinPiecesOfOneLine(pieces);
+    if (linesCutApart(pieces, cs) || linesCrossColumns(pieces, own, cs)) return own.areas;
+    tablesBeforeTextBeside(pieces, cs);
+    joinColumns(pieces, cs);
+    for (std::size_t k = 0; k < tables.size(); ++k)
+        if (!tablePlaced[k]) insertByPlace(pieces, Piece{AreaKind::Table, {tables[k]}});
+    // Lines of text found here that no piece takes in: the recogniser's
+    // analysis took them for noise, or into a table's lines.
+    std::vector<Box> missed;
+    for (const Area* t : ownText)
+        if (t->kind == AreaKind::Text)
+            for (const Box& m : uncoveredInk(t->box, pieces, plane, cs)) missed.push_back(m);
+    for (const Box& m : missed)
+        if (!joinToLine(pieces, m, cs)) insertByPlace(pieces, Piece{AreaKind::Text, {m}});
+    std::vector<Area> out;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (!isText(pieces[i].kind)) {
+            out.push_back({pieces[i].box(), pieces[i].kind});
+            continue;
+        }
+        const std::vector<Box> runs = runsOf(pieces, i);
+        for (const Box& r : runs) out.push_back({r, pieces[i].kind});
+    }
+    return out;
+}
+
+}  // namespace plenmar
