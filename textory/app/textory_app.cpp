@@ -1,5 +1,6 @@
 #include "textory/app/textory_app.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ocrdoc/document/ocr_doc.h"
@@ -8,6 +9,7 @@
 #include "platform/win/folders.h"
 #include "platform/win/library.h"
 #include "platform/win/path.h"
+#include "platform/win/codepage.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/frame/main_frame.h"
 #include "textory/app/textory_frame.h"
@@ -49,6 +51,18 @@ constexpr UINT kIdSystemConfig = 32915;
 constexpr UINT kIdOutputToFile = 32986;
 constexpr UINT kIdStartReader = 33002;
 constexpr UINT kIdSelectScanner = 32943;
+constexpr UINT kIdAbout = 32918;
+constexpr UINT kIdResolution200 = 32957;  // 32958 300 dpi, 32959 400 dpi
+constexpr UINT kIdResolution400 = 32959;
+constexpr UINT kIdBlackAndWhite = 32960;  // 32961 colour
+constexpr UINT kIdColour = 32961;
+constexpr UINT kIdSimplified = 32962;     // 32963 both scripts, 32964 English
+constexpr UINT kIdEnglish = 32964;
+// What the scan settings mean to the scanner glue: dots an inch by the
+// resolution setting, and its colour mode (0 colour, 2 black and white).
+constexpr int kScanDpi[] = {200, 300, 400};
+constexpr int kGlueColour = 0;
+constexpr int kGlueBlackAndWhite = 2;
 constexpr UINT kJobFilter = 61206;
 constexpr UINT kOutputFilter = 61237;
 constexpr DWORD kOpenFlags = 0x00001000u | 0x00000004u | 0x00000008u;  // must exist, no read-only box, folder kept
@@ -70,6 +84,13 @@ ON_COMMAND(kIdExit, OnExitCommand)
 ON_COMMAND(kIdShowMainWindow, OnShowMainWindow)
 ON_COMMAND(kIdSelectScanner, OnSelectScannerCommand)
 ON_COMMAND(kIdSystemConfig, OnSystemConfig)
+ON_COMMAND(kIdAbout, OnAboutCommand)
+ON_COMMAND_RANGE(kIdResolution200, kIdResolution400, OnScanResolution)
+ON_UPDATE_COMMAND_UI_RANGE(kIdResolution200, kIdResolution400, OnUpdateScanResolution)
+ON_COMMAND_RANGE(kIdBlackAndWhite, kIdColour, OnScanImageType)
+ON_UPDATE_COMMAND_UI_RANGE(kIdBlackAndWhite, kIdColour, OnUpdateScanImageType)
+ON_COMMAND_RANGE(kIdSimplified, kIdEnglish, OnLanguageCode)
+ON_UPDATE_COMMAND_UI_RANGE(kIdSimplified, kIdEnglish, OnUpdateLanguageCode)
 END_MESSAGE_MAP()
 
 CTextoryApp::CTextoryApp() { m_strInstanceName = "Textory"; }
@@ -109,6 +130,13 @@ BOOL CTextoryApp::InitInstance() {
     m_wSysLangID = ReadSystemLanguage();
     m_bSimplified = m_wSysLangID == 1028 ? 0 : 1;
     if (!loadResources()) return failStart(textory::kExitStartFailed, "the resource libraries are missing");
+    // Every window and message of the run carries the program's own title.
+    CString appName;
+    if (appName.LoadString(IDS_APP_NAME) && !appName.IsEmpty()) {
+        static std::string kept;
+        kept = appName.Left(255).GetString();
+        m_pszAppName = kept.c_str();
+    }
 
     char documents[MAX_PATH + 1] = {};
     SHGetSpecialFolderPathA(nullptr, documents, CSIDL_PERSONAL, TRUE);
@@ -128,21 +156,20 @@ BOOL CTextoryApp::InitInstance() {
     GetWindowsDirectoryA(windows, MAX_PATH);
     m_settings.Load(*this, m_strDataDir, windows);
     m_textory.Load(*this);
-    m_workflow.workMode = m_textory.workMode;
-    m_workflow.outputToWord = m_textory.outputToWord;
-    m_workflow.createToWord = m_textory.createToWord;
 
     std::vector<std::string> args;
     for (const CString& a : m_args) args.emplace_back(a.GetString());
-    const textory::CommandLine line = textory::ParseArguments(args);
-    if (line.verdict == CommandLineVerdict::kIllegal) {
+    // Without arguments the run is the user's: the task bar drives it.
+    idleStart_ = args.empty();
+    const textory::CommandLine line = idleStart_ ? textory::CommandLine{} : textory::ParseArguments(args);
+    if (!idleStart_ && line.verdict == CommandLineVerdict::kIllegal) {
         StartupMessage(loadedString(IDS_ILLEGAL_ARGUMENT, kIllegalArgument));
         return failStart(textory::kExitCommandLineRefused, kIllegalArgument);
     }
-    if (line.verdict == CommandLineVerdict::kRefused)
+    if (!idleStart_ && line.verdict == CommandLineVerdict::kRefused)
         return failStart(textory::kExitCommandLineRefused,
                          "the image must be .tif, .bmp or .jpg and the output .doc, .txt or .htm");
-    m_bTaskMode = 1;
+    m_workflow.taskMode = true;
     if (line.embedded) {
         // Started for automation: nothing of the job runs.
         exitStatus_ = textory::kExitWritten;
@@ -158,17 +185,18 @@ BOOL CTextoryApp::InitInstance() {
     // traditional on a traditional system, else simplified.
     if (m_settings.langCode == -1) m_settings.langCode = m_bSimplified ? 0 : 1;
 
-    CString appName;
-    if (appName.LoadString(IDS_APP_NAME) && !appName.IsEmpty()) {
-        static std::string kept;
-        kept = appName.Left(255).GetString();
-        m_pszAppName = kept.c_str();
-    }
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(COcrDoc), RUNTIME_CLASS(CTextoryFrame),
                                           RUNTIME_CLASS(COcrView)));
     m_hConvertDll = LoadLibraryA("Convert.dll");
     OnFileNew();
     if (!MainFrame()) return failStart(textory::kExitStartFailed, "the main window could not be made");
+    if (idleStart_) {
+        // The main window waits hidden; the task bar is what the user sees.
+        if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) frame->ShowTaskBarOnly();
+        m_workflow.BackToIdle();
+        exitStatus_ = textory::kExitWritten;
+        return TRUE;
+    }
 
     const DWORD attributes = GetFileAttributesA(line.input.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -247,8 +275,10 @@ void CTextoryApp::PageRecognitionEnded(bool recognised) {
         return;
     }
     // A recognised page can be proofread from the task bar.
-    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd); recognised && frame && frame->TaskBar())
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd); recognised && frame && frame->TaskBar()) {
         frame->TaskBar()->State().SetProofreadEnabled(true);
+        frame->TaskBar()->Refresh();
+    }
     m_workflow.OnRecognitionEnded(recognised);
 }
 
@@ -296,7 +326,11 @@ bool CTextoryApp::AcquireScan(const std::string& target) {
     if (!m_scanner.IsSourceOpen()) m_scanner.ResetSource();
     // The pages arrive later as WM_SCANIMAGE at the main frame, each saved
     // under the target as it stands then.
-    if (m_scanner.Acquire(m_pMainWnd->GetSafeHwnd(), 1, 1) == 0) {
+    // The task bar's resolution and image type, without the scanner's own
+    // settings dialog; every page the feeder holds.
+    const int dpi = kScanDpi[std::clamp(m_textory.scanResolution, 0, 2)];
+    const int mode = m_textory.scanImageType == 2 ? kGlueColour : kGlueBlackAndWhite;
+    if (!m_scanner.SetImageSettings(dpi, mode) || m_scanner.Acquire(m_pMainWnd->GetSafeHwnd(), 0, 1) == 0) {
         MessageBox(loadedString(IDS_CHECK_SCANNER, "The scanner does not answer."), "", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
@@ -317,7 +351,7 @@ bool CTextoryApp::TakeScannedPage(HDIB dib) {
         return false;
     }
     std::string target = m_strScanTarget.empty() ? PrepareScanTarget() : m_strScanTarget;
-    if (m_bTaskMode) {
+    if (TaskMode()) {
         textory::ScanTargetAsk ask;
         ask.tell = [this](const std::string& text) { MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION); };
         const textory::ScanTarget settled = textory::SettleScanTarget(target, true, ask);
@@ -344,7 +378,7 @@ bool CTextoryApp::TakeScannedPage(HDIB dib) {
     m_scanHistory.AddPath(saved);
     SetScanTarget(textory::IncrementCounterSuffix(saved));
     frame->FileBar().SetScanName(m_strScanTarget);
-    if (m_bTaskMode) {
+    if (TaskMode()) {
         m_workflow.SetScanFlag(true);
         postToFrame(WM_SCANDONE);
     } else {
@@ -411,16 +445,14 @@ bool CTextoryApp::PointerSwitchAllowed() const { return !m_workflow.InRegionMode
 
 void CTextoryApp::AddSettingsPages(CPropertySheet& sheet) {
     wordPage_ = std::make_unique<CWordCfgPage>();
-    wordPage_->State().Fill(m_textory, m_bTaskMode != 0);
+    wordPage_->State().Fill(m_textory, TaskMode());
     sheet.AddPage(wordPage_.get());
 }
 
 void CTextoryApp::SettingsSheetClosed(bool accepted) {
     if (accepted && wordPage_) {
         wordPage_->State().Apply(m_textory);
-        m_workflow.outputToWord = m_textory.outputToWord;
-        m_workflow.createToWord = m_textory.createToWord;
-        m_textory.Save(*this, m_bTaskMode != 0);
+        m_textory.Save(*this, TaskMode());
     }
     wordPage_.reset();
 }
@@ -501,13 +533,53 @@ void CTextoryApp::OnShowMainWindow() {
     if (!m_workflow.IsIdle() || !m_pMainWnd) return;
     const bool hidden = !m_pMainWnd->IsWindowVisible();
     m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
-    if (hidden) {
-        m_bTaskMode = 0;
-        m_workflow.taskMode = false;
-    }
+    if (hidden) m_workflow.taskMode = false;
+    // The main window is the user's from now on: the task bar goes.
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) frame->HideTaskBar();
     m_workflow.BackToIdle();
     m_pMainWnd->Invalidate();
 }
+
+void CTextoryApp::RefreshTaskBar() {
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd); frame && frame->TaskBar()) frame->TaskBar()->Refresh();
+}
+
+void CTextoryApp::OnScanResolution(UINT id) {
+    m_textory.scanResolution = static_cast<int>(id - kIdResolution200);
+    RefreshTaskBar();
+}
+
+void CTextoryApp::OnUpdateScanResolution(CCmdUI* ui) {
+    ui->SetCheck(m_textory.scanResolution == static_cast<int>(ui->m_nID - kIdResolution200));
+}
+
+void CTextoryApp::OnScanImageType(UINT id) {
+    m_textory.scanImageType = id == kIdColour ? 2 : 1;
+    RefreshTaskBar();
+}
+
+void CTextoryApp::OnUpdateScanImageType(CCmdUI* ui) {
+    ui->SetCheck(m_textory.scanImageType == (ui->m_nID == kIdColour ? 2 : 1));
+}
+
+void CTextoryApp::OnLanguageCode(UINT id) {
+    m_settings.langCode = static_cast<int>(id - kIdSimplified);
+    RefreshTaskBar();
+    UpdateListLanguage();
+}
+
+void CTextoryApp::OnUpdateLanguageCode(CCmdUI* ui) {
+    ui->SetCheck(m_settings.langCode == static_cast<int>(ui->m_nID - kIdSimplified));
+}
+
+void CTextoryApp::UpdateListLanguage() {
+    const int row = PageListCurrentRow();
+    if (row < 0) return;
+    const char* text = m_settings.langCode == 1 ? "简繁" : m_settings.langCode == 2 ? "英文" : "简体";
+    PageListSetItemText(row, 1, suite::Utf8ToAnsi(text));
+}
+
+void CTextoryApp::OnAboutCommand() { OnAppAbout(); }
 
 int CTextoryApp::ExitInstance() {
     OnMainFrameClosing();

@@ -53,9 +53,10 @@ public:
     void SettingsSheetClosed(bool accepted) override;
 
     std::string m_strListFile;  // the program folder + "\nlist.txt"
-    int m_bTaskMode = 1;
     TextorySettings m_textory;   // Textory's own settings
-    CTextoryWorkflow m_workflow{*this};
+    // The workflow, and task-bar mode with it (its taskMode).
+    CTextoryWorkflow m_workflow{*this, m_textory};
+    bool TaskMode() const { return m_workflow.taskMode; }
     CPathHistory m_scanHistory;
     std::string m_strScanTarget;  // the scan-to box: the next scan's file
     std::string m_strStepText;    // the task bar's step text
@@ -86,6 +87,8 @@ public:
     void SetScanTarget(const std::string& target);
 
     const textory::CCommandLineJob& Job() const { return job_; }
+    // Started without a job: the task bar drives the run.
+    bool IdleStart() const { return idleStart_; }
     textory::CHandOffs& HandOffs() { return *handOffs_; }
     textory::CJobFiles& JobFiles() { return jobFiles_; }
 
@@ -99,6 +102,22 @@ public:
     afx_msg void OnShowMainWindow();
     // 32943: the scanner chosen (the glue bound first when needed).
     afx_msg void OnSelectScannerCommand();
+    // The task bar's scan settings: resolution (32957-32959), image type
+    // (32960, 32961) and the page language (32962-32964), each checked while
+    // it is the setting; the bar's captions follow.
+    afx_msg void OnScanResolution(UINT id);
+    afx_msg void OnUpdateScanResolution(CCmdUI* ui);
+    afx_msg void OnScanImageType(UINT id);
+    afx_msg void OnUpdateScanImageType(CCmdUI* ui);
+    afx_msg void OnLanguageCode(UINT id);
+    afx_msg void OnUpdateLanguageCode(CCmdUI* ui);
+    // 32918: the about box.
+    afx_msg void OnAboutCommand();
+    // The page list's focused row shows the language code in its column 1
+    // ("简体", "简繁", "英文").
+    void UpdateListLanguage();
+    // The task bar shows the settings as they are now.
+    void RefreshTaskBar();
     // Opens a job file, or hands a job prepared for proofreading (its
     // companion file exists) to the proofreading program and closes; when
     // that program cannot be started Textory says so and stays.
@@ -133,6 +152,7 @@ private:
     HMODULE ownResources_ = nullptr;
     HMODULE languageResources_ = nullptr;
     int exitStatus_ = textory::kExitStartFailed;
+    bool idleStart_ = false;
 };
 
 CTextoryApp* TextoryApp();

@@ -12,7 +12,6 @@
 #include "textory/brightness/dlg_brightness_slider.h"
 #include "textory/dialogs/dlg_file_exists.h"
 #include "textory/names/scan_target.h"
-#include "textory/taskbar/workflow_bar_renderer.h"
 
 namespace {
 // The help file of the modes' help command and its topic.
@@ -99,6 +98,9 @@ int CTextoryFrame::OnCreate(LPCREATESTRUCT cs) {
     };
     links.startRedesignation = [this] { return modes_ && modes_->StartRedesignation(); };
     links.startProofreading = [this] { return modes_ && modes_->StartProofreading(); };
+    links.createToWordChanged = [this] {
+        if (modes_) modes_->FollowCreateToWord();
+    };
     taskBar_ = std::make_unique<CWorkflowBar>(*barState_, links);
     if (!taskBar_->Create()) taskBar_.reset();
     return 0;
@@ -268,12 +270,19 @@ void CTextoryFrame::PlaceAndShow(const RECT& rect) {
 
 void CTextoryFrame::HideMainWindow() { ShowWindow(SW_HIDE); }
 
+void CTextoryFrame::ShowTaskBarOnly() {
+    HideMainWindow();
+    ShowTaskBar(true);
+}
+
 void CTextoryFrame::ShowTaskBar(bool shown) {
     taskBarShown_ = shown;
     if (!taskBar_) return;
     if (shown && !taskBarPlaced_) {
         // First shown at the top of the screen, in the middle; later where the user dragged it.
-        const int x = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - textory::kWorkflowBarWidth) / 2);
+        CRect bar;
+        taskBar_->GetWindowRect(&bar);
+        const int x = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - bar.Width()) / 2);
         taskBar_->SetWindowPos(nullptr, x, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         taskBarPlaced_ = true;
     }

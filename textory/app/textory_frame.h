@@ -40,6 +40,10 @@ public:
     // The task bar's window (NULL outside Textory's application) and the scan-to bar.
     CWorkflowBar* TaskBar() { return taskBar_.get(); }
     CScanToBar& ScanToBar() { return scanToBar_; }
+    // A run without a job: the main window hidden, the task bar shown.
+    void ShowTaskBarOnly();
+    // The main window became the user's (command 32913): the task bar goes.
+    void HideTaskBar() { ShowTaskBar(false); }
 
     // The brightness dialog of an 8-bit grey page (command 32994): opened
     // with the page's value, the page shown at 100 % while it is open. Its

@@ -21,7 +21,6 @@
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "outside/scan/tests/sane_test_device.h"
 #include "outside/tests/pages.h"
-#include "outside/vantor32/source_dialogs.h"
 #include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/msgbox.h"
 #include "platform/win/files.h"
@@ -38,7 +37,6 @@
 #include "textory/brightness/dlg_brightness_slider.h"
 #include "platform/afx/ui/drawstate.h"
 #include "textory/app/textory_ids.h"
-#include "textory/taskbar/workflow_bar_renderer.h"
 #include "views/page_view/ocr_view.h"
 
 namespace {
@@ -119,7 +117,7 @@ void DriveTheModes(TestTextoryApp& app) {
     frame->ShowWindow(SW_SHOW);
 
     // Single step: the scanned page waits in region designation.
-    app.m_workflow.workMode = 1;
+    app.m_textory.workMode = 1;
     frame->SendMessage(WM_SCANBUTTON, 0, 0);
     frame->SendMessage(WM_SCANDONE, 0, 0);
     ASSERT_TRUE(app.m_workflow.InRegionMode());
@@ -196,12 +194,10 @@ void DriveTheModes(TestTextoryApp& app) {
     EXPECT_EQ(barMoved.TopLeft(), barAt.TopLeft() + CPoint(40, 30));
     EXPECT_TRUE(app.m_workflow.IsIdle()) << "a drag is no click";
     // Proofreading from the task bar: the text view above a strip of the page at 100 %.
-    auto centre = [](int control) {
-        for (const textory::BarControlPlace& p : textory::WorkflowBarLayout())
-            if (p.control == control) return CPoint((p.rect.left + p.rect.right) / 2, (p.rect.top + p.rect.bottom) / 2);
-        return CPoint(0, 0);
-    };
-    AfxTestClick(taskBar, centre(textory::kBarProofreadButton));
+    CWnd* proofread = taskBar->Control(textory::kBarProofreadButton);
+    ASSERT_NE(proofread, nullptr);
+    EXPECT_TRUE(proofread->IsWindowEnabled()) << "a recognised page enables proofreading";
+    AfxTestClick(proofread, CPoint(5, 5));
     ASSERT_TRUE(app.m_workflow.InProofMode()) << "a recognised page enables proofreading";
     EXPECT_FALSE(taskBar->IsWindowVisible());
     EXPECT_EQ(titleOf(frame), suite::Utf8ToAnsi("Textory--校对"));
@@ -224,7 +220,7 @@ void DriveTheModes(TestTextoryApp& app) {
     EXPECT_NE(frame->GetMenu(), nullptr);
     EXPECT_FALSE(frame->IsWindowVisible());
     EXPECT_TRUE(app.m_workflow.IsIdle());
-    app.m_workflow.workMode = 0;
+    app.m_textory.workMode = 0;
 }
 
 // Records what an update handler decided.
@@ -436,48 +432,6 @@ void HandTheJobToTheProofreader(TestTextoryApp& app, const fs::path& scratch) {
     AfxTestScript::Clear();
 }
 
-// The scan button with the scanner glue over SANE's test device: a grey
-// page, the source dialog answered, saved as the target, and the single-step
-// plan carried on into region designation.
-void ScanForReal(TestTextoryApp& app, const fs::path& sane) {
-    scantest::PrepareSaneTestDevice(sane);
-    ::unsetenv("SUITE_SCAN_DEVICE");
-    app.realScanner = true;
-    app.m_settings.saveAsJpg = true;
-    app.m_workflow.workMode = 1;
-    CWnd* frame = app.m_pMainWnd;
-    const std::string target = app.m_strDataDir + "\\image\\page010.jpg";
-    app.SetScanTarget(target);
-    const int rows = app.PageListRowCount();
-    AfxTestScript::Clear();
-    AfxTestScript::QueueDialogAction(
-        [](CWnd* dialog, void*) {
-            dialog->SendDlgItemMessage(vantor::kModeListId, CB_SETCURSEL, 1);  // grey
-            dialog->SendDlgItemMessage(vantor::kFeederId, BM_SETCHECK, BST_UNCHECKED);
-            dialog->SetDlgItemText(vantor::kResolutionId, "150");
-        },
-        nullptr);
-    AfxTestScript::QueueAnswer(IDOK);
-    frame->SendMessage(WM_SCANBUTTON, 0, 0);
-    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.InRegionMode(); }, 60000))
-        << "the page arrives and the plan goes on to region designation";
-    const fs::path saved = suite::NativePath(target);
-    ASSERT_TRUE(fs::exists(saved));
-    EXPECT_EQ(readBytes(saved).substr(0, 2), "\xFF\xD8") << "a grey page saved as JPEG";
-    EXPECT_EQ(app.PageListRowCount(), rows + 1);
-    EXPECT_EQ(app.CurrentDocumentPath(), target);
-    EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\page011.jpg");
-    auto* textoryFrame = dynamic_cast<CTextoryFrame*>(frame);
-    ASSERT_NE(textoryFrame, nullptr);
-    EXPECT_EQ(textoryFrame->ScanToBar().Target(), app.m_strScanTarget);
-    ASSERT_FALSE(textoryFrame->ScanToBar().History().empty());
-    EXPECT_EQ(textoryFrame->ScanToBar().History().front(), target) << "the newest target first";
-    frame->SendMessage(WM_COMMAND, 32945, 0);
-    EXPECT_TRUE(app.m_workflow.IsIdle());
-    app.realScanner = false;
-    app.m_workflow.workMode = 0;
-}
-
 // Outside task-bar mode a scanned page whose name is taken asks with the
 // file-exists dialog: "取消" drops the page, "换名" saves it under the name
 // the save dialog gives, "是" replaces the file.
@@ -486,7 +440,7 @@ void AskWhenTheNameIsTaken(TestTextoryApp& app, const testpages::Page& page, con
     const std::string taken = app.m_strDataDir + "\\image\\taken001.jpg";
     const fs::path takenFile = suite::NativePath(taken);
     std::ofstream(takenFile) << "the user's file";
-    app.m_bTaskMode = 0;
+    app.m_workflow.taskMode = false;
     const int rows = app.PageListRowCount();
     auto press = [](UINT button) {
         static UINT pressed;
@@ -529,7 +483,7 @@ void AskWhenTheNameIsTaken(TestTextoryApp& app, const testpages::Page& page, con
     frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(page)), 0);
     EXPECT_EQ(readBytes(takenFile).substr(0, 2), "\xFF\xD8") << "replaced by the user's choice";
     EXPECT_FALSE(fs::exists(oldBrightness)) << "the replaced image's brightness file goes with it";
-    app.m_bTaskMode = 1;
+    app.m_workflow.taskMode = true;
     AfxTestScript::Clear();
 }
 
@@ -577,7 +531,7 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     EXPECT_TRUE(app.m_workflow.IsIdle());
 
     // The scan button: a full plan that waits for its page.
-    app.m_workflow.outputToWord = false;
+    app.m_textory.outputToWord = false;
     frame->SendMessage(WM_SCANBUTTON, 0, 0);
     ASSERT_EQ(app.scans.size(), 1u);
     EXPECT_EQ(app.scans[0], app.m_strDataDir + "\\image\\OR001.jpg");
@@ -623,7 +577,6 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     OpenTheGuide(app, scratch.path());
     HandTheJobToTheProofreader(app, scratch.path());
     DriveTheModes(app);
-    ScanForReal(app, scratch / "sane");
     AskWhenTheNameIsTaken(app, rendered, scratch.path());
 
     // The last page leaves the list: nothing is left, the program closes.
@@ -632,6 +585,176 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     app.m_task.SelectImage(-1);
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > closes; }, 10000));
     EXPECT_TRUE(app.CurrentDocumentPath().empty());
+
+    frame->DestroyWindow();
+    app.m_pMainWnd = nullptr;
+    app.ExitInstance();
+    AfxTestScript::Clear();
+}
+
+// A button of the task bar clicked with a menu answer queued: what the
+// click showed (the menu first), after the chosen command has arrived.
+std::vector<AfxShownRecord> ClickWithAnswer(CWorkflowBar& bar, int control, int answer) {
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(answer);
+    AfxTestClick(bar.Control(control), CPoint(4, 4));
+    AfxPumpMessages();
+    return AfxTestScript::Shown();
+}
+
+std::string CaptionOf(CWorkflowBar& bar, int control) { return titleOf(bar.Control(control)); }
+
+// A tool-bar button of the main window clicked.
+void ClickToolButton(CTextoryFrame& frame, UINT command) {
+    CToolBarEx& tools = frame.ToolBar();
+    const int index = tools.CommandToIndex(command);
+    ASSERT_GE(index, 0) << command;
+    CRect rect;
+    tools.GetItemRect(index, &rect);
+    AfxTestClick(&tools, rect.CenterPoint());
+    AfxPumpMessages();
+}
+
+// Textory started without arguments: the main window waits hidden and the
+// task bar alone is up. Through the bar: the program's icon menu (the about
+// box), the scan settings' menus (300 dpi and colour chosen, the language),
+// the output choice, single step, and the scan through the scanner glue
+// over SANE's test device: the page arrives in colour at 300 dpi and waits
+// in region designation. A text page dropped on the main window is marked
+// by hand, recognised, proofread from the bar and output to a .doc file.
+TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
+    suite_test::ScratchFolder scratch;
+    ::setenv("SUITE_REGISTRY_USER", (scratch / "user.db").c_str(), 1);
+    ::setenv("SUITE_RUNTIME_DIR", (scratch / "runtime").c_str(), 1);
+    fs::create_directories(scratch / "runtime");
+    scantest::PrepareSaneTestDevice(scratch / "sane");
+    ::unsetenv("SUITE_SCAN_DEVICE");
+    AfxWinInit();
+    AfxTestScript::Enable(true);
+    testpages::ensureGui();
+    const std::string textImage = scratch / "letter.tif";
+    {
+        CFakeShellServices writer;
+        writer.convertLibrary = LoadLibraryA("Convert.dll");
+        ASSERT_NE(writer.convertLibrary, nullptr);
+        const testpages::Page page =
+            testpages::textPage({"今天天气很好我们一起去公园散步"}, 1100, 420, testpages::Style{50, 0, 0, 3});
+        ASSERT_TRUE(SavePlaneAsImage(page.plane, textImage));
+        FreeLibrary(writer.convertLibrary);
+    }
+
+    TestTextoryApp app;
+    app.realScanner = true;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.ExitStatus(), textory::kExitWritten);
+    auto* frame = dynamic_cast<CTextoryFrame*>(app.m_pMainWnd);
+    ASSERT_NE(frame, nullptr);
+    AfxPumpMessages();
+    EXPECT_FALSE(frame->IsWindowVisible()) << "the main window waits hidden";
+    CWorkflowBar* bar = frame->TaskBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->IsWindowVisible());
+    EXPECT_FALSE(bar->Control(textory::kBarProofreadButton)->IsWindowEnabled()) << "nothing recognised yet";
+    EXPECT_EQ(CaptionOf(*bar, textory::kBarStepText), "");
+    grab(bar, "textory_task_bar_started.png");
+
+    // The program's icon menu: settings, scanner, about, exit; about chosen.
+    ASSERT_NE(bar->Button(textory::kBarMenuButton), nullptr);
+    CMenu* programMenu = bar->Button(textory::kBarMenuButton)->Menu().GetSubMenu(0);
+    ASSERT_NE(programMenu, nullptr);
+    EXPECT_TRUE(IsMenuRegistered(programMenu->GetSafeHmenu())) << "an icon menu";
+    std::vector<AfxShownRecord> shown = ClickWithAnswer(*bar, textory::kBarMenuButton, 32918);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].kind, "menu");
+    EXPECT_EQ(shown[0].buttons.size(), 5u);
+    EXPECT_EQ(shown[1].kind, "dialog") << "the about box";
+
+    // The scan settings from their menus; the captions follow.
+    shown = ClickWithAnswer(*bar, textory::kBarResolutionButton, 32958);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0].buttons.size(), 3u);
+    EXPECT_EQ(app.m_textory.scanResolution, 1);
+    EXPECT_EQ(CaptionOf(*bar, textory::kBarResolutionButton), suite::Utf8ToAnsi("300dpi↓"));
+    ClickWithAnswer(*bar, textory::kBarImageTypeButton, 32961);
+    EXPECT_EQ(app.m_textory.scanImageType, 2);
+    EXPECT_EQ(CaptionOf(*bar, textory::kBarImageTypeButton), suite::Utf8ToAnsi("彩色↓"));
+    ClickWithAnswer(*bar, textory::kBarLanguageButton, 32964);
+    EXPECT_EQ(app.m_settings.langCode, 2);
+    EXPECT_EQ(CaptionOf(*bar, textory::kBarLanguageButton), suite::Utf8ToAnsi("英文↓"));
+    ClickWithAnswer(*bar, textory::kBarLanguageButton, 32962);
+    EXPECT_EQ(app.m_settings.langCode, 0);
+
+    // The output choice turns both faces; single step from its radio.
+    const bool toWord = app.m_textory.outputToWord;
+    AfxTestClick(bar->Control(textory::kBarOutputChoice), CPoint(4, 4));
+    EXPECT_NE(app.m_textory.outputToWord, toWord);
+    AfxTestClick(bar->Control(textory::kBarOutputChoice), CPoint(4, 4));
+    EXPECT_EQ(app.m_textory.outputToWord, toWord);
+    AfxTestClick(bar->Control(textory::kBarSingleStepRadio), CPoint(4, 4));
+    EXPECT_EQ(app.m_textory.workMode, 1);
+
+    // The scan: through the glue, with the settings chosen above.
+    const std::string target = app.m_strDataDir + "\\image\\page010.jpg";
+    app.SetScanTarget(target);
+    AfxTestScript::Clear();
+    AfxTestClick(bar->Control(textory::kBarScanButton), CPoint(4, 4));
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.InRegionMode(); }, 60000))
+        << "the page arrives and the plan goes on to region designation";
+    EXPECT_TRUE(AfxTestScript::Shown().empty()) << "no scanner dialog: the bar's settings hold";
+    const std::string jpeg = readBytes(suite::NativePath(target));
+    ASSERT_GT(jpeg.size(), 20u);
+    EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
+    ASSERT_NE(app.CurrentDocument(), nullptr);
+    ASSERT_NE(app.CurrentDocument()->m_pImage, nullptr);
+    EXPECT_EQ(app.CurrentDocument()->m_pImage->m_nBitCount, 24) << "in colour";
+    if (jpeg.substr(6, 4) == "JFIF") {
+        EXPECT_EQ(jpeg[13], 1) << "dots an inch";
+        EXPECT_EQ((static_cast<unsigned char>(jpeg[14]) << 8) | static_cast<unsigned char>(jpeg[15]), 300);
+    }
+    EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\page011.jpg");
+    EXPECT_TRUE(frame->IsWindowVisible());
+    EXPECT_FALSE(bar->IsWindowVisible()) << "the bar hides while a mode shows the main window";
+    app.realScanner = false;
+
+    // A text page dropped on the main window, marked by hand and recognised.
+    ASSERT_TRUE(AfxTestDropFiles(frame, {textImage}, CPoint(200, 200)));
+    ASSERT_TRUE(scribanttest::PumpUntil(
+        [&] { return app.CurrentDocumentPath() == suite::WindowsPath(textImage) && app.CurrentDocument()->m_pImage; },
+        30000));
+    // The drop lists the page and opens it: wait until the page view shows it.
+    scribanttest::PumpUntil([] { return false; }, 1500);
+    COcrDoc* doc = app.CurrentDocument();
+    auto* view = dynamic_cast<COcrView*>(doc->GetPageView());
+    ASSERT_NE(view, nullptr);
+    const POINT from = view->Controller().PageToClient(POINT{20, 20});
+    const POINT to = view->Controller().PageToClient(POINT{1080, 400});
+    AfxTestMouse(view, WM_LBUTTONDOWN, from);
+    AfxTestMouse(view, WM_MOUSEMOVE, POINT{(from.x + to.x) / 2, (from.y + to.y) / 2}, MK_LBUTTON);
+    AfxTestMouse(view, WM_MOUSEMOVE, to, MK_LBUTTON);
+    AfxTestMouse(view, WM_LBUTTONUP, to);
+    AfxPumpMessages();
+    ASSERT_TRUE(doc->m_pPageRegion && doc->m_pPageRegion->GetChildCount() > 0) << "a region marked by hand";
+    ClickToolButton(*frame, textory::kCmdSubmitRegions);
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
+    EXPECT_TRUE(doc->m_bHasResult);
+    ClickToolButton(*frame, textory::kCmdExitRegionMode);
+    EXPECT_FALSE(frame->IsWindowVisible());
+    ASSERT_TRUE(bar->IsWindowVisible());
+
+    // Proofreading from the bar; the text goes out as a .doc file.
+    CWnd* proofread = bar->Control(textory::kBarProofreadButton);
+    ASSERT_TRUE(proofread->IsWindowEnabled());
+    AfxTestClick(proofread, CPoint(4, 4));
+    ASSERT_TRUE(app.m_workflow.InProofMode());
+    const fs::path document = scratch / "letter.doc";
+    AfxTestScript::Clear();
+    AfxTestScript::QueueFile(document.string());
+    ClickToolButton(*frame, 32986);
+    ASSERT_TRUE(fs::exists(document));
+    EXPECT_EQ(readBytes(document).substr(0, 5), "{\\rtf");
+    ClickToolButton(*frame, textory::kCmdExitProofreadMode);
+    EXPECT_TRUE(bar->IsWindowVisible());
+    EXPECT_TRUE(app.m_workflow.IsIdle());
 
     frame->DestroyWindow();
     app.m_pMainWnd = nullptr;

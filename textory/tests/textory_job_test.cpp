@@ -145,7 +145,6 @@ TEST_F(TextoryJob, EveryFailureHasItsStatusAndLeavesNoFile) {
         std::vector<std::string> arguments;
         int status;
     } refused[] = {
-        {{}, textory::kExitCommandLineRefused},
         {{"\""}, textory::kExitCommandLineRefused},
         {{image, "a\"b.txt"}, textory::kExitCommandLineRefused},
         {{(fs::path(pages) / "page.png").string(), out.string()}, textory::kExitCommandLineRefused},
