@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "outside/include/convert_library.h"
 #include "shell/batch/dlg_batch_recog.h"
 #include "platform/win/files.h"
 #include "platform/win/folders.h"
@@ -27,10 +28,27 @@ namespace {
 constexpr const char* kIllegalArgument = "illegal argument!";
 constexpr const char* kCreateFileFailure = "create file %s failure.";
 constexpr const char* kReadingImage = "Reading image ...";
+constexpr const char* kSaveJobQuestion = "识别工作已改变，是否保存？";
+constexpr const char* kNoWordProcessor = "系统未安装Word";
 
 bool folderExists(const std::string& path) {
     const DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A path as the user wrote it (the program works with Windows-style ones).
+std::string userPath(const std::string& windowsPath) { return suite::NativePath(windowsPath); }
+
+// Whether the output document can be written: an existing file is opened
+// for writing and left as it is; a new one is made and removed again.
+bool outputWritable(const std::string& path) {
+    const bool existed = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    if (!existed) DeleteFileA(path.c_str());
+    return true;
 }
 
 std::string loadedString(UINT id, const char* fallback) {
@@ -76,6 +94,7 @@ constexpr DWORD kReaderEndMs = 3000;
 BEGIN_MESSAGE_MAP(CTextoryApp, CScribantApp)
 ON_COMMAND(kIdOpenJob, OnOpenJob)
 ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnOpenRecentJob)
+ON_COMMAND(ID_FILE_SAVE_PROJECT, OnSaveJob)
 ON_COMMAND(kIdStartReader, OnStartReader)
 ON_COMMAND(ID_CHAR_INPUT, OnCharacterInput)
 ON_COMMAND(kIdOutputToFile, OnOutputToFile)
@@ -176,11 +195,29 @@ BOOL CTextoryApp::InitInstance() {
         return TRUE;
     }
 
+    // What would stop the job is found before any of it runs.
+    if (!idleStart_) {
+        for (const std::string* path : {&line.input, &line.output}) {
+            if (path->size() < MAX_PATH) continue;
+            const std::string text = "the path is longer than " + std::to_string(MAX_PATH - 1) +
+                                     " characters: " + userPath(*path);
+            StartupMessage(text);
+            return failStart(textory::kExitCommandLineRefused, text);
+        }
+        if (!outputWritable(line.output)) {
+            char message[MAX_PATH + 64];
+            std::snprintf(message, sizeof message, kCreateFileFailure, userPath(line.output).c_str());
+            StartupMessage(message);
+            return failStart(textory::kExitOutputNotWritten, message);
+        }
+    }
+
     SetCurrentDirectoryA(m_strDataDir.c_str());
     if (!makeFolder(m_strDataDir, "WORK", "Can not find or create WORK directory!") ||
         !makeFolder(m_strDataDir, "IMAGE", "Can not find or create IMAGE directory!"))
         return failStart(textory::kExitStartFailed, {});
     m_task.m_strFolder = m_strAppDir + "\\OCRFiles\\";
+    StartEngine();
     // The page language starts as Chinese whatever the system: simplified and
     // traditional on a traditional system, else simplified.
     if (m_settings.langCode == -1) m_settings.langCode = m_bSimplified ? 0 : 1;
@@ -200,9 +237,10 @@ BOOL CTextoryApp::InitInstance() {
 
     const DWORD attributes = GetFileAttributesA(line.input.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return failStart(textory::kExitImageUnreadable, "cannot read the image " + line.input);
+        return failStart(textory::kExitImageUnreadable, "cannot read the image " + userPath(line.input));
     if (!m_task.AddImageToList(line.input, 0) || PageListRowCount() < 1)
-        return failStart(textory::kExitStartFailed, "cannot list the image " + line.input);
+        return failStart(textory::kExitStartFailed, "cannot list the image " + userPath(line.input));
+    tellOfFurtherPages(line.input);
 
     job_.Start(line.input, line.output);
     sideFiles_.Note(line.input, line.output);
@@ -225,14 +263,33 @@ void CTextoryApp::PageArrived(bool attached) {
     case textory::CCommandLineJob::Action::kRecognise:
         PostMainCommand(ID_DOC_RECOGNIZE);
         break;
-    case textory::CCommandLineJob::Action::kClose: postToFrame(WM_CLOSEMAIN); break;
+    case textory::CCommandLineJob::Action::kClose:
+        if (job_.Status() == textory::kExitImageUnreadable) {
+            const std::string text = "cannot read the image " + userPath(job_.Input());
+            ErrorLine(text);
+            MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION);
+        }
+        postToFrame(WM_CLOSEMAIN);
+        break;
     default: break;
     }
 }
 
+void CTextoryApp::tellOfFurtherPages(const std::string& input) {
+    auto count = m_hConvertDll ? reinterpret_cast<PFN_TIFFPAGECOUNT>(GetProcAddress(m_hConvertDll, "TiffPageCount"))
+                               : nullptr;
+    const int pages = count ? count(input.c_str()) : 0;
+    if (pages < 2) return;
+    const std::string text = userPath(input) + " has " + std::to_string(pages) + " pages: only the first is recognised";
+    ErrorLine(text);
+    MessageBox(text, "", MB_OK | MB_ICONINFORMATION);
+}
+
 int CTextoryApp::OpenDocumentPath(const std::string& path) {
     const int opened = CScribantApp::OpenDocumentPath(path);
-    if (path == kPlaceholderPath) postToFrame(WM_CLOSEMAIN);
+    // A job's run ends when its last page left the list; the user's run goes on.
+    if (path == kPlaceholderPath && job_.CurrentStep() != textory::CCommandLineJob::Step::kNone)
+        postToFrame(WM_CLOSEMAIN);
     return opened;
 }
 
@@ -422,11 +479,11 @@ void CTextoryApp::WriteCommandLineOutput(bool /*recognised*/) {
             : textory::OutputOutcome::kNothingRecognised;
     if (outcome == textory::OutputOutcome::kNotWritten) {
         char message[600];
-        std::snprintf(message, sizeof message, kCreateFileFailure, job_.Output().c_str());
+        std::snprintf(message, sizeof message, kCreateFileFailure, userPath(job_.Output()).c_str());
         MessageBox(message, "", MB_OK | MB_ICONEXCLAMATION);
         ErrorLine(message);
     } else if (outcome == textory::OutputOutcome::kNothingRecognised) {
-        ErrorLine("no text was recognised on " + job_.Input());
+        ErrorLine("no text was recognised on " + userPath(job_.Input()));
     }
     if (job_.OnOutputWritten(outcome) == textory::CCommandLineJob::Action::kClose) postToFrame(WM_CLOSEMAIN);
     exitStatus_ = job_.Status();
@@ -441,17 +498,42 @@ BOOL CTextoryApp::SaveWorkState() { return m_task.SaveModified(); }
 
 bool CTextoryApp::ReadsPdfImages() const { return false; }
 
+std::size_t CTextoryApp::BatchPieceBytes() const { return CDlgBatchRecog::kPieceBufferBytes; }
+
+std::string CTextoryApp::BatchCounterText(int row, int rowCount) const {
+    char text[32];
+    std::snprintf(text, sizeof text, "%6d/%6d", row, rowCount);
+    return text;
+}
+
+RECT CTextoryApp::BatchPanelMargins() const {
+    // Template 144 (268 x 171 dialog units) and its group box 1177 at
+    // (30, 20), 185 x 113, in pixels of the dialog font.
+    const LONG units = GetDialogBaseUnits();
+    const int x = LOWORD(units), y = HIWORD(units);
+    return RECT{30 * x / 4, 20 * y / 8, (268 - 30 - 185) * x / 4, (171 - 20 - 113) * y / 8};
+}
+
 bool CTextoryApp::PointerSwitchAllowed() const { return !m_workflow.InRegionMode(); }
 
 void CTextoryApp::AddSettingsPages(CPropertySheet& sheet) {
     wordPage_ = std::make_unique<CWordCfgPage>();
+    wordPage_->detect = [this] { return DetectWordVersion(); };
     wordPage_->State().Fill(m_textory, TaskMode());
     sheet.AddPage(wordPage_.get());
 }
 
 void CTextoryApp::SettingsSheetClosed(bool accepted) {
     if (accepted && wordPage_) {
+        const bool createBefore = m_textory.createToWord;
         wordPage_->State().Apply(m_textory);
+        auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd);
+        // The main tool bar follows "Create to Word" (a mode keeps its own).
+        if (m_textory.createToWord != createBefore && frame && frame->Modes()) frame->Modes()->FollowCreateToWord();
+        if (m_textory.autoTestWord) DetectWordVersion();
+        // The sheet's language page may have changed the page language.
+        UpdateListLanguage();
+        RefreshTaskBar();
         m_textory.Save(*this, TaskMode());
     }
     wordPage_.reset();
@@ -476,12 +558,43 @@ void CTextoryApp::OnOpenRecentJob(UINT id) {
     const int index = static_cast<int>(id) - ID_FILE_MRU_FILE1;
     if (index < 0 || index >= m_pRecentFileList->GetSize()) return;
     const std::string path = (*m_pRecentFileList)[index].GetString();
-    if (path.empty() || !OpenJobPath(path)) m_pRecentFileList->Remove(index);
+    if (path.empty()) {
+        m_pRecentFileList->Remove(index);
+        return;
+    }
+    // A hand-off that failed leaves the job where it is: its entry stays.
+    if (GetFileAttributesA(textory::CompanionPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        HandOffJob(path);
+        return;
+    }
+    if (!jobFiles_.Open(path)) m_pRecentFileList->Remove(index);
+}
+
+void CTextoryApp::OnSaveJob() { jobFiles_.Save(); }
+
+BOOL CTextoryApp::OfferToSaveJob() {
+    if (job_.CurrentStep() != textory::CCommandLineJob::Step::kNone) return TRUE;
+    switch (MessageBox(kSaveJobQuestion, "", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES: return jobFiles_.Save();
+    case IDNO: return TRUE;
+    default: return FALSE;
+    }
+}
+
+int CTextoryApp::DetectWordVersion() {
+    bool missing = false;
+    m_textory.wordVersion = ::DetectWordVersion(&missing);
+    if (missing) MessageBox(kNoWordProcessor, "", MB_OK | MB_ICONEXCLAMATION);
+    return m_textory.wordVersion;
 }
 
 BOOL CTextoryApp::OpenJobPath(const std::string& path) {
     const std::string companion = textory::CompanionPath(path);
     if (GetFileAttributesA(companion.c_str()) == INVALID_FILE_ATTRIBUTES) return jobFiles_.Open(path);
+    return HandOffJob(path);
+}
+
+BOOL CTextoryApp::HandOffJob(const std::string& path) {
     // Prepared for proofreading: the proofreading program takes the job.
     if (COcrDoc* doc = CurrentDocument()) {
         doc->WriteProjectFile();
@@ -576,13 +689,16 @@ void CTextoryApp::UpdateListLanguage() {
     const int row = PageListCurrentRow();
     if (row < 0) return;
     const char* text = m_settings.langCode == 1 ? "简繁" : m_settings.langCode == 2 ? "英文" : "简体";
+    if (PageListItemText(row, 1) == suite::Utf8ToAnsi(text)) return;
     PageListSetItemText(row, 1, suite::Utf8ToAnsi(text));
+    m_task.m_bJobModified = 1;
 }
 
 void CTextoryApp::OnAboutCommand() { OnAppAbout(); }
 
 int CTextoryApp::ExitInstance() {
     OnMainFrameClosing();
+    EndEngine();
     // Ends the scanner connection (and an acquisition still running).
     if (m_scanner.IsReady()) m_scanner.Close();
     if (handOffs_) handOffs_->CloseReader(kReaderEndMs);

@@ -39,6 +39,8 @@ public:
     // CShellServices: the job's links. Opening the empty-page placeholder
     // (the last page left the list) closes the program.
     void PageArrived(bool attached) override;
+    // WM_USER+1107 at the page view: the workflow's scan-done step.
+    void PageViewScanDone() override { m_workflow.OnScanDone(); }
     int OpenDocumentPath(const std::string& path) override;
     // The job's page is recognised in the progress window (preview mode):
     // "Segment ...", the page reduced with its regions, the recognised part
@@ -49,8 +51,24 @@ public:
     // mode; the settings sheet (32915) gains the "Word" page, saved with OK.
     bool ReadsPdfImages() const override;
     bool PointerSwitchAllowed() const override;
+    // The batch window's counter mode as Textory has it: pieces of 512 bytes,
+    // "%6d/%6d" in status pane 1, the scan-to bar's box (1114) as the scan
+    // target, and the text panel inside the window's group box, beside the
+    // file numbers and the Stop button.
+    std::size_t BatchPieceBytes() const override;
+    std::string BatchCounterText(int row, int rowCount) const override;
+    std::string BatchScanTarget() const override { return m_strScanTarget; }
+    void SetBatchScanTarget(const std::string& name) override { SetScanTarget(name); }
+    RECT BatchPanelMargins() const override;
     void AddSettingsPages(CPropertySheet& sheet) override;
     void SettingsSheetClosed(bool accepted) override;
+    // The user's job, when changed, is offered for saving ("是" saves it
+    // under its name or one the user gives, "否" goes on without, "取消"
+    // stops); a command-line job never asks.
+    BOOL OfferToSaveJob() override;
+    // The installed word processor's version into the settings; when none is
+    // installed the user is told "系统未安装Word" (version 3).
+    int DetectWordVersion();
 
     std::string m_strListFile;  // the program folder + "\nlist.txt"
     TextorySettings m_textory;   // Textory's own settings
@@ -95,6 +113,8 @@ public:
     // Commands Textory adds.
     afx_msg void OnOpenJob();
     afx_msg void OnOpenRecentJob(UINT id);
+    // ID_FILE_SAVE_PROJECT: the job saved to its job file.
+    afx_msg void OnSaveJob();
     afx_msg void OnStartReader();
     afx_msg void OnCharacterInput();
     afx_msg void OnOutputToFile();
@@ -122,6 +142,9 @@ public:
     // companion file exists) to the proofreading program and closes; when
     // that program cannot be started Textory says so and stays.
     BOOL OpenJobPath(const std::string& path);
+    // The hand-off of a job prepared for proofreading; FALSE, after telling
+    // the user, when the proofreading program cannot be started.
+    BOOL HandOffJob(const std::string& path);
     // The status the program ends with.
     int ExitStatus() const { return exitStatus_; }
 
@@ -140,6 +163,8 @@ private:
     bool ensureScanner();
     bool loadResources();
     void postToFrame(UINT message, WPARAM wParam = 0);
+    // A TIFF of several pages: the user is told that only the first is read.
+    void tellOfFurtherPages(const std::string& input);
 
     // The page view shows the whole page while the page is recognised.
     void showRecognition(int position, int value);

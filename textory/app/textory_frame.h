@@ -29,6 +29,8 @@ public:
     int AskReplaceScannedFile(const std::string& name) override;
     // A mode's title stays while the mode is on.
     void OnUpdateFrameTitle(BOOL addToTitle) override;
+    // String 57344 ("Textory").
+    std::string ProductTitle() const override;
 
     // NULL until the frame is created inside Textory's application.
     textory::CWindowModes* Modes() { return modes_.get(); }
@@ -96,6 +98,10 @@ public:
 
 private:
     COcrView* pageView() const;
+    void nameAboutItem();
+    // Automatic deskew: refused without a page, while busy or in the seal
+    // mode; else asked (string 61246) and, on yes, the page made ready.
+    bool readyForAutoDeskew();
 
     // CWindowModesHost.
     void ShowSideBars(bool shown) override;

@@ -31,13 +31,18 @@
 #include "shell/tests/fake_shell_services.h"
 #include "textory/app/textory_app.h"
 #include "shell/app/scribant_ids.h"
+#include "shell/app/scribant_commands.h"
 #include "platform/afx/ui/testing.h"
+#include "platform/afx/ui/htmlhelp.h"
+#include "platform/afx/ui/html_view.h"
 #include "platform/win/codepage.h"
 #include "textory/app/textory_frame.h"
 #include "textory/brightness/dlg_brightness_slider.h"
 #include "platform/afx/ui/drawstate.h"
 #include "textory/app/textory_ids.h"
 #include "views/page_view/ocr_view.h"
+#include "shell/batch/dlg_batch_recog.h"
+#include "textory/names/scan_target.h"
 
 namespace {
 
@@ -164,6 +169,20 @@ void DriveTheModes(TestTextoryApp& app) {
     EXPECT_FALSE(app.m_workflow.Designating());
     EXPECT_TRUE(app.m_workflow.InRegionMode());
     EXPECT_TRUE(app.CurrentDocument()->m_bHasResult);
+    // Automatic deskew from the image tools asks first: "否" keeps the
+    // result, "是" drops it and deskews the page afresh.
+    for (int answer : {IDNO, IDYES}) {
+        AfxTestScript::Clear();
+        AfxTestScript::QueueAnswer(32781);
+        AfxTestScript::QueueAnswer(answer);
+        AfxTestClick(&bar, arrow.CenterPoint());
+        AfxPumpMessages();
+        const auto shown = AfxTestScript::Shown();
+        ASSERT_EQ(shown.size(), 2u) << "the image tools, then the question";
+        EXPECT_EQ(shown[1].kind, "message");
+        EXPECT_EQ(app.CurrentDocument()->m_bHasResult != 0, answer == IDNO);
+    }
+    EXPECT_NE(app.CurrentDocument()->m_pImage, nullptr);
     // "退出": everything back, the window hidden, the task bar shown.
     frame->SendMessage(WM_COMMAND, 32945, 0);
     CWorkflowBar* taskBar = frame->TaskBar();
@@ -363,39 +382,36 @@ void DriveTheBrightnessDialog(TestTextoryApp& app) {
     frame->ShowWindow(SW_HIDE);
 }
 
-// F1 and "操作指南" open the guide beside the program with the desktop's
-// opener (a script stands for it); without the guide the user is told.
+// F1, "操作指南" and its menu twin open the guide shipped beside the program
+// in the help viewer, all three in the same window; without the guide the
+// user is told which file is missing.
 void OpenTheGuide(TestTextoryApp& app, const fs::path& scratch) {
     CWnd* frame = app.m_pMainWnd;
     const fs::path program = scratch / "guide-program";
     fs::create_directories(program);
-    const fs::path record = scratch / "opened.txt", opener = scratch / "opener.sh";
-    std::ofstream(opener) << "#!/bin/sh\necho \"$@\" >> '" << record.string() << "'\n";
-    fs::permissions(opener, fs::perms::owner_all);
-    ::setenv("SUITE_OPEN_COMMAND", opener.c_str(), 1);
     const std::string installed = app.m_strAppDir;
     app.m_strAppDir = suite::WindowsPath(program.string());
-
     AfxTestScript::Clear();
     frame->SendMessage(WM_COMMAND, ID_HELP_FINDER, 0);
     ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
     EXPECT_NE(AfxTestScript::Shown()[0].text.find("ORdoc.chm"), std::string::npos);
-    EXPECT_FALSE(fs::exists(record));
-
-    std::ofstream(program / "ORdoc.chm") << "guide";
-    for (UINT command : {UINT(ID_HELP_FINDER), UINT(33005), UINT(ID_HELP)}) frame->SendMessage(WM_COMMAND, command, 0);
-    std::vector<std::string> lines;
-    scribanttest::PumpUntil([&] {
-        lines.clear();
-        std::ifstream in(record);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines.size() >= 3;
-    });
-    ASSERT_EQ(lines.size(), 3u);
-    for (const std::string& line : lines) EXPECT_EQ(line, (program / "ORdoc.chm").string());
-    EXPECT_EQ(AfxTestScript::Shown().size(), 1u) << "no further message";
     app.m_strAppDir = installed;
-    ::unsetenv("SUITE_OPEN_COMMAND");
+
+    const std::string title = suite::Utf8ToAnsi("Textory 操作指南");
+    HWND window = nullptr;
+    for (UINT command : {UINT(ID_HELP_FINDER), UINT(33005), UINT(ID_HELP)}) {
+        frame->SendMessage(WM_COMMAND, command, 0);
+        HWND shown = nullptr;
+        ASSERT_TRUE(scribanttest::PumpUntil([&] { return (shown = ::FindWindow(nullptr, title.c_str())) != nullptr; }))
+            << command;
+        if (!window) window = shown;
+        EXPECT_EQ(shown, window) << "one guide window";
+    }
+    CHtmlBrowserCtrl* browser = AfxBrowserOfWindow(window);
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->GetLastNavigationError(), 0) << "the page was found";
+    EXPECT_EQ(AfxTestScript::Shown().size(), 1u) << "no further message";
+    HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
     AfxTestScript::Clear();
 }
 
@@ -429,6 +445,71 @@ void HandTheJobToTheProofreader(TestTextoryApp& app, const fs::path& scratch) {
     EXPECT_EQ(app.closeRequests, closes + 1) << "handed on: Textory closes";
     ::unsetenv("SUITE_PROGRAM_EMENDO10");
     ::unsetenv("SUITE_RECORDER_DIR");
+    AfxTestScript::Clear();
+}
+
+// Every row selected and recognised: the batch window in its counter mode
+// (template 144, the text panel inside its group box) runs over the rows,
+// showing "%6d/%6d" in status pane 1 and keeping the scan-to box's target
+// beside each row's image, and ends by itself.
+struct CounterModeSeen {
+    std::vector<std::string> counters;
+    RECT panel{}, group{};
+    bool ended = false;
+};
+
+void RecogniseTheRowsInCounterMode(TestTextoryApp& app) {
+    CWnd* frame = app.m_pMainWnd;
+    ASSERT_GE(app.PageListRowCount(), 2);
+    const std::string targetName(suite::PathLastPart(app.m_strScanTarget));
+    frame->SendMessage(WM_COMMAND, ID_FILE_SELECT_ALL, 0);
+    ASSERT_EQ(app.PageListSelectedCount(), app.PageListRowCount());
+    static CounterModeSeen seen;
+    seen = CounterModeSeen{};
+    static TestTextoryApp* running;
+    running = &app;
+    AfxTestScript::Clear();
+    AfxTestScript::QueueDialogAction(
+        [](CWnd* dialog, void*) {
+            auto* window = dynamic_cast<CDlgBatchRecog*>(dialog);
+            ASSERT_NE(window, nullptr);
+            seen.panel = window->PanelRect();
+            CRect group;
+            dialog->GetDlgItem(IDC_BATCH_GROUP)->GetWindowRect(&group);
+            dialog->ScreenToClient(&group);
+            seen.group = group;
+            const HWND handle = dialog->GetSafeHwnd();
+            scribanttest::PumpUntil(
+                [&] {
+                    const std::string counter = running->StatusPaneText(1);
+                    if (!counter.empty() && (seen.counters.empty() || seen.counters.back() != counter))
+                        seen.counters.push_back(counter);
+                    if (seen.counters.size() == 1 && ::IsWindow(handle)) grab(dialog, "textory_batch_counter_mode.png");
+                    return !::IsWindow(handle) || !dialog->IsWindowVisible();
+                },
+                120000);
+            seen.ended = true;
+        },
+        nullptr);
+    frame->SendMessage(WM_COMMAND, ID_RECOG_START, 0);
+    AfxPumpMessages();
+    ASSERT_TRUE(seen.ended);
+    ASSERT_FALSE(AfxTestScript::Shown().empty());
+    EXPECT_EQ(AfxTestScript::Shown()[0].type, 144u);
+    EXPECT_EQ(AfxTestScript::Shown()[0].result, IDOK) << "ended by itself";
+    ASSERT_FALSE(seen.counters.empty());
+    bool counted = false;
+    for (int row = 1; row <= app.PageListRowCount(); ++row) {
+        char counter[32];
+        std::snprintf(counter, sizeof counter, "%6d/%6d", row, app.PageListRowCount());
+        counted = counted || std::find(seen.counters.begin(), seen.counters.end(), counter) != seen.counters.end();
+    }
+    EXPECT_TRUE(counted) << "the run's own counter in status pane 1";
+    EXPECT_GE(seen.panel.left, seen.group.left);
+    EXPECT_GE(seen.panel.top, seen.group.top);
+    EXPECT_LE(seen.panel.right, seen.group.right + 1);
+    EXPECT_LE(seen.panel.bottom, seen.group.bottom + 1);
+    EXPECT_EQ(std::string(suite::PathLastPart(app.m_strScanTarget)), targetName) << "the target keeps its own name";
     AfxTestScript::Clear();
 }
 
@@ -541,10 +622,12 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     frame->SendMessage(WM_SCANBUTTON, 0, 0);
     EXPECT_EQ(app.scans.size(), 1u) << "no second start while the scan runs";
 
-    // The page has arrived: regions, recognition, output to a file.
+    // The page has arrived (told to the page view, WM_USER+1107): regions,
+    // recognition, output to a file.
     const std::string exported = scratch / "exported.txt";
     AfxTestScript::QueueFile(exported);
-    frame->SendMessage(WM_SCANDONE, 0, 0);
+    ASSERT_NE(app.CurrentDocument()->GetPageView(), nullptr);
+    app.CurrentDocument()->GetPageView()->SendMessage(WM_USER + 1107, 0, 0);
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
     EXPECT_TRUE(fs::exists(exported));
     EXPECT_EQ(readBytes(jobOutput), written) << "the job's output is never written again";
@@ -573,6 +656,7 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
     EXPECT_TRUE(fs::exists(scannedExport));
 
+    RecogniseTheRowsInCounterMode(app);
     DriveTheBrightnessDialog(app);
     OpenTheGuide(app, scratch.path());
     HandTheJobToTheProofreader(app, scratch.path());
@@ -668,6 +752,13 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_EQ(shown[0].kind, "menu");
     EXPECT_EQ(shown[0].buttons.size(), 5u);
     EXPECT_EQ(shown[1].kind, "dialog") << "the about box";
+    EXPECT_EQ(shown[1].type, 100u);
+    // The program's own title, also in the main window's menu.
+    EXPECT_EQ(titleOf(frame).rfind("Textory", 0), 0u) << titleOf(frame);
+    CString about;
+    ASSERT_NE(frame->GetMenu(), nullptr);
+    frame->GetMenu()->GetMenuString(ID_APP_ABOUT, about, MF_BYCOMMAND);
+    EXPECT_NE(std::string(about.GetString()).find("Textory"), std::string::npos) << about.GetString();
 
     // The scan settings from their menus; the captions follow.
     shown = ClickWithAnswer(*bar, textory::kBarResolutionButton, 32958);
@@ -734,9 +825,13 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     AfxTestMouse(view, WM_LBUTTONUP, to);
     AfxPumpMessages();
     ASSERT_TRUE(doc->m_pPageRegion && doc->m_pPageRegion->GetChildCount() > 0) << "a region marked by hand";
+    // The page at 100 %, scrolled: the recognition shows it whole, then
+    // gives the zoom and the scroll position back.
+    view->SetZoom(256);
     ClickToolButton(*frame, textory::kCmdSubmitRegions);
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
     EXPECT_TRUE(doc->m_bHasResult);
+    EXPECT_EQ(view->Controller().Zoom(), 256) << "the zoom given back";
     ClickToolButton(*frame, textory::kCmdExitRegionMode);
     EXPECT_FALSE(frame->IsWindowVisible());
     ASSERT_TRUE(bar->IsWindowVisible());
@@ -755,6 +850,32 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     ClickToolButton(*frame, textory::kCmdExitProofreadMode);
     EXPECT_TRUE(bar->IsWindowVisible());
     EXPECT_TRUE(app.m_workflow.IsIdle());
+
+    // The job saved under the name the user gives, changed, and offered for
+    // saving by a new task ("取消" keeps it, "否" lets it go).
+    const fs::path jobFile = scratch / "letters.OCR";
+    const int rows = app.PageListRowCount();
+    ASSERT_EQ(rows, 2) << "the scanned page and the dropped one";
+    AfxTestScript::Clear();
+    AfxTestScript::QueueFile(suite::WindowsPath(jobFile.string()));
+    frame->SendMessage(WM_COMMAND, ID_FILE_SAVE_PROJECT, 0);
+    ASSERT_TRUE(fs::exists(jobFile));
+    EXPECT_EQ(app.m_task.m_bJobModified, 0);
+    EXPECT_EQ(app.m_task.m_strName, suite::WindowsPath(jobFile.string()));
+    ClickWithAnswer(*bar, textory::kBarLanguageButton, 32963);
+    EXPECT_EQ(app.PageListItemText(app.PageListCurrentRow(), 1), suite::Utf8ToAnsi("简繁"));
+    EXPECT_EQ(app.m_task.m_bJobModified, 1) << "the row's language changed the job";
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(IDCANCEL);
+    frame->SendMessage(WM_COMMAND, ID_TASK_NEW, 0);
+    ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
+    EXPECT_EQ(AfxTestScript::Shown()[0].kind, "message");
+    EXPECT_EQ(app.PageListRowCount(), rows) << "kept";
+    AfxTestScript::QueueAnswer(IDNO);
+    frame->SendMessage(WM_COMMAND, ID_TASK_NEW, 0);
+    EXPECT_EQ(app.PageListRowCount(), 0);
+    AfxPumpMessages();
+    EXPECT_EQ(app.closeRequests, 0) << "the user's run goes on without pages";
 
     frame->DestroyWindow();
     app.m_pMainWnd = nullptr;
