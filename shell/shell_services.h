@@ -143,6 +143,9 @@ public:
     // --- What the recognition pipeline and the batch task ask.
     // The application's one batch task (m_task).
     virtual CTask* Task() { return nullptr; }
+    // A modified job is offered for saving before it is closed or replaced;
+    // TRUE lets the caller go on (saved, or the user chose not to save).
+    virtual BOOL OfferToSaveJob() { return TRUE; }
     virtual void SetBatchMode(int) {}
     // m_nIngoredFlag: 0 keep all results, 1 keep the layout, 2 redo all.
     virtual int IgnoredFlag() const { return 0; }
@@ -208,6 +211,8 @@ public:
     // A loaded page reached the document (`attached`: it is the open page now,
     // else the image could not be read).
     virtual void PageArrived(bool /*attached*/) {}
+    // WM_USER+1107 reached the page view: a scan another program made is done.
+    virtual void PageViewScanDone() {}
     // The document's page recognition (ID_DOC_RECOGNIZE) has ended, whatever
     // the outcome; `recognised` when the page holds a result.
     virtual void PageRecognitionEnded(bool /*recognised*/) {}

@@ -33,11 +33,19 @@ BOOL CImageButton::Create(LPCTSTR caption, DWORD style, const RECT& rect, CWnd* 
 }
 
 BOOL CImageButton::SubclassDlgItem(UINT id, CWnd* parent) {
-    if (!CButton::SubclassDlgItem(id, parent)) return FALSE;
-    const DWORD style = GetStyle();
-    const DWORD owner = m_state.Subclass(style);
-    ModifyStyle(style & 0x1Fu, owner & 0x1Fu, SWP_FRAMECHANGED);
-    return TRUE;
+    CWnd* item = parent ? parent->GetDlgItem(static_cast<int>(id)) : nullptr;
+    if (!item) return FALSE;
+    // A button's kind is fixed when the window system makes it: the
+    // template's button is made again in its place, drawn by this class.
+    CRect rect;
+    item->GetWindowRect(&rect);
+    parent->ScreenToClient(&rect);
+    CString caption;
+    item->GetWindowText(caption);
+    // Shown with its dialog, whether or not the dialog is shown yet.
+    const DWORD style = item->GetStyle() | WS_CHILD | WS_VISIBLE;
+    item->DestroyWindow();
+    return Create(caption, style, rect, parent, id);
 }
 
 void CImageButton::Repaint(BOOL erase) {

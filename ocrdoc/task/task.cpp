@@ -86,6 +86,8 @@ CTask::CTask() : m_strName(kDefaultTaskName) {
 
 CTask::~CTask() = default;
 
+BOOL CTask::SaveModified() { return m_bJobModified ? ShellServices().OfferToSaveJob() : TRUE; }
+
 void CTask::SetPrompt(UINT id) { ShellServices().SetStatusPaneText(kStatusPrompt, TaskString(id)); }
 
 BOOL CTask::AddImageToList(const std::string& path, std::uintptr_t itemValue) {

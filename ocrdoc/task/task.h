@@ -37,7 +37,9 @@ public:
     void SelectImage(int row);
     void New();
     BOOL Save() { return TRUE; }
-    BOOL SaveModified() { return TRUE; }
+    // A modified job offered for saving (through the shell); TRUE lets the
+    // caller go on.
+    BOOL SaveModified();
     BOOL SaveAs(const std::string&) { return TRUE; }
     BOOL Open() { return TRUE; }
     int CountSelected() const;

@@ -56,6 +56,11 @@ SUITE_LIBRARY_EXPORT HDIB Tiff2HDIB(HWND, const char* path, HANDLE stopEvent) {
     return convert::decodeTiff(suite::NativePath(path), stopCheckFor(stopEvent));
 }
 
+SUITE_LIBRARY_EXPORT int TiffPageCount(const char* path) {
+    if (!path) return 0;
+    return convert::countTiffPages(suite::NativePath(path));
+}
+
 SUITE_LIBRARY_EXPORT BOOL HDIB2Bmp(HWND, HDIB dib, const char* path) {
     return writeEncoded(dib, path, convert::encodeBmp);
 }

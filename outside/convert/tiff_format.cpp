@@ -158,6 +158,11 @@ bool readRgba(TIFF* tif, DibBuilder& out, const StopCheck& stop) {
 
 }  // namespace
 
+int countTiffPages(const std::string& path) {
+    TiffFile tif = openTiff(path, "r");
+    return tif ? static_cast<int>(TIFFNumberOfDirectories(tif.get())) : 0;
+}
+
 HDIB decodeTiff(const std::string& path, const StopCheck& stop) {
     TiffFile tif = openTiff(path, "r");
     if (!tif) return nullptr;

@@ -9,6 +9,8 @@
 namespace convert {
 
 HDIB decodeTiff(const std::string& path, const StopCheck& stop);
+// The file's pages (TIFF directories); 0 when libtiff cannot open it.
+int countTiffPages(const std::string& path);
 // Writes the DIB into the file at `path` (a new file; the caller renames it).
 bool encodeTiff(const DibReader& dib, const std::string& path);
 

@@ -17,6 +17,7 @@
 extern "C" {
 using PFN_CONVERT_READ = HDIB (*)(HWND progressWindow, const char* path, HANDLE stopEvent);
 using PFN_CONVERT_WRITE = BOOL (*)(HWND progressWindow, HDIB dib, const char* path);
+using PFN_TIFFPAGECOUNT = int (*)(const char* path);
 
 HDIB Bmp2HDIB(HWND progressWindow, const char* path, HANDLE stopEvent);
 HDIB Tiff2HDIB(HWND progressWindow, const char* path, HANDLE stopEvent);
@@ -24,6 +25,9 @@ HDIB Jpg2HDIB(HWND progressWindow, const char* path, HANDLE stopEvent);
 BOOL HDIB2Bmp(HWND progressWindow, HDIB dib, const char* path);
 BOOL HDIB2Tiff(HWND progressWindow, HDIB dib, const char* path);
 BOOL HDIB2Jpg(HWND progressWindow, HDIB dib, const char* path);
+// The number of pages of a TIFF file (the readers take the first); 0 when
+// the file cannot be read as TIFF.
+int TiffPageCount(const char* path);
 }
 
 // The library's file name, as the programs load it.

@@ -101,6 +101,11 @@ int TWIsDSOpen();
 // Forgets the chosen source's handle so that the next acquisition looks for
 // the scanner again.
 void ResetID();
+// The resolution (dots an inch, 50 to 1200) and colour mode (0 colour, 1 grey,
+// 2 black and white) of the acquisitions started without the settings
+// dialog from now on, in place of the source's kept settings; 0 for both
+// goes back to the kept settings. Returns 1, or 0 for a value out of range.
+int TWSetImageSettings(int resolution, int mode);
 // Offers a message of the program's loop to the glue; non-zero when the glue
 // consumed it. Pages travel as posted messages, so nothing is consumed here.
 int ProcessTWMessage(MSG* message, HWND window);
@@ -118,4 +123,5 @@ using PFN_TWACQUIRE = decltype(&TWAcquire);
 using PFN_TWISDSOPEN = decltype(&TWIsDSOpen);
 using PFN_RESETID = decltype(&ResetID);
 using PFN_PROCESSTWMESSAGE = decltype(&ProcessTWMessage);
+using PFN_TWSETIMAGESETTINGS = decltype(&TWSetImageSettings);
 using PFN_CLOSECONNECTION = decltype(&CloseConnection);

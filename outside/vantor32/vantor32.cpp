@@ -27,6 +27,9 @@ struct Glue {
     // The device the last acquisition found; ResetID forgets it.
     std::string sourceDevice;
     UINT reportMessage = 0;
+    // The program's resolution and mode for acquisitions without the dialog (0: kept settings).
+    int resolution = 0;
+    int mode = -1;
     vantor::Acquisition acquisition;
 };
 
@@ -97,6 +100,10 @@ SUITE_LIBRARY_EXPORT int TWAcquire(HWND window, int showUI, int allPages) {
     if (!g.sourceDevice.empty()) settings.device = g.sourceDevice;
     settings.device = vantor::DeviceToUse(settings, devices);
     if (settings.device.empty()) return 0;
+    if (!showUI && g.resolution > 0) {
+        settings.resolution = g.resolution;
+        settings.mode = g.mode;
+    }
     if (showUI) {
         // The dialog pumps messages: the lock is not held meanwhile.
         guard.unlock();
@@ -107,6 +114,20 @@ SUITE_LIBRARY_EXPORT int TWAcquire(HWND window, int showUI, int allPages) {
     }
     g.sourceDevice = settings.device;
     return g.acquisition.Start(window, g.pageMessage, g.reportMessage, settings, allPages != 0) ? 1 : 0;
+}
+
+SUITE_LIBRARY_EXPORT int TWSetImageSettings(int resolution, int mode) {
+    Glue& g = glue();
+    std::lock_guard<std::recursive_mutex> guard(g.lock);
+    if (resolution == 0 && mode == 0) {
+        g.resolution = 0;
+        g.mode = -1;
+        return 1;
+    }
+    if (resolution < 50 || resolution > 1200 || mode < 0 || mode > 2) return 0;
+    g.resolution = resolution;
+    g.mode = mode;
+    return 1;
 }
 
 SUITE_LIBRARY_EXPORT int TWIsDSOpen() { return glue().acquisition.Running() ? 1 : 0; }

@@ -42,8 +42,9 @@ bool CScannerGlue::Initialize(HWND window, const std::string& tempFile, UINT pag
     resetId_ = OutsideEntry<PFN_RESETID>(VANTOR32_DLL, "_ResetID@0");
     process_ = OutsideEntry<PFN_PROCESSTWMESSAGE>(VANTOR32_DLL, "_ProcessTWMessage@8");
     close_ = OutsideEntry<PFN_CLOSECONNECTION>(VANTOR32_DLL, "_CloseConnection@4");
+    imageSettings_ = OutsideEntry<PFN_TWSETIMAGESETTINGS>(VANTOR32_DLL, "_TWSetImageSettings@8");
     if (!initialize || !level || !openManager_ || !selectSource_ || !closeManager_ || !acquire_ || !isSourceOpen_ ||
-        !resetId_ || !process_ || !close_)
+        !resetId_ || !process_ || !close_ || !imageSettings_)
         return false;
     TW_IDENTITY id = ProgramIdentity();
     if (!initialize(&id, window, 1, tempFile.c_str(), pageMessage)) return false;
@@ -54,6 +55,10 @@ bool CScannerGlue::Initialize(HWND window, const std::string& tempFile, UINT pag
 
 int CScannerGlue::Acquire(HWND window, int showUI, int allPages) {
     return ready_ ? acquire_(window, showUI, allPages) : 0;
+}
+
+bool CScannerGlue::SetImageSettings(int resolution, int mode) {
+    return ready_ && imageSettings_(resolution, mode) == 1;
 }
 
 bool CScannerGlue::IsSourceOpen() const { return ready_ && isSourceOpen_() != 0; }

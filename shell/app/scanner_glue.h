@@ -21,6 +21,10 @@ public:
 
     // The scan command's acquisition: 1 when it runs (pages arrive later).
     int Acquire(HWND window, int showUI, int allPages);
+    // The resolution and colour mode (the glue's: 0 colour, 1 grey, 2 black
+    // and white) of the acquisitions without the settings dialog; false when
+    // the glue is not bound or refuses them.
+    bool SetImageSettings(int resolution, int mode);
     bool IsSourceOpen() const;
     void ResetSource();
     // The scanner choice: the source manager opened, the source chosen, closed.
@@ -40,4 +44,5 @@ private:
     PFN_RESETID resetId_ = nullptr;
     PFN_PROCESSTWMESSAGE process_ = nullptr;
     PFN_CLOSECONNECTION close_ = nullptr;
+    PFN_TWSETIMAGESETTINGS imageSettings_ = nullptr;
 };

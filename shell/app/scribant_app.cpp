@@ -214,12 +214,7 @@ BOOL CScribantApp::InitInstance() {
         return FALSE;
     }
     InitTwain();
-    // The Chinese engine's start; its answer (whether a model was found) is not needed here.
-    if (auto init = OutsideEntry<PFN_OR_CHN40_INIT>(TRESK_DLL, "OR_CHN40_Init")) {
-        std::string folder = m_strAppDir;
-        init(folder.data());
-        m_bEngineStarted = true;
-    }
+    StartEngine();
     if (m_pMainWnd) {
         m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
         m_pMainWnd->UpdateWindow();
@@ -366,12 +361,24 @@ void CScribantApp::LoadStdProfileSettings(UINT count) {
     m_nNumPreviewPages = GetProfileInt("Settings", "PreviewPages", 0);
 }
 
+void CScribantApp::StartEngine() {
+    // Its answer (whether a model was found) is not needed here.
+    if (auto init = OutsideEntry<PFN_OR_CHN40_INIT>(TRESK_DLL, "OR_CHN40_Init")) {
+        std::string folder = m_strAppDir;
+        init(folder.data());
+        m_bEngineStarted = true;
+    }
+}
+
+void CScribantApp::EndEngine() {
+    if (!m_bEngineStarted) return;
+    if (auto term = OutsideEntry<PFN_OR_CHN40_TERM>(TRESK_DLL, "OR_CHN40_Term")) term();
+    m_bEngineStarted = false;
+}
+
 int CScribantApp::ExitInstance() {
     HideSplash();
-    if (m_bEngineStarted) {
-        if (auto term = OutsideEntry<PFN_OR_CHN40_TERM>(TRESK_DLL, "OR_CHN40_Term")) term();
-        m_bEngineStarted = false;
-    }
+    EndEngine();
     if (pdfPrompts_) {
         SetPdfPrompts(nullptr);
         pdfPrompts_->Shutdown();

@@ -158,6 +158,10 @@ public:
     int RunBatchRecognitionDialog() override;
 
 protected:
+    // The Chinese engine's start with the program folder, and its end at exit
+    // (only when it was started).
+    void StartEngine();
+    void EndEngine();
     // The folder of the language libraries and outside libraries.
     virtual std::string ModuleFolder() const;
     // The system language (tests and SUITE_LANGID pick it).

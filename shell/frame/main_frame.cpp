@@ -370,7 +370,7 @@ void CMainFrame::OnUpdateFrameTitle(BOOL) {
     // with its full path in brackets, so the page's name comes from its path.
     // The title always begins with the product title (a second start looks
     // for it); a document without a page adds nothing.
-    std::string title = "Scribant";
+    std::string title = ProductTitle();
     if (CScribantApp* app = ScribantApp()) {
         title += " - " + std::string(suite::PathLastPart(app->m_task.m_strName));
         if (CDocument* doc = GetActiveDocument()) {

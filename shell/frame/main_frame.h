@@ -72,6 +72,8 @@ public:
     static void TrimMenu(CMenu* menu);
 
     void OnUpdateFrameTitle(BOOL addToTitle) override;
+    // The product title the window's title begins with.
+    virtual std::string ProductTitle() const { return "Scribant"; }
 
     // Layouts: 0 the page list only, 1 every pane, 2 the views only.
     int ViewsShown() const { return viewsShown_; }

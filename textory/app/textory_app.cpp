@@ -1,13 +1,16 @@
 #include "textory/app/textory_app.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "outside/include/convert_library.h"
 #include "shell/batch/dlg_batch_recog.h"
 #include "platform/win/files.h"
 #include "platform/win/folders.h"
 #include "platform/win/library.h"
 #include "platform/win/path.h"
+#include "platform/win/codepage.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/frame/main_frame.h"
 #include "textory/app/textory_frame.h"
@@ -25,10 +28,27 @@ namespace {
 constexpr const char* kIllegalArgument = "illegal argument!";
 constexpr const char* kCreateFileFailure = "create file %s failure.";
 constexpr const char* kReadingImage = "Reading image ...";
+constexpr const char* kSaveJobQuestion = "识别工作已改变，是否保存？";
+constexpr const char* kNoWordProcessor = "系统未安装Word";
 
 bool folderExists(const std::string& path) {
     const DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A path as the user wrote it (the program works with Windows-style ones).
+std::string userPath(const std::string& windowsPath) { return suite::NativePath(windowsPath); }
+
+// Whether the output document can be written: an existing file is opened
+// for writing and left as it is; a new one is made and removed again.
+bool outputWritable(const std::string& path) {
+    const bool existed = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    if (!existed) DeleteFileA(path.c_str());
+    return true;
 }
 
 std::string loadedString(UINT id, const char* fallback) {
@@ -49,6 +69,18 @@ constexpr UINT kIdSystemConfig = 32915;
 constexpr UINT kIdOutputToFile = 32986;
 constexpr UINT kIdStartReader = 33002;
 constexpr UINT kIdSelectScanner = 32943;
+constexpr UINT kIdAbout = 32918;
+constexpr UINT kIdResolution200 = 32957;  // 32958 300 dpi, 32959 400 dpi
+constexpr UINT kIdResolution400 = 32959;
+constexpr UINT kIdBlackAndWhite = 32960;  // 32961 colour
+constexpr UINT kIdColour = 32961;
+constexpr UINT kIdSimplified = 32962;     // 32963 both scripts, 32964 English
+constexpr UINT kIdEnglish = 32964;
+// What the scan settings mean to the scanner glue: dots an inch by the
+// resolution setting, and its colour mode (0 colour, 2 black and white).
+constexpr int kScanDpi[] = {200, 300, 400};
+constexpr int kGlueColour = 0;
+constexpr int kGlueBlackAndWhite = 2;
 constexpr UINT kJobFilter = 61206;
 constexpr UINT kOutputFilter = 61237;
 constexpr DWORD kOpenFlags = 0x00001000u | 0x00000004u | 0x00000008u;  // must exist, no read-only box, folder kept
@@ -62,6 +94,7 @@ constexpr DWORD kReaderEndMs = 3000;
 BEGIN_MESSAGE_MAP(CTextoryApp, CScribantApp)
 ON_COMMAND(kIdOpenJob, OnOpenJob)
 ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnOpenRecentJob)
+ON_COMMAND(ID_FILE_SAVE_PROJECT, OnSaveJob)
 ON_COMMAND(kIdStartReader, OnStartReader)
 ON_COMMAND(ID_CHAR_INPUT, OnCharacterInput)
 ON_COMMAND(kIdOutputToFile, OnOutputToFile)
@@ -70,6 +103,13 @@ ON_COMMAND(kIdExit, OnExitCommand)
 ON_COMMAND(kIdShowMainWindow, OnShowMainWindow)
 ON_COMMAND(kIdSelectScanner, OnSelectScannerCommand)
 ON_COMMAND(kIdSystemConfig, OnSystemConfig)
+ON_COMMAND(kIdAbout, OnAboutCommand)
+ON_COMMAND_RANGE(kIdResolution200, kIdResolution400, OnScanResolution)
+ON_UPDATE_COMMAND_UI_RANGE(kIdResolution200, kIdResolution400, OnUpdateScanResolution)
+ON_COMMAND_RANGE(kIdBlackAndWhite, kIdColour, OnScanImageType)
+ON_UPDATE_COMMAND_UI_RANGE(kIdBlackAndWhite, kIdColour, OnUpdateScanImageType)
+ON_COMMAND_RANGE(kIdSimplified, kIdEnglish, OnLanguageCode)
+ON_UPDATE_COMMAND_UI_RANGE(kIdSimplified, kIdEnglish, OnUpdateLanguageCode)
 END_MESSAGE_MAP()
 
 CTextoryApp::CTextoryApp() { m_strInstanceName = "Textory"; }
@@ -109,6 +149,13 @@ BOOL CTextoryApp::InitInstance() {
     m_wSysLangID = ReadSystemLanguage();
     m_bSimplified = m_wSysLangID == 1028 ? 0 : 1;
     if (!loadResources()) return failStart(textory::kExitStartFailed, "the resource libraries are missing");
+    // Every window and message of the run carries the program's own title.
+    CString appName;
+    if (appName.LoadString(IDS_APP_NAME) && !appName.IsEmpty()) {
+        static std::string kept;
+        kept = appName.Left(255).GetString();
+        m_pszAppName = kept.c_str();
+    }
 
     char documents[MAX_PATH + 1] = {};
     SHGetSpecialFolderPathA(nullptr, documents, CSIDL_PERSONAL, TRUE);
@@ -128,18 +175,17 @@ BOOL CTextoryApp::InitInstance() {
     GetWindowsDirectoryA(windows, MAX_PATH);
     m_settings.Load(*this, m_strDataDir, windows);
     m_textory.Load(*this);
-    m_workflow.workMode = m_textory.workMode;
-    m_workflow.outputToWord = m_textory.outputToWord;
-    m_workflow.createToWord = m_textory.createToWord;
 
     std::vector<std::string> args;
     for (const CString& a : m_args) args.emplace_back(a.GetString());
-    const textory::CommandLine line = textory::ParseArguments(args);
-    if (line.verdict == CommandLineVerdict::kIllegal) {
+    // Without arguments the run is the user's: the task bar drives it.
+    idleStart_ = args.empty();
+    const textory::CommandLine line = idleStart_ ? textory::CommandLine{} : textory::ParseArguments(args);
+    if (!idleStart_ && line.verdict == CommandLineVerdict::kIllegal) {
         StartupMessage(loadedString(IDS_ILLEGAL_ARGUMENT, kIllegalArgument));
         return failStart(textory::kExitCommandLineRefused, kIllegalArgument);
     }
-    if (line.verdict == CommandLineVerdict::kRefused) {
+    if (!idleStart_ && line.verdict == CommandLineVerdict::kRefused) {
         // Started from the desktop with a file of another kind: the user is
         // told why nothing happens.
         const std::string refusal = "cannot recognise \"" + line.input +
@@ -147,11 +193,28 @@ BOOL CTextoryApp::InitInstance() {
         StartupMessage(refusal);
         return failStart(textory::kExitCommandLineRefused, refusal);
     }
-    m_bTaskMode = 1;
+    m_workflow.taskMode = true;
     if (line.embedded) {
         // Started for automation: nothing of the job runs.
         exitStatus_ = textory::kExitWritten;
         return TRUE;
+    }
+
+    // What would stop the job is found before any of it runs.
+    if (!idleStart_) {
+        for (const std::string* path : {&line.input, &line.output}) {
+            if (path->size() < MAX_PATH) continue;
+            const std::string text = "the path is longer than " + std::to_string(MAX_PATH - 1) +
+                                     " characters: " + userPath(*path);
+            StartupMessage(text);
+            return failStart(textory::kExitCommandLineRefused, text);
+        }
+        if (!outputWritable(line.output)) {
+            char message[MAX_PATH + 64];
+            std::snprintf(message, sizeof message, kCreateFileFailure, userPath(line.output).c_str());
+            StartupMessage(message);
+            return failStart(textory::kExitOutputNotWritten, message);
+        }
     }
 
     SetCurrentDirectoryA(m_strDataDir.c_str());
@@ -159,26 +222,29 @@ BOOL CTextoryApp::InitInstance() {
         !makeFolder(m_strDataDir, "IMAGE", "Can not find or create IMAGE directory!"))
         return failStart(textory::kExitStartFailed, {});
     m_task.m_strFolder = m_strAppDir + "\\OCRFiles\\";
+    StartEngine();
     // The page language starts as the system's, by the rule Scribant starts by.
     if (m_settings.langCode == -1) m_settings.langCode = DefaultLangCodeFor(m_wSysLangID);
 
-    CString appName;
-    if (appName.LoadString(IDS_APP_NAME) && !appName.IsEmpty()) {
-        static std::string kept;
-        kept = appName.Left(255).GetString();
-        m_pszAppName = kept.c_str();
-    }
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(COcrDoc), RUNTIME_CLASS(CTextoryFrame),
                                           RUNTIME_CLASS(COcrView)));
     m_hConvertDll = LoadLibraryA("Convert.dll");
     OnFileNew();
     if (!MainFrame()) return failStart(textory::kExitStartFailed, "the main window could not be made");
+    if (idleStart_) {
+        // The main window waits hidden; the task bar is what the user sees.
+        if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) frame->ShowTaskBarOnly();
+        m_workflow.BackToIdle();
+        exitStatus_ = textory::kExitWritten;
+        return TRUE;
+    }
 
     const DWORD attributes = GetFileAttributesA(line.input.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return failStart(textory::kExitImageUnreadable, "cannot read the image " + line.input);
+        return failStart(textory::kExitImageUnreadable, "cannot read the image " + userPath(line.input));
     if (!m_task.AddImageToList(line.input, 0) || PageListRowCount() < 1)
-        return failStart(textory::kExitStartFailed, "cannot list the image " + line.input);
+        return failStart(textory::kExitStartFailed, "cannot list the image " + userPath(line.input));
+    tellOfFurtherPages(line.input);
 
     job_.Start(line.input, line.output);
     sideFiles_.Note(line.input, line.output);
@@ -201,14 +267,33 @@ void CTextoryApp::PageArrived(bool attached) {
     case textory::CCommandLineJob::Action::kRecognise:
         PostMainCommand(ID_DOC_RECOGNIZE);
         break;
-    case textory::CCommandLineJob::Action::kClose: postToFrame(WM_CLOSEMAIN); break;
+    case textory::CCommandLineJob::Action::kClose:
+        if (job_.Status() == textory::kExitImageUnreadable) {
+            const std::string text = "cannot read the image " + userPath(job_.Input());
+            ErrorLine(text);
+            MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION);
+        }
+        postToFrame(WM_CLOSEMAIN);
+        break;
     default: break;
     }
 }
 
+void CTextoryApp::tellOfFurtherPages(const std::string& input) {
+    auto count = m_hConvertDll ? reinterpret_cast<PFN_TIFFPAGECOUNT>(GetProcAddress(m_hConvertDll, "TiffPageCount"))
+                               : nullptr;
+    const int pages = count ? count(input.c_str()) : 0;
+    if (pages < 2) return;
+    const std::string text = userPath(input) + " has " + std::to_string(pages) + " pages: only the first is recognised";
+    ErrorLine(text);
+    MessageBox(text, "", MB_OK | MB_ICONINFORMATION);
+}
+
 int CTextoryApp::OpenDocumentPath(const std::string& path) {
     const int opened = CScribantApp::OpenDocumentPath(path);
-    if (path == kPlaceholderPath) postToFrame(WM_CLOSEMAIN);
+    // A job's run ends when its last page left the list; the user's run goes on.
+    if (path == kPlaceholderPath && job_.CurrentStep() != textory::CCommandLineJob::Step::kNone)
+        postToFrame(WM_CLOSEMAIN);
     return opened;
 }
 
@@ -251,8 +336,10 @@ void CTextoryApp::PageRecognitionEnded(bool recognised) {
         return;
     }
     // A recognised page can be proofread from the task bar.
-    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd); recognised && frame && frame->TaskBar())
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd); recognised && frame && frame->TaskBar()) {
         frame->TaskBar()->State().SetProofreadEnabled(true);
+        frame->TaskBar()->Refresh();
+    }
     m_workflow.OnRecognitionEnded(recognised);
 }
 
@@ -300,7 +387,11 @@ bool CTextoryApp::AcquireScan(const std::string& target) {
     if (!m_scanner.IsSourceOpen()) m_scanner.ResetSource();
     // The pages arrive later as WM_SCANIMAGE at the main frame, each saved
     // under the target as it stands then.
-    if (m_scanner.Acquire(m_pMainWnd->GetSafeHwnd(), 1, 1) == 0) {
+    // The task bar's resolution and image type, without the scanner's own
+    // settings dialog; every page the feeder holds.
+    const int dpi = kScanDpi[std::clamp(m_textory.scanResolution, 0, 2)];
+    const int mode = m_textory.scanImageType == 2 ? kGlueColour : kGlueBlackAndWhite;
+    if (!m_scanner.SetImageSettings(dpi, mode) || m_scanner.Acquire(m_pMainWnd->GetSafeHwnd(), 0, 1) == 0) {
         MessageBox(loadedString(IDS_CHECK_SCANNER, "The scanner does not answer."), "", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
@@ -321,7 +412,7 @@ bool CTextoryApp::TakeScannedPage(HDIB dib) {
         return false;
     }
     std::string target = m_strScanTarget.empty() ? PrepareScanTarget() : m_strScanTarget;
-    if (m_bTaskMode) {
+    if (TaskMode()) {
         textory::ScanTargetAsk ask;
         ask.tell = [this](const std::string& text) { MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION); };
         const textory::ScanTarget settled = textory::SettleScanTarget(target, true, ask);
@@ -348,7 +439,7 @@ bool CTextoryApp::TakeScannedPage(HDIB dib) {
     m_scanHistory.AddPath(saved);
     SetScanTarget(textory::IncrementCounterSuffix(saved));
     frame->FileBar().SetScanName(m_strScanTarget);
-    if (m_bTaskMode) {
+    if (TaskMode()) {
         m_workflow.SetScanFlag(true);
         postToFrame(WM_SCANDONE);
     } else {
@@ -392,11 +483,11 @@ void CTextoryApp::WriteCommandLineOutput(bool /*recognised*/) {
             : textory::OutputOutcome::kNothingRecognised;
     if (outcome == textory::OutputOutcome::kNotWritten) {
         char message[600];
-        std::snprintf(message, sizeof message, kCreateFileFailure, job_.Output().c_str());
+        std::snprintf(message, sizeof message, kCreateFileFailure, userPath(job_.Output()).c_str());
         MessageBox(message, "", MB_OK | MB_ICONEXCLAMATION);
         ErrorLine(message);
     } else if (outcome == textory::OutputOutcome::kNothingRecognised) {
-        ErrorLine("no text was recognised on " + job_.Input());
+        ErrorLine("no text was recognised on " + userPath(job_.Input()));
     }
     if (job_.OnOutputWritten(outcome) == textory::CCommandLineJob::Action::kClose) postToFrame(WM_CLOSEMAIN);
     exitStatus_ = job_.Status();
@@ -411,20 +502,43 @@ BOOL CTextoryApp::SaveWorkState() { return m_task.SaveModified(); }
 
 bool CTextoryApp::ReadsPdfImages() const { return false; }
 
+std::size_t CTextoryApp::BatchPieceBytes() const { return CDlgBatchRecog::kPieceBufferBytes; }
+
+std::string CTextoryApp::BatchCounterText(int row, int rowCount) const {
+    char text[32];
+    std::snprintf(text, sizeof text, "%6d/%6d", row, rowCount);
+    return text;
+}
+
+RECT CTextoryApp::BatchPanelMargins() const {
+    // Template 144 (268 x 171 dialog units) and its group box 1177 at
+    // (30, 20), 185 x 113, in pixels of the dialog font.
+    const LONG units = GetDialogBaseUnits();
+    const int x = LOWORD(units), y = HIWORD(units);
+    return RECT{30 * x / 4, 20 * y / 8, (268 - 30 - 185) * x / 4, (171 - 20 - 113) * y / 8};
+}
+
 bool CTextoryApp::PointerSwitchAllowed() const { return !m_workflow.InRegionMode(); }
 
 void CTextoryApp::AddSettingsPages(CPropertySheet& sheet) {
     wordPage_ = std::make_unique<CWordCfgPage>();
-    wordPage_->State().Fill(m_textory, m_bTaskMode != 0);
+    wordPage_->detect = [this] { return DetectWordVersion(); };
+    wordPage_->State().Fill(m_textory, TaskMode());
     sheet.AddPage(wordPage_.get());
 }
 
 void CTextoryApp::SettingsSheetClosed(bool accepted) {
     if (accepted && wordPage_) {
+        const bool createBefore = m_textory.createToWord;
         wordPage_->State().Apply(m_textory);
-        m_workflow.outputToWord = m_textory.outputToWord;
-        m_workflow.createToWord = m_textory.createToWord;
-        m_textory.Save(*this, m_bTaskMode != 0);
+        auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd);
+        // The main tool bar follows "Create to Word" (a mode keeps its own).
+        if (m_textory.createToWord != createBefore && frame && frame->Modes()) frame->Modes()->FollowCreateToWord();
+        if (m_textory.autoTestWord) DetectWordVersion();
+        // The sheet's language page may have changed the page language.
+        UpdateListLanguage();
+        RefreshTaskBar();
+        m_textory.Save(*this, TaskMode());
     }
     wordPage_.reset();
 }
@@ -448,12 +562,43 @@ void CTextoryApp::OnOpenRecentJob(UINT id) {
     const int index = static_cast<int>(id) - ID_FILE_MRU_FILE1;
     if (index < 0 || index >= m_pRecentFileList->GetSize()) return;
     const std::string path = (*m_pRecentFileList)[index].GetString();
-    if (path.empty() || !OpenJobPath(path)) m_pRecentFileList->Remove(index);
+    if (path.empty()) {
+        m_pRecentFileList->Remove(index);
+        return;
+    }
+    // A hand-off that failed leaves the job where it is: its entry stays.
+    if (GetFileAttributesA(textory::CompanionPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        HandOffJob(path);
+        return;
+    }
+    if (!jobFiles_.Open(path)) m_pRecentFileList->Remove(index);
+}
+
+void CTextoryApp::OnSaveJob() { jobFiles_.Save(); }
+
+BOOL CTextoryApp::OfferToSaveJob() {
+    if (job_.CurrentStep() != textory::CCommandLineJob::Step::kNone) return TRUE;
+    switch (MessageBox(kSaveJobQuestion, "", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES: return jobFiles_.Save();
+    case IDNO: return TRUE;
+    default: return FALSE;
+    }
+}
+
+int CTextoryApp::DetectWordVersion() {
+    bool missing = false;
+    m_textory.wordVersion = ::DetectWordVersion(&missing);
+    if (missing) MessageBox(kNoWordProcessor, "", MB_OK | MB_ICONEXCLAMATION);
+    return m_textory.wordVersion;
 }
 
 BOOL CTextoryApp::OpenJobPath(const std::string& path) {
     const std::string companion = textory::CompanionPath(path);
     if (GetFileAttributesA(companion.c_str()) == INVALID_FILE_ATTRIBUTES) return jobFiles_.Open(path);
+    return HandOffJob(path);
+}
+
+BOOL CTextoryApp::HandOffJob(const std::string& path) {
     // Prepared for proofreading: the proofreading program takes the job.
     if (COcrDoc* doc = CurrentDocument()) {
         doc->WriteProjectFile();
@@ -506,16 +651,59 @@ void CTextoryApp::OnShowMainWindow() {
     if (!m_workflow.IsIdle() || !m_pMainWnd) return;
     const bool hidden = !m_pMainWnd->IsWindowVisible();
     m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
-    if (hidden) {
-        m_bTaskMode = 0;
-        m_workflow.taskMode = false;
-    }
+    if (hidden) m_workflow.taskMode = false;
+    // The main window is the user's from now on: the task bar goes.
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) frame->HideTaskBar();
     m_workflow.BackToIdle();
     m_pMainWnd->Invalidate();
 }
 
+void CTextoryApp::RefreshTaskBar() {
+    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd); frame && frame->TaskBar()) frame->TaskBar()->Refresh();
+}
+
+void CTextoryApp::OnScanResolution(UINT id) {
+    m_textory.scanResolution = static_cast<int>(id - kIdResolution200);
+    RefreshTaskBar();
+}
+
+void CTextoryApp::OnUpdateScanResolution(CCmdUI* ui) {
+    ui->SetCheck(m_textory.scanResolution == static_cast<int>(ui->m_nID - kIdResolution200));
+}
+
+void CTextoryApp::OnScanImageType(UINT id) {
+    m_textory.scanImageType = id == kIdColour ? 2 : 1;
+    RefreshTaskBar();
+}
+
+void CTextoryApp::OnUpdateScanImageType(CCmdUI* ui) {
+    ui->SetCheck(m_textory.scanImageType == (ui->m_nID == kIdColour ? 2 : 1));
+}
+
+void CTextoryApp::OnLanguageCode(UINT id) {
+    m_settings.langCode = static_cast<int>(id - kIdSimplified);
+    RefreshTaskBar();
+    UpdateListLanguage();
+}
+
+void CTextoryApp::OnUpdateLanguageCode(CCmdUI* ui) {
+    ui->SetCheck(m_settings.langCode == static_cast<int>(ui->m_nID - kIdSimplified));
+}
+
+void CTextoryApp::UpdateListLanguage() {
+    const int row = PageListCurrentRow();
+    if (row < 0) return;
+    const char* text = m_settings.langCode == 1 ? "简繁" : m_settings.langCode == 2 ? "英文" : "简体";
+    if (PageListItemText(row, 1) == suite::Utf8ToAnsi(text)) return;
+    PageListSetItemText(row, 1, suite::Utf8ToAnsi(text));
+    m_task.m_bJobModified = 1;
+}
+
+void CTextoryApp::OnAboutCommand() { OnAppAbout(); }
+
 int CTextoryApp::ExitInstance() {
     OnMainFrameClosing();
+    EndEngine();
     // Ends the scanner connection (and an acquisition still running).
     if (m_scanner.IsReady()) m_scanner.Close();
     if (handOffs_) handOffs_->CloseReader(kReaderEndMs);

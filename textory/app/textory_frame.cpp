@@ -1,6 +1,7 @@
 #include "textory/app/textory_frame.h"
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "platform/afx/ui/htmlhelp.h"
 #include "platform/win/process.h"
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_ids.h"
@@ -12,7 +13,6 @@
 #include "textory/brightness/dlg_brightness_slider.h"
 #include "textory/dialogs/dlg_file_exists.h"
 #include "textory/names/scan_target.h"
-#include "textory/taskbar/workflow_bar_renderer.h"
 
 namespace {
 // The help file of the modes' help command and its topic.
@@ -77,6 +77,7 @@ BOOL CTextoryFrame::PreCreateWindow(CREATESTRUCT& cs) {
 
 int CTextoryFrame::OnCreate(LPCREATESTRUCT cs) {
     if (CMainFrame::OnCreate(cs) == -1) return -1;
+    nameAboutItem();
     CTextoryApp* app = TextoryApp();
     if (!app) return 0;
     modes_ = std::make_unique<textory::CWindowModes>(static_cast<textory::CWindowModesHost&>(*this), app->m_textory,
@@ -99,6 +100,9 @@ int CTextoryFrame::OnCreate(LPCREATESTRUCT cs) {
     };
     links.startRedesignation = [this] { return modes_ && modes_->StartRedesignation(); };
     links.startProofreading = [this] { return modes_ && modes_->StartProofreading(); };
+    links.createToWordChanged = [this] {
+        if (modes_) modes_->FollowCreateToWord();
+    };
     taskBar_ = std::make_unique<CWorkflowBar>(*barState_, links);
     if (!taskBar_->Create()) taskBar_.reset();
     return 0;
@@ -116,6 +120,11 @@ int CTextoryFrame::AskReplaceScannedFile(const std::string& name) {
 void CTextoryFrame::OnUpdateFrameTitle(BOOL addToTitle) {
     if (modes_ && modes_->InMode()) return;
     CMainFrame::OnUpdateFrameTitle(addToTitle);
+}
+
+std::string CTextoryFrame::ProductTitle() const {
+    const char* name = AfxGetAppName();
+    return name && *name ? name : "Textory";
 }
 
 COcrView* CTextoryFrame::pageView() const {
@@ -225,6 +234,20 @@ void CTextoryFrame::RestoreMainMenu() {
     SetMenu(&menu);
     menu.Detach();
     TrimMenu(GetMenu());
+    nameAboutItem();
+}
+
+void CTextoryFrame::nameAboutItem() {
+    // The shared menu names the other program in its about item.
+    CMenu* menu = GetMenu();
+    CString text;
+    if (!menu || !menu->GetMenuString(ID_APP_ABOUT, text, MF_BYCOMMAND)) return;
+    std::string caption = text.GetString();
+    const std::size_t at = caption.find("Scribant");
+    if (at == std::string::npos) return;
+    caption.replace(at, 8, ProductTitle());
+    menu->ModifyMenu(ID_APP_ABOUT, MF_BYCOMMAND | MF_STRING, ID_APP_ABOUT, caption.c_str());
+    DrawMenuBar();
 }
 
 std::string CTextoryFrame::Title() const {
@@ -268,12 +291,19 @@ void CTextoryFrame::PlaceAndShow(const RECT& rect) {
 
 void CTextoryFrame::HideMainWindow() { ShowWindow(SW_HIDE); }
 
+void CTextoryFrame::ShowTaskBarOnly() {
+    HideMainWindow();
+    ShowTaskBar(true);
+}
+
 void CTextoryFrame::ShowTaskBar(bool shown) {
     taskBarShown_ = shown;
     if (!taskBar_) return;
     if (shown && !taskBarPlaced_) {
         // First shown at the top of the screen, in the middle; later where the user dragged it.
-        const int x = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - textory::kWorkflowBarWidth) / 2);
+        CRect bar;
+        taskBar_->GetWindowRect(&bar);
+        const int x = std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - bar.Width()) / 2);
         taskBar_->SetWindowPos(nullptr, x, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         taskBarPlaced_ = true;
     }
@@ -366,7 +396,22 @@ BOOL CTextoryFrame::OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO*
     // Zoom-out closes an open brightness dialog the shorter way before it
     // zooms (the page view handles the command itself).
     if (id == ID_ZOOM_OUT && code == CN_COMMAND && !info && brightness_) brightness_->CloseForZoomOut();
+    // Automatic deskew asks first and starts the page afresh: the results
+    // and the regions go, then the page view deskews it.
+    if (id == ID_IMAGE_AUTO_DESKEW && code == CN_COMMAND && !info && !readyForAutoDeskew()) return TRUE;
     return CMainFrame::OnCmdMsg(id, code, extra, info);
+}
+
+bool CTextoryFrame::readyForAutoDeskew() {
+    CTextoryApp* app = TextoryApp();
+    COcrDoc* doc = app ? app->CurrentDocument() : nullptr;
+    COcrView* view = pageView();
+    if (!doc || !doc->m_pImage || !doc->m_pPageRegion || !view || app->IsBusy() || view->Controller().SealMode())
+        return false;
+    if (!AskDiscardResult()) return false;
+    doc->DiscardResult(FALSE);
+    doc->ClearLayout(FALSE);
+    return true;
 }
 
 void CTextoryFrame::OnDestroy() {
@@ -378,12 +423,9 @@ void CTextoryFrame::OnDestroy() {
 void CTextoryFrame::OnGuide() {
     CTextoryApp* app = TextoryApp();
     const std::string folder = app ? app->m_strAppDir : std::string(".");
-    const auto opened =
-        reinterpret_cast<std::intptr_t>(ShellExecuteA(GetSafeHwnd(), nullptr, kGuideFile, nullptr, folder.c_str(), SW_RESTORE));
-    if (opened <= 32) {
-        const std::string text = "Cannot open the guide " + folder + "\\" + kGuideFile + ".";
-        ::MessageBox(GetSafeHwnd(), text.c_str(), "Textory", MB_OK | MB_ICONEXCLAMATION);
-    }
+    // The guide's pages beside the program, in the help viewer (which tells
+    // the user when they are missing).
+    HtmlHelpA(GetSafeHwnd(), (folder + "\\" + kGuideFile).c_str(), HH_DISPLAY_TOPIC, 0);
 }
 
 bool CTextoryFrame::AskDiscardResult() {

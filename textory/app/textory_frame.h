@@ -29,6 +29,8 @@ public:
     int AskReplaceScannedFile(const std::string& name) override;
     // A mode's title stays while the mode is on.
     void OnUpdateFrameTitle(BOOL addToTitle) override;
+    // String 57344 ("Textory").
+    std::string ProductTitle() const override;
 
     // NULL until the frame is created inside Textory's application.
     textory::CWindowModes* Modes() { return modes_.get(); }
@@ -40,6 +42,10 @@ public:
     // The task bar's window (NULL outside Textory's application) and the scan-to bar.
     CWorkflowBar* TaskBar() { return taskBar_.get(); }
     CScanToBar& ScanToBar() { return scanToBar_; }
+    // A run without a job: the main window hidden, the task bar shown.
+    void ShowTaskBarOnly();
+    // The main window became the user's (command 32913): the task bar goes.
+    void HideTaskBar() { ShowTaskBar(false); }
 
     // The brightness dialog of an 8-bit grey page (command 32994): opened
     // with the page's value, the page shown at 100 % while it is open. Its
@@ -92,6 +98,10 @@ public:
 
 private:
     COcrView* pageView() const;
+    void nameAboutItem();
+    // Automatic deskew: refused without a page, while busy or in the seal
+    // mode; else asked (string 61246) and, on yes, the page made ready.
+    bool readyForAutoDeskew();
 
     // CWindowModesHost.
     void ShowSideBars(bool shown) override;

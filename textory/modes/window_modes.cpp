@@ -57,12 +57,20 @@ void CWindowModes::EnterRegionMode() {
     host_.SetPageZoom(kRegionZoom);
 }
 
-void CWindowModes::LeaveRegionMode() {
-    host_.RestoreFrameLook();
-    host_.ShowSideBars(true);
+void CWindowModes::loadMainToolBar() {
     const UINT bar = settings_.createToWord ? kMainToolBar : kMainToolBarNoWord;
     host_.LoadToolBar(bar, {});
     toolBar_ = bar;
+}
+
+void CWindowModes::FollowCreateToWord() {
+    if (!InMode()) loadMainToolBar();
+}
+
+void CWindowModes::LeaveRegionMode() {
+    host_.RestoreFrameLook();
+    host_.ShowSideBars(true);
+    loadMainToolBar();
     host_.ShowTextRow(textRowBefore_);
     barsHidden_ = false;
 }

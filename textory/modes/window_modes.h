@@ -101,6 +101,9 @@ public:
     // when nothing started (not idle, or the user kept the result).
     bool StartRedesignation();
     bool StartProofreading();
+    // "Create to Word" changed: outside the modes the main tool bar becomes
+    // 128 (on) or 140 (off); a mode's bar stays until the mode is left.
+    void FollowCreateToWord();
 
     // The main window is shown in one of its modes.
     bool InMode() const { return workflow_.InRegionMode() || workflow_.InProofMode(); }
@@ -111,6 +114,7 @@ public:
 private:
     void saveTitle();
     void restoreTitle();
+    void loadMainToolBar();
 
     CWindowModesHost& host_;
     TextorySettings& settings_;

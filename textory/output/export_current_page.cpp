@@ -3,6 +3,7 @@
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/task/task.h"
 #include "outside/include/ostrel.h"
+#include "textory/app/command_line_output.h"
 #include "textory/names/numbered_names.h"
 
 namespace textory {
@@ -22,7 +23,9 @@ std::string notWritten(const std::string& path) {
 
 ExportOutcome ExportCurrentPage(COcrPage& page, const std::string& path, WORD systemLanguage) {
     ExportOutcome outcome;
-    const int format = CTask::ExportTypeFor(path, systemLanguage);
+    int format = CTask::ExportTypeFor(path, systemLanguage);
+    // A word-processor document (.doc) is written as the job's output is: RTF.
+    if (format == -2) format = OutputFormatFor(path, systemLanguage);
     if (format == -2) {
         outcome.message = kWrongOutputName;
         return outcome;

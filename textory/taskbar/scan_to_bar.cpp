@@ -1,6 +1,6 @@
 #include "textory/taskbar/scan_to_bar.h"
 
-#include "textory/taskbar/workflow_bar_renderer.h"
+#include <algorithm>
 
 BEGIN_MESSAGE_MAP(CScanToBar, CDialogBar)
 ON_WM_SIZE()
@@ -10,6 +10,17 @@ END_MESSAGE_MAP()
 
 namespace {
 constexpr int kClosedHeight = 22;
+
+// The button "扫描到:" and the target box at a bar width of `width`; widths
+// under 200 keep the places of a 200-pixel bar.
+struct ScanToBarLayout {
+    RECT button;
+    RECT combo;
+};
+ScanToBarLayout LayoutScanToBar(int width) {
+    const int w = std::max(width, 200);
+    return {RECT{2, 3, 64, 25}, RECT{70, 2, 70 + (w - 90), 2 + 178}};
+}
 }  // namespace
 
 BOOL CScanToBar::Create(CWnd* frame) {
@@ -58,7 +69,7 @@ std::vector<std::string> CScanToBar::History() const {
 void CScanToBar::place(int width) {
     // Narrower than 200 pixels the controls keep their last places.
     if (width < 200) return;
-    const textory::ScanToBarLayout layout = textory::LayoutScanToBar(width);
+    const ScanToBarLayout layout = LayoutScanToBar(width);
     if (CWnd* button = GetDlgItem(kButtonId))
         button->MoveWindow(layout.button.left, layout.button.top, layout.button.right - layout.button.left,
                            layout.button.bottom - layout.button.top);

@@ -56,7 +56,6 @@ bool CWorkflowBarState::OnScan() {
 
 void CWorkflowBarState::OnOutputChoice() {
     settings_.outputToWord = !settings_.outputToWord;
-    workflow_.outputToWord = settings_.outputToWord;
 }
 
 void CWorkflowBarState::OnWorkModeRadio(int control) {
@@ -64,7 +63,6 @@ void CWorkflowBarState::OnWorkModeRadio(int control) {
     settings_.workMode = single ? 1 : 0;
     settings_.manuCorrect = single;
     settings_.selLayout = single;
-    workflow_.workMode = settings_.workMode;
     workflow_.SetChainFlag(single ? 0 : 1);
 }
 
@@ -80,7 +78,7 @@ BarAction CWorkflowBarState::OnClick(int control) {
     case kBarAutomaticRadio:
     case kBarSingleStepRadio: OnWorkModeRadio(control); return {BarAction::kRepaint};
     case kBarSelLayoutCheck: OnSelLayout(); return {BarAction::kRepaint};
-    case kBarCreateToWordCheck: OnCreateToWord(); return {BarAction::kRepaint};
+    case kBarCreateToWordCheck: OnCreateToWord(); return {BarAction::kMainToolBar};
     case kBarResolutionButton: return {BarAction::kPopupMenu, kResolutionMenu};
     case kBarImageTypeButton: return {BarAction::kPopupMenu, kImageTypeMenu};
     case kBarLanguageButton: return {BarAction::kPopupMenu, kLanguageMenu};
@@ -92,7 +90,6 @@ void CWorkflowBarState::OnSelLayout() { settings_.selLayout = !settings_.selLayo
 
 void CWorkflowBarState::OnCreateToWord() {
     settings_.createToWord = !settings_.createToWord;
-    workflow_.createToWord = settings_.createToWord;
 }
 
 }  // namespace textory

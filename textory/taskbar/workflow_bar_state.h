@@ -42,6 +42,7 @@ struct BarAction {
         kRedesignate,  // region designation through the main window's modes
         kProofread,    // proofreading through the main window's modes
         kCommand,      // send command `id` to the main frame
+        kMainToolBar,  // "Create to Word" changed: the main tool bar follows it
     };
     Kind kind = kNone;
     UINT id = 0;
@@ -84,6 +85,8 @@ public:
     void OnSelLayout();
     void OnCreateToWord();
     bool SingleStep() const { return settings_.workMode == 1; }
+    bool SelLayout() const { return settings_.selLayout; }
+    bool CreateToWord() const { return settings_.createToWord; }
     // A click on `control` (one of WorkflowBarControl): what it changes here
     // and what the window is to do; starts only while the workflow is idle.
     BarAction OnClick(int control);

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/afx/ui/msgbox.h"
+#include <cstdlib>
+
+#include "platform/win/codepage.h"
+#include "textory/app/textory_frame.h"
 #include "textory/settings/word_cfg_page.h"
 #include "textory/tests/waiting_textory.h"
 
@@ -48,12 +52,25 @@ TEST(TextoryEditionHooks, TheSettingsCommandEndsWithTheWordPageAndOkSavesIt) {
                 // In task-bar mode the line-break filter of automatic output may change.
                 word->CheckDlgButton(textory::kFilterBreaksInputCheck, 1);
                 word->SendMessage(WM_COMMAND, MAKEWPARAM(textory::kFilterBreaksInputCheck, BN_CLICKED), 0);
+                // New text goes into an open document instead of a new one.
+                word->CheckRadioButton(textory::kNewDocumentRadio, textory::kInsertDocumentRadio,
+                                       textory::kInsertDocumentRadio);
+                word->SendMessage(WM_COMMAND, MAKEWPARAM(textory::kInsertDocumentRadio, BN_CLICKED), 0);
+                if (const char* folder = std::getenv("TEXTORY_GRAB_DIR"))
+                    sheet->GrabToFile((std::string(folder) + "/textory_settings_sheet.png").c_str());
             }
             sheet->PressButton(PSBTN_OK);
         },
         &run);
+    auto* frame = dynamic_cast<CTextoryFrame*>(app->m_pMainWnd);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->Modes()->ToolBarShown(), 128u);
+    app->m_textory.autoTestWord = true;
     app->m_pMainWnd->SendMessage(WM_COMMAND, 32915, 0);
     EXPECT_EQ(run.pages, 3) << "the new-image and recognition pages, then Word";
+    EXPECT_FALSE(app->m_textory.createToWord);
+    EXPECT_EQ(frame->Modes()->ToolBarShown(), 140u) << "the main tool bar follows \"Create to Word\"";
+
     EXPECT_TRUE(run.lastIsWord);
     EXPECT_TRUE(app->m_textory.wordFilterLinefeedAuto) << "the page's choice taken";
     TextorySettings stored;

@@ -21,7 +21,6 @@
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "outside/scan/tests/sane_test_device.h"
 #include "outside/tests/pages.h"
-#include "outside/vantor32/source_dialogs.h"
 #include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/msgbox.h"
 #include "platform/win/files.h"
@@ -32,14 +31,18 @@
 #include "shell/tests/fake_shell_services.h"
 #include "textory/app/textory_app.h"
 #include "shell/app/scribant_ids.h"
+#include "shell/app/scribant_commands.h"
 #include "platform/afx/ui/testing.h"
+#include "platform/afx/ui/htmlhelp.h"
+#include "platform/afx/ui/html_view.h"
 #include "platform/win/codepage.h"
 #include "textory/app/textory_frame.h"
 #include "textory/brightness/dlg_brightness_slider.h"
 #include "platform/afx/ui/drawstate.h"
 #include "textory/app/textory_ids.h"
-#include "textory/taskbar/workflow_bar_renderer.h"
 #include "views/page_view/ocr_view.h"
+#include "shell/batch/dlg_batch_recog.h"
+#include "textory/names/scan_target.h"
 
 namespace {
 
@@ -119,7 +122,7 @@ void DriveTheModes(TestTextoryApp& app) {
     frame->ShowWindow(SW_SHOW);
 
     // Single step: the scanned page waits in region designation.
-    app.m_workflow.workMode = 1;
+    app.m_textory.workMode = 1;
     frame->SendMessage(WM_SCANBUTTON, 0, 0);
     frame->SendMessage(WM_SCANDONE, 0, 0);
     ASSERT_TRUE(app.m_workflow.InRegionMode());
@@ -166,6 +169,20 @@ void DriveTheModes(TestTextoryApp& app) {
     EXPECT_FALSE(app.m_workflow.Designating());
     EXPECT_TRUE(app.m_workflow.InRegionMode());
     EXPECT_TRUE(app.CurrentDocument()->m_bHasResult);
+    // Automatic deskew from the image tools asks first: "否" keeps the
+    // result, "是" drops it and deskews the page afresh.
+    for (int answer : {IDNO, IDYES}) {
+        AfxTestScript::Clear();
+        AfxTestScript::QueueAnswer(32781);
+        AfxTestScript::QueueAnswer(answer);
+        AfxTestClick(&bar, arrow.CenterPoint());
+        AfxPumpMessages();
+        const auto shown = AfxTestScript::Shown();
+        ASSERT_EQ(shown.size(), 2u) << "the image tools, then the question";
+        EXPECT_EQ(shown[1].kind, "message");
+        EXPECT_EQ(app.CurrentDocument()->m_bHasResult != 0, answer == IDNO);
+    }
+    EXPECT_NE(app.CurrentDocument()->m_pImage, nullptr);
     // "退出": everything back, the window hidden, the task bar shown.
     frame->SendMessage(WM_COMMAND, 32945, 0);
     CWorkflowBar* taskBar = frame->TaskBar();
@@ -196,12 +213,10 @@ void DriveTheModes(TestTextoryApp& app) {
     EXPECT_EQ(barMoved.TopLeft(), barAt.TopLeft() + CPoint(40, 30));
     EXPECT_TRUE(app.m_workflow.IsIdle()) << "a drag is no click";
     // Proofreading from the task bar: the text view above a strip of the page at 100 %.
-    auto centre = [](int control) {
-        for (const textory::BarControlPlace& p : textory::WorkflowBarLayout())
-            if (p.control == control) return CPoint((p.rect.left + p.rect.right) / 2, (p.rect.top + p.rect.bottom) / 2);
-        return CPoint(0, 0);
-    };
-    AfxTestClick(taskBar, centre(textory::kBarProofreadButton));
+    CWnd* proofread = taskBar->Control(textory::kBarProofreadButton);
+    ASSERT_NE(proofread, nullptr);
+    EXPECT_TRUE(proofread->IsWindowEnabled()) << "a recognised page enables proofreading";
+    AfxTestClick(proofread, CPoint(5, 5));
     ASSERT_TRUE(app.m_workflow.InProofMode()) << "a recognised page enables proofreading";
     EXPECT_FALSE(taskBar->IsWindowVisible());
     EXPECT_EQ(titleOf(frame), suite::Utf8ToAnsi("Textory--校对"));
@@ -224,7 +239,7 @@ void DriveTheModes(TestTextoryApp& app) {
     EXPECT_NE(frame->GetMenu(), nullptr);
     EXPECT_FALSE(frame->IsWindowVisible());
     EXPECT_TRUE(app.m_workflow.IsIdle());
-    app.m_workflow.workMode = 0;
+    app.m_textory.workMode = 0;
 }
 
 // Records what an update handler decided.
@@ -367,39 +382,36 @@ void DriveTheBrightnessDialog(TestTextoryApp& app) {
     frame->ShowWindow(SW_HIDE);
 }
 
-// F1 and "操作指南" open the guide beside the program with the desktop's
-// opener (a script stands for it); without the guide the user is told.
+// F1, "操作指南" and its menu twin open the guide shipped beside the program
+// in the help viewer, all three in the same window; without the guide the
+// user is told which file is missing.
 void OpenTheGuide(TestTextoryApp& app, const fs::path& scratch) {
     CWnd* frame = app.m_pMainWnd;
     const fs::path program = scratch / "guide-program";
     fs::create_directories(program);
-    const fs::path record = scratch / "opened.txt", opener = scratch / "opener.sh";
-    std::ofstream(opener) << "#!/bin/sh\necho \"$@\" >> '" << record.string() << "'\n";
-    fs::permissions(opener, fs::perms::owner_all);
-    ::setenv("SUITE_OPEN_COMMAND", opener.c_str(), 1);
     const std::string installed = app.m_strAppDir;
     app.m_strAppDir = suite::WindowsPath(program.string());
-
     AfxTestScript::Clear();
     frame->SendMessage(WM_COMMAND, ID_HELP_FINDER, 0);
     ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
     EXPECT_NE(AfxTestScript::Shown()[0].text.find("ORdoc.chm"), std::string::npos);
-    EXPECT_FALSE(fs::exists(record));
-
-    std::ofstream(program / "ORdoc.chm") << "guide";
-    for (UINT command : {UINT(ID_HELP_FINDER), UINT(33005), UINT(ID_HELP)}) frame->SendMessage(WM_COMMAND, command, 0);
-    std::vector<std::string> lines;
-    scribanttest::PumpUntil([&] {
-        lines.clear();
-        std::ifstream in(record);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines.size() >= 3;
-    });
-    ASSERT_EQ(lines.size(), 3u);
-    for (const std::string& line : lines) EXPECT_EQ(line, (program / "ORdoc.chm").string());
-    EXPECT_EQ(AfxTestScript::Shown().size(), 1u) << "no further message";
     app.m_strAppDir = installed;
-    ::unsetenv("SUITE_OPEN_COMMAND");
+
+    const std::string title = suite::Utf8ToAnsi("Textory 操作指南");
+    HWND window = nullptr;
+    for (UINT command : {UINT(ID_HELP_FINDER), UINT(33005), UINT(ID_HELP)}) {
+        frame->SendMessage(WM_COMMAND, command, 0);
+        HWND shown = nullptr;
+        ASSERT_TRUE(scribanttest::PumpUntil([&] { return (shown = ::FindWindow(nullptr, title.c_str())) != nullptr; }))
+            << command;
+        if (!window) window = shown;
+        EXPECT_EQ(shown, window) << "one guide window";
+    }
+    CHtmlBrowserCtrl* browser = AfxBrowserOfWindow(window);
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->GetLastNavigationError(), 0) << "the page was found";
+    EXPECT_EQ(AfxTestScript::Shown().size(), 1u) << "no further message";
+    HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
     AfxTestScript::Clear();
 }
 
@@ -436,46 +448,69 @@ void HandTheJobToTheProofreader(TestTextoryApp& app, const fs::path& scratch) {
     AfxTestScript::Clear();
 }
 
-// The scan button with the scanner glue over SANE's test device: a grey
-// page, the source dialog answered, saved as the target, and the single-step
-// plan carried on into region designation.
-void ScanForReal(TestTextoryApp& app, const fs::path& sane) {
-    scantest::PrepareSaneTestDevice(sane);
-    ::unsetenv("SUITE_SCAN_DEVICE");
-    app.realScanner = true;
-    app.m_settings.saveAsJpg = true;
-    app.m_workflow.workMode = 1;
+// Every row selected and recognised: the batch window in its counter mode
+// (template 144, the text panel inside its group box) runs over the rows,
+// showing "%6d/%6d" in status pane 1 and keeping the scan-to box's target
+// beside each row's image, and ends by itself.
+struct CounterModeSeen {
+    std::vector<std::string> counters;
+    RECT panel{}, group{};
+    bool ended = false;
+};
+
+void RecogniseTheRowsInCounterMode(TestTextoryApp& app) {
     CWnd* frame = app.m_pMainWnd;
-    const std::string target = app.m_strDataDir + "\\image\\page010.jpg";
-    app.SetScanTarget(target);
-    const int rows = app.PageListRowCount();
+    ASSERT_GE(app.PageListRowCount(), 2);
+    const std::string targetName(suite::PathLastPart(app.m_strScanTarget));
+    frame->SendMessage(WM_COMMAND, ID_FILE_SELECT_ALL, 0);
+    ASSERT_EQ(app.PageListSelectedCount(), app.PageListRowCount());
+    static CounterModeSeen seen;
+    seen = CounterModeSeen{};
+    static TestTextoryApp* running;
+    running = &app;
     AfxTestScript::Clear();
     AfxTestScript::QueueDialogAction(
         [](CWnd* dialog, void*) {
-            dialog->SendDlgItemMessage(vantor::kModeListId, CB_SETCURSEL, 1);  // grey
-            dialog->SendDlgItemMessage(vantor::kFeederId, BM_SETCHECK, BST_UNCHECKED);
-            dialog->SetDlgItemText(vantor::kResolutionId, "150");
+            auto* window = dynamic_cast<CDlgBatchRecog*>(dialog);
+            ASSERT_NE(window, nullptr);
+            seen.panel = window->PanelRect();
+            CRect group;
+            dialog->GetDlgItem(IDC_BATCH_GROUP)->GetWindowRect(&group);
+            dialog->ScreenToClient(&group);
+            seen.group = group;
+            const HWND handle = dialog->GetSafeHwnd();
+            scribanttest::PumpUntil(
+                [&] {
+                    const std::string counter = running->StatusPaneText(1);
+                    if (!counter.empty() && (seen.counters.empty() || seen.counters.back() != counter))
+                        seen.counters.push_back(counter);
+                    if (seen.counters.size() == 1 && ::IsWindow(handle)) grab(dialog, "textory_batch_counter_mode.png");
+                    return !::IsWindow(handle) || !dialog->IsWindowVisible();
+                },
+                120000);
+            seen.ended = true;
         },
         nullptr);
-    AfxTestScript::QueueAnswer(IDOK);
-    frame->SendMessage(WM_SCANBUTTON, 0, 0);
-    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.InRegionMode(); }, 60000))
-        << "the page arrives and the plan goes on to region designation";
-    const fs::path saved = suite::NativePath(target);
-    ASSERT_TRUE(fs::exists(saved));
-    EXPECT_EQ(readBytes(saved).substr(0, 2), "\xFF\xD8") << "a grey page saved as JPEG";
-    EXPECT_EQ(app.PageListRowCount(), rows + 1);
-    EXPECT_EQ(app.CurrentDocumentPath(), target);
-    EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\page011.jpg");
-    auto* textoryFrame = dynamic_cast<CTextoryFrame*>(frame);
-    ASSERT_NE(textoryFrame, nullptr);
-    EXPECT_EQ(textoryFrame->ScanToBar().Target(), app.m_strScanTarget);
-    ASSERT_FALSE(textoryFrame->ScanToBar().History().empty());
-    EXPECT_EQ(textoryFrame->ScanToBar().History().front(), target) << "the newest target first";
-    frame->SendMessage(WM_COMMAND, 32945, 0);
-    EXPECT_TRUE(app.m_workflow.IsIdle());
-    app.realScanner = false;
-    app.m_workflow.workMode = 0;
+    frame->SendMessage(WM_COMMAND, ID_RECOG_START, 0);
+    AfxPumpMessages();
+    ASSERT_TRUE(seen.ended);
+    ASSERT_FALSE(AfxTestScript::Shown().empty());
+    EXPECT_EQ(AfxTestScript::Shown()[0].type, 144u);
+    EXPECT_EQ(AfxTestScript::Shown()[0].result, IDOK) << "ended by itself";
+    ASSERT_FALSE(seen.counters.empty());
+    bool counted = false;
+    for (int row = 1; row <= app.PageListRowCount(); ++row) {
+        char counter[32];
+        std::snprintf(counter, sizeof counter, "%6d/%6d", row, app.PageListRowCount());
+        counted = counted || std::find(seen.counters.begin(), seen.counters.end(), counter) != seen.counters.end();
+    }
+    EXPECT_TRUE(counted) << "the run's own counter in status pane 1";
+    EXPECT_GE(seen.panel.left, seen.group.left);
+    EXPECT_GE(seen.panel.top, seen.group.top);
+    EXPECT_LE(seen.panel.right, seen.group.right + 1);
+    EXPECT_LE(seen.panel.bottom, seen.group.bottom + 1);
+    EXPECT_EQ(std::string(suite::PathLastPart(app.m_strScanTarget)), targetName) << "the target keeps its own name";
+    AfxTestScript::Clear();
 }
 
 // Outside task-bar mode a scanned page whose name is taken asks with the
@@ -486,7 +521,7 @@ void AskWhenTheNameIsTaken(TestTextoryApp& app, const testpages::Page& page, con
     const std::string taken = app.m_strDataDir + "\\image\\taken001.jpg";
     const fs::path takenFile = suite::NativePath(taken);
     std::ofstream(takenFile) << "the user's file";
-    app.m_bTaskMode = 0;
+    app.m_workflow.taskMode = false;
     const int rows = app.PageListRowCount();
     auto press = [](UINT button) {
         static UINT pressed;
@@ -529,7 +564,7 @@ void AskWhenTheNameIsTaken(TestTextoryApp& app, const testpages::Page& page, con
     frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(page)), 0);
     EXPECT_EQ(readBytes(takenFile).substr(0, 2), "\xFF\xD8") << "replaced by the user's choice";
     EXPECT_FALSE(fs::exists(oldBrightness)) << "the replaced image's brightness file goes with it";
-    app.m_bTaskMode = 1;
+    app.m_workflow.taskMode = true;
     AfxTestScript::Clear();
 }
 
@@ -581,7 +616,7 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     EXPECT_TRUE(app.m_workflow.IsIdle());
 
     // The scan button: a full plan that waits for its page.
-    app.m_workflow.outputToWord = false;
+    app.m_textory.outputToWord = false;
     frame->SendMessage(WM_SCANBUTTON, 0, 0);
     ASSERT_EQ(app.scans.size(), 1u);
     EXPECT_EQ(app.scans[0], app.m_strDataDir + "\\image\\OR001.jpg");
@@ -591,10 +626,12 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     frame->SendMessage(WM_SCANBUTTON, 0, 0);
     EXPECT_EQ(app.scans.size(), 1u) << "no second start while the scan runs";
 
-    // The page has arrived: regions, recognition, output to a file.
+    // The page has arrived (told to the page view, WM_USER+1107): regions,
+    // recognition, output to a file.
     const std::string exported = scratch / "exported.txt";
     AfxTestScript::QueueFile(exported);
-    frame->SendMessage(WM_SCANDONE, 0, 0);
+    ASSERT_NE(app.CurrentDocument()->GetPageView(), nullptr);
+    app.CurrentDocument()->GetPageView()->SendMessage(WM_USER + 1107, 0, 0);
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
     EXPECT_TRUE(fs::exists(exported));
     EXPECT_EQ(readBytes(jobOutput), written) << "the job's output is never written again";
@@ -623,11 +660,11 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
     EXPECT_TRUE(fs::exists(scannedExport));
 
+    RecogniseTheRowsInCounterMode(app);
     DriveTheBrightnessDialog(app);
     OpenTheGuide(app, scratch.path());
     HandTheJobToTheProofreader(app, scratch.path());
     DriveTheModes(app);
-    ScanForReal(app, scratch / "sane");
     AskWhenTheNameIsTaken(app, rendered, scratch.path());
 
     // The last page leaves the list: nothing is left, the program closes.
@@ -676,6 +713,213 @@ TEST(TextoryInProcess, TheFilesHandedToTheProofreaderStay) {
     app.ExitInstance();
     AfxTestScript::Clear();
     EXPECT_TRUE(fs::exists(image + ".PST")) << "the proofreading program's project file was removed";
+}
+
+// A button of the task bar clicked with a menu answer queued: what the
+// click showed (the menu first), after the chosen command has arrived.
+std::vector<AfxShownRecord> ClickWithAnswer(CWorkflowBar& bar, int control, int answer) {
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(answer);
+    AfxTestClick(bar.Control(control), CPoint(4, 4));
+    AfxPumpMessages();
+    return AfxTestScript::Shown();
+}
+
+std::string CaptionOf(CWorkflowBar& bar, int control) { return titleOf(bar.Control(control)); }
+
+// A tool-bar button of the main window clicked.
+void ClickToolButton(CTextoryFrame& frame, UINT command) {
+    CToolBarEx& tools = frame.ToolBar();
+    const int index = tools.CommandToIndex(command);
+    ASSERT_GE(index, 0) << command;
+    CRect rect;
+    tools.GetItemRect(index, &rect);
+    AfxTestClick(&tools, rect.CenterPoint());
+    AfxPumpMessages();
+}
+
+// Textory started without arguments: the main window waits hidden and the
+// task bar alone is up. Through the bar: the program's icon menu (the about
+// box), the scan settings' menus (300 dpi and colour chosen, the language),
+// the output choice, single step, and the scan through the scanner glue
+// over SANE's test device: the page arrives in colour at 300 dpi and waits
+// in region designation. A text page dropped on the main window is marked
+// by hand, recognised, proofread from the bar and output to a .doc file.
+TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
+    suite_test::ScratchFolder scratch;
+    ::setenv("SUITE_REGISTRY_USER", (scratch / "user.db").c_str(), 1);
+    ::setenv("SUITE_RUNTIME_DIR", (scratch / "runtime").c_str(), 1);
+    fs::create_directories(scratch / "runtime");
+    scantest::PrepareSaneTestDevice(scratch / "sane");
+    ::unsetenv("SUITE_SCAN_DEVICE");
+    AfxWinInit();
+    AfxTestScript::Enable(true);
+    testpages::ensureGui();
+    const std::string textImage = scratch / "letter.tif";
+    {
+        CFakeShellServices writer;
+        writer.convertLibrary = LoadLibraryA("Convert.dll");
+        ASSERT_NE(writer.convertLibrary, nullptr);
+        const testpages::Page page =
+            testpages::textPage({"今天天气很好我们一起去公园散步"}, 1100, 420, testpages::Style{50, 0, 0, 3});
+        ASSERT_TRUE(SavePlaneAsImage(page.plane, textImage));
+        FreeLibrary(writer.convertLibrary);
+    }
+
+    TestTextoryApp app;
+    app.realScanner = true;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.ExitStatus(), textory::kExitWritten);
+    auto* frame = dynamic_cast<CTextoryFrame*>(app.m_pMainWnd);
+    ASSERT_NE(frame, nullptr);
+    AfxPumpMessages();
+    EXPECT_FALSE(frame->IsWindowVisible()) << "the main window waits hidden";
+    CWorkflowBar* bar = frame->TaskBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->IsWindowVisible());
+    EXPECT_FALSE(bar->Control(textory::kBarProofreadButton)->IsWindowEnabled()) << "nothing recognised yet";
+    EXPECT_EQ(CaptionOf(*bar, textory::kBarStepText), "");
+    grab(bar, "textory_task_bar_started.png");
+
+    // The program's icon menu: settings, scanner, about, exit; about chosen.
+    ASSERT_NE(bar->Button(textory::kBarMenuButton), nullptr);
+    CMenu* programMenu = bar->Button(textory::kBarMenuButton)->Menu().GetSubMenu(0);
+    ASSERT_NE(programMenu, nullptr);
+    EXPECT_TRUE(IsMenuRegistered(programMenu->GetSafeHmenu())) << "an icon menu";
+    std::vector<AfxShownRecord> shown = ClickWithAnswer(*bar, textory::kBarMenuButton, 32918);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].kind, "menu");
+    EXPECT_EQ(shown[0].buttons.size(), 5u);
+    EXPECT_EQ(shown[1].kind, "dialog") << "the about box";
+    EXPECT_EQ(shown[1].type, 100u);
+    // The program's own title, also in the main window's menu.
+    EXPECT_EQ(titleOf(frame).rfind("Textory", 0), 0u) << titleOf(frame);
+    CString about;
+    ASSERT_NE(frame->GetMenu(), nullptr);
+    frame->GetMenu()->GetMenuString(ID_APP_ABOUT, about, MF_BYCOMMAND);
+    EXPECT_NE(std::string(about.GetString()).find("Textory"), std::string::npos) << about.GetString();
+
+    // The scan settings from their menus; the captions follow.
+    shown = ClickWithAnswer(*bar, textory::kBarResolutionButton, 32958);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0].buttons.size(), 3u);
+    EXPECT_EQ(app.m_textory.scanResolution, 1);
+    EXPECT_EQ(CaptionOf(*bar, textory::kBarResolutionButton), suite::Utf8ToAnsi("300dpi↓"));
+    ClickWithAnswer(*bar, textory::kBarImageTypeButton, 32961);
+    EXPECT_EQ(app.m_textory.scanImageType, 2);
+    EXPECT_EQ(CaptionOf(*bar, textory::kBarImageTypeButton), suite::Utf8ToAnsi("彩色↓"));
+    ClickWithAnswer(*bar, textory::kBarLanguageButton, 32964);
+    EXPECT_EQ(app.m_settings.langCode, 2);
+    EXPECT_EQ(CaptionOf(*bar, textory::kBarLanguageButton), suite::Utf8ToAnsi("英文↓"));
+    ClickWithAnswer(*bar, textory::kBarLanguageButton, 32962);
+    EXPECT_EQ(app.m_settings.langCode, 0);
+
+    // The output choice turns both faces; single step from its radio.
+    const bool toWord = app.m_textory.outputToWord;
+    AfxTestClick(bar->Control(textory::kBarOutputChoice), CPoint(4, 4));
+    EXPECT_NE(app.m_textory.outputToWord, toWord);
+    AfxTestClick(bar->Control(textory::kBarOutputChoice), CPoint(4, 4));
+    EXPECT_EQ(app.m_textory.outputToWord, toWord);
+    AfxTestClick(bar->Control(textory::kBarSingleStepRadio), CPoint(4, 4));
+    EXPECT_EQ(app.m_textory.workMode, 1);
+
+    // The scan: through the glue, with the settings chosen above.
+    const std::string target = app.m_strDataDir + "\\image\\page010.jpg";
+    app.SetScanTarget(target);
+    AfxTestScript::Clear();
+    AfxTestClick(bar->Control(textory::kBarScanButton), CPoint(4, 4));
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.InRegionMode(); }, 60000))
+        << "the page arrives and the plan goes on to region designation";
+    EXPECT_TRUE(AfxTestScript::Shown().empty()) << "no scanner dialog: the bar's settings hold";
+    const std::string jpeg = readBytes(suite::NativePath(target));
+    ASSERT_GT(jpeg.size(), 20u);
+    EXPECT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
+    ASSERT_NE(app.CurrentDocument(), nullptr);
+    ASSERT_NE(app.CurrentDocument()->m_pImage, nullptr);
+    EXPECT_EQ(app.CurrentDocument()->m_pImage->m_nBitCount, 24) << "in colour";
+    if (jpeg.substr(6, 4) == "JFIF") {
+        EXPECT_EQ(jpeg[13], 1) << "dots an inch";
+        EXPECT_EQ((static_cast<unsigned char>(jpeg[14]) << 8) | static_cast<unsigned char>(jpeg[15]), 300);
+    }
+    EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\page011.jpg");
+    EXPECT_TRUE(frame->IsWindowVisible());
+    EXPECT_FALSE(bar->IsWindowVisible()) << "the bar hides while a mode shows the main window";
+    app.realScanner = false;
+
+    // A text page dropped on the main window, marked by hand and recognised.
+    ASSERT_TRUE(AfxTestDropFiles(frame, {textImage}, CPoint(200, 200)));
+    ASSERT_TRUE(scribanttest::PumpUntil(
+        [&] { return app.CurrentDocumentPath() == suite::WindowsPath(textImage) && app.CurrentDocument()->m_pImage; },
+        30000));
+    // The drop lists the page and opens it: wait until the page view shows it.
+    scribanttest::PumpUntil([] { return false; }, 1500);
+    COcrDoc* doc = app.CurrentDocument();
+    auto* view = dynamic_cast<COcrView*>(doc->GetPageView());
+    ASSERT_NE(view, nullptr);
+    const POINT from = view->Controller().PageToClient(POINT{20, 20});
+    const POINT to = view->Controller().PageToClient(POINT{1080, 400});
+    AfxTestMouse(view, WM_LBUTTONDOWN, from);
+    AfxTestMouse(view, WM_MOUSEMOVE, POINT{(from.x + to.x) / 2, (from.y + to.y) / 2}, MK_LBUTTON);
+    AfxTestMouse(view, WM_MOUSEMOVE, to, MK_LBUTTON);
+    AfxTestMouse(view, WM_LBUTTONUP, to);
+    AfxPumpMessages();
+    ASSERT_TRUE(doc->m_pPageRegion && doc->m_pPageRegion->GetChildCount() > 0) << "a region marked by hand";
+    // The page at 100 %, scrolled: the recognition shows it whole, then
+    // gives the zoom and the scroll position back.
+    view->SetZoom(256);
+    ClickToolButton(*frame, textory::kCmdSubmitRegions);
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
+    EXPECT_TRUE(doc->m_bHasResult);
+    EXPECT_EQ(view->Controller().Zoom(), 256) << "the zoom given back";
+    ClickToolButton(*frame, textory::kCmdExitRegionMode);
+    EXPECT_FALSE(frame->IsWindowVisible());
+    ASSERT_TRUE(bar->IsWindowVisible());
+
+    // Proofreading from the bar; the text goes out as a .doc file.
+    CWnd* proofread = bar->Control(textory::kBarProofreadButton);
+    ASSERT_TRUE(proofread->IsWindowEnabled());
+    AfxTestClick(proofread, CPoint(4, 4));
+    ASSERT_TRUE(app.m_workflow.InProofMode());
+    const fs::path document = scratch / "letter.doc";
+    AfxTestScript::Clear();
+    AfxTestScript::QueueFile(document.string());
+    ClickToolButton(*frame, 32986);
+    ASSERT_TRUE(fs::exists(document));
+    EXPECT_EQ(readBytes(document).substr(0, 5), "{\\rtf");
+    ClickToolButton(*frame, textory::kCmdExitProofreadMode);
+    EXPECT_TRUE(bar->IsWindowVisible());
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+
+    // The job saved under the name the user gives, changed, and offered for
+    // saving by a new task ("取消" keeps it, "否" lets it go).
+    const fs::path jobFile = scratch / "letters.OCR";
+    const int rows = app.PageListRowCount();
+    ASSERT_EQ(rows, 2) << "the scanned page and the dropped one";
+    AfxTestScript::Clear();
+    AfxTestScript::QueueFile(suite::WindowsPath(jobFile.string()));
+    frame->SendMessage(WM_COMMAND, ID_FILE_SAVE_PROJECT, 0);
+    ASSERT_TRUE(fs::exists(jobFile));
+    EXPECT_EQ(app.m_task.m_bJobModified, 0);
+    EXPECT_EQ(app.m_task.m_strName, suite::WindowsPath(jobFile.string()));
+    ClickWithAnswer(*bar, textory::kBarLanguageButton, 32963);
+    EXPECT_EQ(app.PageListItemText(app.PageListCurrentRow(), 1), suite::Utf8ToAnsi("简繁"));
+    EXPECT_EQ(app.m_task.m_bJobModified, 1) << "the row's language changed the job";
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(IDCANCEL);
+    frame->SendMessage(WM_COMMAND, ID_TASK_NEW, 0);
+    ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
+    EXPECT_EQ(AfxTestScript::Shown()[0].kind, "message");
+    EXPECT_EQ(app.PageListRowCount(), rows) << "kept";
+    AfxTestScript::QueueAnswer(IDNO);
+    frame->SendMessage(WM_COMMAND, ID_TASK_NEW, 0);
+    EXPECT_EQ(app.PageListRowCount(), 0);
+    AfxPumpMessages();
+    EXPECT_EQ(app.closeRequests, 0) << "the user's run goes on without pages";
+
+    frame->DestroyWindow();
+    app.m_pMainWnd = nullptr;
+    app.ExitInstance();
+    AfxTestScript::Clear();
 }
 
 }  // namespace

@@ -159,7 +159,6 @@ TEST_F(TextoryJob, EveryFailureHasItsStatusAndLeavesNoFile) {
         std::vector<std::string> arguments;
         int status;
     } refused[] = {
-        {{}, textory::kExitCommandLineRefused},
         {{"\""}, textory::kExitCommandLineRefused},
         {{image, "a\"b.txt"}, textory::kExitCommandLineRefused},
         {{(fs::path(pages) / "page.png").string(), out.string()}, textory::kExitCommandLineRefused},
@@ -178,6 +177,14 @@ TEST_F(TextoryJob, EveryFailureHasItsStatusAndLeavesNoFile) {
     std::ofstream(broken, std::ios::binary) << "II*\0not really a picture";
     ProcessRun run = textory({broken.string(), out.string()});
     EXPECT_EQ(run.status, textory::kExitImageUnreadable) << run.errors;
+    EXPECT_NE(run.errors.find(broken.string()), std::string::npos) << "the user's own path: " << run.errors;
+
+    // A path longer than the program takes: refused, and said.
+    const std::string deep = (fs::path(pages) / (std::string(280, 'n') + ".txt")).string();
+    ASSERT_GT(deep.size(), 286u);
+    run = textory({image, deep});
+    EXPECT_EQ(run.status, textory::kExitCommandLineRefused) << run.errors;
+    EXPECT_NE(run.errors.find("longer than"), std::string::npos) << run.errors;
 
     // A blank page gives no text: nothing is written, not even an empty file.
     testpages::ensureGui();
@@ -187,8 +194,11 @@ TEST_F(TextoryJob, EveryFailureHasItsStatusAndLeavesNoFile) {
     EXPECT_EQ(run.status, textory::kExitNothingRecognised) << run.errors;
 
     // An output folder that does not exist.
-    run = textory({image, (fs::path(pages) / "no-such-folder" / "out.txt").string()});
+    // An output folder that does not exist: found before the recognition.
+    const fs::path nowhere = fs::path(pages) / "no-such-folder" / "out.txt";
+    run = textory({image, nowhere.string()});
     EXPECT_EQ(run.status, textory::kExitOutputNotWritten) << run.errors;
+    EXPECT_NE(run.errors.find(nowhere.string()), std::string::npos) << run.errors;
 
     EXPECT_FALSE(fs::exists(out));
     for (const auto& entry : fs::directory_iterator(pages)) {

@@ -79,8 +79,8 @@ public:
 
 struct Modes : ::testing::Test {
     NullFlowHost flowHost;
-    CTextoryWorkflow flow{flowHost};
     TextorySettings settings;
+    CTextoryWorkflow flow{flowHost, settings};
     RecordingFrame frame;
     CWindowModes modes{frame, settings, flow};
     const std::string regionTitle = suite::Utf8ToAnsi("Textory--指定识别区域");

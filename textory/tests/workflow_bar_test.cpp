@@ -1,7 +1,6 @@
-// The task bar's state and its painting: faces, tooltips and captions from
+// The task bar's state and its step text: faces, tooltips and captions from
 // the settings, what its buttons change, the progress strip (the first
-// message only records, a total of 0 draws nothing), the pixels of the strip,
-// and pictures of both bars for a person ($TEXTORY_GRAB_DIR).
+// message only records, a total of 0 draws nothing) and the strip's pixels.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,7 +8,7 @@
 
 #include "platform/afx/afxwin.h"
 #include "platform/win/tests/scratch_folder.h"
-#include "textory/taskbar/workflow_bar_renderer.h"
+#include "textory/taskbar/step_text_painter.h"
 #include "textory/taskbar/workflow_bar_state.h"
 #include "textory/tests/grab_canvas.h"
 #include "textory/workflow/workflow.h"
@@ -39,17 +38,8 @@ using textorytest::Canvas;
 TEST(TextoryWorkflowBar, ClicksAskTheWindowForWhatTheyStartAndOnlyWhileIdle) {
     TextorySettings settings;
     QuietHost host;
-    CTextoryWorkflow flow(host);
+    CTextoryWorkflow flow(host, settings);
     CWorkflowBarState bar(settings, flow);
-    // Every control is found where the renderer puts it; the bar's own
-    // background and the step text are where a press drags the bar.
-    for (const BarControlPlace& p : WorkflowBarLayout()) {
-        const POINT inside{(p.rect.left + p.rect.right) / 2, (p.rect.top + p.rect.bottom) / 2};
-        EXPECT_EQ(WorkflowBarControlAt(inside), p.control == kBarStepText ? 0 : p.control) << p.control;
-    }
-    EXPECT_EQ(WorkflowBarControlAt(POINT{1, 1}), 0);
-    EXPECT_EQ(WorkflowBarControlAt(POINT{kWorkflowBarWidth - 1, kWorkflowBarHeight - 1}), 0);
-
     EXPECT_EQ(bar.OnClick(kBarMenuButton).id, kTaskBarMenu);
     EXPECT_EQ(bar.OnClick(kBarResolutionButton).id, kResolutionMenu);
     EXPECT_EQ(bar.OnClick(kBarImageTypeButton).id, kImageTypeMenu);
@@ -74,7 +64,7 @@ TEST(TextoryWorkflowBar, ClicksAskTheWindowForWhatTheyStartAndOnlyWhileIdle) {
 TEST(TextoryWorkflowBar, FacesAndCaptionsFollowTheSettings) {
     TextorySettings settings;
     QuietHost host;
-    CTextoryWorkflow flow(host);
+    CTextoryWorkflow flow(host, settings);
     CWorkflowBarState bar(settings, flow);
     settings.outputToWord = true;
     EXPECT_EQ(bar.ScanFace(), 329u);
@@ -82,7 +72,6 @@ TEST(TextoryWorkflowBar, FacesAndCaptionsFollowTheSettings) {
     EXPECT_EQ(bar.ScanTooltip(), "扫描输出到Word");
     bar.OnOutputChoice();
     EXPECT_FALSE(settings.outputToWord);
-    EXPECT_FALSE(flow.outputToWord);
     EXPECT_EQ(bar.ScanFace(), 330u);
     EXPECT_EQ(bar.OutputChoiceFace(), 315u);
     EXPECT_EQ(bar.ScanTooltip(), "扫描输出到文件");
@@ -104,7 +93,7 @@ TEST(TextoryWorkflowBar, FacesAndCaptionsFollowTheSettings) {
 TEST(TextoryWorkflowBar, ButtonsAndRadios) {
     TextorySettings settings;
     QuietHost host;
-    CTextoryWorkflow flow(host);
+    CTextoryWorkflow flow(host, settings);
     CWorkflowBarState bar(settings, flow);
     bar.OnWorkModeRadio(kBarSingleStepRadio);
     EXPECT_EQ(settings.workMode, 1);
@@ -122,7 +111,7 @@ TEST(TextoryWorkflowBar, ButtonsAndRadios) {
     EXPECT_EQ(flow.ChainFlag(), 1);
     ASSERT_TRUE(bar.OnScan());
     for (int i = 0; i < 4; ++i) EXPECT_EQ(flow.Steps().IsPending(i), 1);
-    bar.OnCreateToWord();
+    EXPECT_EQ(bar.OnClick(kBarCreateToWordCheck).kind, BarAction::kMainToolBar) << "the main tool bar follows";
     EXPECT_FALSE(settings.createToWord);
     bar.OnSelLayout();
     EXPECT_TRUE(settings.selLayout);
@@ -132,66 +121,26 @@ TEST(TextoryWorkflowBar, TheProgressStripAndItsPixels) {
     AfxWinInit();
     TextorySettings settings;
     QuietHost host;
-    CTextoryWorkflow flow(host);
+    CTextoryWorkflow flow(host, settings);
     CWorkflowBarState bar(settings, flow);
+    const RECT step{0, 0, 168, 16};
     bar.OnProgress(3, 10);
     EXPECT_FALSE(bar.HasStrip()) << "the first message only records";
     bar.OnProgress(5, 10);
     ASSERT_TRUE(bar.HasStrip());
-    Canvas canvas(kWorkflowBarWidth, kWorkflowBarHeight);
-    PaintWorkflowBar(canvas.dc, bar, 0);
+    Canvas canvas(step.right, step.bottom);
+    PaintStepText(canvas.dc, step, bar);
     QImage image = canvas.Image();
-    RECT step{};
-    for (const BarControlPlace& p : WorkflowBarLayout())
-        if (p.control == kBarStepText) step = p.rect;
-    EXPECT_EQ(image.pixelColor(step.left + 3, step.bottom - 3), QColor(0, 0, 0x80)) << "filled part dark blue";
+    EXPECT_EQ(image.pixelColor(3, step.bottom - 3), QColor(0, 0, 0x80)) << "filled part dark blue";
     EXPECT_EQ(image.pixelColor(step.right - 3, step.bottom - 3), QColor(0x80, 0x80, 0x80)) << "rest grey";
-    EXPECT_EQ(image.pixelColor(1, 1), QColor(165, 42, 0));
     canvas.Save("taskbar-progress.png");
 
     bar.OnProgress(4, 0);  // a page without lines
-    Canvas empty(kWorkflowBarWidth, kWorkflowBarHeight);
-    PaintWorkflowBar(empty.dc, bar, 0);
-    EXPECT_EQ(empty.Image().pixelColor(step.left + 3, step.bottom - 3), QColor(0x80, 0x80, 0x80));
+    Canvas empty(step.right, step.bottom);
+    PaintStepText(empty.dc, step, bar);
+    EXPECT_EQ(empty.Image().pixelColor(3, step.bottom - 3), QColor(0x80, 0x80, 0x80));
     bar.OnProgress(-1, 0);
     EXPECT_FALSE(bar.HasStrip());
-
-    // The bar in both work modes and output choices, for a person to look at.
-    Canvas automatic(kWorkflowBarWidth, kWorkflowBarHeight);
-    PaintWorkflowBar(automatic.dc, bar, 0);
-    automatic.Save("taskbar-automatic-file.png");
-    // The checked radio has its dot.
-    RECT autoRadio{}, singleRadio{};
-    for (const BarControlPlace& p : WorkflowBarLayout()) {
-        if (p.control == kBarAutomaticRadio) autoRadio = p.rect;
-        if (p.control == kBarSingleStepRadio) singleRadio = p.rect;
-    }
-    const QImage painted = automatic.Image();
-    EXPECT_EQ(painted.pixelColor(autoRadio.left + 5, autoRadio.top + 7), QColor(0, 0, 0));
-    EXPECT_EQ(painted.pixelColor(singleRadio.left + 5, singleRadio.top + 7), QColor(255, 255, 255));
-    bar.OnWorkModeRadio(kBarSingleStepRadio);
-    bar.OnOutputChoice();
-    bar.SetProofreadEnabled(true);
-    settings.scanResolution = 2;
-    settings.scanImageType = 2;
-    Canvas single(kWorkflowBarWidth, kWorkflowBarHeight);
-    PaintWorkflowBar(single.dc, bar, 1);
-    single.Save("taskbar-single-word.png");
-}
-
-TEST(TextoryScanToBar, PlacesFollowTheWidth) {
-    AfxWinInit();
-    ScanToBarLayout layout = LayoutScanToBar(453);
-    EXPECT_EQ(layout.button.left, 2);
-    EXPECT_EQ(layout.button.right - layout.button.left, 62);
-    EXPECT_EQ(layout.combo.left, 70);
-    EXPECT_EQ(layout.combo.right - layout.combo.left, 453 - 90);
-    EXPECT_EQ(layout.combo.bottom - layout.combo.top, 178);
-    layout = LayoutScanToBar(120);
-    EXPECT_EQ(layout.combo.right - layout.combo.left, 110) << "narrower than 200 keeps the 200 places";
-    Canvas canvas(453, 26);
-    PaintScanToBar(canvas.dc, 453, 26, "c:\\my ordoc files\\image\\or001.jpg");
-    canvas.Save("scan-to-bar.png");
 }
 
 }  // namespace

@@ -44,8 +44,9 @@ using Calls = std::vector<std::string>;
 
 TEST(TextoryWorkflow, AutomaticRunScansFindsRegionsRecognisesAndOutputs) {
     RecordingHost host;
-    CTextoryWorkflow flow(host);
-    flow.outputToWord = false;
+    TextorySettings settings;
+    CTextoryWorkflow flow(host, settings);
+    settings.outputToWord = false;
     flow.OnScanButton();
     EXPECT_FALSE(flow.IsIdle());
     EXPECT_EQ(flow.ChainFlag(), 1);
@@ -65,17 +66,18 @@ TEST(TextoryWorkflow, AutomaticRunScansFindsRegionsRecognisesAndOutputs) {
 
 TEST(TextoryWorkflow, OutputChoicesOfThePlan) {
     RecordingHost host;
-    CTextoryWorkflow flow(host);
-    flow.outputToWord = false;
+    TextorySettings settings;
+    CTextoryWorkflow flow(host, settings);
+    settings.outputToWord = false;
     flow.PlanFullWorkflow();
     EXPECT_EQ(flow.Steps().GetOption(3), 2);
-    flow.outputToWord = true;
+    settings.outputToWord = true;
     flow.PlanFullWorkflow();
     EXPECT_EQ(flow.Steps().GetOption(3), 0) << "task-bar mode: word output of option 0";
     flow.taskMode = false;
     flow.PlanFullWorkflow();
     EXPECT_EQ(flow.Steps().GetOption(3), 1);
-    flow.createToWord = false;
+    settings.createToWord = false;
     flow.PlanFullWorkflow();
     EXPECT_EQ(flow.Steps().GetOption(3), 0);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(flow.Steps().IsPending(i), 1);
@@ -95,8 +97,9 @@ TEST(TextoryWorkflow, OutputChoicesOfThePlan) {
 
 TEST(TextoryWorkflow, SingleStepStopsInRegionModeUntilSubmitted) {
     RecordingHost host;
-    CTextoryWorkflow flow(host);
-    flow.workMode = 1;
+    TextorySettings settings;
+    CTextoryWorkflow flow(host, settings);
+    settings.workMode = 1;
     flow.OnScanButton();
     EXPECT_EQ(flow.ChainFlag(), 0);
     flow.OnScanDone();
@@ -115,7 +118,8 @@ TEST(TextoryWorkflow, SingleStepStopsInRegionModeUntilSubmitted) {
 TEST(TextoryWorkflow, FailuresEndThePlan) {
     RecordingHost host;
     host.scannerStarts = false;
-    CTextoryWorkflow flow(host);
+    TextorySettings settings;
+    CTextoryWorkflow flow(host, settings);
     flow.OnScanButton();
     EXPECT_TRUE(flow.IsIdle()) << "no scanner: back to idle";
     host.scannerStarts = true;
@@ -138,7 +142,8 @@ TEST(TextoryWorkflow, FailuresEndThePlan) {
 TEST(TextoryWorkflow, SeveralSelectedRowsRecogniseAsABatch) {
     RecordingHost host;
     host.selected = 3;
-    CTextoryWorkflow flow(host);
+    TextorySettings settings;
+    CTextoryWorkflow flow(host, settings);
     flow.Steps().SetPending(2, 1);
     flow.Steps().SetPending(3, 1);
     flow.Steps().SetOption(3, 2);
@@ -152,7 +157,8 @@ TEST(TextoryWorkflow, SeveralSelectedRowsRecogniseAsABatch) {
 
 TEST(TextoryWorkflow, OutsideTaskBarModeTheScanButtonOnlyScans) {
     RecordingHost host;
-    CTextoryWorkflow flow(host);
+    TextorySettings settings;
+    CTextoryWorkflow flow(host, settings);
     flow.taskMode = false;
     flow.OnScanButton();
     EXPECT_TRUE(flow.IsIdle());

@@ -2,14 +2,14 @@
 
 #include "textory/app/textory_ids.h"
 
-CTextoryWorkflow::CTextoryWorkflow(CWorkflowHost& host)
-    : host_(host), steps_([&host](const std::string& text) { host.ShowMessage(text); }) {}
+CTextoryWorkflow::CTextoryWorkflow(CWorkflowHost& host, const TextorySettings& settings)
+    : host_(host), settings_(settings), steps_([&host](const std::string& text) { host.ShowMessage(text); }) {}
 
 void CTextoryWorkflow::PlanFullWorkflow() {
     steps_.Reset();
     steps_.SetAllPending(1);
     steps_.SetAllOptions(1);
-    const int output = !outputToWord ? 2 : (!createToWord || taskMode ? 0 : 1);
+    const int output = !settings_.outputToWord ? 2 : (!settings_.createToWord || taskMode ? 0 : 1);
     steps_.SetOption(CWorkflowSteps::kOutput, output);
 }
 
@@ -80,7 +80,7 @@ void CTextoryWorkflow::StepRecognize() {
 
 void CTextoryWorkflow::StartFromTaskBar() {
     idle_ = false;
-    if (workMode == 1) PlanScanAndRegions();
+    if (settings_.workMode == 1) PlanScanAndRegions();
     else PlanFullWorkflow();
 }
 
@@ -94,7 +94,7 @@ void CTextoryWorkflow::OnScanButton() {
     }
     PlanFullWorkflow();
     idle_ = false;
-    if (workMode == 1) {
+    if (settings_.workMode == 1) {
         chain_ = 0;
         PlanScanAndRegions();
     } else {

@@ -8,18 +8,19 @@
 // arrived (WM_SCANDONE); a scanner that does not start ends the plan.
 #pragma once
 
+#include "textory/settings/textory_settings.h"
 #include "textory/workflow/workflow_host.h"
 #include "textory/workflow/workflow_steps.h"
 
 class CTextoryWorkflow {
 public:
-    explicit CTextoryWorkflow(CWorkflowHost& host);
+    // The plans follow the work mode and the output choices of `settings`
+    // as they stand when a plan is made.
+    CTextoryWorkflow(CWorkflowHost& host, const TextorySettings& settings);
 
-    // Settings that shape the plans.
-    bool taskMode = true;      // m_bTaskMode: step texts shown, the task bar drives
-    int workMode = 0;          // 0 automatic, 1 single step
-    bool outputToWord = false; // m_bOutputToWord
-    bool createToWord = true;  // m_bCreateToWord
+    // Task-bar mode: step texts shown, the task bar drives. Ends for the rest
+    // of the run when the main window is shown from hidden.
+    bool taskMode = true;
 
     void PlanFullWorkflow();
     void PlanScanAndRegions();
@@ -60,6 +61,7 @@ public:
 
 private:
     CWorkflowHost& host_;
+    const TextorySettings& settings_;
     CWorkflowSteps steps_;
     bool idle_ = true;
     bool regionMode_ = false;

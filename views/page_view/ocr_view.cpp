@@ -69,6 +69,7 @@ BEGIN_MESSAGE_MAP(COcrView, CView)
     ON_MESSAGE(WM_STRIPBUTTON, OnStripButton)
     ON_MESSAGE(WM_IMAGEPROGRESS, OnImageProgress)
     ON_MESSAGE(WM_RESULTSTATE, OnResultState)
+    ON_MESSAGE(WM_USER + 1107, OnScanDoneMessage)
     ON_COMMAND(ID_MOUSE_NORMAL, OnMouseNormal)
     ON_COMMAND(ID_MOUSE_SCISSORS, OnMouseScissors)
     ON_COMMAND(ID_MOUSE_PEN, OnMousePen)
@@ -134,6 +135,11 @@ void COcrView::SetLayoutDirty() {
 }
 
 bool COcrView::IsHandwritingPage() const { return CurrentPageIsHandwriting(); }
+
+LRESULT COcrView::OnScanDoneMessage(WPARAM, LPARAM) {
+    ShellServices().PageViewScanDone();
+    return 0;
+}
 
 bool COcrView::AutoResize() const { return ShellServices().AutoResize(); }
 

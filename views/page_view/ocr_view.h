@@ -77,6 +77,8 @@ protected:
     afx_msg LRESULT OnStripButton(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnImageProgress(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnResultState(WPARAM wParam, LPARAM lParam);
+    // WM_USER+1107: the application's scan-done step.
+    afx_msg LRESULT OnScanDoneMessage(WPARAM wParam, LPARAM lParam);
     afx_msg void OnMouseNormal();
     afx_msg void OnMouseScissors();
     afx_msg void OnMousePen();
