@@ -61,6 +61,9 @@ FileSettings ReadFileSettings(HKEY formatKey, const JobProfile& profile, const s
     if (!complete || position < 1 || position > 9) return s;
     s.formatCode = codes[position - 1];
     s.traits = TraitsOfFormat(s.formatCode);
+    // "Image PDF, pages joined": every page of the run in one file, whatever
+    // the batch size says.
+    if (s.formatCode == 13) s.pdfSingleFile = true;
     s.ready = true;
     return s;
 }

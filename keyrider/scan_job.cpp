@@ -474,9 +474,18 @@ int CScanJob::scanPages(void* argument) {
         result = services_.scan->ScanPages(&block_, &CScanJob::OnScannedPage, argument);
     suite::ReleaseKeptMemory();
     g_running = nullptr;
-    if (result == SCAN_PAGES_JAMMED)
-        problem("The paper jammed after " + std::to_string(pagesSeen_) +
-                " pages; the pages scanned before it are kept. Clear the feeder and scan the rest again.");
+    if (result == SCAN_PAGES_JAMMED) refuse(kMessageJammedAfter, std::to_string(pagesSeen_));
+    if (result == 0) {
+        // Nothing came: the scan library tells why, when it can.
+        const int end = services_.scan && services_.scan->ScanLastEnd ? services_.scan->ScanLastEnd() : SCAN_END_FAILED;
+        switch (end) {
+            case SCAN_END_NO_PAPER: refuse(kMessageNoPaper); break;
+            case SCAN_END_JAMMED: refuse(kMessageJammedAtOnce); break;
+            case SCAN_END_NO_SCANNER: refuse(kMessageNoScanner); break;
+            case SCAN_END_ALL_BLANK: refuse(kMessageAllBlank); break;
+            default: refuse(kMessageScanFailed); break;
+        }
+    }
     return result;
 }
 

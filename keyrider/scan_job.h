@@ -122,7 +122,7 @@ private:
     bool name(bool collect, const std::string& extension, std::string* path);
     void problem(const std::string& text);
     // Message `message` of the message library with "%1" = `value`: why the job does not run.
-    void refuse(int message, const std::string& value);
+    void refuse(int message, const std::string& value = {});
     void refuseMissing(const std::string& what);
     // The record ScanEndJob takes: eight zero bytes, then bytes 12-287 of the
     // scan settings as they were when the scan started.

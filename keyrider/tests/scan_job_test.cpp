@@ -34,6 +34,7 @@ struct FakeScanner {
     int delivered = 0;
     int endJobs = 0;
     bool jam = false;  // the paper jams after the pages
+    int lastEnd = SCAN_END_DONE;
     SCAN_SETTINGS seen{};
 };
 FakeScanner g_scanner;
@@ -67,9 +68,12 @@ int FakeEndJob(const BYTE*) {
     return 1;
 }
 
+int FakeLastEnd() { return g_scanner.lastEnd; }
+
 SCAN_FUNCTIONTABLE MakeScanTable() {
     SCAN_FUNCTIONTABLE t{};
     t.ScanPages = FakeScanPages;
+    t.ScanLastEnd = FakeLastEnd;
     t.ScanEndJob = FakeEndJob;
     return t;
 }
@@ -347,6 +351,15 @@ TEST_F(ScanJobTest, PdfBatchesJoinEveryPageAndLeaveNoPageFiles) {
     Run(*single, 7);
     ASSERT_EQ(single->Finished().size(), 1u);
     EXPECT_EQ(CountPdfPages(single->Finished()[0]), 7);
+    single.reset();
+    // "Pages joined" joins the whole run, whatever the batch size.
+    Ini("1\\Gray", "Format", "7");
+    Ini("1\\Gray", "PDF Single File", "0");
+    Ini("1\\Folder", "1", (root / "joined").string());
+    auto joined = Job("pdf");
+    Run(*joined, 7);
+    ASSERT_EQ(joined->Finished().size(), 1u);
+    EXPECT_EQ(CountPdfPages(joined->Finished()[0]), 7);
 }
 
 TEST_F(ScanJobTest, AFailingPdfLibraryKeepsEveryPageAsAnImage) {
@@ -574,7 +587,7 @@ TEST_F(ScanJobTest, AJamAfterSomePagesFilesThemAndIsReported) {
     Run(*job, 3);
     EXPECT_EQ(Files(out).size(), 3u);
     ASSERT_EQ(job->Problems().size(), 1u);
-    EXPECT_NE(job->Problems()[0].find("jammed after 3 pages"), std::string::npos) << job->Problems()[0];
+    EXPECT_EQ(job->Problems()[0], std::to_string(kMessageJammedAfter) + ": 3");
     // PDF batches: the pages before the jam still make their PDF.
     Ini("1\\Gray", "Format", "6");
     Ini("1\\Gray", "PDF Single File", "1");
@@ -584,6 +597,16 @@ TEST_F(ScanJobTest, AJamAfterSomePagesFilesThemAndIsReported) {
     ASSERT_EQ(pdf->Finished().size(), 1u);
     EXPECT_EQ(CountPdfPages(pdf->Finished()[0]), 2);
     EXPECT_EQ(pdf->Problems().size(), 1u);
+    // A jam before the first page, an empty feeder: nothing scanned, and said why.
+    for (const auto& [end, message] :
+         {std::pair{SCAN_END_JAMMED, kMessageJammedAtOnce}, std::pair{SCAN_END_NO_PAPER, kMessageNoPaper}}) {
+        g_scanner = FakeScanner{};
+        g_scanner.lastEnd = end;
+        auto none = Job();
+        Run(*none, 0);
+        ASSERT_EQ(none->Problems().size(), 1u);
+        EXPECT_EQ(none->Problems()[0], std::to_string(message) + ": ");
+    }
 }
 
 TEST_F(ScanJobTest, PromptForFilenameAsksBeforeScanningAndForEveryFurtherFile) {

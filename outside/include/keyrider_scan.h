@@ -128,6 +128,14 @@ using SCAN_TERMINATE = void (*)();
 #define SCAN_PAGES_DONE 1
 #define SCAN_PAGES_JAMMED 2
 using SCAN_PAGES = int (*)(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument);
+// Why the last ScanPages ended, for a caller that got no page or a jam.
+#define SCAN_END_DONE 0       // the feeder emptied, the flatbed page was read, or the callback stopped
+#define SCAN_END_NO_PAPER 1   // the feeder held no paper
+#define SCAN_END_JAMMED 2     // the paper jammed
+#define SCAN_END_NO_SCANNER 3 // the scanner is not there or another program holds it
+#define SCAN_END_FAILED 4     // the scanner failed to read a page
+#define SCAN_END_ALL_BLANK 5  // pages were read, and every one was blank and removed
+using SCAN_LASTEND = int (*)();
 using SCAN_ENDJOB = int (*)(const BYTE* record284);
 using SCAN_LOADSETTINGS = int (*)();
 using SCAN_SETTINGSAPPLIED = int (*)();
@@ -139,7 +147,8 @@ struct SCAN_FUNCTIONTABLE {
     SCAN_TERMINATE ScanTerminate;              // 2: stops the watcher before the library is freed
     SCAN_RESERVED Reserved3[3];                // 3-5
     SCAN_PAGES ScanPages;                      // 6: nonzero when pages were scanned
-    SCAN_RESERVED Reserved7[8];                // 7-14
+    SCAN_LASTEND ScanLastEnd;                  // 7: SCAN_END_*
+    SCAN_RESERVED Reserved8[7];                // 8-14
     SCAN_ENDJOB ScanEndJob;                    // 15
     SCAN_LOADSETTINGS ScanLoadSettings;        // 16: nonzero = ready
     SCAN_SETTINGSAPPLIED ScanSettingsApplied;  // 17

@@ -39,11 +39,18 @@ static_assert(offsetof(TARRIK_FUNCTIONTABLE, MsgCloseProgress) == 5 * sizeof(voi
 using TARRIK_GETFUNCTIONTABLE = const TARRIK_FUNCTIONTABLE* (*)();
 
 // Messages that say why a button's job does not run ("%1": what is missing,
-// the printer's name, the job file, the action).
+// the printer's name, the job file, the action), or why its scan ended short
+// ("%1" of kMessageJammedAfter: the pages scanned before the jam).
 enum : int {
     kMessageMissingSetting = 31,
     kMessageNoPrinter = 32,
     kMessageNoButtonJob = 33,
     kMessageUnknownAction = 34,
+    kMessageJammedAfter = 35,
+    kMessageNoPaper = 36,
+    kMessageJammedAtOnce = 37,
+    kMessageNoScanner = 38,
+    kMessageScanFailed = 39,
+    kMessageAllBlank = 40,
 };
 extern "C" const TARRIK_FUNCTIONTABLE* Tarrik_GetFunctionTable();

@@ -245,7 +245,10 @@ PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
     const LONG width = p.pixels_per_line;
     if (height <= 0) return PageResult::Failed;
     const int channels = p.format == SANE_FRAME_RGB ? 3 : 1;
-    const DWORD outRow = (DWORD(width) * DWORD(channels) + 3u) & ~3u;
+    // Black and white stays one bit a pixel (the library's 0 is black, the
+    // device's 1); everything else becomes 8 bits a sample.
+    const bool bilevel = p.depth == 1;
+    const DWORD outRow = bilevel ? ((DWORD(width) + 31u) / 32u) * 4u : (DWORD(width) * DWORD(channels) + 3u) & ~3u;
     auto* header = new (std::nothrow) IL_IMAGEHEADER{};
     auto* bits = static_cast<BYTE*>(std::malloc(std::size_t(outRow) * std::size_t(height)));
     if (!header || !bits) {
@@ -256,6 +259,13 @@ PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
     for (LONG y = 0; y < height; ++y) {
         const SANE_Byte* src = raw.data() + std::size_t(y) * inRow;
         BYTE* dst = bits + std::size_t(y) * outRow;
+        if (bilevel) {
+            const std::size_t used = (std::size_t(width) + 7) / 8;
+            for (std::size_t b = 0; b < used; ++b) dst[b] = BYTE(~src[b]);
+            if (width % 8) dst[used - 1] |= BYTE(0xFF >> (width % 8));
+            std::memset(dst + used, 0xFF, outRow - used);
+            continue;
+        }
         const std::size_t samples = std::size_t(width) * std::size_t(channels);
         std::memset(dst + samples, 0, outRow - samples);  // row padding
         if (p.depth == 8) {
@@ -263,21 +273,16 @@ PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
             continue;
         }
         for (std::size_t s = 0; s < samples; ++s) {
-            if (p.depth == 8)
-                dst[s] = src[s];
-            else if (p.depth == 16) {
-                std::uint16_t v;
-                std::memcpy(&v, src + 2 * s, 2);
-                dst[s] = BYTE(v >> 8);
-            } else  // 1 bit: a set bit is black
-                dst[s] = (src[s / 8] >> (7 - s % 8)) & 1 ? 0 : 255;
+            std::uint16_t v;
+            std::memcpy(&v, src + 2 * s, 2);
+            dst[s] = BYTE(v >> 8);
         }
     }
     header->Size = sizeof(IL_IMAGEHEADER);
     header->Width = width;
     header->Height = height;
     header->BytesPerLine = outRow;
-    header->BitsPerPixel = WORD(8 * channels);
+    header->BitsPerPixel = WORD(bilevel ? 1 : 8 * channels);
     header->XResolution = header->YResolution = dpi > 0 ? DWORD(dpi) : 0;
     image.Header = header;
     image.Bits = bits;
@@ -287,18 +292,23 @@ PageResult SaneDevice::readPage(IL_IMAGE& image, int dpi) {
 
 bool IsFeederSource(const SCAN_SETTINGS& settings) { return settings.Source >= 3 && settings.Source <= 5; }
 
-void ApplySettings(SaneDevice& device, const SCAN_SETTINGS& s) {
+bool ApplySettings(SaneDevice& device, const SCAN_SETTINGS& s) {
     std::lock_guard<std::recursive_mutex> guard(SaneLock());
+    bool duplex = false;
     if (int i = device.find(SANE_NAME_SCAN_SOURCE); i >= 0) {
         std::vector<std::string> c = device.choices(i);
         std::optional<std::string> source;
         switch (s.Source) {
             case 1: source = pick(c, {"transparen", "positive", "slide"}); break;
             case 2: source = pick(c, {"negative"}); break;
-            case 3: case 4: case 5: source = pick(c, {"feeder", "adf", "sheet"}); break;
+            case 3: case 4: case 5:
+                if (s.Side == 2) source = pick(c, {"duplex"});
+                duplex = source.has_value();
+                if (!source) source = pick(c, {"feeder", "adf", "sheet"});
+                break;
             default: source = pick(c, {"flatbed", "reflect"}); break;
         }
-        if (source) device.setString(SANE_NAME_SCAN_SOURCE, *source);
+        if (source && !device.setString(SANE_NAME_SCAN_SOURCE, *source)) duplex = false;
     }
     if (int i = device.find(SANE_NAME_SCAN_MODE); i >= 0) {
         std::vector<std::string> c = device.choices(i);
@@ -322,6 +332,7 @@ void ApplySettings(SaneDevice& device, const SCAN_SETTINGS& s) {
     if (s.Brightness != 0) device.setNumber(SANE_NAME_BRIGHTNESS, s.Brightness);
     if (s.Contrast != 0) device.setNumber(SANE_NAME_CONTRAST, s.Contrast);
     if (s.Mode == 2 && s.Threshold > 0) device.setNumber(SANE_NAME_THRESHOLD, s.Threshold);
+    return duplex;
 }
 
 std::vector<KEYRIDER_PAPER> PapersFor(const SaneDevice& device) {

@@ -63,8 +63,9 @@ public:
     // Current value of each of those options as 0 / nonzero.
     std::vector<int> readHardSelect(const std::vector<int>& options) const;
 
-    // Starts and reads one page; the image is 8-bit gray or 24-bit RGB with
-    // rows padded to 4 bytes, header with new, bits with malloc, flags 8.
+    // Starts and reads one page; the image is 1-bit black and white (as the
+    // device sent it), 8-bit gray or 24-bit RGB with rows padded to 4 bytes,
+    // header with new, bits with malloc, flags 8.
     PageResult readPage(IL_IMAGE& image, int dpi);
     // Starts and reads one frame (grey, or single-pass RGB; 1, 8 or 16 bits
     // a sample) as the device sends it.
@@ -75,8 +76,10 @@ private:
     SANE_Handle handle_ = nullptr;
 };
 
-// Applies the job's settings to the device: source, mode, resolution, area and tone.
-void ApplySettings(SaneDevice& device, const SCAN_SETTINGS& settings);
+// Applies the job's settings to the device: source (the feeder's duplex
+// source when both sides are asked for), mode, resolution, area and tone.
+// True when the device scans both sides.
+bool ApplySettings(SaneDevice& device, const SCAN_SETTINGS& settings);
 // Whether the job's source feeds several pages.
 bool IsFeederSource(const SCAN_SETTINGS& settings);
 

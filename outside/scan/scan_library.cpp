@@ -11,6 +11,7 @@
 
 #include "outside/include/library_export.h"
 #include "outside/scan/device_lock.h"
+#include "outside/scan/page_cleanup.h"
 #include "outside/scan/sane_device.h"
 #include "platform/afx/ui/winuser.h"
 #include "platform/win/handles.h"
@@ -41,6 +42,7 @@ struct State {
     bool stop = false;
     std::atomic<bool> scanning{false};
     std::atomic<int> present{0};
+    std::atomic<int> lastEnd{SCAN_END_DONE};
     SCANSTATUSPROC status = nullptr;
     void* context = nullptr;
     UINT_PTR deliveryTimer = 0;
@@ -178,26 +180,37 @@ void scanTerminate() {
 }
 
 int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
-    if (!settings || !page) return 0;
     State& s = state();
+    s.lastEnd = SCAN_END_FAILED;
+    if (!settings || !page) return 0;
     struct Busy {
         std::atomic<bool>& flag;
         explicit Busy(std::atomic<bool>& f) : flag(f) { flag = true; }
         ~Busy() { flag = false; }
     } busy(s.scanning);
+    s.lastEnd = SCAN_END_NO_SCANNER;
     DeviceLock lock(kScanLockWaitMs);
     if (!lock.held()) return 0;
     scan::SaneDevice scanner;
     if (!scanner.open(scan::ChooseDevice(scan::ListDevices()))) return 0;
-    scan::ApplySettings(scanner, *settings);
+    const bool duplex = scan::ApplySettings(scanner, *settings);
     const bool feeder = scan::IsFeederSource(*settings);
-    int pages = 0;
-    bool jammed = false;
-    while (pages < kMaxPagesPerScan) {
+    int pages = 0, sides = 0;
+    scan::PageResult read = scan::PageResult::Failed;
+    while (sides < kMaxPagesPerScan) {
         IL_IMAGE image{};
-        const scan::PageResult read = scanner.readPage(image, settings->Resolution);
-        jammed = read == scan::PageResult::Jammed;
+        read = scanner.readPage(image, settings->Resolution);
         if (read != scan::PageResult::Page) break;
+        // A duplex feeder sends the front, then the rear of each sheet.
+        const bool rear = duplex && sides % 2 == 1;
+        ++sides;
+        // A page the clean-up could not work on is handed on as scanned.
+        if (scan::CleanPage(image, *settings, rear) == scan::PageFate::Blank) {
+            delete image.Header;
+            std::free(image.Bits);
+            if (!feeder) break;
+            continue;
+        }
         ++pages;
         int goOn = page(&image, argument);
         // What the callback did not free is freed here.
@@ -206,10 +219,18 @@ int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
         if (!goOn || !feeder) break;
     }
     scanner.cancel();
+    switch (read) {
+        case scan::PageResult::Jammed: s.lastEnd = SCAN_END_JAMMED; break;
+        case scan::PageResult::Failed: s.lastEnd = SCAN_END_FAILED; break;
+        case scan::PageResult::NoMoreDocuments: s.lastEnd = sides == 0 ? SCAN_END_NO_PAPER : SCAN_END_DONE; break;
+        default: s.lastEnd = SCAN_END_DONE; break;
+    }
+    if (pages == 0 && sides > 0 && s.lastEnd == SCAN_END_DONE) s.lastEnd = SCAN_END_ALL_BLANK;
     if (pages == 0) return 0;
-    return jammed ? SCAN_PAGES_JAMMED : SCAN_PAGES_DONE;
+    return read == scan::PageResult::Jammed ? SCAN_PAGES_JAMMED : SCAN_PAGES_DONE;
 }
 
+int scanLastEnd() { return state().lastEnd; }
 int scanEndJob(const BYTE*) { return 1; }
 int scanLoadSettings() { return 1; }
 int scanSettingsApplied() { return 1; }
@@ -220,6 +241,7 @@ SCAN_FUNCTIONTABLE makeTable() {
     t.ScanIsScannerPresent = scanIsScannerPresent;
     t.ScanTerminate = scanTerminate;
     t.ScanPages = scanPages;
+    t.ScanLastEnd = scanLastEnd;
     t.ScanEndJob = scanEndJob;
     t.ScanLoadSettings = scanLoadSettings;
     t.ScanSettingsApplied = scanSettingsApplied;

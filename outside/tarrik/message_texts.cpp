@@ -19,6 +19,12 @@ const char* MessageText(int id) {
         case 32: return "The printer \"%1\" is not set up on this computer, so nothing was scanned. Choose another printer for the button.";
         case 33: return "The job file \"%1\" holds no job for this button, so nothing was scanned.";
         case 34: return "The button's action \"%1\" is not one this program knows, so nothing was scanned.";
+        case 35: return "The paper jammed after %1 pages; the pages scanned before it are kept. Clear the feeder and scan the rest again.";
+        case 36: return "Nothing was scanned: the feeder holds no paper. Load the pages and press the button again.";
+        case 37: return "Nothing was scanned: the paper jammed in the feeder. Clear the feeder and press the button again.";
+        case 38: return "Nothing was scanned: the scanner did not answer, or another program is using it.";
+        case 39: return "Nothing was scanned: the scanner could not read the page.";
+        case 40: return "Nothing was kept: every scanned page was blank and was removed.";
         default: return nullptr;
     }
 }

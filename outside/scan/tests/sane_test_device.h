@@ -36,6 +36,18 @@ inline std::string PrepareSaneTestDevice(const std::filesystem::path& folder, co
     return folder.string();
 }
 
+// Points SANE at the test sheet feeder "pagefeed" (built beside the tests):
+// its sheets are the PGM and PBM files of `pages`, in name order.
+inline void PreparePageFeeder(const std::filesystem::path& folder, const std::filesystem::path& pages) {
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "dll.conf") << "pagefeed\n";
+    setenv("SANE_CONFIG_DIR", folder.c_str(), 1);
+    setenv("SUITE_PAGEFEED_DIR", pages.c_str(), 1);
+    const std::string bin = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+    const char* old = std::getenv("LD_LIBRARY_PATH");
+    setenv("LD_LIBRARY_PATH", (bin + (old && *old ? ":" + std::string(old) : std::string())).c_str(), 1);
+}
+
 // A binary PNM file (P4, P5 or P6) as 8-bit samples: 1-bit black is 0.
 struct Pnm {
     int width = 0, height = 0, channels = 0;

@@ -3,9 +3,13 @@
 // front-panel options.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -22,7 +26,7 @@ class ScanLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         folder_ = fs::temp_directory_path() / ("scan_test_" + std::to_string(::getpid()));
-        scantest::PrepareSaneTestDevice(folder_ / "sane", readStatus());
+        prepareDevice();
         // The scanner lock is a named object shared by every program of the
         // runtime folder: a private one keeps parallel test processes from
         // waiting on each other's scans.
@@ -42,6 +46,7 @@ protected:
         fs::remove_all(folder_, ec);
     }
     virtual std::string readStatus() const { return "Default"; }
+    virtual void prepareDevice() { scantest::PrepareSaneTestDevice(folder_ / "sane", readStatus()); }
 
     static SCAN_SETTINGS Settings(int source, int mode, int dpi) {
         SCAN_SETTINGS s{};
@@ -91,26 +96,35 @@ std::vector<fs::path> ScanImage(const fs::path& folder, const std::string& argum
     return pages;
 }
 
-void ExpectSamePixels(const scantest::Pnm& pnm, const IL_IMAGEHEADER& h, const std::vector<BYTE>& bits) {
+// Sample s of row y of a page as 8 bits (a 1-bit page's 0 is black).
+int Sample(const IL_IMAGEHEADER& h, const std::vector<BYTE>& bits, int y, std::size_t s) {
+    const BYTE* row = bits.data() + std::size_t(y) * h.BytesPerLine;
+    if (h.BitsPerPixel == 1) return (row[s / 8] >> (7 - s % 8)) & 1 ? 255 : 0;
+    return row[s];
+}
+
+void ExpectSamePixels(const scantest::Pnm& pnm, const IL_IMAGEHEADER& h, const std::vector<BYTE>& bits,
+                      int bitsPerPixel) {
     ASSERT_EQ(pnm.width, h.Width);
     ASSERT_EQ(pnm.height, h.Height);
-    ASSERT_EQ(pnm.channels * 8, h.BitsPerPixel);
+    ASSERT_EQ(h.BitsPerPixel, bitsPerPixel);
     std::size_t differing = 0;
     const std::size_t rowSamples = std::size_t(pnm.width) * std::size_t(pnm.channels);
     for (int y = 0; y < pnm.height; ++y)
         for (std::size_t s = 0; s < rowSamples; ++s)
-            if (pnm.samples[std::size_t(y) * rowSamples + s] != bits[std::size_t(y) * h.BytesPerLine + s]) ++differing;
+            if (pnm.samples[std::size_t(y) * rowSamples + s] != Sample(h, bits, y, s)) ++differing;
     EXPECT_EQ(differing, 0u);
 }
 
 TEST_F(ScanLibraryTest, PagesEqualScanimageForEachModeAndSource) {
     struct Case {
-        int source, mode, dpi;
+        int source, mode, dpi, bitsPerPixel;
         const char* arguments;
     } cases[] = {
-        {0, 0, 75, "--source Flatbed --mode Color --depth 8 --resolution 75 --batch-count=1"},
-        {0, 1, 100, "--source Flatbed --mode Gray --depth 8 --resolution 100 --batch-count=1"},
-        {3, 2, 60, "--source 'Automatic Document Feeder' --mode Gray --depth 1 --resolution 60 --batch-count=2"},
+        {0, 0, 75, 24, "--source Flatbed --mode Color --depth 8 --resolution 75 --batch-count=1"},
+        {0, 1, 100, 8, "--source Flatbed --mode Gray --depth 8 --resolution 100 --batch-count=1"},
+        // Black and white stays one bit a pixel.
+        {3, 2, 60, 1, "--source 'Automatic Document Feeder' --mode Gray --depth 1 --resolution 60 --batch-count=2"},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -125,7 +139,7 @@ TEST_F(ScanLibraryTest, PagesEqualScanimageForEachModeAndSource) {
         for (std::size_t i = 0; i < expected.size(); ++i) {
             scantest::Pnm pnm;
             ASSERT_TRUE(scantest::ReadPnm(expected[i], pnm));
-            ExpectSamePixels(pnm, got.headers[i], got.pixels[i]);
+            ExpectSamePixels(pnm, got.headers[i], got.pixels[i], c.bitsPerPixel);
             EXPECT_EQ(got.headers[i].XResolution, DWORD(c.dpi));
         }
     }
@@ -204,6 +218,167 @@ TEST_F(JammedScanTest, JamEndsTheRunCleanly) {
             std::_Exit(clean ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+// Sheets of the test feeder: A4 at 150 dpi, lines of dark words on white
+// paper, each turned by its own angle about its centre.
+constexpr int kSheetWidth = 1240, kSheetHeight = 1754;
+
+std::vector<BYTE> TextSheet(std::mt19937& random) {
+    std::vector<BYTE> sheet(std::size_t(kSheetWidth) * kSheetHeight, 255);
+    std::uniform_int_distribution<int> word(15, 50), gap(8, 12);
+    for (int top = kSheetHeight / 10; top + 10 < kSheetHeight * 85 / 100; top += 30)
+        for (int x = kSheetWidth / 10; x < kSheetWidth * 9 / 10;) {
+            const int end = std::min(x + word(random), kSheetWidth * 9 / 10);
+            for (int y = top; y < top + 10; ++y) std::fill_n(sheet.begin() + y * kSheetWidth + x, end - x, BYTE(20));
+            x = end + gap(random);
+        }
+    return sheet;
+}
+
+void WriteTurnedSheet(const fs::path& file, const std::vector<BYTE>& sheet, double degrees) {
+    const double a = degrees * M_PI / 180, c = std::cos(a), s = std::sin(a);
+    std::vector<BYTE> out(sheet.size(), 255);
+    const double cx = kSheetWidth / 2.0, cy = kSheetHeight / 2.0;
+    for (int y = 0; y < kSheetHeight; ++y)
+        for (int x = 0; x < kSheetWidth; ++x) {
+            const double dx = x - cx, dy = y - cy;
+            const int sx = int(std::lround(cx + c * dx + s * dy)), sy = int(std::lround(cy - s * dx + c * dy));
+            if (sx >= 0 && sy >= 0 && sx < kSheetWidth && sy < kSheetHeight)
+                out[std::size_t(y) * kSheetWidth + std::size_t(x)] = sheet[std::size_t(sy) * kSheetWidth + std::size_t(sx)];
+        }
+    std::ofstream f(file, std::ios::binary);
+    f << "P5\n" << kSheetWidth << " " << kSheetHeight << "\n255\n";
+    f.write(reinterpret_cast<const char*>(out.data()), std::streamsize(out.size()));
+}
+
+// The tilt of a page's text lines in degrees (positive: falling to the
+// right): each line found near the left of the text is followed to the
+// right in narrow bands, each searched around the line's last height; the
+// median of the lines' fitted slopes. NAN when fewer than ten lines are found.
+double TextTilt(const IL_IMAGEHEADER& h, const std::vector<BYTE>& bits) {
+    constexpr int kBand = 40, kStep = 60, kReach = 12;
+    // The ink of columns [x, x + kBand) in rows [top, bottom): its amount and centroid.
+    auto ink = [&](int x, int top, int bottom, double& n, double& cx, double& cy) {
+        n = cx = cy = 0;
+        for (int y = std::max(0, top); y < std::min(int(h.Height), bottom); ++y)
+            for (int c = x; c < x + kBand; ++c)
+                if (Sample(h, bits, y, std::size_t(c)) < 128) n += 1, cx += c, cy += y;
+        if (n > 0) cx /= n, cy /= n;
+    };
+    const int first = h.Width * 12 / 100, last = h.Width * 88 / 100 - kBand;
+    std::vector<double> slopes;
+    for (int y = 0; y < h.Height;) {
+        double n, cx, cy;
+        ink(first, y, y + 1, n, cx, cy);
+        if (n == 0) {
+            ++y;
+            continue;
+        }
+        const int start = y;
+        for (ink(first, y, y + 1, n, cx, cy); n > 0 && y < h.Height; ink(first, y, y + 1, n, cx, cy)) ++y;
+        ink(first, start, y, n, cx, cy);
+        std::vector<std::pair<double, double>> points{{cx, cy}};
+        double lastY = cy;
+        for (int x = first + kStep; x <= last; x += kStep) {
+            ink(x, int(lastY) - kReach, int(lastY) + kReach + 1, n, cx, cy);
+            if (n == 0) continue;
+            points.push_back({cx, cy});
+            lastY = cy;
+        }
+        if (points.size() < 8) continue;
+        double mx = 0, my = 0, sxy = 0, sxx = 0;
+        for (const auto& [px, py] : points) mx += px, my += py;
+        mx /= double(points.size()), my /= double(points.size());
+        for (const auto& [px, py] : points) sxy += (px - mx) * (py - my), sxx += (px - mx) * (px - mx);
+        slopes.push_back(sxy / sxx);
+    }
+    if (slopes.size() < 10) return NAN;
+    std::nth_element(slopes.begin(), slopes.begin() + long(slopes.size() / 2), slopes.end());
+    return std::atan(slopes[slopes.size() / 2]) * 180 / M_PI;
+}
+
+class PageFeederTest : public ScanLibraryTest {
+protected:
+    void prepareDevice() override {
+        pages_ = folder_ / "sheets";
+        fs::create_directories(pages_);
+        scantest::PreparePageFeeder(folder_ / "sane", pages_);
+    }
+    // Runs `body` in a process of its own, where SANE starts with the page
+    // feeder whatever device an earlier test of this process started it with.
+    template <typename Body>
+    void InFreshProcess(Body body) {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        EXPECT_EXIT(
+            {
+                const bool passed = body();
+                table_->ScanTerminate();
+                std::error_code ec;
+                fs::remove_all(folder_, ec);
+                std::_Exit(passed ? 0 : 1);
+            },
+            ::testing::ExitedWithCode(0), "");
+    }
+    fs::path pages_;
+};
+
+TEST_F(PageFeederTest, DeskewAndBlankPageRemovalGiveStraightPagesWithoutTheBlankOne) {
+    const unsigned seed = std::random_device{}();
+    std::printf("sheet seed %u\n", seed);
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> tilt(0.8, 4.5);
+    std::vector<double> tilts;
+    for (int i = 0; i < 4; ++i) {
+        tilts.push_back(i % 2 ? -tilt(random) : tilt(random));
+        std::vector<BYTE> sheet = TextSheet(random);
+        WriteTurnedSheet(pages_ / ("sheet" + std::to_string(i < 2 ? i : i + 1) + ".pgm"), sheet, tilts.back());
+    }
+    // The third sheet is blank but for a few specks of dust.
+    std::vector<BYTE> blank(std::size_t(kSheetWidth) * kSheetHeight, 255);
+    for (int i = 0; i < 30; ++i) blank[std::size_t(random() % blank.size())] = 0;
+    WriteTurnedSheet(pages_ / "sheet2.pgm", blank, 0);
+
+    InFreshProcess([&] {
+        SCAN_SETTINGS s = Settings(3, 1, 150);
+        s.AutoDeskew = 1;
+        s.RemoveBlankPage = 1;
+        s.BlankThreshold[0] = 10, s.BlankThreshold[1] = 15, s.BlankThreshold[2] = 20;
+        Collected got;
+        bool passed = table_->ScanPages(&s, Collect, &got) == SCAN_PAGES_DONE && got.pixels.size() == tilts.size();
+        std::fprintf(stderr, "%zu pages\n", got.pixels.size());
+        for (std::size_t i = 0; passed && i < got.pixels.size(); ++i) {
+            const double before = tilts[i], after = TextTilt(got.headers[i], got.pixels[i]);
+            std::fprintf(stderr, "page %zu: tilted %.3f, after %.3f degrees\n", i, before, after);
+            passed = got.headers[i].BitsPerPixel == 8 && std::fabs(after) < 0.1;
+        }
+        return passed;
+    });
+}
+
+TEST_F(PageFeederTest, DuplexRearPagesTurnAndBlackAndWhiteStaysOneBit) {
+    // Sheets with a black mark at their top left: front, rear, front, rear.
+    for (int i = 0; i < 4; ++i) {
+        std::vector<BYTE> sheet(std::size_t(kSheetWidth) * kSheetHeight, 255);
+        for (int y = 100; y < 200; ++y) std::fill_n(sheet.begin() + y * kSheetWidth + 100, 100, BYTE(0));
+        WriteTurnedSheet(pages_ / ("sheet" + std::to_string(i) + ".pgm"), sheet, 0);
+    }
+    InFreshProcess([&] {
+        SCAN_SETTINGS s = Settings(3, 2, 150);
+        s.Side = 2;
+        s.RotateRear = 2;  // the rear comes out of the feeder upside down
+        Collected got;
+        bool passed = table_->ScanPages(&s, Collect, &got) == SCAN_PAGES_DONE && got.pixels.size() == 4;
+        for (std::size_t i = 0; passed && i < got.pixels.size(); ++i) {
+            const IL_IMAGEHEADER& h = got.headers[i];
+            const bool topLeft = Sample(h, got.pixels[i], 150, 150) == 0;
+            const bool bottomRight = Sample(h, got.pixels[i], h.Height - 151, std::size_t(h.Width - 151)) == 0;
+            std::fprintf(stderr, "page %zu: %d bits, mark top left %d, bottom right %d\n", i, h.BitsPerPixel, topLeft,
+                         bottomRight);
+            passed = h.BitsPerPixel == 1 && (i % 2 ? bottomRight && !topLeft : topLeft && !bottomRight);
+        }
+        return passed;
+    });
 }
 
 }  // namespace

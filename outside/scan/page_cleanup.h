@@ -1,0 +1,23 @@
+// What the scan library does to each page after the device sent it, as the
+// job's scan settings ask: crop to the paper, fill the dark edges and the
+// punch holes, drop blank pages, straighten tilted pages, turn the page by
+// quarter turns, and make black-and-white pages of grey ones.
+#pragma once
+
+#include "outside/include/image_library.h"
+#include "outside/include/keyrider_scan.h"
+
+namespace scan {
+
+enum class PageFate { Keep, Blank, Failed };
+
+// Whether any step would change a page of `bitsPerPixel` under `settings`.
+bool CleanupWanted(const SCAN_SETTINGS& settings, int bitsPerPixel);
+
+// Works on `page` (1, 8 or 24 bits, rows top-down padded to 4 bytes, header
+// with new, bits with malloc) in place: on Keep the page may hold a new header
+// and new bits (the old ones freed); on Blank and Failed it is unchanged.
+// `rear` picks the rear side's rotation.
+PageFate CleanPage(IL_IMAGE& page, const SCAN_SETTINGS& settings, bool rear);
+
+}  // namespace scan
