@@ -129,7 +129,7 @@ bool FindInstalledProgram(HKEY parent, std::string_view stem, bool extraCheck, I
         OpenKey sub(parent, std::string(stem) + std::to_string(n));
         if (!sub.get()) return false;
         std::string exe, program;
-        if (!ReadStringValue(sub.get(), "Exe RegPath", &exe)) return false;
+        if (!ReadStringValue(sub.get(), "Exe RegPath", &exe)) continue;  // an entry left half-removed
         if (!LocateExistingFile(exe, &program)) continue;
         if (maxPath && program.size() >= maxPath) continue;
         std::string check;

@@ -60,8 +60,8 @@ bool FirstExistingLocatedFile(HKEY key, std::string_view stem, std::string* path
                               std::size_t maxPath = 0);
 
 // Sub-keys `stem` + "1", `stem` + "2", ... of `parent` until one is missing
-// (at most 1000), each with "Exe RegPath" (a sub-key without it ends the
-// search): the first whose program file exists and, when `extraCheck` is set
+// (at most 1000), each with "Exe RegPath" (a sub-key without it is passed
+// over): the first whose program file exists and, when `extraCheck` is set
 // and the sub-key holds "Extra Checked RegPath", whose check holds.
 struct InstalledProgram {
     int number = 0;       // the matching sub-key's number

@@ -158,10 +158,11 @@ TEST_F(LocatorRegistry, InstalledProgramSearchHonoursTheExtraCheckAndEnds) {
     ASSERT_TRUE(suite::FindInstalledProgram(host, "Lomart ", false, &found));
     EXPECT_EQ(found.number, 2);
     EXPECT_EQ(found.program, dir_ + "/Quade\\moplink.exe");
-    // A sub-key without "Exe RegPath" ends the search; so does a missing number.
+    // A sub-key without "Exe RegPath" is passed over; a missing number ends the search.
     Key(host, "Harnel 1");
     Str(Key(host, "Harnel 2"), "Exe RegPath", "1,SOFTWARE\\Quade,0,moplink.exe");
-    EXPECT_FALSE(suite::FindInstalledProgram(host, "Harnel ", true, &found));
+    ASSERT_TRUE(suite::FindInstalledProgram(host, "Harnel ", true, &found));
+    EXPECT_EQ(found.number, 2);
     EXPECT_FALSE(suite::FindInstalledProgram(host, "Dravel ", true, &found));
 }
 
