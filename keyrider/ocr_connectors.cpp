@@ -335,9 +335,16 @@ std::vector<std::string> SendToOcrApplication(const OcrApplication& app,
         for (const auto& b : batches) files.insert(files.end(), b.begin(), b.end());
         return files;
     };
-    auto sendTo = [&](const std::string& result, bool always) {
-        if ((openResult || always) && !app.sendTo.empty() && s.exists && s.exists(app.sendTo) && s.exists(result) && s.open)
-            s.open(app.sendTo, result);
+    // "Send To" opens the result when the button asks for it; a program that
+    // is not set or not there is said, with the result's path.
+    auto sendTo = [&](const std::string& result) {
+        if (!openResult || !s.exists || !s.exists(result)) return;
+        if (!app.sendTo.empty() && s.exists(app.sendTo)) {
+            if (s.open) s.open(app.sendTo, result);
+            return;
+        }
+        Report(s, "\"" + result + "\" is made, but the program to open it (\"Send To\" \"" + app.sendTo +
+                      "\") is not there.");
     };
     const std::string& program = app.program;
     if (app.tag == "dravel" || app.tag == "quenby") {
@@ -411,7 +418,7 @@ std::vector<std::string> SendToOcrApplication(const OcrApplication& app,
         }
         if (!s.run || !s.run(Quoted(program) + " /b " + Quoted(list) + " /l /r /e /o " + Quoted(result), 0))
             Report(s, "\"" + program + "\" could not be started.");
-        sendTo(result, false);
+        sendTo(result);
         return taken;
     }
     if (app.tag == "Marrowby") {
@@ -439,7 +446,7 @@ std::vector<std::string> SendToOcrApplication(const OcrApplication& app,
                 return taken;
             }
             taken.insert(taken.end(), batches[i].begin(), batches[i].end());
-            sendTo(result, false);
+            sendTo(result);
         }
         return taken;
     }
@@ -568,7 +575,7 @@ std::vector<std::string> SendToOcrApplication(const OcrApplication& app,
                 return taken;
             }
             taken.insert(taken.end(), batches[i].begin(), batches[i].end());
-            sendTo(result, false);
+            sendTo(result);
         }
         return taken;
     }

@@ -338,6 +338,17 @@ TEST_F(Connectors, IniAndListHandOffsWriteTheirFilesInOrder) {
     EXPECT_EQ(ReadAll(root / "HotCard.Ini"), "/s/1.jpg1\r\n/s/2.jpg2\r\n\r\n");
     EXPECT_EQ(runs.back(), "\"/opt/harnel\" /rean\"" + (root / "HotCard.Ini").string() + "\" <until BCR_COMMANDLINE_MSG>");
     EXPECT_EQ(taken.size(), 2u);
+    // Asked to open its result with no "Send To" program set, the hand-off says so.
+    app.tag = "thocr";
+    s = Recording();
+    s.temporaryFolder = (root / "").string();
+    s.exists = [](const std::string& p) { return fs::exists(p); };
+    s.report = [this](const std::string& t) { reports.push_back(t); };
+    reports.clear();
+    const std::string name = (root / "page.").string();
+    SendToOcrApplication(app, {{"/s/1.jpg"}}, {name}, true, false, s);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find(name + "rtf"), std::string::npos) << reports[0];
 }
 
 // The stand-in applications, started for real.
