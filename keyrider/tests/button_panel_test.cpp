@@ -20,6 +20,7 @@
 #include "keyrider/tests/program_files.h"
 #include "outside/button_template/panel_ids.h"
 #include "outside/scan/tests/sane_test_device.h"
+#include "outside/scan/tests/test_sheets.h"
 #include "platform/afx/ui/tests/pump_until.h"
 #include "platform/win/library.h"
 #include "platform/win/registry.h"
@@ -49,7 +50,7 @@ protected:
         root_ = mkdtemp(pattern);
         setenv("SUITE_REGISTRY_USER", (root_ / "user.db").c_str(), 1);
         setenv("SUITE_REGISTRY_MACHINE", (root_ / "machine.db").c_str(), 1);
-        scantest::PrepareSaneTestDevice(root_ / "sane");
+        prepareScanner();
         options_.programFolder = Bin().string() + "/";
         options_.productName = "Keyrider Panels " + std::to_string(::getpid());
         options_.scanFolder = (root_ / "Scans").string();
@@ -70,6 +71,7 @@ protected:
         fs::remove_all(root_);
     }
 
+    virtual void prepareScanner() { scantest::PrepareSaneTestDevice(root_ / "sane"); }
     CWnd* Dialog() { return app_->Dialog(); }
     // Picks the button at `index` of the list, as a click does.
     void Pick(int index) {
@@ -244,6 +246,55 @@ TEST_F(ButtonPanels, AButtonWithoutItsFolderSaysWhatIsMissingAndScansNothing) {
     for (const AfxShownRecord& r : AfxTestScript::Shown()) shown += r.text + "\n";
     EXPECT_NE(shown.find("set the folder to save the pages in"), std::string::npos) << shown;
     EXPECT_TRUE(FilesIn(root_ / "Scans").empty());
+}
+
+// The feeder holds tilted sheets and a blank one.
+class ButtonPanelsOnTiltedSheets : public ButtonPanels {
+protected:
+    void prepareScanner() override {
+        const unsigned seed = std::random_device{}();
+        std::printf("sheet seed %u\n", seed);
+        std::mt19937 random(seed);
+        std::uniform_real_distribution<double> tilt(0.8, 4.5);
+        fs::create_directories(root_ / "sheets");
+        for (int i = 0; i < 4; ++i)
+            scantest::WriteTurnedSheet(root_ / "sheets" / ("sheet" + std::to_string(i) + ".pgm"),
+                                       i == 2 ? std::vector<BYTE>(std::size_t(scantest::kSheetWidth) * scantest::kSheetHeight, 255)
+                                              : scantest::TextSheet(random),
+                                       i % 2 ? -tilt(random) : tilt(random));
+        scantest::PreparePageFeeder(root_ / "sane", root_ / "sheets");
+    }
+};
+
+TEST_F(ButtonPanelsOnTiltedSheets, StraightenAndDropBlankPagesTickedInThePanelFileStraightPagesOnly) {
+    const fs::path tiffs = root_ / "tiffs";
+    Pick(1);
+    Type(2, kPanelFolder, tiffs.string());
+    Choose(2, kPanelFormat, "Multi-page TIFF");
+    Tick(2, kPanelDeskew, true);
+    Tick(2, kPanelDropBlank, true);
+    Apply();
+    Press(2);
+    std::vector<fs::path> files = FilesIn(tiffs);
+    ASSERT_EQ(files.size(), 1u);
+    TIFF* tiff = TIFFOpen(files[0].c_str(), "r");
+    ASSERT_NE(tiff, nullptr);
+    EXPECT_EQ(TIFFNumberOfDirectories(tiff), 3);  // the blank sheet is gone
+    int page = 0;
+    do {
+        uint32_t width = 0, height = 0;
+        TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
+        TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+        std::vector<uint32_t> rgba(std::size_t(width) * height);
+        ASSERT_TRUE(TIFFReadRGBAImageOriented(tiff, width, height, rgba.data(), ORIENTATION_TOPLEFT, 0));
+        IL_IMAGEHEADER h{sizeof(IL_IMAGEHEADER), LONG(width), LONG(height), width, 8, 0, 150, 150};
+        std::vector<BYTE> grey(rgba.size());
+        for (std::size_t i = 0; i < rgba.size(); ++i) grey[i] = BYTE(TIFFGetG(rgba[i]));
+        const double tilt = scantest::TextTilt(h, grey);
+        EXPECT_LT(std::fabs(tilt), 0.1) << "page " << page;
+        ++page;
+    } while (TIFFReadDirectory(tiff));
+    TIFFClose(tiff);
 }
 
 }  // namespace

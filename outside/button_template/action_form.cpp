@@ -76,10 +76,22 @@ FormField ApplicationField(const FormSources& sources, const char* missing) {
     return f;
 }
 
+// What the scanner does to the pages: both sides, and the clean-up of each page.
+void AddPageFields(std::vector<FormField>& f) {
+    FormField both = Check(kPanelBothSides, "Both sides", FieldPlace::Button, "Side", "0");
+    both.onValue = "2";
+    f.push_back(both);
+    f.push_back(Check(kPanelDeskew, "Straighten tilted pages", FieldPlace::Source, "Auto Deskew", "0"));
+    f.push_back(Check(kPanelDropBlank, "Drop blank pages", FieldPlace::Source, "Remove Blank Page", "0"));
+    f.push_back(Check(kPanelCrop, "Crop to the paper", FieldPlace::Source, "Auto Crop", "0"));
+    f.push_back(Check(kPanelEdgeFill, "Fill dark edges and punch holes", FieldPlace::Source, "Edge Fill", "0"));
+}
+
 std::vector<FormField> FieldsOf(const std::string& action, const FormSources& sources) {
     std::vector<FormField> f;
     f.push_back(ModeField());
     f.push_back(ResolutionField());
+    AddPageFields(f);
     auto naming = [&] {
         f.push_back(Field(kPanelPrefix, "Name prefix:", FieldControl::Text, FieldPlace::Button, "", "String Prefix", "Image"));
         f.push_back(Check(kPanelDateNames, "Name files by date and time", FieldPlace::Button, "Date And Time", "1"));

@@ -35,6 +35,7 @@ struct FormField {
     std::string name;  // the registry value
     std::string fallback;
     bool number = false;  // stored as a DWORD
+    std::string onValue = "1";  // a ticked check box's value (unticked: "0")
     std::vector<FieldChoice> choices;
     // Not empty: the setting must not be empty, and this says what is missing.
     std::string missing;

@@ -1,5 +1,8 @@
 #include "outside/button_template/action_panel.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "outside/button_template/panel_ids.h"
 #include "outside/include/velmar.h"
 
@@ -34,12 +37,24 @@ CDialogTemplate PanelTemplate(const ActionForm& form, SHORT width, SHORT height)
     t.cy = height;
     SHORT y = 3;
     const SHORT field = SHORT(width - kLabelWidth - 8);
-    for (const FormField& f : form.Fields()) {
+    const auto& fields = form.Fields();
+    for (std::size_t n = 0; n < fields.size(); ++n) {
+        const FormField& f = fields[n];
         const WORD id = WORD(f.id);
         switch (f.control) {
-            case FieldControl::Check:
-                t.items.push_back(Item(id, "Button", f.label, BS_AUTOCHECKBOX | WS_TABSTOP, 4, y + 1, SHORT(width - 8), 10));
+            case FieldControl::Check: {
+                // Check boxes side by side while they fit the row: the box and about four and a half units a letter.
+                SHORT x = 4;
+                for (;; ++n) {
+                    const FormField& c = fields[n];
+                    const SHORT cx = SHORT(std::min<std::size_t>(14 + 9 * c.label.size() / 2, std::size_t(width - 8)));
+                    t.items.push_back(Item(WORD(c.id), "Button", c.label, BS_AUTOCHECKBOX | WS_TABSTOP, x, y + 1, cx, 10));
+                    x = SHORT(x + cx + 6);
+                    if (n + 1 >= fields.size() || fields[n + 1].control != FieldControl::Check) break;
+                    if (x + 14 + 9 * SHORT(fields[n + 1].label.size()) / 2 > width - 4) break;
+                }
                 break;
+            }
             case FieldControl::Choice:
                 t.items.push_back(Item(0xFFFF, "Static", f.label, 0, 4, y + 2, kLabelWidth - 2, 8));
                 t.items.push_back(Item(id, "ComboBox", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, SHORT(kLabelWidth + 4),
@@ -90,7 +105,9 @@ void CActionPanel::Refresh() {
         CWnd* control = GetDlgItem(f.id);
         if (!control) continue;
         if (f.control == FieldControl::Check) {
-            CheckDlgButton(f.id, std::atoi(form_.Value(i).c_str()) != 0 ? BST_CHECKED : BST_UNCHECKED);
+            const std::string& v = form_.Value(i);
+            const bool ticked = f.onValue == "1" ? std::atoi(v.c_str()) != 0 : v == f.onValue;
+            CheckDlgButton(f.id, ticked ? BST_CHECKED : BST_UNCHECKED);
         } else if (f.control == FieldControl::Choice) {
             auto* combo = static_cast<CComboBox*>(control);
             combo->ResetContent();
@@ -110,7 +127,7 @@ void CActionPanel::take(std::size_t i) {
     const FormField& f = form_.Fields()[i];
     std::string value;
     if (f.control == FieldControl::Check) {
-        value = IsDlgButtonChecked(f.id) == BST_CHECKED ? "1" : "0";
+        value = IsDlgButtonChecked(f.id) == BST_CHECKED ? f.onValue : "0";
     } else if (f.control == FieldControl::Choice) {
         auto* combo = static_cast<CComboBox*>(GetDlgItem(f.id));
         const int at = combo ? combo->GetCurSel() : -1;

@@ -32,6 +32,11 @@ enum PanelId : int {
     kPanelCaptureProgram,
     kPanelMailTo = 1350,
     kPanelMailSubject,
+    kPanelBothSides = 1360,
+    kPanelDeskew,
+    kPanelDropBlank,
+    kPanelCrop,
+    kPanelEdgeFill,
     // The "..." button of a folder or program setting: the setting's id plus this.
     kPanelBrowseOffset = 100,
 };
