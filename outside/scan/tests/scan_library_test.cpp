@@ -279,6 +279,36 @@ TEST_F(PageFeederTest, DeskewAndBlankPageRemovalGiveStraightPagesWithoutTheBlank
     });
 }
 
+TEST_F(PageFeederTest, CropAndEdgeFillLeaveThePaperWithoutTheLidsShadowOrItsPunchHoles) {
+    std::mt19937 random(7);
+    std::vector<BYTE> sheet = TextSheet(random);
+    auto at = [&](int x, int y) -> BYTE& { return sheet[std::size_t(y) * kSheetWidth + std::size_t(x)]; };
+    for (int y = 0; y < kSheetHeight; ++y)
+        for (int x = 0; x < 60; ++x) at(x, y) = 10;  // the lid beside the paper
+    for (int y = 0; y < 80; ++y)
+        for (int x = kSheetWidth - 80 + y; x < kSheetWidth; ++x) at(x, y) = 30;  // a folded corner's shadow
+    for (int y = -18; y <= 18; ++y)
+        for (int x = -18; x <= 18; ++x)
+            if (x * x + y * y <= 18 * 18) at(82 + x, 877 + y) = 0;  // a punch hole, 6 mm across
+    WriteTurnedSheet(pages_ / "sheet0.pgm", sheet, 0);
+    InFreshProcess([&] {
+        SCAN_SETTINGS s = Settings(3, 1, 150);
+        s.AutoCrop = 1;
+        s.EdgeFill = 1;
+        Collected got;
+        if (table_->ScanPages(&s, Collect, &got) != SCAN_PAGES_DONE || got.pixels.size() != 1) return false;
+        const IL_IMAGEHEADER& h = got.headers[0];
+        const std::vector<BYTE>& p = got.pixels[0];
+        std::size_t text = 0;
+        for (int y = kSheetHeight / 10; y < kSheetHeight * 85 / 100; ++y)
+            for (int x = kSheetWidth / 10; x < kSheetWidth * 9 / 10 - 60; ++x) text += Sample(h, p, y, std::size_t(x)) < 128;
+        std::fprintf(stderr, "%ldx%ld, hole %d, corner %d, text %zu\n", long(h.Width), long(h.Height),
+                     Sample(h, p, 877, 22), Sample(h, p, 5, std::size_t(h.Width - 5)), text);
+        return h.Width == kSheetWidth - 60 && h.Height == kSheetHeight && Sample(h, p, 877, 22) == 255 &&
+               Sample(h, p, 5, std::size_t(h.Width - 5)) == 255 && text > 100000;
+    });
+}
+
 TEST_F(PageFeederTest, DuplexRearPagesTurnAndBlackAndWhiteStaysOneBit) {
     // Sheets with a black mark at their top left: front, rear, front, rear.
     for (int i = 0; i < 4; ++i) {
