@@ -1,11 +1,13 @@
 #include "outside/scan/sane_device.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <thread>
 
 namespace scan {
 namespace {
@@ -28,6 +30,8 @@ std::optional<std::string> pick(const std::vector<std::string>& choices, std::in
 // Rows of at most this many bytes and pages of at most this many are read.
 constexpr std::size_t kMaxRowBytes = 1u << 20;
 constexpr std::size_t kMaxPageBytes = std::size_t(1) << 31;
+// A page whose device sends nothing for this long is given up.
+constexpr auto kStall = std::chrono::seconds(60);
 
 }  // namespace
 
@@ -209,6 +213,7 @@ PageResult SaneDevice::readFrame(RawFrame& frame) {
     std::vector<SANE_Byte>& raw = frame.bytes;
     raw.resize(p.lines > 0 ? std::size_t(p.lines) * std::size_t(p.bytes_per_line) : std::size_t(1) << 20);
     std::size_t filled = 0;
+    auto lastData = std::chrono::steady_clock::now();
     for (;;) {
         if (filled == raw.size()) {
             if (raw.size() >= kMaxPageBytes) {
@@ -228,7 +233,16 @@ PageResult SaneDevice::readFrame(RawFrame& frame) {
             if (status == SANE_STATUS_CANCELLED) return PageResult::Cancelled;
             return PageResult::Failed;
         }
-        filled += std::size_t(got);
+        if (got > 0) {
+            filled += std::size_t(got);
+            lastData = std::chrono::steady_clock::now();
+        } else if (std::chrono::steady_clock::now() - lastData > kStall) {
+            // A device that stops sending without ending the page is given up.
+            sane_cancel(handle_);
+            return PageResult::Failed;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
     raw.resize(filled - filled % std::size_t(p.bytes_per_line));
     return raw.empty() ? PageResult::Failed : PageResult::Page;
