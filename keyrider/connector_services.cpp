@@ -23,16 +23,6 @@ void Breathe() {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
-HANDLE Start(const std::string& line) {
-    std::string copy = line;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, copy.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return nullptr;
-    CloseHandle(info.hThread);
-    return info.hProcess;
-}
-
 bool WaitUntil(const std::function<bool()>& done, unsigned ms) {
     const auto end = Clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
@@ -58,10 +48,32 @@ private:
 
 }  // namespace
 
+HANDLE StartCommandLine(const std::string& line) {
+    std::string copy = line;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, copy.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                        &info))
+        return nullptr;
+    CloseHandle(info.hThread);
+    return info.hProcess;
+}
+
+bool StartProgram(const std::string& program, const std::string& parameters) {
+    if (HANDLE process = StartCommandLine("\"" + program + "\"" + (parameters.empty() ? "" : " " + parameters))) {
+        WaitForInputIdle(process, 15000);
+        CloseHandle(process);
+        return true;
+    }
+    return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", program.c_str(), parameters.c_str(), nullptr,
+                                                   SW_SHOWNORMAL)) > 32;
+}
+
 ConnectorServices MakeConnectorServices() {
     ConnectorServices s;
     s.run = [](const std::string& line, unsigned waitMs) {
-        HANDLE process = Start(line);
+        HANDLE process = StartCommandLine(line);
         if (!process) return false;
         bool ended = waitMs == 0 ||
                      WaitUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, waitMs);
@@ -71,14 +83,14 @@ ConnectorServices MakeConnectorServices() {
     s.runUntilMessage = [](const std::string& line, const std::string& message, unsigned waitMs) {
         MessageCatcher catcher(RegisterWindowMessage(message.c_str()));
         if (!catcher.CreateEx(0, "KeyriderMessageCatcher", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr)) return false;
-        HANDLE process = Start(line);
+        HANDLE process = StartCommandLine(line);
         bool got = process && WaitUntil([&] { return catcher.count > 0; }, waitMs);
         if (process) CloseHandle(process);
         catcher.DestroyWindow();
         return got;
     };
     s.runWhileWindow = [](const std::string& line, const std::string& windowClass, unsigned appearMs, unsigned goMs) {
-        HANDLE process = Start(line);
+        HANDLE process = StartCommandLine(line);
         if (!process) return false;
         bool appeared = WaitUntil([&] { return FindWindow(windowClass.c_str(), nullptr) != nullptr; }, appearMs);
         bool gone = appeared && WaitUntil([&] { return FindWindow(windowClass.c_str(), nullptr) == nullptr; }, goMs);

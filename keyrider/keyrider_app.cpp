@@ -38,25 +38,6 @@ const char* modeName(int mode) {
     return mode >= 0 && mode <= 2 ? names[mode] : "Gray";
 }
 
-// Starts `program` with `parameters` shown normally and waits, at most 15
-// seconds, until it is ready for its user; the shell's "open" when it cannot
-// be created.
-bool StartProgram(const std::string& program, const std::string& parameters) {
-    std::string line = "\"" + program + "\"" + (parameters.empty() ? "" : " " + parameters);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
-                       &info)) {
-        WaitForInputIdle(info.hProcess, 15000);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-        return true;
-    }
-    return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", program.c_str(), parameters.c_str(), nullptr,
-                                                   SW_SHOWNORMAL)) > 32;
-}
-
 // The driver and port of the printer `name` among the local and connected ones.
 bool FindPrinter(const std::string& name, std::string* driver, std::string* port) {
     DWORD needed = 0, count = 0;

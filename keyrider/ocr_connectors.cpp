@@ -8,6 +8,7 @@
 #include <fstream>
 #include <strings.h>
 
+#include "keyrider/handoff/handoff_recipes.h"
 #include "outside/include/image_library.h"
 #include "outside/include/pmdata.h"
 #include "platform/win/files.h"
@@ -265,11 +266,50 @@ bool SelectOcrApplication(HKEY appKey, const JobProfile& p, const std::string& s
 
 namespace {
 
+// One hand-off: the pages in their batches, the output names, and what the
+// button asks for.
+struct HandOff {
+    const OcrApplication& app;
+    const std::vector<std::vector<std::string>>& batches;
+    const std::vector<std::string>& names;
+    bool openResult;
+    bool doubleSided;
+    const ConnectorServices& s;
+
+    std::vector<std::string> all() const {
+        std::vector<std::string> files;
+        for (const auto& b : batches) files.insert(files.end(), b.begin(), b.end());
+        return files;
+    }
+    // "Send To" opens the result when the button asks for it; a program that
+    // is not set or not there is said, with the result's path.
+    void sendTo(const std::string& result) const {
+        if (!openResult || !s.exists || !s.exists(result)) return;
+        if (!app.sendTo.empty() && s.exists(app.sendTo)) {
+            if (s.open) s.open(app.sendTo, result);
+            return;
+        }
+        Report(s, "\"" + result + "\" is made, but the program to open it (\"Send To\" \"" + app.sendTo +
+                      "\") is not there.");
+    }
+    // The pages a list or ini can name; the others are said and stay.
+    std::vector<std::string> listable() const {
+        const std::vector<std::string> files = all();
+        std::vector<std::string> safe = handoff::ListablePaths(files);
+        if (safe.size() < files.size())
+            Report(s, std::to_string(files.size() - safe.size()) + " pages whose paths hold a line break or '\"' cannot be "
+                      "named to \"" + app.program + "\"; they are kept in \"" + s.temporaryFolder + "\".");
+        return safe;
+    }
+};
+
 // "maxreader" takes its pages through a list written by its own page-list
 // library, and shows a window while it works.
-std::vector<std::string> HandToMaxreader(const OcrApplication& app, const std::vector<std::vector<std::string>>& batches,
-                                         const std::vector<std::string>& names, bool openResult,
-                                         const ConnectorServices& s) {
+std::vector<std::string> HandToMaxreader(const HandOff& h) {
+    const OcrApplication& app = h.app;
+    const ConnectorServices& s = h.s;
+    const auto& batches = h.batches;
+    const auto& names = h.names;
     std::vector<std::string> taken;
     HMODULE module = LoadLibraryA((s.programFolder + "PMDATA.DLL").c_str());
     auto open = module ? reinterpret_cast<PMDATA_OPEN>(GetProcAddress(module, "openPMData")) : nullptr;
@@ -314,8 +354,7 @@ std::vector<std::string> HandToMaxreader(const OcrApplication& app, const std::v
             continue;
         }
         taken.insert(taken.end(), batches[i].begin(), batches[i].end());
-        if (openResult && !app.sendTo.empty() && s.exists && s.exists(app.sendTo) && s.exists(result) && s.open)
-            s.open(app.sendTo, result);
+        h.sendTo(result);
     }
     std::error_code ec;
     fs::remove(Native(list), ec);
@@ -323,264 +362,278 @@ std::vector<std::string> HandToMaxreader(const OcrApplication& app, const std::v
     return taken;
 }
 
+// "dravel" and "quenby" read a list of the pages and are not waited for: the
+// pages stay for them.
+std::vector<std::string> HandToListReader(const HandOff& h) {
+    const bool dravel = h.app.tag == "dravel";
+    const std::vector<std::string> files = h.listable();
+    if (files.empty()) return {};
+    const std::string list = handoff::WriteListFile(h.s.temporaryFolder, dravel ? "Dravel_" : "", Stamp(h.s),
+                                                    dravel ? ".ini" : ".txt", files);
+    if (list.empty()) {
+        Report(h.s, "No list file for \"" + h.app.program + "\" can be written in \"" + h.s.temporaryFolder + "\".");
+        return {};
+    }
+    const char* side = dravel ? nullptr : h.doubleSided ? "/b" : "/r";
+    if (!h.s.run || !h.s.run(handoff::ListCommandLine(h.app.program, "/Oltrane", side, list), 0))
+        Report(h.s, "\"" + h.app.program + "\" could not be started.");
+    return {};
+}
+
+// "harnel" reads an ini of the pages and deletes it, and the pages, once it
+// took them.
+std::vector<std::string> HandToHarnel(const HandOff& h) {
+    const std::vector<std::string> files = h.listable();
+    if (files.empty()) return {};
+    const std::string ini = h.s.temporaryFolder + "Harnel.Ini";
+    auto start = [&](const std::string& line) { return h.s.run && h.s.run(line, 0); };
+    switch (handoff::HandOffByIni(ini, h.app.program, files, h.doubleSided, h.s.waitMs, start)) {
+        case handoff::IniHandOff::Taken: return files;
+        case handoff::IniHandOff::NotWritten: Report(h.s, "The ini file \"" + ini + "\" cannot be written."); break;
+        case handoff::IniHandOff::NotStarted: Report(h.s, "\"" + h.app.program + "\" could not be started."); break;
+        case handoff::IniHandOff::NotTaken:
+            Report(h.s, "\"" + h.app.program + "\" did not take the pages in time; they are kept in \"" +
+                            h.s.temporaryFolder + "\".");
+            break;
+        case handoff::IniHandOff::NothingListable: break;
+    }
+    return {};
+}
+
+// "hotcard" reads a list of the pages with their sides and answers with a
+// window message once it took them.
+std::vector<std::string> HandToHotcard(const HandOff& h) {
+    const std::vector<std::string> files = h.listable();
+    if (files.empty()) return {};
+    const std::string list = h.s.temporaryFolder + "HotCard.Ini";
+    std::string text;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        text += files[i] + std::to_string(h.doubleSided ? int(i % 2) + 1 : 1) + "\r\n";
+    text += "\r\n";
+    if (!WriteNewFile(list, text)) {
+        Report(h.s, "The list file \"" + list + "\" cannot be written.");
+        return {};
+    }
+    const std::string line = Quoted(h.app.program) + " /r" + 'e' + "an" + Quoted(list);
+    if (!h.s.runUntilMessage || !h.s.runUntilMessage(line, "BCR_COMMANDLINE_MSG", h.s.waitMs)) {
+        Report(h.s, "\"" + h.app.program + "\" did not answer in time; the pages are kept in \"" + h.s.temporaryFolder +
+                        "\".");
+        return {};
+    }
+    return files;
+}
+
+// "thocr" reads a list of every page and writes one result; it is not waited for.
+std::vector<std::string> HandToThocr(const HandOff& h) {
+    if (h.names.empty()) return {};
+    const std::vector<std::string> files = h.listable();
+    const int format = h.app.Option("Format");
+    const std::string result = ResultName(h.names[0], format == 0 ? "rtf" : format == 1 ? "html" : "");
+    const std::string list = suite::CreateNewFileWithSuffix(h.s.temporaryFolder + "THOCR.OCR.lst");
+    if (list.empty() || !WriteNewFile(list, Lines(files)) || !WriteNewFile(result, "")) {
+        Report(h.s, "The list or result file of \"" + h.app.program + "\" cannot be written.");
+        return {};
+    }
+    if (!h.s.run || !h.s.run(Quoted(h.app.program) + " /b " + Quoted(list) + " /l /r /e /o " + Quoted(result), 0))
+        Report(h.s, "\"" + h.app.program + "\" could not be started.");
+    h.sendTo(result);
+    return {};
+}
+
+// "Marrowby" recognises each batch from a list into its result, waited for.
+std::vector<std::string> HandToMarrowby(const HandOff& h) {
+    std::vector<std::string> taken;
+    const int format = h.app.Option("Format");
+    const std::string type = format == 1 ? "pdf" : format == 2 ? "rtf" : "txt";
+    for (std::size_t i = 0; i < h.names.size() && i < h.batches.size(); ++i) {
+        const std::string result = ResultName(h.names[i], type);
+        const std::string list = suite::CreateNewFileWithSuffix(h.s.temporaryFolder + "Marrowby.lst");
+        if (list.empty() || !WriteNewFile(list, Lines(h.batches[i]))) {
+            Report(h.s, "The list file of \"" + h.app.program + "\" cannot be written.");
+            return taken;
+        }
+        char quality[16];
+        std::snprintf(quality, sizeof quality, "%d", h.app.Option("PDF Quality"));
+        std::string line = Quoted(h.app.program) + " -O" + Quoted(result) + " -F" + type + " -Q" + quality + " -I" +
+                           Quoted(list) + " -L" + h.app.language;
+        const bool deskew = h.app.Option("Auto Deskew") != 0, rotate = h.app.Option("Auto Rotate") != 0;
+        if (!deskew && !rotate) line += " -Cnotori+notskew";
+        else if (!deskew) line += " -Cnotskew";
+        else if (!rotate) line += " -Cnotori";
+        const bool ended = h.s.run && h.s.run(line, h.s.waitMs);
+        std::remove(Native(list).c_str());
+        if (!ended) {
+            Report(h.s, "\"" + h.app.program + "\" did not finish in time; its pages are kept.");
+            return taken;
+        }
+        taken.insert(taken.end(), h.batches[i].begin(), h.batches[i].end());
+        h.sendTo(result);
+    }
+    return taken;
+}
+
+// "halbrook" takes each batch's pages on its command line, waited for.
+std::vector<std::string> HandToHalbrook(const HandOff& h) {
+    std::vector<std::string> taken;
+    const int format = h.app.Option("Format", 1);
+    const char* type = format == 0 ? "txt" : format == 2 ? "xls" : format == 3 ? "pdf" : "rtf";
+    for (std::size_t i = 0; i < h.names.size() && i < h.batches.size(); ++i) {
+        const std::string result = ResultName(h.names[i], type);
+        std::string line = Quoted(h.app.program) + " /out " + Quoted(result);
+        if (h.app.Option("Support Language")) line += " /lang " + h.app.language;
+        if (h.app.Option("Support Options Dialog")) line += " /options";
+        // The whole batch: every page of it, in order.
+        for (const std::string& page : h.batches[i]) line += " " + ShortPathArgument(page);
+        const auto before = fs::file_time_type::clock::now();
+        if (!h.s.run || !h.s.run(line, h.s.waitMs)) {
+            Report(h.s, "\"" + h.app.program + "\" did not finish \"" + result + "\" in time; its pages are kept.");
+            continue;
+        }
+        taken.insert(taken.end(), h.batches[i].begin(), h.batches[i].end());
+        // Its result goes on only when this run wrote it.
+        std::error_code ec;
+        const auto written = fs::last_write_time(Native(result), ec);
+        if (!ec && written > before && !h.app.sendTo.empty() && h.s.exists && h.s.exists(h.app.sendTo) && h.s.open)
+            h.s.open(h.app.sendTo, result);
+    }
+    return taken;
+}
+
+// "lomart" takes each page through a DDE command; it is started at most once a run.
+std::vector<std::string> HandToLomart(const HandOff& h) {
+    std::vector<std::string> taken;
+    ConnectorServices::DdeScript script;
+    script.service = "LOMART";
+    script.topic = "SYSTEM";
+    script.startLine = Quoted(h.app.program) + " LOMART/DDE";
+    script.windowClass = "Quade_LomartApplication";
+    script.postCommand = 372;
+    for (const std::string& file : h.all()) {
+        if (!SafeForDdeCommand(file)) {
+            Report(h.s, "\"" + file + "\" cannot be named in a command of \"" + h.app.program + "\"; it is kept.");
+            continue;
+        }
+        script.commands = {{"[EXPORT](" + file + ")", 60000}};
+        std::string problem;
+        const bool sent = h.s.dde && h.s.dde(script, &problem);
+        script.startLine.clear();
+        if (!sent) {
+            Report(h.s, "\"" + file + "\" was not taken by \"" + h.app.program + "\": " + problem);
+            return taken;
+        }
+        taken.push_back(file);
+    }
+    return taken;
+}
+
+// "moplink" recognises each batch by a DDE script and writes its result.
+std::vector<std::string> HandToMoplink(const HandOff& h) {
+    std::vector<std::string> taken;
+    const OcrApplication& app = h.app;
+    for (std::size_t i = 0; i < h.names.size() && i < h.batches.size(); ++i) {
+        const int format = app.Option("Format");
+        const std::string result =
+            ResultName(h.names[i], format == 0 ? "htm" : format == 1 ? "txt" : format == 2 ? "pdf" : "rtf");
+        bool safe = SafeForDdeCommand(result);
+        for (const std::string& f : h.batches[i]) safe = safe && SafeForDdeCommand(f);
+        if (!safe) {
+            Report(h.s, "A path of this batch holds \")\" or \",\" and cannot be sent to \"" + app.program +
+                            "\"; the pages are kept.");
+            continue;
+        }
+        ConnectorServices::DdeScript script;
+        script.service = "Quade";
+        script.topic = "QuadeOCR";
+        script.startLine = Quoted(app.program) + " -nologo";
+        script.windowTitle = "Moplink";
+        script.endWhenStarted = true;
+        auto add = [&](const std::string& c, unsigned ms = 60000) { script.commands.push_back({c, ms}); };
+        auto onOff = [](bool on) { return on ? std::string("(ON)") : std::string("(OFF)"); };
+        add("[NEW_DOCUMENT]");
+        const int style = app.pdf.count("Output Style") ? app.pdf.at("Output Style") : 0;
+        auto pdfValue = [&](const char* k) { return app.pdf.count(k) ? app.pdf.at(k) : 0; };
+        if (format == 0) add("[FMTTEXT](34,1,0)");
+        else if (format == 1) add("[FMTTEXT](14,1,0)");
+        else if (format == 2) add(style == 0 ? "[FMTTEXT](53,1,0)" : style == 1 ? "[FMTTEXT](54,1,0)" : "[FMTTEXT](75,1,0)");
+        else {
+            add("[FMTTEXT](29,1,0)");
+            add("[FLOWING_COLUMNS](ON)");
+            add("[INSERT_COLUMN_BREAK](ON)");
+        }
+        if (format == 2) {
+            add("[INCLUDEGRAPHICS]" + onOff(style != 0));
+            add("[PDF_EMBED_FONTS](ON)");
+            add("[ENCODECOLORS]" + onOff(pdfValue("Retain Text Color") != 0));
+            if (style != 0) {
+                std::string options = "[OPTIONS_GRAPHICS_ADVANCED](";
+                options += pdfValue("Retain DPI") ? "0," : std::to_string(pdfValue("Max Dpi")) + ",";
+                options += pdfValue("Reduce Color to BW") ? "1,0)" : "0," + std::to_string(pdfValue("Quality")) + ")";
+                add(options);
+            }
+            add("[PDF_PARAMS]" + onOff(pdfValue("Create Bookmark") != 0));
+        }
+        if (app.Option("Numeric Text Only")) {
+            add("[LANGUAGE_OCR](" + std::to_string(app.Option("Secondary Language")) + ")");
+        } else if (app.Option("Primary Language")) {
+            add("[LANGUAGE_OCR](" + std::to_string(app.Option("Primary Language")) + ")");
+            add("[LANGUAGE_SEC_OCR](" + std::to_string(app.Option("Secondary Language")) + ")");
+        }
+        add("[PAGE_DESKEW]" + onOff(app.Option("Paper Deskew") != 0));
+        add("[AUTO_ORIENTATION]" + onOff(app.Option("Detect Paper Orientation") != 0));
+        add("[PAGEANALYSIS](ON)");
+        add("[INTERLEARN](OFF)");
+        add("[DISABLEWNGNOWINDOW](ON)");
+        add("[HIDE]");
+        add("[DISPLAY_PROGRESS](ON)");
+        add("[FORCE_AS_300DPI](ON)");
+        for (const std::string& f : h.batches[i]) {
+            add("[INPUT](" + f + ")");
+            add("[SCAN_MULTIPAGE]");
+        }
+        add("[OUTPUT](" + result + ",NEW)");
+        add("[OCR]", 900000);
+        add("[NEW_DOCUMENT]");
+        std::string problem;
+        if (!h.s.dde || !h.s.dde(script, &problem)) {
+            Report(h.s, "\"" + app.program + "\" did not recognise the pages: " + problem + "; they are kept.");
+            return taken;
+        }
+        // The result must be there before the pages go.
+        const unsigned bound = unsigned(std::max(app.delaySeconds, 1)) * 1000u;
+        for (unsigned waited = 0; !(h.s.exists && h.s.exists(result)) && waited < bound; waited += 100) Sleep(100);
+        if (!(h.s.exists && h.s.exists(result))) {
+            Report(h.s, "\"" + app.program + "\" wrote no \"" + result + "\"; the pages are kept.");
+            return taken;
+        }
+        taken.insert(taken.end(), h.batches[i].begin(), h.batches[i].end());
+        h.sendTo(result);
+    }
+    return taken;
+}
+
+using Connector = std::vector<std::string> (*)(const HandOff&);
+struct ConnectorRow {
+    const char* tag;
+    Connector connector;
+};
+const ConnectorRow kConnectors[] = {
+    {"dravel", HandToListReader}, {"quenby", HandToListReader}, {"harnel", HandToHarnel},
+    {"hotcard", HandToHotcard},   {"thocr", HandToThocr},       {"Marrowby", HandToMarrowby},
+    {"halbrook", HandToHalbrook}, {"maxreader", HandToMaxreader}, {"lomart", HandToLomart},
+    {"moplink", HandToMoplink},
+};
+
 }  // namespace
 
 std::vector<std::string> SendToOcrApplication(const OcrApplication& app,
                                               const std::vector<std::vector<std::string>>& batches,
                                               const std::vector<std::string>& names, bool openResult,
                                               bool doubleSided, const ConnectorServices& s) {
-    std::vector<std::string> taken;
-    auto all = [&] {
-        std::vector<std::string> files;
-        for (const auto& b : batches) files.insert(files.end(), b.begin(), b.end());
-        return files;
-    };
-    // "Send To" opens the result when the button asks for it; a program that
-    // is not set or not there is said, with the result's path.
-    auto sendTo = [&](const std::string& result) {
-        if (!openResult || !s.exists || !s.exists(result)) return;
-        if (!app.sendTo.empty() && s.exists(app.sendTo)) {
-            if (s.open) s.open(app.sendTo, result);
-            return;
-        }
-        Report(s, "\"" + result + "\" is made, but the program to open it (\"Send To\" \"" + app.sendTo +
-                      "\") is not there.");
-    };
-    const std::string& program = app.program;
-    if (app.tag == "dravel" || app.tag == "quenby") {
-        // Started without waiting: the pages stay for the application.
-        const std::vector<std::string> files = all();
-        const std::string list = s.temporaryFolder + (app.tag == "dravel" ? "Dravel_" + Stamp(s) + ".ini" : Stamp(s) + ".txt");
-        const std::string created = suite::CreateNewFileWithSuffix(list);
-        if (created.empty() || !WriteNewFile(created, Lines(files))) {
-            Report(s, "The list file \"" + list + "\" cannot be written.");
-            return taken;
-        }
-        std::string line = Quoted(program) + " /Oltrane ";
-        if (app.tag == "quenby") line += doubleSided ? "/b " : "/r ";
-        line += Quoted(created);
-        if (!s.run || !s.run(line, 0)) Report(s, "\"" + program + "\" could not be started.");
-        return taken;
-    }
-    if (app.tag == "harnel") {
-        const std::vector<std::string> files = all();
-        const std::string ini = s.temporaryFolder + "Harnel.Ini";
-        std::string text = "[Application]\r\nName=Harnel\r\n[Files]\r\nCount=" + std::to_string(files.size()) +
-                           "\r\nDoubleSide=" + (doubleSided ? "1" : "0") + "\r\n[Delete]\r\nFlag=1\r\n[Files]\r\n";
-        for (std::size_t i = 0; i < files.size(); ++i) text += "File" + std::to_string(i) + "=" + Quoted(files[i]) + "\r\n";
-        if (!WriteNewFile(ini, text)) {
-            Report(s, "The ini file \"" + ini + "\" cannot be written.");
-            return taken;
-        }
-        if (!s.run || !s.run(Quoted(program) + " " + Quoted("/f=" + ini), 0)) {
-            Report(s, "\"" + program + "\" could not be started.");
-            return taken;
-        }
-        // The application deletes the ini once it took the files.
-        unsigned waited = 0;
-        while (s.exists && s.exists(ini) && waited < s.waitMs) {
-            Sleep(waited == 0 ? 1000 : 500);
-            waited += waited == 0 ? 1000 : 500;
-        }
-        if (s.exists && s.exists(ini)) {
-            Report(s, "\"" + program + "\" did not take the pages in time; they are kept in \"" + s.temporaryFolder + "\".");
-            return taken;
-        }
-        return files;  // its ini said: delete them
-    }
-    if (app.tag == "hotcard") {
-        const std::vector<std::string> files = all();
-        const std::string list = s.temporaryFolder + "HotCard.Ini";
-        std::string text;
-        for (std::size_t i = 0; i < files.size(); ++i)
-            text += files[i] + std::to_string(doubleSided ? int(i % 2) + 1 : 1) + "\r\n";
-        text += "\r\n";
-        if (!WriteNewFile(list, text)) {
-            Report(s, "The list file \"" + list + "\" cannot be written.");
-            return taken;
-        }
-        const std::string line = Quoted(program) + " /r" + 'e' + "an" + Quoted(list);
-        if (!s.runUntilMessage || !s.runUntilMessage(line, "BCR_COMMANDLINE_MSG", s.waitMs)) {
-            Report(s, "\"" + program + "\" did not answer in time; the pages are kept in \"" + s.temporaryFolder + "\".");
-            return taken;
-        }
-        return files;
-    }
-    if (app.tag == "thocr") {
-        if (names.empty()) return taken;
-        const std::vector<std::string> files = all();
-        const int format = app.Option("Format");
-        const std::string result = ResultName(names[0], format == 0 ? "rtf" : format == 1 ? "html" : "");
-        const std::string list = suite::CreateNewFileWithSuffix(s.temporaryFolder + "THOCR.OCR.lst");
-        if (list.empty() || !WriteNewFile(list, Lines(files)) || !WriteNewFile(result, "")) {
-            Report(s, "The list or result file of \"" + program + "\" cannot be written.");
-            return taken;
-        }
-        if (!s.run || !s.run(Quoted(program) + " /b " + Quoted(list) + " /l /r /e /o " + Quoted(result), 0))
-            Report(s, "\"" + program + "\" could not be started.");
-        sendTo(result);
-        return taken;
-    }
-    if (app.tag == "Marrowby") {
-        const int format = app.Option("Format");
-        const std::string type = format == 1 ? "pdf" : format == 2 ? "rtf" : "txt";
-        for (std::size_t i = 0; i < names.size() && i < batches.size(); ++i) {
-            const std::string result = ResultName(names[i], type);
-            const std::string list = suite::CreateNewFileWithSuffix(s.temporaryFolder + "Marrowby.lst");
-            if (list.empty() || !WriteNewFile(list, Lines(batches[i]))) {
-                Report(s, "The list file of \"" + program + "\" cannot be written.");
-                return taken;
-            }
-            char quality[16];
-            std::snprintf(quality, sizeof quality, "%d", app.Option("PDF Quality"));
-            std::string line = Quoted(program) + " -O" + Quoted(result) + " -F" + type + " -Q" + quality + " -I" +
-                               Quoted(list) + " -L" + app.language;
-            const bool deskew = app.Option("Auto Deskew") != 0, rotate = app.Option("Auto Rotate") != 0;
-            if (!deskew && !rotate) line += " -Cnotori+notskew";
-            else if (!deskew) line += " -Cnotskew";
-            else if (!rotate) line += " -Cnotori";
-            const bool ended = s.run && s.run(line, s.waitMs);
-            std::remove(Native(list).c_str());
-            if (!ended) {
-                Report(s, "\"" + program + "\" did not finish in time; its pages are kept.");
-                return taken;
-            }
-            taken.insert(taken.end(), batches[i].begin(), batches[i].end());
-            sendTo(result);
-        }
-        return taken;
-    }
-    if (app.tag == "halbrook") {
-        const int format = app.Option("Format", 1);
-        const char* type = format == 0 ? "txt" : format == 2 ? "xls" : format == 3 ? "pdf" : "rtf";
-        for (std::size_t i = 0; i < names.size() && i < batches.size(); ++i) {
-            const std::string result = ResultName(names[i], type);
-            std::string line = Quoted(program) + " /out " + Quoted(result);
-            if (app.Option("Support Language")) line += " /lang " + app.language;
-            if (app.Option("Support Options Dialog")) line += " /options";
-            // The whole batch: every page of it, in order.
-            for (const std::string& page : batches[i]) line += " " + ShortPathArgument(page);
-            const auto before = fs::file_time_type::clock::now();
-            if (!s.run || !s.run(line, s.waitMs)) {
-                Report(s, "\"" + program + "\" did not finish \"" + result + "\" in time; its pages are kept.");
-                continue;
-            }
-            taken.insert(taken.end(), batches[i].begin(), batches[i].end());
-            std::error_code ec;
-            const auto written = fs::last_write_time(Native(result), ec);
-            if (!ec && written > before && !app.sendTo.empty() && s.exists && s.exists(app.sendTo) && s.open)
-                s.open(app.sendTo, result);
-        }
-        return taken;
-    }
-    if (app.tag == "maxreader") return HandToMaxreader(app, batches, names, openResult, s);
-    if (app.tag == "lomart") {
-        for (const std::string& file : all()) {
-            if (!SafeForDdeCommand(file)) {
-                Report(s, "\"" + file + "\" cannot be named in a command of \"" + program + "\"; it is kept.");
-                continue;
-            }
-            ConnectorServices::DdeScript script;
-            script.service = "LOMART";
-            script.topic = "SYSTEM";
-            script.startLine = Quoted(program) + " LOMART/DDE";
-            script.windowClass = "Quade_LomartApplication";
-            script.postCommand = 372;
-            script.commands.push_back({"[EXPORT](" + file + ")", 60000});
-            std::string problem;
-            if (!s.dde || !s.dde(script, &problem)) {
-                Report(s, "\"" + file + "\" was not taken by \"" + program + "\": " + problem);
-                return taken;
-            }
-            taken.push_back(file);
-        }
-        return taken;
-    }
-    if (app.tag == "moplink") {
-        for (std::size_t i = 0; i < names.size() && i < batches.size(); ++i) {
-            const int format = app.Option("Format");
-            const std::string result = ResultName(names[i], format == 0 ? "htm" : format == 1 ? "txt" : format == 2 ? "pdf" : "rtf");
-            bool safe = SafeForDdeCommand(result);
-            for (const std::string& f : batches[i]) safe = safe && SafeForDdeCommand(f);
-            if (!safe) {
-                Report(s, "A path of this batch holds \")\" or \",\" and cannot be sent to \"" + program + "\"; the pages are kept.");
-                continue;
-            }
-            ConnectorServices::DdeScript script;
-            script.service = "Quade";
-            script.topic = "QuadeOCR";
-            script.startLine = Quoted(program) + " -nologo";
-            script.windowTitle = "Moplink";
-            script.endWhenStarted = true;
-            auto add = [&](const std::string& c, unsigned ms = 60000) { script.commands.push_back({c, ms}); };
-            auto onOff = [](bool on) { return on ? std::string("(ON)") : std::string("(OFF)"); };
-            add("[NEW_DOCUMENT]");
-            const int style = app.pdf.count("Output Style") ? app.pdf.at("Output Style") : 0;
-            auto pdfValue = [&](const char* k) { return app.pdf.count(k) ? app.pdf.at(k) : 0; };
-            if (format == 0) add("[FMTTEXT](34,1,0)");
-            else if (format == 1) add("[FMTTEXT](14,1,0)");
-            else if (format == 2) add(style == 0 ? "[FMTTEXT](53,1,0)" : style == 1 ? "[FMTTEXT](54,1,0)" : "[FMTTEXT](75,1,0)");
-            else {
-                add("[FMTTEXT](29,1,0)");
-                add("[FLOWING_COLUMNS](ON)");
-                add("[INSERT_COLUMN_BREAK](ON)");
-            }
-            if (format == 2) {
-                add("[INCLUDEGRAPHICS]" + onOff(style != 0));
-                add("[PDF_EMBED_FONTS](ON)");
-                add("[ENCODECOLORS]" + onOff(pdfValue("Retain Text Color") != 0));
-                if (style != 0) {
-                    std::string options = "[OPTIONS_GRAPHICS_ADVANCED](";
-                    options += pdfValue("Retain DPI") ? "0," : std::to_string(pdfValue("Max Dpi")) + ",";
-                    options += pdfValue("Reduce Color to BW") ? "1,0)" : "0," + std::to_string(pdfValue("Quality")) + ")";
-                    add(options);
-                }
-                add("[PDF_PARAMS]" + onOff(pdfValue("Create Bookmark") != 0));
-            }
-            if (app.Option("Numeric Text Only")) {
-                add("[LANGUAGE_OCR](" + std::to_string(app.Option("Secondary Language")) + ")");
-            } else if (app.Option("Primary Language")) {
-                add("[LANGUAGE_OCR](" + std::to_string(app.Option("Primary Language")) + ")");
-                add("[LANGUAGE_SEC_OCR](" + std::to_string(app.Option("Secondary Language")) + ")");
-            }
-            add("[PAGE_DESKEW]" + onOff(app.Option("Paper Deskew") != 0));
-            add("[AUTO_ORIENTATION]" + onOff(app.Option("Detect Paper Orientation") != 0));
-            add("[PAGEANALYSIS](ON)");
-            add("[INTERLEARN](OFF)");
-            add("[DISABLEWNGNOWINDOW](ON)");
-            add("[HIDE]");
-            add("[DISPLAY_PROGRESS](ON)");
-            add("[FORCE_AS_300DPI](ON)");
-            for (const std::string& f : batches[i]) {
-                add("[INPUT](" + f + ")");
-                add("[SCAN_MULTIPAGE]");
-            }
-            add("[OUTPUT](" + result + ",NEW)");
-            add("[OCR]", 900000);
-            add("[NEW_DOCUMENT]");
-            std::string problem;
-            if (!s.dde || !s.dde(script, &problem)) {
-                Report(s, "\"" + program + "\" did not recognise the pages: " + problem + "; they are kept.");
-                return taken;
-            }
-            // The result must be there before the pages go.
-            unsigned waited = 0;
-            const unsigned bound = unsigned(std::max(app.delaySeconds, 1)) * 1000u;
-            while (!(s.exists && s.exists(result)) && waited < bound) {
-                Sleep(100);
-                waited += 100;
-            }
-            if (!(s.exists && s.exists(result))) {
-                Report(s, "\"" + program + "\" wrote no \"" + result + "\"; the pages are kept.");
-                return taken;
-            }
-            taken.insert(taken.end(), batches[i].begin(), batches[i].end());
-            sendTo(result);
-        }
-        return taken;
-    }
+    const HandOff handOff{app, batches, names, openResult, doubleSided, s};
+    for (const ConnectorRow& row : kConnectors)
+        if (app.tag == row.tag) return row.connector(handOff);
     Report(s, "Pages cannot be handed to \"" + app.tag + "\" by this program; they are kept in \"" + s.temporaryFolder + "\".");
-    return taken;
+    return {};
 }
 
 }  // namespace keyrider

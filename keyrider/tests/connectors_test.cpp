@@ -324,9 +324,14 @@ TEST_F(Connectors, IniAndListHandOffsWriteTheirFilesInOrder) {
         return true;
     };
     s.exists = [](const std::string& p) { return fs::exists(p); };
-    auto taken = SendToOcrApplication(app, {{"/s/1.jpg", "/s/2.jpg"}}, {"x."}, false, true, s);
-    EXPECT_EQ(iniText, "[Application]\r\nName=Harnel\r\n[Files]\r\nCount=2\r\nDoubleSide=1\r\n[Delete]\r\nFlag=1\r\n"
-                       "[Files]\r\nFile0=\"/s/1.jpg\"\r\nFile1=\"/s/2.jpg\"\r\n");
+    // A path that would add an entry of its own is never written; it stays, and is said.
+    auto taken = SendToOcrApplication(app, {{"/s/1.jpg", "/s/x\"\r\nFile9=\"/other.jpg", "/s/2.jpg"}}, {"x."}, false, true, s);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("1 pages whose paths"), std::string::npos) << reports[0];
+    reports.clear();
+    // One [Files] section: a reader of the ini finds every entry in it.
+    EXPECT_EQ(iniText, "[Application]\r\nName=Harnel\r\n[Files]\r\nCount=2\r\nDoubleSide=1\r\n"
+                       "File0=\"/s/1.jpg\"\r\nFile1=\"/s/2.jpg\"\r\n[Delete]\r\nFlag=1\r\n");
     EXPECT_EQ(runs.back(), "\"/opt/harnel\" \"/f=" + (root / "Harnel.Ini").string() + "\"");
     EXPECT_EQ(taken.size(), 2u);
     // The card list with sides, and its message.

@@ -33,9 +33,6 @@ int RunDdeExport(const std::string& exePath, const std::vector<std::string>& fil
 // application that starts slowly).
 int RunIniHandOff(const std::string& exePath, const std::vector<std::string>& files, bool duplex, DWORD waitMs);
 
-// The ini text of the hand-off.
-std::string HandOffIniText(const std::vector<std::string>& files, bool duplex);
-
 // The bound of the hand-off's wait: $SUITE_HANDOFF_WAIT_MS when set, else two minutes.
 DWORD HandOffWaitMs();
 
