@@ -164,8 +164,41 @@ void FillEdges(PIX* pix) {
     if (border) PaintWhite(pix, border.get(), 0, 0);
 }
 
-// Round dark holes of 4 to 10 mm near an edge of the page become paper.
-void FillPunchHoles(PIX* pix) {
+// The value a hole in the box (x, y, w, h) is filled with: the chosen colour
+// of the page's mode, else the mean of the light pixels just around the box.
+l_uint32 HoleValue(PIX* pix, l_int32 x, l_int32 y, l_int32 w, l_int32 h, const HoleFill& fill) {
+    const int depth = pixGetDepth(pix);
+    if (fill.custom) {
+        if (depth == 1) return fill.bw ? 0 : 1;
+        if (depth == 8) return fill.gray & 0xFF;
+        l_uint32 v = 0;
+        composeRGBPixel(l_int32(fill.color & 0xFF), l_int32((fill.color >> 8) & 0xFF), l_int32((fill.color >> 16) & 0xFF), &v);
+        return v;
+    }
+    if (depth == 1) return 0;
+    double sum[3] = {0, 0, 0};
+    int count = 0;
+    const l_int32 pw = pixGetWidth(pix), ph = pixGetHeight(pix);
+    for (l_int32 yy = y - 4; yy < y + h + 4; ++yy)
+        for (l_int32 xx = x - 4; xx < x + w + 4; ++xx) {
+            if (xx < 0 || yy < 0 || xx >= pw || yy >= ph || (xx >= x && xx < x + w && yy >= y && yy < y + h)) continue;
+            l_uint32 v = 0;
+            pixGetPixel(pix, xx, yy, &v);
+            l_int32 r = l_int32(v), g = r, b = r;
+            if (depth == 32) extractRGBValues(v, &r, &g, &b);
+            if ((r + g + b) / 3 < kBackground) continue;
+            sum[0] += r, sum[1] += g, sum[2] += b;
+            ++count;
+        }
+    if (count == 0) return depth == 8 ? 255 : 0xFFFFFF00u;
+    if (depth == 8) return l_uint32(sum[0] / count + 0.5);
+    l_uint32 v = 0;
+    composeRGBPixel(l_int32(sum[0] / count + 0.5), l_int32(sum[1] / count + 0.5), l_int32(sum[2] / count + 0.5), &v);
+    return v;
+}
+
+// Round dark holes of 4 to 10 mm near an edge of the page are filled.
+void FillPunchHoles(PIX* pix, const HoleFill& fill) {
     const l_int32 dpi = std::max<l_int32>(pixGetXRes(pix), 50);
     const double mm = dpi / 25.4;
     Pix dark = DarkMask(pix, kBackground);
@@ -188,7 +221,7 @@ void FillPunchHoles(PIX* pix) {
         pixCountPixels(part.get(), &count, nullptr);
         const double filled = double(count) / (double(bw) * double(bh));
         if (filled < 0.65 || filled > 0.9) continue;  // a disc fills about 0.79 of its box
-        PaintWhite(pix, part.get(), x, y);
+        pixSetMaskedGeneral(pix, part.get(), HoleValue(pix, x, y, bw, bh, fill), x, y);
     }
 }
 
@@ -235,7 +268,7 @@ bool CleanupWanted(const SCAN_SETTINGS& s, int bitsPerPixel) {
            QuarterTurns(s.RotateRear) || (s.Mode == 2 && bitsPerPixel != 1);
 }
 
-PageFate CleanPage(IL_IMAGE& page, const SCAN_SETTINGS& s, bool rear) {
+PageFate CleanPage(IL_IMAGE& page, const SCAN_SETTINGS& s, bool rear, const HoleFill& holes) {
     if (!page.Header || !page.Bits) return PageFate::Failed;
     const int bits = page.Header->BitsPerPixel;
     if (bits != 1 && bits != 8 && bits != 24) return PageFate::Failed;
@@ -245,7 +278,7 @@ PageFate CleanPage(IL_IMAGE& page, const SCAN_SETTINGS& s, bool rear) {
     if (s.AutoCrop && !(pix = CropToPaper(pix.get()))) return PageFate::Failed;
     if (s.EdgeFill) {
         FillEdges(pix.get());
-        FillPunchHoles(pix.get());
+        FillPunchHoles(pix.get(), holes);
     }
     if (s.RemoveBlankPage && InkShare(pix.get()) <= double(BlankThreshold(s, bits))) return PageFate::Blank;
     if (s.AutoDeskew && !(pix = Straighten(pix.get()))) return PageFate::Failed;

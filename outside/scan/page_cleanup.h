@@ -11,6 +11,13 @@ namespace scan {
 
 enum class PageFate { Keep, Blank, Failed };
 
+// What punch holes are filled with: the paper around each hole, or a colour
+// chosen for each scan mode (0x00BBGGRR; black and white: nonzero is white).
+struct HoleFill {
+    bool custom = false;
+    DWORD color = 0xFFFFFF, gray = 0xFFFFFF, bw = 0xFFFFFF;
+};
+
 // Whether any step would change a page of `bitsPerPixel` under `settings`.
 bool CleanupWanted(const SCAN_SETTINGS& settings, int bitsPerPixel);
 
@@ -18,6 +25,6 @@ bool CleanupWanted(const SCAN_SETTINGS& settings, int bitsPerPixel);
 // with new, bits with malloc) in place: on Keep the page may hold a new header
 // and new bits (the old ones freed); on Blank and Failed it is unchanged.
 // `rear` picks the rear side's rotation.
-PageFate CleanPage(IL_IMAGE& page, const SCAN_SETTINGS& settings, bool rear);
+PageFate CleanPage(IL_IMAGE& page, const SCAN_SETTINGS& settings, bool rear, const HoleFill& holes = {});
 
 }  // namespace scan

@@ -15,6 +15,7 @@
 #include "outside/scan/sane_device.h"
 #include "platform/afx/ui/winuser.h"
 #include "platform/win/handles.h"
+#include "platform/win/registry.h"
 #include "platform/win/sync.h"
 
 namespace {
@@ -43,6 +44,7 @@ struct State {
     std::atomic<bool> scanning{false};
     std::atomic<int> present{0};
     std::atomic<int> lastEnd{SCAN_END_DONE};
+    std::string appKeyPath;  // the button manager's key under HKEY_CURRENT_USER
     SCANSTATUSPROC status = nullptr;
     void* context = nullptr;
     UINT_PTR deliveryTimer = 0;
@@ -55,6 +57,29 @@ State& state() {
 }
 
 using scan::DeviceLock;
+
+// The punch-hole fill the Global Settings dialog stored under the button
+// manager's key ("Remove Punch Hole"); the paper's own colour without one.
+scan::HoleFill ReadHoleFill(const std::string& appKeyPath) {
+    scan::HoleFill fill;
+    HKEY key = nullptr;
+    if (appKeyPath.empty() ||
+        RegOpenKeyExA(HKEY_CURRENT_USER, (appKeyPath + "\\Remove Punch Hole").c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return fill;
+    auto read = [&](const char* name, DWORD fallback) {
+        DWORD value = 0, type = 0, size = sizeof value;
+        return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+                       type == REG_DWORD
+                   ? value
+                   : fallback;
+    };
+    fill.custom = read("Custom", 0) != 0;
+    fill.color = read("Color", 0xFFFFFF) & 0xFFFFFF;
+    fill.gray = read("Gray", 0xFFFFFF) & 0xFFFFFF;
+    fill.bw = read("BW", 0xFFFFFF) & 0xFFFFFF;
+    RegCloseKey(key);
+    return fill;
+}
 
 void post(int type, int value) {
     State& s = state();
@@ -128,9 +153,10 @@ void stopWatcher() {
     s.running = false;
 }
 
-int scanInit(LPCSTR, LPCSTR, SCANSTATUSPROC status, KEYRIDER_SETTINGS* settings, void* context) {
+int scanInit(LPCSTR appKeyPath, LPCSTR, SCANSTATUSPROC status, KEYRIDER_SETTINGS* settings, void* context) {
     State& s = state();
     if (s.running) stopWatcher();
+    s.appKeyPath = appKeyPath ? appKeyPath : "";
     if (!scan::EnsureSaneStarted()) return 0;
     std::string device = scan::ChooseDevice(scan::ListDevices());
     s.present = device.empty() ? 0 : 1;
@@ -194,6 +220,7 @@ int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
     scan::SaneDevice scanner;
     if (!scanner.open(scan::ChooseDevice(scan::ListDevices()))) return 0;
     const bool duplex = scan::ApplySettings(scanner, *settings);
+    const scan::HoleFill holes = settings->EdgeFill ? ReadHoleFill(s.appKeyPath) : scan::HoleFill{};
     const bool feeder = scan::IsFeederSource(*settings);
     int pages = 0, sides = 0;
     scan::PageResult read = scan::PageResult::Failed;
@@ -205,7 +232,7 @@ int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
         const bool rear = duplex && sides % 2 == 1;
         ++sides;
         // A page the clean-up could not work on is handed on as scanned.
-        if (scan::CleanPage(image, *settings, rear) == scan::PageFate::Blank) {
+        if (scan::CleanPage(image, *settings, rear, holes) == scan::PageFate::Blank) {
             delete image.Header;
             std::free(image.Bits);
             if (!feeder) break;
