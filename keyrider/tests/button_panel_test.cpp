@@ -50,6 +50,10 @@ protected:
         root_ = mkdtemp(pattern);
         setenv("SUITE_REGISTRY_USER", (root_ / "user.db").c_str(), 1);
         setenv("SUITE_REGISTRY_MACHINE", (root_ / "machine.db").c_str(), 1);
+        // The jobs' temporary files go to a folder of this test alone, where
+        // what they leave behind is theirs.
+        fs::create_directories(root_ / "tmp");
+        setenv("SUITE_TEMP_DIR", (root_ / "tmp").c_str(), 1);
         prepareScanner();
         options_.programFolder = Bin().string() + "/";
         options_.productName = "Keyrider Panels " + std::to_string(::getpid());
@@ -68,6 +72,7 @@ protected:
             app_.reset();
         }
         AfxTestScript::Enable(false);
+        unsetenv("SUITE_TEMP_DIR");
         fs::remove_all(root_);
     }
 
@@ -232,9 +237,7 @@ TEST_F(ButtonPanels, MailAndFtpButtonsSendThePagesToLoopbackServers) {
     ASSERT_EQ(uploaded.size(), 10u);
     for (const fs::path& f : uploaded) EXPECT_EQ(f.extension(), ".jpg") << f;
     // Neither button has a folder of its own: nothing they sent stays behind.
-    const char* tmp = std::getenv("TMPDIR");
-    for (const fs::path& f : FilesIn(tmp && *tmp ? tmp : "/tmp"))
-        EXPECT_NE(f.filename().string().rfind("keyrider-job-", 0), 0u) << f;
+    for (const fs::path& f : FilesIn(root_ / "tmp")) EXPECT_NE(f.filename().string().rfind("keyrider-job-", 0), 0u) << f;
 }
 
 TEST_F(ButtonPanels, AButtonWithoutItsFolderSaysWhatIsMissingAndScansNothing) {
