@@ -81,6 +81,10 @@ void AddPageFields(std::vector<FormField>& f) {
     FormField both = Check(kPanelBothSides, "Both sides", FieldPlace::Button, "Side", "0");
     both.onValue = "2";
     f.push_back(both);
+    // A feeder that turns the sheet gives its rear upside down: half a turn sets it right.
+    FormField turn = Check(kPanelTurnRear, "Turn rear pages over", FieldPlace::Source, "Rotate Rear", "0");
+    turn.onValue = "2";
+    f.push_back(turn);
     f.push_back(Check(kPanelDeskew, "Straighten tilted pages", FieldPlace::Source, "Auto Deskew", "0"));
     f.push_back(Check(kPanelDropBlank, "Drop blank pages", FieldPlace::Source, "Remove Blank Page", "0"));
     f.push_back(Check(kPanelCrop, "Crop to the paper", FieldPlace::Source, "Auto Crop", "0"));

@@ -37,6 +37,7 @@ enum PanelId : int {
     kPanelDropBlank,
     kPanelCrop,
     kPanelEdgeFill,
+    kPanelTurnRear,
     // The "..." button of a folder or program setting: the setting's id plus this.
     kPanelBrowseOffset = 100,
 };
