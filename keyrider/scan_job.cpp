@@ -12,6 +12,7 @@
 #include "outside/include/tarrik.h"
 #include "platform/afx/inet/afxinet.h"
 #include "keyrider/pdf_progress.h"
+#include "keyrider/startup_registry.h"
 #include "platform/win/exclusive_file.h"
 #include "platform/win/ini.h"
 #include "platform/win/library.h"
@@ -475,6 +476,11 @@ int CScanJob::scanPages(void* argument) {
     suite::ReleaseKeptMemory();
     g_running = nullptr;
     if (result == SCAN_PAGES_JAMMED) refuse(kMessageJammedAfter, std::to_string(pagesSeen_));
+    // Blank pages dropped from pages that were kept are told when the user wants to hear of them.
+    const int blanks = services_.scan && services_.scan->ScanBlanksDropped ? services_.scan->ScanBlanksDropped() : 0;
+    if (result != 0 && blanks > 0 && ReadDword(services_.appKey, "Display Blank Page Message", 1) != 0 &&
+        services_.naming.message)
+        services_.naming.message(kMessageBlanksDropped, std::to_string(blanks));
     if (result == 0) {
         // Nothing came: the scan library tells why, when it can.
         const int end = services_.scan && services_.scan->ScanLastEnd ? services_.scan->ScanLastEnd() : SCAN_END_FAILED;

@@ -35,6 +35,7 @@ struct FakeScanner {
     int endJobs = 0;
     bool jam = false;  // the paper jams after the pages
     int lastEnd = SCAN_END_DONE;
+    int blanks = 0;  // blank pages the scanner dropped
     SCAN_SETTINGS seen{};
 };
 FakeScanner g_scanner;
@@ -69,11 +70,13 @@ int FakeEndJob(const BYTE*) {
 }
 
 int FakeLastEnd() { return g_scanner.lastEnd; }
+int FakeBlanksDropped() { return g_scanner.blanks; }
 
 SCAN_FUNCTIONTABLE MakeScanTable() {
     SCAN_FUNCTIONTABLE t{};
     t.ScanPages = FakeScanPages;
     t.ScanLastEnd = FakeLastEnd;
+    t.ScanBlanksDropped = FakeBlanksDropped;
     t.ScanEndJob = FakeEndJob;
     return t;
 }
@@ -606,6 +609,18 @@ TEST_F(ScanJobTest, AJamAfterSomePagesFilesThemAndIsReported) {
         Run(*none, 0);
         ASSERT_EQ(none->Problems().size(), 1u);
         EXPECT_EQ(none->Problems()[0], std::to_string(message) + ": ");
+    }
+    // Blank pages dropped are told, as a note and not as a failure, unless the user turned the note off.
+    for (const DWORD display : {1u, 0u}) {
+        RegSetValueExA(appKey, "Display Blank Page Message", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&display), 4);
+        g_scanner = FakeScanner{};
+        g_scanner.blanks = 2;
+        messages.clear();
+        auto some = Job();
+        Run(*some, 3);
+        EXPECT_TRUE(some->Problems().empty());
+        EXPECT_EQ(messages, display ? std::vector<std::string>{std::to_string(kMessageBlanksDropped) + ":2"}
+                                    : std::vector<std::string>{});
     }
 }
 

@@ -136,6 +136,8 @@ using SCAN_PAGES = int (*)(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* arg
 #define SCAN_END_FAILED 4     // the scanner failed to read a page
 #define SCAN_END_ALL_BLANK 5  // pages were read, and every one was blank and removed
 using SCAN_LASTEND = int (*)();
+// How many blank pages the last ScanPages dropped.
+using SCAN_BLANKSDROPPED = int (*)();
 using SCAN_ENDJOB = int (*)(const BYTE* record284);
 using SCAN_LOADSETTINGS = int (*)();
 using SCAN_SETTINGSAPPLIED = int (*)();
@@ -148,7 +150,8 @@ struct SCAN_FUNCTIONTABLE {
     SCAN_RESERVED Reserved3[3];                // 3-5
     SCAN_PAGES ScanPages;                      // 6: nonzero when pages were scanned
     SCAN_LASTEND ScanLastEnd;                  // 7: SCAN_END_*
-    SCAN_RESERVED Reserved8[7];                // 8-14
+    SCAN_BLANKSDROPPED ScanBlanksDropped;      // 8
+    SCAN_RESERVED Reserved9[6];                // 9-14
     SCAN_ENDJOB ScanEndJob;                    // 15
     SCAN_LOADSETTINGS ScanLoadSettings;        // 16: nonzero = ready
     SCAN_SETTINGSAPPLIED ScanSettingsApplied;  // 17

@@ -52,5 +52,6 @@ enum : int {
     kMessageNoScanner = 38,
     kMessageScanFailed = 39,
     kMessageAllBlank = 40,
+    kMessageBlanksDropped = 41,  // "%1": how many
 };
 extern "C" const TARRIK_FUNCTIONTABLE* Tarrik_GetFunctionTable();

@@ -44,6 +44,7 @@ struct State {
     std::atomic<bool> scanning{false};
     std::atomic<int> present{0};
     std::atomic<int> lastEnd{SCAN_END_DONE};
+    std::atomic<int> blanksDropped{0};
     std::string appKeyPath;  // the button manager's key under HKEY_CURRENT_USER
     SCANSTATUSPROC status = nullptr;
     void* context = nullptr;
@@ -208,6 +209,7 @@ void scanTerminate() {
 int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
     State& s = state();
     s.lastEnd = SCAN_END_FAILED;
+    s.blanksDropped = 0;
     if (!settings || !page) return 0;
     struct Busy {
         std::atomic<bool>& flag;
@@ -233,6 +235,7 @@ int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
         ++sides;
         // A page the clean-up could not work on is handed on as scanned.
         if (scan::CleanPage(image, *settings, rear, holes) == scan::PageFate::Blank) {
+            ++s.blanksDropped;
             delete image.Header;
             std::free(image.Bits);
             if (!feeder) break;
@@ -258,6 +261,7 @@ int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
 }
 
 int scanLastEnd() { return state().lastEnd; }
+int scanBlanksDropped() { return state().blanksDropped; }
 int scanEndJob(const BYTE*) { return 1; }
 int scanLoadSettings() { return 1; }
 int scanSettingsApplied() { return 1; }
@@ -269,6 +273,7 @@ SCAN_FUNCTIONTABLE makeTable() {
     t.ScanTerminate = scanTerminate;
     t.ScanPages = scanPages;
     t.ScanLastEnd = scanLastEnd;
+    t.ScanBlanksDropped = scanBlanksDropped;
     t.ScanEndJob = scanEndJob;
     t.ScanLoadSettings = scanLoadSettings;
     t.ScanSettingsApplied = scanSettingsApplied;

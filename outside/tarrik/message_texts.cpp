@@ -25,6 +25,7 @@ const char* MessageText(int id) {
         case 38: return "Nothing was scanned: the scanner did not answer, or another program is using it.";
         case 39: return "Nothing was scanned: the scanner could not read the page.";
         case 40: return "Nothing was kept: every scanned page was blank and was removed.";
+        case 41: return "%1 blank pages were removed from the scan.";
         default: return nullptr;
     }
 }

@@ -270,7 +270,8 @@ TEST_F(PageFeederTest, DeskewAndBlankPageRemovalGiveStraightPagesWithoutTheBlank
         s.RemoveBlankPage = 1;
         s.BlankThreshold[0] = 10, s.BlankThreshold[1] = 15, s.BlankThreshold[2] = 20;
         Collected got;
-        bool passed = table_->ScanPages(&s, Collect, &got) == SCAN_PAGES_DONE && got.pixels.size() == tilts.size();
+        bool passed = table_->ScanPages(&s, Collect, &got) == SCAN_PAGES_DONE && got.pixels.size() == tilts.size() &&
+                      table_->ScanBlanksDropped() == 1;
         std::fprintf(stderr, "%zu pages\n", got.pixels.size());
         for (std::size_t i = 0; passed && i < got.pixels.size(); ++i) {
             const double before = tilts[i], after = TextTilt(got.headers[i], got.pixels[i]);
