@@ -164,17 +164,37 @@ void FillEdges(PIX* pix) {
     if (border) PaintWhite(pix, border.get(), 0, 0);
 }
 
+// The pixel value of the colour chosen for the page's mode.
+l_uint32 ModeColour(PIX* pix, DWORD color, DWORD gray, DWORD bw) {
+    const int depth = pixGetDepth(pix);
+    if (depth == 1) return bw ? 0 : 1;
+    if (depth == 8) return gray & 0xFF;
+    l_uint32 v = 0;
+    composeRGBPixel(l_int32(color & 0xFF), l_int32((color >> 8) & 0xFF), l_int32((color >> 16) & 0xFF), &v);
+    return v;
+}
+
+// The page's margins filled with the colour of its mode.
+void FillMargins(PIX* pix, const EdgeMargins& m) {
+    const double perUnit = double(std::max<l_int32>(pixGetXRes(pix), 50)) / (m.centimetres ? 2.54 : 1.0);
+    const l_int32 w = pixGetWidth(pix), h = pixGetHeight(pix);
+    auto pixels = [&](double size, l_int32 limit) { return std::clamp<l_int32>(l_int32(size * perUnit + 0.5), 0, limit); };
+    const l_int32 top = pixels(m.top, h), bottom = pixels(m.bottom, h), left = pixels(m.left, w), right = pixels(m.right, w);
+    const l_uint32 value = ModeColour(pix, m.color, m.gray, m.bw);
+    const l_int32 boxes[4][4] = {{0, 0, w, top}, {0, h - bottom, w, bottom}, {0, 0, left, h}, {w - right, 0, right, h}};
+    for (const auto& b : boxes) {
+        if (b[2] <= 0 || b[3] <= 0) continue;
+        BOX* box = boxCreate(b[0], b[1], b[2], b[3]);
+        pixSetInRectArbitrary(pix, box, value);
+        boxDestroy(&box);
+    }
+}
+
 // The value a hole in the box (x, y, w, h) is filled with: the chosen colour
 // of the page's mode, else the mean of the light pixels just around the box.
 l_uint32 HoleValue(PIX* pix, l_int32 x, l_int32 y, l_int32 w, l_int32 h, const HoleFill& fill) {
     const int depth = pixGetDepth(pix);
-    if (fill.custom) {
-        if (depth == 1) return fill.bw ? 0 : 1;
-        if (depth == 8) return fill.gray & 0xFF;
-        l_uint32 v = 0;
-        composeRGBPixel(l_int32(fill.color & 0xFF), l_int32((fill.color >> 8) & 0xFF), l_int32((fill.color >> 16) & 0xFF), &v);
-        return v;
-    }
+    if (fill.custom) return ModeColour(pix, fill.color, fill.gray, fill.bw);
     if (depth == 1) return 0;
     double sum[3] = {0, 0, 0};
     int count = 0;
@@ -263,23 +283,24 @@ LONG BlankThreshold(const SCAN_SETTINGS& s, int bits) {
 
 }  // namespace
 
-bool CleanupWanted(const SCAN_SETTINGS& s, int bitsPerPixel) {
-    return s.AutoCrop || s.EdgeFill || s.RemoveBlankPage || s.AutoDeskew || QuarterTurns(s.RotateFront) ||
+bool CleanupWanted(const SCAN_SETTINGS& s, int bitsPerPixel, const PageFills& fills) {
+    return fills.margins.enable || s.AutoCrop || s.EdgeFill || s.RemoveBlankPage || s.AutoDeskew || QuarterTurns(s.RotateFront) ||
            QuarterTurns(s.RotateRear) || (s.Mode == 2 && bitsPerPixel != 1);
 }
 
-PageFate CleanPage(IL_IMAGE& page, const SCAN_SETTINGS& s, bool rear, const HoleFill& holes) {
+PageFate CleanPage(IL_IMAGE& page, const SCAN_SETTINGS& s, bool rear, const PageFills& fills) {
     if (!page.Header || !page.Bits) return PageFate::Failed;
     const int bits = page.Header->BitsPerPixel;
     if (bits != 1 && bits != 8 && bits != 24) return PageFate::Failed;
-    if (!CleanupWanted(s, bits)) return PageFate::Keep;
+    if (!CleanupWanted(s, bits, fills)) return PageFate::Keep;
     Pix pix = ToPix(page);
     if (!pix) return PageFate::Failed;
     if (s.AutoCrop && !(pix = CropToPaper(pix.get()))) return PageFate::Failed;
     if (s.EdgeFill) {
         FillEdges(pix.get());
-        FillPunchHoles(pix.get(), holes);
+        FillPunchHoles(pix.get(), fills.holes);
     }
+    if (fills.margins.enable) FillMargins(pix.get(), fills.margins);
     if (s.RemoveBlankPage && InkShare(pix.get()) <= double(BlankThreshold(s, bits))) return PageFate::Blank;
     if (s.AutoDeskew && !(pix = Straighten(pix.get()))) return PageFate::Failed;
     if (const int turns = QuarterTurns(rear ? s.RotateRear : s.RotateFront); turns != 0)

@@ -59,27 +59,58 @@ State& state() {
 
 using scan::DeviceLock;
 
-// The punch-hole fill the Global Settings dialog stored under the button
-// manager's key ("Remove Punch Hole"); the paper's own colour without one.
-scan::HoleFill ReadHoleFill(const std::string& appKeyPath) {
-    scan::HoleFill fill;
-    HKEY key = nullptr;
-    if (appKeyPath.empty() ||
-        RegOpenKeyExA(HKEY_CURRENT_USER, (appKeyPath + "\\Remove Punch Hole").c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return fill;
-    auto read = [&](const char* name, DWORD fallback) {
+// What the Global Settings dialog stored under the button manager's key:
+// the punch-hole fill ("Remove Punch Hole") and the margins to fill ("Edge
+// Fill"); without them holes take the paper's colour and no margin is filled.
+scan::PageFills ReadPageFills(const std::string& appKeyPath) {
+    scan::PageFills fills;
+    auto open = [&](const char* sub) {
+        HKEY key = nullptr;
+        if (appKeyPath.empty() ||
+            RegOpenKeyExA(HKEY_CURRENT_USER, (appKeyPath + "\\" + sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return HKEY(nullptr);
+        return key;
+    };
+    auto dword = [](HKEY key, const char* name, DWORD fallback) {
         DWORD value = 0, type = 0, size = sizeof value;
         return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
                        type == REG_DWORD
                    ? value
                    : fallback;
     };
-    fill.custom = read("Custom", 0) != 0;
-    fill.color = read("Color", 0xFFFFFF) & 0xFFFFFF;
-    fill.gray = read("Gray", 0xFFFFFF) & 0xFFFFFF;
-    fill.bw = read("BW", 0xFFFFFF) & 0xFFFFFF;
-    RegCloseKey(key);
-    return fill;
+    auto number = [](HKEY key, const char* name) {
+        char text[64] = {};
+        DWORD type = 0, size = sizeof text - 1;
+        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS ||
+            type != REG_SZ)
+            return 0.0;
+        char* end = nullptr;
+        const double v = std::strtod(text, &end);
+        return end != text && v > 0 && v < 100 ? v : 0.0;
+    };
+    if (HKEY key = open("Remove Punch Hole")) {
+        fills.holes.custom = dword(key, "Custom", 0) != 0;
+        fills.holes.color = dword(key, "Color", 0xFFFFFF) & 0xFFFFFF;
+        fills.holes.gray = dword(key, "Gray", 0xFFFFFF) & 0xFFFFFF;
+        fills.holes.bw = dword(key, "BW", 0xFFFFFF) & 0xFFFFFF;
+        RegCloseKey(key);
+    }
+    if (HKEY key = open("Edge Fill")) {
+        scan::EdgeMargins& m = fills.margins;
+        m.enable = dword(key, "Enable", 0) != 0;
+        // Flag 2: the installer's metric unit; otherwise inches.
+        m.centimetres = (dword(key, "Flag", 4) & 2) != 0;
+        m.top = number(key, "Top");
+        const bool same = dword(key, "AllSame", 0) != 0;
+        m.left = same ? m.top : number(key, "Left");
+        m.right = same ? m.top : number(key, "Right");
+        m.bottom = same ? m.top : number(key, "Bottom");
+        m.color = dword(key, "Color", 0xFFFFFF) & 0xFFFFFF;
+        m.gray = dword(key, "Gray", 0xFFFFFF) & 0xFFFFFF;
+        m.bw = dword(key, "BW", 0xFFFFFF) & 0xFFFFFF;
+        RegCloseKey(key);
+    }
+    return fills;
 }
 
 void post(int type, int value) {
@@ -222,7 +253,7 @@ int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
     scan::SaneDevice scanner;
     if (!scanner.open(scan::ChooseDevice(scan::ListDevices()))) return 0;
     const bool duplex = scan::ApplySettings(scanner, *settings);
-    const scan::HoleFill holes = settings->EdgeFill ? ReadHoleFill(s.appKeyPath) : scan::HoleFill{};
+    const scan::PageFills fills = ReadPageFills(s.appKeyPath);
     const bool feeder = scan::IsFeederSource(*settings);
     int pages = 0, sides = 0;
     scan::PageResult read = scan::PageResult::Failed;
@@ -234,7 +265,7 @@ int scanPages(SCAN_SETTINGS* settings, SCANPAGEPROC page, void* argument) {
         const bool rear = duplex && sides % 2 == 1;
         ++sides;
         // A page the clean-up could not work on is handed on as scanned.
-        if (scan::CleanPage(image, *settings, rear, holes) == scan::PageFate::Blank) {
+        if (scan::CleanPage(image, *settings, rear, fills) == scan::PageFate::Blank) {
             ++s.blanksDropped;
             delete image.Header;
             std::free(image.Bits);

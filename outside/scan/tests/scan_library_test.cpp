@@ -303,6 +303,14 @@ TEST_F(PageFeederTest, CropAndEdgeFillLeaveThePaperWithoutTheLidsShadowOrItsPunc
         RegSetValueExA(key, "Custom", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&custom), 4);
         RegSetValueExA(key, "Gray", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&gray), 4);
         RegCloseKey(key);
+        // Every page's top tenth of an inch takes the gray the edge-fill page chose.
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\ScanTest\\Edge Fill", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr);
+        const DWORD on = 1, margin = 0xC0C0C0;
+        RegSetValueExA(key, "Enable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), 4);
+        RegSetValueExA(key, "Gray", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&margin), 4);
+        RegSetValueExA(key, "Top", 0, REG_SZ, reinterpret_cast<const BYTE*>("0.1"), 4);
+        RegCloseKey(key);
         KEYRIDER_SETTINGS program{};
         if (!table_->ScanInit("Software\\ScanTest", "/tmp/", nullptr, &program, nullptr)) return false;
         std::free(program.Papers);
@@ -316,10 +324,12 @@ TEST_F(PageFeederTest, CropAndEdgeFillLeaveThePaperWithoutTheLidsShadowOrItsPunc
         std::size_t text = 0;
         for (int y = kSheetHeight / 10; y < kSheetHeight * 85 / 100; ++y)
             for (int x = kSheetWidth / 10; x < kSheetWidth * 9 / 10 - 60; ++x) text += Sample(h, p, y, std::size_t(x)) < 128;
-        std::fprintf(stderr, "%ldx%ld, hole %d, corner %d, text %zu\n", long(h.Width), long(h.Height),
-                     Sample(h, p, 877, 22), Sample(h, p, 5, std::size_t(h.Width - 5)), text);
+        std::fprintf(stderr, "%ldx%ld, hole %d, corner %d, margin %d %d, text %zu\n", long(h.Width), long(h.Height),
+                     Sample(h, p, 877, 22), Sample(h, p, 40, std::size_t(h.Width - 5)), Sample(h, p, 5, 600),
+                     Sample(h, p, 20, 600), text);
         return h.Width == kSheetWidth - 60 && h.Height == kSheetHeight && Sample(h, p, 877, 22) == 0x90 &&
-               Sample(h, p, 5, std::size_t(h.Width - 5)) == 255 && text > 100000;
+               Sample(h, p, 40, std::size_t(h.Width - 5)) == 255 && Sample(h, p, 5, 600) == 0xC0 &&
+               Sample(h, p, 20, 600) == 255 && text > 100000;
     });
 }
 
