@@ -169,6 +169,24 @@ TEST_F(ButtonPanels, FilingAndPdfButtonsSetUpInTheirPanelsFileTheFeedersPages) {
     files = FilesIn(pdfs);
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(PdfPages(files[0], root_), 10);
+
+    // Black and white, button 2 again: the pages stay 1-bit, as Group 4 fax pages.
+    Pick(1);
+    Choose(2, kPanelMode, "Black and white");
+    Type(2, kPanelFolder, (root_ / "bw").string());
+    Apply();
+    Press(2);
+    files = FilesIn(root_ / "bw");
+    ASSERT_EQ(files.size(), 1u);
+    tiff = TIFFOpen(files[0].c_str(), "r");
+    ASSERT_NE(tiff, nullptr);
+    EXPECT_EQ(TIFFNumberOfDirectories(tiff), 10);
+    uint16_t bits = 0, compression = 0;
+    TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetField(tiff, TIFFTAG_COMPRESSION, &compression);
+    EXPECT_EQ(bits, 1);
+    EXPECT_EQ(compression, COMPRESSION_CCITTFAX4);
+    TIFFClose(tiff);
 }
 
 TEST_F(ButtonPanels, CopyButtonPrintsOnThePrinterItsPanelNames) {
