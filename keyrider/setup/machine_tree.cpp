@@ -15,10 +15,18 @@ namespace {
 struct Template {
     const char* key;
     const char* name;
+    const char* description;  // what a new button of it says it does
 };
-const Template kTemplates[] = {{"copy", "Copy"},     {"filing", "Filing"},        {"pdf", "PDF"},
-                               {"e-mail", "E-mail"}, {"custom", "Custom"},        {"ftp", "FTP"},
-                               {"fennick", "Capture"}, {"ocr", "OCR"},            {"bcr", "Business Card"}};
+const Template kTemplates[] = {
+    {"copy", "Copy", "Copy the scanned pages"},
+    {"filing", "Filing", "File the scanned pages"},
+    {"pdf", "PDF", "Make a PDF file of the scanned pages"},
+    {"e-mail", "E-mail", "Mail the scanned pages"},
+    {"custom", "Custom", "Hand the scanned pages to a program"},
+    {"ftp", "FTP", "Upload the scanned pages to an FTP server"},
+    {"fennick", "Capture", "Hand the scanned pages to the capture program"},
+    {"ocr", "OCR", "Read the text of the scanned pages"},
+    {"bcr", "Business Card", "Read the scanned business cards"}};
 
 // The applications the OCR and card buttons can hand their pages to: the
 // name a button picks and the connector's library name.
@@ -189,7 +197,7 @@ bool WriteMachineTree(const MachineTreeOptions& o) {
         w.text(key, "Icon", std::string(kTemplates[t].key) + ".ico");
         w.text(key, "Disable Icon", std::string(kTemplates[t].key) + "-off.ico");
         HKEY defaults = w.open(key, "Default");
-        w.text(defaults, "Description", std::string(kTemplates[t].name) + " the scanned pages");
+        w.text(defaults, "Description", kTemplates[t].description);
         w.number(defaults, "Source", 4);
         w.number(defaults, "Mode", 1);  // gray
         HKEY source = w.open(defaults, "ADF");

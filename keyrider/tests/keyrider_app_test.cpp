@@ -374,7 +374,7 @@ TEST_F(KeyriderFixture, ExportButtonWritesTheJobIniWhereTheUserSays) {
     GetPrivateProfileStringA("Summary", "12", "", text, sizeof text, ini.c_str());
     EXPECT_STREQ(text, "pdf");
     GetPrivateProfileStringA("12", "Description", "", text, sizeof text, ini.c_str());
-    EXPECT_STREQ(text, "PDF the scanned pages");
+    EXPECT_STREQ(text, "Make a PDF file of the scanned pages");
     EXPECT_EQ(AfxTestScript::Shown().size(), 1u);  // no error box
     // A place that cannot be written is told in the export's own box; Cancel writes nothing.
     AfxTestScript::Clear();
