@@ -80,7 +80,9 @@ bool FromPix(PIX* pix, IL_IMAGE& page) {
         if (bits == 1) {
             const DWORD used = (DWORD(width) + 7) / 8;
             for (DWORD b = 0; b < used; ++b) dst[b] = BYTE(~GET_DATA_BYTE(line, b));
-            if (width % 8) dst[used - 1] |= BYTE(0xFF >> (width % 8));  // bits beyond the page are white
+            // Bits beyond the page are white, as the scanner's own pages have them.
+            if (width % 8) dst[used - 1] |= BYTE(0xFF >> (width % 8));
+            std::memset(dst + used, 0xFF, rowBytes - used);
         } else if (bits == 8) {
             for (LONG x = 0; x < width; ++x) dst[x] = BYTE(GET_DATA_BYTE(line, x));
         } else {
