@@ -789,7 +789,7 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     std::vector<AfxShownRecord> shown = ClickWithAnswer(*bar, textory::kBarMenuButton, 32918);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].kind, "menu");
-    EXPECT_EQ(shown[0].buttons.size(), 5u);
+    EXPECT_EQ(shown[0].buttons.size(), 6u);
     EXPECT_EQ(shown[1].kind, "dialog") << "the about box";
     EXPECT_EQ(shown[1].type, 100u);
     // The program's own title, also in the main window's menu.
@@ -847,7 +847,8 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     app.realScanner = false;
 
     // A text page dropped on the main window, marked by hand and recognised.
-    ASSERT_TRUE(AfxTestDropFiles(frame, {textImage}, CPoint(200, 200)));
+    // Named as a real drop names it.
+    ASSERT_TRUE(AfxTestDropFiles(frame, {suite::WindowsPath(textImage)}, CPoint(200, 200)));
     ASSERT_TRUE(scribanttest::PumpUntil(
         [&] { return app.CurrentDocumentPath() == suite::WindowsPath(textImage) && app.CurrentDocument()->m_pImage; },
         30000));
@@ -890,26 +891,64 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_TRUE(bar->IsWindowVisible());
     EXPECT_TRUE(app.m_workflow.IsIdle());
 
-    // The job saved under the name the user gives, changed, and offered for
-    // saving by a new task ("取消" keeps it, "否" lets it go).
-    const fs::path jobFile = scratch / "letters.OCR";
+    // A changed job is offered for saving by a new task ("取消" keeps it).
     const int rows = app.PageListRowCount();
     ASSERT_EQ(rows, 2) << "the scanned page and the dropped one";
-    AfxTestScript::Clear();
-    AfxTestScript::QueueFile(suite::WindowsPath(jobFile.string()));
-    frame->SendMessage(WM_COMMAND, ID_FILE_SAVE_PROJECT, 0);
-    ASSERT_TRUE(fs::exists(jobFile));
-    EXPECT_EQ(app.m_task.m_bJobModified, 0);
-    EXPECT_EQ(app.m_task.m_strName, suite::WindowsPath(jobFile.string()));
     ClickWithAnswer(*bar, textory::kBarLanguageButton, 32963);
     EXPECT_EQ(app.PageListItemText(app.PageListCurrentRow(), 1), suite::Utf8ToAnsi("简繁"));
     EXPECT_EQ(app.m_task.m_bJobModified, 1) << "the row's language changed the job";
+
+    // The main window from the bar's menu: the task bar goes, the job's
+    // commands are in the File menu.
+    ClickWithAnswer(*bar, textory::kBarMenuButton, 32913);
+    EXPECT_TRUE(frame->IsWindowVisible());
+    EXPECT_FALSE(app.TaskMode());
+    ASSERT_NE(frame->GetMenu(), nullptr);
+    CMenu* fileMenu = frame->GetMenu()->GetSubMenu(0);
+    ASSERT_NE(fileMenu, nullptr);
+    EXPECT_NE(fileMenu->GetMenuState(ID_FILE_OPEN_PROJECT, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_NE(fileMenu->GetMenuState(ID_FILE_SAVE_PROJECT, MF_BYCOMMAND), static_cast<UINT>(-1));
     AfxTestScript::Clear();
     AfxTestScript::QueueAnswer(IDCANCEL);
     frame->SendMessage(WM_COMMAND, ID_TASK_NEW, 0);
     ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
     EXPECT_EQ(AfxTestScript::Shown()[0].kind, "message");
     EXPECT_EQ(app.PageListRowCount(), rows) << "kept";
+
+    // Saved under the name the user gives; a new task then asks nothing.
+    const fs::path jobFile = scratch / "letters.OCR";
+    AfxTestScript::Clear();
+    AfxTestScript::QueueFile(suite::WindowsPath(jobFile.string()));
+    frame->SendMessage(WM_COMMAND, ID_FILE_SAVE_PROJECT, 0);
+    ASSERT_TRUE(fs::exists(jobFile));
+    EXPECT_EQ(app.m_task.m_bJobModified, 0);
+    EXPECT_EQ(app.m_task.m_strName, suite::WindowsPath(jobFile.string()));
+    std::vector<std::string> listed;
+    for (int row = 0; row < rows; ++row) listed.push_back(app.PageListItemText(row, 0));
+    frame->SendMessage(WM_COMMAND, ID_TASK_NEW, 0);
+    EXPECT_EQ(app.PageListRowCount(), 0);
+
+    // Reopened with F3 pressed in the page view (as the message loop hands
+    // the key on): the pages are listed again and the marked one opened.
+    AfxTestScript::Clear();
+    AfxTestScript::QueueFile(suite::WindowsPath(jobFile.string()));
+    MSG f3{};
+    f3.hwnd = view->GetSafeHwnd();
+    f3.message = WM_KEYDOWN;
+    f3.wParam = VK_F3;
+    EXPECT_TRUE(app.PreTranslateMessage(&f3));
+    AfxPumpMessages();
+    ASSERT_EQ(app.PageListRowCount(), rows) << readBytes(jobFile);
+    for (int row = 0; row < rows; ++row) EXPECT_EQ(app.PageListItemText(row, 0), listed[static_cast<std::size_t>(row)]);
+    EXPECT_EQ(app.PageListItemText(app.PageListCurrentRow(), 1), suite::Utf8ToAnsi("简繁"));
+    EXPECT_EQ(app.m_task.m_strName, suite::WindowsPath(jobFile.string()));
+    ASSERT_TRUE(scribanttest::PumpUntil(
+        [&] { return app.CurrentDocumentPath() == app.PageListItemText(app.PageListCurrentRow(), 0); }, 30000))
+        << app.CurrentDocumentPath() << " | " << app.PageListItemText(app.PageListCurrentRow(), 0);
+
+    // Changed again and let go ("否"): the user's run goes on without pages.
+    frame->SendMessage(WM_COMMAND, 32962, 0);
+    EXPECT_EQ(app.m_task.m_bJobModified, 1);
     AfxTestScript::QueueAnswer(IDNO);
     frame->SendMessage(WM_COMMAND, ID_TASK_NEW, 0);
     EXPECT_EQ(app.PageListRowCount(), 0);
