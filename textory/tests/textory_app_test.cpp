@@ -606,7 +606,6 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     CWnd* frame = app.m_pMainWnd;
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > 0; }, 120000));
     EXPECT_EQ(app.Job().Status(), textory::kExitWritten);
-    EXPECT_EQ(app.StatusPaneText(kStatusPrompt), "") << "the start's prompt goes once the page is read";
     const std::string written = readBytes(jobOutput);
     ASSERT_GT(written.size(), 4u);
     ASSERT_NE(app.CurrentDocument(), nullptr);
@@ -673,6 +672,39 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     app.m_task.SelectImage(-1);
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > closes; }, 10000));
     EXPECT_TRUE(app.CurrentDocumentPath().empty());
+
+    frame->DestroyWindow();
+    app.m_pMainWnd = nullptr;
+    app.ExitInstance();
+    AfxTestScript::Clear();
+}
+
+// The job's progress window: up from the start with "Reading image ...",
+// the page recognised in that same window (no second one), which then ends
+// itself; the start's prompt never goes to the status bar.
+TEST(TextoryInProcess, TheJobsPageIsReadAndRecognisedInItsProgressWindow) {
+    suite_test::ScratchFolder scratch;
+    const std::string image = scratch / "page.tif";
+    PrepareHomeAndPage(scratch, image, "今天天气很好我们一起去公园散步", 1100, 420);
+    TestTextoryApp app;
+    app.m_args.emplace_back(image.c_str());
+    app.m_args.emplace_back((scratch / "job.txt").c_str());
+    ASSERT_TRUE(app.InitInstance());
+    auto* frame = dynamic_cast<CTextoryFrame*>(app.m_pMainWnd);
+    ASSERT_NE(frame, nullptr);
+    CDlgBatchRecog* progress = frame->ProgressWindow();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(progress->IsWindowVisible());
+    EXPECT_EQ(titleOf(progress), "Textory");
+    EXPECT_EQ(titleOf(progress->GetDlgItem(IDC_BATCH_STATUS)), "Reading image ...");
+    EXPECT_EQ(app.StatusPaneText(kStatusPrompt), "");
+
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > 0; }, 120000));
+    EXPECT_EQ(app.Job().Status(), textory::kExitWritten);
+    ASSERT_EQ(frame->ProgressWindow(), progress) << "recognised in the window of the start";
+    EXPECT_EQ(progress->m_nDisplay, 1) << "the page was drawn in it";
+    EXPECT_EQ(titleOf(progress->GetDlgItem(IDC_BATCH_STATUS)), "Recognizing ...");
+    EXPECT_FALSE(progress->IsWindowVisible()) << "ended after its hold";
 
     frame->DestroyWindow();
     app.m_pMainWnd = nullptr;
@@ -865,8 +897,8 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     AfxTestMouse(view, WM_LBUTTONUP, to);
     AfxPumpMessages();
     ASSERT_TRUE(doc->m_pPageRegion && doc->m_pPageRegion->GetChildCount() > 0) << "a region marked by hand";
-    // The page at 100 %, scrolled: the recognition shows it whole, then
-    // gives the zoom and the scroll position back.
+    // The page at 100 %: the recognition shows it whole, then gives the
+    // zoom back (the text view then frames its first character).
     view->SetZoom(256);
     ClickToolButton(*frame, textory::kCmdSubmitRegions);
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
