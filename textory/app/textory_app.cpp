@@ -101,6 +101,7 @@ ON_COMMAND(kIdOutputToFile, OnOutputToFile)
 ON_COMMAND(ID_OUTPUT_TO_FORMAT, OnOutputToFile)
 ON_COMMAND(kIdExit, OnExitCommand)
 ON_COMMAND(kIdShowMainWindow, OnShowMainWindow)
+ON_UPDATE_COMMAND_UI(kIdShowMainWindow, OnUpdateShowMainWindow)
 ON_COMMAND(kIdSelectScanner, OnSelectScannerCommand)
 ON_COMMAND(kIdSystemConfig, OnSystemConfig)
 ON_COMMAND(kIdAbout, OnAboutCommand)
@@ -678,6 +679,11 @@ void CTextoryApp::OnShowMainWindow() {
     if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) frame->HideTaskBar();
     m_workflow.BackToIdle();
     m_pMainWnd->Invalidate();
+}
+
+void CTextoryApp::OnUpdateShowMainWindow(CCmdUI* ui) {
+    // Not Scribant's PDF command of the same number: shown while the workflow waits.
+    ui->Enable(m_workflow.IsIdle() && m_pMainWnd != nullptr);
 }
 
 void CTextoryApp::RefreshTaskBar() {

@@ -8,6 +8,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -109,6 +115,24 @@ void grab(CWnd* wnd, const char* name) {
     if (!folder) return;
     AfxPumpMessages();
     EXPECT_TRUE(wnd->GrabToFile((std::string(folder) + "/" + name).c_str())) << name;
+}
+
+// On a real screen (an X server) with $TEXTORY_GRAB_DIR: the whole screen
+// grabbed while `open` shows a menu, then the menu closed without a choice.
+void grabScreenWithMenuOpen(const char* name, const std::function<void()>& open) {
+    const char* folder = std::getenv("TEXTORY_GRAB_DIR");
+    if (!folder || QGuiApplication::platformName() != "xcb") return;
+    const std::string path = std::string(folder) + "/" + name;
+    AfxTestScript::Enable(false);
+    QTimer::singleShot(700, [path] {
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            EXPECT_TRUE(screen->grabWindow(0).save(QString::fromStdString(path))) << path;
+        }
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    });
+    open();
+    AfxTestScript::Enable(true);
+    AfxPumpMessages();
 }
 
 // The modes as the workflow and the mode tool bars reach them.
@@ -679,6 +703,21 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     AfxTestScript::Clear();
 }
 
+// The job started on `image`, its output beside it as "job.txt".
+bool StartJob(TestTextoryApp& app, const suite_test::ScratchFolder& scratch, const std::string& image) {
+    app.m_args.emplace_back(image.c_str());
+    app.m_args.emplace_back((scratch / "job.txt").c_str());
+    return app.InitInstance();
+}
+
+// The main window gone and the program ended, as a test's run ends.
+void EndRun(TestTextoryApp& app) {
+    if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
+    app.m_pMainWnd = nullptr;
+    app.ExitInstance();
+    AfxTestScript::Clear();
+}
+
 // The job's progress window: up from the start with "Reading image ...",
 // the page recognised in that same window (no second one), which then ends
 // itself; the start's prompt never goes to the status bar.
@@ -687,9 +726,7 @@ TEST(TextoryInProcess, TheJobsPageIsReadAndRecognisedInItsProgressWindow) {
     const std::string image = scratch / "page.tif";
     PrepareHomeAndPage(scratch, image, "今天天气很好我们一起去公园散步", 1100, 420);
     TestTextoryApp app;
-    app.m_args.emplace_back(image.c_str());
-    app.m_args.emplace_back((scratch / "job.txt").c_str());
-    ASSERT_TRUE(app.InitInstance());
+    ASSERT_TRUE(StartJob(app, scratch, image));
     auto* frame = dynamic_cast<CTextoryFrame*>(app.m_pMainWnd);
     ASSERT_NE(frame, nullptr);
     CDlgBatchRecog* progress = frame->ProgressWindow();
@@ -705,11 +742,7 @@ TEST(TextoryInProcess, TheJobsPageIsReadAndRecognisedInItsProgressWindow) {
     EXPECT_EQ(progress->m_nDisplay, 1) << "the page was drawn in it";
     EXPECT_EQ(titleOf(progress->GetDlgItem(IDC_BATCH_STATUS)), "Recognizing ...");
     EXPECT_FALSE(progress->IsWindowVisible()) << "ended after its hold";
-
-    frame->DestroyWindow();
-    app.m_pMainWnd = nullptr;
-    app.ExitInstance();
-    AfxTestScript::Clear();
+    EndRun(app);
 }
 
 // The job's own page handed to the proofreading program: the files written
@@ -719,9 +752,7 @@ TEST(TextoryInProcess, TheFilesHandedToTheProofreaderStay) {
     const std::string image = scratch / "page.tif";
     PrepareHomeAndPage(scratch, image, "今天天气很好", 700, 300);
     TestTextoryApp app;
-    app.m_args.emplace_back(image.c_str());
-    app.m_args.emplace_back((scratch / "job.txt").c_str());
-    ASSERT_TRUE(app.InitInstance());
+    ASSERT_TRUE(StartJob(app, scratch, image));
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > 0; }, 120000));
     ASSERT_EQ(app.CurrentDocumentPath(), suite::WindowsPath(image));
     app.CurrentDocument()->CRecoResult::m_bModified = TRUE;
@@ -738,12 +769,7 @@ TEST(TextoryInProcess, TheFilesHandedToTheProofreaderStay) {
     ::unsetenv("SUITE_PROGRAM_EMENDO10");
     ::unsetenv("SUITE_RECORDER_DIR");
     ASSERT_TRUE(fs::exists(image + ".PST"));
-
-    CWnd* frame = app.m_pMainWnd;
-    frame->DestroyWindow();
-    app.m_pMainWnd = nullptr;
-    app.ExitInstance();
-    AfxTestScript::Clear();
+    EndRun(app);
     EXPECT_TRUE(fs::exists(image + ".PST")) << "the proofreading program's project file was removed";
 }
 
@@ -812,6 +838,11 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_FALSE(bar->Control(textory::kBarProofreadButton)->IsWindowEnabled()) << "nothing recognised yet";
     EXPECT_EQ(CaptionOf(*bar, textory::kBarStepText), "");
     grab(bar, "textory_task_bar_started.png");
+    for (const auto& [control, name] : {std::pair{textory::kBarMenuButton, "textory_task_bar_menu_open.png"},
+                                        std::pair{textory::kBarResolutionButton, "textory_task_bar_resolution_open.png"},
+                                        std::pair{textory::kBarImageTypeButton, "textory_task_bar_image_type_open.png"},
+                                        std::pair{textory::kBarLanguageButton, "textory_task_bar_language_open.png"}})
+        grabScreenWithMenuOpen(name, [&, control = control] { AfxTestClick(bar->Control(control), CPoint(4, 4)); });
 
     // The program's icon menu: settings, scanner, about, exit; about chosen.
     ASSERT_NE(bar->Button(textory::kBarMenuButton), nullptr);
@@ -837,6 +868,12 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_EQ(shown[0].buttons.size(), 3u);
     EXPECT_EQ(app.m_textory.scanResolution, 1);
     EXPECT_EQ(CaptionOf(*bar, textory::kBarResolutionButton), suite::Utf8ToAnsi("300dpi↓"));
+    // Opened again, the menu checks the setting as it is now.
+    ClickWithAnswer(*bar, textory::kBarResolutionButton, 0);
+    CMenu* resolutions = bar->Button(textory::kBarResolutionButton)->Menu().GetSubMenu(0);
+    ASSERT_NE(resolutions, nullptr);
+    EXPECT_TRUE(resolutions->GetMenuState(32958, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(resolutions->GetMenuState(32957, MF_BYCOMMAND) & MF_CHECKED);
     ClickWithAnswer(*bar, textory::kBarImageTypeButton, 32961);
     EXPECT_EQ(app.m_textory.scanImageType, 2);
     EXPECT_EQ(CaptionOf(*bar, textory::kBarImageTypeButton), suite::Utf8ToAnsi("彩色↓"));
