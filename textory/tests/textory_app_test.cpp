@@ -971,6 +971,7 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     // commands are in the File menu.
     ClickWithAnswer(*bar, textory::kBarMenuButton, 32913);
     EXPECT_TRUE(frame->IsWindowVisible());
+    EXPECT_FALSE(bar->IsWindowVisible());
     EXPECT_FALSE(app.TaskMode());
     ASSERT_NE(frame->GetMenu(), nullptr);
     CMenu* fileMenu = frame->GetMenu()->GetSubMenu(0);
