@@ -259,8 +259,13 @@ void CTextoryFrame::addJobItems() {
 }
 
 BOOL CTextoryFrame::PreTranslateMessage(MSG* msg) {
-    // F3 opens a job file wherever the focus is in the main window.
-    if (msg->message == WM_KEYDOWN && msg->wParam == VK_F3 && (GetKeyState(VK_CONTROL) & 0x8000) == 0 &&
+    // F3 opens a job file wherever the focus is in the main window (not in
+    // the task bar or a dialog of its own).
+    bool inside = false;
+    for (CWnd* w = CWnd::FromHandlePermanent(msg->hwnd); w && !inside;
+         w = (w->GetStyle() & WS_CHILD) ? w->GetParent() : nullptr)
+        inside = w == this;
+    if (inside && msg->message == WM_KEYDOWN && msg->wParam == VK_F3 && (GetKeyState(VK_CONTROL) & 0x8000) == 0 &&
         (GetKeyState(VK_SHIFT) & 0x8000) == 0) {
         SendMessage(WM_COMMAND, ID_FILE_OPEN_PROJECT, 0);
         return TRUE;

@@ -967,6 +967,15 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_EQ(app.PageListItemText(app.PageListCurrentRow(), 1), suite::Utf8ToAnsi("简繁"));
     EXPECT_EQ(app.m_task.m_bJobModified, 1) << "the row's language changed the job";
 
+    // F3 belongs to the main window: pressed on the task bar it opens nothing.
+    AfxTestScript::Clear();
+    MSG onBar{};
+    onBar.hwnd = bar->GetSafeHwnd();
+    onBar.message = WM_KEYDOWN;
+    onBar.wParam = VK_F3;
+    app.PreTranslateMessage(&onBar);
+    EXPECT_TRUE(AfxTestScript::Shown().empty());
+
     // The main window from the bar's menu: the task bar goes, the job's
     // commands are in the File menu.
     ClickWithAnswer(*bar, textory::kBarMenuButton, 32913);
