@@ -798,11 +798,15 @@ void ClickToolButton(CTextoryFrame& frame, UINT command) {
 
 // Textory started without arguments: the main window waits hidden and the
 // task bar alone is up. Through the bar: the program's icon menu (the about
-// box), the scan settings' menus (300 dpi and colour chosen, the language),
-// the output choice, single step, and the scan through the scanner glue
-// over SANE's test device: the page arrives in colour at 300 dpi and waits
-// in region designation. A text page dropped on the main window is marked
-// by hand, recognised, proofread from the bar and output to a .doc file.
+// box, the settings sheet, the scanner choice), the scan settings' menus
+// (300 dpi and colour chosen, the language), the read-aloud program, the
+// layout and "Create to Word" boxes, the output choice, single step, and the
+// scan through the scanner glue over SANE's test device: the page arrives in
+// colour at 300 dpi and waits in region designation. A text page dropped on
+// the main window is marked by hand, recognised, proofread from the bar and
+// output to a .doc file; "识别" asks before it drops the result. Exit from
+// the menu; the main window from the menu, where the job is saved from the
+// File menu and reopened with F3, its pages listed again.
 TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     suite_test::ScratchFolder scratch;
     ::setenv("SUITE_REGISTRY_USER", (scratch / "user.db").c_str(), 1);
@@ -883,6 +887,35 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     ClickWithAnswer(*bar, textory::kBarLanguageButton, 32962);
     EXPECT_EQ(app.m_settings.langCode, 0);
 
+    // The program menu's settings sheet and the scanner choice.
+    shown = ClickWithAnswer(*bar, textory::kBarMenuButton, 32915);
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[1].kind, "dialog") << "the settings sheet";
+    shown = ClickWithAnswer(*bar, textory::kBarMenuButton, 32943);
+    ASSERT_GE(shown.size(), 2u) << "the scanner choice is shown";
+    // The read-aloud program from its button.
+    const fs::path apps = scratch / "apps";
+    fs::create_directories(apps);
+    fs::create_directories(scratch / "log");
+    fs::copy_file(suite::ProgramFolder() + "/suite_recorder", apps / "Lectiva");
+    ::setenv("SUITE_RECORDER_DIR", (scratch / "log").c_str(), 1);
+    ::setenv("SUITE_PROGRAM_LECTIVA", (apps / "Lectiva").c_str(), 1);
+    AfxTestScript::Clear();
+    AfxTestClick(bar->Control(textory::kBarReadButton), CPoint(4, 4));
+    EXPECT_TRUE(scribanttest::PumpUntil([&] { return fs::exists(fs::path(scratch / "log") / "Lectiva.record"); }, 10000));
+    EXPECT_TRUE(AfxTestScript::Shown().empty()) << "started without a word";
+    ::unsetenv("SUITE_PROGRAM_LECTIVA");
+    ::unsetenv("SUITE_RECORDER_DIR");
+    // The layout choice and "Create to Word" from their boxes.
+    const bool selLayout = app.m_textory.selLayout;
+    AfxTestClick(bar->Control(textory::kBarSelLayoutCheck), CPoint(4, 4));
+    EXPECT_NE(app.m_textory.selLayout, selLayout);
+    const bool createToWord = app.m_textory.createToWord;
+    AfxTestClick(bar->Control(textory::kBarCreateToWordCheck), CPoint(4, 4));
+    EXPECT_NE(app.m_textory.createToWord, createToWord);
+    AfxTestClick(bar->Control(textory::kBarCreateToWordCheck), CPoint(4, 4));
+    EXPECT_EQ(app.m_textory.createToWord, createToWord);
+
     // The output choice turns both faces; single step from its radio.
     const bool toWord = app.m_textory.outputToWord;
     AfxTestClick(bar->Control(textory::kBarOutputChoice), CPoint(4, 4));
@@ -960,6 +993,25 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_TRUE(bar->IsWindowVisible());
     EXPECT_TRUE(app.m_workflow.IsIdle());
 
+    // "识别" on a recognised page asks first: "否" keeps the result; "是"
+    // drops it and the page waits in region designation again.
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(IDNO);
+    AfxTestClick(bar->Control(textory::kBarRecognizeButton), CPoint(4, 4));
+    AfxPumpMessages();
+    ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
+    EXPECT_TRUE(doc->m_bHasResult);
+    EXPECT_TRUE(bar->IsWindowVisible());
+    AfxTestScript::QueueAnswer(IDYES);
+    AfxTestClick(bar->Control(textory::kBarRecognizeButton), CPoint(4, 4));
+    AfxPumpMessages();
+    EXPECT_FALSE(doc->m_bHasResult);
+    EXPECT_TRUE(app.m_workflow.InRegionMode());
+    EXPECT_FALSE(bar->IsWindowVisible());
+    ClickToolButton(*frame, textory::kCmdExitRegionMode);
+    EXPECT_TRUE(bar->IsWindowVisible());
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+
     // A changed job is offered for saving by a new task ("取消" keeps it).
     const int rows = app.PageListRowCount();
     ASSERT_EQ(rows, 2) << "the scanned page and the dropped one";
@@ -975,6 +1027,11 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     onBar.wParam = VK_F3;
     app.PreTranslateMessage(&onBar);
     EXPECT_TRUE(AfxTestScript::Shown().empty());
+
+    // Exit from the bar's menu asks the main window to close.
+    const int closesBefore = app.closeRequests;
+    ClickWithAnswer(*bar, textory::kBarMenuButton, 32914);
+    EXPECT_EQ(app.closeRequests, closesBefore + 1);
 
     // The main window from the bar's menu: the task bar goes, the job's
     // commands are in the File menu.
@@ -1032,7 +1089,7 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     frame->SendMessage(WM_COMMAND, ID_TASK_NEW, 0);
     EXPECT_EQ(app.PageListRowCount(), 0);
     AfxPumpMessages();
-    EXPECT_EQ(app.closeRequests, 0) << "the user's run goes on without pages";
+    EXPECT_EQ(app.closeRequests, closesBefore + 1) << "the user's run goes on without pages";
 
     frame->DestroyWindow();
     app.m_pMainWnd = nullptr;
