@@ -253,8 +253,9 @@ void CTextoryFrame::addJobItems() {
     const UINT count = file->GetMenuItemCount();
     while (at < count && file->GetMenuItemID(static_cast<int>(at)) != ID_TASK_NEW) ++at;
     at = at < count ? at + 1 : 0;
-    file->InsertMenu(at, MF_BYPOSITION | MF_STRING, ID_FILE_OPEN_PROJECT, suite::Utf8ToAnsi("打开工程(&J)...\tF3").c_str());
-    file->InsertMenu(at + 1, MF_BYPOSITION | MF_STRING, ID_FILE_SAVE_PROJECT, suite::Utf8ToAnsi("保存工程(&S)").c_str());
+    const std::string open = suite::Utf8ToAnsi("打开工程(&J)...\tF3"), save = suite::Utf8ToAnsi("保存工程(&S)");
+    file->InsertMenu(at, MF_BYPOSITION | MF_STRING, ID_FILE_OPEN_PROJECT, open.c_str());
+    file->InsertMenu(at + 1, MF_BYPOSITION | MF_STRING, ID_FILE_SAVE_PROJECT, save.c_str());
     DrawMenuBar();
 }
 

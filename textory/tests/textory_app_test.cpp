@@ -842,10 +842,11 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_FALSE(bar->Control(textory::kBarProofreadButton)->IsWindowEnabled()) << "nothing recognised yet";
     EXPECT_EQ(CaptionOf(*bar, textory::kBarStepText), "");
     grab(bar, "textory_task_bar_started.png");
-    for (const auto& [control, name] : {std::pair{textory::kBarMenuButton, "textory_task_bar_menu_open.png"},
-                                        std::pair{textory::kBarResolutionButton, "textory_task_bar_resolution_open.png"},
-                                        std::pair{textory::kBarImageTypeButton, "textory_task_bar_image_type_open.png"},
-                                        std::pair{textory::kBarLanguageButton, "textory_task_bar_language_open.png"}})
+    for (const auto& [control, name] :
+         {std::pair{textory::kBarMenuButton, "textory_task_bar_menu_open.png"},
+          std::pair{textory::kBarResolutionButton, "textory_task_bar_resolution_open.png"},
+          std::pair{textory::kBarImageTypeButton, "textory_task_bar_image_type_open.png"},
+          std::pair{textory::kBarLanguageButton, "textory_task_bar_language_open.png"}})
         grabScreenWithMenuOpen(name, [&, control = control] { AfxTestClick(bar->Control(control), CPoint(4, 4)); });
 
     // The program's icon menu: settings, scanner, about, exit; about chosen.
@@ -902,7 +903,8 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     ::setenv("SUITE_PROGRAM_LECTIVA", (apps / "Lectiva").c_str(), 1);
     AfxTestScript::Clear();
     AfxTestClick(bar->Control(textory::kBarReadButton), CPoint(4, 4));
-    EXPECT_TRUE(scribanttest::PumpUntil([&] { return fs::exists(fs::path(scratch / "log") / "Lectiva.record"); }, 10000));
+    const fs::path started = fs::path(scratch / "log") / "Lectiva.record";
+    EXPECT_TRUE(scribanttest::PumpUntil([&] { return fs::exists(started); }, 10000));
     EXPECT_TRUE(AfxTestScript::Shown().empty()) << "started without a word";
     ::unsetenv("SUITE_PROGRAM_LECTIVA");
     ::unsetenv("SUITE_RECORDER_DIR");

@@ -108,14 +108,16 @@ TEST(BatchRunController, AShownPageUpdatesRowScanTargetPanesAndCurrentFile) {
     EXPECT_EQ(shell.statusPanes[kStatusType], "type0");
     EXPECT_EQ(shell.statusPanes[kStatusResolution], "300");
     // The current file as the user knows it, not by its drive.
-    EXPECT_EQ(steps[0].text, FormatBatchText(TaskString(IDS_BATCH_CURRENT), 1, suite::ShownPath("c:\\work\\pages\\page1.tif")));
+    EXPECT_EQ(steps[0].text,
+              FormatBatchText(TaskString(IDS_BATCH_CURRENT), 1, suite::ShownPath("c:\\work\\pages\\page1.tif")));
     EXPECT_EQ(steps[0].text.find(":\\"), std::string::npos) << steps[0].text;
     EXPECT_NE(steps[0].text.find("/work/pages/page1.tif"), std::string::npos) << steps[0].text;
     steps = run.OnPageEnded(Ended(0));
     EXPECT_EQ(shell.currentRow, 2);
     EXPECT_EQ(shell.scanName, "e:\\other\\Scan007.tif");
     EXPECT_EQ(shell.statusPanes[kStatusCounter], "     3  /  4");
-    EXPECT_EQ(steps.back().text, FormatBatchText(TaskString(IDS_BATCH_CURRENT), 2, suite::ShownPath("e:\\other\\p2.bmp")));
+    EXPECT_EQ(steps.back().text,
+              FormatBatchText(TaskString(IDS_BATCH_CURRENT), 2, suite::ShownPath("e:\\other\\p2.bmp")));
     EXPECT_EQ(run.CountText(), FormatBatchText(TaskString(IDS_BATCH_COUNT), 2));
 }
 
