@@ -162,6 +162,9 @@ void CImageButton::ShowMenu() {
     Repaint();
     CRect window;
     GetWindowRect(&window);
+    // The window that takes the commands checks and enables the items first.
+    if (m_menuOwner && ::IsWindow(m_menuOwner))
+        ::SendMessage(m_menuOwner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup->GetSafeHmenu()), 0);
     const UINT chosen = static_cast<UINT>(
         popup->TrackPopupMenu(TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, window.left, window.bottom, this));
     m_state.menuShowing = 0;

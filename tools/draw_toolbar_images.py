@@ -5,6 +5,9 @@ button (a folder and three dots) into resources/art/browse_folder.bmp.
 Textory's two mode tool bars get strips of their own: region_toolbar.bmp
 (image tools, pointer tools, submit for recognition, help, exit) and
 proofread_toolbar.bmp (back to recognition, output to a file, help, exit).
+The task bar's own menu takes its item icons from taskbar_menu_icons.bmp:
+16 x 16 images on the mask colour (magenta) for settings, scanner choice,
+main window, about and exit.
 
 The order follows the tool bar's buttons: new task, open image, scan,
 layout analysis, recognise, output to a format, PDF to RTF, PDF to text,
@@ -224,7 +227,56 @@ def exit_door(g):
     g.dot(12, 9, RED)
 
 
+def settings(g):
+    """A grey cog wheel."""
+    for y in range(2, 13):
+        for x in range(2, 13):
+            d = (x - 7) ** 2 + (y - 7) ** 2
+            if d <= 20:
+                g.dot(x, y, GREY)
+    for (x, y) in [(7, 1), (7, 13), (1, 7), (13, 7), (3, 3), (11, 11), (3, 11), (11, 3)]:
+        g.fill(x - 1 if x > 7 else x, y - 1 if y > 7 else y, x if x < 7 else x, y if y < 7 else y, GREY)
+    g.fill(6, 6, 8, 8, WHITE)
+    g.box(5, 5, 9, 9, BLACK)
+
+
+def choose_scanner(g):
+    """The scanner with a green tick above it."""
+    scan(g)
+    g.fill(3, 0, 12, 5, FACE)
+    for (x, y) in [(5, 3), (6, 4), (7, 3), (8, 2), (9, 1), (10, 0)]:
+        g.dot(x, y, GREEN)
+        g.dot(x, y + 1, GREEN)
+
+
+def main_window(g):
+    """A window with a blue caption."""
+    g.fill(1, 2, 14, 13, WHITE)
+    g.box(1, 2, 14, 13, BLACK)
+    g.fill(2, 3, 13, 4, NAVY)
+    lines(g, 3, 12, [7, 9, 11])
+
+
+def about(g):
+    """A blue "i" in a circle."""
+    for y in range(1, 14):
+        for x in range(1, 14):
+            if (x - 7) ** 2 + (y - 7) ** 2 <= 36:
+                g.dot(x, y, BLUE)
+    g.fill(7, 3, 7, 4, WHITE)
+    g.fill(7, 6, 7, 11, WHITE)
+    g.dot(6, 6, WHITE)
+
+
 REGION_GLYPHS = [image_tools, pointer_tools, submit, help_mark, exit_door]
+MENU_GLYPHS = [settings, choose_scanner, main_window, about, exit_door]
+MAGENTA = (255, 0, 255)
+
+
+def menu_icons():
+    """The menu's strip: one row more than the tool bars', the face made the mask colour."""
+    strip = strip_of(MENU_GLYPHS) + [[FACE] * (W * len(MENU_GLYPHS))]
+    return [[MAGENTA if c == FACE else c for c in row] for row in strip]
 PROOFREAD_GLYPHS = [back_to_regions, output, help_mark, exit_door]
 
 
@@ -271,6 +323,7 @@ def main():
     art = os.path.dirname(os.path.normpath(out))
     write_bmp(os.path.join(art, "region_toolbar.bmp"), strip_of(REGION_GLYPHS))
     write_bmp(os.path.join(art, "proofread_toolbar.bmp"), strip_of(PROOFREAD_GLYPHS))
+    write_bmp(os.path.join(art, "taskbar_menu_icons.bmp"), menu_icons())
     write_bmp(os.path.normpath(os.path.join(os.path.dirname(out), "browse_folder.bmp")), browse_button())
 
 

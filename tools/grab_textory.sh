@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Grabs the real Textory on a virtual screen (Xvfb): started without a job,
-# the task bar alone on the screen, as a user first sees it.
+# the task bar alone on the screen, as a user first sees it; then a job on
+# the sample page, its progress window while the page is read and recognised.
 #   tools/grab_textory.sh [DIR]      PNG files into DIR (default: grabs)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,5 +21,9 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   sleep 4
   grab textory-started
   kill $program 2>/dev/null || true
+  wait $program 2>/dev/null || true
+  "$GRAB_BIN/Textory" "$GRAB_TOOLS/sample/page.tif" "$SUITE_HOME/sample.txt" &
+  program=$!
+  for shot in 1 2 3; do sleep 1; grab textory-job-$shot; done
   wait $program 2>/dev/null || true
 '

@@ -178,6 +178,14 @@ std::string NativePathOfEither(std::string_view path) {
     return windows ? NativePath(path) : std::string(path);
 }
 
+std::string ShownPath(std::string_view windowsPath) {
+    std::string native;
+    if (!TryNativePath(windowsPath, native)) return std::string(windowsPath);
+    bool exact = true;
+    std::string shown = Utf8ToAnsi(native, CP_ACP, &exact);
+    return exact ? shown : std::string(windowsPath);
+}
+
 std::string WindowsPath(std::string_view nativePath) {
     std::string path(nativePath);
     std::string prefix;

@@ -54,6 +54,11 @@ std::string NativePath(std::string_view windowsPath);
 // (so its UTF-8 bytes are not converted a second time).
 std::string NativePathOfEither(std::string_view path);
 
+// A Windows-style path as the user knows it, for messages and window texts:
+// the native path in the ANSI code page; the path itself when it has no
+// native form or that form has characters the code page lacks.
+std::string ShownPath(std::string_view windowsPath);
+
 // The Windows-style form (ANSI bytes, backslashes, drive) of a native path.
 // A relative native path stays relative. Characters the code page lacks become '?'.
 std::string WindowsPath(std::string_view nativePath);

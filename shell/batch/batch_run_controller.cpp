@@ -87,7 +87,8 @@ void CBatchRunController::ShowPage(int page, std::vector<Step>& steps) {
     Step show;
     show.kind = Step::kShowPage;
     show.page = page;
-    show.text = FormatBatchText(TaskString(IDS_BATCH_CURRENT), page + 1, file);
+    // The page's file as the user knows it.
+    show.text = FormatBatchText(TaskString(IDS_BATCH_CURRENT), page + 1, suite::ShownPath(file));
     steps.push_back(std::move(show));
     auto& held = m_held[static_cast<std::size_t>(page)];
     for (std::string& piece : held) steps.push_back(Step{Step::kPiece, page, std::move(piece)});

@@ -2,6 +2,7 @@
 
 #include "platform/afx/afxwin.h"
 #include "platform/win/codepage.h"
+#include "platform/win/path.h"
 
 namespace textory {
 
@@ -38,7 +39,7 @@ bool CHandOffs::StartCharacterInput() { return characterInput_.Start(); }
 std::string CHandOffs::ReaderRunningMessage() { return suite::Utf8ToAnsi("Lectiva已经启动"); }
 
 std::string CHandOffs::NotFoundMessage(const std::string& path) {
-    return suite::Utf8ToAnsi("未找到文件 ") + path;
+    return suite::Utf8ToAnsi("未找到文件 ") + suite::ShownPath(path);
 }
 
 }  // namespace textory

@@ -39,7 +39,8 @@ public:
 
     // The messages, in the program's code page.
     static std::string ReaderRunningMessage();                  // "Lectiva已经启动"
-    static std::string NotFoundMessage(const std::string& path);  // "未找到文件 %s"
+    // "未找到文件 %s", the path as the user knows it.
+    static std::string NotFoundMessage(const std::string& path);
 
 private:
     std::string folder_;

@@ -37,7 +37,7 @@ bool folderExists(const std::string& path) {
 }
 
 // A path as the user wrote it (the program works with Windows-style ones).
-std::string userPath(const std::string& windowsPath) { return suite::NativePath(windowsPath); }
+std::string userPath(const std::string& windowsPath) { return suite::ShownPath(windowsPath); }
 
 // Whether the output document can be written: an existing file is opened
 // for writing and left as it is; a new one is made and removed again.
@@ -101,6 +101,7 @@ ON_COMMAND(kIdOutputToFile, OnOutputToFile)
 ON_COMMAND(ID_OUTPUT_TO_FORMAT, OnOutputToFile)
 ON_COMMAND(kIdExit, OnExitCommand)
 ON_COMMAND(kIdShowMainWindow, OnShowMainWindow)
+ON_UPDATE_COMMAND_UI(kIdShowMainWindow, OnUpdateShowMainWindow)
 ON_COMMAND(kIdSelectScanner, OnSelectScannerCommand)
 ON_COMMAND(kIdSystemConfig, OnSystemConfig)
 ON_COMMAND(kIdAbout, OnAboutCommand)
@@ -116,7 +117,10 @@ CTextoryApp::CTextoryApp() { m_strInstanceName = "Textory"; }
 
 CTextoryApp::~CTextoryApp() = default;
 
-void CTextoryApp::ErrorLine(const std::string& text) { std::fprintf(stderr, "Textory: %s\n", text.c_str()); }
+void CTextoryApp::ErrorLine(const std::string& text) {
+    // The program's texts are in its code page; the terminal reads UTF-8.
+    std::fprintf(stderr, "Textory: %s\n", suite::AnsiToUtf8(text).c_str());
+}
 
 BOOL CTextoryApp::failStart(int status, const std::string& errorLine) {
     exitStatus_ = status;
@@ -188,7 +192,7 @@ BOOL CTextoryApp::InitInstance() {
     if (!idleStart_ && line.verdict == CommandLineVerdict::kRefused) {
         // Started from the desktop with a file of another kind: the user is
         // told why nothing happens.
-        const std::string refusal = "cannot recognise \"" + line.input +
+        const std::string refusal = "cannot recognise \"" + userPath(line.input) +
                                     "\": the image must be .tif, .bmp or .jpg and the output .doc, .txt or .htm";
         StartupMessage(refusal);
         return failStart(textory::kExitCommandLineRefused, refusal);
@@ -248,9 +252,12 @@ BOOL CTextoryApp::InitInstance() {
 
     job_.Start(line.input, line.output);
     sideFiles_.Note(line.input, line.output);
-    SetStatusPaneText(kStatusPrompt, kReadingImage);
+    // The job's progress window: the page is read, then recognised in it.
+    auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd);
+    if (frame) frame->OpenProgressWindow(CurrentDocument(), kReadingImage);
     m_task.SelectImage(0);
     PageListSelectItem(0);
+    if (frame) frame->FocusProgressWindow();
     exitStatus_ = job_.Status();
     return TRUE;
 }
@@ -260,11 +267,12 @@ void CTextoryApp::postToFrame(UINT message, WPARAM wParam) {
 }
 
 void CTextoryApp::PageArrived(bool attached) {
-    if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) frame->PageChanged();
-    // The start's prompt is over once the page is read (or could not be).
-    if (StatusPaneText(kStatusPrompt) == kReadingImage) SetStatusPaneText(kStatusPrompt, {});
+    auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd);
+    if (frame) frame->PageChanged();
     switch (job_.OnPageArrived(attached, CurrentDocumentPath())) {
     case textory::CCommandLineJob::Action::kRecognise:
+        if (frame) frame->FocusProgressWindow();
+        AfxPumpMessages();
         PostMainCommand(ID_DOC_RECOGNIZE);
         break;
     case textory::CCommandLineJob::Action::kClose:
@@ -302,10 +310,16 @@ void CTextoryApp::showRecognition(int position, int value) {
     auto* view = doc ? dynamic_cast<COcrView*>(doc->GetPageView()) : nullptr;
     if (!view || !doc->m_pImage) return;
     const RECT& area = view->ImageArea();
-    const int zoom = recognitionDisplay_.OnProgress(position, value, view->Controller().Zoom(), doc->m_pImage->m_nWidth,
-                                                    doc->m_pImage->m_nHeight, area.right - area.left,
-                                                    area.bottom - area.top);
-    if (zoom > 0) view->SetZoom(static_cast<WORD>(zoom));
+    const CPageViewController& now = view->Controller();
+    const textory::CRecognitionDisplay::Change change = recognitionDisplay_.OnProgress(
+        position, value, now.Zoom(), POINT{now.ScrollX(), now.ScrollY()}, doc->m_pImage->m_nWidth,
+        doc->m_pImage->m_nHeight, area.right - area.left, area.bottom - area.top);
+    if (change.zoom > 0) view->SetZoom(static_cast<WORD>(change.zoom));
+    if (change.restoreScroll) {
+        // Through the view's own scrolling, so that its bars follow.
+        view->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, change.scroll.x), 0);
+        view->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, change.scroll.y), 0);
+    }
 }
 
 int CTextoryApp::RecognizeInProgressWindow(_seg_regioninfo* seg, _regioninfo** result) {
@@ -317,13 +331,22 @@ int CTextoryApp::RecognizeInProgressWindow(_seg_regioninfo* seg, _regioninfo** r
         CTextoryApp* app;
         ~Restore() { app->showRecognition(-1, 0); }
     } restore{this};
-    CDlgBatchRecog window(IDD_BATCH_PREVIEW, CDlgBatchRecog::kPreviewMode, m_pMainWnd, doc);
-    if (!window.Create(IDD_BATCH_PREVIEW, m_pMainWnd)) return -1;
+    // The job's page in the job's progress window; any other page in a
+    // window of its own.
+    auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd);
+    CDlgBatchRecog* held = frame ? frame->ProgressWindow() : nullptr;
+    std::unique_ptr<CDlgBatchRecog> own;
+    if (!held || !held->GetSafeHwnd()) {
+        own = std::make_unique<CDlgBatchRecog>(IDD_BATCH_PREVIEW, CDlgBatchRecog::kPreviewMode, m_pMainWnd, doc);
+        if (!own->Create(IDD_BATCH_PREVIEW, m_pMainWnd)) return -1;
+        held = own.get();
+    }
+    CDlgBatchRecog& window = *held;
     window.ShowWindow(SW_SHOW);
     window.SetStatusText("Segment ...");
     window.m_nDisplay = 1;
     const LRESULT code = window.RecognizeAndClose(reinterpret_cast<WPARAM>(seg), reinterpret_cast<LPARAM>(result));
-    window.DestroyWindow();
+    if (own) own->DestroyWindow();
     return code == CDlgBatchRecog::kRecognised ? 1 : 0;
 }
 
@@ -578,7 +601,7 @@ void CTextoryApp::OnSaveJob() { jobFiles_.Save(); }
 
 BOOL CTextoryApp::OfferToSaveJob() {
     if (job_.CurrentStep() != textory::CCommandLineJob::Step::kNone) return TRUE;
-    switch (MessageBox(kSaveJobQuestion, "", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    switch (MessageBox(suite::Utf8ToAnsi(kSaveJobQuestion), "", MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES: return jobFiles_.Save();
     case IDNO: return TRUE;
     default: return FALSE;
@@ -588,7 +611,7 @@ BOOL CTextoryApp::OfferToSaveJob() {
 int CTextoryApp::DetectWordVersion() {
     bool missing = false;
     m_textory.wordVersion = ::DetectWordVersion(&missing);
-    if (missing) MessageBox(kNoWordProcessor, "", MB_OK | MB_ICONEXCLAMATION);
+    if (missing) MessageBox(suite::Utf8ToAnsi(kNoWordProcessor), "", MB_OK | MB_ICONEXCLAMATION);
     return m_textory.wordVersion;
 }
 
@@ -656,6 +679,11 @@ void CTextoryApp::OnShowMainWindow() {
     if (auto* frame = dynamic_cast<CTextoryFrame*>(m_pMainWnd)) frame->HideTaskBar();
     m_workflow.BackToIdle();
     m_pMainWnd->Invalidate();
+}
+
+void CTextoryApp::OnUpdateShowMainWindow(CCmdUI* ui) {
+    // Not Scribant's PDF command of the same number: shown while the workflow waits.
+    ui->Enable(m_workflow.IsIdle() && m_pMainWnd != nullptr);
 }
 
 void CTextoryApp::RefreshTaskBar() {

@@ -120,6 +120,7 @@ public:
     afx_msg void OnOutputToFile();
     afx_msg void OnExitCommand();
     afx_msg void OnShowMainWindow();
+    afx_msg void OnUpdateShowMainWindow(CCmdUI* ui);
     // 32943: the scanner chosen (the glue bound first when needed).
     afx_msg void OnSelectScannerCommand();
     // The task bar's scan settings: resolution (32957-32959), image type

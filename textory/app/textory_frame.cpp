@@ -2,9 +2,11 @@
 
 #include "ocrdoc/document/ocr_doc.h"
 #include "platform/afx/ui/htmlhelp.h"
+#include "platform/win/codepage.h"
 #include "platform/win/process.h"
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_ids.h"
+#include "shell/batch/dlg_batch_recog.h"
 #include "textory/app/textory_app.h"
 #include "textory/app/textory_ids.h"
 #include "views/page_view/ocr_view.h"
@@ -77,7 +79,7 @@ BOOL CTextoryFrame::PreCreateWindow(CREATESTRUCT& cs) {
 
 int CTextoryFrame::OnCreate(LPCREATESTRUCT cs) {
     if (CMainFrame::OnCreate(cs) == -1) return -1;
-    nameAboutItem();
+    completeMenu();
     CTextoryApp* app = TextoryApp();
     if (!app) return 0;
     modes_ = std::make_unique<textory::CWindowModes>(static_cast<textory::CWindowModesHost&>(*this), app->m_textory,
@@ -234,7 +236,42 @@ void CTextoryFrame::RestoreMainMenu() {
     SetMenu(&menu);
     menu.Detach();
     TrimMenu(GetMenu());
+    completeMenu();
+}
+
+void CTextoryFrame::completeMenu() {
     nameAboutItem();
+    addJobItems();
+}
+
+void CTextoryFrame::addJobItems() {
+    // The job files in the File menu, after the new task: open (F3) and save.
+    CMenu* menu = GetMenu();
+    CMenu* file = menu ? menu->GetSubMenu(0) : nullptr;
+    if (!file || file->GetMenuState(ID_FILE_OPEN_PROJECT, MF_BYCOMMAND) != static_cast<UINT>(-1)) return;
+    UINT at = 0;
+    const UINT count = file->GetMenuItemCount();
+    while (at < count && file->GetMenuItemID(static_cast<int>(at)) != ID_TASK_NEW) ++at;
+    at = at < count ? at + 1 : 0;
+    const std::string open = suite::Utf8ToAnsi("打开工程(&J)...\tF3"), save = suite::Utf8ToAnsi("保存工程(&S)");
+    file->InsertMenu(at, MF_BYPOSITION | MF_STRING, ID_FILE_OPEN_PROJECT, open.c_str());
+    file->InsertMenu(at + 1, MF_BYPOSITION | MF_STRING, ID_FILE_SAVE_PROJECT, save.c_str());
+    DrawMenuBar();
+}
+
+BOOL CTextoryFrame::PreTranslateMessage(MSG* msg) {
+    // F3 opens a job file wherever the focus is in the main window (not in
+    // the task bar or a dialog of its own).
+    bool inside = false;
+    for (CWnd* w = CWnd::FromHandlePermanent(msg->hwnd); w && !inside;
+         w = (w->GetStyle() & WS_CHILD) ? w->GetParent() : nullptr)
+        inside = w == this;
+    if (inside && msg->message == WM_KEYDOWN && msg->wParam == VK_F3 && (GetKeyState(VK_CONTROL) & 0x8000) == 0 &&
+        (GetKeyState(VK_SHIFT) & 0x8000) == 0) {
+        SendMessage(WM_COMMAND, ID_FILE_OPEN_PROJECT, 0);
+        return TRUE;
+    }
+    return CMainFrame::PreTranslateMessage(msg);
 }
 
 void CTextoryFrame::nameAboutItem() {
@@ -417,6 +454,7 @@ bool CTextoryFrame::readyForAutoDeskew() {
 void CTextoryFrame::OnDestroy() {
     // The dialog goes with the frame; nothing is left pointing at either.
     if (brightness_) brightness_->Dismiss();
+    CloseProgressWindow();
     CMainFrame::OnDestroy();
 }
 
@@ -513,5 +551,30 @@ LRESULT CTextoryFrame::OnTextoryScanImage(WPARAM wParam, LPARAM lParam) {
 
 void CTextoryFrame::OnClose() {
     if (CTextoryApp* app = TextoryApp()) app->OnMainFrameClosing();
+    CloseProgressWindow();
     CMainFrame::OnClose();
+}
+
+CDlgBatchRecog* CTextoryFrame::OpenProgressWindow(COcrDoc* document, const char* status) {
+    CloseProgressWindow();
+    auto window = std::make_unique<CDlgBatchRecog>(IDD_BATCH_PREVIEW, CDlgBatchRecog::kPreviewMode, nullptr, document);
+    if (!window->Create(IDD_BATCH_PREVIEW, nullptr)) return nullptr;
+    progress_ = std::move(window);
+    progress_->ShowWindow(SW_SHOW);
+    progress_->SetStatusText(status);
+    progress_->SetFocus();
+    return progress_.get();
+}
+
+void CTextoryFrame::FocusProgressWindow() {
+    if (!progress_ || !progress_->GetSafeHwnd()) return;
+    progress_->Invalidate(FALSE);
+    progress_->UpdateWindow();
+    progress_->SetFocus();
+}
+
+void CTextoryFrame::CloseProgressWindow() {
+    if (!progress_) return;
+    if (progress_->GetSafeHwnd()) progress_->DestroyWindow();
+    progress_.reset();
 }

@@ -16,7 +16,9 @@
 #include "textory/taskbar/scan_to_bar.h"
 #include "textory/taskbar/workflow_bar.h"
 
+class COcrDoc;
 class COcrView;
+class CDlgBatchRecog;
 
 class CTextoryFrame : public CMainFrame, private textory::CWindowModesHost {
     DECLARE_DYNCREATE(CTextoryFrame)
@@ -25,6 +27,7 @@ public:
     ~CTextoryFrame() override;
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
     // The file-exists dialog (375): "是" replaces, "换名" another name, "取消" drops the page.
     int AskReplaceScannedFile(const std::string& name) override;
     // A mode's title stays while the mode is on.
@@ -59,6 +62,15 @@ public:
     // A page was opened or scanned: its brightness values are unset.
     void PageChanged() { pageBrightness_.Reset(); }
     BOOL OnCmdMsg(UINT id, int code, void* extra, AFX_CMDHANDLERINFO* info) override;
+
+    // The job's progress window (template 145): made when the job starts,
+    // with "Reading image ...", kept for the page's recognition and gone
+    // when the frame closes. NULL when no job runs.
+    CDlgBatchRecog* OpenProgressWindow(COcrDoc* document, const char* status);
+    CDlgBatchRecog* ProgressWindow() const { return progress_.get(); }
+    // Repainted and given the focus (the page arrived, or it lost the focus).
+    void FocusProgressWindow();
+    void CloseProgressWindow();
 
     afx_msg int OnCreate(LPCREATESTRUCT cs);
     afx_msg LRESULT OnOutputResult(WPARAM wParam, LPARAM lParam);
@@ -98,7 +110,11 @@ public:
 
 private:
     COcrView* pageView() const;
+    // The shared menu made Textory's: its own name in the about item, the
+    // job file commands in the File menu.
+    void completeMenu();
     void nameAboutItem();
+    void addJobItems();
     // Automatic deskew: refused without a page, while busy or in the seal
     // mode; else asked (string 61246) and, on yes, the page made ready.
     bool readyForAutoDeskew();
@@ -136,4 +152,5 @@ private:
     textory::CBrightnessSlider* brightness_ = nullptr;
     textory::PageBrightness pageBrightness_;
     WORD zoomBeforeBrightness_ = 0;
+    std::unique_ptr<CDlgBatchRecog> progress_;
 };

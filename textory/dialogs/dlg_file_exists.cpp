@@ -1,6 +1,7 @@
 #include "textory/dialogs/dlg_file_exists.h"
 
 #include "platform/win/codepage.h"
+#include "platform/win/path.h"
 
 namespace {
 constexpr UINT kAskReplace = 61249;  // "%1此文件已经存在。是否替换该文件？"
@@ -16,7 +17,7 @@ std::string FileExistsMessage(const std::string& path) {
                               ? std::string(text.GetString())
                               : suite::Utf8ToAnsi("%1此文件已经存在。是否替换该文件？");
     const std::size_t at = message.find("%1");
-    if (at != std::string::npos) message.replace(at, 2, path);
+    if (at != std::string::npos) message.replace(at, 2, suite::ShownPath(path));
     return message;
 }
 

@@ -30,5 +30,5 @@ private:
     std::string message_;
 };
 
-// String 61249 with the path in place of its "%1".
+// String 61249 with the path, as the user knows it, in place of its "%1".
 std::string FileExistsMessage(const std::string& path);

@@ -36,7 +36,7 @@ std::string ScanTargetInFolder(const std::string& chosenFolder, const std::strin
 }
 
 std::string NoFreeScanNameMessage(const std::string& path) {
-    return suite::Utf8ToAnsi("所有扫描文件名都已被占用，本页未保存: ") + path;
+    return suite::Utf8ToAnsi("所有扫描文件名都已被占用，本页未保存: ") + suite::ShownPath(path);
 }
 
 ScanTarget SettleScanTarget(const std::string& boxName, bool taskMode, const ScanTargetAsk& ask) {

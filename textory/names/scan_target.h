@@ -37,7 +37,7 @@ ScanTarget SettleScanTarget(const std::string& boxName, bool taskMode, const Sca
 std::string ScanTargetFolder(const std::string& target);
 std::string ScanTargetInFolder(const std::string& chosenFolder, const std::string& target);
 
-// Messages of the scan target, in the program's code page.
+// Messages of the scan target, in the program's code page, naming paths as the user knows them.
 std::string NoFreeScanNameMessage(const std::string& path);
 
 }  // namespace textory

@@ -11,16 +11,17 @@ constexpr UINT kProgressMessage = WM_USER + 272;
 constexpr int kFaceSize = 16;
 constexpr COLORREF kFaceMask = 0xFF00FF;
 
-// The bar's image buttons: id, face (0: caption only), tool tip (UTF-8), and
-// the menu it drops down (0: none).
+// The bar's image buttons: id, face (0: caption only), tool tip (UTF-8), the
+// menu it drops down (0: none) and the tool bar its items' icons come from.
 struct ImageButtonPlan {
     int control;
     UINT face;
     const char* tooltip;
     UINT menu;
+    UINT menuIcons = 0;
 };
 constexpr ImageButtonPlan kImageButtons[] = {
-    {textory::kBarMenuButton, 128, "Textory", textory::kTaskBarMenu},
+    {textory::kBarMenuButton, 128, "Textory", textory::kTaskBarMenu, textory::kTaskBarMenu},
     {textory::kBarScanButton, 0, nullptr, 0},  // face and tip follow the output choice
     {textory::kBarOutputChoice, 0, "选择输出方式", 0},
     {textory::kBarRecognizeButton, 328, "重新识别", 0},
@@ -67,7 +68,7 @@ BOOL CWorkflowBar::OnInitDialog() {
         if (plan.tooltip) button.SetTooltipText(ansi(plan.tooltip).c_str());
         // The chosen command goes to the main frame, whose handlers change
         // the settings and refresh the captions here.
-        if (plan.menu) button.AttachMenu(plan.menu, owner, 0, 0, kFaceSize, kFaceSize, kFaceMask, FALSE);
+        if (plan.menu) button.AttachMenu(plan.menu, owner, 0, plan.menuIcons, kFaceSize, kFaceSize, kFaceMask, FALSE);
     }
     Refresh();
     return TRUE;

@@ -251,6 +251,8 @@ TEST_F(ImageButtonWindow, AChosenCommandIsPostedAfterTheMenuClosed) {
     button.Menu().LoadMenuTemplate(t.bytes().data(), t.bytes().size());
     button.State().hasMenu = true;
 
+    // This host takes every command itself: it enables all its items.
+    host->m_bAutoMenuEnable = FALSE;
     AfxTestScript::QueueAnswer(40002);
     button.ShowMenu();
     EXPECT_EQ(button.State().menuShowing, 0);
@@ -262,6 +264,14 @@ TEST_F(ImageButtonWindow, AChosenCommandIsPostedAfterTheMenuClosed) {
     button.ShowMenu();
     Pump();
     EXPECT_TRUE(host->commands.empty());
+    // The owner checks and enables the items before they show: a frame
+    // greys what nothing handles, so nothing can be chosen.
+    host->m_bAutoMenuEnable = TRUE;
+    AfxTestScript::QueueAnswer(40002);
+    button.ShowMenu();
+    Pump();
+    EXPECT_TRUE(host->commands.empty());
+    EXPECT_TRUE(button.Menu().GetSubMenu(0)->GetMenuState(40002, MF_BYCOMMAND) & MF_GRAYED);
     button.DestroyWindow();
 }
 

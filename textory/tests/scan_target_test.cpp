@@ -59,6 +59,9 @@ TEST_F(TextoryScanTarget, AllCountersTakenDropsThePageAndSaysSo) {
     const auto t = textory::SettleScanTarget(at("full007.jpg"), true, ask());
     EXPECT_FALSE(t.save);
     ASSERT_EQ(told.size(), 1u);
+    // Told with the folder as the user knows it, not by its drive.
+    EXPECT_NE(told[0].find(scratch / "full"), std::string::npos) << told[0];
+    EXPECT_EQ(told[0].find(":\\"), std::string::npos) << told[0];
 }
 
 TEST_F(TextoryScanTarget, OutsideTaskBarModeTheUserDecides) {

@@ -8,6 +8,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -109,6 +115,24 @@ void grab(CWnd* wnd, const char* name) {
     if (!folder) return;
     AfxPumpMessages();
     EXPECT_TRUE(wnd->GrabToFile((std::string(folder) + "/" + name).c_str())) << name;
+}
+
+// On a real screen (an X server) with $TEXTORY_GRAB_DIR: the whole screen
+// grabbed while `open` shows a menu, then the menu closed without a choice.
+void grabScreenWithMenuOpen(const char* name, const std::function<void()>& open) {
+    const char* folder = std::getenv("TEXTORY_GRAB_DIR");
+    if (!folder || QGuiApplication::platformName() != "xcb") return;
+    const std::string path = std::string(folder) + "/" + name;
+    AfxTestScript::Enable(false);
+    QTimer::singleShot(700, [path] {
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            EXPECT_TRUE(screen->grabWindow(0).save(QString::fromStdString(path))) << path;
+        }
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    });
+    open();
+    AfxTestScript::Enable(true);
+    AfxPumpMessages();
 }
 
 // The modes as the workflow and the mode tool bars reach them.
@@ -606,7 +630,6 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     CWnd* frame = app.m_pMainWnd;
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > 0; }, 120000));
     EXPECT_EQ(app.Job().Status(), textory::kExitWritten);
-    EXPECT_EQ(app.StatusPaneText(kStatusPrompt), "") << "the start's prompt goes once the page is read";
     const std::string written = readBytes(jobOutput);
     ASSERT_GT(written.size(), 4u);
     ASSERT_NE(app.CurrentDocument(), nullptr);
@@ -680,6 +703,48 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     AfxTestScript::Clear();
 }
 
+// The job started on `image`, its output beside it as "job.txt".
+bool StartJob(TestTextoryApp& app, const suite_test::ScratchFolder& scratch, const std::string& image) {
+    app.m_args.emplace_back(image.c_str());
+    app.m_args.emplace_back((scratch / "job.txt").c_str());
+    return app.InitInstance();
+}
+
+// The main window gone and the program ended, as a test's run ends.
+void EndRun(TestTextoryApp& app) {
+    if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
+    app.m_pMainWnd = nullptr;
+    app.ExitInstance();
+    AfxTestScript::Clear();
+}
+
+// The job's progress window: up from the start with "Reading image ...",
+// the page recognised in that same window (no second one), which then ends
+// itself; the start's prompt never goes to the status bar.
+TEST(TextoryInProcess, TheJobsPageIsReadAndRecognisedInItsProgressWindow) {
+    suite_test::ScratchFolder scratch;
+    const std::string image = scratch / "page.tif";
+    PrepareHomeAndPage(scratch, image, "今天天气很好我们一起去公园散步", 1100, 420);
+    TestTextoryApp app;
+    ASSERT_TRUE(StartJob(app, scratch, image));
+    auto* frame = dynamic_cast<CTextoryFrame*>(app.m_pMainWnd);
+    ASSERT_NE(frame, nullptr);
+    CDlgBatchRecog* progress = frame->ProgressWindow();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(progress->IsWindowVisible());
+    EXPECT_EQ(titleOf(progress), "Textory");
+    EXPECT_EQ(titleOf(progress->GetDlgItem(IDC_BATCH_STATUS)), "Reading image ...");
+    EXPECT_EQ(app.StatusPaneText(kStatusPrompt), "");
+
+    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > 0; }, 120000));
+    EXPECT_EQ(app.Job().Status(), textory::kExitWritten);
+    ASSERT_EQ(frame->ProgressWindow(), progress) << "recognised in the window of the start";
+    EXPECT_EQ(progress->m_nDisplay, 1) << "the page was drawn in it";
+    EXPECT_EQ(titleOf(progress->GetDlgItem(IDC_BATCH_STATUS)), "Recognizing ...");
+    EXPECT_FALSE(progress->IsWindowVisible()) << "ended after its hold";
+    EndRun(app);
+}
+
 // The job's own page handed to the proofreading program: the files written
 // beside the image for it outlive Textory's exit.
 TEST(TextoryInProcess, TheFilesHandedToTheProofreaderStay) {
@@ -687,9 +752,7 @@ TEST(TextoryInProcess, TheFilesHandedToTheProofreaderStay) {
     const std::string image = scratch / "page.tif";
     PrepareHomeAndPage(scratch, image, "今天天气很好", 700, 300);
     TestTextoryApp app;
-    app.m_args.emplace_back(image.c_str());
-    app.m_args.emplace_back((scratch / "job.txt").c_str());
-    ASSERT_TRUE(app.InitInstance());
+    ASSERT_TRUE(StartJob(app, scratch, image));
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > 0; }, 120000));
     ASSERT_EQ(app.CurrentDocumentPath(), suite::WindowsPath(image));
     app.CurrentDocument()->CRecoResult::m_bModified = TRUE;
@@ -706,12 +769,7 @@ TEST(TextoryInProcess, TheFilesHandedToTheProofreaderStay) {
     ::unsetenv("SUITE_PROGRAM_EMENDO10");
     ::unsetenv("SUITE_RECORDER_DIR");
     ASSERT_TRUE(fs::exists(image + ".PST"));
-
-    CWnd* frame = app.m_pMainWnd;
-    frame->DestroyWindow();
-    app.m_pMainWnd = nullptr;
-    app.ExitInstance();
-    AfxTestScript::Clear();
+    EndRun(app);
     EXPECT_TRUE(fs::exists(image + ".PST")) << "the proofreading program's project file was removed";
 }
 
@@ -740,11 +798,15 @@ void ClickToolButton(CTextoryFrame& frame, UINT command) {
 
 // Textory started without arguments: the main window waits hidden and the
 // task bar alone is up. Through the bar: the program's icon menu (the about
-// box), the scan settings' menus (300 dpi and colour chosen, the language),
-// the output choice, single step, and the scan through the scanner glue
-// over SANE's test device: the page arrives in colour at 300 dpi and waits
-// in region designation. A text page dropped on the main window is marked
-// by hand, recognised, proofread from the bar and output to a .doc file.
+// box, the settings sheet, the scanner choice), the scan settings' menus
+// (300 dpi and colour chosen, the language), the read-aloud program, the
+// layout and "Create to Word" boxes, the output choice, single step, and the
+// scan through the scanner glue over SANE's test device: the page arrives in
+// colour at 300 dpi and waits in region designation. A text page dropped on
+// the main window is marked by hand, recognised, proofread from the bar and
+// output to a .doc file; "识别" asks before it drops the result. Exit from
+// the menu; the main window from the menu, where the job is saved from the
+// File menu and reopened with F3, its pages listed again.
 TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     suite_test::ScratchFolder scratch;
     ::setenv("SUITE_REGISTRY_USER", (scratch / "user.db").c_str(), 1);
@@ -780,6 +842,12 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_FALSE(bar->Control(textory::kBarProofreadButton)->IsWindowEnabled()) << "nothing recognised yet";
     EXPECT_EQ(CaptionOf(*bar, textory::kBarStepText), "");
     grab(bar, "textory_task_bar_started.png");
+    for (const auto& [control, name] :
+         {std::pair{textory::kBarMenuButton, "textory_task_bar_menu_open.png"},
+          std::pair{textory::kBarResolutionButton, "textory_task_bar_resolution_open.png"},
+          std::pair{textory::kBarImageTypeButton, "textory_task_bar_image_type_open.png"},
+          std::pair{textory::kBarLanguageButton, "textory_task_bar_language_open.png"}})
+        grabScreenWithMenuOpen(name, [&, control = control] { AfxTestClick(bar->Control(control), CPoint(4, 4)); });
 
     // The program's icon menu: settings, scanner, about, exit; about chosen.
     ASSERT_NE(bar->Button(textory::kBarMenuButton), nullptr);
@@ -789,7 +857,7 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     std::vector<AfxShownRecord> shown = ClickWithAnswer(*bar, textory::kBarMenuButton, 32918);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].kind, "menu");
-    EXPECT_EQ(shown[0].buttons.size(), 5u);
+    EXPECT_EQ(shown[0].buttons.size(), 6u);
     EXPECT_EQ(shown[1].kind, "dialog") << "the about box";
     EXPECT_EQ(shown[1].type, 100u);
     // The program's own title, also in the main window's menu.
@@ -805,6 +873,12 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_EQ(shown[0].buttons.size(), 3u);
     EXPECT_EQ(app.m_textory.scanResolution, 1);
     EXPECT_EQ(CaptionOf(*bar, textory::kBarResolutionButton), suite::Utf8ToAnsi("300dpi↓"));
+    // Opened again, the menu checks the setting as it is now.
+    ClickWithAnswer(*bar, textory::kBarResolutionButton, 0);
+    CMenu* resolutions = bar->Button(textory::kBarResolutionButton)->Menu().GetSubMenu(0);
+    ASSERT_NE(resolutions, nullptr);
+    EXPECT_TRUE(resolutions->GetMenuState(32958, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(resolutions->GetMenuState(32957, MF_BYCOMMAND) & MF_CHECKED);
     ClickWithAnswer(*bar, textory::kBarImageTypeButton, 32961);
     EXPECT_EQ(app.m_textory.scanImageType, 2);
     EXPECT_EQ(CaptionOf(*bar, textory::kBarImageTypeButton), suite::Utf8ToAnsi("彩色↓"));
@@ -813,6 +887,36 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_EQ(CaptionOf(*bar, textory::kBarLanguageButton), suite::Utf8ToAnsi("英文↓"));
     ClickWithAnswer(*bar, textory::kBarLanguageButton, 32962);
     EXPECT_EQ(app.m_settings.langCode, 0);
+
+    // The program menu's settings sheet and the scanner choice.
+    shown = ClickWithAnswer(*bar, textory::kBarMenuButton, 32915);
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[1].kind, "dialog") << "the settings sheet";
+    shown = ClickWithAnswer(*bar, textory::kBarMenuButton, 32943);
+    ASSERT_GE(shown.size(), 2u) << "the scanner choice is shown";
+    // The read-aloud program from its button.
+    const fs::path apps = scratch / "apps";
+    fs::create_directories(apps);
+    fs::create_directories(scratch / "log");
+    fs::copy_file(suite::ProgramFolder() + "/suite_recorder", apps / "Lectiva");
+    ::setenv("SUITE_RECORDER_DIR", (scratch / "log").c_str(), 1);
+    ::setenv("SUITE_PROGRAM_LECTIVA", (apps / "Lectiva").c_str(), 1);
+    AfxTestScript::Clear();
+    AfxTestClick(bar->Control(textory::kBarReadButton), CPoint(4, 4));
+    const fs::path started = fs::path(scratch / "log") / "Lectiva.record";
+    EXPECT_TRUE(scribanttest::PumpUntil([&] { return fs::exists(started); }, 10000));
+    EXPECT_TRUE(AfxTestScript::Shown().empty()) << "started without a word";
+    ::unsetenv("SUITE_PROGRAM_LECTIVA");
+    ::unsetenv("SUITE_RECORDER_DIR");
+    // The layout choice and "Create to Word" from their boxes.
+    const bool selLayout = app.m_textory.selLayout;
+    AfxTestClick(bar->Control(textory::kBarSelLayoutCheck), CPoint(4, 4));
+    EXPECT_NE(app.m_textory.selLayout, selLayout);
+    const bool createToWord = app.m_textory.createToWord;
+    AfxTestClick(bar->Control(textory::kBarCreateToWordCheck), CPoint(4, 4));
+    EXPECT_NE(app.m_textory.createToWord, createToWord);
+    AfxTestClick(bar->Control(textory::kBarCreateToWordCheck), CPoint(4, 4));
+    EXPECT_EQ(app.m_textory.createToWord, createToWord);
 
     // The output choice turns both faces; single step from its radio.
     const bool toWord = app.m_textory.outputToWord;
@@ -847,7 +951,8 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     app.realScanner = false;
 
     // A text page dropped on the main window, marked by hand and recognised.
-    ASSERT_TRUE(AfxTestDropFiles(frame, {textImage}, CPoint(200, 200)));
+    // Named as a real drop names it.
+    ASSERT_TRUE(AfxTestDropFiles(frame, {suite::WindowsPath(textImage)}, CPoint(200, 200)));
     ASSERT_TRUE(scribanttest::PumpUntil(
         [&] { return app.CurrentDocumentPath() == suite::WindowsPath(textImage) && app.CurrentDocument()->m_pImage; },
         30000));
@@ -864,8 +969,8 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     AfxTestMouse(view, WM_LBUTTONUP, to);
     AfxPumpMessages();
     ASSERT_TRUE(doc->m_pPageRegion && doc->m_pPageRegion->GetChildCount() > 0) << "a region marked by hand";
-    // The page at 100 %, scrolled: the recognition shows it whole, then
-    // gives the zoom and the scroll position back.
+    // The page at 100 %: the recognition shows it whole, then gives the
+    // zoom back (the text view then frames its first character).
     view->SetZoom(256);
     ClickToolButton(*frame, textory::kCmdSubmitRegions);
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
@@ -890,31 +995,103 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_TRUE(bar->IsWindowVisible());
     EXPECT_TRUE(app.m_workflow.IsIdle());
 
-    // The job saved under the name the user gives, changed, and offered for
-    // saving by a new task ("取消" keeps it, "否" lets it go).
-    const fs::path jobFile = scratch / "letters.OCR";
+    // "识别" on a recognised page asks first: "否" keeps the result; "是"
+    // drops it and the page waits in region designation again.
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(IDNO);
+    AfxTestClick(bar->Control(textory::kBarRecognizeButton), CPoint(4, 4));
+    AfxPumpMessages();
+    ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
+    EXPECT_TRUE(doc->m_bHasResult);
+    EXPECT_TRUE(bar->IsWindowVisible());
+    AfxTestScript::QueueAnswer(IDYES);
+    AfxTestClick(bar->Control(textory::kBarRecognizeButton), CPoint(4, 4));
+    AfxPumpMessages();
+    EXPECT_FALSE(doc->m_bHasResult);
+    EXPECT_TRUE(app.m_workflow.InRegionMode());
+    EXPECT_FALSE(bar->IsWindowVisible());
+    ClickToolButton(*frame, textory::kCmdExitRegionMode);
+    EXPECT_TRUE(bar->IsWindowVisible());
+    EXPECT_TRUE(app.m_workflow.IsIdle());
+
+    // A changed job is offered for saving by a new task ("取消" keeps it).
     const int rows = app.PageListRowCount();
     ASSERT_EQ(rows, 2) << "the scanned page and the dropped one";
-    AfxTestScript::Clear();
-    AfxTestScript::QueueFile(suite::WindowsPath(jobFile.string()));
-    frame->SendMessage(WM_COMMAND, ID_FILE_SAVE_PROJECT, 0);
-    ASSERT_TRUE(fs::exists(jobFile));
-    EXPECT_EQ(app.m_task.m_bJobModified, 0);
-    EXPECT_EQ(app.m_task.m_strName, suite::WindowsPath(jobFile.string()));
     ClickWithAnswer(*bar, textory::kBarLanguageButton, 32963);
     EXPECT_EQ(app.PageListItemText(app.PageListCurrentRow(), 1), suite::Utf8ToAnsi("简繁"));
     EXPECT_EQ(app.m_task.m_bJobModified, 1) << "the row's language changed the job";
+
+    // F3 belongs to the main window: pressed on the task bar it opens nothing.
+    AfxTestScript::Clear();
+    MSG onBar{};
+    onBar.hwnd = bar->GetSafeHwnd();
+    onBar.message = WM_KEYDOWN;
+    onBar.wParam = VK_F3;
+    app.PreTranslateMessage(&onBar);
+    EXPECT_TRUE(AfxTestScript::Shown().empty());
+
+    // Exit from the bar's menu asks the main window to close.
+    const int closesBefore = app.closeRequests;
+    ClickWithAnswer(*bar, textory::kBarMenuButton, 32914);
+    EXPECT_EQ(app.closeRequests, closesBefore + 1);
+
+    // The main window from the bar's menu: the task bar goes, the job's
+    // commands are in the File menu.
+    ClickWithAnswer(*bar, textory::kBarMenuButton, 32913);
+    EXPECT_TRUE(frame->IsWindowVisible());
+    EXPECT_FALSE(bar->IsWindowVisible());
+    EXPECT_FALSE(app.TaskMode());
+    ASSERT_NE(frame->GetMenu(), nullptr);
+    CMenu* fileMenu = frame->GetMenu()->GetSubMenu(0);
+    ASSERT_NE(fileMenu, nullptr);
+    EXPECT_NE(fileMenu->GetMenuState(ID_FILE_OPEN_PROJECT, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_NE(fileMenu->GetMenuState(ID_FILE_SAVE_PROJECT, MF_BYCOMMAND), static_cast<UINT>(-1));
     AfxTestScript::Clear();
     AfxTestScript::QueueAnswer(IDCANCEL);
     frame->SendMessage(WM_COMMAND, ID_TASK_NEW, 0);
     ASSERT_EQ(AfxTestScript::Shown().size(), 1u);
     EXPECT_EQ(AfxTestScript::Shown()[0].kind, "message");
     EXPECT_EQ(app.PageListRowCount(), rows) << "kept";
+
+    // Saved under the name the user gives; a new task then asks nothing.
+    const fs::path jobFile = scratch / "letters.OCR";
+    AfxTestScript::Clear();
+    AfxTestScript::QueueFile(suite::WindowsPath(jobFile.string()));
+    frame->SendMessage(WM_COMMAND, ID_FILE_SAVE_PROJECT, 0);
+    ASSERT_TRUE(fs::exists(jobFile));
+    EXPECT_EQ(app.m_task.m_bJobModified, 0);
+    EXPECT_EQ(app.m_task.m_strName, suite::WindowsPath(jobFile.string()));
+    std::vector<std::string> listed;
+    for (int row = 0; row < rows; ++row) listed.push_back(app.PageListItemText(row, 0));
+    frame->SendMessage(WM_COMMAND, ID_TASK_NEW, 0);
+    EXPECT_EQ(app.PageListRowCount(), 0);
+
+    // Reopened with F3 pressed in the page view (as the message loop hands
+    // the key on): the pages are listed again and the marked one opened.
+    AfxTestScript::Clear();
+    AfxTestScript::QueueFile(suite::WindowsPath(jobFile.string()));
+    MSG f3{};
+    f3.hwnd = view->GetSafeHwnd();
+    f3.message = WM_KEYDOWN;
+    f3.wParam = VK_F3;
+    EXPECT_TRUE(app.PreTranslateMessage(&f3));
+    AfxPumpMessages();
+    ASSERT_EQ(app.PageListRowCount(), rows) << readBytes(jobFile);
+    for (int row = 0; row < rows; ++row) EXPECT_EQ(app.PageListItemText(row, 0), listed[static_cast<std::size_t>(row)]);
+    EXPECT_EQ(app.PageListItemText(app.PageListCurrentRow(), 1), suite::Utf8ToAnsi("简繁"));
+    EXPECT_EQ(app.m_task.m_strName, suite::WindowsPath(jobFile.string()));
+    ASSERT_TRUE(scribanttest::PumpUntil(
+        [&] { return app.CurrentDocumentPath() == app.PageListItemText(app.PageListCurrentRow(), 0); }, 30000))
+        << app.CurrentDocumentPath() << " | " << app.PageListItemText(app.PageListCurrentRow(), 0);
+
+    // Changed again and let go ("否"): the user's run goes on without pages.
+    frame->SendMessage(WM_COMMAND, 32962, 0);
+    EXPECT_EQ(app.m_task.m_bJobModified, 1);
     AfxTestScript::QueueAnswer(IDNO);
     frame->SendMessage(WM_COMMAND, ID_TASK_NEW, 0);
     EXPECT_EQ(app.PageListRowCount(), 0);
     AfxPumpMessages();
-    EXPECT_EQ(app.closeRequests, 0) << "the user's run goes on without pages";
+    EXPECT_EQ(app.closeRequests, closesBefore + 1) << "the user's run goes on without pages";
 
     frame->DestroyWindow();
     app.m_pMainWnd = nullptr;

@@ -4,21 +4,28 @@
 
 namespace textory {
 
-int CRecognitionDisplay::OnProgress(int position, int value, int currentZoom, int pageWidth, int pageHeight,
-                                    int viewWidth, int viewHeight) {
-    int zoom = -1;
+CRecognitionDisplay::Change CRecognitionDisplay::OnProgress(int position, int value, int currentZoom,
+                                                            POINT currentScroll, int pageWidth, int pageHeight,
+                                                            int viewWidth, int viewHeight) {
+    Change change;
     if (position == -1) {
-        // The display ends: the user's zoom comes back (once).
-        if (position_ != -1 && remembered_ > 0) zoom = remembered_ != currentZoom ? remembered_ : -1;
+        // The display ends: the user's zoom and place on the page come back (once).
+        if (position_ != -1 && remembered_ > 0) {
+            change.zoom = remembered_ != currentZoom ? remembered_ : -1;
+            change.restoreScroll = change.zoom != -1 || currentScroll.x != rememberedScroll_.x ||
+                                   currentScroll.y != rememberedScroll_.y;
+            change.scroll = rememberedScroll_;
+        }
         remembered_ = -1;
     } else if (position_ == -1) {
         remembered_ = currentZoom;
+        rememberedScroll_ = currentScroll;
         const int fit = FitZoomFor(pageWidth, pageHeight, viewWidth, viewHeight);
-        zoom = fit > 0 && fit != currentZoom ? fit : -1;
+        change.zoom = fit > 0 && fit != currentZoom ? fit : -1;
     }
     position_ = position;
     value_ = value;
-    return zoom;
+    return change;
 }
 
 }  // namespace textory

@@ -25,6 +25,7 @@
 #include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/ui_private.h"
 #include "platform/afx/ui/window_widget.h"
+#include "platform/win/path.h"
 
 namespace afx_detail {
 
@@ -485,8 +486,9 @@ bool Bridge::eventFilter(QObject* obj, QEvent* e) {
         auto* d = static_cast<QDropEvent*>(e);
         if (!s->acceptFiles || !d->mimeData()->hasUrls()) return false;
         auto* drop = new HDropData;
+        // Dropped files are named as the program names every file: Windows-style.
         for (const QUrl& u : d->mimeData()->urls())
-            if (u.isLocalFile()) drop->files.push_back(FromQ(u.toLocalFile()));
+            if (u.isLocalFile()) drop->files.emplace_back(suite::WindowsPath(u.toLocalFile().toStdString()).c_str());
         QPoint p = ToClient(s, obj, d->position());
         drop->pt = POINT{p.x(), p.y()};
         d->acceptProposedAction();

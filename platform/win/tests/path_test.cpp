@@ -88,6 +88,10 @@ TEST_F(PathLayer, GbkNamesAreUtf8OnDisk) {
     EXPECT_EQ(namesIn(scratch / "c"), std::set<std::string>{"\xE4\xB8\xAD\xE6\x96\x87"});
     EXPECT_EQ(namesIn(scratch / "c/\xE4\xB8\xAD\xE6\x96\x87"), std::set<std::string>{"\xE6\xB5\x8B\xE8\xAF\x95.txt"});
     EXPECT_EQ(suite::WindowsPath(suite::NativePath(name)), name);
+    // Shown to the user: the native path, still in GBK for the window texts.
+    EXPECT_EQ(suite::ShownPath(name),
+              suite::Utf8ToAnsi(scratch / "c/\xE4\xB8\xAD\xE6\x96\x87/\xE6\xB5\x8B\xE8\xAF\x95.txt"));
+    EXPECT_EQ(suite::ShownPath("C:\\\xFF\xFF.txt"), "C:\\\xFF\xFF.txt") << "no native form: as it stands";
 
     // Found names come back in GBK.
     WIN32_FIND_DATAA fd;

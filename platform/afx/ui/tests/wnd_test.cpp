@@ -8,6 +8,8 @@
 #include <QCursor>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QProcess>
 #include <QWheelEvent>
 #include <QWidget>
@@ -24,6 +26,7 @@
 #include "platform/afx/ui/drawstate.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/tests/test_app.h"
+#include "platform/win/path.h"
 
 namespace {
 
@@ -426,6 +429,45 @@ BEGIN_MESSAGE_MAP(Typist, CWnd)
     ON_WM_SYSCHAR()
     ON_WM_MOUSEWHEEL()
 END_MESSAGE_MAP()
+
+class Dropper : public CWnd {
+public:
+    std::vector<std::string> files;
+    BOOL Make() {
+        if (!CreateEx(0, nullptr, "Dropper", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr, nullptr)) return FALSE;
+        DragAcceptFiles(TRUE);
+        return TRUE;
+    }
+    afx_msg void OnDropFiles(HDROP drop) {
+        char name[MAX_PATH + 1];
+        for (UINT i = 0; i < DragQueryFile(drop, 0xFFFFFFFFu, nullptr, 0); ++i) {
+            DragQueryFile(drop, i, name, sizeof name);
+            files.emplace_back(name);
+        }
+        DragFinish(drop);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(Dropper, CWnd)
+    ON_WM_DROPFILES()
+END_MESSAGE_MAP()
+
+TEST(WndInput, FilesDroppedFromTheDesktopAreNamedAsTheProgramNamesFiles) {
+    EnsureUi();
+    Dropper d;
+    ASSERT_TRUE(d.Make());
+    const std::string native = "/tmp/dropped folder/page.tif";
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(native))});
+    // As the desktop drags them in: entering the window, then dropped.
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(d.GetWidget(), &enter);
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(d.GetWidget(), &drop);
+    ASSERT_EQ(d.files.size(), 1u);
+    EXPECT_EQ(d.files[0], suite::WindowsPath(native));
+    EXPECT_NE(d.files[0], native);
+}
 
 TEST(WndInput, APumpSeesInputMessagesWithTheParametersTheWindowGets) {
     EnsureUi();
