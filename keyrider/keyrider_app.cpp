@@ -106,6 +106,15 @@ void CKeyriderApp::ShowMessage(int id, const std::string& value) {
                          settings_.ApplicationName.GetString(), MB_ICONHAND, IDI_KEYRIDER);
 }
 
+bool CKeyriderApp::AskReplace(const std::string& path) {
+    const TARRIK_FUNCTIONTABLE* messages = bundle_.Messages();
+    if (!messages) return false;
+    const std::string text = suite::NativePathOfEither(path) + " already exists.\nDo you want to replace it?";
+    CWnd* owner = AfxGetMainWnd();
+    return messages->MsgShowBox(owner ? owner->GetSafeHwnd() : nullptr, 0, text.c_str(), 0,
+                                settings_.ApplicationName.GetString(), MB_YESNO | MB_ICONQUESTION, IDI_KEYRIDER) == IDYES;
+}
+
 bool CKeyriderApp::runJobFile(const std::string& path) {
     if (!std::filesystem::exists(suite::NativePathOfEither(path))) {
         ShowMessage(30, path);
@@ -130,6 +139,7 @@ bool CKeyriderApp::runJobFile(const std::string& path) {
     services.programFolder = ProgramFolder();
     services.title = settings_.ApplicationName.GetString();
     services.naming.message = [this](int id, const std::string& value) { ShowMessage(id, value); };
+    services.naming.replace = [this](const std::string& file) { return AskReplace(file); };
     services.report = [this](const std::string& text) { ShowText(text); };
     services.launch = &StartProgram;
     services.findPrinter = &FindPrinter;

@@ -33,6 +33,8 @@ public:
     void ClearPendingButton() { buttonToRun_ = -1; }
     // Message `id` of the message library in a stop box.
     void ShowMessage(int id, const std::string& value = {});
+    // Asks whether the existing output file `path` may be replaced; true on Yes.
+    bool AskReplace(const std::string& path);
     // `text` in a stop box of the message library.
     void ShowText(const std::string& text);
     // The window title of the running copy: string 105 with the product name.

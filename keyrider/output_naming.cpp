@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "platform/win/exclusive_file.h"
@@ -163,19 +164,32 @@ NameResult OutputNamer::NextName(const std::string& extension, std::string* path
         overflowShown_ = true;
         return NameResult::Overflow;
     }
+    const long long serial = settings_.serial++;
     char number[32];
-    std::snprintf(number, sizeof number, "%0*lld", pad, settings_.serial);
+    std::snprintf(number, sizeof number, "%0*lld", pad, serial);
     std::string name = settings_.prefix + number + dotExtension;
-    ++settings_.serial;
-    if (settings_.overwritePrompt && ensureFolder(false) &&
-        std::filesystem::exists(suite::NativePathOfEither(folder_ + name))) {
-        SYSTEMTIME t = hooks_.now();
-        char stamp[64];
-        std::snprintf(stamp, sizeof stamp, "%0*lld-%04d%02d%02d%02d%02d%02d", pad, settings_.serial, t.wYear, t.wMonth,
-                      t.wDay, t.wHour, t.wMinute, t.wSecond);
-        name = settings_.prefix + stamp + dotExtension;
+    if (settings_.overwritePrompt && ensureFolder(false)) {
+        std::error_code ec;
+        const std::string existing = folder_ + name;
+        if (std::filesystem::is_regular_file(suite::NativePathOfEither(existing), ec)) {
+            // Asked, the user may have the file replaced; else the page keeps
+            // its own number with the time after it.
+            if (create && hooks_.replace && hooks_.replace(existing)) return replaceFile(existing, path);
+            SYSTEMTIME t = hooks_.now();
+            char stamp[64];
+            std::snprintf(stamp, sizeof stamp, "%0*lld-%04d%02d%02d%02d%02d%02d", pad, serial, t.wYear, t.wMonth, t.wDay,
+                          t.wHour, t.wMinute, t.wSecond);
+            name = settings_.prefix + stamp + dotExtension;
+        }
     }
     return reserve(name, path, create);
+}
+
+NameResult OutputNamer::replaceFile(const std::string& path, std::string* out) {
+    std::ofstream emptied(suite::NativePathOfEither(path), std::ios::binary | std::ios::trunc);
+    if (!emptied) return NameResult::CannotCreate;
+    *out = path;
+    return NameResult::Named;
 }
 
 NameResult OutputNamer::CollectName(const std::string& extension, int formatCode, bool prompt, bool& asked,

@@ -2,7 +2,7 @@
 // 1: filing, PDF, custom program, OCR hand-offs) or a millisecond time stamp
 // or a name the user picks (mode 0: e-mail, FTP, capture). Each name is
 // reserved by creating its file exclusively, so it never takes an existing
-// file; the reference time and counter of date-and-time names last for the
+// file unless the user said to replace it; the reference time and counter of date-and-time names last for the
 // whole job, so pages of one second get names of their own.
 #pragma once
 
@@ -43,6 +43,9 @@ struct NamingHooks {
     std::function<bool(std::string& prefix, bool& keepAsking, const std::string& folder)> confirmPrefix;
     // The save-file dialog of mode 0: true with the chosen path.
     std::function<bool(std::string& path, int formatCode, const std::string& extension)> saveDialog;
+    // Whether the existing file `path` may be replaced by the new page(s);
+    // asked only where "Overwrite Prompt" is set. None: never replaced.
+    std::function<bool(const std::string& path)> replace;
     // "AM" and "PM" texts (strings 132 and 131).
     std::string am = "AM", pm = "PM";
 };
@@ -76,6 +79,8 @@ public:
 
 private:
     NameResult reserve(const std::string& name, std::string* path, bool create = true);
+    // Empties the existing file `path` for the new page(s).
+    static NameResult replaceFile(const std::string& path, std::string* out);
     bool ensureFolder(bool again);
     std::string counterSuffix(const SYSTEMTIME& t);
 

@@ -21,6 +21,7 @@
 #include "outside/button_template/panel_ids.h"
 #include "outside/scan/tests/sane_test_device.h"
 #include "outside/scan/tests/test_sheets.h"
+#include "platform/afx/ui/testing.h"
 #include "platform/afx/ui/tests/pump_until.h"
 #include "platform/win/library.h"
 #include "platform/win/registry.h"
@@ -267,6 +268,104 @@ TEST_F(ButtonPanels, AButtonWithoutItsFolderSaysWhatIsMissingAndScansNothing) {
     for (const AfxShownRecord& r : AfxTestScript::Shown()) shown += r.text + "\n";
     EXPECT_NE(shown.find("set the folder to save the pages in"), std::string::npos) << shown;
     EXPECT_TRUE(FilesIn(root_ / "Scans").empty());
+}
+
+// The width, height and page count of a TIFF file.
+struct TiffShape {
+    uint32_t width = 0, height = 0;
+    int pages = 0;
+};
+TiffShape ShapeOf(const fs::path& file) {
+    TiffShape shape;
+    if (TIFF* tiff = TIFFOpen(file.c_str(), "r")) {
+        TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &shape.width);
+        TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &shape.height);
+        shape.pages = TIFFNumberOfDirectories(tiff);
+        TIFFClose(tiff);
+    }
+    return shape;
+}
+
+TEST_F(ButtonPanels, SerialNamesKeepAnExistingFileAndTheFrontIsTurnedAsThePanelSays) {
+    const fs::path tiffs = root_ / "serial";
+    Pick(1);
+    Type(2, kPanelFolder, tiffs.string());
+    // The panel offers only what means something with the format and the names chosen.
+    CWnd* single = Panel(2)->GetDlgItem(kPanelSingleFile);
+    Choose(2, kPanelFormat, "Image PDF (*.pdf)");
+    EXPECT_TRUE(single->IsWindowVisible());
+    Choose(2, kPanelFormat, "Multi-page TIFF");
+    EXPECT_FALSE(single->IsWindowVisible());
+    EXPECT_FALSE(Panel(2)->GetDlgItem(kPanelPrefix)->IsWindowEnabled());
+    EXPECT_FALSE(Panel(2)->GetDlgItem(kPanelOverwrite)->IsWindowVisible());
+    Tick(2, kPanelDateNames, false);
+    EXPECT_TRUE(Panel(2)->GetDlgItem(kPanelPrefix)->IsWindowEnabled());
+    EXPECT_TRUE(Panel(2)->GetDlgItem(kPanelOverwrite)->IsWindowVisible());
+    EXPECT_EQ(Panel(2)->IsDlgButtonChecked(kPanelOverwrite), BST_CHECKED);
+    Choose(2, kPanelResolution, "100 dpi");
+    Grab("panel-filing-serial");
+    Apply();
+    Press(2);
+    const TiffShape upright = ShapeOf(tiffs / "Image00.tif");
+    ASSERT_EQ(upright.pages, 10);
+    ASSERT_NE(upright.width, upright.height);
+
+    // The next run's first name is taken. The job's own process has nobody to
+    // ask here, so its question closes as No: the file stays, and the new one
+    // bears the page's own number with the time after it.
+    Choose(2, kPanelRotateFront, "A quarter right");
+    Apply();
+    Press(2);
+    std::vector<fs::path> files = FilesIn(tiffs);
+    ASSERT_EQ(files.size(), 2u);
+    const fs::path stamped = files[0].filename() == "Image00.tif" ? files[1] : files[0];
+    EXPECT_EQ(stamped.filename().string().rfind("Image00-", 0), 0u) << stamped;
+    const TiffShape turned = ShapeOf(stamped);
+    EXPECT_EQ(turned.pages, 10);
+    EXPECT_EQ(turned.width, upright.height);
+    EXPECT_EQ(turned.height, upright.width);
+    EXPECT_EQ(ShapeOf(tiffs / "Image00.tif").width, upright.width);
+}
+
+TEST_F(ButtonPanels, CancelAfterATemplateSwitchGivesTheButtonItsOldTemplateAndEnterClosesNothing) {
+    const fs::path typed = root_ / "typed";
+    Pick(1);
+    Type(2, kPanelFolder, typed.string());
+    ASSERT_TRUE(ApplyEnabled());
+    // Enter in a setting of the panel and in the list neither applies nor closes.
+    CWnd* folder = Panel(2)->GetDlgItem(kPanelFolder);
+    folder->SetFocus();
+    AfxTestKey(folder, VK_RETURN);
+    CWnd* list = Dialog()->GetDlgItem(IDC_BUTTON_LIST);
+    list->SetFocus();
+    AfxTestKey(list, VK_RETURN);
+    PumpUntil([] { return false; }, 50);
+    EXPECT_TRUE(Dialog()->IsWindowVisible());
+    EXPECT_TRUE(ApplyEnabled());
+    // The filing button becomes an e-mail button, then Cancel.
+    auto* combo = static_cast<CComboBox*>(Dialog()->GetDlgItem(IDC_TEMPLATE_COMBO));
+    const int filing = combo->GetCurSel();
+    const int mail = combo->FindString(-1, "E-mail");
+    ASSERT_GE(mail, 0);
+    combo->SetCurSel(mail);
+    Dialog()->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_TEMPLATE_COMBO, CBN_SELCHANGE),
+                          reinterpret_cast<LPARAM>(combo->GetSafeHwnd()));
+    ASSERT_NE(Panel(2)->GetDlgItem(kPanelMailTo), nullptr);
+    Dialog()->SendMessage(WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(Dialog()->IsWindowVisible());
+    // Opened again: the filing panel with the folder it had; a press files there.
+    Dialog()->SendMessage(WM_COMMAND, ID_BUTTON_CONFIGURATION, 0);
+    Pick(1);
+    EXPECT_EQ(combo->GetCurSel(), filing);
+    ASSERT_NE(Panel(2), nullptr);
+    EXPECT_EQ(Panel(2)->GetDlgItem(kPanelMailTo), nullptr);
+    CString shown;
+    Panel(2)->GetDlgItemText(kPanelFolder, shown);
+    EXPECT_EQ(shown.GetString(), options_.scanFolder);
+    EXPECT_FALSE(ApplyEnabled());
+    Press(2);
+    EXPECT_FALSE(FilesIn(options_.scanFolder).empty());
+    EXPECT_FALSE(fs::exists(typed));
 }
 
 // The feeder holds tilted sheets and a blank one.

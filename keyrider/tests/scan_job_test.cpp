@@ -291,17 +291,33 @@ TEST_F(ScanJobTest, SerialNamesRunToTheirLimitThenStopWithOneMessage) {
     EXPECT_EQ(messages, std::vector<std::string>{"8:0"});
 }
 
-TEST_F(ScanJobTest, AnExistingSerialNameGetsTheTimeStampedAlternativeAndIsNeverTaken) {
+TEST_F(ScanJobTest, AnExistingSerialNameIsReplacedOnlyWhenTheUserSaysSo) {
     Ini("1", "Date And Time", "0");
     fs::create_directories(out);
     std::ofstream(out / "Image00.jpg") << "mine";
-    auto job = Job();
-    Run(*job, 2);
-    EXPECT_EQ(Files(out), (std::set<std::string>{"Image00.jpg", "Image01-20261207140509.jpg", "Image01.jpg"}));
+    std::ofstream(out / "Image02.jpg") << "theirs";
+    // Asked about both existing names: No keeps the first, whose page takes its
+    // own number with the time after it; Yes gives the second to the new page.
+    std::vector<std::string> asked;
+    std::vector<bool> answers{false, true};
+    JobServices services = Services();
+    services.naming.replace = [&](const std::string& path) {
+        asked.push_back(fs::path(suite::NativePath(path)).filename().string());
+        const bool yes = answers.front();
+        answers.erase(answers.begin());
+        return yes;
+    };
+    auto job = Job("filing", std::move(services));
+    Run(*job, 3);
+    EXPECT_EQ(asked, (std::vector<std::string>{"Image00.jpg", "Image02.jpg"}));
+    EXPECT_EQ(Files(out), (std::set<std::string>{"Image00.jpg", "Image00-20261207140509.jpg", "Image01.jpg", "Image02.jpg"}));
     std::ifstream in(out / "Image00.jpg");
     std::string text((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(text, "mine");
-    // Without the prompt the name is still never taken: a suffix is added.
+    int format = -1;
+    IL_FILEINFO info{};
+    EXPECT_EQ(IL_GetFunctionTable()->GetImageFileInfo((out / "Image02.jpg").c_str(), &format, &info), 0);
+    // Without the prompt the name is never taken: a suffix is added.
     Ini("1", "Overwrite Prompt", "0");
     auto again = Job();
     Run(*again, 1);
@@ -399,6 +415,13 @@ TEST_F(ScanJobTest, AMultiPageTiffHoldsTheWholeRunInANewFile) {
     Run(*next, 2);
     EXPECT_EQ(PagesOf(out / "Image00.tif"), 7);
     EXPECT_EQ(PagesOf(out / "Image00_2.tif"), 2);
+    // Replaced at the user's word, the file holds the new run's pages alone.
+    Ini("1", "Overwrite Prompt", "1");
+    JobServices services = Services();
+    services.naming.replace = [](const std::string&) { return true; };
+    auto replacing = Job("filing", std::move(services));
+    Run(*replacing, 3);
+    EXPECT_EQ(PagesOf(out / "Image00.tif"), 3);
 }
 
 // Pixel x of row y of black-and-white page i as the test scanner makes it.

@@ -78,6 +78,10 @@ FormField ApplicationField(const FormSources& sources, const char* missing) {
 
 // What the scanner does to the pages: both sides, and the clean-up of each page.
 void AddPageFields(std::vector<FormField>& f) {
+    FormField rotate = Field(kPanelRotateFront, "Turn pages:", FieldControl::Choice, FieldPlace::Source, "", "Rotate Front",
+                             "0", true);
+    rotate.choices = {{"Not turned", "0"}, {"A quarter right", "90"}, {"Upside down", "180"}, {"A quarter left", "270"}};
+    f.push_back(rotate);
     FormField both = Check(kPanelBothSides, "Both sides", FieldPlace::Button, "Side", "0");
     both.onValue = "2";
     f.push_back(both);
@@ -99,6 +103,7 @@ std::vector<FormField> FieldsOf(const std::string& action, const FormSources& so
     auto naming = [&] {
         f.push_back(Field(kPanelPrefix, "Name prefix:", FieldControl::Text, FieldPlace::Button, "", "String Prefix", "Image"));
         f.push_back(Check(kPanelDateNames, "Name files by date and time", FieldPlace::Button, "Date And Time", "1"));
+        f.push_back(Check(kPanelOverwrite, "Ask before replacing", FieldPlace::Button, "Overwrite Prompt", "1"));
     };
     if (action == "copy") {
         FormField printer = Field(kPanelPrinter, "Printer:", FieldControl::Choice, FieldPlace::Button, "", "Printer Name", "");
@@ -218,6 +223,7 @@ std::string ActionOfTemplateKey(const std::string& templateKeyPath) {
 ActionForm::ActionForm(const std::string& action, const FormSources& sources)
     : fields_(FieldsOf(action, sources)) {
     for (const FormField& f : fields_) values_.push_back(f.fallback);
+    for (const std::string& entry : sources.formats) formatCodes_.push_back(std::atoi(entry.c_str()));
 }
 
 int ActionForm::IndexOf(int id) const {
@@ -238,6 +244,25 @@ int ActionForm::ChoiceIndex(std::size_t i) const {
     for (std::size_t c = 0; c < choices.size(); ++c)
         if (strcasecmp(choices[c].value.c_str(), values_[i].c_str()) == 0) return int(c);
     return -1;
+}
+
+bool ActionForm::Applies(std::size_t i) const {
+    if (i >= fields_.size()) return false;
+    auto valueOf = [this](int id) {
+        const int at = IndexOf(id);
+        return at < 0 ? std::string() : values_[std::size_t(at)];
+    };
+    switch (fields_[i].id) {
+        case kPanelSingleFile: {
+            // Codes 6 and 13 are joined from page files; every other format makes its own files.
+            const int position = std::atoi(valueOf(kPanelFormat).c_str());
+            const int code = position >= 1 && position <= int(formatCodes_.size()) ? formatCodes_[std::size_t(position - 1)] : 0;
+            return code == 6 || code == 13;
+        }
+        case kPanelPrefix:
+        case kPanelOverwrite: return std::atoi(valueOf(kPanelDateNames).c_str()) == 0;
+        default: return true;
+    }
 }
 
 std::string ActionForm::modeName() const {

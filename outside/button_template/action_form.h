@@ -64,6 +64,10 @@ public:
     bool Set(std::size_t i, const std::string& value);
     // The choice index of a choice field's value (-1: none).
     int ChoiceIndex(std::size_t i) const;
+    // Whether a field means anything with the other values as they are: one
+    // PDF file for all pages only with a PDF made of page files, the prefix
+    // and the question before replacing only with serial-number names.
+    bool Applies(std::size_t i) const;
 
     // Reads every field of button `number` from the template key; missing
     // values take their fallbacks.
@@ -80,6 +84,7 @@ private:
 
     std::vector<FormField> fields_;
     std::vector<std::string> values_;
+    std::vector<int> formatCodes_;  // the format code of each "File Format" position, from 1
     std::string source_ = "ADF";
 };
 

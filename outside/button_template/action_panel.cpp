@@ -9,7 +9,7 @@
 namespace button_template {
 namespace {
 
-constexpr SHORT kRow = 14;
+constexpr SHORT kRow = 13;
 constexpr SHORT kLabelWidth = 80;
 constexpr SHORT kBrowseWidth = 16;
 
@@ -121,6 +121,18 @@ void CActionPanel::Refresh() {
         }
     }
     filling_ = false;
+    showApplying();
+}
+
+void CActionPanel::showApplying() {
+    for (std::size_t i = 0; i < form_.Fields().size(); ++i) {
+        const FormField& f = form_.Fields()[i];
+        CWnd* control = GetDlgItem(f.id);
+        if (!control) continue;
+        const bool applies = form_.Applies(i);
+        if (f.control == FieldControl::Check) control->ShowWindow(applies ? SW_SHOW : SW_HIDE);
+        else control->EnableWindow(applies);
+    }
 }
 
 void CActionPanel::take(std::size_t i) {
@@ -144,7 +156,9 @@ void CActionPanel::take(std::size_t i) {
         GetDlgItemText(f.id, text);
         value = text.GetString();
     }
-    if (form_.Set(i, value) && changed_) changed_();
+    if (!form_.Set(i, value)) return;
+    showApplying();
+    if (changed_) changed_();
 }
 
 void CActionPanel::browse(std::size_t i) {

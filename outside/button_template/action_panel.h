@@ -30,6 +30,8 @@ protected:
 private:
     void browse(std::size_t field);
     void take(std::size_t field);
+    // Hides the check boxes and greys the settings that mean nothing with the others' values.
+    void showApplying();
 
     ActionForm& form_;
     std::string browseCaption_;

@@ -14,6 +14,7 @@ enum PanelId : int {
     kPanelPrefix,
     kPanelDateNames,
     kPanelPromptName,
+    kPanelOverwrite,
     kPanelPrinter = 1310,
     kPanelCopies,
     kPanelFit,
@@ -38,6 +39,7 @@ enum PanelId : int {
     kPanelCrop,
     kPanelEdgeFill,
     kPanelTurnRear,
+    kPanelRotateFront,
     // The "..." button of a folder or program setting: the setting's id plus this.
     kPanelBrowseOffset = 100,
 };
