@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <thread>
 
@@ -32,6 +33,24 @@ constexpr std::size_t kMaxRowBytes = 1u << 20;
 constexpr std::size_t kMaxPageBytes = std::size_t(1) << 31;
 // A page whose device sends nothing for this long is given up.
 constexpr auto kStall = std::chrono::seconds(60);
+// How long the last byte of a page waits for the backend's reader thread to end.
+constexpr auto kReaderEnd = std::chrono::milliseconds(300);
+
+// The threads of this process now: the entries of /proc/self/task (0 when
+// they cannot be counted).
+int ThreadCount() {
+    std::error_code ec;
+    int count = 0;
+    for (std::filesystem::directory_iterator it("/proc/self/task", ec), end; !ec && it != end; it.increment(ec)) ++count;
+    return ec ? 0 : count;
+}
+
+// Waits, at most `bound`, until the process has no more than `count` threads.
+void AwaitThreadCount(int count, std::chrono::milliseconds bound) {
+    const auto end = std::chrono::steady_clock::now() + bound;
+    while (ThreadCount() > count && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 }  // namespace
 
@@ -195,7 +214,17 @@ PageResult SaneDevice::readFrame(RawFrame& frame) {
     std::lock_guard<std::recursive_mutex> guard(SaneLock());
     frame = RawFrame{};
     if (!handle_) return PageResult::Failed;
+    const int threadsBefore = ThreadCount();
     SANE_Status status = sane_start(handle_);
+    // Some backends read the device in a thread of their own, started here,
+    // and end it when the page's last byte is read by cancelling it at once
+    // wherever it is: a thread cancelled inside the C library or the loader
+    // leaves their locks held, and the next file written here waits for ever.
+    // Such a page's last byte is therefore asked for only once that thread
+    // has ended by itself (it does once it has handed over the page), or a
+    // short while has passed.
+    const bool readerThread = threadsBefore > 0 && ThreadCount() > threadsBefore;
+    bool awaitedReader = false;
     if (status == SANE_STATUS_NO_DOCS) return PageResult::NoMoreDocuments;
     if (status == SANE_STATUS_JAMMED) return PageResult::Jammed;
     if (status == SANE_STATUS_CANCELLED) return PageResult::Cancelled;
@@ -223,7 +252,15 @@ PageResult SaneDevice::readFrame(RawFrame& frame) {
             raw.resize(std::min(raw.size() * 2, kMaxPageBytes));
         }
         SANE_Int got = 0;
-        const std::size_t room = std::min<std::size_t>(raw.size() - filled, std::size_t(1) << 24);
+        std::size_t room = std::min<std::size_t>(raw.size() - filled, std::size_t(1) << 24);
+        if (readerThread && p.lines > 0 && filled + room >= raw.size()) {
+            if (filled + 1 < raw.size()) {
+                room = raw.size() - 1 - filled;
+            } else if (!awaitedReader) {
+                AwaitThreadCount(threadsBefore, kReaderEnd);
+                awaitedReader = true;
+            }
+        }
         status = sane_read(handle_, raw.data() + filled, SANE_Int(room), &got);
         if (status == SANE_STATUS_EOF) break;
         if (status != SANE_STATUS_GOOD) {
