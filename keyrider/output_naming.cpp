@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "platform/win/exclusive_file.h"
@@ -174,7 +173,11 @@ NameResult OutputNamer::NextName(const std::string& extension, std::string* path
         if (std::filesystem::is_regular_file(suite::NativePathOfEither(existing), ec)) {
             // Asked, the user may have the file replaced; else the page keeps
             // its own number with the time after it.
-            if (create && hooks_.replace && hooks_.replace(existing)) return replaceFile(existing, path);
+            if (create && hooks_.replace && hooks_.replace(existing)) {
+                const NameResult r = reserve(name, path);
+                if (r == NameResult::Named) replacing_[*path] = existing;
+                return r;
+            }
             SYSTEMTIME t = hooks_.now();
             char stamp[64];
             std::snprintf(stamp, sizeof stamp, "%0*lld-%04d%02d%02d%02d%02d%02d", pad, serial, t.wYear, t.wMonth, t.wDay,
@@ -185,11 +188,14 @@ NameResult OutputNamer::NextName(const std::string& extension, std::string* path
     return reserve(name, path, create);
 }
 
-NameResult OutputNamer::replaceFile(const std::string& path, std::string* out) {
-    std::ofstream emptied(suite::NativePathOfEither(path), std::ios::binary | std::ios::trunc);
-    if (!emptied) return NameResult::CannotCreate;
-    *out = path;
-    return NameResult::Named;
+std::string OutputNamer::Settle(const std::string& path) {
+    const auto it = replacing_.find(path);
+    if (it == replacing_.end()) return path;
+    const std::string target = it->second;
+    replacing_.erase(it);
+    std::error_code ec;
+    std::filesystem::rename(suite::NativePathOfEither(path), suite::NativePathOfEither(target), ec);
+    return ec ? path : target;
 }
 
 NameResult OutputNamer::CollectName(const std::string& extension, int formatCode, bool prompt, bool& asked,

@@ -2,11 +2,12 @@
 // 1: filing, PDF, custom program, OCR hand-offs) or a millisecond time stamp
 // or a name the user picks (mode 0: e-mail, FTP, capture). Each name is
 // reserved by creating its file exclusively, so it never takes an existing
-// file unless the user said to replace it; the reference time and counter of date-and-time names last for the
+// file (one the user has replaced goes only once the new one is whole); the reference time and counter of date-and-time names last for the
 // whole job, so pages of one second get names of their own.
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 
 #include "keyrider/job_profile.h"
@@ -72,6 +73,11 @@ public:
     NameResult CollectName(const std::string& extension, int formatCode, bool prompt, bool& asked,
                            std::string* path);
 
+    // A name that replaces an existing file (the user said so) first gets a
+    // new file beside it: once that file is whole, this gives it the name,
+    // and returns the name the file now has.
+    std::string Settle(const std::string& path);
+
     const NamingSettings& Settings() const { return settings_; }
     const std::string& Folder() const { return folder_; }
     // The date-and-time text of `t` by the settings (without counter and extension).
@@ -79,8 +85,7 @@ public:
 
 private:
     NameResult reserve(const std::string& name, std::string* path, bool create = true);
-    // Empties the existing file `path` for the new page(s).
-    static NameResult replaceFile(const std::string& path, std::string* out);
+
     bool ensureFolder(bool again);
     std::string counterSuffix(const SYSTEMTIME& t);
 
@@ -92,6 +97,7 @@ private:
     bool haveReference_ = false;
     SYSTEMTIME reference_{};
     int counter_ = 0;
+    std::map<std::string, std::string> replacing_;  // the new file -> the file it replaces
 };
 
 }  // namespace keyrider

@@ -265,6 +265,8 @@ bool CScanJob::name(bool collect, const std::string& extension, std::string* pat
     return false;
 }
 
+std::string CScanJob::settled(const std::string& path) { return namer_ ? namer_->Settle(path) : path; }
+
 void CScanJob::deleteFile(const std::string& path) {
     std::error_code ec;
     fs::remove(Native(path), ec);
@@ -366,6 +368,7 @@ bool CScanJob::flushPdf(bool collect) {
     }
     for (const std::string& page : pageFiles_) deleteFile(page);
     pageFiles_.clear();
+    output = settled(output);
     finished_.push_back(output);
     if (collect) outputFiles_.push_back(output);
     handOver(output);
@@ -424,6 +427,7 @@ int CScanJob::savePage(IL_IMAGE* page, bool collect) {
                 deleteFile(path);
                 problem("The scan stopped: the page could not be saved as \"" + path + "\".");
             } else {
+                path = settled(path);
                 finished_.push_back(path);
                 if (collect) outputFiles_.push_back(path);
                 handOver(path);
@@ -509,6 +513,12 @@ void CScanJob::runScan(bool collect) {
     const EndJobRecord record = endJobRecord();
     scanPages(nullptr);
     endJob(record);
+    // A multi-page file is whole now.
+    if (files_.traits.multiPage && firstPageNamed_ && !collect) {
+        const std::string name = settled(currentOutput_);
+        std::replace(finished_.begin(), finished_.end(), currentOutput_, name);
+        currentOutput_ = name;
+    }
     // The pages still waiting make one more PDF file.
     if (!pageFiles_.empty()) flushPdf(collect);
     if (!pageFiles_.empty())

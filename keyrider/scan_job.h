@@ -137,6 +137,8 @@ private:
     void runCollect(ActionKind kind);
     void runCustom();
     void deleteFile(const std::string& path);
+    // The name a finished output file keeps: a file the user chose to replace goes only now.
+    std::string settled(const std::string& path);
     int printPage(IL_IMAGE* page);
     int saveOcrPage(IL_IMAGE* page);
     bool newOcrBatch();

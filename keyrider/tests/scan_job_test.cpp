@@ -422,6 +422,9 @@ TEST_F(ScanJobTest, AMultiPageTiffHoldsTheWholeRunInANewFile) {
     auto replacing = Job("filing", std::move(services));
     Run(*replacing, 3);
     EXPECT_EQ(PagesOf(out / "Image00.tif"), 3);
+    EXPECT_EQ(Files(out), (std::set<std::string>{"Image00.tif", "Image00_2.tif"}));
+    ASSERT_EQ(replacing->Finished().size(), 1u);
+    EXPECT_EQ(fs::path(suite::NativePath(replacing->Finished()[0])).filename(), "Image00.tif");
 }
 
 // Pixel x of row y of black-and-white page i as the test scanner makes it.
