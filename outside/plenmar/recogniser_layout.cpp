@@ -199,14 +199,19 @@ void joinColumns(std::vector<Piece>& pieces, int cs) {
 }
 
 // Ink of a text area that no piece takes in: boxes of it, apart from marks
-// no wider than a rule's stroke.
-std::vector<Box> uncoveredInk(const Box& area, const std::vector<Piece>& pieces, const ocrkit::PlaneView& plane, int cs) {
+// no wider than a rule's stroke and the rules the recogniser found (a rule
+// tilted with the page runs through every row of the page).
+std::vector<Box> uncoveredInk(const Box& area, const std::vector<Piece>& pieces, const std::vector<Box>& rules,
+                              const ocrkit::PlaneView& plane, int cs) {
     const Box clipped = plane.clip(area);
     if (clipped.empty()) return {};
     std::vector<const Box*> near;
     for (const Piece& p : pieces)
         for (const Box& l : p.lines)
             if (l.intersects(clipped)) near.push_back(&l);
+    const std::size_t lines = near.size();
+    for (const Box& r : rules)
+        if (r.intersects(clipped)) near.push_back(&r);
     std::vector<std::pair<int, int>> spans;  // x ranges of the pieces on a row
     // Calls f(x) for every black pixel of row y outside the pieces.
     auto uncovered = [&](int y, auto f) {
@@ -255,7 +260,11 @@ std::vector<Box> uncoveredInk(const Box& area, const std::vector<Piece>& pieces,
                     ++gap;
                 }
             }
-            if ((end - x + 1) * 6 >= cs) out.push_back(Box{clipped.left + x, top, clipped.left + end, bottom});
+            const Box ink{clipped.left + x, top, clipped.left + end, bottom};
+            // Ink whose box takes in a line that is read already is no
+            // line left out: reading it would read that line again.
+            const bool holdsLine = std::any_of(near.begin(), near.begin() + static_cast<long>(lines), [&](const Box* l) { return centreIn(*l, ink); });
+            if ((end - x + 1) * 6 >= cs && !holdsLine) out.push_back(ink);
             x = end + 1;
         }
     }
@@ -321,9 +330,11 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         return false;
     };
     std::vector<Piece> pieces;
+    std::vector<Box> rules;
     std::vector<char> verticalTaken(ownVertical.size(), 0);
     for (const LayoutBlock& b : blocks) {
         const bool picture = b.kind == BlockKind::Picture;
+        if (b.kind == BlockKind::Rule) rules.push_back(b.box);
         if (b.kind == BlockKind::Rule || b.kind == BlockKind::Noise) continue;
         if (const int k = tableOf(b.box); k >= 0 && (picture || b.lines.empty())) {
             if (!tablePlaced[k]) pieces.push_back({AreaKind::Table, {tables[k]}});
@@ -387,7 +398,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     std::vector<Box> missed;
     for (const Area* t : ownText)
         if (t->kind == AreaKind::Text)
-            for (const Box& m : uncoveredInk(t->box, pieces, plane, cs)) missed.push_back(m);
+            for (const Box& m : uncoveredInk(t->box, pieces, rules, plane, cs)) missed.push_back(m);
     for (const Box& m : missed)
         if (!joinToLine(pieces, m, cs)) insertByPlace(pieces, Piece{AreaKind::Text, {m}});
     std::vector<Area> out;
