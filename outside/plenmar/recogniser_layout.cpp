@@ -359,14 +359,42 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         // The direction of text is the one found here: columns of vertical
         // text are its areas, whatever the recogniser took them for.
         bool vertical = false;
+        auto takeVertical = [&](std::size_t k) {
+            if (!verticalTaken[k]) pieces.push_back({AreaKind::Vertical, {ownVertical[k]->box}});
+            verticalTaken[k] = 1;
+        };
         for (std::size_t k = 0; k < ownVertical.size(); ++k) {
             const Box& v = ownVertical[k]->box;
             if (!centreIn(b.box, v) && !mostlyIn(v, b.box)) continue;
             vertical = true;
-            if (!verticalTaken[k]) pieces.push_back({AreaKind::Vertical, {v}});
-            verticalTaken[k] = 1;
+            takeVertical(k);
         }
-        if (vertical) continue;
+        if (vertical) {
+            // The lines of the block outside the columns of vertical text
+            // (the block reached over text beside them) are read as they
+            // are, without what of them lies in a column.
+            Piece rest{AreaKind::Text, {}};
+            for (const Box& l : b.lines.empty() ? std::vector<Box>{b.box} : b.lines) {
+                if (inTable(l)) continue;
+                std::vector<Box> parts{l};
+                for (std::size_t k = 0; k < ownVertical.size(); ++k) {
+                    const Box& v = ownVertical[k]->box;
+                    const int across = std::min(l.bottom, v.bottom) - std::max(l.top, v.top) + 1;
+                    if (across * 2 < l.height() || v.right < l.left || v.left > l.right) continue;
+                    takeVertical(k);
+                    std::vector<Box> outside;
+                    for (const Box& p : parts) {
+                        if (p.left < v.left) outside.push_back(Box{p.left, p.top, std::min(p.right, v.left - 1), p.bottom});
+                        if (p.right > v.right) outside.push_back(Box{std::max(p.left, v.right + 1), p.top, p.right, p.bottom});
+                    }
+                    parts = std::move(outside);
+                }
+                for (const Box& p : parts)
+                    if (p.width() == l.width() || p.width() > cs) rest.lines.push_back(p);
+            }
+            if (!rest.lines.empty()) pieces.push_back(std::move(rest));
+            continue;
+        }
         Piece p{AreaKind::Text, {}};
         for (const Box& l : b.lines.empty() || picture ? std::vector<Box>{b.box} : b.lines) {
             const int k = tableOf(l);
