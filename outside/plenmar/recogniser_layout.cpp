@@ -123,8 +123,14 @@ bool linesCutApart(const std::vector<Piece>& pieces, int cs) {
             if (pieces[i].kind != AreaKind::Text || pieces[j].kind != AreaKind::Text) continue;
             for (const Box& a : pieces[i].lines)
                 for (const Box& b : pieces[j].lines) {
+                    // Pieces of one line are about as high as each other (a
+                    // picture beside a line is none), and their own height
+                    // tells the size of their characters where the size
+                    // measured here is too large (a gutter of one character
+                    // is no cut between words).
+                    if (std::max(a.height(), b.height()) > 2 * std::min(a.height(), b.height())) continue;
                     const int along = std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
-                    if (along < -cs / 2) continue;
+                    if (along < -std::min({cs, a.height(), b.height()}) / 2) continue;
                     const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
                     if (along * 5 < std::min(a.width(), b.width()) && across * 2 > std::min(a.height(), b.height()))
                         return true;
