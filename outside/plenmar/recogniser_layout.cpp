@@ -141,7 +141,8 @@ bool linesCutApart(const std::vector<Piece>& pieces, int cs) {
 
 // Whether a line of text runs from one column the analysis here found into
 // the one beside it (the white gap between them unseen, as on a light scan
-// whose characters fall apart).
+// whose characters fall apart). Columns of a few characters are the columns
+// of a table without rules, whose rows do run across them.
 bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, int cs) {
     auto share = [](const Box& l, const Box& a) {
         const Box c = common(l, a);
@@ -151,7 +152,7 @@ bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, 
         for (std::size_t j = 0; j < own.areas.size(); ++j) {
             const Box &a = own.areas[i].box, &b = own.areas[j].box;
             if (own.areas[i].kind != AreaKind::Text || own.areas[j].kind != AreaKind::Text || a.right >= b.left ||
-                a.bottom < b.top || b.bottom < a.top)
+                a.bottom < b.top || b.bottom < a.top || std::min(a.width(), b.width()) <= 6 * cs)
                 continue;
             for (const Piece& p : pieces)
                 for (const Box& l : p.lines) {

@@ -33,7 +33,7 @@ const Floor kFloors[] = {
     {PageLayout::FourColumns, "FourColumns", 0.89, 0.91},
     {PageLayout::RuledTable, "RuledTable", 0.31, 0.40},
     {PageLayout::PartlyRuledTable, "PartlyRuledTable", 0.89, 0.89},
-    {PageLayout::UnruledTable, "UnruledTable", 0.75, 0.89},
+    {PageLayout::UnruledTable, "UnruledTable", 0.95, 0.95},
     {PageLayout::Magazine, "Magazine", 0.89, 0.89},
 };
 
