@@ -3,9 +3,11 @@
 // here, and the joining alone with blocks taken from the input), slant,
 // table grids, rows and boxes, and the export library's reading of pictures. None may crash or read outside its input.
 // Inputs whose first byte has its top bit set draw a page of a few hundred
-// pixels instead: runs of character-sized blocks (text lines), ruling lines
-// and frames and solid blobs, tilted by a small slope, so that the layout's
-// cuts, its slant measurement and the table finder all see page-like input.
+// pixels instead: runs of character-sized blocks (text lines), blocks of such
+// lines (columns and paragraphs), ruling lines and frames and solid blobs,
+// tilted by a small slope, so that the layout's cuts, the recogniser's page
+// analysis joined with them, its slant measurement and the table finder all
+// see page-like input.
 // The Chinese engine's turning of recognised lines into its records (cutting
 // them into character cells, matching the cells' shapes for candidates,
 // converting to the code page) runs on the same plane with lines, boxes and
@@ -54,7 +56,7 @@ std::vector<std::uint8_t> drawPage(const std::uint8_t* data, std::size_t size, i
             for (int x = x0; x < x0 + bw; ++x) set(x, y);
     };
     for (std::size_t i = 3; i + 5 <= size; i += 5) {
-        const int what = data[i] % 5, x = data[i + 1] * w / 256, y = data[i + 2] * h / 256;
+        const int what = data[i] % 6, x = data[i + 1] * w / 256, y = data[i + 2] * h / 256;
         const int len = 1 + data[i + 3] * 3, s = 2 + data[i + 4] % 40;
         switch (what) {
         case 0:  // a text line: characters of size s
@@ -68,7 +70,11 @@ std::vector<std::uint8_t> drawPage(const std::uint8_t* data, std::size_t size, i
                 fill(x + k * len / (2 + s % 5), y, 2, len);
             }
             break;
-        default: fill(x, y, s * 3, len / 2 + 1); break;  // a blob
+        case 4: fill(x, y, s * 3, len / 2 + 1); break;  // a blob
+        default:  // a block of lines as wide as len, as many as s says
+            for (int ly = y, n = 0; n < 2 + s % 9; ++n, ly += s / 3 + s + 1)
+                for (int cx = x; cx < x + len - (n == 1 + s % 9 ? len / 3 : 0); cx += s / 2 + s + 1) fill(cx, ly, s, s / 2 + s % 3 + 1);
+            break;
         }
     }
     return plane;
@@ -90,8 +96,8 @@ const ocrkit::GlyphShapes& someShapes() {
 // Blocks the recogniser's page analysis could report for the plane (any
 // kind, lines inside them or reaching out of them, overlapping each other),
 // joined with the analysis here: no line of text may be lost unless a ruled
-// table takes it, and no area may be empty. Records of six bytes: kind, x, y,
-// width, height, lines.
+// table or a column of vertical text takes it or the analysis here is taken
+// instead, and no area may be empty. Records of six bytes: kind, x, y, width, height, lines.
 void recogniserBlocks(const std::uint8_t* data, std::size_t size, const std::vector<std::uint8_t>& plane, int w, int h) {
     const ocrkit::PlaneView view(plane.data(), w, h);
     const plenmar::PageLayout own = plenmar::analysePage(view, ocrkit::Box{0, 0, w - 1, h - 1}, plenmar::LayoutOptions{});
@@ -109,17 +115,29 @@ void recogniserBlocks(const std::uint8_t* data, std::size_t size, const std::vec
     const std::vector<plenmar::Area> areas = plenmar::joinRecogniserLayout(blocks, own, view);
     for (const plenmar::Area& a : areas)
         if (a.box.empty()) __builtin_trap();
-    auto inTable = [&](const ocrkit::Box& l) {
+    // Blocks that cut lines apart or run across the columns found here give
+    // way to the analysis here as a whole.
+    auto same = [](const plenmar::Area& a, const plenmar::Area& b) {
+        return a.kind == b.kind && a.box.left == b.box.left && a.box.top == b.box.top && a.box.right == b.box.right &&
+               a.box.bottom == b.box.bottom;
+    };
+    if (std::equal(areas.begin(), areas.end(), own.areas.begin(), own.areas.end(), same)) return;
+    // Lines whose middle lies in a table found here are read with it, and
+    // lines that meet a column of vertical text found here in part.
+    auto readWithOwn = [&](const ocrkit::Box& l) {
         const int cx = l.left + (l.right - l.left) / 2, cy = l.top + (l.bottom - l.top) / 2;
-        for (const plenmar::Area& a : own.areas)
-            if (a.kind == plenmar::AreaKind::Table && cx >= a.box.left && cx <= a.box.right && cy >= a.box.top && cy <= a.box.bottom)
+        for (const plenmar::Area& a : own.areas) {
+            if (a.kind == plenmar::AreaKind::Vertical && a.box.intersects(l)) return true;
+            if (a.kind == plenmar::AreaKind::Table && cx >= a.box.left && cx <= a.box.right && cy >= a.box.top &&
+                cy <= a.box.bottom)
                 return true;
+        }
         return false;
     };
     for (const ocrkit::LayoutBlock& b : blocks) {
         if (b.kind == ocrkit::BlockKind::Picture || b.kind == ocrkit::BlockKind::Rule || b.kind == ocrkit::BlockKind::Noise) continue;
         for (const ocrkit::Box& l : b.lines.empty() ? std::vector<ocrkit::Box>{b.box} : b.lines) {
-            if (inTable(l)) continue;
+            if (l.empty() || readWithOwn(l)) continue;
             bool kept = false;
             for (const plenmar::Area& a : areas) kept = kept || a.box.contains(l);
             if (!kept) __builtin_trap();

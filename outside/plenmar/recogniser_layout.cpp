@@ -123,8 +123,14 @@ bool linesCutApart(const std::vector<Piece>& pieces, int cs) {
             if (pieces[i].kind != AreaKind::Text || pieces[j].kind != AreaKind::Text) continue;
             for (const Box& a : pieces[i].lines)
                 for (const Box& b : pieces[j].lines) {
+                    // Pieces of one line are about as high as each other (a
+                    // picture beside a line is none), and their own height
+                    // tells the size of their characters where the size
+                    // measured here is too large (a gutter of one character
+                    // is no cut between words).
+                    if (std::max(a.height(), b.height()) > 2 * std::min(a.height(), b.height())) continue;
                     const int along = std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
-                    if (along < -cs / 2) continue;
+                    if (along < -std::min({cs, a.height(), b.height()}) / 2) continue;
                     const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
                     if (along * 5 < std::min(a.width(), b.width()) && across * 2 > std::min(a.height(), b.height()))
                         return true;
@@ -135,7 +141,8 @@ bool linesCutApart(const std::vector<Piece>& pieces, int cs) {
 
 // Whether a line of text runs from one column the analysis here found into
 // the one beside it (the white gap between them unseen, as on a light scan
-// whose characters fall apart).
+// whose characters fall apart). Columns of a few characters are the columns
+// of a table without rules, whose rows do run across them.
 bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, int cs) {
     auto share = [](const Box& l, const Box& a) {
         const Box c = common(l, a);
@@ -145,7 +152,7 @@ bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, 
         for (std::size_t j = 0; j < own.areas.size(); ++j) {
             const Box &a = own.areas[i].box, &b = own.areas[j].box;
             if (own.areas[i].kind != AreaKind::Text || own.areas[j].kind != AreaKind::Text || a.right >= b.left ||
-                a.bottom < b.top || b.bottom < a.top)
+                a.bottom < b.top || b.bottom < a.top || std::min(a.width(), b.width()) <= 6 * cs)
                 continue;
             for (const Piece& p : pieces)
                 for (const Box& l : p.lines) {
@@ -199,14 +206,19 @@ void joinColumns(std::vector<Piece>& pieces, int cs) {
 }
 
 // Ink of a text area that no piece takes in: boxes of it, apart from marks
-// no wider than a rule's stroke.
-std::vector<Box> uncoveredInk(const Box& area, const std::vector<Piece>& pieces, const ocrkit::PlaneView& plane, int cs) {
+// no wider than a rule's stroke and the rules the recogniser found (a rule
+// tilted with the page runs through every row of the page).
+std::vector<Box> uncoveredInk(const Box& area, const std::vector<Piece>& pieces, const std::vector<Box>& rules,
+                              const ocrkit::PlaneView& plane, int cs) {
     const Box clipped = plane.clip(area);
     if (clipped.empty()) return {};
     std::vector<const Box*> near;
     for (const Piece& p : pieces)
         for (const Box& l : p.lines)
             if (l.intersects(clipped)) near.push_back(&l);
+    const std::size_t lines = near.size();
+    for (const Box& r : rules)
+        if (r.intersects(clipped)) near.push_back(&r);
     std::vector<std::pair<int, int>> spans;  // x ranges of the pieces on a row
     // Calls f(x) for every black pixel of row y outside the pieces.
     auto uncovered = [&](int y, auto f) {
@@ -255,7 +267,11 @@ std::vector<Box> uncoveredInk(const Box& area, const std::vector<Piece>& pieces,
                     ++gap;
                 }
             }
-            if ((end - x + 1) * 6 >= cs) out.push_back(Box{clipped.left + x, top, clipped.left + end, bottom});
+            const Box ink{clipped.left + x, top, clipped.left + end, bottom};
+            // Ink whose box takes in a line that is read already is no
+            // line left out: reading it would read that line again.
+            const bool holdsLine = std::any_of(near.begin(), near.begin() + static_cast<long>(lines), [&](const Box* l) { return centreIn(*l, ink); });
+            if ((end - x + 1) * 6 >= cs && !holdsLine) out.push_back(ink);
             x = end + 1;
         }
     }
@@ -321,9 +337,11 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         return false;
     };
     std::vector<Piece> pieces;
+    std::vector<Box> rules;
     std::vector<char> verticalTaken(ownVertical.size(), 0);
     for (const LayoutBlock& b : blocks) {
         const bool picture = b.kind == BlockKind::Picture;
+        if (b.kind == BlockKind::Rule) rules.push_back(b.box);
         if (b.kind == BlockKind::Rule || b.kind == BlockKind::Noise) continue;
         if (const int k = tableOf(b.box); k >= 0 && (picture || b.lines.empty())) {
             if (!tablePlaced[k]) pieces.push_back({AreaKind::Table, {tables[k]}});
@@ -348,14 +366,42 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         // The direction of text is the one found here: columns of vertical
         // text are its areas, whatever the recogniser took them for.
         bool vertical = false;
+        auto takeVertical = [&](std::size_t k) {
+            if (!verticalTaken[k]) pieces.push_back({AreaKind::Vertical, {ownVertical[k]->box}});
+            verticalTaken[k] = 1;
+        };
         for (std::size_t k = 0; k < ownVertical.size(); ++k) {
             const Box& v = ownVertical[k]->box;
             if (!centreIn(b.box, v) && !mostlyIn(v, b.box)) continue;
             vertical = true;
-            if (!verticalTaken[k]) pieces.push_back({AreaKind::Vertical, {v}});
-            verticalTaken[k] = 1;
+            takeVertical(k);
         }
-        if (vertical) continue;
+        if (vertical) {
+            // The lines of the block outside the columns of vertical text
+            // (the block reached over text beside them) are read as they
+            // are, without what of them lies in a column.
+            Piece rest{AreaKind::Text, {}};
+            for (const Box& l : b.lines.empty() ? std::vector<Box>{b.box} : b.lines) {
+                if (inTable(l)) continue;
+                std::vector<Box> parts{l};
+                for (std::size_t k = 0; k < ownVertical.size(); ++k) {
+                    const Box& v = ownVertical[k]->box;
+                    const int across = std::min(l.bottom, v.bottom) - std::max(l.top, v.top) + 1;
+                    if (across * 2 < l.height() || v.right < l.left || v.left > l.right) continue;
+                    takeVertical(k);
+                    std::vector<Box> outside;
+                    for (const Box& p : parts) {
+                        if (p.left < v.left) outside.push_back(Box{p.left, p.top, std::min(p.right, v.left - 1), p.bottom});
+                        if (p.right > v.right) outside.push_back(Box{std::max(p.left, v.right + 1), p.top, p.right, p.bottom});
+                    }
+                    parts = std::move(outside);
+                }
+                for (const Box& p : parts)
+                    if (p.width() == l.width() || p.width() > cs) rest.lines.push_back(p);
+            }
+            if (!rest.lines.empty()) pieces.push_back(std::move(rest));
+            continue;
+        }
         Piece p{AreaKind::Text, {}};
         for (const Box& l : b.lines.empty() || picture ? std::vector<Box>{b.box} : b.lines) {
             const int k = tableOf(l);
@@ -387,7 +433,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     std::vector<Box> missed;
     for (const Area* t : ownText)
         if (t->kind == AreaKind::Text)
-            for (const Box& m : uncoveredInk(t->box, pieces, plane, cs)) missed.push_back(m);
+            for (const Box& m : uncoveredInk(t->box, pieces, rules, plane, cs)) missed.push_back(m);
     for (const Box& m : missed)
         if (!joinToLine(pieces, m, cs)) insertByPlace(pieces, Piece{AreaKind::Text, {m}});
     std::vector<Area> out;

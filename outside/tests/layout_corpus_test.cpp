@@ -71,6 +71,10 @@ void expectReadingOrder(const CorpusPage& page, const std::vector<Area>& areas, 
         ASSERT_GE(in, 0) << what << ": line " << i << " at " << x << "," << y << " is in no area" << describe(areas);
         ASSERT_GE(in, last) << what << ": line " << i << " is read too early" << describe(areas);
         last = std::max(last, in);
+        // An area that takes in another's line reads that line a second time.
+        int holders = 0;
+        for (const Area& a : areas) holders += a.kind != PLENMAR_AREA_PICTURE && a.holds(x, y);
+        EXPECT_LE(holders, 1) << what << ": line " << i << " at " << x << "," << y << " is read twice" << describe(areas);
     }
 }
 
@@ -87,7 +91,9 @@ TEST(PlenmarCorpus, ColumnsHeadingsAndAlignedGapsComeInReadingOrder) {
                           Case{"aligned-gaps", 101, false}, Case{"aligned-gaps", 103, true},
                           Case{"spanning-head", 101, true}, Case{"chi+eng-2col", 103, true},
                           // Thin rules in gutters of one to two character widths.
-                          Case{"ruled-cols", 100, false}, Case{"ruled-cols", 104, true}, Case{"ruled-cols", 105, false}}) {
+                          Case{"ruled-cols", 100, false}, Case{"ruled-cols", 104, true}, Case{"ruled-cols", 105, false},
+                          // A rule tilted by two degrees beside noise.
+                          Case{"ruled-cols", 11540, true}}) {
         CorpusPage page = corpusPage(classNamed(c.cls), c.seed, c.degraded);
         std::string what = std::string(c.cls) + " " + std::to_string(c.seed) + (c.degraded ? " degraded" : " clean");
         auto areas = analyse(page.page.plane);

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "outside/include/plenmar.h"
+#include "outside/plenmar/recogniser_layout.h"
 #include "outside/tests/harness.h"
 #include "outside/tests/loader.h"
 
@@ -20,7 +22,7 @@ struct Plenmar {
     PFN_PLENMAR_DELLINK del = lib.get<PFN_PLENMAR_DELLINK>("DelLink");
 };
 
-Plenmar& plenmar() {
+Plenmar& plenmarLibrary() {
     static Plenmar p;
     return p;
 }
@@ -32,11 +34,11 @@ struct Area {
 
 std::vector<Area> analyse(Page& page, int type) {
     RECT all{0, 0, page.plane.width - 1, page.plane.height - 1};
-    CArea* list = plenmar().seg(page.plane.bits.data(), static_cast<DWORD>(page.plane.width),
+    CArea* list = plenmarLibrary().seg(page.plane.bits.data(), static_cast<DWORD>(page.plane.width),
                                 static_cast<DWORD>(page.plane.height), 300, type, all);
     std::vector<Area> out;
     for (CArea* a = list; a; a = a->next) out.push_back({{a->left, a->top, a->right, a->bottom}, a->kind});
-    plenmar().del(list);
+    plenmarLibrary().del(list);
     return out;
 }
 
@@ -110,6 +112,31 @@ TEST(Plenmar, ColumnsLeftToRightAndVerticalTextRightToLeft) {
     EXPECT_GT(v[0].r.left, v[1].r.right);
 }
 
+TEST(Plenmar, LinesBesideAColumnOfVerticalTextInTheRecognisersBlockAreKept) {
+    // The recogniser's block takes in a column of vertical text found here
+    // and horizontal lines beside it, some running into the column.
+    std::vector<std::uint8_t> white(1200 / 8 * 1000, 0);
+    const ocrkit::PlaneView plane(white.data(), 1200, 1000);
+    ::plenmar::PageLayout own;
+    own.charSize = 40;
+    own.areas = {{ocrkit::Box{100, 100, 300, 900}, ::plenmar::AreaKind::Vertical}};
+    ocrkit::LayoutBlock block{ocrkit::Box{100, 100, 1100, 900}, ocrkit::BlockKind::Text, {}};
+    for (int y = 100; y < 880; y += 60) block.lines.push_back(ocrkit::Box{y < 400 ? 200 : 400, y, 1100, y + 40});
+    const auto areas = ::plenmar::joinRecogniserLayout({block}, own, plane);
+    auto textAt = [&](int x, int y) {
+        return std::any_of(areas.begin(), areas.end(), [&](const ::plenmar::Area& a) {
+            return a.kind == ::plenmar::AreaKind::Text && a.box.left <= x && x <= a.box.right && a.box.top <= y && y <= a.box.bottom;
+        });
+    };
+    ASSERT_FALSE(areas.empty());
+    EXPECT_EQ(areas[0].kind, ::plenmar::AreaKind::Vertical);
+    for (const ocrkit::Box& l : block.lines) {
+        EXPECT_TRUE(textAt(750, l.top + 20)) << "line at " << l.top << " is lost";
+        // What lies in the column is read with it, not again as a line.
+        EXPECT_FALSE(textAt(250, l.top + 20)) << "line at " << l.top << " is read twice";
+    }
+}
+
 TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
     std::vector<std::vector<std::string>> cells = {{"名称", "数量", "价格"}, {"苹果", "12", "35.00"}, {"香蕉", "8", "16.50"}};
     Page page = tablePage("二〇二四年水果销售表", cells, true, Style{});
@@ -146,16 +173,16 @@ TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
 TEST(Plenmar, AreaArgumentLimitsTheAnalysisAndBadInputGivesNothing) {
     Page page = textPage(simplifiedText(26, 3), 2480, 1500, Style{});
     RECT firstOnly{0, 0, 2479, page.blocks[0].rect.bottom + 20};
-    CArea* list = plenmar().seg(page.plane.bits.data(), 2480, 1500, 300, 0, firstOnly);
+    CArea* list = plenmarLibrary().seg(page.plane.bits.data(), 2480, 1500, 300, 0, firstOnly);
     int n = 0;
     for (CArea* a = list; a; a = a->next, ++n) EXPECT_LE(a->bottom, firstOnly.bottom);
     EXPECT_EQ(n, 1);
-    plenmar().del(list);
-    EXPECT_EQ(plenmar().seg(nullptr, 2480, 1500, 300, 0, firstOnly), nullptr);
-    EXPECT_EQ(plenmar().seg(page.plane.bits.data(), 2480, 1500, 300, 0, RECT{3000, 3000, 4000, 4000}), nullptr);
+    plenmarLibrary().del(list);
+    EXPECT_EQ(plenmarLibrary().seg(nullptr, 2480, 1500, 300, 0, firstOnly), nullptr);
+    EXPECT_EQ(plenmarLibrary().seg(page.plane.bits.data(), 2480, 1500, 300, 0, RECT{3000, 3000, 4000, 4000}), nullptr);
     std::vector<std::uint8_t> white(2480 / 8 * 100, 0);
-    EXPECT_EQ(plenmar().seg(white.data(), 2480, 100, 300, 0, RECT{0, 0, 2479, 99}), nullptr);
-    plenmar().del(nullptr);
+    EXPECT_EQ(plenmarLibrary().seg(white.data(), 2480, 100, 300, 0, RECT{0, 0, 2479, 99}), nullptr);
+    plenmarLibrary().del(nullptr);
 }
 
 TEST(Plenmar, SkewGivesTheSlopeOfTheLines) {
@@ -163,7 +190,7 @@ TEST(Plenmar, SkewGivesTheSlopeOfTheLines) {
         Page page = textPage(englishText(27, 3), 2480, 1500, Style{50, degrees, 0.001, 9});
         HGLOBAL h = planeBlock(page.plane);
         int dx = 0, dy = 0;
-        int rc = plenmar().skew(static_cast<unsigned char*>(GlobalLock(h)), h, 2480, 1500, 300, dx, dy);
+        int rc = plenmarLibrary().skew(static_cast<unsigned char*>(GlobalLock(h)), h, 2480, 1500, 300, dx, dy);
         GlobalUnlock(h);
         GlobalFree(h);
         ASSERT_EQ(rc, 0) << degrees;
@@ -174,8 +201,8 @@ TEST(Plenmar, SkewGivesTheSlopeOfTheLines) {
     }
     std::vector<std::uint8_t> white(2480 / 8 * 100, 0);
     int dx = 7, dy = 7;
-    EXPECT_NE(plenmar().skew(white.data(), nullptr, 2480, 100, 300, dx, dy), 0);
+    EXPECT_NE(plenmarLibrary().skew(white.data(), nullptr, 2480, 100, 300, dx, dy), 0);
     EXPECT_EQ(dx, 0);
     EXPECT_EQ(dy, 0);
-    EXPECT_NE(plenmar().skew(nullptr, nullptr, 2480, 100, 300, dx, dy), 0);
+    EXPECT_NE(plenmarLibrary().skew(nullptr, nullptr, 2480, 100, 300, dx, dy), 0);
 }

@@ -88,9 +88,6 @@ std::string languagesFor(int code, int traditional, bool vertical) {
 }  // namespace
 
 OUTSIDE_EXPORT int OR_CHN40_Init(char* folder) {
-    // The glyphs behind the candidates are drawn while the program starts up.
-    ocrkit::GlyphShapes::prepare(936);
-    ocrkit::GlyphShapes::prepare(950);
     std::string f = folder ? folder : "";
     return ocrkit::findModelFolder("chi_sim", f).empty() && ocrkit::findModelFolder("chi_tra", f).empty() ? 0 : 1;
 }
@@ -138,7 +135,14 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
     if (!locked.ok()) return nullptr;
     std::string programFolder = folder ? folder : "";
     const int codePage = code == 'B' ? 950 : 936;
-    tresk::Output out{codePage, text, &locked.view(), ocrkit::GlyphShapes::forCodePage(codePage)};
+    // The glyphs behind the candidates are drawn, for this code page alone,
+    // while the first block is read; they are waited for when its
+    // characters are put together.
+    ocrkit::GlyphShapes::prepare(codePage);
+    tresk::Output out{codePage, text, &locked.view(), nullptr};
+    auto withShapes = [&] {
+        if (!out.shapes) out.shapes = ocrkit::GlyphShapes::forCodePage(codePage);
+    };
     Pix* pix = ocrkit::toPix(locked.view(), 3);
     if (!pix) return nullptr;
     bool cancelled = false;
@@ -182,6 +186,7 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
                 failed = true;
                 break;
             }
+            withShapes();
             tresk::Output blockOut = out;
             blockOut.plane = &sheared.view();
             if (!tresk::buildBlock(lines, s->bVertical != 0, blockOut, r)) failed = true;
@@ -192,6 +197,7 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
             failed = true;
             break;
         }
+        withShapes();
         if (!tresk::buildBlock(lines, s->bVertical != 0, out, r)) failed = true;
     }
     pixDestroy(&pix);

@@ -28,12 +28,12 @@ struct Floor {
 
 const Floor kFloors[] = {
     {PageLayout::OneColumn, "OneColumn", 0.88, 0.88},
-    {PageLayout::TwoColumns, "TwoColumns", 0.11, 0.85},
-    {PageLayout::ThreeColumns, "ThreeColumns", 0.06, 0.87},
-    {PageLayout::FourColumns, "FourColumns", 0.20, 0.82},
+    {PageLayout::TwoColumns, "TwoColumns", 0.86, 0.89},
+    {PageLayout::ThreeColumns, "ThreeColumns", 0.92, 0.92},
+    {PageLayout::FourColumns, "FourColumns", 0.89, 0.91},
     {PageLayout::RuledTable, "RuledTable", 0.31, 0.40},
     {PageLayout::PartlyRuledTable, "PartlyRuledTable", 0.89, 0.89},
-    {PageLayout::UnruledTable, "UnruledTable", 0.75, 0.89},
+    {PageLayout::UnruledTable, "UnruledTable", 0.95, 0.95},
     {PageLayout::Magazine, "Magazine", 0.89, 0.89},
 };
 
