@@ -64,6 +64,31 @@ def wait_for(done, seconds, step=0.05):
     return done()
 
 
+def cpu_ticks(pid):
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return int(fields[11]) + int(fields[12])
+    except (OSError, IndexError, ValueError):
+        return None
+
+
+def wait_idle(pid, seconds=300, quiet=0.6):
+    """Waits until the process has used no processor time for `quiet` seconds (its work is done)."""
+    end = time.monotonic() + seconds
+    last, still = cpu_ticks(pid), time.monotonic()
+    while time.monotonic() < end:
+        time.sleep(0.1)
+        now = cpu_ticks(pid)
+        if now is None:
+            return False
+        if now != last:
+            last, still = now, time.monotonic()
+        elif time.monotonic() - still >= quiet:
+            return True
+    return False
+
+
 def kill_group(process):
     try:
         os.killpg(process.pid, signal.SIGKILL)
@@ -260,7 +285,8 @@ class ScribantSave(ScribantProbe):
             restore()
             program = self.start_scribant(self.page())
             self.command(ID_RECOG_START)
-            time.sleep(reading * 1.3 + 1)
+            time.sleep(min(reading, 1.0))
+            wait_idle(program.pid)
             # The files are written first; the rest of the exit takes the process down.
             delay = self.rng.uniform(0, whole * 0.35)
             self.kill_during(program, ID_APP_EXIT, delay, timeout=60)
