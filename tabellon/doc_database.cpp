@@ -157,12 +157,31 @@ void CDocDatabase::Close() {
 
 // ---- the tree ----
 
+namespace {
+
+// The highest page number up to `count` that has a value of its own ("1", "2", ...).
+DWORD lastPageValue(const suite::reg::TreeCopy& key, DWORD count) {
+    DWORD last = 0;
+    for (const auto& value : key.values) {
+        const std::string& name = value.name;
+        if (name.empty() || name.size() > 10 || name[0] == '0' ||
+            name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const unsigned long long page = std::stoull(name);
+        if (page <= count && page > last) last = DWORD(page);
+    }
+    return last;
+}
+
+}  // namespace
+
 void CDocDatabase::reloadTree() {
     // The whole tree in one registry call: a call a key and value would cost
     // more than everything else opening a large store does.
     suite::reg::TreeCopy tree;
     if (SuiteRegReadTree(dbKey_, tree) != ERROR_SUCCESS) throw DbError{DB_ERR_FAILED};
     storedCounts_.clear();
+    overcounted_.clear();
     storedCounts_[""] = {reg::treeDword(tree, "Child Folder Number"), reg::treeDword(tree, "Child Doc Number")};
     top_ = readLevel(tree, 0, "");
 }
@@ -180,7 +199,11 @@ std::unique_ptr<Level> CDocDatabase::readLevel(suite::reg::TreeCopy& key, DWORD 
         node.created = reg::parseTime(reg::treeString(sub, "Create Time").value_or(""));
         node.modified = reg::parseTime(reg::treeString(sub, "Modified Time").value_or(""));
         if (node.isDoc) {
-            node.totalPages = reg::treeDword(sub, "Total Pages").value_or(0);
+            // A count past the last page value would have every walk of the
+            // pages go on for up to four billion steps: it ends there.
+            const DWORD stored = reg::treeDword(sub, "Total Pages").value_or(0);
+            node.totalPages = lastPageValue(sub, stored);
+            if (node.totalPages != stored) overcounted_.push_back(node.path);
         } else {
             storedCounts_[node.path] = {reg::treeDword(sub, "Child Folder Number"),
                                         reg::treeDword(sub, "Child Doc Number")};
@@ -239,8 +262,8 @@ void CDocDatabase::repairAfterLoad() {
         }
     };
     walkEmpty(*top_);
-    if (fresh.empty() && wrongCounts.empty() && emptyFolders.empty() && nextFolder == nextFolderId_ &&
-        nextDoc == nextDocId_)
+    if (fresh.empty() && wrongCounts.empty() && emptyFolders.empty() && overcounted_.empty() &&
+        nextFolder == nextFolderId_ && nextDoc == nextDocId_)
         return;
     Change change(*this);
     for (const Fix& f : fresh) {
@@ -262,7 +285,12 @@ void CDocDatabase::repairAfterLoad() {
         reg::setDword(k.h, "Child Folder Number", 0);
         reg::setDword(k.h, "Child Doc Number", 0);
     }
+    for (const std::string& path : overcounted_) {
+        NodeKey k = nodeKey(path);
+        reg::setDword(k.h, "Total Pages", findPath(path).node->totalPages);
+    }
     change.commit();
+    overcounted_.clear();
     if (!fresh.empty()) reloadTree();
 }
 

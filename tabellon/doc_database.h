@@ -244,6 +244,8 @@ private:
     // The child counts each folder ("" the top) had stored when the tree was
     // read, for the repair after an open; absent values are empty.
     std::unordered_map<std::string, std::pair<std::optional<DWORD>, std::optional<DWORD>>> storedCounts_;
+    // Documents whose stored page count names pages past their last page value.
+    std::vector<std::string> overcounted_;
     bool changing_ = false;
 };
 

@@ -155,10 +155,14 @@ SUITE_LIBRARY_EXPORT HDIB pdfPage2Dib(PDFDOC handle, int pageNumber, int mode, i
         setError(error, PDF_ERR_PAGE);
         return nullptr;
     }
-    // Refuse pages whose picture would pass the DIB bounds before drawing them.
+    // Refuse pages whose picture would pass the DIB bounds before drawing them:
+    // a side too long, or a picture too large (a 200-inch page at 300 dpi
+    // would take some 10 GB to draw).
     const poppler::rectf box = page->page_rect(poppler::crop_box);
     const double side = std::max(box.width(), box.height()) * dpi / 72.0;
-    if (!(side > 0) || side > convert::kMaxSide) {
+    const double bytesPerPixel = mode == PDF_RENDER_COLOUR ? 3.0 : 1.0;  // what poppler draws into
+    const double pictureBytes = box.width() * dpi / 72.0 * (box.height() * dpi / 72.0) * bytesPerPixel;
+    if (!(side > 0) || side > convert::kMaxSide || !(pictureBytes <= double(convert::kMaxPixelBytes))) {
         setError(error, PDF_ERR_MEMORY);
         return nullptr;
     }

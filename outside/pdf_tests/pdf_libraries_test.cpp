@@ -187,6 +187,23 @@ TEST_F(PdfLibraries, BadFilesPagesHandlesAndStopsGiveErrorsNotPictures) {
     EXPECT_EQ(renderer.render(doc, 1, 0, 72, nullptr, nullptr, &error), nullptr);
     EXPECT_EQ(error, PDF_ERR_BAD_HANDLE);
     renderer.close(doc);  // a second delete is harmless
+
+    // A page of 200 inches square: at 300 dpi its picture would take some
+    // 10 GB; it is refused before anything is drawn.
+    std::ofstream(file("poster.pdf")) << "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+                                         "2 0 obj << /Type /Pages /Kids [3 0 R] /Count 1 >> endobj\n"
+                                         "3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 14400 14400] >> endobj\n"
+                                         "trailer << /Root 1 0 R >>\n%%EOF\n";
+    PDFDOC poster = renderer.open(file("poster.pdf").c_str(), &error, FALSE, nullptr);
+    ASSERT_NE(poster, nullptr) << error;
+    calls = 0;
+    EXPECT_EQ(renderer.render(poster, 1, PDF_RENDER_GREY, 300, stopAtOnce, &calls, &error), nullptr);
+    EXPECT_EQ(error, PDF_ERR_MEMORY);
+    EXPECT_EQ(calls, 0);
+    HDIB small = renderer.render(poster, 1, PDF_RENDER_GREY, 2, nullptr, nullptr, &error);
+    EXPECT_NE(small, nullptr) << "at 2 dpi the same page is drawn";
+    GlobalFree(small);
+    renderer.close(poster);
 }
 
 TEST_F(PdfLibraries, ProgressIsReportedUpToTheTotal) {

@@ -14,4 +14,6 @@ DWORD WaitBound(const char* variable, DWORD fallback) {
 
 DWORD DdeStartWaitMs() { return WaitBound("SUITE_DDE_START_WAIT_MS", 30000); }
 
+DWORD DdeExecuteWaitMs() { return WaitBound("SUITE_DDE_EXECUTE_WAIT_MS", 60000); }
+
 }  // namespace plugins

@@ -13,4 +13,8 @@ DWORD WaitBound(const char* variable, DWORD fallback);
 // $SUITE_DDE_START_WAIT_MS when set, else 30 seconds.
 DWORD DdeStartWaitMs();
 
+// How long one DDE command is waited for: $SUITE_DDE_EXECUTE_WAIT_MS when
+// set, else 60 seconds.
+DWORD DdeExecuteWaitMs();
+
 }  // namespace plugins

@@ -89,8 +89,13 @@ int RunDdeExport(const std::string& exePath, const std::vector<std::string>& fil
             how.retries = 0;
         }
         if (!conversation) continue;
-        if (DdeExecuteText(conversation, command.c_str(), 60000)) ++handedOver;
+        const BOOL taken = DdeExecuteText(conversation, command.c_str(), plugins::DdeExecuteWaitMs());
+        // An application that let a command's wait pass unanswered would let
+        // every later file's pass too: the run ends there.
+        const bool unanswered = !taken && DdeGetLastError(instance) == DMLERR_EXECACKTIMEOUT;
+        if (taken) ++handedOver;
         DdeDisconnect(conversation);
+        if (unanswered) break;
     }
     DdeUninitialize(instance);
     return handedOver > 0 ? 1 : 0;

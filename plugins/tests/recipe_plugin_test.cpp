@@ -446,6 +446,20 @@ TEST_F(RecipeHost, HarnelComesBackWithinItsBoundWhenTheIniIsNeverTaken) {
     ::unsetenv("SUITE_HANDOFF_WAIT_MS");
 }
 
+// Ends the card application's stand-in started by a run.
+void EndLomartPeer() {
+    DWORD inst = 0;
+    ASSERT_EQ(DdeInitialize(&inst, nullptr, APPCMD_CLIENTONLY, 0), DMLERR_NO_ERROR);
+    HSZ service = DdeCreateStringHandle(inst, "LOMART", CP_WINANSI);
+    HSZ topic = DdeCreateStringHandle(inst, "SYSTEM", CP_WINANSI);
+    HCONV c = DdeConnect(inst, service, topic, nullptr);
+    ASSERT_NE(c, nullptr);
+    DdeExecuteText(c, "[ENDAPPLICATION]", 5000);
+    DdeDisconnect(c);
+    DdeUninitialize(inst);
+    EXPECT_TRUE(WaitFor([] { return FindWindow("Quade_LomartApplication", nullptr) == nullptr; }, 5000));
+}
+
 TEST_F(RecipeHost, LomartStartsTheCardApplicationAndSendsOneExportPerFile) {
     std::string record = world.scratch / "lomart.txt";
     ::setenv("SUITE_DDE_PEER",
@@ -466,17 +480,7 @@ TEST_F(RecipeHost, LomartStartsTheCardApplicationAndSendsOneExportPerFile) {
     EXPECT_EQ(t->OcrRun(unsafe, 0, 0, FALSE), 0);
     EXPECT_EQ(t->OcrRun(CStringArray(), 0, 0, FALSE), 0);
 
-    // End the peer.
-    DWORD inst = 0;
-    ASSERT_EQ(DdeInitialize(&inst, nullptr, APPCMD_CLIENTONLY, 0), DMLERR_NO_ERROR);
-    HSZ service = DdeCreateStringHandle(inst, "LOMART", CP_WINANSI);
-    HSZ topic = DdeCreateStringHandle(inst, "SYSTEM", CP_WINANSI);
-    HCONV c = DdeConnect(inst, service, topic, nullptr);
-    ASSERT_NE(c, nullptr);
-    DdeExecuteText(c, "[ENDAPPLICATION]", 5000);
-    DdeDisconnect(c);
-    DdeUninitialize(inst);
-    EXPECT_TRUE(WaitFor([] { return FindWindow("Quade_LomartApplication", nullptr) == nullptr; }, 5000));
+    EndLomartPeer();
 
     std::ifstream f(record);
     std::vector<std::string> lines;
@@ -484,6 +488,29 @@ TEST_F(RecipeHost, LomartStartsTheCardApplicationAndSendsOneExportPerFile) {
         if (line != "<disconnect>") lines.push_back(line);
     EXPECT_EQ(lines, (std::vector<std::string>{"<started>", "<command 372>", "[EXPORT](C:\\cards\\one.jpg)",
                                                "[EXPORT](C:\\cards\\two.jpg)", "[ENDAPPLICATION]"}));
+}
+
+TEST_F(RecipeHost, LomartStopsAtTheFirstFileTheApplicationLeavesUnanswered) {
+    std::string record = world.scratch / "lomart.txt";
+    ::setenv("SUITE_DDE_PEER",
+             ("service=LOMART topic=SYSTEM class=Quade_LomartApplication register-on=372 lifetime=30000 hang-ms=1000 "
+              "record=" + record)
+                 .c_str(),
+             1);
+    ::setenv("SUITE_DDE_EXECUTE_WAIT_MS", "200", 1);
+    Install("Lomart", 1, PeerProgram("suite_dde_peer"));
+    const OCRAPP_INTERFACE* t = Load("Lomart");
+    ASSERT_EQ(t->OcrDetect(host.get()), 1);
+    CStringArray files;
+    for (const char* name : {"C:\\cards\\one.jpg", "C:\\cards\\two.jpg", "C:\\cards\\three.jpg"}) files.Add(name);
+    EXPECT_EQ(t->OcrRun(files, 0, 0, FALSE), 0);
+    ::unsetenv("SUITE_DDE_EXECUTE_WAIT_MS");
+
+    EndLomartPeer();
+    std::ifstream f(record);
+    int exports = 0;
+    for (std::string line; std::getline(f, line);) exports += line.rfind("[EXPORT]", 0) == 0;
+    EXPECT_EQ(exports, 1);
 }
 
 TEST_F(RecipeHost, LomartStartsAnApplicationThatDoesNotAnswerOnceARun) {

@@ -94,8 +94,9 @@ TEST_F(OpenTest, OpenRepairsCountersDuplicateIdsAndCounts) {
     DWORD a = folder(0, "A");
     document(a, "d1");
     DWORD d2 = document(0, "d2");
+    DWORD paged = document(a, "paged", 2);
     // Damage as an interrupted older writer could: counters behind the IDs,
-    // a duplicate ID and a wrong count.
+    // a duplicate ID, a wrong count and a page count far past the pages.
     HKEY db = nullptr;
     ASSERT_EQ(RegOpenKeyExA(root, "DB_Fennick", 0, KEY_ALL_ACCESS, &db), ERROR_SUCCESS);
     DWORD one = 1, minusOne = 0xFFFFFFFFu, seven = 7;
@@ -107,13 +108,21 @@ TEST_F(OpenTest, OpenRepairsCountersDuplicateIdsAndCounts) {
     DWORD dup = 1;
     RegSetValueExA(k, "ID", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dup), 4);
     RegCloseKey(k);
+    ASSERT_EQ(RegOpenKeyExA(db, "A\\paged", 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+    DWORD billions = 0xFFFFFFF0u;
+    RegSetValueExA(k, "Total Pages", 0, REG_DWORD, reinterpret_cast<BYTE*>(&billions), 4);
+    RegCloseKey(k);
     RegCloseKey(db);
     (void)d2;
     reopen();
     checkInvariants(root, storage);
+    DB_DOCINFO info{};
+    info.ID = paged;
+    ASSERT_EQ(t.DB_GetDocumentInfo(&info), DB_OK);
+    EXPECT_EQ(info.TotalPages, 2u);
     DWORD d3 = document(0, "d3");
     DWORD f = folder(0, "B");
-    EXPECT_EQ(d3, 3u);  // 1 stays with d1, the duplicate became 2
+    EXPECT_EQ(d3, 5u);  // 1 stays with d1, 3 with paged, the duplicate became 4
     EXPECT_EQ(f, 0xFFFFFFFEu);
 }
 

@@ -8,6 +8,7 @@
 //   register-on=N         registers the service only after WM_COMMAND N arrives
 //   refuse=1              refuses every conversation
 //   lifetime=MS           ends after this long (default 30000)
+//   hang-ms=MS            blocks that long before answering each command
 //   write-outputs=1       acts on output commands as an OCR application would:
 //                         "[OUTPUT](path,NEW)" names the file that "[OCR]"
 //                         then writes, "[SAVEIMG_MULTI](path,99)" writes at once
@@ -121,6 +122,7 @@ HDDEDATA Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ, HDDEDATA data, DWORD_PT
     DdeGetData(data, reinterpret_cast<BYTE*>(command.data()), static_cast<DWORD>(command.size()), 0);
     if (!command.empty() && command.back() == '\0') command.pop_back();
     Record(command);
+    if (const DWORD hang = static_cast<DWORD>(std::atoi(Arg("hang-ms", "0").c_str())); hang > 0) ::Sleep(hang);
     if (command.rfind("[HANG](", 0) == 0) {
         ::Sleep(static_cast<DWORD>(std::atoi(command.c_str() + 7)));
         return reinterpret_cast<HDDEDATA>(static_cast<std::uintptr_t>(DDE_FACK));

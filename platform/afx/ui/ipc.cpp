@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "platform/afx/ui/ui_private.h"
+#include "platform/afx/ui/window_request.h"
 #include "platform/win/process.h"
 #include "platform/win/sync.h"
 
@@ -24,7 +25,6 @@ namespace afx_detail {
 namespace {
 constexpr std::uintptr_t kRemoteBit = std::uintptr_t(1) << 62;
 constexpr int kConnectMs = 500;
-enum Op : BYTE { kFind = 1, kPost = 2, kSend = 3, kShow = 4, kBroadcast = 5 };
 
 struct RemoteWindow {
     qint64 pid;
@@ -60,48 +60,10 @@ bool Lookup(HWND h, RemoteWindow* out) {
     return true;
 }
 
-void PutString(QByteArray& b, const char* s) {
-    if (!s) {
-        b.append(static_cast<char>(0));
-        return;
-    }
-    b.append(static_cast<char>(1));
-    quint16 n = static_cast<quint16>(std::strlen(s) > 0xFFFF ? 0xFFFF : std::strlen(s));
-    b.append(reinterpret_cast<const char*>(&n), 2);
-    b.append(s, n);
-}
-
 template <class T>
 void Put(QByteArray& b, T v) {
     b.append(reinterpret_cast<const char*>(&v), sizeof v);
 }
-
-struct Reader {
-    const QByteArray& b;
-    int at = 0;
-    bool ok = true;
-    template <class T>
-    T Get() {
-        T v{};
-        if (at + static_cast<int>(sizeof v) > b.size()) {
-            ok = false;
-            return v;
-        }
-        std::memcpy(&v, b.constData() + at, sizeof v);
-        at += sizeof v;
-        return v;
-    }
-    bool String(std::string* out, bool* present) {
-        BYTE flag = Get<BYTE>();
-        *present = flag != 0;
-        if (!flag) return ok;
-        quint16 n = Get<quint16>();
-        if (!ok || at + n > b.size()) return ok = false;
-        out->assign(b.constData() + at, n);
-        at += n;
-        return true;
-    }
-};
 
 // One request, one reply, on a fresh connection.
 bool Exchange(qint64 pid, const QByteArray& request, QByteArray* reply, int timeoutMs) {
@@ -111,23 +73,15 @@ bool Exchange(qint64 pid, const QByteArray& request, QByteArray* reply, int time
         if (::kill(static_cast<pid_t>(pid), 0) != 0) QFile::remove(EndpointOf(pid));  // a dead program's endpoint
         return false;
     }
-    QByteArray frame;
-    Put<quint32>(frame, static_cast<quint32>(request.size()));
-    frame += request;
-    s.write(frame);
+    s.write(FramedWindowMessage(request));
     if (!s.waitForBytesWritten(timeoutMs)) return false;
     QByteArray in;
     QElapsedTimer timer;
     timer.start();
     while (true) {
-        if (in.size() >= 4) {
-            quint32 n;
-            std::memcpy(&n, in.constData(), 4);
-            if (in.size() >= static_cast<int>(4 + n)) {
-                *reply = in.mid(4, static_cast<int>(n));
-                return true;
-            }
-        }
+        const FrameState state = TakeWindowFrame(in, reply);
+        if (state == FrameState::kWhole) return true;
+        if (state == FrameState::kBad) return false;
         int left = timeoutMs - static_cast<int>(timer.elapsed());
         if (left <= 0) return false;
         if (!s.waitForReadyRead(left)) return false;
@@ -179,50 +133,45 @@ CWnd* OutsideTarget(HWND hwnd) {
     return w && !(w->m_dwStyle & WS_CHILD) ? w : nullptr;
 }
 
-QByteArray Handle(const QByteArray& req) {
-    Reader r{req};
-    BYTE op = r.Get<BYTE>();
+QByteArray Handle(const QByteArray& bytes) {
+    WindowRequest r;
     QByteArray out;
-    if (op == kFind) {
-        std::string cls, title;
-        bool hasCls = false, hasTitle = false;
-        r.String(&cls, &hasCls);
-        r.String(&title, &hasTitle);
-        HWND h = r.ok ? FindLocal(hasCls ? cls.c_str() : nullptr, hasTitle ? title.c_str() : nullptr) : nullptr;
+    if (!DecodeWindowRequest(bytes, &r)) {
+        // Read as any client reads it: no window found, nothing done.
+        Put<quint64>(out, 0);
+        Put<BYTE>(out, 0);
+        return out;
+    }
+    if (r.op == WindowOp::kFind) {
+        HWND h = FindLocal(r.hasClassName ? r.className.c_str() : nullptr, r.hasTitle ? r.title.c_str() : nullptr);
         Put<quint64>(out, reinterpret_cast<quint64>(h));
         return out;
     }
-    if (op == kBroadcast) {
-        UINT msg = r.Get<quint32>();
-        auto wp = static_cast<WPARAM>(r.Get<quint64>());
-        auto lp = static_cast<LPARAM>(r.Get<qint64>());
+    const auto wp = static_cast<WPARAM>(r.wParam);
+    const auto lp = static_cast<LPARAM>(r.lParam);
+    if (r.op == WindowOp::kBroadcast) {
         int posted = 0;
-        if (r.ok && AcceptedFromOutside(msg))
+        if (AcceptedFromOutside(r.message))
             for (HWND h : AllWindows())
-                if (OutsideTarget(h) && ::PostMessage(h, msg, wp, lp)) ++posted;
+                if (OutsideTarget(h) && ::PostMessage(h, r.message, wp, lp)) ++posted;
         Put<BYTE>(out, posted > 0 ? 1 : 0);
         return out;
     }
-    auto hwnd = reinterpret_cast<HWND>(r.Get<quint64>());
-    if (op == kShow) {
-        int cmd = r.Get<qint32>();
-        BYTE fg = r.Get<BYTE>();
+    auto hwnd = reinterpret_cast<HWND>(r.window);
+    if (r.op == WindowOp::kShow) {
         CWnd* w = OutsideTarget(hwnd);
-        if (r.ok && w) {
-            if (cmd >= 0) w->ShowWindow(cmd);
-            if (fg) w->SetForegroundWindow();
+        if (w) {
+            if (r.showCommand >= 0) w->ShowWindow(r.showCommand);
+            if (r.foreground) w->SetForegroundWindow();
         }
-        Put<BYTE>(out, r.ok && w ? 1 : 0);
-        Put<BYTE>(out, r.ok && w && w->IsWindowVisible() ? 1 : 0);  // the state after the call
+        Put<BYTE>(out, w ? 1 : 0);
+        Put<BYTE>(out, w && w->IsWindowVisible() ? 1 : 0);  // the state after the call
         return out;
     }
-    UINT msg = r.Get<quint32>();
-    auto wp = static_cast<WPARAM>(r.Get<quint64>());
-    auto lp = static_cast<LPARAM>(r.Get<qint64>());
-    bool ok = r.ok && OutsideTarget(hwnd) && AcceptedFromOutside(msg);
+    bool ok = OutsideTarget(hwnd) && AcceptedFromOutside(r.message);
     LRESULT result = 0;
-    if (ok && op == kPost) ok = ::PostMessage(hwnd, msg, wp, lp);
-    if (ok && op == kSend) result = ::SendMessage(hwnd, msg, wp, lp);
+    if (ok && r.op == WindowOp::kPost) ok = ::PostMessage(hwnd, r.message, wp, lp);
+    if (ok && r.op == WindowOp::kSend) result = ::SendMessage(hwnd, r.message, wp, lp);
     Put<BYTE>(out, ok ? 1 : 0);
     Put<qint64>(out, static_cast<qint64>(result));
     return out;
@@ -240,23 +189,18 @@ public:
                 connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
                 connect(s, &QLocalSocket::readyRead, s, [s] {
                     QByteArray buf = s->property("buf").toByteArray() + s->readAll();
-                    if (buf.size() > (1 << 20)) {  // no request is this large
-                        s->abort();
-                        return;
-                    }
-                    while (buf.size() >= 4) {
-                        quint32 n;
-                        std::memcpy(&n, buf.constData(), 4);
-                        if (buf.size() < static_cast<int>(4 + n)) break;
-                        QByteArray req = buf.mid(4, static_cast<int>(n));
-                        buf.remove(0, static_cast<int>(4 + n));
+                    for (;;) {
+                        QByteArray req;
+                        const FrameState state = TakeWindowFrame(buf, &req);
+                        if (state == FrameState::kMore) break;
+                        if (state == FrameState::kBad) {  // a length no request has: never met
+                            s->abort();
+                            return;
+                        }
                         QPointer<QLocalSocket> guard(s);
                         QByteArray reply = Handle(req);
                         if (!guard) return;
-                        QByteArray frame;
-                        Put<quint32>(frame, static_cast<quint32>(reply.size()));
-                        frame += reply;
-                        s->write(frame);
+                        s->write(FramedWindowMessage(reply));
                         s->flush();
                     }
                     s->setProperty("buf", buf);
@@ -293,12 +237,21 @@ void PublishWindows() {
     });
 }
 
+namespace {
+QByteArray FindRequest(LPCSTR cls, LPCSTR title) {
+    WindowRequest r;
+    r.op = WindowOp::kFind;
+    r.hasClassName = cls != nullptr;
+    r.hasTitle = title != nullptr;
+    if (cls) r.className = cls;
+    if (title) r.title = title;
+    return EncodeWindowRequest(r);
+}
+}  // namespace
+
 HWND RemoteFindIn(qint64 pid, LPCSTR cls, LPCSTR title) {
     if (pid <= 0 || pid == QCoreApplication::applicationPid()) return nullptr;
-    QByteArray req;
-    Put<BYTE>(req, kFind);
-    PutString(req, cls);
-    PutString(req, title);
+    const QByteArray req = FindRequest(cls, title);
     QByteArray reply;
     if (!Exchange(pid, req, &reply, 2000) || reply.size() < 8) return nullptr;
     quint64 h;
@@ -307,10 +260,7 @@ HWND RemoteFindIn(qint64 pid, LPCSTR cls, LPCSTR title) {
 }
 
 HWND RemoteFind(LPCSTR cls, LPCSTR title) {
-    QByteArray req;
-    Put<BYTE>(req, kFind);
-    PutString(req, cls);
-    PutString(req, title);
+    const QByteArray req = FindRequest(cls, title);
     qint64 self = QCoreApplication::applicationPid();
     QDir dir(EndpointDir());
     for (const QString& name : dir.entryList({"*.sock"}, QDir::System | QDir::Files, QDir::Name)) {
@@ -327,21 +277,30 @@ HWND RemoteFind(LPCSTR cls, LPCSTR title) {
 }
 
 namespace {
-QByteArray MessageRequest(BYTE op, const RemoteWindow& rw, UINT message, WPARAM wParam, LPARAM lParam) {
-    QByteArray req;
-    Put<BYTE>(req, op);
-    Put<quint64>(req, rw.hwnd);
-    Put<quint32>(req, message);
-    Put<quint64>(req, wParam);
-    Put<qint64>(req, lParam);
-    return req;
+QByteArray MessageRequest(WindowOp op, quint64 window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WindowRequest r;
+    r.op = op;
+    r.window = window;
+    r.message = message;
+    r.wParam = wParam;
+    r.lParam = lParam;
+    return EncodeWindowRequest(r);
+}
+
+QByteArray ShowRequest(quint64 window, int cmd, bool foreground) {
+    WindowRequest r;
+    r.op = WindowOp::kShow;
+    r.window = window;
+    r.showCommand = cmd;
+    r.foreground = foreground;
+    return EncodeWindowRequest(r);
 }
 }  // namespace
 
 BOOL RemotePost(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     RemoteWindow rw;
     if (!Lookup(hwnd, &rw)) return FALSE;
-    QByteArray req = MessageRequest(kPost, rw, message, wParam, lParam), reply;
+    QByteArray req = MessageRequest(WindowOp::kPost, rw.hwnd, message, wParam, lParam), reply;
     return Exchange(rw.pid, req, &reply, 2000) && reply.size() >= 1 && reply[0] == 1;
 }
 
@@ -349,7 +308,7 @@ LRESULT RemoteSend(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT t
     if (ok) *ok = false;
     RemoteWindow rw;
     if (!Lookup(hwnd, &rw)) return 0;
-    QByteArray req = MessageRequest(kSend, rw, message, wParam, lParam), reply;
+    QByteArray req = MessageRequest(WindowOp::kSend, rw.hwnd, message, wParam, lParam), reply;
     int ms = timeout > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(timeout);
     if (!Exchange(rw.pid, req, &reply, ms) || reply.size() < 9 || reply[0] != 1) return 0;
     qint64 r;
@@ -360,11 +319,7 @@ LRESULT RemoteSend(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT t
 
 int RemoteBroadcast(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!QCoreApplication::instance()) return 0;
-    QByteArray req;
-    Put<BYTE>(req, kBroadcast);
-    Put<quint32>(req, message);
-    Put<quint64>(req, wParam);
-    Put<qint64>(req, lParam);
+    const QByteArray req = MessageRequest(WindowOp::kBroadcast, 0, message, wParam, lParam);
     qint64 self = QCoreApplication::applicationPid();
     QDir dir(EndpointDir());
     int reached = 0;
@@ -381,22 +336,16 @@ int RemoteBroadcast(UINT message, WPARAM wParam, LPARAM lParam) {
 BOOL RemoteShow(HWND hwnd, int cmd, bool foreground) {
     RemoteWindow rw;
     if (!Lookup(hwnd, &rw)) return FALSE;
-    QByteArray req, reply;
-    Put<BYTE>(req, kShow);
-    Put<quint64>(req, rw.hwnd);
-    Put<qint32>(req, cmd);
-    Put<BYTE>(req, foreground ? 1 : 0);
+    QByteArray reply;
+    const QByteArray req = ShowRequest(rw.hwnd, cmd, foreground);
     return Exchange(rw.pid, req, &reply, 2000) && reply.size() >= 1 && reply[0] == 1;
 }
 
 int RemoteVisible(HWND hwnd) {
     RemoteWindow rw;
     if (!Lookup(hwnd, &rw)) return -1;
-    QByteArray req, reply;
-    Put<BYTE>(req, kShow);
-    Put<quint64>(req, rw.hwnd);
-    Put<qint32>(req, -1);  // show nothing, only ask
-    Put<BYTE>(req, 0);
+    QByteArray reply;
+    const QByteArray req = ShowRequest(rw.hwnd, -1, false);  // show nothing, only ask
     if (!Exchange(rw.pid, req, &reply, 2000) || reply.size() < 2 || reply[0] != 1) return -1;
     return reply[1] == 1 ? 1 : 0;
 }

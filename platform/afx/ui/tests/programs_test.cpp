@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLocalSocket>
 #include <QPainter>
 #include <QProcess>
 
@@ -16,6 +17,7 @@
 #include <thread>
 
 #include "platform/afx/ui/tests/test_app.h"
+#include "platform/win/process.h"
 
 namespace {
 
@@ -105,20 +107,25 @@ TEST(SampleProgram, ShowsItsToolBarFloatingInAFrameOfItsOwn) {
     EXPECT_TRUE(both.save(QString::fromStdString(out + "/sample_frame_floating.png")));
 }
 
+// Starts the peer program with its window of `className`; the window, null when it did not come.
+HWND StartPeer(QProcess& p, const std::string& outFile, const char* className) {
+    p.setProgram(QString::fromStdString(BinDir() + "/afx_ui_peer"));
+    p.setArguments({QString::fromStdString(outFile), className});
+    p.start();
+    if (!p.waitForStarted(10000)) return nullptr;
+    HWND peer = nullptr;
+    for (int i = 0; i < 200 && !peer; ++i) {
+        peer = FindWindow(className, nullptr);
+        if (!peer) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return peer;
+}
+
 TEST(CrossProcess, FindsAnotherProgramsWindowAndTalksToIt) {
-    std::string bin = BinDir();
     std::string out = OutputDir() + "/peer_value.txt";
     std::remove(out.c_str());
     QProcess p;
-    p.setProgram(QString::fromStdString(bin + "/afx_ui_peer"));
-    p.setArguments({QString::fromStdString(out)});
-    p.start();
-    ASSERT_TRUE(p.waitForStarted(10000));
-    HWND peer = nullptr;
-    for (int i = 0; i < 200 && !peer; ++i) {
-        peer = FindWindow("UiPeerClass", nullptr);
-        if (!peer) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    HWND peer = StartPeer(p, out, "UiPeerClass");
     ASSERT_NE(peer, nullptr);
     EXPECT_EQ(FindWindow(nullptr, "Peer Window"), peer);
     EXPECT_EQ(FindWindow("NoSuchClass", nullptr), nullptr);
@@ -147,6 +154,33 @@ TEST(CrossProcess, FindsAnotherProgramsWindowAndTalksToIt) {
     EXPECT_FALSE(SendMessageTimeout(peer, WM_USER + 7, 1, 2, SMTO_NORMAL, 500, &result));
     EXPECT_FALSE(IsWindowVisible(peer));
     EXPECT_EQ(FindWindow("UiPeerClass", nullptr), nullptr);
+}
+
+// Another program of the user may write anything to a window's endpoint: a
+// frame whose length is beyond any request ends that connection, and the
+// program goes on answering the others.
+TEST(CrossProcess, AFrameLongerThanAnyRequestEndsOnlyItsConnection) {
+    QProcess p;
+    HWND peer = StartPeer(p, OutputDir() + "/peer_unused.txt", "UiPeerFrameClass");
+    ASSERT_NE(peer, nullptr);
+    for (quint32 length : {0x7FFFFFFDu, 0xFFFFFFFEu, 0x00200000u}) {
+        QLocalSocket raw;
+        raw.connectToServer(QString::fromStdString(suite::WindowEndpointFolder() + "/" +
+                                                   std::to_string(p.processId()) + ".sock"));
+        ASSERT_TRUE(raw.waitForConnected(2000));
+        QByteArray frame(reinterpret_cast<const char*>(&length), 4);
+        frame += QByteArray(12, '\x02');
+        raw.write(frame);
+        ASSERT_TRUE(raw.waitForBytesWritten(2000));
+        DWORD_PTR result = 0;
+        EXPECT_TRUE(SendMessageTimeout(peer, WM_USER + 7, 20, 22, SMTO_NORMAL, 3000, &result)) << length;
+        EXPECT_EQ(result, 42u) << length;
+    }
+    PostMessage(peer, WM_CLOSE, 0, 0);
+    if (!p.waitForFinished(5000)) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
 }
 
 }  // namespace
