@@ -174,6 +174,9 @@ public:
     // The store's text as UTF-16 (no mark) from the code page's bytes, as
     // long as the text is.
     std::u16string TextAsUnicode(UINT codePage) const;
+    // The same; false when a text that is not empty cannot be converted
+    // (`out` is empty then).
+    bool TextToUnicode(UINT codePage, std::u16string& out) const;
     // The file step of sending the text to the external editor: the data
     // folder's "\work\" + the image's stem and extension letters + the
     // editor format's extension. FALSE when nothing was written.

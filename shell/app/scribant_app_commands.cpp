@@ -155,28 +155,11 @@ void CScribantApp::OnOpenImages() {
     if (isFolder) dialog.m_strInitialDir = last.c_str();
     if (dialog.DoModal() != IDOK) return;
     AfxPumpMessages();
-    CMainFrame* frame = MainFrame();
-    if (!frame) return;
-    CFileListCtrl& list = frame->PageList();
-    const int n = list.GetItemCount();
     std::vector<std::string> paths;
     POSITION pos = dialog.GetStartPosition();
     while (pos) paths.emplace_back(dialog.GetNextPathName(pos).GetString());
     if (paths.empty()) paths.emplace_back(dialog.GetPathName().GetString());
-    for (const std::string& path : paths) {
-        last = path;
-        if (list.FindItem(path) >= 0) {
-            // Listed already: a single choice opens its row.
-            if (paths.size() == 1) m_task.SelectImage(list.FindItem(path));
-            continue;
-        }
-        m_task.AddImageToList(path, 0);
-    }
-    if (list.GetItemCount() > n) {
-        m_task.SelectImage(n);
-        list.SetFocus();
-        list.SelectItem(n);
-    }
+    ListChosenFiles(paths);
 }
 
 void CScribantApp::OnOutputToFormat() {
