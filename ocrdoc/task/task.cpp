@@ -38,6 +38,8 @@ const char* BuiltinString(UINT id) {
     case IDS_PAGE_NOT_UNICODE: return "\u6587\u5B57\u65E0\u6CD5\u8F6C\u6362\u4E3AUnicode";
     case IDS_OUTPUT_NOT_WRITTEN: return "\u8F93\u51FA\u6587\u4EF6%s\u65E0\u6CD5\u5199\u5165\u3002";
     case IDS_MORE_PAGES: return "\u2026\u2026\u53E6\u6709%d\u9875";
+    case IDS_RESULT_NOT_SAVED: return "\u8BC6\u522B\u7ED3\u679C\u65E0\u6CD5\u4FDD\u5B58\uFF08\u5DE5\u7A0B\u6587\u4EF6\u6CA1\u6709\u5199\u5165\uFF09";
+    case IDS_BATCH_FAILED: return "\u4EE5\u4E0B\u9875\u9762\u6CA1\u6709\u8BC6\u522B\u548C\u4FDD\u5B58\uFF1A";
     default: return "";
     }
 }

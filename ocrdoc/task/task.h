@@ -28,6 +28,8 @@ class COcrDoc;
 #define IDS_PAGE_NOT_UNICODE 61603  // a text that does not convert from the code page
 #define IDS_OUTPUT_NOT_WRITTEN 61604  // "%s": an output file that could not be written
 #define IDS_MORE_PAGES 61605          // "%d": pages beyond the listed ones
+#define IDS_RESULT_NOT_SAVED 61612    // a page whose project file could not be written
+#define IDS_BATCH_FAILED 61613        // heads the list of pages a batch did not recognise and save
 
 // A page that a command over the selected rows could not handle, and why
 // (one of the IDS_PAGE_ strings, or IDS_OUTPUT_NOT_WRITTEN with its file).
