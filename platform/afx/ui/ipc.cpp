@@ -237,7 +237,14 @@ public:
         server_.listen(path_);
         connect(&server_, &QLocalServer::newConnection, this, [this] {
             while (QLocalSocket* s = server_.nextPendingConnection()) {
-                connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+                // A request's handler may run a modal loop (a message box),
+                // inside which the sender can stop waiting and go: the socket
+                // is then only marked, and deleted once no handler of it is
+                // on the stack any more (never inside its own read handler).
+                connect(s, &QLocalSocket::disconnected, s, [s] {
+                    if (s->property("busy").toInt() > 0) s->setProperty("gone", true);
+                    else s->deleteLater();
+                });
                 connect(s, &QLocalSocket::readyRead, s, [s] {
                     QByteArray buf = s->property("buf").toByteArray() + s->readAll();
                     if (buf.size() > (1 << 20)) {  // no request is this large
@@ -251,8 +258,16 @@ public:
                         QByteArray req = buf.mid(4, static_cast<int>(n));
                         buf.remove(0, static_cast<int>(4 + n));
                         QPointer<QLocalSocket> guard(s);
+                        s->setProperty("busy", s->property("busy").toInt() + 1);
                         QByteArray reply = Handle(req);
                         if (!guard) return;
+                        const int busy = s->property("busy").toInt() - 1;
+                        s->setProperty("busy", busy);
+                        if (s->property("gone").toBool() || s->state() != QLocalSocket::ConnectedState) {
+                            // The sender is gone: its reply is dropped.
+                            if (busy == 0) s->deleteLater();
+                            return;
+                        }
                         QByteArray frame;
                         Put<quint32>(frame, static_cast<quint32>(reply.size()));
                         frame += reply;
