@@ -507,12 +507,15 @@ void CScribantApp::ShowLearnStatus() {
     EndWaitCursor();
 }
 int CScribantApp::OpenDocumentPath(const std::string& path) {
-    if (document_ && CurrentDocumentPath() == path) return kOpenAlreadyOpen;
+    // The document keeps its path in the full Windows form; the list may
+    // hold a native one (as the file dialog gives it).
+    const auto isOpenPath = [&] { return document_ && CurrentDocumentPath() == suite::FullWindowsPath(path); };
+    if (document_ && (CurrentDocumentPath() == path || isOpenPath())) return kOpenAlreadyOpen;
     if (document_ && !document_->SaveModified()) return kOpenFailed;
     if (OpenDocumentFile(path.c_str())) return kOpenStarted;
     // The document answers an image's open with "not yet": the page comes
     // from its load thread. It took the path only when that load started.
-    return document_ && CurrentDocumentPath() == path ? kOpenStarted : kOpenFailed;
+    return isOpenPath() || CurrentDocumentPath() == path ? kOpenStarted : kOpenFailed;
 }
 BOOL CScribantApp::OpenWithDefaultAction(const std::string& path) {
     return reinterpret_cast<std::intptr_t>(ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/helpers/path_helpers.h"
 #include "platform/afx/ui/commdlg.h"
 #include "platform/win/files.h"
 #include "platform/win/path.h"
@@ -164,12 +165,29 @@ void CScribantApp::OnOpenImages() {
 
 void CScribantApp::OnOutputToFormat() {
     const CString filter = LoadText(61237);
-    COutputFileDialog dialog(filter.GetString(), m_pMainWnd, m_settings.outputToExe ? TRUE : FALSE);
     const CString title = LoadText(61209);
-    dialog.m_ofn.lpstrTitle = title.GetString();
-    dialog.m_strInitialDir = (m_strDataDir + "\\output").c_str();
-    if (dialog.DoModal() != IDOK) return;
-    AfxPumpMessages();
-    m_settings.outputToExe = dialog.m_bOutputToEditor != FALSE;
-    m_task.ExportSelected(dialog.GetPathName().GetString());
+    // The dialog starts in the output folder, made again when it went; a
+    // bare name never lands in some other folder.
+    std::string folder = m_strDataDir + "\\output";
+    if (!exists(folder) && !CreateFolderPath(folder.c_str())) folder = m_strDataDir;
+    std::string chosen;
+    bool toEditor = m_settings.outputToExe;
+    for (;;) {
+        COutputFileDialog dialog(filter.GetString(), m_pMainWnd, toEditor ? TRUE : FALSE);
+        dialog.m_ofn.lpstrTitle = title.GetString();
+        dialog.m_strInitialDir = folder.c_str();
+        if (!chosen.empty()) std::snprintf(dialog.m_ofn.lpstrFile, dialog.m_ofn.nMaxFile, "%s", chosen.c_str());
+        if (dialog.DoModal() != IDOK) return;
+        AfxPumpMessages();
+        toEditor = dialog.m_bOutputToEditor != FALSE;
+        chosen = dialog.GetPathName().GetString();
+        // An existing file is replaced only when the user says so.
+        if (!exists(chosen)) break;
+        char question[1200];
+        std::snprintf(question, sizeof question, LoadText(IDS_REPLACE_OUTPUT).GetString(), chosen.c_str());
+        if (MessageBox(question, "", MB_YESNO | MB_ICONQUESTION) == IDYES) break;
+        folder = chosen.substr(0, chosen.size() - suite::PathLastPart(chosen).size());
+    }
+    m_settings.outputToExe = toEditor;
+    m_task.ExportSelected(chosen);
 }

@@ -18,6 +18,7 @@
 #define IDS_PDF_PAGES_FAILED 61609   // "%s": a split PDF whose listed pages miss some
 #define IDS_PDF_NO_PAGE 61610        // "%s": a split PDF none of whose pages could be listed
 #define IDS_PDF_PAGE_NUMBER 61611    // "%d": one page of a PDF
+#define IDS_REPLACE_OUTPUT 61615     // "%s": an output file exists already; replace it?
 
 // Posted by the scanner glue: a scanned page (wParam, a packed DIB) and the
 // glue's state (wParam 0: idle).
