@@ -292,7 +292,7 @@ void CScribantApp::OnNewTask() {
 
 BOOL CScribantApp::OnIdle(LONG count) {
     BOOL more = CWinApp::OnIdle(count);
-    if (queuePending_ && !m_bBusy && m_nBatchMode == 0) OpenQueuedImages();
+    if (queuePending_ && !m_bBusy && !batchRunning_ && m_nBatchMode == 0) OpenQueuedImages();
     // The splash wants idle passes until its time is over; the hand-offs
     // waiting meanwhile are not held up by it.
     if (SplashWantsIdle()) more = TRUE;
@@ -311,7 +311,7 @@ void CScribantApp::OpenQueuedImages() {
         queuePending_ = true;
         return;
     }
-    queuePending_ = m_bBusy || m_nBatchMode != 0;
+    queuePending_ = m_bBusy || batchRunning_ || m_nBatchMode != 0;
     if (queuePending_) return;
     openingQueued_ = true;
     for (std::vector<std::string> lines = queue_->TakeAll(); !lines.empty(); lines = queue_->TakeAll())

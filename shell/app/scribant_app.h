@@ -255,7 +255,9 @@ private:
     HDIB scannedDib_ = nullptr;
     int waitDepth_ = 0;
     bool queuePending_ = false;
-    bool openingQueued_ = false;  // OpenQueuedImages is under way (it pumps while pages open)
+    bool openingQueued_ = false;
+    // The batch window runs (its pages open in the views, which clears m_bBusy).
+    bool batchRunning_ = false;  // OpenQueuedImages is under way (it pumps while pages open)
     // This start only handed its file to the running program (or raised it):
     // the settings, the recent files and the work folder are the running
     // program's, and its exit leaves them alone.

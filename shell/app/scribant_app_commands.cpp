@@ -80,7 +80,9 @@ END_MESSAGE_MAP()
 int CScribantApp::RunBatchRecognitionDialog() {
     CDlgBatchRecog dialog(IDD_BATCH_COUNTER, CDlgBatchRecog::kCounterMode, MainFrame(), CurrentDocument());
     m_bBusy = true;
+    batchRunning_ = true;
     const int result = static_cast<int>(dialog.DoModal());
+    batchRunning_ = false;
     m_bBusy = false;
     return result;
 }

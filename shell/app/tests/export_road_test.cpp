@@ -114,10 +114,16 @@ std::string TextOf(const fs::path& path) {
     return {};
 }
 
-// The batch window runs by itself; the script only waits for its end.
-void WaitForTheBatch(CWnd* dialog, void*) {
+// The batch window runs by itself; the script waits for its end and notes
+// the pages the page view showed meanwhile.
+void WaitForTheBatch(CWnd* dialog, void* shownPages) {
     auto* batch = static_cast<CDlgBatchRecog*>(dialog);
-    PumpUntil([&] { return batch->Run() && batch->Run()->Ended(); }, 300000);
+    auto* shown = static_cast<std::set<std::string>*>(shownPages);
+    PumpUntil([&] {
+        if (COcrDoc* doc = ScribantApp()->CurrentDocument(); doc && doc->m_pImage)
+            shown->insert(doc->GetPathName().GetString());
+        return batch->Run() && batch->Run()->Ended();
+    }, 300000);
 }
 
 void ChooseRtf(CWnd* dialog, void*) { dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_FORMAT_RTF, BN_CLICKED), 0); }
@@ -206,9 +212,11 @@ TEST_F(ExportRoad, PagesChosenInTheOpenDialogAreRecognisedAndEveryFormatHoldsEve
 
     // F8 over every row: the batch window recognises them all.
     command(ID_FILE_SELECT_ALL);
-    AfxTestScript::QueueDialogAction(WaitForTheBatch, nullptr);
+    std::set<std::string> shown;
+    AfxTestScript::QueueDialogAction(WaitForTheBatch, &shown);
     command(ID_RECOG_START);
     ASSERT_TRUE(Messages().empty()) << Said();
+    EXPECT_GE(shown.size(), 3u) << "the page view follows the pages being recognised";
 
     const fs::path out = root_ / "out";
     const std::vector<int> all = {0, 1, 2, 3, 4};
