@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Grabs the real Scribant's main road on a virtual screen (Xvfb): a PDF of
-# three pages on the command line (split, one row a page), an image handed
-# over by a second start, a file of another kind refused at start, the batch
-# over every row, the export's save dialog (typed into with xdotool), the
-# question before replacing a file, and the message naming a page that could
-# not be exported.
+# Grabs the real Scribant's main road on a virtual screen (Xvfb): a file of
+# another kind refused at start, an image on the command line, the Open
+# dialog's kinds of file, a PDF of three pages handed over by a second start
+# (split, one row a page), the batch over every row, the export's save dialog
+# (typed into with xdotool), the question before replacing a file, and the
+# message naming a page that could not be exported.
 #   tools/grab_scribant_export.sh [DIR]      PNG files into DIR (default: grabs)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,13 +30,17 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   refused=$!
   sleep 4; grab export-1-refused-at-start
   kill $refused 2>/dev/null || true; wait $refused 2>/dev/null || true
-  "$GRAB_BIN/Scribant" "$SUITE_HOME/report.pdf" &
+  "$GRAB_BIN/Scribant" "$SUITE_HOME/second.tif" &
   program=$!
   for i in $(seq 1 100); do "$GRAB_BIN/scribant_command" --probe && break; sleep 0.2; done
   sleep 4
-  # A second start hands its image over.
-  "$GRAB_BIN/Scribant" "$SUITE_HOME/second.tif" || true
-  sleep 3; grab export-2-pages-listed
+  # The Open dialog offers every kind the program reads.
+  ( command 57601 || true ) &
+  sleep 3; grab export-2-open-dialog
+  xdotool key Escape; sleep 2
+  # A second start hands its PDF over: split and listed in the running one.
+  "$GRAB_BIN/Scribant" "$SUITE_HOME/report.pdf" || true
+  sleep 5; grab export-2-pages-listed
   command 32857; command 32794; sleep 2; grab export-3-recognised
   # The save dialog of "Output to format": typed into, as a user would.
   command 32857
