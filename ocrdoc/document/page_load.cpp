@@ -3,6 +3,7 @@
 #include "ocrdoc/document/page_load.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -493,7 +494,17 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
     // A command's loop that waits for this page names a page it could not
     // read itself, at its end; otherwise what the codecs said is shown now.
     std::string said;
-    if (job && !ShellServices().IsBusy()) said.swap(job->m_strImageMessages);
+    if (job && !ShellServices().IsBusy()) {
+        said.swap(job->m_strImageMessages);
+        // A page that did not come is named, with what its reader said.
+        if (!image) {
+            CString format;
+            format.LoadString(IDS_PAGE_NOT_LOADED);
+            std::vector<char> line(static_cast<std::size_t>(format.GetLength()) + sizeof job->m_param.szPath + 1);
+            std::snprintf(line.data(), line.size(), format.IsEmpty() ? "%s" : format.GetString(), job->m_param.szPath);
+            said = said.empty() ? std::string(line.data()) : std::string(line.data()) + "\n" + said;
+        }
+    }
 
     ShellServices().SetBusy(false);
     ShellServices().RefreshProgress();

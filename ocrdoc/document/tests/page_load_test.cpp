@@ -558,6 +558,7 @@ TEST_F(PageLoadTest, QueuedPageOfAStoppedLoadIsDroppedAndFreed) {
 
 TEST_F(PageLoadTest, StopWaitIsBoundedWhileTheThreadIsStuckAndCodecMessagesComeWithThePage) {
     CFakeShellServices shell;
+    CSimplifiedStrings strings;
     SetPageLoadStopTimeout(200);
     // A pipe nobody writes: the reader waits in its open for ever.
     const std::string stuck = Path("stuck.pcx");
@@ -583,7 +584,9 @@ TEST_F(PageLoadTest, StopWaitIsBoundedWhileTheThreadIsStuckAndCodecMessagesComeW
         EXPECT_TRUE(shell.messages.empty());
         ASSERT_TRUE(PumpUntil([&] { return window.view->pagesLoaded == 1; }));
         EXPECT_EQ(doc.m_pImage, nullptr);
-        EXPECT_EQ(shell.messages.size(), 1u);
+        ASSERT_EQ(shell.messages.size(), 1u) << "one box, naming the page, with the reader's words";
+        EXPECT_EQ(shell.messages[0].rfind(CSimplifiedStrings::Get(IDS_PAGE_NOT_LOADED).substr(0, 4), 0), 0u);
+        EXPECT_NE(shell.messages[0].find("page.bmp"), std::string::npos) << shell.messages[0];
         const std::string next = Path("next.pcx");
         SaveImage(next, 30, 30, 0x00);
         doc.OnOpenDocument(next.c_str());
