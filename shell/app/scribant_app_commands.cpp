@@ -183,6 +183,12 @@ void CScribantApp::OnOutputToFormat() {
         AfxPumpMessages();
         toEditor = dialog.m_bOutputToEditor != FALSE;
         chosen = dialog.GetPathName().GetString();
+        // A bare name takes the extension of the kind of file chosen.
+        if (suite::PathLastPart(chosen).find('.') == std::string_view::npos) {
+            static const char* const kExtensions[] = {".txt", ".rtf", ".htm", ".xls"};
+            const DWORD index = dialog.m_ofn.nFilterIndex;
+            chosen += kExtensions[index >= 1 && index <= 4 ? index - 1 : 0];
+        }
         // An existing file is replaced only when the user says so.
         if (!exists(chosen)) break;
         char question[1200];

@@ -240,6 +240,9 @@ TEST_F(ExportRoad, PagesChosenInTheOpenDialogAreRecognisedAndEveryFormatHoldsEve
         EXPECT_EQ(app_->PageListSelectedRows(), all) << ext << ": the chosen rows stay chosen";
     }
     EXPECT_TRUE(Messages().empty()) << Said();
+    // A bare name takes the extension of the kind chosen (the first, text).
+    ExportAs(out / "bare");
+    EXPECT_GT(ShareFound(words[4], TextOf(out / "bare.txt")), 0.7);
 
     // Under the same names, RTF: one file a page in the output folder.
     AfxTestScript::QueueDialogAction(ChooseRtf, nullptr);
