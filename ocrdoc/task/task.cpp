@@ -39,6 +39,7 @@ const char* BuiltinString(UINT id) {
     case IDS_OUTPUT_NOT_WRITTEN: return "\u8F93\u51FA\u6587\u4EF6%s\u65E0\u6CD5\u5199\u5165\u3002";
     case IDS_MORE_PAGES: return "\u2026\u2026\u53E6\u6709%d\u9875";
     case IDS_RESULT_NOT_SAVED: return "\u8BC6\u522B\u7ED3\u679C\u65E0\u6CD5\u4FDD\u5B58\uFF08\u5DE5\u7A0B\u6587\u4EF6\u6CA1\u6709\u5199\u5165\uFF09";
+    case IDS_LAYOUT_LEFT_OUT: return "\u4EE5\u4E0B\u9875\u9762\u6CA1\u6709\u8FDB\u884C\u7248\u9762\u5206\u6790\uFF1A";
     case IDS_BATCH_FAILED: return "\u4EE5\u4E0B\u9875\u9762\u6CA1\u6709\u8BC6\u522B\u548C\u4FDD\u5B58\uFF1A";
     default: return "";
     }
@@ -206,9 +207,9 @@ void CTask::AnalyzeSelected() {
     SetPrompt(IDS_LAYOUT_PROMPT);
     m_bCancel = 0;
     shell.SetBatchMode(shell.IgnoredFlag());
+    std::vector<PageLeftOut> leftOut;
     for (int row : shell.PageListSelectedRows()) {
-        const BOOL open = OpenRowAndWait(row);
-        if (open) {
+        if (OpenRowOrSayWhy(row, leftOut)) {
             if (m_bAlreadyOpen && shell.BatchMode() == 2) shell.SendMainCommand(ID_DOC_CLEAR_LAYOUT);
             shell.SendMainCommand(ID_DOC_LAYOUT);
         }
@@ -216,6 +217,9 @@ void CTask::AnalyzeSelected() {
     }
     shell.SetBatchMode(0);
     SetPrompt(IDS_READY_PROMPT);
+    // A page that could not be read is named, not passed over.
+    if (!leftOut.empty())
+        shell.MessageBox(LeftOutMessage(TaskString(IDS_LAYOUT_LEFT_OUT), leftOut), "", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CTask::RecognizeSelected() {
@@ -236,7 +240,7 @@ int CTask::ExportTypeFor(const std::string& path, WORD systemLanguage) {
     return type;
 }
 
-COcrDoc* CTask::OpenRowForExport(int row, std::vector<PageLeftOut>& leftOut) {
+COcrDoc* CTask::OpenRowOrSayWhy(int row, std::vector<PageLeftOut>& leftOut) {
     CShellServices& shell = ShellServices();
     const std::string path = shell.PageListItemText(row, kPageListPath);
     COcrDoc* doc = OpenRowAndWait(row) ? shell.CurrentDocument() : nullptr;
@@ -310,7 +314,7 @@ BOOL CTask::ExportSelected(const std::string& outputPath) {
         SPage* last = nullptr;
         for (int row : rows) {
             // Esc is taken from the queue here but does not end the export.
-            COcrDoc* doc = OpenRowForExport(row, leftOut);
+            COcrDoc* doc = OpenRowOrSayWhy(row, leftOut);
             if (!doc) continue;
             UINT whyNot = IDS_PAGE_NO_RESULT;
             if (type == -1) {
@@ -378,7 +382,7 @@ int CTask::SaveSelectedSameName(int type) {
         const std::string path = shell.PageListItemText(row, kPageListPath);
         const std::string name = SameNameOutput(shell.DataFolder(), path, type);
         if (name.empty()) continue;
-        COcrDoc* doc = OpenRowForExport(row, leftOut);
+        COcrDoc* doc = OpenRowOrSayWhy(row, leftOut);
         if (!doc) continue;
         BOOL ok = FALSE;
         UINT whyNot = IDS_PAGE_NO_RESULT;

@@ -30,6 +30,7 @@ class COcrDoc;
 #define IDS_MORE_PAGES 61605          // "%d": pages beyond the listed ones
 #define IDS_RESULT_NOT_SAVED 61612    // a page whose project file could not be written
 #define IDS_BATCH_FAILED 61613        // heads the list of pages a batch did not recognise and save
+#define IDS_LAYOUT_LEFT_OUT 61619     // heads the list of pages a layout run could not analyse
 
 // A page that a command over the selected rows could not handle, and why
 // (one of the IDS_PAGE_ strings, or IDS_OUTPUT_NOT_WRITTEN with its file).
@@ -97,9 +98,9 @@ protected:
     // status bar and the scan-name box, open its path as listed and wait
     // (bounded) for the page. TRUE when the row's page is the open page.
     BOOL OpenRowAndWait(int row);
-    // Opens the row's page for an export: the document, or nullptr with
-    // the reason added to `leftOut`.
-    COcrDoc* OpenRowForExport(int row, std::vector<PageLeftOut>& leftOut);
+    // Opens the row's page for a command over the selected rows: the
+    // document, or nullptr with the reason added to `leftOut`.
+    COcrDoc* OpenRowOrSayWhy(int row, std::vector<PageLeftOut>& leftOut);
     void ShowRow(int row);
     // Pumps waiting messages; Esc sets m_bCancel instead of being dispatched.
     void PumpBatchMessages();
