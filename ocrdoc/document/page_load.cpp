@@ -498,11 +498,8 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
         said.swap(job->m_strImageMessages);
         // A page that did not come is named, with what its reader said.
         if (!image) {
-            CString format;
-            format.LoadString(IDS_PAGE_NOT_LOADED);
-            std::vector<char> line(static_cast<std::size_t>(format.GetLength()) + sizeof job->m_param.szPath + 1);
-            std::snprintf(line.data(), line.size(), format.IsEmpty() ? "%s" : format.GetString(), job->m_param.szPath);
-            said = said.empty() ? std::string(line.data()) : std::string(line.data()) + "\n" + said;
+            const std::string line = DocStringWithPaths(IDS_PAGE_NOT_LOADED, job->m_param.szPath);
+            said = said.empty() ? line : line + "\n" + said;
         }
     }
 

@@ -421,11 +421,8 @@ BOOL COcrPage::WriteProjectFile() {
     // user is told where (a run on a worker thread names the page itself).
     if (!CImageMessageCatcher::Catch(kMsgProjectCreateError)) {
         const std::string kept = KeepWorkInDataFolder(path);
-        CString format;
-        format.LoadString(kept.empty() ? IDS_WORK_NOT_SAVED : IDS_WORK_KEPT);
-        std::vector<char> text(static_cast<std::size_t>(format.GetLength()) + path.size() + kept.size() + 1);
-        std::snprintf(text.data(), text.size(), format.GetString(), path.c_str(), kept.c_str());
-        ShellServices().MessageBox(text.data(), "", MB_OK | MB_ICONEXCLAMATION);
+        ShellServices().MessageBox(DocStringWithPaths(kept.empty() ? IDS_WORK_NOT_SAVED : IDS_WORK_KEPT, path, kept), "",
+                                   MB_OK | MB_ICONEXCLAMATION);
         if (!kept.empty()) {
             // Kept: the work is safe, and the page's own folder is not tried again.
             m_bLayoutDirty = 0;

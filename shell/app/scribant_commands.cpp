@@ -72,11 +72,7 @@ bool CScribantCommands::SayPageNotRead() {
     // Named as the list shows it.
     const int row = shell.PageListCurrentRow();
     const std::string name = row >= 0 ? shell.PageListItemText(row, kPageListPath) : path;
-    CString format;
-    format.LoadString(IDS_PAGE_NOT_LOADED);
-    std::vector<char> text(static_cast<std::size_t>(format.GetLength()) + name.size() + 1);
-    std::snprintf(text.data(), text.size(), format.IsEmpty() ? "%s" : format.GetString(), name.c_str());
-    shell.MessageBox(text.data(), "", MB_OK | MB_ICONEXCLAMATION);
+    shell.MessageBox(DocStringWithPaths(IDS_PAGE_NOT_LOADED, name), "", MB_OK | MB_ICONEXCLAMATION);
     return true;
 }
 
