@@ -159,7 +159,11 @@ void CDlgBatchRecog::ShowPageInViews() {
     const int row = m_run->LastShownRow();
     if (!doc || row < 0 || doc->IsPageHeld()) return;
     const std::string path = shell.PageListItemText(row, kPageListPath);
-    if (!path.empty() && path != shell.CurrentDocumentPath()) doc->OnOpenDocument(path.c_str());
+    if (path.empty() || path == shell.CurrentDocumentPath()) return;
+    // A page that cannot be read is the run's to name in its closing list:
+    // the page's arrival shows no box while the run goes on unattended.
+    shell.SetBusy(true);
+    doc->OnOpenDocument(path.c_str());
 }
 
 void CDlgBatchRecog::OnBatchRun() {

@@ -282,6 +282,15 @@ TEST_F(ExportRoad, PagesChosenInTheOpenDialogAreRecognisedAndEveryFormatHoldsEve
     said = Messages();
     ASSERT_EQ(said.size(), 3u) << Said();
     for (const std::string& text : said) EXPECT_NE(text.find(Row(1)), std::string::npos) << Said();
+    // A batch over it runs unattended: only its closing list names the page.
+    AfxTestScript::Clear();
+    std::set<std::string> shownAgain;
+    app_->MainFrame()->PageList().SelectAll();
+    AfxTestScript::QueueDialogAction(WaitForTheBatch, &shownAgain);
+    command(ID_RECOG_START);
+    said = Messages();
+    ASSERT_EQ(said.size(), 1u) << Said();
+    EXPECT_NE(said[0].find(Row(1)), std::string::npos) << Said();
     const std::string before = ReadFile(out / "all.rtf");
     AfxTestScript::Clear();
     AfxTestScript::QueueFile((out / "all.rtf").string());
