@@ -338,6 +338,8 @@ BOOL CTask::ExportSelected(const std::string& outputPath) {
     }
     // The rows chosen stay chosen; the last one opened keeps the focus.
     if (!rows.empty()) shell.PageListSelectRows(rows, shell.PageListCurrentRow() >= 0 ? shell.PageListCurrentRow() : rows.back());
+    // The work has ended before anything is said of it.
+    SetPrompt(IDS_READY_PROMPT);
     if (!written) {
         const std::string head = StringWithText(IDS_OUTPUT_NOT_WRITTEN, outputPath);
         const std::string message =
@@ -348,7 +350,6 @@ BOOL CTask::ExportSelected(const std::string& outputPath) {
             shell.MessageBox(LeftOutMessage(TaskString(IDS_EXPORT_LEFT_OUT), leftOut), "", MB_OK | MB_ICONEXCLAMATION);
         if (shell.OutputToExe()) shell.OpenWithDefaultAction(outputPath);
     }
-    SetPrompt(IDS_READY_PROMPT);
     return written;
 }
 
@@ -408,9 +409,9 @@ int CTask::SaveSelectedSameName(int type) {
         else leftOut.push_back({path, whyNot, name});
     }
     if (!rows.empty()) shell.PageListSelectRows(rows, shell.PageListCurrentRow() >= 0 ? shell.PageListCurrentRow() : rows.back());
+    SetPrompt(IDS_READY_PROMPT);
     if (!leftOut.empty())
         shell.MessageBox(LeftOutMessage(TaskString(IDS_EXPORT_LEFT_OUT), leftOut), "", MB_OK | MB_ICONEXCLAMATION);
-    SetPrompt(IDS_READY_PROMPT);
     return written;
 }
 
