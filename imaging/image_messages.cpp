@@ -21,3 +21,17 @@ void ShowImageWriteFailure(const char* text) {
     ShowImageMessage(message.c_str());
     SetLastError(error);
 }
+
+namespace {
+thread_local CImageMessageCatcher* t_catcher = nullptr;
+}  // namespace
+
+CImageMessageCatcher::CImageMessageCatcher() : outer_(t_catcher) { t_catcher = this; }
+
+CImageMessageCatcher::~CImageMessageCatcher() { t_catcher = outer_; }
+
+bool CImageMessageCatcher::Catch(const char* text) {
+    if (!t_catcher) return false;
+    t_catcher->messages_.emplace_back(text ? text : "");
+    return true;
+}

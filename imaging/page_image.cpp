@@ -13,7 +13,10 @@ const char* const kMsgNoEnoughMemoryToFinish = "No Enough Memory to finish this 
 const char* const kMsgUnsupportedImageFormat = "Unsupported image format";
 const char* const kMsgCannotLockMemory = "Can not lock memory!";
 
-void ShowImageMessage(const char* text) { ShellServices().MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION); }
+void ShowImageMessage(const char* text) {
+    if (CImageMessageCatcher::Catch(text)) return;
+    ShellServices().MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION);
+}
 
 CPageImage::CPageImage()
     : m_hDib(nullptr), m_hBits(nullptr), m_nWidth(0), m_nHeight(0), m_nBitCount(0), m_hRecoBits(nullptr) {}

@@ -170,6 +170,9 @@ public:
     virtual BOOL OpenWithDefaultAction(const std::string&) { return FALSE; }
     // Page list rows.
     virtual void PageListSelectItem(int) {}
+    // Selects exactly `rows` (list order), the focus on `focus`, which is one
+    // of them; nothing is opened.
+    virtual void PageListSelectRows(const std::vector<int>& /*rows*/, int /*focus*/) {}
     virtual int PageListFindItem(const std::string&) { return -1; }
     virtual std::vector<int> PageListSelectedRows() const { return {}; }
     virtual int PageListUpdateItem(const FileItemInfo&) { return -1; }

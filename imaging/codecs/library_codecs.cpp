@@ -3,6 +3,7 @@
 #include "imaging/image_messages.h"
 #include "imaging/page_image.h"
 #include "outside/include/convert_library.h"
+#include "outside/include/pdf_libraries.h"
 #include "platform/win/atomic_file.h"
 #include "platform/win/errors.h"
 #include "platform/win/library.h"
@@ -166,8 +167,11 @@ int CPdfCodec::Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) {
     return page->AttachDib(dib) == 0 ? IMAGE_LOAD_DONE : IMAGE_LOAD_FAILED;
 }
 
-BOOL CPdfCodec::Save(CPageImage* page, int) {
-    if (!page || page->m_nBitCount == 1 || !page->m_hDib || !m_pszPath) return FALSE;
+BOOL CPdfCodec::Save(CPageImage* page, int) { return SaveCode(page) == 0 ? TRUE : FALSE; }
+
+int CPdfCodec::SaveCode(CPageImage* page) {
+    // A success code for a page that was never written would be a lie.
+    if (!page || page->m_nBitCount == 1 || !page->m_hDib || !m_pszPath) return BRENVO_ERR_BITMAP;
     CShellWaitCursor wait;
-    return SaveDibAsPdf(0, page->m_hDib, m_pszPath) == 0 ? TRUE : FALSE;
+    return SaveDibAsPdf(0, page->m_hDib, m_pszPath);
 }

@@ -33,7 +33,12 @@ class CPdfCodec final : public CImageCodec {
 public:
     using CImageCodec::CImageCodec;
     int Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) override;
+    // TRUE when the page was written (its code is 0), as every codec answers.
     BOOL Save(CPageImage* page, int option) override;
+    // The picture writer's own code for the page: 0 written, 10 when the
+    // writer library or its entry point is missing, else the writer's error
+    // (a 1-bit page, which has no picture to write, is its BRENVO_ERR_BITMAP).
+    int SaveCode(CPageImage* page);
 };
 
 // The message shown when the conversion library is not loaded.

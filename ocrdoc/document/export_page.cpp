@@ -309,6 +309,13 @@ SPage* COcrPage::BuildExportPage() {
 }
 
 std::u16string COcrPage::TextAsUnicode(UINT codePage) const {
+    std::u16string out;
+    TextToUnicode(codePage, out);
+    return out;
+}
+
+bool COcrPage::TextToUnicode(UINT codePage, std::u16string& out) const {
+    out.clear();
     std::string plain;
     const std::string_view text = Text();
     plain.reserve(text.size());
@@ -326,11 +333,16 @@ std::u16string COcrPage::TextAsUnicode(UINT codePage) const {
             ++p;
         }
     }
+    // Only an empty text converts to nothing.
+    const std::size_t end = plain.find('\0');
+    if (end != std::string::npos) plain.resize(end);
+    if (plain.empty()) return true;
     std::size_t units = 0;
     char16_t* wide = MultiByteToUnicode(plain.c_str(), static_cast<int>(codePage), FALSE, &units);
-    std::u16string out = wide ? std::u16string(wide, units) : std::u16string();
+    if (!wide) return false;
+    out.assign(wide, units);
     delete[] wide;
-    return out;
+    return true;
 }
 
 BOOL CallExportToFile(SPage* page, const std::string& path, int format) {
@@ -367,7 +379,9 @@ BOOL COcrPage::ExportRecognizedText(std::string& outPath) {
     const int format = GetExportFormat(path.c_str());
     BOOL written = FALSE;
     if (format == -1) {
-        written = WriteUnicodeTextFile(path, TextAsUnicode(ShellServices().SystemLanguageId() == 1028 ? 950 : 936));
+        std::u16string text;
+        written = TextToUnicode(ShellServices().SystemLanguageId() == 1028 ? 950 : 936, text) &&
+                  WriteUnicodeTextFile(path, text);
     } else {
         SPage* page = BuildExportPage();
         written = page && CallExportToFile(page, path, format);

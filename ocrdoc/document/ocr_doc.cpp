@@ -57,6 +57,15 @@ bool IsFreePageName(const std::string& name) {
 
 }  // namespace
 
+std::string DocStringWithPaths(UINT id, const std::string& first, const std::string& second) {
+    CString format;
+    format.LoadString(id);
+    if (format.IsEmpty()) return second.empty() ? first : first + "\n" + second;
+    std::vector<char> text(static_cast<std::size_t>(format.GetLength()) + first.size() + second.size() + 1);
+    std::snprintf(text.data(), text.size(), format.GetString(), first.c_str(), second.c_str());
+    return text.data();
+}
+
 IMPLEMENT_DYNCREATE(COcrDoc, CDocument)
 
 BEGIN_MESSAGE_MAP(COcrDoc, CDocument)

@@ -63,6 +63,13 @@ enum : LPARAM {
 
 // Strings of the language libraries the document shows.
 #define IDS_OLD_PROJECT_FILE 61247  // "旧版本的PST文件, 不能处理"
+#define IDS_WORK_KEPT 61616         // "%s" the image, "%s" its copy keeping the page's work
+#define IDS_WORK_NOT_SAVED 61617    // "%s" the image whose work could not be saved anywhere
+#define IDS_PAGE_NOT_LOADED 61618   // "%s" an image opened from the list that could not be read
+
+// A string of the language library with its "%s" filled by the paths in
+// order (the paths alone when the library lacks it).
+std::string DocStringWithPaths(UINT id, const std::string& first, const std::string& second = {});
 #define IDS_IMAGE_READ_ONLY 61255   // "图像文件属性为'只读', 不能保存"
 #define IDS_NO_BINARY_JPG 61257     // "二值图像不能另存为jpg"
 #define IDS_IMAGE_FILTER 61205      // the page-image file dialog's filter

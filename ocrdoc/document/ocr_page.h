@@ -174,6 +174,9 @@ public:
     // The store's text as UTF-16 (no mark) from the code page's bytes, as
     // long as the text is.
     std::u16string TextAsUnicode(UINT codePage) const;
+    // The same; false when a text that is not empty cannot be converted
+    // (`out` is empty then).
+    bool TextToUnicode(UINT codePage, std::u16string& out) const;
     // The file step of sending the text to the external editor: the data
     // folder's "\work\" + the image's stem and extension letters + the
     // editor format's extension. FALSE when nothing was written.
@@ -206,6 +209,16 @@ public:
     // The project file (and the plain text of a result) beside the image,
     // when anything changed; both written atomically.
     BOOL WriteProjectFile();
+    // Writes the project, text and edited-page files beside `imagePath`
+    // without a word; whether each was written.
+    struct ProjectWrite {
+        bool project = false, text = true, image = true;
+    };
+    ProjectWrite WriteProjectFilesAt(const std::string& imagePath);
+    // When nothing can be written beside the image: a copy of the image and
+    // the page's files in the data folder's "KEPT" folder; the copy's path,
+    // empty when that failed too.
+    std::string KeepWorkInDataFolder(const std::string& imagePath);
     // Takes a loaded page and its project block (both owned from now on, the
     // block freed here) for a page without a window. `batchOption` 0 keeps
     // the stored result, 1 keeps only the layout, 2 takes nothing stored.

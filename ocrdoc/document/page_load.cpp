@@ -3,6 +3,7 @@
 #include "ocrdoc/document/page_load.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -10,6 +11,7 @@
 
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
+#include "imaging/image_messages.h"
 #include "ocrdoc/document/project_file.h"
 #include "platform/win/files.h"
 #include "platform/win/memory.h"
@@ -333,8 +335,12 @@ UINT ProjectLoadThread(LPVOID param) {
     HGLOBAL block = nullptr;
     CPageImage* image = nullptr;
     UINT notice = 0;
+    // No box on this thread: what the codecs say goes with the page.
+    CImageMessageCatcher said;
     const PageLoadOutcome outcome =
         LoadPageAndProject(job->m_param.szPath, job, job->m_param.hTarget, &block, &image, &notice);
+    for (const std::string& text : said.Messages())
+        job->m_strImageMessages += (job->m_strImageMessages.empty() ? "" : "\n") + text;
     if (outcome != PageLoadOutcome::kStopped) {
         std::lock_guard<std::mutex> lock(job->m_postLock);
         if (job->StopRequested()) {
@@ -485,6 +491,17 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
         return FALSE;
     }
     const UINT notice = job ? job->m_nNotice.exchange(0) : 0;
+    // A command's loop that waits for this page names a page it could not
+    // read itself, at its end; otherwise what the codecs said is shown now.
+    std::string said;
+    if (job && !ShellServices().IsBusy()) {
+        said.swap(job->m_strImageMessages);
+        // A page that did not come is named, with what its reader said.
+        if (!image) {
+            const std::string line = DocStringWithPaths(IDS_PAGE_NOT_LOADED, job->m_param.szPath);
+            said = said.empty() ? line : line + "\n" + said;
+        }
+    }
 
     ShellServices().SetBusy(false);
     ShellServices().RefreshProgress();
@@ -521,6 +538,7 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
         }
     }
     if (notice) ShowDocString(notice);
+    if (!said.empty()) ShellServices().MessageBox(said, "", MB_OK | MB_ICONEXCLAMATION);
     ShellServices().PageArrived(attached != FALSE);
     return attached;
 }

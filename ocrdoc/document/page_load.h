@@ -31,6 +31,7 @@ struct CPageLoadJob {
     std::mutex m_postLock;                // orders the thread's last post against a stop request
     bool m_bOwnsEvents = false;           // the events were handed over when the document let the job go
     bool m_bReadsPdf = true;              // PDF files are pages (the shell's answer when the load started)
+    std::string m_strImageMessages;       // what the codecs said on the thread, shown with the page
 
     CPageLoadJob() = default;
     CPageLoadJob(const CPageLoadJob&) = delete;

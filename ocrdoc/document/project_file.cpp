@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "imaging/image_messages.h"
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/helpers/path_helpers.h"
 #include "ocrdoc/regions/layout_region.h"
 #include "ocrdoc/regions/table_region.h"
 #include "ocrdoc/result/reco_result.h"
@@ -342,16 +346,9 @@ void ShowProjectUnusable() {
 const char* const kMsgProjectCreateError = "File PST create error!";
 const char* const kMsgProjectNotForImage = "Post is not for this file.";
 
-BOOL COcrPage::WriteProjectFile() {
-    if (!IsPageEdited() && !m_bLayoutDirty && !CRecoResult::m_bModified) return TRUE;
-    const std::string path = PagePath();
-    if (path.empty()) return FALSE;  // no image file, so no place beside it
+COcrPage::ProjectWrite COcrPage::WriteProjectFilesAt(const std::string& path) {
+    ProjectWrite written;
     const std::string projectPath = path + kProjectSuffix;
-    if (!m_pImage) {
-        DeleteFileA(projectPath.c_str());
-        return TRUE;
-    }
-
     ProjectContents contents;
     const std::size_t tagFrom = path.size() >= kProjectTagBytes ? path.size() - kProjectTagBytes : 0;
     path.copy(contents.tag, kProjectTagBytes, tagFrom);
@@ -359,11 +356,11 @@ BOOL COcrPage::WriteProjectFile() {
     // may be named by the tag, else the next load would drop the project.
     // A page saved there by an earlier write stays there.
     const std::string editedPath = path + kEditedPageSuffix;
-    bool imageSaved = true;
     bool edited = false;
     if (IsPageEdited()) {
-        imageSaved = WriteImageFile(editedPath.c_str(), TRUE) != FALSE;
-        edited = imageSaved;
+        CImageMessageCatcher quiet;  // the caller says what failed
+        written.image = WriteImageFile(editedPath.c_str(), FALSE) != FALSE;
+        edited = written.image;
     } else {
         edited = PageLivesInEditedFile(projectPath, editedPath);
     }
@@ -374,9 +371,9 @@ BOOL COcrPage::WriteProjectFile() {
     } else {
         contents.page = CPageRegion::WholePage(m_pImage->m_nWidth, m_pImage->m_nHeight);
     }
-    bool textSaved = true;
     if (m_bHasResult) {
-        textSaved = WriteTextFile(ResultTextPath(path).c_str()) != FALSE;
+        const std::string plain = PlainText(0, m_nTextLen);
+        written.text = SuiteWriteFileAtomically(ResultTextPath(path).c_str(), plain.data(), plain.size()) != FALSE;
         contents.hasText = true;
         contents.text = m_pText;
         contents.textLen = m_nTextLen;
@@ -384,16 +381,62 @@ BOOL COcrPage::WriteProjectFile() {
         contents.charBytes = m_nCharBytes;
     }
     const std::vector<BYTE> bytes = FormatProject(contents);
-    if (bytes.size() > kProjectMaxFileBytes || !SuiteWriteFileAtomically(projectPath.c_str(), bytes.data(), bytes.size())) {
-        ShellServices().MessageBox(kMsgProjectCreateError, "", MB_OK | MB_ICONSTOP);
-        return FALSE;
+    written.project =
+        bytes.size() <= kProjectMaxFileBytes && SuiteWriteFileAtomically(projectPath.c_str(), bytes.data(), bytes.size());
+    return written;
+}
+
+std::string COcrPage::KeepWorkInDataFolder(const std::string& path) {
+    const std::string folder = ShellServices().DataFolder() + "\\KEPT\\";
+    if (ShellServices().DataFolder().empty() || !CreateFolderPath(folder.c_str())) return {};
+    const PathParts parts = SplitPath(path);
+    // A free name: an earlier page of the same name keeps its files.
+    std::string copy = folder + parts.stem + parts.ext;
+    for (int n = 2; PathFileExistsA(copy.c_str()) && n < 1000; ++n)
+        copy = folder + parts.stem + "_" + std::to_string(n) + parts.ext;
+    if (!CopyFileA(path.c_str(), copy.c_str(), TRUE)) return {};
+    const ProjectWrite written = WriteProjectFilesAt(copy);
+    if (!written.project || !written.text || !written.image) return {};
+    return copy;
+}
+
+BOOL COcrPage::WriteProjectFile() {
+    if (!IsPageEdited() && !m_bLayoutDirty && !CRecoResult::m_bModified) return TRUE;
+    const std::string path = PagePath();
+    if (path.empty()) return FALSE;  // no image file, so no place beside it
+    const std::string projectPath = path + kProjectSuffix;
+    if (!m_pImage) {
+        DeleteFileA(projectPath.c_str());
+        return TRUE;
+    }
+    const ProjectWrite written = WriteProjectFilesAt(path);
+    if (written.project && written.text && written.image) {
+        m_bLayoutDirty = 0;
+        CRecoResult::m_bModified = 0;
+        SetPageEdited(FALSE);
+        return TRUE;
+    }
+    // Nothing of the proofreading may be lost with a folder that cannot be
+    // written: the page and its files are kept in the data folder, and the
+    // user is told where (a run on a worker thread names the page itself).
+    if (!CImageMessageCatcher::Catch(kMsgProjectCreateError)) {
+        const std::string kept = KeepWorkInDataFolder(path);
+        ShellServices().MessageBox(DocStringWithPaths(kept.empty() ? IDS_WORK_NOT_SAVED : IDS_WORK_KEPT, path, kept), "",
+                                   MB_OK | MB_ICONEXCLAMATION);
+        if (!kept.empty()) {
+            // Kept: the work is safe, and the page's own folder is not tried again.
+            m_bLayoutDirty = 0;
+            CRecoResult::m_bModified = 0;
+            SetPageEdited(FALSE);
+            return TRUE;
+        }
     }
     // What is on disk now is clean; what could not be written stays dirty so
     // that the next write tries again.
-    m_bLayoutDirty = 0;
-    if (textSaved) CRecoResult::m_bModified = 0;
-    if (imageSaved) SetPageEdited(FALSE);
-    return imageSaved && textSaved;
+    if (written.project) m_bLayoutDirty = 0;
+    if (written.project && written.text) CRecoResult::m_bModified = 0;
+    if (written.image) SetPageEdited(FALSE);
+    return FALSE;
 }
 
 ProjectBlockOutcome COcrPage::ReadProjectBlock(HGLOBAL block, ProjectUse use) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "imaging/image_messages.h"
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/document/page_load.h"
 #include "platform/afx/afxwin.h"
@@ -138,6 +139,9 @@ BatchPageDone CBatchRecognizer::RunPage(int index) {
     done.path = plan.path;
     if (m_bStop) return done;
 
+    // A worker never shows a box: a page the codecs cannot read is a failed
+    // page of the run, which its window and closing message name.
+    CImageMessageCatcher said;
     HGLOBAL block = nullptr;
     CPageImage* image = nullptr;
     UINT notice = 0;

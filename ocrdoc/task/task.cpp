@@ -20,7 +20,6 @@
 namespace {
 
 const char* const kDefaultTaskName = "Default Task";
-const char* const kMsgExportFailed = "The output file %s could not be written.";
 const char* const kMsgDescriptionFailed = "Create work description file failure";
 
 // The built-in texts of the task's strings (simplified Chinese, UTF-8).
@@ -33,6 +32,15 @@ const char* BuiltinString(UINT id) {
     case IDS_NAME_EXISTS: return "\u540C\u540D\u56FE\u50CF\u6587\u4EF6%1\u5DF2\u5B58\u5728\uFF0C\u65E0\u6CD5\u7EE7\u7EED\u547D\u540D\u3002";
     case IDS_BATCH_COUNT: return "\u672C\u6B21\u5171 %d \u4E2A\u56FE\u50CF\u6587\u4EF6";
     case IDS_BATCH_CURRENT: return "\u6B63\u5728\u8BC6\u522B\u7B2C %d \u4E2A\u6587\u4EF6:   %s";
+    case IDS_EXPORT_LEFT_OUT: return "\u4EE5\u4E0B\u9875\u9762\u6CA1\u6709\u8F93\u51FA\uFF1A";
+    case IDS_PAGE_NOT_READ: return "\u56FE\u50CF\u65E0\u6CD5\u8BFB\u53D6";
+    case IDS_PAGE_NO_RESULT: return "\u6CA1\u6709\u8BC6\u522B\u7ED3\u679C";
+    case IDS_PAGE_NOT_UNICODE: return "\u6587\u5B57\u65E0\u6CD5\u8F6C\u6362\u4E3AUnicode";
+    case IDS_OUTPUT_NOT_WRITTEN: return "\u8F93\u51FA\u6587\u4EF6%s\u65E0\u6CD5\u5199\u5165\u3002";
+    case IDS_MORE_PAGES: return "\u2026\u2026\u53E6\u6709%d\u9875";
+    case IDS_RESULT_NOT_SAVED: return "\u8BC6\u522B\u7ED3\u679C\u65E0\u6CD5\u4FDD\u5B58\uFF08\u5DE5\u7A0B\u6587\u4EF6\u6CA1\u6709\u5199\u5165\uFF09";
+    case IDS_LAYOUT_LEFT_OUT: return "\u4EE5\u4E0B\u9875\u9762\u6CA1\u6709\u8FDB\u884C\u7248\u9762\u5206\u6790\uFF1A";
+    case IDS_BATCH_FAILED: return "\u4EE5\u4E0B\u9875\u9762\u6CA1\u6709\u8BC6\u522B\u548C\u4FDD\u5B58\uFF1A";
     default: return "";
     }
 }
@@ -199,9 +207,9 @@ void CTask::AnalyzeSelected() {
     SetPrompt(IDS_LAYOUT_PROMPT);
     m_bCancel = 0;
     shell.SetBatchMode(shell.IgnoredFlag());
+    std::vector<PageLeftOut> leftOut;
     for (int row : shell.PageListSelectedRows()) {
-        const BOOL open = OpenRowAndWait(row);
-        if (open) {
+        if (OpenRowOrSayWhy(row, leftOut)) {
             if (m_bAlreadyOpen && shell.BatchMode() == 2) shell.SendMainCommand(ID_DOC_CLEAR_LAYOUT);
             shell.SendMainCommand(ID_DOC_LAYOUT);
         }
@@ -209,6 +217,9 @@ void CTask::AnalyzeSelected() {
     }
     shell.SetBatchMode(0);
     SetPrompt(IDS_READY_PROMPT);
+    // A page that could not be read is named, not passed over.
+    if (!leftOut.empty())
+        shell.MessageBox(LeftOutMessage(TaskString(IDS_LAYOUT_LEFT_OUT), leftOut), "", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CTask::RecognizeSelected() {
@@ -229,6 +240,63 @@ int CTask::ExportTypeFor(const std::string& path, WORD systemLanguage) {
     return type;
 }
 
+COcrDoc* CTask::OpenRowOrSayWhy(int row, std::vector<PageLeftOut>& leftOut) {
+    CShellServices& shell = ShellServices();
+    const std::string path = shell.PageListItemText(row, kPageListPath);
+    COcrDoc* doc = OpenRowAndWait(row) ? shell.CurrentDocument() : nullptr;
+    if (!doc || !doc->m_pImage) {
+        leftOut.push_back({path, IDS_PAGE_NOT_READ, {}});
+        return nullptr;
+    }
+    return doc;
+}
+
+namespace {
+
+// A string of the table with its one "%s" filled.
+std::string StringWithText(UINT id, const std::string& text) {
+    const std::string format = TaskString(id);
+    std::vector<char> buffer(format.size() + text.size() + 1);
+    std::snprintf(buffer.data(), buffer.size(), format.c_str(), text.c_str());
+    return buffer.data();
+}
+
+// The text of one page for a text file: FALSE, with the reason, when it has none.
+BOOL AppendPageText(COcrDoc& doc, UINT codePage, std::u16string& text, UINT* whyNot) {
+    if (!doc.m_bHasResult) {
+        *whyNot = IDS_PAGE_NO_RESULT;
+        return FALSE;
+    }
+    std::u16string page;
+    if (!doc.TextToUnicode(codePage, page)) {
+        *whyNot = IDS_PAGE_NOT_UNICODE;
+        return FALSE;
+    }
+    // Pages follow each other on lines of their own.
+    if (!text.empty() && text.back() != u'\n') text += u"\r\n";
+    text += page;
+    return TRUE;
+}
+
+}  // namespace
+
+std::string LeftOutMessage(const std::string& head, const std::vector<PageLeftOut>& pages) {
+    constexpr std::size_t kListed = 20;
+    std::string text = head;
+    for (std::size_t i = 0; i < pages.size() && i < kListed; ++i) {
+        const PageLeftOut& page = pages[i];
+        const std::string reason =
+            page.reason == IDS_OUTPUT_NOT_WRITTEN ? StringWithText(page.reason, page.output) : TaskString(page.reason);
+        text += "\n" + page.path + ": " + reason;
+    }
+    if (pages.size() > kListed) {
+        char more[128];
+        std::snprintf(more, sizeof more, TaskString(IDS_MORE_PAGES).c_str(), static_cast<int>(pages.size() - kListed));
+        text += "\n" + std::string(more);
+    }
+    return text;
+}
+
 BOOL CTask::ExportSelected(const std::string& outputPath) {
     CShellServices& shell = ShellServices();
     SetPrompt(IDS_SAVING_RESULT);
@@ -236,36 +304,52 @@ BOOL CTask::ExportSelected(const std::string& outputPath) {
     m_bCancel = 0;
     const WORD language = shell.SystemLanguageId();
     const int type = ExportTypeFor(outputPath, language);
+    const std::vector<int> rows = shell.PageListSelectedRows();
+    std::vector<PageLeftOut> leftOut;
     BOOL written = FALSE;
     if (type != -2) {
         std::u16string text;
+        int pages = 0;
         SPage* first = nullptr;
         SPage* last = nullptr;
-        for (int row : shell.PageListSelectedRows()) {
+        for (int row : rows) {
             // Esc is taken from the queue here but does not end the export.
-            if (!OpenRowAndWait(row)) continue;
-            COcrDoc* doc = shell.CurrentDocument();
+            COcrDoc* doc = OpenRowOrSayWhy(row, leftOut);
             if (!doc) continue;
+            UINT whyNot = IDS_PAGE_NO_RESULT;
             if (type == -1) {
-                if (doc->m_bHasResult) text += doc->TextAsUnicode(CodePageOf(language));
+                if (AppendPageText(*doc, CodePageOf(language), text, &whyNot)) ++pages;
+                else leftOut.push_back({shell.PageListItemText(row, kPageListPath), whyNot, {}});
             } else if (SPage* page = doc->BuildExportPage()) {
                 if (last) last->next = page;
                 else first = page;
                 last = page;
+                ++pages;
+            } else {
+                leftOut.push_back({shell.PageListItemText(row, kPageListPath), whyNot, {}});
             }
         }
-        if (type == -1) written = WriteUnicodeTextFile(outputPath, text);
-        else written = first && ExportViaTemporary(first, outputPath, type);
+        // A file with none of the pages is no output.
+        if (pages > 0) {
+            if (type == -1) written = WriteUnicodeTextFile(outputPath, text);
+            else written = ExportViaTemporary(first, outputPath, type);
+        }
         FreeSPage(first, 1);
     }
-    if (!written) {
-        char message[600];
-        std::snprintf(message, sizeof message, kMsgExportFailed, outputPath.c_str());
-        shell.MessageBox(message, "", MB_OK | MB_ICONEXCLAMATION);
-    } else if (shell.OutputToExe()) {
-        shell.OpenWithDefaultAction(outputPath);
-    }
+    // The rows chosen stay chosen; the last one opened keeps the focus.
+    if (!rows.empty()) shell.PageListSelectRows(rows, shell.PageListCurrentRow() >= 0 ? shell.PageListCurrentRow() : rows.back());
+    // The work has ended before anything is said of it.
     SetPrompt(IDS_READY_PROMPT);
+    if (!written) {
+        const std::string head = StringWithText(IDS_OUTPUT_NOT_WRITTEN, outputPath);
+        const std::string message =
+            leftOut.empty() ? head : LeftOutMessage(head + "\n" + TaskString(IDS_EXPORT_LEFT_OUT), leftOut);
+        shell.MessageBox(message, "", MB_OK | MB_ICONEXCLAMATION);
+    } else {
+        if (!leftOut.empty())
+            shell.MessageBox(LeftOutMessage(TaskString(IDS_EXPORT_LEFT_OUT), leftOut), "", MB_OK | MB_ICONEXCLAMATION);
+        if (shell.OutputToExe()) shell.OpenWithDefaultAction(outputPath);
+    }
     return written;
 }
 
@@ -290,36 +374,44 @@ int CTask::SaveSelectedSameName(int type) {
     shell.SetBatchMode(0);
     m_bCancel = 0;
     const WORD language = shell.SystemLanguageId();
-    int written = 0, failed = 0;
+    int written = 0;
+    std::vector<PageLeftOut> leftOut;
     const std::string folder = shell.DataFolder() + "\\OUTPUT\\";
     CreateFolderPath(folder.c_str());
-    for (int row : shell.PageListSelectedRows()) {
-        if (!OpenRowAndWait(row)) continue;
-        COcrDoc* doc = shell.CurrentDocument();
-        if (!doc) continue;
-        const std::string name = SameNameOutput(shell.DataFolder(), shell.PageListItemText(row, kPageListPath), type);
+    const std::vector<int> rows = shell.PageListSelectedRows();
+    for (int row : rows) {
+        const std::string path = shell.PageListItemText(row, kPageListPath);
+        const std::string name = SameNameOutput(shell.DataFolder(), path, type);
         if (name.empty()) continue;
+        COcrDoc* doc = OpenRowOrSayWhy(row, leftOut);
+        if (!doc) continue;
         BOOL ok = FALSE;
+        UINT whyNot = IDS_PAGE_NO_RESULT;
         if (type == -1) {
-            if (!doc->m_bHasResult) continue;
-            ok = WriteUnicodeTextFile(name, doc->TextAsUnicode(CodePageOf(language)));
+            std::u16string text;
+            ok = AppendPageText(*doc, CodePageOf(language), text, &whyNot);
+            if (ok && !WriteUnicodeTextFile(name, text)) {
+                ok = FALSE;
+                whyNot = IDS_OUTPUT_NOT_WRITTEN;
+            }
         } else {
             int format = type;
             if (language == 1028 && format == OSTREL_FORMAT_HTML) format = OSTREL_FORMAT_BIG5_HTML;
             if (language == 1028 && format == OSTREL_FORMAT_RTF) format = OSTREL_FORMAT_BIG5_RTF;
             SPage* page = doc->BuildExportPage();
-            ok = page && ExportViaTemporary(page, name, format);
+            if (page) {
+                ok = ExportViaTemporary(page, name, format);
+                if (!ok) whyNot = IDS_OUTPUT_NOT_WRITTEN;
+            }
             FreeSPage(page, 1);
         }
         if (ok) ++written;
-        else ++failed;
+        else leftOut.push_back({path, whyNot, name});
     }
-    if (failed) {
-        char message[600];
-        std::snprintf(message, sizeof message, kMsgExportFailed, folder.c_str());
-        shell.MessageBox(message, "", MB_OK | MB_ICONEXCLAMATION);
-    }
+    if (!rows.empty()) shell.PageListSelectRows(rows, shell.PageListCurrentRow() >= 0 ? shell.PageListCurrentRow() : rows.back());
     SetPrompt(IDS_READY_PROMPT);
+    if (!leftOut.empty())
+        shell.MessageBox(LeftOutMessage(TaskString(IDS_EXPORT_LEFT_OUT), leftOut), "", MB_OK | MB_ICONEXCLAMATION);
     return written;
 }
 

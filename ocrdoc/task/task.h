@@ -22,6 +22,26 @@ class COcrDoc;
 #define IDS_NAME_RULE 61453       // the scan-name rule
 #define IDS_BATCH_COUNT 61222     // "本次共 %d 个图像文件"
 #define IDS_BATCH_CURRENT 61223   // "正在识别第 %d 个文件:   %s"
+#define IDS_EXPORT_LEFT_OUT 61600   // heads the list of pages an export left out
+#define IDS_PAGE_NOT_READ 61601     // a page whose image could not be read
+#define IDS_PAGE_NO_RESULT 61602    // a page without a recognition result
+#define IDS_PAGE_NOT_UNICODE 61603  // a text that does not convert from the code page
+#define IDS_OUTPUT_NOT_WRITTEN 61604  // "%s": an output file that could not be written
+#define IDS_MORE_PAGES 61605          // "%d": pages beyond the listed ones
+#define IDS_RESULT_NOT_SAVED 61612    // a page whose project file could not be written
+#define IDS_BATCH_FAILED 61613        // heads the list of pages a batch did not recognise and save
+#define IDS_LAYOUT_LEFT_OUT 61619     // heads the list of pages a layout run could not analyse
+
+// A page that a command over the selected rows could not handle, and why
+// (one of the IDS_PAGE_ strings, or IDS_OUTPUT_NOT_WRITTEN with its file).
+struct PageLeftOut {
+    std::string path;
+    UINT reason = 0;
+    std::string output;
+};
+// The message naming the pages (at most 20, then how many more), headed by
+// `head`, in the language library's words.
+std::string LeftOutMessage(const std::string& head, const std::vector<PageLeftOut>& pages);
 
 class CTask {
 public:
@@ -78,6 +98,9 @@ protected:
     // status bar and the scan-name box, open its path as listed and wait
     // (bounded) for the page. TRUE when the row's page is the open page.
     BOOL OpenRowAndWait(int row);
+    // Opens the row's page for a command over the selected rows: the
+    // document, or nullptr with the reason added to `leftOut`.
+    COcrDoc* OpenRowOrSayWhy(int row, std::vector<PageLeftOut>& leftOut);
     void ShowRow(int row);
     // Pumps waiting messages; Esc sets m_bCancel instead of being dispatched.
     void PumpBatchMessages();
@@ -95,3 +118,4 @@ BOOL ExportViaTemporary(SPage* page, const std::string& path, int type);
 // The loaded string, or its built-in simplified text when the language
 // library lacks it.
 std::string TaskString(UINT id);
+

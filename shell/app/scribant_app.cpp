@@ -163,11 +163,6 @@ BOOL CScribantApp::InitInstance() {
             return FALSE;
         }
     }
-    if (!file.empty() && !opensFile) {
-        StartupMessage("Wrong startup parameter");
-        closeMutex();
-        return FALSE;
-    }
     if (info.m_bRunEmbedded || info.m_bRunAutomated) {
         closeMutex();
         return TRUE;
@@ -194,6 +189,12 @@ BOOL CScribantApp::InitInstance() {
         return FALSE;
     }
     AfxSetResourceHandle(m_hResDll);
+    // Said in the interface's own language, so only now.
+    if (!file.empty() && !opensFile) {
+        StartupMessage(ChosenFileRefusal(file, IDS_FILE_NOT_IMAGE));
+        closeMutex();
+        return FALSE;
+    }
     CString appName;
     if (appName.LoadString(IDS_APP_NAME) && !appName.IsEmpty()) {
         static std::string kept;
@@ -275,10 +276,10 @@ BOOL CScribantApp::OpenCommandLineFile(CCommandLineInfo& info) {
     OnNewTask();
     if (!m_pMainWnd) return FALSE;
     if (info.m_nShellCommand != CCommandLineInfo::FileOpen || info.m_strFileName.IsEmpty()) return TRUE;
-    const std::string path = commandLinePath(info.m_strFileName.GetString());
-    if (suite::AnsiToLower(suite::PathLastPart(path)).ends_with(".pdf")) return OpenPdfFile(path);
-    m_settings.lastFilePath = path;
-    return OpenImagePath(path);
+    // A file that could not be listed has been named with its reason; the
+    // program starts all the same.
+    ListChosenFiles({commandLinePath(info.m_strFileName.GetString())});
+    return TRUE;
 }
 
 void CScribantApp::OnNewTask() {
@@ -289,26 +290,9 @@ void CScribantApp::OnNewTask() {
     OnFileNew();
 }
 
-BOOL CScribantApp::OpenImagePath(const std::string& path) {
-    CMainFrame* frame = MainFrame();
-    if (!frame) return FALSE;
-    CFileListCtrl& list = frame->PageList();
-    // A listed path opens its row; adding it again would reset its columns.
-    if (const int row = list.FindItem(path); row >= 0) {
-        m_task.SelectImage(row);
-        return TRUE;
-    }
-    const int n = list.GetItemCount();
-    if (!m_task.AddImageToList(path, 0) || list.GetItemCount() != n + 1) return FALSE;
-    m_task.SelectImage(n);
-    list.SetFocus();
-    list.SelectItem(n);
-    return TRUE;
-}
-
 BOOL CScribantApp::OnIdle(LONG count) {
     BOOL more = CWinApp::OnIdle(count);
-    if (queuePending_ && !m_bBusy && m_nBatchMode == 0) OpenQueuedImages();
+    if (queuePending_ && !m_bBusy && !batchRunning_ && m_nBatchMode == 0) OpenQueuedImages();
     // The splash wants idle passes until its time is over; the hand-offs
     // waiting meanwhile are not held up by it.
     if (SplashWantsIdle()) more = TRUE;
@@ -327,19 +311,11 @@ void CScribantApp::OpenQueuedImages() {
         queuePending_ = true;
         return;
     }
-    queuePending_ = m_bBusy || m_nBatchMode != 0;
+    queuePending_ = m_bBusy || batchRunning_ || m_nBatchMode != 0;
     if (queuePending_) return;
     openingQueued_ = true;
     for (std::vector<std::string> lines = queue_->TakeAll(); !lines.empty(); lines = queue_->TakeAll())
-        for (const std::string& line : lines) {
-            if (lowerExtension(line) == ".pdf") {
-                OpenPdfFile(line);
-                continue;
-            }
-            if (!opensAsPage(line)) continue;
-            m_settings.lastFilePath = line;
-            OpenImagePath(line);
-        }
+        for (const std::string& line : lines) ListChosenFiles({line});
     openingQueued_ = false;
 }
 
@@ -531,9 +507,15 @@ void CScribantApp::ShowLearnStatus() {
     EndWaitCursor();
 }
 int CScribantApp::OpenDocumentPath(const std::string& path) {
-    if (document_ && CurrentDocumentPath() == path) return kOpenAlreadyOpen;
+    // The document keeps its path in the full Windows form; the list may
+    // hold a native one (as the file dialog gives it).
+    const auto isOpenPath = [&] { return document_ && CurrentDocumentPath() == suite::FullWindowsPath(path); };
+    if (document_ && (CurrentDocumentPath() == path || isOpenPath())) return kOpenAlreadyOpen;
     if (document_ && !document_->SaveModified()) return kOpenFailed;
-    return OpenDocumentFile(path.c_str()) ? kOpenStarted : kOpenFailed;
+    if (OpenDocumentFile(path.c_str())) return kOpenStarted;
+    // The document answers an image's open with "not yet": the page comes
+    // from its load thread. It took the path only when that load started.
+    return isOpenPath() || CurrentDocumentPath() == path ? kOpenStarted : kOpenFailed;
 }
 BOOL CScribantApp::OpenWithDefaultAction(const std::string& path) {
     return reinterpret_cast<std::intptr_t>(ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr,
@@ -541,6 +523,15 @@ BOOL CScribantApp::OpenWithDefaultAction(const std::string& path) {
 }
 void CScribantApp::PageListSelectItem(int row) {
     if (CMainFrame* f = MainFrame()) f->PageList().SelectItem(row);
+}
+void CScribantApp::PageListSelectRows(const std::vector<int>& rows, int focus) {
+    CMainFrame* f = MainFrame();
+    if (!f) return;
+    CFileListCtrl& list = f->PageList();
+    // The focused row first (it becomes the only selection), then the others.
+    if (focus >= 0 && focus < list.GetItemCount()) list.SelectItem(focus);
+    for (int row : rows)
+        if (row != focus && row >= 0 && row < list.GetItemCount()) list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
 }
 int CScribantApp::PageListFindItem(const std::string& path) {
     CMainFrame* f = MainFrame();

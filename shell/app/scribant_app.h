@@ -43,14 +43,19 @@ public:
     // What the frame's close keeps of the work: the scan name and the file
     // bar's side; then the job's save question.
     virtual BOOL SaveWorkState();
-    // Opens one image path into the page list: added and opened, or, when it
-    // is listed already, its row opened. FALSE when it is neither.
-    BOOL OpenImagePath(const std::string& path);
-    // Opens a PDF file: a one-page file as one row, a longer one split into
-    // one-page files under the image folder, one row each (the first opened).
-    // A cancelled password opens nothing; TRUE unless no row could be listed
-    // for a one-page file.
-    BOOL OpenPdfFile(const std::string& path);
+    // The one way in for files the user chose (the Open dialog, the command
+    // line, a hand-off from a second start): an image of a kind the codecs
+    // read is listed, a PDF file of several pages is split into one-page
+    // files listed one row a page, and anything else is refused in a message
+    // that names the file and why (pages of a PDF that could not be split
+    // likewise). The first row listed, or the row of the first file that was
+    // listed already, is opened. FALSE when no row was opened.
+    BOOL ListChosenFiles(const std::vector<std::string>& paths);
+    // What is said of a chosen file that is not listed: its name, then the
+    // reason (a string of the table).
+    static std::string ChosenFileRefusal(const std::string& path, UINT why);
+    BOOL OpenImagePath(const std::string& path) { return ListChosenFiles({path}); }
+    BOOL OpenPdfFile(const std::string& path) { return ListChosenFiles({path}); }
 
     // The PDF commands: the selected rows' files (no empty paths, no repeats)
     // converted to RTF or text; FALSE when the dialog was cancelled.
@@ -146,6 +151,7 @@ public:
     int OpenDocumentPath(const std::string& path) override;
     BOOL OpenWithDefaultAction(const std::string& path) override;
     void PageListSelectItem(int row) override;
+    void PageListSelectRows(const std::vector<int>& rows, int focus) override;
     int PageListFindItem(const std::string& path) override;
     std::vector<int> PageListSelectedRows() const override;
     int PageListUpdateItem(const FileItemInfo& item) override;
@@ -174,10 +180,16 @@ protected:
     // (or there was nothing to hand over and it was raised).
     virtual bool HandOffToRunningInstance(const std::string& file, bool queueIt);
 
+    // Lists one chosen file (see ListChosenFiles): its first row, -1 when
+    // none; what is said of it is added to `said`.
+    int ListChosenFile(const std::string& path, std::vector<std::string>& said);
+    int ListPdfFile(const std::string& path, std::vector<std::string>& said);
     // Writes pages 1..pages of the open PDF as one-page files into `folder`,
     // listing each; the split progress window can stop it. The row of the
-    // first page listed, -1 when none was.
-    int SplitPdfIntoPages(const std::string& path, int pages, const std::string& folder, const std::string& password);
+    // first page listed, -1 when none was; `failed` gets the pages that could
+    // not be written or listed.
+    int SplitPdfIntoPages(const std::string& path, int pages, const std::string& folder, const std::string& password,
+                          std::vector<int>& failed);
 
     // Whether the open page has layout regions.
     bool PageHasLayout() const;
@@ -243,7 +255,9 @@ private:
     HDIB scannedDib_ = nullptr;
     int waitDepth_ = 0;
     bool queuePending_ = false;
-    bool openingQueued_ = false;  // OpenQueuedImages is under way (it pumps while pages open)
+    bool openingQueued_ = false;
+    // The batch window runs (its pages open in the views, which clears m_bBusy).
+    bool batchRunning_ = false;  // OpenQueuedImages is under way (it pumps while pages open)
     // This start only handed its file to the running program (or raised it):
     // the settings, the recent files and the work folder are the running
     // program's, and its exit leaves them alone.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/helpers/path_helpers.h"
 #include "platform/afx/ui/commdlg.h"
 #include "platform/win/files.h"
 #include "platform/win/path.h"
@@ -79,7 +80,9 @@ END_MESSAGE_MAP()
 int CScribantApp::RunBatchRecognitionDialog() {
     CDlgBatchRecog dialog(IDD_BATCH_COUNTER, CDlgBatchRecog::kCounterMode, MainFrame(), CurrentDocument());
     m_bBusy = true;
+    batchRunning_ = true;
     const int result = static_cast<int>(dialog.DoModal());
+    batchRunning_ = false;
     m_bBusy = false;
     return result;
 }
@@ -155,38 +158,44 @@ void CScribantApp::OnOpenImages() {
     if (isFolder) dialog.m_strInitialDir = last.c_str();
     if (dialog.DoModal() != IDOK) return;
     AfxPumpMessages();
-    CMainFrame* frame = MainFrame();
-    if (!frame) return;
-    CFileListCtrl& list = frame->PageList();
-    const int n = list.GetItemCount();
     std::vector<std::string> paths;
     POSITION pos = dialog.GetStartPosition();
     while (pos) paths.emplace_back(dialog.GetNextPathName(pos).GetString());
     if (paths.empty()) paths.emplace_back(dialog.GetPathName().GetString());
-    for (const std::string& path : paths) {
-        last = path;
-        if (list.FindItem(path) >= 0) {
-            // Listed already: a single choice opens its row.
-            if (paths.size() == 1) m_task.SelectImage(list.FindItem(path));
-            continue;
-        }
-        m_task.AddImageToList(path, 0);
-    }
-    if (list.GetItemCount() > n) {
-        m_task.SelectImage(n);
-        list.SetFocus();
-        list.SelectItem(n);
-    }
+    ListChosenFiles(paths);
 }
 
 void CScribantApp::OnOutputToFormat() {
     const CString filter = LoadText(61237);
-    COutputFileDialog dialog(filter.GetString(), m_pMainWnd, m_settings.outputToExe ? TRUE : FALSE);
     const CString title = LoadText(61209);
-    dialog.m_ofn.lpstrTitle = title.GetString();
-    dialog.m_strInitialDir = (m_strDataDir + "\\output").c_str();
-    if (dialog.DoModal() != IDOK) return;
-    AfxPumpMessages();
-    m_settings.outputToExe = dialog.m_bOutputToEditor != FALSE;
-    m_task.ExportSelected(dialog.GetPathName().GetString());
+    // The dialog starts in the output folder, made again when it went; a
+    // bare name never lands in some other folder.
+    std::string folder = m_strDataDir + "\\output";
+    if (!exists(folder) && !CreateFolderPath(folder.c_str())) folder = m_strDataDir;
+    std::string chosen;
+    bool toEditor = m_settings.outputToExe;
+    for (;;) {
+        COutputFileDialog dialog(filter.GetString(), m_pMainWnd, toEditor ? TRUE : FALSE);
+        dialog.m_ofn.lpstrTitle = title.GetString();
+        dialog.m_strInitialDir = folder.c_str();
+        if (!chosen.empty()) std::snprintf(dialog.m_ofn.lpstrFile, dialog.m_ofn.nMaxFile, "%s", chosen.c_str());
+        if (dialog.DoModal() != IDOK) return;
+        AfxPumpMessages();
+        toEditor = dialog.m_bOutputToEditor != FALSE;
+        chosen = dialog.GetPathName().GetString();
+        // A bare name takes the extension of the kind of file chosen.
+        if (suite::PathLastPart(chosen).find('.') == std::string_view::npos) {
+            static const char* const kExtensions[] = {".txt", ".rtf", ".htm", ".xls"};
+            const DWORD index = dialog.m_ofn.nFilterIndex;
+            chosen += kExtensions[index >= 1 && index <= 4 ? index - 1 : 0];
+        }
+        // An existing file is replaced only when the user says so.
+        if (!exists(chosen)) break;
+        char question[1200];
+        std::snprintf(question, sizeof question, LoadText(IDS_REPLACE_OUTPUT).GetString(), chosen.c_str());
+        if (MessageBox(question, "", MB_YESNO | MB_ICONQUESTION) == IDYES) break;
+        folder = chosen.substr(0, chosen.size() - suite::PathLastPart(chosen).size());
+    }
+    m_settings.outputToExe = toEditor;
+    m_task.ExportSelected(chosen);
 }

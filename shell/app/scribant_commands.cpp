@@ -1,6 +1,8 @@
 #include "shell/app/scribant_commands.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/page_settings.h"
@@ -60,16 +62,30 @@ bool CScribantCommands::CanPrevPage() const { return CanRecognize() && firstSele
 
 bool CScribantCommands::CanTaskCommandB() const { return HasImages() && task_.m_strName != "Default Task"; }
 
+bool CScribantCommands::SayPageNotRead() {
+    CShellServices& shell = ShellServices();
+    const COcrDoc* doc = shell.CurrentDocument();
+    const std::string path = shell.CurrentDocumentPath();
+    // Only a load that has ended without a page: one under way is waited for.
+    if (!doc || doc->m_pImage || path.empty() || path == kPlaceholderPath) return false;
+    if (doc->m_pLoadThread && !doc->m_pLoadThread->Join(0)) return false;
+    // Named as the list shows it.
+    const int row = shell.PageListCurrentRow();
+    const std::string name = row >= 0 ? shell.PageListItemText(row, kPageListPath) : path;
+    shell.MessageBox(DocStringWithPaths(IDS_PAGE_NOT_LOADED, name), "", MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
 void CScribantCommands::RecognizeStart() {
     if (PageHeld()) return;
     if (task_.CountSelected() > 1) task_.RecognizeSelected();
-    else ShellServices().PostMainCommand(ID_DOC_RECOGNIZE);
+    else if (!SayPageNotRead()) ShellServices().PostMainCommand(ID_DOC_RECOGNIZE);
 }
 
 void CScribantCommands::Layout() {
     if (PageHeld()) return;
     if (task_.CountSelected() > 1) task_.AnalyzeSelected();
-    else ShellServices().PostMainCommand(ID_DOC_LAYOUT);
+    else if (!SayPageNotRead()) ShellServices().PostMainCommand(ID_DOC_LAYOUT);
 }
 
 void CScribantCommands::CancelLayout() {

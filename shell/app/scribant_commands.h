@@ -75,5 +75,7 @@ public:
 private:
     int firstSelectedRow() const;
     static bool PageHeld();
+    // The open row's page could not be read: says so (naming it) and TRUE.
+    static bool SayPageNotRead();
     CTask& task_;
 };

@@ -20,17 +20,6 @@ std::string FormatBatchText(const std::string& format, int number, const std::st
     return n < 0 ? std::string() : std::string(buffer.data(), std::min<std::size_t>(static_cast<std::size_t>(n), buffer.size() - 1));
 }
 
-namespace {
-
-// Said after a page's path.
-const char* const kMsgPageNotRead = ": the page could not be read.";
-const char* const kMsgProjectNotWritten = ": its result could not be saved (the project file was not written).";
-const char* const kMsgPagesFailed = "These pages were not recognised and saved:";
-const char* const kMsgMorePagesFailed = "... and %d more.";
-constexpr std::size_t kFailuresListed = 20;
-
-}  // namespace
-
 CBatchRunController::CBatchRunController(std::vector<BatchPagePlan> plan, int batchOption)
     : m_plan(std::move(plan)), m_nOption(batchOption), m_ended(m_plan.size(), false), m_held(m_plan.size()),
       m_heldBytes(m_plan.size(), 0) {}
@@ -129,9 +118,10 @@ std::vector<CBatchRunController::Step> CBatchRunController::OnPageEnded(const Ba
     if (done.page < 0 || done.page >= PageCount()) return steps;
     if (done.outcome == BatchPageOutcome::kLoadFailed || done.outcome == BatchPageOutcome::kWriteFailed) {
         // The page's text says so where its text goes, and the run's end lists it.
-        const char* format = done.outcome == BatchPageOutcome::kLoadFailed ? kMsgPageNotRead : kMsgProjectNotWritten;
-        std::string line = m_plan[static_cast<std::size_t>(done.page)].path + format;
-        m_failures.emplace_back(done.page, line);
+        const UINT why = done.outcome == BatchPageOutcome::kLoadFailed ? IDS_PAGE_NOT_READ : IDS_RESULT_NOT_SAVED;
+        const std::string& path = m_plan[static_cast<std::size_t>(done.page)].path;
+        m_failures.emplace_back(done.page, PageLeftOut{path, why, {}});
+        const std::string line = path + ": " + TaskString(why);
         // A line of its own: the panel takes a piece that starts a line as the line end alone.
         for (std::string piece : {std::string("\n"), line, std::string("\n")}) {
             std::vector<Step> said = OnPiece(done.page, std::move(piece));
@@ -147,13 +137,11 @@ std::vector<CBatchRunController::Step> CBatchRunController::OnPageEnded(const Ba
 std::string CBatchRunController::FailureMessage() const {
     if (m_failures.empty()) return {};
     // In list order, whichever worker reported first.
-    std::vector<std::pair<int, std::string>> failures = m_failures;
-    std::sort(failures.begin(), failures.end());
-    std::string text = kMsgPagesFailed;
-    for (std::size_t i = 0; i < failures.size() && i < kFailuresListed; ++i) text += "\n" + failures[i].second;
-    if (m_failures.size() > kFailuresListed)
-        text += "\n" + FormatBatchText(kMsgMorePagesFailed, static_cast<int>(m_failures.size() - kFailuresListed));
-    return text;
+    std::vector<std::pair<int, PageLeftOut>> failures = m_failures;
+    std::stable_sort(failures.begin(), failures.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<PageLeftOut> pages;
+    for (auto& failure : failures) pages.push_back(std::move(failure.second));
+    return LeftOutMessage(TaskString(IDS_BATCH_FAILED), pages);
 }
 
 void CBatchRunController::Stop() {

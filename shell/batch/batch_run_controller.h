@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ocrdoc/task/batch_recognizer.h"
+#include "ocrdoc/task/task.h"
 
 class CBatchRunController {
 public:
@@ -76,7 +77,7 @@ private:
     std::vector<bool> m_ended;
     std::vector<std::deque<std::string>> m_held;
     std::vector<std::size_t> m_heldBytes;
-    std::vector<std::pair<int, std::string>> m_failures;  // page, what is said of it
+    std::vector<std::pair<int, PageLeftOut>> m_failures;  // page, why
     int m_nShown = -1;
     bool m_bStop = false;
     bool m_bEnded = false;

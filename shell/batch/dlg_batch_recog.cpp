@@ -136,14 +136,34 @@ void CDlgBatchRecog::OnAddText() {
 }
 
 void CDlgBatchRecog::Apply(const std::vector<CBatchRunController::Step>& steps) {
+    bool shown = false;
     for (const CBatchRunController::Step& step : steps) {
         if (step.kind == CBatchRunController::Step::kShowPage) {
             SetDlgItemText(IDC_BATCH_FILE, step.text.c_str());
+            shown = true;
         } else {
             CopyTextPiece(m_szPiece, PieceBytes(), step.text.c_str());
             AddPiece(false);
         }
     }
+    if (shown) ShowPageInViews();
+}
+
+void CDlgBatchRecog::ShowPageInViews() {
+    // The page and text views follow the page being recognised. The page
+    // comes from its files as they are; the document writes nothing over
+    // what the workers write (it has no edit of its own meanwhile).
+    if (m_nMode != kCounterMode || !m_run) return;
+    CShellServices& shell = ShellServices();
+    COcrDoc* doc = shell.CurrentDocument();
+    const int row = m_run->LastShownRow();
+    if (!doc || row < 0 || doc->IsPageHeld()) return;
+    const std::string path = shell.PageListItemText(row, kPageListPath);
+    if (path.empty() || path == shell.CurrentDocumentPath()) return;
+    // A page that cannot be read is the run's to name in its closing list:
+    // the page's arrival shows no box while the run goes on unattended.
+    shell.SetBusy(true);
+    doc->OnOpenDocument(path.c_str());
 }
 
 void CDlgBatchRecog::OnBatchRun() {

@@ -92,6 +92,7 @@ private:
     // `pump` dispatches the waiting messages afterwards.
     void AddPiece(bool pump);
     void FinishRun();
+    void ShowPageInViews();
     void SelectPanelFont(CDC& dc, CGdiObject*& old);
     CBatchRecogRenderer::PanelMetrics Metrics();
 

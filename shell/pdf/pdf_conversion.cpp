@@ -12,6 +12,7 @@
 #include "platform/win/process.h"
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace {
@@ -88,9 +89,21 @@ bool sameFile(const std::string& a, const std::string& b) {
     return std::filesystem::equivalent(na, nb, error) && !error;
 }
 
-void showNotConverted(const std::vector<std::string>& names) {
+// Whether a UTF-16 text file holds anything but its mark and white space
+// (a PDF of pictures only converts to no text at all).
+bool holdsText(const std::string& path) {
+    std::ifstream in(suite::NativePath(path), std::ios::binary);
+    char unit[2];
+    while (in.read(unit, 2)) {
+        const unsigned code = static_cast<unsigned char>(unit[0]) | static_cast<unsigned char>(unit[1]) << 8;
+        if (code != 0xFEFF && code != ' ' && code != '\t' && code != '\r' && code != '\n' && code != 0x3000) return true;
+    }
+    return false;
+}
+
+void showNotConverted(const std::vector<std::string>& names, UINT head = IDS_PDF_NOT_CONVERTED) {
     constexpr std::size_t kListed = 20;
-    std::string text = loadString(IDS_PDF_NOT_CONVERTED);
+    std::string text = loadString(head);
     for (std::size_t i = 0; i < names.size() && i < kListed; ++i) text += "\r\n" + names[i];
     if (names.size() > kListed) text += "\r\n...";
     AfxMessageBox(text.c_str(), MB_OK | MB_ICONWARNING);
@@ -213,7 +226,7 @@ BOOL ConvertPdfFiles(std::vector<std::string>& paths, BOOL toRtf, PdfConversionS
     SetConversionLog(ConversionLogPath(settings.dataFolder));
     recreateLog();
     bool anyFailure = false, anyUnconvertible = false;
-    std::vector<std::string> notConverted;
+    std::vector<std::string> notConverted, noText;
     const bool openAfter = (toRtf ? settings.autoOpenRtf : settings.autoOpenTxt) != 0;
     for (const std::string& input : paths) {
         const std::string output = folder + PdfOutputName(input, toRtf != 0);
@@ -242,7 +255,12 @@ BOOL ConvertPdfFiles(std::vector<std::string>& paths, BOOL toRtf, PdfConversionS
         const int result = toRtf ? ConvertPdfToRtf(&unconvertible, input.c_str(), output.c_str(), first, last,
                                                    password.empty() ? FALSE : TRUE, password.c_str())
                                  : ConvertPdfToTxt(input.c_str(), output.c_str(), first, last, password.c_str());
-        if (result != 0) {
+        if (result == 0 && !toRtf && !holdsText(output)) {
+            // Nothing was converted: no empty file is left as if it were the text.
+            DeleteFileA(output.c_str());
+            anyFailure = true;
+            noText.push_back(nameOf(input));
+        } else if (result != 0) {
             anyFailure = true;
             notConverted.push_back(nameOf(input));
         } else if (!anyFailure && openAfter) {
@@ -254,9 +272,10 @@ BOOL ConvertPdfFiles(std::vector<std::string>& paths, BOOL toRtf, PdfConversionS
         AfxMessageBox(IDS_PDF_PARTLY_CONVERTED, MB_OK | MB_ICONINFORMATION);
         ShellExecuteA(mainWindow(), "open", state().logPath.c_str(), nullptr, settings.dataFolder.c_str(), SW_SHOW);
     }
+    if (!noText.empty()) showNotConverted(noText, IDS_PDF_NO_TEXT);
     if (!notConverted.empty()) {
         showNotConverted(notConverted);
-    } else if (!anyUnconvertible && !openAfter) {
+    } else if (noText.empty() && !anyUnconvertible && !openAfter) {
         AfxMessageBox(IDS_PDF_DONE, MB_OK | MB_ICONINFORMATION);
     }
     return TRUE;

@@ -21,6 +21,7 @@
 #define IDS_PDF_DONE 61488
 // Lists the files that were not converted.
 #define IDS_PDF_NOT_CONVERTED 61902
+#define IDS_PDF_NO_TEXT 61614  // heads the files whose text output held no text
 
 // A missing library or entry point.
 constexpr int PDF_CONVERT_MISSING_ENTRY = 10;

@@ -202,6 +202,11 @@ public:
     }
     // Runs after a row was selected.
     std::function<void(int row)> onSelectItem;
+    void PageListSelectRows(const std::vector<int>& rows, int focus) override {
+        selectedRows = rows;
+        selectedCount = static_cast<int>(rows.size());
+        currentRow = focus;
+    }
     // The batch window's edition hooks: Scribant's unless `textoryBatch`,
     // which answers as the second edition does (its counter text, the scan
     // target in `scanTarget`, the panel beside the controls).

@@ -3,6 +3,7 @@
 #include "imaging/codecs/library_codecs.h"
 
 #include "imaging/page_image.h"
+#include "outside/include/pdf_libraries.h"
 #include "platform/win/library.h"
 #include "platform/win/memory.h"
 #include "platform/win/sync.h"
@@ -220,6 +221,16 @@ TEST_F(ImageCodecs, LossyAndPdfFormatsTakeGreyAndColourPagesOnly) {
             page->Empty();
         }
     }
+    // The PDF writer's own code: 0 only for a page really written.
+    auto mono = makePage(1), grey = makePage(8);
+    CPdfCodec refused(file("mono.pdf").c_str()), written(file("grey.pdf").c_str()),
+        nowhere(file("no/such/folder/grey.pdf").c_str());
+    EXPECT_EQ(refused.SaveCode(mono.get()), BRENVO_ERR_BITMAP);
+    EXPECT_EQ(written.SaveCode(grey.get()), 0);
+    EXPECT_NE(nowhere.SaveCode(grey.get()), 0);
+    EXPECT_FALSE(nowhere.Save(grey.get(), 0));
+    mono->Empty();
+    grey->Empty();
 }
 
 TEST_F(ImageCodecs, WithoutTheConversionLibraryOnlyItsFormatsFail) {

@@ -553,8 +553,9 @@ TEST_F(ProjectDoc, FailedBkiSaveKeepsTheImageTagAndTheEditedFlag) {
     doc->SetModifiedFlag(TRUE);
     doc->m_bLayoutDirty = 1;
     EXPECT_FALSE(doc->WriteProjectFile());
+    // Nowhere else to keep it (no data folder): the page is named.
     ASSERT_EQ(shell.messages.size(), 1u);
-    EXPECT_NE(shell.messages[0].find(".BKI"), std::string::npos);
+    EXPECT_NE(shell.messages[0].find(suite::FullWindowsPath(image)), std::string::npos) << shell.messages[0];
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(ProjectBytes().data()) + 5, 3), "TIF");
     EXPECT_TRUE(doc->IsModified()) << "the edit is not saved yet";
     EXPECT_EQ(doc->m_bLayoutDirty, 0);
@@ -583,12 +584,40 @@ TEST_F(ProjectDoc, AnExistingProjectSurvivesAFailedWrite) {
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(written);
     ASSERT_FALSE(shell.messages.empty());
-    EXPECT_EQ(shell.messages.back(), kMsgProjectCreateError);
+    EXPECT_NE(shell.messages.back().find(suite::FullWindowsPath(image)), std::string::npos);
     EXPECT_EQ(ProjectBytes(), before);
     EXPECT_EQ(doc->CRecoResult::m_bModified, 1) << "still to be saved";
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
     EXPECT_EQ(names, std::vector<std::string>{"P001.TIF.PST"}) << "no temporary file is left behind";
+}
+
+TEST_F(ProjectDoc, WorkThatCannotBeWrittenBesideTheImageIsKeptInTheDataFolder) {
+    // The image's folder takes no project file (a folder stands in its way,
+    // as a read-only folder would refuse it).
+    ASSERT_TRUE(doc->WriteImageFile(image.c_str(), TRUE));
+    fs::create_directories(image + ".PST/x");
+    shell.dataFolder = suite::WindowsPath((dir / "data").string());
+    doc->m_pPageRegion->AddRegionEx(RECT{10, 10, 100, 50}, kRegionHorizontal, 1);
+    GiveResult(doc);
+    doc->CRecoResult::m_bModified = 1;
+    doc->m_bLayoutDirty = 1;
+    EXPECT_TRUE(doc->WriteProjectFile()) << "the work is safe";
+    const std::string kept = (dir / "data" / "KEPT" / "P001.TIF").string();
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_NE(shell.messages[0].find(suite::FullWindowsPath(image)), std::string::npos) << shell.messages[0];
+    EXPECT_NE(shell.messages[0].find(suite::FullWindowsPath(kept)), std::string::npos) << shell.messages[0];
+    // The copy's project holds the page's regions and text.
+    ASSERT_TRUE(fs::exists(kept));
+    std::ifstream in(kept + ".PST", std::ios::binary);
+    const std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::unique_ptr<COcrDoc> back(ReloadBytes(bytes));
+    EXPECT_EQ(back->m_pPageRegion->GetChildCount(), 1);
+    EXPECT_TRUE(back->m_bHasResult);
+    // A second page of the same name keeps the first one's files.
+    doc->m_bLayoutDirty = 1;
+    EXPECT_TRUE(doc->WriteProjectFile());
+    EXPECT_TRUE(fs::exists(dir / "data" / "KEPT" / "P001_2.TIF.PST"));
 }
 
 TEST_F(ProjectDoc, AProjectOfAnotherPageSizeIsNotApplied) {

@@ -158,6 +158,27 @@ TEST_F(BatchTask, TextExportHoldsEveryPageInOneUtf16File) {
     shell.outputToExe = true;
     ASSERT_TRUE(task.ExportSelected(folder / "again.TXT"));
     EXPECT_EQ(shell.defaultActionPaths, std::vector<std::string>{folder / "again.TXT"});
+    shell.outputToExe = false;
+
+    // A page whose text does not convert from the code page is left out and
+    // named; alone, it makes no file at all (never one of only the mark).
+    shell.currentRow = 1;
+    ASSERT_TRUE(open.Open(b));
+    const std::string broken = "\x81\x20\x81\x20\r\n";
+    ASSERT_TRUE(open.doc.LoadSaved(1, reinterpret_cast<const BYTE*>(broken.data()), static_cast<UINT>(broken.size()),
+                                   nullptr, 0));
+    open.doc.CRecoResult::m_bModified = 1;
+    ASSERT_TRUE(open.doc.WriteProjectFile());
+    ASSERT_TRUE(task.ExportSelected(folder / "some.txt"));
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_NE(shell.messages[0].find(b + ": " + TaskString(IDS_PAGE_NOT_UNICODE)), std::string::npos) << shell.messages[0];
+    EXPECT_EQ(shell.selectedRows, (std::vector<int>{0, 1})) << "the chosen rows stay chosen";
+    shell.messages.clear();
+    SelectRows(shell, {1});
+    EXPECT_FALSE(task.ExportSelected(folder / "none.txt"));
+    EXPECT_FALSE(fs::exists(folder / "none.txt"));
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_NE(shell.messages[0].find(TaskString(IDS_PAGE_NOT_UNICODE)), std::string::npos) << shell.messages[0];
 }
 
 TEST_F(BatchTask, FailedExportIsReportedAndLeavesNoFile) {

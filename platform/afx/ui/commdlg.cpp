@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/afx/core/afxgdi.h"
+#include "platform/win/path.h"
 #include "platform/afx/core/dc_qt.h"
 #include "platform/afx/ui/app.h"
 #include "platform/afx/ui/commdlg.h"
@@ -179,8 +180,11 @@ INT_PTR CFileDialog::DoModal() {
         dlg.setOption(QFileDialog::DontConfirmOverwrite, !(m_ofn.Flags & OFN_OVERWRITEPROMPT));
         // The dialog adds the extension itself, so that it asks about overwriting the final name.
         if (!m_bOpenFileDialog && !defExt.IsEmpty()) dlg.setDefaultSuffix(ToQ(defExt));
-        if (!folder.IsEmpty()) dlg.setDirectory(ToQ(folder));
-        if (!initialName.IsEmpty()) dlg.selectFile(ToQ(initialName));
+        // The program speaks of Windows-style paths; the dialog needs the
+        // file system's own, or it starts in whatever folder is current.
+        if (!folder.IsEmpty()) dlg.setDirectory(QString::fromStdString(suite::NativePathOfEither(folder.GetString())));
+        if (!initialName.IsEmpty())
+            dlg.selectFile(QString::fromStdString(suite::NativePathOfEither(initialName.GetString())));
         if (withChild && m_pWidget) {
             // Qt's own dialog, so that the child's controls can sit in its layout.
             dlg.setOption(QFileDialog::DontUseNativeDialog, true);

@@ -186,7 +186,14 @@ public:
         server_.listen(path_);
         connect(&server_, &QLocalServer::newConnection, this, [this] {
             while (QLocalSocket* s = server_.nextPendingConnection()) {
-                connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+                // A request's handler may run a modal loop (a message box),
+                // inside which the sender can stop waiting and go: the socket
+                // is then only marked, and deleted once no handler of it is
+                // on the stack any more (never inside its own read handler).
+                connect(s, &QLocalSocket::disconnected, s, [s] {
+                    if (s->property("busy").toInt() > 0) s->setProperty("gone", true);
+                    else s->deleteLater();
+                });
                 connect(s, &QLocalSocket::readyRead, s, [s] {
                     QByteArray buf = s->property("buf").toByteArray() + s->readAll();
                     for (;;) {
@@ -198,8 +205,16 @@ public:
                             return;
                         }
                         QPointer<QLocalSocket> guard(s);
+                        s->setProperty("busy", s->property("busy").toInt() + 1);
                         QByteArray reply = Handle(req);
                         if (!guard) return;
+                        const int busy = s->property("busy").toInt() - 1;
+                        s->setProperty("busy", busy);
+                        if (s->property("gone").toBool() || s->state() != QLocalSocket::ConnectedState) {
+                            // The sender is gone: its reply is dropped.
+                            if (busy == 0) s->deleteLater();
+                            return;
+                        }
                         s->write(FramedWindowMessage(reply));
                         s->flush();
                     }

@@ -5,12 +5,15 @@
 
 #include "outside/calvet/tests/pdf_fixtures.h"
 #include "outside/calvet/tests/rtf_reader.h"
+#include "outside/convert/packed_dib.h"
 #include "platform/afx/ui/listctrl.h"
 #include "platform/win/codepage.h"
+#include "platform/win/memory.h"
 #include "shell/app/scribant_commands.h"
 #include "shell/frame/main_frame.h"
 #include "shell/pdf/dlg_progress.h"
 #include "shell/pdf/pdf_conversion.h"
+#include "shell/pdf/pdf_page_access.h"
 #include "shell/pdf/pdf_prompts.h"
 #include "shell/pdf/tests/scripted_pdf_prompts.h"
 
@@ -209,6 +212,22 @@ TEST_F(PdfConversion, TextOutputHoldsEveryPageAndRepeatedRowsConvertOnce) {
     ASSERT_EQ(messages().size(), 1u) << "one file converted once, named nowhere";
     EXPECT_EQ(messages()[0].text, text(IDS_PDF_DONE));
     EXPECT_FALSE(fs::exists(root_ / "Documents" / "My ORdoc Files" / "Scribant" / "CvtErr.txt.tmp"));
+}
+
+TEST_F(PdfConversion, APdfOfPicturesOnlyGivesNoTextFileAndIsNamed) {
+    convert::DibBuilder picture;
+    ASSERT_TRUE(picture.create(160, 90, 24, 3937, 3937));
+    HDIB dib = picture.release();
+    const std::string scan = (root_ / "in" / "scan.pdf").string();
+    ASSERT_EQ(SaveDibAsPdf(0, dib, scan.c_str()), 0);
+    GlobalFree(dib);
+    const std::string notes = makePdf("notes.pdf", pages("Gamma", 1));
+    list({scan, notes});
+    EXPECT_TRUE(convert(FALSE));
+    EXPECT_FALSE(fs::exists(out / "scan.txt")) << "no file that holds only its mark";
+    EXPECT_TRUE(fs::exists(out / "notes.txt"));
+    ASSERT_EQ(messages().size(), 1u) << "no success box either";
+    EXPECT_EQ(messages()[0].text, text(IDS_PDF_NO_TEXT) + "\r\nscan.pdf");
 }
 
 TEST_F(PdfConversion, OpenAfterStopsAtTheFirstFailureWhichIsNamed) {

@@ -146,9 +146,14 @@ TEST_F(PdfOnTheCommandLine, ASplitThatListsNoPageOpensNoRow) {
     // The split folder cannot be made: no page can be written.
     fs::create_directories(Data() / "IMAGE");
     std::ofstream(SplitFolder("blocked")) << "a file in the way";
-    EXPECT_TRUE(app_->OpenPdfFile(suite::WindowsPath(pdf)));
+    AfxTestScript::Clear();
+    EXPECT_FALSE(app_->OpenPdfFile(suite::WindowsPath(pdf)));
     EXPECT_EQ(app_->PageListRowCount(), 2);
     EXPECT_EQ(app_->PageListSelectedRows(), std::vector<int>{1}) << "row 0 was not opened";
+    // The user is told that none of its pages could be listed.
+    const std::vector<AfxShownRecord> shown = AfxTestScript::Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.find(suite::WindowsPath(pdf)), std::string::npos) << shown[0].text;
 }
 
 TEST_F(PdfOnTheCommandLine, ClosingWhileThePageWaitsForItsPasswordEndsInBoundedTime) {

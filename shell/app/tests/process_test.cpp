@@ -9,11 +9,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <set>
 
+#include "outside/convert/packed_dib.h"
 #include "platform/win/files.h"
 #include "platform/win/library.h"
 #include "platform/win/process.h"
@@ -21,6 +23,7 @@
 #include "platform/win/sync.h"
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/frame/main_frame.h"
+#include "shell/pdf/pdf_page_access.h"
 
 namespace scribanttest {
 namespace {
@@ -112,6 +115,22 @@ TEST_F(TwoProcesses, AnImageHandedOverOpensInTheRunningProgram) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
     ASSERT_TRUE(PumpUntil([&] { return app_->PageListRowCount() == 1; }));
     EXPECT_EQ(app_->PageListItemText(0, kPageListPath), suite::WindowsPath(page.string()));
+    EXPECT_TRUE(app_->Queue().TakeAll().empty());
+}
+
+TEST_F(TwoProcesses, APdfHandedOverIsSplitInTheRunningProgram) {
+    convert::DibBuilder picture;
+    ASSERT_TRUE(picture.create(120, 80, 8, 3937, 3937));
+    HDIB dib = picture.release();
+    const std::string one = (root_ / "one.pdf").string(), pdf = (root_ / "handed over.pdf").string();
+    ASSERT_EQ(SaveDibAsPdf(0, dib, one.c_str()), 0);
+    GlobalFree(dib);
+    const std::string join = "qpdf --empty --pages '" + one + "' '" + one + "' '" + one + "' -- '" + pdf + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(join.c_str()), 0);
+    EXPECT_GE(finish(launch({pdf})), 0);
+    // Every page of it is listed in the running program, none left queued.
+    ASSERT_TRUE(PumpUntil([&] { return app_->PageListRowCount() == 3; }, 20000)) << app_->PageListRowCount();
+    EXPECT_NE(app_->PageListItemText(2, kPageListPath).find("handed over_00003.pdf"), std::string::npos);
     EXPECT_TRUE(app_->Queue().TakeAll().empty());
 }
 

@@ -89,11 +89,25 @@ TEST_F(Startup, ATraditionalFirstStartWritesItsLanguageCodeAtExit) {
     EXPECT_EQ(reader.GetProfileInt("Config", "Res", 0), 300u);
 }
 
-TEST_F(Startup, AFileOfAnotherTypeIsAWrongParameter) {
-    for (const char* file : {"notes.txt", "page.doc", "archive"}) {
-        EXPECT_FALSE(Start({file}));
-        ASSERT_EQ(app_->messages.size(), 1u) << file;
-        EXPECT_EQ(app_->messages[0], "Wrong startup parameter");
+TEST_F(Startup, AFileOfAnotherTypeIsRefusedByNameInTheInterfacesLanguage) {
+    for (WORD language : {WORD(0x804), WORD(0x404)}) {
+        for (const char* file : {"notes.txt", "page.doc", "archive"}) {
+            EXPECT_FALSE(Start({file}, language));
+            ASSERT_EQ(app_->messages.size(), 1u) << file;
+            const std::string& said = app_->messages[0];
+            EXPECT_NE(said.find(file), std::string::npos) << said;
+            // The language library's words: no English sentence.
+            EXPECT_EQ(said.find("Wrong"), std::string::npos) << said;
+            EXPECT_NE(said.find("PNG"), std::string::npos) << "what can be opened is said";
+            Stop();
+        }
+    }
+    // What the codecs read is accepted, PNG and PCX as much as TIFF.
+    fs::create_directories(root_ / "in");
+    for (const char* file : {"page.png", "page.pcx"}) {
+        std::ofstream(root_ / "in" / file) << "not really an image";
+        EXPECT_TRUE(Start({(root_ / "in" / file).string()})) << file;
+        EXPECT_EQ(app_->PageListRowCount(), 1) << file;
         Stop();
     }
 }

@@ -82,14 +82,12 @@ TEST(BatchRunController, PagesThatFailedAreNamedInTheirTextAndAtTheEnd) {
     EXPECT_EQ(Pieces(run.OnPageEnded(unsaved)), "") << "held until its page is shown";
     BatchPageDone unread = Ended(0);
     unread.outcome = BatchPageOutcome::kLoadFailed;
-    EXPECT_EQ(Pieces(run.OnPageEnded(unread)),
-              "\nc:\\a\\p1.tif: the page could not be read.\n\n[1]"
-              "\nc:\\b\\p2.tif: its result could not be saved (the project file was not written).\n\n[2]");
+    // In the interface's words, never an English sentence.
+    const std::string unreadLine = "c:\\a\\p1.tif: " + TaskString(IDS_PAGE_NOT_READ);
+    const std::string unsavedLine = "c:\\b\\p2.tif: " + TaskString(IDS_RESULT_NOT_SAVED);
+    EXPECT_EQ(Pieces(run.OnPageEnded(unread)), "\n" + unreadLine + "\n\n[1]\n" + unsavedLine + "\n\n[2]");
     run.OnPageEnded(Ended(2));
-    EXPECT_EQ(run.FailureMessage(),
-              "These pages were not recognised and saved:\n"
-              "c:\\a\\p1.tif: the page could not be read.\n"
-              "c:\\b\\p2.tif: its result could not be saved (the project file was not written).");
+    EXPECT_EQ(run.FailureMessage(), TaskString(IDS_BATCH_FAILED) + "\n" + unreadLine + "\n" + unsavedLine);
 }
 
 TEST(BatchRunController, AShownPageUpdatesRowScanTargetPanesAndCurrentFile) {

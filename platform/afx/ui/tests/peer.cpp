@@ -2,7 +2,12 @@
 // class "UiPeerClass" (or the class named by the second argument, so that
 // tests running at once each find their own) titled "Peer Window". A sent WM_USER+7 answers
 // wParam + lParam; a posted WM_USER+8 writes its wParam to the file named
-// by the first argument; WM_CLOSE ends the program. It gives up after 30 s.
+// by the first argument; a sent WM_USER+9 pumps messages for wParam
+// milliseconds, as a message box would, and answers 1; WM_CLOSE ends the
+// program. It gives up after 30 s.
+#include <QEventLoop>
+#include <QTimer>
+
 #include <cstdio>
 
 #include "platform/afx/afxwin.h"
@@ -21,6 +26,13 @@ public:
         }
         return 0;
     }
+    LRESULT OnPumpAWhile(WPARAM wp, LPARAM) {
+        // A loop of its own, as a modal box runs.
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(wp), &loop, &QEventLoop::quit);
+        loop.exec();
+        return 1;
+    }
     afx_msg void OnTimer(UINT_PTR) { PostQuitMessage(9); }
     afx_msg void OnDestroy() { PostQuitMessage(0); }
     DECLARE_MESSAGE_MAP()
@@ -28,6 +40,7 @@ public:
 BEGIN_MESSAGE_MAP(PeerWnd, CWnd)
     ON_MESSAGE(WM_USER + 7, OnAdd)
     ON_MESSAGE(WM_USER + 8, OnWrite)
+    ON_MESSAGE(WM_USER + 9, OnPumpAWhile)
     ON_WM_TIMER()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()

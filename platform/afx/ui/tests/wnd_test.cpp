@@ -385,6 +385,12 @@ TEST(WndRemote, MessagesFromAnotherProgramCannotCarryPointers) {
     EXPECT_FALSE(SendMessageTimeout(peer, WM_SETTEXT, 0, 0x10, SMTO_NORMAL, 2000, &result));
     EXPECT_FALSE(PostMessage(peer, WM_TIMER, 1, 0x1));
     EXPECT_FALSE(PostMessage(peer, WM_REFLECT_BASE + WM_NOTIFY, 0, 0x10));
+    // A sender that stops waiting while the handler runs a modal loop: the
+    // reply to it is dropped, and the program does not fall over when the
+    // loop ends.
+    EXPECT_FALSE(SendMessageTimeout(peer, WM_USER + 9, 800, 0, SMTO_NORMAL, 100, &result));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    EXPECT_EQ(p.state(), QProcess::Running);
     // The program lives on and still answers its own messages.
     EXPECT_EQ(SendMessage(peer, WM_USER + 7, 20, 22), 42);
     EXPECT_TRUE(SendMessageTimeout(peer, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result));
