@@ -120,7 +120,8 @@ BOOL COcrPage::AppendEnglishResult(const _regioninfoeng* result) {
     std::string text;
     std::vector<RecoCharInfo> records;
     try {
-        if (!ConvertEnglishResult(result, text, records)) return FALSE;
+        const int width = m_pImage ? m_pImage->m_nWidth : 0, height = m_pImage ? m_pImage->m_nHeight : 0;
+        if (!ConvertEnglishResult(result, width, height, text, records)) return FALSE;
     } catch (const std::bad_alloc&) {
         return FALSE;
     }
