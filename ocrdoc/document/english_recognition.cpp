@@ -24,11 +24,6 @@ void Link(std::vector<_recblockeng>& blocks) {
     for (std::size_t i = 0; i + 1 < blocks.size(); ++i) blocks[i].next = &blocks[i + 1];
 }
 
-void SetLines(CLayoutRegion* region, int lines) {
-    if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
-    region->m_nLines = lines > 0 ? lines : 0;
-}
-
 // Runs the engine on the locked recognition plane; the plane is freed after.
 _regioninfoeng* RunEnglishEngine(CPageImage& image, std::vector<_recblockeng>& blocks,
                                  PENDRIL20_PROGRESS_CALLBACK progress, PENDRIL20_PUMP_CALLBACK pump) {
@@ -85,7 +80,7 @@ BOOL COcrPage::RecognizeEnglish(HWND textWindow, char* textBuffer, BYTE* cancel,
     const _regioninfoeng* entry = *outResult;
     for (CLayoutRegion* region : regions) {
         if (!entry) break;
-        SetLines(region, entry->nLines);
+        SetBlockLines(region, entry->nLines);
         entry = entry->next;
     }
     return TRUE;
@@ -109,7 +104,7 @@ BOOL COcrPage::RecognizeEnglishRegions(_regioninfoeng** outResult) {
     for (CLayoutRegion* region : regions) {
         if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
         if (!entry) continue;
-        SetLines(region, entry->nLines);
+        SetBlockLines(region, entry->nLines);
         entry = entry->next;
     }
     return *outResult ? TRUE : FALSE;

@@ -32,14 +32,6 @@ void ForEachChineseBlock(CPageRegion* page, const std::function<void(CLayoutRegi
     }
 }
 
-// The text lines of one block from an engine entry. A text region's row
-// count belongs to its row array (handwriting boxes), which recognition
-// drops; the lines are counted in m_nLines.
-void SetBlockLines(CLayoutRegion* region, int lines) {
-    if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
-    region->m_nLines = lines > 0 ? lines : 0;
-}
-
 template <typename Entry>
 void FreeResult(Entry* result, const char* dll, const char* entry) {
     if (!result) return;
@@ -65,6 +57,13 @@ long long CountChineseChars(const _regioninfo* result) {
 }
 
 }  // namespace
+
+// A text region's row count belongs to its row array (handwriting boxes),
+// which recognition drops; the lines are counted in m_nLines.
+void COcrPage::SetBlockLines(CLayoutRegion* region, int lines) {
+    if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
+    region->m_nLines = lines > 0 ? lines : 0;
+}
 
 void FreeEnglishResult(_regioninfoeng* result) {
     FreeResult(result, PENDRIL20_DLL, "OR_PENDRIL20_FREERGNINFO_ENGSTR");
