@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ocrdoc/helpers/dbcs.h"
+#include "ocrdoc/helpers/reco_unit.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ void RaiseRecordIndexes(std::string& text, UINT delta) {
     for (std::size_t p = 0; p < text.size();) {
         const std::size_t len = TextUnitLength(text, p);
         if (static_cast<BYTE>(text[p]) == kRecoMark && len == kRecoUnitLength) {
-            UINT index = static_cast<BYTE>(text[p + 3]) | (static_cast<UINT>(static_cast<BYTE>(text[p + 4])) << 8);
+            UINT index = dochelpers::RecoUnitIndex(text.data() + p);
             index += delta;
             text[p + 3] = static_cast<char>(index & 0xFF);
             text[p + 4] = static_cast<char>((index >> 8) & 0xFF);
@@ -62,7 +63,7 @@ bool IsWholeTextForm(std::string_view text, UINT recordCount) {
         const std::size_t len = TextUnitLength(text, p);
         if (b == kRecoMark) {
             if (len != kRecoUnitLength || static_cast<BYTE>(text[p + 5]) != kRecoMark) return false;
-            const UINT index = static_cast<BYTE>(text[p + 3]) | (static_cast<UINT>(static_cast<BYTE>(text[p + 4])) << 8);
+            const UINT index = dochelpers::RecoUnitIndex(text.data() + p);
             if (index >= recordCount) return false;
         } else if ((b == 13 || b == 10) && len != 2) {
             return false;  // a CR or LF that is not a CR LF pair

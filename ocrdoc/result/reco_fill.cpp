@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ocrdoc/helpers/reco_unit.h"
 #include "ocrdoc/result/reco_result.h"
 #include "platform/win/files.h"
 #include "platform/win/handles.h"
@@ -273,7 +274,7 @@ BOOL CRecoResult::LoadSaved(int mode, const BYTE* text, UINT textLen, const BYTE
         BYTE b = text[p];
         if (b == kRecoMark) {
             if (textLen - p < kRecoUnitLength || text[p + 5] != kRecoMark) return FALSE;
-            if (static_cast<UINT>(text[p + 3] | (text[p + 4] << 8)) >= records) return FALSE;
+            if (dochelpers::RecoUnitIndex(text + p) >= records) return FALSE;
             p += kRecoUnitLength;
         } else if (b == 13) {
             if (p + 1 >= textLen || text[p + 1] != 10) return FALSE;
