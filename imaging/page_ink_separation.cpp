@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string>
 
+#include "imaging/block_list.h"
 #include "imaging/dib_layout.h"
 #include "imaging/image_block.h"
 #include "imaging/page_image.h"
-#include "ocrdoc/block_list.h"
 #include "platform/win/resolution.h"
 #include "shell/shell_services.h"
 

@@ -7,6 +7,12 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/tools/install-deps.sh"
+# The image layer lies below the document layer: no file of imaging/ includes
+# one of ocrdoc/.
+if grep -rl --include='*.h' --include='*.cpp' '#include "ocrdoc/' "$top/imaging"; then
+  echo "tools/test.sh: the files above include ocrdoc/ from imaging/" >&2
+  exit 1
+fi
 build="$top/build"
 flags=()
 if [ "${SANITIZE:-0}" = 1 ]; then

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/helpers/reco_unit.h"
 #include "platform/afx/afxwin.h"
 #include "platform/afx/core/clipboard.h"
 #include "platform/win/memory.h"
@@ -102,7 +103,7 @@ void CheckForm(COcrDoc& doc, CTextViewController& view) {
         const BYTE b = static_cast<BYTE>(t[p]);
         if (b == 0x80) {
             Require(p + 6 <= t.size() && static_cast<BYTE>(t[p + 5]) == 0x80);
-            const UINT index = static_cast<BYTE>(t[p + 3]) | (static_cast<BYTE>(t[p + 4]) << 8);
+            const UINT index = dochelpers::RecoUnitIndex(t.data() + p);
             Require(index < doc.RecordCount());
             lineBytes += t[p + 1] ? 2 : 1;
             p += 6;

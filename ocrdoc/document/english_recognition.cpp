@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ocrdoc/document/engine_blocks.h"
 #include "ocrdoc/document/english_text.h"
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/document/outside_library.h"
@@ -20,23 +21,15 @@ _recblockeng BlockOf(const CLayoutRegion& r) {
                         static_cast<SHORT>(r.right), nullptr};
 }
 
-void Link(std::vector<_recblockeng>& blocks) {
-    for (std::size_t i = 0; i + 1 < blocks.size(); ++i) blocks[i].next = &blocks[i + 1];
-}
-
-void SetLines(CLayoutRegion* region, int lines) {
-    if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
-    region->m_nLines = lines > 0 ? lines : 0;
-}
-
-// Runs the engine on the locked recognition plane; the plane is freed after.
-_regioninfoeng* RunEnglishEngine(CPageImage& image, std::vector<_recblockeng>& blocks,
+// Runs the engine over the regions on the locked recognition plane; the
+// plane is freed after.
+_regioninfoeng* RunEnglishEngine(CPageImage& image, const std::vector<CLayoutRegion*>& regions,
                                  PENDRIL20_PROGRESS_CALLBACK progress, PENDRIL20_PUMP_CALLBACK pump) {
     _regioninfoeng* result = nullptr;
+    std::vector<_recblockeng> blocks = LinkedBlocks<_recblockeng>(regions, BlockOf);
     auto recog = OutsideEntry<PFN_OR_PENDRIL20_RECOGIMG_ENGSTR>(PENDRIL20_DLL, "OR_PENDRIL20_RECOGIMG_ENGSTR");
     if (recog && image.m_hRecoBits) {
         if (auto* plane = static_cast<unsigned char*>(GlobalLock(image.m_hRecoBits))) {
-            Link(blocks);
             result = recog(plane, static_cast<short>(image.m_nWidth), static_cast<short>(image.m_nHeight),
                            blocks.empty() ? nullptr : blocks.data(), progress, pump);
             GlobalUnlock(image.m_hRecoBits);
@@ -63,21 +56,9 @@ BOOL COcrPage::RecognizeEnglish(HWND textWindow, char* textBuffer, BYTE* cancel,
     CPageImage& image = *m_pImage;
     AnalyzeTablesOn(m_pPageRegion, image.m_hRecoBits, image.m_nWidth, image.m_nHeight);
 
-    std::vector<_recblockeng> blocks;
-    std::vector<CLayoutRegion*> regions;
-    for (int i = 0; i < m_pPageRegion->GetChildCount(); ++i) {
-        CLayoutRegion* region = m_pPageRegion->GetChild(i);
-        if (region->m_nFlags & kRegionAnyText) {
-            blocks.push_back(BlockOf(*region));
-            regions.push_back(region);
-        } else if (region->m_nFlags & kRegionTable) {
-            for (int c = 0; c < region->GetChildCount(); ++c) {
-                blocks.push_back(BlockOf(*region->GetChild(c)));
-                regions.push_back(region->GetChild(c));
-            }
-        }
-    }
-    *outResult = RunEnglishEngine(image, blocks, EngProgressCallback, EngPumpCallback);
+    const std::vector<CLayoutRegion*> regions =
+        EngineBlockRegions(m_pPageRegion, [](int flags) { return (flags & kRegionAnyText) != 0; }, true);
+    *outResult = RunEnglishEngine(image, regions, EngProgressCallback, EngPumpCallback);
     RecoRefreshProgress();
     // Success is counted in characters, not in the words' first fields.
     if (!*outResult || CountEnglishChars(*outResult) == 0) return FALSE;
@@ -85,7 +66,7 @@ BOOL COcrPage::RecognizeEnglish(HWND textWindow, char* textBuffer, BYTE* cancel,
     const _regioninfoeng* entry = *outResult;
     for (CLayoutRegion* region : regions) {
         if (!entry) break;
-        SetLines(region, entry->nLines);
+        SetBlockLines(region, entry->nLines);
         entry = entry->next;
     }
     return TRUE;
@@ -95,21 +76,14 @@ BOOL COcrPage::RecognizeEnglishRegions(_regioninfoeng** outResult) {
     if (outResult) *outResult = nullptr;
     if (!m_pImage || !m_pPageRegion || !outResult) return FALSE;
     if (!MakeRecoPlane()) return FALSE;
-    std::vector<_recblockeng> blocks;
-    std::vector<CLayoutRegion*> regions;
-    for (int i = 0; i < m_pPageRegion->GetChildCount(); ++i) {
-        CLayoutRegion* region = m_pPageRegion->GetChild(i);
-        if (region->m_nFlags & kRegionEnglish) {
-            blocks.push_back(BlockOf(*region));
-            regions.push_back(region);
-        }
-    }
-    *outResult = RunEnglishEngine(*m_pImage, blocks, nullptr, nullptr);
+    const std::vector<CLayoutRegion*> regions =
+        EngineBlockRegions(m_pPageRegion, [](int flags) { return (flags & kRegionEnglish) != 0; }, false);
+    *outResult = RunEnglishEngine(*m_pImage, regions, nullptr, nullptr);
     const _regioninfoeng* entry = *outResult;
     for (CLayoutRegion* region : regions) {
         if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
         if (!entry) continue;
-        SetLines(region, entry->nLines);
+        SetBlockLines(region, entry->nLines);
         entry = entry->next;
     }
     return *outResult ? TRUE : FALSE;
@@ -120,7 +94,8 @@ BOOL COcrPage::AppendEnglishResult(const _regioninfoeng* result) {
     std::string text;
     std::vector<RecoCharInfo> records;
     try {
-        if (!ConvertEnglishResult(result, text, records)) return FALSE;
+        const int width = m_pImage ? m_pImage->m_nWidth : 0, height = m_pImage ? m_pImage->m_nHeight : 0;
+        if (!ConvertEnglishResult(result, width, height, text, records)) return FALSE;
     } catch (const std::bad_alloc&) {
         return FALSE;
     }

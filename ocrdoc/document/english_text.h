@@ -1,5 +1,5 @@
-// The English engine's answer in the result store's text form, and the walk
-// over whole lines of that form that the merge and the table text use.
+// Counting the English engine's answer, and the walk over whole lines of the
+// result store's text form that the merge and the table text use.
 #pragma once
 
 #include <string>
@@ -9,11 +9,6 @@
 #include "ocrdoc/result/reco_result.h"
 #include "outside/include/pendril20.h"
 
-// The answer as text and one record per character (record indexes from 0).
-// Every line ends with CR LF and the whole answer with one more. FALSE (both
-// emptied) when the answer holds more characters than record indexes reach
-// or is malformed beyond its bounds.
-BOOL ConvertEnglishResult(const _regioninfoeng* result, std::string& text, std::vector<RecoCharInfo>& records);
 // Characters of an answer (over all entries, lines, words).
 long long CountEnglishChars(const _regioninfoeng* result);
 // Length of the unit at pos, as the result store walks its text: a

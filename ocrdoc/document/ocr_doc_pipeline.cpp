@@ -3,6 +3,7 @@
 // and the pipeline's commands with their update handlers.
 #include <string>
 
+#include "ocrdoc/document/message_pump.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "shell/shell_services.h"
 
@@ -26,13 +27,7 @@ bool COcrDoc::AskYesNo(const std::string& text) {
     return ShellServices().MessageBox(text, "", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 std::string COcrDoc::PagePath() const { return GetPathName().GetString(); }
-void COcrDoc::PumpPending() {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    }
-}
+void COcrDoc::PumpPending() { DispatchPendingMessages(); }
 void COcrDoc::BeginWait() { ShellServices().BeginWaitCursor(); }
 void COcrDoc::EndWait() { ShellServices().EndWaitCursor(); }
 

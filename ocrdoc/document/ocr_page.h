@@ -247,6 +247,8 @@ private:
     int RecognizeChinesePage(bool batch, HWND textWindow, char* textBuffer, BYTE* cancel);
     int RecognizeEnglishPage(bool batch, BYTE* cancel);
     void ZeroRegionCounts();
+    // The text lines of one block from an engine entry.
+    static void SetBlockLines(CLayoutRegion* region, int lines);
     void BinarizeForRecognition();
     void ReplaceEnglishByText();
     void LoadEnglishOnly(_regioninfoeng* english);

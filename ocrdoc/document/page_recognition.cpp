@@ -2,11 +2,11 @@
 // through the English engine, line cutting and recognition through the
 // Chinese engine, the result into the store, tables laid out, line counts.
 #include <cstring>
-#include <functional>
 #include <mutex>
 #include <new>
 #include <vector>
 
+#include "ocrdoc/document/engine_blocks.h"
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/document/outside_library.h"
 #include "ocrdoc/document/rule_eraser.h"
@@ -21,23 +21,8 @@ bool IsChineseText(int flags) { return (flags & (kRegionHorizontal | kRegionVert
 
 // The text blocks of the Chinese engine in reading order: text regions and
 // the cells of table regions.
-void ForEachChineseBlock(CPageRegion* page, const std::function<void(CLayoutRegion*, bool vertical)>& visit) {
-    for (int i = 0; i < page->GetChildCount(); ++i) {
-        CLayoutRegion* region = page->GetChild(i);
-        if (IsChineseText(region->m_nFlags)) {
-            visit(region, (region->m_nFlags & kRegionVertical) != 0);
-        } else if (region->m_nFlags & kRegionTable) {
-            for (int c = 0; c < region->GetChildCount(); ++c) visit(region->GetChild(c), false);
-        }
-    }
-}
-
-// The text lines of one block from an engine entry. A text region's row
-// count belongs to its row array (handwriting boxes), which recognition
-// drops; the lines are counted in m_nLines.
-void SetBlockLines(CLayoutRegion* region, int lines) {
-    if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
-    region->m_nLines = lines > 0 ? lines : 0;
+std::vector<CLayoutRegion*> ChineseBlockRegions(CPageRegion* page) {
+    return EngineBlockRegions(page, IsChineseText, true);
 }
 
 template <typename Entry>
@@ -65,6 +50,13 @@ long long CountChineseChars(const _regioninfo* result) {
 }
 
 }  // namespace
+
+// A text region's row count belongs to its row array (handwriting boxes),
+// which recognition drops; the lines are counted in m_nLines.
+void COcrPage::SetBlockLines(CLayoutRegion* region, int lines) {
+    if (CTextRegion* text = region->AsTextRegion(); text && text->m_pRows) text->ClearContent();
+    region->m_nLines = lines > 0 ? lines : 0;
+}
 
 void FreeEnglishResult(_regioninfoeng* result) {
     FreeResult(result, PENDRIL20_DLL, "OR_PENDRIL20_FREERGNINFO_ENGSTR");
@@ -192,13 +184,15 @@ BOOL COcrPage::CutTextLines(_seg_regioninfo** outSeg) {
     CPageImage& image = *m_pImage;
     AnalyzeTablesOn(m_pPageRegion, image.m_hRecoBits, image.m_nWidth, image.m_nHeight);
 
-    std::vector<_recblock> blocks;
-    std::vector<CLayoutRegion*> regions;
-    ForEachChineseBlock(m_pPageRegion, [&](CLayoutRegion* r, bool vertical) {
-        blocks.push_back(_recblock{vertical ? 1 : 0, r->left, r->top, r->right, r->bottom, nullptr});
-        regions.push_back(r);
+    const std::vector<CLayoutRegion*> regions = ChineseBlockRegions(m_pPageRegion);
+    // A table cell is read horizontally.
+    CPageRegion* page = m_pPageRegion;
+    std::vector<_recblock> blocks = LinkedBlocks<_recblock>(regions, [page](const CLayoutRegion& r) {
+        bool vertical = false;
+        for (int i = 0; i < page->GetChildCount() && !vertical; ++i)
+            vertical = page->GetChild(i) == &r && (r.m_nFlags & kRegionVertical);
+        return _recblock{vertical ? 1 : 0, r.left, r.top, r.right, r.bottom, nullptr};
     });
-    for (std::size_t i = 0; i + 1 < blocks.size(); ++i) blocks[i].next = &blocks[i + 1];
 
     std::vector<char> folder(m_settings.programFolder.begin(), m_settings.programFolder.end());
     folder.push_back('\0');
@@ -248,11 +242,11 @@ BOOL COcrPage::RecognizeChinese(HWND textWindow, char* textBuffer, BYTE* cancel,
     image.m_hRecoBits = nullptr;
     RecoSendText("\n");
     const _regioninfo* entry = *outResult;
-    ForEachChineseBlock(m_pPageRegion, [&](CLayoutRegion* region, bool) {
-        if (!entry) return;
+    for (CLayoutRegion* region : ChineseBlockRegions(m_pPageRegion)) {
+        if (!entry) break;
         SetBlockLines(region, entry->nLines);
         entry = entry->next;
-    });
+    }
     return TRUE;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ocrdoc/document/message_pump.h"
 #include "ocrdoc/helpers/dbcs.h"
 #include "platform/afx/afxwin.h"
 #include "shell/shell_services.h"
@@ -31,21 +32,12 @@ std::size_t CopyTextPiece(char* buffer, std::size_t size, const char* piece) {
 
 namespace {
 
-// Removes and dispatches every waiting message of the calling thread.
-void DispatchPending() {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    }
-}
-
 int PumpAndAsk() {
     RecoProgress& p = ThreadRecoProgress();
     if (p.pSink) {
         if (p.pSink->OnPump() && p.pCancel) *p.pCancel = 1;
     } else {
-        DispatchPending();
+        DispatchPendingMessages();
     }
     return p.pCancel && *p.pCancel ? 1 : 0;
 }

@@ -6,6 +6,7 @@
 
 #include "ocrdoc/document/manual_deskew_dialog.h"
 #include "ocrdoc/document/ocr_page.h"
+#include "ocrdoc/helpers/reco_unit.h"
 #include "platform/win/atomic_file.h"
 #include "platform/win/memory.h"
 
@@ -198,7 +199,7 @@ BOOL COcrPage::WriteLearnFile(BOOL currentOnly) {
     for (std::size_t p = from; p < to;) {
         const auto b = static_cast<BYTE>(text[p]);
         if (b == kRecoMark && p + kRecoUnitLength <= text.size()) {
-            const UINT index = static_cast<BYTE>(text[p + 3]) | (static_cast<UINT>(static_cast<BYTE>(text[p + 4])) << 8);
+            const UINT index = dochelpers::RecoUnitIndex(text.data() + p);
             const RecoCharInfo* rec = Record(index);
             if (rec) {
                 const RECT box = RecoCharBox(*rec);

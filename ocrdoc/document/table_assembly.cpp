@@ -7,6 +7,7 @@
 #include "ocrdoc/document/english_text.h"
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/helpers/dbcs.h"
+#include "ocrdoc/helpers/reco_unit.h"
 #include "ocrdoc/helpers/table_grid.h"
 #include "ocrdoc/regions/table_region.h"
 #include "ocrdoc/regions/text_region.h"
@@ -24,7 +25,7 @@ void PlainAndNumbered(std::string_view escaped, std::string& plain, std::vector<
         const auto b = static_cast<BYTE>(escaped[p]);
         if (b == kRecoMark && p + kRecoUnitLength <= escaped.size()) {
             const auto b1 = static_cast<BYTE>(escaped[p + 1]), b2 = static_cast<BYTE>(escaped[p + 2]);
-            const UINT index = static_cast<BYTE>(escaped[p + 3]) | (static_cast<UINT>(static_cast<BYTE>(escaped[p + 4])) << 8);
+            const UINT index = dochelpers::RecoUnitIndex(escaped.data() + p);
             if (b1) {
                 plain.push_back(static_cast<char>(b1));
                 plain.push_back(static_cast<char>(b2));
@@ -122,7 +123,7 @@ void COcrPage::AssembleTables(bool english) {
                     const auto b = static_cast<BYTE>(laid[p]);
                     if (b == kRecoMark && p + kRecoUnitLength <= laid.size()) {
                         const UINT number =
-                            static_cast<BYTE>(laid[p + 3]) | (static_cast<UINT>(static_cast<BYTE>(laid[p + 4])) << 8);
+                            dochelpers::RecoUnitIndex(laid.data() + p);
                         UINT index = number < numbered.size() ? numbered[number] : kRecoMaxRecords;
                         const auto b1 = static_cast<BYTE>(laid[p + 1]);
                         if (index >= RecordCount()) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ocrdoc/helpers/dbcs.h"
+#include "ocrdoc/helpers/reco_unit.h"
 #include "shell/shell_services.h"
 
 namespace {
@@ -35,7 +36,7 @@ Step NextPiece(const BYTE* text, UINT i, UINT length, bool checkIndex, UINT reco
     if (b == kMark) {
         if (left < kUnit || text[i + 5] != kMark) return {Piece::Bad, 1};
         if (!ValidCodeBytes(text[i + 1], text[i + 2])) return {Piece::Bad, kUnit};
-        UINT index = text[i + 3] | (static_cast<UINT>(text[i + 4]) << 8);
+        UINT index = dochelpers::RecoUnitIndex(text + i);
         if (checkIndex && index >= records) return {Piece::Bad, kUnit};
         return {Piece::Unit, kUnit};
     }

@@ -164,6 +164,16 @@ int CLayoutRegion::SelectAt(POINT point, CLayoutRegion** outParent, CLayoutRegio
     return code;
 }
 
+int CLayoutRegion::HitSelf(POINT point, CLayoutRegion** outParent, CLayoutRegion** outRegion, int tol) {
+    if (outParent) *outParent = nullptr;
+    if (outRegion) *outRegion = nullptr;
+    int code = HitTestEdge(point, tol);
+    if (!code && !Contains(point)) return 0;
+    if (!code) code = kInsideNoEdge;
+    if (outRegion) *outRegion = this;
+    return code;
+}
+
 bool CLayoutRegion::OverlapsOtherChild(const RECT& rect, const CLayoutRegion* except) const {
     for (int i = 0; i < m_nChildren; ++i) {
         const CLayoutRegion* child = m_ppChildren[i];

@@ -106,6 +106,9 @@ public:
     void FindChildInside(const RECT& rect, CLayoutRegion** outChild);
 
 protected:
+    // The hit of a region that does not look into its children: the edge
+    // bits, kInsideNoEdge inside, 0 outside; the region itself is the one hit.
+    int HitSelf(POINT point, CLayoutRegion** outParent, CLayoutRegion** outRegion, int tol);
     // Destroys a region taken out of the tree.
     static void DestroyRegion(CLayoutRegion* region);
     // Another child than `except` overlaps `rect` strictly with a rectangle not equal to it.

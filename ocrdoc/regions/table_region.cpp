@@ -81,15 +81,7 @@ void CTableRegion::SetRect(const RECT& rect) {
 
 int CTableRegion::SelectAt(POINT point, CLayoutRegion** outParent, CLayoutRegion** outRegion, int tol) {
     ClearSelection();
-    if (outParent) *outParent = nullptr;
-    if (outRegion) *outRegion = nullptr;
-    if (const int bits = HitTestEdge(point, tol)) {
-        if (outRegion) *outRegion = this;
-        return bits;
-    }
-    if (!Contains(point)) return 0;
-    if (outRegion) *outRegion = this;
-    return kInsideNoEdge;
+    return HitSelf(point, outParent, outRegion, tol);
 }
 
 CLayoutRegion* CTableRegion::CreateRegion(const RECT& rect, int) {

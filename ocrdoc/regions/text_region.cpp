@@ -171,14 +171,7 @@ int CTextRegion::FindRowAt(POINT point, int tol) const {
 int CTextRegion::SelectAt(POINT point, CLayoutRegion** outParent, CLayoutRegion** outRegion, int tol) {
     ClearBoxSelection();
     ClearSelection();
-    if (outParent) *outParent = nullptr;
-    if (outRegion) *outRegion = nullptr;
-    if (const int bits = HitTestEdge(point, tol)) {
-        if (outRegion) *outRegion = this;
-        return bits;
-    }
-    if (!Contains(point)) return 0;
-    if (outRegion) *outRegion = this;
+    if (const int hit = HitSelf(point, outParent, outRegion, tol); hit != kInsideNoEdge) return hit;
     if (!CurrentPageIsHandwriting()) return kInsideNoEdge;
     const int r = FindRowAt(point, tol);
     if (r < 0) return kInsideNoEdge;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "ocrdoc/helpers/reco_unit.h"
 #include "ocrdoc/result/reco_result.h"
 #include "ocrdoc/result/table_line_char.h"
 #include "platform/win/memory.h"
@@ -45,7 +46,7 @@ BOOL CRecoResult::InsertText(const BYTE* bytes, UINT count, UINT offset, BOOL re
     for (UINT p = 0; p < count;) {
         BYTE b = at(p);
         if (b == kRecoMark && count - p >= kRecoUnitLength && at(p + 5) == kRecoMark &&
-            static_cast<UINT>(at(p + 3) | (at(p + 4) << 8)) < RecordCount()) {
+            dochelpers::RecoUnitIndex(clean.data() + p) < RecordCount()) {
             p += kRecoUnitLength;
         } else if (b == 13 && p + 1 < count && at(p + 1) == 10) {
             ++lineEnds;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ocrdoc/helpers/reco_unit.h"
 #include "ocrdoc/result/reco_result.h"
 #include "platform/win/files.h"
 #include "platform/win/handles.h"
@@ -163,50 +164,80 @@ int CRecoResult::LoadFromChineseResult(const _regioninfo* result, int pageWidth,
     return static_cast<int>(m_nLineCount);
 }
 
-BOOL CRecoResult::LoadFromEnglishResult(const _regioninfoeng* result, int pageWidth, int pageHeight) {
-    Clear();
-    FillBuffers fill;
+namespace {
+
+// An English code as the text form can carry it: a single byte up to 128,
+// or a double-byte character whose lead byte sits in the low half. Anything
+// else (a byte above 128, a broken pair, a byte that would end a line or the
+// text) is shown as '~', as is a character without candidates.
+WORD EnglishCode(unsigned code) {
+    if (code == 0 || code == 10 || code == 13) return '~';
+    if (code <= 0x80) return static_cast<WORD>(code);
+    if (code > 0xFF && IsRecoLeadByte(static_cast<BYTE>(code & 0xFF)) && IsRecoTrailByte(static_cast<BYTE>(code >> 8)))
+        return static_cast<WORD>(code);
+    return '~';
+}
+
+}  // namespace
+
+BOOL ConvertEnglishResult(const _regioninfoeng* result, int pageWidth, int pageHeight, std::string& text,
+                          std::vector<RecoCharInfo>& records) {
+    text.clear();
+    records.clear();
     PageBounds page(pageWidth, pageHeight);
     UINT nodes = 0, block = 0;
-    auto tooMany = [&]() {
-        TooManyCharacters();
+    auto refuse = [&]() {
+        text.clear();
+        records.clear();
         return FALSE;
     };
     for (const _regioninfoeng* region = result; region; region = region->next, ++block) {
-        if (++nodes > kMaxEngineNodes || block >= 0xFFFF) return tooMany();
+        if (++nodes > kMaxEngineNodes || block >= 0xFFFF) return refuse();
         UINT l = 0;
         for (const _lineinfoeng* line = region->pLines; line; line = line->next, ++l) {
-            if (++nodes > kMaxEngineNodes) return tooMany();
+            if (++nodes > kMaxEngineNodes) return refuse();
             UINT c = 0;
             for (const _wordinfoeng* word = line->pWords; word; word = word->next) {
-                if (++nodes > kMaxEngineNodes) return tooMany();
-                fill.text.append(static_cast<size_t>(std::clamp<int>(word->nBlanks, 0, 255)), ' ');
+                if (++nodes > kMaxEngineNodes) return refuse();
+                text.append(static_cast<size_t>(std::clamp<int>(word->nBlanks, 0, 255)), ' ');
                 for (const _charinfoeng* ch = word->pChars; ch; ch = ch->next, ++c) {
-                    if (++nodes > kMaxEngineNodes || fill.records.size() >= kRecoMaxRecords) return tooMany();
+                    if (++nodes > kMaxEngineNodes || records.size() >= kRecoMaxRecords) return refuse();
                     RecoCharInfo rec{};
-                    rec.byLine = static_cast<BYTE>(l);
+                    rec.byLine = static_cast<BYTE>(std::min<UINT>(l, 255));
                     rec.byLineAttr = c == 0 ? 1 : 0;
-                    rec.byChar = static_cast<BYTE>(c);
+                    rec.byChar = static_cast<BYTE>(std::min<UINT>(c, 255));
                     rec.byFlags = static_cast<BYTE>(ch->byFlags & 0x7F);
                     SetGeometry(rec, false, page, ch->left, ch->top, ch->right, ch->bottom, line->left, line->top,
                                 line->right, line->bottom);
                     rec.wBlock = static_cast<WORD>(block);
                     rec.chClass = EnglishCharClass(ch->nDist);
-                    int cands = std::clamp<int>(ch->nCands, 0, PENDRIL20_MAX_CANDIDATES);
-                    auto ascii = [](unsigned code) { return code > 128 ? 126u : code; };
-                    for (int k = 0; k < cands; ++k) rec.wCand[k] = CandidateValue(ascii(ch->wCand[k]));
-                    unsigned code = cands > 0 ? ascii(ch->wCand[0]) : '~';
+                    const int cands = std::clamp<int>(ch->nCands, 0, PENDRIL20_MAX_CANDIDATES);
+                    for (int k = 0; k < cands; ++k) rec.wCand[k] = CandidateValue(EnglishCode(ch->wCand[k]));
+                    const WORD code = cands > 0 ? EnglishCode(ch->wCand[0]) : WORD('~');
                     if (cands == 0) rec.chClass = 'E';
-                    AppendUnit(fill.text, 0, static_cast<BYTE>(code), static_cast<UINT>(fill.records.size()));
-                    fill.records.push_back(rec);
+                    if (code <= 0x80)
+                        AppendUnit(text, 0, static_cast<BYTE>(code), static_cast<UINT>(records.size()));
+                    else
+                        AppendUnit(text, static_cast<BYTE>(code & 0xFF), static_cast<BYTE>(code >> 8),
+                                   static_cast<UINT>(records.size()));
+                    records.push_back(rec);
                 }
             }
-            fill.text.append("\r\n");
+            text.append("\r\n");
         }
     }
-    UINT capacity = std::max<UINT>(static_cast<UINT>(fill.text.size()) + 64000, 128000);
-    if (!CommitFill(fill.text, fill.records.data(), static_cast<UINT>(fill.records.size()), capacity)) return FALSE;
     return TRUE;
+}
+
+BOOL CRecoResult::LoadFromEnglishResult(const _regioninfoeng* result, int pageWidth, int pageHeight) {
+    Clear();
+    FillBuffers fill;
+    if (!ConvertEnglishResult(result, pageWidth, pageHeight, fill.text, fill.records)) {
+        TooManyCharacters();
+        return FALSE;
+    }
+    UINT capacity = std::max<UINT>(static_cast<UINT>(fill.text.size()) + 64000, 128000);
+    return CommitFill(fill.text, fill.records.data(), static_cast<UINT>(fill.records.size()), capacity);
 }
 
 BOOL CRecoResult::LoadSaved(int mode, const BYTE* text, UINT textLen, const BYTE* chars, UINT charBytes) {
@@ -243,7 +274,7 @@ BOOL CRecoResult::LoadSaved(int mode, const BYTE* text, UINT textLen, const BYTE
         BYTE b = text[p];
         if (b == kRecoMark) {
             if (textLen - p < kRecoUnitLength || text[p + 5] != kRecoMark) return FALSE;
-            if (static_cast<UINT>(text[p + 3] | (text[p + 4] << 8)) >= records) return FALSE;
+            if (dochelpers::RecoUnitIndex(text + p) >= records) return FALSE;
             p += kRecoUnitLength;
         } else if (b == 13) {
             if (p + 1 >= textLen || text[p + 1] != 10) return FALSE;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "ocrdoc/helpers/reco_unit.h"
 #include "platform/win/atomic_file.h"
 #include "platform/win/memory.h"
 #include "shell/shell_services.h"
@@ -191,7 +192,7 @@ bool CRecoResult::IsUnitStart(UINT offset) const {
 
 RecoCharInfo* CRecoResult::RecordAt(UINT offset) const {
     if (offset >= m_nTextLen || m_pText[offset] != kRecoMark || UnitLength(offset) != kRecoUnitLength) return nullptr;
-    UINT index = m_pText[offset + 3] | (m_pText[offset + 4] << 8);
+    UINT index = dochelpers::RecoUnitIndex(m_pText + offset);
     return index < RecordCount() ? m_pChars + index : nullptr;
 }
 

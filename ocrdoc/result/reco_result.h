@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "outside/include/pendril20.h"
 #include "outside/include/tresk.h"
@@ -70,6 +71,15 @@ constexpr bool IsRecoTrailByte(BYTE b) { return dochelpers::IsTrailByte(b); }
 // The class letter of an English character by the engine's distance: 'A' up
 // to 100, 'D' up to 150, 'E' above.
 constexpr BYTE EnglishCharClass(int distance) { return distance <= 100 ? 'A' : distance <= 150 ? 'D' : 'E'; }
+
+// The English engine's answer as text form and one record per character
+// (record indexes from 0, one block per answer entry, boxes bounded by the
+// page when its size is given). Every line ends with CR LF. A code the text
+// form cannot carry, and a character without candidates, reads '~'. FALSE
+// (both emptied) when the answer holds more characters than record indexes
+// reach or more nodes than a sound answer has.
+BOOL ConvertEnglishResult(const _regioninfoeng* result, int pageWidth, int pageHeight, std::string& text,
+                          std::vector<RecoCharInfo>& records);
 
 // The page box (inclusive) of a record, for either reading direction.
 RECT RecoCharBox(const RecoCharInfo& rec);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ocrdoc/helpers/dbcs.h"
+#include "ocrdoc/helpers/reco_unit.h"
 #include "ocrdoc/result/table_line_char.h"
 
 namespace tabletext {
@@ -127,7 +128,7 @@ int GetLineBlock(std::string_view text, std::size_t pos, const RecoCharInfo* rec
         Unit u = UnitAt(text, pos);
         if (u.kind == UnitKind::LineEnd && u.b2 == 10) return -1;
         if (u.kind == UnitKind::Escape) {
-            UINT index = static_cast<BYTE>(text[pos + 3]) | (static_cast<UINT>(static_cast<BYTE>(text[pos + 4])) << 8);
+            UINT index = dochelpers::RecoUnitIndex(text.data() + pos);
             if (!records || index >= recordCount) return -1;
             return records[index].wBlock;
         }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ocrdoc/helpers/dbcs.h"
+#include "ocrdoc/helpers/reco_unit.h"
 #include "ocrdoc/result/table_line_char.h"
 #include "ocrdoc/tabletext/escaped_lines.h"
 
@@ -422,7 +423,7 @@ void GetLinePositions(std::span<int> outPairs, std::string_view text, const Reco
             ++line;
             set = false;
         } else if (u.kind == tabletext::UnitKind::Escape && !set) {
-            UINT index = static_cast<BYTE>(text[pos + 3]) | (static_cast<UINT>(static_cast<BYTE>(text[pos + 4])) << 8);
+            UINT index = dochelpers::RecoUnitIndex(text.data() + pos);
             if (records && index < recordCount) {
                 outPairs[2 * line] = records[index].nLineY;
                 outPairs[2 * line + 1] = records[index].nLineThick;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "ocrdoc/document/message_pump.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/page_settings.h"
 #include "ocrdoc/document/project_file.h"
@@ -156,15 +157,7 @@ int CTask::CountSelected() const { return static_cast<int>(ShellServices().PageL
 BOOL CTask::HasImages() const { return ShellServices().PageListRowCount() > 0; }
 
 void CTask::PumpBatchMessages() {
-    MSG msg;
-    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-            m_bCancel = 1;
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    }
+    if (DispatchPendingMessages(true)) m_bCancel = 1;
 }
 
 BOOL CTask::OpenRowAndWait(int row) {

@@ -8,6 +8,7 @@
 
 #include "imaging/page_image.h"
 #include "imaging/pixel_rows.h"
+#include "ocrdoc/helpers/reco_unit.h"
 #include "ocrdoc/result/table_line_char.h"
 #include "platform/afx/afxwin.h"
 #include "shell/shell_services.h"
@@ -83,7 +84,7 @@ TextLine CTextViewController::FetchLine(int row) const {
         u.col = col;
         if (text[p] == kRecoMark && u.length == kRecoUnitLength) {
             const BYTE b1 = text[p + 1], b2 = text[p + 2];
-            const UINT index = text[p + 3] | (text[p + 4] << 8);
+            const UINT index = dochelpers::RecoUnitIndex(text + p);
             if (b1 != 0) {
                 u.bytes[0] = b1;
                 u.bytes[1] = b2;

@@ -1,5 +1,4 @@
-// English recognition: the answer's text form and records (classes, codes,
-// blanks, lines), the merge into a Chinese result with renumbered records
+// English recognition: the merge into a Chinese result with renumbered records
 // and blocks, answers larger than the old fixed buffers, success counted in
 // characters, and a whole English page through the real engine.
 #include <gtest/gtest.h>
@@ -79,38 +78,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(EnglishRecognition, AnswerBecomesTextFormWithClassesAndCodes) {
-    Answer a;
-    _regioninfoeng* e = a.Entry();
-    _lineinfoeng* l = a.Line(e, 100, 50);
-    a.Word(l, 0, {{'A', 100}, {'b', 101}});
-    a.Word(l, 2, {{'c', 150}, {0xA9B3, 151}});
-    _lineinfoeng* l2 = a.Line(e, 130, 50);
-    a.Word(l2, 1, {{'d', 0}});
-    std::string text;
-    std::vector<RecoCharInfo> records;
-    ASSERT_TRUE(ConvertEnglishResult(a.Head(), text, records));
-    const std::string want = Unit(0, 'A', 0) + Unit(0, 'b', 1) + "  " + Unit(0, 'c', 2) + Unit(0xB3, 0xA9, 3) + "\r\n" +
-                             " " + Unit(0, 'd', 4) + "\r\n" + "\r\n";
-    EXPECT_EQ(text, want);
-    ASSERT_EQ(records.size(), 5u);
-    EXPECT_EQ(+records[0].chClass, 'A');
-    EXPECT_EQ(+records[1].chClass, 'D');
-    EXPECT_EQ(+records[2].chClass, 'D');
-    EXPECT_EQ(+records[3].chClass, 'E');
-    EXPECT_EQ(+records[0].wCand[0], 0x4100);  // a single byte in the high half
-    EXPECT_EQ(+records[3].wCand[0], 0xA9B3);
-    EXPECT_EQ(+records[0].byLineAttr, 1);
-    EXPECT_EQ(+records[3].byChar, 3);
-    EXPECT_EQ(+records[4].byLine, 1);
-    EXPECT_EQ(+records[4].byChar, 0);
-    EXPECT_EQ(+records[4].byLineAttr, 1);
-    EXPECT_EQ(+records[0].byFlags, 'S');
-    EXPECT_EQ(+records[0].nLineThick, 21);
-    EXPECT_EQ(+records[0].nBoxLen, 10);
-    EXPECT_EQ(+records[0].nBoxAlong, 10);
-}
 
 TEST_F(EnglishRecognition, MergeRenumbersRecordsAndBlocksAfterTheChineseOnes) {
     PutPlane(page, BlankPlane(400, 300));

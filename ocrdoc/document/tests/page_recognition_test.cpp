@@ -22,6 +22,7 @@ namespace {
 // of one character per block (or none).
 struct ScriptedChinese {
     int blocks = 0;
+    std::vector<std::string> seen;  // "v left,top" or "h left,top" per block
     int recogCalls = 0;
     int code = 0, traditional = -1;
     bool answer = true;
@@ -35,7 +36,9 @@ ScriptedChinese g_cn;
 
 _seg_regioninfo* CnSegImg(void*, short, short, _recblock* blocks, char*) {
     g_cn.blocks = 0;
-    for (_recblock* b = blocks; b; b = b->next) ++g_cn.blocks;
+    g_cn.seen.clear();
+    for (_recblock* b = blocks; b; b = b->next, ++g_cn.blocks)
+        g_cn.seen.push_back((b->bVertical ? "v " : "h ") + std::to_string(b->left) + "," + std::to_string(b->top));
     if (!g_cn.blocks) return nullptr;
     g_cn.seg.assign(static_cast<std::size_t>(g_cn.blocks), _seg_regioninfo{});
     for (std::size_t i = 0; i < g_cn.seg.size(); ++i) {
@@ -82,6 +85,7 @@ struct ScriptedEnglish {
     bool answer = true;
     int calls = 0;
     int blocks = -1;
+    std::vector<std::string> seen;  // "left,top" per block
     EnglishHiAnswer hi;
 };
 ScriptedEnglish g_en;
@@ -90,7 +94,9 @@ _regioninfoeng* EnRecog(unsigned char*, short, short, _recblockeng* blocks, PEND
                         PENDRIL20_PUMP_CALLBACK) {
     ++g_en.calls;
     g_en.blocks = 0;
-    for (_recblockeng* b = blocks; b; b = b->next) ++g_en.blocks;
+    g_en.seen.clear();
+    for (_recblockeng* b = blocks; b; b = b->next, ++g_en.blocks)
+        g_en.seen.push_back(std::to_string(b->left) + "," + std::to_string(b->top));
     if (!g_en.answer || !g_en.blocks) return nullptr;
     return g_en.hi.Make(static_cast<std::size_t>(g_en.blocks));
 }
@@ -251,6 +257,21 @@ TEST_F(PageRecognition, ChineseAndEnglishRegionsAreMergedInReadingOrder) {
     EXPECT_EQ(+page.Record(1)->wBlock, 1);
     const std::string_view form = page.Text();
     EXPECT_EQ(static_cast<BYTE>(form[3]), 1);  // "H" is record 1
+}
+
+TEST_F(PageRecognition, EachEngineGetsItsRegionsInReadingOrder) {
+    Script();
+    PutPlane(page, BlankPlane(400, 300));
+    page.m_pPageRegion->AddRegion(RECT{10, 10, 120, 280}, kRegionVertical);
+    page.m_pPageRegion->AddRegion(RECT{140, 10, 380, 100}, kRegionEnglish);
+    page.m_pPageRegion->AddRegion(RECT{140, 120, 380, 280}, kRegionHorizontal);
+    page.m_settings = TestSettings(0, 0);
+    page.RecognizePage();
+    EXPECT_EQ(g_en.seen, (std::vector<std::string>{"140,10"}));
+    EXPECT_EQ(g_cn.seen, (std::vector<std::string>{"v 10,10", "h 140,120"}));
+    EXPECT_EQ(page.m_pPageRegion->GetChild(0)->m_nLines, 1);
+    EXPECT_EQ(page.m_pPageRegion->GetChild(1)->m_nLines, 1);
+    EXPECT_EQ(page.m_pPageRegion->GetChild(2)->m_nLines, 1);
 }
 
 TEST_F(PageRecognition, EnglishRegionsGoToTheChineseEngineWhenTheEnglishOneGivesNothing) {

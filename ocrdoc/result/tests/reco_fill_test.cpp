@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -137,46 +138,105 @@ TEST(RecoFill, MoreRecordsThanSixteenBitIndexesAreRefused) {
               static_cast<int>(kRecoMaxRecords - 1));
 }
 
-TEST(RecoFill, EnglishResultStoresAsciiCodesAndWordBlanks) {
-    _charinfoeng a{}, b{}, c{};
+// One English answer, as a plain English page loads it and as the English
+// regions of a Chinese page convert it for the merge: both read the same.
+TEST(EnglishAnswer, CodesClassesAndBlanksReadTheSameOnEveryPage) {
+    CFakeShellServices shell;
+    _charinfoeng a{}, b{}, c{}, d{}, e{}, f{};
     a.nCands = 2;
     a.wCand[0] = 0x0041;
-    a.wCand[1] = 0x00E9;  // above 128: stored as '~'
+    a.wCand[1] = 0x00E9;  // a single byte above 128: '~'
     a.nDist = 100;
     a.top = 10, a.bottom = 29, a.left = 5, a.right = 14;
+    a.byFlags = 0x80 | 'S';
     b = a;
-    b.wCand[0] = 0x00C4;
     b.nCands = 1;
-    b.nDist = 151;  // very doubtful above 150
+    b.wCand[0] = 0x00C4;
+    b.nDist = 151;
     b.left = 15, b.right = 24;
     a.next = &b;
     c = a;
+    c.nCands = 1;
+    c.wCand[0] = 0xA9B3;  // a double-byte character, lead byte low
     c.nDist = 101;
-    c.next = nullptr;
     c.left = 40, c.right = 49;
-    _wordinfoeng w1{2, 0, &a, nullptr}, w2{1, 1, &c, nullptr};
+    c.next = &d;
+    d = c;
+    d.nCands = 0;  // nothing recognised
+    d.nDist = 0;
+    d.next = &e;
+    e = c;
+    e.wCand[0] = 10;  // would break the line
+    e.nDist = 150;
+    e.next = nullptr;
+    f = a;
+    f.next = nullptr;
+    _wordinfoeng w1{2, 0, &a, nullptr}, w2{3, 1, &c, nullptr}, w3{1, 2, &f, nullptr};
     w1.next = &w2;
-    _lineinfoeng line{&w1, 10, 29, 5, 60, nullptr};
-    _regioninfoeng empty{0, nullptr, nullptr};
-    _regioninfoeng region{1, &line, nullptr};
-    empty.next = &region;
+    _lineinfoeng line2{&w3, 40, 59, 5, 60, nullptr};
+    _lineinfoeng line{&w1, 10, 29, 5, 60, &line2};
+    _regioninfoeng region{2, &line, nullptr};
+
+    std::string text;
+    std::vector<RecoCharInfo> records;
+    ASSERT_TRUE(ConvertEnglishResult(&region, 0, 0, text, records));
+    EXPECT_EQ(text, RecoUnit(0, 'A', 0) + RecoUnit(0, '~', 1) + " " + RecoUnit(0xB3, 0xA9, 2) + RecoUnit(0, '~', 3) +
+                        RecoUnit(0, '~', 4) + "\r\n" + "  " + RecoUnit(0, 'A', 5) + "\r\n");
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(+records[0].wCand[0], 0x4100);
+    EXPECT_EQ(+records[0].wCand[1], '~' << 8);
+    EXPECT_EQ(+records[2].wCand[0], 0xA9B3);
+    EXPECT_EQ(+records[3].wCand[0], 0);
+    const char classes[] = {'A', 'E', 'D', 'E', 'D', 'A'};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(records[i].chClass, classes[i]) << i;
+    EXPECT_EQ(records[0].byFlags, 'S');  // the font letter; never vertical
+    EXPECT_EQ(records[0].byLineAttr, 1);
+    EXPECT_EQ(records[1].byLineAttr, 0);
+    EXPECT_EQ(records[4].byChar, 4);
+    EXPECT_EQ(records[5].byLine, 1);
+    EXPECT_EQ(records[5].byChar, 0);
+    EXPECT_EQ(records[5].byLineAttr, 1);
+    EXPECT_EQ(+records[0].nLineThick, 20);
+    EXPECT_EQ(+records[0].nLineLen, 56);
+    EXPECT_EQ(+records[0].nBoxAlong, 5);
+    EXPECT_EQ(+records[0].nBoxLen, 10);
 
     CRecoResult store;
-    ASSERT_TRUE(store.LoadFromEnglishResult(&empty));
-    EXPECT_EQ(TextOf(store), RecoUnit(0, 'A', 0) + RecoUnit(0, '~', 1) + " " + RecoUnit(0, 'A', 2) + "\r\n");
-    EXPECT_EQ(store.m_nLineCount, 1u);
-    const RecoCharInfo& r0 = *store.Record(0);
-    EXPECT_EQ(+r0.wCand[0], 0x4100);
-    EXPECT_EQ(+r0.wCand[1], '~' << 8);
-    EXPECT_EQ(r0.chClass, 'A');
-    EXPECT_EQ(r0.byLineAttr, 1);
-    EXPECT_EQ(+r0.wBlock, 1);  // the first entry had no lines
-    EXPECT_EQ(+r0.nLineThick, 20);
-    EXPECT_EQ(+r0.nLineLen, 56);
-    EXPECT_EQ(store.Record(1)->chClass, 'E');
-    EXPECT_EQ(store.Record(1)->byLineAttr, 0);
-    EXPECT_EQ(store.Record(2)->chClass, 'D');
-    EXPECT_EQ(store.Record(2)->byChar, 2);
+    ASSERT_TRUE(store.LoadFromEnglishResult(&region));
+    EXPECT_EQ(TextOf(store), text);
+    ASSERT_EQ(store.RecordCount(), records.size());
+    for (UINT i = 0; i < store.RecordCount(); ++i)
+        EXPECT_EQ(std::memcmp(store.Record(i), &records[i], sizeof(RecoCharInfo)), 0) << i;
+    EXPECT_EQ(store.m_nLineCount, 2u);
+}
+
+TEST(EnglishAnswer, EveryEntryIsOneBlockAndBoxesStayOnThePage) {
+    _charinfoeng a{}, b{};
+    a.nCands = 1;
+    a.wCand[0] = 'x';
+    a.top = 10, a.bottom = 29, a.left = 90, a.right = 3000;
+    b = a;
+    b.left = 50, b.right = 40;  // right before left
+    _wordinfoeng wa{1, 0, &a, nullptr}, wb{1, 0, &b, nullptr};
+    _lineinfoeng emptyLine{nullptr, 0, 5, 0, 5, nullptr};
+    _lineinfoeng lineA{&wa, -5, 30, -5, 5000, nullptr};
+    emptyLine.next = &lineA;  // the second entry's first line is empty
+    _lineinfoeng lineB{&wb, 40, 60, 0, 99, nullptr};
+    _regioninfoeng third{1, &lineB, nullptr};
+    _regioninfoeng second{2, &emptyLine, &third};
+    _regioninfoeng first{0, nullptr, &second};  // no lines at all
+
+    std::string text;
+    std::vector<RecoCharInfo> records;
+    ASSERT_TRUE(ConvertEnglishResult(&first, 100, 200, text, records));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(+records[0].wBlock, 1);
+    EXPECT_EQ(records[0].byLine, 1);
+    EXPECT_EQ(+records[1].wBlock, 2);
+    EXPECT_EQ(+records[0].nBoxLen, 10);  // 90..99
+    EXPECT_EQ(+records[0].nLineX, 0);
+    EXPECT_EQ(+records[0].nLineLen, 100);
+    EXPECT_EQ(+records[1].nBoxLen, 1);
 }
 
 // Work files written by the test into a data folder of its own.

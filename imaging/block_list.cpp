@@ -1,4 +1,4 @@
-#include "ocrdoc/block_list.h"
+#include "imaging/block_list.h"
 
 #include <algorithm>
 #include <array>

@@ -4,7 +4,7 @@
 #include <set>
 #include <vector>
 
-#include "ocrdoc/block_list.h"
+#include "imaging/block_list.h"
 
 namespace {
 
