@@ -995,12 +995,17 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     AfxTestClick(bar->Control(textory::kBarCreateToWordCheck), CPoint(4, 4));
     EXPECT_EQ(app.m_textory.createToWord, createToWord);
 
-    // The output choice turns both faces; single step from its radio.
+    // The output choice turns both faces; single step and automatic from their radios.
     const bool toWord = app.m_textory.outputToWord;
     AfxTestClick(bar->Control(textory::kBarOutputChoice), CPoint(4, 4));
     EXPECT_NE(app.m_textory.outputToWord, toWord);
     AfxTestClick(bar->Control(textory::kBarOutputChoice), CPoint(4, 4));
     EXPECT_EQ(app.m_textory.outputToWord, toWord);
+    AfxTestClick(bar->Control(textory::kBarSingleStepRadio), CPoint(4, 4));
+    EXPECT_EQ(app.m_textory.workMode, 1);
+    AfxTestClick(bar->Control(textory::kBarAutomaticRadio), CPoint(4, 4));
+    EXPECT_EQ(app.m_textory.workMode, 0);
+    EXPECT_FALSE(bar->IsDlgButtonChecked(textory::kBarSingleStepRadio));
     AfxTestClick(bar->Control(textory::kBarSingleStepRadio), CPoint(4, 4));
     EXPECT_EQ(app.m_textory.workMode, 1);
 
