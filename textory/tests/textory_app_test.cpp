@@ -513,9 +513,11 @@ void RecogniseTheRowsInCounterMode(TestTextoryApp& app) {
             scribanttest::PumpUntil(
                 [&] {
                     const std::string counter = running->StatusPaneText(1);
-                    if (!counter.empty() && (seen.counters.empty() || seen.counters.back() != counter))
+                    // Grabbed as each row starts: the last grab shows the rows before it.
+                    if (!counter.empty() && (seen.counters.empty() || seen.counters.back() != counter)) {
                         seen.counters.push_back(counter);
-                    if (seen.counters.size() == 1 && ::IsWindow(handle)) grab(dialog, "textory_batch_counter_mode.png");
+                        if (::IsWindow(handle)) grab(dialog, "textory_batch_counter_mode.png");
+                    }
                     return !::IsWindow(handle) || !dialog->IsWindowVisible() || window->m_bEnded;
                 },
                 120000);
