@@ -47,6 +47,7 @@
 #include "platform/afx/ui/drawstate.h"
 #include "textory/app/textory_ids.h"
 #include "views/page_view/ocr_view.h"
+#include "views/text/text_view.h"
 #include "shell/batch/dlg_batch_recog.h"
 #include "textory/names/scan_target.h"
 
@@ -1070,6 +1071,16 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     ASSERT_TRUE(proofread->IsWindowEnabled());
     AfxTestClick(proofread, CPoint(4, 4));
     ASSERT_TRUE(app.m_workflow.InProofMode());
+    // A correction typed into the text view goes out with the text.
+    CTextView* textView = nullptr;
+    for (POSITION at = doc->GetFirstViewPosition(); at && !textView;)
+        textView = dynamic_cast<CTextView*>(doc->GetNextView(at));
+    ASSERT_NE(textView, nullptr);
+    const bool typed = GetACP() == 936;
+    if (typed) {
+        AfxTestKey(textView, VK_HOME);
+        AfxTestKey(textView, 0, "中");
+    }
     const fs::path document = scratch / "letter.doc";
     AfxTestScript::Clear();
     AfxTestScript::QueueFile(document.string());
@@ -1078,6 +1089,9 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     const std::string rtf = readBytes(document);
     EXPECT_EQ(rtf.substr(0, 5), "{\\rtf");
     EXPECT_GE(testpages::charAccuracy(kLetterText, RtfTextInGbk(rtf), false), 0.6) << rtf;
+    if (typed) {
+        EXPECT_NE(RtfTextInGbk(rtf).find("中"), std::string::npos) << "the correction kept";
+    }
     ClickToolButton(*frame, textory::kCmdExitProofreadMode);
     EXPECT_TRUE(bar->IsWindowVisible());
     EXPECT_TRUE(app.m_workflow.IsIdle());
