@@ -1004,6 +1004,17 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     EXPECT_NE(app.m_textory.outputToWord, toWord);
     AfxTestClick(bar->Control(textory::kBarOutputChoice), CPoint(4, 4));
     EXPECT_EQ(app.m_textory.outputToWord, toWord);
+    // The scan button's tip, the pointer resting on it, says where the pages go.
+    AfxTestMouse(bar->Control(textory::kBarScanButton), WM_MOUSEMOVE, CPoint(6, 6));
+    const std::string scanTip = toWord ? "扫描输出到Word" : "扫描输出到文件";
+    EXPECT_TRUE(scribanttest::PumpUntil([&] { return AfxTestShownToolTip() == scanTip; }, 3000))
+        << AfxTestShownToolTip();
+    if (const char* folder = std::getenv("TEXTORY_GRAB_DIR"))
+        AfxTestGrabToolTip((std::string(folder) + "/textory_task_bar_scan_tip.png").c_str());
+    MSG leave{};
+    leave.hwnd = bar->Control(textory::kBarScanButton)->GetSafeHwnd();
+    leave.message = WM_MOUSELEAVE;
+    bar->Control(textory::kBarScanButton)->PreTranslateMessage(&leave);
     AfxTestClick(bar->Control(textory::kBarSingleStepRadio), CPoint(4, 4));
     EXPECT_EQ(app.m_textory.workMode, 1);
     AfxTestClick(bar->Control(textory::kBarAutomaticRadio), CPoint(4, 4));
