@@ -755,6 +755,55 @@ TEST_F(TextoryAfterItsJob, TheSelectedRowsRunInTheCounterMode) {
     RecogniseTheRowsInCounterMode(*run);
 }
 
+// The stop button hidden, Esc ends a run early: the row under way is
+// finished, the run goes no further and the window closes.
+TEST_F(TextoryAfterItsJob, EscEndsACounterModeRunEarly) {
+    ScanAPageThroughThePlan(scratch / "scanned.txt");
+    ASSERT_EQ(run->PageListRowCount(), 2);
+    frame->SendMessage(WM_COMMAND, ID_FILE_SELECT_ALL, 0);
+    static TestTextoryApp* running;
+    running = run.get();
+    static std::vector<std::string> counters;
+    counters.clear();
+    static bool ended;
+    ended = false;
+    AfxTestScript::Clear();
+    AfxTestScript::QueueDialogAction(
+        [](CWnd* dialog, void*) {
+            // Pressed while the first row is under way (the pane held other text before).
+            scribanttest::PumpUntil(
+                [] {
+                    const std::string counter = running->StatusPaneText(1);
+                    return counter == "     1/     2" || counter == "     2/     2";
+                },
+                60000);
+            counters.push_back(running->StatusPaneText(1));
+            // Esc as the message loop hands it on.
+            MSG esc{};
+            esc.hwnd = dialog->GetSafeHwnd();
+            esc.message = WM_KEYDOWN;
+            esc.wParam = VK_ESCAPE;
+            EXPECT_TRUE(running->PreTranslateMessage(&esc));
+            auto* window = dynamic_cast<CDlgBatchRecog*>(dialog);
+            ended = scribanttest::PumpUntil(
+                [&] {
+                    counters.push_back(running->StatusPaneText(1));
+                    return window->m_bEnded != 0;
+                },
+                60000);
+        },
+        nullptr);
+    frame->SendMessage(WM_COMMAND, ID_RECOG_START, 0);
+    AfxPumpMessages();
+    EXPECT_TRUE(ended);
+    ASSERT_FALSE(AfxTestScript::Shown().empty());
+    EXPECT_EQ(AfxTestScript::Shown()[0].type, 144u);
+    ASSERT_FALSE(counters.empty());
+    EXPECT_EQ(counters.front(), "     1/     2");
+    EXPECT_EQ(std::find(counters.begin(), counters.end(), "     2/     2"), counters.end()) << "the second row was run";
+    AfxTestScript::Clear();
+}
+
 TEST_F(TextoryAfterItsJob, TheBrightnessDialogWorksOnAScannedGreyPage) {
     ScanAPageThroughThePlan(scratch / "scanned.txt");
     DriveTheBrightnessDialog(*run);
