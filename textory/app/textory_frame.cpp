@@ -3,6 +3,8 @@
 #include "ocrdoc/document/ocr_doc.h"
 #include "platform/afx/ui/htmlhelp.h"
 #include "platform/win/codepage.h"
+#include "platform/win/files.h"
+#include "platform/win/path.h"
 #include "platform/win/process.h"
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_ids.h"
@@ -182,9 +184,14 @@ void CTextoryFrame::OnToolBarDropDown(NMHDR* header, LRESULT* result) {
 void CTextoryFrame::OnModeHelp() {
     CTextoryApp* app = TextoryApp();
     const std::string file = (app ? app->m_strAppDir : std::string(".")) + kHelpFile;
+    // The old help file where one was installed beside the program; else the
+    // guide that ships with it, so the modes' help always opens something.
+    if (!PathFileExistsA(file.c_str())) {
+        OnGuide();
+        return;
+    }
     if (!WinHelpA(GetSafeHwnd(), file.c_str(), HELP_CONTEXT, kHelpTopic)) {
-        // Nothing to open: say so rather than do nothing.
-        const std::string text = "Cannot open the help file " + file + ".";
+        const std::string text = "Cannot open the help file " + suite::ShownPath(file) + ".";
         ::MessageBox(GetSafeHwnd(), text.c_str(), "Textory", MB_OK | MB_ICONEXCLAMATION);
     }
 }

@@ -1,10 +1,7 @@
-// Textory started in this process on a rendered page: the job runs to its
-// output and asks to close once; then, with the page still open, the
-// workflow is driven through the frame's messages (1286, WM_USER+1100 to
-// +1110): a full plan scans (the acquisition stands in), finds regions,
-// recognises and outputs to a file, and the job's own output is never
-// written again; a scanned page carries the plan on; when the last page
-// leaves the list the program closes.
+// Textory run in this process: after a job on a rendered page (the workflow
+// through the frame's messages, the counter mode, the brightness dialog, the
+// guide, the hand-offs, the modes, a taken scan name), its job's progress
+// window, and started without a job, driven through its task bar.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -14,12 +11,15 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <thread>
 
 #include "platform/afx/afxwin.h"
@@ -47,6 +47,7 @@
 #include "platform/afx/ui/drawstate.h"
 #include "textory/app/textory_ids.h"
 #include "views/page_view/ocr_view.h"
+#include "views/text/text_view.h"
 #include "shell/batch/dlg_batch_recog.h"
 #include "textory/names/scan_target.h"
 
@@ -97,6 +98,8 @@ HDIB GreyDibOf(const testpages::Page& page) {
 }
 
 std::string readBytes(const fs::path& path);
+
+const std::string kLetterText = "今天天气很好我们一起去公园散步";
 
 std::string titleOf(CWnd* wnd) {
     CString text;
@@ -182,10 +185,13 @@ void DriveTheModes(TestTextoryApp& app) {
     ASSERT_EQ(AfxTestScript::Shown().size(), 2u);
     EXPECT_EQ(AfxTestScript::Shown()[1].buttons.size(), 3u) << "menu 332: three pointers";
     EXPECT_EQ(AfxTestScript::Shown()[1].result, 32877);
-    // Help: no help file in the program folder, and the user is told so.
+    // The mode's help: no old help file beside the program, so the guide
+    // shipped with it opens, without a word of complaint.
     frame->SendMessage(WM_COMMAND, 32951, 0);
-    ASSERT_EQ(AfxTestScript::Shown().size(), 3u);
-    EXPECT_NE(AfxTestScript::Shown()[2].text.find("Scribant.hlp"), std::string::npos);
+    const std::string guideTitle = suite::Utf8ToAnsi("Textory 操作指南");
+    EXPECT_TRUE(scribanttest::PumpUntil([&] { return ::FindWindow(nullptr, guideTitle.c_str()) != nullptr; }));
+    EXPECT_EQ(AfxTestScript::Shown().size(), 2u);
+    HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
 
     // "提交识别": recognised in the mode; the window stays in it.
     frame->SendMessage(WM_COMMAND, 32924, 0);
@@ -479,6 +485,7 @@ void HandTheJobToTheProofreader(TestTextoryApp& app, const fs::path& scratch) {
 struct CounterModeSeen {
     std::vector<std::string> counters;
     RECT panel{}, group{};
+    bool stopShown = true;
     bool ended = false;
 };
 
@@ -502,14 +509,17 @@ void RecogniseTheRowsInCounterMode(TestTextoryApp& app) {
             dialog->GetDlgItem(IDC_BATCH_GROUP)->GetWindowRect(&group);
             dialog->ScreenToClient(&group);
             seen.group = group;
+            seen.stopShown = dialog->GetDlgItem(IDCANCEL)->IsWindowVisible();
             const HWND handle = dialog->GetSafeHwnd();
             scribanttest::PumpUntil(
                 [&] {
                     const std::string counter = running->StatusPaneText(1);
-                    if (!counter.empty() && (seen.counters.empty() || seen.counters.back() != counter))
+                    // Grabbed as each row starts: the last grab shows the rows before it.
+                    if (!counter.empty() && (seen.counters.empty() || seen.counters.back() != counter)) {
                         seen.counters.push_back(counter);
-                    if (seen.counters.size() == 1 && ::IsWindow(handle)) grab(dialog, "textory_batch_counter_mode.png");
-                    return !::IsWindow(handle) || !dialog->IsWindowVisible();
+                        if (::IsWindow(handle)) grab(dialog, "textory_batch_counter_mode.png");
+                    }
+                    return !::IsWindow(handle) || !dialog->IsWindowVisible() || window->m_bEnded;
                 },
                 120000);
             seen.ended = true;
@@ -521,6 +531,7 @@ void RecogniseTheRowsInCounterMode(TestTextoryApp& app) {
     ASSERT_FALSE(AfxTestScript::Shown().empty());
     EXPECT_EQ(AfxTestScript::Shown()[0].type, 144u);
     EXPECT_EQ(AfxTestScript::Shown()[0].result, IDOK) << "ended by itself";
+    EXPECT_FALSE(seen.stopShown) << "Esc and the close box stop a run; the stop button stays hidden";
     ASSERT_FALSE(seen.counters.empty());
     bool counted = false;
     for (int row = 1; row <= app.PageListRowCount(); ++row) {
@@ -616,24 +627,72 @@ testpages::Page PrepareHomeAndPage(const suite_test::ScratchFolder& scratch, con
     return rendered;
 }
 
-TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
-    suite_test::ScratchFolder scratch;
-    const std::string image = scratch / "page.tif";
-    const testpages::Page rendered = PrepareHomeAndPage(scratch, image, "今天天气很好我们一起去公园散步", 1100, 420);
-    const std::string jobOutput = scratch / "job.txt";
-
-    TestTextoryApp app;
+// The job started on `image`, its output beside it as "job.txt".
+bool StartJob(TestTextoryApp& app, const suite_test::ScratchFolder& scratch, const std::string& image) {
     app.m_args.emplace_back(image.c_str());
-    app.m_args.emplace_back(jobOutput.c_str());
-    ASSERT_TRUE(app.InitInstance());
-    ASSERT_NE(app.m_pMainWnd, nullptr);
-    CWnd* frame = app.m_pMainWnd;
-    ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > 0; }, 120000));
-    EXPECT_EQ(app.Job().Status(), textory::kExitWritten);
+    app.m_args.emplace_back((scratch / "job.txt").c_str());
+    return app.InitInstance();
+}
+
+// The main window gone and the program ended, as a test's run ends.
+void EndRun(TestTextoryApp& app) {
+    if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
+    app.m_pMainWnd = nullptr;
+    app.ExitInstance();
+    AfxTestScript::Clear();
+}
+
+// Textory started in this process on a rendered page, its job run to its
+// output (the program then asks once to close); each case drives the open
+// program on from there.
+class TextoryAfterItsJob : public ::testing::Test {
+protected:
+    void SetUp() override {
+        image = scratch / "page.tif";
+        rendered = PrepareHomeAndPage(scratch, image, kLetterText, 1100, 420);
+        jobOutput = scratch / "job.txt";
+        run = std::make_unique<TestTextoryApp>();
+        ASSERT_TRUE(StartJob(*run, scratch, image));
+        ASSERT_NE(run->m_pMainWnd, nullptr);
+        frame = run->m_pMainWnd;
+        ASSERT_TRUE(scribanttest::PumpUntil([&] { return run->closeRequests > 0; }, 120000));
+        EXPECT_EQ(run->Job().Status(), textory::kExitWritten);
+        ASSERT_NE(run->CurrentDocument(), nullptr);
+    }
+    void TearDown() override {
+        if (run) EndRun(*run);
+    }
+
+    // A grey page from the scanner through a full plan: saved under the
+    // target, listed, opened, recognised and output to `exported`.
+    void ScanAPageThroughThePlan(const std::string& exported) {
+        run->m_textory.outputToWord = false;
+        frame->SendMessage(WM_SCANBUTTON, 0, 0);
+        ASSERT_FALSE(run->m_workflow.IsIdle());
+        const int rows = run->PageListRowCount();
+        AfxTestScript::QueueFile(exported);
+        frame->SendMessage(WM_SCANIMAGE, reinterpret_cast<WPARAM>(GreyDibOf(rendered)), 0);
+        EXPECT_EQ(run->PageListRowCount(), rows + 1);
+        ASSERT_TRUE(scribanttest::PumpUntil([&] { return run->m_workflow.IsIdle(); }, 120000));
+        EXPECT_TRUE(fs::exists(exported));
+    }
+
+    suite_test::ScratchFolder scratch;
+    std::string image, jobOutput;
+    testpages::Page rendered;
+    std::unique_ptr<TestTextoryApp> run;
+    CWnd* frame = nullptr;
+};
+
+// After the job the workflow is driven through the frame's messages (1286,
+// WM_USER+1100 to +1110): a full plan scans (the acquisition stands in),
+// finds regions, recognises and outputs to a file, and the job's own output
+// is never written again; a scanned page carries the plan on; when the last
+// page leaves the list the program closes.
+TEST_F(TextoryAfterItsJob, TheWorkflowRunsThroughTheFramesMessages) {
+    TestTextoryApp& app = *run;
     const std::string written = readBytes(jobOutput);
     ASSERT_GT(written.size(), 4u);
-    ASSERT_NE(app.CurrentDocument(), nullptr);
-
     EXPECT_EQ(frame->SendMessage(WM_QUERYREADY, 0, 0), 1);
     EXPECT_EQ(frame->SendMessage(WM_RUNNEXTSTEP, 0, 0), 1);
     EXPECT_TRUE(app.m_workflow.IsIdle());
@@ -683,39 +742,83 @@ TEST(TextoryInProcess, TheJobThenTheWorkflowThroughTheFramesMessages) {
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.m_workflow.IsIdle(); }, 120000));
     EXPECT_TRUE(fs::exists(scannedExport));
 
-    RecogniseTheRowsInCounterMode(app);
-    DriveTheBrightnessDialog(app);
-    OpenTheGuide(app, scratch.path());
-    HandTheJobToTheProofreader(app, scratch.path());
-    DriveTheModes(app);
-    AskWhenTheNameIsTaken(app, rendered, scratch.path());
-
     // The last page leaves the list: nothing is left, the program closes.
     const int closes = app.closeRequests;
     app.PageListDeleteAll();
     app.m_task.SelectImage(-1);
     ASSERT_TRUE(scribanttest::PumpUntil([&] { return app.closeRequests > closes; }, 10000));
     EXPECT_TRUE(app.CurrentDocumentPath().empty());
+}
 
-    frame->DestroyWindow();
-    app.m_pMainWnd = nullptr;
-    app.ExitInstance();
+TEST_F(TextoryAfterItsJob, TheSelectedRowsRunInTheCounterMode) {
+    ScanAPageThroughThePlan(scratch / "scanned.txt");
+    RecogniseTheRowsInCounterMode(*run);
+}
+
+// The stop button hidden, Esc ends a run early: the row under way is
+// finished, the run goes no further and the window closes.
+TEST_F(TextoryAfterItsJob, EscEndsACounterModeRunEarly) {
+    ScanAPageThroughThePlan(scratch / "scanned.txt");
+    ASSERT_EQ(run->PageListRowCount(), 2);
+    frame->SendMessage(WM_COMMAND, ID_FILE_SELECT_ALL, 0);
+    static TestTextoryApp* running;
+    running = run.get();
+    static std::vector<std::string> counters;
+    counters.clear();
+    static bool ended;
+    ended = false;
+    AfxTestScript::Clear();
+    AfxTestScript::QueueDialogAction(
+        [](CWnd* dialog, void*) {
+            // Pressed while the first row is under way (the pane held other text before).
+            scribanttest::PumpUntil(
+                [] {
+                    const std::string counter = running->StatusPaneText(1);
+                    return counter == "     1/     2" || counter == "     2/     2";
+                },
+                60000);
+            counters.push_back(running->StatusPaneText(1));
+            // Esc as the message loop hands it on.
+            MSG esc{};
+            esc.hwnd = dialog->GetSafeHwnd();
+            esc.message = WM_KEYDOWN;
+            esc.wParam = VK_ESCAPE;
+            EXPECT_TRUE(running->PreTranslateMessage(&esc));
+            auto* window = dynamic_cast<CDlgBatchRecog*>(dialog);
+            ended = scribanttest::PumpUntil(
+                [&] {
+                    counters.push_back(running->StatusPaneText(1));
+                    return window->m_bEnded != 0;
+                },
+                60000);
+        },
+        nullptr);
+    frame->SendMessage(WM_COMMAND, ID_RECOG_START, 0);
+    AfxPumpMessages();
+    EXPECT_TRUE(ended);
+    ASSERT_FALSE(AfxTestScript::Shown().empty());
+    EXPECT_EQ(AfxTestScript::Shown()[0].type, 144u);
+    ASSERT_FALSE(counters.empty());
+    EXPECT_EQ(counters.front(), "     1/     2");
+    EXPECT_EQ(std::find(counters.begin(), counters.end(), "     2/     2"), counters.end()) << "the second row was run";
     AfxTestScript::Clear();
 }
 
-// The job started on `image`, its output beside it as "job.txt".
-bool StartJob(TestTextoryApp& app, const suite_test::ScratchFolder& scratch, const std::string& image) {
-    app.m_args.emplace_back(image.c_str());
-    app.m_args.emplace_back((scratch / "job.txt").c_str());
-    return app.InitInstance();
+TEST_F(TextoryAfterItsJob, TheBrightnessDialogWorksOnAScannedGreyPage) {
+    ScanAPageThroughThePlan(scratch / "scanned.txt");
+    DriveTheBrightnessDialog(*run);
 }
 
-// The main window gone and the program ended, as a test's run ends.
-void EndRun(TestTextoryApp& app) {
-    if (app.m_pMainWnd) app.m_pMainWnd->DestroyWindow();
-    app.m_pMainWnd = nullptr;
-    app.ExitInstance();
-    AfxTestScript::Clear();
+TEST_F(TextoryAfterItsJob, EachHelpCommandOpensTheGuideShippedWithTheProgram) { OpenTheGuide(*run, scratch.path()); }
+
+TEST_F(TextoryAfterItsJob, AJobReadyForProofreadingIsHandedToTheProofreader) {
+    HandTheJobToTheProofreader(*run, scratch.path());
+}
+
+TEST_F(TextoryAfterItsJob, TheModesComeAndGoThroughTheirToolBarsAndTheTaskBar) { DriveTheModes(*run); }
+
+TEST_F(TextoryAfterItsJob, AScannedPageWhoseNameIsTakenAsksFirst) {
+    AskWhenTheNameIsTaken(*run, rendered, scratch.path());
 }
 
 // The job's progress window: up from the start with "Reading image ...",
@@ -785,6 +888,33 @@ std::vector<AfxShownRecord> ClickWithAnswer(CWorkflowBar& bar, int control, int 
 
 std::string CaptionOf(CWorkflowBar& bar, int control) { return titleOf(bar.Control(control)); }
 
+// The resolution a page's bitmap header gives, in dots per inch (0: no header).
+int DotsPerInchOf(HDIB dib) {
+    if (!dib) return 0;
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(dib));
+    const int dpi = header ? static_cast<int>(std::lround(header->biXPelsPerMeter * 0.0254)) : 0;
+    GlobalUnlock(dib);
+    return dpi;
+}
+
+// The characters of a .doc (RTF) file written in the GBK code page: its
+// escaped bytes decoded, the plain letters as they stand, control words left
+// out, from its first paragraph on (the font table before it names fonts).
+std::string RtfTextInGbk(const std::string& rtf) {
+    std::string bytes;
+    for (std::size_t i = rtf.find("\\pard"); i < rtf.size(); ++i) {
+        if (rtf[i] == '\\' && i + 3 < rtf.size() && rtf[i + 1] == '\'') {
+            bytes += static_cast<char>(std::stoi(rtf.substr(i + 2, 2), nullptr, 16));
+            i += 3;
+        } else if (rtf[i] == '\\') {
+            while (i + 1 < rtf.size() && std::isalnum(static_cast<unsigned char>(rtf[i + 1]))) ++i;
+        } else if (rtf[i] != '{' && rtf[i] != '}' && rtf[i] != '\n' && rtf[i] != '\r' && rtf[i] != ';') {
+            bytes += rtf[i];
+        }
+    }
+    return suite::AnsiToUtf8(bytes, 936);
+}
+
 // A tool-bar button of the main window clicked.
 void ClickToolButton(CTextoryFrame& frame, UINT command) {
     CToolBarEx& tools = frame.ToolBar();
@@ -822,8 +952,7 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
         CFakeShellServices writer;
         writer.convertLibrary = LoadLibraryA("Convert.dll");
         ASSERT_NE(writer.convertLibrary, nullptr);
-        const testpages::Page page =
-            testpages::textPage({"今天天气很好我们一起去公园散步"}, 1100, 420, testpages::Style{50, 0, 0, 3});
+        const testpages::Page page = testpages::textPage({kLetterText}, 1100, 420, testpages::Style{50, 0, 0, 3});
         ASSERT_TRUE(SavePlaneAsImage(page.plane, textImage));
         FreeLibrary(writer.convertLibrary);
     }
@@ -918,12 +1047,28 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     AfxTestClick(bar->Control(textory::kBarCreateToWordCheck), CPoint(4, 4));
     EXPECT_EQ(app.m_textory.createToWord, createToWord);
 
-    // The output choice turns both faces; single step from its radio.
+    // The output choice turns both faces; single step and automatic from their radios.
     const bool toWord = app.m_textory.outputToWord;
     AfxTestClick(bar->Control(textory::kBarOutputChoice), CPoint(4, 4));
     EXPECT_NE(app.m_textory.outputToWord, toWord);
     AfxTestClick(bar->Control(textory::kBarOutputChoice), CPoint(4, 4));
     EXPECT_EQ(app.m_textory.outputToWord, toWord);
+    // The scan button's tip, the pointer resting on it, says where the pages go.
+    AfxTestMouse(bar->Control(textory::kBarScanButton), WM_MOUSEMOVE, CPoint(6, 6));
+    const std::string scanTip = toWord ? "扫描输出到Word" : "扫描输出到文件";
+    EXPECT_TRUE(scribanttest::PumpUntil([&] { return AfxTestShownToolTip() == scanTip; }, 3000))
+        << AfxTestShownToolTip();
+    if (const char* folder = std::getenv("TEXTORY_GRAB_DIR"))
+        AfxTestGrabToolTip((std::string(folder) + "/textory_task_bar_scan_tip.png").c_str());
+    MSG leave{};
+    leave.hwnd = bar->Control(textory::kBarScanButton)->GetSafeHwnd();
+    leave.message = WM_MOUSELEAVE;
+    bar->Control(textory::kBarScanButton)->PreTranslateMessage(&leave);
+    AfxTestClick(bar->Control(textory::kBarSingleStepRadio), CPoint(4, 4));
+    EXPECT_EQ(app.m_textory.workMode, 1);
+    AfxTestClick(bar->Control(textory::kBarAutomaticRadio), CPoint(4, 4));
+    EXPECT_EQ(app.m_textory.workMode, 0);
+    EXPECT_FALSE(bar->IsDlgButtonChecked(textory::kBarSingleStepRadio));
     AfxTestClick(bar->Control(textory::kBarSingleStepRadio), CPoint(4, 4));
     EXPECT_EQ(app.m_textory.workMode, 1);
 
@@ -941,10 +1086,11 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     ASSERT_NE(app.CurrentDocument(), nullptr);
     ASSERT_NE(app.CurrentDocument()->m_pImage, nullptr);
     EXPECT_EQ(app.CurrentDocument()->m_pImage->m_nBitCount, 24) << "in colour";
-    if (jpeg.substr(6, 4) == "JFIF") {
-        EXPECT_EQ(jpeg[13], 1) << "dots an inch";
-        EXPECT_EQ((static_cast<unsigned char>(jpeg[14]) << 8) | static_cast<unsigned char>(jpeg[15]), 300);
-    }
+    // The page itself carries the resolution (the test device scans at 50 dpi unless told).
+    EXPECT_EQ(DotsPerInchOf(app.CurrentDocument()->m_pImage->m_hDib), 300);
+    ASSERT_EQ(jpeg.substr(6, 4), "JFIF");
+    EXPECT_EQ(jpeg[13], 1) << "dots an inch";
+    EXPECT_EQ((static_cast<unsigned char>(jpeg[14]) << 8) | static_cast<unsigned char>(jpeg[15]), 300);
     EXPECT_EQ(app.m_strScanTarget, app.m_strDataDir + "\\image\\page011.jpg");
     EXPECT_TRUE(frame->IsWindowVisible());
     EXPECT_FALSE(bar->IsWindowVisible()) << "the bar hides while a mode shows the main window";
@@ -985,12 +1131,27 @@ TEST(TextoryInProcess, StartedWithoutAJobTheTaskBarDrivesTheRun) {
     ASSERT_TRUE(proofread->IsWindowEnabled());
     AfxTestClick(proofread, CPoint(4, 4));
     ASSERT_TRUE(app.m_workflow.InProofMode());
+    // A correction typed into the text view goes out with the text.
+    CTextView* textView = nullptr;
+    for (POSITION at = doc->GetFirstViewPosition(); at && !textView;)
+        textView = dynamic_cast<CTextView*>(doc->GetNextView(at));
+    ASSERT_NE(textView, nullptr);
+    const bool typed = GetACP() == 936;
+    if (typed) {
+        AfxTestKey(textView, VK_HOME);
+        AfxTestKey(textView, 0, "中");
+    }
     const fs::path document = scratch / "letter.doc";
     AfxTestScript::Clear();
     AfxTestScript::QueueFile(document.string());
     ClickToolButton(*frame, 32986);
     ASSERT_TRUE(fs::exists(document));
-    EXPECT_EQ(readBytes(document).substr(0, 5), "{\\rtf");
+    const std::string rtf = readBytes(document);
+    EXPECT_EQ(rtf.substr(0, 5), "{\\rtf");
+    EXPECT_GE(testpages::charAccuracy(kLetterText, RtfTextInGbk(rtf), false), 0.6) << rtf;
+    if (typed) {
+        EXPECT_NE(RtfTextInGbk(rtf).find("中"), std::string::npos) << "the correction kept";
+    }
     ClickToolButton(*frame, textory::kCmdExitProofreadMode);
     EXPECT_TRUE(bar->IsWindowVisible());
     EXPECT_TRUE(app.m_workflow.IsIdle());

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -205,6 +206,18 @@ TEST_F(TextoryJob, EveryFailureHasItsStatusAndLeavesNoFile) {
         const std::string name = entry.path().filename().string();
         EXPECT_TRUE(name == "page.tif" || name == "broken.tif" || name == "blank.tif") << name;
     }
+}
+
+TEST_F(TextoryJob, ATiffOfSeveralPagesIsReadAsItsFirstAndSaysSo) {
+    const std::string first = renderPage(kSimplifiedText, "first.tif");
+    const std::string second = renderPage("明天下雨我们在家里看书", "second.tif");
+    const std::string both = (fs::path(pages) / "both.tif").string();
+    ASSERT_EQ(std::system(("tiffcp '" + first + "' '" + second + "' '" + both + "'").c_str()), 0);
+    const fs::path out = fs::path(pages) / "both.txt";
+    const ProcessRun run = textory({both, out.string()});
+    ASSERT_EQ(run.status, textory::kExitWritten) << run.errors;
+    EXPECT_NE(run.errors.find(both + " has 2 pages: only the first is recognised"), std::string::npos) << run.errors;
+    EXPECT_GE(testpages::charAccuracy(kSimplifiedText, utf16ToUtf8(readBytes(out)), false), 0.6);
 }
 
 TEST_F(TextoryJob, SideFilesTheUserHadAreKept) {
