@@ -41,7 +41,7 @@ constexpr UINT kIdPdfToRtf = 32913;
 constexpr UINT kFileBarCaption = 61458;
 constexpr UINT kIdNextPane = 32833;
 constexpr UINT kDroppedPathMax = 260;
-constexpr int kSideBarMinimum = 64;
+constexpr int kSideBarMinimum = kOcrBarMinimumWidth;
 constexpr UINT kIdPdfToTxt = 32919;
 constexpr UINT kIdWebSearch = 32916;
 constexpr UINT kNetworkDown = 61489;
@@ -284,6 +284,10 @@ void CMainFrame::OnClose() {
     // A page still loading (perhaps waiting for a PDF password) is stopped
     // with a bounded wait before the document goes.
     if (COcrDoc* doc = app ? app->CurrentDocument() : nullptr) doc->StopLoadThread();
+    // The file bar comes back on the side it was docked on.
+    if (app)
+        if (const CMyContrlBar* dock = SideDockBar())
+            app->m_settings.ocrBarPosition = dock->GetDlgCtrlID() == AFX_IDW_DOCKBAR_RIGHT ? 1 : 0;
     CFrameWnd::OnClose();
 }
 
@@ -500,6 +504,9 @@ void CMainFrame::OnToggleInsert() {
     CString text;
     text.LoadString(insertMode_ ? kInsertText : kOverwriteText);
     SetPaneText(kInsertPane, text.GetString());
+    // The text view's caret takes the new mode's shape: a bar to insert, a line to overwrite.
+    if (CScribantApp* app = ScribantApp())
+        if (CTextView* view = app->TextView(); view && ::IsWindow(view->GetSafeHwnd())) view->RecreateCaret();
 }
 
 void CMainFrame::OnUpdateScan(CCmdUI* ui) { ui->Enable(scanIdle_); }

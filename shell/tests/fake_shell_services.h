@@ -51,8 +51,6 @@ public:
     bool insertMode = true;
     std::string externEditPath;
     bool legacyPlatform = false;
-    // Runs when the insert mode is toggled (the frame rebuilds the view's caret).
-    std::function<void()> onInsertToggled;
     // The recognition pipeline and the batch task.
     CTask* task = nullptr;
     std::vector<int> batchModes;  // every value SetBatchMode was given
@@ -154,11 +152,6 @@ public:
     bool IsInsertMode() const override { return insertMode; }
     std::string ExternEditPath() const override { return externEditPath; }
     bool IsLegacyPlatform() const override { return legacyPlatform; }
-    // ID_TOGGLE_INSERT of the main frame: flips the mode, then the caret follows.
-    void ToggleInsertMode() {
-        insertMode = !insertMode;
-        if (onInsertToggled) onInsertToggled();
-    }
     CTask* Task() override { return task; }
     void SetBatchMode(int mode) override {
         batchMode = mode;

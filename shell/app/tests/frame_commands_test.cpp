@@ -22,6 +22,7 @@
 #include "shell/batch/dlg_batch_recog.h"
 #include "shell/frame/main_frame.h"
 #include "views/page_view/ocr_view.h"
+#include "views/text/text_view.h"
 #include "views/page_view/page_view_ids.h"
 
 namespace scribanttest {
@@ -227,6 +228,56 @@ TEST_F(FrameCommands, APageOpensFromTheListAndTheWindowIsGrabbed) {
     EXPECT_GT(static_cast<long>(png.tellg()), 1000L);
 }
 
+// The page list of the running window: a click on a row opens its page, the
+// rows show file names under grid lines, and the column dividers stay put.
+TEST_F(FrameCommands, AClickedRowOpensItsPageAndTheDividersStayFixed) {
+    testpages::ensureGui();
+    std::vector<std::string> paths;
+    for (const char* name : {"OR001.tif", "OR002.tif", "OR003.tif"}) {
+        paths.push_back(suite::WindowsPath((Data() / "IMAGE" / name).string()));
+        OpenTestPage(BlankPlane(300 + 100 * static_cast<int>(paths.size()), 200), paths.back());
+        if (HasFatalFailure()) return;
+    }
+    CFileListCtrl& list = frame->PageList();
+    ASSERT_EQ(list.GetItemCount(), 3);
+    EXPECT_EQ(list.GetDlgCtrlID(), 1009);
+    CRect row;
+    ASSERT_TRUE(list.GetItemRect(0, &row, LVIR_BOUNDS));
+    AfxTestClick(&list, CPoint(row.left + 10, row.CenterPoint().y));
+    ASSERT_TRUE(PumpUntil([&] { return app_->CurrentDocumentPath() == paths[0]; }, 20000))
+        << "open: " << app_->CurrentDocumentPath();
+    EXPECT_EQ(list.SelectedRows(), std::vector<int>{0});
+    EXPECT_EQ(app_->StatusPaneText(kStatusCounter).find("1  /  3") != std::string::npos, true)
+        << app_->StatusPaneText(kStatusCounter);
+
+    // Dragging the divider after the language column would pull the hidden
+    // columns open; dragging the first one would change the layout's widths.
+    CHeaderCtrl* header = list.GetHeaderCtrl();
+    ASSERT_NE(header, nullptr);
+    std::vector<int> widths;
+    for (int c = 0; c < kPageListColumns; ++c) widths.push_back(list.GetColumnWidth(c));
+    for (int column : {0, 1}) {
+        CRect cell;
+        ASSERT_TRUE(header->GetItemRect(column, &cell));
+        AfxTestMouse(header, WM_LBUTTONDOWN, CPoint(cell.right, cell.CenterPoint().y));
+        AfxTestMouse(header, WM_MOUSEMOVE, CPoint(cell.right - 40, cell.CenterPoint().y), MK_LBUTTON);
+        AfxTestMouse(header, WM_LBUTTONUP, CPoint(cell.right - 40, cell.CenterPoint().y));
+        AfxTestMouse(header, WM_LBUTTONDBLCLK, CPoint(cell.right, cell.CenterPoint().y));
+    }
+    for (int c = 0; c < kPageListColumns; ++c) EXPECT_EQ(list.GetColumnWidth(c), widths[static_cast<std::size_t>(c)]) << c;
+
+    // Row 2 selected; the picture of the list holds file names only, grid lines between the rows.
+    list.SetFocus();
+    list.SelectItem(1);
+    for (int i = 0; i < 10; ++i) AfxPumpMessages();
+    const char* keep = std::getenv("SCRIBANT_GRAB_DIR");
+    const std::string grab = keep && *keep ? std::string(keep) + "/scribant_page_list.png"
+                                           : (root_ / "scribant_page_list.png").string();
+    ASSERT_TRUE(list.GrabToFile(grab.c_str()));
+    std::ifstream png(grab, std::ios::binary | std::ios::ate);
+    EXPECT_GT(static_cast<long>(png.tellg()), 500L);
+}
+
 // An English engine that reads for as long as the test's commands take: it
 // pumps the program's messages (as the engine's callback does) and then
 // answers "Hi" in each block it was given.
@@ -355,6 +406,46 @@ TEST_F(FrameCommands, ARunningRecognitionHoldsThePageAgainstEveryCommandAndTool)
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     CloseClipboard();
+}
+
+// Insert typed in the text view of the running window flips the mode, and
+// the caret takes the mode's shape: a line under the character to
+// overwrite, an upright bar to insert.
+TEST_F(FrameCommands, InsertInTheTextViewChangesTheCaretsShape) {
+    g_pumping = PumpingEnglishEngine{};
+    CScopedEntry recog(PENDRIL20_DLL, "OR_PENDRIL20_RECOGIMG_ENGSTR", &PumpingRecog);
+    CScopedEntry release(PENDRIL20_DLL, "OR_PENDRIL20_FREERGNINFO_ENGSTR", &PumpingFree);
+    app_->m_settings.langCode = 2;
+    OpenTestPage(BlankPlane(400, 300), suite::WindowsPath((Data() / "IMAGE" / "caret.tif").string()));
+    if (HasFatalFailure()) return;
+    auto* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+    ASSERT_NE(doc->m_pPageRegion->AddRegion(RECT{20, 30, 210, 70}, kRegionHorizontal), nullptr);
+    auto* view = static_cast<COcrView*>(frame->Splitter().GetPane(0, 0));
+    view->SendMessage(WM_COMMAND, ID_DOC_RECOGNIZE, 0);
+    ASSERT_TRUE(doc->m_bHasResult);
+    if (app_->IsSplitterColumnHidden()) command(32830);
+    CTextView* text = app_->TextView();
+    ASSERT_NE(text, nullptr);
+    text->SetFocus();
+    for (int i = 0; i < 5; ++i) AfxPumpMessages();
+    ASSERT_TRUE(text->OwnsCaret());
+    ASSERT_FALSE(app_->IsInsertMode());
+    EXPECT_EQ(text->CaretSize().cy, 2) << "overwrite: a line";
+    auto press = [&](CWnd* target, WORD key) {
+        MSG msg{};
+        msg.hwnd = target->GetSafeHwnd();
+        msg.message = WM_KEYDOWN;
+        msg.wParam = key;
+        if (!frame->PreTranslateMessage(&msg)) target->SendMessage(WM_KEYDOWN, key, 0);
+    };
+    press(text, VK_INSERT);
+    AfxPumpMessages();
+    EXPECT_TRUE(app_->IsInsertMode());
+    EXPECT_EQ(text->CaretSize().cx, 2) << "insert: a bar";
+    EXPECT_GT(text->CaretSize().cy, 2);
+    press(text, VK_INSERT);
+    AfxPumpMessages();
+    EXPECT_EQ(text->CaretSize().cy, 2);
 }
 
 TEST_F(FrameCommands, CharacterInputStartsTheProgramInItsFolderOrTheDesktopsMap) {
