@@ -46,6 +46,8 @@ BEGIN_MESSAGE_MAP(COcrView, CView)
     ON_WM_MOUSEWHEEL()
     ON_WM_LBUTTONDBLCLK()
     ON_WM_RBUTTONDBLCLK()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_RBUTTONUP()
     ON_WM_LBUTTONDOWN()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONUP()
@@ -400,6 +402,19 @@ void COcrView::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
 void COcrView::OnLButtonDblClk(UINT flags, CPoint point) {
     CView::OnLButtonDblClk(flags, point);
     ZoomIn();
+}
+
+void COcrView::OnRButtonDown(UINT flags, CPoint point) {
+    CView::OnRButtonDown(flags, point);
+    SyncPage();
+    // The menu's region commands act on the region under the pointer.
+    if (m_controller.SelectRegionAt(point)) Invalidate(FALSE);
+}
+
+void COcrView::OnRButtonUp(UINT flags, CPoint point) {
+    CView::OnRButtonUp(flags, point);
+    SyncPage();
+    if (m_controller.HasPage() && !m_controller.Dragging()) ShowContextMenu(point);
 }
 
 void COcrView::OnRButtonDblClk(UINT flags, CPoint point) {

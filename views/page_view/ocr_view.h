@@ -35,7 +35,9 @@ public:
     void InvalidateImageRect(const RECT& page);
     void ShowCharBox(int left, int top, int right, int bottom);
     void PageLoaded(HGLOBAL block, CPageImage* image);
-    // Shows the context menu (menu 146, first submenu) at a client point.
+    // Shows the context menu (menu 146, first submenu) at a client point:
+    // the image and layout commands, the kinds of the selected region and
+    // the learning commands.
     void ShowContextMenu(POINT client);
     // Paints the image area into a memory bitmap and copies it to `dc`.
     void PaintImageArea(CDC* dc);
@@ -57,6 +59,8 @@ protected:
     afx_msg BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
     afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
     afx_msg void OnRButtonDblClk(UINT flags, CPoint point);
+    afx_msg void OnRButtonDown(UINT flags, CPoint point);
+    afx_msg void OnRButtonUp(UINT flags, CPoint point);
     afx_msg void OnLButtonDown(UINT flags, CPoint point);
     afx_msg void OnMouseMove(UINT flags, CPoint point);
     afx_msg void OnLButtonUp(UINT flags, CPoint point);

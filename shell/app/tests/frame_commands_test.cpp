@@ -3,6 +3,7 @@
 // scanner's state, the title; and a grab of the started window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -276,6 +277,37 @@ TEST_F(FrameCommands, AClickedRowOpensItsPageAndTheDividersStayFixed) {
     ASSERT_TRUE(list.GrabToFile(grab.c_str()));
     std::ifstream png(grab, std::ios::binary | std::ios::ate);
     EXPECT_GT(static_cast<long>(png.tellg()), 500L);
+}
+
+// A right click on a region of the page view selects it and offers the page
+// commands, the region kinds and the learning commands; the chosen kind
+// replaces the region.
+TEST_F(FrameCommands, ARightClickOnARegionOffersItsKindsAndTheChosenOneIsTaken) {
+    OpenTestPage(BlankPlane(400, 300), suite::WindowsPath((Data() / "IMAGE" / "kinds.tif").string()));
+    if (HasFatalFailure()) return;
+    auto* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+    CPageRegion* tree = doc->m_pPageRegion;
+    ASSERT_NE(tree->AddRegion(RECT{20, 30, 210, 70}, kRegionHorizontal), nullptr);
+    ASSERT_NE(tree->AddRegion(RECT{20, 100, 210, 140}, kRegionHorizontal), nullptr);
+    tree->Select(0);
+    auto* view = static_cast<COcrView*>(frame->Splitter().GetPane(0, 0));
+    for (int i = 0; i < 5; ++i) AfxPumpMessages();
+    const POINT at = view->Controller().PageToClient(POINT{100, 120});
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(ID_REGION_TABLE);
+    AfxTestMouse(view, WM_RBUTTONDOWN, at);
+    AfxTestMouse(view, WM_RBUTTONUP, at);
+    for (int i = 0; i < 5; ++i) AfxPumpMessages();
+    std::vector<std::string> items;  // owner-drawn: their texts are the menu manager's
+    int chosen = 0;
+    for (const AfxShownRecord& shown : AfxTestScript::Shown())
+        if (shown.kind == "menu") items = shown.buttons, chosen = shown.result;
+    // The image and layout commands, then the five kinds and the two learning commands, each group apart.
+    EXPECT_EQ(items.size(), 18u);
+    EXPECT_EQ(chosen, ID_REGION_TABLE);
+    ASSERT_EQ(tree->GetChildCount(), 2);
+    EXPECT_EQ(tree->GetChild(0)->m_nFlags, kRegionHorizontal) << "the region not clicked keeps its kind";
+    EXPECT_EQ(tree->GetChild(1)->m_nFlags, kRegionTable);
 }
 
 // An English engine that reads for as long as the test's commands take: it
