@@ -308,6 +308,11 @@ TEST_F(FrameCommands, ARightClickOnARegionOffersItsKindsAndTheChosenOneIsTaken) 
     ASSERT_EQ(tree->GetChildCount(), 2);
     EXPECT_EQ(tree->GetChild(0)->m_nFlags, kRegionHorizontal) << "the region not clicked keeps its kind";
     EXPECT_EQ(tree->GetChild(1)->m_nFlags, kRegionTable);
+    if (const char* keep = std::getenv("SCRIBANT_GRAB_DIR"); keep && *keep) {
+        CMenu menu;
+        ASSERT_TRUE(menu.LoadMenu(IDR_PAGE_CONTEXT_MENU));
+        EXPECT_TRUE(AfxTestGrabPopupMenu(menu.GetSubMenu(0), frame, (std::string(keep) + "/scribant_page_menu.png").c_str()));
+    }
 }
 
 // An English engine that reads for as long as the test's commands take: it
