@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win/codepage.h"
 #include "shell/shell_services.h"
 
 class CFakeShellServices final : public CShellServices {
@@ -231,10 +232,10 @@ public:
     std::vector<int> PageListSelectedRows() const override { return selectedRows; }
     int PageListUpdateItem(const FileItemInfo& item) override {
         updatedItems.push_back(item);
-        int row = -1;
-        for (int r = 0; r < rowCount && row < 0; ++r)
-            if (PageListItemText(r, kPageListPath) == item.path) row = r;
-        if (row < 0) row = rowCount++;
+        // As the page list: a listed file (any letter case) keeps its row.
+        for (int r = 0; r < rowCount; ++r)
+            if (suite::AnsiCompareNoCase(PageListItemText(r, kPageListPath), item.path) == 0) return -1;
+        const int row = rowCount++;
         cells[{row, kPageListPath}] = item.path;
         cells[{row, kPageListLanguage}] = item.language;
         cells[{row, kPageListType}] = item.type;

@@ -680,7 +680,7 @@ void COcrView::OnEditCopy() {
     if (!doc) return;
     SyncPage();
     CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
-    tools.Copy(GetSafeHwnd());
+    tools.Copy(*doc, GetSafeHwnd());
 }
 
 void COcrView::OnEditCut() {
@@ -688,7 +688,7 @@ void COcrView::OnEditCut() {
     if (!doc) return;
     SyncPage();
     CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
-    if (tools.Cut(GetSafeHwnd())) Invalidate(FALSE);
+    if (tools.Cut(*doc, GetSafeHwnd())) Invalidate(FALSE);
 }
 
 void COcrView::OnUpdateImageTool(CCmdUI* ui) {
