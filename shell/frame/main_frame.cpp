@@ -15,6 +15,7 @@
 #include "shell/frame/online_help.h"
 #include "shell/app/scribant_ids.h"
 #include "views/page_view/ocr_view.h"
+#include "views/page_view/page_view_ids.h"
 #include "platform/win/path.h"
 #include "views/text/text_view.h"
 
@@ -66,6 +67,8 @@ ON_UPDATE_COMMAND_UI(kIdFileSelectScanner, OnUpdateScan)
 ON_UPDATE_COMMAND_UI(kIdFileScan, OnUpdateScan)
 ON_COMMAND(kIdViewManagerBar, OnViewManagerBar)
 ON_UPDATE_COMMAND_UI(kIdViewManagerBar, OnUpdateViewManagerBar)
+ON_COMMAND(ID_IMAGE_BRIGHTNESS, OnImageBrightness)
+ON_UPDATE_COMMAND_UI(ID_IMAGE_BRIGHTNESS, OnUpdateImageBrightness)
 ON_COMMAND(kIdViewTextWindow, OnViewTextWindow)
 ON_UPDATE_COMMAND_UI(kIdViewTextWindow, OnUpdateViewTextWindow)
 ON_COMMAND(kIdLayoutShowAll, OnLayoutShowAll)
@@ -507,6 +510,17 @@ void CMainFrame::OnToggleInsert() {
     // The text view's caret takes the new mode's shape: a bar to insert, a line to overwrite.
     if (CScribantApp* app = ScribantApp())
         if (CTextView* view = app->TextView(); view && ::IsWindow(view->GetSafeHwnd())) view->RecreateCaret();
+}
+
+// The brightness dialog of the tools menu works on the page view's grey page,
+// whichever view has the focus.
+void CMainFrame::OnImageBrightness() {
+    if (auto* view = dynamic_cast<COcrView*>(splitter_.GetPane(0, 0))) view->AdjustBrightness();
+}
+
+void CMainFrame::OnUpdateImageBrightness(CCmdUI* ui) {
+    auto* view = dynamic_cast<COcrView*>(splitter_.GetPane(0, 0));
+    ui->Enable(view && ViewsShown() != 0 && view->CanAdjustBrightness());
 }
 
 void CMainFrame::OnUpdateScan(CCmdUI* ui) { ui->Enable(scanIdle_); }

@@ -1,13 +1,17 @@
 #include "views/page_view/ocr_view.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
+#include "imaging/image_block.h"
 #include "ocrdoc/document/page_load.h"
 #include "ocrdoc/regions/text_region.h"
 #include "platform/afx/core/clipboard.h"
 #include "platform/afx/ui/dcwnd.h"
 #include "platform/afx/ui/menu.h"
 #include "shell/shell_services.h"
+#include "views/dialogs/dlg_brightness.h"
 #include "views/dialogs/dlg_manual_deskew.h"
 #include "views/page_view/page_image_tools.h"
 #include "views/page_view/page_paste.h"
@@ -673,6 +677,36 @@ void COcrView::OnImageResize() {
 void COcrView::OnImageRestore() {
     COcrDoc* doc = GetDocument();
     if (doc && doc->m_pImage && !PageHeld() && doc->RestoreOriginalImage()) Invalidate(FALSE);
+}
+
+bool COcrView::CanAdjustBrightness() {
+    COcrDoc* doc = GetDocument();
+    SyncPage();
+    const CPageImage* image = doc ? doc->m_pImage : nullptr;
+    return image && image->m_hDib && image->m_hBits && image->m_nBitCount == 8 && !PageHeld();
+}
+
+void COcrView::AdjustBrightness() {
+    if (!CanAdjustBrightness()) return;
+    CPageImage* image = GetDocument()->m_pImage;
+    CDlgBrightness dialog(this, 127, image->m_hDib);
+    const bool confirmed = dialog.DoModal() == IDOK && dialog.BuildWorkImage(FALSE);
+    HGLOBAL plane = dialog.TakePlane();
+    // Asked only now: the dialog may have been cancelled.
+    if (confirmed && plane && CanAdjustBrightness() && DiscardResult()) {
+        CBlockLock from(plane);
+        CBlockLock to(image->m_hBits);
+        const std::size_t fromRow = static_cast<std::size_t>(dialog.Width()) / 8, toRow = image->RowBytes();
+        const std::size_t rows = static_cast<std::size_t>(std::min(dialog.Height(), image->m_nHeight));
+        if (from && to && fromRow >= toRow && from.size() >= fromRow * rows && to.size() >= toRow * rows) {
+            for (std::size_t y = 0; y < rows; ++y) std::memcpy(to.get() + y * toRow, from.get() + y * fromRow, toRow);
+            m_controller.DropZoomImage();
+            m_controller.UpdateDisplayImage();
+            SetModified();
+            Invalidate(FALSE);
+        }
+    }
+    if (plane) GlobalFree(plane);
 }
 
 void COcrView::OnEditCopy() {

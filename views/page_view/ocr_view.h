@@ -35,6 +35,11 @@ public:
     void InvalidateImageRect(const RECT& page);
     void ShowCharBox(int left, int top, int right, int bottom);
     void PageLoaded(HGLOBAL block, CPageImage* image);
+    // A grey page whose black-and-white plane the brightness dialog may make
+    // again (no run holds it); and the dialog itself: on OK the plane made at
+    // the chosen threshold replaces the page's plane.
+    bool CanAdjustBrightness();
+    void AdjustBrightness();
     // Shows the context menu (menu 146, first submenu) at a client point:
     // the image and layout commands, the kinds of the selected region and
     // the learning commands.

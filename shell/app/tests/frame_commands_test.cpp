@@ -22,6 +22,8 @@
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/batch/dlg_batch_recog.h"
 #include "shell/frame/main_frame.h"
+#include "imaging/tests/dib_builder.h"
+#include "views/dialogs/dlg_brightness.h"
 #include "views/page_view/ocr_view.h"
 #include "views/text/text_view.h"
 #include "views/page_view/page_view_ids.h"
@@ -313,6 +315,53 @@ TEST_F(FrameCommands, ARightClickOnARegionOffersItsKindsAndTheChosenOneIsTaken) 
         ASSERT_TRUE(menu.LoadMenu(IDR_PAGE_CONTEXT_MENU));
         EXPECT_TRUE(AfxTestGrabPopupMenu(menu.GetSubMenu(0), frame, (std::string(keep) + "/scribant_page_menu.png").c_str()));
     }
+}
+
+void SetThreshold200(CWnd* dialog, void*) { dialog->SetDlgItemText(IDC_BRIGHTNESS_VALUE, "200"); }
+
+// The tools menu's brightness dialog makes a grey page's black-and-white
+// plane again at the threshold the user sets.
+TEST_F(FrameCommands, TheBrightnessDialogRemakesAGreyPagesPlaneAtTheChosenThreshold) {
+    const std::string path = suite::WindowsPath((Data() / "IMAGE" / "grey.bmp").string());
+    {
+        COcrDoc writer;
+        writer.m_bAutoDelete = FALSE;
+        writer.m_pImage = new CPageImage;
+        // A ramp from black at the left to white at the right.
+        ASSERT_EQ(writer.m_pImage->AttachDib(GreyDib(256, 64, [](int x, int) { return x; }).Make()), 0);
+        ASSERT_TRUE(writer.WriteImageFile(path.c_str(), TRUE));
+    }
+    app_->SetCurrentDocument(static_cast<COcrDoc*>(frame->GetActiveDocument()));
+    ASSERT_TRUE(app_->OpenImagePath(path));
+    ASSERT_TRUE(PumpUntil([&] {
+        auto* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+        return doc && doc->m_pImage && doc->m_pImage->m_nBitCount == 8 && app_->CurrentDocumentPath() == path;
+    }, 20000));
+    auto* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+    auto blackPixels = [&] {
+        CPageImage* image = doc->m_pImage;
+        const auto* bits = static_cast<const BYTE*>(GlobalLock(image->m_hBits));
+        int count = 0;
+        for (int y = 0; y < image->m_nHeight; ++y)
+            for (int x = 0; x < image->m_nWidth; ++x)
+                count += (bits[static_cast<std::size_t>(y) * image->RowBytes() + static_cast<std::size_t>(x / 8)] >> (7 - x % 8)) & 1;
+        GlobalUnlock(image->m_hBits);
+        return count;
+    };
+    ASSERT_TRUE(state(ID_IMAGE_BRIGHTNESS).first);
+    AfxTestScript::Clear();
+    AfxTestScript::QueueDialogAction(SetThreshold200, nullptr);
+    AfxTestScript::QueueAnswer(IDOK);
+    command(ID_IMAGE_BRIGHTNESS);
+    bool shown = false;
+    for (const AfxShownRecord& r : AfxTestScript::Shown()) shown = shown || (r.kind == "dialog" && r.type == 139);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(blackPixels(), 200 * 64) << "levels below 200 are black";
+    EXPECT_TRUE(doc->IsModified());
+    // Cancelled, the plane stays.
+    AfxTestScript::QueueAnswer(IDCANCEL);
+    command(ID_IMAGE_BRIGHTNESS);
+    EXPECT_EQ(blackPixels(), 200 * 64);
 }
 
 // An English engine that reads for as long as the test's commands take: it
