@@ -170,6 +170,11 @@ protected:
     virtual void StartupMessage(const std::string& text);
     // Processes the command-line file: FALSE ends the start.
     virtual BOOL OpenCommandLineFile(CCommandLineInfo& info);
+    // The shell commands of the command line besides open: print the file
+    // ("/p", "/pt file printer") and end, or remove the program's registry
+    // entries ("/Unregister") and end. FALSE: the start ends.
+    BOOL PrintCommandLineFile(const std::string& path, const std::string& printer);
+    BOOL UnregisterProgram();
     // Hands the command-line file to a running program; TRUE when it took it
     // (or there was nothing to hand over and it was raised).
     virtual bool HandOffToRunningInstance(const std::string& file, bool queueIt);
@@ -248,6 +253,8 @@ private:
     // the settings, the recent files and the work folder are the running
     // program's, and its exit leaves them alone.
     bool handedOff_ = false;
+    // This start removed the program's registry entries: its exit writes none back.
+    bool unregistered_ = false;
 };
 
 CScribantApp* ScribantApp();

@@ -8,6 +8,7 @@
 #include "ocrdoc/document/page_load.h"
 #include "ocrdoc/regions/text_region.h"
 #include "platform/afx/core/clipboard.h"
+#include "platform/afx/ui/commdlg.h"
 #include "platform/afx/ui/dcwnd.h"
 #include "platform/afx/ui/menu.h"
 #include "shell/shell_services.h"
@@ -258,7 +259,19 @@ BOOL COcrView::OnEraseBkgnd(CDC* dc) {
     return TRUE;
 }
 
-BOOL COcrView::OnPreparePrinting(CPrintInfo* info) { return DoPreparePrinting(info); }
+BOOL COcrView::OnPreparePrinting(CPrintInfo* info) {
+    if (!m_bPrintingTo) return DoPreparePrinting(info);
+    info->m_pPD->m_hDC = AfxCreatePrinterDCFor(m_printTo.c_str());
+    return info->m_pPD->m_hDC != nullptr;
+}
+
+void COcrView::PrintTo(const std::string& printer) {
+    m_printTo = printer;
+    m_bPrintingTo = true;
+    SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
+    m_bPrintingTo = false;
+    m_printTo.clear();
+}
 
 void COcrView::OnUpdate(CView*, LPARAM hint, CObject* hintObject) {
     SyncPage();

@@ -40,6 +40,9 @@ public:
     // the chosen threshold replaces the page's plane.
     bool CanAdjustBrightness();
     void AdjustBrightness();
+    // Prints the page on the named printer (an unknown name or none: the
+    // platform's PDF file printer), without asking.
+    void PrintTo(const std::string& printer);
     // Shows the context menu (menu 146, first submenu) at a client point:
     // the image and layout commands, the kinds of the selected region and
     // the learning commands.
@@ -138,6 +141,9 @@ private:
 
     CPageViewController m_controller;
     CScrollBar m_wndVScroll, m_wndHScroll;
+    // The printer of a running PrintTo; empty otherwise.
+    std::string m_printTo;
+    bool m_bPrintingTo = false;
     CBitmapButtonStrip m_wndStrip;
     RECT m_rcImage{0, 0, 0, 0};
     CMenu m_menuContext;
