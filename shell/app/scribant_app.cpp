@@ -275,6 +275,7 @@ BOOL CScribantApp::OpenCommandLineFile(CCommandLineInfo& info) {
     if (info.m_nShellCommand == CCommandLineInfo::AppUnregister) return UnregisterProgram();
     OnNewTask();
     if (!m_pMainWnd) return FALSE;
+    StartShellDde();
     if ((info.m_nShellCommand == CCommandLineInfo::FilePrint || info.m_nShellCommand == CCommandLineInfo::FilePrintTo) &&
         !info.m_strFileName.IsEmpty())
         return PrintCommandLineFile(commandLinePath(info.m_strFileName.GetString()), info.m_strPrinterName.GetString());
@@ -381,6 +382,7 @@ void CScribantApp::EndEngine() {
 }
 
 int CScribantApp::ExitInstance() {
+    ddeServer_.Stop();
     HideSplash();
     EndEngine();
     if (pdfPrompts_) {

@@ -16,6 +16,7 @@
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scanner_glue.h"
 #include "shell/app/scribant_settings.h"
+#include "shell/app/shell_dde_server.h"
 #include "shell/dialogs/splash_dlg.h"
 #include "shell/outside/character_input.h"
 #include "shell/shell_services.h"
@@ -175,6 +176,12 @@ protected:
     // entries ("/Unregister") and end. FALSE: the start ends.
     BOOL PrintCommandLineFile(const std::string& path, const std::string& printer);
     BOOL UnregisterProgram();
+    // Opens the file as a page and prints it on the printer (empty: the
+    // default one) once it has loaded; false when it could not.
+    bool PrintFile(const std::string& path, const std::string& printer);
+    // The DDE service through which the desktop's shell opens and prints files.
+    void StartShellDde();
+    bool RunShellDdeCommand(const ShellDdeCommand& command);
     // Hands the command-line file to a running program; TRUE when it took it
     // (or there was nothing to hand over and it was raised).
     virtual bool HandOffToRunningInstance(const std::string& file, bool queueIt);
@@ -255,6 +262,7 @@ private:
     bool handedOff_ = false;
     // This start removed the program's registry entries: its exit writes none back.
     bool unregistered_ = false;
+    CShellDdeServer ddeServer_;
 };
 
 CScribantApp* ScribantApp();

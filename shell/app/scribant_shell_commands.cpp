@@ -20,8 +20,18 @@ constexpr UINT kCannotPrint = 61522;  // "无法打印文件%s"
 }  // namespace
 
 BOOL CScribantApp::PrintCommandLineFile(const std::string& path, const std::string& printer) {
+    if (PrintFile(path, printer)) return FALSE;
+    CString text;
+    text.LoadString(kCannotPrint);
+    std::string line = text.GetString();
+    if (const std::size_t at = line.find("%s"); at != std::string::npos) line.replace(at, 2, path);
+    StartupMessage(line);
+    return FALSE;
+}
+
+bool CScribantApp::PrintFile(const std::string& path, const std::string& printer) {
     const bool pdf = suite::AnsiToLower(suite::PathLastPart(path)).ends_with(".pdf");
-    if (!(pdf ? OpenPdfFile(path) : OpenImagePath(path))) return FALSE;
+    if (!(pdf ? OpenPdfFile(path) : OpenImagePath(path))) return false;
     // The page comes from the page-load thread; the wait is bounded.
     auto arrived = [this] {
         const COcrDoc* doc = CurrentDocument();
@@ -38,17 +48,21 @@ BOOL CScribantApp::PrintCommandLineFile(const std::string& path, const std::stri
     }
     CMainFrame* frame = MainFrame();
     auto* view = frame ? dynamic_cast<COcrView*>(frame->Splitter().GetPane(0, 0)) : nullptr;
-    if (!arrived() || !view) {
-        CString text;
-        text.LoadString(kCannotPrint);
-        std::string line = text.GetString();
-        if (const std::size_t at = line.find("%s"); at != std::string::npos) line.replace(at, 2, path);
-        StartupMessage(line);
-        return FALSE;
-    }
+    if (!arrived() || !view) return false;
     if (printer.empty()) view->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
     else view->PrintTo(printer);
-    return FALSE;
+    return true;
+}
+
+void CScribantApp::StartShellDde() {
+    ddeServer_.Start(m_strInstanceName, [this](const ShellDdeCommand& command) { return RunShellDdeCommand(command); });
+}
+
+bool CScribantApp::RunShellDdeCommand(const ShellDdeCommand& command) {
+    const std::string path = suite::FullWindowsPath(command.path);
+    if (command.verb != ShellDdeCommand::kOpen) return PrintFile(path, command.printer);
+    const bool pdf = suite::AnsiToLower(suite::PathLastPart(path)).ends_with(".pdf");
+    return (pdf ? OpenPdfFile(path) : OpenImagePath(path)) != FALSE;
 }
 
 BOOL CScribantApp::UnregisterProgram() {
