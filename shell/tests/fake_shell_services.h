@@ -223,7 +223,7 @@ public:
     }
     int PageListFindItem(const std::string& path) override {
         for (int r = 0; r < rowCount; ++r)
-            if (PageListItemText(r, kPageListPath) == path) {
+            if (suite::AnsiCompareNoCase(PageListItemText(r, kPageListPath), path) == 0) {
                 PageListSelectItem(r);
                 return r;
             }

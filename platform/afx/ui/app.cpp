@@ -49,6 +49,8 @@ CWinThread::~CWinThread() {
     }
     delete m_pState;
     if (t_thread == this) t_thread = nullptr;
+    // The thread's message queue no longer hands its messages to a thread object that is gone.
+    if (auto queue = CurrentQueue(); queue && queue->thread == this) queue->thread = nullptr;
 }
 
 BOOL CWinThread::InitInstance() { return FALSE; }
