@@ -273,8 +273,13 @@ bool CScribantApp::HandOffToRunningInstance(const std::string& file, bool queueI
 }
 
 BOOL CScribantApp::OpenCommandLineFile(CCommandLineInfo& info) {
+    if (info.m_nShellCommand == CCommandLineInfo::AppUnregister) return UnregisterProgram();
     OnNewTask();
     if (!m_pMainWnd) return FALSE;
+    StartShellDde();
+    if ((info.m_nShellCommand == CCommandLineInfo::FilePrint || info.m_nShellCommand == CCommandLineInfo::FilePrintTo) &&
+        !info.m_strFileName.IsEmpty())
+        return PrintCommandLineFile(commandLinePath(info.m_strFileName.GetString()), info.m_strPrinterName.GetString());
     if (info.m_nShellCommand != CCommandLineInfo::FileOpen || info.m_strFileName.IsEmpty()) return TRUE;
     // A file that could not be listed has been named with its reason; the
     // program starts all the same.
@@ -353,6 +358,7 @@ void CScribantApp::EndEngine() {
 }
 
 int CScribantApp::ExitInstance() {
+    ddeServer_.Stop();
     HideSplash();
     EndEngine();
     if (pdfPrompts_) {
@@ -360,8 +366,9 @@ int CScribantApp::ExitInstance() {
         pdfPrompts_->Shutdown();
     }
     closeMutex();
-    if (handedOff_) {
-        // Nothing of this start ran: what it read belongs to the running program.
+    if (handedOff_ || unregistered_) {
+        // Nothing of this start ran: what it read belongs to the running
+        // program, or was just removed and stays removed.
         if (shell_detail::InstalledServices() == this) SetShellServices(nullptr);
         return 0;
     }

@@ -16,6 +16,7 @@
 #include "shell/app/scribant_commands.h"
 #include "shell/app/scanner_glue.h"
 #include "shell/app/scribant_settings.h"
+#include "shell/app/shell_dde_server.h"
 #include "shell/dialogs/splash_dlg.h"
 #include "shell/outside/character_input.h"
 #include "shell/shell_services.h"
@@ -176,6 +177,17 @@ protected:
     virtual void StartupMessage(const std::string& text);
     // Processes the command-line file: FALSE ends the start.
     virtual BOOL OpenCommandLineFile(CCommandLineInfo& info);
+    // The shell commands of the command line besides open: print the file
+    // ("/p", "/pt file printer") and end, or remove the program's registry
+    // entries ("/Unregister") and end. FALSE: the start ends.
+    BOOL PrintCommandLineFile(const std::string& path, const std::string& printer);
+    BOOL UnregisterProgram();
+    // Opens the file as a page and prints it on the printer (empty: the
+    // default one) once it has loaded; false when it could not.
+    bool PrintFile(const std::string& path, const std::string& printer);
+    // The DDE service through which the desktop's shell opens and prints files.
+    void StartShellDde();
+    bool RunShellDdeCommand(const ShellDdeCommand& command);
     // Hands the command-line file to a running program; TRUE when it took it
     // (or there was nothing to hand over and it was raised).
     virtual bool HandOffToRunningInstance(const std::string& file, bool queueIt);
@@ -262,6 +274,9 @@ private:
     // the settings, the recent files and the work folder are the running
     // program's, and its exit leaves them alone.
     bool handedOff_ = false;
+    // This start removed the program's registry entries: its exit writes none back.
+    bool unregistered_ = false;
+    CShellDdeServer ddeServer_;
 };
 
 CScribantApp* ScribantApp();

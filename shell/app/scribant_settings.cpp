@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include <algorithm>
+
 #include "platform/afx/afxwin.h"
 
 namespace {
@@ -54,7 +56,8 @@ void ScribantSettings::Load(CWinApp& app, const std::string& dataFolder, const s
     outputToExe = readFlag(app, "Config", "Output to Exe", 0);
     ocrBarPosition = readInt(app, "OcrBar", "Position", 0, 0, 1);
     const int height = static_cast<int>(app.GetProfileInt("OcrBar", "Height", 208));
-    ocrBarHeight = height <= 0 ? 208 : height;
+    // A stored width too narrow for the bar's layout is raised to the narrowest it may be.
+    ocrBarHeight = height <= 0 ? 208 : std::max(height, kOcrBarMinimumWidth);
     lastFilePath = readString(app, "App settings", "Last file path", dataFolder + "\\IMAGE\\");
     backWork = readFlag(app, "Config", "Back work", 0);
     viewText = readFlag(app, "App settings", "View Text", 0);

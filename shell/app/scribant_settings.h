@@ -8,6 +8,9 @@
 
 class CWinApp;
 
+// The narrowest the file bar's side dock bar may be (pixels).
+constexpr int kOcrBarMinimumWidth = 64;
+
 struct ScribantSettings {
     std::string newFileName;       // "App settings"/"New file name", lower-cased
     int penColor = 1;              // 0..7
@@ -29,7 +32,7 @@ struct ScribantSettings {
     bool saveAsJpg = true;
     bool outputToExe = false;
     int ocrBarPosition = 0;        // 1: file bar at the right edge
-    int ocrBarHeight = 208;        // > 0
+    int ocrBarHeight = 208;        // at least kOcrBarMinimumWidth
     std::string lastFilePath;      // "App settings"/"Last file path"
     bool backWork = false;         // read only
     bool viewText = false;         // "App settings"/"View Text"

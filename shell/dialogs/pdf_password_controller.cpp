@@ -3,6 +3,8 @@
 std::string CPdfPasswordController::ProtectedLine(const std::string& text, const std::string& path) {
     std::string line = text;
     if (const std::size_t at = line.find("%s"); at != std::string::npos) line.replace(at, 2, path);
+    // A text without a place for the path still names the file that asks.
+    else line += "\"" + path + "\"";
     return line;
 }
 

@@ -1,15 +1,19 @@
 #include "shell/frame/file_list_ctrl.h"
 
+#include "platform/win/codepage.h"
+#include "platform/win/path.h"
 #include "shell/frame/in_place_editors.h"
 
 namespace {
 constexpr UINT kZoomIn = 32848;  // the page view zoom commands
 constexpr UINT kZoomOut = 32849;
-// Column headings from the language library: file, language, type, status,
-// resolution. The language column has no string of its own; GBK "语言".
-const UINT kHeadingIds[] = {61467, 0, 61448, 61449, 61450};
-const char* const kLanguageHeading = "\xD3\xEF\xD1\xD4";
+// Column headings from the running edition's language library: file,
+// language, type, status, resolution.
+const UINT kHeadingIds[] = {61520, 61521, 61448, 61449, 61450};
 const int kWidths[] = {160, 48, 48, 40, 56};
+const COLORREF kGridColour = RGB(192, 192, 192);
+const COLORREF kInactiveSelection = RGB(128, 128, 255);
+constexpr UINT kCellText = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CFileListCtrl, CListCtrl)
@@ -18,24 +22,37 @@ BEGIN_MESSAGE_MAP(CFileListCtrl, CListCtrl)
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONUP()
     ON_WM_DESTROY()
+    ON_WM_PAINT()
+    ON_WM_SETFOCUS()
+    ON_WM_KILLFOCUS()
+    ON_WM_VSCROLL()
+    ON_WM_HSCROLL()
     ON_NOTIFY_REFLECT(LVN_BEGINDRAG, OnBeginDrag)
+    ON_NOTIFY_REFLECT(NM_CLICK, OnClick)
 END_MESSAGE_MAP()
 
 BOOL CFileListCtrl::Create(CWnd* parent, UINT id) {
-    if (!CListCtrl::Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, CRect(0, 0, 100, 100),
-                           parent, id))
+    if (!CListCtrl::Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED,
+                           CRect(0, 0, 100, 100), parent, id))
         return FALSE;
-    for (int c = 0; c < 5; ++c) {
+    for (int c = 0; c < kPageListColumns; ++c) {
         CString heading;
-        if (kHeadingIds[c]) heading.LoadString(kHeadingIds[c]);
-        else heading = kLanguageHeading;
+        heading.LoadString(kHeadingIds[c]);
         InsertColumn(c, heading.GetString(), LVCFMT_LEFT, kWidths[c]);
     }
+    // The header is asked about its dividers from now on (OnNotify).
+    GetHeaderCtrl();
     return TRUE;
 }
 
+int CFileListCtrl::FindRow(const std::string& path) const {
+    for (int r = 0; r < GetItemCount(); ++r)
+        if (PageListSameFile(GetItemText(r, kPageListPath).GetString(), path)) return r;
+    return -1;
+}
+
 int CFileListCtrl::FindItem(const std::string& path) {
-    const int row = FindItemText(kPageListPath, path.c_str());
+    const int row = FindRow(path);
     if (row >= 0) SelectItem(row);
     return row;
 }
@@ -47,13 +64,15 @@ void CFileListCtrl::SelectItem(int row) {
 }
 
 int CFileListCtrl::UpdateItem(const FileItemInfo& item) {
-    int row = FindItemText(kPageListPath, item.path.c_str());
-    if (row < 0) row = InsertItem(GetItemCount(), item.path.c_str());
+    // A listed file keeps its row as it is (its cells and row value).
+    if (item.path.empty() || FindRow(item.path) >= 0) return -1;
+    const int row = InsertItem(GetItemCount(), item.path.c_str());
     if (row < 0) return -1;
     SetItemText(row, kPageListLanguage, item.language.c_str());
     SetItemText(row, kPageListType, item.type.c_str());
     SetItemText(row, kPageListStatus, std::to_string(item.status).c_str());
     SetItemText(row, kPageListResolution, item.resolution.c_str());
+    Modified();
     return row;
 }
 
@@ -316,4 +335,129 @@ void CFileListCtrl::MoveRows(int startRow, int target) {
     }
     Modified();
     OpenRow(GetNextItem(-1, LVNI_FOCUSED));
+}
+
+void CFileListCtrl::OnClick(NMHDR*, LRESULT* result) {
+    if (result) *result = 0;
+    const int focused = GetNextItem(-1, LVNI_FOCUSED);
+    if (focused < 0) return;
+    OpenRow(focused);
+    if (::IsWindow(m_hWnd) && focused < GetItemCount() && GetSelectedCount() == 0) SelectItem(focused);
+}
+
+BOOL CFileListCtrl::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    // The columns keep the widths the layout gives them: a divider can be
+    // neither dragged nor double-clicked open.
+    const auto* note = reinterpret_cast<const NMHDR*>(lParam);
+    if (note && (note->code == HDN_BEGINTRACK || note->code == HDN_BEGINTRACKW || note->code == HDN_DIVIDERDBLCLICK ||
+                 note->code == HDN_DIVIDERDBLCLICKW)) {
+        if (result) *result = 1;
+        return TRUE;
+    }
+    return CListCtrl::OnNotify(wParam, lParam, result);
+}
+
+void CFileListCtrl::OnVScroll(UINT code, UINT pos, CScrollBar* bar) {
+    // Scrolling ends an open cell editor first: it would stand over another row.
+    if (GetFocus() != this) SetFocus();
+    CListCtrl::OnVScroll(code, pos, bar);
+}
+
+void CFileListCtrl::OnHScroll(UINT code, UINT pos, CScrollBar* bar) {
+    if (GetFocus() != this) SetFocus();
+    CListCtrl::OnHScroll(code, pos, bar);
+}
+
+void CFileListCtrl::OnSetFocus(CWnd* old) {
+    CListCtrl::OnSetFocus(old);
+    RedrawFocusedRow();
+}
+
+void CFileListCtrl::OnKillFocus(CWnd* next) {
+    CListCtrl::OnKillFocus(next);
+    RedrawFocusedRow();
+}
+
+void CFileListCtrl::RedrawFocusedRow() {
+    // The selection's colours and the focus rectangle follow the list's focus.
+    if (::IsWindow(m_hWnd)) Invalidate(FALSE);
+}
+
+void CFileListCtrl::DrawItem(LPDRAWITEMSTRUCT dis) {
+    const int row = static_cast<int>(dis->itemID);
+    if (row < 0 || row >= GetItemCount()) return;
+    CDC* dc = CDC::FromHandle(dis->hDC);
+    const int saved = dc->SaveDC();
+    const UINT state = GetItemState(row, LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED);
+    const bool focused = GetFocus() == this;
+    const bool marked = (state & (LVIS_SELECTED | LVIS_DROPHILITED)) != 0;
+    CRect box = dis->rcItem;
+    if (marked) {
+        dc->SetTextColor(::GetSysColor(COLOR_HIGHLIGHTTEXT));
+        const COLORREF fill = focused || (state & LVIS_DROPHILITED) ? ::GetSysColor(COLOR_HIGHLIGHT) : kInactiveSelection;
+        dc->FillSolidRect(&box, fill);
+    } else {
+        dc->FillSolidRect(&box, ::GetSysColor(COLOR_WINDOW));
+    }
+    dc->SetBkMode(TRANSPARENT);
+    // The file column shows the file's name; the status column is not shown.
+    const std::string path = GetItemText(row, kPageListPath).GetString();
+    const std::string name(suite::PathLastPart(path));
+    CRect label;
+    GetItemRect(row, &label, LVIR_LABEL);
+    label.top = box.top;
+    label.bottom = box.bottom;
+    dc->DrawText(name.c_str(), static_cast<int>(name.size()), &label, kCellText | DT_NOCLIP);
+    int left = box.left + GetColumnWidth(kPageListPath);
+    for (int c = 1; c < kPageListColumns; ++c) {
+        const int width = GetColumnWidth(c);
+        if (c != kPageListStatus && width > 0) {
+            CRect cell(left, box.top, left + width, box.bottom);
+            const CString text = GetItemText(row, c);
+            dc->DrawText(text.GetString(), text.GetLength(), &cell, kCellText);
+        }
+        left += width;
+    }
+    if ((state & LVIS_FOCUSED) && focused) dc->DrawFocusRect(&box);
+    dc->RestoreDC(saved);
+}
+
+void CFileListCtrl::OnPaint() {
+    Default();
+    CClientDC dc(this);
+    CRect client;
+    GetClientRect(&client);
+    int headerBottom = 0;
+    if (CHeaderCtrl* header = GetHeaderCtrl()) {
+        CRect r;
+        header->GetWindowRect(&r);
+        ScreenToClient(&r);
+        headerBottom = r.bottom;
+    }
+    CPen pen(PS_SOLID, 1, kGridColour);
+    CPen* old = dc.SelectObject(&pen);
+    // Between the columns, but not at the right edge of the hidden status column.
+    int x = -GetScrollPos(SB_HORZ) - 1;
+    for (int c = 0; c < kPageListColumns; ++c) {
+        x += GetColumnWidth(c);
+        if (x >= client.right) break;
+        if (c == kPageListStatus) continue;
+        dc.MoveTo(x, headerBottom);
+        dc.LineTo(x, client.bottom);
+    }
+    // Under every row a page can show.
+    int rowHeight = 0;
+    CRect first;
+    if (GetItemCount() > 0 && GetItemRect(0, &first, LVIR_BOUNDS)) rowHeight = first.Height();
+    if (rowHeight <= 0) {
+        LOGFONT font{};
+        if (CFont* f = GetFont()) f->GetLogFont(&font);
+        rowHeight = font.lfHeight == -12 ? 13 : 16;
+    }
+    for (int k = 1; k <= GetCountPerPage(); ++k) {
+        const int y = headerBottom + k * rowHeight;
+        dc.MoveTo(0, y);
+        dc.LineTo(client.right, y);
+    }
+    dc.SelectObject(old);
 }

@@ -16,12 +16,13 @@ class CFileListCtrl : public CListCtrl {
 public:
     BOOL Create(CWnd* parent, UINT id);
 
-    // The row whose file column is `path` (exact bytes: '*' and '?' are
-    // ordinary characters here), selected and focused; -1 when none.
+    // The row whose file column names `path` (letter case aside; '*' and
+    // '?' are ordinary characters here), selected and focused; -1 when none.
     int FindItem(const std::string& path);
     // Makes `row` the only selected row and the focused one.
     void SelectItem(int row);
-    // Adds a row for `item.path` or updates the row that lists it; its row.
+    // Adds a row for `item.path` at the end and marks the job modified; its
+    // row. -1, and nothing changed, when the file is listed already.
     int UpdateItem(const FileItemInfo& item);
     std::vector<int> SelectedRows() const;
     // The first selected row, else the focused row, else -1.
@@ -62,9 +63,22 @@ public:
     void OnMouseMove(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
     void OnDestroy();
+    // A click opens the focused row's page.
+    void OnClick(NMHDR* header, LRESULT* result);
+    void OnVScroll(UINT code, UINT pos, CScrollBar* bar);
+    void OnHScroll(UINT code, UINT pos, CScrollBar* bar);
+    void OnSetFocus(CWnd* old);
+    void OnKillFocus(CWnd* next);
+    // The grid lines over the rows.
+    void OnPaint();
+    // Each row: the file name, the shown cells, highlight and focus rectangle.
+    void DrawItem(LPDRAWITEMSTRUCT dis) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     DECLARE_MESSAGE_MAP()
 
 private:
+    int FindRow(const std::string& path) const;
+    void RedrawFocusedRow();
     void OpenRow(int row);
     void Modified();
     CWnd* editor_ = nullptr;

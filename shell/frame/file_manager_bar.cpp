@@ -1,5 +1,6 @@
 #include "shell/frame/file_manager_bar.h"
 
+#include "shell/dialogs/browse_folder_dlg.h"
 #include "shell/frame/my_contrl_bar.h"
 #include "shell/frame/scan_name_folder.h"
 #include "shell/shell_services.h"
@@ -71,9 +72,8 @@ void CFileManagerBar::BrowseFolder() {
     CString title, prompt;
     title.LoadString(kBrowseTitle);
     prompt.LoadString(kBrowsePrompt);
-    const std::optional<std::string> chosen =
-        ScanFolderBrowser()(title.GetString(), prompt.GetString(), parts.folder);
-    if (chosen) SetScanName(JoinScanName(*chosen, parts.file));
+    CBrowseFolderDlg browser(title.GetString(), prompt.GetString(), parts.folder, this);
+    if (browser.DoModal() == 1) SetScanName(JoinScanName(browser.GetFolderPath(), parts.file));
 }
 
 std::string CFileManagerBar::ScanName() const {

@@ -12,7 +12,7 @@
 class CFileManagerBar : public CStretchBar {
 public:
     static constexpr UINT kScanNameId = 1007;
-    static constexpr UINT kListId = 1001;
+    static constexpr UINT kListId = 1009;
     static constexpr UINT kFolderBitmap = 209;             // simplified Chinese
     static constexpr UINT kFolderBitmapTraditional = 272;  // traditional Chinese
 

@@ -24,6 +24,9 @@ BOOL CInPlaceCombo::PreTranslateMessage(MSG* msg) {
 
 void CInPlaceCombo::OnKillFocus(CWnd* next) {
     CComboBox::OnKillFocus(next);
+    // A click opens the drop-down list, which takes the focus: the edit goes
+    // on until the list closes (CBN_CLOSEUP) or the focus leaves for good.
+    if (GetDroppedState() || (next && (next == this || IsChild(next)))) return;
     list_->EndCellEdit(false);
 }
 

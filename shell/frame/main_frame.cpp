@@ -15,6 +15,7 @@
 #include "shell/frame/online_help.h"
 #include "shell/app/scribant_ids.h"
 #include "views/page_view/ocr_view.h"
+#include "views/page_view/page_view_ids.h"
 #include "platform/win/path.h"
 #include "views/text/text_view.h"
 
@@ -41,7 +42,7 @@ constexpr UINT kIdPdfToRtf = 32913;
 constexpr UINT kFileBarCaption = 61458;
 constexpr UINT kIdNextPane = 32833;
 constexpr UINT kDroppedPathMax = 260;
-constexpr int kSideBarMinimum = 64;
+constexpr int kSideBarMinimum = kOcrBarMinimumWidth;
 constexpr UINT kIdPdfToTxt = 32919;
 constexpr UINT kIdWebSearch = 32916;
 constexpr UINT kNetworkDown = 61489;
@@ -66,6 +67,8 @@ ON_UPDATE_COMMAND_UI(kIdFileSelectScanner, OnUpdateScan)
 ON_UPDATE_COMMAND_UI(kIdFileScan, OnUpdateScan)
 ON_COMMAND(kIdViewManagerBar, OnViewManagerBar)
 ON_UPDATE_COMMAND_UI(kIdViewManagerBar, OnUpdateViewManagerBar)
+ON_COMMAND(ID_IMAGE_BRIGHTNESS, OnImageBrightness)
+ON_UPDATE_COMMAND_UI(ID_IMAGE_BRIGHTNESS, OnUpdateImageBrightness)
 ON_COMMAND(kIdViewTextWindow, OnViewTextWindow)
 ON_UPDATE_COMMAND_UI(kIdViewTextWindow, OnUpdateViewTextWindow)
 ON_COMMAND(kIdLayoutShowAll, OnLayoutShowAll)
@@ -284,6 +287,10 @@ void CMainFrame::OnClose() {
     // A page still loading (perhaps waiting for a PDF password) is stopped
     // with a bounded wait before the document goes.
     if (COcrDoc* doc = app ? app->CurrentDocument() : nullptr) doc->StopLoadThread();
+    // The file bar comes back on the side it was docked on.
+    if (app)
+        if (const CMyContrlBar* dock = SideDockBar())
+            app->m_settings.ocrBarPosition = dock->GetDlgCtrlID() == AFX_IDW_DOCKBAR_RIGHT ? 1 : 0;
     CFrameWnd::OnClose();
 }
 
@@ -500,6 +507,20 @@ void CMainFrame::OnToggleInsert() {
     CString text;
     text.LoadString(insertMode_ ? kInsertText : kOverwriteText);
     SetPaneText(kInsertPane, text.GetString());
+    // The text view's caret takes the new mode's shape: a bar to insert, a line to overwrite.
+    if (CScribantApp* app = ScribantApp())
+        if (CTextView* view = app->TextView(); view && ::IsWindow(view->GetSafeHwnd())) view->RecreateCaret();
+}
+
+// The brightness dialog of the tools menu works on the page view's grey page,
+// whichever view has the focus.
+void CMainFrame::OnImageBrightness() {
+    if (auto* view = dynamic_cast<COcrView*>(splitter_.GetPane(0, 0))) view->AdjustBrightness();
+}
+
+void CMainFrame::OnUpdateImageBrightness(CCmdUI* ui) {
+    auto* view = dynamic_cast<COcrView*>(splitter_.GetPane(0, 0));
+    ui->Enable(view && ViewsShown() != 0 && view->CanAdjustBrightness());
 }
 
 void CMainFrame::OnUpdateScan(CCmdUI* ui) { ui->Enable(scanIdle_); }

@@ -93,6 +93,8 @@ public:
     afx_msg void OnUpdateLayoutManagerOnly(CCmdUI* ui);
     afx_msg void OnUpdateLayoutImageText(CCmdUI* ui);
     afx_msg void OnToggleInsert();
+    afx_msg void OnImageBrightness();
+    afx_msg void OnUpdateImageBrightness(CCmdUI* ui);
     afx_msg void OnUpdateScan(CCmdUI* ui);
     afx_msg LRESULT OnScanState(WPARAM wParam, LPARAM lParam);
     // A scanned page from the scanner glue (wParam: its packed DIB, owned from here).

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/win/codepage.h"
+
+bool PageListSameFile(const std::string& a, const std::string& b) { return suite::AnsiCompareNoCase(a, b) == 0; }
+
 PageListWidths PageListColumnWidths(int w) {
     if (w >= 530) return {w - 100, 100, 0, 0, 0};
     if (w >= 330) return {w - 80, 80, 0, 0, 0};

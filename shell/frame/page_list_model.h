@@ -11,6 +11,10 @@
 #include "platform/win/types.h"
 
 constexpr int kPageListColumns = 5;
+
+// Whether two paths name one listed file: letter case does not count
+// (double-byte characters are compared whole).
+bool PageListSameFile(const std::string& a, const std::string& b);
 using PageListWidths = std::array<int, kPageListColumns>;
 
 // File and Language share the width; Type, Status and Resolution hold data

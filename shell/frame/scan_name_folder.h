@@ -2,8 +2,6 @@
 // from, and joined again with the folder the user chose.
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 
 struct ScanNameParts {
@@ -16,10 +14,3 @@ struct ScanNameParts {
 ScanNameParts SplitScanName(const std::string& text);
 // The chosen folder, a backslash when it does not end in one, the file name.
 std::string JoinScanName(const std::string& folder, const std::string& file);
-
-// Runs a folder browser: title, prompt and starting folder; the chosen
-// folder, or nothing when the user cancelled.
-using FolderBrowser =
-    std::function<std::optional<std::string>(const std::string& title, const std::string& prompt, const std::string& start)>;
-// The browser the file bar runs: the shell's own once it is set, else the framework's.
-FolderBrowser& ScanFolderBrowser();

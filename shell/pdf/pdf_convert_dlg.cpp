@@ -4,6 +4,7 @@
 #include "platform/afx/ui/controls.h"
 #include "platform/afx/ui/listctrl.h"
 #include "platform/afx/ui/msgbox.h"
+#include "shell/dialogs/browse_folder_dlg.h"
 
 BEGIN_MESSAGE_MAP(CPdfConvertDlg, CDialog)
 ON_BN_CLICKED(IDC_CONVERT_ALL_PAGES, OnAllPages)
@@ -63,22 +64,13 @@ void CPdfConvertDlg::OnBrowse() {
     CString title, prompt, folder;
     title.LoadString(IDS_BROWSE_FOLDER_TITLE);
     prompt.LoadString(IDS_BROWSE_FOLDER_PROMPT);
-    char display[MAX_PATH] = {};
-    BROWSEINFO info{};
-    info.hwndOwner = GetSafeHwnd();
-    info.pszDisplayName = display;
-    info.lpszTitle = prompt.GetString();
-    info.ulFlags = BIF_RETURNONLYFSDIRS;
     GetDlgItemText(IDC_CONVERT_FOLDER, folder);
     m_controller->ChooseFolder(folder.GetString());
-    LPITEMIDLIST chosen = SHBrowseForFolder(&info);
-    if (!chosen) return;
-    char path[MAX_PATH] = {};
-    if (SHGetPathFromIDList(chosen, path)) {
-        m_controller->ChooseFolder(path);
-        SetDlgItemText(IDC_CONVERT_FOLDER, m_controller->FolderText().c_str());
-    }
-    CoTaskMemFree(chosen);
+    // The browser starts at the folder the edit names and takes a typed or new one.
+    CBrowseFolderDlg browser(title.GetString(), prompt.GetString(), folder.GetString(), this);
+    if (browser.DoModal() != 1) return;
+    m_controller->ChooseFolder(browser.GetFolderPath());
+    SetDlgItemText(IDC_CONVERT_FOLDER, m_controller->FolderText().c_str());
 }
 
 void CPdfConvertDlg::OnOK() {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win/codepage.h"
 #include "shell/shell_services.h"
 
 class CFakeShellServices final : public CShellServices {
@@ -51,8 +52,6 @@ public:
     bool insertMode = true;
     std::string externEditPath;
     bool legacyPlatform = false;
-    // Runs when the insert mode is toggled (the frame rebuilds the view's caret).
-    std::function<void()> onInsertToggled;
     // The recognition pipeline and the batch task.
     CTask* task = nullptr;
     std::vector<int> batchModes;  // every value SetBatchMode was given
@@ -154,11 +153,6 @@ public:
     bool IsInsertMode() const override { return insertMode; }
     std::string ExternEditPath() const override { return externEditPath; }
     bool IsLegacyPlatform() const override { return legacyPlatform; }
-    // ID_TOGGLE_INSERT of the main frame: flips the mode, then the caret follows.
-    void ToggleInsertMode() {
-        insertMode = !insertMode;
-        if (onInsertToggled) onInsertToggled();
-    }
     CTask* Task() override { return task; }
     void SetBatchMode(int mode) override {
         batchMode = mode;
@@ -234,7 +228,7 @@ public:
     }
     int PageListFindItem(const std::string& path) override {
         for (int r = 0; r < rowCount; ++r)
-            if (PageListItemText(r, kPageListPath) == path) {
+            if (suite::AnsiCompareNoCase(PageListItemText(r, kPageListPath), path) == 0) {
                 PageListSelectItem(r);
                 return r;
             }
@@ -243,10 +237,10 @@ public:
     std::vector<int> PageListSelectedRows() const override { return selectedRows; }
     int PageListUpdateItem(const FileItemInfo& item) override {
         updatedItems.push_back(item);
-        int row = -1;
-        for (int r = 0; r < rowCount && row < 0; ++r)
-            if (PageListItemText(r, kPageListPath) == item.path) row = r;
-        if (row < 0) row = rowCount++;
+        // As the page list: a listed file (any letter case) keeps its row.
+        for (int r = 0; r < rowCount; ++r)
+            if (suite::AnsiCompareNoCase(PageListItemText(r, kPageListPath), item.path) == 0) return -1;
+        const int row = rowCount++;
         cells[{row, kPageListPath}] = item.path;
         cells[{row, kPageListLanguage}] = item.language;
         cells[{row, kPageListType}] = item.type;

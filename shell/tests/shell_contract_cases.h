@@ -63,15 +63,17 @@ TEST_P(ShellContract, PageListRowsAreAddedOnceFoundAndSelected) {
     EXPECT_EQ(shell->PageListCurrentRow(), -1);
     EXPECT_EQ(shell->PageListUpdateItem(Item("C:\\a.tif")), 0);
     EXPECT_EQ(shell->PageListUpdateItem(Item("C:\\b.tif")), 1);
-    EXPECT_EQ(shell->PageListUpdateItem(Item("C:\\a.tif", 2)), 0);
+    // A listed file, in any letter case, keeps its row as it is.
+    EXPECT_EQ(shell->PageListUpdateItem(Item("C:\\a.tif", 2)), -1);
+    EXPECT_EQ(shell->PageListUpdateItem(Item("c:\\A.TIF", 2)), -1);
     EXPECT_EQ(shell->PageListRowCount(), 2);
-    EXPECT_EQ(shell->PageListItemText(0, kPageListStatus), "2");
+    EXPECT_EQ(shell->PageListItemText(0, kPageListStatus), "0");
     EXPECT_EQ(shell->PageListItemText(1, kPageListLanguage), kSimplified);
     EXPECT_EQ(shell->PageListItemText(7, kPageListPath), "");
     EXPECT_EQ(shell->PageListFindItem("C:\\b.tif"), 1);
     EXPECT_EQ(shell->PageListCurrentRow(), 1);
     EXPECT_EQ(shell->PageListSelectedRows(), std::vector<int>{1});
-    EXPECT_EQ(shell->PageListFindItem("C:\\B.TIF"), -1) << "names are compared as they are";
+    EXPECT_EQ(shell->PageListFindItem("C:\\B.TIF"), 1) << "letter case does not count";
     shell->PageListSelectItem(0);
     EXPECT_EQ(shell->PageListSelectedRows(), std::vector<int>{0});
     EXPECT_EQ(shell->PageListSelectedCount(), 1);

@@ -1,13 +1,18 @@
 #include "views/page_view/ocr_view.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
+#include "imaging/image_block.h"
 #include "ocrdoc/document/page_load.h"
 #include "ocrdoc/regions/text_region.h"
 #include "platform/afx/core/clipboard.h"
+#include "platform/afx/ui/commdlg.h"
 #include "platform/afx/ui/dcwnd.h"
 #include "platform/afx/ui/menu.h"
 #include "shell/shell_services.h"
+#include "views/dialogs/dlg_brightness.h"
 #include "views/dialogs/dlg_manual_deskew.h"
 #include "views/page_view/page_image_tools.h"
 #include "views/page_view/page_paste.h"
@@ -46,6 +51,8 @@ BEGIN_MESSAGE_MAP(COcrView, CView)
     ON_WM_MOUSEWHEEL()
     ON_WM_LBUTTONDBLCLK()
     ON_WM_RBUTTONDBLCLK()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_RBUTTONUP()
     ON_WM_LBUTTONDOWN()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONUP()
@@ -252,7 +259,19 @@ BOOL COcrView::OnEraseBkgnd(CDC* dc) {
     return TRUE;
 }
 
-BOOL COcrView::OnPreparePrinting(CPrintInfo* info) { return DoPreparePrinting(info); }
+BOOL COcrView::OnPreparePrinting(CPrintInfo* info) {
+    if (!m_bPrintingTo) return DoPreparePrinting(info);
+    info->m_pPD->m_hDC = AfxCreatePrinterDCFor(m_printTo.c_str());
+    return info->m_pPD->m_hDC != nullptr;
+}
+
+void COcrView::PrintTo(const std::string& printer) {
+    m_printTo = printer;
+    m_bPrintingTo = true;
+    SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT, 0);
+    m_bPrintingTo = false;
+    m_printTo.clear();
+}
 
 void COcrView::OnUpdate(CView*, LPARAM hint, CObject* hintObject) {
     SyncPage();
@@ -400,6 +419,19 @@ void COcrView::OnKeyDown(UINT ch, UINT repeat, UINT flags) {
 void COcrView::OnLButtonDblClk(UINT flags, CPoint point) {
     CView::OnLButtonDblClk(flags, point);
     ZoomIn();
+}
+
+void COcrView::OnRButtonDown(UINT flags, CPoint point) {
+    CView::OnRButtonDown(flags, point);
+    SyncPage();
+    // The menu's region commands act on the region under the pointer.
+    if (m_controller.SelectRegionAt(point)) Invalidate(FALSE);
+}
+
+void COcrView::OnRButtonUp(UINT flags, CPoint point) {
+    CView::OnRButtonUp(flags, point);
+    SyncPage();
+    if (m_controller.HasPage() && !m_controller.Dragging()) ShowContextMenu(point);
 }
 
 void COcrView::OnRButtonDblClk(UINT flags, CPoint point) {
@@ -660,12 +692,42 @@ void COcrView::OnImageRestore() {
     if (doc && doc->m_pImage && !PageHeld() && doc->RestoreOriginalImage()) Invalidate(FALSE);
 }
 
+bool COcrView::CanAdjustBrightness() {
+    COcrDoc* doc = GetDocument();
+    SyncPage();
+    const CPageImage* image = doc ? doc->m_pImage : nullptr;
+    return image && image->m_hDib && image->m_hBits && image->m_nBitCount == 8 && !PageHeld();
+}
+
+void COcrView::AdjustBrightness() {
+    if (!CanAdjustBrightness()) return;
+    CPageImage* image = GetDocument()->m_pImage;
+    CDlgBrightness dialog(this, 127, image->m_hDib);
+    const bool confirmed = dialog.DoModal() == IDOK && dialog.BuildWorkImage(FALSE);
+    HGLOBAL plane = dialog.TakePlane();
+    // Asked only now: the dialog may have been cancelled.
+    if (confirmed && plane && CanAdjustBrightness() && DiscardResult()) {
+        CBlockLock from(plane);
+        CBlockLock to(image->m_hBits);
+        const std::size_t fromRow = static_cast<std::size_t>(dialog.Width()) / 8, toRow = image->RowBytes();
+        const std::size_t rows = static_cast<std::size_t>(std::min(dialog.Height(), image->m_nHeight));
+        if (from && to && fromRow >= toRow && from.size() >= fromRow * rows && to.size() >= toRow * rows) {
+            for (std::size_t y = 0; y < rows; ++y) std::memcpy(to.get() + y * toRow, from.get() + y * fromRow, toRow);
+            m_controller.DropZoomImage();
+            m_controller.UpdateDisplayImage();
+            SetModified();
+            Invalidate(FALSE);
+        }
+    }
+    if (plane) GlobalFree(plane);
+}
+
 void COcrView::OnEditCopy() {
     COcrDoc* doc = GetDocument();
     if (!doc) return;
     SyncPage();
     CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
-    tools.Copy(GetSafeHwnd());
+    tools.Copy(*doc, GetSafeHwnd());
 }
 
 void COcrView::OnEditCut() {
@@ -673,7 +735,7 @@ void COcrView::OnEditCut() {
     if (!doc) return;
     SyncPage();
     CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
-    if (tools.Cut(GetSafeHwnd())) Invalidate(FALSE);
+    if (tools.Cut(*doc, GetSafeHwnd())) Invalidate(FALSE);
 }
 
 void COcrView::OnUpdateImageTool(CCmdUI* ui) {

@@ -35,7 +35,17 @@ public:
     void InvalidateImageRect(const RECT& page);
     void ShowCharBox(int left, int top, int right, int bottom);
     void PageLoaded(HGLOBAL block, CPageImage* image);
-    // Shows the context menu (menu 146, first submenu) at a client point.
+    // A grey page whose black-and-white plane the brightness dialog may make
+    // again (no run holds it); and the dialog itself: on OK the plane made at
+    // the chosen threshold replaces the page's plane.
+    bool CanAdjustBrightness();
+    void AdjustBrightness();
+    // Prints the page on the named printer (an unknown name or none: the
+    // platform's PDF file printer), without asking.
+    void PrintTo(const std::string& printer);
+    // Shows the context menu (menu 146, first submenu) at a client point:
+    // the image and layout commands, the kinds of the selected region and
+    // the learning commands.
     void ShowContextMenu(POINT client);
     // Paints the image area into a memory bitmap and copies it to `dc`.
     void PaintImageArea(CDC* dc);
@@ -57,6 +67,8 @@ protected:
     afx_msg BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
     afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
     afx_msg void OnRButtonDblClk(UINT flags, CPoint point);
+    afx_msg void OnRButtonDown(UINT flags, CPoint point);
+    afx_msg void OnRButtonUp(UINT flags, CPoint point);
     afx_msg void OnLButtonDown(UINT flags, CPoint point);
     afx_msg void OnMouseMove(UINT flags, CPoint point);
     afx_msg void OnLButtonUp(UINT flags, CPoint point);
@@ -129,6 +141,9 @@ private:
 
     CPageViewController m_controller;
     CScrollBar m_wndVScroll, m_wndHScroll;
+    // The printer of a running PrintTo; empty otherwise.
+    std::string m_printTo;
+    bool m_bPrintingTo = false;
     CBitmapButtonStrip m_wndStrip;
     RECT m_rcImage{0, 0, 0, 0};
     CMenu m_menuContext;

@@ -70,51 +70,10 @@ bool CPageImageTools::Crop() {
     return true;
 }
 
-CLayoutRegion* CPageImageTools::SelectedRegion() const { return m_tree ? m_tree->GetSelectedChild() : nullptr; }
-
-HGLOBAL CPageImageTools::CopyRectAsDib(const RECT& rect) const {
-    if (!HasPage()) return nullptr;
-    const RECT r = RectClipped(rect, RECT{0, 0, m_image->m_nWidth - 1, m_image->m_nHeight - 1});
-    if (r.right < r.left || r.bottom < r.top) return nullptr;
-    const int w = r.right - r.left + 1, h = r.bottom - r.top + 1;
-    const std::size_t stride = ((static_cast<std::size_t>(w) + 31) / 32) * 4;
-    const std::size_t header = sizeof(BITMAPINFOHEADER) + 2 * sizeof(RGBQUAD);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, header + stride * static_cast<std::size_t>(h));
-    if (!block) return nullptr;
-    CBlockLock out(block);
-    CBlockLock plane(m_image->m_hBits);
-    if (!out || !plane || plane.size() < m_image->PlaneBytes()) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    auto* info = reinterpret_cast<BITMAPINFOHEADER*>(out.get());
-    info->biSize = sizeof(BITMAPINFOHEADER);
-    info->biWidth = w;
-    info->biHeight = h;
-    info->biPlanes = 1;
-    info->biBitCount = 1;
-    info->biClrUsed = 2;
-    info->biSizeImage = static_cast<DWORD>(stride * static_cast<std::size_t>(h));
-    // Index 0 white, 1 black: the plane's bits as they are.
-    auto* colors = reinterpret_cast<RGBQUAD*>(out.get() + sizeof(BITMAPINFOHEADER));
-    colors[0] = RGBQUAD{255, 255, 255, 0};
-    colors[1] = RGBQUAD{0, 0, 0, 0};
-    const std::size_t row = m_image->RowBytes();
-    for (int y = 0; y < h; ++y) {
-        const BYTE* src = plane.get() + static_cast<std::size_t>(r.top + y) * row;
-        BYTE* dst = out.get() + header + static_cast<std::size_t>(h - 1 - y) * stride;
-        for (int x = 0; x < w; ++x) {
-            const int sx = r.left + x;
-            if (src[sx >> 3] & (0x80 >> (sx & 7))) dst[x >> 3] = static_cast<BYTE>(dst[x >> 3] | (0x80 >> (x & 7)));
-        }
-    }
-    return block;
-}
-
-bool CPageImageTools::Copy(HWND owner) {
-    CLayoutRegion* region = SelectedRegion();
-    if (!HasPage() || !region) return false;
-    HGLOBAL block = CopyRectAsDib(region->Rect());
+bool CPageImageTools::Copy(COcrPage& page, HWND owner) {
+    if (!HasPage()) return false;
+    // The document's picture of its deepest selected region.
+    HGLOBAL block = page.CopySelectedRegionImage();
     if (!block) return false;
     if (!OpenClipboard(owner)) {
         GlobalFree(block);
@@ -127,15 +86,14 @@ bool CPageImageTools::Copy(HWND owner) {
     return put;
 }
 
-bool CPageImageTools::Cut(HWND owner) {
-    CLayoutRegion* region = SelectedRegion();
-    if (!CanChangePage() || !region) return false;
+bool CPageImageTools::Cut(COcrPage& page, HWND owner) {
+    RECT r{};
+    if (!CanChangePage() || page.IsPageHeld() || !page.GetSelectedRegion(FALSE, &r)) return false;
     if (!m_host.DiscardResult()) return false;
     // The pixels go only when they are safely on the clipboard.
-    if (!Copy(owner)) return false;
-    const RECT r = region->Rect();
+    if (!Copy(page, owner)) return false;
+    if (!page.GetSelectedRegion(TRUE, &r)) return false;
     m_image->EraseRect(r.left, r.top, r.right, r.bottom);
-    m_tree->RemoveAt(m_tree->IndexOfChild(region));
     m_view.CancelDrag();
     PixelsChanged();
     m_host.SetLayoutDirty();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "imaging/page_image.h"
+#include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/regions/layout_region.h"
 #include "platform/win/types.h"
 #include "views/page_view/page_view_controller.h"
@@ -29,15 +30,13 @@ public:
     // The page rectangle leaves part of the page out (and the page may change).
     bool CanCrop() const;
     bool Crop();
-    // The selected top-level region, NULL when none.
-    CLayoutRegion* SelectedRegion() const;
-    // A 1-bit packed DIB of a page rectangle in a new movable block; NULL on failure.
-    HGLOBAL CopyRectAsDib(const RECT& rect) const;
-    // Puts the selected region on the clipboard as CF_DIB; false when there
-    // is nothing to copy or the clipboard cannot be opened (the block is freed).
-    bool Copy(HWND owner);
-    // Copy, then (only after a good copy) erase the region's pixels and remove the region.
-    bool Cut(HWND owner);
+    // Puts the page's deepest selected region on the clipboard as CF_DIB
+    // (the document makes the picture); false when there is nothing to copy
+    // or the clipboard cannot be opened (the block is freed).
+    bool Copy(COcrPage& page, HWND owner);
+    // Copy, then (only after a good copy) erase the region's pixels and have
+    // the document remove the region; nothing while a run holds the page.
+    bool Cut(COcrPage& page, HWND owner);
 
 private:
     void ReplaceTree(const RECT* seal);

@@ -9,6 +9,7 @@
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/helpers/path_helpers.h"
 #include "ocrdoc/mono_bitmap.h"
+#include "ocrdoc/task/task.h"
 #include "platform/afx/afxwin.h"
 #include "platform/afx/core/clipboard.h"
 #include "platform/win/files.h"
@@ -50,18 +51,13 @@ std::string WithJpgExtension(const std::string& name) {
     return std::string(buffer) + ".jpg";
 }
 
-// AddImageToList(name, 0): a new row with the default language, type and
-// resolution; refused when the list already holds the name.
+// The job's own AddImageToList(name, 0): a new row with the default
+// language, type and resolution; -1 when the list already holds the name.
 int AddImageToList(CShellServices& shell, const std::string& name) {
-    for (int r = 0; r < shell.PageListRowCount(); ++r)
-        if (CString(shell.PageListItemText(r, kPageListPath).c_str()).CompareNoCase(name.c_str()) == 0) return -1;
-    FileItemInfo item;
-    item.path = name;
-    item.language = LoadText(61211 + static_cast<UINT>(shell.LangCode()));
-    item.type = LoadText(61214 + static_cast<UINT>(shell.PageType()));
-    item.status = 0;
-    item.resolution = std::to_string(shell.DefaultResolution());
-    return shell.PageListUpdateItem(item);
+    CTask* task = shell.Task();
+    const int rowsBefore = shell.PageListRowCount();
+    if (!task || !task->AddImageToList(name, 0) || shell.PageListRowCount() != rowsBefore + 1) return -1;
+    return rowsBefore;
 }
 
 void ShowRow(CShellServices& shell, int row) {

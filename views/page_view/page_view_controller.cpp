@@ -522,6 +522,13 @@ bool CPageViewController::ButtonDown(POINT client) {
     return true;
 }
 
+bool CPageViewController::SelectRegionAt(POINT client) {
+    if (!HasPage() || !m_pTree || m_pDrag || m_bSealMode || PageHeld()) return false;
+    CLayoutRegion* parent = nullptr;
+    CLayoutRegion* region = nullptr;
+    return m_pTree->SelectAt(ClientToPage(client), &parent, &region, EdgeTolerance()) != 0;
+}
+
 bool CPageViewController::MouseMove(POINT client, bool* outPastEdge) {
     if (outPastEdge) *outPastEdge = false;
     if (!m_pDrag) return false;

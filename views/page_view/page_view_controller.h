@@ -153,6 +153,9 @@ public:
     // mouse). None starts while the host's page is held, and a drag that a
     // hold overtook ends at button up without changing anything.
     bool ButtonDown(POINT client);
+    // The right button at a client point selects the region under it (no
+    // drag starts); true when a region or the page is there.
+    bool SelectRegionAt(POINT client);
     // Mouse move during a drag; true when the band moved (repaint). *outPastEdge
     // tells that the mouse lies beyond the area on a free axis (auto-scroll).
     bool MouseMove(POINT client, bool* outPastEdge = nullptr);

@@ -26,6 +26,8 @@ public:
     CScrollBar& VerticalBar() { return m_wndVScroll; }
     CScrollBar& HorizontalBar() { return m_wndHScroll; }
     bool OwnsCaret() const { return m_nCaretState == 0; }
+    // The caret's size as last made.
+    SIZE CaretSize() const { return m_caretSize; }
 
     // After a page was loaded and after recognition: the caret to the start.
     void ResetView(BOOL repaint);

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <exception>
+#include <mutex>
+#include <unordered_set>
 
 #include "platform/afx/core/exception.h"
 #include "platform/afx/core/resource.h"
@@ -22,7 +24,34 @@ thread_local CWinThread* t_thread = nullptr;
 struct EndThread {
     UINT code;
 };
+
+// The thread objects that exist: a message queue hands its messages only to
+// one of them (a queue may still name one that is gone). Never destroyed, so
+// that objects destroyed at the very end of the program may still leave it.
+std::mutex& LiveThreadsMu() {
+    static auto* mu = new std::mutex;
+    return *mu;
+}
+std::unordered_set<const CWinThread*>& LiveThreads() {
+    static auto* live = new std::unordered_set<const CWinThread*>;
+    return *live;
+}
+void RememberThreadObject(const CWinThread* thread) {
+    std::lock_guard<std::mutex> l(LiveThreadsMu());
+    LiveThreads().insert(thread);
+}
+void ForgetThreadObject(const CWinThread* thread) {
+    std::lock_guard<std::mutex> l(LiveThreadsMu());
+    LiveThreads().erase(thread);
+}
 }  // namespace
+
+namespace afx_detail {
+bool ThreadObjectExists(const CWinThread* thread) {
+    std::lock_guard<std::mutex> l(LiveThreadsMu());
+    return LiveThreads().count(thread) != 0;
+}
+}  // namespace afx_detail
 
 struct CWinThread::State {
     std::thread worker;
@@ -35,6 +64,7 @@ IMPLEMENT_DYNAMIC(CWinThread, CCmdTarget)
 
 CWinThread::CWinThread() {
     m_pState = new State;
+    RememberThreadObject(this);
 }
 
 CWinThread::CWinThread(AFX_THREADPROC proc, LPVOID param) : CWinThread() {
@@ -49,6 +79,7 @@ CWinThread::~CWinThread() {
     }
     delete m_pState;
     if (t_thread == this) t_thread = nullptr;
+    ForgetThreadObject(this);
 }
 
 BOOL CWinThread::InitInstance() { return FALSE; }

@@ -910,12 +910,17 @@ void CCommandLineInfo::ParseParam(LPCTSTR param, BOOL flag, BOOL) {
         if (p.CompareNoCase("Embedding") == 0) m_bRunEmbedded = TRUE;
         else if (p.CompareNoCase("Automation") == 0) m_bRunAutomated = TRUE;
         else if (p.CompareNoCase("p") == 0) m_nShellCommand = FilePrint;
+        else if (p.CompareNoCase("pt") == 0) m_nShellCommand = FilePrintTo;
         else if (p.CompareNoCase("dde") == 0) m_nShellCommand = FileDDE;
+        else if (p.CompareNoCase("Unregister") == 0 || p.CompareNoCase("Unregserver") == 0) m_nShellCommand = AppUnregister;
         return;
     }
     if (m_strFileName.IsEmpty()) {
         m_strFileName = param;
         if (m_nShellCommand == FileNew) m_nShellCommand = FileOpen;
+    } else if (m_nShellCommand == FilePrintTo && m_strPrinterName.IsEmpty()) {
+        // "/pt file printer [driver [port]]": the printer's name; driver and port are not used.
+        m_strPrinterName = param;
     }
 }
 

@@ -871,3 +871,22 @@ BOOL AfxTestGrabMenuBarPopup(CWnd* frame, int pos, LPCTSTR path) {
     QApplication::processEvents();
     return saved ? TRUE : FALSE;
 }
+
+BOOL AfxTestGrabPopupMenu(CMenu* popup, CWnd* owner, LPCTSTR path) {
+    MenuData* d = popup ? Data(popup->m_hMenu) : nullptr;
+    if (!d || !path) return FALSE;
+    HWND h = owner ? owner->m_hWnd : nullptr;
+    d->owner = h;
+    // The owner prepares the popup as it would for TrackPopupMenu (updates, owner draw).
+    if (owner) CallWnd(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup->m_hMenu), 0);
+    if (!Data(popup->m_hMenu)) return FALSE;
+    QMenu menu(owner && owner->m_pWidget ? owner->m_pWidget->window() : nullptr);
+    AddItems(d, &menu);
+    menu.popup(QPoint(0, 0));
+    QApplication::processEvents();
+    const bool saved = menu.grab().save(ToQ(path), "PNG");
+    menu.close();
+    QApplication::processEvents();
+    TellMenuClosed(h);
+    return saved ? TRUE : FALSE;
+}

@@ -263,7 +263,7 @@ void DispatchAvailable(ThreadQueue* q) {
         MSG msg;
         Hand(m, &msg, true);
         t_lastMsg = msg;
-        CWinThread* thread = q->thread ? q->thread : AfxGetThread();
+        CWinThread* thread = q->thread && ThreadObjectExists(q->thread) ? q->thread : AfxGetThread();
         if (!thread || !thread->PreTranslateMessage(&msg)) ::DispatchMessage(&msg);
         m = QueuedMessage{};
         ProcessSent(q);

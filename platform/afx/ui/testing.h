@@ -21,6 +21,9 @@ AFX_UI_API void AfxTestClick(CWnd* wnd, POINT pt);
 // popup as a PNG file at `path`, and closes the menu again. FALSE when the
 // frame has no such popup or the file cannot be written.
 AFX_UI_API BOOL AfxTestGrabMenuBarPopup(CWnd* frame, int pos, LPCTSTR path);
+// Writes a picture of a popup menu, prepared by `owner` as for
+// TrackPopupMenu, as a PNG file at `path`; FALSE when it cannot be written.
+AFX_UI_API BOOL AfxTestGrabPopupMenu(class CMenu* popup, CWnd* owner, LPCTSTR path);
 // Files dropped on a window from a file manager at client point `pt`:
 // WM_DROPFILES as the window system sends it, to a window that accepts files
 // (DragAcceptFiles); FALSE, and nothing sent, to one that does not.

@@ -107,6 +107,8 @@ private:
 
 std::shared_ptr<ThreadQueue> CurrentQueue();
 std::shared_ptr<ThreadQueue> QueueById(DWORD id);
+// Whether a thread object still exists (a queue's `thread` may outlive it).
+bool ThreadObjectExists(const CWinThread* thread);
 void ReleasePayload(QueuedMessage& m);
 
 // Scroll bar state of a window's own scroll bars (WS_HSCROLL/WS_VSCROLL).

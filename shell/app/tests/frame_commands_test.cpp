@@ -3,6 +3,7 @@
 // scanner's state, the title; and a grab of the started window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -21,7 +22,10 @@
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/batch/dlg_batch_recog.h"
 #include "shell/frame/main_frame.h"
+#include "imaging/tests/dib_builder.h"
+#include "views/dialogs/dlg_brightness.h"
 #include "views/page_view/ocr_view.h"
+#include "views/text/text_view.h"
 #include "views/page_view/page_view_ids.h"
 
 namespace scribanttest {
@@ -227,6 +231,139 @@ TEST_F(FrameCommands, APageOpensFromTheListAndTheWindowIsGrabbed) {
     EXPECT_GT(static_cast<long>(png.tellg()), 1000L);
 }
 
+// The page list of the running window: a click on a row opens its page, the
+// rows show file names under grid lines, and the column dividers stay put.
+TEST_F(FrameCommands, AClickedRowOpensItsPageAndTheDividersStayFixed) {
+    testpages::ensureGui();
+    std::vector<std::string> paths;
+    for (const char* name : {"OR001.tif", "OR002.tif", "OR003.tif"}) {
+        paths.push_back(suite::WindowsPath((Data() / "IMAGE" / name).string()));
+        OpenTestPage(BlankPlane(300 + 100 * static_cast<int>(paths.size()), 200), paths.back());
+        if (HasFatalFailure()) return;
+    }
+    CFileListCtrl& list = frame->PageList();
+    ASSERT_EQ(list.GetItemCount(), 3);
+    EXPECT_EQ(list.GetDlgCtrlID(), 1009);
+    CRect row;
+    ASSERT_TRUE(list.GetItemRect(0, &row, LVIR_BOUNDS));
+    AfxTestClick(&list, CPoint(row.left + 10, row.CenterPoint().y));
+    ASSERT_TRUE(PumpUntil([&] { return app_->CurrentDocumentPath() == paths[0]; }, 20000))
+        << "open: " << app_->CurrentDocumentPath();
+    EXPECT_EQ(list.SelectedRows(), std::vector<int>{0});
+    EXPECT_EQ(app_->StatusPaneText(kStatusCounter).find("1  /  3") != std::string::npos, true)
+        << app_->StatusPaneText(kStatusCounter);
+
+    // Dragging the divider after the language column would pull the hidden
+    // columns open; dragging the first one would change the layout's widths.
+    CHeaderCtrl* header = list.GetHeaderCtrl();
+    ASSERT_NE(header, nullptr);
+    std::vector<int> widths;
+    for (int c = 0; c < kPageListColumns; ++c) widths.push_back(list.GetColumnWidth(c));
+    for (int column : {0, 1}) {
+        CRect cell;
+        ASSERT_TRUE(header->GetItemRect(column, &cell));
+        AfxTestMouse(header, WM_LBUTTONDOWN, CPoint(cell.right, cell.CenterPoint().y));
+        AfxTestMouse(header, WM_MOUSEMOVE, CPoint(cell.right - 40, cell.CenterPoint().y), MK_LBUTTON);
+        AfxTestMouse(header, WM_LBUTTONUP, CPoint(cell.right - 40, cell.CenterPoint().y));
+        AfxTestMouse(header, WM_LBUTTONDBLCLK, CPoint(cell.right, cell.CenterPoint().y));
+    }
+    for (int c = 0; c < kPageListColumns; ++c) EXPECT_EQ(list.GetColumnWidth(c), widths[static_cast<std::size_t>(c)]) << c;
+
+    // Row 2 selected; the picture of the list holds file names only, grid lines between the rows.
+    list.SetFocus();
+    list.SelectItem(1);
+    for (int i = 0; i < 10; ++i) AfxPumpMessages();
+    const char* keep = std::getenv("SCRIBANT_GRAB_DIR");
+    const std::string grab = keep && *keep ? std::string(keep) + "/scribant_page_list.png"
+                                           : (root_ / "scribant_page_list.png").string();
+    ASSERT_TRUE(list.GrabToFile(grab.c_str()));
+    std::ifstream png(grab, std::ios::binary | std::ios::ate);
+    EXPECT_GT(static_cast<long>(png.tellg()), 500L);
+}
+
+// A right click on a region of the page view selects it and offers the page
+// commands, the region kinds and the learning commands; the chosen kind
+// replaces the region.
+TEST_F(FrameCommands, ARightClickOnARegionOffersItsKindsAndTheChosenOneIsTaken) {
+    OpenTestPage(BlankPlane(400, 300), suite::WindowsPath((Data() / "IMAGE" / "kinds.tif").string()));
+    if (HasFatalFailure()) return;
+    auto* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+    CPageRegion* tree = doc->m_pPageRegion;
+    ASSERT_NE(tree->AddRegion(RECT{20, 30, 210, 70}, kRegionHorizontal), nullptr);
+    ASSERT_NE(tree->AddRegion(RECT{20, 100, 210, 140}, kRegionHorizontal), nullptr);
+    tree->Select(0);
+    auto* view = static_cast<COcrView*>(frame->Splitter().GetPane(0, 0));
+    for (int i = 0; i < 5; ++i) AfxPumpMessages();
+    const POINT at = view->Controller().PageToClient(POINT{100, 120});
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(ID_REGION_TABLE);
+    AfxTestMouse(view, WM_RBUTTONDOWN, at);
+    AfxTestMouse(view, WM_RBUTTONUP, at);
+    for (int i = 0; i < 5; ++i) AfxPumpMessages();
+    std::vector<std::string> items;  // owner-drawn: their texts are the menu manager's
+    int chosen = 0;
+    for (const AfxShownRecord& shown : AfxTestScript::Shown())
+        if (shown.kind == "menu") items = shown.buttons, chosen = shown.result;
+    // The image and layout commands, then the five kinds and the two learning commands, each group apart.
+    EXPECT_EQ(items.size(), 18u);
+    EXPECT_EQ(chosen, ID_REGION_TABLE);
+    ASSERT_EQ(tree->GetChildCount(), 2);
+    EXPECT_EQ(tree->GetChild(0)->m_nFlags, kRegionHorizontal) << "the region not clicked keeps its kind";
+    EXPECT_EQ(tree->GetChild(1)->m_nFlags, kRegionTable);
+    if (const char* keep = std::getenv("SCRIBANT_GRAB_DIR"); keep && *keep) {
+        CMenu menu;
+        ASSERT_TRUE(menu.LoadMenu(IDR_PAGE_CONTEXT_MENU));
+        EXPECT_TRUE(AfxTestGrabPopupMenu(menu.GetSubMenu(0), frame, (std::string(keep) + "/scribant_page_menu.png").c_str()));
+    }
+}
+
+void SetThreshold200(CWnd* dialog, void*) { dialog->SetDlgItemText(IDC_BRIGHTNESS_VALUE, "200"); }
+
+// The tools menu's brightness dialog makes a grey page's black-and-white
+// plane again at the threshold the user sets.
+TEST_F(FrameCommands, TheBrightnessDialogRemakesAGreyPagesPlaneAtTheChosenThreshold) {
+    const std::string path = suite::WindowsPath((Data() / "IMAGE" / "grey.bmp").string());
+    {
+        COcrDoc writer;
+        writer.m_bAutoDelete = FALSE;
+        writer.m_pImage = new CPageImage;
+        // A ramp from black at the left to white at the right.
+        ASSERT_EQ(writer.m_pImage->AttachDib(GreyDib(256, 64, [](int x, int) { return x; }).Make()), 0);
+        ASSERT_TRUE(writer.WriteImageFile(path.c_str(), TRUE));
+    }
+    app_->SetCurrentDocument(static_cast<COcrDoc*>(frame->GetActiveDocument()));
+    ASSERT_TRUE(app_->OpenImagePath(path));
+    ASSERT_TRUE(PumpUntil([&] {
+        auto* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+        return doc && doc->m_pImage && doc->m_pImage->m_nBitCount == 8 && app_->CurrentDocumentPath() == path;
+    }, 20000));
+    auto* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+    auto blackPixels = [&] {
+        CPageImage* image = doc->m_pImage;
+        const auto* bits = static_cast<const BYTE*>(GlobalLock(image->m_hBits));
+        int count = 0;
+        for (int y = 0; y < image->m_nHeight; ++y)
+            for (int x = 0; x < image->m_nWidth; ++x)
+                count += (bits[static_cast<std::size_t>(y) * image->RowBytes() + static_cast<std::size_t>(x / 8)] >> (7 - x % 8)) & 1;
+        GlobalUnlock(image->m_hBits);
+        return count;
+    };
+    ASSERT_TRUE(state(ID_IMAGE_BRIGHTNESS).first);
+    AfxTestScript::Clear();
+    AfxTestScript::QueueDialogAction(SetThreshold200, nullptr);
+    AfxTestScript::QueueAnswer(IDOK);
+    command(ID_IMAGE_BRIGHTNESS);
+    bool shown = false;
+    for (const AfxShownRecord& r : AfxTestScript::Shown()) shown = shown || (r.kind == "dialog" && r.type == 139);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(blackPixels(), 200 * 64) << "levels below 200 are black";
+    EXPECT_TRUE(doc->IsModified());
+    // Cancelled, the plane stays.
+    AfxTestScript::QueueAnswer(IDCANCEL);
+    command(ID_IMAGE_BRIGHTNESS);
+    EXPECT_EQ(blackPixels(), 200 * 64);
+}
+
 // An English engine that reads for as long as the test's commands take: it
 // pumps the program's messages (as the engine's callback does) and then
 // answers "Hi" in each block it was given.
@@ -355,6 +492,46 @@ TEST_F(FrameCommands, ARunningRecognitionHoldsThePageAgainstEveryCommandAndTool)
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     CloseClipboard();
+}
+
+// Insert typed in the text view of the running window flips the mode, and
+// the caret takes the mode's shape: a line under the character to
+// overwrite, an upright bar to insert.
+TEST_F(FrameCommands, InsertInTheTextViewChangesTheCaretsShape) {
+    g_pumping = PumpingEnglishEngine{};
+    CScopedEntry recog(PENDRIL20_DLL, "OR_PENDRIL20_RECOGIMG_ENGSTR", &PumpingRecog);
+    CScopedEntry release(PENDRIL20_DLL, "OR_PENDRIL20_FREERGNINFO_ENGSTR", &PumpingFree);
+    app_->m_settings.langCode = 2;
+    OpenTestPage(BlankPlane(400, 300), suite::WindowsPath((Data() / "IMAGE" / "caret.tif").string()));
+    if (HasFatalFailure()) return;
+    auto* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+    ASSERT_NE(doc->m_pPageRegion->AddRegion(RECT{20, 30, 210, 70}, kRegionHorizontal), nullptr);
+    auto* view = static_cast<COcrView*>(frame->Splitter().GetPane(0, 0));
+    view->SendMessage(WM_COMMAND, ID_DOC_RECOGNIZE, 0);
+    ASSERT_TRUE(doc->m_bHasResult);
+    if (app_->IsSplitterColumnHidden()) command(32830);
+    CTextView* text = app_->TextView();
+    ASSERT_NE(text, nullptr);
+    text->SetFocus();
+    for (int i = 0; i < 5; ++i) AfxPumpMessages();
+    ASSERT_TRUE(text->OwnsCaret());
+    ASSERT_FALSE(app_->IsInsertMode());
+    EXPECT_EQ(text->CaretSize().cy, 2) << "overwrite: a line";
+    auto press = [&](CWnd* target, WORD key) {
+        MSG msg{};
+        msg.hwnd = target->GetSafeHwnd();
+        msg.message = WM_KEYDOWN;
+        msg.wParam = key;
+        if (!frame->PreTranslateMessage(&msg)) target->SendMessage(WM_KEYDOWN, key, 0);
+    };
+    press(text, VK_INSERT);
+    AfxPumpMessages();
+    EXPECT_TRUE(app_->IsInsertMode());
+    EXPECT_EQ(text->CaretSize().cx, 2) << "insert: a bar";
+    EXPECT_GT(text->CaretSize().cy, 2);
+    press(text, VK_INSERT);
+    AfxPumpMessages();
+    EXPECT_EQ(text->CaretSize().cy, 2);
 }
 
 TEST_F(FrameCommands, CharacterInputStartsTheProgramInItsFolderOrTheDesktopsMap) {

@@ -77,7 +77,7 @@ TEST_F(MainFrame, TheMenuLosesTheItemsTheProgramDoesNotOffer) {
     EXPECT_EQ(help->GetMenuItemID(static_cast<int>(help->GetMenuItemCount()) - 1), 57664u);
 }
 
-TEST_F(MainFrame, PageListRowsAreFoundByExactName) {
+TEST_F(MainFrame, PageListRowsAreFoundByNameAndAListedFileKeepsItsRow) {
     FileItemInfo a{"C:\\scans\\page*.tif", "简体", "自动", 0, "300"};
     FileItemInfo b{"C:\\scans\\page1.tif", "英文", "表格", 2, "600"};
     EXPECT_EQ(app_->PageListUpdateItem(a), 0);
@@ -93,11 +93,19 @@ TEST_F(MainFrame, PageListRowsAreFoundByExactName) {
     EXPECT_EQ(app_->PageListItemText(1, kPageListStatus), "2");
     EXPECT_EQ(app_->PageListItemText(5, kPageListPath), "");
     EXPECT_EQ(app_->PageListItemText(0, 9), "");
-    // Updating a listed path changes its row, not the row count.
+    // A listed file, in any letter case, is not listed again and its row stays as it is.
+    app_->m_task.m_bJobModified = 0;
     b.status = 3;
-    EXPECT_EQ(app_->PageListUpdateItem(b), 1);
+    EXPECT_EQ(app_->PageListUpdateItem(b), -1);
+    b.path = "c:\\SCANS\\Page1.TIF";
+    EXPECT_EQ(app_->PageListUpdateItem(b), -1);
     EXPECT_EQ(app_->PageListRowCount(), 2);
-    EXPECT_EQ(app_->PageListItemText(1, kPageListStatus), "3");
+    EXPECT_EQ(app_->PageListItemText(1, kPageListStatus), "2");
+    EXPECT_EQ(app_->PageListFindItem("c:\\scans\\PAGE1.tif"), 1);
+    EXPECT_FALSE(app_->m_task.m_bJobModified);
+    // A new row marks the job modified.
+    EXPECT_EQ(app_->PageListUpdateItem(FileItemInfo{"C:\\scans\\page2.tif", "简体", "自动", 0, "300"}), 2);
+    EXPECT_TRUE(app_->m_task.m_bJobModified);
     app_->PageListDeleteAll();
     EXPECT_EQ(app_->PageListRowCount(), 0);
     EXPECT_EQ(app_->PageListCurrentRow(), -1);

@@ -10,6 +10,8 @@
 #include "platform/win/codepage.h"
 #include "platform/win/memory.h"
 #include "shell/app/scribant_commands.h"
+#include "shell/dialogs/pdf_password_dlg.h"
+#include "shell/dialogs/ui_pdf_prompts.h"
 #include "shell/frame/main_frame.h"
 #include "shell/pdf/dlg_progress.h"
 #include "shell/pdf/pdf_conversion.h"
@@ -318,6 +320,43 @@ TEST_F(PdfConversion, ProtectedFilesAskForTheirPasswordAndCancelledOnesAreNamed)
     EXPECT_FALSE(fs::exists(out / "locked.txt")) << "the password dialog was cancelled";
     EXPECT_EQ(prompts.asked, 2);
     EXPECT_EQ(messages().back().text, text(IDS_PDF_NOT_CONVERTED) + "\r\nlocked.pdf");
+}
+
+// What each password dialog said, answered with the password.
+void ReadTheLineAndTypeThePassword(CWnd* dialog, void* data) {
+    auto* lines = static_cast<std::vector<std::string>*>(data);
+    CString line;
+    dialog->GetDlgItemText(IDC_PDF_PROTECTED_LINE, line);
+    lines->push_back(suite::AnsiToUtf8(line.GetString()));
+    if (const char* grabs = std::getenv("SCRIBANT_GRAB_DIR"); grabs && lines->size() == 1)
+        dialog->GrabToFile((std::string(grabs) + "/pdf_password.png").c_str());
+    dialog->SetDlgItemText(IDC_PDF_PASSWORD, "secret");
+    static_cast<CDialog*>(dialog)->OnOK();
+}
+
+TEST_F(PdfConversion, EachPasswordDialogOfAConversionNamesItsFile) {
+    CUiPdfPrompts dialogs;
+    SetPdfPrompts(&dialogs);
+    const std::string open = makePdf("open.pdf", pages("Open", 1));
+    std::vector<std::string> locked;
+    for (const char* name : {"first.pdf", "second.pdf"}) {
+        locked.push_back((in / name).string());
+        ASSERT_EQ(std::system(("qpdf --encrypt secret owner 256 -- '" + open + "' '" + locked.back() + "' >/dev/null 2>&1").c_str()), 0);
+    }
+    list(locked);
+    std::vector<std::string> lines;
+    AfxTestScript::QueueDialogAction(fillDialog, &input);
+    AfxTestScript::QueueAnswer(IDOK);
+    AfxTestScript::QueueDialogAction(ReadTheLineAndTypeThePassword, &lines);
+    AfxTestScript::QueueDialogAction(ReadTheLineAndTypeThePassword, &lines);
+    EXPECT_TRUE(app_->ConvertSelectedPdfs(FALSE));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("文件\"", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("first.pdf\"被保护"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("second.pdf\"被保护"), std::string::npos) << lines[1];
+    EXPECT_TRUE(fs::exists(out / "first.txt"));
+    EXPECT_TRUE(fs::exists(out / "second.txt"));
+    SetPdfPrompts(&prompts);
 }
 
 TEST_F(PdfConversion, NothingSelectedOrCancelledConvertsNothing) {

@@ -48,7 +48,7 @@ TEST_F(Settings, ZeroAndNegativeValuesReadAsDefaults) {
     app.WriteProfileInt("OcrBar", "Height", 1);
     app.WriteProfileInt("Config", "Reco Speed", 85);
     Load();
-    EXPECT_EQ(s.ocrBarHeight, 1);
+    EXPECT_EQ(s.ocrBarHeight, kOcrBarMinimumWidth) << "a bar too narrow for its layout is raised";
     EXPECT_EQ(s.recoSpeed, 85);
 }
 

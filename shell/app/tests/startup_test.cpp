@@ -3,9 +3,13 @@
 // parameter, the title, the queue-file hand-off and the settings written at exit.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 
+#include "platform/win/path.h"
+#include "platform/afx/ui/ddeml.h"
 #include "shell/app/scribant_ids.h"
+#include "shell/app/shell_dde_commands.h"
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/frame/main_frame.h"
 
@@ -123,6 +127,103 @@ TEST_F(Startup, ServerSwitchesEndTheStartWithoutAWindow) {
     }
     ASSERT_TRUE(Start());
     EXPECT_NE(app_->m_pMainWnd, nullptr) << "the next start is the only one again";
+}
+
+// A 1-bit BMP page of 64 x 8 pixels, a black bar across it.
+void WriteBarPage(const fs::path& file) {
+    std::string bmp(62 + 8 * 8, '\0');
+    auto put = [&](std::size_t at, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) bmp[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+    };
+    bmp[0] = 'B', bmp[1] = 'M';
+    put(2, static_cast<std::uint32_t>(bmp.size()), 4);
+    put(10, 62, 4);
+    put(14, 40, 4), put(18, 64, 4), put(22, 8, 4), put(26, 1, 2), put(28, 1, 2);
+    put(46, 2, 4);
+    put(58, 0xFFFFFF, 4);  // colour 1 white, colour 0 black
+    for (std::size_t row = 0; row < 8; ++row)
+        for (std::size_t b = 0; b < 8; ++b) bmp[62 + row * 8 + b] = row == 4 ? '\0' : '\xFF';
+    std::ofstream(file, std::ios::binary) << bmp;
+}
+
+bool IsPdf(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    char head[5] = {};
+    in.read(head, 4);
+    return std::string(head) == "%PDF";
+}
+
+HDDEDATA NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, DWORD_PTR, DWORD_PTR) { return nullptr; }
+
+// "/p" and "/pt" print the file and end the start; with no printer (or an
+// unknown one) the print is a PDF file. "/Unregister" removes the settings,
+// says so and ends the start without writing them back.
+TEST_F(Startup, ShellCommandsPrintTheFileOrRemoveTheSettingsAndEndTheStart) {
+    const std::string page = suite::WindowsPath((root_ / "page.bmp").string());
+    WriteBarPage(root_ / "page.bmp");
+    const fs::path printed = root_ / "printed.pdf";
+    setenv("SUITE_PRINT_PDF", printed.c_str(), 1);
+    EXPECT_FALSE(Start({"/p", page}));
+    EXPECT_TRUE(IsPdf(printed)) << "printed on the default printer";
+    Stop();
+    fs::remove(printed);
+    EXPECT_FALSE(Start({"/pt", page, "No such printer"}));
+    EXPECT_TRUE(IsPdf(printed)) << "an unknown printer prints to a PDF file";
+    Stop();
+    unsetenv("SUITE_PRINT_PDF");
+
+    ASSERT_TRUE(Start());
+    app_->m_settings.penColor = 6;
+    Stop();
+    EXPECT_FALSE(Start({"/Unregister"}));
+    ASSERT_EQ(app_->messages.size(), 1u);
+    CString removed;
+    removed.LoadString(61707);
+    EXPECT_EQ(app_->messages[0], removed.GetString());
+    Stop();
+    CWinApp reader("Scribant");
+    reader.SetRegistryKey("Orvane");
+    EXPECT_EQ(reader.GetProfileInt("Config", "Pen Color", 0), 0u) << "the settings are gone";
+}
+
+TEST(ShellDdeCommands, ListsAreTakenWholeOrRefusedWhole) {
+    const auto two = ParseShellDdeCommands("[open(\"C:\\a, b.bmp\")] [PrintTo(\"C:\\c.tif\",\"Laser\",\"drv\",\"LPT1:\")]");
+    ASSERT_TRUE(two);
+    ASSERT_EQ(two->size(), 2u);
+    EXPECT_EQ((*two)[0].path, "C:\\a, b.bmp") << "a comma inside quotes belongs to the path";
+    EXPECT_EQ((*two)[1].verb, ShellDdeCommand::kPrintTo);
+    EXPECT_EQ((*two)[1].printer, "Laser");
+    for (const char* bad : {"", "[open(\"a\r\nb.bmp\")]", "[open(\"a.bmp\")][format(\"c:\")]", "[open()]",
+                            "[printto(\"a.bmp\")]", "[open(\"a.bmp\"", "[open(\"a.bmp\",\"b\")]", "open(a.bmp)"})
+        EXPECT_FALSE(ParseShellDdeCommands(bad)) << bad;
+}
+
+// The desktop's shell opens and prints files through the running program's
+// DDE service; a refused text is answered as not processed.
+TEST_F(Startup, TheShellsDdeCommandsOpenAndPrintFiles) {
+    WriteBarPage(root_ / "page.bmp");
+    const std::string page = suite::WindowsPath((root_ / "page.bmp").string());
+    ASSERT_TRUE(Start({"/dde"}));
+    EXPECT_EQ(app_->PageListRowCount(), 0);
+    DWORD client = 0;
+    ASSERT_EQ(DdeInitialize(&client, &NoCallback, APPCMD_CLIENTONLY, 0), DMLERR_NO_ERROR);
+    HSZ service = DdeCreateStringHandle(client, app_->m_strInstanceName.c_str(), CP_WINANSI);
+    HSZ topic = DdeCreateStringHandle(client, "System", CP_WINANSI);
+    HCONV conv = DdeConnect(client, service, topic, nullptr);
+    ASSERT_NE(conv, nullptr);
+    EXPECT_TRUE(DdeExecuteText(conv, ("[open(\"" + page + "\")]").c_str(), 20000));
+    EXPECT_EQ(app_->PageListRowCount(), 1);
+    const fs::path printed = root_ / "printed.pdf";
+    setenv("SUITE_PRINT_PDF", printed.c_str(), 1);
+    EXPECT_TRUE(DdeExecuteText(conv, ("[printto(\"" + page + "\",\"No such printer\",\"drv\",\"port\")]").c_str(), 40000));
+    unsetenv("SUITE_PRINT_PDF");
+    EXPECT_TRUE(IsPdf(printed));
+    EXPECT_FALSE(DdeExecuteText(conv, "[open(\"a\r\nb.bmp\")]", 20000));
+    EXPECT_EQ(app_->PageListRowCount(), 1);
+    DdeDisconnect(conv);
+    DdeFreeStringHandle(client, service);
+    DdeFreeStringHandle(client, topic);
+    DdeUninitialize(client);
 }
 
 TEST_F(Startup, ExitWritesTheSettingsAndRemovesTheEngineFiles) {

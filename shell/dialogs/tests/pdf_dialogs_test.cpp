@@ -10,9 +10,9 @@
 
 namespace {
 
-TEST(PdfPasswordController, TheFileLineTakesThePathOnlyWhereTheTextAsksForIt) {
+TEST(PdfPasswordController, TheFileLineAlwaysNamesTheFile) {
     EXPECT_EQ(CPdfPasswordController::ProtectedLine("文件\"%s\"被保护", "C:\\a.pdf"), "文件\"C:\\a.pdf\"被保护");
-    EXPECT_EQ(CPdfPasswordController::ProtectedLine("文件", "C:\\a.pdf"), "文件");
+    EXPECT_EQ(CPdfPasswordController::ProtectedLine("文件", "C:\\a.pdf"), "文件\"C:\\a.pdf\"");
     // A path holding format directives is shown as it stands.
     EXPECT_EQ(CPdfPasswordController::ProtectedLine("%s %d", "%s%n.pdf"), "%s%n.pdf %d");
 }

@@ -112,6 +112,33 @@ TEST_F(PageListWindow, TheLanguageListOpensOnTheCellsEntryAndWritesOnlyAChoice) 
     EXPECT_EQ(modified_, before + 1);
 }
 
+// A click opens the language list, which takes the focus: the edit goes on
+// until the list closes on the entry clicked; a scroll of the page list ends it.
+TEST_F(PageListWindow, TheLanguageListStaysOpenOnAClickAndAScrollEndsIt) {
+    list_.SetFocus();
+    list_.SelectItem(4);
+    ASSERT_TRUE(list_.EditCell(4, 1));
+    auto* combo = dynamic_cast<CComboBox*>(list_.CellEditor());
+    ASSERT_NE(combo, nullptr);
+    AfxPumpMessages();
+    CRect box;
+    combo->GetClientRect(&box);
+    AfxTestClick(combo, box.CenterPoint());
+    AfxPumpMessages();
+    EXPECT_EQ(list_.CellEditor(), combo) << "the click that opens the list ends nothing";
+    // The list closes on an entry: the edit ends with it.
+    combo->SetCurSel(2);
+    combo->ShowDropDown(FALSE);
+    for (int i = 0; i < 5 && list_.CellEditor(); ++i) AfxPumpMessages();
+    EXPECT_EQ(list_.CellEditor(), nullptr);
+    EXPECT_EQ(std::string(list_.GetItemText(4, kPageListLanguage).GetString()), Text(61213));
+    // An editor open when the list scrolls goes with the scroll.
+    ASSERT_TRUE(list_.EditCell(4, 1));
+    list_.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+    AfxPumpMessages();
+    EXPECT_EQ(list_.CellEditor(), nullptr);
+}
+
 TEST_F(PageListWindow, OnlyTheFocusedRowsEditableCellsOpenEditors) {
     list_.SelectItem(4);
     list_.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(CellPoint(5, 1).x, CellPoint(5, 1).y));

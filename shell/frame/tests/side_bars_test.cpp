@@ -11,7 +11,11 @@
 #include "shell/frame/ad_status_bar.h"
 #include "shell/frame/file_manager_bar.h"
 #include "shell/frame/my_contrl_bar.h"
+#include "shell/dialogs/browse_folder_dlg.h"
 #include "shell/frame/scan_name_folder.h"
+#include "platform/win/path.h"
+#include <filesystem>
+#include <cstdlib>
 #include "shell/frame/search_tool_bar.h"
 #include "shell/frame/stretch_bar.h"
 #include "shell/frame/tests/chrome_fixture.h"
@@ -95,36 +99,64 @@ TEST(ScanNameFolder, TheBoxSplitsIntoFolderAndNameAndJoinsAgain) {
 
 CWinApp theSideBarsApp("SideBarsTests");
 
+// What the folder browser showed in its folder box, and what is typed there.
+struct BrowserVisit {
+    std::vector<std::string> titles, shown;
+    std::string typed;
+};
+
+void TypeScanFolder(CWnd* dialog, void* data) {
+    auto* visit = static_cast<BrowserVisit*>(data);
+    CString title, shown;
+    dialog->GetWindowText(title);
+    visit->titles.emplace_back(title.GetString());
+    dialog->GetDlgItemText(IDC_BROWSE_FOLDER_EDIT, shown);
+    visit->shown.emplace_back(shown.GetString());
+    if (!visit->typed.empty()) dialog->SetDlgItemText(IDC_BROWSE_FOLDER_EDIT, visit->typed.c_str());
+}
+
 TEST(FileBar, TheFolderButtonBrowsesFromTheBoxsFolderAndKeepsTheName) {
     chrometest::Language language;
     ASSERT_TRUE(language.Loaded());
+    const bool scripted = AfxTestScript::Enabled();
+    AfxTestScript::Enable(true);
+    AfxTestScript::Clear();
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/filebar-XXXXXX";
+    const std::filesystem::path root = mkdtemp(pattern.data());
     auto* frame = new CFrameWnd;
     ASSERT_TRUE(frame->Create(nullptr, "File bar", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 300)));
     CFileManagerBar bar;
     ASSERT_TRUE(bar.Create(frame, 1004));
     EXPECT_NE(bar.GetDlgItem(1007), nullptr) << "the scan-name box";
-    std::vector<std::string> starts, titles;
-    const FolderBrowser kept = ScanFolderBrowser();
-    std::optional<std::string> answer = std::string("D:\\Pages");
-    ScanFolderBrowser() = [&](const std::string& title, const std::string&, const std::string& start) {
-        titles.push_back(title);
-        starts.push_back(start);
-        return answer;
-    };
-    bar.SetScanName("OR001.tif");
+    EXPECT_NE(bar.GetDlgItem(1009), nullptr) << "the page list";
+    // A new folder typed into the browser is made (after Yes) and taken.
+    const std::string pages = suite::WindowsPath((root / "Pages").string());
+    BrowserVisit visit{{}, {}, pages};
+    bar.SetScanName(suite::WindowsPath(root.string()) + "\\OR001.tif");
+    AfxTestScript::QueueDialogAction(TypeScanFolder, &visit);
+    AfxTestScript::QueueAnswer(IDOK);
+    AfxTestScript::QueueAnswer(IDYES);
     bar.SendMessage(WM_STRIPBUTTON, 0, 0);
-    EXPECT_EQ(bar.ScanName(), "D:\\Pages\\OR001.tif");
+    EXPECT_EQ(bar.ScanName(), pages + "\\OR001.tif");
+    EXPECT_TRUE(std::filesystem::is_directory(root / "Pages"));
+    // It opens on the box's folder; cancelled, nothing changes.
+    visit.typed.clear();
+    AfxTestScript::QueueDialogAction(TypeScanFolder, &visit);
+    AfxTestScript::QueueAnswer(IDCANCEL);
     bar.SendMessage(WM_STRIPBUTTON, 0, 0);
-    answer.reset();  // cancelled: nothing changes
-    bar.SendMessage(WM_STRIPBUTTON, 0, 0);
-    EXPECT_EQ(bar.ScanName(), "D:\\Pages\\OR001.tif");
+    EXPECT_EQ(bar.ScanName(), pages + "\\OR001.tif");
+    EXPECT_EQ(visit.shown, (std::vector<std::string>{suite::WindowsPath(root.string()), pages}));
     EXPECT_EQ(bar.SendMessage(WM_STRIPBUTTON, 0, 1), 1) << "other buttons: nothing, result 1";
-    EXPECT_EQ(starts, (std::vector<std::string>{"", "D:\\Pages", "D:\\Pages"}));
-    EXPECT_EQ(titles.front(), suite::Utf8ToAnsi("浏览文件夹"));
-    ScanFolderBrowser() = kept;
+    ASSERT_FALSE(visit.titles.empty());
+    EXPECT_EQ(visit.titles.front(), suite::Utf8ToAnsi("浏览文件夹"));
     bar.DestroyWindow();
     frame->DestroyWindow();
     AfxPumpMessages();
+    AfxTestScript::Clear();
+    AfxTestScript::Enable(scripted);
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
 }
 
 TEST(SideDockBar, ItHoldsTheFileBarAtItsSizeAndTellsTheFrameOfADrag) {

@@ -92,12 +92,14 @@ TEST_F(ImageTools, CropIsEnabledOnlyForAnInwardPageRectangle) {
     EXPECT_FALSE(tools.CanCrop());
 }
 
-TEST_F(ImageTools, CopyPutsTheSelectedRegionOnTheClipboard) {
+TEST_F(ImageTools, CopyPutsTheDocumentsPictureOfTheSelectedRegionOnTheClipboard) {
     auto tools = Tools();
-    EXPECT_FALSE(tools.Copy(nullptr)) << "no selected region";
+    BorrowedPage doc(page.get(), tree);
+    EXPECT_FALSE(tools.Copy(doc, nullptr)) << "no selected region";
     tree->AddRegion(RECT{10, 20, 49, 39}, kRegionHorizontal);
+    tree->Select(0);
     PaintInk(*page, RECT{10, 20, 10, 20});
-    ASSERT_TRUE(tools.Copy(nullptr));
+    ASSERT_TRUE(tools.Copy(doc, nullptr));
     ASSERT_TRUE(OpenClipboard(nullptr));
     auto* dib = static_cast<const BITMAPINFOHEADER*>(GlobalLock(GetClipboardData(CF_DIB)));
     ASSERT_NE(dib, nullptr);
@@ -107,35 +109,28 @@ TEST_F(ImageTools, CopyPutsTheSelectedRegionOnTheClipboard) {
     CloseClipboard();
 }
 
-TEST_F(ImageTools, CutErasesOnlyAfterAGoodCopy) {
+TEST_F(ImageTools, CutErasesOnlyAfterAGoodCopyAndNeverOnAHeldPage) {
     tree->AddRegion(RECT{10, 20, 49, 39}, kRegionHorizontal);
+    tree->Select(0);
     PaintInk(*page, RECT{10, 20, 49, 39});
     auto tools = Tools();
+    BorrowedPage doc(page.get(), tree);
     // The clipboard is held elsewhere: nothing is lost.
     ASSERT_TRUE(OpenClipboard(nullptr));
-    EXPECT_FALSE(tools.Cut(nullptr));
+    EXPECT_FALSE(tools.Cut(doc, nullptr));
     CloseClipboard();
     EXPECT_TRUE(InkAt(*page, 30, 30));
     EXPECT_EQ(tree->GetChildCount(), 1);
-    ASSERT_TRUE(tools.Cut(nullptr));
+    // A run reading the page holds it.
+    {
+        CPageHold hold(doc);
+        EXPECT_FALSE(tools.Cut(doc, nullptr));
+    }
+    EXPECT_TRUE(InkAt(*page, 30, 30));
+    ASSERT_TRUE(tools.Cut(doc, nullptr));
     EXPECT_FALSE(InkAt(*page, 30, 30));
     EXPECT_EQ(tree->GetChildCount(), 0);
     EXPECT_EQ(host.modified, 1);
-}
-
-TEST_F(ImageTools, CopiedBitsKeepTheirRowsAndColumns) {
-    PaintInk(*page, RECT{13, 21, 13, 21});
-    auto tools = Tools();
-    HGLOBAL block = tools.CopyRectAsDib(RECT{10, 20, 19, 29});
-    ASSERT_NE(block, nullptr);
-    const BYTE* p = static_cast<const BYTE*>(GlobalLock(block));
-    const BYTE* rows = p + sizeof(BITMAPINFOHEADER) + 8;
-    // Page row 21 is rectangle row 1, stored bottom-up as row 8; column 3.
-    EXPECT_EQ(rows[8 * 4], 0x10);
-    EXPECT_EQ(rows[0], 0);
-    GlobalUnlock(block);
-    GlobalFree(block);
-    EXPECT_EQ(tools.CopyRectAsDib(RECT{500, 500, 600, 600}), nullptr);
 }
 
 TEST_F(ImageTools, OfficialColourPageKeepsItsRedInkAsTheSeal) {

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/task/task.h"
 #include "platform/afx/core/clipboard.h"
 #include "platform/win/library.h"
 #include "shell/tests/fake_shell_services.h"
@@ -31,6 +32,7 @@ protected:
         fs::remove_all(folder);
         fs::create_directories(folder);
         shell.scanName = (folder / "page001.png").string();
+        shell.task = &task;
         shell.onMessageBox = [this](const std::string& text) {
             asked.push_back(text);
             if (answers.empty()) return IDCANCEL;
@@ -79,6 +81,7 @@ protected:
         return true;
     }
     CFakeShellServices shell;
+    CTask task;
     HMODULE module = nullptr;
     fs::path folder;
     std::vector<int> answers;
@@ -94,7 +97,8 @@ TEST_F(PagePasteTest, CopiedRegionBecomesANewPageOfTheJob) {
     CPageRegion* tree = owner.tree.get();
     ASSERT_NE(tree->AddRegion(RECT{10, 10, 99, 79}, kRegionHorizontal), nullptr);
     CPageImageTools tools(view, host, owner.page.get(), tree);
-    ASSERT_TRUE(tools.Copy(nullptr));
+    BorrowedPage page(owner.page.get(), tree);
+    ASSERT_TRUE(tools.Copy(page, nullptr));
 
     COcrDoc doc;
     doc.m_bAutoDelete = FALSE;
@@ -210,6 +214,7 @@ TEST_F(PagePasteTest, SixteenColourTopDownAnd32BitBitmapsBecomePages) {
         shell.rowCount = 0;
         shell.cells.clear();
         shell.scanName = (folder / "page001.png").string();
+        shell.task = &task;
         fs::remove(folder / "page001.png");
         CPagePaste paste(&doc);
         ASSERT_EQ(paste.Run(nullptr), PasteOutcome::kPosted);

@@ -1,6 +1,7 @@
 // Pages, region trees and a recording host for the page view's tests.
 #pragma once
 
+#include "ocrdoc/document/ocr_page.h"
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -55,6 +56,19 @@ struct PageOwner {
     std::unique_ptr<CPageRegion> tree;
     PageOwner(int w, int h) : page(MakeMonoPage(w, h)), tree(std::make_unique<CPageRegion>(RECT{0, 0, w - 1, h - 1})) {}
     ~PageOwner() { FreePage(page); }
+};
+
+// A document page over a test's own image and region tree, which it hands
+// back untouched when it goes.
+struct BorrowedPage : COcrPage {
+    BorrowedPage(CPageImage* image, CPageRegion* tree) {
+        m_pImage = image;
+        m_pPageRegion = tree;
+    }
+    ~BorrowedPage() override {
+        m_pImage = nullptr;
+        m_pPageRegion = nullptr;
+    }
 };
 
 // Records what the controller asks of the document.

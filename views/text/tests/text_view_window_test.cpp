@@ -118,10 +118,8 @@ TEST_F(TextViewWindow, GbTypingThroughTheKeyboard) {
     view->SendMessage(WM_COMMAND, ID_EDIT_UNDO);
     view->SendMessage(WM_COMMAND, ID_EDIT_UNDO);
     EXPECT_EQ(Plain(), "ab\r\ncd\r\n");
-    // The insert mode toggle of the main frame rebuilds the caret.
-    shell.onInsertToggled = [this] { view->RecreateCaret(); };
-    shell.ToggleInsertMode();
-    EXPECT_FALSE(shell.insertMode);
+    // In overwrite mode a typed character replaces the one after the caret.
+    shell.insertMode = false;
     AfxTestKey(view, VK_HOME);
     AfxTestKey(view, 0, "x");
     EXPECT_EQ(Plain(), "xb\r\ncd\r\n") << "overwrite";
