@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "imaging/image_block.h"
 #include "ocrdoc/document/page_load.h"
@@ -428,13 +429,20 @@ void COcrView::OnRButtonDown(UINT flags, CPoint point) {
     if (m_controller.SelectRegionAt(point)) Invalidate(FALSE);
 }
 
+// The menu waits for the double-click time: a second click within it is the
+// right double-click that zooms out, and no menu comes up.
 void COcrView::OnRButtonUp(UINT flags, CPoint point) {
     CView::OnRButtonUp(flags, point);
     SyncPage();
-    if (m_controller.HasPage() && !m_controller.Dragging()) ShowContextMenu(point);
+    const bool endsDoubleClick = std::exchange(m_bRightDoubleClick, false);
+    if (endsDoubleClick || !m_controller.HasPage() || m_controller.Dragging()) return;
+    m_ptContextMenu = point;
+    SetTimer(kContextMenuTimer, ::GetDoubleClickTime());
 }
 
 void COcrView::OnRButtonDblClk(UINT flags, CPoint point) {
+    KillTimer(kContextMenuTimer);
+    m_bRightDoubleClick = true;
     CView::OnRButtonDblClk(flags, point);
     ZoomOut();
 }
@@ -526,6 +534,11 @@ void COcrView::OnMouseMove(UINT flags, CPoint point) {
 }
 
 void COcrView::OnTimer(UINT_PTR id) {
+    if (id == kContextMenuTimer) {
+        KillTimer(kContextMenuTimer);
+        if (m_controller.HasPage()) ShowContextMenu(m_ptContextMenu);
+        return;
+    }
     if (id != kAutoScrollTimer) {
         CView::OnTimer(id);
         return;

@@ -14,6 +14,7 @@ class COcrView : public CView, private CPageViewHost {
     DECLARE_DYNCREATE(COcrView)
 public:
     static constexpr UINT_PTR kAutoScrollTimer = 1;
+    static constexpr UINT_PTR kContextMenuTimer = 2;
     static constexpr UINT kAutoScrollMs = 30;
 
     COcrView();
@@ -147,5 +148,7 @@ private:
     CBitmapButtonStrip m_wndStrip;
     RECT m_rcImage{0, 0, 0, 0};
     CMenu m_menuContext;
+    POINT m_ptContextMenu{};  // where the right click that waits for its menu was
+    bool m_bRightDoubleClick = false;  // the next right button up ends a double-click
     bool m_bAutoScrolling = false;
 };

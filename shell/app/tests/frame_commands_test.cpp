@@ -295,11 +295,27 @@ TEST_F(FrameCommands, ARightClickOnARegionOffersItsKindsAndTheChosenOneIsTaken) 
     auto* view = static_cast<COcrView*>(frame->Splitter().GetPane(0, 0));
     for (int i = 0; i < 5; ++i) AfxPumpMessages();
     const POINT at = view->Controller().PageToClient(POINT{100, 120});
+    const auto menuShown = [] {
+        for (const AfxShownRecord& shown : AfxTestScript::Shown())
+            if (shown.kind == "menu") return true;
+        return false;
+    };
+    // A right double-click zooms out and brings up no menu.
+    view->SetZoom(256);
+    const WORD zoom = view->Controller().Zoom();
+    AfxTestScript::Clear();
+    AfxTestMouse(view, WM_RBUTTONDOWN, at);
+    AfxTestMouse(view, WM_RBUTTONUP, at);
+    AfxTestMouse(view, WM_RBUTTONDBLCLK, at);
+    AfxTestMouse(view, WM_RBUTTONUP, at);
+    EXPECT_FALSE(PumpUntil(menuShown, static_cast<int>(::GetDoubleClickTime()) + 300));
+    EXPECT_LT(view->Controller().Zoom(), zoom);
+
     AfxTestScript::Clear();
     AfxTestScript::QueueAnswer(ID_REGION_TABLE);
     AfxTestMouse(view, WM_RBUTTONDOWN, at);
     AfxTestMouse(view, WM_RBUTTONUP, at);
-    for (int i = 0; i < 5; ++i) AfxPumpMessages();
+    ASSERT_TRUE(PumpUntil(menuShown, 5000));
     std::vector<std::string> items;  // owner-drawn: their texts are the menu manager's
     int chosen = 0;
     for (const AfxShownRecord& shown : AfxTestScript::Shown())
