@@ -241,6 +241,33 @@ void CDocDatabase::repairAfterLoad() {
         }
     };
     walk(*top_, "");
+    if (nextFolder < nextDoc) {
+        // The folders' counter has run into the documents' IDs (a damaged
+        // counter): folders count down from the top again, and a folder whose
+        // ID lies among the documents' gets a fresh one.
+        std::set<std::string> refreshed;
+        for (const Fix& f : fresh) refreshed.insert(f.path);
+        nextFolder = 0xFFFFFFFFu;
+        std::function<void(const Level&)> refold = [&](const Level& level) {
+            for (const Node& n : level.nodes) {
+                if (n.isDoc) continue;
+                if (n.id < nextDoc) {
+                    if (refreshed.insert(n.path).second) fresh.push_back({n.path, false});
+                } else if (n.id <= nextFolder) {
+                    nextFolder = n.id - 1;
+                }
+                if (n.children) refold(*n.children);
+            }
+        };
+        refold(*top_);
+    }
+    // A fresh ID is one no node has.
+    auto freshId = [&](bool isDoc) {
+        for (;;) {
+            const DWORD id = isDoc ? nextDoc++ : nextFolder--;
+            if (id != 0 && seen.insert(id).second) return id;
+        }
+    };
     std::vector<std::pair<std::string, const Level*>> wrongCounts;
     // The counts as stored, read with the tree; a missing one is wrong.
     auto countsAre = [&](const std::string& path, DWORD folders, DWORD docs) {
@@ -268,8 +295,7 @@ void CDocDatabase::repairAfterLoad() {
     Change change(*this);
     for (const Fix& f : fresh) {
         NodeKey k = nodeKey(f.path);
-        DWORD id = f.isDoc ? nextDoc++ : nextFolder--;
-        reg::setDword(k.h, "ID", id);
+        reg::setDword(k.h, "ID", freshId(f.isDoc));
     }
     nextFolderId_ = nextFolder;
     nextDocId_ = nextDoc;

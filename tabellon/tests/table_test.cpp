@@ -126,6 +126,30 @@ TEST_F(OpenTest, OpenRepairsCountersDuplicateIdsAndCounts) {
     EXPECT_EQ(f, 0xFFFFFFFEu);
 }
 
+TEST_F(OpenTest, AFolderCounterAmongTheDocumentsIdsStartsAgainFromTheTop) {
+    DWORD a = folder(0, "A");
+    document(a, "d1");
+    document(0, "d2");
+    // The folders' counter damaged down into the documents' IDs, and A's ID lost.
+    HKEY db = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(root, "DB_Fennick", 0, KEY_ALL_ACCESS, &db), ERROR_SUCCESS);
+    DWORD two = 2;
+    RegSetValueExA(db, "Next Folder ID", 0, REG_DWORD, reinterpret_cast<BYTE*>(&two), 4);
+    HKEY k = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(db, "A", 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+    RegDeleteValueA(k, "ID");
+    RegCloseKey(k);
+    RegCloseKey(db);
+    reopen();
+    checkInvariants(root, storage);
+    DWORD b = folder(0, "B");
+    EXPECT_GT(b, 2u);
+    DB_FOLDERINFO info{};
+    info.ID = b;
+    ASSERT_EQ(t.DB_GetFolderInfo(&info), DB_OK);
+    EXPECT_STREQ(info.Name, "B");
+}
+
 TEST_F(OpenTest, StorageFolderIsCreatedWhenMissing) {
     std::string extra = freshFolder("more") + "/new/nested";
     storage.push_back(extra);
