@@ -114,29 +114,44 @@ void joinPiecesOfOneLine(std::vector<Piece>& pieces) {
     }
 }
 
-// Whether lines of text stand side by side with no gap between them: the
-// recogniser's analysis cut the lines of one column apart (as it can on a
-// page tilted beside a table), where the analysis here reads them whole.
-bool linesCutApart(const std::vector<Piece>& pieces, int cs) {
+// Lines of text that stand side by side with no gap between them are
+// pieces of one line the recogniser's analysis cut apart (as it can at a
+// line that runs into the next column, or on a page tilted beside a table):
+// the later piece's part joins the earlier one's line. Pieces left without
+// lines are dropped. Returns how many lines were joined, or -1 when a joined
+// line would run into another piece's lines.
+int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
+    int joined = 0;
+    std::vector<std::pair<std::size_t, Box>> grown;  // piece, joined line
     for (std::size_t i = 0; i < pieces.size(); ++i)
         for (std::size_t j = i + 1; j < pieces.size(); ++j) {
             if (pieces[i].kind != AreaKind::Text || pieces[j].kind != AreaKind::Text) continue;
-            for (const Box& a : pieces[i].lines)
-                for (const Box& b : pieces[j].lines) {
+            for (Box& a : pieces[i].lines)
+                std::erase_if(pieces[j].lines, [&](const Box& b) {
                     // Pieces of one line are about as high as each other (a
                     // picture beside a line is none), and their own height
                     // tells the size of their characters where the size
                     // measured here is too large (a gutter of one character
                     // is no cut between words).
-                    if (std::max(a.height(), b.height()) > 2 * std::min(a.height(), b.height())) continue;
+                    if (std::max(a.height(), b.height()) > 2 * std::min(a.height(), b.height())) return false;
                     const int along = std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
-                    if (along < -std::min({cs, a.height(), b.height()}) / 2) continue;
+                    if (along < -std::min({cs, a.height(), b.height()}) / 2) return false;
                     const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
-                    if (along * 5 < std::min(a.width(), b.width()) && across * 2 > std::min(a.height(), b.height()))
-                        return true;
-                }
+                    if (along * 5 >= std::min(a.width(), b.width()) || across * 2 <= std::min(a.height(), b.height()))
+                        return false;
+                    a.add(b);
+                    grown.push_back({i, a});
+                    ++joined;
+                    return true;
+                });
         }
-    return false;
+    for (const auto& [own, line] : grown)
+        for (std::size_t k = 0; k < pieces.size(); ++k)
+            if (k != own)
+                for (const Box& l : pieces[k].lines)
+                    if (l.intersects(line)) return -1;
+    std::erase_if(pieces, [](const Piece& p) { return p.kind == AreaKind::Text && p.lines.empty(); });
+    return joined;
 }
 
 // Whether a line of text runs from one column the analysis here found into
@@ -423,7 +438,13 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         if (!p.lines.empty()) pieces.push_back(std::move(p));
     }
     joinPiecesOfOneLine(pieces);
-    if (linesCutApart(pieces, cs) || linesCrossColumns(pieces, own, cs)) return own.areas;
+    // A line or two cut apart is joined again; where the recogniser's
+    // analysis cut many, or the joined line runs into others, it cut up a
+    // whole column, which the analysis here reads whole.
+    std::vector<Piece> whole = pieces;
+    const int joined = joinLinesCutApart(whole, cs);
+    if (joined < 0 || joined > 2 || linesCrossColumns(pieces, own, cs)) return own.areas;
+    pieces = std::move(whole);
     tablesBeforeTextBeside(pieces, cs);
     joinColumns(pieces, cs);
     for (std::size_t k = 0; k < tables.size(); ++k)

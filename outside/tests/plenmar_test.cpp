@@ -137,6 +137,29 @@ TEST(Plenmar, LinesBesideAColumnOfVerticalTextInTheRecognisersBlockAreKept) {
     }
 }
 
+TEST(Plenmar, ALineRunningIntoTheNextColumnLeavesTheColumnsApart) {
+    // Two columns; the recogniser's analysis cut one line of the left
+    // column where it runs on into the right one. The analysis here saw one
+    // block across both columns.
+    std::vector<std::uint8_t> white(2000 / 8 * 1000, 0);
+    const ::ocrkit::PlaneView plane(white.data(), 2000, 1000);
+    ::plenmar::PageLayout own;
+    own.charSize = 40;
+    own.areas = {{::ocrkit::Box{100, 100, 1800, 900}, ::plenmar::AreaKind::Text}};
+    ::ocrkit::LayoutBlock left{::ocrkit::Box{100, 100, 900, 880}, ::ocrkit::BlockKind::Text, {}};
+    ::ocrkit::LayoutBlock right{::ocrkit::Box{1000, 100, 1800, 880}, ::ocrkit::BlockKind::Text, {}};
+    for (int y = 100; y < 880; y += 60) {
+        left.lines.push_back(::ocrkit::Box{100, y, y == 400 ? 990 : 900, y + 40});
+        right.lines.push_back(::ocrkit::Box{1000, y, 1800, y + 40});
+    }
+    const auto areas = ::plenmar::joinRecogniserLayout({left, right}, own, plane);
+    for (const ::plenmar::Area& a : areas)
+        EXPECT_FALSE(a.box.left <= 500 && a.box.right >= 1400 && a.box.bottom - a.box.top > 100)
+            << "an area across both columns: " << a.box.left << "," << a.box.top << " " << a.box.right << "," << a.box.bottom;
+    ASSERT_FALSE(areas.empty());
+    EXPECT_LT(areas.front().box.right, 1000);
+}
+
 TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
     std::vector<std::vector<std::string>> cells = {{"名称", "数量", "价格"}, {"苹果", "12", "35.00"}, {"香蕉", "8", "16.50"}};
     Page page = tablePage("二〇二四年水果销售表", cells, true, Style{});
