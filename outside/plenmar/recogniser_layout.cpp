@@ -69,6 +69,19 @@ std::vector<Box> runsOf(const std::vector<Piece>& pieces, std::size_t own) {
     return runs;
 }
 
+// Whether the ink of a box lies mostly in marks of a character's size: text,
+// not the dots and blots of a halftone picture, which a recogniser reads as
+// lines of stray letters.
+bool holdsCharacters(const ocrkit::PlaneView& plane, const Box& box, int cs) {
+    long long all = 0, characters = 0;
+    for (const ocrkit::Component& c : ocrkit::components(plane, box)) {
+        all += c.pixels;
+        const int h = c.box.height(), w = c.box.width();
+        if (h * 3 >= cs && h <= 2 * cs && w <= 3 * cs) characters += c.pixels;
+    }
+    return all > 0 && characters * 2 >= all;
+}
+
 // Puts a piece the recogniser's order does not place: after the nearest
 // piece above it in its column; without one, before the first piece below it
 // in its column, or else before the first piece below it at all.
@@ -366,11 +379,12 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         // A picture no wider than a stroke is a rule; one inside the text
         // found here is a part of that text (a large or dark character).
         if (picture && std::min(b.box.width(), b.box.height()) * 3 <= cs) continue;
-        if (picture && !inOwnText(b.box)) {
+        if (picture && (!holdsCharacters(plane, b.box, cs) || !inOwnText(b.box))) {
             // Text the analysis here finds in it is read: its areas come
             // first, and the picture keeps what they leave of it.
             for (const Area* t : ownText)
-                if (mostlyIn(t->box, b.box) && !inTable(t->box)) pieces.push_back({t->kind, {t->box}});
+                if (mostlyIn(t->box, b.box) && !inTable(t->box) && holdsCharacters(plane, t->box, cs))
+                    pieces.push_back({t->kind, {t->box}});
             // The blobs found here that it meets give its whole extent.
             Box whole = b.box;
             for (const Area& a : own.areas)
@@ -454,7 +468,8 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     std::vector<Box> missed;
     for (const Area* t : ownText)
         if (t->kind == AreaKind::Text)
-            for (const Box& m : uncoveredInk(t->box, pieces, rules, plane, cs)) missed.push_back(m);
+            for (const Box& m : uncoveredInk(t->box, pieces, rules, plane, cs))
+                if (holdsCharacters(plane, m, cs)) missed.push_back(m);
     for (const Box& m : missed)
         if (!joinToLine(pieces, m, cs)) insertByPlace(pieces, Piece{AreaKind::Text, {m}});
     std::vector<Area> out;

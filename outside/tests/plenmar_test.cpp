@@ -160,6 +160,30 @@ TEST(Plenmar, ALineRunningIntoTheNextColumnLeavesTheColumnsApart) {
     EXPECT_LT(areas.front().box.right, 1000);
 }
 
+TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
+    // Dots of a halftone, which the analysis here took into the text around
+    // it; the recogniser's analysis calls it a picture.
+    const int w = 1200, h = 1000, stride = w / 8;
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride) * h, 0);
+    for (int y = 200; y < 600; y += 5)
+        for (int x = 200; x < 700; x += 5)
+            for (int dy = 0; dy < 3; ++dy)
+                for (int dx = 0; dx < 3; ++dx) bits[(y + dy) * stride + (x + dx) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + dx) % 8));
+    const ::ocrkit::PlaneView plane(bits.data(), w, h);
+    ::plenmar::PageLayout own;
+    own.charSize = 40;
+    own.areas = {{::ocrkit::Box{100, 100, 1100, 900}, ::plenmar::AreaKind::Text}};
+    const ::ocrkit::LayoutBlock picture{::ocrkit::Box{200, 200, 702, 602}, ::ocrkit::BlockKind::Picture, {}};
+    const auto areas = ::plenmar::joinRecogniserLayout({picture}, own, plane);
+    bool pictured = false;
+    for (const ::plenmar::Area& a : areas) {
+        const bool inside = a.box.left <= 450 && 450 <= a.box.right && a.box.top <= 400 && 400 <= a.box.bottom;
+        EXPECT_FALSE(inside && a.kind != ::plenmar::AreaKind::Picture) << "the halftone is read as text";
+        pictured = pictured || (inside && a.kind == ::plenmar::AreaKind::Picture);
+    }
+    EXPECT_TRUE(pictured);
+}
+
 TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
     std::vector<std::vector<std::string>> cells = {{"名称", "数量", "价格"}, {"苹果", "12", "35.00"}, {"香蕉", "8", "16.50"}};
     Page page = tablePage("二〇二四年水果销售表", cells, true, Style{});
