@@ -69,6 +69,19 @@ std::vector<Box> runsOf(const std::vector<Piece>& pieces, std::size_t own) {
     return runs;
 }
 
+// Whether the ink of a box lies mostly in marks of a character's size: text,
+// not the dots and blots of a halftone picture, which a recogniser reads as
+// lines of stray letters.
+bool holdsCharacters(const ocrkit::PlaneView& plane, const Box& box, int cs) {
+    long long all = 0, characters = 0;
+    for (const ocrkit::Component& c : ocrkit::components(plane, box)) {
+        all += c.pixels;
+        const int h = c.box.height(), w = c.box.width();
+        if (h * 3 >= cs && h <= 2 * cs && w <= 3 * cs) characters += c.pixels;
+    }
+    return all > 0 && characters * 2 >= all;
+}
+
 // Puts a piece the recogniser's order does not place: after the nearest
 // piece above it in its column; without one, before the first piece below it
 // in its column, or else before the first piece below it at all.
@@ -114,29 +127,44 @@ void joinPiecesOfOneLine(std::vector<Piece>& pieces) {
     }
 }
 
-// Whether lines of text stand side by side with no gap between them: the
-// recogniser's analysis cut the lines of one column apart (as it can on a
-// page tilted beside a table), where the analysis here reads them whole.
-bool linesCutApart(const std::vector<Piece>& pieces, int cs) {
+// Lines of text that stand side by side with no gap between them are
+// pieces of one line the recogniser's analysis cut apart (as it can at a
+// line that runs into the next column, or on a page tilted beside a table):
+// the later piece's part joins the earlier one's line. Pieces left without
+// lines are dropped. Returns how many lines were joined, or -1 when a joined
+// line would run into another piece's lines.
+int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
+    int joined = 0;
+    std::vector<std::pair<std::size_t, Box>> grown;  // piece, joined line
     for (std::size_t i = 0; i < pieces.size(); ++i)
         for (std::size_t j = i + 1; j < pieces.size(); ++j) {
             if (pieces[i].kind != AreaKind::Text || pieces[j].kind != AreaKind::Text) continue;
-            for (const Box& a : pieces[i].lines)
-                for (const Box& b : pieces[j].lines) {
+            for (Box& a : pieces[i].lines)
+                std::erase_if(pieces[j].lines, [&](const Box& b) {
                     // Pieces of one line are about as high as each other (a
                     // picture beside a line is none), and their own height
                     // tells the size of their characters where the size
                     // measured here is too large (a gutter of one character
                     // is no cut between words).
-                    if (std::max(a.height(), b.height()) > 2 * std::min(a.height(), b.height())) continue;
+                    if (std::max(a.height(), b.height()) > 2 * std::min(a.height(), b.height())) return false;
                     const int along = std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
-                    if (along < -std::min({cs, a.height(), b.height()}) / 2) continue;
+                    if (along < -std::min({cs, a.height(), b.height()}) / 2) return false;
                     const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
-                    if (along * 5 < std::min(a.width(), b.width()) && across * 2 > std::min(a.height(), b.height()))
-                        return true;
-                }
+                    if (along * 5 >= std::min(a.width(), b.width()) || across * 2 <= std::min(a.height(), b.height()))
+                        return false;
+                    a.add(b);
+                    grown.push_back({i, a});
+                    ++joined;
+                    return true;
+                });
         }
-    return false;
+    for (const auto& [own, line] : grown)
+        for (std::size_t k = 0; k < pieces.size(); ++k)
+            if (k != own)
+                for (const Box& l : pieces[k].lines)
+                    if (l.intersects(line)) return -1;
+    std::erase_if(pieces, [](const Piece& p) { return p.kind == AreaKind::Text && p.lines.empty(); });
+    return joined;
 }
 
 // Whether a line of text runs from one column the analysis here found into
@@ -351,11 +379,12 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         // A picture no wider than a stroke is a rule; one inside the text
         // found here is a part of that text (a large or dark character).
         if (picture && std::min(b.box.width(), b.box.height()) * 3 <= cs) continue;
-        if (picture && !inOwnText(b.box)) {
+        if (picture && (!holdsCharacters(plane, b.box, cs) || !inOwnText(b.box))) {
             // Text the analysis here finds in it is read: its areas come
             // first, and the picture keeps what they leave of it.
             for (const Area* t : ownText)
-                if (mostlyIn(t->box, b.box) && !inTable(t->box)) pieces.push_back({t->kind, {t->box}});
+                if (mostlyIn(t->box, b.box) && !inTable(t->box) && holdsCharacters(plane, t->box, cs))
+                    pieces.push_back({t->kind, {t->box}});
             // The blobs found here that it meets give its whole extent.
             Box whole = b.box;
             for (const Area& a : own.areas)
@@ -423,7 +452,13 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         if (!p.lines.empty()) pieces.push_back(std::move(p));
     }
     joinPiecesOfOneLine(pieces);
-    if (linesCutApart(pieces, cs) || linesCrossColumns(pieces, own, cs)) return own.areas;
+    // A line or two cut apart is joined again; where the recogniser's
+    // analysis cut many, or the joined line runs into others, it cut up a
+    // whole column, which the analysis here reads whole.
+    std::vector<Piece> whole = pieces;
+    const int joined = joinLinesCutApart(whole, cs);
+    if (joined < 0 || joined > 2 || linesCrossColumns(pieces, own, cs)) return own.areas;
+    pieces = std::move(whole);
     tablesBeforeTextBeside(pieces, cs);
     joinColumns(pieces, cs);
     for (std::size_t k = 0; k < tables.size(); ++k)
@@ -433,7 +468,8 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     std::vector<Box> missed;
     for (const Area* t : ownText)
         if (t->kind == AreaKind::Text)
-            for (const Box& m : uncoveredInk(t->box, pieces, rules, plane, cs)) missed.push_back(m);
+            for (const Box& m : uncoveredInk(t->box, pieces, rules, plane, cs))
+                if (holdsCharacters(plane, m, cs)) missed.push_back(m);
     for (const Box& m : missed)
         if (!joinToLine(pieces, m, cs)) insertByPlace(pieces, Piece{AreaKind::Text, {m}});
     std::vector<Area> out;

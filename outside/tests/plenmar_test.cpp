@@ -137,6 +137,53 @@ TEST(Plenmar, LinesBesideAColumnOfVerticalTextInTheRecognisersBlockAreKept) {
     }
 }
 
+TEST(Plenmar, ALineRunningIntoTheNextColumnLeavesTheColumnsApart) {
+    // Two columns; the recogniser's analysis cut one line of the left
+    // column where it runs on into the right one. The analysis here saw one
+    // block across both columns.
+    std::vector<std::uint8_t> white(2000 / 8 * 1000, 0);
+    const ::ocrkit::PlaneView plane(white.data(), 2000, 1000);
+    ::plenmar::PageLayout own;
+    own.charSize = 40;
+    own.areas = {{::ocrkit::Box{100, 100, 1800, 900}, ::plenmar::AreaKind::Text}};
+    ::ocrkit::LayoutBlock left{::ocrkit::Box{100, 100, 900, 880}, ::ocrkit::BlockKind::Text, {}};
+    ::ocrkit::LayoutBlock right{::ocrkit::Box{1000, 100, 1800, 880}, ::ocrkit::BlockKind::Text, {}};
+    for (int y = 100; y < 880; y += 60) {
+        left.lines.push_back(::ocrkit::Box{100, y, y == 400 ? 990 : 900, y + 40});
+        right.lines.push_back(::ocrkit::Box{1000, y, 1800, y + 40});
+    }
+    const auto areas = ::plenmar::joinRecogniserLayout({left, right}, own, plane);
+    for (const ::plenmar::Area& a : areas)
+        EXPECT_FALSE(a.box.left <= 500 && a.box.right >= 1400 && a.box.bottom - a.box.top > 100)
+            << "an area across both columns: " << a.box.left << "," << a.box.top << " " << a.box.right << "," << a.box.bottom;
+    ASSERT_FALSE(areas.empty());
+    EXPECT_LT(areas.front().box.right, 1000);
+}
+
+TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
+    // Dots of a halftone, which the analysis here took into the text around
+    // it; the recogniser's analysis calls it a picture.
+    const int w = 1200, h = 1000, stride = w / 8;
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride) * h, 0);
+    for (int y = 200; y < 600; y += 5)
+        for (int x = 200; x < 700; x += 5)
+            for (int dy = 0; dy < 3; ++dy)
+                for (int dx = 0; dx < 3; ++dx) bits[(y + dy) * stride + (x + dx) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + dx) % 8));
+    const ::ocrkit::PlaneView plane(bits.data(), w, h);
+    ::plenmar::PageLayout own;
+    own.charSize = 40;
+    own.areas = {{::ocrkit::Box{100, 100, 1100, 900}, ::plenmar::AreaKind::Text}};
+    const ::ocrkit::LayoutBlock picture{::ocrkit::Box{200, 200, 702, 602}, ::ocrkit::BlockKind::Picture, {}};
+    const auto areas = ::plenmar::joinRecogniserLayout({picture}, own, plane);
+    bool pictured = false;
+    for (const ::plenmar::Area& a : areas) {
+        const bool inside = a.box.left <= 450 && 450 <= a.box.right && a.box.top <= 400 && 400 <= a.box.bottom;
+        EXPECT_FALSE(inside && a.kind != ::plenmar::AreaKind::Picture) << "the halftone is read as text";
+        pictured = pictured || (inside && a.kind == ::plenmar::AreaKind::Picture);
+    }
+    EXPECT_TRUE(pictured);
+}
+
 TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
     std::vector<std::vector<std::string>> cells = {{"名称", "数量", "价格"}, {"苹果", "12", "35.00"}, {"香蕉", "8", "16.50"}};
     Page page = tablePage("二〇二四年水果销售表", cells, true, Style{});
