@@ -1,0 +1,23 @@
+// Private working folders that carry their owner's process id in their name
+// ("<prefix><pid>-XXXXXX"), so that a later run can tell the folders of a
+// program that was killed from those of one still running.
+#pragma once
+
+#include <string>
+
+namespace suite {
+
+// Makes a new folder of this process in the native folder `base`; its native
+// path ending in "/", "" when it cannot be made.
+std::string CreateOwnedFolder(const std::string& base, const std::string& prefix);
+
+// Marks the owned `folder` as kept on purpose (files the user was told of
+// stay in it): it outlives its owner.
+void KeepOwnedFolder(const std::string& folder);
+
+// Removes, with their contents, the folders of `base` named by `prefix` whose
+// owner process is gone; folders of running processes (this one included),
+// kept folders and names without an owner stay. The number removed.
+int RemoveFoldersOfGoneOwners(const std::string& base, const std::string& prefix);
+
+}  // namespace suite
