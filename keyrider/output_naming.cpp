@@ -148,6 +148,7 @@ NameResult OutputNamer::writeBeside(const std::string& target, bool replace, std
     const std::string name = replace ? target : suite::FirstFreeNameWithSuffix(target);
     const std::string temporary = name.empty() ? std::string() : suite::CreateTemporarySibling(name);
     if (temporary.empty()) return NameResult::CannotCreate;
+    if (hooks_.writing) hooks_.writing(temporary);
     pending_[temporary] = {name, replace};
     *path = temporary;
     return NameResult::Named;

@@ -49,6 +49,9 @@ struct NamingHooks {
     // Whether the existing file `path` may be replaced by the new page(s);
     // asked only where "Overwrite Prompt" is set. None: never replaced.
     std::function<bool(const std::string& path)> replace;
+    // A file is being written under the temporary name `path` (given as it
+    // is made, so that it can be found when the job dies before Settle).
+    std::function<void(const std::string& path)> writing;
     // "AM" and "PM" texts (strings 132 and 131).
     std::string am = "AM", pm = "PM";
 };

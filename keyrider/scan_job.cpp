@@ -74,6 +74,7 @@ CScanJob::~CScanJob() {
     // The private folder goes when it is empty; a kept page keeps it, also
     // past the next start.
     if (!temporaryFolder_.empty()) {
+        suite::ForgetStrayFiles(temporaryFolder_);
         std::error_code ec;
         if (!fs::remove(Native(temporaryFolder_), ec) && fs::exists(Native(temporaryFolder_), ec))
             suite::KeepOwnedFolder(temporaryFolder_);
@@ -134,6 +135,8 @@ int CScanJob::ReadActionSettings(const std::string& actionType) {
     }
     outputFolder_ = profile_.String(section_ + "\\Folder", "1", "");
     NamingHooks hooks = services_.naming;
+    // A file half written when the program is killed goes at the next start.
+    hooks.writing = [this](const std::string& path) { suite::NoteStrayFile(TemporaryFolder(), Native(path)); };
     int ready = 0;
     switch (kind_) {
         case ActionKind::Filing:

@@ -230,8 +230,8 @@ TEST_F(ProcessTest, EndToEndAJobIniFilesTheFeedersPages) {
     ASSERT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
     CloseHandle(first_);
     // Killed while it makes its PDF file, the job leaves nothing under the
-    // file's name; its folder of pages goes at the next start, while that of
-    // a job still running (this process's) stays.
+    // file's name; its folder of pages and its half-made file go at the next
+    // start, while the folder of a job still running (this process's) stays.
     const fs::path tmp = root_ / "tmp";
     fs::create_directories(tmp);
     setenv("TMPDIR", tmp.c_str(), 1);
@@ -244,7 +244,14 @@ TEST_F(ProcessTest, EndToEndAJobIniFilesTheFeedersPages) {
     first_ = suite::StartProgram((Bin() / "Keyrider").string(), {"/B", "2", ini.string()});
     ASSERT_NE(first_, nullptr);
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (FilesIn(pdfs).empty() && std::chrono::steady_clock::now() < end)
+    auto joining = [&] {
+        for (const fs::path& f : FilesIn(pdfs)) {
+            std::error_code ec;
+            if (fs::file_size(f, ec) > 0) return true;
+        }
+        return false;
+    };
+    while (!joining() && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::microseconds(500));
     TerminateProcess(first_, 9);
     ASSERT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
@@ -264,6 +271,8 @@ TEST_F(ProcessTest, EndToEndAJobIniFilesTheFeedersPages) {
     EXPECT_FALSE(fs::exists(killed[0]));
     EXPECT_TRUE(fs::exists(running / "page001.jpg"));
     std::vector<fs::path> pdfFiles = named();
+    for (const fs::path& f : FilesIn(pdfs))
+        EXPECT_FALSE(f.extension() == ".pdf" && f.filename().string().find(".~") != std::string::npos) << f;
     ASSERT_GE(pdfFiles.size(), 1u);
     for (const fs::path& f : pdfFiles) EXPECT_EQ(PdfPages(f), 10) << f;
     Second("/q");

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <unistd.h>
 
@@ -28,6 +29,18 @@ pid_t OwnerOf(const std::string& name, const std::string& prefix) {
 }
 
 constexpr const char* kKeptMark = ".kept";
+constexpr const char* kStrayList = ".strays";
+
+bool IsTemporaryName(const std::string& path) {
+    const std::size_t part = path.find_last_of('/');
+    return path.find(".~", part == std::string::npos ? 0 : part) != std::string::npos;
+}
+
+void RemoveStrays(const std::filesystem::path& folder) {
+    std::ifstream list(folder / kStrayList);
+    for (std::string line; std::getline(list, line);)
+        if (!line.empty() && line.front() == '/' && IsTemporaryName(line)) ::unlink(line.c_str());
+}
 
 bool IsGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
@@ -38,6 +51,22 @@ std::string CreateOwnedFolder(const std::string& base, const std::string& prefix
     std::string pattern = WithSeparator(base) + prefix + std::to_string(::getpid()) + "-XXXXXX";
     if (!::mkdtemp(pattern.data())) return {};
     return pattern + "/";
+}
+
+bool NoteStrayFile(const std::string& folder, const std::string& nativePath) {
+    if (folder.empty() || nativePath.empty() || nativePath.front() != '/' || !IsTemporaryName(nativePath) ||
+        nativePath.find('\n') != std::string::npos)
+        return false;
+    const std::string line = nativePath + "\n";
+    const int fd = ::open((WithSeparator(folder) + kStrayList).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool written = ::write(fd, line.data(), line.size()) == ssize_t(line.size());
+    ::close(fd);
+    return written;
+}
+
+void ForgetStrayFiles(const std::string& folder) {
+    if (!folder.empty()) ::unlink((WithSeparator(folder) + kStrayList).c_str());
 }
 
 void KeepOwnedFolder(const std::string& folder) {
@@ -55,6 +84,7 @@ int RemoveFoldersOfGoneOwners(const std::string& base, const std::string& prefix
         std::error_code kind;
         if (owner == 0 || !it->is_directory(kind) || it->is_symlink(kind) || !IsGone(owner)) continue;
         if (fs::exists(it->path() / kKeptMark, kind)) continue;
+        RemoveStrays(it->path());
         std::error_code gone;
         if (fs::remove_all(it->path(), gone) != static_cast<std::uintmax_t>(-1) && !gone) ++removed;
     }
