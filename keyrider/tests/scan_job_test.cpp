@@ -280,6 +280,7 @@ TEST_F(ScanJobTest, SerialNamesRunToTheirLimitThenStopWithOneMessage) {
     // The scan stopped at the page that had no name: the rest stay in the feeder.
     EXPECT_EQ(g_scanner.delivered, 101);
     EXPECT_FALSE(fs::exists(root / "out.jpg"));
+    job.reset();
     EXPECT_TRUE(Leftovers().empty());
 
     // "Pad" 0: one name, "Image0", then the limit.
