@@ -170,6 +170,8 @@ bool CKeyriderApp::runJobFile(const std::string& path) {
 }
 
 BOOL CKeyriderApp::InitInstance() {
+    // Pages a killed job left in its private folder are of no use to anyone.
+    RemoveStaleJobFolders();
     const std::string folder = ProgramFolder();
     resources_ = LoadLibraryA((folder + "KeyriderRes.dll").c_str());
     if (resources_) AfxSetResourceHandle(resources_);

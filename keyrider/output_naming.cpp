@@ -138,13 +138,19 @@ NameResult OutputNamer::reserve(const std::string& name, std::string* path, bool
         *path = folder_ + name;
         return NameResult::Named;
     }
-    std::string created = suite::CreateNewFileWithSuffix(folder_ + name);
-    if (created.empty()) {
-        if (!ensureFolder(true)) return NameResult::NoFolder;
-        created = suite::CreateNewFileWithSuffix(folder_ + name);
-    }
-    if (created.empty()) return NameResult::CannotCreate;
-    *path = created;
+    NameResult r = writeBeside(folder_ + name, false, path);
+    if (r == NameResult::CannotCreate && !ensureFolder(true)) return NameResult::NoFolder;
+    if (r == NameResult::CannotCreate) r = writeBeside(folder_ + name, false, path);
+    return r;
+}
+
+NameResult OutputNamer::writeBeside(const std::string& target, bool replace, std::string* path) {
+    const std::string name = replace ? target : suite::FirstFreeNameWithSuffix(target);
+    const std::string temporary = name.empty() ? std::string() : suite::CreateTemporarySibling(name);
+    if (temporary.empty()) return NameResult::CannotCreate;
+    if (hooks_.writing) hooks_.writing(temporary);
+    pending_[temporary] = {name, replace};
+    *path = temporary;
     return NameResult::Named;
 }
 
@@ -173,11 +179,7 @@ NameResult OutputNamer::NextName(const std::string& extension, std::string* path
         if (std::filesystem::is_regular_file(suite::NativePathOfEither(existing), ec)) {
             // Asked, the user may have the file replaced; else the page keeps
             // its own number with the time after it.
-            if (create && hooks_.replace && hooks_.replace(existing)) {
-                const NameResult r = reserve(name, path);
-                if (r == NameResult::Named) replacing_[*path] = existing;
-                return r;
-            }
+            if (create && hooks_.replace && hooks_.replace(existing)) return writeBeside(existing, true, path);
             SYSTEMTIME t = hooks_.now();
             char stamp[64];
             std::snprintf(stamp, sizeof stamp, "%0*lld-%04d%02d%02d%02d%02d%02d", pad, serial, t.wYear, t.wMonth, t.wDay,
@@ -189,13 +191,28 @@ NameResult OutputNamer::NextName(const std::string& extension, std::string* path
 }
 
 std::string OutputNamer::Settle(const std::string& path) {
-    const auto it = replacing_.find(path);
-    if (it == replacing_.end()) return path;
-    const std::string target = it->second;
-    replacing_.erase(it);
+    const auto it = pending_.find(path);
+    if (it == pending_.end()) return path;
+    const Pending target = it->second;
+    pending_.erase(it);
+    if (target.replace) {
+        std::error_code ec;
+        std::filesystem::rename(suite::NativePathOfEither(path), suite::NativePathOfEither(target.name), ec);
+        return ec ? path : target.name;
+    }
+    const std::string name = suite::PublishWithSuffix(path, target.name);
+    return name.empty() ? path : name;
+}
+
+std::string OutputNamer::Intended(const std::string& path) const {
+    const auto it = pending_.find(path);
+    return it == pending_.end() ? path : it->second.name;
+}
+
+void OutputNamer::Discard(const std::string& path) {
+    if (pending_.erase(path) == 0) return;
     std::error_code ec;
-    std::filesystem::rename(suite::NativePathOfEither(path), suite::NativePathOfEither(target), ec);
-    return ec ? path : target;
+    std::filesystem::remove(suite::NativePathOfEither(path), ec);
 }
 
 NameResult OutputNamer::CollectName(const std::string& extension, int formatCode, bool prompt, bool& asked,
@@ -203,16 +220,13 @@ NameResult OutputNamer::CollectName(const std::string& extension, int formatCode
     if (prompt && !asked && hooks_.saveDialog) {
         if (formatCode == 11 || formatCode == 12) asked = true;
         // The dialog starts at the current name, or in the folder.
-        std::string chosen = path->empty() ? folder_ : *path;
+        std::string chosen = path->empty() ? folder_ : Intended(*path);
         if (!chosen.empty() && path->empty() && chosen.back() != '\\' && chosen.back() != '/')
             chosen += chosen.find('\\') != std::string::npos ? '\\' : '/';
         if (!hooks_.saveDialog(chosen, formatCode, extension)) return NameResult::Cancelled;
         std::size_t part = chosen.find_last_of("\\/");
         if (chosen.find('.', part == std::string::npos ? 0 : part) == std::string::npos) chosen += "." + extension;
-        std::string created = suite::CreateNewFileWithSuffix(chosen);
-        if (created.empty()) return NameResult::CannotCreate;
-        *path = created;
-        return NameResult::Named;
+        return writeBeside(chosen, false, path);
     }
     SYSTEMTIME t = hooks_.now();
     char name[96];

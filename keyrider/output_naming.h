@@ -1,8 +1,10 @@
 // Names of a scan job's output files: serial numbers or date and time (mode
 // 1: filing, PDF, custom program, OCR hand-offs) or a millisecond time stamp
-// or a name the user picks (mode 0: e-mail, FTP, capture). Each name is
-// reserved by creating its file exclusively, so it never takes an existing
-// file (one the user has replaced goes only once the new one is whole); the reference time and counter of date-and-time names last for the
+// or a name the user picks (mode 0: e-mail, FTP, capture). A file is
+// written under a temporary name beside the name it will have and takes that
+// name only once it is whole (Settle), so a job that dies leaves nothing
+// under an output name; it never takes an existing file unless the user said
+// so. The reference time and counter of date-and-time names last for the
 // whole job, so pages of one second get names of their own.
 #pragma once
 
@@ -47,6 +49,9 @@ struct NamingHooks {
     // Whether the existing file `path` may be replaced by the new page(s);
     // asked only where "Overwrite Prompt" is set. None: never replaced.
     std::function<bool(const std::string& path)> replace;
+    // A file is being written under the temporary name `path` (given as it
+    // is made, so that it can be found when the job dies before Settle).
+    std::function<void(const std::string& path)> writing;
     // "AM" and "PM" texts (strings 132 and 131).
     std::string am = "AM", pm = "PM";
 };
@@ -64,19 +69,26 @@ public:
     // Shows the Confirm Prefix Name dialog when the settings ask for it.
     void ConfirmPrefix();
     // Mode 1: the next serial or date-and-time name with `extension` ("" ends
-    // the name in "."), its file created empty unless `reserve` is false (the
-    // stems of results an outside application writes). Overflow shows
-    // message 8 once.
+    // the name in "."). `path` is the file to write, made empty beside the
+    // name, unless `reserve` is false: then it is the name itself and nothing
+    // is made (the stems of results an outside application writes). Overflow
+    // shows message 8 once.
     NameResult NextName(const std::string& extension, std::string* path, bool reserve = true);
     // Mode 0: the user's choice when "Prompt for Filename" is set and the job
-    // has not asked yet, else a millisecond time stamp; the file created empty.
+    // has not asked yet, else a millisecond time stamp; `path` as NextName's.
     NameResult CollectName(const std::string& extension, int formatCode, bool prompt, bool& asked,
                            std::string* path);
 
-    // A name that replaces an existing file (the user said so) first gets a
-    // new file beside it: once that file is whole, this gives it the name,
-    // and returns the name the file now has.
+    // Gives the whole file `path` (one NextName or CollectName made) its
+    // name: the existing file it replaces when the user said so, else the
+    // name or, when another file took it meanwhile, its first free "_N"
+    // variant. Returns the name the file now has (`path` when it could not
+    // be renamed).
     std::string Settle(const std::string& path);
+    // The name `path` is to take (itself when it is no file of this namer).
+    std::string Intended(const std::string& path) const;
+    // Deletes the unfinished file `path` (it takes no name).
+    void Discard(const std::string& path);
 
     const NamingSettings& Settings() const { return settings_; }
     const std::string& Folder() const { return folder_; }
@@ -85,6 +97,8 @@ public:
 
 private:
     NameResult reserve(const std::string& name, std::string* path, bool create = true);
+    // The temporary file beside `target` (a free name, or the file replaced).
+    NameResult writeBeside(const std::string& target, bool replace, std::string* path);
 
     bool ensureFolder(bool again);
     std::string counterSuffix(const SYSTEMTIME& t);
@@ -97,7 +111,11 @@ private:
     bool haveReference_ = false;
     SYSTEMTIME reference_{};
     int counter_ = 0;
-    std::map<std::string, std::string> replacing_;  // the new file -> the file it replaces
+    struct Pending {
+        std::string name;
+        bool replace = false;  // the user had the existing file of that name replaced
+    };
+    std::map<std::string, Pending> pending_;  // the file being written -> its name
 };
 
 }  // namespace keyrider

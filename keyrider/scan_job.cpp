@@ -18,6 +18,7 @@
 #include "platform/win/library.h"
 #include "platform/win/files.h"
 #include "platform/win/locator.h"
+#include "platform/win/owned_folder.h"
 #include "platform/win/page_memory.h"
 #include "platform/win/path.h"
 #include "platform/win/registry.h"
@@ -70,10 +71,13 @@ CScanJob::~CScanJob() {
     if (g_running == this) g_running = nullptr;
     session_.reset();
     if (printerModule_) FreeLibrary(printerModule_);
-    // The private folder goes when it is empty; a kept page keeps it.
+    // The private folder goes when it is empty; a kept page keeps it, also
+    // past the next start.
     if (!temporaryFolder_.empty()) {
+        suite::ForgetStrayFiles(temporaryFolder_);
         std::error_code ec;
-        fs::remove(Native(temporaryFolder_), ec);
+        if (!fs::remove(Native(temporaryFolder_), ec) && fs::exists(Native(temporaryFolder_), ec))
+            suite::KeepOwnedFolder(temporaryFolder_);
     }
 }
 
@@ -83,15 +87,22 @@ void CScanJob::SetNames(std::string section, std::string mode, std::string sourc
     source_ = std::move(source);
 }
 
+namespace {
+constexpr const char* kJobFolderPrefix = "keyrider-job-";
+
+std::string TemporaryBase() {
+    char base[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof base, base);
+    return Native(base);
+}
+}  // namespace
+
+int RemoveStaleJobFolders() { return suite::RemoveFoldersOfGoneOwners(TemporaryBase(), kJobFolderPrefix); }
+
+// The job's own folder names this process, so that a later start can remove
+// it when the job was killed.
 const std::string& CScanJob::TemporaryFolder() {
-    if (temporaryFolder_.empty()) {
-        char base[MAX_PATH + 1] = {};
-        GetTempPathA(sizeof base, base);
-        std::string pattern = Native(base);
-        if (!pattern.empty() && pattern.back() != '/') pattern += '/';
-        pattern += "keyrider-job-XXXXXX";
-        if (::mkdtemp(pattern.data())) temporaryFolder_ = pattern + "/";
-    }
+    if (temporaryFolder_.empty()) temporaryFolder_ = suite::CreateOwnedFolder(TemporaryBase(), kJobFolderPrefix);
     return temporaryFolder_;
 }
 
@@ -124,6 +135,8 @@ int CScanJob::ReadActionSettings(const std::string& actionType) {
     }
     outputFolder_ = profile_.String(section_ + "\\Folder", "1", "");
     NamingHooks hooks = services_.naming;
+    // A file half written when the program is killed goes at the next start.
+    hooks.writing = [this](const std::string& path) { suite::NoteStrayFile(TemporaryFolder(), Native(path)); };
     int ready = 0;
     switch (kind_) {
         case ActionKind::Filing:
@@ -268,6 +281,7 @@ bool CScanJob::name(bool collect, const std::string& extension, std::string* pat
 std::string CScanJob::settled(const std::string& path) { return namer_ ? namer_->Settle(path) : path; }
 
 void CScanJob::deleteFile(const std::string& path) {
+    if (namer_) namer_->Discard(path);
     std::error_code ec;
     fs::remove(Native(path), ec);
 }
@@ -296,16 +310,12 @@ void CScanJob::rescuePages(const std::string& stem) {
     for (std::size_t i = 0; i < pageFiles_.size(); ++i) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "-%02d.jpg", int(i + 1));
-        std::string target = suite::CreateNewFileWithSuffix(stem + suffix);
-        std::error_code ec;
+        // Moved under a free name in one step: a kill leaves no empty file behind.
+        const std::string target = suite::PublishWithSuffix(pageFiles_[i], stem + suffix);
         if (!target.empty()) {
-            fs::rename(Native(pageFiles_[i]), Native(target), ec);
-            if (!ec) {
-                ++kept;
-                finished_.push_back(target);
-                continue;
-            }
-            deleteFile(target);
+            ++kept;
+            finished_.push_back(target);
+            continue;
         }
         problem("A page could not be moved out of \"" + TemporaryFolder() + "\"; it stays there.");
     }
@@ -362,8 +372,9 @@ bool CScanJob::flushPdf(bool collect) {
                                        });
     }
     if (outcome != JoinOutcome::Joined) {
+        const std::string intended = namer_ ? namer_->Intended(output) : output;
         deleteFile(output);
-        rescuePages(StemOf(output));
+        rescuePages(StemOf(intended));
         return false;
     }
     for (const std::string& page : pageFiles_) deleteFile(page);
@@ -410,7 +421,8 @@ int CScanJob::savePage(IL_IMAGE* page, bool collect) {
             ok = il.SaveImage(currentOutput_.c_str(), files_.traits.imageFormat, &options, page, nullptr, nullptr) == 0;
             if (!ok) {
                 if (first) deleteFile(currentOutput_);
-                problem("The scan stopped: a page could not be added to \"" + currentOutput_ + "\".");
+                problem("The scan stopped: a page could not be added to \"" +
+                        (namer_ ? namer_->Intended(currentOutput_) : currentOutput_) + "\".");
             } else if (first) {
                 firstPageNamed_ = true;
                 finished_.push_back(currentOutput_);
@@ -424,8 +436,9 @@ int CScanJob::savePage(IL_IMAGE* page, bool collect) {
             IL_SAVEOPTIONS options{0, DWORD(files_.Quality())};
             ok = il.SaveImage(path.c_str(), files_.traits.imageFormat, &options, page, nullptr, nullptr) == 0;
             if (!ok) {
+                const std::string intended = namer_ ? namer_->Intended(path) : path;
                 deleteFile(path);
-                problem("The scan stopped: the page could not be saved as \"" + path + "\".");
+                problem("The scan stopped: the page could not be saved as \"" + intended + "\".");
             } else {
                 path = settled(path);
                 finished_.push_back(path);
@@ -514,9 +527,10 @@ void CScanJob::runScan(bool collect) {
     scanPages(nullptr);
     endJob(record);
     // A multi-page file is whole now.
-    if (files_.traits.multiPage && firstPageNamed_ && !collect) {
+    if (files_.traits.multiPage && firstPageNamed_) {
         const std::string name = settled(currentOutput_);
         std::replace(finished_.begin(), finished_.end(), currentOutput_, name);
+        std::replace(outputFiles_.begin(), outputFiles_.end(), currentOutput_, name);
         currentOutput_ = name;
     }
     // The pages still waiting make one more PDF file.
@@ -871,8 +885,11 @@ int CScanJob::addPageToCaptureList(IL_IMAGE* page) {
         IL_SAVEOPTIONS options{0, 0};
         ok = services_.image->SaveImage(path.c_str(), IL_FORMAT_BMP, &options, page, nullptr, nullptr) == 0;
         if (!ok) {
+            const std::string intended = namer_ ? namer_->Intended(path) : path;
             deleteFile(path);
-            problem("The scan stopped: the page could not be saved as \"" + path + "\".");
+            problem("The scan stopped: the page could not be saved as \"" + intended + "\".");
+        } else {
+            path = settled(path);
         }
     }
     if (ok) {

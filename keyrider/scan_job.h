@@ -59,6 +59,10 @@ struct JobServices {
 enum class ActionKind { None, Copy, Filing, Mail, Capture, Ocr, Custom, Ftp };
 ActionKind ActionOfType(const std::string& type);
 
+// Removes the private folders (with their pages) of jobs whose program was
+// killed; those of running jobs stay. The number removed.
+int RemoveStaleJobFolders();
+
 class CScanJob {
 public:
     CScanJob(JobProfile profile, JobServices services);

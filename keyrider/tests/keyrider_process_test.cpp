@@ -49,6 +49,17 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
     return true;
 }
 
+// The page count pdfinfo reads from `file`; -1 when it reads none.
+int PdfPages(const fs::path& file) {
+    const fs::path info = fs::path(file).concat(".info");
+    const std::string command = "pdfinfo '" + file.string() + "' > '" + info.string() + "' 2>&1";
+    const int status = std::system(command.c_str());
+    const std::string text = ReadAll(info);
+    fs::remove(info);
+    const std::size_t at = text.find("Pages:");
+    return status == 0 && at != std::string::npos ? std::atoi(text.c_str() + at + 6) : -1;
+}
+
 class ProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -218,17 +229,52 @@ TEST_F(ProcessTest, EndToEndAJobIniFilesTheFeedersPages) {
     Second("/q");
     ASSERT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
     CloseHandle(first_);
+    // Killed while it makes its PDF file, the job leaves nothing under the
+    // file's name; its folder of pages and its half-made file go at the next
+    // start, while the folder of a job still running (this process's) stays.
+    const fs::path tmp = root_ / "tmp";
+    fs::create_directories(tmp);
+    setenv("TMPDIR", tmp.c_str(), 1);
+    auto named = [&] {
+        std::vector<fs::path> files;
+        for (const fs::path& f : FilesIn(pdfs))
+            if (f.filename().string().find(".~") == std::string::npos) files.push_back(f);
+        return files;
+    };
+    first_ = suite::StartProgram((Bin() / "Keyrider").string(), {"/B", "2", ini.string()});
+    ASSERT_NE(first_, nullptr);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    auto joining = [&] {
+        for (const fs::path& f : FilesIn(pdfs)) {
+            std::error_code ec;
+            if (fs::file_size(f, ec) > 0) return true;
+        }
+        return false;
+    };
+    while (!joining() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    TerminateProcess(first_, 9);
+    ASSERT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
+    CloseHandle(first_);
+    first_ = nullptr;
+    ASSERT_FALSE(FilesIn(pdfs).empty());
+    for (const fs::path& f : named()) EXPECT_EQ(PdfPages(f), 10) << f;  // only a whole file has a name
+    std::vector<fs::path> killed = FilesIn(tmp);
+    std::erase_if(killed, [](const fs::path& f) { return f.filename().string().rfind("keyrider-job-", 0) != 0; });
+    ASSERT_EQ(killed.size(), 1u) << "the killed job's folder of pages";
+    const fs::path running = tmp / ("keyrider-job-" + std::to_string(::getpid()) + "-Kq3x9Z");
+    fs::create_directories(running);
+    std::ofstream(running / "page001.jpg") << "a page";
+
     first_ = suite::StartProgram((Bin() / "Keyrider").string(), {"/B", "2", ini.string()});
     ASSERT_TRUE(WaitFor([&] { return FindWindow(nullptr, title_.c_str()) != nullptr; }, 60000));
-    std::vector<fs::path> pdfFiles = FilesIn(pdfs);
-    ASSERT_EQ(pdfFiles.size(), 1u);
-    const std::string info = root_ / "pdfinfo.txt";
-    const std::string command = "pdfinfo '" + pdfFiles[0].string() + "' > '" + info + "' 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << ReadAll(info);
-    const std::string text = ReadAll(info);
-    const std::size_t at = text.find("Pages:");
-    ASSERT_NE(at, std::string::npos) << text;
-    EXPECT_EQ(std::atoi(text.c_str() + at + 6), 10) << text;
+    EXPECT_FALSE(fs::exists(killed[0]));
+    EXPECT_TRUE(fs::exists(running / "page001.jpg"));
+    std::vector<fs::path> pdfFiles = named();
+    for (const fs::path& f : FilesIn(pdfs))
+        EXPECT_FALSE(f.extension() == ".pdf" && f.filename().string().find(".~") != std::string::npos) << f;
+    ASSERT_GE(pdfFiles.size(), 1u);
+    for (const fs::path& f : pdfFiles) EXPECT_EQ(PdfPages(f), 10) << f;
     Second("/q");
     EXPECT_EQ(WaitForSingleObject(first_, 15000), WAIT_OBJECT_0);
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -279,6 +280,7 @@ TEST_F(ScanJobTest, SerialNamesRunToTheirLimitThenStopWithOneMessage) {
     // The scan stopped at the page that had no name: the rest stay in the feeder.
     EXPECT_EQ(g_scanner.delivered, 101);
     EXPECT_FALSE(fs::exists(root / "out.jpg"));
+    job.reset();
     EXPECT_TRUE(Leftovers().empty());
 
     // "Pad" 0: one name, "Image0", then the limit.
@@ -701,6 +703,7 @@ TEST_F(ScanJobTest, PromptForFilenameAsksBeforeScanningAndForEveryFurtherFile) {
 struct ProgressLog {
     std::vector<std::string> calls;
     int cancelAt = -1;  // the percent at which the user presses Cancel
+    std::function<void()> during;  // runs at each step, while the PDF file is being made
 };
 ProgressLog g_progress;
 int ProgressText(int id, LPSTR buffer, int size) {
@@ -718,6 +721,7 @@ int ProgressSetText(int, LPCSTR text) {
 }
 int ProgressSet(int percent) {
     g_progress.calls.push_back(std::to_string(percent) + "%");
+    if (g_progress.during) g_progress.during();
     return percent == g_progress.cancelAt ? 0 : 1;
 }
 int ProgressClose() {
@@ -755,17 +759,30 @@ TEST(PdfProgressWindow, ShowsEachChangeOnceAndCarriesCancelBack) {
     EXPECT_TRUE(none.Step(3, 1, 2));
 }
 
+// While a PDF file is made no file stands under its name: a join that dies
+// or is cancelled leaves nothing there, and a file someone else puts there
+// meanwhile is never replaced.
 TEST_F(ScanJobTest, PdfJoinsShowTheirProgressAndACancelKeepsThePages) {
     Ini("1\\Gray", "Format", "6");
     Ini("1\\Gray", "PDF Single File", "1");
+    Ini("1", "Date And Time", "0");
     g_progress = ProgressLog{};
+    std::set<std::string> seen;
+    g_progress.during = [&] {
+        if (!seen.empty()) return;
+        for (const auto& name : Files(out)) seen.insert(name.find(".~") != std::string::npos ? "temporary" : name);
+        std::ofstream(out / "Image00.pdf") << "another program's";
+    };
     JobServices s = Services();
     s.messages = &kProgressTable;
     s.title = "Keyrider";
     auto job = Job("pdf", s);
     Run(*job, 3);
+    EXPECT_EQ(seen, std::set<std::string>{"temporary"});
     ASSERT_EQ(job->Finished().size(), 1u);
+    EXPECT_EQ(fs::path(suite::NativePath(job->Finished()[0])).filename(), "Image00_2.pdf");
     EXPECT_EQ(CountPdfPages(job->Finished()[0]), 3);
+    EXPECT_EQ(Files(out), (std::set<std::string>{"Image00.pdf", "Image00_2.pdf"}));
     ASSERT_GE(g_progress.calls.size(), 3u);
     EXPECT_EQ(g_progress.calls.front(), "open Keyrider 100");
     EXPECT_EQ(g_progress.calls[g_progress.calls.size() - 2], "100%");
@@ -776,9 +793,7 @@ TEST_F(ScanJobTest, PdfJoinsShowTheirProgressAndACancelKeepsThePages) {
     Ini("1\\Folder", "1", (root / "cancel").string());
     auto cancelled = Job("pdf", s);
     Run(*cancelled, 3);
-    int images = 0;
-    for (const auto& f : Files(root / "cancel")) images += fs::path(f).extension() == ".jpg";
-    EXPECT_EQ(images, 3);
+    EXPECT_EQ(Files(root / "cancel"), (std::set<std::string>{"Image00-01.jpg", "Image00-02.jpg", "Image00-03.jpg"}));
     EXPECT_FALSE(cancelled->Problems().empty());
 }
 

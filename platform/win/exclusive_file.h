@@ -13,4 +13,18 @@ namespace suite {
 // when none could be created (missing folder, no rights, every name taken).
 std::string CreateNewFileWithSuffix(const std::string& windowsPath, int attempts = 10000);
 
+// The name CreateNewFileWithSuffix would create now, without creating it ("" as there).
+std::string FirstFreeNameWithSuffix(const std::string& windowsPath, int attempts = 10000);
+
+// Creates an empty file beside `windowsPath` under a temporary name of its
+// own ("<stem>.~XXXXXX<.extension>"), for a writer whose file takes its name only when
+// whole; the path in the form given, "" when it cannot be made.
+std::string CreateTemporarySibling(const std::string& windowsPath);
+
+// Flushes the finished file `temporaryPath` to disk and gives it
+// `windowsPath` or its first free "_N" variant, never taking an existing
+// file (the name is re-checked at the rename itself). The name it got, ""
+// when none (the file then stays as it was).
+std::string PublishWithSuffix(const std::string& temporaryPath, const std::string& windowsPath, int attempts = 10000);
+
 }  // namespace suite
