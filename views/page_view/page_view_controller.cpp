@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -449,6 +450,8 @@ void CPageViewController::StartDrag(POINT view, int code) {
     DragState& d = *m_pDrag;
     d.anchorX = d.previousX = d.movingX = view.x;
     d.anchorY = d.previousY = d.movingY = view.y;
+    d.pressX = view.x;
+    d.pressY = view.y;
     m_bReorderDrag = m_bBoxDrag = m_bSplitDrag = false;
     if (code == 0) return;
     RECT ref = m_pHitRegion ? m_pHitRegion->Rect() : RECT{0, 0, 0, 0};
@@ -495,6 +498,8 @@ void CPageViewController::StartSealDrag(POINT view, int code) {
     DragState& d = *m_pDrag;
     d.anchorX = d.previousX = d.movingX = view.x;
     d.anchorY = d.previousY = d.movingY = view.y;
+    d.pressX = view.x;
+    d.pressY = view.y;
     m_bReorderDrag = m_bBoxDrag = m_bSplitDrag = false;
     m_rcSealEdit = m_pTree && m_pTree->m_pSealRect ? *m_pTree->m_pSealRect : RECT{0, 0, 0, 0};
     if (code != kInsideNoEdge && code != 0) SetCornersFromEdge(m_rcSealEdit, code, true);
@@ -680,6 +685,21 @@ RECT CPageViewController::ApplyNormalDrag(RECT r, POINT release, RECT repaint) {
     CLayoutRegion* region = m_pHitRegion;
     const bool boxEdit = boxDrag || splitDrag;
     const bool bigEnough = InclusiveWidth(r) >= 2 && InclusiveHeight(r) >= 2;
+    // A pointer that stayed by its press point made a click, whatever rectangle
+    // the corners give (an edge click spans the whole region): only a drag
+    // that will really change a region may ask to drop the result.
+    const POINT releaseView{m_lastMouse.x + m_nScrollX, m_lastMouse.y + m_nScrollY};
+    const bool clicked = !m_pDrag || (std::abs(releaseView.x - m_pDrag->pressX) <= kClickSlop &&
+                                      std::abs(releaseView.y - m_pDrag->pressY) <= kClickSlop);
+    bool changesRegions = false;
+    if (!clicked && !reorder && !boxEdit) {
+        if (region) {
+            const RECT edited = parent && m_pTree ? RectClipped(r, m_pTree->Rect()) : r;
+            changesRegions = !RectsEqual(edited, region->Rect());
+        } else if (parent) {
+            changesRegions = r.right - r.left >= kMinRegionSpan && r.bottom - r.top >= kMinRegionSpan;
+        }
+    }
     bool dropped = false;
     // A reorder asks only when it would move something, however small its band.
     CLayoutRegion* reorderTarget = nullptr;
@@ -691,7 +711,7 @@ RECT CPageViewController::ApplyNormalDrag(RECT r, POINT release, RECT repaint) {
         }
         if (reorderTarget == region) reorderTarget = nullptr;
     }
-    if (bigEnough || reorderTarget) {
+    if ((boxEdit && bigEnough) || changesRegions || reorderTarget) {
         dropped = !m_pHost || m_pHost->DiscardResult();
         // The user kept the result: nothing changes, character boxes included.
         if (!dropped) return repaint;
@@ -744,7 +764,7 @@ RECT CPageViewController::ApplyNormalDrag(RECT r, POINT release, RECT repaint) {
         if (done) dirty();
         return RectUnion(repaint, r);
     }
-    if (!bigEnough || !dropped) return repaint;
+    if (!changesRegions || !dropped) return repaint;
     if (region && parent) {
         const RECT old = region->Rect();
         if (parent->SetChildRect(region, r)) dirty();

@@ -49,6 +49,7 @@ struct DragState {
     int previousX = 0, previousY = 0;
     int movingX = 0, movingY = 0;
     int xMoves = 1, yMoves = 1;
+    int pressX = 0, pressY = 0;  // where the button went down
 };
 
 // Where the window's children go for a client size.
@@ -66,6 +67,8 @@ public:
     static constexpr int kMinScaled = 8;        // a zoomed page narrower or lower than this is refused
     static constexpr int kSealMinSide = 40;     // a seal rectangle must be wider and higher than this
     static constexpr int kBoxMinSide = 7;       // a box drag must be wider and higher than this
+    static constexpr int kMinRegionSpan = 8;    // a drawn region spans at least this (right - left, bottom - top)
+    static constexpr int kClickSlop = 4;        // a pointer that stays this near its press point made a click
     static constexpr int kStripHeight = 16;
 
     explicit CPageViewController(CPageViewHost* host = nullptr);

@@ -3,6 +3,8 @@
 // scanner's state, the title; and a grab of the started window.
 #include <gtest/gtest.h>
 
+#include <QTextDocument>
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -13,11 +15,13 @@
 
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
+#include "ocrdoc/regions/region_geometry.h"
 #include "outside/include/pendril20.h"
 #include "outside/tests/pages.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/win/memory.h"
 #include "platform/win/path.h"
+#include "shell/app/scribant_commands.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/batch/dlg_batch_recog.h"
@@ -331,6 +335,105 @@ TEST_F(FrameCommands, ARightClickOnARegionOffersItsKindsAndTheChosenOneIsTaken) 
         ASSERT_TRUE(menu.LoadMenu(IDR_PAGE_CONTEXT_MENU));
         EXPECT_TRUE(AfxTestGrabPopupMenu(menu.GetSubMenu(0), frame, (std::string(keep) + "/scribant_page_menu.png").c_str()));
     }
+}
+
+// Regions drawn by hand on an English page in the running window: the one
+// drawn after recognition is read last, as its number says, in the text view
+// and in the export alike; clicks in the margin, shaky or not, neither ask
+// nor change the layout.
+TEST_F(FrameCommands, AHandDrawnRegionIsReadAtItsPlaceAndMarginClicksChangeNothing) {
+    testpages::ensureGui();
+    app_->m_settings.langCode = 2;  // rows are English pages
+    static const char* const kLines[3] = {"Walnut Lantern Canyon", "Violin Pebble Meadow", "Copper Ribbon Tunnel"};
+    const testpages::Page page = testpages::textPage({kLines[0], kLines[1], kLines[2]}, 1400, 700, testpages::Style{44});
+    ASSERT_EQ(page.blocks.size(), 3u);
+    // Each line with a little white round it.
+    const auto band = [&](int i) {
+        const testpages::Rect b = page.blocks[static_cast<std::size_t>(i)].rect;
+        return RECT{b.left - 16, b.top - 16, b.right + 16, b.bottom + 16};
+    };
+    OpenTestPage(page.plane, suite::WindowsPath((Data() / "IMAGE" / "drawn.tif").string()));
+    if (HasFatalFailure()) return;
+    auto* doc = static_cast<COcrDoc*>(app_->CurrentDocument());
+    auto* view = static_cast<COcrView*>(frame->Splitter().GetPane(0, 0));
+    view->SetZoom(64);
+    for (int i = 0; i < 5; ++i) AfxPumpMessages();
+    const auto drag = [&](RECT page) {
+        const POINT from = view->Controller().PageToClient(POINT{page.left, page.top});
+        const POINT to = view->Controller().PageToClient(POINT{page.right, page.bottom});
+        AfxTestMouse(view, WM_LBUTTONDOWN, from);
+        AfxTestMouse(view, WM_MOUSEMOVE, to, MK_LBUTTON);
+        AfxTestMouse(view, WM_LBUTTONUP, to);
+        AfxPumpMessages();
+    };
+    const auto questions = [] {
+        int n = 0;
+        for (const AfxShownRecord& shown : AfxTestScript::Shown()) n += shown.kind == "message";
+        return n;
+    };
+    // The first and the last band by hand, then recognised.
+    drag(band(0));
+    drag(band(2));
+    ASSERT_EQ(doc->m_pPageRegion->GetChildCount(), 2);
+    view->SendMessage(WM_COMMAND, ID_DOC_RECOGNIZE, 0);
+    ASSERT_TRUE(doc->m_bHasResult);
+
+    // Clicks and jitters in the margin keep the text and the regions.
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(IDYES);
+    std::vector<RECT> before;
+    for (int i = 0; i < doc->m_pPageRegion->GetChildCount(); ++i) before.push_back(doc->m_pPageRegion->GetChild(i)->Rect());
+    for (const RECT& jitter : {RECT{8, 8, 8, 8}, RECT{8, 8, 20, 20}, RECT{700, 560, 712, 568}, RECT{8, 600, 16, 608}}) {
+        drag(jitter);
+        EXPECT_EQ(questions(), 0) << jitter.left << "," << jitter.top;
+        ASSERT_EQ(doc->m_pPageRegion->GetChildCount(), static_cast<int>(before.size()));
+        for (std::size_t i = 0; i < before.size(); ++i)
+            EXPECT_TRUE(RectsEqual(doc->m_pPageRegion->GetChild(static_cast<int>(i))->Rect(), before[i])) << i;
+        EXPECT_TRUE(doc->m_bHasResult);
+    }
+
+    // The middle band drawn now asks, comes third and is read third.
+    AfxTestScript::Clear();
+    AfxTestScript::QueueAnswer(IDYES);
+    drag(band(1));
+    EXPECT_EQ(questions(), 1);
+    ASSERT_EQ(doc->m_pPageRegion->GetChildCount(), 3);
+    EXPECT_GT(doc->m_pPageRegion->GetChild(2)->top, band(1).top);
+    command(ID_RECOG_START);
+    for (int i = 0; i < 5; ++i) AfxPumpMessages();
+    ASSERT_TRUE(doc->m_bHasResult);
+    if (app_->IsSplitterColumnHidden()) command(32830);
+    CTextView* text = app_->TextView();
+    ASSERT_NE(text, nullptr);
+    if (const char* keep = std::getenv("SCRIBANT_GRAB_DIR"); keep && *keep) {
+        for (int i = 0; i < 5; ++i) AfxPumpMessages();
+        EXPECT_TRUE(frame->GrabToFile((std::string(keep) + "/scribant_drawn_region.png").c_str()));
+    }
+    std::string shown;
+    for (int row = 0; row < text->Controller().LineCount(); ++row) {
+        for (const TextLineUnit& unit : text->Controller().FetchLine(row).units)
+            shown.append(reinterpret_cast<const char*>(unit.bytes), static_cast<std::size_t>(unit.width));
+        shown += '\n';
+    }
+    const std::size_t first = shown.find("Walnut"), last = shown.find("Copper"), drawn = shown.find("Violin");
+    ASSERT_NE(first, std::string::npos) << shown;
+    ASSERT_NE(last, std::string::npos) << shown;
+    ASSERT_NE(drawn, std::string::npos) << "the drawn region's text is in the text view: " << shown;
+    EXPECT_LT(first, last) << shown;
+    EXPECT_LT(last, drawn) << "read in the order of the numbers: " << shown;
+
+    // The export holds the same text in the same order.
+    const fs::path out = root_ / "drawn.htm";
+    AfxTestScript::QueueFile(out.string());
+    command(ID_OUTPUT_TO_FORMAT);
+    QTextDocument html;
+    std::ifstream in(out, std::ios::binary);
+    html.setHtml(QString::fromLocal8Bit(std::string(std::istreambuf_iterator<char>(in), {})));
+    const std::string exported = html.toPlainText().toStdString();
+    const std::size_t e1 = exported.find("Walnut"), e3 = exported.find("Copper"), e2 = exported.find("Violin");
+    ASSERT_TRUE(e1 != std::string::npos && e2 != std::string::npos && e3 != std::string::npos) << exported;
+    EXPECT_LT(e1, e3) << exported;
+    EXPECT_LT(e3, e2) << exported;
 }
 
 void SetThreshold200(CWnd* dialog, void*) { dialog->SetDlgItemText(IDC_BRIGHTNESS_VALUE, "200"); }

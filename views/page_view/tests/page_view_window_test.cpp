@@ -132,6 +132,42 @@ TEST_F(PageViewWindow, DrawingAndEditingRegionsByMouse) {
     EXPECT_EQ(doc.m_pPageRegion->GetChild(0), second);
 }
 
+// On a recognised page a click, however shaky, neither asks to drop the text
+// nor touches a region; a real drag asks once and then changes the layout.
+TEST_F(PageViewWindow, ClicksAndJittersOnARecognisedPageAskNothing) {
+    OpenPage(1000, 1000);
+    PaintInk(*doc.m_pImage, RECT{60, 60, 300, 90});
+    CLayoutRegion* title = doc.m_pPageRegion->AddRegion(RECT{50, 50, 310, 100}, kRegionHorizontal);
+    ASSERT_NE(title, nullptr);
+    ASSERT_NE(doc.m_pPageRegion->AddRegion(RECT{50, 200, 310, 400}, kRegionHorizontal), nullptr);
+    doc.m_bHasResult = 1;
+    shell.messageAnswer = IDYES;
+    const auto regionsAsBefore = [&] {
+        return doc.m_pPageRegion->GetChildCount() == 2 && doc.m_pPageRegion->GetChild(0) == title &&
+               RectsEqual(title->Rect(), RECT{50, 50, 310, 100});
+    };
+    struct Case {
+        POINT from, to;
+        const char* what;
+    };
+    for (const Case& c : {Case{{10, 10}, {10, 10}, "a click in the margin"},
+                          Case{{10, 10}, {13, 13}, "a 3-pixel jitter in the margin"},
+                          Case{{400, 70}, {403, 73}, "a jitter in a blank area beside the title"},
+                          Case{{310, 70}, {312, 71}, "a jitter on the title's right edge"},
+                          Case{{50, 50}, {52, 53}, "a jitter on the title's corner"},
+                          Case{{0, 500}, {2, 502}, "a jitter on the page's edge"},
+                          Case{{600, 600}, {606, 605}, "a drag too small for a region"}}) {
+        Drag(c.from, c.to);
+        EXPECT_TRUE(shell.messages.empty()) << c.what;
+        EXPECT_TRUE(regionsAsBefore()) << c.what;
+        EXPECT_EQ(doc.m_bHasResult, 1) << c.what;
+        shell.messages.clear();
+    }
+    Drag(POINT{600, 600}, POINT{700, 680});
+    EXPECT_EQ(shell.messages.size(), 1u) << "a real drag asks";
+    EXPECT_EQ(doc.m_pPageRegion->GetChildCount(), 3);
+}
+
 TEST_F(PageViewWindow, ScissorsAndPenChangeThePage) {
     OpenPage(1000, 1000);
     PaintInk(*doc.m_pImage, RECT{100, 100, 200, 200});
