@@ -66,11 +66,6 @@ bool opensAsPage(const std::string& path) {
     return GetImageFileType(path.c_str(), &type, false) && type != IMGTYPE_BKI && type != IMGTYPE_PST;
 }
 
-bool folderExists(const std::string& path) {
-    const DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The longest the second start waits for the running program to take a
 // hand-off; a program that has only just started (its lock taken, its window
 // still being made or its start still running) is waited for as long.
@@ -113,7 +108,7 @@ void CScribantApp::closeMutex() {
 // when neither works.
 bool CScribantApp::makeFolder(const std::string& parent, const std::string& name, const std::string& message) {
     const std::string path = parent + "\\" + name;
-    if (folderExists(path) || CreateDirectoryA(path.c_str(), nullptr)) return true;
+    if (PathIsDirectoryA(path.c_str()) || CreateDirectoryA(path.c_str(), nullptr)) return true;
     StartupMessage(message);
     return false;
 }

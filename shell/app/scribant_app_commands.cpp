@@ -26,8 +26,6 @@ CString LoadText(UINT id) {
     return text;
 }
 
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CScribantApp, CWinApp)
@@ -149,7 +147,7 @@ BOOL CScribantApp::PromptImageFileName(BOOL open, const char* defaultExt, std::s
 
 void CScribantApp::OnOpenImages() {
     std::string& last = m_settings.lastFilePath;
-    if (last.empty() || !exists(last)) last = m_strDataDir + "\\IMAGE\\";
+    if (last.empty() || !PathFileExistsA(last.c_str())) last = m_strDataDir + "\\IMAGE\\";
     const bool isFolder = suite::IsPathSeparator(last.back());
     CFileDialog dialog(TRUE, nullptr, isFolder ? nullptr : last.c_str(), 0x120Cu, LoadText(61219).GetString(),
                        m_pMainWnd);
@@ -171,7 +169,7 @@ void CScribantApp::OnOutputToFormat() {
     // The dialog starts in the output folder, made again when it went; a
     // bare name never lands in some other folder.
     std::string folder = m_strDataDir + "\\output";
-    if (!exists(folder) && !CreateFolderPath(folder.c_str())) folder = m_strDataDir;
+    if (!PathFileExistsA(folder.c_str()) && !CreateFolderPath(folder.c_str())) folder = m_strDataDir;
     std::string chosen;
     bool toEditor = m_settings.outputToExe;
     for (;;) {
@@ -190,7 +188,7 @@ void CScribantApp::OnOutputToFormat() {
             chosen += kExtensions[index >= 1 && index <= 4 ? index - 1 : 0];
         }
         // An existing file is replaced only when the user says so.
-        if (!exists(chosen)) break;
+        if (!PathFileExistsA(chosen.c_str())) break;
         char question[1200];
         std::snprintf(question, sizeof question, LoadText(IDS_REPLACE_OUTPUT).GetString(), chosen.c_str());
         if (MessageBox(question, "", MB_YESNO | MB_ICONQUESTION) == IDYES) break;

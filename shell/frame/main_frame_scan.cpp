@@ -59,11 +59,6 @@ bool hasExtension(const std::string& name, const char* ext) {
     return got == ext;
 }
 
-bool fileExists(const std::string& path) {
-    const DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 int CMainFrame::AskReplaceScannedFile(const std::string& name) {
@@ -121,7 +116,7 @@ void CMainFrame::saveScannedPage(HDIB dib) {
         std::filesystem::create_directories(suite::NativePathOfEither(folder), ec);
     }
     bool replace = false;
-    if (fileExists(name)) {
+    if (suite::FileExists(name)) {
         const int answer = AskReplaceScannedFile(name);
         if (answer == IDCANCEL || !*alive) {
             GlobalFree(dib);
@@ -150,7 +145,7 @@ void CMainFrame::saveScannedPage(HDIB dib) {
     SendMessage(WM_COMMAND, ID_PAGE_FROM_SCANNER, 0);
     if (!*alive) return;  // the document's own messages pump too
     const std::string saved = doc->GetPathName().GetString();
-    if (saved.empty() || !fileExists(saved)) {
+    if (saved.empty() || !suite::FileExists(saved)) {
         char text[600];
         std::snprintf(text, sizeof text, "Can not save to file: %s", name.c_str());
         app->MessageBox(text, "", MB_OK | MB_ICONSTOP);

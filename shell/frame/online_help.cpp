@@ -12,11 +12,6 @@ constexpr unsigned short kTraditional = 1028;
 const char* const kFirstEngine = "https://www.baidu.com/s?wd=";
 const char* const kSecondEngine = "https://www.google.com/search?q=";
 
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 }  // namespace
 
@@ -34,7 +29,7 @@ std::string OnlineHelpTarget(const std::string& programFolder,
     if (!url.empty() && reachable && reachable(url)) return url;
     for (const char* local : {"\\AD\\Local\\help\\Scribant.htm", "\\help\\help.htm"}) {
         const std::string path = programFolder + local;
-        if (FileExists(path)) return path;
+        if (suite::FileExists(path)) return path;
     }
     return {};
 }

@@ -25,8 +25,6 @@ std::string iniText(const char* section, const std::string& key, const char* def
     return value;
 }
 
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // The first line of a text file (without its line break); false when it
 // cannot be opened. Only the first 4 KB are read.
 bool firstLine(const std::string& path, std::string& line) {
@@ -109,7 +107,7 @@ BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host, co
         return TRUE;
     }
     std::string installed;
-    if (exists(files.Installed())) installed = iniText("version", "Main_Version", "0.0.0", files.Installed());
+    if (PathFileExistsA(files.Installed().c_str())) installed = iniText("version", "Main_Version", "0.0.0", files.Installed());
     address = trimmed(address);
     if (address.empty() || suite::DownloadToFile(address.c_str(), files.Task().c_str(), stop) != S_OK) {
         if (!silent && !stopped(stop)) host.Message(IDS_UPDATE_NETWORK, MB_OK);
@@ -143,7 +141,7 @@ BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host, co
     if (chosen < 1 || chosen > newest || stopped(stop)) return TRUE;
     const std::string published = iniText("Update_Version", "version_Manage", "", files.Task());
     const std::string have = iniText("version", "Update_Version", "0.0.0", files.Installed());
-    if (suite::AnsiCompareNoCase(published, have) != 0 || !exists(files.Updater())) {
+    if (suite::AnsiCompareNoCase(published, have) != 0 || !PathFileExistsA(files.Updater().c_str())) {
         if (const UINT refusal = fetchUpdater(files, published, stop)) {
             if (!stopped(stop)) host.Message(refusal, MB_OK | MB_ICONWARNING);
             return TRUE;
