@@ -15,6 +15,7 @@
 #include "platform/win/path.h"
 #include "shell/app/scribant_app.h"
 #include "shell/frame/main_frame.h"
+#include "platform/afx/core/resource.h"
 
 namespace {
 
@@ -22,12 +23,6 @@ constexpr UINT kAskCreateFolder = 61248;
 constexpr UINT kAskReplace = 61249;
 constexpr UINT kImageFilter = 61205;
 constexpr DWORD kSaveFlags = 0x00000004u | 0x00000008u | 0x00000002u;  // hide read-only, no dir change, ask overwrite
-
-std::string loadText(UINT id) {
-    CString text;
-    text.LoadString(id);
-    return text.GetString();
-}
 
 std::string withPercentOne(std::string text, const std::string& value) {
     const std::size_t at = text.find("%1");
@@ -64,7 +59,7 @@ bool hasExtension(const std::string& name, const char* ext) {
 int CMainFrame::AskReplaceScannedFile(const std::string& name) {
     CScribantApp* app = ScribantApp();
     if (!app) return IDCANCEL;
-    return app->MessageBox(withPercentOne(loadText(kAskReplace), name), "", 0x00000003u | MB_ICONEXCLAMATION);
+    return app->MessageBox(withPercentOne(AfxLoadString(kAskReplace).str(), name), "", 0x00000003u | MB_ICONEXCLAMATION);
 }
 
 LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
@@ -108,7 +103,7 @@ void CMainFrame::saveScannedPage(HDIB dib) {
     const std::shared_ptr<bool> alive = alive_;
     const std::string folder = name.substr(0, name.size() - suite::PathLastPart(name).size());
     if (!folder.empty() && GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (app->MessageBox(withPercentOne(loadText(kAskCreateFolder), folder), "", MB_YESNO) != IDYES || !*alive) {
+        if (app->MessageBox(withPercentOne(AfxLoadString(kAskCreateFolder).str(), folder), "", MB_YESNO) != IDYES || !*alive) {
             GlobalFree(dib);
             return;
         }

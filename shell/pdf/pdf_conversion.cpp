@@ -10,6 +10,7 @@
 #include "platform/win/files.h"
 #include "platform/win/path.h"
 #include "platform/win/process.h"
+#include "platform/afx/core/resource.h"
 
 #include <filesystem>
 #include <fstream>
@@ -28,12 +29,6 @@ struct ConversionState {
 ConversionState& state() {
     static ConversionState s;
     return s;
-}
-
-std::string loadString(UINT id) {
-    CString text;
-    text.LoadString(id);
-    return text.GetString();
 }
 
 // Appends `bytes` to the log (created when missing); nothing when it has no
@@ -103,7 +98,7 @@ bool holdsText(const std::string& path) {
 
 void showNotConverted(const std::vector<std::string>& names, UINT head = IDS_PDF_NOT_CONVERTED) {
     constexpr std::size_t kListed = 20;
-    std::string text = loadString(head);
+    std::string text = AfxLoadString(head).str();
     for (std::size_t i = 0; i < names.size() && i < kListed; ++i) text += "\r\n" + names[i];
     if (names.size() > kListed) text += "\r\n...";
     AfxMessageBox(text.c_str(), MB_OK | MB_ICONWARNING);
@@ -192,7 +187,7 @@ int ConvertPdfToRtf(int* unconvertible, const char* input, const char* output, i
             else if (result == 0) result = PDF_CONVERT_MISSING_ENTRY;
         }
     }
-    if (!s.unconvertible) appendToLog(loadString(IDS_PDF_LOG_COMPLETE) + "\r\n\r\n");
+    if (!s.unconvertible) appendToLog(AfxLoadString(IDS_PDF_LOG_COMPLETE).str() + "\r\n\r\n");
     if (unconvertible) *unconvertible = s.unconvertible ? 1 : 0;
     return result;
 }

@@ -15,16 +15,11 @@
 #include "shell/shell_services.h"
 #include "views/page_view/page_view_ids.h"
 #include "views/page_view/pasted_dib.h"
+#include "platform/afx/core/resource.h"
 
 namespace {
 
 constexpr std::size_t kNameMax = 255;
-
-std::string LoadText(UINT id) {
-    CString text;
-    text.LoadString(id);
-    return text.GetString();
-}
 
 std::string ReplaceFirst(std::string text, const std::string& mark, const std::string& value) {
     const auto at = text.find(mark);
@@ -55,8 +50,8 @@ int AddImageToList(CShellServices& shell, const std::string& name) {
         if (CString(shell.PageListItemText(r, kPageListPath).c_str()).CompareNoCase(name.c_str()) == 0) return -1;
     FileItemInfo item;
     item.path = name;
-    item.language = LoadText(61211 + static_cast<UINT>(shell.LangCode()));
-    item.type = LoadText(61214 + static_cast<UINT>(shell.PageType()));
+    item.language = AfxLoadString(61211 + static_cast<UINT>(shell.LangCode()));
+    item.type = AfxLoadString(61214 + static_cast<UINT>(shell.PageType()));
     item.status = 0;
     item.resolution = std::to_string(shell.DefaultResolution());
     return shell.PageListUpdateItem(item);
@@ -118,14 +113,14 @@ PasteOutcome CPagePaste::WithBitmap(HGLOBAL copy, int bitCount) {
 
     const std::string folder = FolderOf(name);
     if (!folder.empty() && !PathFileExistsA(folder.c_str())) {
-        const std::string ask = ReplaceFirst(LoadText(IDS_CREATE_FOLDER), "%1", folder);
+        const std::string ask = ReplaceFirst(AfxLoadString(IDS_CREATE_FOLDER).str(), "%1", folder);
         if (shell.MessageBox(ask, "", MB_YESNO | MB_ICONQUESTION) != IDYES) return PasteOutcome::kCancelled;
         CreateFolderPath(folder.c_str());
     }
     const int rowsBefore = shell.PageListRowCount();
     bool replace = false, renamed = false;
     if (PathFileExistsA(name.c_str())) {
-        const std::string ask = ReplaceFirst(LoadText(IDS_REPLACE_FILE), "%1", name);
+        const std::string ask = ReplaceFirst(AfxLoadString(IDS_REPLACE_FILE).str(), "%1", name);
         const int answer = shell.MessageBox(ask, "", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDYES) {
             replace = true;
@@ -145,7 +140,7 @@ PasteOutcome CPagePaste::WithBitmap(HGLOBAL copy, int bitCount) {
     const std::string target = FolderOf(name);
     if (name.empty() || (!target.empty() && (!PathFileExistsA(target.c_str()) || access(target.c_str(), W_OK) != 0))) {
         char text[1024];
-        std::snprintf(text, sizeof text, LoadText(IDS_CANNOT_SAVE_FILE).c_str(), name.c_str());
+        std::snprintf(text, sizeof text, AfxLoadString(IDS_CANNOT_SAVE_FILE).str().c_str(), name.c_str());
         shell.MessageBox(text, "", MB_OK | MB_ICONSTOP);
         return PasteOutcome::kCannotSave;
     }
