@@ -2,6 +2,7 @@
 
 #include "platform/win/files.h"
 #include "shell/frame/ad_settings.h"
+#include "platform/win/blanks.h"
 
 namespace online_help {
 
@@ -12,7 +13,6 @@ constexpr unsigned short kTraditional = 1028;
 const char* const kFirstEngine = "https://www.baidu.com/s?wd=";
 const char* const kSecondEngine = "https://www.google.com/search?q=";
 
-bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 }  // namespace
 
 std::string HelpFinderReference(const std::string& programFolder, unsigned short languageId) {
@@ -42,7 +42,7 @@ std::string EncodeQuery(const std::string& text) {
         const auto c = static_cast<unsigned char>(ch);
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
             out += static_cast<char>(c);
-        } else if (IsSpace(c)) {
+        } else if (suite::IsBlank(c)) {
             out += '+';
         } else {
             out += '%';

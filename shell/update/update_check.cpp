@@ -7,6 +7,7 @@
 #include "platform/win/files.h"
 #include "platform/win/ini.h"
 #include "platform/win/url_download.h"
+#include "platform/win/blanks.h"
 
 #include <atomic>
 #include <chrono>
@@ -47,17 +48,12 @@ std::string lower(std::string text) {
     return text;
 }
 
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // Fetches the updater into a file of its own, checks it against the published
 // hash and only then puts it in place of the old one. 0 or the string to show.
 UINT fetchUpdater(const UpdateFiles& files, const std::string& version, const std::atomic<bool>* stop) {
     const std::string url = iniText("Update_Version", "Url_Manage", "", files.Task());
-    const std::string expected = lower(trimmed(iniText("Update_Version", "Sha256_Manage", "", files.Task())));
+    const std::string publishedHash = iniText("Update_Version", "Sha256_Manage", "", files.Task());
+    const std::string expected = lower(std::string(suite::TrimBlanks(publishedHash)));
     const std::string fresh = files.NewUpdater();
     if (url.empty() || suite::DownloadToFile(url.c_str(), fresh.c_str(), stop) != S_OK) {
         DeleteFileA(fresh.c_str());
@@ -108,7 +104,7 @@ BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host, co
     }
     std::string installed;
     if (PathFileExistsA(files.Installed().c_str())) installed = iniText("version", "Main_Version", "0.0.0", files.Installed());
-    address = trimmed(address);
+    address = std::string(suite::TrimBlanks(address));
     if (address.empty() || suite::DownloadToFile(address.c_str(), files.Task().c_str(), stop) != S_OK) {
         if (!silent && !stopped(stop)) host.Message(IDS_UPDATE_NETWORK, MB_OK);
         return TRUE;
