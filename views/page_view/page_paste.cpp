@@ -21,12 +21,6 @@ namespace {
 
 constexpr std::size_t kNameMax = 255;
 
-std::string ReplaceFirst(std::string text, const std::string& mark, const std::string& value) {
-    const auto at = text.find(mark);
-    if (at != std::string::npos) text.replace(at, mark.size(), value);
-    return text;
-}
-
 std::string FolderOf(const std::string& path) {
     char buffer[MAX_PATH * 2] = {};
     std::strncpy(buffer, path.c_str(), sizeof buffer - 1);
@@ -113,14 +107,14 @@ PasteOutcome CPagePaste::WithBitmap(HGLOBAL copy, int bitCount) {
 
     const std::string folder = FolderOf(name);
     if (!folder.empty() && !PathFileExistsA(folder.c_str())) {
-        const std::string ask = ReplaceFirst(AfxLoadString(IDS_CREATE_FOLDER).str(), "%1", folder);
+        const std::string ask = AfxFormatText(AfxLoadString(IDS_CREATE_FOLDER), folder.c_str()).str();
         if (shell.MessageBox(ask, "", MB_YESNO | MB_ICONQUESTION) != IDYES) return PasteOutcome::kCancelled;
         CreateFolderPath(folder.c_str());
     }
     const int rowsBefore = shell.PageListRowCount();
     bool replace = false, renamed = false;
     if (PathFileExistsA(name.c_str())) {
-        const std::string ask = ReplaceFirst(AfxLoadString(IDS_REPLACE_FILE).str(), "%1", name);
+        const std::string ask = AfxFormatText(AfxLoadString(IDS_REPLACE_FILE), name.c_str()).str();
         const int answer = shell.MessageBox(ask, "", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDYES) {
             replace = true;

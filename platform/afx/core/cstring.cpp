@@ -385,6 +385,12 @@ void AfxFormatStrings(CString& out, LPCTSTR format, LPCTSTR const* args, int cou
     out = CString(std::string_view(result));
 }
 
+CString AfxFormatText(LPCTSTR format, LPCTSTR s1) {
+    CString out;
+    AfxFormatStrings(out, format, &s1, 1);
+    return out;
+}
+
 void AfxFormatString1(CString& out, UINT id, LPCTSTR s1) {
     CString format;
     format.LoadString(id);
