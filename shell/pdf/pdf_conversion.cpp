@@ -65,15 +65,6 @@ std::string formatted(UINT id, int a, int b) {
     return text.GetString();
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
-std::string nameOf(const std::string& path) {
-    const std::size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
 
 // Whether the two paths name one file (the platform folds the case of names
 // that do not exist as spelled, so the comparison goes through the disk).
@@ -116,7 +107,7 @@ std::string ConversionLogPath(const std::string& dataFolder) { return dataFolder
 void SetConversionLog(const std::string& path) { state().logPath = path; }
 
 std::string PdfOutputName(const std::string& inputPath, bool toRtf) {
-    std::string name = nameOf(inputPath);
+    std::string name = std::string(suite::PathLastPart(inputPath));
     const std::size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0) name.erase(dot);
     return name + (toRtf ? ".rtf" : ".txt");
@@ -227,20 +218,20 @@ BOOL ConvertPdfFiles(std::vector<std::string>& paths, BOOL toRtf, PdfConversionS
         const std::string output = folder + PdfOutputName(input, toRtf != 0);
         if (sameFile(input, output)) {
             anyFailure = true;
-            notConverted.push_back(nameOf(input));
+            notConverted.emplace_back(suite::PathLastPart(input));
             continue;
         }
         int error = 0;
         std::string password;
         const int pages = OpenPdfWithPassword(&error, &password, input.c_str(), TRUE);
         if (pages <= 0 || error != 0) {
-            notConverted.push_back(nameOf(input));
+            notConverted.emplace_back(suite::PathLastPart(input));
             continue;
         }
         int first = 1, last = pages;
         if (!whole) {
             if (pages < rangeFirst) {
-                notConverted.push_back(nameOf(input));
+                notConverted.emplace_back(suite::PathLastPart(input));
                 continue;
             }
             first = rangeFirst;
@@ -254,12 +245,12 @@ BOOL ConvertPdfFiles(std::vector<std::string>& paths, BOOL toRtf, PdfConversionS
             // Nothing was converted: no empty file is left as if it were the text.
             DeleteFileA(output.c_str());
             anyFailure = true;
-            noText.push_back(nameOf(input));
+            noText.emplace_back(suite::PathLastPart(input));
         } else if (result != 0) {
             anyFailure = true;
-            notConverted.push_back(nameOf(input));
+            notConverted.emplace_back(suite::PathLastPart(input));
         } else if (!anyFailure && openAfter) {
-            ShellExecuteA(mainWindow(), "open", output.c_str(), nullptr, folderOf(output).c_str(), SW_SHOWNORMAL);
+            ShellExecuteA(mainWindow(), "open", output.c_str(), nullptr, std::string(suite::PathFolderPart(output)).c_str(), SW_SHOWNORMAL);
         }
         anyUnconvertible = anyUnconvertible || unconvertible != 0;
     }
