@@ -25,15 +25,6 @@
 
 namespace {
 
-// The extension of a path, lower-cased ASCII, with its dot; "" when none.
-std::string lowerExtension(const std::string& path) {
-    const std::string_view last = suite::PathLastPart(path);
-    const std::size_t dot = last.rfind('.');
-    if (dot == std::string_view::npos) return {};
-    std::string ext(last.substr(dot));
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
 
 // A file named on the command line as a full Windows-style path: the
 // program's arguments are native paths (relative to the folder it started
@@ -141,9 +132,8 @@ BOOL CScribantApp::InitInstance() {
     CCommandLineInfo info;
     parseArguments(m_args, info);
     const std::string file = info.m_strFileName.GetString();
-    const std::string ext = lowerExtension(file);
 
-    const bool opensFile = opensAsPage(file) || ext == ".pdf";
+    const bool opensFile = opensAsPage(file) || suite::HasExtension(file, ".pdf");
     m_hInstanceMutex = CreateMutexA(nullptr, FALSE, m_strInstanceName.c_str());
     if (m_hInstanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         if (file.empty() || !opensFile) {

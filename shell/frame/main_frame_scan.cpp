@@ -24,12 +24,6 @@ constexpr UINT kAskReplace = 61249;
 constexpr UINT kImageFilter = 61205;
 constexpr DWORD kSaveFlags = 0x00000004u | 0x00000008u | 0x00000002u;  // hide read-only, no dir change, ask overwrite
 
-std::string withPercentOne(std::string text, const std::string& value) {
-    const std::size_t at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, value);
-    return text;
-}
-
 // The bits a pixel of a packed DIB.
 int dibBitCount(HDIB dib) {
     CBlockLock block(dib);
@@ -45,21 +39,13 @@ std::string replaceExtension(const std::string& name, const char* ext) {
     return name.substr(0, cut) + ext;
 }
 
-bool hasExtension(const std::string& name, const char* ext) {
-    const std::string_view last = suite::PathLastPart(name);
-    const std::size_t dot = last.rfind('.');
-    if (dot == std::string_view::npos) return false;
-    std::string got(last.substr(dot));
-    for (char& c : got) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return got == ext;
-}
 
 }  // namespace
 
 int CMainFrame::AskReplaceScannedFile(const std::string& name) {
     CScribantApp* app = ScribantApp();
     if (!app) return IDCANCEL;
-    return app->MessageBox(withPercentOne(AfxLoadString(kAskReplace).str(), name), "", 0x00000003u | MB_ICONEXCLAMATION);
+    return app->MessageBox(AfxFormatText(AfxLoadString(kAskReplace), name.c_str()).str(), "", 0x00000003u | MB_ICONEXCLAMATION);
 }
 
 LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
@@ -95,7 +81,7 @@ void CMainFrame::saveScannedPage(HDIB dib) {
     if ((bits == 8 || bits == 24) && app->m_settings.saveAsJpg) {
         name = replaceExtension(name, ".jpg");
         jpgInFileOnly = name != boxName;
-    } else if (bits == 1 && hasExtension(name, ".jpg")) {
+    } else if (bits == 1 && suite::HasExtension(name, ".jpg")) {
         name = replaceExtension(name, ".tif");
         fileBar_.SetScanName(name);
     }
@@ -103,7 +89,7 @@ void CMainFrame::saveScannedPage(HDIB dib) {
     const std::shared_ptr<bool> alive = alive_;
     const std::string folder = name.substr(0, name.size() - suite::PathLastPart(name).size());
     if (!folder.empty() && GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (app->MessageBox(withPercentOne(AfxLoadString(kAskCreateFolder).str(), folder), "", MB_YESNO) != IDYES || !*alive) {
+        if (app->MessageBox(AfxFormatText(AfxLoadString(kAskCreateFolder), folder.c_str()).str(), "", MB_YESNO) != IDYES || !*alive) {
             GlobalFree(dib);
             return;
         }
