@@ -41,8 +41,7 @@ std::string HandOffFolder() {
     if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base))) return {};
     std::string folder = std::string(base) + "\\Harnel";
     CreateDirectoryA(folder.c_str(), nullptr);
-    DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    if (!PathIsDirectoryA(folder.c_str())) return {};
     return folder + "\\";
 }
 

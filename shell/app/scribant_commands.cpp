@@ -122,8 +122,7 @@ std::string CScribantCommands::PrepareScanName() {
     }
     const std::string folder(suite::PathFolderPart(name));
     if (!folder.empty()) {
-        const DWORD attributes = GetFileAttributesA(folder.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!PathIsDirectoryA(folder.c_str())) {
             if (shell.MessageBox(AfxFormatText(TaskString(IDS_CREATE_FOLDER).c_str(), folder.c_str()).str(), "", MB_YESNO) != IDYES)
                 return {};
             std::error_code ec;
