@@ -34,7 +34,6 @@ std::string TextOf(CInternetException* e) {
     return text;
 }
 
-
 }  // namespace
 
 CFtpConnection* ConnectFtp(CInternetSession& session, const FtpSettings& s, std::string* problem) {

@@ -25,7 +25,6 @@
 
 namespace {
 
-
 // A file named on the command line as a full Windows-style path: the
 // program's arguments are native paths (relative to the folder it started
 // in); anything that names no native file is taken as a Windows-style path.

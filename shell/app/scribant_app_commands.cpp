@@ -19,10 +19,6 @@
 #include "shell/frame/main_frame.h"
 #include "platform/afx/core/resource.h"
 
-namespace {
-
-}  // namespace
-
 BEGIN_MESSAGE_MAP(CScribantApp, CWinApp)
 ON_COMMAND(ID_TASK_NEW, OnNewTask)
 ON_COMMAND(ID_FILE_SCAN, OnScan)

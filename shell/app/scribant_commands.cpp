@@ -11,11 +11,6 @@
 #include "platform/win/path.h"
 #include "shell/shell_services.h"
 
-namespace {
-
-
-}  // namespace
-
 bool CScribantCommands::HasImages() const { return task_.HasImages() != FALSE; }
 
 bool CScribantCommands::PageHeld() {

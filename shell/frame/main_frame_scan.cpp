@@ -39,7 +39,6 @@ std::string replaceExtension(const std::string& name, const char* ext) {
     return name.substr(0, cut) + ext;
 }
 
-
 }  // namespace
 
 int CMainFrame::AskReplaceScannedFile(const std::string& name) {

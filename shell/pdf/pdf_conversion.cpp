@@ -65,7 +65,6 @@ std::string formatted(UINT id, int a, int b) {
     return text.GetString();
 }
 
-
 // Whether the two paths name one file (the platform folds the case of names
 // that do not exist as spelled, so the comparison goes through the disk).
 bool sameFile(const std::string& a, const std::string& b) {

@@ -4,9 +4,6 @@
 #include "platform/win/files.h"
 
 namespace textory {
-namespace {
-
-}  // namespace
 
 std::string CSideFiles::SidePath(const std::string& imagePath, const char* suffix) { return imagePath + suffix; }
 

@@ -600,10 +600,6 @@ void COcrView::OnUpdateImageSeal(CCmdUI* ui) {
 
 // --- Image tools and the clipboard --------------------------------------------------------------
 
-namespace {
-
-}  // namespace
-
 void COcrView::OnImageNothing() {}
 
 void COcrView::OnImageInvert() {
