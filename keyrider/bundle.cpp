@@ -2,6 +2,7 @@
 
 #include "keyrider/bounded_text.h"
 #include "platform/win/library.h"
+#include "platform/win/path.h"
 #include "platform/win/registry.h"
 
 namespace keyrider {
@@ -61,8 +62,7 @@ ChainResult Bundle::Load(const std::string& programFolder, const std::function<s
     std::string edgePath = locatorValue("Edge Fill Library", keyFound, valueFound);
     if (!keyFound) return fail("Error : System Path!");
     if (!valueFound) return fail("Error : Gorsey Library - Path!");
-    const std::size_t cut = edgePath.find_last_of("\\/");
-    edgeFillModule_ = LoadLibraryA((edgePath.substr(0, cut == std::string::npos ? 0 : cut + 1) + "Gorsey.dll").c_str());
+    edgeFillModule_ = LoadLibraryA((std::string(suite::PathFolderPart(edgePath)) + "Gorsey.dll").c_str());
     auto edgeTable = entry<GORSEY_GETFUNCTIONTABLE>(edgeFillModule_, "Gorsey_GetFunctionTable");
     edgeFill_ = edgeTable ? edgeTable() : nullptr;
     if (!edgeFill_) return fail("Error : Gorsey Library - Load!");

@@ -34,11 +34,6 @@ std::string TextOf(CInternetException* e) {
     return text;
 }
 
-std::string LastPart(const std::string& path) {
-    std::size_t at = path.find_last_of("\\/");
-    return at == std::string::npos ? path : path.substr(at + 1);
-}
-
 }  // namespace
 
 CFtpConnection* ConnectFtp(CInternetSession& session, const FtpSettings& s, std::string* problem) {
@@ -87,7 +82,7 @@ UploadOutcome UploadFiles(CInternetSession& session, const FtpSettings& s, const
         }
         CInternetFile* remote = nullptr;
         try {
-            remote = c->OpenFile(LastPart(files[i]).c_str(), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY);
+            remote = c->OpenFile(std::string(suite::PathLastPart(files[i])).c_str(), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY);
             char block[10240];
             std::size_t n = 0;
             while ((n = std::fread(block, 1, sizeof block, local.get())) > 0) remote->Write(block, UINT(n));

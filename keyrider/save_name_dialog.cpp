@@ -4,6 +4,7 @@
 
 #include "platform/afx/afxwin.h"
 #include "platform/afx/ui/commdlg.h"
+#include "platform/win/path.h"
 
 namespace keyrider {
 
@@ -28,9 +29,7 @@ bool AskSaveName(std::string& path, const std::string& extension, CWnd* owner) {
     const std::string filter = SaveDialogFilter(extension);
     // The start: a folder (ends in a separator) or a file name in one.
     std::string folder, name;
-    const std::size_t part = path.find_last_of("\\/");
-    if (part == std::string::npos) name = path;
-    else folder = path.substr(0, part + 1), name = path.substr(part + 1);
+    folder = suite::PathFolderPart(path), name = suite::PathLastPart(path);
     CFileDialog dialog(FALSE, extension.empty() ? nullptr : extension.c_str(), name.c_str(),
                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
                        filter.empty() ? nullptr : filter.c_str(), owner);

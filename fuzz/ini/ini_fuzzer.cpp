@@ -1,6 +1,7 @@
 // Parses arbitrary bytes as an ini file, reads every section and key, edits
 // it and checks that the edits read back, also after a trip through the text.
 #include "platform/win/ini.h"
+#include "platform/win/blanks.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,16 +14,9 @@ void Require(bool condition) {
     if (!condition) std::abort();
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 // What reading gives back for a written value.
 std::string Expected(std::string_view value) {
-    value = TrimBlanks(value);
+    value = suite::TrimBlanks(value);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     return std::string(value);

@@ -13,8 +13,6 @@ constexpr int kMaxNameClashes = 1000;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 bool WriteAll(HANDLE file, const std::string& text) {
     DWORD written = 0;
     return text.empty() ||
@@ -77,7 +75,7 @@ IniHandOff HandOffByIni(const std::string& ini, const std::string& program, cons
         DeleteFileA(ini.c_str());
         return IniHandOff::NotStarted;
     }
-    return AfxPumpMessagesFor(waitMs, [&] { return !Exists(ini); }) ? IniHandOff::Taken : IniHandOff::NotTaken;
+    return AfxPumpMessagesFor(waitMs, [&] { return !PathFileExistsA(ini.c_str()); }) ? IniHandOff::Taken : IniHandOff::NotTaken;
 }
 
 }  // namespace handoff

@@ -31,11 +31,6 @@ std::vector<std::pair<CWinThread*, CPageLoadJob*>> g_abandoned;
 std::string ProjectPathOf(const std::string& imagePath) { return imagePath + kProjectSuffix; }
 std::string EditedImagePathOf(const std::string& imagePath) { return imagePath + kEditedPageSuffix; }
 
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool ReadExactly(HANDLE file, void* buffer, DWORD count) {
     DWORD read = 0;
     return ReadFile(file, buffer, count, &read, nullptr) && read == count;
@@ -253,7 +248,7 @@ PageLoadOutcome LoadPageAndProject(const char* imagePath, CPageLoadJob* job, HWN
         } else if (!ReadExactly(project.Handle(), tag, kProjectTagBytes)) {
             project.Ignore();
         } else if (std::memcmp(tag, kProjectEditedTag, kProjectTagBytes) == 0) {
-            if (FileExists(EditedImagePathOf(opened))) {
+            if (suite::FileExists(EditedImagePathOf(opened))) {
                 loadPath = EditedImagePathOf(opened);
                 fromEdited = true;
             } else {

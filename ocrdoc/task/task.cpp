@@ -506,10 +506,8 @@ BOOL CTask::RenameToScanNames() {
             MoveFileA(back.temp.c_str(), back.oldPath.c_str());
             for (int k = 0; k < 4; ++k) MoveFileA((back.final + kTemp[k]).c_str(), (back.oldPath + kOld[k]).c_str());
         }
-        std::string text = TaskString(IDS_NAME_EXISTS);
-        const std::size_t at = text.find("%1");
-        if (at != std::string::npos) text.replace(at, 2, m.final);
-        shell.MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION);
+        shell.MessageBox(AfxFormatText(TaskString(IDS_NAME_EXISTS).c_str(), m.final.c_str()).str(), "",
+                         MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
     // Phase 3: the final names.

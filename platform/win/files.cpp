@@ -983,6 +983,16 @@ BOOL PathFileExistsA(LPCSTR name) {
     return ::stat(native.c_str(), &st) == 0 ? TRUE : FALSE;
 }
 
+namespace suite {
+
+bool FileExists(const std::string& path) {
+    std::string native;
+    struct stat st;
+    return TryNativePath(path, native) && ::stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace suite
+
 BOOL PathIsDirectoryA(LPCSTR name) {
     std::string native;
     if (!name || !suite::TryNativePath(name, native)) return FALSE;

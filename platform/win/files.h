@@ -238,6 +238,10 @@ int SHFileOperationA(LPSHFILEOPSTRUCTA operation);
 
 namespace suite {
 
+// Whether a file, not a folder, stands at the Windows-style `path`
+// (PathFileExistsA answers for either, PathIsDirectoryA for a folder).
+bool FileExists(const std::string& path);
+
 // The last error matching an errno value of a file call on `nativePath`
 // (ENOENT becomes ERROR_PATH_NOT_FOUND when the folder above is missing too).
 DWORD FileErrorFromErrno(int error, const std::string& nativePath = {});

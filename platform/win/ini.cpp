@@ -5,6 +5,7 @@
 #include "platform/win/files.h"
 #include "platform/win/folders.h"
 #include "platform/win/path.h"
+#include "platform/win/blanks.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -27,26 +28,18 @@ struct Line {
     std::string_view value;  // entries only
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 Line Classify(std::string_view raw) {
-    std::string_view text = Trim(raw);
+    std::string_view text = suite::TrimBlanks(raw);
     if (text.empty()) return {Kind::Blank, {}, {}};
     if (text.front() == ';') return {Kind::Comment, {}, {}};
     if (text.front() == '[') {
         size_t close = FindAnsiChar(text, ']', 1);
         std::string_view name = close == std::string_view::npos ? text.substr(1) : text.substr(1, close - 1);
-        return {Kind::Section, Trim(name), {}};
+        return {Kind::Section, suite::TrimBlanks(name), {}};
     }
     size_t equals = FindAnsiChar(text, '=');
     if (equals == std::string_view::npos) return {Kind::Entry, text, {}};
-    return {Kind::Entry, Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
+    return {Kind::Entry, suite::TrimBlanks(text.substr(0, equals)), suite::TrimBlanks(text.substr(equals + 1))};
 }
 
 std::string_view Unquote(std::string_view value) {
@@ -228,7 +221,7 @@ std::string IniDocument::Serialize() const {
 }
 
 long IniDocument::FindSection(std::string_view section) const {
-    std::string want = FoldName(Trim(section));
+    std::string want = FoldName(suite::TrimBlanks(section));
     for (size_t i = 0; i < lines_.size(); ++i) {
         Line line = Classify(lines_[i]);
         if (line.kind == Kind::Section && FoldName(line.name) == want) return static_cast<long>(i);
@@ -243,7 +236,7 @@ size_t IniDocument::SectionEnd(size_t header) const {
 }
 
 long IniDocument::FindKey(size_t header, std::string_view key) const {
-    std::string_view want = Trim(key);
+    std::string_view want = suite::TrimBlanks(key);
     for (size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
         Line line = Classify(lines_[i]);
         if (line.kind == Kind::Entry && SameName(line.name, want)) return static_cast<long>(i);
@@ -285,7 +278,7 @@ std::vector<std::string> IniDocument::Lines(std::string_view section) const {
         Line line = Classify(lines_[i]);
         if (line.kind != Kind::Entry) continue;
         std::string text(line.name);
-        if (FindAnsiChar(Trim(lines_[i]), '=') != std::string_view::npos) text.append("=").append(line.value);
+        if (FindAnsiChar(suite::TrimBlanks(lines_[i]), '=') != std::string_view::npos) text.append("=").append(line.value);
         out.push_back(std::move(text));
     }
     return out;
@@ -305,8 +298,8 @@ bool IniDocument::Get(std::string_view section, std::string_view key, std::strin
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
     long header = FindSection(section);
     if (header < 0) {
-        lines_.push_back("[" + std::string(Trim(section)) + "]");
-        lines_.push_back(std::string(Trim(key)) + "=" + std::string(value));
+        lines_.push_back("[" + std::string(suite::TrimBlanks(section)) + "]");
+        lines_.push_back(std::string(suite::TrimBlanks(key)) + "=" + std::string(value));
         finalEol_ = true;
         return;
     }
@@ -318,7 +311,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     }
     size_t where = InsertPoint(static_cast<size_t>(header));
     if (where == lines_.size()) finalEol_ = true;
-    lines_.insert(lines_.begin() + static_cast<long>(where), std::string(Trim(key)) + "=" + std::string(value));
+    lines_.insert(lines_.begin() + static_cast<long>(where), std::string(suite::TrimBlanks(key)) + "=" + std::string(value));
 }
 
 void IniDocument::DeleteKey(std::string_view section, std::string_view key) {
@@ -337,7 +330,7 @@ void IniDocument::DeleteSection(std::string_view section) {
 void IniDocument::ReplaceSection(std::string_view section, const std::vector<std::string>& lines) {
     long header = FindSection(section);
     if (header < 0) {
-        lines_.push_back("[" + std::string(Trim(section)) + "]");
+        lines_.push_back("[" + std::string(suite::TrimBlanks(section)) + "]");
         lines_.insert(lines_.end(), lines.begin(), lines.end());
         finalEol_ = true;
         return;
@@ -352,11 +345,11 @@ void IniDocument::ReplaceSection(std::string_view section, const std::vector<std
 
 bool IniDocument::IsWritableSection(std::string_view section) {
     return !HasLineBreak(section) && FindAnsiChar(section, ']') == std::string_view::npos &&
-           !EndsInHalfCharacter(Trim(section));
+           !EndsInHalfCharacter(suite::TrimBlanks(section));
 }
 
 bool IniDocument::IsWritableKey(std::string_view key) {
-    std::string_view name = Trim(key);
+    std::string_view name = suite::TrimBlanks(key);
     return !HasLineBreak(key) && FindAnsiChar(key, '=') == std::string_view::npos && !EndsInHalfCharacter(name) &&
            (name.empty() || (name.front() != '[' && name.front() != ';'));
 }

@@ -8,18 +8,12 @@
 
 #include "platform/win/errors.h"
 #include "platform/win/files.h"
+#include "platform/win/blanks.h"
 
 namespace suite {
 
 namespace {
 constexpr int kMaxNumbered = 1000;
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-        s.remove_suffix(1);
-    return s;
-}
 
 // Splits at the first three commas; the fourth field keeps any later ones.
 std::vector<std::string_view> Fields(std::string_view text) {
@@ -27,10 +21,10 @@ std::vector<std::string_view> Fields(std::string_view text) {
     while (out.size() < 3) {
         size_t comma = text.find(',');
         if (comma == std::string_view::npos) break;
-        out.push_back(Trim(text.substr(0, comma)));
+        out.push_back(suite::TrimBlanks(text.substr(0, comma)));
         text.remove_prefix(comma + 1);
     }
-    out.push_back(Trim(text));
+    out.push_back(suite::TrimBlanks(text));
     return out;
 }
 

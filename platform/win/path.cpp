@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <cstdlib>
 #include <vector>
@@ -109,6 +110,26 @@ std::string_view PathLastPart(std::string_view path) {
         }
     }
     return path.substr(start);
+}
+
+std::string_view PathFolderPart(std::string_view path) { return path.substr(0, path.size() - PathLastPart(path).size()); }
+
+bool HasExtension(std::string_view path, std::string_view extension) {
+    const std::string_view last = PathLastPart(path);
+    // A dot is never the trail byte of a double-byte character.
+    const std::size_t dot = last.rfind('.');
+    if (dot == std::string_view::npos || last.size() - dot != extension.size()) return false;
+    const std::string_view ext = last.substr(dot);
+    for (std::size_t i = 0; i < ext.size(); ++i) {
+        if (AnsiCharLength(ext, i) == 2) {  // a trail byte is never folded
+            if (ext.substr(i, 2) != extension.substr(i, 2)) return false;
+            ++i;
+            continue;
+        }
+        const auto a = static_cast<unsigned char>(ext[i]), b = static_cast<unsigned char>(extension[i]);
+        if (a != b && !(a < 0x80 && std::tolower(a) == std::tolower(b))) return false;
+    }
+    return true;
 }
 
 std::string DriveFolder(char letter) {

@@ -72,6 +72,12 @@ std::string JoinNative(std::string_view folder, std::string_view name);
 // The last part of a Windows-style path (after its last separator of either
 // kind), stepping over double-byte characters whose trail byte is 0x5C.
 std::string_view PathLastPart(std::string_view path);
+// What stands before the last part: the folder with its last separator ("" for
+// a bare name), double-byte aware as PathLastPart.
+std::string_view PathFolderPart(std::string_view path);
+// Whether the last part ends in `extension` (with its dot), whatever the case
+// of its letters: "scan.TIF" has ".tif", "a.tif\\b" has none.
+bool HasExtension(std::string_view path, std::string_view extension);
 
 // Lexically makes a Windows-style path absolute against the current folder and
 // removes "." and ".." parts, keeping backslashes: what GetFullPathName gives.

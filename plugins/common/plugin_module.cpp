@@ -15,9 +15,8 @@ HMODULE ThisPluginModule() {
 }
 
 std::string ThisPluginFolder() {
-    std::string path = suite::WindowsPath(suite::ModuleNativePath(ThisPluginModule()));
-    std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string path = suite::WindowsPath(suite::ModuleNativePath(ThisPluginModule()));
+    return std::string(suite::PathFolderPart(path));
 }
 
 }  // namespace plugins

@@ -1,4 +1,5 @@
 #include "plugins/common/registry_texts.h"
+#include "platform/win/blanks.h"
 
 #include <charconv>
 #include <cstdio>
@@ -18,16 +19,9 @@ std::vector<std::string_view> SplitFields(std::string_view text) {
     return fields;
 }
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // A decimal number that fits a DWORD, blanks around it allowed.
 bool ParseDword(std::string_view field, DWORD* out) {
-    field = Trim(field);
+    field = suite::TrimBlanks(field);
     if (field.empty()) return false;
     DWORD value = 0;
     auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
@@ -86,9 +80,9 @@ bool ParseLanguageEntry(std::string_view text, LanguageEntry* out) {
     if (fields.size() < 3) return false;
     LanguageEntry entry;
     if (!ParseDword(fields[0], &entry.id)) return false;
-    entry.name = std::string(Trim(fields[1]));
-    entry.flag = std::string(Trim(fields[2]));
-    if (entry.flag == "1" && fields.size() > 3) entry.file = std::string(Trim(fields[3]));
+    entry.name = std::string(suite::TrimBlanks(fields[1]));
+    entry.flag = std::string(suite::TrimBlanks(fields[2]));
+    if (entry.flag == "1" && fields.size() > 3) entry.file = std::string(suite::TrimBlanks(fields[3]));
     *out = std::move(entry);
     return true;
 }
@@ -96,7 +90,7 @@ bool ParseLanguageEntry(std::string_view text, LanguageEntry* out) {
 NumericLanguage ParseNumericLanguage(std::string_view text) {
     NumericLanguage numeric;
     std::vector<std::string_view> fields = SplitFields(AsReadInto(text, kLanguageEntryBuffer));
-    if (!Trim(fields[0]).empty()) numeric.name = std::string(Trim(fields[0]));
+    if (!suite::TrimBlanks(fields[0]).empty()) numeric.name = std::string(suite::TrimBlanks(fields[0]));
     DWORD id = 0;
     if (fields.size() > 1 && ParseDword(fields[1], &id)) numeric.id = id;
     return numeric;

@@ -5,6 +5,7 @@
 #include "platform/win/files.h"
 #include "platform/win/time.h"
 #include "plugins/common/bracket_argument.h"
+#include "plugins/common/dde_client.h"
 #include "plugins/common/wait_bound.h"
 #include "plugins/moplink/output_names.h"
 #include "plugins/moplink/dde_script.h"
@@ -13,8 +14,6 @@
 namespace moplink {
 
 namespace {
-
-HDDEDATA IgnoreDdeEvents(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, DWORD_PTR, DWORD_PTR) { return nullptr; }
 
 // An output file as it was before its script was sent: a file left by an
 // earlier run is not this run's output unless the application wrote it again.
@@ -79,7 +78,7 @@ void RunExport(MoplinkApp& app, const ExportFormat& format, const ExportSettings
     }
 
     DWORD instance = 0;
-    if (DdeInitialize(&instance, IgnoreDdeEvents, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return;
+    if (DdeInitialize(&instance, plugins::IgnoreDdeEvents, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return;
     std::string start = "\"" + app.ExePath() + "\" -nologo";
     DdeStartRecipe how;
     how.commandLine = start.c_str();

@@ -34,9 +34,8 @@ CString MoplinkApp::Text(UINT id) const {
 }
 
 int MoplinkApp::Message(UINT id, UINT type, const std::string& arg) const {
-    CString text = Text(id);
-    if (!arg.empty()) text.Replace("%1", arg.c_str());
-    return AfxMessageBox(text, type);
+    const CString text = Text(id);
+    return AfxMessageBox(arg.empty() ? text : AfxFormatText(text, arg.c_str()), type);
 }
 
 bool MoplinkApp::Detect() {

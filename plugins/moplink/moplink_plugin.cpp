@@ -1,6 +1,7 @@
 // The DDE export plug-in's six slots and its one export. Every slot runs with
 // the plug-in's resources current and gives the host's back.
 #include "platform/afx/core/module_state.h"
+#include "platform/win/path.h"
 #include "plugins/moplink/moplink_app.h"
 #include "plugins/moplink/ocr_settings_page.h"
 #include "plugins/moplink/pdf_options_page.h"
@@ -36,8 +37,7 @@ CWnd* ShowPage(MoplinkApp& app, std::unique_ptr<moplink::WizardPage> page) {
 }
 
 std::string ProgramFolder(const std::string& exe) {
-    std::size_t slash = exe.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
+    return std::string(suite::PathFolderPart(exe));
 }
 
 extern "C" void OcrExportGetInfo(HKEY hostKey, OCREXPORT_INFO* info) {

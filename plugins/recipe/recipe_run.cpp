@@ -10,6 +10,7 @@
 #include "platform/win/process.h"
 #include "platform/win/time.h"
 #include "plugins/common/bracket_argument.h"
+#include "plugins/common/dde_client.h"
 #include "plugins/common/wait_bound.h"
 
 namespace recipe {
@@ -35,15 +36,12 @@ std::string TimeStamp() {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-HDDEDATA IgnoreDdeEvents(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, DWORD_PTR, DWORD_PTR) { return nullptr; }
-
 std::string HandOffFolder() {
     char base[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, base))) return {};
     std::string folder = std::string(base) + "\\Harnel";
     CreateDirectoryA(folder.c_str(), nullptr);
-    DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    if (!PathIsDirectoryA(folder.c_str())) return {};
     return folder + "\\";
 }
 
@@ -67,7 +65,7 @@ int RunListFile(const Variant& variant, const std::string& exePath, const std::v
 
 int RunDdeExport(const std::string& exePath, const std::vector<std::string>& files) {
     DWORD instance = 0;
-    if (DdeInitialize(&instance, IgnoreDdeEvents, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return 0;
+    if (DdeInitialize(&instance, plugins::IgnoreDdeEvents, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return 0;
     std::string start = Quoted(exePath) + " LOMART/DDE";
     DdeStartRecipe how;
     how.commandLine = start.c_str();

@@ -25,16 +25,6 @@
 
 namespace {
 
-// The extension of a path, lower-cased ASCII, with its dot; "" when none.
-std::string lowerExtension(const std::string& path) {
-    const std::string_view last = suite::PathLastPart(path);
-    const std::size_t dot = last.rfind('.');
-    if (dot == std::string_view::npos) return {};
-    std::string ext(last.substr(dot));
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
-
 // A file named on the command line as a full Windows-style path: the
 // program's arguments are native paths (relative to the folder it started
 // in); anything that names no native file is taken as a Windows-style path.
@@ -64,11 +54,6 @@ void parseArguments(const std::vector<CString>& args, CCommandLineInfo& info) {
 bool opensAsPage(const std::string& path) {
     int type = IMGTYPE_UNKNOWN;
     return GetImageFileType(path.c_str(), &type, false) && type != IMGTYPE_BKI && type != IMGTYPE_PST;
-}
-
-bool folderExists(const std::string& path) {
-    const DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The longest the second start waits for the running program to take a
@@ -113,7 +98,7 @@ void CScribantApp::closeMutex() {
 // when neither works.
 bool CScribantApp::makeFolder(const std::string& parent, const std::string& name, const std::string& message) {
     const std::string path = parent + "\\" + name;
-    if (folderExists(path) || CreateDirectoryA(path.c_str(), nullptr)) return true;
+    if (PathIsDirectoryA(path.c_str()) || CreateDirectoryA(path.c_str(), nullptr)) return true;
     StartupMessage(message);
     return false;
 }
@@ -146,9 +131,8 @@ BOOL CScribantApp::InitInstance() {
     CCommandLineInfo info;
     parseArguments(m_args, info);
     const std::string file = info.m_strFileName.GetString();
-    const std::string ext = lowerExtension(file);
 
-    const bool opensFile = opensAsPage(file) || ext == ".pdf";
+    const bool opensFile = opensAsPage(file) || suite::HasExtension(file, ".pdf");
     m_hInstanceMutex = CreateMutexA(nullptr, FALSE, m_strInstanceName.c_str());
     if (m_hInstanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         if (file.empty() || !opensFile) {

@@ -17,18 +17,7 @@
 #include "shell/batch/dlg_batch_recog.h"
 #include "shell/settings/cfg_sheet.h"
 #include "shell/frame/main_frame.h"
-
-namespace {
-
-CString LoadText(UINT id) {
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-}  // namespace
+#include "platform/afx/core/resource.h"
 
 BEGIN_MESSAGE_MAP(CScribantApp, CWinApp)
 ON_COMMAND(ID_TASK_NEW, OnNewTask)
@@ -129,14 +118,14 @@ void CScribantApp::OnScan() {
     if (!m_scanner.IsSourceOpen()) m_scanner.ResetSource();
     // The pages arrive later as WM_SCANIMAGE at the main frame.
     if (m_scanner.Acquire(m_pMainWnd ? m_pMainWnd->GetSafeHwnd() : nullptr, 1, 1) == 0)
-        AfxMessageBox(LoadText(IDS_CHECK_SCANNER).GetString(), MB_OK);
+        AfxMessageBox(AfxLoadString(IDS_CHECK_SCANNER).GetString(), MB_OK);
 }
 
 void CScribantApp::OnSelectScanner() { m_scanner.SelectSource(); }
 
 BOOL CScribantApp::PromptImageFileName(BOOL open, const char* defaultExt, std::string& name, DWORD flags,
                                        UINT filterId) {
-    CFileDialog dialog(open, defaultExt, name.c_str(), flags, LoadText(filterId).GetString(), m_pMainWnd);
+    CFileDialog dialog(open, defaultExt, name.c_str(), flags, AfxLoadString(filterId).GetString(), m_pMainWnd);
     if (dialog.DoModal() != IDOK) return FALSE;
     name = dialog.GetPathName().GetString();
     if (suite::PathLastPart(name).find('.') == std::string_view::npos) {
@@ -149,11 +138,11 @@ BOOL CScribantApp::PromptImageFileName(BOOL open, const char* defaultExt, std::s
 
 void CScribantApp::OnOpenImages() {
     std::string& last = m_settings.lastFilePath;
-    if (last.empty() || !exists(last)) last = m_strDataDir + "\\IMAGE\\";
+    if (last.empty() || !PathFileExistsA(last.c_str())) last = m_strDataDir + "\\IMAGE\\";
     const bool isFolder = suite::IsPathSeparator(last.back());
-    CFileDialog dialog(TRUE, nullptr, isFolder ? nullptr : last.c_str(), 0x120Cu, LoadText(61219).GetString(),
+    CFileDialog dialog(TRUE, nullptr, isFolder ? nullptr : last.c_str(), 0x120Cu, AfxLoadString(61219).GetString(),
                        m_pMainWnd);
-    const CString title = LoadText(61208);
+    const CString title = AfxLoadString(61208);
     dialog.m_ofn.lpstrTitle = title.GetString();
     if (isFolder) dialog.m_strInitialDir = last.c_str();
     if (dialog.DoModal() != IDOK) return;
@@ -166,12 +155,12 @@ void CScribantApp::OnOpenImages() {
 }
 
 void CScribantApp::OnOutputToFormat() {
-    const CString filter = LoadText(61237);
-    const CString title = LoadText(61209);
+    const CString filter = AfxLoadString(61237);
+    const CString title = AfxLoadString(61209);
     // The dialog starts in the output folder, made again when it went; a
     // bare name never lands in some other folder.
     std::string folder = m_strDataDir + "\\output";
-    if (!exists(folder) && !CreateFolderPath(folder.c_str())) folder = m_strDataDir;
+    if (!PathFileExistsA(folder.c_str()) && !CreateFolderPath(folder.c_str())) folder = m_strDataDir;
     std::string chosen;
     bool toEditor = m_settings.outputToExe;
     for (;;) {
@@ -190,9 +179,9 @@ void CScribantApp::OnOutputToFormat() {
             chosen += kExtensions[index >= 1 && index <= 4 ? index - 1 : 0];
         }
         // An existing file is replaced only when the user says so.
-        if (!exists(chosen)) break;
+        if (!PathFileExistsA(chosen.c_str())) break;
         char question[1200];
-        std::snprintf(question, sizeof question, LoadText(IDS_REPLACE_OUTPUT).GetString(), chosen.c_str());
+        std::snprintf(question, sizeof question, AfxLoadString(IDS_REPLACE_OUTPUT).GetString(), chosen.c_str());
         if (MessageBox(question, "", MB_YESNO | MB_ICONQUESTION) == IDYES) break;
         folder = chosen.substr(0, chosen.size() - suite::PathLastPart(chosen).size());
     }

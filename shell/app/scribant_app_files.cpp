@@ -17,24 +17,19 @@
 #include "shell/dialogs/pdf_split_progress_dlg.h"
 #include "shell/frame/main_frame.h"
 #include "shell/pdf/pdf_page_access.h"
+#include "platform/afx/core/resource.h"
 
 namespace {
 
-std::string LoadText(UINT id) {
-    CString text;
-    text.LoadString(id);
-    return text.GetString();
-}
-
 // A string of the table with its one "%s" or "%d" filled.
 std::string Filled(UINT id, const std::string& text) {
-    const std::string format = LoadText(id);
+    const std::string format = AfxLoadString(id).str();
     std::vector<char> buffer(format.size() + text.size() + 1);
     std::snprintf(buffer.data(), buffer.size(), format.c_str(), text.c_str());
     return buffer.data();
 }
 std::string Filled(UINT id, int number) {
-    const std::string format = LoadText(id);
+    const std::string format = AfxLoadString(id).str();
     std::vector<char> buffer(format.size() + 32);
     std::snprintf(buffer.data(), buffer.size(), format.c_str(), number);
     return buffer.data();
@@ -45,7 +40,7 @@ bool IsPdf(const std::string& path) { return suite::AnsiToLower(std::string(suit
 }  // namespace
 
 std::string CScribantApp::ChosenFileRefusal(const std::string& path, UINT why) {
-    return Filled(IDS_FILE_REFUSED, path) + "\n" + LoadText(why);
+    return Filled(IDS_FILE_REFUSED, path) + "\n" + AfxLoadString(why).str();
 }
 
 BOOL CScribantApp::ListChosenFiles(const std::vector<std::string>& paths) {

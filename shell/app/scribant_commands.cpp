@@ -11,21 +11,6 @@
 #include "platform/win/path.h"
 #include "shell/shell_services.h"
 
-namespace {
-
-std::string folderOf(const std::string& path) {
-    const std::string_view last = suite::PathLastPart(path);
-    return path.substr(0, path.size() - last.size());
-}
-
-std::string replaceFirst(std::string text, const std::string& key, const std::string& value) {
-    const std::size_t at = text.find(key);
-    if (at != std::string::npos) text.replace(at, key.size(), value);
-    return text;
-}
-
-}  // namespace
-
 bool CScribantCommands::HasImages() const { return task_.HasImages() != FALSE; }
 
 bool CScribantCommands::PageHeld() {
@@ -130,11 +115,10 @@ std::string CScribantCommands::PrepareScanName() {
         name = shell.DataFolder() + "\\image\\OR001.tif";
         shell.SetScanName(name);
     }
-    const std::string folder = folderOf(name);
+    const std::string folder(suite::PathFolderPart(name));
     if (!folder.empty()) {
-        const DWORD attributes = GetFileAttributesA(folder.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            if (shell.MessageBox(replaceFirst(TaskString(IDS_CREATE_FOLDER), "%1", folder), "", MB_YESNO) != IDYES)
+        if (!PathIsDirectoryA(folder.c_str())) {
+            if (shell.MessageBox(AfxFormatText(TaskString(IDS_CREATE_FOLDER).c_str(), folder.c_str()).str(), "", MB_YESNO) != IDYES)
                 return {};
             std::error_code ec;
             std::filesystem::create_directories(suite::NativePathOfEither(folder), ec);

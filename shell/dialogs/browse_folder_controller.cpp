@@ -22,11 +22,6 @@ bool onDrive(const std::string& path) {
     return path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
 }
 
-bool isFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool validName(const std::string& name) {
     if (name.empty()) return false;
     const char first = name.front(), last = name.back();
@@ -84,7 +79,7 @@ int CBrowseFolderController::CheckFolder(const std::string& typed, const AskFn& 
         return kFolderInvalid;
     }
     if (path.size() == 3) {
-        if (isFolder(path)) return kFolderReady;
+        if (PathIsDirectoryA(path.c_str())) return kFolderReady;
         message = fill(kInvalid, path);
         return kFolderInvalid;
     }
@@ -94,7 +89,7 @@ int CBrowseFolderController::CheckFolder(const std::string& typed, const AskFn& 
         message = fill(kInvalid, path);
         return kFolderInvalid;
     }
-    if (isFolder(folder)) {
+    if (PathIsDirectoryA(folder.c_str())) {
         path = folder;
         return kFolderReady;
     }
@@ -102,8 +97,8 @@ int CBrowseFolderController::CheckFolder(const std::string& typed, const AskFn& 
     for (std::size_t i = 3; i <= folder.size();) {
         if (i == folder.size() || folder[i] == '\\') {
             const std::string level = folder.substr(0, i);
-            if (!isFolder(level)) CreateDirectoryA(level.c_str(), nullptr);
-            if (!isFolder(level)) {
+            if (!PathIsDirectoryA(level.c_str())) CreateDirectoryA(level.c_str(), nullptr);
+            if (!PathIsDirectoryA(level.c_str())) {
                 message = fill(kNotCreated, folder);
                 return kFolderNotCreated;
             }

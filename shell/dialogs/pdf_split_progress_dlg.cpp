@@ -1,15 +1,10 @@
 #include "shell/dialogs/pdf_split_progress_dlg.h"
+#include "platform/afx/core/resource.h"
 
 namespace {
 
 constexpr UINT kSplittingPage = 61468;
 constexpr UINT kOpeningFile = 61464;
-
-std::string resourceText(UINT id) {
-    CString text;
-    text.LoadString(id);
-    return text.GetString();
-}
 
 }  // namespace
 
@@ -35,7 +30,7 @@ int CPdfSplitProgressDlg::Step(int position, int pageCount, int pageIndex) {
     if (!GetSafeHwnd()) return controller_.Stopped() ? 0 : 1;
     const int before = controller_.Position();
     const std::string line = controller_.StatusLine();
-    const int result = controller_.Step(position, pageCount, pageIndex, resourceText(kSplittingPage));
+    const int result = controller_.Step(position, pageCount, pageIndex, AfxLoadString(kSplittingPage).str());
     if (controller_.Position() != before)
         if (auto* bar = static_cast<CProgressCtrl*>(GetDlgItem(IDC_SPLIT_BAR))) bar->SetPos(controller_.Position());
     if (controller_.StatusLine() != line) SetDlgItemText(IDC_SPLIT_STATUS, controller_.StatusLine().c_str());
@@ -44,7 +39,7 @@ int CPdfSplitProgressDlg::Step(int position, int pageCount, int pageIndex) {
 
 void CPdfSplitProgressDlg::SetFileName(const std::string& name) {
     if (!GetSafeHwnd()) return;
-    SetDlgItemText(IDC_SPLIT_FILE, CSplitProgressController::FileLine(resourceText(kOpeningFile), name).c_str());
+    SetDlgItemText(IDC_SPLIT_FILE, CSplitProgressController::FileLine(AfxLoadString(kOpeningFile).str(), name).c_str());
 }
 
 void CPdfSplitProgressDlg::OnCancel() { controller_.Stop(); }

@@ -15,6 +15,7 @@
 #include "platform/win/path.h"
 #include "shell/app/scribant_app.h"
 #include "shell/frame/main_frame.h"
+#include "platform/afx/core/resource.h"
 
 namespace {
 
@@ -22,18 +23,6 @@ constexpr UINT kAskCreateFolder = 61248;
 constexpr UINT kAskReplace = 61249;
 constexpr UINT kImageFilter = 61205;
 constexpr DWORD kSaveFlags = 0x00000004u | 0x00000008u | 0x00000002u;  // hide read-only, no dir change, ask overwrite
-
-std::string loadText(UINT id) {
-    CString text;
-    text.LoadString(id);
-    return text.GetString();
-}
-
-std::string withPercentOne(std::string text, const std::string& value) {
-    const std::size_t at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, value);
-    return text;
-}
 
 // The bits a pixel of a packed DIB.
 int dibBitCount(HDIB dib) {
@@ -50,26 +39,12 @@ std::string replaceExtension(const std::string& name, const char* ext) {
     return name.substr(0, cut) + ext;
 }
 
-bool hasExtension(const std::string& name, const char* ext) {
-    const std::string_view last = suite::PathLastPart(name);
-    const std::size_t dot = last.rfind('.');
-    if (dot == std::string_view::npos) return false;
-    std::string got(last.substr(dot));
-    for (char& c : got) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return got == ext;
-}
-
-bool fileExists(const std::string& path) {
-    const DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 int CMainFrame::AskReplaceScannedFile(const std::string& name) {
     CScribantApp* app = ScribantApp();
     if (!app) return IDCANCEL;
-    return app->MessageBox(withPercentOne(loadText(kAskReplace), name), "", 0x00000003u | MB_ICONEXCLAMATION);
+    return app->MessageBox(AfxFormatText(AfxLoadString(kAskReplace), name.c_str()).str(), "", 0x00000003u | MB_ICONEXCLAMATION);
 }
 
 LRESULT CMainFrame::OnScanImageArrived(WPARAM wParam, LPARAM) {
@@ -105,7 +80,7 @@ void CMainFrame::saveScannedPage(HDIB dib) {
     if ((bits == 8 || bits == 24) && app->m_settings.saveAsJpg) {
         name = replaceExtension(name, ".jpg");
         jpgInFileOnly = name != boxName;
-    } else if (bits == 1 && hasExtension(name, ".jpg")) {
+    } else if (bits == 1 && suite::HasExtension(name, ".jpg")) {
         name = replaceExtension(name, ".tif");
         fileBar_.SetScanName(name);
     }
@@ -113,7 +88,7 @@ void CMainFrame::saveScannedPage(HDIB dib) {
     const std::shared_ptr<bool> alive = alive_;
     const std::string folder = name.substr(0, name.size() - suite::PathLastPart(name).size());
     if (!folder.empty() && GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (app->MessageBox(withPercentOne(loadText(kAskCreateFolder), folder), "", MB_YESNO) != IDYES || !*alive) {
+        if (app->MessageBox(AfxFormatText(AfxLoadString(kAskCreateFolder), folder.c_str()).str(), "", MB_YESNO) != IDYES || !*alive) {
             GlobalFree(dib);
             return;
         }
@@ -121,7 +96,7 @@ void CMainFrame::saveScannedPage(HDIB dib) {
         std::filesystem::create_directories(suite::NativePathOfEither(folder), ec);
     }
     bool replace = false;
-    if (fileExists(name)) {
+    if (suite::FileExists(name)) {
         const int answer = AskReplaceScannedFile(name);
         if (answer == IDCANCEL || !*alive) {
             GlobalFree(dib);
@@ -150,7 +125,7 @@ void CMainFrame::saveScannedPage(HDIB dib) {
     SendMessage(WM_COMMAND, ID_PAGE_FROM_SCANNER, 0);
     if (!*alive) return;  // the document's own messages pump too
     const std::string saved = doc->GetPathName().GetString();
-    if (saved.empty() || !fileExists(saved)) {
+    if (saved.empty() || !suite::FileExists(saved)) {
         char text[600];
         std::snprintf(text, sizeof text, "Can not save to file: %s", name.c_str());
         app->MessageBox(text, "", MB_OK | MB_ICONSTOP);

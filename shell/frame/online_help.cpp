@@ -2,6 +2,7 @@
 
 #include "platform/win/files.h"
 #include "shell/frame/ad_settings.h"
+#include "platform/win/blanks.h"
 
 namespace online_help {
 
@@ -12,12 +13,6 @@ constexpr unsigned short kTraditional = 1028;
 const char* const kFirstEngine = "https://www.baidu.com/s?wd=";
 const char* const kSecondEngine = "https://www.google.com/search?q=";
 
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 }  // namespace
 
 std::string HelpFinderReference(const std::string& programFolder, unsigned short languageId) {
@@ -34,7 +29,7 @@ std::string OnlineHelpTarget(const std::string& programFolder,
     if (!url.empty() && reachable && reachable(url)) return url;
     for (const char* local : {"\\AD\\Local\\help\\Scribant.htm", "\\help\\help.htm"}) {
         const std::string path = programFolder + local;
-        if (FileExists(path)) return path;
+        if (suite::FileExists(path)) return path;
     }
     return {};
 }
@@ -47,7 +42,7 @@ std::string EncodeQuery(const std::string& text) {
         const auto c = static_cast<unsigned char>(ch);
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
             out += static_cast<char>(c);
-        } else if (IsSpace(c)) {
+        } else if (suite::IsBlank(c)) {
             out += '+';
         } else {
             out += '%';

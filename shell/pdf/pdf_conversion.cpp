@@ -10,6 +10,7 @@
 #include "platform/win/files.h"
 #include "platform/win/path.h"
 #include "platform/win/process.h"
+#include "platform/afx/core/resource.h"
 
 #include <filesystem>
 #include <fstream>
@@ -28,12 +29,6 @@ struct ConversionState {
 ConversionState& state() {
     static ConversionState s;
     return s;
-}
-
-std::string loadString(UINT id) {
-    CString text;
-    text.LoadString(id);
-    return text.GetString();
 }
 
 // Appends `bytes` to the log (created when missing); nothing when it has no
@@ -70,16 +65,6 @@ std::string formatted(UINT id, int a, int b) {
     return text.GetString();
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
-std::string nameOf(const std::string& path) {
-    const std::size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 // Whether the two paths name one file (the platform folds the case of names
 // that do not exist as spelled, so the comparison goes through the disk).
 bool sameFile(const std::string& a, const std::string& b) {
@@ -103,7 +88,7 @@ bool holdsText(const std::string& path) {
 
 void showNotConverted(const std::vector<std::string>& names, UINT head = IDS_PDF_NOT_CONVERTED) {
     constexpr std::size_t kListed = 20;
-    std::string text = loadString(head);
+    std::string text = AfxLoadString(head).str();
     for (std::size_t i = 0; i < names.size() && i < kListed; ++i) text += "\r\n" + names[i];
     if (names.size() > kListed) text += "\r\n...";
     AfxMessageBox(text.c_str(), MB_OK | MB_ICONWARNING);
@@ -121,7 +106,7 @@ std::string ConversionLogPath(const std::string& dataFolder) { return dataFolder
 void SetConversionLog(const std::string& path) { state().logPath = path; }
 
 std::string PdfOutputName(const std::string& inputPath, bool toRtf) {
-    std::string name = nameOf(inputPath);
+    std::string name = std::string(suite::PathLastPart(inputPath));
     const std::size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0) name.erase(dot);
     return name + (toRtf ? ".rtf" : ".txt");
@@ -192,7 +177,7 @@ int ConvertPdfToRtf(int* unconvertible, const char* input, const char* output, i
             else if (result == 0) result = PDF_CONVERT_MISSING_ENTRY;
         }
     }
-    if (!s.unconvertible) appendToLog(loadString(IDS_PDF_LOG_COMPLETE) + "\r\n\r\n");
+    if (!s.unconvertible) appendToLog(AfxLoadString(IDS_PDF_LOG_COMPLETE).str() + "\r\n\r\n");
     if (unconvertible) *unconvertible = s.unconvertible ? 1 : 0;
     return result;
 }
@@ -232,20 +217,20 @@ BOOL ConvertPdfFiles(std::vector<std::string>& paths, BOOL toRtf, PdfConversionS
         const std::string output = folder + PdfOutputName(input, toRtf != 0);
         if (sameFile(input, output)) {
             anyFailure = true;
-            notConverted.push_back(nameOf(input));
+            notConverted.emplace_back(suite::PathLastPart(input));
             continue;
         }
         int error = 0;
         std::string password;
         const int pages = OpenPdfWithPassword(&error, &password, input.c_str(), TRUE);
         if (pages <= 0 || error != 0) {
-            notConverted.push_back(nameOf(input));
+            notConverted.emplace_back(suite::PathLastPart(input));
             continue;
         }
         int first = 1, last = pages;
         if (!whole) {
             if (pages < rangeFirst) {
-                notConverted.push_back(nameOf(input));
+                notConverted.emplace_back(suite::PathLastPart(input));
                 continue;
             }
             first = rangeFirst;
@@ -259,12 +244,12 @@ BOOL ConvertPdfFiles(std::vector<std::string>& paths, BOOL toRtf, PdfConversionS
             // Nothing was converted: no empty file is left as if it were the text.
             DeleteFileA(output.c_str());
             anyFailure = true;
-            noText.push_back(nameOf(input));
+            noText.emplace_back(suite::PathLastPart(input));
         } else if (result != 0) {
             anyFailure = true;
-            notConverted.push_back(nameOf(input));
+            notConverted.emplace_back(suite::PathLastPart(input));
         } else if (!anyFailure && openAfter) {
-            ShellExecuteA(mainWindow(), "open", output.c_str(), nullptr, folderOf(output).c_str(), SW_SHOWNORMAL);
+            ShellExecuteA(mainWindow(), "open", output.c_str(), nullptr, std::string(suite::PathFolderPart(output)).c_str(), SW_SHOWNORMAL);
         }
         anyUnconvertible = anyUnconvertible || unconvertible != 0;
     }

@@ -21,11 +21,6 @@ bool isAbsolute(const std::string& folder) {
            (folder[2] == '\\' || folder[2] == '/');
 }
 
-bool isFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 CPdfConvertController::CPdfConvertController(bool toRtf, const std::vector<std::string>& paths,
@@ -86,7 +81,7 @@ unsigned CPdfConvertController::Accept(const std::string& folderText, const std:
     }
     m_autoOpen = autoOpen;
     if (folderText.empty() || folder.size() > kMaxFolder || !isAbsolute(folder)) return IDS_PDF_FOLDER_ERROR;
-    if (!isFolder(folder) && (!CreateFolderPath(folder.c_str()) || !isFolder(folder))) return IDS_PDF_FOLDER_ERROR;
+    if (!PathIsDirectoryA(folder.c_str()) && (!CreateFolderPath(folder.c_str()) || !PathIsDirectoryA(folder.c_str()))) return IDS_PDF_FOLDER_ERROR;
     m_target = folder;
     m_first = first;
     m_last = last;

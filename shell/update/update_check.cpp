@@ -7,6 +7,7 @@
 #include "platform/win/files.h"
 #include "platform/win/ini.h"
 #include "platform/win/url_download.h"
+#include "platform/win/blanks.h"
 
 #include <atomic>
 #include <chrono>
@@ -24,8 +25,6 @@ std::string iniText(const char* section, const std::string& key, const char* def
     GetPrivateProfileStringA(section, key.c_str(), def, value, kValueSize, file.c_str());
     return value;
 }
-
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The first line of a text file (without its line break); false when it
 // cannot be opened. Only the first 4 KB are read.
@@ -49,17 +48,12 @@ std::string lower(std::string text) {
     return text;
 }
 
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // Fetches the updater into a file of its own, checks it against the published
 // hash and only then puts it in place of the old one. 0 or the string to show.
 UINT fetchUpdater(const UpdateFiles& files, const std::string& version, const std::atomic<bool>* stop) {
     const std::string url = iniText("Update_Version", "Url_Manage", "", files.Task());
-    const std::string expected = lower(trimmed(iniText("Update_Version", "Sha256_Manage", "", files.Task())));
+    const std::string publishedHash = iniText("Update_Version", "Sha256_Manage", "", files.Task());
+    const std::string expected = lower(std::string(suite::TrimBlanks(publishedHash)));
     const std::string fresh = files.NewUpdater();
     if (url.empty() || suite::DownloadToFile(url.c_str(), fresh.c_str(), stop) != S_OK) {
         DeleteFileA(fresh.c_str());
@@ -109,8 +103,8 @@ BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host, co
         return TRUE;
     }
     std::string installed;
-    if (exists(files.Installed())) installed = iniText("version", "Main_Version", "0.0.0", files.Installed());
-    address = trimmed(address);
+    if (PathFileExistsA(files.Installed().c_str())) installed = iniText("version", "Main_Version", "0.0.0", files.Installed());
+    address = std::string(suite::TrimBlanks(address));
     if (address.empty() || suite::DownloadToFile(address.c_str(), files.Task().c_str(), stop) != S_OK) {
         if (!silent && !stopped(stop)) host.Message(IDS_UPDATE_NETWORK, MB_OK);
         return TRUE;
@@ -143,7 +137,7 @@ BOOL RunUpdateCheck(const UpdateFiles& files, bool silent, CUpdateHost& host, co
     if (chosen < 1 || chosen > newest || stopped(stop)) return TRUE;
     const std::string published = iniText("Update_Version", "version_Manage", "", files.Task());
     const std::string have = iniText("version", "Update_Version", "0.0.0", files.Installed());
-    if (suite::AnsiCompareNoCase(published, have) != 0 || !exists(files.Updater())) {
+    if (suite::AnsiCompareNoCase(published, have) != 0 || !PathFileExistsA(files.Updater().c_str())) {
         if (const UINT refusal = fetchUpdater(files, published, stop)) {
             if (!stopped(stop)) host.Message(refusal, MB_OK | MB_ICONWARNING);
             return TRUE;

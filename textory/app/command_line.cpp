@@ -11,19 +11,8 @@
 namespace textory {
 namespace {
 
-// The extension of the name's last part, with its dot, upper-cased; "" when none.
-std::string upperExtension(std::string_view path) {
-    const std::string_view last = suite::PathLastPart(path);
-    const std::size_t dot = last.rfind('.');
-    if (dot == std::string_view::npos) return {};
-    std::string ext(last.substr(dot));
-    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return ext;
-}
-
 bool isInputImage(std::string_view path) {
-    const std::string ext = upperExtension(path);
-    return ext == ".TIF" || ext == ".BMP" || ext == ".JPG";
+    return suite::HasExtension(path, ".TIF") || suite::HasExtension(path, ".BMP") || suite::HasExtension(path, ".JPG");
 }
 
 bool isSwitch(const std::string& argument, bool& embedded) {
@@ -38,8 +27,7 @@ bool isSwitch(const std::string& argument, bool& embedded) {
 }  // namespace
 
 bool IsTextOutputFile(std::string_view path) {
-    const std::string ext = upperExtension(path);
-    return ext == ".DOC" || ext == ".TXT" || ext == ".HTM";
+    return suite::HasExtension(path, ".DOC") || suite::HasExtension(path, ".TXT") || suite::HasExtension(path, ".HTM");
 }
 
 CommandLine ParseCommandLineText(std::string_view text) {

@@ -22,14 +22,10 @@ bool hasText(const COcrPage& page) {
 }  // namespace
 
 int OutputFormatFor(const std::string& path, WORD systemLanguage) {
-    const std::string_view last = suite::PathLastPart(path);
-    const std::size_t dot = last.rfind('.');
-    std::string ext = dot == std::string_view::npos ? std::string() : std::string(last.substr(dot));
-    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const bool traditional = systemLanguage == kTraditionalLanguage;
-    if (ext == ".TXT") return -1;
-    if (ext == ".DOC") return traditional ? OSTREL_FORMAT_BIG5_RTF : OSTREL_FORMAT_RTF;
-    if (ext == ".HTM") return traditional ? OSTREL_FORMAT_BIG5_HTML : OSTREL_FORMAT_HTML;
+    if (suite::HasExtension(path, ".TXT")) return -1;
+    if (suite::HasExtension(path, ".DOC")) return traditional ? OSTREL_FORMAT_BIG5_RTF : OSTREL_FORMAT_RTF;
+    if (suite::HasExtension(path, ".HTM")) return traditional ? OSTREL_FORMAT_BIG5_HTML : OSTREL_FORMAT_HTML;
     return -2;
 }
 

@@ -4,21 +4,13 @@
 #include "platform/win/files.h"
 
 namespace textory {
-namespace {
-
-bool fileExists(const std::string& path) {
-    const DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-}  // namespace
 
 std::string CSideFiles::SidePath(const std::string& imagePath, const char* suffix) { return imagePath + suffix; }
 
 void CSideFiles::Note(const std::string& imagePath, const std::string& outputPath) {
     image_ = imagePath;
     output_ = outputPath;
-    for (std::size_t i = 0; i < kSuffixes.size(); ++i) existed_[i] = fileExists(SidePath(image_, kSuffixes[i]));
+    for (std::size_t i = 0; i < kSuffixes.size(); ++i) existed_[i] = suite::FileExists(SidePath(image_, kSuffixes[i]));
     noted_ = true;
 }
 
@@ -33,7 +25,7 @@ int CSideFiles::RemoveOwn() const {
     for (std::size_t i = 0; i < kSuffixes.size(); ++i) {
         const std::string path = SidePath(image_, kSuffixes[i]);
         if (existed_[i] || suite::AnsiToLower(path) == output) continue;
-        if (fileExists(path) && DeleteFileA(path.c_str())) ++removed;
+        if (suite::FileExists(path) && DeleteFileA(path.c_str())) ++removed;
     }
     return removed;
 }

@@ -31,11 +31,6 @@ constexpr const char* kReadingImage = "Reading image ...";
 constexpr const char* kSaveJobQuestion = "识别工作已改变，是否保存？";
 constexpr const char* kNoWordProcessor = "系统未安装Word";
 
-bool folderExists(const std::string& path) {
-    const DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // A path as the user wrote it (the program works with Windows-style ones).
 std::string userPath(const std::string& windowsPath) { return suite::ShownPath(windowsPath); }
 
@@ -166,7 +161,7 @@ BOOL CTextoryApp::InitInstance() {
     std::string data = documents;
     while (!data.empty() && suite::IsPathSeparator(data.back())) data.pop_back();
     const std::string ordoc = data + "\\My ORdoc Files";
-    m_strDataDir = folderExists(ordoc) || CreateDirectoryA(ordoc.c_str(), nullptr) ? ordoc : m_strAppDir;
+    m_strDataDir = PathIsDirectoryA(ordoc.c_str()) || CreateDirectoryA(ordoc.c_str(), nullptr) ? ordoc : m_strAppDir;
     m_strQueueFile = "c:\\Dareverud60.txt";
     m_strListFile = m_strAppDir + "\\nlist.txt";
     handOffs_ = std::make_unique<textory::CHandOffs>(m_strAppDir);

@@ -16,9 +16,7 @@ std::string FileExistsMessage(const std::string& path) {
     std::string message = text.LoadString(kAskReplace) && !text.IsEmpty()
                               ? std::string(text.GetString())
                               : suite::Utf8ToAnsi("%1此文件已经存在。是否替换该文件？");
-    const std::size_t at = message.find("%1");
-    if (at != std::string::npos) message.replace(at, 2, suite::ShownPath(path));
-    return message;
+    return AfxFormatText(message.c_str(), suite::ShownPath(path).c_str()).str();
 }
 
 CDlgFileExists::CDlgFileExists(std::string message, CWnd* parent)

@@ -12,8 +12,6 @@
 namespace textory {
 namespace {
 
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // String 61454: only TIF, BMP, JPG (and PDF) images are saved.
 constexpr const char* kWrongTypeMessage =
     "图像文件扩展名只支持TIF,BMP,JPG,PDF四种图像格式。请检查\"保存到\"编辑窗口中的图像名。";
@@ -44,7 +42,7 @@ ScanTarget SettleScanTarget(const std::string& boxName, bool taskMode, const Sca
     std::string name = boxName;
     const PathParts parts = SplitWholePath(name);
     const std::string folder = parts.drive + parts.folder;
-    if (!folder.empty() && !exists(folder)) {
+    if (!folder.empty() && !PathFileExistsA(folder.c_str())) {
         if (!taskMode && !(ask.createFolder && ask.createFolder(folder))) return target;
         if (!CreateFolderPath(folder.c_str())) return target;
     }
@@ -56,7 +54,7 @@ ScanTarget SettleScanTarget(const std::string& boxName, bool taskMode, const Sca
         name = ReplaceFileExt(name, ".jpg");
     }
     if (!CTask::StemEndsInCounter(name)) CTask::AppendCounter(name);
-    if (exists(name)) {
+    if (PathFileExistsA(name.c_str())) {
         if (taskMode) {
             if (!NextFreeCounterName(name)) {
                 if (ask.tell) ask.tell(NoFreeScanNameMessage(name));
@@ -69,7 +67,7 @@ ScanTarget SettleScanTarget(const std::string& boxName, bool taskMode, const Sca
             } else if (answer == 7 && ask.otherName) {
                 name = ask.otherName(name);
                 if (name.empty()) return target;
-                target.replaces = exists(name);
+                target.replaces = PathFileExistsA(name.c_str());
             } else {
                 return target;
             }

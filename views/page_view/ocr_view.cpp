@@ -18,6 +18,7 @@
 #include "views/page_view/page_image_tools.h"
 #include "views/page_view/page_paste.h"
 #include "views/page_view/page_view_ids.h"
+#include "platform/afx/core/resource.h"
 
 namespace {
 
@@ -644,16 +645,6 @@ void COcrView::OnUpdateImageSeal(CCmdUI* ui) {
 
 // --- Image tools and the clipboard --------------------------------------------------------------
 
-namespace {
-
-CString LoadText(UINT id) {
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
-}  // namespace
-
 void COcrView::OnImageNothing() {}
 
 void COcrView::OnImageInvert() {
@@ -676,13 +667,13 @@ void COcrView::Rotate(bool left) {
     const int row = shell.PageListCurrentRow();
     CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
     if (!tools.CanChangePage() || row < 0) return;
-    shell.SetStatusPaneText(0, LoadText(IDS_ROTATING).GetString());
+    shell.SetStatusPaneText(0, AfxLoadString(IDS_ROTATING).GetString());
     const bool official = IsOfficialPageType(shell.PageListItemText(row, kPageListType));
     if (tools.Rotate(left, official, true)) {
         SetScrollBars();
         Invalidate(FALSE);
     }
-    shell.SetStatusPaneText(0, LoadText(IDS_READY_PROMPT).GetString());
+    shell.SetStatusPaneText(0, AfxLoadString(IDS_READY_PROMPT).GetString());
 }
 
 void COcrView::OnImageRotateLeft() { Rotate(true); }

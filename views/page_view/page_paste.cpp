@@ -16,24 +16,11 @@
 #include "shell/shell_services.h"
 #include "views/page_view/page_view_ids.h"
 #include "views/page_view/pasted_dib.h"
+#include "platform/afx/core/resource.h"
 
 namespace {
 
 constexpr std::size_t kNameMax = 255;
-
-std::string LoadText(UINT id) {
-    CString text;
-    text.LoadString(id);
-    return text.GetString();
-}
-
-std::string ReplaceFirst(std::string text, const std::string& mark, const std::string& value) {
-    const auto at = text.find(mark);
-    if (at != std::string::npos) text.replace(at, mark.size(), value);
-    return text;
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string FolderOf(const std::string& path) {
     char buffer[MAX_PATH * 2] = {};
@@ -115,15 +102,15 @@ PasteOutcome CPagePaste::WithBitmap(HGLOBAL copy, int bitCount) {
     m_name = name;
 
     const std::string folder = FolderOf(name);
-    if (!folder.empty() && !Exists(folder)) {
-        const std::string ask = ReplaceFirst(LoadText(IDS_CREATE_FOLDER), "%1", folder);
+    if (!folder.empty() && !PathFileExistsA(folder.c_str())) {
+        const std::string ask = AfxFormatText(AfxLoadString(IDS_CREATE_FOLDER), folder.c_str()).str();
         if (shell.MessageBox(ask, "", MB_YESNO | MB_ICONQUESTION) != IDYES) return PasteOutcome::kCancelled;
         CreateFolderPath(folder.c_str());
     }
     const int rowsBefore = shell.PageListRowCount();
     bool replace = false, renamed = false;
-    if (Exists(name)) {
-        const std::string ask = ReplaceFirst(LoadText(IDS_REPLACE_FILE), "%1", name);
+    if (PathFileExistsA(name.c_str())) {
+        const std::string ask = AfxFormatText(AfxLoadString(IDS_REPLACE_FILE), name.c_str()).str();
         const int answer = shell.MessageBox(ask, "", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDYES) {
             replace = true;
@@ -141,9 +128,9 @@ PasteOutcome CPagePaste::WithBitmap(HGLOBAL copy, int bitCount) {
     // No placeholder file is made: the new-page command writes the page. The
     // folder must take it, though.
     const std::string target = FolderOf(name);
-    if (name.empty() || (!target.empty() && (!Exists(target) || access(target.c_str(), W_OK) != 0))) {
+    if (name.empty() || (!target.empty() && (!PathFileExistsA(target.c_str()) || access(target.c_str(), W_OK) != 0))) {
         char text[1024];
-        std::snprintf(text, sizeof text, LoadText(IDS_CANNOT_SAVE_FILE).c_str(), name.c_str());
+        std::snprintf(text, sizeof text, AfxLoadString(IDS_CANNOT_SAVE_FILE).str().c_str(), name.c_str());
         shell.MessageBox(text, "", MB_OK | MB_ICONSTOP);
         return PasteOutcome::kCannotSave;
     }
@@ -156,7 +143,7 @@ PasteOutcome CPagePaste::WithBitmap(HGLOBAL copy, int bitCount) {
 
     AfxPumpMessages();
     // A name confirmed in the file dialog (which asks before overwriting) may replace its file too.
-    if (m_doc) m_doc->SetNextNewPageName(name, replace || (renamed && Exists(name)));
+    if (m_doc) m_doc->SetNextNewPageName(name, replace || (renamed && PathFileExistsA(name.c_str())));
     shell.PutScannedDib(copy);
     shell.PostMainCommand(ID_PAGE_FROM_SCANNER);
     return PasteOutcome::kPosted;

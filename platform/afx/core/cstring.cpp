@@ -6,14 +6,12 @@
 #include <vector>
 
 #include "platform/afx/core/resource.h"
+#include "platform/win/blanks.h"
 #include "platform/win/codepage.h"
 
 namespace {
 
 bool IsLead(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; }
-
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
 
 size_t Clamp(int v, size_t hi) {
     if (v < 0) return 0;
@@ -165,7 +163,7 @@ void CString::MakeReverse() {
 
 void CString::TrimLeft() {
     size_t i = 0;
-    while (i < m_s.size() && IsSpace(m_s[i])) ++i;
+    while (i < m_s.size() && suite::IsBlank(m_s[i])) ++i;
     m_s.erase(0, i);
 }
 void CString::TrimLeft(char target) {
@@ -182,7 +180,7 @@ void CString::TrimRight() {
     // Walk forward so a trail byte that happens to be a space-like byte is not taken.
     size_t keep = 0;
     for (size_t i = 0; i < m_s.size(); i += static_cast<size_t>(CharLen(i))) {
-        if (!(CharLen(i) == 1 && IsSpace(m_s[i]))) keep = i + static_cast<size_t>(CharLen(i));
+        if (!(CharLen(i) == 1 && suite::IsBlank(m_s[i]))) keep = i + static_cast<size_t>(CharLen(i));
     }
     m_s.resize(keep);
 }
@@ -383,6 +381,12 @@ void AfxFormatStrings(CString& out, LPCTSTR format, LPCTSTR const* args, int cou
         p += n;
     }
     out = CString(std::string_view(result));
+}
+
+CString AfxFormatText(LPCTSTR format, LPCTSTR s1) {
+    CString out;
+    AfxFormatStrings(out, format, &s1, 1);
+    return out;
 }
 
 void AfxFormatString1(CString& out, UINT id, LPCTSTR s1) {

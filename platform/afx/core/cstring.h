@@ -148,6 +148,9 @@ private:
 AFX_CORE_API void AfxFormatString1(CString& out, UINT id, LPCTSTR s1);
 AFX_CORE_API void AfxFormatString2(CString& out, UINT id, LPCTSTR s1, LPCTSTR s2);
 AFX_CORE_API void AfxFormatStrings(CString& out, LPCTSTR format, LPCTSTR const* args, int count);
+// `format` with every "%1" replaced by `s1`, in one pass (a "%1" inside `s1`
+// stays as it is).
+AFX_CORE_API CString AfxFormatText(LPCTSTR format, LPCTSTR s1);
 
 // Byte length of the ANSI character starting at `p` (2 for a lead byte
 // followed by a byte, else 1); shared by the double-byte walks here.

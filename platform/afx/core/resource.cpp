@@ -289,6 +289,12 @@ BOOL AfxLoadString(UINT id, CString& out) {
     return TRUE;
 }
 
+CString AfxLoadString(UINT id) {
+    CString text;
+    AfxLoadString(id, text);
+    return text;
+}
+
 HACCEL LoadAcceleratorsA(HINSTANCE module, LPCSTR name) {
     const SuiteResourceEntry* e = FindOrFail(module, name, RT_ACCELERATOR);
     if (!e) return nullptr;

@@ -112,6 +112,8 @@ AFX_CORE_API int LoadStringA(HINSTANCE module, UINT id, LPSTR buffer, int size);
 inline int LoadString(HINSTANCE module, UINT id, LPSTR buffer, int size) { return LoadStringA(module, id, buffer, size); }
 // The string in the current module (then the program), whole.
 AFX_CORE_API BOOL AfxLoadString(UINT id, CString& out);
+// The same, empty when there is no such string.
+AFX_CORE_API CString AfxLoadString(UINT id);
 
 // Accelerator tables: a handle owned by the loader, freed with DestroyAcceleratorTable.
 AFX_CORE_API HACCEL LoadAcceleratorsA(HINSTANCE module, LPCSTR name);

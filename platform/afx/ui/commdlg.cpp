@@ -60,18 +60,7 @@ QString QtFilter(const CString& filter, QStringList* list) {
 
 // The position of the last folder separator of a path, -1 when none (a
 // trail byte 0x5C of a double-byte character is no separator).
-int LastSeparator(const CString& path) {
-    const char* p = path.GetString();
-    int n = path.GetLength(), last = -1;
-    for (int i = 0; i < n; ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(p[i])) && i + 1 < n) {
-            ++i;
-            continue;
-        }
-        if (p[i] == '/' || p[i] == '\\') last = i;
-    }
-    return last;
-}
+int LastSeparator(const CString& path) { return static_cast<int>(suite::PathFolderPart(path.str()).size()) - 1; }
 
 // The folder of a path ("/" for a file at the root, "" without a folder).
 CString FolderOf(const CString& path) {

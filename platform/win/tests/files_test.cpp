@@ -168,6 +168,10 @@ TEST_F(Files, AttributesAndDeletion) {
     EXPECT_FALSE(PathFileExistsA("C:\\Level\\Two\\..\\..\\PLAIN.TXT\\")) << "a file is no folder";
     EXPECT_TRUE(CreateDirectoryA("C:\\New", nullptr));
     EXPECT_TRUE(PathIsDirectoryA("c:\\new"));
+    EXPECT_TRUE(suite::FileExists("C:\\Level\\..\\Plain.TXT")) << "found whatever the case";
+    EXPECT_FALSE(suite::FileExists("C:\\new")) << "a folder is no file";
+    EXPECT_FALSE(suite::FileExists("C:\\plain.txt\\"));
+    EXPECT_FALSE(suite::FileExists("C:\\nothing.txt"));
     EXPECT_FALSE(CreateDirectoryA("C:\\a\\b", nullptr));
     EXPECT_EQ(lastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }

@@ -1,5 +1,6 @@
 #include "platform/win/ini.h"
 
+#include "platform/win/blanks.h"
 #include "platform/win/errors.h"
 #include "platform/win/tests/child_process.h"
 #include "platform/win/tests/scratch_folder.h"
@@ -95,6 +96,11 @@ TEST_F(IniTest, ReadsWithoutCaseAndStripsBlanksAndQuotes) {
     EXPECT_EQ(Split(buffer, n), (std::vector<std::string>{"Settings", "Other", "settings"}));
     n = GetPrivateProfileSectionA("other", buffer, sizeof buffer, Path().c_str());
     EXPECT_EQ(Split(buffer, n), std::vector<std::string>{"Key=other"});
+}
+
+TEST(Blanks, OnlyTheEndsAreTrimmed) {
+    EXPECT_EQ(suite::TrimBlanks(" \t\xD6\xD0 a\v\r\n"), "\xD6\xD0 a");
+    EXPECT_EQ(suite::TrimBlanks(" \r\n\f"), "");
 }
 
 TEST_F(IniTest, DoubleByteNamesKeepTheirTrailBytes) {

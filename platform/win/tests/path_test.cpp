@@ -118,6 +118,12 @@ TEST_F(PathLayer, TrailBytesAreNeitherSeparatorsNorFoldedLetters) {
     const std::string withBackslash = "C:\\\x81\x5C" "a";
     EXPECT_EQ(suite::NativePath(withBackslash), scratch / "c/\xE4\xB9\x97" "a");
     EXPECT_EQ(suite::PathLastPart("C:\\dir\\\x81\x5C" "a"), "\x81\x5C" "a");
+    EXPECT_EQ(suite::PathFolderPart("C:\\\x81\x5C"), "C:\\");
+    EXPECT_EQ(suite::PathFolderPart("C:\\\x81\x5C\\scan.tif"), "C:\\\x81\x5C\\");
+    EXPECT_EQ(suite::PathFolderPart("scan.tif"), "");
+    EXPECT_TRUE(suite::HasExtension("C:\\\x81\x5C\\scan.TIF", ".tif"));
+    EXPECT_FALSE(suite::HasExtension("C:\\a.tif\\b", ".tif")) << "a dot of the folder is no extension";
+    EXPECT_FALSE(suite::HasExtension("C:\\a.\x81\x41", ".\x81\x61")) << "trail bytes are compared as they are";
 
     ScratchFolder::MakeFile(scratch / "c/\xE4\xB9\xA4");  // 0x81 0x61
     EXPECT_EQ(suite::NativePath("C:\\\x81\x61"), scratch / "c/\xE4\xB9\xA4");

@@ -139,4 +139,8 @@ TEST(CString, FormatStringsReplacesPlaceholders) {
     LPCTSTR args[2] = {"one", ZHONG};
     AfxFormatStrings(out, "%2 and %1, %3%", args, 2);
     EXPECT_STREQ(out, ZHONG " and one, %");
+    // A file name holding "%1" is shown as it is, and every mark of a message is filled.
+    EXPECT_STREQ(AfxFormatText("%1 exists. Replace %1?", "C:\\a%1b.tif"),
+                 "C:\\a%1b.tif exists. Replace C:\\a%1b.tif?");
+    EXPECT_STREQ(AfxFormatText(ZHONG "%1", ""), ZHONG);
 }

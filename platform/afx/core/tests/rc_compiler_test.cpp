@@ -313,6 +313,8 @@ TEST(ResourceStrings, EveryIdIsReachableAndBuffersAreCutBetweenCharacters) {
     EXPECT_TRUE(AfxLoadString(0, s));
     EXPECT_STREQ(s, "string zero");
     EXPECT_FALSE(AfxLoadString(0x10010, s));
+    EXPECT_STREQ(AfxLoadString(IDS_CHINESE).Left(4), "\xD6\xD0\xCE\xC4") << "whole, in the ANSI code page";
+    EXPECT_TRUE(AfxLoadString(0x10010).IsEmpty()) << "a missing string is empty";
     EXPECT_EQ(LoadStringA(nullptr, 16, buf, sizeof buf), 25) << "no module: the current resource module";
     AfxSetResourceHandle(nullptr);
     EXPECT_EQ(LoadStringA(nullptr, 16, buf, sizeof buf), 0) << "switched back to the program, which has none";
