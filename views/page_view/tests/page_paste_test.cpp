@@ -13,7 +13,7 @@
 #include "ocrdoc/document/ocr_doc.h"
 #include "platform/afx/core/clipboard.h"
 #include "platform/win/library.h"
-#include "shell/tests/fake_shell_services.h"
+#include "views/tests/fake_view_host.h"
 
 namespace fs = std::filesystem;
 
@@ -78,7 +78,7 @@ protected:
         CloseClipboard();
         return true;
     }
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     HMODULE module = nullptr;
     fs::path folder;
     std::vector<int> answers;
