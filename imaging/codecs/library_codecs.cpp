@@ -3,13 +3,13 @@
 #include "imaging/image_host.h"
 #include "imaging/image_messages.h"
 #include "imaging/page_image.h"
+#include "imaging/pdf/pdf_page_access.h"
 #include "outside/include/convert_library.h"
 #include "outside/include/pdf_libraries.h"
 #include "platform/win/atomic_file.h"
 #include "platform/win/errors.h"
 #include "platform/win/library.h"
 #include "platform/win/resolution.h"
-#include "shell/pdf/pdf_page_access.h"
 
 #include <cmath>
 #include <cstring>
