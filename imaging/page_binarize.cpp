@@ -21,10 +21,10 @@
 
 #include "imaging/dib_layout.h"
 #include "imaging/image_block.h"
+#include "imaging/image_host.h"
 #include "imaging/otsu_threshold.h"
 #include "imaging/page_image.h"
 #include "imaging/plane_bits.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -269,7 +269,7 @@ void inkTable(const ChannelChoice& choice, BYTE ink[256]) {
 }
 
 bool documentIsPdf() {
-    std::string path = ShellServices().CurrentDocumentPath();
+    std::string path = ImageHost().CurrentDocumentPath();
     if (path.size() < 4) return false;
     std::string tail = path.substr(path.size() - 4);
     for (char& ch : tail) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));

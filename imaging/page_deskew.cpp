@@ -11,9 +11,9 @@
 
 #include "imaging/dib_rotate.h"
 #include "imaging/image_block.h"
+#include "imaging/image_host.h"
 #include "imaging/page_image.h"
 #include "imaging/plane_bits.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ BOOL CPageImage::Deskew(int dx, int dy, int left, int top, int right, int bottom
         return RotateDib(hResult, std::atan(static_cast<double>(dy) / dx)) == kRotateDone ? TRUE : FALSE;
     }
     if (!m_hBits || m_nWidth <= 0 || m_nHeight <= 0) return FALSE;
-    CShellWaitCursor wait;
+    CHostWaitCursor wait;
     const int d = std::abs(dx);
     if (dy < 1 || d < 5 * dy) return FALSE;
     const int width = m_nWidth, height = m_nHeight;

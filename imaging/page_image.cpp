@@ -4,9 +4,9 @@
 
 #include "imaging/dib_layout.h"
 #include "imaging/image_block.h"
+#include "imaging/image_host.h"
 #include "imaging/image_messages.h"
 #include "imaging/plane_bits.h"
-#include "shell/shell_services.h"
 
 const char* const kMsgNotEnoughMemory = "Not Enough Memory";
 const char* const kMsgNoEnoughMemoryToFinish = "No Enough Memory to finish this work";
@@ -15,7 +15,7 @@ const char* const kMsgCannotLockMemory = "Can not lock memory!";
 
 void ShowImageMessage(const char* text) {
     if (CImageMessageCatcher::Catch(text)) return;
-    ShellServices().MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION);
+    ImageHost().MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION);
 }
 
 CPageImage::CPageImage()

@@ -9,9 +9,9 @@
 #include "imaging/block_list.h"
 #include "imaging/dib_layout.h"
 #include "imaging/image_block.h"
+#include "imaging/image_host.h"
 #include "imaging/page_image.h"
 #include "platform/win/resolution.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ int CPageImage::PageResolution() const {
     }
     // No usable resolution in the bitmap: the page list's resolution for this
     // page, else 300 dpi.
-    CShellServices& shell = ShellServices();
+    CImageHost& shell = ImageHost();
     const int row = shell.PageListCurrentRow();
     if (row >= 0) {
         const double listed = std::atof(shell.PageListItemText(row, kPageListResolution).c_str());

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "imaging/dib_layout.h"
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/mono_bitmap.h"
-#include "shell/shell_services.h"
 
 BOOL GetPageInkColor(CPageImage& page, const RECT& rect, COLORREF* pColor) {
     if (!pColor) return FALSE;
@@ -21,7 +21,7 @@ BOOL GetPageInkColor(CPageImage& page, const RECT& rect, COLORREF* pColor) {
     std::unique_ptr<BYTE[]> dib(page.CopyRectToDib(rect));
     const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.get());
     if (!dib || header->biBitCount != 24) {
-        ShellServices().MessageBox("It's not a color image", "", MB_OK);
+        DocumentHost().MessageBox("It's not a color image", "", MB_OK);
         return FALSE;
     }
     DibLayout layout;

@@ -13,6 +13,13 @@ if grep -rl --include='*.h' --include='*.cpp' '#include "ocrdoc/' "$top/imaging"
   echo "tools/test.sh: the files above include ocrdoc/ from imaging/" >&2
   exit 1
 fi
+# The shell lies above the page image, the document and the views: none of
+# their files includes one of shell/ (each layer declares what it asks of the
+# program around it in its own folder).
+if grep -rl --include='*.h' --include='*.cpp' '#include "shell/' "$top/imaging" "$top/ocrdoc" "$top/views"; then
+  echo "tools/test.sh: the files above include shell/ from imaging/, ocrdoc/ or views/" >&2
+  exit 1
+fi
 build="$top/build"
 flags=()
 if [ "${SANITIZE:-0}" = 1 ]; then

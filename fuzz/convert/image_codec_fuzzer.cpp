@@ -4,8 +4,8 @@
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
 #include "imaging/page_image.h"
+#include "imaging/tests/fake_image_host.h"
 #include "platform/win/library.h"
-#include "shell/tests/fake_shell_services.h"
 
 #include <unistd.h>
 
@@ -17,14 +17,14 @@
 namespace {
 
 
-CFakeShellServices* g_shell = nullptr;
+CFakeImageHost* g_shell = nullptr;
 std::string g_folder;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("SUITE_LIBRARY_PATH", SUITE_LIBRARY_FOLDER, 1);
-    g_shell = new CFakeShellServices;  // installs itself for the whole run
+    g_shell = new CFakeImageHost;  // installs itself for the whole run
     g_shell->convertLibrary = LoadLibraryA("Convert.dll");
     // The PDF libraries are loaded and freed around each page; holding one
     // reference keeps them mapped, which the fuzzer's coverage tables need.

@@ -1,15 +1,15 @@
 #include "imaging/codecs/library_codecs.h"
 
+#include "imaging/image_host.h"
 #include "imaging/image_messages.h"
 #include "imaging/page_image.h"
+#include "imaging/pdf/pdf_page_access.h"
 #include "outside/include/convert_library.h"
 #include "outside/include/pdf_libraries.h"
 #include "platform/win/atomic_file.h"
 #include "platform/win/errors.h"
 #include "platform/win/library.h"
 #include "platform/win/resolution.h"
-#include "shell/pdf/pdf_page_access.h"
-#include "shell/shell_services.h"
 
 #include <cmath>
 #include <cstring>
@@ -22,7 +22,7 @@ namespace {
 // loaded (the message is shown then) or lacks the entry.
 template <typename F>
 F convertEntry(const char* name) {
-    HMODULE library = ShellServices().ConvertLibrary();
+    HMODULE library = ImageHost().ConvertLibrary();
     if (!library) {
         ShowImageMessage(kMsgCannotLoadConvertDll);
         return nullptr;
@@ -123,7 +123,7 @@ int CBmpCodec::Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) {
 
 BOOL CBmpCodec::Save(CPageImage* page, int) {
     if (!page || !m_pszPath) return FALSE;
-    CShellWaitCursor wait;
+    CHostWaitCursor wait;
     if (page->m_nBitCount == 1) {
         const std::vector<BYTE> file = MonoBmpFileOfPlane(*page);
         return !file.empty() && SuiteWriteFileAtomically(m_pszPath, file.data(), file.size()) ? TRUE : FALSE;
@@ -137,7 +137,7 @@ int CTiffCodec::Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) {
 
 BOOL CTiffCodec::Save(CPageImage* page, int) {
     if (!page || !m_pszPath) return FALSE;
-    CShellWaitCursor wait;
+    CHostWaitCursor wait;
     auto write = convertEntry<PFN_CONVERT_WRITE>("HDIB2Tiff");
     if (!write) return FALSE;
     if (page->m_nBitCount != 1)
@@ -156,7 +156,7 @@ int CJpgCodec::Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) {
 
 BOOL CJpgCodec::Save(CPageImage* page, int) {
     if (!page || page->m_nBitCount == 1) return FALSE;  // JPEG holds grey and colour pages only
-    CShellWaitCursor wait;
+    CHostWaitCursor wait;
     return saveThroughLibrary("HDIB2Jpg", m_pszPath, page->m_hDib);
 }
 
@@ -172,6 +172,6 @@ BOOL CPdfCodec::Save(CPageImage* page, int) { return SaveCode(page) == 0 ? TRUE 
 int CPdfCodec::SaveCode(CPageImage* page) {
     // A success code for a page that was never written would be a lie.
     if (!page || page->m_nBitCount == 1 || !page->m_hDib || !m_pszPath) return BRENVO_ERR_BITMAP;
-    CShellWaitCursor wait;
+    CHostWaitCursor wait;
     return SaveDibAsPdf(0, page->m_hDib, m_pszPath);
 }

@@ -6,9 +6,9 @@
 
 #include "imaging/formats/codec_signals.h"
 #include "imaging/formats/file_helpers.h"
+#include "imaging/image_host.h"
 #include "imaging/image_messages.h"
 #include "imaging/page_image.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -144,7 +144,7 @@ int CPcxCodec::Load(CPageImage* page, HANDLE stopEvent, HWND progressWindow) {
 }
 
 BOOL CPcxCodec::Save(CPageImage* page, int /*option*/) {
-    CShellWaitCursor wait;
+    CHostWaitCursor wait;
     if (!page || !page->m_hBits || page->m_nWidth <= 0 || page->m_nHeight <= 0) return FALSE;
     // The header holds the last column and row in 16 bits.
     if (page->m_nWidth > 65536 || page->m_nHeight > 65536) return FALSE;

@@ -6,7 +6,7 @@
 #include "imaging/page_binarize.h"
 #include "imaging/page_image.h"
 #include "imaging/tests/dib_builder.h"
-#include "shell/tests/fake_shell_services.h"
+#include "imaging/tests/fake_image_host.h"
 
 namespace {
 
@@ -273,7 +273,7 @@ TEST(ColourBinarisation, PdfPagesAreDarkenedBeforeThresholding) {
     auto make = [] {
         return ColourDib(30, 30, [](int x, int) { return x < 3 ? Bgr{15, 15, 15} : Bgr{240, 240, 240}; });
     };
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     for (auto [path, expected] : {std::pair{"C:\\scan\\page.PDF", 90}, {"C:\\scan\\page.tif", 0}, {"", 0}}) {
         shell.documentPath = path;
         ScopedPage page;

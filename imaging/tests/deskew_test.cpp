@@ -6,7 +6,7 @@
 
 #include "imaging/page_image.h"
 #include "imaging/tests/dib_builder.h"
-#include "shell/tests/fake_shell_services.h"
+#include "imaging/tests/fake_image_host.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ struct Result {
 };
 
 TEST(Deskew, SlopeLimitAndRefusals) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     ScopedPage page;
     MakeMonoPage(page, 200, 100, [](int x, int y) { return (x + y) % 3 == 0; });
     Result ok(page.PlaneBytes()), refused(page.PlaneBytes());

@@ -5,7 +5,7 @@
 
 #include "imaging/page_image.h"
 #include "imaging/tests/dib_builder.h"
-#include "shell/tests/fake_shell_services.h"
+#include "imaging/tests/fake_image_host.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ TEST(PageResolution, MissingResolutionFallsBackToThePageListThen300) {
     ScopedPage page;
     page.AttachDib(ColourDib(16, 16, [](int, int) { return Bgr{255, 255, 255}; }).Make());
     EXPECT_EQ(page.PageResolution(), 300);
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     shell.currentRow = 2;
     shell.cells[{2, kPageListResolution}] = "200";
     EXPECT_EQ(page.PageResolution(), 200);
@@ -131,7 +131,7 @@ TEST(PageResolution, ValuesOutsideOneToTenThousandDpiAreUnknown) {
     }
     // The page list's value is bounded the same way.
     setPelsPerMeter(1642071291);
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     shell.currentRow = 0;
     shell.cells[{0, kPageListResolution}] = "41707611";
     EXPECT_EQ(page.PageResolution(), 300);

@@ -3,7 +3,7 @@
 #include "imaging/image_block.h"
 #include "imaging/page_image.h"
 #include "imaging/tests/dib_builder.h"
-#include "shell/tests/fake_shell_services.h"
+#include "imaging/tests/fake_image_host.h"
 
 namespace {
 
@@ -209,7 +209,7 @@ TEST(ShrinkGrey, GetsASizeButNoPlane) {
 }
 
 TEST(ShrinkFailure, ReportsNotEnoughMemory) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     ScopedPage page, small;
     MakeMonoPage(page, 64, 64, [](int, int) { return true; });
     RECT r{0, 0, 64, 64};
@@ -234,7 +234,7 @@ TEST(GlobalCopies, CopyInAndOutAndRefuseOutsideTheBlock) {
 }
 
 TEST(FlipMono, RowsTopDownWithPadding) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     HDIB h = MonoDib(9, 3, [](int x, int y) { return x == y; }).Make();
     HGLOBAL flipped = FlipMonoDib(h, TRUE);
     ASSERT_NE(flipped, nullptr);

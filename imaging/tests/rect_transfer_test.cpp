@@ -6,7 +6,7 @@
 
 #include "imaging/page_image.h"
 #include "imaging/tests/dib_builder.h"
-#include "shell/tests/fake_shell_services.h"
+#include "imaging/tests/fake_image_host.h"
 
 namespace {
 

@@ -9,16 +9,16 @@
 #include "imaging/dib_layout.h"
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/document/outside_library.h"
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/helpers/export_entries.h"
+#include "ocrdoc/helpers/path_helpers.h"
 #include "ocrdoc/helpers/table_grid.h"
 #include "ocrdoc/ink_color.h"
 #include "ocrdoc/regions/table_region.h"
 #include "ocrdoc/tabletext/table_export.h"
-#include "platform/win/codepage.h"
 #include "platform/win/atomic_file.h"
+#include "platform/win/codepage.h"
 #include "platform/win/memory.h"
-#include "ocrdoc/helpers/path_helpers.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -368,19 +368,19 @@ BOOL WriteUnicodeTextFile(const std::string& path, const std::u16string& text) {
 BOOL COcrPage::ExportRecognizedText(std::string& outPath) {
     static const char* const kExtensions[4] = {".HTM", ".PDF", ".RTF", ".TXT"};
     const std::string image = PagePath();
-    const int type = ShellServices().EditFileType();
+    const int type = DocumentHost().EditFileType();
     if (image.empty() || type < 0 || type > 3) return FALSE;
     // The stem of the image path (not of the window title) and the last
     // three letters of its extension: scan001.tif gives scan001tif.
     const PathParts parts = SplitPath(image);
     std::string letters = parts.ext.empty() ? std::string() : parts.ext.substr(1);
     if (letters.size() > 3) letters = letters.substr(letters.size() - 3);
-    const std::string path = ShellServices().DataFolder() + "\\work\\" + parts.stem + letters + kExtensions[type];
+    const std::string path = DocumentHost().DataFolder() + "\\work\\" + parts.stem + letters + kExtensions[type];
     const int format = GetExportFormat(path.c_str());
     BOOL written = FALSE;
     if (format == -1) {
         std::u16string text;
-        written = TextToUnicode(ShellServices().SystemLanguageId() == 1028 ? 950 : 936, text) &&
+        written = TextToUnicode(DocumentHost().SystemLanguageId() == 1028 ? 950 : 936, text) &&
                   WriteUnicodeTextFile(path, text);
     } else {
         SPage* page = BuildExportPage();

@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document_host.h"
 #include "platform/win/files.h"
 #include "platform/win/memory.h"
-#include "shell/shell_services.h"
 
 namespace {
 
 // Counts are kept in 16 bits (undo records, project file).
 constexpr int kMaxLineCount = 0xFFFF;
 
-void ShowLineCountMessage(const char* text) { ShellServices().MessageBox(text, "", MB_OK); }
+void ShowLineCountMessage(const char* text) { DocumentHost().MessageBox(text, "", MB_OK); }
 
 // Walks the top-level regions for the one holding `line`. Returns 1 with its
 // index and the lines before it, 0 when no region holds the line, -1 (after

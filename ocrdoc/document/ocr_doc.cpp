@@ -13,14 +13,14 @@
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
 #include "imaging/image_messages.h"
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/helpers/dbcs.h"
+#include "ocrdoc/helpers/path_helpers.h"
 #include "platform/win/codepage.h"
 #include "platform/win/errors.h"
 #include "platform/win/files.h"
 #include "platform/win/handles.h"
-#include "ocrdoc/helpers/path_helpers.h"
 #include "platform/win/path.h"
-#include "shell/shell_services.h"
 
 const char* const kMsgSaveImageFailed = "\xB1\xA3\xB4\xE6\xCD\xBC\xCF\xF1\xCE\xC4\xBC\xFE:%s \xCA\xA7\xB0\xDC!";
 const char* const kMsgTextLineError = "Text line number error";
@@ -35,7 +35,7 @@ constexpr DWORD kSaveDialogFlags = 14;
 // The scan counter has three digits.
 constexpr int kScanNumbers = 1000;
 
-void ShowDocMessage(const std::string& text) { ShellServices().MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION); }
+void ShowDocMessage(const std::string& text) { DocumentHost().MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION); }
 
 void ShowDocString(UINT id) {
     CString text;
@@ -114,7 +114,7 @@ COcrDoc::COcrDoc()
     m_loadParam.hStopEvent = m_hStopEvent;
     m_loadParam.hAckEvent = m_hAckEvent;
     InitializeCriticalSection(&m_csLoad);
-    ShellServices().SetCurrentDocument(this);
+    DocumentHost().SetCurrentDocument(this);
 }
 
 COcrDoc::~COcrDoc() {
@@ -130,7 +130,7 @@ COcrDoc::~COcrDoc() {
     if (m_hStopEvent) CloseHandle(m_hStopEvent);
     if (m_hAckEvent) CloseHandle(m_hAckEvent);
     DeleteCriticalSection(&m_csLoad);
-    if (ShellServices().CurrentDocument() == this) ShellServices().SetCurrentDocument(nullptr);
+    if (DocumentHost().CurrentDocument() == this) DocumentHost().SetCurrentDocument(nullptr);
 }
 
 // --- Framework overrides -----------------------------------------------------
@@ -167,7 +167,7 @@ BOOL COcrDoc::OnOpenDocument(LPCTSTR path) {
         m_strPathName.Empty();
         SetTitle("Untitled");
         Reset();
-        CShellServices& shell = ShellServices();
+        CDocumentHost& shell = DocumentHost();
         shell.SetTextViewShown(false);
         shell.HideTextColumn();
         return TRUE;
@@ -180,7 +180,7 @@ BOOL COcrDoc::OnOpenDocument(LPCTSTR path) {
     SetModifiedFlag(FALSE);
     m_bLayoutDirty = 0;
     SetPathName(own.c_str(), TRUE);
-    ShellServices().UpdateFrameTitle(TRUE);
+    DocumentHost().UpdateFrameTitle(TRUE);
     // FALSE: the framework neither sets the path nor runs its after-open
     // steps; the page reaches the views through WM_PAGELOADED.
     return FALSE;
@@ -235,7 +235,7 @@ void COcrDoc::OnFileSave() {
 
 void COcrDoc::OnFileSaveAs() {
     if (!m_pImage) return;
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     std::string name = m_strPathName.GetString();
     if (!shell.PromptImageFileName(FALSE, nullptr, name, kSaveDialogFlags, IDS_IMAGE_FILTER) || name.empty()) return;
     PathParts chosen = SplitPath(name);
@@ -255,7 +255,7 @@ void COcrDoc::OnFileSaveAs() {
 void COcrDoc::OnUpdateFileSave(CCmdUI* ui) { ui->Enable(IsModified()); }
 
 void COcrDoc::OnUpdateFileSaveAs(CCmdUI* ui) {
-    ui->Enable(m_pImage != nullptr && ShellServices().PageListSelectedCount() < 2);
+    ui->Enable(m_pImage != nullptr && DocumentHost().PageListSelectedCount() < 2);
 }
 
 // --- New page from the scanner -----------------------------------------------
@@ -298,7 +298,7 @@ void COcrDoc::OnPageFromScanner() {
         m_bDeferredScan = true;
         return;
     }
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     HDIB dib = shell.TakeScannedDib();
     if (!dib) return;
 

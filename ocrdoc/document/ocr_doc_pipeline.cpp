@@ -5,7 +5,7 @@
 
 #include "ocrdoc/document/message_pump.h"
 #include "ocrdoc/document/ocr_doc.h"
-#include "shell/shell_services.h"
+#include "ocrdoc/document_host.h"
 
 bool COcrDoc::ReadPageSettings() {
     m_settings = PageSettings::FromFocusedRow();
@@ -18,18 +18,18 @@ void COcrDoc::UpdateViews(LPARAM hint, const RECT* rect) {
     UpdateAllViews(nullptr, hint, rect ? &object : nullptr);
 }
 
-void COcrDoc::ShowTextColumn() { ShellServices().ShowTextColumn(); }
-void COcrDoc::SetViewText(bool shown) { ShellServices().SetTextViewShown(shown); }
+void COcrDoc::ShowTextColumn() { DocumentHost().ShowTextColumn(); }
+void COcrDoc::SetViewText(bool shown) { DocumentHost().SetTextViewShown(shown); }
 void COcrDoc::ShowMessage(const std::string& text) {
-    ShellServices().MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION);
+    DocumentHost().MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION);
 }
 bool COcrDoc::AskYesNo(const std::string& text) {
-    return ShellServices().MessageBox(text, "", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return DocumentHost().MessageBox(text, "", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 std::string COcrDoc::PagePath() const { return GetPathName().GetString(); }
 void COcrDoc::PumpPending() { DispatchPendingMessages(); }
-void COcrDoc::BeginWait() { ShellServices().BeginWaitCursor(); }
-void COcrDoc::EndWait() { ShellServices().EndWaitCursor(); }
+void COcrDoc::BeginWait() { DocumentHost().BeginWaitCursor(); }
+void COcrDoc::EndWait() { DocumentHost().EndWaitCursor(); }
 
 // --- Commands ---------------------------------------------------------------
 
@@ -57,7 +57,7 @@ void COcrDoc::OnPageSegment() {
 
 void COcrDoc::OnDocRecognize() {
     RecognizePage();
-    ShellServices().PageRecognitionEnded(m_bHasResult != 0);
+    DocumentHost().PageRecognitionEnded(m_bHasResult != 0);
     AttachDeferredPage();
 }
 
@@ -82,7 +82,7 @@ void COcrDoc::OnRegionEnglish() { SetSelectedColumnType(kRegionEnglish); }
 
 void COcrDoc::OnUpdateRegionType(CCmdUI* ui) {
     CLayoutRegion* column = m_pPageRegion ? m_pPageRegion->GetSelectedChild() : nullptr;
-    if (!m_pImage || !ShellServices().ViewsShown() || !column || IsPageHeld()) {
+    if (!m_pImage || !DocumentHost().ViewsShown() || !column || IsPageHeld()) {
         ui->Enable(FALSE);
         return;
     }
@@ -95,20 +95,20 @@ void COcrDoc::OnUpdateRegionType(CCmdUI* ui) {
 void COcrDoc::OnRegionCancel() { CancelSelectedRegion(); }
 
 void COcrDoc::OnUpdateRegionCancel(CCmdUI* ui) {
-    ui->Enable(m_pImage && ShellServices().ViewsShown() && m_pPageRegion && m_pPageRegion->GetSelectedChild() &&
+    ui->Enable(m_pImage && DocumentHost().ViewsShown() && m_pPageRegion && m_pPageRegion->GetSelectedChild() &&
                !IsPageHeld());
 }
 
 void COcrDoc::OnLearnPage() {
     if (!m_bHasResult) return;
     m_settings = PageSettings::Defaults();
-    if (WriteLearnFile(FALSE)) ShellServices().ShowLearnStatus();
+    if (WriteLearnFile(FALSE)) DocumentHost().ShowLearnStatus();
 }
 
 void COcrDoc::OnLearnChar() {
     if (!m_bHasResult) return;
     m_settings = PageSettings::Defaults();
-    if (WriteLearnFile(TRUE)) ShellServices().ShowLearnStatus();
+    if (WriteLearnFile(TRUE)) DocumentHost().ShowLearnStatus();
 }
 
 void COcrDoc::OnUpdateLearnPage(CCmdUI* ui) {

@@ -7,14 +7,14 @@
 #include "imaging/codecs/image_file_type.h"
 #include "imaging/image_messages.h"
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document_host.h"
 #include "platform/win/errors.h"
 #include "platform/win/memory.h"
-#include "shell/shell_services.h"
 
 BOOL COcrPage::WriteImageFile(const char* path, BOOL report) {
     if (!path || !*path) return FALSE;
     int type = IMGTYPE_UNKNOWN;
-    if (!GetImageFileType(path, &type, ShellServices().ReadsPdfImages())) return FALSE;
+    if (!GetImageFileType(path, &type, DocumentHost().ReadsPdfImages())) return FALSE;
     CImageCodec* codec = CreateImageCodec(path, type);
     if (!codec) return FALSE;
     SetLastError(ERROR_SUCCESS);

@@ -13,9 +13,9 @@
 #include "imaging/codecs/image_file_type.h"
 #include "imaging/image_messages.h"
 #include "ocrdoc/document/project_file.h"
+#include "ocrdoc/document_host.h"
 #include "platform/win/files.h"
 #include "platform/win/memory.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -159,9 +159,9 @@ void BinarizeLoadedPage(COcrDoc& doc) {
     CPageImage* image = doc.m_pImage;
     CPageRegion* page = doc.m_pPageRegion;
     if (image->m_nBitCount == 1) return;
-    const int row = ShellServices().PageListCurrentRow();
+    const int row = DocumentHost().PageListCurrentRow();
     const bool official = row >= 0 && image->m_nBitCount == 24 &&
-                          ShellServices().PageListItemText(row, kPageListType) == OfficialPageType();
+                          DocumentHost().PageListItemText(row, kPageListType) == OfficialPageType();
     if (page->GetChildCount() > 0) {
         if (row < 0) return;
         if (official) {
@@ -189,7 +189,7 @@ void BinarizeLoadedPage(COcrDoc& doc) {
 void ShowDocString(UINT id) {
     CString text;
     text.LoadString(id);
-    ShellServices().MessageBox(text.GetString(), "", MB_OK | MB_ICONEXCLAMATION);
+    DocumentHost().MessageBox(text.GetString(), "", MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace
@@ -261,7 +261,7 @@ PageLoadOutcome LoadPageAndProject(const char* imagePath, CPageLoadJob* job, HWN
     if (Stopped(job)) return PageLoadOutcome::kStopped;
 
     int type = IMGTYPE_UNKNOWN;
-    const bool readsPdf = job ? job->m_bReadsPdf : ShellServices().ReadsPdfImages();
+    const bool readsPdf = job ? job->m_bReadsPdf : DocumentHost().ReadsPdfImages();
     if (!GetImageFileType(loadPath.c_str(), &type, readsPdf)) return PageLoadOutcome::kNoCodec;
     CImageCodec* codec = CreateImageCodec(loadPath.c_str(), type);
     if (!codec && project.Present()) {
@@ -419,8 +419,8 @@ BOOL COcrDoc::StopLoadThread() {
 // messages it left for the page view are removed. Returns the page view's window.
 HWND StopAndFlush(COcrDoc& doc, const std::string& imagePath) {
     const HWND target = doc.GetPageViewWindow();
-    ShellServices().ClearProgress();
-    if (ShellServices().BatchMode() == 2 && !imagePath.empty()) DeleteFileA(ProjectPathOf(imagePath).c_str());
+    DocumentHost().ClearProgress();
+    if (DocumentHost().BatchMode() == 2 && !imagePath.empty()) DeleteFileA(ProjectPathOf(imagePath).c_str());
     doc.StopLoadThread();
     if (target) AfxRemovePostedMessages(target, WM_PRIVATE_FIRST, WM_PRIVATE_LAST);
     return target;
@@ -453,7 +453,7 @@ void COcrDoc::StartPageLoad(LPCTSTR path) {
         return;
     }
     job->m_param = m_loadParam;
-    job->m_bReadsPdf = ShellServices().ReadsPdfImages();
+    job->m_bReadsPdf = DocumentHost().ReadsPdfImages();
     EnterCriticalSection(&m_csLoad);
     {
         std::lock_guard<std::mutex> gate(job->m_startGate);
@@ -489,7 +489,7 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
     // A command's loop that waits for this page names a page it could not
     // read itself, at its end; otherwise what the codecs said is shown now.
     std::string said;
-    if (job && !ShellServices().IsBusy()) {
+    if (job && !DocumentHost().IsBusy()) {
         said.swap(job->m_strImageMessages);
         // A page that did not come is named, with what its reader said.
         if (!image) {
@@ -498,8 +498,8 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
         }
     }
 
-    ShellServices().SetBusy(false);
-    ShellServices().RefreshProgress();
+    DocumentHost().SetBusy(false);
+    DocumentHost().RefreshProgress();
     FreePage();
     Reset();
     SetModifiedFlag(FALSE);
@@ -533,8 +533,8 @@ BOOL COcrDoc::AttachLoadedPage(HGLOBAL block, CPageImage* image) {
         }
     }
     if (notice) ShowDocString(notice);
-    if (!said.empty()) ShellServices().MessageBox(said, "", MB_OK | MB_ICONEXCLAMATION);
-    ShellServices().PageArrived(attached != FALSE);
+    if (!said.empty()) DocumentHost().MessageBox(said, "", MB_OK | MB_ICONEXCLAMATION);
+    DocumentHost().PageArrived(attached != FALSE);
     return attached;
 }
 
@@ -563,7 +563,7 @@ BOOL COcrDoc::OpenPageNow(LPCTSTR path) {
     m_bLayoutDirty = 0;
     if (!imagePath.empty()) {
         SetPathName(imagePath.c_str(), TRUE);
-        ShellServices().UpdateFrameTitle(TRUE);
+        DocumentHost().UpdateFrameTitle(TRUE);
     }
 
     HGLOBAL block = nullptr;

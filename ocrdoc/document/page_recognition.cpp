@@ -10,10 +10,10 @@
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/document/outside_library.h"
 #include "ocrdoc/document/rule_eraser.h"
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/regions/table_region.h"
 #include "ocrdoc/regions/text_region.h"
 #include "platform/win/memory.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -310,7 +310,7 @@ int COcrPage::RecognizeChinesePage(bool batch, HWND textWindow, char* textBuffer
         BYTE localCancel = 0;
         _regioninfo* result = nullptr;
         // A single page may be recognised in the program's progress window.
-        const int inWindow = batch ? -1 : ShellServices().RecognizeInProgressWindow(seg, &result);
+        const int inWindow = batch ? -1 : DocumentHost().RecognizeInProgressWindow(seg, &result);
         const BOOL ok = inWindow >= 0 ? inWindow != 0
                                       : RecognizeChinese(batch ? textWindow : TextWindow(),
                                                          batch && textBuffer ? textBuffer : localBuffer,

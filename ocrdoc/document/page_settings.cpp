@@ -1,7 +1,7 @@
 #include "ocrdoc/document/page_settings.h"
 
+#include "ocrdoc/document_host.h"
 #include "platform/afx/afxwin.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ PageSettings PageSettings::Defaults() {
     PageSettings s;
     for (int i = 0; i < 3; ++i) s.languageNames[i] = LoadName(61211 + i, kBuiltinLanguages[i]);
     for (int i = 0; i < 5; ++i) s.typeNames[i] = LoadName(61214 + i, kBuiltinTypes[i]);
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     s.simplified = shell.IsSimplified();
     s.systemLanguage = shell.SystemLanguageId();
     s.autoAdjust = shell.AutoAdjust();
@@ -41,9 +41,9 @@ PageSettings PageSettings::FromRow(int row) {
     PageSettings s = Defaults();
     if (row < 0) return s;
     s.valid = true;
-    s.language = ShellServices().PageListItemText(row, kPageListLanguage);
-    s.type = ShellServices().PageListItemText(row, kPageListType);
+    s.language = DocumentHost().PageListItemText(row, kPageListLanguage);
+    s.type = DocumentHost().PageListItemText(row, kPageListType);
     return s;
 }
 
-PageSettings PageSettings::FromFocusedRow() { return FromRow(ShellServices().PageListCurrentRow()); }
+PageSettings PageSettings::FromFocusedRow() { return FromRow(DocumentHost().PageListCurrentRow()); }

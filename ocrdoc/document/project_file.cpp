@@ -11,6 +11,7 @@
 
 #include "imaging/image_messages.h"
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/helpers/path_helpers.h"
 #include "ocrdoc/regions/layout_region.h"
 #include "ocrdoc/regions/table_region.h"
@@ -19,7 +20,6 @@
 #include "platform/win/files.h"
 #include "platform/win/memory.h"
 #include "platform/win/sync.h"
-#include "shell/shell_services.h"
 
 static_assert(std::endian::native == std::endian::little, "the project file is little-endian");
 static_assert(sizeof(TableCell) == kProjectCellBytes);
@@ -318,7 +318,7 @@ int ReadProjectBody(HANDLE file, HGLOBAL block, HANDLE stopEvent, DWORD length) 
 
 namespace {
 
-void ShowProjectMessage(const std::string& text) { ShellServices().MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION); }
+void ShowProjectMessage(const std::string& text) { DocumentHost().MessageBox(text, "", MB_OK | MB_ICONEXCLAMATION); }
 
 // The project on disk says that the page lives in its .BKI file, and the
 // file is there: a page written there before and not edited since.
@@ -387,8 +387,8 @@ COcrPage::ProjectWrite COcrPage::WriteProjectFilesAt(const std::string& path) {
 }
 
 std::string COcrPage::KeepWorkInDataFolder(const std::string& path) {
-    const std::string folder = ShellServices().DataFolder() + "\\KEPT\\";
-    if (ShellServices().DataFolder().empty() || !CreateFolderPath(folder.c_str())) return {};
+    const std::string folder = DocumentHost().DataFolder() + "\\KEPT\\";
+    if (DocumentHost().DataFolder().empty() || !CreateFolderPath(folder.c_str())) return {};
     const PathParts parts = SplitPath(path);
     // A free name: an earlier page of the same name keeps its files.
     std::string copy = folder + parts.stem + parts.ext;
@@ -421,7 +421,7 @@ BOOL COcrPage::WriteProjectFile() {
     // user is told where (a run on a worker thread names the page itself).
     if (!CImageMessageCatcher::Catch(kMsgProjectCreateError)) {
         const std::string kept = KeepWorkInDataFolder(path);
-        ShellServices().MessageBox(DocStringWithPaths(kept.empty() ? IDS_WORK_NOT_SAVED : IDS_WORK_KEPT, path, kept), "",
+        DocumentHost().MessageBox(DocStringWithPaths(kept.empty() ? IDS_WORK_NOT_SAVED : IDS_WORK_KEPT, path, kept), "",
                                    MB_OK | MB_ICONEXCLAMATION);
         if (!kept.empty()) {
             // Kept: the work is safe, and the page's own folder is not tried again.
@@ -472,7 +472,7 @@ ProjectBlockOutcome COcrPage::ReadProjectBlock(HGLOBAL block, ProjectUse use) {
 void COcrDoc::ParseProject(HGLOBAL block) {
     // A batch run's option decides the text on its own pages; an open page
     // meanwhile keeps only the layout.
-    switch (ReadProjectBlock(block, ShellServices().BatchMode() == 0 ? ProjectUse::kTextAndLayout
+    switch (ReadProjectBlock(block, DocumentHost().BatchMode() == 0 ? ProjectUse::kTextAndLayout
                                                                      : ProjectUse::kLayoutOnly)) {
     case ProjectBlockOutcome::kUnusable:
     case ProjectBlockOutcome::kTextMismatch: ShowProjectUnusable(); break;

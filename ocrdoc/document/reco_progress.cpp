@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "ocrdoc/document/message_pump.h"
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/helpers/dbcs.h"
 #include "platform/afx/afxwin.h"
-#include "shell/shell_services.h"
 
 RecoProgress& ThreadRecoProgress() {
     thread_local RecoProgress progress;
@@ -60,17 +60,17 @@ void RecoSendText(const char* text) {
 void RecoClearProgress() {
     RecoProgress& p = ThreadRecoProgress();
     if (p.pSink) p.pSink->OnProgress(1, 1, 0);
-    else ShellServices().ClearProgress();
+    else DocumentHost().ClearProgress();
 }
 
 void RecoDrawProgress(int first, int last, int current) {
     RecoProgress& p = ThreadRecoProgress();
     if (p.pSink) p.pSink->OnProgress(first, last, current);
-    else ShellServices().DrawProgress(first, last, current);
+    else DocumentHost().DrawProgress(first, last, current);
 }
 
 void RecoRefreshProgress() {
-    if (!ThreadRecoProgress().pSink) ShellServices().RefreshProgress();
+    if (!ThreadRecoProgress().pSink) DocumentHost().RefreshProgress();
 }
 
 extern "C" void RecoTextCallback(const char* piece) {
@@ -98,7 +98,7 @@ extern "C" int EngProgressCallback(unsigned percent) {
         p.pSink->OnProgress(1, 100, static_cast<int>(percent));
     } else {
         if (p.hTextWnd && IsWindow(p.hTextWnd)) ::SendMessage(p.hTextWnd, WM_COMMAND, ID_BATCH_TEXT, 0);
-        ShellServices().DrawProgress(1, 100, static_cast<int>(percent));
+        DocumentHost().DrawProgress(1, 100, static_cast<int>(percent));
     }
     return 1;
 }

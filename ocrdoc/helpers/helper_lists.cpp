@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "shell/shell_services.h"
+#include "ocrdoc/document_host.h"
 
 namespace {
 constexpr int kColumnGrowth = 10;
@@ -25,7 +25,7 @@ BOOL ColumnArray::Add(ColumnStruct& aColumn) {
         int capacity = m_nCapacity + kColumnGrowth;
         void* grown = std::realloc(m_pItems, sizeof(ColumnStruct) * static_cast<std::size_t>(capacity));
         if (!grown) {
-            ShellServices().MessageBox(kColumnMemoryMessage, "", MB_OK);
+            DocumentHost().MessageBox(kColumnMemoryMessage, "", MB_OK);
             return FALSE;
         }
         m_pItems = static_cast<ColumnStruct*>(grown);

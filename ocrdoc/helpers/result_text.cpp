@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/helpers/dbcs.h"
 #include "ocrdoc/helpers/reco_unit.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ BOOL FilterResultText(BYTE* text, UINT* length) {
     std::memset(text, 0, old);
     if (!clean.empty()) std::memcpy(text, clean.data(), clean.size());
     *length = static_cast<UINT>(clean.size());
-    ShellServices().MessageBox("Filter wrong char", "", MB_OK);
+    DocumentHost().MessageBox("Filter wrong char", "", MB_OK);
     return TRUE;
 }
 
@@ -113,6 +113,6 @@ BOOL CheckResultText(const BYTE* text, UINT length, int flag, UINT recordCount) 
     if (!text || length == 0 || flag == 0) return TRUE;
     if (length > kMaxResultTextBytes) return FALSE;
     if (WalkValid(text, length, true, recordCount, nullptr)) return TRUE;
-    ShellServices().MessageBox("There are wrong char", "", MB_OK);
+    DocumentHost().MessageBox("There are wrong char", "", MB_OK);
     return FALSE;
 }

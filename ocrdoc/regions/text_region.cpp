@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "imaging/image_block.h"
+#include "ocrdoc/document_host.h"
 #include "platform/win/library.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ bool IsHandwritingPageType(const std::string& pageType) {
 }
 
 bool CurrentPageIsHandwriting() {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     const int row = shell.PageListCurrentRow();
     return row >= 0 && IsHandwritingPageType(shell.PageListItemText(row, kPageListType));
 }
@@ -203,7 +203,7 @@ int CTextRegion::HitTest(POINT point, int tol) {
 // --- Segmentation ----------------------------------------------------------------------
 
 BOOL CTextRegion::SegmentHandwriting(CPageImage* image, int flag) {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     const int listRow = shell.PageListCurrentRow();
     if (listRow < 0) return FALSE;
     return SegmentHandwritingAs(image, flag, IsHandwritingPageType(shell.PageListItemText(listRow, kPageListType)));
@@ -270,7 +270,7 @@ BOOL CTextRegion::SegmentHandwritingAs(CPageImage* image, int flag, bool handwri
     if (!m_pRows) {
         for (TextRow& row : rows) FreeTextRow(row);
         m_nRowPitch = 36;
-        ShellServices().MessageBox(kNoEnoughMemory, "", MB_OK | MB_ICONEXCLAMATION);
+        DocumentHost().MessageBox(kNoEnoughMemory, "", MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/helpers/reco_unit.h"
 #include "ocrdoc/result/reco_result.h"
 #include "ocrdoc/result/table_line_char.h"
 #include "platform/win/memory.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ BOOL CRecoResult::InsertText(const BYTE* bytes, UINT count, UINT offset, BOOL re
         return TRUE;
     }
     if (static_cast<unsigned long long>(count) + m_nTextLen >= m_nTextCapacity) {
-        ShellServices().MessageBox(kMsgTextNoRoom, "", MB_OK | MB_ICONSTOP);
+        DocumentHost().MessageBox(kMsgTextNoRoom, "", MB_OK | MB_ICONSTOP);
         return FALSE;
     }
     // Bytes that would break the text form become spaces: a marker that does

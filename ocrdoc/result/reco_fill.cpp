@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/helpers/reco_unit.h"
 #include "ocrdoc/result/reco_result.h"
 #include "platform/win/files.h"
 #include "platform/win/handles.h"
-#include "shell/shell_services.h"
 
 BOOL CRecoResult::CommitFill(std::string_view text, const RecoCharInfo* records, UINT count, UINT capacity) {
     if (!AllocBlocks(count, capacity)) return FALSE;
@@ -85,7 +85,7 @@ void SetGeometry(RecoCharInfo& rec, bool vertical, const PageBounds& page, int l
 
 WORD Le16(const unsigned char* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
 
-void TooManyCharacters() { ShellServices().MessageBox(kMsgTooManyChars, "", MB_OK | MB_ICONSTOP); }
+void TooManyCharacters() { DocumentHost().MessageBox(kMsgTooManyChars, "", MB_OK | MB_ICONSTOP); }
 
 // Reads a whole file of at most `limit` bytes: 0 read, 1 not opened, 2 too large or unreadable.
 int ReadBoundedFile(const std::string& path, UINT limit, std::string& contents) {
@@ -243,7 +243,7 @@ BOOL CRecoResult::LoadFromEnglishResult(const _regioninfoeng* result, int pageWi
 BOOL CRecoResult::LoadSaved(int mode, const BYTE* text, UINT textLen, const BYTE* chars, UINT charBytes) {
     if (mode == 0) {
         Clear();
-        std::string base = ShellServices().DataFolder() + kRecoWorkFileBase;
+        std::string base = DocumentHost().DataFolder() + kRecoWorkFileBase;
         std::string ce, idx, txt;
         static const struct {
             const char* ext;
@@ -256,7 +256,7 @@ BOOL CRecoResult::LoadSaved(int mode, const BYTE* text, UINT textLen, const BYTE
         for (int i = 0; i < 3; ++i) {
             int read = ReadBoundedFile(base + files[i].ext, files[i].limit, *contents[i]);
             if (read != 0) {
-                ShellServices().MessageBox(read == 1 ? files[i].openError : kMsgWorkFilesDamaged, "",
+                DocumentHost().MessageBox(read == 1 ? files[i].openError : kMsgWorkFilesDamaged, "",
                                            MB_OK | MB_ICONSTOP);
                 return FALSE;
             }
@@ -297,7 +297,7 @@ BOOL CRecoResult::LoadSaved(int mode, const BYTE* text, UINT textLen, const BYTE
 BOOL CRecoResult::LoadFromWorkFileBytes(std::string_view ceFile, std::string_view idxFile, std::string_view txtFile) {
     Clear();
     auto damaged = []() {
-        ShellServices().MessageBox(kMsgWorkFilesDamaged, "", MB_OK | MB_ICONSTOP);
+        DocumentHost().MessageBox(kMsgWorkFilesDamaged, "", MB_OK | MB_ICONSTOP);
         return FALSE;
     };
     if (txtFile.size() > kRecoMaxWorkTxtBytes || ceFile.size() > kRecoMaxWorkCeBytes) return damaged();

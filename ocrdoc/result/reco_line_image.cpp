@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "imaging/page_image.h"
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/result/reco_result.h"
 #include "ocrdoc/result/table_line_char.h"
 #include "platform/afx/core/gdi.h"
 #include "platform/win/memory.h"
-#include "shell/shell_services.h"
 
 const char* const kMsgCantLockMemory = "Can't Lock Memory";
 
@@ -94,7 +94,7 @@ BOOL CRecoResult::RenderLineImage(UINT row, CPageImage* image, HBITMAP hBitmap, 
     if (!buffer.handle) return FALSE;
     buffer.bytes = static_cast<BYTE*>(GlobalLock(buffer.handle));
     if (!buffer.bytes) {
-        ShellServices().MessageBox(kMsgCantLockMemory, "", MB_OK | MB_ICONSTOP);
+        DocumentHost().MessageBox(kMsgCantLockMemory, "", MB_OK | MB_ICONSTOP);
         return FALSE;
     }
 
@@ -102,7 +102,7 @@ BOOL CRecoResult::RenderLineImage(UINT row, CPageImage* image, HBITMAP hBitmap, 
     if (!vertical) {
         const BYTE* bits = static_cast<const BYTE*>(GlobalLock(image->m_hBits));
         if (!bits) {
-            ShellServices().MessageBox(kMsgCantLockMemory, "", MB_OK | MB_ICONSTOP);
+            DocumentHost().MessageBox(kMsgCantLockMemory, "", MB_OK | MB_ICONSTOP);
             return FALSE;
         }
         const std::size_t rowBytes = image->RowBytes();

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/helpers/reco_unit.h"
 #include "platform/win/atomic_file.h"
 #include "platform/win/memory.h"
-#include "shell/shell_services.h"
 
 #ifndef MB_YESNOCANCEL
 #define MB_YESNOCANCEL 0x00000003u
@@ -458,7 +458,7 @@ char* CRecoResult::GetLinesText(int firstLine, int lastLine, UINT* outEnd, UINT*
 BOOL CRecoResult::WriteTextFile(const char* path) const {
     std::string plain = PlainText(0, m_nTextLen);
     if (!SuiteWriteFileAtomically(path, plain.data(), plain.size())) {
-        ShellServices().MessageBox(kMsgTextCreateError, "", MB_OK | MB_ICONSTOP);
+        DocumentHost().MessageBox(kMsgTextCreateError, "", MB_OK | MB_ICONSTOP);
         return FALSE;
     }
     return TRUE;
@@ -468,7 +468,7 @@ BOOL CRecoResult::SaveTextIfChanged(const char* imagePath) {
     if (!m_bModified) return TRUE;
     std::string textPath = ResultTextPath(imagePath ? imagePath : "");
     std::string question = "Save changes to " + textPath + "?";
-    int answer = ShellServices().MessageBox(question, "", MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+    int answer = DocumentHost().MessageBox(question, "", MB_YESNOCANCEL | MB_ICONEXCLAMATION);
     if (answer == IDCANCEL) return FALSE;
     if (answer == IDYES) return WriteTextFile(textPath.c_str());
     return TRUE;

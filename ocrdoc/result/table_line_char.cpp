@@ -1,6 +1,6 @@
 #include "ocrdoc/result/table_line_char.h"
 
-#include "shell/shell_services.h"
+#include "ocrdoc/document_host.h"
 
 namespace {
 // Top-left, top-right, top tee, horizontal, vertical, left tee, right tee,
@@ -14,7 +14,7 @@ static_assert(sizeof kGbBoxChars == 3 * kBoxEntryCount && sizeof kBig5BoxChars =
 
 const char* TableBoxCharsFor(bool simplified) { return simplified ? kGbBoxChars : kBig5BoxChars; }
 
-const char* TableBoxChars() { return TableBoxCharsFor(ShellServices().IsSimplified()); }
+const char* TableBoxChars() { return TableBoxCharsFor(DocumentHost().IsSimplified()); }
 
 WORD TableBoxChar(int entry) {
     if (entry < 0 || entry >= kBoxEntryCount) return 0;
@@ -24,7 +24,7 @@ WORD TableBoxChar(int entry) {
 
 BOOL IsTableLineChar(WORD code) {
     BYTE lead = static_cast<BYTE>(code >> 8), trail = static_cast<BYTE>(code & 0xFF);
-    if (ShellServices().IsSimplified()) return lead == 0xA9 && trail >= 0xA4 && trail <= 0xF0;
+    if (DocumentHost().IsSimplified()) return lead == 0xA9 && trail >= 0xA4 && trail <= 0xF0;
     return lead == 0xA2 && trail >= 0x71 && trail <= 0x7D;
 }
 

@@ -6,9 +6,9 @@
 #include "imaging/image_messages.h"
 #include "ocrdoc/document/ocr_page.h"
 #include "ocrdoc/document/page_load.h"
+#include "ocrdoc/document_host.h"
 #include "platform/afx/afxwin.h"
 #include "platform/win/memory.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ std::unique_ptr<BatchLines> TakeBatchLines(LPARAM lParam) {
 
 std::vector<BatchPagePlan> CBatchRecognizer::PlanSelectedRows() {
     std::vector<BatchPagePlan> plan;
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     for (int row : shell.PageListSelectedRows()) {
         BatchPagePlan page;
         page.row = row;

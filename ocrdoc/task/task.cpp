@@ -9,6 +9,7 @@
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/page_settings.h"
 #include "ocrdoc/document/project_file.h"
+#include "ocrdoc/document_host.h"
 #include "ocrdoc/helpers/path_helpers.h"
 #include "ocrdoc/helpers/table_grid.h"
 #include "platform/afx/afxwin.h"
@@ -16,7 +17,6 @@
 #include "platform/win/codepage.h"
 #include "platform/win/files.h"
 #include "platform/win/path.h"
-#include "shell/shell_services.h"
 
 namespace {
 
@@ -88,19 +88,19 @@ std::string TaskString(UINT id) {
 }
 
 CTask::CTask() : m_strName(kDefaultTaskName) {
-    m_strFolder = ShellServices().ProgramFolder();
+    m_strFolder = DocumentHost().ProgramFolder();
     if (!m_strFolder.empty() && m_strFolder.back() != '\\' && m_strFolder.back() != '/') m_strFolder += '\\';
     m_strFolder += "OCRFiles\\";
 }
 
 CTask::~CTask() = default;
 
-BOOL CTask::SaveModified() { return m_bJobModified ? ShellServices().OfferToSaveJob() : TRUE; }
+BOOL CTask::SaveModified() { return m_bJobModified ? DocumentHost().OfferToSaveJob() : TRUE; }
 
-void CTask::SetPrompt(UINT id) { ShellServices().SetStatusPaneText(kStatusPrompt, TaskString(id)); }
+void CTask::SetPrompt(UINT id) { DocumentHost().SetStatusPaneText(kStatusPrompt, TaskString(id)); }
 
 BOOL CTask::AddImageToList(const std::string& path, std::uintptr_t itemValue) {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     const PageSettings names = PageSettings::Defaults();
     FileItemInfo item;
     item.path = path;
@@ -115,7 +115,7 @@ BOOL CTask::AddImageToList(const std::string& path, std::uintptr_t itemValue) {
 }
 
 void CTask::ShowRow(int row) {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     const std::string path = shell.PageListItemText(row, kPageListPath);
     const PathParts rowParts = SplitPath(path);
     const PathParts box = SplitPath(shell.ScanName());
@@ -129,7 +129,7 @@ void CTask::ShowRow(int row) {
 }
 
 void CTask::SelectImage(int row) {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     if (row < 0) {
         shell.OpenDocumentPath(kPlaceholderPath);
         for (int pane = kStatusCounter; pane <= kStatusResolution; ++pane) shell.SetStatusPaneText(pane, " ");
@@ -141,7 +141,7 @@ void CTask::SelectImage(int row) {
 }
 
 void CTask::New() {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     if (shell.PageListRowCount() > 0) {
         if (m_bJobModified && !SaveModified()) return;
         m_strName = kDefaultTaskName;
@@ -152,16 +152,16 @@ void CTask::New() {
     m_strName = kDefaultTaskName;
 }
 
-int CTask::CountSelected() const { return static_cast<int>(ShellServices().PageListSelectedRows().size()); }
+int CTask::CountSelected() const { return static_cast<int>(DocumentHost().PageListSelectedRows().size()); }
 
-BOOL CTask::HasImages() const { return ShellServices().PageListRowCount() > 0; }
+BOOL CTask::HasImages() const { return DocumentHost().PageListRowCount() > 0; }
 
 void CTask::PumpBatchMessages() {
     if (DispatchPendingMessages(true)) m_bCancel = 1;
 }
 
 BOOL CTask::OpenRowAndWait(int row) {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     shell.PageListSelectItem(row);
     ShowRow(row);
     const std::string path = shell.PageListItemText(row, kPageListPath);
@@ -196,7 +196,7 @@ BOOL CTask::OpenRowAndWait(int row) {
 }
 
 void CTask::AnalyzeSelected() {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     SetPrompt(IDS_LAYOUT_PROMPT);
     m_bCancel = 0;
     shell.SetBatchMode(shell.IgnoredFlag());
@@ -216,7 +216,7 @@ void CTask::AnalyzeSelected() {
 }
 
 void CTask::RecognizeSelected() {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     shell.SetBatchMode(shell.IgnoredFlag());
     shell.RunBatchRecognitionDialog();
     shell.SetBatchMode(0);
@@ -234,7 +234,7 @@ int CTask::ExportTypeFor(const std::string& path, WORD systemLanguage) {
 }
 
 COcrDoc* CTask::OpenRowOrSayWhy(int row, std::vector<PageLeftOut>& leftOut) {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     const std::string path = shell.PageListItemText(row, kPageListPath);
     COcrDoc* doc = OpenRowAndWait(row) ? shell.CurrentDocument() : nullptr;
     if (!doc || !doc->m_pImage) {
@@ -291,7 +291,7 @@ std::string LeftOutMessage(const std::string& head, const std::vector<PageLeftOu
 }
 
 BOOL CTask::ExportSelected(const std::string& outputPath) {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     SetPrompt(IDS_SAVING_RESULT);
     shell.SetBatchMode(0);
     m_bCancel = 0;
@@ -362,7 +362,7 @@ std::string CTask::SameNameOutput(const std::string& dataFolder, const std::stri
 }
 
 int CTask::SaveSelectedSameName(int type) {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     SetPrompt(IDS_SAVING_RESULT);
     shell.SetBatchMode(0);
     m_bCancel = 0;
@@ -409,7 +409,7 @@ int CTask::SaveSelectedSameName(int type) {
 }
 
 void CTask::ClearLayoutSelected() {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     // A run reads the open page now: its regions stay until it has ended.
     if (const COcrDoc* doc = shell.CurrentDocument(); doc && doc->IsPageHeld()) return;
     const int focused = shell.PageListCurrentRow();
@@ -433,7 +433,7 @@ void CTask::ClearLayoutSelected() {
 }
 
 BOOL CTask::AllSelectedInScanFolder() const {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     const PathParts box = SplitPath(shell.ScanName());
     const std::string boxFolder = suite::AnsiToLower(box.drive + box.folder);
     for (int row : shell.PageListSelectedRows()) {
@@ -460,7 +460,7 @@ void CTask::AppendCounter(std::string& path) {
 }
 
 BOOL CTask::RenameToScanNames() {
-    CShellServices& shell = ShellServices();
+    CDocumentHost& shell = DocumentHost();
     if (!AllSelectedInScanFolder()) {
         shell.MessageBox(TaskString(IDS_PATHS_DIFFER), "", MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
@@ -542,12 +542,12 @@ void CTask::EditDescription() {
     std::string text;
     ReadSmallFile(DescriptionPath(), text, 1u << 20);
     const std::string stem = SplitPath(m_strName).stem;
-    if (ShellServices().RunProjectDescriptionDialog(stem, text) == IDOK) WriteDescription(text);
+    if (DocumentHost().RunProjectDescriptionDialog(stem, text) == IDOK) WriteDescription(text);
 }
 
 BOOL CTask::WriteDescription(const std::string& text) {
     if (!SuiteWriteFileAtomically(DescriptionPath().c_str(), text.data(), text.size())) {
-        ShellServices().MessageBox(kMsgDescriptionFailed, "", MB_OK | MB_ICONEXCLAMATION);
+        DocumentHost().MessageBox(kMsgDescriptionFailed, "", MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
     return TRUE;

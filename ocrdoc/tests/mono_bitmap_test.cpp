@@ -9,7 +9,7 @@
 #include "imaging/tests/dib_builder.h"
 #include "ocrdoc/ink_color.h"
 #include "ocrdoc/mono_bitmap.h"
-#include "shell/tests/fake_shell_services.h"
+#include "ocrdoc/tests/fake_document_host.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ TEST(ShellDeleteFile, RemovesTheFile) {
 }
 
 TEST(InkColor, RedTextAndBlackTextAndNoText) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     ScopedPage page;
     // Left half: red ink (blue 95, green 90, red 200) on white; right half: black ink.
     page.AttachDib(ColourDib(40, 20, [](int x, int y) {
@@ -114,7 +114,7 @@ TEST(InkColor, RedTextAndBlackTextAndNoText) {
 }
 
 TEST(InkColor, NotAColourPage) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     ScopedPage page;
     page.AttachDib(GreyDib(16, 16, [](int, int) { return 0; }).Make());
     COLORREF colour = 5;

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "imaging/codecs/image_file_type.h"
+#include "imaging/pdf/pdf_page_access.h"
 #include "ocrdoc/helpers/path_helpers.h"
 #include "outside/include/pdf_libraries.h"
 #include "platform/win/codepage.h"
@@ -16,7 +17,6 @@
 #include "shell/app/scribant_ids.h"
 #include "shell/dialogs/pdf_split_progress_dlg.h"
 #include "shell/frame/main_frame.h"
-#include "shell/pdf/pdf_page_access.h"
 #include "platform/afx/core/resource.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "shell/pdf/pdf_prompts.h"
+#include "imaging/pdf/pdf_prompts.h"
 
 class CPromptRelayWnd;
 

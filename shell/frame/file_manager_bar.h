@@ -7,7 +7,7 @@
 #include "platform/afx/afxwin.h"
 #include "shell/frame/file_list_ctrl.h"
 #include "shell/frame/stretch_bar.h"
-#include "shell/strip/bitmap_button_strip.h"
+#include "views/strip/bitmap_button_strip.h"
 
 class CFileManagerBar : public CStretchBar {
 public:

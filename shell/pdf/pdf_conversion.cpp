@@ -1,8 +1,8 @@
 #include "shell/pdf/pdf_conversion.h"
 
+#include "imaging/pdf/loaded_library.h"
+#include "imaging/pdf/pdf_page_access.h"
 #include "shell/pdf/dlg_progress.h"
-#include "shell/pdf/loaded_library.h"
-#include "shell/pdf/pdf_page_access.h"
 
 #include "outside/include/pdf_libraries.h"
 #include "platform/afx/afxwin.h"

@@ -56,7 +56,13 @@ inline FileItemInfo Item(const std::string& path, int status = 0) {
     return FileItemInfo{path, kSimplified, kAutomatic, status, "300"};
 }
 
-TEST_P(ShellContract, IsTheInstalledShell) { EXPECT_EQ(&ShellServices(), shell); }
+// The installed shell answers the page image, the document and the views too.
+TEST_P(ShellContract, IsTheInstalledShell) {
+    EXPECT_EQ(&ShellServices(), shell);
+    EXPECT_EQ(&ViewHost(), shell);
+    EXPECT_EQ(&DocumentHost(), shell);
+    EXPECT_EQ(&ImageHost(), shell);
+}
 
 TEST_P(ShellContract, PageListRowsAreAddedOnceFoundAndSelected) {
     EXPECT_EQ(shell->PageListRowCount(), 0);

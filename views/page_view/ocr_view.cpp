@@ -12,13 +12,13 @@
 #include "platform/afx/ui/commdlg.h"
 #include "platform/afx/ui/dcwnd.h"
 #include "platform/afx/ui/menu.h"
-#include "shell/shell_services.h"
 #include "views/dialogs/dlg_brightness.h"
 #include "views/dialogs/dlg_manual_deskew.h"
 #include "views/page_view/page_image_tools.h"
 #include "views/page_view/page_paste.h"
 #include "views/page_view/page_view_ids.h"
 #include "platform/afx/core/resource.h"
+#include "views/view_host.h"
 
 namespace {
 
@@ -146,11 +146,11 @@ void COcrView::SetLayoutDirty() {
 bool COcrView::IsHandwritingPage() const { return CurrentPageIsHandwriting(); }
 
 LRESULT COcrView::OnScanDoneMessage(WPARAM, LPARAM) {
-    ShellServices().PageViewScanDone();
+    ViewHost().PageViewScanDone();
     return 0;
 }
 
-bool COcrView::AutoResize() const { return ShellServices().AutoResize(); }
+bool COcrView::AutoResize() const { return ViewHost().AutoResize(); }
 
 void COcrView::PostCrop() { PostMessage(WM_COMMAND, ID_IMAGE_RESIZE, 0); }
 
@@ -161,7 +161,7 @@ bool COcrView::PageHeld() const {
 
 bool COcrView::IsOfficialColourPage() const {
     const COcrDoc* doc = GetDocument();
-    CShellServices& shell = ShellServices();
+    CViewHost& shell = ViewHost();
     const int row = shell.PageListCurrentRow();
     return doc && doc->m_pImage && doc->m_pImage->m_nBitCount == 24 && row >= 0 &&
            IsOfficialPageType(shell.PageListItemText(row, kPageListType));
@@ -208,7 +208,7 @@ void COcrView::OnSize(UINT type, int cx, int cy) {
     CView::OnSize(type, cx, cy);
     if (type != SIZE_RESTORED && type != SIZE_MAXIMIZED && type != kSizeMaxShow) return;
     const PageViewLayout layout = CPageViewController::LayoutFor(
-        cx, cy, GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL), ShellServices().IsTextViewShown());
+        cx, cy, GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL), ViewHost().IsTextViewShown());
     if (m_wndStrip.m_hWnd) {
         m_wndStrip.ShowWindow(layout.stripShown ? SW_SHOW : SW_HIDE);
         if (layout.stripShown) m_wndStrip.MoveWindow(&layout.strip);
@@ -224,7 +224,7 @@ void COcrView::OnSize(UINT type, int cx, int cy) {
 PageViewPaintInput COcrView::PaintInput() const {
     PageViewPaintInput input;
     input.handwriting = CurrentPageIsHandwriting();
-    input.viewText = ShellServices().IsTextViewShown();
+    input.viewText = ViewHost().IsTextViewShown();
     input.focused = GetFocus() == this;
     return input;
 }
@@ -458,22 +458,22 @@ void COcrView::OnZoomOutCommand() { ZoomOut(); }
 void COcrView::OnUpdateZoomFixed(CCmdUI* ui) {
     SyncPage();
     const WORD zoom = ui->m_nID == ID_ZOOM_100 ? 256 : ui->m_nID == ID_ZOOM_50 ? 128 : ui->m_nID == ID_ZOOM_25 ? 64 : 32;
-    ui->Enable(ShellServices().ViewsShown() && m_controller.HasPage());
+    ui->Enable(ViewHost().ViewsShown() && m_controller.HasPage());
     ui->SetCheck(m_controller.Zoom() == zoom ? 1 : 0);
 }
 
 void COcrView::OnUpdateZoomIn(CCmdUI* ui) {
     SyncPage();
-    ui->Enable(ShellServices().ViewsShown() && m_controller.CanZoomIn());
+    ui->Enable(ViewHost().ViewsShown() && m_controller.CanZoomIn());
 }
 
 void COcrView::OnUpdateZoomOut(CCmdUI* ui) {
     SyncPage();
-    ui->Enable(ShellServices().ViewsShown() && m_controller.CanZoomOut());
+    ui->Enable(ViewHost().ViewsShown() && m_controller.CanZoomOut());
 }
 
 void COcrView::OnUpdateWindowSplit(CCmdUI* ui) {
-    CShellServices& shell = ShellServices();
+    CViewHost& shell = ViewHost();
     CRect parent(0, 0, 0, 0);
     if (CWnd* p = GetParent()) p->GetClientRect(&parent);
     ui->Enable(!shell.IsSplitterColumnHidden() && !shell.IsSplitterSecondFlagSet() && parent.Width() >= 7);
@@ -482,18 +482,18 @@ void COcrView::OnUpdateWindowSplit(CCmdUI* ui) {
 // --- Private messages -------------------------------------------------------------------------
 
 LRESULT COcrView::OnStripButton(WPARAM, LPARAM lParam) {
-    if (lParam == 0) ShellServices().PostMainCommand(ID_VIEW_TEXT_WINDOW);
+    if (lParam == 0) ViewHost().PostMainCommand(ID_VIEW_TEXT_WINDOW);
     return 1;
 }
 
 LRESULT COcrView::OnImageProgress(WPARAM wParam, LPARAM lParam) {
     // A total of 0 (or less) says nothing about progress.
-    if (lParam > 0) ShellServices().DrawProgress(1, static_cast<int>(lParam), static_cast<int>(wParam));
+    if (lParam > 0) ViewHost().DrawProgress(1, static_cast<int>(lParam), static_cast<int>(wParam));
     return 1;
 }
 
 LRESULT COcrView::OnResultState(WPARAM, LPARAM) {
-    CShellServices& shell = ShellServices();
+    CViewHost& shell = ViewHost();
     const COcrDoc* doc = GetDocument();
     if (doc && doc->m_bHasResult) {
         shell.SetTextViewShown(true);
@@ -621,13 +621,13 @@ void COcrView::OnMousePen() {
 
 void COcrView::OnMouseSwitch() {
     // The second edition keeps the tool while its main window is in a mode.
-    if (!ShellServices().PointerSwitchAllowed()) return;
+    if (!ViewHost().PointerSwitchAllowed()) return;
     m_controller.SwitchMouseTool();
 }
 
 void COcrView::OnUpdateMouseTool(CCmdUI* ui) {
     SyncPage();
-    ui->Enable(ShellServices().ViewsShown() && m_controller.HasPage());
+    ui->Enable(ViewHost().ViewsShown() && m_controller.HasPage());
 }
 
 void COcrView::OnImageSeal() {
@@ -662,8 +662,8 @@ void COcrView::Rotate(bool left) {
     COcrDoc* doc = GetDocument();
     if (!doc) return;
     SyncPage();
-    CShellWaitCursor wait;
-    CShellServices& shell = ShellServices();
+    CHostWaitCursor wait;
+    CViewHost& shell = ViewHost();
     const int row = shell.PageListCurrentRow();
     CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
     if (!tools.CanChangePage() || row < 0) return;
@@ -744,12 +744,12 @@ void COcrView::OnEditCut() {
 
 void COcrView::OnUpdateImageTool(CCmdUI* ui) {
     SyncPage();
-    ui->Enable(ShellServices().ViewsShown() && m_controller.HasPage() && !PageHeld());
+    ui->Enable(ViewHost().ViewsShown() && m_controller.HasPage() && !PageHeld());
 }
 
 void COcrView::OnUpdateImageInvert(CCmdUI* ui) {
     SyncPage();
-    ui->Enable(ShellServices().ViewsShown() && m_controller.HasPage() && m_controller.Image()->m_nBitCount == 1 &&
+    ui->Enable(ViewHost().ViewsShown() && m_controller.HasPage() && m_controller.Image()->m_nBitCount == 1 &&
                !PageHeld());
 }
 
@@ -757,7 +757,7 @@ void COcrView::OnUpdateImageResize(CCmdUI* ui) {
     COcrDoc* doc = GetDocument();
     SyncPage();
     bool enable = false;
-    if (doc && ShellServices().ViewsShown()) {
+    if (doc && ViewHost().ViewsShown()) {
         CPageImageTools tools(m_controller, *this, doc->m_pImage, doc->m_pPageRegion);
         enable = tools.CanCrop();
     }

@@ -6,9 +6,9 @@
 
 #include "ocrdoc/document/ocr_doc.h"
 #include "platform/afx/afxwin.h"
-#include "shell/strip/bitmap_button_strip.h"
 #include "views/page_view/page_view_controller.h"
 #include "views/page_view/page_view_renderer.h"
+#include "views/strip/bitmap_button_strip.h"
 
 class COcrView : public CView, private CPageViewHost {
     DECLARE_DYNCREATE(COcrView)

@@ -13,10 +13,10 @@
 #include "platform/afx/afxwin.h"
 #include "platform/afx/core/clipboard.h"
 #include "platform/win/files.h"
-#include "shell/shell_services.h"
 #include "views/page_view/page_view_ids.h"
 #include "views/page_view/pasted_dib.h"
 #include "platform/afx/core/resource.h"
+#include "views/view_host.h"
 
 namespace {
 
@@ -40,14 +40,14 @@ std::string WithJpgExtension(const std::string& name) {
 
 // The job's own AddImageToList(name, 0): a new row with the default
 // language, type and resolution; -1 when the list already holds the name.
-int AddImageToList(CShellServices& shell, const std::string& name) {
+int AddImageToList(CViewHost& shell, const std::string& name) {
     CTask* task = shell.Task();
     const int rowsBefore = shell.PageListRowCount();
     if (!task || !task->AddImageToList(name, 0) || shell.PageListRowCount() != rowsBefore + 1) return -1;
     return rowsBefore;
 }
 
-void ShowRow(CShellServices& shell, int row) {
+void ShowRow(CViewHost& shell, int row) {
     shell.PageListSelectItem(row);
     char counter[64];
     std::snprintf(counter, sizeof counter, "%4d  /  %d", row + 1, shell.PageListRowCount());
@@ -86,7 +86,7 @@ PasteOutcome CPagePaste::Run(HWND owner) {
         copy = lock ? PageDibOfPasted(lock.get(), lock.size(), &bitCount) : nullptr;
     }
     if (!copy) {
-        ShellServices().MessageBox(kMsgPastedBitmapUnreadable, "", MB_OK | MB_ICONEXCLAMATION);
+        ViewHost().MessageBox(kMsgPastedBitmapUnreadable, "", MB_OK | MB_ICONEXCLAMATION);
         return PasteOutcome::kBadBitmap;
     }
     const PasteOutcome outcome = WithBitmap(copy, bitCount);
@@ -96,7 +96,7 @@ PasteOutcome CPagePaste::Run(HWND owner) {
 }
 
 PasteOutcome CPagePaste::WithBitmap(HGLOBAL copy, int bitCount) {
-    CShellServices& shell = ShellServices();
+    CViewHost& shell = ViewHost();
     std::string name = shell.ScanName().substr(0, kNameMax);
     if ((bitCount == 24 || bitCount == 8) && shell.SaveAsJpg()) name = WithJpgExtension(name);
     m_name = name;

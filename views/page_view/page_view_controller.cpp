@@ -10,7 +10,7 @@
 #include "ocrdoc/regions/region_geometry.h"
 #include "ocrdoc/regions/text_region.h"
 #include "platform/afx/afxwin.h"
-#include "shell/shell_services.h"
+#include "views/view_host.h"
 
 namespace {
 
@@ -225,7 +225,7 @@ BOOL CPageViewController::UpdateDisplayImage() {
 
 void CPageViewController::ShowImageLockMessage() {
     // The staging rows could not be locked: the display stays as it was.
-    ShellServices().MessageBox("Can't Lock Memory", "", MB_OK | MB_ICONSTOP);
+    ViewHost().MessageBox("Can't Lock Memory", "", MB_OK | MB_ICONSTOP);
 }
 
 void CPageViewController::ResetView() {

@@ -1,7 +1,7 @@
 #include "views/text/candidate_bar.h"
 
 #include "ocrdoc/document/ocr_doc.h"
-#include "shell/shell_services.h"
+#include "views/view_host.h"
 
 const char* const kMsgImagePointerNull = "Image pointer is null!";
 
@@ -57,7 +57,7 @@ BOOL CCandidateBar::Create(const RECT& rect, CWnd* parent) {
         m_faces[id] = std::move(face);
     }
     if (!m_font.GetSafeHandle()) {
-        if (ShellServices().SystemLanguageId() == 1033) {
+        if (ViewHost().SystemLanguageId() == 1033) {
             m_font.CreateFont(-26, 0, 0, 0, FW_MEDIUM, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "SIMSUN");
         } else {
             m_font.CreateFont(-26, 0, 0, 0, FW_DONTCARE, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, kSongFace);
@@ -75,7 +75,7 @@ BOOL CCandidateBar::Create(const RECT& rect, CWnd* parent) {
 
 void CCandidateBar::SetCharImage(const BYTE* image) {
     if (!image) {
-        ShellServices().MessageBox(kMsgImagePointerNull, "", MB_OK);
+        ViewHost().MessageBox(kMsgImagePointerNull, "", MB_OK);
         return;
     }
     m_layout.SetCharImage(image);

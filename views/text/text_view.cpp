@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "ocrdoc/document/ocr_page.h"
-#include "shell/shell_services.h"
 #include "views/page_view/ocr_view.h"
+#include "views/view_host.h"
 
 IMPLEMENT_DYNCREATE(CTextView, CView)
 
@@ -44,7 +44,7 @@ END_MESSAGE_MAP()
 CTextView::CTextView() : m_controller(nullptr, this) { m_controller.ResetView(); }
 
 CTextView::~CTextView() {
-    if (ShellServices().TextView() == this) ShellServices().SetTextView(nullptr);
+    if (ViewHost().TextView() == this) ViewHost().SetTextView(nullptr);
 }
 
 BOOL CTextView::PreCreateWindow(CREATESTRUCT& cs) { return CView::PreCreateWindow(cs); }
@@ -56,7 +56,7 @@ int CTextView::OnCreate(LPCREATESTRUCT cs) {
     m_wndHScroll.Create(WS_CHILD | WS_VISIBLE | SBS_HORZ, provisional, this, kHScrollId);
     m_wndVScroll.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, provisional, this, kVScrollId);
     m_wndCandidates.Create(provisional, this);
-    ShellServices().SetTextView(this);
+    ViewHost().SetTextView(this);
     return 0;
 }
 
@@ -111,7 +111,7 @@ void CTextView::ResetView(BOOL repaint) {
 
 SIZE CTextView::MeasureCell() {
     CClientDC dc(this);
-    const SIZE cell = m_renderer.MeasureCell(&dc, ShellServices().SystemLanguageId());
+    const SIZE cell = m_renderer.MeasureCell(&dc, ViewHost().SystemLanguageId());
     m_controller.SetCell(cell);
     return cell;
 }
@@ -137,7 +137,7 @@ void CTextView::RecreateCaret() {
 
 void CTextView::PaintTextArea(CDC* dc, const RECT* clip) {
     // The window's paint surface is already an off-screen image: the renderer draws into it directly.
-    m_renderer.Paint(dc, m_controller, ShellServices().SystemLanguageId(), ShellServices().IsLegacyPlatform(), clip);
+    m_renderer.Paint(dc, m_controller, ViewHost().SystemLanguageId(), ViewHost().IsLegacyPlatform(), clip);
 }
 
 void CTextView::OnDraw(CDC* dc) {

@@ -11,7 +11,7 @@
 #include "ocrdoc/helpers/reco_unit.h"
 #include "ocrdoc/result/table_line_char.h"
 #include "platform/afx/afxwin.h"
-#include "shell/shell_services.h"
+#include "views/view_host.h"
 
 namespace {
 
@@ -218,7 +218,7 @@ bool CTextViewController::SelectionHasTableLineChar() const {
     return Store().RangeHasTableLineChar(from, to - 1) != FALSE;
 }
 
-bool CTextViewController::InsertMode() const { return ShellServices().IsInsertMode(); }
+bool CTextViewController::InsertMode() const { return ViewHost().IsInsertMode(); }
 
 TextCaretShape CTextViewController::CaretShape() const {
     TextCaretShape c;
@@ -307,7 +307,7 @@ void CTextViewController::UpdateCaret(bool withCandidates) {
         }
         m_pShownChar = rec;
     }
-    ShellServices().SetStatusPaneText(5, FormatCaretStatus(m_nCaretRow + 1, m_nCaretCol + 1));
+    ViewHost().SetStatusPaneText(5, FormatCaretStatus(m_nCaretRow + 1, m_nCaretCol + 1));
     m_pHost->SetScrollBars(std::max(LineCount() - 1, 0), m_nTopRow, m_nFirstCol);
 }
 

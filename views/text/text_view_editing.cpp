@@ -13,13 +13,13 @@
 #include "ocrdoc/result/table_line_char.h"
 #include "platform/afx/afxwin.h"
 #include "platform/afx/core/clipboard.h"
-#include "platform/win/handles.h"
 #include "platform/win/codepage.h"
+#include "platform/win/handles.h"
 #include "platform/win/memory.h"
 #include "platform/win/path.h"
 #include "platform/win/process.h"
-#include "shell/shell_services.h"
 #include "views/text/text_view_controller.h"
+#include "views/view_host.h"
 
 namespace {
 
@@ -365,7 +365,7 @@ void CTextViewController::SplitLine() {
 bool CTextViewController::Copy() {
     if (!HasResult()) return false;
     if (!OpenClipboard(m_pHost->ClipboardOwner())) return false;
-    CShellWaitCursor wait;
+    CHostWaitCursor wait;
     bool copied = false;
     if (HGLOBAL block = Store().CopyText(SelectionStart(), SelectionEnd())) {
         EmptyClipboard();
@@ -390,7 +390,7 @@ void CTextViewController::Paste() {
     if (!HasResult()) return;
     if (LineHasTableLineChar(m_nCaretRow) || SelectionHasTableLineChar()) return;
     if (!OpenClipboard(m_pHost->ClipboardOwner())) return;
-    CShellWaitCursor wait;
+    CHostWaitCursor wait;
     std::string clean;
     if (HANDLE data = GetClipboardData(CF_TEXT)) {
         if (const auto* bytes = static_cast<const BYTE*>(GlobalLock(data))) {
@@ -460,7 +460,7 @@ void CTextViewController::OnCandidateBar(WORD code, int request) {
     switch (request) {
     case kRequestToggleTextWindow:
         m_bTextWindowFlag = !m_bTextWindowFlag;
-        ShellServices().PostMainCommand(ID_VIEW_TEXT_WINDOW);
+        ViewHost().PostMainCommand(ID_VIEW_TEXT_WINDOW);
         return;
     case kRequestMovePanel:
         m_pHost->RelayoutPanel();
@@ -504,7 +504,7 @@ void CTextViewController::TextToEditor() {
     if (!HasResult()) return;
     std::string path;
     if (!m_pHost->ExportForEditor(&path) || path.empty()) return;
-    const std::string editor = ShellServices().ExternEditPath();
+    const std::string editor = ViewHost().ExternEditPath();
     if (editor.empty()) return;
     // The file path is one argument, whatever spaces it holds, as the editor
     // (a program of this system) finds the file.
@@ -517,7 +517,7 @@ void CTextViewController::ShowBlockLineCount() {
     if (!HasResult()) return;
     CString text;
     text.Format("%d", m_pDoc->GetRegionLineCountAt(m_nCaretRow));
-    ShellServices().MessageBox(text.GetString(), "", MB_OK);
+    ViewHost().MessageBox(text.GetString(), "", MB_OK);
 }
 
 bool CTextViewController::CanUndo() const { return HasResult() && Store().m_actions.CanUndo(); }

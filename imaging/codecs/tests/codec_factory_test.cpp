@@ -3,11 +3,11 @@
 #include "imaging/codecs/library_codecs.h"
 
 #include "imaging/page_image.h"
+#include "imaging/tests/fake_image_host.h"
 #include "outside/include/pdf_libraries.h"
 #include "platform/win/library.h"
 #include "platform/win/memory.h"
 #include "platform/win/sync.h"
-#include "shell/tests/fake_shell_services.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +70,7 @@ std::vector<BYTE> planeOf(const CPageImage& page) {
 
 class ImageCodecs : public ::testing::Test {
 protected:
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     fs::path dir;
     void SetUp() override {
         shell.convertLibrary = LoadLibraryA("Convert.dll");

@@ -6,10 +6,10 @@
 #include "imaging/codecs/library_codecs.h"
 #include "imaging/image_messages.h"
 #include "imaging/page_image.h"
+#include "imaging/tests/fake_image_host.h"
 #include "platform/win/errors.h"
 #include "platform/win/library.h"
 #include "platform/win/memory.h"
-#include "shell/tests/fake_shell_services.h"
 
 #include <gtest/gtest.h>
 
@@ -109,7 +109,7 @@ std::string contentsOf(const std::string& path) {
 
 class FullDisk : public ::testing::Test {
 protected:
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     void SetUp() override {
         shell.convertLibrary = LoadLibraryA("Convert.dll");
         ASSERT_NE(shell.convertLibrary, nullptr);

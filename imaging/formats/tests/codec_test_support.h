@@ -12,7 +12,7 @@
 #include "imaging/compress/tests/test_pages.h"
 #include "imaging/formats/codec_signals.h"
 #include "imaging/page_image.h"
-#include "shell/tests/fake_shell_services.h"
+#include "imaging/tests/fake_image_host.h"
 #include "platform/win/tests/temporary_folder.h"
 
 namespace codectest {

@@ -31,7 +31,7 @@ int Load(const TempFile& f, CPageImage& img, HANDLE stop = nullptr) {
 }  // namespace
 
 TEST(PcxCodec, WriteThenReadGivesTheSamePlane) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     const Page pages[] = {testpages::Text(1700, 900, 51), testpages::Noise(9, 30, 52), testpages::Halftone(640, 300, 53),
                           testpages::Blank(1, 1)};
     for (const Page& page : pages) {
@@ -52,7 +52,7 @@ TEST(PcxCodec, WriteThenReadGivesTheSamePlane) {
 }
 
 TEST(PcxCodec, RunCoding) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     Page p = testpages::Blank(800, 2);  // 100 bytes a row
     p.bits[100] = 0xC5;                 // a single high byte
     p.bits[101] = 0x3F;                 // a single low byte
@@ -68,7 +68,7 @@ TEST(PcxCodec, RunCoding) {
 }
 
 TEST(PcxCodec, ReadsOtherWritersFiles) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     // A 9-pixel page with 4 bytes a line: the padding is dropped; runs that
     // go on past a line's end continue into the next; any version byte.
     for (std::uint8_t version : {0, 2, 3, 5}) {
@@ -87,7 +87,7 @@ TEST(PcxCodec, ReadsOtherWritersFiles) {
 }
 
 TEST(PcxCodec, RefusesWhatItCannotRead) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     std::vector<std::vector<std::uint8_t>> bad;
     auto twoPlanes = Header(16, 2, 2);
     twoPlanes[65] = 2;
@@ -119,7 +119,7 @@ TEST(PcxCodec, RefusesWhatItCannotRead) {
 }
 
 TEST(PcxCodec, StopAndProgress) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     const Page page = testpages::Text(300, 40, 54);
     CPageImage img;
     codectest::Fill(img, page);
@@ -143,7 +143,7 @@ TEST(PcxCodec, StopAndProgress) {
 }
 
 TEST(PcxCodec, ColourMapSaysWhichValueIsInk) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     // Two rows of 16 pixels: 0F F0 and 00 FF as stored.
     const std::vector<std::uint8_t> data = {0x0F, 0xC1, 0xF0, 0x00, 0xC1, 0xFF};
     const std::vector<std::uint8_t> asStored = {0x0F, 0xF0, 0x00, 0xFF};
@@ -175,7 +175,7 @@ TEST(PcxCodec, ColourMapSaysWhichValueIsInk) {
 }
 
 TEST(PcxCodec, OwnFilesReadBackUnchangedWhateverTheInk) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     // Pages mostly black and mostly white both come back as they were: the
     // colour map written here keeps 1 as ink.
     for (Page page : {testpages::Text(120, 40, 55), testpages::Blank(64, 8)}) {
@@ -198,7 +198,7 @@ TEST(PcxCodec, OwnFilesReadBackUnchangedWhateverTheInk) {
 }
 
 TEST(PcxCodec, DeclaredSizeTheDataCannotFillIsRefusedBeforeAllocating) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     // 65536 x 65536 pixels would be a 512 MiB plane; 4096 x 65536 is within
     // the limit but 64 bytes cannot code its 32 MiB.
     for (auto [width, height] : {std::pair<unsigned, unsigned>{65536, 65536}, {4096, 65536}}) {

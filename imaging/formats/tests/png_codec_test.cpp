@@ -131,7 +131,7 @@ std::vector<std::uint8_t> BuildFile(const Page& p, const std::vector<std::uint8_
 }  // namespace
 
 TEST(PngCodec, ReadsWhatLibpngWritesWithEveryFilterLevelAndSplit) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     const Page pages[] = {testpages::Text(700, 500, 41), testpages::Halftone(333, 200, 42),
                           testpages::Noise(17, 9, 43), testpages::Blank(64, 3)};
     const int filters[] = {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG, PNG_FILTER_PAETH,
@@ -162,7 +162,7 @@ TEST(PngCodec, ReadsWhatLibpngWritesWithEveryFilterLevelAndSplit) {
 }
 
 TEST(PngCodec, LibpngReadsWhatWeWriteAndSoDoWe) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     const Page pages[] = {testpages::Text(2480, 600, 44), testpages::Halftone(500, 300, 45),
                           testpages::Noise(13, 7, 46), testpages::Blank(1, 1)};
     for (const Page& page : pages) {
@@ -192,7 +192,7 @@ TEST(PngCodec, LibpngReadsWhatWeWriteAndSoDoWe) {
 }
 
 TEST(PngCodec, SaveRefusesOptionsAboveTwoAndLeavesNoFile) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     CPageImage img;
     codectest::Fill(img, testpages::Text(100, 50, 47));
     TempFile tmp(".png");
@@ -207,7 +207,7 @@ TEST(PngCodec, SaveRefusesOptionsAboveTwoAndLeavesNoFile) {
 }
 
 TEST(PngCodec, StreamShapesThatMustLoad) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     const Page page = testpages::Text(300, 120, 48);
     const auto raw = RowsStream(page);
     std::vector<std::vector<std::uint8_t>> files;
@@ -346,7 +346,7 @@ TEST(PngCodec, DamagedAndUnsupportedFilesFailWithTheirMessage) {
     }
     cases.push_back({std::vector<std::uint8_t>(good.begin() + 1, good.end()), nullptr});  // no signature
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        CFakeShellServices shell;
+        CFakeImageHost shell;
         TempFile tmp(".png");
         tmp.Put(cases[i].file);
         CPageImage img;
@@ -362,7 +362,7 @@ TEST(PngCodec, DamagedAndUnsupportedFilesFailWithTheirMessage) {
 }
 
 TEST(PngCodec, StopAndProgress) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     const Page page = testpages::Text(400, 250, 50);
     TempFile tmp(".png");
     tmp.Put(BuildFile(page, Zlib(RowsStream(page)), 8192));
@@ -404,7 +404,7 @@ std::pair<int, long long> LoadMeasuringPeakMemory(const std::string& path) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeFds[0]);
-        CFakeShellServices shell;
+        CFakeImageHost shell;
         rusage before{}, after{};
         ::getrusage(RUSAGE_SELF, &before);
         CPageImage img;
@@ -451,7 +451,7 @@ TEST(PngCodec, DeclaredSizesAreCheckedBeforeMemoryIsTaken) {
         EXPECT_LT(rise, kPeakLimit) << file->size() << " bytes";
     }
     {
-        CFakeShellServices shell;
+        CFakeImageHost shell;
         TempFile tmp(".png");
         tmp.Put(wide.bytes);
         CPageImage img;
@@ -470,7 +470,7 @@ TEST(PngCodec, DeclaredSizesAreCheckedBeforeMemoryIsTaken) {
 TEST(PngCodec, LargePagesThatTheirDataFillsStillLoad) {
     // A white page of 20000 x 2000 pixels compresses about a thousandfold:
     // the bound on what the data can hold must let it through.
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     const Page page = testpages::Blank(20000, 2000);
     TempFile tmp(".png");
     tmp.Put(BuildFile(page, Zlib(RowsStream(page), 9), 8192));

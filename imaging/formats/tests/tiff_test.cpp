@@ -92,7 +92,7 @@ TiffBuilder Minimal() {
 }
 
 std::string Refusal(const std::vector<std::uint8_t>& bytes) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     TempFile tmp(".tif");
     tmp.Put(bytes);
     OpenFile f(tmp.path, "rb");
@@ -104,7 +104,7 @@ std::string Refusal(const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 TEST(TiffReader, ReadsEveryCompressionFillOrderAndPhotometricLibtiffWrites) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     struct Kind {
         int compression;
         std::uint32_t g3;
@@ -144,7 +144,7 @@ TEST(TiffReader, ReadsEveryCompressionFillOrderAndPhotometricLibtiffWrites) {
 }
 
 TEST(TiffWriter, LibtiffAndOurReaderReadEveryKindWeWrite) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     const Page pages[] = {testpages::Text(1240, 700, 63), testpages::Halftone(300, 200, 64), testpages::Noise(19, 5, 65)};
     for (const Page& page : pages) {
         for (WORD code : {WORD{0}, WORD{1}, TIFF_WRITE_MH, TIFF_WRITE_G3, TIFF_WRITE_G4, TIFF_WRITE_LZW,
@@ -176,7 +176,7 @@ TEST(TiffWriter, LibtiffAndOurReaderReadEveryKindWeWrite) {
 }
 
 TEST(TiffWriter, UncompressedLayout) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     {
         Page page = testpages::Text(2480, 3508, 66);
         TempFile tmp(".tif");
@@ -291,7 +291,7 @@ TEST(TiffReader, DirectoryChecks) {
 }
 
 TEST(TiffReader, ValuesAsTheyAreStored) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     {
         // Resolutions with their denominators; the larger direction counts.
         auto b = Minimal();
@@ -344,7 +344,7 @@ TEST(TiffReader, ValuesAsTheyAreStored) {
 }
 
 TEST(TiffReader, ResolutionsOutsideOneToTenThousandDpiAreUnknown) {
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     struct Case {
         DWORD xNum, xDen, yNum, yDen;
         WORD resolution;
@@ -372,7 +372,7 @@ TEST(TiffReader, ResolutionsOutsideOneToTenThousandDpiAreUnknown) {
 TEST(TiffReader, EmptyStripsGiveWhiteRows) {
     // Every kind of strip decoder meets a first strip of no bytes; the rows
     // after it still come from the second strip.
-    CFakeShellServices shell;
+    CFakeImageHost shell;
     for (WORD compression : {1, 5, 32773, 2}) {
         TiffBuilder b;
         b.Add(256, 3, 1, 8);

@@ -18,13 +18,13 @@
 #include "ocrdoc/document/tests/fake_page_view.h"
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "ocrdoc/regions/table_region.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "outside/include/plenmar.h"
 #include "outside/include/tresk.h"
 #include "outside/tests/loader.h"
 #include "outside/tests/pages.h"
 #include "platform/win/codepage.h"
 #include "platform/win/memory.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace fs = std::filesystem;
 using testpages::Library;
@@ -123,7 +123,7 @@ TEST(EndToEnd, PageOpensIsAnalysedRecognisedSavedAndReadBack) {
     const fs::path dir = fs::temp_directory_path() / ("ocrdoc_end_to_end_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     HMODULE convert = LoadLibraryA("Convert.dll");
     ASSERT_NE(convert, nullptr);
     shell.convertLibrary = convert;

@@ -8,9 +8,9 @@
 
 #include "ocrdoc/document/english_text.h"
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "outside/include/pendril20.h"
 #include "outside/tests/harness.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ void EngFree(_regioninfoeng*) {}
 class EnglishRecognition : public ::testing::Test {
 protected:
     void SetUp() override { g_eng = ScriptedEnglish{}; }
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CTestPage page;
 };
 

@@ -17,7 +17,7 @@
 #include "ocrdoc/helpers/export_entries.h"
 #include "ocrdoc/regions/table_region.h"
 #include "ocrdoc/tabletext/table_layout.h"
-#include "shell/tests/fake_shell_services.h"
+#include "ocrdoc/tests/fake_document_host.h"
 
 namespace fs = std::filesystem;
 
@@ -70,7 +70,7 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CTestPage page;
     fs::path dir;
 };

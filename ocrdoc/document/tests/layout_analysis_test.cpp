@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "outside/include/plenmar.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "platform/win/memory.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace {
 
 class LineCounts : public ::testing::Test {
 protected:
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     COcrDoc doc;
 
     // A page whose top-level regions have these line counts.

@@ -13,10 +13,10 @@
 #include "imaging/tests/dib_builder.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/tests/fake_page_view.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "platform/win/codepage.h"
 #include "platform/win/files.h"
 #include "platform/win/path.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace fs = std::filesystem;
 
@@ -24,7 +24,7 @@ namespace {
 
 class OcrDoc : public ::testing::Test {
 protected:
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CSimplifiedStrings strings;
     fs::path dir;
     COcrDoc* doc = nullptr;

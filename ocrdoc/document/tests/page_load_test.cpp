@@ -21,9 +21,9 @@
 #include "imaging/codecs/image_file_type.h"
 #include "ocrdoc/document/page_load.h"
 #include "ocrdoc/document/tests/fake_page_view.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "platform/win/library.h"
 #include "platform/win/memory.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace fs = std::filesystem;
 
@@ -257,7 +257,7 @@ public:
 // --- The load on its own ---------------------------------------------------------
 
 TEST_F(PageLoadTest, ProjectFilesShorterThanTheHeaderCountAsAbsent) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     const std::string image = Path("page.pcx");
     SaveImage(image, 64, 32, 0x00);
     const std::vector<char> header = ProjectBytes("PST10", "PCX", RECT{0, 0, 64, 32}, {});
@@ -286,7 +286,7 @@ TEST_F(PageLoadTest, ProjectFilesShorterThanTheHeaderCountAsAbsent) {
 }
 
 TEST_F(PageLoadTest, APdfIsNoPageForAShellThatReadsNone) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     const std::string pdf = Path("notes.pdf");
     WriteBytes(pdf, std::vector<char>{'%', 'P', 'D', 'F', '-', '1', '.', '4', '\n'});
     HGLOBAL block = nullptr;
@@ -302,7 +302,7 @@ TEST_F(PageLoadTest, APdfIsNoPageForAShellThatReadsNone) {
 }
 
 TEST_F(PageLoadTest, WrongMagicLoadsThePageWithoutProjectAndReportsIt) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     const std::string image = Path("old.pcx");
     SaveImage(image, 64, 32, 0x00);
     WriteBytes(image + ".PST", ProjectBytes("PST09", "PCX", RECT{0, 0, 64, 32}, {{1, 1, 20, 20, 2, 1}}));
@@ -320,7 +320,7 @@ TEST_F(PageLoadTest, WrongMagicLoadsThePageWithoutProjectAndReportsIt) {
 }
 
 TEST_F(PageLoadTest, EditedTagLoadsTheEditedCopyWithoutInvertingIt) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     HMODULE convert = LoadLibraryA("Convert.dll");
     ASSERT_NE(convert, nullptr);
     shell.convertLibrary = convert;
@@ -354,7 +354,7 @@ TEST_F(PageLoadTest, EditedTagLoadsTheEditedCopyWithoutInvertingIt) {
 }
 
 TEST_F(PageLoadTest, EveryWayOutAcknowledgesOnceAndPostsWhatItShould) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CPageCatcher catcher;
     ASSERT_TRUE(catcher.Make());
     const std::string good = Path("good.pcx");
@@ -387,7 +387,7 @@ TEST_F(PageLoadTest, EveryWayOutAcknowledgesOnceAndPostsWhatItShould) {
 }
 
 TEST_F(PageLoadTest, CodecPollsTheStopEventWhileReading) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CPageCatcher catcher;
     ASSERT_TRUE(catcher.Make());
     const std::string path = Path("slow.pcx");
@@ -414,7 +414,7 @@ TEST_F(PageLoadTest, CodecPollsTheStopEventWhileReading) {
 // --- Through the document and its page view -------------------------------------------
 
 TEST_F(PageLoadTest, OpenedPageArrivesWithItsRegions) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     COcrDoc doc;
     CPageViewWindow window(&doc);
     const std::string image = Path("page.pcx");
@@ -437,7 +437,7 @@ TEST_F(PageLoadTest, OpenedPageArrivesWithItsRegions) {
 }
 
 TEST_F(PageLoadTest, UnusableProjectFileIsReportedAndTheImageStillOpensWithoutIt) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CSimplifiedStrings strings;
     COcrDoc doc;
     CPageViewWindow window(&doc);
@@ -463,7 +463,7 @@ TEST_F(PageLoadTest, UnusableProjectFileIsReportedAndTheImageStillOpensWithoutIt
 }
 
 TEST_F(PageLoadTest, EmptyPageMessageLeavesNoPage) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     COcrDoc doc;
     CPageViewWindow window(&doc);
     const std::string image = Path("page.pcx");
@@ -482,7 +482,7 @@ TEST_F(PageLoadTest, EmptyPageMessageLeavesNoPage) {
 }
 
 TEST_F(PageLoadTest, PathsTooLongForTheParameterBlockAreNotCut) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     COcrDoc doc;
     CPageViewWindow window(&doc);
     const std::string image = Path(std::string(300, 'a') + ".pcx");
@@ -494,7 +494,7 @@ TEST_F(PageLoadTest, PathsTooLongForTheParameterBlockAreNotCut) {
 }
 
 TEST_F(PageLoadTest, StopWhileLoadingDeliversNothing) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     COcrDoc doc;
     CPageViewWindow window(&doc);
     const std::string path = Path("slow.pcx");
@@ -512,7 +512,7 @@ TEST_F(PageLoadTest, StopWhileLoadingDeliversNothing) {
 }
 
 TEST_F(PageLoadTest, SecondOpenStopsTheFirstAndShowsOnlyTheSecond) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     COcrDoc doc;
     CPageViewWindow window(&doc);
     const std::string first = Path("first.pcx");
@@ -534,7 +534,7 @@ TEST_F(PageLoadTest, SecondOpenStopsTheFirstAndShowsOnlyTheSecond) {
 }
 
 TEST_F(PageLoadTest, QueuedPageOfAStoppedLoadIsDroppedAndFreed) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     COcrDoc doc;
     CPageViewWindow window(&doc);
     const std::string first = Path("first.pcx");
@@ -557,7 +557,7 @@ TEST_F(PageLoadTest, QueuedPageOfAStoppedLoadIsDroppedAndFreed) {
 }
 
 TEST_F(PageLoadTest, StopWaitIsBoundedWhileTheThreadIsStuckAndCodecMessagesComeWithThePage) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CSimplifiedStrings strings;
     SetPageLoadStopTimeout(200);
     // A pipe nobody writes: the reader waits in its open for ever.
@@ -604,7 +604,7 @@ TEST_F(PageLoadTest, StopWaitIsBoundedWhileTheThreadIsStuckAndCodecMessagesComeW
 }
 
 TEST_F(PageLoadTest, GreyPageWithRegionsAndNoSelectedRowStaysAttached) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     COcrDoc doc;
     CPageViewWindow window(&doc);
     // An 8-bit grey page of 64 x 32.
@@ -633,7 +633,7 @@ TEST_F(PageLoadTest, GreyPageWithRegionsAndNoSelectedRowStaysAttached) {
 }
 
 TEST_F(PageLoadTest, SynchronousOpenDeliversThroughTheView) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     COcrDoc doc;
     CPageViewWindow window(&doc);
     const std::string image = Path("now.pcx");

@@ -11,10 +11,10 @@
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "ocrdoc/regions/table_region.h"
 #include "ocrdoc/regions/text_region.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "outside/include/pendril20.h"
 #include "outside/include/tresk.h"
 #include "outside/tests/harness.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ protected:
         page.m_pPageRegion->AddRegion(RECT{10, 10, 180, 180}, kRegionHorizontal);
         page.m_pPageRegion->AddRegion(RECT{200, 10, 380, 180}, kRegionEnglish);
     }
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CTestPage page;
     std::vector<std::unique_ptr<CScopedEntry>> entries_;
 };

@@ -22,13 +22,13 @@
 #include "ocrdoc/regions/layout_region.h"
 #include "ocrdoc/regions/table_region.h"
 #include "ocrdoc/result/reco_result.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "platform/win/files.h"
 #include "platform/win/handles.h"
 #include "platform/win/library.h"
 #include "platform/win/memory.h"
 #include "platform/win/path.h"
 #include "platform/win/sync.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace fs = std::filesystem;
 
@@ -412,7 +412,7 @@ std::vector<BYTE> ResultRecords() {
 
 class ProjectDoc : public ProjectFiles {
 protected:
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CSimplifiedStrings strings;
     COcrDoc* doc = nullptr;
     std::string image;

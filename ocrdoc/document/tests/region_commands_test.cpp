@@ -16,7 +16,7 @@
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "ocrdoc/regions/table_region.h"
-#include "shell/tests/fake_shell_services.h"
+#include "ocrdoc/tests/fake_document_host.h"
 
 namespace fs = std::filesystem;
 
@@ -60,7 +60,7 @@ protected:
         CopyFromGlobal(page.m_pImage->m_hBits, 0, bits.data(), static_cast<DWORD>(bits.size()));
         return bits;
     }
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CScriptedDeskewDialog dialog;
     CTestPage page;
     fs::path dir;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/tests/fake_shell_services.h"
+#include "ocrdoc/tests/fake_document_host.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ TEST(ResultTextChecks, ZeroByteEndsTheText) {
 }
 
 TEST(ResultTextFilter, DropsLoneLineFeed) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Bytes t = B("ab\nc");
     UINT len = Len(t);
     EXPECT_TRUE(FilterResultText(t.data(), &len));
@@ -96,7 +96,7 @@ TEST(ResultTextFilter, DropsLoneLineFeed) {
 }
 
 TEST(ResultTextFilter, DropsEveryKindOfMalformedPiece) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Bytes bad = B(Unit(0xB1, 0x20, 0));  // trail byte out of range
     std::string text = "x\ry" + std::string(bad.begin(), bad.end()) + Unit(0, 'k', 3) + "\r\n\x80z\xB1";
     Bytes t = B(text);
@@ -110,7 +110,7 @@ TEST(ResultTextFilter, DropsEveryKindOfMalformedPiece) {
 }
 
 TEST(ResultTextFilter, CleanTextAndLimits) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Bytes t = B("ab" + Unit(0, 'c', 0) + "\r\n");
     UINT len = Len(t);
     EXPECT_FALSE(FilterResultText(t.data(), &len));
@@ -126,7 +126,7 @@ TEST(ResultTextFilter, CleanTextAndLimits) {
 }
 
 TEST(ResultTextCheck, RecordIndexesMustBeBelowTheCount) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Bytes t = B(Unit(0, 'a', 0) + Unit(0xB1, 0xED, 4) + "\r\n");
     EXPECT_TRUE(CheckResultText(t.data(), Len(t), 1, 5));
     EXPECT_TRUE(shell.messages.empty());
@@ -140,7 +140,7 @@ TEST(ResultTextCheck, RecordIndexesMustBeBelowTheCount) {
 }
 
 TEST(ResultTextCheck, SkipsAndRefusals) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Bytes t = B("a\rb");
     EXPECT_TRUE(CheckResultText(nullptr, 3, 1, 1));
     EXPECT_TRUE(CheckResultText(t.data(), 0, 1, 1));

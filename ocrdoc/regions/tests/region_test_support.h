@@ -6,16 +6,16 @@
 #include <vector>
 
 #include "imaging/page_image.h"
-#include "shell/shell_services.h"
+#include "ocrdoc/document_host.h"
 
-class CFakePageList final : public CShellServices {
+class CFakePageList final : public CDocumentHost {
 public:
     int row = 0;
     std::string pageType;
     std::vector<std::string> messages;
 
-    CFakePageList() { SetShellServices(this); }
-    ~CFakePageList() override { SetShellServices(nullptr); }
+    CFakePageList() { SetDocumentHost(this); }
+    ~CFakePageList() override { SetDocumentHost(nullptr); }
 
     std::string CurrentDocumentPath() const override { return {}; }
     int PageListCurrentRow() const override { return row; }

@@ -9,8 +9,8 @@
 #include "ocrdoc/result/reco_result.h"
 #include "ocrdoc/result/table_line_char.h"
 #include "ocrdoc/result/tests/result_fixtures.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "platform/win/memory.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ protected:
                                 FALSE);
     }
 
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     std::vector<RecoCharInfo> records;
     std::string text;
     CRecoResult store;

@@ -11,8 +11,8 @@
 
 #include "ocrdoc/result/reco_result.h"
 #include "ocrdoc/result/tests/result_fixtures.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "platform/win/memory.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace fs = std::filesystem;
 
@@ -117,7 +117,7 @@ TEST(RecoFill, BoxesAreBoundedByThePageAndNeverEmpty) {
 }
 
 TEST(RecoFill, MoreRecordsThanSixteenBitIndexesAreRefused) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     ChineseResultBuilder b;
     _lineinfo* line = b.AddLine(b.AddRegion(false), 0, 0, 10, 10);
     for (UINT i = 0; i < kRecoMaxRecords + 1; ++i) b.AddChar(line, 'a', 0, 0, 0, 1, 1);
@@ -141,7 +141,7 @@ TEST(RecoFill, MoreRecordsThanSixteenBitIndexesAreRefused) {
 // One English answer, as a plain English page loads it and as the English
 // regions of a Chinese page convert it for the merge: both read the same.
 TEST(EnglishAnswer, CodesClassesAndBlanksReadTheSameOnEveryPage) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     _charinfoeng a{}, b{}, c{}, d{}, e{}, f{};
     a.nCands = 2;
     a.wCand[0] = 0x0041;
@@ -284,7 +284,7 @@ protected:
     }
 
     fs::path dir;
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
 };
 
 TEST_F(WorkFiles, FillFromWorkFiles) {

@@ -6,8 +6,8 @@
 #include "imaging/tests/dib_builder.h"
 #include "ocrdoc/result/reco_result.h"
 #include "ocrdoc/result/tests/result_fixtures.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "platform/afx/core/gdi.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ struct Scene {
 };
 
 TEST(LineImage, HorizontalLineCopiesThePageStripUnderItsBoxes) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     std::vector<RecoCharInfo> recs = {MakeRecord(0, 0, 'A', 16, 10, 8, 12), MakeRecord(0, 0, 'A', 24, 10, 8, 12)};
     CRecoResult store;
     ASSERT_TRUE(LoadText(store, RecoUnit(0, 'a', 0) + RecoUnit(0, 'b', 1) + "\r\n", recs));
@@ -76,7 +76,7 @@ TEST(LineImage, HorizontalLineCopiesThePageStripUnderItsBoxes) {
 }
 
 TEST(LineImage, VerticalLineSetsItsCharactersSideBySide) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     RecoCharInfo a = MakeRecord(0, 0, 'A'), b = MakeRecord(0, 0, 'A');
     for (RecoCharInfo* r : {&a, &b}) {
         r->byFlags = kRecoVertical;
@@ -107,7 +107,7 @@ TEST(LineImage, VerticalLineSetsItsCharactersSideBySide) {
 }
 
 TEST(LineImage, OnlyTheFirstCharactersBlockLineCounts) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     // Line 0 of block 0, then line 1 of block 1, then line 0 of block 1.
     std::vector<RecoCharInfo> recs = {MakeRecord(0, 0, 'A', 8, 10, 8, 12), MakeRecord(1, 1, 'A', 40, 10, 8, 12),
                                       MakeRecord(1, 0, 'A', 50, 10, 8, 12)};
@@ -120,7 +120,7 @@ TEST(LineImage, OnlyTheFirstCharactersBlockLineCounts) {
 }
 
 TEST(LineImage, TheCaretsPartOfATableRowStartsAfterItsRule) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     std::vector<RecoCharInfo> recs = {MakeRecord(0, 0, 'A', 8, 10, 8, 12), MakeRecord(1, 0, 'A', 40, 10, 8, 12)};
     const std::string v = "\xA9\xA7";
     CRecoResult store;
@@ -134,7 +134,7 @@ TEST(LineImage, TheCaretsPartOfATableRowStartsAfterItsRule) {
 }
 
 TEST(LineImage, BoxesOutsideThePageAndBitmapAreCut) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     // Boxes past the page's right and bottom edges, and before its top.
     RecoCharInfo wide = MakeRecord(0, 0, 'A', 60, 30, 300, 200);
     RecoCharInfo high = MakeRecord(0, 0, 'A', 20, -50, 8, 12);

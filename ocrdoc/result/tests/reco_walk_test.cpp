@@ -10,9 +10,9 @@
 
 #include "ocrdoc/result/reco_result.h"
 #include "ocrdoc/result/tests/result_fixtures.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "platform/win/codepage.h"
 #include "platform/win/memory.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace fs = std::filesystem;
 
@@ -133,7 +133,7 @@ TEST_F(Walk, MarkerAndHighBytesAreNeverLeadBytes) {
 }
 
 TEST(RecoText, RoundTripsWithGbkAndBig5) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     fs::path dir = fs::temp_directory_path() / ("reco_text_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     struct Case {
@@ -167,7 +167,7 @@ TEST(RecoText, RoundTripsWithGbkAndBig5) {
 }
 
 TEST(RecoText, TextFileFailureIsReported) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CRecoResult store;
     ASSERT_TRUE(LoadText(store, "abc\r\n", {}));
     EXPECT_FALSE(store.WriteTextFile("/nonexistent-folder/x/y.TXT"));
@@ -175,7 +175,7 @@ TEST(RecoText, TextFileFailureIsReported) {
 }
 
 TEST(RecoText, SaveTextIfChangedAsksAndWritesOneName) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     fs::path dir = fs::temp_directory_path() / ("reco_save_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::string image = (dir / "p001.tif").string();

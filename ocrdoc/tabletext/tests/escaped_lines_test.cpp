@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ocrdoc/tabletext/tests/table_fixtures.h"
-#include "shell/tests/fake_shell_services.h"
+#include "ocrdoc/tests/fake_document_host.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ TEST(EscapedLines, CopyLinePlainBoundsLongLines) {
 }
 
 TEST(EscapedLines, TableLineTestsLookAtTypedPairsOnly) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     const std::string v = Box(kBoxVertical), h = Box(kBoxHorizontal);
     EXPECT_TRUE(LineStartsWithTableChar(v + "a\r\n", 0));
     EXPECT_FALSE(LineStartsWithTableChar(Esc(0xA9, 0xA7, 0) + "\r\n", 0));

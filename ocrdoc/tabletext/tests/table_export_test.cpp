@@ -8,7 +8,7 @@
 #include "ocrdoc/helpers/export_entries.h"
 #include "ocrdoc/tabletext/table_layout.h"
 #include "ocrdoc/tabletext/tests/table_fixtures.h"
-#include "shell/tests/fake_shell_services.h"
+#include "ocrdoc/tests/fake_document_host.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ TestGrid MergedGrid() {
 }
 
 TEST(TableExport, LayoutParsesBackIntoTheSameCells) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     TestGrid g = MergedGrid();
     const std::string table = LayOut(g.grid, 200,
                                      {{{0, "M1"}, {1, "M2"}},
@@ -118,7 +118,7 @@ TEST(TableExport, LayoutParsesBackIntoTheSameCells) {
 }
 
 TEST(TableExport, TextOnTheRuleLineGoesToTheMergedCell) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     TestGrid g = MergedGrid();
     std::string table = LayOut(g.grid, 200, {{{0, "M1"}}, {{0, "a"}}, {{1, "b"}}, {{2, "c"}}});
     // Type into the merged cell's blank on the rule line between rows 0 and 1.
@@ -136,7 +136,7 @@ TEST(TableExport, TextOnTheRuleLineGoesToTheMergedCell) {
 }
 
 TEST(TableExport, CutAndDamagedTextNeverReadsPastItsEnd) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     TestGrid g = MergedGrid();
     const std::string table = LayOut(g.grid, 200, {{{0, "M1"}}, {{0, "a"}}, {{1, "b"}}, {{2, "c"}}});
     Region r(&g.grid);
@@ -162,7 +162,7 @@ TEST(TableExport, CutAndDamagedTextNeverReadsPastItsEnd) {
 }
 
 TEST(TableTextToCells, PiecesBetweenRulesBecomeLines) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     const std::string v = Box(kBoxVertical), h = Box(kBoxHorizontal);
     const std::string text = "title\r\n" + Box(kBoxTopLeft) + h + Box(kBoxTopTee) + h + Box(kBoxTopTee) + h +
                              Box(kBoxTopRight) + "\r\n" + v + "ab  " + v + "   " + v + " c d " + v + "tail\r\n" +

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ocrdoc/tabletext/tests/table_fixtures.h"
-#include "shell/tests/fake_shell_services.h"
+#include "ocrdoc/tests/fake_document_host.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ std::vector<std::string> Rows(const std::string& text) {
 }
 
 TEST(TableLayout, OneCellMakesThreeRowsWithRulesAtUnitsZeroAndSix) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Layout t = OneCell("ab\r\n");
     int rows = 0;
     std::string text = t.Run(&rows);
@@ -79,7 +79,7 @@ TEST(TableLayout, OneCellMakesThreeRowsWithRulesAtUnitsZeroAndSix) {
 }
 
 TEST(TableLayout, CellWidthsRoundUpToEvenUnits) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Layout t = OneCell("abc");  // 3 bytes: 4 units, right rule at 6
     int rows = 0;
     EXPECT_EQ(Rows(t.Run(&rows))[0].size(), 8u);
@@ -91,7 +91,7 @@ TEST(TableLayout, CellWidthsRoundUpToEvenUnits) {
 }
 
 TEST(TableLayout, SideBySideCellsShareARowAndEmptyRowsGetOneLine) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Layout t;
     t.columns = 2;
     t.rows = 2;
@@ -113,7 +113,7 @@ TEST(TableLayout, SideBySideCellsShareARowAndEmptyRowsGetOneLine) {
 }
 
 TEST(TableLayout, LinesApartGetRowsOfTheirOwnInTopToBottomOrder) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Layout t;
     t.columns = 2;
     // The right cell's second line lies between nothing of the left cell; its
@@ -132,7 +132,7 @@ TEST(TableLayout, LinesApartGetRowsOfTheirOwnInTopToBottomOrder) {
 }
 
 TEST(TableLayout, BoxCharactersFollowTheSimplifiedFlag) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Layout t = OneCell("ab\r\n");
     int rows = 0;
     shell.simplified = true;
@@ -145,7 +145,7 @@ TEST(TableLayout, BoxCharactersFollowTheSimplifiedFlag) {
 }
 
 TEST(TableLayout, RefusedInputWritesNothing) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Layout good = OneCell("ab\r\n");
     const std::size_t need = TableTextLayoutBytes(good.Input());
     ASSERT_GT(need, 0u);
@@ -172,7 +172,7 @@ TEST(TableLayout, RefusedInputWritesNothing) {
 }
 
 TEST(TableLayout, BytesThatStartNoCharacterNeverBecomeLeadBytes) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     // A lone lead byte before a space, 0xFF, a euro-sign 0x80 and a lead byte
     // at the line's end.
     Layout t = OneCell("\x81 \xFF\x80z\xB0\r\n");
@@ -183,7 +183,7 @@ TEST(TableLayout, BytesThatStartNoCharacterNeverBecomeLeadBytes) {
 }
 
 TEST(TableLayout, ALineWithoutPositionStaysInsideItsCell) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Layout t;
     t.cells = {LayoutCell(0, 0, 1, 1, 3, "a\r\n\r\nb\r\n")};
     t.positions = {100, 20, 0, 0, 150, 20};
@@ -216,7 +216,7 @@ TEST(TableLayout, LinePositionsComeFromEachLinesFirstRecognisedCharacter) {
 namespace {
 
 TEST(TableLayout, LinesOfOneColumnNeverShareARow) {
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     Layout t;
     t.rows = 2;
     // The second cell's two lines claim the same height, and that of the

@@ -94,7 +94,7 @@ protected:
         return plan;
     }
 
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CSimplifiedStrings strings;
     HMODULE convert = nullptr;
     std::map<std::string, std::pair<int, int>> sizes;

@@ -45,7 +45,7 @@ protected:
         return path;
     }
 
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CSimplifiedStrings strings;
     TempFolder folder{"batch_task"};
     HMODULE convert = nullptr;

@@ -64,7 +64,7 @@ bool SameRecords(const std::vector<RecoCharInfo>& a, const std::vector<RecoCharI
 TEST(PipelineEndToEnd, JobIsAnalysedRecognisedStoppedRerunAndExported) {
     AfxWinInit();
     testpages::ensureGui();
-    CFakeShellServices shell;
+    CFakeDocumentHost shell;
     CSimplifiedStrings strings;
     HMODULE convert = LoadLibraryA("Convert.dll");
     ASSERT_NE(convert, nullptr);

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -15,13 +16,13 @@
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
 #include "ocrdoc/document/ocr_doc.h"
+#include "ocrdoc/document/page_settings.h"
 #include "ocrdoc/document/tests/fake_page_view.h"
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
-#include "ocrdoc/document/page_settings.h"
+#include "ocrdoc/tests/fake_document_host.h"
 #include "outside/tests/pages.h"
 #include "platform/win/memory.h"
 #include "platform/win/path.h"
-#include "shell/tests/fake_shell_services.h"
 
 namespace taskfix {
 
@@ -47,7 +48,9 @@ struct TempFolder {
 };
 
 // The shell's page list rows: path, language and type by name index, resolution 300.
-inline void AddRow(CFakeShellServices& shell, const std::string& path, int language, int type) {
+// Any fake from the document layer's up.
+template <class Host>
+void AddRow(CFakeDocumentHostOf<Host>& shell, const std::string& path, int language, int type) {
     const PageSettings names = PageSettings::Defaults();
     const int row = shell.rowCount++;
     shell.cells[{row, kPageListPath}] = path;
@@ -56,7 +59,8 @@ inline void AddRow(CFakeShellServices& shell, const std::string& path, int langu
     shell.cells[{row, kPageListResolution}] = "300";
 }
 
-inline void SelectRows(CFakeShellServices& shell, const std::vector<int>& rows) {
+template <class Host>
+void SelectRows(CFakeDocumentHostOf<Host>& shell, const std::vector<int>& rows) {
     shell.selectedRows = rows;
     shell.selectedCount = static_cast<int>(rows.size());
     shell.currentRow = rows.empty() ? -1 : rows.front();
@@ -65,26 +69,29 @@ inline void SelectRows(CFakeShellServices& shell, const std::vector<int>& rows) 
 // The open document with its page view, reached by the shell's open path
 // and the main window's commands as the application reaches it.
 struct OpenDocument {
-    CFakeShellServices& shell;
+    std::function<int(const std::string& path)>& onOpenDocument;
+    std::function<void(UINT id)>& onSendCommand;
     COcrDoc doc;
     CPageViewWindow window{&doc};
 
-    explicit OpenDocument(CFakeShellServices& s) : shell(s) {
-        shell.onOpenDocument = [this](const std::string& path) {
+    template <class Host>
+    explicit OpenDocument(CFakeDocumentHostOf<Host>& shell)
+        : onOpenDocument(shell.onOpenDocument), onSendCommand(shell.onSendCommand) {
+        onOpenDocument = [this](const std::string& path) {
             if (!doc.GetPathName().IsEmpty() && suite::FullWindowsPath(path) == doc.GetPathName().GetString() && doc.m_pImage)
                 return int(kOpenAlreadyOpen);
             doc.SaveModified();
             doc.OnOpenDocument(path.c_str());
             return int(kOpenStarted);
         };
-        shell.onSendCommand = [this](UINT id) {
+        onSendCommand = [this](UINT id) {
             if (id == ID_DOC_LAYOUT) doc.OnDocLayout();
             if (id == ID_DOC_CLEAR_LAYOUT) doc.OnDocClearLayout();
         };
     }
     ~OpenDocument() {
-        shell.onOpenDocument = nullptr;
-        shell.onSendCommand = nullptr;
+        onOpenDocument = nullptr;
+        onSendCommand = nullptr;
     }
     // Opens path and pumps until the page arrived.
     bool Open(const std::string& path) {

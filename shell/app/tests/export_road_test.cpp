@@ -16,6 +16,7 @@
 #include <set>
 #include <sstream>
 
+#include "imaging/pdf/pdf_page_access.h"
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/document/tests/pipeline_fixtures.h"
 #include "ocrdoc/task/task.h"
@@ -29,7 +30,6 @@
 #include "shell/batch/dlg_batch_recog.h"
 #include "shell/dialogs/save_format_dlg.h"
 #include "shell/frame/main_frame.h"
-#include "shell/pdf/pdf_page_access.h"
 
 namespace scribanttest {
 namespace {

@@ -3,6 +3,9 @@
 // open-after requests (recorded by a stand-in opener) and the messages.
 #include "scribant_fixture.h"
 
+#include "imaging/pdf/pdf_page_access.h"
+#include "imaging/pdf/pdf_prompts.h"
+#include "imaging/pdf/tests/scripted_pdf_prompts.h"
 #include "outside/calvet/tests/pdf_fixtures.h"
 #include "outside/calvet/tests/rtf_reader.h"
 #include "outside/convert/packed_dib.h"
@@ -15,9 +18,6 @@
 #include "shell/frame/main_frame.h"
 #include "shell/pdf/dlg_progress.h"
 #include "shell/pdf/pdf_conversion.h"
-#include "shell/pdf/pdf_page_access.h"
-#include "shell/pdf/pdf_prompts.h"
-#include "shell/pdf/tests/scripted_pdf_prompts.h"
 
 #include <fstream>
 #include <set>

@@ -9,13 +9,13 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "imaging/pdf/pdf_page_access.h"
 #include "outside/convert/packed_dib.h"
 #include "platform/win/memory.h"
 #include "shell/app/scribant_ids.h"
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/dialogs/pdf_password_dlg.h"
 #include "shell/frame/main_frame.h"
-#include "shell/pdf/pdf_page_access.h"
 
 namespace scribanttest {
 namespace {

@@ -15,6 +15,7 @@
 #include <iterator>
 #include <set>
 
+#include "imaging/pdf/pdf_page_access.h"
 #include "outside/convert/packed_dib.h"
 #include "platform/win/files.h"
 #include "platform/win/library.h"
@@ -23,7 +24,6 @@
 #include "platform/win/sync.h"
 #include "shell/app/tests/scribant_fixture.h"
 #include "shell/frame/main_frame.h"
-#include "shell/pdf/pdf_page_access.h"
 
 namespace scribanttest {
 namespace {

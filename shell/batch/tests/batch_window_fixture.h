@@ -12,6 +12,7 @@
 #include "ocrdoc/task/task.h"
 #include "ocrdoc/task/tests/task_fixtures.h"
 #include "shell/batch/dlg_batch_recog.h"
+#include "shell/tests/fake_shell_services.h"
 
 namespace batchtest {
 

@@ -10,14 +10,14 @@
 #include "platform/afx/ui/msgbox.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/win/library.h"
-#include "shell/tests/fake_shell_services.h"
+#include "views/tests/fake_view_host.h"
 
 namespace {
 
 class BrightnessDialog : public ::testing::Test {
 protected:
     void SetUp() override { AfxWinInit(); }
-    CFakeShellServices shell;
+    CFakeViewHost shell;
 };
 
 TEST_F(BrightnessDialog, ThresholdEndsGiveWhiteAndNearlyAllBlack) {

@@ -12,7 +12,7 @@
 #include "platform/afx/ui/msgbox.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/win/library.h"
-#include "shell/tests/fake_shell_services.h"
+#include "views/tests/fake_view_host.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ protected:
         GlobalFree(out);
         return bytes;
     }
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     std::unique_ptr<CPageImage> page;
 };
 

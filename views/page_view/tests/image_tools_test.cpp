@@ -6,7 +6,7 @@
 
 #include "imaging/tests/dib_builder.h"
 #include "platform/afx/core/clipboard.h"
-#include "shell/tests/fake_shell_services.h"
+#include "views/tests/fake_view_host.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ protected:
         FreePage(page);
     }
     CPageImageTools Tools() { return CPageImageTools(view, host, page.get(), tree); }
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     CRecordingHost host;
     CPageViewController view{&host};
     std::unique_ptr<CPageImage> page;

@@ -14,7 +14,7 @@
 #include "ocrdoc/task/task.h"
 #include "platform/afx/core/clipboard.h"
 #include "platform/win/library.h"
-#include "shell/tests/fake_shell_services.h"
+#include "views/tests/fake_view_host.h"
 
 namespace fs = std::filesystem;
 
@@ -80,7 +80,7 @@ protected:
         CloseClipboard();
         return true;
     }
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     CTask task;
     HMODULE module = nullptr;
     fs::path folder;

@@ -4,8 +4,8 @@
 
 #include "ocrdoc/regions/text_region.h"
 #include "platform/afx/afxwin.h"
-#include "shell/tests/fake_shell_services.h"
 #include "views/page_view/tests/page_view_fixtures.h"
+#include "views/tests/fake_view_host.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ protected:
         view.SetImageArea(areaW, areaH);
         view.ResetView();
     }
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     CRecordingHost host;
     CPageViewController view{&host};
     std::unique_ptr<PageOwner> owner;

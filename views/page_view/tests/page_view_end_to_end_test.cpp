@@ -24,9 +24,9 @@
 #include "platform/afx/ui/msgbox.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/win/library.h"
-#include "shell/tests/fake_shell_services.h"
 #include "views/dialogs/dlg_manual_deskew.h"
 #include "views/page_view/page_view_ids.h"
+#include "views/tests/fake_view_host.h"
 
 namespace fs = std::filesystem;
 
@@ -78,7 +78,7 @@ TEST(PageViewEndToEnd, SkewedPageIsStraightenedAnalysedEditedCroppedAndReadBack)
     const fs::path dir = fs::temp_directory_path() / ("page_view_e2e_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     EnsurePageViewUi();
     testpages::ensureGui();
     HMODULE strings = LoadLibraryA("\\Ruvuradavad.DLL");

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "views/page_view/page_view_renderer.h"
-#include "views/page_view/tests/page_view_fixtures.h"
 #include "imaging/dib_layout.h"
 #include "platform/win/memory.h"
-#include "shell/tests/fake_shell_services.h"
 #include "views/page_view/draw_styles.h"
+#include "views/page_view/page_view_renderer.h"
+#include "views/page_view/tests/page_view_fixtures.h"
+#include "views/tests/fake_view_host.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ protected:
         canvas = std::make_unique<Canvas>(areaW, areaH);
     }
     void Paint(PageViewPaintInput input = {}) { CPageViewRenderer::Paint(canvas->dc, view, input); }
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     CRecordingHost host;
     CPageViewController view{&host};
     std::unique_ptr<PageOwner> owner;

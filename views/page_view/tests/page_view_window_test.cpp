@@ -17,8 +17,8 @@
 #include "ocrdoc/regions/table_region.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/win/library.h"
-#include "shell/tests/fake_shell_services.h"
 #include "views/page_view/page_view_ids.h"
+#include "views/tests/fake_view_host.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ protected:
         AfxTestMouse(view, WM_LBUTTONUP, to);
         AfxPumpMessages();
     }
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     HMODULE module = nullptr;
     COcrDoc doc;
     CFrameWnd* frame = nullptr;

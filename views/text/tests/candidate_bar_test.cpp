@@ -172,7 +172,7 @@ TEST(CandidateBar, CompactModeStoresTheImageWithoutDrawingIt) {
 // The window over the language library's faces.
 class CandidateBarWindow : public ::testing::Test {
 protected:
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     HMODULE strings = LoadLibraryA("\\Ruvuradavad.DLL");
     CFrameWnd* frame = nullptr;
     struct Parent : CWnd {

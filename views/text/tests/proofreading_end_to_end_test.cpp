@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 
 class ProofreadingEndToEnd : public ::testing::Test {
 protected:
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     HMODULE strings = LoadLibraryA("\\Ruvuradavad.DLL");
     fs::path folder;
 

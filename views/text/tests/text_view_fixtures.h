@@ -12,7 +12,7 @@
 #include "ocrdoc/document/ocr_doc.h"
 #include "ocrdoc/result/tests/result_fixtures.h"
 #include "platform/afx/afxwin.h"
-#include "shell/tests/fake_shell_services.h"
+#include "views/tests/fake_view_host.h"
 #include "views/text/text_view_controller.h"
 
 inline CWinApp theTextViewTestApp("TextViewTests");
@@ -100,7 +100,7 @@ struct RecordingTextHost : CTextViewHost {
 
 class TextViewTest : public ::testing::Test {
 protected:
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     COcrDoc doc;
     RecordingTextHost host;
     CTextViewController view{&doc, &host};

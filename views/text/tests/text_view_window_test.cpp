@@ -19,7 +19,7 @@ namespace {
 
 class TextViewWindow : public ::testing::Test {
 protected:
-    CFakeShellServices shell;
+    CFakeViewHost shell;
     HMODULE strings = nullptr;
     COcrDoc doc;
     CFrameWnd* frame = nullptr;

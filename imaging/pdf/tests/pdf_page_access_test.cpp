@@ -1,6 +1,6 @@
-#include "shell/pdf/pdf_page_access.h"
-#include "shell/pdf/pdf_prompts.h"
-#include "shell/pdf/tests/scripted_pdf_prompts.h"
+#include "imaging/pdf/pdf_page_access.h"
+#include "imaging/pdf/pdf_prompts.h"
+#include "imaging/pdf/tests/scripted_pdf_prompts.h"
 
 #include "outside/convert/packed_dib.h"
 #include "outside/include/pdf_libraries.h"

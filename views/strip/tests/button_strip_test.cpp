@@ -2,7 +2,7 @@
 // the parent.
 #include <gtest/gtest.h>
 
-#include "shell/strip/strip_buttons.h"
+#include "views/strip/strip_buttons.h"
 
 #include <vector>
 
@@ -76,7 +76,7 @@ TEST(ButtonStrip, EighthButtonIsShownButNotReported) {
 // The strip as a window: its picture and the click it sends to its parent.
 #include "platform/afx/ui/testing.h"
 #include "platform/win/library.h"
-#include "shell/strip/bitmap_button_strip.h"
+#include "views/strip/bitmap_button_strip.h"
 
 namespace {
 

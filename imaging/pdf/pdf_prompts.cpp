@@ -1,4 +1,4 @@
-#include "shell/pdf/pdf_prompts.h"
+#include "imaging/pdf/pdf_prompts.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
 // Password prompts answered from a script, recording what was shown.
 #pragma once
 
-#include "shell/pdf/pdf_prompts.h"
+#include "imaging/pdf/pdf_prompts.h"
 
 #include <deque>
 #include <string>

@@ -1,4 +1,4 @@
-#include "shell/strip/strip_buttons.h"
+#include "views/strip/strip_buttons.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "platform/afx/afxwin.h"
-#include "shell/strip/strip_buttons.h"
+#include "views/strip/strip_buttons.h"
 
 #ifndef WM_STRIPBUTTON
 #define WM_STRIPBUTTON (WM_USER + 1011)

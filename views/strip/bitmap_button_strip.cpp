@@ -1,4 +1,4 @@
-#include "shell/strip/bitmap_button_strip.h"
+#include "views/strip/bitmap_button_strip.h"
 
 BEGIN_MESSAGE_MAP(CBitmapButtonStrip, CWnd)
     ON_WM_CREATE()

@@ -1,7 +1,7 @@
-#include "shell/pdf/pdf_page_access.h"
+#include "imaging/pdf/pdf_page_access.h"
 
-#include "shell/pdf/loaded_library.h"
-#include "shell/pdf/pdf_prompts.h"
+#include "imaging/pdf/loaded_library.h"
+#include "imaging/pdf/pdf_prompts.h"
 
 #include "outside/include/convert_library.h"
 #include "outside/include/pdf_libraries.h"
