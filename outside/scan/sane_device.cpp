@@ -10,6 +10,8 @@
 #include <new>
 #include <thread>
 
+#include <dlfcn.h>
+
 namespace scan {
 namespace {
 
@@ -75,6 +77,12 @@ bool EnsureSaneStarted() {
     if (!started) {
         SANE_Int version = 0;
         started = sane_init(&version, nullptr) == SANE_STATUS_GOOD;
+        // This library may be unloaded and loaded again by its user; SANE and
+        // the backends it opened stay, with what they hold, for the life of
+        // the process (see StopSane), so pin SANE's own library in memory.
+        Dl_info where{};
+        if (started && dladdr(reinterpret_cast<void*>(&sane_init), &where) && where.dli_fname)
+            dlopen(where.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
     }
     return started;
 }
