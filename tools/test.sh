@@ -13,6 +13,12 @@ if grep -rl --include='*.h' --include='*.cpp' '#include "ocrdoc/' "$top/imaging"
   echo "tools/test.sh: the files above include ocrdoc/ from imaging/" >&2
   exit 1
 fi
+# The views lie above the page image and the document: no file of imaging/ or
+# ocrdoc/ includes one of views/.
+if grep -rl --include='*.h' --include='*.cpp' '#include "views/' "$top/imaging" "$top/ocrdoc"; then
+  echo "tools/test.sh: the files above include views/ from imaging/ or ocrdoc/" >&2
+  exit 1
+fi
 # The shell lies above the page image, the document and the views: none of
 # their files includes one of shell/ (each layer declares what it asks of the
 # program around it in its own folder).

@@ -28,7 +28,7 @@
 #include "outside/include/pendril20.h"
 #include "outside/include/tresk.h"
 #include "platform/win/types.h"
-#include "views/action_buffer.h"
+#include "ocrdoc/result/action_buffer.h"
 
 class CPageImage;
 

@@ -1,6 +1,6 @@
-#include "views/action_buffer.h"
+#include "ocrdoc/result/action_buffer.h"
 
-#include "views/tests/fake_view_host.h"
+#include "ocrdoc/tests/fake_document_host.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +63,7 @@ TEST(ActionBuffer, ARecordThatDoesNotFitDropsTheHistory) {
 }
 
 TEST(ActionBuffer, RefusedRecordsLeaveTheHistoryAlone) {
-    CFakeViewHost shell;
+    CFakeDocumentHost shell;
     CActionBuffer buffer;
     ASSERT_EQ(buffer.PushAction(ACTION_INSERT, 3, kCounts, 5, 1, nullptr, 0), 1);
     EXPECT_EQ(buffer.PushAction(ACTION_INSERT, 0, kCounts, 5, 1, nullptr, 0), 0) << "no line counts: no record";

@@ -1,7 +1,7 @@
-#include "views/action_buffer.h"
+#include "ocrdoc/result/action_buffer.h"
 
 #include "platform/win/memory.h"
-#include "views/view_host.h"
+#include "ocrdoc/document_host.h"
 
 #include <cstring>
 
@@ -53,7 +53,7 @@ int CActionBuffer::PushAction(int nKind, int nCounts, const WORD* pCounts, DWORD
     if (hasPayload(nKind) && !pPayload) return 0;
     const int size = RecordLength(nKind, nCounts, nLength);
     if (size > m_nCapacity) {
-        ViewHost().MessageBox(kMsgNoEnoughActionBuffer, "", MB_OK);
+        DocumentHost().MessageBox(kMsgNoEnoughActionBuffer, "", MB_OK);
         return 0;
     }
     if (m_nLength + size > m_nCapacity) m_nLength = 0;
