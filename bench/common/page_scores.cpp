@@ -109,8 +109,8 @@ std::map<std::u32string, int> wordBag(const std::string& text) {
 
 std::string withoutTableFrames(const std::string& text) {
     std::u32string out;
-    for (char32_t c : u32(text))
-        if (!isFrame(c)) out += c;
+    // A frame character parts the words on either side of it, as a blank does.
+    for (char32_t c : u32(text)) out += isFrame(c) ? U' ' : c;
     return QString::fromStdU32String(out).toStdString();
 }
 

@@ -18,8 +18,8 @@ void scoreCandidates(const std::string& page, const std::string& truth, const Re
 // Characters of a UTF-8 string.
 int characterCount(const std::string& utf8);
 
-// The text with the characters that draw table frames taken out ('|' and the
-// box-drawing ones).
+// The text with the characters that draw table frames ('|' and the
+// box-drawing ones) each made a blank.
 std::string withoutTableFrames(const std::string& text);
 
 // F1 of the bags of words of the truth and of a reading: words are runs of

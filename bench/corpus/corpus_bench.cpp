@@ -5,6 +5,9 @@
 //   corpus_bench [pages (200)] [worker threads (2)] [seed (from the clock)]
 //   corpus_bench draw PAGES SEED FOLDER     only draws the pages into FOLDER (with small copies)
 //
+// CORPUS_BENCH_LAYOUT=1col|2col|3col|4col|ruled|partly|unruled|magazine draws
+// every page in that layout (the script and the rest still drawn).
+//
 // Each page is written as an image file and read by `Textory IMAGE OUT.txt`
 // in a fresh home (the system language set to the page's) and by
 // `tesseract IMAGE OUT --psm 3 -l LANGS`, each with one OpenMP thread; the
@@ -93,10 +96,30 @@ double median(std::vector<double> v) {
 
 bool chinese(testpages::Script s) { return s != testpages::Script::English; }
 
+// The layout CORPUS_BENCH_LAYOUT asks for; false when it names none.
+bool layoutAsked(PageLayout& layout) {
+    const char* asked = std::getenv("CORPUS_BENCH_LAYOUT");
+    layout = PageLayout::Drawn;
+    if (!asked || !*asked) return true;
+    const std::map<std::string, PageLayout> names{{"1col", PageLayout::OneColumn},     {"2col", PageLayout::TwoColumns},
+                                                  {"3col", PageLayout::ThreeColumns},  {"4col", PageLayout::FourColumns},
+                                                  {"ruled", PageLayout::RuledTable},   {"partly", PageLayout::PartlyRuledTable},
+                                                  {"unruled", PageLayout::UnruledTable}, {"magazine", PageLayout::Magazine}};
+    const auto it = names.find(asked);
+    if (it == names.end()) {
+        std::fprintf(stderr, "CORPUS_BENCH_LAYOUT=%s names no layout (1col 2col 3col 4col ruled partly unruled magazine)\n", asked);
+        return false;
+    }
+    layout = it->second;
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     restartWithOneOpenMpThread(argv);
+    PageLayout layout;
+    if (!layoutAsked(layout)) return 2;
     if (argc > 1 && std::string(argv[1]) == "draw") {
         // Only draws: the pages, their truth and what was drawn into a folder.
         if (argc < 5) {
@@ -108,7 +131,7 @@ int main(int argc, char** argv) {
         const fs::path folder = argv[4];
         fs::create_directories(folder);
         for (int i = 0; i < n; ++i) {
-            const RandomPage page = drawRandomPage(s, i);
+            const RandomPage page = drawRandomPage(s, i, layout);
             const std::string stem = "page-" + std::to_string(i);
             if (!writePage(page, (folder / (stem + "." + pageExtension(page))).string())) return 1;
             std::ofstream(folder / (stem + ".truth.txt")) << page.truth;
@@ -149,11 +172,22 @@ int main(int argc, char** argv) {
     std::vector<PageFigures> figures(static_cast<std::size_t>(pages));
     PageQueue queue;
     std::atomic<int> finished{0};
+    // Every page drawn is a readable image: one that Textory cannot start on
+    // or read means the road is broken (a library not built, say), and the
+    // run stops there rather than score every page as lost.
+    std::atomic<int> brokenPage{-1}, brokenStatus{0};
     auto worker = [&](int id) {
         const fs::path own = work / ("worker-" + std::to_string(id));
         fs::create_directories(own);
         while (std::optional<Drawn> d = queue.pop()) {
+            if (brokenPage >= 0) continue;
             figures[static_cast<std::size_t>(d->index)] = measurePage(d->page, d->file, textory, own, &engines);
+            const int status = figures[static_cast<std::size_t>(d->index)].status;
+            if (status == 2 || status == 3) {
+                brokenStatus = status;
+                brokenPage = d->index;
+                continue;
+            }
             done[static_cast<std::size_t>(d->index)] = std::move(*d);
             const int n = ++finished;
             if (n % 10 == 0) std::fprintf(stderr, "%d of %d pages read\n", n, pages);
@@ -161,12 +195,12 @@ int main(int argc, char** argv) {
     };
     std::vector<std::thread> pool;
     for (int t = 0; t < threads; ++t) pool.emplace_back(worker, t);
-    for (int i = 0; i < pages; ++i) {
+    for (int i = 0; i < pages && brokenPage < 0; ++i) {
         // Drawing keeps a few pages ahead of the readers, no more.
         while (queue.size() > static_cast<std::size_t>(threads) * 2) std::this_thread::sleep_for(std::chrono::milliseconds(50));
         Drawn d;
         d.index = i;
-        d.page = drawRandomPage(seed, i);
+        d.page = drawRandomPage(seed, i, layout);
         d.file = work / ("page-" + std::to_string(i) + "." + pageExtension(d.page));
         if (!writePage(d.page, d.file.string())) {
             std::fprintf(stderr, "cannot write %s\n", d.file.c_str());
@@ -177,6 +211,12 @@ int main(int argc, char** argv) {
     }
     queue.close();
     for (auto& t : pool) t.join();
+    if (brokenPage >= 0) {
+        std::fprintf(stderr, "Textory could not %s page %d (exit status %d); are its libraries (libConvert among them) built beside it?\n",
+                     brokenStatus == 3 ? "read the image of" : "start on", brokenPage.load(), brokenStatus.load());
+        fs::remove_all(work);
+        return 1;
+    }
 
     // Per page.
     std::printf("\n%5s %-20s %6s %4s %7s %7s %7s %7s %6s %6s %6s %6s  %s\n", "page", "class", "chars", "exit", "ours", "cli",

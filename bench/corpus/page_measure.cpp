@@ -129,7 +129,9 @@ double characterScore(const RandomPage& page, const std::string& text) {
     return testpages::charAccuracy(withoutTableFrames(page.truth), withoutTableFrames(text), false);
 }
 
-double wordScore(const RandomPage& page, const std::string& text) { return wordF1(page.truth, text); }
+double wordScore(const RandomPage& page, const std::string& text) {
+    return wordF1(withoutTableFrames(page.truth), withoutTableFrames(text));
+}
 
 PageFigures measurePage(const RandomPage& page, const fs::path& file, const std::string& textory, const fs::path& work,
                         EngineLibraries* engines) {
