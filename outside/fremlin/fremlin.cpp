@@ -1,12 +1,16 @@
 // Table grid extraction: ruling lines are found as long runs of black along
 // rows and columns, their positions become the grid's lines, and every cell
 // of the grid is walked to see which of its four sides are ruled. A side
-// without a rule joins the cell to its neighbour (merged cells).
+// without a rule joins the cell to its neighbour (merged cells). A table
+// whose row rules run on past its outermost column rules (rules above, under
+// the head and below, and rules between the columns only) has columns out
+// there too: the ends of the row rules bound them.
 
 #include "outside/include/fremlin.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -20,6 +24,9 @@ struct Rule {
     // levelled, a poor scan): the rows its ink takes there and where along
     // the rule the ends begin.
     int reachFrom = 0, reachTo = -1, bodyStart = 0, bodyEnd = -1;
+    // An edge of the grid where no rule is drawn (the open side of a table
+    // ruled between its columns only): nothing to look at or take out.
+    bool drawn = true;
     int centre() const { return (from + to) / 2; }
 };
 
@@ -142,7 +149,7 @@ std::vector<Rule> findRules(const Image& img, bool horizontal, int minLen) {
 
 // Share of the span a..b on rule r that is black.
 bool ruled(const Image& img, const Rule& r, bool horizontal, int a, int b) {
-    if (b < a) return false;
+    if (b < a || !r.drawn) return false;
     int black = 0;
     for (int p = a; p <= b; ++p) {
         bool any = false;
@@ -150,6 +157,34 @@ bool ruled(const Image& img, const Rule& r, bool horizontal, int a, int b) {
         black += any;
     }
     return black * 10 >= (b - a + 1) * 8;
+}
+
+// Where at least two row rules run on past the outermost column rule by more
+// than a narrow column's width, the table goes on there without a rule: an
+// open edge of the grid at the rules' common end bounds its outer column.
+void openEdges(const std::vector<Rule>& hs, std::vector<Rule>& vs, int width) {
+    const int reach = std::max(8, width / 40);
+    std::vector<int> lefts, rights;
+    for (const Rule& h : hs) {
+        if (h.start < vs.front().from - reach) lefts.push_back(h.start);
+        if (h.end > vs.back().to + reach) rights.push_back(h.end);
+    }
+    if (lefts.size() >= 2) {
+        // The second-furthest end: one rule longer than the rest (a title's
+        // underline) does not widen the table.
+        std::sort(lefts.begin(), lefts.end());
+        const int x = lefts[1] - 1;
+        Rule edge{x, x, hs.front().from, hs.back().to};
+        edge.drawn = false;
+        vs.insert(vs.begin(), edge);
+    }
+    if (rights.size() >= 2) {
+        std::sort(rights.begin(), rights.end(), std::greater<>());
+        const int x = rights[1] + 1;
+        Rule edge{x, x, hs.front().from, hs.back().to};
+        edge.drawn = false;
+        vs.push_back(edge);
+    }
 }
 
 void freeGrid(TableGrid* g) {
@@ -172,6 +207,8 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
             if (ruled(img, v, false, hs[i].to + 1, hs[i + 1].from - 1)) return false;
         return true;
     });
+    if (vs.empty()) return nullptr;
+    openEdges(hs, vs, width);
     if (vs.size() < 2) return nullptr;
 
     int rows = static_cast<int>(hs.size()) - 1, cols = static_cast<int>(vs.size()) - 1;
@@ -254,7 +291,7 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
             for (int y = a; y <= b; ++y) img.clear(x, y);
         }
     for (const Rule& r : vs)
-        for (int y = r.start; y <= r.end; ++y) {
+        for (int y = r.start; y <= r.end && r.drawn; ++y) {
             auto [a, b] = covered(r, y);
             for (int x = a; x <= b; ++x) img.clear(x, y);
         }

@@ -210,6 +210,45 @@ TEST(Fremlin, MergedCellsBecomeContinuationEntries) {
     fremlin().free(&grid);
 }
 
+TEST(Fremlin, RowRulesRunningPastTheColumnRulesBoundOuterColumns) {
+    // Rules above, under the head row and below, across the whole table, and
+    // rules between its columns only: the outer columns have no rule on
+    // their outer side, yet they hold cells (here a mark in each).
+    const int W = 1203, H = 406;
+    std::vector<QRect> marks = {{60, 40, 40, 30}, {1100, 40, 40, 30}, {60, 200, 40, 30}, {1100, 300, 40, 30}};
+    for (int columnRules : {3, 1}) {
+        SCOPED_TRACE(testing::Message() << columnRules << " column rules");
+        std::vector<QRect> rects = marks;
+        for (int y : {0, 100, 400}) rects.push_back({0, y, W, 3});
+        for (int k = 1; k <= columnRules; ++k) rects.push_back({k * W / (columnRules + 1), 0, 3, 403});
+        // One rule longer than the others (an underline reaching out) widens nothing.
+        rects.push_back({0, 0, W + 30, 3});
+        Plane plane = planeWith(W + 40, H, rects);
+        const long inkOfMarks = 4 * 40 * 30;
+        TableGrid* grid = nullptr;
+        ASSERT_NE(fremlin().extract(plane.bits.data(), plane.width, plane.height, 0, &grid), nullptr);
+        ASSERT_EQ(grid->nRows, 2);
+        ASSERT_EQ(grid->nColumns, columnRules + 1);
+        for (int row = 0; row < 2; ++row) {
+            ASSERT_EQ(grid->pCellsPerRow[row], columnRules + 1);
+            const TableCell &first = grid->ppRows[row][0], &last = grid->ppRows[row][columnRules];
+            EXPECT_LE(first.left, 1);
+            EXPECT_GE(last.right, W - 2);
+            EXPECT_LE(last.right, W);
+            EXPECT_EQ(first.nLeftRule, 0);
+            EXPECT_EQ(first.nLeftWidth, 0);
+            EXPECT_EQ(first.nRightRule, 1);
+            EXPECT_EQ(last.nRightRule, 0);
+            EXPECT_EQ(first.bOwn, 1);
+        }
+        // Only the rules are taken out: the marks in the outer columns stay.
+        const long left = std::accumulate(plane.bits.begin(), plane.bits.end(), 0L,
+                                          [](long n, std::uint8_t b) { return n + __builtin_popcount(b); });
+        EXPECT_EQ(left, inkOfMarks);
+        fremlin().free(&grid);
+    }
+}
+
 TEST(Fremlin, NoGridAndBadInput) {
     Page text = textPage(simplifiedText(31, 1), 1200, 400, Style{});
     TableGrid* grid = reinterpret_cast<TableGrid*>(1);
