@@ -4,7 +4,8 @@
 // without a rule joins the cell to its neighbour (merged cells). A table
 // whose row rules run on past its outermost column rules (rules above, under
 // the head and below, and rules between the columns only) has columns out
-// there too: the ends of the row rules bound them.
+// there too: the ends of the row rules bound them; so do the ends of column
+// rules that run on past the outermost row rule a scan broke up.
 
 #include "outside/include/fremlin.h"
 
@@ -159,31 +160,30 @@ bool ruled(const Image& img, const Rule& r, bool horizontal, int a, int b) {
     return black * 10 >= (b - a + 1) * 8;
 }
 
-// Where at least two row rules run on past the outermost column rule by more
-// than a narrow column's width, the table goes on there without a rule: an
-// open edge of the grid at the rules' common end bounds its outer column.
-void openEdges(const std::vector<Rule>& hs, std::vector<Rule>& vs, int width) {
-    const int reach = std::max(8, width / 40);
-    std::vector<int> lefts, rights;
-    for (const Rule& h : hs) {
-        if (h.start < vs.front().from - reach) lefts.push_back(h.start);
-        if (h.end > vs.back().to + reach) rights.push_back(h.end);
+// Where at least two rules of one direction run on past the outermost rule
+// of the other by more than a narrow cell, the table goes on there without a
+// rule: an open edge at their common end bounds its outer column (or row).
+// A rule longer than the rest (an underline reaching out) opens none.
+void openEdges(const std::vector<Rule>& across, std::vector<Rule>& along, int length) {
+    const int reach = std::max(12, length / 40);
+    std::vector<int> before, after;
+    for (const Rule& a : across) {
+        if (!a.drawn) continue;
+        if (a.start < along.front().from - reach) before.push_back(a.start);
+        if (a.end > along.back().to + reach) after.push_back(a.end);
     }
-    if (lefts.size() >= 2) {
-        // The second-furthest end: one rule longer than the rest (a title's
-        // underline) does not widen the table.
-        std::sort(lefts.begin(), lefts.end());
-        const int x = lefts[1] - 1;
-        Rule edge{x, x, hs.front().from, hs.back().to};
+    const int start = across.front().from, end = across.back().to;
+    if (before.size() >= 2) {
+        std::sort(before.begin(), before.end());
+        Rule edge{before[1] - 1, before[1] - 1, start, end};
         edge.drawn = false;
-        vs.insert(vs.begin(), edge);
+        along.insert(along.begin(), edge);
     }
-    if (rights.size() >= 2) {
-        std::sort(rights.begin(), rights.end(), std::greater<>());
-        const int x = rights[1] + 1;
-        Rule edge{x, x, hs.front().from, hs.back().to};
+    if (after.size() >= 2) {
+        std::sort(after.begin(), after.end(), std::greater<>());
+        Rule edge{after[1] + 1, after[1] + 1, start, end};
         edge.drawn = false;
-        vs.push_back(edge);
+        along.push_back(edge);
     }
 }
 
@@ -210,6 +210,7 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
     if (vs.empty()) return nullptr;
     openEdges(hs, vs, width);
     if (vs.size() < 2) return nullptr;
+    openEdges(vs, hs, height);
 
     int rows = static_cast<int>(hs.size()) - 1, cols = static_cast<int>(vs.size()) - 1;
     // Which sides are ruled: h[i][c] the top of row i over column c, v[j][r]
@@ -286,7 +287,7 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
         return std::pair{end ? r.reachFrom : r.from, end ? r.reachTo : r.to};
     };
     for (const Rule& r : hs)
-        for (int x = r.start; x <= r.end; ++x) {
+        for (int x = r.start; x <= r.end && r.drawn; ++x) {
             auto [a, b] = covered(r, x);
             for (int y = a; y <= b; ++y) img.clear(x, y);
         }

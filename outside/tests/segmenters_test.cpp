@@ -210,7 +210,7 @@ TEST(Fremlin, MergedCellsBecomeContinuationEntries) {
     fremlin().free(&grid);
 }
 
-TEST(Fremlin, RowRulesRunningPastTheColumnRulesBoundOuterColumns) {
+TEST(Fremlin, RulesRunningPastTheOutermostRuleAcrossThemBoundOuterCells) {
     // Rules above, under the head row and below, across the whole table, and
     // rules between its columns only: the outer columns have no rule on
     // their outer side, yet they hold cells (here a mark in each).
@@ -247,6 +247,20 @@ TEST(Fremlin, RowRulesRunningPastTheColumnRulesBoundOuterColumns) {
         EXPECT_EQ(left, inkOfMarks);
         fremlin().free(&grid);
     }
+    // The top rule broken up by a poor scan (not found), the column rules
+    // running up to where it was: the head row is still a row of the grid.
+    std::vector<QRect> rects = marks;
+    for (int y : {100, 400}) rects.push_back({0, y, W, 3});
+    for (int x : {0, 600, 1200}) rects.push_back({x, 0, 3, 403});
+    Plane plane = planeWith(W + 40, H, rects);
+    TableGrid* grid = nullptr;
+    ASSERT_NE(fremlin().extract(plane.bits.data(), plane.width, plane.height, 0, &grid), nullptr);
+    ASSERT_EQ(grid->nRows, 2);
+    ASSERT_EQ(grid->pCellsPerRow[0], 2);
+    EXPECT_LE(grid->ppRows[0][0].top, 1);
+    EXPECT_EQ(grid->ppRows[0][0].nTopRule, 0);
+    EXPECT_EQ(grid->ppRows[0][0].nBottomRule, 1);
+    fremlin().free(&grid);
 }
 
 TEST(Fremlin, NoGridAndBadInput) {
