@@ -215,6 +215,24 @@ TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
         first = false;
     }
     EXPECT_TRUE(covers(drawn, pic.pictures[0], 4)) << drawn.left << "," << drawn.top << " " << drawn.right << "," << drawn.bottom;
+
+    // A frame of rules one pixel thin, a little off the slant of the text
+    // above it (a tenth of a degree: each rule falls by three pixels across
+    // the table), is a table, not a picture.
+    Page thin = textPage(simplifiedText(27, 2), 2480, 1900, Style{});
+    const int top = thin.blocks.back().rect.bottom + 100, left = 200, right = 1800;
+    auto ink = [&](int x, int y) { thin.plane.bits[static_cast<std::size_t>(y) * thin.plane.stride() + x / 8] |= 0x80 >> (x % 8); };
+    const double fall = 0.002;
+    for (int row = 0; row <= 4; ++row)
+        for (int x = left; x <= right; ++x) ink(x, top + row * 90 + static_cast<int>(std::lround((x - left) * fall)));
+    for (int x : {left, 600, 1000, 1400, right})
+        for (int y = 0; y <= 360; ++y) ink(x - static_cast<int>(std::lround(y * fall)), top + y + static_cast<int>(std::lround((x - left) * fall)));
+    auto ta = analyse(thin, PLENMAR_PAGE_AUTO);
+    const Rect frame{left, top, right, top + 363};
+    const int k = areaAt(ta, frame);
+    ASSERT_GE(k, 0);
+    EXPECT_EQ(ta[static_cast<std::size_t>(k)].kind, PLENMAR_AREA_TABLE);
+    EXPECT_TRUE(covers(ta[static_cast<std::size_t>(k)].r, frame, 4));
 }
 
 TEST(Plenmar, AreaArgumentLimitsTheAnalysisAndBadInputGivesNothing) {
