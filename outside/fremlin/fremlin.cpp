@@ -210,6 +210,15 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
     if (vs.empty()) return nullptr;
     openEdges(hs, vs, width);
     if (vs.size() < 2) return nullptr;
+    // Likewise a row rule runs across a cell at least: the touching letters
+    // of a bold line in a narrow table make runs as long as a rule is here,
+    // but they never cross a whole cell.
+    std::erase_if(hs, [&](const Rule& h) {
+        for (std::size_t j = 0; j + 1 < vs.size(); ++j)
+            if (ruled(img, h, true, vs[j].to + 1, vs[j + 1].from - 1)) return false;
+        return true;
+    });
+    if (hs.size() < 2) return nullptr;
     openEdges(vs, hs, height);
 
     int rows = static_cast<int>(hs.size()) - 1, cols = static_cast<int>(vs.size()) - 1;

@@ -263,6 +263,25 @@ TEST(Fremlin, RulesRunningPastTheOutermostRuleAcrossThemBoundOuterCells) {
     fremlin().free(&grid);
 }
 
+TEST(Fremlin, StrokesShorterThanACellStayInTheCell) {
+    // A narrow table whose head row holds a bold word with touching letters:
+    // along the word's base its ink runs on as far as a rule's would in so
+    // small a table, yet it crosses no cell. It splits no row and stays.
+    const int W = 860, H = 300;
+    std::vector<QRect> rects = {{30, 50, 110, 3}, {310, 48, 110, 4}};
+    for (int y : {0, 100, 200, 297}) rects.push_back({0, y, W, 3});
+    for (int x : {0, 286, 572, 857}) rects.push_back({x, 0, 3, H});
+    Plane plane = planeWith(W, H, rects);
+    TableGrid* grid = nullptr;
+    ASSERT_NE(fremlin().extract(plane.bits.data(), plane.width, plane.height, 0, &grid), nullptr);
+    EXPECT_EQ(grid->nRows, 3);
+    EXPECT_EQ(grid->nColumns, 3);
+    const long left = std::accumulate(plane.bits.begin(), plane.bits.end(), 0L,
+                                      [](long n, std::uint8_t b) { return n + __builtin_popcount(b); });
+    EXPECT_EQ(left, 110 * 3 + 110 * 4);
+    fremlin().free(&grid);
+}
+
 TEST(Fremlin, NoGridAndBadInput) {
     Page text = textPage(simplifiedText(31, 1), 1200, 400, Style{});
     TableGrid* grid = reinterpret_cast<TableGrid*>(1);
