@@ -330,6 +330,31 @@ bool joinToLine(std::vector<Piece>& pieces, const Box& ink, int cs) {
     return false;
 }
 
+// Tables the recogniser found with rules around and through them that the
+// analysis here missed (a frame a poor scan broke into dashes is no one
+// piece of ink): the block and the rules it meets, at least two each way and
+// none much longer than the block, are a ruled table, whose grid the form
+// library then looks for (and which is read as text, its rules taken out,
+// where none is found).
+void addRecognisersRuledTables(const std::vector<LayoutBlock>& blocks, int cs, std::vector<Box>& tables) {
+    for (const LayoutBlock& t : blocks) {
+        if (t.kind != BlockKind::Table) continue;
+        const Box near{t.box.left - cs, t.box.top - cs, t.box.right + cs, t.box.bottom + cs};
+        Box frame = t.box;
+        int across = 0, down = 0;
+        for (const LayoutBlock& r : blocks) {
+            if (r.kind != BlockKind::Rule || !r.box.intersects(near)) continue;
+            const bool level = r.box.width() >= r.box.height();
+            if ((level ? r.box.width() : r.box.height()) * 2 > 3 * (level ? t.box.width() : t.box.height()) + 4 * cs)
+                continue;
+            ++(level ? across : down);
+            frame.add(r.box);
+        }
+        const bool known = std::any_of(tables.begin(), tables.end(), [&](const Box& k) { return centreIn(frame, k) || centreIn(k, frame); });
+        if (across >= 2 && down >= 2 && !known) tables.push_back(frame);
+    }
+}
+
 }  // namespace
 
 bool ownLayoutFits(const PageLayout& own) {
@@ -351,6 +376,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         if (isText(a.kind)) ownText.push_back(&a);
         if (a.kind == AreaKind::Vertical) ownVertical.push_back(&a);
     }
+    addRecognisersRuledTables(blocks, cs, tables);
     auto tableOf = [&](const Box& b) {
         for (std::size_t k = 0; k < tables.size(); ++k)
             if (centreIn(b, tables[k])) return static_cast<int>(k);
