@@ -29,6 +29,8 @@ bool mostlyIn(const Box& inner, const Box& outer) { return areaOf(common(inner, 
 struct Piece {
     AreaKind kind = AreaKind::Text;
     std::vector<Box> lines;  // text: its lines; others: their one box
+    // Rows of a table the recogniser found: they run across its columns.
+    bool tableRows = false;
     Box box() const {
         Box b;
         for (const Box& l : lines) b.add(l);
@@ -170,7 +172,10 @@ int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
 // Whether a line of text runs from one column the analysis here found into
 // the one beside it (the white gap between them unseen, as on a light scan
 // whose characters fall apart). Columns of a few characters are the columns
-// of a table without rules, whose rows do run across them.
+// of a table without rules, whose rows do run across them; so are the rows
+// of a table the recogniser found, however wide its columns, and a line the
+// analysis here cut at a wide gap (a row of a table between two rules) is
+// no column of its own.
 bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, int cs) {
     auto share = [](const Box& l, const Box& a) {
         const Box c = common(l, a);
@@ -180,10 +185,11 @@ bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, 
         for (std::size_t j = 0; j < own.areas.size(); ++j) {
             const Box &a = own.areas[i].box, &b = own.areas[j].box;
             if (own.areas[i].kind != AreaKind::Text || own.areas[j].kind != AreaKind::Text || a.right >= b.left ||
-                a.bottom < b.top || b.bottom < a.top || std::min(a.width(), b.width()) <= 6 * cs)
+                a.bottom < b.top || b.bottom < a.top || std::min(a.width(), b.width()) <= 6 * cs ||
+                std::min(a.height(), b.height()) < 3 * cs)
                 continue;
             for (const Piece& p : pieces)
-                for (const Box& l : p.lines) {
+                for (const Box& l : p.tableRows ? std::vector<Box>{} : p.lines) {
                     const int cy = l.top + l.height() / 2;
                     if (cy < std::max(a.top, b.top) || cy > std::min(a.bottom, b.bottom)) continue;
                     if (share(l, a) >= 2 * cs && share(l, b) >= 2 * cs) return true;
@@ -457,7 +463,8 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (!rest.lines.empty()) pieces.push_back(std::move(rest));
             continue;
         }
-        Piece p{AreaKind::Text, {}};
+        const bool tableRows = b.kind == BlockKind::Table;
+        Piece p{AreaKind::Text, {}, tableRows};
         for (const Box& l : b.lines.empty() || picture ? std::vector<Box>{b.box} : b.lines) {
             const int k = tableOf(l);
             if (k < 0) {
@@ -472,7 +479,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (tablePlaced[k]) continue;
             tablePlaced[k] = 1;
             if (!p.lines.empty()) pieces.push_back(std::move(p));
-            p = Piece{AreaKind::Text, {}};
+            p = Piece{AreaKind::Text, {}, tableRows};
             pieces.push_back({AreaKind::Table, {tables[k]}});
         }
         if (!p.lines.empty()) pieces.push_back(std::move(p));
