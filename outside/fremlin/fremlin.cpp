@@ -1,12 +1,17 @@
 // Table grid extraction: ruling lines are found as long runs of black along
 // rows and columns, their positions become the grid's lines, and every cell
 // of the grid is walked to see which of its four sides are ruled. A side
-// without a rule joins the cell to its neighbour (merged cells).
+// without a rule joins the cell to its neighbour (merged cells). A table
+// whose row rules run on past its outermost column rules (rules above, under
+// the head and below, and rules between the columns only) has columns out
+// there too: the ends of the row rules bound them; so do the ends of column
+// rules that run on past the outermost row rule a scan broke up.
 
 #include "outside/include/fremlin.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -20,6 +25,9 @@ struct Rule {
     // levelled, a poor scan): the rows its ink takes there and where along
     // the rule the ends begin.
     int reachFrom = 0, reachTo = -1, bodyStart = 0, bodyEnd = -1;
+    // An edge of the grid where no rule is drawn (the open side of a table
+    // ruled between its columns only): nothing to look at or take out.
+    bool drawn = true;
     int centre() const { return (from + to) / 2; }
 };
 
@@ -142,7 +150,7 @@ std::vector<Rule> findRules(const Image& img, bool horizontal, int minLen) {
 
 // Share of the span a..b on rule r that is black.
 bool ruled(const Image& img, const Rule& r, bool horizontal, int a, int b) {
-    if (b < a) return false;
+    if (b < a || !r.drawn) return false;
     int black = 0;
     for (int p = a; p <= b; ++p) {
         bool any = false;
@@ -150,6 +158,33 @@ bool ruled(const Image& img, const Rule& r, bool horizontal, int a, int b) {
         black += any;
     }
     return black * 10 >= (b - a + 1) * 8;
+}
+
+// Where at least two rules of one direction run on past the outermost rule
+// of the other by more than a narrow cell, the table goes on there without a
+// rule: an open edge at their common end bounds its outer column (or row).
+// A rule longer than the rest (an underline reaching out) opens none.
+void openEdges(const std::vector<Rule>& across, std::vector<Rule>& along, int length) {
+    const int reach = std::max(12, length / 40);
+    std::vector<int> before, after;
+    for (const Rule& a : across) {
+        if (!a.drawn) continue;
+        if (a.start < along.front().from - reach) before.push_back(a.start);
+        if (a.end > along.back().to + reach) after.push_back(a.end);
+    }
+    const int start = across.front().from, end = across.back().to;
+    if (before.size() >= 2) {
+        std::sort(before.begin(), before.end());
+        Rule edge{before[1] - 1, before[1] - 1, start, end};
+        edge.drawn = false;
+        along.insert(along.begin(), edge);
+    }
+    if (after.size() >= 2) {
+        std::sort(after.begin(), after.end(), std::greater<>());
+        Rule edge{after[1] + 1, after[1] + 1, start, end};
+        edge.drawn = false;
+        along.push_back(edge);
+    }
 }
 
 void freeGrid(TableGrid* g) {
@@ -172,7 +207,19 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
             if (ruled(img, v, false, hs[i].to + 1, hs[i + 1].from - 1)) return false;
         return true;
     });
+    if (vs.empty()) return nullptr;
+    openEdges(hs, vs, width);
     if (vs.size() < 2) return nullptr;
+    // Likewise a row rule runs across a cell at least: the touching letters
+    // of a bold line in a narrow table make runs as long as a rule is here,
+    // but they never cross a whole cell.
+    std::erase_if(hs, [&](const Rule& h) {
+        for (std::size_t j = 0; j + 1 < vs.size(); ++j)
+            if (ruled(img, h, true, vs[j].to + 1, vs[j + 1].from - 1)) return false;
+        return true;
+    });
+    if (hs.size() < 2) return nullptr;
+    openEdges(vs, hs, height);
 
     int rows = static_cast<int>(hs.size()) - 1, cols = static_cast<int>(vs.size()) - 1;
     // Which sides are ruled: h[i][c] the top of row i over column c, v[j][r]
@@ -249,12 +296,12 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
         return std::pair{end ? r.reachFrom : r.from, end ? r.reachTo : r.to};
     };
     for (const Rule& r : hs)
-        for (int x = r.start; x <= r.end; ++x) {
+        for (int x = r.start; x <= r.end && r.drawn; ++x) {
             auto [a, b] = covered(r, x);
             for (int y = a; y <= b; ++y) img.clear(x, y);
         }
     for (const Rule& r : vs)
-        for (int y = r.start; y <= r.end; ++y) {
+        for (int y = r.start; y <= r.end && r.drawn; ++y) {
             auto [a, b] = covered(r, y);
             for (int x = a; x <= b; ++x) img.clear(x, y);
         }

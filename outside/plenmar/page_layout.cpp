@@ -75,22 +75,37 @@ int countRuns(const std::vector<int>& profile, double need) {
 }
 
 // A ruled frame: little ink for its size, at least two long rules each way
-// along the page's slant.
+// along the page's slant. Rules one or two pixels thin spread over several
+// rows of the profile when the slant measured from the text is off by a
+// little (a twentieth of a degree spreads them by a pixel across a wide
+// table), so slants close to the page's are tried too, each way on its own.
 bool isRuledFrame(const PlaneView& p, const Component& c, const Turn& turn, int cs, double maxFill) {
     const Box& b = c.box;
     if (b.width() < 6 * cs || b.height() < 2 * cs) return false;
     double fill = static_cast<double>(c.pixels) / (static_cast<double>(b.width()) * b.height());
     if (fill > maxFill) return false;
-    int slackY = static_cast<int>(std::ceil(std::abs(turn.tan) * b.width())) + 1;
-    int slackX = static_cast<int>(std::ceil(std::abs(turn.tan) * b.height())) + 1;
-    std::vector<int> rows(b.height() + 2 * slackY + 1, 0), cols(b.width() + 2 * slackX + 1, 0);
-    forBlack(p, b, [&](int x, int y) {
-        long ky = std::lround((y - b.top) - (x - b.left) * turn.tan) + slackY;
-        long kx = std::lround((x - b.left) + (y - b.top) * turn.tan) + slackX;
-        if (ky >= 0 && ky < static_cast<long>(rows.size())) ++rows[ky];
-        if (kx >= 0 && kx < static_cast<long>(cols.size())) ++cols[kx];
-    });
-    return countRuns(rows, 0.6 * b.width()) >= 2 && countRuns(cols, 0.6 * b.height()) >= 2;
+    std::vector<std::pair<int, int>> black;
+    forBlack(p, b, [&](int x, int y) { black.push_back({x - b.left, y - b.top}); });
+    constexpr double kStep = 0.0005;
+    constexpr int kSteps = 8;  // either side of the page's slant: about a quarter of a degree
+    const double reach = std::abs(turn.tan) + kSteps * kStep;
+    const int slackY = static_cast<int>(std::ceil(reach * b.width())) + 1;
+    const int slackX = static_cast<int>(std::ceil(reach * b.height())) + 1;
+    std::vector<int> rows, cols;
+    bool rowRules = false, colRules = false;
+    for (int i = 0; i <= 2 * kSteps && !(rowRules && colRules); ++i) {
+        const double tan = turn.tan + (i % 2 ? 1 : -1) * ((i + 1) / 2) * kStep;
+        rows.assign(static_cast<std::size_t>(b.height() + 2 * slackY + 1), 0);
+        cols.assign(static_cast<std::size_t>(b.width() + 2 * slackX + 1), 0);
+        for (auto [x, y] : black) {
+            const long ky = std::lround(y - x * tan) + slackY, kx = std::lround(x + y * tan) + slackX;
+            if (ky >= 0 && ky < static_cast<long>(rows.size())) ++rows[static_cast<std::size_t>(ky)];
+            if (kx >= 0 && kx < static_cast<long>(cols.size())) ++cols[static_cast<std::size_t>(kx)];
+        }
+        rowRules = rowRules || countRuns(rows, 0.6 * b.width()) >= 2;
+        colRules = colRules || countRuns(cols, 0.6 * b.height()) >= 2;
+    }
+    return rowRules && colRules;
 }
 
 bool isPicture(const Component& c, int cs) {

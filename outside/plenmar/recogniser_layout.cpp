@@ -29,6 +29,8 @@ bool mostlyIn(const Box& inner, const Box& outer) { return areaOf(common(inner, 
 struct Piece {
     AreaKind kind = AreaKind::Text;
     std::vector<Box> lines;  // text: its lines; others: their one box
+    // Rows of a table the recogniser found: they run across its columns.
+    bool tableRows = false;
     Box box() const {
         Box b;
         for (const Box& l : lines) b.add(l);
@@ -170,7 +172,10 @@ int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
 // Whether a line of text runs from one column the analysis here found into
 // the one beside it (the white gap between them unseen, as on a light scan
 // whose characters fall apart). Columns of a few characters are the columns
-// of a table without rules, whose rows do run across them.
+// of a table without rules, whose rows do run across them; so are the rows
+// of a table the recogniser found, however wide its columns, and a line the
+// analysis here cut at a wide gap (a row of a table between two rules) is
+// no column of its own.
 bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, int cs) {
     auto share = [](const Box& l, const Box& a) {
         const Box c = common(l, a);
@@ -180,10 +185,11 @@ bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, 
         for (std::size_t j = 0; j < own.areas.size(); ++j) {
             const Box &a = own.areas[i].box, &b = own.areas[j].box;
             if (own.areas[i].kind != AreaKind::Text || own.areas[j].kind != AreaKind::Text || a.right >= b.left ||
-                a.bottom < b.top || b.bottom < a.top || std::min(a.width(), b.width()) <= 6 * cs)
+                a.bottom < b.top || b.bottom < a.top || std::min(a.width(), b.width()) <= 6 * cs ||
+                std::min(a.height(), b.height()) < 3 * cs)
                 continue;
             for (const Piece& p : pieces)
-                for (const Box& l : p.lines) {
+                for (const Box& l : p.tableRows ? std::vector<Box>{} : p.lines) {
                     const int cy = l.top + l.height() / 2;
                     if (cy < std::max(a.top, b.top) || cy > std::min(a.bottom, b.bottom)) continue;
                     if (share(l, a) >= 2 * cs && share(l, b) >= 2 * cs) return true;
@@ -330,6 +336,31 @@ bool joinToLine(std::vector<Piece>& pieces, const Box& ink, int cs) {
     return false;
 }
 
+// Tables the recogniser found with rules around and through them that the
+// analysis here missed (a frame a poor scan broke into dashes is no one
+// piece of ink): the block and the rules it meets, at least two each way and
+// none much longer than the block, are a ruled table, whose grid the form
+// library then looks for (and which is read as text, its rules taken out,
+// where none is found).
+void addRecognisersRuledTables(const std::vector<LayoutBlock>& blocks, int cs, std::vector<Box>& tables) {
+    for (const LayoutBlock& t : blocks) {
+        if (t.kind != BlockKind::Table) continue;
+        const Box near{t.box.left - cs, t.box.top - cs, t.box.right + cs, t.box.bottom + cs};
+        Box frame = t.box;
+        int across = 0, down = 0;
+        for (const LayoutBlock& r : blocks) {
+            if (r.kind != BlockKind::Rule || !r.box.intersects(near)) continue;
+            const bool level = r.box.width() >= r.box.height();
+            if ((level ? r.box.width() : r.box.height()) * 2 > 3 * (level ? t.box.width() : t.box.height()) + 4 * cs)
+                continue;
+            ++(level ? across : down);
+            frame.add(r.box);
+        }
+        const bool known = std::any_of(tables.begin(), tables.end(), [&](const Box& k) { return centreIn(frame, k) || centreIn(k, frame); });
+        if (across >= 2 && down >= 2 && !known) tables.push_back(frame);
+    }
+}
+
 }  // namespace
 
 bool ownLayoutFits(const PageLayout& own) {
@@ -351,6 +382,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         if (isText(a.kind)) ownText.push_back(&a);
         if (a.kind == AreaKind::Vertical) ownVertical.push_back(&a);
     }
+    addRecognisersRuledTables(blocks, cs, tables);
     auto tableOf = [&](const Box& b) {
         for (std::size_t k = 0; k < tables.size(); ++k)
             if (centreIn(b, tables[k])) return static_cast<int>(k);
@@ -431,7 +463,8 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (!rest.lines.empty()) pieces.push_back(std::move(rest));
             continue;
         }
-        Piece p{AreaKind::Text, {}};
+        const bool tableRows = b.kind == BlockKind::Table;
+        Piece p{AreaKind::Text, {}, tableRows};
         for (const Box& l : b.lines.empty() || picture ? std::vector<Box>{b.box} : b.lines) {
             const int k = tableOf(l);
             if (k < 0) {
@@ -446,7 +479,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (tablePlaced[k]) continue;
             tablePlaced[k] = 1;
             if (!p.lines.empty()) pieces.push_back(std::move(p));
-            p = Piece{AreaKind::Text, {}};
+            p = Piece{AreaKind::Text, {}, tableRows};
             pieces.push_back({AreaKind::Table, {tables[k]}});
         }
         if (!p.lines.empty()) pieces.push_back(std::move(p));

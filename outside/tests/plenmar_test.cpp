@@ -215,6 +215,50 @@ TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
         first = false;
     }
     EXPECT_TRUE(covers(drawn, pic.pictures[0], 4)) << drawn.left << "," << drawn.top << " " << drawn.right << "," << drawn.bottom;
+
+    // A frame of rules one pixel thin, a little off the slant of the text
+    // above it (a tenth of a degree: each rule falls by three pixels across
+    // the table), is a table, not a picture.
+    Page thin = textPage(simplifiedText(27, 2), 2480, 1900, Style{});
+    const int top = thin.blocks.back().rect.bottom + 100, left = 200, right = 1800;
+    auto ink = [&](int x, int y) { thin.plane.bits[static_cast<std::size_t>(y) * thin.plane.stride() + x / 8] |= 0x80 >> (x % 8); };
+    const double fall = 0.002;
+    for (int row = 0; row <= 4; ++row)
+        for (int x = left; x <= right; ++x) ink(x, top + row * 90 + static_cast<int>(std::lround((x - left) * fall)));
+    for (int x : {left, 600, 1000, 1400, right})
+        for (int y = 0; y <= 360; ++y) ink(x - static_cast<int>(std::lround(y * fall)), top + y + static_cast<int>(std::lround((x - left) * fall)));
+    auto ta = analyse(thin, PLENMAR_PAGE_AUTO);
+    const Rect frame{left, top, right, top + 363};
+    const int k = areaAt(ta, frame);
+    ASSERT_GE(k, 0);
+    EXPECT_EQ(ta[static_cast<std::size_t>(k)].kind, PLENMAR_AREA_TABLE);
+    EXPECT_TRUE(covers(ta[static_cast<std::size_t>(k)].r, frame, 4));
+
+    // A frame a poor scan broke into dashes is no one piece of ink; the
+    // recogniser's analysis still finds its rules and its table: one table
+    // area, frame and all (its grid is looked for, and its rules taken out
+    // where none is found), not text read with the dashes in it.
+    std::vector<std::vector<std::string>> figures = {{"名称", "数量", "价格"}, {"苹果", "12", "35.00"},
+                                                     {"香蕉", "8", "16.50"}, {"大米", "40", "7.25"}};
+    Page dashed = tablePage("二〇二四年水果销售表", figures, false, Style{});
+    const Rect& t = dashed.tables[0];
+    for (int y = t.top; y <= t.bottom; ++y)
+        for (int x = t.left; x <= t.right; ++x)
+            if ((x - t.left) % 16 >= 12 || (y - t.top) % 16 >= 12)
+                for (int line : dashed.tableRowLines)
+                    if (y >= line && y < line + 3) dashed.plane.bits[static_cast<std::size_t>(y) * dashed.plane.stride() + x / 8] &= static_cast<std::uint8_t>(~(0x80 >> (x % 8)));
+    for (int y = t.top; y <= t.bottom; ++y)
+        for (int line : dashed.tableColLines)
+            for (int x = line; x < line + 3; ++x)
+                if ((y - t.top) % 16 >= 12) dashed.plane.bits[static_cast<std::size_t>(y) * dashed.plane.stride() + x / 8] &= static_cast<std::uint8_t>(~(0x80 >> (x % 8)));
+    auto da = analyse(dashed, PLENMAR_PAGE_AUTO);
+    int tables = 0;
+    for (const Area& a : da) {
+        if (a.kind != PLENMAR_AREA_TABLE) continue;
+        ++tables;
+        EXPECT_TRUE(covers(a.r, t, 6)) << a.r.left << "," << a.r.top << " " << a.r.right << "," << a.r.bottom;
+    }
+    EXPECT_EQ(tables, 1);
 }
 
 TEST(Plenmar, AreaArgumentLimitsTheAnalysisAndBadInputGivesNothing) {

@@ -210,6 +210,78 @@ TEST(Fremlin, MergedCellsBecomeContinuationEntries) {
     fremlin().free(&grid);
 }
 
+TEST(Fremlin, RulesRunningPastTheOutermostRuleAcrossThemBoundOuterCells) {
+    // Rules above, under the head row and below, across the whole table, and
+    // rules between its columns only: the outer columns have no rule on
+    // their outer side, yet they hold cells (here a mark in each).
+    const int W = 1203, H = 406;
+    std::vector<QRect> marks = {{60, 40, 40, 30}, {1100, 40, 40, 30}, {60, 200, 40, 30}, {1100, 300, 40, 30}};
+    for (int columnRules : {3, 1}) {
+        SCOPED_TRACE(testing::Message() << columnRules << " column rules");
+        std::vector<QRect> rects = marks;
+        for (int y : {0, 100, 400}) rects.push_back({0, y, W, 3});
+        for (int k = 1; k <= columnRules; ++k) rects.push_back({k * W / (columnRules + 1), 0, 3, 403});
+        // One rule longer than the others (an underline reaching out) widens nothing.
+        rects.push_back({0, 0, W + 30, 3});
+        Plane plane = planeWith(W + 40, H, rects);
+        const long inkOfMarks = 4 * 40 * 30;
+        TableGrid* grid = nullptr;
+        ASSERT_NE(fremlin().extract(plane.bits.data(), plane.width, plane.height, 0, &grid), nullptr);
+        ASSERT_EQ(grid->nRows, 2);
+        ASSERT_EQ(grid->nColumns, columnRules + 1);
+        for (int row = 0; row < 2; ++row) {
+            ASSERT_EQ(grid->pCellsPerRow[row], columnRules + 1);
+            const TableCell &first = grid->ppRows[row][0], &last = grid->ppRows[row][columnRules];
+            EXPECT_LE(first.left, 1);
+            EXPECT_GE(last.right, W - 2);
+            EXPECT_LE(last.right, W);
+            EXPECT_EQ(first.nLeftRule, 0);
+            EXPECT_EQ(first.nLeftWidth, 0);
+            EXPECT_EQ(first.nRightRule, 1);
+            EXPECT_EQ(last.nRightRule, 0);
+            EXPECT_EQ(first.bOwn, 1);
+        }
+        // Only the rules are taken out: the marks in the outer columns stay.
+        const long left = std::accumulate(plane.bits.begin(), plane.bits.end(), 0L,
+                                          [](long n, std::uint8_t b) { return n + __builtin_popcount(b); });
+        EXPECT_EQ(left, inkOfMarks);
+        fremlin().free(&grid);
+    }
+    // The top rule broken up by a poor scan (not found), the column rules
+    // running up to where it was: the head row is still a row of the grid.
+    std::vector<QRect> rects = marks;
+    for (int y : {100, 400}) rects.push_back({0, y, W, 3});
+    for (int x : {0, 600, 1200}) rects.push_back({x, 0, 3, 403});
+    Plane plane = planeWith(W + 40, H, rects);
+    TableGrid* grid = nullptr;
+    ASSERT_NE(fremlin().extract(plane.bits.data(), plane.width, plane.height, 0, &grid), nullptr);
+    ASSERT_EQ(grid->nRows, 2);
+    ASSERT_EQ(grid->pCellsPerRow[0], 2);
+    EXPECT_LE(grid->ppRows[0][0].top, 1);
+    EXPECT_EQ(grid->ppRows[0][0].nTopRule, 0);
+    EXPECT_EQ(grid->ppRows[0][0].nBottomRule, 1);
+    fremlin().free(&grid);
+}
+
+TEST(Fremlin, StrokesShorterThanACellStayInTheCell) {
+    // A narrow table whose head row holds a bold word with touching letters:
+    // along the word's base its ink runs on as far as a rule's would in so
+    // small a table, yet it crosses no cell. It splits no row and stays.
+    const int W = 860, H = 300;
+    std::vector<QRect> rects = {{30, 50, 110, 3}, {310, 48, 110, 4}};
+    for (int y : {0, 100, 200, 297}) rects.push_back({0, y, W, 3});
+    for (int x : {0, 286, 572, 857}) rects.push_back({x, 0, 3, H});
+    Plane plane = planeWith(W, H, rects);
+    TableGrid* grid = nullptr;
+    ASSERT_NE(fremlin().extract(plane.bits.data(), plane.width, plane.height, 0, &grid), nullptr);
+    EXPECT_EQ(grid->nRows, 3);
+    EXPECT_EQ(grid->nColumns, 3);
+    const long left = std::accumulate(plane.bits.begin(), plane.bits.end(), 0L,
+                                      [](long n, std::uint8_t b) { return n + __builtin_popcount(b); });
+    EXPECT_EQ(left, 110 * 3 + 110 * 4);
+    fremlin().free(&grid);
+}
+
 TEST(Fremlin, NoGridAndBadInput) {
     Page text = textPage(simplifiedText(31, 1), 1200, 400, Style{});
     TableGrid* grid = reinterpret_cast<TableGrid*>(1);
