@@ -364,6 +364,11 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (mostlyIn(b, t->box)) return true;
         return false;
     };
+    // The lines of the recogniser's blocks of text.
+    std::vector<Box> textLines;
+    for (const LayoutBlock& b : blocks)
+        if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
+            textLines.insert(textLines.end(), b.lines.begin(), b.lines.end());
     std::vector<Piece> pieces;
     std::vector<Box> rules;
     std::vector<char> verticalTaken(ownVertical.size(), 0);
@@ -385,11 +390,25 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             for (const Area* t : ownText)
                 if (mostlyIn(t->box, b.box) && !inTable(t->box) && holdsCharacters(plane, t->box, cs))
                     pieces.push_back({t->kind, {t->box}});
-            // The blobs found here that it meets give its whole extent.
+            // The blobs found here that it meets give its whole extent, as
+            // long as that takes in no line the recogniser read beside it:
+            // pictures of two columns close to each other are one blob here,
+            // and the column of text between them no part of either.
             Box whole = b.box;
-            for (const Area& a : own.areas)
-                if (a.kind == AreaKind::Picture && a.box.intersects(b.box)) whole.add(a.box);
-            pieces.push_back({AreaKind::Picture, {whole}});
+            for (const Area& a : own.areas) {
+                if (a.kind != AreaKind::Picture || !a.box.intersects(b.box)) continue;
+                Box grown = whole;
+                grown.add(a.box);
+                const bool takesInText = std::any_of(textLines.begin(), textLines.end(), [&](const Box& l) {
+                    return centreIn(l, grown) && !centreIn(l, b.box);
+                });
+                if (!takesInText) whole = grown;
+            }
+            // Two of its blocks that grow into one picture give it once.
+            const bool given = std::any_of(pieces.begin(), pieces.end(), [&](const Piece& p) {
+                return p.kind == AreaKind::Picture && p.lines[0].contains(whole);
+            });
+            if (!given) pieces.push_back({AreaKind::Picture, {whole}});
             continue;
         }
         // The direction of text is the one found here: columns of vertical

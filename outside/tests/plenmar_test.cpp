@@ -184,6 +184,38 @@ TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
     EXPECT_TRUE(pictured);
 }
 
+TEST(Plenmar, PicturesOfTwoColumnsThatTouchLeaveTheTextBesideThemWhole) {
+    // Each column holds a picture and a column of text; the analysis here
+    // took the two pictures, a gutter apart, for one blob over both columns.
+    std::vector<std::uint8_t> white(2000 / 8 * 1400, 0);
+    const ::ocrkit::PlaneView plane(white.data(), 2000, 1400);
+    ::plenmar::PageLayout own;
+    own.charSize = 60;
+    own.areas = {{::ocrkit::Box{100, 100, 1900, 1200}, ::plenmar::AreaKind::Text},
+                 {::ocrkit::Box{100, 100, 1900, 1200}, ::plenmar::AreaKind::Picture}};
+    ::ocrkit::LayoutBlock left{::ocrkit::Box{100, 100, 900, 640}, ::ocrkit::BlockKind::Text, {}};
+    ::ocrkit::LayoutBlock right{::ocrkit::Box{1000, 660, 1900, 1200}, ::ocrkit::BlockKind::Text, {}};
+    for (int y = 100; y < 640; y += 60) left.lines.push_back(::ocrkit::Box{100, y, 900, y + 40});
+    for (int y = 660; y < 1200; y += 60) right.lines.push_back(::ocrkit::Box{1000, y, 1900, y + 40});
+    const ::ocrkit::LayoutBlock leftPicture{::ocrkit::Box{100, 700, 900, 1200}, ::ocrkit::BlockKind::Picture, {}};
+    const ::ocrkit::LayoutBlock rightPicture{::ocrkit::Box{1000, 100, 1900, 600}, ::ocrkit::BlockKind::Picture, {}};
+    const auto areas = ::plenmar::joinRecogniserLayout({left, leftPicture, rightPicture, right}, own, plane);
+    int text = 0, pictures = 0;
+    for (const ::plenmar::Area& a : areas) {
+        (a.kind == ::plenmar::AreaKind::Picture ? pictures : text) += 1;
+        if (a.kind != ::plenmar::AreaKind::Picture) continue;
+        for (const auto* block : {&left, &right})
+            for (const ::ocrkit::Box& l : block->lines) {
+                const int cx = (l.left + l.right) / 2, cy = (l.top + l.bottom) / 2;
+                EXPECT_FALSE(a.box.left <= cx && cx <= a.box.right && a.box.top <= cy && cy <= a.box.bottom)
+                    << "the line at " << l.left << "," << l.top << " lies in a picture";
+            }
+    }
+    // Each column of text is read in one piece, each picture given once.
+    EXPECT_EQ(text, 2);
+    EXPECT_EQ(pictures, 2);
+}
+
 TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
     std::vector<std::vector<std::string>> cells = {{"名称", "数量", "价格"}, {"苹果", "12", "35.00"}, {"香蕉", "8", "16.50"}};
     Page page = tablePage("二〇二四年水果销售表", cells, true, Style{});
