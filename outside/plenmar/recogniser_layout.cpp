@@ -212,6 +212,78 @@ void tablesBeforeTextBeside(std::vector<Piece>& pieces, int cs) {
     }
 }
 
+// Text under the foot of the columns (footnotes, a page number) that the
+// recogniser's order reads before the columns beside it is read after them:
+// a piece of text that lies below all that follows it, apart from the lines
+// on its own height or lower (more footnotes, a page number; a paragraph
+// beside it is a column going on), and is set off from the text above it in
+// its column by twice the usual gap between paragraphs and at least one and
+// a half lines (or follows such a piece): the last paragraph of a column
+// longer than the one beside it is no footnote. It goes after the last
+// piece that ends above it.
+void footAfterColumns(std::vector<Piece>& pieces, int line) {
+    const std::size_t n = pieces.size();
+    std::vector<Box> boxes(n);
+    for (std::size_t i = 0; i < n; ++i) boxes[i] = pieces[i].box();
+    std::vector<std::size_t> byTop(n);
+    for (std::size_t i = 0; i < n; ++i) byTop[i] = i;
+    std::stable_sort(byTop.begin(), byTop.end(), [&](std::size_t a, std::size_t b) { return boxes[a].top < boxes[b].top; });
+    // The text above each piece in its column, and the gap between
+    // paragraphs: the usual one between such pieces.
+    std::vector<long> above(n, -1);
+    std::vector<int> gaps;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Box& p = boxes[i];
+        for (std::size_t k = 0; k < n; ++k)
+            if (k != i && boxes[k].left <= p.right && boxes[k].right >= p.left && boxes[k].bottom < p.top &&
+                (above[i] < 0 || boxes[k].bottom > boxes[static_cast<std::size_t>(above[i])].bottom))
+                above[i] = static_cast<long>(k);
+        if (above[i] < 0) continue;
+        const Box& a = boxes[static_cast<std::size_t>(above[i])];
+        // Paragraphs of one column are about as wide as each other; a
+        // heading over the columns is no paragraph of any.
+        if (isText(pieces[i].kind) && isText(pieces[static_cast<std::size_t>(above[i])].kind) &&
+            std::min(a.width(), p.width()) * 10 >= std::max(a.width(), p.width()) * 7)
+            gaps.push_back(p.top - a.bottom);
+    }
+    const int apart = std::max(3 * line / 2, 2 * ocrkit::median(gaps));
+    std::vector<char> foot(n, 0);
+    std::vector<long> after(n, -1);  // the piece a foot piece goes after
+    for (std::size_t i : byTop) {
+        const Box& p = boxes[i];
+        if (!isText(pieces[i].kind)) continue;
+        bool below = true;
+        for (std::size_t j = i + 1; j < n && below; ++j)
+            if (boxes[j].bottom < p.top)
+                after[i] = static_cast<long>(j);
+            else if (boxes[j].top < p.top - line ||
+                     (boxes[j].height() > 2 * line && (boxes[j].right < p.left || boxes[j].left > p.right)))
+                below = false;
+        if (!below || after[i] < 0) continue;
+        if (above[i] < 0) continue;
+        const std::size_t a = static_cast<std::size_t>(above[i]);
+        foot[i] = foot[a] || p.top - boxes[a].bottom >= apart;
+    }
+    // Each goes after a piece that stays where it is.
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!foot[i]) continue;
+        after[i] = -1;
+        for (std::size_t j = i + 1; j < n; ++j)
+            if (!foot[j] && boxes[j].bottom < boxes[i].top) after[i] = static_cast<long>(j);
+        foot[i] = after[i] >= 0;
+    }
+    if (std::none_of(foot.begin(), foot.end(), [](char f) { return f; })) return;
+    std::vector<Piece> ordered;
+    ordered.reserve(n);
+    for (std::size_t j = 0; j < n; ++j) {
+        if (foot[j]) continue;
+        ordered.push_back(std::move(pieces[j]));
+        for (std::size_t i = 0; i < n; ++i)
+            if (foot[i] && after[i] == static_cast<long>(j)) ordered.push_back(std::move(pieces[i]));
+    }
+    pieces = std::move(ordered);
+}
+
 // Pieces of text that follow each other in one column are one piece: on a
 // tilted page the boxes of its paragraphs overlap, and each would take in
 // slices of the lines of the next. Where another piece reaches in between
@@ -470,6 +542,9 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         }
         if (!p.lines.empty()) pieces.push_back(std::move(p));
     }
+    std::vector<int> lineHeights;
+    for (const Box& l : textLines) lineHeights.push_back(l.height());
+    footAfterColumns(pieces, std::max(ocrkit::median(lineHeights), cs / 2));
     joinPiecesOfOneLine(pieces);
     // A line or two cut apart is joined again; where the recogniser's
     // analysis cut many, or the joined line runs into others, it cut up a
