@@ -192,6 +192,57 @@ bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, 
     return false;
 }
 
+// Lines the recogniser ran across the columns found here are cut at their
+// gaps, and the pieces are read in the order of the areas found here: the
+// recogniser's analysis saw no columns there, and its order reads across
+// them. Its pictures and the text it found stay as they are (a halftone the
+// analysis here took in with the text around it is no text).
+void cutAtColumnsFoundHere(std::vector<Piece>& pieces, const PageLayout& own, int cs) {
+    auto areaAt = [&](const Box& b) {
+        for (std::size_t k = 0; k < own.areas.size(); ++k)
+            if (centreIn(b, own.areas[k].box)) return static_cast<long>(k);
+        return -1L;
+    };
+    std::vector<std::pair<Piece, long>> keyed;
+    for (Piece& p : pieces) {
+        if (!isText(p.kind)) {
+            keyed.push_back({std::move(p), areaAt(p.box())});
+            continue;
+        }
+        std::vector<Box> cut;
+        for (const Box& l : p.lines) {
+            const int cy = l.top + l.height() / 2;
+            std::vector<Box> columns;  // the text areas it runs through at its height
+            for (const Area& a : own.areas)
+                if (isText(a.kind) && cy >= a.box.top && cy <= a.box.bottom && common(l, a.box).width() >= 2 * cs)
+                    columns.push_back(a.box);
+            if (columns.size() < 2) {
+                cut.push_back(l);
+                continue;
+            }
+            std::sort(columns.begin(), columns.end(), [](const Box& a, const Box& b) { return a.left < b.left; });
+            for (std::size_t k = 0; k < columns.size(); ++k)
+                cut.push_back(Box{k == 0 ? l.left : std::max(l.left, columns[k].left), l.top,
+                                  k + 1 == columns.size() ? l.right : std::min(l.right, columns[k].right), l.bottom});
+        }
+        // The lines of each area in a piece of their own, in their order.
+        std::vector<std::pair<Piece, long>> parts;
+        for (const Box& l : cut) {
+            const long key = areaAt(l);
+            auto part = std::find_if(parts.begin(), parts.end(), [&](const auto& q) { return q.second == key; });
+            if (part == parts.end()) parts.push_back({Piece{p.kind, {l}}, key});
+            else part->first.lines.push_back(l);
+        }
+        for (auto& part : parts) keyed.push_back(std::move(part));
+    }
+    // What lies in no area found here stays after the piece before it.
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        if (keyed[i].second < 0) keyed[i].second = i ? keyed[i - 1].second : 0;
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    pieces.clear();
+    for (auto& k : keyed) pieces.push_back(std::move(k.first));
+}
+
 // Text beside a table that starts no higher than the table is read after it.
 void tablesBeforeTextBeside(std::vector<Piece>& pieces, int cs) {
     for (std::size_t i = 0; i < pieces.size(); ++i) {
@@ -551,8 +602,21 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     // whole column, which the analysis here reads whole.
     std::vector<Piece> whole = pieces;
     const int joined = joinLinesCutApart(whole, cs);
-    if (joined < 0 || joined > 2 || linesCrossColumns(pieces, own, cs)) return own.areas;
+    if (joined < 0 || joined > 2) return own.areas;
     pieces = std::move(whole);
+    // Lines run across the columns found here are cut at their gaps; where
+    // the recogniser's lines cover less than a third of the text found here,
+    // its analysis did not see the page's text (a light scan whose
+    // characters fall apart): the analysis here is read whole.
+    if (linesCrossColumns(pieces, own, cs)) {
+        long long seen = 0, found = 0;
+        for (const Piece& p : pieces)
+            if (isText(p.kind))
+                for (const Box& l : p.lines) seen += areaOf(l);
+        for (const Area* t : ownText) found += areaOf(t->box);
+        if (seen * 3 < found) return own.areas;
+        cutAtColumnsFoundHere(pieces, own, cs);
+    }
     tablesBeforeTextBeside(pieces, cs);
     joinColumns(pieces, cs);
     for (std::size_t k = 0; k < tables.size(); ++k)

@@ -173,6 +173,35 @@ TEST(Plenmar, ALineRunningIntoTheNextColumnLeavesTheColumnsApart) {
     EXPECT_LT(areas.front().box.right, 1000);
 }
 
+TEST(Plenmar, LinesRunAcrossTheColumnsAreCutAndThePictureBesideThemKept) {
+    // The recogniser's analysis ran some lines of the left column on into the
+    // right one; the analysis here found both columns, and took the
+    // recogniser's picture at the top of the right column in with its text.
+    std::vector<std::uint8_t> white(2000 / 8 * 1400, 0);
+    const ::ocrkit::PlaneView plane(white.data(), 2000, 1400);
+    ::plenmar::PageLayout own = ownText(::ocrkit::Box{100, 100, 900, 1300}, 40);
+    own.areas.push_back({::ocrkit::Box{1000, 100, 1900, 1300}, ::plenmar::AreaKind::Text});
+    const ::ocrkit::LayoutBlock picture{::ocrkit::Box{1000, 100, 1900, 640}, ::ocrkit::BlockKind::Picture, {}};
+    const auto areas = ::plenmar::joinRecogniserLayout(
+        {textBlock(100, 900, 100, 640), picture, textBlock(100, 1900, 700, 1000), textBlock(1000, 1900, 1060, 1300)}, own, plane);
+    auto indexOf = [&](int x, int y) {
+        for (std::size_t i = 0; i < areas.size(); ++i)
+            if (areas[i].box.left <= x && x <= areas[i].box.right && areas[i].box.top <= y && y <= areas[i].box.bottom)
+                return areas[i].kind == ::plenmar::AreaKind::Text ? static_cast<int>(i) : -2;
+        return -1;
+    };
+    EXPECT_EQ(indexOf(1400, 370), -2) << "the picture is read as text";
+    // The left column to its foot, then the right one from its top.
+    int last = -1;
+    for (auto [x, y] : {std::pair{500, 120}, {500, 720}, {500, 960}, {1400, 720}, {1400, 960}, {1400, 1080}}) {
+        const int at = indexOf(x, y);
+        EXPECT_GE(at, last) << "the line at " << x << "," << y << " is out of order";
+        EXPECT_GE(at, 0) << "the line at " << x << "," << y << " is in no area";
+        last = std::max(last, at);
+    }
+    for (const ::plenmar::Area& a : areas) EXPECT_FALSE(a.box.left < 900 && a.box.right > 1000) << "an area across both columns";
+}
+
 TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
     // Dots of a halftone, which the analysis here took into the text around
     // it; the recogniser's analysis calls it a picture.
