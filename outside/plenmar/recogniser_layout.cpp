@@ -198,6 +198,57 @@ bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, 
     return false;
 }
 
+// Lines the recogniser ran across the columns found here are cut at their
+// gaps, and the pieces are read in the order of the areas found here: the
+// recogniser's analysis saw no columns there, and its order reads across
+// them. Its pictures and the text it found stay as they are (a halftone the
+// analysis here took in with the text around it is no text).
+void cutAtColumnsFoundHere(std::vector<Piece>& pieces, const PageLayout& own, int cs) {
+    auto areaAt = [&](const Box& b) {
+        for (std::size_t k = 0; k < own.areas.size(); ++k)
+            if (centreIn(b, own.areas[k].box)) return static_cast<long>(k);
+        return -1L;
+    };
+    std::vector<std::pair<Piece, long>> keyed;
+    for (Piece& p : pieces) {
+        if (!isText(p.kind)) {
+            keyed.push_back({std::move(p), areaAt(p.box())});
+            continue;
+        }
+        std::vector<Box> cut;
+        for (const Box& l : p.lines) {
+            const int cy = l.top + l.height() / 2;
+            std::vector<Box> columns;  // the text areas it runs through at its height
+            for (const Area& a : own.areas)
+                if (isText(a.kind) && cy >= a.box.top && cy <= a.box.bottom && common(l, a.box).width() >= 2 * cs)
+                    columns.push_back(a.box);
+            if (columns.size() < 2) {
+                cut.push_back(l);
+                continue;
+            }
+            std::sort(columns.begin(), columns.end(), [](const Box& a, const Box& b) { return a.left < b.left; });
+            for (std::size_t k = 0; k < columns.size(); ++k)
+                cut.push_back(Box{k == 0 ? l.left : std::max(l.left, columns[k].left), l.top,
+                                  k + 1 == columns.size() ? l.right : std::min(l.right, columns[k].right), l.bottom});
+        }
+        // The lines of each area in a piece of their own, in their order.
+        std::vector<std::pair<Piece, long>> parts;
+        for (const Box& l : cut) {
+            const long key = areaAt(l);
+            auto part = std::find_if(parts.begin(), parts.end(), [&](const auto& q) { return q.second == key; });
+            if (part == parts.end()) parts.push_back({Piece{p.kind, {l}}, key});
+            else part->first.lines.push_back(l);
+        }
+        for (auto& part : parts) keyed.push_back(std::move(part));
+    }
+    // What lies in no area found here stays after the piece before it.
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        if (keyed[i].second < 0) keyed[i].second = i ? keyed[i - 1].second : 0;
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    pieces.clear();
+    for (auto& k : keyed) pieces.push_back(std::move(k.first));
+}
+
 // Text beside a table that starts no higher than the table is read after it.
 void tablesBeforeTextBeside(std::vector<Piece>& pieces, int cs) {
     for (std::size_t i = 0; i < pieces.size(); ++i) {
@@ -216,6 +267,78 @@ void tablesBeforeTextBeside(std::vector<Piece>& pieces, int cs) {
         pieces.erase(pieces.begin() + static_cast<long>(i));
         pieces.insert(pieces.begin() + static_cast<long>(to), std::move(table));
     }
+}
+
+// Text under the foot of the columns (footnotes, a page number) that the
+// recogniser's order reads before the columns beside it is read after them:
+// a piece of text that lies below all that follows it, apart from the lines
+// on its own height or lower (more footnotes, a page number; a paragraph
+// beside it is a column going on), and is set off from the text above it in
+// its column by twice the usual gap between paragraphs and at least one and
+// a half lines (or follows such a piece): the last paragraph of a column
+// longer than the one beside it is no footnote. It goes after the last
+// piece that ends above it.
+void footAfterColumns(std::vector<Piece>& pieces, int line) {
+    const std::size_t n = pieces.size();
+    std::vector<Box> boxes(n);
+    for (std::size_t i = 0; i < n; ++i) boxes[i] = pieces[i].box();
+    std::vector<std::size_t> byTop(n);
+    for (std::size_t i = 0; i < n; ++i) byTop[i] = i;
+    std::stable_sort(byTop.begin(), byTop.end(), [&](std::size_t a, std::size_t b) { return boxes[a].top < boxes[b].top; });
+    // The text above each piece in its column, and the gap between
+    // paragraphs: the usual one between such pieces.
+    std::vector<long> above(n, -1);
+    std::vector<int> gaps;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Box& p = boxes[i];
+        for (std::size_t k = 0; k < n; ++k)
+            if (k != i && boxes[k].left <= p.right && boxes[k].right >= p.left && boxes[k].bottom < p.top &&
+                (above[i] < 0 || boxes[k].bottom > boxes[static_cast<std::size_t>(above[i])].bottom))
+                above[i] = static_cast<long>(k);
+        if (above[i] < 0) continue;
+        const Box& a = boxes[static_cast<std::size_t>(above[i])];
+        // Paragraphs of one column are about as wide as each other; a
+        // heading over the columns is no paragraph of any.
+        if (isText(pieces[i].kind) && isText(pieces[static_cast<std::size_t>(above[i])].kind) &&
+            std::min(a.width(), p.width()) * 10 >= std::max(a.width(), p.width()) * 7)
+            gaps.push_back(p.top - a.bottom);
+    }
+    const int apart = std::max(3 * line / 2, 2 * ocrkit::median(gaps));
+    std::vector<char> foot(n, 0);
+    std::vector<long> after(n, -1);  // the piece a foot piece goes after
+    for (std::size_t i : byTop) {
+        const Box& p = boxes[i];
+        if (!isText(pieces[i].kind)) continue;
+        bool below = true;
+        for (std::size_t j = i + 1; j < n && below; ++j)
+            if (boxes[j].bottom < p.top)
+                after[i] = static_cast<long>(j);
+            else if (boxes[j].top < p.top - line ||
+                     (boxes[j].height() > 2 * line && (boxes[j].right < p.left || boxes[j].left > p.right)))
+                below = false;
+        if (!below || after[i] < 0) continue;
+        if (above[i] < 0) continue;
+        const std::size_t a = static_cast<std::size_t>(above[i]);
+        foot[i] = foot[a] || p.top - boxes[a].bottom >= apart;
+    }
+    // Each goes after a piece that stays where it is.
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!foot[i]) continue;
+        after[i] = -1;
+        for (std::size_t j = i + 1; j < n; ++j)
+            if (!foot[j] && boxes[j].bottom < boxes[i].top) after[i] = static_cast<long>(j);
+        foot[i] = after[i] >= 0;
+    }
+    if (std::none_of(foot.begin(), foot.end(), [](char f) { return f; })) return;
+    std::vector<Piece> ordered;
+    ordered.reserve(n);
+    for (std::size_t j = 0; j < n; ++j) {
+        if (foot[j]) continue;
+        ordered.push_back(std::move(pieces[j]));
+        for (std::size_t i = 0; i < n; ++i)
+            if (foot[i] && after[i] == static_cast<long>(j)) ordered.push_back(std::move(pieces[i]));
+    }
+    pieces = std::move(ordered);
 }
 
 // Pieces of text that follow each other in one column are one piece: on a
@@ -396,6 +519,11 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (mostlyIn(b, t->box)) return true;
         return false;
     };
+    // The lines of the recogniser's blocks of text.
+    std::vector<Box> textLines;
+    for (const LayoutBlock& b : blocks)
+        if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
+            textLines.insert(textLines.end(), b.lines.begin(), b.lines.end());
     std::vector<Piece> pieces;
     std::vector<Box> rules;
     std::vector<char> verticalTaken(ownVertical.size(), 0);
@@ -417,11 +545,25 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             for (const Area* t : ownText)
                 if (mostlyIn(t->box, b.box) && !inTable(t->box) && holdsCharacters(plane, t->box, cs))
                     pieces.push_back({t->kind, {t->box}});
-            // The blobs found here that it meets give its whole extent.
+            // The blobs found here that it meets give its whole extent, as
+            // long as that takes in no line the recogniser read beside it:
+            // pictures of two columns close to each other are one blob here,
+            // and the column of text between them no part of either.
             Box whole = b.box;
-            for (const Area& a : own.areas)
-                if (a.kind == AreaKind::Picture && a.box.intersects(b.box)) whole.add(a.box);
-            pieces.push_back({AreaKind::Picture, {whole}});
+            for (const Area& a : own.areas) {
+                if (a.kind != AreaKind::Picture || !a.box.intersects(b.box)) continue;
+                Box grown = whole;
+                grown.add(a.box);
+                const bool takesInText = std::any_of(textLines.begin(), textLines.end(), [&](const Box& l) {
+                    return centreIn(l, grown) && !centreIn(l, b.box);
+                });
+                if (!takesInText) whole = grown;
+            }
+            // Two of its blocks that grow into one picture give it once.
+            const bool given = std::any_of(pieces.begin(), pieces.end(), [&](const Piece& p) {
+                return p.kind == AreaKind::Picture && p.lines[0].contains(whole);
+            });
+            if (!given) pieces.push_back({AreaKind::Picture, {whole}});
             continue;
         }
         // The direction of text is the one found here: columns of vertical
@@ -484,14 +626,30 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         }
         if (!p.lines.empty()) pieces.push_back(std::move(p));
     }
+    std::vector<int> lineHeights;
+    for (const Box& l : textLines) lineHeights.push_back(l.height());
+    footAfterColumns(pieces, std::max(ocrkit::median(lineHeights), cs / 2));
     joinPiecesOfOneLine(pieces);
     // A line or two cut apart is joined again; where the recogniser's
     // analysis cut many, or the joined line runs into others, it cut up a
     // whole column, which the analysis here reads whole.
     std::vector<Piece> whole = pieces;
     const int joined = joinLinesCutApart(whole, cs);
-    if (joined < 0 || joined > 2 || linesCrossColumns(pieces, own, cs)) return own.areas;
+    if (joined < 0 || joined > 2) return own.areas;
     pieces = std::move(whole);
+    // Lines run across the columns found here are cut at their gaps; where
+    // the recogniser's lines cover less than a third of the text found here,
+    // its analysis did not see the page's text (a light scan whose
+    // characters fall apart): the analysis here is read whole.
+    if (linesCrossColumns(pieces, own, cs)) {
+        long long seen = 0, found = 0;
+        for (const Piece& p : pieces)
+            if (isText(p.kind))
+                for (const Box& l : p.lines) seen += areaOf(l);
+        for (const Area* t : ownText) found += areaOf(t->box);
+        if (seen * 3 < found) return own.areas;
+        cutAtColumnsFoundHere(pieces, own, cs);
+    }
     tablesBeforeTextBeside(pieces, cs);
     joinColumns(pieces, cs);
     for (std::size_t k = 0; k < tables.size(); ++k)

@@ -55,6 +55,21 @@ int areaAt(const std::vector<Area>& areas, const Rect& b) {
     return -1;
 }
 
+// The analysis here as one text area over box.
+::plenmar::PageLayout ownText(const ::ocrkit::Box& box, int charSize) {
+    ::plenmar::PageLayout own;
+    own.charSize = charSize;
+    own.areas = {{box, ::plenmar::AreaKind::Text}};
+    return own;
+}
+
+// A block of the recogniser's with lines 40 high every 60 pixels.
+::ocrkit::LayoutBlock textBlock(int left, int right, int top, int bottom) {
+    ::ocrkit::LayoutBlock b{::ocrkit::Box{left, top, right, bottom}, ::ocrkit::BlockKind::Text, {}};
+    for (int y = top; y + 40 <= bottom; y += 60) b.lines.push_back(::ocrkit::Box{left, y, right, y + 40});
+    return b;
+}
+
 }  // namespace
 
 TEST(Plenmar, ParagraphsComeInReadingOrder) {
@@ -143,9 +158,7 @@ TEST(Plenmar, ALineRunningIntoTheNextColumnLeavesTheColumnsApart) {
     // block across both columns.
     std::vector<std::uint8_t> white(2000 / 8 * 1000, 0);
     const ::ocrkit::PlaneView plane(white.data(), 2000, 1000);
-    ::plenmar::PageLayout own;
-    own.charSize = 40;
-    own.areas = {{::ocrkit::Box{100, 100, 1800, 900}, ::plenmar::AreaKind::Text}};
+    const ::plenmar::PageLayout own = ownText(::ocrkit::Box{100, 100, 1800, 900}, 40);
     ::ocrkit::LayoutBlock left{::ocrkit::Box{100, 100, 900, 880}, ::ocrkit::BlockKind::Text, {}};
     ::ocrkit::LayoutBlock right{::ocrkit::Box{1000, 100, 1800, 880}, ::ocrkit::BlockKind::Text, {}};
     for (int y = 100; y < 880; y += 60) {
@@ -160,6 +173,35 @@ TEST(Plenmar, ALineRunningIntoTheNextColumnLeavesTheColumnsApart) {
     EXPECT_LT(areas.front().box.right, 1000);
 }
 
+TEST(Plenmar, LinesRunAcrossTheColumnsAreCutAndThePictureBesideThemKept) {
+    // The recogniser's analysis ran some lines of the left column on into the
+    // right one; the analysis here found both columns, and took the
+    // recogniser's picture at the top of the right column in with its text.
+    std::vector<std::uint8_t> white(2000 / 8 * 1400, 0);
+    const ::ocrkit::PlaneView plane(white.data(), 2000, 1400);
+    ::plenmar::PageLayout own = ownText(::ocrkit::Box{100, 100, 900, 1300}, 40);
+    own.areas.push_back({::ocrkit::Box{1000, 100, 1900, 1300}, ::plenmar::AreaKind::Text});
+    const ::ocrkit::LayoutBlock picture{::ocrkit::Box{1000, 100, 1900, 640}, ::ocrkit::BlockKind::Picture, {}};
+    const auto areas = ::plenmar::joinRecogniserLayout(
+        {textBlock(100, 900, 100, 640), picture, textBlock(100, 1900, 700, 1000), textBlock(1000, 1900, 1060, 1300)}, own, plane);
+    auto indexOf = [&](int x, int y) {
+        for (std::size_t i = 0; i < areas.size(); ++i)
+            if (areas[i].box.left <= x && x <= areas[i].box.right && areas[i].box.top <= y && y <= areas[i].box.bottom)
+                return areas[i].kind == ::plenmar::AreaKind::Text ? static_cast<int>(i) : -2;
+        return -1;
+    };
+    EXPECT_EQ(indexOf(1400, 370), -2) << "the picture is read as text";
+    // The left column to its foot, then the right one from its top.
+    int last = -1;
+    for (auto [x, y] : {std::pair{500, 120}, {500, 720}, {500, 960}, {1400, 720}, {1400, 960}, {1400, 1080}}) {
+        const int at = indexOf(x, y);
+        EXPECT_GE(at, last) << "the line at " << x << "," << y << " is out of order";
+        EXPECT_GE(at, 0) << "the line at " << x << "," << y << " is in no area";
+        last = std::max(last, at);
+    }
+    for (const ::plenmar::Area& a : areas) EXPECT_FALSE(a.box.left < 900 && a.box.right > 1000) << "an area across both columns";
+}
+
 TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
     // Dots of a halftone, which the analysis here took into the text around
     // it; the recogniser's analysis calls it a picture.
@@ -170,9 +212,7 @@ TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
             for (int dy = 0; dy < 3; ++dy)
                 for (int dx = 0; dx < 3; ++dx) bits[(y + dy) * stride + (x + dx) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + dx) % 8));
     const ::ocrkit::PlaneView plane(bits.data(), w, h);
-    ::plenmar::PageLayout own;
-    own.charSize = 40;
-    own.areas = {{::ocrkit::Box{100, 100, 1100, 900}, ::plenmar::AreaKind::Text}};
+    const ::plenmar::PageLayout own = ownText(::ocrkit::Box{100, 100, 1100, 900}, 40);
     const ::ocrkit::LayoutBlock picture{::ocrkit::Box{200, 200, 702, 602}, ::ocrkit::BlockKind::Picture, {}};
     const auto areas = ::plenmar::joinRecogniserLayout({picture}, own, plane);
     bool pictured = false;
@@ -182,6 +222,58 @@ TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
         pictured = pictured || (inside && a.kind == ::plenmar::AreaKind::Picture);
     }
     EXPECT_TRUE(pictured);
+}
+
+TEST(Plenmar, PicturesOfTwoColumnsThatTouchLeaveTheTextBesideThemWhole) {
+    // Each column holds a picture and a column of text; the analysis here
+    // took the two pictures, a gutter apart, for one blob over both columns.
+    std::vector<std::uint8_t> white(2000 / 8 * 1400, 0);
+    const ::ocrkit::PlaneView plane(white.data(), 2000, 1400);
+    ::plenmar::PageLayout own;
+    own.charSize = 60;
+    own.areas = {{::ocrkit::Box{100, 100, 1900, 1200}, ::plenmar::AreaKind::Text},
+                 {::ocrkit::Box{100, 100, 1900, 1200}, ::plenmar::AreaKind::Picture}};
+    const ::ocrkit::LayoutBlock left = textBlock(100, 900, 100, 640), right = textBlock(1000, 1900, 660, 1200);
+    const ::ocrkit::LayoutBlock leftPicture{::ocrkit::Box{100, 700, 900, 1200}, ::ocrkit::BlockKind::Picture, {}};
+    const ::ocrkit::LayoutBlock rightPicture{::ocrkit::Box{1000, 100, 1900, 600}, ::ocrkit::BlockKind::Picture, {}};
+    const auto areas = ::plenmar::joinRecogniserLayout({left, leftPicture, rightPicture, right}, own, plane);
+    int text = 0, pictures = 0;
+    for (const ::plenmar::Area& a : areas) {
+        (a.kind == ::plenmar::AreaKind::Picture ? pictures : text) += 1;
+        if (a.kind != ::plenmar::AreaKind::Picture) continue;
+        for (const auto* block : {&left, &right})
+            for (const ::ocrkit::Box& l : block->lines) {
+                const int cx = (l.left + l.right) / 2, cy = (l.top + l.bottom) / 2;
+                EXPECT_FALSE(a.box.left <= cx && cx <= a.box.right && a.box.top <= cy && cy <= a.box.bottom)
+                    << "the line at " << l.left << "," << l.top << " lies in a picture";
+            }
+    }
+    // Each column of text is read in one piece, each picture given once.
+    EXPECT_EQ(text, 2);
+    EXPECT_EQ(pictures, 2);
+}
+
+TEST(Plenmar, FootnotesUnderTheColumnsComeAfterThem) {
+    // The recogniser's order reads the footnotes under the left column
+    // before the right column. A last paragraph of the left column that
+    // starts below the right column's end stays where it is.
+    std::vector<std::uint8_t> white(2000 / 8 * 1400, 0);
+    const ::ocrkit::PlaneView plane(white.data(), 2000, 1400);
+    const ::plenmar::PageLayout own = ownText(::ocrkit::Box{100, 100, 1900, 1300}, 40);
+    const auto left = textBlock(100, 900, 100, 380), left2 = textBlock(100, 900, 440, 680), last = textBlock(100, 900, 740, 840);
+    const auto footnotes = textBlock(100, 1100, 1000, 1100);
+    const auto right = textBlock(1000, 1900, 100, 380), right2 = textBlock(1000, 1900, 440, 680);
+    const auto areas = ::plenmar::joinRecogniserLayout({left, left2, last, footnotes, right, right2}, own, plane);
+    auto indexOf = [&](int x, int y) {
+        for (std::size_t i = 0; i < areas.size(); ++i)
+            if (areas[i].box.left <= x && x <= areas[i].box.right && areas[i].box.top <= y && y <= areas[i].box.bottom)
+                return static_cast<int>(i);
+        return -1;
+    };
+    ASSERT_GE(indexOf(500, 780), 0);
+    ASSERT_GE(indexOf(1400, 600), 0);
+    EXPECT_LT(indexOf(500, 780), indexOf(1400, 600)) << "the left column's last paragraph is read after the right column";
+    EXPECT_GT(indexOf(500, 1020), indexOf(1400, 600)) << "the footnotes are read before the right column";
 }
 
 TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
