@@ -85,6 +85,25 @@ bool Transfer(DC* dc, int dx, int dy, int dw, int dh, const Source* src, int sx,
     const bool stretched = needSource && (sw != dw || sh != dh);
 
     QRegion where = DrawableRegion(dc) & QRect(dx, dy, dw, dh);
+    // A plain copy between colour surfaces (every paint of a window through
+    // its memory bitmap) takes whole rows, not a raster operation per pixel.
+    if (code == 0xCC && !stretched && !flipX && !flipY && !src->mono && !targetMono &&
+        (!depth || depth->bpp >= 24)) {
+        for (const QRect& r : where) {
+            // Only the columns and rows that the source holds are copied.
+            const int left = std::max(r.left(), dx + sourceBounds.left() - sx);
+            const int right = std::min(r.right(), dx + sourceBounds.right() - sx);
+            for (int y = r.top(); y <= r.bottom() && left <= right; ++y) {
+                const int from = sy + (y - dy);
+                if (from < sourceBounds.top() || from > sourceBounds.bottom()) continue;
+                auto* row = reinterpret_cast<QRgb*>(target->scanLine(y));
+                const auto* in = reinterpret_cast<const QRgb*>(simg->constScanLine(from));
+                const int shift = sx - dx;
+                for (int x = left; x <= right; ++x) row[x] = in[x + shift] | kBlack;
+            }
+        }
+        return true;
+    }
     for (const QRect& r : where) {
         for (int y = r.top(); y <= r.bottom(); ++y) {
             auto* row = reinterpret_cast<QRgb*>(target->scanLine(y));
