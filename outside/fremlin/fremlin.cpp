@@ -192,10 +192,13 @@ void openEdges(const std::vector<Rule>& across, std::vector<Rule>& along, int le
 // bands of text, and every band has text in at least half of the columns
 // (lines of the table, not the lines of one cell beside cells of one line),
 // the row is parted by open edges between the bands: each line of the table
-// becomes a row of the grid, and every output writes it as one.
+// becomes a row of the grid, and every output writes it as one. In a table
+// ruled between its rows as well, a row of two lines is a row of cells that
+// wrap, and stays one.
 void partLinesOfUnruledRows(const Image& img, std::vector<Rule>& hs, const std::vector<Rule>& vs) {
     const int cols = static_cast<int>(vs.size()) - 1;
     if (cols < 2) return;
+    const auto drawnRows = std::count_if(hs.begin(), hs.end(), [](const Rule& h) { return h.drawn; });
     const int width = vs.back().from - vs.front().to - 1;
     std::vector<Rule> parted{hs.front()};
     for (std::size_t i = 0; i + 1 < hs.size(); ++i) {
@@ -244,7 +247,7 @@ void partLinesOfUnruledRows(const Image& img, std::vector<Rule>& hs, const std::
             }
             bands = std::move(joined);
         }
-        bool lines = bands.size() >= 2;
+        bool lines = bands.size() >= (drawnRows <= 3 ? 2u : 3u);
         for (auto [from, to] : bands) {
             int filled = 0;
             for (int c = 0; c < cols; ++c) {

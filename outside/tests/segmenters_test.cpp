@@ -298,6 +298,17 @@ TEST(Fremlin, LinesOfATableRuledOnlyAboveUnderItsHeadAndBelowAreRowsOfTheirOwn) 
     ASSERT_NE(fremlin().extract(cell.bits.data(), cell.width, cell.height, 0, &grid), nullptr);
     EXPECT_EQ(grid->nRows, 2);
     fremlin().free(&grid);
+    // A table ruled between its rows too: cells of two lines wrap, the row
+    // stays one.
+    std::vector<QRect> wrapped;
+    for (int y : {0, 60, 210, 396}) wrapped.push_back({0, y, W, 4});
+    for (int k = 0; k <= 4; ++k) wrapped.push_back({std::min(k * 300, W - 3), 0, 3, 400});
+    for (int y : {80, 142, 230, 292})
+        for (int c = 0; c < 4; ++c) wrapped.push_back({c * 300 + 20, y, 100, 28});
+    Plane rows = planeWith(W, H + 4, wrapped);
+    ASSERT_NE(fremlin().extract(rows.bits.data(), rows.width, rows.height, 0, &grid), nullptr);
+    EXPECT_EQ(grid->nRows, 3);
+    fremlin().free(&grid);
 }
 
 TEST(Fremlin, StrokesShorterThanACellStayInTheCell) {
