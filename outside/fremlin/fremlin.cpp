@@ -246,6 +246,13 @@ void partLinesOfUnruledRows(const Image& img, std::vector<Rule>& hs, const std::
                     joined.push_back(bands[b]);
             }
             bands = std::move(joined);
+            // Bands far lower than a line are no line: the blurred edge of a
+            // rule above or below, a row of specks.
+            heights.clear();
+            for (auto [from, to] : bands) heights.push_back(to - from + 1);
+            std::nth_element(heights.begin(), heights.begin() + static_cast<long>(heights.size() / 2), heights.end());
+            const int line = heights[heights.size() / 2];
+            std::erase_if(bands, [&](const std::pair<int, int>& b) { return (b.second - b.first + 1) * 3 < line; });
         }
         bool lines = bands.size() >= (drawnRows <= 3 ? 2u : 3u);
         for (auto [from, to] : bands) {
