@@ -187,6 +187,94 @@ void openEdges(const std::vector<Rule>& across, std::vector<Rule>& along, int le
     }
 }
 
+// A row of a table ruled only above, under its head and below holds all its
+// lines of text side by side. Where white runs across the whole row between
+// bands of text, and every band has text in at least half of the columns
+// (lines of the table, not the lines of one cell beside cells of one line),
+// the row is parted by open edges between the bands: each line of the table
+// becomes a row of the grid, and every output writes it as one. In a table
+// ruled between its rows as well, a row of two lines is a row of cells that
+// wrap, and stays one.
+void partLinesOfUnruledRows(const Image& img, std::vector<Rule>& hs, const std::vector<Rule>& vs) {
+    const int cols = static_cast<int>(vs.size()) - 1;
+    if (cols < 2) return;
+    const auto drawnRows = std::count_if(hs.begin(), hs.end(), [](const Rule& h) { return h.drawn; });
+    const int width = vs.back().from - vs.front().to - 1;
+    std::vector<Rule> parted{hs.front()};
+    for (std::size_t i = 0; i + 1 < hs.size(); ++i) {
+        const int top = hs[i].to + 1, bottom = hs[i + 1].from - 1;
+        // Which columns have ink on each row of the row.
+        std::vector<std::vector<char>> inked;
+        for (int y = top; y <= bottom; ++y) {
+            std::vector<char> row(static_cast<std::size_t>(cols), 0);
+            int all = 0;
+            for (int c = 0; c < cols; ++c)
+                for (int x = std::max(vs[c].to + 1, 0); x < std::min(vs[c + 1].from, img.width()); ++x)
+                    if (img.black(x, y)) {
+                        row[static_cast<std::size_t>(c)] = 1;
+                        ++all;
+                    }
+            // A speck or two is no text.
+            if (all <= 1 + width / 200) std::fill(row.begin(), row.end(), 0);
+            inked.push_back(std::move(row));
+        }
+        // Bands of text at least three rows high, apart by white.
+        std::vector<std::pair<int, int>> bands;
+        for (int y = 0; y < static_cast<int>(inked.size());) {
+            if (std::none_of(inked[static_cast<std::size_t>(y)].begin(), inked[static_cast<std::size_t>(y)].end(), [](char k) { return k; })) {
+                ++y;
+                continue;
+            }
+            const int from = y;
+            while (y < static_cast<int>(inked.size()) &&
+                   std::any_of(inked[static_cast<std::size_t>(y)].begin(), inked[static_cast<std::size_t>(y)].end(), [](char k) { return k; }))
+                ++y;
+            if (y - from >= 3) bands.push_back({from, y - 1});
+        }
+        // Gaps far narrower than a line are inside one (a descender a poor
+        // scan parted from its letter).
+        if (!bands.empty()) {
+            std::vector<int> heights;
+            for (auto [from, to] : bands) heights.push_back(to - from + 1);
+            std::nth_element(heights.begin(), heights.begin() + static_cast<long>(heights.size() / 2), heights.end());
+            const int narrow = std::max(2, heights[heights.size() / 2] / 4);
+            std::vector<std::pair<int, int>> joined{bands.front()};
+            for (std::size_t b = 1; b < bands.size(); ++b) {
+                if (bands[b].first - joined.back().second - 1 < narrow)
+                    joined.back().second = bands[b].second;
+                else
+                    joined.push_back(bands[b]);
+            }
+            bands = std::move(joined);
+            // Bands far lower than a line are no line: the blurred edge of a
+            // rule above or below, a row of specks.
+            heights.clear();
+            for (auto [from, to] : bands) heights.push_back(to - from + 1);
+            std::nth_element(heights.begin(), heights.begin() + static_cast<long>(heights.size() / 2), heights.end());
+            const int line = heights[heights.size() / 2];
+            std::erase_if(bands, [&](const std::pair<int, int>& b) { return (b.second - b.first + 1) * 3 < line; });
+        }
+        bool lines = bands.size() >= (drawnRows <= 3 ? 2u : 3u);
+        for (auto [from, to] : bands) {
+            int filled = 0;
+            for (int c = 0; c < cols; ++c) {
+                bool any = false;
+                for (int y = from; y <= to && !any; ++y) any = inked[static_cast<std::size_t>(y)][static_cast<std::size_t>(c)];
+                filled += any;
+            }
+            lines = lines && filled >= std::max(2, (cols + 1) / 2);
+        }
+        for (std::size_t b = 0; lines && b + 1 < bands.size(); ++b) {
+            const int y = top + (bands[b].second + bands[b + 1].first) / 2;
+            Rule edge{y, y, vs.front().from, vs.back().to};
+            edge.drawn = false;
+            parted.push_back(edge);
+        }
+        parted.push_back(hs[i + 1]);
+    }
+    hs = std::move(parted);
+}
+
 void freeGrid(TableGrid* g) {
     if (!g) return;
     for (int i = 0; i < g->nRows; ++i) delete[] g->ppRows[i];
@@ -220,6 +308,7 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
     });
     if (hs.size() < 2) return nullptr;
     openEdges(vs, hs, height);
+    partLinesOfUnruledRows(img, hs, vs);
 
     int rows = static_cast<int>(hs.size()) - 1, cols = static_cast<int>(vs.size()) - 1;
     // Which sides are ruled: h[i][c] the top of row i over column c, v[j][r]
@@ -271,9 +360,10 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
             cell.nBottomWidth = bottom ? hs[r + 1].to - hs[r + 1].from + 1 : 0;
             cell.nColumns = last - c + 1;
             // Without a rule above, the cell goes on from the row above when
-            // that row has a cell of the same span.
+            // that row has a cell of the same span (not across an open edge,
+            // which parts lines of text).
             cell.bOwn = 1;
-            if (r > 0 && !top)
+            if (r > 0 && !top && hs[r].drawn)
                 for (int k = 0; k < grid->pCellsPerRow[r - 1]; ++k) {
                     const TableCell& up = grid->ppRows[r - 1][k];
                     if (up.nFirstCol == cell.nFirstCol && up.nLastCol == cell.nLastCol) cell.bOwn = 0;

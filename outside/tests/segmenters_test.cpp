@@ -263,6 +263,56 @@ TEST(Fremlin, RulesRunningPastTheOutermostRuleAcrossThemBoundOuterCells) {
     fremlin().free(&grid);
 }
 
+TEST(Fremlin, LinesOfATableRuledOnlyAboveUnderItsHeadAndBelowAreRowsOfTheirOwn) {
+    // Four columns, a head row and a body of five lines with no rule
+    // between them; "words" are bars of a character's height.
+    const int W = 1200, H = 400;
+    auto table = [&](bool cellOfTwoLines) {
+        std::vector<QRect> rects;
+        for (int y : {0, 60, 396}) rects.push_back({0, y, W, 4});
+        for (int k = 1; k < 4; ++k) rects.push_back({k * 300, 0, 3, 400});
+        for (int c = 0; c < 4; ++c) rects.push_back({c * 300 + 20, 20, 120, 25});
+        // The blurred lower edge of the head rule, in bits too short for a rule.
+        for (int c = 0; c < 4; ++c) rects.push_back({c * 300 + 40, 67, 60, 3});
+        for (int line = 0; line < 5; ++line)
+            for (int c = 0; c < 4; ++c)
+                if (!cellOfTwoLines || c == 0 || line == 0) rects.push_back({c * 300 + 20, 80 + line * 62, 90 + 20 * c, 28});
+        return planeWith(W, H + 4, rects);
+    };
+    Plane lines = table(false);
+    TableGrid* grid = nullptr;
+    ASSERT_NE(fremlin().extract(lines.bits.data(), lines.width, lines.height, 0, &grid), nullptr);
+    ASSERT_EQ(grid->nRows, 6);
+    for (int row = 1; row < 6; ++row) {
+        ASSERT_EQ(grid->pCellsPerRow[row], 4);
+        for (int c = 0; c < 4; ++c) {
+            const TableCell& cell = grid->ppRows[row][c];
+            EXPECT_EQ(cell.bOwn, 1);
+            // Each line wholly inside its row.
+            EXPECT_LE(cell.top, 80 + (row - 1) * 62);
+            EXPECT_GE(cell.bottom, 80 + (row - 1) * 62 + 27);
+            EXPECT_EQ(cell.nTopRule, row == 1 ? 1 : 0);
+        }
+    }
+    fremlin().free(&grid);
+    // Lines of one cell beside cells of one line stay one row.
+    Plane cell = table(true);
+    ASSERT_NE(fremlin().extract(cell.bits.data(), cell.width, cell.height, 0, &grid), nullptr);
+    EXPECT_EQ(grid->nRows, 2);
+    fremlin().free(&grid);
+    // A table ruled between its rows too: cells of two lines wrap, the row
+    // stays one.
+    std::vector<QRect> wrapped;
+    for (int y : {0, 60, 210, 396}) wrapped.push_back({0, y, W, 4});
+    for (int k = 0; k <= 4; ++k) wrapped.push_back({std::min(k * 300, W - 3), 0, 3, 400});
+    for (int y : {80, 142, 230, 292})
+        for (int c = 0; c < 4; ++c) wrapped.push_back({c * 300 + 20, y, 100, 28});
+    Plane rows = planeWith(W, H + 4, wrapped);
+    ASSERT_NE(fremlin().extract(rows.bits.data(), rows.width, rows.height, 0, &grid), nullptr);
+    EXPECT_EQ(grid->nRows, 3);
+    fremlin().free(&grid);
+}
+
 TEST(Fremlin, StrokesShorterThanACellStayInTheCell) {
     // A narrow table whose head row holds a bold word with touching letters:
     // along the word's base its ink runs on as far as a rule's would in so

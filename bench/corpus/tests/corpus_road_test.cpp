@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "bench/common/timed_command.h"
 #include "bench/corpus/page_measure.h"
@@ -71,3 +72,46 @@ INSTANTIATE_TEST_SUITE_P(Layouts, CorpusRoad, ::testing::ValuesIn(kFloors),
                          [](const ::testing::TestParamInfo<Floor>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// The rows of the first table of a web page Textory wrote, each the texts
+// of its cells.
+std::vector<std::vector<std::string>> tableRows(const std::string& html) {
+    std::vector<std::vector<std::string>> rows;
+    const std::size_t start = html.find("<table"), end = html.find("</table>");
+    if (start == std::string::npos || end == std::string::npos) return rows;
+    for (std::size_t tr = html.find("<tr>", start); tr < end; tr = html.find("<tr>", tr + 1)) {
+        rows.emplace_back();
+        const std::size_t rowEnd = html.find("</tr>", tr);
+        for (std::size_t td = html.find("<td>", tr); td < rowEnd; td = html.find("<td>", td + 1))
+            rows.back().push_back(html.substr(td + 4, html.find("</td>", td) - td - 4));
+    }
+    return rows;
+}
+
+}  // namespace
+
+TEST(CorpusRoadOutputs, ATableRuledOnlyAboveUnderItsHeadAndBelowReachesTheWebPageRowByRow) {
+    // Eight rows of three cells, rules between the columns only: each line
+    // of the table is a row of the web page's table, one line in each cell.
+    suite_test::ScratchFolder scratch;
+    testpages::ensureGui();
+    const bench::RandomPage page = bench::drawRandomPage(698864146, 12, PageLayout::PartlyRuledTable);
+    const fs::path file = scratch / ("page." + bench::pageExtension(page));
+    ASSERT_TRUE(bench::writePage(page, file.string()));
+    const bench::Run run =
+        bench::writeWithTextory(page, file, (fs::path(bench::programFolder()) / "Textory").string(), scratch.path(), "page.htm");
+    ASSERT_EQ(run.status, 0);
+    const auto rows = tableRows(run.text);
+    ASSERT_EQ(rows.size(), 8u) << run.text;
+    for (const auto& row : rows) {
+        ASSERT_EQ(row.size(), 3u);
+        for (const std::string& cell : row) {
+            EXPECT_FALSE(cell.empty());
+            EXPECT_EQ(cell.find("<br>"), std::string::npos) << cell;
+        }
+    }
+    EXPECT_EQ(rows[1][0], "Region");
+    EXPECT_EQ(rows[7][0], "Bread");
+}
