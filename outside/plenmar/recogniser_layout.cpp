@@ -82,6 +82,62 @@ bool holdsCharacters(const ocrkit::PlaneView& plane, const Box& box, int cs) {
     return all > 0 && characters * 2 >= all;
 }
 
+// Whether a box is a row of a halftone, which the recogniser can take for a
+// line of text: its ink lies mostly in dots far smaller than the letters of
+// a line `line` high, or covers near half the box, where dots run into each
+// other (a line of text, even a bold heading, covers a third at most).
+bool halftoneRow(const ocrkit::PlaneView& plane, const Box& box, int line) {
+    long long all = 0, dots = 0;
+    for (const ocrkit::Component& c : ocrkit::components(plane, box)) {
+        all += c.pixels;
+        if (std::max(c.box.width(), c.box.height()) * 5 < line) dots += c.pixels;
+    }
+    return all > 0 && (dots * 2 > all || all * 20 > areaOf(box) * 9);
+}
+
+// The rows of halftones beside or in pictures that the recogniser took for
+// lines of text: they are part of the picture, and read as no text. Rows of
+// a halftone away from any picture are not told from dense or broken text.
+class HalftoneRows {
+public:
+    HalftoneRows(const std::vector<LayoutBlock>& blocks, const PageLayout& own, const ocrkit::PlaneView& plane, int line)
+        : plane_(plane), line_(line) {
+        for (const LayoutBlock& b : blocks)
+            if (b.kind == BlockKind::Picture) near_.push_back(b.box);
+        for (const Area& a : own.areas)
+            if (a.kind == AreaKind::Picture) near_.push_back(a.box);
+        std::vector<Box> rows;
+        for (const LayoutBlock& b : blocks)
+            if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
+                for (const Box& l : b.lines)
+                    if (halftoneRow(plane, l, line)) rows.push_back(l);
+        // Rows next to a picture, or to such a row, one after another.
+        for (bool grown = true; grown;) {
+            grown = false;
+            for (auto it = rows.begin(); it != rows.end();) {
+                if (!nearPicture(*it)) {
+                    ++it;
+                    continue;
+                }
+                near_.push_back(*it);
+                it = rows.erase(it);
+                grown = true;
+            }
+        }
+    }
+    // Whether box lies in a halftone next to a picture.
+    bool contains(const Box& box) const { return nearPicture(box) && halftoneRow(plane_, box, line_); }
+
+private:
+    bool nearPicture(const Box& b) const {
+        const Box grown{b.left - line_, b.top - line_, b.right + line_, b.bottom + line_};
+        return std::any_of(near_.begin(), near_.end(), [&](const Box& p) { return p.intersects(grown); });
+    }
+    const ocrkit::PlaneView& plane_;
+    int line_;
+    std::vector<Box> near_;  // pictures and the halftone rows found next to them
+};
+
 // Puts a piece the recogniser's order does not place: after the nearest
 // piece above it in its column; without one, before the first piece below it
 // in its column, or else before the first piece below it at all.
@@ -492,6 +548,11 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     for (const LayoutBlock& b : blocks)
         if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
             textLines.insert(textLines.end(), b.lines.begin(), b.lines.end());
+    // The height of a line: the median of the recogniser's.
+    std::vector<int> lineHeights;
+    for (const Box& l : textLines) lineHeights.push_back(l.height());
+    const int line = std::max(ocrkit::median(lineHeights), cs / 2);
+    const HalftoneRows halftone(blocks, own, plane, line);
     std::vector<Piece> pieces;
     std::vector<Box> rules;
     std::vector<char> verticalTaken(ownVertical.size(), 0);
@@ -575,6 +636,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         }
         Piece p{AreaKind::Text, {}};
         for (const Box& l : b.lines.empty() || picture ? std::vector<Box>{b.box} : b.lines) {
+            if (halftone.contains(l)) continue;
             const int k = tableOf(l);
             if (k < 0) {
                 p.lines.push_back(l);
@@ -593,9 +655,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         }
         if (!p.lines.empty()) pieces.push_back(std::move(p));
     }
-    std::vector<int> lineHeights;
-    for (const Box& l : textLines) lineHeights.push_back(l.height());
-    footAfterColumns(pieces, std::max(ocrkit::median(lineHeights), cs / 2));
+    footAfterColumns(pieces, line);
     joinPiecesOfOneLine(pieces);
     // A line or two cut apart is joined again; where the recogniser's
     // analysis cut many, or the joined line runs into others, it cut up a
@@ -627,7 +687,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     for (const Area* t : ownText)
         if (t->kind == AreaKind::Text)
             for (const Box& m : uncoveredInk(t->box, pieces, rules, plane, cs))
-                if (holdsCharacters(plane, m, cs)) missed.push_back(m);
+                if (holdsCharacters(plane, m, cs) && !halftone.contains(m)) missed.push_back(m);
     for (const Box& m : missed)
         if (!joinToLine(pieces, m, cs)) insertByPlace(pieces, Piece{AreaKind::Text, {m}});
     std::vector<Area> out;

@@ -222,6 +222,17 @@ TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
         pictured = pictured || (inside && a.kind == ::plenmar::AreaKind::Picture);
     }
     EXPECT_TRUE(pictured);
+    // The recogniser took the upper rows of the halftone for lines of text
+    // above its picture; a line of text under it is read.
+    const ::ocrkit::LayoutBlock lower{::ocrkit::Box{200, 400, 702, 602}, ::ocrkit::BlockKind::Picture, {}};
+    const auto read = ::plenmar::joinRecogniserLayout({textBlock(200, 700, 200, 400), lower, textBlock(100, 1100, 700, 760)}, own, plane);
+    auto textAt = [&](int x, int y) {
+        return std::any_of(read.begin(), read.end(), [&](const ::plenmar::Area& a) {
+            return a.kind == ::plenmar::AreaKind::Text && a.box.left <= x && x <= a.box.right && a.box.top <= y && y <= a.box.bottom;
+        });
+    };
+    EXPECT_FALSE(textAt(450, 300)) << "rows of the halftone are read as text";
+    EXPECT_TRUE(textAt(600, 720)) << "the line under the picture is lost";
 }
 
 TEST(Plenmar, PicturesOfTwoColumnsThatTouchLeaveTheTextBesideThemWhole) {
