@@ -530,6 +530,23 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         if (isText(a.kind)) ownText.push_back(&a);
         if (a.kind == AreaKind::Vertical) ownVertical.push_back(&a);
     }
+    // The lines of the recogniser's blocks of text.
+    std::vector<Box> textLines;
+    for (const LayoutBlock& b : blocks)
+        if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
+            textLines.insert(textLines.end(), b.lines.begin(), b.lines.end());
+    // The height of a line: the median of the recogniser's.
+    std::vector<int> lineHeights;
+    for (const Box& l : textLines) lineHeights.push_back(l.height());
+    const int line = std::max(ocrkit::median(lineHeights), cs / 2);
+    const HalftoneRows halftone(blocks, own, plane, line);
+    // A frame found here around a halftone the recogniser calls a picture
+    // is the picture's, not a table.
+    std::erase_if(tables, [&](const Box& t) {
+        return std::any_of(blocks.begin(), blocks.end(), [&](const LayoutBlock& b) {
+            return b.kind == BlockKind::Picture && centreIn(b.box, t) && halftoneRow(plane, t, line);
+        });
+    });
     auto tableOf = [&](const Box& b) {
         for (std::size_t k = 0; k < tables.size(); ++k)
             if (centreIn(b, tables[k])) return static_cast<int>(k);
@@ -543,16 +560,6 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (mostlyIn(b, t->box)) return true;
         return false;
     };
-    // The lines of the recogniser's blocks of text.
-    std::vector<Box> textLines;
-    for (const LayoutBlock& b : blocks)
-        if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
-            textLines.insert(textLines.end(), b.lines.begin(), b.lines.end());
-    // The height of a line: the median of the recogniser's.
-    std::vector<int> lineHeights;
-    for (const Box& l : textLines) lineHeights.push_back(l.height());
-    const int line = std::max(ocrkit::median(lineHeights), cs / 2);
-    const HalftoneRows halftone(blocks, own, plane, line);
     std::vector<Piece> pieces;
     std::vector<Box> rules;
     std::vector<char> verticalTaken(ownVertical.size(), 0);

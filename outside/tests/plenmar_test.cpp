@@ -233,6 +233,11 @@ TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
     };
     EXPECT_FALSE(textAt(450, 300)) << "rows of the halftone are read as text";
     EXPECT_TRUE(textAt(600, 720)) << "the line under the picture is lost";
+    // The analysis here took the halftone in its frame for a ruled table.
+    ::plenmar::PageLayout framed = own;
+    framed.areas.push_back({::ocrkit::Box{198, 198, 704, 604}, ::plenmar::AreaKind::Table});
+    for (const ::plenmar::Area& a : ::plenmar::joinRecogniserLayout({picture}, framed, plane))
+        EXPECT_NE(a.kind, ::plenmar::AreaKind::Table) << "the halftone is read as a table";
 }
 
 TEST(Plenmar, PicturesOfTwoColumnsThatTouchLeaveTheTextBesideThemWhole) {
