@@ -223,6 +223,23 @@ int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
     return joined;
 }
 
+// Whether an area found here takes in two pieces of text side by side, each
+// of a few lines beside the other: columns the analysis here did not see.
+bool readsAcrossColumns(const PageLayout& own, const std::vector<Piece>& pieces, int line) {
+    for (const Area& a : own.areas) {
+        if (!isText(a.kind)) continue;
+        for (const Piece& p : pieces)
+            for (const Piece& q : pieces) {
+                if (!isText(p.kind) || !isText(q.kind)) continue;
+                const Box pb = p.box(), qb = q.box();
+                if (pb.right < qb.left && centreIn(pb, a.box) && centreIn(qb, a.box) &&
+                    std::min(pb.bottom, qb.bottom) - std::max(pb.top, qb.top) >= 2 * line)
+                    return true;
+            }
+    }
+    return false;
+}
+
 // Whether a line of text runs from one column the analysis here found into
 // the one beside it (the white gap between them unseen, as on a light scan
 // whose characters fall apart). Columns of a few characters are the columns
@@ -669,8 +686,12 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     // whole column, which the analysis here reads whole.
     std::vector<Piece> whole = pieces;
     const int joined = joinLinesCutApart(whole, cs);
-    if (joined < 0 || joined > 2) return own.areas;
-    pieces = std::move(whole);
+    // Unless the analysis here reads across columns the recogniser found:
+    // then its pieces are read as they are.
+    if (joined >= 0 && joined <= 2)
+        pieces = std::move(whole);
+    else if (!readsAcrossColumns(own, pieces, line))
+        return own.areas;
     // Lines run across the columns found here are cut at their gaps; where
     // the recogniser's lines cover less than a third of the text found here,
     // its analysis did not see the page's text (a light scan whose

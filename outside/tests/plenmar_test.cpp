@@ -202,6 +202,24 @@ TEST(Plenmar, LinesRunAcrossTheColumnsAreCutAndThePictureBesideThemKept) {
     for (const ::plenmar::Area& a : areas) EXPECT_FALSE(a.box.left < 900 && a.box.right > 1000) << "an area across both columns";
 }
 
+TEST(Plenmar, ColumnsTheAnalysisHereMissedAreNotReadAcross) {
+    // Three columns the analysis here saw as one block; a footnote under
+    // them that the recogniser cut in two, its pieces a little apart in
+    // height, so that joined they graze the footnote above.
+    std::vector<std::uint8_t> white(2000 / 8 * 1300, 0);
+    const ::ocrkit::PlaneView plane(white.data(), 2000, 1300);
+    const ::plenmar::PageLayout own = ownText(::ocrkit::Box{100, 100, 1800, 1200}, 40);
+    ::ocrkit::LayoutBlock above{::ocrkit::Box{100, 1060, 1000, 1100}, ::ocrkit::BlockKind::Text, {::ocrkit::Box{100, 1060, 1000, 1100}}};
+    ::ocrkit::LayoutBlock cutLeft{::ocrkit::Box{100, 1100, 900, 1140}, ::ocrkit::BlockKind::Text, {::ocrkit::Box{100, 1100, 900, 1140}}};
+    ::ocrkit::LayoutBlock cutRight{::ocrkit::Box{905, 1085, 1300, 1125}, ::ocrkit::BlockKind::Text, {::ocrkit::Box{905, 1085, 1300, 1125}}};
+    const auto areas = ::plenmar::joinRecogniserLayout(
+        {textBlock(100, 600, 100, 1000), textBlock(700, 1200, 100, 1000), textBlock(1300, 1800, 100, 1000), above, cutLeft, cutRight},
+        own, plane);
+    for (const ::plenmar::Area& a : areas)
+        EXPECT_FALSE(a.box.left < 600 && a.box.right > 700 && a.box.height() > 200)
+            << "an area across the columns: " << a.box.left << "," << a.box.top << " " << a.box.right << "," << a.box.bottom;
+}
+
 TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
     // Dots of a halftone, which the analysis here took into the text around
     // it; the recogniser's analysis calls it a picture.
