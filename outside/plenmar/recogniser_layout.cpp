@@ -69,6 +69,13 @@ std::vector<Box> runsOf(const std::vector<Piece>& pieces, std::size_t own) {
     return runs;
 }
 
+// Black pixels in a box.
+long long blackPixels(const ocrkit::PlaneView& plane, const Box& box) {
+    long long ink = 0;
+    for (int v : ocrkit::rowProfile(plane, plane.clip(box))) ink += v;
+    return ink;
+}
+
 // Whether the ink of a box lies mostly in marks of a character's size: text,
 // not the dots and blots of a halftone picture, which a recogniser reads as
 // lines of stray letters.
@@ -173,6 +180,9 @@ void joinPiecesOfOneLine(std::vector<Piece>& pieces) {
             if (pieces[j].kind != AreaKind::Text || pieces[j].lines.size() != 1) continue;
             const Box &a = pieces[i].lines[0], &b = pieces[j].lines[0];
             const int lower = std::min(a.height(), b.height());
+            // A tall piece beside a line (a rule between the columns, which
+            // the recogniser took for a picture) is no part of it.
+            if (std::max(a.height(), b.height()) > 2 * lower) continue;
             const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
             const int gap = std::max(a.left, b.left) - std::min(a.right, b.right);
             if (across * 4 < lower * 3 || gap > 2 * lower) continue;
@@ -564,6 +574,9 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             return b.kind == BlockKind::Picture && centreIn(b.box, t) && halftoneRow(plane, t, line);
         });
     });
+    auto inPicture = [&](const Box& b) {
+        return std::any_of(blocks.begin(), blocks.end(), [&](const LayoutBlock& p) { return p.kind == BlockKind::Picture && centreIn(b, p.box); });
+    };
     auto tableOf = [&](const Box& b) {
         for (std::size_t k = 0; k < tables.size(); ++k)
             if (centreIn(b, tables[k])) return static_cast<int>(k);
@@ -592,6 +605,13 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         // A picture no wider than a stroke is a rule; one inside the text
         // found here is a part of that text (a large or dark character).
         if (picture && std::min(b.box.width(), b.box.height()) * 3 <= cs) continue;
+        // So is a long one that holds little ink: a rule tilted with the
+        // page, whose box reaches into the lines beside it.
+        if (picture && std::max(b.box.width(), b.box.height()) >= 4 * std::min(b.box.width(), b.box.height()) &&
+            blackPixels(plane, b.box) * 10 <= areaOf(b.box)) {
+            rules.push_back(b.box);
+            continue;
+        }
         if (picture && (!holdsCharacters(plane, b.box, cs) || !inOwnText(b.box))) {
             // Text the analysis here finds in it is read: its areas come
             // first, and the picture keeps what they leave of it.
@@ -661,6 +681,8 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         Piece p{AreaKind::Text, {}};
         for (const Box& l : b.lines.empty() || picture ? std::vector<Box>{b.box} : b.lines) {
             if (halftone.contains(l)) continue;
+            // Specks in a picture smaller than a character are no text.
+            if (l.height() * 2 < line && l.width() < line && inPicture(l)) continue;
             const int k = tableOf(l);
             if (k < 0) {
                 p.lines.push_back(l);

@@ -220,6 +220,21 @@ TEST(Plenmar, ColumnsTheAnalysisHereMissedAreNotReadAcross) {
             << "an area across the columns: " << a.box.left << "," << a.box.top << " " << a.box.right << "," << a.box.bottom;
 }
 
+TEST(Plenmar, ARuleTiltedBetweenTheColumnsLeavesThemWhole) {
+    // The recogniser calls the rule between two columns of a tilted page a
+    // picture; its box reaches into the starts of the right column's lines.
+    const int w = 2000, h = 1400, stride = w / 8;
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride) * h, 0);
+    for (int y = 100; y <= 1300; ++y)
+        for (int x = 950 + (y - 100) / 12; x < 953 + (y - 100) / 12; ++x) bits[y * stride + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    const ::ocrkit::PlaneView plane(bits.data(), w, h);
+    const ::plenmar::PageLayout own = ownText(::ocrkit::Box{100, 100, 1900, 1300}, 40);
+    const ::ocrkit::LayoutBlock rule{::ocrkit::Box{950, 100, 1053, 1300}, ::ocrkit::BlockKind::Picture, {}};
+    const auto areas = ::plenmar::joinRecogniserLayout({textBlock(100, 930, 100, 1300), rule, textBlock(1000, 1900, 100, 1300)}, own, plane);
+    EXPECT_EQ(std::count_if(areas.begin(), areas.end(), [](const ::plenmar::Area& a) { return a.kind == ::plenmar::AreaKind::Text; }), 2)
+        << "a column is cut into lines";
+}
+
 TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
     // Dots of a halftone, which the analysis here took into the text around
     // it; the recogniser's analysis calls it a picture.
