@@ -289,7 +289,8 @@ void cutAtColumnsFoundHere(std::vector<Piece>& pieces, const PageLayout& own, in
     std::vector<std::pair<Piece, long>> keyed;
     for (Piece& p : pieces) {
         if (!isText(p.kind)) {
-            keyed.push_back({std::move(p), areaAt(p.box())});
+            const long key = areaAt(p.box());
+            keyed.push_back({std::move(p), key});
             continue;
         }
         std::vector<Box> cut;
@@ -304,6 +305,14 @@ void cutAtColumnsFoundHere(std::vector<Piece>& pieces, const PageLayout& own, in
                 continue;
             }
             std::sort(columns.begin(), columns.end(), [](const Box& a, const Box& b) { return a.left < b.left; });
+            // Side by side only: an area reaching into the one before it adds no column.
+            for (std::size_t k = 1; k < columns.size();)
+                if (columns[k].left <= columns[k - 1].right) columns.erase(columns.begin() + static_cast<long>(k));
+                else ++k;
+            if (columns.size() < 2) {
+                cut.push_back(l);
+                continue;
+            }
             for (std::size_t k = 0; k < columns.size(); ++k)
                 cut.push_back(Box{k == 0 ? l.left : std::max(l.left, columns[k].left), l.top,
                                   k + 1 == columns.size() ? l.right : std::min(l.right, columns[k].right), l.bottom});
