@@ -71,6 +71,13 @@ std::vector<Box> runsOf(const std::vector<Piece>& pieces, std::size_t own) {
     return runs;
 }
 
+// Black pixels in a box.
+long long blackPixels(const ocrkit::PlaneView& plane, const Box& box) {
+    long long ink = 0;
+    for (int v : ocrkit::rowProfile(plane, plane.clip(box))) ink += v;
+    return ink;
+}
+
 // Whether the ink of a box lies mostly in marks of a character's size: text,
 // not the dots and blots of a halftone picture, which a recogniser reads as
 // lines of stray letters.
@@ -83,6 +90,62 @@ bool holdsCharacters(const ocrkit::PlaneView& plane, const Box& box, int cs) {
     }
     return all > 0 && characters * 2 >= all;
 }
+
+// Whether a box is a row of a halftone, which the recogniser can take for a
+// line of text: its ink lies mostly in dots far smaller than the letters of
+// a line `line` high, or covers near half the box, where dots run into each
+// other (a line of text, even a bold heading, covers a third at most).
+bool halftoneRow(const ocrkit::PlaneView& plane, const Box& box, int line) {
+    long long all = 0, dots = 0;
+    for (const ocrkit::Component& c : ocrkit::components(plane, box)) {
+        all += c.pixels;
+        if (std::max(c.box.width(), c.box.height()) * 5 < line) dots += c.pixels;
+    }
+    return all > 0 && (dots * 2 > all || all * 20 > areaOf(box) * 9);
+}
+
+// The rows of halftones beside or in pictures that the recogniser took for
+// lines of text: they are part of the picture, and read as no text. Rows of
+// a halftone away from any picture are not told from dense or broken text.
+class HalftoneRows {
+public:
+    HalftoneRows(const std::vector<LayoutBlock>& blocks, const PageLayout& own, const ocrkit::PlaneView& plane, int line)
+        : plane_(plane), line_(line) {
+        for (const LayoutBlock& b : blocks)
+            if (b.kind == BlockKind::Picture) near_.push_back(b.box);
+        for (const Area& a : own.areas)
+            if (a.kind == AreaKind::Picture) near_.push_back(a.box);
+        std::vector<Box> rows;
+        for (const LayoutBlock& b : blocks)
+            if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
+                for (const Box& l : b.lines)
+                    if (halftoneRow(plane, l, line)) rows.push_back(l);
+        // Rows next to a picture, or to such a row, one after another.
+        for (bool grown = true; grown;) {
+            grown = false;
+            for (auto it = rows.begin(); it != rows.end();) {
+                if (!nearPicture(*it)) {
+                    ++it;
+                    continue;
+                }
+                near_.push_back(*it);
+                it = rows.erase(it);
+                grown = true;
+            }
+        }
+    }
+    // Whether box lies in a halftone next to a picture.
+    bool contains(const Box& box) const { return nearPicture(box) && halftoneRow(plane_, box, line_); }
+
+private:
+    bool nearPicture(const Box& b) const {
+        const Box grown{b.left - line_, b.top - line_, b.right + line_, b.bottom + line_};
+        return std::any_of(near_.begin(), near_.end(), [&](const Box& p) { return p.intersects(grown); });
+    }
+    const ocrkit::PlaneView& plane_;
+    int line_;
+    std::vector<Box> near_;  // pictures and the halftone rows found next to them
+};
 
 // Puts a piece the recogniser's order does not place: after the nearest
 // piece above it in its column; without one, before the first piece below it
@@ -119,6 +182,9 @@ void joinPiecesOfOneLine(std::vector<Piece>& pieces) {
             if (pieces[j].kind != AreaKind::Text || pieces[j].lines.size() != 1) continue;
             const Box &a = pieces[i].lines[0], &b = pieces[j].lines[0];
             const int lower = std::min(a.height(), b.height());
+            // A tall piece beside a line (a rule between the columns, which
+            // the recogniser took for a picture) is no part of it.
+            if (std::max(a.height(), b.height()) > 2 * lower) continue;
             const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
             const int gap = std::max(a.left, b.left) - std::min(a.right, b.right);
             if (across * 4 < lower * 3 || gap > 2 * lower) continue;
@@ -169,6 +235,23 @@ int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
     return joined;
 }
 
+// Whether an area found here takes in two pieces of text side by side, each
+// of a few lines beside the other: columns the analysis here did not see.
+bool readsAcrossColumns(const PageLayout& own, const std::vector<Piece>& pieces, int line) {
+    for (const Area& a : own.areas) {
+        if (!isText(a.kind)) continue;
+        for (const Piece& p : pieces)
+            for (const Piece& q : pieces) {
+                if (!isText(p.kind) || !isText(q.kind)) continue;
+                const Box pb = p.box(), qb = q.box();
+                if (pb.right < qb.left && centreIn(pb, a.box) && centreIn(qb, a.box) &&
+                    std::min(pb.bottom, qb.bottom) - std::max(pb.top, qb.top) >= 2 * line)
+                    return true;
+            }
+    }
+    return false;
+}
+
 // Whether a line of text runs from one column the analysis here found into
 // the one beside it (the white gap between them unseen, as on a light scan
 // whose characters fall apart). Columns of a few characters are the columns
@@ -212,7 +295,8 @@ void cutAtColumnsFoundHere(std::vector<Piece>& pieces, const PageLayout& own, in
     std::vector<std::pair<Piece, long>> keyed;
     for (Piece& p : pieces) {
         if (!isText(p.kind)) {
-            keyed.push_back({std::move(p), areaAt(p.box())});
+            const long key = areaAt(p.box());
+            keyed.push_back({std::move(p), key});
             continue;
         }
         std::vector<Box> cut;
@@ -227,6 +311,14 @@ void cutAtColumnsFoundHere(std::vector<Piece>& pieces, const PageLayout& own, in
                 continue;
             }
             std::sort(columns.begin(), columns.end(), [](const Box& a, const Box& b) { return a.left < b.left; });
+            // Side by side only: an area reaching into the one before it adds no column.
+            for (std::size_t k = 1; k < columns.size();)
+                if (columns[k].left <= columns[k - 1].right) columns.erase(columns.begin() + static_cast<long>(k));
+                else ++k;
+            if (columns.size() < 2) {
+                cut.push_back(l);
+                continue;
+            }
             for (std::size_t k = 0; k < columns.size(); ++k)
                 cut.push_back(Box{k == 0 ? l.left : std::max(l.left, columns[k].left), l.top,
                                   k + 1 == columns.size() ? l.right : std::min(l.right, columns[k].right), l.bottom});
@@ -506,6 +598,26 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         if (a.kind == AreaKind::Vertical) ownVertical.push_back(&a);
     }
     addRecognisersRuledTables(blocks, cs, tables);
+    // The lines of the recogniser's blocks of text.
+    std::vector<Box> textLines;
+    for (const LayoutBlock& b : blocks)
+        if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
+            textLines.insert(textLines.end(), b.lines.begin(), b.lines.end());
+    // The height of a line: the median of the recogniser's.
+    std::vector<int> lineHeights;
+    for (const Box& l : textLines) lineHeights.push_back(l.height());
+    const int line = std::max(ocrkit::median(lineHeights), cs / 2);
+    const HalftoneRows halftone(blocks, own, plane, line);
+    // A frame found here around a halftone the recogniser calls a picture
+    // is the picture's, not a table.
+    std::erase_if(tables, [&](const Box& t) {
+        return std::any_of(blocks.begin(), blocks.end(), [&](const LayoutBlock& b) {
+            return b.kind == BlockKind::Picture && centreIn(b.box, t) && halftoneRow(plane, t, line);
+        });
+    });
+    auto inPicture = [&](const Box& b) {
+        return std::any_of(blocks.begin(), blocks.end(), [&](const LayoutBlock& p) { return p.kind == BlockKind::Picture && centreIn(b, p.box); });
+    };
     auto tableOf = [&](const Box& b) {
         for (std::size_t k = 0; k < tables.size(); ++k)
             if (centreIn(b, tables[k])) return static_cast<int>(k);
@@ -519,11 +631,6 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (mostlyIn(b, t->box)) return true;
         return false;
     };
-    // The lines of the recogniser's blocks of text.
-    std::vector<Box> textLines;
-    for (const LayoutBlock& b : blocks)
-        if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
-            textLines.insert(textLines.end(), b.lines.begin(), b.lines.end());
     std::vector<Piece> pieces;
     std::vector<Box> rules;
     std::vector<char> verticalTaken(ownVertical.size(), 0);
@@ -539,6 +646,13 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         // A picture no wider than a stroke is a rule; one inside the text
         // found here is a part of that text (a large or dark character).
         if (picture && std::min(b.box.width(), b.box.height()) * 3 <= cs) continue;
+        // So is a long one that holds little ink: a rule tilted with the
+        // page, whose box reaches into the lines beside it.
+        if (picture && std::max(b.box.width(), b.box.height()) >= 4 * std::min(b.box.width(), b.box.height()) &&
+            blackPixels(plane, b.box) * 10 <= areaOf(b.box)) {
+            rules.push_back(b.box);
+            continue;
+        }
         if (picture && (!holdsCharacters(plane, b.box, cs) || !inOwnText(b.box))) {
             // Text the analysis here finds in it is read: its areas come
             // first, and the picture keeps what they leave of it.
@@ -608,6 +722,9 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         const bool tableRows = b.kind == BlockKind::Table;
         Piece p{AreaKind::Text, {}, tableRows};
         for (const Box& l : b.lines.empty() || picture ? std::vector<Box>{b.box} : b.lines) {
+            if (halftone.contains(l)) continue;
+            // Specks in a picture smaller than a character are no text.
+            if (l.height() * 2 < line && l.width() < line && inPicture(l)) continue;
             const int k = tableOf(l);
             if (k < 0) {
                 p.lines.push_back(l);
@@ -626,17 +743,19 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         }
         if (!p.lines.empty()) pieces.push_back(std::move(p));
     }
-    std::vector<int> lineHeights;
-    for (const Box& l : textLines) lineHeights.push_back(l.height());
-    footAfterColumns(pieces, std::max(ocrkit::median(lineHeights), cs / 2));
+    footAfterColumns(pieces, line);
     joinPiecesOfOneLine(pieces);
     // A line or two cut apart is joined again; where the recogniser's
     // analysis cut many, or the joined line runs into others, it cut up a
     // whole column, which the analysis here reads whole.
     std::vector<Piece> whole = pieces;
     const int joined = joinLinesCutApart(whole, cs);
-    if (joined < 0 || joined > 2) return own.areas;
-    pieces = std::move(whole);
+    // Unless the analysis here reads across columns the recogniser found:
+    // then its pieces are read as they are.
+    if (joined >= 0 && joined <= 2)
+        pieces = std::move(whole);
+    else if (!readsAcrossColumns(own, pieces, line))
+        return own.areas;
     // Lines run across the columns found here are cut at their gaps; where
     // the recogniser's lines cover less than a third of the text found here,
     // its analysis did not see the page's text (a light scan whose
@@ -660,7 +779,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     for (const Area* t : ownText)
         if (t->kind == AreaKind::Text)
             for (const Box& m : uncoveredInk(t->box, pieces, rules, plane, cs))
-                if (holdsCharacters(plane, m, cs)) missed.push_back(m);
+                if (holdsCharacters(plane, m, cs) && !halftone.contains(m)) missed.push_back(m);
     for (const Box& m : missed)
         if (!joinToLine(pieces, m, cs)) insertByPlace(pieces, Piece{AreaKind::Text, {m}});
     std::vector<Area> out;

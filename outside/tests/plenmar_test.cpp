@@ -202,6 +202,39 @@ TEST(Plenmar, LinesRunAcrossTheColumnsAreCutAndThePictureBesideThemKept) {
     for (const ::plenmar::Area& a : areas) EXPECT_FALSE(a.box.left < 900 && a.box.right > 1000) << "an area across both columns";
 }
 
+TEST(Plenmar, ColumnsTheAnalysisHereMissedAreNotReadAcross) {
+    // Three columns the analysis here saw as one block; a footnote under
+    // them that the recogniser cut in two, its pieces a little apart in
+    // height, so that joined they graze the footnote above.
+    std::vector<std::uint8_t> white(2000 / 8 * 1300, 0);
+    const ::ocrkit::PlaneView plane(white.data(), 2000, 1300);
+    const ::plenmar::PageLayout own = ownText(::ocrkit::Box{100, 100, 1800, 1200}, 40);
+    ::ocrkit::LayoutBlock above{::ocrkit::Box{100, 1060, 1000, 1100}, ::ocrkit::BlockKind::Text, {::ocrkit::Box{100, 1060, 1000, 1100}}};
+    ::ocrkit::LayoutBlock cutLeft{::ocrkit::Box{100, 1100, 900, 1140}, ::ocrkit::BlockKind::Text, {::ocrkit::Box{100, 1100, 900, 1140}}};
+    ::ocrkit::LayoutBlock cutRight{::ocrkit::Box{905, 1085, 1300, 1125}, ::ocrkit::BlockKind::Text, {::ocrkit::Box{905, 1085, 1300, 1125}}};
+    const auto areas = ::plenmar::joinRecogniserLayout(
+        {textBlock(100, 600, 100, 1000), textBlock(700, 1200, 100, 1000), textBlock(1300, 1800, 100, 1000), above, cutLeft, cutRight},
+        own, plane);
+    for (const ::plenmar::Area& a : areas)
+        EXPECT_FALSE(a.box.left < 600 && a.box.right > 700 && a.box.height() > 200)
+            << "an area across the columns: " << a.box.left << "," << a.box.top << " " << a.box.right << "," << a.box.bottom;
+}
+
+TEST(Plenmar, ARuleTiltedBetweenTheColumnsLeavesThemWhole) {
+    // The recogniser calls the rule between two columns of a tilted page a
+    // picture; its box reaches into the starts of the right column's lines.
+    const int w = 2000, h = 1400, stride = w / 8;
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride) * h, 0);
+    for (int y = 100; y <= 1300; ++y)
+        for (int x = 950 + (y - 100) / 12; x < 953 + (y - 100) / 12; ++x) bits[y * stride + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    const ::ocrkit::PlaneView plane(bits.data(), w, h);
+    const ::plenmar::PageLayout own = ownText(::ocrkit::Box{100, 100, 1900, 1300}, 40);
+    const ::ocrkit::LayoutBlock rule{::ocrkit::Box{950, 100, 1053, 1300}, ::ocrkit::BlockKind::Picture, {}};
+    const auto areas = ::plenmar::joinRecogniserLayout({textBlock(100, 930, 100, 1300), rule, textBlock(1000, 1900, 100, 1300)}, own, plane);
+    EXPECT_EQ(std::count_if(areas.begin(), areas.end(), [](const ::plenmar::Area& a) { return a.kind == ::plenmar::AreaKind::Text; }), 2)
+        << "a column is cut into lines";
+}
+
 TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
     // Dots of a halftone, which the analysis here took into the text around
     // it; the recogniser's analysis calls it a picture.
@@ -222,6 +255,22 @@ TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
         pictured = pictured || (inside && a.kind == ::plenmar::AreaKind::Picture);
     }
     EXPECT_TRUE(pictured);
+    // The recogniser took the upper rows of the halftone for lines of text
+    // above its picture; a line of text under it is read.
+    const ::ocrkit::LayoutBlock lower{::ocrkit::Box{200, 400, 702, 602}, ::ocrkit::BlockKind::Picture, {}};
+    const auto read = ::plenmar::joinRecogniserLayout({textBlock(200, 700, 200, 400), lower, textBlock(100, 1100, 700, 760)}, own, plane);
+    auto textAt = [&](int x, int y) {
+        return std::any_of(read.begin(), read.end(), [&](const ::plenmar::Area& a) {
+            return a.kind == ::plenmar::AreaKind::Text && a.box.left <= x && x <= a.box.right && a.box.top <= y && y <= a.box.bottom;
+        });
+    };
+    EXPECT_FALSE(textAt(450, 300)) << "rows of the halftone are read as text";
+    EXPECT_TRUE(textAt(600, 720)) << "the line under the picture is lost";
+    // The analysis here took the halftone in its frame for a ruled table.
+    ::plenmar::PageLayout framed = own;
+    framed.areas.push_back({::ocrkit::Box{198, 198, 704, 604}, ::plenmar::AreaKind::Table});
+    for (const ::plenmar::Area& a : ::plenmar::joinRecogniserLayout({picture}, framed, plane))
+        EXPECT_NE(a.kind, ::plenmar::AreaKind::Table) << "the halftone is read as a table";
 }
 
 TEST(Plenmar, PicturesOfTwoColumnsThatTouchLeaveTheTextBesideThemWhole) {
