@@ -364,6 +364,16 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (mostlyIn(b, t->box)) return true;
         return false;
     };
+    std::vector<Box> textLines;  // of the recogniser's blocks of text
+    for (const LayoutBlock& b : blocks)
+        if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
+            textLines.insert(textLines.end(), b.lines.begin(), b.lines.end());
+    auto linesIn = [&](const Box& box) {
+        long long inked = 0;
+        for (const Box& l : textLines)
+            if (centreIn(l, box)) inked += areaOf(l);
+        return inked;
+    };
     std::vector<Piece> pieces;
     std::vector<Box> rules;
     std::vector<char> verticalTaken(ownVertical.size(), 0);
@@ -379,6 +389,15 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         // A picture no wider than a stroke is a rule; one inside the text
         // found here is a part of that text (a large or dark character).
         if (picture && std::min(b.box.width(), b.box.height()) * 3 <= cs) continue;
+        // A picture block that reaches over lines of other blocks (the
+        // recogniser's analysis joined the pictures of a page with the
+        // columns of text between them) stands for the pictures found here
+        // inside it.
+        if (picture && linesIn(b.box) * 10 >= areaOf(b.box)) {
+            for (const Area& a : own.areas)
+                if (a.kind == AreaKind::Picture && mostlyIn(a.box, b.box)) pieces.push_back({AreaKind::Picture, {a.box}});
+            continue;
+        }
         if (picture && (!holdsCharacters(plane, b.box, cs) || !inOwnText(b.box))) {
             // Text the analysis here finds in it is read: its areas come
             // first, and the picture keeps what they leave of it.
@@ -481,6 +500,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         const std::vector<Box> runs = runsOf(pieces, i);
         for (const Box& r : runs) out.push_back({r, pieces[i].kind});
     }
+    readLinesUnderColumnsLast(out, cs);
     return out;
 }
 

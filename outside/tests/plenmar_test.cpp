@@ -253,3 +253,31 @@ TEST(Plenmar, SkewGivesTheSlopeOfTheLines) {
     EXPECT_EQ(dy, 0);
     EXPECT_NE(plenmarLibrary().skew(nullptr, nullptr, 2480, 100, 300, dx, dy), 0);
 }
+
+TEST(Plenmar, APictureBlockReachingOverColumnsLeavesTheirTextWhole) {
+    // The recogniser's analysis took two pictures and the columns between
+    // them for one picture block; its text blocks hold the columns.
+    std::vector<std::uint8_t> white(2000 / 8 * 2000, 0);
+    const ::ocrkit::PlaneView plane(white.data(), 2000, 2000);
+    ::plenmar::PageLayout own;
+    own.charSize = 40;
+    own.areas = {{::ocrkit::Box{100, 100, 1900, 1900}, ::plenmar::AreaKind::Text},
+                 {::ocrkit::Box{1000, 100, 1900, 600}, ::plenmar::AreaKind::Picture},
+                 {::ocrkit::Box{100, 1000, 900, 1300}, ::plenmar::AreaKind::Picture}};
+    ::ocrkit::LayoutBlock left{::ocrkit::Box{100, 100, 900, 940}, ::ocrkit::BlockKind::Text, {}};
+    ::ocrkit::LayoutBlock right{::ocrkit::Box{1000, 700, 1900, 1900}, ::ocrkit::BlockKind::Text, {}};
+    for (int y = 100; y < 940; y += 60) left.lines.push_back(::ocrkit::Box{100, y, 900, y + 40});
+    for (int y = 700; y < 1900; y += 60) right.lines.push_back(::ocrkit::Box{1000, y, 1900, y + 40});
+    const ::ocrkit::LayoutBlock pictures{::ocrkit::Box{100, 100, 1900, 1850}, ::ocrkit::BlockKind::Picture, {::ocrkit::Box{100, 100, 1900, 1850}}};
+    const auto areas = ::plenmar::joinRecogniserLayout({left, pictures, right}, own, plane);
+    // Each column one area of text, and the two pictures as they are.
+    std::vector<::ocrkit::Box> text, drawn;
+    for (const ::plenmar::Area& a : areas) (a.kind == ::plenmar::AreaKind::Picture ? drawn : text).push_back(a.box);
+    ASSERT_EQ(text.size(), 2u);
+    EXPECT_EQ(text[0].left, 100);
+    EXPECT_EQ(text[0].bottom, 920);
+    EXPECT_EQ(text[1].left, 1000);
+    EXPECT_EQ(text[1].top, 700);
+    ASSERT_EQ(drawn.size(), 2u);
+    for (const ::ocrkit::Box& d : drawn) EXPECT_LT(d.width(), 1000);
+}
