@@ -495,14 +495,22 @@ void joinSlantedParagraphs(std::vector<Area>& areas, int cs) {
 }
 
 // Whether a thin upright stroke stands in white a third of a character
-// wide on either side, as a rule in a gutter does and a stroke of a
-// character (whose other strokes lie close beside it) does not.
-bool standsApart(const PlaneView& p, const Box& b, int cs) {
+// wide on either side all along it (followed with the page's slant), as a
+// rule in a gutter does and a stroke of a character, whose other strokes
+// lie close beside it, does not.
+bool standsApart(const PlaneView& p, const Item& it, const Turn& turn, int cs) {
+    const Box& b = it.page;
     const int side = std::max(cs / 3, 2);
+    const double half = static_cast<double>(it.pixels) / b.height() / 2 + 2 + b.height() / 256.0;
+    const double cx = (b.left + b.right) / 2.0, cy = (b.top + b.bottom) / 2.0;
     long black = 0;
-    for (const Box& band : {Box{b.left - side, b.top, b.left - 1, b.bottom}, Box{b.right + 1, b.top, b.right + side, b.bottom}}) {
-        const Box c = p.clip(band);
-        if (!c.empty()) forBlack(p, c, [&](int, int) { ++black; });
+    for (int y = b.top; y <= b.bottom; ++y) {
+        const double x = cx - (y - cy) * turn.tan;
+        const int from = static_cast<int>(std::lround(x - half)) - side, to = static_cast<int>(std::lround(x + half)) + side;
+        for (int k = 0; k < side; ++k) {
+            if (from + k >= 0 && from + k < p.width) black += p.black(from + k, y);
+            if (to - k >= 0 && to - k < p.width) black += p.black(to - k, y);
+        }
     }
     return black * 20 <= static_cast<long>(b.height()) * side;
 }
@@ -511,12 +519,16 @@ bool standsApart(const PlaneView& p, const Box& b, int cs) {
 // between the columns it parts; a light one falls apart into short strokes
 // on a scan. Thin upright strokes in white that line up on one straight x
 // over several characters' height are such a rule: they count for no gap.
-void leaveOutColumnRules(const PlaneView& p, std::vector<Item>& items, int cs) {
+void leaveOutColumnRules(const PlaneView& p, std::vector<Item>& items, int cs, const Turn& turn) {
+    const int thin = std::max(cs / 6, 3);
     std::vector<std::size_t> strokes;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const Item& it = items[i];
         const int w = it.page.width(), h = it.page.height();
-        if (it.kind == ItemKind::Text && h >= 3 && w * 2 <= h && w <= std::max(cs / 6, 3) && standsApart(p, it.page, cs))
+        // Thin: a stroke's ink is its length times its thickness; a tilted
+        // rule's box is as much wider as the slant takes it sideways.
+        const bool upright = h >= 3 && w * 2 <= h && w <= static_cast<int>(std::abs(turn.tan) * h) + thin + 2;
+        if (it.kind == ItemKind::Text && upright && it.pixels <= static_cast<long long>(h) * thin && standsApart(p, it, turn, cs))
             strokes.push_back(i);
     }
     auto centre = [&](std::size_t i) { return items[i].straight.left + items[i].straight.width() / 2; };
@@ -651,7 +663,7 @@ PageLayout analysePage(const PlaneView& view, const Box& region, const LayoutOpt
         bool significant = std::max(c.box.width(), c.box.height()) * 4 >= cs && !rules[i];
         items.push_back({c.box, straight, c.pixels, ItemKind::Text, significant});
     }
-    leaveOutColumnRules(view, items, cs);
+    leaveOutColumnRules(view, items, cs, turn);
     std::vector<int> idx(items.size());
     for (std::size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<int>(i);
     Analyser a(items, cs, options);

@@ -131,9 +131,18 @@ void joinPiecesOfOneLine(std::vector<Piece>& pieces) {
 // pieces of one line the recogniser's analysis cut apart (as it can at a
 // line that runs into the next column, or on a page tilted beside a table):
 // the later piece's part joins the earlier one's line. Pieces left without
-// lines are dropped. Returns how many lines were joined, or -1 when a joined
-// line would run into another piece's lines.
-int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
+// lines are dropped. Lines with a rule of the page between them (text that
+// runs up to the rule between columns) stay apart. Returns how many lines
+// were joined, or -1 when a joined line would run into another piece's lines.
+int joinLinesCutApart(std::vector<Piece>& pieces, const std::vector<Box>& rules, int cs) {
+    auto ruleBetween = [&](const Box& a, const Box& b) {
+        const int from = std::min(a.left + a.width() / 2, b.left + b.width() / 2), to = std::max(a.left + a.width() / 2, b.left + b.width() / 2);
+        return std::any_of(rules.begin(), rules.end(), [&](const Box& r) {
+            const int x = r.left + r.width() / 2;
+            return r.height() > 4 * r.width() && x > from && x < to && r.top <= std::max(a.top, b.top) &&
+                   r.bottom >= std::min(a.bottom, b.bottom);
+        });
+    };
     int joined = 0;
     std::vector<std::pair<std::size_t, Box>> grown;  // piece, joined line
     for (std::size_t i = 0; i < pieces.size(); ++i)
@@ -150,7 +159,8 @@ int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
                     const int along = std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
                     if (along < -std::min({cs, a.height(), b.height()}) / 2) return false;
                     const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
-                    if (along * 5 >= std::min(a.width(), b.width()) || across * 2 <= std::min(a.height(), b.height()))
+                    if (along * 5 >= std::min(a.width(), b.width()) || across * 2 <= std::min(a.height(), b.height()) ||
+                        ruleBetween(a, b))
                         return false;
                     a.add(b);
                     grown.push_back({i, a});
@@ -475,7 +485,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     // analysis cut many, or the joined line runs into others, it cut up a
     // whole column, which the analysis here reads whole.
     std::vector<Piece> whole = pieces;
-    const int joined = joinLinesCutApart(whole, cs);
+    const int joined = joinLinesCutApart(whole, rules, cs);
     if (joined < 0 || joined > 2 || linesCrossColumns(pieces, own, cs)) return own.areas;
     pieces = std::move(whole);
     tablesBeforeTextBeside(pieces, cs);

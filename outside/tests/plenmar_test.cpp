@@ -152,12 +152,20 @@ TEST(Plenmar, ALineRunningIntoTheNextColumnLeavesTheColumnsApart) {
         left.lines.push_back(::ocrkit::Box{100, y, y == 400 ? 990 : 900, y + 40});
         right.lines.push_back(::ocrkit::Box{1000, y, 1800, y + 40});
     }
-    const auto areas = ::plenmar::joinRecogniserLayout({left, right}, own, plane);
-    for (const ::plenmar::Area& a : areas)
-        EXPECT_FALSE(a.box.left <= 500 && a.box.right >= 1400 && a.box.bottom - a.box.top > 100)
-            << "an area across both columns: " << a.box.left << "," << a.box.top << " " << a.box.right << "," << a.box.bottom;
-    ASSERT_FALSE(areas.empty());
-    EXPECT_LT(areas.front().box.right, 1000);
+    auto expectColumnsApart = [](const std::vector<::plenmar::Area>& areas, int leftEdge) {
+        for (const ::plenmar::Area& a : areas)
+            EXPECT_FALSE(a.box.left <= 500 && a.box.right >= 1400 && a.box.bottom - a.box.top > 100)
+                << "an area across both columns: " << a.box.left << "," << a.box.top << " " << a.box.right << "," << a.box.bottom;
+        ASSERT_FALSE(areas.empty());
+        EXPECT_LT(areas.front().box.right, leftEdge);
+    };
+    expectColumnsApart(::plenmar::joinRecogniserLayout({left, right}, own, plane), 1000);
+    // Lines that run over the rule between the columns up to the lines of
+    // the next column (a long address that does not break) are no pieces
+    // of those lines, however many there are.
+    for (int y : {160, 280, 520, 700}) left.lines[static_cast<std::size_t>((y - 100) / 60)].right = 1010;
+    const ::ocrkit::LayoutBlock rule{::ocrkit::Box{950, 100, 951, 880}, ::ocrkit::BlockKind::Rule, {}};
+    expectColumnsApart(::plenmar::joinRecogniserLayout({left, rule, right}, own, plane), 1011);
 }
 
 TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
