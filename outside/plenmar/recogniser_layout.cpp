@@ -23,6 +23,8 @@ bool centreIn(const Box& inner, const Box& outer) {
     return cx >= outer.left && cx <= outer.right && cy >= outer.top && cy <= outer.bottom;
 }
 
+bool sameBox(const Box& a, const Box& b) { return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom; }
+
 // Most of inner lies in outer.
 bool mostlyIn(const Box& inner, const Box& outer) { return areaOf(common(inner, outer)) * 5 >= areaOf(inner) * 3; }
 
@@ -340,6 +342,51 @@ bool joinToLine(std::vector<Piece>& pieces, const Box& ink, int cs) {
     return false;
 }
 
+// The areas of the analysis here, where the recogniser's cuts are given up,
+// without the pictures the recogniser found across its text areas (the dots
+// of a halftone the analysis here took for text, which would be read as
+// lines of stray characters): a text area keeps what lies above and below
+// such a picture, with the picture between them.
+std::vector<Area> ownAreasWithoutPictures(const PageLayout& own, const std::vector<Box>& pictures,
+                                          const ocrkit::PlaneView& plane, int cs) {
+    std::vector<Area> out;
+    std::vector<char> placed(pictures.size(), 0);
+    for (const Area& a : own.areas) {
+        if (a.kind != AreaKind::Text) {
+            out.push_back(a);
+            continue;
+        }
+        std::vector<Area> parts{a};
+        for (std::size_t k = 0; k < pictures.size(); ++k) {
+            std::vector<Area> next;
+            for (const Area& t : parts) {
+                const Box c = common(t.box, pictures[k]);
+                // A picture across most of the area, and no wider than it
+                // (one over whole columns is the recogniser's mistake).
+                const bool across = !c.empty() && c.width() * 10 >= t.box.width() * 7 && pictures[k].width() * 10 <= t.box.width() * 13;
+                if (t.kind != AreaKind::Text || !across || holdsCharacters(plane, c, cs)) {
+                    next.push_back(t);
+                    continue;
+                }
+                if (c.top - t.box.top > cs / 2) next.push_back({Box{t.box.left, t.box.top, t.box.right, c.top - 1}, AreaKind::Text});
+                if (!placed[k]) next.push_back({pictures[k], AreaKind::Picture});
+                placed[k] = 1;
+                if (t.box.bottom - c.bottom > cs / 2) next.push_back({Box{t.box.left, c.bottom + 1, t.box.right, t.box.bottom}, AreaKind::Text});
+            }
+            parts = std::move(next);
+        }
+        out.insert(out.end(), parts.begin(), parts.end());
+    }
+    // The pictures found here inside those are one with them.
+    std::erase_if(out, [&](const Area& a) {
+        if (a.kind != AreaKind::Picture) return false;
+        for (std::size_t k = 0; k < pictures.size(); ++k)
+            if (placed[k] && !sameBox(a.box, pictures[k]) && mostlyIn(a.box, pictures[k])) return true;
+        return false;
+    });
+    return out;
+}
+
 }  // namespace
 
 bool ownLayoutFits(const PageLayout& own) {
@@ -486,7 +533,12 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     // whole column, which the analysis here reads whole.
     std::vector<Piece> whole = pieces;
     const int joined = joinLinesCutApart(whole, rules, cs);
-    if (joined < 0 || joined > 2 || linesCrossColumns(pieces, own, cs)) return own.areas;
+    if (joined < 0 || joined > 2 || linesCrossColumns(pieces, own, cs)) {
+        std::vector<Box> pictures;
+        for (const LayoutBlock& b : blocks)
+            if (b.kind == BlockKind::Picture && linesIn(b.box) * 10 < areaOf(b.box)) pictures.push_back(b.box);
+        return ownAreasWithoutPictures(own, pictures, plane, cs);
+    }
     pieces = std::move(whole);
     tablesBeforeTextBeside(pieces, cs);
     joinColumns(pieces, cs);

@@ -55,6 +55,18 @@ int areaAt(const std::vector<Area>& areas, const Rect& b) {
     return -1;
 }
 
+// A white plane (held in bits) with the dots of a halftone, 3 pixels every
+// 5, over box.
+::ocrkit::PlaneView halftonePlane(int w, int h, const ::ocrkit::Box& box, std::vector<std::uint8_t>& bits) {
+    const int stride = w / 8;
+    bits.assign(static_cast<std::size_t>(stride) * h, 0);
+    for (int y = box.top; y < box.bottom; y += 5)
+        for (int x = box.left; x < box.right; x += 5)
+            for (int dy = 0; dy < 3; ++dy)
+                for (int dx = 0; dx < 3; ++dx) bits[(y + dy) * stride + (x + dx) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + dx) % 8));
+    return ::ocrkit::PlaneView(bits.data(), w, h);
+}
+
 }  // namespace
 
 TEST(Plenmar, ParagraphsComeInReadingOrder) {
@@ -171,13 +183,8 @@ TEST(Plenmar, ALineRunningIntoTheNextColumnLeavesTheColumnsApart) {
 TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
     // Dots of a halftone, which the analysis here took into the text around
     // it; the recogniser's analysis calls it a picture.
-    const int w = 1200, h = 1000, stride = w / 8;
-    std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride) * h, 0);
-    for (int y = 200; y < 600; y += 5)
-        for (int x = 200; x < 700; x += 5)
-            for (int dy = 0; dy < 3; ++dy)
-                for (int dx = 0; dx < 3; ++dx) bits[(y + dy) * stride + (x + dx) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + dx) % 8));
-    const ::ocrkit::PlaneView plane(bits.data(), w, h);
+    std::vector<std::uint8_t> bits;
+    const ::ocrkit::PlaneView plane = halftonePlane(1200, 1000, ::ocrkit::Box{200, 200, 700, 600}, bits);
     ::plenmar::PageLayout own;
     own.charSize = 40;
     own.areas = {{::ocrkit::Box{100, 100, 1100, 900}, ::plenmar::AreaKind::Text}};
@@ -190,6 +197,29 @@ TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
         pictured = pictured || (inside && a.kind == ::plenmar::AreaKind::Picture);
     }
     EXPECT_TRUE(pictured);
+}
+
+TEST(Plenmar, AHalftonePictureIsCutOutOfTheOwnAreasWhereTheRecognisersCutsAreGivenUp) {
+    // The recogniser's line runs across both columns the analysis here
+    // found, so its areas stand; their left column took the dots of a
+    // halftone for text, which the recogniser found to be a picture.
+    std::vector<std::uint8_t> bits;
+    const ::ocrkit::PlaneView plane = halftonePlane(2000, 1500, ::ocrkit::Box{150, 600, 850, 1000}, bits);
+    ::plenmar::PageLayout own;
+    own.charSize = 40;
+    own.areas = {{::ocrkit::Box{100, 100, 900, 1400}, ::plenmar::AreaKind::Text}, {::ocrkit::Box{1000, 100, 1800, 1400}, ::plenmar::AreaKind::Text}};
+    const ::ocrkit::LayoutBlock across{::ocrkit::Box{100, 200, 1800, 240}, ::ocrkit::BlockKind::Text, {::ocrkit::Box{100, 200, 1800, 240}}};
+    const ::ocrkit::LayoutBlock picture{::ocrkit::Box{150, 600, 852, 1002}, ::ocrkit::BlockKind::Picture, {}};
+    const auto areas = ::plenmar::joinRecogniserLayout({across, picture}, own, plane);
+    auto kindAt = [&](int x, int y) {
+        std::vector<::plenmar::AreaKind> kinds;
+        for (const ::plenmar::Area& a : areas)
+            if (a.box.left <= x && x <= a.box.right && a.box.top <= y && y <= a.box.bottom) kinds.push_back(a.kind);
+        return kinds;
+    };
+    EXPECT_EQ(kindAt(500, 800), std::vector<::plenmar::AreaKind>{::plenmar::AreaKind::Picture});
+    for (int y : {300, 1200}) EXPECT_EQ(kindAt(500, y), std::vector<::plenmar::AreaKind>{::plenmar::AreaKind::Text});
+    EXPECT_EQ(kindAt(1400, 800), std::vector<::plenmar::AreaKind>{::plenmar::AreaKind::Text});
 }
 
 TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
