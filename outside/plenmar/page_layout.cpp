@@ -458,6 +458,12 @@ int lineCharSize(const std::vector<Component>& comps, const Turn& turn, int size
     const int minLag = std::max(6, sizeOfInk) / bin, maxLag = 300 / bin;
     auto [pr, sr] = period(rows, minLag, maxLag);
     auto [pc, sc] = period(cols, minLag, maxLag);
+    // Marks that run together (the letters of a blurred word, of a dark
+    // scan) make the ink look far larger than the characters; their lines
+    // keep a pitch shorter than those marks, about twice the characters.
+    if (const auto [lines, strength] = period(rows, std::max(6, sizeOfInk / 3) / bin, sizeOfInk * 4 / 5 / bin);
+        lines > 0 && strength >= 0.5)
+        return std::max(lines * bin / 2, 4);
     // Characters that line up both ways (CJK text) repeat along both axes;
     // the shorter period is their advance along the lines, about one size.
     // A light face can make the ink of every character look far smaller.

@@ -400,6 +400,9 @@ bool ownLayoutFits(const PageLayout& own) {
 
 std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, const PageLayout& own,
                                        const ocrkit::PlaneView& plane) {
+    // Where the recogniser's analysis found nothing (a noisy dark page), the
+    // analysis here is all there is.
+    if (blocks.empty()) return own.areas;
     const int cs = std::max(own.charSize, 4);
     std::vector<Box> tables;
     std::vector<const Area*> ownText, ownVertical;

@@ -222,6 +222,32 @@ TEST(Plenmar, AHalftonePictureIsCutOutOfTheOwnAreasWhereTheRecognisersCutsAreGiv
     EXPECT_EQ(kindAt(1400, 800), std::vector<::plenmar::AreaKind>{::plenmar::AreaKind::Text});
 }
 
+TEST(Plenmar, ColumnsOfWordsWhoseLettersRunTogetherAreColumns) {
+    // A blurred scan of small print: each word one mark about three times
+    // as wide as its line is high, four columns parted by gutters of four
+    // letters. The words' size is no measure of the characters; the pitch
+    // of their lines is.
+    const int w = 1600, h = 1200, stride = w / 8;
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride) * h, 0);
+    for (int col = 0; col < 4; ++col)
+        for (int y = 100; y + 22 < 1100; y += 46)
+            for (int x = 100 + col * 370; x + 90 <= 100 + col * 370 + 246; x += 120 - (y / 46) % 3 * 8)
+                for (int dy = 0; dy < 22; ++dy)
+                    for (int dx = 0; dx < 90; ++dx) bits[(y + dy) * stride + (x + dx) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + dx) % 8));
+    const ::ocrkit::PlaneView plane(bits.data(), w, h);
+    const ::plenmar::PageLayout own = ::plenmar::analysePage(plane, ::ocrkit::Box{0, 0, w - 1, h - 1}, ::plenmar::LayoutOptions{});
+    EXPECT_LT(own.charSize, 40);
+    ASSERT_EQ(own.areas.size(), 4u);
+    for (std::size_t col = 0; col < 4; ++col) {
+        EXPECT_EQ(own.areas[col].kind, ::plenmar::AreaKind::Text);
+        EXPECT_NEAR(own.areas[col].box.left, 100 + static_cast<int>(col) * 370, 30);
+        EXPECT_LT(own.areas[col].box.width(), 300);
+    }
+    // Where the recogniser's analysis finds nothing at all, these areas
+    // are read.
+    EXPECT_EQ(::plenmar::joinRecogniserLayout({}, own, plane).size(), 4u);
+}
+
 TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
     std::vector<std::vector<std::string>> cells = {{"名称", "数量", "价格"}, {"苹果", "12", "35.00"}, {"香蕉", "8", "16.50"}};
     Page page = tablePage("二〇二四年水果销售表", cells, true, Style{});
