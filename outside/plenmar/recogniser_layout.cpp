@@ -23,6 +23,8 @@ bool centreIn(const Box& inner, const Box& outer) {
     return cx >= outer.left && cx <= outer.right && cy >= outer.top && cy <= outer.bottom;
 }
 
+bool sameBox(const Box& a, const Box& b) { return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom; }
+
 // Most of inner lies in outer.
 bool mostlyIn(const Box& inner, const Box& outer) { return areaOf(common(inner, outer)) * 5 >= areaOf(inner) * 3; }
 
@@ -199,9 +201,18 @@ void joinPiecesOfOneLine(std::vector<Piece>& pieces) {
 // pieces of one line the recogniser's analysis cut apart (as it can at a
 // line that runs into the next column, or on a page tilted beside a table):
 // the later piece's part joins the earlier one's line. Pieces left without
-// lines are dropped. Returns how many lines were joined, or -1 when a joined
-// line would run into another piece's lines.
-int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
+// lines are dropped. Lines with a rule of the page between them (text that
+// runs up to the rule between columns) stay apart. Returns how many lines
+// were joined, or -1 when a joined line would run into another piece's lines.
+int joinLinesCutApart(std::vector<Piece>& pieces, const std::vector<Box>& rules, int cs) {
+    auto ruleBetween = [&](const Box& a, const Box& b) {
+        const int from = std::min(a.left + a.width() / 2, b.left + b.width() / 2), to = std::max(a.left + a.width() / 2, b.left + b.width() / 2);
+        return std::any_of(rules.begin(), rules.end(), [&](const Box& r) {
+            const int x = r.left + r.width() / 2;
+            return r.height() > 4 * r.width() && x > from && x < to && r.top <= std::max(a.top, b.top) &&
+                   r.bottom >= std::min(a.bottom, b.bottom);
+        });
+    };
     int joined = 0;
     std::vector<std::pair<std::size_t, Box>> grown;  // piece, joined line
     for (std::size_t i = 0; i < pieces.size(); ++i)
@@ -218,7 +229,8 @@ int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
                     const int along = std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
                     if (along < -std::min({cs, a.height(), b.height()}) / 2) return false;
                     const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
-                    if (along * 5 >= std::min(a.width(), b.width()) || across * 2 <= std::min(a.height(), b.height()))
+                    if (along * 5 >= std::min(a.width(), b.width()) || across * 2 <= std::min(a.height(), b.height()) ||
+                        ruleBetween(a, b))
                         return false;
                     a.add(b);
                     grown.push_back({i, a});
@@ -576,6 +588,51 @@ void addRecognisersRuledTables(const std::vector<LayoutBlock>& blocks, int cs, s
     }
 }
 
+// The areas of the analysis here, where the recogniser's cuts are given up,
+// without the pictures the recogniser found across its text areas (the dots
+// of a halftone the analysis here took for text, which would be read as
+// lines of stray characters): a text area keeps what lies above and below
+// such a picture, with the picture between them.
+std::vector<Area> ownAreasWithoutPictures(const PageLayout& own, const std::vector<Box>& pictures,
+                                          const ocrkit::PlaneView& plane, int cs) {
+    std::vector<Area> out;
+    std::vector<char> placed(pictures.size(), 0);
+    for (const Area& a : own.areas) {
+        if (a.kind != AreaKind::Text) {
+            out.push_back(a);
+            continue;
+        }
+        std::vector<Area> parts{a};
+        for (std::size_t k = 0; k < pictures.size(); ++k) {
+            std::vector<Area> next;
+            for (const Area& t : parts) {
+                const Box c = common(t.box, pictures[k]);
+                // A picture across most of the area, and no wider than it
+                // (one over whole columns is the recogniser's mistake).
+                const bool across = !c.empty() && c.width() * 10 >= t.box.width() * 7 && pictures[k].width() * 10 <= t.box.width() * 13;
+                if (t.kind != AreaKind::Text || !across || holdsCharacters(plane, c, cs)) {
+                    next.push_back(t);
+                    continue;
+                }
+                if (c.top - t.box.top > cs / 2) next.push_back({Box{t.box.left, t.box.top, t.box.right, c.top - 1}, AreaKind::Text});
+                if (!placed[k]) next.push_back({pictures[k], AreaKind::Picture});
+                placed[k] = 1;
+                if (t.box.bottom - c.bottom > cs / 2) next.push_back({Box{t.box.left, c.bottom + 1, t.box.right, t.box.bottom}, AreaKind::Text});
+            }
+            parts = std::move(next);
+        }
+        out.insert(out.end(), parts.begin(), parts.end());
+    }
+    // The pictures found here inside those are one with them.
+    std::erase_if(out, [&](const Area& a) {
+        if (a.kind != AreaKind::Picture) return false;
+        for (std::size_t k = 0; k < pictures.size(); ++k)
+            if (placed[k] && !sameBox(a.box, pictures[k]) && mostlyIn(a.box, pictures[k])) return true;
+        return false;
+    });
+    return out;
+}
+
 }  // namespace
 
 bool ownLayoutFits(const PageLayout& own) {
@@ -589,6 +646,9 @@ bool ownLayoutFits(const PageLayout& own) {
 
 std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, const PageLayout& own,
                                        const ocrkit::PlaneView& plane) {
+    // Where the recogniser's analysis found nothing (a noisy dark page), the
+    // analysis here is all there is.
+    if (blocks.empty()) return own.areas;
     const int cs = std::max(own.charSize, 4);
     std::vector<Box> tables;
     std::vector<const Area*> ownText, ownVertical;
@@ -631,6 +691,12 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (mostlyIn(b, t->box)) return true;
         return false;
     };
+    auto linesIn = [&](const Box& box) {
+        long long inked = 0;
+        for (const Box& l : textLines)
+            if (centreIn(l, box)) inked += areaOf(l);
+        return inked;
+    };
     std::vector<Piece> pieces;
     std::vector<Box> rules;
     std::vector<char> verticalTaken(ownVertical.size(), 0);
@@ -651,6 +717,15 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         if (picture && std::max(b.box.width(), b.box.height()) >= 4 * std::min(b.box.width(), b.box.height()) &&
             blackPixels(plane, b.box) * 10 <= areaOf(b.box)) {
             rules.push_back(b.box);
+            continue;
+        }
+        // A picture block that reaches over lines of other blocks (the
+        // recogniser's analysis joined the pictures of a page with the
+        // columns of text between them) stands for the pictures found here
+        // inside it.
+        if (picture && linesIn(b.box) * 10 >= areaOf(b.box)) {
+            for (const Area& a : own.areas)
+                if (a.kind == AreaKind::Picture && mostlyIn(a.box, b.box)) pieces.push_back({AreaKind::Picture, {a.box}});
             continue;
         }
         if (picture && (!holdsCharacters(plane, b.box, cs) || !inOwnText(b.box))) {
@@ -749,13 +824,21 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     // analysis cut many, or the joined line runs into others, it cut up a
     // whole column, which the analysis here reads whole.
     std::vector<Piece> whole = pieces;
-    const int joined = joinLinesCutApart(whole, cs);
+    const int joined = joinLinesCutApart(whole, rules, cs);
+    // Where the recogniser's cuts are given up, the analysis here is read,
+    // with the pictures the recogniser found cut out of its text areas.
+    auto ownAreas = [&] {
+        std::vector<Box> pictures;
+        for (const LayoutBlock& b : blocks)
+            if (b.kind == BlockKind::Picture && linesIn(b.box) * 10 < areaOf(b.box)) pictures.push_back(b.box);
+        return ownAreasWithoutPictures(own, pictures, plane, cs);
+    };
     // Unless the analysis here reads across columns the recogniser found:
     // then its pieces are read as they are.
     if (joined >= 0 && joined <= 2)
         pieces = std::move(whole);
     else if (!readsAcrossColumns(own, pieces, line))
-        return own.areas;
+        return ownAreas();
     // Lines run across the columns found here are cut at their gaps; where
     // the recogniser's lines cover less than a third of the text found here,
     // its analysis did not see the page's text (a light scan whose
@@ -766,7 +849,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (isText(p.kind))
                 for (const Box& l : p.lines) seen += areaOf(l);
         for (const Area* t : ownText) found += areaOf(t->box);
-        if (seen * 3 < found) return own.areas;
+        if (seen * 3 < found) return ownAreas();
         cutAtColumnsFoundHere(pieces, own, cs);
     }
     tablesBeforeTextBeside(pieces, cs);
@@ -791,6 +874,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         const std::vector<Box> runs = runsOf(pieces, i);
         for (const Box& r : runs) out.push_back({r, pieces[i].kind});
     }
+    readLinesUnderColumnsLast(out, cs);
     return out;
 }
 
