@@ -29,7 +29,7 @@ const QRgb kBlack = 0xFF000000u;
 
 // Combines the source pixels of one block as the stretch mode says.
 QRgb Combine(const QImage& img, int x0, int x1, int y0, int y1, int mode) {
-    if (mode == COLORONCOLOR) return img.pixel((x0 + x1 - 1) / 2, (y0 + y1 - 1) / 2) | kBlack;
+    if (mode == COLORONCOLOR) return reinterpret_cast<const QRgb*>(img.constScanLine((y0 + y1 - 1) / 2))[(x0 + x1 - 1) / 2] | kBlack;
     DWORD acc = mode == BLACKONWHITE ? 0xFFFFFFu : 0;
     long r = 0, g = 0, b = 0, n = 0;
     for (int y = y0; y < y1; ++y) {
@@ -48,6 +48,15 @@ QRgb Combine(const QImage& img, int x0, int x1, int y0, int y1, int mode) {
     }
     if (mode == HALFTONE) return n ? qRgb(static_cast<int>(r / n), static_cast<int>(g / n), static_cast<int>(b / n)) : kBlack;
     return (acc & 0xFFFFFFu) | kBlack;
+}
+
+// The source pixels [first, last) that destination pixel `at` of `destCount`
+// along one axis shows of the `count` source pixels from `from`: the block it
+// covers when shrinking, the one nearest its centre when enlarging.
+void SourceSpan(int at, int from, int count, int destCount, int& first, int& last) {
+    first = from + static_cast<int>(static_cast<long long>(at) * count / destCount);
+    last = from + static_cast<int>(static_cast<long long>(at + 1) * count / destCount);
+    if (last <= first) first = from + static_cast<int>((2LL * at + 1) * count / (2LL * destCount)), last = first + 1;
 }
 
 // The general transfer: destination rectangle in image pixels of `dc`, source
@@ -104,35 +113,32 @@ bool Transfer(DC* dc, int dx, int dy, int dw, int dh, const Source* src, int sx,
         }
         return true;
     }
+    // The source columns of every destination column, worked out once
+    // rather than at every row: pairs of the first and one past the last.
+    const QRect bounds = where.boundingRect();
+    std::vector<int> columns;
+    if (needSource && !bounds.isEmpty()) {
+        columns.resize(2 * static_cast<size_t>(bounds.width()));
+        for (int x = bounds.left(); x <= bounds.right(); ++x) {
+            const int u = flipX ? dw - 1 - (x - dx) : x - dx;
+            SourceSpan(u, sx, sw, dw, columns[2 * static_cast<size_t>(x - bounds.left())],
+                       columns[2 * static_cast<size_t>(x - bounds.left()) + 1]);
+        }
+    }
     for (const QRect& r : where) {
         for (int y = r.top(); y <= r.bottom(); ++y) {
             auto* row = reinterpret_cast<QRgb*>(target->scanLine(y));
             int v = flipY ? dh - 1 - (y - dy) : y - dy;
             int sy0 = 0, sy1 = 0;
             if (needSource) {
-                if (!stretched) {
-                    sy0 = sy + v;
-                    sy1 = sy0 + 1;
-                } else {
-                    sy0 = sy + static_cast<int>(static_cast<long long>(v) * sh / dh);
-                    sy1 = sy + static_cast<int>(static_cast<long long>(v + 1) * sh / dh);
-                    if (sy1 <= sy0) sy0 = sy + static_cast<int>((2LL * v + 1) * sh / (2LL * dh)), sy1 = sy0 + 1;
-                }
+                SourceSpan(v, sy, sh, dh, sy0, sy1);
                 if (sy0 < sourceBounds.top() || sy1 - 1 > sourceBounds.bottom()) continue;
             }
             for (int x = r.left(); x <= r.right(); ++x) {
                 QRgb S = 0, P = 0;
                 if (needSource) {
-                    int u = flipX ? dw - 1 - (x - dx) : x - dx;
-                    int sx0, sx1;
-                    if (!stretched) {
-                        sx0 = sx + u;
-                        sx1 = sx0 + 1;
-                    } else {
-                        sx0 = sx + static_cast<int>(static_cast<long long>(u) * sw / dw);
-                        sx1 = sx + static_cast<int>(static_cast<long long>(u + 1) * sw / dw);
-                        if (sx1 <= sx0) sx0 = sx + static_cast<int>((2LL * u + 1) * sw / (2LL * dw)), sx1 = sx0 + 1;
-                    }
+                    const int sx0 = columns[2 * static_cast<size_t>(x - bounds.left())];
+                    const int sx1 = columns[2 * static_cast<size_t>(x - bounds.left()) + 1];
                     if (sx0 < sourceBounds.left() || sx1 - 1 > sourceBounds.right()) continue;
                     S = (sx1 - sx0 == 1 && sy1 - sy0 == 1)
                             ? (reinterpret_cast<const QRgb*>(simg->constScanLine(sy0))[sx0] | kBlack)
@@ -148,8 +154,8 @@ bool Transfer(DC* dc, int dx, int dy, int dw, int dh, const Source* src, int sx,
                     }
                 }
                 if (brush && !BrushPixel(dc, brush, x, y, P)) P = 0;
-                QRgb D = row[x] | kBlack;
-                row[x] = MapToDepth(depth, Rop3(code, P, S, D));
+                // (a copy's result is its source)
+                row[x] = MapToDepth(depth, code == 0xCC ? S : Rop3(code, P, S, row[x] | kBlack));
             }
         }
     }
