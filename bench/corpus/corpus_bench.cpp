@@ -278,8 +278,17 @@ int main(int argc, char** argv) {
     std::printf("  no page more than 5 points behind the command line: %s (%d of %d pages behind)\n", behind ? "not met" : "met",
                 behind, pages);
     const double ratio = cs > 0 ? os / cs : 0, cpuRatio = cc > 0 ? oc / cc : 0;
-    std::printf("  time per page at most 1.1 x the command line's: %s (%.2f s against %.2f s, %.2f x; processor time %.2f x)\n",
-                ratio <= 1.1 ? "met" : "not met", os / pages, cs / pages, ratio, cpuRatio);
+    // A page read with a Chinese system language goes through Textory's
+    // progress window, which shows its final picture for a set time before
+    // the job goes on; the wall time without that hold is given beside.
+    constexpr double kProgressWindowHold = 1.5;
+    double held = 0;
+    for (int i = 0; i < pages; ++i)
+        if (chinese(done[static_cast<std::size_t>(i)].page.script)) held += kProgressWindowHold;
+    std::printf("  time per page at most 1.1 x the command line's: %s (%.2f s against %.2f s, %.2f x; without the progress "
+                "window's %.1f s hold on Chinese pages %.2f x; processor time %.2f x)\n",
+                ratio <= 1.1 ? "met" : "not met", os / pages, cs / pages, ratio, kProgressWindowHold,
+                cs > 0 ? (os - held) / cs : 0.0, cpuRatio);
     for (int k = 0; k < 2; ++k) {
         const double share = wrong[k] ? static_cast<double>(found[k]) / wrong[k] : 1.0;
         const double plain = wrongPlain[k] ? static_cast<double>(foundPlain[k]) / wrongPlain[k] : 1.0;
