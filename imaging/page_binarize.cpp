@@ -1,8 +1,11 @@
 // Grey and colour pages: the working plane made from the source bitmap by a
-// between-class-variance threshold, whole or by rectangle.
+// between-class-variance threshold, whole or by rectangle. Where the paper of
+// a scan is lit unevenly, the automatic threshold is chosen with the paper
+// brought to its brightest level and follows the light across the page.
 #include "imaging/page_binarize.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cctype>
 #include <cstdint>
@@ -24,6 +27,7 @@
 #include "imaging/image_host.h"
 #include "imaging/otsu_threshold.h"
 #include "imaging/page_image.h"
+#include "imaging/paper_light.h"
 #include "imaging/plane_bits.h"
 
 namespace {
@@ -226,6 +230,103 @@ __attribute__((target("ssse3"))) int writeColourBytesByShuffle(BYTE* out, const 
 }
 #endif
 
+// writeByteColumns with a limit of its own for every pixel: pixel x is black
+// when its sample is at most limits[x - firstByte * 8].
+void writeLimitByteColumns(BYTE* out, const BYTE* samples, int firstByte, int lastByte, int width,
+                           const BYTE* limits) {
+    int b = firstByte;
+    const BYTE* limit = limits - static_cast<std::size_t>(firstByte) * 8;
+#if defined(__SSE2__)
+    for (; b + 1 <= lastByte && (b + 2) * 8 <= width; b += 2) {
+        const std::size_t x = static_cast<std::size_t>(b) * 8;
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + x));
+        const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(limit + x));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, l), v)));
+        out[b] = kReversed.of[mask & 0xFF];
+        out[b + 1] = kReversed.of[mask >> 8];
+    }
+#endif
+    for (; b <= lastByte; ++b) {
+        const int x0 = b * 8;
+        BYTE v = 0;
+        for (int k = 0; k < 8 && x0 + k < width; ++k)
+            v |= static_cast<BYTE>((samples[x0 + k] <= limit[x0 + k]) << (7 - k));
+        out[b] = v;
+    }
+}
+
+// Cells of the paper's light: about an eighth of an inch.
+int paperCell(int dpi) { return std::clamp(dpi / 8, 8, 128); }
+
+// Counts of rows y0..y1-1 of a channel (width pixels) with the paper of each
+// pixel brought to the brightest paper's level: every second pixel of every
+// fourth row (of the rectangle, so that bands count the same pixels).
+void countAgainstPaper(const ChannelRows& rows, int y0, int y1, int width, const PaperLight& light, DWORD hist[256]) {
+    std::vector<float> level(static_cast<std::size_t>(width));
+    for (int y = (y0 + 3) / 4 * 4; y < y1; y += 4) {
+        light.RowLevels(y, 0, width, level.data());
+        const BYTE* p = rows.Row(y);
+        for (int x = 0; x < width; x += 2) {
+            const float n = static_cast<float>(p[static_cast<std::ptrdiff_t>(x) * rows.step]) / level[x];
+            ++hist[n >= 255.0f ? 255 : static_cast<int>(n)];
+        }
+    }
+}
+
+// The highest ink level of each pixel x0..x1-1 of a rectangle's rows when,
+// with the paper at its brightest, ink is every level below `bound`. The
+// light changes over many rows: the limits are worked out once for every
+// four rows of the rectangle, the same in any banding.
+class InkLimitRows {
+public:
+    InkLimitRows(const PaperLight& light, int x0, int x1, int bound)
+        : light_(light), x0_(x0), x1_(x1), bound_(static_cast<float>(bound)),
+          level_(static_cast<std::size_t>(std::max(x1 - x0, 0))), limits_(level_.size()) {}
+
+    const BYTE* Row(int y) {
+        if ((y & ~3) == key_) return limits_.data();
+        key_ = y & ~3;
+        light_.RowLevels(key_, x0_, x1_, level_.data());
+        for (std::size_t i = 0; i < level_.size(); ++i) {
+            // Below bound x level: that rounded up, less one.
+            const float at = bound_ * level_[i];
+            const int whole = static_cast<int>(at);
+            const int limit = whole + (static_cast<float>(whole) < at ? 1 : 0) - 1;
+            limits_[i] = static_cast<BYTE>(limit < 0 ? 0 : limit > 255 ? 255 : limit);
+        }
+        return limits_.data();
+    }
+
+private:
+    const PaperLight& light_;
+    int x0_, x1_;
+    float bound_;
+    std::vector<float> level_;
+    std::vector<BYTE> limits_;
+    int key_ = -1;
+};
+
+// The same over all rows of a rectangle, counted in bands.
+void histogramAgainstPaper(const ChannelRows& rows, int width, int height, const PaperLight& light, int bands,
+                           DWORD hist[256]) {
+    std::vector<std::array<DWORD, 256>> counts(static_cast<std::size_t>(bands));
+    forEachBand(0, height, bands, [&](int band, int y0, int y1) {
+        counts[band].fill(0);
+        countAgainstPaper(rows, y0, y1, width, light, counts[band].data());
+    });
+    for (const auto& c : counts)
+        for (int v = 0; v < 256; ++v) hist[v] += c[v];
+}
+
+// The trimmed threshold of a colour channel counted with its paper brought
+// to the brightest level (0 and 255 become 128, as for the channel choice).
+int thresholdAgainstPaper(const ChannelRows& rows, int width, int height, const PaperLight& light, int bands) {
+    DWORD hist[256] = {};
+    histogramAgainstPaper(rows, width, height, light, bands, hist);
+    const int t = CPageImage::HistogramThreshold(hist);
+    return t == 0 || t == 255 ? 128 : t;
+}
+
 // The channel that separates ink from paper best, with its threshold and polarity.
 struct ChannelChoice {
     int channel = 0;
@@ -344,7 +445,29 @@ int CPageImage::BinarizeGrayRect(int left, int top, int right, int bottom, int t
     if (!plane) return -1;
 
     const int bands = bandCount(bottom - top + 1, static_cast<std::size_t>(right - left + 1));
+    const DWORD rowBytes = RowBytes();
+    BYTE* const planeBits = plane.get();
     if (automatic) {
+        // Rows of the rectangle from its top left pixel.
+        const ChannelRows rows{src.layout.Row(top) + left, -static_cast<std::ptrdiff_t>(src.layout.stride), 1};
+        const int w = right - left + 1, h = bottom - top + 1;
+        PaperLight light;
+        light.Measure(rows, w, h, paperCell(PageResolution()));
+        if (light.Uneven()) {
+            DWORD hist[256] = {};
+            histogramAgainstPaper(rows, w, h, light, bands, hist);
+            threshold = BetweenClassThreshold(hist, 0, 255);
+            // The whole bytes of each row, their pixels outside the rectangle
+            // taking the limits of its nearest edge.
+            const int x0 = left / 8 * 8, x1 = std::min(width, right / 8 * 8 + 8);
+            forEachBand(top, bottom + 1, bands, [&](int, int y0, int y1) {
+                InkLimitRows limits(light, x0 - left, x1 - left, threshold + 1);
+                for (int y = y0; y < y1; ++y)
+                    writeLimitByteColumns(planeBits + static_cast<std::size_t>(y) * rowBytes, src.layout.Row(y),
+                                          left / 8, right / 8, width, limits.Row(y - top));
+            });
+            return threshold;
+        }
         std::vector<LevelCounts> counts(static_cast<std::size_t>(bands));
         forEachBand(top, bottom + 1, bands, [&](int band, int y0, int y1) {
             for (int y = y0; y < y1; ++y) counts[band].Add(src.layout.Row(y) + left, right - left + 1);
@@ -356,8 +479,6 @@ int CPageImage::BinarizeGrayRect(int left, int top, int right, int bottom, int t
     BYTE ink[256];
     for (int v = 0; v < 256; ++v) ink[v] = v <= threshold ? 1 : 0;
 
-    const DWORD rowBytes = RowBytes();
-    BYTE* const planeBits = plane.get();
     forEachBand(top, bottom + 1, bands, [&](int, int y0, int y1) {
         for (int y = y0; y < y1; ++y)
             writeGreyByteColumns(planeBits + static_cast<std::size_t>(y) * rowBytes, src.layout.Row(y), left / 8,
@@ -382,12 +503,29 @@ BOOL CPageImage::BinarizeColor() {
     });
     DWORD hist[3][256] = {};
     for (const ChannelCounts& c : counts) c.AddTo(hist);
-    const ChannelChoice choice = chooseChannel(hist);
-    BYTE ink[256];
-    inkTable(choice, ink);
+    ChannelChoice choice = chooseChannel(hist);
     const DWORD rowBytes = RowBytes();
     const int lastByte = (width - 1) / 8;
     BYTE* const planeBits = plane.get();
+    PaperLight light;
+    const ChannelRows rows{src.layout.Row(0) + choice.channel, -static_cast<std::ptrdiff_t>(src.layout.stride), 3};
+    if (!choice.lightInk) light.Measure(rows, width, height, paperCell(PageResolution()));
+    if (light.Uneven()) {
+        choice.threshold = thresholdAgainstPaper(rows, width, height, light, bands);
+        forEachBand(0, height, bands, [&](int, int y0, int y1) {
+            InkLimitRows limits(light, 0, width, choice.threshold);
+            std::vector<BYTE> samples(static_cast<std::size_t>(width));
+            for (int y = y0; y < y1; ++y) {
+                const BYTE* p = rows.Row(y);
+                for (int x = 0; x < width; ++x) samples[x] = p[3 * x];
+                writeLimitByteColumns(planeBits + static_cast<std::size_t>(y) * rowBytes, samples.data(), 0, lastByte,
+                                      width, limits.Row(y));
+            }
+        });
+        return choice.inBand ? TRUE : FALSE;
+    }
+    BYTE ink[256];
+    inkTable(choice, ink);
 #if defined(__x86_64__)
     static const bool shuffle = __builtin_cpu_supports("ssse3");
 #endif
@@ -446,7 +584,11 @@ void CPageImage::BinarizeColorRect(int left, int top, int right, int bottom) {
     counts.Add(work.data(), w * h);
     DWORD hist[3][256] = {};
     counts.AddTo(hist);
-    const ChannelChoice choice = chooseChannel(hist);
+    ChannelChoice choice = chooseChannel(hist);
+    const ChannelRows rows{work.data() + choice.channel, static_cast<std::ptrdiff_t>(w) * 3, 3};
+    PaperLight light;
+    if (!choice.lightInk) light.Measure(rows, w, h, paperCell(PageResolution()));
+    if (light.Uneven()) choice.threshold = thresholdAgainstPaper(rows, w, h, light, 1);
     BYTE ink[256];
     inkTable(choice, ink);
 
@@ -454,11 +596,13 @@ void CPageImage::BinarizeColorRect(int left, int top, int right, int bottom) {
     CBlockLock plane(m_hBits);
     if (!plane) return;
     const DWORD rowBytes = RowBytes();
+    InkLimitRows limitRows(light, 0, w, choice.threshold);
     for (int y = 0; y < h; ++y) {
         BYTE* out = plane.get() + static_cast<std::size_t>(top + y) * rowBytes;
-        const BYTE* p = work.data() + static_cast<std::size_t>(y) * w * 3 + choice.channel;
+        const BYTE* p = rows.Row(y);
+        const BYTE* limits = light.Uneven() ? limitRows.Row(y) : nullptr;
         for (int x = 0; x < w; ++x, p += 3) {
-            if (ink[*p])
+            if (limits ? *p <= limits[x] : ink[*p] != 0)
                 SetPlaneBit(out, left + x);
             else
                 ClearPlaneBit(out, left + x);

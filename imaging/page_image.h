@@ -45,8 +45,13 @@ public:
     // page) from the grey picture, levels at or below the threshold black.
     // `threshold` 0..255 (above 255 counts as 255), or negative for the
     // automatic one (the between-class-variance threshold of the rectangle's
-    // histogram). Returns the threshold used; -1, and nothing changed, for a
-    // page that is not grey or a rectangle outside it with no threshold given.
+    // histogram). Where the paper's light falls off across the rectangle by
+    // more than an eighth, the automatic threshold is chosen with the paper
+    // brought to its brightest level and follows the light pixel by pixel;
+    // the one returned is then the threshold at the brightest paper. Colour
+    // pages do the same on their chosen channel (dark ink only). Returns the
+    // threshold used; -1, and nothing changed, for a page that is not grey
+    // or a rectangle outside it with no threshold given.
     static constexpr int kAutomaticThreshold = -1;
     int BinarizeGray(int threshold = kAutomaticThreshold);
     int BinarizeGrayRect(int left, int top, int right, int bottom, int threshold = kAutomaticThreshold);

@@ -92,13 +92,14 @@ testpages::Plane programPlane(const fs::path& file) {
     return plane;
 }
 
-Run readWithTextory(const RandomPage& page, const fs::path& file, const std::string& textory, const fs::path& work) {
+Run writeWithTextory(const RandomPage& page, const fs::path& file, const std::string& textory, const fs::path& work,
+                     const std::string& name) {
     Run r;
     // A fresh home for every page, as a new user's.
     const fs::path home = work / "home";
     fs::remove_all(home);
     fs::create_directories(home);
-    const fs::path out = work / "ours.txt";
+    const fs::path out = work / name;
     fs::remove(out);
     const std::string road = "cd " + quoted(home.string()) + " && SUITE_HOME=" + quoted(home.string()) +
                              " SUITE_LANGID=" + systemLanguageFor(page.script) +
@@ -107,8 +108,14 @@ Run readWithTextory(const RandomPage& page, const fs::path& file, const std::str
     const auto t0 = Clock::now();
     r.status = runTimed(road, r.cpu);
     r.seconds = seconds(t0);
-    r.text = readUtf16(out);
+    r.text = readText(out);
     fs::remove_all(home);
+    return r;
+}
+
+Run readWithTextory(const RandomPage& page, const fs::path& file, const std::string& textory, const fs::path& work) {
+    Run r = writeWithTextory(page, file, textory, work, "ours.txt");
+    r.text = readUtf16(work / "ours.txt");
     return r;
 }
 

@@ -38,6 +38,10 @@ struct Run {
 // the system language the page's.
 Run readWithTextory(const RandomPage& page, const std::filesystem::path& file, const std::string& textory,
                     const std::filesystem::path& work);
+// The same road to another output (`name`'s extension chooses it: .htm,
+// .doc); the run's text is the file as written, byte for byte.
+Run writeWithTextory(const RandomPage& page, const std::filesystem::path& file, const std::string& textory,
+                     const std::filesystem::path& work, const std::string& name);
 // The command line: tesseract --psm 3 with the page's languages.
 Run readWithCommandLine(const RandomPage& page, const std::filesystem::path& file, const std::filesystem::path& work);
 

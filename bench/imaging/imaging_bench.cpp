@@ -1,5 +1,6 @@
 // The page image against Leptonica on one synthetic A4 page at 300 dpi
-// (2480 x 3508): binarisation of grey and colour pages, the quarter turn of
+// (2480 x 3508): binarisation of grey and colour pages (also lit unevenly,
+// against Leptonica's Sauvola threshold), the quarter turn of
 // the 1-bit plane, the turn of a grey or colour bitmap by a small angle and
 // the two deskew shears. Both sides work on the same pixels in the same run.
 #include <benchmark/benchmark.h>
@@ -42,7 +43,11 @@ const Page& page() {
     return p;
 }
 
-HDIB makeDib(int bits) {
+// Share of the light reaching pixel x of an unevenly lit page: falling off to
+// 60 % at the right edge.
+double unevenLight(int x) { return 1.0 - 0.4 * x / (kWidth - 1); }
+
+HDIB makeDib(int bits, bool uneven = false) {
     const int bpp = bits / 8;
     const DWORD stride = WIDTHBYTES(static_cast<DWORD>(kWidth * bits));
     const std::size_t table = bits == 8 ? 1024 : 0;
@@ -66,6 +71,9 @@ HDIB makeDib(int bits) {
         } else {
             for (int x = 0; x < kWidth; ++x) row[x] = src[3 * x];
         }
+        if (uneven)
+            for (int x = 0; x < kWidth; ++x)
+                for (int c = 0; c < bpp; ++c) row[x * bpp + c] = static_cast<BYTE>(row[x * bpp + c] * unevenLight(x));
     }
     GlobalUnlock(h);
     return h;
@@ -156,6 +164,36 @@ void ColourBinarise_Leptonica(benchmark::State& state) {
     pixDestroy(&pix);
 }
 
+void GreyBinarise_Ours_UnevenLight(benchmark::State& state) {
+    CPageImage image;
+    image.AttachDib(makeDib(8, true));
+    for (auto _ : state) benchmark::DoNotOptimize(image.BinarizeGray());
+    image.Empty();
+}
+
+void GreyBinarise_LeptonicaSauvola_UnevenLight(benchmark::State& state) {
+    PIX* pix = makePix(8);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            l_uint32 v = 0;
+            pixGetPixel(pix, x, y, &v);
+            pixSetPixel(pix, x, y, static_cast<l_uint32>(v * unevenLight(x)));
+        }
+    for (auto _ : state) {
+        PIX* out = nullptr;
+        pixSauvolaBinarizeTiled(pix, 50, 0.34f, 2, 3, nullptr, &out);
+        pixDestroy(&out);
+    }
+    pixDestroy(&pix);
+}
+
+void ColourBinarise_Ours_UnevenLight(benchmark::State& state) {
+    CPageImage image;
+    image.AttachDib(makeDib(24, true));
+    for (auto _ : state) benchmark::DoNotOptimize(image.BinarizeColor());
+    image.Empty();
+}
+
 // --- Quarter turn of the plane ------------------------------------------------
 
 void PlaneRotate90_Ours(benchmark::State& state) {
@@ -230,6 +268,9 @@ BENCHMARK(GreyBinarise_Ours)->Unit(benchmark::kMillisecond);
 BENCHMARK(GreyBinarise_Leptonica)->Unit(benchmark::kMillisecond);
 BENCHMARK(ColourBinarise_Ours)->Unit(benchmark::kMillisecond);
 BENCHMARK(ColourBinarise_Leptonica)->Unit(benchmark::kMillisecond);
+BENCHMARK(GreyBinarise_Ours_UnevenLight)->Unit(benchmark::kMillisecond);
+BENCHMARK(GreyBinarise_LeptonicaSauvola_UnevenLight)->Unit(benchmark::kMillisecond);
+BENCHMARK(ColourBinarise_Ours_UnevenLight)->Unit(benchmark::kMillisecond);
 BENCHMARK(PlaneRotate90_Ours)->Unit(benchmark::kMillisecond);
 BENCHMARK(PlaneRotate90_Leptonica)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(SmallAngle_Ours, 8)->Unit(benchmark::kMillisecond)->Name("SmallAngleGrey_Ours");

@@ -176,6 +176,102 @@ TEST(GreyBinarisation, NotAGreyPage) {
     EXPECT_EQ(page.Binarize(), 1);
 }
 
+// A scan lit from the left at 300 dpi: the paper falls from 235 to less than
+// half of that at the right edge. Strokes, thin and blurred, give back 45 % of
+// the light the paper under them would, so that the light side's strokes are
+// as bright as the dark side's paper; a picture block gives back a quarter;
+// everything carries some noise.
+struct UnevenScan {
+    static constexpr int kWidth = 600, kHeight = 400;
+    // Ink's threshold sits at the top of its levels, chosen from a sample of
+    // the page's pixels: a few of the noisiest ink pixels may go.
+    static constexpr int kFewInk = kWidth * kHeight / 1000;
+    static double light(int x) { return 1.0 - 0.58 * x / (kWidth - 1); }
+    static bool stroke(int x, int y) { return (x % 23) < 3 && (y % 31) < 20 && !picture(x, y); }
+    static bool picture(int x, int y) { return x >= 60 && x < 220 && y >= 200 && y < 330; }
+    static int noise(int x, int y) { return (x * 7 + y * 13) % 11 - 5; }
+    // Share of the paper under pixel (x, y) that reaches the sensor.
+    static double reflect(int x, int y) { return stroke(x, y) ? 0.45 : picture(x, y) ? 0.25 : 1.0; }
+    static int grey(int x, int y) { return static_cast<int>(235 * light(x) * reflect(x, y)) + noise(x, y); }
+    static TestDib Grey() {
+        TestDib d = GreyDib(kWidth, kHeight, grey);
+        d.xPelsPerMeter = 11811;  // 300 dpi
+        return d;
+    }
+    // The same on yellowish paper.
+    static TestDib Colour() {
+        TestDib d = ColourDib(kWidth, kHeight, [](int x, int y) {
+            const double v = light(x) * reflect(x, y);
+            return Bgr{static_cast<BYTE>(215 * v + noise(x, y)), static_cast<BYTE>(240 * v + noise(x, y)),
+                       static_cast<BYTE>(250 * v + noise(x, y))};
+        });
+        d.xPelsPerMeter = 11811;
+        return d;
+    }
+    // Paper turned black and strokes lost inside the rectangle.
+    static std::pair<int, int> Errors(const CPageImage& page, int left, int top, int right, int bottom) {
+        int paper = 0, strokes = 0;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x) {
+                const bool black = PixelOf(page, x, y);
+                if (stroke(x, y) || picture(x, y))
+                    strokes += !black;
+                else
+                    paper += black;
+            }
+        return {paper, strokes};
+    }
+};
+
+// With one threshold for the whole page the dark side's paper turns black or
+// the light side's strokes are lost; the automatic threshold follows the
+// paper, keeps the picture dark, and is the one that holds at the brightest
+// paper. The rectangles the recogniser binarises region by region do the same.
+TEST(GreyBinarisation, UnevenLightIsFollowedAcrossThePage) {
+    using S = UnevenScan;
+    DWORD hist[256] = {};
+    for (int y = 0; y < S::kHeight; ++y)
+        for (int x = 0; x < S::kWidth; ++x) ++hist[std::clamp(S::grey(x, y), 0, 255)];
+    const int single = BetweenClassThreshold(hist, 0, 255);
+    int singleErrors = 0;
+    for (int y = 0; y < S::kHeight; ++y)
+        for (int x = 0; x < S::kWidth; ++x)
+            singleErrors += (S::grey(x, y) <= single) != (S::stroke(x, y) || S::picture(x, y));
+    ASSERT_GT(singleErrors, S::kWidth * S::kHeight / 50) << "the page defeats one threshold";
+
+    ScopedPage page;
+    ASSERT_EQ(page.AttachDib(S::Grey().Make()), 0);
+    const auto [paper, strokes] = S::Errors(page, 0, 0, S::kWidth - 1, S::kHeight - 1);
+    EXPECT_EQ(paper, 0);
+    EXPECT_LT(strokes, S::kFewInk);
+    const int t = page.BinarizeGray();
+    EXPECT_GT(t, 235 / 4 + 5) << "the picture at the brightest paper is ink";
+    EXPECT_LT(t, 235 - 5);
+
+    page.AllocBits(page.PlaneBytes());
+    EXPECT_GE(page.BinarizeGrayRect(300, 40, 599, 399), 0);
+    // Whole bytes are written: pixels 296 to 299 take the rectangle's limits.
+    const auto [rectPaper, rectStrokes] = S::Errors(page, 296, 40, 599, 399);
+    EXPECT_EQ(rectPaper, 0);
+    EXPECT_LT(rectStrokes, S::kFewInk);
+    EXPECT_EQ(countBlack(page, 0, 0, 295, 399) + countBlack(page, 0, 0, 599, 39), 0);
+}
+
+TEST(ColourBinarisation, UnevenLightOnColouredPaperIsFollowed) {
+    using S = UnevenScan;
+    ScopedPage page;
+    ASSERT_EQ(page.AttachDib(S::Colour().Make()), 0);
+    auto [paper, strokes] = S::Errors(page, 0, 0, S::kWidth - 1, S::kHeight - 1);
+    EXPECT_EQ(paper, 0);
+    EXPECT_LT(strokes, S::kFewInk);
+    page.AllocBits(page.PlaneBytes());
+    page.BinarizeColorRect(100, 20, 580, 390);
+    std::tie(paper, strokes) = S::Errors(page, 100, 20, 580, 390);
+    EXPECT_EQ(paper, 0);
+    EXPECT_LT(strokes, S::kFewInk);
+    EXPECT_EQ(countBlack(page, 0, 0, 99, S::kHeight - 1), 0) << "outside the rectangle nothing is written";
+}
+
 // Ink and paper each spread over a few levels, as scanned pages are.
 BYTE spread(int base, int x, int y) { return static_cast<BYTE>(base + (x * 13 + y * 7) % 9); }
 
@@ -336,6 +432,21 @@ TEST(BandedBinarisation, SameBitsAsOneBand) {
             EXPECT_EQ(binarisedWith(grey, bands, givenGrey), oneGiven) << "given threshold " << where;
             EXPECT_EQ(binarisedWith(colour, bands, wholeColour), oneColour) << "colour " << where;
         }
+    }
+}
+
+// An unevenly lit page takes its limits pixel by pixel, in any banding alike.
+TEST(BandedBinarisation, UnevenLightSameBitsAsOneBand) {
+    const TestDib grey = UnevenScan::Grey(), colour = UnevenScan::Colour();
+    const auto wholeGrey = [](CPageImage& p) { return p.BinarizeGray(); };
+    const auto rectGrey = [](CPageImage& p) { return p.BinarizeGrayRect(37, 11, 590, 398); };
+    const auto wholeColour = [](CPageImage& p) { return static_cast<int>(p.BinarizeColor()); };
+    const auto one = binarisedWith(grey, 1, wholeGrey), oneRect = binarisedWith(grey, 1, rectGrey),
+               oneColour = binarisedWith(colour, 1, wholeColour);
+    for (int bands : {2, 3, 7}) {
+        EXPECT_EQ(binarisedWith(grey, bands, wholeGrey), one) << bands;
+        EXPECT_EQ(binarisedWith(grey, bands, rectGrey), oneRect) << bands;
+        EXPECT_EQ(binarisedWith(colour, bands, wholeColour), oneColour) << bands;
     }
 }
 

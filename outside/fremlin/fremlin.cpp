@@ -1,12 +1,17 @@
 // Table grid extraction: ruling lines are found as long runs of black along
 // rows and columns, their positions become the grid's lines, and every cell
 // of the grid is walked to see which of its four sides are ruled. A side
-// without a rule joins the cell to its neighbour (merged cells).
+// without a rule joins the cell to its neighbour (merged cells). A table
+// whose row rules run on past its outermost column rules (rules above, under
+// the head and below, and rules between the columns only) has columns out
+// there too: the ends of the row rules bound them; so do the ends of column
+// rules that run on past the outermost row rule a scan broke up.
 
 #include "outside/include/fremlin.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -20,6 +25,9 @@ struct Rule {
     // levelled, a poor scan): the rows its ink takes there and where along
     // the rule the ends begin.
     int reachFrom = 0, reachTo = -1, bodyStart = 0, bodyEnd = -1;
+    // An edge of the grid where no rule is drawn (the open side of a table
+    // ruled between its columns only): nothing to look at or take out.
+    bool drawn = true;
     int centre() const { return (from + to) / 2; }
 };
 
@@ -142,7 +150,7 @@ std::vector<Rule> findRules(const Image& img, bool horizontal, int minLen) {
 
 // Share of the span a..b on rule r that is black.
 bool ruled(const Image& img, const Rule& r, bool horizontal, int a, int b) {
-    if (b < a) return false;
+    if (b < a || !r.drawn) return false;
     int black = 0;
     for (int p = a; p <= b; ++p) {
         bool any = false;
@@ -150,6 +158,121 @@ bool ruled(const Image& img, const Rule& r, bool horizontal, int a, int b) {
         black += any;
     }
     return black * 10 >= (b - a + 1) * 8;
+}
+
+// Where at least two rules of one direction run on past the outermost rule
+// of the other by more than a narrow cell, the table goes on there without a
+// rule: an open edge at their common end bounds its outer column (or row).
+// A rule longer than the rest (an underline reaching out) opens none.
+void openEdges(const std::vector<Rule>& across, std::vector<Rule>& along, int length) {
+    const int reach = std::max(12, length / 40);
+    std::vector<int> before, after;
+    for (const Rule& a : across) {
+        if (!a.drawn) continue;
+        if (a.start < along.front().from - reach) before.push_back(a.start);
+        if (a.end > along.back().to + reach) after.push_back(a.end);
+    }
+    const int start = across.front().from, end = across.back().to;
+    if (before.size() >= 2) {
+        std::sort(before.begin(), before.end());
+        Rule edge{before[1] - 1, before[1] - 1, start, end};
+        edge.drawn = false;
+        along.insert(along.begin(), edge);
+    }
+    if (after.size() >= 2) {
+        std::sort(after.begin(), after.end(), std::greater<>());
+        Rule edge{after[1] + 1, after[1] + 1, start, end};
+        edge.drawn = false;
+        along.push_back(edge);
+    }
+}
+
+// A row of a table ruled only above, under its head and below holds all its
+// lines of text side by side. Where white runs across the whole row between
+// bands of text, and every band has text in at least half of the columns
+// (lines of the table, not the lines of one cell beside cells of one line),
+// the row is parted by open edges between the bands: each line of the table
+// becomes a row of the grid, and every output writes it as one. In a table
+// ruled between its rows as well, a row of two lines is a row of cells that
+// wrap, and stays one.
+void partLinesOfUnruledRows(const Image& img, std::vector<Rule>& hs, const std::vector<Rule>& vs) {
+    const int cols = static_cast<int>(vs.size()) - 1;
+    if (cols < 2) return;
+    const auto drawnRows = std::count_if(hs.begin(), hs.end(), [](const Rule& h) { return h.drawn; });
+    const int width = vs.back().from - vs.front().to - 1;
+    std::vector<Rule> parted{hs.front()};
+    for (std::size_t i = 0; i + 1 < hs.size(); ++i) {
+        const int top = hs[i].to + 1, bottom = hs[i + 1].from - 1;
+        // Which columns have ink on each row of the row.
+        std::vector<std::vector<char>> inked;
+        for (int y = top; y <= bottom; ++y) {
+            std::vector<char> row(static_cast<std::size_t>(cols), 0);
+            int all = 0;
+            for (int c = 0; c < cols; ++c)
+                for (int x = std::max(vs[c].to + 1, 0); x < std::min(vs[c + 1].from, img.width()); ++x)
+                    if (img.black(x, y)) {
+                        row[static_cast<std::size_t>(c)] = 1;
+                        ++all;
+                    }
+            // A speck or two is no text.
+            if (all <= 1 + width / 200) std::fill(row.begin(), row.end(), 0);
+            inked.push_back(std::move(row));
+        }
+        // Bands of text at least three rows high, apart by white.
+        std::vector<std::pair<int, int>> bands;
+        for (int y = 0; y < static_cast<int>(inked.size());) {
+            if (std::none_of(inked[static_cast<std::size_t>(y)].begin(), inked[static_cast<std::size_t>(y)].end(), [](char k) { return k; })) {
+                ++y;
+                continue;
+            }
+            const int from = y;
+            while (y < static_cast<int>(inked.size()) &&
+                   std::any_of(inked[static_cast<std::size_t>(y)].begin(), inked[static_cast<std::size_t>(y)].end(), [](char k) { return k; }))
+                ++y;
+            if (y - from >= 3) bands.push_back({from, y - 1});
+        }
+        // Gaps far narrower than a line are inside one (a descender a poor
+        // scan parted from its letter).
+        if (!bands.empty()) {
+            std::vector<int> heights;
+            for (auto [from, to] : bands) heights.push_back(to - from + 1);
+            std::nth_element(heights.begin(), heights.begin() + static_cast<long>(heights.size() / 2), heights.end());
+            const int narrow = std::max(2, heights[heights.size() / 2] / 4);
+            std::vector<std::pair<int, int>> joined{bands.front()};
+            for (std::size_t b = 1; b < bands.size(); ++b) {
+                if (bands[b].first - joined.back().second - 1 < narrow)
+                    joined.back().second = bands[b].second;
+                else
+                    joined.push_back(bands[b]);
+            }
+            bands = std::move(joined);
+            // Bands far lower than a line are no line: the blurred edge of a
+            // rule above or below, a row of specks.
+            heights.clear();
+            for (auto [from, to] : bands) heights.push_back(to - from + 1);
+            std::nth_element(heights.begin(), heights.begin() + static_cast<long>(heights.size() / 2), heights.end());
+            const int line = heights[heights.size() / 2];
+            std::erase_if(bands, [&](const std::pair<int, int>& b) { return (b.second - b.first + 1) * 3 < line; });
+        }
+        bool lines = bands.size() >= (drawnRows <= 3 ? 2u : 3u);
+        for (auto [from, to] : bands) {
+            int filled = 0;
+            for (int c = 0; c < cols; ++c) {
+                bool any = false;
+                for (int y = from; y <= to && !any; ++y) any = inked[static_cast<std::size_t>(y)][static_cast<std::size_t>(c)];
+                filled += any;
+            }
+            lines = lines && filled >= std::max(2, (cols + 1) / 2);
+        }
+        for (std::size_t b = 0; lines && b + 1 < bands.size(); ++b) {
+            const int y = top + (bands[b].second + bands[b + 1].first) / 2;
+            Rule edge{y, y, vs.front().from, vs.back().to};
+            edge.drawn = false;
+            parted.push_back(edge);
+        }
+        parted.push_back(hs[i + 1]);
+    }
+    hs = std::move(parted);
 }
 
 void freeGrid(TableGrid* g) {
@@ -172,7 +295,20 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
             if (ruled(img, v, false, hs[i].to + 1, hs[i + 1].from - 1)) return false;
         return true;
     });
+    if (vs.empty()) return nullptr;
+    openEdges(hs, vs, width);
     if (vs.size() < 2) return nullptr;
+    // Likewise a row rule runs across a cell at least: the touching letters
+    // of a bold line in a narrow table make runs as long as a rule is here,
+    // but they never cross a whole cell.
+    std::erase_if(hs, [&](const Rule& h) {
+        for (std::size_t j = 0; j + 1 < vs.size(); ++j)
+            if (ruled(img, h, true, vs[j].to + 1, vs[j + 1].from - 1)) return false;
+        return true;
+    });
+    if (hs.size() < 2) return nullptr;
+    openEdges(vs, hs, height);
+    partLinesOfUnruledRows(img, hs, vs);
 
     int rows = static_cast<int>(hs.size()) - 1, cols = static_cast<int>(vs.size()) - 1;
     // Which sides are ruled: h[i][c] the top of row i over column c, v[j][r]
@@ -224,9 +360,10 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
             cell.nBottomWidth = bottom ? hs[r + 1].to - hs[r + 1].from + 1 : 0;
             cell.nColumns = last - c + 1;
             // Without a rule above, the cell goes on from the row above when
-            // that row has a cell of the same span.
+            // that row has a cell of the same span (not across an open edge,
+            // which parts lines of text).
             cell.bOwn = 1;
-            if (r > 0 && !top)
+            if (r > 0 && !top && hs[r].drawn)
                 for (int k = 0; k < grid->pCellsPerRow[r - 1]; ++k) {
                     const TableCell& up = grid->ppRows[r - 1][k];
                     if (up.nFirstCol == cell.nFirstCol && up.nLastCol == cell.nLastCol) cell.bOwn = 0;
@@ -249,12 +386,12 @@ TableGrid* extract(unsigned char* bits, int width, int height) {
         return std::pair{end ? r.reachFrom : r.from, end ? r.reachTo : r.to};
     };
     for (const Rule& r : hs)
-        for (int x = r.start; x <= r.end; ++x) {
+        for (int x = r.start; x <= r.end && r.drawn; ++x) {
             auto [a, b] = covered(r, x);
             for (int y = a; y <= b; ++y) img.clear(x, y);
         }
     for (const Rule& r : vs)
-        for (int y = r.start; y <= r.end; ++y) {
+        for (int y = r.start; y <= r.end && r.drawn; ++y) {
             auto [a, b] = covered(r, y);
             for (int x = a; x <= b; ++x) img.clear(x, y);
         }

@@ -6,6 +6,7 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include <future>
+#include <optional>
 #include <mutex>
 #include <thread>
 #include FT_FREETYPE_H
@@ -20,12 +21,6 @@ namespace {
 // that for the fine one.
 constexpr std::size_t kRoughList = 2500;
 constexpr std::size_t kShortList = 96;
-
-// Features of unit length as bytes.
-template <std::size_t N>
-void appendBytes(const std::array<float, N>& v, std::vector<std::uint8_t>& out) {
-    for (float x : v) out.push_back(static_cast<std::uint8_t>(std::clamp(std::lround(x * 255.0f), 0L, 255L)));
-}
 
 template <int N>
 int byteDot(const std::uint8_t* a, const std::uint8_t* b) {
@@ -134,12 +129,6 @@ void thinned(InkRaster& r) {
     r = std::move(out);
 }
 
-float dot(const float* a, const float* b, int n) {
-    float s = 0;
-    for (int i = 0; i < n; ++i) s += a[i] * b[i];
-    return s;
-}
-
 }  // namespace
 
 std::vector<std::string> ideographsOf(int codePage) {
@@ -171,8 +160,7 @@ namespace {
 // The entries drawn for a run of the characters, in the order of the whole.
 struct DrawnRun {
     std::vector<int> owner;
-    std::vector<std::uint8_t> rough, coarse;
-    std::vector<float> fine;
+    std::vector<std::uint8_t> rough, coarse, fine;
 };
 
 // Draws characters [first, last) with a FreeType library and faces of its
@@ -196,10 +184,11 @@ DrawnRun drawRun(const std::vector<std::string>& characters, std::size_t first, 
                     if (variant == 1) thinned(raster);
                     ShapeFeatures f = shapeFeatures(raster);
                     if (f.empty) continue;
+                    const ShapeBytes b = shapeBytes(f);
                     run.owner.push_back(static_cast<int>(i));
-                    appendBytes(f.rough, run.rough);
-                    appendBytes(f.coarse, run.coarse);
-                    run.fine.insert(run.fine.end(), f.fine.begin(), f.fine.end());
+                    run.rough.insert(run.rough.end(), b.rough.begin(), b.rough.end());
+                    run.coarse.insert(run.coarse.end(), b.coarse.begin(), b.coarse.end());
+                    run.fine.insert(run.fine.end(), b.fine.begin(), b.fine.end());
                 }
             }
         }
@@ -213,31 +202,37 @@ DrawnRun drawRun(const std::vector<std::string>& characters, std::size_t first, 
 GlyphShapes::GlyphShapes(const std::vector<std::string>& characters,
                          const std::vector<std::pair<std::string, int>>& faces, int pixelSize,
                          const std::atomic<bool>* stop)
-    : characters_(characters) {
+{
+    set_.characters = characters;
     // A full set takes seconds on one core: runs of it are drawn side by
     // side and joined in order, so the set is the same as drawn in one go.
     constexpr std::size_t kCharactersPerRun = 1024;
     constexpr unsigned kMostThreads = 4;
-    const std::size_t n = characters_.size();
+    const std::size_t n = characters.size();
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t threads =
         std::clamp<std::size_t>((n + kCharactersPerRun - 1) / kCharactersPerRun, 1, std::min(cores, kMostThreads));
     std::vector<std::future<DrawnRun>> drawing;
     for (std::size_t t = 1; t < threads; ++t)
-        drawing.push_back(std::async(std::launch::async, drawRun, std::cref(characters_), n * t / threads,
+        drawing.push_back(std::async(std::launch::async, drawRun, std::cref(characters), n * t / threads,
                                      n * (t + 1) / threads, std::cref(faces), pixelSize, stop));
     std::vector<DrawnRun> runs;
-    runs.push_back(drawRun(characters_, 0, n / threads, faces, pixelSize, stop));
+    runs.push_back(drawRun(characters, 0, n / threads, faces, pixelSize, stop));
     for (auto& d : drawing) runs.push_back(d.get());
     for (DrawnRun& run : runs) {
-        for (int who : run.owner) {
-            firstEntry_.emplace(characters_[static_cast<std::size_t>(who)], owner_.size());
-            owner_.push_back(who);
-        }
-        rough_.insert(rough_.end(), run.rough.begin(), run.rough.end());
-        coarse_.insert(coarse_.end(), run.coarse.begin(), run.coarse.end());
-        fine_.insert(fine_.end(), run.fine.begin(), run.fine.end());
+        set_.owner.insert(set_.owner.end(), run.owner.begin(), run.owner.end());
+        set_.rough.insert(set_.rough.end(), run.rough.begin(), run.rough.end());
+        set_.coarse.insert(set_.coarse.end(), run.coarse.begin(), run.coarse.end());
+        set_.fine.insert(set_.fine.end(), run.fine.begin(), run.fine.end());
     }
+    indexCharacters();
+}
+
+GlyphShapes::GlyphShapes(GlyphEntries entries) : set_(std::move(entries)) { indexCharacters(); }
+
+void GlyphShapes::indexCharacters() {
+    for (std::size_t e = 0; e < set_.owner.size(); ++e)
+        firstEntry_.emplace(set_.characters[static_cast<std::size_t>(set_.owner[e])], e);
 }
 
 namespace {
@@ -273,10 +268,14 @@ const GlyphShapes* GlyphShapes::forCodePage(int codePage) {
     Sets& all = sets();
     SetSlot& slot = codePage == 950 ? all.big5 : all.gb;
     std::call_once(slot.once, [&] {
+        if (std::optional<GlyphEntries> table = loadGlyphTable(codePage)) {
+            slot.shapes = std::make_unique<GlyphShapes>(std::move(*table));
+            return;
+        }
         auto faces = chineseFaces(codePage);
         if (faces.empty()) return;
         auto shapes = std::make_unique<GlyphShapes>(ideographsOf(codePage), faces, 48, &all.stop);
-        if (!shapes->owner_.empty() && !all.stop) slot.shapes = std::move(shapes);
+        if (!shapes->set_.owner.empty() && !all.stop) slot.shapes = std::move(shapes);
     });
     return slot.shapes.get();
 }
@@ -293,10 +292,8 @@ void GlyphShapes::prepare(int codePage) {
 
 std::vector<std::string> GlyphShapes::nearest(const ShapeFeatures& f, int count) const {
     if (f.empty) return {};
-    std::vector<std::uint8_t> rough, coarse;
-    appendBytes(f.rough, rough);
-    appendBytes(f.coarse, coarse);
-    return nearest(rough.data(), coarse.data(), f.fine.data(), count);
+    const ShapeBytes b = shapeBytes(f);
+    return nearest(b.rough.data(), b.coarse.data(), b.fine.data(), count);
 }
 
 std::vector<std::string> GlyphShapes::lookalikes(const std::string& character, int count) const {
@@ -311,7 +308,7 @@ std::vector<std::string> GlyphShapes::lookalikes(const std::string& character, i
     }
     if (list.empty()) {
         // The glyph's own entry comes first among its nearest; it is dropped.
-        list = nearest(&rough_[e * kShapeRoughSize], &coarse_[e * kShapeCoarseSize], &fine_[e * kShapeFineSize], 16);
+        list = nearest(&set_.rough[e * kShapeRoughSize], &set_.coarse[e * kShapeCoarseSize], &set_.fine[e * kShapeFineSize], 16);
         std::erase(list, character);
         std::lock_guard<std::mutex> lock(lookalikesMutex_);
         lookalikes_.emplace(e, list);
@@ -320,11 +317,11 @@ std::vector<std::string> GlyphShapes::lookalikes(const std::string& character, i
     return list;
 }
 
-std::vector<std::string> GlyphShapes::nearest(const std::uint8_t* rough, const std::uint8_t* coarse, const float* fine,
-                                              int count) const {
+std::vector<std::string> GlyphShapes::nearest(const std::uint8_t* rough, const std::uint8_t* coarse,
+                                              const std::uint8_t* fine, int count) const {
     std::vector<std::string> out;
-    if (count <= 0 || owner_.empty()) return out;
-    const std::size_t n = owner_.size();
+    if (count <= 0 || set_.owner.empty()) return out;
+    const std::size_t n = set_.owner.size();
     // Rough scores of every entry; those in the top buckets of their
     // histogram go on (no sort over all entries).
     std::vector<int> roughScore(n);
@@ -332,7 +329,7 @@ std::vector<std::string> GlyphShapes::nearest(const std::uint8_t* rough, const s
     constexpr int kBucketShift = 6;
     std::vector<int> histogram((255 * 255 >> kBucketShift) + 1, 0);
     for (std::size_t i = 0; i < n; ++i) {
-        roughScore[i] = std::min(byteDot<kShapeRoughSize>(rough, &rough_[i * kShapeRoughSize]), 255 * 255);
+        roughScore[i] = std::min(byteDot<kShapeRoughSize>(rough, &set_.rough[i * kShapeRoughSize]), 255 * 255);
         ++histogram[static_cast<std::size_t>(roughScore[i] >> kBucketShift)];
     }
     int cut = static_cast<int>(histogram.size()) - 1;
@@ -343,19 +340,19 @@ std::vector<std::string> GlyphShapes::nearest(const std::uint8_t* rough, const s
     std::vector<std::pair<float, std::size_t>> scores;
     for (std::size_t i = 0; i < n; ++i)
         if ((roughScore[i] >> kBucketShift) >= cut)
-            scores.push_back({static_cast<float>(byteDot<kShapeCoarseSize>(coarse, &coarse_[i * kShapeCoarseSize])), i});
+            scores.push_back({static_cast<float>(byteDot<kShapeCoarseSize>(coarse, &set_.coarse[i * kShapeCoarseSize])), i});
     const std::size_t keep = std::min(kShortList, scores.size());
     std::partial_sort(scores.begin(), scores.begin() + static_cast<std::ptrdiff_t>(keep), scores.end(),
                       [](const auto& a, const auto& b) { return a.first > b.first; });
     scores.resize(keep);
-    for (auto& [score, i] : scores) score = dot(fine, &fine_[i * kShapeFineSize], kShapeFineSize);
+    for (auto& [score, i] : scores) score = static_cast<float>(byteDot<kShapeFineSize>(fine, &set_.fine[i * kShapeFineSize]));
     std::stable_sort(scores.begin(), scores.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<int> taken;
     for (const auto& [score, i] : scores) {
-        int who = owner_[i];
+        int who = set_.owner[i];
         if (std::find(taken.begin(), taken.end(), who) != taken.end()) continue;
         taken.push_back(who);
-        out.push_back(characters_[static_cast<std::size_t>(who)]);
+        out.push_back(set_.characters[static_cast<std::size_t>(who)]);
         if (static_cast<int>(out.size()) >= count) break;
     }
     return out;

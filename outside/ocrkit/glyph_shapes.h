@@ -1,6 +1,7 @@
 // A second opinion on a character's identity: its image compared with the
 // glyphs of the code page's ideographs drawn from the installed Chinese
-// faces. Used for candidates only; the recogniser's reading stays first.
+// faces (once, when the libraries are built: see glyph_table.h). Used for
+// candidates only; the recogniser's reading stays first.
 #pragma once
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "outside/ocrkit/glyph_table.h"
 #include "outside/ocrkit/plane.h"
 #include "outside/ocrkit/shape_features.h"
 
@@ -19,9 +21,9 @@ namespace ocrkit {
 class GlyphShapes {
 public:
     // The shapes of the ideographs of code page 936 (GB2312's) or 950
-    // (Big5's), drawn once per process on first use from the faces that
-    // suit the code page. NULL when the code page has no set or no face was
-    // found.
+    // (Big5's): the code page's table beside the library, else drawn once
+    // per process on first use from the faces that suit the code page. NULL
+    // when the code page has no set, or it has no table and no face was found.
     static const GlyphShapes* forCodePage(int codePage);
     // Starts drawing the code page's shapes on a thread of their own, so that
     // the first page does not wait for them (a few seconds for Big5's).
@@ -32,6 +34,8 @@ public:
     // stop, when set, ends the drawing early (the set is then incomplete).
     GlyphShapes(const std::vector<std::string>& characters, const std::vector<std::pair<std::string, int>>& faces,
                 int pixelSize = 48, const std::atomic<bool>* stop = nullptr);
+    // Shapes as a table holds them.
+    explicit GlyphShapes(GlyphEntries entries);
 
     // Up to count characters nearest in shape, nearest first, each once.
     std::vector<std::string> nearest(const ShapeFeatures& features, int count) const;
@@ -42,21 +46,18 @@ public:
     // character's list is worked out once. Empty for a character not in the set.
     std::vector<std::string> lookalikes(const std::string& character, int count) const;
 
-    std::size_t size() const { return characters_.size(); }
+    std::size_t size() const { return set_.characters.size(); }
+    const GlyphEntries& entries() const { return set_; }
 
 private:
-    std::vector<std::string> nearest(const std::uint8_t* rough, const std::uint8_t* coarse, const float* fine,
+    void indexCharacters();
+    std::vector<std::string> nearest(const std::uint8_t* rough, const std::uint8_t* coarse, const std::uint8_t* fine,
                                      int count) const;
 
-    std::vector<std::string> characters_;
-    // One entry per character and face.
-    std::vector<int> owner_;
-    // Compared in three steps, each on the best of the step before: rough
-    // and coarse features as bytes (cheap to compare against every entry),
-    // fine ones as they are.
-    std::vector<std::uint8_t> rough_;   // kShapeRoughSize per entry
-    std::vector<std::uint8_t> coarse_;  // kShapeCoarseSize per entry
-    std::vector<float> fine_;           // kShapeFineSize per entry
+    // One entry per character, face and drawing, compared in three steps,
+    // each on the best of the step before: rough features against every
+    // entry, coarse ones, then fine ones.
+    GlyphEntries set_;
     std::unordered_map<std::string, std::size_t> firstEntry_;  // of each character
     mutable std::mutex lookalikesMutex_;
     mutable std::unordered_map<std::size_t, std::vector<std::string>> lookalikes_;

@@ -184,4 +184,17 @@ ShapeFeatures shapeFeatures(const InkRaster& r) {
     return f;
 }
 
+namespace {
+
+template <std::size_t N>
+std::array<std::uint8_t, N> asBytes(const std::array<float, N>& v) {
+    std::array<std::uint8_t, N> out{};
+    for (std::size_t i = 0; i < N; ++i) out[i] = static_cast<std::uint8_t>(std::clamp(std::lround(v[i] * 255.0f), 0L, 255L));
+    return out;
+}
+
+}  // namespace
+
+ShapeBytes shapeBytes(const ShapeFeatures& f) { return {asBytes(f.fine), asBytes(f.coarse), asBytes(f.rough)}; }
+
 }  // namespace ocrkit

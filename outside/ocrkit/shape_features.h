@@ -27,6 +27,15 @@ struct ShapeFeatures {
     bool empty = true;  // no ink
 };
 
+// The features as bytes (each value times 255), as the glyph sets keep them:
+// closeness is then an integer dot product.
+struct ShapeBytes {
+    std::array<std::uint8_t, kShapeFineSize> fine{};
+    std::array<std::uint8_t, kShapeCoarseSize> coarse{};
+    std::array<std::uint8_t, kShapeRoughSize> rough{};
+};
+ShapeBytes shapeBytes(const ShapeFeatures& features);
+
 // An ink raster: coverage 0..1 per pixel, rows top-down.
 struct InkRaster {
     int width = 0, height = 0;

@@ -74,23 +74,70 @@ int countRuns(const std::vector<int>& profile, double need) {
     return runs;
 }
 
+// How much ink each row and each column holds, along the page's slant.
+struct Profiles {
+    std::vector<int> rows, cols;
+};
+
+Profiles profilesAlongSlant(const PlaneView& p, const Box& b, const Turn& turn) {
+    const int slackY = static_cast<int>(std::ceil(std::abs(turn.tan) * b.width())) + 1;
+    const int slackX = static_cast<int>(std::ceil(std::abs(turn.tan) * b.height())) + 1;
+    Profiles out{std::vector<int>(b.height() + 2 * slackY + 1, 0), std::vector<int>(b.width() + 2 * slackX + 1, 0)};
+    forBlack(p, b, [&](int x, int y) {
+        long ky = std::lround((y - b.top) - (x - b.left) * turn.tan) + slackY;
+        long kx = std::lround((x - b.left) + (y - b.top) * turn.tan) + slackX;
+        if (ky >= 0 && ky < static_cast<long>(out.rows.size())) ++out.rows[ky];
+        if (kx >= 0 && kx < static_cast<long>(out.cols.size())) ++out.cols[kx];
+    });
+    return out;
+}
+
 // A ruled frame: little ink for its size, at least two long rules each way
-// along the page's slant.
+// along the page's slant. Rules one or two pixels thin spread over several
+// rows of the profile when the slant measured from the text is off by a
+// little (a twentieth of a degree spreads them by a pixel across a wide
+// table), so slants close to the page's are tried too, each way on its own.
 bool isRuledFrame(const PlaneView& p, const Component& c, const Turn& turn, int cs, double maxFill) {
     const Box& b = c.box;
     if (b.width() < 6 * cs || b.height() < 2 * cs) return false;
     double fill = static_cast<double>(c.pixels) / (static_cast<double>(b.width()) * b.height());
     if (fill > maxFill) return false;
-    int slackY = static_cast<int>(std::ceil(std::abs(turn.tan) * b.width())) + 1;
-    int slackX = static_cast<int>(std::ceil(std::abs(turn.tan) * b.height())) + 1;
-    std::vector<int> rows(b.height() + 2 * slackY + 1, 0), cols(b.width() + 2 * slackX + 1, 0);
-    forBlack(p, b, [&](int x, int y) {
-        long ky = std::lround((y - b.top) - (x - b.left) * turn.tan) + slackY;
-        long kx = std::lround((x - b.left) + (y - b.top) * turn.tan) + slackX;
-        if (ky >= 0 && ky < static_cast<long>(rows.size())) ++rows[ky];
-        if (kx >= 0 && kx < static_cast<long>(cols.size())) ++cols[kx];
-    });
-    return countRuns(rows, 0.6 * b.width()) >= 2 && countRuns(cols, 0.6 * b.height()) >= 2;
+    std::vector<std::pair<int, int>> black;
+    forBlack(p, b, [&](int x, int y) { black.push_back({x - b.left, y - b.top}); });
+    constexpr double kStep = 0.0005;
+    constexpr int kSteps = 8;  // either side of the page's slant: about a quarter of a degree
+    const double reach = std::abs(turn.tan) + kSteps * kStep;
+    const int slackY = static_cast<int>(std::ceil(reach * b.width())) + 1;
+    const int slackX = static_cast<int>(std::ceil(reach * b.height())) + 1;
+    std::vector<int> rows, cols;
+    bool rowRules = false, colRules = false;
+    for (int i = 0; i <= 2 * kSteps && !(rowRules && colRules); ++i) {
+        const double tan = turn.tan + (i % 2 ? 1 : -1) * ((i + 1) / 2) * kStep;
+        rows.assign(static_cast<std::size_t>(b.height() + 2 * slackY + 1), 0);
+        cols.assign(static_cast<std::size_t>(b.width() + 2 * slackX + 1), 0);
+        for (auto [x, y] : black) {
+            const long ky = std::lround(y - x * tan) + slackY, kx = std::lround(x + y * tan) + slackX;
+            if (ky >= 0 && ky < static_cast<long>(rows.size())) ++rows[static_cast<std::size_t>(ky)];
+            if (kx >= 0 && kx < static_cast<long>(cols.size())) ++cols[static_cast<std::size_t>(kx)];
+        }
+        rowRules = rowRules || countRuns(rows, 0.6 * b.width()) >= 2;
+        colRules = colRules || countRuns(cols, 0.6 * b.height()) >= 2;
+    }
+    return rowRules && colRules;
+}
+
+// Ink that is nothing but long straight rules, as where the rule down a
+// gutter meets the one over the footnotes: no picture, and no text.
+bool isRulesOnly(const PlaneView& p, const Component& c, const Turn& turn) {
+    const Box& b = c.box;
+    if (static_cast<double>(c.pixels) > 0.1 * b.width() * b.height()) return false;
+    const Profiles pr = profilesAlongSlant(p, b, turn);
+    long long inRules = 0;
+    for (int v : pr.rows)
+        if (v >= 0.6 * b.width()) inRules += v;
+    for (int v : pr.cols)
+        if (v >= 0.6 * b.height()) inRules += v;
+    return inRules * 20 >= c.pixels * 17LL;
 }
 
 bool isPicture(const Component& c, int cs) {
@@ -178,7 +225,9 @@ public:
             for (auto& part : split(n.items, xcuts, false)) n.children.push_back(cut(std::move(part), depth + 1));
             return n;
         }
-        auto ycuts = cutsOf(coverage(items_, n.items, true), ty_);
+        const Intervals ys = coverage(items_, n.items, true);
+        auto ycuts = cutsOf(ys, ty_);
+        if (ycuts.empty()) ycuts = cutBesideColumns(n.items, ys);
         if (ycuts.empty()) return n;
         // Pieces that share a column gap are paragraphs side by side: one
         // block again, which then splits into its columns.
@@ -251,6 +300,23 @@ public:
     }
 
 private:
+    // A heading over columns (or a line under them) set closer to them than
+    // the gap between blocks: the first gap of a line's height that leaves
+    // columns on one side of it.
+    std::vector<int> cutBesideColumns(const std::vector<int>& idx, const Intervals& ys) const {
+        for (int at : cutsOf(ys, cs_)) {
+            auto parts = split(idx, {at}, true);
+            if (parts.size() < 2) continue;
+            for (const auto& part : parts) {
+                const Intervals rows = coverage(items_, part, true);
+                if (!rows.empty() && rows.back().second - rows.front().first >= 12 * cs_ &&
+                    !columnCuts(part, coverage(items_, part, false)).empty())
+                    return {at};
+            }
+        }
+        return {};
+    }
+
     // Gaps between columns: white streams through several lines. A gap in a
     // single line (between words or pieces of a title) is no column gap
     // unless it is very wide.
@@ -415,6 +481,12 @@ int lineCharSize(const std::vector<Component>& comps, const Turn& turn, int size
     const int minLag = std::max(6, sizeOfInk) / bin, maxLag = 300 / bin;
     auto [pr, sr] = period(rows, minLag, maxLag);
     auto [pc, sc] = period(cols, minLag, maxLag);
+    // Marks that run together (the letters of a blurred word, of a dark
+    // scan) make the ink look far larger than the characters; their lines
+    // keep a pitch shorter than those marks, about twice the characters.
+    if (const auto [lines, strength] = period(rows, std::max(6, sizeOfInk / 3) / bin, sizeOfInk * 4 / 5 / bin);
+        lines > 0 && strength >= 0.5)
+        return std::max(lines * bin / 2, 4);
     // Characters that line up both ways (CJK text) repeat along both axes;
     // the shorter period is their advance along the lines, about one size.
     // A light face can make the ink of every character look far smaller.
@@ -451,7 +523,100 @@ void joinSlantedParagraphs(std::vector<Area>& areas, int cs) {
     }
 }
 
+// Whether a thin upright stroke stands in white a third of a character
+// wide on either side all along it (followed with the page's slant), as a
+// rule in a gutter does and a stroke of a character, whose other strokes
+// lie close beside it, does not.
+bool standsApart(const PlaneView& p, const Item& it, const Turn& turn, int cs) {
+    const Box& b = it.page;
+    const int side = std::max(cs / 3, 2);
+    const double half = static_cast<double>(it.pixels) / b.height() / 2 + 2 + b.height() / 256.0;
+    const double cx = (b.left + b.right) / 2.0, cy = (b.top + b.bottom) / 2.0;
+    long black = 0;
+    for (int y = b.top; y <= b.bottom; ++y) {
+        const double x = cx - (y - cy) * turn.tan;
+        const int from = static_cast<int>(std::lround(x - half)) - side, to = static_cast<int>(std::lround(x + half)) + side;
+        for (int k = 0; k < side; ++k) {
+            if (from + k >= 0 && from + k < p.width) black += p.black(from + k, y);
+            if (to - k >= 0 && to - k < p.width) black += p.black(to - k, y);
+        }
+    }
+    return black * 20 <= static_cast<long>(b.height()) * side;
+}
+
+// A thin rule down a gutter is no text, and no ink that bridges the white
+// between the columns it parts; a light one falls apart into short strokes
+// on a scan. Thin upright strokes in white that line up on one straight x
+// over several characters' height are such a rule: they count for no gap.
+void leaveOutColumnRules(const PlaneView& p, std::vector<Item>& items, int cs, const Turn& turn) {
+    const int thin = std::max(cs / 6, 3);
+    std::vector<std::size_t> strokes;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Item& it = items[i];
+        const int w = it.page.width(), h = it.page.height();
+        // Thin: a stroke's ink is its length times its thickness; a tilted
+        // rule's box is as much wider as the slant takes it sideways.
+        const bool upright = h >= 3 && w * 2 <= h && w <= static_cast<int>(std::abs(turn.tan) * h) + thin + 2;
+        if (it.kind == ItemKind::Text && upright && it.pixels <= static_cast<long long>(h) * thin && standsApart(p, it, turn, cs))
+            strokes.push_back(i);
+    }
+    auto centre = [&](std::size_t i) { return items[i].straight.left + items[i].straight.width() / 2; };
+    std::sort(strokes.begin(), strokes.end(), [&](std::size_t a, std::size_t b) { return centre(a) < centre(b); });
+    const int slack = std::max(cs / 8, 2);
+    for (std::size_t first = 0; first < strokes.size();) {
+        std::size_t end = first + 1;
+        while (end < strokes.size() && centre(strokes[end]) - centre(strokes[end - 1]) <= slack) ++end;
+        // A rule where the strokes on this x run somewhere for several
+        // characters with gaps of at most two that cover most of that length
+        // (the strokes of characters on one x in successive lines cover far
+        // less); then all of them are pieces of it.
+        std::vector<std::size_t> down(strokes.begin() + static_cast<long>(first), strokes.begin() + static_cast<long>(end));
+        std::sort(down.begin(), down.end(), [&](std::size_t a, std::size_t b) { return items[a].straight.top < items[b].straight.top; });
+        bool rule = false;
+        for (std::size_t from = 0; from < down.size() && !rule;) {
+            std::size_t to = from + 1;
+            int bottom = items[down[from]].straight.bottom;
+            long long inked = items[down[from]].straight.height();
+            while (to < down.size() && items[down[to]].straight.top - bottom <= 2 * cs) {
+                bottom = std::max(bottom, items[down[to]].straight.bottom);
+                inked += items[down[to++]].straight.height();
+            }
+            const long long length = bottom - items[down[from]].straight.top + 1;
+            rule = length >= 4LL * cs && inked * 10 >= length * 6;
+            from = to;
+        }
+        if (rule)
+            for (std::size_t k : down) items[k].significant = false;
+        first = end;
+    }
+}
+
 }  // namespace
+
+void readLinesUnderColumnsLast(std::vector<Area>& areas, int cs) {
+    auto above = [](const Area& a, const Area& under) { return a.box.bottom < under.box.top; };
+    auto across = [](const Area& a, const Area& b) { return a.box.left <= b.box.right && a.box.right >= b.box.left; };
+    auto column = [&](const Area& a) { return a.kind == AreaKind::Text && a.box.height() >= 6 * cs; };
+    for (std::size_t i = 0; i < areas.size(); ++i) {
+        const Area& p = areas[i];
+        if (p.kind != AreaKind::Text || p.box.height() > 3 * cs) continue;
+        // Under columns: it reaches under two columns side by side above it.
+        bool under = false;
+        for (std::size_t a = 0; a < areas.size() && !under; ++a)
+            for (std::size_t b = 0; b < areas.size() && !under; ++b)
+                under = areas[a].box.right < areas[b].box.left && column(areas[a]) && column(areas[b]) &&
+                        above(areas[a], p) && above(areas[b], p) && across(areas[a], p) && across(areas[b], p);
+        if (!under) continue;
+        std::size_t last = i;
+        for (std::size_t k = i + 1; k < areas.size(); ++k)
+            if (above(areas[k], p)) last = k;
+        if (last == i) continue;
+        const Area moved = p;
+        areas.erase(areas.begin() + static_cast<long>(i));
+        areas.insert(areas.begin() + static_cast<long>(last), moved);
+        --i;
+    }
+}
 
 PageLayout analysePage(const PlaneView& view, const Box& region, const LayoutOptions& options) {
     std::vector<Component> comps = ocrkit::components(view, region);
@@ -465,10 +630,12 @@ PageLayout analysePage(const PlaneView& view, const Box& region, const LayoutOpt
 
     // Frames and blobs first; whatever lies on them belongs to them.
     std::vector<Item> specials;
-    for (const auto& c : comps) {
+    std::vector<char> rules(comps.size(), 0);
+    for (std::size_t i = 0; i < comps.size(); ++i) {
+        const Component& c = comps[i];
         if (isRuledFrame(view, c, turn, cs, options.tableFill))
             specials.push_back({c.box, straightInk(view, c.box, turn), c.pixels, ItemKind::Table, true});
-        else if (isPicture(c, cs))
+        else if (isPicture(c, cs) && !(rules[i] = isRulesOnly(view, c, turn)))
             specials.push_back({c.box, Box{}, c.pixels, ItemKind::Picture, true});
     }
     // Pictures close to each other are one picture; a piece of a frame that
@@ -509,7 +676,8 @@ PageLayout analysePage(const PlaneView& view, const Box& region, const LayoutOpt
     for (Item& s : specials)
         if (s.kind == ItemKind::Picture) s.straight = turn.box(s.page);
     std::vector<Item> items = specials;
-    for (const auto& c : comps) {
+    for (std::size_t i = 0; i < comps.size(); ++i) {
+        const Component& c = comps[i];
         Box straight = turn.box(c.box);
         int cx = (straight.left + straight.right) / 2, cy = (straight.top + straight.bottom) / 2;
         bool owned = false;
@@ -521,9 +689,10 @@ PageLayout analysePage(const PlaneView& view, const Box& region, const LayoutOpt
                                   cy <= s.straight.bottom + 2);
         }
         if (owned) continue;
-        bool significant = std::max(c.box.width(), c.box.height()) * 4 >= cs;
+        bool significant = std::max(c.box.width(), c.box.height()) * 4 >= cs && !rules[i];
         items.push_back({c.box, straight, c.pixels, ItemKind::Text, significant});
     }
+    leaveOutColumnRules(view, items, cs, turn);
     std::vector<int> idx(items.size());
     for (std::size_t i = 0; i < idx.size(); ++i) idx[i] = static_cast<int>(i);
     Analyser a(items, cs, options);
@@ -532,6 +701,7 @@ PageLayout analysePage(const PlaneView& view, const Box& region, const LayoutOpt
     a.directions(root, vertical, horizontal);
     a.emit(root, vertical > horizontal, layout.areas, turn);
     if (std::abs(turn.tan) > 0.004) joinSlantedParagraphs(layout.areas, cs);
+    readLinesUnderColumnsLast(layout.areas, cs);
     return layout;
 }
 

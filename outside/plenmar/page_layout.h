@@ -37,6 +37,12 @@ struct PageLayout {
     int charSize = 12;        // typical character size in pixels
 };
 
+// A line or two of text under columns (a footnote running on under the
+// gutter) is read after every area that follows it in the list and lies
+// above it: the recogniser's order and the cuts here may read it before
+// the columns to its right.
+void readLinesUnderColumnsLast(std::vector<Area>& areas, int charSize);
+
 // The areas of region of the plane; throws std::bad_alloc when out of memory.
 PageLayout analysePage(const ocrkit::PlaneView& plane, const ocrkit::Box& region, const LayoutOptions& options);
 

@@ -23,12 +23,16 @@ bool centreIn(const Box& inner, const Box& outer) {
     return cx >= outer.left && cx <= outer.right && cy >= outer.top && cy <= outer.bottom;
 }
 
+bool sameBox(const Box& a, const Box& b) { return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom; }
+
 // Most of inner lies in outer.
 bool mostlyIn(const Box& inner, const Box& outer) { return areaOf(common(inner, outer)) * 5 >= areaOf(inner) * 3; }
 
 struct Piece {
     AreaKind kind = AreaKind::Text;
     std::vector<Box> lines;  // text: its lines; others: their one box
+    // Rows of a table the recogniser found: they run across its columns.
+    bool tableRows = false;
     Box box() const {
         Box b;
         for (const Box& l : lines) b.add(l);
@@ -197,9 +201,18 @@ void joinPiecesOfOneLine(std::vector<Piece>& pieces) {
 // pieces of one line the recogniser's analysis cut apart (as it can at a
 // line that runs into the next column, or on a page tilted beside a table):
 // the later piece's part joins the earlier one's line. Pieces left without
-// lines are dropped. Returns how many lines were joined, or -1 when a joined
-// line would run into another piece's lines.
-int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
+// lines are dropped. Lines with a rule of the page between them (text that
+// runs up to the rule between columns) stay apart. Returns how many lines
+// were joined, or -1 when a joined line would run into another piece's lines.
+int joinLinesCutApart(std::vector<Piece>& pieces, const std::vector<Box>& rules, int cs) {
+    auto ruleBetween = [&](const Box& a, const Box& b) {
+        const int from = std::min(a.left + a.width() / 2, b.left + b.width() / 2), to = std::max(a.left + a.width() / 2, b.left + b.width() / 2);
+        return std::any_of(rules.begin(), rules.end(), [&](const Box& r) {
+            const int x = r.left + r.width() / 2;
+            return r.height() > 4 * r.width() && x > from && x < to && r.top <= std::max(a.top, b.top) &&
+                   r.bottom >= std::min(a.bottom, b.bottom);
+        });
+    };
     int joined = 0;
     std::vector<std::pair<std::size_t, Box>> grown;  // piece, joined line
     for (std::size_t i = 0; i < pieces.size(); ++i)
@@ -216,7 +229,8 @@ int joinLinesCutApart(std::vector<Piece>& pieces, int cs) {
                     const int along = std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
                     if (along < -std::min({cs, a.height(), b.height()}) / 2) return false;
                     const int across = std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
-                    if (along * 5 >= std::min(a.width(), b.width()) || across * 2 <= std::min(a.height(), b.height()))
+                    if (along * 5 >= std::min(a.width(), b.width()) || across * 2 <= std::min(a.height(), b.height()) ||
+                        ruleBetween(a, b))
                         return false;
                     a.add(b);
                     grown.push_back({i, a});
@@ -253,7 +267,10 @@ bool readsAcrossColumns(const PageLayout& own, const std::vector<Piece>& pieces,
 // Whether a line of text runs from one column the analysis here found into
 // the one beside it (the white gap between them unseen, as on a light scan
 // whose characters fall apart). Columns of a few characters are the columns
-// of a table without rules, whose rows do run across them.
+// of a table without rules, whose rows do run across them; so are the rows
+// of a table the recogniser found, however wide its columns, and a line the
+// analysis here cut at a wide gap (a row of a table between two rules) is
+// no column of its own.
 bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, int cs) {
     auto share = [](const Box& l, const Box& a) {
         const Box c = common(l, a);
@@ -263,10 +280,11 @@ bool linesCrossColumns(const std::vector<Piece>& pieces, const PageLayout& own, 
         for (std::size_t j = 0; j < own.areas.size(); ++j) {
             const Box &a = own.areas[i].box, &b = own.areas[j].box;
             if (own.areas[i].kind != AreaKind::Text || own.areas[j].kind != AreaKind::Text || a.right >= b.left ||
-                a.bottom < b.top || b.bottom < a.top || std::min(a.width(), b.width()) <= 6 * cs)
+                a.bottom < b.top || b.bottom < a.top || std::min(a.width(), b.width()) <= 6 * cs ||
+                std::min(a.height(), b.height()) < 3 * cs)
                 continue;
             for (const Piece& p : pieces)
-                for (const Box& l : p.lines) {
+                for (const Box& l : p.tableRows ? std::vector<Box>{} : p.lines) {
                     const int cy = l.top + l.height() / 2;
                     if (cy < std::max(a.top, b.top) || cy > std::min(a.bottom, b.bottom)) continue;
                     if (share(l, a) >= 2 * cs && share(l, b) >= 2 * cs) return true;
@@ -545,6 +563,76 @@ bool joinToLine(std::vector<Piece>& pieces, const Box& ink, int cs) {
     return false;
 }
 
+// Tables the recogniser found with rules around and through them that the
+// analysis here missed (a frame a poor scan broke into dashes is no one
+// piece of ink): the block and the rules it meets, at least two each way and
+// none much longer than the block, are a ruled table, whose grid the form
+// library then looks for (and which is read as text, its rules taken out,
+// where none is found).
+void addRecognisersRuledTables(const std::vector<LayoutBlock>& blocks, int cs, std::vector<Box>& tables) {
+    for (const LayoutBlock& t : blocks) {
+        if (t.kind != BlockKind::Table) continue;
+        const Box near{t.box.left - cs, t.box.top - cs, t.box.right + cs, t.box.bottom + cs};
+        Box frame = t.box;
+        int across = 0, down = 0;
+        for (const LayoutBlock& r : blocks) {
+            if (r.kind != BlockKind::Rule || !r.box.intersects(near)) continue;
+            const bool level = r.box.width() >= r.box.height();
+            if ((level ? r.box.width() : r.box.height()) * 2 > 3 * (level ? t.box.width() : t.box.height()) + 4 * cs)
+                continue;
+            ++(level ? across : down);
+            frame.add(r.box);
+        }
+        const bool known = std::any_of(tables.begin(), tables.end(), [&](const Box& k) { return centreIn(frame, k) || centreIn(k, frame); });
+        if (across >= 2 && down >= 2 && !known) tables.push_back(frame);
+    }
+}
+
+// The areas of the analysis here, where the recogniser's cuts are given up,
+// without the pictures the recogniser found across its text areas (the dots
+// of a halftone the analysis here took for text, which would be read as
+// lines of stray characters): a text area keeps what lies above and below
+// such a picture, with the picture between them.
+std::vector<Area> ownAreasWithoutPictures(const PageLayout& own, const std::vector<Box>& pictures,
+                                          const ocrkit::PlaneView& plane, int cs) {
+    std::vector<Area> out;
+    std::vector<char> placed(pictures.size(), 0);
+    for (const Area& a : own.areas) {
+        if (a.kind != AreaKind::Text) {
+            out.push_back(a);
+            continue;
+        }
+        std::vector<Area> parts{a};
+        for (std::size_t k = 0; k < pictures.size(); ++k) {
+            std::vector<Area> next;
+            for (const Area& t : parts) {
+                const Box c = common(t.box, pictures[k]);
+                // A picture across most of the area, and no wider than it
+                // (one over whole columns is the recogniser's mistake).
+                const bool across = !c.empty() && c.width() * 10 >= t.box.width() * 7 && pictures[k].width() * 10 <= t.box.width() * 13;
+                if (t.kind != AreaKind::Text || !across || holdsCharacters(plane, c, cs)) {
+                    next.push_back(t);
+                    continue;
+                }
+                if (c.top - t.box.top > cs / 2) next.push_back({Box{t.box.left, t.box.top, t.box.right, c.top - 1}, AreaKind::Text});
+                if (!placed[k]) next.push_back({pictures[k], AreaKind::Picture});
+                placed[k] = 1;
+                if (t.box.bottom - c.bottom > cs / 2) next.push_back({Box{t.box.left, c.bottom + 1, t.box.right, t.box.bottom}, AreaKind::Text});
+            }
+            parts = std::move(next);
+        }
+        out.insert(out.end(), parts.begin(), parts.end());
+    }
+    // The pictures found here inside those are one with them.
+    std::erase_if(out, [&](const Area& a) {
+        if (a.kind != AreaKind::Picture) return false;
+        for (std::size_t k = 0; k < pictures.size(); ++k)
+            if (placed[k] && !sameBox(a.box, pictures[k]) && mostlyIn(a.box, pictures[k])) return true;
+        return false;
+    });
+    return out;
+}
+
 }  // namespace
 
 bool ownLayoutFits(const PageLayout& own) {
@@ -558,6 +646,9 @@ bool ownLayoutFits(const PageLayout& own) {
 
 std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, const PageLayout& own,
                                        const ocrkit::PlaneView& plane) {
+    // Where the recogniser's analysis found nothing (a noisy dark page), the
+    // analysis here is all there is.
+    if (blocks.empty()) return own.areas;
     const int cs = std::max(own.charSize, 4);
     std::vector<Box> tables;
     std::vector<const Area*> ownText, ownVertical;
@@ -566,6 +657,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         if (isText(a.kind)) ownText.push_back(&a);
         if (a.kind == AreaKind::Vertical) ownVertical.push_back(&a);
     }
+    addRecognisersRuledTables(blocks, cs, tables);
     // The lines of the recogniser's blocks of text.
     std::vector<Box> textLines;
     for (const LayoutBlock& b : blocks)
@@ -599,6 +691,12 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (mostlyIn(b, t->box)) return true;
         return false;
     };
+    auto linesIn = [&](const Box& box) {
+        long long inked = 0;
+        for (const Box& l : textLines)
+            if (centreIn(l, box)) inked += areaOf(l);
+        return inked;
+    };
     std::vector<Piece> pieces;
     std::vector<Box> rules;
     std::vector<char> verticalTaken(ownVertical.size(), 0);
@@ -619,6 +717,15 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         if (picture && std::max(b.box.width(), b.box.height()) >= 4 * std::min(b.box.width(), b.box.height()) &&
             blackPixels(plane, b.box) * 10 <= areaOf(b.box)) {
             rules.push_back(b.box);
+            continue;
+        }
+        // A picture block that reaches over lines of other blocks (the
+        // recogniser's analysis joined the pictures of a page with the
+        // columns of text between them) stands for the pictures found here
+        // inside it.
+        if (picture && linesIn(b.box) * 10 >= areaOf(b.box)) {
+            for (const Area& a : own.areas)
+                if (a.kind == AreaKind::Picture && mostlyIn(a.box, b.box)) pieces.push_back({AreaKind::Picture, {a.box}});
             continue;
         }
         if (picture && (!holdsCharacters(plane, b.box, cs) || !inOwnText(b.box))) {
@@ -687,7 +794,8 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (!rest.lines.empty()) pieces.push_back(std::move(rest));
             continue;
         }
-        Piece p{AreaKind::Text, {}};
+        const bool tableRows = b.kind == BlockKind::Table;
+        Piece p{AreaKind::Text, {}, tableRows};
         for (const Box& l : b.lines.empty() || picture ? std::vector<Box>{b.box} : b.lines) {
             if (halftone.contains(l)) continue;
             // Specks in a picture smaller than a character are no text.
@@ -705,7 +813,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (tablePlaced[k]) continue;
             tablePlaced[k] = 1;
             if (!p.lines.empty()) pieces.push_back(std::move(p));
-            p = Piece{AreaKind::Text, {}};
+            p = Piece{AreaKind::Text, {}, tableRows};
             pieces.push_back({AreaKind::Table, {tables[k]}});
         }
         if (!p.lines.empty()) pieces.push_back(std::move(p));
@@ -716,13 +824,21 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     // analysis cut many, or the joined line runs into others, it cut up a
     // whole column, which the analysis here reads whole.
     std::vector<Piece> whole = pieces;
-    const int joined = joinLinesCutApart(whole, cs);
+    const int joined = joinLinesCutApart(whole, rules, cs);
+    // Where the recogniser's cuts are given up, the analysis here is read,
+    // with the pictures the recogniser found cut out of its text areas.
+    auto ownAreas = [&] {
+        std::vector<Box> pictures;
+        for (const LayoutBlock& b : blocks)
+            if (b.kind == BlockKind::Picture && linesIn(b.box) * 10 < areaOf(b.box)) pictures.push_back(b.box);
+        return ownAreasWithoutPictures(own, pictures, plane, cs);
+    };
     // Unless the analysis here reads across columns the recogniser found:
     // then its pieces are read as they are.
     if (joined >= 0 && joined <= 2)
         pieces = std::move(whole);
     else if (!readsAcrossColumns(own, pieces, line))
-        return own.areas;
+        return ownAreas();
     // Lines run across the columns found here are cut at their gaps; where
     // the recogniser's lines cover less than a third of the text found here,
     // its analysis did not see the page's text (a light scan whose
@@ -733,7 +849,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (isText(p.kind))
                 for (const Box& l : p.lines) seen += areaOf(l);
         for (const Area* t : ownText) found += areaOf(t->box);
-        if (seen * 3 < found) return own.areas;
+        if (seen * 3 < found) return ownAreas();
         cutAtColumnsFoundHere(pieces, own, cs);
     }
     tablesBeforeTextBeside(pieces, cs);
@@ -758,6 +874,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         const std::vector<Box> runs = runsOf(pieces, i);
         for (const Box& r : runs) out.push_back({r, pieces[i].kind});
     }
+    readLinesUnderColumnsLast(out, cs);
     return out;
 }
 

@@ -3,6 +3,7 @@
 // several characters still give each character its own cell.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -58,6 +59,22 @@ ocrkit::Box boxAlong(int low, int high, bool vertical) {
     return vertical ? ocrkit::Box{kTop, low, kTop + kSize - 1, high} : ocrkit::Box{low, kTop, high, kTop + kSize - 1};
 }
 
+// Character i of n drawn by drawLine has a cell holding the whole character
+// and none of its neighbours.
+void expectOwnCell(const ocrkit::Box& c, int i, int n, bool vertical) {
+    SCOPED_TRACE(i);
+    const int a0 = kLeft + i * kPitch, a1 = a0 + kSize - 1;
+    const int low = vertical ? c.top : c.left, high = vertical ? c.bottom : c.right;
+    EXPECT_LE(low, a0);
+    EXPECT_GE(high, a1);
+    if (i > 0) {
+        EXPECT_GT(low, a0 - (kPitch - kSize) - 1);
+    }
+    if (i + 1 < n) {
+        EXPECT_LT(high, a1 + (kPitch - kSize) + 1);
+    }
+}
+
 }  // namespace
 
 TEST(CharacterCells, EachCharacterGetsItsOwnCellWhateverItsBox) {
@@ -79,17 +96,7 @@ TEST(CharacterCells, EachCharacterGetsItsOwnCellWhateverItsBox) {
         }
         auto cells = tresk::characterCells(line.view(), chars, vertical);
         ASSERT_EQ(cells.size(), chars.size());
-        for (int i = 0; i < n; ++i) {
-            SCOPED_TRACE(i);
-            int a0 = kLeft + i * kPitch, a1 = a0 + kSize - 1;
-            const ocrkit::Box& c = cells[i];
-            int low = vertical ? c.top : c.left, high = vertical ? c.bottom : c.right;
-            // The whole character and none of its neighbours.
-            EXPECT_LE(low, a0);
-            EXPECT_GE(high, a1);
-            EXPECT_GT(low, a0 - (kPitch - kSize) - 1);
-            EXPECT_LT(high, a1 + (kPitch - kSize) + 1);
-        }
+        for (int i = 0; i < n; ++i) expectOwnCell(cells[i], i, n, vertical);
     }
 }
 
@@ -107,4 +114,27 @@ TEST(CharacterCells, LettersAndEmptyInputKeepTheirBoxes) {
     cells = tresk::characterCells(line.view(), off, false);
     ASSERT_EQ(cells.size(), 1u);
     EXPECT_EQ(cells[0].left, 5000);
+}
+
+TEST(CharacterCells, BoxesLaggingBehindTheInkStillFindTheirOwnCells) {
+    // The recogniser's boxes of a Chinese line (in pitches from the ink's
+    // ends, as measured on a printed page) start a third to half a pitch
+    // into their characters, some end in the next one, and runs of boxes
+    // lie wholly in the next character.
+    const double lowLag[] = {0.1, 1.0, 1.0, 1.0, 0.5, 0.3, 0.4, 1.0, 1.0, 1.2, 1.0, 1.0, 0.5, 0.4, 0.0, 0.5, 0.3, 0.4, 0.4, 1.1};
+    const double highLag[] = {0.6, 0.6, 1.0, 0.6, 0.4, 0.0, 0.6, 0.5, 1.0, 0.3, 0.5, 0.6, 0.5, 0.0, 0.6, 0.4, 0.0, -0.1, 0.5, 0.3};
+    for (bool vertical : {false, true}) {
+        SCOPED_TRACE(vertical ? "vertical" : "horizontal");
+        const int n = 20;
+        Line line = drawLine(n, vertical);
+        std::vector<tresk::CellInput> chars;
+        for (int i = 0; i < n; ++i) {
+            const int a0 = kLeft + i * kPitch, a1 = a0 + kSize - 1;
+            const int low = a0 + static_cast<int>(lowLag[i] * kPitch), high = a1 + static_cast<int>(highLag[i] * kPitch);
+            chars.push_back({boxAlong(low, std::max(low, high), vertical), true});
+        }
+        auto cells = tresk::characterCells(line.view(), chars, vertical);
+        ASSERT_EQ(cells.size(), chars.size());
+        for (int i = 0; i < n; ++i) expectOwnCell(cells[i], i, n, vertical);
+    }
 }

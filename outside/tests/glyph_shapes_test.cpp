@@ -9,6 +9,7 @@
 #include "outside/ocrkit/bands.h"
 #include "outside/ocrkit/codepage.h"
 #include "outside/ocrkit/glyph_shapes.h"
+#include "outside/ocrkit/glyph_table.h"
 #include "outside/tests/harness.h"
 #include "outside/tests/pages.h"
 
@@ -133,4 +134,41 @@ TEST(GlyphShapes, LookalikesAreOtherCharactersOfSimilarShape) {
     EXPECT_TRUE(shapes->lookalikes("A", 9).empty());
     EXPECT_TRUE(shapes->lookalikes("漢", 9).empty());  // not in GB2312
     EXPECT_TRUE(shapes->lookalikes("日", 0).empty());
+}
+
+TEST(GlyphShapes, TheTableMadeAtBuildTimeIsReadAndAnyDamageRefused) {
+    // The build put the code pages' tables beside the libraries (and this
+    // test): the sets come from them, whole.
+    ASSERT_TRUE(ocrkit::loadGlyphTable(936).has_value());
+    const ocrkit::GlyphShapes* gb = ocrkit::GlyphShapes::forCodePage(936);
+    ASSERT_NE(gb, nullptr);
+    EXPECT_EQ(gb->size(), ocrkit::ideographsOf(936).size());
+
+    // A table of a few characters drawn here (rising, as a code page's set)
+    // reads back as drawn and gives the same answers.
+    const auto faces = ocrkit::chineseFaces(936);
+    ASSERT_FALSE(faces.empty());
+    std::vector<std::string> few = kSample;
+    std::sort(few.begin(), few.end());
+    const ocrkit::GlyphShapes drawn(few, faces);
+    const std::vector<std::uint8_t> bytes = ocrkit::encodeGlyphTable(936, drawn.entries());
+    std::string why;
+    std::optional<ocrkit::GlyphEntries> back = ocrkit::decodeGlyphTable(bytes.data(), bytes.size(), 936, why);
+    ASSERT_TRUE(back.has_value()) << why;
+    EXPECT_EQ(back->characters, drawn.entries().characters);
+    EXPECT_EQ(back->owner, drawn.entries().owner);
+    EXPECT_EQ(back->fine, drawn.entries().fine);
+    const ocrkit::GlyphShapes read(std::move(*back));
+    EXPECT_EQ(read.lookalikes("稻", 5), drawn.lookalikes("稻", 5));
+
+    // Cut short, a byte changed anywhere, another code page or nothing at all.
+    EXPECT_FALSE(ocrkit::decodeGlyphTable(bytes.data(), bytes.size() - 1, 936, why));
+    EXPECT_FALSE(ocrkit::decodeGlyphTable(bytes.data(), bytes.size(), 950, why));
+    EXPECT_EQ(why, "another code page");
+    EXPECT_FALSE(ocrkit::decodeGlyphTable(nullptr, 0, 936, why));
+    for (std::size_t at : {std::size_t{0}, std::size_t{9}, std::size_t{40}, bytes.size() / 2, bytes.size() - 1}) {
+        std::vector<std::uint8_t> damaged = bytes;
+        damaged[at] ^= 0x10;
+        EXPECT_FALSE(ocrkit::decodeGlyphTable(damaged.data(), damaged.size(), 936, why)) << "byte " << at;
+    }
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "outside/include/plenmar.h"
+#include "outside/plenmar/page_layout.h"
 #include "outside/tests/corpus.h"
 #include "outside/tests/loader.h"
 
@@ -227,4 +228,90 @@ TEST(PlenmarCorpus, ParagraphsOfATiltedColumnAreOneArea) {
     auto areas = analyse(page.page.plane);
     EXPECT_EQ(areas.size(), 1u) << describe(areas);
     expectReadingOrder(page, areas, "1col-sim 103 degraded");
+}
+
+TEST(PlenmarCorpus, ARuleDownTheGutterPartsTheColumnsUnderAHeadingSetClose) {
+    // Two columns parted by a thin rule that a light scan broke into dashes
+    // above and apart in the middle, and that meets the rule over the
+    // footnotes below; the heading over both columns stands closer to them
+    // than a gap between blocks, and the footnote runs on under the gutter.
+    // Straight and tilted.
+    for (double tilt : {0.0, 1.8}) {
+        Style st;
+        st.pixelSize = 44;
+        st.skewDegrees = tilt;
+        const std::vector<std::string> text = simplifiedText(57, 12);
+        const int gutter = 1185, bodyTop = 150 + 44 * 13 / 10 + 52, bodyBottom = 2050;
+        CorpusPage page;
+        std::vector<int> column;  // of each line: 0 left, 1 right, -1 across
+        auto line = [&](int x, int y, int col) {
+            page.lineCentres.push_back({x, y});
+            column.push_back(col);
+        };
+        page.page.plane = renderPage(2480, 2400, st, [&](QPainter& p) {
+            QFont heading = styleFont(st, 1.3), body = styleFont(st), note = styleFont(st, 0.8);
+            p.setFont(heading);
+            const QString title = QString::fromStdString(text[11]).left(30);
+            p.drawText(150, 150 + QFontMetrics(heading).ascent(), title);
+            line(150 + QFontMetrics(heading).horizontalAdvance(title) / 2, 150 + 28, -1);
+            p.setFont(body);
+            QFontMetrics fm(body);
+            int col = 0, y = bodyTop;
+            for (std::size_t i = 0; i < 10 && col < 2; ++i) {
+                for (const QString& l : wrap(QString::fromStdString(text[i]), fm, 985)) {
+                    if (y + 66 > bodyBottom && ++col > 1) break;
+                    if (y + 66 > bodyBottom) y = bodyTop;
+                    const int x = 150 + col * 1085;
+                    p.drawText(x, y + fm.ascent(), l);
+                    line(x + fm.horizontalAdvance(l) / 2, y + 22, col);
+                    y += 66;
+                }
+                y += 30;
+            }
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::black);
+            for (int y = bodyTop; y < 700; y += 42) p.drawRect(gutter, y, 2, 30);
+            p.drawRect(gutter, 700, 2, 800);
+            p.drawRect(gutter, 1512, 2, bodyBottom + 60 - 1512);
+            p.drawRect(150, bodyBottom + 60, gutter - 150, 2);
+            p.setPen(Qt::black);
+            p.setFont(note);
+            const QString footnote = QString::fromStdString(text[10]).left(48);
+            p.drawText(150, bodyBottom + 100 + QFontMetrics(note).ascent(), footnote);
+            line(150 + QFontMetrics(note).horizontalAdvance(footnote) / 2, bodyBottom + 118, -1);
+        });
+        // Where the centres lie once the page is turned about its middle.
+        const double r = tilt * M_PI / 180.0, mx = 1240, my = 1200;
+        for (auto& [x, y] : page.lineCentres) {
+            const double dx = x - mx, dy = y - my;
+            x = static_cast<int>(mx + dx * std::cos(r) - dy * std::sin(r));
+            y = static_cast<int>(my + dx * std::sin(r) + dy * std::cos(r));
+        }
+        // Reading order, lines in no picture, and no area that reads across
+        // the two columns.
+        auto expectColumns = [&](const std::vector<Area>& areas, const std::string& what) {
+            expectReadingOrder(page, areas, what);
+            for (const Area& a : areas) {
+                bool held[3] = {false, false, false};
+                for (std::size_t i = 0; i < column.size(); ++i)
+                    if (a.holds(page.lineCentres[i].first, page.lineCentres[i].second)) held[column[i] + 1] = true;
+                EXPECT_FALSE(held[1] && held[2]) << what << ": an area across both columns" << describe(areas);
+                if (held[0] || held[1] || held[2]) {
+                    EXPECT_EQ(a.kind, PLENMAR_AREA_TEXT) << what << describe(areas);
+                }
+            }
+        };
+        const std::string what = "rule in the gutter, tilt " + std::to_string(tilt);
+        // The analysis here on its own, which stands in wherever the
+        // recogniser's cuts up a column, and the library's areas.
+        const ::plenmar::PageLayout own = ::plenmar::analysePage(
+            ::ocrkit::PlaneView(page.page.plane.bits.data(), page.page.plane.width, page.page.plane.height),
+            ::ocrkit::Box{0, 0, page.page.plane.width - 1, page.page.plane.height - 1}, ::plenmar::LayoutOptions{});
+        std::vector<Area> ownAreas;
+        for (const ::plenmar::Area& a : own.areas)
+            ownAreas.push_back({{a.box.left, a.box.top, a.box.right, a.box.bottom},
+                                a.kind == ::plenmar::AreaKind::Text ? PLENMAR_AREA_TEXT : PLENMAR_AREA_PICTURE});
+        expectColumns(ownAreas, what + ", own analysis");
+        expectColumns(analyse(page.page.plane), what);
+    }
 }

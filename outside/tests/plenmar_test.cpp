@@ -70,6 +70,18 @@ int areaAt(const std::vector<Area>& areas, const Rect& b) {
     return b;
 }
 
+// A white plane (held in bits) with the dots of a halftone, 3 pixels every
+// 5, over box.
+::ocrkit::PlaneView halftonePlane(int w, int h, const ::ocrkit::Box& box, std::vector<std::uint8_t>& bits) {
+    const int stride = w / 8;
+    bits.assign(static_cast<std::size_t>(stride) * h, 0);
+    for (int y = box.top; y < box.bottom; y += 5)
+        for (int x = box.left; x < box.right; x += 5)
+            for (int dy = 0; dy < 3; ++dy)
+                for (int dx = 0; dx < 3; ++dx) bits[(y + dy) * stride + (x + dx) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + dx) % 8));
+    return ::ocrkit::PlaneView(bits.data(), w, h);
+}
+
 }  // namespace
 
 TEST(Plenmar, ParagraphsComeInReadingOrder) {
@@ -165,12 +177,20 @@ TEST(Plenmar, ALineRunningIntoTheNextColumnLeavesTheColumnsApart) {
         left.lines.push_back(::ocrkit::Box{100, y, y == 400 ? 990 : 900, y + 40});
         right.lines.push_back(::ocrkit::Box{1000, y, 1800, y + 40});
     }
-    const auto areas = ::plenmar::joinRecogniserLayout({left, right}, own, plane);
-    for (const ::plenmar::Area& a : areas)
-        EXPECT_FALSE(a.box.left <= 500 && a.box.right >= 1400 && a.box.bottom - a.box.top > 100)
-            << "an area across both columns: " << a.box.left << "," << a.box.top << " " << a.box.right << "," << a.box.bottom;
-    ASSERT_FALSE(areas.empty());
-    EXPECT_LT(areas.front().box.right, 1000);
+    auto expectColumnsApart = [](const std::vector<::plenmar::Area>& areas, int leftEdge) {
+        for (const ::plenmar::Area& a : areas)
+            EXPECT_FALSE(a.box.left <= 500 && a.box.right >= 1400 && a.box.bottom - a.box.top > 100)
+                << "an area across both columns: " << a.box.left << "," << a.box.top << " " << a.box.right << "," << a.box.bottom;
+        ASSERT_FALSE(areas.empty());
+        EXPECT_LT(areas.front().box.right, leftEdge);
+    };
+    expectColumnsApart(::plenmar::joinRecogniserLayout({left, right}, own, plane), 1000);
+    // Lines that run over the rule between the columns up to the lines of
+    // the next column (a long address that does not break) are no pieces
+    // of those lines, however many there are.
+    for (int y : {160, 280, 520, 700}) left.lines[static_cast<std::size_t>((y - 100) / 60)].right = 1010;
+    const ::ocrkit::LayoutBlock rule{::ocrkit::Box{950, 100, 951, 880}, ::ocrkit::BlockKind::Rule, {}};
+    expectColumnsApart(::plenmar::joinRecogniserLayout({left, rule, right}, own, plane), 1011);
 }
 
 TEST(Plenmar, LinesRunAcrossTheColumnsAreCutAndThePictureBesideThemKept) {
@@ -238,13 +258,8 @@ TEST(Plenmar, ARuleTiltedBetweenTheColumnsLeavesThemWhole) {
 TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
     // Dots of a halftone, which the analysis here took into the text around
     // it; the recogniser's analysis calls it a picture.
-    const int w = 1200, h = 1000, stride = w / 8;
-    std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride) * h, 0);
-    for (int y = 200; y < 600; y += 5)
-        for (int x = 200; x < 700; x += 5)
-            for (int dy = 0; dy < 3; ++dy)
-                for (int dx = 0; dx < 3; ++dx) bits[(y + dy) * stride + (x + dx) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + dx) % 8));
-    const ::ocrkit::PlaneView plane(bits.data(), w, h);
+    std::vector<std::uint8_t> bits;
+    const ::ocrkit::PlaneView plane = halftonePlane(1200, 1000, ::ocrkit::Box{200, 200, 700, 600}, bits);
     const ::plenmar::PageLayout own = ownText(::ocrkit::Box{100, 100, 1100, 900}, 40);
     const ::ocrkit::LayoutBlock picture{::ocrkit::Box{200, 200, 702, 602}, ::ocrkit::BlockKind::Picture, {}};
     const auto areas = ::plenmar::joinRecogniserLayout({picture}, own, plane);
@@ -325,6 +340,55 @@ TEST(Plenmar, FootnotesUnderTheColumnsComeAfterThem) {
     EXPECT_GT(indexOf(500, 1020), indexOf(1400, 600)) << "the footnotes are read before the right column";
 }
 
+TEST(Plenmar, AHalftonePictureIsCutOutOfTheOwnAreasWhereTheRecognisersCutsAreGivenUp) {
+    // The recogniser's line runs across both columns the analysis here
+    // found, so its areas stand; their left column took the dots of a
+    // halftone for text, which the recogniser found to be a picture.
+    std::vector<std::uint8_t> bits;
+    const ::ocrkit::PlaneView plane = halftonePlane(2000, 1500, ::ocrkit::Box{150, 600, 850, 1000}, bits);
+    ::plenmar::PageLayout own;
+    own.charSize = 40;
+    own.areas = {{::ocrkit::Box{100, 100, 900, 1400}, ::plenmar::AreaKind::Text}, {::ocrkit::Box{1000, 100, 1800, 1400}, ::plenmar::AreaKind::Text}};
+    const ::ocrkit::LayoutBlock across{::ocrkit::Box{100, 200, 1800, 240}, ::ocrkit::BlockKind::Text, {::ocrkit::Box{100, 200, 1800, 240}}};
+    const ::ocrkit::LayoutBlock picture{::ocrkit::Box{150, 600, 852, 1002}, ::ocrkit::BlockKind::Picture, {}};
+    const auto areas = ::plenmar::joinRecogniserLayout({across, picture}, own, plane);
+    auto kindAt = [&](int x, int y) {
+        std::vector<::plenmar::AreaKind> kinds;
+        for (const ::plenmar::Area& a : areas)
+            if (a.box.left <= x && x <= a.box.right && a.box.top <= y && y <= a.box.bottom) kinds.push_back(a.kind);
+        return kinds;
+    };
+    EXPECT_EQ(kindAt(500, 800), std::vector<::plenmar::AreaKind>{::plenmar::AreaKind::Picture});
+    for (int y : {300, 1200}) EXPECT_EQ(kindAt(500, y), std::vector<::plenmar::AreaKind>{::plenmar::AreaKind::Text});
+    EXPECT_EQ(kindAt(1400, 800), std::vector<::plenmar::AreaKind>{::plenmar::AreaKind::Text});
+}
+
+TEST(Plenmar, ColumnsOfWordsWhoseLettersRunTogetherAreColumns) {
+    // A blurred scan of small print: each word one mark about three times
+    // as wide as its line is high, four columns parted by gutters of four
+    // letters. The words' size is no measure of the characters; the pitch
+    // of their lines is.
+    const int w = 1600, h = 1200, stride = w / 8;
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride) * h, 0);
+    for (int col = 0; col < 4; ++col)
+        for (int y = 100; y + 22 < 1100; y += 46)
+            for (int x = 100 + col * 370; x + 90 <= 100 + col * 370 + 246; x += 120 - (y / 46) % 3 * 8)
+                for (int dy = 0; dy < 22; ++dy)
+                    for (int dx = 0; dx < 90; ++dx) bits[(y + dy) * stride + (x + dx) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + dx) % 8));
+    const ::ocrkit::PlaneView plane(bits.data(), w, h);
+    const ::plenmar::PageLayout own = ::plenmar::analysePage(plane, ::ocrkit::Box{0, 0, w - 1, h - 1}, ::plenmar::LayoutOptions{});
+    EXPECT_LT(own.charSize, 40);
+    ASSERT_EQ(own.areas.size(), 4u);
+    for (std::size_t col = 0; col < 4; ++col) {
+        EXPECT_EQ(own.areas[col].kind, ::plenmar::AreaKind::Text);
+        EXPECT_NEAR(own.areas[col].box.left, 100 + static_cast<int>(col) * 370, 30);
+        EXPECT_LT(own.areas[col].box.width(), 300);
+    }
+    // Where the recogniser's analysis finds nothing at all, these areas
+    // are read.
+    EXPECT_EQ(::plenmar::joinRecogniserLayout({}, own, plane).size(), 4u);
+}
+
 TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
     std::vector<std::vector<std::string>> cells = {{"名称", "数量", "价格"}, {"苹果", "12", "35.00"}, {"香蕉", "8", "16.50"}};
     Page page = tablePage("二〇二四年水果销售表", cells, true, Style{});
@@ -356,6 +420,50 @@ TEST(Plenmar, TablesAndPicturesAreTheirOwnAreas) {
         first = false;
     }
     EXPECT_TRUE(covers(drawn, pic.pictures[0], 4)) << drawn.left << "," << drawn.top << " " << drawn.right << "," << drawn.bottom;
+
+    // A frame of rules one pixel thin, a little off the slant of the text
+    // above it (a tenth of a degree: each rule falls by three pixels across
+    // the table), is a table, not a picture.
+    Page thin = textPage(simplifiedText(27, 2), 2480, 1900, Style{});
+    const int top = thin.blocks.back().rect.bottom + 100, left = 200, right = 1800;
+    auto ink = [&](int x, int y) { thin.plane.bits[static_cast<std::size_t>(y) * thin.plane.stride() + x / 8] |= 0x80 >> (x % 8); };
+    const double fall = 0.002;
+    for (int row = 0; row <= 4; ++row)
+        for (int x = left; x <= right; ++x) ink(x, top + row * 90 + static_cast<int>(std::lround((x - left) * fall)));
+    for (int x : {left, 600, 1000, 1400, right})
+        for (int y = 0; y <= 360; ++y) ink(x - static_cast<int>(std::lround(y * fall)), top + y + static_cast<int>(std::lround((x - left) * fall)));
+    auto ta = analyse(thin, PLENMAR_PAGE_AUTO);
+    const Rect frame{left, top, right, top + 363};
+    const int k = areaAt(ta, frame);
+    ASSERT_GE(k, 0);
+    EXPECT_EQ(ta[static_cast<std::size_t>(k)].kind, PLENMAR_AREA_TABLE);
+    EXPECT_TRUE(covers(ta[static_cast<std::size_t>(k)].r, frame, 4));
+
+    // A frame a poor scan broke into dashes is no one piece of ink; the
+    // recogniser's analysis still finds its rules and its table: one table
+    // area, frame and all (its grid is looked for, and its rules taken out
+    // where none is found), not text read with the dashes in it.
+    std::vector<std::vector<std::string>> figures = {{"名称", "数量", "价格"}, {"苹果", "12", "35.00"},
+                                                     {"香蕉", "8", "16.50"}, {"大米", "40", "7.25"}};
+    Page dashed = tablePage("二〇二四年水果销售表", figures, false, Style{});
+    const Rect& t = dashed.tables[0];
+    for (int y = t.top; y <= t.bottom; ++y)
+        for (int x = t.left; x <= t.right; ++x)
+            if ((x - t.left) % 16 >= 12 || (y - t.top) % 16 >= 12)
+                for (int line : dashed.tableRowLines)
+                    if (y >= line && y < line + 3) dashed.plane.bits[static_cast<std::size_t>(y) * dashed.plane.stride() + x / 8] &= static_cast<std::uint8_t>(~(0x80 >> (x % 8)));
+    for (int y = t.top; y <= t.bottom; ++y)
+        for (int line : dashed.tableColLines)
+            for (int x = line; x < line + 3; ++x)
+                if ((y - t.top) % 16 >= 12) dashed.plane.bits[static_cast<std::size_t>(y) * dashed.plane.stride() + x / 8] &= static_cast<std::uint8_t>(~(0x80 >> (x % 8)));
+    auto da = analyse(dashed, PLENMAR_PAGE_AUTO);
+    int tables = 0;
+    for (const Area& a : da) {
+        if (a.kind != PLENMAR_AREA_TABLE) continue;
+        ++tables;
+        EXPECT_TRUE(covers(a.r, t, 6)) << a.r.left << "," << a.r.top << " " << a.r.right << "," << a.r.bottom;
+    }
+    EXPECT_EQ(tables, 1);
 }
 
 TEST(Plenmar, AreaArgumentLimitsTheAnalysisAndBadInputGivesNothing) {
@@ -393,4 +501,32 @@ TEST(Plenmar, SkewGivesTheSlopeOfTheLines) {
     EXPECT_EQ(dx, 0);
     EXPECT_EQ(dy, 0);
     EXPECT_NE(plenmarLibrary().skew(nullptr, nullptr, 2480, 100, 300, dx, dy), 0);
+}
+
+TEST(Plenmar, APictureBlockReachingOverColumnsLeavesTheirTextWhole) {
+    // The recogniser's analysis took two pictures and the columns between
+    // them for one picture block; its text blocks hold the columns.
+    std::vector<std::uint8_t> white(2000 / 8 * 2000, 0);
+    const ::ocrkit::PlaneView plane(white.data(), 2000, 2000);
+    ::plenmar::PageLayout own;
+    own.charSize = 40;
+    own.areas = {{::ocrkit::Box{100, 100, 1900, 1900}, ::plenmar::AreaKind::Text},
+                 {::ocrkit::Box{1000, 100, 1900, 600}, ::plenmar::AreaKind::Picture},
+                 {::ocrkit::Box{100, 1000, 900, 1300}, ::plenmar::AreaKind::Picture}};
+    ::ocrkit::LayoutBlock left{::ocrkit::Box{100, 100, 900, 940}, ::ocrkit::BlockKind::Text, {}};
+    ::ocrkit::LayoutBlock right{::ocrkit::Box{1000, 700, 1900, 1900}, ::ocrkit::BlockKind::Text, {}};
+    for (int y = 100; y < 940; y += 60) left.lines.push_back(::ocrkit::Box{100, y, 900, y + 40});
+    for (int y = 700; y < 1900; y += 60) right.lines.push_back(::ocrkit::Box{1000, y, 1900, y + 40});
+    const ::ocrkit::LayoutBlock pictures{::ocrkit::Box{100, 100, 1900, 1850}, ::ocrkit::BlockKind::Picture, {::ocrkit::Box{100, 100, 1900, 1850}}};
+    const auto areas = ::plenmar::joinRecogniserLayout({left, pictures, right}, own, plane);
+    // Each column one area of text, and the two pictures as they are.
+    std::vector<::ocrkit::Box> text, drawn;
+    for (const ::plenmar::Area& a : areas) (a.kind == ::plenmar::AreaKind::Picture ? drawn : text).push_back(a.box);
+    ASSERT_EQ(text.size(), 2u);
+    EXPECT_EQ(text[0].left, 100);
+    EXPECT_EQ(text[0].bottom, 920);
+    EXPECT_EQ(text[1].left, 1000);
+    EXPECT_EQ(text[1].top, 700);
+    ASSERT_EQ(drawn.size(), 2u);
+    for (const ::ocrkit::Box& d : drawn) EXPECT_LT(d.width(), 1000);
 }

@@ -210,6 +210,128 @@ TEST(Fremlin, MergedCellsBecomeContinuationEntries) {
     fremlin().free(&grid);
 }
 
+TEST(Fremlin, RulesRunningPastTheOutermostRuleAcrossThemBoundOuterCells) {
+    // Rules above, under the head row and below, across the whole table, and
+    // rules between its columns only: the outer columns have no rule on
+    // their outer side, yet they hold cells (here a mark in each).
+    const int W = 1203, H = 406;
+    std::vector<QRect> marks = {{60, 40, 40, 30}, {1100, 40, 40, 30}, {60, 200, 40, 30}, {1100, 300, 40, 30}};
+    for (int columnRules : {3, 1}) {
+        SCOPED_TRACE(testing::Message() << columnRules << " column rules");
+        std::vector<QRect> rects = marks;
+        for (int y : {0, 100, 400}) rects.push_back({0, y, W, 3});
+        for (int k = 1; k <= columnRules; ++k) rects.push_back({k * W / (columnRules + 1), 0, 3, 403});
+        // One rule longer than the others (an underline reaching out) widens nothing.
+        rects.push_back({0, 0, W + 30, 3});
+        Plane plane = planeWith(W + 40, H, rects);
+        const long inkOfMarks = 4 * 40 * 30;
+        TableGrid* grid = nullptr;
+        ASSERT_NE(fremlin().extract(plane.bits.data(), plane.width, plane.height, 0, &grid), nullptr);
+        ASSERT_EQ(grid->nRows, 2);
+        ASSERT_EQ(grid->nColumns, columnRules + 1);
+        for (int row = 0; row < 2; ++row) {
+            ASSERT_EQ(grid->pCellsPerRow[row], columnRules + 1);
+            const TableCell &first = grid->ppRows[row][0], &last = grid->ppRows[row][columnRules];
+            EXPECT_LE(first.left, 1);
+            EXPECT_GE(last.right, W - 2);
+            EXPECT_LE(last.right, W);
+            EXPECT_EQ(first.nLeftRule, 0);
+            EXPECT_EQ(first.nLeftWidth, 0);
+            EXPECT_EQ(first.nRightRule, 1);
+            EXPECT_EQ(last.nRightRule, 0);
+            EXPECT_EQ(first.bOwn, 1);
+        }
+        // Only the rules are taken out: the marks in the outer columns stay.
+        const long left = std::accumulate(plane.bits.begin(), plane.bits.end(), 0L,
+                                          [](long n, std::uint8_t b) { return n + __builtin_popcount(b); });
+        EXPECT_EQ(left, inkOfMarks);
+        fremlin().free(&grid);
+    }
+    // The top rule broken up by a poor scan (not found), the column rules
+    // running up to where it was: the head row is still a row of the grid.
+    std::vector<QRect> rects = marks;
+    for (int y : {100, 400}) rects.push_back({0, y, W, 3});
+    for (int x : {0, 600, 1200}) rects.push_back({x, 0, 3, 403});
+    Plane plane = planeWith(W + 40, H, rects);
+    TableGrid* grid = nullptr;
+    ASSERT_NE(fremlin().extract(plane.bits.data(), plane.width, plane.height, 0, &grid), nullptr);
+    ASSERT_EQ(grid->nRows, 2);
+    ASSERT_EQ(grid->pCellsPerRow[0], 2);
+    EXPECT_LE(grid->ppRows[0][0].top, 1);
+    EXPECT_EQ(grid->ppRows[0][0].nTopRule, 0);
+    EXPECT_EQ(grid->ppRows[0][0].nBottomRule, 1);
+    fremlin().free(&grid);
+}
+
+TEST(Fremlin, LinesOfATableRuledOnlyAboveUnderItsHeadAndBelowAreRowsOfTheirOwn) {
+    // Four columns, a head row and a body of five lines with no rule
+    // between them; "words" are bars of a character's height.
+    const int W = 1200, H = 400;
+    auto table = [&](bool cellOfTwoLines) {
+        std::vector<QRect> rects;
+        for (int y : {0, 60, 396}) rects.push_back({0, y, W, 4});
+        for (int k = 1; k < 4; ++k) rects.push_back({k * 300, 0, 3, 400});
+        for (int c = 0; c < 4; ++c) rects.push_back({c * 300 + 20, 20, 120, 25});
+        // The blurred lower edge of the head rule, in bits too short for a rule.
+        for (int c = 0; c < 4; ++c) rects.push_back({c * 300 + 40, 67, 60, 3});
+        for (int line = 0; line < 5; ++line)
+            for (int c = 0; c < 4; ++c)
+                if (!cellOfTwoLines || c == 0 || line == 0) rects.push_back({c * 300 + 20, 80 + line * 62, 90 + 20 * c, 28});
+        return planeWith(W, H + 4, rects);
+    };
+    Plane lines = table(false);
+    TableGrid* grid = nullptr;
+    ASSERT_NE(fremlin().extract(lines.bits.data(), lines.width, lines.height, 0, &grid), nullptr);
+    ASSERT_EQ(grid->nRows, 6);
+    for (int row = 1; row < 6; ++row) {
+        ASSERT_EQ(grid->pCellsPerRow[row], 4);
+        for (int c = 0; c < 4; ++c) {
+            const TableCell& cell = grid->ppRows[row][c];
+            EXPECT_EQ(cell.bOwn, 1);
+            // Each line wholly inside its row.
+            EXPECT_LE(cell.top, 80 + (row - 1) * 62);
+            EXPECT_GE(cell.bottom, 80 + (row - 1) * 62 + 27);
+            EXPECT_EQ(cell.nTopRule, row == 1 ? 1 : 0);
+        }
+    }
+    fremlin().free(&grid);
+    // Lines of one cell beside cells of one line stay one row.
+    Plane cell = table(true);
+    ASSERT_NE(fremlin().extract(cell.bits.data(), cell.width, cell.height, 0, &grid), nullptr);
+    EXPECT_EQ(grid->nRows, 2);
+    fremlin().free(&grid);
+    // A table ruled between its rows too: cells of two lines wrap, the row
+    // stays one.
+    std::vector<QRect> wrapped;
+    for (int y : {0, 60, 210, 396}) wrapped.push_back({0, y, W, 4});
+    for (int k = 0; k <= 4; ++k) wrapped.push_back({std::min(k * 300, W - 3), 0, 3, 400});
+    for (int y : {80, 142, 230, 292})
+        for (int c = 0; c < 4; ++c) wrapped.push_back({c * 300 + 20, y, 100, 28});
+    Plane rows = planeWith(W, H + 4, wrapped);
+    ASSERT_NE(fremlin().extract(rows.bits.data(), rows.width, rows.height, 0, &grid), nullptr);
+    EXPECT_EQ(grid->nRows, 3);
+    fremlin().free(&grid);
+}
+
+TEST(Fremlin, StrokesShorterThanACellStayInTheCell) {
+    // A narrow table whose head row holds a bold word with touching letters:
+    // along the word's base its ink runs on as far as a rule's would in so
+    // small a table, yet it crosses no cell. It splits no row and stays.
+    const int W = 860, H = 300;
+    std::vector<QRect> rects = {{30, 50, 110, 3}, {310, 48, 110, 4}};
+    for (int y : {0, 100, 200, 297}) rects.push_back({0, y, W, 3});
+    for (int x : {0, 286, 572, 857}) rects.push_back({x, 0, 3, H});
+    Plane plane = planeWith(W, H, rects);
+    TableGrid* grid = nullptr;
+    ASSERT_NE(fremlin().extract(plane.bits.data(), plane.width, plane.height, 0, &grid), nullptr);
+    EXPECT_EQ(grid->nRows, 3);
+    EXPECT_EQ(grid->nColumns, 3);
+    const long left = std::accumulate(plane.bits.begin(), plane.bits.end(), 0L,
+                                      [](long n, std::uint8_t b) { return n + __builtin_popcount(b); });
+    EXPECT_EQ(left, 110 * 3 + 110 * 4);
+    fremlin().free(&grid);
+}
+
 TEST(Fremlin, NoGridAndBadInput) {
     Page text = textPage(simplifiedText(31, 1), 1200, 400, Style{});
     TableGrid* grid = reinterpret_cast<TableGrid*>(1);

@@ -119,30 +119,44 @@ std::vector<ocrkit::Box> characterCells(const ocrkit::PlaneView& plane, const st
     std::reverse(found.begin(), found.end());
     // The recognised characters and the cells in the same order, matched by
     // their centres (the recogniser's boxes drift along a line, its order
-    // does not); a character or cell left out costs most of a pitch.
+    // does not). Its boxes also lag behind the ink: most start a third to
+    // half a pitch into their character, a misread one's may lie in the next.
+    // So the boxes are matched at several lags, and the lag that fits the
+    // line best is taken. A character or cell left out costs two pitches: a
+    // run of matches shifted by one cell must not come out cheaper than the
+    // order.
     std::vector<std::size_t> placed;
     for (std::size_t i = 0; i < n; ++i)
         if (!chars[i].box.empty()) placed.push_back(i);
     const std::size_t a = placed.size(), b = found.size();
-    const double skip = pitch;
+    const double skip = 2 * pitch;
     std::vector<double> cost((a + 1) * (b + 1), 0.0);
     auto at = [&](std::size_t i, std::size_t j) -> double& { return cost[i * (b + 1) + j]; };
-    for (std::size_t i = 1; i <= a; ++i) at(i, 0) = static_cast<double>(i) * skip;
-    for (std::size_t j = 1; j <= b; ++j) at(0, j) = static_cast<double>(j) * skip;
+    double lag = 0;
     auto distance = [&](std::size_t i, std::size_t j) {
-        return std::abs(centreAlong(chars[placed[i]].box, vertical) - (found[j].low + found[j].high) / 2.0);
+        return std::abs(centreAlong(chars[placed[i]].box, vertical) - lag - (found[j].low + found[j].high) / 2.0);
     };
-    for (std::size_t i = 1; i <= a; ++i)
-        for (std::size_t j = 1; j <= b; ++j)
-            at(i, j) = std::min({at(i - 1, j - 1) + distance(i - 1, j - 1), at(i - 1, j) + skip, at(i, j - 1) + skip});
+    auto match = [&] {
+        for (std::size_t i = 1; i <= a; ++i) at(i, 0) = static_cast<double>(i) * skip;
+        for (std::size_t j = 1; j <= b; ++j) at(0, j) = static_cast<double>(j) * skip;
+        for (std::size_t i = 1; i <= a; ++i)
+            for (std::size_t j = 1; j <= b; ++j)
+                at(i, j) = std::min({at(i - 1, j - 1) + distance(i - 1, j - 1), at(i - 1, j) + skip, at(i, j - 1) + skip});
+        return at(a, b);
+    };
+    // Lags from a quarter pitch ahead to a pitch behind, in eighths.
+    double bestLag = 0, bestCost = std::numeric_limits<double>::infinity();
+    for (int eighths : {0, 1, 2, 3, 4, 5, 6, 7, 8, -1, -2}) {
+        lag = pitch * eighths / 8;
+        const double c = match();
+        if (c < bestCost) bestCost = c, bestLag = lag;
+    }
+    lag = bestLag;
+    match();
+    std::vector<std::pair<std::size_t, std::size_t>> pairs;  // (character, cell)
     for (std::size_t i = a, j = b; i > 0 && j > 0;) {
         if (at(i, j) == at(i - 1, j - 1) + distance(i - 1, j - 1)) {
-            const std::size_t who = placed[i - 1];
-            const Cell& c = found[j - 1];
-            if (chars[who].wide) {
-                int x = std::clamp((c.low + c.high) / 2 - from, 0, len - 1);
-                cells[who] = make(c.low, c.high, bandLow[x], bandHigh[x], vertical);
-            }
+            pairs.push_back({placed[i - 1], j - 1});
             --i;
             --j;
         } else if (at(i, j) == at(i - 1, j) + skip) {
@@ -150,6 +164,12 @@ std::vector<ocrkit::Box> characterCells(const ocrkit::PlaneView& plane, const st
         } else {
             --j;
         }
+    }
+    for (auto [who, j] : pairs) {
+        if (!chars[who].wide) continue;
+        const Cell& c = found[j];
+        const int x = std::clamp((c.low + c.high) / 2 - from, 0, len - 1);
+        cells[who] = make(c.low, c.high, bandLow[x], bandHigh[x], vertical);
     }
     return cells;
 }

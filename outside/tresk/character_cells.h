@@ -17,7 +17,8 @@ struct CellInput {
 };
 
 // One cell per input, on the page: along the line about a pitch wide, where
-// the character's neighbours place it (its own box where they cannot say),
+// the character's neighbours place it (its own box where they cannot say;
+// the boxes' usual lag behind the ink taken off),
 // cut at the whitest columns near its ends,
 // across it the extent of the character and its neighbours. The pitch is
 // the usual step between ideographs, or the characters' usual height on a

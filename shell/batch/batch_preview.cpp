@@ -113,6 +113,31 @@ CBatchPreview::Build CBatchPreview::BuildPreview() {
     return Build::kBuilt;
 }
 
+CBatchPreview::ScaledKey CBatchPreview::ScaledKeyNow(int sourceWidth, int sourceHeight) const {
+    ScaledKey key;
+    if (!m_pPage) return key;
+    key.page = m_pPage;
+    key.dib = m_pPage->m_hDib;
+    key.pageWidth = m_pPage->m_nWidth;
+    key.pageHeight = m_pPage->m_nHeight;
+    key.scale = m_wScale;
+    key.drawnWidth = m_nDrawnWidth;
+    key.drawnHeight = std::min(m_nDrawnHeight, m_nAreaHeight + 1);
+    key.sourceWidth = sourceWidth;
+    key.sourceHeight = sourceHeight;
+    return key;
+}
+
+CBitmap* CBatchPreview::ScaledPage(int sourceWidth, int sourceHeight) const {
+    return m_pScaled && m_scaledKey == ScaledKeyNow(sourceWidth, sourceHeight) ? m_pScaled.get() : nullptr;
+}
+
+CBitmap* CBatchPreview::KeepScaledPage(std::unique_ptr<CBitmap> bitmap, int sourceWidth, int sourceHeight) {
+    m_pScaled = std::move(bitmap);
+    m_scaledKey = ScaledKeyNow(sourceWidth, sourceHeight);
+    return m_pScaled.get();
+}
+
 RECT CBatchPreview::ToBuffer(const RECT& r) const {
     return RECT{r.left * m_wScale / 256 + m_nOffsetX, r.top * m_wScale / 256 + m_nOffsetY,
                 r.right * m_wScale / 256 + m_nOffsetX, r.bottom * m_wScale / 256 + m_nOffsetY};

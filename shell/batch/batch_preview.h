@@ -73,6 +73,12 @@ public:
     int AreaWidth() const { return m_nAreaWidth; }
     int AreaHeight() const { return m_nAreaHeight; }
     CBitmap* WorkBitmap() const { return m_pWork.get(); }
+    // A grey or colour page as drawn at the preview's scale into a source
+    // rectangle of W x H page pixels: kept from the first paint, so that
+    // later paints copy it rather than scale the whole page again. NULL when
+    // none is kept for this page, scale and size.
+    CBitmap* ScaledPage(int sourceWidth, int sourceHeight) const;
+    CBitmap* KeepScaledPage(std::unique_ptr<CBitmap> bitmap, int sourceWidth, int sourceHeight);
     const CPageImage* ReducedPage() const { return m_pReduced.get(); }
     // Drops the work bitmap (as when it could not be created).
     void DropWorkBitmap() { m_pWork.reset(); }
@@ -92,4 +98,16 @@ private:
     std::unique_ptr<CBitmap> m_pWork;
     std::unique_ptr<CPageImage> m_pReduced;
     WORD m_wReducedScale = 255;
+    // What the kept scaled page was drawn from.
+    struct ScaledKey {
+        const CPageImage* page = nullptr;
+        HGLOBAL dib = nullptr;
+        int pageWidth = 0, pageHeight = 0;
+        WORD scale = 0;
+        int drawnWidth = 0, drawnHeight = 0, sourceWidth = 0, sourceHeight = 0;
+        bool operator==(const ScaledKey&) const = default;
+    };
+    ScaledKey ScaledKeyNow(int sourceWidth, int sourceHeight) const;
+    std::unique_ptr<CBitmap> m_pScaled;
+    ScaledKey m_scaledKey;
 };

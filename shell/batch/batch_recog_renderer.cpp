@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/afx/core/drawdib.h"
@@ -87,10 +88,35 @@ CBatchPreview::Build CBatchRecogRenderer::DrawPreview(CDC& dc, const RECT& area,
             const DWORD colours = header->biClrUsed ? header->biClrUsed : (header->biBitCount <= 8 ? 1u << header->biBitCount : 0u);
             const BYTE* bits = reinterpret_cast<const BYTE*>(header) + header->biSize + colours * 4;
             const int scale = preview.Scale();
-            HDRAWDIB dd = DrawDibOpen();
-            DrawDibDraw(dd, back.GetSafeHdc(), x, y, preview.DrawnWidth(), std::min(preview.DrawnHeight(), ah + 1), header, bits, 0, 0,
-                        std::min(page.m_nWidth, aw * 256 / scale), std::min(page.m_nHeight, ah * 256 / scale), DDF_HALFTONE);
-            DrawDibClose(dd);
+            const int drawnW = preview.DrawnWidth(), drawnH = std::min(preview.DrawnHeight(), ah + 1);
+            const int sourceW = std::min(page.m_nWidth, aw * 256 / scale), sourceH = std::min(page.m_nHeight, ah * 256 / scale);
+            // The page is scaled once and kept: progress repaints the
+            // preview many times a second while the page stays the same.
+            CBitmap* scaled = preview.ScaledPage(sourceW, sourceH);
+            if (!scaled && drawnW > 0 && drawnH > 0) {
+                auto bitmap = std::make_unique<CBitmap>();
+                if (bitmap->CreateCompatibleBitmap(&dc, drawnW, drawnH)) {
+                    CDC target;
+                    target.CreateCompatibleDC(&dc);
+                    CBitmap* oldTarget = target.SelectObject(bitmap.get());
+                    HDRAWDIB dd = DrawDibOpen();
+                    DrawDibDraw(dd, target.GetSafeHdc(), 0, 0, drawnW, drawnH, header, bits, 0, 0, sourceW, sourceH, DDF_HALFTONE);
+                    DrawDibClose(dd);
+                    target.SelectObject(oldTarget);
+                    scaled = preview.KeepScaledPage(std::move(bitmap), sourceW, sourceH);
+                }
+            }
+            if (scaled) {
+                CDC source;
+                source.CreateCompatibleDC(&dc);
+                CBitmap* oldScaled = source.SelectObject(scaled);
+                back.BitBlt(x, y, drawnW, drawnH, &source, 0, 0, SRCCOPY);
+                source.SelectObject(oldScaled);
+            } else {
+                HDRAWDIB dd = DrawDibOpen();
+                DrawDibDraw(dd, back.GetSafeHdc(), x, y, drawnW, drawnH, header, bits, 0, 0, sourceW, sourceH, DDF_HALFTONE);
+                DrawDibClose(dd);
+            }
             GlobalUnlock(page.m_hDib);
         }
     }

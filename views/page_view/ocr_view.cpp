@@ -238,7 +238,9 @@ void COcrView::PaintImageArea(CDC* dc) {
     CBitmap bitmap;
     if (!bitmap.CreateCompatibleBitmap(dc, w, h)) return;
     CBitmap* old = memory.SelectObject(&bitmap);
-    CPageViewRenderer::Paint(memory, m_controller, PaintInput());
+    PageViewPaintInput input = PaintInput();
+    input.kept = &m_keptPage;
+    CPageViewRenderer::Paint(memory, m_controller, input);
     dc->BitBlt(0, 0, w, h, &memory, 0, 0, SRCCOPY);
     memory.SelectObject(old);
 }

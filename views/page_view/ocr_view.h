@@ -141,6 +141,7 @@ private:
     PageViewPaintInput PaintInput() const;
 
     CPageViewController m_controller;
+    CKeptPageDrawing m_keptPage;
     CScrollBar m_wndVScroll, m_wndHScroll;
     // The printer of a running PrintTo; empty otherwise.
     std::string m_printTo;

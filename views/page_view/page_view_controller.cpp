@@ -143,6 +143,7 @@ RECT CPageViewController::VisiblePageRect() const {
 // --- Display ------------------------------------------------------------------------
 
 void CPageViewController::DropZoomImage() {
+    ++m_displayGeneration;
     m_pZoomImage.reset();
     m_wZoomImageScale = 255;
 }

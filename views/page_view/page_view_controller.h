@@ -118,6 +118,10 @@ public:
     const std::vector<BYTE>& DisplayBits() const { return m_display; }
     int DisplayStride() const { return m_displayStride; }  // bytes a display row (padded to 16 bits)
     int DisplayRows() const { return m_displayRows; }      // rows the display holds (the area's height)
+    // Counts the times the page was set or its pixels changed (each drops
+    // the zoom copy): a drawing of the page kept from an earlier paint, for
+    // the same zoom and scroll, stays good while the count stands.
+    unsigned DisplayGeneration() const { return m_displayGeneration; }
 
     // --- Zoom ------------------------------------------------------------------------
     bool SetZoom(WORD zoom);
@@ -224,6 +228,7 @@ private:
     WORD m_wZoomImageScale = 255;
     std::vector<BYTE> m_display;
     int m_displayStride = 0, m_displayRows = 0;
+    unsigned m_displayGeneration = 0;
     RECT m_rcCurrentChar{0, 0, 0, 0};
 
     int m_nMouseTool = kToolNormal;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "imaging/dib_layout.h"
 #include "imaging/image_block.h"
@@ -124,7 +125,7 @@ void CPageViewRenderer::DrawBand(CDC& dc, const CPageViewController& view) {
     DrawRegionFrame(dc, anchor, moving, style);
 }
 
-void CPageViewRenderer::DrawPage(CDC& dc, const CPageViewController& view) {
+void CPageViewRenderer::DrawPage(CDC& dc, const CPageViewController& view, CKeptPageDrawing* kept) {
     const CPageImage* image = view.Image();
     const int areaW = view.AreaWidth(), areaH = view.AreaHeight();
     const int shift = view.ScrollX() % 8;
@@ -157,10 +158,37 @@ void CPageViewRenderer::DrawPage(CDC& dc, const CPageViewController& view) {
     const int srcW = std::min(layout.width - srcX, static_cast<int>(static_cast<long long>(areaW) * 256 / zoom));
     const int srcH = std::min(layout.height - srcY, static_cast<int>(static_cast<long long>(areaH) * 256 / zoom));
     if (srcW <= 0 || srcH <= 0) return;
-    HDRAWDIB dd = DrawDibOpen();
-    DrawDibDraw(dd, dc.GetSafeHdc(), view.OffsetX(), destY, view.DisplayWidth(), height, layout.header, layout.bits,
-                srcX, srcY, srcW, srcH, DDF_BACKGROUNDPAL);
-    DrawDibClose(dd);
+    const int width = view.DisplayWidth();
+    auto stretch = [&](CDC& target, int x, int y) {
+        HDRAWDIB dd = DrawDibOpen();
+        DrawDibDraw(dd, target.GetSafeHdc(), x, y, width, height, layout.header, layout.bits, srcX, srcY, srcW, srcH,
+                    DDF_BACKGROUNDPAL);
+        DrawDibClose(dd);
+    };
+    // Scaling the whole page is the costly part of a paint: the drawing is
+    // kept and copied while the display stays as it was.
+    const CKeptPageDrawing::Key key{image, image->m_hDib, view.DisplayGeneration(), width, height, srcX, srcY, srcW, srcH};
+    CBitmap* drawn = kept ? kept->Find(key) : nullptr;
+    if (!drawn && kept && width > 0 && height > 0) {
+        auto bitmap = std::make_unique<CBitmap>();
+        if (bitmap->CreateCompatibleBitmap(&dc, width, height)) {
+            CDC target;
+            target.CreateCompatibleDC(&dc);
+            CBitmap* old = target.SelectObject(bitmap.get());
+            stretch(target, 0, 0);
+            target.SelectObject(old);
+            drawn = kept->Keep(std::move(bitmap), key);
+        }
+    }
+    if (!drawn) {
+        stretch(dc, view.OffsetX(), destY);
+        return;
+    }
+    CDC source;
+    source.CreateCompatibleDC(&dc);
+    CBitmap* old = source.SelectObject(drawn);
+    dc.BitBlt(view.OffsetX(), destY, width, height, &source, 0, 0, SRCCOPY);
+    source.SelectObject(old);
 }
 
 void CPageViewRenderer::Paint(CDC& dc, CPageViewController& view, const PageViewPaintInput& input) {
@@ -172,7 +200,7 @@ void CPageViewRenderer::Paint(CDC& dc, CPageViewController& view, const PageView
     if (view.DisplayWidth() == 0 && view.DisplayHeight() == 0 && !view.UpdateDisplayImage()) return;
     view.ComputeOffsets();
     dc.FillSolidRect(&area, RGB(255, 255, 255));
-    DrawPage(dc, view);
+    DrawPage(dc, view, input.kept);
 
     CPageRegion* tree = view.Tree();
     if (tree) {

@@ -6,12 +6,16 @@
 #pragma once
 
 #include "platform/afx/afxwin.h"
+#include "views/page_view/kept_page_drawing.h"
 #include "views/page_view/page_view_controller.h"
 
 struct PageViewPaintInput {
     bool handwriting = false;  // draw the character boxes of text regions
     bool viewText = false;     // the text view shows: frame the current character
     bool focused = false;      // a black frame round the image area
+    // Where a grey or colour page's scaled drawing is kept between paints
+    // (none: the page is scaled at every paint).
+    CKeptPageDrawing* kept = nullptr;
 };
 
 class CPageViewRenderer {
@@ -32,5 +36,5 @@ public:
     static int RegionStyle(int flags, bool selected);
 
 private:
-    static void DrawPage(CDC& dc, const CPageViewController& view);
+    static void DrawPage(CDC& dc, const CPageViewController& view, CKeptPageDrawing* kept);
 };

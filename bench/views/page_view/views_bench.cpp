@@ -1,13 +1,16 @@
 // The page view on an A4 page at 300 dpi (2480 x 3508, 1-bit, text-like
 // ink) in a 1024 x 768 image area: one scroll step repainted (display rows
 // rebuilt and the area painted into a memory bitmap) and one zoom change
-// repainted (the reduced copy made again) at every zoom.
+// repainted (the reduced copy made again) at every zoom. Then the page as a
+// grey scan at a quarter of its size: the area painted with the page scaled
+// afresh, and copied from the drawing the view keeps.
 #include <benchmark/benchmark.h>
 
 #include <memory>
 
 #include "imaging/image_block.h"
 #include "imaging/page_image.h"
+#include "imaging/tests/dib_builder.h"
 #include "ocrdoc/regions/layout_region.h"
 #include "platform/afx/afxwin.h"
 #include "views/page_view/page_view_controller.h"
@@ -30,8 +33,14 @@ public:
 };
 
 struct Scene {
-    Scene() {
+    explicit Scene(bool grey = false) {
         AfxWinInit();
+        if (grey) {
+            // Dark bands of words on light paper.
+            page.AttachDib(GreyDib(kWidth, kHeight, [](int x, int y) { return (y / 50) % 2 && (x / 24) % 2 ? 40 : 230; }).Make());
+            Show();
+            return;
+        }
         page.m_nWidth = kWidth;
         page.m_nHeight = kHeight;
         page.m_nBitCount = 1;
@@ -45,6 +54,9 @@ struct Scene {
                     for (std::size_t b = 20; b + 20 < row; ++b)
                         if ((b / 24) % 2 == 0) plane.get()[static_cast<std::size_t>(y + dy) * row + b] = 0x5A;
         }
+        Show();
+    }
+    void Show() {
         tree = std::make_unique<CPageRegion>(RECT{0, 0, kWidth - 1, kHeight - 1});
         for (int i = 0; i < 12; ++i) tree->AddRegion(RECT{100, 150 + i * 280, 2380, 150 + i * 280 + 250}, kRegionHorizontal);
         view.SetPage(&page, tree.get());
@@ -59,7 +71,11 @@ struct Scene {
         view.SetPage(nullptr, nullptr);
         page.Empty();
     }
-    void Paint() { CPageViewRenderer::Paint(dc, view, PageViewPaintInput{}); }
+    void Paint(CKeptPageDrawing* kept = nullptr) {
+        PageViewPaintInput input;
+        input.kept = kept;
+        CPageViewRenderer::Paint(dc, view, input);
+    }
     CPageImage page;
     std::unique_ptr<CPageRegion> tree;
     NoHost host;
@@ -67,6 +83,7 @@ struct Scene {
     CDC dc;
     CBitmap bitmap;
     CBitmap* old = nullptr;
+    CKeptPageDrawing kept;
 };
 
 Scene& TheScene() {
@@ -99,6 +116,13 @@ void BM_ZoomChange(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ZoomChange)->Arg(256)->Arg(128)->Arg(64)->Arg(32)->Unit(benchmark::kMillisecond);
+
+void BM_GreyPagePaint(benchmark::State& state) {
+    static Scene s(true);
+    s.view.SetZoom(64);
+    for (auto _ : state) s.Paint(state.range(0) ? &s.kept : nullptr);
+}
+BENCHMARK(BM_GreyPagePaint)->ArgName("kept")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -85,6 +85,25 @@ bool Transfer(DC* dc, int dx, int dy, int dw, int dh, const Source* src, int sx,
     const bool stretched = needSource && (sw != dw || sh != dh);
 
     QRegion where = DrawableRegion(dc) & QRect(dx, dy, dw, dh);
+    // A plain copy between colour surfaces (every paint of a window through
+    // its memory bitmap) takes whole rows, not a raster operation per pixel.
+    if (code == 0xCC && !stretched && !flipX && !flipY && !src->mono && !targetMono &&
+        (!depth || depth->bpp >= 24)) {
+        for (const QRect& r : where) {
+            // Only the columns and rows that the source holds are copied.
+            const int left = std::max(r.left(), dx + sourceBounds.left() - sx);
+            const int right = std::min(r.right(), dx + sourceBounds.right() - sx);
+            for (int y = r.top(); y <= r.bottom() && left <= right; ++y) {
+                const int from = sy + (y - dy);
+                if (from < sourceBounds.top() || from > sourceBounds.bottom()) continue;
+                auto* row = reinterpret_cast<QRgb*>(target->scanLine(y));
+                const auto* in = reinterpret_cast<const QRgb*>(simg->constScanLine(from));
+                const int shift = sx - dx;
+                for (int x = left; x <= right; ++x) row[x] = in[x + shift] | kBlack;
+            }
+        }
+        return true;
+    }
     for (const QRect& r : where) {
         for (int y = r.top(); y <= r.bottom(); ++y) {
             auto* row = reinterpret_cast<QRgb*>(target->scanLine(y));
@@ -190,12 +209,38 @@ DibBand DecodeBand(const BITMAPINFOHEADER* h, const void* bits, int sy, int sh) 
     const size_t rows = static_cast<size_t>(last - first);
     // Rows lie in memory bottom row first in a bottom-up DIB.
     const size_t firstInMemory = static_cast<size_t>(bottomUp ? height - last : first);
+    const BYTE* rowsStart = bits ? static_cast<const BYTE*>(bits) : reinterpret_cast<const BYTE*>(h) + head;
+    if (h->biBitCount == 8 && h->biCompression == BI_RGB) {
+        // Grey scans, most of the pages drawn: their rows go through the
+        // palette straight into the band, without copies on the way. An
+        // index past the palette shows as its first colour.
+        const DWORD entries = h->biClrUsed && h->biClrUsed <= 256 ? h->biClrUsed : 256;
+        const BYTE* palette = reinterpret_cast<const BYTE*>(h) + h->biSize;
+        QRgb colours[256];
+        for (DWORD i = 0; i < 256; ++i) {
+            const BYTE* q = palette + 4 * (i < entries ? i : 0);
+            colours[i] = qRgb(q[2], q[1], q[0]);
+        }
+        QImage image(h->biWidth, static_cast<int>(rows), QImage::Format_RGB32);
+        if (image.isNull()) {
+            band.valid = false;
+            return band;
+        }
+        for (size_t r = 0; r < rows; ++r) {
+            const size_t inMemory = bottomUp ? firstInMemory + rows - 1 - r : firstInMemory + r;
+            const BYTE* in = rowsStart + stride * inMemory;
+            auto* out = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(r)));
+            for (LONG x = 0; x < h->biWidth; ++x) out[x] = colours[in[x]];
+        }
+        band.image = std::move(image);
+        band.top = static_cast<int>(first);
+        return band;
+    }
     std::vector<BYTE> packed(head + stride * rows);
     std::memcpy(packed.data(), h, head);
     auto* header = reinterpret_cast<BITMAPINFOHEADER*>(packed.data());
     header->biHeight = bottomUp ? static_cast<LONG>(rows) : -static_cast<LONG>(rows);
     header->biSizeImage = 0;
-    const BYTE* rowsStart = bits ? static_cast<const BYTE*>(bits) : reinterpret_cast<const BYTE*>(h) + head;
     std::memcpy(packed.data() + head, rowsStart + stride * firstInMemory, stride * rows);
     band.image = AfxDibToImage(packed.data(), packed.size());
     if (band.image.isNull()) {

@@ -2,7 +2,8 @@
 // reduced page's size and centring, rows copied in the work bitmap's own
 // stride, frames only where the page is visible, the tint reaching through
 // whole regions into the one the progress is in, and nothing drawn or
-// divided for an area without width.
+// divided for an area without width. A grey page is scaled once and then
+// copied, and another page is never shown from that copy.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <cstring>
 
 #include "imaging/image_block.h"
+#include "imaging/tests/dib_builder.h"
 #include "ocrdoc/regions/layout_region.h"
 #include "platform/afx/core/dc_qt.h"
 #include "shell/batch/batch_preview.h"
@@ -241,4 +243,33 @@ TEST(BatchPreview, TintedPartsShowLightYellowWithBlackInk) {
     EXPECT_EQ(shot.pixel(x + 20, y + 10), qRgb(255, 255, 128));
     EXPECT_EQ(qGray(shot.pixel(x + 50, y + 10)), 0);  // the bar stays black
     EXPECT_EQ(shot.pixel(x + 20, y + 40), qRgb(255, 255, 255));
+}
+
+TEST(BatchPreview, AGreyPageScaledOnceIsShownAgainUntilThePageChanges) {
+    AfxWinInit();
+    // Grey pages with a dark bar at a third, then at two thirds of the width.
+    auto greyPage = [](CPageImage& image, int barLeft) {
+        ASSERT_EQ(image.AttachDib(GreyDib(1200, 1600, [&](int x, int) { return x >= barLeft && x < barLeft + 120 ? 20 : 235; }).Make()), 0);
+        image.Binarize();
+    };
+    CPageImage left, right;
+    greyPage(left, 400);
+    greyPage(right, 800);
+    ASSERT_NE(left.m_hDib, nullptr);
+    Regions regions(RECT{0, 0, 1200, 1600});
+    CBatchPreview preview;
+    preview.SetPage(&left, &regions.root);
+    const QImage first = Paint(preview, 139, 245);
+    const int x = preview.OffsetX(), y = preview.OffsetY(), scale = preview.Scale();
+    auto dark = [&](const QImage& shot, int pageX) { return qGray(shot.pixel(x + pageX * scale / 256, y + 20)) < 100; };
+    EXPECT_TRUE(dark(first, 460));
+    EXPECT_FALSE(dark(first, 860));
+    EXPECT_EQ(Paint(preview, 139, 245), first);  // the kept copy draws the same picture
+
+    preview.SetPage(&right, &regions.root);
+    const QImage second = Paint(preview, 139, 245);
+    EXPECT_FALSE(dark(second, 460));
+    EXPECT_TRUE(dark(second, 860));
+    left.Empty();
+    right.Empty();
 }

@@ -200,3 +200,52 @@ TEST_F(PageViewRenderer, GreyPageDrawsItsPixelsNotItsPalette) {
 }
 
 }  // namespace
+
+// A grey page's drawing is kept between paints: it must show what a fresh
+// drawing shows, and an edit of the page's pixels or a move of the view must
+// reach the screen rather than the kept copy.
+TEST_F(PageViewRenderer, KeptGreyDrawingFollowsEditsAndScrolling) {
+    Make(64, 64, 40, 40);
+    FreePage(owner->page);
+    owner->page = std::make_unique<CPageImage>();
+    // The lower half darker than the upper one.
+    HDIB dib = MakeGreyDib(64, 64, 0xC0);
+    {
+        CBlockLock lock(dib);
+        DibLayout layout;
+        ASSERT_TRUE(DescribeDib(lock.get(), lock.size(), layout));
+        for (int y = 32; y < 64; ++y) std::memset(layout.Row(y), 0x40, 64);
+    }
+    ASSERT_EQ(owner->page->AttachDib(dib), 0);
+    view.SetPage(owner->page.get(), owner->tree.get());
+    view.ResetView();
+    CKeptPageDrawing kept;
+    PageViewPaintInput input;
+    input.kept = &kept;
+    auto same = [&](const char* when) {
+        Canvas fresh(40, 40);
+        CPageViewRenderer::Paint(fresh.dc, view, {});
+        Paint(input);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x)
+                ASSERT_EQ(canvas->At(x, y), fresh.At(x, y)) << when << " at " << x << "," << y;
+    };
+    same("first paint");
+    same("second paint");
+    EXPECT_EQ(canvas->At(10, 10), 0xC0C0C0u);
+
+    // The scissors' way: the pixels change in place, the zoom copy goes.
+    {
+        CBlockLock lock(owner->page->m_hDib);
+        DibLayout layout;
+        ASSERT_TRUE(DescribeDib(lock.get(), lock.size(), layout));
+        std::memset(layout.Row(10) + 5, 0x10, 10);
+    }
+    view.DropZoomImage();
+    same("after an edit");
+    EXPECT_EQ(canvas->At(10, 10), 0x101010u);
+
+    ASSERT_TRUE(view.Scroll(true, SB_PAGEDOWN, 0));
+    same("after scrolling");
+    EXPECT_EQ(canvas->At(10, 30), 0x404040u);
+}

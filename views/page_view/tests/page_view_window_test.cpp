@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,6 +15,7 @@
 
 #include "imaging/codecs/codec_factory.h"
 #include "imaging/codecs/image_file_type.h"
+#include "imaging/tests/dib_builder.h"
 #include "ocrdoc/regions/table_region.h"
 #include "platform/afx/ui/testing.h"
 #include "platform/win/library.h"
@@ -187,6 +189,37 @@ TEST_F(PageViewWindow, ScissorsAndPenChangeThePage) {
     shell.pointerSwitchAllowed = true;
     view->SendMessage(WM_COMMAND, ID_MOUSE_SWITCH);
     EXPECT_NE(view->Controller().MouseTool(), kToolScissors);
+}
+
+// A grey page is kept scaled between paints; what the scissors cut out of
+// it must still reach the screen.
+TEST_F(PageViewWindow, ScissorsOnAGreyPageReachTheScreen) {
+    auto page = std::make_unique<CPageImage>();
+    ASSERT_EQ(page->AttachDib(GreyDib(600, 400, [](int, int) { return 0x30; }).Make()), 0);
+    doc.m_pImage = page.release();
+    doc.m_pPageRegion = new CPageRegion(RECT{0, 0, 599, 399});
+    view->ResetView();
+    view->SetZoom(256);
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("page_view_grey_" + std::to_string(::getpid()) + ".png")).string();
+    auto darkOnScreen = [&] {
+        view->Invalidate(FALSE);
+        AfxPumpMessages();
+        EXPECT_TRUE(view->GrabToFile(path.c_str()));
+        const QImage shot(QString::fromStdString(path));
+        int dark = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) dark += qGray(shot.pixel(x, y)) == 0x30;
+        return dark;
+    };
+    const int before = darkOnScreen();
+    EXPECT_GT(before, 100 * 100);
+    EXPECT_EQ(darkOnScreen(), before) << "a repaint shows the same page";
+    view->SendMessage(WM_COMMAND, ID_MOUSE_SCISSORS);
+    Drag(view->Controller().PageToClient(POINT{200, 100}), view->Controller().PageToClient(POINT{300, 200}));
+    const int after = darkOnScreen();
+    EXPECT_LT(after, before - 90 * 90) << "the cut shows white";
+    std::filesystem::remove(path);
 }
 
 TEST_F(PageViewWindow, DragPastTheEdgeKeepsScrolling) {

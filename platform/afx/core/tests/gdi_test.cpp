@@ -168,6 +168,32 @@ TEST(RasterOps, TernaryCodesMatchTheirFormulas) {
     }
 }
 
+// Plain copies take the source's rows whole: still only inside the clip and
+// only where the source has pixels, and a window copied onto itself (as a
+// scroll does) moves rather than smears.
+TEST(RasterOps, PlainCopiesKeepToTheClipTheSourceAndOverlaps) {
+    Canvas src(6, 4, 32), dst(10, 10, 32);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) src.dc.SetPixel(x, y, Mix(x + 6 * y));
+    dst.Fill(RGB(255, 255, 255));
+    const int saved = dst.dc.SaveDC();
+    dst.dc.IntersectClipRect(0, 0, 10, 3);
+    ASSERT_TRUE(dst.dc.BitBlt(2, 1, 6, 4, &src.dc, 3, 1, SRCCOPY));
+    dst.dc.RestoreDC(saved);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const bool copied = x >= 2 && x < 5 && y >= 1 && y < 3;  // 3 columns left in the source, 2 rows in the clip
+            const COLORREF want = copied ? Mix(x - 2 + 3 + 6 * (y - 1 + 1)) : RGB(255, 255, 255);
+            EXPECT_EQ(dst.dc.GetPixel(x, y), want) << x << "," << y;
+        }
+
+    Canvas row(8, 1, 32);
+    for (int x = 0; x < 8; ++x) row.dc.SetPixel(x, 0, Mix(x));
+    ASSERT_TRUE(row.dc.BitBlt(1, 0, 7, 1, &row.dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(row.dc.GetPixel(0, 0), Mix(0));
+    for (int x = 1; x < 8; ++x) EXPECT_EQ(row.dc.GetPixel(x, 0), Mix(x - 1)) << x;
+}
+
 TEST(Bitmaps, MonochromeBlitsTakeTextAndBackgroundColours) {
     // A 16x1 monochrome bitmap: bits 1010... (1 is white).
     const BYTE bits[2] = {0xAA, 0x0F};
