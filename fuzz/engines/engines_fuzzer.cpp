@@ -115,8 +115,7 @@ void recogniserBlocks(const std::uint8_t* data, std::size_t size, const std::vec
     const std::vector<plenmar::Area> areas = plenmar::joinRecogniserLayout(blocks, own, view);
     for (const plenmar::Area& a : areas)
         if (a.box.empty()) __builtin_trap();
-    // Blocks that cut lines apart or run across the columns found here give
-    // way to the analysis here as a whole.
+    // Blocks that cut lines apart give way to the analysis here as a whole.
     auto same = [](const plenmar::Area& a, const plenmar::Area& b) {
         return a.kind == b.kind && a.box.left == b.box.left && a.box.top == b.box.top && a.box.right == b.box.right &&
                a.box.bottom == b.box.bottom;
@@ -134,13 +133,32 @@ void recogniserBlocks(const std::uint8_t* data, std::size_t size, const std::vec
         }
         return false;
     };
+    // On a page with a picture, lines over a halftone's dots are rows of it
+    // (so is all ink of a page drawn at random, row after row), and specks
+    // smaller than a character in it are no text: either is part of the
+    // picture. A line run across the columns found here is read in parts,
+    // from its start to its end.
+    bool picture = false;
+    int tallest = 0;
+    for (const ocrkit::LayoutBlock& b : blocks) {
+        picture = picture || b.kind == ocrkit::BlockKind::Picture;
+        for (const ocrkit::Box& l : b.lines) tallest = std::max(tallest, l.height());
+    }
+    for (const plenmar::Area& a : own.areas) picture = picture || a.kind == plenmar::AreaKind::Picture;
+    auto holds = [&](int x, int y) {
+        for (const plenmar::Area& a : areas)
+            if (x >= a.box.left && x <= a.box.right && y >= a.box.top && y <= a.box.bottom) return true;
+        return false;
+    };
     for (const ocrkit::LayoutBlock& b : blocks) {
         if (b.kind == ocrkit::BlockKind::Picture || b.kind == ocrkit::BlockKind::Rule || b.kind == ocrkit::BlockKind::Noise) continue;
         for (const ocrkit::Box& l : b.lines.empty() ? std::vector<ocrkit::Box>{b.box} : b.lines) {
             if (l.empty() || readWithOwn(l)) continue;
+            if (picture && (plenmar::halftoneRow(view, l, tallest) || l.height() * 2 < tallest)) continue;
             bool kept = false;
             for (const plenmar::Area& a : areas) kept = kept || a.box.contains(l);
-            if (!kept) __builtin_trap();
+            const int cy = l.top + (l.bottom - l.top) / 2;
+            if (!kept && !(holds(l.left, cy) && holds(l.right, cy))) __builtin_trap();
         }
     }
 }

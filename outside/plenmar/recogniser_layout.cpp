@@ -93,10 +93,8 @@ bool holdsCharacters(const ocrkit::PlaneView& plane, const Box& box, int cs) {
     return all > 0 && characters * 2 >= all;
 }
 
-// Whether a box is a row of a halftone, which the recogniser can take for a
-// line of text: its ink lies mostly in dots far smaller than the letters of
-// a line `line` high, or covers near half the box, where dots run into each
-// other (a line of text, even a bold heading, covers a third at most).
+}  // namespace
+
 bool halftoneRow(const ocrkit::PlaneView& plane, const Box& box, int line) {
     long long all = 0, dots = 0;
     for (const ocrkit::Component& c : ocrkit::components(plane, box)) {
@@ -105,6 +103,8 @@ bool halftoneRow(const ocrkit::PlaneView& plane, const Box& box, int line) {
     }
     return all > 0 && (dots * 2 > all || all * 20 > areaOf(box) * 9);
 }
+
+namespace {
 
 // The rows of halftones beside or in pictures that the recogniser took for
 // lines of text: they are part of the picture, and read as no text. Rows of

@@ -2,7 +2,8 @@
 // seed, read through the program's road (Textory IMAGE OUT.txt in a fresh
 // home): every page is written and reads at least its layout's floor. The
 // floors are what the road reads today less a margin; they rise as it gets
-// better. The full comparison with the command line is bench/corpus.
+// better. Magazine pages the road once read out of order read in order. The
+// full comparison with the command line is bench/corpus.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -70,6 +71,23 @@ TEST_P(CorpusRoad, APageReadsAtLeastItsFloor) {
 
 INSTANTIATE_TEST_SUITE_P(Layouts, CorpusRoad, ::testing::ValuesIn(kFloors),
                          [](const ::testing::TestParamInfo<Floor>& info) { return std::string(info.param.name); });
+
+// Magazine pages the road once read out of order: footnotes between the
+// columns, a column beside a halftone cut into single lines, lines run across
+// the gutter with the halftone read as letters. Both read in reading order.
+TEST(MagazineRoad, ColumnsBesidePicturesAndFootnotesAreReadInOrder) {
+    suite_test::ScratchFolder scratch;
+    testpages::ensureGui();
+    for (int index : {1, 17}) {
+        const bench::RandomPage page = bench::drawRandomPage(911928557, index, PageLayout::Magazine);
+        const fs::path file = scratch / ("page-" + std::to_string(index) + "." + bench::pageExtension(page));
+        ASSERT_TRUE(bench::writePage(page, file.string()));
+        const bench::Run run = bench::readWithTextory(page, file, (fs::path(bench::programFolder()) / "Textory").string(), scratch.path());
+        const std::string about = page.className + ": " + page.description;
+        ASSERT_EQ(run.status, 0) << about;
+        EXPECT_GE(bench::characterScore(page, run.text), 0.95) << about;
+    }
+}
 
 }  // namespace
 
