@@ -25,8 +25,9 @@ public:
     // per process on first use from the faces that suit the code page. NULL
     // when the code page has no set, or it has no table and no face was found.
     static const GlyphShapes* forCodePage(int codePage);
-    // Starts drawing the code page's shapes on a thread of their own, so that
-    // the first page does not wait for them (a few seconds for Big5's).
+    // Starts reading the code page's shapes (or drawing them, a few seconds
+    // for Big5's) on a thread of their own, so that the first page does not
+    // wait for them.
     static void prepare(int codePage);
 
     // Shapes of the characters (UTF-8, one each) drawn from the font files
