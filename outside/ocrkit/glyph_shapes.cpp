@@ -60,9 +60,11 @@ std::pair<std::string, int> faceFile(const char* family) {
 
 }  // namespace
 
-// A sans and a Ming face for each set: printed Chinese is mostly one of the two.
+// A sans, a Ming and a Kai face for each set: printed Chinese is mostly in
+// one of the three.
 std::vector<std::pair<std::string, int>> chineseFaces(int codePage) {
-    std::vector<const char*> families{"WenQuanYi Micro Hei", codePage == 950 ? "AR PL UMing TW" : "AR PL UMing CN"};
+    std::vector<const char*> families{"WenQuanYi Micro Hei", codePage == 950 ? "AR PL UMing TW" : "AR PL UMing CN",
+                                      codePage == 950 ? "AR PL UKai TW" : "AR PL UKai CN"};
     std::vector<std::pair<std::string, int>> faces;
     for (const char* f : families) {
         auto face = faceFile(f);
@@ -112,21 +114,38 @@ private:
     FT_Face face_ = nullptr;
 };
 
-// The glyph as a light scan prints it: blurred and cut at a dark level,
-// thin strokes (the horizontals of a Ming face) fade away or break.
-void thinned(InkRaster& r) {
+// Each pixel set from the sum and the most of the ink of its 3 x 3
+// neighbourhood (none beyond the edges): ink where keep says so.
+template <typename Keep>
+void neighbourhoodCut(InkRaster& r, Keep keep) {
     InkRaster out = r;
     for (int y = 0; y < r.height; ++y)
         for (int x = 0; x < r.width; ++x) {
-            float sum = 0;
+            float sum = 0, most = 0;
             for (int dy = -1; dy <= 1; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) {
-                    int xx = x + dx, yy = y + dy;
-                    sum += xx < 0 || yy < 0 || xx >= r.width || yy >= r.height ? 0.0f : r.at(xx, yy);
+                    const int xx = x + dx, yy = y + dy;
+                    const float v = xx < 0 || yy < 0 || xx >= r.width || yy >= r.height ? 0.0f : r.at(xx, yy);
+                    sum += v;
+                    most = std::max(most, v);
                 }
-            out.ink[static_cast<std::size_t>(y) * r.width + x] = sum / 9 > 0.62f ? 1.0f : 0.0f;
+            out.ink[static_cast<std::size_t>(y) * r.width + x] = keep(sum, most) ? 1.0f : 0.0f;
         }
     r = std::move(out);
+}
+
+// The glyph as a light scan prints it: blurred and cut at a dark level,
+// thin strokes (the horizontals of a Ming face) fade away or break.
+void thinned(InkRaster& r) {
+    neighbourhoodCut(r, [](float sum, float) { return sum / 9 > 0.62f; });
+}
+
+// The glyph as a heavy or blurred print at a small size gives it: strokes
+// grown by about a stroke's width on each side, so that narrow counters and
+// the gaps between close strokes close up.
+void thickened(InkRaster& r, int pixelSize) {
+    for (int pass = 0; pass < std::max(1, pixelSize / 16); ++pass)
+        neighbourhoodCut(r, [](float, float most) { return most >= 0.5f; });
 }
 
 }  // namespace
@@ -174,14 +193,17 @@ DrawnRun drawRun(const std::vector<std::string>& characters, std::size_t first, 
     {
         std::vector<std::unique_ptr<FreeTypeFace>> open;
         for (const auto& f : faces) open.push_back(std::make_unique<FreeTypeFace>(lib, f, pixelSize));
-        InkRaster raster;
+        InkRaster raster, drawn;
         for (std::size_t i = first; i < last; ++i) {
             if (stop && stop->load(std::memory_order_relaxed)) break;
             char32_t c = firstCodePoint(characters[i]);
             for (const auto& face : open) {
-                if (!face->draw(c, raster)) continue;
-                for (int variant = 0; variant < 2; ++variant) {
+                if (!face->draw(c, drawn)) continue;
+                // The glyph as drawn, as a light scan and as a heavy one prints it.
+                for (int variant = 0; variant < 3; ++variant) {
+                    raster = drawn;
                     if (variant == 1) thinned(raster);
+                    if (variant == 2) thickened(raster, pixelSize);
                     ShapeFeatures f = shapeFeatures(raster);
                     if (f.empty) continue;
                     const ShapeBytes b = shapeBytes(f);
@@ -231,8 +253,12 @@ GlyphShapes::GlyphShapes(const std::vector<std::string>& characters,
 GlyphShapes::GlyphShapes(GlyphEntries entries) : set_(std::move(entries)) { indexCharacters(); }
 
 void GlyphShapes::indexCharacters() {
-    for (std::size_t e = 0; e < set_.owner.size(); ++e)
-        firstEntry_.emplace(set_.characters[static_cast<std::size_t>(set_.owner[e])], e);
+    const std::size_t n = set_.owner.size();
+    for (std::size_t e = 0; e < n; ++e) firstEntry_.emplace(set_.characters[static_cast<std::size_t>(set_.owner[e])], e);
+    roughColumns_.resize(n * kShapeRoughSize);
+    for (std::size_t e = 0; e < n; ++e)
+        for (std::size_t d = 0; d < kShapeRoughSize; ++d)
+            roughColumns_[d * n + e] = static_cast<std::uint8_t>(set_.rough[e * kShapeRoughSize + d] >> 2);
 }
 
 namespace {
@@ -322,16 +348,20 @@ std::vector<std::string> GlyphShapes::nearest(const std::uint8_t* rough, const s
     std::vector<std::string> out;
     if (count <= 0 || set_.owner.empty()) return out;
     const std::size_t n = set_.owner.size();
-    // Rough scores of every entry; those in the top buckets of their
-    // histogram go on (no sort over all entries).
-    std::vector<int> roughScore(n);
-    // Unit vectors as bytes: scores up to 255 * 255.
-    constexpr int kBucketShift = 6;
-    std::vector<int> histogram((255 * 255 >> kBucketShift) + 1, 0);
-    for (std::size_t i = 0; i < n; ++i) {
-        roughScore[i] = std::min(byteDot<kShapeRoughSize>(rough, &set_.rough[i * kShapeRoughSize]), 255 * 255);
-        ++histogram[static_cast<std::size_t>(roughScore[i] >> kBucketShift)];
+    // Rough scores of every entry, a feature at a time over all entries (in
+    // 16-bit lanes: six bits a value, so sixteen products fit); those in the
+    // top buckets of their histogram go on (no sort over all entries).
+    thread_local std::vector<std::uint16_t> roughScore;
+    roughScore.assign(n, 0);
+    for (int d = 0; d < kShapeRoughSize; ++d) {
+        const std::uint16_t q = rough[d] >> 2;
+        const std::uint8_t* column = &roughColumns_[static_cast<std::size_t>(d) * n];
+        std::uint16_t* score = roughScore.data();
+        for (std::size_t i = 0; i < n; ++i) score[i] = static_cast<std::uint16_t>(score[i] + q * column[i]);
     }
+    constexpr int kBucketShift = 6;
+    std::array<int, (kShapeRoughSize * 63 * 63 >> kBucketShift) + 1> histogram{};
+    for (std::size_t i = 0; i < n; ++i) ++histogram[roughScore[i] >> kBucketShift];
     int cut = static_cast<int>(histogram.size()) - 1;
     for (std::size_t kept = 0; cut > 0; --cut) {
         kept += static_cast<std::size_t>(histogram[static_cast<std::size_t>(cut)]);

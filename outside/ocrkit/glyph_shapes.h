@@ -25,8 +25,9 @@ public:
     // per process on first use from the faces that suit the code page. NULL
     // when the code page has no set, or it has no table and no face was found.
     static const GlyphShapes* forCodePage(int codePage);
-    // Starts drawing the code page's shapes on a thread of their own, so that
-    // the first page does not wait for them (a few seconds for Big5's).
+    // Starts reading the code page's shapes (or drawing them, a few seconds
+    // for Big5's) on a thread of their own, so that the first page does not
+    // wait for them.
     static void prepare(int codePage);
 
     // Shapes of the characters (UTF-8, one each) drawn from the font files
@@ -58,13 +59,16 @@ private:
     // each on the best of the step before: rough features against every
     // entry, coarse ones, then fine ones.
     GlyphEntries set_;
+    // The rough features a feature at a time (all entries' first, ...), to
+    // six bits, for the first step.
+    std::vector<std::uint8_t> roughColumns_;
     std::unordered_map<std::string, std::size_t> firstEntry_;  // of each character
     mutable std::mutex lookalikesMutex_;
     mutable std::unordered_map<std::size_t, std::vector<std::string>> lookalikes_;
 };
 
 // The font file and face index of each installed face that suits the code
-// page (a sans and a Ming face), as fontconfig finds them.
+// page (a sans, a Ming and a Kai face), as fontconfig finds them.
 std::vector<std::pair<std::string, int>> chineseFaces(int codePage);
 
 // The ideographs of the code page's common set, UTF-8 (empty for other code pages).

@@ -21,10 +21,10 @@ constexpr char kMagic[8] = {'G', 'L', 'Y', 'P', 'H', 'T', 'A', 'B'};
 constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kHeaderSize = 8 + 7 * 4 + 8;
 constexpr std::size_t kEntryBytes = 4 + kShapeRoughSize + kShapeCoarseSize + kShapeFineSize;
-// Bounds far above the largest set (Big5's 13,000 ideographs, four drawings
+// Bounds far above the largest set (Big5's 13,000 ideographs, a few drawings
 // each), so that a damaged count is refused before anything is allocated.
 constexpr std::uint32_t kMostCharacters = 70000;
-constexpr std::uint32_t kMostEntriesPerCharacter = 8;
+constexpr std::uint32_t kMostEntriesPerCharacter = 16;
 constexpr std::uintmax_t kLargestFile = kHeaderSize + 4ull * kMostCharacters +
                                         kEntryBytes * kMostCharacters * kMostEntriesPerCharacter + 8;
 

@@ -271,13 +271,12 @@ extern "C" __attribute__((visibility("default"))) ocrkit::LayoutFinder* SuiteTes
 extern "C" __attribute__((visibility("default"))) ocrkit::Engine* SuiteTessCreateEngine(const char* modelFolder,
                                                                                        const char* languages) {
     auto e = std::make_unique<ocrkit::TessEngine>();
-    // Per-character alternatives of Latin text come from the LSTM's choice
-    // mode; one pass of its search already gives them. The Chinese models'
-    // alternatives rarely hold the right character (Tresk matches shapes
-    // instead), and their search costs several percent of the time.
+    // Per-character alternatives come from the LSTM's choice mode; one pass
+    // of its search already gives them. For Chinese, Tresk puts them after
+    // the nearest glyph shapes: they hold the right character of many a
+    // misread Latin letter and of small or heavy print the shapes miss.
     std::vector<std::string> names{"lstm_choice_mode", "lstm_choice_iterations"};
-    const bool chinese = std::string(languages).find("chi_") != std::string::npos;
-    std::vector<std::string> values{chinese ? "0" : "2", "1"};
+    std::vector<std::string> values{"2", "1"};
     if (e->api.Init(modelFolder, languages, tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) != 0)
         return nullptr;
     e->api.SetVariable("debug_file", "/dev/null");

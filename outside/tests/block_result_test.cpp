@@ -5,6 +5,7 @@
 // the line in reading order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -75,13 +76,17 @@ TEST(BlockResult, CharactersWithoutBoxesShareTheirColumnInOrder) {
 TEST(BlockResult, MarksAPoorScanConfusesAreEachOthersCandidates) {
     std::vector<ocrkit::Line> lines(1);
     lines[0].box = ocrkit::Box{0, 0, 99, 19};
-    // A comma read as a dot, the ideograph one read as a tilde.
+    // A comma read as a dot, the ideograph one read as a tilde, a Latin
+    // letter with an alternative of the recogniser's own.
+    ocrkit::Symbol ell = symbol("l", 70.0f, {82, 0, 84, 19});
+    ell.choices.push_back({"t", 20.0f});
     lines[0].words.push_back({0, {symbol("\xE4\xB8\xAD", 95.0f, {0, 0, 19, 19}), symbol(".", 60.0f, {22, 15, 25, 19}),
                                   symbol("~", 50.0f, {40, 8, 59, 11}), symbol("\xE6\x96\x87", 95.0f, {60, 0, 79, 19})}});
+    lines[0].words.push_back({1, {ell}});
     _regioninfo* region = new _regioninfo{};
     ASSERT_TRUE(tresk::buildBlock(lines, false, tresk::Output{950, nullptr, nullptr, nullptr}, region));
     std::vector<_charinfo*> chars = charsOf(*region);
-    ASSERT_EQ(chars.size(), 4u);
+    ASSERT_EQ(chars.size(), 5u);
     auto candidates = [](const _charinfo* c) {
         std::vector<std::string> out;
         for (int k = 0; k < c->nCands; ++k) out.push_back(ocrkit::toUtf8(ocrkit::unpackCode(c->wCand[k]), 950));
@@ -95,5 +100,12 @@ TEST(BlockResult, MarksAPoorScanConfusesAreEachOthersCandidates) {
     EXPECT_EQ(stroke[1], "\xE4\xB8\x80");
     // Characters are not given marks.
     EXPECT_EQ(candidates(chars[0]).size(), 1u);
+    // The letter: the recogniser's alternative, then the letters a poor scan
+    // makes of it.
+    std::vector<std::string> letter = candidates(chars[4]);
+    ASSERT_GE(letter.size(), 5u);
+    EXPECT_EQ(letter[0], "l");
+    EXPECT_EQ(letter[1], "t");
+    for (const char* like : {"L", "1", "I"}) EXPECT_NE(std::find(letter.begin(), letter.end(), like), letter.end()) << like;
     tresk::freeResult(region);
 }

@@ -74,7 +74,7 @@ TEST(GlyphShapes, FindsPrintedCharactersAmongTheNearestGlyphs) {
     ASSERT_NE(shapes, nullptr);
     EXPECT_EQ(ocrkit::GlyphShapes::forCodePage(936), shapes);  // drawn once
     EXPECT_EQ(ocrkit::GlyphShapes::forCodePage(1252), nullptr);
-    for (const char* family : {"WenQuanYi Micro Hei", "AR PL UMing CN"})
+    for (const char* family : {"WenQuanYi Micro Hei", "AR PL UMing CN", "AR PL UKai CN"})
         for (int size : {38, 48})
             for (bool degraded : {false, true}) {
                 SCOPED_TRACE(std::string(family) + " " + std::to_string(size) + (degraded ? " degraded" : " clean"));

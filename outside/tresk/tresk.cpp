@@ -135,9 +135,9 @@ OUTSIDE_EXPORT _regioninfo* OR_CHN40_Recog(_seg_regioninfo* seg, void* plane, sh
     if (!locked.ok()) return nullptr;
     std::string programFolder = folder ? folder : "";
     const int codePage = code == 'B' ? 950 : 936;
-    // The glyphs behind the candidates are drawn, for this code page alone,
-    // while the first block is read; they are waited for when its
-    // characters are put together.
+    // The glyphs behind the candidates are read (or drawn), for this code
+    // page alone, while the first block is recognised; they are waited for
+    // when its characters are put together.
     ocrkit::GlyphShapes::prepare(codePage);
     tresk::Output out{codePage, text, &locked.view(), nullptr};
     auto withShapes = [&] {
