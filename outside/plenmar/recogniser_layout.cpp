@@ -428,10 +428,12 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     for (const LayoutBlock& b : blocks)
         if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
             textLines.insert(textLines.end(), b.lines.begin(), b.lines.end());
+    // How much of box the lines of text inside it cover (lines of
+    // characters, not the dots of a halftone read as stray letters).
     auto linesIn = [&](const Box& box) {
         long long inked = 0;
         for (const Box& l : textLines)
-            if (centreIn(l, box)) inked += areaOf(l);
+            if (mostlyIn(l, box) && holdsCharacters(plane, l, cs)) inked += areaOf(l);
         return inked;
     };
     std::vector<Piece> pieces;
@@ -453,7 +455,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         // recogniser's analysis joined the pictures of a page with the
         // columns of text between them) stands for the pictures found here
         // inside it.
-        if (picture && linesIn(b.box) * 10 >= areaOf(b.box)) {
+        if (picture && linesIn(b.box) * 3 >= areaOf(b.box)) {
             for (const Area& a : own.areas)
                 if (a.kind == AreaKind::Picture && mostlyIn(a.box, b.box)) pieces.push_back({AreaKind::Picture, {a.box}});
             continue;
@@ -539,7 +541,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     if (joined < 0 || joined > 2 || linesCrossColumns(pieces, own, cs)) {
         std::vector<Box> pictures;
         for (const LayoutBlock& b : blocks)
-            if (b.kind == BlockKind::Picture && linesIn(b.box) * 10 < areaOf(b.box)) pictures.push_back(b.box);
+            if (b.kind == BlockKind::Picture && linesIn(b.box) * 3 < areaOf(b.box)) pictures.push_back(b.box);
         return ownAreasWithoutPictures(own, pictures, plane, cs);
     }
     pieces = std::move(whole);
