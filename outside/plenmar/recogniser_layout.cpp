@@ -387,6 +387,22 @@ std::vector<Area> ownAreasWithoutPictures(const PageLayout& own, const std::vect
     return out;
 }
 
+// Whether a text area of the analysis here takes in two of the
+// recogniser's blocks of text that stand side by side: it reads across
+// their columns.
+bool readsAcrossBlocks(const PageLayout& own, const std::vector<LayoutBlock>& blocks) {
+    for (const Area& a : own.areas) {
+        if (a.kind != AreaKind::Text) continue;
+        for (const LayoutBlock& l : blocks)
+            for (const LayoutBlock& r : blocks) {
+                if (l.kind != BlockKind::Text || r.kind != BlockKind::Text || l.lines.size() < 2 || r.lines.size() < 2) continue;
+                const bool besides = l.box.right < r.box.left && l.box.top <= r.box.bottom && r.box.top <= l.box.bottom;
+                if (besides && mostlyIn(l.box, a.box) && mostlyIn(r.box, a.box)) return true;
+            }
+    }
+    return false;
+}
+
 }  // namespace
 
 bool ownLayoutFits(const PageLayout& own) {
@@ -538,7 +554,11 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     // whole column, which the analysis here reads whole.
     std::vector<Piece> whole = pieces;
     const int joined = joinLinesCutApart(whole, rules, cs);
-    if (joined < 0 || joined > 2 || linesCrossColumns(pieces, own, cs)) {
+    // Lines beside each other in two columns (a narrow gutter on a tilted
+    // page) are no line cut apart where the analysis here reads straight
+    // across those columns: they stay as the recogniser found them.
+    if (joined < 0 && readsAcrossBlocks(own, blocks)) whole = pieces;
+    else if (joined < 0 || joined > 2 || linesCrossColumns(pieces, own, cs)) {
         std::vector<Box> pictures;
         for (const LayoutBlock& b : blocks)
             if (b.kind == BlockKind::Picture && linesIn(b.box) * 3 < areaOf(b.box)) pictures.push_back(b.box);

@@ -184,6 +184,16 @@ TEST(Plenmar, ALineRunningIntoTheNextColumnLeavesTheColumnsApart) {
     for (int y : {160, 280, 520, 700}) left.lines[static_cast<std::size_t>((y - 100) / 60)].right = 1010;
     const ::ocrkit::LayoutBlock rule{::ocrkit::Box{950, 100, 951, 880}, ::ocrkit::BlockKind::Rule, {}};
     expectColumnsApart(::plenmar::joinRecogniserLayout({left, rule, right}, own, plane), 1011);
+    // A narrow gutter on a tilted page: the right column's lines stand half
+    // a line lower, and a line of the left one reaches up to them. Joined,
+    // it would run into the next line there; the columns stay as found.
+    for (::ocrkit::Box& l : right.lines) {
+        l.top += 20;
+        l.bottom += 20;
+    }
+    right.box.bottom += 20;
+    left.lines[5].right = 1000;
+    expectColumnsApart(::plenmar::joinRecogniserLayout({left, right}, own, plane), 1011);
 }
 
 TEST(Plenmar, AHalftonePictureAmongTextIsNotReadAsText) {
