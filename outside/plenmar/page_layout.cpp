@@ -300,20 +300,32 @@ public:
     }
 
 private:
-    // A heading over columns (or a line under them) set closer to them than
-    // the gap between blocks: the first gap of a line's height that leaves
-    // columns on one side of it.
+    // A heading over columns, or lines under them (footnotes running on
+    // under the gutter), set closer to them than the gap between blocks:
+    // the gaps of a line's height, one of the first few above and one of the
+    // last few below, that leave columns between them.
     std::vector<int> cutBesideColumns(const std::vector<int>& idx, const Intervals& ys) const {
-        for (int at : cutsOf(ys, cs_)) {
-            auto parts = split(idx, {at}, true);
-            if (parts.size() < 2) continue;
-            for (const auto& part : parts) {
-                const Intervals rows = coverage(items_, part, true);
-                if (!rows.empty() && rows.back().second - rows.front().first >= 12 * cs_ &&
-                    !columnCuts(part, coverage(items_, part, false)).empty())
-                    return {at};
+        const std::vector<int> gaps = cutsOf(ys, cs_);
+        if (gaps.empty()) return {};
+        const int few = std::min<int>(3, static_cast<int>(gaps.size()));
+        std::vector<int> above{-1}, below{-1};  // -1: no cut there
+        for (int k = 0; k < few; ++k) above.push_back(k);
+        for (int k = 0; k < few; ++k) below.push_back(static_cast<int>(gaps.size()) - 1 - k);
+        for (int a : above)
+            for (int b : below) {
+                if ((a < 0 && b < 0) || (a >= 0 && b >= 0 && b <= a)) continue;
+                std::vector<int> cuts;
+                if (a >= 0) cuts.push_back(gaps[static_cast<std::size_t>(a)]);
+                if (b >= 0) cuts.push_back(gaps[static_cast<std::size_t>(b)]);
+                const auto parts = split(idx, cuts, true);
+                if (parts.size() < 2) continue;
+                for (const auto& part : parts) {
+                    const Intervals rows = coverage(items_, part, true);
+                    if (!rows.empty() && rows.back().second - rows.front().first >= 12 * cs_ &&
+                        !columnCuts(part, coverage(items_, part, false)).empty())
+                        return cuts;
+                }
             }
-        }
         return {};
     }
 
@@ -531,10 +543,14 @@ bool standsApart(const PlaneView& p, const Item& it, const Turn& turn, int cs) {
     const Box& b = it.page;
     const int side = std::max(cs / 3, 2);
     const double half = static_cast<double>(it.pixels) / b.height() / 2 + 2 + b.height() / 256.0;
-    const double cx = (b.left + b.right) / 2.0, cy = (b.top + b.bottom) / 2.0;
+    // The stroke runs down the column of the most ink along the slant (a
+    // character it runs into lies to one side of it).
+    const Profiles pr = profilesAlongSlant(p, b, turn);
+    const int slackX = (static_cast<int>(pr.cols.size()) - 1 - b.width()) / 2;
+    const int most = static_cast<int>(std::max_element(pr.cols.begin(), pr.cols.end()) - pr.cols.begin());
     long black = 0;
     for (int y = b.top; y <= b.bottom; ++y) {
-        const double x = cx - (y - cy) * turn.tan;
+        const double x = b.left + (most - slackX) - (y - b.top) * turn.tan;
         const int from = static_cast<int>(std::lround(x - half)) - side, to = static_cast<int>(std::lround(x + half)) + side;
         for (int k = 0; k < side; ++k) {
             if (from + k >= 0 && from + k < p.width) black += p.black(from + k, y);
@@ -555,8 +571,11 @@ void leaveOutColumnRules(const PlaneView& p, std::vector<Item>& items, int cs, c
         const Item& it = items[i];
         const int w = it.page.width(), h = it.page.height();
         // Thin: a stroke's ink is its length times its thickness; a tilted
-        // rule's box is as much wider as the slant takes it sideways.
-        const bool upright = h >= 3 && w * 2 <= h && w <= static_cast<int>(std::abs(turn.tan) * h) + thin + 2;
+        // rule's box is as much wider as the slant takes it sideways, and a
+        // character a line runs into it (a footnote across the gutter) widens
+        // it by its own width.
+        const int wider = h >= 4 * cs ? 2 * cs : 0;
+        const bool upright = h >= 3 && w * 2 <= h && w <= static_cast<int>(std::abs(turn.tan) * h) + thin + 2 + wider;
         if (it.kind == ItemKind::Text && upright && it.pixels <= static_cast<long long>(h) * thin && standsApart(p, it, turn, cs))
             strokes.push_back(i);
     }

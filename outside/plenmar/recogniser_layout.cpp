@@ -113,8 +113,17 @@ class HalftoneRows {
 public:
     HalftoneRows(const std::vector<LayoutBlock>& blocks, const PageLayout& own, const ocrkit::PlaneView& plane, int line)
         : plane_(plane), line_(line) {
-        for (const LayoutBlock& b : blocks)
-            if (b.kind == BlockKind::Picture) near_.push_back(b.box);
+        // A picture block that lines of text cover a third of reaches over
+        // columns (the recogniser joined pictures and the text between them):
+        // its lines are no halftone.
+        for (const LayoutBlock& b : blocks) {
+            if (b.kind != BlockKind::Picture) continue;
+            long long covered = 0;
+            for (const LayoutBlock& t : blocks)
+                if (t.kind != BlockKind::Picture && t.kind != BlockKind::Rule && t.kind != BlockKind::Noise)
+                    for (const Box& l : t.lines) covered += areaOf(common(l, b.box));
+            if (covered * 3 < areaOf(b.box)) near_.push_back(b.box);
+        }
         for (const Area& a : own.areas)
             if (a.kind == AreaKind::Picture) near_.push_back(a.box);
         std::vector<Box> rows;
@@ -633,6 +642,22 @@ std::vector<Area> ownAreasWithoutPictures(const PageLayout& own, const std::vect
     return out;
 }
 
+// Whether a text area of the analysis here takes in two of the
+// recogniser's blocks of text that stand side by side: it reads across
+// their columns.
+bool readsAcrossBlocks(const PageLayout& own, const std::vector<LayoutBlock>& blocks) {
+    for (const Area& a : own.areas) {
+        if (a.kind != AreaKind::Text) continue;
+        for (const LayoutBlock& l : blocks)
+            for (const LayoutBlock& r : blocks) {
+                if (l.kind != BlockKind::Text || r.kind != BlockKind::Text || l.lines.size() < 2 || r.lines.size() < 2) continue;
+                const bool besides = l.box.right < r.box.left && l.box.top <= r.box.bottom && r.box.top <= l.box.bottom;
+                if (besides && mostlyIn(l.box, a.box) && mostlyIn(r.box, a.box)) return true;
+            }
+    }
+    return false;
+}
+
 }  // namespace
 
 bool ownLayoutFits(const PageLayout& own) {
@@ -691,10 +716,12 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
             if (mostlyIn(b, t->box)) return true;
         return false;
     };
+    // How much of box the lines of text inside it cover (lines of
+    // characters, not the dots of a halftone read as stray letters).
     auto linesIn = [&](const Box& box) {
         long long inked = 0;
         for (const Box& l : textLines)
-            if (centreIn(l, box)) inked += areaOf(l);
+            if (mostlyIn(l, box) && holdsCharacters(plane, l, cs)) inked += areaOf(l);
         return inked;
     };
     std::vector<Piece> pieces;
@@ -723,7 +750,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         // recogniser's analysis joined the pictures of a page with the
         // columns of text between them) stands for the pictures found here
         // inside it.
-        if (picture && linesIn(b.box) * 10 >= areaOf(b.box)) {
+        if (picture && linesIn(b.box) * 3 >= areaOf(b.box)) {
             for (const Area& a : own.areas)
                 if (a.kind == AreaKind::Picture && mostlyIn(a.box, b.box)) pieces.push_back({AreaKind::Picture, {a.box}});
             continue;
@@ -830,20 +857,26 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     auto ownAreas = [&] {
         std::vector<Box> pictures;
         for (const LayoutBlock& b : blocks)
-            if (b.kind == BlockKind::Picture && linesIn(b.box) * 10 < areaOf(b.box)) pictures.push_back(b.box);
+            if (b.kind == BlockKind::Picture && linesIn(b.box) * 3 < areaOf(b.box)) pictures.push_back(b.box);
         return ownAreasWithoutPictures(own, pictures, plane, cs);
     };
+    // Lines beside each other in two columns (a narrow gutter on a tilted
+    // page) are no line cut apart where the analysis here reads straight
+    // across those columns: they stay as the recogniser found them.
+    const bool asFound = joined < 0 && readsAcrossBlocks(own, blocks);
     // Unless the analysis here reads across columns the recogniser found:
     // then its pieces are read as they are.
-    if (joined >= 0 && joined <= 2)
-        pieces = std::move(whole);
-    else if (!readsAcrossColumns(own, pieces, line))
-        return ownAreas();
+    if (!asFound) {
+        if (joined >= 0 && joined <= 2)
+            pieces = std::move(whole);
+        else if (!readsAcrossColumns(own, pieces, line))
+            return ownAreas();
+    }
     // Lines run across the columns found here are cut at their gaps; where
     // the recogniser's lines cover less than a third of the text found here,
     // its analysis did not see the page's text (a light scan whose
     // characters fall apart): the analysis here is read whole.
-    if (linesCrossColumns(pieces, own, cs)) {
+    if (!asFound && linesCrossColumns(pieces, own, cs)) {
         long long seen = 0, found = 0;
         for (const Piece& p : pieces)
             if (isText(p.kind))

@@ -235,8 +235,15 @@ TEST(PlenmarCorpus, ARuleDownTheGutterPartsTheColumnsUnderAHeadingSetClose) {
     // above and apart in the middle, and that meets the rule over the
     // footnotes below; the heading over both columns stands closer to them
     // than a gap between blocks, and the footnote runs on under the gutter.
-    // Straight and tilted.
-    for (double tilt : {0.0, 1.8}) {
+    // Straight and tilted; and with the footnote closer under the columns
+    // than a gap between blocks, the rule running on through it and into
+    // one of its characters.
+    struct Case {
+        double tilt;
+        int footnoteGap;
+    };
+    for (const Case c : {Case{0.0, 60}, Case{1.8, 60}, Case{0.0, -10}}) {
+        const double tilt = c.tilt;
         Style st;
         st.pixelSize = 44;
         st.skewDegrees = tilt;
@@ -271,14 +278,18 @@ TEST(PlenmarCorpus, ARuleDownTheGutterPartsTheColumnsUnderAHeadingSetClose) {
             p.setPen(Qt::NoPen);
             p.setBrush(Qt::black);
             for (int y = bodyTop; y < 700; y += 42) p.drawRect(gutter, y, 2, 30);
-            p.drawRect(gutter, 700, 2, 800);
-            p.drawRect(gutter, 1512, 2, bodyBottom + 60 - 1512);
-            p.drawRect(150, bodyBottom + 60, gutter - 150, 2);
+            const int rule = bodyBottom + c.footnoteGap;
+            const bool through = c.footnoteGap < 0;  // the rule runs on through the footnote
+            p.drawRect(gutter, 700, 2, through ? rule + 80 - 700 : 800);
+            if (!through) p.drawRect(gutter, 1512, 2, rule - 1512);
+            p.drawRect(150, rule, gutter - 150 - (through ? 20 : 0), 2);
+            // A mark of the footnote that runs into the rule.
+            if (through) p.drawRect(gutter - 28, rule + 44, 28, 28);
             p.setPen(Qt::black);
             p.setFont(note);
             const QString footnote = QString::fromStdString(text[10]).left(48);
-            p.drawText(150, bodyBottom + 100 + QFontMetrics(note).ascent(), footnote);
-            line(150 + QFontMetrics(note).horizontalAdvance(footnote) / 2, bodyBottom + 118, -1);
+            p.drawText(150, rule + 40 + QFontMetrics(note).ascent(), footnote);
+            line(150 + QFontMetrics(note).horizontalAdvance(footnote) / 2, rule + 58, -1);
         });
         // Where the centres lie once the page is turned about its middle.
         const double r = tilt * M_PI / 180.0, mx = 1240, my = 1200;
@@ -301,7 +312,7 @@ TEST(PlenmarCorpus, ARuleDownTheGutterPartsTheColumnsUnderAHeadingSetClose) {
                 }
             }
         };
-        const std::string what = "rule in the gutter, tilt " + std::to_string(tilt);
+        const std::string what = "rule in the gutter, tilt " + std::to_string(tilt) + ", footnote " + std::to_string(c.footnoteGap);
         // The analysis here on its own, which stands in wherever the
         // recogniser's cuts up a column, and the library's areas.
         const ::plenmar::PageLayout own = ::plenmar::analysePage(

@@ -70,15 +70,21 @@ int areaAt(const std::vector<Area>& areas, const Rect& b) {
     return b;
 }
 
+// Square marks of a side every pitch pixels over box of a plane w pixels
+// wide held in bits: the dots of a halftone, or characters.
+void markBox(std::vector<std::uint8_t>& bits, int w, const ::ocrkit::Box& box, int side, int pitch) {
+    const int stride = w / 8;
+    for (int y = box.top; y < box.bottom; y += pitch)
+        for (int x = box.left; x < box.right; x += pitch)
+            for (int dy = 0; dy < side; ++dy)
+                for (int dx = 0; dx < side; ++dx) bits[(y + dy) * stride + (x + dx) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + dx) % 8));
+}
+
 // A white plane (held in bits) with the dots of a halftone, 3 pixels every
 // 5, over box.
 ::ocrkit::PlaneView halftonePlane(int w, int h, const ::ocrkit::Box& box, std::vector<std::uint8_t>& bits) {
-    const int stride = w / 8;
-    bits.assign(static_cast<std::size_t>(stride) * h, 0);
-    for (int y = box.top; y < box.bottom; y += 5)
-        for (int x = box.left; x < box.right; x += 5)
-            for (int dy = 0; dy < 3; ++dy)
-                for (int dx = 0; dx < 3; ++dx) bits[(y + dy) * stride + (x + dx) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x + dx) % 8));
+    bits.assign(static_cast<std::size_t>(w / 8) * h, 0);
+    markBox(bits, w, box, 3, 5);
     return ::ocrkit::PlaneView(bits.data(), w, h);
 }
 
@@ -191,6 +197,16 @@ TEST(Plenmar, ALineRunningIntoTheNextColumnLeavesTheColumnsApart) {
     for (int y : {160, 280, 520, 700}) left.lines[static_cast<std::size_t>((y - 100) / 60)].right = 1010;
     const ::ocrkit::LayoutBlock rule{::ocrkit::Box{950, 100, 951, 880}, ::ocrkit::BlockKind::Rule, {}};
     expectColumnsApart(::plenmar::joinRecogniserLayout({left, rule, right}, own, plane), 1011);
+    // A narrow gutter on a tilted page: the right column's lines stand half
+    // a line lower, and a line of the left one reaches up to them. Joined,
+    // it would run into the next line there; the columns stay as found.
+    for (::ocrkit::Box& l : right.lines) {
+        l.top += 20;
+        l.bottom += 20;
+    }
+    right.box.bottom += 20;
+    left.lines[5].right = 1000;
+    expectColumnsApart(::plenmar::joinRecogniserLayout({left, right}, own, plane), 1011);
 }
 
 TEST(Plenmar, LinesRunAcrossTheColumnsAreCutAndThePictureBesideThemKept) {
@@ -506,8 +522,8 @@ TEST(Plenmar, SkewGivesTheSlopeOfTheLines) {
 TEST(Plenmar, APictureBlockReachingOverColumnsLeavesTheirTextWhole) {
     // The recogniser's analysis took two pictures and the columns between
     // them for one picture block; its text blocks hold the columns.
-    std::vector<std::uint8_t> white(2000 / 8 * 2000, 0);
-    const ::ocrkit::PlaneView plane(white.data(), 2000, 2000);
+    std::vector<std::uint8_t> bits(2000 / 8 * 2000, 0);
+    const ::ocrkit::PlaneView plane(bits.data(), 2000, 2000);
     ::plenmar::PageLayout own;
     own.charSize = 40;
     own.areas = {{::ocrkit::Box{100, 100, 1900, 1900}, ::plenmar::AreaKind::Text},
@@ -517,6 +533,8 @@ TEST(Plenmar, APictureBlockReachingOverColumnsLeavesTheirTextWhole) {
     ::ocrkit::LayoutBlock right{::ocrkit::Box{1000, 700, 1900, 1900}, ::ocrkit::BlockKind::Text, {}};
     for (int y = 100; y < 940; y += 60) left.lines.push_back(::ocrkit::Box{100, y, 900, y + 40});
     for (int y = 700; y < 1900; y += 60) right.lines.push_back(::ocrkit::Box{1000, y, 1900, y + 40});
+    for (const ::ocrkit::LayoutBlock* b : {&left, &right})
+        for (const ::ocrkit::Box& l : b->lines) markBox(bits, 2000, ::ocrkit::Box{l.left, l.top + 5, l.right - 30, l.bottom - 30}, 30, 40);
     const ::ocrkit::LayoutBlock pictures{::ocrkit::Box{100, 100, 1900, 1850}, ::ocrkit::BlockKind::Picture, {::ocrkit::Box{100, 100, 1900, 1850}}};
     const auto areas = ::plenmar::joinRecogniserLayout({left, pictures, right}, own, plane);
     // Each column one area of text, and the two pictures as they are.
