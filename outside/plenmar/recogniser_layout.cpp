@@ -111,26 +111,16 @@ namespace {
 // a halftone away from any picture are not told from dense or broken text.
 class HalftoneRows {
 public:
-    HalftoneRows(const std::vector<LayoutBlock>& blocks, const PageLayout& own, const ocrkit::PlaneView& plane, int line)
-        : plane_(plane), line_(line) {
-        // A picture block that lines of text cover a third of reaches over
-        // columns (the recogniser joined pictures and the text between them):
-        // its lines are no halftone.
-        for (const LayoutBlock& b : blocks) {
-            if (b.kind != BlockKind::Picture) continue;
-            long long covered = 0;
-            for (const LayoutBlock& t : blocks)
-                if (t.kind != BlockKind::Picture && t.kind != BlockKind::Rule && t.kind != BlockKind::Noise)
-                    for (const Box& l : t.lines) covered += areaOf(common(l, b.box));
-            if (covered * 3 < areaOf(b.box)) near_.push_back(b.box);
-        }
+    // pictures: the recogniser's that stand for pictures; textLines: the
+    // lines of its blocks of text.
+    HalftoneRows(const std::vector<Box>& pictures, const std::vector<Box>& textLines, const PageLayout& own,
+                 const ocrkit::PlaneView& plane, int line)
+        : plane_(plane), line_(line), near_(pictures) {
         for (const Area& a : own.areas)
             if (a.kind == AreaKind::Picture) near_.push_back(a.box);
         std::vector<Box> rows;
-        for (const LayoutBlock& b : blocks)
-            if (b.kind != BlockKind::Picture && b.kind != BlockKind::Rule && b.kind != BlockKind::Noise)
-                for (const Box& l : b.lines)
-                    if (halftoneRow(plane, l, line)) rows.push_back(l);
+        for (const Box& l : textLines)
+            if (halftoneRow(plane, l, line)) rows.push_back(l);
         // Rows next to a picture, or to such a row, one after another.
         for (bool grown = true; grown;) {
             grown = false;
@@ -692,7 +682,22 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     std::vector<int> lineHeights;
     for (const Box& l : textLines) lineHeights.push_back(l.height());
     const int line = std::max(ocrkit::median(lineHeights), cs / 2);
-    const HalftoneRows halftone(blocks, own, plane, line);
+    // How much of box the lines of text inside it cover (lines of
+    // characters, not the dots of a halftone read as stray letters).
+    auto linesIn = [&](const Box& box) {
+        long long inked = 0;
+        for (const Box& l : textLines)
+            if (mostlyIn(l, box) && holdsCharacters(plane, l, cs)) inked += areaOf(l);
+        return inked;
+    };
+    // A picture block that lines of characters cover a third of reaches
+    // over columns: the recogniser joined the pictures of a page with the
+    // text between them. The others stand for pictures.
+    auto reachesOverText = [&](const Box& box) { return linesIn(box) * 3 >= areaOf(box); };
+    std::vector<Box> pictures;
+    for (const LayoutBlock& b : blocks)
+        if (b.kind == BlockKind::Picture && !reachesOverText(b.box)) pictures.push_back(b.box);
+    const HalftoneRows halftone(pictures, textLines, own, plane, line);
     // A frame found here around a halftone the recogniser calls a picture
     // is the picture's, not a table.
     std::erase_if(tables, [&](const Box& t) {
@@ -715,14 +720,6 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         for (const Area* t : ownText)
             if (mostlyIn(b, t->box)) return true;
         return false;
-    };
-    // How much of box the lines of text inside it cover (lines of
-    // characters, not the dots of a halftone read as stray letters).
-    auto linesIn = [&](const Box& box) {
-        long long inked = 0;
-        for (const Box& l : textLines)
-            if (mostlyIn(l, box) && holdsCharacters(plane, l, cs)) inked += areaOf(l);
-        return inked;
     };
     std::vector<Piece> pieces;
     std::vector<Box> rules;
@@ -750,7 +747,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
         // recogniser's analysis joined the pictures of a page with the
         // columns of text between them) stands for the pictures found here
         // inside it.
-        if (picture && linesIn(b.box) * 3 >= areaOf(b.box)) {
+        if (picture && reachesOverText(b.box)) {
             for (const Area& a : own.areas)
                 if (a.kind == AreaKind::Picture && mostlyIn(a.box, b.box)) pieces.push_back({AreaKind::Picture, {a.box}});
             continue;
@@ -854,12 +851,7 @@ std::vector<Area> joinRecogniserLayout(const std::vector<LayoutBlock>& blocks, c
     const int joined = joinLinesCutApart(whole, rules, cs);
     // Where the recogniser's cuts are given up, the analysis here is read,
     // with the pictures the recogniser found cut out of its text areas.
-    auto ownAreas = [&] {
-        std::vector<Box> pictures;
-        for (const LayoutBlock& b : blocks)
-            if (b.kind == BlockKind::Picture && linesIn(b.box) * 3 < areaOf(b.box)) pictures.push_back(b.box);
-        return ownAreasWithoutPictures(own, pictures, plane, cs);
-    };
+    auto ownAreas = [&] { return ownAreasWithoutPictures(own, pictures, plane, cs); };
     // Lines beside each other in two columns (a narrow gutter on a tilted
     // page) are no line cut apart where the analysis here reads straight
     // across those columns: they stay as the recogniser found them.
