@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -163,7 +165,10 @@ PageFigures measurePage(const RandomPage& page, const fs::path& file, const std:
                                                                    : readChinese(*engines, plane, blocks, page.script == Script::Traditional);
             std::string misses;
             scoreCandidates("", truth, reading, true, f.wrong, f.found, misses);
-            scoreCandidates("", truth, reading, false, f.wrongPlain, f.foundPlain, misses);
+            std::string plainMisses;
+            scoreCandidates("", truth, reading, false, f.wrongPlain, f.foundPlain, plainMisses);
+            // CORPUS_BENCH_MISSES=1 prints each wrong character with its candidates.
+            if (getenv("CORPUS_BENCH_MISSES")) std::fputs(misses.c_str(), stderr);
             f.candidatesScored = true;
         }
     }
