@@ -10,6 +10,7 @@
 #include "outside/ocrkit/chain.h"
 #include "outside/ocrkit/codepage.h"
 #include "outside/ocrkit/plane.h"
+#include "outside/ocrkit/scan_lookalikes.h"
 #include "outside/ocrkit/tess.h"
 
 namespace {
@@ -119,9 +120,15 @@ bool buildBlock(const std::vector<ocrkit::Line>& lines, _regioninfoeng* region) 
                     ++word->nChars;
                     c->wCand[c->nCands++] = best[k];
                     if (n > 1) continue;
-                    for (const ocrkit::Choice& ch : s.choices) {
+                    // The recogniser's alternatives, then (where room is
+                    // left) what a poor scan makes of the reading.
+                    std::vector<std::string> alternatives;
+                    for (const ocrkit::Choice& ch : s.choices) alternatives.push_back(ch.utf8);
+                    for (auto* like : {&ocrkit::lettersLike, &ocrkit::bulletsLike})
+                        for (std::string& l : like(s.utf8)) alternatives.push_back(std::move(l));
+                    for (const std::string& alternative : alternatives) {
                         if (c->nCands >= PENDRIL20_MAX_CANDIDATES) break;
-                        std::vector<WORD> a = codesOf(ch.utf8, codePage);
+                        std::vector<WORD> a = codesOf(alternative, codePage);
                         if (a.size() != 1) continue;
                         WORD code = a[0];
                         bool dup = false;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+
 #include <string>
 #include <vector>
 
@@ -46,6 +49,7 @@ struct Outcome {
     int chars = 0;
     bool boxesInside = true;
     bool firstWordHasNoBlanks = true;
+    bool otherCaseOffered = true;  // each letter with room left among its candidates offers its other case
 };
 
 std::vector<_recblockeng> blocksOf(const Page& page) {
@@ -86,6 +90,12 @@ Outcome recognise(const Page& page, std::vector<_recblockeng> blocks, bool callb
                         o.boxesInside = false;
                     // ASCII, or a double-byte code of the code page; never a lone high byte.
                     for (int k = 0; k < c->nCands; ++k) EXPECT_TRUE(c->wCand[k] < 0x80 || c->wCand[k] > 0xFF);
+                    const WORD first = c->wCand[0];
+                    if (first < 0x80 && std::isalpha(first) && c->nCands < PENDRIL20_MAX_CANDIDATES) {
+                        const WORD other = static_cast<WORD>(std::isupper(first) ? std::tolower(first) : std::toupper(first));
+                        if (std::find(c->wCand + 1, c->wCand + c->nCands, other) == c->wCand + c->nCands)
+                            o.otherCaseOffered = false;
+                    }
                 }
                 EXPECT_EQ(count, w->nChars);
             }
@@ -118,6 +128,8 @@ TEST(Pendril20, ReadsEnglishCleanAndNoisy) {
     Outcome n = recognise(noisy, blocksOf(noisy));
     ASSERT_TRUE(n.ok);
     EXPECT_GE(charAccuracy(expectedText(noisy), n.text, true), 0.95) << n.text;
+    EXPECT_TRUE(c.otherCaseOffered);
+    EXPECT_TRUE(n.otherCaseOffered);
 }
 
 TEST(Pendril20, CallbacksAreOptionalAndCancelStops) {

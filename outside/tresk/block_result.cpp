@@ -1,13 +1,13 @@
 #include "outside/tresk/block_result.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <string>
 
 #include "outside/ocrkit/chain.h"
 #include "outside/ocrkit/codepage.h"
+#include "outside/ocrkit/scan_lookalikes.h"
 #include "outside/tresk/character_cells.h"
 
 namespace tresk {
@@ -57,25 +57,6 @@ std::vector<std::string> marksLike(const std::string& reading) {
     return out;
 }
 
-// Latin letters and digits a poor scan turns into one another (the letter's
-// other case among them), for a Latin character in Chinese text: they follow
-// the recogniser's own alternatives.
-std::vector<std::string> lettersLike(const std::string& reading) {
-    static const std::vector<std::string> groups{"0OoQD", "1lI|i!", "ij", "5Ss", "2Zz", "8B", "6b", "9gq", "nhr", "uv", "ce"};
-    std::vector<std::string> out;
-    if (reading.size() != 1 || !std::isalnum(static_cast<unsigned char>(reading[0]))) return out;
-    const char c = reading[0];
-    auto add = [&](char k) {
-        if (k != c && std::find(out.begin(), out.end(), std::string(1, k)) == out.end()) out.push_back(std::string(1, k));
-    };
-    if (std::isalpha(static_cast<unsigned char>(c)))
-        add(static_cast<char>(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c)));
-    for (const std::string& g : groups)
-        if (g.find(c) != std::string::npos)
-            for (char k : g) add(k);
-    return out;
-}
-
 std::vector<std::string> candidatesOf(const ocrkit::Symbol& s, const ocrkit::Box& cell, const Output& out) {
     std::vector<std::string> own;
     for (const ocrkit::Choice& ch : s.choices) own.push_back(ch.utf8);
@@ -85,7 +66,9 @@ std::vector<std::string> candidatesOf(const ocrkit::Symbol& s, const ocrkit::Box
         own.insert(own.begin() + 1, marks.begin(), marks.end());
         return own;
     }
-    for (const std::string& l : lettersLike(own[0]))
+    // A Latin character in Chinese text: the letters a poor scan makes of
+    // it follow the recogniser's own alternatives.
+    for (const std::string& l : ocrkit::lettersLike(own[0]))
         if (std::find(own.begin(), own.end(), l) == own.end()) own.push_back(l);
     const ocrkit::GlyphShapes* shapes = out.plane ? out.shapes : nullptr;
     if (!shapes) return own;
