@@ -164,11 +164,11 @@ PageFigures measurePage(const RandomPage& page, const fs::path& file, const std:
             const Reading reading = page.script == Script::English ? readEnglish(*engines, plane, blocks)
                                                                    : readChinese(*engines, plane, blocks, page.script == Script::Traditional);
             std::string misses;
-            scoreCandidates("", truth, reading, true, f.wrong, f.found, misses);
+            scoreCandidates(std::to_string(f.chars), truth, reading, true, f.wrong, f.found, misses);
             std::string plainMisses;
-            scoreCandidates("", truth, reading, false, f.wrongPlain, f.foundPlain, plainMisses);
+            scoreCandidates(std::to_string(f.chars) + "p", truth, reading, false, f.wrongPlain, f.foundPlain, plainMisses);
             // CORPUS_BENCH_MISSES=1 prints each wrong character with its candidates.
-            if (getenv("CORPUS_BENCH_MISSES")) std::fputs(misses.c_str(), stderr);
+            if (getenv("CORPUS_BENCH_MISSES")) std::fputs((misses + plainMisses).c_str(), stderr);
             f.candidatesScored = true;
         }
     }
